@@ -1,0 +1,223 @@
+// The object model: TObject, class references (metaclasses), construction
+// through constructor members and destruction through Free.
+//
+// Objects are allocated with every field zero (the C++ constructor does
+// nothing but default member initializers), with their final class already in
+// place; the constructor member (Create, CreateEx, ...) then runs as an
+// ordinary member function, so virtual calls inside it reach the overrides.
+#pragma once
+
+#include <atomic>
+#include <type_traits>
+#include <utility>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Types.h"
+
+class TObject;
+struct TMetaClass;
+struct TMessage;
+struct TPublishedTable;
+struct TInterfaceTable;
+
+// A class reference.
+using TClass = const TMetaClass*;
+
+// One per class: its name, parent, allocator and the class-side object on
+// which class methods are called.
+struct TMetaClass {
+  const char16_t* Name = nullptr;
+  TClass Parent = nullptr;
+  TObject* (*Allocate)() = nullptr;
+  // Filled by the class's source file when it publishes members or interfaces.
+  const TPublishedTable* (*PublishedTable)() = nullptr;
+  const TInterfaceTable* (*InterfaceTable)() = nullptr;
+
+  String ClassName() const { return Name; }
+  bool ClassNameIs(const String& AName) const;
+  TClass ClassParent() const { return Parent; }
+  bool InheritsFrom(TClass AClass) const;
+  // A zero-filled instance of exactly this class; no constructor member runs.
+  TObject* NewInstance() const;
+  // The one instance of this class that answers class methods.
+  TObject* ClassSide() const;
+
+  mutable std::atomic<TObject*> FClassSide{nullptr};
+};
+
+// Declares the class's metaclass accessors; put it first in the class body.
+#define CL_CLASS(Name, ParentClass)                          \
+ public:                                                      \
+  using Parent = ParentClass;                                 \
+  static TClass StaticClass();                                \
+  TClass ClassType() const override { return StaticClass(); } \
+                                                              \
+ private:
+
+// Defines the metaclass in the class's source file.
+#define CL_IMPLEMENT_CLASS(Name)                                                          \
+  TClass Name::StaticClass() {                                                            \
+    static const TMetaClass meta{u"" #Name, Name::Parent::StaticClass(),                  \
+                                 []() -> TObject* { return new Name(); }};                \
+    return &meta;                                                                         \
+  }
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+
+  static TClass StaticClass();
+  virtual TClass ClassType() const { return StaticClass(); }
+  String ClassName() const { return ClassType()->ClassName(); }
+  bool ClassNameIs(const String& AName) const { return ClassType()->ClassNameIs(AName); }
+  TClass ClassParent() const { return ClassType()->ClassParent(); }
+  bool InheritsFrom(TClass AClass) const { return ClassType()->InheritsFrom(AClass); }
+
+  // The platform's constructor and destructor members.
+  void Create() {}
+  virtual void Destroy() {}
+  virtual void AfterConstruction() {}
+  virtual void BeforeDestruction() {}
+  // Releases the memory; the default deletes the object.
+  virtual void FreeInstance();
+
+  // Message dispatch: an override handles the numbers it knows and passes the
+  // rest to its parent's Dispatch; TObject's ends in DefaultHandler.
+  virtual void Dispatch(TMessage& Message);
+  virtual void DefaultHandler(TMessage& Message);
+};
+
+// A class reference to T or to a class derived from it; -> reaches the
+// class-side object, on which T's class methods (const members) are called.
+template <class T>
+class TClassOf {
+ public:
+  TClassOf() = default;
+  TClassOf(std::nullptr_t) {}
+  // Unchecked: the caller knows that AClass inherits from T (see ClassOf).
+  explicit TClassOf(TClass AClass) : FClass(AClass) {}
+  template <class U, class = std::enable_if_t<std::is_base_of_v<T, U>>>
+  TClassOf(const TClassOf<U>& Other) : FClass(Other.Class()) {}
+
+  TClass Class() const { return FClass; }
+  operator TClass() const { return FClass; }
+  explicit operator bool() const { return FClass != nullptr; }
+  const T* operator->() const { return static_cast<const T*>(FClass->ClassSide()); }
+  bool operator==(const TClassOf& Other) const { return FClass == Other.FClass; }
+  bool operator==(TClass Other) const { return FClass == Other; }
+
+ private:
+  TClass FClass = nullptr;
+};
+
+// The class reference of T.
+template <class T>
+TClassOf<T> ClassOf() {
+  return TClassOf<T>(T::StaticClass());
+}
+
+// A checked conversion of a class reference: raises EInvalidCast when AClass
+// does not inherit from T. Nil stays nil.
+template <class T>
+TClassOf<T> ClassAs(TClass AClass);
+
+[[noreturn]] void RaiseInvalidCast();
+
+template <class T>
+TClassOf<T> ClassAs(TClass AClass) {
+  if (AClass && !AClass->InheritsFrom(T::StaticClass())) RaiseInvalidCast();
+  return TClassOf<T>(AClass);
+}
+
+// --- Construction and destruction -------------------------------------------
+
+// Frees an object whose constructor member raised, as the platform does:
+// BeforeDestruction, Destroy and FreeInstance; exceptions they raise are dropped
+// so that the constructor's own exception goes on.
+void FreeHalfBuilt(TObject* Obj) noexcept;
+
+// Runs BeforeDestruction, Destroy and FreeInstance; nil is accepted.
+void Free(TObject* Obj);
+
+template <class T>
+void FreeAndNil(T*& Obj) {
+  T* tmp = Obj;
+  Obj = nullptr;
+  Free(tmp);
+}
+
+namespace classes_detail {
+template <class T, class Ctor, class... A>
+T* Construct(T* Obj, Ctor ctor, A&&... args) {
+  try {
+    (Obj->*ctor)(std::forward<A>(args)...);
+  } catch (...) {
+    FreeHalfBuilt(Obj);
+    throw;
+  }
+  Obj->AfterConstruction();
+  return Obj;
+}
+}  // namespace classes_detail
+
+// A new T built by its constructor member Create(args...).
+template <class T, class... A>
+T* New(A&&... args) {
+  T* obj = static_cast<T*>(T::StaticClass()->NewInstance());
+  try {
+    obj->Create(std::forward<A>(args)...);
+  } catch (...) {
+    FreeHalfBuilt(obj);
+    throw;
+  }
+  obj->AfterConstruction();
+  return obj;
+}
+
+// A new T built by the named constructor member (&T::CreateEx, ...).
+template <class T, class B, class R, class... P, class... A>
+T* NewBy(R (B::*Ctor)(P...), A&&... args) {
+  T* obj = static_cast<T*>(T::StaticClass()->NewInstance());
+  return classes_detail::Construct(obj, Ctor, std::forward<A>(args)...);
+}
+
+// A new object of class AClass (which inherits from B) built by the virtual
+// constructor member Ctor of B.
+template <class B, class R, class... P, class... A>
+B* CreateFrom(TClass AClass, R (B::*Ctor)(P...), A&&... args) {
+  if (!AClass || !AClass->InheritsFrom(B::StaticClass())) RaiseInvalidCast();
+  B* obj = static_cast<B*>(AClass->NewInstance());
+  return classes_detail::Construct(obj, Ctor, std::forward<A>(args)...);
+}
+template <class B, class R, class... P, class... A>
+B* CreateFrom(const TClassOf<B>& AClass, R (B::*Ctor)(P...), A&&... args) {
+  return CreateFrom<B>(AClass.Class(), Ctor, std::forward<A>(args)...);
+}
+
+// Deleter for std::unique_ptr of framework objects.
+struct TObjectFree {
+  void operator()(TObject* Obj) const { Free(Obj); }
+};
+
+// --- Checked casts ------------------------------------------------------------
+
+// The platform's "is": nil is never of a class.
+template <class T>
+bool Is(const TObject* Obj) {
+  return Obj && Obj->InheritsFrom(T::StaticClass());
+}
+
+// The platform's "as": nil passes, a wrong class raises EInvalidCast.
+template <class T>
+T* As(TObject* Obj) {
+  if (Obj && !Obj->InheritsFrom(T::StaticClass())) RaiseInvalidCast();
+  return static_cast<T*>(Obj);
+}
+template <class T>
+const T* As(const TObject* Obj) {
+  if (Obj && !Obj->InheritsFrom(T::StaticClass())) RaiseInvalidCast();
+  return static_cast<const T*>(Obj);
+}
