@@ -30,3 +30,31 @@ function(cl_test_area name dir)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "CL_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
 endfunction()
+
+# cl_embed_resources(TARGET INPUT...): embeds resource files in TARGET.
+# An INPUT is a path (relative to the calling folder) or "TYPE:NAME=path";
+# tools/resembed/resembed.cpp describes the kinds. Forms in the text form format are
+# converted to the binary form format at build time.
+function(cl_embed_resources target)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
+  set(args)
+  set(deps)
+  foreach(input ${ARGN})
+    if(input MATCHES "^([^=:]+:[^=]+)=(.*)$")
+      set(prefix "${CMAKE_MATCH_1}=")
+      set(path "${CMAKE_MATCH_2}")
+    else()
+      set(prefix "")
+      set(path "${input}")
+    endif()
+    get_filename_component(path "${path}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND args "${prefix}${path}")
+    list(APPEND deps "${path}")
+  endforeach()
+  add_custom_command(OUTPUT ${out}
+    COMMAND resembed ${out} ${args}
+    DEPENDS resembed ${deps}
+    COMMENT "Embedding resources of ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${out})
+endfunction()

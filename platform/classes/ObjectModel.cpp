@@ -45,8 +45,14 @@ void RaiseInvalidCast() { throw EInvalidCast(u"Invalid class typecast"); }
 
 void FreeHalfBuilt(TObject* Obj) noexcept {
   if (!Obj) return;
+  // Separately, so that a BeforeDestruction that objects to the half-built
+  // state (a counted object still holding its construction reference) does
+  // not keep Destroy from releasing what the constructor made.
   try {
     Obj->BeforeDestruction();
+  } catch (...) {
+  }
+  try {
     Obj->Destroy();
   } catch (...) {
   }

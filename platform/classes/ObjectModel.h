@@ -19,6 +19,7 @@ struct TMetaClass;
 struct TMessage;
 struct TPublishedTable;
 struct TInterfaceTable;
+struct TGUID;
 
 // A class reference.
 using TClass = const TMetaClass*;
@@ -43,6 +44,9 @@ struct TMetaClass {
   TObject* ClassSide() const;
 
   mutable std::atomic<TObject*> FClassSide{nullptr};
+  // The merged type information of the class and its ancestors, made on
+  // first use by platform/classes/TypInfo.cpp.
+  mutable std::atomic<const void*> FTypeData{nullptr};
 };
 
 // Declares the class's metaclass accessors; put it first in the class body.
@@ -54,7 +58,9 @@ struct TMetaClass {
                                                               \
  private:
 
-// Defines the metaclass in the class's source file.
+// Defines the metaclass in the class's source file. A class that publishes
+// members or implements interfaces uses CL_IMPLEMENT_CLASS_PUBLISHED
+// (platform/classes/TypInfoBuild.h) instead.
 #define CL_IMPLEMENT_CLASS(Name)                                                          \
   TClass Name::StaticClass() {                                                            \
     static const TMetaClass meta{u"" #Name, Name::Parent::StaticClass(),                  \
@@ -83,6 +89,11 @@ class TObject {
   virtual void BeforeDestruction() {}
   // Releases the memory; the default deletes the object.
   virtual void FreeInstance();
+
+  // The interface IID of this object through the interface tables of its
+  // class and ancestors; the interface is counted (_AddRef) when found.
+  // Obj receives the interface pointer, or nil.
+  bool GetInterface(const TGUID& IID, void** Obj);
 
   // Message dispatch: an override handles the numbers it knows and passes the
   // rest to its parent's Dispatch; TObject's ends in DefaultHandler.

@@ -99,3 +99,141 @@ TEST(Exceptions, ValueClassesKeepTheirDynamicType) {
 }
 
 }  // namespace
+
+// --- The worked example of docs/ARCHITECTURE.md ("Object model"), kept compiling ---
+
+#include "platform/classes/Classes.h"
+#include "platform/classes/Interfaces.h"
+#include "platform/classes/TypInfoBuild.h"
+
+// vxGauge.h
+constexpr Cardinal VXM_RESET = 0x0400 + 1;  // WM_USER + 1
+
+class TvxGaugePainter : public TObject {
+  CL_CLASS(TvxGaugePainter, TObject)
+ public:
+  virtual Integer ButtonSize() const { return 16; }  // class function ButtonSize: Integer; virtual;
+};
+class TvxFlatGaugePainter : public TvxGaugePainter {
+  CL_CLASS(TvxFlatGaugePainter, TvxGaugePainter)
+ public:
+  Integer ButtonSize() const override { return 12; }
+};
+using TvxGaugePainterClass = TClassOf<TvxGaugePainter>;
+
+CL_ENUM(TvxGaugeKind, Byte, gkBar, gkDial)
+
+class IvxGaugeListener : public virtual IInterface {
+  CL_INTERFACE(IvxGaugeListener, "{5D2F7C4A-1B3E-4F60-9A8B-7C6D5E4F3A21}")
+ public:
+  virtual void GaugeChanged(TObject* Sender) = 0;
+};
+
+class TvxGauge : public TComponent {
+  CL_CLASS(TvxGauge, TComponent)
+ public:
+  void Create(TComponent* AOwner) override;
+  Integer ButtonWidth() const;
+  TvxGaugeKind Kind() const { return FKind; }
+  void SetKind(TvxGaugeKind Value) { FKind = Value; }
+  Integer Max() const { return FMax; }
+  void SetMax(Integer Value);
+  const TNotifyEvent& OnChange() const { return FOnChange; }
+  void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+  Integer ResetCount() const { return FResetCount; }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual Integer GetDefaultMax() const { return 100; }
+
+ private:
+  void VXMReset(TMessage& Message);
+
+  TvxGaugeKind FKind{};
+  Integer FMax{};
+  TNotifyEvent FOnChange;
+  TvxGaugePainterClass FPainterClass;
+  Integer FResetCount{};
+};
+
+class TvxGaugeLink : public TInterfacedObject, public IvxGaugeListener {
+  CL_CLASS(TvxGaugeLink, TInterfacedObject)
+ public:
+  void GaugeChanged(TObject* Sender) override { ++FCount; }
+  Integer Count() const { return FCount; }
+
+ private:
+  Integer FCount{};
+};
+
+// vxGauge.cpp
+CL_IMPLEMENT_CLASS(TvxGaugePainter)
+CL_IMPLEMENT_CLASS(TvxFlatGaugePainter)
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TvxGauge, P) {
+  P.Property(u"Kind", &TvxGauge::Kind, &TvxGauge::SetKind).Default(gkBar);
+  P.Property(u"Max", &TvxGauge::Max, &TvxGauge::SetMax).Default(100);
+  P.Property(u"OnChange", &TvxGauge::OnChange, &TvxGauge::SetOnChange);
+}
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TvxGaugeLink, P) { P.Implements<IvxGaugeListener>(); }
+
+void TvxGauge::Create(TComponent* AOwner) {
+  Parent::Create(AOwner);
+  FPainterClass = ClassOf<TvxFlatGaugePainter>();
+  SetMax(GetDefaultMax());
+}
+
+Integer TvxGauge::ButtonWidth() const { return FPainterClass->ButtonSize() * 2; }
+
+void TvxGauge::SetMax(Integer Value) {
+  if (FMax == Value) return;
+  FMax = Value;
+  if (Assigned(FOnChange)) FOnChange(this);
+}
+
+void TvxGauge::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case VXM_RESET:
+      VXMReset(Message);
+      break;
+    default:
+      Parent::Dispatch(Message);
+  }
+}
+
+void TvxGauge::VXMReset(TMessage& Message) {
+  ++FResetCount;
+  Parent::Dispatch(Message);  // inherited
+}
+
+// A descendant overriding the operation the constructor calls.
+class TvxBigGauge : public TvxGauge {
+  CL_CLASS(TvxBigGauge, TvxGauge)
+ protected:
+  Integer GetDefaultMax() const override { return 1000; }
+};
+CL_IMPLEMENT_CLASS(TvxBigGauge)
+
+namespace {
+
+TEST(ObjectModelGuide, TheWorkedExampleBehavesAsItsSource) {
+  TComponent* big = CreateFrom(ClassOf<TvxBigGauge>(), &TComponent::Create, nullptr);
+  auto* gauge = As<TvxGauge>(big);
+  EXPECT_EQ(gauge->Max(), 1000);  // the constructor reached the override
+  EXPECT_EQ(gauge->ButtonWidth(), 24);
+  TMessage m{VXM_RESET, 0, 0, 0};
+  gauge->Dispatch(m);
+  EXPECT_EQ(gauge->ResetCount(), 1);
+  EXPECT_EQ(GetEnumProp(gauge, u"Kind"), u"gkBar");
+  SetOrdProp(gauge, u"Max", 5);
+  EXPECT_EQ(gauge->Max(), 5);
+  EXPECT_FALSE(IsDefaultPropertyValue(gauge, GetPropInfo(gauge, u"Max")));
+
+  TInterfacePtr<IvxGaugeListener> link = New<TvxGaugeLink>();
+  EXPECT_TRUE(Supports<IvxGaugeListener>(TvxGaugeLink::StaticClass()));
+  link->GaugeChanged(gauge);
+  Free(gauge);
+}
+
+}  // namespace

@@ -1,0 +1,503 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Classes.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Streams.h"
+#include "platform/classes/TypInfoBuild.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Strings.h"
+#include "platform/rtl/Variants.h"
+
+namespace {
+
+std::vector<String> gLoaded;
+
+CL_ENUM(TShade, Byte, shLight, shDark)
+using TShades = TSet<TShade, 1>;
+CL_SET_TYPEINFO(TShades)
+
+class TPen : public TPersistent {
+  CL_CLASS(TPen, TPersistent)
+ public:
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer V) { FWidth = V; }
+  void Assign(TPersistent* Source) override {
+    if (auto* p = dynamic_cast<TPen*>(Source)) {
+      FWidth = p->FWidth;
+      return;
+    }
+    Parent::Assign(Source);
+  }
+  Integer FWidth{};
+};
+
+class TRow : public TCollectionItem {
+  CL_CLASS(TRow, TCollectionItem)
+ public:
+  String Caption() const { return FCaption; }
+  void SetCaption(String V) { FCaption = V; }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer V) { FWidth = V; }
+  TComponent* Link() const { return FLink; }
+  void SetLink(TComponent* V) { FLink = V; }
+  void Assign(TPersistent* Source) override {
+    if (auto* r = dynamic_cast<TRow*>(Source)) {
+      FCaption = r->FCaption;
+      FWidth = r->FWidth;
+      FLink = r->FLink;
+      FValue = r->FValue;
+      return;
+    }
+    Parent::Assign(Source);
+  }
+  String FCaption;
+  Integer FWidth{};
+  TComponent* FLink{};
+  Variant FValue;
+};
+
+class TWidget : public TComponent {
+  CL_CLASS(TWidget, TComponent)
+ public:
+  void Create(TComponent* AOwner) override {
+    Parent::Create(AOwner);
+    FSize = 10;
+    FPen = New<TPen>();
+    FRows = New<TOwnedCollection>(this, ClassOf<TRow>());
+  }
+  void Destroy() override {
+    FreeAndNil(FRows);
+    FreeAndNil(FPen);
+    Parent::Destroy();
+  }
+  void Loaded() override {
+    Parent::Loaded();
+    gLoaded.push_back(Name());
+  }
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    Parent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FBuddy) FBuddy = nullptr;
+  }
+
+  Integer Size() const { return FSize; }
+  void SetSize(Integer V) { FSize = V; }
+  String Caption() const { return FCaption; }
+  void SetCaption(String V) { FCaption = V; }
+  TShade Shade() const { return FShade; }
+  void SetShade(TShade V) { FShade = V; }
+  TShades Shades() const { return FShades; }
+  void SetShades(TShades V) { FShades = V; }
+  double Ratio() const { return FRatio; }
+  void SetRatio(double V) { FRatio = V; }
+  bool Active() const { return FActive; }
+  void SetActive(bool V) { FActive = V; }
+  Int64 Big() const { return FBig; }
+  void SetBig(Int64 V) { FBig = V; }
+  TPen* Pen() const { return FPen; }
+  void SetPen(TPen* V) { FPen->Assign(V); }
+  TOwnedCollection* Rows() const { return FRows; }
+  void SetRows(TOwnedCollection* V) { FRows->Assign(V); }
+  TWidget* Buddy() const { return FBuddy; }
+  void SetBuddy(TWidget* V) {
+    FBuddy = V;
+    if (V) V->FreeNotification(this);
+  }
+
+  // Children for streaming: the root's widgets whose parent is this one.
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override {
+    for (Integer i = 0; i < Root->ComponentCount(); ++i)
+      if (auto* w = dynamic_cast<TWidget*>(Root->Components(i)); w && w->FParentWidget == this) Proc(w);
+  }
+  Boolean HasParent() override { return FParentWidget != nullptr; }
+  TComponent* GetParentComponent() override { return FParentWidget; }
+  void SetParentComponent(TComponent* Value) override { FParentWidget = dynamic_cast<TWidget*>(Value); }
+
+  void DefineProperties(TFiler* Filer) override {
+    Parent::DefineProperties(Filer);
+    Filer->DefineProperty(u"Extra", TReaderProc(this, &TWidget::ReadExtra), TWriterProc(this, &TWidget::WriteExtra),
+                          FExtra != 0);
+    Filer->DefineBinaryProperty(u"Blob", TStreamProc(this, &TWidget::ReadBlob),
+                                TStreamProc(this, &TWidget::WriteBlob), !FBlob.empty());
+  }
+  void ReadExtra(TReader* R) { FExtra = R->ReadInteger(); }
+  void WriteExtra(TWriter* W) { W->WriteInteger(FExtra); }
+  void ReadBlob(TStream* S) {
+    FBlob.resize(static_cast<size_t>(S->Size()));
+    S->ReadBuffer(FBlob.data(), static_cast<Integer>(FBlob.size()));
+  }
+  void WriteBlob(TStream* S) { S->WriteBuffer(FBlob.data(), static_cast<Integer>(FBlob.size())); }
+
+  Integer FSize{};
+  String FCaption;
+  TShade FShade{};
+  TShades FShades{};
+  double FRatio{};
+  bool FActive{};
+  Int64 FBig{};
+  TPen* FPen{};
+  TOwnedCollection* FRows{};
+  TWidget* FBuddy{};
+  TNotifyEvent FOnClick;
+  Integer FExtra{};
+  std::string FBlob;
+  TWidget* FParentWidget{};
+};
+
+class TTestForm : public TComponent {
+  CL_CLASS(TTestForm, TComponent)
+ public:
+  void Widget1Click(TObject*) { ++FClicks; }
+  void Loaded() override {
+    Parent::Loaded();
+    gLoaded.push_back(Name());
+  }
+  // Children: the owned widgets without a parent widget.
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override {
+    for (Integer i = 0; i < ComponentCount(); ++i)
+      if (auto* w = dynamic_cast<TWidget*>(Components(i)); w && !w->FParentWidget) Proc(w);
+  }
+  TWidget* Widget1{};
+  Integer FClicks{};
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TPen, P) { P.Property(u"Width", &TPen::Width, &TPen::SetWidth).Default(0); }
+CL_IMPLEMENT_CLASS_PUBLISHED(TRow, P) {
+  P.Property(u"Caption", &TRow::Caption, &TRow::SetCaption);
+  P.Property(u"Width", &TRow::Width, &TRow::SetWidth).Default(0);
+  P.Property(u"Link", &TRow::Link, &TRow::SetLink);
+  P.Property(u"Value", &TRow::FValue, &TRow::FValue);
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TWidget, P) {
+  P.Property(u"Size", &TWidget::Size, &TWidget::SetSize).Default(10);
+  P.Property(u"Caption", &TWidget::Caption, &TWidget::SetCaption);
+  P.Property(u"Shade", &TWidget::Shade, &TWidget::SetShade).Default(shLight);
+  P.Property(u"Shades", &TWidget::Shades, &TWidget::SetShades).Default(TShades{});
+  P.Property(u"Ratio", &TWidget::Ratio, &TWidget::SetRatio);
+  P.Property(u"Active", &TWidget::Active, &TWidget::SetActive).Default(false);
+  P.Property(u"Big", &TWidget::Big, &TWidget::SetBig).Default(Int64(0));
+  P.Property(u"Pen", &TWidget::Pen, &TWidget::SetPen);
+  P.Property(u"Rows", &TWidget::Rows, &TWidget::SetRows);
+  P.Property(u"Buddy", &TWidget::Buddy, &TWidget::SetBuddy);
+  P.Property(u"OnClick", &TWidget::FOnClick, &TWidget::FOnClick);
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TTestForm, P) {
+  P.Field(u"Widget1", &TTestForm::Widget1);
+  P.Method(u"Widget1Click", &TTestForm::Widget1Click);
+}
+
+namespace {
+
+std::string Crlf(const std::string& Text) {
+  std::string out;
+  for (char c : Text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+const std::string kFormText = Crlf(
+    "object Form1: TTestForm\n"
+    "  Tag = 7\n"
+    "  object Widget1: TWidget\n"
+    "    Size = 3\n"
+    "    Caption = 'Kont'#246'r'\n"
+    "    Shade = shDark\n"
+    "    Shades = [shLight, shDark]\n"
+    "    Ratio = 0.5\n"
+    "    Active = True\n"
+    "    Big = 5000000000\n"
+    "    Pen.Width = 4\n"
+    "    Rows = <\n"
+    "      item\n"
+    "        Caption = 'a'\n"
+    "        Link = Widget2\n"
+    "        Value = 'v'\n"
+    "      end\n"
+    "      item\n"
+    "        Width = 9\n"
+    "        Value = Null\n"
+    "      end\n"
+    "      item\n"
+    "        Value = (\n"
+    "          1\n"
+    "          2.5)\n"
+    "      end>\n"
+    "    Buddy = Widget3\n"
+    "    OnClick = Widget1Click\n"
+    "    Extra = 42\n"
+    "    Blob = {\n"
+    "      0102}\n"
+    "    object Widget2: TWidget\n"
+    "    end\n"
+    "  end\n"
+    "  object Widget3: TWidget\n"
+    "    Size = 0\n"
+    "    Left = 24\n"
+    "    Top = -8\n"
+    "  end\n"
+    "end\n");
+
+class FilerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterClasses({TWidget::StaticClass(), TTestForm::StaticClass()});
+    gLoaded.clear();
+  }
+  void TearDown() override { UnRegisterClasses({TWidget::StaticClass(), TTestForm::StaticClass()}); }
+
+  static TComponent* Load(const std::string& Text, TComponent* Root = nullptr) {
+    std::string bin = ObjectTextToBinary(Text);
+    std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+    s->WriteBuffer(bin.data(), static_cast<Integer>(bin.size()));
+    s->SetPosition(0);
+    return ReadComponentFromStream(s.get(), Root);
+  }
+  static std::string Save(TComponent* Root, TComponent* Ancestor = nullptr) {
+    std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+    WriteDescendentToStream(s.get(), Root, Ancestor);
+    return ObjectBinaryToText(std::string(static_cast<const char*>(s->Memory()), static_cast<size_t>(s->Size())));
+  }
+};
+
+TEST_F(FilerTest, LoadsTreeWithCollectionChildrenReferencesAndEvents) {
+  auto* form = static_cast<TTestForm*>(Load(kFormText));
+  std::unique_ptr<TTestForm, TObjectFree> guard(form);
+  EXPECT_EQ(form->Name(), u"Form1");
+  EXPECT_EQ(form->Tag(), 7);
+  ASSERT_EQ(form->ComponentCount(), 3);
+  auto* w1 = static_cast<TWidget*>(form->FindComponent(u"Widget1"));
+  auto* w2 = static_cast<TWidget*>(form->FindComponent(u"widget2"));
+  auto* w3 = static_cast<TWidget*>(form->FindComponent(u"Widget3"));
+  ASSERT_TRUE(w1 && w2 && w3);
+  EXPECT_EQ(form->Widget1, w1);  // the published field is set by name
+  EXPECT_EQ(w1->FSize, 3);
+  EXPECT_EQ(w1->FCaption, u"Kontör");
+  EXPECT_EQ(w1->FShade, shDark);
+  EXPECT_EQ(w1->FShades, (TShades{shLight, shDark}));
+  EXPECT_EQ(w1->FRatio, 0.5);
+  EXPECT_TRUE(w1->FActive);
+  EXPECT_EQ(w1->FBig, 5000000000);
+  EXPECT_EQ(w1->FPen->FWidth, 4);
+  ASSERT_EQ(w1->FRows->Count(), 3);
+  auto* row0 = static_cast<TRow*>(w1->FRows->Items(0));
+  EXPECT_EQ(row0->FCaption, u"a");
+  EXPECT_EQ(row0->FLink, w2);  // a reference to a component read later
+  EXPECT_EQ(static_cast<TRow*>(w1->FRows->Items(1))->FWidth, 9);
+  EXPECT_EQ(VarToStr(row0->FValue), u"v");
+  EXPECT_TRUE(VarIsNull(static_cast<TRow*>(w1->FRows->Items(1))->FValue));
+  const Variant& arr = static_cast<TRow*>(w1->FRows->Items(2))->FValue;
+  ASSERT_TRUE(VarIsArray(arr));
+  EXPECT_EQ(VarArrayGet(arr, {1}).AsDouble(), 2.5);
+  EXPECT_EQ(w1->FBuddy, w3);
+  EXPECT_EQ(w1->FExtra, 42);
+  EXPECT_EQ(w1->FBlob, std::string("\x01\x02"));
+  EXPECT_EQ(w2->FParentWidget, w1);
+  EXPECT_EQ(w3->FSize, 0);
+  EXPECT_EQ(static_cast<uint32_t>(w3->DesignInfo()), 0xFFF80018u);  // Left 24, Top -8
+  ASSERT_TRUE(Assigned(w1->FOnClick));
+  w1->FOnClick(w1);
+  EXPECT_EQ(form->FClicks, 1);
+  // Loaded once per component, the root first; csLoading is gone.
+  EXPECT_EQ(gLoaded, (std::vector<String>{u"Form1", u"Widget1", u"Widget2", u"Widget3"}));
+  EXPECT_FALSE(w1->ComponentState().Contains(csLoading));
+  EXPECT_FALSE(form->ComponentState().Contains(csReading));
+  // Writing gives the same text back.
+  EXPECT_EQ(Save(form), kFormText);
+  // A freed buddy clears the reference that asked to be told.
+  Free(w3);
+  EXPECT_EQ(w1->FBuddy, nullptr);
+}
+
+TEST_F(FilerTest, WriteDescendentWritesOnlyDifferences) {
+  std::unique_ptr<TComponent, TObjectFree> ancestor(Load(kFormText));
+  std::unique_ptr<TComponent, TObjectFree> form(Load(kFormText));
+  auto* w1 = static_cast<TWidget*>(form->FindComponent(u"Widget1"));
+  w1->FSize = 5;
+  w1->FPen->FWidth = 6;
+  EXPECT_EQ(Save(form.get(), ancestor.get()), Crlf("object Form1: TTestForm\n"
+                                                   "  inherited Widget1: TWidget\n"
+                                                   "    Size = 5\n"
+                                                   "    Pen.Width = 6\n"
+                                                   "    Extra = 42\n"
+                                                   "    Blob = {\n"
+                                                   "      0102}\n"
+                                                   "    inherited Widget2: TWidget\n"
+                                                   "    end\n"
+                                                   "  end\n"
+                                                   "  inherited Widget3: TWidget\n"
+                                                   "  end\n"
+                                                   "end\n"));
+}
+
+TComponent* gOtherRoot = nullptr;
+TComponent* FindOther(const String& Name) {
+  return gOtherRoot && SameText(gOtherRoot->Name(), Name) ? gOtherRoot : nullptr;
+}
+
+TEST_F(FilerTest, ReferenceToAnotherRootIsFixedWhenThatRootLoads) {
+  RegisterFindGlobalComponentProc(&FindOther);
+  std::unique_ptr<TComponent, TObjectFree> first(
+      Load(Crlf("object Form1: TTestForm\n  object W: TWidget\n    Buddy = Other.Far\n  end\nend\n")));
+  auto* w = static_cast<TWidget*>(first->FindComponent(u"W"));
+  EXPECT_EQ(w->FBuddy, nullptr);
+  TComponent* other = Load(Crlf("object Other: TTestForm\n  object Far: TWidget\n  end\nend\n"));
+  gOtherRoot = other;
+  GlobalFixupReferences();
+  EXPECT_EQ(w->FBuddy, other->FindComponent(u"Far"));
+  Free(other);
+  gOtherRoot = nullptr;
+  EXPECT_EQ(w->FBuddy, nullptr);  // free notification across roots
+  UnregisterFindGlobalComponentProc(&FindOther);
+}
+
+struct TBadForm {
+  const char* Text;
+  const char* Message;
+  bool ClassNotFound;
+};
+
+// Errors free what was created so far (the sanitizer proves no leak) and
+// name the place.
+TEST_F(FilerTest, BadFormsRaiseAndFreeEverything) {
+  const TBadForm cases[] = {
+      {"object F: TTestForm\n  object W: TNoSuchClass\n  end\nend\n", "Class TNoSuchClass not found", true},
+      {"object F: TNoSuchForm\nend\n", "Class TNoSuchForm not found", true},
+      {"object F: TTestForm\n  object W: TWidget\n    Nope = 1\n  end\nend\n",
+       "Error reading W.Nope: Property Nope does not exist", false},
+      {"object F: TTestForm\n  object W: TWidget\n    Size = 'x'\n  end\nend\n",
+       "Error reading W.Size: Invalid property value", false},
+      {"object F: TTestForm\n  object W: TWidget\n    Shade = shNone\n  end\nend\n",
+       "Error reading W.Shade: Invalid property value", false},
+      {"object F: TTestForm\n  object W: TWidget\n    Shades = [shBad]\n  end\nend\n",
+       "Error reading W.Shades: Invalid property value", false},
+      {"object F: TTestForm\n  object W: TWidget\n    Pen.Nope = 1\n  end\nend\n",
+       "Error reading W.Pen.Nope: Property Nope does not exist", false},
+      {"object F: TTestForm\n  object W: TWidget\n    Rows = <\n      item\n        Bad = 1\n      end>\n  end\n"
+       "end\n",
+       "Error reading W.Rows: Property Bad does not exist", false},
+      {"object F: TTestForm\n  inherited W: TWidget\n  end\nend\n", "Ancestor for 'W' not found", false},
+      {"object F: TTestForm\n  object W: TWidget\n  end\n  object w: TWidget\n  end\nend\n",
+       "A component named w already exists", false},
+      {"object F: TTestForm\n  object W: TWidget\n    OnClick = NoSuchHandler\n  end\nend\n",
+       "Method NoSuchHandler not found", false},
+  };
+  for (const TBadForm& c : cases) {
+    try {
+      Free(Load(Crlf(c.Text)));
+      ADD_FAILURE() << "no error for " << c.Text;
+    } catch (const EClassNotFound& e) {
+      EXPECT_TRUE(c.ClassNotFound) << c.Text;
+      EXPECT_EQ(std::string(e.what()), c.Message);
+    } catch (const Exception& e) {
+      EXPECT_FALSE(c.ClassNotFound) << c.Text;
+      EXPECT_EQ(std::string(e.what()), c.Message) << c.Text;
+    }
+  }
+}
+
+TEST_F(FilerTest, TruncatedStreamsRaiseReadErrors) {
+  std::string bin = ObjectTextToBinary(kFormText);
+  for (size_t n = 0; n < bin.size(); ++n) {
+    std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+    if (n) s->WriteBuffer(bin.data(), static_cast<Integer>(n));
+    s->SetPosition(0);
+    EXPECT_THROW(Free(ReadComponentFromStream(s.get(), nullptr)), EFilerError) << n;
+  }
+}
+
+TEST_F(FilerTest, ReadsIntoExistingRoot) {
+  std::unique_ptr<TTestForm, TObjectFree> form(New<TTestForm>(nullptr));
+  EXPECT_EQ(Load(kFormText, form.get()), form.get());
+  EXPECT_EQ(form->ComponentCount(), 3);
+  EXPECT_EQ(form->Name(), u"Form1");
+}
+
+// The string rule: UTF-8 when shorter than UTF-16, ASCII as short or long
+// strings, else UTF-16.
+TEST(FilerStrings, ChoosesEncodingByLength) {
+  struct TCase {
+    String Value;
+    std::string Head;
+  };
+  const TCase cases[] = {
+      {u"", std::string("\x12\0\0\0\0", 5)},
+      {u"a", std::string("\x06\x01", 2)},
+      {String(255, u'x'), std::string("\x06\xFF", 2)},
+      {String(256, u'x'), std::string("\x0C\x00\x01\0\0", 5)},
+      {u"\u00F6", std::string("\x12\x01\0\0\0", 5)},       // 2 bytes either way: UTF-16
+      {u"a\u00F6", std::string("\x14\x03\0\0\0", 5)},      // 3 < 4: UTF-8
+      {u"\u0418", std::string("\x12\x01\0\0\0", 5)},       // Cyrillic: 2 = 2
+      {u"\u20AC", std::string("\x12\x01\0\0\0", 5)},       // 3 > 2
+      {u"ab\u20AC", std::string("\x14\x05\0\0\0", 5)},     // 5 < 6
+      {u"a\xD800", std::string("\x12\x02\0\0\0", 5)},      // unpaired surrogate stays UTF-16
+      {u"abcd\xD800", std::string("\x12\x05\0\0\0", 5)},
+  };
+  for (const TCase& c : cases) {
+    std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+    std::unique_ptr<TWriter, TObjectFree> w(New<TWriter>(s.get(), 1024));
+    w->WriteString(c.Value);
+    std::string bytes(static_cast<const char*>(s->Memory()), static_cast<size_t>(s->Size()));
+    EXPECT_EQ(bytes.substr(0, c.Head.size()), c.Head);
+    s->SetPosition(0);
+    std::unique_ptr<TReader, TObjectFree> r(New<TReader>(s.get(), 1024));
+    EXPECT_EQ(r->ReadString(), c.Value);
+    EXPECT_EQ(s->Position(), s->Size());
+  }
+}
+
+TEST(FilerValues, WriterAndReaderAgreeOnEveryKind) {
+  std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+  {
+    std::unique_ptr<TWriter, TObjectFree> w(New<TWriter>(s.get(), 1024));
+    w->WriteListBegin();
+    w->WriteInteger(-5);
+    w->WriteInteger(Int64(1) << 40);
+    w->WriteFloat(2.25);
+    w->WriteSingle(1.5f);
+    w->WriteDouble(0.1);
+    w->WriteCurrency(Currency::FromRaw(12345));
+    w->WriteDate(45000.5);
+    w->WriteBoolean(true);
+    w->WriteIdent(u"nil");
+    w->WriteIdent(u"alClient");
+    w->WriteWideString(u"w");
+    w->WriteUTF8Str(u"u");
+    w->WriteListEnd();
+  }
+  std::string text = ObjectBinaryToText("TPF0" + std::string("\x02TX\x01X\x01P", 7) +
+                                        std::string(static_cast<const char*>(s->Memory()),
+                                                    static_cast<size_t>(s->Size())) +
+                                        std::string("\0\0", 2));
+  EXPECT_NE(text.find("-5\r\n    1099511627776\r\n    2.25\r\n    1.5S\r\n    0.1F\r\n    1.2345C\r\n    45000.5D\r\n"
+                      "    True\r\n    nil\r\n    alClient\r\n    'w'\r\n    'u')"),
+            std::string::npos)
+      << text;
+  s->SetPosition(0);
+  std::unique_ptr<TReader, TObjectFree> r(New<TReader>(s.get(), 1024));
+  r->ReadListBegin();
+  EXPECT_EQ(r->ReadInteger(), -5);
+  EXPECT_THROW(r->ReadInteger(), EReadError);  // a 64-bit value is not an Integer (and is skipped)
+  EXPECT_EQ(r->ReadFloat(), 2.25);
+  EXPECT_EQ(r->ReadSingle(), 1.5f);
+  EXPECT_EQ(r->ReadDouble(), 0.1);
+  EXPECT_EQ(r->ReadCurrency(), Currency::FromRaw(12345));
+  EXPECT_EQ(r->ReadDate(), 45000.5);
+  EXPECT_TRUE(r->ReadBoolean());
+  EXPECT_EQ(r->ReadIdent(), u"nil");
+  EXPECT_EQ(r->ReadIdent(), u"alClient");
+  EXPECT_EQ(r->ReadWideString(), u"w");
+  EXPECT_EQ(r->ReadString(), u"u");
+  EXPECT_TRUE(r->EndOfList());
+  r->ReadListEnd();
+}
+
+}  // namespace
