@@ -6,7 +6,10 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 build="$top/build/test"
 jobs=$(nproc)
-cmake -S "$top" -B "$build" -G Ninja -DCL_SANITIZE=ON -DCL_TESTS=ON >/dev/null
+# -O1 with line tables only: the sanitizers stay effective and the build is
+# about half the CPU time of -O2 -g on a 2-core machine.
+cmake -S "$top" -B "$build" -G Ninja -DCL_SANITIZE=ON -DCL_TESTS=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
