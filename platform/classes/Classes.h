@@ -18,6 +18,9 @@ class TComponent;
 class TCollection;
 class TCollectionItem;
 
+// Text alignment, shared by fields, controls and the library.
+CL_ENUM(TAlignment, Byte, taLeftJustify, taRightJustify, taCenter)
+
 // --- TPersistent --------------------------------------------------------------
 
 // An object that can be assigned from another and streamed.

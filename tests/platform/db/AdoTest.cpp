@@ -1,0 +1,391 @@
+// The ADO-style components on SQLite and the card-load log database, each
+// test on a real database file in its own folder.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/classes/StringLists.h"
+#include "platform/db/ADODB.h"
+#include "platform/db/LogDatabase.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/DateTime.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+class TWatchLink : public TDataLink {
+  CL_CLASS(TWatchLink, TDataLink)
+ public:
+  std::vector<std::string> Log;
+
+ protected:
+  void ActiveChanged() override { Log.push_back(Active() ? "active" : "inactive"); }
+  void DataSetChanged() override { Log.push_back("changed"); }
+  void LayoutChanged() override { Log.push_back("layout"); }
+};
+CL_IMPLEMENT_CLASS(TWatchLink)
+
+// One load as the program logs it (the record read back from the card).
+struct TLoad {
+  Integer Kontor;
+  Cardinal SeriNo;
+  const char16_t* FaturaNo;
+  double T[5];
+  Integer TarifeYapisi;
+  bool Coklu;
+  Integer DusukAlarm;
+  const char16_t* TahsilatYeri;
+  TDateTime When;
+  const char16_t* KartSeriNo;
+};
+
+class AdoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = testing_support::MakeTempDir("db");
+    File = UTF8ToUTF16(Dir + "/cardloader.mdb");
+    CreateLogDatabase(File);
+    Owner = New<TComponent>(nullptr);
+    Conn = New<TADOConnection>(Owner);
+    Conn->SetName(u"aConn");
+    Conn->SetLoginPrompt(false);
+    Conn->SetMode(cmShareDenyNone);
+    Conn->SetConnectionString(LogConnectionString(File));
+    Set = New<TADODataSet>(Owner);
+    Set->SetName(u"aSet");
+    Set->SetConnection(Conn);
+    Set->SetCursorType(ctStatic);
+    Set->SetCommandText(u"select * from log");
+    Proc = New<TADOStoredProc>(Owner);
+    Proc->SetName(u"sqlEkle");
+    Proc->SetConnection(Conn);
+    Proc->SetProcedureName(u"Ekle");
+  }
+  void TearDown() override { Free(Owner); }
+
+  // The program's way of logging a load: parameters by position, prepare, run.
+  void AddLog(const TLoad& L) {
+    TParameters* p = Proc->Parameters();
+    p->Items(0)->SetValue(Variant(static_cast<Word>(L.Kontor)));
+    p->Items(1)->SetValue(Variant(UIntToStr(L.SeriNo)));
+    p->Items(2)->SetValue(Variant(String(L.FaturaNo)));
+    for (int i = 0; i < 5; ++i) p->Items(3 + i)->SetValue(Variant(L.T[i]));
+    p->Items(8)->SetValue(Variant(static_cast<Byte>(L.TarifeYapisi)));
+    p->Items(9)->SetValue(Variant(L.Coklu));
+    p->Items(10)->SetValue(Variant(static_cast<Byte>(L.DusukAlarm)));
+    p->Items(11)->SetValue(Variant(String(L.TahsilatYeri)));
+    p->Items(12)->SetValue(VarFromDateTime(L.When));
+    p->Items(13)->SetValue(Variant(String(L.KartSeriNo)));
+    p->Items(14)->SetValue(Variant(0));
+    Proc->SetPrepared(true);
+    Proc->ExecProc();
+  }
+
+  Integer RowCount() {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((Dir + "/cardloader.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "select count(*) from log", -1, &st, nullptr);
+    sqlite3_step(st);
+    Integer n = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
+  }
+
+  std::string Dir;
+  String File;
+  TComponent* Owner{};
+  TADOConnection* Conn{};
+  TADODataSet* Set{};
+  TADOStoredProc* Proc{};
+};
+
+TEST(LogDatabaseNames, FileNameAndConnectionString) {
+  EXPECT_EQ(LogDatabaseFileName(u"/opt/kart/KartYukle"), u"/opt/kart/KartYukle.mdb");
+  EXPECT_EQ(LogDatabaseFileName(u"/opt/kart.d/KartYukle.exe"), u"/opt/kart.d/KartYukle.mdb");
+  EXPECT_EQ(LogConnectionString(u"/x/a.mdb"),
+            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/x/a.mdb;Persist Security Info=False");
+  EXPECT_EQ(ConnectionStringValue(u"Provider=P;Data Source=\"C:\\a;b.mdb\";X=1", u"data source"),
+            u"C:\\a;b.mdb");
+  EXPECT_EQ(ConnectionStringValue(u"Provider=P", u"Data Source"), u"");
+}
+
+TEST_F(AdoTest, LogFieldsComeBackWithTheirTypes) {
+  Conn->Open();
+  Set->Open();
+  struct Expect {
+    const char16_t* Name;
+    TFieldType Type;
+    TClass Class;
+    Integer Size;
+  };
+  const Expect fields[] = {
+      {u"Index", ftAutoInc, TAutoIncField::StaticClass(), 0},
+      {u"Kontor", ftSmallint, TSmallintField::StaticClass(), 0},
+      {u"SeriNo", ftString, TStringField::StaticClass(), 8},
+      {u"FaturaNo", ftString, TStringField::StaticClass(), 6},
+      {u"T1", ftFloat, TFloatField::StaticClass(), 0},
+      {u"T2", ftFloat, TFloatField::StaticClass(), 0},
+      {u"T3", ftFloat, TFloatField::StaticClass(), 0},
+      {u"T4", ftFloat, TFloatField::StaticClass(), 0},
+      {u"T0", ftFloat, TFloatField::StaticClass(), 0},
+      {u"TarifeYapisi", ftWord, TWordField::StaticClass(), 0},
+      {u"CokluTarife", ftBoolean, TBooleanField::StaticClass(), 0},
+      {u"DusukAlarm", ftWord, TWordField::StaticClass(), 0},
+      {u"TahsilatYeri", ftString, TStringField::StaticClass(), 4},
+      {u"YuklemeTS", ftDateTime, TDateTimeField::StaticClass(), 0},
+      {u"KartSeriNo", ftString, TStringField::StaticClass(), 10},
+      {u"CihazID", ftSmallint, TSmallintField::StaticClass(), 0},
+  };
+  ASSERT_EQ(Set->FieldCount(), 16);
+  for (Integer i = 0; i < 16; ++i) {
+    TField* f = Set->Fields()->Fields(i);
+    EXPECT_EQ(f->FieldName(), fields[i].Name);
+    EXPECT_EQ(f->DataType(), fields[i].Type) << i;
+    EXPECT_EQ(f->ClassType(), fields[i].Class) << i;
+    if (fields[i].Size) {
+      EXPECT_EQ(f->Size(), fields[i].Size) << i;
+    }
+  }
+  EXPECT_TRUE(Set->IsEmpty());
+  EXPECT_TRUE(Set->Eof());
+}
+
+TEST_F(AdoTest, EkleLogsTheEdgeCases) {
+  Conn->Open();
+  Set->Open();
+  TDataSource* source = New<TDataSource>(Owner);
+  source->SetDataSet(Set);
+  TWatchLink* link = New<TWatchLink>();
+  link->SetBufferCount(10);
+  link->SetDataSource(source);
+  link->Log.clear();
+
+  const TDateTime when = EncodeDateTime(2024, 5, 11, 9, 10, 0, 0);
+  const TLoad loads[] = {
+      {100, 4321, u"AB123W", {1.5, 2, 3, 4, 0.25}, 3, true, 10, u"X   ", when, u"0012ABCDEF"},
+      {65535, 99999999, u"ZZ999?", {0, 0, 0, 0, 0}, 127, false, 255, u"ABCD", 0, u"FFFFFFFFFF"},
+  };
+  for (const TLoad& l : loads) {
+    // As the program does it: the grid is not told until the set is reopened.
+    Set->DisableControls();
+    AddLog(l);
+    Set->Close();
+    Set->Open();
+    Set->EnableControls();
+  }
+  EXPECT_EQ(link->Log, (std::vector<std::string>{"layout", "layout"}));
+  EXPECT_EQ(link->RecordCount(), 2);
+  EXPECT_EQ(Set->RecordCount(), 2);
+
+  Set->First();
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 1);
+  EXPECT_EQ(Set->FieldByName(u"Kontor")->AsInteger(), 100);
+  EXPECT_EQ(Set->FieldByName(u"SeriNo")->AsString(), u"4321");
+  EXPECT_EQ(Set->FieldByName(u"FaturaNo")->AsString(), u"AB123W");
+  EXPECT_DOUBLE_EQ(Set->FieldByName(u"T1")->AsFloat(), 1.5);
+  EXPECT_DOUBLE_EQ(Set->FieldByName(u"T0")->AsFloat(), 0.25);
+  EXPECT_EQ(Set->FieldByName(u"TarifeYapisi")->AsInteger(), 3);
+  EXPECT_TRUE(Set->FieldByName(u"CokluTarife")->AsBoolean());
+  EXPECT_EQ(Set->FieldByName(u"DusukAlarm")->AsInteger(), 10);
+  EXPECT_EQ(Set->FieldByName(u"TahsilatYeri")->AsString(), u"X   ");
+  EXPECT_DOUBLE_EQ(Set->FieldByName(u"YuklemeTS")->AsDateTime(), when);
+  EXPECT_EQ(Set->FieldByName(u"KartSeriNo")->AsString(), u"0012ABCDEF");
+  EXPECT_EQ(Set->FieldByName(u"CihazID")->AsInteger(), 0);
+  EXPECT_FALSE(Set->FieldByName(u"CihazID")->IsNull());
+  Set->Next();
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 2);
+  // A count above the 16-bit signed range is kept whole, never refused.
+  EXPECT_EQ(Set->FieldByName(u"Kontor")->AsInteger(), 65535);
+  EXPECT_EQ(Set->FieldByName(u"SeriNo")->AsString(), u"99999999");
+  EXPECT_FALSE(Set->FieldByName(u"CokluTarife")->AsBoolean());
+  EXPECT_DOUBLE_EQ(Set->FieldByName(u"YuklemeTS")->AsDateTime(), 0);
+  EXPECT_EQ(RowCount(), 2);
+  Free(link);
+}
+
+TEST_F(AdoTest, NavigationBookmarksAndEditsWrittenBack) {
+  Conn->Open();
+  const TLoad l{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"};
+  for (int i = 0; i < 5; ++i) AddLog(l);
+  Set->Open();
+  Set->Last();
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 5);
+  TBookmark b = Set->Bookmark();
+  Set->First();
+  Set->GotoBookmark(b);
+  EXPECT_EQ(Set->RecNo(), 5);
+  EXPECT_TRUE(Set->Locate(u"Index", Variant(3), {}));
+  Set->Edit();
+  Set->FieldByName(u"SeriNo")->SetAsString(u"777");
+  Set->Post();
+  Set->Append();
+  Set->FieldByName(u"Kontor")->SetAsInteger(9);
+  Set->Post();
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 6);
+  EXPECT_TRUE(Set->Locate(u"Index", Variant(1), {}));
+  Set->Delete();
+  Set->Close();
+  Set->Open();
+  EXPECT_EQ(Set->RecordCount(), 5);
+  EXPECT_TRUE(Set->Locate(u"Index", Variant(3), {}));
+  EXPECT_EQ(Set->FieldByName(u"SeriNo")->AsString(), u"777");
+  EXPECT_FALSE(Set->Locate(u"Index", Variant(1), {}));
+  Set->Last();
+  EXPECT_EQ(Set->FieldByName(u"Kontor")->AsInteger(), 9);
+  // Refresh reads rows written by others.
+  Conn->Execute(u"UPDATE log SET Kontor = 10 WHERE Kontor = 9");
+  Set->Refresh();
+  EXPECT_EQ(Set->FieldByName(u"Kontor")->AsInteger(), 10);
+  EXPECT_EQ(Set->RecordCount(), 5);
+  // The auto-increment key is the database's.
+  Set->Edit();
+  EXPECT_THROW(Set->FieldByName(u"Index")->SetAsInteger(1), EDatabaseError);
+  Set->Cancel();
+}
+
+TEST_F(AdoTest, ConnectionErrorsNameTheCause) {
+  std::string missing = Dir + "/none.mdb";
+  std::string text = Dir + "/text.mdb";
+  std::ofstream(text) << "this is not a database file, just some words to fill the header page";
+  const std::pair<String, const char16_t*> cases[] = {
+      {LogConnectionString(UTF8ToUTF16(missing)), u"Could not find file"},
+      {LogConnectionString(UTF8ToUTF16(text)), u"Unrecognized database format"},
+      {LogConnectionString(UTF8ToUTF16(Dir)), u"is a folder"},
+      {u"Provider=Unknown.Provider;Data Source=" + File, u"Provider cannot be found"},
+      {u"Provider=Microsoft.Jet.OLEDB.4.0", u"no data source"},
+  };
+  for (const auto& c : cases) {
+    Conn->SetConnectionString(c.first);
+    try {
+      Conn->Open();
+      FAIL() << "opened " << UTF16ToUTF8(c.first);
+    } catch (const EDatabaseError& E) {
+      EXPECT_NE(E.Message().find(c.second), String::npos) << UTF16ToUTF8(E.Message());
+    }
+    EXPECT_FALSE(Conn->Connected());
+  }
+}
+
+TEST_F(AdoTest, CommandErrorsNameTheCause) {
+  Conn->Open();
+  Set->SetCommandText(u"select * from nolog");
+  try {
+    Set->Open();
+    FAIL();
+  } catch (const EDatabaseError& E) {
+    EXPECT_NE(E.Message().find(u"no such table: nolog"), String::npos) << UTF16ToUTF8(E.Message());
+  }
+  EXPECT_FALSE(Set->Active());
+  Proc->SetProcedureName(u"Sil");
+  EXPECT_THROW(Proc->ExecProc(), EDatabaseError);
+  EXPECT_THROW(Proc->SetPrepared(true), EDatabaseError);
+  EXPECT_FALSE(Proc->Prepared());
+}
+
+TEST_F(AdoTest, BadParametersWriteNothing) {
+  Conn->Open();
+  const TLoad l{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"};
+  AddLog(l);
+  // A value of the wrong type.
+  Proc->Parameters()->Items(0)->SetValue(Variant(u"abc"));
+  try {
+    Proc->ExecProc();
+    FAIL();
+  } catch (const EDatabaseError& E) {
+    EXPECT_NE(E.Message().find(u"Kontor"), String::npos) << UTF16ToUTF8(E.Message());
+  }
+  // A wrong number of parameters.
+  Proc->Parameters()->Items(0)->SetValue(Variant(5));
+  Proc->Parameters()->CreateParameter(u"Extra", ftInteger, pdInput, 0, Variant(1));
+  try {
+    Proc->ExecProc();
+    FAIL();
+  } catch (const EDatabaseError& E) {
+    EXPECT_NE(E.Message().find(u"expects 15 parameters, 16 given"), String::npos) << UTF16ToUTF8(E.Message());
+  }
+  EXPECT_THROW(Proc->Parameters()->Items(40), EListError);
+  EXPECT_EQ(RowCount(), 1);
+}
+
+TEST_F(AdoTest, ProcedureRunsInOneTransaction) {
+  Conn->Open();
+  // The second statement fails on the second call (the key 1000 exists):
+  // the first statement's row of that call is undone.
+  DefineStoredProcedure(
+      Conn, u"Twice", u"K:integer",
+      u"INSERT INTO log (Kontor) VALUES (:K); INSERT INTO log (\"Index\", Kontor) VALUES (1000, :K)");
+  TADOStoredProc* twice = New<TADOStoredProc>(Owner);
+  twice->SetConnection(Conn);
+  twice->SetProcedureName(u"Twice");
+  ASSERT_EQ(twice->Parameters()->Count(), 1);
+  twice->Parameters()->Items(0)->SetValue(Variant(7));
+  twice->ExecProc();  // both rows go in
+  EXPECT_EQ(RowCount(), 2);
+  EXPECT_THROW(twice->ExecProc(), EDatabaseError);
+  EXPECT_EQ(RowCount(), 2);
+  // Inside a caller's transaction the procedure is a savepoint.
+  Conn->BeginTrans();
+  Proc->Parameters();
+  AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+  Conn->RollbackTrans();
+  EXPECT_EQ(RowCount(), 2);
+}
+
+TEST_F(AdoTest, LockedDatabaseRaisesAndKeepsNothingHalfWritten) {
+  Conn->SetCommandTimeout(0);
+  Conn->Open();
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((Dir + "/cardloader.mdb").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  try {
+    AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+    FAIL();
+  } catch (const EDatabaseError& E) {
+    EXPECT_NE(E.Message().find(u"locked"), String::npos) << UTF16ToUTF8(E.Message());
+  }
+  sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  // Once the lock is gone the same call goes through.
+  Proc->ExecProc();
+  EXPECT_EQ(RowCount(), 1);
+}
+
+TEST_F(AdoTest, CreatingTheLogDatabase) {
+  EXPECT_THROW(CreateLogDatabase(File), EDatabaseError);
+  EXPECT_FALSE(EnsureLogDatabase(File));
+  String other = UTF8ToUTF16(Dir + "/second.mdb");
+  EXPECT_TRUE(EnsureLogDatabase(other));
+  EXPECT_THROW(CreateLogDatabase(UTF8ToUTF16(Dir + "/no/such/folder/x.mdb")), EDatabaseError);
+  Conn->Open();
+  TStringList* names = New<TStringList>();
+  Conn->GetProcedureNames(names);
+  EXPECT_EQ(names->Text(), u"Ekle\r\n");
+  Conn->GetTableNames(names);
+  EXPECT_EQ(names->Text(), u"log\r\n");
+  Free(names);
+  EXPECT_EQ(Proc->Parameters()->Count(), 15);
+  EXPECT_EQ(Proc->Parameters()->Items(13)->Name(), u"KartSeriNo");
+  EXPECT_EQ(Proc->Parameters()->Items(12)->DataType(), ftDateTime);
+}
+
+TEST_F(AdoTest, ClosingTheConnectionClosesItsDataSets) {
+  Conn->Open();
+  Set->Open();
+  Proc->SetPrepared(true);
+  Conn->Close();
+  EXPECT_FALSE(Set->Active());
+  EXPECT_FALSE(Proc->Prepared());
+  // Opening the data set connects again.
+  Set->Open();
+  EXPECT_TRUE(Conn->Connected());
+  Free(Conn);
+  Conn = nullptr;
+  EXPECT_EQ(Set->Connection(), nullptr);
+  EXPECT_FALSE(Set->Active());
+}
+
+}  // namespace
