@@ -18,7 +18,12 @@ const char16_t* const kUnitOrder[] = {
     u"Classes",
     // platform/win, platform/vcl, platform/db
     u"Comm",
+    u"Graphics",
+    u"JPEG",
+    u"ImgList",
     // serial/, app/, lib/foundation ... lib/bars, localization/
+    // serial/
+    u"ComPort",
     // lib/foundation
     u"nbCore",
     u"vlGeometry",

@@ -1,0 +1,501 @@
+// Image lists: each image is kept as BGRA pixels with a mask (1 =
+// transparent); the strip bitmaps that GetImageInfo reports are made from
+// them on demand (images side by side in one row).
+#include "platform/win/ImageList.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/classes/Streams.h"
+#include "platform/win/GdiInternal.h"
+#include "platform/win/ImageCodecs.h"
+
+namespace win {
+
+using namespace gdi;
+
+namespace {
+
+constexpr DWORD OBJ_IMAGELIST_INTERNAL = 0x101;
+constexpr DWORD OBJ_ICON_INTERNAL = 0x100;
+
+struct TImage {
+  std::vector<uint32_t> Pixels;
+  std::vector<uint8_t> Mask;  // 1 = transparent
+};
+
+struct TImageListObj : TGdiObject {
+  int Cx = 0, Cy = 0;
+  UINT Flags = 0;
+  int Grow = 4;
+  int Capacity = 0;
+  COLORREF BkColor = CLR_NONE;
+  std::vector<TImage> Images;
+  HBITMAP StripImage = nullptr, StripMask = nullptr;
+  bool Dirty = true;
+  ~TImageListObj() override {
+    if (StripImage) DeleteObject(StripImage);
+    if (StripMask) DeleteObject(StripMask);
+  }
+  bool HasMask() const { return Flags & ILC_MASK; }
+};
+
+TImageListObj* LookupList(HIMAGELIST h) { return static_cast<TImageListObj*>(Lookup(h, OBJ_IMAGELIST_INTERNAL)); }
+
+// The pixels of a bitmap in 32-bit form (nil for a bad handle).
+bool ReadPixels(HBITMAP hbm, int& w, int& h, std::vector<uint32_t>& out, bool& mono) {
+  TBitmapObj* b = LookupBitmap(hbm);
+  if (!b) return false;
+  w = b->Width;
+  h = b->Height;
+  mono = b->IsMono();
+  TSurface s = BitmapSurface(b);
+  out.resize(size_t(w) * size_t(h));
+  for (int y = 0; y < h; ++y) std::memcpy(out.data() + size_t(y) * size_t(w), s.Row(y), size_t(w) * 4);
+  return true;
+}
+
+// Cuts a bitmap (and mask) into images of the list's size.
+std::vector<TImage> Tiles(TImageListObj* il, HBITMAP hbmImage, HBITMAP hbmMask, bool useKey, COLORREF key) {
+  std::vector<TImage> out;
+  int w = 0, h = 0, mw = 0, mh = 0;
+  bool mono = false, mmono = false;
+  std::vector<uint32_t> px, mpx;
+  if (!ReadPixels(hbmImage, w, h, px, mono)) return out;
+  bool haveMask = hbmMask && ReadPixels(hbmMask, mw, mh, mpx, mmono);
+  int n = std::max(1, w / il->Cx);
+  uint32_t keyPx = ColorToPixel(key);
+  for (int k = 0; k < n; ++k) {
+    TImage img;
+    img.Pixels.assign(size_t(il->Cx) * size_t(il->Cy), 0);
+    img.Mask.assign(size_t(il->Cx) * size_t(il->Cy), 0);
+    for (int y = 0; y < il->Cy; ++y)
+      for (int x = 0; x < il->Cx; ++x) {
+        int sx = k * il->Cx + x;
+        size_t d = size_t(y) * size_t(il->Cx) + size_t(x);
+        if (sx >= w || y >= h) {
+          img.Mask[d] = 1;
+          continue;
+        }
+        uint32_t v = px[size_t(y) * size_t(w) + size_t(sx)];
+        if (mono) v = (v & 0xFFFFFF) ? 0x00FFFFFFu : 0;
+        if (useKey && (v & 0xFFFFFF) == keyPx) {
+          img.Mask[d] = 1;
+          v = 0;  // the masked colour turns black in the image
+        } else if (haveMask && sx < mw && y < mh) {
+          img.Mask[d] = (mpx[size_t(y) * size_t(mw) + size_t(sx)] & 0xFFFFFF) ? 1 : 0;
+        }
+        img.Pixels[d] = v;
+      }
+    if (!il->HasMask()) std::fill(img.Mask.begin(), img.Mask.end(), 0);
+    out.push_back(std::move(img));
+  }
+  return out;
+}
+
+void RebuildStrips(TImageListObj* il) {
+  if (!il->Dirty && il->StripImage) return;
+  if (il->StripImage) DeleteObject(il->StripImage);
+  if (il->StripMask) DeleteObject(il->StripMask);
+  il->StripImage = il->StripMask = nullptr;
+  int n = std::max<int>(1, int(il->Images.size()));
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = il->Cx * n;
+  bi.bmiHeader.biHeight = -il->Cy;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  il->StripImage = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (il->HasMask()) il->StripMask = CreateBitmap(il->Cx * n, il->Cy, 1, 1, nullptr);
+  TBitmapObj* img = LookupBitmap(il->StripImage);
+  TBitmapObj* msk = LookupBitmap(il->StripMask);
+  if (!img) return;
+  TSurface si = BitmapSurface(img);
+  TSurface sm = msk ? BitmapSurface(msk) : TSurface{};
+  for (size_t k = 0; k < il->Images.size(); ++k)
+    for (int y = 0; y < il->Cy; ++y)
+      for (int x = 0; x < il->Cx; ++x) {
+        size_t d = size_t(y) * size_t(il->Cx) + size_t(x);
+        si.Row(y)[int(k) * il->Cx + x] = il->Images[k].Pixels[d];
+        if (msk) sm.Row(y)[int(k) * il->Cx + x] = il->Images[k].Mask[d] ? 0x00FFFFFFu : 0;
+      }
+  BitmapCommit(img);
+  if (msk) BitmapCommit(msk);
+  il->Dirty = false;
+}
+
+inline uint32_t Mix(uint32_t a, uint32_t b, uint32_t f /* 0..255 weight of b */) {
+  uint32_t out = 0;
+  for (int s = 0; s < 24; s += 8) {
+    uint32_t ca = (a >> s) & 0xFF, cb = (b >> s) & 0xFF;
+    out |= ((ca * (255 - f) + cb * f + 127) / 255) << s;
+  }
+  return out;
+}
+
+}  // namespace
+
+void InitCommonControls() {}
+
+HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow) {
+  if (cx <= 0 || cy <= 0 || int64_t(cx) * cy > (int64_t(1) << 24)) return nullptr;
+  auto* il = new TImageListObj();
+  il->Type = OBJ_IMAGELIST_INTERNAL;
+  il->Cx = cx;
+  il->Cy = cy;
+  il->Flags = flags;
+  il->Grow = std::max(cGrow, 1);
+  il->Capacity = std::max(cInitial, 0);
+  return static_cast<HIMAGELIST>(Register(il));
+}
+
+BOOL ImageList_Destroy(HIMAGELIST himl) {
+  TImageListObj* il = LookupList(himl);
+  if (!il) return FALSE;
+  Destroy(il);
+  return TRUE;
+}
+
+int ImageList_GetImageCount(HIMAGELIST himl) {
+  TImageListObj* il = LookupList(himl);
+  return il ? int(il->Images.size()) : 0;
+}
+
+BOOL ImageList_SetImageCount(HIMAGELIST himl, UINT n) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || n > 100000) return FALSE;
+  TImage blank;
+  blank.Pixels.assign(size_t(il->Cx) * size_t(il->Cy), 0);
+  blank.Mask.assign(size_t(il->Cx) * size_t(il->Cy), 0);
+  il->Images.resize(n, blank);
+  il->Dirty = true;
+  return TRUE;
+}
+
+int ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
+  TImageListObj* il = LookupList(himl);
+  if (!il) return -1;
+  auto tiles = Tiles(il, hbmImage, hbmMask, false, 0);
+  if (tiles.empty()) return -1;
+  int first = int(il->Images.size());
+  for (auto& t : tiles) il->Images.push_back(std::move(t));
+  il->Dirty = true;
+  return first;
+}
+
+int ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask) {
+  TImageListObj* il = LookupList(himl);
+  if (!il) return -1;
+  auto tiles = Tiles(il, hbmImage, nullptr, il->HasMask() && crMask != CLR_NONE, crMask);
+  if (tiles.empty()) return -1;
+  int first = int(il->Images.size());
+  for (auto& t : tiles) il->Images.push_back(std::move(t));
+  il->Dirty = true;
+  return first;
+}
+
+BOOL ImageList_Replace(HIMAGELIST himl, int i, HBITMAP hbmImage, HBITMAP hbmMask) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || i < 0 || i >= int(il->Images.size())) return FALSE;
+  auto tiles = Tiles(il, hbmImage, hbmMask, false, 0);
+  if (tiles.empty()) return FALSE;
+  il->Images[size_t(i)] = std::move(tiles[0]);
+  il->Dirty = true;
+  return TRUE;
+}
+
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon) {
+  TImageListObj* il = LookupList(himl);
+  ICONINFO ii{};
+  if (!il || !GetIconInfo(hicon, &ii)) return -1;
+  if (i < -1 || i >= int(il->Images.size())) {
+    DeleteObject(ii.hbmMask);
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    return -1;
+  }
+  // the icon is drawn at the list's size into an image and a mask
+  TImage img;
+  img.Pixels.assign(size_t(il->Cx) * size_t(il->Cy), 0);
+  img.Mask.assign(size_t(il->Cx) * size_t(il->Cy), 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = il->Cx;
+  bi.bmiHeader.biHeight = -il->Cy;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP target = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, target);
+  DrawIconEx(dc, 0, 0, hicon, il->Cx, il->Cy, 0, nullptr, DI_IMAGE);
+  std::memcpy(img.Pixels.data(), bits, img.Pixels.size() * 4);
+  RECT all{0, 0, il->Cx, il->Cy};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  DrawIconEx(dc, 0, 0, hicon, il->Cx, il->Cy, 0, nullptr, DI_MASK);
+  for (size_t k = 0; k < img.Mask.size(); ++k) {
+    uint32_t a = img.Pixels[k] >> 24;
+    img.Mask[k] = (static_cast<uint32_t*>(bits)[k] & 0xFFFFFF) ? 1 : 0;
+    if (a) img.Mask[k] = 0;
+  }
+  SelectObject(dc, old);
+  DeleteObject(target);
+  DeleteDC(dc);
+  DeleteObject(ii.hbmMask);
+  if (ii.hbmColor) DeleteObject(ii.hbmColor);
+  if (!il->HasMask()) std::fill(img.Mask.begin(), img.Mask.end(), 0);
+  il->Dirty = true;
+  if (i == -1) {
+    il->Images.push_back(std::move(img));
+    return int(il->Images.size()) - 1;
+  }
+  il->Images[size_t(i)] = std::move(img);
+  return i;
+}
+
+BOOL ImageList_Remove(HIMAGELIST himl, int i) {
+  TImageListObj* il = LookupList(himl);
+  if (!il) return FALSE;
+  if (i == -1) {
+    il->Images.clear();
+  } else {
+    if (i < 0 || i >= int(il->Images.size())) return FALSE;
+    il->Images.erase(il->Images.begin() + i);
+  }
+  il->Dirty = true;
+  return TRUE;
+}
+
+BOOL ImageList_Copy(HIMAGELIST himlDst, int iDst, HIMAGELIST himlSrc, int iSrc, UINT uFlags) {
+  TImageListObj* d = LookupList(himlDst);
+  TImageListObj* s = LookupList(himlSrc);
+  // the platform copies within one list only
+  if (!d || d != s || iDst < 0 || iSrc < 0 || iDst >= int(d->Images.size()) || iSrc >= int(s->Images.size()))
+    return FALSE;
+  if (uFlags & ILCF_SWAP) std::swap(d->Images[size_t(iDst)], d->Images[size_t(iSrc)]);
+  else d->Images[size_t(iDst)] = s->Images[size_t(iSrc)];
+  d->Dirty = true;
+  return TRUE;
+}
+
+HIMAGELIST ImageList_Duplicate(HIMAGELIST himl) {
+  TImageListObj* il = LookupList(himl);
+  if (!il) return nullptr;
+  HIMAGELIST h = ImageList_Create(il->Cx, il->Cy, il->Flags, il->Capacity, il->Grow);
+  TImageListObj* c = LookupList(h);
+  c->Images = il->Images;
+  c->BkColor = il->BkColor;
+  return h;
+}
+
+BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, int dx, int dy, COLORREF rgbBk,
+                      COLORREF rgbFg, UINT fStyle) {
+  TImageListObj* il = LookupList(himl);
+  TDCObj* dc = LookupDC(hdcDst);
+  if (!il || !dc || i < 0 || i >= int(il->Images.size())) return FALSE;
+  const TImage& img = il->Images[size_t(i)];
+  int w = dx > 0 ? std::min(dx, il->Cx) : il->Cx, h = dy > 0 ? std::min(dy, il->Cy) : il->Cy;
+  if (rgbBk == CLR_DEFAULT) rgbBk = il->BkColor;
+  bool transparent = (fStyle & ILD_TRANSPARENT) || rgbBk == CLR_NONE || !il->HasMask();
+  bool maskOnly = fStyle & ILD_MASK;
+  uint32_t blendF = (fStyle & ILD_BLEND50) ? 128 : (fStyle & ILD_BLEND25) ? 64 : 0;
+  uint32_t blendPx = ColorToPixel(rgbFg == CLR_DEFAULT || rgbFg == CLR_NONE ? GetSysColor(COLOR_HIGHLIGHT) : rgbFg);
+  if (rgbFg == CLR_NONE) blendF = 0;
+  bool alpha = (il->Flags & 0xFE) == ILC_COLOR32 &&
+               std::any_of(img.Pixels.begin(), img.Pixels.end(), [](uint32_t v) { return (v >> 24) != 0; });
+  TDrawTarget t(dc);
+  if (!t.Valid()) return FALSE;
+  POINT d = ToDevice(dc, x, y), o = t.Offset();
+  uint32_t bk = rgbBk == CLR_NONE ? 0 : t.Pixel(rgbBk);
+  for (int yy = 0; yy < h; ++yy) {
+    int sy = d.y + yy + o.y;
+    t.ClipSpan(sy, d.x + o.x, d.x + w + o.x, [&](int x0, int x1) {
+      uint32_t* row = t.Surface().Row(sy);
+      for (int sx = x0; sx < x1; ++sx) {
+        size_t k = size_t(yy) * size_t(il->Cx) + size_t(sx - (d.x + o.x));
+        bool clear = il->HasMask() && img.Mask[k];
+        if (maskOnly) {
+          // the mask: black where the image is opaque, white where transparent
+          if (il->HasMask()) row[sx] = clear ? 0x00FFFFFFu : 0;
+          continue;
+        }
+        uint32_t v = img.Pixels[k];
+        if (alpha) {
+          uint32_t a = v >> 24;
+          if (blendF) v = (v & 0xFF000000u) | Mix(v, blendPx, blendF);
+          uint32_t base = transparent ? row[sx] : bk;
+          row[sx] = Mix(base, v, a);
+          continue;
+        }
+        if (clear) {
+          if (!transparent) row[sx] = bk;
+          continue;
+        }
+        if (blendF) v = Mix(v, blendPx, blendF);
+        row[sx] = t.Mono() ? MonoPixel(PixelToColor(v)) : (v & 0x00FFFFFFu);
+      }
+    });
+  }
+  return TRUE;
+}
+
+BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle) {
+  return ImageList_DrawEx(himl, i, hdcDst, x, y, 0, 0, CLR_DEFAULT, CLR_DEFAULT, fStyle);
+}
+
+BOOL ImageList_GetImageInfo(HIMAGELIST himl, int i, IMAGEINFO* info) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || !info || i < 0 || i >= int(il->Images.size())) return FALSE;
+  RebuildStrips(il);
+  info->hbmImage = il->StripImage;
+  info->hbmMask = il->StripMask;
+  info->rcImage = RECT{i * il->Cx, 0, (i + 1) * il->Cx, il->Cy};
+  return TRUE;
+}
+
+BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || !cx || !cy) return FALSE;
+  *cx = il->Cx;
+  *cy = il->Cy;
+  return TRUE;
+}
+
+BOOL ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || cx <= 0 || cy <= 0) return FALSE;
+  il->Cx = cx;
+  il->Cy = cy;
+  il->Images.clear();
+  il->Dirty = true;
+  return TRUE;
+}
+
+COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk) {
+  TImageListObj* il = LookupList(himl);
+  if (!il) return CLR_NONE;
+  COLORREF old = il->BkColor;
+  il->BkColor = clrBk;
+  return old;
+}
+
+COLORREF ImageList_GetBkColor(HIMAGELIST himl) {
+  TImageListObj* il = LookupList(himl);
+  return il ? il->BkColor : CLR_NONE;
+}
+
+HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || i < 0 || i >= int(il->Images.size())) return nullptr;
+  const TImage& img = il->Images[size_t(i)];
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = il->Cx;
+  bi.bmiHeader.biHeight = -il->Cy;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP mask = CreateBitmap(il->Cx, il->Cy, 1, 1, nullptr);
+  auto* px = static_cast<uint32_t*>(bits);
+  TBitmapObj* m = LookupBitmap(mask);
+  TSurface ms = BitmapSurface(m);
+  for (int y = 0; y < il->Cy; ++y)
+    for (int x = 0; x < il->Cx; ++x) {
+      size_t k = size_t(y) * size_t(il->Cx) + size_t(x);
+      bool clear = il->HasMask() && img.Mask[k];
+      px[k] = clear ? 0 : img.Pixels[k];
+      ms.Row(y)[x] = clear ? 0x00FFFFFFu : 0;
+    }
+  BitmapCommit(m);
+  ICONINFO ii{TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(color);
+  DeleteObject(mask);
+  return icon;
+}
+
+namespace {
+void PutWord(std::vector<uint8_t>& v, uint32_t x) {
+  v.push_back(uint8_t(x));
+  v.push_back(uint8_t(x >> 8));
+}
+}  // namespace
+
+BOOL ImageList_Write(HIMAGELIST himl, TStream* pstm) {
+  TImageListObj* il = LookupList(himl);
+  if (!il || !pstm) return FALSE;
+  RebuildStrips(il);
+  std::vector<uint8_t> head;
+  PutWord(head, 0x4C49);  // "IL"
+  PutWord(head, 0x0101);
+  PutWord(head, uint32_t(il->Images.size()));
+  PutWord(head, uint32_t(std::max<size_t>(il->Images.size(), size_t(il->Capacity))));
+  PutWord(head, uint32_t(il->Grow));
+  PutWord(head, uint32_t(il->Cx));
+  PutWord(head, uint32_t(il->Cy));
+  PutWord(head, il->BkColor & 0xFFFF);
+  PutWord(head, il->BkColor >> 16);
+  PutWord(head, il->Flags);
+  for (int k = 0; k < 4; ++k) PutWord(head, 0xFFFF);  // no overlay images
+  try {
+    pstm->WriteBuffer(head.data(), Integer(head.size()));
+    std::vector<uint8_t> img = WriteBmpFile(il->StripImage);
+    pstm->WriteBuffer(img.data(), Integer(img.size()));
+    if (il->StripMask) {
+      std::vector<uint8_t> msk = WriteBmpFile(il->StripMask);
+      pstm->WriteBuffer(msk.data(), Integer(msk.size()));
+    }
+  } catch (const Exception&) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
+namespace {
+// Reads one BMP file from the stream (its size from the file header).
+HBITMAP ReadBmpFromStream(TStream* s) {
+  uint8_t fh[14];
+  s->ReadBuffer(fh, 14);
+  uint32_t size = uint32_t(fh[2]) | (uint32_t(fh[3]) << 8) | (uint32_t(fh[4]) << 16) | (uint32_t(fh[5]) << 24);
+  Int64 left = s->Size() - s->Position();
+  if (size < 14 + 40 || Int64(size) - 14 > left) throw EImageCodecError(u"Image list: bitmap size out of range");
+  std::vector<uint8_t> file(size);
+  std::memcpy(file.data(), fh, 14);
+  s->ReadBuffer(file.data() + 14, Integer(size - 14));
+  return ReadBmpFile(file.data(), file.size());
+}
+}  // namespace
+
+HIMAGELIST ImageList_Read(TStream* pstm) {
+  if (!pstm) return nullptr;
+  HBITMAP img = nullptr, msk = nullptr;
+  HIMAGELIST h = nullptr;
+  try {
+    uint8_t head[28];
+    pstm->ReadBuffer(head, 28);
+    auto word = [&](int i) { return uint32_t(head[2 * i]) | (uint32_t(head[2 * i + 1]) << 8); };
+    if (word(0) != 0x4C49 || word(1) != 0x0101) return nullptr;
+    int count = int(word(2)), grow = int(word(4)), cx = int(word(5)), cy = int(word(6));
+    COLORREF bk = word(7) | (word(8) << 16);
+    UINT flags = word(9);
+    h = ImageList_Create(cx, cy, flags, int(word(3)), grow);
+    if (!h) return nullptr;
+    img = ReadBmpFromStream(pstm);
+    if (flags & ILC_MASK) msk = ReadBmpFromStream(pstm);
+    TImageListObj* il = LookupList(h);
+    il->BkColor = bk;
+    auto tiles = Tiles(il, img, msk, false, 0);
+    if (int(tiles.size()) < count) throw EImageCodecError(u"Image list: fewer images than announced");
+    tiles.resize(size_t(count));
+    il->Images = std::move(tiles);
+  } catch (const Exception&) {
+    if (h) ImageList_Destroy(h);
+    h = nullptr;
+  }
+  if (img) DeleteObject(img);
+  if (msk) DeleteObject(msk);
+  return h;
+}
+
+}  // namespace win

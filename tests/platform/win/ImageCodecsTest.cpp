@@ -1,0 +1,174 @@
+// BMP, PNG and JPEG round trips, and truncated or hostile files raising
+// EImageCodecError.
+#include <cstring>
+
+#include "platform/win/ImageCodecs.h"
+#include "tests/platform/win/GdiFixture.h"
+
+namespace {
+
+using namespace gditest;
+
+std::vector<uint8_t> Bits(HBITMAP bm) {
+  BITMAP b{};
+  GetObjectW(bm, sizeof(b), &b);
+  const auto* p = static_cast<const uint8_t*>(b.bmBits);
+  return std::vector<uint8_t>(p, p + size_t(b.bmWidthBytes) * size_t(b.bmHeight));
+}
+
+TEST(BmpFiles, RoundTripInEveryFormat) {
+  for (int bpp : {1, 4, 8, 16, 24, 32}) {
+    void* bits = nullptr;
+    HBITMAP bm = MakeDib(7, 3, bpp, &bits, false);
+    BITMAP b{};
+    GetObjectW(bm, sizeof(b), &b);
+    for (size_t i = 0; i < size_t(b.bmWidthBytes) * 3; ++i) static_cast<uint8_t*>(bits)[i] = uint8_t(i * 37 + 11);
+    std::vector<uint8_t> file = WriteBmpFile(bm);
+    ASSERT_GE(file.size(), 54u);
+    EXPECT_EQ(file[0], 'B');
+    HBITMAP back = ReadBmpFile(file.data(), file.size());
+    ASSERT_NE(back, nullptr) << bpp;
+    BITMAP c{};
+    GetObjectW(back, sizeof(c), &c);
+    EXPECT_EQ(c.bmBitsPixel, bpp);
+    EXPECT_EQ(c.bmWidth, 7);
+    // padding bytes of each row are not kept: compare the pixel bytes of rows
+    auto x = Bits(bm), y = Bits(back);
+    size_t used = (size_t(7) * size_t(bpp) + 7) / 8;
+    for (int r = 0; r < 3; ++r)
+      for (size_t k = 0; k < used; ++k) {
+        uint8_t mask = 0xFF;
+        if (k == used - 1 && (7 * bpp) % 8) mask = uint8_t(0xFF << (8 - (7 * bpp) % 8));
+        uint8_t va = x[size_t(r) * size_t(b.bmWidthBytes) + k], vb = y[size_t(r) * size_t(b.bmWidthBytes) + k];
+        if (bpp == 16) va &= (k % 2 ? 0x7F : 0xFF), vb &= (k % 2 ? 0x7F : 0xFF);
+        if (bpp == 32 && k % 4 == 3) continue;  // alpha of a 32-bit BI_RGB file is kept as read
+        EXPECT_EQ(va & mask, vb & mask) << bpp << " row " << r << " byte " << k;
+      }
+    DeleteObject(bm);
+    DeleteObject(back);
+  }
+}
+
+TEST(BmpFiles, RunLengthEncodedFile) {
+  // 4 x 2 RLE8: bottom row a run of 4 pixels of index 1; top row an absolute
+  // run 2 2 3 (padded to a word) and a run of one 3
+  std::vector<uint8_t> f(14 + 40 + 8, 0);
+  f[0] = 'B', f[1] = 'M';
+  f[10] = 14 + 40 + 8;
+  f[14] = 40;
+  f[18] = 4;
+  f[22] = 2;
+  f[26] = 1;
+  f[28] = 8;
+  f[30] = BI_RLE8;
+  f[46] = 2;  // colours used
+  uint8_t table[8] = {0, 0, 0, 0, 0, 0, 255, 0};
+  std::memcpy(f.data() + 54, table, 8);
+  uint8_t rle[] = {4, 1, 0, 0, 0, 3, 2, 2, 3, 0, 1, 3, 0, 1};
+  f.insert(f.end(), rle, rle + sizeof(rle));
+  // index 2 and 3 are beyond the two colours: they read as black
+  HBITMAP bm = ReadBmpFile(f.data(), f.size());
+  ASSERT_NE(bm, nullptr);
+  auto bits = Bits(bm);
+  EXPECT_EQ(bits[0], 1);
+  EXPECT_EQ(bits[3], 1);
+  EXPECT_EQ(bits[4], 2);
+  EXPECT_EQ(bits[6], 3);
+  DeleteObject(bm);
+  // the same file cut inside the RLE data
+  f.resize(f.size() - 3);
+  EXPECT_THROW(ReadBmpFile(f.data(), f.size()), EImageCodecError);
+}
+
+TEST(BmpFiles, HostileAndTruncatedFilesRaise) {
+  HBITMAP bm = MakeDib(4, 4, 24);
+  std::vector<uint8_t> good = WriteBmpFile(bm);
+  DeleteObject(bm);
+  struct {
+    const char* What;
+    size_t Offset;
+    uint32_t Value;
+    size_t Keep;
+  } cases[] = {
+      {"cut pixels", 0, 0, good.size() - 1},
+      {"cut header", 0, 0, 30},
+      {"huge width", 18, 0x7FFFFFFF, 0},
+      {"zero height", 22, 0, 0},
+      {"bad bit count", 28, 3, 0},
+      {"bad header size", 14, 41, 0},
+      {"pixel offset past the end", 10, 0x7FFFFFF0, 0},
+      {"unknown compression", 30, 9, 0},
+  };
+  for (auto& k : cases) {
+    std::vector<uint8_t> f = good;
+    if (k.Keep) f.resize(k.Keep);
+    if (k.Offset) {
+      if (k.Offset == 28) f[28] = uint8_t(k.Value), f[29] = 0;
+      else std::memcpy(f.data() + k.Offset, &k.Value, 4);
+    }
+    EXPECT_THROW(ReadBmpFile(f.data(), f.size()), EImageCodecError) << k.What;
+  }
+  EXPECT_THROW(ReadBmpFile(nullptr, 0), EImageCodecError);
+  const uint8_t notBmp[40] = {'P', 'K'};
+  EXPECT_THROW(ReadBmpFile(notBmp, sizeof(notBmp)), EImageCodecError);
+}
+
+TEST(PngFiles, RoundTripWithAlpha) {
+  uint32_t px[6] = {0xFF112233, 0x80FF0000, 0x00000000, 0xFFFFFFFF, 0x40404040, 0xC0000080};
+  std::vector<uint8_t> png = EncodePng(px, 3, 2, 3, true);
+  TDecodedImage img = DecodePng(png.data(), png.size());
+  EXPECT_EQ(img.Width, 3);
+  EXPECT_EQ(img.Height, 2);
+  EXPECT_TRUE(img.HasAlpha);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(img.Pixels[size_t(i)], px[i]) << i;
+  std::vector<uint8_t> opaque = EncodePng(px, 3, 2, 3, false);
+  EXPECT_EQ(DecodePng(opaque.data(), opaque.size()).Pixels[1], 0xFFFF0000u);
+}
+
+TEST(PngFiles, TruncatedAndCorruptRaise) {
+  uint32_t px[64];
+  for (int i = 0; i < 64; ++i) px[i] = 0xFF000000u | uint32_t(i * 0x030507);
+  std::vector<uint8_t> png = EncodePng(px, 8, 8, 8, false);
+  for (size_t keep : {size_t(0), size_t(7), size_t(20), png.size() / 2, png.size() - 13}) {
+    std::vector<uint8_t> cut(png.begin(), png.begin() + long(keep));
+    EXPECT_THROW(DecodePng(cut.data(), cut.size()), EImageCodecError) << keep;
+  }
+  std::vector<uint8_t> bad = png;
+  bad[bad.size() / 2] ^= 0x5A;  // a damaged compressed stream (CRC or inflate error)
+  EXPECT_THROW(DecodePng(bad.data(), bad.size()), EImageCodecError);
+  // a header claiming a huge picture is refused before allocating
+  std::vector<uint8_t> huge = png;
+  huge[16] = 0x00, huge[17] = 0x7F, huge[18] = 0xFF, huge[19] = 0xFF;
+  EXPECT_THROW(DecodePng(huge.data(), huge.size()), EImageCodecError);
+}
+
+TEST(JpegFiles, RoundTripIsClose) {
+  std::vector<uint32_t> px(16 * 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) px[size_t(y * 16 + x)] = (uint32_t(x * 16) << 16) | (uint32_t(y * 16) << 8) | 0x80;
+  std::vector<uint8_t> jpg = EncodeJpeg(px.data(), 16, 16, 16, 95, false);
+  TDecodedImage img = DecodeJpeg(jpg.data(), jpg.size());
+  ASSERT_EQ(img.Width, 16);
+  ASSERT_EQ(img.Height, 16);
+  for (size_t i = 0; i < px.size(); ++i)
+    for (int s : {0, 8, 16}) {
+      int a = int((px[i] >> s) & 0xFF), b = int((img.Pixels[i] >> s) & 0xFF);
+      EXPECT_NEAR(a, b, 12) << i;
+    }
+  std::vector<uint8_t> gray = EncodeJpeg(px.data(), 16, 16, 16, 90, true);
+  EXPECT_TRUE(DecodeJpeg(gray.data(), gray.size()).Grayscale);
+}
+
+TEST(JpegFiles, TruncatedAndCorruptRaise) {
+  std::vector<uint32_t> px(32 * 32, 0x00336699);
+  std::vector<uint8_t> jpg = EncodeJpeg(px.data(), 32, 32, 32, 80, false);
+  for (size_t keep : {size_t(0), size_t(2), size_t(100), jpg.size() - 10}) {
+    std::vector<uint8_t> cut(jpg.begin(), jpg.begin() + long(keep));
+    EXPECT_THROW(DecodeJpeg(cut.data(), cut.size()), EImageCodecError) << keep;
+  }
+  std::vector<uint8_t> garbage(200, 0xFF);
+  garbage[1] = 0xD8;
+  EXPECT_THROW(DecodeJpeg(garbage.data(), garbage.size()), EImageCodecError);
+}
+
+}  // namespace
