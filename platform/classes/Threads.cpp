@@ -193,7 +193,8 @@ void TThread::Create(Boolean CreateSuspended) {
 
 void TThread::AfterConstruction() {
   Parent::AfterConstruction();
-  if (!FCreateSuspended) StartThread();
+  // A thread resumed inside its own constructor is already running.
+  if (!FCreateSuspended && !FStarted) StartThread();
 }
 
 void TThread::Destroy() {

@@ -202,6 +202,27 @@ TEST(ThreadTest, SuspendedCreationAndItsLimits) {
   EXPECT_EQ(runs.load(), 1);
 }
 
+// A thread created suspended and resumed inside its own constructor (the
+// serial event thread does this) runs once: AfterConstruction must not start
+// it a second time.
+class TSelfStartingThread : public TTestThread {
+  CL_CLASS(TSelfStartingThread, TTestThread)
+ public:
+  void Create(TBody ABody) {
+    Parent::Create(true, std::move(ABody));
+    Resume();
+  }
+};
+CL_IMPLEMENT_CLASS(TSelfStartingThread)
+
+TEST(ThreadTest, AThreadResumedInItsConstructorStartsOnce) {
+  std::atomic<int> runs{0};
+  TSelfStartingThread* t = New<TSelfStartingThread>([&](TTestThread*) { ++runs; });
+  EXPECT_EQ(t->WaitFor(), 0u);
+  Free(t);
+  EXPECT_EQ(runs.load(), 1);
+}
+
 TEST(ThreadTest, AThreadCannotWaitForItself) {
   bool raised = false;
   TTestThread* t = New<TTestThread>(false, [&](TTestThread* Self) {
