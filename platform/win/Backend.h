@@ -1,0 +1,90 @@
+// The window system's way to a display: an abstract backend that the
+// headless and SDL2 backends (platform/backend) implement and install, and
+// the entry points through which a backend feeds input into the window
+// system and reads the top-level windows it shows.
+//
+// The window system never includes a backend's header; without a backend it
+// runs on its in-memory screen and nothing is shown.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/win/Windows.h"
+
+namespace win {
+
+class TBackend {
+ public:
+  virtual ~TBackend() = default;
+
+  // A top-level window changed in a way the display shows: shown, hidden,
+  // moved, sized, restacked, repainted, its region or alpha changed.
+  virtual void WindowChanged(HWND) {}
+  // A top-level window is being destroyed.
+  virtual void WindowDestroyed(HWND) {}
+  // The current cursor changed (nil: no cursor).
+  virtual void CursorChanged(HCURSOR) {}
+  // SetCursorPos moved the pointer.
+  virtual void CursorMoved(POINT) {}
+  // Called by the message loops before they look for input: the backend
+  // feeds its pending events in through the Inject functions.
+  virtual void PumpEvents() {}
+  // The longest a message loop may wait before calling PumpEvents again
+  // (INFINITE: the backend has no events of its own).
+  virtual DWORD PollInterval() const { return INFINITE; }
+};
+
+// Installs the backend (nil: none); answers the previous one. The caller
+// keeps ownership.
+TBackend* SetBackend(TBackend* Backend);
+TBackend* CurrentBackend();
+
+// The virtual screen's size; setting it replaces the screen surface and
+// the monitor's rectangles (work area = screen).
+SIZE ScreenSize();
+void SetScreenSize(int Width, int Height);
+
+// Input from the backend, on the main thread. Positions are in screen
+// coordinates. Buttons are VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1,
+// VK_XBUTTON2 (physical buttons: swapped buttons are applied here).
+void InjectMouseMove(POINT Pt);
+void InjectMouseButton(int Button, bool Down, POINT Pt);
+void InjectMouseWheel(int Delta, bool Horizontal, POINT Pt);
+// A key press or release. Repeat counts auto-repeated presses.
+void InjectKey(UINT VirtualKey, bool Down, UINT Repeat = 1, bool Extended = false);
+// A character from an input method (WM_CHAR to the focus window).
+void InjectChar(WCHAR Ch);
+// The application gained or lost activation from outside (another program).
+void InjectAppActivation(bool Active);
+
+// A top-level window as the display composes it: screen rectangle, the
+// backing pixels (32-bit, top-down, Width x Height of the rectangle), the
+// window region (window coordinates, nil: none) and the layered attributes.
+struct TTopLevelView {
+  HWND Handle{};
+  RECT Rect{};
+  const uint32_t* Pixels{};
+  ptrdiff_t Stride{};  // in pixels
+  HRGN Region{};       // owned by the window system
+  bool Layered{};
+  bool PerPixelAlpha{};  // UpdateLayeredWindow: premultiplied alpha in the pixels
+  bool UseColorKey{};
+  COLORREF ColorKey{};
+  BYTE Alpha = 255;
+  bool DropShadow{};
+};
+// The visible top-level windows, bottom of the z-order first.
+std::vector<TTopLevelView> VisibleTopLevelWindows();
+// Paints every window that needs it (WM_NCPAINT, WM_ERASEBKGND, WM_PAINT)
+// without waiting for the message loop.
+void PaintPendingWindows();
+
+// The clock of the message loop (milliseconds, GetTickCount's clock). A test
+// may take it over: while a manual clock is set, timers and double clicks
+// see only the time the test advances.
+DWORD MessageClock();
+void SetManualClock(bool Manual);
+void AdvanceManualClock(DWORD Milliseconds);
+
+}  // namespace win

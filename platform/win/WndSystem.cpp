@@ -1,0 +1,471 @@
+// System information (metrics, parameters, monitors, version), the backend
+// slot and the virtual screen, the clipboard and global memory.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/rtl/CodePages.h"
+#include "platform/win/WindowsInternal.h"
+
+namespace win {
+
+using namespace wnd;
+
+namespace wnd {
+bool ButtonsSwapped();
+}
+
+namespace {
+
+std::atomic<TBackend*> TheBackend{nullptr};
+
+struct TScreenState {
+  std::vector<uint32_t> Pixels;
+  int Width = 1280, Height = 1024;
+  RECT Work{0, 0, 1280, 1024};
+  bool WorkSet = false;
+};
+TScreenState& ScreenState() {
+  static TScreenState* s = new TScreenState();
+  return *s;
+}
+
+const HMONITOR PrimaryMonitor = reinterpret_cast<HMONITOR>(uintptr_t(0x10001));
+
+// Boolean user-interface settings of the 0x1000 range: SPI_SETx = SPI_GETx + 1.
+std::map<UINT, BOOL>& UiFlags() {
+  static std::map<UINT, BOOL>* m = new std::map<UINT, BOOL>{
+      {SPI_GETACTIVEWINDOWTRACKING, FALSE}, {SPI_GETMENUANIMATION, TRUE}, {SPI_GETCOMBOBOXANIMATION, TRUE},
+      {SPI_GETLISTBOXSMOOTHSCROLLING, TRUE}, {SPI_GETGRADIENTCAPTIONS, TRUE}, {SPI_GETKEYBOARDCUES, FALSE},
+      {SPI_GETACTIVEWNDTRKZORDER, FALSE}, {SPI_GETHOTTRACKING, TRUE}, {SPI_GETMENUFADE, TRUE},
+      {SPI_GETSELECTIONFADE, TRUE}, {SPI_GETTOOLTIPANIMATION, TRUE}, {SPI_GETTOOLTIPFADE, TRUE},
+      {SPI_GETCURSORSHADOW, TRUE}, {SPI_GETFLATMENU, FALSE}, {SPI_GETDROPSHADOW, TRUE},
+      {SPI_GETUIEFFECTS, TRUE}};
+  return *m;
+}
+UINT WheelLines = 3;
+
+// ---------------------------------------------------------------------------
+// Global memory blocks
+
+constexpr uint32_t GlobalMagic = 0x474D454D;  // "GMEM"
+struct TGlobal {
+  uint32_t Magic = GlobalMagic;
+  std::vector<BYTE> Data;
+  int Locks = 0;
+};
+std::mutex& GlobalLockMutex() {
+  static std::mutex* m = new std::mutex();
+  return *m;
+}
+std::unordered_set<TGlobal*>& Globals() {
+  static std::unordered_set<TGlobal*>* s = new std::unordered_set<TGlobal*>();
+  return *s;
+}
+TGlobal* LookupGlobal(HGLOBAL h) {
+  auto* g = static_cast<TGlobal*>(h);
+  std::lock_guard<std::mutex> l(GlobalLockMutex());
+  return Globals().count(g) ? g : nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Clipboard
+
+struct TClipboard {
+  bool Open = false;
+  HWND OpenBy{};
+  HWND Owner{};
+  std::vector<std::pair<UINT, HANDLE>> Items;  // in the order they were set
+};
+TClipboard& Clip() {
+  static TClipboard* c = new TClipboard();
+  return *c;
+}
+
+void FreeClipItem(UINT format, HANDLE h) {
+  if (!h) return;
+  if (format == CF_BITMAP)
+    DeleteObject(h);
+  else
+    GlobalFree(h);
+}
+
+HANDLE FindClip(UINT format) {
+  for (auto& i : Clip().Items)
+    if (i.first == format) return i.second;
+  return nullptr;
+}
+
+HGLOBAL MakeGlobal(const void* data, size_t n) {
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, n);
+  if (!h) return nullptr;
+  std::memcpy(GlobalLock(h), data, n);
+  GlobalUnlock(h);
+  return h;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Backend and screen
+
+TBackend* SetBackend(TBackend* b) { return TheBackend.exchange(b); }
+TBackend* CurrentBackend() { return TheBackend.load(); }
+
+SIZE ScreenSize() {
+  TScreenState& s = ScreenState();
+  return SIZE{s.Width, s.Height};
+}
+
+void SetScreenSize(int width, int height) {
+  width = std::clamp(width, 1, 16384);
+  height = std::clamp(height, 1, 16384);
+  TScreenState& s = ScreenState();
+  std::vector<uint32_t> px(size_t(width) * size_t(height), 0);
+  gdi::SetScreenSurface(gdi::TSurface{px.data(), width, width, height});
+  s.Pixels.swap(px);
+  s.Width = width;
+  s.Height = height;
+  if (!s.WorkSet) s.Work = RECT{0, 0, width, height};
+  TWnd* d = Desktop();
+  d->Window = RECT{0, 0, width, height};
+  d->Client = d->Window;
+}
+
+std::vector<TTopLevelView> VisibleTopLevelWindows() {
+  std::vector<TTopLevelView> out;
+  TWnd* d = Desktop();
+  for (auto it = d->Children.rbegin(); it != d->Children.rend(); ++it) {
+    TWnd* w = *it;
+    if (!w->Visible() || (w->Style & WS_MINIMIZE) || w->Pixels.empty()) continue;
+    TTopLevelView v;
+    v.Handle = w->Handle;
+    v.Rect = RECT{w->Window.left, w->Window.top, w->Window.left + w->PixWidth, w->Window.top + w->PixHeight};
+    v.Pixels = w->Pixels.data();
+    v.Stride = w->PixWidth;
+    v.Region = w->Region;
+    v.Layered = (w->ExStyle & WS_EX_LAYERED) != 0 && (w->LayeredAttributes || w->PerPixel);
+    v.PerPixelAlpha = w->PerPixel;
+    v.UseColorKey = (w->LayeredFlags & LWA_COLORKEY) != 0;
+    v.ColorKey = w->ColorKey;
+    v.Alpha = (w->LayeredAttributes && !(w->LayeredFlags & LWA_ALPHA)) ? 255 : w->Alpha;
+    v.DropShadow = w->Class && (w->Class->Style & CS_DROPSHADOW);
+    out.push_back(v);
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Metrics and parameters
+
+int GetSystemMetrics(int nIndex) {
+  if (nIndex == SM_SWAPBUTTON) return ButtonsSwapped() ? 1 : 0;
+  SIZE s = ScreenSize();
+  if (nIndex == SM_CXFULLSCREEN || nIndex == SM_CYFULLSCREEN) {
+    RECT w = ScreenState().Work;
+    return nIndex == SM_CXFULLSCREEN ? w.right - w.left
+                                     : w.bottom - w.top - DefaultSystemMetric(SM_CYCAPTION, s.cx, s.cy);
+  }
+  return DefaultSystemMetric(nIndex, s.cx, s.cy);
+}
+
+BOOL SystemParametersInfoW(UINT action, UINT uiParam, LPVOID pv, UINT fWinIni) {
+  BOOL ok = TRUE;
+  bool changed = false;
+  auto setBool = [&](BOOL v) {
+    if (!pv) return FALSE;
+    *static_cast<BOOL*>(pv) = v;
+    return TRUE;
+  };
+  auto setUint = [&](UINT v) {
+    if (!pv) return FALSE;
+    *static_cast<UINT*>(pv) = v;
+    return TRUE;
+  };
+  switch (action) {
+    case SPI_GETNONCLIENTMETRICS:
+    case SPI_GETICONTITLELOGFONT:
+      return SystemFontParametersInfoW(action, uiParam, pv, fWinIni);
+    case SPI_GETWORKAREA:
+      if (!pv) return FALSE;
+      *static_cast<RECT*>(pv) = ScreenState().Work;
+      return TRUE;
+    case SPI_SETWORKAREA: {
+      TScreenState& s = ScreenState();
+      if (pv) {
+        s.Work = *static_cast<RECT*>(pv);
+        s.WorkSet = true;
+      } else {
+        s.Work = RECT{0, 0, s.Width, s.Height};
+        s.WorkSet = false;
+      }
+      changed = true;
+      break;
+    }
+    case SPI_GETWHEELSCROLLLINES: return setUint(WheelLines);
+    case SPI_SETWHEELSCROLLLINES: WheelLines = uiParam; changed = true; break;
+    case SPI_GETWHEELSCROLLCHARS: return setUint(3);
+    case SPI_SETDOUBLECLICKTIME: SetDoubleClickTime(uiParam); changed = true; break;
+    case SPI_GETMOUSEHOVERTIME: return setUint(400);
+    case SPI_GETMOUSEHOVERWIDTH:
+    case SPI_GETMOUSEHOVERHEIGHT: return setUint(4);
+    case SPI_GETMENUSHOWDELAY: return setUint(400);
+    case SPI_GETKEYBOARDDELAY: return setUint(1);
+    case SPI_GETKEYBOARDSPEED: return setUint(31);
+    case SPI_GETCARETWIDTH: return setUint(1);
+    case SPI_GETFOCUSBORDERWIDTH:
+    case SPI_GETFOCUSBORDERHEIGHT: return setUint(1);
+    case SPI_GETBORDER: return setUint(1);
+    case SPI_GETMOUSESPEED: return setUint(10);
+    case SPI_GETFOREGROUNDLOCKTIMEOUT: return setUint(200000);
+    case SPI_GETFONTSMOOTHINGTYPE: return setUint(2);
+    case SPI_GETFONTSMOOTHINGCONTRAST: return setUint(1200);
+    case SPI_GETBEEP:
+    case SPI_GETDRAGFULLWINDOWS:
+    case SPI_GETFONTSMOOTHING:
+    case SPI_GETSHOWIMEUI:
+    case SPI_GETICONTITLEWRAP: return setBool(TRUE);
+    case SPI_GETSCREENREADER:
+    case SPI_GETMENUDROPALIGNMENT:
+    case SPI_GETSCREENSAVERRUNNING:
+    case SPI_GETKEYBOARDPREF: return setBool(FALSE);
+    case SPI_ICONHORIZONTALSPACING:
+    case SPI_ICONVERTICALSPACING:
+      if (pv) *static_cast<int*>(pv) = 75;
+      return TRUE;
+    default: {
+      auto& flags = UiFlags();
+      if (action >= 0x1000 && action < 0x2000) {
+        UINT get = action & ~1u;
+        auto it = flags.find(get);
+        if (it == flags.end()) return FALSE;
+        if (action == get) return setBool(it->second);
+        it->second = pv != nullptr;  // the new value travels in the pointer itself
+        changed = true;
+        break;
+      }
+      ok = FALSE;
+      break;
+    }
+  }
+  if (ok && changed && (fWinIni & SPIF_SENDCHANGE)) SendMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, action, 0);
+  return ok;
+}
+
+HMONITOR MonitorFromPoint(POINT pt, DWORD flags) {
+  SIZE s = ScreenSize();
+  bool inside = pt.x >= 0 && pt.y >= 0 && pt.x < s.cx && pt.y < s.cy;
+  if (!inside && flags == MONITOR_DEFAULTTONULL) return nullptr;
+  return PrimaryMonitor;
+}
+
+HMONITOR MonitorFromRect(LPCRECT r, DWORD flags) {
+  if (!r) return nullptr;
+  SIZE s = ScreenSize();
+  bool overlaps = r->right > 0 && r->bottom > 0 && r->left < s.cx && r->top < s.cy;
+  if (!overlaps && flags == MONITOR_DEFAULTTONULL) return nullptr;
+  return PrimaryMonitor;
+}
+
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
+  RECT r;
+  if (!GetWindowRect(hwnd, &r)) return flags == MONITOR_DEFAULTTONULL ? nullptr : PrimaryMonitor;
+  return MonitorFromRect(&r, flags);
+}
+
+BOOL GetMonitorInfoW(HMONITOR m, MONITORINFO* mi) {
+  if (m != PrimaryMonitor || !mi || (mi->cbSize != sizeof(MONITORINFO) && mi->cbSize != 104)) return FALSE;
+  SIZE s = ScreenSize();
+  mi->rcMonitor = RECT{0, 0, s.cx, s.cy};
+  mi->rcWork = ScreenState().Work;
+  mi->dwFlags = MONITORINFOF_PRIMARY;
+  if (mi->cbSize == 104) {
+    // MONITORINFOEXW: the device name follows
+    auto* name = reinterpret_cast<WCHAR*>(reinterpret_cast<BYTE*>(mi) + sizeof(MONITORINFO));
+    const char16_t dev[] = u"\\\\.\\DISPLAY1";
+    std::memcpy(name, dev, sizeof dev);
+  }
+  return TRUE;
+}
+
+BOOL EnumDisplayMonitors(HDC, LPCRECT clip, MONITORENUMPROC fn, LPARAM data) {
+  if (!fn) return FALSE;
+  SIZE s = ScreenSize();
+  RECT r{0, 0, s.cx, s.cy};
+  if (clip && !IntersectRect(&r, &r, clip)) return TRUE;
+  fn(PrimaryMonitor, nullptr, &r, data);
+  return TRUE;
+}
+
+BOOL GetVersionExW(OSVERSIONINFOW* v) {
+  if (!v || (v->dwOSVersionInfoSize != sizeof(OSVERSIONINFOW) && v->dwOSVersionInfoSize != 284)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+  }
+  DWORD size = v->dwOSVersionInfoSize;
+  std::memset(reinterpret_cast<BYTE*>(v) + sizeof(DWORD), 0, size - sizeof(DWORD));
+  v->dwMajorVersion = 6;
+  v->dwMinorVersion = 1;
+  v->dwBuildNumber = 7601;
+  v->dwPlatformId = VER_PLATFORM_WIN32_NT;
+  const char16_t sp[] = u"Service Pack 1";
+  std::memcpy(v->szCSDVersion, sp, sizeof sp);
+  if (size == 284) {
+    auto* ex = reinterpret_cast<BYTE*>(v) + sizeof(OSVERSIONINFOW);
+    WORD spMajor = 1;
+    std::memcpy(ex, &spMajor, 2);
+    ex[7] = 1;  // wProductType: VER_NT_WORKSTATION
+  }
+  return TRUE;
+}
+
+DWORD GetVersion() { return (DWORD(7601) << 16) | (1u << 8) | 6u; }
+
+BOOL MessageBeep(UINT) { return TRUE; }
+
+// ---------------------------------------------------------------------------
+// Global memory
+
+HGLOBAL GlobalAlloc(UINT, size_t n) {
+  if (n > (size_t(1) << 31)) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  auto* g = new TGlobal();
+  g->Data.assign(std::max<size_t>(n, 1), 0);
+  std::lock_guard<std::mutex> l(GlobalLockMutex());
+  Globals().insert(g);
+  return g;
+}
+
+LPVOID GlobalLock(HGLOBAL h) {
+  TGlobal* g = LookupGlobal(h);
+  if (!g) return nullptr;
+  ++g->Locks;
+  return g->Data.data();
+}
+
+BOOL GlobalUnlock(HGLOBAL h) {
+  TGlobal* g = LookupGlobal(h);
+  if (!g || g->Locks == 0) return FALSE;
+  return --g->Locks > 0;
+}
+
+size_t GlobalSize(HGLOBAL h) {
+  TGlobal* g = LookupGlobal(h);
+  return g ? g->Data.size() : 0;
+}
+
+HGLOBAL GlobalFree(HGLOBAL h) {
+  TGlobal* g = LookupGlobal(h);
+  if (!g) return h;
+  {
+    std::lock_guard<std::mutex> l(GlobalLockMutex());
+    Globals().erase(g);
+  }
+  delete g;
+  return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Clipboard
+
+BOOL OpenClipboard(HWND h) {
+  TClipboard& c = Clip();
+  if (c.Open && c.OpenBy != h) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  c.Open = true;
+  c.OpenBy = h;
+  return TRUE;
+}
+
+BOOL CloseClipboard() {
+  TClipboard& c = Clip();
+  if (!c.Open) return FALSE;
+  c.Open = false;
+  c.OpenBy = nullptr;
+  return TRUE;
+}
+
+BOOL EmptyClipboard() {
+  TClipboard& c = Clip();
+  if (!c.Open) return FALSE;
+  for (auto& i : c.Items) FreeClipItem(i.first, i.second);
+  c.Items.clear();
+  c.Owner = c.OpenBy;
+  return TRUE;
+}
+
+HANDLE SetClipboardData(UINT format, HANDLE h) {
+  TClipboard& c = Clip();
+  if (!c.Open || !format) return nullptr;
+  for (auto& i : c.Items)
+    if (i.first == format) {
+      if (i.second != h) FreeClipItem(format, i.second);
+      i.second = h;
+      return h;
+    }
+  c.Items.emplace_back(format, h);
+  return h;
+}
+
+HANDLE GetClipboardData(UINT format) {
+  TClipboard& c = Clip();
+  if (!c.Open) return nullptr;
+  if (HANDLE h = FindClip(format)) return h;
+  // Text converts between its forms, as the platform synthesizes them.
+  if (format == CF_TEXT || format == CF_OEMTEXT) {
+    if (HANDLE u = FindClip(CF_UNICODETEXT)) {
+      auto* p = static_cast<const char16_t*>(GlobalLock(u));
+      size_t n = GlobalSize(u) / 2;
+      String s(p, std::find(p, p + n, u'\0'));
+      GlobalUnlock(u);
+      AnsiString a = StringToAnsi(s);
+      HGLOBAL g = MakeGlobal(a.c_str(), a.size() + 1);
+      c.Items.emplace_back(format, g);
+      return g;
+    }
+  } else if (format == CF_UNICODETEXT) {
+    if (HANDLE t = FindClip(CF_TEXT)) {
+      auto* p = static_cast<const char*>(GlobalLock(t));
+      size_t n = GlobalSize(t);
+      AnsiString a(p, std::find(p, p + n, '\0'));
+      GlobalUnlock(t);
+      String s = AnsiToString(a);
+      HGLOBAL g = MakeGlobal(s.c_str(), (s.size() + 1) * 2);
+      c.Items.emplace_back(format, g);
+      return g;
+    }
+  }
+  return nullptr;
+}
+
+BOOL IsClipboardFormatAvailable(UINT format) {
+  if (FindClip(format)) return TRUE;
+  if (format == CF_TEXT || format == CF_OEMTEXT) return FindClip(CF_UNICODETEXT) != nullptr;
+  if (format == CF_UNICODETEXT) return FindClip(CF_TEXT) != nullptr;
+  return FALSE;
+}
+
+UINT RegisterClipboardFormatW(LPCWSTR name) { return RegisterWindowMessageW(name); }
+
+UINT EnumClipboardFormats(UINT format) {
+  TClipboard& c = Clip();
+  if (!c.Open) return 0;
+  auto& v = c.Items;
+  if (!format) return v.empty() ? 0 : v.front().first;
+  for (size_t i = 0; i + 1 < v.size(); ++i)
+    if (v[i].first == format) return v[i + 1].first;
+  return 0;
+}
+
+int CountClipboardFormats() { return int(Clip().Items.size()); }
+
+HWND GetClipboardOwner() { return Clip().Owner; }
+
+}  // namespace win
