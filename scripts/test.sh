@@ -14,3 +14,5 @@ cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 900
+# The parsers of outside data under libFuzzer, a few seconds each.
+"$top/scripts/fuzz.sh"

@@ -1,0 +1,172 @@
+#include "app/CardReader.h"
+
+#include "app/ReaderPort.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Strings.h"
+
+namespace {
+
+const String ProbeCommand = u"p";
+const String CardPresentCommand = u"k";
+const String CardSerialCommand = u"s";
+const String ReadCardCommand = u"r";
+const String WriteCardCommand = u"y(";
+
+// A device answer is a few dozen bytes; bytes beyond this many in one attempt
+// are a device gone wrong and are read and dropped, so a babbling device
+// cannot make the buffer grow for the whole time-out.
+constexpr size_t kMaxReplyBytes = 64 * 1024;
+
+TReaderPort* ReaderPort = nullptr;
+Boolean ReaderAbort = false;
+TReaderIdleProc ReaderIdleCallback = nullptr;
+TReaderTimings Timings;
+
+void SendCommand(const String& Text) {
+  if (!ReaderPort) return;
+  ReaderPort->ClearBuffer(true, true);
+  ReaderPort->WriteStr(FrameStart + StringToAnsi(Text) + FrameEnd);
+}
+
+void CallIdle() {
+  if (ReaderIdleCallback) ReaderIdleCallback(ReaderAbort);
+}
+
+}  // namespace
+
+const TReaderTimings& ReaderTimings() { return Timings; }
+void SetReaderTimings(const TReaderTimings& Value) { Timings = Value; }
+
+void SetReaderPort(TReaderPort* Port) { ReaderPort = Port; }
+void SetReaderIdleCallback(TReaderIdleProc Callback) { ReaderIdleCallback = Callback; }
+
+Cardinal TickDeadline(Cardinal Ms) { return GetTickCount() + Ms; }
+
+Boolean DeadlinePassed(Cardinal Deadline) {
+  const Cardinal past = GetTickCount() - Deadline;  // wraps
+  return past != 0 && past < 0x80000000u;
+}
+
+Boolean FindReplyFrame(const String& Text, Integer& P, Integer& Q) {
+  P = 0;
+  Q = 0;
+  if (Length(Text) < 3) return false;
+  P = Pos(static_cast<Char>(FrameStart), Text);
+  Q = Pos(static_cast<Char>(FrameEnd), Text);
+  return P != 0 && Q != 0 && Q > P + 1;
+}
+
+Boolean ReceiveReply(String& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
+  if (!ReaderPort) return false;
+  AnsiString bytes;
+  String text;
+  Integer p = 0, q = 0;
+  Boolean found = false;
+  const Cardinal deadline = TickDeadline(Timeout);
+  for (;;) {
+    Sleep(0);
+    if (Callback) Callback(ReaderAbort);
+    const Integer n = ReaderPort->InputCount();
+    if (n > 0) {
+      AnsiString piece;
+      ReaderPort->ReadStr(piece, n);
+      if (bytes.size() < kMaxReplyBytes) {
+        bytes += piece.substr(0, kMaxReplyBytes - bytes.size());
+        text = AnsiToString(bytes);
+        found = FindReplyFrame(text, p, q);
+      }
+    }
+    if (found || DeadlinePassed(deadline) || ReaderAbort) break;
+  }
+  if (!found) return false;
+  Reply = Copy(text, p + 1, q - p - 1);
+  return true;
+}
+
+Boolean ReaderTransaction(const String& Command, String& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
+  Reply.clear();
+  if (!ReaderPort) return false;
+  ReaderAbort = false;
+  Boolean ok = false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    SendCommand(Command);
+    ok = ReceiveReply(Reply, Timeout, Callback);
+    if (ok || ReaderAbort) break;
+  }
+  Sleep(Timings.AfterTransaction);
+  return ok;
+}
+
+Boolean ResetReader(Byte Number) {
+  if (!ReaderPort) return false;
+  try {
+    if (ReaderPort->Connected()) ReaderPort->Close();
+    ReaderPort->SetPort(u"COM" + IntToStr(Integer(Number)));
+    ReaderPort->Open();
+    ReaderPort->SetRTS(true);
+    ReaderPort->SetDTR(true);
+    Sleep(Timings.ResetHigh);
+    CallIdle();
+    ReaderPort->SetRTS(false);
+    ReaderPort->SetDTR(false);
+    Sleep(Timings.ResetLow);
+    CallIdle();
+    return true;
+  } catch (...) {
+    try {
+      if (ReaderPort->Connected()) ReaderPort->Close();
+    } catch (...) {
+    }
+    return false;
+  }
+}
+
+Boolean ReaderPresent() {
+  String reply;
+  return ReaderTransaction(ProbeCommand, reply, Timings.Probe, ReaderIdleCallback) && reply == u"P";
+}
+
+Byte CardPresent() {
+  String reply;
+  if (!ReaderTransaction(CardPresentCommand, reply, Timings.CardPresent, ReaderIdleCallback)) return 0;
+  if (reply == u"1") return 1;
+  if (reply == u"0") return 2;
+  return 0;
+}
+
+Boolean ReadCardSerial(TCardSerial& Serial) {
+  String reply;
+  if (!ReaderTransaction(CardSerialCommand, reply, Timings.CardSerial, ReaderIdleCallback)) return false;
+  if (Length(reply) != 10) return false;
+  for (Integer i = 0; i < 5; ++i)
+    Serial.Bytes[i] = static_cast<Byte>(StrToIntDef(u"$" + Copy(reply, 2 * i + 1, 2), 0));
+  Serial.Value = StrToInt64Def(u"$" + reply, 0);
+  return true;
+}
+
+Boolean WriteCard(TCardRecord& Rec) {
+  const String text = CardRecordToText(Rec);
+  String reply;
+  if (!ReaderTransaction(WriteCardCommand + text + u")", reply, Timings.WriteCard, ReaderIdleCallback))
+    return false;
+  if (reply != u"ok") return false;
+  TCardRecord back;
+  if (!ReadCardCompare(back, text)) return false;
+  Rec = back;
+  return true;
+}
+
+Boolean ReadCardCompare(TCardRecord& Rec, const String& CompareText) {
+  Rec = TCardRecord{};
+  String reply;
+  if (!ReaderTransaction(ReadCardCommand, reply, Timings.ReadCard, ReaderIdleCallback)) return false;
+  if (Length(reply) != CardTextLength) return false;
+  CardTextToRecord(reply, Rec);
+  if (CompareText.empty()) return true;
+  const String compare = AnsiToString(StringToAnsi(CompareText));
+  return Copy(reply, 1, Length(reply) - 10) == Copy(compare, 1, Length(compare) - 10);
+}
+
+Boolean ReadCard(TCardRecord& Rec) { return ReadCardCompare(Rec, String()); }
