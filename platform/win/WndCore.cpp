@@ -9,6 +9,7 @@
 #include "platform/classes/Threads.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/Modules.h"
 #include "platform/win/WindowsInternal.h"
 
 namespace win {
@@ -339,7 +340,11 @@ LRESULT CallProc(TWnd* w, UINT msg, WPARAM wp, LPARAM lp) {
 
 const HINSTANCE HInstance = reinterpret_cast<HINSTANCE>(uintptr_t(0x400000));
 
-HINSTANCE GetModuleHandleW(LPCWSTR) { return HInstance; }
+// Nil is the program's own module; a name is answered by the table of
+// libraries (loaded ones only, as on the platform).
+HINSTANCE GetModuleHandleW(LPCWSTR lpModuleName) {
+  return lpModuleName ? FindLoadedModule(lpModuleName) : HInstance;
+}
 
 // ---------------------------------------------------------------------------
 // Classes

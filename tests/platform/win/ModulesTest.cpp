@@ -25,6 +25,8 @@ TEST(Modules, LibrariesLoadByNameInAnySpelling) {
   SetLastError(0);
   EXPECT_EQ(FindLoadedModule(u"uxtheme.dll"), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_EQ(GetModuleHandleW(u"uxtheme.dll"), nullptr);
+  EXPECT_NE(GetModuleHandleW(nullptr), nullptr);
   EXPECT_FALSE(FreeLibrary(a));
 }
 
