@@ -24,7 +24,7 @@ struct TFaceEntry {
 };
 
 // Raster marks the faces that are bitmap fonts on the platform: they report
-// no TMPF_TRUETYPE (a Part switches a rotated caption to "Arial" then) unless
+// no TMPF_TRUETYPE (the group box switches a rotated caption to "Arial" then) unless
 // OUT_TT_ONLY_PRECIS asks for an outline font. Here every face is drawn from
 // an outline font, so rotation works for all of them.
 const TFaceEntry FaceTable[] = {
