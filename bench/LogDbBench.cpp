@@ -1,0 +1,223 @@
+// The card-load log at 1,000,000 rows: "select * from log" opened through the
+// ADO-style data set and walked with Next, against SQLite stepping through
+// the same query itself; and single appends through the procedure "Ekle".
+//
+// The database is built once per run in a temporary folder (the log's own
+// schema, rows inserted with SQLite in one transaction) and removed at exit.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "platform/classes/Classes.h"
+#include "platform/db/ADODB.h"
+#include "platform/db/LogDatabase.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/DateTime.h"
+
+namespace {
+
+constexpr int kRows = 1000000;
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+class TLogFile {
+ public:
+  TLogFile() {
+    const char* base = getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/logdbbench-XXXXXX";
+    if (!mkdtemp(tmpl.data())) return;
+    FDir = tmpl;
+    FPath = FDir + "/cardloader.mdb";
+    CreateLogDatabase(UTF8ToUTF16(FPath));
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(FPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO log (Kontor, SeriNo, FaturaNo, T1, T2, T3, T4, T0, TarifeYapisi, CokluTarife, "
+                       "DusukAlarm, TahsilatYeri, YuklemeTS, KartSeriNo, CihazID) "
+                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+                       -1, &st, nullptr);
+    char text[32];
+    for (int i = 0; i < kRows; ++i) {
+      sqlite3_bind_int(st, 1, 50 + i % 900);
+      std::snprintf(text, sizeof text, "%08d", 10000000 + i % 89999999);
+      sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT);
+      std::snprintf(text, sizeof text, "F%05d", i % 100000);
+      sqlite3_bind_text(st, 3, text, -1, SQLITE_TRANSIENT);
+      for (int t = 0; t < 5; ++t) sqlite3_bind_double(st, 4 + t, 0.25 * (i % 7) + t);
+      sqlite3_bind_int(st, 9, i % 4);
+      sqlite3_bind_int(st, 10, i & 1);
+      sqlite3_bind_int(st, 11, 10 + i % 20);
+      sqlite3_bind_text(st, 12, "AB12", -1, SQLITE_STATIC);
+      sqlite3_bind_double(st, 13, 40000.0 + i / 500.0);
+      std::snprintf(text, sizeof text, "%010X", unsigned(i) * 2654435761u);
+      sqlite3_bind_text(st, 14, text, -1, SQLITE_TRANSIENT);
+      sqlite3_bind_int(st, 15, i % 3);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  ~TLogFile() {
+    if (FDir.empty()) return;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((FPath + suffix).c_str());
+    ::rmdir(FDir.c_str());
+  }
+  bool Ok() const { return !FDir.empty(); }
+  const std::string& Path() const { return FPath; }
+
+ private:
+  std::string FDir, FPath;
+};
+
+TLogFile& LogFile() {
+  static TLogFile file;
+  return file;
+}
+
+// SQLite alone: every row stepped and every column read by its type.
+double SqliteWalkSeconds(const std::string& path, bool readColumns, long long& rows) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  const double t0 = Now();
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "select * from log", -1, &st, nullptr);
+  rows = 0;
+  long long sink = 0;
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    ++rows;
+    if (!readColumns) continue;
+    const int n = sqlite3_column_count(st);
+    for (int c = 0; c < n; ++c) {
+      switch (sqlite3_column_type(st, c)) {
+        case SQLITE_INTEGER: sink += sqlite3_column_int64(st, c); break;
+        case SQLITE_FLOAT: sink += (long long)sqlite3_column_double(st, c); break;
+        case SQLITE_TEXT: sink += sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c); break;
+        default: break;
+      }
+    }
+  }
+  sqlite3_finalize(st);
+  const double t = Now() - t0;
+  sqlite3_close(db);
+  benchmark::DoNotOptimize(sink);
+  return t;
+}
+
+struct TAdo {
+  TComponent* Owner{};
+  TADOConnection* Conn{};
+  TADODataSet* Set{};
+  TADOStoredProc* Proc{};
+
+  explicit TAdo(const std::string& path) {
+    Owner = New<TComponent>(nullptr);
+    Conn = New<TADOConnection>(Owner);
+    Conn->SetLoginPrompt(false);
+    Conn->SetMode(cmShareDenyNone);
+    Conn->SetConnectionString(LogConnectionString(UTF8ToUTF16(path)));
+    Set = New<TADODataSet>(Owner);
+    Set->SetConnection(Conn);
+    Set->SetCursorType(ctStatic);
+    Set->SetCommandText(u"select * from log");
+    Proc = New<TADOStoredProc>(Owner);
+    Proc->SetConnection(Conn);
+    Proc->SetProcedureName(u"Ekle");
+  }
+  ~TAdo() { Free(Owner); }
+};
+
+void BM_OpenAndWalk(benchmark::State& state) {
+  TLogFile& file = LogFile();
+  if (!file.Ok()) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  TAdo ado(file.Path());
+  ado.Conn->Open();
+  long long sqliteRows = 0, walked = 0;
+  double ado_s = 0, open_s = 0;
+  for (auto _ : state) {
+    const double t0 = Now();
+    ado.Set->Open();
+    open_s += Now() - t0;
+    walked = 0;
+    while (!ado.Set->Eof()) {
+      ado.Set->Next();
+      ++walked;
+    }
+    ado_s += Now() - t0;
+    state.PauseTiming();
+    ado.Set->Close();
+    state.ResumeTiming();
+  }
+  ado_s /= double(state.iterations());
+  open_s /= double(state.iterations());
+  // SQLite's own figures, best of three so that a cold page cache does not flatter the ratio.
+  double stepOnly = 1e9, stepRead = 1e9;
+  for (int i = 0; i < 3; ++i) {
+    stepOnly = std::min(stepOnly, SqliteWalkSeconds(file.Path(), false, sqliteRows));
+    stepRead = std::min(stepRead, SqliteWalkSeconds(file.Path(), true, sqliteRows));
+  }
+  if (walked != kRows || sqliteRows != kRows) state.SkipWithError("row count differs");
+  state.counters["ado_s"] = ado_s;
+  state.counters["ado_open_s"] = open_s;
+  state.counters["ado_walk_s"] = ado_s - open_s;
+  state.counters["sqlite_step_s"] = stepOnly;
+  state.counters["sqlite_step_read_s"] = stepRead;
+  state.counters["ratio_to_step"] = ado_s / stepOnly;
+  state.counters["ratio_to_step_read"] = ado_s / stepRead;
+  state.counters["goal_ratio"] = 1.5;
+}
+BENCHMARK(BM_OpenAndWalk)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_AppendThroughEkle(benchmark::State& state) {
+  TLogFile& file = LogFile();
+  if (!file.Ok()) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  TAdo ado(file.Path());
+  ado.Conn->Open();
+  Integer i = 0;
+  const double t0 = Now(), c0 = std::clock() / double(CLOCKS_PER_SEC);
+  for (auto _ : state) {
+    // As the program logs a load: parameters by position, prepared, run.
+    TParameters* p = ado.Proc->Parameters();
+    p->Items(0)->SetValue(Variant(static_cast<Word>(100 + i % 500)));
+    p->Items(1)->SetValue(Variant(String(u"12345678")));
+    p->Items(2)->SetValue(Variant(String(u"F00001")));
+    for (int t = 0; t < 5; ++t) p->Items(3 + t)->SetValue(Variant(0.5 * t));
+    p->Items(8)->SetValue(Variant(static_cast<Byte>(1)));
+    p->Items(9)->SetValue(Variant(true));
+    p->Items(10)->SetValue(Variant(static_cast<Byte>(20)));
+    p->Items(11)->SetValue(Variant(String(u"AB12")));
+    p->Items(12)->SetValue(VarFromDateTime(EncodeDateTime(2026, 12, 10, 12, 0, 0, 0)));
+    p->Items(13)->SetValue(Variant(String(u"0A1B2C3D4E")));
+    p->Items(14)->SetValue(Variant(0));
+    ado.Proc->SetPrepared(true);
+    ado.Proc->ExecProc();
+    ++i;
+  }
+  const double n = double(state.iterations());
+  state.counters["wall_ms_per_append"] = (Now() - t0) * 1e3 / n;
+  state.counters["cpu_ms_per_append"] = (std::clock() / double(CLOCKS_PER_SEC) - c0) * 1e3 / n;
+  state.counters["goal_ms"] = 1.0;
+}
+BENCHMARK(BM_AppendThroughEkle)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
