@@ -33,6 +33,13 @@ class TBackend {
   // The longest a message loop may wait before calling PumpEvents again
   // (INFINITE: the backend has no events of its own).
   virtual DWORD PollInterval() const { return INFINITE; }
+  // The system clipboard, for a backend that shares it with other programs.
+  // ClipboardText answers true with the system's Unicode text when it
+  // changed since it was last read or set (OpenClipboard then takes it in);
+  // SetClipboardText publishes the text the program put on the clipboard
+  // (CloseClipboard after a change).
+  virtual bool ClipboardText(String& Text) { return false; }
+  virtual void SetClipboardText(const String& Text) {}
 };
 
 // Installs the backend (nil: none); answers the previous one. The caller

@@ -79,6 +79,7 @@ struct TClipboard {
   HWND OpenBy{};
   HWND Owner{};
   std::vector<std::pair<UINT, HANDLE>> Items;  // in the order they were set
+  bool Changed = false;                        // emptied or set since it was opened
 };
 TClipboard& Clip() {
   static TClipboard* c = new TClipboard();
@@ -379,8 +380,17 @@ BOOL OpenClipboard(HWND h) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  bool reopen = c.Open;
   c.Open = true;
   c.OpenBy = h;
+  // Text another program put on the system clipboard replaces ours.
+  String text;
+  if (TBackend* b = CurrentBackend(); b && !reopen && b->ClipboardText(text)) {
+    for (auto& i : c.Items) FreeClipItem(i.first, i.second);
+    c.Items.clear();
+    c.Owner = nullptr;
+    if (HGLOBAL g = MakeGlobal(text.c_str(), (text.size() + 1) * 2)) c.Items.emplace_back(CF_UNICODETEXT, g);
+  }
   return TRUE;
 }
 
@@ -389,6 +399,21 @@ BOOL CloseClipboard() {
   if (!c.Open) return FALSE;
   c.Open = false;
   c.OpenBy = nullptr;
+  if (c.Changed) {
+    c.Changed = false;
+    // The program's text goes to the system clipboard.
+    if (TBackend* b = CurrentBackend(); b && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+      c.Open = true;
+      HANDLE u = GetClipboardData(CF_UNICODETEXT);
+      c.Open = false;
+      if (auto* p = u ? static_cast<const char16_t*>(GlobalLock(u)) : nullptr) {
+        size_t n = GlobalSize(u) / 2;
+        String s(p, std::find(p, p + n, u'\0'));
+        GlobalUnlock(u);
+        b->SetClipboardText(s);
+      }
+    }
+  }
   return TRUE;
 }
 
@@ -398,12 +423,14 @@ BOOL EmptyClipboard() {
   for (auto& i : c.Items) FreeClipItem(i.first, i.second);
   c.Items.clear();
   c.Owner = c.OpenBy;
+  c.Changed = true;
   return TRUE;
 }
 
 HANDLE SetClipboardData(UINT format, HANDLE h) {
   TClipboard& c = Clip();
   if (!c.Open || !format) return nullptr;
+  c.Changed = true;
   for (auto& i : c.Items)
     if (i.first == format) {
       if (i.second != h) FreeClipItem(format, i.second);

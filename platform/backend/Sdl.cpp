@@ -1,0 +1,561 @@
+#include "platform/backend/Sdl.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/rtl/CodePages.h"
+
+namespace backend {
+
+using namespace win;
+
+namespace {
+
+// Keys that are not characters: SDL scan code, virtual key, extended bit.
+struct TKeyMap {
+  SDL_Scancode Scan;
+  UINT Vk;
+  bool Extended;
+};
+constexpr TKeyMap NamedKeys[] = {
+    {SDL_SCANCODE_RETURN, VK_RETURN, false},     {SDL_SCANCODE_ESCAPE, VK_ESCAPE, false},
+    {SDL_SCANCODE_BACKSPACE, VK_BACK, false},    {SDL_SCANCODE_TAB, VK_TAB, false},
+    {SDL_SCANCODE_SPACE, VK_SPACE, false},       {SDL_SCANCODE_CAPSLOCK, VK_CAPITAL, false},
+    {SDL_SCANCODE_PRINTSCREEN, VK_SNAPSHOT, true}, {SDL_SCANCODE_SCROLLLOCK, VK_SCROLL, false},
+    {SDL_SCANCODE_PAUSE, VK_PAUSE, false},       {SDL_SCANCODE_INSERT, VK_INSERT, true},
+    {SDL_SCANCODE_HOME, VK_HOME, true},          {SDL_SCANCODE_PAGEUP, VK_PRIOR, true},
+    {SDL_SCANCODE_DELETE, VK_DELETE, true},      {SDL_SCANCODE_END, VK_END, true},
+    {SDL_SCANCODE_PAGEDOWN, VK_NEXT, true},      {SDL_SCANCODE_RIGHT, VK_RIGHT, true},
+    {SDL_SCANCODE_LEFT, VK_LEFT, true},          {SDL_SCANCODE_DOWN, VK_DOWN, true},
+    {SDL_SCANCODE_UP, VK_UP, true},              {SDL_SCANCODE_NUMLOCKCLEAR, VK_NUMLOCK, true},
+    {SDL_SCANCODE_KP_DIVIDE, VK_DIVIDE, true},   {SDL_SCANCODE_KP_MULTIPLY, VK_MULTIPLY, false},
+    {SDL_SCANCODE_KP_MINUS, VK_SUBTRACT, false}, {SDL_SCANCODE_KP_PLUS, VK_ADD, false},
+    {SDL_SCANCODE_KP_ENTER, VK_RETURN, true},    {SDL_SCANCODE_APPLICATION, VK_APPS, true},
+    {SDL_SCANCODE_LCTRL, VK_LCONTROL, false},    {SDL_SCANCODE_RCTRL, VK_RCONTROL, true},
+    {SDL_SCANCODE_LSHIFT, VK_LSHIFT, false},     {SDL_SCANCODE_RSHIFT, VK_RSHIFT, false},
+    {SDL_SCANCODE_LALT, VK_LMENU, false},        {SDL_SCANCODE_RALT, VK_RMENU, true},
+    {SDL_SCANCODE_LGUI, VK_LWIN, true},          {SDL_SCANCODE_RGUI, VK_RWIN, true},
+    {SDL_SCANCODE_NONUSBACKSLASH, VK_OEM_102, false},
+};
+
+// Keys of the numeric pad: with Num Lock the digits, without it the
+// navigation keys (not extended, as the platform reports them).
+struct TPadKey {
+  SDL_Scancode Scan;
+  UINT Digit;
+  UINT Navigation;
+};
+constexpr TPadKey PadKeys[] = {
+    {SDL_SCANCODE_KP_0, VK_NUMPAD0, VK_INSERT}, {SDL_SCANCODE_KP_1, VK_NUMPAD1, VK_END},
+    {SDL_SCANCODE_KP_2, VK_NUMPAD2, VK_DOWN},   {SDL_SCANCODE_KP_3, VK_NUMPAD3, VK_NEXT},
+    {SDL_SCANCODE_KP_4, VK_NUMPAD4, VK_LEFT},   {SDL_SCANCODE_KP_5, VK_NUMPAD5, VK_CLEAR},
+    {SDL_SCANCODE_KP_6, VK_NUMPAD6, VK_RIGHT},  {SDL_SCANCODE_KP_7, VK_NUMPAD7, VK_HOME},
+    {SDL_SCANCODE_KP_8, VK_NUMPAD8, VK_UP},     {SDL_SCANCODE_KP_9, VK_NUMPAD9, VK_PRIOR},
+    {SDL_SCANCODE_KP_PERIOD, VK_DECIMAL, VK_DELETE},
+};
+
+// Punctuation by its position on the reference (US) keyboard, for keys whose
+// character our keyboard layout cannot type.
+constexpr std::pair<SDL_Scancode, UINT> PunctuationKeys[] = {
+    {SDL_SCANCODE_SEMICOLON, VK_OEM_1},     {SDL_SCANCODE_EQUALS, VK_OEM_PLUS},
+    {SDL_SCANCODE_COMMA, VK_OEM_COMMA},     {SDL_SCANCODE_MINUS, VK_OEM_MINUS},
+    {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD},   {SDL_SCANCODE_SLASH, VK_OEM_2},
+    {SDL_SCANCODE_GRAVE, VK_OEM_3},         {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4},
+    {SDL_SCANCODE_BACKSLASH, VK_OEM_5},     {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6},
+    {SDL_SCANCODE_APOSTROPHE, VK_OEM_7},
+};
+
+// The virtual key of an SDL key; 0 for a key the window system has none for.
+UINT VirtualKey(const SDL_Keysym& k, bool& extended) {
+  extended = false;
+  for (const TKeyMap& m : NamedKeys)
+    if (m.Scan == k.scancode) {
+      extended = m.Extended;
+      return m.Vk;
+    }
+  for (const TPadKey& p : PadKeys)
+    if (p.Scan == k.scancode) return (SDL_GetModState() & KMOD_NUM) ? p.Digit : p.Navigation;
+  if (k.scancode >= SDL_SCANCODE_F1 && k.scancode <= SDL_SCANCODE_F12) return VK_F1 + (k.scancode - SDL_SCANCODE_F1);
+  if (k.scancode >= SDL_SCANCODE_F13 && k.scancode <= SDL_SCANCODE_F24)
+    return VK_F13 + (k.scancode - SDL_SCANCODE_F13);
+  // A character key: the key that types the same character in our layout,
+  // so that the virtual key follows the user's keyboard.
+  SDL_Keycode code = k.sym;
+  if (code > 0 && code < 0x10000 && !(code & SDLK_SCANCODE_MASK)) {
+    if (code >= 'a' && code <= 'z') return UINT(code - 'a' + 'A');
+    if (code >= '0' && code <= '9') return UINT(code);
+    SHORT s = VkKeyScanW(WCHAR(code));
+    if (s != -1) return UINT(s) & 0xFF;
+  }
+  if (k.scancode >= SDL_SCANCODE_A && k.scancode <= SDL_SCANCODE_Z) return 'A' + (k.scancode - SDL_SCANCODE_A);
+  if (k.scancode >= SDL_SCANCODE_1 && k.scancode <= SDL_SCANCODE_9) return '1' + (k.scancode - SDL_SCANCODE_1);
+  if (k.scancode == SDL_SCANCODE_0) return '0';
+  for (auto& p : PunctuationKeys)
+    if (p.first == k.scancode) return p.second;
+  return 0;
+}
+
+int MouseButton(uint8_t b) {
+  switch (b) {
+    case SDL_BUTTON_LEFT: return VK_LBUTTON;
+    case SDL_BUTTON_RIGHT: return VK_RBUTTON;
+    case SDL_BUTTON_MIDDLE: return VK_MBUTTON;
+    case SDL_BUTTON_X1: return VK_XBUTTON1;
+    case SDL_BUTTON_X2: return VK_XBUTTON2;
+    default: return 0;
+  }
+}
+
+// The standard cursors and the system cursor that shows each.
+constexpr std::pair<uintptr_t, SDL_SystemCursor> StandardCursors[] = {
+    {32512, SDL_SYSTEM_CURSOR_ARROW},    {32513, SDL_SYSTEM_CURSOR_IBEAM},     {32514, SDL_SYSTEM_CURSOR_WAIT},
+    {32515, SDL_SYSTEM_CURSOR_CROSSHAIR}, {32516, SDL_SYSTEM_CURSOR_ARROW},    {32640, SDL_SYSTEM_CURSOR_SIZEALL},
+    {32642, SDL_SYSTEM_CURSOR_SIZENWSE}, {32643, SDL_SYSTEM_CURSOR_SIZENESW}, {32644, SDL_SYSTEM_CURSOR_SIZEWE},
+    {32645, SDL_SYSTEM_CURSOR_SIZENS},   {32646, SDL_SYSTEM_CURSOR_SIZEALL},  {32648, SDL_SYSTEM_CURSOR_NO},
+    {32649, SDL_SYSTEM_CURSOR_HAND},     {32650, SDL_SYSTEM_CURSOR_WAITARROW}, {32651, SDL_SYSTEM_CURSOR_ARROW},
+};
+
+// Our caption and outer frame for a window the window manager frames: the
+// part of the window its own decoration replaces.
+RECT FrameAndCaption(DWORD style, DWORD exStyle) {
+  int b = 0;
+  if (style & WS_THICKFRAME)
+    b = GetSystemMetrics(SM_CXFRAME);
+  else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+    b = GetSystemMetrics(SM_CXDLGFRAME);
+  else if (style & WS_BORDER)
+    b = GetSystemMetrics(SM_CXBORDER);
+  RECT r{b, b, b, b};
+  r.top += (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+  return r;
+}
+
+String WindowTitle(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  if (n <= 0) return {};
+  String s(size_t(n) + 1, u'\0');
+  n = GetWindowTextW(h, s.data(), n + 1);
+  s.resize(size_t(std::max(n, 0)));
+  return s;
+}
+
+// Line breaks: the program's CR LF, the system's LF.
+std::string ToSystemText(const String& s) {
+  String t;
+  t.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i)
+    if (!(s[i] == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n')) t += s[i];
+  return UTF16ToUTF8(t);
+}
+
+String FromSystemText(const std::string& s) {
+  String u = UTF8ToUTF16(s), t;
+  t.reserve(u.size());
+  for (size_t i = 0; i < u.size(); ++i) {
+    if (u[i] == u'\n' && (i == 0 || u[i - 1] != u'\r')) t += u'\r';
+    t += u[i];
+  }
+  return t;
+}
+
+}  // namespace
+
+std::unique_ptr<TSdlBackend> TSdlBackend::Open() {
+  // The program handles its own signals and closes windows itself.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  std::unique_ptr<TSdlBackend> b(new TSdlBackend());
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) SetScreenSize(bounds.w, bounds.h);
+  SDL_StartTextInput();
+  b->FPrevious = SetBackend(b.get());
+  for (const TTopLevelView& v : VisibleTopLevelWindows()) b->FDirty.insert(v.Handle);
+  b->CursorChanged(GetCursor());
+  return b;
+}
+
+TSdlBackend::~TSdlBackend() {
+  if (CurrentBackend() == this) SetBackend(FPrevious);
+  for (auto& [h, s] : FShown)
+    if (s.Window) SDL_DestroyWindow(s.Window);
+  FShown.clear();
+  for (auto& [id, c] : FCursors) SDL_FreeCursor(c);
+  FCursors.clear();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  SDL_Quit();
+}
+
+TSdlBackend::TShown* TSdlBackend::Find(HWND h) {
+  auto it = FShown.find(h);
+  return it == FShown.end() ? nullptr : &it->second;
+}
+
+const TSdlBackend::TShown* TSdlBackend::Find(HWND h) const {
+  auto it = FShown.find(h);
+  return it == FShown.end() ? nullptr : &it->second;
+}
+
+HWND TSdlBackend::FromId(uint32_t id) const {
+  for (auto& [h, s] : FShown)
+    if (s.Id == id) return h;
+  return nullptr;
+}
+
+SDL_Window* TSdlBackend::NativeWindow(HWND h) const {
+  const TShown* s = Find(h);
+  return s && s->Visible ? s->Window : nullptr;
+}
+
+uint32_t TSdlBackend::NativeWindowId(HWND h) const {
+  const TShown* s = Find(h);
+  return s && s->Visible ? s->Id : 0;
+}
+
+POINT TSdlBackend::ToScreen(uint32_t id, int x, int y) const {
+  for (auto& [h, s] : FShown)
+    if (s.Id == id) return POINT{s.Placed.left + x, s.Placed.top + y};
+  return POINT{x, y};
+}
+
+// ---------------------------------------------------------------------------
+// Showing windows
+
+void TSdlBackend::WindowChanged(HWND h) {
+  std::lock_guard<std::mutex> l(FDirtyLock);
+  FDirty.insert(h);
+}
+
+void TSdlBackend::WindowDestroyed(HWND h) {
+  {
+    std::lock_guard<std::mutex> l(FDirtyLock);
+    FDirty.erase(h);
+  }
+  auto it = FShown.find(h);
+  if (it == FShown.end()) return;
+  if (it->second.Window) SDL_DestroyWindow(it->second.Window);
+  FShown.erase(it);
+}
+
+void TSdlBackend::Present() {
+  if (FPresenting) return;
+  std::set<HWND> dirty;
+  {
+    std::lock_guard<std::mutex> l(FDirtyLock);
+    dirty.swap(FDirty);
+  }
+  if (dirty.empty()) return;
+  FPresenting = true;
+  auto needs = [&](HWND h) {
+    const TShown* s = Find(h);
+    return dirty.count(h) || !s || !s->Visible;
+  };
+  // Titles first: asking for a window's text runs the program's code, which
+  // may change or destroy windows, so the pictures are taken after it.
+  std::map<HWND, String> titles;
+  for (const TTopLevelView& v : VisibleTopLevelWindows())
+    if (needs(v.Handle)) titles[v.Handle] = WindowTitle(v.Handle);
+  std::vector<TTopLevelView> views = VisibleTopLevelWindows();
+  for (const TTopLevelView& v : views) {
+    if (!needs(v.Handle)) continue;
+    TShown* s = Find(v.Handle);
+    if (!s) s = &FShown[v.Handle];
+    auto t = titles.find(v.Handle);
+    if (!Show(v, t != titles.end() ? t->second : s->Title, *s)) {
+      if (s->Window) SDL_DestroyWindow(s->Window);
+      FShown.erase(v.Handle);
+    }
+  }
+  for (HWND h : dirty) {
+    bool visible = std::any_of(views.begin(), views.end(), [&](const TTopLevelView& v) { return v.Handle == h; });
+    if (!visible)
+      if (TShown* s = Find(h)) Hide(*s);
+  }
+  FPresenting = false;
+}
+
+bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
+  HWND h = v.Handle;
+  DWORD style = DWORD(GetWindowLongPtrW(h, GWL_STYLE)), ex = DWORD(GetWindowLongPtrW(h, GWL_EXSTYLE));
+  if (!s.Window) {
+    s.Framed = (style & WS_CAPTION) == WS_CAPTION;
+    s.Insets = s.Framed ? FrameAndCaption(style, ex) : RECT{};
+  }
+  RECT placed{v.Rect.left + s.Insets.left, v.Rect.top + s.Insets.top, v.Rect.right - s.Insets.right,
+              v.Rect.bottom - s.Insets.bottom};
+  placed.right = std::max(placed.right, placed.left + 1);
+  placed.bottom = std::max(placed.bottom, placed.top + 1);
+  int w = placed.right - placed.left, hgt = placed.bottom - placed.top;
+  if (!s.Window) {
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (s.Framed) {
+      if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
+      if (ex & WS_EX_TOOLWINDOW) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
+    } else {
+      flags |= SDL_WINDOW_BORDERLESS;
+      // Drop-down lists, menus, hints: shown where they are, over everything,
+      // and never given the keyboard focus (it stays in their owner).
+      if (GetWindow(h, GW_OWNER) || (ex & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE)))
+        flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+    }
+    s.Window = SDL_CreateWindow(UTF16ToUTF8(title).c_str(), placed.left, placed.top, w, hgt, flags);
+    if (!s.Window) return false;
+    s.Id = SDL_GetWindowID(s.Window);
+    s.Placed = placed;
+    s.Title = title;
+  }
+  if (placed.left != s.Placed.left || placed.top != s.Placed.top) SDL_SetWindowPosition(s.Window, placed.left, placed.top);
+  if (w != s.Placed.right - s.Placed.left || hgt != s.Placed.bottom - s.Placed.top) SDL_SetWindowSize(s.Window, w, hgt);
+  s.Placed = placed;
+  if (title != s.Title) {
+    SDL_SetWindowTitle(s.Window, UTF16ToUTF8(title).c_str());
+    s.Title = title;
+  }
+  BYTE opacity = v.Layered && !v.PerPixelAlpha ? v.Alpha : 255;
+  if (opacity != s.Opacity) {
+    SDL_SetWindowOpacity(s.Window, float(opacity) / 255.0f);
+    s.Opacity = opacity;
+  }
+  if (!s.Visible) {
+    SDL_ShowWindow(s.Window);
+    s.Visible = true;
+  }
+  // The backing store's part under the real window, into its surface.
+  SDL_Surface* surface = SDL_GetWindowSurface(s.Window);
+  if (!surface || !v.Pixels) return true;
+  int cw = std::min(w, surface->w), ch = std::min(hgt, surface->h);
+  int vw = v.Rect.right - v.Rect.left, vh = v.Rect.bottom - v.Rect.top;
+  cw = std::min(cw, vw - int(s.Insets.left));
+  ch = std::min(ch, vh - int(s.Insets.top));
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return true;
+  if (cw < surface->w || ch < surface->h) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  if (cw > 0 && ch > 0) {
+    const uint32_t* src = v.Pixels + ptrdiff_t(s.Insets.top) * v.Stride + s.Insets.left;
+    SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_RGB888, src, int(v.Stride * 4), surface->format->format,
+                      surface->pixels, surface->pitch);
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  SDL_UpdateWindowSurface(s.Window);
+  return true;
+}
+
+void TSdlBackend::Hide(TShown& s) {
+  if (s.Visible && s.Window) SDL_HideWindow(s.Window);
+  s.Visible = false;
+}
+
+bool TSdlBackend::ReadWindowPixels(HWND h, std::vector<uint32_t>& pixels, int& width, int& height) const {
+  const TShown* s = Find(h);
+  if (!s || !s->Visible || !s->Window) return false;
+  SDL_Surface* surface = SDL_GetWindowSurface(s->Window);
+  if (!surface) return false;
+  width = surface->w;
+  height = surface->h;
+  pixels.assign(size_t(width) * size_t(height), 0);
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+  int r = SDL_ConvertPixels(width, height, surface->format->format, surface->pixels, surface->pitch,
+                            SDL_PIXELFORMAT_RGB888, pixels.data(), width * 4);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+  return r == 0;
+}
+
+// ---------------------------------------------------------------------------
+// Input
+
+void TSdlBackend::PumpEvents() {
+  if (FPresenting) return;
+  // The loops look at the queue for every message: asking the display more
+  // than once a millisecond only costs time.
+  uint64_t now = SDL_GetTicks64();
+  if (now != FLastPoll) {
+    FLastPoll = now;
+    std::vector<SDL_Event> events;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) events.push_back(e);
+    if (!events.empty()) Dispatch(events);
+  }
+  Present();
+}
+
+void TSdlBackend::Dispatch(const std::vector<SDL_Event>& events) {
+  for (size_t i = 0; i < events.size(); ++i) {
+    const SDL_Event& e = events[i];
+    switch (e.type) {
+      case SDL_MOUSEMOTION:
+        FMouse = ToScreen(e.motion.windowID, e.motion.x, e.motion.y);
+        InjectMouseMove(FMouse);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (int b = MouseButton(e.button.button)) {
+          FMouse = ToScreen(e.button.windowID, e.button.x, e.button.y);
+          InjectMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN, FMouse);
+        }
+        break;
+      case SDL_MOUSEWHEEL: {
+        float sign = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
+        long dy = std::lround(double(e.wheel.preciseY * sign * 120.0f));
+        long dx = std::lround(double(e.wheel.preciseX * sign * 120.0f));
+        if (dy) InjectMouseWheel(int(std::clamp(dy, -32768L, 32767L)), false, FMouse);
+        if (dx) InjectMouseWheel(int(std::clamp(dx, -32768L, 32767L)), true, FMouse);
+        break;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (HandleKey(e, i + 1 < events.size() ? &events[i + 1] : nullptr)) ++i;
+        break;
+      case SDL_TEXTINPUT: {
+        // Text that no key press of ours typed (an input method).
+        String t = UTF8ToUTF16(std::string(e.text.text, strnlen(e.text.text, sizeof e.text.text)));
+        for (char16_t c : t) InjectChar(c);
+        break;
+      }
+      case SDL_WINDOWEVENT:
+        HandleWindowEvent(e);
+        break;
+      default:
+        break;
+    }
+  }
+  if (FFocusLost) {
+    FFocusLost = false;
+    // The keyboard went to another program.
+    if (!SDL_GetKeyboardFocus()) InjectAppActivation(false);
+  }
+}
+
+bool TSdlBackend::HandleKey(const SDL_Event& e, const SDL_Event* next) {
+  bool down = e.type == SDL_KEYDOWN, extended = false;
+  UINT vk = VirtualKey(e.key.keysym, extended);
+  if (!vk) return false;
+  if (!down) {
+    InjectKey(vk, false, 1, extended);
+    return false;
+  }
+  if (next && next->type == SDL_TEXTINPUT) {
+    // The key typed text. When our layout gives the key the same character,
+    // the key alone goes in and TranslateMessage makes the character;
+    // otherwise the key goes in as an input method's key and the text as
+    // characters, so the user's own layout decides what is typed.
+    String t = UTF8ToUTF16(std::string(next->text.text, strnlen(next->text.text, sizeof next->text.text)));
+    BYTE ks[256] = {};
+    for (int k : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU})
+      ks[k] = (GetAsyncKeyState(k) & 0x8000) ? 0x80 : 0;
+    ks[VK_CAPITAL] = (GetAsyncKeyState(VK_CAPITAL) & 1) ? 1 : 0;
+    WCHAR c[2] = {};
+    if (t.size() == 1 && ToUnicode(vk, 0, ks, c, 2, 0) == 1 && c[0] == t[0]) {
+      InjectKey(vk, true, 1, extended);
+    } else {
+      InjectKey(VK_PROCESSKEY, true, 1, extended);
+      for (char16_t ch : t) InjectChar(ch);
+    }
+    return true;
+  }
+  InjectKey(vk, true, 1, extended);
+  return false;
+}
+
+void TSdlBackend::HandleWindowEvent(const SDL_Event& e) {
+  HWND h = FromId(e.window.windowID);
+  TShown* s = h ? Find(h) : nullptr;
+  if (!s) return;
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_EXPOSED: {
+      std::lock_guard<std::mutex> l(FDirtyLock);
+      FDirty.insert(h);
+      break;
+    }
+    case SDL_WINDOWEVENT_MOVED: {
+      // The window manager placed or the user dragged the window.
+      int x = e.window.data1, y = e.window.data2;
+      if (x == s->Placed.left && y == s->Placed.top) break;
+      s->Placed = RECT{x, y, x + (s->Placed.right - s->Placed.left), y + (s->Placed.bottom - s->Placed.top)};
+      SetWindowPos(h, nullptr, x - s->Insets.left, y - s->Insets.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      int w = e.window.data1, hgt = e.window.data2;
+      if (w == s->Placed.right - s->Placed.left && hgt == s->Placed.bottom - s->Placed.top) break;
+      s->Placed.right = s->Placed.left + w;
+      s->Placed.bottom = s->Placed.top + hgt;
+      SetWindowPos(h, nullptr, 0, 0, w + s->Insets.left + s->Insets.right, hgt + s->Insets.top + s->Insets.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      std::lock_guard<std::mutex> l(FDirtyLock);
+      FDirty.insert(h);
+      break;
+    }
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      FFocusLost = false;
+      if (GetActiveWindow() != h && IsWindowEnabled(h)) SetForegroundWindow(h);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      FFocusLost = true;
+      break;
+    case SDL_WINDOWEVENT_LEAVE:
+      // The pointer left for another program's window: our windows see it go.
+      if (!(SDL_GetMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        FMouse = POINT{x, y};
+        InjectMouseMove(FMouse);
+      }
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Cursors and the clipboard
+
+void TSdlBackend::CursorChanged(HCURSOR c) {
+  if (!c) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return;
+  }
+  SDL_SystemCursor shape = SDL_SYSTEM_CURSOR_ARROW;
+  for (auto& [id, sys] : StandardCursors)
+    if (LoadCursorW(nullptr, MAKEINTRESOURCEW(id)) == c) {
+      shape = sys;
+      break;
+    }
+  SDL_Cursor*& cursor = FCursors[int(shape)];
+  if (!cursor) cursor = SDL_CreateSystemCursor(shape);
+  if (cursor) SDL_SetCursor(cursor);
+  SDL_ShowCursor(SDL_ENABLE);
+}
+
+void TSdlBackend::CursorMoved(POINT p) {
+  FMouse = p;
+  SDL_WarpMouseGlobal(p.x, p.y);
+}
+
+bool TSdlBackend::ClipboardText(String& text) {
+  if (!SDL_HasClipboardText()) return false;
+  char* t = SDL_GetClipboardText();
+  if (!t) return false;
+  std::string s(t);
+  SDL_free(t);
+  if (FClipboardKnown && s == FClipboard) return false;
+  FClipboard = s;
+  FClipboardKnown = true;
+  text = FromSystemText(s);
+  return true;
+}
+
+void TSdlBackend::SetClipboardText(const String& text) {
+  FClipboard = ToSystemText(text);
+  FClipboardKnown = true;
+  SDL_SetClipboardText(FClipboard.c_str());
+}
+
+}  // namespace backend

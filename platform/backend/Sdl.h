@@ -1,0 +1,102 @@
+// The SDL2 backend: every visible top-level window is a real window on the
+// display, real keyboard, text and mouse input enters the window system
+// through the same injection path as the headless backend's, the system
+// clipboard carries Unicode text and the standard cursors are the system's.
+//
+//   auto sdl = backend::TSdlBackend::Open();   // nil: no display
+//   ... the program's message loop runs; windows show as they paint ...
+//
+// Windows with a caption are framed by the window manager and show the part
+// of the window inside our own caption and outer frame; other windows are
+// borderless at their screen positions (owned, tool and topmost popups as
+// override-redirect popups that never take the keyboard focus).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/Types.h"
+#include "platform/win/Backend.h"
+
+struct SDL_Window;
+struct SDL_Cursor;
+union SDL_Event;
+
+namespace backend {
+
+class TSdlBackend : public win::TBackend {
+ public:
+  // Initializes SDL's video and installs the backend with a virtual screen
+  // of the display's size; nil when SDL cannot reach a display. The
+  // destructor uninstalls it and shuts SDL's video down.
+  static std::unique_ptr<TSdlBackend> Open();
+  ~TSdlBackend() override;
+  TSdlBackend(const TSdlBackend&) = delete;
+  TSdlBackend& operator=(const TSdlBackend&) = delete;
+
+  // Shows every window whose picture changed since it was last shown.
+  void Present();
+
+  // The real window that shows a top-level window (nil: not shown), its SDL
+  // id, and the screen point of its top left pixel.
+  SDL_Window* NativeWindow(win::HWND Wnd) const;
+  uint32_t NativeWindowId(win::HWND Wnd) const;
+  // The pixels the real window shows (0x00RRGGBB, top-down); false when the
+  // window is not shown.
+  bool ReadWindowPixels(win::HWND Wnd, std::vector<uint32_t>& Pixels, int& Width, int& Height) const;
+
+  void WindowChanged(win::HWND Wnd) override;
+  void WindowDestroyed(win::HWND Wnd) override;
+  void CursorChanged(win::HCURSOR Cursor) override;
+  void CursorMoved(win::POINT Pt) override;
+  void PumpEvents() override;
+  win::DWORD PollInterval() const override { return 10; }
+  bool ClipboardText(String& Text) override;
+  void SetClipboardText(const String& Text) override;
+
+ private:
+  struct TShown {
+    SDL_Window* Window{};
+    uint32_t Id = 0;
+    bool Framed = false;     // decorated by the window manager
+    win::RECT Insets{};      // our caption and frame, hidden under the manager's
+    win::RECT Placed{};      // the screen rectangle last given to the real window
+    bool Visible = false;
+    String Title;
+    win::BYTE Opacity = 255;
+  };
+
+  TSdlBackend() = default;
+  TShown* Find(win::HWND Wnd);
+  const TShown* Find(win::HWND Wnd) const;
+  win::HWND FromId(uint32_t Id) const;
+  bool Show(const win::TTopLevelView& View, const String& Title, TShown& Shown);
+  void Hide(TShown& Shown);
+  // The screen point of a position inside a real window.
+  win::POINT ToScreen(uint32_t WindowId, int X, int Y) const;
+  // Turns pending SDL events into window-system input.
+  void Dispatch(const std::vector<SDL_Event>& Events);
+  // A key press or release; Next is the event after it (text it produced).
+  // Answers whether Next was consumed.
+  bool HandleKey(const SDL_Event& Event, const SDL_Event* Next);
+  void HandleWindowEvent(const SDL_Event& Event);
+
+  std::map<win::HWND, TShown> FShown;
+  mutable std::mutex FDirtyLock;  // WindowChanged may come from a drawing thread
+  std::set<win::HWND> FDirty;
+  std::map<int, SDL_Cursor*> FCursors;  // system cursors by SDL id
+  std::string FClipboard;               // the system's text last exchanged (UTF-8)
+  bool FClipboardKnown = false;
+  win::POINT FMouse{};
+  bool FFocusLost = false;
+  win::TBackend* FPrevious{};
+  bool FPresenting = false;
+  uint64_t FLastPoll = 0;  // SDL's millisecond clock at the last look for events
+};
+
+}  // namespace backend
