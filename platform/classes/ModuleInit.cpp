@@ -16,6 +16,7 @@ const char16_t* const kUnitOrder[] = {
     u"SqlTimSt",
     // platform/classes
     u"Classes",
+    u"Resources",
     // platform/win, platform/vcl, platform/db
     u"Comm",
     u"Graphics",
@@ -27,6 +28,10 @@ const char16_t* const kUnitOrder[] = {
     // lib/foundation
     u"nbCore",
     u"vlGeometry",
+    // lib/data
+    u"vlFilterConsts",
+    u"vlDataConsts",
+    u"vlValueTypes",
 };
 
 }  // namespace

@@ -1,0 +1,118 @@
+#include "lib/data/vlLike.h"
+
+#include <vector>
+
+namespace {
+
+// The pattern as tokens: escapes resolved, and a multi-character wildcard
+// marked final when it is the pattern's very last character.
+enum class TTokenKind : Byte { Literal, AnyChar, Wildcard, FinalWildcard };
+
+struct TToken {
+  TTokenKind Kind{};
+  Char C{};
+};
+
+void Tokenize(const Char* Pattern, Integer PatternLength, Char MultiWildcard, Char SingleWildcard,
+              Char EscapeChar, std::vector<TToken>& Tokens) {
+  Tokens.clear();
+  Tokens.reserve(static_cast<size_t>(PatternLength));
+  Boolean Escaped = false;
+  for (Integer I = 0; I < PatternLength; ++I) {
+    Char C = Pattern[I];
+    if (EscapeChar != 0 && !Escaped && C == EscapeChar) {
+      Escaped = true;
+      continue;
+    }
+    if (!Escaped && C == MultiWildcard)
+      Tokens.push_back({I == PatternLength - 1 ? TTokenKind::FinalWildcard : TTokenKind::Wildcard, C});
+    else if (!Escaped && C == SingleWildcard)
+      Tokens.push_back({TTokenKind::AnyChar, C});
+    else
+      Tokens.push_back({TTokenKind::Literal, C});
+    Escaped = false;
+  }
+}
+
+}  // namespace
+
+// The matcher's meaning is the recursive one (a wildcard tries the rest of
+// the pattern at each text position from where it stands while a text
+// character remains there). It is computed by backtracking to the latest
+// wildcard only: a later wildcard reached from an earlier text position can
+// try every continuation a later position could, so earlier wildcards never
+// need to be revisited. That bounds the work by text length times pattern
+// length instead of growing exponentially with the number of wildcards.
+Boolean vlLikeMatch(const Char* Text, Integer TextLength, const Char* Pattern, Integer PatternLength,
+                    Char MultiWildcard, Char SingleWildcard, Char EscapeChar) {
+  if (TextLength < 0) TextLength = 0;
+  if (PatternLength < 0) PatternLength = 0;
+  // One token buffer per thread, reused: a filter calls this once per record.
+  thread_local std::vector<TToken> Tokens;
+  Tokenize(Pattern, PatternLength, MultiWildcard, SingleWildcard, EscapeChar, Tokens);
+  const size_t P = Tokens.size();
+  const size_t N = static_cast<size_t>(TextLength);
+  size_t Pi = 0, Ti = 0;
+  size_t StarP = SIZE_MAX, StarT = 0;
+  for (;;) {
+    Boolean Failed = false;
+    if (Pi < P && Tokens[Pi].Kind == TTokenKind::FinalWildcard) return true;
+    if (Pi < P && Tokens[Pi].Kind == TTokenKind::Wildcard) {
+      if (Ti >= N) {
+        Failed = true;
+      } else {
+        StarP = Pi;
+        StarT = Ti;
+        ++Pi;
+        continue;
+      }
+    } else if (Pi == P) {
+      if (Ti == N) return true;
+      Failed = true;
+    } else if (Ti < N && (Tokens[Pi].Kind == TTokenKind::AnyChar || Tokens[Pi].C == Text[Ti])) {
+      ++Pi;
+      ++Ti;
+      continue;
+    } else {
+      Failed = true;
+    }
+    if (Failed) {
+      // The latest wildcard takes one more text character.
+      if (StarP == SIZE_MAX) return false;
+      ++StarT;
+      if (StarT >= N) return false;
+      Pi = StarP + 1;
+      Ti = StarT;
+    }
+  }
+}
+
+Boolean vlMatchesLike(const String& Text, const String& Pattern, Char MultiWildcard, Char SingleWildcard) {
+  return vlLikeMatch(Text.data(), static_cast<Integer>(Text.size()), Pattern.data(),
+                     static_cast<Integer>(Pattern.size()), MultiWildcard, SingleWildcard, 0);
+}
+
+void vlCollapseWildcards(String& Pattern, Char Wildcard) {
+  String Result;
+  Result.reserve(Pattern.size());
+  for (Char C : Pattern)
+    if (!(C == Wildcard && !Result.empty() && Result.back() == Wildcard)) Result.push_back(C);
+  Pattern = std::move(Result);
+}
+
+Byte vlStripLikeWildcards(String& Pattern, Char Wildcard) {
+  vlCollapseWildcards(Pattern, Wildcard);
+  if (Pattern.size() < 2) return 0;
+  const Boolean Leading = Pattern.front() == Wildcard;
+  const Boolean Trailing = Pattern.back() == Wildcard;
+  Byte Result = 0;
+  if (Leading) {
+    Pattern.erase(0, 1);
+    Result |= 2;
+  }
+  if (Trailing) {
+    Pattern.pop_back();
+    Result |= 1;
+  }
+  return Result;
+}

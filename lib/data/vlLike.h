@@ -1,0 +1,20 @@
+// LIKE patterns: matching a text against a pattern with a multi-character
+// wildcard, a single-character wildcard and an optional escape character,
+// and stripping a pattern's outer wildcards for display. Characters compare
+// exactly (UTF-16 code units); the caller folds case first when it wants.
+#pragma once
+
+#include "platform/rtl/Types.h"
+
+// An escape character of 0 means none. A multi-character wildcard that is
+// not the pattern's last character needs at least one text character left
+// where it stands; an escape character at the very end is ignored. Runs in
+// O(TextLength * PatternLength) at worst.
+Boolean vlLikeMatch(const Char* Text, Integer TextLength, const Char* Pattern, Integer PatternLength,
+                    Char MultiWildcard, Char SingleWildcard, Char EscapeChar);
+Boolean vlMatchesLike(const String& Text, const String& Pattern, Char MultiWildcard, Char SingleWildcard);
+// Every run of adjacent wildcards becomes one.
+void vlCollapseWildcards(String& Pattern, Char Wildcard);
+// Collapses, then removes one leading (2) and one trailing (1) wildcard and
+// answers which; a pattern shorter than two characters is left as it is (0).
+Byte vlStripLikeWildcards(String& Pattern, Char Wildcard);
