@@ -514,6 +514,7 @@ TBcd BcdOf(const Variant& V) {
 class TFMTBcdVariantType final : public TCustomVariantType {
  public:
   TFMTBcdVariantType() : TCustomVariantType(u"FMTBcd") {}
+  size_t DataSize() const override { return sizeof(TBcd); }
 
   Variant Make(const TBcd& B) const { return Variant::CreateCustom(VarType(), &B, sizeof B); }
 

@@ -101,6 +101,7 @@ Integer CompareStamps(const TSQLTimeStamp& A, const TSQLTimeStamp& B) {
 class TSQLTimeStampVariantType final : public TCustomVariantType {
  public:
   TSQLTimeStampVariantType() : TCustomVariantType(u"SQLTimeStamp") {}
+  size_t DataSize() const override { return sizeof(TSQLTimeStamp); }
 
   Variant Make(const TSQLTimeStamp& T) const { return Variant::CreateCustom(VarType(), &T, sizeof T); }
 

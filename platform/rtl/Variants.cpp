@@ -661,6 +661,10 @@ Variant::Variant(const char* Value) : FType(varString), FHeap(new AnsiString(Val
 
 Variant Variant::CreateCustom(TVarType AType, const void* Data, size_t Size) {
   if (!IsCustomCode(AType)) BadVarType();
+  const TCustomVariantType* T = FindCustomVariantType(AType);
+  if (!T) BadVarType();
+  if (!Data || Size != T->DataSize())
+    throw EVariantInvalidArgError(u"Invalid argument: a " + T->Name() + u" value needs a record of its own size");
   return A::Custom(AType, Data, Size);
 }
 

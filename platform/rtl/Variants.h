@@ -199,7 +199,7 @@ void VarArrayUnlock(Variant& A);
 // ---- Custom variant types ----
 // A custom type registers itself when constructed (the code is allocated
 // then, from varFirstCustom upward) and lives for the whole process. Its
-// values are records of fixed size stored with Variant::CreateCustom.
+// values are records of fixed size (DataSize) stored with Variant::CreateCustom.
 class TCustomVariantType {
  public:
   TCustomVariantType(const TCustomVariantType&) = delete;
@@ -208,6 +208,9 @@ class TCustomVariantType {
 
   TVarType VarType() const { return FVarType; }
   const String& Name() const { return FName; }
+  // The size of the type's value record; Variant::CreateCustom refuses any
+  // other size, since the type reads its records at this size.
+  virtual size_t DataSize() const = 0;
 
   // A value of this type converted to the standard type AVarType; raises
   // EVariantTypeCastError when it cannot be.

@@ -471,3 +471,15 @@ TEST_F(VariantTest, CustomTypesGetCodesFromTheFirstCustomCode) {
 }
 
 }  // namespace
+
+// A custom value is read at its type's record size: a record of another size,
+// or an unregistered custom code, is refused instead of read out of bounds.
+TEST(VariantCustom, RecordsOfAnotherSizeAreRefused) {
+  const TBcd b = StrToBcd(u"12");
+  const uint8_t shortRecord[4] = {};
+  EXPECT_NO_THROW(Variant::CreateCustom(VarFMTBcd(), &b, sizeof b));
+  EXPECT_THROW(Variant::CreateCustom(VarFMTBcd(), shortRecord, sizeof shortRecord), EVariantInvalidArgError);
+  EXPECT_THROW(Variant::CreateCustom(VarSQLTimeStamp(), &b, sizeof b), EVariantInvalidArgError);
+  EXPECT_THROW(Variant::CreateCustom(VarFMTBcd(), nullptr, sizeof b), EVariantInvalidArgError);
+  EXPECT_THROW(Variant::CreateCustom(varTypeMask, &b, sizeof b), EVariantBadVarTypeError);
+}
