@@ -4,7 +4,6 @@
 
 #include "platform/classes/Lists.h"
 #include "platform/classes/ModuleInit.h"
-#include "platform/classes/Resources.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/CodePages.h"
@@ -57,8 +56,6 @@ Integer HexDigit(Char C) {
 }
 
 void Startup() {
-  // The program's string tables answer every resource string of the process.
-  if (!GetStringTableReader()) SetStringTableReader(&LoadStringW);
   win::OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
   if (win::GetVersionExW(&info))

@@ -207,15 +207,10 @@ void TvlOwnedInterfacedCollection::Update(TCollectionItem* Item) {
 
 void TvlObjectList::Create(Boolean AOwnObjects) { FOwnObjects = AOwnObjects; }
 
-void TvlObjectList::Destroy() {
-  Clear();
-  Parent::Destroy();
-}
-
 void TvlObjectList::Clear() {
   if (FOwnObjects)
     for (Integer i = 0; i < Count(); ++i) Free(static_cast<TObject*>(Items(i)));
-  TList::Clear();
+  Parent::Clear();
 }
 
 // --- TvlEventHandlerCollection ------------------------------------------------------------------
@@ -641,7 +636,7 @@ void TvlComponentList::Clear() {
     }
     EndUpdate();
   }
-  TList::Clear();
+  Parent::Clear();
 }
 
 TClass TvlComponentList::GetItemClass() const { return TComponent::StaticClass(); }

@@ -156,9 +156,8 @@ class TvlObjectList : public TList {
   CL_CLASS(TvlObjectList, TList)
  public:
   void Create(Boolean AOwnObjects);
-  void Destroy() override;
   // Frees every object from index 0 upward when OwnObjects, then empties.
-  void Clear();
+  void Clear() override;
 
   Boolean OwnObjects() const { return FOwnObjects; }
 
@@ -416,7 +415,7 @@ class TvlComponentList : public TComponentList {
   // Decrements, then reports ccnChanged (nil) when no update is left.
   void EndUpdate();
   // Deletes index 0 until empty inside BeginUpdate/EndUpdate.
-  void Clear();
+  void Clear() override;
   Integer UpdateCount() const { return FUpdateCount; }
 
   const TvlComponentListChangeEvent& OnComponentListChanged() const { return FOnComponentListChanged; }

@@ -33,7 +33,9 @@ class TList : public TObject {
   void Destroy() override;
 
   Integer Add(Pointer Item);
-  void Clear();
+  // Virtual as on the platform: Destroy empties the list through it, so a
+  // descendant's Clear (one that frees its items) runs then too.
+  virtual void Clear();
   void Delete(Integer Index);
   // Raises EListError with Msg, in which %d stands for Data.
   [[noreturn]] static void Error(const String& Msg, NativeInt Data);

@@ -7,8 +7,10 @@
 
 #include "platform/classes/Classes.h"
 #include "platform/classes/Filer.h"
+#include "platform/classes/ModuleInit.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ResStrings.h"
 
 CL_IMPLEMENT_CLASS(TResourceStream)
 
@@ -38,7 +40,26 @@ std::map<String, const TResourceEntry*>& Registry() {
   return registry;
 }
 
+// The run-time library cannot see the embedded string tables: its resource
+// strings read them through the reader installed here. A reader someone
+// installed before is kept, and put back at shut-down.
+TStringTableReader gPreviousReader = nullptr;
+bool gInstalledReader = false;
+
+void ResourcesStartup() {
+  gPreviousReader = GetStringTableReader();
+  gInstalledReader = gPreviousReader == nullptr;
+  if (gInstalledReader) SetStringTableReader(&LoadStringW);
+}
+
+void ResourcesShutdown() {
+  if (gInstalledReader && GetStringTableReader() == &LoadStringW) SetStringTableReader(gPreviousReader);
+  gInstalledReader = false;
+}
+
 }  // namespace
+
+CL_UNIT_STEPS(Resources, &ResourcesStartup, &ResourcesShutdown);
 
 void* const HInstance = &gModuleToken;
 
@@ -97,11 +118,8 @@ Integer LoadStringW(void* Instance, Cardinal ID, Char* Buffer, Integer BufferMax
   }
 }
 
-String LoadStr(Cardinal Ident) {
-  Char buffer[4096];
-  Integer n = LoadStringW(HInstance, Ident, buffer, 4096);
-  return String(buffer, static_cast<size_t>(n));
-}
+// Through the replaceable loader, so a translating loader sees every load.
+String LoadStr(Cardinal Ident) { return LoadResStr(Ident); }
 
 void TResourceStream::Initialize(void* Instance, const Char* Name, const Char* ResType) {
   HRSRC res = FindResourceW(Instance, Name, ResType);

@@ -59,7 +59,10 @@ Cardinal SizeofResource(void* Module, HRSRC ResInfo);
 // ID / 16 + 1): copies up to BufferMax - 1 characters and a terminating zero
 // and answers the characters copied; 0 when there is no such string.
 Integer LoadStringW(void* Instance, Cardinal ID, Char* Buffer, Integer BufferMax);
-// The same as a String, empty when missing.
+// The string Ident of the program's string tables, through the replaceable
+// loader LoadResStr (so a translation applies); empty when missing. The unit's
+// start-up step gives the run-time library's resource strings LoadStringW
+// as their table reader (before it, every entry reads as empty).
 String LoadStr(Cardinal Ident);
 
 // A read-only stream over a resource. EResNotFound "Resource %s not found".

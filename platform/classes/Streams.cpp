@@ -10,7 +10,9 @@
 #include <list>
 #include <mutex>
 
+#include "platform/classes/Filer.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Format.h"
 
 CL_IMPLEMENT_CLASS(TStream)
@@ -26,27 +28,17 @@ namespace {
 const char16_t kReadError[] = u"Stream read error";
 const char16_t kWriteError[] = u"Stream write error";
 const char16_t kMemoryStreamError[] = u"Out of memory while expanding memory stream";
-const char16_t kSharingViolation[] =
-    u"The process cannot access the file because it is being used by another process.";
+const char16_t kInvalidImage[] = u"Invalid stream format";
 
 constexpr NativeInt kMemoryDelta = 0x2000;  // memory streams grow in steps of 8 KiB
 constexpr Integer kMaxBufSize = 0xF000;     // CopyFrom's buffer
 
-String ErrnoText(int Err) {
-  char buf[256];
-  const char* text = strerror_r(Err, buf, sizeof buf);
-  return UTF8ToUTF16(text);
-}
-
-// The absolute form of a file name, for error messages.
-String ExpandName(const String& FileName) {
-  if (!FileName.empty() && FileName[0] == u'/') return FileName;
-  char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return FileName;
-  String dir = UTF8ToUTF16(cwd);
-  if (dir.empty() || dir.back() != u'/') dir += u'/';
-  return dir + FileName;
-}
+constexpr Cardinal kErrorPathNotFound = 3;
+constexpr Cardinal kErrorSharingViolation = 32;
+// A resource header: FF, the type RCDATA as a word, the name, flags, size.
+constexpr Word kResTypeRCData = 10;
+constexpr Word kResFlags = 0x1030;  // moveable, pure, discardable
+constexpr size_t kMaxResName = 63;
 
 // Share modes between the TFileStreams of this process: one entry per open
 // stream, keyed by the file's device and inode.
@@ -89,24 +81,6 @@ void ReleaseShare(TShareEntry* Entry) {
       table.erase(it);
       return;
     }
-}
-
-// Bytes of text in Encoding, without a byte-order mark, to String.
-String DecodeBytes(const Byte* P, size_t N, TTextEncoding Encoding) {
-  RawByteString raw(reinterpret_cast<const char*>(P), N);
-  switch (Encoding) {
-    case TTextEncoding::Ansi:
-      return AnsiToString(raw);
-    case TTextEncoding::UTF8:
-      return UTF8ToUTF16(raw);
-    case TTextEncoding::UTF16LE:
-    case TTextEncoding::UTF16BE: {
-      // A prefix keeps DecodeText from taking leading bytes for a mark.
-      RawByteString marked = Encoding == TTextEncoding::UTF16LE ? "\xFF\xFE" : "\xFE\xFF";
-      return DecodeText(marked + raw).Text;
-    }
-  }
-  return String();
 }
 
 }  // namespace
@@ -154,6 +128,63 @@ Int64 TStream::GetSize() {
   return Result;
 }
 
+TComponent* TStream::ReadComponent(TComponent* Instance) { return ReadComponentFromStream(this, Instance); }
+
+void TStream::WriteComponent(TComponent* Instance) { WriteComponentToStream(this, Instance); }
+
+void TStream::WriteDescendent(TComponent* Instance, TComponent* Ancestor) {
+  WriteDescendentToStream(this, Instance, Ancestor);
+}
+
+TComponent* TStream::ReadComponentRes(TComponent* Instance) {
+  ReadResHeader();
+  return ReadComponent(Instance);
+}
+
+void TStream::WriteComponentRes(const String& ResName, TComponent* Instance) {
+  WriteDescendentRes(ResName, Instance, nullptr);
+}
+
+void TStream::WriteDescendentRes(const String& ResName, TComponent* Instance, TComponent* Ancestor) {
+  String upper = ResName.substr(0, kMaxResName);
+  for (Char& c : upper)
+    if (c >= u'a' && c <= u'z') c = static_cast<Char>(c - 32);
+  RawByteString header = "\xFF";
+  header += static_cast<char>(kResTypeRCData & 0xFF);
+  header += static_cast<char>(kResTypeRCData >> 8);
+  RawByteString name = StringToAnsi(upper);
+  header += name.substr(0, name.find('\0'));  // the name ends at its first NUL
+  header += '\0';
+  header += static_cast<char>(kResFlags & 0xFF);
+  header += static_cast<char>(kResFlags >> 8);
+  header.append(4, '\0');  // the size, filled in once the data is written
+  WriteBuffer(header.data(), static_cast<Integer>(header.size()));
+  const Int64 start = Position();
+  WriteDescendent(Instance, Ancestor);
+  const Int64 end = Position();
+  const Int64 size = end - start;
+  if (size < 0 || size > static_cast<Int64>(0xFFFFFFFFu)) throw EWriteError(kWriteError);
+  const Byte sizeBytes[4] = {static_cast<Byte>(size), static_cast<Byte>(size >> 8), static_cast<Byte>(size >> 16),
+                             static_cast<Byte>(size >> 24)};
+  SetPosition(start - 4);
+  WriteBuffer(sizeBytes, 4);
+  SetPosition(end);
+}
+
+void TStream::ReadResHeader() {
+  Byte head[3];
+  if (Read(head, 3) != 3 || head[0] != 0xFF || (head[1] | (head[2] << 8)) != kResTypeRCData)
+    throw EInvalidImage(kInvalidImage);
+  // The name, up to its NUL; a header without one within reach is damaged.
+  for (size_t n = 0;; ++n) {
+    Byte c;
+    if (n > 255 || Read(&c, 1) != 1) throw EInvalidImage(kInvalidImage);
+    if (c == 0) break;
+  }
+  Byte rest[6];  // flags and data size, which the reader does not need
+  if (Read(rest, 6) != 6) throw EInvalidImage(kInvalidImage);
+}
+
 // --- THandleStream ------------------------------------------------------------
 
 void THandleStream::Create(int AHandle) {
@@ -190,9 +221,8 @@ Int64 THandleStream::Seek(Int64 Offset, TSeekOrigin Origin) {
 void THandleStream::SetSize(Int64 NewSize) {
   Seek(NewSize, soBeginning);
   if (NewSize < 0 || ::ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0) {
-    int err = NewSize < 0 ? EINVAL : errno;
-    throw EOSError(Format(u"System Error.  Code: %d.\n%s", {err, ErrnoText(err)}),
-                   static_cast<Cardinal>(err));
+    Cardinal err = SystemErrorOfErrno(NewSize < 0 ? EINVAL : errno);
+    throw EOSError(Format(u"System Error.  Code: %d.\n%s", {static_cast<Int64>(err), SysErrorMessage(err)}), err);
   }
 }
 
@@ -213,12 +243,17 @@ void TFileStream::Create(const String& AFileName, Word Mode, Cardinal Rights) {
   // writing, DenyNone both.
   static const unsigned kShare[5] = {0, 0, kRead, kWrite, kRead | kWrite};
 
-  auto fail = [&](int err, const String& text) {
-    if (creating)
-      throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {ExpandName(AFileName), text}));
-    throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {ExpandName(AFileName), text}));
+  // The message names the full path and the system error's text; a missing
+  // folder is "path not found", as on the platform.
+  auto fail = [&](Cardinal err) {
+    String full = ExpandFileName(AFileName);
+    if (err == SystemErrorOfErrno(ENOENT) && !DirectoryExists(ExtractFilePath(full))) err = kErrorPathNotFound;
+    String text = SysErrorMessage(err);
+    if (creating) throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {full, text}));
+    throw EFOpenError(Format(u"Cannot open file \"%s\". %s", {full, text}));
   };
-  if ((!creating && accessMode > 2) || shareMode > 4) fail(EINVAL, ErrnoText(EINVAL));
+  auto failErrno = [&](int err) { fail(SystemErrorOfErrno(err)); };
+  if ((!creating && accessMode > 2) || shareMode > 4) failErrno(EINVAL);
 
   int flags = O_CLOEXEC | (creating          ? O_RDWR | O_CREAT
                            : accessMode == 0 ? O_RDONLY
@@ -226,25 +261,25 @@ void TFileStream::Create(const String& AFileName, Word Mode, Cardinal Rights) {
                                              : O_RDWR);
   std::string path = UTF16ToUTF8(AFileName);
   int fd = ::open(path.c_str(), flags, static_cast<mode_t>(Rights & 07777));
-  if (fd < 0) fail(errno, ErrnoText(errno));
+  if (fd < 0) failErrno(errno);
   struct stat st {};
   int statErr = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
   if (statErr) {
     int err = statErr;
     ::close(fd);
-    fail(err, ErrnoText(err));
+    failErrno(err);
   }
   TShareEntry* entry = AcquireShare(st, access, kShare[shareMode]);
   if (!entry) {
     ::close(fd);
-    fail(EBUSY, kSharingViolation);
+    fail(kErrorSharingViolation);
   }
   // The file is made empty only once the share check has let us in.
   if (creating && ::ftruncate(fd, 0) != 0) {
     int err = errno;
     ReleaseShare(entry);
     ::close(fd);
-    fail(err, ErrnoText(err));
+    failErrno(err);
   }
   FShareEntry = entry;
   FOpen = true;
@@ -449,7 +484,7 @@ void TStringStream::Create(const TBytes& ABytes) {
 }
 
 String TStringStream::DataString() const {
-  return DecodeBytes(static_cast<const Byte*>(FMemory), static_cast<size_t>(FSize), FEncoding);
+  return DecodeTextAs(FMemory, static_cast<size_t>(FSize), FEncoding);
 }
 
 String TStringStream::ReadString(Integer Count) {
@@ -457,7 +492,7 @@ String TStringStream::ReadString(Integer Count) {
   NativeInt Len = FSize - FPosition;
   if (Len > Count) Len = Count;
   String Result =
-      DecodeBytes(static_cast<const Byte*>(FMemory) + FPosition, static_cast<size_t>(Len), FEncoding);
+      DecodeTextAs(static_cast<const Byte*>(FMemory) + FPosition, static_cast<size_t>(Len), FEncoding);
   FPosition += Len;
   return Result;
 }

@@ -16,6 +16,7 @@ using TBytes = std::vector<Byte>;
 
 // Declared in platform/rtl/CodePages.h.
 enum class TTextEncoding;
+class TComponent;
 
 // File modes of TFileStream: one access mode combined with one share mode,
 // or fmCreate (read and write, the file made empty) with a share mode.
@@ -49,6 +50,23 @@ class TStream : public TObject {
   void SetPosition(Int64 Pos) { Seek(Pos, soBeginning); }
   Int64 Size() { return GetSize(); }
   virtual void SetSize(Int64 NewSize);
+
+  // Component streaming at the position, in the binary form format
+  // (platform/classes/Filer.h does the work). ReadComponent reads into
+  // Instance, or into a new component of the class the stream names when
+  // Instance is nil, and answers it.
+  TComponent* ReadComponent(TComponent* Instance);
+  void WriteComponent(TComponent* Instance);
+  // Writes only what differs from Ancestor (nil: everything).
+  void WriteDescendent(TComponent* Instance, TComponent* Ancestor);
+  // The same behind a resource header (the 16-bit resource-file form: FF,
+  // type RCDATA, the name in upper case, flags 1030h, the data size).
+  TComponent* ReadComponentRes(TComponent* Instance);
+  void WriteComponentRes(const String& ResName, TComponent* Instance);
+  void WriteDescendentRes(const String& ResName, TComponent* Instance, TComponent* Ancestor);
+  // Reads a resource header of that form and leaves the position at its
+  // data; EInvalidImage "Invalid stream format" when there is none.
+  void ReadResHeader();
 
  protected:
   virtual Int64 GetSize();

@@ -25,21 +25,6 @@ String UpToNul(const String& S) {
 
 bool IsBlank(Char C) { return C >= 1 && C <= u' '; }
 
-// Bytes of text in Encoding, without a byte-order mark, to String.
-String DecodeIn(const RawByteString& Raw, TTextEncoding Encoding) {
-  switch (Encoding) {
-    case TTextEncoding::Ansi:
-      return AnsiToString(Raw);
-    case TTextEncoding::UTF8:
-      return UTF8ToUTF16(Raw);
-    case TTextEncoding::UTF16LE:
-      return DecodeText("\xFF\xFE" + Raw).Text;
-    case TTextEncoding::UTF16BE:
-      return DecodeText("\xFE\xFF" + Raw).Text;
-  }
-  return String();
-}
-
 RawByteString ReadRest(TStream* Stream) {
   Int64 size = Stream->Size() - Stream->Position();
   if (size <= 0) return RawByteString();
@@ -277,7 +262,7 @@ void TStrings::LoadFromStream(TStream* Stream, TTextEncoding Encoding) {
     RawByteString raw = ReadRest(Stream);
     RawByteString bom = EncodeText(String(), Encoding, true);
     if (!bom.empty() && raw.compare(0, bom.size(), bom) == 0) raw.erase(0, bom.size());
-    SetTextStr(DecodeIn(raw, Encoding));
+    SetTextStr(DecodeTextAs(raw, Encoding));
   } catch (...) {
     EndUpdate();
     throw;

@@ -1,5 +1,6 @@
 #include "platform/classes/WinHandles.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -29,6 +30,7 @@ std::unordered_set<TKernelObject*>& Table() {
 }
 
 thread_local DWORD tLastError = 0;
+thread_local DWORD tThreadId = 0;  // 0: not asked yet on this thread
 
 // An event with manual or automatic reset.
 class TEventObject : public TKernelObject {
@@ -60,7 +62,16 @@ struct TKernelAccess {
 DWORD GetLastError() { return tLastError; }
 void SetLastError(DWORD dwErrCode) { tLastError = dwErrCode; }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
+// Asked on every message and lock: the kernel is asked once per thread. A
+// forked child's thread has an id of its own, so the child forgets the copy.
+DWORD GetCurrentThreadId() {
+  if (tThreadId == 0) {
+    static const int forkHook = ::pthread_atfork(nullptr, nullptr, [] { tThreadId = 0; });
+    (void)forkHook;
+    tThreadId = static_cast<DWORD>(::syscall(SYS_gettid));
+  }
+  return tThreadId;
+}
 
 void TKernelObject::AddRef() {
   std::lock_guard<std::mutex> g(Lock());

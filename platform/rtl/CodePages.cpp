@@ -543,30 +543,39 @@ TDecodedText DetectBOM(const RawByteString& Bytes) {
   return r;
 }
 
+String DecodeTextAs(const void* Data, size_t Size, TTextEncoding Encoding, Cardinal AnsiCodePage) {
+  const Byte* p = static_cast<const Byte*>(Data);
+  if (!p || Size == 0) return String();
+  switch (Encoding) {
+    case TTextEncoding::Ansi:
+      return AnsiToString(RawByteString(reinterpret_cast<const char*>(p), Size), AnsiCodePage);
+    case TTextEncoding::UTF8:
+      return UTF8ToUTF16(UTF8String(reinterpret_cast<const char*>(p), Size));
+    case TTextEncoding::UTF16LE:
+    case TTextEncoding::UTF16BE: {
+      const bool le = Encoding == TTextEncoding::UTF16LE;
+      const size_t units = Size / 2;
+      String text(units, u'\0');
+      for (size_t i = 0; i < units; ++i) {
+        const Byte lo = p[2 * i + (le ? 0 : 1)];
+        const Byte hi = p[2 * i + (le ? 1 : 0)];
+        text[i] = static_cast<Char>(lo | (hi << 8));
+      }
+      if (Size % 2 != 0) text += u'\xFFFD';
+      return text;
+    }
+  }
+  return String();
+}
+
+String DecodeTextAs(const RawByteString& Bytes, TTextEncoding Encoding, Cardinal AnsiCodePage) {
+  return DecodeTextAs(Bytes.data(), Bytes.size(), Encoding, AnsiCodePage);
+}
+
 TDecodedText DecodeText(const RawByteString& Bytes, Cardinal AnsiCodePage) {
   TDecodedText r = DetectBOM(Bytes);
   const size_t start = static_cast<size_t>(r.BOMLength);
-  switch (r.Encoding) {
-    case TTextEncoding::Ansi:
-      r.Text = AnsiToString(Bytes, AnsiCodePage);
-      break;
-    case TTextEncoding::UTF8:
-      r.Text = UTF8ToUTF16(Bytes.substr(start));
-      break;
-    case TTextEncoding::UTF16LE:
-    case TTextEncoding::UTF16BE: {
-      const bool le = r.Encoding == TTextEncoding::UTF16LE;
-      const size_t units = (Bytes.size() - start) / 2;
-      r.Text.resize(units);
-      for (size_t i = 0; i < units; ++i) {
-        const Byte lo = static_cast<Byte>(Bytes[start + 2 * i + (le ? 0 : 1)]);
-        const Byte hi = static_cast<Byte>(Bytes[start + 2 * i + (le ? 1 : 0)]);
-        r.Text[i] = static_cast<Char>(lo | (hi << 8));
-      }
-      if ((Bytes.size() - start) % 2 != 0) r.Text += u'\xFFFD';
-      break;
-    }
-  }
+  r.Text = DecodeTextAs(Bytes.data() + start, Bytes.size() - start, r.Encoding, AnsiCodePage);
   return r;
 }
 

@@ -7,6 +7,8 @@
 // converters.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/rtl/Types.h"
 
 // UTF-8 <-> UTF-16. Ill-formed input becomes U+FFFD; nothing is dropped silently.
@@ -45,6 +47,12 @@ TDecodedText DetectBOM(const RawByteString& Bytes);
 // the text; text without a mark is ANSI in AnsiCodePage (CP_ACP = the
 // system's). An odd last byte of UTF-16 becomes U+FFFD.
 TDecodedText DecodeText(const RawByteString& Bytes, Cardinal AnsiCodePage = 0);
+// Decodes bytes known to be in Encoding, looking for no mark: leading bytes
+// that look like one are text (a stream's or a caller's stated encoding).
+// Ansi uses AnsiCodePage (CP_ACP = the system's); an odd last byte of UTF-16
+// becomes U+FFFD; ill-formed UTF-8 becomes U+FFFD.
+String DecodeTextAs(const RawByteString& Bytes, TTextEncoding Encoding, Cardinal AnsiCodePage = 0);
+String DecodeTextAs(const void* Data, size_t Size, TTextEncoding Encoding, Cardinal AnsiCodePage = 0);
 // Encodes for saving: Ansi without a mark (in AnsiCodePage), UTF8 with EF BB
 // BF, UTF16LE with FF FE, UTF16BE with FE FF; WriteBOM false leaves the mark out.
 RawByteString EncodeText(const String& Text, TTextEncoding Encoding, Boolean WriteBOM = true,

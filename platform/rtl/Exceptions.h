@@ -3,17 +3,28 @@
 // another thread) and raised again with its dynamic type.
 #pragma once
 
+#include <cstddef>
 #include <exception>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
+#include "platform/rtl/ResStrings.h"
 #include "platform/rtl/Types.h"
+
+struct TVarRec;
 
 class Exception : public std::exception {
  public:
   Exception() = default;
   explicit Exception(const String& Msg) : FMessage(Msg) {}
   Exception(const String& Msg, Integer AHelpContext) : FMessage(Msg), FHelpContext(AHelpContext) {}
+  // The platform's CreateRes: the message is the resource string's text,
+  // loaded now through the installed loaders (so a translation applies).
+  explicit Exception(PResStringRec ResStringRec);
+  // The platform's CreateResFmt: the resource string formatted with Args.
+  Exception(PResStringRec ResStringRec, std::initializer_list<TVarRec> Args);
+  Exception(PResStringRec ResStringRec, const TVarRec* Args, size_t Count);
 
   const String& Message() const { return FMessage; }
   void SetMessage(const String& Value) { FMessage = Value; FWhat.clear(); }
@@ -33,7 +44,9 @@ class Exception : public std::exception {
   mutable std::string FWhat;
 };
 
-// Declares an exception class derived from Base with Base's constructors.
+// Declares an exception class derived from Base with Base's constructors
+// (so every class has the resource-string constructors too:
+// `throw EListError(&SListIndexError, {Index})`).
 #define RTL_EXCEPTION_CLASS(Name, Base)                                                              \
   class Name : public Base {                                                                         \
    public:                                                                                           \

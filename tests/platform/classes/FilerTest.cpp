@@ -421,6 +421,69 @@ TEST_F(FilerTest, ReadsIntoExistingRoot) {
   EXPECT_EQ(form->Name(), u"Form1");
 }
 
+// The stream's own members: a component plain and behind a resource header,
+// one after the other in one stream, each read back whole.
+TEST_F(FilerTest, StreamMembersReadAndWriteComponents) {
+  std::unique_ptr<TComponent, TObjectFree> form(Load(kFormText));
+  std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+  s->WriteComponent(form.get());
+  const Int64 plainEnd = s->Position();
+  s->WriteComponentRes(u"Form1Res", form.get());
+  const Int64 end = s->Position();
+  const std::string bytes(static_cast<const char*>(s->Memory()), static_cast<size_t>(s->Size()));
+  // FF, RCDATA, the name in upper case, flags 1030h, then the data's size.
+  const std::string header = bytes.substr(static_cast<size_t>(plainEnd), 18);
+  EXPECT_EQ(header.substr(0, 14), std::string("\xFF\x0A\x00" "FORM1RES\0" "\x30\x10", 14));
+  const uint32_t size = static_cast<Byte>(header[14]) | static_cast<Byte>(header[15]) << 8 |
+                        static_cast<Byte>(header[16]) << 16 | static_cast<uint32_t>(static_cast<Byte>(header[17])) << 24;
+  EXPECT_EQ(size, static_cast<uint32_t>(end - plainEnd - 18));
+  EXPECT_EQ(bytes.substr(static_cast<size_t>(plainEnd) + 18), bytes.substr(0, static_cast<size_t>(plainEnd)));
+
+  s->SetPosition(0);
+  std::unique_ptr<TComponent, TObjectFree> plain(s->ReadComponent(nullptr));
+  EXPECT_EQ(s->Position(), plainEnd);
+  std::unique_ptr<TComponent, TObjectFree> res(s->ReadComponentRes(nullptr));
+  EXPECT_EQ(s->Position(), end);
+  EXPECT_EQ(Save(plain.get()), kFormText);
+  EXPECT_EQ(Save(res.get()), kFormText);
+
+  // Only the differences from an ancestor.
+  plain->SetTag(9);
+  std::unique_ptr<TMemoryStream, TObjectFree> d(New<TMemoryStream>());
+  d->WriteDescendent(plain.get(), res.get());
+  EXPECT_EQ(ObjectBinaryToText(std::string(static_cast<const char*>(d->Memory()), static_cast<size_t>(d->Size()))),
+            Save(plain.get(), res.get()));
+}
+
+TEST_F(FilerTest, ReadComponentResRefusesAMissingOrDamagedHeader) {
+  const std::string bin = ObjectTextToBinary(kFormText);
+  const std::string cases[] = {
+      bin,                                      // no header at all
+      std::string("\xFF\x03\x00" "A\0", 5) + bin,  // not RCDATA
+      std::string("\xFF\x0A\x00" "ABC", 6),       // the name never ends
+      std::string("\xFF\x0A\x00" "A\0\x30", 6),   // cut inside flags and size
+      std::string("\xFF\x0A\x00", 3) + std::string(300, 'A') + std::string("\0\x30\x10\0\0\0\0", 7) + bin,
+  };
+  for (const std::string& c : cases) {
+    std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+    s->WriteBuffer(c.data(), static_cast<Integer>(c.size()));
+    s->SetPosition(0);
+    EXPECT_THROW(Free(s->ReadComponentRes(nullptr)), EInvalidImage) << c.size();
+  }
+  // A sound header over damaged data: the reader's own error.
+  std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
+  const std::string head("\xFF\x0A\x00" "A\0" "\x30\x10\x04\0\0\0" "TPF0", 15);
+  s->WriteBuffer(head.data(), static_cast<Integer>(head.size()));
+  s->SetPosition(0);
+  try {
+    Free(s->ReadComponentRes(nullptr));
+    FAIL() << "no error";
+  } catch (const EInvalidImage&) {
+    FAIL() << "the header was refused";
+  } catch (const EFilerError&) {
+  }
+}
+
 // The string rule: UTF-8 when shorter than UTF-16, ASCII as short or long
 // strings, else UTF-16.
 TEST(FilerStrings, ChoosesEncodingByLength) {

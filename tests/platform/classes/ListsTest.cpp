@@ -167,6 +167,36 @@ TEST(TListTest, NotifyReportsAddedExtractedAndDeleted) {
   EXPECT_EQ(list->Log, expected);
 }
 
+// A list whose Clear frees its items: Clear is virtual, so it runs when
+// called through a TList and when the list is destroyed.
+class TFreeingList : public TList {
+  CL_CLASS(TFreeingList, TList)
+ public:
+  Integer* Freed{};
+  void Clear() override {
+    for (Integer i = 0; i < Count(); ++i) {
+      delete static_cast<int*>(Items(i));
+      ++*Freed;
+    }
+    Parent::Clear();
+  }
+};
+CL_IMPLEMENT_CLASS(TFreeingList)
+
+TEST(TListTest, ClearIsVirtualAndRunsOnDestroy) {
+  Integer freed = 0;
+  TFreeingList* list = New<TFreeingList>();
+  list->Freed = &freed;
+  list->Add(new int(1));
+  list->Add(new int(2));
+  static_cast<TList*>(list)->Clear();
+  EXPECT_EQ(freed, 2);
+  EXPECT_EQ(list->Count(), 0);
+  list->Add(new int(3));
+  Free(list);
+  EXPECT_EQ(freed, 3);
+}
+
 TEST(TListTest, EditingKeepsOrderAndPackDropsNils) {
   ListPtr list(New<TList>());
   int v[5];

@@ -6,9 +6,11 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Classes.h"
 #include "platform/classes/FormText.h"
+#include "platform/classes/ModuleInit.h"
 #include "platform/classes/Resources.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ResStrings.h"
 
 namespace {
 
@@ -120,12 +122,27 @@ TEST_F(ResourcesTest, ResourceStreamReadsAndRefusesWrites) {
   EXPECT_THROW(Free(NewBy<TResourceStream>(&TResourceStream::CreateFromID, HInstance, 77, RT_RCDATA)), EResNotFound);
 }
 
+String Translated(Cardinal Ident) { return u"<" + DefaultLoadResStr(Ident) + u">"; }
+
 TEST_F(ResourcesTest, StringTables) {
-  EXPECT_EQ(LoadStr(16), u"Sixteen");
-  EXPECT_EQ(LoadStr(17), u" spaced ");  // spaces kept
-  EXPECT_EQ(LoadStr(18), u"\u00A0x");
-  EXPECT_EQ(LoadStr(19), u"");
-  EXPECT_EQ(LoadStr(40), u"");
+  {
+    // The unit's start-up step gives the run-time library's resource strings
+    // the string tables; LoadStr goes through the replaceable loader.
+    TModulesScope modules;
+    EXPECT_EQ(LoadStr(16), u"Sixteen");
+    EXPECT_EQ(LoadStr(17), u" spaced ");  // spaces kept
+    EXPECT_EQ(LoadStr(18), u"\u00A0x");
+    EXPECT_EQ(LoadStr(19), u"");
+    EXPECT_EQ(LoadStr(40), u"");
+    TResStringRec rec{HInstance, 16};
+    EXPECT_EQ(LoadResString(&rec), u"Sixteen");
+    TResStringLoaders old = SetResStringLoaders({nullptr, &Translated, nullptr});
+    EXPECT_EQ(LoadStr(16), u"<Sixteen>");
+    SetResStringLoaders(old);
+  }
+  // Shut down: the reader is taken away again.
+  EXPECT_EQ(GetStringTableReader(), nullptr);
+  EXPECT_EQ(LoadStr(16), u"");
   Char buf[4];
   EXPECT_EQ(LoadStringW(HInstance, 16, buf, 4), 3);  // truncated, with the terminating zero
   EXPECT_EQ(String(buf), u"Six");

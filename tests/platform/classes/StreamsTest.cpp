@@ -6,6 +6,7 @@
 
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Locale.h"
 #include "tests/support/TestSupport.h"
 
@@ -184,16 +185,40 @@ TEST(TFileStreamTest, ModesAndErrors) {
     New<TFileStream>(U(dir + "/missing.txt"), fmOpenRead);
     FAIL() << "no error";
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message(), U("Cannot open file \"" + dir + "/missing.txt\". No such file or directory"));
+    EXPECT_EQ(e.Message(),
+              U("Cannot open file \"" + dir + "/missing.txt\". The system cannot find the file specified"));
   }
   try {
     New<TFileStream>(U(dir + "/no/such/dir.txt"), fmCreate);
     FAIL() << "no error";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(e.Message(),
-              U("Cannot create file \"" + dir + "/no/such/dir.txt\". No such file or directory"));
+              U("Cannot create file \"" + dir + "/no/such/dir.txt\". The system cannot find the path specified"));
   }
-  EXPECT_THROW(New<TFileStream>(U(dir), fmOpenRead), EFOpenError);  // a folder is not a file
+  try {
+    New<TFileStream>(U(dir), fmOpenRead);  // a folder is not a file
+    FAIL() << "no error";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message(), U("Cannot open file \"" + dir + "\". Access is denied"));
+  }
+  // Relative names are shown in full.
+  try {
+    New<TFileStream>(u"no-such-file.bin", fmOpenRead);
+    FAIL() << "no error";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(e.Message(), u"Cannot open file \"" + ExpandFileName(u"no-such-file.bin") +
+                               u"\". The system cannot find the file specified");
+  }
+  {
+    Owned<TFileStream> s(New<TFileStream>(U(path), fmOpenReadWrite));
+    try {
+      s->SetSize(-1);
+      FAIL() << "no error";
+    } catch (const EOSError& e) {
+      EXPECT_EQ(e.ErrorCode, 87u);
+      EXPECT_EQ(e.Message(), u"System Error.  Code: 87.\nThe parameter is incorrect");
+    }
+  }
 }
 
 TEST(TFileStreamTest, ShareModesDenyBetweenStreams) {
@@ -268,6 +293,13 @@ TEST(TStringStreamTest, EncodesItsText) {
     s->Seek(0, soEnd);
     s->WriteString(u"ş");
     EXPECT_EQ(s->DataString(), u"Ğaş");
+  }
+  // Text that begins with U+FEFF keeps it: a stated encoding has no mark.
+  for (TTextEncoding e : {TTextEncoding::UTF8, TTextEncoding::UTF16LE, TTextEncoding::UTF16BE}) {
+    Owned<TStringStream> m(New<TStringStream>(String(u"\uFEFFa"), e));
+    EXPECT_EQ(m->DataString(), u"\uFEFFa") << static_cast<int>(e);
+    m->SetPosition(0);
+    EXPECT_EQ(m->ReadString(static_cast<Integer>(m->Size())), u"\uFEFFa");
   }
   Owned<TStringStream> s(New<TStringStream>(String(u"abcdef")));
   s->SetPosition(2);

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -198,4 +201,27 @@ TEST(TCriticalSectionTest, ExcludesOtherThreadsAndNestsInTheOwner) {
 
   EXPECT_THROW(cs->Leave(), EInvalidOperation);  // not held
   Free(cs);
+}
+
+// The id is kept per thread: each thread answers its kernel id, the main
+// thread the process id, and a forked child its own, not its parent's copy.
+TEST(ThreadIdTest, EachThreadAndForkedChildAnswersItsOwn) {
+  const DWORD main = GetCurrentThreadId();
+  EXPECT_EQ(main, static_cast<DWORD>(::getpid()));
+  EXPECT_EQ(GetCurrentThreadId(), main);
+  DWORD other = 0, otherKernel = 0;
+  std::thread t([&] {
+    other = GetCurrentThreadId();
+    otherKernel = static_cast<DWORD>(::syscall(SYS_gettid));
+  });
+  t.join();
+  EXPECT_NE(other, main);
+  EXPECT_EQ(other, otherKernel);
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) ::_exit(GetCurrentThreadId() == static_cast<DWORD>(::getpid()) ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }

@@ -238,6 +238,31 @@ TEST(TextFiles, EncodesForSaving) {
     EXPECT_EQ(DecodeText(EncodeText(text, e)).Text, text) << static_cast<int>(e);
 }
 
+// A stated encoding: bytes that look like a mark are text of that encoding.
+TEST(TextFiles, DecodesInAStatedEncodingWithoutLookingForAMark) {
+  struct Case {
+    std::string Bytes;
+    TTextEncoding Encoding;
+    String Text;
+  } cases[] = {
+      {"\xEF\xBB\xBF" "a", TTextEncoding::UTF8, u"\uFEFFa"},
+      {"\xFF\xFE\x61\x00"s, TTextEncoding::UTF16LE, u"\uFEFFa"},
+      {"\xFE\xFF\x00\x61"s, TTextEncoding::UTF16BE, u"\uFEFFa"},
+      {"\xFF\xFE", TTextEncoding::Ansi, u"ÿş"},  // 1254: not a mark, two letters
+      {"\x5E\x01\x61"s, TTextEncoding::UTF16LE, u"\u015E\uFFFD"},  // an odd last byte
+      {"\xC5", TTextEncoding::UTF8, u"\uFFFD"},                       // ill-formed
+      {"", TTextEncoding::UTF16BE, u""},
+  };
+  LocaleScope tr(TSystemLocale::Turkish);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+    EXPECT_EQ(DecodeTextAs(c.Bytes, c.Encoding), c.Text);
+    EXPECT_EQ(DecodeTextAs(c.Bytes.data(), c.Bytes.size(), c.Encoding), c.Text);
+  }
+  EXPECT_EQ(DecodeTextAs("\xDE", TTextEncoding::Ansi, 1252), u"Þ");
+  EXPECT_EQ(DecodeTextAs(nullptr, 0, TTextEncoding::UTF8), u"");
+}
+
 }  // namespace
 
 namespace {

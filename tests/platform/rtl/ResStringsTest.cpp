@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
 
 namespace {
@@ -75,6 +76,32 @@ TEST_F(ResStringsTest, ReplacedLoadersSeeEveryForm) {
   EXPECT_EQ(GetResStringLoaders().LoadStr, &ById);
   SetResStringLoaders(old);
   EXPECT_EQ(LoadResStr(100), u"Port %s: %d");
+}
+
+// CreateRes and CreateResFmt: every exception class has the constructors,
+// and the text comes through the installed loaders when raised.
+TEST_F(ResStringsTest, ExceptionsTakeTheirMessageFromResourceStrings) {
+  const TResStringRec portFmt{nullptr, 100};
+  const TResStringRec missing{nullptr, 102};
+  try {
+    throw EListError(&portFmt, {u"COM2", 7});
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.ClassName(), u"EListError");
+    EXPECT_EQ(e.Message(), u"Port COM2: 7");
+  }
+  const TVarRec args[] = {u"COM3", 1};
+  EXPECT_EQ(EOSError(&portFmt, args, 2).Message(), u"Port COM3: 1");
+  EXPECT_EQ(Exception(&portFmt).Message(), u"Port %s: %d");  // not formatted
+  EXPECT_EQ(EConvertError(&missing).Message(), u"");
+  EXPECT_EQ(EConvertError(&missing, {1}).Message(), u"");
+  EXPECT_EQ(EAbort(static_cast<PResStringRec>(nullptr)).Message(), u"");
+  // A bad format in the table is the format's error, not a crash.
+  const TResStringRec text = ResStringOfText(u"%d of %d");
+  EXPECT_THROW(EListError(&text, {u"x"}), EConvertError);
+
+  TResStringLoaders old = SetResStringLoaders({&Upper, nullptr, nullptr});
+  EXPECT_EQ(EListError(&portFmt, {u"A", 2}).Message(), u"<Port A: 2>");
+  SetResStringLoaders(old);
 }
 
 }  // namespace
