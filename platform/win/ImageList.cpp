@@ -17,7 +17,6 @@ using namespace gdi;
 namespace {
 
 constexpr DWORD OBJ_IMAGELIST_INTERNAL = 0x101;
-constexpr DWORD OBJ_ICON_INTERNAL = 0x100;
 
 struct TImage {
   std::vector<uint32_t> Pixels;
