@@ -5,19 +5,9 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Strings.h"
 
 namespace {
-
-bool SameName(const String& A, const String& B) {
-  if (A.size() != B.size()) return false;
-  for (size_t i = 0; i < A.size(); ++i) {
-    Char a = A[i], b = B[i];
-    if (a >= u'a' && a <= u'z') a = Char(a - 32);
-    if (b >= u'a' && b <= u'z') b = Char(b - 32);
-    if (a != b) return false;
-  }
-  return true;
-}
 
 struct TRegEntry {
   String Name;
@@ -61,7 +51,7 @@ struct TRegistry {
     for (TRegGroup& g : Groups) {
       if (ActiveOnly && !g.Active) continue;
       for (const TRegEntry& e : g.Classes)
-        if (SameName(e.Name, Name)) return &e;
+        if (SameText(e.Name, Name)) return &e;
     }
     return nullptr;
   }

@@ -1,5 +1,7 @@
 #include "platform/classes/ObjectModel.h"
 
+#include "platform/rtl/Strings.h"
+
 TClass TObject::StaticClass() {
   static const TMetaClass meta{u"TObject", nullptr, []() -> TObject* { return new TObject(); }};
   return &meta;
@@ -7,15 +9,7 @@ TClass TObject::StaticClass() {
 
 bool TMetaClass::ClassNameIs(const String& AName) const {
   // Class names are identifiers: compared without regard to ASCII case.
-  String n = Name;
-  if (n.size() != AName.size()) return false;
-  for (size_t i = 0; i < n.size(); ++i) {
-    Char a = n[i], b = AName[i];
-    if (a >= u'a' && a <= u'z') a = Char(a - 32);
-    if (b >= u'a' && b <= u'z') b = Char(b - 32);
-    if (a != b) return false;
-  }
-  return true;
+  return SameText(Name, AName);
 }
 
 bool TMetaClass::InheritsFrom(TClass AClass) const {

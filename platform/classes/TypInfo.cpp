@@ -16,19 +16,6 @@
 
 namespace {
 
-// Identifiers compare without regard to ASCII case, as the platform's
-// type-information lookups do.
-bool SameIdent(const String& A, const String& B) {
-  if (A.size() != B.size()) return false;
-  for (size_t i = 0; i < A.size(); ++i) {
-    Char a = A[i], b = B[i];
-    if (a >= u'a' && a <= u'z') a = Char(a - 32);
-    if (b >= u'a' && b <= u'z') b = Char(b - 32);
-    if (a != b) return false;
-  }
-  return true;
-}
-
 // Every type information object made at run time lives here, for the whole run.
 struct TTypeStore {
   std::mutex Lock;
@@ -70,7 +57,7 @@ const TClassTypeData& TypeData(TClass AClass) {
     for (const TPropInfo& p : t->Props) {
       // A property published again replaces the inherited one in its place.
       auto it = std::find_if(data->Props.begin(), data->Props.end(),
-                             [&](const TPropInfo* q) { return SameIdent(q->Name, p.Name); });
+                             [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
       if (it != data->Props.end())
         *it = &p;
       else
@@ -357,7 +344,7 @@ Integer GetEnumValue(const TTypeInfo* TypeInfo, const String& Name) {
   if (TypeInfo->Kind == tkInteger) return StrToInt(Name);
   if (TypeInfo->Kind != tkEnumeration) return -1;
   for (size_t i = 0; i < TypeInfo->EnumNames.size(); ++i)
-    if (SameIdent(TypeInfo->EnumNames[i], Name)) return static_cast<Integer>(TypeInfo->MinValue + static_cast<Int64>(i));
+    if (SameText(TypeInfo->EnumNames[i], Name)) return static_cast<Integer>(TypeInfo->MinValue + static_cast<Int64>(i));
   return -1;
 }
 
@@ -453,7 +440,7 @@ TIntToIdent FindIntToIdent(const TTypeInfo* IntegerType) {
 
 bool IdentToInt(const String& Ident, Integer& Int, const TIdentMapEntry* Map, size_t Count) {
   for (size_t i = 0; i < Count; ++i)
-    if (SameIdent(Map[i].Name, Ident)) {
+    if (SameText(Map[i].Name, Ident)) {
       Int = Map[i].Value;
       return true;
     }
@@ -474,7 +461,7 @@ bool IntToIdent(Integer Int, String& Ident, const TIdentMapEntry* Map, size_t Co
 const TPropInfo* GetPropInfo(TClass AClass, const String& PropName, TTypeKinds AKinds) {
   if (!AClass) return nullptr;
   for (const TPropInfo* p : TypeData(AClass).Props)
-    if (SameIdent(p->Name, PropName)) {
+    if (SameText(p->Name, PropName)) {
       if (!AKinds.Empty() && !(p->PropType && AKinds.Contains(p->PropType->Kind))) return nullptr;
       return p;
     }
@@ -809,7 +796,7 @@ const TPublishedField* FindPublishedField(TClass AClass, const String& Name) {
   const auto& fields = TypeData(AClass).Fields;
   // The most derived declaration wins.
   for (auto it = fields.rbegin(); it != fields.rend(); ++it)
-    if (SameIdent((*it)->Name, Name)) return *it;
+    if (SameText((*it)->Name, Name)) return *it;
   return nullptr;
 }
 
@@ -834,7 +821,7 @@ const TPublishedMethod* FindPublishedMethod(TClass AClass, const String& Name) {
   if (!AClass) return nullptr;
   const auto& methods = TypeData(AClass).Methods;
   for (auto it = methods.rbegin(); it != methods.rend(); ++it)
-    if (SameIdent((*it)->Name, Name)) return *it;
+    if (SameText((*it)->Name, Name)) return *it;
   return nullptr;
 }
 
