@@ -20,21 +20,10 @@ constexpr Word kMonthDays[2][12] = {{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30,
 // that absurd or non-finite values decode to some date instead of overflowing.
 constexpr double kMaxMSecs = 1e15;
 
-void AppendNumber(String& Out, unsigned Value, int MinDigits) {
-  char16_t buf[12];
-  int n = 0;
-  do {
-    buf[n++] = static_cast<char16_t>(u'0' + Value % 10);
-    Value /= 10;
-  } while (Value != 0 && n < 12);
-  for (int i = n; i < MinDigits; ++i) Out += u'0';
-  while (n > 0) Out += buf[--n];
-}
-
 String IntText(Integer Value) {
   String out;
   if (Value < 0) out += u'-';
-  AppendNumber(out, Value < 0 ? 0u - static_cast<unsigned>(Value) : static_cast<unsigned>(Value), 1);
+  AppendZeroPadded(out, Value < 0 ? 0u - static_cast<unsigned>(Value) : static_cast<unsigned>(Value), 1);
   return out;
 }
 
@@ -95,8 +84,8 @@ class TDateFormatter {
         case u'Y': {
           int c = count(starter);
           GetDate();
-          if (c <= 2) AppendNumber(Out, Year % 100, 2);
-          else AppendNumber(Out, Year, 4);
+          if (c <= 2) AppendZeroPadded(Out, Year % 100, 2);
+          else AppendZeroPadded(Out, Year, 4);
           break;
         }
         case u'G': {
@@ -107,7 +96,7 @@ class TDateFormatter {
         case u'M': {
           int c = count(starter);
           GetDate();
-          if (c <= 2) AppendNumber(Out, Month, c);
+          if (c <= 2) AppendZeroPadded(Out, Month, c);
           else if (Month >= 1) Out += c == 3 ? FS.ShortMonthNames[Month - 1] : FS.LongMonthNames[Month - 1];
           break;
         }
@@ -115,7 +104,7 @@ class TDateFormatter {
           int c = count(starter);
           if (c <= 2) {
             GetDate();
-            AppendNumber(Out, Day, c);
+            AppendZeroPadded(Out, Day, c);
           } else if (c == 3) {
             Out += FS.ShortDayNames[DayOfWeek(DateTime) - 1];
           } else if (c == 4) {
@@ -147,19 +136,19 @@ class TDateFormatter {
           }
           unsigned h = Hour;
           if (use12Hour) h = h == 0 ? 12 : (h > 12 ? h - 12 : h);
-          AppendNumber(Out, h, c > 2 ? 2 : c);
+          AppendZeroPadded(Out, h, c > 2 ? 2 : c);
           break;
         }
         case u'N': {
           int c = count(starter);
           GetTime();
-          AppendNumber(Out, Min, c > 2 ? 2 : c);
+          AppendZeroPadded(Out, Min, c > 2 ? 2 : c);
           break;
         }
         case u'S': {
           int c = count(starter);
           GetTime();
-          AppendNumber(Out, Sec, c > 2 ? 2 : c);
+          AppendZeroPadded(Out, Sec, c > 2 ? 2 : c);
           break;
         }
         case u'T': {
@@ -170,7 +159,7 @@ class TDateFormatter {
         case u'Z': {
           int c = count(starter);
           GetTime();
-          AppendNumber(Out, MSec, c > 3 ? 3 : c);
+          AppendZeroPadded(Out, MSec, c > 3 ? 3 : c);
           break;
         }
         case u'A': {
@@ -395,6 +384,18 @@ UInt64 MonotonicMSecs() {
 }
 
 }  // namespace
+
+void AppendZeroPadded(String& Out, unsigned Value, int MinDigits) {
+  char16_t buf[12];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char16_t>(u'0' + Value % 10);
+    Value /= 10;
+  } while (Value != 0 && n < 12);
+  for (int i = n; i < MinDigits; ++i) Out += u'0';
+  while (n > 0) Out += buf[--n];
+}
+
 
 // ---------------------------------------------------------------------------
 // Calendar

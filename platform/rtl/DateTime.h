@@ -134,3 +134,6 @@ void SetTickCount64(UInt64 Ticks);
 
 // Suspends the thread for Milliseconds; 0 gives up the rest of the time slice.
 void Sleep(Cardinal Milliseconds);
+
+// Appends Value in decimal, zero-padded to MinDigits (date and time pictures).
+void AppendZeroPadded(String& Out, unsigned Value, int MinDigits);

@@ -1,5 +1,7 @@
 #include "platform/rtl/Locale.h"
 
+#include "platform/rtl/DateTime.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -201,24 +203,6 @@ int ItemInt(const TLocaleData& D, LCTYPE T) {
 
 Char FirstChar(const char16_t* S) { return S != nullptr ? S[0] : Char(0); }
 
-void AppendNumber(String& Out, unsigned Value, int MinDigits) {
-  char16_t buf[12];
-  int n = 0;
-  do {
-    buf[n++] = static_cast<char16_t>(u'0' + Value % 10);
-    Value /= 10;
-  } while (Value != 0 && n < 12);
-  for (int i = n; i < MinDigits; ++i) Out += u'0';
-  while (n > 0) Out += buf[--n];
-}
-
-bool IsLeap(unsigned Y) { return Y % 4 == 0 && (Y % 100 != 0 || Y % 400 == 0); }
-
-unsigned MonthDays(unsigned Y, unsigned M) {
-  static constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return M == 2 && IsLeap(Y) ? 29 : kDays[M - 1];
-}
-
 // 0 = Sunday ... 6 = Saturday, for a valid Gregorian date.
 unsigned WeekDay(unsigned Y, unsigned M, unsigned D) {
   static constexpr unsigned kOffsets[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
@@ -399,7 +383,7 @@ bool GetCalendarText(LCID Locale, CALID Calendar, CALTYPE CalType, String& Text,
   }
   if (numeric) {
     Text.clear();
-    AppendNumber(Text, number, 1);
+    AppendZeroPadded(Text, number, 1);
     if (Value != nullptr) *Value = number;
   }
   return true;
@@ -409,7 +393,7 @@ bool FormatLocaleDate(LCID Locale, Cardinal Flags, Word Year, Word Month, Word D
                       String& Text) {
   const TLocaleData* D = FindLocale(Locale);
   if (D == nullptr) return false;
-  if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > MonthDays(Year, Month)) return false;
+  if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 || Day > DaysInAMonth(static_cast<Word>(Year), static_cast<Word>(Month))) return false;
   String picture = Picture;
   if (picture.empty()) {
     if ((Flags & DATE_LONGDATE) != 0) picture = D->LongDate;
@@ -424,17 +408,17 @@ bool FormatLocaleDate(LCID Locale, Cardinal Flags, Word Year, Word Month, Word D
     switch (t.Letter) {
       case 0: out += t.Text; break;
       case u'd':
-        if (t.Count <= 2) AppendNumber(out, Day, static_cast<int>(t.Count));
+        if (t.Count <= 2) AppendZeroPadded(out, Day, static_cast<int>(t.Count));
         else out += t.Count == 3 ? D->AbbrevDayNames[wd] : D->DayNames[wd];
         break;
       case u'M':
-        if (t.Count <= 2) AppendNumber(out, Month, static_cast<int>(t.Count));
+        if (t.Count <= 2) AppendZeroPadded(out, Month, static_cast<int>(t.Count));
         else out += t.Count == 3 ? D->AbbrevMonthNames[Month - 1] : D->MonthNames[Month - 1];
         break;
       case u'y':
-        if (t.Count == 1) AppendNumber(out, Year % 100, 1);
-        else if (t.Count == 2) AppendNumber(out, Year % 100, 2);
-        else AppendNumber(out, Year, 4);
+        if (t.Count == 1) AppendZeroPadded(out, Year % 100, 1);
+        else if (t.Count == 2) AppendZeroPadded(out, Year % 100, 2);
+        else AppendZeroPadded(out, Year, 4);
         break;
       case u'g': out += D->Era; break;
     }
@@ -460,15 +444,15 @@ bool FormatLocaleTime(LCID Locale, Cardinal Flags, Word Hour, Word Minute, Word 
       case u'H': {
         unsigned h = Hour;
         if (t.Letter == u'h' && !force24) h = h % 12 == 0 ? 12 : h % 12;
-        AppendNumber(values[i], h, digits);
+        AppendZeroPadded(values[i], h, digits);
         break;
       }
       case u'm':
-        AppendNumber(values[i], Minute, digits);
+        AppendZeroPadded(values[i], Minute, digits);
         keep[i] = (Flags & TIME_NOMINUTESORSECONDS) == 0;
         break;
       case u's':
-        AppendNumber(values[i], Second, digits);
+        AppendZeroPadded(values[i], Second, digits);
         keep[i] = (Flags & (TIME_NOMINUTESORSECONDS | TIME_NOSECONDS)) == 0;
         break;
       case u't': {
