@@ -22,6 +22,12 @@ const char16_t* const kUnitOrder[] = {
     u"Graphics",
     u"JPEG",
     u"ImgList",
+    u"Controls",
+    u"ActnList",
+    u"Menus",
+    u"StdCtrls",
+    u"Forms",
+    u"Dialogs",
     // serial/, app/, lib/foundation ... lib/bars, localization/
     // serial/
     u"ComPort",

@@ -935,3 +935,8 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 inline int MessageBox(HWND h, LPCWSTR t, LPCWSTR c, UINT u) { return MessageBoxW(h, t, c, u); }
 
 }  // namespace win
+
+// The predefined control classes ("EDIT", "LISTBOX", "BUTTON", "STATIC") and
+// menus have headers of their own.
+#include "platform/win/WinControls.h"
+#include "platform/win/WinMenus.h"
