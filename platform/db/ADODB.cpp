@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/StringLists.h"
@@ -192,6 +193,63 @@ Variant ColumnValue(sqlite3_stmt* S, int Col, TFieldType T) {
     if (kind == SQLITE_FLOAT) return Variant(sqlite3_column_double(S, Col));
   }
   return Variant(U16(reinterpret_cast<const char*>(sqlite3_column_text(S, Col))));
+}
+
+// Stores column Col of the current row as ColumnValue would give it, without
+// making a variant for the common types (text stays UTF-8 until read). The
+// column is read through its sqlite3_value, one call into the connection
+// per column: the connection belongs to the thread that uses the data set.
+void StoreColumn(TRowStore& Store, size_t Row, sqlite3_stmt* S, int Col, TFieldType T) {
+  size_t c = static_cast<size_t>(Col);
+  sqlite3_value* v = sqlite3_column_value(S, Col);
+  int kind = sqlite3_value_type(v);
+  if (kind == SQLITE_NULL) return;
+  if (kind == SQLITE_BLOB || T == ftBlob || T == ftGraphic || T == ftBytes || T == ftVarBytes) {
+    const void* p = sqlite3_value_blob(v);
+    int n = sqlite3_value_bytes(v);
+    Store.SetBytes(Row, c, static_cast<const char*>(p), static_cast<size_t>(p && n > 0 ? n : 0));
+    return;
+  }
+  bool numeric = kind == SQLITE_INTEGER || kind == SQLITE_FLOAT;
+  if (IsIntegerType(T) && kind == SQLITE_INTEGER) {
+    sqlite3_int64 n = sqlite3_value_int64(v);
+    // A value beyond the declared type is kept whole rather than cut.
+    TVarType vt = n >= -2147483648LL && n <= 2147483647LL ? varInteger : varInt64;
+    if (T == ftSmallint && n >= -32768 && n <= 32767)
+      vt = varSmallint;
+    else if (T == ftWord && n >= 0 && n <= 65535)
+      vt = varWord;
+    else if (T == ftByte && n >= 0 && n <= 255)
+      vt = varByte;
+    else if (T == ftLargeint)
+      vt = varInt64;
+    Store.SetInt(Row, c, vt, n);
+    return;
+  }
+  if (T == ftBoolean && numeric) {
+    Store.SetInt(Row, c, varBoolean, sqlite3_value_double(v) != 0);
+    return;
+  }
+  if ((IsFloatType(T) || IsDateType(T)) && numeric) {
+    Store.SetFloat(Row, c, IsDateType(T) ? varDate : varDouble, sqlite3_value_double(v));
+    return;
+  }
+  if (T == ftUnknown && kind == SQLITE_INTEGER) {
+    sqlite3_int64 n = sqlite3_value_int64(v);
+    Store.SetInt(Row, c, n >= -2147483648LL && n <= 2147483647LL ? varInteger : varInt64, n);
+    return;
+  }
+  if (T == ftUnknown && kind == SQLITE_FLOAT) {
+    Store.SetFloat(Row, c, varDouble, sqlite3_value_double(v));
+    return;
+  }
+  if ((T == ftBCD && numeric) || IsDateType(T) || T == ftFMTBcd) {
+    Store.SetValue(Row, c, ColumnValue(S, Col, T));
+    return;
+  }
+  const unsigned char* text = sqlite3_value_text(v);
+  int n = sqlite3_value_bytes(v);
+  Store.SetUtf8(Row, c, reinterpret_cast<const char*>(text), text && n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 // Binds V at Index as type T would store it; raises with Name on a value
@@ -455,6 +513,16 @@ void TADOConnection::DoConnect() {
     if (rc == SQLITE_NOTADB) DatabaseError(u"Unrecognized database format '" + file + u"'.", this);
     DatabaseError(u"Cannot open '" + file + u"': " + msg, this);
   }
+  if (FMode != cmRead) {
+    // Commits go to a write-ahead log beside the file, synced at each
+    // commit: a committed append survives a crash of the program and a loss
+    // of power, at one fdatasync a commit. The switch needs the file to
+    // itself for a moment; when others hold it, the file keeps its mode.
+    sqlite3_busy_timeout(db, 0);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, FCommandTimeout * 1000);
+  }
+  sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
   FHandle = db;
   FTransLevel = 0;
   if (Assigned(FAfterConnect)) FAfterConnect(this);
@@ -469,6 +537,14 @@ void TADOConnection::DoDisconnect() {
   }
   if (FTransLevel > 0) sqlite3_exec(FHandle, "ROLLBACK", nullptr, nullptr, nullptr);
   FTransLevel = 0;
+  // The last one out puts the file back into rollback-journal mode, so that
+  // it is again the single file the setup made (the write-ahead log is
+  // checkpointed into it and removed); with others still connected it stays
+  // as it is.
+  if (FMode != cmRead) {
+    sqlite3_busy_timeout(FHandle, 0);
+    sqlite3_exec(FHandle, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+  }
   sqlite3_close_v2(FHandle);
   FHandle = nullptr;
   if (Assigned(FAfterDisconnect)) FAfterDisconnect(this);
@@ -756,6 +832,18 @@ void TCustomADODataSet::LoadRows() {
     if (!p) DatabaseErrorFmt(u"Parameter '%s' has no value", {name}, this);
     BindValue(FConnection, st.S, i, p->Value(), p->DataType(), name);
   }
+  // Rows read again (Refresh) keep their ids by key, so that bookmarks and
+  // the cursor stay on their rows.
+  std::unordered_map<Int64, UInt64> oldIds;
+  {
+    TRowStore& old = Store();
+    Integer key = KeyColumn();
+    if (key >= 0 && static_cast<size_t>(key) < old.ColumnCount())
+      for (size_t r = 0; r < old.RowCount(); ++r) {
+        Variant v = old.Value(r, static_cast<size_t>(key));
+        if (VarIsOrdinal(v)) oldIds.emplace(v.AsInt64(), old.Id(r));
+      }
+  }
   ClearRows();
   int ncols = sqlite3_column_count(st.S);
   int rc = sqlite3_step(st.S);
@@ -814,13 +902,20 @@ void TCustomADODataSet::LoadRows() {
     if (t == ftAutoInc) def->SetReadOnly(true);
   }
   FieldDefs()->EndUpdate();
-  std::vector<TMemRow>& rows = Rows();
+  TRowStore& store = Store();
+  store.Reset(static_cast<size_t>(ncols));
+  Integer key = oldIds.empty() ? -1 : KeyColumn();
   while (rc == SQLITE_ROW) {
-    TMemRow row;
-    row.Id = NewRowId();
-    row.Values.reserve(static_cast<size_t>(ncols));
-    for (int c = 0; c < ncols; ++c) row.Values.push_back(ColumnValue(st.S, c, types[static_cast<size_t>(c)]));
-    rows.push_back(std::move(row));
+    UInt64 id = 0;
+    if (key >= 0 && sqlite3_column_type(st.S, key) == SQLITE_INTEGER) {
+      auto it = oldIds.find(sqlite3_column_int64(st.S, key));
+      if (it != oldIds.end()) {
+        id = it->second;
+        oldIds.erase(it);  // one row per id, whatever the query
+      }
+    }
+    size_t row = store.AppendRow(id ? id : NewRowId());
+    for (int c = 0; c < ncols; ++c) StoreColumn(store, row, st.S, c, types[static_cast<size_t>(c)]);
     rc = sqlite3_step(st.S);
   }
   if (rc != SQLITE_DONE) {

@@ -155,12 +155,35 @@ CL_EVENT_TYPEINFO(TDataChangeEvent)
 
 // --- Record buffers -------------------------------------------------------------
 
+class TRowStore;
+
 // One record of the window: a value per field slot (data fields first, then
-// calculated and lookup fields), the bookmark and its flag.
+// calculated and lookup fields), the bookmark and its flag. A buffer filled
+// from a row store reads that row's values on first use: its data slots hold
+// Empty until then, so every read goes through Slot(); a buffer that is
+// copied or kept past changes of the store reads everything first (LoadAll).
 struct TRecordBuffer {
   std::vector<Variant> Values;
   TBookmark Bookmark;
   TBookmarkFlag Flag = bfCurrent;
+  // The row still to be read: by position while the store's generation is
+  // unchanged, else by id.
+  const TRowStore* Source = nullptr;
+  size_t SourceRow = 0;
+  UInt64 SourceId = 0;
+  UInt64 SourceGeneration = 0;
+
+  Variant& Slot(size_t Index) {
+    Variant& v = Values[Index];
+    if (Source && v.VType() == varEmpty) LoadSlot(Index);
+    return v;
+  }
+  void LoadAll();
+  // Every slot Null and no row to read.
+  void Clear(size_t Slots);
+
+ private:
+  void LoadSlot(size_t Index);
 };
 
 // --- Field definitions ------------------------------------------------------------

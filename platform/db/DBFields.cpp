@@ -378,7 +378,7 @@ const Variant& TField::GetData() const {
   if (!FDataSet || FOffset < 0) return NullValue();
   TRecordBuffer* b = FDataSet->GetActiveRecBuf();
   if (!b || static_cast<size_t>(FOffset) >= b->Values.size()) return NullValue();
-  return b->Values[static_cast<size_t>(FOffset)];
+  return b->Slot(static_cast<size_t>(FOffset));
 }
 
 Boolean TField::IsNull() const { return IsBlank(GetAsVariant()); }
@@ -400,7 +400,7 @@ void TField::SetData(const Variant& V) {
   if (!b || FOffset < 0 || static_cast<size_t>(FOffset) >= b->Values.size())
     DatabaseErrorFmt(SFieldNotFound, {DisplayName()}, FDataSet);
   Variant converted = ConvertValue(V);
-  Variant& slot = b->Values[static_cast<size_t>(FOffset)];
+  Variant& slot = b->Slot(static_cast<size_t>(FOffset));
   Variant old = slot;
   slot = converted;
   if (!calcState) {

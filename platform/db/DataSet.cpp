@@ -113,7 +113,7 @@ void TDataSet::OpenCursor(Boolean InfoQuery) {
   FEOF = false;
   ClearBuffers();
   // Binding may have changed the number of slots: rebuild the window.
-  for (auto& b : FBuffers) b->Values.assign(static_cast<size_t>(FSlotCount), Null());
+  for (auto& b : FBuffers) b->Clear(static_cast<size_t>(FSlotCount));
   UpdateBufferCount();
   if (FRecordCount == 0) GetNextRecords();
   FBOF = true;
@@ -181,9 +181,7 @@ void TDataSet::DataConvertError(TField* Field) {
   DatabaseErrorFmt(SFieldValueError, {Field->DisplayName()}, this);
 }
 
-void TDataSet::InternalInitRecord(TRecordBuffer* Buffer) {
-  Buffer->Values.assign(static_cast<size_t>(FSlotCount), Null());
-}
+void TDataSet::InternalInitRecord(TRecordBuffer* Buffer) { Buffer->Clear(static_cast<size_t>(FSlotCount)); }
 
 void TDataSet::InitRecord(TRecordBuffer* Buffer) {
   InternalInitRecord(Buffer);
@@ -350,7 +348,7 @@ Variant TDataSet::GetOldFieldValue(const TField* Field) const {
   TRecordBuffer* b = FOldBuffer && FState == dsEdit ? FOldBuffer.get() : GetActiveRecBuf();
   if (FState == dsInsert) return Null();
   if (!b || Field->Offset() < 0 || static_cast<size_t>(Field->Offset()) >= b->Values.size()) return Null();
-  return b->Values[static_cast<size_t>(Field->Offset())];
+  return b->Slot(static_cast<size_t>(Field->Offset()));
 }
 
 Boolean TDataSet::IsEmpty() const { return FActiveRecord >= FRecordCount; }
@@ -401,7 +399,7 @@ void TDataSet::SetBufferCount(Integer Value) {
       buffers.push_back(std::move(FBuffers[static_cast<size_t>(i)]));
     else {
       auto b = std::make_unique<TRecordBuffer>();
-      b->Values.assign(static_cast<size_t>(FSlotCount), Null());
+      b->Clear(static_cast<size_t>(FSlotCount));
       buffers.push_back(std::move(b));
     }
   }
@@ -735,6 +733,8 @@ void TDataSet::Edit() {
   CheckCanModify();
   Fire(FBeforeEdit);
   CheckOperation(&TDataSet::InternalEdit, FOnEditError);
+  // The old values stay as they are now, whatever happens to the store.
+  ActiveBuffer()->LoadAll();
   FOldBuffer = std::make_unique<TRecordBuffer>(*ActiveBuffer());
   GetCalcFields(ActiveBuffer());
   SetState(dsEdit);

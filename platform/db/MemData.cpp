@@ -344,11 +344,42 @@ struct TFilterEval {
 
 }  // namespace
 
+// --- Record buffers read from a row store -------------------------------------------
+
+void TRecordBuffer::Clear(size_t Slots) {
+  Values.assign(Slots, Null());
+  Source = nullptr;
+}
+
+void TRecordBuffer::LoadSlot(size_t Index) {
+  if (Index >= Source->ColumnCount()) return;  // calculated and lookup slots
+  if (Source->Generation() != SourceGeneration) {
+    std::ptrdiff_t row = Source->IndexOfId(SourceId);
+    if (row < 0) {
+      // The row is gone: what was not read yet reads as Null.
+      for (size_t i = 0; i < Source->ColumnCount() && i < Values.size(); ++i)
+        if (Values[i].VType() == varEmpty) Values[i] = Null();
+      Source = nullptr;
+      return;
+    }
+    SourceRow = static_cast<size_t>(row);
+    SourceGeneration = Source->Generation();
+  }
+  Values[Index] = Source->Value(SourceRow, Index);
+}
+
+void TRecordBuffer::LoadAll() {
+  if (!Source) return;
+  for (size_t i = 0; Source && i < Values.size(); ++i)
+    if (Values[i].VType() == varEmpty) LoadSlot(i);
+  Source = nullptr;
+}
+
 // --- TCustomMemDataSet ------------------------------------------------------------------
 
 void TCustomMemDataSet::Destroy() {
   Parent::Destroy();
-  FRows.clear();
+  FStore.Reset(0);
 }
 
 TBookmark TCustomMemDataSet::MakeBookmark(UInt64 Id) {
@@ -364,22 +395,19 @@ bool TCustomMemDataSet::BookmarkToId(const TBookmark& B, UInt64& Id) {
   return true;
 }
 
-Integer TCustomMemDataSet::IndexOfId(UInt64 Id) {
-  if (FIndexDirty) {
-    FIndex.clear();
-    FIndex.reserve(FRows.size());
-    for (size_t i = 0; i < FRows.size(); ++i) FIndex.emplace(FRows[i].Id, static_cast<Integer>(i));
-    FIndexDirty = false;
-  }
-  auto it = FIndex.find(Id);
-  return it == FIndex.end() ? -1 : it->second;
+void TCustomMemDataSet::ClearRows() {
+  FStore.Reset(FStore.ColumnCount());
+  FCursor = -1;
 }
 
-void TCustomMemDataSet::ClearRows() {
-  FRows.clear();
-  FIndex.clear();
-  FIndexDirty = true;
-  FCursor = -1;
+UInt64 TCustomMemDataSet::CursorId() const {
+  if (FCursor < 0 || FCursor >= static_cast<Integer>(FStore.RowCount())) return 0;
+  return FStore.Id(static_cast<size_t>(FCursor));
+}
+
+void TCustomMemDataSet::SetCursorToId(UInt64 Id, Integer Otherwise) {
+  Integer i = Id ? IndexOfId(Id) : -1;
+  FCursor = i >= 0 ? i : std::min(Otherwise, static_cast<Integer>(FStore.RowCount()));
 }
 
 void TCustomMemDataSet::InternalInitFieldDefs() {
@@ -396,30 +424,38 @@ void TCustomMemDataSet::InternalInitFieldDefs() {
 void TCustomMemDataSet::InternalOpen() {
   InternalInitFieldDefs();
   LoadRows();
-  size_t n = static_cast<size_t>(FieldDefs()->Count());
-  for (TMemRow& r : FRows) r.Values.resize(n, Null());
+  FStore.Reshape(static_cast<size_t>(FieldDefs()->Count()));
   FCursor = -1;
   FCursorOpen = true;
 }
 
 void TCustomMemDataSet::InternalClose() { FCursorOpen = false; }
 
-void TCustomMemDataSet::FillBuffer(TRecordBuffer* Buffer, const TMemRow& Row) {
-  Buffer->Values.resize(static_cast<size_t>(SlotCount()));
-  size_t n = std::min(Row.Values.size(), Buffer->Values.size());
-  std::copy(Row.Values.begin(), Row.Values.begin() + static_cast<std::ptrdiff_t>(n), Buffer->Values.begin());
-  Buffer->Bookmark = MakeBookmark(Row.Id);
+void TCustomMemDataSet::FillBuffer(TRecordBuffer* Buffer, Integer Row) {
+  // The values are read from the store when a field asks for them.
+  size_t slots = static_cast<size_t>(SlotCount());
+  if (Buffer->Values.size() != slots) Buffer->Values.resize(slots);
+  size_t n = std::min(FStore.ColumnCount(), slots);
+  for (size_t i = 0; i < n; ++i) VarClear(Buffer->Values[i]);
+  size_t row = static_cast<size_t>(Row);
+  UInt64 id = FStore.Id(row);
+  Buffer->Source = &FStore;
+  Buffer->SourceRow = row;
+  Buffer->SourceId = id;
+  Buffer->SourceGeneration = FStore.Generation();
+  Buffer->Bookmark.resize(8);
+  for (int i = 0; i < 8; ++i) Buffer->Bookmark[static_cast<size_t>(i)] = static_cast<Byte>(id >> (8 * i));
   Buffer->Flag = bfCurrent;
 }
 
 Boolean TCustomMemDataSet::RowAccepted(Integer Index, TRecordBuffer* Scratch) {
   if (!Filtered()) return true;
-  FillBuffer(Scratch, FRows[static_cast<size_t>(Index)]);
+  FillBuffer(Scratch, Index);
   return RecordFilter(Scratch);
 }
 
 TGetResult TCustomMemDataSet::GetRecord(TRecordBuffer* Buffer, TGetMode GetMode, Boolean DoCheck) {
-  Integer n = static_cast<Integer>(FRows.size());
+  Integer n = static_cast<Integer>(FStore.RowCount());
   for (;;) {
     switch (GetMode) {
       case gmNext:
@@ -440,7 +476,7 @@ TGetResult TCustomMemDataSet::GetRecord(TRecordBuffer* Buffer, TGetMode GetMode,
         if (FCursor < 0 || FCursor >= n) return grError;
         break;
     }
-    FillBuffer(Buffer, FRows[static_cast<size_t>(FCursor)]);
+    FillBuffer(Buffer, FCursor);
     if (Filtered() && !RecordFilter(Buffer)) {
       if (GetMode == gmCurrent) return grError;
       continue;
@@ -453,7 +489,11 @@ TGetResult TCustomMemDataSet::GetRecord(TRecordBuffer* Buffer, TGetMode GetMode,
 void TCustomMemDataSet::InternalSetToRecord(TRecordBuffer* Buffer) {
   UInt64 id;
   if (Buffer->Flag == bfEOF) {
-    FCursor = static_cast<Integer>(FRows.size());
+    FCursor = static_cast<Integer>(FStore.RowCount());
+    return;
+  }
+  if (Buffer->Source == &FStore && Buffer->SourceGeneration == FStore.Generation()) {
+    FCursor = static_cast<Integer>(Buffer->SourceRow);
     return;
   }
   if (BookmarkToId(Buffer->Bookmark, id)) {
@@ -489,6 +529,7 @@ Integer TCustomMemDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TB
 void TCustomMemDataSet::InternalPost() {
   Parent::InternalPost();  // required fields
   TRecordBuffer* b = ActiveBuffer();
+  b->LoadAll();
   size_t n = static_cast<size_t>(FieldDefs()->Count());
   TMemRow row;
   row.Values.assign(b->Values.begin(),
@@ -499,58 +540,59 @@ void TCustomMemDataSet::InternalPost() {
     Integer i = BookmarkToId(b->Bookmark, id) ? IndexOfId(id) : -1;
     if (i < 0) DatabaseError(SRecordNotFound, this);
     row.Id = id;
-    ApplyUpdate(FRows[static_cast<size_t>(i)], row);
-    FRows[static_cast<size_t>(i)] = std::move(row);
+    TMemRow old{id, FStore.RowValues(static_cast<size_t>(i))};
+    ApplyUpdate(old, row);
+    FStore.SetRowValues(static_cast<size_t>(i), row.Values);
     FCursor = i;
     return;
   }
   // Auto-increment fields of the in-memory store take the next number.
   for (Integer d = 0; d < FieldDefs()->Count(); ++d) {
-    if (FieldDefs()->Items(d)->DataType() != ftAutoInc || !VarIsNull(row.Values[static_cast<size_t>(d)]))
-      continue;
+    size_t col = static_cast<size_t>(d);
+    if (FieldDefs()->Items(d)->DataType() != ftAutoInc || !VarIsNull(row.Values[col])) continue;
     Int64 max = 0;
-    for (const TMemRow& r : FRows) {
-      const Variant& v = r.Values[static_cast<size_t>(d)];
-      if (!IsBlankV(v) && v.AsInt64() > max) max = v.AsInt64();
+    for (size_t r = 0; r < FStore.RowCount(); ++r) {
+      if (FStore.IsNull(r, col)) continue;
+      Int64 v = FStore.Value(r, col).AsInt64();
+      if (v > max) max = v;
     }
-    row.Values[static_cast<size_t>(d)] = Variant(static_cast<Integer>(max + 1));
+    row.Values[col] = Variant(static_cast<Integer>(max + 1));
   }
   row.Id = FLastId + 1;
   ApplyInsert(row);
   FLastId = row.Id;
-  Integer at = static_cast<Integer>(FRows.size());
+  Integer at = static_cast<Integer>(FStore.RowCount());
   UInt64 before;
   if (b->Flag == bfInserted && BookmarkToId(b->Bookmark, before)) {
     Integer i = IndexOfId(before);
     if (i >= 0) at = i;
   }
-  FRows.insert(FRows.begin() + at, std::move(row));
-  FIndexDirty = true;
+  FStore.Insert(static_cast<size_t>(at), row.Id, row.Values);
   FCursor = at;
 }
 
 void TCustomMemDataSet::InternalDelete() {
-  if (FCursor < 0 || FCursor >= static_cast<Integer>(FRows.size())) DatabaseError(SRecordNotFound, this);
-  ApplyDelete(FRows[static_cast<size_t>(FCursor)]);
-  FRows.erase(FRows.begin() + FCursor);
-  FIndexDirty = true;
+  if (FCursor < 0 || FCursor >= static_cast<Integer>(FStore.RowCount())) DatabaseError(SRecordNotFound, this);
+  size_t i = static_cast<size_t>(FCursor);
+  ApplyDelete(TMemRow{FStore.Id(i), FStore.RowValues(i)});
+  FStore.Erase(i);
 }
 
 void TCustomMemDataSet::InternalRefresh() {
   Integer keep = FCursor;
+  UInt64 keepId = CursorId();
   LoadRows();
-  FIndexDirty = true;
-  size_t n = static_cast<size_t>(FieldDefs()->Count());
-  for (TMemRow& r : FRows) r.Values.resize(n, Null());
-  FCursor = std::min(keep, static_cast<Integer>(FRows.size()));
+  FStore.Reshape(static_cast<size_t>(FieldDefs()->Count()));
+  // The cursor stays on its row when the row is still there.
+  SetCursorToId(keepId, keep);
 }
 
 Integer TCustomMemDataSet::GetRecordCount() {
   CheckActive();
-  if (!Filtered()) return static_cast<Integer>(FRows.size());
+  if (!Filtered()) return static_cast<Integer>(FStore.RowCount());
   TRecordBuffer scratch;
   Integer n = 0;
-  for (Integer i = 0; i < static_cast<Integer>(FRows.size()); ++i)
+  for (Integer i = 0; i < static_cast<Integer>(FStore.RowCount()); ++i)
     if (RowAccepted(i, &scratch)) ++n;
   return n;
 }
@@ -576,7 +618,7 @@ void TCustomMemDataSet::SetRecNoValue(Integer Value) {
   if (Value < 1) Value = 1;
   TRecordBuffer scratch;
   Integer seen = 0, target = -1, last = -1;
-  for (Integer i = 0; i < static_cast<Integer>(FRows.size()); ++i) {
+  for (Integer i = 0; i < static_cast<Integer>(FStore.RowCount()); ++i) {
     if (!RowAccepted(i, &scratch)) continue;
     last = i;
     if (++seen == Value) {
@@ -601,19 +643,19 @@ Integer TCustomMemDataSet::FindRow(const String& KeyFields, const Variant& KeyVa
   bool needCalc = false;
   for (TField* f : fields) needCalc |= !f->IsDataField();
   TRecordBuffer scratch;
-  for (Integer i = 0; i < static_cast<Integer>(FRows.size()); ++i) {
-    const TMemRow& row = FRows[static_cast<size_t>(i)];
+  for (Integer i = 0; i < static_cast<Integer>(FStore.RowCount()); ++i) {
+    size_t row = static_cast<size_t>(i);
     if (!RowAccepted(i, &scratch)) continue;
     if (needCalc) {
-      FillBuffer(&scratch, row);
+      FillBuffer(&scratch, i);
       GetCalcFields(&scratch);
     }
     bool match = true;
     for (size_t k = 0; k < fields.size() && match; ++k) {
       TField* f = fields[k];
       size_t off = static_cast<size_t>(f->Offset());
-      const Variant& v =
-          needCalc ? scratch.Values[off] : (off < row.Values.size() ? row.Values[off] : Null());
+      Variant v =
+          needCalc ? scratch.Slot(off) : (off < FStore.ColumnCount() ? FStore.Value(row, off) : Null());
       match = LocateMatch(f, v, keys[k], Options);
     }
     if (match) return i;
@@ -638,7 +680,7 @@ Variant TCustomMemDataSet::Lookup(const String& KeyFields, const Variant& KeyVal
   Integer i = FindRow(KeyFields, KeyValues, TLocateOptions());
   if (i < 0) return Null();
   TRecordBuffer scratch;
-  FillBuffer(&scratch, FRows[static_cast<size_t>(i)]);
+  FillBuffer(&scratch, i);
   GetCalcFields(&scratch);
   TDataSetState saved = State();
   TRecordBuffer* savedBuf = GetActiveRecBuf();

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/db/DB.h"
+#include "platform/db/RowStore.h"
 
-// One stored row: a stable id (the bookmark) and the values of the field
-// definitions, in definition order.
+// One row as values, as a cursor hands a change to the database behind it
+// (ApplyInsert, ApplyUpdate, ApplyDelete): the row's stable id (the
+// bookmark) and the values of the field definitions, in definition order.
 struct TMemRow {
   UInt64 Id = 0;
   std::vector<Variant> Values;
@@ -38,7 +39,7 @@ class TCustomMemDataSet : public TDataSet {
   // Removes every row (the data set stays open).
   void EmptyDataSet();
   // The rows in their order (for descendants and tests).
-  Integer StoredRowCount() const { return static_cast<Integer>(FRows.size()); }
+  Integer StoredRowCount() const { return static_cast<Integer>(FStore.RowCount()); }
 
  protected:
   TGetResult GetRecord(TRecordBuffer* Buffer, TGetMode GetMode, Boolean DoCheck) override;
@@ -47,7 +48,7 @@ class TCustomMemDataSet : public TDataSet {
   void InternalInitFieldDefs() override;
   Boolean IsCursorOpen() const override { return FCursorOpen; }
   void InternalFirst() override { FCursor = -1; }
-  void InternalLast() override { FCursor = static_cast<Integer>(FRows.size()); }
+  void InternalLast() override { FCursor = static_cast<Integer>(FStore.RowCount()); }
   void InternalSetToRecord(TRecordBuffer* Buffer) override;
   void InternalGotoBookmark(const TBookmark& ABookmark) override;
   void InternalPost() override;
@@ -72,24 +73,28 @@ class TCustomMemDataSet : public TDataSet {
   virtual void ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {}
   virtual void ApplyDelete(const TMemRow& Row) {}
 
-  std::vector<TMemRow>& Rows() { return FRows; }
+  // The rows, one column per field definition.
+  TRowStore& Store() { return FStore; }
   UInt64 NewRowId() { return ++FLastId; }
   void ClearRows();
   // The index of the row with that id, -1 when none.
-  Integer IndexOfId(UInt64 Id);
+  Integer IndexOfId(UInt64 Id) const { return static_cast<Integer>(FStore.IndexOfId(Id)); }
+  // The id of the row the cursor is on; 0 when it is on none.
+  UInt64 CursorId() const;
+  // Puts the cursor on the row with that id, else at the given position
+  // (within the rows).
+  void SetCursorToId(UInt64 Id, Integer Otherwise);
   static TBookmark MakeBookmark(UInt64 Id);
   static bool BookmarkToId(const TBookmark& B, UInt64& Id);
 
  private:
-  void FillBuffer(TRecordBuffer* Buffer, const TMemRow& Row);
+  void FillBuffer(TRecordBuffer* Buffer, Integer Row);
   Boolean RowAccepted(Integer Index, TRecordBuffer* Scratch);
   // The first row (in order) whose key fields match, -1 when none.
   Integer FindRow(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
   void Refilter();
 
-  std::vector<TMemRow> FRows;
-  std::unordered_map<UInt64, Integer> FIndex;
-  Boolean FIndexDirty{true};
+  TRowStore FStore;
   UInt64 FLastId{};
   Integer FCursor{-1};
   Boolean FCursorOpen{};

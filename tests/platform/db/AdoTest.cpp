@@ -1,7 +1,10 @@
 // The ADO-style components on SQLite and the card-load log database, each
 // test on a real database file in its own folder.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -386,6 +389,139 @@ TEST_F(AdoTest, ClosingTheConnectionClosesItsDataSets) {
   Conn = nullptr;
   EXPECT_EQ(Set->Connection(), nullptr);
   EXPECT_FALSE(Set->Active());
+}
+
+TEST_F(AdoTest, NullsLongTextAndBlobsComeBackWholeAndEditsStay) {
+  Conn->Open();
+  Conn->Execute(u"CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(5), memo TEXT, data BLOB, n INTEGER)");
+  // What each column of row I holds: Null on some rows, text of 0 to 900
+  // characters, a name beyond its declared size, blobs with zeros, integers
+  // beyond 32 bits.
+  auto name = [](Integer I) { return I % 3 == 0 ? String() : u"Kontör-" + IntToStr(I); };
+  auto memo = [](Integer I) {
+    return String(static_cast<size_t>(I % 100) * 9, static_cast<Char>(u'ş' + I % 3));
+  };
+  auto blob = [](Integer I) {
+    AnsiString b(static_cast<size_t>(I % 20), '\0');
+    for (size_t k = 1; k < b.size(); k += 2) b[k] = static_cast<char>(0xF0 + k % 16);
+    return b;
+  };
+  auto hex = [](const AnsiString& B) {
+    String h = u"x'";
+    for (unsigned char c : B) h += IntToHex(c, 2);
+    return h + u"'";
+  };
+  String sql;
+  for (Integer i = 1; i <= 300; ++i)
+    sql += u"INSERT INTO t VALUES (" + IntToStr(i) + u", " +
+           (name(i).empty() ? String(u"NULL") : u"'" + name(i) + u"'") + u", '" + memo(i) + u"', " +
+           (i % 4 == 0 ? String(u"NULL") : hex(blob(i))) + u", " +
+           (i % 5 == 0 ? String(u"NULL") : IntToStr(Int64(5000000000LL) * (i % 2 ? 1 : -1) + i)) + u");";
+  Conn->Execute(sql);
+  TADODataSet* d = New<TADODataSet>(Owner);
+  d->SetConnection(Conn);
+  d->SetCommandText(u"select * from t");
+  auto expectRows = [&](const char* When, Integer Edited, Integer Deleted) {
+    SCOPED_TRACE(When);
+    Integer seen = 0;
+    for (d->First(); !d->Eof(); d->Next(), ++seen) {
+      Integer i = d->FieldByName(u"id")->AsInteger();
+      ASSERT_NE(i, Deleted);
+      EXPECT_EQ(d->FieldByName(u"name")->IsNull(), name(i).empty()) << i;
+      EXPECT_EQ(d->FieldByName(u"name")->AsString(), name(i)) << i;
+      EXPECT_EQ(d->FieldByName(u"memo")->AsString(), i == Edited ? String(5000, u'ü') : memo(i)) << i;
+      EXPECT_EQ(d->FieldByName(u"data")->IsNull(), i % 4 == 0 && i != Edited) << i;
+      if (i % 4 && i != Edited) EXPECT_EQ(d->FieldByName(u"data")->AsAnsiString(), blob(i)) << i;
+      if (i % 5)
+        EXPECT_EQ(d->FieldByName(u"n")->AsLargeInt(), Int64(5000000000LL) * (i % 2 ? 1 : -1) + i) << i;
+    }
+    EXPECT_EQ(seen, Deleted ? 299 : 300);
+  };
+  d->Open();
+  EXPECT_EQ(d->FieldByName(u"name")->DataType(), ftString);
+  expectRows("read", 0, 0);
+  ASSERT_TRUE(d->Locate(u"id", Variant(8), {}));
+  d->Edit();
+  d->FieldByName(u"memo")->SetAsString(String(5000, u'ü'));
+  d->FieldByName(u"data")->SetAsAnsiString(AnsiString("\0\1\0", 3));
+  d->Post();
+  ASSERT_TRUE(d->Locate(u"id", Variant(150), {}));
+  d->Delete();
+  expectRows("edited", 8, 150);
+  d->Close();
+  d->Open();
+  expectRows("read again", 8, 150);
+  ASSERT_TRUE(d->Locate(u"id", Variant(8), {}));
+  EXPECT_EQ(d->FieldByName(u"data")->AsAnsiString(), AnsiString("\0\1\0", 3));
+}
+
+TEST_F(AdoTest, RefreshKeepsTheCursorAndBookmarksOnTheirRows) {
+  Conn->Open();
+  const TLoad l{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"};
+  for (int i = 0; i < 5; ++i) AddLog(l);
+  Set->Open();
+  ASSERT_TRUE(Set->Locate(u"Index", Variant(1), {}));
+  TBookmark first = Set->Bookmark();
+  ASSERT_TRUE(Set->Locate(u"Index", Variant(3), {}));
+  TBookmark third = Set->Bookmark();
+  ASSERT_TRUE(Set->Locate(u"Index", Variant(4), {}));
+  // Others change the table: a row before the cursor goes, rows come, a row changes.
+  Conn->Execute(u"DELETE FROM log WHERE \"Index\" = 1; UPDATE log SET Kontor = 42 WHERE \"Index\" = 3");
+  AddLog(l);
+  AddLog(l);
+  Set->Refresh();
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 4);
+  EXPECT_EQ(Set->RecordCount(), 6);
+  EXPECT_FALSE(Set->BookmarkValid(first));
+  ASSERT_TRUE(Set->BookmarkValid(third));
+  Set->GotoBookmark(third);
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 3);
+  EXPECT_EQ(Set->FieldByName(u"Kontor")->AsInteger(), 42);
+  EXPECT_THROW(Set->GotoBookmark(first), EDatabaseError);
+  Set->Last();
+  EXPECT_EQ(Set->FieldByName(u"Index")->AsInteger(), 7);
+  EXPECT_EQ(Set->CompareBookmarks(third, Set->Bookmark()), -1);
+}
+
+TEST_F(AdoTest, CommittedAppendSurvivesACrashOfTheProgram) {
+  const TLoad l{100, 4321, u"AB123W", {1, 2, 3, 4, 5}, 1, true, 20, u"X   ", 45000.5, u"0012ABCDEF"};
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // The program logs a load and dies on the spot, its connection open.
+    try {
+      Conn->Open();
+      AddLog(l);
+    } catch (...) {
+      _exit(2);
+    }
+    kill(getpid(), SIGKILL);
+    _exit(3);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  auto exists = [&](const char* Suffix) {
+    return access((Dir + "/cardloader.mdb" + Suffix).c_str(), F_OK) == 0;
+  };
+  EXPECT_TRUE(exists("-wal"));  // the commit lives in the write-ahead log
+  Conn->Open();
+  Set->Open();
+  ASSERT_EQ(Set->RecordCount(), 1);
+  EXPECT_EQ(Set->FieldByName(u"KartSeriNo")->AsString(), u"0012ABCDEF");
+  EXPECT_EQ(Set->FieldByName(u"SeriNo")->AsString(), u"4321");
+  Conn->Close();
+  // Closed, the log is again the one file the setup made, in rollback-journal
+  // mode (header bytes 18 and 19 are 1), readable by any reader.
+  EXPECT_FALSE(exists("-wal"));
+  EXPECT_FALSE(exists("-shm"));
+  EXPECT_FALSE(exists("-journal"));
+  std::ifstream f(Dir + "/cardloader.mdb", std::ios::binary);
+  char header[20] = {};
+  f.read(header, sizeof header);
+  EXPECT_EQ(header[18], 1);
+  EXPECT_EQ(header[19], 1);
+  EXPECT_EQ(RowCount(), 1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // events, Locate/Lookup, filters, calculated and lookup fields.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,26 @@ class TRecordingLink : public TDataLink {
   void CheckBrowseMode() override { Log.push_back("check browse"); }
 };
 CL_IMPLEMENT_CLASS(TRecordingLink)
+
+// Reads every record of its window when editing ends, as a grid repaints.
+class TRepaintLink : public TDataLink {
+  CL_CLASS(TRepaintLink, TDataLink)
+ public:
+  std::vector<Integer> Ids;
+
+ protected:
+  void EditingChanged() override {
+    if (Editing()) return;
+    Ids.clear();
+    Integer active = ActiveRecord();
+    for (Integer i = 0; i < RecordCount(); ++i) {
+      SetActiveRecord(i);
+      Ids.push_back(DataSet()->FieldByName(u"ID")->AsInteger());
+    }
+    SetActiveRecord(active);
+  }
+};
+CL_IMPLEMENT_CLASS(TRepaintLink)
 
 // Writes the data set events it gets.
 class TEventSink : public TObject {
@@ -517,6 +538,165 @@ TEST_F(DataSetTest, DataSourceEventsAndCircularLinks) {
   Data = nullptr;
   EXPECT_EQ(Source->DataSet(), nullptr);
   EXPECT_FALSE(Link->Active());
+}
+
+TEST_F(DataSetTest, WindowRecordsReadWhilePostingShowTheirOwnRows) {
+  // The insert moves the rows after it before the window is read again.
+  TRepaintLink* repaint = New<TRepaintLink>();
+  repaint->SetBufferCount(5);
+  repaint->SetDataSource(Source);
+  Data->MoveBy(2);
+  Data->Insert();
+  Data->FieldByName(u"ID")->SetAsInteger(100);
+  Data->Post();
+  EXPECT_EQ(repaint->Ids, (std::vector<Integer>{1, 2, 100, 3, 4}));
+  EXPECT_EQ(ID(), 100);
+  Data->Next();
+  EXPECT_EQ(ID(), 3);
+  Free(repaint);
+}
+
+// The rows a data set should hold, by ID, in order.
+struct TModelRow {
+  Integer Id;
+  Variant Text, Data, Amount;
+};
+
+bool SameValue(const Variant& A, const Variant& B) {
+  if (A.VType() != B.VType()) return false;
+  if (VarIsNull(A)) return true;
+  if (A.VType() == varString) return A.AsAnsiString() == B.AsAnsiString();
+  if (A.VType() == varUString) return A.AsString() == B.AsString();
+  return A == B;
+}
+
+// Compares the record the data set shows with the model's row of that ID.
+::testing::AssertionResult ShowsModelRow(TDataSet* D, const std::vector<TModelRow>& Model) {
+  Integer id = D->FieldByName(u"ID")->AsInteger();
+  for (const TModelRow& r : Model) {
+    if (r.Id != id) continue;
+    if (!SameValue(D->FieldByName(u"Text")->AsVariant(), r.Text))
+      return ::testing::AssertionFailure() << "Text of " << id;
+    if (!SameValue(D->FieldByName(u"Data")->AsVariant(), r.Data))
+      return ::testing::AssertionFailure() << "Data of " << id;
+    if (!SameValue(D->FieldByName(u"Amount")->AsVariant(), r.Amount))
+      return ::testing::AssertionFailure() << "Amount of " << id;
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "no row " << id;
+}
+
+// Walks forward and back and through a window of 7 records (each record read
+// from its own buffer, as a grid reads them), checking every row.
+void ExpectRows(TDataSet* D, TRecordingLink* Link, const std::vector<TModelRow>& Model, const char* When) {
+  SCOPED_TRACE(When);
+  D->First();
+  size_t k = 0;
+  for (; !D->Eof(); D->Next(), ++k) {
+    ASSERT_LT(k, Model.size());
+    ASSERT_EQ(D->FieldByName(u"ID")->AsInteger(), Model[k].Id);
+    ASSERT_TRUE(ShowsModelRow(D, Model));
+  }
+  EXPECT_EQ(k, Model.size());
+  D->Last();
+  for (k = Model.size(); !D->Bof(); D->Prior()) {
+    ASSERT_GT(k, 0u);
+    ASSERT_EQ(D->FieldByName(u"ID")->AsInteger(), Model[--k].Id);
+  }
+  D->First();
+  std::vector<Integer> seen;
+  for (;;) {
+    Integer active = Link->ActiveRecord();
+    for (Integer i = 0; i < Link->RecordCount(); ++i) {
+      Link->SetActiveRecord(i);
+      ASSERT_TRUE(ShowsModelRow(D, Model));
+      Integer id = D->FieldByName(u"ID")->AsInteger();
+      if (std::find(seen.begin(), seen.end(), id) == seen.end()) seen.push_back(id);
+    }
+    Link->SetActiveRecord(active);
+    if (D->Eof()) break;
+    D->MoveBy(7);
+  }
+  EXPECT_EQ(seen.size(), Model.size());
+}
+
+TEST(MemDataSetRows, NullsLongTextAndBlobsSurviveEditsAndDeletes) {
+  TComponent* owner = New<TComponent>(nullptr);
+  TMemDataSet* d = New<TMemDataSet>(owner);
+  d->FieldDefs()->Add(u"ID", ftInteger);
+  d->FieldDefs()->Add(u"Text", ftWideMemo);
+  d->FieldDefs()->Add(u"Data", ftBlob);
+  d->FieldDefs()->Add(u"Amount", ftFloat);
+  d->Open();
+  TDataSource* source = New<TDataSource>(owner);
+  source->SetDataSet(d);
+  TRecordingLink* link = New<TRecordingLink>();
+  link->SetBufferCount(7);
+  link->SetDataSource(source);
+  // Text of 0 to 343 characters (inline, in the arena, none), bytes with zeros.
+  auto text = [](Integer I) {
+    return I % 3 == 0 ? Null()
+                      : Variant(String(static_cast<size_t>(I % 50) * 7, static_cast<Char>(u'ğ' + I % 5)));
+  };
+  auto data = [](Integer I) {
+    if (I % 4 == 0) return Null();
+    AnsiString b(static_cast<size_t>(I % 40), '\0');
+    for (size_t k = 0; k < b.size(); k += 3) b[k] = static_cast<char>(0x80 + k);
+    return Variant(b);
+  };
+  std::vector<TModelRow> model;
+  for (Integer i = 1; i <= 600; ++i) {
+    TModelRow r{i, text(i), data(i), i % 5 == 0 ? Null() : Variant(i * 0.25)};
+    d->AppendRecord({Variant(i), r.Text, r.Data, r.Amount});
+    model.push_back(r);
+  }
+  ExpectRows(d, link, model, "appended");
+
+  // Edit every 5th row (long text in, text out), delete every 7th, insert a
+  // few before others.
+  for (size_t k = 0; k < model.size(); k += 5) {
+    ASSERT_TRUE(d->Locate(u"ID", Variant(model[k].Id), {}));
+    d->Edit();
+    model[k].Text = VarIsNull(model[k].Text) ? Variant(String(1000, u'x')) : Null();
+    model[k].Data = data(model[k].Id + 1);
+    d->FieldByName(u"Text")->SetAsVariant(model[k].Text);
+    d->FieldByName(u"Data")->SetAsVariant(model[k].Data);
+    d->Post();
+  }
+  for (size_t k = model.size(); k-- > 0;) {
+    if (model[k].Id % 7 != 0) continue;
+    ASSERT_TRUE(d->Locate(u"ID", Variant(model[k].Id), {}));
+    d->Delete();
+    model.erase(model.begin() + static_cast<std::ptrdiff_t>(k));
+  }
+  for (Integer i = 0; i < 3; ++i) {
+    size_t at = 50 + static_cast<size_t>(i) * 100;
+    ASSERT_TRUE(d->Locate(u"ID", Variant(model[at].Id), {}));
+    TModelRow r{1000 + i, Variant(String(20, u'n')), Null(), Variant(1.5)};
+    d->InsertRecord({Variant(r.Id), r.Text, r.Data, r.Amount});
+    model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), r);
+  }
+  ExpectRows(d, link, model, "edited");
+
+  // Cancel brings back what the record held; OldValue shows it meanwhile.
+  ASSERT_TRUE(d->Locate(u"ID", Variant(2), {}));
+  Variant before = d->FieldByName(u"Text")->AsVariant();
+  d->Edit();
+  d->FieldByName(u"Text")->SetAsString(u"changed");
+  EXPECT_TRUE(SameValue(d->FieldByName(u"Text")->OldValue(), before));
+  d->Cancel();
+  EXPECT_TRUE(SameValue(d->FieldByName(u"Text")->AsVariant(), before));
+  // A bookmark keeps its row through deletes and inserts before it.
+  ASSERT_TRUE(d->Locate(u"ID", Variant(599), {}));
+  TBookmark b = d->Bookmark();
+  d->First();
+  d->Delete();
+  model.erase(model.begin());
+  d->GotoBookmark(b);
+  EXPECT_EQ(d->FieldByName(u"ID")->AsInteger(), 599);
+  ExpectRows(d, link, model, "after a bookmark");
+  Free(link);
+  Free(owner);
 }
 
 }  // namespace
