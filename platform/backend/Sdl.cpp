@@ -1,12 +1,14 @@
 #include "platform/backend/Sdl.h"
 
 #include <SDL.h>
+#include <SDL_shape.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "platform/rtl/CodePages.h"
+#include "platform/win/GdiInternal.h"
 
 namespace backend {
 
@@ -118,6 +120,59 @@ constexpr std::pair<uintptr_t, SDL_SystemCursor> StandardCursors[] = {
     {32649, SDL_SYSTEM_CURSOR_HAND},     {32650, SDL_SYSTEM_CURSOR_WAITARROW}, {32651, SDL_SYSTEM_CURSOR_ARROW},
 };
 
+// A bitmap as 32-bit top-down pixels (0xAARRGGBB as stored), Height rows.
+bool ReadBitmap(HBITMAP bm, int width, int height, std::vector<uint32_t>& px) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  px.assign(size_t(width) * size_t(height), 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  int lines = GetDIBits(dc, bm, 0, UINT(height), px.data(), &bi, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  return lines > 0;
+}
+
+// A cursor of the program's own (not a standard one) as a colour cursor:
+// the colour bitmap with its alpha, or the masks (AND 1 and XOR 0:
+// transparent; the screen-inverting pixels show black).
+SDL_Cursor* MakeColorCursor(HCURSOR c) {
+  ICONINFO ii{};
+  if (!GetIconInfo(c, &ii)) return nullptr;
+  SDL_Cursor* cursor = nullptr;
+  BITMAP bm{};
+  if (GetObjectW(ii.hbmMask, sizeof bm, &bm)) {
+    int w = bm.bmWidth, h = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    std::vector<uint32_t> mask, color;
+    if (w > 0 && h > 0 && w <= 256 && h <= 256 && ReadBitmap(ii.hbmMask, w, ii.hbmColor ? h : 2 * h, mask) &&
+        (!ii.hbmColor || ReadBitmap(ii.hbmColor, w, h, color))) {
+      bool alpha = std::any_of(color.begin(), color.end(), [](uint32_t p) { return (p >> 24) != 0; });
+      std::vector<uint32_t> px(size_t(w) * size_t(h));
+      for (size_t i = 0; i < px.size(); ++i) {
+        bool andBit = (mask[i] & 0xFFFFFFu) != 0;
+        uint32_t rgb = ii.hbmColor ? color[i] & 0xFFFFFFu : ((mask[px.size() + i] & 0xFFFFFFu) ? 0xFFFFFFu : 0u);
+        if (alpha)
+          px[i] = color[i];
+        else if (!andBit)
+          px[i] = 0xFF000000u | rgb;
+        else
+          px[i] = rgb ? 0xFF000000u : 0u;
+      }
+      if (SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888)) {
+        cursor = SDL_CreateColorCursor(s, int(std::min<DWORD>(ii.xHotspot, DWORD(w - 1))),
+                                       int(std::min<DWORD>(ii.yHotspot, DWORD(h - 1))));
+        SDL_FreeSurface(s);
+      }
+    }
+  }
+  if (ii.hbmMask) DeleteObject(ii.hbmMask);
+  if (ii.hbmColor) DeleteObject(ii.hbmColor);
+  return cursor;
+}
+
 // Our caption and outer frame for a window the window manager frames: the
 // part of the window its own decoration replaces.
 RECT FrameAndCaption(DWORD style, DWORD exStyle) {
@@ -132,6 +187,9 @@ RECT FrameAndCaption(DWORD style, DWORD exStyle) {
   r.top += (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
   return r;
 }
+
+// Whether a window shows other than its whole rectangle.
+bool NeedsShape(const TTopLevelView& v) { return v.Region || v.UseColorKey || v.PerPixelAlpha; }
 
 String WindowTitle(HWND h) {
   int n = GetWindowTextLengthW(h);
@@ -187,6 +245,8 @@ TSdlBackend::~TSdlBackend() {
   FShown.clear();
   for (auto& [id, c] : FCursors) SDL_FreeCursor(c);
   FCursors.clear();
+  if (FCustomCursor) SDL_FreeCursor(FCustomCursor);
+  FCustomCursor = nullptr;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   SDL_Quit();
 }
@@ -291,6 +351,18 @@ bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
   placed.right = std::max(placed.right, placed.left + 1);
   placed.bottom = std::max(placed.bottom, placed.top + 1);
   int w = placed.right - placed.left, hgt = placed.bottom - placed.top;
+  // Shapes are given to unframed windows. A shaped window keeps the size it
+  // was made with: the first need of a shape, or another size, makes the
+  // real window anew.
+  bool wantShape = !FShapesFailed && NeedsShape(v) && !(s.Window ? s.Framed : (style & WS_CAPTION) == WS_CAPTION);
+  if (s.Window && ((wantShape && !s.Shaped) || (s.Shaped && (w != s.ShapeWidth || hgt != s.ShapeHeight)))) {
+    SDL_DestroyWindow(s.Window);
+    s.Window = nullptr;
+    s.Visible = false;
+    s.Shaped = false;
+    s.Mask.clear();
+    s.Opacity = 255;
+  }
   if (!s.Window) {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (s.Framed) {
@@ -303,7 +375,18 @@ bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
       if (GetWindow(h, GW_OWNER) || (ex & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE)))
         flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
     }
-    s.Window = SDL_CreateWindow(UTF16ToUTF8(title).c_str(), placed.left, placed.top, w, hgt, flags);
+    if (wantShape) {
+      s.Window = SDL_CreateShapedWindow(UTF16ToUTF8(title).c_str(), 0, 0, unsigned(w), unsigned(hgt), flags);
+      if (s.Window) {
+        s.Shaped = true;
+        s.ShapeWidth = w;
+        s.ShapeHeight = hgt;
+        SDL_SetWindowPosition(s.Window, placed.left, placed.top);
+      } else {
+        FShapesFailed = true;  // a plain window shows the whole rectangle
+      }
+    }
+    if (!s.Window) s.Window = SDL_CreateWindow(UTF16ToUTF8(title).c_str(), placed.left, placed.top, w, hgt, flags);
     if (!s.Window) return false;
     s.Id = SDL_GetWindowID(s.Window);
     s.Placed = placed;
@@ -316,7 +399,8 @@ bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
     SDL_SetWindowTitle(s.Window, UTF16ToUTF8(title).c_str());
     s.Title = title;
   }
-  BYTE opacity = v.Layered && !v.PerPixelAlpha ? v.Alpha : 255;
+  if (s.Shaped) Shape(v, s, w, hgt);
+  BYTE opacity = v.Layered ? v.Alpha : 255;
   if (opacity != s.Opacity) {
     SDL_SetWindowOpacity(s.Window, float(opacity) / 255.0f);
     s.Opacity = opacity;
@@ -342,6 +426,47 @@ bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
   SDL_UpdateWindowSurface(s.Window);
   return true;
+}
+
+void TSdlBackend::Shape(const TTopLevelView& v, TShown& s, int w, int h) {
+  if (!s.Window || w != s.ShapeWidth || h != s.ShapeHeight || w <= 0 || h <= 0) return;
+  int vw = std::min(w, int(v.Rect.right - v.Rect.left)), vh = std::min(h, int(v.Rect.bottom - v.Rect.top));
+  std::vector<uint8_t> mask(size_t(w) * size_t(h), 0);
+  gdi::TRegionObj* ro = v.Region ? gdi::LookupRegion(v.Region) : nullptr;
+  if (ro) {
+    int n = 0;
+    const pixman_box32_t* b = ro->Rgn.Rects(&n);
+    for (int i = 0; i < n; ++i)
+      for (int y = std::max(b[i].y1, 0); y < std::min(b[i].y2, vh); ++y)
+        for (int x = std::max(b[i].x1, 0); x < std::min(b[i].x2, vw); ++x) mask[size_t(y) * size_t(w) + size_t(x)] = 1;
+  } else {
+    for (int y = 0; y < vh; ++y) std::fill_n(&mask[size_t(y) * size_t(w)], vw, uint8_t(1));
+  }
+  if (v.Pixels && (v.UseColorKey || v.PerPixelAlpha)) {
+    uint32_t key = gdi::ColorToPixel(v.ColorKey) & 0xFFFFFFu;
+    for (int y = 0; y < vh; ++y) {
+      const uint32_t* row = v.Pixels + ptrdiff_t(y) * v.Stride;
+      for (int x = 0; x < vw; ++x) {
+        uint32_t p = row[x];
+        if ((v.UseColorKey && (p & 0xFFFFFFu) == key) || (v.PerPixelAlpha && (p >> 24) == 0))
+          mask[size_t(y) * size_t(w) + size_t(x)] = 0;
+      }
+    }
+  }
+  if (mask == s.Mask) return;
+  SDL_Surface* shape = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!shape) return;
+  if (SDL_MUSTLOCK(shape)) SDL_LockSurface(shape);
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(shape->pixels) + ptrdiff_t(y) * shape->pitch);
+    for (int x = 0; x < w; ++x) row[x] = mask[size_t(y) * size_t(w) + size_t(x)] ? 0xFF000000u : 0u;
+  }
+  if (SDL_MUSTLOCK(shape)) SDL_UnlockSurface(shape);
+  SDL_WindowShapeMode mode;
+  mode.mode = ShapeModeBinarizeAlpha;
+  mode.parameters.binarizationCutoff = 128;
+  if (SDL_SetWindowShape(s.Window, shape, &mode) == 0) s.Mask.swap(mask);
+  SDL_FreeSurface(shape);
 }
 
 void TSdlBackend::Hide(TShown& s) {
@@ -523,15 +648,27 @@ void TSdlBackend::CursorChanged(HCURSOR c) {
     return;
   }
   SDL_SystemCursor shape = SDL_SYSTEM_CURSOR_ARROW;
+  bool standard = false;
   for (auto& [id, sys] : StandardCursors)
     if (LoadCursorW(nullptr, MAKEINTRESOURCEW(id)) == c) {
       shape = sys;
+      standard = true;
       break;
     }
-  SDL_Cursor*& cursor = FCursors[int(shape)];
-  if (!cursor) cursor = SDL_CreateSystemCursor(shape);
+  // The program's own cursors show their bitmaps (the arrow when they
+  // cannot be made).
+  SDL_Cursor* custom = standard ? nullptr : MakeColorCursor(c);
+  SDL_Cursor* cursor = custom;
+  if (!cursor) {
+    SDL_Cursor*& system = FCursors[int(shape)];
+    if (!system) system = SDL_CreateSystemCursor(shape);
+    cursor = system;
+  }
   if (cursor) SDL_SetCursor(cursor);
   SDL_ShowCursor(SDL_ENABLE);
+  // The one made before goes once it no longer shows.
+  if (FCustomCursor) SDL_FreeCursor(FCustomCursor);
+  FCustomCursor = custom;
 }
 
 void TSdlBackend::CursorMoved(POINT p) {

@@ -56,6 +56,7 @@ class TSdlBackend : public win::TBackend {
   void CursorMoved(win::POINT Pt) override;
   void PumpEvents() override;
   win::DWORD PollInterval() const override { return 10; }
+  bool BlinksCaret() const override { return true; }
   bool ClipboardText(String& Text) override;
   void SetClipboardText(const String& Text) override;
 
@@ -69,6 +70,9 @@ class TSdlBackend : public win::TBackend {
     bool Visible = false;
     String Title;
     win::BYTE Opacity = 255;
+    bool Shaped = false;              // made as a shaped window
+    int ShapeWidth = 0, ShapeHeight = 0;
+    std::vector<uint8_t> Mask;        // the shape last given (1: shown)
   };
 
   TSdlBackend() = default;
@@ -77,6 +81,9 @@ class TSdlBackend : public win::TBackend {
   win::HWND FromId(uint32_t Id) const;
   bool Show(const win::TTopLevelView& View, const String& Title, TShown& Shown);
   void Hide(TShown& Shown);
+  // Gives an unframed window the shape of its region, colour key and
+  // per-pixel alpha (where the display can shape windows).
+  void Shape(const win::TTopLevelView& View, TShown& Shown, int Width, int Height);
   // The screen point of a position inside a real window.
   win::POINT ToScreen(uint32_t WindowId, int X, int Y) const;
   // Turns pending SDL events into window-system input.
@@ -90,12 +97,14 @@ class TSdlBackend : public win::TBackend {
   mutable std::mutex FDirtyLock;  // WindowChanged may come from a drawing thread
   std::set<win::HWND> FDirty;
   std::map<int, SDL_Cursor*> FCursors;  // system cursors by SDL id
+  SDL_Cursor* FCustomCursor{};          // the shown cursor made from a cursor's bitmaps
   std::string FClipboard;               // the system's text last exchanged (UTF-8)
   bool FClipboardKnown = false;
   win::POINT FMouse{};
   bool FFocusLost = false;
   win::TBackend* FPrevious{};
   bool FPresenting = false;
+  bool FShapesFailed = false;  // the display cannot shape windows
   uint64_t FLastPoll = 0;  // SDL's millisecond clock at the last look for events
 };
 

@@ -33,6 +33,9 @@ class TBackend {
   // The longest a message loop may wait before calling PumpEvents again
   // (INFINITE: the backend has no events of its own).
   virtual DWORD PollInterval() const { return INFINITE; }
+  // Whether the caret blinks (a real display); otherwise it is drawn
+  // steadily, so that pictures taken by tests are stable.
+  virtual bool BlinksCaret() const { return false; }
   // The system clipboard, for a backend that shares it with other programs.
   // ClipboardText answers true with the system's Unicode text when it
   // changed since it was last read or set (OpenClipboard then takes it in);

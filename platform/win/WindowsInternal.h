@@ -92,6 +92,13 @@ struct TWnd {
   COLORREF ColorKey = 0;
   BYTE Alpha = 255;
   bool PerPixel = false;
+  // AnimateWindow's current frame (top-level windows): while it runs the
+  // display shows the window shifted, clipped to the frame's region (window
+  // coordinates, owned by the animation) and with the frame's alpha.
+  bool Animating = false;
+  BYTE AnimAlpha = 255;
+  HRGN AnimRegion{};
+  POINT AnimOffset{};
   // Top-level windows: the backing store of the whole window.
   std::vector<uint32_t> Pixels;
   int PixWidth = 0, PixHeight = 0;
@@ -203,6 +210,14 @@ void TrackScrollBar(TWnd* w, int bar, POINT screen);
 void DrawScrollBars(TWnd* w, HDC windowDC);
 
 // ---------------------------------------------------------------------------
+// Moving and sizing (WndMoveSize.cpp)
+
+// WM_SYSCOMMAND SC_MOVE / SC_SIZE: the modal loop that moves or sizes the
+// window with the mouse (or the arrow keys when the command's low bits are
+// 0), from the screen point where the drag began.
+void MoveSizeLoop(TWnd* w, WPARAM command, POINT screen);
+
+// ---------------------------------------------------------------------------
 // Queues (WndQueue.cpp)
 
 struct TSentMessage;
@@ -235,6 +250,8 @@ LRESULT CallHooks(int idHook, int code, WPARAM wp, LPARAM lp);
 // Removes the window's posted messages, timers and sends on its death.
 void ForgetWindow(HWND h);
 DWORD Now();
+// Whether a test's manual clock is set (SetManualClock).
+bool ManualClockOn();
 
 // ---------------------------------------------------------------------------
 // Input, focus and activation (WndInput.cpp)
@@ -275,5 +292,7 @@ void ForgetFocus(TWnd* w);
 void Activate(TWnd* top, WORD mode);
 // Hover tracking (called by the loop when idle).
 void CheckHover();
+// Caret blinking for a backend that shows it (called by the loop when idle).
+void CheckCaretBlink();
 
 }  // namespace win::wnd

@@ -216,7 +216,12 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         case HTMAXBUTTON:
           SendMessageW(hWnd, WM_SYSCOMMAND, (w->Style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
           break;
-        default: break;
+        case HTCAPTION: SendMessageW(hWnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam); break;
+        default:
+          // a sizing border: the command's low bits are the WMSZ_ edge
+          if (LRESULT(wParam) >= HTLEFT && LRESULT(wParam) <= HTBOTTOMRIGHT)
+            SendMessageW(hWnd, WM_SYSCOMMAND, SC_SIZE | (wParam - HTLEFT + WMSZ_LEFT), lParam);
+          break;
       }
       return 0;
     case WM_NCLBUTTONDBLCLK:
@@ -230,6 +235,10 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
+        case SC_MOVE:
+        case SC_SIZE:
+          MoveSizeLoop(w, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
         default: break;
       }
       return 0;

@@ -351,6 +351,9 @@ struct TCaret {
   bool Drawn = false;
   bool PaintHidden = false;
   UINT BlinkTime = 530;
+  // Blinking (on a backend that blinks it): the off phase, the next change.
+  bool BlinkOff = false;
+  DWORD NextBlink = 0;
 };
 TCaret Caret;
 
@@ -369,8 +372,15 @@ void CaretOff() {
   }
 }
 
+// A shown or moved caret starts a blink period visible.
+void RestartBlink() {
+  Caret.BlinkOff = false;
+  Caret.NextBlink = Now() + Caret.BlinkTime;
+}
+
 void CaretOn() {
-  if (!Caret.Drawn && Caret.Owner && Caret.HideCount == 0 && !Caret.PaintHidden && IsWindowVisible(Caret.Owner)) {
+  if (!Caret.Drawn && Caret.Owner && Caret.HideCount == 0 && !Caret.PaintHidden && !Caret.BlinkOff &&
+      IsWindowVisible(Caret.Owner)) {
     InvertCaret();
     Caret.Drawn = true;
   }
@@ -547,6 +557,23 @@ void CheckHover() {
   if (c.x >= sr.left && c.x < sr.right && c.y >= sr.top && c.y < sr.bottom) {
     ScreenToClient(h, &c);
     PostMessageW(h, WM_MOUSEHOVER, MouseKeys(), MAKELPARAM(WORD(c.x), WORD(c.y)));
+  }
+}
+
+void CheckCaretBlink() {
+  if (!Caret.Owner || Caret.HideCount != 0 || Caret.PaintHidden || !OnMainThread()) return;
+  if (Caret.BlinkTime == 0 || Caret.BlinkTime == INFINITE) return;
+  TBackend* b = CurrentBackend();
+  if (!b || !b->BlinksCaret()) return;
+  DWORD now = Now();
+  if (int32_t(now - Caret.NextBlink) < 0) return;
+  Caret.NextBlink = now + Caret.BlinkTime;
+  if (Caret.BlinkOff) {
+    Caret.BlinkOff = false;
+    CaretOn();
+  } else {
+    CaretOff();
+    Caret.BlinkOff = true;
   }
 }
 
@@ -1111,6 +1138,7 @@ BOOL CreateCaret(HWND hWnd, HBITMAP hBitmap, int nWidth, int nHeight) {
   Caret.HideCount = 1;
   Caret.Drawn = false;
   Caret.PaintHidden = false;
+  RestartBlink();
   return TRUE;
 }
 
@@ -1123,7 +1151,10 @@ BOOL DestroyCaret() {
 
 BOOL ShowCaret(HWND hWnd) {
   if (!Caret.Owner || (hWnd && hWnd != Caret.Owner)) return FALSE;
-  if (Caret.HideCount > 0 && --Caret.HideCount == 0) CaretOn();
+  if (Caret.HideCount > 0 && --Caret.HideCount == 0) {
+    RestartBlink();
+    CaretOn();
+  }
   return TRUE;
 }
 
@@ -1138,6 +1169,7 @@ BOOL SetCaretPos(int X, int Y) {
   if (Caret.Pos.x == X && Caret.Pos.y == Y) return TRUE;
   CaretOff();
   Caret.Pos = POINT{X, Y};
+  RestartBlink();
   CaretOn();
   return TRUE;
 }

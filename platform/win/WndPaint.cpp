@@ -21,6 +21,10 @@ struct TWinDC {
   bool HasExtra = false;
   TRgn Extra;  // top-level coordinates: intersected (DCX_INTERSECTRGN) or excluded
   bool Exclude = false;
+  // The DC of a CS_OWNDC window or of a CS_CLASSDC class: kept, with its
+  // state, until the window (the class's last window) dies.
+  bool Own = false;
+  TWndClass* Class{};
 };
 std::vector<TWinDC>& DCs() {
   static std::vector<TWinDC>* v = new std::vector<TWinDC>();
@@ -28,6 +32,20 @@ std::vector<TWinDC>& DCs() {
 }
 
 uint32_t DummyPixel = 0;
+
+// GetDCEx for another thread's call: a DC of its own rather than the
+// window's own DC, which the owner thread may be drawing with.
+constexpr DWORD DCX_NOOWNDC = 0x40000000;
+
+// The window locked by LockWindowUpdate (nil: none).
+HWND LockedWnd{};
+
+bool UnderLock(const TWnd* w) {
+  if (!LockedWnd) return false;
+  for (; w; w = w->Parent)
+    if (w->Handle == LockedWnd) return true;
+  return false;
+}
 
 // Where a window's area starts in its top-level window's backing store.
 POINT AreaOrigin(const TWnd* w, bool whole) {
@@ -67,6 +85,7 @@ void ApplyDC(TWinDC& d) {
   bool clipChildren = (d.Flags & DCX_CLIPCHILDREN) != 0;
   bool clipSiblings = (d.Flags & DCX_CLIPSIBLINGS) != 0;
   TRgn vis = VisibleRegion(w, d.Whole, clipChildren, clipSiblings);
+  if (UnderLock(w) && !(d.Flags & DCX_LOCKWINDOWUPDATE)) vis.Clear();
   if (d.HasExtra) {
     if (d.Exclude)
       vis.Subtract(d.Extra);
@@ -95,12 +114,21 @@ void RefreshDCs(TWnd* top) {
   }
 }
 
+void RefreshAllDCs() {
+  for (auto& d : DCs()) ApplyDC(d);
+}
+
 HDC MakeWindowDC(TWnd* w, DWORD flags, const TRgn* extra, bool exclude) {
   if (w == Desktop()) {
     HDC h = gdi::CreateSurfaceDC(gdi::ScreenSurface(), POINT{0, 0});
     if (gdi::TDCObj* dc = gdi::LookupDC(h)) {
       dc->IsScreen = true;
       dc->Window = w->Handle;
+    }
+    if (UnderLock(w) && !(flags & DCX_LOCKWINDOWUPDATE)) {
+      HRGN none = CreateRectRgn(0, 0, 0, 0);
+      gdi::SetDCVisRgn(h, none);
+      DeleteObject(none);
     }
     return h;
   }
@@ -121,11 +149,55 @@ HDC MakeWindowDC(TWnd* w, DWORD flags, const TRgn* extra, bool exclude) {
   return h;
 }
 
+// The window's own DC (CS_OWNDC) or its class's (CS_CLASSDC, re-pointed to
+// the window), made on first use; nil when the class has neither.
+TWinDC* OwnDC(TWnd* w) {
+  UINT cs = w->Class ? w->Class->Style : 0;
+  if (!(cs & (CS_OWNDC | CS_CLASSDC))) return nullptr;
+  bool perClass = !(cs & CS_OWNDC);
+  for (auto& d : DCs())
+    if (d.Own && (perClass ? d.Class == w->Class : d.Wnd == w->Handle)) {
+      d.Wnd = w->Handle;
+      return &d;
+    }
+  MakeWindowDC(w, 0, nullptr, false);
+  TWinDC& d = DCs().back();
+  d.Own = true;
+  d.Class = perClass ? w->Class : nullptr;
+  return &d;
+}
+
+// Points an own DC at the window with a new visible region (extra: the
+// paint or caller's region in top-level coordinates).
+HDC AimOwnDC(TWinDC& d, DWORD flags, const TRgn* extra, bool exclude) {
+  d.Flags = flags;
+  d.Whole = false;
+  d.HasExtra = extra != nullptr;
+  d.Extra = extra ? *extra : TRgn();
+  d.Exclude = exclude;
+  ApplyDC(d);
+  return d.Dc;
+}
+
+// An own DC whose window died: it draws nothing until re-pointed.
+void DetachDC(TWinDC& d) {
+  d.Wnd = nullptr;
+  gdi::SetDCSurface(d.Dc, gdi::TSurface{&DummyPixel, 0, 0, 0}, POINT{0, 0});
+  HRGN none = CreateRectRgn(0, 0, 0, 0);
+  gdi::SetDCVisRgn(d.Dc, none);
+  DeleteObject(none);
+}
+
 int ReleaseWinDC(HWND h, HDC hdc) {
   if (MustMarshal(h)) return Marshal<int>([&] { return ReleaseWinDC(h, hdc); });
   auto& v = DCs();
   for (auto it = v.begin(); it != v.end(); ++it)
     if (it->Dc == hdc) {
+      if (it->Own) {
+        // Kept with its state; only a paint's clipping goes.
+        if (it->HasExtra && it->Wnd == h) AimOwnDC(*it, it->Flags, nullptr, false);
+        return 1;
+      }
       v.erase(it);
       DeleteDC(hdc);
       return 1;
@@ -292,9 +364,20 @@ void InstallDCHooks() {
 }
 
 void ReleaseWindowDCs(TWnd* w) {
+  if (LockedWnd == w->Handle) LockedWnd = nullptr;
   auto& v = DCs();
   for (auto it = v.begin(); it != v.end();) {
-    if (it->Wnd == w->Handle) {
+    if (it->Own && it->Class) {
+      // A class DC goes with the class's last window.
+      if (it->Class == w->Class && w->Class->Windows <= 1) {
+        HDC dc = it->Dc;
+        it = v.erase(it);
+        DeleteDC(dc);
+        continue;
+      }
+      if (it->Wnd == w->Handle) DetachDC(*it);
+      ++it;
+    } else if (it->Wnd == w->Handle) {
       HDC dc = it->Dc;
       it = v.erase(it);
       DeleteDC(dc);
@@ -440,7 +523,8 @@ HDC BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
   extra.Offset(o.x, o.y);
   DWORD flags = ((w->Style & WS_CLIPCHILDREN) ? DCX_CLIPCHILDREN : 0) |
                 ((w->Style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
-  HDC dc = MakeWindowDC(w, flags, &extra, false);
+  TWinDC* own = OwnDC(w);
+  HDC dc = own ? AimOwnDC(*own, flags, &extra, false) : MakeWindowDC(w, flags, &extra, false);
   ps->hdc = dc;
   ps->rcPaint = paint.Box();
   if (erase) {
@@ -460,7 +544,7 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* ps) {
 }
 
 HDC GetDCEx(HWND hWnd, HRGN hrgnClip, DWORD flags) {
-  if (MustMarshal(hWnd)) return Marshal<HDC>([&] { return GetDCEx(hWnd, hrgnClip, flags); });
+  if (MustMarshal(hWnd)) return Marshal<HDC>([&] { return GetDCEx(hWnd, hrgnClip, flags | DCX_NOOWNDC); });
   TWnd* w = hWnd ? Find(hWnd) : Desktop();
   if (!w) return nullptr;
   if (!(flags & DCX_CACHE)) {
@@ -492,6 +576,9 @@ HDC GetDCEx(HWND hWnd, HRGN hrgnClip, DWORD flags) {
     }
     if (flags & DCX_VALIDATE) Redraw(w, nullptr, RDW_VALIDATE);
   }
+  bool mayOwn = !(flags & (DCX_CACHE | DCX_WINDOW | DCX_NOOWNDC)) && w != Desktop();
+  flags &= ~DCX_NOOWNDC;
+  if (TWinDC* own = mayOwn ? OwnDC(w) : nullptr) return AimOwnDC(*own, flags, hasExtra ? &extra : nullptr, exclude);
   HDC dc = MakeWindowDC(w, flags, hasExtra ? &extra : nullptr, exclude);
   return dc;
 }
@@ -525,6 +612,7 @@ int ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT*
     POINT o = AreaOrigin(w, false);
     // Pixels move inside the visible part of the window.
     TRgn vis = VisibleRegion(w, false, (w->Style & WS_CLIPCHILDREN) != 0, true);
+    if (UnderLock(w)) vis.Clear();  // a locked window's pixels stay; all of it repaints on unlock
     vis.Offset(-o.x, -o.y);  // client coordinates
     TRgn src = vis;
     src.IntersectRect(sr);
@@ -587,7 +675,35 @@ BOOL ScrollWindow(HWND hWnd, int XAmount, int YAmount, const RECT* lpRect, const
                         SW_INVALIDATE | SW_ERASE | (lpRect ? 0 : SW_SCROLLCHILDREN)) != 0;
 }
 
-BOOL LockWindowUpdate(HWND) { return TRUE; }
+BOOL LockWindowUpdate(HWND hWndLock) {
+  if (MustMarshal(hWndLock)) return Marshal<BOOL>([&] { return LockWindowUpdate(hWndLock); });
+  if (!hWndLock) {
+    HWND was = LockedWnd;
+    LockedWnd = nullptr;
+    if (!was) return TRUE;
+    RefreshAllDCs();
+    // What was locked repaints: its drawing went nowhere.
+    TWnd* w = Find(was);
+    if (w == Desktop()) {
+      std::vector<HWND> list;
+      for (TWnd* s : w->Children) list.push_back(s->Handle);
+      for (HWND h : list)
+        if (TWnd* s = Find(h)) ExposeWindow(s, true);
+    } else if (w) {
+      ExposeWindow(w, true);
+    }
+    return TRUE;
+  }
+  TWnd* w = Find(hWndLock);
+  if (!w) {
+    SetLastError(1400);
+    return FALSE;
+  }
+  if (LockedWnd) return FALSE;  // one window at a time
+  LockedWnd = hWndLock;
+  RefreshAllDCs();
+  return TRUE;
+}
 
 BOOL PrintWindow(HWND hwnd, HDC hdcBlt, UINT) {
   if (!IsWindow(hwnd)) return FALSE;

@@ -650,18 +650,4 @@ BOOL UpdateLayeredWindow(HWND hWnd, HDC, POINT* pptDst, SIZE* psize, HDC hdcSrc,
   return TRUE;
 }
 
-BOOL AnimateWindow(HWND hWnd, DWORD, DWORD dwFlags) {
-  TWnd* w = Find(hWnd);
-  if (!w) return FALSE;
-  // The animation's frames are not shown: the window reaches its end state at once.
-  if (dwFlags & AW_HIDE) {
-    if (!w->Visible()) return FALSE;
-    ShowWindow(hWnd, SW_HIDE);
-  } else {
-    if (w->Visible()) return FALSE;
-    ShowWindow(hWnd, (dwFlags & AW_ACTIVATE) ? SW_SHOW : SW_SHOWNA);
-  }
-  return TRUE;
-}
-
 }  // namespace win

@@ -285,6 +285,7 @@ bool PeekInternal(TQueue* q, MSG* out, HWND hWnd, UINT lo, UINT hi, UINT flags) 
       }
       if (!found) {
         CheckHover();
+        CheckCaretBlink();
         return false;
       }
       m.time = Now();
@@ -407,6 +408,7 @@ void ForgetWindow(HWND h) {
 }
 
 DWORD Now() { return MessageClock(); }
+bool ManualClockOn() { return ManualClock.load(); }
 
 DWORD ThisThreadId() {
   thread_local DWORD id = GetCurrentThreadId();

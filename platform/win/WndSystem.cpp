@@ -154,6 +154,16 @@ std::vector<TTopLevelView> VisibleTopLevelWindows() {
     v.ColorKey = w->ColorKey;
     v.Alpha = (w->LayeredAttributes && !(w->LayeredFlags & LWA_ALPHA)) ? 255 : w->Alpha;
     v.DropShadow = w->Class && (w->Class->Style & CS_DROPSHADOW);
+    if (w->Animating) {
+      // AnimateWindow's frame: shifted, clipped and faded as it says.
+      v.Rect = RECT{v.Rect.left + w->AnimOffset.x, v.Rect.top + w->AnimOffset.y, v.Rect.right + w->AnimOffset.x,
+                    v.Rect.bottom + w->AnimOffset.y};
+      if (w->AnimRegion) v.Region = w->AnimRegion;
+      if (w->AnimAlpha != 255) {
+        v.Alpha = BYTE((unsigned(v.Layered ? v.Alpha : 255) * w->AnimAlpha + 127) / 255);
+        v.Layered = true;
+      }
+    }
     out.push_back(v);
   }
   return out;

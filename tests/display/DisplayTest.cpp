@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <SDL_shape.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -320,6 +322,34 @@ TEST_F(DisplayTest, FollowsHidingAndMoving) {
   ASSERT_TRUE(RunUntil([&] { return Sdl->NativeWindow(h) == nullptr; }));
 }
 
+// A window region shapes the real window (which stays where it is and
+// shows the window's picture); constant layer alpha becomes its opacity.
+TEST_F(DisplayTest, ShapesRegionsAndFadesLayeredWindows) {
+  HWND h = Make(WS_POPUP, 0, RECT{100, 120, 200, 220});
+  ASSERT_TRUE(RunUntil([&] { return Sdl->NativeWindow(h) != nullptr; }));
+  EXPECT_FALSE(SDL_IsShapedWindow(Sdl->NativeWindow(h)));
+  SetWindowRgn(h, CreateEllipticRgn(0, 0, 100, 100), TRUE);
+  ASSERT_TRUE(RunUntil([&] {
+    SDL_Window* w = Sdl->NativeWindow(h);
+    return w && SDL_IsShapedWindow(w) && SDL_GetShapedWindowMode(w, nullptr) == 0;
+  })) << "the window was not shaped";
+  int x = 0, y = 0;
+  SDL_GetWindowPosition(Sdl->NativeWindow(h), &x, &y);
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(y, 120);
+  int w = 0, hgt = 0;
+  EXPECT_TRUE(RunUntil([&] { return ShowsPaint(h, w, hgt); }));
+
+  HWND faded = Make(WS_POPUP, WS_EX_LAYERED, RECT{300, 120, 400, 220});
+  SetLayeredWindowAttributes(faded, 0, 128, LWA_ALPHA);
+  float opacity = 0;
+  EXPECT_TRUE(RunUntil([&] {
+    SDL_Window* n = Sdl->NativeWindow(faded);
+    return n && SDL_GetWindowOpacity(n, &opacity) == 0 && std::abs(opacity - 128.0f / 255.0f) < 0.01f;
+  })) << "opacity " << opacity;
+  EXPECT_FALSE(SDL_IsShapedWindow(Sdl->NativeWindow(faded)));
+}
+
 // Keys go in as the window system's keys; the character comes from our
 // layout when it agrees with the text the display typed, and from the text
 // otherwise.
@@ -407,7 +437,8 @@ TEST_F(DisplayTest, SharesTheSystemClipboard) {
   EXPECT_EQ(get(), u"x");
 }
 
-// The standard cursors show as the system's cursors; no cursor hides it.
+// The standard cursors show as the system's cursors, the program's own as
+// their pictures; no cursor hides it.
 TEST_F(DisplayTest, ShowsStandardCursors) {
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SDL_Cursor* arrow = SDL_GetCursor();
@@ -416,6 +447,20 @@ TEST_F(DisplayTest, ShowsStandardCursors) {
   EXPECT_NE(arrow, beam);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   EXPECT_EQ(SDL_GetCursor(), arrow);
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr), color = CreateBitmap(16, 16, 1, 32, nullptr);
+  ICONINFO ii{FALSE, 3, 4, mask, color};
+  HCURSOR own = CreateIconIndirect(&ii);
+  ASSERT_TRUE(own);
+  SetCursor(own);
+  SDL_Cursor* shown = SDL_GetCursor();
+  EXPECT_NE(shown, nullptr);
+  EXPECT_NE(shown, arrow);
+  EXPECT_NE(shown, beam);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(SDL_GetCursor(), arrow);
+  DestroyCursor(own);
+  DeleteObject(mask);
+  DeleteObject(color);
   SetCursor(nullptr);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
