@@ -2,7 +2,8 @@
 // objects, regions and clipping, drawing primitives, blits and raster
 // operations, alpha blending and gradients, paths, bitmaps and DIB sections,
 // palettes, the user32 drawing helpers (DrawEdge, DrawFocusRect,
-// DrawFrameControl, FillRect...), icons and the system colours.
+// DrawFrameControl, FillRect...), icons, the image loaders (LoadBitmapW,
+// LoadImageW, CopyImage) and the system colours.
 //
 // Names, structures, constants and values are the platform's. Text output and
 // font metrics are declared in GdiText.h; image lists in ImageList.h; the
@@ -565,5 +566,52 @@ BOOL DestroyCursor(HCURSOR hCursor);
 BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
                 HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 BOOL DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+
+// The system icons of the message dialogs (IDI_HAND/IDI_ERROR 32513,
+// IDI_QUESTION 32514, IDI_WARNING/IDI_EXCLAMATION 32515,
+// IDI_ASTERISK/IDI_INFORMATION 32516; 32512 and 32517 the application icon):
+// our own 32 x 32 drawings. A new icon the caller owns; nil for other ids.
+HICON CreateSystemIcon(int id);
+
+// ---------------------------------------------------------------------------
+// Resources: bitmaps, icons and cursors (user32)
+//
+// A nil instance names the system's images (OBM_CHECKBOXES, the IDI_ icons,
+// the IDC_ cursors of the window system); any other instance the program's
+// embedded resources: RT_BITMAP (a packed DIB) by name or identifier, icons as
+// .ico files under RT_GROUP_ICON and cursors as .cur files under
+// RT_GROUP_CURSOR. Bad data loads nothing (nil), it never crashes.
+
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+
+constexpr UINT IMAGE_BITMAP = 0, IMAGE_ICON = 1, IMAGE_CURSOR = 2;
+constexpr UINT LR_DEFAULTCOLOR = 0x0000, LR_MONOCHROME = 0x0001, LR_COLOR = 0x0002, LR_COPYRETURNORG = 0x0004,
+               LR_COPYDELETEORG = 0x0008, LR_LOADFROMFILE = 0x0010, LR_LOADTRANSPARENT = 0x0020,
+               LR_DEFAULTSIZE = 0x0040, LR_VGACOLOR = 0x0080, LR_LOADMAP3DCOLORS = 0x1000,
+               LR_CREATEDIBSECTION = 0x2000, LR_COPYFROMRESOURCE = 0x4000, LR_SHARED = 0x8000;
+
+// A bitmap resource as a device bitmap (32 bits, 1 for monochrome files).
+HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
+inline HBITMAP LoadBitmap(HINSTANCE h, LPCWSTR n) { return LoadBitmapW(h, n); }
+// IMAGE_BITMAP: a device bitmap, or with LR_CREATEDIBSECTION a DIB section
+// in the file's format; cx/cy other than 0 stretch it. LR_LOADFROMFILE reads
+// a BMP file named by name. For palette images, LR_LOADMAP3DCOLORS maps the
+// greys 128, 192 and 223 of the colour table to COLOR_3DSHADOW, COLOR_3DFACE
+// and COLOR_3DLIGHT; LR_LOADTRANSPARENT gives the table entry of the first
+// pixel of the bits COLOR_WINDOW (COLOR_3DFACE with LR_LOADMAP3DCOLORS).
+// LR_MONOCHROME makes it black and white by intensity.
+// IMAGE_ICON/IMAGE_CURSOR: the image of the file nearest cx x cy (0: the
+// first image's size, or the system size with LR_DEFAULTSIZE), stretched to
+// it; LR_SHARED answers the same handle for the same resource and size (a
+// shared handle survives DestroyIcon).
+HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad);
+inline HANDLE LoadImage(HINSTANCE h, LPCWSTR n, UINT t, int cx, int cy, UINT f) { return LoadImageW(h, n, t, cx, cy, f); }
+// A copy at cx x cy (0: the same size; for icons with LR_DEFAULTSIZE the
+// system size) with LR_MONOCHROME and LR_CREATEDIBSECTION as above;
+// LR_COPYFROMRESOURCE reloads an icon or cursor from its resource at the new
+// size; LR_COPYRETURNORG answers the original when nothing would change;
+// LR_COPYDELETEORG deletes the original.
+HANDLE CopyImage(HANDLE h, UINT type, int cx, int cy, UINT flags);
 
 }  // namespace win

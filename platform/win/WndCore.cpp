@@ -514,6 +514,10 @@ void EnsureSystemClasses() {
   c.hInstance = HInstance;
   c.lpszClassName = u"TPUtilWindow";
   RegisterClassExW(&c);
+  RegisterEditClass();
+  RegisterListBoxClass();
+  RegisterButtonClass();
+  RegisterStaticClass();
 }
 }  // namespace
 
