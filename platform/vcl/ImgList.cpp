@@ -637,8 +637,14 @@ void TCustomImageList::DefineProperties(TFiler* Filer) {
 
 CL_IMPLEMENT_CLASS(TDragImageList)
 
+void TDragImageList::Destroy() {
+  EndDrag();
+  Parent::Destroy();
+}
+
 Boolean TDragImageList::SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY) {
   if (Index < 0 || Index >= Count()) return false;
+  if (FDragging && !ImageList_SetDragCursorImage(Handle(), Index, HotSpotX, HotSpotY)) return false;
   FDragIndex = Index;
   FDragHotspot = TPoint{HotSpotX, HotSpotY};
   return true;
@@ -646,43 +652,42 @@ Boolean TDragImageList::SetDragImage(Integer Index, Integer HotSpotX, Integer Ho
 
 Boolean TDragImageList::BeginDrag(HWND Window, Integer X, Integer Y) {
   if (!HandleAllocated() || FDragIndex < 0 || FDragIndex >= Count()) return false;
+  if (!ImageList_BeginDrag(Handle(), FDragIndex, FDragHotspot.X, FDragHotspot.Y)) return false;
   FDragging = true;
+  FDragHandle = nullptr;
   return DragLock(Window, X, Y);
 }
 
 Boolean TDragImageList::DragLock(HWND Window, Integer XPos, Integer YPos) {
   if (!FDragging) return false;
-  FDragWindow = Window;
-  FDragPos = TPoint{XPos, YPos};
-  FVisible = true;
-  return true;
+  if (Window != FDragHandle) DragUnlock();
+  FDragHandle = Window;
+  return ImageList_DragEnter(Window, XPos, YPos) != 0;
 }
 
 Boolean TDragImageList::DragMove(Integer X, Integer Y) {
+  return FDragging && ImageList_DragMove(X, Y);
+}
+
+void TDragImageList::DragUnlock() {
+  if (FDragging) ImageList_DragLeave(FDragHandle);
+  FDragHandle = nullptr;
+}
+
+Boolean TDragImageList::EndDrag() {
   if (!FDragging) return false;
-  FDragPos = TPoint{X, Y};
+  DragUnlock();
+  ImageList_EndDrag();
+  FDragging = false;
   return true;
 }
 
-void TDragImageList::DragUnlock() { FVisible = false; }
-
-Boolean TDragImageList::EndDrag() {
-  Boolean result = FDragging;
-  FDragging = false;
-  FVisible = false;
-  FDragWindow = nullptr;
-  return result;
+void TDragImageList::HideDragImage() {
+  if (FDragging) ImageList_DragShowNolock(false);
 }
-
-void TDragImageList::HideDragImage() { FVisible = false; }
 
 void TDragImageList::ShowDragImage() {
-  if (FDragging) FVisible = true;
-}
-
-void TDragImageList::DrawDragImage(TCanvas* Canvas) {
-  if (!FDragging || !FVisible || !Canvas) return;
-  Draw(Canvas, FDragPos.X - FDragHotspot.X, FDragPos.Y - FDragHotspot.Y, FDragIndex);
+  if (FDragging) ImageList_DragShowNolock(true);
 }
 
 // --- TImageList ----------------------------------------------------------------------------------------

@@ -177,12 +177,15 @@ class TCustomImageList : public TComponent {
   Integer FOverlays[15]{};  // image index + 1 of each overlay, 0 when unset
 };
 
-// A drag image list: the drag state (image, hot spot, position, visibility)
-// is kept here and the image is drawn when asked (DrawDragImage), since the
-// GDI layer has no drag window of its own.
+// A drag image list: the drag of the GDI layer (ImageList_BeginDrag ...),
+// which shows the image in a window of its own over the screen. The image
+// dragged is DragIndex with its hot spot; positions are relative to the
+// window passed to BeginDrag/DragLock (its window rectangle).
 class TDragImageList : public TCustomImageList {
   CL_CLASS(TDragImageList, TCustomImageList)
  public:
+  // A list freed during its drag ends the drag.
+  void Destroy() override;
   Boolean BeginDrag(win::HWND Window, Integer X, Integer Y);
   Boolean DragLock(win::HWND Window, Integer XPos, Integer YPos);
   Boolean DragMove(Integer X, Integer Y);
@@ -191,23 +194,16 @@ class TDragImageList : public TCustomImageList {
   TPoint GetHotSpot() const { return FDragHotspot; }
   void HideDragImage();
   void ShowDragImage();
+  // Sets the image dragged; during a drag it becomes the drag's cursor image
+  // (ImageList_SetDragCursorImage).
   Boolean SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY);
-  // Draws the drag image at the drag position less the hot spot when shown.
-  void DrawDragImage(TCanvas* Canvas);
-
   Boolean Dragging() const { return FDragging; }
-  Boolean DragImageVisible() const { return FVisible; }
-  TPoint DragPos() const { return FDragPos; }
-  Integer DragIndex() const { return FDragIndex; }
-  win::HWND DragWindow() const { return FDragWindow; }
 
  private:
   Integer FDragIndex{};
   TPoint FDragHotspot{};
-  TPoint FDragPos{};
   Boolean FDragging{};
-  Boolean FVisible{};
-  win::HWND FDragWindow{};
+  win::HWND FDragHandle{};
 };
 
 // The published image list.

@@ -361,6 +361,12 @@ class TBrushPainter {
 // The 8 x 8 hatch pattern rows of a hatch style (bit 7 = left pixel).
 const BYTE* HatchRows(int hatch);
 
+// Icons made by the resource loader: a shared icon survives DestroyIcon;
+// Source (the resource's bytes, valid for the program's life, or nil) is
+// what CopyImage with LR_COPYFROMRESOURCE reloads another size from.
+void SetIconOrigin(HICON icon, bool shared, const uint8_t* source, size_t size);
+bool IconOrigin(HICON icon, const uint8_t** source, size_t* size);
+
 // Fills a region (surface coordinates, already clipped) with a brush.
 void FillRegionSurface(const TDrawTarget& t, const TRgn& rgn, TBrushObj* brush, uint32_t ropIndex = 0xF0);
 

@@ -17,6 +17,9 @@ struct TIconObj : TGdiObject {
   DWORD HotX = 0, HotY = 0;
   HBITMAP Color = nullptr;  // owned copies
   HBITMAP Mask = nullptr;
+  bool Shared = false;
+  const uint8_t* Source = nullptr;  // the resource it was loaded from
+  size_t SourceSize = 0;
   ~TIconObj() override {
     if (Color) DeleteObject(Color);
     if (Mask) DeleteObject(Mask);
@@ -367,6 +370,103 @@ HBITMAP CreateCheckBoxesBitmap() {
 // ---------------------------------------------------------------------------
 // Icons
 
+HICON CreateSystemIcon(int id) {
+  constexpr int size = 32;
+  constexpr uint32_t key = 0x00FF00FF;  // not drawn: transparent in the icon
+  enum { Disc, Triangle, Window } shape;
+  COLORREF fill, edge, ink;
+  switch (id) {
+    case 32513: shape = Disc, fill = RGB(204, 0, 0), edge = RGB(128, 0, 0), ink = RGB(255, 255, 255); break;
+    case 32514:
+    case 32516: shape = Disc, fill = RGB(0, 102, 204), edge = RGB(0, 51, 153), ink = RGB(255, 255, 255); break;
+    case 32515: shape = Triangle, fill = RGB(255, 204, 0), edge = RGB(128, 96, 0), ink = RGB(0, 0, 0); break;
+    case 32512:
+    case 32517: shape = Window, fill = RGB(255, 255, 255), edge = RGB(0, 51, 153), ink = RGB(0, 102, 204); break;
+    default: return nullptr;
+  }
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = size;
+  bi.bmiHeader.biHeight = -size;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!color) return nullptr;
+  auto* px = static_cast<uint32_t*>(bits);
+  std::fill(px, px + size * size, key);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldBm = SelectObject(dc, color);
+  HPEN pen = CreatePen(PS_SOLID, 1, edge);
+  HBRUSH brush = CreateSolidBrush(fill);
+  HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, brush);
+  if (shape == Disc) {
+    Ellipse(dc, 1, 1, 31, 31);
+  } else if (shape == Triangle) {
+    POINT tri[3] = {POINT{16, 1}, POINT{30, 29}, POINT{1, 29}};
+    Polygon(dc, tri, 3);
+  } else {
+    Rectangle(dc, 2, 4, 30, 28);
+    FillSolid(dc, RECT{3, 5, 29, 10}, ink);
+  }
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+  // the mark: rectangles, or the question mark as 2 x 2 pixel cells
+  switch (id) {
+    case 32513: {
+      HPEN cross = CreatePen(PS_SOLID, 4, ink);
+      HGDIOBJ o = SelectObject(dc, cross);
+      MoveToEx(dc, 10, 10, nullptr);
+      LineTo(dc, 22, 22);
+      MoveToEx(dc, 22, 10, nullptr);
+      LineTo(dc, 10, 22);
+      SelectObject(dc, o);
+      DeleteObject(cross);
+      break;
+    }
+    case 32514: {
+      static const char* const rows[] = {".####.", "##..##", "....##", "...##.", "..##..",
+                                         "..##..", "......", "..##..", "..##.."};
+      for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 6; ++c)
+          if (rows[r][c] == '#') FillSolid(dc, RECT{10 + 2 * c, 7 + 2 * r, 12 + 2 * c, 9 + 2 * r}, ink);
+      break;
+    }
+    case 32515:
+      FillSolid(dc, RECT{14, 10, 18, 21}, ink);
+      FillSolid(dc, RECT{14, 23, 18, 27}, ink);
+      break;
+    case 32516:
+      FillSolid(dc, RECT{14, 6, 18, 10}, ink);
+      FillSolid(dc, RECT{12, 12, 18, 15}, ink);
+      FillSolid(dc, RECT{14, 15, 18, 23}, ink);
+      FillSolid(dc, RECT{12, 23, 20, 26}, ink);
+      break;
+    default: break;
+  }
+  SelectObject(dc, oldBm);
+  DeleteDC(dc);
+  // transparent where nothing was drawn: mask 1, colour black
+  HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
+  TBitmapObj* m = LookupBitmap(mask);
+  TSurface ms = BitmapSurface(m, false);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      uint32_t& v = px[y * size + x];
+      bool clear = (v & 0x00FFFFFF) == key;
+      if (clear) v = 0;
+      ms.Row(y)[x] = clear ? 0x00FFFFFFu : 0;
+    }
+  BitmapCommit(m);
+  ICONINFO ii{TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(mask);
+  DeleteObject(color);
+  return icon;
+}
+
 HICON CreateIconIndirect(const ICONINFO* ii) {
   if (!ii || !ii->hbmMask) return nullptr;
   TBitmapObj* m = LookupBitmap(ii->hbmMask);
@@ -398,8 +498,24 @@ BOOL GetIconInfo(HICON hIcon, ICONINFO* ii) {
 BOOL DestroyIcon(HICON hIcon) {
   TIconObj* icon = LookupIcon(hIcon);
   if (!icon) return 0;
-  Destroy(icon);
+  if (!icon->Shared) Destroy(icon);
   return 1;
+}
+
+void gdi::SetIconOrigin(HICON hIcon, bool shared, const uint8_t* source, size_t size) {
+  if (TIconObj* icon = LookupIcon(hIcon)) {
+    icon->Shared = shared;
+    icon->Source = source;
+    icon->SourceSize = size;
+  }
+}
+
+bool gdi::IconOrigin(HICON hIcon, const uint8_t** source, size_t* size) {
+  TIconObj* icon = LookupIcon(hIcon);
+  if (!icon || !icon->Source) return false;
+  *source = icon->Source;
+  *size = icon->SourceSize;
+  return true;
 }
 
 BOOL DestroyCursor(HCURSOR hCursor) { return DestroyIcon(hCursor); }

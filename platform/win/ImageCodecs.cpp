@@ -264,25 +264,42 @@ TDecodedImage DecodePng(const uint8_t* data, size_t size) {
 
 std::vector<uint8_t> EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride, bool alpha) {
   if (!pixels || width <= 0 || height <= 0) Fail("PNG: nothing to encode");
-  std::vector<uint32_t> packed(size_t(width) * size_t(height));
-  for (int y = 0; y < height; ++y)
+  // An alpha channel is written only when some pixel is not opaque.
+  bool keepAlpha = false;
+  for (int y = 0; alpha && !keepAlpha && y < height; ++y) {
+    const uint32_t* row = pixels + ptrdiff_t(y) * stride;
+    for (int x = 0; x < width; ++x)
+      if ((row[x] >> 24) != 0xFF) {
+        keepAlpha = true;
+        break;
+      }
+  }
+  const size_t channels = keepAlpha ? 4 : 3;
+  std::vector<uint8_t> packed(size_t(width) * size_t(height) * channels);
+  uint8_t* out = packed.data();
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* row = pixels + ptrdiff_t(y) * stride;
     for (int x = 0; x < width; ++x) {
-      uint32_t v = pixels[ptrdiff_t(y) * stride + x];
-      packed[size_t(y) * size_t(width) + size_t(x)] = alpha ? v : (v | 0xFF000000u);
+      uint32_t v = row[x];
+      *out++ = uint8_t(v);
+      *out++ = uint8_t(v >> 8);
+      *out++ = uint8_t(v >> 16);
+      if (keepAlpha) *out++ = uint8_t(v >> 24);
     }
+  }
   png_image image;
   std::memset(&image, 0, sizeof(image));
   image.version = PNG_IMAGE_VERSION;
   image.width = png_uint_32(width);
   image.height = png_uint_32(height);
-  image.format = PNG_FORMAT_BGRA;
+  image.format = keepAlpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
   png_alloc_size_t size = 0;
   if (!png_image_write_to_memory(&image, nullptr, &size, 0, packed.data(), 0, nullptr)) Fail(std::string("PNG: ") + image.message);
-  std::vector<uint8_t> out(size);
-  if (!png_image_write_to_memory(&image, out.data(), &size, 0, packed.data(), 0, nullptr))
+  std::vector<uint8_t> file(size);
+  if (!png_image_write_to_memory(&image, file.data(), &size, 0, packed.data(), 0, nullptr))
     Fail(std::string("PNG: ") + image.message);
-  out.resize(size);
-  return out;
+  file.resize(size);
+  return file;
 }
 
 // ---------------------------------------------------------------------------

@@ -37,7 +37,8 @@ HBITMAP ReadPackedDib(const uint8_t* data, size_t size);
 std::vector<uint8_t> WriteBmpFile(HBITMAP hbm);
 
 TDecodedImage DecodePng(const uint8_t* data, size_t size);
-// Pixels: Height rows of Stride words (BGRA).
+// Pixels: Height rows of Stride words (BGRA). The file is RGB when alpha is
+// false or every pixel is opaque, RGBA otherwise.
 std::vector<uint8_t> EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride, bool alpha);
 
 TDecodedImage DecodeJpeg(const uint8_t* data, size_t size);

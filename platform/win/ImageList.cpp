@@ -9,6 +9,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/win/GdiInternal.h"
 #include "platform/win/ImageCodecs.h"
+#include "platform/win/Windows.h"
 
 namespace win {
 
@@ -495,6 +496,268 @@ HIMAGELIST ImageList_Read(TStream* pstm) {
   if (img) DeleteObject(img);
   if (msk) DeleteObject(msk);
   return h;
+}
+
+HIMAGELIST ImageList_LoadImageW(HINSTANCE hi, LPCWSTR lpbmp, int cx, int cGrow, COLORREF crMask, UINT uType,
+                                UINT uFlags) {
+  if (uType != IMAGE_BITMAP) return nullptr;
+  auto bm = static_cast<HBITMAP>(LoadImageW(hi, lpbmp, IMAGE_BITMAP, 0, 0, uFlags));
+  BITMAP info{};
+  if (!bm || !GetObjectW(bm, sizeof info, &info)) {
+    if (bm) DeleteObject(bm);
+    return nullptr;
+  }
+  if (cx <= 0) cx = info.bmHeight;
+  HIMAGELIST h = ImageList_Create(cx, info.bmHeight, ILC_COLOR32 | (crMask != CLR_NONE ? ILC_MASK : 0),
+                                  std::max(1, int(info.bmWidth / std::max(cx, 1))), cGrow);
+  if (h) {
+    if (crMask == CLR_DEFAULT) {
+      HDC dc = CreateCompatibleDC(nullptr);
+      HGDIOBJ old = SelectObject(dc, bm);
+      crMask = GetPixel(dc, 0, 0);
+      SelectObject(dc, old);
+      DeleteDC(dc);
+    }
+    if ((crMask != CLR_NONE ? ImageList_AddMasked(h, bm, crMask) : ImageList_Add(h, bm, nullptr)) < 0) {
+      ImageList_Destroy(h);
+      h = nullptr;
+    }
+  }
+  DeleteObject(bm);
+  return h;
+}
+
+// ---------------------------------------------------------------------------
+// Dragging
+
+namespace {
+
+// A picture of the drag: straight ARGB, alpha 0 where nothing is drawn.
+struct TDragPicture {
+  int Cx = 0, Cy = 0;
+  std::vector<uint32_t> Pixels;
+};
+
+struct TDragState {
+  bool Active = false;
+  TDragPicture Base;        // the tracked image alone
+  POINT BaseHot{};      // its hot spot
+  HIMAGELIST List{};    // the temporary list holding the picture shown
+  POINT Hot{};          // the hot spot of the picture shown
+  HWND Lock{};          // the window the position is relative to
+  POINT Pos{};
+  bool Shown = false;
+  HWND Window{};        // the layered popup showing the picture
+  bool WindowStale = true;  // the window's pixels need drawing
+};
+
+TDragState& Drag() {
+  static TDragState* state = new TDragState();
+  return *state;
+}
+
+const char16_t kDragClass[] = u"ImageListDragImage";
+
+// Image i of a list as a picture: masked pixels clear, 32-bit images with
+// alpha keep it, others opaque.
+TDragPicture PictureOf(TImageListObj* il, int i) {
+  const TImage& img = il->Images[size_t(i)];
+  bool alpha = (il->Flags & 0xFE) == ILC_COLOR32 &&
+               std::any_of(img.Pixels.begin(), img.Pixels.end(), [](uint32_t v) { return (v >> 24) != 0; });
+  TDragPicture p;
+  p.Cx = il->Cx;
+  p.Cy = il->Cy;
+  p.Pixels.resize(img.Pixels.size());
+  for (size_t k = 0; k < img.Pixels.size(); ++k) {
+    uint32_t v = img.Pixels[k];
+    if (il->HasMask() && img.Mask[k]) v = 0;
+    else if (!alpha) v |= 0xFF000000u;
+    p.Pixels[k] = v;
+  }
+  return p;
+}
+
+// Straight-alpha "over": source s on destination d.
+uint32_t Over(uint32_t s, uint32_t d) {
+  uint32_t sa = s >> 24, da = d >> 24;
+  if (sa == 255 || da == 0) return s;
+  if (sa == 0) return d;
+  uint32_t dw = da * (255 - sa);  // destination weight, scaled by 255
+  uint32_t oa = sa * 255 + dw;    // out alpha, scaled by 255
+  uint32_t out = ((oa + 127) / 255) << 24;
+  for (int sh = 0; sh < 24; sh += 8) {
+    uint32_t c = (((s >> sh) & 0xFF) * sa * 255 + ((d >> sh) & 0xFF) * dw + oa / 2) / oa;
+    out |= c << sh;
+  }
+  return out;
+}
+
+// Makes the temporary list hold the picture.
+void SetDragPicture(TDragState& d, const TDragPicture& p, POINT hot) {
+  if (d.List) ImageList_Destroy(d.List);
+  d.List = ImageList_Create(p.Cx, p.Cy, ILC_COLOR32 | ILC_MASK, 1, 1);
+  if (TImageListObj* il = LookupList(d.List)) {
+    TImage img;
+    img.Pixels = p.Pixels;
+    img.Mask.resize(p.Pixels.size());
+    for (size_t k = 0; k < p.Pixels.size(); ++k) img.Mask[k] = (p.Pixels[k] >> 24) == 0 ? 1 : 0;
+    il->Images.push_back(std::move(img));
+  }
+  d.Hot = hot;
+  d.WindowStale = true;
+}
+
+// Shows, moves or hides the drag window after a change of the state.
+void UpdateDragWindow(TDragState& d) {
+  TImageListObj* il = LookupList(d.List);
+  if (!d.Active || !d.Shown || !il || il->Images.empty()) {
+    if (d.Window && IsWindow(d.Window) && IsWindowVisible(d.Window)) ShowWindow(d.Window, SW_HIDE);
+    return;
+  }
+  POINT origin{0, 0};
+  RECT lockRect{};
+  if (d.Lock && GetWindowRect(d.Lock, &lockRect)) origin = POINT{lockRect.left, lockRect.top};
+  POINT at{origin.x + d.Pos.x - d.Hot.x, origin.y + d.Pos.y - d.Hot.y};
+  SIZE size{il->Cx, il->Cy};
+  if (!d.Window || !IsWindow(d.Window)) {
+    WNDCLASSEXW c{};
+    if (!GetClassInfoExW(nullptr, kDragClass, &c)) {
+      c.cbSize = sizeof c;
+      c.lpfnWndProc = &DefWindowProcW;
+      c.lpszClassName = kDragClass;
+      RegisterClassExW(&c);
+    }
+    d.Window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW,
+                               kDragClass, u"", WS_POPUP, at.x, at.y, size.cx, size.cy, nullptr, nullptr, nullptr,
+                               nullptr);
+    if (!d.Window) return;
+    d.WindowStale = true;
+  }
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  if (d.WindowStale) {
+    // the picture premultiplied in a 32-bit DIB
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = size.cx;
+    bi.bmiHeader.biHeight = -size.cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bm) return;
+    const std::vector<uint32_t>& src = il->Images[0].Pixels;
+    auto* px = static_cast<uint32_t*>(bits);
+    for (size_t k = 0; k < src.size(); ++k) {
+      uint32_t v = src[k], a = v >> 24, out = a << 24;
+      for (int sh = 0; sh < 24; sh += 8) out |= ((((v >> sh) & 0xFF) * a + 127) / 255) << sh;
+      px[k] = out;
+    }
+    HDC mem = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(mem, bm);
+    POINT zero{0, 0};
+    UpdateLayeredWindow(d.Window, nullptr, &at, &size, mem, &zero, 0, &blend, ULW_ALPHA);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(bm);
+    d.WindowStale = false;
+  } else {
+    UpdateLayeredWindow(d.Window, nullptr, &at, &size, nullptr, nullptr, 0, &blend, ULW_ALPHA);
+  }
+  if (!IsWindowVisible(d.Window)) ShowWindow(d.Window, SW_SHOWNA);
+}
+
+}  // namespace
+
+BOOL ImageList_BeginDrag(HIMAGELIST himlTrack, int iTrack, int dxHotspot, int dyHotspot) {
+  TImageListObj* il = LookupList(himlTrack);
+  if (!il || iTrack < 0 || iTrack >= int(il->Images.size())) return FALSE;
+  TDragPicture base = PictureOf(il, iTrack);
+  ImageList_EndDrag();
+  TDragState& d = Drag();
+  d.Active = true;
+  d.Base = std::move(base);
+  d.BaseHot = POINT{dxHotspot, dyHotspot};
+  d.Lock = nullptr;
+  d.Pos = POINT{0, 0};
+  d.Shown = false;
+  SetDragPicture(d, d.Base, d.BaseHot);
+  return TRUE;
+}
+
+BOOL ImageList_DragEnter(HWND hwndLock, int x, int y) {
+  TDragState& d = Drag();
+  if (!d.Active) return FALSE;
+  d.Lock = hwndLock;
+  d.Pos = POINT{x, y};
+  d.Shown = true;
+  UpdateDragWindow(d);
+  return TRUE;
+}
+
+BOOL ImageList_DragMove(int x, int y) {
+  TDragState& d = Drag();
+  if (!d.Active) return FALSE;
+  d.Pos = POINT{x, y};
+  UpdateDragWindow(d);
+  return TRUE;
+}
+
+BOOL ImageList_DragShowNolock(BOOL fShow) {
+  TDragState& d = Drag();
+  if (!d.Active) return FALSE;
+  d.Shown = fShow != 0;
+  UpdateDragWindow(d);
+  return TRUE;
+}
+
+BOOL ImageList_DragLeave(HWND) {
+  TDragState& d = Drag();
+  if (!d.Active) return FALSE;
+  d.Shown = false;
+  UpdateDragWindow(d);
+  return TRUE;
+}
+
+void ImageList_EndDrag() {
+  TDragState& d = Drag();
+  if (d.Window && IsWindow(d.Window)) DestroyWindow(d.Window);
+  if (d.List) ImageList_Destroy(d.List);
+  d = TDragState();
+}
+
+BOOL ImageList_SetDragCursorImage(HIMAGELIST himlDrag, int iDrag, int dxHotspot, int dyHotspot) {
+  TDragState& d = Drag();
+  TImageListObj* il = LookupList(himlDrag);
+  if (!d.Active || !il || iDrag < 0 || iDrag >= int(il->Images.size())) return FALSE;
+  TDragPicture cursor = PictureOf(il, iDrag);
+  // the shared hot spot, then where each picture starts
+  POINT hot{std::max<LONG>(d.BaseHot.x, dxHotspot), std::max<LONG>(d.BaseHot.y, dyHotspot)};
+  POINT bo{hot.x - d.BaseHot.x, hot.y - d.BaseHot.y}, co{hot.x - dxHotspot, hot.y - dyHotspot};
+  TDragPicture p;
+  p.Cx = std::max<int>(bo.x + d.Base.Cx, co.x + cursor.Cx);
+  p.Cy = std::max<int>(bo.y + d.Base.Cy, co.y + cursor.Cy);
+  if (int64_t(p.Cx) * p.Cy > (int64_t(1) << 24)) return FALSE;
+  p.Pixels.assign(size_t(p.Cx) * size_t(p.Cy), 0);
+  auto lay = [&](const TDragPicture& src, POINT o) {
+    for (int y = 0; y < src.Cy; ++y)
+      for (int x = 0; x < src.Cx; ++x) {
+        uint32_t& dst = p.Pixels[size_t(y + o.y) * size_t(p.Cx) + size_t(x + o.x)];
+        dst = Over(src.Pixels[size_t(y) * size_t(src.Cx) + size_t(x)], dst);
+      }
+  };
+  lay(d.Base, bo);
+  lay(cursor, co);
+  SetDragPicture(d, p, hot);
+  UpdateDragWindow(d);
+  return TRUE;
+}
+
+HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot) {
+  TDragState& d = Drag();
+  if (!d.Active) return nullptr;
+  if (ppt) *ppt = d.Pos;
+  if (pptHotspot) *pptHotspot = d.Hot;
+  return d.List;
 }
 
 }  // namespace win

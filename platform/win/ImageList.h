@@ -54,6 +54,39 @@ BOOL ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy);
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
 COLORREF ImageList_GetBkColor(HIMAGELIST himl);
 HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
+// A list made from a bitmap (LoadImageW with uFlags; IMAGE_BITMAP only):
+// images cx wide and as high as the bitmap, masked by crMask (CLR_DEFAULT:
+// the colour of the top-left pixel; CLR_NONE: no mask).
+HIMAGELIST ImageList_LoadImageW(HINSTANCE hi, LPCWSTR lpbmp, int cx, int cGrow, COLORREF crMask, UINT uType,
+                                UINT uFlags);
+inline HIMAGELIST ImageList_LoadImage(HINSTANCE hi, LPCWSTR lpbmp, int cx, int cGrow, COLORREF crMask, UINT uType,
+                                      UINT uFlags) {
+  return ImageList_LoadImageW(hi, lpbmp, cx, cGrow, crMask, uType, uFlags);
+}
+
+// Dragging: one drag at a time, shown in a topmost layered popup window that
+// takes no input and no activation. BeginDrag copies image iTrack into a
+// temporary list (ImageList_GetDragImage); the hot spot is the point of the
+// image that follows the drag position. DragEnter shows the image at (x, y)
+// relative to the top-left corner of hwndLock's window rectangle (of the
+// screen for nil); DragMove moves it in the same coordinates; DragShowNolock
+// shows or hides it; DragLeave hides it; EndDrag ends the drag. Each answers
+// FALSE when no drag is going on.
+BOOL ImageList_BeginDrag(HIMAGELIST himlTrack, int iTrack, int dxHotspot, int dyHotspot);
+BOOL ImageList_DragEnter(HWND hwndLock, int x, int y);
+BOOL ImageList_DragMove(int x, int y);
+BOOL ImageList_DragShowNolock(BOOL fShow);
+BOOL ImageList_DragLeave(HWND hwndLock);
+void ImageList_EndDrag();
+// Combines image iDrag (a cursor image) with the drag image: the new image's
+// point (dxHotspot, dyHotspot) is laid over the drag image's hot spot, the
+// cursor image drawn on top; the combined picture holds both and keeps that
+// point as its hot spot. A later call replaces the cursor image.
+BOOL ImageList_SetDragCursorImage(HIMAGELIST himlDrag, int iDrag, int dxHotspot, int dyHotspot);
+// The temporary list of the drag (nil when no drag); ppt receives the drag
+// position, pptHotspot the hot spot within the drag image.
+HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot);
+
 // The list in our stream form: the 28-byte list header ("IL", version 0x101,
 // counts, sizes, background colour, flags, overlays), then the image strip
 // as a 32-bit BMP file and, with ILC_MASK, the mask as a 1-bit BMP file.

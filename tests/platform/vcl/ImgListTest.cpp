@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/backend/Headless.h"
+
 #include "platform/classes/Filer.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Resources.h"
@@ -204,26 +206,48 @@ TEST(ImageList, AssignMaskedAndSharedHandles) {
   EXPECT_FALSE(a->GetBitmap(2, one.get()));
 }
 
-TEST(DragImageList, KeepsStateAndDrawsOnRequest) {
+TEST(DragImageList, ShowsTheImageOverTheScreenWhileDragging) {
+  backend::THeadlessBackend screen(200, 150);
+  screen.Compose();
+  const win::COLORREF desk = screen.Pixel(0, 0);
   Owned<TImageList> list = MakeList();
   list->Add(Strip({clRed, clBlue}).get(), nullptr);
   EXPECT_FALSE(list->SetDragImage(5, 0, 0));
   EXPECT_TRUE(list->SetDragImage(1, 2, 3));
   EXPECT_EQ(list->GetHotSpot().X, 2);
-  EXPECT_TRUE(list->BeginDrag(nullptr, 10, 10));
+  EXPECT_FALSE(list->DragMove(20, 20));  // no drag yet
+  ASSERT_TRUE(list->BeginDrag(nullptr, 10, 10));
   EXPECT_TRUE(list->Dragging());
-  EXPECT_TRUE(list->DragMove(20, 20));
-  Owned<TBitmap> dst = MakeBitmap(40, 40, clWhite);
-  list->DrawDragImage(dst->Canvas());
-  EXPECT_EQ(Px(dst.get(), 18, 17), clBlue);  // the position less the hot spot
-  EXPECT_EQ(Px(dst.get(), 17, 17), clWhite);
+  EXPECT_TRUE(list->DragMove(50, 40));
+  screen.Compose();
+  // the image's top-left corner is the position less the hot spot
+  EXPECT_EQ(screen.Pixel(48, 37), win::RGB(0, 0, 255));
+  EXPECT_EQ(screen.Pixel(63, 52), win::RGB(0, 0, 255));
+  EXPECT_EQ(screen.Pixel(47, 37), desk);
+  EXPECT_EQ(screen.Pixel(64, 52), desk);
   list->HideDragImage();
-  Owned<TBitmap> dst2 = MakeBitmap(40, 40, clWhite);
-  list->DrawDragImage(dst2->Canvas());
-  EXPECT_EQ(Px(dst2.get(), 20, 20), clWhite);
+  screen.Compose();
+  EXPECT_EQ(screen.Pixel(50, 40), desk);
+  list->ShowDragImage();
+  screen.Compose();
+  EXPECT_EQ(screen.Pixel(50, 40), win::RGB(0, 0, 255));
+  // during the drag a new image is laid over as the cursor image
+  EXPECT_TRUE(list->SetDragImage(0, 0, 0));
+  screen.Compose();
+  EXPECT_EQ(screen.Pixel(50, 40), win::RGB(255, 0, 0));
+  EXPECT_EQ(screen.Pixel(49, 39), win::RGB(0, 0, 255));
   EXPECT_TRUE(list->EndDrag());
   EXPECT_FALSE(list->Dragging());
+  EXPECT_FALSE(list->EndDrag());
   EXPECT_FALSE(list->DragMove(1, 1));
+  screen.Compose();
+  EXPECT_EQ(screen.Pixel(50, 40), desk);
+  // a list freed while dragging takes its image off the screen
+  ASSERT_TRUE(list->BeginDrag(nullptr, 100, 100));
+  list.reset();
+  screen.Compose();
+  EXPECT_EQ(screen.Pixel(100, 100), desk);
+  EXPECT_EQ(win::ImageList_GetDragImage(nullptr, nullptr), nullptr);
 }
 
 TEST(ImageList, LoadsBitmapResources) {

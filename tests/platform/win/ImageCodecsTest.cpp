@@ -125,6 +125,39 @@ TEST(PngFiles, RoundTripWithAlpha) {
   EXPECT_EQ(DecodePng(opaque.data(), opaque.size()).Pixels[1], 0xFFFF0000u);
 }
 
+TEST(PngFiles, AlphaChannelOnlyWhenSomePixelIsNotOpaque) {
+  // colour type (byte 25 of the file): 2 RGB, 6 RGBA
+  struct {
+    const char* What;
+    uint32_t Last;
+    bool Alpha;
+    int ColourType;
+  } cases[] = {
+      {"opaque with alpha asked", 0xFF102030, true, 2},
+      {"one translucent pixel", 0xFE102030, true, 6},
+      {"one clear pixel", 0x00000000, true, 6},
+      {"alpha not asked", 0x00102030, false, 2},
+  };
+  for (auto& k : cases) {
+    uint32_t px[6] = {0xFF112233, 0xFFFF0000, 0xFF00FF00, 0xFFFFFFFF, 0xFF000000, k.Last};
+    std::vector<uint8_t> png = EncodePng(px, 3, 2, 3, k.Alpha);
+    ASSERT_GT(png.size(), 26u);
+    EXPECT_EQ(png[25], k.ColourType) << k.What;
+    TDecodedImage img = DecodePng(png.data(), png.size());
+    EXPECT_EQ(img.HasAlpha, k.ColourType == 6) << k.What;
+    for (int i = 0; i < 6; ++i) {
+      uint32_t want = (k.Alpha && k.ColourType == 6) ? px[i] : (px[i] | 0xFF000000u);
+      EXPECT_EQ(img.Pixels[size_t(i)], want) << k.What << " pixel " << i;
+    }
+  }
+  // rows are read through the stride, padding words included in no decision
+  uint32_t strided[8] = {0xFF010203, 0xFF040506, 0x00000000, 0x00000000,
+                         0xFF070809, 0xFF0A0B0C, 0x00000000, 0x00000000};
+  std::vector<uint8_t> png = EncodePng(strided, 2, 2, 4, true);
+  EXPECT_EQ(png[25], 2);
+  EXPECT_EQ(DecodePng(png.data(), png.size()).Pixels[3], 0xFF0A0B0Cu);
+}
+
 TEST(PngFiles, TruncatedAndCorruptRaise) {
   uint32_t px[64];
   for (int i = 0; i < 64; ++i) px[i] = 0xFF000000u | uint32_t(i * 0x030507);

@@ -462,6 +462,56 @@ TEST_F(TextTest, ClippedOutputStaysInTheRectangle) {
   EXPECT_LE(Ink().Right, 25);
 }
 
+TEST_F(TextTest, ClippingCutsGlyphsAtThePixel) {
+  // Text drawn under a clip equals the unclipped text inside the clip and
+  // leaves every pixel outside alone: one rectangle, the output rectangle,
+  // and regions of several rectangles (the row-by-row path).
+  Select(-24);
+  SetTextColor(Dc, RGB(200, 30, 60));
+  const COLORREF bg = RGB(10, 120, 240);
+  const char16_t text[] = u"WgŞQ@";
+  Clear(bg);
+  TextOutW(Dc, 7, 5, text, 5);
+  const std::vector<uint32_t> whole(Bits, Bits + W * H);
+  ASSERT_GT(Ink(bg).Count, 100);
+  struct {
+    const char* What;
+    HRGN Clip;      // the DC's clip region (nil: none)
+    RECT Out;       // ETO_CLIPPED rectangle (empty: none)
+  } cases[] = {
+      {"one rectangle", CreateRectRgn(13, 9, 41, 27), RECT{}},
+      {"output rectangle", nullptr, RECT{11, 8, 57, 22}},
+      {"both", CreateRectRgn(0, 12, W, H), RECT{20, 0, 50, 25}},
+      {"ellipse", CreateEllipticRgn(5, 2, 70, 33), RECT{}},
+      {"ellipse and rectangle", CreateEllipticRgn(5, 2, 70, 33), RECT{9, 9, 60, 20}},
+  };
+  for (auto& k : cases) {
+    // a hole in the middle makes every region complex
+    HRGN clip = k.Clip;
+    if (clip) {
+      HRGN hole = CreateRectRgn(30, 15, 34, 19);
+      CombineRgn(clip, clip, hole, RGN_DIFF);
+      DeleteObject(hole);
+    }
+    Clear(bg);
+    SelectClipRgn(Dc, clip);
+    bool out = k.Out.right > k.Out.left;
+    ExtTextOutW(Dc, 7, 5, out ? ETO_CLIPPED : 0, out ? &k.Out : nullptr, text, 5, nullptr);
+    SelectClipRgn(Dc, nullptr);
+    int shown = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        bool inside = (!clip || PtInRegion(clip, x, y)) &&
+                      (!out || (x >= k.Out.left && x < k.Out.right && y >= k.Out.top && y < k.Out.bottom));
+        uint32_t want = inside ? (whole[size_t(y * W + x)] & 0xFFFFFF) : (uint32_t(GetRValue(bg)) << 16 | GetGValue(bg) << 8 | GetBValue(bg));
+        ASSERT_EQ(Px(x, y), want) << k.What << " at " << x << "," << y;
+        shown += inside && want != Px(0, 0);
+      }
+    EXPECT_GT(shown, 20) << k.What;
+    if (clip) DeleteObject(clip);
+  }
+}
+
 TEST_F(TextTest, SpacingArray) {
   Select(-16);
   INT dx[2] = {40, 40};
