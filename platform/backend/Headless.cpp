@@ -13,6 +13,10 @@ using namespace win;
 
 namespace {
 
+// The drop shadow of CS_DROPSHADOW windows: its offset and darkness.
+constexpr int ShadowOffset = 4;
+constexpr unsigned ShadowAlpha = 80;
+
 uint32_t Blend(uint32_t src, uint32_t dst, unsigned a) {
   auto ch = [&](int shift) {
     unsigned s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
@@ -73,6 +77,21 @@ void THeadlessBackend::Compose() {
         shape.Offset(v.Rect.left, v.Rect.top);
         area.Intersect(shape);
       }
+    if (v.DropShadow) {
+      // A class with CS_DROPSHADOW casts a shadow below and to the right:
+      // the window's shape moved by ShadowOffset darkens what lies under it.
+      gdi::TRgn shadow = area;
+      shadow.Offset(ShadowOffset, ShadowOffset);
+      shadow.Subtract(area);
+      shadow.IntersectRect(RECT{0, 0, FWidth, FHeight});
+      int sn = 0;
+      const pixman_box32_t* sb = shadow.Rects(&sn);
+      for (int i = 0; i < sn; ++i)
+        for (int y = sb[i].y1; y < sb[i].y2; ++y) {
+          uint32_t* dst = &FPixels[size_t(y) * size_t(FWidth)];
+          for (int x = sb[i].x1; x < sb[i].x2; ++x) dst[x] = Blend(0, dst[x], ShadowAlpha);
+        }
+    }
     uint32_t key = gdi::ColorToPixel(v.ColorKey) & 0xFFFFFFu;
     int n = 0;
     const pixman_box32_t* b = area.Rects(&n);
@@ -99,6 +118,16 @@ void THeadlessBackend::Compose() {
   if (screen.Bits && screen.Width == FWidth && screen.Height == FHeight)
     for (int y = 0; y < FHeight; ++y)
       std::copy(&FPixels[size_t(y) * size_t(FWidth)], &FPixels[size_t(y) * size_t(FWidth)] + FWidth, screen.Row(y));
+}
+
+bool THeadlessBackend::PlaySound(const String& Name, DWORD) {
+  FSounds.push_back(Name);
+  return true;
+}
+
+bool THeadlessBackend::OpenDocument(const String& Target) {
+  FOpened.push_back(Target);
+  return true;
 }
 
 COLORREF THeadlessBackend::Pixel(int X, int Y) const {

@@ -70,10 +70,19 @@ class THeadlessBackend : public win::TBackend {
 
   void CursorChanged(win::HCURSOR Cursor) override { FCursor = Cursor; }
 
+  // Outside services are recorded, in order, and succeed: the sounds played
+  // (an empty name: stopped) and the documents handed to the opener. Tests
+  // read and clear the lists.
+  bool PlaySound(const String& Name, win::DWORD Flags) override;
+  bool OpenDocument(const String& Target) override;
+  std::vector<String>& Sounds() { return FSounds; }
+  std::vector<String>& OpenedDocuments() { return FOpened; }
+
  private:
   int FWidth = 0, FHeight = 0;
   std::vector<uint32_t> FPixels;
   win::HCURSOR FCursor{};
+  std::vector<String> FSounds, FOpened;
   win::TBackend* FPrevious{};
 };
 

@@ -695,4 +695,9 @@ void TSdlBackend::SetClipboardText(const String& text) {
   SDL_SetClipboardText(FClipboard.c_str());
 }
 
+bool TSdlBackend::OpenDocument(const String& target) {
+  if (target.empty()) return false;
+  return SDL_OpenURL(UTF16ToUTF8(target).c_str()) == 0;
+}
+
 }  // namespace backend

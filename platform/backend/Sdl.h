@@ -59,6 +59,9 @@ class TSdlBackend : public win::TBackend {
   bool BlinksCaret() const override { return true; }
   bool ClipboardText(String& Text) override;
   void SetClipboardText(const String& Text) override;
+  // The desktop's opener (SDL_OpenURL). Sounds are not played: the display
+  // has no sound theme of ours.
+  bool OpenDocument(const String& Target) override;
 
  private:
   struct TShown {

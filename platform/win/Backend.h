@@ -43,6 +43,12 @@ class TBackend {
   // (CloseClipboard after a change).
   virtual bool ClipboardText(String& Text) { return false; }
   virtual void SetClipboardText(const String& Text) {}
+  // Outside services. PlaySound plays a sound (Name: an alias, a file name
+  // with SND_FILENAME, empty: stop) with the PlaySoundW flags; OpenDocument
+  // hands a document or address to the desktop's opener. Both answer
+  // whether it was done; without a backend nothing is.
+  virtual bool PlaySound(const String& Name, DWORD Flags) { return false; }
+  virtual bool OpenDocument(const String& Target) { return false; }
 };
 
 // Installs the backend (nil: none); answers the previous one. The caller

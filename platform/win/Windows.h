@@ -671,6 +671,7 @@ BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
 BOOL GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, WNDCLASSEXW* lpwcx);
 BOOL GetClassInfoW(HINSTANCE hInstance, LPCWSTR lpClassName, WNDCLASSW* lpWndClass);
 int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
+inline int GetClassName(HWND h, LPWSTR n, int c) { return GetClassNameW(h, n, c); }
 ULONG_PTR GetClassLongPtrW(HWND hWnd, int nIndex);
 ULONG_PTR SetClassLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 inline ATOM RegisterClassEx(const WNDCLASSEXW* c) { return RegisterClassExW(c); }
@@ -680,6 +681,7 @@ inline BOOL GetClassInfo(HINSTANCE h, LPCWSTR n, WNDCLASSW* c) { return GetClass
 
 // The module handle of the program (the only module).
 HINSTANCE GetModuleHandleW(LPCWSTR lpModuleName);
+inline HINSTANCE GetModuleHandle(LPCWSTR n) { return GetModuleHandleW(n); }
 extern const HINSTANCE HInstance;
 
 HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int X, int Y,
@@ -770,6 +772,7 @@ inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return SendMess
 LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags, UINT uTimeout,
                             ULONG_PTR* lpdwResult);
 BOOL SendNotifyMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+inline BOOL SendNotifyMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return SendNotifyMessageW(h, m, w, l); }
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return PostMessageW(h, m, w, l); }
 BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
@@ -906,7 +909,45 @@ BOOL EnumDisplayMonitors(HDC hdc, LPCRECT lprcClip, MONITORENUMPROC lpfnEnum, LP
 BOOL GetVersionExW(OSVERSIONINFOW* lpVersionInformation);
 inline BOOL GetVersionEx(OSVERSIONINFOW* v) { return GetVersionExW(v); }
 DWORD GetVersion();
+// Plays the system sound of the message-box type through the backend.
 BOOL MessageBeep(UINT uType);
+// Not a 32-bit process on a 64-bit system: always FALSE in *Wow64Process.
+BOOL IsWow64Process(HANDLE hProcess, BOOL* Wow64Process);
+// The screen is not scaled, so a program is DPI-aware already.
+BOOL SetProcessDPIAware();
+
+// ---------------------------------------------------------------------------
+// Sounds, the shell's opener and help (outside services reached through the
+// backend: a real display hands them to the desktop, the headless backend
+// records them)
+
+constexpr DWORD SND_SYNC = 0x0000, SND_ASYNC = 0x0001, SND_NODEFAULT = 0x0002, SND_MEMORY = 0x0004,
+                SND_LOOP = 0x0008, SND_NOSTOP = 0x0010, SND_PURGE = 0x0040, SND_APPLICATION = 0x0080,
+                SND_NOWAIT = 0x00002000, SND_ALIAS = 0x00010000, SND_FILENAME = 0x00020000,
+                SND_RESOURCE = 0x00040004, SND_ALIAS_ID = 0x00110000;
+// A sound by alias or file name; nil stops the sound playing. FALSE when
+// nothing could play it.
+BOOL PlaySoundW(LPCWSTR pszSound, HMODULE hmod, DWORD fdwSound);
+inline BOOL PlaySound(LPCWSTR s, HMODULE m, DWORD f) { return PlaySoundW(s, m, f); }
+
+constexpr int SE_ERR_FNF = 2, SE_ERR_PNF = 3, SE_ERR_ACCESSDENIED = 5, SE_ERR_OOM = 8, SE_ERR_SHARE = 26,
+              SE_ERR_ASSOCINCOMPLETE = 27, SE_ERR_NOASSOC = 31;
+// Opens a document or address with the desktop's opener ("open" or nil
+// operation only). Answers a value above 32 on success, else an SE_ERR_ code.
+HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
+                        LPCWSTR lpDirectory, int nShowCmd);
+inline HINSTANCE ShellExecute(HWND h, LPCWSTR o, LPCWSTR f, LPCWSTR p, LPCWSTR d, int s) {
+  return ShellExecuteW(h, o, f, p, d, s);
+}
+
+constexpr UINT HELP_CONTEXT = 0x0001, HELP_QUIT = 0x0002, HELP_INDEX = 0x0003, HELP_CONTENTS = 0x0003,
+               HELP_HELPONHELP = 0x0004, HELP_SETINDEX = 0x0005, HELP_SETCONTENTS = 0x0005,
+               HELP_CONTEXTPOPUP = 0x0008, HELP_FORCEFILE = 0x0009, HELP_FINDER = 0x000B,
+               HELP_SETPOPUP_POS = 0x000D, HELP_KEY = 0x0101, HELP_COMMAND = 0x0102, HELP_PARTIALKEY = 0x0105;
+// There is no help viewer: HELP_QUIT and HELP_SETPOPUP_POS succeed, every
+// request to show help fails (ERROR_FILE_NOT_FOUND), so callers report it.
+BOOL WinHelpW(HWND hWndMain, LPCWSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
+inline BOOL WinHelp(HWND h, LPCWSTR f, UINT c, ULONG_PTR d) { return WinHelpW(h, f, c, d); }
 
 // ---------------------------------------------------------------------------
 // Clipboard and global memory

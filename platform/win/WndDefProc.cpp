@@ -65,6 +65,10 @@ void PrintWindowTo(TWnd* w, HDC dc, LPARAM flags) {
   RestoreDC(dc, saved);
 }
 
+// The context menu asked for from the keyboard (the menu key, Shift+F10):
+// the point (-1, -1) says so.
+void KeyboardContextMenu(HWND h) { SendMessageW(h, WM_CONTEXTMENU, WPARAM(h), LPARAM(0xFFFFFFFF)); }
+
 }  // namespace
 
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -278,7 +282,36 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SYSKEYDOWN:
       if (wParam == VK_F4 && (lParam & (1 << 29))) SendMessageW(TopLevelOf(w)->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      else if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) KeyboardContextMenu(hWnd);
       return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) KeyboardContextMenu(hWnd);
+      else if (wParam == VK_F1) {
+        HELPINFO hi;
+        hi.cbSize = sizeof hi;
+        hi.iContextType = HELPINFO_WINDOW;
+        hi.iCtrlId = GetDlgCtrlID(hWnd);
+        hi.hItemHandle = hWnd;
+        GetCursorPos(&hi.MousePos);
+        SendMessageW(hWnd, WM_HELP, 0, LPARAM(&hi));
+      }
+      return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (wParam == VK_APPS) KeyboardContextMenu(hWnd);
+      return 0;
+    case WM_HELP:
+      // Help not handled goes up: a child's to its parent, a top-level
+      // window's to its owner.
+      if (w->IsChild())
+        PassToParent(w, Msg, wParam, lParam);
+      else if (w->Owner)
+        SendMessageW(w->Owner->Handle, Msg, wParam, lParam);
+      return TRUE;
+    case WM_IME_CHAR:
+      // An input method's character reaches windows that do not take it
+      // themselves as an ordinary character.
+      return SendMessageW(hWnd, WM_CHAR, wParam, lParam);
     case WM_SHOWWINDOW:
     case WM_GETDLGCODE:
     default:

@@ -1037,6 +1037,15 @@ BOOL DragDetect(HWND hwnd, POINT pt) {
     MSG m;
     if (!PeekMessageW(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
       if (GetCapture() != hwnd) break;
+      // Input that reached the queue before the capture went where the
+      // pointer was: the pointer itself decides, and a released button ends
+      // the wait.
+      if (!PtInRect(&r, Input().Cursor)) {
+        result = TRUE;
+        break;
+      }
+      int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+      if (!(GetAsyncKeyState(button) & 0x8000)) break;
       MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_MOUSE);
       continue;
     }

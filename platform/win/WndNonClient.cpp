@@ -311,11 +311,40 @@ void TrackScrollBar(TWnd* w, int bar, POINT screen) {
   }
   DWORD next = Now() + 400;  // the first repeat waits longer
   int lastPos = sb.Pos;
-  bool done = false;
-  while (!done) {
+  // The thumb follows a pointer at a screen point.
+  auto dragThumb = [&](POINT pt) -> bool {
+    TWnd* cw = Find(h);
+    if (!cw) return false;
+    TScrollBar& s = Bar(cw, bar);
+    TBarLayout cl = Layout(cw, bar);
+    int track = cl.Length() - 2 * cl.Arrow;
+    int thumb = cl.ThumbEnd - cl.ThumbStart;
+    int a = along(pt) - grab - cl.Arrow;
+    int64_t range = int64_t(s.Max) - s.Min + 1;
+    int64_t span = range - int64_t(std::max<UINT>(s.Page, 1));
+    int pos = s.Min;
+    if (track - thumb > 0 && span > 0)
+      pos = int(s.Min + int64_t(std::clamp(a, 0, track - thumb)) * span / (track - thumb));
+    pos = std::clamp(pos, s.Min, MaxPos(s));
+    if (pos != lastPos) {
+      s.TrackPos = pos;
+      lastPos = pos;
+      RepaintFrame(cw);
+      SendScroll(h, bar, SB_THUMBTRACK, pos);
+    }
+    return true;
+  };
+  int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  for (;;) {
     if (!IsWindow(h) || GetCapture() != h) break;
     MSG m;
     if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      // Input that reached the queue before the capture went where the
+      // pointer was: the thumb follows the pointer, and a button already up
+      // ends the loop.
+      if (part == Thumb && !dragThumb(Input().Cursor)) break;
+      if (!IsWindow(h) || GetCapture() != h) break;
+      if (!(GetAsyncKeyState(button) & 0x8000)) break;
       if (part != Thumb && int32_t(Now() - next) >= 0) {
         POINT c = Input().Cursor;
         TWnd* cw = Find(h);
@@ -341,30 +370,9 @@ void TrackScrollBar(TWnd* w, int bar, POINT screen) {
       PostQuitMessage(int(m.wParam));
       break;
     }
-    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
-      done = true;
-      break;
-    }
+    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) break;
     if ((m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE) && part == Thumb) {
-      TWnd* cw = Find(h);
-      if (!cw) break;
-      TScrollBar& s = Bar(cw, bar);
-      TBarLayout cl = Layout(cw, bar);
-      int track = cl.Length() - 2 * cl.Arrow;
-      int thumb = cl.ThumbEnd - cl.ThumbStart;
-      int a = along(m.pt) - grab - cl.Arrow;
-      int64_t range = int64_t(s.Max) - s.Min + 1;
-      int64_t span = range - int64_t(std::max<UINT>(s.Page, 1));
-      int pos = s.Min;
-      if (track - thumb > 0 && span > 0)
-        pos = int(s.Min + int64_t(std::clamp(a, 0, track - thumb)) * span / (track - thumb));
-      pos = std::clamp(pos, s.Min, MaxPos(s));
-      if (pos != lastPos) {
-        s.TrackPos = pos;
-        lastPos = pos;
-        RepaintFrame(cw);
-        SendScroll(h, bar, SB_THUMBTRACK, pos);
-      }
+      if (!dragThumb(m.pt)) break;
       continue;
     }
     if ((m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) || (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST))

@@ -335,7 +335,60 @@ BOOL GetVersionExW(OSVERSIONINFOW* v) {
 
 DWORD GetVersion() { return (DWORD(7601) << 16) | (1u << 8) | 6u; }
 
-BOOL MessageBeep(UINT) { return TRUE; }
+BOOL MessageBeep(UINT uType) {
+  // The system sound of the message-box icon.
+  const char16_t* alias;
+  switch (uType & MB_ICONMASK) {
+    case MB_ICONHAND: alias = u"SystemHand"; break;
+    case MB_ICONQUESTION: alias = u"SystemQuestion"; break;
+    case MB_ICONEXCLAMATION: alias = u"SystemExclamation"; break;
+    case MB_ICONASTERISK: alias = u"SystemAsterisk"; break;
+    default: alias = u"SystemDefault"; break;
+  }
+  return PlaySoundW(alias, nullptr, SND_ALIAS | SND_ASYNC);
+}
+
+BOOL IsWow64Process(HANDLE, BOOL* Wow64Process) {
+  if (!Wow64Process) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *Wow64Process = FALSE;
+  return TRUE;
+}
+
+BOOL SetProcessDPIAware() { return TRUE; }
+
+// ---------------------------------------------------------------------------
+// Sounds, the shell's opener and help
+
+BOOL PlaySoundW(LPCWSTR pszSound, HMODULE, DWORD fdwSound) {
+  // Sounds from memory or from the program's resources: none are embedded.
+  if (pszSound && (fdwSound & (SND_MEMORY | SND_RESOURCE)) != 0 && !(fdwSound & SND_ALIAS)) return FALSE;
+  TBackend* b = CurrentBackend();
+  String name = pszSound ? String(pszSound) : String();
+  return b && b->PlaySound(name, fdwSound) ? TRUE : FALSE;
+}
+
+HINSTANCE ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR, LPCWSTR, int) {
+  auto answer = [](int code) { return reinterpret_cast<HINSTANCE>(intptr_t(code)); };
+  if (!lpFile || !*lpFile) return answer(SE_ERR_FNF);
+  if (lpOperation && *lpOperation) {
+    String op(lpOperation);
+    for (auto& c : op)
+      if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    if (op != u"open") return answer(SE_ERR_NOASSOC);
+  }
+  TBackend* b = CurrentBackend();
+  if (!b || !b->OpenDocument(String(lpFile))) return answer(SE_ERR_NOASSOC);
+  return answer(42);
+}
+
+BOOL WinHelpW(HWND, LPCWSTR, UINT uCommand, ULONG_PTR) {
+  if (uCommand == HELP_QUIT || uCommand == HELP_SETPOPUP_POS) return TRUE;
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return FALSE;
+}
 
 // ---------------------------------------------------------------------------
 // Global memory
