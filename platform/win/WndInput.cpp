@@ -298,48 +298,6 @@ HCURSOR StandardCursor(uintptr_t id) {
   return h;
 }
 
-HICON StandardIcon(uintptr_t id) {
-  static std::vector<TStdCursor>* icons = new std::vector<TStdCursor>();
-  for (auto& c : *icons)
-    if (c.Id == id) return c.Handle;
-  COLORREF color = RGB(0, 0, 255);
-  if (id == 32513) color = RGB(255, 0, 0);
-  if (id == 32515) color = RGB(255, 255, 0);
-  if (id == 32512 || id == 32517) color = RGB(255, 255, 255);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP colorBm = CreateCompatibleBitmap(screen, 32, 32);
-  HGDIOBJ old = SelectObject(mem, colorBm);
-  RECT all{0, 0, 32, 32};
-  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  HBRUSH b = CreateSolidBrush(color);
-  HGDIOBJ ob = SelectObject(mem, b);
-  Ellipse(mem, 1, 1, 31, 31);
-  SelectObject(mem, ob);
-  DeleteObject(b);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  BYTE maskBits[32 * 4];
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) {
-      int dx = 2 * x - 31, dy = 2 * y - 31;
-      bool in = dx * dx + dy * dy <= 30 * 30;
-      BYTE bit = BYTE(0x80 >> (x & 7));
-      if (x % 8 == 0) maskBits[y * 4 + x / 8] = 0;
-      if (!in) maskBits[y * 4 + x / 8] |= bit;
-    }
-  ICONINFO ii;
-  ii.fIcon = TRUE;
-  ii.hbmMask = CreateBitmap(32, 32, 1, 1, maskBits);
-  ii.hbmColor = colorBm;
-  HICON h = CreateIconIndirect(&ii);
-  DeleteObject(ii.hbmMask);
-  DeleteObject(colorBm);
-  icons->push_back(TStdCursor{id, h});
-  return h;
-}
-
 // ---------------------------------------------------------------------------
 // Caret
 
@@ -1082,18 +1040,22 @@ bool ButtonsSwapped() { return SwappedButtons; }
 // ---------------------------------------------------------------------------
 // Cursors and icons
 
-HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
-  if (!name || !IS_INTRESOURCE(name)) return nullptr;
-  auto id = reinterpret_cast<uintptr_t>(name);
-  if (id < 32512 || id > 32651) return nullptr;
-  return StandardCursor(id);
+// A nil instance with a numeric id names the window system's own cursors;
+// anything else is a cursor resource of the program, loaded once and shared.
+HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR name) {
+  if (!name) return nullptr;
+  if (!hInstance && IS_INTRESOURCE(name)) {
+    auto id = reinterpret_cast<uintptr_t>(name);
+    if (id < 32512 || id > 32651) return nullptr;
+    return StandardCursor(id);
+  }
+  return static_cast<HCURSOR>(LoadImageW(hInstance, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
-HICON LoadIconW(HINSTANCE, LPCWSTR name) {
-  if (!name || !IS_INTRESOURCE(name)) return nullptr;
-  auto id = reinterpret_cast<uintptr_t>(name);
-  if (id < 32512 || id > 32518) return nullptr;
-  return StandardIcon(id);
+// The system icons are the graphics layer's drawings; others are icon
+// resources. Both are shared, as LoadIcon's handles are.
+HICON LoadIconW(HINSTANCE hInstance, LPCWSTR name) {
+  return static_cast<HICON>(LoadImageW(hInstance, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
 HCURSOR SetCursor(HCURSOR h) {
