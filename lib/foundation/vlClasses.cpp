@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "platform/classes/ClassRegistry.h"
+#include "platform/classes/ModuleInit.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/classes/WinHandles.h"
@@ -11,6 +12,7 @@
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
+#include "platform/vcl/Controls.h"
 #include "platform/win/Windows.h"
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlIUnknownObject, P) { P.Implements<IInterface>(); }
@@ -47,7 +49,16 @@ bool StartsTextAscii(const String& Prefix, const String& S) {
   return S.size() >= Prefix.size() && SameText(S.substr(0, Prefix.size()), Prefix);
 }
 
+// The library's components belong to the class group of the controls, so
+// that streaming finds them wherever the controls' group is active.
+void Startup() {
+  StartClassGroup(TControl::StaticClass());
+  GroupDescendentsWith(TvlComponent::StaticClass(), TControl::StaticClass());
+}
+
 }  // namespace
+
+CL_UNIT_STEPS(vlClasses, &Startup, nullptr);
 
 // --- TvlIUnknownObject ---------------------------------------------------------------
 

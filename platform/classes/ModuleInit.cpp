@@ -26,6 +26,7 @@ const char16_t* const kUnitOrder[] = {
     u"ActnList",
     u"Menus",
     u"StdCtrls",
+    u"ExtCtrls",
     u"Forms",
     u"Dialogs",
     // serial/, app/, lib/foundation ... lib/bars, localization/
@@ -33,6 +34,7 @@ const char16_t* const kUnitOrder[] = {
     u"ComPort",
     // lib/foundation
     u"nbCore",
+    u"vlClasses",
     u"vlGeometry",
     // lib/data
     u"vlFilterConsts",

@@ -9,6 +9,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
+#include "platform/vcl/Controls.h"
 #include "platform/win/Windows.h"
 
 // --- Fixture classes ------------------------------------------------------------------------
@@ -837,3 +838,18 @@ TEST(SmallRoutines, ThreadHooks) {
 }
 
 }  // namespace
+
+// --- Class group -------------------------------------------------------------------------
+
+class TGroupedComponent : public TvlComponent {
+  CL_CLASS(TGroupedComponent, TvlComponent)
+};
+CL_IMPLEMENT_CLASS(TGroupedComponent)
+
+TEST(ClassGroup, LibraryComponentsBelongToTheControlsGroup) {
+  // The unit's start-up step (run by the test environment) files the library's
+  // components, and every descendant, under the controls' class group.
+  EXPECT_EQ(ClassGroupOf(TvlComponent::StaticClass()), TControl::StaticClass());
+  EXPECT_EQ(ClassGroupOf(TGroupedComponent::StaticClass()), TControl::StaticClass());
+  EXPECT_EQ(ClassGroupOf(TKeyItem::StaticClass()), nullptr);
+}
