@@ -28,6 +28,8 @@ function(cl_test_area name dir)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARGN} cl_test_support GTest::gtest_main GTest::gmock)
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
+  # Tests that read files of the source tree (reference pictures) find it here.
+  target_compile_definitions(${name} PRIVATE CL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "CL_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
 endfunction()
