@@ -73,7 +73,8 @@ char16_t KeyChar(UINT vk, const BYTE* ks) {
     const TKeyChars* k = FindKey(vk);
     return k ? k->AltGr : 0;
   }
-  if (alt) return 0;
+  // Alt alone does not change the character: Alt+letter arrives as
+  // WM_SYSKEYDOWN and TranslateMessage turns it into WM_SYSCHAR with it.
   switch (vk) {
     case VK_BACK: return ctrl ? 0x7F : 0x08;
     case VK_TAB: return ctrl ? 0 : 0x09;

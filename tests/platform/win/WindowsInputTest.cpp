@@ -233,6 +233,29 @@ TEST_F(WindowsInputTest, TranslateMessageFollowsTheKeyboardLayout) {
     Pump();
     EXPECT_EQ(chars, (std::vector<WPARAM>{WPARAM(c.Expected)})) << "key " << c.Keys.back();
   }
+  // Alt+key: WM_SYSCHAR with the character the key gives without Alt (the
+  // accelerators of labels and buttons), never WM_CHAR.
+  const TKeyCase altCases[] = {
+      {HKL_TURKISH_Q, {VK_MENU, 'A'}, u'a'},
+      {HKL_TURKISH_Q, {VK_MENU, 'I'}, u'ı'},
+      {HKL_TURKISH_Q, {VK_MENU, VK_SHIFT, 'D'}, u'D'},
+      {HKL_US, {VK_MENU, '1'}, u'1'},
+  };
+  for (const TKeyCase& c : altCases) {
+    ActivateKeyboardLayout(c.Layout, 0);
+    std::vector<WPARAM> sysChars;
+    int chars = 0;
+    Handler() = [&](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
+      if (m == WM_SYSCHAR) sysChars.push_back(w);
+      chars += m == WM_CHAR;
+      return false;
+    };
+    for (UINT k : c.Keys) Screen.KeyDown(k);
+    for (auto it = c.Keys.rbegin(); it != c.Keys.rend(); ++it) Screen.KeyUp(*it);
+    Pump();
+    EXPECT_EQ(sysChars, (std::vector<WPARAM>{WPARAM(c.Expected)})) << "Alt key " << c.Keys.back();
+    EXPECT_EQ(chars, 0);
+  }
   ActivateKeyboardLayout(HKL_TURKISH_Q, 0);
   EXPECT_EQ(VkKeyScanW(u'ş'), SHORT(VK_OEM_1));
   EXPECT_EQ(VkKeyScanW(u'İ'), SHORT(0x100 | VK_OEM_7));
