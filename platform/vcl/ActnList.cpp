@@ -7,6 +7,7 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Format.h"
+#include "platform/vcl/ControlsInternal.h"
 #include "platform/vcl/ImgList.h"
 
 namespace {
@@ -457,16 +458,7 @@ Integer TCustomActionList::IndexOfAction(TContainedAction* Action) const {
 }
 
 void TCustomActionList::SetImages(TCustomImageList* Value) {
-  if (Value == FImages) return;
-  if (FImages) {
-    FImages->UnRegisterChanges(FImageChangeLink);
-    FImages->RemoveFreeNotification(this);
-  }
-  FImages = Value;
-  if (FImages) {
-    FImages->RegisterChanges(FImageChangeLink);
-    FImages->FreeNotification(this);
-  }
+  controls_detail::SetLinkedImages(FImages, Value, FImageChangeLink, this);
 }
 
 void TCustomActionList::AddAction(TContainedAction* Action) {

@@ -14,6 +14,7 @@
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ControlsInternal.h"
+#include "platform/vcl/ImgList.h"
 
 using namespace win;
 
@@ -87,6 +88,21 @@ void SetMouseControl(TControl* Control) {
 void ControlDestroyed(TControl* Control) {
   if (CaptureControl == Control) CaptureControl = nullptr;
   if (MouseControl == Control) MouseControl = nullptr;
+}
+
+bool SetLinkedImages(TCustomImageList*& Images, TCustomImageList* Value, TChangeLink* Link,
+                     TComponent* Client) {
+  if (Value == Images) return false;
+  if (Images) {
+    Images->UnRegisterChanges(Link);
+    Images->RemoveFreeNotification(Client);
+  }
+  Images = Value;
+  if (Images) {
+    Images->RegisterChanges(Link);
+    Images->FreeNotification(Client);
+  }
+  return true;
 }
 
 }  // namespace controls_detail
@@ -267,6 +283,7 @@ Boolean IsKeyMsg(MSG& Msg) {
   } else if (!IsVCLControl(wnd)) {
     return false;
   }
+  if (!wnd) return false;
   return SendMessageW(wnd, CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
 }
 

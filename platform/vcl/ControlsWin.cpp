@@ -1926,21 +1926,8 @@ void TGraphicControl::Dispatch(TMessage& Message) {
 void TGraphicControl::WMPaint(TMessage& Message) {
   TWMPaint m(Message);
   if (!m.DC() || ComponentState().Contains(csDestroying)) return;
-  FCanvas->Lock();
-  try {
-    FCanvas->SetHandle(m.DC());
-    try {
-      Paint();
-    } catch (...) {
-      FCanvas->SetHandle(nullptr);
-      throw;
-    }
-    FCanvas->SetHandle(nullptr);
-  } catch (...) {
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->Unlock();
+  TCanvasPaintScope scope(FCanvas, m.DC());
+  Paint();
 }
 
 void TGraphicControl::CMFontChanged(TMessage& Message) { Parent::Dispatch(Message); }
@@ -1987,20 +1974,7 @@ void TCustomControl::WMPaint(TMessage& Message) {
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  try {
-    FCanvas->SetHandle(DC);
-    try {
-      static_cast<TControlCanvas*>(FCanvas)->UpdateTextFlags();
-      Paint();
-    } catch (...) {
-      FCanvas->SetHandle(nullptr);
-      throw;
-    }
-    FCanvas->SetHandle(nullptr);
-  } catch (...) {
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->Unlock();
+  TCanvasPaintScope scope(FCanvas, DC);
+  static_cast<TControlCanvas*>(FCanvas)->UpdateTextFlags();
+  Paint();
 }

@@ -8,13 +8,14 @@
 #include "platform/classes/Resources.h"
 #include "platform/classes/Threads.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/Conversions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ActnList.h"
+#include "platform/vcl/ControlsInternal.h"
 #include "platform/vcl/Menus.h"
-#include "platform/rtl/CodePages.h"
-#include "platform/rtl/Conversions.h"
 #include "platform/win/Backend.h"
 
 TApplication* Application = nullptr;
@@ -618,21 +619,8 @@ void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root) {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  try {
-    FCanvas->SetHandle(DC);
-    try {
-      Paint();
-    } catch (...) {
-      FCanvas->SetHandle(nullptr);
-      throw;
-    }
-    FCanvas->SetHandle(nullptr);
-  } catch (...) {
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->Unlock();
+  controls_detail::TCanvasPaintScope scope(FCanvas, DC);
+  Paint();
 }
 
 void TCustomForm::Paint() {
@@ -1337,19 +1325,7 @@ Boolean TApplication::ProcessMessage(MSG& Msg) {
 // A key message goes first to the framework control that holds the focus
 // window as CN_KEYDOWN, CN_CHAR, ... (shortcuts, key preview and dialog
 // keys happen there); it is dispatched only when that control lets it pass.
-Boolean TApplication::IsKeyMsg(MSG& Msg) {
-  if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
-  HWND wnd = GetCapture();
-  if (!wnd) {
-    wnd = Msg.hwnd;
-    while (wnd && !IsVCLControl(wnd)) wnd = GetParent(wnd);
-    if (!wnd) wnd = Msg.hwnd;
-  } else if (!IsVCLControl(wnd)) {
-    return false;
-  }
-  if (!wnd) return false;
-  return SendMessageW(wnd, CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
-}
+Boolean TApplication::IsKeyMsg(MSG& Msg) { return ::IsKeyMsg(Msg); }
 
 void TApplication::Idle(const MSG&) {
   DoMouseIdle();

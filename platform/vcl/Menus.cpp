@@ -8,6 +8,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Strings.h"
+#include "platform/vcl/ControlsInternal.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/ImgList.h"
 
@@ -911,17 +912,8 @@ void TMenu::Destroy() {
 HMENU TMenu::Handle() { return FItems ? FItems->Handle() : nullptr; }
 
 void TMenu::SetImages(TCustomImageList* Value) {
-  if (Value == FImages) return;
-  if (FImages) {
-    FImages->UnRegisterChanges(FImageChangeLink);
-    FImages->RemoveFreeNotification(this);
-  }
-  FImages = Value;
-  if (FImages) {
-    FImages->RegisterChanges(FImageChangeLink);
-    FImages->FreeNotification(this);
-  }
-  if (FItems) FItems->MenuChanged(true);
+  if (controls_detail::SetLinkedImages(FImages, Value, FImageChangeLink, this) && FItems)
+    FItems->MenuChanged(true);
 }
 
 void TMenu::SetOwnerDraw(Boolean Value) {

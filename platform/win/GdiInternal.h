@@ -279,6 +279,11 @@ uint32_t RopMix3(uint32_t index, uint32_t pat, uint32_t src, uint32_t dst);
 TSurface BitmapSurface(TBitmapObj* bm, bool load = true);
 void BitmapCommit(TBitmapObj* bm);
 
+// The header of a 32-bit top-down DIB of w x h pixels.
+BITMAPINFO Dib32Info(int w, int h);
+// A new 32-bit top-down DIB section; its pixels in *bits when bits is given.
+HBITMAP NewDib32(int w, int h, uint32_t** bits = nullptr);
+
 // Everything an operation on a DC needs: the surface, the device-to-surface
 // offset and the effective clip (clip region, visible region and surface
 // bounds) in surface coordinates. Ends by committing a shadow surface.

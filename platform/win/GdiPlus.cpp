@@ -849,13 +849,7 @@ TBitmap* BitmapFromHBITMAP(HBITMAP hbm) {
   int w = bm.bmWidth, h = std::abs(bm.bmHeight);
   TBitmap* b = NewBitmap(w, h, PixelFormat32bppRGB);
   if (!b) return nullptr;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = gdi::Dib32Info(w, h);
   HDC screen = GetDC(nullptr);
   int got = GetDIBits(screen, hbm, 0, UINT(h), b->Scan0, &bi, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
@@ -1301,17 +1295,9 @@ GpStatus GdipGetDC(GpGraphics* graphics, HDC* hdc) {
   if (g->TempDC) return ObjectBusy;
   TBitmap* b = AsBitmap(g->Image);
   if (!b) return InvalidParameter;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = b->W;
-  bi.bmiHeader.biHeight = -b->H;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP hbm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!hbm || !bits) return OutOfMemory;
-  auto* px = static_cast<uint32_t*>(bits);
+  uint32_t* px = nullptr;
+  HBITMAP hbm = gdi::NewDib32(b->W, b->H, &px);
+  if (!hbm || !px) return OutOfMemory;
   g->Snapshot.resize(size_t(b->W) * size_t(b->H));
   for (int y = 0; y < b->H; ++y)
     for (int x = 0; x < b->W; ++x)
@@ -1650,17 +1636,9 @@ GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* hbmReturn, ARGB 
   TBitmap* b = AsBitmap(bitmap);
   if (!b || !hbmReturn) return InvalidParameter;
   *hbmReturn = nullptr;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = b->W;
-  bi.bmiHeader.biHeight = -b->H;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP hbm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!hbm || !bits) return OutOfMemory;
-  auto* px = static_cast<uint32_t*>(bits);
+  uint32_t* px = nullptr;
+  HBITMAP hbm = gdi::NewDib32(b->W, b->H, &px);
+  if (!hbm || !px) return OutOfMemory;
   uint32_t back = Premultiply(background);
   for (int y = 0; y < b->H; ++y)
     for (int x = 0; x < b->W; ++x) px[size_t(y) * size_t(b->W) + size_t(x)] = Over(b->Get(x, y), back);

@@ -46,20 +46,6 @@ const uint8_t* ResourceBytes(HINSTANCE inst, LPCWSTR name, const Char* type, siz
   return static_cast<const uint8_t*>(LockResource(LoadResource(inst, r)));
 }
 
-// A new 32-bit top-down DIB section.
-HBITMAP NewDib32(int w, int h, uint32_t** bits) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* b = nullptr;
-  HBITMAP hbm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &b, nullptr, 0);
-  *bits = static_cast<uint32_t*>(b);
-  return hbm;
-}
-
 // A 1-bit DIB section with a black and white table.
 HBITMAP NewMonoDib(int w, int h) {
   std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 2 * sizeof(RGBQUAD), 0);
@@ -471,5 +457,28 @@ HANDLE CopyImage(HANDLE h, UINT type, int cx, int cy, UINT flags) {
   }
   return out;
 }
+
+namespace gdi {
+
+BITMAPINFO Dib32Info(int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+HBITMAP NewDib32(int w, int h, uint32_t** bits) {
+  BITMAPINFO bi = Dib32Info(w, h);
+  void* b = nullptr;
+  HBITMAP hbm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &b, nullptr, 0);
+  if (bits) *bits = static_cast<uint32_t*>(b);
+  return hbm;
+}
+
+}  // namespace gdi
 
 }  // namespace win

@@ -31,19 +31,8 @@ TIconObj* LookupIcon(HICON h) { return static_cast<TIconObj*>(Lookup(h, OBJ_ICON
 HBITMAP CopyBitmap(HBITMAP src) {
   TBitmapObj* b = LookupBitmap(src);
   if (!b) return nullptr;
-  HBITMAP copy;
-  if (b->IsMono()) {
-    copy = CreateBitmap(b->Width, b->Height, 1, 1, nullptr);
-  } else {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = b->Width;
-    bi.bmiHeader.biHeight = -b->Height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    copy = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  }
+  HBITMAP copy =
+      b->IsMono() ? CreateBitmap(b->Width, b->Height, 1, 1, nullptr) : NewDib32(b->Width, b->Height);
   TBitmapObj* c = LookupBitmap(copy);
   if (!c) return nullptr;
   TSurface s = BitmapSurface(b), d = BitmapSurface(c, false);
@@ -384,16 +373,9 @@ HICON CreateSystemIcon(int id) {
     case 32517: shape = Window, fill = RGB(255, 255, 255), edge = RGB(0, 51, 153), ink = RGB(0, 102, 204); break;
     default: return nullptr;
   }
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = size;
-  bi.bmiHeader.biHeight = -size;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* px = nullptr;
+  HBITMAP color = NewDib32(size, size, &px);
   if (!color) return nullptr;
-  auto* px = static_cast<uint32_t*>(bits);
   std::fill(px, px + size * size, key);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ oldBm = SelectObject(dc, color);

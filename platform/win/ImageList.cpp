@@ -99,14 +99,7 @@ void RebuildStrips(TImageListObj* il) {
   if (il->StripMask) DeleteObject(il->StripMask);
   il->StripImage = il->StripMask = nullptr;
   int n = std::max<int>(1, int(il->Images.size()));
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = il->Cx * n;
-  bi.bmiHeader.biHeight = -il->Cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  il->StripImage = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  il->StripImage = NewDib32(il->Cx * n, il->Cy);
   if (il->HasMask()) il->StripMask = CreateBitmap(il->Cx * n, il->Cy, 1, 1, nullptr);
   TBitmapObj* img = LookupBitmap(il->StripImage);
   TBitmapObj* msk = LookupBitmap(il->StripMask);
@@ -219,14 +212,8 @@ int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon) {
   img.Pixels.assign(size_t(il->Cx) * size_t(il->Cy), 0);
   img.Mask.assign(size_t(il->Cx) * size_t(il->Cy), 0);
   HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = il->Cx;
-  bi.bmiHeader.biHeight = -il->Cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP target = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* bits = nullptr;
+  HBITMAP target = NewDib32(il->Cx, il->Cy, &bits);
   HGDIOBJ old = SelectObject(dc, target);
   DrawIconEx(dc, 0, 0, hicon, il->Cx, il->Cy, 0, nullptr, DI_IMAGE);
   std::memcpy(img.Pixels.data(), bits, img.Pixels.size() * 4);
@@ -235,7 +222,7 @@ int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon) {
   DrawIconEx(dc, 0, 0, hicon, il->Cx, il->Cy, 0, nullptr, DI_MASK);
   for (size_t k = 0; k < img.Mask.size(); ++k) {
     uint32_t a = img.Pixels[k] >> 24;
-    img.Mask[k] = (static_cast<uint32_t*>(bits)[k] & 0xFFFFFF) ? 1 : 0;
+    img.Mask[k] = (bits[k] & 0xFFFFFF) ? 1 : 0;
     if (a) img.Mask[k] = 0;
   }
   SelectObject(dc, old);
@@ -388,16 +375,9 @@ HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT) {
   TImageListObj* il = LookupList(himl);
   if (!il || i < 0 || i >= int(il->Images.size())) return nullptr;
   const TImage& img = il->Images[size_t(i)];
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = il->Cx;
-  bi.bmiHeader.biHeight = -il->Cy;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* px = nullptr;
+  HBITMAP color = NewDib32(il->Cx, il->Cy, &px);
   HBITMAP mask = CreateBitmap(il->Cx, il->Cy, 1, 1, nullptr);
-  auto* px = static_cast<uint32_t*>(bits);
   TBitmapObj* m = LookupBitmap(mask);
   TSurface ms = BitmapSurface(m);
   for (int y = 0; y < il->Cy; ++y)
@@ -636,17 +616,10 @@ void UpdateDragWindow(TDragState& d) {
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   if (d.WindowStale) {
     // the picture premultiplied in a 32-bit DIB
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = size.cx;
-    bi.bmiHeader.biHeight = -size.cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* px = nullptr;
+    HBITMAP bm = NewDib32(size.cx, size.cy, &px);
     if (!bm) return;
     const std::vector<uint32_t>& src = il->Images[0].Pixels;
-    auto* px = static_cast<uint32_t*>(bits);
     for (size_t k = 0; k < src.size(); ++k) {
       uint32_t v = src[k], a = v >> 24, out = a << 24;
       for (int sh = 0; sh < 24; sh += 8) out |= ((((v >> sh) & 0xFF) * a + 127) / 255) << sh;

@@ -62,11 +62,13 @@ class TTestControl : public TCustomControl {
     Parent::WndProc(M);
   }
   bool Logging = false;
+  bool ThrowInPaint = false;
   int Paints = 0;
 
  protected:
   void Paint() override {
     ++Paints;
+    if (ThrowInPaint) throw EConvertError(u"bad paint");
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
   }
@@ -110,11 +112,13 @@ class TTestGraphic : public TGraphicControl {
   CL_CLASS(TTestGraphic, TGraphicControl)
  public:
   bool Spill = false;
+  bool ThrowInPaint = false;
   int Paints = 0;
 
  protected:
   void Paint() override {
     ++Paints;
+    if (ThrowInPaint) throw EConvertError(u"bad paint");
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(Spill ? TRect{-100, -100, 1000, 1000} : ClientRect());
   }
@@ -310,6 +314,42 @@ TEST_F(ControlsTest, WindowProcCanBeReplacedAndChained) {
   GetWindowTextW(a->Handle(), buf, 8);
   EXPECT_EQ(String(buf), u"abc");
   a->SetWindowProc(spy.Old);
+}
+
+// A paint that throws gives the canvas back: no paint DC kept, unlocked
+// (another thread drawing on it must not wait forever), and the next paint
+// works.
+TEST_F(ControlsTest, PaintThatThrowsGivesTheCanvasBack) {
+  auto* w = Child<TTestControl>(Root, u"W", TRect{0, 0, 50, 50});
+  auto* g = Child<TTestGraphic>(Root, u"G", TRect{60, 0, 110, 50});
+  ShowRoot();
+  struct TCase {
+    TControl* Control;
+    TCanvas* Canvas;
+    bool* Throw;
+    int* Paints;
+  } cases[] = {{w, w->Canvas(), &w->ThrowInPaint, &w->Paints},
+               {g, g->Canvas(), &g->ThrowInPaint, &g->Paints}};
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bm = CreateCompatibleBitmap(dc, 50, 50);
+  HGDIOBJ old = SelectObject(dc, bm);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(UTF16ToUTF8(c.Control->Name()));
+    *c.Throw = true;
+    EXPECT_THROW(c.Control->Perform(WM_PAINT, WPARAM(dc), 0), EConvertError);
+    EXPECT_FALSE(c.Canvas->HandleAllocated());
+    EXPECT_EQ(c.Canvas->LockCount(), 0);
+    ASSERT_TRUE(c.Canvas->TryLock());
+    c.Canvas->Unlock();
+    *c.Throw = false;
+    int before = *c.Paints;
+    c.Control->Perform(WM_PAINT, WPARAM(dc), 0);
+    EXPECT_EQ(*c.Paints, before + 1);
+    EXPECT_FALSE(c.Canvas->HandleAllocated());
+  }
+  SelectObject(dc, old);
+  DeleteObject(bm);
+  DeleteDC(dc);
 }
 
 TEST_F(ControlsTest, ExceptionInAHandlerReachesTheApplicationHook) {

@@ -16,6 +16,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "tests/platform/vcl/FormsTestFixture.h"
+#include "tests/support/InjectedInput.h"
 
 using namespace win;
 
@@ -84,13 +85,7 @@ void FormsFixture::TearDown() {
     if (FWatch->Live.count(c)) Free(c);
   FreeAndNil(FWatch);
   Screen->SetCursor(crDefault);
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }
-  for (int vk = 1; vk < 256; ++vk)
-    if (GetAsyncKeyState(vk) & 0x8000) InjectKey(UINT(vk), false);
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  testing_support::ReleaseInjectedInput();
   SetManualClock(false);
 }
 

@@ -39,11 +39,6 @@ void LoadBytes(TGraphic* G, const RawByteString& Bytes) {
   G->LoadFromStream(s.get());
 }
 
-struct TCounter : TObject {
-  int Count = 0;
-  void Notify(TObject*) { ++Count; }
-};
-
 }  // namespace
 
 // --- Colours ------------------------------------------------------------------------------

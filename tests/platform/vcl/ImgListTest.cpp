@@ -43,11 +43,6 @@ std::vector<TColor> Colors(TCustomImageList* List) {
   return v;
 }
 
-struct TCounter : TObject {
-  int Count = 0;
-  void Notify(TObject*) { ++Count; }
-};
-
 }  // namespace
 
 TEST(ImageList, AddInsertMoveDeleteReplace) {

@@ -18,6 +18,7 @@
 
 using namespace win;
 using vcltest::Owned;
+using vcltest::TCounter;
 
 // --- Shortcuts ---------------------------------------------------------------------------
 
@@ -96,6 +97,15 @@ class MenusTest : public ::testing::Test {
     it->SetCaption(Caption);
     if (Parent) Parent->Add(it);
     return it;
+  }
+  // A visible popup window, made active and given the focus (the test
+  // destroys it).
+  static HWND FocusWindow(int Width, int Height) {
+    HWND h = CreateWindowExW(0, u"STATIC", u"", WS_POPUP | WS_VISIBLE, 0, 0, Width, Height, nullptr, nullptr,
+                             HInstance, nullptr);
+    SetActiveWindow(h);
+    SetFocus(h);
+    return h;
   }
   static String MenuText(HMENU m, UINT pos) {
     WCHAR buf[64] = {};
@@ -187,10 +197,7 @@ TEST_F(MenusTest, HandleShowsTheTreeAndFollowsChanges) {
 // The popup menu runs its own loop; a chosen item is clicked when the
 // posted command is dispatched.
 TEST_F(MenusTest, PopupRunsUntilClosedThenClicksTheItem) {
-  HWND focus = CreateWindowExW(0, u"STATIC", u"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                               HInstance, nullptr);
-  SetActiveWindow(focus);
-  SetFocus(focus);
+  HWND focus = FocusWindow(50, 50);
   Screen.ProcessMessages();
 
   TPopupMenu* menu = New<TPopupMenu>(Root.get());
@@ -258,22 +265,14 @@ TEST_F(MenusTest, TrackFlagsFollowAlignmentButtonAndDirection) {
 // A control with a popup menu shows it on WM_CONTEXTMENU (through the hooks
 // the menus unit installs) and forgets the menu when it is freed.
 TEST_F(MenusTest, ControlShowsItsPopupMenuOnContextMenu) {
-  HWND host = CreateWindowExW(0, u"STATIC", u"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
-                              HInstance, nullptr);
-  SetActiveWindow(host);
-  SetFocus(host);
+  HWND host = FocusWindow(200, 100);
   TWinControl* control = NewBy<TWinControl>(&TWinControl::CreateParented, host);
   control->SetBounds(0, 0, 200, 100);
   control->HandleNeeded();
   TPopupMenu* menu = New<TPopupMenu>(Root.get());
   TMenuItem* item = Item(Root.get(), u"&Kopyala", menu->Items());
-  int clicks = 0;
-  struct TSink : TObject {
-    int* Count{};
-    void Click(TObject*) { ++*Count; }
-  } sink;
-  sink.Count = &clicks;
-  item->SetOnClick(TNotifyEvent(&sink, &TSink::Click));
+  TCounter clicks;
+  item->SetOnClick(TNotifyEvent(&clicks, &TCounter::Notify));
   control->SetPopupMenu(menu);
   EXPECT_EQ(control->PopupMenu(), menu);
 
@@ -283,7 +282,7 @@ TEST_F(MenusTest, ControlShowsItsPopupMenuOnContextMenu) {
   control->WindowProc()(m);
   Screen.ProcessMessages();
   EXPECT_EQ(m.Result, 1);
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks.Count, 1);
   EXPECT_EQ(menu->PopupComponent(), control);
   EXPECT_EQ(menu->PopupPoint(), (TPoint{50, 40}));
 
@@ -311,35 +310,27 @@ TEST_F(MenusTest, IsShortCutRunsEnabledVisibleItemsOnly) {
   deep->SetShortCut(TShortCut(scAlt | 'X'));
   off->SetShortCut(TShortCut(VK_F3));
   off->SetEnabled(false);
-  int clicks = 0;
-  struct TSink : TObject {
-    int* Count{};
-    void Click(TObject*) { ++*Count; }
-  } sink;
-  sink.Count = &clicks;
-  for (TMenuItem* it : {save, deep, off}) it->SetOnClick(TNotifyEvent(&sink, &TSink::Click));
+  TCounter clicks;
+  for (TMenuItem* it : {save, deep, off}) it->SetOnClick(TNotifyEvent(&clicks, &TCounter::Notify));
 
   EXPECT_TRUE(menu->IsShortCut(TShortCut(scCtrl | 'S')));
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks.Count, 1);
   EXPECT_FALSE(menu->IsShortCut(TShortCut(VK_F3)));  // disabled
   EXPECT_FALSE(menu->IsShortCut(TShortCut('S')));
   EXPECT_FALSE(menu->IsShortCut(TShortCut(0)));
   TMessage m{WM_SYSKEYDOWN, 'X', LPARAM(0x20000000), 0};
   TWMKey key(m);
   EXPECT_TRUE(menu->IsShortCut(key));
-  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(clicks.Count, 2);
   sub->SetEnabled(false);  // a disabled parent hides its items' shortcuts
   EXPECT_FALSE(menu->IsShortCut(key));
-  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(clicks.Count, 2);
 }
 
 // --- Owner drawing -------------------------------------------------------------------------------
 
 TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirEvents) {
-  HWND focus = CreateWindowExW(0, u"STATIC", u"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                               HInstance, nullptr);
-  SetActiveWindow(focus);
-  SetFocus(focus);
+  HWND focus = FocusWindow(50, 50);
   TPopupMenu* menu = New<TPopupMenu>(Root.get());
   menu->SetOwnerDraw(true);
   TMenuItem* one = Item(Root.get(), u"&Bir", menu->Items());
@@ -380,28 +371,20 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirEvents) {
 // Owner-drawn items have no text for the menu to read: their accelerators
 // come back through WM_MENUCHAR.
 TEST_F(MenusTest, AcceleratorsOfOwnerDrawnItems) {
-  HWND focus = CreateWindowExW(0, u"STATIC", u"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                               HInstance, nullptr);
-  SetActiveWindow(focus);
-  SetFocus(focus);
+  HWND focus = FocusWindow(50, 50);
   TPopupMenu* menu = New<TPopupMenu>(Root.get());
   menu->SetOwnerDraw(true);
   Item(Root.get(), u"&Bir", menu->Items());
   Item(Root.get(), u"Gizli &G", menu->Items())->SetVisible(false);
   TMenuItem* three = Item(Root.get(), u"&Üç", menu->Items());
-  int clicks = 0;
-  struct TSink : TObject {
-    int* Count{};
-    void Click(TObject*) { ++*Count; }
-  } sink;
-  sink.Count = &clicks;
-  three->SetOnClick(TNotifyEvent(&sink, &TSink::Click));
+  TCounter clicks;
+  three->SetOnClick(TNotifyEvent(&clicks, &TCounter::Notify));
   // The hidden item has no place in the menu: the answer counts visible items.
   Screen.TypeText(u"ü");
   Screen.KeyPress(VK_ESCAPE);
   menu->Popup(100, 100);
   Screen.ProcessMessages();
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks.Count, 1);
   DestroyWindow(focus);
 }
 

@@ -1,5 +1,5 @@
-// Helpers shared by the graphics-class tests: bitmaps of known pixels and
-// reading pixels back.
+// Helpers shared by the graphics-class and control tests: bitmaps of known
+// pixels, reading pixels back, and an event counter.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +17,12 @@ namespace vcltest {
 
 template <class T>
 using Owned = std::unique_ptr<T, TObjectFree>;
+
+// Counts the notify events it receives.
+struct TCounter : TObject {
+  int Count = 0;
+  void Notify(TObject*) { ++Count; }
+};
 
 // A bitmap of the format and size filled with one colour.
 inline Owned<TBitmap> MakeBitmap(int W, int H, TColor Fill, TPixelFormat Format = pf32bit) {

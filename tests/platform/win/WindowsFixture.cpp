@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "tests/support/InjectedInput.h"
+
 namespace wintest {
 
 namespace {
@@ -112,13 +114,7 @@ void WindowsFixture::TearDown() {
   for (auto it = Created.rbegin(); it != Created.rend(); ++it)
     if (IsWindow(*it)) DestroyWindow(*it);
   InjectAppActivation(false);
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }
-  for (int vk = 1; vk < 256; ++vk)
-    if (GetAsyncKeyState(vk) & 0x8000) InjectKey(UINT(vk), false);
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  testing_support::ReleaseInjectedInput();
   SetManualClock(false);
   Log().clear();
   LogFilter().clear();
