@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/win/Windows.h"
+#include "platform/win/WndControlState.h"
 
 namespace win {
 
@@ -305,26 +306,13 @@ struct TButton {
   }
 };
 
-std::unordered_map<HWND, std::unique_ptr<TButton>>& Buttons() {
-  static std::unordered_map<HWND, std::unique_ptr<TButton>> m;
-  return m;
+wnd::TControlStates<TButton>& Buttons() {
+  static wnd::TControlStates<TButton> states;
+  return states;
 }
 
 // The live button of a handle (nil once destroyed).
-TButton* ButtonOf(HWND h) {
-  auto it = Buttons().find(h);
-  return it == Buttons().end() || it->second->Dead ? nullptr : it->second.get();
-}
-
-struct TDepthGuard {
-  TButton* B;
-  explicit TDepthGuard(TButton* b) : B(b) { ++B->Depth; }
-  ~TDepthGuard() {
-    if (--B->Depth == 0 && B->Dead) Buttons().erase(B->Wnd);
-  }
-  TDepthGuard(const TDepthGuard&) = delete;
-  TDepthGuard& operator=(const TDepthGuard&) = delete;
-};
+TButton* ButtonOf(HWND h) { return Buttons().Find(h); }
 
 bool IsButtonWindow(HWND h) { return ButtonOf(h) != nullptr; }
 
@@ -337,14 +325,12 @@ bool Inside(HWND h, LPARAM lp) {
 
 LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto b = std::make_unique<TButton>();
-    b->Wnd = h;
-    Buttons()[h] = std::move(b);
+    Buttons().Make(h);
     return DefWindowProcW(h, msg, wp, lp);
   }
   TButton* b = ButtonOf(h);
   if (!b) return DefWindowProcW(h, msg, wp, lp);
-  TDepthGuard guard(b);
+  wnd::TControlStates<TButton>::TGuard guard(Buttons(), b);
   switch (msg) {
     case WM_NCDESTROY:
       b->Dead = true;

@@ -18,6 +18,7 @@
 
 #include "platform/rtl/Strings.h"
 #include "platform/win/Windows.h"
+#include "platform/win/WndControlState.h"
 
 namespace win {
 
@@ -830,38 +831,22 @@ class TListBox {
   bool Integral() const { return !(Style & LBS_NOINTEGRALHEIGHT) && !Variable(); }
 };
 
-std::unordered_map<HWND, std::unique_ptr<TListBox>>& Boxes() {
-  static std::unordered_map<HWND, std::unique_ptr<TListBox>> m;
-  return m;
+wnd::TControlStates<TListBox>& Boxes() {
+  static wnd::TControlStates<TListBox> states;
+  return states;
 }
 
 // The live list box of a handle (nil once destroyed).
-TListBox* BoxOf(HWND h) {
-  auto& m = Boxes();
-  auto it = m.find(h);
-  return it == m.end() || it->second->Dead ? nullptr : it->second.get();
-}
-
-struct TDepthGuard {
-  TListBox* B;
-  explicit TDepthGuard(TListBox* b) : B(b) { ++B->Depth; }
-  ~TDepthGuard() {
-    if (--B->Depth == 0 && B->Dead) Boxes().erase(B->Wnd);
-  }
-  TDepthGuard(const TDepthGuard&) = delete;
-  TDepthGuard& operator=(const TDepthGuard&) = delete;
-};
+TListBox* BoxOf(HWND h) { return Boxes().Find(h); }
 
 LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto b = std::make_unique<TListBox>();
-    b->Wnd = h;
-    Boxes()[h] = std::move(b);
+    Boxes().Make(h);
     return DefWindowProcW(h, msg, wp, lp);
   }
   TListBox* b = BoxOf(h);
   if (!b) return DefWindowProcW(h, msg, wp, lp);
-  TDepthGuard guard(b);
+  wnd::TControlStates<TListBox>::TGuard guard(Boxes(), b);
   int n = b->Count();
   auto index = int(wp);
   switch (msg) {

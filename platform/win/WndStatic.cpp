@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "platform/win/Windows.h"
+#include "platform/win/WndControlState.h"
 
 namespace win {
 
@@ -163,37 +164,22 @@ struct TStatic {
   }
 };
 
-std::unordered_map<HWND, std::unique_ptr<TStatic>>& Statics() {
-  static std::unordered_map<HWND, std::unique_ptr<TStatic>> m;
-  return m;
+wnd::TControlStates<TStatic>& Statics() {
+  static wnd::TControlStates<TStatic> states;
+  return states;
 }
 
 // The live static control of a handle (nil once destroyed).
-TStatic* StaticOf(HWND h) {
-  auto it = Statics().find(h);
-  return it == Statics().end() || it->second->Dead ? nullptr : it->second.get();
-}
-
-struct TDepthGuard {
-  TStatic* S;
-  explicit TDepthGuard(TStatic* s) : S(s) { ++S->Depth; }
-  ~TDepthGuard() {
-    if (--S->Depth == 0 && S->Dead) Statics().erase(S->Wnd);
-  }
-  TDepthGuard(const TDepthGuard&) = delete;
-  TDepthGuard& operator=(const TDepthGuard&) = delete;
-};
+TStatic* StaticOf(HWND h) { return Statics().Find(h); }
 
 LRESULT StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto s = std::make_unique<TStatic>();
-    s->Wnd = h;
-    Statics()[h] = std::move(s);
+    Statics().Make(h);
     return DefWindowProcW(h, msg, wp, lp);
   }
   TStatic* s = StaticOf(h);
   if (!s) return DefWindowProcW(h, msg, wp, lp);
-  TDepthGuard guard(s);
+  wnd::TControlStates<TStatic>::TGuard guard(Statics(), s);
   switch (msg) {
     case WM_NCDESTROY:
       s->Dead = true;
