@@ -1471,6 +1471,7 @@ class TDragObjectEx : public TDragObject {
 class TBaseDragControlObject : public TDragObject {
   CL_CLASS(TBaseDragControlObject, TDragObject)
  public:
+  using TDragObject::Create;
   virtual void Create(TControl* AControl);
   void Assign(TDragObject* Source) override;
   TControl* Control() const { return FControl; }

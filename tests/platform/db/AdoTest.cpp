@@ -431,9 +431,12 @@ TEST_F(AdoTest, NullsLongTextAndBlobsComeBackWholeAndEditsStay) {
       EXPECT_EQ(d->FieldByName(u"name")->AsString(), name(i)) << i;
       EXPECT_EQ(d->FieldByName(u"memo")->AsString(), i == Edited ? String(5000, u'ü') : memo(i)) << i;
       EXPECT_EQ(d->FieldByName(u"data")->IsNull(), i % 4 == 0 && i != Edited) << i;
-      if (i % 4 && i != Edited) EXPECT_EQ(d->FieldByName(u"data")->AsAnsiString(), blob(i)) << i;
-      if (i % 5)
+      if (i % 4 && i != Edited) {
+        EXPECT_EQ(d->FieldByName(u"data")->AsAnsiString(), blob(i)) << i;
+      }
+      if (i % 5) {
         EXPECT_EQ(d->FieldByName(u"n")->AsLargeInt(), Int64(5000000000LL) * (i % 2 ? 1 : -1) + i) << i;
+      }
     }
     EXPECT_EQ(seen, Deleted ? 299 : 300);
   };
