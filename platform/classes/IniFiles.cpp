@@ -211,7 +211,16 @@ struct TProfile {
   }
 
   void Insert(size_t At, const String& Text) {
-    if (At > 0 && Lines[At - 1].Eol.empty()) Lines[At - 1].Eol = EncodeString(u"\r\n", Encoding);
+    if (At > 0) {
+      TLine& prev = Lines[At - 1];
+      // A damaged UTF-16 file can end in half a code unit: complete it, so
+      // that the lines added after it stay aligned and readable.
+      if (prev.Bytes.size() % UnitSize(Encoding) != 0) {
+        prev.Bytes.push_back('\0');
+        Kinds[At - 1] = Classify(DecodeBytes(prev.Bytes, Encoding));
+      }
+      if (prev.Eol.empty()) prev.Eol = EncodeString(u"\r\n", Encoding);
+    }
     Lines.insert(Lines.begin() + static_cast<long>(At), {EncodeString(Text, Encoding), EncodeString(u"\r\n", Encoding)});
     Kinds.insert(Kinds.begin() + static_cast<long>(At), Classify(Text));
   }

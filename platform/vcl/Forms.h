@@ -113,7 +113,7 @@ class TCustomForm : public TScrollingWinControl {
   // Whether a menu of the form (a popup menu of its controls handles that
   // itself) or the OnShortCut event handles the key message; used before
   // the focused control sees a key.
-  virtual Boolean IsShortCut(TWMKey& Message);
+  Boolean IsShortCut(TWMKey& Message) override;
   void Activate() { DoActivate(); }
   void Deactivate() { DoDeactivate(); }
 

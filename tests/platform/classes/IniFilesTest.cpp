@@ -269,6 +269,17 @@ TEST_F(IniFileTest, AFileWithAByteOrderMarkKeepsItsEncoding) {
   const char expected[] = "\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0\x31\x01\r\0\n\0";
   EXPECT_EQ(ReadAll(Path), std::string(expected, sizeof expected - 1));
   Free(ini);
+
+  // A damaged UTF-16 file ending in half a code unit: what is written after
+  // it stays aligned and reads back.
+  for (const char* bom : {"\xFF\xFE", "\xFE\xFF"}) {
+    WriteAll(Path, std::string(bom, 2) + std::string("\0\0VIK]\r\n2C", 11));
+    ini = New<TIniFile>(FileName());
+    ini->WriteString(u"Fuzz", u"Key", u"Value");
+    EXPECT_EQ(ini->ReadString(u"Fuzz", u"Key", u""), u"Value");
+    EXPECT_EQ(ReadAll(Path).size() % 2, 0u);
+    Free(ini);
+  }
 }
 
 TEST_F(IniFileTest, MemIniFileWritesTheStorageLayout) {
