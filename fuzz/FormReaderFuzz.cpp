@@ -32,15 +32,15 @@ class TFuzzComponent : public TComponent {
   CL_CLASS(TFuzzComponent, TComponent)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     FItems = New<TOwnedCollection>(this, ClassOf<TFuzzItem>());
   }
   void Destroy() override {
     FreeAndNil(FItems);
-    Parent::Destroy();
+    inherited::Destroy();
   }
   void Notification(TComponent* AComponent, TOperation Operation) override {
-    Parent::Notification(AComponent, Operation);
+    inherited::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FRef) FRef = nullptr;
   }
   void GetChildren(TGetChildProc Proc, TComponent* Root) override {

@@ -196,7 +196,7 @@ void ComPortShutdown() { UnRegisterClass(TComPort::StaticClass()); }
 CL_UNIT_STEPS(ComPort, &ComPortStartup, &ComPortShutdown);
 
 void TComParity::Create() {
-  Parent::Create();
+  inherited::Create();
   FBits = prNone;
 }
 
@@ -212,7 +212,7 @@ void TComParity::Assign(TPersistent* Source) {
     FReplaceChar = s->FReplaceChar;
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 #define CL_GROUP_SETTER(Class, Name, Type, Field) \
@@ -229,7 +229,7 @@ CL_GROUP_SETTER(TComParity, Replace, Boolean, FReplace)
 CL_GROUP_SETTER(TComParity, ReplaceChar, AnsiChar, FReplaceChar)
 
 void TComFlowControl::Create() {
-  Parent::Create();
+  inherited::Create();
   FControlDTR = dtrDisable;
   FControlRTS = rtsDisable;
   FXonChar = 17;
@@ -254,7 +254,7 @@ void TComFlowControl::Assign(TPersistent* Source) {
     FXoffChar = s->FXoffChar;
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 CL_GROUP_SETTER(TComFlowControl, OutCTSFlow, Boolean, FOutCTSFlow)
@@ -293,7 +293,7 @@ void TComFlowControl::SetFlowControl(TFlowControl Value) {
 }
 
 void TComTimeouts::Create() {
-  Parent::Create();
+  inherited::Create();
   FReadInterval = -1;
   FWriteTotalM = 100;
   FWriteTotalC = 1000;
@@ -312,7 +312,7 @@ void TComTimeouts::Assign(TPersistent* Source) {
     FWriteTotalC = s->FWriteTotalC;
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 CL_GROUP_SETTER(TComTimeouts, ReadInterval, Integer, FReadInterval)
@@ -322,7 +322,7 @@ CL_GROUP_SETTER(TComTimeouts, WriteTotalMultiplier, Integer, FWriteTotalM)
 CL_GROUP_SETTER(TComTimeouts, WriteTotalConstant, Integer, FWriteTotalC)
 
 void TComBuffer::Create() {
-  Parent::Create();
+  inherited::Create();
   FInputSize = 1024;
   FOutputSize = 1024;
 }
@@ -337,7 +337,7 @@ void TComBuffer::Assign(TPersistent* Source) {
     FOutputSize = s->FOutputSize;
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TComBuffer::SetInputSize(Integer Value) {
@@ -357,7 +357,7 @@ void TComBuffer::SetOutputSize(Integer Value) {
 // --- The event thread -------------------------------------------------------------------
 
 void TComThread::Create(TCustomComPort* AComPort) {
-  Parent::Create(true);
+  inherited::Create(true);
   FStopEvent = CreateEventW(nullptr, 1, 0, nullptr);
   FComPort = AComPort;
   SetPriority(FComPort->EventThreadPriority());
@@ -367,13 +367,13 @@ void TComThread::Create(TCustomComPort* AComPort) {
 // Resumed once constructed: the inherited AfterConstruction would start the
 // thread a second time if Create had resumed it already.
 void TComThread::AfterConstruction() {
-  Parent::AfterConstruction();
+  inherited::AfterConstruction();
   Resume();
 }
 
 void TComThread::Destroy() {
   SignalStop();
-  Parent::Destroy();
+  inherited::Destroy();
   if (FStopEvent) CloseHandle(FStopEvent);
   FStopEvent = nullptr;
 }
@@ -456,7 +456,7 @@ void TComThread::CallPortHandlers() {
 // --- The port: configuration and lifecycle ----------------------------------------------
 
 void TCustomComPort::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FBaudRate = br9600;
   FCustomBaudRate = 9600;
   FPort = u"COM1";
@@ -488,7 +488,7 @@ void TCustomComPort::Destroy() {
   FreeAndNil(FTimeouts);
   FreeAndNil(FParity);
   FLinks.clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 Boolean TCustomComPort::CanApply() const {
@@ -619,7 +619,7 @@ void TCustomComPort::ApplyLineSettings() {
 }
 
 void TCustomComPort::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (FConnected && !ComponentState().Contains(csDesigning)) {
     FConnected = false;
     try {

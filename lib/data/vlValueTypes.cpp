@@ -505,13 +505,13 @@ TVarType TvlObjectValueType::GetVarType() const { return varInt64; }
 // --- Registry ---------------------------------------------------------------------------
 
 void TvlValueTypeClassList::Create() {
-  Parent::Create();
+  inherited::Create();
   FItems = New<TList>();
 }
 
 void TvlValueTypeClassList::Destroy() {
   FreeAndNil(FItems);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TvlValueTypeClassList::RegisterItem(TvlValueTypeClass AValueTypeClass) {

@@ -102,7 +102,7 @@ void TnbProductResourceStrings::Create(const String& AName, TnbAddResourceString
 void TnbProductResourceStrings::Destroy() {
   FInitializeProc = nullptr;
   FreeAndNil(FResStringNames);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TnbProductResourceStrings::Add(const String& AResStringName, PResStringRec AResStringAddr) {
@@ -143,7 +143,7 @@ void TnbResourceStringsRepository::Create() { FProducts = New<TObjectList>(true)
 void TnbResourceStringsRepository::Destroy() {
   FListeners.clear();
   FreeAndNil(FProducts);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TnbResourceStringsRepository::AddListener(InbLocalizerListener* AListener) {

@@ -7,7 +7,7 @@ CL_IMPLEMENT_CLASS(TvlAutoWidthItem)
 CL_IMPLEMENT_CLASS(TvlAutoWidthObject)
 
 void TvlAutoWidthObject::Create(Integer ACount) {
-  Parent::Create();
+  inherited::Create();
   FItems = New<TList>();
   if (ACount > 0) FItems->SetCapacity(ACount);
 }
@@ -20,7 +20,7 @@ void TvlAutoWidthObject::Destroy() {
     }
     FreeAndNil(FItems);
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TvlAutoWidthItem* TvlAutoWidthObject::AddItem() {

@@ -74,23 +74,23 @@ void TvlInterfacedPersistent::Create(TPersistent* AOwner) { FOwner = AOwner; }
 
 void TvlComponent::Destroy() {
   vlClearObjectLinks(this);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TvlComponent::BeforeDestruction() {
   if (!IsDestroying()) Destroying();
-  Parent::BeforeDestruction();
+  inherited::BeforeDestruction();
 }
 
 void TvlComponent::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   UpdateFakeLinks();
 }
 
 void TvlComponent::GetFakeComponentLinks(TList* AList) {}
 
 void TvlComponent::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove)
     for (TComponent*& link : FFakeComponentLinks)
       if (link == AComponent) link = nullptr;
@@ -127,13 +127,13 @@ void TvlComponent::UpdateFakeLinks() {
 // --- TvlInterfacedCollectionItem -----------------------------------------------------------
 
 void TvlInterfacedCollectionItem::AfterConstruction() {
-  Parent::AfterConstruction();
+  inherited::AfterConstruction();
   if (TPersistent* owner = GetOwner()) FOwnerInterface = dynamic_cast<IInterface*>(owner);
 }
 
 void TvlInterfacedCollectionItem::Destroy() {
   FOwnerInterface = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 HRESULT TvlInterfacedCollectionItem::QueryInterface(const TGUID& IID, void** Obj) {
@@ -148,7 +148,7 @@ Integer TvlInterfacedCollectionItem::_Release() { return FOwnerInterface ? FOwne
 
 void TvlOwnedInterfacedCollection::Destroy() {
   FInternalState.Include(cisDestroying);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 HRESULT TvlOwnedInterfacedCollection::QueryInterface(const TGUID& IID, void** Obj) {
@@ -205,7 +205,7 @@ void TvlOwnedInterfacedCollection::Update(TCollectionItem* Item) {
   FInternalState.Include(cisUpdating);
   try {
     if (FSorted && !Item) Sort();
-    Parent::Update(Item);
+    inherited::Update(Item);
     if (!FInternalState.Contains(cisDestroying) && FOnChange) FOnChange(this, Item);
   } catch (...) {
     FInternalState.Exclude(cisUpdating);
@@ -221,7 +221,7 @@ void TvlObjectList::Create(Boolean AOwnObjects) { FOwnObjects = AOwnObjects; }
 void TvlObjectList::Clear() {
   if (FOwnObjects)
     for (Integer i = 0; i < Count(); ++i) Free(static_cast<TObject*>(Items(i)));
-  Parent::Clear();
+  inherited::Clear();
 }
 
 // --- TvlEventHandlerCollection ------------------------------------------------------------------
@@ -270,7 +270,7 @@ void TvlStringList::Sort() {
   if (FOnCompare)
     CustomSort(&TvlStringList::CompareByEvent);
   else
-    Parent::Sort();
+    inherited::Sort();
 }
 
 // --- TvlOpenList ----------------------------------------------------------------------------------------
@@ -285,7 +285,7 @@ void TvlOpenList::SetItems(Integer Index, Pointer Item) {
 
 void TvlRegisteredClassList::Destroy() {
   Clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TvlRegisteredClassList::Clear() {
@@ -360,7 +360,7 @@ void TvlRegisteredClasses::Create(Boolean ARegisterClasses) {
 void TvlRegisteredClasses::Destroy() {
   if (FItems) FItems->Clear();
   FreeAndNil(FItems);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TvlRegisteredClasses::Clear() { FItems->Clear(); }
@@ -441,7 +441,7 @@ void TvlRegisteredClasses::Sort() { FItems->CustomSort(&CompareRegisteredClasses
 
 void TvlComponentCollectionItem::Destroy() {
   if (FCollection) FCollection->RemoveItem(this);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TvlComponentCollectionItem::SetCollection(TvlComponentCollection* AValue) {
@@ -471,7 +471,7 @@ void TvlComponentCollectionItem::Changed(Boolean AAllItems) {
 
 TComponent* TvlComponentCollectionItem::GetParentComponent() {
   if (FCollection && FCollection->ParentComponent()) return FCollection->ParentComponent();
-  return Parent::GetParentComponent();
+  return inherited::GetParentComponent();
 }
 
 Boolean TvlComponentCollectionItem::HasParent() { return GetParentComponent() != nullptr; }
@@ -492,7 +492,7 @@ void TvlComponentCollection::Create(TComponent* AParentComponent,
 void TvlComponentCollection::Destroy() {
   FUpdateCount = 1;
   while (!FItems.empty()) Free(FItems.back());
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TvlComponentCollectionItem* TvlComponentCollection::Items(Integer AIndex) const {
@@ -560,7 +560,7 @@ void TvlComponentCollection::EndUpdate(Boolean AForceUpdate) {
 void TvlComponentCollection::Assign(TPersistent* Source) {
   auto* source = Is<TvlComponentCollection>(Source) ? static_cast<TvlComponentCollection*>(Source) : nullptr;
   if (!source) {
-    Parent::Assign(Source);
+    inherited::Assign(Source);
     return;
   }
   BeginUpdate();
@@ -620,11 +620,11 @@ void TvlComponentCollection::MoveItem(TvlComponentCollectionItem* AItem, Integer
 // --- TvlComponentList
 // ------------------------------------------------------------------------------------------------
 
-void TvlComponentList::Create() { Parent::Create(false); }
+void TvlComponentList::Create() { inherited::Create(false); }
 
 void TvlComponentList::Destroy() {
   FUpdateCount = 1;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TvlComponentList::CancelUpdate() {
@@ -647,7 +647,7 @@ void TvlComponentList::Clear() {
     }
     EndUpdate();
   }
-  Parent::Clear();
+  inherited::Clear();
 }
 
 TClass TvlComponentList::GetItemClass() const { return TComponent::StaticClass(); }
@@ -661,7 +661,7 @@ void TvlComponentList::Notify(Pointer Ptr, TListNotification Action) {
 }
 
 void TvlComponentList::NotifyItem(TComponent* AItem, TListNotification AAction) {
-  Parent::Notify(AItem, AAction);
+  inherited::Notify(AItem, AAction);
   if (FOnNotify) FOnNotify(this, AItem, AAction);
   TvlComponentCollectionNotification action = ccnAdded;
   switch (AAction) {
@@ -690,7 +690,7 @@ Boolean TvlMRUItem::Equals(TvlMRUItem* AItem) { throw EAbstractError(u"Abstract 
 
 void TvlMRUItems::Destroy() {
   ClearItems();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TvlMRUItem* TvlMRUItems::Items(Integer AIndex) const {
@@ -807,7 +807,7 @@ void TvlFreeNotificator::RemoveSender(TComponent* ASender) {
 }
 
 void TvlFreeNotificator::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && FOnFreeNotification) FOnFreeNotification(AComponent);
 }
 

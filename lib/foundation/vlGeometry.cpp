@@ -148,7 +148,7 @@ void TvlSize::Assign(TPersistent* Source) {
   if (Is<TvlSize>(Source))
     SetSize(static_cast<TvlSize*>(Source)->Size());
   else
-    Parent::Assign(Source);
+    inherited::Assign(Source);
 }
 
 void TvlSize::SignalChange() {

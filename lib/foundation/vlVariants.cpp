@@ -486,7 +486,7 @@ Variant vlStreamGetVariant(TStream* AStream) { return ReadTagged(AStream, 0); }
 // --- Filer, reader and writer -------------------------------------------------------
 
 void TvlFiler::Create(TStream* AStream) {
-  Parent::Create();
+  inherited::Create();
   FStream = AStream;
   FIsUnicode = nbReadStreamSignature(AStream);
 }

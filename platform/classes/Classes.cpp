@@ -85,7 +85,7 @@ void TComponent::Destroy() {
   RemoveFreeNotifications();
   DestroyComponents();
   if (FOwner) FOwner->RemoveComponent(this);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TComponent::Destroying() {
@@ -283,7 +283,7 @@ void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
 String TComponent::GetNamePath() { return FName; }
 
 void TComponent::DefineProperties(TFiler* Filer) {
-  Parent::DefineProperties(Filer);
+  inherited::DefineProperties(Filer);
   auto* ancestor = Is<TComponent>(Filer->Ancestor()) ? static_cast<TComponent*>(Filer->Ancestor()) : nullptr;
   uint32_t mine = static_cast<uint32_t>(FDesignInfo);
   uint32_t theirs = ancestor ? static_cast<uint32_t>(ancestor->FDesignInfo) : 0;
@@ -343,7 +343,7 @@ void TCollectionItem::Create(TCollection* Collection) { SetCollection(Collection
 void TCollectionItem::Destroy() {
   RemoveFixupReferences(this);
   SetCollection(nullptr);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TCollectionItem::SetCollection(TCollection* Value) {
@@ -389,7 +389,7 @@ void TCollection::Create(TCollectionItemClass ItemClass) { FItemClass = ItemClas
 void TCollection::Destroy() {
   FUpdateCount = 1;
   while (!FItems.empty()) Free(FItems.back());
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TCollectionItem* TCollection::Add() {
@@ -468,7 +468,7 @@ void TCollection::Assign(TPersistent* Source) {
     EndUpdate();
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TCollection::InsertItem(TCollectionItem* Item) {
@@ -542,14 +542,14 @@ class TComponentListNexus : public TComponent {
  public:
   void Notification(TComponent* AComponent, TOperation Operation) override {
     if (Operation == opRemove && FList) FList->HandleFreeNotify(AComponent);
-    Parent::Notification(AComponent, Operation);
+    inherited::Notification(AComponent, Operation);
   }
   TComponentList* FList{};
 };
 CL_IMPLEMENT_CLASS(TComponentListNexus)
 
 void TComponentList::Destroy() {
-  Parent::Destroy();
+  inherited::Destroy();
   if (FNexus) static_cast<TComponentListNexus*>(FNexus)->FList = nullptr;
   FreeAndNil(FNexus);
 }
@@ -574,5 +574,5 @@ void TComponentList::Notify(Pointer Ptr, TListNotification Action) {
       FNexus->RemoveFreeNotification(comp);
     }
   }
-  Parent::Notify(Ptr, Action);
+  inherited::Notify(Ptr, Action);
 }

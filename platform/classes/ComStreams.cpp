@@ -15,7 +15,7 @@ void TStreamAdapter::Create(TStream* AStream, TStreamOwnership Ownership) {
 
 void TStreamAdapter::Destroy() {
   if (FOwnership == soOwned) FreeAndNil(FStream);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 HRESULT TStreamAdapter::Read(void* pv, uint32_t cb, uint32_t* pcbRead) {

@@ -188,7 +188,7 @@ void TFiler::DefineBinaryProperty(const String&, TStreamProc, TStreamProc, Boole
 
 // --- TReader ------------------------------------------------------------------
 
-void TReader::Destroy() { Parent::Destroy(); }
+void TReader::Destroy() { inherited::Destroy(); }
 
 Int64 TReader::Position() { return FStream->Position(); }
 

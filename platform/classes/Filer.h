@@ -176,8 +176,7 @@ class TReader : public TFiler {
 
   TComponent* Owner() const { return FOwner; }
   void SetOwner(TComponent* Value) { FOwner = Value; }
-  // The platform's Parent (the name Parent is taken by the class macro).
-  TComponent* GetParent() const { return FParent; }
+  TComponent* Parent() const { return FParent; }
   void SetParent(TComponent* Value) { FParent = Value; }
   // The name of the property being read.
   const String& PropName() const { return FPropName; }

@@ -437,7 +437,7 @@ void TCustomIniFile::WriteTime(const String& Section, const String& Name, TDateT
 
 void TIniFile::Destroy() {
   UpdateFile();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 String TIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
@@ -534,13 +534,13 @@ void TIniFile::UpdateFile() {}
 // --- TMemIniFile ------------------------------------------------------------------------------
 
 void TMemIniFile::Create(const String& FileName) {
-  Parent::Create(FileName);
+  inherited::Create(FileName);
   FEncoding = TTextEncoding::UTF8;
   LoadValues();
 }
 
 void TMemIniFile::Create(const String& FileName, TTextEncoding AEncoding) {
-  Parent::Create(FileName);
+  inherited::Create(FileName);
   FEncoding = AEncoding;
   FEncodingGiven = true;
   LoadValues();
@@ -548,7 +548,7 @@ void TMemIniFile::Create(const String& FileName, TTextEncoding AEncoding) {
 
 void TMemIniFile::Destroy() {
   FSections.clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 bool TMemIniFile::SameName(const String& A, const String& B) const {
@@ -746,7 +746,7 @@ void TMemIniFile::UpdateFile() {
 void TRegistryIniFile::Create(const String& FileName) { Create(FileName, win::KEY_ALL_ACCESS); }
 
 void TRegistryIniFile::Create(const String& FileName, Cardinal AAccess) {
-  Parent::Create(FileName);
+  inherited::Create(FileName);
   FRegistry = New<TRegistry>(AAccess);
   FBase = !FileName.empty() && FileName[0] == u'\\' ? FileName.substr(1) : FileName;
   if (FRegistry->OpenKey(FileName, true)) FBase = FRegistry->CurrentPath();
@@ -754,7 +754,7 @@ void TRegistryIniFile::Create(const String& FileName, Cardinal AAccess) {
 
 void TRegistryIniFile::Destroy() {
   FreeAndNil(FRegistry);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 bool TRegistryIniFile::OpenSection(const String& Section, bool Create) {

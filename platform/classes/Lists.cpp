@@ -51,7 +51,7 @@ void QuickSort(Pointer* SortList, Integer L, Integer R, TListSortCompare SCompar
 
 void TList::Destroy() {
   Clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TList::Error(const String& Msg, NativeInt Data) {
@@ -258,18 +258,18 @@ void TList::Assign(TList* ListA, TListAssignOp AOperator, TList* ListB) {
 // --- TObjectList --------------------------------------------------------------
 
 void TObjectList::Create() {
-  Parent::Create();
+  inherited::Create();
   FOwnsObjects = true;
 }
 
 void TObjectList::Create(Boolean AOwnsObjects) {
-  Parent::Create();
+  inherited::Create();
   FOwnsObjects = AOwnsObjects;
 }
 
 void TObjectList::Notify(Pointer Ptr, TListNotification Action) {
   if (FOwnsObjects && Action == lnDeleted) Free(static_cast<TObject*>(Ptr));
-  Parent::Notify(Ptr, Action);
+  inherited::Notify(Ptr, Action);
 }
 
 Integer TObjectList::FindInstanceOf(TClass AClass, Boolean AExact, Integer AStartAt) const {
@@ -284,13 +284,13 @@ Integer TObjectList::FindInstanceOf(TClass AClass, Boolean AExact, Integer AStar
 // --- TOrderedList, TStack, TQueue ---------------------------------------------
 
 void TOrderedList::Create() {
-  Parent::Create();
+  inherited::Create();
   FList = New<TList>();
 }
 
 void TOrderedList::Destroy() {
   FreeAndNil(FList);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 Integer TOrderedList::Count() const { return FList->Count(); }
@@ -331,7 +331,7 @@ struct TThreadListLock {
 };
 
 void TThreadList::Create() {
-  Parent::Create();
+  inherited::Create();
   FLock = new TThreadListLock();
   FList = New<TList>();
   FDuplicates = dupIgnore;
@@ -350,7 +350,7 @@ void TThreadList::Destroy() {
   }
   delete FLock;
   FLock = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TThreadList::Add(Pointer Item) {

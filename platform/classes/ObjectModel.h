@@ -52,7 +52,7 @@ struct TMetaClass {
 // Declares the class's metaclass accessors; put it first in the class body.
 #define CL_CLASS(Name, ParentClass)                          \
  public:                                                      \
-  using Parent = ParentClass;                                 \
+  using inherited = ParentClass;                                 \
   static TClass StaticClass();                                \
   TClass ClassType() const override { return StaticClass(); } \
                                                               \
@@ -63,7 +63,7 @@ struct TMetaClass {
 // (platform/classes/TypInfoBuild.h) instead.
 #define CL_IMPLEMENT_CLASS(Name)                                                          \
   TClass Name::StaticClass() {                                                            \
-    static const TMetaClass meta{u"" #Name, Name::Parent::StaticClass(),                  \
+    static const TMetaClass meta{u"" #Name, Name::inherited::StaticClass(),                  \
                                  []() -> TObject* { return new Name(); }};                \
     return &meta;                                                                         \
   }

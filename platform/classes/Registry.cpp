@@ -75,7 +75,7 @@ void TRegistry::Create(Cardinal AAccess) {
 
 void TRegistry::Destroy() {
   CloseKey();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TRegistry::CheckStore(LSTATUS Code, HKEY Key) {

@@ -188,7 +188,7 @@ void TStream::ReadResHeader() {
 // --- THandleStream ------------------------------------------------------------
 
 void THandleStream::Create(int AHandle) {
-  Parent::Create();
+  inherited::Create();
   FHandle = AHandle;
 }
 
@@ -283,7 +283,7 @@ void TFileStream::Create(const String& AFileName, Word Mode, Cardinal Rights) {
   }
   FShareEntry = entry;
   FOpen = true;
-  Parent::Create(fd);
+  inherited::Create(fd);
 }
 
 void TFileStream::Destroy() {
@@ -295,7 +295,7 @@ void TFileStream::Destroy() {
     ReleaseShare(static_cast<TShareEntry*>(FShareEntry));
     FShareEntry = nullptr;
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 // --- TCustomMemoryStream ------------------------------------------------------
@@ -360,7 +360,7 @@ void TCustomMemoryStream::SetPointer(Pointer Ptr, NativeInt ASize) {
 
 void TMemoryStream::Destroy() {
   Clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TMemoryStream::Clear() {
@@ -443,10 +443,10 @@ Pointer TMemoryStream::Realloc(NativeInt& NewCapacity) {
 
 // --- TBytesStream -------------------------------------------------------------
 
-void TBytesStream::Create() { Parent::Create(); }
+void TBytesStream::Create() { inherited::Create(); }
 
 void TBytesStream::Create(const TBytes& ABytes) {
-  Parent::Create();
+  inherited::Create();
   FBytes = ABytes;
   SetPointer(FBytes.empty() ? nullptr : FBytes.data(), static_cast<NativeInt>(FBytes.size()));
   FCapacity = FSize;
@@ -475,12 +475,12 @@ void TStringStream::Create(const String& AString) { Create(AString, TTextEncodin
 void TStringStream::Create(const String& AString, TTextEncoding AEncoding) {
   FEncoding = AEncoding;
   RawByteString raw = EncodeText(AString, AEncoding, false);
-  Parent::Create(TBytes(raw.begin(), raw.end()));
+  inherited::Create(TBytes(raw.begin(), raw.end()));
 }
 
 void TStringStream::Create(const TBytes& ABytes) {
   FEncoding = TTextEncoding::Ansi;
-  Parent::Create(ABytes);
+  inherited::Create(ABytes);
 }
 
 String TStringStream::DataString() const {

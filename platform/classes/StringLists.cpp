@@ -104,7 +104,7 @@ void TStrings::Assign(TPersistent* Source) {
     EndUpdate();
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TStrings::BeginUpdate() {
@@ -490,7 +490,7 @@ void TStrings::SetValueFromIndex(Integer Index, const String& Value) {
 // The strings stream as the defined property "Strings", a list of strings,
 // written when there are any (or, with an ancestor, when they differ from it).
 void TStrings::DefineProperties(TFiler* Filer) {
-  Parent::DefineProperties(Filer);
+  inherited::DefineProperties(Filer);
   Boolean DoWrite;
   if (TPersistent* ancestor = Filer->Ancestor())
     DoWrite = Is<TStrings>(ancestor) ? !Equals(static_cast<TStrings*>(ancestor)) : true;
@@ -523,7 +523,7 @@ void TStrings::WriteData(TWriter* Writer) {
 // --- TStringList --------------------------------------------------------------
 
 void TStringList::Create(Boolean AOwnsObjects) {
-  Parent::Create();
+  inherited::Create();
   FOwnsObjects = AOwnsObjects;
 }
 
@@ -539,7 +539,7 @@ void TStringList::Destroy() {
   FList.clear();
   FCount = 0;
   for (TObject* obj : owned) Free(obj);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TStringList::CheckIndex(Integer Index) {
@@ -673,7 +673,7 @@ void TStringList::Grow() {
 }
 
 Integer TStringList::IndexOf(const String& S) {
-  if (!FSorted) return Parent::IndexOf(S);
+  if (!FSorted) return inherited::IndexOf(S);
   Integer Result;
   if (!Find(S, Result)) Result = -1;
   return Result;

@@ -13,7 +13,7 @@ TWaitResult TSynchroObject::WaitFor(Cardinal) { return wrError; }
 void THandleObject::Destroy() {
   if (FHandle) win::CloseHandle(FHandle);
   FHandle = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TWaitResult THandleObject::WaitFor(Cardinal Timeout) {

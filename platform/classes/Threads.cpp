@@ -192,7 +192,7 @@ void TThread::Create(Boolean CreateSuspended) {
 }
 
 void TThread::AfterConstruction() {
-  Parent::AfterConstruction();
+  inherited::AfterConstruction();
   // A thread resumed inside its own constructor is already running.
   if (!FCreateSuspended && !FStarted) StartThread();
 }
@@ -227,7 +227,7 @@ void TThread::Destroy() {
   delete FState;
   FState = nullptr;
   FFatalException.reset();
-  Parent::Destroy();
+  inherited::Destroy();
   // The thread is gone and its resources released before the exception goes on.
   if (pending) std::rethrow_exception(pending);
 }

@@ -445,7 +445,7 @@ const TTypeInfo* TypeInfoOf(const TDelegate<F>*) {
   }                                                                                             \
   TClass Name::StaticClass() {                                                                  \
     static const TMetaClass meta{                                                               \
-        u"" #Name, Name::Parent::StaticClass(), []() -> TObject* { return new Name(); },        \
+        u"" #Name, Name::inherited::StaticClass(), []() -> TObject* { return new Name(); },        \
         []() -> const TPublishedTable* { return &cl_tables_##Name().Published; },               \
         []() -> const TInterfaceTable* { return &cl_tables_##Name().Interfaces; }};             \
     return &meta;                                                                               \

@@ -424,7 +424,7 @@ String ConnectionStringValue(const String& ConnectionString, const String& Key) 
 // --- TADOConnection ---------------------------------------------------------------
 
 void TADOConnection::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FLoginPrompt = true;
   FKeepConnection = true;
   FMode = cmUnknown;
@@ -444,7 +444,7 @@ void TADOConnection::Destroy() {
   }
   if (FHandle) sqlite3_close_v2(FHandle);
   FHandle = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TADOConnection::SetConnectionString(const String& Value) {
@@ -468,7 +468,7 @@ String TADOConnection::DatabaseFileName() const {
 }
 
 void TADOConnection::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (FStreamedConnected) SetConnected(true);
 }
 
@@ -634,7 +634,7 @@ void TADOConnection::UnregisterClient(TComponent* Client) {
 // --- Parameters -----------------------------------------------------------------------
 
 void TParameter::Create(TCollection* Collection) {
-  Parent::Create(Collection);
+  inherited::Create(Collection);
   FDirection = pdInput;
   FValue = Unassigned();
 }
@@ -650,10 +650,10 @@ void TParameter::Assign(TPersistent* Source) {
     FValue = p->FValue;
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
-void TParameters::Create(TPersistent* AOwner) { Parent::Create(AOwner, ClassOf<TParameter>()); }
+void TParameters::Create(TPersistent* AOwner) { inherited::Create(AOwner, ClassOf<TParameter>()); }
 TParameter* TParameters::Items(Integer Index) const {
   if (Index < 0 || Index >= Count()) throw EListError(Format(u"List index out of bounds (%d)", {Index}));
   return static_cast<TParameter*>(TCollection::Items(Index));
@@ -711,7 +711,7 @@ Boolean TParameters::Refresh() {
 // --- TCustomADODataSet ------------------------------------------------------------------
 
 void TCustomADODataSet::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FParameters = New<TParameters>(static_cast<TPersistent*>(this));
   FCommandType = cmdText;
   FCursorType = ctKeyset;
@@ -729,7 +729,7 @@ void TCustomADODataSet::Destroy() {
     FConnection->RemoveFreeNotification(this);
     FConnection = nullptr;
   }
-  Parent::Destroy();
+  inherited::Destroy();
   FreeAndNil(FParameters);
 }
 
@@ -748,7 +748,7 @@ void TCustomADODataSet::SetConnection(TADOConnection* Value) {
 }
 
 void TCustomADODataSet::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FConnection) {
     try {
       Close();
@@ -791,7 +791,7 @@ String TCustomADODataSet::StatementText() const {
 }
 
 Boolean TCustomADODataSet::GetCanModify() {
-  return Parent::GetCanModify() && FLockType != ltReadOnly && FCursorType != ctOpenForwardOnly;
+  return inherited::GetCanModify() && FLockType != ltReadOnly && FCursorType != ctOpenForwardOnly;
 }
 
 void TCustomADODataSet::CheckConnection() {
@@ -804,7 +804,7 @@ void TCustomADODataSet::InternalInitFieldDefs() {
 }
 
 void TCustomADODataSet::InternalClose() {
-  Parent::InternalClose();
+  inherited::InternalClose();
   ClearRows();
 }
 
@@ -1044,17 +1044,17 @@ void TCustomADODataSet::ApplyDelete(const TMemRow& Row) {
 // --- TADOTable, TADOQuery --------------------------------------------------------------
 
 void TADOTable::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetCommandType(cmdTable);
 }
 
 void TADOQuery::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FSQL = New<TStringList>();
 }
 
 void TADOQuery::Destroy() {
-  Parent::Destroy();
+  inherited::Destroy();
   FreeAndNil(FSQL);
 }
 
@@ -1101,24 +1101,24 @@ Integer TADOQuery::ExecSQL() {
 // --- TADOStoredProc ----------------------------------------------------------------------
 
 void TADOStoredProc::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetCommandType(cmdStoredProc);
 }
 
 void TADOStoredProc::Destroy() {
   Unprepare();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TADOStoredProc::SetProcedureName(const String& Value) {
   if (Value == ProcedureName()) return;
   SetPrepared(false);
   SetCommandText(Value);
-  Parent::Parameters()->Clear();
+  inherited::Parameters()->Clear();
 }
 
 TParameters* TADOStoredProc::Parameters() {
-  TParameters* p = Parent::Parameters();
+  TParameters* p = inherited::Parameters();
   if (p->Count() == 0 && !ProcedureName().empty() && Connection() && Connection()->Connected() &&
       !ComponentState().Contains(csLoading))
     p->Refresh();

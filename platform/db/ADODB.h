@@ -120,7 +120,7 @@ class TParameter : public TCollectionItem {
   void SetNumericScale(Byte Value) { FNumericScale = Value; }
   const Variant& Value() const { return FValue; }
   void SetValue(const Variant& V) { FValue = V; }
-  String GetDisplayName() override { return FName.empty() ? Parent::GetDisplayName() : FName; }
+  String GetDisplayName() override { return FName.empty() ? inherited::GetDisplayName() : FName; }
   void Assign(TPersistent* Source) override;
 
  private:

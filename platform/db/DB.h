@@ -960,7 +960,7 @@ class TParam : public TCollectionItem {
   void SetAsDateTime(TDateTime V);
   void AssignField(TField* Field);
   void Assign(TPersistent* Source) override;
-  String GetDisplayName() override { return FName.empty() ? Parent::GetDisplayName() : FName; }
+  String GetDisplayName() override { return FName.empty() ? inherited::GetDisplayName() : FName; }
 
  private:
   String FName;

@@ -30,7 +30,7 @@ String FieldTypeName(TFieldType T) { return GetEnumName(TypeInfo<TFieldType>(), 
 
 // --- TFieldDef ----------------------------------------------------------------------
 
-void TFieldDef::Create(TCollection* Collection) { Parent::Create(Collection); }
+void TFieldDef::Create(TCollection* Collection) { inherited::Create(Collection); }
 
 void TFieldDef::SetName(const String& Value) {
   if (FName == Value) return;
@@ -76,10 +76,10 @@ void TFieldDef::Assign(TPersistent* Source) {
     FReadOnly = d->FReadOnly;
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
-void TFieldDefs::Create(TPersistent* AOwner) { Parent::Create(AOwner, ClassOf<TFieldDef>()); }
+void TFieldDefs::Create(TPersistent* AOwner) { inherited::Create(AOwner, ClassOf<TFieldDef>()); }
 
 TFieldDef* TFieldDefs::Items(Integer Index) const {
   return static_cast<TFieldDef*>(TCollection::Items(Index));
@@ -118,7 +118,7 @@ void TFields::Create(TDataSet* ADataSet) { FDataSet = ADataSet; }
 
 void TFields::Destroy() {
   Clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TField* TFields::Fields(Integer Index) const {
@@ -193,7 +193,7 @@ void TFields::GetFieldNames(TStrings* List) const {
 // --- TField ------------------------------------------------------------------------
 
 void TField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FVisible = true;
   FFieldKind = fkData;
   FAlignment = taLeftJustify;
@@ -214,7 +214,7 @@ void TField::Destroy() {
         FDataSet->Fields()->Remove(this);
     }
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TField::SetDataSet(TDataSet* ADataSet) {
@@ -240,7 +240,7 @@ TComponent* TField::GetParentComponent() { return FDataSet; }
 void TField::SetParentComponent(TComponent* AParent) { SetDataSet(As<TDataSet>(AParent)); }
 
 void TField::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FLookupDataSet) FLookupDataSet = nullptr;
 }
 
@@ -369,7 +369,7 @@ void TField::Assign(TPersistent* Source) {
     SetAsVariant(f->AsVariant());
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 // --- Value access ----------------------------------------------------------------------
@@ -545,7 +545,7 @@ void TField::SetText(const String& Value) {
 // --- String fields ---------------------------------------------------------------------
 
 void TStringField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftString);
   FTransliterate = true;
   if (Size() == 0) SetSize(20);
@@ -605,12 +605,12 @@ TDateTime TStringField::GetAsDateTime() const {
 void TStringField::GetText(String& Text, Boolean DisplayText) const { Text = GetAsString(); }
 
 void TWideStringField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftWideString);
 }
 
 void TGuidField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftGuid);
   SetSize(38);
 }
@@ -618,7 +618,7 @@ void TGuidField::Create(TComponent* AOwner) {
 // --- Numeric fields -------------------------------------------------------------------
 
 void TNumericField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetAlignment(taRightJustify);
 }
 
@@ -654,7 +654,7 @@ void TNumericField::SetAsStringValue(const String& V) {
 }
 
 void TIntegerField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftInteger);
 }
 
@@ -694,36 +694,36 @@ void TIntegerField::GetText(String& Text, Boolean DisplayText) const {
 }
 
 void TSmallintField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftSmallint);
 }
 void TShortintField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftShortint);
 }
 void TByteField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftByte);
 }
 void TWordField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftWord);
 }
 void TLongWordField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftLongWord);
 }
 void TAutoIncField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftAutoInc);
 }
 void TLargeintField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftLargeint);
 }
 
 void TFloatField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftFloat);
   FPrecision = 15;
 }
@@ -777,22 +777,22 @@ void TFloatField::GetText(String& Text, Boolean DisplayText) const {
 }
 
 void TSingleField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(Db::ftSingle);
   SetPrecision(7);
 }
 void TExtendedField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(Db::ftExtended);
 }
 void TCurrencyField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftCurrency);
   SetCurrency(true);
 }
 
 void TBCDField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftBCD);
   SetSize(4);
   FCurrency = false;
@@ -834,7 +834,7 @@ void TBCDField::GetText(String& Text, Boolean DisplayText) const {
 }
 
 void TFMTBCDField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftFMTBcd);
   SetSize(8);
   FPrecision = 15;
@@ -877,7 +877,7 @@ void TFMTBCDField::GetText(String& Text, Boolean DisplayText) const {
 // --- Boolean fields ---------------------------------------------------------------------
 
 void TBooleanField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftBoolean);
   FTrueText = u"True";
   FFalseText = u"False";
@@ -942,7 +942,7 @@ Integer TBooleanField::GetDefaultWidth() const {
 // --- Date and time fields -------------------------------------------------------------------
 
 void TDateTimeField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftDateTime);
 }
 
@@ -989,21 +989,21 @@ void TDateTimeField::GetText(String& Text, Boolean DisplayText) const {
 }
 
 void TDateField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftDate);
 }
 TDateTime TDateField::Normalize(TDateTime V) const { return std::trunc(V); }
 String TDateField::DefaultFormat() const { return FormatSettings.ShortDateFormat; }
 
 void TTimeField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftTime);
 }
 TDateTime TTimeField::Normalize(TDateTime V) const { return std::fabs(V - std::trunc(V)); }
 String TTimeField::DefaultFormat() const { return FormatSettings.LongTimeFormat; }
 
 void TSQLTimeStampField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftTimeStamp);
 }
 
@@ -1046,7 +1046,7 @@ void TSQLTimeStampField::GetText(String& Text, Boolean DisplayText) const {
 // --- BLOB fields -------------------------------------------------------------------------
 
 void TBlobField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftBlob);
 }
 
@@ -1093,13 +1093,13 @@ void TBlobField::SaveToStream(TStream* Stream) {
 }
 
 void TMemoField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftMemo);
 }
 void TMemoField::GetText(String& Text, Boolean DisplayText) const { Text = IsNull() ? u"(memo)" : u"(MEMO)"; }
 
 void TWideMemoField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftWideMemo);
 }
 Variant TWideMemoField::ConvertValue(const Variant& V) const {
@@ -1116,12 +1116,12 @@ void TWideMemoField::GetText(String& Text, Boolean DisplayText) const {
 }
 
 void TGraphicField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftGraphic);
 }
 
 void TBytesField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftBytes);
   if (Size() == 0) SetSize(16);
 }
@@ -1136,17 +1136,17 @@ String TBytesField::GetAsString() const {
 void TBytesField::GetText(String& Text, Boolean DisplayText) const { Text = IsNull() ? u"" : u"(Bytes)"; }
 
 void TVarBytesField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftVarBytes);
 }
 
 void TVariantField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDataType(ftVariant);
 }
 
 void TAggregateField::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetFieldKind(fkAggregate);
   FValue = Null();
 }
@@ -1255,7 +1255,7 @@ void TBlobStream::Destroy() {
     } catch (...) {
     }
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 Integer TBlobStream::Write(const void* Buffer, Integer Count) {
@@ -1275,7 +1275,7 @@ void TBlobStream::Truncate() { SetSize(Position()); }
 // --- Parameters ----------------------------------------------------------------------------
 
 void TParam::Create(TCollection* Collection) {
-  Parent::Create(Collection);
+  inherited::Create(Collection);
   FParamType = ptUnknown;
   FValue = Null();
 }
@@ -1367,11 +1367,11 @@ void TParam::Assign(TPersistent* Source) {
     AssignField(f);
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TParams::Create(TPersistent* AOwner) {
-  Parent::Create(ClassOf<TParam>());
+  inherited::Create(ClassOf<TParam>());
   FOwner = AOwner;
 }
 

@@ -54,7 +54,7 @@ void DatabaseErrorFmt(const String& Message, std::initializer_list<TVarRec> Args
 // --- TDataSource ------------------------------------------------------------------
 
 void TDataSource::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FEnabled = true;
   FAutoEdit = true;
 }
@@ -63,7 +63,7 @@ void TDataSource::Destroy() {
   FOnStateChange = nullptr;
   if (FDataSet) SetDataSet(nullptr);
   while (!FDataLinks.empty()) RemoveDataLink(FDataLinks.back());
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TDataSource::SetDataSet(TDataSet* ADataSet) {
@@ -166,7 +166,7 @@ void TDataSource::RemoveDataLink(TDataLink* DataLink) {
 }
 
 void TDataSource::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FDataSet) SetDataSet(nullptr);
 }
 
@@ -182,7 +182,7 @@ void TDataLink::Destroy() {
   FEditing = false;
   FDataSourceFixed = false;
   SetDataSource(nullptr);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }

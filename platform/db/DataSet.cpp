@@ -36,7 +36,7 @@ struct TTempStateGuard {
 bool IsEditMode(TDataSetState State) { return State == dsEdit || State == dsInsert || State == dsSetKey; }
 
 void TDataSet::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FFieldDefs = New<TFieldDefs>(static_cast<TPersistent*>(this));
   FFields = New<TFields>(this);
   FAggFields = New<TFields>(this);
@@ -60,7 +60,7 @@ void TDataSet::Destroy() {
   FreeAndNil(FAggFields);
   FreeAndNil(FFieldDefs);
   FBuffers.clear();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TDataSet::Fire(const TDataSetNotifyEvent& E) {
@@ -98,7 +98,7 @@ void TDataSet::SetActive(Boolean Value) {
 }
 
 void TDataSet::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (FStreamedActive) SetActive(true);
 }
 

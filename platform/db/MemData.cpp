@@ -378,7 +378,7 @@ void TRecordBuffer::LoadAll() {
 // --- TCustomMemDataSet ------------------------------------------------------------------
 
 void TCustomMemDataSet::Destroy() {
-  Parent::Destroy();
+  inherited::Destroy();
   FStore.Reset(0);
 }
 
@@ -527,7 +527,7 @@ Integer TCustomMemDataSet::CompareBookmarks(const TBookmark& Bookmark1, const TB
 }
 
 void TCustomMemDataSet::InternalPost() {
-  Parent::InternalPost();  // required fields
+  inherited::InternalPost();  // required fields
   TRecordBuffer* b = ActiveBuffer();
   b->LoadAll();
   size_t n = static_cast<size_t>(FieldDefs()->Count());
@@ -753,26 +753,26 @@ void TCustomMemDataSet::SetFilterText(const String& Value) {
   if (!Trim(Value).empty()) tree = TFilterParser(Value).Parse();
   if (Active()) CheckBrowseMode();
   FFilterTree = tree;
-  Parent::SetFilterText(Value);
+  inherited::SetFilterText(Value);
   if (Filtered()) Refilter();
 }
 
 void TCustomMemDataSet::SetFilteredValue(Boolean Value) {
   if (Filtered() == Value) return;
   if (Active()) CheckBrowseMode();
-  Parent::SetFilteredValue(Value);
+  inherited::SetFilteredValue(Value);
   Refilter();
 }
 
 void TCustomMemDataSet::SetFilterOptionsValue(TFilterOptions Value) {
   if (Active()) CheckBrowseMode();
-  Parent::SetFilterOptionsValue(Value);
+  inherited::SetFilterOptionsValue(Value);
   if (Filtered()) Refilter();
 }
 
 void TCustomMemDataSet::SetOnFilterRecordValue(const TFilterRecordEvent& Value) {
   if (Active()) CheckBrowseMode();
-  Parent::SetOnFilterRecordValue(Value);
+  inherited::SetOnFilterRecordValue(Value);
   if (Filtered()) Refilter();
 }
 
@@ -784,7 +784,7 @@ Boolean TCustomMemDataSet::FilterExpressionAccepts() {
 
 // --- TMemDataSet -----------------------------------------------------------------------
 
-void TMemDataSet::Create(TComponent* AOwner) { Parent::Create(AOwner); }
+void TMemDataSet::Create(TComponent* AOwner) { inherited::Create(AOwner); }
 
 CL_IMPLEMENT_CLASS(TCustomMemDataSet)
 

@@ -38,7 +38,7 @@ void TBasicActionLink::Create(TObject* AClient) { AssignClient(AClient); }
 
 void TBasicActionLink::Destroy() {
   if (FAction) FAction->UnRegisterChanges(this);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TBasicActionLink::AssignClient(TObject*) {}
@@ -78,10 +78,10 @@ void TBasicActionLink::SetOnExecute(const TNotifyEvent&) {}
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TBasicAction, P) {}
 
-void TBasicAction::Create(TComponent* AOwner) { Parent::Create(AOwner); }
+void TBasicAction::Create(TComponent* AOwner) { inherited::Create(AOwner); }
 
 void TBasicAction::Destroy() {
-  Parent::Destroy();
+  inherited::Destroy();
   FActionComponent = nullptr;
   while (!FClients.empty()) FClients.back()->SetAction(nullptr);
 }
@@ -142,7 +142,7 @@ void TBasicAction::Change() {
 }
 
 void TBasicAction::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FActionComponent) FActionComponent = nullptr;
 }
 
@@ -154,29 +154,29 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TContainedAction, P) {
 
 void TContainedAction::Destroy() {
   if (FActionList) FActionList->RemoveAction(this);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 Boolean TContainedAction::Execute() {
   if (FActionList && FActionList->ExecuteAction(this)) return true;
   if (gHooks.ApplicationHandles && gHooks.ApplicationHandles(this, true)) return true;
-  if (Parent::Execute()) return true;
+  if (inherited::Execute()) return true;
   return gHooks.SendAppMessage && gHooks.SendAppMessage(this, true);
 }
 
 Boolean TContainedAction::Update() {
   if (FActionList && FActionList->UpdateAction(this)) return true;
   if (gHooks.ApplicationHandles && gHooks.ApplicationHandles(this, false)) return true;
-  if (Parent::Update()) return true;
+  if (inherited::Update()) return true;
   return gHooks.SendAppMessage && gHooks.SendAppMessage(this, false);
 }
 
 TComponent* TContainedAction::GetParentComponent() {
   if (FActionList) return FActionList;
-  return Parent::GetParentComponent();
+  return inherited::GetParentComponent();
 }
 
-Boolean TContainedAction::HasParent() { return FActionList ? true : Parent::HasParent(); }
+Boolean TContainedAction::HasParent() { return FActionList ? true : inherited::HasParent(); }
 
 void TContainedAction::SetParentComponent(TComponent* AParent) {
   if (ComponentState().Contains(csLoading)) return;
@@ -184,8 +184,8 @@ void TContainedAction::SetParentComponent(TComponent* AParent) {
 }
 
 void TContainedAction::ReadState(TReader* Reader) {
-  Parent::ReadState(Reader);
-  if (auto* list = dynamic_cast<TCustomActionList*>(Reader->GetParent())) SetActionList(list);
+  inherited::ReadState(Reader);
+  if (auto* list = dynamic_cast<TCustomActionList*>(Reader->Parent())) SetActionList(list);
 }
 
 void TContainedAction::SetActionList(TCustomActionList* AActionList) {
@@ -222,7 +222,7 @@ void TContainedAction::SetCategory(const String& Value) {
 CL_IMPLEMENT_CLASS(TCustomAction)
 
 void TCustomAction::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FDisableIfNoHandler = true;
   FEnabled = true;
   FImageIndex = -1;
@@ -232,7 +232,7 @@ void TCustomAction::Create(TComponent* AOwner) {
 void TCustomAction::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TCustomAction*>(Source);
   if (!src) {
-    Parent::Assign(Source);
+    inherited::Assign(Source);
     return;
   }
   SetAutoCheck(src->AutoCheck());
@@ -253,7 +253,7 @@ void TCustomAction::Assign(TPersistent* Source) {
 Boolean TCustomAction::Execute() {
   Update();
   if (FEnabled && FAutoCheck && (!FChecked || FGroupIndex == 0)) SetChecked(!FChecked);
-  return FEnabled && Parent::Execute();
+  return FEnabled && inherited::Execute();
 }
 
 Boolean TCustomAction::HandleShortCut() { return Execute(); }
@@ -383,7 +383,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TAction, P) {
 }
 
 void TAction::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetDisableIfNoHandler(true);
 }
 
@@ -398,7 +398,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TActionList, P) {
 }
 
 void TCustomActionList::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FImageChangeLink = New<TChangeLink>();
   FImageChangeLink->SetOnChange(TNotifyEvent(this, &TCustomActionList::ImageListChange));
 }
@@ -411,7 +411,7 @@ void TCustomActionList::Destroy() {
     Free(action);  // its destructor leaves the list
     if (!FActions.empty() && FActions.back() == action) FActions.pop_back();
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 Boolean TCustomActionList::ExecuteAction(TBasicAction* Action) {
@@ -480,7 +480,7 @@ void TCustomActionList::Change() {
 }
 
 void TCustomActionList::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == FImages) {
     FImages = nullptr;

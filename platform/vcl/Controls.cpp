@@ -71,7 +71,7 @@ TWinControl* FocusRoot(TControl* Control) {
   if (!Control) return nullptr;
   if (TWinControl* f = GetParentFormControl(Control)) return f;
   TControl* c = Control;
-  while (c->GetParent()) c = c->GetParent();
+  while (c->Parent()) c = c->Parent();
   return Is<TWinControl>(c) ? static_cast<TWinControl*>(c) : nullptr;
 }
 
@@ -244,7 +244,7 @@ TWinControl* FindVCLWindow(const TPoint& Pos) {
 
 TControl* GetCaptureControl() {
   TControl* result = FindControl(GetCapture());
-  if (result && CaptureControl && CaptureControl->GetParent() == result) result = CaptureControl;
+  if (result && CaptureControl && CaptureControl->Parent() == result) result = CaptureControl;
   return result;
 }
 
@@ -253,9 +253,9 @@ void SetCaptureControl(TControl* Control) {
   CaptureControl = nullptr;
   if (!Control) return;
   if (!Is<TWinControl>(Control)) {
-    if (!Control->GetParent()) return;
+    if (!Control->Parent()) return;
     CaptureControl = Control;
-    Control = Control->GetParent();
+    Control = Control->Parent();
   }
   SetCapture(static_cast<TWinControl*>(Control)->Handle());
 }
@@ -268,7 +268,7 @@ TWinControl* GetParentFormControl(TControl* Control, Boolean TopForm) {
       found = static_cast<TWinControl*>(c);
       if (!TopForm) return found;
     }
-    c = c->GetParent();
+    c = c->Parent();
   }
   return found;
 }
@@ -338,7 +338,7 @@ void TSizeConstraints::AssignTo(TPersistent* Dest) {
     d->FMaxWidth = FMaxWidth;
     d->Change();
   } else {
-    Parent::AssignTo(Dest);
+    inherited::AssignTo(Dest);
   }
 }
 
@@ -348,7 +348,7 @@ CL_IMPLEMENT_CLASS(TControlCanvas)
 
 void TControlCanvas::Destroy() {
   FreeHandle();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TControlCanvas::SetControl(TControl* AControl) {
@@ -359,7 +359,7 @@ void TControlCanvas::SetControl(TControl* AControl) {
 
 void TControlCanvas::CreateHandle() {
   if (!FControl) {
-    Parent::CreateHandle();
+    inherited::CreateHandle();
     return;
   }
   if (!FDeviceContext) {
@@ -451,7 +451,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TControl, P) {
 }
 
 void TControl::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FWindowProc = TWndMethod(this, &TControl::WndProc);
   FControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   FFont = New<TFont>();
@@ -478,7 +478,7 @@ void TControl::Destroy() {
   FreeAndNil(FActionLink);
   FreeAndNil(FConstraints);
   FreeAndNil(FFont);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 // Messages.
@@ -556,7 +556,7 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_MOUSEWHEEL: CMMouseWheel(Message); break;
     case CM_DRAG: CMDrag(Message); break;
     case CM_FLOAT: CMFloat(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
@@ -582,7 +582,7 @@ void TControl::DefaultHandler(TMessage& Message) {
       Message.Result = 1;
       break;
     }
-    default: Parent::DefaultHandler(Message);
+    default: inherited::DefaultHandler(Message);
   }
 }
 
@@ -605,7 +605,7 @@ void TControl::DoMouseUp(TMessage& Message, TMouseButton Button) {
 
 void TControl::WMLButtonDown(TMessage& Message) {
   SendCancelMode(this);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
   DoMouseDown(Message, mbLeft, TShiftState{});
@@ -613,46 +613,46 @@ void TControl::WMLButtonDown(TMessage& Message) {
 
 void TControl::WMNCLButtonDown(TMessage& Message) {
   SendCancelMode(this);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TControl::WMRButtonDown(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DoMouseDown(Message, mbRight, TShiftState{});
 }
 
 void TControl::WMMButtonDown(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DoMouseDown(Message, mbMiddle, TShiftState{});
 }
 
 void TControl::WMLButtonDblClk(TMessage& Message) {
   SendCancelMode(this);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) DblClick();
   DoMouseDown(Message, mbLeft, TShiftState{ssDouble});
 }
 
 void TControl::WMRButtonDblClk(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DoMouseDown(Message, mbRight, TShiftState{ssDouble});
 }
 
 void TControl::WMMButtonDblClk(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DoMouseDown(Message, mbMiddle, TShiftState{ssDouble});
 }
 
 void TControl::WMMouseMove(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (FControlStyle.Contains(csNoStdEvents)) return;
   TWMMouse m(Message);
   MouseMove(KeysToShiftState(Word(m.Keys())), m.XPos(), m.YPos());
 }
 
 void TControl::WMLButtonUp(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   if (FControlState.Contains(csClicked)) {
     FControlState.Exclude(csClicked);
@@ -664,12 +664,12 @@ void TControl::WMLButtonUp(TMessage& Message) {
 }
 
 void TControl::WMRButtonUp(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DoMouseUp(Message, mbRight);
 }
 
 void TControl::WMMButtonUp(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DoMouseUp(Message, mbMiddle);
 }
 
@@ -681,7 +681,7 @@ void TControl::WMMouseWheel(TMessage& Message) {
   // CM_MOUSEWHEEL already went up through the framework parents; only the
   // top control lets the window system offer the wheel to foreign windows
   // (passing it on from every level would give each parent the turn twice).
-  if (Message.Result == 0 && !FParent) Parent::Dispatch(Message);
+  if (Message.Result == 0 && !FParent) inherited::Dispatch(Message);
 }
 
 void TControl::MouseWheelHandler(TMessage& Message) {
@@ -702,12 +702,12 @@ void TControl::CMMouseWheel(TMessage& Message) {
 }
 
 void TControl::WMCancelMode(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (GetCaptureControl() == this) SetMouseCapture(false);
   FControlState.Exclude(csClicked);
 }
 
-void TControl::WMWindowPosChanged(TMessage& Message) { Parent::Dispatch(Message); }
+void TControl::WMWindowPosChanged(TMessage& Message) { inherited::Dispatch(Message); }
 
 void TControl::WMContextMenu(TMessage& Message) {
   if (Message.Result != 0) return;
@@ -725,7 +725,7 @@ void TControl::WMContextMenu(TMessage& Message) {
     SendCancelMode(nullptr);
     if (PopupMenuPopupHook && PopupMenuPopupHook(menu, this, pt.X, pt.Y)) Message.Result = 1;
   }
-  if (Message.Result == 0) Parent::Dispatch(Message);
+  if (Message.Result == 0) inherited::Dispatch(Message);
 }
 
 void TControl::SendCancelMode(TControl* Sender) {
@@ -1393,7 +1393,7 @@ Boolean TControl::IsBiDiModeStored() { return !FParentBiDiMode; }
 // Components.
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (FPopupMenu && PopupMenuComponentHook && PopupMenuComponentHook(FPopupMenu) == AComponent)
     FPopupMenu = nullptr;
@@ -1402,7 +1402,7 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TControl::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (TBasicAction* a = GetAction()) ActionChange(a, true);
   UpdateAnchorRules();
 }
@@ -1410,9 +1410,9 @@ void TControl::Loaded() {
 void TControl::ReadState(TReader* Reader) {
   FControlState.Include(csReadingState);
   // The reader names the parent of the component it reads (itself for a root).
-  auto* p = dynamic_cast<TWinControl*>(Reader->GetParent());
+  auto* p = dynamic_cast<TWinControl*>(Reader->Parent());
   if (p && static_cast<TControl*>(p) != this) SetParent(p);
-  Parent::ReadState(Reader);
+  inherited::ReadState(Reader);
   FControlState.Exclude(csReadingState);
   if (FParent) {
     Perform(CM_PARENTCOLORCHANGED, 0, 0);
@@ -1428,13 +1428,13 @@ void TControl::SetName(const String& Value) {
   bool changeText = FControlStyle.Contains(csSetCaption) && !ComponentState().Contains(csLoading) &&
                     Name() == GetText() && (!Owner() || !Is<TControl>(Owner()) ||
                                             !Owner()->ComponentState().Contains(csLoading));
-  Parent::SetName(Value);
+  inherited::SetName(Value);
   if (changeText) SetText(Value);
 }
 
-void TControl::DefineProperties(TFiler* Filer) { Parent::DefineProperties(Filer); }
+void TControl::DefineProperties(TFiler* Filer) { inherited::DefineProperties(Filer); }
 
-void TControl::AssignTo(TPersistent* Dest) { Parent::AssignTo(Dest); }
+void TControl::AssignTo(TPersistent* Dest) { inherited::AssignTo(Dest); }
 
 Boolean TControl::HasParent() { return true; }
 
@@ -1567,12 +1567,12 @@ TCursor TDragObject::GetDragCursor(Boolean Accepted, Integer, Integer) { return 
 String TDragObject::GetName() { return ClassName(); }
 
 void TBaseDragControlObject::Create(TControl* AControl) {
-  Parent::Create();
+  inherited::Create();
   FControl = AControl;
 }
 
 void TBaseDragControlObject::Assign(TDragObject* Source) {
-  Parent::Assign(Source);
+  inherited::Assign(Source);
   if (auto* s = dynamic_cast<TBaseDragControlObject*>(Source)) FControl = s->FControl;
 }
 

@@ -622,8 +622,8 @@ class TControl : public TComponent {
   virtual void WndProc(TMessage& Message);
 
   // Placement.
-  // The Parent property (Parent itself names the base class, see CL_CLASS).
-  TWinControl* GetParent() const { return FParent; }
+  // The Parent property.
+  TWinControl* Parent() const { return FParent; }
   virtual void SetParent(TWinControl* AParent);
   Integer Left() const { return FLeft; }
   void SetLeft(Integer Value);

@@ -62,7 +62,7 @@ LRESULT InitWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return TWinControlAcce
 CL_IMPLEMENT_CLASS(TWinControl)
 
 void TWinControl::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FObjectInstance = MakeObjectInstance(TWndMethod(this, &TWinControl::MainWndProc));
   FBrush = New<TBrush>();
   FBrush->SetColor(Color());
@@ -95,7 +95,7 @@ void TWinControl::Destroy() {
     FreeObjectInstance(FObjectInstance);
     FObjectInstance = nullptr;
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 // The message layers.
@@ -123,7 +123,7 @@ void TWinControl::WndProc(TMessage& Message) {
       if (FControlState.Contains(csFocusing)) return;
       break;
     case WM_NCHITTEST: {
-      Parent::WndProc(Message);
+      inherited::WndProc(Message);
       if (Message.Result == HTTRANSPARENT) {
         TWMNCHitTest m(Message);
         if (ControlAtPos(ScreenToClient(m.Pos()), false)) Message.Result = HTCLIENT;
@@ -131,12 +131,12 @@ void TWinControl::WndProc(TMessage& Message) {
       return;
     }
     case WM_MOUSELEAVE:
-      if (MouseControl == this || (MouseControl && MouseControl->GetParent() == this &&
+      if (MouseControl == this || (MouseControl && MouseControl->Parent() == this &&
                                    !Is<TWinControl>(MouseControl)))
         SetMouseControl(nullptr);
       break;
     case WM_CANCELMODE:
-      if (GetCapture() == FHandle && CaptureControl && CaptureControl->GetParent() == this)
+      if (GetCapture() == FHandle && CaptureControl && CaptureControl->Parent() == this)
         CaptureControl->Perform(WM_CANCELMODE, 0, 0);
       break;
     default:
@@ -144,7 +144,7 @@ void TWinControl::WndProc(TMessage& Message) {
           Message.Msg != WM_MOUSEHWHEEL) {
         if (Message.Msg == WM_MOUSEMOVE && FHandle) {
           // Mouse-over tracking: the graphic child under the mouse, or this control.
-          TControl* over = GetCapture() == FHandle && CaptureControl && CaptureControl->GetParent() == this
+          TControl* over = GetCapture() == FHandle && CaptureControl && CaptureControl->Parent() == this
                                ? CaptureControl
                                : nullptr;
           if (!over) {
@@ -169,14 +169,14 @@ void TWinControl::WndProc(TMessage& Message) {
         if (Dragging()) return;
       }
   }
-  Parent::WndProc(Message);
+  inherited::WndProc(Message);
 }
 
 Boolean TWinControl::IsControlMouseMsg(TMessage& Message) {
   TControl* control = nullptr;
   TWMMouse m(Message);
   if (GetCapture() == FHandle) {
-    if (CaptureControl && CaptureControl->GetParent() == this) control = CaptureControl;
+    if (CaptureControl && CaptureControl->Parent() == this) control = CaptureControl;
   } else {
     control = ControlAtPos(m.Pos(), false);
   }
@@ -259,13 +259,13 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_RECREATEWND: CMRecreateWnd(Message); break;
     case CM_TABSTOPCHANGED: CMTabStopChanged(Message); break;
     case CM_DESTROYHANDLE: CMDestroyHandle(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (!FHandle) {
-    Parent::DefaultHandler(Message);
+    inherited::DefaultHandler(Message);
     return;
   }
   if (Message.Msg == WM_CONTEXTMENU && FParent) {
@@ -435,7 +435,7 @@ void TWinControl::DestroyWindowHandle() {
 }
 
 void TWinControl::WMNCDestroy(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   HandleMap().erase(FHandle);
   FHandle = nullptr;
   FShowing = false;
@@ -609,11 +609,11 @@ void TWinControl::RemoveControl(TControl* AControl) {
 
 void TWinControl::SetParent(TWinControl* AParent) {
   if (AParent && FParentWindow) FParentWindow = nullptr;
-  Parent::SetParent(AParent);
+  inherited::SetParent(AParent);
 }
 
 Boolean TWinControl::ContainsControl(TControl* Control) {
-  while (Control && Control != this) Control = Control->GetParent();
+  while (Control && Control != this) Control = Control->Parent();
   return Control != nullptr;
 }
 
@@ -673,7 +673,7 @@ void TWinControl::GetChildren(TGetChildProc Proc, TComponent* Root) {
 
 void TWinControl::SetChildOrder(TComponent* Child, Integer Order) {
   auto* c = dynamic_cast<TControl*>(Child);
-  if (!c || c->GetParent() != this) return;
+  if (!c || c->Parent() != this) return;
   if (auto* w = dynamic_cast<TWinControl*>(c)) {
     w->SetZOrderPosition(Order - Integer(FControls.size()));
   } else {
@@ -981,14 +981,14 @@ Boolean TWinControl::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
 }
 
 void TWinControl::ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight) {
-  Parent::ConstrainedResize(MinWidth, MinHeight, MaxWidth, MaxHeight);
+  inherited::ConstrainedResize(MinWidth, MinHeight, MaxWidth, MaxHeight);
 }
 
 void TWinControl::ChangeScale(Integer M, Integer D) {
   DisableAlign();
   try {
     ScaleControls(M, D);
-    Parent::ChangeScale(M, D);
+    inherited::ChangeScale(M, D);
   } catch (...) {
     EnableAlign();
     throw;
@@ -1084,7 +1084,7 @@ void TWinControl::UpdateBounds() {
 
 void TWinControl::WMWindowPosChanged(TMessage& Message) {
   if (!FControlState.Contains(csDestroyingHandle) && FHandle) UpdateBounds();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TWinControl::WMWindowPosChanging(TMessage& Message) {
@@ -1101,19 +1101,19 @@ void TWinControl::WMWindowPosChanging(TMessage& Message) {
       pos->flags |= SWP_NOSIZE;
     }
   }
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TWinControl::WMSize(TMessage& Message) {
   if (FHandle) UpdateBounds();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Realign();
   if (!ComponentState().Contains(csLoading)) Resize();
 }
 
 void TWinControl::WMMove(TMessage& Message) {
   if (FHandle) UpdateBounds();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 // Painting.
@@ -1143,7 +1143,7 @@ void TWinControl::WMPaint(TMessage& Message) {
   TWMPaint m(Message);
   if (!FDoubleBuffered || m.DC()) {
     if (!FControlState.Contains(csCustomPaint) && ControlCount() == 0)
-      Parent::Dispatch(Message);
+      inherited::Dispatch(Message);
     else
       PaintHandler(Message);
   } else {
@@ -1286,7 +1286,7 @@ void TWinControl::WMEraseBkgnd(TMessage& Message) {
   Message.Result = 1;
 }
 
-void TWinControl::WMNCPaint(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::WMNCPaint(TMessage& Message) { inherited::Dispatch(Message); }
 
 HDC TWinControl::GetDeviceContext(HWND& WindowHandle) {
   WindowHandle = Handle();
@@ -1362,17 +1362,17 @@ void TWinControl::CMFontChanged(TMessage& Message) {
 }
 
 void TWinControl::CMShowHintChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   NotifyControls(CM_PARENTSHOWHINTCHANGED);
 }
 
 void TWinControl::CMBiDiModeChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (SysLocaleMiddleEast && Message.WParam == 0) RecreateWnd();
   NotifyControls(CM_PARENTBIDIMODECHANGED);
 }
 
-void TWinControl::CMTextChanged(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::CMTextChanged(TMessage& Message) { inherited::Dispatch(Message); }
 
 void TWinControl::CMCursorChanged(TMessage&) {
   POINT p;
@@ -1397,10 +1397,10 @@ void TWinControl::WMSetCursor(TMessage& Message) {
       return;
     }
   }
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
-void TWinControl::WMNCHitTest(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::WMNCHitTest(TMessage& Message) { inherited::Dispatch(Message); }
 
 // Reflected notifications.
 
@@ -1412,46 +1412,46 @@ Boolean TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message) {
 }
 
 void TWinControl::WMCommand(TMessage& Message) {
-  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) Parent::Dispatch(Message);
+  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) inherited::Dispatch(Message);
 }
 
-void TWinControl::WMNotify(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::WMNotify(TMessage& Message) { inherited::Dispatch(Message); }
 
 void TWinControl::WMHScroll(TMessage& Message) {
-  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) Parent::Dispatch(Message);
+  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMVScroll(TMessage& Message) {
-  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) Parent::Dispatch(Message);
+  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMCompareItem(TMessage& Message) {
   auto* s = reinterpret_cast<COMPAREITEMSTRUCT*>(Message.LParam);
-  if (!s || !DoControlMsg(s->hwndItem, Message)) Parent::Dispatch(Message);
+  if (!s || !DoControlMsg(s->hwndItem, Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMDeleteItem(TMessage& Message) {
   auto* s = reinterpret_cast<DELETEITEMSTRUCT*>(Message.LParam);
-  if (!s || !DoControlMsg(s->hwndItem, Message)) Parent::Dispatch(Message);
+  if (!s || !DoControlMsg(s->hwndItem, Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMDrawItem(TMessage& Message) {
   auto* s = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  if (!s || !DoControlMsg(s->hwndItem, Message)) Parent::Dispatch(Message);
+  if (!s || !DoControlMsg(s->hwndItem, Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMMeasureItem(TMessage& Message) {
   auto* s = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
   HWND item = s && FHandle ? GetDlgItem(FHandle, int(s->CtlID)) : nullptr;
-  if (!item || !DoControlMsg(item, Message)) Parent::Dispatch(Message);
+  if (!item || !DoControlMsg(item, Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMCharToItem(TMessage& Message) {
-  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) Parent::Dispatch(Message);
+  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMVKeyToItem(TMessage& Message) {
-  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) Parent::Dispatch(Message);
+  if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMParentNotify(TMessage& Message) {
@@ -1459,38 +1459,38 @@ void TWinControl::WMParentNotify(TMessage& Message) {
   if ((event == WM_CREATE || event == WM_DESTROY) &&
       DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message))
     return;
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
-void TWinControl::WMCtlColor(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::WMCtlColor(TMessage& Message) { inherited::Dispatch(Message); }
 
 void TWinControl::WMSysColorChange(TMessage& Message) {
   Perform(CM_SYSCOLORCHANGE, 0, 0);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TWinControl::CMSysColorChange(TMessage&) { NotifyControls(CM_SYSCOLORCHANGE); }
 void TWinControl::CMSysFontChanged(TMessage&) { NotifyControls(CM_SYSFONTCHANGED); }
 
 void TWinControl::WMWinIniChange(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Perform(CM_WININICHANGE, Message.WParam, Message.LParam);
 }
 
 void TWinControl::WMFontChange(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Perform(CM_FONTCHANGE, 0, 0);
 }
 
 void TWinControl::WMTimeChange(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Perform(CM_TIMECHANGE, 0, 0);
 }
 
 void TWinControl::CMWinIniChange(TMessage& Message) { Broadcast(Message); }
 void TWinControl::CMFontChange(TMessage& Message) { Broadcast(Message); }
 void TWinControl::CMTimeChange(TMessage& Message) { Broadcast(Message); }
-void TWinControl::CMChanged(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::CMChanged(TMessage& Message) { inherited::Dispatch(Message); }
 
 void TWinControl::WMContextMenu(TMessage& Message) {
   if (Message.Result != 0) return;
@@ -1517,7 +1517,7 @@ Boolean TWinControl::CanFocus() {
   TControl* c = this;
   while (c && c != form) {
     if (!(c->Visible() && c->Enabled())) return false;
-    c = c->GetParent();
+    c = c->Parent();
   }
   return true;
 }
@@ -1583,8 +1583,8 @@ Boolean TWinControl::SetFocusedControl(TWinControl* Control) {
   return true;
 }
 
-void TWinControl::WMSetFocus(TMessage& Message) { Parent::Dispatch(Message); }
-void TWinControl::WMKillFocus(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::WMSetFocus(TMessage& Message) { inherited::Dispatch(Message); }
+void TWinControl::WMKillFocus(TMessage& Message) { inherited::Dispatch(Message); }
 
 void TWinControl::CMFocusChanged(TMessage& Message) { Broadcast(Message); }
 
@@ -1745,34 +1745,34 @@ void TWinControl::KeyPress(Char& Key) {
 
 void TWinControl::WMKeyDown(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyDown(m)) Parent::Dispatch(Message);
+  if (!DoKeyDown(m)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMSysKeyDown(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyDown(m)) Parent::Dispatch(Message);
+  if (!DoKeyDown(m)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMKeyUp(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyUp(m)) Parent::Dispatch(Message);
+  if (!DoKeyUp(m)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMSysKeyUp(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyUp(m)) Parent::Dispatch(Message);
+  if (!DoKeyUp(m)) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMChar(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyPress(m)) Parent::Dispatch(Message);
+  if (!DoKeyPress(m)) inherited::Dispatch(Message);
 }
 
-void TWinControl::WMSysChar(TMessage& Message) { Parent::Dispatch(Message); }
+void TWinControl::WMSysChar(TMessage& Message) { inherited::Dispatch(Message); }
 
 Boolean TWinControl::IsMenuKey(TWMKey& Message) {
   if (!ComponentState().Contains(csDesigning)) {
-    for (TControl* c = this; c; c = c->GetParent())
+    for (TControl* c = this; c; c = c->Parent())
       if (c->FPopupMenu && PopupMenuIsShortCutHook && PopupMenuIsShortCutHook(c->FPopupMenu, Message)) return true;
     TWinControl* form = ParentFormOf();
     if (form && form->IsShortCut(Message)) return true;
@@ -1874,7 +1874,7 @@ void TWinControl::CMDialogChar(TMessage& Message) { Broadcast(Message); }
 void TWinControl::ReadState(TReader* Reader) {
   DisableAlign();
   try {
-    Parent::ReadState(Reader);
+    inherited::ReadState(Reader);
   } catch (...) {
     EnableAlign();
     throw;
@@ -1886,40 +1886,40 @@ void TWinControl::ReadState(TReader* Reader) {
 }
 
 void TWinControl::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   Realign();
 }
 
 void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
 }
 
-TControlActionLinkClass TWinControl::GetActionLinkClass() { return Parent::GetActionLinkClass(); }
+TControlActionLinkClass TWinControl::GetActionLinkClass() { return inherited::GetActionLinkClass(); }
 
-void TWinControl::AssignTo(TPersistent* Dest) { Parent::AssignTo(Dest); }
+void TWinControl::AssignTo(TPersistent* Dest) { inherited::AssignTo(Dest); }
 
 // --- TGraphicControl --------------------------------------------------------------------------------
 
 CL_IMPLEMENT_CLASS(TGraphicControl)
 
 void TGraphicControl::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   auto* canvas = New<TControlCanvas>();
   canvas->SetControl(this);
   FCanvas = canvas;
 }
 
 void TGraphicControl::Destroy() {
-  if (GetParent() && GetParent()->HandleAllocated()) static_cast<TControlCanvas*>(FCanvas)->FreeHandle();
+  if (Parent() && Parent()->HandleAllocated()) static_cast<TControlCanvas*>(FCanvas)->FreeHandle();
   FreeAndNil(FCanvas);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TGraphicControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PAINT: WMPaint(Message); break;
     case CM_FONTCHANGED: CMFontChanged(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
@@ -1930,14 +1930,14 @@ void TGraphicControl::WMPaint(TMessage& Message) {
   Paint();
 }
 
-void TGraphicControl::CMFontChanged(TMessage& Message) { Parent::Dispatch(Message); }
+void TGraphicControl::CMFontChanged(TMessage& Message) { inherited::Dispatch(Message); }
 
 // --- TCustomControl ---------------------------------------------------------------------------------
 
 CL_IMPLEMENT_CLASS(TCustomControl)
 
 void TCustomControl::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   auto* canvas = New<TControlCanvas>();
   canvas->SetControl(this);
   FCanvas = canvas;
@@ -1945,13 +1945,13 @@ void TCustomControl::Create(TComponent* AOwner) {
 
 void TCustomControl::Destroy() {
   FreeAndNil(FCanvas);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TCustomControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PAINT: WMPaint(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
@@ -1965,7 +1965,7 @@ void TCustomControl::WMPaint(TMessage& Message) {
     SetControlState(s);
   };
   try {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
   } catch (...) {
     clear();
     throw;

@@ -62,7 +62,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TPanel, P) {
 }
 
 void TCustomPanel::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
                                 csDoubleClicks, csReplicatable});
   SetBounds(Left(), Top(), 185, 41);
@@ -80,12 +80,12 @@ void TCustomPanel::Dispatch(TMessage& Message) {
     case CM_TEXTCHANGED: CMTextChanged(Message); break;
     case CM_CTL3DCHANGED: CMCtl3DChanged(Message); break;
     case CM_BORDERCHANGED: CMBorderChanged(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TCustomPanel::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   if (FBorderStyle == bsSingle) {
     if (Ctl3D())
       Params.ExStyle |= WS_EX_CLIENTEDGE;
@@ -96,7 +96,7 @@ void TCustomPanel::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomPanel::AdjustClientRect(TRect& Rect) {
-  Parent::AdjustClientRect(Rect);
+  inherited::AdjustClientRect(Rect);
   Integer bevel = 0;
   if (FBevelOuter != bvNone) bevel += FBevelWidth;
   if (FBevelInner != bvNone) bevel += FBevelWidth;
@@ -134,7 +134,7 @@ void TCustomPanel::Paint() {
     Frame3D(c, r, top, bottom, FBevelWidth);
   }
   c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(ParentBackground() && GetParent() ? GetParent()->Color() : Color());
+  c->Brush()->SetColor(ParentBackground() && Parent() ? Parent()->Color() : Color());
   c->FillRect(r);
   String text = Caption();
   if (text.empty()) return;
@@ -149,7 +149,7 @@ void TCustomPanel::Paint() {
 
 void TCustomPanel::Resize() {
   if (FFullRepaint) Invalidate();
-  Parent::Resize();
+  inherited::Resize();
 }
 
 void TCustomPanel::SetAlignment(TAlignment Value) {
@@ -188,17 +188,17 @@ void TCustomPanel::SetBorderStyle(TBorderStyle Value) {
 }
 
 void TCustomPanel::CMTextChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
 }
 
 void TCustomPanel::CMCtl3DChanged(TMessage& Message) {
   if (FBorderStyle == bsSingle) RecreateWnd();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TCustomPanel::CMBorderChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
 }
 
@@ -213,7 +213,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TBevel, P) {
 }
 
 void TBevel::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   TControlStyle s = ControlStyle();
   s.Include(csReplicatable);
   SetControlStyle(s);
@@ -301,7 +301,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TImage, P) {
 }
 
 void TImage::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   TControlStyle s = ControlStyle();
   s.Include(csReplicatable);
   SetControlStyle(s);
@@ -312,7 +312,7 @@ void TImage::Create(TComponent* AOwner) {
 
 void TImage::Destroy() {
   FreeAndNil(FPicture);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 TCanvas* TImage::Canvas() {
@@ -443,7 +443,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TTimer, P) {
 }
 
 void TTimer::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FEnabled = true;
   FInterval = 1000;
   FWindowHandle = AllocateHWnd(TWndMethod(this, &TTimer::WndProc));
@@ -456,7 +456,7 @@ void TTimer::Destroy() {
     DeallocateHWnd(FWindowHandle);
     FWindowHandle = nullptr;
   }
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TTimer::WndProc(TMessage& Message) {

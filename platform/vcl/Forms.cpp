@@ -49,7 +49,7 @@ TControl* ControlAtScreen(const TPoint& P) {
 // The control whose hint shows for Control: itself or the nearest parent
 // with ShowHint.
 TControl* HintControlOf(TControl* Control) {
-  while (Control && !Control->ShowHint()) Control = Control->GetParent();
+  while (Control && !Control->ShowHint()) Control = Control->Parent();
   return Control;
 }
 
@@ -57,7 +57,7 @@ TControl* HintControlOf(TControl* Control) {
 String HintTextOf(TControl* Control) {
   while (Control) {
     if (!Control->Hint().empty()) return Control->Hint();
-    Control = Control->GetParent();
+    Control = Control->Parent();
   }
   return String();
 }
@@ -517,7 +517,7 @@ TRect TCustomForm::GetClientRect() {
 
 void TCustomForm::CreateParams(TCreateParams& Params) {
   TScrollingWinControl::CreateParams(Params);
-  if (GetParent() || ParentWindow()) return;
+  if (Parent() || ParentWindow()) return;
   Params.Style &= ~DWORD(WS_CHILD | WS_GROUP | WS_TABSTOP | WS_CAPTION | WS_BORDER | WS_THICKFRAME | WS_DLGFRAME |
                          WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_POPUP);
   Params.ExStyle &= ~DWORD(WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT);
@@ -569,7 +569,7 @@ void TCustomForm::ReadState(TReader* Reader) {
     FTextHeight = 0;
     FPixelsPerInch = 0;
     // A form read as the root is not its own parent.
-    if (Reader->GetParent() == this) Reader->SetParent(nullptr);
+    if (Reader->Parent() == this) Reader->SetParent(nullptr);
     TScrollingWinControl::ReadState(Reader);
     if (FClientWidth > 0) SetClientWidth(FClientWidth);
     if (FClientHeight > 0) SetClientHeight(FClientHeight);
@@ -759,8 +759,8 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
       case VK_RIGHT:
       case VK_UP:
       case VK_DOWN:
-        if (FActiveControl && FActiveControl->GetParent()) {
-          FActiveControl->GetParent()->SelectNext(FActiveControl,
+        if (FActiveControl && FActiveControl->Parent()) {
+          FActiveControl->Parent()->SelectNext(FActiveControl,
                                                   key.CharCode() == VK_RIGHT || key.CharCode() == VK_DOWN, false);
           Message.Result = 1;
         }

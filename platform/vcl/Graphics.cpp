@@ -382,10 +382,10 @@ void TFont::Create() {
 void TFont::Destroy() {
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
-void TFont::Changed() { Parent::Changed(); }
+void TFont::Changed() { inherited::Changed(); }
 
 void TFont::DataChanged() {
   HFONT old = FHandle;
@@ -470,7 +470,7 @@ void TFont::Assign(TPersistent* Source) {
     else if (color) Changed();
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TFont::SetColor(TColor Value) {
@@ -544,7 +544,7 @@ void TPen::Create() {
 void TPen::Destroy() {
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TPen::DataChanged() {
@@ -595,7 +595,7 @@ void TPen::Assign(TPersistent* Source) {
     else if (mode) Changed();
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TPen::SetColor(TColor Value) {
@@ -637,7 +637,7 @@ void TBrush::Create() {
 void TBrush::Destroy() {
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TBrush::DataChanged() {
@@ -695,7 +695,7 @@ void TBrush::Assign(TPersistent* Source) {
     DataChanged();
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TBrush::SetColor(TColor Value) {
@@ -734,7 +734,7 @@ void TCanvas::Destroy() {
   FreeAndNil(FFont);
   FreeAndNil(FPen);
   FreeAndNil(FBrush);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TCanvas::Changed() {
@@ -1207,13 +1207,13 @@ void TGraphic::DefineProperties(TFiler* Filer) {
 CL_IMPLEMENT_CLASS(TBitmapCanvas)
 
 void TBitmapCanvas::Create(TBitmap* ABitmap) {
-  Parent::Create();
+  inherited::Create();
   FBitmap = ABitmap;
 }
 
 void TBitmapCanvas::Destroy() {
   FreeContext();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TBitmapCanvas::CreateHandle() {
@@ -1245,7 +1245,7 @@ void TBitmapCanvas::FreeContext() {
 CL_IMPLEMENT_CLASS(TBitmap)
 
 void TBitmap::Create() {
-  Parent::Create();
+  inherited::Create();
   FTransparentColor = clDefault;
   FTransparentMode = tmAuto;
   FPixelFormat = pfDevice;
@@ -1255,7 +1255,7 @@ void TBitmap::Create() {
 void TBitmap::Destroy() {
   FreeAndNil(FCanvas);
   FreeHandles();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TBitmap::FreeContext() {
@@ -1366,7 +1366,7 @@ void TBitmap::Changed(TObject* Sender) {
     DeleteObject(FMaskHandle);
     FMaskHandle = nullptr;
   }
-  Parent::Changed(Sender);
+  inherited::Changed(Sender);
 }
 
 TCanvas* TBitmap::Canvas() {
@@ -1684,7 +1684,7 @@ void TBitmap::Assign(TPersistent* Source) {
     Changed(this);
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 // --- TIcon ---------------------------------------------------------------------------------------------------
@@ -1792,13 +1792,13 @@ TIconImage DecodeIconImage(const Byte* P, size_t N) {
 }  // namespace
 
 void TIcon::Create() {
-  Parent::Create();
+  inherited::Create();
   FTransparent = true;
 }
 
 void TIcon::Destroy() {
   Reset();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TIcon::Reset() {
@@ -1856,7 +1856,7 @@ void TIcon::Assign(TPersistent* Source) {
     Changed(this);
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {
@@ -1994,7 +1994,7 @@ void TMetafile::Assign(TPersistent* Source) {
     Changed(this);
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TMetafile::LoadFromStream(TStream* Stream) {
@@ -2034,7 +2034,7 @@ void TPicture::Create() {}
 
 void TPicture::Destroy() {
   FreeAndNil(FGraphic);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TPicture::Changed(TObject*) {
@@ -2086,12 +2086,12 @@ void TPicture::Assign(TPersistent* Source) {
   if (!Source) SetGraphic(nullptr);
   else if (Is<TPicture>(Source)) SetGraphic(static_cast<TPicture*>(Source)->Graphic());
   else if (Is<TGraphic>(Source)) SetGraphic(static_cast<TGraphic*>(Source));
-  else Parent::Assign(Source);
+  else inherited::Assign(Source);
 }
 
 void TPicture::AssignTo(TPersistent* Dest) {
   if (FGraphic && Dest && FGraphic->InheritsFrom(Dest->ClassType())) Dest->Assign(FGraphic);
-  else Parent::AssignTo(Dest);
+  else inherited::AssignTo(Dest);
 }
 
 void TPicture::LoadFromFile(const String& Filename) {

@@ -52,7 +52,7 @@ CL_IMPLEMENT_CLASS(TChangeLink)
 
 void TChangeLink::Destroy() {
   if (FSender) FSender->UnRegisterChanges(this);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TChangeLink::Change() {
@@ -64,14 +64,14 @@ void TChangeLink::Change() {
 CL_IMPLEMENT_CLASS(TCustomImageList)
 
 void TCustomImageList::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FWidth = 16;
   FHeight = 16;
   Initialize();
 }
 
 void TCustomImageList::CreateSize(Integer AWidth, Integer AHeight) {
-  Parent::Create(nullptr);
+  inherited::Create(nullptr);
   FWidth = AWidth;
   FHeight = AHeight;
   Initialize();
@@ -92,7 +92,7 @@ void TCustomImageList::Destroy() {
   if (FHandle && !FShareImages) ImageList_Destroy(FHandle);
   FHandle = nullptr;
   FreeAndNil(FMonoBitmap);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 COLORREF TCustomImageList::GetRGBColor(TColor Value) {
@@ -593,10 +593,10 @@ void TCustomImageList::Assign(TPersistent* Source) {
     EndUpdate();
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
-void TCustomImageList::AssignTo(TPersistent* Dest) { Parent::AssignTo(Dest); }
+void TCustomImageList::AssignTo(TPersistent* Dest) { inherited::AssignTo(Dest); }
 
 Boolean TCustomImageList::Equal(TCustomImageList* IL) {
   if (!IL || Count() != IL->Count()) return false;
@@ -625,7 +625,7 @@ void TCustomImageList::WriteData(TStream* Stream) {
 }
 
 void TCustomImageList::DefineProperties(TFiler* Filer) {
-  Parent::DefineProperties(Filer);
+  inherited::DefineProperties(Filer);
   TPersistent* ancestor = Filer->Ancestor();
   Boolean write = ancestor ? (!Is<TCustomImageList>(ancestor) || !Equal(static_cast<TCustomImageList*>(ancestor)))
                            : Count() > 0;
@@ -639,7 +639,7 @@ CL_IMPLEMENT_CLASS(TDragImageList)
 
 void TDragImageList::Destroy() {
   EndDrag();
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 Boolean TDragImageList::SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY) {

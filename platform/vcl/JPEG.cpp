@@ -37,7 +37,7 @@ std::vector<uint32_t> BitmapPixels(TBitmap* Bitmap) {
 CL_IMPLEMENT_CLASS(TJPEGImage)
 
 void TJPEGImage::Create() {
-  Parent::Create();
+  inherited::Create();
   FQuality = 90;
   FPerformance = jpBestQuality;
   FScale = jsFullSize;
@@ -46,7 +46,7 @@ void TJPEGImage::Create() {
 
 void TJPEGImage::Destroy() {
   FreeAndNil(FBitmap);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TJPEGImage::FreeBitmap() { FreeAndNil(FBitmap); }
@@ -222,7 +222,7 @@ void TJPEGImage::Assign(TPersistent* Source) {
     Changed(this);
     return;
   }
-  Parent::Assign(Source);
+  inherited::Assign(Source);
 }
 
 void TJPEGImage::AssignTo(TPersistent* Dest) {
@@ -231,7 +231,7 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
     Dest->Assign(FBitmap);
     return;
   }
-  Parent::AssignTo(Dest);
+  inherited::AssignTo(Dest);
 }
 
 namespace {

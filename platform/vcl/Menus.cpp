@@ -177,7 +177,7 @@ class TPopupList : public TObject {
   void Destroy() override {
     if (FWindow) DeallocateHWnd(FWindow);
     FWindow = nullptr;
-    Parent::Destroy();
+    inherited::Destroy();
   }
   HWND Window() {
     if (!FWindow) FWindow = AllocateHWnd(TWndMethod(this, &TPopupList::WndProc));
@@ -367,7 +367,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TMenuItem, P) {
 }
 
 void TMenuItem::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FVisible = true;
   FEnabled = true;
   FCommand = UniqueCommand();
@@ -393,7 +393,7 @@ void TMenuItem::Destroy() {
   FBitmap = nullptr;
   if (FCommand) UsedCommands().erase(FCommand);
   FCommand = 0;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TMenuItem::Add(TMenuItem* Item) { Insert(Count(), Item); }
@@ -730,12 +730,12 @@ void TMenuItem::SetParentComponent(TComponent* Value) {
 }
 
 void TMenuItem::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action()) SetAction(nullptr);
 }
 
 void TMenuItem::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (FActionLink) ActionChange(FActionLink->Action(), false);
 }
 
@@ -894,7 +894,7 @@ Boolean TMenuItem::IsOnClickStored() const { return !FActionLink || !FActionLink
 CL_IMPLEMENT_CLASS(TMenu)
 
 void TMenu::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FItems = New<TMenuItem>(this);
   FItems->FMenu = this;
   FItems->FOnChange = TMenuChangeEvent(this, &TMenu::MenuChanged);
@@ -906,7 +906,7 @@ void TMenu::Destroy() {
   if (FImages && FImageChangeLink) FImages->UnRegisterChanges(FImageChangeLink);
   FreeAndNil(FImageChangeLink);
   FreeAndNil(FItems);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 HMENU TMenu::Handle() { return FItems ? FItems->Handle() : nullptr; }
@@ -933,12 +933,12 @@ void TMenu::ImageListChange(TObject* Sender) {
 }
 
 void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FImages) SetImages(nullptr);
 }
 
 void TMenu::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (FItems) FItems->MenuChanged(true);
 }
 
@@ -1017,7 +1017,7 @@ Boolean TMenu::IsShortCut(TShortCut AShortCut) {
   if (!item) return false;
   // Every level from the top lets its action update it and must be enabled and visible.
   std::vector<TMenuItem*> chain;
-  for (TMenuItem* p = item; p && p != FItems; p = p->GetParent()) chain.push_back(p);
+  for (TMenuItem* p = item; p && p != FItems; p = p->Parent()) chain.push_back(p);
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     TMenuItem* level = *it;
     level->InitiateAction();
@@ -1048,7 +1048,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TPopupMenu, P) {
 }
 
 void TPopupMenu::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FAutoPopup = true;
   PopupList()->Add(this);
 }
@@ -1056,7 +1056,7 @@ void TPopupMenu::Create(TComponent* AOwner) {
 void TPopupMenu::Destroy() {
   if (gPopupList) gPopupList->Remove(this);
   FPopupComponent = nullptr;
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TPopupMenu::SetPopupComponent(TComponent* Value) {
@@ -1068,7 +1068,7 @@ void TPopupMenu::SetPopupComponent(TComponent* Value) {
 }
 
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FPopupComponent) FPopupComponent = nullptr;
 }
 
@@ -1111,34 +1111,34 @@ Boolean TMenuActionLink::IsAutoCheckLinked() {
   return a && FClient->AutoCheck() == a->AutoCheck();
 }
 Boolean TMenuActionLink::IsCaptionLinked() {
-  return Parent::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
+  return inherited::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
 }
 Boolean TMenuActionLink::IsCheckedLinked() {
-  return Parent::IsCheckedLinked() && FClient->Checked() == CustomAction()->Checked();
+  return inherited::IsCheckedLinked() && FClient->Checked() == CustomAction()->Checked();
 }
 Boolean TMenuActionLink::IsEnabledLinked() {
-  return Parent::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
+  return inherited::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
 }
 Boolean TMenuActionLink::IsGroupIndexLinked() {
-  return Parent::IsGroupIndexLinked() && FClient->GroupIndex() == CustomAction()->GroupIndex();
+  return inherited::IsGroupIndexLinked() && FClient->GroupIndex() == CustomAction()->GroupIndex();
 }
 Boolean TMenuActionLink::IsHelpContextLinked() {
-  return Parent::IsHelpContextLinked() && FClient->HelpContext() == CustomAction()->HelpContext();
+  return inherited::IsHelpContextLinked() && FClient->HelpContext() == CustomAction()->HelpContext();
 }
 Boolean TMenuActionLink::IsHintLinked() {
-  return Parent::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
+  return inherited::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
 }
 Boolean TMenuActionLink::IsImageIndexLinked() {
-  return Parent::IsImageIndexLinked() && FClient->ImageIndex() == CustomAction()->ImageIndex();
+  return inherited::IsImageIndexLinked() && FClient->ImageIndex() == CustomAction()->ImageIndex();
 }
 Boolean TMenuActionLink::IsShortCutLinked() {
-  return Parent::IsShortCutLinked() && FClient->ShortCut() == CustomAction()->ShortCut();
+  return inherited::IsShortCutLinked() && FClient->ShortCut() == CustomAction()->ShortCut();
 }
 Boolean TMenuActionLink::IsVisibleLinked() {
-  return Parent::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
+  return inherited::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
 }
 Boolean TMenuActionLink::IsOnExecuteLinked() {
-  return Parent::IsOnExecuteLinked() && FAction && FClient->OnClick() == FAction->OnExecute();
+  return inherited::IsOnExecuteLinked() && FAction && FClient->OnClick() == FAction->OnExecute();
 }
 
 void TMenuActionLink::SetAutoCheck(Boolean Value) {

@@ -87,7 +87,7 @@ class TMenuItem : public TComponent {
   Integer IndexOf(TMenuItem* Item) const;
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
   TMenuItem* Items(Integer Index) const;
-  TMenuItem* GetParent() const { return FParent; }
+  TMenuItem* Parent() const { return FParent; }
   Integer MenuIndex() const;
   void SetMenuIndex(Integer Value);
   // The menu the item belongs to (through its parents), nil for none.

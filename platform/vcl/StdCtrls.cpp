@@ -322,7 +322,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TEdit, P) {
 }
 
 void TCustomEdit::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight});
   SetBounds(Left(), Top(), 121, 21);
   SetTabStop(true);
@@ -342,12 +342,12 @@ void TCustomEdit::Dispatch(TMessage& Message) {
     case CN_COMMAND: CNCommand(Message); break;
     case WM_SETFONT: WMSetFont(Message); break;
     case WM_PAINT: WMPaint(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TCustomEdit::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   CreateSubClass(Params, u"EDIT");
   Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL | AlignmentStyle(FAlignment, ES_LEFT, ES_RIGHT, ES_CENTER);
   if (FBorderStyle == bsSingle) {
@@ -368,7 +368,7 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 void TCustomEdit::CreateWnd() {
   FCreating = true;
   try {
-    Parent::CreateWnd();
+    inherited::CreateWnd();
   } catch (...) {
     FCreating = false;
     throw;
@@ -381,14 +381,14 @@ void TCustomEdit::CreateWnd() {
 
 void TCustomEdit::DestroyWnd() {
   FModified = Modified();
-  Parent::DestroyWnd();
+  inherited::DestroyWnd();
 }
 
 void TCustomEdit::DoSetMaxLength(Integer Value) { Send(this, EM_LIMITTEXT, WPARAM(std::max(Value, 0))); }
 
 void TCustomEdit::SetAutoSize(Boolean Value) {
   if (AutoSize() == Value) return;
-  Parent::SetAutoSize(Value);
+  inherited::SetAutoSize(Value);
   TControlStyle s = ControlStyle();
   if (Value) s.Include(csFixedHeight); else s.Exclude(csFixedHeight);
   SetControlStyle(s);
@@ -419,18 +419,18 @@ void TCustomEdit::CNCommand(TMessage& Message) {
 }
 
 void TCustomEdit::CMTextChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   // a single-line window tells the change itself (EN_CHANGE of WM_SETTEXT)
   if (!HandleAllocated() || MultiLine()) Change();
 }
 
 void TCustomEdit::CMEnter(TMessage& Message) {
   if (FAutoSelect && !ControlState().Contains(csLButtonDown) && !MultiLine()) SelectAll();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TCustomEdit::CMFontChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (HandleAllocated()) Send(this, EM_SETMARGINS, EC_USEFONTINFO, 0);
   AdjustHeight();
 }
@@ -440,7 +440,7 @@ void TCustomEdit::CMCtl3DChanged(TMessage& Message) {
     RecreateWnd();
     AdjustHeight();
   }
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TCustomEdit::WMSetFont(TMessage& Message) {
@@ -449,7 +449,7 @@ void TCustomEdit::WMSetFont(TMessage& Message) {
 }
 
 void TCustomEdit::WMPaint(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   DrawTextHint();
 }
 
@@ -642,7 +642,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TMemo, P) {
 }
 
 void TCustomMemo::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetBounds(Left(), Top(), 185, 89);
   SetAutoSize(false);
   FWordWrap = true;
@@ -654,18 +654,18 @@ void TCustomMemo::Create(TComponent* AOwner) {
 
 void TCustomMemo::Destroy() {
   FreeAndNil(FLines);
-  Parent::Destroy();
+  inherited::Destroy();
 }
 
 void TCustomMemo::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_GETDLGCODE)
     WMGetDlgCode(Message);
   else
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
 }
 
 void TCustomMemo::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   Params.Style &= ~DWORD(ES_LEFT | ES_RIGHT | ES_CENTER);
   Params.Style |= ES_MULTILINE | AlignmentStyle(Alignment(), ES_LEFT, ES_RIGHT, ES_CENTER);
   if (FWordWrap) Params.Style &= ~DWORD(ES_AUTOHSCROLL);
@@ -674,7 +674,7 @@ void TCustomMemo::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomMemo::WMGetDlgCode(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   if (FWantTabs)
     Message.Result |= DLGC_WANTTAB;
   else
@@ -683,7 +683,7 @@ void TCustomMemo::WMGetDlgCode(TMessage& Message) {
 }
 
 void TCustomMemo::KeyPress(Char& Key) {
-  Parent::KeyPress(Key);
+  inherited::KeyPress(Key);
   if (Key == Char(VK_RETURN) && !FWantReturns) Key = 0;
   if (Key == Char(VK_TAB) && !FWantTabs) Key = 0;
 }
@@ -759,7 +759,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TListBox, P) {
 }
 
 void TCustomListBox::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks, csOpaque});
   SetBounds(Left(), Top(), 121, 97);
   SetTabStop(true);
@@ -779,7 +779,7 @@ void TCustomListBox::Create(TComponent* AOwner) {
 }
 
 void TCustomListBox::Destroy() {
-  Parent::Destroy();  // the window goes first: its items are not saved again
+  inherited::Destroy();  // the window goes first: its items are not saved again
   FreeAndNil(FCanvas);
   FreeAndNil(FItems);
   FreeAndNil(FSaveItems);
@@ -792,12 +792,12 @@ void TCustomListBox::Dispatch(TMessage& Message) {
     case CN_MEASUREITEM: CNMeasureItem(Message); break;
     case WM_SIZE: WMSize(Message); break;
     case CM_CTL3DCHANGED: CMCtl3DChanged(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   CreateSubClass(Params, u"LISTBOX");
   Params.Style |= WS_HSCROLL | WS_VSCROLL | LBS_NOTIFY;
   switch (FStyle) {
@@ -822,7 +822,7 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomListBox::CreateWnd() {
-  Parent::CreateWnd();
+  inherited::CreateWnd();
   HWND h = WindowHandle();
   if (FStyle != lbStandard && FStyle != lbOwnerDrawVariable) SendMessageW(h, LB_SETITEMHEIGHT, 0, FItemHeight);
   SetColumnWidth();
@@ -891,7 +891,7 @@ void TCustomListBox::DestroyWnd() {
     FSaveTopIndex = Integer(SendMessageW(h, LB_GETTOPINDEX, 0, 0));
     FSaveItemIndex = GetItemIndex();
   }
-  Parent::DestroyWnd();
+  inherited::DestroyWnd();
 }
 
 void TCustomListBox::SetColumnWidth() {
@@ -900,13 +900,13 @@ void TCustomListBox::SetColumnWidth() {
 }
 
 void TCustomListBox::WMSize(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   SetColumnWidth();
 }
 
 void TCustomListBox::CMCtl3DChanged(TMessage& Message) {
   if (FBorderStyle == bsSingle) RecreateWnd();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TCustomListBox::CNCommand(TMessage& Message) {
@@ -1007,7 +1007,7 @@ Integer TCustomListBox::DoFindData(const String& Data) {
 }
 
 void TCustomListBox::KeyPress(Char& Key) {
-  Parent::KeyPress(Key);
+  inherited::KeyPress(Key);
   if (!FAutoComplete || Key == 0) return;
   // Typed characters within AutoCompleteDelay of each other make one prefix,
   // searched from the top; the window's own one-letter search is bypassed.
@@ -1293,7 +1293,7 @@ class TComboPopupList : public TCustomListBox {
 
  protected:
   void CreateParams(TCreateParams& Params) override {
-    Parent::CreateParams(Params);
+    inherited::CreateParams(Params);
     Params.Style = (Params.Style & ~DWORD(WS_CHILD)) | WS_POPUP | WS_BORDER;
     Params.ExStyle = (Params.ExStyle & ~DWORD(WS_EX_CLIENTEDGE)) | WS_EX_TOOLWINDOW | WS_EX_TOPMOST |
                      WS_EX_NOACTIVATE;
@@ -1307,7 +1307,7 @@ class TComboPopupList : public TCustomListBox {
         if (Combo->HandleAllocated()) ::win::SetFocus(Combo->WindowHandle());
         return;
       case WM_LBUTTONUP: {
-        Parent::WndProc(Message);
+        inherited::WndProc(Message);
         TPoint p{TWMMouse(Message).XPos(), TWMMouse(Message).YPos()};
         Integer index = ItemAtPos(p, true);
         TCustomComboBox* combo = Combo;
@@ -1316,7 +1316,7 @@ class TComboPopupList : public TCustomListBox {
         return;
       }
     }
-    Parent::WndProc(Message);
+    inherited::WndProc(Message);
   }
 };
 CL_IMPLEMENT_CLASS(TComboPopupList)
@@ -1350,7 +1350,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TComboBox, P) {
 }
 
 void TCustomComboBox::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csCaptureMouse, csSetCaption, csDoubleClicks, csFixedHeight, csOpaque});
   SetBounds(Left(), Top(), 145, 21);
   SetTabStop(true);
@@ -1365,7 +1365,7 @@ void TCustomComboBox::Create(TComponent* AOwner) {
 
 void TCustomComboBox::Destroy() {
   FreeAndNil(FList);
-  Parent::Destroy();
+  inherited::Destroy();
   FreeAndNil(FItems);
 }
 
@@ -1379,19 +1379,19 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
     case CM_CANCELMODE: CMCancelMode(Message); break;
     case CM_FONTCHANGED: CMFontChanged(Message); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TCustomComboBox::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   if (Ctl3D()) Params.ExStyle |= WS_EX_CLIENTEDGE; else Params.Style |= WS_BORDER;
 }
 
 void TCustomComboBox::DestroyWnd() {
   SetDroppedDown(false);
   if (FList) FList->DestroyHandle();
-  Parent::DestroyWnd();
+  inherited::DestroyWnd();
 }
 
 const TCaption& TCustomComboBox::GetText() {
@@ -1428,7 +1428,7 @@ void TCustomComboBox::SetItemIndex(Integer Value) {
 }
 
 void TCustomComboBox::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   if (FLoadedItemIndex >= 0) SetItemIndex(FLoadedItemIndex);
 }
 
@@ -1521,7 +1521,7 @@ void TCustomComboBox::UserSelect(Integer Index) {
 }
 
 void TCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
-  Parent::KeyDown(Key, Shift);
+  inherited::KeyDown(Key, Shift);
   if (Key == 0) return;
   Integer count = FItems->Count();
   bool alt = Shift.Contains(ssAlt);
@@ -1560,7 +1560,7 @@ void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     if (CanFocus() && !Focused()) SetFocus();
     SetDroppedDown(!FDropped);
   }
-  Parent::MouseDown(Button, Shift, X, Y);
+  inherited::MouseDown(Button, Shift, X, Y);
 }
 
 void TCustomComboBox::WMGetDlgCode(TMessage& Message) {
@@ -1570,16 +1570,16 @@ void TCustomComboBox::WMGetDlgCode(TMessage& Message) {
 
 void TCustomComboBox::WMKillFocus(TMessage& Message) {
   if (FList && FList->HandleAllocated() && HWND(Message.WParam) == FList->WindowHandle()) {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
     return;
   }
   SetDroppedDown(false);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
 }
 
 void TCustomComboBox::WMSetFocus(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
 }
 
@@ -1588,13 +1588,13 @@ void TCustomComboBox::CMCancelMode(TMessage& Message) {
 }
 
 void TCustomComboBox::CMFontChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
 }
 
 void TCustomComboBox::CMEnabledChanged(TMessage& Message) {
   if (!Enabled()) SetDroppedDown(false);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
 }
 
@@ -1652,18 +1652,18 @@ void TCustomComboBox::Paint(TCanvas* Canvas) {
 
 CL_IMPLEMENT_CLASS(TButtonControl)
 
-void TButtonControl::Create(TComponent* AOwner) { Parent::Create(AOwner); }
+void TButtonControl::Create(TComponent* AOwner) { inherited::Create(AOwner); }
 
 void TButtonControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CN_CTLCOLORSTATIC: CNCtlColorStatic(Message); break;
     case WM_ERASEBKGND: WMEraseBkgnd(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TButtonControl::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   if (FWordWrap) Params.Style |= BS_MULTILINE;
 }
 
@@ -1700,7 +1700,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TButton, P) {
 }
 
 void TButton::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
   SetBounds(Left(), Top(), 75, 25);
   SetTabStop(true);
@@ -1712,25 +1712,25 @@ void TButton::Dispatch(TMessage& Message) {
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
     case CM_FOCUSCHANGED: CMFocusChanged(Message); break;
     case CN_COMMAND: CNCommand(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TButton::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   CreateSubClass(Params, u"BUTTON");
   Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void TButton::CreateWnd() {
-  Parent::CreateWnd();
+  inherited::CreateWnd();
   FActive = FDefault;
 }
 
 // Pressing the button closes a modal form with the button's result.
 void TButton::Click() {
   if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
-  Parent::Click();
+  inherited::Click();
 }
 
 void TButton::SetButtonStyle(Boolean ADefault) {
@@ -1754,7 +1754,7 @@ void TButton::CMDialogKey(TMessage& Message) {
     Click();
     Message.Result = 1;
   } else {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
   }
 }
 
@@ -1763,7 +1763,7 @@ void TButton::CMDialogChar(TMessage& Message) {
     Click();
     Message.Result = 1;
   } else {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
   }
 }
 
@@ -1773,7 +1773,7 @@ void TButton::CMFocusChanged(TMessage& Message) {
   auto* sender = reinterpret_cast<TWinControl*>(Message.LParam);
   FActive = sender && Is<TButton>(sender) ? sender == this : FDefault;
   SetButtonStyle(FActive);
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 void TButton::CNCommand(TMessage& Message) {
@@ -1802,7 +1802,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TCheckBox, P) {
 }
 
 void TCustomCheckBox::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
   SetBounds(Left(), Top(), 97, 17);
   SetTabStop(true);
@@ -1813,12 +1813,12 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
     case CN_COMMAND: CNCommand(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TCustomCheckBox::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   CreateSubClass(Params, u"BUTTON");
   Params.Style |= BS_3STATE;
   // the box sits on the side away from the alignment
@@ -1828,7 +1828,7 @@ void TCustomCheckBox::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomCheckBox::CreateWnd() {
-  Parent::CreateWnd();
+  inherited::CreateWnd();
   Send(this, BM_SETCHECK, WPARAM(FState));
 }
 
@@ -1856,7 +1856,7 @@ void TCustomCheckBox::Toggle() {
 
 void TCustomCheckBox::Click() {
   TControl::Changed();
-  Parent::Click();
+  inherited::Click();
 }
 
 void TCustomCheckBox::CMDialogChar(TMessage& Message) {
@@ -1865,7 +1865,7 @@ void TCustomCheckBox::CMDialogChar(TMessage& Message) {
     if (Focused()) Toggle();
     Message.Result = 1;
   } else {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
   }
 }
 
@@ -1892,7 +1892,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TRadioButton, P) {
 }
 
 void TRadioButton::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
   SetBounds(Left(), Top(), 113, 17);
   FAlignment = taRightJustify;
@@ -1902,12 +1902,12 @@ void TRadioButton::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
     case CN_COMMAND: CNCommand(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TRadioButton::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   CreateSubClass(Params, u"BUTTON");
   Params.Style |= BS_RADIOBUTTON;
   bool left = FAlignment == taLeftJustify;
@@ -1916,7 +1916,7 @@ void TRadioButton::CreateParams(TCreateParams& Params) {
 }
 
 void TRadioButton::CreateWnd() {
-  Parent::CreateWnd();
+  inherited::CreateWnd();
   Send(this, BM_SETCHECK, FChecked ? 1 : 0);
 }
 
@@ -1934,7 +1934,7 @@ void TRadioButton::SetChecked(Boolean Value) {
   SetTabStop(Value);
   if (HandleAllocated()) Send(this, BM_SETCHECK, Value ? 1 : 0);
   if (Value) {
-    if (TWinControl* p = GetParent())
+    if (TWinControl* p = Parent())
       for (Integer i = 0; i < p->ControlCount(); ++i) {
         TControl* c = p->Controls(i);
         if (c != this && Is<TRadioButton>(c)) static_cast<TRadioButton*>(c)->SetChecked(false);
@@ -1950,7 +1950,7 @@ void TRadioButton::CMDialogChar(TMessage& Message) {
     if (Focused()) SetChecked(true);
     Message.Result = 1;
   } else {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
   }
 }
 
@@ -1991,7 +1991,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TLabel, P) {
 }
 
 void TCustomLabel::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   TControlStyle s = ControlStyle();
   s.Include(csOpaque);
   s.Include(csReplicatable);
@@ -2006,7 +2006,7 @@ void TCustomLabel::Dispatch(TMessage& Message) {
     case CM_TEXTCHANGED: CMTextChanged(Message); break;
     case CM_FONTCHANGED: CMFontChanged(Message); break;
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
@@ -2086,18 +2086,18 @@ void TCustomLabel::AdjustBounds() {
 }
 
 void TCustomLabel::Loaded() {
-  Parent::Loaded();
+  inherited::Loaded();
   AdjustBounds();
 }
 
 void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
-  Parent::Notification(AComponent, Operation);
+  inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
 }
 
 void TCustomLabel::SetAutoSize(Boolean Value) {
   if (AutoSize() == Value) return;
-  Parent::SetAutoSize(Value);
+  inherited::SetAutoSize(Value);
   AdjustBounds();
 }
 
@@ -2154,7 +2154,7 @@ void TCustomLabel::CMTextChanged(TMessage&) {
 }
 
 void TCustomLabel::CMFontChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   AdjustBounds();
 }
 
@@ -2183,7 +2183,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TGroupBox, P) {
 }
 
 void TCustomGroupBox::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks,
                                 csReplicatable});
   SetBounds(Left(), Top(), 185, 105);
@@ -2195,17 +2195,17 @@ void TCustomGroupBox::Dispatch(TMessage& Message) {
     case CM_TEXTCHANGED: CMTextChanged(Message); break;
     case CM_CTL3DCHANGED: CMCtl3DChanged(Message); break;
     case WM_SIZE: WMSize(Message); break;
-    default: Parent::Dispatch(Message);
+    default: inherited::Dispatch(Message);
   }
 }
 
 void TCustomGroupBox::CreateParams(TCreateParams& Params) {
-  Parent::CreateParams(Params);
+  inherited::CreateParams(Params);
   Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
 }
 
 void TCustomGroupBox::AdjustClientRect(TRect& Rect) {
-  Parent::AdjustClientRect(Rect);
+  inherited::AdjustClientRect(Rect);
   Canvas()->SetFont(Font());
   Rect.Top += Canvas()->TextHeight(u"0");
   Integer inset = Ctl3D() ? 2 : 1;
@@ -2257,7 +2257,7 @@ void TCustomGroupBox::CMDialogChar(TMessage& Message) {
     SelectFirst();
     Message.Result = 1;
   } else {
-    Parent::Dispatch(Message);
+    inherited::Dispatch(Message);
   }
 }
 
@@ -2267,14 +2267,14 @@ void TCustomGroupBox::CMTextChanged(TMessage&) {
 }
 
 void TCustomGroupBox::CMCtl3DChanged(TMessage& Message) {
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
   Invalidate();
   Realign();
 }
 
 void TCustomGroupBox::WMSize(TMessage& Message) {
   Invalidate();
-  Parent::Dispatch(Message);
+  inherited::Dispatch(Message);
 }
 
 // --- Unit start-up ------------------------------------------------------------------------------------

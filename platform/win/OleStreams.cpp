@@ -22,7 +22,7 @@ class THGlobalStream : public TInterfacedObject, public IStream {
   void Destroy() override {
     if (FDeleteOnRelease && FBlock) GlobalFree(FBlock);
     FBlock = nullptr;
-    Parent::Destroy();
+    inherited::Destroy();
   }
   HGLOBAL Block() const { return FBlock; }
 

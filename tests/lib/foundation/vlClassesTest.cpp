@@ -40,7 +40,7 @@ class TTracked : public TObject {
   void Create(Integer* ACounter) { FCounter = ACounter; }
   void Destroy() override {
     ++*FCounter;
-    Parent::Destroy();
+    inherited::Destroy();
   }
 
  private:
@@ -86,12 +86,12 @@ class TColumnHolder : public TComponent {
   CL_CLASS(TColumnHolder, TComponent)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     Columns = New<TvlComponentCollection>(this, ClassOf<TColumn>());
   }
   void Destroy() override {
     FreeAndNil(Columns);
-    Parent::Destroy();
+    inherited::Destroy();
   }
   TvlComponentCollection* Columns{};
 };
@@ -111,7 +111,7 @@ class TTestMRUItem : public TvlMRUItem {
   }
   void Destroy() override {
     ++*Freed;
-    Parent::Destroy();
+    inherited::Destroy();
   }
   Boolean Equals(TvlMRUItem* AItem) override { return static_cast<TTestMRUItem*>(AItem)->Value == Value; }
   Char Value{};

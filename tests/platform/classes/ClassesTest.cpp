@@ -21,7 +21,7 @@ class TProbe : public TComponent {
  public:
   void Notification(TComponent* AComponent, TOperation Operation) override {
     gEvents.push_back(Utf8(Name()) + (Operation == opInsert ? "+" : "-") + Utf8(AComponent->Name()));
-    Parent::Notification(AComponent, Operation);
+    inherited::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FRef) FRef = nullptr;
   }
   void SetRef(TComponent* V) {
@@ -50,7 +50,7 @@ class TItem : public TCollectionItem {
       SetValue(i->FValue);
       return;
     }
-    Parent::Assign(Source);
+    inherited::Assign(Source);
   }
   Integer FValue{};
 };
@@ -71,12 +71,12 @@ class THolder : public TComponent {
   CL_CLASS(THolder, TComponent)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     FItems = New<TLogCollection>(this, ClassOf<TItem>());
   }
   void Destroy() override {
     FreeAndNil(FItems);
-    Parent::Destroy();
+    inherited::Destroy();
   }
   TLogCollection* Items() const { return FItems; }
   TLogCollection* FItems{};

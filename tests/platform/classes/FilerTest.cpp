@@ -32,7 +32,7 @@ class TPen : public TPersistent {
       FWidth = p->FWidth;
       return;
     }
-    Parent::Assign(Source);
+    inherited::Assign(Source);
   }
   Integer FWidth{};
 };
@@ -54,7 +54,7 @@ class TRow : public TCollectionItem {
       FValue = r->FValue;
       return;
     }
-    Parent::Assign(Source);
+    inherited::Assign(Source);
   }
   String FCaption;
   Integer FWidth{};
@@ -66,7 +66,7 @@ class TWidget : public TComponent {
   CL_CLASS(TWidget, TComponent)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     FSize = 10;
     FPen = New<TPen>();
     FRows = New<TOwnedCollection>(this, ClassOf<TRow>());
@@ -74,14 +74,14 @@ class TWidget : public TComponent {
   void Destroy() override {
     FreeAndNil(FRows);
     FreeAndNil(FPen);
-    Parent::Destroy();
+    inherited::Destroy();
   }
   void Loaded() override {
-    Parent::Loaded();
+    inherited::Loaded();
     gLoaded.push_back(Name());
   }
   void Notification(TComponent* AComponent, TOperation Operation) override {
-    Parent::Notification(AComponent, Operation);
+    inherited::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FBuddy) FBuddy = nullptr;
   }
 
@@ -119,7 +119,7 @@ class TWidget : public TComponent {
   void SetParentComponent(TComponent* Value) override { FParentWidget = dynamic_cast<TWidget*>(Value); }
 
   void DefineProperties(TFiler* Filer) override {
-    Parent::DefineProperties(Filer);
+    inherited::DefineProperties(Filer);
     Filer->DefineProperty(u"Extra", TReaderProc(this, &TWidget::ReadExtra), TWriterProc(this, &TWidget::WriteExtra),
                           FExtra != 0);
     Filer->DefineBinaryProperty(u"Blob", TStreamProc(this, &TWidget::ReadBlob),
@@ -154,7 +154,7 @@ class TTestForm : public TComponent {
  public:
   void Widget1Click(TObject*) { ++FClicks; }
   void Loaded() override {
-    Parent::Loaded();
+    inherited::Loaded();
     gLoaded.push_back(Name());
   }
   // Children: the owned widgets without a parent widget.

@@ -31,7 +31,7 @@ class TIfDog : public TInterfacedObject, public IIfSpeaker, public IIfTyped {
   CL_CLASS(TIfDog, TInterfacedObject)
  public:
   void Create() { TInterfacePtr<IIfSpeaker> self(this); }  // handing itself out does not free it
-  void Destroy() override { gFreed.push_back("dog"); Parent::Destroy(); }
+  void Destroy() override { gFreed.push_back("dog"); inherited::Destroy(); }
   String Speak() override { return u"woof"; }
   Integer Kind() override { return 1; }
 };
@@ -40,7 +40,7 @@ class TIfDog : public TInterfacedObject, public IIfSpeaker, public IIfTyped {
 class TIfRobot : public TNoRefCountObject, public IIfSpeaker, public IIfLoud {
   CL_CLASS(TIfRobot, TNoRefCountObject)
  public:
-  void Destroy() override { gFreed.push_back("robot"); Parent::Destroy(); }
+  void Destroy() override { gFreed.push_back("robot"); inherited::Destroy(); }
   String Speak() override { return u"beep"; }
   String Shout() override { return u"BEEP"; }
 };
@@ -63,7 +63,7 @@ class TIfEchoDog : public TIfDog {
   void Destroy() override {
     TInterfacePtr<IIfSpeaker> self(this);
     gFreed.push_back("echo " + std::to_string(RefCount()));
-    Parent::Destroy();
+    inherited::Destroy();
   }
 };
 

@@ -46,7 +46,7 @@ class TCounted : public TObject {
   void Create(int* ACounter) { FCounter = ACounter; }
   void Destroy() override {
     ++*FCounter;
-    Parent::Destroy();
+    inherited::Destroy();
   }
 
  private:
@@ -178,7 +178,7 @@ class TFreeingList : public TList {
       delete static_cast<int*>(Items(i));
       ++*Freed;
     }
-    Parent::Clear();
+    inherited::Clear();
   }
 };
 CL_IMPLEMENT_CLASS(TFreeingList)

@@ -16,7 +16,7 @@ class TShape : public TObject {
     FSize = ASize;
     FKind = Describe();  // reaches the override, as on the platform
   }
-  void Destroy() override { gLog.push_back("TShape.Destroy"); Parent::Destroy(); }
+  void Destroy() override { gLog.push_back("TShape.Destroy"); inherited::Destroy(); }
   void BeforeDestruction() override { gLog.push_back("BeforeDestruction"); }
   void AfterConstruction() override { gLog.push_back("AfterConstruction"); }
   virtual const char* Describe() const { return "shape"; }
@@ -30,7 +30,7 @@ class TCircle : public TShape {
  public:
   void Create(Integer ASize) override {
     if (ASize < 0) throw EConvertError(u"negative size");
-    Parent::Create(ASize);
+    inherited::Create(ASize);
   }
   void CreateUnit() { Create(1); }
   const char* Describe() const override { return "circle"; }
@@ -179,7 +179,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvxGauge, P) {
 CL_IMPLEMENT_CLASS_PUBLISHED(TvxGaugeLink, P) { P.Implements<IvxGaugeListener>(); }
 
 void TvxGauge::Create(TComponent* AOwner) {
-  Parent::Create(AOwner);
+  inherited::Create(AOwner);
   FPainterClass = ClassOf<TvxFlatGaugePainter>();
   SetMax(GetDefaultMax());
 }
@@ -198,13 +198,13 @@ void TvxGauge::Dispatch(TMessage& Message) {
       VXMReset(Message);
       break;
     default:
-      Parent::Dispatch(Message);
+      inherited::Dispatch(Message);
   }
 }
 
 void TvxGauge::VXMReset(TMessage& Message) {
   ++FResetCount;
-  Parent::Dispatch(Message);  // inherited
+  inherited::Dispatch(Message);  // inherited
 }
 
 // A descendant overriding the operation the constructor calls.

@@ -21,7 +21,7 @@ class TResForm : public TComponent {
   CL_CLASS(TResForm, TComponent)
  public:
   void Loaded() override {
-    Parent::Loaded();
+    inherited::Loaded();
     ++gLoadedCount;
   }
   void GetChildren(TGetChildProc Proc, TComponent* Root) override {

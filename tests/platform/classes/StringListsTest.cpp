@@ -45,7 +45,7 @@ class TExchangeLog : public TStringList {
   std::vector<std::pair<Integer, Integer>> Log;
   void Exchange(Integer Index1, Integer Index2) override {
     Log.emplace_back(Index1, Index2);
-    Parent::Exchange(Index1, Index2);
+    inherited::Exchange(Index1, Index2);
   }
 };
 
@@ -72,7 +72,7 @@ class TCountedItem : public TObject {
   void Create(int* ACounter) { FCounter = ACounter; }
   void Destroy() override {
     ++*FCounter;
-    Parent::Destroy();
+    inherited::Destroy();
   }
 
  private:
@@ -92,12 +92,12 @@ class TListHolder : public TComponent {
   CL_CLASS(TListHolder, TComponent)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     FItems = New<TStringList>();
   }
   void Destroy() override {
     FreeAndNil(FItems);
-    Parent::Destroy();
+    inherited::Destroy();
   }
   TStrings* Items() const { return FItems; }
   void SetItems(TStrings* Value) { FItems->Assign(Value); }

@@ -17,13 +17,13 @@ class TTestThread : public TThread {
  public:
   using TBody = std::function<void(TTestThread*)>;
   void Create(Boolean CreateSuspended, TBody ABody, std::atomic<bool>* ADestroyed = nullptr) {
-    Parent::Create(CreateSuspended);
+    inherited::Create(CreateSuspended);
     Body = std::move(ABody);
     Destroyed = ADestroyed;
   }
   void Destroy() override {
     if (StopEvent) win::SetEvent(StopEvent);  // like a port's event thread: signal, then wait
-    Parent::Destroy();
+    inherited::Destroy();
     if (Destroyed) *Destroyed = true;
   }
   using TThread::Queue;
@@ -209,7 +209,7 @@ class TSelfStartingThread : public TTestThread {
   CL_CLASS(TSelfStartingThread, TTestThread)
  public:
   void Create(TBody ABody) {
-    Parent::Create(true, std::move(ABody));
+    inherited::Create(true, std::move(ABody));
     Resume();
   }
 };

@@ -49,7 +49,7 @@ class TTestControl : public TCustomControl {
   CL_CLASS(TTestControl, TCustomControl)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     TControlStyle s = ControlStyle();
     s.Include(csAcceptsControls);
     SetControlStyle(s);
@@ -59,7 +59,7 @@ class TTestControl : public TCustomControl {
       std::string n = MsgName(M.Msg);
       if (!n.empty()) gLog.push_back(UTF16ToUTF8(Name()) + ":" + n);
     }
-    Parent::WndProc(M);
+    inherited::WndProc(M);
   }
   bool Logging = false;
   bool ThrowInPaint = false;
@@ -75,27 +75,27 @@ class TTestControl : public TCustomControl {
   void MouseDown(TMouseButton B, TShiftState S, Integer X, Integer Y) override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":down " + std::to_string(X) + "," + std::to_string(Y) +
                    (S.Contains(ssDouble) ? " double" : ""));
-    Parent::MouseDown(B, S, X, Y);
+    inherited::MouseDown(B, S, X, Y);
   }
   void MouseUp(TMouseButton B, TShiftState S, Integer X, Integer Y) override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":up " + std::to_string(X) + "," + std::to_string(Y));
-    Parent::MouseUp(B, S, X, Y);
+    inherited::MouseUp(B, S, X, Y);
   }
   void Click() override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":click");
-    Parent::Click();
+    inherited::Click();
   }
   void DblClick() override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":dblclick");
-    Parent::DblClick();
+    inherited::DblClick();
   }
   void DoEnter() override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":enter");
-    Parent::DoEnter();
+    inherited::DoEnter();
   }
   void DoExit() override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":exit");
-    Parent::DoExit();
+    inherited::DoExit();
   }
 };
 
@@ -125,19 +125,19 @@ class TTestGraphic : public TGraphicControl {
   void MouseDown(TMouseButton B, TShiftState S, Integer X, Integer Y) override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":down " + std::to_string(X) + "," + std::to_string(Y) +
                    (S.Contains(ssDouble) ? " double" : ""));
-    Parent::MouseDown(B, S, X, Y);
+    inherited::MouseDown(B, S, X, Y);
   }
   void MouseUp(TMouseButton B, TShiftState S, Integer X, Integer Y) override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":up " + std::to_string(X) + "," + std::to_string(Y));
-    Parent::MouseUp(B, S, X, Y);
+    inherited::MouseUp(B, S, X, Y);
   }
   void Click() override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":click");
-    Parent::Click();
+    inherited::Click();
   }
   void DblClick() override {
     gLog.push_back(UTF16ToUTF8(Name()) + ":dblclick");
-    Parent::DblClick();
+    inherited::DblClick();
   }
 };
 
@@ -284,7 +284,7 @@ TEST_F(ControlsTest, RecreateWndKeepsChildrenBoundsAndText) {
   EXPECT_EQ(b->BoundsRect(), (TRect{10, 20, 60, 50}));
   EXPECT_EQ(b->Caption(), u"kept text");
   EXPECT_TRUE(b->Showing());
-  EXPECT_EQ(g->GetParent(), a);
+  EXPECT_EQ(g->Parent(), a);
   EXPECT_EQ(a->ControlCount(), 2);
 }
 
@@ -1007,10 +1007,10 @@ TEST_F(ControlsTest, ControlsReadFromAFormLandInTheirParents) {
   auto* mark = dynamic_cast<TTestGraphic*>(Root->FindComponent(u"Mark"));
   auto* second = dynamic_cast<TTestControl*>(Root->FindComponent(u"Second"));
   ASSERT_TRUE(panel && inner && mark && second);
-  EXPECT_EQ(panel->GetParent(), Root);
-  EXPECT_EQ(inner->GetParent(), panel);
-  EXPECT_EQ(mark->GetParent(), panel);
-  EXPECT_EQ(second->GetParent(), Root);
+  EXPECT_EQ(panel->Parent(), Root);
+  EXPECT_EQ(inner->Parent(), panel);
+  EXPECT_EQ(mark->Parent(), panel);
+  EXPECT_EQ(second->Parent(), Root);
   EXPECT_EQ(panel->TabOrder(), 1);
   EXPECT_EQ(second->TabOrder(), 0);
   EXPECT_EQ(second->Cursor(), crHandPoint);

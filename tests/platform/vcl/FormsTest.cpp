@@ -836,7 +836,7 @@ TEST_F(FormsFixture, CreateReadsTheFormResourceOfTheClass) {
   EXPECT_EQ(f->Caption(), u"Seri Port");
   EXPECT_EQ(f->Log, (std::vector<std::string>{"create:Seri Port"}));
   ASSERT_NE(f->Pad1, nullptr);
-  EXPECT_EQ(f->Pad1->GetParent(), f);
+  EXPECT_EQ(f->Pad1->Parent(), f);
   EXPECT_FALSE(f->Visible());
   f->Show();
   RECT client;

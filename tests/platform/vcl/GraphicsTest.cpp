@@ -701,7 +701,7 @@ class TGraphHolder : public TComponent {
   CL_CLASS(TGraphHolder, TComponent)
  public:
   void Create(TComponent* AOwner) override {
-    Parent::Create(AOwner);
+    inherited::Create(AOwner);
     FBitmap = New<TBitmap>();
     FFont = New<TFont>();
     FPicture = New<TPicture>();
@@ -710,7 +710,7 @@ class TGraphHolder : public TComponent {
     FreeAndNil(FBitmap);
     FreeAndNil(FFont);
     FreeAndNil(FPicture);
-    Parent::Destroy();
+    inherited::Destroy();
   }
   TBitmap* Bitmap() const { return FBitmap; }
   void SetBitmap(TBitmap* V) { FBitmap->Assign(V); }

@@ -128,7 +128,7 @@ TEST_F(MenusTest, TreeEditing) {
   EXPECT_EQ(items->Count(), 3);
   EXPECT_EQ(items->IndexOf(sub), 1);
   EXPECT_EQ(sub->MenuIndex(), 1);
-  EXPECT_EQ(pdf->GetParent(), sub);
+  EXPECT_EQ(pdf->Parent(), sub);
   EXPECT_EQ(pdf->GetParentMenu(), menu);
   EXPECT_EQ(items->Find(u"kaydet"), save);  // without "&", regardless of case
   EXPECT_EQ(items->Find(u"PDF"), nullptr);  // only the direct sub-items
@@ -144,7 +144,7 @@ TEST_F(MenusTest, TreeEditing) {
   save->SetMenuIndex(0);
   EXPECT_EQ(items->Items(0), save);
   items->Remove(open);
-  EXPECT_EQ(open->GetParent(), nullptr);
+  EXPECT_EQ(open->Parent(), nullptr);
   EXPECT_EQ(items->Count(), 2);
   Free(open);
   sub->Clear();

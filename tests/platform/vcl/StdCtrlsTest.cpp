@@ -766,7 +766,7 @@ TEST_F(StdCtrlsTest, AFormTextWithTheStandardControlsReadsBack) {
   EXPECT_EQ(combo->Style(), csDropDownList);
   EXPECT_EQ(combo->Text(), u"19200");
   EXPECT_EQ(check->State(), cbChecked);
-  EXPECT_EQ(radio->GetParent(), Find<TGroupBox>(Form, u"GroupMode"));
+  EXPECT_EQ(radio->Parent(), Find<TGroupBox>(Form, u"GroupMode"));
   EXPECT_TRUE(radio->Checked());
   EXPECT_TRUE(button->Default());
   EXPECT_EQ(button->ModalResult(), mrOk);
