@@ -6,6 +6,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 #include "platform/vcl/ControlsInternal.h"
 #include "platform/vcl/ImgList.h"
@@ -51,13 +52,10 @@ Boolean TBasicActionLink::Execute(TComponent* AComponent) {
   if (!FAction) return false;
   TBasicAction* action = FAction;
   action->SetActionComponent(AComponent);
-  struct TReset {
-    TBasicActionLink* Link;
-    ~TReset() {
-      // The action may have been unlinked (or freed) by its own handler.
-      if (Link->FAction) Link->FAction->SetActionComponent(nullptr);
-    }
-  } reset{this};
+  Finally reset([this] {
+    // The action may have been unlinked (or freed) by its own handler.
+    if (FAction) FAction->SetActionComponent(nullptr);
+  });
   return action->Execute();
 }
 
@@ -296,10 +294,7 @@ void TCustomAction::SetCaption(const String& Value) {
 void TCustomAction::SetChecked(Boolean Value) {
   if (FChecking) return;
   FChecking = true;
-  struct TGuard {
-    Boolean& F;
-    ~TGuard() { F = false; }
-  } guard{FChecking};
+  Finally checked([this] { FChecking = false; });
   if (Value == FChecked) return;
   ForEachActionLink(FClients, [&](TActionLink* l) { l->SetChecked(Value); });
   FChecked = Value;

@@ -11,6 +11,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ControlsInternal.h"
@@ -1670,18 +1671,13 @@ void DragDone(Boolean Drop) {
   bool freeIt = gDragFreeObject;
   if (GetCapture() == gDragCapture) ReleaseCapture();
   if (target && accepted) DragMessage(handle, dmDragDrop, save, target, save->DragPos());
-  try {
-    save->Finished(accepted ? static_cast<TObject*>(target) : nullptr, targetPos.X, targetPos.Y, accepted);
-  } catch (...) {
+  Finally done([&] {
     gDragControl = nullptr;
+    gDragActive = false;
     save->SetCancelling(false);
     if (freeIt) Free(save);
-    throw;
-  }
-  gDragControl = nullptr;
-  gDragActive = false;
-  save->SetCancelling(false);
-  if (freeIt) Free(save);
+  });
+  save->Finished(accepted ? static_cast<TObject*>(target) : nullptr, targetPos.X, targetPos.Y, accepted);
 }
 
 void CancelDrag() {

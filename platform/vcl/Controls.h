@@ -1176,6 +1176,13 @@ class TWinControl : public TControl {
   // CM_ENTER to those it enters, outermost first.
   virtual void FocusControl(TWinControl* Control);
   virtual Boolean SetFocusedControl(TWinControl* Control);
+  // Told that Control (or a control inside it) is being hidden, disabled or,
+  // with Removing, taken out of the tree (moved or freed): the focus
+  // tracking steps back to Control's parent, which then loses the focus
+  // with CM_EXIT when the focus moves on.
+  virtual void DefocusControl(TWinControl* Control, Boolean Removing);
+  // Tells the top control that this control can no longer hold the focus.
+  void RemoveFocus(Boolean Removing);
   // The control that has the focus within this top control, nil when none.
   TWinControl* FocusedControl() const { return FFocusedControl; }
 
@@ -1246,6 +1253,9 @@ class TWinControl : public TControl {
 
   // The message handlers.
   void WMPaint(TMessage& Message);
+  // WM_PAINT of a control that paints itself (a custom control, a form):
+  // PaintWindow and the graphic children paint, with or without children.
+  void WMPaintCustom(TMessage& Message);
   void WMCommand(TMessage& Message);
   void WMNotify(TMessage& Message);
   void WMSysColorChange(TMessage& Message);
@@ -1402,7 +1412,6 @@ class TCustomControl : public TWinControl {
  protected:
   virtual void Paint() {}
   void PaintWindow(win::HDC DC) override;
-  void WMPaint(TMessage& Message);
 
  private:
   TCanvas* FCanvas{};

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/Controls.h"
@@ -364,13 +365,10 @@ void TWinControl::CreateWnd() {
       throw EOSError(u"Cannot register the window class " + String(params.WinClassName));
   }
   gCreationControl = this;
-  try {
+  {
+    Finally reset([&] { gCreationControl = nullptr; });
     CreateWindowHandle(params);
-  } catch (...) {
-    gCreationControl = nullptr;
-    throw;
   }
-  gCreationControl = nullptr;
   if (!FHandle) throw EOSError(u"Cannot create the window of " + Name());
   if ((GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD) && GetWindowLongW(FHandle, GWL_ID) == 0)
     SetWindowLongW(FHandle, GWL_ID, LONG_PTR(HandleMap().size()));
@@ -448,14 +446,11 @@ void TWinControl::RecreateWnd() {
 void TWinControl::CMRecreateWnd(TMessage&) {
   bool wasFocused = Focused();
   FControlState.Include(csRecreating);
-  try {
+  {
+    Finally recreated([&] { FControlState.Exclude(csRecreating); });
     DestroyHandle();
     UpdateControlState();
-  } catch (...) {
-    FControlState.Exclude(csRecreating);
-    throw;
   }
-  FControlState.Exclude(csRecreating);
   if (wasFocused && FHandle) win::SetFocus(FHandle);
 }
 
@@ -521,18 +516,22 @@ void TWinControl::CMShowingChanged(TMessage&) {
   SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, flags | (FShowing ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
 
-void TWinControl::CMVisibleChanged(TMessage& Message) {
-  if (!Visible() && FParent) {
-    TWinControl* root = FocusRoot(this);
-    if (root && root->FFocusedControl && (root->FFocusedControl == this || ContainsControl(root->FFocusedControl)))
-      root->FFocusedControl = nullptr;
-  }
+void TWinControl::CMVisibleChanged(TMessage&) {
+  if (!Visible() && FParent) RemoveFocus(false);
   if (!ComponentState().Contains(csDesigning) || !FControlStyle.Contains(csNoDesignVisible)) UpdateControlState();
-  (void)Message;
 }
 
 void TWinControl::CMEnabledChanged(TMessage&) {
+  if (!Enabled() && FParent) RemoveFocus(false);
   if (FHandle && !ComponentState().Contains(csDesigning)) EnableWindow(FHandle, Enabled());
+}
+
+void TWinControl::RemoveFocus(Boolean Removing) {
+  if (TWinControl* root = FocusRoot(this)) root->DefocusControl(this, Removing);
+}
+
+void TWinControl::DefocusControl(TWinControl* Control, Boolean Removing) {
+  if (Removing && Control->ContainsControl(FFocusedControl)) FFocusedControl = Control->FParent;
 }
 
 // Children.
@@ -593,11 +592,8 @@ void TWinControl::InsertControl(TControl* AControl) {
 
 void TWinControl::RemoveControl(TControl* AControl) {
   Perform(CM_CONTROLCHANGE, WPARAM(AControl), 0);
-  TWinControl* root = FocusRoot(this);
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
-    if (root && root->FFocusedControl &&
-        (root->FFocusedControl == w || w->ContainsControl(root->FFocusedControl)))
-      root->FFocusedControl = nullptr;
+    w->RemoveFocus(true);
     w->DestroyHandle();
   } else if (FHandle) {
     AControl->InvalidateControl(AControl->Visible(), false);
@@ -708,26 +704,21 @@ void TWinControl::SetZOrderPosition(Integer Position) {
 void TWinControl::FlipChildren(Boolean AllLevels) {
   if (ControlCount() == 0) return;
   DisableAlign();
-  try {
-    TRect r = GetClientRect();
-    AdjustClientRect(r);
-    std::vector<TControl*> list;
-    for (Integer i = 0; i < ControlCount(); ++i) list.push_back(Controls(i));
-    for (TControl* c : list) {
-      if (c->Align() == alLeft)
-        c->SetAlign(alRight);
-      else if (c->Align() == alRight)
-        c->SetAlign(alLeft);
-      else
-        c->SetBounds(r.Right - (c->Left() - r.Left) - c->Width(), c->Top(), c->Width(), c->Height());
-      if (AllLevels)
-        if (auto* w = dynamic_cast<TWinControl*>(c)) w->FlipChildren(true);
-    }
-  } catch (...) {
-    EnableAlign();
-    throw;
+  Finally enableAlign([&] { EnableAlign(); });
+  TRect r = GetClientRect();
+  AdjustClientRect(r);
+  std::vector<TControl*> list;
+  for (Integer i = 0; i < ControlCount(); ++i) list.push_back(Controls(i));
+  for (TControl* c : list) {
+    if (c->Align() == alLeft)
+      c->SetAlign(alRight);
+    else if (c->Align() == alRight)
+      c->SetAlign(alLeft);
+    else
+      c->SetBounds(r.Right - (c->Left() - r.Left) - c->Width(), c->Top(), c->Width(), c->Height());
+    if (AllLevels)
+      if (auto* w = dynamic_cast<TWinControl*>(c)) w->FlipChildren(true);
   }
-  EnableAlign();
 }
 
 void TWinControl::SetZOrder(Boolean TopMost) {
@@ -758,16 +749,12 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  try {
-    TRect r = GetClientRect();
-    AlignControls(AControl, r);
-  } catch (...) {
+  Finally aligned([&] {
     FControlState.Exclude(csAlignmentNeeded);
     EnableAlign();
-    throw;
-  }
-  FControlState.Exclude(csAlignmentNeeded);
-  EnableAlign();
+  });
+  TRect r = GetClientRect();
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {
@@ -864,13 +851,8 @@ void TWinControl::DoAlign(TControl* AControl, TAlign AAlign, TRect& Rect) {
           newTop = MulDiv(rules.Y, parentSize.Y, orig.Y) - newHeight / 2;
         }
         control->FAnchorMove = true;
-        try {
-          control->SetBounds(newLeft, newTop, newWidth, newHeight);
-        } catch (...) {
-          control->FAnchorMove = false;
-          throw;
-        }
-        control->FAnchorMove = false;
+        Finally reset([&] { control->FAnchorMove = false; });
+        control->SetBounds(newLeft, newTop, newWidth, newHeight);
       }
       if (AAlign == alNone) continue;
     }
@@ -898,13 +880,10 @@ void TWinControl::DoAlign(TControl* AControl, TAlign AAlign, TRect& Rect) {
       default: break;
     }
     control->FAnchorMove = true;
-    try {
+    {
+      Finally reset([&] { control->FAnchorMove = false; });
       control->SetBounds(newLeft, newTop, newWidth, newHeight);
-    } catch (...) {
-      control->FAnchorMove = false;
-      throw;
     }
-    control->FAnchorMove = false;
     // A control that did not take the size asked gives the difference back.
     if (control->Width() != newWidth || control->Height() != newHeight) switch (AAlign) {
         case alTop: Rect.Top -= newHeight - control->Height(); break;
@@ -986,14 +965,9 @@ void TWinControl::ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integ
 
 void TWinControl::ChangeScale(Integer M, Integer D) {
   DisableAlign();
-  try {
-    ScaleControls(M, D);
-    inherited::ChangeScale(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  Finally enableAlign([&] { EnableAlign(); });
+  ScaleControls(M, D);
+  inherited::ChangeScale(M, D);
 }
 
 void TWinControl::ScaleControls(Integer M, Integer D) {
@@ -1002,13 +976,10 @@ void TWinControl::ScaleControls(Integer M, Integer D) {
 
 void TWinControl::ScaleBy(Integer M, Integer D) {
   DisableAlign();
-  try {
+  {
+    Finally enableAlign([&] { EnableAlign(); });
     ScaleControls(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
   }
-  EnableAlign();
   Realign();
 }
 
@@ -1151,6 +1122,12 @@ void TWinControl::WMPaint(TMessage& Message) {
   }
 }
 
+void TWinControl::WMPaintCustom(TMessage& Message) {
+  FControlState.Include(csCustomPaint);
+  Finally clear([this] { FControlState.Exclude(csCustomPaint); });
+  WMPaint(Message);
+}
+
 // Paints the window into a memory bitmap of its client size and copies
 // that to the screen, so the window never shows half-painted.
 void TWinControl::PaintDoubleBuffered(TMessage& Message) {
@@ -1162,24 +1139,17 @@ void TWinControl::PaintDoubleBuffered(TMessage& Message) {
   HGDIOBJ old = SelectObject(mem, bmp);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(FHandle, &ps);
-  try {
-    Perform(WM_ERASEBKGND, WPARAM(mem), LPARAM(mem));
-    Message.WParam = WPARAM(mem);
-    WMPaint(Message);
-    Message.WParam = 0;
-  } catch (...) {
+  Finally release([&] {
     Message.WParam = 0;
     EndPaint(FHandle, &ps);
     SelectObject(mem, old);
     DeleteDC(mem);
     DeleteObject(bmp);
-    throw;
-  }
+  });
+  Perform(WM_ERASEBKGND, WPARAM(mem), LPARAM(mem));
+  Message.WParam = WPARAM(mem);
+  WMPaint(Message);
   BitBlt(dc, 0, 0, client.Right, client.Bottom, mem, 0, 0, SRCCOPY);
-  EndPaint(FHandle, &ps);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  DeleteObject(bmp);
 }
 
 void TWinControl::PaintHandler(TMessage& Message) {
@@ -1188,29 +1158,24 @@ void TWinControl::PaintHandler(TMessage& Message) {
   PAINTSTRUCT ps;
   bool own = dc == nullptr;
   if (own) dc = BeginPaint(FHandle, &ps);
-  try {
-    if (FControls.empty()) {
-      PaintWindow(dc);
-    } else {
-      // Opaque graphic children hide the window's own painting beneath them.
-      int save = SaveDC(dc);
-      int clip = SIMPLEREGION;
-      for (TControl* c : FControls)
-        if ((c->Visible() ||
-             (c->ComponentState().Contains(csDesigning) && !c->ControlStyle().Contains(csNoDesignVisible))) &&
-            c->ControlStyle().Contains(csOpaque)) {
-          clip = ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
-          if (clip == NULLREGION) break;
-        }
-      if (clip != NULLREGION) PaintWindow(dc);
-      RestoreDC(dc, save);
-    }
-    PaintControls(dc, nullptr);
-  } catch (...) {
-    if (own) EndPaint(FHandle, &ps);
-    throw;
+  Finally endPaint([&] { if (own) EndPaint(FHandle, &ps); });
+  if (FControls.empty()) {
+    PaintWindow(dc);
+  } else {
+    // Opaque graphic children hide the window's own painting beneath them.
+    int save = SaveDC(dc);
+    int clip = SIMPLEREGION;
+    for (TControl* c : FControls)
+      if ((c->Visible() ||
+           (c->ComponentState().Contains(csDesigning) && !c->ControlStyle().Contains(csNoDesignVisible))) &&
+          c->ControlStyle().Contains(csOpaque)) {
+        clip = ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
+        if (clip == NULLREGION) break;
+      }
+    if (clip != NULLREGION) PaintWindow(dc);
+    RestoreDC(dc, save);
   }
-  if (own) EndPaint(FHandle, &ps);
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintWindow(HDC DC) {
@@ -1560,10 +1525,7 @@ Boolean TWinControl::SetFocusedControl(TWinControl* Control) {
   if (!Control || (Control != this && !ContainsControl(Control))) return true;
   if (Control->FControlState.Contains(csFocusing)) return false;
   Control->FControlState.Include(csFocusing);
-  struct TGuard {
-    TWinControl* C;
-    ~TGuard() { C->FControlState.Exclude(csFocusing); }
-  } guard{Control};
+  Finally focusing([Control] { Control->FControlState.Exclude(csFocusing); });
   if (!FFocusedControl) FFocusedControl = this;
   if (FFocusedControl == Control) return true;
   // The focus leaves the old control and its parents up to one that holds
@@ -1873,13 +1835,10 @@ void TWinControl::CMDialogChar(TMessage& Message) { Broadcast(Message); }
 
 void TWinControl::ReadState(TReader* Reader) {
   DisableAlign();
-  try {
+  {
+    Finally enableAlign([&] { EnableAlign(); });
     inherited::ReadState(Reader);
-  } catch (...) {
-    EnableAlign();
-    throw;
   }
-  EnableAlign();
   FixupTabList();
   if (FParent) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   UpdateControlState();
@@ -1950,27 +1909,9 @@ void TCustomControl::Destroy() {
 
 void TCustomControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PAINT: WMPaint(Message); break;
+    case WM_PAINT: WMPaintCustom(Message); break;
     default: inherited::Dispatch(Message);
   }
-}
-
-void TCustomControl::WMPaint(TMessage& Message) {
-  TControlState state = ControlState();
-  state.Include(csCustomPaint);
-  SetControlState(state);
-  auto clear = [this] {
-    TControlState s = ControlState();
-    s.Exclude(csCustomPaint);
-    SetControlState(s);
-  };
-  try {
-    inherited::Dispatch(Message);
-  } catch (...) {
-    clear();
-    throw;
-  }
-  clear();
 }
 
 void TCustomControl::PaintWindow(HDC DC) {

@@ -10,6 +10,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 
@@ -341,7 +342,8 @@ Integer MessageDlgPos(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons But
                       Integer Y, TMsgDlgBtn DefaultButton) {
   TForm* form = CreateMessageDialog(Msg, DlgType, Buttons, DefaultButton);
   Integer result = 0;
-  try {
+  {
+    Finally release([&] { Free(form); });
     form->SetHelpContext(HelpCtx);
     if (X >= 0 || Y >= 0) {
       form->SetPosition(poDesigned);
@@ -349,11 +351,7 @@ Integer MessageDlgPos(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons But
                       Y >= 0 ? Y : (Screen->Height() - form->Height()) / 2, form->Width(), form->Height());
     }
     result = form->ShowModal();
-  } catch (...) {
-    Free(form);
-    throw;
   }
-  Free(form);
   return result;
 }
 
@@ -601,7 +599,8 @@ Boolean TOpenDialog::Execute() {
   TFileDialogForm* form =
       NewBy<TFileDialogForm>(&TFileDialogForm::CreateNew, static_cast<TComponent*>(Application), 0);
   Boolean result = false;
-  try {
+  {
+    Finally release([&] { Free(form); });
     form->Dialog = this;
     form->Saving = Is<TSaveDialog>(this);
     form->Folder = FInitialDir;
@@ -653,11 +652,7 @@ Boolean TOpenDialog::Execute() {
       FFiles->Clear();
       FFiles->Add(FFileName);
     }
-  } catch (...) {
-    Free(form);
-    throw;
   }
-  Free(form);
   return result;
 }
 

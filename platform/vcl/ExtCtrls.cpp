@@ -5,6 +5,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/vcl/ControlsPublish.h"
 
 using namespace win;
@@ -318,15 +319,10 @@ void TImage::Destroy() {
 TCanvas* TImage::Canvas() {
   if (!FPicture->Graphic()) {
     TBitmap* b = New<TBitmap>();
-    try {
-      b->SetWidth(Width());
-      b->SetHeight(Height());
-      FPicture->SetGraphic(b);
-    } catch (...) {
-      Free(b);
-      throw;
-    }
-    Free(b);
+    Finally release([&] { Free(b); });
+    b->SetWidth(Width());
+    b->SetHeight(Height());
+    FPicture->SetGraphic(b);
   }
   if (!Is<TBitmap>(FPicture->Graphic()))
     throw EInvalidOperation(u"Can only modify an image if it contains a bitmap");
@@ -402,13 +398,8 @@ void TImage::Paint() {
   TGraphic* g = FPicture->Graphic();
   if (!g || g->Empty()) return;
   FDrawing = true;
-  try {
-    TGraphicControl::Canvas()->StretchDraw(DestRect(), g);
-  } catch (...) {
-    FDrawing = false;
-    throw;
-  }
-  FDrawing = false;
+  Finally reset([&] { FDrawing = false; });
+  TGraphicControl::Canvas()->StretchDraw(DestRect(), g);
 }
 
 void TImage::PictureChanged(TObject*) {

@@ -11,6 +11,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ActnList.h"
@@ -119,14 +120,9 @@ void TCustomForm::Create(TComponent* AOwner) {
   CreateNew(AOwner);
   if (ClassType() != TForm::StaticClass() && ClassType() != TCustomForm::StaticClass()) {
     FFormState.Include(fsCreating);
-    try {
-      if (!InitInheritedComponent(this, TForm::StaticClass()))
-        throw EResNotFound(u"Resource " + ClassName() + u" not found");
-    } catch (...) {
-      FFormState.Exclude(fsCreating);
-      throw;
-    }
-    FFormState.Exclude(fsCreating);
+    Finally created([this] { FFormState.Exclude(fsCreating); });
+    if (!InitInheritedComponent(this, TForm::StaticClass()))
+      throw EResNotFound(u"Resource " + ClassName() + u" not found");
   }
   if (FOldCreateOrder) DoCreate();
 }
@@ -237,45 +233,33 @@ Integer TCustomForm::ShowModal() {
   ReleaseCapture();
   if (Application) Application->CancelHint();
   FFormState.Include(fsModal);
+  Finally modal([this] { FFormState.Exclude(fsModal); });
   HWND activeWindow = GetActiveWindow();
   TCursor saveCursor = Screen->Cursor();
   Screen->SetCursor(crDefault);
   Integer saveCount = Screen->CursorCount();
   std::vector<HWND> windows = DisableTaskWindows(nullptr);
-  Integer result = 0;
-  try {
-    Show();
-    try {
-      SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
-      FModalResult = 0;
-      do {
-        Application->HandleMessage();
-        if (Application->Terminated())
-          FModalResult = mrCancel;
-        else if (FModalResult != 0)
-          CloseModal();
-      } while (FModalResult == 0);
-      result = FModalResult;
-      SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
-      if (GetActiveWindow() != Handle()) activeWindow = nullptr;
-    } catch (...) {
-      Hide();
-      throw;
-    }
-    Hide();
-  } catch (...) {
-    if (Screen->CursorCount() == saveCount) Screen->SetCursor(saveCursor);
+  // Also when the loop ends by an exception: the cursor, the other windows
+  // and the activation of the window that was active come back.
+  Finally restore([&] {
+    Screen->SetCursor(Screen->CursorCount() == saveCount ? saveCursor : crDefault);
     EnableTaskWindows(windows);
-    FFormState.Exclude(fsModal);
-    throw;
-  }
-  if (Screen->CursorCount() == saveCount)
-    Screen->SetCursor(saveCursor);
-  else
-    Screen->SetCursor(crDefault);
-  EnableTaskWindows(windows);
-  if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-  FFormState.Exclude(fsModal);
+    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+  });
+  Show();
+  Finally hide([this] { Hide(); });
+  SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
+  FModalResult = 0;
+  do {
+    Application->HandleMessage();
+    if (Application->Terminated())
+      FModalResult = mrCancel;
+    else if (FModalResult != 0)
+      CloseModal();
+  } while (FModalResult == 0);
+  Integer result = FModalResult;
+  SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
+  if (GetActiveWindow() != Handle()) activeWindow = nullptr;
   return result;
 }
 
@@ -375,7 +359,8 @@ Boolean TCustomForm::SetFocusedControl(TWinControl* Control) {
   return true;
 }
 
-void TCustomForm::DefocusControl(TWinControl* Control, Boolean) {
+void TCustomForm::DefocusControl(TWinControl* Control, Boolean Removing) {
+  TScrollingWinControl::DefocusControl(Control, Removing);
   if (Control->ContainsControl(FActiveControl)) SetActiveControl(nullptr);
 }
 
@@ -563,31 +548,26 @@ void TCustomForm::CreateWnd() {
 
 void TCustomForm::ReadState(TReader* Reader) {
   DisableAlign();
-  try {
-    FClientWidth = 0;
-    FClientHeight = 0;
-    FTextHeight = 0;
-    FPixelsPerInch = 0;
-    // A form read as the root is not its own parent.
-    if (Reader->Parent() == this) Reader->SetParent(nullptr);
-    TScrollingWinControl::ReadState(Reader);
-    if (FClientWidth > 0) SetClientWidth(FClientWidth);
-    if (FClientHeight > 0) SetClientHeight(FClientHeight);
-    // A form made at another pixel density is scaled to the screen's.
-    Integer screenPpi = Screen ? Screen->PixelsPerInch() : 96;
-    if (FScaled && FPixelsPerInch > 0 && FPixelsPerInch != screenPpi) {
-      Integer m = screenPpi, d = FPixelsPerInch;
-      ScaleControls(m, d);
-      SetClientWidth(MulDiv(ClientWidth(), m, d));
-      SetClientHeight(MulDiv(ClientHeight(), m, d));
-      Font()->SetHeight(MulDiv(Font()->Height(), m, d));
-    }
-    FPixelsPerInch = screenPpi;
-  } catch (...) {
-    EnableAlign();
-    throw;
+  Finally enableAlign([&] { EnableAlign(); });
+  FClientWidth = 0;
+  FClientHeight = 0;
+  FTextHeight = 0;
+  FPixelsPerInch = 0;
+  // A form read as the root is not its own parent.
+  if (Reader->Parent() == this) Reader->SetParent(nullptr);
+  TScrollingWinControl::ReadState(Reader);
+  if (FClientWidth > 0) SetClientWidth(FClientWidth);
+  if (FClientHeight > 0) SetClientHeight(FClientHeight);
+  // A form made at another pixel density is scaled to the screen's.
+  Integer screenPpi = Screen ? Screen->PixelsPerInch() : 96;
+  if (FScaled && FPixelsPerInch > 0 && FPixelsPerInch != screenPpi) {
+    Integer m = screenPpi, d = FPixelsPerInch;
+    ScaleControls(m, d);
+    SetClientWidth(MulDiv(ClientWidth(), m, d));
+    SetClientHeight(MulDiv(ClientHeight(), m, d));
+    Font()->SetHeight(MulDiv(Font()->Height(), m, d));
   }
-  EnableAlign();
+  FPixelsPerInch = screenPpi;
 }
 
 void TCustomForm::Loaded() {
@@ -675,6 +655,7 @@ void TCustomForm::SetActive(Boolean Value) {
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_CLOSE: WMClose(Message); break;
+    case WM_PAINT: WMPaint(Message); break;
     case WM_ACTIVATE: WMActivate(Message); break;
     case WM_ACTIVATEAPP: WMActivateApp(Message); break;
     case WM_SIZE: WMSize(Message); break;
@@ -690,6 +671,14 @@ void TCustomForm::Dispatch(TMessage& Message) {
 }
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
+
+// A form paints itself (Paint, OnPaint) also when it has no controls.
+void TCustomForm::WMPaint(TMessage& Message) {
+  if (HandleAllocated() && IsIconic(WindowHandle()))
+    TScrollingWinControl::Dispatch(Message);
+  else
+    WMPaintCustom(Message);
+}
 
 void TCustomForm::WMActivate(TMessage& Message) {
   SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
@@ -722,26 +711,21 @@ void TCustomForm::CMRelease(TMessage&) { Free(this); }
 void TCustomForm::CMShowingChanged(TMessage&) {
   if (FFormState.Contains(fsShowing)) return;
   FFormState.Include(fsShowing);
-  try {
-    if (Showing()) {
-      DoShow();
-      PlaceOnFirstShow();
-      int cmd = FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
-                : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
-                                              : SW_SHOWNORMAL;
-      ShowWindow(Handle(), cmd);
-      if (FWindowState == wsNormal) SetActiveWindow(Handle());
-    } else {
-      if (Screen && Screen->FocusedForm() == this) Screen->SetFocusedForm(nullptr);
-      ShowWindow(Handle(), SW_HIDE);
-      SetActive(false);
-      DoHide();
-    }
-  } catch (...) {
-    FFormState.Exclude(fsShowing);
-    throw;
+  Finally showing([&] { FFormState.Exclude(fsShowing); });
+  if (Showing()) {
+    DoShow();
+    PlaceOnFirstShow();
+    int cmd = FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
+              : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
+                                            : SW_SHOWNORMAL;
+    ShowWindow(Handle(), cmd);
+    if (FWindowState == wsNormal) SetActiveWindow(Handle());
+  } else {
+    if (Screen && Screen->FocusedForm() == this) Screen->SetFocusedForm(nullptr);
+    ShowWindow(Handle(), SW_HIDE);
+    SetActive(false);
+    DoHide();
   }
-  FFormState.Exclude(fsShowing);
 }
 
 void TCustomForm::CMDialogKey(TMessage& Message) {
@@ -1274,22 +1258,17 @@ void TApplication::DoCreateForm(TClass InstanceClass, void* Reference, TReferenc
 
 void TApplication::Run() {
   FRunning = true;
-  try {
-    if (FMainForm) {
-      if (FShowMainForm && !FTerminate) FMainForm->SetVisible(true);
-      do {
-        try {
-          HandleMessage();
-        } catch (...) {
-          HandleException(this);
-        }
-      } while (!FTerminate);
-    }
-  } catch (...) {
-    FRunning = false;
-    throw;
+  Finally reset([&] { FRunning = false; });
+  if (FMainForm) {
+    if (FShowMainForm && !FTerminate) FMainForm->SetVisible(true);
+    do {
+      try {
+        HandleMessage();
+      } catch (...) {
+        HandleException(this);
+      }
+    } while (!FTerminate);
   }
-  FRunning = false;
 }
 
 void TApplication::HandleMessage() {
@@ -1422,13 +1401,10 @@ Integer TApplication::MessageBox(const String& Text, const String& Caption, Inte
   HWND owner = GetActiveWindow();
   std::vector<HWND> windows = DisableTaskWindows(nullptr);
   Integer result = 0;
-  try {
+  {
+    Finally enable([&] { EnableTaskWindows(windows); });
     result = MessageBoxW(owner, Text.c_str(), (Caption.empty() ? FTitle : Caption).c_str(), UINT(Flags));
-  } catch (...) {
-    EnableTaskWindows(windows);
-    throw;
   }
-  EnableTaskWindows(windows);
   if (owner && IsWindow(owner)) SetActiveWindow(owner);
   return result;
 }

@@ -109,7 +109,9 @@ class TCustomForm : public TScrollingWinControl {
   void FocusControl(TWinControl* Control) override;
   // Told that Control took the focus: it becomes the active control.
   Boolean SetFocusedControl(TWinControl* Control) override;
-  void DefocusControl(TWinControl* Control, Boolean Removing);
+  // The control the focus leaves stops being the active control; the focus
+  // goes to the form itself when it is active.
+  void DefocusControl(TWinControl* Control, Boolean Removing) override;
   // Whether a menu of the form (a popup menu of its controls handles that
   // itself) or the OnShortCut event handles the key message; used before
   // the focused control sees a key.
@@ -222,6 +224,7 @@ class TCustomForm : public TScrollingWinControl {
 
  private:
   void WMClose(TMessage& Message);
+  void WMPaint(TMessage& Message);
   void WMActivate(TMessage& Message);
   void WMActivateApp(TMessage& Message);
   void WMSize(TMessage& Message);

@@ -11,6 +11,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Gdi.h"
@@ -1067,30 +1068,25 @@ void TCanvas::BrushCopy(const TRect& Dest, TBitmap* Bitmap, const TRect& Source,
   if (!Bitmap || Bitmap->Empty()) return;
   constexpr DWORD ROP_DSPDxax = 0x00E20746;
   Lock();
-  try {
-    Changing();
-    RequiredState({csHandleValid, csBrushValid});
-    HDC src = Bitmap->Canvas()->Handle();
-    HBITMAP mask = MakeMask(src, Bitmap->Width(), Bitmap->Height(), PlainRGB(Color));
-    {
-      TMemDC m(mask);
-      int dw = Dest.Right - Dest.Left, dh = Dest.Bottom - Dest.Top;
-      int sw = Source.Right - Source.Left, sh = Source.Bottom - Source.Top;
-      COLORREF oldText = SetTextColor(FHandle, 0);
-      COLORREF oldBack = SetBkColor(FHandle, 0xFFFFFF);
-      // The bitmap, then the brush where the mask is white.
-      StretchBlt(FHandle, Dest.Left, Dest.Top, dw, dh, src, Source.Left, Source.Top, sw, sh, SRCCOPY);
-      StretchBlt(FHandle, Dest.Left, Dest.Top, dw, dh, m.DC(), Source.Left, Source.Top, sw, sh, ROP_DSPDxax);
-      SetTextColor(FHandle, oldText);
-      SetBkColor(FHandle, oldBack);
-    }
-    DeleteObject(mask);
-    Changed();
-  } catch (...) {
-    Unlock();
-    throw;
+  Finally unlock([&] { Unlock(); });
+  Changing();
+  RequiredState({csHandleValid, csBrushValid});
+  HDC src = Bitmap->Canvas()->Handle();
+  HBITMAP mask = MakeMask(src, Bitmap->Width(), Bitmap->Height(), PlainRGB(Color));
+  {
+    TMemDC m(mask);
+    int dw = Dest.Right - Dest.Left, dh = Dest.Bottom - Dest.Top;
+    int sw = Source.Right - Source.Left, sh = Source.Bottom - Source.Top;
+    COLORREF oldText = SetTextColor(FHandle, 0);
+    COLORREF oldBack = SetBkColor(FHandle, 0xFFFFFF);
+    // The bitmap, then the brush where the mask is white.
+    StretchBlt(FHandle, Dest.Left, Dest.Top, dw, dh, src, Source.Left, Source.Top, sw, sh, SRCCOPY);
+    StretchBlt(FHandle, Dest.Left, Dest.Top, dw, dh, m.DC(), Source.Left, Source.Top, sw, sh, ROP_DSPDxax);
+    SetTextColor(FHandle, oldText);
+    SetBkColor(FHandle, oldBack);
   }
-  Unlock();
+  DeleteObject(mask);
+  Changed();
 }
 
 void TCanvas::TextOut(Integer X, Integer Y, const String& Text) {
@@ -1343,13 +1339,10 @@ void TBitmap::HandleNeeded() {
     HBITMAP h = ReadBmpFile(FDormantData.data(), FDormantData.size());
     if (FHandleType == bmDDB) {
       HBITMAP ddb = nullptr;
-      try {
+      {
+        Finally deleteObject([&] { DeleteObject(h); });
         ddb = MakeBitmap(FPixelFormat, bmDDB, FWidth, FHeight, h);
-      } catch (...) {
-        DeleteObject(h);
-        throw;
       }
-      DeleteObject(h);
       h = ddb;
     }
     FDormantData.clear();

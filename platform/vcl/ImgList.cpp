@@ -10,6 +10,7 @@
 #include "platform/classes/Resources.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/rtl/Finally.h"
 #include "platform/win/ImageList.h"
 
 namespace {
@@ -235,13 +236,8 @@ Integer TCustomImageList::AddImage(TCustomImageList* Value, Integer Index) {
 void TCustomImageList::AddImages(TCustomImageList* Value) {
   if (!Value) return;
   BeginUpdate();
-  try {
-    for (Integer i = 0, n = Value->Count(); i < n; ++i) AddImage(Value, i);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  for (Integer i = 0, n = Value->Count(); i < n; ++i) AddImage(Value, i);
 }
 
 void TCustomImageList::MoveAddedTo(Integer FromIndex, Integer Index) {
@@ -253,40 +249,25 @@ void TCustomImageList::MoveAddedTo(Integer FromIndex, Integer Index) {
 void TCustomImageList::Insert(Integer Index, TBitmap* Image, TBitmap* Mask) {
   if (Index < 0 || Index > Count()) throw EInvalidOperation(SImageIndexError);
   BeginUpdate();
-  try {
-    Integer old = Count();
-    if (Add(Image, Mask) >= 0) MoveAddedTo(old, Index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  Integer old = Count();
+  if (Add(Image, Mask) >= 0) MoveAddedTo(old, Index);
 }
 
 void TCustomImageList::InsertMasked(Integer Index, TBitmap* Image, TColor MaskColor) {
   if (Index < 0 || Index > Count()) throw EInvalidOperation(SImageIndexError);
   BeginUpdate();
-  try {
-    Integer old = Count();
-    if (AddMasked(Image, MaskColor) >= 0) MoveAddedTo(old, Index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  Integer old = Count();
+  if (AddMasked(Image, MaskColor) >= 0) MoveAddedTo(old, Index);
 }
 
 void TCustomImageList::InsertIcon(Integer Index, TIcon* Image) {
   if (Index < 0 || Index > Count()) throw EInvalidOperation(SImageIndexError);
   BeginUpdate();
-  try {
-    Integer old = Count();
-    if (AddIcon(Image) >= 0) MoveAddedTo(old, Index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  Integer old = Count();
+  if (AddIcon(Image) >= 0) MoveAddedTo(old, Index);
 }
 
 void TCustomImageList::Replace(Integer Index, TBitmap* Image, TBitmap* Mask) {
@@ -456,18 +437,15 @@ Boolean TCustomImageList::GetResource(TResType ResType, const String& Name, Inte
     return false;
   }
   BeginUpdate();
-  try {
+  {
+    Finally endUpdate([&] { EndUpdate(); });
     if (FHandle && !FShareImages) ImageList_Destroy(FHandle);
     FHandle = nullptr;
     FWidth = Width > 0 ? Width : bmp->Height();
     FHeight = bmp->Height();
     HandleNeeded();
     AddMasked(bmp.get(), MaskColor);
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
   return true;
 }
 
@@ -571,7 +549,8 @@ void TCustomImageList::Assign(TPersistent* Source) {
     auto* list = static_cast<TCustomImageList*>(Source);
     if (list == this) return;
     BeginUpdate();
-    try {
+    {
+      Finally endUpdate([&] { EndUpdate(); });
       if (FHandle && !FShareImages) ImageList_Destroy(FHandle);
       FHandle = nullptr;
       FMasked = list->FMasked;
@@ -586,11 +565,7 @@ void TCustomImageList::Assign(TPersistent* Source) {
       HandleNeeded();
       AddImages(list);
       Change();
-    } catch (...) {
-      EndUpdate();
-      throw;
     }
-    EndUpdate();
     return;
   }
   inherited::Assign(Source);
@@ -611,13 +586,8 @@ void TCustomImageList::ReadData(TStream* Stream) {
   HIMAGELIST h = ImageList_Read(Stream);
   if (!h) throw EReadError(SImageReadFail);
   BeginUpdate();
-  try {
-    SetHandle(h);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  SetHandle(h);
 }
 
 void TCustomImageList::WriteData(TStream* Stream) {

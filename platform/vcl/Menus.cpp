@@ -7,6 +7,7 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ControlsInternal.h"
 #include "platform/vcl/Graphics.h"
@@ -245,17 +246,14 @@ void TPopupList::WndProc(TMessage& Message) {
       canvas->SetHandle(dc);
       SelectMenuFont(canvas);
       Integer w = Integer(mis->itemWidth), h = Integer(mis->itemHeight);
-      try {
+      {
+        Finally release([&] {
+          canvas->SetHandle(nullptr);
+          ReleaseDC(nullptr, dc);
+          Free(canvas);
+        });
         item->MeasureItem(canvas, w, h);
-      } catch (...) {
-        canvas->SetHandle(nullptr);
-        ReleaseDC(nullptr, dc);
-        Free(canvas);
-        throw;
       }
-      canvas->SetHandle(nullptr);
-      ReleaseDC(nullptr, dc);
-      Free(canvas);
       mis->itemWidth = UINT(std::max<Integer>(w, 0));
       mis->itemHeight = UINT(std::max<Integer>(h, 0));
       Message.Result = 1;
@@ -278,16 +276,11 @@ void TPopupList::WndProc(TMessage& Message) {
       if (dis->itemState & ODS_DEFAULT) state.Include(odDefault);
       if (dis->itemState & ODS_NOACCEL) state.Include(odNoAccel);
       TRect r = dis->rcItem;
-      struct TRelease {
-        TCanvas* C;
-        HDC Dc;
-        int Saved;
-        ~TRelease() {
-          C->SetHandle(nullptr);
-          RestoreDC(Dc, Saved);
-          Free(C);
-        }
-      } release{canvas, dis->hDC, saved};
+      Finally release([&] {
+        canvas->SetHandle(nullptr);
+        RestoreDC(dis->hDC, saved);
+        Free(canvas);
+      });
       item->AdvancedDrawItem(canvas, r, state, false);
       Message.Result = 1;
       return;

@@ -7,6 +7,7 @@
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ControlsPublish.h"
 #include "platform/win/Backend.h"
@@ -70,21 +71,16 @@ class TListBoxStrings : public TStrings {
   void Clear() override { ListBox->ResetContent(); }
   void Exchange(Integer Index1, Integer Index2) override {
     BeginUpdate();
-    try {
-      Integer sel = ListBox->ItemIndex();
-      String s1 = Get(Index1), s2 = Get(Index2);
-      TObject* o1 = GetObject(Index1);
-      TObject* o2 = GetObject(Index2);
-      Put(Index1, s2);
-      PutObject(Index1, o2);
-      Put(Index2, s1);
-      PutObject(Index2, o1);
-      ListBox->SetItemIndex(sel);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    Finally endUpdate([&] { EndUpdate(); });
+    Integer sel = ListBox->ItemIndex();
+    String s1 = Get(Index1), s2 = Get(Index2);
+    TObject* o1 = GetObject(Index1);
+    TObject* o2 = GetObject(Index2);
+    Put(Index1, s2);
+    PutObject(Index1, o2);
+    Put(Index2, s1);
+    PutObject(Index2, o1);
+    ListBox->SetItemIndex(sel);
   }
   Integer IndexOf(const String& S) override {
     if (ListBox->IsVirtual()) return ListBox->DoFindData(S);
@@ -269,20 +265,15 @@ class TMemoStrings : public TStrings {
   template <class F>
   void WithText(F&& Step, bool Write = true) {
     TStringList* l = New<TStringList>();
-    try {
-      l->SetText(Memo->Text());
-      Step(l);
-      if (Write) {
-        // as the window keeps them: every line ends with a break
-        String t;
-        for (Integer i = 0; i < l->Count(); ++i) t += l->Strings(i) + u"\r\n";
-        Memo->SetTextProp(t);
-      }
-    } catch (...) {
-      Free(l);
-      throw;
+    Finally release([&] { Free(l); });
+    l->SetText(Memo->Text());
+    Step(l);
+    if (Write) {
+      // as the window keeps them: every line ends with a break
+      String t;
+      for (Integer i = 0; i < l->Count(); ++i) t += l->Strings(i) + u"\r\n";
+      Memo->SetTextProp(t);
     }
-    Free(l);
   }
 };
 CL_IMPLEMENT_CLASS(TMemoStrings)
@@ -367,13 +358,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 
 void TCustomEdit::CreateWnd() {
   FCreating = true;
-  try {
+  {
+    Finally reset([&] { FCreating = false; });
     inherited::CreateWnd();
-  } catch (...) {
-    FCreating = false;
-    throw;
   }
-  FCreating = false;
   DoSetMaxLength(FMaxLength);
   SetModified(FModified);
   if (FPasswordChar != 0 && !MultiLine()) Send(this, EM_SETPASSWORDCHAR, WPARAM(FPasswordChar));
@@ -933,7 +921,11 @@ void TCustomListBox::CNDrawItem(TMessage& Message) {
   if (dis->itemState & ODS_NOFOCUSRECT) state.Include(odNoFocusRect);
   Integer saved = SaveDC(dis->hDC);
   FCanvas->SetHandle(dis->hDC);
-  try {
+  {
+    Finally release([&] {
+      FCanvas->SetHandle(nullptr);
+      RestoreDC(dis->hDC, saved);
+    });
     FCanvas->SetFont(Font());
     FCanvas->SetBrush(Brush());
     if (Integer(dis->itemID) >= 0 && state.Contains(odSelected)) {
@@ -945,13 +937,7 @@ void TCustomListBox::CNDrawItem(TMessage& Message) {
     else
       FCanvas->FillRect(dis->rcItem);
     if (state.Contains(odFocused) && !state.Contains(odNoFocusRect)) FCanvas->DrawFocusRect(dis->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    RestoreDC(dis->hDC, saved);
-    throw;
   }
-  FCanvas->SetHandle(nullptr);
-  RestoreDC(dis->hDC, saved);
   Message.Result = 1;
 }
 
@@ -1606,17 +1592,13 @@ void TCustomComboBox::WMPaint(TMessage& Message) {
   bool own = dc == nullptr;
   if (own) dc = BeginPaint(WindowHandle(), &ps);
   TCanvas* canvas = New<TCanvas>();
-  try {
-    canvas->SetHandle(dc);
-    Paint(canvas);
-    canvas->SetHandle(nullptr);
-  } catch (...) {
+  Finally release([&] {
     Free(canvas);
     if (own) EndPaint(WindowHandle(), &ps);
-    throw;
-  }
-  Free(canvas);
-  if (own) EndPaint(WindowHandle(), &ps);
+  });
+  canvas->SetHandle(dc);
+  Paint(canvas);
+  canvas->SetHandle(nullptr);
 }
 
 // The chosen item in a field, the button with its arrow at the right.
@@ -2069,15 +2051,13 @@ void TCustomLabel::AdjustBounds() {
   TRect r = ClientRect();
   HDC dc = GetDC(nullptr);
   Canvas()->SetHandle(dc);
-  try {
+  {
+    Finally release([&] {
+      Canvas()->SetHandle(nullptr);
+      ReleaseDC(nullptr, dc);
+    });
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
-  } catch (...) {
-    Canvas()->SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-    throw;
   }
-  Canvas()->SetHandle(nullptr);
-  ReleaseDC(nullptr, dc);
   Integer x = Left();
   TAlignment a = FAlignment;
   if (UseRightToLeftAlignment()) a = a == taLeftJustify ? taRightJustify : a == taRightJustify ? taLeftJustify : a;

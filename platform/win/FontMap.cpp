@@ -8,6 +8,8 @@
 #include <mutex>
 #include <tuple>
 
+#include "platform/rtl/CodePages.h"
+
 namespace win::fontmap {
 
 namespace {
@@ -59,9 +61,14 @@ bool SameName(const std::u16string& a, const char16_t* b) {
   return i == a.size() && !b[i];
 }
 
-const TFaceEntry& FindEntry(const std::u16string& name, uint8_t pitchAndFamily) {
+const TFaceEntry* FindTableEntry(const std::u16string& name) {
   for (const auto& e : FaceTable)
-    if (SameName(name, e.Name)) return e;
+    if (SameName(name, e.Name)) return &e;
+  return nullptr;
+}
+
+// The table's stand-in for a name it does not know, by pitch and family.
+const TFaceEntry& FallbackEntry(uint8_t pitchAndFamily) {
   if ((pitchAndFamily & 0x03) == FixedPitchBit || (pitchAndFamily & 0xF0) == FamilyModern)
     return FaceTable[CourierNewEntry];
   if ((pitchAndFamily & 0xF0) == FamilyRoman) return FaceTable[TimesEntry];
@@ -78,8 +85,9 @@ bool SameFamily(const char* a, const char* b) {
 }
 
 // Asks fontconfig for a family in a style. Answers false when fontconfig
-// substitutes another family (unless acceptAny).
-bool QueryFontconfig(const char* family, bool bold, bool italic, bool acceptAny, TFontMatch& m) {
+// substitutes another family (unless acceptAny). With own, the match also
+// takes the installed family's name and pitch.
+bool QueryFontconfig(const char* family, bool bold, bool italic, bool acceptAny, TFontMatch& m, bool own = false) {
   static const bool ready = [] {
     if (!FcInit()) return false;
     // fontconfig's caches are released at exit, so that leak checkers see none
@@ -115,6 +123,13 @@ bool QueryFontconfig(const char* family, bool bold, bool italic, bool acceptAny,
     m.FaceIndex = index;
     m.Bold = weight >= FC_WEIGHT_DEMIBOLD;
     m.Italic = slant != FC_SLANT_ROMAN;
+    if (own) {
+      // The installed face stands for itself: its own name and pitch.
+      if (fam) m.FaceName = UTF8ToUTF16(reinterpret_cast<const char*>(fam));
+      int spacing = FC_PROPORTIONAL;
+      m.FixedPitch = FcPatternGetInteger(found, FC_SPACING, 0, &spacing) == FcResultMatch && spacing >= FC_MONO;
+      m.Family = m.FixedPitch ? FamilyModern : FamilySwiss;
+    }
     ok = true;
   }
   FcPatternDestroy(found);
@@ -124,7 +139,7 @@ bool QueryFontconfig(const char* family, bool bold, bool italic, bool acceptAny,
 struct TState {
   std::mutex Lock;
   std::string Override;
-  std::map<std::tuple<std::u16string, bool, bool>, TFontMatch> Cache;
+  std::map<std::tuple<std::u16string, bool, bool, uint8_t>, TFontMatch> Cache;
 };
 
 TState& State() {
@@ -138,28 +153,36 @@ std::atomic<uint32_t> Generation{1};
 
 TFontMatch MatchFont(const std::u16string& faceName, int weight, bool italic, uint8_t pitchAndFamily) {
   const bool bold = weight >= 600;
-  const TFaceEntry& e = FindEntry(faceName, pitchAndFamily);
+  const TFaceEntry* known = FindTableEntry(faceName);
   TState& st = State();
   std::lock_guard<std::mutex> g(st.Lock);
-  auto key = std::make_tuple(std::u16string(e.Name), bold, italic);
+  // A name the table does not know is asked for as it is first: an
+  // installed family of that name is used under its own name. The override
+  // keeps every name on the table, so that figures stay the same everywhere.
+  std::u16string keyName = known ? std::u16string(known->Name) : faceName;
+  for (char16_t& c : keyName) c = AsciiUpper(c);
+  auto key = std::make_tuple(keyName, bold, italic, known ? uint8_t(0) : pitchAndFamily);
   auto it = st.Cache.find(key);
   if (it != st.Cache.end()) return it->second;
-
   TFontMatch m;
-  m.FaceName = e.Name;
-  m.Family = e.Family;
-  m.FixedPitch = e.FixedPitch;
-  m.Raster = e.Raster;
-  m.SymbolMap = e.SymbolMap;
-  bool found = false;
-  if (!st.Override.empty()) {
-    m.File = st.Override;
-    found = true;
+  bool found = !known && !faceName.empty() && st.Override.empty() &&
+               QueryFontconfig(UTF16ToUTF8(faceName).c_str(), bold, italic, false, m, true);
+  if (!found) {
+    const TFaceEntry& e = known ? *known : FallbackEntry(pitchAndFamily);
+    m.FaceName = e.Name;
+    m.Family = e.Family;
+    m.FixedPitch = e.FixedPitch;
+    m.Raster = e.Raster;
+    m.SymbolMap = e.SymbolMap;
+    if (!st.Override.empty()) {
+      m.File = st.Override;
+      found = true;
+    }
+    for (int i = 0; !found && i < 3 && e.Families[i]; ++i)
+      found = QueryFontconfig(e.Families[i], bold, italic, false, m);
+    if (!found) found = QueryFontconfig(e.FixedPitch ? "monospace" : "sans-serif", bold, italic, true, m);
+    if (!found) m.File = LastResortFile;
   }
-  for (int i = 0; !found && i < 3 && e.Families[i]; ++i)
-    found = QueryFontconfig(e.Families[i], bold, italic, false, m);
-  if (!found) found = QueryFontconfig(e.FixedPitch ? "monospace" : "sans-serif", bold, italic, true, m);
-  if (!found) m.File = LastResortFile;
   m.SynthBold = bold && !m.Bold;
   m.SynthItalic = italic && !m.Italic;
   st.Cache.emplace(key, m);

@@ -4,9 +4,11 @@
 // for ("MS Sans Serif", "Tahoma", "Arial"...). One table maps each such name to
 // installed families found by fontconfig, metric-compatible ones first, and
 // says how the platform describes the face (pitch and family bits, whether it
-// is a bitmap face there). A name the table does not know, or an empty one,
-// takes the table's face for its pitch and family (Arial, Times New Roman or
-// Courier New), as the platform's font mapper does.
+// is a bitmap face there). A name the table does not know is looked up as it
+// is: an installed family of that name is used under its own name (Swiss, or
+// Modern when monospaced). Otherwise, and for an empty name, the table's face
+// for the pitch and family (Arial, Times New Roman or Courier New) stands in,
+// as the platform's font mapper does.
 #pragma once
 
 #include <cstdint>

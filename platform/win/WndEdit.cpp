@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
@@ -1430,15 +1431,10 @@ LRESULT EditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     map.emplace(h, e);
   }
   // The state stays until the outermost message of its window returns.
-  struct TKeep {
-    TEdit* E;
-    explicit TKeep(TEdit* edit) : E(edit) { ++E->Busy; }
-    ~TKeep() {
-      if (--E->Busy == 0 && E->Dead) delete E;
-    }
-    TKeep(const TKeep&) = delete;
-    TKeep& operator=(const TKeep&) = delete;
-  } keep(e);
+  ++e->Busy;
+  Finally keep([e] {
+    if (--e->Busy == 0 && e->Dead) delete e;
+  });
   if (m == WM_NCDESTROY) map.erase(h);
   return e->Proc(m, w, l);
 }

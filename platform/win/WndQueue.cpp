@@ -8,6 +8,7 @@
 
 #include "platform/classes/Threads.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Finally.h"
 #include "platform/win/WindowsInternal.h"
 
 namespace win {
@@ -137,6 +138,13 @@ void ProcessSent(TQueue* q) {
     q->Current = s;
     q->CurrentReplied = false;
     LRESULT r = 0;
+    // An exception cannot cross to the sender: the sender gets 0.
+    Finally answer([&] {
+      if (!q->CurrentReplied) ReplyMessage(r);
+      q->Current = savedCur;
+      q->CurrentReplied = savedReplied;
+      if (notify) delete s;
+    });
     TWnd* w = Find(s->Hwnd);
     if (w) {
       HWND h = w->Handle;
@@ -145,23 +153,8 @@ void ProcessSent(TQueue* q) {
         CallHooks(WH_CALLWNDPROC, HC_ACTION, 0, LPARAM(&cwp));
         w = Find(h);
       }
-      if (w) {
-        try {
-          r = w->Proc(h, s->Msg, s->W, s->L);
-        } catch (...) {
-          // An exception cannot cross to the sender: the sender gets 0.
-          if (!q->CurrentReplied) ReplyMessage(0);
-          q->Current = savedCur;
-          q->CurrentReplied = savedReplied;
-          if (notify) delete s;
-          throw;
-        }
-      }
+      if (w) r = w->Proc(h, s->Msg, s->W, s->L);
     }
-    if (!q->CurrentReplied) ReplyMessage(r);
-    q->Current = savedCur;
-    q->CurrentReplied = savedReplied;
-    if (notify) delete s;
   }
 }
 
@@ -330,17 +323,13 @@ LRESULT CallHookFrom(TQueue* q, size_t start, int id, int code, WPARAM wp, LPARA
     if (k.Id != id || k.Removed) continue;
     HOOKPROC p = k.Proc;
     ++q->HookCalls;
-    LRESULT r = 0;
-    try {
-      r = p(code, wp, lp);
-    } catch (...) {
-      --q->HookCalls;
-      throw;
-    }
-    if (--q->HookCalls == 0)
-      q->Hooks.erase(std::remove_if(q->Hooks.begin(), q->Hooks.end(), [](const THook& x) { return x.Removed; }),
-                     q->Hooks.end());
-    return r;
+    // Hooks removed while hooks run are dropped when the outermost call ends.
+    Finally drop([&] {
+      if (--q->HookCalls == 0)
+        q->Hooks.erase(std::remove_if(q->Hooks.begin(), q->Hooks.end(), [](const THook& x) { return x.Removed; }),
+                       q->Hooks.end());
+    });
+    return p(code, wp, lp);
   }
   return 0;
 }

@@ -15,6 +15,7 @@
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
+#include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestFixture.h"
 #include "tests/support/InjectedInput.h"
 
@@ -128,6 +129,7 @@ class TFormsPad : public TCustomControl {
     TCustomControl::Create(AOwner);
     SetTabStop(true);
   }
+  using TCustomControl::SetEnabled;
   std::function<void()> OnUser;
   void Dispatch(TMessage& Message) override {
     if (Message.Msg == WM_USER + 7 && OnUser) {
@@ -868,6 +870,148 @@ TEST_F(FormsFixture, AFormStoredAtAnotherPixelDensityIsScaledToTheScreens) {
   EXPECT_EQ(f->Pad1->BoundsRect(), (TRect{20, 10, 70, 25}));
   Free(f);
   UnregisterResources(entries, 1);
+}
+
+// --- Painting, focus bookkeeping, modal loops ------------------------------------------
+
+namespace {
+
+// Writes the focus events of named controls in the order they come.
+struct TFocusLog {
+  std::vector<std::string> Log;
+  void Enter(TObject* S) { Log.push_back(UTF16ToUTF8(static_cast<TComponent*>(S)->Name()) + " enter"); }
+  void Exit(TObject* S) { Log.push_back(UTF16ToUTF8(static_cast<TComponent*>(S)->Name()) + " exit"); }
+  void Key(TObject* S, Word&, TShiftState) { Log.push_back(UTF16ToUTF8(static_cast<TComponent*>(S)->Name()) + " key"); }
+  void Watch(TWinControl* C, const char16_t* Name) {
+    C->SetName(Name);
+    C->SetOnEnter(TNotifyEvent(this, &TFocusLog::Enter));
+    C->SetOnExit(TNotifyEvent(this, &TFocusLog::Exit));
+  }
+};
+
+struct TPaintCount {
+  int Count = 0;
+  TCustomForm* Form{};
+  void Paint(TObject*) {
+    ++Count;
+    Form->Canvas()->Brush()->SetColor(clRed);
+    Form->Canvas()->FillRect(TRect{10, 10, 60, 40});
+  }
+};
+
+}  // namespace
+
+// A form without controls paints through Paint and OnPaint, as every form does.
+TEST_F(FormsFixture, AFormWithoutControlsPaintsItself) {
+  TForm* f = MakeForm(100, 100, 200, 150);
+  TPaintCount paint;
+  paint.Form = f;
+  f->SetOnPaint(TNotifyEvent(&paint, &TPaintCount::Paint));
+  f->Show();
+  Pump();
+  EXPECT_EQ(paint.Count, 1);
+  Display.Compose();
+  TPoint inside = f->ClientToScreen(TPoint{30, 20}), outside = f->ClientToScreen(TPoint{100, 100});
+  EXPECT_EQ(Display.Pixel(inside.X, inside.Y), RGB(255, 0, 0));
+  EXPECT_EQ(Display.Pixel(outside.X, outside.Y), ColorToRGB(clBtnFace));
+  f->Invalidate();
+  Pump();
+  EXPECT_EQ(paint.Count, 2);
+}
+
+// A control that cannot hold the focus any more gives it and the active
+// control back to its form, with the exit events in the platform's order; the
+// group it sat in is left once and entered again only after that.
+TEST_F(FormsFixture, HiddenDisabledMovedOrFreedControlsGiveTheFocusBack) {
+  struct TCase {
+    const char* Name;
+    int How;  // 0 hide, 1 disable, 2 move to another form, 3 free
+    std::vector<std::string> Log;
+  };
+  const TCase cases[] = {{"hidden", 0, {"edit exit", "group exit"}},
+                         {"disabled", 1, {"edit exit", "group exit"}},
+                         {"moved", 2, {"group exit"}},
+                         {"freed", 3, {"group exit"}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TForm* f = MakeForm(40, 40, 400, 300);
+    TForm* other = MakeForm(500, 40, 300, 200);
+    TFocusLog log;
+    auto* group = New<TGroupBox>(static_cast<TComponent*>(f));
+    group->SetBounds(10, 10, 250, 200);
+    static_cast<TControl*>(group)->SetParent(f);
+    log.Watch(group, u"group");
+    TFormsPad* edit = AddPad(group, 10, 30, 100, 30);
+    log.Watch(edit, u"edit");
+    edit->SetOnKeyDown(TKeyEvent(&log, &TFocusLog::Key));
+    TFormsPad* second = AddPad(group, 10, 100, 100, 30);
+    log.Watch(second, u"second");
+    TFormsPad* outside = AddPad(f, 280, 30, 100, 30);
+    log.Watch(outside, u"outside");
+    f->Show();
+    Pump();
+    ASSERT_EQ(GetFocus(), edit->Handle());  // the first tab stop
+    log.Log.clear();
+
+    switch (c.How) {
+      case 0: edit->SetVisible(false); break;
+      case 1: edit->SetEnabled(false); break;
+      case 2: static_cast<TControl*>(edit)->SetParent(other); break;
+      default: Free(edit); break;
+    }
+    Pump();
+    EXPECT_EQ(log.Log, c.Log);
+    EXPECT_EQ(f->ActiveControl(), nullptr);
+    EXPECT_EQ(GetFocus(), f->Handle());
+    // Keys go to the form, not to the control that lost the focus.
+    log.Log.clear();
+    Display.KeyPress('A');
+    Pump();
+    EXPECT_EQ(log.Log, std::vector<std::string>{});
+    // The group is entered again once, after it was left.
+    second->SetFocus();
+    Pump();
+    EXPECT_EQ(log.Log, (std::vector<std::string>{"group enter", "second enter"}));
+    EXPECT_EQ(f->ActiveControl(), second);
+    if (c.How == 2) {
+      // The first form can still be activated: the moved control is not its
+      // active control any more.
+      other->Show();
+      Pump();
+      ASSERT_EQ(GetActiveWindow(), other->Handle());
+      f->SetFocus();
+      Pump();
+      EXPECT_EQ(GetActiveWindow(), f->Handle());
+      EXPECT_EQ(GetFocus(), second->Handle());
+    }
+    Free(f);
+    Free(other);
+  }
+}
+
+// A modal loop left by an exception gives back the cursor, the other windows
+// and the activation of the window that was active, as the normal end does.
+TEST_F(FormsFixture, ShowModalEndedByAnExceptionRestoresTheFormerState) {
+  TForm* main = MakeForm(50, 50, 400, 300);
+  main->Show();
+  Pump();
+  ASSERT_EQ(GetActiveWindow(), main->Handle());
+  Screen->SetCursor(crHourGlass);
+  TForm* dialog = MakeForm(100, 100, 300, 200);
+  TLoopStep step;
+  bool inside = false;
+  step.Post([&] {
+    inside = GetActiveWindow() == dialog->Handle() && Screen->Cursor() == crDefault;
+    throw Exception(u"the loop fails");
+  });
+  EXPECT_THROW(dialog->ShowModal(), Exception);
+  EXPECT_TRUE(inside);
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_FALSE(dialog->FormState().Contains(fsModal));
+  EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+  EXPECT_EQ(GetActiveWindow(), main->Handle());
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
 }
 
 }  // namespace formstest

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/Locale.h"
 #include "platform/win/FontMap.h"
 #include "platform/win/GdiText.h"
@@ -627,6 +629,42 @@ TEST_F(TextTest, FontsFollowTheMapping) {
     SelectObject(Dc, old);
     DeleteObject(f);
   }
+}
+
+// Names outside the table of the system's faces: an installed family is
+// used under its own name, anything else falls back by pitch and family.
+TEST_F(TextTest, InstalledFacesAreFoundByTheirOwnName) {
+  if (access("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", R_OK) != 0 ||
+      access("/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf", R_OK) != 0)
+    GTEST_SKIP() << "DejaVu Sans Mono or Liberation Sans missing";
+  fontmap::SetFontFileOverride("");
+  struct {
+    const char16_t* Asked;
+    BYTE Pitch;
+    const char16_t* Reported;
+    bool Fixed;
+  } cases[] = {
+      {u"DejaVu Sans Mono", 0, u"DejaVu Sans Mono", true},
+      {u"dejavu sans mono", 0, u"DejaVu Sans Mono", true},
+      {u"DejaVu Sans", FIXED_PITCH, u"DejaVu Sans", false},
+      {u"Tahoma", 0, u"Tahoma", false},  // the table's name, drawn with DejaVu Sans
+      {u"No Such Face", 0, u"Arial", false},
+      {u"No Such Face", FIXED_PITCH, u"Courier New", true},
+  };
+  std::map<std::u16string, int> widths;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(UTF16ToUTF8(c.Asked));
+    SelectObject(Dc, MakeFont(-16, FW_NORMAL, c.Asked, 0, 0, false, false, false, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, c.Pitch));
+    EXPECT_EQ(Face(), c.Reported);
+    // TMPF_FIXED_PITCH set means proportional.
+    EXPECT_EQ((Metrics().tmPitchAndFamily & TMPF_FIXED_PITCH) == 0, c.Fixed);
+    EXPECT_EQ(Width(u"iiiii") == Width(u"WWWWW"), c.Fixed);
+    widths.emplace(c.Asked, Width(u"Kontör yüklendi"));
+  }
+  // "DejaVu Sans" is the face itself, not Arial's stand-in.
+  EXPECT_EQ(widths[u"DejaVu Sans"], widths[u"Tahoma"]);
+  EXPECT_NE(widths[u"DejaVu Sans"], widths[u"No Such Face"]);
 }
 
 TEST_F(TextTest, MissingCharactersComeFromTheFallbackFace) {
