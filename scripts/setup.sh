@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libpixman-1-dev libfreetype-dev libfontconfig-dev libicu-dev
+  libsdl2-dev libx11-dev libpixman-1-dev libfreetype-dev libfontconfig-dev libicu-dev
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libsqlite3-dev
   fonts-dejavu-core fonts-liberation xvfb
 )

@@ -13,29 +13,6 @@ using namespace win;
 
 namespace {
 
-// The drop shadow of CS_DROPSHADOW windows: its offset and darkness.
-constexpr int ShadowOffset = 4;
-constexpr unsigned ShadowAlpha = 80;
-
-uint32_t Blend(uint32_t src, uint32_t dst, unsigned a) {
-  auto ch = [&](int shift) {
-    unsigned s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-    return ((s * a + d * (255 - a) + 127) / 255) << shift;
-  };
-  return 0xFF000000u | ch(16) | ch(8) | ch(0);
-}
-
-// Premultiplied source over the destination, scaled by a constant alpha.
-uint32_t BlendPremultiplied(uint32_t src, uint32_t dst, unsigned constant) {
-  unsigned sa = ((src >> 24) * constant + 127) / 255;
-  auto ch = [&](int shift) {
-    unsigned s = ((src >> shift) & 0xFF) * constant / 255, d = (dst >> shift) & 0xFF;
-    unsigned v = s + (d * (255 - sa) + 127) / 255;
-    return std::min(v, 255u) << shift;
-  };
-  return 0xFF000000u | ch(16) | ch(8) | ch(0);
-}
-
 bool WriteFile(const String& name, const std::vector<uint8_t>& data) {
   std::ofstream f(UTF16ToUTF8(name), std::ios::binary);
   if (!f) return false;
@@ -60,64 +37,12 @@ THeadlessBackend::~THeadlessBackend() {
 
 void THeadlessBackend::Compose() {
   PaintPendingWindows();
+  ComposeScreen();
   SIZE s = ScreenSize();
-  if (s.cx != FWidth || s.cy != FHeight) {
-    FWidth = s.cx;
-    FHeight = s.cy;
-    FPixels.assign(size_t(FWidth) * size_t(FHeight), 0);
-  }
-  uint32_t desk = 0xFF000000u | gdi::ColorToPixel(GetSysColor(COLOR_DESKTOP));
-  std::fill(FPixels.begin(), FPixels.end(), desk);
-  for (const TTopLevelView& v : VisibleTopLevelWindows()) {
-    gdi::TRgn area(RECT{std::max<LONG>(v.Rect.left, 0), std::max<LONG>(v.Rect.top, 0),
-                        std::min<LONG>(v.Rect.right, FWidth), std::min<LONG>(v.Rect.bottom, FHeight)});
-    if (v.Region)
-      if (gdi::TRegionObj* ro = gdi::LookupRegion(v.Region)) {
-        gdi::TRgn shape = ro->Rgn;
-        shape.Offset(v.Rect.left, v.Rect.top);
-        area.Intersect(shape);
-      }
-    if (v.DropShadow) {
-      // A class with CS_DROPSHADOW casts a shadow below and to the right:
-      // the window's shape moved by ShadowOffset darkens what lies under it.
-      gdi::TRgn shadow = area;
-      shadow.Offset(ShadowOffset, ShadowOffset);
-      shadow.Subtract(area);
-      shadow.IntersectRect(RECT{0, 0, FWidth, FHeight});
-      int sn = 0;
-      const pixman_box32_t* sb = shadow.Rects(&sn);
-      for (int i = 0; i < sn; ++i)
-        for (int y = sb[i].y1; y < sb[i].y2; ++y) {
-          uint32_t* dst = &FPixels[size_t(y) * size_t(FWidth)];
-          for (int x = sb[i].x1; x < sb[i].x2; ++x) dst[x] = Blend(0, dst[x], ShadowAlpha);
-        }
-    }
-    uint32_t key = gdi::ColorToPixel(v.ColorKey) & 0xFFFFFFu;
-    int n = 0;
-    const pixman_box32_t* b = area.Rects(&n);
-    for (int i = 0; i < n; ++i)
-      for (int y = b[i].y1; y < b[i].y2; ++y) {
-        const uint32_t* src = v.Pixels + (y - v.Rect.top) * v.Stride;
-        uint32_t* dst = &FPixels[size_t(y) * size_t(FWidth)];
-        for (int x = b[i].x1; x < b[i].x2; ++x) {
-          uint32_t p = src[x - v.Rect.left];
-          if (!v.Layered) {
-            dst[x] = 0xFF000000u | p;
-            continue;
-          }
-          if (v.UseColorKey && (p & 0xFFFFFFu) == key) continue;
-          if (v.PerPixelAlpha)
-            dst[x] = BlendPremultiplied(p, dst[x], v.Alpha);
-          else
-            dst[x] = v.Alpha == 255 ? (0xFF000000u | p) : Blend(p, dst[x], v.Alpha);
-        }
-      }
-  }
-  // The screen surface shows the composed picture (screen DCs read it).
-  gdi::TSurface screen = gdi::ScreenSurface();
-  if (screen.Bits && screen.Width == FWidth && screen.Height == FHeight)
-    for (int y = 0; y < FHeight; ++y)
-      std::copy(&FPixels[size_t(y) * size_t(FWidth)], &FPixels[size_t(y) * size_t(FWidth)] + FWidth, screen.Row(y));
+  FWidth = s.cx;
+  FHeight = s.cy;
+  const uint32_t* screen = ScreenPixels();
+  FPixels.assign(screen, screen + size_t(FWidth) * size_t(FHeight));
 }
 
 bool THeadlessBackend::PlaySound(const String& Name, DWORD) {

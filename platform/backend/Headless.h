@@ -29,7 +29,8 @@ class THeadlessBackend : public win::TBackend {
   THeadlessBackend& operator=(const THeadlessBackend&) = delete;
 
   // The screen: paints pending windows, then composes the desktop colour
-  // and the visible top-level windows, bottom first.
+  // and the visible top-level windows, bottom first (ComposeScreen: what
+  // screen DCs drew stays where the windows did not change).
   void Compose();
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }

@@ -219,6 +219,32 @@ String FromSystemText(const std::string& s) {
   return t;
 }
 
+// Whether the screen shows drawing of screen DCs anywhere (colours differ
+// from the windows' picture).
+bool ScreenShowsDrawing() {
+  const uint32_t* shown = ScreenPixels();
+  const uint32_t* windows = ComposedScreenPixels();
+  if (!shown || !windows) return false;
+  SIZE size = ScreenSize();
+  for (size_t i = 0, n = size_t(size.cx) * size_t(size.cy); i < n; ++i)
+    if ((shown[i] ^ windows[i]) & 0xFFFFFFu) return true;
+  return false;
+}
+
+// Puts the screen's pixels over a window's pixels (Width x Height at the
+// screen point At) where the screen shows a screen DC's drawing.
+void MergeScreenDrawing(std::vector<uint32_t>& px, POINT at, int width, int height) {
+  const uint32_t* shown = ScreenPixels();
+  const uint32_t* windows = ComposedScreenPixels();
+  if (!shown || !windows) return;
+  SIZE size = ScreenSize();
+  for (int y = std::max(0, -int(at.y)); y < height && at.y + y < size.cy; ++y)
+    for (int x = std::max(0, -int(at.x)); x < width && at.x + x < size.cx; ++x) {
+      size_t i = size_t(at.y + y) * size_t(size.cx) + size_t(at.x + x);
+      if ((shown[i] ^ windows[i]) & 0xFFFFFFu) px[size_t(y) * size_t(width) + size_t(x)] = shown[i];
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<TSdlBackend> TSdlBackend::Open() {
@@ -233,7 +259,7 @@ std::unique_ptr<TSdlBackend> TSdlBackend::Open() {
   if (SDL_GetDisplayBounds(0, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) SetScreenSize(bounds.w, bounds.h);
   SDL_StartTextInput();
   b->FPrevious = SetBackend(b.get());
-  for (const TTopLevelView& v : VisibleTopLevelWindows()) b->FDirty.insert(v.Handle);
+  for (const TTopLevelView& v : VisibleTopLevelWindows()) b->FDirty[v.Handle].Whole = true;
   b->CursorChanged(GetCursor());
   return b;
 }
@@ -286,9 +312,27 @@ POINT TSdlBackend::ToScreen(uint32_t id, int x, int y) const {
 // ---------------------------------------------------------------------------
 // Showing windows
 
-void TSdlBackend::WindowChanged(HWND h) {
+void TSdlBackend::MarkDirty(HWND h, const RECT* area) {
+  TDirty& d = FDirty[h];
+  if (!area) {
+    d.Whole = true;
+  } else if (!d.Whole) {
+    RECT u;
+    UnionRect(&u, &d.Area, area);
+    d.Area = u;
+  }
+}
+
+void TSdlBackend::WindowChanged(HWND h, const RECT* area) {
   std::lock_guard<std::mutex> l(FDirtyLock);
-  FDirty.insert(h);
+  MarkDirty(h, area);
+}
+
+void TSdlBackend::ScreenChanged(const RECT& area) {
+  std::lock_guard<std::mutex> l(FDirtyLock);
+  RECT u;
+  UnionRect(&u, &FScreenDrawn, &area);
+  FScreenDrawn = u;
 }
 
 void TSdlBackend::WindowDestroyed(HWND h) {
@@ -304,13 +348,25 @@ void TSdlBackend::WindowDestroyed(HWND h) {
 
 void TSdlBackend::Present() {
   if (FPresenting) return;
-  std::set<HWND> dirty;
+  std::map<HWND, TDirty> dirty;
+  RECT drawn{};
   {
     std::lock_guard<std::mutex> l(FDirtyLock);
     dirty.swap(FDirty);
+    std::swap(drawn, FScreenDrawn);
   }
-  if (dirty.empty()) return;
+  if (dirty.empty() && IsRectEmpty(&drawn)) return;
   FPresenting = true;
+  if (FOverlay || !IsRectEmpty(&drawn)) {
+    // Drawing on the screen shows over the real windows it covers: the
+    // screen is composed, and the windows under new drawing are shown again.
+    ComposeScreen();
+    FOverlay = ScreenShowsDrawing();
+    for (auto& [h, s] : FShown) {
+      RECT part;
+      if (s.Visible && IntersectRect(&part, &s.Placed, &drawn)) dirty[h].Whole = true;
+    }
+  }
   auto needs = [&](HWND h) {
     const TShown* s = Find(h);
     return dirty.count(h) || !s || !s->Visible;
@@ -326,12 +382,13 @@ void TSdlBackend::Present() {
     TShown* s = Find(v.Handle);
     if (!s) s = &FShown[v.Handle];
     auto t = titles.find(v.Handle);
-    if (!Show(v, t != titles.end() ? t->second : s->Title, *s)) {
+    auto d = dirty.find(v.Handle);
+    if (!Show(v, t != titles.end() ? t->second : s->Title, *s, d != dirty.end() ? &d->second : nullptr)) {
       if (s->Window) SDL_DestroyWindow(s->Window);
       FShown.erase(v.Handle);
     }
   }
-  for (HWND h : dirty) {
+  for (auto& [h, d] : dirty) {
     bool visible = std::any_of(views.begin(), views.end(), [&](const TTopLevelView& v) { return v.Handle == h; });
     if (!visible)
       if (TShown* s = Find(h)) Hide(*s);
@@ -339,7 +396,7 @@ void TSdlBackend::Present() {
   FPresenting = false;
 }
 
-bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
+bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s, const TDirty* dirty) {
   HWND h = v.Handle;
   DWORD style = DWORD(GetWindowLongPtrW(h, GWL_STYLE)), ex = DWORD(GetWindowLongPtrW(h, GWL_EXSTYLE));
   if (!s.Window) {
@@ -351,6 +408,8 @@ bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
   placed.right = std::max(placed.right, placed.left + 1);
   placed.bottom = std::max(placed.bottom, placed.top + 1);
   int w = placed.right - placed.left, hgt = placed.bottom - placed.top;
+  // Only a changed area of a window shown as it was is converted again.
+  bool whole = !dirty || dirty->Whole || !s.Window || !s.Visible || !EqualRect(&placed, &s.Placed);
   // Shapes are given to unframed windows. A shaped window keeps the size it
   // was made with: the first need of a shape, or another size, makes the
   // real window anew.
@@ -416,15 +475,41 @@ bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s) {
   int vw = v.Rect.right - v.Rect.left, vh = v.Rect.bottom - v.Rect.top;
   cw = std::min(cw, vw - int(s.Insets.left));
   ch = std::min(ch, vh - int(s.Insets.top));
+  RECT part{0, 0, std::max(cw, 0), std::max(ch, 0)};
+  if (!whole) {
+    RECT changed = dirty->Area;
+    OffsetRect(&changed, -s.Insets.left, -s.Insets.top);
+    if (!IntersectRect(&part, &part, &changed)) return true;
+  }
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return true;
-  if (cw < surface->w || ch < surface->h) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  if (cw > 0 && ch > 0) {
-    const uint32_t* src = v.Pixels + ptrdiff_t(s.Insets.top) * v.Stride + s.Insets.left;
-    SDL_ConvertPixels(cw, ch, SDL_PIXELFORMAT_RGB888, src, int(v.Stride * 4), surface->format->format,
-                      surface->pixels, surface->pitch);
+  if (whole && (cw < surface->w || ch < surface->h))
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  int pw = part.right - part.left, ph = part.bottom - part.top;
+  if (pw > 0 && ph > 0) {
+    const uint32_t* src = v.Pixels + ptrdiff_t(s.Insets.top + part.top) * v.Stride + s.Insets.left + part.left;
+    ptrdiff_t stride = v.Stride;
+    std::vector<uint32_t> merged;
+    if (FOverlay) {
+      // Where the screen differs from the windows' picture, it shows what a
+      // screen DC drew there.
+      merged.resize(size_t(pw) * size_t(ph));
+      for (int y = 0; y < ph; ++y) std::copy_n(src + y * stride, pw, &merged[size_t(y) * size_t(pw)]);
+      MergeScreenDrawing(merged, POINT{placed.left + part.left, placed.top + part.top}, pw, ph);
+      src = merged.data();
+      stride = pw;
+    }
+    int bpp = surface->format->BytesPerPixel;
+    SDL_ConvertPixels(pw, ph, SDL_PIXELFORMAT_RGB888, src, int(stride * 4), surface->format->format,
+                      static_cast<uint8_t*>(surface->pixels) + ptrdiff_t(part.top) * surface->pitch + part.left * bpp,
+                      surface->pitch);
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  SDL_UpdateWindowSurface(s.Window);
+  if (whole) {
+    SDL_UpdateWindowSurface(s.Window);
+  } else {
+    SDL_Rect r{part.left, part.top, pw, ph};
+    SDL_UpdateWindowSurfaceRects(s.Window, &r, 1);
+  }
   return true;
 }
 
@@ -593,7 +678,7 @@ void TSdlBackend::HandleWindowEvent(const SDL_Event& e) {
   switch (e.window.event) {
     case SDL_WINDOWEVENT_EXPOSED: {
       std::lock_guard<std::mutex> l(FDirtyLock);
-      FDirty.insert(h);
+      MarkDirty(h, nullptr);
       break;
     }
     case SDL_WINDOWEVENT_MOVED: {
@@ -612,7 +697,7 @@ void TSdlBackend::HandleWindowEvent(const SDL_Event& e) {
       SetWindowPos(h, nullptr, 0, 0, w + s->Insets.left + s->Insets.right, hgt + s->Insets.top + s->Insets.bottom,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       std::lock_guard<std::mutex> l(FDirtyLock);
-      FDirty.insert(h);
+      MarkDirty(h, nullptr);
       break;
     }
     case SDL_WINDOWEVENT_FOCUS_GAINED:

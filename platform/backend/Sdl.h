@@ -50,7 +50,8 @@ class TSdlBackend : public win::TBackend {
   // window is not shown.
   bool ReadWindowPixels(win::HWND Wnd, std::vector<uint32_t>& Pixels, int& Width, int& Height) const;
 
-  void WindowChanged(win::HWND Wnd) override;
+  void WindowChanged(win::HWND Wnd, const win::RECT* Area) override;
+  void ScreenChanged(const win::RECT& Area) override;
   void WindowDestroyed(win::HWND Wnd) override;
   void CursorChanged(win::HCURSOR Cursor) override;
   void CursorMoved(win::POINT Pt) override;
@@ -78,11 +79,20 @@ class TSdlBackend : public win::TBackend {
     std::vector<uint8_t> Mask;        // the shape last given (1: shown)
   };
 
+  // What of a window must be shown again: all of it, or an area in its
+  // window coordinates.
+  struct TDirty {
+    bool Whole = false;
+    win::RECT Area{};
+  };
+
   TSdlBackend() = default;
   TShown* Find(win::HWND Wnd);
   const TShown* Find(win::HWND Wnd) const;
   win::HWND FromId(uint32_t Id) const;
-  bool Show(const win::TTopLevelView& View, const String& Title, TShown& Shown);
+  bool Show(const win::TTopLevelView& View, const String& Title, TShown& Shown, const TDirty* Dirty);
+  // Marks a window to be shown again (nil area: all of it); under FDirtyLock.
+  void MarkDirty(win::HWND Wnd, const win::RECT* Area);
   void Hide(TShown& Shown);
   // Gives an unframed window the shape of its region, colour key and
   // per-pixel alpha (where the display can shape windows).
@@ -98,7 +108,11 @@ class TSdlBackend : public win::TBackend {
 
   std::map<win::HWND, TShown> FShown;
   mutable std::mutex FDirtyLock;  // WindowChanged may come from a drawing thread
-  std::set<win::HWND> FDirty;
+  std::map<win::HWND, TDirty> FDirty;
+  win::RECT FScreenDrawn{};  // screen DC drawing not shown yet (screen coordinates)
+  // Screen DC drawing shows over the windows (the screen differs from the
+  // windows' picture somewhere).
+  bool FOverlay = false;
   std::map<int, SDL_Cursor*> FCursors;  // system cursors by SDL id
   SDL_Cursor* FCustomCursor{};          // the shown cursor made from a cursor's bitmaps
   std::string FClipboard;               // the system's text last exchanged (UTF-8)

@@ -19,8 +19,14 @@ class TBackend {
   virtual ~TBackend() = default;
 
   // A top-level window changed in a way the display shows: shown, hidden,
-  // moved, sized, restacked, repainted, its region or alpha changed.
-  virtual void WindowChanged(HWND) {}
+  // moved, sized, restacked, repainted or drawn on outside painting, its
+  // region or alpha changed. Area: the part whose pixels changed, in the
+  // window's coordinates (nil: the whole window, or more than its pixels).
+  // Drawing threads report too.
+  virtual void WindowChanged(HWND Wnd, const RECT* Area) {}
+  // Something was drawn on the screen through a screen DC (GetDC(nullptr));
+  // Area in screen coordinates. See ComposeScreen.
+  virtual void ScreenChanged(const RECT& Area) {}
   // A top-level window is being destroyed.
   virtual void WindowDestroyed(HWND) {}
   // The current cursor changed (nil: no cursor).
@@ -95,6 +101,20 @@ std::vector<TTopLevelView> VisibleTopLevelWindows();
 // Paints every window that needs it (WM_NCPAINT, WM_ERASEBKGND, WM_PAINT)
 // without waiting for the message loop.
 void PaintPendingWindows();
+
+// The screen as a display shows it. ComposeScreen composes the desktop
+// colour and the visible top-level windows, bottom first (regions, drop
+// shadows, constant and per-pixel alpha, colour keys), and writes the
+// picture into the screen surface where it changed since the last
+// composition; elsewhere the screen keeps what screen DCs drew on it, as a
+// real screen does until the windows under the drawing change. ScreenPixels
+// is the screen surface, ComposedScreenPixels the windows' picture of the
+// last composition (both ScreenSize(), rows of Width pixels; nil before the
+// first composition): where they differ the screen shows a screen DC's
+// drawing. Main thread only.
+void ComposeScreen();
+const uint32_t* ScreenPixels();
+const uint32_t* ComposedScreenPixels();
 
 // The clock of the message loop (milliseconds, GetTickCount's clock). A test
 // may take it over: while a manual clock is set, timers and double clicks

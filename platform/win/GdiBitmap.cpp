@@ -386,7 +386,9 @@ TDrawTarget::TDrawTarget(TDCObj* dc, bool access, bool readOnly) : FDC(dc), FAcc
     }
     FMono = FBitmap->IsMono();
   } else {
-    FSurface = dc->External.Bits ? dc->External : ScreenSurface();
+    if (access && SurfaceAccessHook) SurfaceAccessHook(dc, false, RECT{});
+    // A screen DC follows the screen surface, which a new screen size replaces.
+    FSurface = dc->External.Bits && !dc->IsScreen ? dc->External : ScreenSurface();
     FOffset = dc->SurfaceOrigin;
   }
   if (!FSurface.Bits) return;
@@ -399,7 +401,11 @@ TDrawTarget::TDrawTarget(TDCObj* dc, bool access, bool readOnly) : FDC(dc), FAcc
 }
 
 TDrawTarget::~TDrawTarget() {
-  if (FAccess && !FReadOnly && FBitmap && FSurface.Bits) BitmapCommit(FBitmap);
+  if (!FAccess || FReadOnly || !FSurface.Bits) return;
+  if (FBitmap)
+    BitmapCommit(FBitmap);
+  else if (SurfaceAccessHook && !FDC->IsMemory && !FClip.Empty())
+    SurfaceAccessHook(FDC, true, FClip.Box());
 }
 
 }  // namespace win::gdi

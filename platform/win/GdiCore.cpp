@@ -13,6 +13,7 @@ namespace win::gdi {
 void (*FontRealizedFree)(void* realized) = nullptr;
 HDC (*WindowDCHook)(HWND hwnd, bool wholeWindow) = nullptr;
 int (*ReleaseDCHook)(HWND hwnd, HDC hdc) = nullptr;
+void (*SurfaceAccessHook)(TDCObj* dc, bool drawn, const RECT& area) = nullptr;
 
 TGdiObject::~TGdiObject() = default;
 

@@ -214,6 +214,8 @@ struct TDCObj : TGdiObject {
   bool HasVisRgn = false;
   TRgn VisRgn;
   HWND Window = nullptr;  // set by the window layer
+  HWND TopWindow = nullptr;  // the top-level window whose backing store it draws on
+  bool Painting = false;     // a paint DC (BeginPaint to EndPaint)
   bool IsScreen = false;
   int StylePos = 0;       // position in the pen's dash pattern (reset by MoveToEx)
 };
@@ -245,6 +247,11 @@ TSurface ScreenSurface();
 // such a DC go through these hooks when set (GetDC(nullptr) is the screen).
 extern HDC (*WindowDCHook)(HWND hwnd, bool wholeWindow);
 extern int (*ReleaseDCHook)(HWND hwnd, HDC hdc);
+// Set by the window layer: called before the pixels of a DC on an outside
+// surface (a window's backing store, the screen) are drawn on or read
+// (drawn false), and after they were drawn on (drawn true, area: the clip
+// box in surface coordinates), so that what is drawn reaches the display.
+extern void (*SurfaceAccessHook)(TDCObj* dc, bool drawn, const RECT& area);
 
 // Logical to device coordinates (wrapping, as the platform's 32-bit
 // arithmetic does, rather than overflowing).

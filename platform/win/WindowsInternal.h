@@ -163,7 +163,14 @@ LRESULT CalcClient(TWnd* w, const RECT& newWindow, WINDOWPOS* pos);
 RECT FrameInsets(DWORD style, DWORD exStyle, bool topLevel);
 // Resizes a top-level window's backing store to its window rectangle.
 void SyncBacking(TWnd* w);
-void NotifyBackend(TWnd* w);
+// Tells the backend that a window's top-level window changed (area: the
+// changed part in top-level window coordinates, nil: all of it) and marks the
+// composed screen stale.
+void NotifyBackend(TWnd* w, const RECT* area = nullptr);
+// The composed screen no longer matches the windows (any thread).
+void MarkScreenStale();
+// Composes the screen when a window changed since the last composition.
+void ComposeScreenIfStale();
 // The topmost visible window under a screen point (skipping disabled and
 // transparent windows as the hit test does), sending WM_NCHITTEST; answers
 // the window and its hit code.

@@ -176,8 +176,10 @@ void FinalDestroy(TWnd* w) {
     if (TWnd* c = Find(k)) FinalDestroy(c);
   HWND h = w->Handle;
   SendMessageW(h, WM_NCDESTROY, 0, 0);
-  if (IsTopLevel(w))
+  if (IsTopLevel(w)) {
+    MarkScreenStale();
     if (TBackend* b = CurrentBackend()) b->WindowDestroyed(h);
+  }
   ForgetFocus(w);
   ForgetWindow(h);
   ReleaseWindowDCs(w);

@@ -97,6 +97,7 @@ void ApplyDC(TWinDC& d) {
   if (top && !top->Pixels.empty()) s = gdi::TSurface{top->Pixels.data(), top->PixWidth, top->PixWidth, top->PixHeight};
   POINT o = AreaOrigin(w, d.Whole);
   gdi::SetDCSurface(d.Dc, s, o);
+  if (gdi::TDCObj* dc = gdi::LookupDC(d.Dc)) dc->TopWindow = top && top->Parent ? top->Handle : nullptr;
   vis.Offset(-o.x, -o.y);
   auto* ro = new gdi::TRegionObj();
   ro->Type = OBJ_REGION;
@@ -183,6 +184,7 @@ HDC AimOwnDC(TWinDC& d, DWORD flags, const TRgn* extra, bool exclude) {
 void DetachDC(TWinDC& d) {
   d.Wnd = nullptr;
   gdi::SetDCSurface(d.Dc, gdi::TSurface{&DummyPixel, 0, 0, 0}, POINT{0, 0});
+  if (gdi::TDCObj* dc = gdi::LookupDC(d.Dc)) dc->TopWindow = nullptr;
   HRGN none = CreateRectRgn(0, 0, 0, 0);
   gdi::SetDCVisRgn(d.Dc, none);
   DeleteObject(none);
@@ -208,6 +210,24 @@ int ReleaseWinDC(HWND h, HDC hdc) {
 }
 
 HDC WindowDCHookFn(HWND h, bool whole) { return whole ? GetWindowDC(h) : GetDCEx(h, nullptr, 0); }
+
+// Drawing outside painting reaches the display at once: a window DC's
+// drawing marks its area of the top-level window changed (a paint DC's
+// window is marked when EndPaint ends the paint), and screen DCs draw on the
+// screen as it is composed now.
+void SurfaceAccessFn(gdi::TDCObj* dc, bool drawn, const RECT& area) {
+  if (dc->IsScreen) {
+    if (!drawn) {
+      if (OnMainThread()) ComposeScreenIfStale();
+    } else if (TBackend* b = CurrentBackend()) {
+      b->ScreenChanged(area);
+    }
+    return;
+  }
+  if (!drawn || dc->Painting || !dc->TopWindow) return;
+  MarkScreenStale();
+  if (TBackend* b = CurrentBackend()) b->WindowChanged(dc->TopWindow, &area);
+}
 
 bool IncludeChildren(const TWnd* w, UINT flags) {
   if (flags & RDW_ALLCHILDREN) return true;
@@ -361,6 +381,7 @@ void ExposeWindow(TWnd* w, bool erase) {
 void InstallDCHooks() {
   gdi::WindowDCHook = &WindowDCHookFn;
   gdi::ReleaseDCHook = &ReleaseWinDC;
+  gdi::SurfaceAccessHook = &SurfaceAccessFn;
 }
 
 void ReleaseWindowDCs(TWnd* w) {
@@ -525,6 +546,7 @@ HDC BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
                 ((w->Style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
   TWinDC* own = OwnDC(w);
   HDC dc = own ? AimOwnDC(*own, flags, &extra, false) : MakeWindowDC(w, flags, &extra, false);
+  if (gdi::TDCObj* o = gdi::LookupDC(dc)) o->Painting = true;
   ps->hdc = dc;
   ps->rcPaint = paint.Box();
   if (erase) {
@@ -535,7 +557,10 @@ HDC BeginPaint(HWND hWnd, PAINTSTRUCT* ps) {
 
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* ps) {
   TWnd* w = Find(hWnd);
-  if (ps && ps->hdc) ReleaseWinDC(hWnd, ps->hdc);
+  if (ps && ps->hdc) {
+    if (gdi::TDCObj* o = gdi::LookupDC(ps->hdc)) o->Painting = false;
+    ReleaseWinDC(hWnd, ps->hdc);
+  }
   if (!w) return FALSE;
   w->InPaint = false;
   CaretShowAfterPaint(w);

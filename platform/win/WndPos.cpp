@@ -181,10 +181,11 @@ void SyncBacking(TWnd* w) {
   BackingChanged(w);
 }
 
-void NotifyBackend(TWnd* w) {
+void NotifyBackend(TWnd* w, const RECT* area) {
   TWnd* t = TopLevelOf(w);
   if (!t || !t->Parent) return;
-  if (TBackend* b = CurrentBackend()) b->WindowChanged(t->Handle);
+  MarkScreenStale();
+  if (TBackend* b = CurrentBackend()) b->WindowChanged(t->Handle, area);
 }
 
 TWnd* HitTest(POINT screen, LRESULT* hit) {

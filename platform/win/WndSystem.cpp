@@ -27,6 +27,10 @@ struct TScreenState {
   int Width = 1280, Height = 1024;
   RECT Work{0, 0, 1280, 1024};
   bool WorkSet = false;
+  // The windows' picture of the last composition (empty: none yet, or the
+  // screen changed size), and whether a window changed since.
+  std::vector<uint32_t> Composed, Next;
+  std::atomic<bool> Stale{true};
 };
 TScreenState& ScreenState() {
   static TScreenState* s = new TScreenState();
@@ -128,12 +132,130 @@ void SetScreenSize(int width, int height) {
   std::vector<uint32_t> px(size_t(width) * size_t(height), 0);
   gdi::SetScreenSurface(gdi::TSurface{px.data(), width, width, height});
   s.Pixels.swap(px);
+  s.Composed.clear();
+  s.Stale = true;
   s.Width = width;
   s.Height = height;
   if (!s.WorkSet) s.Work = RECT{0, 0, width, height};
   TWnd* d = Desktop();
   d->Window = RECT{0, 0, width, height};
   d->Client = d->Window;
+}
+
+namespace {
+
+// The drop shadow of CS_DROPSHADOW windows: its offset and darkness.
+constexpr int ShadowOffset = 4;
+constexpr unsigned ShadowAlpha = 80;
+
+uint32_t Blend(uint32_t src, uint32_t dst, unsigned a) {
+  auto ch = [&](int shift) {
+    unsigned s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    return ((s * a + d * (255 - a) + 127) / 255) << shift;
+  };
+  return 0xFF000000u | ch(16) | ch(8) | ch(0);
+}
+
+// Premultiplied source over the destination, scaled by a constant alpha.
+uint32_t BlendPremultiplied(uint32_t src, uint32_t dst, unsigned constant) {
+  unsigned sa = ((src >> 24) * constant + 127) / 255;
+  auto ch = [&](int shift) {
+    unsigned s = ((src >> shift) & 0xFF) * constant / 255, d = (dst >> shift) & 0xFF;
+    unsigned v = s + (d * (255 - sa) + 127) / 255;
+    return std::min(v, 255u) << shift;
+  };
+  return 0xFF000000u | ch(16) | ch(8) | ch(0);
+}
+
+// The desktop colour and the visible top-level windows, bottom first.
+void ComposeWindows(std::vector<uint32_t>& px, int width, int height) {
+  px.assign(size_t(width) * size_t(height), 0xFF000000u | gdi::ColorToPixel(GetSysColor(COLOR_DESKTOP)));
+  for (const TTopLevelView& v : VisibleTopLevelWindows()) {
+    gdi::TRgn area(RECT{std::max<LONG>(v.Rect.left, 0), std::max<LONG>(v.Rect.top, 0),
+                        std::min<LONG>(v.Rect.right, width), std::min<LONG>(v.Rect.bottom, height)});
+    if (v.Region)
+      if (gdi::TRegionObj* ro = gdi::LookupRegion(v.Region)) {
+        gdi::TRgn shape = ro->Rgn;
+        shape.Offset(v.Rect.left, v.Rect.top);
+        area.Intersect(shape);
+      }
+    if (v.DropShadow) {
+      // The window's shape moved by ShadowOffset darkens what lies under it.
+      gdi::TRgn shadow = area;
+      shadow.Offset(ShadowOffset, ShadowOffset);
+      shadow.Subtract(area);
+      shadow.IntersectRect(RECT{0, 0, width, height});
+      int sn = 0;
+      const pixman_box32_t* sb = shadow.Rects(&sn);
+      for (int i = 0; i < sn; ++i)
+        for (int y = sb[i].y1; y < sb[i].y2; ++y) {
+          uint32_t* dst = &px[size_t(y) * size_t(width)];
+          for (int x = sb[i].x1; x < sb[i].x2; ++x) dst[x] = Blend(0, dst[x], ShadowAlpha);
+        }
+    }
+    uint32_t key = gdi::ColorToPixel(v.ColorKey) & 0xFFFFFFu;
+    int n = 0;
+    const pixman_box32_t* b = area.Rects(&n);
+    for (int i = 0; i < n; ++i)
+      for (int y = b[i].y1; y < b[i].y2; ++y) {
+        const uint32_t* src = v.Pixels + (y - v.Rect.top) * v.Stride;
+        uint32_t* dst = &px[size_t(y) * size_t(width)];
+        for (int x = b[i].x1; x < b[i].x2; ++x) {
+          uint32_t p = src[x - v.Rect.left];
+          if (!v.Layered) {
+            dst[x] = 0xFF000000u | p;
+            continue;
+          }
+          if (v.UseColorKey && (p & 0xFFFFFFu) == key) continue;
+          if (v.PerPixelAlpha)
+            dst[x] = BlendPremultiplied(p, dst[x], v.Alpha);
+          else
+            dst[x] = v.Alpha == 255 ? (0xFF000000u | p) : Blend(p, dst[x], v.Alpha);
+        }
+      }
+  }
+}
+
+}  // namespace
+
+namespace wnd {
+
+void MarkScreenStale() { ScreenState().Stale = true; }
+
+void ComposeScreenIfStale() {
+  if (ScreenState().Stale) ComposeScreen();
+}
+
+}  // namespace wnd
+
+void ComposeScreen() {
+  TScreenState& s = ScreenState();
+  // Every change of a window's pixels, place, order or shape marks the
+  // screen stale; nothing else changes the picture.
+  if (!s.Stale && s.Composed.size() == s.Pixels.size()) return;
+  s.Stale = false;
+  if (s.Pixels.size() != size_t(s.Width) * size_t(s.Height)) SetScreenSize(s.Width, s.Height);
+  std::vector<uint32_t>& now = s.Next;
+  ComposeWindows(now, s.Width, s.Height);
+  // Where the windows' picture changed the screen shows it; elsewhere it
+  // keeps what was drawn on it.
+  if (s.Composed.size() != now.size()) {
+    std::copy(now.begin(), now.end(), s.Pixels.begin());
+  } else {
+    for (size_t i = 0; i < now.size(); ++i)
+      if (now[i] != s.Composed[i]) s.Pixels[i] = now[i];
+  }
+  s.Composed.swap(now);
+}
+
+const uint32_t* ScreenPixels() {
+  TScreenState& s = ScreenState();
+  return s.Pixels.empty() ? nullptr : s.Pixels.data();
+}
+
+const uint32_t* ComposedScreenPixels() {
+  TScreenState& s = ScreenState();
+  return s.Composed.empty() ? nullptr : s.Composed.data();
 }
 
 std::vector<TTopLevelView> VisibleTopLevelWindows() {

@@ -23,6 +23,7 @@
 #include "platform/backend/Sdl.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/win/Windows.h"
+#include "tests/display/XScreen.h"
 
 // The X and SDL libraries keep some allocations until the process ends.
 extern "C" const char* __lsan_default_suppressions() {
@@ -127,8 +128,14 @@ std::vector<TReceived>& Received() {
   static std::vector<TReceived> r;
   return r;
 }
+// A test's own handling of a message, before the logging.
+std::function<void(HWND, UINT)>& OnMessage() {
+  static std::function<void(HWND, UINT)> f;
+  return f;
+}
 
 LRESULT TestProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (OnMessage()) OnMessage()(h, m);
   switch (m) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -187,6 +194,7 @@ class DisplayTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    OnMessage() = nullptr;
     for (HWND h : Windows)
       if (IsWindow(h)) DestroyWindow(h);
     Windows.clear();
@@ -293,6 +301,42 @@ TEST_F(DisplayTest, ShowsPaintsAndClicksTopLevelWindows) {
     DestroyWindow(h);
     EXPECT_EQ(Sdl->NativeWindow(h), nullptr);
   }
+}
+
+// A click that draws outside WM_PAINT shows on the X display at once: a
+// fill through the window's DC, and a strip inverted on the screen DC over
+// the window, which the second click inverts back.
+TEST_F(DisplayTest, DrawingOutsidePaintShowsOnTheDisplay) {
+  HWND h = Make(WS_POPUP, 0, RECT{100, 120, 300, 270});
+  int w = 0, hgt = 0;
+  ASSERT_TRUE(RunUntil([&] { return ShowsPaint(h, w, hgt); }));
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  OnMessage() = [&](HWND wnd, UINT m) {
+    if (wnd != h || m != WM_LBUTTONDOWN) return;
+    HDC dc = GetDC(h);
+    RECT r{10, 10, 60, 40};
+    FillRect(dc, &r, blue);
+    ReleaseDC(h, dc);
+    HDC screen = GetDC(nullptr);
+    PatBlt(screen, 150, 200, 100, 4, DSTINVERT);
+    ReleaseDC(nullptr, screen);
+  };
+  auto shown = [&](int x, int y) {
+    uint32_t rgb = 0xFFFFFFFFu;
+    return displaytest::ReadScreenPixel(Server->Display(), x, y, rgb) ? rgb : 0xFFFFFFFFu;
+  };
+  const uint32_t red = 0xC81E28, inverted = 0x37E1D7, fill = 0x0000FF;
+  ASSERT_EQ(shown(200, 201), red);
+  PushButton(h, true, 100, 100);
+  PushButton(h, false, 100, 100);
+  EXPECT_TRUE(RunUntil([&] { return shown(120, 135) == fill && shown(200, 201) == inverted; }))
+      << std::hex << shown(120, 135) << " " << shown(200, 201);
+  EXPECT_EQ(shown(200, 205), red);  // below the strip
+  PushButton(h, true, 100, 100);
+  PushButton(h, false, 100, 100);
+  EXPECT_TRUE(RunUntil([&] { return shown(200, 201) == red; })) << std::hex << shown(200, 201);
+  EXPECT_EQ(shown(120, 135), fill);
+  DeleteObject(blue);
 }
 
 // Hiding and moving a window follow on the display; a window the window
