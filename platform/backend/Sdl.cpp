@@ -269,6 +269,7 @@ TSdlBackend::~TSdlBackend() {
   for (auto& [h, s] : FShown)
     if (s.Window) SDL_DestroyWindow(s.Window);
   FShown.clear();
+  if (FDrawing.Window) SDL_DestroyWindow(FDrawing.Window);
   for (auto& [id, c] : FCursors) SDL_FreeCursor(c);
   FCursors.clear();
   if (FCustomCursor) SDL_FreeCursor(FCustomCursor);
@@ -306,6 +307,7 @@ uint32_t TSdlBackend::NativeWindowId(HWND h) const {
 POINT TSdlBackend::ToScreen(uint32_t id, int x, int y) const {
   for (auto& [h, s] : FShown)
     if (s.Id == id) return POINT{s.Placed.left + x, s.Placed.top + y};
+  if (FDrawing.Window && FDrawing.Id == id) return POINT{FDrawing.Placed.left + x, FDrawing.Placed.top + y};
   return POINT{x, y};
 }
 
@@ -393,7 +395,76 @@ void TSdlBackend::Present() {
     if (!visible)
       if (TShown* s = Find(h)) Hide(*s);
   }
+  if (FOverlay || FDrawing.Visible) ShowScreenDrawing();
   FPresenting = false;
+}
+
+void TSdlBackend::ShowScreenDrawing() {
+  const uint32_t* shown = ScreenPixels();
+  const uint32_t* windows = ComposedScreenPixels();
+  SIZE size = ScreenSize();
+  // The drawn pixels that no real window of ours shows.
+  std::vector<RECT> covered;
+  for (auto& [h, s] : FShown)
+    if (s.Visible) covered.push_back(s.Placed);
+  auto drawnOutside = [&](int x, int y) {
+    size_t i = size_t(y) * size_t(size.cx) + size_t(x);
+    if (!((shown[i] ^ windows[i]) & 0xFFFFFFu)) return false;
+    POINT p{x, y};
+    return std::none_of(covered.begin(), covered.end(), [&](const RECT& r) { return PtInRect(&r, p); });
+  };
+  RECT box{size.cx, size.cy, 0, 0};
+  if (FOverlay && shown && windows && !FShapesFailed)
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x)
+        if (drawnOutside(x, y)) {
+          box.left = std::min<LONG>(box.left, x);
+          box.top = std::min<LONG>(box.top, y);
+          box.right = std::max<LONG>(box.right, x + 1);
+          box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+  TShown& d = FDrawing;
+  if (IsRectEmpty(&box)) {
+    Hide(d);
+    return;
+  }
+  int w = box.right - box.left, h = box.bottom - box.top;
+  if (d.Window && (w != d.ShapeWidth || h != d.ShapeHeight)) {
+    SDL_DestroyWindow(d.Window);
+    d = TShown{};
+  }
+  if (!d.Window) {
+    d.Window = SDL_CreateShapedWindow("", 0, 0, unsigned(w), unsigned(h),
+                                      SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU |
+                                          SDL_WINDOW_SKIP_TASKBAR);
+    if (!d.Window) {
+      FShapesFailed = true;
+      return;
+    }
+    d.Id = SDL_GetWindowID(d.Window);
+    d.Shaped = true;
+    d.ShapeWidth = w;
+    d.ShapeHeight = h;
+  }
+  SDL_SetWindowPosition(d.Window, box.left, box.top);
+  d.Placed = box;
+  // Its shape is the drawn pixels, its picture the screen's.
+  std::vector<uint8_t> mask(size_t(w) * size_t(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) mask[size_t(y) * size_t(w) + size_t(x)] = drawnOutside(box.left + x, box.top + y);
+  SetShape(d, mask, w, h);
+  if (!d.Visible) {
+    SDL_ShowWindow(d.Window);
+    d.Visible = true;
+  }
+  if (SDL_Surface* surface = SDL_GetWindowSurface(d.Window)) {
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    SDL_ConvertPixels(std::min(w, surface->w), std::min(h, surface->h), SDL_PIXELFORMAT_RGB888,
+                      shown + ptrdiff_t(box.top) * size.cx + box.left, int(size.cx * 4), surface->format->format,
+                      surface->pixels, surface->pitch);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(d.Window);
+  }
 }
 
 bool TSdlBackend::Show(const TTopLevelView& v, const String& title, TShown& s, const TDirty* dirty) {
@@ -538,6 +609,10 @@ void TSdlBackend::Shape(const TTopLevelView& v, TShown& s, int w, int h) {
       }
     }
   }
+  SetShape(s, mask, w, h);
+}
+
+void TSdlBackend::SetShape(TShown& s, std::vector<uint8_t>& mask, int w, int h) {
   if (mask == s.Mask) return;
   SDL_Surface* shape = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
   if (!shape) return;

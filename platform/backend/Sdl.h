@@ -94,9 +94,15 @@ class TSdlBackend : public win::TBackend {
   // Marks a window to be shown again (nil area: all of it); under FDirtyLock.
   void MarkDirty(win::HWND Wnd, const win::RECT* Area);
   void Hide(TShown& Shown);
+  // Shows the screen DC drawing that lies outside the program's real
+  // windows in a window of its own, shaped to the drawn pixels; hides it
+  // when there is none.
+  void ShowScreenDrawing();
   // Gives an unframed window the shape of its region, colour key and
   // per-pixel alpha (where the display can shape windows).
   void Shape(const win::TTopLevelView& View, TShown& Shown, int Width, int Height);
+  // Gives a shaped window a new mask (1: shown), unless it has it already.
+  static void SetShape(TShown& Shown, std::vector<uint8_t>& Mask, int Width, int Height);
   // The screen point of a position inside a real window.
   win::POINT ToScreen(uint32_t WindowId, int X, int Y) const;
   // Turns pending SDL events into window-system input.
@@ -113,6 +119,8 @@ class TSdlBackend : public win::TBackend {
   // Screen DC drawing shows over the windows (the screen differs from the
   // windows' picture somewhere).
   bool FOverlay = false;
+  // The window that shows screen DC drawing outside the real windows.
+  TShown FDrawing;
   std::map<int, SDL_Cursor*> FCursors;  // system cursors by SDL id
   SDL_Cursor* FCustomCursor{};          // the shown cursor made from a cursor's bitmaps
   std::string FClipboard;               // the system's text last exchanged (UTF-8)

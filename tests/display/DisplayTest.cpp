@@ -318,7 +318,7 @@ TEST_F(DisplayTest, DrawingOutsidePaintShowsOnTheDisplay) {
     FillRect(dc, &r, blue);
     ReleaseDC(h, dc);
     HDC screen = GetDC(nullptr);
-    PatBlt(screen, 150, 200, 100, 4, DSTINVERT);
+    PatBlt(screen, 150, 200, 250, 4, DSTINVERT);  // past the window's right edge at 300
     ReleaseDC(nullptr, screen);
   };
   auto shown = [&](int x, int y) {
@@ -326,15 +326,22 @@ TEST_F(DisplayTest, DrawingOutsidePaintShowsOnTheDisplay) {
     return displaytest::ReadScreenPixel(Server->Display(), x, y, rgb) ? rgb : 0xFFFFFFFFu;
   };
   const uint32_t red = 0xC81E28, inverted = 0x37E1D7, fill = 0x0000FF;
+  // Beyond the window the strip inverts the desktop as the program knows it.
+  COLORREF desk = GetSysColor(COLOR_DESKTOP);
+  const uint32_t desktopInverted = (uint32_t(255 - GetRValue(desk)) << 16) |
+                                   (uint32_t(255 - GetGValue(desk)) << 8) | uint32_t(255 - GetBValue(desk));
   ASSERT_EQ(shown(200, 201), red);
+  const uint32_t outside = shown(350, 201);
   PushButton(h, true, 100, 100);
   PushButton(h, false, 100, 100);
-  EXPECT_TRUE(RunUntil([&] { return shown(120, 135) == fill && shown(200, 201) == inverted; }))
-      << std::hex << shown(120, 135) << " " << shown(200, 201);
+  EXPECT_TRUE(RunUntil([&] {
+    return shown(120, 135) == fill && shown(200, 201) == inverted && shown(350, 201) == desktopInverted;
+  })) << std::hex << shown(120, 135) << " " << shown(200, 201) << " " << shown(350, 201);
   EXPECT_EQ(shown(200, 205), red);  // below the strip
   PushButton(h, true, 100, 100);
   PushButton(h, false, 100, 100);
-  EXPECT_TRUE(RunUntil([&] { return shown(200, 201) == red; })) << std::hex << shown(200, 201);
+  EXPECT_TRUE(RunUntil([&] { return shown(200, 201) == red && shown(350, 201) == outside; }))
+      << std::hex << shown(200, 201) << " " << shown(350, 201);
   EXPECT_EQ(shown(120, 135), fill);
   DeleteObject(blue);
 }
