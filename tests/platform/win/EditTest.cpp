@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "WindowsFixture.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/Locale.h"
 #include "platform/win/FontMap.h"
 #include "platform/win/UxTheme.h"
@@ -1103,6 +1104,33 @@ TEST_F(EditTest, ASubclassedEditSeesItsMessagesAndCanDropThem) {
   Press(VK_END);
   Type(u"3");
   EXPECT_EQ(TextOf(e), u"ab3");
+}
+
+// An installed face asked for by its own name is the face the edit measures
+// typed text with: "DejaVu Sans Mono" gives every character one width, the
+// stand-in for an unknown name does not.
+TEST_F(EditTest, InstalledFaceByItsOwnNameMeasuresTypedText) {
+  if (access("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", R_OK) != 0) GTEST_SKIP() << "no DejaVu Sans Mono";
+  fontmap::SetFontFileOverride("");
+  struct TCase {
+    const char16_t* Face;
+    bool SameSteps;
+  };
+  for (const TCase& c : {TCase{u"DejaVu Sans Mono", true}, TCase{u"No Such Face", false}}) {
+    SCOPED_TRACE(UTF16ToUTF8(c.Face));
+    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, c.Face);
+    HWND e = FocusedEdit(ES_AUTOHSCROLL);
+    SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    Type(u"iWiW");
+    ASSERT_EQ(TextOf(e), u"iWiW");
+    std::vector<int> steps;
+    for (int i = 0; i < 3; ++i)
+      steps.push_back(GET_X_LPARAM(SendMessageW(e, EM_POSFROMCHAR, WPARAM(i + 1), 0)) -
+                      GET_X_LPARAM(SendMessageW(e, EM_POSFROMCHAR, WPARAM(i), 0)));
+    EXPECT_EQ(steps[0] == steps[1], c.SameSteps) << steps[0] << " " << steps[1];
+    DestroyWindow(e);
+    DeleteObject(font);
+  }
 }
 
 }  // namespace
