@@ -15,15 +15,15 @@
 #include "platform/vcl/Controls.h"
 #include "platform/win/Windows.h"
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlIUnknownObject, P) { P.Implements<IInterface>(); }
+CL_IMPLEMENT_CLASS(TvlIUnknownObject)
 CL_IMPLEMENT_CLASS(TvlInterfacedPersistent)
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlComponent, P) {
   P.Property(u"FakeComponentLink1", &TvlComponent::FakeComponentLink1, &TvlComponent::SetFakeComponentLink1);
   P.Property(u"FakeComponentLink2", &TvlComponent::FakeComponentLink2, &TvlComponent::SetFakeComponentLink2);
   P.Property(u"FakeComponentLink3", &TvlComponent::FakeComponentLink3, &TvlComponent::SetFakeComponentLink3);
 }
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlInterfacedCollectionItem, P) { P.Implements<IInterface>(); }
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlOwnedInterfacedCollection, P) { P.Implements<IInterface>(); }
+CL_IMPLEMENT_CLASS(TvlInterfacedCollectionItem)
+CL_IMPLEMENT_CLASS(TvlOwnedInterfacedCollection)
 CL_IMPLEMENT_CLASS(TvlObjectList)
 CL_IMPLEMENT_CLASS(TvlEventHandlerCollection)
 CL_IMPLEMENT_CLASS(TvlStringList)
@@ -459,7 +459,7 @@ void TvlComponentCollectionItem::SetIndex(Integer AValue) {
 }
 
 TvlComponentCollection* TvlComponentCollectionItem::GetCollectionFromParent(TComponent* AParent) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
 
 String TvlComponentCollectionItem::GetDisplayName() { return Name(); }
@@ -686,7 +686,7 @@ void TvlComponentList::DoComponentListChanged(TComponent* AComponent,
 // --- MRU lists
 // ----------------------------------------------------------------------------------------------------------
 
-Boolean TvlMRUItem::Equals(TvlMRUItem* AItem) { throw EAbstractError(u"Abstract Error"); }
+Boolean TvlMRUItem::Equals(TvlMRUItem* AItem) { AbstractError(); }
 
 void TvlMRUItems::Destroy() {
   ClearItems();

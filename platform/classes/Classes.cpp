@@ -198,6 +198,10 @@ void TComponent::SetReference(Boolean Enable) {
     field->Set(*field, FOwner, Enable ? this : nullptr);
 }
 
+void TComponent::Updating() { FComponentState.Include(csUpdating); }
+
+void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
+
 void TComponent::SetAncestor(Boolean Value) {
   if (Value) FComponentState.Include(csAncestor);
   else FComponentState.Exclude(csAncestor);

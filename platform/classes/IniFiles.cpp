@@ -327,14 +327,14 @@ struct TTempList {
 void TCustomIniFile::Create(const String& FileName) { FFileName = FileName; }
 
 String TCustomIniFile::ReadString(const String&, const String&, const String&) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
-void TCustomIniFile::WriteString(const String&, const String&, const String&) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::ReadSection(const String&, TStrings*) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::ReadSections(TStrings*) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::EraseSection(const String&) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::DeleteKey(const String&, const String&) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::UpdateFile() { throw EAbstractError(u"Abstract Error"); }
+void TCustomIniFile::WriteString(const String&, const String&, const String&) { AbstractError(); }
+void TCustomIniFile::ReadSection(const String&, TStrings*) { AbstractError(); }
+void TCustomIniFile::ReadSections(TStrings*) { AbstractError(); }
+void TCustomIniFile::EraseSection(const String&) { AbstractError(); }
+void TCustomIniFile::DeleteKey(const String&, const String&) { AbstractError(); }
+void TCustomIniFile::UpdateFile() { AbstractError(); }
 
 void TCustomIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
   TTempList keys;

@@ -310,7 +310,7 @@ Pointer TOrderedList::Peek() const {
   return PeekItem();
 }
 
-void TOrderedList::PushItem(Pointer) { throw EAbstractError(u"Abstract Error"); }
+void TOrderedList::PushItem(Pointer) { AbstractError(); }
 
 Pointer TOrderedList::PopItem() {
   Pointer Result = PeekItem();

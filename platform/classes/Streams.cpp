@@ -87,11 +87,11 @@ void ReleaseShare(TShareEntry* Entry) {
 
 // --- TStream ------------------------------------------------------------------
 
-Integer TStream::Read(void*, Integer) { throw EAbstractError(u"Abstract Error"); }
+Integer TStream::Read(void*, Integer) { AbstractError(); }
 
-Integer TStream::Write(const void*, Integer) { throw EAbstractError(u"Abstract Error"); }
+Integer TStream::Write(const void*, Integer) { AbstractError(); }
 
-Int64 TStream::Seek(Int64, TSeekOrigin) { throw EAbstractError(u"Abstract Error"); }
+Int64 TStream::Seek(Int64, TSeekOrigin) { AbstractError(); }
 
 void TStream::ReadBuffer(void* Buffer, Integer Count) {
   if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(kReadError);

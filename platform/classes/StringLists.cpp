@@ -117,11 +117,11 @@ void TStrings::EndUpdate() {
   if (FUpdateCount == 0) SetUpdateState(false);
 }
 
-void TStrings::Clear() { throw EAbstractError(u"Abstract Error"); }
-void TStrings::Delete(Integer) { throw EAbstractError(u"Abstract Error"); }
-void TStrings::Insert(Integer, const String&) { throw EAbstractError(u"Abstract Error"); }
-String TStrings::Get(Integer) { throw EAbstractError(u"Abstract Error"); }
-Integer TStrings::GetCount() { throw EAbstractError(u"Abstract Error"); }
+void TStrings::Clear() { AbstractError(); }
+void TStrings::Delete(Integer) { AbstractError(); }
+void TStrings::Insert(Integer, const String&) { AbstractError(); }
+String TStrings::Get(Integer) { AbstractError(); }
+Integer TStrings::GetCount() { AbstractError(); }
 
 Boolean TStrings::Equals(TStrings* Strings) {
   Integer n = GetCount();

@@ -176,7 +176,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvxGauge, P) {
   P.Property(u"OnChange", &TvxGauge::OnChange, &TvxGauge::SetOnChange);
 }
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TvxGaugeLink, P) { P.Implements<IvxGaugeListener>(); }
+CL_IMPLEMENT_CLASS(TvxGaugeLink)
 
 void TvxGauge::Create(TComponent* AOwner) {
   inherited::Create(AOwner);

@@ -107,17 +107,17 @@ TEST_F(LocaleTest, SwitchingTheLocaleResetsCodePageAndFormatSettings) {
   EXPECT_EQ(GetACP(), 1252u);
   EXPECT_STREQ(SystemLocaleICUName(), "en_US");
   EXPECT_EQ(GetUserDefaultLCID(), LOCALE_ENGLISH_US);
-  EXPECT_EQ(FormatSettings.DecimalSeparator, u'.');
-  EXPECT_EQ(FormatSettings.ShortDateFormat, u"M/d/yyyy");
-  EXPECT_EQ(FormatSettings.ShortTimeFormat, u"h:mm AMPM");
-  EXPECT_EQ(FormatSettings.LongTimeFormat, u"h:mm:ss AMPM");
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u'.');
+  EXPECT_EQ(FormatSettings().ShortDateFormat, u"M/d/yyyy");
+  EXPECT_EQ(FormatSettings().ShortTimeFormat, u"h:mm AMPM");
+  EXPECT_EQ(FormatSettings().LongTimeFormat, u"h:mm:ss AMPM");
 
-  FormatSettings.DecimalSeparator = u'#';  // a program's own change is dropped by the next switch
+  FormatSettings().DecimalSeparator = u'#';  // a program's own change is dropped by the next switch
   SetSystemLocale(TSystemLocale::Turkish);
   EXPECT_EQ(GetACP(), 1254u);
   EXPECT_STREQ(SystemLocaleICUName(), "tr_TR");
   EXPECT_EQ(GetThreadLocale(), LOCALE_TURKISH);
-  EXPECT_EQ(FormatSettings.DecimalSeparator, u',');
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
 }
 
 TEST_F(LocaleTest, TurkishFormatSettings) {
