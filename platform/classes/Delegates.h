@@ -132,11 +132,8 @@ class TDelegate<R(A...)> {
 
   template <class C, class P>
   void Bind(C* Obj, P Fn, TThunk Thunk) {
-    static_assert(sizeof(P) <= sizeof(TMethodCode::Pmf), "member function pointer too large");
     if (!Obj || !Fn) return;  // nil object or nil member: an unassigned delegate
-    delegates_detail::CopyBits(FMethod.Code.Pmf, &Fn, sizeof(P));
-    FMethod.Code.Thunk = reinterpret_cast<const void*>(Thunk);
-    FMethod.Code.Signature = SignatureId();
+    FMethod.Code = UnboundCode(Fn, Thunk);
     FMethod.Data = Obj;
     FMethod.Code.Resolve(Obj);
   }

@@ -203,6 +203,12 @@ T* Construct(T* Obj, Ctor&& Body) {
   }
   return Obj;
 }
+// The same with a constructor member and its arguments (an instance made
+// before it is built, as Application.CreateForm does).
+template <class T, class B, class R, class... P, class... A>
+T* Construct(T* Obj, R (B::*Ctor)(P...), A&&... args) {
+  return Construct(Obj, [&](T* O) { (O->*Ctor)(std::forward<A>(args)...); });
+}
 template <class T>
 T* Allocate(TClass AClass) {
   if (!AClass || !AClass->InheritsFrom(T::StaticClass())) RaiseInvalidCast();

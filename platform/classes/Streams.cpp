@@ -13,6 +13,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 
 CL_IMPLEMENT_CLASS(TStream)
@@ -342,13 +343,8 @@ void TCustomMemoryStream::SaveToStream(TStream* Stream) {
 
 void TCustomMemoryStream::SaveToFile(const String& FileName) {
   TFileStream* Stream = New<TFileStream>(FileName, fmCreate);
-  try {
-    SaveToStream(Stream);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  SaveToStream(Stream);
 }
 
 void TCustomMemoryStream::SetPointer(Pointer Ptr, NativeInt ASize) {
@@ -384,13 +380,8 @@ void TMemoryStream::LoadFromStream(TStream* Stream) {
 
 void TMemoryStream::LoadFromFile(const String& FileName) {
   TFileStream* Stream = New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
-  try {
-    LoadFromStream(Stream);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  LoadFromStream(Stream);
 }
 
 void TMemoryStream::SetCapacity(NativeInt NewCapacity) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/Conversions.h"
+
 namespace {
 
 // Runs a test under a chosen system locale and puts the previous one back.
@@ -148,6 +150,17 @@ TEST_F(LocaleTest, TurkishFormatSettings) {
   EXPECT_EQ(fs.LongMonthNames[11], u"Aralık");
   EXPECT_EQ(fs.ShortMonthNames[1], u"Şub");
   EXPECT_TRUE(fs.EraNames[0].empty());
+}
+
+// Formatted by a static initializer of this file, which may run before those
+// of the run-time library: the settings are made on first use.
+const String gFormattedBeforeMain = FloatToStr(1.5);
+const Char gSeparatorBeforeMain = FormatSettings().DecimalSeparator;
+
+TEST_F(LocaleTest, FormatSettingsAreReadyForStaticInitializers) {
+  TFormatSettings startup = TFormatSettings::Create(LOCALE_USER_DEFAULT);
+  EXPECT_EQ(gSeparatorBeforeMain, startup.DecimalSeparator);
+  EXPECT_EQ(gFormattedBeforeMain, String(u"1") + startup.DecimalSeparator + u"5");
 }
 
 TEST_F(LocaleTest, TheSettingNamesTheStartupLocale) {
