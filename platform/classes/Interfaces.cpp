@@ -1,6 +1,5 @@
 #include "platform/classes/Interfaces.h"
 
-
 CL_IMPLEMENT_CLASS(TInterfacedObject)
 CL_IMPLEMENT_CLASS(TNoRefCountObject)
 CL_IMPLEMENT_CLASS(TAggregatedObject)
