@@ -14,7 +14,7 @@ const String Section = u"TALVIK";
 // Floats are written and read with "." whatever the locale: the program
 // sets that separator before it touches the file.
 TFormatSettings PointSettings() {
-  TFormatSettings fs = FormatSettings;
+  TFormatSettings fs = FormatSettings();
   fs.DecimalSeparator = u'.';
   return fs;
 }

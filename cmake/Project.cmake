@@ -26,7 +26,9 @@ function(cl_test_area name dir)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE ${ARGN} cl_test_support GTest::gtest_main GTest::gmock)
+  # Whole: the support library's shared set-up registers itself.
+  target_link_libraries(${name} PRIVATE ${ARGN} $<LINK_LIBRARY:WHOLE_ARCHIVE,cl_test_support> GTest::gtest_main
+                                        GTest::gmock)
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
   # Tests that read files of the source tree (reference pictures) find it here.
   target_compile_definitions(${name} PRIVATE CL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

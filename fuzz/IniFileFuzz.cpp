@@ -1,52 +1,46 @@
 // INI text: TIniFile must read any file and, after a write, read back the
 // value written; TMemIniFile's text must be stable after one round trip.
-#include <stdlib.h>
-#include <unistd.h>
-
+// The files live in memory (an INI file store), so that no input touches the
+// disk and the fuzzer runs at full speed.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/StringLists.h"
-#include "platform/rtl/CodePages.h"
 
 namespace {
 
-const std::string& Folder() {
-  static std::string dir = [] {
-    char name[] = "/tmp/cl-fuzz-ini-XXXXXX";
-    return std::string(mkdtemp(name) ? name : "/tmp");
-  }();
-  return dir;
+// The one file of the store.
+RawByteString gFile;
+bool gExists = false;
+
+bool ReadMemory(const String&, RawByteString& Bytes, bool& Missing) {
+  Missing = !gExists;
+  Bytes = gExists ? gFile : RawByteString();
+  return gExists;
 }
 
-void WriteFile(const std::string& Path, const uint8_t* Data, size_t Size) {
-  FILE* f = std::fopen(Path.c_str(), "wb");
-  if (!f) return;
-  std::fwrite(Data, 1, Size, f);
-  std::fclose(f);
+bool WriteMemory(const String&, const RawByteString& Bytes) {
+  gFile = Bytes;
+  gExists = true;
+  return true;
 }
 
-std::string ReadFile(const std::string& Path) {
-  std::string s;
-  FILE* f = std::fopen(Path.c_str(), "rb");
-  if (!f) return s;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-  std::fclose(f);
-  return s;
+const TIniFileStore kMemoryStore{&ReadMemory, &WriteMemory};
+
+void Put(const uint8_t* Data, size_t Size) {
+  gFile.assign(reinterpret_cast<const char*>(Data), Size);
+  gExists = true;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  const std::string path = Folder() + "/fuzz.ini";
-  const String name = UTF8ToUTF16(path);
+  SetIniFileStore(&kMemoryStore);
+  const String name = u"fuzz.ini";
 
-  WriteFile(path, Data, Size);
+  Put(Data, Size);
   TIniFile* ini = New<TIniFile>(name);
   TStringList* sections = New<TStringList>();
   TStringList* keys = New<TStringList>();
@@ -59,14 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (ini->ReadString(u"Fuzz", u"Key", u"") != u"Value") __builtin_trap();
   Free(ini);
 
-  WriteFile(path, Data, Size);
+  Put(Data, Size);
   TMemIniFile* mem = New<TMemIniFile>(name);
   mem->UpdateFile();
-  std::string once = ReadFile(path);
+  RawByteString once = gFile;
   Free(mem);
   mem = New<TMemIniFile>(name);
   mem->UpdateFile();
-  if (ReadFile(path) != once) __builtin_trap();
+  if (gFile != once) __builtin_trap();
   Free(mem);
   Free(keys);
   Free(sections);

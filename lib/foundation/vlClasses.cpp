@@ -9,21 +9,22 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/classes/WinHandles.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/Controls.h"
 #include "platform/win/Windows.h"
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlIUnknownObject, P) { P.Implements<IInterface>(); }
+CL_IMPLEMENT_CLASS(TvlIUnknownObject)
 CL_IMPLEMENT_CLASS(TvlInterfacedPersistent)
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlComponent, P) {
   P.Property(u"FakeComponentLink1", &TvlComponent::FakeComponentLink1, &TvlComponent::SetFakeComponentLink1);
   P.Property(u"FakeComponentLink2", &TvlComponent::FakeComponentLink2, &TvlComponent::SetFakeComponentLink2);
   P.Property(u"FakeComponentLink3", &TvlComponent::FakeComponentLink3, &TvlComponent::SetFakeComponentLink3);
 }
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlInterfacedCollectionItem, P) { P.Implements<IInterface>(); }
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlOwnedInterfacedCollection, P) { P.Implements<IInterface>(); }
+CL_IMPLEMENT_CLASS(TvlInterfacedCollectionItem)
+CL_IMPLEMENT_CLASS(TvlOwnedInterfacedCollection)
 CL_IMPLEMENT_CLASS(TvlObjectList)
 CL_IMPLEMENT_CLASS(TvlEventHandlerCollection)
 CL_IMPLEMENT_CLASS(TvlStringList)
@@ -112,16 +113,11 @@ void TvlComponent::SetFakeComponentLink(Integer AIndex, TComponent* Value) {
 void TvlComponent::UpdateFakeLinks() {
   if (!IsDesigning() || IsDestroying() || !Owner()) return;
   TList* list = New<TList>();
-  try {
-    GetFakeComponentLinks(list);
-    for (Integer i = 0; i < 3; ++i)
-      SetFakeComponentLink(
-          i, i < list->Count() ? static_cast<TComponent*>(static_cast<TObject*>(list->Items(i))) : nullptr);
-  } catch (...) {
-    Free(list);
-    throw;
-  }
-  Free(list);
+  Finally release([&] { Free(list); });
+  GetFakeComponentLinks(list);
+  for (Integer i = 0; i < 3; ++i)
+    SetFakeComponentLink(
+        i, i < list->Count() ? static_cast<TComponent*>(static_cast<TObject*>(list->Items(i))) : nullptr);
 }
 
 // --- TvlInterfacedCollectionItem -----------------------------------------------------------
@@ -177,41 +173,27 @@ void TvlOwnedInterfacedCollection::Sort() {
   if (UpdateCount() > 0 || FInternalState.Contains(cisSorting)) return;
   FInternalState.Include(cisSorting);
   TvlStringList* list = nullptr;
-  try {
-    list = New<TvlStringList>();
-    for (Integer i = 0; i < Count(); ++i) list->AddObject(IntToStr(i), Items(i));
-    list->SetOnCompare(TvlStringListCompareEvent(this, &TvlOwnedInterfacedCollection::CompareListItems));
-    list->Sort();
-    BeginUpdate();
-    try {
-      for (Integer i = 0; i < list->Count(); ++i)
-        static_cast<TCollectionItem*>(list->Objects(i))->SetIndex(i);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
-  } catch (...) {
+  Finally release([&] {
     Free(list);
     FInternalState.Exclude(cisSorting);
-    throw;
-  }
-  Free(list);
-  FInternalState.Exclude(cisSorting);
+  });
+  list = New<TvlStringList>();
+  for (Integer i = 0; i < Count(); ++i) list->AddObject(IntToStr(i), Items(i));
+  list->SetOnCompare(TvlStringListCompareEvent(this, &TvlOwnedInterfacedCollection::CompareListItems));
+  list->Sort();
+  BeginUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  for (Integer i = 0; i < list->Count(); ++i)
+    static_cast<TCollectionItem*>(list->Objects(i))->SetIndex(i);
 }
 
 void TvlOwnedInterfacedCollection::Update(TCollectionItem* Item) {
   if (FInternalState.Contains(cisUpdating)) return;
   FInternalState.Include(cisUpdating);
-  try {
-    if (FSorted && !Item) Sort();
-    inherited::Update(Item);
-    if (!FInternalState.Contains(cisDestroying) && FOnChange) FOnChange(this, Item);
-  } catch (...) {
-    FInternalState.Exclude(cisUpdating);
-    throw;
-  }
-  FInternalState.Exclude(cisUpdating);
+  Finally restore([&] { FInternalState.Exclude(cisUpdating); });
+  if (FSorted && !Item) Sort();
+  inherited::Update(Item);
+  if (!FInternalState.Contains(cisDestroying) && FOnChange) FOnChange(this, Item);
 }
 
 // --- TvlObjectList --------------------------------------------------------------------------------
@@ -459,7 +441,7 @@ void TvlComponentCollectionItem::SetIndex(Integer AValue) {
 }
 
 TvlComponentCollection* TvlComponentCollectionItem::GetCollectionFromParent(TComponent* AParent) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
 
 String TvlComponentCollectionItem::GetDisplayName() { return Name(); }
@@ -509,8 +491,7 @@ Integer TvlComponentCollection::IndexOf(const TvlComponentCollectionItem* AItem)
 TvlComponentCollectionItem* TvlComponentCollection::Add() {
   if (!FItemClass) throw EListError(u"Collection has no item class");
   TComponent* owner = FParentComponent ? FParentComponent->Owner() : nullptr;
-  auto* item =
-      static_cast<TvlComponentCollectionItem*>(CreateFrom(FItemClass.Class(), &TComponent::Create, owner));
+  TvlComponentCollectionItem* item = CreateFrom(FItemClass, owner);
   try {
     item->SetParentComponent(FParentComponent);
     AssignItemName(item);
@@ -541,13 +522,8 @@ void TvlComponentCollection::Remove(TvlComponentCollectionItem* AItem) {
 void TvlComponentCollection::Clear() {
   if (FItems.empty()) return;
   BeginUpdate();
-  try {
-    while (!FItems.empty()) Free(FItems.back());
-  } catch (...) {
-    EndUpdate(true);
-    throw;
-  }
-  EndUpdate(true);
+  Finally endUpdate([&] { EndUpdate(true); });
+  while (!FItems.empty()) Free(FItems.back());
 }
 
 void TvlComponentCollection::BeginUpdate() { ++FUpdateCount; }
@@ -564,14 +540,9 @@ void TvlComponentCollection::Assign(TPersistent* Source) {
     return;
   }
   BeginUpdate();
-  try {
-    Clear();
-    for (Integer i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
-  } catch (...) {
-    EndUpdate(true);
-    throw;
-  }
-  EndUpdate(true);
+  Finally endUpdate([&] { EndUpdate(true); });
+  Clear();
+  for (Integer i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
 }
 
 TvlComponentCollectionItem* TvlComponentCollection::FindItemByID(Integer AID) const {
@@ -639,13 +610,8 @@ void TvlComponentList::EndUpdate() {
 void TvlComponentList::Clear() {
   if (Count() > 0) {
     BeginUpdate();
-    try {
-      while (Count() > 0) Delete(0);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    Finally endUpdate([&] { EndUpdate(); });
+    while (Count() > 0) Delete(0);
   }
   inherited::Clear();
 }
@@ -686,7 +652,7 @@ void TvlComponentList::DoComponentListChanged(TComponent* AComponent,
 // --- MRU lists
 // ----------------------------------------------------------------------------------------------------------
 
-Boolean TvlMRUItem::Equals(TvlMRUItem* AItem) { throw EAbstractError(u"Abstract Error"); }
+Boolean TvlMRUItem::Equals(TvlMRUItem* AItem) { AbstractError(); }
 
 void TvlMRUItems::Destroy() {
   ClearItems();

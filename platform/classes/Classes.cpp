@@ -7,6 +7,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 
 CL_IMPLEMENT_CLASS(TPersistent)
@@ -197,6 +198,10 @@ void TComponent::SetReference(Boolean Enable) {
   if (field && field->Set && (!field->FieldClass || InheritsFrom(field->FieldClass)))
     field->Set(*field, FOwner, Enable ? this : nullptr);
 }
+
+void TComponent::Updating() { FComponentState.Include(csUpdating); }
+
+void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
 
 void TComponent::SetAncestor(Boolean Value) {
   if (Value) FComponentState.Include(csAncestor);
@@ -394,7 +399,7 @@ void TCollection::Destroy() {
 
 TCollectionItem* TCollection::Add() {
   if (!FItemClass) throw EListError(u"Collection has no item class");
-  return CreateFrom(FItemClass.Class(), &TCollectionItem::Create, this);
+  return CreateFrom(FItemClass, this);  // FItemClass.Create(Self)
 }
 
 TCollectionItem* TCollection::Insert(Integer Index) {
@@ -423,13 +428,8 @@ void TCollection::Delete(Integer Index) {
 void TCollection::Clear() {
   if (FItems.empty()) return;
   BeginUpdate();
-  try {
-    while (!FItems.empty()) Free(FItems.back());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  while (!FItems.empty()) Free(FItems.back());
 }
 
 void TCollection::BeginUpdate() { ++FUpdateCount; }
@@ -458,14 +458,11 @@ TCollectionItem* TCollection::FindItemID(Integer ID) const {
 void TCollection::Assign(TPersistent* Source) {
   if (auto* src = Is<TCollection>(Source) ? static_cast<TCollection*>(Source) : nullptr) {
     BeginUpdate();
-    try {
+    {
+      Finally endUpdate([&] { EndUpdate(); });
       Clear();
       for (TCollectionItem* item : std::vector<TCollectionItem*>(src->FItems)) Add()->Assign(item);
-    } catch (...) {
-      EndUpdate();
-      throw;
     }
-    EndUpdate();
     return;
   }
   inherited::Assign(Source);

@@ -114,8 +114,10 @@ class TComponent : public TPersistent, public virtual IInterface {
 
   // State.
   TComponentState ComponentState() const { return FComponentState; }
-  void Updating() { FComponentState.Include(csUpdating); }
-  void Updated() { FComponentState.Exclude(csUpdating); }
+  // Around the reading of the component's properties (csUpdating); later
+  // classes override them.
+  virtual void Updating();
+  virtual void Updated();
   void SetAncestor(Boolean Value);
   void SetDesigning(Boolean Value, Boolean SetChildren = true);
   void SetInline(Boolean Value);

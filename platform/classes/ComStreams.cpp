@@ -4,9 +4,8 @@
 #include <cstring>
 
 #include "platform/classes/Streams.h"
-#include "platform/classes/TypInfoBuild.h"
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TStreamAdapter, P) { P.Implements<ISequentialStream, IStream>(); }
+CL_IMPLEMENT_CLASS(TStreamAdapter)
 
 void TStreamAdapter::Create(TStream* AStream, TStreamOwnership Ownership) {
   FStream = AStream;

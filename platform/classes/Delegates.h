@@ -4,8 +4,12 @@
 //   if (Assigned(e)) e(Sender);
 //
 // A delegate keeps Data (the object) and Code (the member function and the
-// call thunk of its class). Code is a comparable identity of the bound member
-// function: == compares Code and Data, SameCode compares Code alone. Every
+// call thunk of its class). Code is a comparable identity of the code that
+// runs: a virtual member function is resolved through the object's table when
+// the delegate is bound, so an override bound through the base class and
+// through its own class is the same code, and the base's function bound to
+// objects of different classes is not. == compares Code and Data, SameCode
+// compares Code alone. Every
 // delegate of one signature is the same C++ type, so event types of the same
 // signature convert into each other; TMethod is the untyped form that the
 // type information and the form reader pass around.
@@ -19,14 +23,22 @@
 class TObject;
 
 // The identity of a bound member function: its member-function-pointer bits,
-// the thunk that calls it for its class, and the identity of its signature.
+// the thunk that calls it for its class, the identity of its signature, and
+// the entry point of the code that runs (nil until it is known: a virtual
+// member function taken without an object).
 struct TMethodCode {
   alignas(void*) unsigned char Pmf[2 * sizeof(void*)]{};
   const void* Thunk = nullptr;
   const void* Signature = nullptr;
+  const void* Entry = nullptr;
 
   bool Assigned() const { return Thunk != nullptr; }
+  // The same code: the same entry point when both are known, else the same
+  // member function taken through the same class.
   bool operator==(const TMethodCode& O) const;
+  // Resolves Entry for the object Data (the object as the member function's
+  // class): a virtual member function through the object's table.
+  void Resolve(void* Data);
 };
 
 // The untyped method pointer: Code and Data.
@@ -86,18 +98,14 @@ class TDelegate<R(A...)> {
   static const void* SignatureId() { return &delegates_detail::TSignatureTag<R(A...)>::Id; }
 
   // The code of a member function without an object (published methods
-  // keep it; Data is the object as a C*).
+  // keep it; Data is the object as a C*, and Resolve(Data) completes it).
   template <class C>
   static TMethodCode CodeOf(R (C::*Fn)(A...)) {
-    TDelegate d;
-    d.template Bind<C>(reinterpret_cast<C*>(&d), Fn, &CallMember<C, R (C::*)(A...)>);
-    return d.FMethod.Code;
+    return UnboundCode(Fn, &CallMember<C, R (C::*)(A...)>);
   }
   template <class C>
   static TMethodCode CodeOf(R (C::*Fn)(A...) const) {
-    TDelegate d;
-    d.template Bind<C>(reinterpret_cast<C*>(&d), Fn, &CallMember<C, R (C::*)(A...) const>);
-    return d.FMethod.Code;
+    return UnboundCode(Fn, &CallMember<C, R (C::*)(A...) const>);
   }
 
   void* Data() const { return FMethod.Data; }
@@ -124,12 +132,22 @@ class TDelegate<R(A...)> {
 
   template <class C, class P>
   void Bind(C* Obj, P Fn, TThunk Thunk) {
-    static_assert(sizeof(P) <= sizeof(TMethodCode::Pmf), "member function pointer too large");
     if (!Obj || !Fn) return;  // nil object or nil member: an unassigned delegate
-    delegates_detail::CopyBits(FMethod.Code.Pmf, &Fn, sizeof(P));
-    FMethod.Code.Thunk = reinterpret_cast<const void*>(Thunk);
-    FMethod.Code.Signature = SignatureId();
+    FMethod.Code = UnboundCode(Fn, Thunk);
     FMethod.Data = Obj;
+    FMethod.Code.Resolve(Obj);
+  }
+
+  template <class P>
+  static TMethodCode UnboundCode(P Fn, TThunk Thunk) {
+    static_assert(sizeof(P) <= sizeof(TMethodCode::Pmf), "member function pointer too large");
+    TMethodCode code;
+    if (!Fn) return code;
+    delegates_detail::CopyBits(code.Pmf, &Fn, sizeof(P));
+    code.Thunk = reinterpret_cast<const void*>(Thunk);
+    code.Signature = SignatureId();
+    code.Resolve(nullptr);
+    return code;
   }
 
   TMethod FMethod;

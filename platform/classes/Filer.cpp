@@ -2,6 +2,7 @@
 
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Strings.h"
 #include <memory>
@@ -170,20 +171,14 @@ void EndGlobalLoading() {
   }
 }
 
-struct TNestingGuard {
-  explicit TNestingGuard(TReader* R) : Reader(R) { Reader->EnterNesting(); }
-  ~TNestingGuard() { --Reader->FNesting; }
-  TReader* Reader;
-};
-
 void TFiler::Create(TStream* Stream, Integer) { FStream = Stream; }
 
 void TFiler::DefineProperty(const String&, TReaderProc, TWriterProc, Boolean) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
 
 void TFiler::DefineBinaryProperty(const String&, TStreamProc, TStreamProc, Boolean) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
 
 // --- TReader ------------------------------------------------------------------
@@ -333,11 +328,24 @@ double TReader::ReadDouble() { return ReadFloat(); }
 TDateTime TReader::ReadDate() { return ReadFloat(); }
 
 Currency TReader::ReadCurrency() {
-  if (NextValue() == vaCurrency) {
+  TValueType v = NextValue();
+  if (v == vaCurrency) {
     ReadValue();
     return Currency::FromRaw(ReadLE<int64_t>(this));
   }
+  // Whole numbers exactly (EOverflow beyond the range), others through the float.
+  if (IsIntegerValue(v)) return Currency(ReadInt64());
   return Currency(ReadFloat());
+}
+
+Int64 TReader::ReadIntegerOf(const TTypeInfo* Type) {
+  // A 32-bit ordinal: Integer values, and for a Cardinal also its values
+  // above 2^31 (written as 64-bit numbers by the text form).
+  Int64 v = ReadInt64();
+  Int64 low = INT32_MIN;
+  Int64 high = Type && Type->OrdType == otULong ? Int64(UINT32_MAX) : Int64(INT32_MAX);
+  if (v < low || v > high) PropValueError();
+  return v;
 }
 
 String TReader::ReadStr() {
@@ -412,7 +420,8 @@ Int64 TReader::ReadSet(const TTypeInfo* ElemType) {
 }
 
 Variant TReader::ReadVariant() {
-  TNestingGuard guard(this);
+  EnterNesting();
+  Finally leave([this] { --FNesting; });
   switch (NextValue()) {
     case vaNil: ReadValue(); return Unassigned();
     case vaNull: ReadValue(); return Null();
@@ -447,7 +456,8 @@ Variant TReader::ReadVariant() {
 }
 
 void TReader::SkipValue() {
-  TNestingGuard guard(this);
+  EnterNesting();
+  Finally leave([this] { --FNesting; });
   auto skip = [this](Int64 n) {
     if (n < 0 || n > FStream->Size() - FStream->Position()) throw EReadError(u"Stream read error");
     FStream->Seek(n, soCurrent);
@@ -542,7 +552,8 @@ void TReader::FreeCreated(TComponent* Component) {
 }
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
-  TNestingGuard guard(this);
+  EnterNesting();
+  Finally leave([this] { --FNesting; });
   Byte flags;
   Integer childPos;
   ReadPrefix(flags, childPos);
@@ -572,15 +583,12 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
     }
     if (created && FParent) result->SetParentComponent(FParent);
     if (std::find(FLoaded.begin(), FLoaded.end(), result) == FLoaded.end()) FLoaded.push_back(result);
-    TComponent* outer = FCurrent;
-    FCurrent = result;
-    try {
+    {
+      TComponent* outer = FCurrent;
+      Finally restore([&] { FCurrent = outer; });
+      FCurrent = result;
       result->ReadState(this);
-    } catch (...) {
-      FCurrent = outer;
-      throw;
     }
-    FCurrent = outer;
     result->FComponentState.Exclude(csReading);
     if ((flags & ffChildPos) && FParent) FParent->SetChildOrder(result, childPos);
   } catch (...) {
@@ -591,23 +599,23 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
 }
 
 void TReader::ReadData(TComponent* Instance) {
-  while (!EndOfList()) ReadProperty(Instance);
+  {
+    Instance->Updating();
+    Finally updated([Instance] { Instance->Updated(); });
+    while (!EndOfList()) ReadProperty(Instance);
+  }
   ReadListEnd();
   TComponent* oldParent = FParent;
   TComponent* oldOwner = FOwner;
+  Finally restore([&] {
+    FParent = oldParent;
+    FOwner = oldOwner;
+  });
   FParent = Instance->GetChildParent();
   FOwner = Instance->GetChildOwner();
   if (!FOwner) FOwner = FRoot;
-  try {
-    while (!EndOfList()) ReadComponent(nullptr);
-    ReadListEnd();
-  } catch (...) {
-    FParent = oldParent;
-    FOwner = oldOwner;
-    throw;
-  }
-  FParent = oldParent;
-  FOwner = oldOwner;
+  while (!EndOfList()) ReadComponent(nullptr);
+  ReadListEnd();
 }
 
 void TReader::ReadProperty(TPersistent* AInstance) {
@@ -664,7 +672,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* PropInfo) {
         if (!map || !map(ident, v)) PropValueError();
         SetOrdProp(Instance, PropInfo, v);
       } else {
-        SetOrdProp(Instance, PropInfo, ReadInteger());
+        SetOrdProp(Instance, PropInfo, ReadIntegerOf(type));
       }
       break;
     }
@@ -678,7 +686,10 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* PropInfo) {
     }
     case tkSet: SetOrdProp(Instance, PropInfo, ReadSet(type->CompType)); break;
     case tkInt64: SetInt64Prop(Instance, PropInfo, ReadInt64()); break;
-    case tkFloat: SetFloatProp(Instance, PropInfo, ReadFloat()); break;
+    case tkFloat:
+      if (IsCurrencyProp(PropInfo)) SetCurrencyProp(Instance, PropInfo, ReadCurrency());
+      else SetFloatProp(Instance, PropInfo, ReadFloat());
+      break;
     case tkString:
     case tkLString:
     case tkUString: SetStrProp(Instance, PropInfo, ReadString()); break;
@@ -724,35 +735,31 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* PropInfo) {
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
-  TNestingGuard guard(this);
+  EnterNesting();
+  Finally leave([this] { --FNesting; });
   Collection->BeginUpdate();
-  try {
-    if (!EndOfList()) {
-      // References recorded for the items about to be freed go with them.
-      FFixups.erase(std::remove_if(FFixups.begin(), FFixups.end(),
-                                   [Collection](const TFixup& f) {
-                                     TPersistent* p = f.Instance;
-                                     for (int i = 0; p && i < 64; ++i, p = p->GetOwner())
-                                       if (Is<TCollectionItem>(p) && static_cast<TCollectionItem*>(p)->Collection() == Collection)
-                                         return true;
-                                     return false;
-                                   }),
-                    FFixups.end());
-      Collection->Clear();
-    }
-    while (!EndOfList()) {
-      if (IsIntegerValue(NextValue())) ReadInt64();  // the item's order index
-      TCollectionItem* item = Collection->Add();
-      ReadListBegin();
-      while (!EndOfList()) ReadProperty(item);
-      ReadListEnd();
-    }
-    ReadListEnd();
-  } catch (...) {
-    Collection->EndUpdate();
-    throw;
+  Finally endUpdate([Collection] { Collection->EndUpdate(); });
+  if (!EndOfList()) {
+    // References recorded for the items about to be freed go with them.
+    FFixups.erase(std::remove_if(FFixups.begin(), FFixups.end(),
+                                 [Collection](const TFixup& f) {
+                                   TPersistent* p = f.Instance;
+                                   for (int i = 0; p && i < 64; ++i, p = p->GetOwner())
+                                     if (Is<TCollectionItem>(p) && static_cast<TCollectionItem*>(p)->Collection() == Collection)
+                                       return true;
+                                   return false;
+                                 }),
+                  FFixups.end());
+    Collection->Clear();
   }
-  Collection->EndUpdate();
+  while (!EndOfList()) {
+    if (IsIntegerValue(NextValue())) ReadInt64();  // the item's order index
+    TCollectionItem* item = Collection->Add();
+    ReadListBegin();
+    while (!EndOfList()) ReadProperty(item);
+    ReadListEnd();
+  }
+  ReadListEnd();
 }
 
 void TReader::FixupReferences() {
@@ -1047,13 +1054,10 @@ void TWriter::WriteDescendent(TComponent* Root, TComponent* AAncestor) {
 void TWriter::WriteComponent(TComponent* Component) {
   bool wasWriting = Component->ComponentState().Contains(csWriting);
   Component->FComponentState.Include(csWriting);
-  try {
-    Component->WriteState(this);
-  } catch (...) {
+  Finally restore([&] {
     if (!wasWriting) Component->FComponentState.Exclude(csWriting);
-    throw;
-  }
-  if (!wasWriting) Component->FComponentState.Exclude(csWriting);
+  });
+  Component->WriteState(this);
 }
 
 void TWriter::AddChildToWrite(TComponent* Child) { FChildren.push_back(Child); }
@@ -1127,25 +1131,21 @@ void TWriter::WriteCollection(TCollection* Value) {
   auto* ancestorColl = Is<TCollection>(FAncestor) ? static_cast<TCollection*>(FAncestor) : nullptr;
   String savedPath = FPropPath;
   TPersistent* savedAncestor = FAncestor;
-  FPropPath.clear();
-  try {
-    if (Value) {
-      for (Integer i = 0; i < Value->Count(); ++i) {
-        WriteListBegin();
-        TCollectionItem* item = Value->Items(i);
-        FAncestor = ancestorColl && i < ancestorColl->Count() ? ancestorColl->Items(i) : nullptr;
-        if (FAncestor && FAncestor->ClassType() != item->ClassType()) FAncestor = nullptr;
-        WriteProperties(item);
-        WriteListEnd();
-      }
+  {
+    Finally restore([&] {
+      FPropPath = savedPath;
+      FAncestor = savedAncestor;
+    });
+    FPropPath.clear();
+    for (Integer i = 0; Value && i < Value->Count(); ++i) {
+      WriteListBegin();
+      TCollectionItem* item = Value->Items(i);
+      FAncestor = ancestorColl && i < ancestorColl->Count() ? ancestorColl->Items(i) : nullptr;
+      if (FAncestor && FAncestor->ClassType() != item->ClassType()) FAncestor = nullptr;
+      WriteProperties(item);
+      WriteListEnd();
     }
-  } catch (...) {
-    FPropPath = savedPath;
-    FAncestor = savedAncestor;
-    throw;
   }
-  FPropPath = savedPath;
-  FAncestor = savedAncestor;
   WriteListEnd();
 }
 
@@ -1166,10 +1166,13 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* PropInfo) {
       if (ancestor ? v == GetOrdProp(ancestor, PropInfo) : IsDefaultPropertyValue(Instance, PropInfo)) return;
       WritePropName(PropInfo->Name);
       if (kind == tkInteger) {
+        // A Cardinal is written as its 32 bits, as the platform does (above
+        // 2^31 as a negative Integer); the reader takes both forms.
+        Integer bits = static_cast<Integer>(static_cast<Cardinal>(v));
         String ident;
         TIntToIdent map = FindIntToIdent(type);
-        if (map && map(static_cast<Integer>(v), ident)) WriteIdent(ident);
-        else WriteInteger(v);
+        if (map && map(bits, ident)) WriteIdent(ident);
+        else WriteInteger(bits);
       } else if (kind == tkChar || kind == tkWChar) {
         WriteChar(static_cast<Char>(v));
       } else if (kind == tkEnumeration) {
@@ -1188,11 +1191,17 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* PropInfo) {
       break;
     }
     case tkFloat: {
+      if (IsCurrencyProp(PropInfo)) {
+        Currency v = GetCurrencyProp(Instance, PropInfo);
+        if (ancestor ? v == GetCurrencyProp(ancestor, PropInfo) : IsDefaultPropertyValue(Instance, PropInfo)) return;
+        WritePropName(PropInfo->Name);
+        WriteCurrency(v);
+        break;
+      }
       double v = GetFloatProp(Instance, PropInfo);
       if (ancestor ? v == GetFloatProp(ancestor, PropInfo) : IsDefaultPropertyValue(Instance, PropInfo)) return;
       WritePropName(PropInfo->Name);
       if (type->FloatType == ftSingle) WriteSingle(static_cast<Single>(v));
-      else if (type->FloatType == ftCurr) WriteCurrency(Currency(v));
       else if (IsDateType(type)) WriteDate(v);
       else WriteFloat(v);
       break;
@@ -1273,29 +1282,20 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* PropInfo) {
         if (ancestor ? (ac && CollectionsEqual(coll, ac)) : coll->Count() == 0) return;
         WritePropName(PropInfo->Name);
         TPersistent* saved = FAncestor;
+        Finally restore([&] { FAncestor = saved; });
         FAncestor = ac;
-        try {
-          WriteCollection(coll);
-        } catch (...) {
-          FAncestor = saved;
-          throw;
-        }
-        FAncestor = saved;
+        WriteCollection(coll);
       } else if (Is<TPersistent>(obj)) {
         // A sub-object: its properties inline, named Prop.Sub.
         String savedPath = FPropPath;
         TPersistent* saved = FAncestor;
-        FPropPath = FPropPath + PropInfo->Name + u".";
-        FAncestor = Is<TPersistent>(ancestorObj) ? static_cast<TPersistent*>(ancestorObj) : nullptr;
-        try {
-          WriteProperties(static_cast<TPersistent*>(obj));
-        } catch (...) {
+        Finally restore([&] {
           FPropPath = savedPath;
           FAncestor = saved;
-          throw;
-        }
-        FPropPath = savedPath;
-        FAncestor = saved;
+        });
+        FPropPath = FPropPath + PropInfo->Name + u".";
+        FAncestor = Is<TPersistent>(ancestorObj) ? static_cast<TPersistent*>(ancestorObj) : nullptr;
+        WriteProperties(static_cast<TPersistent*>(obj));
       }
       break;
     }

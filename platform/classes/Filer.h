@@ -197,6 +197,7 @@ class TReader : public TFiler {
   void ReadPropValue(TPersistent* Instance, const TPropInfo* PropInfo);
   TClass FindComponentClass(const String& ClassName);
   [[noreturn]] void PropValueError();
+  Int64 ReadIntegerOf(const TTypeInfo* Type);
   [[noreturn]] void PropertyError(const String& Name);
   void EnterNesting();
   void FreeCreated(TComponent* Component);
@@ -209,8 +210,6 @@ class TReader : public TFiler {
   TComponent* FCurrent{};
   std::vector<TComponent*> FLoaded;
   std::vector<TFixup> FFixups;
-
-  friend struct TNestingGuard;
 };
 
 // Writes components and values in the binary form format.

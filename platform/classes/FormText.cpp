@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "platform/classes/Filer.h"
@@ -225,7 +226,9 @@ class TTextToBinary {
     SkipBlanks();
     if (AtEnd()) Error(u"Property value expected");
     Char c = Peek();
-    if (c == u'-' || c == u'+' || c == u'$' || IsDigit(c)) {
+    if (ParseNonFinite()) {
+      // INF, -INF or NAN: an extended infinity or NaN.
+    } else if (c == u'-' || c == u'+' || c == u'$' || IsDigit(c)) {
       ParseNumber();
     } else if (c == u'\'' || c == u'#') {
       form_values::AppendString(Out, ParseString());
@@ -408,6 +411,29 @@ class TTextToBinary {
     return neg ? static_cast<Int64>(0 - v) : static_cast<Int64>(v);
   }
 
+  // The platform's text of the floats no number spells: INF, -INF (+INF) and
+  // NAN, written in capitals.
+  bool ParseNonFinite() {
+    size_t q = P;
+    bool neg = false;
+    if (q < S.size() && (S[q] == u'-' || S[q] == u'+')) neg = S[q++] == u'-';
+    double d;
+    if (S.compare(q, 3, u"INF") == 0) d = neg ? -HUGE_VAL : HUGE_VAL;
+    else if (q == P && S.compare(q, 3, u"NAN") == 0) d = std::numeric_limits<double>::quiet_NaN();
+    else return false;
+    if (q + 3 < S.size() && (IsIdentChar(S[q + 3]) || S[q + 3] == u'.')) return false;
+    P = q + 3;
+    AppendExtended(d);
+    return true;
+  }
+
+  void AppendExtended(double D) {
+    uint8_t ext[10];
+    DoubleToExtended(D, ext);
+    Out += static_cast<char>(vaExtended);
+    Out.append(reinterpret_cast<const char*>(ext), 10);
+  }
+
   void ParseNumber() {
     size_t start = P;
     if (Peek() == u'-' || Peek() == u'+') ++P;
@@ -480,13 +506,9 @@ class TTextToBinary {
         AppendU64(Out, bits);
         break;
       }
-      default: {
-        uint8_t ext[10];
-        DoubleToExtended(d, ext);
-        Out += static_cast<char>(vaExtended);
-        Out.append(reinterpret_cast<const char*>(ext), 10);
+      default:
+        AppendExtended(d);
         break;
-      }
     }
   }
 
@@ -652,7 +674,16 @@ class TBinaryToText {
   }
 
   void WriteFloat(double D, const char* Suffix) {
-    if (!std::isfinite(D)) throw EReadError(u"Invalid floating point value");
+    // Infinities and NaN in the platform's text (an extended beyond the
+    // double range arrives here as an infinity); they read back as extended.
+    if (std::isnan(D)) {
+      Out += "NAN";
+      return;
+    }
+    if (std::isinf(D)) {
+      Out += D < 0 ? "-INF" : "INF";
+      return;
+    }
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, D);
     std::string s(buf, res.ptr);
@@ -720,7 +751,10 @@ class TBinaryToText {
         uint32_t bits = static_cast<uint32_t>(ReadLE(4));
         float f;
         std::memcpy(&f, &bits, 4);
-        if (!std::isfinite(f)) throw EReadError(u"Invalid floating point value");
+        if (!std::isfinite(f)) {
+          WriteFloat(f, "S");
+          break;
+        }
         char buf[64];
         auto res = std::to_chars(buf, buf + sizeof buf, f);
         std::string s(buf, res.ptr);

@@ -16,6 +16,7 @@
 #include "platform/classes/WinRegistry.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
 
@@ -46,9 +47,11 @@ void CheckEntry(const String& Section, const String& Ident, const String& Value)
 
 // --- Files ---------------------------------------------------------------------
 
+const TIniFileStore* gStore = nullptr;
+
 // Reads a whole file; false when it is missing or cannot be read (Missing
 // tells which).
-bool ReadFileBytes(const String& FileName, RawByteString& Bytes, bool* Missing = nullptr) {
+bool ReadDiskBytes(const String& FileName, RawByteString& Bytes, bool* Missing) {
   int fd = ::open(UTF16ToUTF8(FileName).c_str(), O_RDONLY | O_CLOEXEC);
   if (Missing) *Missing = fd < 0 && errno == ENOENT;
   if (fd < 0) return false;
@@ -66,7 +69,7 @@ bool ReadFileBytes(const String& FileName, RawByteString& Bytes, bool* Missing =
 
 // Writes a whole file through a temporary one renamed over it, keeping the
 // old file's permissions; false when it cannot.
-bool WriteFileBytes(const String& FileName, const RawByteString& Bytes) {
+bool WriteDiskBytes(const String& FileName, const RawByteString& Bytes) {
   std::string path = UTF16ToUTF8(FileName);
   std::string tmp = path + ".tmp." + std::to_string(::getpid());
   struct stat st;
@@ -88,6 +91,17 @@ bool WriteFileBytes(const String& FileName, const RawByteString& Bytes) {
     return false;
   }
   return true;
+}
+
+bool ReadFileBytes(const String& FileName, RawByteString& Bytes, bool* Missing = nullptr) {
+  bool missing = false;
+  bool ok = gStore ? gStore->Read(FileName, Bytes, missing) : ReadDiskBytes(FileName, Bytes, &missing);
+  if (Missing) *Missing = missing;
+  return ok;
+}
+
+bool WriteFileBytes(const String& FileName, const RawByteString& Bytes) {
+  return gStore ? gStore->Write(FileName, Bytes) : WriteDiskBytes(FileName, Bytes);
 }
 
 // --- Text of one encoding ---------------------------------------------------------
@@ -314,57 +328,51 @@ void PutStreamBytes(TStream* Stream, const std::vector<Byte>& Bytes) {
   if (Is<TMemoryStream>(Stream)) Stream->SetPosition(pos);
 }
 
-// A string list made and freed in one scope.
-struct TTempList {
-  TStringList* List = New<TStringList>();
-  ~TTempList() { Free(List); }
-};
-
 }  // namespace
+
+void SetIniFileStore(const TIniFileStore* Store) { gStore = Store; }
 
 // --- TCustomIniFile ----------------------------------------------------------------------
 
 void TCustomIniFile::Create(const String& FileName) { FFileName = FileName; }
 
 String TCustomIniFile::ReadString(const String&, const String&, const String&) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
-void TCustomIniFile::WriteString(const String&, const String&, const String&) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::ReadSection(const String&, TStrings*) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::ReadSections(TStrings*) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::EraseSection(const String&) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::DeleteKey(const String&, const String&) { throw EAbstractError(u"Abstract Error"); }
-void TCustomIniFile::UpdateFile() { throw EAbstractError(u"Abstract Error"); }
+void TCustomIniFile::WriteString(const String&, const String&, const String&) { AbstractError(); }
+void TCustomIniFile::ReadSection(const String&, TStrings*) { AbstractError(); }
+void TCustomIniFile::ReadSections(TStrings*) { AbstractError(); }
+void TCustomIniFile::EraseSection(const String&) { AbstractError(); }
+void TCustomIniFile::DeleteKey(const String&, const String&) { AbstractError(); }
+void TCustomIniFile::UpdateFile() { AbstractError(); }
 
 void TCustomIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
-  TTempList keys;
-  ReadSection(Section, keys.List);
+  TStringList* keys = New<TStringList>();
+  Finally release([&] { Free(keys); });
+  ReadSection(Section, keys);
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    for (Integer i = 0; i < keys.List->Count(); ++i) {
-      String key = keys.List->Strings(i);
-      Strings->Add(key + u"=" + ReadString(Section, key, String()));
-    }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  for (Integer i = 0; i < keys->Count(); ++i) {
+    String key = keys->Strings(i);
+    Strings->Add(key + u"=" + ReadString(Section, key, String()));
   }
-  Strings->EndUpdate();
 }
 
 Boolean TCustomIniFile::SectionExists(const String& Section) {
-  TTempList keys;
-  ReadSection(Section, keys.List);
-  return keys.List->Count() > 0;
+  TStringList* keys = New<TStringList>();
+  Finally release([&] { Free(keys); });
+  ReadSection(Section, keys);
+  return keys->Count() > 0;
 }
 
 Boolean TCustomIniFile::ValueExists(const String& Section, const String& Ident) {
-  TTempList keys;
-  ReadSection(Section, keys.List);
+  TStringList* keys = New<TStringList>();
+  Finally release([&] { Free(keys); });
+  ReadSection(Section, keys);
   String folded = FoldName(Ident);
-  for (Integer i = 0; i < keys.List->Count(); ++i)
-    if (FoldName(keys.List->Strings(i)) == folded) return true;
+  for (Integer i = 0; i < keys->Count(); ++i)
+    if (FoldName(keys->Strings(i)) == folded) return true;
   return false;
 }
 
@@ -477,36 +485,26 @@ void TIniFile::ReadSection(const String& Section, TStrings* Strings) {
   TProfile p;
   p.Load(FFileName);
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    size_t header, end;
-    if (p.FindSection(Section, header, end)) {
-      std::set<String> seen;
-      for (size_t i = header + 1; i < end; ++i)
-        if (p.Kinds[i].Kind == TLineKind::Key && seen.insert(FoldName(p.Kinds[i].Name)).second)
-          Strings->Add(p.Kinds[i].Name);
-    }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  size_t header, end;
+  if (p.FindSection(Section, header, end)) {
+    std::set<String> seen;
+    for (size_t i = header + 1; i < end; ++i)
+      if (p.Kinds[i].Kind == TLineKind::Key && seen.insert(FoldName(p.Kinds[i].Name)).second)
+        Strings->Add(p.Kinds[i].Name);
   }
-  Strings->EndUpdate();
 }
 
 void TIniFile::ReadSections(TStrings* Strings) {
   TProfile p;
   p.Load(FFileName);
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    std::set<String> seen;
-    for (const TLineKind& k : p.Kinds)
-      if (k.Kind == TLineKind::Section && seen.insert(FoldName(k.Name)).second) Strings->Add(k.Name);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  std::set<String> seen;
+  for (const TLineKind& k : p.Kinds)
+    if (k.Kind == TLineKind::Section && seen.insert(FoldName(k.Name)).second) Strings->Add(k.Name);
 }
 
 void TIniFile::EraseSection(const String& Section) {
@@ -633,13 +631,8 @@ void TMemIniFile::Clear() { FSections.clear(); }
 
 void TMemIniFile::GetStrings(TStrings* List) {
   List->BeginUpdate();
-  try {
-    for (const String& l : Lines()) List->Add(l);
-  } catch (...) {
-    List->EndUpdate();
-    throw;
-  }
-  List->EndUpdate();
+  Finally endUpdate([&] { List->EndUpdate(); });
+  for (const String& l : Lines()) List->Add(l);
 }
 
 void TMemIniFile::SetStrings(TStrings* List) {
@@ -673,41 +666,26 @@ void TMemIniFile::WriteString(const String& Section, const String& Ident, const 
 
 void TMemIniFile::ReadSection(const String& Section, TStrings* Strings) {
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    if (TSection* s = FindSection(Section))
-      for (const TEntry& e : s->Entries)
-        if (e.HasValue) Strings->Add(e.Name);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  if (TSection* s = FindSection(Section))
+    for (const TEntry& e : s->Entries)
+      if (e.HasValue) Strings->Add(e.Name);
 }
 
 void TMemIniFile::ReadSections(TStrings* Strings) {
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    for (const TSection& s : FSections) Strings->Add(s.Name);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  for (const TSection& s : FSections) Strings->Add(s.Name);
 }
 
 void TMemIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    if (TSection* s = FindSection(Section))
-      for (const TEntry& e : s->Entries) Strings->Add(e.HasValue ? e.Name + u"=" + e.Value : e.Name);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  if (TSection* s = FindSection(Section))
+    for (const TEntry& e : s->Entries) Strings->Add(e.HasValue ? e.Name + u"=" + e.Value : e.Name);
 }
 
 void TMemIniFile::EraseSection(const String& Section) {
@@ -770,19 +748,8 @@ void TRegistryIniFile::ReturnToBase() {
   }
 }
 
-namespace {
-// Runs Fn when the scope ends, also by an exception.
-template <class F>
-struct TScopeExit {
-  F Fn;
-  ~TScopeExit() { Fn(); }
-};
-template <class F>
-TScopeExit(F) -> TScopeExit<F>;
-}  // namespace
-
 // A section call goes back to the base key when it ends.
-#define REGINI_GUARD TScopeExit guard{[this] { ReturnToBase(); }}
+#define REGINI_GUARD Finally returnToBase([this] { ReturnToBase(); })
 
 String TRegistryIniFile::ReadString(const String& Section, const String& Ident, const String& Default) {
   REGINI_GUARD;
@@ -893,20 +860,16 @@ void TRegistryIniFile::ReadSections(TStrings* Strings) {
 }
 
 void TRegistryIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
-  TTempList names;
-  ReadSection(Section, names.List);
+  TStringList* names = New<TStringList>();
+  Finally release([&] { Free(names); });
+  ReadSection(Section, names);
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    for (Integer i = 0; i < names.List->Count(); ++i) {
-      String n = names.List->Strings(i);
-      Strings->Add(n + u"=" + ReadString(Section, n, String()));
-    }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  for (Integer i = 0; i < names->Count(); ++i) {
+    String n = names->Strings(i);
+    Strings->Add(n + u"=" + ReadString(Section, n, String()));
   }
-  Strings->EndUpdate();
 }
 
 void TRegistryIniFile::EraseSection(const String& Section) {

@@ -31,6 +31,17 @@ class TStrings;
 class TStream;
 class TRegistry;
 
+// Where TIniFile and TMemIniFile read and write their files' bytes: the file
+// system, unless a store is set (the fuzz target keeps its files in memory).
+// Read answers false for a missing file (Missing true) or one that cannot be
+// read; Write false when it cannot write.
+struct TIniFileStore {
+  bool (*Read)(const String& FileName, RawByteString& Bytes, bool& Missing);
+  bool (*Write)(const String& FileName, const RawByteString& Bytes);
+};
+// Nil puts the file system back.
+void SetIniFileStore(const TIniFileStore* Store);
+
 class TCustomIniFile : public TObject {
   CL_CLASS(TCustomIniFile, TObject)
  public:

@@ -1,39 +1,44 @@
 #include "platform/classes/Interfaces.h"
 
-#include "platform/classes/TypInfo.h"
-#include "platform/classes/TypInfoBuild.h"
+CL_IMPLEMENT_CLASS(TInterfacedObject)
+CL_IMPLEMENT_CLASS(TNoRefCountObject)
+CL_IMPLEMENT_CLASS(TAggregatedObject)
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TInterfacedObject, P) { P.Implements<IInterface>(); }
-CL_IMPLEMENT_CLASS_PUBLISHED(TNoRefCountObject, P) { P.Implements<IInterface>(); }
-CL_IMPLEMENT_CLASS_PUBLISHED(TAggregatedObject, P) { P.Implements<IInterface>(); }
+namespace interfaces_detail {
 
-const TInterfaceEntry* GetInterfaceEntry(TClass AClass, const TGUID& IID) {
-  for (TClass c = AClass; c; c = c->Parent) {
-    if (!c->InterfaceTable) continue;
-    for (const TInterfaceEntry& e : c->InterfaceTable()->Entries)
-      if (e.IID && *e.IID == IID) return &e;
-  }
+namespace {
+const TInterfaceCast* gInterfaceCasts = nullptr;
+}  // namespace
+
+bool Announce(TInterfaceCast& Entry) {
+  Entry.Next = gInterfaceCasts;
+  gInterfaceCasts = &Entry;
+  return true;
+}
+
+const TInterfaceCast* FindInterfaceCast(const TGUID& IID) {
+  for (const TInterfaceCast* c = gInterfaceCasts; c; c = c->Next)
+    if (*c->IID == IID) return c;
   return nullptr;
 }
+
+}  // namespace interfaces_detail
 
 bool TObject::GetInterface(const TGUID& IID, void** Obj) {
   if (!Obj) return false;
   *Obj = nullptr;
-  const TInterfaceEntry* e = GetInterfaceEntry(ClassType(), IID);
-  void* p = e ? e->Cast(this) : nullptr;
-  IInterface* unknown = dynamic_cast<IInterface*>(this);
-  // Every object that implements an interface answers IInterface.
-  if (!p && IID == IID_IInterface) p = unknown;
+  const interfaces_detail::TInterfaceCast* c = interfaces_detail::FindInterfaceCast(IID);
+  void* p = c ? c->Cast(this) : nullptr;
   if (!p) return false;
-  if (unknown) unknown->_AddRef();
+  // Every interface derives from IInterface; the count is the object's.
+  dynamic_cast<IInterface*>(this)->_AddRef();
   *Obj = p;
   return true;
 }
 
 bool Supports(const TObject* Obj, const TGUID& IID) {
-  if (!Obj) return false;
-  if (GetInterfaceEntry(Obj->ClassType(), IID)) return true;
-  return IID == IID_IInterface && dynamic_cast<const IInterface*>(Obj) != nullptr;
+  const interfaces_detail::TInterfaceCast* c = Obj ? interfaces_detail::FindInterfaceCast(IID) : nullptr;
+  return c && c->Cast(const_cast<TObject*>(Obj)) != nullptr;
 }
 
 bool Supports(TClass AClass, const TGUID& IID) { return AClass && Supports(AClass->ClassSide(), IID); }

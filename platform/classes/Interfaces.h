@@ -15,9 +15,10 @@
 //     ...
 //   };
 //
-// A class lists the interfaces it implements in its published table
-// (P.Implements<I1, I2>(), see TypInfoBuild.h), which GetInterface and
-// QueryInterface search by GUID; Supports<I>(obj) is a dynamic_cast.
+// A class implements an interface by deriving from it, and by nothing else:
+// GetInterface and QueryInterface find an interface with a GUID through the
+// cast CL_INTERFACE announces for it (a dynamic_cast), so they always agree
+// with Supports<I>(obj), which is the same dynamic_cast.
 #pragma once
 
 #include <atomic>
@@ -28,14 +29,34 @@
 #include "platform/rtl/Guid.h"
 #include "platform/rtl/Types.h"
 
+namespace interfaces_detail {
+// The cast of an object to one interface with a GUID. CL_INTERFACE announces
+// one per interface before main (the announcement only links it into a list,
+// so the order of static initialization does not matter).
+struct TInterfaceCast {
+  const TGUID* IID;
+  void* (*Cast)(TObject* Obj);  // the interface (an I*), or nil
+  const TInterfaceCast* Next = nullptr;
+};
+bool Announce(TInterfaceCast& Entry);
+// The announced cast of IID; nil when no interface has that GUID.
+const TInterfaceCast* FindInterfaceCast(const TGUID& IID);
+template <class I>
+void* CastTo(TObject* Obj) {
+  return dynamic_cast<I*>(Obj);
+}
+}  // namespace interfaces_detail
+
 // Declares the identity of an interface with a GUID (first in its body).
-#define CL_INTERFACE(Name, GuidText)                                 \
- public:                                                             \
-  using InterfaceSelf = Name;                                        \
-  static constexpr TGUID IID = GUIDConst(GuidText);                  \
-  static const TGUID* InterfaceIID() { return &IID; }                \
-  static const char16_t* InterfaceName() { return u"" #Name; }      \
-                                                                     \
+#define CL_INTERFACE(Name, GuidText)                                                           \
+ public:                                                                                       \
+  using InterfaceSelf = Name;                                                                  \
+  static constexpr TGUID IID = GUIDConst(GuidText);                                            \
+  static const TGUID* InterfaceIID() { return &IID; }                                          \
+  static const char16_t* InterfaceName() { return u"" #Name; }                                \
+  static inline ::interfaces_detail::TInterfaceCast ClInterfaceCast{&IID, &::interfaces_detail::CastTo<Name>}; \
+  static inline const bool ClInterfaceAnnounced = ::interfaces_detail::Announce(ClInterfaceCast); \
+                                                                                               \
  private:
 
 // Declares the identity of an interface compared by type only.
@@ -250,12 +271,8 @@ bool Supports(T* P, I*& Out) {
   return Out != nullptr;
 }
 
-// By GUID through the interface tables. Without counting:
+// By GUID (interfaces declared with CL_INTERFACE). Without counting:
 bool Supports(const TObject* Obj, const TGUID& IID);
 bool Supports(TClass AClass, const TGUID& IID);
 // Counted, as GetInterface:
 bool Supports(TObject* Obj, const TGUID& IID, void** Intf);
-
-// The interface entry of IID in the tables of AClass and its ancestors; nil when absent.
-struct TInterfaceEntry;
-const TInterfaceEntry* GetInterfaceEntry(TClass AClass, const TGUID& IID);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 
 CL_IMPLEMENT_CLASS(TList)
@@ -218,7 +219,8 @@ void TList::Assign(TList* ListA, TListAssignOp AOperator, TList* ListB) {
       break;
     case laXor: {
       TList* LTemp = New<TList>();
-      try {
+      {
+        Finally release([&] { Free(LTemp); });
         LTemp->SetCapacity(LSource->Count());
         for (Integer i = 0; i < LSource->Count(); ++i)
           if (IndexOf(LSource->Items(i)) == -1) LTemp->Add(LSource->Items(i));
@@ -227,11 +229,7 @@ void TList::Assign(TList* ListA, TListAssignOp AOperator, TList* ListB) {
         Integer I = Count() + LTemp->Count();
         if (Capacity() < I) SetCapacity(I);
         for (Integer i = 0; i < LTemp->Count(); ++i) Add(LTemp->Items(i));
-      } catch (...) {
-        Free(LTemp);
-        throw;
       }
-      Free(LTemp);
       break;
     }
     case laSrcUnique:
@@ -240,16 +238,13 @@ void TList::Assign(TList* ListA, TListAssignOp AOperator, TList* ListB) {
       break;
     case laDestUnique: {
       TList* LTemp = New<TList>();
-      try {
+      {
+        Finally release([&] { Free(LTemp); });
         LTemp->SetCapacity(LSource->Count());
         for (Integer i = LSource->Count() - 1; i >= 0; --i)
           if (IndexOf(LSource->Items(i)) == -1) LTemp->Add(LSource->Items(i));
         Assign(LTemp);
-      } catch (...) {
-        Free(LTemp);
-        throw;
       }
-      Free(LTemp);
       break;
     }
   }
@@ -310,7 +305,7 @@ Pointer TOrderedList::Peek() const {
   return PeekItem();
 }
 
-void TOrderedList::PushItem(Pointer) { throw EAbstractError(u"Abstract Error"); }
+void TOrderedList::PushItem(Pointer) { AbstractError(); }
 
 Pointer TOrderedList::PopItem() {
   Pointer Result = PeekItem();
@@ -340,13 +335,8 @@ void TThreadList::Create() {
 void TThreadList::Destroy() {
   if (FLock) {
     LockList();
-    try {
-      FreeAndNil(FList);
-    } catch (...) {
-      UnlockList();
-      throw;
-    }
-    UnlockList();
+    Finally unlock([&] { UnlockList(); });
+    FreeAndNil(FList);
   }
   delete FLock;
   FLock = nullptr;

@@ -18,7 +18,6 @@ class TObject;
 struct TMetaClass;
 struct TMessage;
 struct TPublishedTable;
-struct TInterfaceTable;
 struct TGUID;
 
 // A class reference.
@@ -30,9 +29,8 @@ struct TMetaClass {
   const char16_t* Name = nullptr;
   TClass Parent = nullptr;
   TObject* (*Allocate)() = nullptr;
-  // Filled by the class's source file when it publishes members or interfaces.
+  // Filled by the class's source file when it publishes members.
   const TPublishedTable* (*PublishedTable)() = nullptr;
-  const TInterfaceTable* (*InterfaceTable)() = nullptr;
 
   String ClassName() const { return Name; }
   bool ClassNameIs(const String& AName) const;
@@ -50,26 +48,53 @@ struct TMetaClass {
 };
 
 // Declares the class's metaclass accessors; put it first in the class body.
-#define CL_CLASS(Name, ParentClass)                          \
+// Self is the class itself, inherited the parent class it names. Before Self
+// is declared, Name::Self still names the nearest ancestor's Self: that is
+// the class's real parent, which the creating functions and
+// CL_IMPLEMENT_CLASS compare with the one named here.
+#define CL_CLASS(Name, ParentClass)                           \
  public:                                                      \
-  using inherited = ParentClass;                                 \
+  using ClRealParent = Name::Self;                            \
+  using Self = Name;                                          \
+  using inherited = ParentClass;                              \
   static TClass StaticClass();                                \
   TClass ClassType() const override { return StaticClass(); } \
                                                               \
  private:
 
+namespace classes_detail {
+// T declares its own CL_CLASS (else T::Self is an ancestor and T would be
+// created as that ancestor, with its size and name).
+template <class T>
+inline constexpr bool HasOwnClass = std::is_same_v<typename T::Self, T>;
+// The parent T names in its CL_CLASS is its real parent.
+template <class T>
+constexpr bool NamesItsParent() {
+  if constexpr (std::is_same_v<T, TObject>)
+    return true;
+  else
+    return std::is_same_v<typename T::ClRealParent, typename T::inherited>;
+}
+}  // namespace classes_detail
+
+#define CL_CHECK_CLASS(Name)                                                                        \
+  static_assert(::classes_detail::HasOwnClass<Name>, #Name " lacks CL_CLASS(" #Name ", parent) in its body"); \
+  static_assert(::classes_detail::NamesItsParent<Name>(), "CL_CLASS of " #Name " names another class than its parent")
+
 // Defines the metaclass in the class's source file. A class that publishes
-// members or implements interfaces uses CL_IMPLEMENT_CLASS_PUBLISHED
-// (platform/classes/TypInfoBuild.h) instead.
-#define CL_IMPLEMENT_CLASS(Name)                                                          \
-  TClass Name::StaticClass() {                                                            \
-    static const TMetaClass meta{u"" #Name, Name::inherited::StaticClass(),                  \
-                                 []() -> TObject* { return new Name(); }};                \
-    return &meta;                                                                         \
+// members uses CL_IMPLEMENT_CLASS_PUBLISHED (platform/classes/TypInfoBuild.h)
+// instead.
+#define CL_IMPLEMENT_CLASS(Name)                                                           \
+  CL_CHECK_CLASS(Name);                                                                    \
+  TClass Name::StaticClass() {                                                             \
+    static const TMetaClass meta{u"" #Name, Name::inherited::StaticClass(),                \
+                                 []() -> TObject* { return new Name(); }};                 \
+    return &meta;                                                                          \
   }
 
 class TObject {
  public:
+  using Self = TObject;
   TObject() = default;
   TObject(const TObject&) = delete;
   TObject& operator=(const TObject&) = delete;
@@ -117,7 +142,11 @@ class TClassOf {
   operator TClass() const { return FClass; }
   explicit operator bool() const { return FClass != nullptr; }
   const T* operator->() const { return static_cast<const T*>(FClass->ClassSide()); }
-  bool operator==(const TClassOf& Other) const { return FClass == Other.FClass; }
+  // Class references compare as pointers, whatever their static types.
+  template <class U>
+  bool operator==(const TClassOf<U>& Other) const {
+    return FClass == Other.Class();
+  }
   bool operator==(TClass Other) const { return FClass == Other; }
 
  private:
@@ -161,51 +190,68 @@ void FreeAndNil(T*& Obj) {
 }
 
 namespace classes_detail {
-template <class T, class Ctor, class... A>
-T* Construct(T* Obj, Ctor ctor, A&&... args) {
+// Runs the constructor member and AfterConstruction on a fresh instance; when
+// either raises, the half-built object is freed and the exception goes on.
+template <class T, class Ctor>
+T* Construct(T* Obj, Ctor&& Body) {
   try {
-    (Obj->*ctor)(std::forward<A>(args)...);
+    Body(Obj);
+    Obj->AfterConstruction();
   } catch (...) {
     FreeHalfBuilt(Obj);
     throw;
   }
-  Obj->AfterConstruction();
   return Obj;
+}
+// The same with a constructor member and its arguments (an instance made
+// before it is built, as Application.CreateForm does).
+template <class T, class B, class R, class... P, class... A>
+T* Construct(T* Obj, R (B::*Ctor)(P...), A&&... args) {
+  return Construct(Obj, [&](T* O) { (O->*Ctor)(std::forward<A>(args)...); });
+}
+template <class T>
+T* Allocate(TClass AClass) {
+  if (!AClass || !AClass->InheritsFrom(T::StaticClass())) RaiseInvalidCast();
+  return static_cast<T*>(AClass->NewInstance());
 }
 }  // namespace classes_detail
 
 // A new T built by its constructor member Create(args...).
 template <class T, class... A>
 T* New(A&&... args) {
-  T* obj = static_cast<T*>(T::StaticClass()->NewInstance());
-  try {
-    obj->Create(std::forward<A>(args)...);
-  } catch (...) {
-    FreeHalfBuilt(obj);
-    throw;
-  }
-  obj->AfterConstruction();
-  return obj;
+  CL_CHECK_CLASS(T);
+  return classes_detail::Construct(static_cast<T*>(T::StaticClass()->NewInstance()),
+                                   [&](T* Obj) { Obj->Create(std::forward<A>(args)...); });
 }
 
 // A new T built by the named constructor member (&T::CreateEx, ...).
 template <class T, class B, class R, class... P, class... A>
 T* NewBy(R (B::*Ctor)(P...), A&&... args) {
-  T* obj = static_cast<T*>(T::StaticClass()->NewInstance());
-  return classes_detail::Construct(obj, Ctor, std::forward<A>(args)...);
+  CL_CHECK_CLASS(T);
+  return classes_detail::Construct(static_cast<T*>(T::StaticClass()->NewInstance()),
+                                   [&](T* Obj) { (Obj->*Ctor)(std::forward<A>(args)...); });
 }
 
-// A new object of class AClass (which inherits from B) built by the virtual
-// constructor member Ctor of B.
+// A new object of class AClass (which inherits from B, else EInvalidCast)
+// built by the virtual constructor member Ctor of B.
 template <class B, class R, class... P, class... A>
 B* CreateFrom(TClass AClass, R (B::*Ctor)(P...), A&&... args) {
-  if (!AClass || !AClass->InheritsFrom(B::StaticClass())) RaiseInvalidCast();
-  B* obj = static_cast<B*>(AClass->NewInstance());
-  return classes_detail::Construct(obj, Ctor, std::forward<A>(args)...);
+  CL_CHECK_CLASS(B);
+  return classes_detail::Construct(classes_detail::Allocate<B>(AClass),
+                                   [&](B* Obj) { (Obj->*Ctor)(std::forward<A>(args)...); });
 }
 template <class B, class R, class... P, class... A>
 B* CreateFrom(const TClassOf<B>& AClass, R (B::*Ctor)(P...), A&&... args) {
   return CreateFrom<B>(AClass.Class(), Ctor, std::forward<A>(args)...);
+}
+// The platform's "AClass.Create(args)": a new object of the class AClass
+// refers to, built by T's virtual constructor member Create(args...).
+template <class T, class... A>
+  requires requires(T* Obj, A&&... args) { Obj->Create(std::forward<A>(args)...); }
+T* CreateFrom(const TClassOf<T>& AClass, A&&... args) {
+  CL_CHECK_CLASS(T);
+  return classes_detail::Construct(classes_detail::Allocate<T>(AClass.Class()),
+                                   [&](T* Obj) { Obj->Create(std::forward<A>(args)...); });
 }
 
 // Deleter for std::unique_ptr of framework objects.

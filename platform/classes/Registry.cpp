@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/classes/StringLists.h"
+#include "platform/rtl/Finally.h"
 
 using namespace win;
 
@@ -182,13 +183,10 @@ Boolean TRegistry::KeyExists(const String& Key) {
   Cardinal old = FAccess;
   FAccess = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
   HKEY temp;
-  try {
+  {
+    Finally restore([&] { FAccess = old; });
     temp = GetKey(Key);
-  } catch (...) {
-    FAccess = old;
-    throw;
   }
-  FAccess = old;
   if (temp) RegCloseKey(temp);
   return temp != nullptr;
 }
@@ -245,18 +243,13 @@ void TRegistry::GetKeyNames(TStrings* Strings) {
   if (!GetKeyInfo(info)) return;
   std::vector<WCHAR> buf(static_cast<size_t>(info.MaxSubKeyLen) + 1);
   Strings->BeginUpdate();
-  try {
-    for (Integer i = 0; i < info.NumSubKeys; ++i) {
-      DWORD len = static_cast<DWORD>(buf.size());
-      if (RegEnumKeyExW(FCurrentKey, static_cast<DWORD>(i), buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
-          ERROR_SUCCESS)
-        Strings->Add(String(buf.data(), len));
-    }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  for (Integer i = 0; i < info.NumSubKeys; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    if (RegEnumKeyExW(FCurrentKey, static_cast<DWORD>(i), buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS)
+      Strings->Add(String(buf.data(), len));
   }
-  Strings->EndUpdate();
 }
 
 void TRegistry::GetValueNames(TStrings* Strings) {
@@ -265,18 +258,13 @@ void TRegistry::GetValueNames(TStrings* Strings) {
   if (!GetKeyInfo(info)) return;
   std::vector<WCHAR> buf(static_cast<size_t>(info.MaxValueLen) + 1);
   Strings->BeginUpdate();
-  try {
-    for (Integer i = 0; i < info.NumValues; ++i) {
-      DWORD len = static_cast<DWORD>(buf.size());
-      if (RegEnumValueW(FCurrentKey, static_cast<DWORD>(i), buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
-          ERROR_SUCCESS)
-        Strings->Add(String(buf.data(), len));
-    }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
+  Finally endUpdate([&] { Strings->EndUpdate(); });
+  for (Integer i = 0; i < info.NumValues; ++i) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    if (RegEnumValueW(FCurrentKey, static_cast<DWORD>(i), buf.data(), &len, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS)
+      Strings->Add(String(buf.data(), len));
   }
-  Strings->EndUpdate();
 }
 
 Integer TRegistry::GetData(const String& Name, void* Buffer, Integer BufSize, TRegDataType& RegData) {

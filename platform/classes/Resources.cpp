@@ -10,6 +10,7 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/ResStrings.h"
 
 CL_IMPLEMENT_CLASS(TResourceStream)
@@ -171,13 +172,10 @@ Boolean InitComponent(TComponent* Instance, TClass AClass, TClass RootAncestor) 
 Boolean InitInheritedComponent(TComponent* Instance, TClass RootAncestor) {
   BeginGlobalLoading();
   Boolean result;
-  try {
+  {
+    Finally endLoading([&] { EndGlobalLoading(); });
     result = InitComponent(Instance, Instance->ClassType(), RootAncestor);
     NotifyGlobalLoading();
-  } catch (...) {
-    EndGlobalLoading();
-    throw;
   }
-  EndGlobalLoading();
   return result;
 }

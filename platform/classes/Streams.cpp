@@ -13,6 +13,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 
 CL_IMPLEMENT_CLASS(TStream)
@@ -87,11 +88,11 @@ void ReleaseShare(TShareEntry* Entry) {
 
 // --- TStream ------------------------------------------------------------------
 
-Integer TStream::Read(void*, Integer) { throw EAbstractError(u"Abstract Error"); }
+Integer TStream::Read(void*, Integer) { AbstractError(); }
 
-Integer TStream::Write(const void*, Integer) { throw EAbstractError(u"Abstract Error"); }
+Integer TStream::Write(const void*, Integer) { AbstractError(); }
 
-Int64 TStream::Seek(Int64, TSeekOrigin) { throw EAbstractError(u"Abstract Error"); }
+Int64 TStream::Seek(Int64, TSeekOrigin) { AbstractError(); }
 
 void TStream::ReadBuffer(void* Buffer, Integer Count) {
   if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(kReadError);
@@ -342,13 +343,8 @@ void TCustomMemoryStream::SaveToStream(TStream* Stream) {
 
 void TCustomMemoryStream::SaveToFile(const String& FileName) {
   TFileStream* Stream = New<TFileStream>(FileName, fmCreate);
-  try {
-    SaveToStream(Stream);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  SaveToStream(Stream);
 }
 
 void TCustomMemoryStream::SetPointer(Pointer Ptr, NativeInt ASize) {
@@ -384,13 +380,8 @@ void TMemoryStream::LoadFromStream(TStream* Stream) {
 
 void TMemoryStream::LoadFromFile(const String& FileName) {
   TFileStream* Stream = New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
-  try {
-    LoadFromStream(Stream);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  LoadFromStream(Stream);
 }
 
 void TMemoryStream::SetCapacity(NativeInt NewCapacity) {

@@ -3,6 +3,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
 
@@ -75,19 +76,15 @@ Integer TStrings::AddObject(const String& S, TObject* AObject) {
 
 void TStrings::AddStrings(TStrings* Strings) {
   BeginUpdate();
-  try {
-    for (Integer i = 0; i < Strings->Count(); ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  for (Integer i = 0; i < Strings->Count(); ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
 }
 
 void TStrings::Assign(TPersistent* Source) {
   if (TStrings* src = Is<TStrings>(Source) ? static_cast<TStrings*>(Source) : nullptr) {
     BeginUpdate();
-    try {
+    {
+      Finally endUpdate([&] { EndUpdate(); });
       Clear();
       FDelimiter = src->FDelimiter;
       FDelimiterDefined = src->FDelimiterDefined;
@@ -97,11 +94,7 @@ void TStrings::Assign(TPersistent* Source) {
       FNameValueSeparatorDefined = src->FNameValueSeparatorDefined;
       FStrictDelimiter = src->FStrictDelimiter;
       AddStrings(src);
-    } catch (...) {
-      EndUpdate();
-      throw;
     }
-    EndUpdate();
     return;
   }
   inherited::Assign(Source);
@@ -117,11 +110,11 @@ void TStrings::EndUpdate() {
   if (FUpdateCount == 0) SetUpdateState(false);
 }
 
-void TStrings::Clear() { throw EAbstractError(u"Abstract Error"); }
-void TStrings::Delete(Integer) { throw EAbstractError(u"Abstract Error"); }
-void TStrings::Insert(Integer, const String&) { throw EAbstractError(u"Abstract Error"); }
-String TStrings::Get(Integer) { throw EAbstractError(u"Abstract Error"); }
-Integer TStrings::GetCount() { throw EAbstractError(u"Abstract Error"); }
+void TStrings::Clear() { AbstractError(); }
+void TStrings::Delete(Integer) { AbstractError(); }
+void TStrings::Insert(Integer, const String&) { AbstractError(); }
+String TStrings::Get(Integer) { AbstractError(); }
+Integer TStrings::GetCount() { AbstractError(); }
 
 Boolean TStrings::Equals(TStrings* Strings) {
   Integer n = GetCount();
@@ -133,18 +126,13 @@ Boolean TStrings::Equals(TStrings* Strings) {
 
 void TStrings::Exchange(Integer Index1, Integer Index2) {
   BeginUpdate();
-  try {
-    String TempString = Strings(Index1);
-    TObject* TempObject = Objects(Index1);
-    SetStrings(Index1, Strings(Index2));
-    SetObjects(Index1, Objects(Index2));
-    SetStrings(Index2, TempString);
-    SetObjects(Index2, TempObject);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  String TempString = Strings(Index1);
+  TObject* TempObject = Objects(Index1);
+  SetStrings(Index1, Strings(Index2));
+  SetObjects(Index1, Objects(Index2));
+  SetStrings(Index2, TempString);
+  SetObjects(Index2, TempObject);
 }
 
 String TStrings::ExtractName(const String& S) {
@@ -179,21 +167,16 @@ String TStrings::GetTextStr() {
 void TStrings::SetTextStr(const String& Value) {
   String text = UpToNul(Value);
   BeginUpdate();
-  try {
-    Clear();
-    size_t p = 0;
-    while (p < text.size()) {
-      size_t start = p;
-      while (p < text.size() && text[p] != u'\r' && text[p] != u'\n') ++p;
-      Add(text.substr(start, p - start));
-      if (p < text.size() && text[p] == u'\r') ++p;
-      if (p < text.size() && text[p] == u'\n') ++p;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  Finally endUpdate([&] { EndUpdate(); });
+  Clear();
+  size_t p = 0;
+  while (p < text.size()) {
+    size_t start = p;
+    while (p < text.size() && text[p] != u'\r' && text[p] != u'\n') ++p;
+    Add(text.substr(start, p - start));
+    if (p < text.size() && text[p] == u'\r') ++p;
+    if (p < text.size() && text[p] == u'\n') ++p;
   }
-  EndUpdate();
 }
 
 void TStrings::SetUpdateState(Boolean) {}
@@ -233,63 +216,38 @@ void TStrings::InsertObject(Integer Index, const String& S, TObject* AObject) {
 void TStrings::Move(Integer CurIndex, Integer NewIndex) {
   if (CurIndex == NewIndex) return;
   BeginUpdate();
-  try {
-    String TempString = Get(CurIndex);
-    TObject* TempObject = GetObject(CurIndex);
-    Delete(CurIndex);
-    InsertObject(NewIndex, TempString, TempObject);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  String TempString = Get(CurIndex);
+  TObject* TempObject = GetObject(CurIndex);
+  Delete(CurIndex);
+  InsertObject(NewIndex, TempString, TempObject);
 }
 
 void TStrings::LoadFromStream(TStream* Stream) {
   BeginUpdate();
-  try {
-    SetTextStr(DecodeText(ReadRest(Stream)).Text);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  SetTextStr(DecodeText(ReadRest(Stream)).Text);
 }
 
 void TStrings::LoadFromStream(TStream* Stream, TTextEncoding Encoding) {
   BeginUpdate();
-  try {
-    RawByteString raw = ReadRest(Stream);
-    RawByteString bom = EncodeText(String(), Encoding, true);
-    if (!bom.empty() && raw.compare(0, bom.size(), bom) == 0) raw.erase(0, bom.size());
-    SetTextStr(DecodeTextAs(raw, Encoding));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  RawByteString raw = ReadRest(Stream);
+  RawByteString bom = EncodeText(String(), Encoding, true);
+  if (!bom.empty() && raw.compare(0, bom.size(), bom) == 0) raw.erase(0, bom.size());
+  SetTextStr(DecodeTextAs(raw, Encoding));
 }
 
 void TStrings::LoadFromFile(const String& FileName) {
   TFileStream* Stream = New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
-  try {
-    LoadFromStream(Stream);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  LoadFromStream(Stream);
 }
 
 void TStrings::LoadFromFile(const String& FileName, TTextEncoding Encoding) {
   TFileStream* Stream = New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
-  try {
-    LoadFromStream(Stream, Encoding);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  LoadFromStream(Stream, Encoding);
 }
 
 void TStrings::SaveToStream(TStream* Stream) { SaveToStream(Stream, TTextEncoding::Ansi); }
@@ -304,13 +262,8 @@ void TStrings::SaveToFile(const String& FileName) { SaveToFile(FileName, TTextEn
 
 void TStrings::SaveToFile(const String& FileName, TTextEncoding Encoding) {
   TFileStream* Stream = New<TFileStream>(FileName, fmCreate);
-  try {
-    SaveToStream(Stream, Encoding);
-  } catch (...) {
-    Free(Stream);
-    throw;
-  }
-  Free(Stream);
+  Finally release([&] { Free(Stream); });
+  SaveToStream(Stream, Encoding);
 }
 
 Char TStrings::Delimiter() {
@@ -379,36 +332,31 @@ void TStrings::SetDelimitedText(const String& Value) {
   String text = UpToNul(Value);
   const bool strict = FStrictDelimiter;
   BeginUpdate();
-  try {
-    Clear();
-    size_t p = 0;
-    const size_t n = text.size();
+  Finally endUpdate([&] { EndUpdate(); });
+  Clear();
+  size_t p = 0;
+  const size_t n = text.size();
+  if (!strict)
+    while (p < n && IsBlank(text[p])) ++p;
+  while (p < n) {
+    String S;
+    if (text[p] == quote) {
+      S = ExtractQuoted(text, p, quote);
+    } else {
+      size_t start = p;
+      while (p < n && (strict || text[p] > u' ') && text[p] != delim) ++p;
+      S = text.substr(start, p - start);
+    }
+    Add(S);
     if (!strict)
       while (p < n && IsBlank(text[p])) ++p;
-    while (p < n) {
-      String S;
-      if (text[p] == quote) {
-        S = ExtractQuoted(text, p, quote);
-      } else {
-        size_t start = p;
-        while (p < n && (strict || text[p] > u' ') && text[p] != delim) ++p;
-        S = text.substr(start, p - start);
-      }
-      Add(S);
-      if (!strict)
-        while (p < n && IsBlank(text[p])) ++p;
-      if (p < n && text[p] == delim) {
-        // A delimiter at the very end stands before an empty string.
-        if (p + 1 == n) Add(String());
-        do ++p;
-        while (!strict && p < n && IsBlank(text[p]));
-      }
+    if (p < n && text[p] == delim) {
+      // A delimiter at the very end stands before an empty string.
+      if (p + 1 == n) Add(String());
+      do ++p;
+      while (!strict && p < n && IsBlank(text[p]));
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
 }
 
 String TStrings::CommaText() {
@@ -418,17 +366,14 @@ String TStrings::CommaText() {
   FQuoteChar = u'"';
   FStrictDelimiter = false;
   String Result;
-  try {
+  {
+    Finally restore([&] {
+      FDelimiter = oldDelim;
+      FQuoteChar = oldQuote;
+      FStrictDelimiter = oldStrict;
+    });
     Result = DelimitedText();
-  } catch (...) {
-    FDelimiter = oldDelim;
-    FQuoteChar = oldQuote;
-    FStrictDelimiter = oldStrict;
-    throw;
   }
-  FDelimiter = oldDelim;
-  FQuoteChar = oldQuote;
-  FStrictDelimiter = oldStrict;
   return Result;
 }
 
@@ -438,17 +383,12 @@ void TStrings::SetCommaText(const String& Value) {
   FDelimiter = u',';
   FQuoteChar = u'"';
   FStrictDelimiter = false;
-  try {
-    SetDelimitedText(Value);
-  } catch (...) {
+  Finally restore([&] {
     FDelimiter = oldDelim;
     FQuoteChar = oldQuote;
     FStrictDelimiter = oldStrict;
-    throw;
-  }
-  FDelimiter = oldDelim;
-  FQuoteChar = oldQuote;
-  FStrictDelimiter = oldStrict;
+  });
+  SetDelimitedText(Value);
 }
 
 String TStrings::Names(Integer Index) { return ExtractName(Get(Index)); }
@@ -503,14 +443,11 @@ void TStrings::DefineProperties(TFiler* Filer) {
 void TStrings::ReadData(TReader* Reader) {
   Reader->ReadListBegin();
   BeginUpdate();
-  try {
+  {
+    Finally endUpdate([&] { EndUpdate(); });
     Clear();
     while (!Reader->EndOfList()) Add(Reader->ReadString());
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
   Reader->ReadListEnd();
 }
 
@@ -618,17 +555,12 @@ void TStringList::Move(Integer CurIndex, Integer NewIndex) {
   CheckIndex(CurIndex);
   if (NewIndex < 0 || NewIndex >= FCount) Error(kListIndexError, NewIndex);
   BeginUpdate();
-  try {
-    String TempString = Get(CurIndex);
-    TObject* TempObject = GetObject(CurIndex);
-    FList[static_cast<size_t>(CurIndex)].FObject = nullptr;  // moved, not freed
-    Delete(CurIndex);
-    InsertObject(NewIndex, TempString, TempObject);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  String TempString = Get(CurIndex);
+  TObject* TempObject = GetObject(CurIndex);
+  FList[static_cast<size_t>(CurIndex)].FObject = nullptr;  // moved, not freed
+  Delete(CurIndex);
+  InsertObject(NewIndex, TempString, TempObject);
 }
 
 Boolean TStringList::Find(const String& S, Integer& Index) {
@@ -740,13 +672,8 @@ void TStringList::QuickSort(Integer L, Integer R, TStringListSortCompare SCompar
 void TStringList::CustomSort(TStringListSortCompare Compare) {
   if (FSorted || FCount <= 1) return;
   BeginUpdate();
-  try {
-    QuickSort(0, FCount - 1, Compare);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  Finally endUpdate([&] { EndUpdate(); });
+  QuickSort(0, FCount - 1, Compare);
 }
 
 void TStringList::Sort() {

@@ -334,7 +334,7 @@ void TThread::ApplyPriority() {
   if (tid) (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), NiceOf(FPriority));
 }
 
-void TThread::Execute() { throw EAbstractError(u"Abstract Error"); }
+void TThread::Execute() { AbstractError(); }
 
 void TThread::DoTerminate() {
   if (FOnTerminate.Assigned()) Synchronize(TThreadMethod(this, &TThread::CallOnTerminate));

@@ -87,9 +87,7 @@ const TClassTypeData& TypeData(TClass AClass) {
 
 using typinfo_build::TCellClass;
 
-TCellClass CellOf(const TPropInfo* P) {
-  return typinfo_build::CellClassOf(P->PropType ? P->PropType->Kind : tkUnknown);
-}
+TCellClass CellOf(const TPropInfo* P) { return typinfo_build::CellClassOf(P->PropType); }
 
 const TPropInfo* Checked(TObject* Instance, const TPropInfo* P, TCellClass Cell) {
   if (!P) throw EPropertyError(u"Property does not exist");
@@ -150,8 +148,8 @@ void RaiseTypeMismatch(const String& PropName) {
   throw EPropertyError(u"Type of property " + PropName + u" does not fit its accessors");
 }
 
-TCellClass CellClassOf(TTypeKind Kind) {
-  switch (Kind) {
+TCellClass CellClassOf(const TTypeInfo* Info) {
+  switch (Info ? Info->Kind : tkUnknown) {
     case tkInteger:
     case tkChar:
     case tkWChar:
@@ -160,7 +158,7 @@ TCellClass CellClassOf(TTypeKind Kind) {
     case tkInt64:
       return ccOrd;
     case tkFloat:
-      return ccFloat;
+      return Info->FloatType == ftCurr ? ccCurrency : ccFloat;
     case tkString:
     case tkLString:
     case tkWString:
@@ -181,7 +179,7 @@ TCellClass CellClassOf(TTypeKind Kind) {
 
 TPropBuilder& TPropBuilder::Type(const TTypeInfo* Info) {
   TPropInfo& p = Prop();
-  if (!Info || !p.PropType || CellClassOf(Info->Kind) != CellClassOf(p.PropType->Kind)) RaiseTypeMismatch(p.Name);
+  if (!Info || !p.PropType || CellClassOf(Info) != CellClassOf(p.PropType)) RaiseTypeMismatch(p.Name);
   p.PropType = Info;
   return *this;
 }
@@ -534,6 +532,7 @@ bool IsDefaultPropertyValue(TObject* Instance, const TPropInfo* PropInfo) {
     case tkInt64:
       return GetInt64Prop(Instance, PropInfo) == (PropInfo->HasDefault ? PropInfo->Default : 0);
     case tkFloat:
+      if (IsCurrencyProp(PropInfo)) return GetCurrencyProp(Instance, PropInfo) == Currency();
       return GetFloatProp(Instance, PropInfo) == 0.0;
     case tkString:
     case tkLString:
@@ -598,9 +597,23 @@ void SetWideStrProp(TObject* Instance, const TPropInfo* PropInfo, const WideStri
   SetStrProp(Instance, PropInfo, Value);
 }
 
-double GetFloatProp(TObject* Instance, const TPropInfo* PropInfo) { return Read<double>(Instance, PropInfo, ccFloat); }
+bool IsCurrencyProp(const TPropInfo* PropInfo) { return PropInfo && CellOf(PropInfo) == ccCurrency; }
+
+double GetFloatProp(TObject* Instance, const TPropInfo* PropInfo) {
+  if (IsCurrencyProp(PropInfo)) return Read<Currency>(Instance, PropInfo, ccCurrency).ToDouble();
+  return Read<double>(Instance, PropInfo, ccFloat);
+}
 void SetFloatProp(TObject* Instance, const TPropInfo* PropInfo, double Value) {
+  if (IsCurrencyProp(PropInfo)) return Write(Instance, PropInfo, ccCurrency, Currency(Value));
   Write(Instance, PropInfo, ccFloat, Value);
+}
+Currency GetCurrencyProp(TObject* Instance, const TPropInfo* PropInfo) {
+  if (IsCurrencyProp(PropInfo)) return Read<Currency>(Instance, PropInfo, ccCurrency);
+  return Currency(Read<double>(Instance, PropInfo, ccFloat));
+}
+void SetCurrencyProp(TObject* Instance, const TPropInfo* PropInfo, Currency Value) {
+  if (IsCurrencyProp(PropInfo)) return Write(Instance, PropInfo, ccCurrency, Value);
+  Write(Instance, PropInfo, ccFloat, Value.ToDouble());
 }
 
 Int64 GetInt64Prop(TObject* Instance, const TPropInfo* PropInfo) { return Read<Int64>(Instance, PropInfo, ccOrd); }
@@ -718,9 +731,9 @@ Variant GetPropValue(TObject* Instance, const TPropInfo* PropInfo, bool PreferSt
       if (PreferStrings) return Variant(GetSetProp(Instance, PropInfo));
       return Variant(static_cast<Integer>(GetOrdProp(Instance, PropInfo)));
     case tkFloat: {
+      if (IsCurrencyProp(PropInfo)) return Variant(GetCurrencyProp(Instance, PropInfo));
       double d = GetFloatProp(Instance, PropInfo);
       if (IsDateType(t)) return VarFromDateTime(d);
-      if (t->FloatType == ftCurr) return Variant(Currency(d));
       return Variant(d);
     }
     case tkMethod:
@@ -763,7 +776,10 @@ void SetPropValue(TObject* Instance, const TPropInfo* PropInfo, const Variant& V
         SetOrdProp(Instance, PropInfo, Value.AsInt64());
       return;
     case tkFloat:
-      SetFloatProp(Instance, PropInfo, Value.AsDouble());
+      if (IsCurrencyProp(PropInfo))
+        SetCurrencyProp(Instance, PropInfo, Value.AsCurrency());
+      else
+        SetFloatProp(Instance, PropInfo, Value.AsDouble());
       return;
     case tkString:
     case tkLString:
@@ -831,6 +847,7 @@ TMethod MethodByName(TObject* Instance, const String& Name) {
   if (p) {
     m.Code = p->Code;
     m.Data = p->AdjustData(Instance);
+    m.Code.Resolve(m.Data);
   }
   return m;
 }

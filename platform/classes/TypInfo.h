@@ -26,6 +26,7 @@
 struct TGUID;
 struct IInterface;
 class Variant;
+class Currency;
 
 enum TTypeKind : Byte {
   tkUnknown,
@@ -135,16 +136,6 @@ struct TPublishedTable {
   std::vector<TPropInfo> Props;
   std::vector<TPublishedField> Fields;
   std::vector<TPublishedMethod> Methods;
-};
-
-// The interfaces one class implements itself, with the cast to each.
-struct TInterfaceEntry {
-  const TGUID* IID = nullptr;  // nil for an interface compared by type only
-  String Name;
-  void* (*Cast)(TObject* Instance) = nullptr;  // the object as the interface (an I*)
-};
-struct TInterfaceTable {
-  std::vector<TInterfaceEntry> Entries;
 };
 
 // --- Type information of types --------------------------------------------------------
@@ -296,6 +287,11 @@ WideString GetWideStrProp(TObject* Instance, const TPropInfo* PropInfo);
 void SetWideStrProp(TObject* Instance, const TPropInfo* PropInfo, const WideString& Value);
 double GetFloatProp(TObject* Instance, const TPropInfo* PropInfo);
 void SetFloatProp(TObject* Instance, const TPropInfo* PropInfo, double Value);
+// Currency properties keep their exact value here (GetFloatProp rounds through
+// double); a property of another float type converts.
+bool IsCurrencyProp(const TPropInfo* PropInfo);
+Currency GetCurrencyProp(TObject* Instance, const TPropInfo* PropInfo);
+void SetCurrencyProp(TObject* Instance, const TPropInfo* PropInfo, Currency Value);
 Int64 GetInt64Prop(TObject* Instance, const TPropInfo* PropInfo);
 void SetInt64Prop(TObject* Instance, const TPropInfo* PropInfo, Int64 Value);
 // GetObjectProp gives nil when the object is not of MinClass.

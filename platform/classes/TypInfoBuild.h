@@ -1,14 +1,14 @@
-// Declaring a class's published members and interfaces. Include this in
-// source files only: it holds the templates that bind accessors.
+// Declaring a class's published members. Include this in source files only:
+// it holds the templates that bind accessors.
 //
 //   CL_IMPLEMENT_CLASS_PUBLISHED(TMyControl, P) {
-//     P.Implements<IMyListener>();
 //     P.Property(u"Caption", &TMyControl::Caption, &TMyControl::SetCaption);
 //     P.Property(u"Tag", &TMyControl::Tag, &TMyControl::SetTag).Default(0);
 //     P.Property(u"Color", &TMyControl::Color, &TMyControl::SetColor).Type(ColorTypeInfo()).Default(clBtnFace);
 //     P.IndexedProperty(u"Left", 0, &TMyControl::GetSide, &TMyControl::SetSide).Stored(&TMyControl::IsSideStored);
 //     P.Property(u"Font", &TMyControl::Font, &TMyControl::SetFont);
-//     P.Property(u"OnClick", &TMyControl::FOnClick);          // a field serves as getter and setter
+//     P.Property(u"OnClick", &TMyControl::FOnClick);          // a field alone serves as getter and setter
+//     P.Property(u"Items", &TMyControl::FItems, nullptr);      // read-only: the setter given as nullptr
 //     P.Field(u"Button1", &TMyControl::Button1);
 //     P.Method(u"Button1Click", &TMyControl::Button1Click);
 //   }
@@ -18,7 +18,9 @@
 //
 // A getter is a member function `R F() const` (or `R F(Integer Index) const`
 // for IndexedProperty) or a field; a setter `void F(T)` (or `void F(Integer
-// Index, T)`) or a field; either may be nullptr. The property's type
+// Index, T)`) or a field; either may be nullptr. A field given without a
+// setter is the setter too; a getter function given alone makes the property
+// read-only. The property's type
 // information follows from the C++ type (TypeInfo<T>(), ClassTypeInfo for
 // object pointers) unless .Type(...) names another of the same kind.
 #pragma once
@@ -40,8 +42,10 @@ AnsiString StringCellToAnsi(const String& Value);
 // Raised when .Type(...) names a type whose kind does not fit the accessor's value.
 [[noreturn]] void RaiseTypeMismatch(const String& PropName);
 
-enum TCellClass { ccOrd, ccFloat, ccString, ccObject, ccMethod, ccVariant, ccInterface, ccNone };
-TCellClass CellClassOf(TTypeKind Kind);
+enum TCellClass { ccOrd, ccFloat, ccCurrency, ccString, ccObject, ccMethod, ccVariant, ccInterface, ccNone };
+// Currency crosses as itself (its scaled integer), so that no value is
+// rounded through a double; the other floats as double.
+TCellClass CellClassOf(const TTypeInfo* Info);
 
 template <class T>
 struct TIsSet : std::false_type {};
@@ -91,10 +95,10 @@ struct TCellOf<T, std::enable_if_t<std::is_floating_point_v<T>>> {
 
 template <>
 struct TCellOf<Currency> {
-  using Cell = double;
-  static constexpr TCellClass Class = ccFloat;
-  static double To(Currency V) { return V.ToDouble(); }
-  static Currency From(double C) { return Currency(C); }
+  using Cell = Currency;
+  static constexpr TCellClass Class = ccCurrency;
+  static Currency To(Currency V) { return V; }
+  static Currency From(Currency C) { return C; }
   static const TTypeInfo* Info() { return TypeInfoCurrency(); }
 };
 
@@ -315,11 +319,18 @@ class TPropBuilder {
 template <class C>
 class TPublisher {
  public:
-  TPublisher(TPublishedTable& Published, TInterfaceTable& Interfaces)
-      : FPublished(Published), FInterfaces(Interfaces) {}
+  explicit TPublisher(TPublishedTable& Published) : FPublished(Published) {}
 
-  template <class G, class S = std::nullptr_t>
-  TPropBuilder Property(const char16_t* Name, G Getter, S Setter = nullptr) {
+  template <class G>
+  TPropBuilder Property(const char16_t* Name, G Getter) {
+    // An event or value field is read and written in place.
+    if constexpr (std::is_member_object_pointer_v<G>)
+      return Add<false>(Name, NoPropIndex, Getter, Getter);
+    else
+      return Add<false>(Name, NoPropIndex, Getter, nullptr);
+  }
+  template <class G, class S>
+  TPropBuilder Property(const char16_t* Name, G Getter, S Setter) {
     return Add<false>(Name, NoPropIndex, Getter, Setter);
   }
   // A property with an index specifier: the accessors take the index first.
@@ -357,24 +368,7 @@ class TPublisher {
     FPublished.Methods.push_back(std::move(m));
   }
 
-  // The interfaces the class implements (each declared with CL_INTERFACE).
-  template <class... I>
-  void Implements() {
-    (AddInterface<I>(), ...);
-  }
-
  private:
-  template <class I>
-  void AddInterface() {
-    static_assert(std::is_same_v<typename I::InterfaceSelf, I>, "declare the interface with CL_INTERFACE");
-    static_assert(std::is_base_of_v<I, C>, "the class does not derive from the interface");
-    TInterfaceEntry e;
-    e.IID = I::InterfaceIID();
-    e.Name = I::InterfaceName();
-    e.Cast = [](TObject* Instance) -> void* { return static_cast<I*>(static_cast<C*>(Instance)); };
-    FInterfaces.Entries.push_back(std::move(e));
-  }
-
   template <bool Indexed, class G, class S>
   TPropBuilder Add(const char16_t* Name, Integer Index, G Getter, S Setter) {
     constexpr bool hasGet = !std::is_same_v<G, std::nullptr_t>;
@@ -407,18 +401,12 @@ class TPublisher {
   }
 
   TPublishedTable& FPublished;
-  TInterfaceTable& FInterfaces;
-};
-
-struct TClassTables {
-  TPublishedTable Published;
-  TInterfaceTable Interfaces;
 };
 
 template <class C>
-TClassTables BuildTables(void (*Publish)(TPublisher<C>&)) {
-  TClassTables t;
-  TPublisher<C> p(t.Published, t.Interfaces);
+TPublishedTable BuildTable(void (*Publish)(TPublisher<C>&)) {
+  TPublishedTable t;
+  TPublisher<C> p(t);
   Publish(p);
   return t;
 }
@@ -435,19 +423,18 @@ const TTypeInfo* TypeInfoOf(const TDelegate<F>*) {
   return info;
 }
 
-// Defines the class's metaclass with its published members and interfaces;
-// the body that follows lists them through P.
-#define CL_IMPLEMENT_CLASS_PUBLISHED(Name, P)                                                   \
-  static void cl_publish_##Name(TPublisher<Name>& P);                                           \
-  static const typinfo_build::TClassTables& cl_tables_##Name() {                                \
-    static const typinfo_build::TClassTables t = typinfo_build::BuildTables<Name>(&cl_publish_##Name); \
-    return t;                                                                                   \
-  }                                                                                             \
-  TClass Name::StaticClass() {                                                                  \
-    static const TMetaClass meta{                                                               \
-        u"" #Name, Name::inherited::StaticClass(), []() -> TObject* { return new Name(); },        \
-        []() -> const TPublishedTable* { return &cl_tables_##Name().Published; },               \
-        []() -> const TInterfaceTable* { return &cl_tables_##Name().Interfaces; }};             \
-    return &meta;                                                                               \
-  }                                                                                             \
+// Defines the class's metaclass with its published members; the body that
+// follows lists them through P.
+#define CL_IMPLEMENT_CLASS_PUBLISHED(Name, P)                                                      \
+  CL_CHECK_CLASS(Name);                                                                            \
+  static void cl_publish_##Name(TPublisher<Name>& P);                                              \
+  TClass Name::StaticClass() {                                                                     \
+    static const TMetaClass meta{u"" #Name, Name::inherited::StaticClass(),                        \
+                                 []() -> TObject* { return new Name(); },                          \
+                                 []() -> const TPublishedTable* {                                  \
+                                   static const TPublishedTable t = typinfo_build::BuildTable<Name>(&cl_publish_##Name); \
+                                   return &t;                                                      \
+                                 }};                                                               \
+    return &meta;                                                                                  \
+  }                                                                                                \
   static void cl_publish_##Name(TPublisher<Name>& P)

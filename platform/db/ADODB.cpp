@@ -179,7 +179,7 @@ Variant ColumnValue(sqlite3_stmt* S, int Col, TFieldType T) {
   if (T == ftFMTBcd) {
     String text = U16(reinterpret_cast<const char*>(sqlite3_column_text(S, Col)));
     TBcd bcd;
-    TFormatSettings fs = FormatSettings;
+    TFormatSettings fs = FormatSettings();
     fs.DecimalSeparator = u'.';
     if (TryStrToBcd(text, bcd, fs)) return VarFMTBcdCreate(bcd);
     return Variant(text);

@@ -770,8 +770,8 @@ void TFloatField::GetText(String& Text, Boolean DisplayText) const {
   if (!fmt.empty())
     Text = FormatFloat(fmt, d);
   else if (FCurrency)
-    Text = DisplayText ? FloatToStrF(d, ffCurrency, FPrecision, FormatSettings.CurrencyDecimals)
-                       : FloatToStrF(d, ffFixed, FPrecision, FormatSettings.CurrencyDecimals);
+    Text = DisplayText ? FloatToStrF(d, ffCurrency, FPrecision, FormatSettings().CurrencyDecimals)
+                       : FloatToStrF(d, ffFixed, FPrecision, FormatSettings().CurrencyDecimals);
   else
     Text = FloatToStrF(d, ffGeneral, FPrecision, 0);
 }
@@ -827,8 +827,8 @@ void TBCDField::GetText(String& Text, Boolean DisplayText) const {
   if (!fmt.empty())
     Text = FormatCurr(fmt, c);
   else if (FCurrency)
-    Text = DisplayText ? CurrToStrF(c, ffCurrency, FormatSettings.CurrencyDecimals)
-                       : CurrToStrF(c, ffFixed, FormatSettings.CurrencyDecimals);
+    Text = DisplayText ? CurrToStrF(c, ffCurrency, FormatSettings().CurrencyDecimals)
+                       : CurrToStrF(c, ffFixed, FormatSettings().CurrencyDecimals);
   else
     Text = CurrToStr(c);
 }
@@ -993,14 +993,14 @@ void TDateField::Create(TComponent* AOwner) {
   SetDataType(ftDate);
 }
 TDateTime TDateField::Normalize(TDateTime V) const { return std::trunc(V); }
-String TDateField::DefaultFormat() const { return FormatSettings.ShortDateFormat; }
+String TDateField::DefaultFormat() const { return FormatSettings().ShortDateFormat; }
 
 void TTimeField::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   SetDataType(ftTime);
 }
 TDateTime TTimeField::Normalize(TDateTime V) const { return std::fabs(V - std::trunc(V)); }
-String TTimeField::DefaultFormat() const { return FormatSettings.LongTimeFormat; }
+String TTimeField::DefaultFormat() const { return FormatSettings().LongTimeFormat; }
 
 void TSQLTimeStampField::Create(TComponent* AOwner) {
   inherited::Create(AOwner);

@@ -164,17 +164,17 @@ void TDataSet::RestoreState(TDataSetState Value, TRecordBuffer* Buffer) {
 
 // --- Abstract cursor ------------------------------------------------------------
 
-TGetResult TDataSet::GetRecord(TRecordBuffer*, TGetMode, Boolean) { throw EAbstractError(u"Abstract error"); }
-void TDataSet::InternalOpen() { throw EAbstractError(u"Abstract error"); }
+TGetResult TDataSet::GetRecord(TRecordBuffer*, TGetMode, Boolean) { AbstractError(); }
+void TDataSet::InternalOpen() { AbstractError(); }
 void TDataSet::InternalClose() {}
 void TDataSet::InternalInitFieldDefs() {}
 Boolean TDataSet::IsCursorOpen() const { return false; }
-void TDataSet::InternalFirst() { throw EAbstractError(u"Abstract error"); }
-void TDataSet::InternalLast() { throw EAbstractError(u"Abstract error"); }
+void TDataSet::InternalFirst() { AbstractError(); }
+void TDataSet::InternalLast() { AbstractError(); }
 void TDataSet::InternalSetToRecord(TRecordBuffer*) {}
-void TDataSet::InternalGotoBookmark(const TBookmark&) { throw EAbstractError(u"Abstract error"); }
+void TDataSet::InternalGotoBookmark(const TBookmark&) { AbstractError(); }
 void TDataSet::InternalPost() { CheckRequiredFields(); }
-void TDataSet::InternalDelete() { throw EAbstractError(u"Abstract error"); }
+void TDataSet::InternalDelete() { AbstractError(); }
 void TDataSet::InternalHandleException() {}
 Integer TDataSet::CompareBookmarks(const TBookmark&, const TBookmark&) { return 0; }
 void TDataSet::DataConvertError(TField* Field) {

@@ -204,7 +204,7 @@ class TFilterParser {
         n->Value = i >= -2147483648LL && i <= 2147483647LL ? Variant(static_cast<Integer>(i)) : Variant(i);
       } else {
         // Literals use "." whatever the locale.
-        TFormatSettings fs = FormatSettings;
+        TFormatSettings fs = FormatSettings();
         fs.DecimalSeparator = u'.';
         double d;
         if (!TryStrToFloat(num, d, fs)) Fail(u"bad number " + num);

@@ -306,7 +306,7 @@ bool TextToFloat(const String& S, double& Value, const TFormatSettings& FS) {
   return true;
 }
 
-bool TextToFloat(const String& S, double& Value) { return TextToFloat(S, Value, FormatSettings); }
+bool TextToFloat(const String& S, double& Value) { return TextToFloat(S, Value, FormatSettings()); }
 
 bool TextToFloat(const String& S, Currency& Value, const TFormatSettings& FS) {
   TNumberText T;
@@ -314,10 +314,10 @@ bool TextToFloat(const String& S, Currency& Value, const TFormatSettings& FS) {
   return NumberToCurrency(T, Value);
 }
 
-bool TextToFloat(const String& S, Currency& Value) { return TextToFloat(S, Value, FormatSettings); }
+bool TextToFloat(const String& S, Currency& Value) { return TextToFloat(S, Value, FormatSettings()); }
 
 bool TryStrToFloat(const String& S, double& Value, const TFormatSettings& FS) { return TextToFloat(S, Value, FS); }
-bool TryStrToFloat(const String& S, double& Value) { return TextToFloat(S, Value, FormatSettings); }
+bool TryStrToFloat(const String& S, double& Value) { return TextToFloat(S, Value, FormatSettings()); }
 
 double StrToFloat(const String& S, const TFormatSettings& FS) {
   double V;
@@ -325,24 +325,24 @@ double StrToFloat(const String& S, const TFormatSettings& FS) {
   return V;
 }
 
-double StrToFloat(const String& S) { return StrToFloat(S, FormatSettings); }
+double StrToFloat(const String& S) { return StrToFloat(S, FormatSettings()); }
 
 double StrToFloatDef(const String& S, double Default, const TFormatSettings& FS) {
   double V;
   return TextToFloat(S, V, FS) ? V : Default;
 }
 
-double StrToFloatDef(const String& S, double Default) { return StrToFloatDef(S, Default, FormatSettings); }
+double StrToFloatDef(const String& S, double Default) { return StrToFloatDef(S, Default, FormatSettings()); }
 
 String FloatToStr(double Value, const TFormatSettings& FS) { return FloatToStrF(Value, ffGeneral, 15, 0, FS); }
-String FloatToStr(double Value) { return FloatToStr(Value, FormatSettings); }
+String FloatToStr(double Value) { return FloatToStr(Value, FormatSettings()); }
 
 String FloatToStrF(double Value, TFloatFormat Format, Integer Precision, Integer Digits, const TFormatSettings& FS) {
   return FloatDecimal::FormatValue(FloatDecimal::TValue::Of(Value), Format, Precision, Digits, FS);
 }
 
 String FloatToStrF(double Value, TFloatFormat Format, Integer Precision, Integer Digits) {
-  return FloatToStrF(Value, Format, Precision, Digits, FormatSettings);
+  return FloatToStrF(Value, Format, Precision, Digits, FormatSettings());
 }
 
 String FloatToStrF(Currency Value, TFloatFormat Format, Integer Precision, Integer Digits, const TFormatSettings& FS) {
@@ -350,36 +350,36 @@ String FloatToStrF(Currency Value, TFloatFormat Format, Integer Precision, Integ
 }
 
 String FloatToStrF(Currency Value, TFloatFormat Format, Integer Precision, Integer Digits) {
-  return FloatToStrF(Value, Format, Precision, Digits, FormatSettings);
+  return FloatToStrF(Value, Format, Precision, Digits, FormatSettings());
 }
 
 String FormatFloat(const String& Format, double Value, const TFormatSettings& FS) {
   return FloatDecimal::FormatPicture(Format, FloatDecimal::TValue::Of(Value), FS);
 }
 
-String FormatFloat(const String& Format, double Value) { return FormatFloat(Format, Value, FormatSettings); }
+String FormatFloat(const String& Format, double Value) { return FormatFloat(Format, Value, FormatSettings()); }
 
 String FormatCurr(const String& Format, Currency Value, const TFormatSettings& FS) {
   return FloatDecimal::FormatPicture(Format, FloatDecimal::TValue::Of(Value), FS);
 }
 
-String FormatCurr(const String& Format, Currency Value) { return FormatCurr(Format, Value, FormatSettings); }
+String FormatCurr(const String& Format, Currency Value) { return FormatCurr(Format, Value, FormatSettings()); }
 
 // ---- Currency ----
 
 String CurrToStr(Currency Value, const TFormatSettings& FS) { return FloatToStrF(Value, ffGeneral, 19, 0, FS); }
-String CurrToStr(Currency Value) { return CurrToStr(Value, FormatSettings); }
+String CurrToStr(Currency Value) { return CurrToStr(Value, FormatSettings()); }
 
 String CurrToStrF(Currency Value, TFloatFormat Format, Integer Digits, const TFormatSettings& FS) {
   return FloatToStrF(Value, Format, 19, Digits, FS);
 }
 
 String CurrToStrF(Currency Value, TFloatFormat Format, Integer Digits) {
-  return CurrToStrF(Value, Format, Digits, FormatSettings);
+  return CurrToStrF(Value, Format, Digits, FormatSettings());
 }
 
 bool TryStrToCurr(const String& S, Currency& Value, const TFormatSettings& FS) { return TextToFloat(S, Value, FS); }
-bool TryStrToCurr(const String& S, Currency& Value) { return TextToFloat(S, Value, FormatSettings); }
+bool TryStrToCurr(const String& S, Currency& Value) { return TextToFloat(S, Value, FormatSettings()); }
 
 Currency StrToCurr(const String& S, const TFormatSettings& FS) {
   Currency V;
@@ -387,14 +387,14 @@ Currency StrToCurr(const String& S, const TFormatSettings& FS) {
   return V;
 }
 
-Currency StrToCurr(const String& S) { return StrToCurr(S, FormatSettings); }
+Currency StrToCurr(const String& S) { return StrToCurr(S, FormatSettings()); }
 
 Currency StrToCurrDef(const String& S, Currency Default, const TFormatSettings& FS) {
   Currency V;
   return TextToFloat(S, V, FS) ? V : Default;
 }
 
-Currency StrToCurrDef(const String& S, Currency Default) { return StrToCurrDef(S, Default, FormatSettings); }
+Currency StrToCurrDef(const String& S, Currency Default) { return StrToCurrDef(S, Default, FormatSettings()); }
 
 double CurrToFloat(Currency Value) { return Value.ToDouble(); }
 Currency FloatToCurr(double Value) { return Currency(Value); }
@@ -425,7 +425,7 @@ bool TryStrToBool(const String& S, bool& Value) {
     return true;
   };
   double F;
-  if (TextToFloat(S, F, FormatSettings)) {
+  if (TextToFloat(S, F, FormatSettings())) {
     Value = F != 0;
     return true;
   }

@@ -631,7 +631,7 @@ void DateTimeToString(String& Result, const String& Format, TDateTime DateTime, 
 }
 
 void DateTimeToString(String& Result, const String& Format, TDateTime DateTime) {
-  DateTimeToString(Result, Format, DateTime, FormatSettings);
+  DateTimeToString(Result, Format, DateTime, FormatSettings());
 }
 
 String FormatDateTime(const String& Format, TDateTime DateTime, const TFormatSettings& Settings) {
@@ -641,23 +641,23 @@ String FormatDateTime(const String& Format, TDateTime DateTime, const TFormatSet
 }
 
 String FormatDateTime(const String& Format, TDateTime DateTime) {
-  return FormatDateTime(Format, DateTime, FormatSettings);
+  return FormatDateTime(Format, DateTime, FormatSettings());
 }
 
 String DateTimeToStr(TDateTime DateTime, const TFormatSettings& Settings) {
   return FormatDateTime(String(), DateTime, Settings);
 }
-String DateTimeToStr(TDateTime DateTime) { return DateTimeToStr(DateTime, FormatSettings); }
+String DateTimeToStr(TDateTime DateTime) { return DateTimeToStr(DateTime, FormatSettings()); }
 
 String DateToStr(TDateTime DateTime, const TFormatSettings& Settings) {
   return FormatDateTime(Settings.ShortDateFormat, DateTime, Settings);
 }
-String DateToStr(TDateTime DateTime) { return DateToStr(DateTime, FormatSettings); }
+String DateToStr(TDateTime DateTime) { return DateToStr(DateTime, FormatSettings()); }
 
 String TimeToStr(TDateTime DateTime, const TFormatSettings& Settings) {
   return FormatDateTime(Settings.LongTimeFormat, DateTime, Settings);
 }
-String TimeToStr(TDateTime DateTime) { return TimeToStr(DateTime, FormatSettings); }
+String TimeToStr(TDateTime DateTime) { return TimeToStr(DateTime, FormatSettings()); }
 
 // ---------------------------------------------------------------------------
 // Reading
@@ -669,20 +669,20 @@ bool TryStrToDate(const String& S, TDateTime& Value, const TFormatSettings& Sett
   Value = date;
   return true;
 }
-bool TryStrToDate(const String& S, TDateTime& Value) { return TryStrToDate(S, Value, FormatSettings); }
+bool TryStrToDate(const String& S, TDateTime& Value) { return TryStrToDate(S, Value, FormatSettings()); }
 
 TDateTime StrToDate(const String& S, const TFormatSettings& Settings) {
   TDateTime result;
   if (!TryStrToDate(S, result, Settings)) RaiseConvert(u"date", S);
   return result;
 }
-TDateTime StrToDate(const String& S) { return StrToDate(S, FormatSettings); }
+TDateTime StrToDate(const String& S) { return StrToDate(S, FormatSettings()); }
 
 TDateTime StrToDateDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
   TDateTime result;
   return TryStrToDate(S, result, Settings) ? result : Default;
 }
-TDateTime StrToDateDef(const String& S, TDateTime Default) { return StrToDateDef(S, Default, FormatSettings); }
+TDateTime StrToDateDef(const String& S, TDateTime Default) { return StrToDateDef(S, Default, FormatSettings()); }
 
 bool TryStrToTime(const String& S, TDateTime& Value, const TFormatSettings& Settings) {
   TDateScanner scanner(S, Settings);
@@ -691,20 +691,20 @@ bool TryStrToTime(const String& S, TDateTime& Value, const TFormatSettings& Sett
   Value = time;
   return true;
 }
-bool TryStrToTime(const String& S, TDateTime& Value) { return TryStrToTime(S, Value, FormatSettings); }
+bool TryStrToTime(const String& S, TDateTime& Value) { return TryStrToTime(S, Value, FormatSettings()); }
 
 TDateTime StrToTime(const String& S, const TFormatSettings& Settings) {
   TDateTime result;
   if (!TryStrToTime(S, result, Settings)) RaiseConvert(u"time", S);
   return result;
 }
-TDateTime StrToTime(const String& S) { return StrToTime(S, FormatSettings); }
+TDateTime StrToTime(const String& S) { return StrToTime(S, FormatSettings()); }
 
 TDateTime StrToTimeDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
   TDateTime result;
   return TryStrToTime(S, result, Settings) ? result : Default;
 }
-TDateTime StrToTimeDef(const String& S, TDateTime Default) { return StrToTimeDef(S, Default, FormatSettings); }
+TDateTime StrToTimeDef(const String& S, TDateTime Default) { return StrToTimeDef(S, Default, FormatSettings()); }
 
 bool TryStrToDateTime(const String& S, TDateTime& Value, const TFormatSettings& Settings) {
   TDateScanner scanner(S, Settings);
@@ -716,21 +716,21 @@ bool TryStrToDateTime(const String& S, TDateTime& Value, const TFormatSettings& 
   // A time alone.
   return TryStrToTime(S, Value, Settings);
 }
-bool TryStrToDateTime(const String& S, TDateTime& Value) { return TryStrToDateTime(S, Value, FormatSettings); }
+bool TryStrToDateTime(const String& S, TDateTime& Value) { return TryStrToDateTime(S, Value, FormatSettings()); }
 
 TDateTime StrToDateTime(const String& S, const TFormatSettings& Settings) {
   TDateTime result;
   if (!TryStrToDateTime(S, result, Settings)) RaiseConvert(u"date and time", S);
   return result;
 }
-TDateTime StrToDateTime(const String& S) { return StrToDateTime(S, FormatSettings); }
+TDateTime StrToDateTime(const String& S) { return StrToDateTime(S, FormatSettings()); }
 
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default, const TFormatSettings& Settings) {
   TDateTime result;
   return TryStrToDateTime(S, result, Settings) ? result : Default;
 }
 TDateTime StrToDateTimeDef(const String& S, TDateTime Default) {
-  return StrToDateTimeDef(S, Default, FormatSettings);
+  return StrToDateTimeDef(S, Default, FormatSettings());
 }
 
 // ---------------------------------------------------------------------------

@@ -21,3 +21,5 @@ const char* Exception::what() const noexcept {
 }
 
 void Abort() { throw EAbort(u"Operation aborted"); }
+
+void AbstractError() { throw EAbstractError(u"Abstract Error"); }

@@ -78,6 +78,9 @@ RTL_EXCEPTION_CLASS(EUnderflow, EMathError);
 RTL_EXCEPTION_CLASS(EInvalidCast, Exception);
 RTL_EXCEPTION_CLASS(EConvertError, Exception);
 RTL_EXCEPTION_CLASS(EAbstractError, Exception);
+// Raises EAbstractError "Abstract Error": the body of a virtual operation
+// that descendants must override.
+[[noreturn]] void AbstractError();
 RTL_EXCEPTION_CLASS(EAssertionFailed, Exception);
 RTL_EXCEPTION_CLASS(EIntfCastError, Exception);
 RTL_EXCEPTION_CLASS(EPropertyError, Exception);

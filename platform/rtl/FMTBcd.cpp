@@ -328,7 +328,7 @@ bool TryStrToBcd(const String& S, TBcd& Bcd, const TFormatSettings& FS) {
   return true;
 }
 
-bool TryStrToBcd(const String& S, TBcd& Bcd) { return TryStrToBcd(S, Bcd, FormatSettings); }
+bool TryStrToBcd(const String& S, TBcd& Bcd) { return TryStrToBcd(S, Bcd, FormatSettings()); }
 
 TBcd StrToBcd(const String& S, const TFormatSettings& FS) {
   TBcd B;
@@ -336,13 +336,13 @@ TBcd StrToBcd(const String& S, const TFormatSettings& FS) {
   return B;
 }
 
-TBcd StrToBcd(const String& S) { return StrToBcd(S, FormatSettings); }
+TBcd StrToBcd(const String& S) { return StrToBcd(S, FormatSettings()); }
 
 String BcdToStr(const TBcd& Bcd, const TFormatSettings& FS) {
   return DecToStr(FromBcd(Bcd), FS.DecimalSeparator, true);
 }
 
-String BcdToStr(const TBcd& Bcd) { return BcdToStr(Bcd, FormatSettings); }
+String BcdToStr(const TBcd& Bcd) { return BcdToStr(Bcd, FormatSettings()); }
 
 String BcdToStrF(const TBcd& Bcd, TFloatFormat Format, Integer Precision, Integer Digits,
                  const TFormatSettings& FS) {
@@ -374,7 +374,7 @@ String BcdToStrF(const TBcd& Bcd, TFloatFormat Format, Integer Precision, Intege
 }
 
 String BcdToStrF(const TBcd& Bcd, TFloatFormat Format, Integer Precision, Integer Digits) {
-  return BcdToStrF(Bcd, Format, Precision, Digits, FormatSettings);
+  return BcdToStrF(Bcd, Format, Precision, Digits, FormatSettings());
 }
 
 // ---- Numbers -----------------------------------------------------------------------

@@ -214,14 +214,14 @@ String Format(const String& Fmt, const TVarRec* Args, size_t Count, const TForma
   return TFormatter(Fmt, Args, Count, FS).Run();
 }
 
-String Format(const String& Fmt, const TVarRec* Args, size_t Count) { return Format(Fmt, Args, Count, FormatSettings); }
+String Format(const String& Fmt, const TVarRec* Args, size_t Count) { return Format(Fmt, Args, Count, FormatSettings()); }
 
 String Format(const String& Fmt, std::initializer_list<TVarRec> Args, const TFormatSettings& FS) {
   return Format(Fmt, Args.begin(), Args.size(), FS);
 }
 
 String Format(const String& Fmt, std::initializer_list<TVarRec> Args) {
-  return Format(Fmt, Args.begin(), Args.size(), FormatSettings);
+  return Format(Fmt, Args.begin(), Args.size(), FormatSettings());
 }
 
 void FmtStr(String& Result, const String& Fmt, std::initializer_list<TVarRec> Args) { Result = Format(Fmt, Args); }

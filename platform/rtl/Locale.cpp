@@ -291,7 +291,11 @@ String JoinKept(const std::vector<TPictureToken>& Tokens, const std::vector<bool
 
 }  // namespace
 
-TFormatSettings FormatSettings = TFormatSettings::Create(LOCALE_USER_DEFAULT);
+TFormatSettings& FormatSettings() {
+  // Made on first use, so that no static initializer depends on another's order.
+  static TFormatSettings settings = TFormatSettings::Create(LOCALE_USER_DEFAULT);
+  return settings;
+}
 
 TSystemLocale SystemLocaleFromSetting(const char* Value) {
   if (Value != nullptr && std::strcmp(Value, "en-US") == 0) return TSystemLocale::EnglishUS;
@@ -300,7 +304,7 @@ TSystemLocale SystemLocaleFromSetting(const char* Value) {
 
 void SetSystemLocale(TSystemLocale ALocale) {
   CurrentLocale() = ALocale;
-  FormatSettings = TFormatSettings::Create(LOCALE_USER_DEFAULT);
+  FormatSettings() = TFormatSettings::Create(LOCALE_USER_DEFAULT);
 }
 
 TSystemLocale SystemLocale() { return CurrentLocale(); }

@@ -59,8 +59,10 @@ struct TFormatSettings {
   static TFormatSettings Create(LCID Locale);
 };
 
-// The process-wide settings, changed at run time by the program.
-extern TFormatSettings FormatSettings;
+// The process-wide settings, changed at run time by the program: the
+// platform's global variable FormatSettings, read from the locale on first use
+// (FormatSettings().DecimalSeparator).
+TFormatSettings& FormatSettings();
 
 // The default century window of two-digit years in text read as a date.
 constexpr Word DefaultTwoDigitYearCenturyWindow = 50;

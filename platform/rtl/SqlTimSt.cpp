@@ -55,7 +55,7 @@ String SQLTimeStampToStr(const String& Format, const TSQLTimeStamp& TimeStamp, c
 }
 
 String SQLTimeStampToStr(const String& Format, const TSQLTimeStamp& TimeStamp) {
-  return SQLTimeStampToStr(Format, TimeStamp, FormatSettings);
+  return SQLTimeStampToStr(Format, TimeStamp, FormatSettings());
 }
 
 bool TryStrToSQLTimeStamp(const String& S, TSQLTimeStamp& TimeStamp, const TFormatSettings& FS) {
@@ -66,7 +66,7 @@ bool TryStrToSQLTimeStamp(const String& S, TSQLTimeStamp& TimeStamp, const TForm
 }
 
 bool TryStrToSQLTimeStamp(const String& S, TSQLTimeStamp& TimeStamp) {
-  return TryStrToSQLTimeStamp(S, TimeStamp, FormatSettings);
+  return TryStrToSQLTimeStamp(S, TimeStamp, FormatSettings());
 }
 
 TSQLTimeStamp StrToSQLTimeStamp(const String& S, const TFormatSettings& FS) {
@@ -75,7 +75,7 @@ TSQLTimeStamp StrToSQLTimeStamp(const String& S, const TFormatSettings& FS) {
   return T;
 }
 
-TSQLTimeStamp StrToSQLTimeStamp(const String& S) { return StrToSQLTimeStamp(S, FormatSettings); }
+TSQLTimeStamp StrToSQLTimeStamp(const String& S) { return StrToSQLTimeStamp(S, FormatSettings()); }
 
 // ---- The variant type ----------------------------------------------------------------
 

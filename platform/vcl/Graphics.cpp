@@ -31,8 +31,6 @@ const Char* const SChangeIconSize = u"Cannot change the size of an icon";
 const Char* const SInvalidPixelFormat = u"Invalid pixel format";
 const Char* const SOutOfResources = u"Out of system resources";
 
-[[noreturn]] void Abstract() { throw EAbstractError(u"Abstract error"); }
-
 // The bytes from the stream's position to its end.
 std::vector<Byte> ReadRest(TStream* Stream) {
   Int64 n = Stream->Size() - Stream->Position();
@@ -1153,14 +1151,14 @@ void TGraphic::Changed(TObject*) {
   if (Assigned(FOnChange)) FOnChange(this);
 }
 
-void TGraphic::Draw(TCanvas*, const TRect&) { Abstract(); }
-void TGraphic::LoadFromStream(TStream*) { Abstract(); }
-void TGraphic::SaveToStream(TStream*) { Abstract(); }
-Boolean TGraphic::GetEmpty() { Abstract(); }
-Integer TGraphic::GetWidth() { Abstract(); }
-Integer TGraphic::GetHeight() { Abstract(); }
-void TGraphic::DoSetWidth(Integer) { Abstract(); }
-void TGraphic::DoSetHeight(Integer) { Abstract(); }
+void TGraphic::Draw(TCanvas*, const TRect&) { AbstractError(); }
+void TGraphic::LoadFromStream(TStream*) { AbstractError(); }
+void TGraphic::SaveToStream(TStream*) { AbstractError(); }
+Boolean TGraphic::GetEmpty() { AbstractError(); }
+Integer TGraphic::GetWidth() { AbstractError(); }
+Integer TGraphic::GetHeight() { AbstractError(); }
+void TGraphic::DoSetWidth(Integer) { AbstractError(); }
+void TGraphic::DoSetHeight(Integer) { AbstractError(); }
 
 void TGraphic::DoSetTransparent(Boolean Value) {
   if (Value == FTransparent) return;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/classes/TypInfoBuild.h"
 
 namespace win {
 
@@ -152,7 +151,7 @@ class THGlobalStream : public TInterfacedObject, public IStream {
 
 }  // namespace
 
-CL_IMPLEMENT_CLASS_PUBLISHED(THGlobalStream, P) { P.Implements<ISequentialStream, IStream>(); }
+CL_IMPLEMENT_CLASS(THGlobalStream)
 
 HRESULT CreateStreamOnHGlobal(HGLOBAL hGlobal, BOOL fDeleteOnRelease, IStream** ppstm) {
   if (!ppstm) return E_INVALIDARG;

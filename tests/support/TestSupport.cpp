@@ -1,11 +1,30 @@
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
 namespace testing_support {
+
+namespace {
+
+// The shared set-up of every test program (the library is linked whole):
+// the build's test folder exists before the first test, whichever runs first.
+class TTestFolderEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const char* base = std::getenv("CL_TEST_TMP");
+    if (base && *base) std::filesystem::create_directories(base);
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const gTestFolders =
+    ::testing::AddGlobalTestEnvironment(new TTestFolderEnvironment);
+
+}  // namespace
 
 std::string MakeTempDir(const std::string& Tag) {
   static std::atomic<int> counter{0};

@@ -50,6 +50,27 @@ TEST_F(DelegatesTest, EqualityComparesCodeAndDataSameCodeOnlyCode) {
   EXPECT_FALSE(Assigned(TNotifyEvent(static_cast<TDgButton*>(nullptr), &TDgButton::Press)));
 }
 
+// Delegates compare by the code that runs: a virtual member function is the
+// override of the object's class, however it was named when bound.
+TEST_F(DelegatesTest, VirtualMembersCompareByTheCodeThatRuns) {
+  TDgFancy* f = New<TDgFancy>();
+  TNotifyEvent viaBase(f, &TDgButton::Click), viaOwn(f, &TDgFancy::Click);
+  EXPECT_TRUE(viaBase == viaOwn);
+  EXPECT_TRUE(SameCode(viaBase, viaOwn));
+  // The base's Click bound to a button and to a fancy button runs different code.
+  TNotifyEvent plain(A, &TDgButton::Click);
+  EXPECT_FALSE(SameCode(plain, viaBase));
+  EXPECT_FALSE(SameCode(plain.Method(), viaBase.Method()));
+  // Two buttons share the code, not the object.
+  TNotifyEvent other(B, &TDgButton::Click);
+  EXPECT_TRUE(SameCode(plain, other));
+  EXPECT_FALSE(plain == other);
+  // A non-virtual member keeps comparing as before, and the untyped form too.
+  EXPECT_TRUE(TNotifyEvent::FromMethod(viaBase.Method()) == viaOwn);
+  EXPECT_FALSE(SameCode(viaOwn, TNotifyEvent(f, &TDgButton::Press)));
+  Free(f);
+}
+
 TEST_F(DelegatesTest, CallsReachTheObjectAndVirtualOverrides) {
   TNotifyEvent e(A, &TDgButton::Click);
   e(B);

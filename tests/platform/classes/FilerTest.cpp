@@ -563,4 +563,110 @@ TEST(FilerValues, WriterAndReaderAgreeOnEveryKind) {
   r->ReadListEnd();
 }
 
+// --- Values that used to lose their way through the stream ---------------------
+
+std::vector<std::string> gUpdates;
+
+class TTimerLike : public TComponent {
+  CL_CLASS(TTimerLike, TComponent)
+ public:
+  Cardinal Interval() const { return FInterval; }
+  void SetInterval(Cardinal V) {
+    FInterval = V;
+    gUpdates.push_back(ComponentState().Contains(csUpdating) ? "Interval while updating" : "Interval");
+  }
+  Currency Price() const { return FPrice; }
+  void SetPrice(Currency V) { FPrice = V; }
+  void Updating() override {
+    gUpdates.push_back("Updating");
+    inherited::Updating();
+  }
+  void Updated() override {
+    inherited::Updated();
+    gUpdates.push_back("Updated");
+  }
+  Cardinal FInterval{};
+  Currency FPrice;
+  TNotifyEvent FOnTimer;
+};
+
+class TTimerForm : public TComponent {
+  CL_CLASS(TTimerForm, TComponent)
+ public:
+  void Tick(TObject*) {}
+  void GetChildren(TGetChildProc Proc, TComponent*) override {
+    for (Integer i = 0; i < ComponentCount(); ++i) Proc(Components(i));
+  }
+  TTimerLike* Timer1{};
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TTimerLike, P) {
+  P.Property(u"Interval", &TTimerLike::Interval, &TTimerLike::SetInterval).Default(1000);
+  P.Property(u"Price", &TTimerLike::Price, &TTimerLike::SetPrice);
+  P.Property(u"OnTimer", &TTimerLike::FOnTimer);  // a field alone: read and written in place
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TTimerForm, P) {
+  P.Field(u"Timer1", &TTimerForm::Timer1);
+  P.Method(u"Tick", &TTimerForm::Tick);
+}
+
+namespace {
+
+class FilerValuesTest : public FilerTest {
+ protected:
+  void SetUp() override { RegisterClasses({TTimerLike::StaticClass(), TTimerForm::StaticClass()}); }
+  void TearDown() override { UnRegisterClasses({TTimerLike::StaticClass(), TTimerForm::StaticClass()}); }
+
+  static std::unique_ptr<TTimerForm, TObjectFree> Load(const std::string& Text) {
+    return std::unique_ptr<TTimerForm, TObjectFree>(static_cast<TTimerForm*>(FilerTest::Load(Text)));
+  }
+  static std::unique_ptr<TTimerForm, TObjectFree> Reload(TTimerForm* Form) { return Load(Save(Form)); }
+  static std::string Form(const std::string& Props) {
+    return Crlf("object TimerForm1: TTimerForm\n  object Timer1: TTimerLike\n" + Props + "  end\nend\n");
+  }
+};
+
+TEST_F(FilerValuesTest, CardinalsAboveTwoToThe31RoundTrip) {
+  // Written by a text form as a 64-bit number, and by the writer as its 32 bits.
+  auto form = Load(Form("    Interval = 3000000000\n"));
+  EXPECT_EQ(form->Timer1->Interval(), 3000000000u);
+  form->Timer1->SetInterval(4294967295u);
+  EXPECT_EQ(Reload(form.get())->Timer1->Interval(), 4294967295u);
+  EXPECT_THROW(Load(Form("    Interval = 4294967296\n")), EReadError);
+}
+
+TEST_F(FilerValuesTest, CurrencyKeepsEveryDigit) {
+  const Currency largest = Currency::FromRaw(INT64_MAX), smallest = Currency::FromRaw(INT64_MIN);
+  auto form = Load(Form("    Price = 922337203685477.5807C\n"));
+  EXPECT_EQ(form->Timer1->Price(), largest);
+  EXPECT_EQ(Reload(form.get())->Timer1->Price(), largest);
+  form->Timer1->SetPrice(smallest);
+  EXPECT_EQ(Reload(form.get())->Timer1->Price(), smallest);
+  // A whole number beyond a double's exact range, as an integer literal.
+  EXPECT_EQ(Load(Form("    Price = 900719925474099\n"))->Timer1->Price(), Currency::FromRaw(9007199254740990000));
+  EXPECT_EQ(GetPropValue(form->Timer1, GetPropInfo(form->Timer1, u"Price")).AsCurrency(), smallest);
+}
+
+TEST_F(FilerValuesTest, ReaderCallsUpdatingAroundTheProperties) {
+  gUpdates.clear();
+  auto form = Load(Form("    Interval = 5\n"));
+  EXPECT_EQ(gUpdates, (std::vector<std::string>{"Updating", "Interval while updating", "Updated"}));
+  EXPECT_FALSE(form->Timer1->ComponentState().Contains(csUpdating));
+  // Updated runs when a property fails too.
+  gUpdates.clear();
+  EXPECT_THROW(Load(Form("    Interval = 5\n    Price = 'x'\n")), EReadError);
+  EXPECT_EQ(gUpdates.back(), "Updated");
+}
+
+TEST_F(FilerValuesTest, AnEventFieldPublishedAloneIsReadAndWritten) {
+  const TPropInfo* info = GetPropInfo(TTimerLike::StaticClass(), u"OnTimer");
+  ASSERT_NE(info, nullptr);
+  EXPECT_TRUE(info->Getter && info->Setter);
+  auto form = Load(Form("    OnTimer = Tick\n"));
+  ASSERT_TRUE(Assigned(form->Timer1->FOnTimer));
+  EXPECT_NE(Save(form.get()).find("OnTimer = Tick"), std::string::npos);
+}
+
 }  // namespace

@@ -84,6 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"1.5", Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F}), nullptr},
         TValueCase{"-2.0", Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0}), nullptr},
         TValueCase{"1E+20", Bytes({vaExtended, 0x00, 0x00, 0x62, 0xAC, 0xC5, 0xEB, 0x78, 0xAD, 0x41, 0x40}), nullptr},
+        TValueCase{"INF", Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}), nullptr},
+        TValueCase{"-INF", Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF}), nullptr},
+        TValueCase{"+INF", Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}), "INF"},
+        TValueCase{"NAN", Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x7F}), nullptr},
+        TValueCase{"INFINITY", Bytes({vaIdent, 8}) + "INFINITY", nullptr},
         TValueCase{"1.5S", Bytes({vaSingle, 0, 0, 0xC0, 0x3F}), nullptr},
         TValueCase{"0.25F", Bytes({vaDouble, 0, 0, 0, 0, 0, 0, 0xD0, 0x3F}), nullptr},
         TValueCase{"2.5D", Bytes({vaDate, 0, 0, 0, 0, 0, 0, 0x04, 0x40}), nullptr},
@@ -114,6 +119,28 @@ INSTANTIATE_TEST_SUITE_P(
                        Bytes({vaInt8, 5, 0, vaInt8, 3, vaList, 0, 0}),
                    nullptr},
         TValueCase{"<>", Bytes({vaCollection, 0}), nullptr}));
+
+// Floats a double cannot hold are written in the platform's text: an extended
+// beyond the double range becomes an infinity, and so do infinite doubles,
+// singles and dates.
+TEST(FormText, FloatsBeyondTheDoubleRangeAreWrittenAsInfinities) {
+  struct {
+    std::string Value;
+    const char* Text;
+  } cases[] = {
+      {Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFE, 0x7F}), "INF"},  // about 1E4932
+      {Bytes({vaExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFE, 0xFF}), "-INF"},
+      {Bytes({vaDouble, 0, 0, 0, 0, 0, 0, 0xF0, 0x7F}), "INF"},
+      {Bytes({vaDate, 0, 0, 0, 0, 0, 0, 0xF8, 0x7F}), "NAN"},
+      {Bytes({vaSingle, 0, 0, 0x80, 0xFF}), "-INF"},
+  };
+  for (const auto& c : cases) {
+    std::string bin = "TPF0" + Bytes({2}) + "TX" + Bytes({1}) + "X" + Bytes({1}) + "P" + c.Value + Bytes({0, 0});
+    std::string text = ObjectBinaryToText(bin);
+    EXPECT_EQ(text, Crlf(std::string("object X: TX\n  P = ") + c.Text + "\nend\n"));
+    EXPECT_EQ(ObjectBinaryToText(ObjectTextToBinary(text)), text);
+  }
+}
 
 TEST(FormText, HeaderForms) {
   std::string text = Crlf(

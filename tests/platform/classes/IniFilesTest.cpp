@@ -71,7 +71,7 @@ TEST_F(IniFileTest, TheSettingsFileIsCreatedByTheFirstWrite) {
   ini->DeleteKey(u"TALVIK", u"COM");
   EXPECT_FALSE(Exists(Path));  // reading and erasing make no file
 
-  FormatSettings.DecimalSeparator = u'.';  // as the program sets it
+  FormatSettings().DecimalSeparator = u'.';  // as the program sets it
   ini->WriteInteger(u"TALVIK", u"COM", 1);
   ini->WriteInteger(u"TALVIK", u"Kontor", 100);
   ini->WriteInteger(u"TALVIK", u"SeriNo", 0);
@@ -92,7 +92,7 @@ TEST_F(IniFileTest, TheSettingsFileIsCreatedByTheFirstWrite) {
 
   ini = New<TIniFile>(FileName());
   EXPECT_DOUBLE_EQ(ini->ReadFloat(u"talvik", u"t1", 0), 23.14);
-  FormatSettings.DecimalSeparator = u',';
+  FormatSettings().DecimalSeparator = u',';
   EXPECT_DOUBLE_EQ(ini->ReadFloat(u"TALVIK", u"T1", 1.5), 1.5);  // "23.14" is no float with ","
   Free(ini);
 }

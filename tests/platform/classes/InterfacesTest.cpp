@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/Classes.h"
 #include "platform/classes/Interfaces.h"
-#include "platform/classes/TypInfoBuild.h"
 
 namespace {
 
@@ -67,10 +67,18 @@ class TIfEchoDog : public TIfDog {
   }
 };
 
+// A component implementing interfaces: nothing but its bases says so.
+class TIfComponent : public TComponent, public IIfLoud {
+  CL_CLASS(TIfComponent, TComponent)
+ public:
+  String Shout() override { return u"HEY"; }
+};
+
+CL_IMPLEMENT_CLASS(TIfComponent)
 CL_IMPLEMENT_CLASS(TIfFailingDog)
 CL_IMPLEMENT_CLASS(TIfEchoDog)
-CL_IMPLEMENT_CLASS_PUBLISHED(TIfDog, P) { P.Implements<IIfSpeaker, IIfTyped>(); }
-CL_IMPLEMENT_CLASS_PUBLISHED(TIfRobot, P) { P.Implements<IIfSpeaker, IIfLoud>(); }
+CL_IMPLEMENT_CLASS(TIfDog)
+CL_IMPLEMENT_CLASS(TIfRobot)
 CL_IMPLEMENT_CLASS(TIfPart)
 
 TEST(Interfaces, CountedObjectsFreeThemselvesAtZero) {
@@ -127,7 +135,7 @@ TEST(Interfaces, NonCountingObjectsAnswerMinusOne) {
   EXPECT_EQ(gFreed, std::vector<std::string>{"robot"});
 }
 
-TEST(Interfaces, QueryInterfaceAndGetInterfaceThroughTheTables) {
+TEST(Interfaces, QueryInterfaceAndGetInterfaceByGuid) {
   TIfRobot* robot = New<TIfRobot>();
   void* p = nullptr;
   EXPECT_EQ(robot->QueryInterface(IIfLoud::IID, &p), S_OK);
@@ -147,7 +155,24 @@ TEST(Interfaces, QueryInterfaceAndGetInterfaceThroughTheTables) {
   ASSERT_EQ(dog->QueryInterface(IIfSpeaker::IID, &p), S_OK);
   EXPECT_EQ(dog->RefCount(), 2);  // QueryInterface counts
   static_cast<IIfSpeaker*>(p)->_Release();
-  EXPECT_EQ(GetInterfaceEntry(TIfDog::StaticClass(), IIfSpeaker::IID)->Name, u"IIfSpeaker");
+}
+
+// The C++ base is the one declaration of an interface: QueryInterface, the
+// GUID form of Supports and the dynamic_cast form agree, whatever the class.
+TEST(Interfaces, QueryInterfaceAgreesWithTheBasesOfEveryClass) {
+  for (TObject* obj : {static_cast<TObject*>(New<TIfRobot>()), static_cast<TObject*>(New<TIfComponent>(nullptr))}) {
+    IInterface* unknown = dynamic_cast<IInterface*>(obj);
+    ASSERT_NE(unknown, nullptr);
+    void* p = nullptr;
+    EXPECT_EQ(unknown->QueryInterface(IIfLoud::IID, &p) == S_OK, Supports<IIfLoud>(obj));
+    EXPECT_EQ(Supports(obj, IIfLoud::IID), Supports<IIfLoud>(obj));
+    EXPECT_EQ(unknown->QueryInterface(IIfSpeaker::IID, &p) == S_OK, Supports<IIfSpeaker>(obj));
+    EXPECT_TRUE(Supports<IIfLoud>(obj));
+    if (p) {
+      EXPECT_EQ(static_cast<IIfSpeaker*>(p)->Speak(), u"beep");
+    }
+    Free(obj);
+  }
 }
 
 TEST(Interfaces, SupportsOnObjectsClassesAndInterfaces) {

@@ -76,6 +76,82 @@ TEST(ObjectModel, RaisingConstructorFreesTheHalfBuiltObject) {
   EXPECT_EQ(gLog, (std::vector<std::string>{"BeforeDestruction", "TShape.Destroy"}));
 }
 
+// Raises in AfterConstruction when asked to.
+class TFussyShape : public TShape {
+  CL_CLASS(TFussyShape, TShape)
+ public:
+  void AfterConstruction() override {
+    inherited::AfterConstruction();
+    if (FSize == 13) throw EConvertError(u"unlucky");
+  }
+  // Memory the sanitizer would report as leaked if the object were not freed.
+  void Create(Integer ASize) override {
+    inherited::Create(ASize);
+    FBuffer = new char[64];
+  }
+  void Destroy() override {
+    delete[] FBuffer;
+    inherited::Destroy();
+  }
+  char* FBuffer{};
+};
+CL_IMPLEMENT_CLASS(TFussyShape)
+
+TEST(ObjectModel, RaisingAfterConstructionFreesTheObject) {
+  gLog.clear();
+  EXPECT_THROW(New<TFussyShape>(13), EConvertError);
+  EXPECT_EQ(gLog, (std::vector<std::string>{"AfterConstruction", "BeforeDestruction", "TShape.Destroy"}));
+  gLog.clear();
+  EXPECT_THROW(CreateFrom(TClassOf<TShape>(TFussyShape::StaticClass()), 13), EConvertError);
+  EXPECT_EQ(gLog.back(), "TShape.Destroy");
+}
+
+TEST(ObjectModel, TypedCreateFromGivesTheReferencedClass) {
+  TClassOf<TShape> ref = ClassOf<TCircle>();
+  TShape* s = CreateFrom(ref, 7);  // the platform's ref.Create(7)
+  EXPECT_EQ(s->ClassType(), TCircle::StaticClass());
+  EXPECT_STREQ(s->FKind, "circle");
+  Free(s);
+  TCircle* c = CreateFrom(ClassOf<TCircle>(), 2);
+  EXPECT_EQ(c->FSize, 2);
+  Free(c);
+  EXPECT_THROW(CreateFrom(TClassOf<TCircle>(TShape::StaticClass()), 1), EInvalidCast);
+  EXPECT_THROW(CreateFrom(TClassOf<TShape>(), 1), EInvalidCast);
+}
+
+TEST(ObjectModel, ClassReferencesOfDifferentTypesCompare) {
+  TClassOf<TShape> shape = ClassOf<TCircle>();
+  TClassOf<TCircle> circle = ClassOf<TCircle>();
+  TClass raw = TCircle::StaticClass();
+  EXPECT_TRUE(shape == circle);
+  EXPECT_TRUE(circle == shape);
+  EXPECT_TRUE(shape == raw);
+  EXPECT_TRUE(raw == circle);
+  EXPECT_FALSE(ClassOf<TShape>() == circle);
+  EXPECT_TRUE(circle != ClassOf<TShape>());
+  EXPECT_TRUE(TClassOf<TShape>() == nullptr);
+}
+
+// A class that forgot its CL_CLASS, and one naming a grandparent as its parent:
+// creating either, or defining its metaclass, does not compile.
+class TForgotClass : public TShape {};
+class TSkipsParent : public TCircle {
+  CL_CLASS(TSkipsParent, TShape)
+};
+static_assert(!classes_detail::HasOwnClass<TForgotClass>);
+static_assert(classes_detail::HasOwnClass<TSkipsParent> && !classes_detail::NamesItsParent<TSkipsParent>());
+static_assert(classes_detail::HasOwnClass<TCircle> && classes_detail::NamesItsParent<TCircle>());
+static_assert(classes_detail::NamesItsParent<TObject>());
+
+TEST(ObjectModel, AbstractOperationsRaiseOneError) {
+  try {
+    AbstractError();
+    FAIL();
+  } catch (const EAbstractError& e) {
+    EXPECT_EQ(e.Message(), u"Abstract Error");
+  }
+}
+
 TEST(ObjectModel, CheckedCasts) {
   TShape* s = New<TShape>(1);
   EXPECT_TRUE(Is<TShape>(s));
@@ -176,7 +252,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvxGauge, P) {
   P.Property(u"OnChange", &TvxGauge::OnChange, &TvxGauge::SetOnChange);
 }
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TvxGaugeLink, P) { P.Implements<IvxGaugeListener>(); }
+CL_IMPLEMENT_CLASS(TvxGaugeLink)
 
 void TvxGauge::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
@@ -218,8 +294,8 @@ CL_IMPLEMENT_CLASS(TvxBigGauge)
 namespace {
 
 TEST(ObjectModelGuide, TheWorkedExampleBehavesAsItsSource) {
-  TComponent* big = CreateFrom(ClassOf<TvxBigGauge>(), &TComponent::Create, nullptr);
-  auto* gauge = As<TvxGauge>(big);
+  TClassOf<TvxGauge> gaugeClass = ClassOf<TvxBigGauge>();
+  TvxGauge* gauge = CreateFrom(gaugeClass, nullptr);  // GaugeClass.Create(nil)
   EXPECT_EQ(gauge->Max(), 1000);  // the constructor reached the override
   EXPECT_EQ(gauge->ButtonWidth(), 24);
   TMessage m{VXM_RESET, 0, 0, 0};

@@ -23,8 +23,8 @@ TFormatSettings Turkish() { return TFormatSettings::Create(LOCALE_TURKISH); }
 // Restores the process-wide settings after a test that changes them.
 class ProcessSettings : public ::testing::Test {
  protected:
-  void SetUp() override { FSaved = FormatSettings; }
-  void TearDown() override { FormatSettings = FSaved; }
+  void SetUp() override { FSaved = FormatSettings(); }
+  void TearDown() override { FormatSettings() = FSaved; }
 
  private:
   TFormatSettings FSaved;
@@ -193,11 +193,11 @@ TEST(StrToFloat, OverlongTextNeitherCrashesNorLosesTheScale) {
 }
 
 TEST_F(ProcessSettings, ConversionsFollowTheProcessWideSeparator) {
-  FormatSettings = Turkish();
+  FormatSettings() = Turkish();
   EXPECT_EQ(StrToFloatDef(u"23.14", 655.35), 655.35);
   EXPECT_EQ(StrToFloat(u"23,14"), 23.14);
   EXPECT_EQ(U8(FloatToStr(23.14)), "23,14");
-  FormatSettings.DecimalSeparator = u'.';  // as the program does when its window shows
+  FormatSettings().DecimalSeparator = u'.';  // as the program does when its window shows
   EXPECT_EQ(StrToFloat(u"23.14"), 23.14);
   EXPECT_EQ(StrToFloatDef(u"23,14", 655.35), 655.35);
   EXPECT_EQ(U8(FloatToStr(2314 / 100.0)), "23.14");
@@ -418,7 +418,7 @@ TEST(CurrencyText, EdgesOfTheRange) {
 }
 
 TEST_F(ProcessSettings, BooleanText) {
-  FormatSettings = English();
+  FormatSettings() = English();
   EXPECT_EQ(U8(BoolToStr(true)), "-1");
   EXPECT_EQ(U8(BoolToStr(false)), "0");
   EXPECT_EQ(U8(BoolToStr(true, true)), "True");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/Conversions.h"
+
 namespace {
 
 // Runs a test under a chosen system locale and puts the previous one back.
@@ -107,17 +109,17 @@ TEST_F(LocaleTest, SwitchingTheLocaleResetsCodePageAndFormatSettings) {
   EXPECT_EQ(GetACP(), 1252u);
   EXPECT_STREQ(SystemLocaleICUName(), "en_US");
   EXPECT_EQ(GetUserDefaultLCID(), LOCALE_ENGLISH_US);
-  EXPECT_EQ(FormatSettings.DecimalSeparator, u'.');
-  EXPECT_EQ(FormatSettings.ShortDateFormat, u"M/d/yyyy");
-  EXPECT_EQ(FormatSettings.ShortTimeFormat, u"h:mm AMPM");
-  EXPECT_EQ(FormatSettings.LongTimeFormat, u"h:mm:ss AMPM");
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u'.');
+  EXPECT_EQ(FormatSettings().ShortDateFormat, u"M/d/yyyy");
+  EXPECT_EQ(FormatSettings().ShortTimeFormat, u"h:mm AMPM");
+  EXPECT_EQ(FormatSettings().LongTimeFormat, u"h:mm:ss AMPM");
 
-  FormatSettings.DecimalSeparator = u'#';  // a program's own change is dropped by the next switch
+  FormatSettings().DecimalSeparator = u'#';  // a program's own change is dropped by the next switch
   SetSystemLocale(TSystemLocale::Turkish);
   EXPECT_EQ(GetACP(), 1254u);
   EXPECT_STREQ(SystemLocaleICUName(), "tr_TR");
   EXPECT_EQ(GetThreadLocale(), LOCALE_TURKISH);
-  EXPECT_EQ(FormatSettings.DecimalSeparator, u',');
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u',');
 }
 
 TEST_F(LocaleTest, TurkishFormatSettings) {
@@ -148,6 +150,17 @@ TEST_F(LocaleTest, TurkishFormatSettings) {
   EXPECT_EQ(fs.LongMonthNames[11], u"Aralık");
   EXPECT_EQ(fs.ShortMonthNames[1], u"Şub");
   EXPECT_TRUE(fs.EraNames[0].empty());
+}
+
+// Formatted by a static initializer of this file, which may run before those
+// of the run-time library: the settings are made on first use.
+const String gFormattedBeforeMain = FloatToStr(1.5);
+const Char gSeparatorBeforeMain = FormatSettings().DecimalSeparator;
+
+TEST_F(LocaleTest, FormatSettingsAreReadyForStaticInitializers) {
+  TFormatSettings startup = TFormatSettings::Create(LOCALE_USER_DEFAULT);
+  EXPECT_EQ(gSeparatorBeforeMain, startup.DecimalSeparator);
+  EXPECT_EQ(gFormattedBeforeMain, String(u"1") + startup.DecimalSeparator + u"5");
 }
 
 TEST_F(LocaleTest, TheSettingNamesTheStartupLocale) {
