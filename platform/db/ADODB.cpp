@@ -4,6 +4,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
@@ -15,6 +17,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
@@ -36,6 +39,16 @@ String QuoteIdent(const String& Name) {
   return out;
 }
 
+// SQLite's message for the last failure on Db; a write that failed for want
+// of room (a full disk, a quota, a file-size limit) says so.
+String ErrorText(sqlite3* Db) {
+  const int code = sqlite3_extended_errcode(Db);
+  const int err = sqlite3_system_errno(Db);
+  if ((code & 0xFF) == SQLITE_FULL || err == ENOSPC || err == EFBIG || err == EDQUOT)
+    return u"the disk is full (" + U16(sqlite3_errmsg(Db)) + u")";
+  return U16(sqlite3_errmsg(Db));
+}
+
 // A prepared statement, finalized on scope exit.
 struct TStmt {
   sqlite3_stmt* S = nullptr;
@@ -48,7 +61,7 @@ struct TStmt {
 void ExecSimple(TADOConnection* C, const char* Sql, const String& Context) {
   char* err = nullptr;
   if (sqlite3_exec(C->Handle(), Sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    String msg = U16(err);
+    String msg = ErrorText(C->Handle());
     sqlite3_free(err);
     DatabaseError(Context.empty() ? msg : Context + u": " + msg, C);
   }
@@ -83,7 +96,8 @@ TFieldType FieldTypeOfDecl(const String& Decl, bool AutoInc, Integer& Size) {
   if (is({u"FLOAT", u"DOUBLE", u"DOUBLE PRECISION", u"REAL", u"SINGLE", u"NUMBER"})) return ftFloat;
   if (is({u"CURRENCY", u"MONEY"})) return ftCurrency;
   if (is({u"DECIMAL", u"NUMERIC"})) return ftFMTBcd;
-  if (is({u"DATETIME", u"TIMESTAMP"})) return ftDateTime;
+  // "DATETIME REAL": a date column of REAL affinity (whole days stay real).
+  if (is({u"DATETIME", u"TIMESTAMP", u"DATETIME REAL"})) return ftDateTime;
   if (is({u"DATE"})) return ftDate;
   if (is({u"TIME"})) return ftTime;
   if (is({u"GUID", u"UNIQUEIDENTIFIER"})) return ftGuid;
@@ -360,15 +374,28 @@ std::vector<String> MarkerNames(const String& Sql) {
 template <class F>
 void RunInTransaction(TADOConnection* C, const String& Context, F Body) {
   bool nested = C->InTransaction();
+  C->CheckFileInPlace();
   ExecSimple(C, nested ? "SAVEPOINT cl_call" : "BEGIN IMMEDIATE", Context);
-  try {
-    Body();
-    ExecSimple(C, nested ? "RELEASE cl_call" : "COMMIT", Context);
-  } catch (...) {
-    sqlite3_exec(C->Handle(), nested ? "ROLLBACK TO cl_call; RELEASE cl_call" : "ROLLBACK", nullptr, nullptr,
-                 nullptr);
-    throw;
-  }
+  bool done = false;
+  Finally rollback([&] {
+    if (!done)
+      sqlite3_exec(C->Handle(), nested ? "ROLLBACK TO cl_call; RELEASE cl_call" : "ROLLBACK", nullptr,
+                   nullptr, nullptr);
+  });
+  Body();
+  ExecSimple(C, nested ? "RELEASE cl_call" : "COMMIT", Context);
+  done = true;
+  C->CheckFileInPlace();
+}
+
+// The journal mode a "PRAGMA journal_mode=..." answered; "" when it failed.
+std::string SwitchJournalMode(sqlite3* Db, const char* Sql) {
+  sqlite3_stmt* st = nullptr;
+  std::string mode;
+  if (sqlite3_prepare_v2(Db, Sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    mode = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  return mode;
 }
 
 }  // namespace
@@ -519,8 +546,30 @@ void TADOConnection::DoConnect() {
     // of power, at one fdatasync a commit. The switch needs the file to
     // itself for a moment; when others hold it, the file keeps its mode.
     sqlite3_busy_timeout(db, 0);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    const bool wal = SwitchJournalMode(db, "PRAGMA journal_mode=WAL") == "wal";
     sqlite3_busy_timeout(db, FCommandTimeout * 1000);
+    if (wal &&
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      // The log's shared-memory index could not be made (a full disk): in
+      // write-ahead mode no reader could open the file. Back to the
+      // rollback journal, through a connection in exclusive locking mode,
+      // which keeps the index in its own memory.
+      const String why = ErrorText(db);
+      sqlite3_close_v2(db);
+      db = nullptr;
+      bool back = sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK &&
+                  SwitchJournalMode(db, "PRAGMA locking_mode=EXCLUSIVE") == "exclusive" &&
+                  SwitchJournalMode(db, "PRAGMA journal_mode=DELETE") == "delete";
+      sqlite3_close_v2(db);
+      db = nullptr;
+      if (back) back = sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK;
+      if (!back) {
+        if (db) sqlite3_close_v2(db);
+        DatabaseError(u"Cannot open '" + file + u"': " + why, this);
+      }
+      sqlite3_extended_result_codes(db, 0);
+      sqlite3_busy_timeout(db, FCommandTimeout * 1000);
+    }
   }
   sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
   FHandle = db;
@@ -541,9 +590,12 @@ void TADOConnection::DoDisconnect() {
   // it is again the single file the setup made (the write-ahead log is
   // checkpointed into it and removed); with others still connected it stays
   // as it is.
+  // When the switch fails (others connected, no room for the checkpoint) the
+  // file stays in write-ahead mode with its index made: readable by all, and
+  // the next connection replays the log.
   if (FMode != cmRead) {
     sqlite3_busy_timeout(FHandle, 0);
-    sqlite3_exec(FHandle, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    SwitchJournalMode(FHandle, "PRAGMA journal_mode=DELETE");
   }
   sqlite3_close_v2(FHandle);
   FHandle = nullptr;
@@ -551,8 +603,17 @@ void TADOConnection::DoDisconnect() {
 }
 
 void TADOConnection::RaiseError(const String& Context) const {
-  String msg = FHandle ? U16(sqlite3_errmsg(FHandle)) : String(u"not connected");
+  String msg = FHandle ? ErrorText(FHandle) : String(u"not connected");
   DatabaseError(Context.empty() ? msg : Context + u": " + msg, const_cast<TADOConnection*>(this));
+}
+
+void TADOConnection::CheckFileInPlace() const {
+  int moved = 0;
+  if (FHandle && sqlite3_file_control(FHandle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+    DatabaseError(
+        u"The database file '" + DatabaseFileName() +
+            u"' was moved or deleted while connected; nothing more is written to it. Connect again.",
+        const_cast<TADOConnection*>(this));
 }
 
 Integer TADOConnection::BeginTrans() {
@@ -948,6 +1009,7 @@ Integer TCustomADODataSet::KeyColumn() const {
 
 void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
   CheckConnection();
+  FConnection->CheckFileInPlace();
   String table = TableForUpdate();
   if (table.empty()) DatabaseError(u"Insufficient base table information for updating", this);
   String cols, marks;
@@ -979,6 +1041,7 @@ void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
               FieldDefs()->Items(static_cast<Integer>(used[k]))->DataType(),
               FieldDefs()->Items(static_cast<Integer>(used[k]))->Name());
   if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  FConnection->CheckFileInPlace();
   if (autoCol >= 0)
     Row.Values[static_cast<size_t>(autoCol)] =
         Variant(static_cast<Integer>(sqlite3_last_insert_rowid(FConnection->Handle())));
@@ -986,6 +1049,7 @@ void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
 
 void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
   CheckConnection();
+  FConnection->CheckFileInPlace();
   String table = TableForUpdate();
   Integer key = KeyColumn();
   if (table.empty() || key < 0)
@@ -1015,6 +1079,7 @@ void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
   BindValue(FConnection, st.S, k, OldRow.Values[static_cast<size_t>(key)],
             FieldDefs()->Items(key)->DataType(), FieldDefs()->Items(key)->Name());
   if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  FConnection->CheckFileInPlace();
   if (sqlite3_changes(FConnection->Handle()) == 0)
     DatabaseError(
         u"Row cannot be located for updating. Some values may have been changed since it was last read",
@@ -1023,6 +1088,7 @@ void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
 
 void TCustomADODataSet::ApplyDelete(const TMemRow& Row) {
   CheckConnection();
+  FConnection->CheckFileInPlace();
   String table = TableForUpdate();
   Integer key = KeyColumn();
   if (table.empty() || key < 0)
@@ -1035,6 +1101,7 @@ void TCustomADODataSet::ApplyDelete(const TMemRow& Row) {
   BindValue(FConnection, st.S, 1, Row.Values[static_cast<size_t>(key)], FieldDefs()->Items(key)->DataType(),
             FieldDefs()->Items(key)->Name());
   if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  FConnection->CheckFileInPlace();
   if (sqlite3_changes(FConnection->Handle()) == 0)
     DatabaseError(
         u"Row cannot be located for updating. Some values may have been changed since it was last read",
@@ -1145,23 +1212,40 @@ TADOStoredProc::TProcDef TADOStoredProc::LoadProcedure(TADOConnection* Connectio
   if (rc == SQLITE_DONE) DatabaseError(notFound, Connection);
   if (rc != SQLITE_ROW) Connection->RaiseError(u"Procedure '" + Name + u"'");
   TProcDef def;
-  String params = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0)));
+  def.Params =
+      ParseParams(Name, U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0))), Connection);
   def.Sql = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 1)));
+  return def;
+}
+
+std::vector<std::pair<String, TFieldType>> TADOStoredProc::ParseParams(const String& Name,
+                                                                       const String& Params,
+                                                                       TComponent* Component) {
+  std::vector<std::pair<String, TFieldType>> out;
   size_t start = 0;
-  while (start < params.size()) {
-    size_t end = params.find(u';', start);
-    if (end == String::npos) end = params.size();
-    String item = Trim(params.substr(start, end - start));
+  while (start < Params.size()) {
+    size_t end = Params.find(u';', start);
+    if (end == String::npos) end = Params.size();
+    String item = Trim(Params.substr(start, end - start));
     start = end + 1;
     if (item.empty()) continue;
     size_t colon = item.find(u':');
     String pname = Trim(item.substr(0, colon));
     TFieldType t = colon == String::npos ? ftUnknown : ParamTypeOfName(item.substr(colon + 1));
     if (pname.empty() || t == ftUnknown)
-      DatabaseError(u"Procedure '" + Name + u"' has a bad parameter definition '" + item + u"'", Connection);
-    def.Params.emplace_back(pname, t);
+      DatabaseError(u"Procedure '" + Name + u"' has a bad parameter definition '" + item + u"'", Component);
+    out.emplace_back(pname, t);
   }
-  return def;
+  return out;
+}
+
+void TADOStoredProc::DeclareParameters(const String& Params) {
+  TParameters* p = inherited::Parameters();
+  p->BeginUpdate();
+  Finally endUpdate([&] { p->EndUpdate(); });
+  p->Clear();
+  for (auto& [name, type] : ParseParams(ProcedureName(), Params, this))
+    p->CreateParameter(name, type, pdInput, 0, Unassigned());
 }
 
 void TADOStoredProc::Unprepare() {
@@ -1198,13 +1282,9 @@ void TADOStoredProc::ExecProc() {
   CheckConnection();
   bool temporary = !FPrepared;
   if (temporary) SetPrepared(true);
-  struct TUnprepare {
-    TADOStoredProc* P;
-    bool Do;
-    ~TUnprepare() {
-      if (Do) P->Unprepare();
-    }
-  } unprepare{this, temporary};
+  Finally unprepare([&] {
+    if (temporary) Unprepare();
+  });
   TParameters* params = Parameters();
   if (params->Count() != static_cast<Integer>(FDef.Params.size()))
     DatabaseError(Format(u"Procedure '%s' expects %d parameters, %d given",
@@ -1226,7 +1306,7 @@ void TADOStoredProc::ExecProc() {
       while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
       }
       if (rc != SQLITE_DONE) {
-        String msg = U16(sqlite3_errmsg(c->Handle()));
+        String msg = ErrorText(c->Handle());
         sqlite3_reset(s);
         DatabaseError(ProcedureName() + u": " + msg, this);
       }
