@@ -624,9 +624,10 @@ void TCustomComPort::Loaded() {
     FConnected = false;
     try {
       Open();
-    } catch (const Exception&) {
-      // Not passed on: a form with a port that cannot open still loads, and
-      // the port stays closed. (No application object exists yet to show it.)
+    } catch (...) {
+      // To the application's handler, not out: a form with a port that
+      // cannot open still loads, and the port stays closed.
+      if (ApplicationHandleException) ApplicationHandleException(this);
     }
   }
 }
@@ -1117,9 +1118,10 @@ void TCustomComPort::PortWindowProc(TMessage& Msg) {
       case EV_RX80FULL: NotifyRx80Full(); break;
       default: break;
     }
-  } catch (const Exception&) {
-    // Not passed on to the event thread's SendMessage: a failing
-    // notification ends here. (No application object exists yet to show it.)
+  } catch (...) {
+    // To the application's handler, not back to the event thread's
+    // SendMessage.
+    if (ApplicationHandleException) ApplicationHandleException(this);
   }
 }
 

@@ -576,3 +576,5 @@ void TComponentList::Notify(Pointer Ptr, TListNotification Action) {
   }
   inherited::Notify(Ptr, Action);
 }
+
+void (*ApplicationHandleException)(TObject* Sender) = nullptr;

@@ -522,7 +522,9 @@ void TADOConnection::DoConnect() {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) DatabaseError(u"Could not find file '" + file + u"'.", this);
   if (S_ISDIR(st.st_mode)) DatabaseError(u"'" + file + u"' is a folder, not a database file.", this);
-  int flags = (FMode == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+  // The connection belongs to the thread that uses it and its data sets:
+  // no lock around every call into it.
+  int flags = (FMode == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {

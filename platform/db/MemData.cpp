@@ -784,7 +784,15 @@ Boolean TCustomMemDataSet::FilterExpressionAccepts() {
 
 // --- TMemDataSet -----------------------------------------------------------------------
 
-void TMemDataSet::Create(TComponent* AOwner) { inherited::Create(AOwner); }
+void TMemDataSet::Create(TComponent* AOwner) {
+  inherited::Create(AOwner);
+  FParams = New<TParams>(static_cast<TPersistent*>(this));
+}
+
+void TMemDataSet::Destroy() {
+  inherited::Destroy();
+  FreeAndNil(FParams);
+}
 
 CL_IMPLEMENT_CLASS(TCustomMemDataSet)
 
@@ -795,6 +803,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TMemDataSet, P) {
   P.Property(u"Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered).Default(false);
   P.Property(u"FilterOptions", &TDataSet::FilterOptions, &TDataSet::SetFilterOptions)
       .Default(TFilterOptions());
+  P.Property(u"Params", &TMemDataSet::Params, &TMemDataSet::SetParams);
   P.Property(u"ReadOnly", &TDataSet::ReadOnly, &TDataSet::SetReadOnly).Default(false);
   PublishDataSetEvents(P);
 }

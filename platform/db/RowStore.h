@@ -66,10 +66,13 @@ class TRowStore {
   // FRowMask + 1 rows: their cells row by row, their tags, their ids.
   // The first chunk starts small and doubles up to the full size, so that
   // a small data set holds little.
+  struct TFree {
+    void operator()(void* P) const;
+  };
   struct TRowChunk {
-    std::unique_ptr<UInt64[]> Cells;
-    std::unique_ptr<uint8_t[]> Tags;
-    std::unique_ptr<UInt64[]> Ids;
+    std::unique_ptr<UInt64[], TFree> Cells;
+    std::unique_ptr<uint8_t[], TFree> Tags;
+    std::unique_ptr<UInt64[], TFree> Ids;
     size_t Capacity = 0;  // rows
   };
   // One value's place.
@@ -97,8 +100,8 @@ class TRowStore {
 
   size_t FColumns = 0;
   size_t FRows = 0;
-  size_t FRowShift = 16;
-  size_t FRowMask = 0xFFFF;
+  size_t FRowShift = 18;
+  size_t FRowMask = (size_t(1) << 18) - 1;
   std::vector<TRowChunk> FRowChunks;
   UInt64 FGeneration = 0;
   // Ids rise with the position unless a row was inserted before others:

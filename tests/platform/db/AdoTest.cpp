@@ -9,8 +9,12 @@
 
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "platform/classes/Filer.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Streams.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/TypInfo.h"
 #include "platform/db/ADODB.h"
@@ -695,6 +699,37 @@ TEST_F(AdoTest, DeclaredParametersWithoutADatabase) {
 TEST(AdoPublished, ParametersOfTheCommandDataSets) {
   for (TClass c : {TADODataSet::StaticClass(), TADOQuery::StaticClass(), TADOStoredProc::StaticClass()})
     EXPECT_TRUE(IsPublishedProp(c, u"Parameters")) << UTF16ToUTF8(c->ClassName());
+  // The in-memory data set has the platform's Params (a TParams).
+  std::unique_ptr<TMemDataSet, TObjectFree> mem(New<TMemDataSet>(nullptr));
+  auto* params = dynamic_cast<TParams*>(GetObjectProp(mem.get(), u"Params"));
+  ASSERT_NE(params, nullptr);
+  params->CreateParam(ftInteger, u"Kontor", ptInput)->SetAsInteger(40000);
+  EXPECT_EQ(mem->Params()->ParamByName(u"Kontor")->AsInteger(), 40000);
+  RegisterDataClasses();
+  const std::string text =
+      "object sqlEkle: TADOStoredProc\n"
+      "  ProcedureName = 'Ekle'\n"
+      "  Parameters = <\n"
+      "    item\n      Name = 'Kontor'\n      DataType = ftInteger\n      Value = Null\n    end\n"
+      "    item\n      Name = 'SeriNo'\n      DataType = ftWideString\n    end>\n"
+      "end\n";
+  const std::string bin = ObjectTextToBinary(text);
+  std::unique_ptr<TMemoryStream, TObjectFree> in(New<TMemoryStream>());
+  in->WriteBuffer(bin.data(), static_cast<Integer>(bin.size()));
+  in->SetPosition(0);
+  std::unique_ptr<TComponent, TObjectFree> proc(ReadComponentFromStream(in.get(), nullptr));
+  auto* p = dynamic_cast<TADOStoredProc*>(proc.get());
+  ASSERT_NE(p, nullptr);
+  ASSERT_EQ(p->Parameters()->Count(), 2);
+  EXPECT_EQ(p->Parameters()->Items(1)->Name(), u"SeriNo");
+  EXPECT_EQ(p->Parameters()->Items(0)->DataType(), ftInteger);
+  auto* read = dynamic_cast<TParameters*>(GetObjectProp(p, u"Parameters"));
+  ASSERT_EQ(read, p->Parameters());
+  std::unique_ptr<TMemoryStream, TObjectFree> out(New<TMemoryStream>());
+  WriteDescendentToStream(out.get(), p, nullptr);
+  const std::string saved = ObjectBinaryToText(
+      std::string(static_cast<const char*>(out->Memory()), static_cast<size_t>(out->Size())));
+  EXPECT_NE(saved.find("Name = 'SeriNo'"), std::string::npos) << saved;
 }
 
 }  // namespace
