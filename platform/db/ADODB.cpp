@@ -624,6 +624,16 @@ Integer TADOConnection::BeginTrans() {
   return ++FTransLevel;
 }
 
+Integer TADOConnection::BeginWriteTrans() {
+  if (!Connected()) Open();
+  if (FTransLevel > 0) DatabaseError(u"A transaction is already active", this);
+  if (sqlite3_db_readonly(FHandle, "main") == 1)
+    DatabaseError(u"'" + DatabaseFileName() + u"' cannot be written (read-only)", this);
+  CheckFileInPlace();
+  ExecSimple(this, "BEGIN IMMEDIATE", u"BeginTrans");
+  return ++FTransLevel;
+}
+
 void TADOConnection::CommitTrans() {
   if (FTransLevel == 0) DatabaseError(u"No transaction is active", this);
   ExecSimple(this, FTransLevel == 1 ? "COMMIT" : "RELEASE cl_nested", u"CommitTrans");

@@ -58,6 +58,11 @@ class TADOConnection : public TComponent {
 
   // Transactions: BeginTrans answers the nesting level.
   Integer BeginTrans();
+  // A transaction that takes the database's write lock at once (no other
+  // connection can write until it ends), so that a write inside cannot fail
+  // for want of the lock; EDatabaseError when the lock or the file's write
+  // access cannot be had. Not nested.
+  Integer BeginWriteTrans();
   void CommitTrans();
   void RollbackTrans();
   Boolean InTransaction() const { return FTransLevel > 0; }
