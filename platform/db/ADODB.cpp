@@ -49,14 +49,6 @@ String ErrorText(sqlite3* Db) {
   return U16(sqlite3_errmsg(Db));
 }
 
-// A prepared statement, finalized on scope exit.
-struct TStmt {
-  sqlite3_stmt* S = nullptr;
-  ~TStmt() {
-    if (S) sqlite3_finalize(S);
-  }
-};
-
 // Runs one or more statements that return no rows.
 void ExecSimple(TADOConnection* C, const char* Sql, const String& Context) {
   char* err = nullptr;
@@ -654,11 +646,12 @@ Integer TADOConnection::Execute(const String& CommandText) {
   RunInTransaction(this, String(), [&] {
     const char* tail = sql.c_str();
     while (tail && *tail) {
-      TStmt st;
-      if (sqlite3_prepare_v2(FHandle, tail, -1, &st.S, &tail) != SQLITE_OK) RaiseError(String());
-      if (!st.S) break;
+      sqlite3_stmt* st = nullptr;
+      Finally finalize([&] { sqlite3_finalize(st); });
+      if (sqlite3_prepare_v2(FHandle, tail, -1, &st, &tail) != SQLITE_OK) RaiseError(String());
+      if (!st) break;
       int rc;
-      while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       }
       if (rc != SQLITE_DONE) RaiseError(String());
       changed += sqlite3_changes(FHandle);
@@ -671,13 +664,14 @@ void TADOConnection::GetTableNames(TStrings* List, Boolean SystemTables) {
   if (!Connected()) Open();
   List->BeginUpdate();
   List->Clear();
-  TStmt st;
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
   if (sqlite3_prepare_v2(FHandle,
                          "SELECT name FROM sqlite_master WHERE type IN ('table','view') ORDER BY name", -1,
-                         &st.S, nullptr) != SQLITE_OK)
+                         &st, nullptr) != SQLITE_OK)
     RaiseError(String());
-  while (sqlite3_step(st.S) == SQLITE_ROW) {
-    String name = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0)));
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    String name = U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     bool system = name.rfind(u"sqlite_", 0) == 0 || name.rfind(u"__", 0) == 0;
     if (!system || SystemTables) List->Add(name);
   }
@@ -688,11 +682,12 @@ void TADOConnection::GetProcedureNames(TStrings* List) {
   if (!Connected()) Open();
   List->BeginUpdate();
   List->Clear();
-  TStmt st;
-  if (sqlite3_prepare_v2(FHandle, "SELECT name FROM __procedures ORDER BY name", -1, &st.S, nullptr) ==
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FHandle, "SELECT name FROM __procedures ORDER BY name", -1, &st, nullptr) ==
       SQLITE_OK)
-    while (sqlite3_step(st.S) == SQLITE_ROW)
-      List->Add(U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0))));
+    while (sqlite3_step(st) == SQLITE_ROW)
+      List->Add(U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
   List->EndUpdate();
 }
 
@@ -886,16 +881,17 @@ void TCustomADODataSet::LoadRows() {
   String text = StatementText();
   if (Trim(text).empty()) DatabaseError(u"CommandText does not return a result set", this);
   sqlite3* db = FConnection->Handle();
-  TStmt st;
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
   std::string sql = U8(text);
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st.S, &tail) != SQLITE_OK) FConnection->RaiseError(Name());
-  if (!st.S || sqlite3_column_count(st.S) == 0)
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, &tail) != SQLITE_OK) FConnection->RaiseError(Name());
+  if (!st || sqlite3_column_count(st) == 0)
     DatabaseError(u"CommandText does not return a result set", this);
   // Parameters: ":name" by name, "?" by position.
-  int nparams = sqlite3_bind_parameter_count(st.S);
+  int nparams = sqlite3_bind_parameter_count(st);
   for (int i = 1; i <= nparams; ++i) {
-    const char* pn = sqlite3_bind_parameter_name(st.S, i);
+    const char* pn = sqlite3_bind_parameter_name(st, i);
     TParameter* p = nullptr;
     String name = pn ? U16(pn + 1) : IntToStr(i);
     if (pn)
@@ -903,7 +899,7 @@ void TCustomADODataSet::LoadRows() {
     else if (i - 1 < FParameters->Count())
       p = FParameters->Items(i - 1);
     if (!p) DatabaseErrorFmt(u"Parameter '%s' has no value", {name}, this);
-    BindValue(FConnection, st.S, i, p->Value(), p->DataType(), name);
+    BindValue(FConnection, st, i, p->Value(), p->DataType(), name);
   }
   // Rows read again (Refresh) keep their ids by key, so that bookmarks and
   // the cursor stay on their rows.
@@ -918,8 +914,8 @@ void TCustomADODataSet::LoadRows() {
       }
   }
   ClearRows();
-  int ncols = sqlite3_column_count(st.S);
-  int rc = sqlite3_step(st.S);
+  int ncols = sqlite3_column_count(st);
+  int rc = sqlite3_step(st);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) FConnection->RaiseError(Name());
   // Column definitions from the declared types (the first row decides for
   // columns that have none).
@@ -929,9 +925,9 @@ void TCustomADODataSet::LoadRows() {
   std::vector<TFieldType> types(static_cast<size_t>(ncols));
   for (int c = 0; c < ncols; ++c) {
     TColumnInfo& info = FColumns[static_cast<size_t>(c)];
-    const char* table = sqlite3_column_table_name(st.S, c);
-    const char* origin = sqlite3_column_origin_name(st.S, c);
-    const char* decl = sqlite3_column_decltype(st.S, c);
+    const char* table = sqlite3_column_table_name(st, c);
+    const char* origin = sqlite3_column_origin_name(st, c);
+    const char* decl = sqlite3_column_decltype(st, c);
     int pk = 0, autoinc = 0;
     if (table && origin) {
       info.Table = U16(table);
@@ -939,7 +935,7 @@ void TCustomADODataSet::LoadRows() {
       const char* dt = nullptr;
       const char* coll = nullptr;
       int notnull = 0;
-      if (sqlite3_table_column_metadata(db, sqlite3_column_database_name(st.S, c), table, origin, &dt, &coll,
+      if (sqlite3_table_column_metadata(db, sqlite3_column_database_name(st, c), table, origin, &dt, &coll,
                                         &notnull, &pk, &autoinc) == SQLITE_OK &&
           dt)
         decl = dt;
@@ -949,7 +945,7 @@ void TCustomADODataSet::LoadRows() {
     Integer size = 0;
     TFieldType t = FieldTypeOfDecl(U16(decl), autoinc != 0, size);
     if (t == ftUnknown) {
-      switch (rc == SQLITE_ROW ? sqlite3_column_type(st.S, c) : SQLITE_NULL) {
+      switch (rc == SQLITE_ROW ? sqlite3_column_type(st, c) : SQLITE_NULL) {
         case SQLITE_INTEGER:
           t = ftLargeint;
           break;
@@ -965,7 +961,7 @@ void TCustomADODataSet::LoadRows() {
       }
     }
     types[static_cast<size_t>(c)] = t;
-    String name = U16(sqlite3_column_name(st.S, c));
+    String name = U16(sqlite3_column_name(st, c));
     String unique = name;
     for (int k = 1; FieldDefs()->IndexOf(unique) >= 0; ++k) unique = name + u"_" + IntToStr(k);
     TFieldDef* def = FieldDefs()->AddFieldDef();
@@ -980,16 +976,16 @@ void TCustomADODataSet::LoadRows() {
   Integer key = oldIds.empty() ? -1 : KeyColumn();
   while (rc == SQLITE_ROW) {
     UInt64 id = 0;
-    if (key >= 0 && sqlite3_column_type(st.S, key) == SQLITE_INTEGER) {
-      auto it = oldIds.find(sqlite3_column_int64(st.S, key));
+    if (key >= 0 && sqlite3_column_type(st, key) == SQLITE_INTEGER) {
+      auto it = oldIds.find(sqlite3_column_int64(st, key));
       if (it != oldIds.end()) {
         id = it->second;
         oldIds.erase(it);  // one row per id, whatever the query
       }
     }
     size_t row = store.AppendRow(id ? id : NewRowId());
-    for (int c = 0; c < ncols; ++c) StoreColumn(store, row, st.S, c, types[static_cast<size_t>(c)]);
-    rc = sqlite3_step(st.S);
+    for (int c = 0; c < ncols; ++c) StoreColumn(store, row, st, c, types[static_cast<size_t>(c)]);
+    rc = sqlite3_step(st);
   }
   if (rc != SQLITE_DONE) {
     ClearRows();
@@ -1045,14 +1041,15 @@ void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
                        ? u"INSERT INTO " + QuoteIdent(table) + u" DEFAULT VALUES"
                        : u"INSERT INTO " + QuoteIdent(table) + u" (" + cols + u") VALUES (" + marks + u")";
   std::string sql = U8(sqlText);
-  TStmt st;
-  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st.S, nullptr) != SQLITE_OK)
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     FConnection->RaiseError(Name());
   for (size_t k = 0; k < used.size(); ++k)
-    BindValue(FConnection, st.S, static_cast<int>(k + 1), Row.Values[used[k]],
+    BindValue(FConnection, st, static_cast<int>(k + 1), Row.Values[used[k]],
               FieldDefs()->Items(static_cast<Integer>(used[k]))->DataType(),
               FieldDefs()->Items(static_cast<Integer>(used[k]))->Name());
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
   FConnection->CheckFileInPlace();
   if (autoCol >= 0)
     Row.Values[static_cast<size_t>(autoCol)] =
@@ -1080,17 +1077,18 @@ void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
   if (used.empty()) return;
   std::string sql = U8(u"UPDATE " + QuoteIdent(table) + u" SET " + sets + u" WHERE " +
                        QuoteIdent(FColumns[static_cast<size_t>(key)].Column) + u" = ?");
-  TStmt st;
-  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st.S, nullptr) != SQLITE_OK)
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     FConnection->RaiseError(Name());
   int k = 1;
   for (size_t i : used)
-    BindValue(FConnection, st.S, k++, NewRow.Values[i],
+    BindValue(FConnection, st, k++, NewRow.Values[i],
               FieldDefs()->Items(static_cast<Integer>(i))->DataType(),
               FieldDefs()->Items(static_cast<Integer>(i))->Name());
-  BindValue(FConnection, st.S, k, OldRow.Values[static_cast<size_t>(key)],
+  BindValue(FConnection, st, k, OldRow.Values[static_cast<size_t>(key)],
             FieldDefs()->Items(key)->DataType(), FieldDefs()->Items(key)->Name());
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
   FConnection->CheckFileInPlace();
   if (sqlite3_changes(FConnection->Handle()) == 0)
     DatabaseError(
@@ -1107,12 +1105,13 @@ void TCustomADODataSet::ApplyDelete(const TMemRow& Row) {
     DatabaseError(u"Insufficient key column information for updating or refreshing", this);
   std::string sql = U8(u"DELETE FROM " + QuoteIdent(table) + u" WHERE " +
                        QuoteIdent(FColumns[static_cast<size_t>(key)].Column) + u" = ?");
-  TStmt st;
-  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st.S, nullptr) != SQLITE_OK)
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     FConnection->RaiseError(Name());
-  BindValue(FConnection, st.S, 1, Row.Values[static_cast<size_t>(key)], FieldDefs()->Items(key)->DataType(),
+  BindValue(FConnection, st, 1, Row.Values[static_cast<size_t>(key)], FieldDefs()->Items(key)->DataType(),
             FieldDefs()->Items(key)->Name());
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
   FConnection->CheckFileInPlace();
   if (sqlite3_changes(FConnection->Handle()) == 0)
     DatabaseError(
@@ -1155,20 +1154,21 @@ Integer TADOQuery::ExecSQL() {
   RunInTransaction(c, Name(), [&] {
     const char* tail = sql.c_str();
     while (tail && *tail) {
-      TStmt st;
-      if (sqlite3_prepare_v2(c->Handle(), tail, -1, &st.S, &tail) != SQLITE_OK) c->RaiseError(Name());
-      if (!st.S) break;
-      int n = sqlite3_bind_parameter_count(st.S);
+      sqlite3_stmt* st = nullptr;
+      Finally finalize([&] { sqlite3_finalize(st); });
+      if (sqlite3_prepare_v2(c->Handle(), tail, -1, &st, &tail) != SQLITE_OK) c->RaiseError(Name());
+      if (!st) break;
+      int n = sqlite3_bind_parameter_count(st);
       for (int i = 1; i <= n; ++i) {
-        const char* pn = sqlite3_bind_parameter_name(st.S, i);
+        const char* pn = sqlite3_bind_parameter_name(st, i);
         String name = pn ? U16(pn + 1) : IntToStr(i);
         TParameter* p = pn ? Parameters()->FindParam(name)
                            : (i - 1 < Parameters()->Count() ? Parameters()->Items(i - 1) : nullptr);
         if (!p) DatabaseErrorFmt(u"Parameter '%s' has no value", {name}, this);
-        BindValue(c, st.S, i, p->Value(), p->DataType(), name);
+        BindValue(c, st, i, p->Value(), p->DataType(), name);
       }
       int rc;
-      while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       }
       if (rc != SQLITE_DONE) c->RaiseError(Name());
       FRowsAffected += sqlite3_changes(c->Handle());
@@ -1206,11 +1206,12 @@ TParameters* TADOStoredProc::Parameters() {
 
 TADOStoredProc::TProcDef TADOStoredProc::LoadProcedure(TADOConnection* Connection, const String& Name) {
   if (!Connection || !Connection->Connected()) DatabaseError(u"Missing Connection or ConnectionString");
-  TStmt st;
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
   String notFound = u"Procedure '" + Name + u"' not found in '" + Connection->DatabaseFileName() + u"'";
   int rc = sqlite3_prepare_v2(Connection->Handle(),
                               "SELECT params, sql FROM __procedures WHERE name = ?1 COLLATE NOCASE", -1,
-                              &st.S, nullptr);
+                              &st, nullptr);
   if (rc != SQLITE_OK) {
     // A database without the procedures table has no procedure; any other
     // failure (a lock, a damaged file) is reported as it is.
@@ -1219,14 +1220,14 @@ TADOStoredProc::TProcDef TADOStoredProc::LoadProcedure(TADOConnection* Connectio
     Connection->RaiseError(u"Procedure '" + Name + u"'");
   }
   std::string name8 = U8(Name);
-  sqlite3_bind_text(st.S, 1, name8.c_str(), -1, SQLITE_TRANSIENT);
-  rc = sqlite3_step(st.S);
+  sqlite3_bind_text(st, 1, name8.c_str(), -1, SQLITE_TRANSIENT);
+  rc = sqlite3_step(st);
   if (rc == SQLITE_DONE) DatabaseError(notFound, Connection);
   if (rc != SQLITE_ROW) Connection->RaiseError(u"Procedure '" + Name + u"'");
   TProcDef def;
   def.Params =
-      ParseParams(Name, U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0))), Connection);
-  def.Sql = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 1)));
+      ParseParams(Name, U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), Connection);
+  def.Sql = U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
   return def;
 }
 
@@ -1338,16 +1339,17 @@ void DefineStoredProcedure(TADOConnection* Connection, const String& Name, const
                "NOT NULL, "
                "sql TEXT NOT NULL)",
                u"Procedure '" + Name + u"'");
-    TStmt st;
+    sqlite3_stmt* st = nullptr;
+    Finally finalize([&] { sqlite3_finalize(st); });
     if (sqlite3_prepare_v2(Connection->Handle(),
                            "INSERT OR REPLACE INTO __procedures (name, params, sql) VALUES (?1, ?2, ?3)", -1,
-                           &st.S, nullptr) != SQLITE_OK)
+                           &st, nullptr) != SQLITE_OK)
       Connection->RaiseError(Name);
     std::string n = U8(Name), p = U8(Params), s = U8(Sql);
-    sqlite3_bind_text(st.S, 1, n.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.S, 2, p.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.S, 3, s.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(st.S) != SQLITE_DONE) Connection->RaiseError(Name);
+    sqlite3_bind_text(st, 1, n.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, p.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 3, s.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(st) != SQLITE_DONE) Connection->RaiseError(Name);
   });
 }
 

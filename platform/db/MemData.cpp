@@ -7,6 +7,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/db/DBPublish.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
 
@@ -105,10 +106,7 @@ class TFilterParser {
 
   NodePtr ParseNot() {
     if (++Depth > 100) Fail(u"nesting too deep");
-    struct TDepth {
-      int& D;
-      ~TDepth() { --D; }
-    } depth{Depth};
+    Finally depth([&] { --Depth; });
     if (Keyword(u"not")) return Binary(nkNot, ParseNot(), nullptr);
     SkipBlanks();
     if (P < S.size() && S[P] == u'(') {
@@ -685,12 +683,7 @@ Variant TCustomMemDataSet::Lookup(const String& KeyFields, const Variant& KeyVal
   TDataSetState saved = State();
   TRecordBuffer* savedBuf = GetActiveRecBuf();
   SetTempState(dsCalcFields, &scratch);
-  struct TGuard {
-    TDataSet* D;
-    TDataSetState S;
-    TRecordBuffer* B;
-    ~TGuard() { D->RestoreState(S, B); }
-  } guard{this, saved, savedBuf};
+  Finally restore([&] { RestoreState(saved, savedBuf); });
   return FieldValues(ResultFields);
 }
 
