@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "platform/rtl/CodePages.h"
@@ -77,29 +78,53 @@ void TRowStore::RowsMoved() {
   FIndexValid = false;
 }
 
-void TRowStore::TFree::operator()(void* P) const { std::free(P); }
-
 namespace {
 
 constexpr size_t kHugePage = size_t(2) << 20;
 
+// Freed blocks of one huge page, kept for the next chunk: a data set that is
+// closed and opened again (the log's grid after every load) reads its rows
+// into memory that is already there instead of pages the system must clear
+// again. At most kPoolBlocks are kept; the rest go back to the system.
+constexpr size_t kPoolBlocks = 96;
+std::mutex gPoolLock;
+std::vector<void*> gPool;
+
 // Uncleared memory for N bytes (what is read is written first). A block of
-// whole huge pages is aligned to them and asks for them: a full chunk is
-// then one page fault and one TLB entry instead of 512.
-template <class T>
-T* AllocateUncleared(size_t N) {
+// one huge page is aligned to it and asks for it: a full chunk is then one
+// page fault and one TLB entry instead of 512.
+void* AllocateUncleared(size_t N) {
   void* p = nullptr;
-  if (N >= kHugePage && N % kHugePage == 0) {
+  if (N == kHugePage) {
+    {
+      std::lock_guard<std::mutex> lock(gPoolLock);
+      if (!gPool.empty()) {
+        p = gPool.back();
+        gPool.pop_back();
+        return p;
+      }
+    }
     p = std::aligned_alloc(kHugePage, N);
     if (p) ::madvise(p, N, MADV_HUGEPAGE);
   } else {
     p = std::malloc(N ? N : 1);
   }
   if (!p) throw std::bad_alloc();
-  return static_cast<T*>(p);
+  return p;
 }
 
 }  // namespace
+
+void TRowStore::TFree::operator()(void* P) const {
+  if (Bytes == kHugePage) {
+    std::lock_guard<std::mutex> lock(gPoolLock);
+    if (gPool.size() < kPoolBlocks) {
+      gPool.push_back(P);
+      return;
+    }
+  }
+  std::free(P);
+}
 
 void TRowStore::Reset(size_t Columns) {
   FColumns = Columns;
@@ -170,9 +195,10 @@ void TRowStore::AddRowAtEnd(UInt64 Id) {
                                                  : full;
     // Written before read: no clearing (a Null cell's payload is never read).
     TRowChunk c;
-    c.Cells.reset(AllocateUncleared<UInt64>(capacity * FColumns * sizeof(UInt64)));
-    c.Tags.reset(AllocateUncleared<uint8_t>(capacity * FColumns));
-    c.Ids.reset(AllocateUncleared<UInt64>(capacity * sizeof(UInt64)));
+    const size_t cells = capacity * FColumns * sizeof(UInt64);
+    c.Cells = {static_cast<UInt64*>(AllocateUncleared(cells)), TFree{cells}};
+    c.Tags = {static_cast<uint8_t*>(AllocateUncleared(capacity * FColumns)), TFree{0}};
+    c.Ids = {static_cast<UInt64*>(AllocateUncleared(capacity * sizeof(UInt64))), TFree{0}};
     c.Capacity = capacity;
     if (grow) {
       TRowChunk& old = FRowChunks[0];
@@ -324,9 +350,11 @@ char* TRowStore::Allocate(size_t N) {
 void TRowStore::StoreData(TCell Cell, uint8_t Tag, const void* P, size_t N) {
   uint8_t inlineTag = Tag == tgUtf8 ? tgUtf8Inline : Tag == tgBytes ? tgBytesInline : tgUtf16Inline;
   if (N <= 8) {
-    UInt64 v = 0;
-    if (N) std::memcpy(&v, P, N);
-    *Cell.Cell = v;
+    // Byte by byte: a call to memcpy costs more than these few bytes.
+    const unsigned char* b = static_cast<const unsigned char*>(P);
+    unsigned char bytes[8] = {};
+    for (size_t i = 0; i < N; ++i) bytes[i] = b[i];
+    std::memcpy(Cell.Cell, bytes, sizeof bytes);
     *Cell.Tag = static_cast<uint8_t>(inlineTag + (Tag == tgUtf16 ? N / 2 : N));
     return;
   }

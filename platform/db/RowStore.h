@@ -67,6 +67,7 @@ class TRowStore {
   // The first chunk starts small and doubles up to the full size, so that
   // a small data set holds little.
   struct TFree {
+    size_t Bytes;  // of the block (0 when it does not matter)
     void operator()(void* P) const;
   };
   struct TRowChunk {
