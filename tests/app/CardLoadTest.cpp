@@ -66,15 +66,14 @@ class CardLoadTest : public ::testing::Test {
     r.TahsilatYeri = "X";
     return r;
   }
+  // One value of a query on the log, through a data set of its own.
   std::string Scalar(const char* Sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::string out = "(error)";
-    if (sqlite3_prepare_v2(db, Sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-      out = sqlite3_column_text(st, 0) ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0)) : "";
-    sqlite3_finalize(st);
-    sqlite3_close(db);
+    TADODataSet* q = New<TADODataSet>(Owner);
+    q->SetConnection(Conn);
+    q->SetCommandText(UTF8ToUTF16(Sql));
+    q->Open();
+    const std::string out = UTF16ToUTF8(q->Fields()->Fields(0)->AsString());
+    Free(q);
     return out;
   }
 
