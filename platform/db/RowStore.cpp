@@ -88,7 +88,16 @@ constexpr size_t kHugePage = size_t(2) << 20;
 // again. At most kPoolBlocks are kept; the rest go back to the system.
 constexpr size_t kPoolBlocks = 96;
 std::mutex gPoolLock;
-std::vector<void*> gPool;
+bool gPoolGone = false;  // after the program's end; blocks are freed then
+struct TPool {
+  std::vector<void*> Blocks;
+  ~TPool() {
+    std::lock_guard<std::mutex> lock(gPoolLock);
+    for (void* p : Blocks) std::free(p);
+    Blocks.clear();
+    gPoolGone = true;
+  }
+} gPool;
 
 // Uncleared memory for N bytes (what is read is written first). A block of
 // one huge page is aligned to it and asks for it: a full chunk is then one
@@ -98,9 +107,9 @@ void* AllocateUncleared(size_t N) {
   if (N == kHugePage) {
     {
       std::lock_guard<std::mutex> lock(gPoolLock);
-      if (!gPool.empty()) {
-        p = gPool.back();
-        gPool.pop_back();
+      if (!gPool.Blocks.empty()) {
+        p = gPool.Blocks.back();
+        gPool.Blocks.pop_back();
         return p;
       }
     }
@@ -118,8 +127,8 @@ void* AllocateUncleared(size_t N) {
 void TRowStore::TFree::operator()(void* P) const {
   if (Bytes == kHugePage) {
     std::lock_guard<std::mutex> lock(gPoolLock);
-    if (gPool.size() < kPoolBlocks) {
-      gPool.push_back(P);
+    if (!gPoolGone && gPool.Blocks.size() < kPoolBlocks) {
+      gPool.Blocks.push_back(P);
       return;
     }
   }
@@ -154,7 +163,9 @@ void TRowStore::Reshape(size_t Columns) {
   std::vector<Variant> boxes = std::move(FBoxes);
   std::vector<size_t> freeBoxes = std::move(FFreeBoxes);
   const size_t live = FArenaLive, garbage = FArenaGarbage;
+  const bool sorted = FIdsSorted;
   Reset(Columns);
+  FIdsSorted = sorted;
   FChunks = std::move(arena);
   FBoxes = std::move(boxes);
   FFreeBoxes = std::move(freeBoxes);
