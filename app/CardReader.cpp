@@ -4,6 +4,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -24,11 +25,17 @@ Boolean ReaderAbort = false;
 TReaderIdleProc ReaderIdleCallback = nullptr;
 TReaderTimings Timings;
 
-void SendCommand(const String& Text) {
+// A command as bytes: the card text's check byte is sent as it is.
+void SendCommand(const AnsiString& Bytes) {
   if (!ReaderPort) return;
   ReaderPort->ClearBuffer(true, true);
-  ReaderPort->WriteStr(FrameStart + StringToAnsi(Text) + FrameEnd);
+  ReaderPort->WriteStr(FrameStart + Bytes + FrameEnd);
 }
+
+Boolean ReceiveBytes(AnsiString& Reply, Cardinal Timeout, TReaderIdleProc Callback);
+Boolean TransactionBytes(const AnsiString& Command, AnsiString& Reply, Cardinal Timeout,
+                         TReaderIdleProc Callback);
+Boolean ReadCardBytes(TCardRecord& Rec, const AnsiString* Compare);
 
 void CallIdle() {
   if (ReaderIdleCallback) ReaderIdleCallback(ReaderAbort);
@@ -58,10 +65,11 @@ Boolean FindReplyFrame(const String& Text, Integer& P, Integer& Q) {
   return P != 0 && Q != 0 && Q > P + 1;
 }
 
-Boolean ReceiveReply(String& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
+namespace {
+
+Boolean ReceiveBytes(AnsiString& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
   if (!ReaderPort) return false;
   AnsiString bytes;
-  String text;
   Integer p = 0, q = 0;
   Boolean found = false;
   const Cardinal deadline = TickDeadline(Timeout);
@@ -74,28 +82,61 @@ Boolean ReceiveReply(String& Reply, Cardinal Timeout, TReaderIdleProc Callback) 
       ReaderPort->ReadStr(piece, n);
       if (bytes.size() < kMaxReplyBytes) {
         bytes += piece.substr(0, kMaxReplyBytes - bytes.size());
-        text = AnsiToString(bytes);
-        found = FindReplyFrame(text, p, q);
+        // The frame bytes are the same in every code page, so the positions
+        // found in the text are those of the bytes.
+        found = FindReplyFrame(AnsiToString(bytes), p, q);
       }
     }
     if (found || DeadlinePassed(deadline) || ReaderAbort) break;
   }
   if (!found) return false;
-  Reply = Copy(text, p + 1, q - p - 1);
+  Reply = bytes.substr(static_cast<size_t>(p), static_cast<size_t>(q - p - 1));
   return true;
 }
 
-Boolean ReaderTransaction(const String& Command, String& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
+Boolean TransactionBytes(const AnsiString& Command, AnsiString& Reply, Cardinal Timeout,
+                         TReaderIdleProc Callback) {
   Reply.clear();
   if (!ReaderPort) return false;
   ReaderAbort = false;
   Boolean ok = false;
   for (int attempt = 0; attempt < 3; ++attempt) {
     SendCommand(Command);
-    ok = ReceiveReply(Reply, Timeout, Callback);
+    ok = ReceiveBytes(Reply, Timeout, Callback);
     if (ok || ReaderAbort) break;
   }
   Sleep(Timings.AfterTransaction);
+  return ok;
+}
+
+// Reads the card; with Compare, success also needs the reply's bytes before
+// the time of loading to equal Compare's.
+Boolean ReadCardBytes(TCardRecord& Rec, const AnsiString* Compare) {
+  Rec = TCardRecord{};
+  AnsiString reply;
+  if (!TransactionBytes(StringToAnsi(ReadCardCommand), reply, Timings.ReadCard, ReaderIdleCallback))
+    return false;
+  if (reply.size() != static_cast<size_t>(CardTextLength)) return false;
+  CardBytesToRecord(reply, Rec);
+  if (!Compare) return true;
+  const size_t stamp = 10;  // the time of loading, not compared
+  return Compare->size() >= stamp &&
+         reply.compare(0, reply.size() - stamp, *Compare, 0, Compare->size() - stamp) == 0;
+}
+
+}  // namespace
+
+Boolean ReceiveReply(String& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
+  AnsiString bytes;
+  if (!ReceiveBytes(bytes, Timeout, Callback)) return false;
+  Reply = AnsiToString(bytes);
+  return true;
+}
+
+Boolean ReaderTransaction(const String& Command, String& Reply, Cardinal Timeout, TReaderIdleProc Callback) {
+  AnsiString bytes;
+  const Boolean ok = TransactionBytes(StringToAnsi(Command), bytes, Timeout, Callback);
+  Reply = AnsiToString(bytes);
   return ok;
 }
 
@@ -146,27 +187,31 @@ Boolean ReadCardSerial(TCardSerial& Serial) {
   return true;
 }
 
+ECardError::ECardError(const String& Msg) : Exception(Msg) {}
+
 Boolean WriteCard(TCardRecord& Rec) {
-  const String text = CardRecordToText(Rec);
-  String reply;
-  if (!ReaderTransaction(WriteCardCommand + text + u")", reply, Timings.WriteCard, ReaderIdleCallback))
+  const AnsiString card = CardRecordToBytes(Rec);
+  const AnsiChar check = card[CardCheckPosition - 1];
+  if (check == FrameStart || check == FrameEnd)
+    throw ECardError(
+        Format(u"The card cannot be written: its check byte %d is a frame byte of the card "
+               u"loader device. Change the invoice number or the credit and load again.",
+               {Integer(Byte(check))}));
+  AnsiString reply;
+  if (!TransactionBytes(StringToAnsi(WriteCardCommand) + card + ")", reply, Timings.WriteCard,
+                        ReaderIdleCallback))
     return false;
-  if (reply != u"ok") return false;
+  if (reply != "ok") return false;
   TCardRecord back;
-  if (!ReadCardCompare(back, text)) return false;
+  if (!ReadCardBytes(back, &card)) return false;
   Rec = back;
   return true;
 }
 
 Boolean ReadCardCompare(TCardRecord& Rec, const String& CompareText) {
-  Rec = TCardRecord{};
-  String reply;
-  if (!ReaderTransaction(ReadCardCommand, reply, Timings.ReadCard, ReaderIdleCallback)) return false;
-  if (Length(reply) != CardTextLength) return false;
-  CardTextToRecord(reply, Rec);
-  if (CompareText.empty()) return true;
-  const String compare = AnsiToString(StringToAnsi(CompareText));
-  return Copy(reply, 1, Length(reply) - 10) == Copy(compare, 1, Length(compare) - 10);
+  if (CompareText.empty()) return ReadCardBytes(Rec, nullptr);
+  const AnsiString compare = StringToAnsi(CompareText);
+  return ReadCardBytes(Rec, &compare);
 }
 
 Boolean ReadCard(TCardRecord& Rec) { return ReadCardCompare(Rec, String()); }

@@ -8,7 +8,10 @@
 // ResetReader catches them.
 #pragma once
 
+#include <memory>
+
 #include "app/CardRecord.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
 
 class TReaderPort;
@@ -46,8 +49,17 @@ Boolean ReaderPresent();
 // 1 when a card is on the device ("1"), 2 when not ("0"), 0 for anything else.
 Byte CardPresent();
 Boolean ReadCardSerial(TCardSerial& Serial);
-// Writes the record and verifies it by reading it back; on success Rec
-// becomes the record read back.
+// Refusal of a card that cannot be written (see WriteCard).
+class ECardError : public Exception {
+ public:
+  explicit ECardError(const String& Msg);
+  String ClassName() const override { return u"ECardError"; }
+  std::unique_ptr<Exception> Clone() const override { return std::make_unique<ECardError>(*this); }
+};
+
+// Writes the record and verifies the bytes read back; on success Rec
+// becomes the record read back. A card whose check byte is a frame byte
+// (0x01, 0x02) cannot travel inside a frame: ECardError before anything is sent.
 Boolean WriteCard(TCardRecord& Rec);
 Boolean ReadCardCompare(TCardRecord& Rec, const String& CompareText);
 Boolean ReadCard(TCardRecord& Rec);

@@ -1,7 +1,5 @@
 #include "app/CardRecord.h"
 
-#include <cmath>
-
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
@@ -12,12 +10,13 @@ namespace {
 TCardClock gClock = nullptr;
 
 // Round(Value * 100) AND 0xFFFF as 4 hexadecimal digits. A product no 64-bit
-// integer holds (NaN, infinities, beyond 2^63) gives "0000": the processor's
+// integer holds (NaN, infinities, from 2^63 on) gives "0000": the processor's
 // conversion answers its "integer indefinite", whose low 16 bits are 0.
 String TariffField(Double Value) {
   const double scaled = Value * 100.0;
+  constexpr double kTwo63 = 9223372036854775808.0;  // exactly 2^63
   Int64 n = 0;
-  if (std::isfinite(scaled) && std::fabs(scaled) < 9.2e18) n = Round(scaled);
+  if (scaled >= -kTwo63 && scaled < kTwo63) n = Round(scaled);  // false for NaN
   return IntToHex(static_cast<Integer>(static_cast<UInt64>(n) & 0xFFFF), 4);
 }
 
@@ -73,6 +72,22 @@ String CardRecordToText(const TCardRecord& Rec, TDateTime Clock) {
   return kontor + serial + invoice + TariffField(Rec.T1) + TariffField(Rec.T2) + TariffField(Rec.T3) +
          TariffField(Rec.T4) + TariffField(Rec.T0) + IntToHex(flags, 2) +
          IntToHex(Integer(Rec.DusukAlarm), 2) + PadField(AnsiToString(Rec.TahsilatYeri.ToAnsi()), 4) + time;
+}
+
+AnsiString CardRecordToBytes(const TCardRecord& Rec) { return CardRecordToBytes(Rec, CardClock()); }
+
+AnsiString CardRecordToBytes(const TCardRecord& Rec, TDateTime Clock) {
+  const String text = CardRecordToText(Rec, Clock);
+  AnsiString bytes = StringToAnsi(text);
+  bytes[CardCheckPosition - 1] = static_cast<AnsiChar>(text[CardCheckPosition - 1]);
+  return bytes;
+}
+
+Boolean CardBytesToRecord(const AnsiString& Bytes, TCardRecord& Rec) {
+  if (!CardTextToRecord(AnsiToString(Bytes), Rec)) return false;
+  Rec.FaturaNo = Bytes.substr(12, 6);
+  Rec.TahsilatYeri = Bytes.substr(42, 4);
+  return true;
 }
 
 Boolean CardTextToRecord(const String& Text, TCardRecord& Rec) {

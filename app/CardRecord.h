@@ -51,10 +51,19 @@ Byte CardCheckValue(Word Kontor, const String& SerialDigits, const String& Invoi
 // The card text of a record at the local time Clock (CardClock() by default).
 String CardRecordToText(const TCardRecord& Rec);
 String CardRecordToText(const TCardRecord& Rec, TDateTime Clock);
+// The card text as the bytes that go to the device: the fields through the
+// system code page, the check byte (position 18) exactly as computed, since
+// the code page may hold no character for it.
+AnsiString CardRecordToBytes(const TCardRecord& Rec);
+AnsiString CardRecordToBytes(const TCardRecord& Rec, TDateTime Clock);
+constexpr Integer CardCheckPosition = 18;  // 1-based
 // Decodes a card text. Rec is zeroed first; false (Rec left zero) unless the
 // text has exactly 56 characters. Malformed fields give 0 (1 for year, month
 // and day); an impossible date leaves YuklemeTS 0.
 Boolean CardTextToRecord(const String& Text, TCardRecord& Rec);
+// The same from the bytes a device answered: the invoice (with its check
+// byte) and the collection point keep their bytes as they stand.
+Boolean CardBytesToRecord(const AnsiString& Bytes, TCardRecord& Rec);
 
 // The clock that CardRecordToText reads: Now unless a test fixed it.
 using TCardClock = TDateTime (*)();

@@ -5,6 +5,7 @@
 #include "platform/classes/IniFiles.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
 
 namespace {
@@ -40,11 +41,6 @@ Double ReadFloat(TIniFile* Ini, const String& Key, Double Default, const TFormat
   return TryStrToFloat(Ini->ReadString(Section, Key, String()), v, FS) ? v : Default;
 }
 
-struct TIniGuard {
-  TIniFile* Ini;
-  ~TIniGuard() { Free(Ini); }
-};
-
 }  // namespace
 
 String SettingsFileName() {
@@ -60,8 +56,8 @@ String SettingsFileName() {
 
 void LoadSettings(const String& FileName, Byte& ComPortNumber, TCardRecord& Defaults) {
   const TFormatSettings fs = PointSettings();
-  TIniGuard g{New<TIniFile>(FileName)};
-  TIniFile* ini = g.Ini;
+  TIniFile* ini = New<TIniFile>(FileName);
+  Finally freeIni([&] { Free(ini); });
   Defaults = TCardRecord{};
   ComPortNumber = static_cast<Byte>(ReadInt(ini, u"COM", 1));
   Defaults.Kontor = static_cast<Word>(ReadInt(ini, u"Kontor", 100));
@@ -80,8 +76,8 @@ void LoadSettings(const String& FileName, Byte& ComPortNumber, TCardRecord& Defa
 
 void SaveSettings(const String& FileName, Byte ComPortNumber, const TCardRecord& Defaults) {
   const TFormatSettings fs = PointSettings();
-  TIniGuard g{New<TIniFile>(FileName)};
-  TIniFile* ini = g.Ini;
+  TIniFile* ini = New<TIniFile>(FileName);
+  Finally freeIni([&] { Free(ini); });
   ini->WriteInteger(Section, u"COM", ComPortNumber);
   ini->WriteInteger(Section, u"Kontor", Defaults.Kontor);
   ini->WriteInteger(Section, u"SeriNo", static_cast<Integer>(Defaults.SeriNo));  // as the 32-bit pattern

@@ -12,6 +12,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Windows.h"
 
@@ -390,16 +391,12 @@ void TComThread::Execute() {
   DWORD mask = 0;
   // Also when a handler's exception ends the loop: the wait still pending
   // refers to ov and mask, which live on this thread's stack.
-  struct TCleanup {
-    HANDLE Port;
-    HANDLE Event;
-    ~TCleanup() {
-      SetCommMask(Port, 0);
-      PurgeComm(Port, PURGE_TXCLEAR | PURGE_RXCLEAR);
-      CancelIo(Port);
-      CloseHandle(Event);
-    }
-  } cleanup{port, ov.hEvent};
+  Finally cleanup([&] {
+    SetCommMask(port, 0);
+    PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    CancelIo(port);
+    CloseHandle(ov.hEvent);
+  });
   const HANDLE handles[2] = {FStopEvent, ov.hEvent};
   for (;;) {
     WaitCommEvent(port, &mask, &ov);
@@ -624,9 +621,10 @@ void TCustomComPort::Loaded() {
     FConnected = false;
     try {
       Open();
-    } catch (const Exception&) {
-      // Not passed on: a form with a port that cannot open still loads, and
-      // the port stays closed. (No application object exists yet to show it.)
+    } catch (...) {
+      // To the application's handler, not out: a form with a port that
+      // cannot open still loads, and the port stays closed.
+      if (ApplicationHandleException) ApplicationHandleException(this);
     }
   }
 }
@@ -928,10 +926,7 @@ void TCustomComPort::WaitForEvent(TComEvents& Events, HANDLE StopEvent, Integer 
   if (FThreadCreated) throw EComPort::CreateNoWinCode(CError_ThreadCreated);
   OVERLAPPED ov{};
   ov.hEvent = CreateEventW(nullptr, 1, 0, nullptr);
-  struct TCloser {
-    HANDLE h;
-    ~TCloser() { CloseHandle(h); }
-  } closer{ov.hEvent};
+  Finally closeEvent([&] { CloseHandle(ov.hEvent); });
   if (!SetCommMask(FHandle, ComEventsToMask(Events))) RaiseWin(CError_WaitFailed);
   DWORD mask = 0;
   const BOOL ok = WaitCommEvent(FHandle, &mask, &ov);
@@ -1117,9 +1112,10 @@ void TCustomComPort::PortWindowProc(TMessage& Msg) {
       case EV_RX80FULL: NotifyRx80Full(); break;
       default: break;
     }
-  } catch (const Exception&) {
-    // Not passed on to the event thread's SendMessage: a failing
-    // notification ends here. (No application object exists yet to show it.)
+  } catch (...) {
+    // To the application's handler, not back to the event thread's
+    // SendMessage.
+    if (ApplicationHandleException) ApplicationHandleException(this);
   }
 }
 
@@ -1408,6 +1404,7 @@ void TCustomComPort::ReadSettingsFromIni(TCustomIniFile* Ini) {
 
 void TCustomComPort::StoreSettings(TStoreType StoreType, const String& StoreTo) {
   TObject* medium = nullptr;
+  Finally freeMedium([&] { Free(medium); });
   try {
     if (StoreType == stIniFile) {
       auto* ini = New<TIniFile>(StoreTo);
@@ -1420,10 +1417,8 @@ void TCustomComPort::StoreSettings(TStoreType StoreType, const String& StoreTo) 
       WriteSettingsToRegistry(reg);
     }
   } catch (...) {
-    Free(medium);
     throw EComPort::CreateNoWinCode(CError_StoreFailed);
   }
-  Free(medium);
 }
 
 void TCustomComPort::LoadSettings(TStoreType StoreType, const String& LoadFrom) {
@@ -1480,13 +1475,8 @@ void GetSerialPortNames(TStrings* Strings) {
   }
   RegCloseKey(key);
   TStringList* list = New<TStringList>();
-  try {
-    for (const String& n : names) list->Add(n);
-    list->CustomSort([](TStringList* L, Integer A, Integer B) { return CompareText(L->Strings(A), L->Strings(B)); });
-    Strings->Assign(list);
-  } catch (...) {
-    Free(list);
-    throw;
-  }
-  Free(list);
+  Finally freeList([&] { Free(list); });
+  for (const String& n : names) list->Add(n);
+  list->CustomSort([](TStringList* L, Integer A, Integer B) { return CompareText(L->Strings(A), L->Strings(B)); });
+  Strings->Assign(list);
 }

@@ -573,3 +573,5 @@ void TComponentList::Notify(Pointer Ptr, TListNotification Action) {
   }
   inherited::Notify(Ptr, Action);
 }
+
+void (*ApplicationHandleException)(TObject* Sender) = nullptr;

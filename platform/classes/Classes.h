@@ -326,3 +326,10 @@ class TComponentList : public TObjectList {
 
   friend class TComponentListNexus;
 };
+
+// --- The application's exception handler ----------------------------------------
+
+// Called inside the catch of an exception that a component ends instead of
+// letting it out (a window procedure, a component's Loaded), so `throw;`
+// rethrows it there. The application object installs it; nil without one.
+extern void (*ApplicationHandleException)(TObject* Sender);

@@ -4,6 +4,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
@@ -15,6 +17,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
@@ -36,19 +39,21 @@ String QuoteIdent(const String& Name) {
   return out;
 }
 
-// A prepared statement, finalized on scope exit.
-struct TStmt {
-  sqlite3_stmt* S = nullptr;
-  ~TStmt() {
-    if (S) sqlite3_finalize(S);
-  }
-};
+// SQLite's message for the last failure on Db; a write that failed for want
+// of room (a full disk, a quota, a file-size limit) says so.
+String ErrorText(sqlite3* Db) {
+  const int code = sqlite3_extended_errcode(Db);
+  const int err = sqlite3_system_errno(Db);
+  if ((code & 0xFF) == SQLITE_FULL || err == ENOSPC || err == EFBIG || err == EDQUOT)
+    return u"the disk is full (" + U16(sqlite3_errmsg(Db)) + u")";
+  return U16(sqlite3_errmsg(Db));
+}
 
 // Runs one or more statements that return no rows.
 void ExecSimple(TADOConnection* C, const char* Sql, const String& Context) {
   char* err = nullptr;
   if (sqlite3_exec(C->Handle(), Sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    String msg = U16(err);
+    String msg = ErrorText(C->Handle());
     sqlite3_free(err);
     DatabaseError(Context.empty() ? msg : Context + u": " + msg, C);
   }
@@ -83,7 +88,8 @@ TFieldType FieldTypeOfDecl(const String& Decl, bool AutoInc, Integer& Size) {
   if (is({u"FLOAT", u"DOUBLE", u"DOUBLE PRECISION", u"REAL", u"SINGLE", u"NUMBER"})) return ftFloat;
   if (is({u"CURRENCY", u"MONEY"})) return ftCurrency;
   if (is({u"DECIMAL", u"NUMERIC"})) return ftFMTBcd;
-  if (is({u"DATETIME", u"TIMESTAMP"})) return ftDateTime;
+  // "DATETIME REAL": a date column of REAL affinity (whole days stay real).
+  if (is({u"DATETIME", u"TIMESTAMP", u"DATETIME REAL"})) return ftDateTime;
   if (is({u"DATE"})) return ftDate;
   if (is({u"TIME"})) return ftTime;
   if (is({u"GUID", u"UNIQUEIDENTIFIER"})) return ftGuid;
@@ -360,15 +366,28 @@ std::vector<String> MarkerNames(const String& Sql) {
 template <class F>
 void RunInTransaction(TADOConnection* C, const String& Context, F Body) {
   bool nested = C->InTransaction();
+  C->CheckFileInPlace();
   ExecSimple(C, nested ? "SAVEPOINT cl_call" : "BEGIN IMMEDIATE", Context);
-  try {
-    Body();
-    ExecSimple(C, nested ? "RELEASE cl_call" : "COMMIT", Context);
-  } catch (...) {
-    sqlite3_exec(C->Handle(), nested ? "ROLLBACK TO cl_call; RELEASE cl_call" : "ROLLBACK", nullptr, nullptr,
-                 nullptr);
-    throw;
-  }
+  bool done = false;
+  Finally rollback([&] {
+    if (!done)
+      sqlite3_exec(C->Handle(), nested ? "ROLLBACK TO cl_call; RELEASE cl_call" : "ROLLBACK", nullptr,
+                   nullptr, nullptr);
+  });
+  Body();
+  ExecSimple(C, nested ? "RELEASE cl_call" : "COMMIT", Context);
+  done = true;
+  C->CheckFileInPlace();
+}
+
+// The journal mode a "PRAGMA journal_mode=..." answered; "" when it failed.
+std::string SwitchJournalMode(sqlite3* Db, const char* Sql) {
+  sqlite3_stmt* st = nullptr;
+  std::string mode;
+  if (sqlite3_prepare_v2(Db, Sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    mode = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  return mode;
 }
 
 }  // namespace
@@ -495,7 +514,9 @@ void TADOConnection::DoConnect() {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) DatabaseError(u"Could not find file '" + file + u"'.", this);
   if (S_ISDIR(st.st_mode)) DatabaseError(u"'" + file + u"' is a folder, not a database file.", this);
-  int flags = (FMode == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+  // The connection belongs to the thread that uses it and its data sets:
+  // no lock around every call into it.
+  int flags = (FMode == cmRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
@@ -519,8 +540,30 @@ void TADOConnection::DoConnect() {
     // of power, at one fdatasync a commit. The switch needs the file to
     // itself for a moment; when others hold it, the file keeps its mode.
     sqlite3_busy_timeout(db, 0);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    const bool wal = SwitchJournalMode(db, "PRAGMA journal_mode=WAL") == "wal";
     sqlite3_busy_timeout(db, FCommandTimeout * 1000);
+    if (wal &&
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      // The log's shared-memory index could not be made (a full disk): in
+      // write-ahead mode no reader could open the file. Back to the
+      // rollback journal, through a connection in exclusive locking mode,
+      // which keeps the index in its own memory.
+      const String why = ErrorText(db);
+      sqlite3_close_v2(db);
+      db = nullptr;
+      bool back = sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK &&
+                  SwitchJournalMode(db, "PRAGMA locking_mode=EXCLUSIVE") == "exclusive" &&
+                  SwitchJournalMode(db, "PRAGMA journal_mode=DELETE") == "delete";
+      sqlite3_close_v2(db);
+      db = nullptr;
+      if (back) back = sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK;
+      if (!back) {
+        if (db) sqlite3_close_v2(db);
+        DatabaseError(u"Cannot open '" + file + u"': " + why, this);
+      }
+      sqlite3_extended_result_codes(db, 0);
+      sqlite3_busy_timeout(db, FCommandTimeout * 1000);
+    }
   }
   sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
   FHandle = db;
@@ -541,9 +584,12 @@ void TADOConnection::DoDisconnect() {
   // it is again the single file the setup made (the write-ahead log is
   // checkpointed into it and removed); with others still connected it stays
   // as it is.
+  // When the switch fails (others connected, no room for the checkpoint) the
+  // file stays in write-ahead mode with its index made: readable by all, and
+  // the next connection replays the log.
   if (FMode != cmRead) {
     sqlite3_busy_timeout(FHandle, 0);
-    sqlite3_exec(FHandle, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    SwitchJournalMode(FHandle, "PRAGMA journal_mode=DELETE");
   }
   sqlite3_close_v2(FHandle);
   FHandle = nullptr;
@@ -551,13 +597,32 @@ void TADOConnection::DoDisconnect() {
 }
 
 void TADOConnection::RaiseError(const String& Context) const {
-  String msg = FHandle ? U16(sqlite3_errmsg(FHandle)) : String(u"not connected");
+  String msg = FHandle ? ErrorText(FHandle) : String(u"not connected");
   DatabaseError(Context.empty() ? msg : Context + u": " + msg, const_cast<TADOConnection*>(this));
+}
+
+void TADOConnection::CheckFileInPlace() const {
+  int moved = 0;
+  if (FHandle && sqlite3_file_control(FHandle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+    DatabaseError(
+        u"The database file '" + DatabaseFileName() +
+            u"' was moved or deleted while connected; nothing more is written to it. Connect again.",
+        const_cast<TADOConnection*>(this));
 }
 
 Integer TADOConnection::BeginTrans() {
   if (!Connected()) Open();
   ExecSimple(this, FTransLevel == 0 ? "BEGIN" : "SAVEPOINT cl_nested", u"BeginTrans");
+  return ++FTransLevel;
+}
+
+Integer TADOConnection::BeginWriteTrans() {
+  if (!Connected()) Open();
+  if (FTransLevel > 0) DatabaseError(u"A transaction is already active", this);
+  if (sqlite3_db_readonly(FHandle, "main") == 1)
+    DatabaseError(u"'" + DatabaseFileName() + u"' cannot be written (read-only)", this);
+  CheckFileInPlace();
+  ExecSimple(this, "BEGIN IMMEDIATE", u"BeginTrans");
   return ++FTransLevel;
 }
 
@@ -581,11 +646,12 @@ Integer TADOConnection::Execute(const String& CommandText) {
   RunInTransaction(this, String(), [&] {
     const char* tail = sql.c_str();
     while (tail && *tail) {
-      TStmt st;
-      if (sqlite3_prepare_v2(FHandle, tail, -1, &st.S, &tail) != SQLITE_OK) RaiseError(String());
-      if (!st.S) break;
+      sqlite3_stmt* st = nullptr;
+      Finally finalize([&] { sqlite3_finalize(st); });
+      if (sqlite3_prepare_v2(FHandle, tail, -1, &st, &tail) != SQLITE_OK) RaiseError(String());
+      if (!st) break;
       int rc;
-      while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       }
       if (rc != SQLITE_DONE) RaiseError(String());
       changed += sqlite3_changes(FHandle);
@@ -598,13 +664,14 @@ void TADOConnection::GetTableNames(TStrings* List, Boolean SystemTables) {
   if (!Connected()) Open();
   List->BeginUpdate();
   List->Clear();
-  TStmt st;
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
   if (sqlite3_prepare_v2(FHandle,
                          "SELECT name FROM sqlite_master WHERE type IN ('table','view') ORDER BY name", -1,
-                         &st.S, nullptr) != SQLITE_OK)
+                         &st, nullptr) != SQLITE_OK)
     RaiseError(String());
-  while (sqlite3_step(st.S) == SQLITE_ROW) {
-    String name = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0)));
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    String name = U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     bool system = name.rfind(u"sqlite_", 0) == 0 || name.rfind(u"__", 0) == 0;
     if (!system || SystemTables) List->Add(name);
   }
@@ -615,11 +682,12 @@ void TADOConnection::GetProcedureNames(TStrings* List) {
   if (!Connected()) Open();
   List->BeginUpdate();
   List->Clear();
-  TStmt st;
-  if (sqlite3_prepare_v2(FHandle, "SELECT name FROM __procedures ORDER BY name", -1, &st.S, nullptr) ==
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FHandle, "SELECT name FROM __procedures ORDER BY name", -1, &st, nullptr) ==
       SQLITE_OK)
-    while (sqlite3_step(st.S) == SQLITE_ROW)
-      List->Add(U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0))));
+    while (sqlite3_step(st) == SQLITE_ROW)
+      List->Add(U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
   List->EndUpdate();
 }
 
@@ -813,16 +881,17 @@ void TCustomADODataSet::LoadRows() {
   String text = StatementText();
   if (Trim(text).empty()) DatabaseError(u"CommandText does not return a result set", this);
   sqlite3* db = FConnection->Handle();
-  TStmt st;
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
   std::string sql = U8(text);
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st.S, &tail) != SQLITE_OK) FConnection->RaiseError(Name());
-  if (!st.S || sqlite3_column_count(st.S) == 0)
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, &tail) != SQLITE_OK) FConnection->RaiseError(Name());
+  if (!st || sqlite3_column_count(st) == 0)
     DatabaseError(u"CommandText does not return a result set", this);
   // Parameters: ":name" by name, "?" by position.
-  int nparams = sqlite3_bind_parameter_count(st.S);
+  int nparams = sqlite3_bind_parameter_count(st);
   for (int i = 1; i <= nparams; ++i) {
-    const char* pn = sqlite3_bind_parameter_name(st.S, i);
+    const char* pn = sqlite3_bind_parameter_name(st, i);
     TParameter* p = nullptr;
     String name = pn ? U16(pn + 1) : IntToStr(i);
     if (pn)
@@ -830,7 +899,7 @@ void TCustomADODataSet::LoadRows() {
     else if (i - 1 < FParameters->Count())
       p = FParameters->Items(i - 1);
     if (!p) DatabaseErrorFmt(u"Parameter '%s' has no value", {name}, this);
-    BindValue(FConnection, st.S, i, p->Value(), p->DataType(), name);
+    BindValue(FConnection, st, i, p->Value(), p->DataType(), name);
   }
   // Rows read again (Refresh) keep their ids by key, so that bookmarks and
   // the cursor stay on their rows.
@@ -845,8 +914,8 @@ void TCustomADODataSet::LoadRows() {
       }
   }
   ClearRows();
-  int ncols = sqlite3_column_count(st.S);
-  int rc = sqlite3_step(st.S);
+  int ncols = sqlite3_column_count(st);
+  int rc = sqlite3_step(st);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) FConnection->RaiseError(Name());
   // Column definitions from the declared types (the first row decides for
   // columns that have none).
@@ -856,9 +925,9 @@ void TCustomADODataSet::LoadRows() {
   std::vector<TFieldType> types(static_cast<size_t>(ncols));
   for (int c = 0; c < ncols; ++c) {
     TColumnInfo& info = FColumns[static_cast<size_t>(c)];
-    const char* table = sqlite3_column_table_name(st.S, c);
-    const char* origin = sqlite3_column_origin_name(st.S, c);
-    const char* decl = sqlite3_column_decltype(st.S, c);
+    const char* table = sqlite3_column_table_name(st, c);
+    const char* origin = sqlite3_column_origin_name(st, c);
+    const char* decl = sqlite3_column_decltype(st, c);
     int pk = 0, autoinc = 0;
     if (table && origin) {
       info.Table = U16(table);
@@ -866,7 +935,7 @@ void TCustomADODataSet::LoadRows() {
       const char* dt = nullptr;
       const char* coll = nullptr;
       int notnull = 0;
-      if (sqlite3_table_column_metadata(db, sqlite3_column_database_name(st.S, c), table, origin, &dt, &coll,
+      if (sqlite3_table_column_metadata(db, sqlite3_column_database_name(st, c), table, origin, &dt, &coll,
                                         &notnull, &pk, &autoinc) == SQLITE_OK &&
           dt)
         decl = dt;
@@ -876,7 +945,7 @@ void TCustomADODataSet::LoadRows() {
     Integer size = 0;
     TFieldType t = FieldTypeOfDecl(U16(decl), autoinc != 0, size);
     if (t == ftUnknown) {
-      switch (rc == SQLITE_ROW ? sqlite3_column_type(st.S, c) : SQLITE_NULL) {
+      switch (rc == SQLITE_ROW ? sqlite3_column_type(st, c) : SQLITE_NULL) {
         case SQLITE_INTEGER:
           t = ftLargeint;
           break;
@@ -892,7 +961,7 @@ void TCustomADODataSet::LoadRows() {
       }
     }
     types[static_cast<size_t>(c)] = t;
-    String name = U16(sqlite3_column_name(st.S, c));
+    String name = U16(sqlite3_column_name(st, c));
     String unique = name;
     for (int k = 1; FieldDefs()->IndexOf(unique) >= 0; ++k) unique = name + u"_" + IntToStr(k);
     TFieldDef* def = FieldDefs()->AddFieldDef();
@@ -907,16 +976,16 @@ void TCustomADODataSet::LoadRows() {
   Integer key = oldIds.empty() ? -1 : KeyColumn();
   while (rc == SQLITE_ROW) {
     UInt64 id = 0;
-    if (key >= 0 && sqlite3_column_type(st.S, key) == SQLITE_INTEGER) {
-      auto it = oldIds.find(sqlite3_column_int64(st.S, key));
+    if (key >= 0 && sqlite3_column_type(st, key) == SQLITE_INTEGER) {
+      auto it = oldIds.find(sqlite3_column_int64(st, key));
       if (it != oldIds.end()) {
         id = it->second;
         oldIds.erase(it);  // one row per id, whatever the query
       }
     }
     size_t row = store.AppendRow(id ? id : NewRowId());
-    for (int c = 0; c < ncols; ++c) StoreColumn(store, row, st.S, c, types[static_cast<size_t>(c)]);
-    rc = sqlite3_step(st.S);
+    for (int c = 0; c < ncols; ++c) StoreColumn(store, row, st, c, types[static_cast<size_t>(c)]);
+    rc = sqlite3_step(st);
   }
   if (rc != SQLITE_DONE) {
     ClearRows();
@@ -948,6 +1017,7 @@ Integer TCustomADODataSet::KeyColumn() const {
 
 void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
   CheckConnection();
+  FConnection->CheckFileInPlace();
   String table = TableForUpdate();
   if (table.empty()) DatabaseError(u"Insufficient base table information for updating", this);
   String cols, marks;
@@ -971,14 +1041,16 @@ void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
                        ? u"INSERT INTO " + QuoteIdent(table) + u" DEFAULT VALUES"
                        : u"INSERT INTO " + QuoteIdent(table) + u" (" + cols + u") VALUES (" + marks + u")";
   std::string sql = U8(sqlText);
-  TStmt st;
-  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st.S, nullptr) != SQLITE_OK)
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     FConnection->RaiseError(Name());
   for (size_t k = 0; k < used.size(); ++k)
-    BindValue(FConnection, st.S, static_cast<int>(k + 1), Row.Values[used[k]],
+    BindValue(FConnection, st, static_cast<int>(k + 1), Row.Values[used[k]],
               FieldDefs()->Items(static_cast<Integer>(used[k]))->DataType(),
               FieldDefs()->Items(static_cast<Integer>(used[k]))->Name());
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
+  FConnection->CheckFileInPlace();
   if (autoCol >= 0)
     Row.Values[static_cast<size_t>(autoCol)] =
         Variant(static_cast<Integer>(sqlite3_last_insert_rowid(FConnection->Handle())));
@@ -986,6 +1058,7 @@ void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
 
 void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
   CheckConnection();
+  FConnection->CheckFileInPlace();
   String table = TableForUpdate();
   Integer key = KeyColumn();
   if (table.empty() || key < 0)
@@ -1004,17 +1077,19 @@ void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
   if (used.empty()) return;
   std::string sql = U8(u"UPDATE " + QuoteIdent(table) + u" SET " + sets + u" WHERE " +
                        QuoteIdent(FColumns[static_cast<size_t>(key)].Column) + u" = ?");
-  TStmt st;
-  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st.S, nullptr) != SQLITE_OK)
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     FConnection->RaiseError(Name());
   int k = 1;
   for (size_t i : used)
-    BindValue(FConnection, st.S, k++, NewRow.Values[i],
+    BindValue(FConnection, st, k++, NewRow.Values[i],
               FieldDefs()->Items(static_cast<Integer>(i))->DataType(),
               FieldDefs()->Items(static_cast<Integer>(i))->Name());
-  BindValue(FConnection, st.S, k, OldRow.Values[static_cast<size_t>(key)],
+  BindValue(FConnection, st, k, OldRow.Values[static_cast<size_t>(key)],
             FieldDefs()->Items(key)->DataType(), FieldDefs()->Items(key)->Name());
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
+  FConnection->CheckFileInPlace();
   if (sqlite3_changes(FConnection->Handle()) == 0)
     DatabaseError(
         u"Row cannot be located for updating. Some values may have been changed since it was last read",
@@ -1023,18 +1098,21 @@ void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {
 
 void TCustomADODataSet::ApplyDelete(const TMemRow& Row) {
   CheckConnection();
+  FConnection->CheckFileInPlace();
   String table = TableForUpdate();
   Integer key = KeyColumn();
   if (table.empty() || key < 0)
     DatabaseError(u"Insufficient key column information for updating or refreshing", this);
   std::string sql = U8(u"DELETE FROM " + QuoteIdent(table) + u" WHERE " +
                        QuoteIdent(FColumns[static_cast<size_t>(key)].Column) + u" = ?");
-  TStmt st;
-  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st.S, nullptr) != SQLITE_OK)
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
+  if (sqlite3_prepare_v2(FConnection->Handle(), sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     FConnection->RaiseError(Name());
-  BindValue(FConnection, st.S, 1, Row.Values[static_cast<size_t>(key)], FieldDefs()->Items(key)->DataType(),
+  BindValue(FConnection, st, 1, Row.Values[static_cast<size_t>(key)], FieldDefs()->Items(key)->DataType(),
             FieldDefs()->Items(key)->Name());
-  if (sqlite3_step(st.S) != SQLITE_DONE) FConnection->RaiseError(Name());
+  if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
+  FConnection->CheckFileInPlace();
   if (sqlite3_changes(FConnection->Handle()) == 0)
     DatabaseError(
         u"Row cannot be located for updating. Some values may have been changed since it was last read",
@@ -1076,20 +1154,21 @@ Integer TADOQuery::ExecSQL() {
   RunInTransaction(c, Name(), [&] {
     const char* tail = sql.c_str();
     while (tail && *tail) {
-      TStmt st;
-      if (sqlite3_prepare_v2(c->Handle(), tail, -1, &st.S, &tail) != SQLITE_OK) c->RaiseError(Name());
-      if (!st.S) break;
-      int n = sqlite3_bind_parameter_count(st.S);
+      sqlite3_stmt* st = nullptr;
+      Finally finalize([&] { sqlite3_finalize(st); });
+      if (sqlite3_prepare_v2(c->Handle(), tail, -1, &st, &tail) != SQLITE_OK) c->RaiseError(Name());
+      if (!st) break;
+      int n = sqlite3_bind_parameter_count(st);
       for (int i = 1; i <= n; ++i) {
-        const char* pn = sqlite3_bind_parameter_name(st.S, i);
+        const char* pn = sqlite3_bind_parameter_name(st, i);
         String name = pn ? U16(pn + 1) : IntToStr(i);
         TParameter* p = pn ? Parameters()->FindParam(name)
                            : (i - 1 < Parameters()->Count() ? Parameters()->Items(i - 1) : nullptr);
         if (!p) DatabaseErrorFmt(u"Parameter '%s' has no value", {name}, this);
-        BindValue(c, st.S, i, p->Value(), p->DataType(), name);
+        BindValue(c, st, i, p->Value(), p->DataType(), name);
       }
       int rc;
-      while ((rc = sqlite3_step(st.S)) == SQLITE_ROW) {
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       }
       if (rc != SQLITE_DONE) c->RaiseError(Name());
       FRowsAffected += sqlite3_changes(c->Handle());
@@ -1127,11 +1206,12 @@ TParameters* TADOStoredProc::Parameters() {
 
 TADOStoredProc::TProcDef TADOStoredProc::LoadProcedure(TADOConnection* Connection, const String& Name) {
   if (!Connection || !Connection->Connected()) DatabaseError(u"Missing Connection or ConnectionString");
-  TStmt st;
+  sqlite3_stmt* st = nullptr;
+  Finally finalize([&] { sqlite3_finalize(st); });
   String notFound = u"Procedure '" + Name + u"' not found in '" + Connection->DatabaseFileName() + u"'";
   int rc = sqlite3_prepare_v2(Connection->Handle(),
                               "SELECT params, sql FROM __procedures WHERE name = ?1 COLLATE NOCASE", -1,
-                              &st.S, nullptr);
+                              &st, nullptr);
   if (rc != SQLITE_OK) {
     // A database without the procedures table has no procedure; any other
     // failure (a lock, a damaged file) is reported as it is.
@@ -1140,28 +1220,45 @@ TADOStoredProc::TProcDef TADOStoredProc::LoadProcedure(TADOConnection* Connectio
     Connection->RaiseError(u"Procedure '" + Name + u"'");
   }
   std::string name8 = U8(Name);
-  sqlite3_bind_text(st.S, 1, name8.c_str(), -1, SQLITE_TRANSIENT);
-  rc = sqlite3_step(st.S);
+  sqlite3_bind_text(st, 1, name8.c_str(), -1, SQLITE_TRANSIENT);
+  rc = sqlite3_step(st);
   if (rc == SQLITE_DONE) DatabaseError(notFound, Connection);
   if (rc != SQLITE_ROW) Connection->RaiseError(u"Procedure '" + Name + u"'");
   TProcDef def;
-  String params = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 0)));
-  def.Sql = U16(reinterpret_cast<const char*>(sqlite3_column_text(st.S, 1)));
+  def.Params =
+      ParseParams(Name, U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))), Connection);
+  def.Sql = U16(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+  return def;
+}
+
+std::vector<std::pair<String, TFieldType>> TADOStoredProc::ParseParams(const String& Name,
+                                                                       const String& Params,
+                                                                       TComponent* Component) {
+  std::vector<std::pair<String, TFieldType>> out;
   size_t start = 0;
-  while (start < params.size()) {
-    size_t end = params.find(u';', start);
-    if (end == String::npos) end = params.size();
-    String item = Trim(params.substr(start, end - start));
+  while (start < Params.size()) {
+    size_t end = Params.find(u';', start);
+    if (end == String::npos) end = Params.size();
+    String item = Trim(Params.substr(start, end - start));
     start = end + 1;
     if (item.empty()) continue;
     size_t colon = item.find(u':');
     String pname = Trim(item.substr(0, colon));
     TFieldType t = colon == String::npos ? ftUnknown : ParamTypeOfName(item.substr(colon + 1));
     if (pname.empty() || t == ftUnknown)
-      DatabaseError(u"Procedure '" + Name + u"' has a bad parameter definition '" + item + u"'", Connection);
-    def.Params.emplace_back(pname, t);
+      DatabaseError(u"Procedure '" + Name + u"' has a bad parameter definition '" + item + u"'", Component);
+    out.emplace_back(pname, t);
   }
-  return def;
+  return out;
+}
+
+void TADOStoredProc::DeclareParameters(const String& Params) {
+  TParameters* p = inherited::Parameters();
+  p->BeginUpdate();
+  Finally endUpdate([&] { p->EndUpdate(); });
+  p->Clear();
+  for (auto& [name, type] : ParseParams(ProcedureName(), Params, this))
+    p->CreateParameter(name, type, pdInput, 0, Unassigned());
 }
 
 void TADOStoredProc::Unprepare() {
@@ -1198,13 +1295,9 @@ void TADOStoredProc::ExecProc() {
   CheckConnection();
   bool temporary = !FPrepared;
   if (temporary) SetPrepared(true);
-  struct TUnprepare {
-    TADOStoredProc* P;
-    bool Do;
-    ~TUnprepare() {
-      if (Do) P->Unprepare();
-    }
-  } unprepare{this, temporary};
+  Finally unprepare([&] {
+    if (temporary) Unprepare();
+  });
   TParameters* params = Parameters();
   if (params->Count() != static_cast<Integer>(FDef.Params.size()))
     DatabaseError(Format(u"Procedure '%s' expects %d parameters, %d given",
@@ -1226,7 +1319,7 @@ void TADOStoredProc::ExecProc() {
       while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
       }
       if (rc != SQLITE_DONE) {
-        String msg = U16(sqlite3_errmsg(c->Handle()));
+        String msg = ErrorText(c->Handle());
         sqlite3_reset(s);
         DatabaseError(ProcedureName() + u": " + msg, this);
       }
@@ -1246,16 +1339,17 @@ void DefineStoredProcedure(TADOConnection* Connection, const String& Name, const
                "NOT NULL, "
                "sql TEXT NOT NULL)",
                u"Procedure '" + Name + u"'");
-    TStmt st;
+    sqlite3_stmt* st = nullptr;
+    Finally finalize([&] { sqlite3_finalize(st); });
     if (sqlite3_prepare_v2(Connection->Handle(),
                            "INSERT OR REPLACE INTO __procedures (name, params, sql) VALUES (?1, ?2, ?3)", -1,
-                           &st.S, nullptr) != SQLITE_OK)
+                           &st, nullptr) != SQLITE_OK)
       Connection->RaiseError(Name);
     std::string n = U8(Name), p = U8(Params), s = U8(Sql);
-    sqlite3_bind_text(st.S, 1, n.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.S, 2, p.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.S, 3, s.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(st.S) != SQLITE_DONE) Connection->RaiseError(Name);
+    sqlite3_bind_text(st, 1, n.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, p.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 3, s.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(st) != SQLITE_DONE) Connection->RaiseError(Name);
   });
 }
 

@@ -58,6 +58,11 @@ class TADOConnection : public TComponent {
 
   // Transactions: BeginTrans answers the nesting level.
   Integer BeginTrans();
+  // A transaction that takes the database's write lock at once (no other
+  // connection can write until it ends), so that a write inside cannot fail
+  // for want of the lock; EDatabaseError when the lock or the file's write
+  // access cannot be had. Not nested.
+  Integer BeginWriteTrans();
   void CommitTrans();
   void RollbackTrans();
   Boolean InTransaction() const { return FTransLevel > 0; }
@@ -84,6 +89,9 @@ class TADOConnection : public TComponent {
   void UnregisterClient(TComponent* Client);
   // Raises EDatabaseError with SQLite's message for the last failure.
   [[noreturn]] void RaiseError(const String& Context) const;
+  // Raises EDatabaseError when the database file was moved or deleted since
+  // it was opened (what is written then reaches no file anyone will open).
+  void CheckFileInPlace() const;
 
  private:
   void DoConnect();
@@ -259,6 +267,14 @@ class TADOStoredProc : public TCustomADODataSet {
   };
   // Reads the definition; EDatabaseError when the procedure does not exist.
   static TProcDef LoadProcedure(TADOConnection* Connection, const String& Name);
+  // The parameters of a definition ("name:type;..."); EDatabaseError naming
+  // the procedure Name for a bad one.
+  static std::vector<std::pair<String, TFieldType>> ParseParams(const String& Name, const String& Params,
+                                                                TComponent* Component);
+  // Defines the parameters from the procedure's declaration ("name:type;..."),
+  // as a form does: they exist whether or not the database can be reached,
+  // so a call without a database fails for that reason.
+  void DeclareParameters(const String& Params);
 
  protected:
   void LoadRows() override;

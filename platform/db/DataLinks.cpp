@@ -5,6 +5,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/db/DB.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
 
 namespace dbconsts {
@@ -285,10 +286,7 @@ Integer TDataLink::MoveBy(Integer Distance) { return DataSet()->MoveBy(Distance)
 
 void TDataLink::UpdateRecord() {
   FUpdating = true;
-  struct TGuard {
-    Boolean& F;
-    ~TGuard() { F = false; }
-  } guard{FUpdating};
+  Finally done([&] { FUpdating = false; });
   UpdateData();
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/classes/StringLists.h"
 #include "platform/db/DB.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 
 using namespace dbconsts;
@@ -22,14 +23,6 @@ std::vector<String> SplitFieldNames(const String& Names) {
   }
   return out;
 }
-
-// Restores a saved temporary state on scope exit.
-struct TTempStateGuard {
-  TDataSet* DataSet;
-  TDataSetState Saved;
-  TRecordBuffer* SavedBuffer;
-  ~TTempStateGuard() { DataSet->RestoreState(Saved, SavedBuffer); }
-};
 
 }  // namespace
 
@@ -531,10 +524,7 @@ void TDataSet::Resync(TResyncMode Mode) {
   Integer count = Mode.Contains(rmCenter) ? (FBufferCount - 1) / 2 : FActiveRecord;
   MoveBuffer(FRecordCount, 0);
   ActivateBuffers();
-  struct TGuard {
-    TDataSet* D;
-    ~TGuard() { D->DataEvent(deDataSetChange, 0); }
-  } guard{this};
+  Finally changed([&] { DataEvent(deDataSetChange, 0); });
   if (!FUniDirectional)
     while (count > 0 && GetPriorRecord()) --count;
   GetNextRecords();
@@ -547,15 +537,11 @@ void TDataSet::First() {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
-  struct TGuard {
-    TDataSet* D;
-    ~TGuard() {
-      D->FBOF = true;
-      D->DataEvent(deDataSetChange, 0);
-    }
-  };
   {
-    TGuard guard{this};
+    Finally atFirst([&] {
+      FBOF = true;
+      DataEvent(deDataSetChange, 0);
+    });
     InternalFirst();
     GetNextRecord();
     GetNextRecords();
@@ -568,15 +554,11 @@ void TDataSet::Last() {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
-  struct TGuard {
-    TDataSet* D;
-    ~TGuard() {
-      D->FEOF = true;
-      D->DataEvent(deDataSetChange, 0);
-    }
-  };
   {
-    TGuard guard{this};
+    Finally atLast([&] {
+      FEOF = true;
+      DataEvent(deDataSetChange, 0);
+    });
     InternalLast();
     GetPriorRecord();
     GetPriorRecords();
@@ -596,13 +578,8 @@ Integer TDataSet::MoveBy(Integer Distance) {
     FBOF = false;
     FEOF = false;
     Integer scrollCount = 0;
-    struct TGuard {
-      TDataSet* D;
-      Integer& Scroll;
-      ~TGuard() { D->DataEvent(deDataSetScroll, Scroll); }
-    };
     {
-      TGuard guard{this, scrollCount};
+      Finally scrolled([&] { DataEvent(deDataSetScroll, scrollCount); });
       while (Distance > 0) {
         if (FActiveRecord < FRecordCount - 1)
           ++FActiveRecord;
@@ -914,12 +891,11 @@ void TDataSet::CalculateFields(TRecordBuffer* Buffer) {
 
 void TDataSet::GetCalcFields(TRecordBuffer* Buffer) {
   if (FCalcFieldCount == 0 || FCalcFieldsActive) return;
-  TTempStateGuard guard{this, FState, FTempBuffer};
+  const TDataSetState savedState = FState;
+  TRecordBuffer* savedBuffer = FTempBuffer;
+  Finally restore([&] { RestoreState(savedState, savedBuffer); });
   FCalcFieldsActive = true;
-  struct TFlag {
-    Boolean& F;
-    ~TFlag() { F = false; }
-  } flag{FCalcFieldsActive};
+  Finally done([&] { FCalcFieldsActive = false; });
   SetTempState(dsCalcFields, Buffer);
   ClearCalcFields(Buffer);
   CalculateFields(Buffer);
@@ -939,7 +915,9 @@ void TDataSet::SetOnFilterRecordValue(const TFilterRecordEvent& Value) { FOnFilt
 
 Boolean TDataSet::RecordFilter(TRecordBuffer* Buffer) {
   if (!FFiltered) return true;
-  TTempStateGuard guard{this, FState, FTempBuffer};
+  const TDataSetState savedState = FState;
+  TRecordBuffer* savedBuffer = FTempBuffer;
+  Finally restore([&] { RestoreState(savedState, savedBuffer); });
   SetTempState(dsFilter, Buffer);
   Boolean accept = true;
   if (Assigned(FOnFilterRecord)) FOnFilterRecord(this, accept);

@@ -17,14 +17,17 @@
 // Column types are declared so that they read back as the log's field types:
 // INTEGER PRIMARY KEY AUTOINCREMENT an auto-increment 32-bit key, SMALLINT a
 // 16-bit integer, WORD a 16-bit unsigned integer, VARCHAR(n) text of n
-// characters, FLOAT, BOOLEAN (0/1) and DATETIME (days since 1899-12-30).
+// characters, FLOAT, BOOLEAN (0/1) and DATETIME REAL (days since 1899-12-30).
+// Kontor is WORD: a card holds 0 to 65535 credits. YuklemeTS is declared
+// with REAL affinity, so that a time on a whole day stays a real number
+// (a plain DATETIME column would turn it into an integer).
 const char* const LogTableSql =
     "CREATE TABLE log ("
     "\"Index\" INTEGER PRIMARY KEY AUTOINCREMENT, "
-    "Kontor SMALLINT, SeriNo VARCHAR(8), FaturaNo VARCHAR(6), "
+    "Kontor WORD, SeriNo VARCHAR(8), FaturaNo VARCHAR(6), "
     "T1 FLOAT, T2 FLOAT, T3 FLOAT, T4 FLOAT, T0 FLOAT, "
     "TarifeYapisi WORD, CokluTarife BOOLEAN, DusukAlarm WORD, TahsilatYeri VARCHAR(4), "
-    "YuklemeTS DATETIME, KartSeriNo VARCHAR(10), CihazID SMALLINT)";
+    "YuklemeTS DATETIME REAL, KartSeriNo VARCHAR(10), CihazID SMALLINT)";
 
 const char16_t* const LogProcedureName = u"Ekle";
 
@@ -101,6 +104,10 @@ void CreateLogDatabase(const String& FileName) {
     fail(u"closing failed");
   }
   db = nullptr;
+  // What an earlier log of this name left beside it (after a crash, or when
+  // it was deleted while connected) would be replayed into the new one.
+  if (!Exists(path))
+    for (const char* suffix : {"-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
   // link() refuses to replace a file that appeared meanwhile.
   if (::link(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
@@ -113,4 +120,9 @@ bool EnsureLogDatabase(const String& FileName) {
   if (Exists(UTF16ToUTF8(FileName))) return false;
   CreateLogDatabase(FileName);
   return true;
+}
+
+void DeclareLogProcedure(TADOStoredProc* Proc) {
+  Proc->SetProcedureName(LogProcedureName);
+  Proc->DeclareParameters(LogProcedureParams);
 }

@@ -11,12 +11,18 @@ String LogDatabaseFileName(const String& ProgramFileName);
 String LogConnectionString(const String& FileName);
 
 // Creates the log database at FileName; EDatabaseError when the file exists
-// or cannot be written. The file appears whole or not at all.
+// or cannot be written. The file appears whole or not at all; companion
+// files left by an earlier log of that name (its write-ahead log, index or
+// rollback journal, which SQLite would replay into the new file) are removed.
 void CreateLogDatabase(const String& FileName);
 
 // Creates the log database when FileName does not exist; answers whether it
 // did. An existing file is left as it is.
 bool EnsureLogDatabase(const String& FileName);
+
+class TADOStoredProc;
+// Names Proc's procedure "Ekle" and declares its 15 parameters.
+void DeclareLogProcedure(TADOStoredProc* Proc);
 
 // The statements that make the log's table and procedure, for tools and tests.
 extern const char* const LogTableSql;

@@ -7,6 +7,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/db/DBPublish.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
 
@@ -105,10 +106,7 @@ class TFilterParser {
 
   NodePtr ParseNot() {
     if (++Depth > 100) Fail(u"nesting too deep");
-    struct TDepth {
-      int& D;
-      ~TDepth() { --D; }
-    } depth{Depth};
+    Finally depth([&] { --Depth; });
     if (Keyword(u"not")) return Binary(nkNot, ParseNot(), nullptr);
     SkipBlanks();
     if (P < S.size() && S[P] == u'(') {
@@ -685,12 +683,7 @@ Variant TCustomMemDataSet::Lookup(const String& KeyFields, const Variant& KeyVal
   TDataSetState saved = State();
   TRecordBuffer* savedBuf = GetActiveRecBuf();
   SetTempState(dsCalcFields, &scratch);
-  struct TGuard {
-    TDataSet* D;
-    TDataSetState S;
-    TRecordBuffer* B;
-    ~TGuard() { D->RestoreState(S, B); }
-  } guard{this, saved, savedBuf};
+  Finally restore([&] { RestoreState(saved, savedBuf); });
   return FieldValues(ResultFields);
 }
 
@@ -784,7 +777,15 @@ Boolean TCustomMemDataSet::FilterExpressionAccepts() {
 
 // --- TMemDataSet -----------------------------------------------------------------------
 
-void TMemDataSet::Create(TComponent* AOwner) { inherited::Create(AOwner); }
+void TMemDataSet::Create(TComponent* AOwner) {
+  inherited::Create(AOwner);
+  FParams = New<TParams>(static_cast<TPersistent*>(this));
+}
+
+void TMemDataSet::Destroy() {
+  inherited::Destroy();
+  FreeAndNil(FParams);
+}
 
 CL_IMPLEMENT_CLASS(TCustomMemDataSet)
 
@@ -795,6 +796,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TMemDataSet, P) {
   P.Property(u"Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered).Default(false);
   P.Property(u"FilterOptions", &TDataSet::FilterOptions, &TDataSet::SetFilterOptions)
       .Default(TFilterOptions());
+  P.Property(u"Params", &TMemDataSet::Params, &TMemDataSet::SetParams);
   P.Property(u"ReadOnly", &TDataSet::ReadOnly, &TDataSet::SetReadOnly).Default(false);
   PublishDataSetEvents(P);
 }

@@ -40,6 +40,8 @@ class TCustomMemDataSet : public TDataSet {
   void EmptyDataSet();
   // The rows in their order (for descendants and tests).
   Integer StoredRowCount() const { return static_cast<Integer>(FStore.RowCount()); }
+  // Bytes the rows take in memory (cells, tags, ids, text); for figures.
+  size_t StoredBytes() const { return FStore.BytesHeld(); }
 
  protected:
   TGetResult GetRecord(TRecordBuffer* Buffer, TGetMode GetMode, Boolean DoCheck) override;
@@ -103,8 +105,17 @@ class TCustomMemDataSet : public TDataSet {
 
 // The in-memory data set: FieldDefs (or persistent fields) are set in code,
 // records are added through the usual editing calls.
+// Params, as the platform's in-memory data set has them: values that code
+// reading the data set (a view reopening it for other values) sets and
+// compares; the rows do not depend on them.
 class TMemDataSet : public TCustomMemDataSet {
   CL_CLASS(TMemDataSet, TCustomMemDataSet)
  public:
   void Create(TComponent* AOwner) override;
+  void Destroy() override;
+  TParams* Params() const { return FParams; }
+  void SetParams(TParams* Value) { FParams->Assign(Value); }
+
+ private:
+  TParams* FParams{};
 };

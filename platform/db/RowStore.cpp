@@ -1,8 +1,13 @@
 // The compact row store of the in-memory cursors.
 #include "platform/db/RowStore.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
 
 #include "platform/rtl/CodePages.h"
 
@@ -73,14 +78,72 @@ void TRowStore::RowsMoved() {
   FIndexValid = false;
 }
 
+namespace {
+
+constexpr size_t kHugePage = size_t(2) << 20;
+
+// Freed blocks of one huge page, kept for the next chunk: a data set that is
+// closed and opened again (the log's grid after every load) reads its rows
+// into memory that is already there instead of pages the system must clear
+// again. At most kPoolBlocks are kept; the rest go back to the system.
+constexpr size_t kPoolBlocks = 96;
+std::mutex gPoolLock;
+bool gPoolGone = false;  // after the program's end; blocks are freed then
+struct TPool {
+  std::vector<void*> Blocks;
+  ~TPool() {
+    std::lock_guard<std::mutex> lock(gPoolLock);
+    for (void* p : Blocks) std::free(p);
+    Blocks.clear();
+    gPoolGone = true;
+  }
+} gPool;
+
+// Uncleared memory for N bytes (what is read is written first). A block of
+// one huge page is aligned to it and asks for it: a full chunk is then one
+// page fault and one TLB entry instead of 512.
+void* AllocateUncleared(size_t N) {
+  void* p = nullptr;
+  if (N == kHugePage) {
+    {
+      std::lock_guard<std::mutex> lock(gPoolLock);
+      if (!gPool.Blocks.empty()) {
+        p = gPool.Blocks.back();
+        gPool.Blocks.pop_back();
+        return p;
+      }
+    }
+    p = std::aligned_alloc(kHugePage, N);
+    if (p) ::madvise(p, N, MADV_HUGEPAGE);
+  } else {
+    p = std::malloc(N ? N : 1);
+  }
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+
+}  // namespace
+
+void TRowStore::TFree::operator()(void* P) const {
+  if (Bytes == kHugePage) {
+    std::lock_guard<std::mutex> lock(gPoolLock);
+    if (!gPoolGone && gPool.Blocks.size() < kPoolBlocks) {
+      gPool.Blocks.push_back(P);
+      return;
+    }
+  }
+  std::free(P);
+}
+
 void TRowStore::Reset(size_t Columns) {
   FColumns = Columns;
-  FCells.clear();
-  FCells.shrink_to_fit();
-  FTags.clear();
-  FTags.shrink_to_fit();
-  FIds.clear();
-  FIds.shrink_to_fit();
+  FRows = 0;
+  // A power of two of rows a chunk, about 2 MB of cells.
+  FRowShift = 18;
+  for (size_t c = 1; c < Columns && FRowShift > 0; c <<= 1) --FRowShift;
+  FRowMask = (size_t(1) << FRowShift) - 1;
+  FRowChunks.clear();
+  FRowChunks.shrink_to_fit();
   FIndex.clear();
   FChunks.clear();
   FArenaLive = FArenaGarbage = 0;
@@ -92,35 +155,110 @@ void TRowStore::Reset(size_t Columns) {
 
 void TRowStore::Reshape(size_t Columns) {
   if (Columns == FColumns) return;
-  size_t rows = RowCount();
-  std::vector<UInt64> cells(rows * Columns, 0);
-  std::vector<uint8_t> tags(rows * Columns, tgNull);
+  const size_t rows = FRows;
+  std::vector<TRowChunk> old = std::move(FRowChunks);
+  const size_t oldColumns = FColumns, oldShift = FRowShift, oldMask = FRowMask;
+  // The arena and the boxes stay; only the cells move.
+  std::vector<TChunk> arena = std::move(FChunks);
+  std::vector<Variant> boxes = std::move(FBoxes);
+  std::vector<size_t> freeBoxes = std::move(FFreeBoxes);
+  const size_t live = FArenaLive, garbage = FArenaGarbage;
+  const bool sorted = FIdsSorted;
+  Reset(Columns);
+  FIdsSorted = sorted;
+  FChunks = std::move(arena);
+  FBoxes = std::move(boxes);
+  FFreeBoxes = std::move(freeBoxes);
+  FArenaLive = live;
+  FArenaGarbage = garbage;
   for (size_t r = 0; r < rows; ++r) {
-    for (size_t c = 0; c < FColumns; ++c) {
+    const TRowChunk& from = old[r >> oldShift];
+    const size_t first = (r & oldMask) * oldColumns;
+    AddRowAtEnd(from.Ids[r & oldMask]);
+    for (size_t c = 0; c < oldColumns; ++c) {
+      TCell src{&from.Cells[first + c], &from.Tags[first + c]};
       if (c < Columns) {
-        cells[r * Columns + c] = FCells[At(r, c)];
-        tags[r * Columns + c] = FTags[At(r, c)];
+        TCell dst = At(r, c);
+        *dst.Cell = *src.Cell;
+        *dst.Tag = *src.Tag;
       } else {
-        Release(At(r, c));
+        Release(src);
       }
     }
   }
-  FCells = std::move(cells);
-  FTags = std::move(tags);
-  FColumns = Columns;
   RowsMoved();
   CompactIfWorthIt();
 }
 
+size_t TRowStore::BytesHeld() const {
+  size_t n = 0;
+  for (const TRowChunk& c : FRowChunks) n += c.Capacity * (FColumns * (sizeof(UInt64) + 1) + sizeof(UInt64));
+  for (const TChunk& c : FChunks) n += c.Size;
+  return n;
+}
+
+void TRowStore::AddRowAtEnd(UInt64 Id) {
+  const size_t full = FRowMask + 1;
+  if (FRows == FRowChunks.size() * full || (FRowChunks.size() == 1 && FRows == FRowChunks[0].Capacity)) {
+    const bool grow = FRowChunks.size() == 1 && FRowChunks[0].Capacity < full;
+    const size_t capacity = grow                 ? std::min(full, FRowChunks[0].Capacity * 2)
+                            : FRowChunks.empty() ? std::min<size_t>(full, 16)
+                                                 : full;
+    // Written before read: no clearing (a Null cell's payload is never read).
+    TRowChunk c;
+    const size_t cells = capacity * FColumns * sizeof(UInt64);
+    c.Cells = {static_cast<UInt64*>(AllocateUncleared(cells)), TFree{cells}};
+    c.Tags = {static_cast<uint8_t*>(AllocateUncleared(capacity * FColumns)), TFree{0}};
+    c.Ids = {static_cast<UInt64*>(AllocateUncleared(capacity * sizeof(UInt64))), TFree{0}};
+    c.Capacity = capacity;
+    if (grow) {
+      TRowChunk& old = FRowChunks[0];
+      std::memcpy(c.Cells.get(), old.Cells.get(), FRows * FColumns * sizeof(UInt64));
+      std::memcpy(c.Tags.get(), old.Tags.get(), FRows * FColumns);
+      std::memcpy(c.Ids.get(), old.Ids.get(), FRows * sizeof(UInt64));
+      old = std::move(c);
+    } else {
+      FRowChunks.push_back(std::move(c));
+    }
+  }
+  const TRowChunk& c = Chunk(FRows);
+  const size_t r = FRows & FRowMask;
+  c.Ids[r] = Id;
+  std::memset(&c.Tags[r * FColumns], tgNull, FColumns);
+  ++FRows;
+}
+
+void TRowStore::DropLastRow() {
+  --FRows;
+  if (FRows > 0 && (FRows & FRowMask) == 0) FRowChunks.pop_back();
+  if (FRows == 0) FRowChunks.clear();
+}
+
+void TRowStore::MoveRow(size_t From, size_t To) {
+  const TRowChunk& from = Chunk(From);
+  const TRowChunk& to = Chunk(To);
+  const size_t f = From & FRowMask, t = To & FRowMask;
+  std::memcpy(&to.Cells[t * FColumns], &from.Cells[f * FColumns], FColumns * sizeof(UInt64));
+  std::memcpy(&to.Tags[t * FColumns], &from.Tags[f * FColumns], FColumns);
+  to.Ids[t] = from.Ids[f];
+}
+
 std::ptrdiff_t TRowStore::IndexOfId(UInt64 Id) const {
   if (FIdsSorted) {
-    auto it = std::lower_bound(FIds.begin(), FIds.end(), Id);
-    return it != FIds.end() && *it == Id ? it - FIds.begin() : -1;
+    size_t lo = 0, hi = FRows;
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (this->Id(mid) < Id)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo < FRows && this->Id(lo) == Id ? static_cast<std::ptrdiff_t>(lo) : -1;
   }
   if (!FIndexValid) {
     FIndex.clear();
-    FIndex.reserve(FIds.size());
-    for (size_t i = 0; i < FIds.size(); ++i) FIndex.emplace(FIds[i], i);
+    FIndex.reserve(FRows);
+    for (size_t i = 0; i < FRows; ++i) FIndex.emplace(this->Id(i), i);
     FIndexValid = true;
   }
   auto it = FIndex.find(Id);
@@ -128,9 +266,9 @@ std::ptrdiff_t TRowStore::IndexOfId(UInt64 Id) const {
 }
 
 Variant TRowStore::Value(size_t Row, size_t Col) const {
-  size_t i = At(Row, Col);
-  uint8_t t = FTags[i];
-  UInt64 p = FCells[i];
+  const TCell cell = At(Row, Col);
+  const uint8_t t = *cell.Tag;
+  const UInt64 p = *cell.Cell;
   switch (t) {
     case tgNull:
       return Null();
@@ -177,7 +315,7 @@ Variant TRowStore::Value(size_t Row, size_t Col) const {
     default:
       break;
   }
-  const char* inl = reinterpret_cast<const char*>(&FCells[i]);
+  const char* inl = reinterpret_cast<const char*>(cell.Cell);
   size_t n = t & 0x0F;
   switch (t & 0xF0) {
     case tgUtf8Inline:
@@ -192,7 +330,7 @@ Variant TRowStore::Value(size_t Row, size_t Col) const {
 }
 
 bool TRowStore::IsNull(size_t Row, size_t Col) const {
-  uint8_t t = FTags[At(Row, Col)];
+  uint8_t t = *At(Row, Col).Tag;
   return t == tgNull || t == tgEmpty;
 }
 
@@ -220,13 +358,15 @@ char* TRowStore::Allocate(size_t N) {
   return p;
 }
 
-void TRowStore::StoreData(size_t Cell, uint8_t Tag, const void* P, size_t N) {
+void TRowStore::StoreData(TCell Cell, uint8_t Tag, const void* P, size_t N) {
   uint8_t inlineTag = Tag == tgUtf8 ? tgUtf8Inline : Tag == tgBytes ? tgBytesInline : tgUtf16Inline;
   if (N <= 8) {
-    UInt64 v = 0;
-    if (N) std::memcpy(&v, P, N);
-    FCells[Cell] = v;
-    FTags[Cell] = static_cast<uint8_t>(inlineTag + (Tag == tgUtf16 ? N / 2 : N));
+    // Byte by byte: a call to memcpy costs more than these few bytes.
+    const unsigned char* b = static_cast<const unsigned char*>(P);
+    unsigned char bytes[8] = {};
+    for (size_t i = 0; i < N; ++i) bytes[i] = b[i];
+    std::memcpy(Cell.Cell, bytes, sizeof bytes);
+    *Cell.Tag = static_cast<uint8_t>(inlineTag + (Tag == tgUtf16 ? N / 2 : N));
     return;
   }
   if (N > UINT32_MAX) {
@@ -242,38 +382,38 @@ void TRowStore::StoreData(size_t Cell, uint8_t Tag, const void* P, size_t N) {
   std::memcpy(p, &n, sizeof n);
   std::memcpy(p + 4, P, N);
   FArenaLive += N + 4;
-  FCells[Cell] = static_cast<UInt64>(reinterpret_cast<uintptr_t>(p));
-  FTags[Cell] = Tag;
+  *Cell.Cell = static_cast<UInt64>(reinterpret_cast<uintptr_t>(p));
+  *Cell.Tag = Tag;
 }
 
-void TRowStore::Release(size_t Cell) {
-  uint8_t t = FTags[Cell];
+void TRowStore::Release(TCell Cell) {
+  uint8_t t = *Cell.Tag;
   if (IsArenaTag(t)) {
-    size_t n = ArenaLength(FCells[Cell]) + size_t(4);
+    size_t n = ArenaLength(*Cell.Cell) + size_t(4);
     FArenaLive -= n;
     FArenaGarbage += n;
   } else if (t == tgBoxed) {
-    size_t b = static_cast<size_t>(FCells[Cell]);
+    size_t b = static_cast<size_t>(*Cell.Cell);
     FBoxes[b] = Variant();
     FFreeBoxes.push_back(b);
   }
-  FTags[Cell] = tgNull;
-  FCells[Cell] = 0;
+  *Cell.Tag = tgNull;
+  *Cell.Cell = 0;
 }
 
-void TRowStore::Store(size_t Cell, const Variant& V) {
+void TRowStore::Store(TCell Cell, const Variant& V) {
   Release(Cell);
   auto setInt = [&](uint8_t Tag, Int64 N) {
-    FCells[Cell] = static_cast<UInt64>(N);
-    FTags[Cell] = Tag;
+    *Cell.Cell = static_cast<UInt64>(N);
+    *Cell.Tag = Tag;
   };
   auto setDouble = [&](uint8_t Tag, double D) {
-    std::memcpy(&FCells[Cell], &D, sizeof D);
-    FTags[Cell] = Tag;
+    std::memcpy(Cell.Cell, &D, sizeof D);
+    *Cell.Tag = Tag;
   };
   switch (V.VType()) {
     case varEmpty:
-      FTags[Cell] = tgEmpty;
+      *Cell.Tag = tgEmpty;
       return;
     case varNull:
       return;
@@ -325,8 +465,8 @@ void TRowStore::Store(size_t Cell, const Variant& V) {
     b = FBoxes.size();
     FBoxes.push_back(V);
   }
-  FCells[Cell] = b;
-  FTags[Cell] = tgBoxed;
+  *Cell.Cell = b;
+  *Cell.Tag = tgBoxed;
 }
 
 void TRowStore::SetValue(size_t Row, size_t Col, const Variant& V) {
@@ -348,35 +488,30 @@ void TRowStore::SetRowValues(size_t Row, const std::vector<Variant>& Values) {
 
 void TRowStore::Insert(size_t At_, UInt64 Id, const std::vector<Variant>& Values) {
   At_ = std::min(At_, RowCount());
-  bool inOrder = (At_ == 0 || FIds[At_ - 1] < Id) && (At_ == RowCount() || Id < FIds[At_]);
+  bool inOrder = (At_ == 0 || this->Id(At_ - 1) < Id) && (At_ == RowCount() || Id < this->Id(At_));
   if (!inOrder) FIdsSorted = false;
-  size_t first = At_ * FColumns;
-  FCells.insert(FCells.begin() + static_cast<std::ptrdiff_t>(first), FColumns, 0);
-  FTags.insert(FTags.begin() + static_cast<std::ptrdiff_t>(first), FColumns, tgNull);
-  FIds.insert(FIds.begin() + static_cast<std::ptrdiff_t>(At_), Id);
+  AddRowAtEnd(Id);
+  for (size_t r = FRows - 1; r > At_; --r) MoveRow(r - 1, r);
+  const TRowChunk& c = Chunk(At_);
+  c.Ids[At_ & FRowMask] = Id;
+  std::memset(&c.Tags[(At_ & FRowMask) * FColumns], tgNull, FColumns);
   RowsMoved();
-  for (size_t c = 0; c < FColumns && c < Values.size(); ++c) Store(first + c, Values[c]);
+  for (size_t col = 0; col < FColumns && col < Values.size(); ++col) Store(At(At_, col), Values[col]);
 }
 
 void TRowStore::Erase(size_t Row) {
-  size_t first = At(Row, 0);
-  for (size_t c = 0; c < FColumns; ++c) Release(first + c);
-  FCells.erase(FCells.begin() + static_cast<std::ptrdiff_t>(first),
-               FCells.begin() + static_cast<std::ptrdiff_t>(first + FColumns));
-  FTags.erase(FTags.begin() + static_cast<std::ptrdiff_t>(first),
-              FTags.begin() + static_cast<std::ptrdiff_t>(first + FColumns));
-  FIds.erase(FIds.begin() + static_cast<std::ptrdiff_t>(Row));
+  for (size_t c = 0; c < FColumns; ++c) Release(At(Row, c));
+  for (size_t r = Row + 1; r < FRows; ++r) MoveRow(r, r - 1);
+  DropLastRow();
   RowsMoved();
   CompactIfWorthIt();
 }
 
 size_t TRowStore::AppendRow(UInt64 Id) {
-  if (!FIds.empty() && Id <= FIds.back()) FIdsSorted = false;
-  FIds.push_back(Id);
-  FCells.resize(FCells.size() + FColumns, 0);
-  FTags.resize(FTags.size() + FColumns, tgNull);
+  if (FRows > 0 && Id <= this->Id(FRows - 1)) FIdsSorted = false;
+  AddRowAtEnd(Id);
   RowsMoved();
-  return FIds.size() - 1;
+  return FRows - 1;
 }
 
 void TRowStore::SetInt(size_t Row, size_t Col, TVarType Type, Int64 V) {
@@ -408,29 +543,29 @@ void TRowStore::SetInt(size_t Row, size_t Col, TVarType Type, Int64 V) {
       tag = tgInt64;
       break;
   }
-  size_t i = At(Row, Col);
-  Release(i);
-  FCells[i] = static_cast<UInt64>(V);
-  FTags[i] = tag;
+  const TCell cell = At(Row, Col);
+  Release(cell);
+  *cell.Cell = static_cast<UInt64>(V);
+  *cell.Tag = tag;
 }
 
 void TRowStore::SetFloat(size_t Row, size_t Col, TVarType Type, double V) {
-  size_t i = At(Row, Col);
-  Release(i);
-  std::memcpy(&FCells[i], &V, sizeof V);
-  FTags[i] = Type == varDate ? tgDate : tgDouble;
+  const TCell cell = At(Row, Col);
+  Release(cell);
+  std::memcpy(cell.Cell, &V, sizeof V);
+  *cell.Tag = Type == varDate ? tgDate : tgDouble;
 }
 
 void TRowStore::SetUtf8(size_t Row, size_t Col, const char* P, size_t N) {
-  size_t i = At(Row, Col);
-  Release(i);
-  StoreData(i, tgUtf8, P, N);
+  const TCell cell = At(Row, Col);
+  Release(cell);
+  StoreData(cell, tgUtf8, P, N);
 }
 
 void TRowStore::SetBytes(size_t Row, size_t Col, const char* P, size_t N) {
-  size_t i = At(Row, Col);
-  Release(i);
-  StoreData(i, tgBytes, P, N);
+  const TCell cell = At(Row, Col);
+  Release(cell);
+  StoreData(cell, tgBytes, P, N);
 }
 
 void TRowStore::CompactIfWorthIt() {
@@ -440,14 +575,15 @@ void TRowStore::CompactIfWorthIt() {
   std::vector<TChunk> old = std::move(FChunks);
   FChunks.clear();
   FArenaLive = FArenaGarbage = 0;
-  for (size_t i = 0; i < FTags.size(); ++i) {
-    uint8_t t = FTags[i];
-    if (!IsArenaTag(t)) continue;
-    UInt64 p = FCells[i];
-    size_t n = ArenaLength(p);
-    char* q = Allocate(n);
-    std::memcpy(q, reinterpret_cast<const char*>(static_cast<uintptr_t>(p)), n + 4);
-    FArenaLive += n + 4;
-    FCells[i] = static_cast<UInt64>(reinterpret_cast<uintptr_t>(q));
-  }
+  for (size_t r = 0; r < FRows; ++r)
+    for (size_t col = 0; col < FColumns; ++col) {
+      const TCell cell = At(r, col);
+      if (!IsArenaTag(*cell.Tag)) continue;
+      UInt64 p = *cell.Cell;
+      size_t n = ArenaLength(p);
+      char* q = Allocate(n);
+      std::memcpy(q, reinterpret_cast<const char*>(static_cast<uintptr_t>(p)), n + 4);
+      FArenaLive += n + 4;
+      *cell.Cell = static_cast<UInt64>(reinterpret_cast<uintptr_t>(q));
+    }
 }

@@ -21,7 +21,6 @@ using namespace win;
 
 // --- Hooks and settings -----------------------------------------------------------------------------
 
-void (*ApplicationHandleException)(TObject* Sender) = nullptr;
 Boolean (*PopupMenuIsShortCutHook)(TPopupMenu* Menu, TWMKey& Message) = nullptr;
 Boolean (*PopupMenuPopupHook)(TPopupMenu* Menu, TControl* Control, Integer X, Integer Y) = nullptr;
 TComponent* (*PopupMenuComponentHook)(TPopupMenu* Menu) = nullptr;

@@ -482,11 +482,10 @@ const TTypeInfo* TypeInfoTEndDragEvent();
 
 // --- Hooks other units install ------------------------------------------------
 
-// Called by MainWndProc inside the catch of an exception that a message
-// handler let out (so `throw;` rethrows it); the forms unit installs the
-// application's handler. Without one the exception is written to standard
-// error and dropped (EAbort silently).
-extern void (*ApplicationHandleException)(TObject* Sender);
+// MainWndProc hands an exception that a message handler let out to the
+// class framework's ApplicationHandleException (Classes.h), which the forms
+// unit installs. Without one the exception is written to standard error and
+// dropped (EAbort silently).
 
 // What the controls ask of a popup menu; the menus unit installs them. A nil
 // hook means "no menus": no shortcut matches and nothing pops up.

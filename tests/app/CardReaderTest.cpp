@@ -315,6 +315,33 @@ TEST_F(ReaderTest, SimulatedFailures) {
   }
 }
 
+// Every check value reaches the card as the byte computed, also where the
+// Turkish code page holds no character for it; the two frame bytes are
+// refused before anything is sent.
+TEST_F(ReaderTest, EveryCheckByteReachesTheCard) {
+  SetReaderTimings(ShortTimings());
+  SetCardClock([] { return EncodeDateTime(2024, 2, 29, 9, 7, 0, 0); });
+  TCardRecord base = SampleRecord();
+  base.Kontor = 0;
+  const Byte rest = CardCheckValue(0, u"12345678", u"XY987");
+  for (Integer v = 0; v < 256; ++v) {
+    TEmulatedReaderPort port;
+    SetReaderPort(&port);
+    ASSERT_TRUE(ResetReader(1));
+    TCardRecord rec = base;
+    rec.Kontor = Word(v ^ rest);  // high byte 0: the check is v
+    if (v == FrameStart || v == FrameEnd) {
+      EXPECT_THROW(WriteCard(rec), ECardError) << v;
+      EXPECT_EQ(port.Device().Commands(), 0u) << v << ": nothing was sent";
+      continue;
+    }
+    ASSERT_TRUE(WriteCard(rec)) << v;
+    EXPECT_EQ(Byte(port.Device().Card()[17]), v);
+    EXPECT_EQ(Byte(rec.FaturaNo.ToAnsi()[5]), v) << "the record read back keeps the byte";
+  }
+  SetReaderPort(nullptr);
+}
+
 TEST_F(ReaderTest, DeviceThatDisappearsRaises) {
   TEmulatedReaderPort port;
   SetReaderPort(&port);

@@ -60,6 +60,9 @@ TEST_F(CardRecordTest, BuildingEdgeCases) {
       {"tie 37.5 to even", [](TCardRecord& r) { r.T1 = 0.375; }, 19, u"0026"},
       {"NaN tariff", [](TCardRecord& r) { r.T2 = std::numeric_limits<double>::quiet_NaN(); }, 23, u"0000"},
       {"huge tariff", [](TCardRecord& r) { r.T3 = 1e300; }, 27, u"0000"},
+      // Between 9.2e18 and 2^63 the product still fits: its low 16 bits.
+      {"tariff just below 2^63", [](TCardRecord& r) { r.T3 = 9.2233720368547e16; }, 27, u"DC00"},
+      {"tariff of 2^63", [](TCardRecord& r) { r.T3 = 9223372036854775808.0 / 100.0; }, 27, u"0000"},
       {"tariff order T1 T2 T3 T4 T0", [](TCardRecord& r) { r.T0 = 0.01; }, 35, u"0001"},
       {"structure keeps 7 bits",
        [](TCardRecord& r) {

@@ -22,9 +22,9 @@
 #include "platform/classes/Registry.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/StringLists.h"
-#include "platform/rtl/CodePages.h"
 #include "platform/classes/Threads.h"
 #include "platform/classes/WinRegistry.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/win/Windows.h"
 #include "tests/support/TestSupport.h"
 
@@ -65,6 +65,7 @@ struct TSink {
   void Cts(TObject*, Boolean On) { Add(std::string("CTS") + (On ? "1" : "0")); }
   void Conn(TObject*, Boolean On) { Add(std::string("Conn") + (On ? "1" : "0")); }
   void AfterOpen(TObject*) { Add("AfterOpen"); }
+  void Raise(TObject*, Integer) { throw Exception(u"handler failed"); }
   void BeforeClose(TObject*) { Add("BeforeClose"); }
   void AfterClose(TObject*) { Add("AfterClose"); }
   void RxFlag(TObject*) { Add("RxFlag"); }
@@ -74,6 +75,26 @@ struct TSink {
   void LinkTxBuf(TObject*, const void* Buf, Integer Count) {
     Add("LinkTxBuf:" + std::string(static_cast<const char*>(Buf), size_t(Count)));
   }
+};
+
+// Installs a recording application exception handler for its lifetime.
+struct HandlerScope {
+  static inline TObject* Sender = nullptr;
+  static inline String Message;
+  decltype(ApplicationHandleException) Saved = ApplicationHandleException;
+  HandlerScope() {
+    Sender = nullptr;
+    Message.clear();
+    ApplicationHandleException = [](TObject* S) {
+      Sender = S;
+      try {
+        throw;
+      } catch (const Exception& E) {
+        Message = E.Message();
+      }
+    };
+  }
+  ~HandlerScope() { ApplicationHandleException = Saved; }
 };
 
 class ComPortTest : public ::testing::Test {
@@ -441,7 +462,8 @@ TEST_F(ComPortStorageTest, IniBasicGroup) {
   Port->SetPort(u"COM3");
   Port->StoreSettings(stIniFile, Ini);
   EXPECT_EQ(IniText(),
-            "[Com1]\r\nPort=COM3\r\nBaudRate=9600\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\nFlowControl=None\r\n");
+            "[Com1]\r\nPort=COM3\r\nBaudRate=9600\r\nStopBits=1\r\nDataBits=8\r\nParity=None\r\nFlowControl="
+            "None\r\n");
   Port->SetBaudRate(brCustom);
   Port->SetCustomBaudRate(250000);
   Port->StoreSettings(stIniFile, Ini);
@@ -527,7 +549,8 @@ namespace {
 
 TEST_F(ComPortTest, EventsThroughTheHiddenWindow) {
   win::MSG m;
-  win::PeekMessageW(&m, nullptr, 0, 0, win::PM_NOREMOVE);  // this thread's message queue, as a program's main thread has
+  win::PeekMessageW(&m, nullptr, 0, 0,
+                    win::PM_NOREMOVE);  // this thread's message queue, as a program's main thread has
   Port->SetSyncMethod(smWindowSync);
   Port->SetOnRxChar(TRxCharEvent(&Sink, &TSink::RxChar));
   Port->Open();
@@ -678,7 +701,8 @@ TEST_F(ComPortTest, ReadThatCannotStart) {
 std::string SaveComponent(TComponent* C) {
   std::unique_ptr<TMemoryStream, TObjectFree> s(New<TMemoryStream>());
   WriteDescendentToStream(s.get(), C, nullptr);
-  return ObjectBinaryToText(std::string(static_cast<const char*>(s->Memory()), static_cast<size_t>(s->Size())));
+  return ObjectBinaryToText(
+      std::string(static_cast<const char*>(s->Memory()), static_cast<size_t>(s->Size())));
 }
 
 TComPort* LoadComponent(const std::string& Text) {
@@ -719,11 +743,31 @@ TEST_F(ComPortTest, FromAndToAForm) {
   EXPECT_EQ(SaveComponent(port), form);
   Free(port);
 
-  // A port that cannot open does not stop the form from loading.
+  // A port that cannot open does not stop the form from loading; the
+  // application's handler gets the error.
+  HandlerScope handler;
   port = LoadComponent("object Com: TComPort\r\n  Connected = True\r\n  Port = 'COM9'\r\nend\r\n");
   EXPECT_FALSE(port->Connected());
   EXPECT_EQ(port->Port(), u"COM9");
+  EXPECT_EQ(HandlerScope::Sender, port);
+  EXPECT_NE(HandlerScope::Message.find(u"COM9"), String::npos) << UTF16ToUTF8(HandlerScope::Message);
   Free(port);
+}
+
+// A handler that raises while the hidden window dispatches an event: the
+// application's handler gets the exception, the port goes on.
+TEST_F(ComPortTest, HandlerErrorThroughTheHiddenWindowReachesTheApplication) {
+  HandlerScope handler;
+  win::MSG m;
+  win::PeekMessageW(&m, nullptr, 0, 0, win::PM_NOREMOVE);
+  Port->SetSyncMethod(smWindowSync);
+  Port->SetOnRxChar(TRxCharEvent(&Sink, &TSink::Raise));
+  Port->Open();
+  Send("x");
+  ASSERT_TRUE(WaitUntil([&] { return HandlerScope::Sender != nullptr; }));
+  EXPECT_EQ(HandlerScope::Sender, Port);
+  EXPECT_EQ(HandlerScope::Message, u"handler failed");
+  EXPECT_TRUE(Port->Connected());
 }
 
 }  // namespace

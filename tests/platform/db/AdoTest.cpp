@@ -3,13 +3,20 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "platform/classes/Filer.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Streams.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/db/ADODB.h"
 #include "platform/db/LogDatabase.h"
 #include "platform/rtl/CodePages.h"
@@ -98,6 +105,41 @@ class AdoTest : public ::testing::Test {
     return n;
   }
 
+  // One value of a query on the log, read with SQLite alone.
+  std::string Scalar(const char* Sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((Dir + "/cardloader.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    std::string out = "(error)";
+    if (sqlite3_prepare_v2(db, Sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+      out = sqlite3_column_text(st, 0) ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0)) : "";
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+  }
+
+  // Runs Body in a child process whose files may grow to Limit bytes (a
+  // nearly full disk); answers the child's exit code.
+  template <class F>
+  int InChildWithFileLimit(rlim_t Limit, F Body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit r{Limit, RLIM_INFINITY};
+      setrlimit(RLIMIT_FSIZE, &r);
+      int code = 100;
+      try {
+        code = Body();
+      } catch (...) {
+        code = 101;
+      }
+      _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
   std::string Dir;
   String File;
   TComponent* Owner{};
@@ -127,7 +169,7 @@ TEST_F(AdoTest, LogFieldsComeBackWithTheirTypes) {
   };
   const Expect fields[] = {
       {u"Index", ftAutoInc, TAutoIncField::StaticClass(), 0},
-      {u"Kontor", ftSmallint, TSmallintField::StaticClass(), 0},
+      {u"Kontor", ftWord, TWordField::StaticClass(), 0},
       {u"SeriNo", ftString, TStringField::StaticClass(), 8},
       {u"FaturaNo", ftString, TStringField::StaticClass(), 6},
       {u"T1", ftFloat, TFloatField::StaticClass(), 0},
@@ -525,6 +567,169 @@ TEST_F(AdoTest, CommittedAppendSurvivesACrashOfTheProgram) {
   EXPECT_EQ(header[18], 1);
   EXPECT_EQ(header[19], 1);
   EXPECT_EQ(RowCount(), 1);
+}
+
+// A card holds 0 to 65535 credits: a load above the 16-bit signed range is
+// stored, located, filtered and edited like any other.
+TEST_F(AdoTest, EveryCreditACardHoldsIsKept) {
+  Conn->Open();
+  AddLog(TLoad{40000, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+  AddLog(TLoad{65535, 2, u"B", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"2"});
+  Set->Open();
+  ASSERT_TRUE(Set->Locate(u"Kontor", Variant(40000), {}));
+  EXPECT_EQ(Set->FieldByName(u"SeriNo")->AsString(), u"1");
+  Set->SetFilter(u"Kontor = 65535");
+  Set->SetFiltered(true);
+  EXPECT_EQ(Set->RecordCount(), 1);
+  Set->SetFiltered(false);
+  ASSERT_TRUE(Set->Locate(u"Kontor", Variant(40000), {}));
+  Set->Edit();
+  Set->FieldByName(u"Kontor")->SetAsInteger(50000);
+  Set->Post();
+  EXPECT_EQ(Scalar("select Kontor from log where SeriNo = '1'"), "50000");
+  EXPECT_THROW(Set->FieldByName(u"Kontor")->SetAsInteger(65536), EDatabaseError);
+}
+
+// The time of loading is a real number on every row, a whole day included.
+TEST_F(AdoTest, TimeOfLoadingIsAlwaysReal) {
+  Conn->Open();
+  for (TDateTime when : {45000.0, 45000.5, 0.0})
+    AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", when, u"1"});
+  EXPECT_EQ(Scalar("select group_concat(typeof(YuklemeTS)) from log"), "real,real,real");
+  Set->Open();
+  EXPECT_EQ(Set->FieldByName(u"YuklemeTS")->DataType(), ftDateTime);
+  EXPECT_DOUBLE_EQ(Set->FieldByName(u"YuklemeTS")->AsDateTime(), 45000.0);
+}
+
+// A new log never holds the rows of an old one of the same name, whatever
+// the old one left beside it.
+TEST_F(AdoTest, NewLogDoesNotReplayTheOldOnesLeftovers) {
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    try {
+      Conn->Open();
+      AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+    } catch (...) {
+      _exit(2);
+    }
+    kill(getpid(), SIGKILL);  // a crash: the write-ahead log stays
+    _exit(3);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(access((Dir + "/cardloader.mdb-wal").c_str(), F_OK), 0);
+  ASSERT_EQ(unlink((Dir + "/cardloader.mdb").c_str()), 0);  // the operator deletes the log
+  CreateLogDatabase(File);
+  Conn->Open();
+  Set->Open();
+  EXPECT_EQ(Set->RecordCount(), 0);
+  EXPECT_EQ(RowCount(), 0);
+}
+
+// A log moved or deleted while connected: the append is reported as failed
+// (the row would go to a file nobody opens again).
+TEST_F(AdoTest, AppendToAMovedLogFails) {
+  const std::string path = Dir + "/cardloader.mdb";
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"moved", [&] { ASSERT_EQ(rename(path.c_str(), (Dir + "/moved.mdb").c_str()), 0); }},
+      {"deleted", [&] { ASSERT_EQ(unlink(path.c_str()), 0); }},
+  };
+  for (const auto& c : cases) {
+    Conn->Close();
+    for (const char* f : {"", "-wal", "-shm", "/../moved.mdb"}) unlink((path + f).c_str());
+    CreateLogDatabase(File);
+    Conn->Open();
+    AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+    c.second();
+    try {
+      AddLog(TLoad{2, 2, u"B", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"2"});
+      FAIL() << c.first;
+    } catch (const EDatabaseError& E) {
+      EXPECT_NE(E.Message().find(u"moved or deleted"), String::npos) << UTF16ToUTF8(E.Message());
+    }
+  }
+}
+
+// A nearly full disk (files may not grow past 8 KB): connecting leaves the log
+// readable by everyone, and an append reports a full disk.
+TEST_F(AdoTest, FullDiskLeavesTheLogReadable) {
+  const int code = InChildWithFileLimit(8192, [&] {
+    Conn->Open();
+    Set->Open();
+    try {
+      AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+      return 1;
+    } catch (const EDatabaseError& E) {
+      if (E.Message().find(u"disk is full") == String::npos) return 2;
+    }
+    Conn->Close();
+    return 0;
+  });
+  EXPECT_EQ(code, 0);
+  std::ifstream f(Dir + "/cardloader.mdb", std::ios::binary);
+  char header[20] = {};
+  f.read(header, sizeof header);
+  EXPECT_EQ(header[18], 1) << "rollback-journal mode";
+  EXPECT_EQ(Scalar("select count(*) from log"), "0");
+  // With room again, everything works.
+  Conn->Open();
+  AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+  EXPECT_EQ(RowCount(), 1);
+}
+
+// Without a database the procedure's parameters still exist (declared as
+// the form declares them), and the call fails naming the missing file.
+TEST_F(AdoTest, DeclaredParametersWithoutADatabase) {
+  Conn->SetConnectionString(LogConnectionString(UTF8ToUTF16(Dir + "/none.mdb")));
+  EXPECT_THROW(Conn->Open(), EDatabaseError);
+  DeclareLogProcedure(Proc);
+  ASSERT_EQ(Proc->Parameters()->Count(), 15);
+  EXPECT_EQ(Proc->Parameters()->Items(12)->DataType(), ftDateTime);
+  try {
+    AddLog(TLoad{1, 1, u"A", {0, 0, 0, 0, 0}, 0, false, 0, u"", 0, u"1"});
+    FAIL();
+  } catch (const EDatabaseError& E) {
+    EXPECT_NE(E.Message().find(u"Could not find file"), String::npos) << UTF16ToUTF8(E.Message());
+  }
+}
+
+// The parameters are published where the platform publishes them: forms
+// store them and later code reads and changes them by name.
+TEST(AdoPublished, ParametersOfTheCommandDataSets) {
+  for (TClass c : {TADODataSet::StaticClass(), TADOQuery::StaticClass(), TADOStoredProc::StaticClass()})
+    EXPECT_TRUE(IsPublishedProp(c, u"Parameters")) << UTF16ToUTF8(c->ClassName());
+  // The in-memory data set has the platform's Params (a TParams).
+  std::unique_ptr<TMemDataSet, TObjectFree> mem(New<TMemDataSet>(nullptr));
+  auto* params = dynamic_cast<TParams*>(GetObjectProp(mem.get(), u"Params"));
+  ASSERT_NE(params, nullptr);
+  params->CreateParam(ftInteger, u"Kontor", ptInput)->SetAsInteger(40000);
+  EXPECT_EQ(mem->Params()->ParamByName(u"Kontor")->AsInteger(), 40000);
+  RegisterDataClasses();
+  const std::string text =
+      "object sqlEkle: TADOStoredProc\n"
+      "  ProcedureName = 'Ekle'\n"
+      "  Parameters = <\n"
+      "    item\n      Name = 'Kontor'\n      DataType = ftInteger\n      Value = Null\n    end\n"
+      "    item\n      Name = 'SeriNo'\n      DataType = ftWideString\n    end>\n"
+      "end\n";
+  const std::string bin = ObjectTextToBinary(text);
+  std::unique_ptr<TMemoryStream, TObjectFree> in(New<TMemoryStream>());
+  in->WriteBuffer(bin.data(), static_cast<Integer>(bin.size()));
+  in->SetPosition(0);
+  std::unique_ptr<TComponent, TObjectFree> proc(ReadComponentFromStream(in.get(), nullptr));
+  auto* p = dynamic_cast<TADOStoredProc*>(proc.get());
+  ASSERT_NE(p, nullptr);
+  ASSERT_EQ(p->Parameters()->Count(), 2);
+  EXPECT_EQ(p->Parameters()->Items(1)->Name(), u"SeriNo");
+  EXPECT_EQ(p->Parameters()->Items(0)->DataType(), ftInteger);
+  auto* read = dynamic_cast<TParameters*>(GetObjectProp(p, u"Parameters"));
+  ASSERT_EQ(read, p->Parameters());
+  std::unique_ptr<TMemoryStream, TObjectFree> out(New<TMemoryStream>());
+  WriteDescendentToStream(out.get(), p, nullptr);
+  const std::string saved = ObjectBinaryToText(
+      std::string(static_cast<const char*>(out->Memory()), static_cast<size_t>(out->Size())));
+  EXPECT_NE(saved.find("Name = 'SeriNo'"), std::string::npos) << saved;
 }
 
 }  // namespace
