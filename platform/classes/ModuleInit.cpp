@@ -36,6 +36,7 @@ const char16_t* const kUnitOrder[] = {
     u"nbCore",
     u"vlClasses",
     u"vlGeometry",
+    u"vlGraphics",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
