@@ -37,6 +37,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlClasses",
     u"vlGeometry",
     u"vlGraphics",
+    u"vlStyles",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
