@@ -9,6 +9,7 @@
 #include "lib/foundation/vlStorage.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Finally.h"
 

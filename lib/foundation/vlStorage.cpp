@@ -548,7 +548,14 @@ void TvlStreamReader::StartRead() {
   if (!stream || stream->Position() >= stream->Size()) return;
   TReader* reader = New<TReader>(stream, 4096);
   Finally freeReader([&] { Free(reader); });
-  FRoot = ReadStreamObject(reader, stream, 0).release();
+  try {
+    FRoot = ReadStreamObject(reader, stream, 0).release();
+  } catch (const EReadError&) {
+    throw;
+  } catch (const Exception&) {
+    // other data (a float no number can hold, ...): the stream-reading error
+    throw EReadError(u"Stream read error");
+  }
 }
 
 TvlStreamObject* TvlStreamReader::FindObject(const String& AObjectFullName) {

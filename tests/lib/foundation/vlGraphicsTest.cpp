@@ -503,6 +503,46 @@ TEST_F(CanvasTest, DrawGlyphSeesThroughTheTransparentColour) {
   EXPECT_EQ(Pixel(70, 10), clYellow);
 }
 
+TEST_F(CanvasTest, ParamsFontAnglePathsAndImages) {
+  Owned<TFont> font(New<TFont>());
+  font->SetHeight(-20);
+  TvlViewParams params{nullptr, clYellow, font.get(), clRed};
+  FCanvas->SetParams(params);
+  EXPECT_EQ(FCanvas->Brush()->Color(), clYellow);
+  EXPECT_EQ(FCanvas->Font()->Height(), -20);
+  EXPECT_EQ(FCanvas->Font()->Color(), clRed);
+  TvlViewParams got;
+  FCanvas->GetParams(got);
+  EXPECT_EQ(got.Color, clYellow);
+  EXPECT_EQ(got.Font, FCanvas->Font());
+  EXPECT_EQ(got.TextColor, clRed);
+
+  FCanvas->SetFontAngle(90);
+  EXPECT_EQ(FCanvas->Font()->Orientation(), 900);
+  EXPECT_EQ(FCanvas->Font()->Height(), -20);
+  FCanvas->SetFontAngle(0);
+  EXPECT_EQ(FCanvas->Font()->Orientation(), 0);
+
+  FCanvas->BeginPath();
+  FCanvas->Polygon({{10, 10}, {30, 10}, {30, 30}, {10, 30}});
+  FCanvas->EndPath();
+  Owned<TvlRegion> path(FCanvas->PathToRegion());
+  EXPECT_TRUE(path->PtInRegion(20, 20));
+  EXPECT_FALSE(path->PtInRegion(40, 20));
+
+  Owned<TCustomImageList> images(NewBy<TCustomImageList>(&TCustomImageList::CreateSize, 4, 4));
+  Owned<TBitmap> image(New<TBitmap>());
+  image->SetSize(4, 4);
+  image->Canvas()->Brush()->SetColor(clBlue);
+  image->Canvas()->FillRect(Rect(0, 0, 4, 4));
+  images->Add(image.get(), nullptr);
+  FCanvas->DrawImage(images.get(), 50, 50, 1);  // no such image: nothing
+  EXPECT_EQ(Pixel(51, 51), clWhite);
+  FCanvas->DrawImage(images.get(), 50, 50, 0);
+  EXPECT_EQ(Pixel(51, 51), clBlue);
+  EXPECT_EQ(FCanvas->DCStateCount(), 0);
+}
+
 // --- Paint and screen canvases ---------------------------------------------------------------------
 
 TEST(PaintCanvas, NestedBeginAndEndPaintRestoreEachLevel) {

@@ -486,6 +486,22 @@ TEST_F(StorageTest, ATruncatedStreamRaisesBeforeAnythingIsRestored) {
   }
 }
 
+TEST_F(StorageTest, OtherDataInAStreamRaisesTheStreamReadingError) {
+  // a float (tag 5) whose 10 bytes hold no number, then an unknown tag
+  const std::string cases[] = {
+      std::string("\x06\x03Obj\x06\x07TSample\x02\x01\x06\x01X\x02\x05\x05\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F"
+                  "\x00\x00\x02\x00",
+                  33),
+      std::string("\x06\x03Obj\x06\x07TSample\x02\x01\x06\x01X\x02\x63\x02\x00\x02\x00", 24),
+  };
+  for (const std::string& bytes : cases) {
+    FStream->SetSize(0);
+    FStream->WriteBuffer(bytes.data(), Integer(bytes.size()));
+    Owned<TSample> dest(New<TSample>());
+    EXPECT_THROW(Restore(Medium::Stream, dest.get()), EReadError);
+  }
+}
+
 TEST_F(StorageTest, WrongRegistryTypesAndDamagedIniLinesGiveNoValueOrAClearError) {
   Owned<TSample> sample(NewExample());
   Store(Medium::Registry, sample.get());
