@@ -68,15 +68,21 @@ class TBrushFor {
 };
 
 // The pixels of a bitmap as 32-bit words, top row first.
-std::vector<uint32_t> ReadPixels(TBitmap* ABitmap, Integer W, Integer H) {
-  std::vector<uint32_t> pixels(size_t(W) * size_t(H));
-  if (pixels.empty()) return pixels;
+// The header of W x H pixels of 32 bits, top row first.
+BITMAPINFO TopDown32(Integer W, Integer H) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = W;
   bi.bmiHeader.biHeight = -H;
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
+  return bi;
+}
+
+std::vector<uint32_t> ReadPixels(TBitmap* ABitmap, Integer W, Integer H) {
+  std::vector<uint32_t> pixels(size_t(W) * size_t(H));
+  if (pixels.empty()) return pixels;
+  BITMAPINFO bi = TopDown32(W, H);
   HDC dc = ABitmap->Canvas()->Handle();
   GetDIBits(dc, ABitmap->Handle(), 0, UINT(H), pixels.data(), &bi, DIB_RGB_COLORS);
   return pixels;
@@ -84,12 +90,7 @@ std::vector<uint32_t> ReadPixels(TBitmap* ABitmap, Integer W, Integer H) {
 
 void WritePixels(TBitmap* ABitmap, const std::vector<uint32_t>& APixels, Integer W, Integer H) {
   if (APixels.empty()) return;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = W;
-  bi.bmiHeader.biHeight = -H;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
+  BITMAPINFO bi = TopDown32(W, H);
   ABitmap->FreeContext();
   SetDIBits(nullptr, ABitmap->Handle(), 0, UINT(H), APixels.data(), &bi, DIB_RGB_COLORS);
   ABitmap->SetModified(true);

@@ -62,6 +62,16 @@ void RemoveFrom(std::vector<T*>& AList, const T* AItem) {
   if (it != AList.end()) AList.erase(it);
 }
 
+// Leaves the old repository's list (AList) and joins the new one's at its end.
+template <class T>
+void MoveToRepository(TvlStyleRepository*& AField, TvlStyleRepository* AValue,
+                      std::vector<T*> TvlStyleRepository::*AList, T* AItem) {
+  if (AField == AValue) return;
+  if (AField) RemoveFrom(AField->*AList, AItem);
+  AField = AValue;
+  if (AValue) (AValue->*AList).push_back(AItem);
+}
+
 }  // namespace
 
 CL_UNIT_STEPS(vlStyles, &Startup, nullptr);
@@ -108,10 +118,7 @@ Integer TvlCustomStyle::Index() const {
 }
 
 void TvlCustomStyle::SetStyleRepository(TvlStyleRepository* Value) {
-  if (FStyleRepository == Value) return;
-  if (FStyleRepository) RemoveFrom(FStyleRepository->FItems, this);
-  FStyleRepository = Value;
-  if (Value) Value->FItems.push_back(this);
+  MoveToRepository(FStyleRepository, Value, &TvlStyleRepository::FItems, this);
 }
 
 TComponent* TvlCustomStyle::GetParentComponent() { return FStyleRepository; }
@@ -347,10 +354,7 @@ Integer TvlCustomStyleSheet::Index() const {
 }
 
 void TvlCustomStyleSheet::SetStyleRepository(TvlStyleRepository* Value) {
-  if (FStyleRepository == Value) return;
-  if (FStyleRepository) RemoveFrom(FStyleRepository->FStyleSheets, this);
-  FStyleRepository = Value;
-  if (Value) Value->FStyleSheets.push_back(this);
+  MoveToRepository(FStyleRepository, Value, &TvlStyleRepository::FStyleSheets, this);
 }
 
 void TvlCustomStyleSheet::AddStyles(TvlCustomStyles* AStyles) {

@@ -692,6 +692,18 @@ TEST_F(CanvasPictureTest, PiesRotationAndClipping) {
     FCanvas->RotateBitmap(b.get(), angles[i], i == 0);
     FCanvas->Draw(8 + i * 28, 56, b.get());
   }
+  // a 3 x 2 bitmap of six colours, enlarged six times: as it is, then turned
+  // by raPlus90, raMinus90 and ra180
+  const TColor six[6] = {clRed, clLime, clBlue, clYellow, clFuchsia, clBlack};
+  const TvlRotationAngle turns[] = {ra0, raPlus90, raMinus90, ra180};
+  for (Integer i = 0; i < 4; ++i) {
+    Owned<TBitmap> b(New<TBitmap>());
+    b->SetPixelFormat(pf32bit);
+    b->SetSize(3, 2);
+    for (Integer k = 0; k < 6; ++k) b->Canvas()->SetPixels(k % 3, k / 3, six[k]);
+    FCanvas->RotateBitmap(b.get(), turns[i]);
+    FCanvas->Canvas()->StretchDraw(Bounds(8 + i * 28, 88, b->Width() * 6, b->Height() * 6), b.get());
+  }
   // clipping: a saved clip restored after the origin moved and came back
   FCanvas->SaveClipRegion();
   FCanvas->SetClipRegion(New<TvlRegion>(128, 48, 248, 112), roSet);

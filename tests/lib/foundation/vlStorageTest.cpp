@@ -370,13 +370,22 @@ TEST_F(StorageTest, AValueNoMediumCanHoldIsSkippedWhole) {
   EXPECT_EQ(dest->Extra.AsInteger(), 7);
 }
 
+// An owner of "Holder", whose Link is "Target".
+struct TLinkedPair {
+  Owned<TComponent> Owner{New<TComponent>(nullptr)};
+  TLinkHolder* Holder{New<TLinkHolder>(Owner.get())};
+  TComponent* Target{New<TComponent>(Owner.get())};
+  TLinkedPair() {
+    Holder->SetName(u"Holder");
+    Target->SetName(u"Target");
+    Holder->SetLink(Target);
+  }
+};
+
 TEST_F(StorageTest, ComponentPropertiesAreStoredByName) {
-  Owned<TComponent> owner(New<TComponent>(nullptr));
-  TComponent* target = New<TComponent>(owner.get());
-  target->SetName(u"Target");
-  TLinkHolder* holder = New<TLinkHolder>(owner.get());
-  holder->SetName(u"Holder");
-  holder->SetLink(target);
+  TLinkedPair pair;
+  TLinkHolder* holder = pair.Holder;
+  TComponent* target = pair.Target;
   Owned<TvlStorage> store(NewStorage(Medium::Stream));
   store->SetSaveComponentPropertiesByName(true);
   store->StoreToStream(holder);
@@ -384,7 +393,7 @@ TEST_F(StorageTest, ComponentPropertiesAreStoredByName) {
 
   holder->SetLink(nullptr);
   Owned<TFinder> finder(New<TFinder>());
-  finder->Owner = owner.get();
+  finder->Owner = pair.Owner.get();
   Owned<TvlStorage> restore(NewStorage(Medium::Stream));
   restore->SetSaveComponentPropertiesByName(true);
   restore->RestoreFromStream(holder);  // no handler: nothing is assigned
@@ -397,13 +406,10 @@ TEST_F(StorageTest, ComponentPropertiesAreStoredByName) {
 }
 
 TEST_F(StorageTest, PublishedObjectPropertiesAreChildrenWhenAsked) {
-  Owned<TComponent> owner(New<TComponent>(nullptr));
-  TLinkHolder* holder = New<TLinkHolder>(owner.get());
-  holder->SetName(u"Holder");
-  TComponent* target = New<TComponent>(owner.get());
-  target->SetName(u"Target");
+  TLinkedPair pair;
+  TLinkHolder* holder = pair.Holder;
+  TComponent* target = pair.Target;
   target->SetTag(5);
-  holder->SetLink(target);
   Store(Medium::Ini, holder, {smSavePublishedClassProperties});
   const std::string text = ReadFileBytes(IniPath());
   EXPECT_NE(text.find("[Holder/Link: TComponent]"), std::string::npos) << text;
