@@ -72,6 +72,19 @@ void MoveToRepository(TvlStyleRepository*& AField, TvlStyleRepository* AValue,
   if (AValue) (AValue->*AList).push_back(AItem);
 }
 
+// A style or sheet joins the repository that is its parent component, except
+// while it is loaded: then the reader's parent, once it has been read.
+template <class T>
+void FollowParent(T* AItem, TComponent* AParent) {
+  if (!AItem->ComponentState().Contains(csLoading)) AItem->SetStyleRepository(As<TvlStyleRepository>(AParent));
+}
+
+template <class T>
+void FollowReader(T* AItem, TReader* AReader) {
+  if (TvlStyleRepository* repository = dynamic_cast<TvlStyleRepository*>(AReader->Parent()))
+    AItem->SetStyleRepository(repository);
+}
+
 }  // namespace
 
 CL_UNIT_STEPS(vlStyles, &Startup, nullptr);
@@ -123,14 +136,11 @@ void TvlCustomStyle::SetStyleRepository(TvlStyleRepository* Value) {
 
 TComponent* TvlCustomStyle::GetParentComponent() { return FStyleRepository; }
 
-void TvlCustomStyle::SetParentComponent(TComponent* Value) {
-  if (!ComponentState().Contains(csLoading)) SetStyleRepository(As<TvlStyleRepository>(Value));
-}
+void TvlCustomStyle::SetParentComponent(TComponent* Value) { FollowParent(this, Value); }
 
 void TvlCustomStyle::ReadState(TReader* Reader) {
   inherited::ReadState(Reader);
-  if (TvlStyleRepository* repository = dynamic_cast<TvlStyleRepository*>(Reader->Parent()))
-    SetStyleRepository(repository);
+  FollowReader(this, Reader);
 }
 
 // --- TvlStyle --------------------------------------------------------------------------------
@@ -373,14 +383,11 @@ void TvlCustomStyleSheet::GetStyleOwners(std::vector<TComponent*>& AOwners) {
 
 TComponent* TvlCustomStyleSheet::GetParentComponent() { return FStyleRepository; }
 
-void TvlCustomStyleSheet::SetParentComponent(TComponent* Value) {
-  if (!ComponentState().Contains(csLoading)) SetStyleRepository(As<TvlStyleRepository>(Value));
-}
+void TvlCustomStyleSheet::SetParentComponent(TComponent* Value) { FollowParent(this, Value); }
 
 void TvlCustomStyleSheet::ReadState(TReader* Reader) {
   inherited::ReadState(Reader);
-  if (TvlStyleRepository* repository = dynamic_cast<TvlStyleRepository*>(Reader->Parent()))
-    SetStyleRepository(repository);
+  FollowReader(this, Reader);
 }
 
 void TvlCustomStyleSheet::DefineProperties(TFiler* Filer) {

@@ -129,11 +129,12 @@ class TLinkHolder : public TComponent {
   TComponent* FLink{};
 };
 
-// Answers the storage's questions for component names.
+// Answers the storage's questions: components by name, the modes.
 class TFinder : public TObject {
   CL_CLASS(TFinder, TObject)
  public:
   TComponent* Find(TObject*, const String& AName) { return Owner ? Owner->FindComponent(AName) : nullptr; }
+  TvlStorageModes Modes(TObject*) { return TvlStorageModes{smChildrenCreating}; }
   TComponent* Owner{};
 };
 
@@ -381,6 +382,36 @@ struct TLinkedPair {
     Holder->SetLink(Target);
   }
 };
+
+TEST_F(StorageTest, InterfaceOnlyAndModesByEvent) {
+  // every value through the provider: it answers Extra only
+  Owned<TSample> source(NewExample());
+  source->ListExtra = true;
+  source->Extra = Variant(7);
+  Owned<TvlStorage> store(NewStorage(Medium::Stream));
+  store->SetUseInterfaceOnly(true);
+  store->StoreToStream(source.get());
+  Owned<TSample> dest(NewExample());
+  dest->ListExtra = true;
+  dest->SetCount(11);
+  Owned<TvlStorage> restore(NewStorage(Medium::Stream));
+  restore->SetUseInterfaceOnly(true);
+  restore->RestoreFromStream(dest.get());
+  EXPECT_EQ(dest->Extra.AsInteger(), 7);
+  EXPECT_EQ(dest->Count(), 11);  // Count was never stored
+
+  // the event's modes replace the field's
+  Owned<TSample> withItems(New<TSample>());
+  withItems->AddItem(u"A");
+  Store(Medium::Stream, withItems.get());
+  Owned<TSample> empty(New<TSample>());
+  Owned<TFinder> modes(New<TFinder>());
+  Owned<TvlStorage> byEvent(NewStorage(Medium::Stream));
+  byEvent->SetOnGetStorageModes(TvlStorageGetModesEvent(modes.get(), &TFinder::Modes));
+  byEvent->RestoreFromStream(empty.get());
+  ASSERT_EQ(empty->Items.size(), 1u);
+  EXPECT_EQ(empty->Items[0]->Name, u"A");
+}
 
 TEST_F(StorageTest, ComponentPropertiesAreStoredByName) {
   TLinkedPair pair;
