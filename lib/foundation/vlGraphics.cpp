@@ -759,9 +759,15 @@ void TvlCanvas::GetTextStringsBounds(const String& Text, const TRect& R, Integer
         lines.emplace_back(start, count);
         break;
       }
-      // the longest head that fits, then back to its last blank
-      size_t fit = 0;
-      while (fit < count && width(start, fit + 1) <= maxWidth) ++fit;
+      // the longest head that fits (widths grow with the head), then back to its last blank
+      size_t fit = 0, over = count;
+      while (over - fit > 1) {
+        const size_t mid = fit + (over - fit) / 2;
+        if (width(start, mid) <= maxWidth)
+          fit = mid;
+        else
+          over = mid;
+      }
       size_t brk = fit;
       while (brk > 0 && text[start + brk] != u' ') --brk;
       size_t next;

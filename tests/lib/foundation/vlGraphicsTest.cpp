@@ -403,6 +403,15 @@ TEST_F(CanvasTextTest, TextStringsBoundsStackTheWrappedLines) {
   EXPECT_EQ(bounds[1].Top, bounds[0].Bottom);
   EXPECT_EQ(bounds[2].Width(), FCanvas->TextWidth(u"Kart"));
   EXPECT_EQ(bounds[0].Height(), lineHeight);
+  // a word wider than the line is broken between characters, unless 0x4000
+  const Integer narrow = FCanvas->TextWidth(u"Kontör") + 1;
+  FCanvas->GetTextStringsBounds(u"Kontörkontörkontör", Rect(0, 0, narrow, 100), vlWordBreak, true, bounds);
+  EXPECT_EQ(bounds.size(), 3u);
+  for (const TRect& b : bounds) EXPECT_LE(b.Width(), narrow);
+  FCanvas->GetTextStringsBounds(u"Kontörkontörkontör", Rect(0, 0, narrow, 100), vlWordBreak | vlDontBreakChars,
+                                true, bounds);
+  ASSERT_EQ(bounds.size(), 1u);
+  EXPECT_GT(bounds[0].Width(), narrow);
 }
 
 // --- Pies and bitmaps ---------------------------------------------------------------------------
