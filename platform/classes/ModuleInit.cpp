@@ -36,6 +36,8 @@ const char16_t* const kUnitOrder[] = {
     u"nbCore",
     u"vlClasses",
     u"vlGeometry",
+    u"vlGraphics",
+    u"vlStyles",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

@@ -9,18 +9,16 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/win/FontMap.h"
 #include "platform/win/GdiText.h"
-#include "platform/win/ImageCodecs.h"
 #include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
 #include "tests/platform/win/GdiFixture.h"
+#include "tests/support/ReferencePictures.h"
 
 namespace {
 
@@ -32,50 +30,8 @@ std::string ReferencePath(const std::string& name) {
   return std::string(CL_SOURCE_DIR) + "/tests/platform/win/reference/" + name + ".png";
 }
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// Anti-aliased edges may move by a shade between library versions; shapes,
-// colours and positions may not. A pixel counts as different when a channel
-// moves by more than 24, and at most 1 pixel in 500 may.
 void ExpectMatchesReference(const TCanvas& c, const std::string& name) {
-  std::vector<uint32_t> opaque(c.Bits, c.Bits + c.W * c.H);
-  for (uint32_t& p : opaque) p |= 0xFF000000u;
-  std::vector<uint8_t> png = EncodePng(opaque.data(), c.W, c.H, c.W, false);
-  const std::string path = ReferencePath(name);
-  if (const char* u = std::getenv("CL_UPDATE_REFERENCES"); u && *u == '1') {
-    WriteFile(path, png);
-    return;
-  }
-  std::vector<uint8_t> bytes = ReadFile(path);
-  ASSERT_FALSE(bytes.empty()) << "no reference picture " << path << " (run with CL_UPDATE_REFERENCES=1)";
-  TDecodedImage ref = DecodePng(bytes.data(), bytes.size());
-  const char* tmp = std::getenv("CL_TEST_TMP");
-  const std::string actual = std::string(tmp ? tmp : "/tmp") + "/reference-" + name + ".png";
-  ASSERT_EQ(ref.Width, c.W) << name;
-  ASSERT_EQ(ref.Height, c.H) << name;
-  int differing = 0;
-  for (int i = 0; i < c.W * c.H; ++i) {
-    uint32_t a = opaque[size_t(i)], b = ref.Pixels[size_t(i)];
-    for (int shift = 0; shift < 24; shift += 8) {
-      int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
-      if (d > 24 || d < -24) {
-        ++differing;
-        break;
-      }
-    }
-  }
-  if (differing > c.W * c.H / 500) {
-    WriteFile(actual, png);
-    ADD_FAILURE() << name << ": " << differing << " pixels differ from " << path << "; drawn: " << actual;
-  }
+  testing_support::ExpectMatchesReference(c.Bits, c.W, c.H, ReferencePath(name), name);
 }
 
 void ShapesAndRasterOperations(HDC dc) {

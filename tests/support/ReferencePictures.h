@@ -1,0 +1,19 @@
+// Reference pictures: a drawn picture is compared with a PNG file that was
+// reviewed by eye. CL_UPDATE_REFERENCES=1 writes the file anew instead (look
+// at it before committing); a mismatch leaves the drawn picture in the
+// test-tmp folder as reference-<name>.png.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace testing_support {
+
+// Pixels: Height rows of Width words 0xAARRGGBB (alpha ignored). Anti-aliased
+// edges may move by a shade between library versions; shapes, colours and
+// positions may not: a pixel counts as different when a channel moves by
+// more than 24, and at most 1 pixel in 500 may.
+void ExpectMatchesReference(const uint32_t* Pixels, int Width, int Height, const std::string& Path,
+                            const std::string& Name);
+
+}  // namespace testing_support
