@@ -36,6 +36,12 @@ const char16_t* const kUnitOrder[] = {
     u"nbCore",
     u"vlClasses",
     u"vlGeometry",
+    u"nbUxTheme",
+    u"vlGraphicsUtils",
+    // lib/lookandfeel
+    u"nbThemeManager",
+    u"vlDWMApi",
+    u"vlWindowUtils",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
