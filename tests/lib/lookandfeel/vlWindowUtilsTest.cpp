@@ -1,0 +1,229 @@
+#include "lib/lookandfeel/vlWindowUtils.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/backend/Headless.h"
+#include "platform/classes/Lists.h"
+#include "platform/rtl/Locale.h"
+#include "platform/vcl/Menus.h"
+#include "platform/win/Backend.h"
+#include "platform/win/Windows.h"
+
+using namespace win;
+
+namespace {
+
+TEST(WindowUtils, StripAccelChars) {
+  struct Case {
+    const char16_t* Text;
+    bool Trailing;
+    const char16_t* Expected;
+  };
+  const Case cases[] = {
+      {u"&Kaydet", false, u"Kaydet"}, {u"A&&B", false, u"A&B"},  {u"&&&a", false, u"&a"},
+      {u"Son&", true, u"Son_"},       {u"Son&", false, u"Son"},  {u"&", false, u""},
+      {u"&&", true, u"&"},            {u"ı&İ", false, u"ıİ"},    {u"", true, u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(vlStripAccelChars(c.Text, c.Trailing), String(c.Expected)) << (int)c.Trailing;
+}
+
+TEST(WindowUtils, NearestRectSide) {
+  const TRect r{0, 0, 100, 50};
+  struct Case {
+    TPoint P;
+    bool H, V;
+    TvlPosition Expected;
+  };
+  const Case cases[] = {
+      {{50, 2}, true, true, posTop},     {{50, 48}, true, true, posBottom}, {{3, 25}, true, true, posLeft},
+      {{97, 25}, true, true, posRight},  {{0, 0}, true, true, posTop},      // on a diagonal: product 0 counts
+      {{100, 50}, true, true, posRight}, {{49, 40}, true, false, posLeft},  {{50, 40}, true, false, posRight},
+      {{10, 24}, false, true, posTop},   {{10, 25}, false, true, posBottom}, {{10, 10}, false, false, posNone},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(vlGetNearestRectSide(r, c.P, c.H, c.V), c.Expected) << c.P.X << "," << c.P.Y << " " << c.H << c.V;
+}
+
+TEST(WindowUtils, KeysAndCharacters) {
+  EXPECT_TRUE(vlIsTextInputChar(u'ş'));
+  EXPECT_FALSE(vlIsTextInputChar(u'\t'));
+  EXPECT_TRUE(vlIsCharStartingEdit(22));
+  EXPECT_FALSE(vlIsCharStartingEdit(3));
+  EXPECT_TRUE(vlIsCharStartingIncrementalSearch(8));
+  EXPECT_FALSE(vlIsCharStartingIncrementalSearch(22));
+  const Char sep = FormatSettings.DecimalSeparator;
+  EXPECT_TRUE(vlIsNumericInputChar(u'7', vlnkInteger));
+  EXPECT_TRUE(vlIsNumericInputChar(u'-', vlnkInteger));
+  EXPECT_FALSE(vlIsNumericInputChar(sep, vlnkInteger));
+  EXPECT_TRUE(vlIsNumericInputChar(sep, vlnkFloat));
+  EXPECT_FALSE(vlIsNumericInputChar(u'e', vlnkFloat));
+  EXPECT_TRUE(vlIsNumericInputChar(u'E', vlnkFloatWithExponent));
+  for (Word k : {0x03, 0x09, 0x10, 0x14, 0x21, 0x2F, 0x5B, 0x70, 0x91, 0xA0, 0xA5, 0xE5, 0xF6, 0xFE})
+    EXPECT_TRUE(vlIsSystemKey(k)) << k;
+  for (Word k : {0x00, 0x0A, 0x15, 0x20, 0x30, 0x41, 0x5A, 0x92, 0xBA, 0xFF, 0x110}) EXPECT_FALSE(vlIsSystemKey(k)) << k;
+  EXPECT_EQ(vlShiftStateToMouseKeys(TShiftState{ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle}),
+            MK_SHIFT | MK_CONTROL | MK_LBUTTON | MK_RBUTTON | MK_MBUTTON);
+  EXPECT_EQ(vlShiftStateToMouseKeys(TShiftState{ssAlt}), 0);
+}
+
+TEST(WindowUtils, KeyCodeToCharFollowsTheTurkishLayout) {
+  EXPECT_EQ(vlKeyCodeToChar('I'), u'ı');  // the dotless i key of the Turkish Q layout
+  EXPECT_EQ(vlKeyCodeToChar('A'), u'a');
+  EXPECT_EQ(vlKeyCodeToChar(VK_F5), 0);
+}
+
+// A visible top-level window on the headless screen.
+class WindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WNDPROC(&DefWindowProcW);
+    wc.lpszClassName = u"WindowUtilsTest";
+    RegisterClassW(&wc);
+    Wnd = CreateWindowExW(0, u"WindowUtilsTest", u"", WS_POPUP | WS_VISIBLE, 100, 100, 200, 100, nullptr, nullptr, nullptr,
+                          nullptr);
+    ASSERT_NE(Wnd, nullptr);
+    Screen.MouseMove(150, 150);
+    Drain();
+  }
+  void TearDown() override { DestroyWindow(Wnd); }
+  static void Drain() {
+    MSG m{};
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  }
+  // A mouse message at a client point of the window, queued.
+  void Post(UINT AMsg, int X, int Y) { PostMessageW(Wnd, AMsg, 0, MAKELPARAM(X, Y)); }
+  backend::THeadlessBackend Screen;
+  HWND Wnd{};
+};
+
+TEST_F(WindowFixture, DragDetectionUsesTheThresholdSquare) {
+  const Integer threshold = Mouse()->DragThreshold();
+  ASSERT_GT(threshold, 1);
+  // the cursor is at client (50, 50); moves inside the square, then release
+  Post(WM_MOUSEMOVE, 50 + threshold - 1, 50);
+  Post(WM_LBUTTONUP, 50 + threshold - 1, 50);
+  EXPECT_EQ(vlDragDetect(Wnd), 0);
+  EXPECT_NE(GetCapture(), Wnd);
+  Post(WM_MOUSEMOVE, 50, 50 - threshold);  // the square's top row is inside
+  Post(WM_MOUSEMOVE, 50 + threshold, 50);  // its right edge is not
+  EXPECT_EQ(vlDragDetect(Wnd), 1);
+  PostMessageW(Wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(vlDragDetect(Wnd), 2);
+  EXPECT_TRUE(vlIsWithinDragThreshold(TPoint{10, 10}, 10 + threshold - 1, 10 - threshold + 1));
+  EXPECT_FALSE(vlIsWithinDragThreshold(TPoint{10, 10}, 10 + threshold, 10));
+}
+
+TEST_F(WindowFixture, DragDetectionPassesQuitOnAndEnds) {
+  PostQuitMessage(3);
+  EXPECT_EQ(vlDragDetect(Wnd), 2);
+  MSG m{};
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 3u);
+}
+
+TEST_F(WindowFixture, PendingMessagesAreFoundAndRemovedUpToAQuit) {
+  const UINT first = WM_USER + 1, second = WM_USER + 2;
+  PostMessageW(Wnd, first, 0, 0);
+  PostMessageW(Wnd, second, 0, 0);
+  EXPECT_TRUE(vlHasPendingMessage(Wnd, second));
+  EXPECT_TRUE(vlRemovePendingMessages(Wnd, first, second, false));
+  EXPECT_FALSE(vlHasPendingMessage(Wnd, first));
+  EXPECT_TRUE(vlHasPendingMessage(Wnd, second));
+  EXPECT_TRUE(vlRemovePendingMessages(Wnd, first, second, true));
+  EXPECT_FALSE(vlRemovePendingMessages(Wnd, first, second, true));
+}
+
+TEST_F(WindowFixture, WindowQueries) {
+  HWND child = CreateWindowExW(0, u"WindowUtilsTest", u"", WS_CHILD | WS_VISIBLE, 10, 10, 50, 30, Wnd, nullptr, nullptr,
+                               nullptr);
+  EXPECT_EQ(vlDeepestWindowFromPoint(TPoint{115, 115}), child);
+  EXPECT_EQ(vlDeepestWindowFromPoint(TPoint{290, 190}), Wnd);
+  EXPECT_EQ(vlGetTopLevelWindow(child), Wnd);
+  EXPECT_TRUE(vlIsAncestorWindow(Wnd, child));
+  EXPECT_FALSE(vlIsAncestorWindow(child, Wnd));
+  EXPECT_FALSE(vlIsAncestorWindow(nullptr, child));
+  EXPECT_TRUE(vlIsSelfOrChildWindow(Wnd, Wnd));
+  EXPECT_FALSE(vlIsSelfOrChildWindow(nullptr, nullptr));
+  EXPECT_EQ(vlMapPointBetweenWindows(TPoint{0, 0}, child, nullptr), (TPoint{110, 110}));
+  EXPECT_EQ(vlMapRectBetweenWindows(TRect{0, 0, 5, 5}, child, Wnd), (TRect{10, 10, 15, 15}));
+  EXPECT_EQ(vlGetWindowScreenRect(child), (TRect{110, 110, 160, 140}));
+  EXPECT_EQ(vlGetWindowClientRect(nullptr), TRect{});
+  EXPECT_TRUE(vlIsWindowEnabledWithParents(child));
+  EnableWindow(Wnd, FALSE);
+  EXPECT_FALSE(vlIsWindowEnabledWithParents(child));
+  EnableWindow(Wnd, TRUE);
+  TList* disabled = New<TList>();
+  vlDisableWindow(disabled, child);
+  vlDisableWindow(disabled, child);  // already disabled: not remembered twice
+  EXPECT_EQ(disabled->Count(), 1);
+  vlEnableWindows(disabled);
+  EXPECT_TRUE(IsWindowEnabled(child));
+  Free(disabled);
+}
+
+TEST(WindowUtils, FitRectToDesktopMovesButNeverResizes) {
+  const TRect work = vlGetDesktopWorkAreaAtPoint(TPoint{10, 10});
+  ASSERT_GT(work.Right, 200);
+  TRect r{work.Right - 50, work.Bottom - 20, work.Right + 50, work.Bottom + 20};
+  vlFitRectToDesktop(r, TPoint{10, 10});
+  EXPECT_EQ(r, (TRect{work.Right - 100, work.Bottom - 40, work.Right, work.Bottom}));
+  TRect wide{-30, 5, work.Right + 300, 25};  // wider than the work area
+  vlFitRectToDesktop(wide, TPoint{10, 10});
+  EXPECT_EQ(wide.Left, work.Left);
+  EXPECT_EQ(wide.Right - wide.Left, work.Right + 330);
+}
+
+TEST(WindowUtils, WaitCursorNests) {
+  Screen->SetCursor(crCross);
+  vlBeginWaitCursor();
+  vlBeginWaitCursor();
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  vlEndWaitCursor();
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  vlEndWaitCursor();
+  EXPECT_EQ(Screen->Cursor(), crCross);
+  vlEndWaitCursor();  // never below zero
+  vlBeginWaitCursor();
+  vlEndWaitCursor();
+  EXPECT_EQ(Screen->Cursor(), crCross);
+  Screen->SetCursor(crDefault);
+}
+
+TEST(WindowUtils, PopupMenuHeightTakesTheTallestColumn) {
+  TPopupMenu* menu = New<TPopupMenu>(nullptr);
+  auto add = [&](const char16_t* caption, TMenuBreak brk, bool visible) {
+    TMenuItem* item = New<TMenuItem>(menu);
+    item->SetCaption(caption);
+    item->SetBreak(brk);
+    item->SetVisible(visible);
+    menu->Items()->Add(item);
+  };
+  const Integer empty = vlGetPopupMenuHeight(menu);
+  EXPECT_EQ(empty, 4);
+  add(u"Bir", mbNone, true);
+  const Integer one = vlGetPopupMenuHeight(menu) - 4;
+  ASSERT_GT(one, 4);
+  add(u"İki", mbNone, true);
+  add(u"Gizli", mbNone, false);  // hidden items take no room
+  add(u"Üç", mbBreak, true);     // a second, shorter column
+  EXPECT_EQ(vlGetPopupMenuHeight(menu), 2 * one + 4);
+  add(u"Dört", mbNone, true);
+  add(u"Beş", mbNone, true);
+  EXPECT_EQ(vlGetPopupMenuHeight(menu), 3 * one + 4);
+  Free(menu);
+}
+
+TEST(WindowUtils, ComponentNamesAndStrings) {
+  TComponent* owner = New<TComponent>(nullptr);
+  owner->SetName(u"Form1");
+  TComponent* c = New<TComponent>(owner);
+  c->SetName(u"Grid");
+  EXPECT_EQ(vlGetFullComponentName(c), u"Form1.Grid");
+  EXPECT_EQ(vlGetFullComponentName(nullptr), u"");
+  Free(owner);
+  EXPECT_TRUE(vlStringsEqual(u"istanbul", u"İSTANBUL", false));
+  EXPECT_FALSE(vlStringsEqual(u"istanbul", u"İSTANBUL", true));
+}
+
+}  // namespace
