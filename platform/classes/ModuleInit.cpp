@@ -38,6 +38,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlGeometry",
     u"nbUxTheme",
     u"vlGraphicsUtils",
+    u"vlTextLayout",
     // lib/lookandfeel
     u"nbThemeManager",
     u"vlDWMApi",
