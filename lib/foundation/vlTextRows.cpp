@@ -102,9 +102,13 @@ class TRowBreaker {
           end = next = P + FitCharacters(P, E, FWidth - widthToP);
           wrapped = true;
         } else {
+          // The unit stays on the row although it overflows. A line end
+          // right after it ends this row: it is consumed here, or it would
+          // leave an empty row behind (the layout adds the end-ellipsis
+          // case only; every case needs it).
           end = next = E;
           wrapped = true;
-          if (F.EndEllipsis && E < FLength && IsLineEnd(FText[E])) {
+          if (E < FLength && IsLineEnd(FText[E])) {
             next = SkipLineEnd(E);
             wrapped = false;
           }
@@ -279,7 +283,9 @@ TSize vlCalcTextExtents(HDC ADC, const Char* AText, Integer ALength, Boolean AEx
     size = TSize{Integer(packed & 0xFFFF), Integer(packed >> 16)};
     SIZE w{};
     GetTextExtentPoint32W(ADC, u"W", 1, &w);
-    if (Int64(ALength) * w.cx > 65535) size.cx += drawnWidth(ALength).cx / 65535 * 65535;
+    // The packed width keeps 16 bits: the drawn width gives the lost
+    // multiples of 65536.
+    if (Int64(ALength) * w.cx > 65535) size.cx += drawnWidth(ALength).cx / 65536 * 65536;
     return size;
   }
   size = drawnWidth(ALength);
