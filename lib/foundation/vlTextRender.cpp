@@ -220,6 +220,14 @@ void vlDrawTextRowsHighlighted(HDC ADC, const TRect& ATextRect, const TvlTextPar
       if (fit == 0 && AParams.TextAlignX == taLeft) fit = 1;
       length = fit;
       rowWidth = vlCalcTextExtents(ADC, row.Text, length, AParams.ExpandTabs).cx;
+      // The row was placed by its uncut width: a centred or right-aligned row
+      // is placed again with the ellipsis, or only its cut tail would show.
+      const Integer cutWidth = rowWidth + AParams.EndEllipsisWidth;
+      if (AParams.TextAlignX == taCenterX)
+        row.TextOriginX = ATextRect.Left + (textWidth - cutWidth) / 2;
+      else if (AParams.TextAlignX == taRight)
+        row.TextOriginX = ATextRect.Right - cutWidth;
+      if (AParams.PreventLeftExceed) row.TextOriginX = std::max(row.TextOriginX, Integer(ATextRect.Left));
     }
     const Integer hlStart = std::max(AHighlightStart, row.StartOffset);
     const Integer hlEnd = std::min(AHighlightStart + AHighlightLength, row.StartOffset + length);
@@ -233,20 +241,26 @@ void vlDrawTextRowsHighlighted(HDC ADC, const TRect& ATextRect, const TvlTextPar
         const Integer end = partial[size_t(length - 1)];
         std::tie(x1, x2) = std::make_pair(end - x2, end - x1);
       }
-      const TRect hl{row.TextOriginX + x1, row.TextOriginY, row.TextOriginX + x2, row.TextOriginY + AParams.RowHeight};
+      TRect hl{row.TextOriginX + x1, row.TextOriginY, row.TextOriginX + x2, row.TextOriginY + AParams.RowHeight};
+      // A highlight that reaches the cut row's end takes the ellipsis in: it
+      // is drawn in the highlight text colour, which needs the highlight
+      // under it to be seen.
+      const Boolean ellipsisHighlighted = needsEllipsis && hlEnd == row.StartOffset + length;
+      if (ellipsisHighlighted)
+        hl.Right = std::min(row.TextOriginX + rowWidth + AParams.EndEllipsisWidth, Integer(ATextRect.Right));
+      const COLORREF oldText = highlightText ? SetTextColor(ADC, COLORREF(ColorToRGB(AHighlightTextColor))) : 0;
       {
         TSavedClip clip(ADC);
         IntersectClipRect(ADC, hl.Left, hl.Top, hl.Right, hl.Bottom);
         FillRect(ADC, &hl, highlightBrush);
-        const COLORREF oldText = highlightText ? SetTextColor(ADC, COLORREF(ColorToRGB(AHighlightTextColor))) : 0;
         OutputRow(ADC, AParams, row, length);
-        if (needsEllipsis && hlEnd == row.StartOffset + length) {
+        if (ellipsisHighlighted) {
           OutputEllipsis(ADC, ATextRect, AParams, row.TextOriginX + rowWidth, row.TextOriginY);
           needsEllipsis = false;
         }
-        if (highlightText) SetTextColor(ADC, oldText);
       }
       ExcludeClipRect(ADC, hl.Left, hl.Top, hl.Right, hl.Bottom);
+      if (highlightText) SetTextColor(ADC, oldText);
     }
     OutputRow(ADC, AParams, row, length);
     SetTextJustification(ADC, 0, 0);
