@@ -37,6 +37,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlClasses",
     u"vlGeometry",
     u"nbUxTheme",
+    u"vlGraphics",
+    u"vlStyles",
     u"vlGraphicsUtils",
     u"vlTextLayout",
     // lib/lookandfeel

@@ -2,6 +2,7 @@
 // objects (pens, brushes, fonts, palettes, stock objects, system colours)
 // and the device contexts with their state.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -581,6 +582,13 @@ TScreen& Screen() {
 
 namespace win::gdi {
 
+namespace {
+std::atomic<int> LogPixels{96};
+}  // namespace
+
+void SetPixelsPerInch(int ppi) { LogPixels = ppi > 0 ? ppi : 96; }
+int PixelsPerInch() { return LogPixels; }
+
 void SetScreenSurface(const TSurface& surface) {
   TScreen& s = Screen();
   std::lock_guard<std::mutex> lock(s.Lock);
@@ -1093,7 +1101,7 @@ int GetDeviceCaps(HDC hdc, int index) {
              RC_FLOODFILL | RC_STRETCHDIB;
     case ASPECTX: case ASPECTY: return 36;
     case ASPECTXY: return 51;
-    case LOGPIXELSX: case LOGPIXELSY: return 96;
+    case LOGPIXELSX: case LOGPIXELSY: return gdi::PixelsPerInch();
     case SIZEPALETTE: case NUMRESERVED: return 0;
     case COLORRES: return 24;
     case SHADEBLENDCAPS: return 0x7F;  // every SB_ capability

@@ -240,6 +240,10 @@ void SetDCVisRgn(HDC hdc, HRGN hrgn);
 // 1280 x 1024 surface). The surface must stay valid while in use.
 void SetScreenSurface(const TSurface& surface);
 TSurface ScreenSurface();
+// The answer of GetDeviceCaps LOGPIXELSX/LOGPIXELSY (96 unless a test sets
+// another, to see how code follows a screen of another resolution).
+void SetPixelsPerInch(int ppi);
+int PixelsPerInch();
 
 // The window layer's DCs: GetDC/GetWindowDC of a window and ReleaseDC of
 // such a DC go through these hooks when set (GetDC(nullptr) is the screen).

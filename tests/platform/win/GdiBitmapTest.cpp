@@ -2,6 +2,7 @@
 // and stock objects.
 #include <cstring>
 
+#include "platform/win/GdiInternal.h"
 #include "tests/platform/win/GdiFixture.h"
 
 namespace {
@@ -84,6 +85,10 @@ TEST(GdiBitmaps, DeviceBitmapsAndBitmapBits) {
   EXPECT_EQ(GetBitmapBits(mono, 0, nullptr), 8);
   EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
   EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96);
+  gdi::SetPixelsPerInch(120);  // a test's screen of another resolution
+  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 120);
+  gdi::SetPixelsPerInch(0);
+  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96);
   EXPECT_EQ(GetDeviceCaps(screen, HORZRES), 1280);
   EXPECT_EQ(GetNearestColor(screen, RGB(1, 2, 3)), RGB(1, 2, 3));
   DeleteObject(c);
