@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#include "lib/foundation/nbUxTheme.h"
+#include "lib/foundation/vlControlBasics.h"
+#include "lib/foundation/vlGeometry.h"
+#include "lib/foundation/vlGraphics.h"
 #include "platform/classes/ModuleInit.h"
+#include "platform/classes/StringLists.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/GdiText.h"
@@ -92,11 +99,110 @@ Boolean TransferBitmapColors(HBITMAP ABitmap, Boolean ATopDown, std::vector<RGBQ
   return lines > 0;
 }
 
+// Calls AProc with a library canvas on the platform canvas for its duration.
+template <typename F>
+void WithLibraryCanvas(TCanvas* ACanvas, F AProc) {
+  TvlCanvas* canvas = New<TvlCanvas>(ACanvas);
+  Finally release([&] { Free(canvas); });
+  AProc(canvas);
+}
+
+Boolean IsDelimiter(Char C) { return C == u' ' || C == u'\t' || C == 13 || C == 10; }
+
+// Paints control C into the canvas: the window origin moved by AOriginDelta,
+// R (in C's coordinates) the part wanted.
+void PaintControl(TWinControl* C, TvlCanvas* ACanvas, const TPoint& AOriginDelta, TRect R, Boolean AWithRegion,
+                  Boolean AWithFrame, TWinControl* AStop, Boolean APaintSiblings) {
+  if (C->ComponentState().Contains(csDestroying) || !C->HandleAllocated()) return;
+  HDC dc = ACanvas->Handle();
+  ACanvas->SaveDC();
+  Finally restore([&] { ACanvas->RestoreDC(); });
+  POINT org{};
+  GetWindowOrgEx(dc, &org);
+  SetWindowOrgEx(dc, org.x + AOriginDelta.X, org.y + AOriginDelta.Y, nullptr);
+  if (!RectVisible(dc, &R)) return;
+  C->SetControlState(C->ControlState() + TControlState{csPaintCopy});
+  Finally unmark([&] { C->SetControlState(C->ControlState() - TControlState{csPaintCopy}); });
+  HWND wnd = C->Handle();
+  if (AWithFrame) {
+    auto* query = dynamic_cast<IvlParentFrameQuery*>(C);
+    if (!query || query->NeedsParentFrame()) {
+      const LONG_PTR exStyle = GetWindowLongW(wnd, GWL_EXSTYLE), style = GetWindowLongW(wnd, GWL_STYLE);
+      RECT frame{0, 0, C->Width(), C->Height()};
+      const RECT outer = frame;
+      if (exStyle & WS_EX_CLIENTEDGE)
+        DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+      else if (style & WS_BORDER)
+        DrawEdge(dc, &frame, BDR_RAISEDOUTER | BDR_SUNKENOUTER, BF_RECT | BF_MONO | BF_ADJUST);
+      if (frame.left != outer.left || frame.top != outer.top) {
+        IntersectClipRect(dc, frame.left, frame.top, frame.right, frame.bottom);
+        GetWindowOrgEx(dc, &org);
+        SetWindowOrgEx(dc, org.x - frame.left, org.y - frame.top, nullptr);
+        R = vlOffsetRect(R, -frame.left, -frame.top);
+      }
+    }
+  }
+  if (AWithRegion) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(wnd, region);
+    if (kind == SIMPLEREGION || kind == COMPLEXREGION) {
+      // from window coordinates to the canvas's device coordinates
+      const TRect windowRect = vlGetControlWindowRect(C);
+      POINT client{0, 0};
+      ClientToScreen(wnd, &client);
+      POINT logical{client.x - windowRect.Left, client.y - windowRect.Top};
+      GetWindowOrgEx(dc, &org);
+      POINT viewport{};
+      GetViewportOrgEx(dc, &viewport);
+      OffsetRgn(region, -logical.x - org.x + viewport.x, -logical.y - org.y + viewport.y);
+      ExtSelectClipRgn(dc, region, RGN_AND);
+    }
+    DeleteObject(region);
+  }
+  IntersectClipRect(dc, R.Left, R.Top, R.Right, R.Bottom);
+  {
+    const int saved = SaveDC(dc);
+    C->Perform(WM_ERASEBKGND, WPARAM(dc), LPARAM(dc));
+    C->Perform(WM_PAINT, WPARAM(dc), 0);
+    RestoreDC(dc, saved);
+  }
+  if (!APaintSiblings) return;
+  for (Integer i = 0; i < C->ControlCount(); ++i) {
+    auto* child = dynamic_cast<TWinControl*>(C->Controls(i));
+    if (C->Controls(i) == AStop) break;
+    if (!child || !child->Visible() || !child->HandleAllocated()) continue;
+    const TPoint at{child->Left(), child->Top()};
+    PaintControl(child, ACanvas, TPoint{-at.X, -at.Y}, vlOffsetRect(R, -at.X, -at.Y), true, true, AStop, true);
+  }
+}
+
 }  // namespace
 
 CL_UNIT_STEPS(vlGraphicsUtils, &Startup, &Shutdown);
 
 // --- Text ---------------------------------------------------------------------------
+
+void vlMeasureTextExtent(TFont* AFont, const String& AText, Integer AFontSize, TSize& ASize) {
+  ASize = TSize{};
+  TvlScreenCanvas* canvas = vlGetScreenCanvas();
+  if (!canvas) return;
+  canvas->Font()->Assign(AFont);
+  if (AFontSize != 0) canvas->Font()->SetSize(AFontSize);
+  ASize = canvas->TextExtent(AText);
+  canvas->Dormant();
+}
+
+Integer vlMeasureTextWidth(TFont* AFont, const String& AText, Integer AFontSize) {
+  TSize size{};
+  vlMeasureTextExtent(AFont, AText, AFontSize, size);
+  return size.cx;
+}
+
+Integer vlMeasureTextHeight(TFont* AFont, const String& AText, Integer AFontSize) {
+  TSize size{};
+  vlMeasureTextExtent(AFont, AText, AFontSize, size);
+  return size.cy;
+}
 
 TSize vlMeasureTextSize(HDC ADC, const String& AText) {
   const TRect r = CalcAtWidth(ADC, AText, 0, DT_SINGLELINE);
@@ -123,6 +229,37 @@ void vlCalcTextRectForRows(HDC ADC, const String& AText, Integer ARows, TRect& R
   R = CalcAtWidth(ADC, AText, lo, flags);
   if (R.Bottom > limit) R = CalcAtWidth(ADC, AText, hi, flags);
   if (AForceHeight) R.Bottom = limit;
+}
+
+void vlSplitTextToLines(const String& AText, TvlCanvas* ACanvas, const TRect& R, TStrings* ALines) {
+  if (AText.empty()) return;
+  const Integer length = Integer(AText.size()), width = R.Right - R.Left;
+  Integer lineStart = 0, wordStart = 0, previousWordEnd = -1;
+  for (;;) {
+    Integer wordEnd = wordStart;
+    while (wordEnd < length && !IsDelimiter(AText[wordEnd])) ++wordEnd;
+    // an explicit line break since the line's start ends the line there
+    Integer brk = lineStart;
+    while (brk < wordEnd && AText[brk] != 13 && AText[brk] != 10) ++brk;
+    if (brk < wordEnd) {
+      ALines->Add(AText.substr(size_t(lineStart), size_t(brk - lineStart)));
+      while (brk < length && (AText[brk] == 13 || AText[brk] == 10)) ++brk;
+      lineStart = wordStart = brk;
+      previousWordEnd = -1;
+      continue;
+    }
+    if (previousWordEnd > lineStart &&
+        ACanvas->TextWidth(AText.substr(size_t(lineStart), size_t(wordEnd - lineStart))) > width) {
+      ALines->Add(AText.substr(size_t(lineStart), size_t(previousWordEnd - lineStart)));
+      lineStart = wordStart;
+      previousWordEnd = -1;
+      continue;
+    }
+    if (wordEnd >= length) break;
+    previousWordEnd = wordEnd;
+    wordStart = wordEnd + 1;
+  }
+  ALines->Add(AText.substr(size_t(lineStart)));
 }
 
 Boolean vlWinTextExtent(HDC ADC, const String& AText, TSize& ASize, Integer ALength) {
@@ -159,6 +296,33 @@ Boolean vlIsMirroredCharSetText(Byte ACharSet, const String& AText) {
 void vlInvalidateWindowRect(HWND AWnd, const TRect& R, Boolean AErase) { InvalidateRect(AWnd, &R, AErase); }
 
 void vlInvalidateWindowRect(HWND AWnd, Boolean AErase) { InvalidateRect(AWnd, nullptr, AErase); }
+
+void vlDrawParentBackground(TWinControl* AControl, TvlCanvas* ACanvas, const TRect& R) {
+  TWinControl* parent = AControl->Parent();
+  if ((parent && parent->DoubleBuffered()) || !nbIsUxThemeLoaded()) {
+    vlDrawTransparentBackground(AControl, ACanvas, R, false);
+  } else {
+    ::DrawThemeParentBackground(AControl->Handle(), ACanvas->Handle(), &R);
+  }
+}
+
+void vlDrawParentBackground(TWinControl* AControl, TCanvas* ACanvas, const TRect& R) {
+  WithLibraryCanvas(ACanvas, [&](TvlCanvas* canvas) { vlDrawParentBackground(AControl, canvas, R); });
+}
+
+void vlDrawTransparentBackground(TWinControl* AControl, TvlCanvas* ACanvas, const TRect& R,
+                                 Boolean APaintSiblings) {
+  TWinControl* parent = AControl->Parent();
+  if (!parent) return;
+  const TRect inParent = vlOffsetRect(R, AControl->Left(), AControl->Top());
+  PaintControl(parent, ACanvas, inParent.TopLeft(), inParent, true, false, AControl, APaintSiblings);
+}
+
+void vlDrawTransparentBackground(TWinControl* AControl, TCanvas* ACanvas, const TRect& R,
+                                 Boolean APaintSiblings) {
+  WithLibraryCanvas(ACanvas,
+                    [&](TvlCanvas* canvas) { vlDrawTransparentBackground(AControl, canvas, R, APaintSiblings); });
+}
 
 void vlGetCursorSize(TSize& ASize) {
   ASize = TSize{GetSystemMetrics(SM_CXCURSOR), GetSystemMetrics(SM_CYCURSOR)};

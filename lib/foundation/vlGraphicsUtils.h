@@ -13,9 +13,14 @@
 #include "platform/win/Gdi.h"
 
 class TBitmap;
+class TCanvas;
 class TChangeLink;
 class TComponent;
 class TCustomImageList;
+class TFont;
+class TStrings;
+class TvlCanvas;
+class TWinControl;
 enum TPixelFormat : Byte;
 
 // A control that decides whether a frame is drawn for it when its parent's
@@ -28,12 +33,20 @@ class IvlParentFrameQuery : public virtual IInterface {
 
 // --- Text ---------------------------------------------------------------------------
 
+// The one-line extent of the text in the font (at AFontSize points when it
+// is not 0), measured on the shared screen canvas.
+void vlMeasureTextExtent(TFont* AFont, const String& AText, Integer AFontSize, TSize& ASize);
+Integer vlMeasureTextWidth(TFont* AFont, const String& AText, Integer AFontSize = 0);
+Integer vlMeasureTextHeight(TFont* AFont, const String& AText, Integer AFontSize = 0);
 // DrawText's one-line size of the text (DT_CALCRECT | DT_SINGLELINE).
 TSize vlMeasureTextSize(win::HDC ADC, const String& AText);
 // The narrowest rectangle in which the text takes at most ARows rows (all of
 // it on one line for 1 row; 32000 pixels of height for 0 rows).
 void vlCalcTextRectForRows(win::HDC ADC, const String& AText, Integer ARows, TRect& R,
                            Boolean AForceHeight = false);
+// Splits the text into the lines that fit R's width on the canvas, at
+// blanks and line breaks (a word wider than R keeps a line of its own).
+void vlSplitTextToLines(const String& AText, TvlCanvas* ACanvas, const TRect& R, TStrings* ALines);
 // GetTextExtentPoint32W; ALength -1 means the whole text.
 Boolean vlWinTextExtent(win::HDC ADC, const String& AText, TSize& ASize, Integer ALength = -1);
 Integer vlWinDrawText(win::HDC ADC, const String& AText, TRect& R, Integer ALength, Cardinal AFormat);
@@ -47,6 +60,19 @@ Boolean vlIsMirroredCharSetText(Byte ACharSet, const String& AText);
 
 void vlInvalidateWindowRect(win::HWND AWnd, const TRect& R, Boolean AErase);
 void vlInvalidateWindowRect(win::HWND AWnd, Boolean AErase);
+// Paints what lies under the control into R of the canvas (control
+// coordinates): its parent's background through the theme library, or, when
+// the parent is double-buffered or there is no theme library, by painting
+// the parent itself.
+void vlDrawParentBackground(TWinControl* AControl, TvlCanvas* ACanvas, const TRect& R);
+void vlDrawParentBackground(TWinControl* AControl, TCanvas* ACanvas, const TRect& R);
+// Paints the parent (with its window region, without its frame) into the
+// canvas so that R of the control shows what lies under it; with
+// APaintSiblings also the parent's windowed children before the control.
+void vlDrawTransparentBackground(TWinControl* AControl, TvlCanvas* ACanvas, const TRect& R,
+                                 Boolean APaintSiblings = false);
+void vlDrawTransparentBackground(TWinControl* AControl, TCanvas* ACanvas, const TRect& R,
+                                 Boolean APaintSiblings = false);
 // The visible size of the current mouse cursor.
 void vlGetCursorSize(TSize& ASize);
 

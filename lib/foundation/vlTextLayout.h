@@ -16,6 +16,7 @@
 #include "platform/win/WinTypes.h"
 
 class TFont;
+class TvlCanvas;
 
 // --- Format flags ---------------------------------------------------------------
 
@@ -92,6 +93,8 @@ using TvlMeasureTextProc = TSize (*)(win::HDC ADC, const Char* AText, Integer AL
 // --- Parameters, measuring and rows ------------------------------------------------
 
 TvlTextParams vlGetTextParamsForDC(win::HDC ADC, Cardinal AFormat, Double ALineSpacingFactor = 1.0);
+// The same on the canvas's DC, after making its handle, font and brush valid.
+TvlTextParams vlGetTextParams(TvlCanvas* ACanvas, Cardinal AFormat, Double ALineSpacingFactor = 1.0);
 // Width and height of the characters as one line; with tabs expanded above
 // 4095 characters through a single-line calculating text draw.
 TSize vlCalcTextExtents(win::HDC ADC, const Char* AText, Integer ALength, Boolean AExpandTabs);
@@ -101,6 +104,9 @@ Boolean vlBuildTextRowsEx(win::HDC ADC, const Char* AText, Integer ALength, TvlM
                           Pointer AUserData, Integer AMaxLineCount, Integer& ACount, TvlTextRows& ARows,
                           const TvlTextParams& AParams, const TRect& ARect);
 Boolean vlBuildTextRows(win::HDC ADC, const Char* AText, Integer ALength, Integer AMaxLineCount,
+                        Integer& ACount, TvlTextRows& ARows, const TvlTextParams& AParams, const TRect& ARect);
+
+Boolean vlBuildTextRows(TvlCanvas* ACanvas, const Char* AText, Integer ALength, Integer AMaxLineCount,
                         Integer& ACount, TvlTextRows& ARows, const TvlTextParams& AParams, const TRect& ARect);
 
 TvlTextRow* vlGetTextRow(TvlTextRows& ARows, Integer AIndex);
@@ -136,3 +142,6 @@ Integer vlRenderTextHighlighted(win::HDC ADC, const String& AText, TRect& ARect,
 Integer vlRenderText(win::HDC ADC, const String& AText, TRect& ARect, Cardinal AFormat, TFont* AFont = nullptr,
                      Integer AMaxLineCount = 0, Integer ALeftIndent = 0, Integer ARightIndent = 0,
                      Integer ATextColor = 0x20000000, Double ALineSpacingFactor = 1.0);
+Integer vlRenderText(TvlCanvas* ACanvas, const String& AText, TRect& ARect, Cardinal AFormat,
+                     TFont* AFont = nullptr, Integer AMaxLineCount = 0, Integer ALeftIndent = 0,
+                     Integer ARightIndent = 0, Integer ATextColor = 0x20000000, Double ALineSpacingFactor = 1.0);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lib/foundation/vlControlBasics.h"
+#include "lib/foundation/vlGraphics.h"
 #include "lib/foundation/vlGraphicsUtils.h"
 #include "lib/foundation/vlTextLayout.h"
 #include "platform/classes/ModuleInit.h"
@@ -329,4 +330,11 @@ Integer vlRenderText(HDC ADC, const String& AText, TRect& ARect, Cardinal AForma
                      Double ALineSpacingFactor) {
   return vlRenderTextHighlighted(ADC, AText, ARect, AFormat, 0, 0, AFont, clDefault, clDefault, AMaxLineCount,
                                  ALeftIndent, ARightIndent, ATextColor, ALineSpacingFactor);
+}
+
+Integer vlRenderText(TvlCanvas* ACanvas, const String& AText, TRect& ARect, Cardinal AFormat, TFont* AFont,
+                     Integer AMaxLineCount, Integer ALeftIndent, Integer ARightIndent, Integer ATextColor,
+                     Double ALineSpacingFactor) {
+  return vlRenderText(ACanvas->Handle(), AText, ARect, AFormat, AFont, AMaxLineCount, ALeftIndent, ARightIndent,
+                      ATextColor, ALineSpacingFactor);
 }

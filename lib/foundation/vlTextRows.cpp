@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lib/foundation/vlGraphics.h"
 #include "lib/foundation/vlTextLayout.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/win/Gdi.h"
@@ -380,4 +381,14 @@ Boolean vlBuildTextRows(HDC ADC, const Char* AText, Integer ALength, Integer AMa
                         TvlTextRows& ARows, const TvlTextParams& AParams, const TRect& ARect) {
   return vlBuildTextRowsEx(ADC, AText, ALength, &DefaultMeasure, nullptr, AMaxLineCount, ACount, ARows, AParams,
                            ARect);
+}
+
+TvlTextParams vlGetTextParams(TvlCanvas* ACanvas, Cardinal AFormat, Double ALineSpacingFactor) {
+  ACanvas->Canvas()->RequiredState(TCanvasStates{csHandleValid, csFontValid, csBrushValid});
+  return vlGetTextParamsForDC(ACanvas->Handle(), AFormat, ALineSpacingFactor);
+}
+
+Boolean vlBuildTextRows(TvlCanvas* ACanvas, const Char* AText, Integer ALength, Integer AMaxLineCount,
+                        Integer& ACount, TvlTextRows& ARows, const TvlTextParams& AParams, const TRect& ARect) {
+  return vlBuildTextRows(ACanvas->Handle(), AText, ALength, AMaxLineCount, ACount, ARows, AParams, ARect);
 }

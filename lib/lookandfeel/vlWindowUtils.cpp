@@ -417,6 +417,24 @@ Boolean vlQueryScrollBarInfo(HWND AWnd, Integer AObjectId, SCROLLBARINFO& AInfo)
   return GetScrollBarInfoProc && GetScrollBarInfoProc(AWnd, AObjectId, &AInfo);
 }
 
+void vlExtendRectByEdges(TRect& R, Integer AWidth, const TvlBorders& AEdges) {
+  if (AEdges.Contains(bLeft)) R.Left -= AWidth;
+  if (AEdges.Contains(bTop)) R.Top -= AWidth;
+  if (AEdges.Contains(bRight)) R.Right += AWidth;
+  if (AEdges.Contains(bBottom)) R.Bottom += AWidth;
+}
+
+void vlDeflateRectByMissingEdges(TRect& R, Integer AWidth, const TvlBorders& AEdges) {
+  if (!AEdges.Contains(bLeft)) R.Left += AWidth;
+  if (!AEdges.Contains(bTop)) R.Top += AWidth;
+  if (!AEdges.Contains(bRight)) R.Right -= AWidth;
+  if (!AEdges.Contains(bBottom)) R.Bottom -= AWidth;
+}
+
+void vlFillRectExcept(TvlCanvas* ACanvas, const TRect& R, const TRect& AInner, TColor AColor) {
+  ForEachBandExcept(R, AInner, [&](const TRect& band) { ACanvas->FillRect(band, AColor); });
+}
+
 void vlInvalidateRectExcept(HWND AWnd, const TRect& R, const TRect& AInner, Boolean AErase) {
   ForEachBandExcept(R, AInner, [&](const TRect& band) { InvalidateRect(AWnd, &band, AErase); });
 }

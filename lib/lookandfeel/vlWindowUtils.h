@@ -11,6 +11,7 @@
 
 #include "lib/foundation/vlClasses.h"
 #include "lib/foundation/vlControlBasics.h"
+#include "lib/foundation/vlGraphics.h"
 #include "platform/vcl/Dialogs.h"
 
 class TPopupMenu;
@@ -98,6 +99,13 @@ TRect vlGetControlLocalRect(TControl* AControl);
 TPoint vlGetCursorPos();
 inline win::HWND vlNativeHandle(win::HWND AWnd) { return AWnd; }
 Boolean vlQueryScrollBarInfo(win::HWND AWnd, Integer AObjectId, win::SCROLLBARINFO& AInfo);
+// Moves the sides in AEdges outward by AWidth / the sides not in AEdges
+// inward by AWidth.
+void vlExtendRectByEdges(TRect& R, Integer AWidth, const TvlBorders& AEdges);
+void vlDeflateRectByMissingEdges(TRect& R, Integer AWidth, const TvlBorders& AEdges);
+// Fills R except AInner (four bands: left, top, right, bottom), or all of R
+// when AInner is empty; nothing when R is empty or equals AInner.
+void vlFillRectExcept(TvlCanvas* ACanvas, const TRect& R, const TRect& AInner, TColor AColor);
 // Invalidates the four bands of R around AInner (left, top, right, bottom),
 // or all of R when AInner is empty; nothing when R is empty or equals AInner.
 void vlInvalidateRectExcept(win::HWND AWnd, const TRect& R, const TRect& AInner, Boolean AErase);

@@ -8,6 +8,7 @@
 #include "platform/vcl/Menus.h"
 #include "platform/win/Backend.h"
 #include "platform/win/Windows.h"
+#include "tests/platform/win/GdiFixture.h"
 
 using namespace win;
 
@@ -224,6 +225,42 @@ TEST(WindowUtils, ComponentNamesAndStrings) {
   Free(owner);
   EXPECT_TRUE(vlStringsEqual(u"istanbul", u"İSTANBUL", false));
   EXPECT_FALSE(vlStringsEqual(u"istanbul", u"İSTANBUL", true));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowUtils, EdgesAndBandsExceptTheInside) {
+  TRect r{10, 10, 50, 40};
+  vlExtendRectByEdges(r, 2, TvlBorders{bLeft, bBottom});
+  EXPECT_EQ(r, (TRect{8, 10, 50, 42}));
+  vlDeflateRectByMissingEdges(r, 2, TvlBorders{bLeft, bBottom});
+  EXPECT_EQ(r, (TRect{8, 12, 48, 42}));
+
+  gditest::TCanvas picture(12, 10, RGB(255, 255, 255));
+  TCanvas* platformCanvas = New<TCanvas>();
+  platformCanvas->SetHandle(picture.DC);
+  TvlCanvas* canvas = New<TvlCanvas>(platformCanvas);
+  vlFillRectExcept(canvas, TRect{1, 1, 11, 9}, TRect{3, 3, 9, 7}, clBlack);
+  EXPECT_EQ(picture.Pattern(RGB(0, 0, 0)),
+            "............\n"
+            ".##########.\n"
+            ".##########.\n"
+            ".##......##.\n"
+            ".##......##.\n"
+            ".##......##.\n"
+            ".##......##.\n"
+            ".##########.\n"
+            ".##########.\n"
+            "............\n");
+  vlFillRectExcept(canvas, TRect{0, 0, 12, 10}, TRect{0, 0, 12, 10}, clRed);  // equal: nothing
+  vlFillRectExcept(canvas, TRect{0, 0, 2, 2}, TRect{}, clRed);                // no inside: all of R
+  EXPECT_EQ(picture.At(1, 1), RGB(255, 0, 0));
+  EXPECT_EQ(picture.At(5, 5), RGB(255, 255, 255));
+  Free(canvas);
+  platformCanvas->SetHandle(nullptr);
+  Free(platformCanvas);
 }
 
 }  // namespace
