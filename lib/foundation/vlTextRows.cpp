@@ -81,24 +81,24 @@ class TRowBreaker {
 
   void SetKeepLastWord(Boolean AValue) { F.KeepLastWord = AValue; }
 
-  // One row from S: its length and the start of the next row.
-  void Break(Integer S, Integer& ALength, Integer& ANext, Integer& ABreakCount) {
+  // One row from S: its length, the start of the next row, and the row's
+  // width when the pieces already gave it (else -1).
+  void Break(Integer S, Integer& ALength, Integer& ANext, Integer& ABreakCount, Integer& AWidth) {
     Integer P = S, end = S, next = S;
     Boolean wrapped = false;
     Integer widthToP = 0;  // width of S..P
+    Integer width = -1;    // width of S..end when known
     Boolean tabSeen = false;
     for (;;) {
       const Integer E = F.WordWrapping && !F.CalcRect ? NextWordBoundary(P) : NextLineEnd(P);
-      Integer widthToE;
       if (F.ExpandTabs && !tabSeen) tabSeen = std::find(FText + P, FText + E, u'\t') != FText + E;
-      if (FAdditive && !(F.ExpandTabs && tabSeen))
-        widthToE = widthToP + (E > P ? Measure(P, E - P) : 0);
-      else
-        widthToE = Measure(S, E - S);
+      const Boolean additive = FAdditive && !(F.ExpandTabs && tabSeen);
+      const Integer widthToE = additive ? widthToP + MeasurePiece(P, E) : Measure(S, E - S);
       if (F.WordWrapping && widthToE > FWidth) {
         if (P > S && !F.KeepLastWord) {
           end = next = P;
           wrapped = true;
+          if (additive) width = widthToP;
         } else if (F.CharWrapping) {
           end = next = P + FitCharacters(P, E, FWidth - widthToP);
           wrapped = true;
@@ -109,6 +109,7 @@ class TRowBreaker {
           // case only; every case needs it).
           end = next = E;
           wrapped = true;
+          if (additive) width = widthToE;
           if (E < FLength && IsLineEnd(FText[E])) {
             next = SkipLineEnd(E);
             wrapped = false;
@@ -116,18 +117,16 @@ class TRowBreaker {
         }
         break;
       }
-      if (E >= FLength) {
-        end = next = FLength;
-        break;
-      }
-      if (IsLineEnd(FText[E])) {
+      if (E >= FLength || IsLineEnd(FText[E])) {
         end = E;
-        next = SkipLineEnd(E);
+        next = E >= FLength ? FLength : SkipLineEnd(E);
+        if (additive) width = widthToE;
         break;
       }
       P = E;
       widthToP = widthToE;
     }
+    const Integer endBeforeAdjusting = end;
     if (wrapped && next < FLength) {
       switch (F.Align) {
         case taLeft:
@@ -153,6 +152,12 @@ class TRowBreaker {
     }
     ALength = end - S;
     ANext = next;
+    // blanks dropped from the row's end take their width with them
+    if (width >= 0) {
+      for (Integer i = end; i < endBeforeAdjusting && width >= 0; ++i)
+        width = FText[i] == u' ' ? width - SpaceWidth() : -1;
+    }
+    AWidth = width;
   }
 
   Integer Measure(Integer AStart, Integer ALength) const {
@@ -160,6 +165,21 @@ class TRowBreaker {
   }
 
  private:
+  // The width of P..E measured alone; a single space (the most frequent
+  // unit) is measured once.
+  Integer MeasurePiece(Integer P, Integer E) {
+    if (E <= P) return 0;
+    if (E - P == 1 && FText[P] == u' ') return SpaceWidth();
+    return Measure(P, E - P);
+  }
+  Integer SpaceWidth() {
+    if (FSpaceWidth < 0) {
+      const Char space = u' ';
+      FSpaceWidth = FMeasure(FDC, &space, 1, F.ExpandTabs, FUserData).cx;
+    }
+    return FSpaceWidth;
+  }
+
   // The end of the unit that starts at P.
   Integer NextWordBoundary(Integer P) const {
     if (P >= FLength) return FLength;
@@ -209,6 +229,7 @@ class TRowBreaker {
   TRowFormat F;
   Integer FWidth;
   Boolean FAdditive;
+  Integer FSpaceWidth = -1;
 };
 
 // The logical size of a device extent.
@@ -359,15 +380,19 @@ Boolean vlBuildTextRowsEx(HDC ADC, const Char* AText, Integer ALength, TvlMeasur
     else if (AParams.TextAlignY == taTop && !calculating)
       last = AParams.EditControl && !AParams.NoClip ? totalHeight + AParams.FullRowHeight > H : totalHeight > H;
     breaker.SetKeepLastWord(last && preCut);
-    Integer length = 0, next = 0, breakCount = 0;
-    breaker.Break(pos, length, next, breakCount);
+    Integer length = 0, next = 0, breakCount = 0, width = -1;
+    breaker.Break(pos, length, next, breakCount, width);
     TvlTextRow& row = *vlGetTextRow(ARows, ARows.Count - 1);
     row.Text = text + pos;
     row.TextLength = length;
     row.StartOffset = pos;
     row.BreakCount = breakCount;
-    row.TextExtents = length > 0 ? AMeasureProc(ADC, row.Text, length, AParams.ExpandTabs, AUserData)
-                                 : TSize{0, AParams.RowHeight};
+    if (length == 0)
+      row.TextExtents = TSize{0, AParams.RowHeight};
+    else if (width >= 0)  // known from the pieces (the default measuring's height is the font's)
+      row.TextExtents = TSize{width, AParams.RowHeight};
+    else
+      row.TextExtents = AMeasureProc(ADC, row.Text, length, AParams.ExpandTabs, AUserData);
     pos = next;
     if (AMaxLineCount > 0 && ARows.Count >= AMaxLineCount) break;
   }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "tests/lib/foundation/TextLayoutFixture.h"
 
 namespace {
@@ -187,6 +190,54 @@ TEST_F(TextRows, PlacementByAlignment) {
   EXPECT_EQ(vlGetTextRow(rows, 2)->TextOriginY, 87);
   EXPECT_EQ(vlGetTextRow(rows, 0)->TextOriginX, 101 - 7);
   EXPECT_EQ(vlGetTextRow(rows, 2)->TextOriginX, 0);  // wider than the rectangle: kept at its left
+}
+
+}  // namespace
+
+namespace {
+
+// Measures as the default does, but is not the default: the engine then
+// measures every candidate from the row start, as the layout is specified.
+TSize MeasureFromRowStart(HDC ADC, const Char* AText, Integer ALength, Boolean AExpandTabs, Pointer) {
+  return vlCalcTextExtents(ADC, AText, ALength, AExpandTabs);
+}
+
+// The linear breaking (each unit measured once) gives exactly the rows and
+// widths of measuring each candidate from the row start.
+TEST_F(TextRows, LinearBreakingGivesTheSpecifiedRows) {
+  std::mt19937 rng(18);
+  const String pieces[] = {u"a", u"kart", u"yükleme", u" ", u"  ", u"\r\n", u"\n", u"İstanbul", u"一", u"。", u"\t"};
+  const Cardinal formats[] = {VLTO_WORDBREAK,
+                              VLTO_WORDBREAK | VLTO_CENTER_HORIZONTALLY,
+                              VLTO_WORDBREAK | VLTO_RIGHT | VLTO_EXCELSTYLE,
+                              VLTO_JUSTIFY_HORIZONTALLY,
+                              VLTO_WORDBREAK | VLTO_CHARBREAK,
+                              VLTO_WORDBREAK | VLTO_EXPANDTABS,
+                              VLTO_WORDBREAK | VLTO_END_ELLIPSIS};
+  for (int round = 0; round < 300; ++round) {
+    String text;
+    for (int i = 0, n = 1 + int(rng() % 30); i < n; ++i) text += pieces[rng() % std::size(pieces)];
+    const Cardinal format = formats[rng() % std::size(formats)];
+    const TRect rect{0, 0, 10 + int(rng() % 120), 10 + int(rng() % 200)};
+    const TvlTextParams p = vlGetTextParamsForDC(DC, format);
+    TvlTextRows linear, quadratic;
+    Integer a = 0, b = 0;
+    const bool fitsA = vlBuildTextRows(DC, text.data(), Integer(text.size()), 0, a, linear, p, rect);
+    const bool fitsB = vlBuildTextRowsEx(DC, text.data(), Integer(text.size()), &MeasureFromRowStart, nullptr, 0, b,
+                                         quadratic, p, rect);
+    ASSERT_EQ(a, b) << round;
+    EXPECT_EQ(fitsA, fitsB) << round;
+    for (Integer i = 0; i < a; ++i) {
+      const TvlTextRow& x = *vlGetTextRow(linear, i);
+      const TvlTextRow& y = *vlGetTextRow(quadratic, i);
+      ASSERT_EQ(x.StartOffset, y.StartOffset) << round << " row " << i;
+      ASSERT_EQ(x.TextLength, y.TextLength) << round << " row " << i;
+      ASSERT_EQ(x.BreakCount, y.BreakCount) << round << " row " << i;
+      if (x.TextLength > 0) {
+        ASSERT_EQ(x.TextExtents, y.TextExtents) << round << " row " << i;
+      }
+    }
+  }
 }
 
 }  // namespace
