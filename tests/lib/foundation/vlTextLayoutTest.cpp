@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 
+#include "platform/vcl/Graphics.h"
 #include "tests/lib/foundation/TextLayoutFixture.h"
 
 namespace {
@@ -122,11 +123,14 @@ TEST_F(TextRows, ParametersFromTheDC) {
 }
 
 TEST_F(TextRows, ExternalLeadingCountsOnlyWhenAsked) {
-  UseFont(-60);
+  // DejaVu has no line gap; Liberation Sans has one that shows at large sizes
+  fontmap::SetFontFileOverride("/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf");
+  UseFont(-100);
   TEXTMETRICW tm{};
   GetTextMetricsW(DC, &tm);
-  if (tm.tmExternalLeading == 0) GTEST_SKIP() << "the test font has no external leading at this size";
+  if (tm.tmExternalLeading == 0) GTEST_SKIP() << "no font with external leading";
   EXPECT_EQ(vlGetTextParamsForDC(DC, VLTO_EXTERNALLEADING).FullRowHeight, tm.tmHeight + tm.tmExternalLeading);
+  EXPECT_EQ(vlGetTextParamsForDC(DC, VLTO_EXTERNALLEADING).tmExternalLeading, tm.tmExternalLeading);
   EXPECT_EQ(vlGetTextParamsForDC(DC, 0).FullRowHeight, tm.tmHeight);
 }
 
@@ -238,6 +242,27 @@ TEST_F(TextRows, LinearBreakingGivesTheSpecifiedRows) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TextRows, HighlightRangesAreMovedInsideTheText) {
+  const COLORREF highlight = RGB(0, 0, 255);
+  auto highlighted = [&](Integer AStart, Integer ALength) {
+    Canvas->Fill(RGB(255, 255, 255));
+    TRect r{0, 0, 100, 20};
+    vlRenderTextHighlighted(DC, u"aaaa", r, VLTO_SINGLELINE, AStart, ALength, nullptr, clBlue, clWhite);
+    std::string row;
+    for (int x = 0; x < 32; x += 7) row += Canvas->At(x + 1, 1) == highlight ? '#' : '.';
+    return row;
+  };
+  EXPECT_EQ(highlighted(1, 2), ".##..");
+  EXPECT_EQ(highlighted(2, 3), ".###.");  // passes the end: moved back to end there
+  EXPECT_EQ(highlighted(4, 1), ".....");  // starts at the end: nothing
+  EXPECT_EQ(highlighted(-1, 2), ".....");
+  EXPECT_EQ(highlighted(0, 9), "####.");  // longer than the text: all of it
 }
 
 }  // namespace
