@@ -264,3 +264,25 @@ TEST(WindowUtils, EdgesAndBandsExceptTheInside) {
 }
 
 }  // namespace
+
+namespace {
+
+// A second monitor right of the primary one, with its task bar at the top.
+TEST(WindowUtils, FitRectToTheWorkAreaOfTheNearestOfTwoMonitors) {
+  const SIZE primary = ScreenSize();
+  const RECT second{primary.cx, 0, primary.cx + 800, 600}, secondWork{primary.cx, 40, primary.cx + 800, 600};
+  SetExtraMonitors({{second, secondWork}});
+  EXPECT_EQ(vlGetDesktopWorkAreaAtPoint(TPoint{primary.cx + 10, 300}), TRect(secondWork));
+  EXPECT_EQ(vlGetDesktopWorkAreaAtPoint(TPoint{primary.cx + 2000, 700}), TRect(secondWork));  // nearest
+  // a menu opened near the second monitor's top right corner moves down and left
+  TRect menu{primary.cx + 750, 10, primary.cx + 850, 110};
+  vlFitRectToDesktop(menu, TPoint{primary.cx + 760, 20});
+  EXPECT_EQ(menu, (TRect{primary.cx + 700, 40, primary.cx + 800, 140}));
+  // the same rectangle fitted to the primary monitor ends at its right edge
+  TRect onPrimary{primary.cx - 50, 10, primary.cx + 50, 110};
+  vlFitRectToDesktop(onPrimary, TPoint{primary.cx - 10, 20});
+  EXPECT_EQ(onPrimary.Right, vlGetDesktopWorkAreaAtPoint(TPoint{0, 0}).Right);
+  SetExtraMonitors({});
+}
+
+}  // namespace
