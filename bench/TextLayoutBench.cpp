@@ -45,21 +45,40 @@ double ThreadSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-void BM_LayoutParagraphs(benchmark::State& State) {
-  static const std::vector<TParagraph> paragraphs = MakeParagraphs();
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = CreateFontW(-11, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, u"Tahoma");
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  const TvlTextParams params = vlGetTextParamsForDC(dc, VLTO_WORDBREAK);
+// A memory DC with Tahoma 8 pt, the word-breaking parameters and a row
+// store for the run.
+struct TLayoutSetup {
+  TLayoutSetup() {
+    dc = CreateCompatibleDC(nullptr);
+    font = CreateFontW(-11, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, u"Tahoma");
+    oldFont = SelectObject(dc, font);
+    params = vlGetTextParamsForDC(dc, VLTO_WORDBREAK);
+  }
+  ~TLayoutSetup() {
+    vlResetTextRows(rows);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    DeleteDC(dc);
+  }
+  HDC dc{};
+  HFONT font{};
+  HGDIOBJ oldFont{};
+  TvlTextParams params;
   const TRect rect{0, 0, 300, 1000000};
   TvlTextRows rows;
+};
+
+void BM_LayoutParagraphs(benchmark::State& State) {
+  static const std::vector<TParagraph> paragraphs = MakeParagraphs();
+  TLayoutSetup setup;
+  HDC dc = setup.dc;
   double layout = 0, floor = 0;
   Int64 rowCount = 0;
   for (auto _ : State) {
     double start = ThreadSeconds();
     for (const TParagraph& p : paragraphs) {
       Integer count = 0;
-      vlBuildTextRows(dc, p.Text.data(), Integer(p.Text.size()), 0, count, rows, params, rect);
+      vlBuildTextRows(dc, p.Text.data(), Integer(p.Text.size()), 0, count, setup.rows, setup.params, setup.rect);
       rowCount += count;
     }
     layout += ThreadSeconds() - start;
@@ -74,10 +93,6 @@ void BM_LayoutParagraphs(benchmark::State& State) {
     benchmark::DoNotOptimize(widths);
     floor += ThreadSeconds() - start;
   }
-  vlResetTextRows(rows);
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  DeleteDC(dc);
   const double n = double(State.iterations()) * ParagraphCount;
   State.counters["layout_us"] = layout / n * 1e6;
   State.counters["floor_us"] = floor / n * 1e6;
@@ -94,26 +109,17 @@ TSize MeasureFromRowStart(HDC ADC, const Char* AText, Integer ALength, Boolean A
 
 void BM_LayoutParagraphsFromRowStart(benchmark::State& State) {
   static const std::vector<TParagraph> paragraphs = MakeParagraphs();
-  HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = CreateFontW(-11, 0, 0, 0, 400, 0, 0, 0, 1, 0, 0, 0, 0, u"Tahoma");
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  const TvlTextParams params = vlGetTextParamsForDC(dc, VLTO_WORDBREAK);
-  const TRect rect{0, 0, 300, 1000000};
-  TvlTextRows rows;
+  TLayoutSetup setup;
   double layout = 0;
   for (auto _ : State) {
     const double start = ThreadSeconds();
     for (size_t i = 0; i < paragraphs.size(); i += 10) {
       Integer count = 0;
-      vlBuildTextRowsEx(dc, paragraphs[i].Text.data(), Integer(paragraphs[i].Text.size()), &MeasureFromRowStart,
-                        nullptr, 0, count, rows, params, rect);
+      vlBuildTextRowsEx(setup.dc, paragraphs[i].Text.data(), Integer(paragraphs[i].Text.size()),
+                        &MeasureFromRowStart, nullptr, 0, count, setup.rows, setup.params, setup.rect);
     }
     layout += ThreadSeconds() - start;
   }
-  vlResetTextRows(rows);
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  DeleteDC(dc);
   State.counters["layout_us"] = layout / (double(State.iterations()) * ParagraphCount / 10) * 1e6;
 }
 BENCHMARK(BM_LayoutParagraphsFromRowStart)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -68,10 +68,10 @@ struct TRowFormat {
   Boolean KeepLastWord{};
 };
 
-// Breaks rows of one text. Widths of the row start up to a candidate end are
-// the Part's measure of S..E; with the default measuring (whole-pixel
-// advances, no kerning) and no tab on the row they are the sum of the
-// pieces, so each unit is measured once and breaking stays linear.
+// Breaks rows of one text. The width from the row start S to a candidate end
+// E is the measure of S..E; with the default measuring (whole-pixel
+// advances, no kerning) and no tab on the row it is the sum of the pieces,
+// so each unit is measured once and breaking stays linear.
 class TRowBreaker {
  public:
   TRowBreaker(HDC ADC, const String& AText, TvlMeasureTextProc AMeasure, Pointer AUserData, const TRowFormat& AFormat,
@@ -104,9 +104,8 @@ class TRowBreaker {
           wrapped = true;
         } else {
           // The unit stays on the row although it overflows. A line end
-          // right after it ends this row: it is consumed here, or it would
-          // leave an empty row behind (the layout adds the end-ellipsis
-          // case only; every case needs it).
+          // right after it ends this row: it is consumed here (not only with
+          // the end ellipsis), or it would leave an empty row behind.
           end = next = E;
           wrapped = true;
           if (additive) width = widthToE;
