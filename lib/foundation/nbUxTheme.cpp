@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "lib/foundation/nbCore.h"
+
 #include "platform/classes/ModuleInit.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/ImageList.h"
@@ -26,8 +28,7 @@ const char* const BoundNames[] = {
 constexpr int BoundCount = sizeof(BoundNames) / sizeof(BoundNames[0]);
 static_assert(BoundCount == 52);
 
-win::HMODULE Library{};
-win::FARPROC Procs[BoundCount]{};
+TnbBoundLibrary Library;
 
 int IndexOf(const char* AName) {
   for (int i = 0; i < BoundCount; ++i)
@@ -38,8 +39,7 @@ int IndexOf(const char* AName) {
 // The bound function of that name as the given signature; nil when unbound.
 template <typename F>
 F Bound(const char* AName) {
-  int i = IndexOf(AName);
-  return i < 0 ? nullptr : reinterpret_cast<F>(Procs[i]);
+  return reinterpret_cast<F>(Library.Proc(IndexOf(AName)));
 }
 
 // Calls the bound function, or answers AFallback when the name is unbound.
@@ -56,27 +56,16 @@ using TBufferedPaintSetAlpha = HRESULT (*)(HPAINTBUFFER, const win::RECT*, Byte)
 
 }  // namespace
 
-Boolean nbIsUxThemeLoaded() { return Library != nullptr; }
+Boolean nbIsUxThemeLoaded() { return Library.Loaded(); }
 
-Boolean nbIsUxThemeFunctionBound(const char* AName) {
-  int i = IndexOf(AName);
-  return i >= 0 && Procs[i] != nullptr;
-}
+Boolean nbIsUxThemeFunctionBound(const char* AName) { return Library.Proc(IndexOf(AName)) != nullptr; }
 
 void nbUxThemeInitialize() {
   win::InitCommonControls();
-  if (Library) return;
-  Library = win::LoadLibraryW(u"UxTheme.dll");
-  if (!Library) return;
-  for (int i = 0; i < BoundCount; ++i) Procs[i] = win::GetProcAddress(Library, BoundNames[i]);
+  Library.Load(u"UxTheme.dll", BoundNames, BoundCount);
 }
 
-void nbUxThemeFinalize() {
-  if (!Library) return;
-  win::FreeLibrary(Library);
-  Library = nullptr;
-  for (win::FARPROC& p : Procs) p = nullptr;
-}
+void nbUxThemeFinalize() { Library.Unload(); }
 
 CL_UNIT_STEPS(nbUxTheme, &nbUxThemeInitialize, &nbUxThemeFinalize);
 

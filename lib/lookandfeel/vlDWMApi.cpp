@@ -1,5 +1,7 @@
 #include "lib/lookandfeel/vlDWMApi.h"
 
+#include <iterator>
+
 #include "lib/foundation/nbCore.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/win/Modules.h"
@@ -13,34 +15,24 @@ const char* const BoundNames[] = {"DwmDefWindowProc",        "DwmEnableBlurBehin
                                   "DwmSetWindowAttribute"};
 constexpr int IsCompositionEnabledIndex = 7;
 
-win::HMODULE Library{};
-win::FARPROC Procs[sizeof(BoundNames) / sizeof(BoundNames[0])]{};
+TnbBoundLibrary Library;
 
 }  // namespace
 
-Boolean vlIsDWMApiLoaded() { return Library != nullptr; }
+Boolean vlIsDWMApiLoaded() { return Library.Loaded(); }
 
 Boolean nbIsCompositionEnabled() {
   using TIsCompositionEnabled = HRESULT (*)(BOOL*);
-  auto f = reinterpret_cast<TIsCompositionEnabled>(Procs[IsCompositionEnabledIndex]);
-  if (!Library || !f) return false;
+  auto f = reinterpret_cast<TIsCompositionEnabled>(Library.Proc(IsCompositionEnabledIndex));
+  if (!f) return false;
   BOOL enabled = 0;
   return f(&enabled) == S_OK && enabled != 0;
 }
 
 void vlDWMApiInitialize() {
-  if (Library || !nbOSWindowsVistaOrLater) return;
-  Library = win::LoadLibraryW(u"dwmapi.dll");
-  if (!Library) return;
-  for (size_t i = 0; i < sizeof(BoundNames) / sizeof(BoundNames[0]); ++i)
-    Procs[i] = win::GetProcAddress(Library, BoundNames[i]);
+  if (nbOSWindowsVistaOrLater) Library.Load(u"dwmapi.dll", BoundNames, Integer(std::size(BoundNames)));
 }
 
-void vlDWMApiFinalize() {
-  if (!Library) return;
-  win::FreeLibrary(Library);
-  Library = nullptr;
-  for (win::FARPROC& p : Procs) p = nullptr;
-}
+void vlDWMApiFinalize() { Library.Unload(); }
 
 CL_UNIT_STEPS(vlDWMApi, &vlDWMApiInitialize, &vlDWMApiFinalize);

@@ -5,6 +5,8 @@
 #include "platform/backend/Headless.h"
 #include "platform/classes/Lists.h"
 #include "platform/rtl/Locale.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
 #include "platform/win/Backend.h"
 #include "platform/win/Windows.h"
@@ -283,6 +285,58 @@ TEST(WindowUtils, FitRectToTheWorkAreaOfTheNearestOfTwoMonitors) {
   vlFitRectToDesktop(onPrimary, TPoint{primary.cx - 10, 20});
   EXPECT_EQ(onPrimary.Right, vlGetDesktopWorkAreaAtPoint(TPoint{0, 0}).Right);
   SetExtraMonitors({});
+}
+
+}  // namespace
+
+namespace {
+
+// A popup menu from outside the platform that records what it was asked.
+class TExternalMenu : public TComponent, public IvlExternalPopupMenu {
+  CL_CLASS(TExternalMenu, TComponent)
+ public:
+  Boolean IsShortCutKey(TWMKey& Message) override { return Message.CharCode() == VK_F2; }
+  void Popup(Integer X, Integer Y) override { Shown = TPoint{X, Y}; }
+  TPoint Shown{-1, -1};
+};
+CL_IMPLEMENT_CLASS(TExternalMenu)
+
+TEST(WindowUtils, PopupMenusFromOutsideAndOfThePlatform) {
+  TExternalMenu* external = New<TExternalMenu>(nullptr);
+  TMessage m{WM_KEYDOWN, VK_F2, 0, 0};
+  TWMKey key(m);
+  EXPECT_TRUE(vlIsPopupMenuShortCut(external, key));
+  EXPECT_FALSE(vlIsPopupMenuShortCut(nullptr, key));
+  EXPECT_TRUE(vlShowPopupMenu(nullptr, external, 10, 20));
+  EXPECT_EQ(external->Shown, (TPoint{10, 20}));
+  EXPECT_FALSE(vlShowPopupMenu(nullptr, nullptr, 0, 0));
+  TPopupMenu* menu = New<TPopupMenu>(nullptr);
+  menu->SetAutoPopup(false);
+  EXPECT_FALSE(vlShowPopupMenu(nullptr, menu, 0, 0));  // not an automatic popup: left alone
+  Free(menu);
+  Free(external);
+}
+
+TEST(WindowUtils, FormFontScalesTheFormAndItsControls) {
+  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  form->SetClientWidth(200);
+  form->SetClientHeight(100);
+  TControl* child = New<TPanel>(form);
+  static_cast<TWinControl*>(child)->SetParent(form);
+  child->SetBounds(10, 10, 50, 20);
+  TFont* bigger = New<TFont>();
+  bigger->Assign(form->Font());
+  bigger->SetHeight(form->Font()->Height() * 2);
+  const Integer before = form->Canvas()->TextHeight(u"Qq");
+  vlSetFormFontAndScale(form, bigger);
+  const Integer after = form->Canvas()->TextHeight(u"Qq");
+  ASSERT_GT(after, before);
+  EXPECT_EQ(form->Font()->Height(), bigger->Height());
+  EXPECT_EQ(form->ClientWidth(), MulDiv(200, after, before));
+  EXPECT_EQ(form->ClientHeight(), MulDiv(100, after, before));
+  EXPECT_EQ(child->Width(), MulDiv(60, after, before) - MulDiv(10, after, before));
+  Free(bigger);
+  Free(form);
 }
 
 }  // namespace
