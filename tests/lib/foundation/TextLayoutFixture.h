@@ -2,23 +2,31 @@
 // the text layout engine's tests and reference pictures.
 #pragma once
 
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
 #include "lib/foundation/vlTextLayout.h"
+#include "platform/vcl/Graphics.h"
 #include "platform/win/FontMap.h"
 #include "platform/win/GdiText.h"
+#include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/platform/win/GdiFixture.h"
+
+// Compares what a DIB canvas shows with its reference picture.
+inline void ExpectPictureMatches(const gditest::TCanvas& APicture, const std::string& AName) {
+  TBitmap* bitmap = New<TBitmap>();
+  bitmap->SetPixelFormat(pf32bit);
+  bitmap->SetSize(APicture.W, APicture.H);
+  win::BitBlt(bitmap->Canvas()->Handle(), 0, 0, APicture.W, APicture.H, APicture.DC, 0, 0, win::SRCCOPY);
+  foundation_test::ExpectMatchesReference(bitmap, AName);
+  Free(bitmap);
+}
 
 class TextLayoutFixture : public ::testing::Test {
  protected:
-  static constexpr const char* TestFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
   void SetUp() override {
-    if (access(TestFontFile, R_OK) != 0) GTEST_SKIP() << "test font missing: " << TestFontFile;
-    win::fontmap::SetFontFileOverride(TestFontFile);
+    if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the test font is missing";
+    Font = std::make_unique<foundation_test::TReferenceFont>();
     Canvas = std::make_unique<gditest::TCanvas>(320, 200);
     DC = Canvas->DC;
     UseFont(-11);
@@ -28,7 +36,7 @@ class TextLayoutFixture : public ::testing::Test {
     win::SelectObject(DC, win::GetStockObject(win::SYSTEM_FONT));
     for (win::HFONT f : Fonts) win::DeleteObject(f);
     Canvas.reset();
-    win::fontmap::SetFontFileOverride("");
+    Font.reset();
   }
   void UseFont(int AHeight, int AWeight = 400) {
     win::HFONT f = win::CreateFontW(AHeight, 0, 0, 0, AWeight, 0, 0, 0, 1, 0, 0, 0, 0, u"Tahoma");
@@ -57,6 +65,7 @@ class TextLayoutFixture : public ::testing::Test {
     return result;
   }
 
+  std::unique_ptr<foundation_test::TReferenceFont> Font;
   std::unique_ptr<gditest::TCanvas> Canvas;
   win::HDC DC{};
   std::vector<win::HFONT> Fonts;

@@ -8,7 +8,6 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 #include "tests/lib/foundation/TextLayoutFixture.h"
-#include "tests/platform/win/ReferencePicture.h"
 
 namespace {
 
@@ -177,7 +176,7 @@ TEST_F(GraphicsText, TransparentBackgroundPicture) {
   EXPECT_EQ(picture.At(110, 60), RGB(180, 210, 240));
   EXPECT_EQ(picture.At(5, 5), RGB(180, 210, 240));
   EXPECT_EQ(picture.At(128 + 20, 10), RGB(250, 220, 90));
-  gditest::ExpectMatchesReference(picture, "tests/lib/foundation/reference", "background-transparent");
+  ExpectPictureMatches(picture, "background-transparent");
   Free(form);
 }
 

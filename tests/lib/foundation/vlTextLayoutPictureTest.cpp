@@ -8,13 +8,10 @@
 #include "lib/foundation/vlTextLayout.h"
 #include "platform/vcl/Graphics.h"
 #include "tests/lib/foundation/TextLayoutFixture.h"
-#include "tests/platform/win/ReferencePicture.h"
 
 namespace {
 
 using namespace win;
-
-const char* const Folder = "tests/lib/foundation/reference";
 
 class TextLayoutPictures : public TextLayoutFixture {
  protected:
@@ -40,7 +37,7 @@ TEST_F(TextLayoutPictures, Alignment) {
     for (int x = 0; x < 3; ++x)
       Box(TRect{6 + 104 * x, 6 + 64 * y, 6 + 104 * x + 96, 6 + 64 * y + 56}, Sentence,
           horz[x] | vert[y] | VLTO_WORDBREAK);
-  ExpectMatchesReference(*Canvas, Folder, "text-alignment");
+  ExpectPictureMatches(*Canvas, "text-alignment");
 }
 
 TEST_F(TextLayoutPictures, Breaking) {
@@ -52,7 +49,7 @@ TEST_F(TextLayoutPictures, Breaking) {
   Box(TRect{6, 104, 40, 194}, u"aa一二。三四五六七八", VLTO_WORDBREAK);
   Box(TRect{110, 104, 200, 194}, u"bir\r\niki\n\rüç\rdört\nbeş", 0);
   Box(TRect{214, 104, 304, 194}, u"Sayaç      numarası      girin", VLTO_WORDBREAK | VLTO_EXCELSTYLE);
-  ExpectMatchesReference(*Canvas, Folder, "text-breaking");
+  ExpectPictureMatches(*Canvas, "text-breaking");
 }
 
 TEST_F(TextLayoutPictures, JustificationAndDistribution) {
@@ -61,7 +58,7 @@ TEST_F(TextLayoutPictures, JustificationAndDistribution) {
   Box(TRect{166, 6, 314, 94}, text, VLTO_DISTRIBUTE_HORIZONTALLY);
   Box(TRect{6, 106, 154, 194}, u"bir\niki\nüç", VLTO_DISTRIBUTE_VERTICALLY | VLTO_CENTER_HORIZONTALLY);
   Box(TRect{166, 106, 314, 194}, text, VLTO_WORDBREAK | VLTO_CENTER_HORIZONTALLY);
-  ExpectMatchesReference(*Canvas, Folder, "text-justify");
+  ExpectPictureMatches(*Canvas, "text-justify");
 }
 
 TEST_F(TextLayoutPictures, EndEllipsis) {
@@ -74,7 +71,7 @@ TEST_F(TextLayoutPictures, EndEllipsis) {
   Box(TRect{130, 30, 234, 64}, Sentence + u" ve kart okunuyor",
       VLTO_WORDBREAK | VLTO_END_ELLIPSIS | VLTO_EDITCONTROL);
   Box(TRect{130, 76, 234, 90}, u"bir\niki", VLTO_END_ELLIPSIS);
-  ExpectMatchesReference(*Canvas, Folder, "text-ellipsis");
+  ExpectPictureMatches(*Canvas, "text-ellipsis");
 }
 
 TEST_F(TextLayoutPictures, Highlight) {
@@ -85,7 +82,7 @@ TEST_F(TextLayoutPictures, Highlight) {
   Box(TRect{6, 76, 126, 90}, Sentence, VLTO_SINGLELINE | VLTO_END_ELLIPSIS, 13, 10);
   Box(TRect{6, 100, 126, 114}, Sentence, VLTO_SINGLELINE | VLTO_END_ELLIPSIS | VLTO_RIGHT, 13, 10);
   Box(TRect{140, 76, 260, 130}, Sentence, VLTO_WORDBREAK | VLTO_CENTER_HORIZONTALLY, 0, 4);
-  ExpectMatchesReference(*Canvas, Folder, "text-highlight");
+  ExpectPictureMatches(*Canvas, "text-highlight");
 }
 
 TEST_F(TextLayoutPictures, PatternBars) {
@@ -95,7 +92,7 @@ TEST_F(TextLayoutPictures, PatternBars) {
   Box(TRect{130, 6, 234, 60}, Sentence + u" ve kart okunuyor", VLTO_WORDBREAK | VLTO_PATTERNEDTEXT);
   UseFont(-11);
   Box(TRect{6, 76, 110, 130}, Sentence, VLTO_WORDBREAK | VLTO_PATTERNEDTEXT);  // readable: characters
-  ExpectMatchesReference(*Canvas, Folder, "text-pattern");
+  ExpectPictureMatches(*Canvas, "text-pattern");
 }
 
 }  // namespace
