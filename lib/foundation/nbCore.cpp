@@ -9,6 +9,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Variants.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/Modules.h"
 #include "platform/win/Windows.h"
 
 CL_IMPLEMENT_CLASS(TnbProductResourceStrings)
@@ -434,3 +435,19 @@ Int64 TnbStream::Seek(Int64 Offset, TSeekOrigin Origin) { return FStream->Seek(O
 void TnbStream::SetSize(Int64 NewSize) { FStream->SetSize(NewSize); }
 
 Int64 TnbStream::GetSize() { return FStream->Size(); }
+
+Boolean TnbBoundLibrary::Load(const Char* ALibraryName, const char* const* ANames, Integer ACount) {
+  if (Handle) return true;
+  Handle = win::LoadLibraryW(ALibraryName);
+  if (!Handle) return false;
+  Procs.assign(size_t(ACount), nullptr);
+  for (Integer i = 0; i < ACount; ++i) Procs[size_t(i)] = win::GetProcAddress(Handle, ANames[i]);
+  return true;
+}
+
+void TnbBoundLibrary::Unload() {
+  if (Handle) win::FreeLibrary(Handle);
+  Handle = nullptr;
+  Procs.clear();
+}
+

@@ -17,6 +17,7 @@
 class Variant;
 namespace win {
 struct RGBQUAD;
+struct HINSTANCE__;
 }
 class TStringList;
 class TObjectList;
@@ -47,6 +48,21 @@ extern Boolean nbOSWow64;
 // and the WOW64 answer. The start-up step calls it with the platform's own
 // answers; tests call it to check the table.
 void nbInitOSFlags(Cardinal APlatformId, Cardinal AMajor, Cardinal AMinor, Boolean AWow64);
+
+// A library loaded at run time with its entry points bound by name (nil for
+// a name the library lacks), as the units that must run without a library
+// use them.
+struct TnbBoundLibrary {
+  win::HINSTANCE__* Handle{};
+  std::vector<void (*)()> Procs;
+  // Loads the library (when not loaded yet) and binds the names; false when
+  // it does not load.
+  Boolean Load(const Char* ALibraryName, const char* const* ANames, Integer ACount);
+  // Frees the library when loaded and forgets the entry points.
+  void Unload();
+  Boolean Loaded() const { return Handle != nullptr; }
+  void (*Proc(Integer AIndex) const)() { return size_t(AIndex) < Procs.size() ? Procs[size_t(AIndex)] : nullptr; }
+};
 
 // --- Resource strings -----------------------------------------------------------
 

@@ -36,8 +36,15 @@ const char16_t* const kUnitOrder[] = {
     u"nbCore",
     u"vlClasses",
     u"vlGeometry",
+    u"nbUxTheme",
     u"vlGraphics",
     u"vlStyles",
+    u"vlGraphicsUtils",
+    u"vlTextLayout",
+    // lib/lookandfeel
+    u"nbThemeManager",
+    u"vlDWMApi",
+    u"vlWindowUtils",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

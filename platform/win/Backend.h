@@ -66,6 +66,10 @@ TBackend* CurrentBackend();
 // the monitor's rectangles (work area = screen).
 SIZE ScreenSize();
 void SetScreenSize(int Width, int Height);
+// Monitors beside the primary one (the screen surface): each its monitor and
+// work rectangles in virtual-screen coordinates. They answer the monitor
+// functions; nothing is drawn for them. An empty list leaves the primary alone.
+void SetExtraMonitors(const std::vector<std::pair<RECT, RECT>>& Monitors);
 
 // Input from the backend, on the main thread. Positions are in screen
 // coordinates. Buttons are VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1,

@@ -36,6 +36,7 @@ struct TLibrary {
   bool AlwaysLoaded;
   std::vector<TEntry> Entries;
   int LoadCount = 0;
+  bool Missing = false;  // SetLibraryMissing: as on a machine without it
 };
 
 namespace gp = win::gdiplus;
@@ -289,7 +290,7 @@ TLibrary* LibraryOf(HMODULE h) {
   return nullptr;
 }
 
-bool Loadable(const TLibrary& lib) { return lib.AlwaysLoaded || lib.Entries.size() > 0; }
+bool Loadable(const TLibrary& lib) { return lib.AlwaysLoaded || (lib.Entries.size() > 0 && !lib.Missing); }
 
 std::u16string FromAnsi(LPCSTR s) {
   std::u16string r;
@@ -365,5 +366,14 @@ HMODULE FindLoadedModule(LPCWSTR lpModuleName) {
 
 UINT SetErrorMode(UINT uMode) { return ErrorMode.exchange(uMode); }
 UINT GetErrorMode() { return ErrorMode.load(); }
+
+BOOL SetLibraryMissing(LPCWSTR lpLibFileName, BOOL bMissing) {
+  if (!lpLibFileName) return FALSE;
+  std::lock_guard<std::mutex> lock(TableLock());
+  TLibrary* lib = FindLibrary(lpLibFileName);
+  if (!lib || lib->AlwaysLoaded) return FALSE;
+  lib->Missing = bMissing != FALSE;
+  return TRUE;
+}
 
 }  // namespace win

@@ -28,6 +28,11 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 // nil and asks this for a name.
 HMODULE FindLoadedModule(LPCWSTR lpModuleName);
 
+// Makes an optional library of the table load no more (or again), as on a
+// machine that lacks it; handles already given stay valid. FALSE for an
+// unknown or always-loaded library. For tests of the callers' fallbacks.
+BOOL SetLibraryMissing(LPCWSTR lpLibFileName, BOOL bMissing);
+
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126, ERROR_PROC_NOT_FOUND = 127;
 
 // The error mode (kept and answered; no error boxes are ever shown).

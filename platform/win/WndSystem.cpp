@@ -388,19 +388,77 @@ BOOL SystemParametersInfoW(UINT action, UINT uiParam, LPVOID pv, UINT fWinIni) {
   return ok;
 }
 
-HMONITOR MonitorFromPoint(POINT pt, DWORD flags) {
+namespace {
+
+// The primary monitor (the screen surface) and the extra ones, in order.
+struct TMonitorDesc {
+  HMONITOR Handle;
+  RECT Monitor;
+  RECT Work;
+};
+
+std::vector<TMonitorDesc>& ExtraMonitorList() {
+  static std::vector<TMonitorDesc>* m = new std::vector<TMonitorDesc>();
+  return *m;
+}
+
+std::vector<TMonitorDesc> AllMonitors() {
   SIZE s = ScreenSize();
-  bool inside = pt.x >= 0 && pt.y >= 0 && pt.x < s.cx && pt.y < s.cy;
-  if (!inside && flags == MONITOR_DEFAULTTONULL) return nullptr;
-  return PrimaryMonitor;
+  std::vector<TMonitorDesc> all{{PrimaryMonitor, RECT{0, 0, s.cx, s.cy}, ScreenState().Work}};
+  for (const TMonitorDesc& m : ExtraMonitorList()) all.push_back(m);
+  return all;
+}
+
+// Squared distance from the point to the rectangle (0 inside).
+int64_t DistanceSquared(const RECT& r, POINT pt) {
+  int64_t dx = pt.x < r.left ? int64_t(r.left) - pt.x : pt.x >= r.right ? int64_t(pt.x) - (r.right - 1) : 0;
+  int64_t dy = pt.y < r.top ? int64_t(r.top) - pt.y : pt.y >= r.bottom ? int64_t(pt.y) - (r.bottom - 1) : 0;
+  return dx * dx + dy * dy;
+}
+
+HMONITOR Fallback(DWORD flags, POINT near) {
+  if (flags == MONITOR_DEFAULTTONULL) return nullptr;
+  if (flags == MONITOR_DEFAULTTOPRIMARY) return PrimaryMonitor;
+  HMONITOR best = PrimaryMonitor;
+  int64_t bestDistance = INT64_MAX;
+  for (const TMonitorDesc& m : AllMonitors())
+    if (int64_t d = DistanceSquared(m.Monitor, near); d < bestDistance) {
+      bestDistance = d;
+      best = m.Handle;
+    }
+  return best;
+}
+
+}  // namespace
+
+void SetExtraMonitors(const std::vector<std::pair<RECT, RECT>>& Monitors) {
+  std::vector<TMonitorDesc>& list = ExtraMonitorList();
+  list.clear();
+  for (size_t i = 0; i < Monitors.size(); ++i)
+    list.push_back(TMonitorDesc{reinterpret_cast<HMONITOR>(uintptr_t(0x10002 + i)), Monitors[i].first,
+                                Monitors[i].second});
+}
+
+HMONITOR MonitorFromPoint(POINT pt, DWORD flags) {
+  for (const TMonitorDesc& m : AllMonitors())
+    if (DistanceSquared(m.Monitor, pt) == 0) return m.Handle;
+  return Fallback(flags, pt);
 }
 
 HMONITOR MonitorFromRect(LPCRECT r, DWORD flags) {
   if (!r) return nullptr;
-  SIZE s = ScreenSize();
-  bool overlaps = r->right > 0 && r->bottom > 0 && r->left < s.cx && r->top < s.cy;
-  if (!overlaps && flags == MONITOR_DEFAULTTONULL) return nullptr;
-  return PrimaryMonitor;
+  HMONITOR best = nullptr;
+  int64_t bestArea = 0;
+  for (const TMonitorDesc& m : AllMonitors()) {
+    RECT common{};
+    if (!IntersectRect(&common, &m.Monitor, r)) continue;
+    const int64_t area = int64_t(common.right - common.left) * (common.bottom - common.top);
+    if (area > bestArea) {
+      bestArea = area;
+      best = m.Handle;
+    }
+  }
+  return best ? best : Fallback(flags, POINT{r->left + (r->right - r->left) / 2, r->top + (r->bottom - r->top) / 2});
 }
 
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
@@ -410,26 +468,32 @@ HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
 }
 
 BOOL GetMonitorInfoW(HMONITOR m, MONITORINFO* mi) {
-  if (m != PrimaryMonitor || !mi || (mi->cbSize != sizeof(MONITORINFO) && mi->cbSize != 104)) return FALSE;
-  SIZE s = ScreenSize();
-  mi->rcMonitor = RECT{0, 0, s.cx, s.cy};
-  mi->rcWork = ScreenState().Work;
-  mi->dwFlags = MONITORINFOF_PRIMARY;
-  if (mi->cbSize == 104) {
-    // MONITORINFOEXW: the device name follows
-    auto* name = reinterpret_cast<WCHAR*>(reinterpret_cast<BYTE*>(mi) + sizeof(MONITORINFO));
-    const char16_t dev[] = u"\\\\.\\DISPLAY1";
-    std::memcpy(name, dev, sizeof dev);
+  if (!mi || (mi->cbSize != sizeof(MONITORINFO) && mi->cbSize != 104)) return FALSE;
+  const std::vector<TMonitorDesc> all = AllMonitors();
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i].Handle != m) continue;
+    mi->rcMonitor = all[i].Monitor;
+    mi->rcWork = all[i].Work;
+    mi->dwFlags = i == 0 ? MONITORINFOF_PRIMARY : 0;
+    if (mi->cbSize == 104) {
+      // MONITORINFOEXW: the device name follows
+      auto* name = reinterpret_cast<WCHAR*>(reinterpret_cast<BYTE*>(mi) + sizeof(MONITORINFO));
+      char16_t dev[] = u"\\\\.\\DISPLAY1";
+      dev[11] = char16_t(u'1' + i % 9);
+      std::memcpy(name, dev, sizeof dev);
+    }
+    return TRUE;
   }
-  return TRUE;
+  return FALSE;
 }
 
 BOOL EnumDisplayMonitors(HDC, LPCRECT clip, MONITORENUMPROC fn, LPARAM data) {
   if (!fn) return FALSE;
-  SIZE s = ScreenSize();
-  RECT r{0, 0, s.cx, s.cy};
-  if (clip && !IntersectRect(&r, &r, clip)) return TRUE;
-  fn(PrimaryMonitor, nullptr, &r, data);
+  for (const TMonitorDesc& m : AllMonitors()) {
+    RECT r = m.Monitor;
+    if (clip && !IntersectRect(&r, &r, clip)) continue;
+    if (!fn(m.Handle, nullptr, &r, data)) break;
+  }
   return TRUE;
 }
 

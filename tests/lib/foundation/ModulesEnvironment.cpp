@@ -1,18 +1,7 @@
-// Runs the units' start-up steps once for the whole test program, as the
-// program does before its main window exists.
-#include <gtest/gtest.h>
-
-#include "platform/classes/ModuleInit.h"
+// The units' start-up steps run once for the whole test program.
+#include "tests/support/ModulesEnvironment.h"
 
 namespace {
-
-class ModulesEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { StartModules(); }
-  void TearDown() override { ShutdownModules(); }
-};
-
 const ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
-
+    ::testing::AddGlobalTestEnvironment(new testing_support::ModulesEnvironment);
 }  // namespace

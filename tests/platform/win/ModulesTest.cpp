@@ -48,6 +48,23 @@ TEST(Modules, MissingLibrariesAndEntryPointsAnswerNil) {
   EXPECT_FALSE(FreeLibrary(reinterpret_cast<HMODULE>(uintptr_t(0x1234))));
 }
 
+TEST(Modules, ALibraryMadeMissingDoesNotLoadButKeepsGivenHandles) {
+  HMODULE held = LoadLibraryW(u"dwmapi.dll");
+  ASSERT_NE(held, nullptr);
+  ASSERT_TRUE(SetLibraryMissing(u"DWMAPI.DLL", TRUE));
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryW(u"dwmapi"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  EXPECT_NE(GetProcAddress(held, "DwmIsCompositionEnabled"), nullptr);
+  ASSERT_TRUE(SetLibraryMissing(u"dwmapi", FALSE));
+  HMODULE again = LoadLibraryW(u"dwmapi");
+  EXPECT_EQ(again, held);
+  FreeLibrary(again);
+  FreeLibrary(held);
+  EXPECT_FALSE(SetLibraryMissing(u"user32", TRUE));  // always there
+  EXPECT_FALSE(SetLibraryMissing(u"nosuch", TRUE));
+}
+
 TEST(Modules, EntryPointsAreOurFunctions) {
   HMODULE ux = LoadLibraryW(u"uxtheme.dll");
   using TOpen = HTHEME (*)(HWND, LPCWSTR);

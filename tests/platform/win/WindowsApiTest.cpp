@@ -253,5 +253,36 @@ TEST(WindowsApiTest, EveryDeclaredFunctionIsDefined) {
   EXPECT_NE(instance, nullptr);
 }
 
+TEST(Monitors, ExtraMonitorsAnswerByPointRectangleAndEnumeration) {
+  const SIZE primary = ScreenSize();
+  const RECT second{-640, 0, 0, 480}, secondWork{-640, 0, 0, 450};
+  SetExtraMonitors({{second, secondWork}});
+  HMONITOR left = MonitorFromPoint(POINT{-10, 10}, MONITOR_DEFAULTTONULL);
+  ASSERT_NE(left, nullptr);
+  HMONITOR main = MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONULL);
+  EXPECT_NE(left, main);
+  EXPECT_EQ(MonitorFromPoint(POINT{-10, 900}, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(MonitorFromPoint(POINT{-700, 900}, MONITOR_DEFAULTTONEAREST), left);
+  EXPECT_EQ(MonitorFromPoint(POINT{-700, 900}, MONITOR_DEFAULTTOPRIMARY), main);
+  const RECT mostlyLeft{-100, 0, 20, 20};
+  EXPECT_EQ(MonitorFromRect(&mostlyLeft, MONITOR_DEFAULTTONULL), left);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetMonitorInfoW(left, &info));
+  EXPECT_EQ(info.rcWork, secondWork);
+  EXPECT_EQ(info.dwFlags, 0u);
+  ASSERT_TRUE(GetMonitorInfoW(main, &info));
+  EXPECT_EQ(info.rcMonitor, (RECT{0, 0, primary.cx, primary.cy}));
+  EXPECT_EQ(info.dwFlags, MONITORINFOF_PRIMARY);
+  int count = 0;
+  EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, LPRECT, LPARAM n) -> BOOL {
+    ++*reinterpret_cast<int*>(n);
+    return TRUE;
+  }, LPARAM(&count));
+  EXPECT_EQ(count, 2);
+  SetExtraMonitors({});
+  EXPECT_FALSE(GetMonitorInfoW(left, &info));
+}
+
 }  // namespace
 }  // namespace wintest
