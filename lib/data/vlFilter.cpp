@@ -310,10 +310,21 @@ Boolean TvlFilterNotLikeOperator::IsExpression() { return Criteria()->TranslateL
 
 // --- BETWEEN -----------------------------------------------------------------------------
 
+namespace {
+
+// Element AOffset of a between value (a pair); Null where it has none.
+Variant PairElement(const Variant& Value, Integer AOffset) {
+  if (!VarIsArray(Value)) return AOffset == 0 ? Value : Null();
+  Integer I = ArrayLow(Value) + AOffset;
+  return I <= ArrayHigh(Value) ? Value.GetElement(I) : Null();
+}
+
+}  // namespace
+
 String TvlFilterBetweenOperator::ExpressionText(const Variant& Value) {
   String F = FieldName();
-  String Low = VarIsArray(Value) ? ValueToFilterText(Value.GetElement(ArrayLow(Value))) : ValueToFilterText(Value);
-  String High = VarIsArray(Value) ? ValueToFilterText(Value.GetElement(ArrayLow(Value) + 1)) : Low;
+  String Low = ValueToFilterText(PairElement(Value, 0));
+  String High = ValueToFilterText(PairElement(Value, VarIsArray(Value) ? 1 : 0));
   return u"(" + F + u" >= " + Low + u") AND (" + F + u" <= " + High + u")";
 }
 
@@ -326,8 +337,7 @@ void TvlFilterBetweenOperator::AdjustDisplayValue(String& DisplayValue) {
 
 Boolean TvlFilterBetweenOperator::ArrayValueToFilterText(const Variant& Value, String& Text) {
   if (!VarIsArray(Value)) return false;
-  Integer L = ArrayLow(Value);
-  Text = ValueToFilterText(Value.GetElement(L)) + u" AND " + ValueToFilterText(Value.GetElement(L + 1));
+  Text = ValueToFilterText(PairElement(Value, 0)) + u" AND " + ValueToFilterText(PairElement(Value, 1));
   return true;
 }
 

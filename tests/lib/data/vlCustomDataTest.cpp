@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lib/data/vlCustomData.h"
+#include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
@@ -288,14 +289,26 @@ TEST(vlDataFilterCriteria, ChangesRefilterTheController) {
 TEST(vlDataFilterCriteria, CriteriaPropertyCarriesTheTree) {
   TFilterFixture F;
   F.Filter->SetActive(true);
+  F.Filter->SetOptions(TvlFilterCriteriaOptions{fcoCaseInsensitive});
   F.Filter->AddItem(nullptr, F.Txt, foLike, Variant(String(u"a%")), u"a");
   std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
   F.Filter->SaveToStream(S.get());
+
+  // The form file's text form, edited and turned back into binary.
+  RawByteString Binary(static_cast<const char*>(S->Memory()), S->Size());
+  RawByteString Text = ObjectBinaryToText(Binary);
+  EXPECT_EQ(Text.substr(0, Text.find("Filter.Criteria")),
+            "object TFilterWrapper\r\n  Filter.Options = [fcoCaseInsensitive]\r\n  Filter.Active = True\r\n  ");
+  Text.replace(Text.find("fcoCaseInsensitive"), 18, "fcoSoftNull");
+  RawByteString Edited = ObjectTextToBinary(Text);
+  S->SetSize(0);
+  S->WriteBuffer(Edited.data(), static_cast<Integer>(Edited.size()));
 
   TFilterFixture G;
   G.DC.Columns[1]->ID = 99;  // a different ID: the name binds the leaf
   S->SetPosition(0);
   G.Filter->LoadFromStream(S.get());
+  EXPECT_EQ(G.Filter->Options(), TvlFilterCriteriaOptions{fcoSoftNull});
   EXPECT_TRUE(G.Filter->Active());
   EXPECT_EQ(G.Filter->FilterText(), u"(Txt LIKE 'a%')");
   EXPECT_EQ(G.Filter->FindItemByItemLink(G.Txt)->ItemLink(), G.Txt);
