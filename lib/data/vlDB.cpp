@@ -11,16 +11,11 @@ CL_IMPLEMENT_CLASS(TvlDBAdapterList)
 
 namespace {
 
+// The names of a list as the platform splits it (blank names left out).
 std::vector<String> SplitNames(const String& ANames) {
   std::vector<String> Names;
-  size_t Start = 0;
-  while (Start <= ANames.size()) {
-    size_t P = ANames.find(u';', Start);
-    String Name = Trim(ANames.substr(Start, P == String::npos ? String::npos : P - Start));
-    if (!Name.empty()) Names.push_back(Name);
-    if (P == String::npos) break;
-    Start = P + 1;
-  }
+  for (Integer Pos = 1; Pos <= static_cast<Integer>(ANames.size());)
+    if (String Name = ExtractFieldName(ANames, Pos); !Name.empty()) Names.push_back(Name);
   return Names;
 }
 

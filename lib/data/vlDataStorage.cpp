@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "lib/data/vlDataUtils.h"
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/classes/Lists.h"
@@ -602,24 +603,17 @@ void TvlLookupList::Destroy() {
 }
 
 Boolean TvlLookupList::Find(const Variant& AKeyValue, Integer& AIndex) const {
-  Integer L = 0;
-  Integer H = Count() - 1;
-  Boolean Result = false;
-  while (L <= H) {
-    Integer I = (L + H) / 2;
-    Integer C = vlCompareVariants(FItems[I].KeyValue, AKeyValue);
-    if (C < 0) {
-      L = I + 1;
-    } else {
-      H = I - 1;
-      if (C == 0) {
-        Result = true;
-        L = I;
-      }
-    }
-  }
-  AIndex = L;
-  return Result;
+  struct TContext {
+    const TvlLookupList* List;
+    const Variant* Key;
+  } Context{this, &AKeyValue};
+  return vlFindSorted(
+      0, Count() - 1,
+      [](void* C, Integer I) {
+        auto* X = static_cast<TContext*>(C);
+        return vlCompareVariants(X->List->FItems[I].KeyValue, *X->Key);
+      },
+      &Context, AIndex);
 }
 
 void TvlLookupList::Insert(Integer AIndex, const Variant& AKeyValue, const String& ADisplayText) {

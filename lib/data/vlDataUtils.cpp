@@ -81,6 +81,26 @@ void TvlCollection::Assign(TPersistent* Source) {
   while (Count() > From->Count()) Delete(Count() - 1);
 }
 
+Boolean vlFindSorted(Integer ALow, Integer AHigh, Integer (*ACompare)(void* AContext, Integer AIndex), void* AContext,
+                     Integer& AIndex) {
+  Boolean Result = false;
+  while (ALow <= AHigh) {
+    Integer Mid = ALow + (AHigh - ALow) / 2;
+    Integer C = ACompare(AContext, Mid);
+    if (C < 0) {
+      ALow = Mid + 1;
+    } else {
+      AHigh = Mid - 1;
+      if (C == 0) {
+        Result = true;
+        ALow = Mid;
+      }
+    }
+  }
+  AIndex = ALow;
+  return Result;
+}
+
 // --- Dates and texts ----------------------------------------------------------------------
 
 TDateTime vlDateOf(TDateTime ADateTime) { return static_cast<TDateTime>(Trunc(ADateTime)); }

@@ -66,6 +66,12 @@ class TvlCollection : public TCollection {
   void Assign(TPersistent* Source) override;
 };
 
+// Binary search of the sorted items ALow..AHigh; ACompare(AContext, i) is the
+// sign of item i against the value sought. True with the index of the first
+// equal item, else False with the index where the value would go.
+Boolean vlFindSorted(Integer ALow, Integer AHigh, Integer (*ACompare)(void* AContext, Integer AIndex), void* AContext,
+                     Integer& AIndex);
+
 // 10 lets the locale decide the first day of the week.
 extern Word vlFirstWeekDayOverride;
 

@@ -884,25 +884,18 @@ Boolean TvlFilterValueList::Find(const Variant& AValue, const String& ADisplayTe
       AIndex = I;
       return true;
     }
-  Integer L = GetStartValueIndex();
-  Integer H = Count() - 1;
-  Boolean Result = false;
-  while (L <= H) {
-    Integer Mid = (L + H) / 2;
-    if (CompareItemWith(Mid, AValue, ADisplayText) < 0) {
-      L = Mid + 1;
-    } else {
-      if (CompareItemWith(Mid, AValue, ADisplayText) == 0) {
-        H = Mid - 1;
-        L = Mid;
-        Result = true;
-      } else {
-        H = Mid - 1;
-      }
-    }
-  }
-  AIndex = L;
-  return Result;
+  struct TContext {
+    TvlFilterValueList* List;
+    const Variant* Value;
+    const String* DisplayText;
+  } Context{this, &AValue, &ADisplayText};
+  return vlFindSorted(
+      GetStartValueIndex(), Count() - 1,
+      [](void* C, Integer I) {
+        auto* X = static_cast<TContext*>(C);
+        return X->List->CompareItemWith(I, *X->Value, *X->DisplayText);
+      },
+      &Context, AIndex);
 }
 
 Integer TvlFilterValueList::GetIndexByCriteriaItem(TvlFilterCriteriaItem* ACriteriaItem) {

@@ -131,6 +131,9 @@ CL_ENUM(TDataAction, Byte, daFail, daAbort, daRetry)
 
 // The states in which field values may be written.
 bool IsEditMode(TDataSetState State);  // dsEdit, dsInsert, dsSetKey
+// The field name that starts at the 1-based APos of a ";"-separated list,
+// trimmed; APos moves past it and its ";". Callers loop while APos <= length.
+String ExtractFieldName(const String& AFields, Integer& APos);
 
 // A bookmark: the data set's own bytes; empty is no bookmark.
 using TBookmark = TBytes;
