@@ -264,22 +264,27 @@ TEST(vlFilterCriteria, FilterTextsAndCaptions) {
        u"NOT ((A = 1) AND (B = 'x'))", u"Caption A <>"},
       {foEqual, Variant(true), u"True", false, false, u"A = True", u"Caption A = True"},
   };
-  for (const TCase& T : Cases) {
-    TFixture F;
-    if (VarIsArray(T.Value) && (T.Kind == foEqual || T.Kind == foNotEqual)) F.A->Name = u"A; B";
-    F.C->SetTranslateBetween(T.Translate);
-    F.C->SetTranslateIn(T.Translate);
-    F.C->SetTranslateLike(T.Translate);
-    if (T.Describe) F.C->SetOptions(TvlFilterCriteriaOptions{fcoShowOperatorDescription});
-    F.C->AddItem(nullptr, F.A, T.Kind, T.Value, T.Display);
-    String Text = F.C->FilterText();
-    if (VarIsArray(T.Value) && (T.Kind == foEqual || T.Kind == foNotEqual)) {
+  // The same texts under both locales (no number or date in them).
+  for (TSystemLocale L : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
+    SetSystemLocale(L);
+    for (const TCase& T : Cases) {
+      TFixture F;
+      if (VarIsArray(T.Value) && (T.Kind == foEqual || T.Kind == foNotEqual)) F.A->Name = u"A; B";
+      F.C->SetTranslateBetween(T.Translate);
+      F.C->SetTranslateIn(T.Translate);
+      F.C->SetTranslateLike(T.Translate);
+      if (T.Describe) F.C->SetOptions(TvlFilterCriteriaOptions{fcoShowOperatorDescription});
+      F.C->AddItem(nullptr, F.A, T.Kind, T.Value, T.Display);
+      String Text = F.C->FilterText();
+      if (VarIsArray(T.Value) && (T.Kind == foEqual || T.Kind == foNotEqual)) {
+        EXPECT_EQ(Text, String(u"(") + T.Text + u")");
+        continue;
+      }
       EXPECT_EQ(Text, String(u"(") + T.Text + u")");
-      continue;
+      EXPECT_EQ(F.C->FilterCaption(), String(u"(") + T.Caption + u")");
     }
-    EXPECT_EQ(Text, String(u"(") + T.Text + u")");
-    EXPECT_EQ(F.C->FilterCaption(), String(u"(") + T.Caption + u")");
   }
+  SetSystemLocale(SystemLocaleFromSetting(nullptr));
 }
 
 TEST(vlFilterCriteria, LiteralsFollowTheLocale) {
