@@ -850,12 +850,11 @@ void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues) {
   std::vector<Integer> Kept;
   for (Integer I : Order)
     if (Kept.empty() || Compare(Kept.back(), I) != 0) Kept.push_back(I);
-  // Values already in the list win over new equal ones.
+  // Values already in the list (MRU entries included) win over new equal ones.
   std::vector<Integer> Fresh;
   for (Integer I : Kept) {
     Integer Index;
-    if (Count() == GetStartValueIndex() || !Find(AValues[I].Value, AValues[I].DisplayText, Index))
-      Fresh.push_back(I);
+    if (!Find(AValues[I].Value, AValues[I].DisplayText, Index)) Fresh.push_back(I);
   }
   if (MaxCount() != 0) {
     Integer Room = std::max(0, MaxCount() - Count());

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "lib/data/vlDataUtils.h"
 #include "lib/data/vlFilter.h"
+#include "lib/foundation/vlVariants.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
@@ -90,6 +92,14 @@ class TTestCriteria : public TvlFilterCriteria {
   void WriteCriteria(TStream* S) { WriteData(S); }
 };
 
+// Exposes the batch insertion that a column's list uses.
+class TTestValueList : public TvlFilterValueList {
+  CL_CLASS(TTestValueList, TvlFilterValueList)
+ public:
+  using TvlFilterValueList::AddValues;
+};
+
+CL_IMPLEMENT_CLASS(TTestValueList)
 CL_IMPLEMENT_CLASS(TTestField)
 CL_IMPLEMENT_CLASS(TTestFilterItem)
 CL_IMPLEMENT_CLASS(TTestCriteria)
@@ -679,6 +689,38 @@ TEST(vlFilterValueList, IndexOfACriteriaItem) {
   EXPECT_EQ(L->GetIndexByCriteriaItem(
                 F.C->AddItem(nullptr, F.A, foBetween, VarArrayOf({Variant(1), Variant(2)}), u"")),
             1);
+}
+
+// The batch insertion keeps exactly what adding the values one by one keeps.
+TEST(vlFilterValueList, BatchEqualsOneByOne) {
+  std::mt19937 Rng(11);
+  for (Integer Round = 0; Round < 200; ++Round) {
+    TFixture F;
+    F.C->SetMaxValueListCount(Round % 3 == 0 ? static_cast<Integer>(Rng() % 12) : 0);
+    if (Round % 2) F.C->SetOptions(TvlFilterCriteriaOptions{fcoCaseInsensitive});
+    std::unique_ptr<TTestValueList, TObjectFree> One(New<TTestValueList>(F.C.get()));
+    std::unique_ptr<TTestValueList, TObjectFree> Batch(New<TTestValueList>(F.C.get()));
+    for (TTestValueList* L : {One.get(), Batch.get()}) {
+      L->SetSortByDisplayText(Round % 4 >= 2);
+      L->Add(fviAll, Null(), u"(All)", false);
+      if (Round % 5 == 0) L->Add(fviMRU, Variant(3), u"c", false);
+      if (Round % 7 == 0) L->Add(fviValue, Variant(5), u"E", false);
+    }
+    std::vector<TvlFilterValueItem> Values;
+    for (Integer I = 0, N = static_cast<Integer>(Rng() % 30); I < N; ++I) {
+      Integer V = static_cast<Integer>(Rng() % 8);
+      String Text(1, static_cast<Char>((Rng() % 2 ? u'a' : u'A') + Rng() % 4));
+      Values.push_back(TvlFilterValueItem{fviValue, Rng() % 3 ? Variant(V) : Variant(IntToStr(V)), Text});
+    }
+    for (const TvlFilterValueItem& V : Values) One->Add(fviValue, V.Value, V.DisplayText, false);
+    Batch->AddValues(Values);
+    ASSERT_EQ(Batch->Count(), One->Count()) << Round;
+    for (Integer I = 0; I < One->Count(); ++I) {
+      EXPECT_EQ(Batch->Items(I).Kind, One->Items(I).Kind);
+      EXPECT_EQ(vlCompareVariants(Batch->Items(I).Value, One->Items(I).Value), 0) << Round << " " << I;
+      EXPECT_EQ(Batch->Items(I).DisplayText, One->Items(I).DisplayText) << Round << " " << I;
+    }
+  }
 }
 
 }  // namespace
