@@ -948,6 +948,7 @@ void TvlFilterCriteria::Create() {
   FUnderscoreWildcard = u'_';
   FSupportedLike = true;
   FVersion = 2;
+  FGeneration = 1;
 }
 
 void TvlFilterCriteria::Destroy() {
@@ -1138,6 +1139,7 @@ TvlFilterCriteriaItem* TvlFilterCriteria::AddItem(TvlFilterCriteriaItemList* APa
 }
 
 void TvlFilterCriteria::Changed() {
+  ++FGeneration;
   FChanged = true;
   CheckChanged();
 }
@@ -1293,7 +1295,11 @@ Boolean TvlFilterCriteria::MatchItem(TvlFilterCriteriaItem* AItem, Pointer AData
     Variant V = PrepareCompareValue(AItem->GetRecordValue(AData));
     TvlFilterOperator* Op = AItem->Operator();
     if (FOptions.Contains(fcoIgnoreNull) && !Op->IsNullOperator() && ValueIsNull(V)) return false;
-    return Op->CompareValues(V, PrepareCompareValue(AItem->Value()));
+    if (AItem->FPreparedGeneration != FGeneration) {
+      AItem->FPreparedValue = PrepareCompareValue(AItem->Value());
+      AItem->FPreparedGeneration = FGeneration;
+    }
+    return Op->CompareValues(V, AItem->FPreparedValue);
   } catch (const EVariantError&) {
     if (FOptions.Contains(fcoSoftCompare)) return false;
     throw;

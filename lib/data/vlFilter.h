@@ -9,6 +9,7 @@
 // IDs and names for streams.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/classes/Classes.h"
@@ -387,7 +388,12 @@ class TvlFilterCriteriaItem : public TvlCustomFilterCriteriaItem {
   TObject* FItemLink{};
 
  private:
+  friend class TvlFilterCriteria;
   void ApplyBlankRule();
+  // The value passed through the criteria's PrepareCompareValue, kept until
+  // the criteria changes.
+  Variant FPreparedValue;
+  uint64_t FPreparedGeneration{};
   String FDisplayValue;
   TvlFilterOperator* FOperator{};
   TvlFilterOperatorKind FOperatorKind{};
@@ -569,6 +575,8 @@ class TvlFilterCriteria : public TPersistent {
   Integer FSavedVersion{};
   Boolean FSavingToStream{};
   Integer FReadDepth{};
+  // Counts change signals (from 1), so leaves know when to prepare their value again.
+  uint64_t FGeneration{};
 };
 
 // The component that carries a criteria through a component stream

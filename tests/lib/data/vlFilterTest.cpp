@@ -180,6 +180,15 @@ TEST(vlFilterCriteria, EvaluationTable) {
   C->Root()->SetBoolOperatorKind(fboNotAnd);
   EXPECT_FALSE(C->Match({Variant(1), Variant(2)}));
   EXPECT_TRUE(C->Match({Variant(1), Variant(0)}));
+
+  // A change of options or values applies to the next record.
+  C->Clear();
+  TvlFilterCriteriaItem* Item = C->AddItem(nullptr, F.A, foEqual, Variant(String(u"ABC")), u"");
+  EXPECT_FALSE(C->Match({Variant(String(u"abc")), Null()}));
+  C->SetOptions(TvlFilterCriteriaOptions{fcoCaseInsensitive});
+  EXPECT_TRUE(C->Match({Variant(String(u"abc")), Null()}));
+  Item->SetValue(Variant(String(u"x")));
+  EXPECT_FALSE(C->Match({Variant(String(u"abc")), Null()}));
 }
 
 TEST(vlFilterCriteria, NullAndMixedKinds) {
