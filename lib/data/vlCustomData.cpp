@@ -466,7 +466,12 @@ TvlDetailObject* TvlCustomDataRelationList::GetDetailObject(Integer ARecordIndex
   TvlDataStorage* Storage = FDataController->DataStorage();
   if (IsEmpty()) {
     if (Detail) {
-      // The slot owns the object: storing 0 frees it.
+      // Its detail controllers forget their master; the slot owns the
+      // object, so storing 0 frees it.
+      for (Integer I = 0; I < Detail->LinkObjectCount(); ++I)
+        if (TObject* Link = Detail->LinkObjects(I))
+          if (IvlDataController* DetailController = FDataController->GetDetailDataControllerByLinkObject(Link))
+            DetailController->SetMasterRelation(nullptr, -1);
       Storage->SetValue(ARecordIndex, FDataField->ValueDef(), Variant(Int64(0)));
     }
     return nullptr;

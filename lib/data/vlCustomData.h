@@ -77,9 +77,12 @@ class IvlDataController {
   virtual Integer DefaultActiveRelationIndex() = 0;
   virtual void ClearDetails() = 0;
   virtual void RelationsChanged(TvlCustomDataRelation* ARelation) = 0;
+  // The detail controller of a detail object's link object (nil when none).
+  virtual IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) = 0;
   // On a detail controller.
   virtual Boolean IsPattern() = 0;
   virtual void SetMasterMode(TvlCustomDataRelation* AMasterRelation, Boolean AIsPattern) = 0;
+  virtual void SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) = 0;
 };
 
 // --- Fields ---------------------------------------------------------------------------

@@ -116,6 +116,10 @@ class TFakeController : public IvlDataController {
   void RelationsChanged(TvlCustomDataRelation*) override { Log.push_back("RelationsChanged"); }
   Boolean IsPattern() override { return false; }
   void SetMasterMode(TvlCustomDataRelation* R, Boolean) override { Log.push_back(R ? "Master" : "NoMaster"); }
+  void SetMasterRelation(TvlCustomDataRelation* R, Integer) override { Log.push_back(R ? "Relation" : "NoRelation"); }
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALink) override {
+    return ALink == CloneLink ? Clone : nullptr;
+  }
 
   TvlDataStorage* Storage{};
   TvlCustomDataFieldList* FieldList{};
@@ -126,6 +130,8 @@ class TFakeController : public IvlDataController {
   std::vector<Integer> Filtered;
   std::vector<std::string> Log;
   Boolean ProviderMode{}, GridMode{}, OwnerLoading{};
+  TObject* CloneLink{};
+  IvlDataController* Clone{};
   Integer Locks{};
 };
 
@@ -229,8 +235,16 @@ TEST(vlDataRelations, DetailObjectsFollowTheRelations) {
   EXPECT_FALSE(DC.RelationList->ClearDetailObject(0, -1));
   EXPECT_THROW(DC.RelationList->GetDetailObject(5), EInvalidOperation);
 
+  // Without a relation that has a detail controller the object goes, and
+  // the clone behind its link object forgets its master.
+  TFakeController Clone;
+  DC.CloneLink = New<TObject>();
+  DC.Clone = &Clone;
+  DC.RelationList->GetDetailObject(1)->AssignLinkObject(0, DC.CloneLink);
   Free(R2);
   EXPECT_TRUE(Detail.Logged("NoMaster"));
+  EXPECT_EQ(DC.RelationList->GetDetailObject(1), nullptr);
+  EXPECT_TRUE(Clone.Logged("NoRelation"));
   Free(R1);
   EXPECT_EQ(DC.RelationList->DataField(), nullptr);
   EXPECT_EQ(DC.RelationList->GetDetailObject(1), nullptr);
