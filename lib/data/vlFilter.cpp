@@ -239,31 +239,19 @@ Boolean TvlFilterNotEqualOperator::CompareValues(const Variant& AValue1, const V
 String TvlFilterNotEqualOperator::DisplayText() { return vlGetFilterResString(vlSFilterOperatorNotEqual); }
 String TvlFilterNotEqualOperator::FilterText() { return u"<>"; }
 
-Boolean TvlFilterLessOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
-  return vlCompareVariants(AValue1, AValue2) < 0;
-}
-String TvlFilterLessOperator::DisplayText() { return vlGetFilterResString(vlSFilterOperatorLess); }
-String TvlFilterLessOperator::FilterText() { return u"<"; }
+#define VL_COMPARE_OPERATOR(Name, Test, Caption, Word)                          \
+  Boolean Name::CompareValues(const Variant& AValue1, const Variant& AValue2) { \
+    return vlCompareVariants(AValue1, AValue2) Test 0;                           \
+  }                                                                              \
+  String Name::DisplayText() { return vlGetFilterResString(Caption); }           \
+  String Name::FilterText() { return Word; }
 
-Boolean TvlFilterLessEqualOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
-  return vlCompareVariants(AValue1, AValue2) <= 0;
-}
-String TvlFilterLessEqualOperator::DisplayText() { return vlGetFilterResString(vlSFilterOperatorLessEqual); }
-String TvlFilterLessEqualOperator::FilterText() { return u"<="; }
+VL_COMPARE_OPERATOR(TvlFilterLessOperator, <, vlSFilterOperatorLess, u"<")
+VL_COMPARE_OPERATOR(TvlFilterLessEqualOperator, <=, vlSFilterOperatorLessEqual, u"<=")
+VL_COMPARE_OPERATOR(TvlFilterGreaterOperator, >, vlSFilterOperatorGreater, u">")
+VL_COMPARE_OPERATOR(TvlFilterGreaterEqualOperator, >=, vlSFilterOperatorGreaterEqual, u">=")
 
-Boolean TvlFilterGreaterOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
-  return vlCompareVariants(AValue1, AValue2) > 0;
-}
-String TvlFilterGreaterOperator::DisplayText() { return vlGetFilterResString(vlSFilterOperatorGreater); }
-String TvlFilterGreaterOperator::FilterText() { return u">"; }
-
-Boolean TvlFilterGreaterEqualOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
-  return vlCompareVariants(AValue1, AValue2) >= 0;
-}
-String TvlFilterGreaterEqualOperator::DisplayText() {
-  return vlGetFilterResString(vlSFilterOperatorGreaterEqual);
-}
-String TvlFilterGreaterEqualOperator::FilterText() { return u">="; }
+#undef VL_COMPARE_OPERATOR
 
 // --- LIKE --------------------------------------------------------------------------------
 

@@ -91,37 +91,23 @@ class TvlFilterNotEqualOperator : public TvlFilterEqualOperator {
   String FilterText() override;
 };
 
-class TvlFilterLessOperator : public TvlFilterOperator {
-  CL_CLASS(TvlFilterLessOperator, TvlFilterOperator)
- public:
-  Boolean CompareValues(const Variant& AValue1, const Variant& AValue2) override;
-  String DisplayText() override;
-  String FilterText() override;
-};
+// Less, less or equal, greater, greater or equal: vlCompareVariants of the
+// record's value against the leaf's.
+#define VL_FILTER_COMPARE_OPERATOR(Name)                                      \
+  class Name : public TvlFilterOperator {                                     \
+    CL_CLASS(Name, TvlFilterOperator)                                         \
+   public:                                                                    \
+    Boolean CompareValues(const Variant& AValue1, const Variant& AValue2) override; \
+    String DisplayText() override;                                            \
+    String FilterText() override;                                             \
+  };
 
-class TvlFilterLessEqualOperator : public TvlFilterOperator {
-  CL_CLASS(TvlFilterLessEqualOperator, TvlFilterOperator)
- public:
-  Boolean CompareValues(const Variant& AValue1, const Variant& AValue2) override;
-  String DisplayText() override;
-  String FilterText() override;
-};
+VL_FILTER_COMPARE_OPERATOR(TvlFilterLessOperator)
+VL_FILTER_COMPARE_OPERATOR(TvlFilterLessEqualOperator)
+VL_FILTER_COMPARE_OPERATOR(TvlFilterGreaterOperator)
+VL_FILTER_COMPARE_OPERATOR(TvlFilterGreaterEqualOperator)
 
-class TvlFilterGreaterOperator : public TvlFilterOperator {
-  CL_CLASS(TvlFilterGreaterOperator, TvlFilterOperator)
- public:
-  Boolean CompareValues(const Variant& AValue1, const Variant& AValue2) override;
-  String DisplayText() override;
-  String FilterText() override;
-};
-
-class TvlFilterGreaterEqualOperator : public TvlFilterOperator {
-  CL_CLASS(TvlFilterGreaterEqualOperator, TvlFilterOperator)
- public:
-  Boolean CompareValues(const Variant& AValue1, const Variant& AValue2) override;
-  String DisplayText() override;
-  String FilterText() override;
-};
+#undef VL_FILTER_COMPARE_OPERATOR
 
 class TvlFilterLikeOperator : public TvlFilterOperator {
   CL_CLASS(TvlFilterLikeOperator, TvlFilterOperator)
