@@ -121,6 +121,9 @@ class TvlCustomDataField : public TObject {
   void SetItem(TObject* Value) { FItem = Value; }
   TvlDataControllerNotifier* Notifier() const;
   Boolean NeedConversion() const { return FNeedConversion; }
+  // Per sort pass: 0 idle, -1 compare raw, 1 convert, 2 compare display texts.
+  Integer NeedConversionFlag() const { return FNeedConversionFlag; }
+  void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }
   Boolean Prepared() const { return FPrepared; }
 
  private:
@@ -193,6 +196,7 @@ class TvlValueDefUnboundReader : public TvlValueDefReader {
 class TvlValueDefRecordReader : public TvlValueDefReader {
   CL_CLASS(TvlValueDefRecordReader, TvlValueDefReader)
  public:
+  using TvlValueDefReader::Create;
   virtual void Create(IvlDataController* ADataController, Integer ARecordIndex);
   String GetDisplayText(TvlValueDef* AValueDef) override;
   Variant GetValue(TvlValueDef* AValueDef) override;
@@ -344,6 +348,7 @@ using TvlDataFilterGetValueListEvent =
 class TvlDataFilterCriteria : public TvlFilterCriteria {
   CL_CLASS(TvlDataFilterCriteria, TvlFilterCriteria)
  public:
+  using TvlFilterCriteria::Create;
   virtual void Create(IvlDataController* ADataController);
   virtual TvlDataFilterValueList* CreateValueList();
   virtual Boolean IsFiltering();

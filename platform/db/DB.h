@@ -239,6 +239,7 @@ class TFieldDefs : public TOwnedCollection {
   TFieldDef* Find(const String& Name) const;  // EDatabaseError when missing
   Boolean Updated() const { return FUpdated; }
   void SetUpdated(Boolean Value) { FUpdated = Value; }
+  using TCollection::Update;
   void Update();  // asks the data set to fill the definitions
 
  private:
