@@ -9,6 +9,17 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variants.h"
 
+// Copies one value between records (a ReadRecordFrom procedure).
+class TCopier : public TObject {
+  CL_CLASS(TCopier, TObject)
+ public:
+  TvlDataStorage* Storage{};
+  void Copy(TvlValueDef* D, Integer From, Integer To, TvlValueDefReader*) {
+    Storage->SetValue(To, D, Storage->GetValue(From, D));
+  }
+};
+CL_IMPLEMENT_CLASS(TCopier)
+
 namespace {
 
 using TStreamPtr = std::unique_ptr<TMemoryStream, TObjectFree>;
@@ -239,6 +250,32 @@ TEST(vlDataStorage, DamagedRecordStreams) {
   EXPECT_THROW(ReadRecord(S.get(), R, Signed({0, 0, 0xFF, 0xFF, 0xFF, 0x7F})), EReadError);
   EXPECT_TRUE(VarIsNull(S->GetValue(R, D)));
   EXPECT_THROW(ReadRecord(S.get(), R, {0}), EReadError);
+}
+
+// While streaming, the definitions are seen in the order given.
+TEST(vlDataStorage, StreamingOrderAndRecordCopies) {
+  TStoragePtr S(New<TvlDataStorage>());
+  TvlValueDef* A = S->ValueDefs()->Add(ClassOf<TvlBooleanValueType>(), true, false, nullptr);
+  TvlValueDef* B = S->ValueDefs()->Add(ClassOf<TvlSmallintValueType>(), true, false, nullptr);
+  Integer R = S->AppendRecord();
+  S->SetValue(R, A, Variant(true));
+  S->SetValue(R, B, Variant(SmallInt(2)));
+  EXPECT_EQ(WriteRecord(S.get(), R), Signed({0, 0, 1, 0, 2, 0}));
+  S->BeginStreaming([](void* X, void* Y) {
+    return static_cast<TvlValueDef*>(X)->DataSize() > static_cast<TvlValueDef*>(Y)->DataSize() ? -1 : 1;
+  });
+  EXPECT_EQ(S->ValueDefs()->Items(0), B);
+  EXPECT_EQ(WriteRecord(S.get(), R), Signed({0, 0, 2, 0, 0, 1}));
+  S->EndStreaming();
+  EXPECT_EQ(S->ValueDefs()->Items(0), A);
+
+  // ReadRecordFrom hands every definition to the caller's procedure.
+  std::unique_ptr<TCopier, TObjectFree> Copier(New<TCopier>());
+  Copier->Storage = S.get();
+  Integer I = S->AddInternalRecord();
+  S->ReadRecordFrom(R, I, TvlValueDefSetProc(Copier.get(), &TCopier::Copy), nullptr);
+  EXPECT_EQ(S->GetValue(I, B).AsInteger(), 2);
+  EXPECT_TRUE(S->GetValue(I, A).AsBoolean());
 }
 
 TEST(vlLookupList, FindGivesIndexOrInsertionPoint) {
