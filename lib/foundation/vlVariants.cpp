@@ -491,6 +491,12 @@ void TvlFiler::Create(TStream* AStream) {
   FIsUnicode = nbReadStreamSignature(AStream);
 }
 
+void TvlFiler::Create(TStream* AStream, Boolean AIsUnicode) {
+  inherited::Create();
+  FStream = AStream;
+  FIsUnicode = AIsUnicode;
+}
+
 AnsiString TvlReader::ReadAnsiString() { return vlStreamGetAnsiString(Stream()); }
 Boolean TvlReader::ReadBoolean() { return vlStreamGetBoolean(Stream()); }
 Byte TvlReader::ReadByte() { return vlStreamGetByte(Stream()); }

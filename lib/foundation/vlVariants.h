@@ -115,6 +115,9 @@ class TvlFiler : public TObject {
   // Tests the payload signature at the stream's position (a found
   // signature is consumed). The stream is not owned.
   virtual void Create(TStream* AStream);
+  // For a writer that has just written the signature itself: the string
+  // forms are chosen by AIsUnicode, nothing is read from the stream.
+  void Create(TStream* AStream, Boolean AIsUnicode);
 
   TStream* Stream() const { return FStream; }
   Boolean IsUnicode() const { return FIsUnicode; }

@@ -49,6 +49,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlFilterConsts",
     u"vlDataConsts",
     u"vlValueTypes",
+    u"vlDBFilter",
 };
 
 }  // namespace

@@ -131,6 +131,9 @@ CL_ENUM(TDataAction, Byte, daFail, daAbort, daRetry)
 
 // The states in which field values may be written.
 bool IsEditMode(TDataSetState State);  // dsEdit, dsInsert, dsSetKey
+// The field name that starts at the 1-based APos of a ";"-separated list,
+// trimmed; APos moves past it and its ";". Callers loop while APos <= length.
+String ExtractFieldName(const String& AFields, Integer& APos);
 
 // A bookmark: the data set's own bytes; empty is no bookmark.
 using TBookmark = TBytes;
@@ -236,6 +239,7 @@ class TFieldDefs : public TOwnedCollection {
   TFieldDef* Find(const String& Name) const;  // EDatabaseError when missing
   Boolean Updated() const { return FUpdated; }
   void SetUpdated(Boolean Value) { FUpdated = Value; }
+  using TCollection::Update;
   void Update();  // asks the data set to fill the definitions
 
  private:

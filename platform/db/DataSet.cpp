@@ -10,21 +10,25 @@ using namespace dbconsts;
 
 namespace {
 
-// Splits a ";"-separated field list, trimming blanks.
+// Splits a ";"-separated field list, trimming blanks; empty names are skipped.
 std::vector<String> SplitFieldNames(const String& Names) {
   std::vector<String> out;
-  size_t start = 0;
-  while (start <= Names.size()) {
-    size_t p = Names.find(u';', start);
-    if (p == String::npos) p = Names.size();
-    String name = Trim(Names.substr(start, p - start));
+  Integer pos = 1;
+  while (pos <= static_cast<Integer>(Names.size())) {
+    String name = ExtractFieldName(Names, pos);
     if (!name.empty()) out.push_back(name);
-    start = p + 1;
   }
   return out;
 }
 
 }  // namespace
+
+String ExtractFieldName(const String& AFields, Integer& APos) {
+  size_t start = APos > 0 ? static_cast<size_t>(APos - 1) : 0;
+  size_t end = std::min(AFields.find(u';', start), AFields.size());
+  APos = static_cast<Integer>(end < AFields.size() ? end + 2 : end + 1);
+  return Trim(AFields.substr(std::min(start, AFields.size()), end - std::min(start, end)));
+}
 
 bool IsEditMode(TDataSetState State) { return State == dsEdit || State == dsInsert || State == dsSetKey; }
 
