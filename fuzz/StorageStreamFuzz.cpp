@@ -44,7 +44,7 @@ class TSink : public TInterfacedPersistent, public IvlStoredPropertiesProvider, 
 
 }  // namespace
 
-CL_IMPLEMENT_CLASS_PUBLISHED(TSink, P) { P.Implements<IvlStoredPropertiesProvider, IvlStoredChildrenProvider>(); }
+CL_IMPLEMENT_CLASS(TSink)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size > (1u << 20)) return 0;

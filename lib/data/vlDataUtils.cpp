@@ -134,10 +134,10 @@ Boolean vlMatchSearchText(const String& AText, const String& ASearchText, Boolea
 }
 
 String vlGetCurrencyDisplayFormat() {
-  String Result = u",0." + String(FormatSettings.CurrencyDecimals, u'0');
-  if (FormatSettings.CurrencyString.empty()) return Result;
+  String Result = u",0." + String(FormatSettings().CurrencyDecimals, u'0');
+  if (FormatSettings().CurrencyString.empty()) return Result;
   String Symbol;
-  for (Char C : FormatSettings.CurrencyString) {
+  for (Char C : FormatSettings().CurrencyString) {
     if (C == u',' || C == u'.') {
       Symbol += u'\'';
       Symbol += C;
@@ -146,7 +146,7 @@ String vlGetCurrencyDisplayFormat() {
       Symbol += C;
     }
   }
-  switch (FormatSettings.CurrencyFormat) {
+  switch (FormatSettings().CurrencyFormat) {
     case 0: return Symbol + Result;
     case 1: return Result + Symbol;
     case 2: return Symbol + u" " + Result;

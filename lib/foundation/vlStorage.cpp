@@ -83,7 +83,7 @@ Variant IntegerVariant(Int64 AValue) {
 // "1.5": a float written with a point.
 bool PointFloat(const String& AText, double& AValue) {
   if (AText.find(u'.') == String::npos) return false;
-  TFormatSettings fs = FormatSettings;
+  TFormatSettings fs = FormatSettings();
   fs.DecimalSeparator = u'.';
   return TryStrToFloat(AText, AValue, fs);
 }

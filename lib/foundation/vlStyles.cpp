@@ -31,7 +31,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlCustomStyleSheet, P) {
       .Stored(&TvlCustomStyleSheet::IsCaptionStored);
 }
 CL_IMPLEMENT_CLASS(TvlCustomStylesItem)
-CL_IMPLEMENT_CLASS_PUBLISHED(TvlCustomStyles, P) { P.Implements<IvlStyleChangeListener>(); }
+CL_IMPLEMENT_CLASS(TvlCustomStyles)
 CL_IMPLEMENT_CLASS(TvlStyles)
 
 namespace {

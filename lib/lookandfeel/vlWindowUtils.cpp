@@ -70,7 +70,7 @@ Boolean vlIsCharStartingIncrementalSearch(Char C) { return vlIsTextInputChar(C) 
 
 Boolean vlIsNumericInputChar(Char C, Integer ANumberKind) {
   if ((nbGetCharTypeFlags(C) & C1_DIGIT) != 0 || C == u'+' || C == u'-') return true;
-  if ((ANumberKind == vlnkFloat || ANumberKind == vlnkFloatWithExponent) && C == FormatSettings.DecimalSeparator)
+  if ((ANumberKind == vlnkFloat || ANumberKind == vlnkFloatWithExponent) && C == FormatSettings().DecimalSeparator)
     return true;
   return ANumberKind == vlnkFloatWithExponent && (C == u'e' || C == u'E');
 }

@@ -54,7 +54,7 @@ TEST(vlDataUtils, MatchSearchText) {
 }
 
 TEST(vlDataUtils, CurrencyDisplayFormat) {
-  TFormatSettings Saved = FormatSettings;
+  TFormatSettings Saved = FormatSettings();
   struct {
     const char16_t* Symbol;
     Byte Format, Decimals;
@@ -64,12 +64,12 @@ TEST(vlDataUtils, CurrencyDisplayFormat) {
       {u"\u20AC", 2, 1, u"\u20AC ,0.0"}, {u"TL", 7, 2, u",0.00"}, {u"", 0, 2, u",0.00"},
   };
   for (auto& C : Cases) {
-    FormatSettings.CurrencyString = C.Symbol;
-    FormatSettings.CurrencyFormat = C.Format;
-    FormatSettings.CurrencyDecimals = C.Decimals;
+    FormatSettings().CurrencyString = C.Symbol;
+    FormatSettings().CurrencyFormat = C.Format;
+    FormatSettings().CurrencyDecimals = C.Decimals;
     EXPECT_EQ(vlGetCurrencyDisplayFormat(), C.Expected);
   }
-  FormatSettings = Saved;
+  FormatSettings() = Saved;
 }
 
 TEST(vlDataUtils, CollectionAssignKeepsItems) {

@@ -140,9 +140,8 @@ class TFinder : public TObject {
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TLinkHolder, P) { P.Property(u"Link", &TLinkHolder::Link, &TLinkHolder::SetLink); }
 CL_IMPLEMENT_CLASS(TFinder)
-CL_IMPLEMENT_CLASS_PUBLISHED(TSampleItem, P) { P.Implements<IvlStoredPropertiesProvider>(); }
+CL_IMPLEMENT_CLASS(TSampleItem)
 CL_IMPLEMENT_CLASS_PUBLISHED(TSample, P) {
-  P.Implements<IvlStoredPropertiesProvider, IvlStoredChildrenProvider>();
   P.Property(u"Count", &TSample::Count, &TSample::SetCount);
   P.Property(u"Title", &TSample::Title, &TSample::SetTitle);
 }

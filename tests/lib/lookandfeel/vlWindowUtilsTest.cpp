@@ -54,7 +54,7 @@ TEST(WindowUtils, KeysAndCharacters) {
   EXPECT_FALSE(vlIsCharStartingEdit(3));
   EXPECT_TRUE(vlIsCharStartingIncrementalSearch(8));
   EXPECT_FALSE(vlIsCharStartingIncrementalSearch(22));
-  const Char sep = FormatSettings.DecimalSeparator;
+  const Char sep = FormatSettings().DecimalSeparator;
   EXPECT_TRUE(vlIsNumericInputChar(u'7', vlnkInteger));
   EXPECT_TRUE(vlIsNumericInputChar(u'-', vlnkInteger));
   EXPECT_FALSE(vlIsNumericInputChar(sep, vlnkInteger));
