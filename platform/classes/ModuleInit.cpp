@@ -36,6 +36,9 @@ const char16_t* const kUnitOrder[] = {
     u"nbCore",
     u"vlClasses",
     u"vlGeometry",
+    u"nbGDIPlusAPI",
+    u"nbGDIPlusClasses",
+    u"vlImages",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

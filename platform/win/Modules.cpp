@@ -36,6 +36,7 @@ struct TLibrary {
   bool AlwaysLoaded;
   std::vector<TEntry> Entries;
   int LoadCount = 0;
+  bool Hidden = false;
 };
 
 namespace gp = win::gdiplus;
@@ -289,7 +290,7 @@ TLibrary* LibraryOf(HMODULE h) {
   return nullptr;
 }
 
-bool Loadable(const TLibrary& lib) { return lib.AlwaysLoaded || lib.Entries.size() > 0; }
+bool Loadable(const TLibrary& lib) { return lib.AlwaysLoaded || (lib.Entries.size() > 0 && !lib.Hidden); }
 
 std::u16string FromAnsi(LPCSTR s) {
   std::u16string r;
@@ -361,6 +362,12 @@ HMODULE FindLoadedModule(LPCWSTR lpModuleName) {
     return nullptr;
   }
   return reinterpret_cast<HMODULE>(lib);
+}
+
+void SetLibraryHidden(LPCWSTR lpLibFileName, bool Hidden) {
+  if (!lpLibFileName) return;
+  std::lock_guard<std::mutex> lock(TableLock());
+  if (TLibrary* lib = FindLibrary(lpLibFileName); lib && !lib->AlwaysLoaded) lib->Hidden = Hidden;
 }
 
 UINT SetErrorMode(UINT uMode) { return ErrorMode.exchange(uMode); }

@@ -28,6 +28,11 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 // nil and asks this for a name.
 HMODULE FindLoadedModule(LPCWSTR lpModuleName);
 
+// Makes a library of the table fail to load (as on a system without it) or
+// loadable again; tests use it to reach the callers' fallbacks. Libraries
+// that are always loaded cannot be hidden.
+void SetLibraryHidden(LPCWSTR lpLibFileName, bool Hidden);
+
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126, ERROR_PROC_NOT_FOUND = 127;
 
 // The error mode (kept and answered; no error boxes are ever shown).

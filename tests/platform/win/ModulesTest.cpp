@@ -48,6 +48,20 @@ TEST(Modules, MissingLibrariesAndEntryPointsAnswerNil) {
   EXPECT_FALSE(FreeLibrary(reinterpret_cast<HMODULE>(uintptr_t(0x1234))));
 }
 
+TEST(Modules, AHiddenLibraryDoesNotLoadUntilShownAgain) {
+  SetLibraryHidden(u"GdiPlus.dll", true);
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryW(u"gdiplus"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  SetLibraryHidden(u"user32", true);  // always loaded: not hidden
+  EXPECT_NE(LoadLibraryW(u"user32.dll"), nullptr);
+  SetLibraryHidden(u"gdiplus", false);
+  HMODULE h = LoadLibraryW(u"gdiplus.dll");
+  ASSERT_NE(h, nullptr);
+  EXPECT_NE(GetProcAddress(h, "GdipAlloc"), nullptr);
+  EXPECT_TRUE(FreeLibrary(h));
+}
+
 TEST(Modules, EntryPointsAreOurFunctions) {
   HMODULE ux = LoadLibraryW(u"uxtheme.dll");
   using TOpen = HTHEME (*)(HWND, LPCWSTR);
