@@ -36,6 +36,7 @@ const char16_t* const kUnitOrder[] = {
     u"nbCore",
     u"vlClasses",
     u"vlGeometry",
+    u"vlGraphics",
     u"nbGDIPlusAPI",
     u"nbGDIPlusClasses",
     u"vlImages",

@@ -1071,6 +1071,15 @@ void TCanvas::BrushCopy(const TRect& Dest, TBitmap* Bitmap, const TRect& Source,
     Changing();
     RequiredState({csHandleValid, csBrushValid});
     HDC src = Bitmap->Canvas()->Handle();
+    if (FBrush->Style() == bsClear) {
+      // No brush to paint: the pixels of Color let the destination show through.
+      TransparentBlt(FHandle, Dest.Left, Dest.Top, Dest.Right - Dest.Left, Dest.Bottom - Dest.Top, src,
+                     Source.Left, Source.Top, Source.Right - Source.Left, Source.Bottom - Source.Top,
+                     PlainRGB(Color));
+      Changed();
+      Unlock();
+      return;
+    }
     HBITMAP mask = MakeMask(src, Bitmap->Width(), Bitmap->Height(), PlainRGB(Color));
     {
       TMemDC m(mask);

@@ -359,6 +359,11 @@ TEST(Canvas, DrawTransparentBitmapAndBrushCopy) {
   EXPECT_EQ(Px(dst3.get(), 0, 0), clYellow);
   EXPECT_EQ(Px(dst3.get(), 1, 1), clBlue);
   EXPECT_EQ(Px(dst3.get(), 5, 5), clWhite);
+  // With a clear brush the pixels of the colour let the destination show.
+  dst3->Canvas()->Brush()->SetStyle(bsClear);
+  dst3->Canvas()->BrushCopy(TRect{4, 4, 8, 8}, glyph.get(), TRect{0, 0, 4, 4}, clRed);
+  EXPECT_EQ(Px(dst3.get(), 4, 4), clWhite);
+  EXPECT_EQ(Px(dst3.get(), 5, 5), clBlue);
   DumpIfFailed(dst.get(), "draw");
   DumpIfFailed(dst3.get(), "brushcopy");
 }
