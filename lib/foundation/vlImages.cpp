@@ -132,7 +132,13 @@ void TvlBitmap::CreateSize(Integer AWidth, Integer AHeight, TPixelFormat APixelF
   Initialize(AWidth, AHeight, APixelFormat);
 }
 
+void TvlBitmap::Destroy() {
+  FreeAndNil(FvlCanvas);
+  inherited::Destroy();
+}
+
 void TvlBitmap::Initialize(Integer AWidth, Integer AHeight, TPixelFormat APixelFormat) {
+  FvlCanvas = New<TvlCanvas>(Canvas());
   BeginUpdate();
   Finally end([&] { EndUpdate(true); });
   SetPixelFormat(APixelFormat);
@@ -178,6 +184,10 @@ void TvlBitmap::CopyBitmap(TBitmap* ABitmap, Cardinal ACopyMode) {
 void TvlBitmap::CopyBitmap(TBitmap* ABitmap, const TRect& ADestRect, Cardinal ACopyMode, const TPoint& ASrcTopLeft) {
   BitBlt(Canvas()->Handle(), ADestRect.Left, ADestRect.Top, ADestRect.Width(), ADestRect.Height(),
          ABitmap->Canvas()->Handle(), ASrcTopLeft.X, ASrcTopLeft.Y, ACopyMode);
+}
+
+void TvlBitmap::Rotate(TvlRotationAngle ARotationAngle, Boolean AFlipVertically) {
+  FvlCanvas->RotateBitmap(this, ARotationAngle, AFlipVertically);
 }
 
 void TvlBitmap::WriteData(TStream* Stream) {

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "lib/foundation/vlGraphics.h"
 #include "platform/classes/Classes.h"
 #include "platform/vcl/Graphics.h"
 
@@ -49,6 +50,7 @@ class TvlBitmap : public TBitmap {
   void CreateSize(const TRect& ARect);
   void CreateSize(const TRect& ARect, TPixelFormat APixelFormat);
   void CreateSize(Integer AWidth, Integer AHeight, TPixelFormat APixelFormat);
+  void Destroy() override;
 
   void SetSize(Integer AWidth, Integer AHeight) override;
   void SetSize(const TRect& ARect);
@@ -61,6 +63,7 @@ class TvlBitmap : public TBitmap {
 
   void CopyBitmap(TBitmap* ABitmap, Cardinal ACopyMode = cmSrcCopy);
   void CopyBitmap(TBitmap* ABitmap, const TRect& ADestRect, Cardinal ACopyMode, const TPoint& ASrcTopLeft);
+  void Rotate(TvlRotationAngle ARotationAngle, Boolean AFlipVertically = false);
 
   // The stream form: compressed when CompressData is set; either form is read.
   void ReadData(TStream* Stream) override;
@@ -69,12 +72,15 @@ class TvlBitmap : public TBitmap {
   Boolean CompressData() const { return FCompressData; }
   void SetCompressData(Boolean Value) { FCompressData = Value; }
   TRect ClientRect() { return Rect(0, 0, Width(), Height()); }
+  // The library canvas over the bitmap's canvas.
+  TvlCanvas* vlCanvas() const { return FvlCanvas; }
   Integer LockCount() const { return FLockCount; }
 
  protected:
   void Changed(TObject* Sender) override;
 
  private:
+  TvlCanvas* FvlCanvas{};
   Boolean FCompressData{};
   Integer FLockCount{};
   Boolean FModified{};
