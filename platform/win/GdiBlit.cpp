@@ -215,7 +215,7 @@ BOOL DoBlit(TDCObj* dc, const TBlitArgs& a) {
         uint32_t p = 0;
         bool usesPat = ((idx >> 4) & 0x0F) != (idx & 0x0F);
         if (usesPat && !pat.At(x, sy, p)) continue;
-        row[x] = RopMix3(idx, p, s, row[x]);
+        row[x] = t.Mono() ? RopMix3(idx, p, s, row[x]) & 0xFFFFFF : RopMix3(idx, p, s, row[x]);
       }
     });
   }
