@@ -531,6 +531,7 @@ void TvlImageList::WriteDesignInfo(TWriter* Writer) { Writer->WriteInteger(Desig
 
 void TvlImageList::ReadImageInfo(TReader* Reader) {
   FImageInfo->Clear();
+  Reader->CheckValue(vaCollection);
   Reader->ReadCollection(FImageInfo);
   SynchronizeSystemList();
 }
