@@ -208,6 +208,15 @@ TEST(BitmapStream, DamagedStreamsRaise) {
   EXPECT_THROW(read(hostile), EInvalidGraphic);
 }
 
+TEST(BitmapStream, TheFuzzSeedLoads) {
+  Owned<TFileStream> f(New<TFileStream>(String(u"" CL_SOURCE_DIR u"/fuzz/seeds/bitmap_stream/bnbm-32bit.bin"), fmOpenRead));
+  Owned<TvlBitmap> b(vlNewBitmap(0, 0, pf24bit));
+  b->ReadData(f.get());
+  EXPECT_EQ(b->Width(), 4);
+  EXPECT_EQ(b->Height(), 3);
+  EXPECT_EQ(b->PixelFormat(), pf32bit);
+}
+
 // --- TvlBitmap ------------------------------------------------------------------------------
 
 TEST(vlBitmap, SizeChangesNotifyOnce) {
