@@ -151,16 +151,7 @@ TBitmap* TnbGPImage::GetAsBitmap() {
 }
 
 TnbGPImage* TnbGPImage::Clone() {
-  if (FBits) {
-    TnbGPImage* image = NewImage();
-    try {
-      image->CreateFromPattern(Width(), Height(), FBits, true);
-    } catch (...) {
-      FreeHalfBuilt(image);
-      throw;
-    }
-    return image;
-  }
+  if (FBits) return CreateFrom(nbGPImageClass(), &TnbGPImage::CreateFromPattern, Width(), Height(), FBits, true);
   TnbGPImage* image = NewImage();
   if (FHandle && nbgp::GdipCloneImage) {
     gp::GpImage* clone{};
@@ -250,14 +241,7 @@ TnbGPImage* TnbGPImage::MakeComposition(TnbGPImage* AOverlay, Byte AAlpha) {
     }
     (*pixels)[i] = result;
   }
-  TnbGPImage* image = NewImage();
-  try {
-    image->CreateFromPattern(Width(), Height(), pixels, true);
-  } catch (...) {
-    FreeHalfBuilt(image);
-    throw;
-  }
-  return image;
+  return CreateFrom(nbGPImageClass(), &TnbGPImage::CreateFromPattern, Width(), Height(), pixels, true);
 }
 
 // --- TnbGPNullImage ----------------------------------------------------------------------

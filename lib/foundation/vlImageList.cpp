@@ -237,30 +237,27 @@ Integer TvlImageList::AddIcon(TIcon* AIcon) {
   return result;
 }
 
-void TvlImageList::Insert(Integer AIndex, TBitmap* AImage, TBitmap* AMask) {
-  if (AIndex < 0 || AIndex > Count() || !AImage) return;
-  BeginUpdate();
-  Finally end([&] { EndUpdate(); });
-  const Integer first = Count();
-  if (Add(AImage, AMask) < 0) return;
-  for (Integer k = 0; k < ImagesIn(AImage); ++k) Move(first + k, AIndex + k);
-}
-
-void TvlImageList::InsertMasked(Integer AIndex, TBitmap* AImage, TColor AMaskColor) {
-  if (AIndex < 0 || AIndex > Count() || !AImage) return;
-  BeginUpdate();
-  Finally end([&] { EndUpdate(); });
-  const Integer first = Count();
-  if (AddMasked(AImage, AMaskColor) < 0) return;
-  for (Integer k = 0; k < ImagesIn(AImage); ++k) Move(first + k, AIndex + k);
-}
-
-void TvlImageList::InsertIcon(Integer AIndex, TIcon* AIcon) {
+// Adds at the end, then moves each added image k to AIndex + k.
+template <class TAdd>
+void TvlImageList::InsertBy(Integer AIndex, Integer AImages, TAdd AAdd) {
   if (AIndex < 0 || AIndex > Count()) return;
   BeginUpdate();
   Finally end([&] { EndUpdate(); });
-  const Integer index = AddIcon(AIcon);
-  if (index >= 0) Move(index, AIndex);
+  const Integer first = Count();
+  if (AAdd() < 0) return;
+  for (Integer k = 0; k < AImages; ++k) Move(first + k, AIndex + k);
+}
+
+void TvlImageList::Insert(Integer AIndex, TBitmap* AImage, TBitmap* AMask) {
+  if (AImage) InsertBy(AIndex, ImagesIn(AImage), [&] { return Add(AImage, AMask); });
+}
+
+void TvlImageList::InsertMasked(Integer AIndex, TBitmap* AImage, TColor AMaskColor) {
+  if (AImage) InsertBy(AIndex, ImagesIn(AImage), [&] { return AddMasked(AImage, AMaskColor); });
+}
+
+void TvlImageList::InsertIcon(Integer AIndex, TIcon* AIcon) {
+  InsertBy(AIndex, 1, [&] { return AddIcon(AIcon); });
 }
 
 void TvlImageList::Replace(Integer AIndex, TBitmap* AImage, TBitmap* AMask) {

@@ -140,6 +140,8 @@ class TvlImageList : public TDragImageList {
   // Rebuilds the system list from the infos.
   void SynchronizeSystemList();
   Integer ImagesIn(TBitmap* AImage);
+  template <class TAdd>
+  void InsertBy(Integer AIndex, Integer AImages, TAdd AAdd);
   void DrawImage(TCanvas* ACanvas, const TRect& ARect, Integer AIndex, Boolean AStretch, Boolean ASmoothResize,
                  Boolean AEnabled, Cardinal AStyle);
   void ReadFormatVersion(TReader* Reader);
