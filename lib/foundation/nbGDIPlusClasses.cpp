@@ -110,9 +110,9 @@ void TnbGPImage::CreateFromPattern(Integer AWidth, Integer AHeight, std::shared_
 void TnbGPImage::CreateFromStream(TStream* AStream) {
   if (!nbIsGdiPlusAvailable() || AStream->Size() < 14) return;
   Byte head[14]{};
-  AStream->ReadBuffer(head, sizeof(head));
-  AStream->Seek(-Int64(sizeof(head)), soCurrent);
-  if (head[0] == 'B' && head[1] == 'M') {
+  const Integer got = AStream->Read(head, sizeof(head));
+  AStream->Seek(-Int64(got), soCurrent);
+  if (got == Integer(sizeof(head)) && head[0] == 'B' && head[1] == 'M') {
     std::unique_ptr<TBitmap, TObjectFree> bitmap(New<TBitmap>());
     bitmap->LoadFromStream(AStream);
     CreateFromBitmap(bitmap.get());
@@ -122,8 +122,9 @@ void TnbGPImage::CreateFromStream(TStream* AStream) {
 }
 
 void TnbGPImage::CreateHandleFromStream(TStream* AStream) {
+  // GDI+ refuses streams above 256 MiB; the block is never made for them
   const Int64 size = AStream->Size();
-  if (size <= 0 || !nbIsGdiPlusAvailable()) return;
+  if (size <= 0 || size > (Int64(1) << 28) || !nbIsGdiPlusAvailable()) return;
   win::HGLOBAL block = win::GlobalAlloc(win::GMEM_MOVEABLE | win::GMEM_DDESHARE, size_t(size));
   if (!block) return;
   Finally freeBlock([&] { win::GlobalFree(block); });

@@ -11,7 +11,6 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Finally.h"
-#include "platform/rtl/Format.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/ImageList.h"
@@ -213,15 +212,16 @@ void TvlBitmap::ReadData(TStream* Stream) {
   Integer n = 0;
   char signature[4]{};
   SmallInt version = 0;
-  if (Stream->Size() - start < vlBitmapStreamHeaderSize || (Stream->ReadBuffer(&n, 4), Stream->ReadBuffer(signature, 4),
-                                                             std::memcmp(signature, "BNBM", 4) != 0)) {
+  if (Stream->Size() - start >= vlBitmapStreamHeaderSize) {
+    Stream->ReadBuffer(&n, 4);
+    Stream->ReadBuffer(signature, 4);
+  }
+  if (std::memcmp(signature, "BNBM", 4) != 0) {
     Stream->SetPosition(start);
     inherited::ReadData(Stream);
     return;
   }
-  Stream->ReadBuffer(&version, 2);
-  if (version != 1 && version != 2)
-    throw EInvalidGraphic(Format(u"Compressed bitmap version %d is not supported", {Integer(version)}));
+  Stream->ReadBuffer(&version, 2);  // the decoder refuses versions other than 1 and 2
   if (n < 0 || n > Stream->Size() - Stream->Position()) throw EInvalidGraphic(u"Compressed bitmap data is damaged");
   std::vector<Byte> body(static_cast<size_t>(n));
   if (n) Stream->ReadBuffer(body.data(), n);
