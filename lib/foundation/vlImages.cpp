@@ -309,9 +309,10 @@ void TvlBitmap32::RecoverTransparency(TColor ATransparentColor) {
 }
 
 Boolean TvlBitmap32::IsAlphaUsed() {
-  TRGBColors colors;
-  GetBitmapColors(colors);
-  return std::any_of(colors.begin(), colors.end(), [](Cardinal p) { return (p >> 24) != 0; });
+  const size_t count = size_t(Width()) * size_t(Height());
+  if (count == 0) return false;
+  const Cardinal* colors = static_cast<const Cardinal*>(ScanLine(Height() - 1));
+  return std::any_of(colors, colors + count, [](Cardinal p) { return (p >> 24) != 0; });
 }
 
 // --- TvlColorList ---------------------------------------------------------------------------
@@ -405,15 +406,16 @@ void TvlAlphaBitmap::TransformPixel(TvlBitmapTransformationMode AMode, Cardinal&
 }
 
 void TvlAlphaBitmap::TransformBitmap(TvlBitmapTransformationMode AMode) {
-  TRGBColors colors;
-  GetBitmapColors(colors);
   const Integer w = Width(), h = Height();
-  for (Integer x = 0; x < w; ++x)
-    for (Integer y = 0; y < h; ++y) {
-      FCurrentColorIndex = Point(x, y);
-      TransformPixel(AMode, colors[size_t(y) * size_t(w) + size_t(x)]);
-    }
-  SetBitmapColors(colors);
+  if (w > 0 && h > 0) {
+    // the pixels in place, bottom-up (one block in a 32-bit DIB section)
+    Cardinal* colors = static_cast<Cardinal*>(ScanLine(h - 1));
+    for (Integer x = 0; x < w; ++x)
+      for (Integer y = 0; y < h; ++y) {
+        FCurrentColorIndex = Point(x, y);
+        TransformPixel(AMode, colors[size_t(y) * size_t(w) + size_t(x)]);
+      }
+  }
   Changed(this);
 }
 
