@@ -60,7 +60,8 @@ inline Cardinal Pack(Integer B, Integer G, Integer R, Integer A) {
   return Cardinal(B) | Cardinal(G) << 8 | Cardinal(R) << 16 | Cardinal(A) << 24;
 }
 inline Integer Clamp255(Integer V) { return V < 0 ? 0 : V > 255 ? 255 : V; }
-inline Integer RoundInt(double V) { return Integer(std::lround(V)); }
+// Half away from zero, as Round of the pixel formulas (values here are not negative).
+inline Integer RoundInt(double V) { return V >= 0 ? Integer(V + 0.5) : Integer(std::lround(V)); }
 
 Cardinal ColorToQuad(TColor AColor, Byte AAlpha) {
   const Cardinal rgb = Cardinal(ColorToRGB(AColor));

@@ -257,6 +257,7 @@ uint32_t RopMix3(uint32_t index, uint32_t p, uint32_t s, uint32_t d) {
     case 0x5A: return p ^ d;
     case 0x66: return s ^ d;
     case 0x88: return s & d;
+    case 0x22: return ~s & d;
     case 0xEE: return s | d;
     case 0x33: return ~s;
     default: break;
