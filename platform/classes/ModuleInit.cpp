@@ -39,6 +39,9 @@ const char16_t* const kUnitOrder[] = {
     u"nbUxTheme",
     u"vlGraphics",
     u"vlStyles",
+    u"nbGDIPlusAPI",
+    u"nbGDIPlusClasses",
+    u"vlImages",
     u"vlGraphicsUtils",
     u"vlTextLayout",
     // lib/lookandfeel

@@ -142,6 +142,9 @@ BOOL DoBlit(TDCObj* dc, const TBlitArgs& a) {
   int mode = dc->S.StretchMode;
   POINT o = t.Offset();
   std::vector<uint32_t> srcRow;
+  const bool direct = needSrc && !stretch && !flipX && !flipY && !a.Mask && !a.Src->Mono && !t.Mono() &&
+                      foreIdx != 0xAA;
+  const bool directPat = ((foreIdx >> 4) & 0x0F) != (foreIdx & 0x0F);
   // only the rows that reach the surface
   long long jFirst = std::max<long long>(0, -((long long)dy0 + o.y));
   long long jLast = std::min<long long>(dh, (long long)t.Surface().Height - ((long long)dy0 + o.y));
@@ -156,6 +159,26 @@ BOOL DoBlit(TDCObj* dc, const TBlitArgs& a) {
     }
     t.ClipSpan(sy, ClampCoord((long long)dx0 + o.x), ClampCoord((long long)dx0 + dw + o.x), [&](int x0, int x1) {
       uint32_t* row = t.Surface().Row(sy);
+      if (direct) {
+        // one row of a 32-bit source at the same scale: what the loop below
+        // computes, without its per-pixel mapping
+        long long py = sy0 + ya + a.Src->Offset.y;
+        if (py < 0 || py >= a.Src->S.Height) return;
+        const uint32_t* srow = a.Src->S.Row(int(py));
+        long long shift = (long long)sx0 + a.Src->Offset.x - ((long long)dx0 + o.x);  // source x = x + shift
+        int lo = int(std::max<long long>(x0, -shift)), hi = int(std::min<long long>(x1, a.Src->S.Width - shift));
+        if (lo >= hi) return;
+        if (foreIdx == 0xCC) {
+          std::memmove(row + lo, srow + lo + shift, size_t(hi - lo) * 4);
+          return;
+        }
+        for (int x = lo; x < hi; ++x) {
+          uint32_t p = 0;
+          if (directPat && !pat.At(x, sy, p)) continue;
+          row[x] = RopMix3(foreIdx, p, srow[x + shift], row[x]);
+        }
+        return;
+      }
       for (int x = x0; x < x1; ++x) {
         int i = int((long long)x - ((long long)dx0 + o.x));
         uint32_t s = 0;
@@ -215,7 +238,7 @@ BOOL DoBlit(TDCObj* dc, const TBlitArgs& a) {
         uint32_t p = 0;
         bool usesPat = ((idx >> 4) & 0x0F) != (idx & 0x0F);
         if (usesPat && !pat.At(x, sy, p)) continue;
-        row[x] = RopMix3(idx, p, s, row[x]);
+        row[x] = t.Mono() ? RopMix3(idx, p, s, row[x]) & 0xFFFFFF : RopMix3(idx, p, s, row[x]);
       }
     });
   }

@@ -244,19 +244,24 @@ uint32_t RopMix2(int rop2, uint32_t pen, uint32_t dst) {
   return r & 0x00FFFFFFu;
 }
 
+// Raster operations that read the source or the destination work on all 32
+// bits, as on the platform (the high byte of a 32-bit pixel is more bits to
+// it), the pattern's high byte counting as 0; the others give alpha 0.
 uint32_t RopMix3(uint32_t index, uint32_t p, uint32_t s, uint32_t d) {
+  p &= 0x00FFFFFFu;
   switch (index & 0xFF) {
     case 0x00: return 0;
     case 0xFF: return 0x00FFFFFFu;
     case 0xCC: return s;
-    case 0xF0: return p & 0x00FFFFFFu;
+    case 0xF0: return p;
     case 0xAA: return d;
-    case 0x55: return ~d & 0x00FFFFFFu;
-    case 0x5A: return (p ^ d) & 0x00FFFFFFu;
-    case 0x66: return (s ^ d) & 0x00FFFFFFu;
-    case 0x88: return (s & d) & 0x00FFFFFFu;
-    case 0xEE: return (s | d) & 0x00FFFFFFu;
-    case 0x33: return ~s & 0x00FFFFFFu;
+    case 0x55: return ~d;
+    case 0x5A: return p ^ d;
+    case 0x66: return s ^ d;
+    case 0x88: return s & d;
+    case 0x22: return ~s & d;
+    case 0xEE: return s | d;
+    case 0x33: return ~s;
     default: break;
   }
   uint32_t r = 0;
@@ -265,7 +270,9 @@ uint32_t RopMix3(uint32_t index, uint32_t p, uint32_t s, uint32_t d) {
     uint32_t term = ((k & 4) ? p : ~p) & ((k & 2) ? s : ~s) & ((k & 1) ? d : ~d);
     r |= term;
   }
-  return r & 0x00FFFFFFu;
+  const bool readsSource = ((index >> 2) & 0x33) != (index & 0x33);
+  const bool readsDest = ((index >> 1) & 0x55) != (index & 0x55);
+  return readsSource || readsDest ? r : r & 0x00FFFFFFu;
 }
 
 }  // namespace win::gdi

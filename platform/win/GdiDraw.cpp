@@ -92,7 +92,7 @@ void TBrushPainter::Span(int y, int x0, int x1) const {
       std::fill(row + x0, row + x1, FColor);
       return;
     }
-    for (int x = x0; x < x1; ++x) row[x] = RopMix3(FRop, FColor, 0, row[x]);
+    for (int x = x0; x < x1; ++x) row[x] = RopMix3(FRop, FColor, 0, row[x]) & 0x00FFFFFFu;
     return;
   }
   const TPattern& p = *FPattern;
@@ -106,7 +106,7 @@ void TBrushPainter::Span(int y, int x0, int x1) const {
     } else if (FT.Mono()) {
       v = MonoPixel(PixelToColor(v));
     }
-    row[x] = FRop == 0xF0 ? v : RopMix3(FRop, v, 0, row[x]);
+    row[x] = FRop == 0xF0 ? v : RopMix3(FRop, v, 0, row[x]) & 0x00FFFFFFu;
   }
 }
 

@@ -25,13 +25,29 @@ TEST(GdiBlit, TernaryRopsOnKnownPixels) {
   }
 }
 
-TEST(GdiBlit, SrcCopyKeepsAlphaOtherRopsClearIt) {
+// Operations reading the source or destination work on all 32 bits (the
+// pattern's high byte is 0); pattern-only operations write alpha 0.
+TEST(GdiBlit, RasterOperationsWorkOnTheAlphaByteToo) {
   TCanvas dst(2, 1), src(2, 1);
   src.Bits[0] = 0x80102030;
   BitBlt(dst.DC, 0, 0, 1, 1, src.DC, 0, 0, SRCCOPY);
   EXPECT_EQ(dst.Raw(0, 0), 0x80102030u);
+  dst.Bits[0] = 0x01000001;
   BitBlt(dst.DC, 0, 0, 1, 1, src.DC, 0, 0, SRCPAINT);
-  EXPECT_EQ(dst.Raw(0, 0) >> 24, 0u);
+  EXPECT_EQ(dst.Raw(0, 0), 0x81102031u);
+  BitBlt(dst.DC, 0, 0, 1, 1, src.DC, 0, 0, NOTSRCCOPY);
+  EXPECT_EQ(dst.Raw(0, 0), 0x7FEFDFCFu);
+  BitBlt(dst.DC, 0, 0, 1, 1, src.DC, 0, 0, 0x220326);  // D AND NOT S
+  EXPECT_EQ(dst.Raw(0, 0), 0x7FEFDFCFu & ~0x80102030u);
+  HBRUSH brush = CreateSolidBrush(RGB(0xFF, 0, 0));
+  HGDIOBJ old = SelectObject(dst.DC, brush);
+  dst.Bits[0] = 0x80000000;
+  BitBlt(dst.DC, 0, 0, 1, 1, nullptr, 0, 0, PATINVERT);
+  EXPECT_EQ(dst.Raw(0, 0), 0x80FF0000u);
+  BitBlt(dst.DC, 0, 0, 1, 1, nullptr, 0, 0, PATCOPY);
+  EXPECT_EQ(dst.Raw(0, 0), 0x00FF0000u);
+  SelectObject(dst.DC, old);
+  DeleteObject(brush);
 }
 
 TEST(GdiBlit, MonochromeToColourUsesTextAndBackground) {
