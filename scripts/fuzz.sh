@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a short time over
 # its seeds (fuzz/seeds/<name>). Exits non-zero when a fuzzer finds a fault.
-# CL_FUZZ_SECONDS sets the time per target (default 10).
+# CL_FUZZ_SECONDS sets the time per target (default 10). CL_FUZZ_BUILD names
+# a build folder already configured with clang and CL_FUZZ (the test script's);
+# without it the targets are built in build/fuzz.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="$top/build/fuzz"
+build="${CL_FUZZ_BUILD:-$top/build/fuzz}"
 secs=${CL_FUZZ_SECONDS:-10}
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCL_FUZZ=ON -DCL_SANITIZE=ON -DCL_TESTS=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+if [ -z "${CL_FUZZ_BUILD:-}" ]; then
+  CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCL_FUZZ=ON -DCL_SANITIZE=ON -DCL_TESTS=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" >/dev/null
+fi
 cmake --build "$build" -j "$(nproc)" --target fuzz_all
 export ASAN_OPTIONS=detect_leaks=1
 for exe in "$build"/fuzz/fuzz_*; do

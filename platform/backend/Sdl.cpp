@@ -390,7 +390,8 @@ void TSdlBackend::Present() {
       FShown.erase(v.Handle);
     }
   }
-  for (auto& [h, d] : dirty) {
+  for (auto& entry : dirty) {
+    HWND h = entry.first;
     bool visible = std::any_of(views.begin(), views.end(), [&](const TTopLevelView& v) { return v.Handle == h; });
     if (!visible)
       if (TShown* s = Find(h)) Hide(*s);

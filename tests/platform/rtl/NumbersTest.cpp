@@ -137,8 +137,8 @@ TEST(CurrencyType, ConvertsFromDoubleWithTiesToEven) {
                         {922337203685477.0, 9223372036854770000}, {-922337203685477.0, -9223372036854770000}};
   for (const Case& C : Cases) EXPECT_EQ(Currency(C.X).Raw(), C.Raw) << C.X;
   EXPECT_THROW(Currency(1e15), EInvalidOp);
-  EXPECT_THROW(Currency(std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
-  EXPECT_THROW(Currency(std::numeric_limits<double>::infinity()), EInvalidOp);
+  EXPECT_THROW((void)Currency(std::numeric_limits<double>::quiet_NaN()), EInvalidOp);
+  EXPECT_THROW((void)Currency(std::numeric_limits<double>::infinity()), EInvalidOp);
   EXPECT_EQ(Currency(Int64{922337203685477}).Raw(), 9223372036854770000);
   EXPECT_THROW(Currency(Int64{922337203685478}), EOverflow);
   EXPECT_EQ(Currency(-7).Raw(), -70000);
