@@ -267,6 +267,14 @@ TEST(PNGImage, DrawsWithPerPixelAlpha) {
 class GdiPlusMissing : public ::testing::Test {
  protected:
   void SetUp() override {
+    MakeFiles();
+    nbGDIPlusClassesFinalize();
+    nbUnloadGdiPlus();
+    win::SetLibraryMissing(u"gdiplus.dll", win::TRUE);
+    nbGDIPlusClassesInitialize();
+  }
+  // Its images are gone before GDI+ is.
+  void MakeFiles() {
     Owned<TBitmap> b(MakeBitmap(3, 2, pf32bit, AlphaPixels()));
     Owned<TnbPNGImage> png(New<TnbPNGImage>());
     png->Assign(b.get());
@@ -279,11 +287,6 @@ class GdiPlusMissing : public ::testing::Test {
     FForm.reset(New<TMemoryStream>());
     WriteComponentToStream(FForm.get(), image.get());
     FForm->SetPosition(0);
-
-    nbGDIPlusClassesFinalize();
-    nbUnloadGdiPlus();
-    win::SetLibraryMissing(u"gdiplus.dll", win::TRUE);
-    nbGDIPlusClassesInitialize();
   }
   void TearDown() override {
     nbGDIPlusClassesFinalize();
