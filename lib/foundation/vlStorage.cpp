@@ -82,12 +82,16 @@ Variant IntegerVariant(Int64 AValue) {
   return Variant(AValue);
 }
 
-// "1.5": a float written with a point.
-bool PointFloat(const String& AText, double& AValue) {
-  if (AText.find(u'.') == String::npos) return false;
+// The locale's settings with a point for the decimal separator.
+TFormatSettings PointSettings() {
   TFormatSettings fs = FormatSettings();
   fs.DecimalSeparator = u'.';
-  return TryStrToFloat(AText, AValue, fs);
+  return fs;
+}
+
+// "1.5": a float written with a point.
+bool PointFloat(const String& AText, double& AValue) {
+  return AText.find(u'.') != String::npos && TryStrToFloat(AText, AValue, PointSettings());
 }
 
 // Whether a double holds the currency exactly (it does up to about 9 * 10^11;
@@ -96,12 +100,6 @@ Boolean DoubleHoldsCurrency(Currency AValue, double ADouble) {
   return ADouble > -922337203685477.0 && ADouble < 922337203685477.0 && Currency(ADouble) == AValue;
 }
 
-// A currency as its exact decimal text with a point.
-String PointCurrencyText(Currency AValue) {
-  TFormatSettings fs = FormatSettings();
-  fs.DecimalSeparator = u'.';
-  return CurrToStr(AValue, fs);
-}
 
 // The text of a registry or INI value that is not quoted: a float with a
 // point (a currency when only a currency holds it exactly), a date-time of
@@ -109,10 +107,8 @@ String PointCurrencyText(Currency AValue) {
 Variant UnquotedText(const String& AText) {
   double d;
   if (PointFloat(AText, d)) {
-    TFormatSettings fs = FormatSettings();
-    fs.DecimalSeparator = u'.';
     Currency c;
-    if (TextToFloat(AText, c, fs) && !DoubleHoldsCurrency(c, d)) return Variant(c);
+    if (TextToFloat(AText, c, PointSettings()) && !DoubleHoldsCurrency(c, d)) return Variant(c);
     return Variant(d);
   }
   TDateTime dt;
@@ -546,7 +542,7 @@ void TvlRegistryWriter::WriteProperty(const String&, const String&, const Varian
       if (DoubleHoldsCurrency(value, value.ToDouble()))
         FRegistry->WriteFloat(AName, value.ToDouble());
       else
-        FRegistry->WriteString(AName, PointCurrencyText(value));
+        FRegistry->WriteString(AName, CurrToStr(value, PointSettings()));
       break;
     }
     case TValueKind::Single:
@@ -834,7 +830,7 @@ void TvlStorage::WritePropertyValue(const String& AName, const Variant& AValue, 
       if (AApply)
         SetSetProp(FStoredObject, info, value);
       else
-        StringToSet(info, value);
+        static_cast<void>(StringToSet(info, value));  // an unknown name raises
       break;
     }
     case tkClass:
@@ -861,9 +857,7 @@ void TvlStorage::WritePropertyValue(const String& AName, const Variant& AValue, 
       if (AApply) SetInt64Prop(FStoredObject, info, value);
       break;
     }
-    default:
-      toProvider();
-      break;
+    default: toProvider(); break;
   }
 }
 
