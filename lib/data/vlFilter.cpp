@@ -196,11 +196,11 @@ void TvlFilterOperator::Create(TvlFilterCriteriaItem* ACriteriaItem) {
 }
 
 Boolean TvlFilterOperator::CompareValues(const Variant& AValue1, const Variant& AValue2) {
-  throw EAbstractError(u"Abstract Error");
+  AbstractError();
 }
 
 String TvlFilterOperator::DisplayText() { return FilterText(); }
-String TvlFilterOperator::FilterText() { throw EAbstractError(u"Abstract Error"); }
+String TvlFilterOperator::FilterText() { AbstractError(); }
 Boolean TvlFilterOperator::IsDescription() { return false; }
 Boolean TvlFilterOperator::IsExpression() { return false; }
 Boolean TvlFilterOperator::IsNullOperator() { return false; }
@@ -549,7 +549,7 @@ TvlFilterCriteria* TvlCustomFilterCriteriaItem::GetCriteria() { return FParent ?
 Boolean TvlCustomFilterCriteriaItem::IsGroup() { return false; }
 void TvlCustomFilterCriteriaItem::LoadData(TStream* AStream) {}
 void TvlCustomFilterCriteriaItem::SaveData(TStream* AStream) {}
-Boolean TvlCustomFilterCriteriaItem::IsEmpty() { throw EAbstractError(u"Abstract Error"); }
+Boolean TvlCustomFilterCriteriaItem::IsEmpty() { AbstractError(); }
 
 void TvlCustomFilterCriteriaItem::BeforeDestruction() {
   inherited::BeforeDestruction();
@@ -652,7 +652,7 @@ void TvlFilterCriteriaItem::Destroy() {
   inherited::Destroy();
 }
 
-Variant TvlFilterCriteriaItem::GetRecordValue(Pointer AData) { throw EAbstractError(u"Abstract Error"); }
+Variant TvlFilterCriteriaItem::GetRecordValue(Pointer AData) { AbstractError(); }
 
 String TvlFilterCriteriaItem::GetDisplayValueText() {
   String Text = FDisplayValue;
@@ -664,8 +664,8 @@ String TvlFilterCriteriaItem::GetValueText(Boolean ACaption) {
   return ACaption ? GetDisplayValueText() : FOperator->ValueToFilterText(FValue);
 }
 
-String TvlFilterCriteriaItem::GetFieldCaption() { throw EAbstractError(u"Abstract Error"); }
-String TvlFilterCriteriaItem::GetFieldName() { throw EAbstractError(u"Abstract Error"); }
+String TvlFilterCriteriaItem::GetFieldCaption() { AbstractError(); }
+String TvlFilterCriteriaItem::GetFieldName() { AbstractError(); }
 
 TvlFilterOperatorClass TvlFilterCriteriaItem::GetFilterOperatorClass() {
   if (ValueIsNull(FValue)) {
@@ -985,8 +985,8 @@ String TvlFilterCriteria::BuildFilterText(Boolean ACaption) { return BuildGroupT
 
 String TvlFilterCriteria::GetFilterText() { return BuildFilterText(false); }
 
-Integer TvlFilterCriteria::ItemLinkToID(TObject* AItemLink) { throw EAbstractError(u"Abstract Error"); }
-String TvlFilterCriteria::ItemLinkToName(TObject* AItemLink) { throw EAbstractError(u"Abstract Error"); }
+Integer TvlFilterCriteria::ItemLinkToID(TObject* AItemLink) { AbstractError(); }
+String TvlFilterCriteria::ItemLinkToName(TObject* AItemLink) { AbstractError(); }
 
 TvlFilterCriteriaItemClass TvlFilterCriteria::CriteriaItemClass() { return ClassOf<TvlFilterCriteriaItem>(); }
 
@@ -1014,8 +1014,8 @@ String TvlFilterCriteria::ItemValueText(TvlFilterCriteriaItem* AItem, Boolean AC
   return AItem->GetValueText(ACaption);
 }
 
-TObject* TvlFilterCriteria::IDToItemLink(Integer AID) { throw EAbstractError(u"Abstract Error"); }
-TObject* TvlFilterCriteria::NameToItemLink(const String& AName) { throw EAbstractError(u"Abstract Error"); }
+TObject* TvlFilterCriteria::IDToItemLink(Integer AID) { AbstractError(); }
+TObject* TvlFilterCriteria::NameToItemLink(const String& AName) { AbstractError(); }
 
 TvlFilterValueListClass TvlFilterCriteria::ValueListClass() { return ClassOf<TvlFilterValueList>(); }
 

@@ -20,7 +20,9 @@ TnbGPImageClass gImageClass;
 const String SPngDescription = u"PNG graphics from Nimbosoft";
 const String SInvalidPng = u"PNG image is not valid";
 
-void UnitInitialize() {
+}  // namespace
+
+void nbGDIPlusClassesInitialize() {
   gImageClass = ClassOf<TnbGPNullImage>();
   if (nbIsGdiPlusAvailable()) {
     nbEnsurePngEncoder();
@@ -30,14 +32,16 @@ void UnitInitialize() {
   }
 }
 
-void UnitFinalize() {
+void nbGDIPlusClassesFinalize() {
   ClassOf<TPicture>()->UnregisterGraphicClass(ClassOf<TnbPNGImage>());
   UnRegisterClass(TnbPNGImage::StaticClass());
   gImageClass = ClassOf<TnbGPNullImage>();
 }
 
-void Startup() { nbUnitsLoader()->AddUnit(&UnitInitialize, &UnitFinalize); }
-void Shutdown() { nbUnitsLoader()->RemoveUnit(&UnitFinalize); }
+namespace {
+
+void Startup() { nbUnitsLoader()->AddUnit(&nbGDIPlusClassesInitialize, &nbGDIPlusClassesFinalize); }
+void Shutdown() { nbUnitsLoader()->RemoveUnit(&nbGDIPlusClassesFinalize); }
 
 TnbGPImage* NewImage() { return static_cast<TnbGPImage*>(nbGPImageClass().Class()->NewInstance()); }
 
@@ -316,6 +320,11 @@ Integer TnbPNGImage::GetHeight() {
 
 void TnbPNGImage::LoadFromStream(TStream* Stream) {
   if (Stream->Size() == 0) {
+    SetHandle(nullptr);
+    return;
+  }
+  // Without GDI+ nothing loads: the graphic is empty, the data not judged.
+  if (!nbIsGdiPlusAvailable()) {
     SetHandle(nullptr);
     return;
   }

@@ -73,6 +73,11 @@ class TnbGPNullImage : public TnbGPImage {
 
 // The class all images are made of (TnbGPNullImage until GDI+ is found).
 TnbGPImageClass nbGPImageClass();
+// The unit's initialize and finalize procedures (run through the units
+// loader): the image class chosen and the PNG format registered while GDI+
+// is available; at finalize the format unregistered.
+void nbGDIPlusClassesInitialize();
+void nbGDIPlusClassesFinalize();
 
 // The PNG picture format.
 class TnbPNGImage : public TGraphic {
@@ -83,7 +88,8 @@ class TnbPNGImage : public TGraphic {
 
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
   // An empty stream empties the graphic; data that is no picture raises
-  // EInvalidGraphic and keeps the old image.
+  // EInvalidGraphic and keeps the old image. Without GDI+ the graphic is
+  // emptied whatever the data.
   void LoadFromStream(TStream* Stream) override;
   // Nothing is written for an empty graphic.
   void SaveToStream(TStream* Stream) override;

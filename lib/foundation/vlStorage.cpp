@@ -1,6 +1,8 @@
 #include "lib/foundation/vlStorage.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "lib/foundation/nbCore.h"
 #include "platform/classes/Filer.h"
@@ -80,19 +82,35 @@ Variant IntegerVariant(Int64 AValue) {
   return Variant(AValue);
 }
 
-// "1.5": a float written with a point.
-bool PointFloat(const String& AText, double& AValue) {
-  if (AText.find(u'.') == String::npos) return false;
+// The locale's settings with a point for the decimal separator.
+TFormatSettings PointSettings() {
   TFormatSettings fs = FormatSettings();
   fs.DecimalSeparator = u'.';
-  return TryStrToFloat(AText, AValue, fs);
+  return fs;
 }
 
+// "1.5": a float written with a point.
+bool PointFloat(const String& AText, double& AValue) {
+  return AText.find(u'.') != String::npos && TryStrToFloat(AText, AValue, PointSettings());
+}
+
+// Whether a double holds the currency exactly (it does up to about 9 * 10^11;
+// near the ends of the range it does not, nor does it fit the range).
+Boolean DoubleHoldsCurrency(Currency AValue, double ADouble) {
+  return ADouble > -922337203685477.0 && ADouble < 922337203685477.0 && Currency(ADouble) == AValue;
+}
+
+
 // The text of a registry or INI value that is not quoted: a float with a
-// point, a date-time of the locale, or the text itself.
+// point (a currency when only a currency holds it exactly), a date-time of
+// the locale, or the text itself.
 Variant UnquotedText(const String& AText) {
   double d;
-  if (PointFloat(AText, d)) return Variant(d);
+  if (PointFloat(AText, d)) {
+    Currency c;
+    if (TextToFloat(AText, c, PointSettings()) && !DoubleHoldsCurrency(c, d)) return Variant(c);
+    return Variant(d);
+  }
   TDateTime dt;
   if (TryStrToDateTime(AText, dt)) return VarFromDateTime(dt);
   return Variant(AText);
@@ -380,8 +398,9 @@ void TvlIniFileWriter::WriteProperty(const String& AObjectFullName, const String
       FIniFile->WriteString(section, AName, IntToStr(AValue.AsInt64()));
       break;
     case TValueKind::Single:
-    case TValueKind::Double:
-    case TValueKind::Currency: FIniFile->WriteFloat(section, AName, AValue.AsDouble()); break;
+    case TValueKind::Double: FIniFile->WriteFloat(section, AName, AValue.AsDouble()); break;
+    // the exact value: the float text of a double would round the largest currencies
+    case TValueKind::Currency: FIniFile->WriteString(section, AName, CurrToStr(AValue.AsCurrency())); break;
     case TValueKind::Date: FIniFile->WriteDateTime(section, AName, AValue.AsDateTime()); break;
     case TValueKind::AnsiText:
     case TValueKind::WideText: FIniFile->WriteString(section, AName, EscapeIniText(AValue.AsString())); break;
@@ -516,8 +535,16 @@ void TvlRegistryWriter::WriteProperty(const String&, const String&, const Varian
       break;
     }
     // A currency as its 8-byte double, which the reader reads back (its own
-    // 8 bytes would read as a meaningless double).
-    case TValueKind::Currency:
+    // 8 bytes would read as a meaningless double); one that no double holds
+    // exactly as its decimal text, which the reader reads back as a currency.
+    case TValueKind::Currency: {
+      const Currency value = AValue.AsCurrency();
+      if (DoubleHoldsCurrency(value, value.ToDouble()))
+        FRegistry->WriteFloat(AName, value.ToDouble());
+      else
+        FRegistry->WriteString(AName, CurrToStr(value, PointSettings()));
+      break;
+    }
     case TValueKind::Single:
     case TValueKind::Double: FRegistry->WriteFloat(AName, AValue.AsDouble()); break;
     case TValueKind::Date: FRegistry->WriteDateTime(AName, AValue.AsDateTime()); break;
@@ -725,7 +752,10 @@ Variant TvlStorage::ReadPropertyValue(const String& AName) {
       case tkChar:
       case tkWChar: result = Variant(static_cast<Integer>(GetOrdProp(FStoredObject, info))); break;
       case tkEnumeration: result = Variant(GetEnumProp(FStoredObject, info)); break;
-      case tkFloat: result = Variant(GetFloatProp(FStoredObject, info)); break;
+      case tkFloat:
+        result = IsCurrencyProp(info) ? Variant(GetCurrencyProp(FStoredObject, info))
+                                      : Variant(GetFloatProp(FStoredObject, info));
+        break;
       case tkString:
       case tkLString:
       case tkUString: result = Variant(GetStrProp(FStoredObject, info)); break;
@@ -748,12 +778,12 @@ Variant TvlStorage::ReadPropertyValue(const String& AName) {
   return result;
 }
 
-void TvlStorage::WritePropertyValue(const String& AName, const Variant& AValue) {
+void TvlStorage::WritePropertyValue(const String& AName, const Variant& AValue, Boolean AApply) {
   if (VarIsNull(AValue) || VarIsEmpty(AValue)) return;
   IvlStoredPropertiesProvider* provider = nullptr;
   Supports(FStoredObject, provider);
   auto toProvider = [&] {
-    if (provider) provider->SetStoredPropertyValue(AName, AValue);
+    if (provider && AApply) provider->SetStoredPropertyValue(AName, AValue);
   };
   const TPropInfo* info = GetUseInterfaceOnly() ? nullptr : GetPropInfo(FStoredObject, AName);
   if (GetUseInterfaceOnly() || !info || !info->Setter) {
@@ -763,17 +793,48 @@ void TvlStorage::WritePropertyValue(const String& AName, const Variant& AValue) 
       return;
     }
   }
+  // Each value is converted first; without AApply nothing more happens, so a
+  // value that does not convert raises before anything is set.
   switch (info->PropType->Kind) {
     case tkInteger:
     case tkChar:
-    case tkWChar: SetOrdProp(FStoredObject, info, AValue.AsInteger()); break;
-    case tkEnumeration: SetEnumProp(FStoredObject, info, AValue.AsString()); break;
-    case tkFloat: SetFloatProp(FStoredObject, info, AValue.AsDouble()); break;
+    case tkWChar: {
+      const Integer value = AValue.AsInteger();
+      if (AApply) SetOrdProp(FStoredObject, info, value);
+      break;
+    }
+    case tkEnumeration: {
+      const String value = AValue.AsString();
+      // an unknown name raises there before anything is set
+      if (AApply || GetEnumValue(info->PropType, value) < 0) SetEnumProp(FStoredObject, info, value);
+      break;
+    }
+    case tkFloat:
+      if (IsCurrencyProp(info)) {
+        const Currency value = AValue.AsCurrency();  // exact, also at the ends of the range
+        if (AApply) SetCurrencyProp(FStoredObject, info, value);
+      } else {
+        const double value = AValue.AsDouble();
+        if (AApply) SetFloatProp(FStoredObject, info, value);
+      }
+      break;
     case tkString:
     case tkLString:
-    case tkUString: SetStrProp(FStoredObject, info, AValue.AsString()); break;
-    case tkSet: SetSetProp(FStoredObject, info, AValue.AsString()); break;
+    case tkUString: {
+      const String value = AValue.AsString();
+      if (AApply) SetStrProp(FStoredObject, info, value);
+      break;
+    }
+    case tkSet: {
+      const String value = AValue.AsString();
+      if (AApply)
+        SetSetProp(FStoredObject, info, value);
+      else
+        static_cast<void>(StringToSet(info, value));  // an unknown name raises
+      break;
+    }
     case tkClass:
+      if (!AApply) break;
       if (FSaveComponentPropertiesByName && VarIsStr(AValue) && info->PropType->ClassType &&
           info->PropType->ClassType->InheritsFrom(TComponent::StaticClass())) {
         if (!Assigned(FOnGetComponentByName) || !info->Setter) break;
@@ -783,9 +844,19 @@ void TvlStorage::WritePropertyValue(const String& AName, const Variant& AValue) 
         toProvider();
       }
       break;
-    case tkWString: SetWideStrProp(FStoredObject, info, AValue.AsString()); break;
-    case tkVariant: SetVariantProp(FStoredObject, info, AValue); break;
-    case tkInt64: SetInt64Prop(FStoredObject, info, AValue.AsInt64()); break;
+    case tkWString: {
+      const String value = AValue.AsString();
+      if (AApply) SetWideStrProp(FStoredObject, info, value);
+      break;
+    }
+    case tkVariant:
+      if (AApply) SetVariantProp(FStoredObject, info, AValue);
+      break;
+    case tkInt64: {
+      const Int64 value = AValue.AsInt64();
+      if (AApply) SetInt64Prop(FStoredObject, info, value);
+      break;
+    }
     default: toProvider(); break;
   }
 }
@@ -826,11 +897,15 @@ void TvlStorage::RestoreObject(TvlCustomReader* AReader, const String& AObjectNa
   const String className = FStoredObject->ClassName();
   Owned<TStringList> properties(New<TStringList>());
   AReader->ReadProperties(path, className, properties.get());
+  // Every value is read and converted before any is set: a value that does
+  // not convert leaves the object's properties as they were.
+  std::vector<std::pair<String, Variant>> values;
   for (Integer i = 0; i < properties->Count(); ++i) {
     const String name = properties->Strings(i);
-    if (name.empty()) continue;
-    WritePropertyValue(name, AReader->ReadProperty(path, className, name));
+    if (!name.empty()) values.emplace_back(name, AReader->ReadProperty(path, className, name));
   }
+  for (const auto& [name, value] : values) WritePropertyValue(name, value, false);
+  for (const auto& [name, value] : values) WritePropertyValue(name, value);
 
   Owned<TStringList> storedClasses(New<TStringList>()), storedNames(New<TStringList>());
   AReader->ReadChildren(path, className, storedClasses.get(), storedNames.get());

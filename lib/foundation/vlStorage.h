@@ -280,7 +280,9 @@ class TvlStorage : public TObject {
   // Names with objects.
   void ListStoredChildren(TStringList* AChildren);
   Variant ReadPropertyValue(const String& AName);
-  void WritePropertyValue(const String& AName, const Variant& AValue);
+  // Sets the property from the value; with AApply false only converts it
+  // (raising as setting would) and sets nothing.
+  void WritePropertyValue(const String& AName, const Variant& AValue, Boolean AApply = true);
   TvlStorage* NewChildStorage(TObject* AChild, const String& AObjectPath);
 
   String FNamePrefix;

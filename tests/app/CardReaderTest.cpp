@@ -14,6 +14,7 @@
 
 #include "app/CardDeviceEmulator.h"
 #include "app/ReaderPort.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Locale.h"
 #include "serial/ComPort.h"
@@ -339,6 +340,30 @@ TEST_F(ReaderTest, EveryCheckByteReachesTheCard) {
     EXPECT_EQ(Byte(port.Device().Card()[17]), v);
     EXPECT_EQ(Byte(rec.FaturaNo.ToAnsi()[5]), v) << "the record read back keeps the byte";
   }
+  SetReaderPort(nullptr);
+}
+
+// The read-back is compared byte for byte: a card whose check byte came back
+// as "?" is a failed write, even though both read as "?" through the code page
+// (the check value 0x80 as a character, U+0080, has no byte in code page 1254).
+TEST_F(ReaderTest, ReadBackComparedByteForByte) {
+  SetReaderTimings(ShortTimings());
+  SetCardClock([] { return EncodeDateTime(2024, 2, 29, 9, 7, 0, 0); });
+  TCardRecord rec = SampleRecord();
+  rec.Kontor = Word(0x80 ^ CardCheckValue(0, u"12345678", u"XY987"));
+  ASSERT_EQ(StringToAnsi(CardRecordToText(rec))[CardCheckPosition - 1], '?');
+  TScriptPort port;
+  AnsiString card = CardRecordToBytes(rec);
+  ASSERT_EQ(Byte(card[CardCheckPosition - 1]), 0x80);
+  port.Script["y(" + card + ")"] = {AnsiString("\x01ok\x02")};
+  AnsiString back = card;
+  back[CardCheckPosition - 1] = '?';
+  port.Script["r"] = {"\x01" + back + "\x02"};
+  SetReaderPort(&port);
+  EXPECT_FALSE(WriteCard(rec));
+  // The same card read back unchanged is a good write: the script itself is sound.
+  port.Script["r"] = {"\x01" + card + "\x02"};
+  EXPECT_TRUE(WriteCard(rec));
   SetReaderPort(nullptr);
 }
 

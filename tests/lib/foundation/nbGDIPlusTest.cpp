@@ -7,6 +7,7 @@
 
 #include "lib/foundation/nbGDIPlusAPI.h"
 #include "lib/foundation/nbGDIPlusClasses.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/Streams.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -257,6 +258,102 @@ TEST(PNGImage, DrawsWithPerPixelAlpha) {
   const Cardinal* bottom = static_cast<const Cardinal*>(dst->ScanLine(1));
   EXPECT_EQ(bottom[0] & 0xFFFFFF, 0xFFFFFFu);  // clear
   EXPECT_EQ(bottom[1] & 0xFFFFFF, 0x0000FFu);
+}
+
+// --- Without GDI+ ------------------------------------------------------------------------
+
+// The unit started again on a machine without GDI+ (and back afterwards). A
+// PNG file and a PNG picture in a form file are made first, while GDI+ works.
+class GdiPlusMissing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeFiles();
+    nbGDIPlusClassesFinalize();
+    nbUnloadGdiPlus();
+    win::SetLibraryMissing(u"gdiplus.dll", win::TRUE);
+    nbGDIPlusClassesInitialize();
+  }
+  // Its images are gone before GDI+ is.
+  void MakeFiles() {
+    Owned<TBitmap> b(MakeBitmap(3, 2, pf32bit, AlphaPixels()));
+    Owned<TnbPNGImage> png(New<TnbPNGImage>());
+    png->Assign(b.get());
+    FPng.reset(New<TMemoryStream>());
+    png->SaveToStream(FPng.get());
+    FPng->SetPosition(0);
+    Owned<TImage> image(New<TImage>(nullptr));
+    image->SetName(u"Image1");
+    image->Picture()->SetGraphic(png.get());
+    FForm.reset(New<TMemoryStream>());
+    WriteComponentToStream(FForm.get(), image.get());
+    FForm->SetPosition(0);
+  }
+  void TearDown() override {
+    nbGDIPlusClassesFinalize();
+    win::SetLibraryMissing(u"gdiplus.dll", win::FALSE);
+    nbGDIPlusClassesInitialize();
+  }
+  Owned<TMemoryStream> FPng, FForm;
+};
+
+TEST_F(GdiPlusMissing, ImagesHoldNothingAndDrawNothing) {
+  ASSERT_FALSE(nbIsGdiPlusAvailable());
+  EXPECT_EQ(nbGPImageClass().Class(), TnbGPNullImage::StaticClass());
+  Owned<TBitmap> b(MakeBitmap(3, 2, pf32bit, AlphaPixels()));
+  Owned<TBitmap> target(MakeBitmap(4, 4, pf32bit, std::vector<Cardinal>(16, 0xFF123456)));
+  auto untouched = [&] {
+    for (Integer y = 0; y < 4; ++y)
+      for (Integer x = 0; x < 4; ++x)
+        if (static_cast<const Cardinal*>(target->ScanLine(y))[x] != 0xFF123456) return false;
+    return true;
+  };
+
+  Owned<TnbGPImage> fromBitmap(CreateFrom(nbGPImageClass(), &TnbGPImage::CreateFromBitmap, b.get()));
+  Owned<TnbGPImage> fromStream(CreateFrom(nbGPImageClass(), &TnbGPImage::CreateFromStream, FPng.get()));
+  for (TnbGPImage* image : {fromBitmap.get(), fromStream.get()}) {
+    EXPECT_EQ(image->Handle(), nullptr);
+    EXPECT_TRUE(image->Empty());
+    EXPECT_EQ(image->Width(), 0);
+    EXPECT_EQ(image->Height(), 0);
+    image->Draw(target->Canvas()->Handle(), Rect(0, 0, 4, 4));
+    EXPECT_TRUE(untouched());
+    Owned<TnbGPImage> clone(image->Clone());
+    EXPECT_TRUE(clone->Empty());
+    Owned<TMemoryStream> saved(New<TMemoryStream>());
+    image->SaveToStream(saved.get());
+    EXPECT_EQ(saved->Size(), 0);
+    Owned<TBitmap> asBitmap(image->GetAsBitmap());
+    EXPECT_TRUE(asBitmap->Empty());
+    Owned<TnbGPImage> mix(image->MakeComposition(fromBitmap.get(), 128));
+    EXPECT_TRUE(!mix || mix->Empty());
+  }
+  EXPECT_EQ(FPng->Position(), 0) << "the stream is not read";
+
+  // The PNG graphic: made from a bitmap or loaded from a PNG file it is
+  // empty, without an error; it saves no bytes and draws nothing.
+  Owned<TnbPNGImage> png(New<TnbPNGImage>());
+  png->Assign(b.get());
+  EXPECT_TRUE(png->Empty());
+  png->LoadFromStream(FPng.get());
+  EXPECT_TRUE(png->Empty());
+  EXPECT_EQ(png->Handle(), nullptr);
+  EXPECT_FALSE(png->IsAlphaUsed());
+  target->Canvas()->Draw(0, 0, png.get());
+  png->StretchDraw(target->Canvas()->Handle(), Rect(0, 0, 4, 4), Rect(0, 0, 3, 2));
+  png->DrawEx(nullptr, Rect(0, 0, 4, 4), Rect(0, 0, 3, 2));
+  EXPECT_TRUE(untouched());
+  Owned<TMemoryStream> saved(New<TMemoryStream>());
+  png->SaveToStream(saved.get());
+  EXPECT_EQ(saved->Size(), 0);
+  Owned<TnbPNGImage> other(New<TnbPNGImage>());
+  EXPECT_TRUE(png->Compare(other.get()));
+
+  // No PNG format is registered: a PNG picture of a form file is not loaded.
+  EXPECT_EQ(GetClass(u"TnbPNGImage"), nullptr);
+  EXPECT_EQ(ClassOf<TPicture>()->FindExtension(u"png").Class(), nullptr);
+  Owned<TImage> back(New<TImage>(nullptr));
+  ReadComponentFromStream(FForm.get(), back.get());
+  EXPECT_EQ(back->Picture()->Graphic(), nullptr);
 }
 
 }  // namespace

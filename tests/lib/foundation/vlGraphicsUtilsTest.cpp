@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "lib/foundation/vlGraphics.h"
 #include "platform/classes/StringLists.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -177,6 +179,79 @@ TEST_F(GraphicsText, TransparentBackgroundPicture) {
   EXPECT_EQ(picture.At(5, 5), RGB(180, 210, 240));
   EXPECT_EQ(picture.At(128 + 20, 10), RGB(250, 220, 90));
   ExpectPictureMatches(picture, "background-transparent");
+  Free(form);
+}
+
+// A sibling that answers whether a frame is drawn for it (as the editors'
+// inner memo does, answering false) and counts the questions.
+class TFrameQueryPanel : public TPanel, public IvlParentFrameQuery {
+  CL_CLASS(TFrameQueryPanel, TPanel)
+ public:
+  Boolean NeedsParentFrame() override {
+    ++Asked;
+    return Needs;
+  }
+  Boolean Needs = true;
+  Integer Asked = 0;
+};
+CL_IMPLEMENT_CLASS(TFrameQueryPanel)
+
+// The frame of a bordered sibling painted under a control is drawn unless the
+// sibling answers that it needs none; the control's own background never asks.
+TEST_F(GraphicsText, SiblingFrameFollowsItsParentFrameQuery) {
+  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  form->SetBounds(0, 0, 300, 200);
+  const TColor backColor = TColor(RGB(180, 210, 240)), siblingColor = TColor(RGB(250, 220, 90));
+  TPanel* back = New<TPanel>(form);
+  back->SetParent(form);
+  back->SetBounds(10, 10, 200, 140);
+  back->SetBevelOuter(bvNone);
+  back->SetColor(backColor);
+  TFrameQueryPanel* sibling = New<TFrameQueryPanel>(form);
+  sibling->SetParent(back);
+  sibling->SetBounds(20, 30, 90, 50);
+  sibling->SetBevelOuter(bvNone);
+  sibling->SetBorderStyle(bsSingle);
+  sibling->SetColor(siblingColor);
+  TPanel* control = New<TPanel>(form);
+  control->SetParent(back);
+  control->SetBounds(60, 50, 120, 70);
+  control->HandleNeeded();
+  sibling->HandleNeeded();
+  auto paint = [&](Boolean ASiblings) {
+    auto picture = std::make_unique<gditest::TCanvas>(120, 70, RGB(255, 255, 255));
+    TCanvas* canvas = New<TCanvas>();
+    canvas->SetHandle(picture->DC);
+    vlDrawTransparentBackground(control, canvas, TRect{0, 0, 120, 70}, ASiblings);
+    canvas->SetHandle(nullptr);
+    Free(canvas);
+    return picture;
+  };
+
+  EXPECT_EQ(paint(false)->At(49, 10), COLORREF(backColor));
+  EXPECT_EQ(sibling->Asked, 0) << "no sibling painted, nothing asked";
+
+  // The sibling's window covers x -40..49 and y -20..29 of the picture; its
+  // frame is two pixels wide and its client area is painted inside it.
+  const auto framed = paint(true);
+  EXPECT_GT(sibling->Asked, 0);
+  EXPECT_EQ(framed->At(47, 10), COLORREF(siblingColor));
+  EXPECT_EQ(framed->At(10, 27), COLORREF(siblingColor));
+  for (const COLORREF edge : {framed->At(48, 10), framed->At(49, 10), framed->At(10, 28), framed->At(10, 29)}) {
+    EXPECT_NE(edge, COLORREF(siblingColor)) << "the frame's right and bottom edges";
+    EXPECT_NE(edge, COLORREF(backColor));
+  }
+
+  // No frame: the client area is painted from the window's corner and the
+  // border's place keeps the parent's colour.
+  sibling->Needs = false;
+  sibling->Asked = 0;
+  const auto frameless = paint(true);
+  EXPECT_GT(sibling->Asked, 0);
+  EXPECT_EQ(frameless->At(45, 10), COLORREF(siblingColor));
+  EXPECT_EQ(frameless->At(10, 25), COLORREF(siblingColor));
+  for (const COLORREF edge : {frameless->At(48, 10), frameless->At(49, 10), frameless->At(10, 28), frameless->At(10, 29)})
+    EXPECT_EQ(edge, COLORREF(backColor));
   Free(form);
 }
 

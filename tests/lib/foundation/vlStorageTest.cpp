@@ -13,6 +13,8 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/classes/WinRegistry.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -109,6 +111,8 @@ class TRich : public TPersistent {
   void SetStates(TComponentState Value) { FStates = Value; }
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+  Currency Money() const { return FMoney; }
+  void SetMoney(Currency Value) { FMoney = Value; }
 
   Integer FCount{};
   Int64 FBig{};
@@ -118,6 +122,7 @@ class TRich : public TPersistent {
   String FText;
   TComponentState FStates{};
   TNotifyEvent FOnChange;
+  Currency FMoney{};
 };
 
 // A component that refers to another one.
@@ -154,6 +159,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TRich, P) {
   P.Property(u"Text", &TRich::Text, &TRich::SetText);
   P.Property(u"States", &TRich::States, &TRich::SetStates);
   P.Property(u"OnChange", &TRich::OnChange, &TRich::SetOnChange);
+  P.Property(u"Money", &TRich::Money, &TRich::SetMoney);
 }
 
 std::string ReadFileBytes(const std::string& APath) {
@@ -301,6 +307,40 @@ TEST_F(StorageTest, EveryKindOfValueComesBackFromEachMedium) {
     EXPECT_TRUE(dest->Text() == source->Text());
     EXPECT_EQ(dest->States(), source->States());
   }
+}
+
+// Texts that are themselves quoted, and currencies at the ends of their range
+// and between, come back exactly from every medium.
+TEST_F(StorageTest, QuotedTextsAndExtremeCurrenciesComeBackFromEachMedium) {
+  const struct {
+    const char16_t* Text;
+    Currency Money;
+  } cases[] = {
+      {u"\"quoted\"", MaxCurrency},
+      {u"\"\"", MinCurrency},
+      {u"\"", Currency::FromRaw(INT64_MAX - 1)},
+      {u"\"\"\"", Currency::FromRaw(15000)},             // 1.5
+      {u"x\"", Currency::FromRaw(-9007199254740993LL)},  // beyond what a double holds
+      {u"", Currency::FromRaw(1)},
+  };
+  const TSystemLocale before = SystemLocale();
+  Finally restore([&] { SetSystemLocale(before); });
+  for (TSystemLocale locale : {TSystemLocale::Turkish, TSystemLocale::EnglishUS})  // decimal comma, point
+    for (Medium m : AllMedia) {
+      SetSystemLocale(locale);
+      for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(MediumName(m)) + " " + testing::PrintToString(String(c.Text)) +
+                     (locale == TSystemLocale::Turkish ? " tr" : " en"));
+        Owned<TRich> source(New<TRich>());
+        source->SetText(c.Text);
+        source->SetMoney(c.Money);
+        Store(m, source.get());
+        Owned<TRich> dest(New<TRich>());
+        Restore(m, dest.get());
+        EXPECT_TRUE(dest->Text() == source->Text());
+        EXPECT_EQ(dest->Money().Raw(), c.Money.Raw());
+      }
+    }
 }
 
 TEST_F(StorageTest, ChildrenAreMatchedCreatedAndDeletedByMode) {
@@ -552,9 +592,14 @@ TEST_F(StorageTest, WrongRegistryTypesAndDamagedIniLinesGiveNoValueOrAClearError
   EXPECT_EQ(dest->Count(), 0);
   EXPECT_EQ(dest->Title(), u"a\\b");
 
-  WriteFileBytes(IniPath(), "[Main]\r\nVersion=1\r\n[Obj: TSample]\r\nCount=1x2\r\nbroken line\r\n[Obj/\r\n");
-  Owned<TSample> fromIni(New<TSample>());
-  EXPECT_ANY_THROW(Restore(Medium::Ini, fromIni.get(), {smChildrenCreating}));
+  WriteFileBytes(IniPath(),
+                 "[Main]\r\nVersion=1\r\n[Obj: TSample]\r\nTitle=\"new\"\r\nCount=1x2\r\nbroken line\r\n"
+                 "[Obj/Item: TSampleItem]\r\n=\r\n[Obj/\r\n");
+  Owned<TSample> fromIni(NewExample());
+  EXPECT_THROW(Restore(Medium::Ini, fromIni.get(), {smChildrenCreating}), EVariantTypeCastError);
+  EXPECT_EQ(fromIni->Count(), 3) << "the object is left as it was";
+  EXPECT_EQ(fromIni->Title(), u"a\\b");
+  EXPECT_EQ(fromIni->Items.size(), 1u);
 }
 
 }  // namespace

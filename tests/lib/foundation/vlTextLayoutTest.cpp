@@ -57,6 +57,17 @@ TEST_F(TextRows, BreakingTable) {
       // justified rows lose their trailing blanks
       {u"aa aa aa", 31, VLTO_JUSTIFY_HORIZONTALLY, {u"aa", u"aa", u"aa"}},
       {u"aa aa  ", 100, VLTO_DISTRIBUTE_HORIZONTALLY, {u"aa aa"}},
+      // tabs break as blanks; unexpanded a tab takes no room, expanded it
+      // reaches the next stop of 8 average characters (48): "aa\t" 48, "aa\taa" 62
+      {u"aa\taa\taa", 31, WB, {u"aa\taa\t", u"aa"}},
+      {u"aa\taa", 62, WB | VLTO_EXPANDTABS, {u"aa\taa"}},
+      {u"aa\taa", 61, WB | VLTO_EXPANDTABS, {u"aa\t", u"aa"}},
+      {u"aa\taa", 47, WB | VLTO_EXPANDTABS, {u"aa", u"aa"}},
+      {u"aa\taa", 61, WB | VLTO_EXPANDTABS | VLTO_RIGHT, {u"aa", u"aa"}},
+      {u"aa\t\tbb", 47, WB | VLTO_EXPANDTABS, {u"aa", u"\t", u"bb"}},
+      {u"aa\t\tbb", 47, WB | VLTO_EXPANDTABS | VLTO_EXCELSTYLE, {u"aa", u"bb"}},
+      {u"aa \tbb", 100, WB | VLTO_EXPANDTABS, {u"aa \tbb"}},
+      {u"aa\tbb", 20, VLTO_EXPANDTABS, {u"aa\tbb"}},  // no word break: one row
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Rows(c.Text, c.Width, c.Flags), c.Expected) << "width " << c.Width << " flags " << std::hex << c.Flags;
