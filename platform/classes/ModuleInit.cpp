@@ -48,6 +48,8 @@ const char16_t* const kUnitOrder[] = {
     u"nbThemeManager",
     u"vlDWMApi",
     u"vlWindowUtils",
+    u"vlLookAndFeelPainters",
+    u"vlLookAndFeels",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
