@@ -50,6 +50,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlDWMApi",
     u"vlWindowUtils",
     u"vlSolidBrushCache",
+    u"vlRadioButtonImageList",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
