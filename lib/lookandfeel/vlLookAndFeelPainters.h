@@ -8,8 +8,8 @@
 //
 // The unit also keeps the registry of named (skin) painters and the
 // resources every painter shares: the indicator images, the two scroll-bar
-// pattern bitmaps, the check-box glyph size and a primary system-palette
-// notifier.
+// pattern bitmaps and the check-box glyph size. The radio-button images, with
+// the primary palette notifier that rebuilds them, are vlRadioButtonImageList's.
 #pragma once
 
 #include <vector>
@@ -22,7 +22,6 @@ class TCustomImageList;
 class TFont;
 class TImageList;
 class TWinControl;
-class TvlSystemPaletteChangedNotifier;
 
 using TImageIndex = Integer;
 

@@ -2,6 +2,7 @@
 // radio buttons and label lines.
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "lib/lookandfeel/vlPainterHelpers.h"
+#include "lib/lookandfeel/vlRadioButtonImageList.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/vcl/Graphics.h"
 
@@ -318,13 +319,11 @@ void TvlCustomLookAndFeelPainter::DrawCheckButton(TvlCanvas* ACanvas, TRect R, T
 void TvlCustomLookAndFeelPainter::DrawRadioButton(TvlCanvas* ACanvas, Integer X, Integer Y,
                                                   TvlButtonState AButtonState, Boolean AChecked, Boolean AFocused,
                                                   TColor ABrushColor, Boolean AIsDesigning) const {
-  // Drawn from the shared radio-button image list once it exists.
+  vlGetRadioButtonImages()->Draw(ACanvas, X, Y, ABrushColor, vlStyleToLookAndFeelKind(LookAndFeelStyle()),
+                                 AButtonState, AChecked, AFocused, AIsDesigning);
 }
 
-TSize TvlCustomLookAndFeelPainter::RadioButtonSize() const {
-  // The size of the shared radio-button images once they exist.
-  return TSize{};
-}
+TSize TvlCustomLookAndFeelPainter::RadioButtonSize() const { return vlGetRadioButtonImages()->GetSize(); }
 
 // --- Label lines -------------------------------------------------------------------------------------
 
