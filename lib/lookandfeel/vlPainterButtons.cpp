@@ -11,12 +11,7 @@ using namespace vl_painters;
 namespace {
 
 void FillPolygon(TvlCanvas* ACanvas, const TvlArrowPoints& P, TColor AColor) {
-  ACanvas->Brush()->SetStyle(bsSolid);
-  ACanvas->Brush()->SetColor(AColor);
-  ACanvas->Pen()->SetStyle(psSolid);
-  ACanvas->Pen()->SetColor(AColor);
-  ACanvas->Pen()->SetWidth(1);
-  ACanvas->Polygon({P[0], P[1], P[2]});
+  FillTriangle(ACanvas, P[0], P[1], P[2], AColor);
 }
 
 // Two chevrons of width 7, the second two rows below the first, centred in R.
@@ -41,6 +36,15 @@ void DrawChevrons(TvlCanvas* ACanvas, const TRect& R, Boolean AUp, TColor AColor
 }  // namespace
 
 namespace vl_painters {
+
+void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor) {
+  ACanvas->Brush()->SetStyle(bsSolid);
+  ACanvas->Brush()->SetColor(AColor);
+  ACanvas->Pen()->SetStyle(psSolid);
+  ACanvas->Pen()->SetWidth(1);
+  ACanvas->Pen()->SetColor(AColor);
+  ACanvas->Polygon({A, B, C});
+}
 
 void Line(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, TColor AColor) {
   const Integer dx = B.X > A.X ? 1 : (B.X < A.X ? -1 : 0);
