@@ -214,3 +214,51 @@ TEST(PainterPictures, ScrollBarsAndTabs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PainterPictures, OtherControls) {
+  DrawSheet("painters-controls", 200, 150, [](auto P, TvlCanvas* C, Integer X, Integer Y) {
+    // a clock at 10:10:30
+    C->SaveClipRegion();
+    P->DrawClock(C, TRect{X + 4, Y + 4, X + 64, Y + 64}, (10 * 3600 + 10 * 60 + 30) / 86400.0, clWindow);
+    C->RestoreClipRegion();
+    // scheduler navigation buttons: previous with its text turned, next pressed without text
+    TRect prev{X + 70, Y + 4, X + 90, Y + 100}, text, arrow;
+    P->CalculateSchedulerNavigationButtonRects(false, false, TSize{40, 13}, TSize{40, 13}, prev, text, arrow);
+    C->Font()->SetColor(clBlack);
+    P->DrawSchedulerNavigationButton(C, prev, false, vlbsNormal, u"Earlier", text, arrow);
+    TRect next{X + 94, Y + 4, X + 114, Y + 100};
+    P->CalculateSchedulerNavigationButtonRects(true, true, TSize{40, 13}, TSize{40, 13}, next, text, arrow);
+    P->DrawSchedulerNavigationButton(C, next, true, vlbsPressed, u"", text, arrow);
+    P->DrawSchedulerNavigatorButton(C, TRect{X + 120, Y + 4, X + 140, Y + 20}, vlbsHot);
+    // event progress, opaque and transparent
+    TvlViewParams params;
+    params.Color = clWindow;
+    P->DrawSchedulerEventProgress(C, TRect{X + 120, Y + 26, X + 196, Y + 34}, TRect{X + 122, Y + 28, X + 150, Y + 32},
+                                  params, false);
+    P->DrawSchedulerEventProgress(C, TRect{X + 120, Y + 38, X + 196, Y + 46}, TRect{X + 122, Y + 40, X + 170, Y + 44},
+                                  params, true);
+    // progress-bar text: inverted over a filled half, then in two colours
+    C->FillRect(TRect{X + 4, Y + 70, X + 64, Y + 86}, clWindow);
+    C->FillRect(TRect{X + 4, Y + 70, X + 34, Y + 86}, clHighlight);
+    P->DrawProgressBarText(C, false, false, u"50 %", TRect{X + 20, Y + 70, X + 64, Y + 86},
+                           TRect{X + 4, Y + 70, X + 64, Y + 86}, TRect{X + 4, Y + 70, X + 34, Y + 86});
+    // splitters, horizontal and vertical, highlighted below
+    P->DrawSplitter(C, TRect{X + 4, Y + 92, X + 64, Y + 98}, false, false, true);
+    P->DrawSplitter(C, TRect{X + 4, Y + 100, X + 64, Y + 106}, true, false, true);
+    P->DrawSplitter(C, TRect{X + 120, Y + 50, X + 126, Y + 100}, false, false, false);
+    // a print-preview page, selected, on the preview background
+    P->DrawPrintPreviewBackground(C, TRect{X + 130, Y + 50, X + 196, Y + 146});
+    C->SaveClipRegion();
+    P->DrawPrintPreviewPageBackground(C, TRect{X + 136, Y + 56, X + 190, Y + 140},
+                                      TRect{X + 138, Y + 58, X + 186, Y + 136}, true, true);
+    C->RestoreClipRegion();
+    // the panel content and a date-navigator header
+    P->DrawPanelContent(C, TRect{X + 4, Y + 112, X + 64, Y + 126}, true);
+    TRect dateHeader{X + 4, Y + 130, X + 64, Y + 146};
+    P->DrawDateNavigatorDateHeader(C, dateHeader);
+  });
+}
+
+}  // namespace
