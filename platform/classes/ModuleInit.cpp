@@ -49,6 +49,8 @@ const char16_t* const kUnitOrder[] = {
     u"nbOffice11",
     u"vlDWMApi",
     u"vlWindowUtils",
+    u"vlLookAndFeelPainters",
+    u"vlLookAndFeels",
     u"vlSolidBrushCache",
     u"vlRadioButtonImageList",
     // lib/data

@@ -1,0 +1,42 @@
+// Small helpers shared by the painter sources (not part of the library's
+// interface).
+#pragma once
+
+#include "lib/foundation/vlGeometry.h"
+#include "lib/foundation/vlGraphics.h"
+#include "platform/win/WinTypes.h"
+
+namespace vl_painters {
+
+constexpr TColor Rgb(Byte R, Byte G, Byte B) { return static_cast<TColor>(win::RGB(R, G, B)); }
+
+// R moved in by D on every side.
+inline TRect Deflated(const TRect& R, Integer D) { return vlInflateRectBy(R, -D, -D); }
+// R moved in by D on every side, or R itself when that leaves nothing.
+inline TRect DeflatedOrSelf(const TRect& R, Integer D) {
+  const TRect r = Deflated(R, D);
+  return vlIsRectEmpty(r) ? R : r;
+}
+
+// A one-pixel ring: ALeftTop on the left and top sides, ARightBottom on the
+// right and bottom sides.
+inline void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARightBottom,
+                 TvlBorders ABorders = vlBordersAll) {
+  ACanvas->DrawComplexFrame(R, ALeftTop, ARightBottom, ABorders);
+}
+
+// A one-pixel line from A to B in the pen's colour, both ends drawn
+// (horizontal, vertical or diagonal).
+void Line(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, TColor AColor);
+
+// The plus (collapsed) or minus (expanded) sign of the expand buttons,
+// centred in R, its bars (R's width - 4) div 2 long on each side.
+void DrawExpandSign(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded, TColor AColor);
+
+// The outlined sorting mark of ASize centred in R, pointing up when
+// AAscending: the left edge (and an upward mark's base) in ALightColor, the
+// other edges in ADarkColor.
+void DrawSortingMarkOutline(TvlCanvas* ACanvas, const TRect& R, const TPoint& ASize, Boolean AAscending,
+                            TColor ALightColor, TColor ADarkColor);
+
+}  // namespace vl_painters
