@@ -40,7 +40,6 @@ TvlExtendedStylePainters* Registry = nullptr;
 TImageList* IndicatorImages = nullptr;
 TBitmap* ScrollBarBitmaps[2] = {};
 TSize CheckGlyphSize{};
-TvlSystemPaletteChangedNotifier* PainterNotifier = nullptr;
 
 const char16_t* const IndicatorResourceNames[] = {u"VL_ARROWBITMAP",      u"VL_EDITBITMAP",
                                                   u"VL_INSERTBITMAP",     u"VL_MULTIDOTBITMAP",
@@ -66,20 +65,7 @@ void ComputeCheckGlyphSize() {
   if (bitmap) win::DeleteObject(bitmap);
 }
 
-// Resets what is drawn from the system colours.
-class TvlPainterPaletteHandler : public TObject {
-  CL_CLASS(TvlPainterPaletteHandler, TObject)
- public:
-  void SystemPaletteChanged() {
-    // The radio-button images are reset here once they exist.
-  }
-};
-
-TvlPainterPaletteHandler* PaletteHandler = nullptr;
-
 }  // namespace
-
-CL_IMPLEMENT_CLASS(TvlPainterPaletteHandler)
 
 TvlLookAndFeelKind vlStyleToLookAndFeelKind(TvlLookAndFeelStyle AStyle) {
   switch (AStyle) {
@@ -398,22 +384,14 @@ void vlLookAndFeelPaintersInitialize() {
   Registry = New<TvlExtendedStylePainters>();
   CreateIndicatorImages();
   vlUpdateScrollBarBitmaps();
-  PaletteHandler = New<TvlPainterPaletteHandler>();
-  PainterNotifier = New<TvlSystemPaletteChangedNotifier>(true);
-  PainterNotifier->SetOnSystemPaletteChanged(
-      TvlSystemPaletteChangedEvent(PaletteHandler, &TvlPainterPaletteHandler::SystemPaletteChanged));
   ComputeCheckGlyphSize();
 }
 
 void vlLookAndFeelPaintersFinalize() {
-  FreeAndNil(PainterNotifier);
-  FreeAndNil(PaletteHandler);
   FreeAndNil(ScrollBarBitmaps[0]);
   FreeAndNil(ScrollBarBitmaps[1]);
   FreeAndNil(IndicatorImages);
-  // The radio-button images are freed here once they exist.
   FreeAndNil(Registry);
-  // The radio-button image index map is cleared here once it exists.
 }
 
 CL_UNIT_STEPS(vlLookAndFeelPainters, &vlLookAndFeelPaintersInitialize, &vlLookAndFeelPaintersFinalize);

@@ -8,8 +8,8 @@
 //
 // The unit also keeps the registry of named (skin) painters and the
 // resources every painter shares: the indicator images, the two scroll-bar
-// pattern bitmaps, the check-box glyph size and a primary system-palette
-// notifier.
+// pattern bitmaps and the check-box glyph size. The radio-button images, with
+// the primary palette notifier that rebuilds them, are vlRadioButtonImageList's.
 #pragma once
 
 #include <vector>
@@ -22,7 +22,6 @@ class TCustomImageList;
 class TFont;
 class TImageList;
 class TWinControl;
-class TvlSystemPaletteChangedNotifier;
 
 using TImageIndex = Integer;
 
@@ -487,6 +486,49 @@ class TvlStandardLookAndFeelPainter : public TvlCustomLookAndFeelPainter {
   CL_CLASS(TvlStandardLookAndFeelPainter, TvlCustomLookAndFeelPainter)
  public:
   TvlLookAndFeelStyle LookAndFeelStyle() const override;
+  TColor DefaultSchedulerViewContentColor() const override;
+  Integer BorderSize() const override;
+  void DrawBorder(TvlCanvas* ACanvas, TRect R) const override;
+  void DrawSeparator(TvlCanvas* ACanvas, const TRect& R, Boolean AIsVertical) const override;
+  Integer ButtonBorderSize(TvlButtonState AState = vlbsNormal) const override;
+  Integer ButtonTextOffset() const override;
+  Integer ButtonTextShift() const override;
+  void DrawButtonBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawExpandButton(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded,
+                        TColor AColor = clDefault) const override;
+  void DrawGroupExpandButton(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded,
+                             TvlButtonState AState) const override;
+  Integer ExpandButtonSize() const override;
+  Boolean IsButtonHotTrack() const override;
+  void DrawCheckBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawHeaderBorder(TvlCanvas* ACanvas, const TRect& R, TvlNeighbors ANeighbors,
+                        TvlBorders ABorders) const override;
+  void DrawHeaderControlSectionBorder(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders,
+                                      TvlButtonState AState) const override;
+  void DrawSortingMark(TvlCanvas* ACanvas, const TRect& R, Boolean AAscendingSorting) const override;
+  Integer HeaderBorderSize() const override;
+  Integer HeaderControlSectionBorderSize(TvlButtonState AState = vlbsNormal) const override;
+  TPoint SortingMarkSize() const override;
+  Integer FooterBorderSize() const override;
+  Integer FooterCellBorderSize() const override;
+  Integer FooterCellOffset() const override;
+  void DrawFooterBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFooterCellBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFilterDropDownButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
+                                Boolean AIsFilterActive) const override;
+  void DrawTabBorder(TvlCanvas* ACanvas, TRect R, TvlBorder ABorder, TvlBorders ABorders,
+                     Boolean AVertical) const override;
+  void DrawTabsRoot(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders, Boolean AVertical) const override;
+  Integer TabBorderSize(Boolean AVertical) const override;
+  void DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R, TvlScrollBarPart APart,
+                         TvlButtonState AState) const override;
+  void DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText, TvlNeighbors ANeighbors,
+                       const TvlViewParams& AViewParams, TvlHeaderArrows AArrows, Integer ASideWidth,
+                       const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawSchedulerSplitterBorder(TvlCanvas* ACanvas, TRect R, const TvlViewParams& AViewParams,
+                                   Boolean AIsHorizontal) const override;
+  void DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled, TvlGroupBoxCaptionPosition ACaptionPosition,
+                         TvlBorders ABorders = vlBordersAll) const override;
 };
 
 // The standard painter's parts with one-pixel bevels.
@@ -494,16 +536,122 @@ class TvlFlatLookAndFeelPainter : public TvlCustomLookAndFeelPainter {
   CL_CLASS(TvlFlatLookAndFeelPainter, TvlCustomLookAndFeelPainter)
  public:
   TvlLookAndFeelStyle LookAndFeelStyle() const override;
+  Integer BorderSize() const override;
+  void DrawBorder(TvlCanvas* ACanvas, TRect R) const override;
+  void DrawSeparator(TvlCanvas* ACanvas, const TRect& R, Boolean AIsVertical) const override;
+  Integer ButtonBorderSize(TvlButtonState AState = vlbsNormal) const override;
+  Integer ButtonTextOffset() const override;
+  Integer ButtonTextShift() const override;
+  void DrawButtonBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawExpandButton(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded,
+                        TColor AColor = clDefault) const override;
+  Integer ExpandButtonSize() const override;
+  Boolean IsButtonHotTrack() const override;
+  void DrawCheckBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawHeaderBorder(TvlCanvas* ACanvas, const TRect& R, TvlNeighbors ANeighbors,
+                        TvlBorders ABorders) const override;
+  void DrawHeaderControlSectionBorder(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders,
+                                      TvlButtonState AState) const override;
+  void DrawSortingMark(TvlCanvas* ACanvas, const TRect& R, Boolean AAscendingSorting) const override;
+  Integer HeaderBorderSize() const override;
+  TPoint SortingMarkSize() const override;
+  Integer FooterBorderSize() const override;
+  Integer FooterCellBorderSize() const override;
+  Integer FooterCellOffset() const override;
+  void DrawFooterBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFooterCellBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFilterDropDownButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
+                                Boolean AIsFilterActive) const override;
+  void DrawTabBorder(TvlCanvas* ACanvas, TRect R, TvlBorder ABorder, TvlBorders ABorders,
+                     Boolean AVertical) const override;
+  void DrawTabsRoot(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders, Boolean AVertical) const override;
+  Integer TabBorderSize(Boolean AVertical) const override;
+  void DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R, TvlScrollBarPart APart,
+                         TvlButtonState AState) const override;
+  void DrawDateNavigatorDateHeader(TvlCanvas* ACanvas, TRect& R) const override;
+  void DrawSchedulerSplitterBorder(TvlCanvas* ACanvas, TRect R, const TvlViewParams& AViewParams,
+                                   Boolean AIsHorizontal) const override;
+  void DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled, TvlGroupBoxCaptionPosition ACaptionPosition,
+                         TvlBorders ABorders = vlBordersAll) const override;
+  TColor GetSplitterOuterColor(Boolean AHighlighted) const override;
 };
 
 // One-pixel frames, no bevels; hot and pressed parts framed in the highlight
 // colour on a background mixed from the highlight and window colours.
 class TvlUltraFlatLookAndFeelPainter : public TvlCustomLookAndFeelPainter {
   CL_CLASS(TvlUltraFlatLookAndFeelPainter, TvlCustomLookAndFeelPainter)
+ protected:
+  void DrawFooterPanelBorder(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders) const override;
+  void DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect, const TRect& AArrowRect,
+                                            Boolean AIsNextButton, TvlButtonState AState) const override;
+
  public:
   TvlLookAndFeelStyle LookAndFeelStyle() const override;
+  TColor DefaultSchedulerBorderColor() const override;
+  Integer BorderSize() const override;
+  void DrawBorder(TvlCanvas* ACanvas, TRect R) const override;
+  void DrawSeparator(TvlCanvas* ACanvas, const TRect& R, Boolean AIsVertical) const override;
+  Integer ButtonBorderSize(TvlButtonState AState = vlbsNormal) const override;
+  TColor ButtonColor(TvlButtonState AState) const override;
+  TRect ButtonFocusRect(TvlCanvas* ACanvas, TRect R) const override;
+  TRect ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const override;
+  Integer ButtonTextOffset() const override;
+  Integer ButtonTextShift() const override;
+  TColor ButtonSymbolColor(TvlButtonState AState, TColor ADefaultColor = clDefault) const override;
+  TvlButtonState ButtonSymbolState(TvlButtonState AState) const override;
+  void DrawButtonInGroup(TvlCanvas* ACanvas, TRect R, TvlButtonState AState, Integer AButtonCount,
+                         Integer AButtonIndex, TColor ABackgroundColor) const override;
+  void DrawButtonBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawButtonGroupBorder(TvlCanvas* ACanvas, TRect R, Boolean AInplace, Boolean ASelected) const override;
+  void DrawExpandButton(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded,
+                        TColor AColor = clDefault) const override;
+  Integer ExpandButtonSize() const override;
+  Boolean IsButtonHotTrack() const override;
+  void DrawCheckBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawHeaderEx(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvlNeighbors ANeighbors,
+                    TvlBorders ABorders, TvlButtonState AState, TAlignment AAlignmentHorz,
+                    TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, Boolean AShowEndEllipsis,
+                    const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
+                    const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawHeaderBorder(TvlCanvas* ACanvas, const TRect& R, TvlNeighbors ANeighbors,
+                        TvlBorders ABorders) const override;
+  void DrawHeaderControlSectionBorder(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders,
+                                      TvlButtonState AState) const override;
+  void DrawHeaderControlSectionContent(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds,
+                                       TvlButtonState AState, TAlignment AAlignmentHorz,
+                                       TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, Boolean AShowEndEllipsis,
+                                       const String& AText, TFont* AFont, TColor ATextColor,
+                                       TColor ABkColor) const override;
+  void DrawSortingMark(TvlCanvas* ACanvas, const TRect& R, Boolean AAscendingSorting) const override;
+  TvlBorders HeaderBorders(TvlNeighbors ANeighbors) const override;
+  Integer HeaderBorderSize() const override;
+  TPoint SortingMarkSize() const override;
+  TvlBorders FooterBorders() const override;
+  Integer FooterBorderSize() const override;
+  Integer FooterCellBorderSize() const override;
+  Integer FooterCellOffset() const override;
+  void DrawFooterBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFooterCellBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFilterDropDownButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
+                                Boolean AIsFilterActive) const override;
+  TPoint FilterCloseButtonSize() const override;
+  void DrawTabBorder(TvlCanvas* ACanvas, TRect R, TvlBorder ABorder, TvlBorders ABorders,
+                     Boolean AVertical) const override;
+  void DrawTabsRoot(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders, Boolean AVertical) const override;
+  Integer TabBorderSize(Boolean AVertical) const override;
+  void DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R, TvlScrollBarPart APart,
+                         TvlButtonState AState) const override;
+  void DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawSchedulerSplitterBorder(TvlCanvas* ACanvas, TRect R, const TvlViewParams& AViewParams,
+                                   Boolean AIsHorizontal) const override;
+  void DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled, TvlGroupBoxCaptionPosition ACaptionPosition,
+                         TvlBorders ABorders = vlBordersAll) const override;
+  void DrawPrintPreviewBackground(TvlCanvas* ACanvas, const TRect& R) const override;
+  TColor GetSplitterOuterColor(Boolean AHighlighted) const override;
+  TSize GetSplitterSize(Boolean AHorizontal) const override;
 
  protected:
+  // Added by this painter.
   virtual TColor FilterDropDownButtonBorderColor(TvlButtonState AState) const;
   virtual TColor TabBorderColor() const;
   virtual TColor TabBorderDarkColor() const;

@@ -14,8 +14,6 @@
 #include "platform/vcl/Forms.h"
 #include "platform/win/Windows.h"
 
-CL_IMPLEMENT_CLASS(TvlSystemPaletteChangedNotifier)
-
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlLookAndFeel, P) {
   P.Property(u"AssignedValues", &TvlLookAndFeel::AssignedValues, &TvlLookAndFeel::SetAssignedValues).Stored(false);
   P.Property(u"Kind", &TvlLookAndFeel::Kind, &TvlLookAndFeel::SetKind)
@@ -50,83 +48,7 @@ constexpr TvlLookAndFeelKind StyleToKind[] = {lfFlat, lfStandard, lfUltraFlat, l
 // The painter chosen by NativeStyle where themes can be used.
 TvlCustomLookAndFeelPainterClass NativeStylePainter() { return ClassOf<TvlWinXPLookAndFeelPainter>(); }
 
-// --- System palette listener -------------------------------------------------------------
-
-// One hidden window shared by every notifier, made with the first and freed
-// with the last.
-class TvlSystemPaletteChangedListener : public TObject {
-  CL_CLASS(TvlSystemPaletteChangedListener, TObject)
- public:
-  void Create() {
-    inherited::Create();
-    FNotifierList = New<TList>();
-    FPrimaryNotifierList = New<TList>();
-    nbAcquireOffice11Colors();
-    FWindowHandle = win::AllocateHWnd(TWndMethod(this, &TvlSystemPaletteChangedListener::WndProc));
-  }
-  void Destroy() override {
-    Free(FNotifierList);
-    Free(FPrimaryNotifierList);
-    if (FWindowHandle) win::DeallocateHWnd(FWindowHandle);
-    FWindowHandle = nullptr;
-    nbDropOffice11Colors();
-    inherited::Destroy();
-  }
-  void AddNotifier(TvlSystemPaletteChangedNotifier* ANotifier) {
-    (ANotifier->IsPrimary() ? FPrimaryNotifierList : FNotifierList)->Add(ANotifier);
-  }
-  void RemoveNotifier(TvlSystemPaletteChangedNotifier* ANotifier) {
-    (ANotifier->IsPrimary() ? FPrimaryNotifierList : FNotifierList)->Remove(ANotifier);
-  }
-  win::HWND WindowHandle() const { return FWindowHandle; }
-
- private:
-  void WndProc(TMessage& Message) {
-    if (Message.Msg == win::WM_SYSCOLORCHANGE) {
-      nbReloadOffice11Colors();
-      for (TList* list : {FPrimaryNotifierList, FNotifierList})
-        for (Integer i = list->Count() - 1; i >= 0; --i) {
-          if (i >= list->Count()) continue;  // a notifier freed by an earlier one
-          static_cast<TvlSystemPaletteChangedNotifier*>(list->Items(i))->FireChanged();
-        }
-    }
-    Message.Result = win::DefWindowProcW(FWindowHandle, Message.Msg, Message.WParam, Message.LParam);
-  }
-
-  TList* FNotifierList{};
-  TList* FPrimaryNotifierList{};
-  win::HWND FWindowHandle{};
-};
-
-TvlSystemPaletteChangedListener* PaletteListener = nullptr;
-Integer PaletteListenerRefCount = 0;
-
 }  // namespace
-
-CL_IMPLEMENT_CLASS(TvlSystemPaletteChangedListener)
-
-// --- TvlSystemPaletteChangedNotifier ----------------------------------------------------------
-
-void TvlSystemPaletteChangedNotifier::Create(Boolean AIsPrimary) {
-  inherited::Create();
-  FIsPrimary = AIsPrimary;
-  if (PaletteListenerRefCount++ == 0) PaletteListener = New<TvlSystemPaletteChangedListener>();
-  PaletteListener->AddNotifier(this);
-}
-
-void TvlSystemPaletteChangedNotifier::Destroy() {
-  if (PaletteListener) {
-    PaletteListener->RemoveNotifier(this);
-    if (--PaletteListenerRefCount == 0) FreeAndNil(PaletteListener);
-  }
-  inherited::Destroy();
-}
-
-void TvlSystemPaletteChangedNotifier::FireChanged() {
-  if (FOnSystemPaletteChanged) FOnSystemPaletteChanged();
-}
-
-win::HWND vlSystemPaletteChangedWindow() { return PaletteListener ? PaletteListener->WindowHandle() : nullptr; }
 
 // --- Unit functions -----------------------------------------------------------------------------
 

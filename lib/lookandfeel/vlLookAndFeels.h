@@ -3,13 +3,14 @@
 // either set on the object or inherited from its master and in the end from
 // the application-wide root look and feel. A change is broadcast down the
 // chain of listeners; the painter class to draw with is resolved from the
-// effective values. The unit also owns the system-palette notification
-// shared by all painters.
+// effective values. Every look and feel refreshes itself when the system
+// colours change (vlSystemPalette).
 #pragma once
 
 #include "lib/foundation/vlClasses.h"
 #include "lib/lookandfeel/nbThemeManager.h"
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
+#include "lib/lookandfeel/vlSystemPalette.h"
 
 class TReader;
 class TWriter;
@@ -44,32 +45,6 @@ class IvlLookAndFeelChangeListener : public virtual IInterface {
 class IvlSkinnableControl : public virtual IInterface {
   CL_INTERFACE(IvlSkinnableControl, "{EF3FF483-9B69-46DF-95A4-D3A3810F63A5}")
 };
-
-// --- System palette notification -----------------------------------------------------
-
-using TvlSystemPaletteChangedEvent = TDelegate<void()>;
-
-// Told when the system colours change. Primary notifiers are told before
-// the others; within each group the last made first.
-class TvlSystemPaletteChangedNotifier : public TObject {
-  CL_CLASS(TvlSystemPaletteChangedNotifier, TObject)
- public:
-  void Create(Boolean AIsPrimary);
-  void Destroy() override;
-  virtual void FireChanged();
-
-  Boolean IsPrimary() const { return FIsPrimary; }
-  const TvlSystemPaletteChangedEvent& OnSystemPaletteChanged() const { return FOnSystemPaletteChanged; }
-  void SetOnSystemPaletteChanged(const TvlSystemPaletteChangedEvent& Value) { FOnSystemPaletteChanged = Value; }
-
- private:
-  Boolean FIsPrimary{};
-  TvlSystemPaletteChangedEvent FOnSystemPaletteChanged;
-};
-
-// The hidden window that receives WM_SYSCOLORCHANGE while a notifier
-// exists (nil otherwise).
-win::HWND vlSystemPaletteChangedWindow();
 
 // --- TvlLookAndFeel ------------------------------------------------------------------------
 

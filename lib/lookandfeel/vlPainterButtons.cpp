@@ -2,6 +2,7 @@
 // radio buttons and label lines.
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "lib/lookandfeel/vlPainterHelpers.h"
+#include "lib/lookandfeel/vlRadioButtonImageList.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/vcl/Graphics.h"
 
@@ -10,12 +11,7 @@ using namespace vl_painters;
 namespace {
 
 void FillPolygon(TvlCanvas* ACanvas, const TvlArrowPoints& P, TColor AColor) {
-  ACanvas->Brush()->SetStyle(bsSolid);
-  ACanvas->Brush()->SetColor(AColor);
-  ACanvas->Pen()->SetStyle(psSolid);
-  ACanvas->Pen()->SetColor(AColor);
-  ACanvas->Pen()->SetWidth(1);
-  ACanvas->Polygon({P[0], P[1], P[2]});
+  FillTriangle(ACanvas, P[0], P[1], P[2], AColor);
 }
 
 // Two chevrons of width 7, the second two rows below the first, centred in R.
@@ -40,6 +36,15 @@ void DrawChevrons(TvlCanvas* ACanvas, const TRect& R, Boolean AUp, TColor AColor
 }  // namespace
 
 namespace vl_painters {
+
+void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor) {
+  ACanvas->Brush()->SetStyle(bsSolid);
+  ACanvas->Brush()->SetColor(AColor);
+  ACanvas->Pen()->SetStyle(psSolid);
+  ACanvas->Pen()->SetWidth(1);
+  ACanvas->Pen()->SetColor(AColor);
+  ACanvas->Polygon({A, B, C});
+}
 
 void Line(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, TColor AColor) {
   const Integer dx = B.X > A.X ? 1 : (B.X < A.X ? -1 : 0);
@@ -318,13 +323,11 @@ void TvlCustomLookAndFeelPainter::DrawCheckButton(TvlCanvas* ACanvas, TRect R, T
 void TvlCustomLookAndFeelPainter::DrawRadioButton(TvlCanvas* ACanvas, Integer X, Integer Y,
                                                   TvlButtonState AButtonState, Boolean AChecked, Boolean AFocused,
                                                   TColor ABrushColor, Boolean AIsDesigning) const {
-  // Drawn from the shared radio-button image list once it exists.
+  vlGetRadioButtonImages()->Draw(ACanvas, X, Y, ABrushColor, vlStyleToLookAndFeelKind(LookAndFeelStyle()),
+                                 AButtonState, AChecked, AFocused, AIsDesigning);
 }
 
-TSize TvlCustomLookAndFeelPainter::RadioButtonSize() const {
-  // The size of the shared radio-button images once they exist.
-  return TSize{};
-}
+TSize TvlCustomLookAndFeelPainter::RadioButtonSize() const { return vlGetRadioButtonImages()->GetSize(); }
 
 // --- Label lines -------------------------------------------------------------------------------------
 

@@ -14,18 +14,30 @@
 
 using namespace vl_painters;
 
-namespace {
+namespace vl_painters {
 
-void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor) {
-  ACanvas->Brush()->SetStyle(bsSolid);
-  ACanvas->Brush()->SetColor(AColor);
-  ACanvas->Pen()->SetStyle(psSolid);
-  ACanvas->Pen()->SetWidth(1);
-  ACanvas->Pen()->SetColor(AColor);
-  ACanvas->Polygon({A, B, C});
+void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderArrows AArrows, Integer ASideWidth,
+                           Integer ABorderSize) {
+  if (AArrows == haNone) return;
+  TRect r = ABounds;
+  r.Top += ABorderSize + 1;
+  r.Bottom -= 1;
+  Integer h = (r.Bottom - r.Top) / 2;
+  if (h % 2 == 0) ++h;
+  const Integer top = (r.Top + r.Bottom - (h + 1)) / 2;
+  const Integer bottom = top + h;
+  const Integer mid = (top + bottom) / 2;
+  if (AArrows == haLeft || AArrows == haBoth) {
+    const Integer x = ABounds.Left + ASideWidth - 1;
+    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x - (h / 2 + 1), mid}, clWindowText);
+  }
+  if (AArrows == haRight || AArrows == haBoth) {
+    const Integer x = ABounds.Right - ASideWidth;
+    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x + h / 2 + 1, mid}, clWindowText);
+  }
 }
 
-}  // namespace
+}  // namespace vl_painters
 
 // --- Scheduler and month header ------------------------------------------------------------
 
@@ -65,23 +77,7 @@ void TvlCustomLookAndFeelPainter::DrawMonthHeader(TvlCanvas* ACanvas, const TRec
                                                   const TvlDrawBackgroundEvent& AOnDrawBackground) const {
   DrawHeader(ACanvas, ABounds, ABounds, ANeighbors, HeaderBorders(ANeighbors), vlbsNormal, taCenter, vaCenter, false,
              false, AText, AViewParams.Font, AViewParams.TextColor, AViewParams.Color, AOnDrawBackground);
-  if (AArrows == haNone) return;
-  TRect r = ABounds;
-  r.Top += BorderSize() + 1;
-  r.Bottom -= 1;
-  Integer h = (r.Bottom - r.Top) / 2;
-  if (h % 2 == 0) ++h;
-  const Integer top = (r.Top + r.Bottom - (h + 1)) / 2;
-  const Integer bottom = top + h;
-  const Integer mid = (top + bottom) / 2;
-  if (AArrows == haLeft || AArrows == haBoth) {
-    const Integer x = ABounds.Left + ASideWidth - 1;
-    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x - (h / 2 + 1), mid}, clWindowText);
-  }
-  if (AArrows == haRight || AArrows == haBoth) {
-    const Integer x = ABounds.Right - ASideWidth;
-    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x + h / 2 + 1, mid}, clWindowText);
-  }
+  DrawMonthHeaderArrows(ACanvas, ABounds, AArrows, ASideWidth, BorderSize());
 }
 
 void TvlCustomLookAndFeelPainter::DrawSchedulerBorder(TvlCanvas* ACanvas, TRect R) const { DrawBorder(ACanvas, R); }

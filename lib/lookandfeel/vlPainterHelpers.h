@@ -4,6 +4,7 @@
 
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlGraphics.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "platform/win/WinTypes.h"
 
 namespace vl_painters {
@@ -25,6 +26,9 @@ inline void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARi
   ACanvas->DrawComplexFrame(R, ALeftTop, ARightBottom, ABorders);
 }
 
+// A triangle filled and outlined in AColor.
+void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor);
+
 // A one-pixel line from A to B in the pen's colour, both ends drawn
 // (horizontal, vertical or diagonal).
 void Line(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, TColor AColor);
@@ -38,5 +42,17 @@ void DrawExpandSign(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded, TColo
 // other edges in ADarkColor.
 void DrawSortingMarkOutline(TvlCanvas* ACanvas, const TRect& R, const TPoint& ASize, Boolean AAscending,
                             TColor ALightColor, TColor ADarkColor);
+
+// The filled month arrows of a month header in clWindowText: left-pointing
+// in the left ASideWidth-wide area for haLeft and haBoth, right-pointing in
+// the right one for haRight and haBoth; the arrows' rectangle is ABounds
+// below ABorderSize, less one pixel at top and bottom.
+void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderArrows AArrows, Integer ASideWidth,
+                           Integer ABorderSize);
+
+// A scroll bar's page area: the brush pattern of the first scroll-bar pattern
+// bitmap, or of the second (dark) one when pressed; the brush is solid again
+// afterwards.
+void FillScrollBarPage(TvlCanvas* ACanvas, const TRect& R, Boolean APressed);
 
 }  // namespace vl_painters

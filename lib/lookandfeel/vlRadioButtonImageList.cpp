@@ -6,7 +6,7 @@
 #include "lib/foundation/vlGraphicsUtils.h"
 #include "lib/lookandfeel/nbOffice11.h"
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
-#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlSystemPalette.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/Gdi.h"

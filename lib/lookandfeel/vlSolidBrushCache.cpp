@@ -1,6 +1,6 @@
 #include "lib/lookandfeel/vlSolidBrushCache.h"
 
-#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlSystemPalette.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/win/Gdi.h"
 

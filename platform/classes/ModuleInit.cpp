@@ -49,10 +49,10 @@ const char16_t* const kUnitOrder[] = {
     u"nbOffice11",
     u"vlDWMApi",
     u"vlWindowUtils",
-    u"vlLookAndFeelPainters",
-    u"vlLookAndFeels",
     u"vlSolidBrushCache",
     u"vlRadioButtonImageList",
+    u"vlLookAndFeelPainters",
+    u"vlLookAndFeels",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

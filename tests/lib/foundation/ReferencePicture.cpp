@@ -22,10 +22,6 @@ TReferenceFont::TReferenceFont() { win::fontmap::SetFontFileOverride(TestFontFil
 TReferenceFont::~TReferenceFont() { win::fontmap::SetFontFileOverride(""); }
 
 void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName) {
-  ExpectMatchesReferenceIn(ABitmap, "tests/lib/foundation/reference", AName);
-}
-
-void ExpectMatchesReferenceIn(TBitmap* ABitmap, const std::string& AFolder, const std::string& AName) {
   ABitmap->SetPixelFormat(pf32bit);
   const int w = ABitmap->Width(), h = ABitmap->Height();
   std::vector<uint32_t> pixels(size_t(w) * size_t(h));
@@ -34,7 +30,7 @@ void ExpectMatchesReferenceIn(TBitmap* ABitmap, const std::string& AFolder, cons
     std::copy(row, row + w, pixels.begin() + ptrdiff_t(y) * w);
   }
   testing_support::ExpectMatchesReference(
-      pixels.data(), w, h, std::string(CL_SOURCE_DIR) + "/" + AFolder + "/" + AName + ".png", AName);
+      pixels.data(), w, h, std::string(CL_SOURCE_DIR) + "/tests/lib/foundation/reference/" + AName + ".png", AName);
 }
 
 }  // namespace foundation_test

@@ -26,8 +26,5 @@ class TReferenceFont {
 
 // A channel may move by 24 on 1 pixel in 500 (anti-aliased edges).
 void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName);
-// The same with the pictures kept in AFolder (from the source tree's root),
-// for the test programs of other library folders.
-void ExpectMatchesReferenceIn(TBitmap* ABitmap, const std::string& AFolder, const std::string& AName);
 
 }  // namespace foundation_test

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "lib/foundation/nbCore.h"
-#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlSystemPalette.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Modules.h"
 #include "platform/win/UxTheme.h"

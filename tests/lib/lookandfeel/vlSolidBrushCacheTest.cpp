@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlSystemPalette.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
 
