@@ -12,6 +12,7 @@
 #include "lib/lookandfeel/nbOffice11.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "lib/lookandfeel/vlOffice11LookAndFeelPainter.h"
+#include "lib/lookandfeel/vlRadioButtonImageList.h"
 #include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/win/FontMap.h"
@@ -62,6 +63,9 @@ class Painters : public ::testing::Test {
                              AColorName);
     Themes(false);
     Themes(true);
+    // as the theme listeners do (tests may have restarted the theme manager)
+    nbReloadOffice11Colors();
+    vlGetRadioButtonImages()->Reset();
   }
 };
 
@@ -278,6 +282,8 @@ TEST_F(Painters, PictureOffice11Blue) {
 TEST_F(Painters, PictureOffice11SystemColoursWithoutThemes) {
   if (access(TestFontFile, R_OK) != 0) GTEST_SKIP() << "no test font";
   Themes(false);
+  nbReloadOffice11Colors();
+  vlGetRadioButtonImages()->Reset();
   ExpectSheet(ClassOf<TvlOffice11LookAndFeelPainter>(), "office11-system");
 }
 

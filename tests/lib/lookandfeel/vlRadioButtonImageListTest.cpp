@@ -103,6 +103,7 @@ TEST(RadioButtonImages, HundredTwentyEightImagesBuiltOnceAndShared) {
 }
 
 TEST(RadioButtonImages, ColoursOfRingsBodyAndDot) {
+  vlGetRadioButtonImages()->Reset();  // the current palette (other tests may have switched themes)
   const auto outer = FindCode(1), body = FindCode(5), dot = FindCode(6);
   auto at = [](TBitmap* b, std::pair<Integer, Integer> p) { return PixelAt(b, p.second + 1, p.first + 1); };
   struct TCase {
@@ -156,6 +157,7 @@ TEST(RadioButtonImages, ASystemColourChangeRebuildsTheImages) {
 // focused, and designing and focused; on a light grey background.
 TEST(RadioButtonImages, Picture) {
   TvlRadioButtonImageList* list = vlGetRadioButtonImages();
+  list->Reset();  // the current palette (other tests may have switched themes)
   const Integer cell = 16;
   TBitmapPtr b = NewBitmap(16 * cell, 8 * cell, 0xE8E8E8);
   TCanvasPtr canvas(New<TvlCanvas>(b->Canvas()));
