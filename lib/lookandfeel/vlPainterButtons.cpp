@@ -317,7 +317,9 @@ void TvlCustomLookAndFeelPainter::DrawCheckButton(TvlCanvas* ACanvas, TRect R, T
   DrawCheckBorder(ACanvas, R, AState);
   R = Deflated(R, CheckBorderSize());
   const TColor color = AState == vlbsDisabled || ACheckState == cbsGrayed ? clGrayText : clBtnText;
-  DrawCheck(ACanvas, R, AState, ACheckState == cbsChecked, color);
+  // A grayed box shows its tick in the grey colour (without a tick it would
+  // look unchecked, and the grey colour would never be seen).
+  DrawCheck(ACanvas, R, AState, ACheckState != cbsUnchecked, color);
 }
 
 void TvlCustomLookAndFeelPainter::DrawRadioButton(TvlCanvas* ACanvas, Integer X, Integer Y,
