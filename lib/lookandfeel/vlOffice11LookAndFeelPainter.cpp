@@ -267,6 +267,32 @@ void TvlOffice11LookAndFeelPainter::DrawSizeGrip(TvlCanvas* ACanvas, const TRect
   nbDrawOffice11SizeGripDots(ACanvas->Handle(), ARect);
 }
 
+void TvlOffice11LookAndFeelPainter::DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText,
+                                                    TvlNeighbors, const TvlViewParams& AViewParams,
+                                                    TvlHeaderArrows AArrows, Integer ASideWidth,
+                                                    const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  const TRect r = vl_painters::Deflated(ABounds, 1);
+  if (!AOnDrawBackground || !AOnDrawBackground(ACanvas, r)) ACanvas->FillRect(r, AViewParams);
+  ACanvas->Brush()->SetStyle(bsClear);
+  if (AViewParams.Font) ACanvas->SetFont(AViewParams.Font);
+  ACanvas->Font()->SetColor(AViewParams.TextColor);
+  ACanvas->DrawTexT(AText, r, taCenter, vaCenter, false, false);
+  ACanvas->Brush()->SetStyle(bsSolid);
+  vl_painters::DrawMonthHeaderArrows(ACanvas, ABounds, AArrows, ASideWidth, BorderSize());
+}
+
+void TvlOffice11LookAndFeelPainter::DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect,
+                                                                         const TRect& AArrowRect,
+                                                                         Boolean AIsNextButton,
+                                                                         TvlButtonState AState) const {
+  ACanvas->FillRect(ARect, AState == vlbsHot       ? nbOffice11HotButtonColor
+                           : AState == vlbsPressed ? nbOffice11PressedButtonColor
+                                                   : nbOffice11FaceColor);
+  ACanvas->FrameRect(ARect, nbOffice11SchedulerBorderColor, 1,
+                     AIsNextButton ? TvlBorders{bLeft, bTop, bBottom} : TvlBorders{bTop, bRight, bBottom});
+  DrawSchedulerNavigationButtonArrow(ACanvas, AArrowRect, AIsNextButton, ButtonSymbolColor(AState));
+}
+
 void TvlOffice11LookAndFeelPainter::DrawSchedulerBorder(TvlCanvas* ACanvas, TRect R) const {
   ACanvas->FrameRect(R, DefaultSchedulerBorderColor());
 }

@@ -14,6 +14,8 @@ class TvlOffice11LookAndFeelPainter : public TvlUltraFlatLookAndFeelPainter {
                    TAlignment AAlignmentHorz, TvlAlignmentVert AAlignmentVert, Boolean AMultiLine,
                    Boolean AShowEndEllipsis, const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
                    const TvlDrawBackgroundEvent& AOnDrawBackground, Boolean AIsFooter) const override;
+  void DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect, const TRect& AArrowRect,
+                                            Boolean AIsNextButton, TvlButtonState AState) const override;
   TColor FilterDropDownButtonBorderColor(TvlButtonState AState) const override;
   TColor TabBorderColor() const override;
   TColor TabBorderDarkColor() const override;
@@ -88,6 +90,9 @@ class TvlOffice11LookAndFeelPainter : public TvlUltraFlatLookAndFeelPainter {
                          TvlButtonState AState) const override;
   void DrawSizeGrip(TvlCanvas* ACanvas, const TRect& ARect, TColor ABackgroundColor = clDefault) const override;
 
+  void DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText, TvlNeighbors ANeighbors,
+                       const TvlViewParams& AViewParams, TvlHeaderArrows AArrows, Integer ASideWidth,
+                       const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
   void DrawSchedulerBorder(TvlCanvas* ACanvas, TRect R) const override;
   void DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
 

@@ -584,6 +584,20 @@ void TvlWinXPLookAndFeelPainter::DrawSizeGrip(TvlCanvas* ACanvas, const TRect& A
 
 // --- Scheduler, group box, panel, date navigator -------------------------------------------------------------
 
+void TvlWinXPLookAndFeelPainter::DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText,
+                                                 TvlNeighbors ANeighbors, const TvlViewParams& AViewParams,
+                                                 TvlHeaderArrows AArrows, Integer ASideWidth,
+                                                 const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  if (!Theme(totHeader)) {
+    inherited::DrawMonthHeader(ACanvas, ABounds, AText, ANeighbors, AViewParams, AArrows, ASideWidth,
+                               AOnDrawBackground);
+    return;
+  }
+  DrawHeader(ACanvas, ABounds, ABounds, ANeighbors, HeaderBorders(ANeighbors), vlbsNormal, taCenter, vaCenter, false,
+             false, AText, AViewParams.Font, AViewParams.TextColor, AViewParams.Color);
+  vl_painters::DrawMonthHeaderArrows(ACanvas, ABounds, AArrows, ASideWidth, BorderSize());
+}
+
 void TvlWinXPLookAndFeelPainter::DrawSchedulerEventProgress(TvlCanvas* ACanvas, const TRect& ABounds,
                                                             const TRect& AProgress, const TvlViewParams& AViewParams,
                                                             Boolean ATransparent) const {

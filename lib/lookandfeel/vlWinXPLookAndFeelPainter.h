@@ -116,6 +116,9 @@ class TvlWinXPLookAndFeelPainter : public TvlStandardLookAndFeelPainter {
                          TvlButtonState AState) const override;
   void DrawSizeGrip(TvlCanvas* ACanvas, const TRect& ARect, TColor ABackgroundColor = clDefault) const override;
 
+  void DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText, TvlNeighbors ANeighbors,
+                       const TvlViewParams& AViewParams, TvlHeaderArrows AArrows, Integer ASideWidth,
+                       const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
   void DrawSchedulerEventProgress(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& AProgress,
                                   const TvlViewParams& AViewParams, Boolean ATransparent) const override;
   TRect SchedulerEventProgressOffsets() const override;

@@ -209,6 +209,16 @@ TEST_F(Painters, Office11HotHeaderAndTheIgnoredBackgroundHandler) {
   p->DrawFooterCell(footer.Canvas.get(), Rect(0, 0, 40, 10), taLeftJustify, vaCenter, false, String(), nullptr,
                     clBtnText, clBtnFace, TvlDrawBackgroundEvent(counter.get(), &TBackgroundCounter::Draw));
   EXPECT_EQ(counter->Calls, 1);
+  // month headers honour it too
+  TSurface month(80, 20);
+  TvlViewParams params;
+  params.Color = clBtnFace;
+  params.TextColor = clBtnText;
+  params.Font = month.Canvas->Font();
+  p->DrawMonthHeader(month.Canvas.get(), Rect(0, 0, 80, 20), u"May", TvlNeighbors(), params, haBoth, 15,
+                     TvlDrawBackgroundEvent(counter.get(), &TBackgroundCounter::Draw));
+  EXPECT_EQ(counter->Calls, 2);
+  EXPECT_EQ(month.Pixel(40, 2), TColor(ColorToRGB(clBtnFace)));  // filled when the handler declines
 }
 
 TEST_F(Painters, WithoutThemesTheBorrowedPartsAreTheStandardPainters) {
