@@ -620,6 +620,51 @@ void TvlWinXPLookAndFeelPainter::DrawSchedulerNavigatorButton(TvlCanvas* ACanvas
     TvlCustomLookAndFeelPainter::DrawSchedulerNavigatorButton(ACanvas, R, AState);
 }
 
+void TvlWinXPLookAndFeelPainter::DrawSchedulerSplitterBorder(TvlCanvas* ACanvas, TRect R,
+                                                             const TvlViewParams& AViewParams,
+                                                             Boolean AIsHorizontal) const {
+  if (!Theme(totComboBox) || !Theme(totListView)) {
+    inherited::DrawSchedulerSplitterBorder(ACanvas, R, AViewParams, AIsHorizontal);
+    return;
+  }
+  // Two lines in the combo box's border colour along the splitter's length.
+  const TColor color = DefaultSchedulerBorderColor();
+  if (AIsHorizontal) {
+    ACanvas->FillRect(Rect(R.Left, R.Top, R.Right, R.Top + 1), color);
+    ACanvas->FillRect(Rect(R.Left, R.Bottom - 1, R.Right, R.Bottom), color);
+    R = vlInflateRectSides(R, 1, -1, 1, -1);
+  } else {
+    ACanvas->FillRect(Rect(R.Left, R.Top, R.Left + 1, R.Bottom), color);
+    ACanvas->FillRect(Rect(R.Right - 1, R.Top, R.Right, R.Bottom), color);
+    R = vlInflateRectSides(R, -1, 1, -1, 1);
+  }
+  ACanvas->FillRect(R, AViewParams);
+}
+
+void TvlWinXPLookAndFeelPainter::DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect,
+                                                                      const TRect& AArrowRect,
+                                                                      Boolean AIsNextButton,
+                                                                      TvlButtonState AState) const {
+  win::HTHEME theme = Theme(totTab);
+  if (!theme) {
+    inherited::DrawSchedulerNavigationButtonContent(ACanvas, ARect, AArrowRect, AIsNextButton, AState);
+    return;
+  }
+  // The button is a tab lying on its side: the area under it is turned
+  // upright, the tab drawn in it, and the whole turned back.
+  const Integer w = ARect.Right - ARect.Left, h = ARect.Bottom - ARect.Top;
+  TBitmap* bitmap = vlCreateBitmapOfSize(w, h, pf32bit);
+  TvlCanvas* canvas = New<TvlCanvas>(bitmap->Canvas());
+  bitmap->Canvas()->CopyRect(Rect(0, 0, w, h), ACanvas->Canvas(), ARect);
+  canvas->RotateBitmap(bitmap, AIsNextButton ? raPlus90 : raMinus90);
+  DrawPart(canvas, theme, TabItem, TabStates[AState], Rect(0, 0, bitmap->Width(), bitmap->Height()));
+  canvas->RotateBitmap(bitmap, AIsNextButton ? raMinus90 : raPlus90);
+  Free(canvas);
+  ACanvas->Draw(ARect.Left, ARect.Top, bitmap);
+  Free(bitmap);
+  DrawSchedulerNavigationButtonArrow(ACanvas, AArrowRect, AIsNextButton, ButtonSymbolColor(AState));
+}
+
 void TvlWinXPLookAndFeelPainter::DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled,
                                                    TvlGroupBoxCaptionPosition ACaptionPosition,
                                                    TvlBorders ABorders) const {

@@ -12,6 +12,10 @@ using HTHEME = HTHEME__*;
 
 class TvlWinXPLookAndFeelPainter : public TvlStandardLookAndFeelPainter {
   CL_CLASS(TvlWinXPLookAndFeelPainter, TvlStandardLookAndFeelPainter)
+ protected:
+  void DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect, const TRect& AArrowRect,
+                                            Boolean AIsNextButton, TvlButtonState AState) const override;
+
  public:
   TvlLookAndFeelStyle LookAndFeelStyle() const override;
   Boolean NeedRedrawOnResize() const override;
@@ -123,6 +127,8 @@ class TvlWinXPLookAndFeelPainter : public TvlStandardLookAndFeelPainter {
                                   const TvlViewParams& AViewParams, Boolean ATransparent) const override;
   TRect SchedulerEventProgressOffsets() const override;
   void DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawSchedulerSplitterBorder(TvlCanvas* ACanvas, TRect R, const TvlViewParams& AViewParams,
+                                   Boolean AIsHorizontal) const override;
 
   void DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled, TvlGroupBoxCaptionPosition ACaptionPosition,
                          TvlBorders ABorders = vlBordersAll) const override;

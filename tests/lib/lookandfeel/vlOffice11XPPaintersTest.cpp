@@ -283,6 +283,46 @@ TEST_F(Painters, ThemedButtonsAndHeadersUseTheThemeStates) {
   }
 }
 
+// Month headers with both arrows, scheduler navigation buttons (previous
+// and next, normal and hot) and a scheduler splitter border, one row per
+// painter: Office 2003 blue, Office 2003 without themes, themed, themed
+// without themes.
+TEST_F(Painters, PictureMonthHeadersAndSchedulerParts) {
+  if (access(TestFontFile, R_OK) != 0) GTEST_SKIP() << "no test font";
+  TSurface s(240, 4 * 30, clWindow);
+  TvlViewParams params;
+  params.TextColor = clBtnText;
+  params.Font = s.Canvas->Font();
+  struct TRow {
+    TPainter Painter;
+    const char16_t* Theme;
+    bool Themes;
+  };
+  const TRow rows[] = {{ClassOf<TvlOffice11LookAndFeelPainter>(), u"NormalColor", true},
+                       {ClassOf<TvlOffice11LookAndFeelPainter>(), nullptr, false},
+                       {ClassOf<TvlWinXPLookAndFeelPainter>(), nullptr, true},
+                       {ClassOf<TvlWinXPLookAndFeelPainter>(), nullptr, false}};
+  for (Integer i = 0; i < 4; ++i) {
+    UseTheme(rows[i].Theme);
+    Themes(rows[i].Themes);
+    nbReloadOffice11Colors();
+    const TPainter p = rows[i].Painter;
+    const Integer y = i * 30 + 3;
+    params.Color = p->DefaultHeaderColor();
+    p->DrawMonthHeader(s.Canvas.get(), Rect(4, y, 100, y + 20), u"May", TvlNeighbors(), params, haBoth, 16);
+    for (Integer b = 0; b < 4; ++b) {
+      const TRect r = Bounds(108 + b * 22, y, 18, 24);
+      const TRect arrow = Bounds(r.Left + 4, r.Top + 7, 9, 9);
+      p->DrawSchedulerNavigationButton(s.Canvas.get(), r, b % 2 == 1, b < 2 ? vlbsNormal : vlbsHot, String(), r,
+                                       arrow);
+    }
+    TvlViewParams content;
+    content.Color = clWindow;
+    p->DrawSchedulerSplitterBorder(s.Canvas.get(), Rect(200, y, 236, y + 6), content, true);
+  }
+  lookandfeel_test::ExpectMatchesReference(s.Bitmap.get(), "office11-xp-scheduler-parts", 2);
+}
+
 TEST_F(Painters, PictureOffice11Blue) {
   if (access(TestFontFile, R_OK) != 0) GTEST_SKIP() << "no test font";
   UseTheme(u"NormalColor");
