@@ -53,6 +53,8 @@ class Painters : public ::testing::Test {
   void TearDown() override {
     win::SetCurrentThemeName(nullptr, nullptr);
     Themes(true);
+    nbReloadOffice11Colors();
+    vlGetRadioButtonImages()->Reset();
     win::fontmap::SetFontFileOverride("");
   }
   static void Themes(bool AOn) {

@@ -157,7 +157,8 @@ TEST(RadioButtonImages, ASystemColourChangeRebuildsTheImages) {
 // focused, and designing and focused; on a light grey background.
 TEST(RadioButtonImages, Picture) {
   TvlRadioButtonImageList* list = vlGetRadioButtonImages();
-  list->Reset();  // the current palette (other tests may have switched themes)
+  nbReloadOffice11Colors();  // the platform's theme: system colours
+  list->Reset();
   const Integer cell = 16;
   TBitmapPtr b = NewBitmap(16 * cell, 8 * cell, 0xE8E8E8);
   TCanvasPtr canvas(New<TvlCanvas>(b->Canvas()));
