@@ -602,6 +602,11 @@ void nbDrawOffice11ArrowSized(win::HDC DC, const TRect& R, Boolean AVertical, TC
 
 void nbOffice11Initialize() {
   Msimg32.Load(u"msimg32.dll", GradientFillName, 1);
+  // A restarted unit gives its users their brushes and bitmaps back.
+  if (RefCount > 0 && !Brushes[0]) {
+    ComputePalette();
+    CreateObjects();
+  }
   if (!ThemeNotificator) {
     ThemeNotificator = New<TnbOffice11ThemeListener>();
     ThemeNotificator->SetOnThemeChanged(TnbThemeChangedEvent(ThemeNotificator, &TnbOffice11ThemeListener::ThemeChanged));
@@ -611,7 +616,6 @@ void nbOffice11Initialize() {
 void nbOffice11Finalize() {
   FreeAndNil(ThemeNotificator);
   FreeObjects();
-  RefCount = 0;
   Msimg32.Unload();
 }
 

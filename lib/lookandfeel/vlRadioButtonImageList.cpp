@@ -5,6 +5,8 @@
 #include "lib/foundation/vlGraphics.h"
 #include "lib/foundation/vlGraphicsUtils.h"
 #include "lib/lookandfeel/nbOffice11.h"
+#include "lib/lookandfeel/nbThemeManager.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "lib/lookandfeel/vlSystemPalette.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/vcl/ImgList.h"
@@ -14,9 +16,11 @@ CL_IMPLEMENT_CLASS(TvlRadioButtonImageList)
 
 namespace {
 
-// The painter kinds and button states by their ordinals.
-constexpr Integer KindFlat = 0, KindStandard = 1, KindUltraFlat = 2, KindOffice11 = 3;
-constexpr Integer StateNormal = 1, StateHot = 2, StatePressed = 3, StateDisabled = 4;
+// The painter kinds and button states as the image keys count them.
+constexpr Integer KindFlat = lfFlat, KindStandard = lfStandard, KindUltraFlat = lfUltraFlat,
+                  KindOffice11 = lfOffice11;
+constexpr Integer StateNormal = vlbsNormal, StateHot = vlbsHot, StatePressed = vlbsPressed,
+                  StateDisabled = vlbsDisabled;
 constexpr Integer ImageCount = 128;
 
 TSize ButtonSize{};
@@ -28,7 +32,8 @@ Integer MapIndex(Integer AKind, Integer AState, Boolean AChecked, Boolean AIsDes
 }
 
 // Resets the images on a system colour change (a primary notifier, told
-// before the controls repaint).
+// before the controls repaint) and on a theme change (after the Office 2003
+// palette, whose unit listens first, was reloaded).
 class TvlRadioButtonImagesPaletteListener : public TObject {
   CL_CLASS(TvlRadioButtonImagesPaletteListener, TObject)
  public:
@@ -37,8 +42,12 @@ class TvlRadioButtonImagesPaletteListener : public TObject {
     FNotifier = New<TvlSystemPaletteChangedNotifier>(true);
     FNotifier->SetOnSystemPaletteChanged(
         TvlSystemPaletteChangedEvent(this, &TvlRadioButtonImagesPaletteListener::PaletteChanged));
+    FThemeNotificator = New<TnbThemeChangedNotificator>();
+    FThemeNotificator->SetOnThemeChanged(
+        TnbThemeChangedEvent(this, &TvlRadioButtonImagesPaletteListener::PaletteChanged));
   }
   void Destroy() override {
+    FreeAndNil(FThemeNotificator);
     FreeAndNil(FNotifier);
     inherited::Destroy();
   }
@@ -48,6 +57,7 @@ class TvlRadioButtonImagesPaletteListener : public TObject {
 
  private:
   TvlSystemPaletteChangedNotifier* FNotifier{};
+  TnbThemeChangedNotificator* FThemeNotificator{};
 };
 CL_IMPLEMENT_CLASS(TvlRadioButtonImagesPaletteListener)
 
