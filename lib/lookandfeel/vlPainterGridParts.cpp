@@ -284,8 +284,9 @@ void TvlCustomLookAndFeelPainter::DrawIndicatorImage(TvlCanvas* ACanvas, const T
 void TvlCustomLookAndFeelPainter::DrawIndicatorItem(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind,
                                                     TColor AColor,
                                                     const TvlDrawBackgroundEvent& AOnDrawBackground) const {
-  DrawHeader(ACanvas, R, R, TvlNeighbors(), HeaderBorders(TvlNeighbors{nTop, nBottom}), vlbsNormal, taLeftJustify,
-             vaTop, false, false, String(), nullptr, clNone, AColor, AOnDrawBackground);
+  const TvlNeighbors neighbours{nTop, nBottom};
+  DrawHeader(ACanvas, R, R, neighbours, HeaderBorders(neighbours), vlbsNormal, taLeftJustify, vaTop, false, false,
+             String(), nullptr, clNone, AColor, AOnDrawBackground);
   DrawIndicatorImage(ACanvas, R, AKind);
 }
 

@@ -60,4 +60,10 @@ void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderAr
 // afterwards.
 void FillScrollBarPage(TvlCanvas* ACanvas, const TRect& R, Boolean APressed);
 
+// The ultra-flat scroll-bar part, which the flat painter shares: nothing for
+// an empty rectangle or a disabled bar's thumb; buttons (line buttons with
+// their arrow, AArrowInset pixels inside) and the page patterns.
+void DrawButtonScrollBarPart(const TvlCustomLookAndFeelPainter* APainter, TvlCanvas* ACanvas, Boolean AHorizontal,
+                             const TRect& R, TvlScrollBarPart APart, TvlButtonState AState, Integer AArrowInset);
+
 }  // namespace vl_painters

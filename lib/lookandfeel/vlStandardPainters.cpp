@@ -370,21 +370,8 @@ Integer TvlFlatLookAndFeelPainter::TabBorderSize(Boolean AVertical) const { retu
 
 void TvlFlatLookAndFeelPainter::DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R,
                                                   TvlScrollBarPart APart, TvlButtonState AState) const {
-  if (vlIsRectEmpty(R) || (APart == sbpThumbnail && AState == vlbsDisabled)) return;
-  if (AState == vlbsHot) AState = vlbsNormal;
-  switch (APart) {
-    case sbpLineUp:
-    case sbpLineDown:
-    case sbpThumbnail:
-      DrawButton(ACanvas, R, String(), AState, true);
-      if (APart != sbpThumbnail)
-        DrawScrollBarArrow(ACanvas, Deflated(R, ButtonBorderSize(vlbsNormal)), AState,
-                           APart == sbpLineUp ? (AHorizontal ? adLeft : adUp) : (AHorizontal ? adRight : adDown));
-      break;
-    case sbpPageUp:
-    case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
-    default: break;
-  }
+  DrawButtonScrollBarPart(this, ACanvas, AHorizontal, R, APart, AState == vlbsHot ? vlbsNormal : AState,
+                          ButtonBorderSize(vlbsNormal));
 }
 
 void TvlFlatLookAndFeelPainter::DrawDateNavigatorDateHeader(TvlCanvas* ACanvas, TRect& R) const {

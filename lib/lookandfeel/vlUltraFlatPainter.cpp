@@ -18,6 +18,25 @@ void FillScrollBarPage(TvlCanvas* ACanvas, const TRect& R, Boolean APressed) {
   ACanvas->Brush()->SetStyle(bsSolid);
 }
 
+void DrawButtonScrollBarPart(const TvlCustomLookAndFeelPainter* APainter, TvlCanvas* ACanvas, Boolean AHorizontal,
+                             const TRect& R, TvlScrollBarPart APart, TvlButtonState AState, Integer AArrowInset) {
+  if (vlIsRectEmpty(R) || (APart == sbpThumbnail && AState == vlbsDisabled)) return;
+  switch (APart) {
+    case sbpLineUp:
+    case sbpLineDown:
+    case sbpThumbnail:
+      APainter->DrawButton(ACanvas, R, String(), AState, true);
+      if (APart != sbpThumbnail)
+        APainter->DrawScrollBarArrow(ACanvas, Deflated(R, AArrowInset), AState,
+                                     APart == sbpLineUp ? (AHorizontal ? adLeft : adUp)
+                                                        : (AHorizontal ? adRight : adDown));
+      break;
+    case sbpPageUp:
+    case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
+    default: break;
+  }
+}
+
 }  // namespace vl_painters
 
 TvlLookAndFeelStyle TvlUltraFlatLookAndFeelPainter::LookAndFeelStyle() const { return lfsUltraFlat; }
@@ -243,20 +262,7 @@ Integer TvlUltraFlatLookAndFeelPainter::TabBorderSize(Boolean AVertical) const {
 
 void TvlUltraFlatLookAndFeelPainter::DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R,
                                                        TvlScrollBarPart APart, TvlButtonState AState) const {
-  if (vlIsRectEmpty(R) || (APart == sbpThumbnail && AState == vlbsDisabled)) return;
-  switch (APart) {
-    case sbpLineUp:
-    case sbpLineDown:
-    case sbpThumbnail:
-      DrawButton(ACanvas, R, String(), AState, true);
-      if (APart != sbpThumbnail)
-        DrawScrollBarArrow(ACanvas, R, AState,
-                           APart == sbpLineUp ? (AHorizontal ? adLeft : adUp) : (AHorizontal ? adRight : adDown));
-      break;
-    case sbpPageUp:
-    case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
-    default: break;
-  }
+  DrawButtonScrollBarPart(this, ACanvas, AHorizontal, R, APart, AState, 0);
 }
 
 // --- Scheduler, group box, print preview and splitter ------------------------------------------------------------------
