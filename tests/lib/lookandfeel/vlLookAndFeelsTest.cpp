@@ -36,14 +36,9 @@ struct TChangeLog : TObject {
 };
 
 // A slave listener that is not a look and feel.
-class TTestListener : public TObject, public IvlLookAndFeelChangeListener {
-  CL_CLASS(TTestListener, TObject)
+class TTestListener : public TvlIUnknownObject, public IvlLookAndFeelChangeListener {
+  CL_CLASS(TTestListener, TvlIUnknownObject)
  public:
-  HRESULT QueryInterface(const TGUID& IID, void** Obj) override {
-    return GetInterface(IID, Obj) ? S_OK : E_NOINTERFACE;
-  }
-  Integer _AddRef() override { return -1; }
-  Integer _Release() override { return -1; }
   TObject* ListenerObject() override { return this; }
   void MasterStateChanged(TvlLookAndFeel* Sender, TvlLookAndFeelValues AChangedValues) override {
     Changes.push_back(AChangedValues.ToInt());
@@ -410,14 +405,9 @@ class RegistryTest : public ::testing::Test {
   TvlExtendedStylePainters* FRegistry{};
 };
 
-struct TPainterLog : TObject, IvlLookAndFeelPainterListener {
-  CL_CLASS(TPainterLog, TObject)
+struct TPainterLog : TvlIUnknownObject, IvlLookAndFeelPainterListener {
+  CL_CLASS(TPainterLog, TvlIUnknownObject)
  public:
-  HRESULT QueryInterface(const TGUID& IID, void** Obj) override {
-    return GetInterface(IID, Obj) ? S_OK : E_NOINTERFACE;
-  }
-  Integer _AddRef() override { return -1; }
-  Integer _Release() override { return -1; }
   void PainterChanged(TvlCustomLookAndFeelPainterClass APainter) override { Painters.push_back(APainter); }
   std::vector<TClass> Painters;
 };
