@@ -314,7 +314,7 @@ TColor TvlCustomLookAndFeelPainter::DefaultChartToolBoxItemSeparatorColor() cons
 void TvlCustomLookAndFeelPainter::DrawBackground(TvlCanvas* ACanvas, const TRect& R, TBitmap* ABackgroundBitmap,
                                                  TColor ABackgroundColor, Boolean ATransparent) const {
   if (!ATransparent)
-    ACanvas->FillRect(R, ABackgroundColor);
+    Fill(ACanvas, R, ABackgroundColor);
   else if (ABackgroundBitmap && !ABackgroundBitmap->Empty())
     ACanvas->FillRect(R, ABackgroundBitmap);
 }
@@ -338,7 +338,7 @@ void TvlCustomLookAndFeelPainter::DrawContent(TvlCanvas* ACanvas, const TRect& A
                                               TColor ATextColor, TColor ABkColor,
                                               const TvlDrawBackgroundEvent& AOnDrawBackground,
                                               Boolean AIsFooter) const {
-  if (!AOnDrawBackground || !AOnDrawBackground(ACanvas, ABounds)) ACanvas->FillRect(ABounds, ABkColor);
+  if (!AOnDrawBackground || !AOnDrawBackground(ACanvas, ABounds)) Fill(ACanvas, ABounds, ABkColor);
   if (AText.empty()) return;
   ACanvas->Brush()->SetStyle(bsClear);
   if (AFont) ACanvas->SetFont(AFont);

@@ -3,6 +3,8 @@
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "lib/lookandfeel/vlPainterHelpers.h"
 #include "lib/lookandfeel/vlRadioButtonImageList.h"
+#include "lib/lookandfeel/vlSolidBrushCache.h"
+#include "platform/win/Gdi.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/vcl/Graphics.h"
 
@@ -37,6 +39,42 @@ void DrawChevrons(TvlCanvas* ACanvas, const TRect& R, Boolean AUp, TColor AColor
 
 namespace vl_painters {
 
+void Fill(TvlCanvas* ACanvas, const TRect& R, TColor AColor) {
+  if (AColor == clNone || vlIsRectEmpty(R)) return;
+  if (AColor == clDefault) {
+    ACanvas->FillRect(R);
+    return;
+  }
+  win::FillRect(ACanvas->Handle(), &R, vlGetSolidBrush(AColor));
+}
+
+void Frame(TvlCanvas* ACanvas, const TRect& R, TColor AColor, TvlBorders ABorders) {
+  Ring(ACanvas, R, AColor, AColor, ABorders);
+}
+
+void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARightBottom, TvlBorders ABorders) {
+  if (vlIsRectEmpty(R)) return;
+  if (ALeftTop == clDefault || ARightBottom == clDefault) {
+    if (ABorders.Contains(bLeft)) Fill(ACanvas, TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, ALeftTop);
+    if (ABorders.Contains(bTop)) Fill(ACanvas, TRect{R.Left, R.Top, R.Right, R.Top + 1}, ALeftTop);
+    if (ABorders.Contains(bRight)) Fill(ACanvas, TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, ARightBottom);
+    if (ABorders.Contains(bBottom)) Fill(ACanvas, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, ARightBottom);
+    return;
+  }
+  // One DC and one brush per colour for the four sides.
+  const win::HDC dc = ACanvas->Handle();
+  const win::HBRUSH leftTop = ALeftTop == clNone ? nullptr : vlGetSolidBrush(ALeftTop);
+  const win::HBRUSH rightBottom =
+      ARightBottom == clNone ? nullptr : ARightBottom == ALeftTop ? leftTop : vlGetSolidBrush(ARightBottom);
+  auto side = [&](TvlBorder ASide, const TRect& AStrip, win::HBRUSH ABrush) {
+    if (ABrush && ABorders.Contains(ASide)) win::FillRect(dc, &AStrip, ABrush);
+  };
+  side(bLeft, TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, leftTop);
+  side(bTop, TRect{R.Left, R.Top, R.Right, R.Top + 1}, leftTop);
+  side(bRight, TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, rightBottom);
+  side(bBottom, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, rightBottom);
+}
+
 void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor) {
   ACanvas->Brush()->SetStyle(bsSolid);
   ACanvas->Brush()->SetColor(AColor);
@@ -60,8 +98,8 @@ void DrawExpandSign(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded, TColo
   const Integer mx = (R.Left + R.Right) / 2, my = (R.Top + R.Bottom) / 2;
   const Integer half = (R.Right - R.Left - 4) / 2;
   if (half < 0) return;
-  ACanvas->FillRect(TRect{mx - half, my, mx + half + 1, my + 1}, AColor);
-  if (!AExpanded) ACanvas->FillRect(TRect{mx, my - half, mx + 1, my + half + 1}, AColor);
+  Fill(ACanvas, TRect{mx - half, my, mx + half + 1, my + 1}, AColor);
+  if (!AExpanded) Fill(ACanvas, TRect{mx, my - half, mx + 1, my + half + 1}, AColor);
 }
 
 void DrawSortingMarkOutline(TvlCanvas* ACanvas, const TRect& R, const TPoint& ASize, Boolean AAscending,
@@ -144,12 +182,12 @@ void TvlCustomLookAndFeelPainter::DrawArrow(TvlCanvas* ACanvas, const TRect& R, 
   if (ADrawBorder)
     DrawArrowBorder(ACanvas, R, AState);
   else
-    ACanvas->FillRect(R, ButtonColor(AState));
+    Fill(ACanvas, R, ButtonColor(AState));
   FillPolygon(ACanvas, p, ButtonSymbolColor(AState, clDefault));
 }
 
 void TvlCustomLookAndFeelPainter::DrawArrowBorder(TvlCanvas* ACanvas, const TRect& R, TvlButtonState AState) const {
-  ACanvas->FillRect(R, ButtonColor(AState));
+  Fill(ACanvas, R, ButtonColor(AState));
   DrawButtonBorder(ACanvas, R, AState);
 }
 
@@ -209,7 +247,7 @@ void TvlCustomLookAndFeelPainter::DrawButton(TvlCanvas* ACanvas, TRect R, const 
     DrawButtonBorder(ACanvas, R, AState);
     R = Deflated(R, ButtonBorderSize(AState));
   }
-  ACanvas->FillRect(R, AColor == clDefault ? ButtonColor(AState) : AColor);
+  Fill(ACanvas, R, AColor == clDefault ? ButtonColor(AState) : AColor);
   ACanvas->Font()->SetColor(ATextColor == clDefault ? ButtonSymbolColor(AState, clDefault) : ATextColor);
   ACanvas->Brush()->SetStyle(bsClear);
   if ((R.Bottom - R.Top) % 2 != 0) --R.Bottom;
@@ -267,8 +305,8 @@ void TvlCustomLookAndFeelPainter::DrawGroupExpandButton(TvlCanvas* ACanvas, cons
 
 void TvlCustomLookAndFeelPainter::DrawSmallExpandButton(TvlCanvas* ACanvas, TRect R, Boolean AExpanded,
                                                         TColor ABorderColor, TColor AColor) const {
-  ACanvas->FrameRect(R, ABorderColor);
-  if (AColor != clDefault) ACanvas->FillRect(Deflated(R, 1), AColor);
+  Frame(ACanvas, R, ABorderColor);
+  if (AColor != clDefault) Fill(ACanvas, Deflated(R, 1), AColor);
   DrawExpandSign(ACanvas, R, AExpanded, clBtnText);
 }
 
@@ -292,7 +330,7 @@ TSize TvlCustomLookAndFeelPainter::CheckButtonSize() const { return vlCheckButto
 
 void TvlCustomLookAndFeelPainter::DrawCheck(TvlCanvas* ACanvas, const TRect& R, TvlButtonState AState,
                                             Boolean AChecked, TColor AColor) const {
-  if (ACanvas->Brush()->Style() == bsSolid) ACanvas->FillRect(R, CheckButtonColor(AState));
+  if (ACanvas->Brush()->Style() == bsSolid) Fill(ACanvas, R, CheckButtonColor(AState));
   if (!AChecked) return;
   const Integer w = R.Right - R.Left - 2, h = R.Bottom - R.Top - 4;
   const Integer bx = (R.Left + R.Right) / 2 - 1;

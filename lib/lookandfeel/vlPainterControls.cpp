@@ -87,10 +87,10 @@ void TvlCustomLookAndFeelPainter::DrawSchedulerEventProgress(TvlCanvas* ACanvas,
                                                              Boolean ATransparent) const {
   const TColor grey = Rgb(128, 128, 128);
   if (ATransparent)
-    ACanvas->FrameRect(ABounds, grey);
+    Frame(ACanvas, ABounds, grey);
   else
     ACanvas->FillRect(ABounds, AViewParams, vlBordersAll, grey);
-  ACanvas->FillRect(AProgress, Rgb(0, 0, 128));
+  Fill(ACanvas, AProgress, Rgb(0, 0, 128));
 }
 
 void TvlCustomLookAndFeelPainter::DrawSchedulerNavigationButton(TvlCanvas* ACanvas, const TRect& ARect,
@@ -130,9 +130,9 @@ void TvlCustomLookAndFeelPainter::DrawSchedulerNavigationButton(TvlCanvas* ACanv
 void TvlCustomLookAndFeelPainter::DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect,
                                                                        const TRect& AArrowRect, Boolean AIsNextButton,
                                                                        TvlButtonState AState) const {
-  ACanvas->FillRect(ARect, clBtnFace);
+  Fill(ACanvas, ARect, clBtnFace);
   const TvlBorders sides = AIsNextButton ? TvlBorders{bLeft, bTop, bBottom} : TvlBorders{bTop, bRight, bBottom};
-  ACanvas->FrameRect(ARect, clBtnShadow, 1, sides);
+  Frame(ACanvas, ARect, clBtnShadow, sides);
   const TRect inner = vlInflateRectSides(ARect, sides.Contains(bLeft) ? -1 : 0, -1, sides.Contains(bRight) ? -1 : 0, -1);
   if (AState == vlbsPressed)
     Ring(ACanvas, inner, clBtnShadow, clBtnHighlight, sides);
@@ -147,14 +147,14 @@ void TvlCustomLookAndFeelPainter::DrawSchedulerNavigationButtonArrow(TvlCanvas* 
   Integer x = AIsNextButton ? ARect.Left : ARect.Right - 2;
   Integer top = ARect.Top, bottom = ARect.Bottom - 1;
   for (Integer i = 0; i < n; ++i) {
-    ACanvas->FillRect(TRect{x, top, x + 2, top + 1}, AColor);
-    ACanvas->FillRect(TRect{x, bottom, x + 2, bottom + 1}, AColor);
+    Fill(ACanvas, TRect{x, top, x + 2, top + 1}, AColor);
+    Fill(ACanvas, TRect{x, bottom, x + 2, bottom + 1}, AColor);
     ++top;
     --bottom;
     x += AIsNextButton ? 1 : -1;
   }
   const Integer column = AIsNextButton ? ARect.Right - 1 : ARect.Left;
-  ACanvas->FillRect(TRect{column, ARect.Top, column + 1, ARect.Bottom}, AColor);
+  Fill(ACanvas, TRect{column, ARect.Top, column + 1, ARect.Bottom}, AColor);
 }
 
 void TvlCustomLookAndFeelPainter::DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R,
@@ -207,7 +207,7 @@ void TvlCustomLookAndFeelPainter::DrawClock(TvlCanvas* ACanvas, const TRect& ARe
     ACanvas->Polyline({TPoint{p.X, p.Y + 1}, TPoint{p.X + 1, p.Y + 1}, TPoint{p.X + 1, p.Y - 1}});
     ACanvas->ExcludeClipRect(TRect{p.X - 1, p.Y - 1, p.X + 2, p.Y + 2});
   }
-  ACanvas->FillRect(ARect, ABackgroundColor);
+  Fill(ACanvas, ARect, ABackgroundColor);
   const double day = ADateTime - std::floor(ADateTime);
   const Integer seconds = static_cast<Integer>(std::lround(day * 86400)) % 86400;
   auto hand = [&](double AAngle, double L, double T, double W) {
@@ -238,7 +238,7 @@ TColor TvlCustomLookAndFeelPainter::EditButtonTextColor() const { return clDefau
 TColor TvlCustomLookAndFeelPainter::GetContainerBorderColor(Boolean AIsHighlightBorder) const { return clDefault; }
 
 void TvlCustomLookAndFeelPainter::DrawDateNavigatorDateHeader(TvlCanvas* ACanvas, TRect& R) const {
-  ACanvas->FillRect(R, DefaultDateNavigatorHeaderColor());
+  Fill(ACanvas, R, DefaultDateNavigatorHeaderColor());
   ACanvas->DrawEdge(R, false, false);
   R = Deflated(R, 1);
 }
@@ -350,7 +350,7 @@ void TvlCustomLookAndFeelPainter::DrawPanelCaption(TvlCanvas* ACanvas, const TRe
 }
 void TvlCustomLookAndFeelPainter::DrawPanelContent(TvlCanvas* ACanvas, const TRect& ABorderRect,
                                                    Boolean ABorder) const {
-  ACanvas->FillRect(ABorderRect, clBtnFace);
+  Fill(ACanvas, ABorderRect, clBtnFace);
 }
 TRect TvlCustomLookAndFeelPainter::PanelBorderSize() const { return TRect{0, 0, 0, 0}; }
 TColor TvlCustomLookAndFeelPainter::PanelTextColor() const { return clDefault; }
@@ -381,7 +381,7 @@ void TvlCustomLookAndFeelPainter::DrawSplitter(TvlCanvas* ACanvas, const TRect& 
     const Integer c = (AHorizontal ? ARect.Left + ARect.Right : ARect.Top + ARect.Bottom) / 2 + AOffset;
     auto segment = [&](Integer AFrom, Integer ATo) {
       if (AFrom >= ATo) return;
-      ACanvas->FillRect(AHorizontal ? TRect{AFrom, across, ATo, across + 1} : TRect{across, AFrom, across + 1, ATo},
+      Fill(ACanvas, AHorizontal ? TRect{AFrom, across, ATo, across + 1} : TRect{across, AFrom, across + 1, ATo},
                         AColor);
     };
     segment(start, c - 5);
@@ -403,13 +403,13 @@ TSize TvlCustomLookAndFeelPainter::GetSplitterSize(Boolean AHorizontal) const {
 TColor TvlCustomLookAndFeelPainter::LayoutControlEmptyAreaColor() const { return clBtnFace; }
 
 void TvlCustomLookAndFeelPainter::DrawLayoutControlBackground(TvlCanvas* ACanvas, const TRect& R) const {
-  ACanvas->FillRect(R, LayoutControlEmptyAreaColor());
+  Fill(ACanvas, R, LayoutControlEmptyAreaColor());
 }
 
 TRect TvlCustomLookAndFeelPainter::PrintPreviewPageBordersWidth() const { return TRect{2, 2, 4, 4}; }
 
 void TvlCustomLookAndFeelPainter::DrawPrintPreviewBackground(TvlCanvas* ACanvas, const TRect& R) const {
-  ACanvas->FillRect(R, clBtnShadow);
+  Fill(ACanvas, R, clBtnShadow);
 }
 
 void TvlCustomLookAndFeelPainter::DrawPrintPreviewPageBackground(TvlCanvas* ACanvas, const TRect& ABorderRect,
@@ -417,13 +417,13 @@ void TvlCustomLookAndFeelPainter::DrawPrintPreviewPageBackground(TvlCanvas* ACan
                                                                  Boolean ADrawContent) const {
   ACanvas->SaveClipRegion();
   Finally restore([&] { ACanvas->RestoreClipRegion(); });
-  if (ADrawContent) ACanvas->FillRect(AContentRect, clWindow);
+  if (ADrawContent) Fill(ACanvas, AContentRect, clWindow);
   TRect frame = vlInflateRectSides(ABorderRect, 0, 0, -2, -2);
   if (!ASelected) frame = Deflated(frame, 1);
   ACanvas->ExcludeClipRect(AContentRect);
-  ACanvas->FillRect(frame, ASelected ? clHighlight : clWindowText);
-  ACanvas->FillRect(TRect{frame.Right, frame.Top + 2, frame.Right + 2, frame.Bottom + 2}, clWindowText);
-  ACanvas->FillRect(TRect{frame.Left + 2, frame.Bottom, frame.Right, frame.Bottom + 2}, clWindowText);
+  Fill(ACanvas, frame, ASelected ? clHighlight : clWindowText);
+  Fill(ACanvas, TRect{frame.Right, frame.Top + 2, frame.Right + 2, frame.Bottom + 2}, clWindowText);
+  Fill(ACanvas, TRect{frame.Left + 2, frame.Bottom, frame.Right, frame.Bottom + 2}, clWindowText);
 }
 
 TColor TvlCustomLookAndFeelPainter::CalcEditButtonTextColor(TvlCalcButtonKind AButtonKind) const {

@@ -63,7 +63,7 @@ void TvlCustomLookAndFeelPainter::DrawHeaderControlSectionContent(
     TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvlButtonState AState,
     TAlignment AAlignmentHorz, TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, Boolean AShowEndEllipsis,
     const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor) const {
-  ACanvas->FillRect(ABounds, ABkColor);
+  Fill(ACanvas, ABounds, ABkColor);
   DrawHeaderControlSectionText(ACanvas, HeaderControlSectionTextAreaBounds(ATextAreaBounds, AState), AState,
                                AAlignmentHorz, AAlignmentVert, AMultiLine, AShowEndEllipsis, AText, AFont,
                                ATextColor);
@@ -96,7 +96,7 @@ void TvlCustomLookAndFeelPainter::DrawHeaderSeparator(TvlCanvas* ACanvas, const 
   r.Left = r.Right - AIndentSize;
   ACanvas->FillRect(r, AViewParams);
   r = vlInflateRectSides(ABounds, -AIndentSize, 0, -AIndentSize, 0);
-  ACanvas->FillRect(r, AColor);
+  Fill(ACanvas, r, AColor);
 }
 
 void TvlCustomLookAndFeelPainter::DrawSortingMark(TvlCanvas* ACanvas, const TRect& R,
@@ -202,7 +202,7 @@ void TvlCustomLookAndFeelPainter::DrawFooterContent(TvlCanvas* ACanvas, const TR
 }
 
 void TvlCustomLookAndFeelPainter::DrawFooterSeparator(TvlCanvas* ACanvas, const TRect& R) const {
-  ACanvas->FillRect(R, FooterSeparatorColor());
+  Fill(ACanvas, R, FooterSeparatorColor());
 }
 
 void TvlCustomLookAndFeelPainter::DrawFooterPanel(TvlCanvas* ACanvas, const TRect& ABounds,
@@ -224,7 +224,7 @@ void TvlCustomLookAndFeelPainter::DrawFilterActivateButton(TvlCanvas* ACanvas, T
 void TvlCustomLookAndFeelPainter::DrawFilterCloseButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const {
   DrawButtonBorder(ACanvas, R, AState);
   R = Deflated(R, ButtonBorderSize(vlbsNormal));
-  ACanvas->FillRect(R, ButtonColor(AState));
+  Fill(ACanvas, R, ButtonColor(AState));
   DrawButtonCross(ACanvas, R, ButtonSymbolColor(AState, clDefault), ButtonSymbolState(AState));
 }
 
@@ -243,7 +243,7 @@ TPoint TvlCustomLookAndFeelPainter::FilterDropDownButtonSize() const { return TP
 // --- Windows and popups ------------------------------------------------------------------------------------
 
 void TvlCustomLookAndFeelPainter::DrawWindowContent(TvlCanvas* ACanvas, const TRect& ARect) const {
-  ACanvas->FillRect(ARect, clBtnFace);
+  Fill(ACanvas, ARect, clBtnFace);
 }
 
 TvlPopupBorderStyle TvlCustomLookAndFeelPainter::PopupBorderStyle() const { return pbsUltraFlat; }
@@ -268,8 +268,8 @@ void TvlCustomLookAndFeelPainter::DrawIndicatorCustomizationMark(TvlCanvas* ACan
   const Integer top = (R.Top + R.Bottom - 9) / 2;
   for (Integer i = 0; i < 5; ++i) {
     const Integer y = top + 2 * i;
-    ACanvas->FillRect(TRect{R.Left + 5, y, R.Right - 3, y + 1}, AColor);
-    if (i % 2 == 0) ACanvas->FillRect(TRect{R.Left + 3, y, R.Left + 4, y + 1}, AColor);
+    Fill(ACanvas, TRect{R.Left + 5, y, R.Right - 3, y + 1}, AColor);
+    if (i % 2 == 0) Fill(ACanvas, TRect{R.Left + 3, y, R.Left + 4, y + 1}, AColor);
   }
 }
 
@@ -284,8 +284,9 @@ void TvlCustomLookAndFeelPainter::DrawIndicatorImage(TvlCanvas* ACanvas, const T
 void TvlCustomLookAndFeelPainter::DrawIndicatorItem(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind,
                                                     TColor AColor,
                                                     const TvlDrawBackgroundEvent& AOnDrawBackground) const {
-  DrawHeader(ACanvas, R, R, TvlNeighbors(), HeaderBorders(TvlNeighbors{nTop, nBottom}), vlbsNormal, taLeftJustify,
-             vaTop, false, false, String(), nullptr, clNone, AColor, AOnDrawBackground);
+  const TvlNeighbors neighbours{nTop, nBottom};
+  DrawHeader(ACanvas, R, R, neighbours, HeaderBorders(neighbours), vlbsNormal, taLeftJustify, vaTop, false, false,
+             String(), nullptr, clNone, AColor, AOnDrawBackground);
   DrawIndicatorImage(ACanvas, R, AKind);
 }
 
@@ -319,7 +320,7 @@ TSize TvlCustomLookAndFeelPainter::SizeGripSize() const {
 
 void TvlCustomLookAndFeelPainter::DrawSizeGrip(TvlCanvas* ACanvas, const TRect& ARect,
                                                TColor ABackgroundColor) const {
-  ACanvas->FillRect(ARect, ABackgroundColor);
+  Fill(ACanvas, ARect, ABackgroundColor);
   TRect r = ARect;
   win::DrawFrameControl(ACanvas->Handle(), &r, win::DFC_SCROLL, win::DFCS_SCROLLSIZEGRIP);
 }

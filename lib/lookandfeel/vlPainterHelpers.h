@@ -19,12 +19,17 @@ inline TRect DeflatedOrSelf(const TRect& R, Integer D) {
   return vlIsRectEmpty(r) ? R : r;
 }
 
+// R filled with AColor through the shared solid brushes (a painter fills
+// many small rectangles in alternating colours; the canvas's brush would be
+// made anew for each). clNone fills nothing, clDefault fills with the
+// canvas's brush.
+void Fill(TvlCanvas* ACanvas, const TRect& R, TColor AColor);
+// A one-pixel frame in AColor on ABorders of R.
+void Frame(TvlCanvas* ACanvas, const TRect& R, TColor AColor, TvlBorders ABorders = vlBordersAll);
 // A one-pixel ring: ALeftTop on the left and top sides, ARightBottom on the
 // right and bottom sides.
-inline void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARightBottom,
-                 TvlBorders ABorders = vlBordersAll) {
-  ACanvas->DrawComplexFrame(R, ALeftTop, ARightBottom, ABorders);
-}
+void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARightBottom,
+          TvlBorders ABorders = vlBordersAll);
 
 // A triangle filled and outlined in AColor.
 void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor);
@@ -54,5 +59,11 @@ void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderAr
 // bitmap, or of the second (dark) one when pressed; the brush is solid again
 // afterwards.
 void FillScrollBarPage(TvlCanvas* ACanvas, const TRect& R, Boolean APressed);
+
+// The ultra-flat scroll-bar part, which the flat painter shares: nothing for
+// an empty rectangle or a disabled bar's thumb; buttons (line buttons with
+// their arrow, AArrowInset pixels inside) and the page patterns.
+void DrawButtonScrollBarPart(const TvlCustomLookAndFeelPainter* APainter, TvlCanvas* ACanvas, Boolean AHorizontal,
+                             const TRect& R, TvlScrollBarPart APart, TvlButtonState AState, Integer AArrowInset);
 
 }  // namespace vl_painters

@@ -14,8 +14,8 @@ namespace {
 // and the same strip moved by (1, 1) in clBtnHighlight.
 void DrawEtchedSeparator(TvlCanvas* ACanvas, const TRect& AStrip) {
   const TRect strip = vlInflateRectSides(AStrip, 0, 0, -1, -1);
-  ACanvas->FillRect(strip, clBtnShadow);
-  ACanvas->FillRect(vlOffsetRect(strip, 1, 1), clBtnHighlight);
+  Fill(ACanvas, strip, clBtnShadow);
+  Fill(ACanvas, vlOffsetRect(strip, 1, 1), clBtnHighlight);
 }
 
 // The standard and flat header border: a raised ring on all four sides whose
@@ -56,7 +56,7 @@ void DrawTabBorderStrip(TvlCanvas* ACanvas, TRect R, TvlBorder ABorder, TvlBorde
       R.Left += 1;
     if (ABorder == bBottom) color = clBtnShadow;
   }
-  ACanvas->FillRect(R, color);
+  Fill(ACanvas, R, color);
 }
 
 // The button border of standard scroll-bar parts.
@@ -78,7 +78,7 @@ TRect DrawBevelledFilterDropDownButton(TvlCanvas* ACanvas, const TRect& R, TvlBu
   else
     Ring(ACanvas, R, clBtnHighlight, clBtnShadow);
   const TRect inner = Deflated(R, 1);
-  ACanvas->FillRect(inner, clBtnFace);
+  Fill(ACanvas, inner, clBtnFace);
   return inner;
 }
 
@@ -91,12 +91,12 @@ void DrawSplitterLines(TvlCanvas* ACanvas, TRect R, const TvlViewParams& AViewPa
                        std::initializer_list<std::pair<TColor, TColor>> ASteps) {
   for (const auto& step : ASteps) {
     if (AIsHorizontal) {
-      ACanvas->FillRect(TRect{R.Left, R.Top, R.Right, R.Top + 1}, step.first);
-      ACanvas->FillRect(TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, step.second);
+      Fill(ACanvas, TRect{R.Left, R.Top, R.Right, R.Top + 1}, step.first);
+      Fill(ACanvas, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, step.second);
       R = vlInflateRectSides(R, 1, -1, 1, -1);
     } else {
-      ACanvas->FillRect(TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, step.first);
-      ACanvas->FillRect(TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, step.second);
+      Fill(ACanvas, TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, step.first);
+      Fill(ACanvas, TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, step.second);
       R = vlInflateRectSides(R, -1, 1, -1, 1);
     }
   }
@@ -128,12 +128,12 @@ Integer TvlStandardLookAndFeelPainter::ButtonTextShift() const { return 1; }
 
 void TvlStandardLookAndFeelPainter::DrawButtonBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const {
   if (AState == vlbsPressed) {
-    ACanvas->FrameRect(R, clBlack);
+    Frame(ACanvas, R, clBlack);
     Ring(ACanvas, Deflated(R, 1), clBtnShadow, clBtnShadow);
     return;
   }
   if (AState == vlbsDefault) {
-    ACanvas->FrameRect(R, clBlack);
+    Frame(ACanvas, R, clBlack);
     R = Deflated(R, 1);
   }
   Ring(ACanvas, R, clBtnHighlight, cl3DDkShadow);
@@ -144,8 +144,8 @@ void TvlStandardLookAndFeelPainter::DrawExpandButton(TvlCanvas* ACanvas, const T
                                                      TColor AColor) const {
   Ring(ACanvas, R, clBtnHighlight, cl3DDkShadow);
   const TRect inner = Deflated(R, 1);
-  ACanvas->FrameRect(inner, clBtnShadow, 1, TvlBorders{bRight, bBottom});
-  ACanvas->FillRect(vlInflateRectSides(inner, 0, 0, -1, -1), AColor == clDefault ? clBtnFace : AColor);
+  Frame(ACanvas, inner, clBtnShadow, TvlBorders{bRight, bBottom});
+  Fill(ACanvas, vlInflateRectSides(inner, 0, 0, -1, -1), AColor == clDefault ? clBtnFace : AColor);
   DrawExpandSign(ACanvas, R, AExpanded, clBtnText);
   ACanvas->ExcludeClipRect(R);
 }
@@ -236,7 +236,7 @@ void TvlStandardLookAndFeelPainter::DrawScrollBarPart(TvlCanvas* ACanvas, Boolea
     }
     case sbpThumbnail:
       DrawScrollBarButtonBorder(ACanvas, R, false);
-      ACanvas->FillRect(Deflated(R, ButtonBorderSize(vlbsNormal)), clBtnFace);
+      Fill(ACanvas, Deflated(R, ButtonBorderSize(vlbsNormal)), clBtnFace);
       break;
     case sbpPageUp:
     case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
@@ -251,7 +251,7 @@ void TvlStandardLookAndFeelPainter::DrawMonthHeader(TvlCanvas* ACanvas, const TR
   TvlBorders sides = vlBordersAll;
   if (ANeighbors.Contains(nLeft)) sides.Exclude(bLeft);
   if (ANeighbors.Contains(nRight)) sides.Exclude(bRight);
-  ACanvas->FrameRect(ABounds, clBlack, 1, sides);
+  Frame(ACanvas, ABounds, clBlack, sides);
   const TRect inner = HeaderContentBounds(ABounds, sides);
   DrawHeader(ACanvas, inner, inner, ANeighbors, vlBordersAll, vlbsNormal, taCenter, vaCenter, false, false, AText,
              AViewParams.Font, AViewParams.TextColor, AViewParams.Color, AOnDrawBackground);
@@ -298,7 +298,7 @@ void TvlFlatLookAndFeelPainter::DrawButtonBorder(TvlCanvas* ACanvas, TRect R, Tv
     return;
   }
   if (AState == vlbsDefault) {
-    ACanvas->FrameRect(R, clBlack);
+    Frame(ACanvas, R, clBlack);
     R = Deflated(R, 1);
   }
   Ring(ACanvas, R, clBtnHighlight, clBtnShadow);
@@ -316,7 +316,7 @@ Boolean TvlFlatLookAndFeelPainter::IsButtonHotTrack() const { return false; }
 
 void TvlFlatLookAndFeelPainter::DrawCheckBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const {
   Ring(ACanvas, R, clBtnShadow, clBtnHighlight);
-  ACanvas->FrameRect(Deflated(R, 1), CheckButtonColor(AState));
+  Frame(ACanvas, Deflated(R, 1), CheckButtonColor(AState));
 }
 
 void TvlFlatLookAndFeelPainter::DrawHeaderBorder(TvlCanvas* ACanvas, const TRect& R, TvlNeighbors ANeighbors,
@@ -370,26 +370,13 @@ Integer TvlFlatLookAndFeelPainter::TabBorderSize(Boolean AVertical) const { retu
 
 void TvlFlatLookAndFeelPainter::DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R,
                                                   TvlScrollBarPart APart, TvlButtonState AState) const {
-  if (vlIsRectEmpty(R) || (APart == sbpThumbnail && AState == vlbsDisabled)) return;
-  if (AState == vlbsHot) AState = vlbsNormal;
-  switch (APart) {
-    case sbpLineUp:
-    case sbpLineDown:
-    case sbpThumbnail:
-      DrawButton(ACanvas, R, String(), AState, true);
-      if (APart != sbpThumbnail)
-        DrawScrollBarArrow(ACanvas, Deflated(R, ButtonBorderSize(vlbsNormal)), AState,
-                           APart == sbpLineUp ? (AHorizontal ? adLeft : adUp) : (AHorizontal ? adRight : adDown));
-      break;
-    case sbpPageUp:
-    case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
-    default: break;
-  }
+  DrawButtonScrollBarPart(this, ACanvas, AHorizontal, R, APart, AState == vlbsHot ? vlbsNormal : AState,
+                          ButtonBorderSize(vlbsNormal));
 }
 
 void TvlFlatLookAndFeelPainter::DrawDateNavigatorDateHeader(TvlCanvas* ACanvas, TRect& R) const {
-  ACanvas->FillRect(R, DefaultDateNavigatorHeaderColor());
-  ACanvas->FillRect(TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, clBtnFace);
+  Fill(ACanvas, R, DefaultDateNavigatorHeaderColor());
+  Fill(ACanvas, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, clBtnFace);
   --R.Bottom;
 }
 

@@ -18,6 +18,25 @@ void FillScrollBarPage(TvlCanvas* ACanvas, const TRect& R, Boolean APressed) {
   ACanvas->Brush()->SetStyle(bsSolid);
 }
 
+void DrawButtonScrollBarPart(const TvlCustomLookAndFeelPainter* APainter, TvlCanvas* ACanvas, Boolean AHorizontal,
+                             const TRect& R, TvlScrollBarPart APart, TvlButtonState AState, Integer AArrowInset) {
+  if (vlIsRectEmpty(R) || (APart == sbpThumbnail && AState == vlbsDisabled)) return;
+  switch (APart) {
+    case sbpLineUp:
+    case sbpLineDown:
+    case sbpThumbnail:
+      APainter->DrawButton(ACanvas, R, String(), AState, true);
+      if (APart != sbpThumbnail)
+        APainter->DrawScrollBarArrow(ACanvas, Deflated(R, AArrowInset), AState,
+                                     APart == sbpLineUp ? (AHorizontal ? adLeft : adUp)
+                                                        : (AHorizontal ? adRight : adDown));
+      break;
+    case sbpPageUp:
+    case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
+    default: break;
+  }
+}
+
 }  // namespace vl_painters
 
 TvlLookAndFeelStyle TvlUltraFlatLookAndFeelPainter::LookAndFeelStyle() const { return lfsUltraFlat; }
@@ -28,11 +47,11 @@ TColor TvlUltraFlatLookAndFeelPainter::DefaultSchedulerBorderColor() const { ret
 Integer TvlUltraFlatLookAndFeelPainter::BorderSize() const { return 1; }
 
 void TvlUltraFlatLookAndFeelPainter::DrawBorder(TvlCanvas* ACanvas, TRect R) const {
-  ACanvas->FrameRect(R, clBtnShadow);
+  Frame(ACanvas, R, clBtnShadow);
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawSeparator(TvlCanvas* ACanvas, const TRect& R, Boolean AIsVertical) const {
-  ACanvas->FillRect(CenteredStripRect(R, BorderSize(), AIsVertical), clBtnShadow);
+  Fill(ACanvas, CenteredStripRect(R, BorderSize(), AIsVertical), clBtnShadow);
 }
 
 // --- Buttons ------------------------------------------------------------------------------------
@@ -80,44 +99,44 @@ void TvlUltraFlatLookAndFeelPainter::DrawButtonInGroup(TvlCanvas* ACanvas, TRect
   if (first) R.Left += 1;
   if (last) R.Right -= 1;
   if (AState == vlbsNormal || AState == vlbsDisabled) {
-    ACanvas->FrameRect(R, ABackgroundColor);
+    Frame(ACanvas, R, ABackgroundColor);
     R = Deflated(R, 1);
   } else {
     if (!first) {
-      ACanvas->FillRect(TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, BorderHighlightColor());
+      Fill(ACanvas, TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, BorderHighlightColor());
       ++R.Left;
     }
     if (!last) {
-      ACanvas->FillRect(TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, BorderHighlightColor());
+      Fill(ACanvas, TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, BorderHighlightColor());
       --R.Right;
     }
   }
-  ACanvas->FillRect(R, ButtonColor(AState));
+  Fill(ACanvas, R, ButtonColor(AState));
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawButtonBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const {
   switch (AState) {
     case vlbsDefault:
-      ACanvas->FrameRect(R, clWindowFrame);
-      ACanvas->FrameRect(Deflated(R, 1), clWindowFrame);
+      Frame(ACanvas, R, clWindowFrame);
+      Frame(ACanvas, Deflated(R, 1), clWindowFrame);
       break;
-    case vlbsNormal: ACanvas->FrameRect(R, clBtnText); break;
-    case vlbsDisabled: ACanvas->FrameRect(R, clBtnShadow); break;
-    default: ACanvas->FrameRect(R, clHighlight); break;
+    case vlbsNormal: Frame(ACanvas, R, clBtnText); break;
+    case vlbsDisabled: Frame(ACanvas, R, clBtnShadow); break;
+    default: Frame(ACanvas, R, clHighlight); break;
   }
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawButtonGroupBorder(TvlCanvas* ACanvas, TRect R, Boolean AInplace,
                                                            Boolean ASelected) const {
-  ACanvas->FrameRect(R, AInplace ? clBtnText : (ASelected ? BorderHighlightColor() : clBtnShadow));
+  Frame(ACanvas, R, AInplace ? clBtnText : (ASelected ? BorderHighlightColor() : clBtnShadow));
 }
 
 // --- Expand buttons and check boxes ------------------------------------------------------------------
 
 void TvlUltraFlatLookAndFeelPainter::DrawExpandButton(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded,
                                                       TColor AColor) const {
-  ACanvas->FrameRect(R, clBtnShadow);
-  ACanvas->FillRect(Deflated(R, 1), AColor == clDefault ? clBtnFace : AColor);
+  Frame(ACanvas, R, clBtnShadow);
+  Fill(ACanvas, Deflated(R, 1), AColor == clDefault ? clBtnFace : AColor);
   DrawExpandSign(ACanvas, R, AExpanded, clBtnText);
   ACanvas->ExcludeClipRect(R);
 }
@@ -126,8 +145,8 @@ Integer TvlUltraFlatLookAndFeelPainter::ExpandButtonSize() const { return 11; }
 Boolean TvlUltraFlatLookAndFeelPainter::IsButtonHotTrack() const { return true; }
 
 void TvlUltraFlatLookAndFeelPainter::DrawCheckBorder(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const {
-  ACanvas->FrameRect(R, clBtnText);
-  ACanvas->FrameRect(Deflated(R, 1), CheckButtonColor(AState));
+  Frame(ACanvas, R, clBtnText);
+  Frame(ACanvas, Deflated(R, 1), CheckButtonColor(AState));
 }
 
 // --- Headers ------------------------------------------------------------------------------------------
@@ -149,20 +168,20 @@ void TvlUltraFlatLookAndFeelPainter::DrawHeaderBorder(TvlCanvas* ACanvas, const 
   TvlBorders sides{bRight, bBottom};
   if (ABorders.Contains(bLeft)) sides.Include(bLeft);
   if (ABorders.Contains(bTop)) sides.Include(bTop);
-  ACanvas->FrameRect(R, clBtnText, 1, sides);
+  Frame(ACanvas, R, clBtnText, sides);
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawHeaderControlSectionBorder(TvlCanvas* ACanvas, const TRect& R,
                                                                     TvlBorders ABorders,
                                                                     TvlButtonState AState) const {
-  ACanvas->FrameRect(R, AState == vlbsDisabled ? clBtnShadow : clBlack, 1, ABorders);
+  Frame(ACanvas, R, AState == vlbsDisabled ? clBtnShadow : clBlack, ABorders);
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawHeaderControlSectionContent(
     TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvlButtonState AState,
     TAlignment AAlignmentHorz, TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, Boolean AShowEndEllipsis,
     const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor) const {
-  ACanvas->FillRect(ABounds, AState == vlbsDefault || AState == vlbsNormal ? ABkColor : ButtonColor(AState));
+  Fill(ACanvas, ABounds, AState == vlbsDefault || AState == vlbsNormal ? ABkColor : ButtonColor(AState));
   DrawHeaderControlSectionText(ACanvas, HeaderControlSectionTextAreaBounds(ATextAreaBounds, AState), AState,
                                AAlignmentHorz, AAlignmentVert, AMultiLine, AShowEndEllipsis, AText, AFont,
                                ATextColor);
@@ -200,16 +219,16 @@ void TvlUltraFlatLookAndFeelPainter::DrawFooterPanelBorder(TvlCanvas* ACanvas, c
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawFooterCellBorder(TvlCanvas* ACanvas, const TRect& R) const {
-  ACanvas->FrameRect(R, FooterSeparatorColor());
+  Frame(ACanvas, R, FooterSeparatorColor());
 }
 
 // --- Filter buttons ----------------------------------------------------------------------------------------
 
 void TvlUltraFlatLookAndFeelPainter::DrawFilterDropDownButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
                                                               Boolean AIsFilterActive) const {
-  ACanvas->FrameRect(R, FilterDropDownButtonBorderColor(AState));
+  Frame(ACanvas, R, FilterDropDownButtonBorderColor(AState));
   R = Deflated(R, 1);
-  ACanvas->FillRect(R, ButtonColor(AState));
+  Fill(ACanvas, R, ButtonColor(AState));
   DrawDropDownTriangle(ACanvas, R, AIsFilterActive ? Rgb(0, 0, 255) : ButtonSymbolColor(AState, clDefault));
 }
 
@@ -225,11 +244,11 @@ void TvlUltraFlatLookAndFeelPainter::DrawTabBorder(TvlCanvas* ACanvas, TRect R, 
                                                    TvlBorders ABorders, Boolean AVertical) const {
   const Boolean farSide = AVertical ? ABorder == bBottom : ABorder == bRight;
   if (!farSide) {
-    ACanvas->FillRect(R, TabBorderColor());
+    Fill(ACanvas, R, TabBorderColor());
     return;
   }
   if (!AVertical) R.Bottom -= TabBorderSize(AVertical);
-  ACanvas->FillRect(R, TabBorderDarkColor());
+  Fill(ACanvas, R, TabBorderDarkColor());
 }
 
 void TvlUltraFlatLookAndFeelPainter::DrawTabsRoot(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders,
@@ -243,20 +262,7 @@ Integer TvlUltraFlatLookAndFeelPainter::TabBorderSize(Boolean AVertical) const {
 
 void TvlUltraFlatLookAndFeelPainter::DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R,
                                                        TvlScrollBarPart APart, TvlButtonState AState) const {
-  if (vlIsRectEmpty(R) || (APart == sbpThumbnail && AState == vlbsDisabled)) return;
-  switch (APart) {
-    case sbpLineUp:
-    case sbpLineDown:
-    case sbpThumbnail:
-      DrawButton(ACanvas, R, String(), AState, true);
-      if (APart != sbpThumbnail)
-        DrawScrollBarArrow(ACanvas, R, AState,
-                           APart == sbpLineUp ? (AHorizontal ? adLeft : adUp) : (AHorizontal ? adRight : adDown));
-      break;
-    case sbpPageUp:
-    case sbpPageDown: FillScrollBarPage(ACanvas, R, AState == vlbsPressed); break;
-    default: break;
-  }
+  DrawButtonScrollBarPart(this, ACanvas, AHorizontal, R, APart, AState, 0);
 }
 
 // --- Scheduler, group box, print preview and splitter ------------------------------------------------------------------
@@ -265,9 +271,9 @@ void TvlUltraFlatLookAndFeelPainter::DrawSchedulerNavigationButtonContent(TvlCan
                                                                           const TRect& AArrowRect,
                                                                           Boolean AIsNextButton,
                                                                           TvlButtonState AState) const {
-  ACanvas->FillRect(ARect, clBtnFace);
-  ACanvas->FrameRect(ARect, AState == vlbsHot ? TabBorderColor() : TabBorderDarkColor(), 1,
-                     AIsNextButton ? TvlBorders{bLeft, bTop, bBottom} : TvlBorders{bTop, bRight, bBottom});
+  Fill(ACanvas, ARect, clBtnFace);
+  Frame(ACanvas, ARect, AState == vlbsHot ? TabBorderColor() : TabBorderDarkColor(),
+        AIsNextButton ? TvlBorders{bLeft, bTop, bBottom} : TvlBorders{bTop, bRight, bBottom});
   DrawSchedulerNavigationButtonArrow(ACanvas, AArrowRect, AIsNextButton, ButtonSymbolColor(AState, clDefault));
 }
 
@@ -281,12 +287,12 @@ void TvlUltraFlatLookAndFeelPainter::DrawSchedulerSplitterBorder(TvlCanvas* ACan
                                                                  Boolean AIsHorizontal) const {
   const TColor color = DefaultSchedulerBorderColor();
   if (AIsHorizontal) {
-    ACanvas->FillRect(TRect{R.Left, R.Top, R.Right, R.Top + 1}, color);
-    ACanvas->FillRect(TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, color);
+    Fill(ACanvas, TRect{R.Left, R.Top, R.Right, R.Top + 1}, color);
+    Fill(ACanvas, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, color);
     R = vlInflateRectSides(R, 1, -1, 1, -1);
   } else {
-    ACanvas->FillRect(TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, color);
-    ACanvas->FillRect(TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, color);
+    Fill(ACanvas, TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, color);
+    Fill(ACanvas, TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, color);
     R = vlInflateRectSides(R, -1, 1, -1, 1);
   }
   ACanvas->FillRect(R, AViewParams);
@@ -301,7 +307,7 @@ void TvlUltraFlatLookAndFeelPainter::DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect
 void TvlUltraFlatLookAndFeelPainter::DrawPrintPreviewBackground(TvlCanvas* ACanvas, const TRect& R) const {
   const Integer c = ColorToRGB(clBtnShadow);
   auto lighten = [](Integer AChannel) { return static_cast<Byte>(AChannel + (255 - AChannel) / 3); };
-  ACanvas->FillRect(R, Rgb(lighten(c & 0xFF), lighten((c >> 8) & 0xFF), lighten((c >> 16) & 0xFF)));
+  Fill(ACanvas, R, Rgb(lighten(c & 0xFF), lighten((c >> 8) & 0xFF), lighten((c >> 16) & 0xFF)));
 }
 
 TColor TvlUltraFlatLookAndFeelPainter::GetSplitterOuterColor(Boolean AHighlighted) const {

@@ -9,6 +9,8 @@
 #include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
+#include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
 
 namespace {
@@ -341,10 +343,18 @@ TEST_F(LookAndFeelTest, ASkinNameChoosesTheRegisteredPainterUntilItIsUnregistere
   auto slave = NewLookAndFeel();
   slave->SetMasterLookAndFeel(lf.get());
   EXPECT_TRUE(slave->Painter() == ClassOf<TSkinTestPainter>());
-  // NativeStyle wins over a skin whether or not themes can be used
+  // NativeStyle wins over a skin: the themed painter where themes can be
+  // used, else the kind's painter, never the skin's
   slave->SetNativeStyle(true);
   EXPECT_TRUE(!slave->SkinPainter());
-  EXPECT_FALSE(slave->Painter() == ClassOf<TSkinTestPainter>());
+  EXPECT_TRUE(slave->Painter() == ClassOf<TvlWinXPLookAndFeelPainter>());
+  win::SetThemesActive(false);
+  slave->Refresh();
+  EXPECT_TRUE(slave->Painter() == ClassOf<TvlFlatLookAndFeelPainter>());
+  EXPECT_EQ(slave->ActiveStyle(), lfsFlat);
+  win::SetThemesActive(true);
+  slave->Refresh();
+  EXPECT_EQ(slave->ActiveStyle(), lfsNative);
   // unregistering restyles at once
   log.Calls.clear();
   ASSERT_TRUE(registry->Unregister(u"TESTSKIN"));
