@@ -446,17 +446,12 @@ void nbFillGradientRect(win::HDC DC, const TRect& R, TColor AColor1, Boolean AHo
     return;
   }
   if (TGradientFill gradientFill = GradientFillProc()) {
-    win::TRIVERTEX v[2];
-    v[0].x = R.Left;
-    v[0].y = R.Top;
-    v[0].Red = win::COLOR16(Red(c1) << 8);
-    v[0].Green = win::COLOR16(Green(c1) << 8);
-    v[0].Blue = win::COLOR16(Blue(c1) << 8);
-    v[1].x = R.Right;
-    v[1].y = R.Bottom;
-    v[1].Red = win::COLOR16(Red(c2) << 8);
-    v[1].Green = win::COLOR16(Green(c2) << 8);
-    v[1].Blue = win::COLOR16(Blue(c2) << 8);
+    // 16-bit channels: the colour byte times 256, alpha 0.
+    auto vertex = [](Integer X, Integer Y, TColor C) {
+      return win::TRIVERTEX{X, Y, win::COLOR16(Red(C) << 8), win::COLOR16(Green(C) << 8),
+                            win::COLOR16(Blue(C) << 8), 0};
+    };
+    win::TRIVERTEX v[2] = {vertex(R.Left, R.Top, c1), vertex(R.Right, R.Bottom, c2)};
     win::GRADIENT_RECT mesh{0, 1};
     gradientFill(DC, v, 2, &mesh, 1, AHorizontal ? win::GRADIENT_FILL_RECT_H : win::GRADIENT_FILL_RECT_V);
     return;

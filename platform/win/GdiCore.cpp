@@ -2,6 +2,7 @@
 // objects (pens, brushes, fonts, palettes, stock objects, system colours)
 // and the device contexts with their state.
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -389,7 +390,7 @@ BOOL PtInRect(const RECT* r, POINT pt) {
 namespace {
 
 // The platform's default colours of version 6.1, indexes 0-30.
-constexpr COLORREF DefaultSysColors[31] = {
+constexpr std::array<COLORREF, 31> DefaultSysColors = {{
     RGB(200, 200, 200),  // COLOR_SCROLLBAR
     RGB(0, 0, 0),        // COLOR_BACKGROUND
     RGB(153, 180, 209),  // COLOR_ACTIVECAPTION
@@ -421,42 +422,10 @@ constexpr COLORREF DefaultSysColors[31] = {
     RGB(215, 228, 242),  // COLOR_GRADIENTINACTIVECAPTION
     RGB(51, 153, 255),   // COLOR_MENUHILIGHT
     RGB(240, 240, 240),  // COLOR_MENUBAR
-};
+}};
 
 // The current colours (SetSysColors changes them).
-COLORREF SysColors[31] = {
-    DefaultSysColors[0],
-    DefaultSysColors[1],
-    DefaultSysColors[2],
-    DefaultSysColors[3],
-    DefaultSysColors[4],
-    DefaultSysColors[5],
-    DefaultSysColors[6],
-    DefaultSysColors[7],
-    DefaultSysColors[8],
-    DefaultSysColors[9],
-    DefaultSysColors[10],
-    DefaultSysColors[11],
-    DefaultSysColors[12],
-    DefaultSysColors[13],
-    DefaultSysColors[14],
-    DefaultSysColors[15],
-    DefaultSysColors[16],
-    DefaultSysColors[17],
-    DefaultSysColors[18],
-    DefaultSysColors[19],
-    DefaultSysColors[20],
-    DefaultSysColors[21],
-    DefaultSysColors[22],
-    DefaultSysColors[23],
-    DefaultSysColors[24],
-    DefaultSysColors[25],
-    DefaultSysColors[26],
-    DefaultSysColors[27],
-    DefaultSysColors[28],
-    DefaultSysColors[29],
-    DefaultSysColors[30],
-};
+std::array<COLORREF, 31> SysColors = DefaultSysColors;
 
 TBrushObj* NewBrush(UINT style, COLORREF color) {
   auto* b = new TBrushObj();
