@@ -25,6 +25,8 @@ class TReferenceFont {
 };
 
 // A channel may move by 24 on 1 pixel in 500 (anti-aliased edges).
-void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName);
+// The picture is AFolder/AName.png, AFolder relative to the source tree.
+void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName,
+                            const std::string& AFolder = "tests/lib/foundation/reference");
 
 }  // namespace foundation_test
