@@ -46,8 +46,10 @@ const char16_t* const kUnitOrder[] = {
     u"vlTextLayout",
     // lib/lookandfeel
     u"nbThemeManager",
+    u"nbOffice11",
     u"vlDWMApi",
     u"vlWindowUtils",
+    u"vlSolidBrushCache",
     u"nbSkinsCore",
     // lib/data
     u"vlFilterConsts",
