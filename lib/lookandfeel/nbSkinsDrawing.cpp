@@ -6,6 +6,7 @@
 
 #include "lib/foundation/nbGDIPlusClasses.h"
 #include "lib/foundation/vlImages.h"
+#include "lib/lookandfeel/nbOffice11.h"
 #include "lib/lookandfeel/nbSkinsCore.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
@@ -339,9 +340,12 @@ void TnbSkinCanvas::FillRectByGradient(const TRect& R, TColor AColor1, TColor AC
     case gmBackwardDiagonal:
       nbGpFillGradientRect(FGraphics, R, AColor1, AColor2, gp::LinearGradientModeBackwardDiagonal);
       break;
-    default:
-      nbGpFillGradientRect(FGraphics, R, AColor1, AColor2,
-                           AMode == gmHorizontal ? gp::LinearGradientModeHorizontal : gp::LinearGradientModeVertical);
+    default: {
+      win::HDC dc{};
+      if (!nbGpCheck(nbgp::GdipGetDC(FGraphics, &dc))) return;
+      nbFillGradientRect(dc, R, AColor1, AMode == gmHorizontal, AColor2);
+      nbgp::GdipReleaseDC(FGraphics, dc);
+    }
   }
 }
 
