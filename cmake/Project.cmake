@@ -63,3 +63,18 @@ function(cl_embed_resources target)
     VERBATIM)
   target_sources(${target} PRIVATE ${out})
 endfunction()
+
+# cl_embed_user_skin(TARGET): the built-in skin (resources/skins/user), made
+# into the binary skin stream by tools/skinc and embedded in TARGET as the
+# resource NBSKINS "DEFAULTUSERSKINDATA".
+function(cl_embed_user_skin target)
+  set(dir ${CMAKE_SOURCE_DIR}/resources/skins/user)
+  set(skin ${CMAKE_CURRENT_BINARY_DIR}/${target}_userskin.bin)
+  file(GLOB textures CONFIGURE_DEPENDS ${dir}/textures/*.png)
+  add_custom_command(OUTPUT ${skin}
+    COMMAND skinc ${dir}/UserSkin.txt ${skin}
+    DEPENDS skinc ${dir}/UserSkin.txt ${textures}
+    COMMENT "Building the built-in skin of ${target}"
+    VERBATIM)
+  cl_embed_resources(${target} "NBSKINS:DEFAULTUSERSKINDATA=${skin}")
+endfunction()

@@ -71,7 +71,7 @@ TRect TnbSkinImage::GetFrameRect(Integer AImageIndex, TnbSkinElementState AState
   CheckInfo();
   TRect r = FStateBounds[AState];
   if (AImageIndex > 0) {
-    // Indexes beyond the texture give a frame outside it, which draws nothing.
+    // Indexes beyond the texture give a frame outside it (drawn as nothing).
     const Integer index = std::min(AImageIndex, ImageCount());
     if (FImageLayout == ilHorizontal)
       win::OffsetRect(&r, index * FStateCount * FSize.cx, 0);
@@ -142,6 +142,8 @@ void TnbSkinImage::DrawEx(TnbSkinCanvas* ACanvas, const TRect& ARect, Integer AI
   CheckInfo();
   AState = CheckState(AState);
   const TRect frame = GetFrameRect(AImageIndex, AState);
+  // An image index beyond the texture has no frame: nothing is read outside it.
+  if (frame.Right > FTexture->Width() || frame.Bottom > FTexture->Height()) return;
   if (FStretch == smNoResize) {
     ACanvas->DrawImage(FTexture, vlCenterExtentInRect(ARect, frame.Right - frame.Left, frame.Bottom - frame.Top),
                        frame);
