@@ -5,6 +5,7 @@
 
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/nbUxTheme.h"
+#include "lib/foundation/vlGraphicsUtils.h"
 #include "lib/lookandfeel/nbThemeManager.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/Resources.h"
@@ -175,12 +176,7 @@ Integer Red(TColor C) { return Integer(C & 0xFF); }
 Integer Green(TColor C) { return Integer((C >> 8) & 0xFF); }
 Integer Blue(TColor C) { return Integer((C >> 16) & 0xFF); }
 
-TColor NearestScreenColor(TColor AColor) {
-  win::HDC dc = win::GetDC(nullptr);
-  TColor result = TColor(win::GetNearestColor(dc, win::COLORREF(ColorToRGB(AColor))));
-  win::ReleaseDC(nullptr, dc);
-  return result;
-}
+TColor NearestScreenColor(TColor AColor) { return TColor(vlGetNearestScreenColor(AColor)); }
 
 // The colour name of the default theme's variants.
 Byte DetectScheme() {

@@ -111,4 +111,4 @@ void TvlSystemPaletteChangedNotifier::FireChanged() {
   if (FOnSystemPaletteChanged) FOnSystemPaletteChanged();
 }
 
-win::HWND vlSystemPaletteListenerWindow() { return Listener ? Listener->WindowHandle() : nullptr; }
+win::HWND vlSystemPaletteChangedWindow() { return Listener ? Listener->WindowHandle() : nullptr; }

@@ -15,7 +15,7 @@ class TvlSystemPaletteChangedNotifier : public TObject {
   CL_CLASS(TvlSystemPaletteChangedNotifier, TObject)
  public:
   // Joins the shared listener (made by the first notifier).
-  void Create(Boolean AIsPrimary = false);
+  void Create(Boolean AIsPrimary);
   // Leaves it (freed with the last notifier).
   void Destroy() override;
   virtual void FireChanged();
@@ -31,4 +31,4 @@ class TvlSystemPaletteChangedNotifier : public TObject {
 
 // The window of the shared listener (nil while no notifier exists); tests
 // send WM_SYSCOLORCHANGE to it.
-win::HWND vlSystemPaletteListenerWindow();
+win::HWND vlSystemPaletteChangedWindow();

@@ -50,6 +50,9 @@ const char16_t* const kUnitOrder[] = {
     u"vlDWMApi",
     u"vlWindowUtils",
     u"vlSolidBrushCache",
+    u"vlRadioButtonImageList",
+    u"vlLookAndFeelPainters",
+    u"vlLookAndFeels",
     u"nbSkinsCore",
     // lib/data
     u"vlFilterConsts",

@@ -164,7 +164,7 @@ TEST_F(Office11Colors, HighContrastAndSystemColourChanges) {
   const win::INT index = win::COLOR_BTNFACE;
   const win::COLORREF black = 0;
   // the system tells the palette listener (a notifier makes it exist)
-  TvlSystemPaletteChangedNotifier* notifier = New<TvlSystemPaletteChangedNotifier>();
+  TvlSystemPaletteChangedNotifier* notifier = New<TvlSystemPaletteChangedNotifier>(false);
   win::SetSysColors(1, &index, &black);
   EXPECT_TRUE(nbIsBtnFaceBlack());
   EXPECT_TRUE(nbIsBlackFaceDarkText());

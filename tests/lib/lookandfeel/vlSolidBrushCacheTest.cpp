@@ -104,8 +104,8 @@ TEST(SolidBrushCache, APaletteChangeDeletesEveryBrush) {
   win::HBRUSH before = vlGetSolidBrush(TColor(0x102030));
   vlGetSolidBrush(TColor(0x102030));
   ASSERT_EQ(shared->Count(0), 1u);
-  ASSERT_NE(vlSystemPaletteListenerWindow(), nullptr);
-  win::SendMessageW(vlSystemPaletteListenerWindow(), win::WM_SYSCOLORCHANGE, 0, 0);
+  ASSERT_NE(vlSystemPaletteChangedWindow(), nullptr);
+  win::SendMessageW(vlSystemPaletteChangedWindow(), win::WM_SYSCOLORCHANGE, 0, 0);
   EXPECT_EQ(shared->Depth(), 0);
   EXPECT_FALSE(IsLiveBrush(before));
   EXPECT_NE(vlGetSolidBrush(TColor(0x102030)), nullptr);
