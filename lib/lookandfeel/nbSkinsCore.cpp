@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "lib/foundation/nbGDIPlusClasses.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/Resources.h"
@@ -1168,6 +1169,18 @@ Boolean TnbSkinElement::Compare(TnbSkinElement* AElement) {
          FMinSize->IsEqual(AElement->FMinSize) && FContentOffset->IsEqual(AElement->FContentOffset) &&
          FBorders->Compare(AElement->FBorders) && CompareProperties(AElement) && FImage->Compare(AElement->FImage) &&
          FGlyph->Compare(AElement->FGlyph);
+}
+
+TColor TnbSkinElement::GetTextColor(TvlButtonState AState) {
+  const char16_t* name = AState == vlbsHot        ? u"TextColorHot"
+                         : AState == vlbsPressed  ? u"TextColorPressed"
+                         : AState == vlbsDisabled ? u"TextColorDisabled"
+                                                  : nullptr;
+  if (name) {
+    auto* color = dynamic_cast<TnbSkinColor*>(GetPropertyByName(name));
+    if (color && color->Value() != nbSkinClDefault) return color->Value();
+  }
+  return FTextColor;
 }
 
 void TnbSkinElement::SetColor(TColor Value) {

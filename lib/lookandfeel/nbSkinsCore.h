@@ -17,6 +17,8 @@
 
 class TnbPNGImage;
 class TvlBitmap;
+// The painters' button state (lib/lookandfeel/vlLookAndFeelPainters.h).
+enum TvlButtonState : Byte;
 class TnbSkin;
 class TnbSkinControlGroup;
 class TnbSkinElement;
@@ -450,6 +452,9 @@ class TnbSkinElement : public TnbSkinPersistent {
   virtual void ReadData(TStream* AStream, Double AVersion);
   virtual void WriteData(TStream* AStream, Double AVersion);
   virtual Boolean Compare(TnbSkinElement* AElement);
+  // "TextColorHot", "TextColorPressed" or "TextColorDisabled" when assigned,
+  // else TextColor.
+  virtual TColor GetTextColor(TvlButtonState AState);
   virtual void Draw(win::HDC DC, const TRect& ARect, Integer AImageIndex, TnbSkinElementState AState);
 
   // Background, image, borders and glyph on a canvas already painting.

@@ -8,6 +8,7 @@
 
 #include "lib/foundation/nbGDIPlusClasses.h"
 #include "lib/lookandfeel/nbSkinsCore.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
@@ -118,6 +119,15 @@ TEST(SkinModel, ElementValues) {
   }
   e->SetImageCount(0);
   EXPECT_EQ(1, e->ImageCount());
+  // Text colours by state: a state colour only when it is assigned.
+  e->SetTextColor(TColor(0x111111));
+  EXPECT_EQ(TColor(0x111111), e->GetTextColor(vlbsHot));
+  auto* hot = static_cast<TnbSkinColor*>(e->AddProperty(u"TextColorHot", ClassOf<TnbSkinColor>()));
+  EXPECT_EQ(TColor(0x111111), e->GetTextColor(vlbsHot));  // clDefault
+  hot->SetValue(TColor(0x0000FF));
+  EXPECT_EQ(TColor(0x0000FF), e->GetTextColor(vlbsHot));
+  EXPECT_EQ(TColor(0x111111), e->GetTextColor(vlbsNormal));
+  EXPECT_EQ(TColor(0x111111), e->GetTextColor(vlbsPressed));
   EXPECT_EQ(u"E_Image.png", e->GetImageName(e->Image()));
   EXPECT_EQ(u"E_Glyph.png", e->GetImageName(e->Glyph()));
   EXPECT_TRUE(e->Image()->Empty());
