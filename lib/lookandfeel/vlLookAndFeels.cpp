@@ -1,5 +1,8 @@
 #include "lib/lookandfeel/vlLookAndFeels.h"
 
+#include "lib/lookandfeel/nbOffice11.h"
+#include "lib/lookandfeel/vlOffice11LookAndFeelPainter.h"
+#include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 
 #include "platform/classes/ClassRegistry.h"
@@ -42,10 +45,8 @@ constexpr Boolean DefaultNativeStyle = false;
 constexpr TvlLookAndFeelStyle KindToStyle[] = {lfsFlat, lfsStandard, lfsUltraFlat, lfsOffice11};
 constexpr TvlLookAndFeelKind StyleToKind[] = {lfFlat, lfStandard, lfUltraFlat, lfStandard, lfOffice11};
 
-// The painter chosen by NativeStyle where themes can be used: the themed
-// painter, which joins here when it exists; until then NativeStyle falls
-// through to the skin and the Kind's painter.
-TvlCustomLookAndFeelPainterClass NativeStylePainter() { return nullptr; }
+// The painter chosen by NativeStyle where themes can be used.
+TvlCustomLookAndFeelPainterClass NativeStylePainter() { return ClassOf<TvlWinXPLookAndFeelPainter>(); }
 
 }  // namespace
 
@@ -71,7 +72,7 @@ TvlCustomLookAndFeelPainterClass vlLookAndFeelPainterOfKind(TvlLookAndFeelKind A
     case lfFlat: return ClassOf<TvlFlatLookAndFeelPainter>();
     case lfStandard: return ClassOf<TvlStandardLookAndFeelPainter>();
     case lfUltraFlat: return ClassOf<TvlUltraFlatLookAndFeelPainter>();
-    // lfOffice11: the Office 2003 painter joins here when it exists.
+    case lfOffice11: return ClassOf<TvlOffice11LookAndFeelPainter>();
     default: return nullptr;
   }
 }

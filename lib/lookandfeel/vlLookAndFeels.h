@@ -183,7 +183,7 @@ Boolean ClassSupportsSkin(TClass AClass);
 using TvlClassSupportsSkinProc = Boolean (*)(TClass AClass);
 TvlClassSupportsSkinProc& vlClassSupportsSkinProc();
 
-// The painter class of a kind (lfOffice11: nil until its painter exists).
+// The painter class of a kind.
 TvlCustomLookAndFeelPainterClass vlLookAndFeelPainterOfKind(TvlLookAndFeelKind AKind);
 TvlLookAndFeelStyle vlLookAndFeelStyleOfKind(TvlLookAndFeelKind AKind);
 TvlLookAndFeelKind vlLookAndFeelKindOfStyle(TvlLookAndFeelStyle AStyle);

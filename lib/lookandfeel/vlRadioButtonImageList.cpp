@@ -5,6 +5,7 @@
 #include "lib/foundation/vlGraphics.h"
 #include "lib/foundation/vlGraphicsUtils.h"
 #include "lib/lookandfeel/nbOffice11.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "lib/lookandfeel/vlSystemPalette.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/vcl/ImgList.h"
@@ -14,9 +15,11 @@ CL_IMPLEMENT_CLASS(TvlRadioButtonImageList)
 
 namespace {
 
-// The painter kinds and button states by their ordinals.
-constexpr Integer KindFlat = 0, KindStandard = 1, KindUltraFlat = 2, KindOffice11 = 3;
-constexpr Integer StateNormal = 1, StateHot = 2, StatePressed = 3, StateDisabled = 4;
+// The painter kinds and button states as the image keys count them.
+constexpr Integer KindFlat = lfFlat, KindStandard = lfStandard, KindUltraFlat = lfUltraFlat,
+                  KindOffice11 = lfOffice11;
+constexpr Integer StateNormal = vlbsNormal, StateHot = vlbsHot, StatePressed = vlbsPressed,
+                  StateDisabled = vlbsDisabled;
 constexpr Integer ImageCount = 128;
 
 TSize ButtonSize{};

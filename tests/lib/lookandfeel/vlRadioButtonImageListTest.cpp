@@ -8,13 +8,11 @@
 
 #include "lib/foundation/vlGraphics.h"
 #include "lib/lookandfeel/nbOffice11.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/Gdi.h"
 #include "tests/lib/lookandfeel/LookAndFeelPicture.h"
 
-// The ordinals the image keys use.
-enum TvlLookAndFeelKind : Byte { lfFlatKind = 0, lfStandardKind = 1, lfUltraFlatKind = 2, lfOffice11Kind = 3 };
-enum TvlButtonState : Byte { bsDefault = 0, bsNormal = 1, bsHot = 2, bsPressed = 3, bsDisabled = 4 };
 
 namespace {
 
@@ -90,18 +88,18 @@ TEST(RadioButtonImages, HundredTwentyEightImagesBuiltOnceAndShared) {
   TvlRadioButtonImageList* list = vlGetRadioButtonImages();
   EXPECT_EQ(list, vlGetRadioButtonImages());
   ASSERT_EQ(list->Count(), 128);
-  const Integer first = TvlRadioButtonImageList::ImageIndex(lfFlatKind, bsNormal, false, false, false);
+  const Integer first = TvlRadioButtonImageList::ImageIndex(lfFlat, vlbsNormal, false, false, false);
   list->Prepare();  // filled: nothing happens
   EXPECT_EQ(list->Count(), 128);
-  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfFlatKind, bsNormal, false, false, false), first);
+  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfFlat, vlbsNormal, false, false, false), first);
   // the key order of the building loops
-  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfFlatKind, bsNormal, false, false, false), 0);
-  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfFlatKind, bsNormal, true, false, false), 4);
-  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfStandardKind, bsHot, false, false, false), 9);
-  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfOffice11Kind, bsDisabled, true, true, true), 127);
+  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfFlat, vlbsNormal, false, false, false), 0);
+  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfFlat, vlbsNormal, true, false, false), 4);
+  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfStandard, vlbsHot, false, false, false), 9);
+  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfOffice11, vlbsDisabled, true, true, true), 127);
   // vlbsDefault draws as vlbsNormal
-  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfUltraFlatKind, bsDefault, true, false, false),
-            TvlRadioButtonImageList::ImageIndex(lfUltraFlatKind, bsNormal, true, false, false));
+  EXPECT_EQ(TvlRadioButtonImageList::ImageIndex(lfUltraFlat, vlbsDefault, true, false, false),
+            TvlRadioButtonImageList::ImageIndex(lfUltraFlat, vlbsNormal, true, false, false));
 }
 
 TEST(RadioButtonImages, ColoursOfRingsBodyAndDot) {
@@ -115,15 +113,15 @@ TEST(RadioButtonImages, ColoursOfRingsBodyAndDot) {
     TColor Ring, Body, Dot;
   };
   const TCase cases[] = {
-      {"ultra-flat focused normal", lfUltraFlatKind, bsNormal, true, true, clHighlight, clWindow, clWindowText},
-      {"ultra-flat normal", lfUltraFlatKind, bsNormal, true, false, clBtnShadow, clWindow, clWindowText},
-      {"flat unchecked: no dot", lfFlatKind, bsNormal, false, false, clBtnShadow, clWindow, clWindow},
-      {"standard pressed", lfStandardKind, bsPressed, true, false, clBtnShadow, clBtnFace, clWindowText},
-      {"standard disabled", lfStandardKind, bsDisabled, true, false, clBtnShadow, clBtnFace, clBtnShadow},
-      {"office normal", lfOffice11Kind, bsNormal, true, false, clBtnText, clWindow, clWindowText},
-      {"office hot", lfOffice11Kind, bsHot, false, false, nbOffice11HighlightBorderColor, nbOffice11HotButtonColor,
+      {"ultra-flat focused normal", lfUltraFlat, vlbsNormal, true, true, clHighlight, clWindow, clWindowText},
+      {"ultra-flat normal", lfUltraFlat, vlbsNormal, true, false, clBtnShadow, clWindow, clWindowText},
+      {"flat unchecked: no dot", lfFlat, vlbsNormal, false, false, clBtnShadow, clWindow, clWindow},
+      {"standard pressed", lfStandard, vlbsPressed, true, false, clBtnShadow, clBtnFace, clWindowText},
+      {"standard disabled", lfStandard, vlbsDisabled, true, false, clBtnShadow, clBtnFace, clBtnShadow},
+      {"office normal", lfOffice11, vlbsNormal, true, false, clBtnText, clWindow, clWindowText},
+      {"office hot", lfOffice11, vlbsHot, false, false, nbOffice11HighlightBorderColor, nbOffice11HotButtonColor,
        nbOffice11HotButtonColor},
-      {"office disabled", lfOffice11Kind, bsDisabled, true, false, nbOffice11DisabledTextColor, clBtnFace,
+      {"office disabled", lfOffice11, vlbsDisabled, true, false, nbOffice11DisabledTextColor, clBtnFace,
        nbOffice11DisabledTextColor},
   };
   for (const TCase& c : cases) {
@@ -135,7 +133,7 @@ TEST(RadioButtonImages, ColoursOfRingsBodyAndDot) {
     EXPECT_EQ(PixelAt(b.get(), 1, 1), Magenta);  // masked corner
   }
   // on a brush colour: the corner takes it
-  TBitmapPtr b = DrawOne(lfFlatKind, bsNormal, true, false, false, clYellow);
+  TBitmapPtr b = DrawOne(lfFlat, vlbsNormal, true, false, false, clYellow);
   EXPECT_EQ(PixelAt(b.get(), 1, 1), win::COLORREF(ColorToRGB(clYellow)));
   EXPECT_EQ(PixelAt(b.get(), 0, 0), Magenta);
 }
@@ -145,10 +143,10 @@ TEST(RadioButtonImages, ASystemColourChangeRebuildsTheImages) {
   const win::COLORREF oldWindow = win::GetSysColor(index), tint = 0x80E0FF;
   const auto body = FindCode(5);
   win::SetSysColors(1, &index, &tint);
-  TBitmapPtr b = DrawOne(lfFlatKind, bsNormal, false, false, false);
+  TBitmapPtr b = DrawOne(lfFlat, vlbsNormal, false, false, false);
   EXPECT_EQ(PixelAt(b.get(), body.second + 1, body.first + 1), tint);
   win::SetSysColors(1, &index, &oldWindow);
-  b = DrawOne(lfFlatKind, bsNormal, false, false, false);
+  b = DrawOne(lfFlat, vlbsNormal, false, false, false);
   EXPECT_EQ(PixelAt(b.get(), body.second + 1, body.first + 1), oldWindow);
   EXPECT_EQ(vlGetRadioButtonImages()->Count(), 128);
 }
