@@ -69,17 +69,17 @@ function(cl_embed_resources target)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# cl_embed_user_skin(TARGET): the built-in skin (resources/skins/user), made
-# into the binary skin stream by tools/skinc and embedded in TARGET as the
-# resource NBSKINS "DEFAULTUSERSKINDATA".
-function(cl_embed_user_skin target)
+# cl_user_skin_stream(VAR): the built-in skin (resources/skins/user) made
+# into the binary skin stream by tools/skinc; VAR names the file made, to be
+# embedded as the resource NBSKINS "DEFAULTUSERSKINDATA".
+function(cl_user_skin_stream var)
   set(dir ${CMAKE_SOURCE_DIR}/resources/skins/user)
-  set(skin ${CMAKE_CURRENT_BINARY_DIR}/${target}_userskin.bin)
+  set(skin ${CMAKE_CURRENT_BINARY_DIR}/userskin.bin)
   file(GLOB textures CONFIGURE_DEPENDS ${dir}/textures/*.png)
   add_custom_command(OUTPUT ${skin}
     COMMAND skinc ${dir}/UserSkin.txt ${skin}
     DEPENDS skinc ${dir}/UserSkin.txt ${textures}
-    COMMENT "Building the built-in skin of ${target}"
+    COMMENT "Building the built-in skin"
     VERBATIM)
-  cl_embed_resources(${target} "NBSKINS:DEFAULTUSERSKINDATA=${skin}")
+  set(${var} ${skin} PARENT_SCOPE)
 endfunction()
