@@ -54,6 +54,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlLookAndFeelPainters",
     u"vlLookAndFeels",
     u"nbSkinsCore",
+    u"nbSkinsLookAndFeelPainter",
+    u"nbSkinsDefaultPainters",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

@@ -21,7 +21,7 @@ bool ReferenceFontAvailable() { return access(TestFontFile, R_OK) == 0; }
 TReferenceFont::TReferenceFont() { win::fontmap::SetFontFileOverride(TestFontFile); }
 TReferenceFont::~TReferenceFont() { win::fontmap::SetFontFileOverride(""); }
 
-void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName, const std::string& AFolder) {
+void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName) {
   ABitmap->SetPixelFormat(pf32bit);
   const int w = ABitmap->Width(), h = ABitmap->Height();
   std::vector<uint32_t> pixels(size_t(w) * size_t(h));
@@ -30,7 +30,7 @@ void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName, const st
     std::copy(row, row + w, pixels.begin() + ptrdiff_t(y) * w);
   }
   testing_support::ExpectMatchesReference(
-      pixels.data(), w, h, std::string(CL_SOURCE_DIR) + "/" + AFolder + "/" + AName + ".png", AName);
+      pixels.data(), w, h, std::string(CL_SOURCE_DIR) + "/tests/lib/foundation/reference/" + AName + ".png", AName);
 }
 
 }  // namespace foundation_test

@@ -25,8 +25,6 @@ class TReferenceFont {
 };
 
 // A channel may move by 24 on 1 pixel in 500 (anti-aliased edges).
-// The picture is AFolder/AName.png, AFolder relative to the source tree.
-void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName,
-                            const std::string& AFolder = "tests/lib/foundation/reference");
+void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName);
 
 }  // namespace foundation_test

@@ -8,7 +8,7 @@
 #include "lib/lookandfeel/nbSkinInfo.h"
 #include "platform/classes/Resources.h"
 #include "platform/rtl/CodePages.h"
-#include "tests/lib/foundation/ReferencePicture.h"
+#include "tests/lib/lookandfeel/LookAndFeelPicture.h"
 #include "tests/lib/lookandfeel/SkinFixture.h"
 
 namespace {
@@ -59,16 +59,6 @@ TBitmap* Surface(Integer W, Integer H, TColor AColor) {
   b->Canvas()->Brush()->SetColor(AColor);
   b->Canvas()->FillRect(Rect(0, 0, W, H));
   return b;
-}
-
-TBitmap* Zoomed(TBitmap* B) {
-  TBitmap* z = vlNewBitmap32(B->Width() * 2, B->Height() * 2, true);
-  for (Integer y = 0; y < z->Height(); ++y) {
-    Cardinal* row = static_cast<Cardinal*>(z->ScanLine(y));
-    const Cardinal* from = static_cast<const Cardinal*>(B->ScanLine(y / 2));
-    for (Integer x = 0; x < z->Width(); ++x) row[x] = from[x / 2] | 0xFF000000u;
-  }
-  return z;
 }
 
 // The controls' elements as the skin painter draws them, one column per
@@ -123,8 +113,7 @@ TEST(BuiltInSkin, ReferencePictureOfTheControls) {
   Owned<TnbSkinInfo> info(New<TnbSkinInfo>(skin));
   Owned<TBitmap> sheet(Surface(264, 250, TColor(0xF3F1F0)));
   DrawControls(info.get(), sheet.get());
-  Owned<TBitmap> zoomed(Zoomed(sheet.get()));
-  foundation_test::ExpectMatchesReference(zoomed.get(), "skin-builtin-controls", "tests/lib/lookandfeel/reference");
+  lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-builtin-controls", 2);
 }
 
 TEST(BuiltInSkin, AnEmptySkinShowsPlaceholders) {
@@ -133,8 +122,7 @@ TEST(BuiltInSkin, AnEmptySkinShowsPlaceholders) {
   Owned<TBitmap> sheet(Surface(264, 250, TColor(0xF3F1F0)));
   DrawControls(info.get(), sheet.get());
   EXPECT_TRUE(skin->HasMissingElements());
-  Owned<TBitmap> zoomed(Zoomed(sheet.get()));
-  foundation_test::ExpectMatchesReference(zoomed.get(), "skin-empty-controls", "tests/lib/lookandfeel/reference");
+  lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-empty-controls", 2);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "lib/foundation/vlImages.h"
 #include "lib/lookandfeel/nbSkinsElementCache.h"
 #include "platform/win/Gdi.h"
-#include "tests/lib/foundation/ReferencePicture.h"
+#include "tests/lib/lookandfeel/LookAndFeelPicture.h"
 #include "tests/lib/lookandfeel/SkinFixture.h"
 
 namespace {
@@ -238,17 +238,6 @@ TEST(SkinElementCache, TheListEvictsInCreationOrder) {
 
 // --- the reference picture ---------------------------------------------------------------------
 
-// Twice as large, so single pixels can be seen.
-TBitmap* Zoomed(TBitmap* B) {
-  TBitmap* z = vlNewBitmap32(B->Width() * 2, B->Height() * 2, true);
-  for (Integer y = 0; y < z->Height(); ++y) {
-    Cardinal* row = static_cast<Cardinal*>(z->ScanLine(y));
-    const Cardinal* from = static_cast<const Cardinal*>(B->ScanLine(y / 2));
-    for (Integer x = 0; x < z->Width(); ++x) row[x] = from[x / 2] | 0xFF000000u;
-  }
-  return z;
-}
-
 TEST(SkinDrawing, ReferencePictureOfEveryMode) {
   Owned<TnbSkin> skin = NewSkin();
   TnbSkinControlGroup* g = skin->AddGroup(u"G");
@@ -342,8 +331,7 @@ TEST(SkinDrawing, ReferencePictureOfEveryMode) {
   list->DrawElement(dc, fade, 0, esNormal, Rect(96, 104, 136, 124));
   list->DrawElement(dc, fade, 0, esNormal, Rect(140, 104, 180, 124));
 
-  Owned<TBitmap> zoomed(Zoomed(sheet.get()));
-  foundation_test::ExpectMatchesReference(zoomed.get(), "skin-elements", "tests/lib/lookandfeel/reference");
+  lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-elements", 2);
 }
 
 }  // namespace

@@ -1,0 +1,157 @@
+// The skin painter: a look-and-feel painter that draws from a skin. Each
+// operation asks the skin information registered as the painter class's data
+// (the named painters registry) for its element or colour and falls back to
+// the Office 2003 painter when the skin lacks it. The built-in skin's painter,
+// registered as "UserSkin", is TnbSkinsUserSkinPainter.
+#pragma once
+
+#include "lib/lookandfeel/nbSkinInfo.h"
+#include "lib/lookandfeel/vlOffice11LookAndFeelPainter.h"
+
+class TnbSkinLookAndFeelPainterCacheManager;
+
+// The skin information bound to a painter.
+class TnbSkinLookAndFeelPainterInfo : public TnbSkinInfo {
+  CL_CLASS(TnbSkinLookAndFeelPainterInfo, TnbSkinInfo)
+};
+
+// The built-in skin's information: a change of the skin repaints every control.
+class TnbSkinUserLookAndFeelPainterInfo : public TnbSkinLookAndFeelPainterInfo {
+  CL_CLASS(TnbSkinUserLookAndFeelPainterInfo, TnbSkinLookAndFeelPainterInfo)
+ public:
+  void SkinContentChanged(TnbSkin* Sender) override;
+};
+
+class TnbSkinLookAndFeelPainter : public TvlOffice11LookAndFeelPainter {
+  CL_CLASS(TnbSkinLookAndFeelPainter, TvlOffice11LookAndFeelPainter)
+ protected:
+  void DrawContent(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvlButtonState AState,
+                   TAlignment AAlignmentHorz, TvlAlignmentVert AAlignmentVert, Boolean AMultiLine,
+                   Boolean AShowEndEllipsis, const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
+                   const TvlDrawBackgroundEvent& AOnDrawBackground, Boolean AIsFooter) const override;
+
+ public:
+  // The information registered as this painter class's data; nil when the
+  // class is not registered.
+  virtual TnbSkinLookAndFeelPainterInfo* GetSkinInfo() const;
+  virtual Boolean DrawEditorButtonBackground(TvlCanvas* ACanvas, const TRect& R, Boolean AIsCloseButton,
+                                             TnbSkinElementState AState) const;
+  virtual String InternalUnitName() const { return u"nbSkinsLookAndFeelPainter"; }
+
+  // Colours
+  TColor DefaultContentColor() const override;
+  TColor DefaultContentEvenColor() const override;
+  TColor DefaultContentOddColor() const override;
+  TColor DefaultContentTextColor() const override;
+  TColor DefaultEditorBackgroundColorEx(TvlEditStateColorKind AKind) const override;
+  TColor DefaultEditorTextColorEx(TvlEditStateColorKind AKind) const override;
+  TColor DefaultFilterBoxTextColor() const override;
+  TColor DefaultFixedSeparatorColor() const override;
+  TColor DefaultFooterColor() const override;
+  TColor DefaultGridDetailsSiteColor() const override;
+  TColor DefaultGridLineColor() const override;
+  TColor DefaultGroupByBoxTextColor() const override;
+  TColor DefaultGroupColor() const override;
+  TColor DefaultGroupTextColor() const override;
+  TColor DefaultHeaderBackgroundColor() const override;
+  TColor DefaultHeaderBackgroundTextColor() const override;
+  TColor DefaultHeaderColor() const override;
+  TColor DefaultHeaderTextColor() const override;
+  TColor DefaultHyperlinkTextColor() const override;
+  TColor DefaultPreviewTextColor() const override;
+  TColor DefaultRecordSeparatorColor() const override;
+  TColor DefaultSelectionColor() const override;
+  TColor DefaultSelectionTextColor() const override;
+  TColor DefaultSeparatorColor() const override;
+  TColor DefaultSizeGripAreaColor() const override;
+  TColor DefaultDateNavigatorHeaderColor() const override;
+  TColor DefaultDateNavigatorHeaderTextColor(Boolean AIsHighlight) const override;
+  TColor DefaultDateNavigatorSeparator2Color() const override;
+  TColor ButtonSymbolColor(TvlButtonState AState, TColor ADefaultColor = clDefault) const override;
+  TColor EditButtonTextColor() const override;
+  TColor FooterSeparatorColor() const override;
+  TColor GetContainerBorderColor(Boolean AIsHighlightBorder) const override;
+  TColor ProgressBarTextColorEx(Boolean AIsFilledArea) const override;
+
+  // Sizes and flags
+  Integer ButtonBorderSize(TvlButtonState AState = vlbsNormal) const override;
+  TSize CheckButtonSize() const override;
+  TSize RadioButtonSize() const override;
+  TSize SizeGripSize() const override;
+  TSize EditButtonSize() const override;
+  TPoint FilterCloseButtonSize() const override;
+  Integer ExpandButtonSize() const override;
+  Integer LabelLineHeight() const override;
+  Integer ScrollBarMinimalThumbSize(Boolean AVertical) const override;
+  TRect ProgressBarBorderSize(Boolean AVertical) const override;
+  TvlBorders HeaderBorders(TvlNeighbors ANeighbors) const override;
+  Boolean GridDrawHeaderCellsFirst() const override;
+  Boolean HeaderDrawCellsFirst() const override { return false; }
+  Boolean FooterDrawCellsFirst() const override { return false; }
+  Boolean IndicatorDrawItemsFirst() const override { return true; }
+  Integer EditButtonTextOffset() const override { return 1; }
+
+  // Drawing
+  void DrawBorder(TvlCanvas* ACanvas, TRect R) const override;
+  void DrawButton(TvlCanvas* ACanvas, TRect R, const String& ACaption, TvlButtonState AState,
+                  Boolean ADrawBorder = true, TColor AColor = clDefault, TColor ATextColor = clDefault,
+                  Boolean AWordWrap = false, Boolean AIsToolButton = false) const override;
+  void DrawExpandButton(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded,
+                        TColor AColor = clDefault) const override;
+  void DrawExpandButtonEx(TvlCanvas* ACanvas, const TRect& R, TvlButtonState AState,
+                          Boolean AExpanded) const override;
+  void DrawCheckButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
+                       TvlCheckBoxState ACheckState) const override;
+  using TvlOffice11LookAndFeelPainter::DrawCheckButton;
+  void DrawRadioButton(TvlCanvas* ACanvas, Integer X, Integer Y, TvlButtonState AButtonState, Boolean AChecked,
+                       Boolean AFocused, TColor ABrushColor, Boolean AIsDesigning = false) const override;
+  void DrawLabelLine(TvlCanvas* ACanvas, const TRect& R, TColor AOuterColor, TColor AInnerColor,
+                     Boolean AIsVertical) const override;
+  void DrawSeparator(TvlCanvas* ACanvas, const TRect& R, Boolean AIsVertical) const override;
+  void DrawHeader(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvlNeighbors ANeighbors,
+                  TvlBorders ABorders, TvlButtonState AState, TAlignment AAlignmentHorz,
+                  TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, Boolean AShowEndEllipsis,
+                  const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
+                  const TvlDrawBackgroundEvent& AOnDrawBackground = {}, Boolean AIsLast = false,
+                  Boolean AIsGroup = false) const override;
+  void DrawHeaderEx(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds, TvlNeighbors ANeighbors,
+                    TvlBorders ABorders, TvlButtonState AState, TAlignment AAlignmentHorz,
+                    TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, Boolean AShowEndEllipsis,
+                    const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
+                    const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawHeaderSeparator(TvlCanvas* ACanvas, const TRect& ABounds, Integer AIndentSize, TColor AColor,
+                           const TvlViewParams& AViewParams) const override;
+  void DrawGroupByBox(TvlCanvas* ACanvas, const TRect& ARect, Boolean ATransparent, TColor ABackgroundColor,
+                      TBitmap* ABackgroundBitmap) const override;
+  void DrawFilterPanel(TvlCanvas* ACanvas, const TRect& ARect, Boolean ATransparent, TColor ABackgroundColor,
+                       TBitmap* ABackgroundBitmap) const override;
+  void DrawFilterDropDownButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
+                                Boolean AIsFilterActive) const override;
+  void DrawFilterCloseButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  void DrawScrollBarBackground(TvlCanvas* ACanvas, const TRect& R, Boolean AHorizontal) const override;
+  void DrawScrollBarPart(TvlCanvas* ACanvas, Boolean AHorizontal, TRect R, TvlScrollBarPart APart,
+                         TvlButtonState AState) const override;
+  void DrawSizeGrip(TvlCanvas* ACanvas, const TRect& ARect, TColor ABackgroundColor = clDefault) const override;
+  void DrawEditorButton(TvlCanvas* ACanvas, const TRect& ARect, TvlEditBtnKind AButtonKind,
+                        TvlButtonState AState) const override;
+  void DrawProgressBarBorder(TvlCanvas* ACanvas, TRect ARect, Boolean AVertical) const override;
+  void DrawProgressBarChunk(TvlCanvas* ACanvas, TRect ARect, Boolean AVertical) const override;
+  void DrawIndicatorImage(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind) const override;
+  void DrawIndicatorCustomizationMark(TvlCanvas* ACanvas, const TRect& R, TColor AColor) const override;
+  void DrawWindowContent(TvlCanvas* ACanvas, const TRect& ARect) const override;
+};
+
+// The built-in skin's painter, registered as "UserSkin" when GDI+ is there.
+class TnbSkinsUserSkinPainter : public TnbSkinLookAndFeelPainter {
+  CL_CLASS(TnbSkinsUserSkinPainter, TnbSkinLookAndFeelPainter)
+ public:
+  TnbSkinLookAndFeelPainterInfo* GetSkinInfo() const override;
+  String InternalUnitName() const override { return u"nbSkinsDefaultPainters"; }
+};
+
+// The painter unit's cache manager (nil outside the unit's life).
+TnbSkinLookAndFeelPainterCacheManager* nbSkinPainterCacheManager();
+// The built-in skin's information (nil when GDI+ was not available).
+TnbSkinUserLookAndFeelPainterInfo* nbUserSkinInfo();
+// The painter state of a button state.
+TnbSkinElementState nbSkinElementState(TvlButtonState AState);
