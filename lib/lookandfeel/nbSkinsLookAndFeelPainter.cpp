@@ -581,3 +581,279 @@ void TnbSkinLookAndFeelPainter::DrawWindowContent(TvlCanvas* ACanvas, const TRec
   }
   ACanvas->FillRect(ARect, e->Color());
 }
+
+// --- calendar, calculator, layout, absent controls --------------------------------------------
+
+#define NB_SKIN_COLOR_OP(Op, Field)                          \
+  TColor TnbSkinLookAndFeelPainter::Op() const {             \
+    TnbSkinColor* c = NB_SKIN(Field);                        \
+    return Assigned(c) ? c->Value() : inherited::Op();       \
+  }
+NB_SKIN_COLOR_OP(DefaultDateNavigatorTextColor, CalendarDayTextColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorHolydayTextColor, CalendarHolidayTextColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorInactiveTextColor, CalendarInactiveDayTextColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorSelectionColor, CalendarSelectedDayColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorSelectionTextColor, CalendarSelectedDayTextColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorSeparator1Color, CalendarSeparatorColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorTodayFrameColor, CalendarTodayFrameColor)
+NB_SKIN_COLOR_OP(DefaultDateNavigatorTodayTextColor, CalendarTodayTextColor)
+NB_SKIN_COLOR_OP(GetCustomizationFormListBackgroundColor, ContentColor)
+#undef NB_SKIN_COLOR_OP
+
+#define NB_SKIN_VALUE_OP(Op, Field)                   \
+  TColor TnbSkinLookAndFeelPainter::Op() const {      \
+    TnbSkinColor* c = NB_SKIN(Field);                 \
+    return c ? c->Value() : inherited::Op();          \
+  }
+NB_SKIN_VALUE_OP(LayoutControlEmptyAreaColor, LayoutControlColor)
+NB_SKIN_VALUE_OP(DefaultSchedulerBackgroundColor, ContentColor)
+NB_SKIN_VALUE_OP(DefaultSchedulerControlColor, ContentColor)
+NB_SKIN_VALUE_OP(DefaultSchedulerBorderColor, ContainerBorderColor)
+NB_SKIN_VALUE_OP(DefaultSchedulerNavigatorColor, SchedulerNavigatorColor)
+#undef NB_SKIN_VALUE_OP
+
+#define NB_SKIN_ELEMENT_OP(Op, Field, Value)          \
+  TColor TnbSkinLookAndFeelPainter::Op() const {      \
+    TnbSkinElement* e = NB_SKIN(Field);               \
+    return e ? e->Value() : inherited::Op();          \
+  }
+NB_SKIN_ELEMENT_OP(DefaultSchedulerViewTextColor, SchedulerAppointment[1], TextColor)
+NB_SKIN_ELEMENT_OP(DefaultVGridCategoryColor, VGridCategory, Color)
+NB_SKIN_ELEMENT_OP(DefaultVGridCategoryTextColor, VGridCategory, TextColor)
+NB_SKIN_ELEMENT_OP(DefaultVGridHeaderColor, VGridRowHeader, Color)
+NB_SKIN_ELEMENT_OP(DefaultVGridHeaderTextColor, VGridRowHeader, TextColor)
+NB_SKIN_ELEMENT_OP(DefaultVGridLineColor, VGridLine, Color)
+NB_SKIN_ELEMENT_OP(DefaultVGridBandLineColor, VGridBandBorder, Color)
+#undef NB_SKIN_ELEMENT_OP
+
+// The colour or text colour of an element when it is assigned.
+#define NB_SKIN_ASSIGNED_ELEMENT_OP(Op, Field, Value)                              \
+  TColor TnbSkinLookAndFeelPainter::Op() const {                                   \
+    TnbSkinElement* e = NB_SKIN(Field);                                            \
+    const TColor v = e ? e->Value() : nbSkinClDefault;                             \
+    return v != nbSkinClDefault && v != nbSkinClNone ? v : inherited::Op();        \
+  }
+NB_SKIN_ASSIGNED_ELEMENT_OP(DefaultSchedulerTimeRulerColor, SchedulerTimeRuler, Color)
+NB_SKIN_ASSIGNED_ELEMENT_OP(DefaultSchedulerTimeRulerTextColor, SchedulerTimeRuler, TextColor)
+NB_SKIN_ASSIGNED_ELEMENT_OP(PivotGridHeadersAreaColor, GridGroupByBox, Color)
+NB_SKIN_ASSIGNED_ELEMENT_OP(PivotGridHeadersAreaTextColor, GridGroupByBox, TextColor)
+#undef NB_SKIN_ASSIGNED_ELEMENT_OP
+
+TColor TnbSkinLookAndFeelPainter::DefaultSchedulerViewSelectedTextColor() const {
+  return DefaultSchedulerViewTextColor();
+}
+
+TColor TnbSkinLookAndFeelPainter::CalcEditButtonTextColor(TvlCalcButtonKind AButtonKind) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  if (info && Assigned(info->CalcEditButtonTextColors[AButtonKind])) return info->CalcEditButtonTextColors[AButtonKind]->Value();
+  return inherited::CalcEditButtonTextColor(AButtonKind);
+}
+
+void TnbSkinLookAndFeelPainter::DrawLayoutControlBackground(TvlCanvas* ACanvas, const TRect& R) const {
+  ACanvas->FillRect(R, LayoutControlEmptyAreaColor());
+}
+
+void TnbSkinLookAndFeelPainter::DrawPrintPreviewBackground(TvlCanvas* ACanvas, const TRect& R) const {
+  TnbSkinElement* e = NB_SKIN(PrintingPreviewBackground);
+  if (!e || !gCacheManager) {
+    inherited::DrawPrintPreviewBackground(ACanvas, R);
+    return;
+  }
+  gCacheManager->DrawPreviewBackground(DC(ACanvas), R, e);
+}
+
+// --- button groups, small expand buttons, sizes -----------------------------------------------
+
+TRect TnbSkinLookAndFeelPainter::ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const {
+  TnbSkinElement* e = NB_SKIN(EditButtonElements[0]);
+  if (!e) return inherited::ButtonGroupBorderSizes(AButtonCount, AButtonIndex);
+  const TSize glyph = NavigatorGlyphSize();
+  const Integer a = (e->Size().cx - glyph.cx) / 2, b = (e->Size().cy - glyph.cy) / 2;
+  return Rect(a, b, a, b);
+}
+
+void TnbSkinLookAndFeelPainter::DrawButtonInGroup(TvlCanvas* ACanvas, TRect R, TvlButtonState AState,
+                                                  Integer AButtonCount, Integer AButtonIndex,
+                                                  TColor ABackgroundColor) const {
+  DrawEditorButton(ACanvas, R, vlbkEditorBtn, AState);
+}
+
+void TnbSkinLookAndFeelPainter::DrawButtonGroupBorder(TvlCanvas*, TRect, Boolean, Boolean) const {}
+
+void TnbSkinLookAndFeelPainter::DrawSmallExpandButton(TvlCanvas* ACanvas, TRect R, Boolean AExpanded,
+                                                      TColor ABorderColor, TColor AColor) const {
+  if (!NB_SKIN(ExpandButton)) {
+    inherited::DrawSmallExpandButton(ACanvas, R, AExpanded, ABorderColor, AColor);
+    return;
+  }
+  DrawExpandButton(ACanvas, R, AExpanded, AColor);
+}
+
+TSize TnbSkinLookAndFeelPainter::NavigatorGlyphSize() const {
+  TnbSkinElement* e = NB_SKIN(NavigatorGlyphs);
+  return e ? e->Size() : inherited::NavigatorGlyphSize();
+}
+
+Integer TnbSkinLookAndFeelPainter::FooterCellBorderSize() const {
+  TnbSkinElement* e = NB_SKIN(FooterCell);
+  if (!e) return inherited::FooterCellBorderSize();
+  const TRect& o = e->ContentOffset()->Rect();
+  return std::max({o.Left, o.Top, o.Right, o.Bottom});
+}
+
+// --- group box and panel -------------------------------------------------------------------------
+
+namespace {
+
+TnbSkinElement* GroupBoxElement(TnbSkinInfo* AInfo, Boolean ACaption, TvlGroupBoxCaptionPosition APosition) {
+  if (!AInfo) return nullptr;
+  return ACaption ? AInfo->GroupBoxCaptionElements[APosition] : AInfo->GroupBoxElements[APosition];
+}
+
+TRect Inset(const TRect& R, const TRect& AOffsets) {
+  return Rect(R.Left + AOffsets.Left, R.Top + AOffsets.Top, R.Right - AOffsets.Right, R.Bottom - AOffsets.Bottom);
+}
+
+}  // namespace
+
+TRect TnbSkinLookAndFeelPainter::GroupBoxBorderSize(Boolean ACaption,
+                                                    TvlGroupBoxCaptionPosition ACaptionPosition) const {
+  TnbSkinElement* e = GroupBoxElement(GetSkinInfo(), ACaption, ACaptionPosition);
+  return e ? e->ContentOffset()->Rect() : inherited::GroupBoxBorderSize(ACaption, ACaptionPosition);
+}
+
+TColor TnbSkinLookAndFeelPainter::GroupBoxTextColor(Boolean AEnabled,
+                                                    TvlGroupBoxCaptionPosition ACaptionPosition) const {
+  TnbSkinElement* e =
+      GroupBoxElement(GetSkinInfo(), true, ACaptionPosition == vlgpCenter ? vlgpTop : ACaptionPosition);
+  return e ? e->TextColor() : inherited::GroupBoxTextColor(AEnabled, ACaptionPosition);
+}
+
+Boolean TnbSkinLookAndFeelPainter::IsGroupBoxTransparent(Boolean AIsCaption,
+                                                         TvlGroupBoxCaptionPosition ACaptionPosition) const {
+  TnbSkinElement* e = GroupBoxElement(GetSkinInfo(), AIsCaption, ACaptionPosition);
+  return e ? e->IsAlphaUsed() : inherited::IsGroupBoxTransparent(AIsCaption, ACaptionPosition);
+}
+
+void TnbSkinLookAndFeelPainter::DrawGroupBoxBackground(TvlCanvas* ACanvas, TRect ABounds, TRect ARect) const {
+  TnbSkinElement* e = NB_SKIN(GroupBoxClient);
+  if (!e) {
+    inherited::DrawGroupBoxBackground(ACanvas, ABounds, ARect);
+    return;
+  }
+  e->Draw(DC(ACanvas), ABounds, 0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawGroupBoxCaption(TvlCanvas* ACanvas, TRect ACaptionRect,
+                                                    TvlGroupBoxCaptionPosition ACaptionPosition) const {
+  TnbSkinElement* e = GroupBoxElement(GetSkinInfo(), true, ACaptionPosition);
+  if (!e) {
+    inherited::DrawGroupBoxCaption(ACanvas, ACaptionRect, ACaptionPosition);
+    return;
+  }
+  e->Draw(DC(ACanvas), ACaptionRect, 0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawGroupBoxContent(TvlCanvas* ACanvas, TRect ABorderRect,
+                                                    TvlGroupBoxCaptionPosition ACaptionPosition,
+                                                    TvlBorders ABorders) const {
+  TnbSkinElement* frame = GroupBoxElement(GetSkinInfo(), false, ACaptionPosition);
+  TnbSkinElement* client = NB_SKIN(GroupBoxClient);
+  if (!frame || !client) {
+    inherited::DrawGroupBoxContent(ACanvas, ABorderRect, ACaptionPosition, vlBordersAll);
+    return;
+  }
+  ACanvas->SaveClipRegion();
+  Finally restore([&] { ACanvas->RestoreClipRegion(); });
+  const TRect& o = frame->ContentOffset()->Rect();
+  TRect inner = ABorderRect;
+  if (ABorders.Contains(bLeft)) inner.Left += o.Left + frame->Borders()->Left()->Thin();
+  if (ABorders.Contains(bTop)) inner.Top += o.Top + frame->Borders()->Top()->Thin();
+  if (ABorders.Contains(bRight)) inner.Right -= o.Right + frame->Borders()->Right()->Thin();
+  if (ABorders.Contains(bBottom)) inner.Bottom -= o.Bottom + frame->Borders()->Bottom()->Thin();
+  client->Draw(DC(ACanvas), inner, 0, esNormal);
+  ACanvas->ExcludeClipRect(inner);
+  frame->Draw(DC(ACanvas), ABorderRect, 0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled,
+                                                  TvlGroupBoxCaptionPosition ACaptionPosition,
+                                                  TvlBorders ABorders) const {
+  DrawGroupBoxContent(ACanvas, R, ACaptionPosition, ABorders);
+}
+
+void TnbSkinLookAndFeelPainter::DrawPanelBorders(TvlCanvas* ACanvas, const TRect& ABorderRect) const {
+  TnbSkinElement* e = GroupBoxElement(GetSkinInfo(), false, vlgpCenter);
+  if (!e) {
+    inherited::DrawPanelBorders(ACanvas, ABorderRect);
+    return;
+  }
+  ACanvas->SaveClipRegion();
+  Finally restore([&] { ACanvas->RestoreClipRegion(); });
+  ACanvas->ExcludeClipRect(Inset(ABorderRect, e->ContentOffset()->Rect()));
+  e->Draw(DC(ACanvas), ABorderRect, 0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawPanelContent(TvlCanvas* ACanvas, const TRect& ABorderRect,
+                                                 Boolean ABorder) const {
+  TnbSkinElement* client = NB_SKIN(GroupBoxClient);
+  if (!client) {
+    inherited::DrawPanelContent(ACanvas, ABorderRect, ABorder);
+    return;
+  }
+  client->Draw(DC(ACanvas), ABorderRect, 0, esNormal);
+  if (ABorder) DrawPanelBorders(ACanvas, ABorderRect);
+}
+
+// --- track bar and splitter ------------------------------------------------------------------------
+
+void TnbSkinLookAndFeelPainter::DrawTrackBar(TvlCanvas* ACanvas, const TRect& ARect, const TRect& ASelection,
+                                             Boolean AShowSelection, Boolean AEnabled, Boolean AHorizontal) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* track = info ? info->TrackBarTrack[AHorizontal] : nullptr;
+  if (!track) {
+    inherited::DrawTrackBar(ACanvas, ARect, ASelection, AShowSelection, AEnabled, AHorizontal);
+    return;
+  }
+  track->Draw(DC(ACanvas), ARect, AEnabled ? 0 : 2, esNormal);
+  if (AShowSelection) track->Draw(DC(ACanvas), ASelection, AEnabled ? 1 : 3, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawTrackBarThumb(TvlCanvas* ACanvas, TRect ARect, TvlButtonState AState,
+                                                  Boolean AHorizontal, TvlTrackBarTicksAlign ATicks) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* thumb = info ? info->TrackBarThumb[AHorizontal][ATicks] : nullptr;
+  if (!thumb) {
+    inherited::DrawTrackBarThumb(ACanvas, ARect, AState, AHorizontal, ATicks);
+    return;
+  }
+  thumb->Draw(DC(ACanvas), ARect, 0, nbSkinElementState(AState));
+}
+
+TSize TnbSkinLookAndFeelPainter::TrackBarThumbSize(Boolean AHorizontal) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* thumb = info ? info->TrackBarThumb[AHorizontal][tbtaDown] : nullptr;
+  return thumb ? thumb->Size() : inherited::TrackBarThumbSize(AHorizontal);
+}
+
+Integer TnbSkinLookAndFeelPainter::TrackBarTrackSize() const {
+  TnbSkinElement* track = NB_SKIN(TrackBarTrack[1]);
+  return track ? track->Size().cy : inherited::TrackBarTrackSize();
+}
+
+void TnbSkinLookAndFeelPainter::DrawSplitter(TvlCanvas* ACanvas, const TRect& ARect, Boolean AHighlighted,
+                                             Boolean AClicked, Boolean AHorizontal) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* e = info ? info->Splitter[AHorizontal] : nullptr;
+  if (!e) {
+    inherited::DrawSplitter(ACanvas, ARect, AHighlighted, AClicked, AHorizontal);
+    return;
+  }
+  e->Draw(DC(ACanvas), ARect, 0, AHighlighted ? esHot : esNormal);
+}
+
+TSize TnbSkinLookAndFeelPainter::GetSplitterSize(Boolean AHorizontal) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* e = info ? info->Splitter[AHorizontal] : nullptr;
+  return e ? e->Size() : inherited::GetSplitterSize(AHorizontal);
+}

@@ -139,6 +139,72 @@ class TnbSkinLookAndFeelPainter : public TvlOffice11LookAndFeelPainter {
   void DrawIndicatorImage(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind) const override;
   void DrawIndicatorCustomizationMark(TvlCanvas* ACanvas, const TRect& R, TColor AColor) const override;
   void DrawWindowContent(TvlCanvas* ACanvas, const TRect& ARect) const override;
+
+  // Calendar, calculator, layout and the colours of controls this system lacks
+  TColor DefaultDateNavigatorTextColor() const override;
+  TColor DefaultDateNavigatorHolydayTextColor() const override;
+  TColor DefaultDateNavigatorInactiveTextColor() const override;
+  TColor DefaultDateNavigatorSelectionColor() const override;
+  TColor DefaultDateNavigatorSelectionTextColor() const override;
+  TColor DefaultDateNavigatorSeparator1Color() const override;
+  TColor DefaultDateNavigatorTodayFrameColor() const override;
+  TColor DefaultDateNavigatorTodayTextColor() const override;
+  TColor CalcEditButtonTextColor(TvlCalcButtonKind AButtonKind) const override;
+  TColor GetCustomizationFormListBackgroundColor() const override;
+  TColor LayoutControlEmptyAreaColor() const override;
+  void DrawLayoutControlBackground(TvlCanvas* ACanvas, const TRect& R) const override;
+  TColor DefaultSchedulerBackgroundColor() const override;
+  TColor DefaultSchedulerControlColor() const override;
+  TColor DefaultSchedulerBorderColor() const override;
+  TColor DefaultSchedulerNavigatorColor() const override;
+  TColor DefaultSchedulerTimeRulerColor() const override;
+  TColor DefaultSchedulerTimeRulerTextColor() const override;
+  TColor DefaultSchedulerViewTextColor() const override;
+  TColor DefaultSchedulerViewSelectedTextColor() const override;
+  TColor DefaultVGridCategoryColor() const override;
+  TColor DefaultVGridCategoryTextColor() const override;
+  TColor DefaultVGridHeaderColor() const override;
+  TColor DefaultVGridHeaderTextColor() const override;
+  TColor DefaultVGridLineColor() const override;
+  TColor DefaultVGridBandLineColor() const override;
+  TColor PivotGridHeadersAreaColor() const override;
+  TColor PivotGridHeadersAreaTextColor() const override;
+  void DrawPrintPreviewBackground(TvlCanvas* ACanvas, const TRect& R) const override;
+
+  // Button groups, small expand buttons, navigator glyph size
+  TRect ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const override;
+  void DrawButtonInGroup(TvlCanvas* ACanvas, TRect R, TvlButtonState AState, Integer AButtonCount,
+                         Integer AButtonIndex, TColor ABackgroundColor) const override;
+  void DrawButtonGroupBorder(TvlCanvas* ACanvas, TRect R, Boolean AInplace, Boolean ASelected) const override;
+  void DrawSmallExpandButton(TvlCanvas* ACanvas, TRect R, Boolean AExpanded, TColor ABorderColor,
+                             TColor AColor = clDefault) const override;
+  TSize NavigatorGlyphSize() const override;
+  Integer FooterCellBorderSize() const override;
+
+  // Group box and panel
+  TRect GroupBoxBorderSize(Boolean ACaption, TvlGroupBoxCaptionPosition ACaptionPosition) const override;
+  TColor GroupBoxTextColor(Boolean AEnabled, TvlGroupBoxCaptionPosition ACaptionPosition) const override;
+  Boolean IsGroupBoxTransparent(Boolean AIsCaption, TvlGroupBoxCaptionPosition ACaptionPosition) const override;
+  void DrawGroupBoxBackground(TvlCanvas* ACanvas, TRect ABounds, TRect ARect) const override;
+  void DrawGroupBoxCaption(TvlCanvas* ACanvas, TRect ACaptionRect,
+                           TvlGroupBoxCaptionPosition ACaptionPosition) const override;
+  void DrawGroupBoxContent(TvlCanvas* ACanvas, TRect ABorderRect, TvlGroupBoxCaptionPosition ACaptionPosition,
+                           TvlBorders ABorders = vlBordersAll) const override;
+  void DrawGroupBoxFrame(TvlCanvas* ACanvas, TRect R, Boolean AEnabled, TvlGroupBoxCaptionPosition ACaptionPosition,
+                         TvlBorders ABorders = vlBordersAll) const override;
+  void DrawPanelBorders(TvlCanvas* ACanvas, const TRect& ABorderRect) const override;
+  void DrawPanelContent(TvlCanvas* ACanvas, const TRect& ABorderRect, Boolean ABorder) const override;
+
+  // Track bar and splitter
+  void DrawTrackBar(TvlCanvas* ACanvas, const TRect& ARect, const TRect& ASelection, Boolean AShowSelection,
+                    Boolean AEnabled, Boolean AHorizontal) const override;
+  void DrawTrackBarThumb(TvlCanvas* ACanvas, TRect ARect, TvlButtonState AState, Boolean AHorizontal,
+                         TvlTrackBarTicksAlign ATicks) const override;
+  TSize TrackBarThumbSize(Boolean AHorizontal) const override;
+  Integer TrackBarTrackSize() const override;
+  void DrawSplitter(TvlCanvas* ACanvas, const TRect& ARect, Boolean AHighlighted, Boolean AClicked,
+                    Boolean AHorizontal) const override;
+  TSize GetSplitterSize(Boolean AHorizontal) const override;
 };
 
 // The built-in skin's painter, registered as "UserSkin" when GDI+ is there.
