@@ -857,3 +857,169 @@ TSize TnbSkinLookAndFeelPainter::GetSplitterSize(Boolean AHorizontal) const {
   TnbSkinElement* e = info ? info->Splitter[AHorizontal] : nullptr;
   return e ? e->Size() : inherited::GetSplitterSize(AHorizontal);
 }
+
+// --- footers ---------------------------------------------------------------------------------------
+
+void TnbSkinLookAndFeelPainter::DrawFooterCell(TvlCanvas* ACanvas, const TRect& ABounds, TAlignment AAlignmentHorz,
+                                               TvlAlignmentVert AAlignmentVert, Boolean AMultiLine,
+                                               const String& AText, TFont* AFont, TColor ATextColor,
+                                               TColor ABkColor, const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  inherited::DrawFooterCell(ACanvas, ABounds, AAlignmentHorz, AAlignmentVert, AMultiLine, AText, AFont, ATextColor,
+                            ABkColor, AOnDrawBackground);
+  if (NB_SKIN(FooterCell)) ACanvas->ExcludeClipRect(ABounds);
+}
+
+void TnbSkinLookAndFeelPainter::DrawFooterCellBorder(TvlCanvas* ACanvas, const TRect& R) const {
+  if (!NB_SKIN(FooterCell)) inherited::DrawFooterCellBorder(ACanvas, R);
+}
+
+void TnbSkinLookAndFeelPainter::DrawFooterCellContent(TvlCanvas* ACanvas, const TRect& ABounds,
+                                                      TAlignment AAlignmentHorz, TvlAlignmentVert AAlignmentVert,
+                                                      Boolean AMultiLine, const String& AText, TFont* AFont,
+                                                      TColor ATextColor, TColor ABkColor,
+                                                      const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  if (TnbSkinElement* cell = NB_SKIN(FooterCell)) cell->Draw(DC(ACanvas), ABounds, 0, esNormal);
+  inherited::DrawFooterCellContent(ACanvas, ABounds, AAlignmentHorz, AAlignmentVert, AMultiLine, AText, AFont,
+                                   ATextColor, ABkColor, AOnDrawBackground);
+}
+
+void TnbSkinLookAndFeelPainter::DrawFooterContent(TvlCanvas* ACanvas, const TRect& ARect,
+                                                  const TvlViewParams& AViewParams) const {
+  TnbSkinElement* panel = NB_SKIN(FooterPanel);
+  if (!panel || (AViewParams.Bitmap && !AViewParams.Bitmap->Empty())) {
+    inherited::DrawFooterContent(ACanvas, ARect, AViewParams);
+    return;
+  }
+  const TRect& o = panel->ContentOffset()->Rect();
+  panel->Draw(DC(ACanvas),
+              Rect(ARect.Left - o.Left, ARect.Top - FooterSeparatorSize(), ARect.Right + o.Right,
+                   ARect.Bottom + o.Bottom),
+              0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawFooterBorder(TvlCanvas* ACanvas, const TRect& R) const {
+  TnbSkinElement* panel = NB_SKIN(FooterPanel);
+  if (!panel) {
+    inherited::DrawFooterBorder(ACanvas, R);
+    return;
+  }
+  const TRect& o = panel->ContentOffset()->Rect();
+  ACanvas->SaveClipRegion();
+  Finally restore([&] { ACanvas->RestoreClipRegion(); });
+  ACanvas->ExcludeClipRect(Rect(R.Left, R.Top, R.Right - o.Right, R.Bottom - o.Bottom));
+  ACanvas->ExcludeClipRect(Rect(R.Left, R.Top - 1, R.Right, R.Top));
+  panel->Draw(DC(ACanvas), Rect(R.Left - o.Left, R.Top - 1, R.Right, R.Bottom), 0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawFooterPanelBorder(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders) const {
+  TnbSkinElement* panel = NB_SKIN(FooterPanel);
+  if (!panel) {
+    inherited::DrawFooterPanelBorder(ACanvas, R, ABorders);
+    return;
+  }
+  const TRect& o = panel->ContentOffset()->Rect();
+  const Integer separator = FooterSeparatorSize();
+  ACanvas->SaveClipRegion();
+  Finally restore([&] { ACanvas->RestoreClipRegion(); });
+  ACanvas->ExcludeClipRect(Rect(R.Left + o.Left, R.Top + separator, R.Right - o.Right, R.Bottom - o.Bottom));
+  TRect r = R;
+  if (!ABorders.Contains(bLeft)) r.Left -= o.Left;
+  if (!ABorders.Contains(bTop)) r.Top -= separator;
+  if (!ABorders.Contains(bRight)) r.Right += o.Right;
+  if (!ABorders.Contains(bBottom)) r.Bottom += o.Bottom;
+  panel->Draw(DC(ACanvas), r, 0, esNormal);
+}
+
+// --- indicator, date navigator, scheduler, print preview ----------------------------------------
+
+void TnbSkinLookAndFeelPainter::DrawIndicatorItem(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind,
+                                                  TColor AColor, const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  const TRect header = Rect(R.Left, R.Top - HeaderBorderSize(), R.Right, R.Bottom);
+  DrawHeader(ACanvas, header, header, TvlNeighbors{}, HeaderBorders(TvlNeighbors{nTop, nBottom}), vlbsNormal,
+             taLeftJustify, vaTop, false, false, String(), nullptr, clNone, AColor, AOnDrawBackground);
+  DrawIndicatorImage(ACanvas, R, AKind);
+}
+
+void TnbSkinLookAndFeelPainter::DrawIndicatorItemEx(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind,
+                                                    TColor AColor,
+                                                    const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  DrawIndicatorItem(ACanvas, R, AKind, AColor, AOnDrawBackground);
+}
+
+void TnbSkinLookAndFeelPainter::DrawDateNavigatorDateHeader(TvlCanvas* ACanvas, TRect& R) const {
+  if (!NB_SKIN(Header)) {
+    inherited::DrawDateNavigatorDateHeader(ACanvas, R);
+    return;
+  }
+  --R.Left;
+  ++R.Right;
+  DrawHeader(ACanvas, R, TRect{}, TvlNeighbors{}, TvlBorders{}, vlbsNormal, taLeftJustify, vaTop, false, false,
+             String(), nullptr, clNone, clNone);
+}
+
+void TnbSkinLookAndFeelPainter::DrawSchedulerEventProgress(TvlCanvas* ACanvas, const TRect& ABounds,
+                                                           const TRect& AProgress, const TvlViewParams& AViewParams,
+                                                           Boolean ATransparent) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  if (!info || !info->ProgressBarElements[0] || !info->ProgressBarElements[2]) {
+    inherited::DrawSchedulerEventProgress(ACanvas, ABounds, AProgress, AViewParams, ATransparent);
+    return;
+  }
+  info->ProgressBarElements[0]->Draw(DC(ACanvas), ABounds, 0, esNormal);
+  info->ProgressBarElements[2]->Draw(DC(ACanvas), AProgress, 0, esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R,
+                                                             TvlButtonState AState) const {
+  DrawEditorButtonBackground(ACanvas, R, false, nbSkinElementState(AState));
+}
+
+TRect TnbSkinLookAndFeelPainter::SchedulerEventProgressOffsets() const {
+  TnbSkinElement* border = NB_SKIN(ProgressBarElements[0]);
+  return border ? border->ContentOffset()->Rect() : inherited::SchedulerEventProgressOffsets();
+}
+
+TColor TnbSkinLookAndFeelPainter::SchedulerNavigationButtonTextColor(Boolean AIsNextButton, TvlButtonState AState,
+                                                                     TColor ADefaultColor) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* button = info ? info->SchedulerNavigationButtons[AIsNextButton] : nullptr;
+  if (!button) return inherited::SchedulerNavigationButtonTextColor(AIsNextButton, AState, ADefaultColor);
+  const TColor color = button->GetTextColor(AState);
+  return color == nbSkinClDefault ? ADefaultColor : color;
+}
+
+void TnbSkinLookAndFeelPainter::SchedulerNavigationButtonSizes(Boolean AIsNextButton, TRect& ABorders,
+                                                               TSize& AArrowSize, Boolean& AHasTextArea) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* button = info ? info->SchedulerNavigationButtons[AIsNextButton] : nullptr;
+  TnbSkinElement* arrow = info ? info->SchedulerNavigationButtonsArrow[AIsNextButton] : nullptr;
+  if (!button || !arrow) {
+    inherited::SchedulerNavigationButtonSizes(AIsNextButton, ABorders, AArrowSize, AHasTextArea);
+    return;
+  }
+  ABorders = button->ContentOffset()->Rect();
+  AArrowSize = arrow->Size();
+  AHasTextArea = !button->Image()->Empty();
+}
+
+TRect TnbSkinLookAndFeelPainter::PrintPreviewPageBordersWidth() const {
+  TnbSkinElement* border = NB_SKIN(PrintingPageBorder);
+  return border ? border->ContentOffset()->Rect() : inherited::PrintPreviewPageBordersWidth();
+}
+
+void TnbSkinLookAndFeelPainter::DrawPrintPreviewPageBackground(TvlCanvas* ACanvas, const TRect& ABorderRect,
+                                                               const TRect& AContentRect, Boolean ASelected,
+                                                               Boolean ADrawContent) const {
+  TnbSkinElement* border = NB_SKIN(PrintingPageBorder);
+  if (!border) {
+    inherited::DrawPrintPreviewPageBackground(ACanvas, ABorderRect, AContentRect, ASelected, ADrawContent);
+    return;
+  }
+  ACanvas->SaveClipRegion();
+  Finally restore([&] { ACanvas->RestoreClipRegion(); });
+  if (ADrawContent) {
+    ACanvas->FillRect(AContentRect, clWhite);
+    ACanvas->ExcludeClipRect(AContentRect);
+  }
+  border->Draw(DC(ACanvas), ABorderRect, 0, ASelected ? esActive : esNormal);
+}

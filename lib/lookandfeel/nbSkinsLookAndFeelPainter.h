@@ -205,6 +205,40 @@ class TnbSkinLookAndFeelPainter : public TvlOffice11LookAndFeelPainter {
   void DrawSplitter(TvlCanvas* ACanvas, const TRect& ARect, Boolean AHighlighted, Boolean AClicked,
                     Boolean AHorizontal) const override;
   TSize GetSplitterSize(Boolean AHorizontal) const override;
+
+  // Footers
+  void DrawFooterCell(TvlCanvas* ACanvas, const TRect& ABounds, TAlignment AAlignmentHorz,
+                      TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, const String& AText, TFont* AFont,
+                      TColor ATextColor, TColor ABkColor,
+                      const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawFooterCellContent(TvlCanvas* ACanvas, const TRect& ABounds, TAlignment AAlignmentHorz,
+                             TvlAlignmentVert AAlignmentVert, Boolean AMultiLine, const String& AText, TFont* AFont,
+                             TColor ATextColor, TColor ABkColor,
+                             const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawFooterBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFooterCellBorder(TvlCanvas* ACanvas, const TRect& R) const override;
+  void DrawFooterContent(TvlCanvas* ACanvas, const TRect& ARect, const TvlViewParams& AViewParams) const override;
+
+  // Indicator, date navigator, scheduler and print preview
+  void DrawIndicatorItem(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind, TColor AColor,
+                         const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawIndicatorItemEx(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind, TColor AColor,
+                           const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
+  void DrawDateNavigatorDateHeader(TvlCanvas* ACanvas, TRect& R) const override;
+  void DrawSchedulerEventProgress(TvlCanvas* ACanvas, const TRect& ABounds, const TRect& AProgress,
+                                  const TvlViewParams& AViewParams, Boolean ATransparent) const override;
+  void DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
+  TRect SchedulerEventProgressOffsets() const override;
+  TColor SchedulerNavigationButtonTextColor(Boolean AIsNextButton, TvlButtonState AState,
+                                            TColor ADefaultColor) const override;
+  void SchedulerNavigationButtonSizes(Boolean AIsNextButton, TRect& ABorders, TSize& AArrowSize,
+                                      Boolean& AHasTextArea) const override;
+  TRect PrintPreviewPageBordersWidth() const override;
+  void DrawPrintPreviewPageBackground(TvlCanvas* ACanvas, const TRect& ABorderRect, const TRect& AContentRect,
+                                      Boolean ASelected, Boolean ADrawContent) const override;
+
+ protected:
+  void DrawFooterPanelBorder(TvlCanvas* ACanvas, const TRect& R, TvlBorders ABorders) const override;
 };
 
 // The built-in skin's painter, registered as "UserSkin" when GDI+ is there.

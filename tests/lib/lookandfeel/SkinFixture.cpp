@@ -1,6 +1,7 @@
 #include "tests/lib/lookandfeel/SkinFixture.h"
 
 #include "lib/foundation/nbGDIPlusClasses.h"
+#include "lib/foundation/vlImages.h"
 #include "platform/rtl/CodePages.h"
 
 namespace skin_test {
@@ -116,6 +117,13 @@ bool SkinsEqual(TnbSkin* A, TnbSkin* B, std::string* AWhy) {
       if (!ga->Elements(e)->Compare(gb->Elements(e))) return fail(u"element " + ga->Name() + u"/" + ga->Elements(e)->Name());
   }
   return true;
+}
+
+TBitmap* NewSurface(Integer W, Integer H, TColor AColor) {
+  TBitmap* b = vlNewBitmap32(W, H, true);
+  b->Canvas()->Brush()->SetColor(AColor);
+  b->Canvas()->FillRect(Rect(0, 0, W, H));
+  return b;
 }
 
 Cardinal PixelAt(TBitmap* B, Integer X, Integer Y) {

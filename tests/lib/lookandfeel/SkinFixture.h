@@ -37,6 +37,9 @@ TMemoryStream* StreamOf(const std::string& ABytes);
 // Equal names, colours, properties, groups and elements (Compare).
 bool SkinsEqual(TnbSkin* A, TnbSkin* B, std::string* AWhy = nullptr);
 
+// A new 32-bit bitmap filled with AColor (the caller frees it).
+TBitmap* NewSurface(Integer W, Integer H, TColor AColor);
+
 // The pixel as 0x00RRGGBB of a 32-bit bitmap.
 Cardinal PixelAt(TBitmap* B, Integer X, Integer Y);
 

@@ -54,13 +54,6 @@ TEST(BuiltInSkin, SavedAndLoadedAgainIsEqual) {
   EXPECT_TRUE(SkinsEqual(skin.get(), again.get(), &why)) << why;
 }
 
-TBitmap* Surface(Integer W, Integer H, TColor AColor) {
-  TBitmap* b = vlNewBitmap32(W, H, true);
-  b->Canvas()->Brush()->SetColor(AColor);
-  b->Canvas()->FillRect(Rect(0, 0, W, H));
-  return b;
-}
-
 // The controls' elements as the skin painter draws them, one column per
 // state (normal, hot, pressed, disabled, default/active).
 void DrawControls(TnbSkinInfo* AInfo, TBitmap* ASheet) {
@@ -111,7 +104,7 @@ void DrawControls(TnbSkinInfo* AInfo, TBitmap* ASheet) {
 TEST(BuiltInSkin, ReferencePictureOfTheControls) {
   TnbSkin* skin = LoadBuiltIn();
   Owned<TnbSkinInfo> info(New<TnbSkinInfo>(skin));
-  Owned<TBitmap> sheet(Surface(264, 250, TColor(0xF3F1F0)));
+  Owned<TBitmap> sheet(NewSurface(264, 250, TColor(0xF3F1F0)));
   DrawControls(info.get(), sheet.get());
   lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-builtin-controls", 2);
 }
@@ -119,7 +112,7 @@ TEST(BuiltInSkin, ReferencePictureOfTheControls) {
 TEST(BuiltInSkin, AnEmptySkinShowsPlaceholders) {
   TnbSkin* skin = New<TnbSkin>(String(u"Empty"), static_cast<void*>(nullptr), false);
   Owned<TnbSkinInfo> info(New<TnbSkinInfo>(skin));
-  Owned<TBitmap> sheet(Surface(264, 250, TColor(0xF3F1F0)));
+  Owned<TBitmap> sheet(NewSurface(264, 250, TColor(0xF3F1F0)));
   DrawControls(info.get(), sheet.get());
   EXPECT_TRUE(skin->HasMissingElements());
   lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-empty-controls", 2);

@@ -17,13 +17,6 @@ Owned<TnbSkin> NewSkin() {
   return Owned<TnbSkin>(New<TnbSkin>(String(u"Draw"), static_cast<void*>(nullptr), false));
 }
 
-TBitmap* Surface(Integer W, Integer H, TColor AColor) {
-  TBitmap* b = vlNewBitmap32(W, H, true);
-  b->Canvas()->Brush()->SetColor(AColor);
-  b->Canvas()->FillRect(Rect(0, 0, W, H));
-  return b;
-}
-
 void Checker(TBitmap* B, const TRect& R) {
   for (Integer y = R.Top; y < R.Bottom; y += 4)
     for (Integer x = R.Left; x < R.Right; x += 4) {
@@ -97,7 +90,7 @@ TEST(SkinDrawing, NinePartsShrinkTheirMarginsInProportion) {
 // Draws AElement into a fresh white surface and answers it.
 TBitmap* DrawInto(TnbSkinElement* AElement, Integer W, Integer H, const TRect& R, Integer AIndex = 0,
                   TnbSkinElementState AState = esNormal) {
-  TBitmap* b = Surface(W, H, TColor(0xFFFFFF));
+  TBitmap* b = NewSurface(W, H, TColor(0xFFFFFF));
   AElement->Draw(b->Canvas()->Handle(), R, AIndex, AState);
   return b;
 }
@@ -132,7 +125,7 @@ TEST(SkinDrawing, NoResizeCentresTheWholeFrameAndDrawsTheBackground) {
   // A destination smaller than the frame still gets the whole frame, centred.
   // (The element's own drawing stays inside R; through an image draw it
   // reaches beyond.)
-  Owned<TBitmap> small(Surface(10, 10, TColor(0xFFFFFF)));
+  Owned<TBitmap> small(NewSurface(10, 10, TColor(0xFFFFFF)));
   Owned<TnbSkinCanvas> canvas(New<TnbSkinCanvas>());
   canvas->BeginPaint(small->Canvas()->Handle(), Rect(0, 0, 10, 10));
   e->Image()->DrawEx(canvas.get(), Rect(4, 4, 6, 6), 0, esNormal);
@@ -173,7 +166,7 @@ TEST(SkinDrawing, SixteenBitBitmapsAreDrawnOn) {
   Owned<TBitmap> b16(New<TBitmap>());
   b16->SetPixelFormat(pf16bit);
   b16->SetSize(8, 8);
-  Owned<TBitmap> b32(Surface(8, 8, TColor(0)));
+  Owned<TBitmap> b32(NewSurface(8, 8, TColor(0)));
   Owned<TnbSkinCanvas> canvas(New<TnbSkinCanvas>());
   EXPECT_FALSE(canvas->IsDoubleBufferNeeded(b32->Canvas()->Handle()));
   e->Draw(b16->Canvas()->Handle(), Rect(2, 2, 6, 6), 0, esNormal);
@@ -187,7 +180,7 @@ TEST(SkinElementCache, RendersOnceAndCopiesAtAnyPosition) {
   TnbSkinElement* e = skin->AddGroup(u"G")->AddElement(u"E");
   e->SetColor(TColor(0x0000FF));
   Owned<TnbSkinElementCache> cache(New<TnbSkinElementCache>());
-  Owned<TBitmap> b(Surface(30, 10, TColor(0xFFFFFF)));
+  Owned<TBitmap> b(NewSurface(30, 10, TColor(0xFFFFFF)));
   cache->DrawEx(b->Canvas()->Handle(), e, 0, esNormal, Rect(0, 0, 8, 8));
   EXPECT_NE(nullptr, cache->CacheOpaque());
   EXPECT_EQ(nullptr, cache->Cache());
@@ -218,7 +211,7 @@ TEST(SkinElementCache, TheListEvictsInCreationOrder) {
   TnbSkinElement* e = skin->AddGroup(u"G")->AddElement(u"E");
   e->SetColor(TColor(0x0000FF));
   Owned<TnbSkinElementCacheList> list(New<TnbSkinElementCacheList>());
-  Owned<TBitmap> b(Surface(120, 10, TColor(0xFFFFFF)));
+  Owned<TBitmap> b(NewSurface(120, 10, TColor(0xFFFFFF)));
   const win::HDC dc = b->Canvas()->Handle();
   for (Integer i = 0; i < 8; ++i) list->DrawElement(dc, e, 0, esNormal, Rect(i * 10, 0, i * 10 + 8, 8));
   TnbSkinElementCache* first = list->Items(0);
@@ -241,7 +234,7 @@ TEST(SkinElementCache, TheListEvictsInCreationOrder) {
 TEST(SkinDrawing, ReferencePictureOfEveryMode) {
   Owned<TnbSkin> skin = NewSkin();
   TnbSkinControlGroup* g = skin->AddGroup(u"G");
-  Owned<TBitmap> sheet(Surface(200, 150, TColor(0xF4F4F4)));
+  Owned<TBitmap> sheet(NewSurface(200, 150, TColor(0xF4F4F4)));
   const win::HDC dc = sheet->Canvas()->Handle();
 
   // Row 1: a 12 x 12 frame with 3-pixel margins stretched into 12 x 12,

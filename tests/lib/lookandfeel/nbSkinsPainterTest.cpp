@@ -28,13 +28,6 @@ TvlCustomLookAndFeelPainterClass UserSkinPainter() {
   return painter;
 }
 
-TBitmap* Surface(Integer W, Integer H, TColor AColor) {
-  TBitmap* b = vlNewBitmap32(W, H, true);
-  b->Canvas()->Brush()->SetColor(AColor);
-  b->Canvas()->FillRect(Rect(0, 0, W, H));
-  return b;
-}
-
 TEST(SkinPainter, UserSkinIsRegisteredWithTheBuiltInSkin) {
   const TvlCustomLookAndFeelPainterClass painter = UserSkinPainter();
   ASSERT_TRUE(painter == ClassOf<TnbSkinsUserSkinPainter>());
@@ -81,7 +74,7 @@ TEST(SkinPainter, ColoursAndSizesComeFromTheSkin) {
 
 TEST(SkinPainter, DrawingRules) {
   const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
-  Owned<TBitmap> b(Surface(40, 40, TColor(0x00FF00)));
+  Owned<TBitmap> b(NewSurface(40, 40, TColor(0x00FF00)));
   Owned<TvlCanvas> canvas(New<TvlCanvas>(b->Canvas()));
   // A page part at rest leaves the background; hot draws the page element.
   p->DrawScrollBarPart(canvas.get(), false, Rect(0, 0, 17, 20), sbpPageUp, vlbsNormal);
@@ -93,7 +86,7 @@ TEST(SkinPainter, DrawingRules) {
   EXPECT_EQ(0x00FF00u, PixelAt(b.get(), 30, 10));
   // An ellipsis button 15 wide has an 11-pixel content: three 1-pixel dots
   // 3 apart in a 7-pixel row, centred.
-  Owned<TBitmap> e(Surface(15, 15, TColor(0x00FF00)));
+  Owned<TBitmap> e(NewSurface(15, 15, TColor(0x00FF00)));
   Owned<TvlCanvas> ec(New<TvlCanvas>(e->Canvas()));
   p->DrawEditorButton(ec.get(), Rect(0, 0, 15, 15), vlbkEllipsisBtn, vlbsNormal);
   const TColor dot = nbUserSkinInfo()->EditButtonElements[0]->TextColor();
@@ -155,7 +148,7 @@ TEST(SkinPainter, ReferencePicturesWithUserSkinAndWithoutASkin) {
   if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "no reference font";
   foundation_test::TReferenceFont font;
   {
-    Owned<TBitmap> sheet(Surface(304, 172, TColor(0xF3F1F0)));
+    Owned<TBitmap> sheet(NewSurface(304, 172, TColor(0xF3F1F0)));
     DrawControls(UserSkinPainter(), sheet.get(), true);
     lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-userskin", 2);
   }
@@ -164,7 +157,7 @@ TEST(SkinPainter, ReferencePicturesWithUserSkinAndWithoutASkin) {
   ASSERT_TRUE(vlGetStylePainterRegistry()->Register(u"EmptySkinTest", ClassOf<TFallbackSkinPainter>(), empty));
   {
     EXPECT_EQ(empty, ClassOf<TFallbackSkinPainter>()->GetSkinInfo());
-    Owned<TBitmap> sheet(Surface(304, 172, TColor(0xF3F1F0)));
+    Owned<TBitmap> sheet(NewSurface(304, 172, TColor(0xF3F1F0)));
     DrawControls(ClassOf<TFallbackSkinPainter>(), sheet.get(), false);
     lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-fallback", 2);
     EXPECT_EQ(ClassOf<TvlOffice11LookAndFeelPainter>()->DefaultContentColor(),
