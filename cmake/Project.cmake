@@ -68,3 +68,18 @@ function(cl_embed_resources target)
     VERBATIM)
   target_sources(${target} PRIVATE ${out})
 endfunction()
+
+# cl_user_skin_stream(VAR): the built-in skin (resources/skins/user) made
+# into the binary skin stream by tools/skinc; VAR names the file made, to be
+# embedded as the resource NBSKINS "DEFAULTUSERSKINDATA".
+function(cl_user_skin_stream var)
+  set(dir ${CMAKE_SOURCE_DIR}/resources/skins/user)
+  set(skin ${CMAKE_CURRENT_BINARY_DIR}/userskin.bin)
+  file(GLOB textures CONFIGURE_DEPENDS ${dir}/textures/*.png)
+  add_custom_command(OUTPUT ${skin}
+    COMMAND skinc ${dir}/UserSkin.txt ${skin}
+    DEPENDS skinc ${dir}/UserSkin.txt ${textures}
+    COMMENT "Building the built-in skin"
+    VERBATIM)
+  set(${var} ${skin} PARENT_SCOPE)
+endfunction()

@@ -53,6 +53,9 @@ const char16_t* const kUnitOrder[] = {
     u"vlRadioButtonImageList",
     u"vlLookAndFeelPainters",
     u"vlLookAndFeels",
+    u"nbSkinsCore",
+    u"nbSkinsLookAndFeelPainter",
+    u"nbSkinsDefaultPainters",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

@@ -1,0 +1,169 @@
+// The skin painter: "UserSkin" registered with the built-in skin, colours and
+// sizes from the skin, the drawing rules of the design as pixels, and
+// pictures of controls drawn with "UserSkin" in each state and with a skin
+// information that has no skin (every operation falls back to the Office
+// 2003 painter).
+#include <gtest/gtest.h>
+
+#include "lib/foundation/vlImages.h"
+#include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
+#include "tests/lib/foundation/ReferencePicture.h"
+#include "tests/lib/lookandfeel/LookAndFeelPicture.h"
+#include "tests/lib/lookandfeel/SkinFixture.h"
+
+namespace {
+
+using namespace skin_test;
+
+// A skin painter registered under a name of its own, with a skin
+// information whose skin is empty (every field nil: everything falls back).
+class TFallbackSkinPainter : public TnbSkinLookAndFeelPainter {
+  CL_CLASS(TFallbackSkinPainter, TnbSkinLookAndFeelPainter)
+};
+CL_IMPLEMENT_CLASS(TFallbackSkinPainter)
+
+TvlCustomLookAndFeelPainterClass UserSkinPainter() {
+  TvlCustomLookAndFeelPainterClass painter;
+  EXPECT_TRUE(vlGetStylePainterRegistry()->GetPainterByName(u"UserSkin", painter));
+  return painter;
+}
+
+TEST(SkinPainter, UserSkinIsRegisteredWithTheBuiltInSkin) {
+  const TvlCustomLookAndFeelPainterClass painter = UserSkinPainter();
+  ASSERT_TRUE(painter == ClassOf<TnbSkinsUserSkinPainter>());
+  auto skinPainter = ClassAs<TnbSkinLookAndFeelPainter>(painter.Class());
+  TnbSkinLookAndFeelPainterInfo* info = skinPainter->GetSkinInfo();
+  ASSERT_NE(nullptr, info);
+  EXPECT_EQ(nbUserSkinInfo(), info);
+  EXPECT_EQ(u"defaultuserskindata", info->Skin()->Name());
+  EXPECT_FALSE(info->Skin()->HasMissingElements());
+  // The base skin painter is never registered: it has no information.
+  EXPECT_EQ(nullptr, ClassOf<TnbSkinLookAndFeelPainter>()->GetSkinInfo());
+  EXPECT_EQ(u"nbSkinsDefaultPainters", skinPainter->InternalUnitName());
+  EXPECT_NE(nullptr, nbSkinPainterCacheManager());
+}
+
+TEST(SkinPainter, ColoursAndSizesComeFromTheSkin) {
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  TnbSkinInfo* info = nbUserSkinInfo();
+  EXPECT_EQ(info->ContentColor->Value(), p->DefaultContentColor());
+  EXPECT_EQ(info->SelectionColor->Value(), p->DefaultSelectionColor());
+  EXPECT_EQ(info->Header->TextColor(), p->DefaultHeaderTextColor());
+  EXPECT_EQ(p->DefaultHeaderColor(), p->DefaultFooterColor());
+  EXPECT_EQ(p->DefaultGridLineColor(), p->FooterSeparatorColor());
+  EXPECT_EQ(TColor(0x8D8D8D), p->ButtonSymbolColor(vlbsDisabled));
+  EXPECT_EQ(info->ButtonElements->TextColor(), p->ButtonSymbolColor(vlbsHot));
+  EXPECT_EQ(0, p->ButtonBorderSize());
+  EXPECT_EQ(13, p->CheckButtonSize().cx);
+  EXPECT_EQ(24, p->ScrollBarMinimalThumbSize(true));
+  EXPECT_EQ(9, p->ExpandButtonSize());
+  EXPECT_TRUE(p->IndicatorDrawItemsFirst());
+  // A read-only background of clNone falls back to the normal background.
+  TnbSkinColor* readOnly = info->EditorBackgroundColors[esckReadOnly];
+  const TColor saved = readOnly->Value();
+  info->Skin()->BeginUpdate();
+  readOnly->SetValue(clNone);
+  EXPECT_EQ(p->DefaultEditorBackgroundColorEx(esckNormal), p->DefaultEditorBackgroundColorEx(esckReadOnly));
+  readOnly->SetValue(saved);
+  info->Skin()->CancelUpdate();
+  // Header borders lose the sides with a neighbour.
+  const TvlBorders borders = p->HeaderBorders(TvlNeighbors{nLeft, nTop});
+  EXPECT_FALSE(borders.Contains(bLeft));
+  EXPECT_FALSE(borders.Contains(bTop));
+}
+
+TEST(SkinPainter, DrawingRules) {
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  Owned<TBitmap> b(NewSurface(40, 40, TColor(0x00FF00)));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(b->Canvas()));
+  // A page part at rest leaves the background; hot draws the page element.
+  p->DrawScrollBarPart(canvas.get(), false, Rect(0, 0, 17, 20), sbpPageUp, vlbsNormal);
+  EXPECT_EQ(0x00FF00u, PixelAt(b.get(), 8, 10));
+  p->DrawScrollBarPart(canvas.get(), false, Rect(0, 0, 17, 20), sbpPageUp, vlbsHot);
+  EXPECT_EQ(0xE6E6E6u, PixelAt(b.get(), 8, 10));
+  // No indicator: nothing drawn.
+  p->DrawIndicatorImage(canvas.get(), Rect(20, 0, 40, 20), ikNone);
+  EXPECT_EQ(0x00FF00u, PixelAt(b.get(), 30, 10));
+  // An ellipsis button 15 wide has an 11-pixel content: three 1-pixel dots
+  // 3 apart in a 7-pixel row, centred.
+  Owned<TBitmap> e(NewSurface(15, 15, TColor(0x00FF00)));
+  Owned<TvlCanvas> ec(New<TvlCanvas>(e->Canvas()));
+  p->DrawEditorButton(ec.get(), Rect(0, 0, 15, 15), vlbkEllipsisBtn, vlbsNormal);
+  const TColor dot = nbUserSkinInfo()->EditButtonElements[0]->TextColor();
+  const Cardinal rgb = Cardinal(ColorToRGB(dot));
+  const Cardinal expected = (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
+  for (Integer x : {4, 7, 10}) EXPECT_EQ(expected, PixelAt(e.get(), x, 7)) << x;
+  for (Integer x : {5, 6, 8, 9}) EXPECT_NE(expected, PixelAt(e.get(), x, 7)) << x;
+}
+
+// Buttons with captions, headers with text, scroll bars, check boxes, radio
+// buttons, editor buttons, expand buttons and indicators in each state.
+// AWithSharedImages: also the expand buttons, which the fallback draws from
+// the Office 2003 painter's shared images (another test of this program
+// re-initialises them, so the fallback sheet leaves them out).
+void DrawControls(TvlCustomLookAndFeelPainterClass APainter, TBitmap* ASheet, bool AWithSharedImages) {
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(ASheet->Canvas()));
+  TvlCanvas* c = canvas.get();
+  c->Font()->SetName(u"Tahoma");
+  c->Font()->SetSize(8);
+  const TvlButtonState states[5] = {vlbsNormal, vlbsHot, vlbsPressed, vlbsDisabled, vlbsDefault};
+  for (Integer s = 0; s < 5; ++s) {
+    const Integer x = 4 + s * 60;
+    APainter->DrawButton(c, Rect(x, 4, x + 56, 27), u"Button", states[s]);
+    const TRect header = Rect(x, 32, x + 56, 52);
+    APainter->DrawHeader(c, header, Rect(x + 4, 32, x + 52, 52), TvlNeighbors{}, vlBordersAll, states[s],
+                         taLeftJustify, vaCenter, false, true, u"Header", c->Font(), APainter->DefaultHeaderTextColor(),
+                         APainter->DefaultHeaderColor());
+    APainter->DrawScrollBarBackground(c, Rect(x, 56, x + 17, 126), false);
+    APainter->DrawScrollBarPart(c, false, Rect(x, 56, x + 17, 73), sbpLineUp, states[s]);
+    APainter->DrawScrollBarPart(c, false, Rect(x, 80, x + 17, 104), sbpThumbnail, states[s]);
+    APainter->DrawScrollBarPart(c, false, Rect(x, 104, x + 17, 109), sbpPageDown, states[s]);
+    APainter->DrawScrollBarPart(c, false, Rect(x, 109, x + 17, 126), sbpLineDown, states[s]);
+    APainter->DrawScrollBarBackground(c, Rect(x + 20, 56, x + 56, 73), true);
+    APainter->DrawScrollBarPart(c, true, Rect(x + 20, 56, x + 37, 73), sbpLineUp, states[s]);
+    APainter->DrawScrollBarPart(c, true, Rect(x + 39, 56, x + 56, 73), sbpLineDown, states[s]);
+    APainter->DrawScrollBarPart(c, true, Rect(x + 20, 76, x + 56, 93), sbpThumbnail, states[s]);
+    for (Integer i = 0; i < 3; ++i)
+      APainter->DrawCheckButton(c, Rect(x + 20 + i * 12, 96, x + 33 + i * 12, 109), states[s], TvlCheckBoxState(i));
+    APainter->DrawRadioButton(c, x + 20, 112, states[s], false, false, clDefault);
+    APainter->DrawRadioButton(c, x + 36, 112, states[s], true, false, clDefault);
+    APainter->DrawEditorButton(c, Rect(x, 130, x + 17, 150), vlbkComboBtn, states[s]);
+    APainter->DrawEditorButton(c, Rect(x + 19, 130, x + 36, 150), vlbkEllipsisBtn, states[s]);
+    APainter->DrawEditorButton(c, Rect(x + 38, 130, x + 55, 140), vlbkSpinUpBtn, states[s]);
+    APainter->DrawEditorButton(c, Rect(x + 38, 140, x + 55, 150), vlbkSpinDownBtn, states[s]);
+  }
+  if (AWithSharedImages) {
+    APainter->DrawExpandButton(c, Rect(4, 156, 13, 165), false);
+    APainter->DrawExpandButton(c, Rect(16, 156, 25, 165), true);
+  }
+  const TvlIndicatorKind kinds[6] = {ikArrow, ikEdit, ikInsert, ikMultiDot, ikMultiArrow, ikFilter};
+  for (Integer i = 0; i < 6; ++i) APainter->DrawIndicatorImage(c, Rect(30 + i * 16, 154, 44 + i * 16, 168), kinds[i]);
+  APainter->DrawBorder(c, Rect(130, 154, 200, 168));
+  APainter->DrawSizeGrip(c, Rect(210, 154, 222, 166), APainter->DefaultSizeGripAreaColor());
+  APainter->DrawProgressBarBorder(c, Rect(228, 154, 300, 166), false);
+  APainter->DrawProgressBarChunk(c, Rect(229, 155, 260, 165), false);
+}
+
+TEST(SkinPainter, ReferencePicturesWithUserSkinAndWithoutASkin) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "no reference font";
+  foundation_test::TReferenceFont font;
+  {
+    Owned<TBitmap> sheet(NewSurface(304, 172, TColor(0xF3F1F0)));
+    DrawControls(UserSkinPainter(), sheet.get(), true);
+    lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-userskin", 2);
+  }
+  // Registered with an information that has no skin: every operation falls back.
+  TnbSkinLookAndFeelPainterInfo* empty = New<TnbSkinLookAndFeelPainterInfo>(static_cast<TnbSkin*>(nullptr));
+  ASSERT_TRUE(vlGetStylePainterRegistry()->Register(u"EmptySkinTest", ClassOf<TFallbackSkinPainter>(), empty));
+  {
+    EXPECT_EQ(empty, ClassOf<TFallbackSkinPainter>()->GetSkinInfo());
+    Owned<TBitmap> sheet(NewSurface(304, 172, TColor(0xF3F1F0)));
+    DrawControls(ClassOf<TFallbackSkinPainter>(), sheet.get(), false);
+    lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-fallback", 2);
+    EXPECT_EQ(ClassOf<TvlOffice11LookAndFeelPainter>()->DefaultContentColor(),
+              ClassOf<TFallbackSkinPainter>()->DefaultContentColor());
+  }
+  vlGetStylePainterRegistry()->Unregister(u"EmptySkinTest");
+}
+
+}  // namespace
