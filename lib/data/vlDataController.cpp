@@ -383,6 +383,12 @@ void TvlDataSummary::CalculateGroupSummary() {
 
 void TvlDataSummary::DoAfterSummary() {
   if (!Assigned(FOnAfterSummary)) return;
+  if (FDataController->IsOwnerLoading()) {
+    FDataController->AfterSummaryFlag = true;
+    return;
+  }
+  FDataController->AfterSummaryFlag = false;
+  if (FDataController->IsPattern()) return;
   FInAfterSummary = true;
   Finally Clear([&] { FInAfterSummary = false; });
   FOnAfterSummary(this);
@@ -1081,8 +1087,9 @@ void TvlCustomDataController::NotifyControl() {
   }
   if (C & dccSearch) SendInfo(New<TvlSearchChangedInfo>());
   if (C & dccBookmark) SendInfo(New<TvlBookmarkChangedInfo>());
-  if ((C & dccGrouping) && Assigned(FOnGroupingChanged)) FOnGroupingChanged(this);
-  if ((C & dccSorting) && Assigned(FOnSortingChanged) && !FInOnSortingChanged) {
+  const Boolean Reading = FOwner && FOwner->ComponentState().Contains(csReading);
+  if ((C & dccGrouping) && Assigned(FOnGroupingChanged) && !Reading) FOnGroupingChanged(this);
+  if ((C & dccSorting) && Assigned(FOnSortingChanged) && !Reading && !FInOnSortingChanged) {
     FInOnSortingChanged = true;
     Finally Clear([&] { FInOnSortingChanged = false; });
     FOnSortingChanged(this);
@@ -1090,8 +1097,38 @@ void TvlCustomDataController::NotifyControl() {
 }
 
 void TvlCustomDataController::DoDataChanged() {
-  if (IsOwnerDestroying() || !Assigned(FOnDataChanged)) return;
-  FOnDataChanged(this);
+  if (IsOwnerDestroying()) return;
+  if (!Assigned(FOnDataChanged) && FDataChangedListeners.empty()) return;
+  if (IsOwnerLoading()) {
+    FDataChangedFlag = true;
+    return;
+  }
+  FDataChangedFlag = false;
+  if (Assigned(FOnDataChanged)) FOnDataChanged(this);
+  if (IsGridMode() && FProvider->IsLocating()) return;
+  // A copy: a listener may remove itself.
+  std::vector<TNotifyEventItem> Listeners = FDataChangedListeners;
+  for (const TNotifyEventItem& L : Listeners) L.Event(this);
+}
+
+void TvlCustomDataController::AddDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent) {
+  FDataChangedListeners.push_back({AInstance, ADataChangedEvent});
+}
+
+void TvlCustomDataController::RemoveDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent) {
+  for (auto It = FDataChangedListeners.begin(); It != FDataChangedListeners.end(); ++It)
+    if (It->Instance == AInstance && SameCode(It->Event, ADataChangedEvent)) {
+      FDataChangedListeners.erase(It);
+      return;
+    }
+}
+
+void TvlCustomDataController::Loaded() {
+  if (FDataChangedFlag) DoDataChanged();
+  if (AfterSummaryFlag) {
+    AfterSummaryFlag = false;
+    FSummary->Recalculate();
+  }
 }
 
 void TvlCustomDataController::RefreshPrevSelectionInfo() {

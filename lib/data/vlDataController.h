@@ -921,6 +921,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean SortingBySummaryChangedFlag{};
   Boolean CheckFocusingAfterFilterNeeded{};
   Boolean LoadedStorageFlag{};
+  Boolean AfterSummaryFlag{};
   Boolean InNotifyControl() const { return FInNotifyControl; }
   Boolean InDeleteSelection() const { return FInDeleteSelection; }
   Integer NearestRecordIndex{-1};
@@ -934,6 +935,16 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   const TvlUpdateControlEvent& OnUpdateControl() const { return FOnUpdateControl; }
   void SetOnUpdateControl(const TvlUpdateControlEvent& Value) { FOnUpdateControl = Value; }
   void SetOnFilterRecord(const TvlDataFilterRecordEvent& Value);
+  void SetOnSortingChanged(const TNotifyEvent& Value) { FOnSortingChanged = Value; }
+  void SetOnGroupingChanged(const TNotifyEvent& Value) { FOnGroupingChanged = Value; }
+  // Listeners get Event(Self) after each data change, in list order.
+  void AddDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
+  void RemoveDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
+  void LockDataChangedNotify() { ++FDataChangedLockCount; }
+  void UnlockDataChangedNotify() { --FDataChangedLockCount; }
+  Boolean DataChangedNotifyLocked() const { return FDataChangedLockCount != 0; }
+  // After the owner was read: the data change and summary event held back.
+  void Loaded();
   void SetOnCompare(const TvlDataControllerCompareEvent& Value) { FOnCompare = Value; }
   const TvlDataControllerCompareEvent& OnCompareEvent() const { return FOnCompare; }
   void SetOnDataChanged(const TNotifyEvent& Value) { FOnDataChanged = Value; }
@@ -1000,6 +1011,13 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlDataChange FDataChangeKind{dcTotal};
   Integer FDataChangeItemIndex{-1};
   Integer FDataChangeRecordIndex{-1};
+  struct TNotifyEventItem {
+    TObject* Instance;
+    TNotifyEvent Event;
+  };
+  std::vector<TNotifyEventItem> FDataChangedListeners;
+  Integer FDataChangedLockCount{};
+  Boolean FDataChangedFlag{};
   TvlUpdateControlEvent FOnUpdateControl;
   TvlDataFilterRecordEvent FOnFilterRecord;
   TvlDataControllerCompareEvent FOnCompare;

@@ -35,6 +35,7 @@ class TRecordingView : public TObject {
     Log.push_back(S);
   }
   void Event(TvlCustomDataController*) { Log.push_back(Name); }
+  void Notify(TObject*) { Log.push_back(Name); }
   void EventR(TvlCustomDataController*, Integer R) { Log.push_back(Name + " " + std::to_string(R)); }
   std::string Name;
 };
@@ -57,6 +58,22 @@ class TMasterController : public TvlCustomDataController {
   }
 };
 CL_IMPLEMENT_CLASS(TMasterController)
+
+// Counts its runs; a grid supplies an engine that re-orders the group rows.
+class TCountingEngine : public TvlSortingBySummaryEngine {
+  CL_CLASS(TCountingEngine, TvlSortingBySummaryEngine)
+ public:
+  static inline Integer Runs = 0;
+  void Sort() override { ++Runs; }
+};
+CL_IMPLEMENT_CLASS(TCountingEngine)
+
+class TSummarySortingController : public TvlCustomDataController {
+  CL_CLASS(TSummarySortingController, TvlCustomDataController)
+ public:
+  TvlSortingBySummaryEngineClass GetSortingBySummaryEngineClass() override { return ClassOf<TCountingEngine>(); }
+};
+CL_IMPLEMENT_CLASS(TSummarySortingController)
 
 // Two records whose values are made from the handle and the item.
 class TTwoRecordSource : public TvlCustomDataSource {
@@ -543,6 +560,67 @@ TEST(DataControllerMasterDetail, DetailIndexesShiftOnDelete) {
     EXPECT_EQ(D->MasterRecordIndex(), R);
     EXPECT_EQ(DC->GetValue(R, 0), Variant(std::vector<Integer>{0, 1, 3, 4, 6, 8, 9}[R]));
   }
+}
+
+TEST(DataControllerNotify, BookmarkUpdateRecordEventsAndListeners) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{1}, {2}, {3}});
+  F.DC->SetFocusedRowIndex(1);
+  F.View->Log.clear();
+  F.DC->SaveBookmark();
+  F.DC->SaveBookmark();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"BookmarkChangedInfo"}));
+  F.View->Log.clear();
+  F.DC->DeleteRecord(1);  // the bookmarked record: dropped, one info
+  Integer Bookmarks = 0;
+  for (const std::string& L : F.View->Log) Bookmarks += L == "BookmarkChangedInfo";
+  EXPECT_EQ(Bookmarks, 1);
+  EXPECT_FALSE(F.DC->IsBookmarkAvailable());
+  // Editing a focused record sends the update-record info alone.
+  F.DC->SetFocusedRowIndex(0);
+  F.View->Log.clear();
+  F.DC->Edit();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"UpdateRecordInfo"}));
+  F.DC->Cancel();
+  // Sorting and grouping events; a data-changed listener.
+  TRecordingView Events;
+  Events.Name = "changed";
+  F.DC->SetOnSortingChanged(TNotifyEvent(&Events, &TRecordingView::Notify));
+  F.DC->SetOnGroupingChanged(TNotifyEvent(&Events, &TRecordingView::Notify));
+  F.DC->AddDataChangedListener(&Events, TNotifyEvent(&Events, &TRecordingView::Notify));
+  F.DC->ChangeSorting(0, soAscending);
+  F.DC->ChangeSorting(0, soAscending);  // unchanged: nothing
+  EXPECT_EQ(Events.Log, (std::vector<std::string>{"changed"}));
+  Events.Log.clear();
+  F.DC->ChangeGrouping(0, 0);
+  EXPECT_EQ(Events.Log, (std::vector<std::string>{"changed", "changed"}));  // data, then grouping
+  F.DC->RemoveDataChangedListener(&Events, TNotifyEvent(&Events, &TRecordingView::Notify));
+  Events.Log.clear();
+  F.DC->SetValue(0, 0, 9);
+  EXPECT_TRUE(Events.Log.empty());
+}
+
+TEST(DataControllerSummary, SortingByGroupSummaryRunsTheEngine) {
+  std::unique_ptr<TSummarySortingController, TObjectFree> DC(New<TSummarySortingController>(nullptr));
+  TComponentPtr A(New<TComponent>(nullptr)), B(New<TComponent>(nullptr));
+  DC->AddItem(A.get())->SetValueTypeClass(ClassOf<TvlStringValueType>());
+  DC->AddItem(B.get())->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  DC->SetRecordCount(3);
+  DC->SetValue(0, 0, Variant(u"x"));
+  DC->SetValue(1, 0, Variant(u"y"));
+  DC->ChangeGrouping(0, 0);
+  TvlDataSummaryItem* Sum = DC->Summary()->DefaultGroupSummaryItems()->Add(DC->GetItemField(1), spGroup, skSum);
+  TvlDataSummaryItem* Count = DC->Summary()->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
+  TCountingEngine::Runs = 0;
+  Sum->SetSorted(true);
+  EXPECT_EQ(TCountingEngine::Runs, 1);
+  Count->SetSorted(true);  // one sorted item per collection
+  EXPECT_FALSE(Sum->Sorted());
+  Count->SetSorted(false);
+  Integer Runs = TCountingEngine::Runs;
+  DC->Refresh();
+  EXPECT_EQ(TCountingEngine::Runs, Runs);  // no sorted item: no engine
 }
 
 }  // namespace
