@@ -32,6 +32,7 @@ CL_IMPLEMENT_CLASS(TvlCustomDataSource)
 CL_IMPLEMENT_CLASS(TvlCustomDataProvider)
 CL_IMPLEMENT_CLASS(TvlDataControllerSearch)
 CL_IMPLEMENT_CLASS(TvlCustomDataController)
+CL_IMPLEMENT_CLASS(TvlDataControllerGroups)
 
 namespace {
 
@@ -710,14 +711,7 @@ void TvlCustomDataProvider::DeleteSelection() {
   for (Integer I = 0; I < DC->GetSelectedCount(); ++I) {
     TvlRowInfo R = DC->GetRowInfo(DC->GetSelectedRowIndex(I));
     if (Info->IsGrouped() && R.Level < Info->DataGroups()->LevelCount()) {
-      Integer G = Info->DataGroups()->GetIndexByRowIndex(DC->GetSelectedRowIndex(I));
-      Integer Last = G;
-      while (Last + 1 < Info->DataGroups()->Count() &&
-             Info->DataGroups()->Items(Last + 1)->Level > Info->DataGroups()->Items(G)->Level)
-        ++Last;
-      Integer From = Info->DataGroups()->GetDataRecordListIndex(G);
-      Integer To = Info->DataGroups()->Items(Last)->EndRecordListIndex;
-      for (Integer P = From; P <= To; ++P) List.push_back(Info->GetInternalRecordIndex(P));
+      DC->Groups()->LoadRecordIndexes(List, Info->DataGroups()->GetIndexByRowIndex(DC->GetSelectedRowIndex(I)));
     } else {
       List.push_back(R.RecordIndex);
     }
@@ -834,6 +828,7 @@ void TvlCustomDataController::Create(TComponent* AOwner) {
   FOptions = dcoAssignGroupingValues | dcoAssignMasterDetailKeys | dcoSaveExpanding;
   FFocusedSelected = true;
   FDataStorage = New<TvlDataStorage>();
+  FGroups = New<TvlDataControllerGroups>(this);
   FFields = New<TvlCustomDataFieldList>(static_cast<IvlDataController*>(this));
   FFilters = New<TvlDataFilterList>();
   FFilter = New<TvlDataFilterCriteria>(static_cast<IvlDataController*>(this));
@@ -870,6 +865,7 @@ void TvlCustomDataController::Destroy() {
   Free(FFilter);
   Free(FFilters);
   if (FDataStorage) FDataStorage->Clear(false);
+  Free(FGroups);
   Free(FFields);
   Free(FProvider);
   Free(FDataStorage);
@@ -1691,12 +1687,7 @@ void TvlCustomDataController::DeleteFocused() {
   TvlRowInfo Row = GetRowInfo(FocusedRowIndex());
   if (FDataControllerInfo->IsGrouped() && Row.Level < GroupingItemCount()) {
     std::vector<Integer> List;
-    TvlDataGroups* G = FDataControllerInfo->DataGroups();
-    Integer I = G->GetIndexByRowIndex(FocusedRowIndex());
-    Integer Last = I;
-    while (Last + 1 < G->Count() && G->Items(Last + 1)->Level > G->Items(I)->Level) ++Last;
-    for (Integer P = G->GetDataRecordListIndex(I); P <= G->Items(Last)->EndRecordListIndex; ++P)
-      List.push_back(FDataControllerInfo->GetInternalRecordIndex(P));
+    FGroups->LoadRecordIndexes(List, FDataControllerInfo->DataGroups()->GetIndexByRowIndex(FocusedRowIndex()));
     DeleteRecordList(List);
   } else {
     const Integer Focused = FocusedRecordIndex();
@@ -2023,4 +2014,90 @@ void TvlCustomDataController::LoadFromStream(TStream* AStream) {
                              Scratch->GetValue(R, Scratch->ValueDefs()->Items(static_cast<Integer>(I))));
   CheckBookmarkValid(-1);
   FDataControllerInfo->Refresh();
+}
+
+// --- Grouping face --------------------------------------------------------------------
+
+TvlCustomDataControllerInfo* TvlDataControllerGroups::Info() const { return FDataController->DataControllerInfo(); }
+
+void TvlDataControllerGroups::ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive) {
+  Info()->ChangeExpanding(ARowIndex, AExpanded, ARecursive);
+}
+void TvlDataControllerGroups::FullCollapse() { Info()->FullCollapse(); }
+void TvlDataControllerGroups::FullExpand() { Info()->FullExpand(); }
+void TvlDataControllerGroups::ChangeGrouping(Integer AItemIndex, Integer AGroupIndex) {
+  FDataController->ChangeGrouping(AItemIndex, AGroupIndex);
+}
+void TvlDataControllerGroups::ClearGrouping() { FDataController->ClearGrouping(); }
+Integer TvlDataControllerGroups::GroupingItemCount() const { return Info()->GroupingFieldList()->Count(); }
+
+Integer TvlDataControllerGroups::ItemOfGroupingLevel(Integer AIndex) const {
+  return Info()->GroupingFieldList()->Items(AIndex).Field->Index();
+}
+
+Integer TvlDataControllerGroups::GetItemGroupIndex(Integer AItemIndex) const {
+  return Info()->GroupingFieldList()->GroupIndexByField(FDataController->GetItemField(AItemIndex));
+}
+
+Integer TvlDataControllerGroups::GroupIndexOfRow(Integer ARowIndex) const {
+  return Info()->DataGroups()->GetIndexByRowIndex(ARowIndex);
+}
+Integer TvlDataControllerGroups::GetLevel(Integer ADataGroupIndex) const {
+  return Info()->DataGroups()->GetLevel(ADataGroupIndex);
+}
+Integer TvlDataControllerGroups::GetChildCount(Integer ADataGroupIndex) const {
+  return Info()->DataGroups()->GetChildCount(ADataGroupIndex);
+}
+Integer TvlDataControllerGroups::GetChildDataGroupIndex(Integer ADataGroupIndex, Integer AIndex) const {
+  return Info()->DataGroups()->GetChildIndex(ADataGroupIndex, AIndex);
+}
+
+Integer TvlDataControllerGroups::GetRecordIndexOfChild(Integer ADataGroupIndex, Integer AIndex) const {
+  TvlDataGroups* G = Info()->DataGroups();
+  if (ADataGroupIndex < 0 || ADataGroupIndex >= G->Count() || G->GetLevel(ADataGroupIndex) != G->LevelCount() - 1)
+    return -1;
+  TvlDataGroupInfo* I = G->Items(ADataGroupIndex);
+  if (AIndex < 0 || AIndex > I->EndRecordListIndex - I->BeginRecordListIndex) return -1;
+  return Info()->GetInternalRecordIndex(I->BeginRecordListIndex + AIndex);
+}
+
+Integer TvlDataControllerGroups::GetFirstRecordOfGroup(Integer ADataGroupIndex) const {
+  TvlDataGroups* G = Info()->DataGroups();
+  if (ADataGroupIndex < 0 || ADataGroupIndex >= G->Count()) return -1;
+  return Info()->GetInternalRecordIndex(G->GetDataRecordListIndex(ADataGroupIndex));
+}
+
+Variant TvlDataControllerGroups::GetGroupValue(Integer ADataGroupIndex) const {
+  Integer R = GetFirstRecordOfGroup(ADataGroupIndex);
+  if (R < 0) return Null();
+  TvlCustomDataField* F = Info()->DataGroups()->Fields(GetLevel(ADataGroupIndex));
+  return FDataController->GetValue(R, F);
+}
+
+Integer TvlDataControllerGroups::GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex,
+                                                               const Variant& AValue) const {
+  for (Integer I = 0; I < GetChildCount(AParentDataGroupIndex); ++I) {
+    Integer G = GetChildDataGroupIndex(AParentDataGroupIndex, I);
+    if (G >= 0 && vlVariantsEqual(GetGroupValue(G), AValue)) return G;
+  }
+  return -1;
+}
+
+Boolean TvlDataControllerGroups::HasAsParent(Integer ARowIndex, Integer AParentRowIndex) const {
+  if (!Info()->IsGrouped()) return false;
+  TvlDataGroups* G = Info()->DataGroups();
+  Integer Child = G->GetIndexByRowIndex(ARowIndex), Parent = G->GetIndexByRowIndex(AParentRowIndex);
+  if (Child < 0 || Parent < 0) return false;
+  if (Child == Parent) return true;
+  if (G->GetLevel(Parent) >= G->GetLevel(Child)) return false;
+  return Child >= G->Items(Parent)->BeginRecordListIndex && Child <= G->Items(Parent)->EndRecordListIndex;
+}
+
+void TvlDataControllerGroups::LoadRecordIndexes(std::vector<Integer>& AList, Integer ADataGroupIndex) const {
+  TvlDataGroups* G = Info()->DataGroups();
+  if (ADataGroupIndex < 0 || ADataGroupIndex >= G->Count()) return;
+  Integer Last = ADataGroupIndex;
+  while (Last + 1 < G->Count() && G->Items(Last + 1)->Level > G->Items(ADataGroupIndex)->Level) ++Last;
+  for (Integer P = G->GetDataRecordListIndex(ADataGroupIndex); P <= G->Items(Last)->EndRecordListIndex; ++P)
+    AList.push_back(Info()->GetInternalRecordIndex(P));
 }

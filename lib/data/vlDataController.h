@@ -700,6 +700,37 @@ class TvlDataControllerSearch : public TObject {
   Boolean FLocked{};
 };
 
+// --- The controller's grouping face --------------------------------------------------
+
+class TvlDataControllerGroups : public TObject {
+  CL_CLASS(TvlDataControllerGroups, TObject)
+ public:
+  virtual void Create(TvlCustomDataController* ADataController) { FDataController = ADataController; }
+  void ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  Integer GroupingItemCount() const;
+  Integer ItemOfGroupingLevel(Integer AIndex) const;
+  Integer GetItemGroupIndex(Integer AItemIndex) const;
+  Integer GroupIndexOfRow(Integer ARowIndex) const;
+  Integer GetLevel(Integer ADataGroupIndex) const;
+  Integer GetChildCount(Integer ADataGroupIndex) const;
+  Integer GetChildDataGroupIndex(Integer ADataGroupIndex, Integer AIndex) const;
+  Integer GetRecordIndexOfChild(Integer ADataGroupIndex, Integer AIndex) const;
+  Integer GetFirstRecordOfGroup(Integer ADataGroupIndex) const;
+  Variant GetGroupValue(Integer ADataGroupIndex) const;
+  Integer GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex, const Variant& AValue) const;
+  Boolean HasAsParent(Integer ARowIndex, Integer AParentRowIndex) const;
+  void LoadRecordIndexes(std::vector<Integer>& AList, Integer ADataGroupIndex) const;
+  TvlCustomDataController* DataController() const { return FDataController; }
+
+ private:
+  TvlCustomDataControllerInfo* Info() const;
+  TvlCustomDataController* FDataController{};
+};
+
 // --- The controller -----------------------------------------------------------------
 
 class TvlCustomDataController : public TPersistent, public IvlDataController {
@@ -912,6 +943,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlCustomDataProvider* Provider() const { return FProvider; }
   TvlDataFilterCriteria* Filter() const { return FFilter; }
   TvlDataSummary* Summary() const { return FSummary; }
+  TvlDataControllerGroups* Groups() const { return FGroups; }
   Word Options() const { return FOptions; }
   void SetOptions(Word Value);
   TComponent* Owner() const { return FOwner; }
@@ -979,6 +1011,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlDataStorage* FDataStorage{};
   Boolean FDestroying{};
   TvlCustomDataFieldList* FFields{};
+  TvlDataControllerGroups* FGroups{};
   TvlDataFilterCriteria* FFilter{};
   TvlDataFilterList* FFilters{};
   Boolean FFocusedSelected{true};

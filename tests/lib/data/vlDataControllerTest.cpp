@@ -221,6 +221,16 @@ TEST(DataControllerGrouping, TwoLevelsRowNumbering) {
   std::vector<Integer> Levels;
   for (Integer I = 0; I < F.DC->GetRowCount(); ++I) Levels.push_back(F.DC->GetRowInfo(I).Level);
   EXPECT_EQ(Levels, (std::vector<Integer>{0, 1, 2, 2, 1, 2, 0, 1, 2}));
+  TvlDataControllerGroups* G = F.DC->Groups();
+  EXPECT_TRUE(G->HasAsParent(3, 0));   // a data row two levels below
+  EXPECT_FALSE(G->HasAsParent(7, 0));  // B/1 is not under A
+  EXPECT_EQ(G->GetChildCount(-1), 2);
+  Integer B = G->GetDataGroupIndexByGroupValue(-1, Variant(u"B"));
+  EXPECT_EQ(G->GetGroupValue(B), Variant(u"B"));
+  std::vector<Integer> Records;
+  G->LoadRecordIndexes(Records, G->GroupIndexOfRow(0));
+  EXPECT_EQ(Records, (std::vector<Integer>{0, 3, 1}));
+  EXPECT_EQ(G->GetRecordIndexOfChild(G->GroupIndexOfRow(1), 1), 3);
   F.DC->ChangeExpanding(1, false, false);  // A/1 collapsed
   EXPECT_EQ(F.DC->GetRowCount(), 7);
   EXPECT_EQ(F.DC->GetRowInfo(2).Level, 1);  // A/2
