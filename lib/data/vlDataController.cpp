@@ -953,8 +953,27 @@ void TvlCustomDataController::FieldRemoved(TvlCustomDataField* AField) {
 }
 
 void TvlCustomDataController::ProviderLayoutChanged() {
-  if (FDestroying) return;
-  if (LockCount() > 0) FStructureChanged = true;
+  if (FDestroying || FProvider->LockCount() > 0) return;
+  LayoutChanged(0x01);
+}
+
+void TvlCustomDataController::LayoutChanged(Byte) { UpdateItems(FProvider->IsActive()); }
+
+void TvlCustomDataController::UpdateItems(Boolean AUpdateFields) {
+  if (FUpdateItems) return;
+  FUpdateItems = true;
+  Finally Clear([&] { FUpdateItems = false; });
+  if (LockCount() != 0) FStructureChanged = true;
+  if (NeedsStructureUpdate()) {
+    if (AUpdateFields && FLockUpdateFieldsCount > 0) FUpdateFieldsFlag = true;
+    UpdateStructure();
+  }
+}
+
+void TvlCustomDataController::EndUpdateFields() {
+  if (--FLockUpdateFieldsCount > 0 || !FUpdateFieldsFlag) return;
+  FUpdateFieldsFlag = false;
+  LayoutChanged(0x01);
 }
 
 // --- Locks and notifications ----------------------------------------------------------
@@ -976,7 +995,10 @@ void TvlCustomDataController::Change(Word AChanges) {
 void TvlCustomDataController::CheckChanges() {
   if (LockCount() != 0 || FDestroying) return;
   if (FChanges == 0) return;
-  if (FStructureChanged) FStructureChanged = false;
+  if (FStructureChanged) {
+    FStructureChanged = false;
+    LayoutChanged(0x01);
+  }
   NotifyControl();
 }
 
@@ -1142,9 +1164,9 @@ void TvlCustomDataController::Refresh() {
 void TvlCustomDataController::UpdateStructure() {
   BeginFullUpdate();
   Finally End([&] { EndFullUpdate(); });
-  if (IsProviderMode()) LoadStorage();
+  if (NeedsStructureUpdate() && !FStructureChanged) LoadStorage();
   FDataControllerInfo->Refresh();
-  FUpdateItems = false;
+  FStructureRecreated = false;
 }
 
 void TvlCustomDataController::LoadStorage() {
@@ -1186,9 +1208,8 @@ void TvlCustomDataController::RebuildData() {
     FFields->Add(FRecordHandlesField);
     FRecordHandlesField->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
   }
-  if (IsProviderMode())
-    LoadStorage();
-  FDataControllerInfo->Refresh();
+  FStructureRecreated = true;
+  LayoutChanged(0x02);
 }
 
 TvlCustomDataSource* TvlCustomDataController::CustomDataSource() const { return FProvider->CustomDataSource(); }

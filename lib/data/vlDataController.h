@@ -893,6 +893,12 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SetCustomDataSource(TvlCustomDataSource* Value);
   void RebuildData();
   void LoadStorage();
+  // lckStructure 0x01, lckData 0x02.
+  virtual void LayoutChanged(Byte AChanges);
+  void UpdateItems(Boolean AUpdateFields);
+  Boolean NeedsStructureUpdate() { return IsProviderMode() || FStructureRecreated; }
+  void BeginUpdateFields() { ++FLockUpdateFieldsCount; }
+  void EndUpdateFields();
   void UpdateFocused();
 
   // Hooks and events.
@@ -1040,6 +1046,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Integer FSortingBySummaryDataItemIndex{-1};
   TvlDataSummary* FSummary{};
   Boolean FStructureChanged{};
+  Boolean FStructureRecreated{};
+  Integer FLockUpdateFieldsCount{};
+  Boolean FUpdateFieldsFlag{};
   Boolean FUpdateItems{};
   TvlDataChange FDataChangeKind{dcTotal};
   Integer FDataChangeItemIndex{-1};

@@ -79,7 +79,11 @@ CL_IMPLEMENT_CLASS(TSummarySortingController)
 class TTwoRecordSource : public TvlCustomDataSource {
   CL_CLASS(TTwoRecordSource, TvlCustomDataSource)
  public:
-  Integer GetRecordCount() override { return 2; }
+  static inline Integer Loads = 0;
+  Integer GetRecordCount() override {
+    ++Loads;
+    return 2;
+  }
   Variant GetValue(TRecordHandle H, Integer AItem) override { return Variant(static_cast<Integer>(H * 10 + AItem)); }
 };
 CL_IMPLEMENT_CLASS(TTwoRecordSource)
@@ -532,6 +536,14 @@ TEST(DataControllerStream, ProviderModeSaveReadsBack) {
   F.DC->SetCustomDataSource(Source);
   ASSERT_EQ(F.DC->RecordCount(), 2);
   EXPECT_EQ(F.DC->GetValue(1, 0), Variant(10));
+  // A structure change under the lock reloads once, when the lock ends.
+  TTwoRecordSource::Loads = 0;
+  F.DC->BeginUpdate();
+  F.DC->GetItemField(0)->NotifyStructureChanged();
+  F.DC->GetItemField(0)->NotifyStructureChanged();
+  EXPECT_EQ(TTwoRecordSource::Loads, 0);
+  F.DC->EndUpdate();
+  EXPECT_EQ(TTwoRecordSource::Loads, 1);
   TStreamPtr S(New<TMemoryStream>());
   F.DC->SaveToStream(S.get());
   S->SetPosition(0);
