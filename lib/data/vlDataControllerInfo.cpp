@@ -531,6 +531,23 @@ Integer OrderFloat(Double A, Double B) {
   return Order3(A, B);
 }
 
+Integer OrderKey(Int64 A, Int64 B) { return Order3(A, B); }
+Integer OrderKey(Double A, Double B) { return OrderFloat(A, B); }
+
+// One plain key: Null first (last when descending), then the key, then the
+// record index.
+template <class T>
+void SortBySingleKey(std::vector<Integer>& AList, const Byte* Null, const T* V, Boolean ADescending) {
+  std::sort(AList.begin(), AList.end(), [=](Integer A, Integer B) {
+    if (Null[A] != Null[B]) return ADescending ? Null[A] < Null[B] : Null[A] > Null[B];
+    if (!Null[A]) {
+      Integer R = OrderKey(V[A], V[B]);
+      if (R != 0) return ADescending ? R > 0 : R < 0;
+    }
+    return A < B;
+  });
+}
+
 }  // namespace
 
 void TvlCustomDataControllerInfo::Create(TvlCustomDataController* ADataController) {
@@ -920,32 +937,11 @@ void TvlCustomDataControllerInfo::SortRecordList() {
     if (K.Kind == TvlSortKeys::kGeneral) Plain = false;
   // Ties go by record index, so the order is total and any sort gives the
   // one result a stable sort of the storage order gives.
-  if (Plain && FSortKeys->Fields.size() == 1 && FSortKeys->Fields[0].Kind == TvlSortKeys::kInt) {
+  if (Plain && FSortKeys->Fields.size() == 1) {
     const auto& K = FSortKeys->Fields[0];
-    const Byte* Null = K.Null.data();
-    const Int64* V = K.Ints.data();
-    const Boolean Desc = K.Descending;
-    std::sort(FRecordList.begin(), FRecordList.end(), [=](Integer A, Integer B) {
-      if (Null[A] != Null[B]) return Desc ? Null[A] < Null[B] : Null[A] > Null[B];
-      if (!Null[A] && V[A] != V[B]) return Desc ? V[A] > V[B] : V[A] < V[B];
-      return A < B;
-    });
-    return;
-  }
-  if (Plain && FSortKeys->Fields.size() == 1 && FSortKeys->Fields[0].Kind == TvlSortKeys::kFloat) {
-    const auto& K = FSortKeys->Fields[0];
-    const Byte* Null = K.Null.data();
-    const Double* V = K.Floats.data();
-    const Boolean Desc = K.Descending;
-    std::sort(FRecordList.begin(), FRecordList.end(), [=](Integer A, Integer B) {
-      if (Null[A] != Null[B]) return Desc ? Null[A] < Null[B] : Null[A] > Null[B];
-      if (!Null[A]) {
-        Integer R = OrderFloat(V[A], V[B]);
-        if (R != 0) return Desc ? R > 0 : R < 0;
-      }
-      return A < B;
-    });
-    return;
+    if (K.Kind == TvlSortKeys::kInt) return SortBySingleKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending);
+    if (K.Kind == TvlSortKeys::kFloat)
+      return SortBySingleKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending);
   }
   std::sort(FRecordList.begin(), FRecordList.end(), [this](Integer A, Integer B) { return CompareRecords(A, B) < 0; });
 }
