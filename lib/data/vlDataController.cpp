@@ -42,14 +42,6 @@ namespace {
 
 const AnsiString kStreamSignature = "DataController1";
 
-// Orders value definitions by the index of the field that owns each one.
-Integer CompareValueDefsByFieldIndex(void* Item1, void* Item2) {
-  auto* F1 = static_cast<TvlCustomDataField*>(static_cast<TvlValueDef*>(Item1)->LinkObject());
-  auto* F2 = static_cast<TvlCustomDataField*>(static_cast<TvlValueDef*>(Item2)->LinkObject());
-  Integer I1 = F1 ? F1->Index() : -1, I2 = F2 ? F2->Index() : -1;
-  return I1 - I2;
-}
-
 }  // namespace
 
 void TvlSelectionChangedInfo::CreateEx(Integer ARowIndex1, Integer ARowIndex2) {
@@ -279,6 +271,22 @@ void TvlDataSummary::Calculate() {
   EndCalculate();
 }
 
+struct TvlDataSummary::TAccumulators {
+  struct TFloat {
+    TvlValueDef* Def{};
+    Double Acc{};
+    Byte State{};  // 0 nothing yet, 1 the integer 0 (a first Null), 2 Acc
+  };
+  std::vector<Variant> Values;
+  std::vector<Integer> Counts;
+  std::vector<TFloat> Floats;
+  // Per float item: the values and null flags of every record, read once in
+  // storage order (the records are then visited in display order).
+  std::vector<std::vector<Double>> Columns;
+  std::vector<std::vector<Byte>> Nulls;
+  TvlDataSummaryItems* PreparedItems{};
+};
+
 Integer TvlDataSummary::GetRecordIndex(Integer ARecordListIndex) {
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   Integer R = Info->GetInternalRecordIndex(ARecordListIndex);
@@ -289,26 +297,79 @@ Integer TvlDataSummary::GetRecordIndex(Integer ARecordListIndex) {
   return Info->Selection()->IsRecordSelected(R) ? R : -1;
 }
 
+void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
+  const Integer N = AItems->Count();
+  A.Values.assign(N, Variant());
+  A.Counts.assign(N, 0);
+  A.Floats.assign(N, {});
+  if (FDataController->IsProviderMode()) return;
+  const Boolean Prepare = A.PreparedItems != AItems;
+  if (Prepare) {
+    A.PreparedItems = AItems;
+    A.Columns.assign(N, {});
+    A.Nulls.assign(N, {});
+  }
+  TvlDataStorage* S = FDataController->DataStorage();
+  const Integer Records = S->RecordCount();
+  for (Integer I = 0; I < N; ++I) {
+    TvlDataSummaryItem* Item = AItems->Items(I);
+    TvlSummaryKind K = Item->Kind();
+    if (!Item->Field() || !Item->Field()->ValueDef() || K == skNone || K == skCount ||
+        Item->Field()->ValueTypeClass() != ClassOf<TvlFloatValueType>())
+      continue;
+    A.Floats[I].Def = Item->Field()->ValueDef();
+    if (!Prepare) continue;
+    A.Columns[I].resize(Records);
+    A.Nulls[I].resize(Records);
+    for (Integer R = 0; R < Records; ++R) {
+      const void* Slot;
+      A.Nulls[I][R] = S->GetCompareInfo(R, A.Floats[I].Def, Slot);
+      if (!A.Nulls[I][R]) std::memcpy(&A.Columns[I][R], Slot, sizeof(Double));
+    }
+  }
+}
+
 void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
-                                       std::vector<Variant>& AValues, std::vector<Integer>& ACounts) {
+                                       TAccumulators& A) {
   const Integer N = AItems->Count();
   const Boolean NullIgnore = FOptions & soNullIgnore;
+  const Boolean BySelection = FOptions & (soSelectedRecords | soMultipleSelectedRecords);
+  TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   for (Integer P = AFirst; P <= ALast; ++P) {
-    Integer R = GetRecordIndex(P);
+    Integer R = BySelection ? GetRecordIndex(P) : Info->GetInternalRecordIndex(P);
     if (R == -1) continue;
     for (Integer I = 0; I < N; ++I) {
       TvlDataSummaryItem* Item = AItems->Items(I);
       if (!Item->IsCalculated() || Item->Kind() == skNone) continue;
       // A count without a field counts the records.
       if (!Item->Field()) {
-        ++ACounts[I];
+        ++A.Counts[I];
+        continue;
+      }
+      const TvlSummaryKind K = Item->Kind();
+      if (TAccumulators::TFloat& F = A.Floats[I]; F.Def && R >= 0 && R < static_cast<Integer>(A.Nulls[I].size())) {
+        const Boolean IsNull = A.Nulls[I][R];
+        if (NullIgnore && IsNull) continue;
+        const Double V = IsNull ? 0 : A.Columns[I][R];
+        if (F.State == 0) {
+          if (!(IsNull && (K == skMin || K == skMax))) {
+            F.State = IsNull ? 1 : 2;
+            F.Acc = V;
+          }
+        } else if (!IsNull) {
+          if (K == skSum || K == skAverage)
+            F.Acc = F.State == 1 ? V : F.Acc + V;
+          else if ((K == skMin && V < F.Acc) || (K == skMax && V > F.Acc))
+            F.Acc = V;
+          F.State = 2;
+        }
+        ++A.Counts[I];
         continue;
       }
       Variant V = FDataController->GetValue(R, Item->Field());
       const Boolean IsNull = VarIsNull(V);
       if (NullIgnore && IsNull) continue;
-      Variant& Acc = AValues[I];
-      TvlSummaryKind K = Item->Kind();
+      Variant& Acc = A.Values[I];
       if (VarIsEmpty(Acc)) {
         if (K != skCount && !(IsNull && (K == skMin || K == skMax))) Acc = (IsNull ? Variant(0) : V);
       } else if (!IsNull && !VarIsNull(Acc)) {
@@ -319,27 +380,27 @@ void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFir
         else if (K == skMax && vlCompareVariants(V, Acc) > 0)
           Acc = V;
       }
-      ++ACounts[I];
+      ++A.Counts[I];
     }
   }
 }
 
-Variant TvlDataSummary::FinishValues(TvlDataSummaryItems* AItems, std::vector<Variant>& AValues,
-                                     const std::vector<Integer>& ACounts) {
+Variant TvlDataSummary::FinishValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
   const Integer N = AItems->Count();
   if (N == 0) return Null();
   Variant Result = VarArrayCreate({0, N - 1}, varVariant);
   for (Integer I = 0; I < N; ++I) {
     TvlDataSummaryItem* Item = AItems->Items(I);
-    Variant V = AValues[I];
+    const TAccumulators::TFloat& F = A.Floats[I];
+    Variant V = F.Def ? (F.State == 0 ? Variant() : (F.State == 1 ? Variant(0) : Variant(F.Acc))) : A.Values[I];
     if (Item->IsCalculated()) {
       if (Item->Kind() == skCount) {
-        V = ACounts[I];
+        V = A.Counts[I];
       } else if (VarIsEmpty(V)) {
         V = Null();
-      } else if (Item->Kind() == skAverage && ACounts[I] > 0 && !VarIsNull(V)) {
+      } else if (Item->Kind() == skAverage && A.Counts[I] > 0 && !VarIsNull(V)) {
         Boolean IsDate = vlVarIsDateTime(V);
-        V = V.AsDouble() / ACounts[I];
+        V = V.AsDouble() / A.Counts[I];
         if (IsDate) V = VarFromDateTime(V.AsDouble());
       }
     }
@@ -349,36 +410,31 @@ Variant TvlDataSummary::FinishValues(TvlDataSummaryItems* AItems, std::vector<Va
 }
 
 void TvlDataSummary::CalculateFooterSummary() {
-  const Integer N = FFooterSummaryItems->Count();
-  std::vector<Variant> Values(N);
-  std::vector<Integer> Counts(N);
+  TAccumulators A;
+  InitValues(FFooterSummaryItems, A);
   if (!FDataController->IsGridMode())
-    AccumulateRecords(FFooterSummaryItems, 0, FDataController->DataControllerInfo()->RecordListCount() - 1, Values,
-                      Counts);
-  FFooterSummaryValues = FinishValues(FFooterSummaryItems, Values, Counts);
+    AccumulateRecords(FFooterSummaryItems, 0, FDataController->DataControllerInfo()->RecordListCount() - 1, A);
+  FFooterSummaryValues = FinishValues(FFooterSummaryItems, A);
 }
 
 void TvlDataSummary::CalculateGroupSummary() {
   TvlDataGroups* Groups = FDataController->DataControllerInfo()->DataGroups();
   const Integer Deepest = Groups->LevelCount() - 1;
+  TAccumulators A;
   for (Integer L = 0; L <= Deepest; ++L) {
     TvlDataSummaryItems* Items = GetGroupSummaryItemsByLevel(L);
-    const Integer N = Items->Count();
-    std::vector<Variant> Values;
-    std::vector<Integer> Counts;
     Integer Current = -1;
     for (Integer I = 0; I < Groups->Count(); ++I) {
       TvlDataGroupInfo* G = Groups->Items(I);
       if (G->Level == L) {
-        if (Current >= 0) Groups->Items(Current)->SummaryValues = FinishValues(Items, Values, Counts);
-        Values.assign(N, Variant());
-        Counts.assign(N, 0);
+        if (Current >= 0) Groups->Items(Current)->SummaryValues = FinishValues(Items, A);
+        InitValues(Items, A);
         Current = I;
       }
       if (G->Level == Deepest && Current >= 0)
-        AccumulateRecords(Items, G->BeginRecordListIndex, G->EndRecordListIndex, Values, Counts);
+        AccumulateRecords(Items, G->BeginRecordListIndex, G->EndRecordListIndex, A);
     }
-    if (Current >= 0) Groups->Items(Current)->SummaryValues = FinishValues(Items, Values, Counts);
+    if (Current >= 0) Groups->Items(Current)->SummaryValues = FinishValues(Items, A);
   }
 }
 

@@ -553,9 +553,11 @@ class TvlDataSummary : public TObject {
 
  private:
   Integer GetRecordIndex(Integer ARecordListIndex);
-  void AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast, std::vector<Variant>& AValues,
-                         std::vector<Integer>& ACounts);
-  Variant FinishValues(TvlDataSummaryItems* AItems, std::vector<Variant>& AValues, const std::vector<Integer>& ACounts);
+  // Accumulators of one group or footer; float fields add plain doubles.
+  struct TAccumulators;
+  void InitValues(TvlDataSummaryItems* AItems, TAccumulators& A);
+  void AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast, TAccumulators& A);
+  Variant FinishValues(TvlDataSummaryItems* AItems, TAccumulators& A);
   void DoAfterSummary();
 
   TvlCustomDataController* FDataController{};

@@ -677,6 +677,7 @@ void TvlCustomDataControllerInfo::Update() {
   SaveExpanding();
   {
     Finally Done([&] {
+      if (FSortKeys && !FSortKeys->Fields.empty()) UnprepareSortingFields();
       FExpandingInfo->Clear();
       if (FExpandingFlag) UpdateSelectionRowIndexes();
       if (FChanges & (dcicSorting | dcicExpanding)) DC->RefreshPrevSelectionInfo();
@@ -930,7 +931,10 @@ void TvlCustomDataControllerInfo::SortRecordList() {
   FTotalSortingFieldList->AppendFrom(FSortingFieldList);
   if (FDataController->IsGridMode() || FRecordList.empty() || FTotalSortingFieldList->Count() == 0) return;
   PrepareSortingFields();
-  Finally Unprepare([&] { UnprepareSortingFields(); });
+  // Grouping in the same pass compares by the same keys.
+  Finally Unprepare([&] {
+    if (!(FChanges & dcicGrouping)) UnprepareSortingFields();
+  });
   TvlCustomDataProvider* P = FDataController->Provider();
   Boolean Plain = P->EditingRecordIndex() == vlNoEditingRecordIndex;
   for (const auto& K : FSortKeys->Fields)
@@ -971,7 +975,10 @@ void TvlCustomDataControllerInfo::BuildGroups() {
   for (Integer I = 0; I < FGroupingFieldList->Count(); ++I) FDataGroups->AddField(FGroupingFieldList->Items(I).Field);
   const Integer Levels = FDataGroups->LevelCount();
   const Integer N = RecordListCount();
-  if (N == 0 || Levels == 0) return;
+  if (N == 0 || Levels == 0) {
+    UnprepareSortingFields();
+    return;
+  }
   // The total sorting list starts with the grouping fields.
   std::vector<Integer> Open(Levels), First(Levels);
   auto OpenGroup = [&](Integer L, Integer Pos, Integer Row) {
@@ -988,7 +995,7 @@ void TvlCustomDataControllerInfo::BuildGroups() {
   };
   Integer TopCount = 0;
   for (Integer L = 0; L < Levels; ++L) OpenGroup(L, 0, 0);
-  PrepareSortingFields();
+  if (!FSortKeys || static_cast<Integer>(FSortKeys->Fields.size()) < Levels) PrepareSortingFields();
   {
     Finally Unprepare([&] { UnprepareSortingFields(); });
     for (Integer P = 1; P < N; ++P) {
