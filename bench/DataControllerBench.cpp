@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "lib/data/vlDataController.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/Variants.h"
 
 namespace {
 
 constexpr Integer kRecords = 1000000;
 constexpr Integer kGroups = 1000;
-enum { cInt, cFloat, cDate, cGroup };
+enum { cInt, cFloat, cDate, cGroup, cText };
 
 using TControllerPtr = std::unique_ptr<TvlCustomDataController, TObjectFree>;
 
@@ -27,6 +28,7 @@ struct TData {
   std::vector<Integer> Ints;
   std::vector<Double> Floats;
   std::vector<Integer> Groups;
+  std::vector<String> Texts;
   TControllerPtr DC;
 };
 
@@ -37,12 +39,16 @@ TData& Data() {
     R.Ints.resize(kRecords);
     R.Floats.resize(kRecords);
     R.Groups.resize(kRecords);
+    R.Texts.resize(kRecords);
+    static const Char kLetters[] = u"abcçdefgğhıijklmnoöprsştuüvyzABCÇDEFGĞHIİJKLMNOÖPRSŞTUÜVYZ ";
+    const size_t Letters = sizeof(kLetters) / sizeof(Char) - 1;
     R.DC.reset(New<TvlCustomDataController>(nullptr));
     TvlCustomDataController* DC = R.DC.get();
     DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
     DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlFloatValueType>());
     DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlDateTimeValueType>());
     DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+    DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlWideStringValueType>());
     DC->BeginUpdate();
     DC->SetRecordCount(kRecords);
     TvlDataStorage* S = DC->DataStorage();
@@ -54,6 +60,10 @@ TData& Data() {
       S->SetValue(I, DC->GetItemField(cFloat)->ValueDef(), R.Floats[I]);
       S->SetValue(I, DC->GetItemField(cDate)->ValueDef(), VarFromDateTime(46000 + Rng() % 4000));
       S->SetValue(I, DC->GetItemField(cGroup)->ValueDef(), R.Groups[I]);
+      String T(1 + Rng() % 40, u' ');
+      for (Char& Ch : T) Ch = kLetters[Rng() % Letters];
+      R.Texts[I] = T;
+      S->SetValue(I, DC->GetItemField(cText)->ValueDef(), Variant(T));
     }
     DC->EndUpdate();
     DC->Refresh();
@@ -101,6 +111,18 @@ BENCHMARK(BM_SortInteger)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_SortFloat(benchmark::State& State) { RunSort(State, cFloat, Data().Floats); }
 BENCHMARK(BM_SortFloat)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Text by the Turkish collation (dcoAnsiSort), beside std::sort of the
+// indexes by collation keys computed beforehand (outside the floor).
+void BM_SortTurkishText(benchmark::State& State) {
+  TvlCustomDataController* DC = Data().DC.get();
+  std::vector<std::string> Keys(kRecords);
+  for (Integer I = 0; I < kRecords; ++I) Keys[I] = AnsiCollationKey(Data().Texts[I], false);
+  DC->SetOptions(DC->Options() | dcoAnsiSort);
+  RunSort(State, cText, Keys);
+  DC->SetOptions(DC->Options() & ~dcoAnsiSort);
+}
+BENCHMARK(BM_SortTurkishText)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Floor of grouping: the sort of the group keys plus one pass that sums the
 // float column and counts per group.

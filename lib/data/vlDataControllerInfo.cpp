@@ -8,6 +8,7 @@
 #include "lib/data/vlDataController.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/rtl/Finally.h"
+#include "platform/rtl/Strings.h"
 
 CL_IMPLEMENT_CLASS(TvlSortingFieldList)
 CL_IMPLEMENT_CLASS(TvlGroupingFieldList)
@@ -503,7 +504,7 @@ void TvlSortingBySummaryEngine::Sort() { throw EAbstractError(u"Abstract error")
 // converted, a compare event, provider mode or an internal record use the
 // controller's comparison instead.
 struct TvlCustomDataControllerInfo::TvlSortKeys {
-  enum TKind : Byte { kGeneral, kInt, kFloat, kString };
+  enum TKind : Byte { kGeneral, kInt, kFloat, kString, kCollation };
   struct TFieldKeys {
     TKind Kind{kGeneral};
     TvlCustomDataField* Field{};
@@ -512,6 +513,7 @@ struct TvlCustomDataControllerInfo::TvlSortKeys {
     std::vector<Int64> Ints;
     std::vector<Double> Floats;
     std::vector<const String*> Strings;
+    std::vector<std::string> Keys;  // collation keys of the user locale
   };
   std::vector<TFieldKeys> Fields;
   Integer Count{};
@@ -533,6 +535,7 @@ Integer OrderFloat(Double A, Double B) {
 
 Integer OrderKey(Int64 A, Int64 B) { return Order3(A, B); }
 Integer OrderKey(Double A, Double B) { return OrderFloat(A, B); }
+Integer OrderKey(const std::string& A, const std::string& B) { return Order3(A.compare(B), 0); }
 
 // One plain key: Null first (last when descending), then the key, then the
 // record index.
@@ -541,7 +544,7 @@ void SortBySingleKey(std::vector<Integer>& AList, const Byte* Null, const T* V, 
   std::sort(AList.begin(), AList.end(), [=](Integer A, Integer B) {
     if (Null[A] != Null[B]) return ADescending ? Null[A] < Null[B] : Null[A] > Null[B];
     if (!Null[A]) {
-      Integer R = OrderKey(V[A], V[B]);
+      const Integer R = OrderKey(V[A], V[B]);
       if (R != 0) return ADescending ? R > 0 : R < 0;
     }
     return A < B;
@@ -813,8 +816,23 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
     K.Field = F;
     K.Descending = Item.SortOrder == soDescending;
     TvlValueDef* Def = F->ValueDef();
-    if (Needs || !Def || DC->IsProviderMode() || Assigned(DC->OnCompareEvent())) continue;
+    if (!Def || DC->IsProviderMode() || Assigned(DC->OnCompareEvent())) continue;
     TvlValueTypeClass T = Def->ValueTypeClass();
+    // Compared by the locale's collation: one collation key per record.
+    if (Needs && F->NeedConversionFlag() == 1 && !F->NeedConversion() && (DC->Options() & dcoAnsiSort) &&
+        T->IsString()) {
+      K.Kind = TvlSortKeys::kCollation;
+      const Boolean IgnoreCase = DC->Options() & dcoCaseInsensitive;
+      K.Null.resize(N);
+      K.Keys.resize(N);
+      for (Integer R = 0; R < N; ++R) {
+        const void* P;
+        K.Null[R] = S->GetCompareInfo(R, Def, P) || !P;
+        if (!K.Null[R]) K.Keys[R] = AnsiCollationKey(*static_cast<const String*>(P), IgnoreCase);
+      }
+      continue;
+    }
+    if (Needs) continue;
     if (T->InheritsFrom(TvlObjectValueType::StaticClass())) continue;
     if (T->InheritsFrom(TvlIntegerValueType::StaticClass()) || T == ClassOf<TvlSmallintValueType>() ||
         T == ClassOf<TvlWordValueType>() || T == ClassOf<TvlBooleanValueType>() ||
@@ -876,6 +894,8 @@ Integer TvlCustomDataControllerInfo::CompareByLevel(Integer A, Integer B, Intege
     R = Order3(K.Ints[A], K.Ints[B]);
   } else if (K.Kind == TvlSortKeys::kFloat) {
     R = OrderFloat(K.Floats[A], K.Floats[B]);
+  } else if (K.Kind == TvlSortKeys::kCollation) {
+    R = Order3(K.Keys[A].compare(K.Keys[B]), 0);
   } else {
     const String* S1 = K.Strings[A];
     const String* S2 = K.Strings[B];
@@ -946,6 +966,8 @@ void TvlCustomDataControllerInfo::SortRecordList() {
     if (K.Kind == TvlSortKeys::kInt) return SortBySingleKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending);
     if (K.Kind == TvlSortKeys::kFloat)
       return SortBySingleKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending);
+    if (K.Kind == TvlSortKeys::kCollation)
+      return SortBySingleKey(FRecordList, K.Null.data(), K.Keys.data(), K.Descending);
   }
   std::sort(FRecordList.begin(), FRecordList.end(), [this](Integer A, Integer B) { return CompareRecords(A, B) < 0; });
 }

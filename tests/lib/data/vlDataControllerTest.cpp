@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "lib/foundation/vlVariants.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Locale.h"
+#include "platform/rtl/Strings.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variants.h"
@@ -153,6 +155,24 @@ TEST(DataControllerSorting, TiesFollowRecordIndexAndMixedKindsSortTheSameBothWay
   // Records 2 and 4 share "a": ties keep record order in both directions.
   EXPECT_EQ(Up, (std::vector<Integer>{5, 3, 1, 2, 4, 0}));
   EXPECT_EQ(Down, (std::vector<Integer>{0, 2, 4, 1, 3, 5}));
+}
+
+TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
+  const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
+  for (Word Options : {Word(dcoAnsiSort), Word(dcoAnsiSort | dcoCaseInsensitive)}) {
+    TFixture F;
+    F.AddColumn(ClassOf<TvlStringValueType>());
+    F.DC->SetRecordCount(11);
+    for (Integer I = 0; I < 10; ++I) F.DC->SetValue(I, 0, Variant(Words[I]));  // record 10 stays Null
+    F.DC->SetOptions(Options);
+    F.DC->ChangeSorting(0, soAscending);
+    std::vector<Integer> Want{10};
+    for (Integer I = 0; I < 10; ++I) Want.push_back(I);
+    std::stable_sort(Want.begin() + 1, Want.end(), [&](Integer A, Integer B) {
+      return (Options & dcoCaseInsensitive ? AnsiCompareText(Words[A], Words[B]) : AnsiCompareStr(Words[A], Words[B])) < 0;
+    });
+    EXPECT_EQ(F.RowRecords(), Want);
+  }
 }
 
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {
