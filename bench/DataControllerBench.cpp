@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "lib/data/vlDataController.h"
-#include "platform/rtl/Strings.h"
+#include "platform/rtl/Collation.h"
 #include "platform/rtl/Variants.h"
 
 namespace {

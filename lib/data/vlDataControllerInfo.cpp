@@ -8,7 +8,7 @@
 #include "lib/data/vlDataController.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/rtl/Finally.h"
-#include "platform/rtl/Strings.h"
+#include "platform/rtl/Collation.h"
 
 CL_IMPLEMENT_CLASS(TvlSortingFieldList)
 CL_IMPLEMENT_CLASS(TvlGroupingFieldList)

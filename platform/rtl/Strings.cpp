@@ -1,4 +1,5 @@
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Collation.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>

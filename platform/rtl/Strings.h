@@ -86,10 +86,6 @@ String AnsiLowerCase(const String& S);
 // (lower case first), CompareText ignores it but not accents.
 Integer AnsiCompareStr(const String& S1, const String& S2);
 Integer AnsiCompareText(const String& S1, const String& S2);
-// The collation key of S in the user locale: two keys compared bytewise
-// order as AnsiCompareStr (AnsiCompareText with AIgnoreCase) orders the
-// strings. For sorting many strings by one key each.
-std::string AnsiCollationKey(const String& S, Boolean AIgnoreCase);
 Boolean AnsiSameStr(const String& S1, const String& S2);
 Boolean AnsiSameText(const String& S1, const String& S2);
 Integer AnsiStrComp(const Char* S1, const Char* S2);

@@ -5,6 +5,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Collation.h"
 
 using namespace std::string_literals;
 
