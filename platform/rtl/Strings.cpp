@@ -1,4 +1,5 @@
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Collation.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
@@ -304,6 +305,30 @@ String AnsiLowerCase(const String& S) { return MapCase(S, false); }
 
 Integer AnsiCompareStr(const String& S1, const String& S2) { return CollateUser(false, S1, S2); }
 Integer AnsiCompareText(const String& S1, const String& S2) { return CollateUser(true, S1, S2); }
+std::string AnsiCollationKey(const String& S, Boolean AIgnoreCase) {
+  UCollator* c = CollatorFor(IcuLocaleOf(0), AIgnoreCase);
+  if (c == nullptr || S.size() > static_cast<size_t>(MaxInt)) {
+    // The fallback order of Collate: code units, big-endian so bytes agree.
+    std::string Key;
+    for (Char Ch : S) {
+      Key.push_back(static_cast<char>(Ch >> 8));
+      Key.push_back(static_cast<char>(Ch & 0xFF));
+    }
+    return Key;
+  }
+  const auto* Text = reinterpret_cast<const UChar*>(S.data());
+  const auto Len = static_cast<int32_t>(S.size());
+  std::string Key(static_cast<size_t>(Len) * 4 + 16, '\0');
+  int32_t Need = ucol_getSortKey(c, Text, Len, reinterpret_cast<uint8_t*>(Key.data()), static_cast<int32_t>(Key.size()));
+  if (Need > static_cast<int32_t>(Key.size())) {
+    Key.resize(static_cast<size_t>(Need));
+    Need = ucol_getSortKey(c, Text, Len, reinterpret_cast<uint8_t*>(Key.data()), Need);
+  }
+  // The key ends with its terminating zero byte; it is not part of the order.
+  Key.resize(Need > 0 ? static_cast<size_t>(Need - 1) : 0);
+  return Key;
+}
+
 Boolean AnsiSameStr(const String& S1, const String& S2) { return AnsiCompareStr(S1, S2) == 0; }
 Boolean AnsiSameText(const String& S1, const String& S2) { return AnsiCompareText(S1, S2) == 0; }
 

@@ -5,6 +5,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Collation.h"
 
 using namespace std::string_literals;
 
@@ -362,3 +363,17 @@ TEST(Strings, ShortStringKeepsLengthByteAndCutsLongText) {
 }
 
 }  // namespace
+
+TEST(Strings, CollationKeysOrderAsTheCollation) {
+  const String Words[] = {u"Kontör", u"kontor", u"ılık", u"İnce", u"ince", u"Ilık", u"çay", u"Çay", u"cay",
+                          u"", u"ğ", u"g", u"z", u"Şeker", u"seker", u"a", u"A"};
+  for (const String& A : Words)
+    for (const String& B : Words)
+      for (Boolean IgnoreCase : {false, true}) {
+        Integer Want = IgnoreCase ? AnsiCompareText(A, B) : AnsiCompareStr(A, B);
+        Integer Got = AnsiCollationKey(A, IgnoreCase).compare(AnsiCollationKey(B, IgnoreCase));
+        EXPECT_EQ(Want < 0, Got < 0) << IgnoreCase;
+        EXPECT_EQ(Want == 0, Got == 0) << IgnoreCase;
+      }
+}
+

@@ -1,0 +1,1074 @@
+// The data controller: the grid-independent model behind a data-aware view.
+// It owns the record storage, the fields, the filter, the summaries, the
+// provider that feeds records and the info object that turns records into
+// rows (filtered, sorted, grouped, expanded, focused, selected). Views learn
+// of every change through OnUpdateControl, which carries one update-info
+// object per kind of change, in a fixed order, once per released lock.
+#pragma once
+
+#include <vector>
+
+#include "lib/data/vlCustomData.h"
+#include "platform/rtl/Exceptions.h"
+
+class TStream;
+class TvlCustomDataController;
+class TvlCustomDataControllerInfo;
+class TvlCustomDataProvider;
+class TvlCustomDataSource;
+class TvlDataSummary;
+class TvlDataSummaryItem;
+class TvlDataControllerSearch;
+
+// The controller's exception.
+RTL_EXCEPTION_CLASS(EvlInvalidDataControllerOperation, Exception);
+
+constexpr Integer vlNoEditingRecordIndex = -2147483647;  // 0x80000001
+
+enum TvlDataSortOrder : Byte { soNone, soAscending, soDescending };
+enum TvlDataControllerComparisonMode { dccmSorting, dccmGrouping, dccmOther };
+enum TvlDataChange { dcField, dcRecord, dcNew, dcDeleted, dcTotal };
+
+// TvlDataControllerChanges bits.
+enum : Word {
+  dccLayout = 0x0001, dccData = 0x0002, dccFocus = 0x0004, dccSelection = 0x0008, dccDetail = 0x0010,
+  dccSummary = 0x0020, dccSearch = 0x0040, dccSorting = 0x0080, dccGrouping = 0x0100,
+  dccSyncMasterPos = 0x0200, dccBookmark = 0x0400, dccUpdateRecord = 0x0800
+};
+// TvlDataControllerInfoChanges bits.
+enum : Word {
+  dcicLoad = 0x001, dcicGrouping = 0x002, dcicSorting = 0x004, dcicFocusedRow = 0x008, dcicView = 0x010,
+  dcicExpanding = 0x020, dcicResetFocusedRow = 0x040, dcicSelection = 0x080, dcicSummary = 0x100,
+  dcicFocusedRecord = 0x200
+};
+// TvlDataControllerOptions bits.
+enum : Word {
+  dcoAnsiSort = 0x0001, dcoCaseInsensitive = 0x0002, dcoAssignGroupingValues = 0x0004,
+  dcoAssignMasterDetailKeys = 0x0008, dcoSaveExpanding = 0x0010, dcoSortByDisplayText = 0x0020,
+  dcoFocusTopRowAfterSorting = 0x0040, dcoGroupsAlwaysExpanded = 0x0080, dcoImmediatePost = 0x0100,
+  dcoInsertOnNewItemRowFocusing = 0x0200
+};
+// TvlDataControllerEditState bits.
+enum : Byte { dceInsert = 0x01, dceEdit = 0x02, dceChanging = 0x04, dceModified = 0x08 };
+// TvlSummaryOptions bits.
+enum : Byte { soNullIgnore = 0x01, soSelectedRecords = 0x02, soMultipleSelectedRecords = 0x04 };
+
+enum TvlSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
+enum TvlSummaryPosition { spGroup, spFooter };
+
+// --- Update infos -------------------------------------------------------------------------
+
+class TvlUpdateControlInfo : public TObject {
+  CL_CLASS(TvlUpdateControlInfo, TObject)
+};
+class TvlDataChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlDataChangedInfo, TvlUpdateControlInfo)
+ public:
+  TvlDataChange Kind{dcTotal};
+  Integer ItemIndex{-1};
+  Integer RecordIndex{-1};
+};
+class TvlLayoutChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlLayoutChangedInfo, TvlUpdateControlInfo)
+};
+class TvlUpdateRecordInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlUpdateRecordInfo, TvlUpdateControlInfo)
+ public:
+  Integer RecordIndex{-1};
+};
+class TvlFocusedRowChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlFocusedRowChangedInfo, TvlUpdateControlInfo)
+ public:
+  Integer FocusedRowIndex{-1};
+  Integer PrevFocusedRowIndex{-1};
+};
+class TvlFocusedRecordChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlFocusedRecordChangedInfo, TvlUpdateControlInfo)
+ public:
+  Integer FocusedRecordIndex{-1};
+  Integer PrevFocusedRecordIndex{-1};
+  Integer FocusedRowIndex{-1};
+  Integer PrevFocusedRowIndex{-1};
+  Boolean NewItemRowFocusingChanged{};
+};
+class TvlSelectionChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlSelectionChangedInfo, TvlUpdateControlInfo)
+ public:
+  // Row1 when not -1, Row2 when not -1 and not Row1.
+  void CreateEx(Integer ARowIndex1, Integer ARowIndex2);
+  Integer Count() const { return static_cast<Integer>(FRowIndexes.size()); }
+  Integer RowIndexes(Integer I) const { return FRowIndexes[I]; }
+
+ private:
+  std::vector<Integer> FRowIndexes;
+};
+class TvlSearchChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlSearchChangedInfo, TvlUpdateControlInfo)
+};
+class TvlBookmarkChangedInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlBookmarkChangedInfo, TvlUpdateControlInfo)
+};
+class TvlGroupingChangingInfo : public TvlUpdateControlInfo {
+  CL_CLASS(TvlGroupingChangingInfo, TvlUpdateControlInfo)
+};
+
+using TvlUpdateControlEvent = TDelegate<void(TvlUpdateControlInfo* AInfo)>;
+using TvlDataControllerNotifyEvent = TDelegate<void(TvlCustomDataController* ADataController)>;
+using TvlDataDetailExpandedEvent = TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex)>;
+using TvlDataDetailExpandingEvent =
+    TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex, Boolean& AAllow)>;
+using TvlDataFilterRecordEvent =
+    TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex, Boolean& Accept)>;
+using TvlDataControllerCompareEvent =
+    TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex1, Integer ARecordIndex2,
+                   Integer AItemIndex, const Variant& V1, const Variant& V2, Integer& Compare)>;
+
+// --- Sorting and grouping field lists ----------------------------------------------------
+
+struct TvlSortingFieldItem {
+  TvlCustomDataField* Field{};
+  TvlDataSortOrder SortOrder{soNone};
+};
+using TvlNoParamsEvent = TDelegate<void()>;
+
+class TvlSortingFieldList : public TObject {
+  CL_CLASS(TvlSortingFieldList, TObject)
+ public:
+  virtual void ChangeSorting(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder);
+  void Add(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder);
+  void Insert(Integer AIndex, TvlCustomDataField* AField, TvlDataSortOrder ASortOrder);
+  void Delete(Integer AIndex);
+  void Remove(TvlCustomDataField* AField);
+  void Move(Integer ACurIndex, Integer ANewIndex);
+  void Clear();
+  Integer Find(TvlCustomDataField* AField) const;
+  Integer SortIndexByField(TvlCustomDataField* AField) const { return Find(AField); }
+  TvlDataSortOrder SortOrderByField(TvlCustomDataField* AField) const;
+  void AssignSortOrder(Integer AIndex, TvlDataSortOrder ASortOrder);
+  void CheckField(TvlCustomDataField* AField);
+  void AppendFrom(const TvlSortingFieldList* AList);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvlSortingFieldItem Items(Integer AIndex) const { return FItems[AIndex]; }
+  void SetOnChanged(const TvlNoParamsEvent& Value) { FOnChanged = Value; }
+
+ protected:
+  void Changed();
+
+ private:
+  std::vector<TvlSortingFieldItem> FItems;
+  TvlNoParamsEvent FOnChanged;
+};
+
+class TvlGroupingFieldList : public TvlSortingFieldList {
+  CL_CLASS(TvlGroupingFieldList, TvlSortingFieldList)
+ public:
+  void ChangeSorting(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder) override;
+  void ChangeGrouping(TvlCustomDataField* AField, Integer AGroupIndex);
+  Integer GroupIndexByField(TvlCustomDataField* AField) const { return Find(AField); }
+  void UpdateSorting(const TvlSortingFieldList* ASortingList);
+};
+
+// --- Group tree ------------------------------------------------------------------------
+
+class TvlDataGroupInfo : public TObject {
+  CL_CLASS(TvlDataGroupInfo, TObject)
+ public:
+  Integer RowIndex{};
+  Boolean Expanded{};
+  Integer Level{};
+  Integer BeginRecordListIndex{};
+  Integer EndRecordListIndex{};
+  Variant SummaryValues;
+};
+
+struct TvlRowInfo {
+  Boolean Expanded{};
+  Integer Level{};
+  Integer RecordIndex{-1};
+  Integer RecordListIndex{-1};
+};
+
+class TvlDataGroups : public TObject {
+  CL_CLASS(TvlDataGroups, TObject)
+ public:
+  void Destroy() override;
+  void Clear();
+  void AddField(TvlCustomDataField* AField) { FFields.push_back(AField); }
+  TvlDataGroupInfo* Add();
+  TvlDataGroupInfo* Items(Integer AIndex) const { return FItems[AIndex]; }
+  TvlCustomDataField* Fields(Integer ALevel) const { return FFields[ALevel]; }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  Integer LevelCount() const { return static_cast<Integer>(FFields.size()); }
+  Integer GetLevel(Integer AIndex) const;
+  Integer GetParentIndex(Integer AChildIndex) const;
+  Integer GetFirstLevelCount() const;
+  Integer GetFirstLevelIndex(Integer AIndex) const;
+  Integer GetChildCount(Integer AIndex) const;
+  Integer GetChildIndex(Integer AParentIndex, Integer AIndex) const;
+  Integer GetDataRecordListIndex(Integer AIndex) const;
+  // A group row: its entry; a data row: -1 with AInfo the deepest group.
+  Integer FindGroupByRowIndex(Integer ARowIndex, Integer& AInfo) const;
+  Integer GetVisibleGroup(Integer AIndex) const;
+  Integer FindGroupByRecordListIndex(Integer APosition, Integer ALevel) const;
+  // The deepest group whose record range holds the position; -1.
+  Integer FindDeepestByRecordListIndex(Integer APosition) const;
+  Integer GetIndexByRowIndex(Integer ARowIndex) const { return GetIndexByRowIndexLevel(ARowIndex, -1); }
+  Integer GetIndexByRowIndexLevel(Integer ARowIndex, Integer ALevel) const;
+  Integer GetRowCount() const;
+  // Level, Expanded and RecordListIndex of a row.
+  TvlRowInfo GetRowInfo(Integer ARowIndex) const;
+  Boolean IsVisible(Integer AIndex) const;
+  Boolean MakeVisible(Integer AIndex, Boolean AIncludeSelf);
+  Boolean ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive);
+  void FullExpanding(Boolean AExpanded);
+  void Rebuild();
+
+ private:
+  std::vector<TvlCustomDataField*> FFields;
+  std::vector<TvlDataGroupInfo*> FItems;
+};
+
+// Expanded and selected group rows saved by their grouping values.
+enum : Byte { eisExpanded = 0x01, eisSelected = 0x02 };
+struct TvlDataExpandingInfo {
+  Integer Level{};
+  Variant Value;
+  Byte State{};
+};
+
+class TvlDataExpandingInfos : public TObject {
+  CL_CLASS(TvlDataExpandingInfos, TObject)
+ public:
+  void AddField(TvlCustomDataField* AField);
+  void Add(Integer ALevel, const Variant& AValue, Byte AState) { FItems.push_back({ALevel, AValue, AState}); }
+  Integer FieldCount() const { return static_cast<Integer>(FFields.size()); }
+  TvlCustomDataField* Fields(Integer I) const { return FFields[I]; }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  const TvlDataExpandingInfo& Items(Integer I) const { return FItems[I]; }
+  Boolean Empty() const { return FItems.empty() || FFields.empty(); }
+  void ClearFields() { FFields.clear(); }
+  void ClearItems() { FItems.clear(); }
+  void Clear();
+  void CheckField(TvlCustomDataField* AField);
+  Byte SaveStates{};
+
+ private:
+  std::vector<TvlCustomDataField*> FFields;
+  std::vector<TvlDataExpandingInfo> FItems;
+};
+
+// --- Focus and selection ---------------------------------------------------------------
+
+class TvlDataFocusingInfo : public TObject {
+  CL_CLASS(TvlDataFocusingInfo, TObject)
+ public:
+  virtual void Create(TvlCustomDataControllerInfo* AInfo);
+  void Assign(TvlDataFocusingInfo* ASource);
+  void Clear();
+  Boolean IsEqual(TvlDataFocusingInfo* AOther) const;
+  void ResetToController();
+  void UpdateFromRow();
+
+  Boolean ChangedFlag{};
+  Integer Level{-1};
+  Integer PrevRecordIndex{-1};
+  Integer RecordIndex{-1};
+  Integer RowIndex{-1};
+
+ private:
+  TvlCustomDataControllerInfo* FInfo{};
+};
+
+struct TvlSelectionEntry {
+  Integer Level{};  // -1 for a group row
+  Integer RecordIndex{};  // group entry index for a group row
+  Integer RowIndex{};
+};
+
+class TvlDataSelection : public TObject {
+  CL_CLASS(TvlDataSelection, TObject)
+ public:
+  virtual void Create(TvlCustomDataController* ADataController);
+  void Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex);
+  void Clear();
+  void ClearAll();
+  void ClearAnchor() { FAnchorRowIndex = -1; }
+  void Delete(Integer AIndex);
+  Boolean FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
+  Integer FindByRecordIndex(Integer ARecordIndex) const;
+  Integer FindByGroupIndex(Integer AGroupIndex) const;
+  Boolean IsRecordSelected(Integer ARecordIndex) const { return FindByRecordIndex(ARecordIndex) >= 0; }
+  void Sort();
+  void RemoveFilteredRecords(TvlCustomDataControllerInfo* AInfo);
+  void ResizeEntries(Integer ACount);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvlSelectionEntry& Items(Integer I) { return FItems[I]; }
+  Integer AnchorRowIndex() const { return FAnchorRowIndex; }
+  void SetAnchorRowIndex(Integer Value) { FAnchorRowIndex = Value; }
+  void Changed();
+  void SetOnChanged(const TvlNoParamsEvent& Value) { FOnChanged = Value; }
+
+ private:
+  Integer FAnchorRowIndex{-1};
+  TvlCustomDataController* FDataController{};
+  std::vector<TvlSelectionEntry> FItems;
+  TvlNoParamsEvent FOnChanged;
+};
+
+// Group rows may be re-ordered by a group summary through an engine that
+// the view supplies.
+class TvlSortingBySummaryEngine : public TObject {
+  CL_CLASS(TvlSortingBySummaryEngine, TObject)
+ public:
+  virtual void Create(TvlCustomDataControllerInfo* ADataControllerInfo) { FDataControllerInfo = ADataControllerInfo; }
+  virtual void Sort();
+  TvlCustomDataControllerInfo* DataControllerInfo() const { return FDataControllerInfo; }
+
+ private:
+  TvlCustomDataControllerInfo* FDataControllerInfo{};
+};
+using TvlSortingBySummaryEngineClass = TClassOf<TvlSortingBySummaryEngine>;
+
+// --- The info object: record list, groups, focus, selection, the pipeline ---------------
+
+class TvlCustomDataControllerInfo : public TObject {
+  CL_CLASS(TvlCustomDataControllerInfo, TObject)
+ public:
+  virtual void ValidateSelection();
+  virtual void Update();
+  virtual void Create(TvlCustomDataController* ADataController);
+  void Destroy() override;
+
+  void BeginUpdate() { ++FLockCount; }
+  void EndUpdate();
+  void CheckChanges();
+  Integer LockCount() const { return FLockCount; }
+  Boolean InfoCalculation() const { return FInfoCalculation; }
+
+  void Refresh();
+  void RefreshFocused();
+  void RefreshSummary(Boolean ARedrawOnly);
+  void RefreshView();
+  void ExpandingChanged();
+  void FocusedRecordChanged(Boolean AChangedFlag);
+  void RemoveField(TvlCustomDataField* AField);
+  void UpdateField(TvlCustomDataField* AField);
+
+  // Record list.
+  Integer GetInternalRecordIndex(Integer ARecordListIndex) const { return FRecordList[ARecordListIndex]; }
+  Integer FindRecordListIndex(Integer ARecordIndex) const;
+  Integer RecordListCount() const { return static_cast<Integer>(FRecordList.size()); }
+  void CheckRowIndex(Integer ARowIndex) const;
+
+  // Sorting and grouping.
+  void ChangeSorting(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder);
+  void ChangeSortIndex(TvlCustomDataField* AField, Integer AIndex);
+  void ClearSorting(Boolean AKeepGroupedItems);
+  void ChangeGrouping(TvlCustomDataField* AField, Integer AGroupIndex);
+  void ClearGrouping();
+  Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2);
+  Integer CompareGroupRecords(Integer ARecordIndex1, Integer ARecordIndex2, Integer ALevel);
+  void PrepareSortingFields();
+  void UnprepareSortingFields();
+  Boolean IsSortingBySummary();
+  Boolean IsGrouped() const { return FDataGroups->Count() > 0; }
+
+  // Expanding.
+  void ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive);
+  void FullCollapse();
+  void FullExpand();
+
+  // Rows and focus.
+  Integer GetRowCount() const;
+  TvlRowInfo GetRowInfo(Integer ARowIndex) const;
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, Boolean AMakeVisible);
+  Integer GetNearestRowIndex(Integer ARowIndex) const;
+  Integer FocusedRowIndex() const { return FFocusingInfo->RowIndex; }
+  Integer FocusedRecordIndex() const;
+  Integer PrevFocusedRowIndex() const { return FPrevFocusingInfo->RowIndex; }
+  Integer PrevFocusedRecordIndex() const { return FPrevFocusingInfo->RecordIndex; }
+  Boolean NewItemRowFocusingChanged() const { return FPrevFocusingInfo->ChangedFlag; }
+  void SetFocusedRowIndex(Integer AValue);
+  void ChangeFocusedRow(Integer ARowIndex, Boolean AForce);
+  Integer LocateFocusedRow(Boolean AAfterCollapse);
+  void CheckFocusedRow();
+
+  // Selection.
+  void ChangeRowSelection(Integer ARowIndex, Boolean ASelection);
+  void ClearSelection();
+  void ClearSelectionAnchor();
+  Integer GetSelectedCount() const { return FSelection->Count(); }
+  Integer GetSelectedRowIndex(Integer AIndex) const { return FSelection->Items(AIndex).RowIndex; }
+  Boolean IsRowSelected(Integer ARowIndex) const;
+  void UpdateSelectionRowIndexes();
+
+  TvlCustomDataController* DataController() const { return FDataController; }
+  TvlDataGroups* DataGroups() const { return FDataGroups; }
+  TvlSortingFieldList* SortingFieldList() const { return FSortingFieldList; }
+  TvlGroupingFieldList* GroupingFieldList() const { return FGroupingFieldList; }
+  TvlSortingFieldList* TotalSortingFieldList() const { return FTotalSortingFieldList; }
+  TvlDataSelection* Selection() const { return FSelection; }
+  TvlDataFocusingInfo* FocusingInfo() const { return FFocusingInfo; }
+  TvlDataFocusingInfo* PrevFocusingInfo() const { return FPrevFocusingInfo; }
+  Word Changes() const { return FChanges; }
+  std::vector<Integer>& RecordList() { return FRecordList; }
+
+ private:
+  friend class TvlDataFocusingInfo;
+  void GroupingChanged();
+  void SortingChanged();
+  void SelectionChanged();
+  void CreateRecordList();
+  void FilterRecordList();
+  void SortRecordList();
+  void BuildGroups();
+  void CheckFocusTopRowAfterSorting();
+  void RestoreAndCheckFocus();
+  void SaveExpanding();
+  void RestoreExpanding();
+  void RemapSelectionGrouped();
+  void RemapSelectionUngrouped();
+  void SortGroupsBySummary();
+  void NotifyChanges();
+  void RefocusAfterCollapse();
+  Integer LocateGroupRecord(const std::vector<Variant>& APath, Integer ALevel);
+  Integer CompareByLevel(Integer A, Integer B, Integer ALevel);
+
+  struct TvlSortKeys;
+  TvlSortKeys* FSortKeys{};
+
+  Word FChanges{};
+  TvlCustomDataController* FDataController{};
+  TvlDataGroups* FDataGroups{};
+  TvlDataExpandingInfos* FExpandingInfo{};
+  Boolean FExpandingFlag{};
+  Boolean FFocusingFlag{};
+  TvlDataFocusingInfo* FFocusingInfo{};
+  TvlGroupingFieldList* FGroupingFieldList{};
+  Boolean FInCanFocusedRowChanging{};
+  Boolean FInfoCalculation{};
+  Integer FLockCount{};
+  TvlDataFocusingInfo* FPrevFocusingInfo{};
+  std::vector<Integer> FRecordList;
+  TvlDataSelection* FSelection{};
+  TvlSortingFieldList* FSortingFieldList{};
+  TvlSortingFieldList* FTotalSortingFieldList{};
+};
+
+// --- Summaries -----------------------------------------------------------------------
+
+class TvlDataSummaryItems;
+
+class TvlDataSummaryItem : public TObject {
+  CL_CLASS(TvlDataSummaryItem, TObject)
+ public:
+  virtual void Create(TvlDataSummaryItems* AItems);
+  virtual String FormatValue(const Variant& AValue, Boolean AIsFooter);
+  // Bound to a field, or a count (which counts records, footer or group).
+  virtual Boolean IsCalculated();
+
+  TvlCustomDataField* Field() const { return FField; }
+  void SetField(TvlCustomDataField* Value);
+  TvlSummaryKind Kind() const { return FKind; }
+  void SetKind(TvlSummaryKind Value);
+  const String& Format() const { return FFormat; }
+  void SetFormat(const String& Value);
+  TvlSummaryPosition Position() const;
+  void SetPosition(TvlSummaryPosition Value);
+  Boolean Sorted() const { return FSorted; }
+  void SetSorted(Boolean Value);
+  Integer Index() const;
+  TvlDataSummaryItems* SummaryItems() const { return FItems; }
+
+ private:
+  TvlCustomDataField* FField{};
+  String FFormat;
+  TvlSummaryKind FKind{skNone};
+  TvlSummaryPosition FPosition{spGroup};
+  Boolean FSorted{};
+  TvlDataSummaryItems* FItems{};
+};
+
+class TvlDataSummaryItems : public TObject {
+  CL_CLASS(TvlDataSummaryItems, TObject)
+ public:
+  virtual void Create(TvlDataSummary* ASummary, Boolean AIsFooter);
+  void Destroy() override;
+  TvlDataSummaryItem* Add();
+  TvlDataSummaryItem* Add(TvlCustomDataField* AField, TvlSummaryPosition APosition, TvlSummaryKind AKind,
+                          const String& AFormat = u"");
+  void Delete(Integer AIndex);
+  void Clear();
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TvlDataSummaryItem* Items(Integer I) const { return FItems[I]; }
+  Integer IndexOf(const TvlDataSummaryItem* AItem) const;
+  TvlDataSummaryItem* SortedSummaryItem() const;
+  String DefaultFormat(Integer AValueType, TvlSummaryKind AKind, Boolean AIsFooter) const;
+  String GetGroupText(const Variant& ASummaryValues);
+  void RemoveField(TvlCustomDataField* AField);
+  void Update(Boolean ARedrawOnly);
+  Boolean IsFooter() const { return FIsFooter; }
+  TvlDataSummary* Summary() const { return FSummary; }
+  String BeginText{u"("};
+  String EndText{u")"};
+  String Separator{u","};
+
+ private:
+  friend class TvlDataSummaryItem;
+  Boolean FIsFooter{};
+  std::vector<TvlDataSummaryItem*> FItems;
+  TvlDataSummary* FSummary{};
+};
+
+using TvlAfterSummaryEvent = TDelegate<void(TObject* ASender)>;
+
+class TvlDataSummary : public TObject {
+  CL_CLASS(TvlDataSummary, TObject)
+ public:
+  virtual void Create(TvlCustomDataController* ADataController);
+  void Destroy() override;
+  void BeginUpdate();
+  void EndUpdate();
+  void Changed(Boolean ARedrawOnly);
+  void Recalculate() { Changed(false); }
+  void BeginCalculate();
+  void EndCalculate();
+  void Calculate();
+  void CalculateFooterSummary();
+  void CalculateGroupSummary();
+  Variant FooterSummaryValues(Integer AIndex) const;
+  String FooterSummaryTexts(Integer AIndex) const;
+  TvlDataSummaryItems* GetGroupSummaryItemsByLevel(Integer ALevel) const;
+  Boolean GetGroupSummaryInfo(Integer ARowIndex, TvlDataSummaryItems*& AItems, Variant*& AValues);
+  String GroupSummaryText(Integer ARowIndex);
+  void RemoveItemByField(TvlCustomDataField* AField);
+
+  TvlDataSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems; }
+  TvlDataSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems; }
+  Byte Options() const { return FOptions; }
+  void SetOptions(Byte Value);
+  TvlCustomDataController* DataController() const { return FDataController; }
+  void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }
+  Boolean Destroying() const { return FDestroying; }
+
+ private:
+  Integer GetRecordIndex(Integer ARecordListIndex);
+  // Accumulators of one group or footer; float fields add plain doubles.
+  struct TAccumulators;
+  void InitValues(TvlDataSummaryItems* AItems, TAccumulators& A);
+  void AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast, TAccumulators& A);
+  Variant FinishValues(TvlDataSummaryItems* AItems, TAccumulators& A);
+  void DoAfterSummary();
+
+  TvlCustomDataController* FDataController{};
+  TvlDataSummaryItems* FDefaultGroupSummaryItems{};
+  Boolean FDestroying{};
+  TvlDataSummaryItems* FFooterSummaryItems{};
+  Variant FFooterSummaryValues;
+  Boolean FInAfterSummary{};
+  Integer FLockCount{};
+  Byte FOptions{};
+  TvlAfterSummaryEvent FOnAfterSummary;
+};
+
+// --- Provider and custom data source ------------------------------------------------------
+
+class TvlCustomDataSource : public TObject {
+  CL_CLASS(TvlCustomDataSource, TObject)
+ public:
+  using TRecordHandle = intptr_t;
+  virtual TRecordHandle AppendRecord();
+  virtual void DeleteRecord(TRecordHandle AHandle);
+  virtual String GetDisplayText(TRecordHandle AHandle, Integer AItemHandle);
+  virtual Integer GetItemHandle(Integer AItemIndex);
+  virtual Integer GetRecordCount();
+  virtual Variant GetRecordId(TRecordHandle AHandle);
+  virtual TRecordHandle GetRecordHandle(Integer ARecordIndex);
+  virtual Variant GetValue(TRecordHandle AHandle, Integer AItemHandle);
+  virtual TRecordHandle InsertRecord(TRecordHandle AHandle);
+  virtual void SetRecordCount(Integer ACount);
+  virtual void SetValue(TRecordHandle AHandle, Integer AItemHandle, const Variant& AValue);
+  virtual void LoadRecordHandles();
+  void Destroy() override;
+
+  // The provider reports a total change: the controller reloads.
+  void DataChanged();
+  TRecordHandle GetRecordHandleByIndex(Integer ARecordIndex);
+  Integer GetRecordIndexByHandle(TRecordHandle AHandle);
+  Integer AppendHandleRecord(TRecordHandle AHandle);
+  TvlCustomDataProvider* Provider() const { return FProvider; }
+  TvlCustomDataController* DataController() const;
+
+ private:
+  friend class TvlCustomDataProvider;
+  TvlCustomDataProvider* FProvider{};
+};
+
+class TvlCustomDataProvider : public TObject {
+  CL_CLASS(TvlCustomDataProvider, TObject)
+ public:
+  virtual Boolean IsGridMode() { return false; }
+  virtual Boolean IsActiveDataSet() { return false; }
+  virtual Boolean IsActive() { return FCustomDataSource != nullptr; }
+  virtual Boolean CanModify() { return true; }
+  virtual Boolean AppendAllowed() { return CanModify(); }
+  virtual Boolean InsertAllowed() { return CanModify(); }
+  virtual Boolean DeleteAllowed();
+  virtual void Append() { DoInsert(true); }
+  virtual void Insert() { DoInsert(false); }
+  virtual void Edit() { DoEdit(); }
+  virtual void Cancel();
+  virtual void Post(Boolean AForcePost);
+  virtual void Delete();
+  virtual void DeleteRecords(const std::vector<Integer>& AList);
+  virtual void DeleteSelection();
+  virtual Boolean CanInitEditing(Integer ARecordIndex);
+  virtual Variant GetEditValue(Integer ARecordIndex, TvlCustomDataField* AField);
+  virtual Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
+                               Boolean AFromText);
+  virtual void FindNearestRecord();
+  virtual void DataChanged(TvlDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
+  virtual void Create(TvlCustomDataController* ADataController);
+  void Destroy() override;
+
+  void SetCustomDataSource(TvlCustomDataSource* ADataSource);
+  TvlCustomDataSource* CustomDataSource() const { return FCustomDataSource; }
+  void SaveEditedRecord(Integer ARecordIndex);
+  void DiscardSavedRecord();
+  void ResetEditing();
+  void ResetModified() { FModified = false; }
+  void BeginChange() { FChanging = true; }
+  void EndChange() { FChanging = false; }
+  void MarkModified() { FModified = true; }
+  void LockDataChanges() { ++FLockCount; }
+  void UnlockDataChanges() { --FLockCount; }
+  void EnterLocating() { ++FLocateCount; }
+  void LeaveLocating() { --FLocateCount; }
+  Boolean IsEditing() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
+  Boolean IsInserting() const { return IsEditing() && FInserting; }
+  Boolean IsChanging() const { return FChanging; }
+  Boolean IsModified() const { return FModified; }
+  Boolean IsLocating() const { return FLocateCount > 0; }
+  Integer LockCount() const { return FLockCount; }
+  Integer EditingRecordIndex() const { return FEditingRecordIndex; }
+  Integer EditingRecordIndex1() const { return FEditingRecordIndex1; }
+  Integer EditingRecordIndex2() const { return FEditingRecordIndex2; }
+  Integer SavedRecordIndex() const { return FSavedRecordIndex; }
+  Boolean LoadAllNeeded() const { return FLoadAllNeeded; }
+  void SetLoadAllNeeded(Boolean Value) { FLoadAllNeeded = Value; }
+  TvlCustomDataController* DataController() const { return FDataController; }
+
+ protected:
+  void DoEdit();
+  void DoInsert(Boolean AAppend);
+  void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues);
+
+ private:
+  Boolean FChanging{};
+  TvlCustomDataSource* FCustomDataSource{};
+  TvlCustomDataController* FDataController{};
+  Integer FEditingRecordIndex{vlNoEditingRecordIndex};
+  Integer FEditingRecordIndex1{vlNoEditingRecordIndex};
+  Integer FEditingRecordIndex2{vlNoEditingRecordIndex};
+  Integer FLocateCount{};
+  Integer FLockCount{};
+  Boolean FModified{};
+  Integer FSavedRecordIndex{};
+  Boolean FInserting{};
+  Boolean FLoadAllNeeded{};
+};
+using TvlCustomDataProviderClass = TClassOf<TvlCustomDataProvider>;
+
+// --- Incremental search --------------------------------------------------------------
+
+class TvlDataControllerSearch : public TObject {
+  CL_CLASS(TvlDataControllerSearch, TObject)
+ public:
+  virtual void FocusRecordListIndex(Integer AIndex);
+  virtual Integer DoSearch(Integer AStartIndex, Integer AEndIndex, Boolean AForward, const String& AText);
+  virtual void Create(TvlCustomDataController* ADataController);
+  virtual Boolean Locate(Integer AItemIndex, const String& ASubText);
+  virtual Boolean LocateNext(Boolean AForward);
+  void Cancel();
+  void Lock() { FLocked = true; }
+  void Unlock() { FLocked = false; }
+  Integer ItemIndex() const;
+  void SetItemIndex(Integer Value);
+  Boolean Searching() const;
+  String SearchText() const;
+
+ private:
+  TvlCustomDataController* FDataController{};
+  Boolean FLocked{};
+};
+
+// --- The controller's grouping face --------------------------------------------------
+
+class TvlDataControllerGroups : public TObject {
+  CL_CLASS(TvlDataControllerGroups, TObject)
+ public:
+  virtual void Create(TvlCustomDataController* ADataController) { FDataController = ADataController; }
+  void ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  Integer GroupingItemCount() const;
+  Integer ItemOfGroupingLevel(Integer AIndex) const;
+  Integer GetItemGroupIndex(Integer AItemIndex) const;
+  Integer GroupIndexOfRow(Integer ARowIndex) const;
+  Integer GetLevel(Integer ADataGroupIndex) const;
+  Integer GetChildCount(Integer ADataGroupIndex) const;
+  Integer GetChildDataGroupIndex(Integer ADataGroupIndex, Integer AIndex) const;
+  Integer GetRecordIndexOfChild(Integer ADataGroupIndex, Integer AIndex) const;
+  Integer GetFirstRecordOfGroup(Integer ADataGroupIndex) const;
+  Variant GetGroupValue(Integer ADataGroupIndex) const;
+  Integer GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex, const Variant& AValue) const;
+  Boolean HasAsParent(Integer ARowIndex, Integer AParentRowIndex) const;
+  void LoadRecordIndexes(std::vector<Integer>& AList, Integer ADataGroupIndex) const;
+  TvlCustomDataController* DataController() const { return FDataController; }
+
+ private:
+  TvlCustomDataControllerInfo* Info() const;
+  TvlCustomDataController* FDataController{};
+};
+
+// --- The controller -----------------------------------------------------------------
+
+class TvlCustomDataController : public TPersistent, public IvlDataController {
+  CL_CLASS(TvlCustomDataController, TPersistent)
+ public:
+  virtual void Create(TComponent* AOwner);
+  void BeforeDestruction() override;
+  void Destroy() override;
+
+  // Items (the view's columns) and their fields.
+  virtual TObject* GetItem(Integer AIndex);
+  virtual TvlCustomDataField* AddItem(TObject* AItem);
+  void RemoveItem(TObject* AItem);
+  Integer GetItemCount() { return FFields->ItemCount(); }
+  TvlCustomDataField* GetItemField(Integer AItemIndex);
+  void ChangeValueTypeClass(Integer AItemIndex, TvlValueTypeClass AValueTypeClass);
+  TvlValueTypeClass GetItemValueTypeClass(Integer AItemIndex);
+  void CheckItemRange(Integer AItemIndex);
+
+  // Locks and notifications.
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  virtual void BeginFullUpdate() { BeginUpdate(); }
+  virtual void EndFullUpdate() { EndUpdate(); }
+  Integer LockCount() const;
+  void Change(Word AChanges);
+  void CheckChanges();
+  virtual void DataChanged(TvlDataChange ADataChange, Integer AItemIndex, Integer ARecordIndex);
+  void Refresh();
+  Boolean IsRowInfoValid() const;
+
+  // Records and values.
+  Integer RecordCount() override { return FDataStorage->RecordCount(); }
+  void SetRecordCount(Integer Value);
+  Integer AppendRecord();
+  Integer InsertRecord(Integer ARecordIndex);
+  void DeleteRecord(Integer ARecordIndex);
+  Variant GetValue(Integer ARecordIndex, Integer AItemIndex);
+  void SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& Value);
+  String GetDisplayText(Integer ARecordIndex, Integer AItemIndex);
+  Variant GetRowValue(const TvlRowInfo& ARowInfo, Integer AItemIndex);
+  void CheckRecordIndex(Integer ARecordIndex) override;
+
+  // Rows, focus, navigation.
+  Integer GetRowCount() const;
+  TvlRowInfo GetRowInfo(Integer ARowIndex) const;
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, Boolean AMakeVisible);
+  Integer FocusedRowIndex() const;
+  void SetFocusedRowIndex(Integer Value) { ChangeFocusedRowIndex(Value); }
+  Integer FocusedRecordIndex() const;
+  void SetFocusedRecordIndex(Integer Value) { ChangeFocusedRecordIndex(Value); }
+  Boolean ChangeFocusedRowIndex(Integer ARowIndex);
+  Boolean ChangeFocusedRecordIndex(Integer ARecordIndex);
+  void GotoFirst();
+  void GotoLast();
+  void GotoNext();
+  void GotoPrev();
+  void MoveBy(Integer ADistance);
+  Boolean IsBOF() const;
+  Boolean IsEOF() const;
+  void SaveBookmark();
+  void ClearBookmark();
+  void GotoBookmark();
+  Boolean IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
+  void CheckBookmarkValid(Integer ARecordIndex);
+  virtual Boolean CanFocusRecord(Integer ARecordIndex);
+
+  // Sorting, grouping, expanding.
+  void ChangeSorting(Integer AItemIndex, TvlDataSortOrder ASortOrder);
+  void ClearSorting(Boolean AKeepGroupedItems);
+  TvlDataSortOrder GetItemSortOrder(Integer AItemIndex);
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  Integer GroupingItemCount() const;
+  void ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive);
+  void FullCollapse();
+  void FullExpand();
+  virtual Integer CompareByField(Integer ARecordIndex1, Integer ARecordIndex2, TvlCustomDataField* AField,
+                                 TvlDataControllerComparisonMode AMode);
+  virtual Integer CompareRecordIndexes(Integer ARecordIndex1, Integer ARecordIndex2) {
+    return ARecordIndex1 - ARecordIndex2;
+  }
+  virtual Boolean NeedsValueComparison(TvlCustomDataField* AField);
+  virtual Boolean NeedsAnsiConversion(TvlCustomDataField* AField);
+  virtual Boolean IsSortByDisplayText(TvlCustomDataField* AField) { return false; }
+  Variant GetComparedValue(Integer ARecordIndex, TvlCustomDataField* AField);
+  virtual TvlSortingBySummaryEngineClass GetSortingBySummaryEngineClass() { return nullptr; }
+  Integer SortingBySummaryDataItemIndex() const { return FSortingBySummaryDataItemIndex; }
+  void SetSortingBySummaryDataItemIndex(Integer Value);
+
+  // Selection.
+  Boolean MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(Boolean Value);
+  Integer GetSelectedCount() const;
+  Integer GetSelectedRowIndex(Integer AIndex) const;
+  Boolean IsRowSelected(Integer ARowIndex) const;
+  void ChangeRowSelection(Integer ARowIndex, Boolean ASelection);
+  void SelectRows(Integer AStart, Integer AEnd);
+  void SelectAll();
+  void ClearSelection();
+  void SetSelectionAnchor(Integer ARowIndex);
+  void SelectFromAnchor(Integer ARowIndex, Boolean AKeepSelection);
+  void SyncSelected(Boolean ASelected);
+  void SyncSelectionFocusedRecord();
+  void CheckFocusedSelected();
+  void RefreshPrevSelectionInfo();
+
+  // Editing.
+  Byte EditState();
+  Boolean IsEditing();
+  Integer EditingRecordIndex();
+  virtual Integer GetActiveRecordIndex();
+  void Append();
+  void Insert();
+  void Edit();
+  void Post(Boolean AForcePost = false) override;
+  void Cancel();
+  Boolean CanInitEditing(Integer AItemIndex);
+  Variant GetEditValue(Integer AItemIndex);
+  Boolean SetEditValue(Integer AItemIndex, const Variant& AValue, Boolean AFromText = false);
+  void DeleteFocused();
+  void DeleteSelection();
+  void DeleteRecordList(std::vector<Integer> AList);
+  void FocusNearestRecord();
+  void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
+  void CheckEditingRecord(Integer ARecordIndex);
+  virtual void PostPendingEdit();
+  Boolean IsImmediatePost() const { return (FOptions & dcoImmediatePost) != 0; }
+
+  // Master-detail.
+  TvlCustomDataRelationList* Relations() override;
+  Boolean GetDetailExpanding(Integer ARecordIndex);
+  Boolean ChangeDetailExpanding(Integer ARecordIndex, Boolean AExpanded);
+  TObject* GetDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  virtual TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex);
+  Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
+  void ResetHasChildrenFlag();
+  Integer MasterRecordIndex() const { return FMasterRecordIndex; }
+  TvlCustomDataRelation* MasterRelation() const { return FMasterRelation; }
+  Boolean IsDetailMode() const { return FMasterRelation != nullptr; }
+  void RecordInserted(Integer ARecordIndex);
+  void RecordDeleted(Integer ARecordIndex);
+
+  // Stream, incremental filter and search.
+  void SaveToStream(TStream* AStream);
+  void LoadFromStream(TStream* AStream);
+  Integer SetIncrementalFilter(Integer AItemIndex, const String& AText);
+  void ResetIncrementalFilter();
+  Boolean IsIncrementalFilter() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }
+  Boolean IsIncrementalFilterMatch(Integer ARecordIndex);
+  Integer FindRecordIndexByText(Integer AStartRecordIndex, Integer AItemIndex, const String& AText,
+                                Boolean APartialCompare, Boolean ACircular, Boolean AForward);
+  virtual String GetSearchDisplayText(Integer ARecordIndex, Integer AItemIndex) {
+    return GetDisplayText(ARecordIndex, AItemIndex);
+  }
+  TvlDataControllerSearch* Search() const { return FSearch; }
+
+  // Provider mode.
+  TvlCustomDataSource* CustomDataSource() const;
+  void SetCustomDataSource(TvlCustomDataSource* Value);
+  void RebuildData();
+  void LoadStorage();
+  // lckStructure 0x01, lckData 0x02.
+  virtual void LayoutChanged(Byte AChanges);
+  void UpdateItems(Boolean AUpdateFields);
+  Boolean NeedsStructureUpdate() { return IsProviderMode() || FStructureRecreated; }
+  void BeginUpdateFields() { ++FLockUpdateFieldsCount; }
+  void EndUpdateFields();
+  void UpdateFocused();
+
+  // Hooks and events.
+  virtual Boolean DoFilterRecord(Integer ARecordIndex);
+  Boolean HasFilterRecordHandler() const { return Assigned(FOnFilterRecord); }
+
+  // IvlDataController.
+  TvlDataStorage* DataStorage() override { return FDataStorage; }
+  TvlCustomDataFieldList* Fields() override { return FFields; }
+  TvlDataControllerNotifier* Notifier() override { return FNotifier; }
+  Boolean IsProviderMode() override;
+  void FieldRemoved(TvlCustomDataField* AField) override;
+  void ProviderLayoutChanged() override;
+  Variant GetValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  String GetDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  String GetFilterItemFieldCaption(TObject* AItem) override { return u""; }
+  String GetFilterItemFieldName(TObject* AItem) override { return GetFilterItemFieldCaption(AItem); }
+  String GetFilterValueDisplayText(Integer ARecordIndex, Integer AItemIndex) override {
+    return GetDisplayText(ARecordIndex, AItemIndex);
+  }
+  Integer GetItemID(TObject* AItem) override { return -1; }
+  String GetItemName(TObject* AItem) override;
+  TObject* GetItemByID(Integer AID) override;
+  TObject* GetItemByName(const String& AName) override;
+  Boolean IsGridMode() override;
+  Boolean IsOwnerDestroying() override;
+  Boolean IsOwnerLoading() override;
+  Boolean IsActiveDataSet() override;
+  Boolean IsItemSortByText(Integer AItemIndex) override;
+  Integer FilteredRecordCount() override;
+  Integer GetRecordListRecordIndex(Integer AIndex) override;
+  void FilterChanged() override;
+  TvlDataFilterList* ExtraFilters() override { return FFilters; }
+  TvlCustomDataRelationClass GetRelationClass() override;
+  IvlDataController* PatternController() override { return this; }
+  Integer DefaultActiveRelationIndex() override { return 0; }
+  void ClearDetails() override;
+  void RelationsChanged(TvlCustomDataRelation* ARelation) override;
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) override { return nullptr; }
+  Boolean IsPattern() override;
+  void SetIsPattern(Boolean Value);
+  void SetMasterMode(TvlCustomDataRelation* AMasterRelation, Boolean AIsPattern) override;
+  void SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) override;
+
+  // State read by the info object.
+  TvlCustomDataControllerInfo* DataControllerInfo() const { return FDataControllerInfo; }
+  TvlCustomDataProvider* Provider() const { return FProvider; }
+  TvlDataFilterCriteria* Filter() const { return FFilter; }
+  TvlDataSummary* Summary() const { return FSummary; }
+  TvlDataControllerGroups* Groups() const { return FGroups; }
+  Word Options() const { return FOptions; }
+  void SetOptions(Word Value);
+  TComponent* Owner() const { return FOwner; }
+  Boolean GroupingChangedFlag{};
+  Boolean SortingChangedFlag{};
+  Boolean FilterChangedFlag{};
+  Boolean SortingBySummaryChangedFlag{};
+  Boolean CheckFocusingAfterFilterNeeded{};
+  Boolean LoadedStorageFlag{};
+  Boolean AfterSummaryFlag{};
+  Boolean InNotifyControl() const { return FInNotifyControl; }
+  Boolean InDeleteSelection() const { return FInDeleteSelection; }
+  Integer NearestRecordIndex{-1};
+  Boolean IncrementalSearching{};
+  String IncrementalSearchText;
+  TvlCustomDataField* IncrementalSearchField{};
+  Boolean NewItemRowFocused() const { return FNewItemRowFocused; }
+  void ClearNewItemRowFocused() { FNewItemRowFocused = false; }
+  void SendGroupingChanging();
+
+  const TvlUpdateControlEvent& OnUpdateControl() const { return FOnUpdateControl; }
+  void SetOnUpdateControl(const TvlUpdateControlEvent& Value) { FOnUpdateControl = Value; }
+  void SetOnFilterRecord(const TvlDataFilterRecordEvent& Value);
+  void SetOnSortingChanged(const TNotifyEvent& Value) { FOnSortingChanged = Value; }
+  void SetOnGroupingChanged(const TNotifyEvent& Value) { FOnGroupingChanged = Value; }
+  // Listeners get Event(Self) after each data change, in list order.
+  void AddDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
+  void RemoveDataChangedListener(TObject* AInstance, const TNotifyEvent& ADataChangedEvent);
+  void LockDataChangedNotify() { ++FDataChangedLockCount; }
+  void UnlockDataChangedNotify() { --FDataChangedLockCount; }
+  Boolean DataChangedNotifyLocked() const { return FDataChangedLockCount != 0; }
+  // After the owner was read: the data change and summary event held back.
+  void Loaded();
+  void SetOnCompare(const TvlDataControllerCompareEvent& Value) { FOnCompare = Value; }
+  const TvlDataControllerCompareEvent& OnCompareEvent() const { return FOnCompare; }
+  void SetOnDataChanged(const TNotifyEvent& Value) { FOnDataChanged = Value; }
+  void SetOnDetailExpanding(const TvlDataDetailExpandingEvent& Value) { FOnDetailExpanding = Value; }
+  void SetOnBeforePost(const TvlDataControllerNotifyEvent& Value) { FOnBeforePost = Value; }
+  void SetOnAfterPost(const TvlDataControllerNotifyEvent& Value) { FOnAfterPost = Value; }
+  void SetOnAfterCancel(const TvlDataControllerNotifyEvent& Value) { FOnAfterCancel = Value; }
+  void SetOnAfterInsert(const TvlDataControllerNotifyEvent& Value) { FOnAfterInsert = Value; }
+  void SetOnNewRecord(const TvlDataDetailExpandedEvent& Value) { FOnNewRecord = Value; }
+  void SetOnBeforeDelete(const TvlDataDetailExpandedEvent& Value) { FOnBeforeDelete = Value; }
+  void DoBeforePost() { if (Assigned(FOnBeforePost)) FOnBeforePost(this); }
+  void DoAfterPost() { if (Assigned(FOnAfterPost)) FOnAfterPost(this); }
+  void DoAfterCancel() { if (Assigned(FOnAfterCancel)) FOnAfterCancel(this); }
+  void DoAfterInsert() { if (Assigned(FOnAfterInsert)) FOnAfterInsert(this); }
+  void DoNewRecord(Integer ARecordIndex) { if (Assigned(FOnNewRecord)) FOnNewRecord(this, ARecordIndex); }
+  void DoBeforeDelete(Integer ARecordIndex) { if (Assigned(FOnBeforeDelete)) FOnBeforeDelete(this, ARecordIndex); }
+
+ protected:
+  virtual void DoUpdateControl(TvlUpdateControlInfo* AInfo);
+  void NotifyControl();
+  void SendInfo(TvlUpdateControlInfo* AInfo);
+  void DoDataChanged();
+  void ResetDataChangeInfo();
+  void UpdateStructure();
+  void CopyStateFrom(TvlCustomDataController* ASource);
+
+ private:
+  Boolean FActive{};
+  Integer FBookmarkRecordIndex{-1};
+  Word FChanges{};
+  TvlCustomDataControllerInfo* FDataControllerInfo{};
+  TvlDataStorage* FDataStorage{};
+  Boolean FDestroying{};
+  TvlCustomDataFieldList* FFields{};
+  TvlDataControllerGroups* FGroups{};
+  TvlDataFilterCriteria* FFilter{};
+  TvlDataFilterList* FFilters{};
+  Boolean FFocusedSelected{true};
+  TvlCustomDataField* FIncrementalFilterField{};
+  String FIncrementalFilterText;
+  Boolean FInCancel{};
+  Boolean FInDeleteSelection{};
+  Boolean FInNotifyControl{};
+  Boolean FInOnSortingChanged{};
+  Boolean FIsDetailExpanding{};
+  Boolean FIsPattern{};
+  Boolean FCreatingLinkObject{};
+  Integer FMasterRecordIndex{-1};
+  TvlCustomDataRelation* FMasterRelation{};
+  Boolean FMultiSelect{};
+  TvlDataControllerNotifier* FNotifier{};
+  Boolean FNewItemRowFocused{};
+  Word FOptions{};
+  TComponent* FOwner{};
+  Integer FPrevSelCount{};
+  Integer FPrevSelRow{-1};
+  TvlCustomDataProvider* FProvider{};
+  TvlCustomDataField* FRecordHandlesField{};
+  TvlCustomDataRelationList* FRelations{};
+  TvlDataControllerSearch* FSearch{};
+  Integer FSortingBySummaryDataItemIndex{-1};
+  TvlDataSummary* FSummary{};
+  Boolean FStructureChanged{};
+  Boolean FStructureRecreated{};
+  Integer FLockUpdateFieldsCount{};
+  Boolean FUpdateFieldsFlag{};
+  Boolean FUpdateItems{};
+  TvlDataChange FDataChangeKind{dcTotal};
+  Integer FDataChangeItemIndex{-1};
+  Integer FDataChangeRecordIndex{-1};
+  struct TNotifyEventItem {
+    TObject* Instance;
+    TNotifyEvent Event;
+  };
+  std::vector<TNotifyEventItem> FDataChangedListeners;
+  Integer FDataChangedLockCount{};
+  Boolean FDataChangedFlag{};
+  TvlUpdateControlEvent FOnUpdateControl;
+  TvlDataFilterRecordEvent FOnFilterRecord;
+  TvlDataControllerCompareEvent FOnCompare;
+  TNotifyEvent FOnDataChanged;
+  TNotifyEvent FOnSortingChanged;
+  TNotifyEvent FOnGroupingChanged;
+  TvlDataDetailExpandingEvent FOnDetailExpanding;
+  TvlDataControllerNotifyEvent FOnBeforePost, FOnAfterPost, FOnAfterCancel, FOnAfterInsert;
+  TvlDataDetailExpandedEvent FOnNewRecord, FOnBeforeDelete;
+};

@@ -1,0 +1,1454 @@
+// The data engine of the controller: sorting and grouping field lists, the
+// group tree, focus and selection, and the info object's update pipeline.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "lib/data/vlDataConsts.h"
+#include "lib/data/vlDataController.h"
+#include "lib/foundation/vlVariants.h"
+#include "platform/rtl/Finally.h"
+#include "platform/rtl/Collation.h"
+
+CL_IMPLEMENT_CLASS(TvlSortingFieldList)
+CL_IMPLEMENT_CLASS(TvlGroupingFieldList)
+CL_IMPLEMENT_CLASS(TvlDataGroupInfo)
+CL_IMPLEMENT_CLASS(TvlDataGroups)
+CL_IMPLEMENT_CLASS(TvlDataExpandingInfos)
+CL_IMPLEMENT_CLASS(TvlDataFocusingInfo)
+CL_IMPLEMENT_CLASS(TvlDataSelection)
+CL_IMPLEMENT_CLASS(TvlSortingBySummaryEngine)
+CL_IMPLEMENT_CLASS(TvlCustomDataControllerInfo)
+
+namespace {
+
+[[noreturn]] void RowIndexError() { throw EvlInvalidDataControllerOperation(LoadResString(vlSDataRowIndexError)); }
+
+}  // namespace
+
+// --- Sorting field lists ---------------------------------------------------------------
+
+void TvlSortingFieldList::Changed() {
+  if (Assigned(FOnChanged)) FOnChanged();
+}
+
+void TvlSortingFieldList::Add(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder) {
+  FItems.push_back({AField, ASortOrder});
+  Changed();
+}
+
+void TvlSortingFieldList::Insert(Integer AIndex, TvlCustomDataField* AField, TvlDataSortOrder ASortOrder) {
+  FItems.insert(FItems.begin() + AIndex, {AField, ASortOrder});
+  Changed();
+}
+
+void TvlSortingFieldList::Delete(Integer AIndex) {
+  FItems.erase(FItems.begin() + AIndex);
+  Changed();
+}
+
+void TvlSortingFieldList::Remove(TvlCustomDataField* AField) {
+  Integer I = Find(AField);
+  if (I >= 0) Delete(I);
+}
+
+void TvlSortingFieldList::Move(Integer ACurIndex, Integer ANewIndex) {
+  if (ACurIndex == ANewIndex) return;
+  TvlSortingFieldItem Item = FItems[ACurIndex];
+  FItems.erase(FItems.begin() + ACurIndex);
+  FItems.insert(FItems.begin() + ANewIndex, Item);
+  Changed();
+}
+
+void TvlSortingFieldList::Clear() {
+  while (!FItems.empty()) Delete(0);
+}
+
+Integer TvlSortingFieldList::Find(TvlCustomDataField* AField) const {
+  for (size_t I = 0; I < FItems.size(); ++I)
+    if (FItems[I].Field == AField) return static_cast<Integer>(I);
+  return -1;
+}
+
+TvlDataSortOrder TvlSortingFieldList::SortOrderByField(TvlCustomDataField* AField) const {
+  Integer I = Find(AField);
+  return I < 0 ? soNone : FItems[I].SortOrder;
+}
+
+void TvlSortingFieldList::AssignSortOrder(Integer AIndex, TvlDataSortOrder ASortOrder) {
+  if (FItems[AIndex].SortOrder == ASortOrder) return;
+  FItems[AIndex].SortOrder = ASortOrder;
+  Changed();
+}
+
+void TvlSortingFieldList::ChangeSorting(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder) {
+  Integer I = Find(AField);
+  if (I >= 0) {
+    if (ASortOrder == soNone)
+      Delete(I);
+    else
+      AssignSortOrder(I, ASortOrder);
+  } else if (ASortOrder != soNone) {
+    Add(AField, ASortOrder);
+  }
+}
+
+void TvlSortingFieldList::CheckField(TvlCustomDataField* AField) {
+  if (Find(AField) >= 0) Changed();
+}
+
+void TvlSortingFieldList::AppendFrom(const TvlSortingFieldList* AList) {
+  for (const TvlSortingFieldItem& Item : AList->FItems)
+    if (Find(Item.Field) < 0) FItems.push_back(Item);
+}
+
+void TvlGroupingFieldList::ChangeSorting(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder) {
+  inherited::ChangeSorting(AField, ASortOrder == soNone ? soAscending : ASortOrder);
+}
+
+void TvlGroupingFieldList::ChangeGrouping(TvlCustomDataField* AField, Integer AGroupIndex) {
+  Integer I = Find(AField);
+  if (AGroupIndex < 0) {
+    if (I >= 0) Delete(I);
+  } else if (I < 0) {
+    Insert(std::min(AGroupIndex, Count()), AField, soAscending);
+  } else {
+    Move(I, std::min(AGroupIndex, Count() - 1));
+  }
+}
+
+void TvlGroupingFieldList::UpdateSorting(const TvlSortingFieldList* ASortingList) {
+  for (Integer I = 0; I < Count(); ++I) {
+    TvlDataSortOrder Order = ASortingList->SortOrderByField(Items(I).Field);
+    AssignSortOrder(I, Order == soNone ? soAscending : Order);
+  }
+}
+
+// --- Group tree ------------------------------------------------------------------------
+
+void TvlDataGroups::Destroy() {
+  Clear();
+  inherited::Destroy();
+}
+
+void TvlDataGroups::Clear() {
+  FFields.clear();
+  for (TvlDataGroupInfo* G : FItems) Free(G);
+  FItems.clear();
+}
+
+TvlDataGroupInfo* TvlDataGroups::Add() {
+  TvlDataGroupInfo* G = New<TvlDataGroupInfo>();
+  FItems.push_back(G);
+  return G;
+}
+
+Integer TvlDataGroups::GetLevel(Integer AIndex) const {
+  return AIndex >= 0 && AIndex < Count() ? FItems[AIndex]->Level : -1;
+}
+
+Integer TvlDataGroups::GetParentIndex(Integer AChildIndex) const {
+  Integer L = GetLevel(AChildIndex);
+  if (L <= 0) return -1;
+  for (Integer I = AChildIndex - 1; I >= 0; --I)
+    if (FItems[I]->Level < L) return I;
+  return -1;
+}
+
+Integer TvlDataGroups::GetFirstLevelCount() const {
+  Integer N = 0;
+  for (TvlDataGroupInfo* G : FItems)
+    if (G->Level == 0) ++N;
+  return N;
+}
+
+Integer TvlDataGroups::GetFirstLevelIndex(Integer AIndex) const {
+  Integer N = 0;
+  for (Integer I = 0; I < Count(); ++I)
+    if (FItems[I]->Level == 0 && N++ == AIndex) return I;
+  return -1;
+}
+
+Integer TvlDataGroups::GetChildCount(Integer AIndex) const {
+  if (AIndex == -1) return GetFirstLevelCount();
+  if (AIndex < 0 || AIndex >= Count()) return 0;
+  TvlDataGroupInfo* G = FItems[AIndex];
+  if (G->Level == LevelCount() - 1) return G->EndRecordListIndex - G->BeginRecordListIndex + 1;
+  Integer N = 0;
+  for (Integer I = G->BeginRecordListIndex; I <= G->EndRecordListIndex; ++I)
+    if (FItems[I]->Level == G->Level + 1) ++N;
+  return N;
+}
+
+Integer TvlDataGroups::GetChildIndex(Integer AParentIndex, Integer AIndex) const {
+  if (AParentIndex == -1) return GetFirstLevelIndex(AIndex);
+  if (AParentIndex < 0 || AParentIndex >= Count() || AIndex < 0) return -1;
+  TvlDataGroupInfo* G = FItems[AParentIndex];
+  if (G->Level == LevelCount() - 1 || AIndex > G->EndRecordListIndex - G->BeginRecordListIndex) return -1;
+  Integer N = 0;
+  for (Integer I = G->BeginRecordListIndex; I <= G->EndRecordListIndex; ++I)
+    if (FItems[I]->Level == G->Level + 1 && N++ == AIndex) return I;
+  return -1;
+}
+
+Integer TvlDataGroups::GetDataRecordListIndex(Integer AIndex) const {
+  while (FItems[AIndex]->Level < LevelCount() - 1) AIndex = FItems[AIndex]->BeginRecordListIndex;
+  return FItems[AIndex]->BeginRecordListIndex;
+}
+
+Integer TvlDataGroups::GetVisibleGroup(Integer AIndex) const {
+  Integer Result = AIndex;
+  Integer Row = FItems[AIndex]->RowIndex;
+  // The shallowest collapsed entry met owns the row.
+  for (Integer I = AIndex; I >= 0 && FItems[I]->RowIndex == Row; --I) {
+    if (!FItems[I]->Expanded) Result = I;
+    if (FItems[I]->Level == 0) break;
+  }
+  return Result;
+}
+
+Integer TvlDataGroups::FindGroupByRowIndex(Integer ARowIndex, Integer& AInfo) const {
+  Integer L = 0, H = Count() - 1;
+  AInfo = -1;
+  while (L <= H) {
+    Integer M = (L + H) / 2;
+    Integer R = FItems[M]->RowIndex;
+    if (R < ARowIndex) {
+      L = M + 1;
+    } else if (R > ARowIndex) {
+      H = M - 1;
+    } else {
+      // The first entry carrying the row; the visible one among the same row.
+      while (M > 0 && FItems[M - 1]->RowIndex == ARowIndex) --M;
+      Integer Last = M;
+      while (Last + 1 < Count() && FItems[Last + 1]->RowIndex == ARowIndex) ++Last;
+      Integer V = GetVisibleGroup(Last);
+      AInfo = V;
+      return V;
+    }
+  }
+  AInfo = H;
+  return -1;
+}
+
+Integer TvlDataGroups::FindGroupByRecordListIndex(Integer APosition, Integer ALevel) const {
+  Integer Last = -1;
+  for (Integer I = 0; I < Count(); ++I) {
+    TvlDataGroupInfo* G = FItems[I];
+    if (G->Level == ALevel) Last = I;
+    if (G->Level == LevelCount() - 1 && APosition >= G->BeginRecordListIndex && APosition <= G->EndRecordListIndex)
+      return Last;
+  }
+  return -1;
+}
+
+Integer TvlDataGroups::FindDeepestByRecordListIndex(Integer APosition) const {
+  // Deepest entries hold increasing record ranges: halve over all entries by
+  // their first record position.
+  Integer L = 0, H = Count() - 1, Result = -1;
+  while (L <= H) {
+    Integer M = (L + H) / 2;
+    Integer Pos = GetDataRecordListIndex(M);
+    if (Pos <= APosition) {
+      Result = M;
+      L = M + 1;
+    } else {
+      H = M - 1;
+    }
+  }
+  if (Result < 0) return -1;
+  while (FItems[Result]->Level < LevelCount() - 1) Result = FItems[Result]->BeginRecordListIndex;
+  TvlDataGroupInfo* G = FItems[Result];
+  return APosition >= G->BeginRecordListIndex && APosition <= G->EndRecordListIndex ? Result : -1;
+}
+
+Integer TvlDataGroups::GetIndexByRowIndexLevel(Integer ARowIndex, Integer ALevel) const {
+  Integer Info;
+  Integer I = FindGroupByRowIndex(ARowIndex, Info);
+  if (I < 0) I = Info;
+  if (I < 0) return -1;
+  if (ALevel < 0) return I;
+  if (FItems[I]->Level < ALevel) {
+    for (Integer J = I; J < Count(); ++J)
+      if (FItems[J]->Level == ALevel) return J;
+    return -1;
+  }
+  for (Integer J = I; J >= 0; --J)
+    if (FItems[J]->Level == ALevel) return J;
+  return -1;
+}
+
+Integer TvlDataGroups::GetRowCount() const {
+  if (FItems.empty()) return 0;
+  Integer V = GetVisibleGroup(Count() - 1);
+  TvlDataGroupInfo* G = FItems[V];
+  if (G->Expanded && G->Level == LevelCount() - 1)
+    return G->RowIndex + (G->EndRecordListIndex - G->BeginRecordListIndex) + 2;
+  return G->RowIndex + 1;
+}
+
+TvlRowInfo TvlDataGroups::GetRowInfo(Integer ARowIndex) const {
+  TvlRowInfo R;
+  Integer Info;
+  Integer I = FindGroupByRowIndex(ARowIndex, Info);
+  if (I >= 0) {
+    R.Level = FItems[I]->Level;
+    R.Expanded = FItems[I]->Expanded;
+    R.RecordListIndex = GetDataRecordListIndex(I);
+  } else if (Info >= 0) {
+    TvlDataGroupInfo* G = FItems[Info];
+    R.Level = LevelCount();
+    R.RecordListIndex = ARowIndex - G->RowIndex - 1 + G->BeginRecordListIndex;
+  }
+  return R;
+}
+
+Boolean TvlDataGroups::IsVisible(Integer AIndex) const {
+  Integer Info;
+  return FindGroupByRowIndex(FItems[AIndex]->RowIndex, Info) == AIndex;
+}
+
+Boolean TvlDataGroups::MakeVisible(Integer AIndex, Boolean AIncludeSelf) {
+  Boolean Changed = false;
+  if (AIncludeSelf && !FItems[AIndex]->Expanded) {
+    FItems[AIndex]->Expanded = true;
+    Changed = true;
+  }
+  for (Integer P = GetParentIndex(AIndex); P >= 0; P = GetParentIndex(P))
+    if (!FItems[P]->Expanded) {
+      FItems[P]->Expanded = true;
+      Changed = true;
+    }
+  if (Changed) Rebuild();
+  return Changed;
+}
+
+Boolean TvlDataGroups::ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive) {
+  Integer Info;
+  Integer I = FindGroupByRowIndex(ARowIndex, Info);
+  if (I < 0) return false;
+  Boolean Changed = FItems[I]->Expanded != AExpanded;
+  FItems[I]->Expanded = AExpanded;
+  if (ARecursive)
+    for (Integer J = I + 1; J < Count() && FItems[J]->Level > FItems[I]->Level; ++J) {
+      Changed = Changed || FItems[J]->Expanded != AExpanded;
+      FItems[J]->Expanded = AExpanded;
+    }
+  Rebuild();
+  return Changed;
+}
+
+void TvlDataGroups::FullExpanding(Boolean AExpanded) {
+  for (TvlDataGroupInfo* G : FItems) G->Expanded = AExpanded;
+  Rebuild();
+}
+
+void TvlDataGroups::Rebuild() {
+  // Pre-order walk: an entry hidden by a collapsed ancestor takes the row of
+  // that ancestor's group row.
+  Integer Row = 0;
+  Integer Deepest = LevelCount() - 1;
+  Integer HiddenBelow = INT32_MAX;  // entries deeper than this level are hidden
+  for (TvlDataGroupInfo* G : FItems) {
+    if (G->Level <= HiddenBelow) HiddenBelow = INT32_MAX;
+    if (G->Level > HiddenBelow) {
+      G->RowIndex = Row - 1;
+      continue;
+    }
+    G->RowIndex = Row++;
+    if (G->Expanded) {
+      if (G->Level == Deepest) Row += G->EndRecordListIndex - G->BeginRecordListIndex + 1;
+    } else {
+      HiddenBelow = G->Level;
+    }
+  }
+}
+
+// --- Expanding infos ---------------------------------------------------------------
+
+void TvlDataExpandingInfos::AddField(TvlCustomDataField* AField) {
+  if (std::find(FFields.begin(), FFields.end(), AField) != FFields.end())
+    throw EvlInvalidDataControllerOperation(LoadResString(vlSDataItemExistError));
+  FFields.push_back(AField);
+  FItems.clear();
+}
+
+void TvlDataExpandingInfos::Clear() {
+  FFields.clear();
+  FItems.clear();
+  SaveStates = 0;
+}
+
+void TvlDataExpandingInfos::CheckField(TvlCustomDataField* AField) {
+  if (std::find(FFields.begin(), FFields.end(), AField) != FFields.end()) Clear();
+}
+
+// --- Focus -----------------------------------------------------------------------------
+
+void TvlDataFocusingInfo::Create(TvlCustomDataControllerInfo* AInfo) { FInfo = AInfo; }
+
+void TvlDataFocusingInfo::Assign(TvlDataFocusingInfo* ASource) {
+  Level = ASource->Level;
+  PrevRecordIndex = ASource->PrevRecordIndex;
+  RecordIndex = ASource->RecordIndex;
+  RowIndex = ASource->RowIndex;
+  ChangedFlag = false;
+}
+
+void TvlDataFocusingInfo::Clear() {
+  Level = -1;
+  RecordIndex = -1;
+  RowIndex = -1;
+}
+
+Boolean TvlDataFocusingInfo::IsEqual(TvlDataFocusingInfo* AOther) const {
+  if (RecordIndex != AOther->RecordIndex || Level != AOther->Level) return false;
+  return !(FInfo->Changes() & dcicFocusedRow) || RowIndex == AOther->RowIndex;
+}
+
+void TvlDataFocusingInfo::ResetToController() {
+  Level = -1;
+  RecordIndex = FInfo->FocusedRecordIndex();
+}
+
+void TvlDataFocusingInfo::UpdateFromRow() {
+  if (RowIndex < 0) {
+    Level = -1;
+    RecordIndex = -1;
+  } else {
+    TvlRowInfo R = FInfo->GetRowInfo(RowIndex);
+    Level = R.Level;
+    RecordIndex = R.RecordIndex;
+  }
+  PrevRecordIndex = RecordIndex;
+}
+
+// --- Selection -------------------------------------------------------------------------
+
+void TvlDataSelection::Create(TvlCustomDataController* ADataController) { FDataController = ADataController; }
+
+void TvlDataSelection::Changed() {
+  if (Assigned(FOnChanged)) FOnChanged();
+}
+
+void TvlDataSelection::Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex) {
+  TvlSelectionEntry E{ALevel, ARecordIndex, ARowIndex};
+  if (AIndex < 0)
+    FItems.push_back(E);
+  else
+    FItems.insert(FItems.begin() + AIndex, E);
+  Changed();
+}
+
+void TvlDataSelection::Clear() {
+  FItems.clear();
+  Changed();
+}
+
+void TvlDataSelection::ClearAll() {
+  ClearAnchor();
+  FItems.clear();
+  Changed();
+}
+
+void TvlDataSelection::Delete(Integer AIndex) {
+  if (FItems[AIndex].RowIndex == FAnchorRowIndex) ClearAnchor();
+  FItems.erase(FItems.begin() + AIndex);
+  Changed();
+}
+
+Boolean TvlDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
+  auto It = std::lower_bound(FItems.begin(), FItems.end(), ARowIndex,
+                             [](const TvlSelectionEntry& E, Integer R) { return E.RowIndex < R; });
+  AIndex = static_cast<Integer>(It - FItems.begin());
+  return It != FItems.end() && It->RowIndex == ARowIndex;
+}
+
+Integer TvlDataSelection::FindByRecordIndex(Integer ARecordIndex) const {
+  for (size_t I = 0; I < FItems.size(); ++I)
+    if (FItems[I].Level >= 0 && FItems[I].RecordIndex == ARecordIndex) return static_cast<Integer>(I);
+  return -1;
+}
+
+Integer TvlDataSelection::FindByGroupIndex(Integer AGroupIndex) const {
+  for (size_t I = 0; I < FItems.size(); ++I)
+    if (FItems[I].Level < 0 && FItems[I].RecordIndex == AGroupIndex) return static_cast<Integer>(I);
+  return -1;
+}
+
+void TvlDataSelection::Sort() {
+  std::stable_sort(FItems.begin(), FItems.end(),
+                   [](const TvlSelectionEntry& A, const TvlSelectionEntry& B) { return A.RowIndex < B.RowIndex; });
+}
+
+void TvlDataSelection::RemoveFilteredRecords(TvlCustomDataControllerInfo* AInfo) {
+  for (Integer I = Count() - 1; I >= 0; --I)
+    if (FItems[I].Level >= 0 && AInfo->FindRecordListIndex(FItems[I].RecordIndex) < 0) Delete(I);
+}
+
+void TvlDataSelection::ResizeEntries(Integer ACount) {
+  if (ACount < Count()) {
+    FItems.resize(ACount);
+    return;
+  }
+  for (Integer I = Count(); I < ACount; ++I) FItems.push_back({0, I, I});
+}
+
+void TvlSortingBySummaryEngine::Sort() { throw EAbstractError(u"Abstract error"); }
+
+// --- The info object -------------------------------------------------------------------
+
+// Keys read once per sort or grouping pass from the storage, by record
+// index: plain integers, floats or string pointers, so that comparing two
+// records does not go through variants. A field that needs its values
+// converted, a compare event, provider mode or an internal record use the
+// controller's comparison instead.
+struct TvlCustomDataControllerInfo::TvlSortKeys {
+  enum TKind : Byte { kGeneral, kInt, kFloat, kString, kCollation };
+  struct TFieldKeys {
+    TKind Kind{kGeneral};
+    TvlCustomDataField* Field{};
+    Boolean Descending{};
+    std::vector<Byte> Null;
+    std::vector<Int64> Ints;
+    std::vector<Double> Floats;
+    std::vector<const String*> Strings;
+    std::vector<std::string> Keys;  // collation keys of the user locale
+  };
+  std::vector<TFieldKeys> Fields;
+  Integer Count{};
+};
+
+namespace {
+
+template <class T>
+Integer Order3(T A, T B) {
+  return A < B ? -1 : (B < A ? 1 : 0);
+}
+
+// NaN orders before every other number, so that the order stays total.
+Integer OrderFloat(Double A, Double B) {
+  Boolean NA = std::isnan(A), NB = std::isnan(B);
+  if (NA || NB) return NA == NB ? 0 : (NA ? -1 : 1);
+  return Order3(A, B);
+}
+
+Integer OrderKey(Int64 A, Int64 B) { return Order3(A, B); }
+Integer OrderKey(Double A, Double B) { return OrderFloat(A, B); }
+Integer OrderKey(const std::string& A, const std::string& B) { return Order3(A.compare(B), 0); }
+
+// One plain key: Null first (last when descending), then the key, then the
+// record index.
+template <class T>
+void SortBySingleKey(std::vector<Integer>& AList, const Byte* Null, const T* V, Boolean ADescending) {
+  std::sort(AList.begin(), AList.end(), [=](Integer A, Integer B) {
+    if (Null[A] != Null[B]) return ADescending ? Null[A] < Null[B] : Null[A] > Null[B];
+    if (!Null[A]) {
+      const Integer R = OrderKey(V[A], V[B]);
+      if (R != 0) return ADescending ? R > 0 : R < 0;
+    }
+    return A < B;
+  });
+}
+
+}  // namespace
+
+void TvlCustomDataControllerInfo::Create(TvlCustomDataController* ADataController) {
+  FDataController = ADataController;
+  FGroupingFieldList = New<TvlGroupingFieldList>();
+  FGroupingFieldList->SetOnChanged(TvlNoParamsEvent(this, &TvlCustomDataControllerInfo::GroupingChanged));
+  FSortingFieldList = New<TvlSortingFieldList>();
+  FSortingFieldList->SetOnChanged(TvlNoParamsEvent(this, &TvlCustomDataControllerInfo::SortingChanged));
+  FTotalSortingFieldList = New<TvlSortingFieldList>();
+  FDataGroups = New<TvlDataGroups>();
+  FExpandingInfo = New<TvlDataExpandingInfos>();
+  FFocusingInfo = New<TvlDataFocusingInfo>(this);
+  FPrevFocusingInfo = New<TvlDataFocusingInfo>(this);
+  FSelection = New<TvlDataSelection>(ADataController);
+  FSelection->SetOnChanged(TvlNoParamsEvent(this, &TvlCustomDataControllerInfo::SelectionChanged));
+}
+
+void TvlCustomDataControllerInfo::Destroy() {
+  delete FSortKeys;
+  Free(FDataGroups);
+  Free(FTotalSortingFieldList);
+  Free(FSortingFieldList);
+  Free(FGroupingFieldList);
+  Free(FFocusingInfo);
+  Free(FPrevFocusingInfo);
+  Free(FExpandingInfo);
+  Free(FSelection);
+  inherited::Destroy();
+}
+
+void TvlCustomDataControllerInfo::EndUpdate() {
+  --FLockCount;
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::CheckChanges() {
+  if (FChanges != 0 && FLockCount == 0) Update();
+}
+
+void TvlCustomDataControllerInfo::Refresh() {
+  FChanges |= dcicLoad;
+  if (!(FDataController->IsGridMode() && FDataController->IsProviderMode())) FChanges |= dcicSummary;
+  if (FSortingFieldList->Count() > 0) FChanges |= dcicSorting;
+  if (FGroupingFieldList->Count() > 0) FChanges |= dcicGrouping;
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::RefreshFocused() {
+  FChanges |= dcicResetFocusedRow;
+  FFocusingInfo->ResetToController();
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::RefreshSummary(Boolean ARedrawOnly) {
+  Boolean BySummary = IsSortingBySummary();
+  FChanges |= (!ARedrawOnly || BySummary) ? dcicSummary : dcicView;
+  if (BySummary) FChanges |= dcicGrouping;
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::RefreshView() {
+  FChanges |= dcicView;
+  if (!FInfoCalculation) CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ExpandingChanged() {
+  FChanges |= dcicExpanding;
+  FExpandingFlag = true;
+}
+
+void TvlCustomDataControllerInfo::FocusedRecordChanged(Boolean AChangedFlag) {
+  FChanges |= dcicFocusedRecord;
+  if (AChangedFlag) FPrevFocusingInfo->ChangedFlag = true;
+}
+
+void TvlCustomDataControllerInfo::GroupingChanged() { FChanges |= dcicGrouping | dcicSorting | dcicSummary; }
+void TvlCustomDataControllerInfo::SortingChanged() { FChanges |= dcicSorting; }
+
+void TvlCustomDataControllerInfo::SelectionChanged() {
+  FChanges |= dcicSelection;
+  if (FDataController->Summary()->Options() & (soSelectedRecords | soMultipleSelectedRecords))
+    FChanges |= dcicSummary;
+}
+
+void TvlCustomDataControllerInfo::RemoveField(TvlCustomDataField* AField) {
+  FSortingFieldList->Remove(AField);
+  if (FGroupingFieldList->Find(AField) >= 0) FSelection->ClearAll();
+  FGroupingFieldList->Remove(AField);
+  FGroupingFieldList->UpdateSorting(FSortingFieldList);
+  FExpandingInfo->CheckField(AField);
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::UpdateField(TvlCustomDataField* AField) {
+  FChanges |= dcicView;
+  FSortingFieldList->CheckField(AField);
+  if (FGroupingFieldList->Find(AField) >= 0) {
+    FSelection->ClearAll();
+    FGroupingFieldList->CheckField(AField);
+  }
+  FExpandingInfo->CheckField(AField);
+  CheckChanges();
+}
+
+Integer TvlCustomDataControllerInfo::FindRecordListIndex(Integer ARecordIndex) const {
+  for (size_t I = 0; I < FRecordList.size(); ++I)
+    if (FRecordList[I] == ARecordIndex) return static_cast<Integer>(I);
+  return -1;
+}
+
+void TvlCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {
+  if (ARowIndex < 0 || ARowIndex >= GetRowCount()) RowIndexError();
+}
+
+// --- The pipeline --------------------------------------------------------------------
+
+void TvlCustomDataControllerInfo::Update() {
+  TvlCustomDataController* DC = FDataController;
+  FInfoCalculation = true;
+  DC->Provider()->SetLoadAllNeeded(FGroupingFieldList->Count() > 0);
+  if (DC->SortingBySummaryChangedFlag) {
+    FChanges |= dcicSorting;
+    if (!IsSortingBySummary()) FChanges |= dcicSummary | dcicGrouping;
+  }
+  const Boolean SummaryNeeded = (FChanges & dcicSummary) && !DC->IsOwnerLoading() && !DC->IsOwnerDestroying();
+  FExpandingFlag = false;
+  SaveExpanding();
+  {
+    Finally Done([&] {
+      if (FSortKeys && !FSortKeys->Fields.empty()) UnprepareSortingFields();
+      FExpandingInfo->Clear();
+      if (FExpandingFlag) UpdateSelectionRowIndexes();
+      if (FChanges & (dcicSorting | dcicExpanding)) DC->RefreshPrevSelectionInfo();
+      FInfoCalculation = false;
+      NotifyChanges();
+    });
+    const Boolean ForSelection = DC->Summary()->Options() & (soSelectedRecords | soMultipleSelectedRecords);
+    if (FChanges & dcicLoad) {
+      CreateRecordList();
+      FilterRecordList();
+    }
+    if (SummaryNeeded && !ForSelection) DC->Summary()->BeginCalculate();
+    if (FChanges & (dcicGrouping | dcicSorting)) SortRecordList();
+    if (FChanges & dcicGrouping) {
+      DC->SendGroupingChanging();
+      BuildGroups();
+    }
+    if (FChanges & (dcicGrouping | dcicSorting)) CheckFocusTopRowAfterSorting();
+    RestoreAndCheckFocus();
+    if (SummaryNeeded) {
+      if (ForSelection)
+        DC->Summary()->Calculate();
+      else
+        DC->Summary()->EndCalculate();
+    }
+    if ((SummaryNeeded || (FChanges & (dcicGrouping | dcicSorting))) && IsSortingBySummary()) {
+      SortGroupsBySummary();
+      RestoreAndCheckFocus();
+    }
+  }
+}
+
+void TvlCustomDataControllerInfo::NotifyChanges() {
+  TvlCustomDataController* DC = FDataController;
+  Word Mask = 0;
+  if (FChanges & (dcicSorting | dcicView)) Mask |= dccLayout;
+  if (FChanges & (dcicLoad | dcicGrouping | dcicExpanding)) Mask |= dccData;
+  if (FChanges & (dcicFocusedRow | dcicResetFocusedRow | dcicFocusedRecord)) Mask |= dccFocus;
+  if (FChanges & dcicSelection) Mask |= dccSelection;
+  if (FChanges & dcicSummary) Mask |= dccSummary;
+  if (DC->GroupingChangedFlag) Mask |= dccGrouping;
+  if (DC->SortingChangedFlag) Mask |= dccSorting;
+  FChanges = 0;
+  DC->GroupingChangedFlag = false;
+  DC->SortingChangedFlag = false;
+  DC->FilterChangedFlag = false;
+  DC->SortingBySummaryChangedFlag = false;
+  DC->Change(Mask);
+  DC->LoadedStorageFlag = false;
+}
+
+void TvlCustomDataControllerInfo::CreateRecordList() {
+  Integer N = FDataController->RecordCount();
+  FRecordList.resize(N);
+  for (Integer I = 0; I < N; ++I) FRecordList[I] = I;
+}
+
+void TvlCustomDataControllerInfo::FilterRecordList() {
+  TvlCustomDataController* DC = FDataController;
+  const Boolean Incremental = DC->IsIncrementalFilter();
+  const Boolean Criteria = DC->Filter()->IsFiltering();
+  const Boolean Handler = !DC->IsGridMode() && DC->HasFilterRecordHandler();
+  if (!Incremental && !Criteria && !Handler) return;
+  const Integer Editing = DC->Provider()->EditingRecordIndex();
+  size_t Out = 0;
+  // Kept in order; the edited record always stays.
+  for (size_t I = 0; I < FRecordList.size(); ++I) {
+    Integer R = FRecordList[I];
+    Boolean Keep = R == Editing || ((!Handler || DC->DoFilterRecord(R)) &&
+                                    (!Incremental || DC->IsIncrementalFilterMatch(R)) &&
+                                    (!Criteria || DC->Filter()->MatchRecordIndex(R)));
+    if (Keep) FRecordList[Out++] = R;
+  }
+  if (Out == FRecordList.size()) return;
+  FRecordList.resize(Out);
+  FSelection->RemoveFilteredRecords(this);
+  if (DC->CheckFocusingAfterFilterNeeded) {
+    DC->CheckFocusingAfterFilterNeeded = false;
+    DC->FilterChangedFlag = true;
+  }
+}
+
+// --- Sorting -----------------------------------------------------------------------
+
+void TvlCustomDataControllerInfo::ChangeSorting(TvlCustomDataField* AField, TvlDataSortOrder ASortOrder) {
+  FSortingFieldList->ChangeSorting(AField, ASortOrder);
+  FGroupingFieldList->UpdateSorting(FSortingFieldList);
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ChangeSortIndex(TvlCustomDataField* AField, Integer AIndex) {
+  Integer Cur = FSortingFieldList->Find(AField);
+  if (Cur < 0) return;
+  AIndex = std::clamp(AIndex, 0, FSortingFieldList->Count() - 1);
+  if (AIndex != Cur) {
+    FSortingFieldList->Move(Cur, AIndex);
+    FDataController->PostPendingEdit();
+    FDataController->SortingChangedFlag = true;
+  }
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ClearSorting(Boolean AKeepGroupedItems) {
+  Integer Before = FSortingFieldList->Count();
+  if (AKeepGroupedItems) {
+    for (Integer I = FSortingFieldList->Count() - 1; I >= 0; --I)
+      if (FGroupingFieldList->Find(FSortingFieldList->Items(I).Field) < 0) FSortingFieldList->Delete(I);
+  } else {
+    FSortingFieldList->Clear();
+    FGroupingFieldList->UpdateSorting(FSortingFieldList);
+  }
+  if (FSortingFieldList->Count() != Before) {
+    FDataController->PostPendingEdit();
+    FDataController->SortingChangedFlag = true;
+  }
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::PrepareSortingFields() {
+  TvlCustomDataController* DC = FDataController;
+  if (!FSortKeys) FSortKeys = new TvlSortKeys;
+  FSortKeys->Fields.clear();
+  const Integer N = DC->RecordCount();
+  FSortKeys->Count = N;
+  TvlDataStorage* S = DC->DataStorage();
+  for (Integer I = 0; I < FTotalSortingFieldList->Count(); ++I) {
+    TvlSortingFieldItem Item = FTotalSortingFieldList->Items(I);
+    TvlCustomDataField* F = Item.Field;
+    Boolean Needs = DC->NeedsValueComparison(F);
+    F->SetNeedConversionFlag(Needs ? (DC->IsSortByDisplayText(F) ? 2 : 1) : -1);
+    FSortKeys->Fields.push_back({});
+    TvlSortKeys::TFieldKeys& K = FSortKeys->Fields.back();
+    K.Field = F;
+    K.Descending = Item.SortOrder == soDescending;
+    TvlValueDef* Def = F->ValueDef();
+    if (!Def || DC->IsProviderMode() || Assigned(DC->OnCompareEvent())) continue;
+    TvlValueTypeClass T = Def->ValueTypeClass();
+    // Compared by the locale's collation: one collation key per record.
+    if (Needs && F->NeedConversionFlag() == 1 && (DC->Options() & dcoAnsiSort) &&
+        T->IsString()) {
+      K.Kind = TvlSortKeys::kCollation;
+      const Boolean IgnoreCase = DC->Options() & dcoCaseInsensitive;
+      K.Null.resize(N);
+      K.Keys.resize(N);
+      for (Integer R = 0; R < N; ++R) {
+        const void* P;
+        K.Null[R] = S->GetCompareInfo(R, Def, P) || !P;
+        if (!K.Null[R]) K.Keys[R] = AnsiCollationKey(*static_cast<const String*>(P), IgnoreCase);
+      }
+      continue;
+    }
+    if (Needs) continue;
+    if (T->InheritsFrom(TvlObjectValueType::StaticClass())) continue;
+    if (T->InheritsFrom(TvlIntegerValueType::StaticClass()) || T == ClassOf<TvlSmallintValueType>() ||
+        T == ClassOf<TvlWordValueType>() || T == ClassOf<TvlBooleanValueType>() ||
+        T == ClassOf<TvlLargeIntValueType>() || T == ClassOf<TvlCurrencyValueType>())
+      K.Kind = TvlSortKeys::kInt;
+    else if (T == ClassOf<TvlFloatValueType>() || T == ClassOf<TvlDateTimeValueType>())
+      K.Kind = TvlSortKeys::kFloat;
+    else if (T->IsString())
+      K.Kind = TvlSortKeys::kString;
+    else
+      continue;
+    K.Null.resize(N);
+    if (K.Kind == TvlSortKeys::kInt) K.Ints.resize(N);
+    if (K.Kind == TvlSortKeys::kFloat) K.Floats.resize(N);
+    if (K.Kind == TvlSortKeys::kString) K.Strings.resize(N);
+    for (Integer R = 0; R < N; ++R) {
+      const void* P;
+      K.Null[R] = S->GetCompareInfo(R, Def, P);
+      if (K.Null[R]) continue;
+      if (K.Kind == TvlSortKeys::kString) {
+        K.Strings[R] = static_cast<const String*>(P);
+      } else if (K.Kind == TvlSortKeys::kFloat) {
+        std::memcpy(&K.Floats[R], P, sizeof(Double));
+      } else if (T == ClassOf<TvlSmallintValueType>()) {
+        SmallInt V;
+        std::memcpy(&V, P, sizeof V);
+        K.Ints[R] = V;
+      } else if (T == ClassOf<TvlWordValueType>()) {
+        Word V;
+        std::memcpy(&V, P, sizeof V);
+        K.Ints[R] = V;
+      } else if (T == ClassOf<TvlBooleanValueType>()) {
+        K.Ints[R] = *static_cast<const Byte*>(P) != 0;
+      } else if (T == ClassOf<TvlLargeIntValueType>() || T == ClassOf<TvlCurrencyValueType>()) {
+        std::memcpy(&K.Ints[R], P, sizeof(Int64));
+      } else {
+        Integer V;
+        std::memcpy(&V, P, sizeof V);
+        K.Ints[R] = V;
+      }
+    }
+  }
+}
+
+void TvlCustomDataControllerInfo::UnprepareSortingFields() {
+  for (Integer I = 0; I < FTotalSortingFieldList->Count(); ++I)
+    FTotalSortingFieldList->Items(I).Field->SetNeedConversionFlag(0);
+  if (FSortKeys) FSortKeys->Fields.clear();
+}
+
+Integer TvlCustomDataControllerInfo::CompareByLevel(Integer A, Integer B, Integer ALevel) {
+  const TvlSortKeys::TFieldKeys& K = FSortKeys->Fields[ALevel];
+  Integer R;
+  if (K.Kind == TvlSortKeys::kGeneral || A < 0 || B < 0 || A >= FSortKeys->Count || B >= FSortKeys->Count) {
+    R = FDataController->CompareByField(A, B, K.Field, dccmSorting);
+  } else if (K.Null[A] || K.Null[B]) {
+    R = K.Null[A] == K.Null[B] ? 0 : (K.Null[A] ? -1 : 1);
+  } else if (K.Kind == TvlSortKeys::kInt) {
+    R = Order3(K.Ints[A], K.Ints[B]);
+  } else if (K.Kind == TvlSortKeys::kFloat) {
+    R = OrderFloat(K.Floats[A], K.Floats[B]);
+  } else if (K.Kind == TvlSortKeys::kCollation) {
+    R = Order3(K.Keys[A].compare(K.Keys[B]), 0);
+  } else {
+    const String* S1 = K.Strings[A];
+    const String* S2 = K.Strings[B];
+    R = (!S1 || !S2) ? (S1 ? 1 : (S2 ? -1 : 0)) : Order3(S1->compare(*S2), 0);
+  }
+  return K.Descending ? -R : R;
+}
+
+Integer TvlCustomDataControllerInfo::CompareRecords(Integer A, Integer B) {
+  if (A == B) return 0;
+  TvlCustomDataProvider* P = FDataController->Provider();
+  const Integer E = P->EditingRecordIndex(), E1 = P->EditingRecordIndex1(), E2 = P->EditingRecordIndex2();
+  if (E != vlNoEditingRecordIndex && (E1 != vlNoEditingRecordIndex || E2 != vlNoEditingRecordIndex)) {
+    if (A == E) {
+      if (E1 != vlNoEditingRecordIndex) return 1;
+      if (B == E2) return -1;
+      A = E2;
+    } else if (B == E) {
+      if (E1 != vlNoEditingRecordIndex) return -1;
+      if (A == E2) return 1;
+      B = E2;
+    }
+  }
+  for (Integer L = 0; L < static_cast<Integer>(FSortKeys->Fields.size()); ++L) {
+    Integer R = CompareByLevel(A, B, L);
+    if (R != 0) return R;
+  }
+  return FDataController->CompareRecordIndexes(A, B);
+}
+
+Integer TvlCustomDataControllerInfo::CompareGroupRecords(Integer A, Integer B, Integer ALevel) {
+  if (A == B) return 0;
+  TvlCustomDataProvider* P = FDataController->Provider();
+  const Integer E = P->EditingRecordIndex(), E1 = P->EditingRecordIndex1(), E2 = P->EditingRecordIndex2();
+  if (E != vlNoEditingRecordIndex && (A == E || B == E)) {
+    if (P->SavedRecordIndex() != 0) {
+      if (A == E) A = P->SavedRecordIndex();
+      if (B == E) B = P->SavedRecordIndex();
+    } else if (E1 != vlNoEditingRecordIndex) {
+      return 0;
+    } else if (E2 != vlNoEditingRecordIndex) {
+      if (A == E) A = E2;
+      if (B == E) B = E2;
+      if (A == B) return 0;
+    }
+  }
+  return CompareByLevel(A, B, ALevel);
+}
+
+void TvlCustomDataControllerInfo::SortRecordList() {
+  FTotalSortingFieldList->Clear();
+  FTotalSortingFieldList->AppendFrom(FGroupingFieldList);
+  FTotalSortingFieldList->AppendFrom(FSortingFieldList);
+  if (FDataController->IsGridMode() || FRecordList.empty() || FTotalSortingFieldList->Count() == 0) return;
+  PrepareSortingFields();
+  // Grouping in the same pass compares by the same keys.
+  Finally Unprepare([&] {
+    if (!(FChanges & dcicGrouping)) UnprepareSortingFields();
+  });
+  TvlCustomDataProvider* P = FDataController->Provider();
+  Boolean Plain = P->EditingRecordIndex() == vlNoEditingRecordIndex;
+  for (const auto& K : FSortKeys->Fields)
+    if (K.Kind == TvlSortKeys::kGeneral) Plain = false;
+  // Ties go by record index, so the order is total and any sort gives the
+  // one result a stable sort of the storage order gives.
+  if (Plain && FSortKeys->Fields.size() == 1) {
+    const auto& K = FSortKeys->Fields[0];
+    if (K.Kind == TvlSortKeys::kInt) return SortBySingleKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending);
+    if (K.Kind == TvlSortKeys::kFloat)
+      return SortBySingleKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending);
+    if (K.Kind == TvlSortKeys::kCollation)
+      return SortBySingleKey(FRecordList, K.Null.data(), K.Keys.data(), K.Descending);
+  }
+  std::sort(FRecordList.begin(), FRecordList.end(), [this](Integer A, Integer B) { return CompareRecords(A, B) < 0; });
+}
+
+Boolean TvlCustomDataControllerInfo::IsSortingBySummary() {
+  TvlDataSummary* S = FDataController->Summary();
+  if (S->Options() & (soSelectedRecords | soMultipleSelectedRecords)) return false;
+  for (Integer L = 0; L < FGroupingFieldList->Count(); ++L) {
+    TvlDataSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
+    if (Items && Items->SortedSummaryItem()) return true;
+  }
+  return false;
+}
+
+void TvlCustomDataControllerInfo::SortGroupsBySummary() {
+  TvlSortingBySummaryEngineClass C = FDataController->GetSortingBySummaryEngineClass();
+  if (!C) return;
+  TvlSortingBySummaryEngine* Engine = CreateFrom(C, &TvlSortingBySummaryEngine::Create, this);
+  Finally FreeEngine([&] { Free(Engine); });
+  Engine->Sort();
+}
+
+// --- Grouping ----------------------------------------------------------------------
+
+void TvlCustomDataControllerInfo::BuildGroups() {
+  FDataGroups->Clear();
+  for (Integer I = 0; I < FGroupingFieldList->Count(); ++I) FDataGroups->AddField(FGroupingFieldList->Items(I).Field);
+  const Integer Levels = FDataGroups->LevelCount();
+  const Integer N = RecordListCount();
+  if (N == 0 || Levels == 0) {
+    UnprepareSortingFields();
+    return;
+  }
+  // The total sorting list starts with the grouping fields.
+  std::vector<Integer> Open(Levels), First(Levels);
+  auto OpenGroup = [&](Integer L, Integer Pos, Integer Row) {
+    Open[L] = FDataGroups->Count();
+    TvlDataGroupInfo* G = FDataGroups->Add();
+    G->Level = L;
+    G->RowIndex = Row;
+    G->BeginRecordListIndex = L == Levels - 1 ? Pos : FDataGroups->Count();
+    First[L] = FRecordList[Pos];
+  };
+  auto CloseGroup = [&](Integer L, Integer Pos) {
+    TvlDataGroupInfo* G = FDataGroups->Items(Open[L]);
+    G->EndRecordListIndex = L == Levels - 1 ? Pos - 1 : FDataGroups->Count() - 1;
+  };
+  Integer TopCount = 0;
+  for (Integer L = 0; L < Levels; ++L) OpenGroup(L, 0, 0);
+  if (!FSortKeys || static_cast<Integer>(FSortKeys->Fields.size()) < Levels) PrepareSortingFields();
+  {
+    Finally Unprepare([&] { UnprepareSortingFields(); });
+    for (Integer P = 1; P < N; ++P) {
+      Integer R = FRecordList[P];
+      for (Integer L = 0; L < Levels; ++L) {
+        if (CompareGroupRecords(First[L], R, L) == 0) continue;
+        if (L == 0) ++TopCount;
+        for (Integer D = Levels - 1; D >= L; --D) CloseGroup(D, P);
+        for (Integer D = L; D < Levels; ++D) OpenGroup(D, P, TopCount);
+        break;
+      }
+    }
+  }
+  for (Integer L = Levels - 1; L >= 0; --L) CloseGroup(L, N);
+}
+
+void TvlCustomDataControllerInfo::ChangeGrouping(TvlCustomDataField* AField, Integer AGroupIndex) {
+  FGroupingFieldList->ChangeGrouping(AField, AGroupIndex);
+  FGroupingFieldList->UpdateSorting(FSortingFieldList);
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ClearGrouping() {
+  FGroupingFieldList->Clear();
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive) {
+  CheckRowIndex(ARowIndex);
+  if (!IsGrouped() || (FDataController->Options() & dcoGroupsAlwaysExpanded)) return;
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  if (FDataGroups->ChangeExpanding(ARowIndex, AExpanded, ARecursive)) {
+    ExpandingChanged();
+    if (!AExpanded) RefocusAfterCollapse();
+  }
+}
+
+void TvlCustomDataControllerInfo::FullCollapse() {
+  if (!IsGrouped() || (FDataController->Options() & dcoGroupsAlwaysExpanded)) return;
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  FDataGroups->FullExpanding(false);
+  ExpandingChanged();
+  RefocusAfterCollapse();
+}
+
+void TvlCustomDataControllerInfo::FullExpand() {
+  if (!IsGrouped() || (FDataController->Options() & dcoGroupsAlwaysExpanded)) return;
+  FDataGroups->FullExpanding(true);
+  ExpandingChanged();
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::RefocusAfterCollapse() {
+  Integer Row = LocateFocusedRow(true);
+  if (Row != FocusedRowIndex()) ChangeFocusedRow(Row, false);
+}
+
+// --- Saving and restoring expanded and selected groups ------------------------------------
+
+void TvlCustomDataControllerInfo::SaveExpanding() {
+  TvlCustomDataController* DC = FDataController;
+  const Boolean SaveOption = DC->Options() & dcoSaveExpanding;
+  const Boolean AnySelected = FSelection->Count() > 0;
+  Byte States = 0;
+  if (SaveOption && (FChanges & (dcicLoad | dcicGrouping))) States |= eisExpanded;
+  if (AnySelected && (FChanges & (dcicLoad | dcicGrouping | dcicSorting | dcicExpanding))) States |= eisSelected;
+  if (States == FExpandingInfo->SaveStates) return;
+  Boolean Match = FDataGroups->LevelCount() == FGroupingFieldList->Count() && DC->RecordCount() > 0;
+  for (Integer L = 0; Match && L < FDataGroups->LevelCount(); ++L)
+    Match = FDataGroups->Fields(L) == FGroupingFieldList->Items(L).Field;
+  if (States == 0 || !Match) {
+    FExpandingInfo->Clear();
+    FExpandingInfo->SaveStates = States;
+    return;
+  }
+  FExpandingInfo->Clear();
+  FExpandingInfo->SaveStates = States;
+  for (Integer L = 0; L < FDataGroups->LevelCount(); ++L) FExpandingInfo->AddField(FDataGroups->Fields(L));
+  const Boolean Always = DC->Options() & dcoGroupsAlwaysExpanded;
+  for (Integer I = 0; I < FDataGroups->Count(); ++I) {
+    TvlDataGroupInfo* G = FDataGroups->Items(I);
+    Byte State = 0;
+    if (G->Expanded && (States & eisExpanded) && !(Always && !AnySelected)) State |= eisExpanded;
+    if ((States & eisSelected) && FSelection->FindByGroupIndex(I) >= 0) State |= eisSelected;
+    Integer First = FRecordList[FDataGroups->GetDataRecordListIndex(I)];
+    if (State && First < DC->RecordCount())
+      FExpandingInfo->Add(G->Level, DC->GetValue(First, FDataGroups->Fields(G->Level)), State);
+    if (!G->Expanded)  // skip the contents of a collapsed group
+      while (I + 1 < FDataGroups->Count() && FDataGroups->Items(I + 1)->Level > G->Level) ++I;
+  }
+}
+
+Integer TvlCustomDataControllerInfo::LocateGroupRecord(const std::vector<Variant>& APath, Integer ALevel) {
+  // The entry of level ALevel whose grouping values along the path equal
+  // APath: descend level by level through the children of the match.
+  Integer Parent = -1;
+  for (Integer L = 0; L <= ALevel; ++L) {
+    Integer Found = -1;
+    Integer Count = FDataGroups->GetChildCount(Parent);
+    for (Integer C = 0; C < Count; ++C) {
+      Integer I = FDataGroups->GetChildIndex(Parent, C);
+      if (I < 0) break;
+      Integer R = FRecordList[FDataGroups->GetDataRecordListIndex(I)];
+      if (vlVariantsEqual(FDataController->GetValue(R, FDataGroups->Fields(L)), APath[L])) {
+        Found = I;
+        break;
+      }
+    }
+    if (Found < 0) return -1;
+    Parent = Found;
+  }
+  return Parent;
+}
+
+void TvlCustomDataControllerInfo::RestoreExpanding() {
+  TvlCustomDataController* DC = FDataController;
+  const Boolean Always = DC->Options() & dcoGroupsAlwaysExpanded;
+  if (IsGrouped() && Always) FDataGroups->FullExpanding(true);
+  const Byte States = FExpandingInfo->SaveStates;
+  if (States == 0) return;
+  Boolean Same = FExpandingInfo->FieldCount() == FDataGroups->LevelCount();
+  for (Integer L = 0; Same && L < FDataGroups->LevelCount(); ++L)
+    Same = FExpandingInfo->Fields(L) == FDataGroups->Fields(L);
+  if (!IsGrouped() && FExpandingInfo->FieldCount() == 0) Same = true;
+  if (Same) {
+    for (Integer I = FSelection->Count() - 1; I >= 0; --I)
+      if (FSelection->Items(I).Level < 0) FSelection->Delete(I);
+    if (IsGrouped()) {
+      Boolean Expanded = false;
+      {
+        Finally Renumber([&] {
+          if (Expanded && !Always) FDataGroups->Rebuild();
+          RemapSelectionGrouped();
+        });
+        std::vector<Variant> Path;
+        for (Integer K = 0; K < FExpandingInfo->Count(); ++K) {
+          const TvlDataExpandingInfo& Info = FExpandingInfo->Items(K);
+          Path.resize(Info.Level + 1);
+          Path[Info.Level] = Info.Value;
+          Boolean WantExpand = (Info.State & eisExpanded) && (States & eisExpanded);
+          if (!WantExpand && !(Info.State & eisSelected)) continue;
+          Integer G = LocateGroupRecord(Path, Info.Level);
+          if (G < 0) continue;
+          if (WantExpand && !FDataGroups->Items(G)->Expanded) {
+            FDataGroups->Items(G)->Expanded = true;
+            Expanded = true;
+          }
+          if (Info.State & eisSelected) FSelection->Add(-1, -1, -1, G);
+        }
+      }
+    } else if (States & eisSelected) {
+      RemapSelectionUngrouped();
+    }
+    if (FSelection->AnchorRowIndex() != -1) {
+      Integer Dummy;
+      if (!FSelection->FindByRowIndex(FSelection->AnchorRowIndex(), Dummy)) FSelection->ClearAnchor();
+    }
+  } else if (States & eisSelected) {
+    FSelection->ClearAll();
+  }
+}
+
+void TvlCustomDataControllerInfo::RemapSelectionGrouped() {
+  if (FSelection->Count() == 0) return;
+  // Data entries by record list position, then placed in their groups.
+  std::vector<Integer> PosOf;
+  {
+    Integer N = FDataController->RecordCount();
+    PosOf.assign(N, -1);
+    for (Integer P = 0; P < RecordListCount(); ++P)
+      if (FRecordList[P] >= 0 && FRecordList[P] < N) PosOf[FRecordList[P]] = P;
+  }
+  for (Integer I = 0; I < FSelection->Count(); ++I) {
+    TvlSelectionEntry& E = FSelection->Items(I);
+    if (E.Level >= 0)
+      E.RowIndex = E.RecordIndex >= 0 && E.RecordIndex < static_cast<Integer>(PosOf.size()) ? PosOf[E.RecordIndex] : -1;
+    else
+      E.RowIndex = E.RecordIndex < FDataGroups->Count() ? FDataGroups->Items(E.RecordIndex)->RowIndex : -1;
+  }
+  for (Integer I = FSelection->Count() - 1; I >= 0; --I) {
+    TvlSelectionEntry& E = FSelection->Items(I);
+    if (E.Level >= 0) {
+      Integer G = E.RowIndex < 0 ? -1 : FDataGroups->FindDeepestByRecordListIndex(E.RowIndex);
+      Boolean Shown = G >= 0 && FDataGroups->Items(G)->Expanded && FDataGroups->IsVisible(G);
+      if (!Shown) {
+        FSelection->Delete(I);
+        continue;
+      }
+      TvlDataGroupInfo* Info = FDataGroups->Items(G);
+      E.RowIndex = E.RowIndex + Info->RowIndex - Info->BeginRecordListIndex + 1;
+      E.Level = FDataGroups->LevelCount();
+    }
+  }
+  FSelection->Sort();
+}
+
+void TvlCustomDataControllerInfo::RemapSelectionUngrouped() {
+  if (FDataController->IsGridMode()) return;
+  std::vector<Integer> PosOf(FDataController->RecordCount(), -1);
+  for (Integer P = 0; P < RecordListCount(); ++P)
+    if (FRecordList[P] >= 0 && FRecordList[P] < static_cast<Integer>(PosOf.size())) PosOf[FRecordList[P]] = P;
+  for (Integer I = FSelection->Count() - 1; I >= 0; --I) {
+    TvlSelectionEntry& E = FSelection->Items(I);
+    Integer P = E.RecordIndex >= 0 && E.RecordIndex < static_cast<Integer>(PosOf.size()) ? PosOf[E.RecordIndex] : -1;
+    if (E.Level < 0 || P < 0) {
+      FSelection->Delete(I);
+      continue;
+    }
+    E.RowIndex = P;
+    E.Level = 0;
+  }
+  FSelection->Sort();
+}
+
+void TvlCustomDataControllerInfo::UpdateSelectionRowIndexes() {
+  for (Integer I = 0; I < FSelection->Count(); ++I) {
+    TvlSelectionEntry& E = FSelection->Items(I);
+    if (E.Level < 0)
+      E.RowIndex = E.RecordIndex < FDataGroups->Count() ? FDataGroups->Items(E.RecordIndex)->RowIndex : -1;
+    else
+      E.RowIndex = GetRowIndexByRecordIndex(E.RecordIndex, false);
+  }
+}
+
+void TvlCustomDataControllerInfo::CheckFocusTopRowAfterSorting() {
+  TvlCustomDataController* DC = FDataController;
+  if (DC->InNotifyControl() || !(DC->Options() & dcoFocusTopRowAfterSorting)) return;
+  if (!DC->GroupingChangedFlag && !DC->SortingChangedFlag && !DC->LoadedStorageFlag) return;
+  DC->LoadedStorageFlag = false;
+  FFocusingInfo->Clear();
+  ChangeFocusedRow(0, true);
+  if (FSelection->Count() > 0) FSelection->ClearAll();
+}
+
+void TvlCustomDataControllerInfo::RestoreAndCheckFocus() {
+  RestoreExpanding();
+  CheckFocusedRow();
+  FDataController->CheckBookmarkValid(-1);
+}
+
+// --- Rows and focus ----------------------------------------------------------------
+
+Integer TvlCustomDataControllerInfo::GetRowCount() const {
+  return IsGrouped() ? FDataGroups->GetRowCount() : RecordListCount();
+}
+
+TvlRowInfo TvlCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
+  CheckRowIndex(ARowIndex);
+  TvlRowInfo R;
+  if (IsGrouped()) {
+    R = FDataGroups->GetRowInfo(ARowIndex);
+  } else {
+    R.Level = 0;
+    R.RecordListIndex = ARowIndex;
+  }
+  R.RecordIndex = R.RecordListIndex >= 0 && R.RecordListIndex < RecordListCount() ? FRecordList[R.RecordListIndex] : -1;
+  return R;
+}
+
+Integer TvlCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, Boolean AMakeVisible) {
+  Integer P = FindRecordListIndex(ARecordIndex);
+  if (P < 0 || !IsGrouped()) return P;
+  Integer G = FDataGroups->FindDeepestByRecordListIndex(P);
+  if (G < 0) return -1;
+  if (AMakeVisible) {
+    if (FDataGroups->MakeVisible(G, true)) {
+      ExpandingChanged();
+      CheckChanges();
+    }
+  } else if (!FDataGroups->Items(G)->Expanded || !FDataGroups->IsVisible(G)) {
+    return -1;
+  }
+  TvlDataGroupInfo* Info = FDataGroups->Items(G);
+  return P + Info->RowIndex - Info->BeginRecordListIndex + 1;
+}
+
+Integer TvlCustomDataControllerInfo::GetNearestRowIndex(Integer ARowIndex) const {
+  CheckRowIndex(ARowIndex);
+  const Integer Count = GetRowCount();
+  if (IsGrouped()) {
+    Integer Level = GetRowInfo(ARowIndex).Level;
+    if (ARowIndex + 1 < Count && GetRowInfo(ARowIndex + 1).Level == Level) return ARowIndex + 1;
+    if (ARowIndex > 0 && GetRowInfo(ARowIndex - 1).Level == Level) return ARowIndex - 1;
+    if (ARowIndex + 1 < Count) return ARowIndex + 1;
+    return ARowIndex > 0 ? ARowIndex - 1 : ARowIndex;
+  }
+  return ARowIndex + 1 < Count ? ARowIndex + 1 : ARowIndex - 1;
+}
+
+Integer TvlCustomDataControllerInfo::FocusedRecordIndex() const {
+  Integer Row = FFocusingInfo->RowIndex;
+  if (Row < 0 || Row >= GetRowCount()) return -1;
+  return GetRowInfo(Row).RecordIndex;
+}
+
+void TvlCustomDataControllerInfo::SetFocusedRowIndex(Integer AValue) {
+  FDataController->BeginFullUpdate();
+  Finally End([&] { FDataController->EndFullUpdate(); });
+  ChangeFocusedRow(AValue, false);
+}
+
+void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AForce) {
+  const Integer Count = GetRowCount();
+  ARowIndex = std::clamp(ARowIndex, -1, Count - 1);
+  if (ARowIndex == FFocusingInfo->RowIndex) return;
+  FFocusingFlag = true;
+  if (!(FChanges & dcicFocusedRow)) FPrevFocusingInfo->Assign(FFocusingInfo);
+  Boolean Allowed = AForce;
+  Finally After([&] {
+    const Integer N = GetRowCount();
+    if (FFocusingInfo->RowIndex >= N) FFocusingInfo->RowIndex = -1;
+    if (FPrevFocusingInfo->RowIndex >= N) FPrevFocusingInfo->RowIndex = -1;
+    if (Allowed || FPrevFocusingInfo->RowIndex != -1) FFocusingInfo->UpdateFromRow();
+    if (!FFocusingInfo->IsEqual(FPrevFocusingInfo) || FFocusingInfo->RowIndex != FPrevFocusingInfo->RowIndex) {
+      FChanges |= dcicFocusedRow | dcicFocusedRecord;
+      TvlCustomDataController* DC = FDataController;
+      if (!DC->MultiSelect() && (DC->Summary()->Options() & soSelectedRecords)) FChanges |= dcicSummary;
+      if (DC->NewItemRowFocused()) {
+        DC->ClearNewItemRowFocused();
+        FPrevFocusingInfo->ChangedFlag = true;
+      }
+      DC->SyncSelected(true);
+    }
+    FFocusingFlag = false;
+  });
+  if (!Allowed) {
+    FInCanFocusedRowChanging = true;
+    Finally Clear([&] { FInCanFocusedRowChanging = false; });
+    Integer Target = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
+    Allowed = FDataController->CanFocusRecord(Target);
+  }
+  if (Allowed) FFocusingInfo->RowIndex = ARowIndex;
+}
+
+Integer TvlCustomDataControllerInfo::LocateFocusedRow(Boolean AAfterCollapse) {
+  const Integer Rec = FFocusingInfo->RecordIndex;
+  if (Rec < 0) return -1;
+  const Integer P = FindRecordListIndex(Rec);
+  if (P < 0) return -1;
+  if (!IsGrouped()) return P;
+  Integer G = FDataGroups->FindDeepestByRecordListIndex(P);
+  if (G < 0) return -1;
+  const Integer Levels = FDataGroups->LevelCount();
+  const Integer Level = FFocusingInfo->Level;
+  TvlDataGroupInfo* Deep = FDataGroups->Items(G);
+  if (!AAfterCollapse) {
+    if (Deep->BeginRecordListIndex == P && Level < Levels) {
+      // A group row focused: climb while the group is its parent's first child.
+      Integer Cur = G;
+      while (FDataGroups->Items(Cur)->Level > (Level < 0 ? 0 : Level)) {
+        Integer Par = FDataGroups->GetParentIndex(Cur);
+        if (Par < 0 || FDataGroups->Items(Par)->BeginRecordListIndex != Cur) break;
+        Cur = Par;
+      }
+      if (Level < 0 || FDataGroups->Items(Cur)->Level == Level) {
+        if (FDataGroups->MakeVisible(Cur, false)) ExpandingChanged();
+        return FDataGroups->Items(Cur)->RowIndex;
+      }
+    }
+    if (FDataGroups->MakeVisible(G, true)) ExpandingChanged();
+    return P + Deep->RowIndex - Deep->BeginRecordListIndex + 1;
+  }
+  Integer Owner = FDataGroups->GetVisibleGroup(G);
+  if (Level == Levels && Owner == G && Deep->Expanded) return P + Deep->RowIndex - Deep->BeginRecordListIndex + 1;
+  if (Level < 0) return Owner == G ? Deep->RowIndex : -1;
+  Integer Want = std::min(Level, Levels - 1);
+  Integer Cur = G;
+  while (Cur >= 0 && FDataGroups->Items(Cur)->Level > Want) Cur = FDataGroups->GetParentIndex(Cur);
+  return Cur < 0 ? -1 : FDataGroups->Items(Cur)->RowIndex;
+}
+
+void TvlCustomDataControllerInfo::CheckFocusedRow() {
+  Integer Row = LocateFocusedRow(false);
+  const Integer Count = GetRowCount();
+  const Integer Cur = FFocusingInfo->RowIndex;
+  if (Row != Cur &&
+      (Cur < 0 || Cur >= Count || GetRowInfo(Cur).RecordIndex != FFocusingInfo->RecordIndex ||
+       (IsGrouped() && GetRowInfo(Cur).Level != FFocusingInfo->Level)))
+    ChangeFocusedRow(Row, true);
+  if ((FChanges & dcicFocusedRow) && FPrevFocusingInfo->RowIndex >= Count) FPrevFocusingInfo->RowIndex = -1;
+  TvlCustomDataController* DC = FDataController;
+  if (DC->FilterChangedFlag && FFocusingInfo->RowIndex < 0 && !DC->NewItemRowFocused()) {
+    DC->FilterChangedFlag = false;
+    if (!DC->Provider()->IsLocating()) {
+      FFocusingInfo->Clear();
+      ChangeFocusedRow(0, true);
+    }
+  }
+}
+
+// --- Selection -------------------------------------------------------------------
+
+void TvlCustomDataControllerInfo::ChangeRowSelection(Integer ARowIndex, Boolean ASelection) {
+  CheckRowIndex(ARowIndex);
+  Integer I;
+  Boolean Found = FSelection->FindByRowIndex(ARowIndex, I);
+  if (Found && !ASelection) {
+    FSelection->Delete(I);
+  } else if (!Found && ASelection) {
+    TvlRowInfo R = GetRowInfo(ARowIndex);
+    if (IsGrouped() && R.Level < FDataGroups->LevelCount())
+      FSelection->Add(I, ARowIndex, -1, FDataGroups->GetIndexByRowIndex(ARowIndex));
+    else
+      FSelection->Add(I, ARowIndex, R.Level, R.RecordIndex);
+  }
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ClearSelection() {
+  if (FSelection->Count() > 0) FSelection->Clear();
+  CheckChanges();
+}
+
+void TvlCustomDataControllerInfo::ClearSelectionAnchor() { FSelection->ClearAnchor(); }
+
+Boolean TvlCustomDataControllerInfo::IsRowSelected(Integer ARowIndex) const {
+  CheckRowIndex(ARowIndex);
+  Integer I;
+  return FSelection->FindByRowIndex(ARowIndex, I);
+}
+
+void TvlCustomDataControllerInfo::ValidateSelection() {
+  TvlCustomDataController* DC = FDataController;
+  if (FSelection->Count() == 0) return;
+  if (DC->RecordCount() == 0) {
+    FSelection->ClearAll();
+    return;
+  }
+  if (DC->InDeleteSelection()) return;
+  for (Integer I = FSelection->Count() - 1; I >= 0; --I)
+    if (FSelection->Items(I).Level >= 0 && FSelection->Items(I).RecordIndex >= DC->RecordCount()) FSelection->Delete(I);
+}

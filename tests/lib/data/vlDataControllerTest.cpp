@@ -1,0 +1,668 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/data/vlDataConsts.h"
+#include "lib/data/vlDataController.h"
+#include "lib/foundation/vlVariants.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Locale.h"
+#include "platform/rtl/Strings.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Variants.h"
+
+// Logs every update info the controller sends, one line each.
+class TRecordingView : public TObject {
+  CL_CLASS(TRecordingView, TObject)
+ public:
+  std::vector<std::string> Log;
+  void Update(TvlUpdateControlInfo* AInfo) {
+    String Name = AInfo->ClassName();
+    std::string S = std::string(Name.begin(), Name.end()).substr(3);
+    if (auto* D = dynamic_cast<TvlDataChangedInfo*>(AInfo))
+      S += " " + std::to_string(D->Kind) + " " + std::to_string(D->ItemIndex) + " " + std::to_string(D->RecordIndex);
+    if (auto* F = dynamic_cast<TvlFocusedRowChangedInfo*>(AInfo))
+      S += " " + std::to_string(F->PrevFocusedRowIndex) + "->" + std::to_string(F->FocusedRowIndex);
+    if (auto* F = dynamic_cast<TvlFocusedRecordChangedInfo*>(AInfo))
+      S += " " + std::to_string(F->PrevFocusedRecordIndex) + "->" + std::to_string(F->FocusedRecordIndex);
+    if (auto* Sel = dynamic_cast<TvlSelectionChangedInfo*>(AInfo)) {
+      S += " [";
+      for (Integer I = 0; I < Sel->Count(); ++I) S += (I ? "," : "") + std::to_string(Sel->RowIndexes(I));
+      S += "]";
+    }
+    Log.push_back(S);
+  }
+  void Event(TvlCustomDataController*) { Log.push_back(Name); }
+  void Notify(TObject*) { Log.push_back(Name); }
+  void EventR(TvlCustomDataController*, Integer R) { Log.push_back(Name + " " + std::to_string(R)); }
+  std::string Name;
+};
+CL_IMPLEMENT_CLASS(TRecordingView)
+
+// A detail view's controller that hands out one detail controller per
+// master record, as a grid view does.
+class TMasterController : public TvlCustomDataController {
+  CL_CLASS(TMasterController, TvlCustomDataController)
+ public:
+  std::vector<TvlCustomDataController*> Details;
+  TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    auto* D = New<TvlCustomDataController>(nullptr);
+    D->SetMasterRelation(ARelation, ARecordIndex);
+    Details.push_back(D);
+    return D;
+  }
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) override {
+    return dynamic_cast<TvlCustomDataController*>(ALinkObject);
+  }
+};
+CL_IMPLEMENT_CLASS(TMasterController)
+
+// Counts its runs; a grid supplies an engine that re-orders the group rows.
+class TCountingEngine : public TvlSortingBySummaryEngine {
+  CL_CLASS(TCountingEngine, TvlSortingBySummaryEngine)
+ public:
+  static inline Integer Runs = 0;
+  void Sort() override { ++Runs; }
+};
+CL_IMPLEMENT_CLASS(TCountingEngine)
+
+class TSummarySortingController : public TvlCustomDataController {
+  CL_CLASS(TSummarySortingController, TvlCustomDataController)
+ public:
+  TvlSortingBySummaryEngineClass GetSortingBySummaryEngineClass() override { return ClassOf<TCountingEngine>(); }
+};
+CL_IMPLEMENT_CLASS(TSummarySortingController)
+
+// Two records whose values are made from the handle and the item.
+class TTwoRecordSource : public TvlCustomDataSource {
+  CL_CLASS(TTwoRecordSource, TvlCustomDataSource)
+ public:
+  static inline Integer Loads = 0;
+  Integer GetRecordCount() override {
+    ++Loads;
+    return 2;
+  }
+  Variant GetValue(TRecordHandle H, Integer AItem) override { return Variant(static_cast<Integer>(H * 10 + AItem)); }
+};
+CL_IMPLEMENT_CLASS(TTwoRecordSource)
+
+namespace {
+
+using TControllerPtr = std::unique_ptr<TvlCustomDataController, TObjectFree>;
+using TComponentPtr = std::unique_ptr<TComponent, TObjectFree>;
+using TViewPtr = std::unique_ptr<TRecordingView, TObjectFree>;
+using TStreamPtr = std::unique_ptr<TMemoryStream, TObjectFree>;
+
+struct TFixture {
+  TControllerPtr DC{New<TvlCustomDataController>(nullptr)};
+  std::vector<TComponentPtr> Columns;
+  TViewPtr View{New<TRecordingView>()};
+
+  TFixture() { DC->SetOnUpdateControl(TvlUpdateControlEvent(View.get(), &TRecordingView::Update)); }
+  Integer AddColumn(TvlValueTypeClass AType) {
+    Columns.emplace_back(New<TComponent>(nullptr));
+    Columns.back()->SetName(u"Column" + IntToStr(static_cast<Integer>(Columns.size())));
+    DC->AddItem(Columns.back().get())->SetValueTypeClass(AType);
+    return static_cast<Integer>(Columns.size()) - 1;
+  }
+  // Rows of values, one column each.
+  void Load(std::initializer_list<std::initializer_list<Variant>> Rows) {
+    DC->BeginUpdate();
+    DC->SetRecordCount(static_cast<Integer>(Rows.size()));
+    Integer R = 0;
+    for (const auto& Row : Rows) {
+      Integer C = 0;
+      for (const Variant& V : Row) DC->SetValue(R, C++, V);
+      ++R;
+    }
+    DC->EndUpdate();
+    View->Log.clear();
+  }
+  std::vector<Integer> RowRecords() {
+    std::vector<Integer> R;
+    for (Integer I = 0; I < DC->GetRowCount(); ++I) R.push_back(DC->GetRowInfo(I).RecordIndex);
+    return R;
+  }
+};
+
+// Summary texts with a point before the decimals, as in the English locale.
+struct TPointDecimals {
+  TFormatSettings Saved = FormatSettings();
+  TPointDecimals() { FormatSettings().DecimalSeparator = u'.'; }
+  ~TPointDecimals() { FormatSettings() = Saved; }
+};
+
+TEST(DataControllerSorting, TiesFollowRecordIndexAndMixedKindsSortTheSameBothWays) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlVariantValueType>());
+  F.Load({{3, u"b"}, {1, 7}, {3, u"a"}, {Null(), 2.5}, {1, u"a"}, {3, Null()}});
+  F.DC->ChangeSorting(0, soAscending);
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{3, 1, 4, 0, 2, 5}));
+  F.DC->ChangeSorting(0, soDescending);
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 2, 5, 1, 4, 3}));
+  // A column of numbers, text and Null: descending is ascending reversed
+  // (no ties among the distinct values).
+  F.DC->ChangeSorting(0, soNone);
+  F.DC->ChangeSorting(1, soAscending);
+  std::vector<Integer> Up = F.RowRecords();
+  F.DC->ChangeSorting(1, soDescending);
+  std::vector<Integer> Down = F.RowRecords();
+  // Records 2 and 4 share "a": ties keep record order in both directions.
+  EXPECT_EQ(Up, (std::vector<Integer>{5, 3, 1, 2, 4, 0}));
+  EXPECT_EQ(Down, (std::vector<Integer>{0, 2, 4, 1, 3, 5}));
+}
+
+TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
+  const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
+  for (Word Options : {Word(dcoAnsiSort), Word(dcoAnsiSort | dcoCaseInsensitive)}) {
+    TFixture F;
+    F.AddColumn(ClassOf<TvlStringValueType>());
+    F.DC->SetRecordCount(11);
+    for (Integer I = 0; I < 10; ++I) F.DC->SetValue(I, 0, Variant(Words[I]));  // record 10 stays Null
+    F.DC->SetOptions(Options);
+    F.DC->ChangeSorting(0, soAscending);
+    std::vector<Integer> Want{10};
+    for (Integer I = 0; I < 10; ++I) Want.push_back(I);
+    std::stable_sort(Want.begin() + 1, Want.end(), [&](Integer A, Integer B) {
+      return (Options & dcoCaseInsensitive ? AnsiCompareText(Words[A], Words[B]) : AnsiCompareStr(Words[A], Words[B])) < 0;
+    });
+    EXPECT_EQ(F.RowRecords(), Want);
+  }
+}
+
+TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{10}, {20}, {30}, {40}});
+  F.DC->ChangeSorting(0, soAscending);
+  F.DC->SetFocusedRowIndex(1);  // record 1 (20)
+  F.DC->Edit();
+  EXPECT_EQ(F.DC->EditState(), dceEdit);
+  F.DC->SetEditValue(0, 35);
+  F.DC->Refresh();
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 1, 2, 3}));
+  F.DC->Post();
+  EXPECT_EQ(F.DC->EditState(), 0);
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 2, 1, 3}));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 1);
+  // The last row edited stays last.
+  F.DC->SetFocusedRowIndex(3);
+  F.DC->Edit();
+  F.DC->SetEditValue(0, 1);
+  F.DC->Refresh();
+  EXPECT_EQ(F.RowRecords().back(), 3);
+  F.DC->Cancel();
+  EXPECT_EQ(F.DC->GetValue(3, 0), Variant(40));
+}
+
+TEST(DataControllerGrouping, TreeRowsExpansionAndRefresh) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"A", 1}, {u"B", 2}, {u"A", 3}});
+  F.DC->ChangeGrouping(0, 0);
+  ASSERT_EQ(F.DC->GetRowCount(), 2);
+  EXPECT_EQ(F.DC->GetRowInfo(0).Level, 0);
+  EXPECT_EQ(F.DC->GetRowInfo(1).RecordIndex, 1);
+  F.DC->ChangeExpanding(0, true, false);
+  ASSERT_EQ(F.DC->GetRowCount(), 4);
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 0, 2, 1}));
+  EXPECT_EQ(F.DC->GetRowInfo(1).Level, 1);
+  EXPECT_EQ(F.DC->GetRowInfo(3).Level, 0);
+  // Reading a group row gives the grouping value.
+  EXPECT_EQ(F.DC->GetRowValue(F.DC->GetRowInfo(3), 1), Variant(u"B"));
+  // A reload keeps A expanded (dcoSaveExpanding is on by default).
+  F.DC->SetValue(1, 1, 5);
+  F.DC->Refresh();
+  EXPECT_EQ(F.DC->GetRowCount(), 4);
+  // Without the option the groups come back collapsed.
+  F.DC->SetOptions(F.DC->Options() & ~dcoSaveExpanding);
+  EXPECT_EQ(F.DC->GetRowCount(), 2);
+  // Always expanded.
+  F.DC->SetOptions(F.DC->Options() | dcoGroupsAlwaysExpanded);
+  EXPECT_EQ(F.DC->GetRowCount(), 5);
+  F.DC->FullCollapse();
+  EXPECT_EQ(F.DC->GetRowCount(), 5);
+}
+
+TEST(DataControllerGrouping, TwoLevelsRowNumbering) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"A", 1}, {u"A", 2}, {u"B", 1}, {u"A", 1}});
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->ChangeGrouping(1, 1);
+  EXPECT_EQ(F.DC->GetRowCount(), 2);
+  F.DC->FullExpand();
+  // A, A/1, r0, r3, A/2, r1, B, B/1, r2
+  EXPECT_EQ(F.DC->GetRowCount(), 9);
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 0, 0, 3, 1, 1, 2, 2, 2}));
+  std::vector<Integer> Levels;
+  for (Integer I = 0; I < F.DC->GetRowCount(); ++I) Levels.push_back(F.DC->GetRowInfo(I).Level);
+  EXPECT_EQ(Levels, (std::vector<Integer>{0, 1, 2, 2, 1, 2, 0, 1, 2}));
+  TvlDataControllerGroups* G = F.DC->Groups();
+  EXPECT_TRUE(G->HasAsParent(3, 0));   // a data row two levels below
+  EXPECT_FALSE(G->HasAsParent(7, 0));  // B/1 is not under A
+  EXPECT_EQ(G->GetChildCount(-1), 2);
+  Integer B = G->GetDataGroupIndexByGroupValue(-1, Variant(u"B"));
+  EXPECT_EQ(G->GetGroupValue(B), Variant(u"B"));
+  std::vector<Integer> Records;
+  G->LoadRecordIndexes(Records, G->GroupIndexOfRow(0));
+  EXPECT_EQ(Records, (std::vector<Integer>{0, 3, 1}));
+  EXPECT_EQ(G->GetRecordIndexOfChild(G->GroupIndexOfRow(1), 1), 3);
+  F.DC->ChangeExpanding(1, false, false);  // A/1 collapsed
+  EXPECT_EQ(F.DC->GetRowCount(), 7);
+  EXPECT_EQ(F.DC->GetRowInfo(2).Level, 1);  // A/2
+}
+
+TEST(DataControllerFocus, KeptByRecordAcrossRefreshAndMovedToCollapsedGroup) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{u"c"}, {u"a"}, {u"b"}});
+  F.DC->SetFocusedRecordIndex(2);
+  F.DC->ChangeSorting(0, soAscending);
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 2);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 1);
+  F.DC->SetValue(1, 0, u"z");  // record 1 moves to the end
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 2);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 0);
+  // Group, expand, focus a data row, collapse: the group row gets the focus.
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->FullExpand();
+  F.DC->SetFocusedRecordIndex(1);
+  Integer Row = F.DC->FocusedRowIndex();
+  EXPECT_EQ(F.DC->GetRowInfo(Row).Level, 1);
+  F.DC->ChangeExpanding(Row - 1, false, false);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), Row - 1);
+  EXPECT_EQ(F.DC->GetRowInfo(F.DC->FocusedRowIndex()).Level, 0);
+}
+
+TEST(DataControllerFocus, Navigation) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  EXPECT_TRUE(F.DC->IsEOF());
+  EXPECT_TRUE(F.DC->IsBOF());
+  F.Load({{1}, {2}, {3}, {4}});
+  EXPECT_FALSE(F.DC->IsBOF());  // rows but none focused
+  F.DC->GotoFirst();
+  F.DC->GotoPrev();
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 0);
+  F.DC->SetFocusedRowIndex(2);
+  F.DC->MoveBy(-5);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 0);
+  F.DC->GotoLast();
+  F.DC->GotoNext();
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 3);
+  EXPECT_TRUE(F.DC->IsEOF());
+  F.DC->SetFocusedRowIndex(100);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 3);
+  F.DC->SetFocusedRowIndex(-2);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), -1);
+  EXPECT_THROW(F.DC->InsertRecord(6), EvlInvalidDataControllerOperation);
+  EXPECT_EQ(F.DC->InsertRecord(4), 4);
+}
+
+TEST(DataControllerSummary, FooterKindsWithNullsAndCountWithoutField) {
+  TPointDecimals Point;
+  struct TCase {
+    TvlSummaryKind Kind;
+    Boolean NullIgnore;
+    std::u16string Text;
+  };
+  const TCase Cases[] = {
+      {skSum, true, u"6.00"},        {skAverage, true, u"AVG=3.00"}, {skAverage, false, u"AVG=2.00"},
+      {skMin, true, u"MIN=2.00"},    {skMax, false, u"MAX=4.00"},    {skCount, true, u"2"},
+      {skCount, false, u"3"},
+  };
+  for (const TCase& C : Cases) {
+    TFixture F;
+    F.AddColumn(ClassOf<TvlIntegerValueType>());
+    F.Load({{2}, {Null()}, {4}});
+    F.DC->Summary()->SetOptions(C.NullIgnore ? soNullIgnore : 0);
+    F.DC->Summary()->FooterSummaryItems()->Add(F.DC->GetItemField(0), spFooter, C.Kind);
+    EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), C.Text) << C.Kind << " " << C.NullIgnore;
+  }
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{Null()}, {Null()}, {Null()}});
+  TvlDataSummaryItems* Items = F.DC->Summary()->FooterSummaryItems();
+  Items->Add(F.DC->GetItemField(0), spFooter, skSum);
+  Items->Add(nullptr, spFooter, skCount);
+  Items->Add(F.DC->GetItemField(0), spFooter, skMin);
+  EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(0)));
+  EXPECT_EQ(F.DC->Summary()->FooterSummaryValues(1), Variant(3));
+  EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(2)));
+  EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(9)));
+  F.DC->Summary()->SetOptions(0);
+  EXPECT_EQ(F.DC->Summary()->FooterSummaryValues(0), Variant(0));
+}
+
+TEST(DataControllerSummary, GroupRowText) {
+  TPointDecimals Point;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlFloatValueType>());
+  F.Load({{u"A", 5.0}, {u"B", 1.0}, {u"A", 3.0}, {u"A", 4.0}});
+  TvlDataSummaryItems* G = F.DC->Summary()->DefaultGroupSummaryItems();
+  G->Add(F.DC->GetItemField(1), spGroup, skSum);
+  G->Add(nullptr, spGroup, skCount);
+  F.DC->ChangeGrouping(0, 0);
+  EXPECT_EQ(F.DC->Summary()->GroupSummaryText(0), u"(SUM=12.00, COUNT=3)");
+  EXPECT_EQ(F.DC->Summary()->GroupSummaryText(1), u"(SUM=1.00, COUNT=1)");
+  // Recalculated after a value change.
+  F.DC->SetValue(1, 1, 2.5);
+  EXPECT_EQ(F.DC->Summary()->GroupSummaryText(1), u"(SUM=2.50, COUNT=1)");
+}
+
+TEST(DataControllerNotify, MergedDataChangesDeliveredOnceAfterTheLock) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{1, 1}, {2, 2}});
+  F.DC->BeginUpdate();
+  F.DC->SetValue(0, 0, 5);
+  F.DC->SetValue(0, 1, 6);
+  EXPECT_TRUE(F.View->Log.empty());
+  F.DC->EndUpdate();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"DataChangedInfo 1 -1 0"}));
+  F.View->Log.clear();
+  F.DC->BeginUpdate();
+  F.DC->SetValue(0, 0, 7);
+  F.DC->SetValue(1, 0, 8);
+  F.DC->EndUpdate();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"DataChangedInfo 4 0 1"}));
+  F.View->Log.clear();
+  F.DC->SetValue(1, 1, 9);
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"DataChangedInfo 0 1 1"}));
+  // Sorting alone: a layout info; focus infos follow in order.
+  F.View->Log.clear();
+  F.DC->SetFocusedRowIndex(0);
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"FocusedRowChangedInfo -1->0", "FocusedRecordChangedInfo -1->0"}));
+  F.View->Log.clear();
+  F.DC->ChangeSorting(0, soDescending);
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"LayoutChangedInfo", "FocusedRowChangedInfo 0->1",
+                                                   "FocusedRecordChangedInfo 0->0"}));
+}
+
+TEST(DataControllerNotify, SelectionInfos) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{1}, {2}, {3}});
+  F.DC->SetMultiSelect(true);
+  F.View->Log.clear();
+  F.DC->ChangeRowSelection(1, true);
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"SelectionChangedInfo [1]"}));
+  F.View->Log.clear();
+  F.DC->SelectAll();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"SelectionChangedInfo []"}));
+  EXPECT_EQ(F.DC->GetSelectedCount(), 3);
+  // The selection follows its records through a sort.
+  F.DC->ClearSelection();
+  F.DC->ChangeRowSelection(0, true);
+  F.DC->ChangeSorting(0, soDescending);
+  EXPECT_EQ(F.DC->GetSelectedRowIndex(0), 2);
+}
+
+TEST(DataControllerEditing, ProviderStateMachineAndEvents) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{1}, {2}, {3}});
+  TRecordingView Events;
+  auto Bind = [&](const char* AName) {
+    auto* V = New<TRecordingView>();
+    V->Name = AName;
+    return V;
+  };
+  std::vector<TRecordingView*> Handlers{Bind("BeforePost"), Bind("AfterPost"), Bind("AfterCancel"),
+                                        Bind("AfterInsert"), Bind("NewRecord")};
+  std::vector<std::string> Log;
+  for (auto* H : Handlers) H->Log.clear();
+  F.DC->SetOnBeforePost(TvlDataControllerNotifyEvent(Handlers[0], &TRecordingView::Event));
+  F.DC->SetOnAfterPost(TvlDataControllerNotifyEvent(Handlers[1], &TRecordingView::Event));
+  F.DC->SetOnAfterCancel(TvlDataControllerNotifyEvent(Handlers[2], &TRecordingView::Event));
+  F.DC->SetOnAfterInsert(TvlDataControllerNotifyEvent(Handlers[3], &TRecordingView::Event));
+  F.DC->SetOnNewRecord(TvlDataDetailExpandedEvent(Handlers[4], &TRecordingView::EventR));
+  F.DC->SetFocusedRowIndex(1);
+  // browse -> edit -> edit+changing+modified -> browse by post
+  F.DC->Edit();
+  EXPECT_EQ(F.DC->EditState(), dceEdit);
+  EXPECT_TRUE(F.DC->CanInitEditing(0));
+  EXPECT_EQ(F.DC->EditState(), dceEdit | dceChanging);
+  F.DC->SetEditValue(0, 20);
+  EXPECT_EQ(F.DC->EditState(), dceEdit | dceChanging | dceModified);
+  F.DC->Post();
+  EXPECT_EQ(F.DC->EditState(), 0);
+  EXPECT_EQ(Handlers[0]->Log.size(), 1u);
+  EXPECT_EQ(Handlers[1]->Log.size(), 1u);
+  // Insert before the focused record; an unmodified insert posted is cancelled.
+  F.DC->Insert();
+  EXPECT_EQ(F.DC->EditState(), dceInsert);
+  EXPECT_EQ(F.DC->RecordCount(), 4);
+  EXPECT_EQ(Handlers[4]->Log, (std::vector<std::string>{"NewRecord 1"}));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 1);
+  F.DC->Post();
+  EXPECT_EQ(F.DC->RecordCount(), 3);
+  EXPECT_EQ(Handlers[1]->Log.size(), 1u);  // no after-post
+  EXPECT_EQ(Handlers[2]->Log.size(), 1u);
+  // Append, type a value, post: the record stays.
+  F.DC->Append();
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 3);
+  F.DC->SetEditValue(0, 99);
+  F.DC->Post();
+  EXPECT_EQ(F.DC->RecordCount(), 4);
+  EXPECT_EQ(F.DC->GetValue(3, 0), Variant(99));
+  // Cancel of an append at the end leaves the focus on the new last row.
+  F.DC->Append();
+  F.DC->Cancel();
+  EXPECT_EQ(F.DC->RecordCount(), 4);
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 3);
+  // Immediate post.
+  F.DC->SetOptions(F.DC->Options() | dcoImmediatePost);
+  F.DC->SetEditValue(0, 5);
+  EXPECT_EQ(F.DC->EditState(), 0);
+  for (auto* H : Handlers) Free(H);
+}
+
+TEST(DataControllerEditing, DeleteFocusedGroupRowDeletesItsRecordsOnce) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{u"A"}, {u"B"}, {u"A"}, {u"C"}});
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->SetFocusedRowIndex(0);
+  F.DC->DeleteFocused();
+  EXPECT_EQ(F.DC->RecordCount(), 2);
+  EXPECT_EQ(F.DC->GetValue(0, 0), Variant(u"B"));
+  // The nearest row, group B, shows its record: B is expanded to focus it.
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 0);
+  EXPECT_EQ(F.DC->GetRowCount(), 3);
+}
+
+TEST(DataControllerSearch, LocateWrapsLocateNextDoesNot) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{u"İstanbul"}, {u"Ankara"}, {u"ıspanak"}, {u"Çorum"}, {u"istasyon"}});
+  // Turkish case rules: "is" matches "İstanbul" and "istasyon", not "ıspanak".
+  F.DC->SetFocusedRowIndex(1);
+  EXPECT_TRUE(F.DC->Search()->Locate(0, u"is"));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 4);
+  EXPECT_TRUE(F.DC->Search()->Searching());
+  EXPECT_FALSE(F.DC->Search()->LocateNext(true));  // no wrap
+  EXPECT_TRUE(F.DC->Search()->LocateNext(false));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 0);
+  F.DC->SetFocusedRowIndex(3);
+  EXPECT_TRUE(F.DC->Search()->Locate(0, u"ANK"));  // wraps to the start
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 1);
+  EXPECT_FALSE(F.DC->Search()->Locate(0, u"xyz"));
+  EXPECT_EQ(F.DC->Search()->SearchText(), u"ANK");
+  EXPECT_TRUE(F.DC->Search()->Locate(0, u"ÇO"));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 3);
+  // A focus move that is not the search's own ends the search.
+  F.DC->SetFocusedRowIndex(1);
+  EXPECT_FALSE(F.DC->Search()->Searching());
+  EXPECT_FALSE(F.DC->Search()->Locate(0, u""));
+  // Find by text, circular.
+  EXPECT_EQ(F.DC->FindRecordIndexByText(3, 0, u"ank", true, true, true), 1);
+  EXPECT_EQ(F.DC->FindRecordIndexByText(3, 0, u"ank", true, false, true), -1);
+  EXPECT_EQ(F.DC->SetIncrementalFilter(0, u"zzz"), -1);
+  EXPECT_EQ(F.DC->SetIncrementalFilter(0, u"a"), 1);
+  EXPECT_EQ(F.DC->GetRowCount(), 1);
+}
+
+TEST(DataControllerStream, RoundTripChecksAndDamage) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{1, u"bir"}, {Null(), u"iki"}, {3, Null()}});
+  TStreamPtr S(New<TMemoryStream>());
+  F.DC->SaveToStream(S.get());
+  TFixture G;
+  G.AddColumn(ClassOf<TvlIntegerValueType>());
+  G.AddColumn(ClassOf<TvlStringValueType>());
+  S->SetPosition(0);
+  G.DC->LoadFromStream(S.get());
+  ASSERT_EQ(G.DC->RecordCount(), 3);
+  for (Integer R = 0; R < 3; ++R)
+    for (Integer C = 0; C < 2; ++C) EXPECT_EQ(vlCompareVariants(G.DC->GetValue(R, C), F.DC->GetValue(R, C)), 0);
+  // A mismatching layout is refused before any record changes.
+  TFixture H;
+  H.AddColumn(ClassOf<TvlIntegerValueType>());
+  H.AddColumn(ClassOf<TvlFloatValueType>());
+  H.Load({{7, 1.5}});
+  S->SetPosition(0);
+  EXPECT_THROW(H.DC->LoadFromStream(S.get()), EvlInvalidDataControllerOperation);
+  EXPECT_EQ(H.DC->RecordCount(), 1);
+  // Every truncation of the stream fails and leaves G as it was.
+  const Integer Size = static_cast<Integer>(S->Size());
+  for (Integer Cut = 0; Cut < Size; ++Cut) {
+    TStreamPtr T(New<TMemoryStream>());
+    T->WriteBuffer(S->Memory(), Cut);
+    T->SetPosition(0);
+    G.DC->SetValue(0, 0, 42);
+    EXPECT_ANY_THROW(G.DC->LoadFromStream(T.get())) << Cut;
+    EXPECT_EQ(G.DC->RecordCount(), 3);
+    EXPECT_EQ(G.DC->GetValue(0, 0), Variant(42));
+  }
+}
+
+TEST(DataControllerStream, ProviderModeSaveReadsBack) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  TTwoRecordSource* Source = New<TTwoRecordSource>();
+  F.DC->SetCustomDataSource(Source);
+  ASSERT_EQ(F.DC->RecordCount(), 2);
+  EXPECT_EQ(F.DC->GetValue(1, 0), Variant(10));
+  // A structure change under the lock reloads once, when the lock ends.
+  TTwoRecordSource::Loads = 0;
+  F.DC->BeginUpdate();
+  F.DC->GetItemField(0)->NotifyStructureChanged();
+  F.DC->GetItemField(0)->NotifyStructureChanged();
+  EXPECT_EQ(TTwoRecordSource::Loads, 0);
+  F.DC->EndUpdate();
+  EXPECT_EQ(TTwoRecordSource::Loads, 1);
+  TStreamPtr S(New<TMemoryStream>());
+  F.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  EXPECT_THROW(F.DC->LoadFromStream(S.get()), EvlInvalidDataControllerOperation);
+  TFixture G;
+  G.AddColumn(ClassOf<TvlIntegerValueType>());
+  S->SetPosition(0);
+  G.DC->LoadFromStream(S.get());
+  EXPECT_EQ(G.DC->GetValue(1, 0), Variant(10));
+  Free(Source);
+  EXPECT_EQ(F.DC->CustomDataSource(), nullptr);
+}
+
+TEST(DataControllerMasterDetail, DetailIndexesShiftOnDelete) {
+  std::unique_ptr<TMasterController, TObjectFree> DC(New<TMasterController>(nullptr));
+  TComponentPtr Col(New<TComponent>(nullptr)), DetailItem(New<TComponent>(nullptr));
+  DC->AddItem(Col.get())->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TControllerPtr Pattern(New<TvlCustomDataController>(nullptr));
+  Pattern->SetMasterMode(DC->Relations()->Add(DetailItem.get()), true);
+  EXPECT_TRUE(Pattern->IsPattern());
+  DC->SetRecordCount(10);
+  for (Integer R = 0; R < 10; ++R) {
+    DC->SetValue(R, 0, R);
+    EXPECT_TRUE(DC->ChangeDetailExpanding(R, true));
+    ASSERT_NE(DC->GetDetailLinkObject(R, 0), nullptr);
+  }
+  EXPECT_TRUE(DC->GetDetailExpanding(4));
+  EXPECT_TRUE(DC->ChangeDetailExpanding(4, true));
+  EXPECT_TRUE(DC->ChangeDetailExpanding(4, false));
+  EXPECT_FALSE(DC->GetDetailExpanding(4));
+  for (Integer R : {7, 5, 2}) DC->DeleteRecord(R);
+  ASSERT_EQ(DC->RecordCount(), 7);
+  for (Integer R = 0; R < 7; ++R) {
+    auto* D = dynamic_cast<TvlCustomDataController*>(DC->GetDetailDataControllerByLinkObject(DC->GetDetailLinkObject(R, 0)));
+    ASSERT_NE(D, nullptr);
+    EXPECT_EQ(D->MasterRecordIndex(), R);
+    EXPECT_EQ(DC->GetValue(R, 0), Variant(std::vector<Integer>{0, 1, 3, 4, 6, 8, 9}[R]));
+  }
+}
+
+TEST(DataControllerNotify, BookmarkUpdateRecordEventsAndListeners) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{1}, {2}, {3}});
+  F.DC->SetFocusedRowIndex(1);
+  F.View->Log.clear();
+  F.DC->SaveBookmark();
+  F.DC->SaveBookmark();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"BookmarkChangedInfo"}));
+  F.View->Log.clear();
+  F.DC->DeleteRecord(1);  // the bookmarked record: dropped, one info
+  Integer Bookmarks = 0;
+  for (const std::string& L : F.View->Log) Bookmarks += L == "BookmarkChangedInfo";
+  EXPECT_EQ(Bookmarks, 1);
+  EXPECT_FALSE(F.DC->IsBookmarkAvailable());
+  // Editing a focused record sends the update-record info alone.
+  F.DC->SetFocusedRowIndex(0);
+  F.View->Log.clear();
+  F.DC->Edit();
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"UpdateRecordInfo"}));
+  F.DC->Cancel();
+  // Sorting and grouping events; a data-changed listener.
+  TRecordingView Events;
+  Events.Name = "changed";
+  F.DC->SetOnSortingChanged(TNotifyEvent(&Events, &TRecordingView::Notify));
+  F.DC->SetOnGroupingChanged(TNotifyEvent(&Events, &TRecordingView::Notify));
+  F.DC->AddDataChangedListener(&Events, TNotifyEvent(&Events, &TRecordingView::Notify));
+  F.DC->ChangeSorting(0, soAscending);
+  F.DC->ChangeSorting(0, soAscending);  // unchanged: nothing
+  EXPECT_EQ(Events.Log, (std::vector<std::string>{"changed"}));
+  Events.Log.clear();
+  F.DC->ChangeGrouping(0, 0);
+  EXPECT_EQ(Events.Log, (std::vector<std::string>{"changed", "changed"}));  // data, then grouping
+  F.DC->RemoveDataChangedListener(&Events, TNotifyEvent(&Events, &TRecordingView::Notify));
+  Events.Log.clear();
+  F.DC->SetValue(0, 0, 9);
+  EXPECT_TRUE(Events.Log.empty());
+}
+
+TEST(DataControllerSummary, SortingByGroupSummaryRunsTheEngine) {
+  std::unique_ptr<TSummarySortingController, TObjectFree> DC(New<TSummarySortingController>(nullptr));
+  TComponentPtr A(New<TComponent>(nullptr)), B(New<TComponent>(nullptr));
+  DC->AddItem(A.get())->SetValueTypeClass(ClassOf<TvlStringValueType>());
+  DC->AddItem(B.get())->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  DC->SetRecordCount(3);
+  DC->SetValue(0, 0, Variant(u"x"));
+  DC->SetValue(1, 0, Variant(u"y"));
+  DC->ChangeGrouping(0, 0);
+  TvlDataSummaryItem* Sum = DC->Summary()->DefaultGroupSummaryItems()->Add(DC->GetItemField(1), spGroup, skSum);
+  TvlDataSummaryItem* Count = DC->Summary()->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
+  TCountingEngine::Runs = 0;
+  Sum->SetSorted(true);
+  EXPECT_EQ(TCountingEngine::Runs, 1);
+  Count->SetSorted(true);  // one sorted item per collection
+  EXPECT_FALSE(Sum->Sorted());
+  Count->SetSorted(false);
+  Integer Runs = TCountingEngine::Runs;
+  DC->Refresh();
+  EXPECT_EQ(TCountingEngine::Runs, Runs);  // no sorted item: no engine
+}
+
+}  // namespace
