@@ -48,6 +48,7 @@ const char16_t* const kUnitOrder[] = {
     u"nbThemeManager",
     u"vlDWMApi",
     u"vlWindowUtils",
+    u"vlControls",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
