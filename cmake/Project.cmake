@@ -38,13 +38,18 @@ endfunction()
 
 # cl_embed_resources(TARGET INPUT...): embeds resource files in TARGET.
 # An INPUT is a path (relative to the calling folder) or "TYPE:NAME=path";
-# tools/resembed/resembed.cpp describes the kinds. Forms in the text form format are
+# tools/resembed/resembed.cpp describes the kinds; "--export=NAME" defines a
+# function NAME that a library unit calls to keep the resources linked. Forms in the text form format are
 # converted to the binary form format at build time.
 function(cl_embed_resources target)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
   set(args)
   set(deps)
   foreach(input ${ARGN})
+    if(input MATCHES "^--export=")
+      list(APPEND args "${input}")
+      continue()
+    endif()
     if(input MATCHES "^([^=:]+:[^=]+)=(.*)$")
       set(prefix "${CMAKE_MATCH_1}=")
       set(path "${CMAKE_MATCH_2}")

@@ -5,11 +5,11 @@
 #pragma once
 
 #include "lib/foundation/vlGraphics.h"
+#include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "platform/vcl/Forms.h"
 
 CL_ENUM(TvlPopupAlignHorz, Byte, pahLeft, pahCenter, pahRight)
 CL_ENUM(TvlPopupAlignVert, Byte, pavTop, pavCenter, pavBottom)
-CL_ENUM(TvlPopupBorderStyle, Byte, pbsNone, pbsUltraFlat, pbsFlat, pbs3D)
 CL_ENUM(TvlPopupDirection, Byte, pdHorizontal, pdVertical)
 
 class TvlPopupWindow : public TForm {

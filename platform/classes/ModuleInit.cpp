@@ -46,8 +46,13 @@ const char16_t* const kUnitOrder[] = {
     u"vlTextLayout",
     // lib/lookandfeel
     u"nbThemeManager",
+    u"nbOffice11",
     u"vlDWMApi",
     u"vlWindowUtils",
+    u"vlSolidBrushCache",
+    u"vlRadioButtonImageList",
+    u"vlLookAndFeelPainters",
+    u"vlLookAndFeels",
     u"vlControls",
     // lib/data
     u"vlFilterConsts",

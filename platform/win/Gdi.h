@@ -412,6 +412,10 @@ BOOL UnrealizeObject(HGDIOBJ h);
 // System colours: one fixed table of the platform's default colours.
 DWORD GetSysColor(int nIndex);
 HBRUSH GetSysColorBrush(int nIndex);
+// Sets system colours (indexes 0-30; others are skipped) for the process,
+// the colour brushes included, then sends WM_SYSCOLORCHANGE to every
+// top-level window.
+BOOL SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues);
 
 // ---------------------------------------------------------------------------
 // Regions and clipping

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "platform/win/GdiInternal.h"
+#include "platform/win/Windows.h"
 
 namespace win::gdi {
 
@@ -388,7 +389,7 @@ BOOL PtInRect(const RECT* r, POINT pt) {
 namespace {
 
 // The platform's default colours of version 6.1, indexes 0-30.
-constexpr COLORREF SysColors[31] = {
+constexpr COLORREF DefaultSysColors[31] = {
     RGB(200, 200, 200),  // COLOR_SCROLLBAR
     RGB(0, 0, 0),        // COLOR_BACKGROUND
     RGB(153, 180, 209),  // COLOR_ACTIVECAPTION
@@ -420,6 +421,41 @@ constexpr COLORREF SysColors[31] = {
     RGB(215, 228, 242),  // COLOR_GRADIENTINACTIVECAPTION
     RGB(51, 153, 255),   // COLOR_MENUHILIGHT
     RGB(240, 240, 240),  // COLOR_MENUBAR
+};
+
+// The current colours (SetSysColors changes them).
+COLORREF SysColors[31] = {
+    DefaultSysColors[0],
+    DefaultSysColors[1],
+    DefaultSysColors[2],
+    DefaultSysColors[3],
+    DefaultSysColors[4],
+    DefaultSysColors[5],
+    DefaultSysColors[6],
+    DefaultSysColors[7],
+    DefaultSysColors[8],
+    DefaultSysColors[9],
+    DefaultSysColors[10],
+    DefaultSysColors[11],
+    DefaultSysColors[12],
+    DefaultSysColors[13],
+    DefaultSysColors[14],
+    DefaultSysColors[15],
+    DefaultSysColors[16],
+    DefaultSysColors[17],
+    DefaultSysColors[18],
+    DefaultSysColors[19],
+    DefaultSysColors[20],
+    DefaultSysColors[21],
+    DefaultSysColors[22],
+    DefaultSysColors[23],
+    DefaultSysColors[24],
+    DefaultSysColors[25],
+    DefaultSysColors[26],
+    DefaultSysColors[27],
+    DefaultSysColors[28],
+    DefaultSysColors[29],
+    DefaultSysColors[30],
 };
 
 TBrushObj* NewBrush(UINT style, COLORREF color) {
@@ -657,6 +693,28 @@ DWORD GetSysColor(int nIndex) {
 HBRUSH GetSysColorBrush(int nIndex) {
   if (nIndex < 0 || nIndex > 30) return nullptr;
   return reinterpret_cast<HBRUSH>(Stock().SysBrushes[nIndex]);
+}
+
+namespace {
+BOOL NotifySysColorChange(HWND h, LPARAM) {
+  SendMessageW(h, WM_SYSCOLORCHANGE, 0, 0);
+  return TRUE;
+}
+// WM_SYSCOLORCHANGE to every top-level window, as the system sends it.
+void BroadcastSysColorChange() { EnumWindows(&NotifySysColorChange, 0); }
+}  // namespace
+
+BOOL SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues) {
+  if (cElements < 0 || (cElements > 0 && (!lpaElements || !lpaRgbValues))) return FALSE;
+  TStock& st = Stock();
+  for (int i = 0; i < cElements; ++i) {
+    int index = lpaElements[i];
+    if (index < 0 || index > 30) continue;
+    SysColors[index] = lpaRgbValues[i] & 0xFFFFFF;
+    st.SysBrushes[index]->Color = SysColors[index];
+  }
+  BroadcastSysColorChange();
+  return TRUE;
 }
 
 // ---------------------------------------------------------------------------

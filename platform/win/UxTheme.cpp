@@ -505,6 +505,8 @@ struct TEngine {
   std::unordered_map<HWND, TTheme*> WindowThemes;
   std::unordered_map<HWND, std::u16string> WindowClassLists;  // SetWindowTheme's id lists
   bool Active = true;
+  std::u16string ThemeFileName = u"C:\\Windows\\Resources\\Themes\\Plain\\Plain.msstyles";
+  std::u16string ThemeColorName = u"Plain";
   DWORD AppProperties = STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS | STAP_ALLOW_WEBCONTENT;
   TEngine() {
     const char* v = std::getenv("CL_THEMES");
@@ -891,6 +893,13 @@ void SetThemesActive(bool Active) {
   BroadcastThemeChanged();
 }
 
+void SetCurrentThemeName(const char16_t* FileName, const char16_t* ColorName) {
+  TEngine& e = Engine();
+  std::lock_guard<std::mutex> l(e.Lock);
+  e.ThemeFileName = FileName ? FileName : u"C:\\Windows\\Resources\\Themes\\Plain\\Plain.msstyles";
+  e.ThemeColorName = ColorName ? ColorName : u"Plain";
+}
+
 bool ThemesActive() {
   TEngine& e = Engine();
   std::lock_guard<std::mutex> l(e.Lock);
@@ -927,11 +936,16 @@ void SetThemeAppProperties(DWORD dwFlags) {
 HRESULT GetCurrentThemeName(LPWSTR pszThemeFileName, int cchMaxNameChars, LPWSTR pszColorBuff,
                             int cchMaxColorChars, LPWSTR pszSizeBuff, int cchMaxSizeChars) {
   if (!IsThemeActive()) return E_PROP_ID_UNSUPPORTED;
+  std::u16string fileName, colorName;
+  {
+    TEngine& e = Engine();
+    std::lock_guard<std::mutex> l(e.Lock);
+    fileName = e.ThemeFileName;
+    colorName = e.ThemeColorName;
+  }
   HRESULT hr = S_OK;
-  if (pszThemeFileName)
-    hr =
-        CopyText(u"C:\\Windows\\Resources\\Themes\\Plain\\Plain.msstyles", pszThemeFileName, cchMaxNameChars);
-  if (hr == S_OK && pszColorBuff) hr = CopyText(u"Plain", pszColorBuff, cchMaxColorChars);
+  if (pszThemeFileName) hr = CopyText(fileName.c_str(), pszThemeFileName, cchMaxNameChars);
+  if (hr == S_OK && pszColorBuff) hr = CopyText(colorName.c_str(), pszColorBuff, cchMaxColorChars);
   if (hr == S_OK && pszSizeBuff) hr = CopyText(u"NormalSize", pszSizeBuff, cchMaxSizeChars);
   return hr;
 }

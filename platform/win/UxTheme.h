@@ -218,6 +218,10 @@ constexpr int MENU_MENUITEM_TMSCHEMA = 1, MENU_POPUPBACKGROUND = 9, MENU_POPUPIT
 // environment holds CL_THEMES=off (or 0) when the engine is first asked.
 void SetThemesActive(bool Active);
 bool ThemesActive();
+// The theme file and colour variant that GetCurrentThemeName reports (the
+// engine's own "Plain" theme unless set; nil restores it). Nothing is
+// broadcast: the caller switches themes off and on to announce it.
+void SetCurrentThemeName(const char16_t* FileName, const char16_t* ColorName);
 
 // ---------------------------------------------------------------------------
 // Functions

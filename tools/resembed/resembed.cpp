@@ -1,7 +1,11 @@
 // Build-time tool: turns resource files into a C++ source that registers them
 // as embedded resources (platform/classes/Resources.h).
 //
-//   resembed OUTPUT.cpp INPUT...
+//   resembed OUTPUT.cpp [--export=NAME] INPUT...
+//
+// With --export=NAME the output also defines `void NAME()` (doing nothing):
+// a unit of a static library that calls it keeps the resources linked into
+// every program that uses the unit.
 //
 // An INPUT is a file path, optionally preceded by "TYPE:NAME=" to set the
 // resource type and name explicitly (a type or name "#n" is the identifier n;
@@ -169,8 +173,13 @@ std::string CppName(const std::string& S) {
 int main(int argc, char** argv) {
   if (argc < 2) Fail("usage: resembed OUTPUT.cpp [TYPE:NAME=]FILE...");
   std::vector<TItem> items;
+  std::string exportName;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i], type, name, path = arg;
+    if (arg.rfind("--export=", 0) == 0) {
+      exportName = arg.substr(9);
+      continue;
+    }
     size_t eq = arg.find('=');
     size_t colon = arg.find(':');
     if (eq != std::string::npos && colon != std::string::npos && colon < eq) {
@@ -226,6 +235,7 @@ int main(int argc, char** argv) {
       << "// so the order of static initialization does not matter.\n"
       << "struct TRegistrar {\n  TRegistrar() { RegisterResources(kEntries, " << items.size() << "); }\n} gRegistrar;\n"
       << "}  // namespace\n";
+  if (!exportName.empty()) out << "\nvoid " << exportName << "() {}\n";
 
   std::string text = out.str();
   std::string outPath = argv[1];

@@ -468,3 +468,36 @@ TEST(ThemesText, TextIsDrawnInsideItsRectangleAndTheDcIsLeftAsItWas) {
 }
 
 }  // namespace
+
+TEST(Themes, ReportedThemeNameCanBeSetAndRestored) {
+  SetCurrentThemeName(u"C:\\Windows\\Resources\\Themes\\Luna\\Luna.msstyles", u"Metallic");
+  WCHAR file[1024], colour[1024];
+  ASSERT_EQ(GetCurrentThemeName(file, 1024, colour, 1024, nullptr, 0), S_OK);
+  EXPECT_EQ(std::u16string(file), u"C:\\Windows\\Resources\\Themes\\Luna\\Luna.msstyles");
+  EXPECT_EQ(std::u16string(colour), u"Metallic");
+  SetCurrentThemeName(nullptr, nullptr);
+  ASSERT_EQ(GetCurrentThemeName(file, 1024, colour, 1024, nullptr, 0), S_OK);
+  EXPECT_EQ(std::u16string(colour), u"Plain");
+}
+
+TEST_F(ThemesWindows, SetSysColorsChangesColoursAndBrushesAndNotifiesTopLevelWindows) {
+  HWND top = Make("top", WS_OVERLAPPEDWINDOW, RECT{0, 0, 100, 100});
+  std::vector<HWND> notified;
+  wintest::Handler() = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_SYSCOLORCHANGE) notified.push_back(h);
+    return false;
+  };
+  const COLORREF oldFace = GetSysColor(COLOR_BTNFACE);
+  const INT indexes[] = {COLOR_BTNFACE, 31};  // an index beyond the table is skipped
+  const COLORREF black[] = {RGB(0, 0, 0), RGB(1, 2, 3)};
+  ASSERT_TRUE(SetSysColors(2, indexes, black));
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(0, 0, 0));
+  EXPECT_NE(std::find(notified.begin(), notified.end(), top), notified.end());
+  TCanvas c(4, 4, Sentinel);
+  RECT r{0, 0, 4, 4};
+  FillRect(c.DC, &r, GetSysColorBrush(COLOR_BTNFACE));
+  EXPECT_EQ(c.At(1, 1), RGB(0, 0, 0));
+  ASSERT_TRUE(SetSysColors(1, indexes, &oldFace));
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), oldFace);
+  EXPECT_FALSE(SetSysColors(1, nullptr, nullptr));
+}
