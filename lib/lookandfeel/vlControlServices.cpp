@@ -8,6 +8,7 @@
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/nbGDIPlusAPI.h"
 #include "lib/foundation/vlGeometry.h"
+#include "lib/lookandfeel/vlControls.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
@@ -128,6 +129,8 @@ void vlControlsInitialize() {
       Screen->SetCursors(e.Id, e.Name ? LoadCursorW(static_cast<HINSTANCE>(::HInstance), e.Name)
                                       : LoadCursorW(nullptr, IDC_HAND));
   User32 = LoadLibraryW(u"user32.dll");
+  GroupDescendentsWith(ClassOf<TvlControlChildComponent>(), ClassOf<TControl>());
+  vlResetSettingsControllerForStartup();
   SystemController = New<TvlSystemController>();
 }
 
@@ -147,6 +150,7 @@ void vlControlsFinalize() {
   }
   if (reinterpret_cast<uintptr_t>(User32) > 32) FreeLibrary(User32);
   User32 = nullptr;
+  vlFreeSettingsController();
   FreeAndNil(TimerWindow);
   delete TimerList;
   TimerList = nullptr;
