@@ -54,6 +54,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlLookAndFeelPainters",
     u"vlLookAndFeels",
     u"vlControls",
+    u"vlContainer",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",
