@@ -26,6 +26,11 @@ constexpr TCursor crvlDragCopy = 2100, crvlFullScroll = 2101, crvlHorScroll = 21
 void vlControlsInitialize();
 void vlControlsFinalize();
 
+// The control named by CM_MOUSEENTER / CM_MOUSELEAVE (LParam), or ASelf.
+inline TControl* vlMouseMessageControl(TControl* ASelf, const TMessage& Message) {
+  return Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : ASelf;
+}
+
 // --- Mouse tracking -----------------------------------------------------------------
 
 // Told once when the cursor has left the tracked area (or the control went).

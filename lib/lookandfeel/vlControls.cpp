@@ -607,7 +607,7 @@ void TvlControl::Dispatch(TMessage& Message) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: {
       inherited::Dispatch(Message);
-      TControl* c = Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : this;
+      TControl* c = vlMouseMessageControl(this, Message);
       if (Message.Msg == CM_MOUSEENTER)
         MouseEnter(c);
       else
