@@ -56,6 +56,8 @@ const char16_t* const kUnitOrder[] = {
     u"nbSkinsCore",
     u"nbSkinsLookAndFeelPainter",
     u"nbSkinsDefaultPainters",
+    u"vlControls",
+    u"vlContainer",
     // lib/data
     u"vlFilterConsts",
     u"vlDataConsts",

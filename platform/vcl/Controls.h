@@ -1098,7 +1098,9 @@ class TWinControl : public TControl {
   TTabOrder TabOrder();
   void SetTabOrder(TTabOrder Value);
   void GetTabOrderList(TList* List);
-  void GetTabOrderList(std::vector<TWinControl*>& List);
+  // The windowed controls in tab order, each followed by its own list
+  // (descendants may replace themselves by a control they host).
+  virtual void GetTabOrderList(std::vector<TWinControl*>& List);
   TWinControl* FindNextControl(TWinControl* CurControl, Boolean GoForward, Boolean CheckTabStop,
                                Boolean CheckParent);
   void SelectFirst();

@@ -575,6 +575,13 @@ void TCustomForm::Loaded() {
   ApplyLayeredAttributes();
 }
 
+void TCustomForm::MouseWheelHandler(TMessage& Message) {
+  if (FActiveControl && FActiveControl != this)
+    Message.Result = FActiveControl->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+  else
+    inherited::MouseWheelHandler(Message);
+}
+
 void TCustomForm::ChangeScale(Integer M, Integer D) {
   TScrollingWinControl::ChangeScale(M, D);
   if (D != 0 && FPixelsPerInch > 0) FPixelsPerInch = MulDiv(FPixelsPerInch, M, D);

@@ -209,6 +209,8 @@ class TCustomForm : public TScrollingWinControl {
   void Loaded() override;
   void ReadState(TReader* Reader) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The wheel goes to the active control first (then up through its parents).
+  void MouseWheelHandler(TMessage& Message) override;
   void ChangeScale(Integer M, Integer D) override;
   TRect GetClientRect() override;
   void PaintWindow(win::HDC DC) override;

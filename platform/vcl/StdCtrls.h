@@ -27,6 +27,14 @@ using TBorderStyle = TFormBorderStyle;
 
 CL_ENUM(TEditCharCase, Byte, ecNormal, ecUpperCase, ecLowerCase)
 CL_ENUM(TScrollStyle, Byte, ssNone, ssHorizontal, ssVertical, ssBoth)
+// Scroll bars: their kind, the scroll codes of their notifications, and the
+// line and page steps (1..32767).
+CL_ENUM(TScrollBarKind, Byte, sbHorizontal, sbVertical)
+CL_ENUM(TScrollCode, Byte, scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom,
+        scEndScroll)
+using TScrollBarInc = SmallInt;
+using TScrollEvent = TDelegate<void(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos)>;
+CL_EVENT_TYPEINFO(TScrollEvent)
 CL_ENUM(TListBoxStyle, Byte, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw)
 CL_ENUM(TComboBoxStyle, Byte, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
 CL_ENUM(TCheckBoxState, Byte, cbUnchecked, cbChecked, cbGrayed)

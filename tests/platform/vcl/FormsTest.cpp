@@ -1014,4 +1014,34 @@ TEST_F(FormsFixture, ShowModalEndedByAnExceptionRestoresTheFormerState) {
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
 }
 
+// The wheel over a form reaches its active control first, then the form.
+TEST_F(FormsFixture, WheelGoesToTheActiveControlThenToTheForm) {
+  TForm* form = MakeForm(50, 50, 300, 200);
+  TEdit* edit = New<TEdit>(static_cast<TComponent*>(form));
+  edit->SetBounds(10, 10, 100, 21);
+  edit->SetParent(form);
+  form->Show();
+  edit->SetFocus();
+  Pump();
+  ASSERT_EQ(form->ActiveControl(), edit);
+  struct TWheel : TObject {
+    std::vector<std::string> Seen;
+    Boolean Handle = true;
+    void Down(TObject* S, TShiftState, TPoint, Boolean& H) {
+      Seen.push_back(S->ClassName() == String(u"TEdit") ? "edit" : "form");
+      H = Handle;
+    }
+  } w;
+  edit->SetOnMouseWheelDown(TMouseWheelUpDownEvent(&w, &TWheel::Down));
+  form->SetOnMouseWheelDown(TMouseWheelUpDownEvent(&w, &TWheel::Down));
+  Display.Wheel(200, 150, -120);
+  Pump();
+  EXPECT_EQ(w.Seen, (std::vector<std::string>{"edit"}));
+  w.Seen.clear();
+  w.Handle = false;
+  Display.Wheel(200, 150, -120);
+  Pump();
+  EXPECT_EQ(w.Seen, (std::vector<std::string>{"edit", "form"}));
+}
+
 }  // namespace formstest

@@ -1,0 +1,301 @@
+// The control base driven by real messages on the headless screen: focus
+// on click and its rules, WM_GETDLGCODE, the scroll bars' settling update,
+// scrolling by the wheel and the bars, the library's drag and drop, and
+// the border painted by the painter.
+#include "lib/lookandfeel/vlControls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/vcl/StdCtrls.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+using namespace win;
+using controltest::ControlFixture;
+
+namespace {
+
+// Content of ContentWidth x ContentHeight pixels scrolled by the bars.
+class TTestControl : public TvlControl {
+  CL_CLASS(TTestControl, TvlControl)
+ public:
+  Integer ContentWidth = 0, ContentHeight = 0;
+  Integer Left0 = 0, Top0 = 0;  // scrolled offsets
+  Integer Updates = 0;
+  bool AllowBoth = false, AllowDrag = false;
+  std::vector<std::string> Log;
+
+  using TvlControl::GetClientBounds;
+
+ protected:
+  void InitScrollBarsParameters() override {
+    const TRect c = ClientBounds();
+    SetScrollBarInfo(sbHorizontal, 0, ContentWidth - 1, 1, c.Width(), Left0, true, true);
+    SetScrollBarInfo(sbVertical, 0, ContentHeight - 1, 1, c.Height(), Top0, true, true);
+  }
+  Boolean AllowHideBothScrollBars(TScrollBarKind) override { return AllowBoth; }
+
+ public:
+  void UpdateScrollBars() override {
+    ++Updates;
+    TvlControl::UpdateScrollBars();
+  }
+
+ protected:
+  void Scroll(TScrollBarKind AKind, TScrollCode ACode, Integer& APos) override {
+    Log.push_back(std::string(AKind == sbHorizontal ? "h" : "v") + std::to_string(int(ACode)));
+    if (ACode == scLineDown) (AKind == sbHorizontal ? Left0 : Top0) += 1;
+    if (ACode == scLineUp) (AKind == sbHorizontal ? Left0 : Top0) -= 1;
+  }
+  Boolean StartDragAndDrop(const TPoint& P) override {
+    Log.push_back("start");
+    return AllowDrag;
+  }
+  void DragAndDrop(const TPoint& P, Boolean& Accepted) override {
+    Log.push_back("drag " + std::to_string(P.X));
+    Accepted = true;
+    TvlControl::DragAndDrop(P, Accepted);
+  }
+  void EndDragAndDrop(Boolean Accepted) override {
+    Log.push_back(Accepted ? "end accepted" : "end refused");
+    TvlControl::EndDragAndDrop(Accepted);
+  }
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    Log.push_back("down");
+    TvlControl::MouseDown(Button, Shift, X, Y);
+  }
+};
+CL_IMPLEMENT_CLASS(TTestControl)
+
+class ControlsTest : public ControlFixture {
+ protected:
+  TTestControl* Make(int W = 100, int H = 100) {
+    TTestControl* c = Add<TTestControl>(20, 20, W, H);
+    Pump();
+    return c;
+  }
+  static bool HVisible(TvlControl* C) { return C->HScrollBar()->Visible(); }
+  static bool VVisible(TvlControl* C) { return C->VScrollBar()->Visible(); }
+};
+
+TEST_F(ControlsTest, ClickFocusesUnlessTheRulesSayNo) {
+  TTestControl* a = Make();
+  TEdit* edit = Add<TEdit>(200, 20, 80, 21);
+  Pump();
+  edit->SetFocus();
+  Pump();
+  ClickAt(a, 10, 10);
+  EXPECT_TRUE(a->IsFocused());
+  edit->SetFocus();
+  Wait(1000);  // the next click is no double click
+  a->SetFocusOnClick(false);
+  a->Log.clear();
+  ClickAt(a, 10, 10);
+  EXPECT_FALSE(a->IsFocused());
+  EXPECT_TRUE(edit->Focused());
+  // the click went on: the drag-and-drop start was asked and OnMouseDown ran
+  EXPECT_EQ(a->Log, (std::vector<std::string>{"down", "start"}));
+  EXPECT_EQ(a->MouseDownPos(), (TPoint{10, 10}));
+}
+
+TEST_F(ControlsTest, DialogCodeFollowsKeysAndCtrl) {
+  TTestControl* c = Make();
+  struct Case {
+    TvlKeys Keys;
+    LRESULT Code;
+  };
+  const Case cases[] = {{TvlKeys{}, 0},
+                        {TvlKeys{kTab}, DLGC_WANTTAB},
+                        {TvlKeys{kArrows, kChars}, DLGC_WANTARROWS | DLGC_WANTCHARS},
+                        {TvlKeys{kAll, kArrows, kChars, kTab}, 4 + 1 + 0x80 + 2}};
+  for (const Case& k : cases) {
+    c->SetKeys(k.Keys);
+    EXPECT_EQ(SendMessageW(c->Handle(), WM_GETDLGCODE, 0, 0), k.Code);
+  }
+  c->SetKeys(TvlKeys{kTab});
+  c->SetFocus();
+  Display.KeyDown(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(SendMessageW(c->Handle(), WM_GETDLGCODE, 0, 0), 0);
+  Display.KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(SendMessageW(c->Handle(), WM_GETDLGCODE, 0, 0), DLGC_WANTTAB);
+}
+
+TEST_F(ControlsTest, ScrollBarsSettleForEachContentSize) {
+  TTestControl* c = Make(100, 100);
+  struct Case {
+    Integer W, H;
+    bool AllowBoth;
+    bool H_, V;
+  };
+  const Case cases[] = {
+      {100, 100, false, false, false},  // fits exactly without bars
+      {101, 50, false, true, false},
+      {50, 101, false, false, true},
+      {90, 101, false, true, true},   // the vertical bar takes the room the width needed
+      {83, 101, false, false, true},  // still fits beside the vertical bar
+      {100, 100, false, false, false},
+      {100, 101, true, true, true},   // the width fits only without the vertical bar
+      {90, 90, true, false, false},
+  };
+  for (const Case& k : cases) {
+    c->ContentWidth = k.W;
+    c->ContentHeight = k.H;
+    c->AllowBoth = k.AllowBoth;
+    c->Updates = 0;
+    c->UpdateScrollBars();
+    EXPECT_EQ(HVisible(c), k.H_) << k.W << "x" << k.H;
+    EXPECT_EQ(VVisible(c), k.V) << k.W << "x" << k.H;
+    EXPECT_LE(c->Updates, 4) << "settles in few rounds";
+    // a second update changes nothing
+    c->UpdateScrollBars();
+    EXPECT_EQ(HVisible(c), k.H_);
+    EXPECT_EQ(VVisible(c), k.V);
+    const TRect cb = c->GetClientBounds();
+    EXPECT_EQ(cb.Right, 100 - (k.V ? 17 : 0));
+    EXPECT_EQ(cb.Bottom, 100 - (k.H_ ? 17 : 0));
+    EXPECT_EQ(c->SizeGrip()->Visible(), k.H_ && k.V);
+  }
+  // the bars are placed beside the client bounds
+  c->ContentWidth = c->ContentHeight = 300;
+  c->UpdateScrollBars();
+  EXPECT_EQ(c->VScrollBar()->BoundsRect(), (TRect{83, 0, 100, 83}));
+  EXPECT_EQ(c->HScrollBar()->BoundsRect(), (TRect{0, 83, 83, 100}));
+  EXPECT_EQ(c->SizeGrip()->BoundsRect(), (TRect{83, 83, 100, 100}));
+}
+
+TEST_F(ControlsTest, PageCoveringTheRangeHidesOrDisablesAndStyleNoneHides) {
+  TTestControl* c = Make();
+  c->SetScrollBarInfo(sbVertical, 0, 9, 1, 10, 0, true, false);  // page = range, not hideable
+  c->SetScrollBarInfo(sbHorizontal, 0, 9, 1, 10, 0, true, true);
+  c->HScrollBar()->ApplyData();
+  c->VScrollBar()->ApplyData();
+  EXPECT_TRUE(VVisible(c));
+  EXPECT_FALSE(c->VScrollBar()->Enabled());
+  EXPECT_FALSE(HVisible(c));
+  c->ContentWidth = c->ContentHeight = 500;
+  c->SetScrollBars(ssNone);
+  EXPECT_FALSE(HVisible(c));
+  EXPECT_FALSE(VVisible(c));
+  c->SetScrollBars(ssVertical);
+  EXPECT_FALSE(HVisible(c));
+  EXPECT_TRUE(VVisible(c));
+}
+
+TEST_F(ControlsTest, LockedScrollBarsUpdateOnceAtTheEnd) {
+  TTestControl* c = Make();
+  c->ContentWidth = c->ContentHeight = 500;
+  c->LockScrollBars();
+  c->LockScrollBars();
+  c->UpdateScrollBars();
+  c->UpdateScrollBars();
+  EXPECT_FALSE(VVisible(c));
+  c->UnlockScrollBars();
+  EXPECT_FALSE(VVisible(c));
+  c->UnlockScrollBars();
+  EXPECT_TRUE(VVisible(c));
+  c->UnlockScrollBars();  // never below zero
+  c->LockScrollBars();
+  c->Updates = 0;
+  c->UnlockScrollBars();  // nothing asked: no update
+  EXPECT_EQ(c->Updates, 0);
+}
+
+TEST_F(ControlsTest, WheelAndBarsScrollTheContent) {
+  TTestControl* c = Make();
+  c->ContentWidth = 500;
+  c->ContentHeight = 500;
+  c->UpdateScrollBars();
+  c->SetFocus();
+  Pump();
+  c->Log.clear();
+  ASSERT_TRUE(VVisible(c));
+  ASSERT_EQ(GetFocus(), c->Handle());
+  const TPoint p = At(c, 40, 40);
+  Display.Wheel(p.X, p.Y, -120);
+  Pump();
+  const std::vector<std::string> three(size_t(Mouse()->WheelScrollLines()), "v1");
+  EXPECT_EQ(c->Log, three);
+  c->Log.clear();
+  Display.Wheel(p.X, p.Y, 120);
+  Pump();
+  EXPECT_EQ(c->Log.front(), "v0");
+  // a click on the vertical bar's down arrow scrolls by a line through Scroll
+  c->Log.clear();
+  ClickAt(c, 90, 80);
+  ASSERT_FALSE(c->Log.empty());
+  EXPECT_EQ(c->Log.front(), "v1");
+  EXPECT_TRUE(c->IsFocused());  // the bar hands the focus to its control
+}
+
+TEST_F(ControlsTest, LibraryDragAndDropStartsPastTheThreshold) {
+  TTestControl* c = Make(200, 100);
+  c->AllowDrag = true;
+  const Integer t = Mouse()->DragThreshold();
+  const TPoint p = At(c, 50, 50);
+  // released inside the pressed area: never begins
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsStarting);
+  Display.MouseMove(p.X + t - 1, p.Y);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsStarting);
+  Display.MouseUp(p.X + t - 1, p.Y);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsNone);
+  EXPECT_EQ(std::count(c->Log.begin(), c->Log.end(), "end accepted"), 0);
+  // past the threshold: in process, moves reported, accepted at the release
+  Wait(1000);  // no double click
+  c->Log.clear();
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  Display.MouseMove(p.X + t, p.Y);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsInProcess);
+  EXPECT_EQ(GetCapture(), c->Handle());
+  Display.MouseMove(p.X + 30, p.Y);
+  Pump();
+  EXPECT_EQ(Screen->Cursor(), crDrag);
+  Display.MouseUp(p.X + 30, p.Y);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsNone);
+  EXPECT_EQ(c->Log.back(), "end accepted");
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  EXPECT_NE(std::find(c->Log.begin(), c->Log.end(), "drag 80"), c->Log.end());
+  // a key ends it without acceptance and is consumed
+  Wait(1000);
+  c->Log.clear();
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  Display.MouseMove(p.X + 20, p.Y);
+  Pump();
+  ASSERT_EQ(c->DragAndDropState(), ddsInProcess);
+  Display.KeyPress(VK_SPACE);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsNone);
+  EXPECT_EQ(c->Log.back(), "end refused");
+  Display.MouseUp(p.X + 20, p.Y);
+  Pump();
+  // a refused start leaves the state alone
+  Wait(1000);
+  c->AllowDrag = false;
+  ClickAt(c, 50, 50);
+  EXPECT_EQ(c->DragAndDropState(), ddsNone);
+}
+
+TEST_F(ControlsTest, PopupMenuAcceptsOnlyMenusAndIsForgottenWhenFreed) {
+  TTestControl* c = Make();
+  TEdit* notAMenu = New<TEdit>(static_cast<TComponent*>(Form));
+  c->SetPopupMenu(notAMenu);
+  EXPECT_EQ(c->PopupMenu(), nullptr);
+  TPopupMenu* menu = New<TPopupMenu>(static_cast<TComponent*>(Form));
+  c->SetPopupMenu(menu);
+  EXPECT_EQ(c->PopupMenu(), menu);
+  Free(menu);
+  EXPECT_EQ(c->PopupMenu(), nullptr);
+}
+
+}  // namespace
