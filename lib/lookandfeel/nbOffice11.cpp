@@ -183,11 +183,7 @@ Byte DetectScheme() {
   if (!nbAreThemesAvailable(TnbThemedObjectTypes())) return 0;
   Char fileName[1024] = {}, colorName[1024] = {}, sizeName[1024] = {};
   if (::GetCurrentThemeName(fileName, 1024, colorName, 1024, sizeName, 1024) != S_OK) return 0;
-  // The theme path is a system path: its parts are parted by backslashes.
-  String file(fileName);
-  const size_t delim = file.find_last_of(u"\\/");
-  if (delim != String::npos) file.erase(0, delim + 1);
-  if (UpperCase(file) != u"LUNA.MSSTYLES" && !nbOSWindowsVistaOrLater) return 0;
+  if (UpperCase(nbThemeFileName(String(fileName))) != u"LUNA.MSSTYLES" && !nbOSWindowsVistaOrLater) return 0;
   String color = UpperCase(String(colorName));
   if (color == u"NORMALCOLOR") return 1;
   if (color == u"HOMESTEAD") return 2;

@@ -353,7 +353,7 @@ void TnbSkinProperty::WriteToStream(TStream* AStream) {
 
 String TnbSkinProperty::Description() const {
   String result = ClassType()->ClassName();
-  for (const String word : {String(u"TnbSkin"), String(u"Property")}) {
+  for (const String& word : {String(u"TnbSkin"), String(u"Property")}) {
     for (;;) {
       const Integer p = Pos(UpperCase(word), UpperCase(result));
       if (p == 0) break;
@@ -646,7 +646,8 @@ void TnbSkin::LoadFromResource(void* AInstance) {
 }
 
 TnbSkinCustomPersistentObject* TnbSkin::Clone() {
-  TnbSkin* result = CreateFrom(ClassAs<TnbSkin>(ClassType()), &TnbSkin::Create, FName,
+  void (TnbSkin::*create)(const String&, void*, Boolean) = &TnbSkin::Create;
+  TnbSkin* result = CreateFrom(ClassAs<TnbSkin>(ClassType()), create, FName,
                                static_cast<void*>(nullptr), false);
   try {
     result->Assign(this);

@@ -285,6 +285,7 @@ class TnbSkinBorders : public TnbSkinProperty {
 class TnbSkin : public TnbSkinPersistent {
   CL_CLASS(TnbSkin, TnbSkinPersistent)
  public:
+  using inherited::Create;
   virtual void Create(const String& AName, void* AInstance, Boolean ALoadOnCreate);
   void Destroy() override;
   void Assign(TPersistent* Source) override;

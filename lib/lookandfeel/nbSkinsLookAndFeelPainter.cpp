@@ -511,7 +511,9 @@ void TnbSkinLookAndFeelPainter::DrawEditorButton(TvlCanvas* ACanvas, const TRect
   if (AButtonKind == vlbkCloseBtn) return;
   if (AButtonKind == vlbkEllipsisBtn) {
     const Integer s = content.Right - content.Left < 12 ? 1 : 2;
-    const TColor color = button ? button->TextColor() : clDefault;
+    // Without the element the dots take the painter's symbol colour: a fill
+    // with clDefault would take whatever brush an earlier drawing left.
+    const TColor color = button ? button->TextColor() : ButtonSymbolColor(AState, clDefault);
     const Integer w = 3 * s + 4;
     const Integer x = (content.Left + content.Right - w) / 2, y = (content.Top + content.Bottom - s) / 2;
     for (Integer i = 0; i < 3; ++i) ACanvas->FillRect(Rect(x + i * (s + 2), y, x + i * (s + 2) + s, y + s), color);

@@ -94,11 +94,16 @@ void nbCloseAllThemeHandles() {
     }
 }
 
+String nbThemeFileName(const String& APath) {
+  const size_t delim = APath.find_last_of(u"\\/");
+  return delim == String::npos ? APath : APath.substr(delim + 1);
+}
+
 Boolean nbIsDefaultXPThemeFile() {
   if (!nbAreThemesAvailable({})) return false;
   Char fileName[1024] = {};
   if (::GetCurrentThemeName(fileName, 1024, nullptr, 0, nullptr, 0) != S_OK) return false;
-  String name = AnsiUpperCase(ExtractFileName(String(fileName)));
+  String name = AnsiUpperCase(nbThemeFileName(String(fileName)));
   return name == u"LUNA.MSSTYLES" || name == u"ROYALE.MSSTYLES";
 }
 

@@ -32,6 +32,9 @@ Boolean nbIsThemeAvailable(TnbThemedObjectType AType);
 // False unless themes are active and the library loaded; then every type
 // of the set must give a handle (an empty set: True).
 Boolean nbAreThemesAvailable(const TnbThemedObjectTypes& ATypes);
+// The file part of a theme path: theme paths are system paths, so their
+// parts are parted by backslashes (a slash is taken too).
+String nbThemeFileName(const String& APath);
 // Whether the theme file is one of the two default themes of the older
 // system generation ("LUNA.MSSTYLES", "ROYALE.MSSTYLES").
 Boolean nbIsDefaultXPThemeFile();

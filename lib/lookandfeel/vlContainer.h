@@ -42,6 +42,7 @@ struct TvlContainerStyleData {
 class TvlContainerStyle : public TvlInterfacedPersistent, public IvlSkinnableControl {
   CL_CLASS(TvlContainerStyle, TvlInterfacedPersistent)
  public:
+  using inherited::Create;
   virtual void Create(TPersistent* AOwner, Boolean ADirectAccessMode, TvlContainerStyle* AParentStyle = nullptr,
                       TvlContainerStateItem AState = csNormal);
   void Destroy() override;

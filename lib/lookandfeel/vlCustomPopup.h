@@ -18,6 +18,7 @@ class TvlCustomPopupWindow : public TvlPopupWindow {
   void BeforeDestruction() override;
   void Destroy() override;
 
+  using inherited::Popup;
   virtual void Popup(TWinControl* AFocusedControl);
   void CloseUp() override;
   // Closes later, from the message loop.
@@ -96,7 +97,7 @@ class TvlCustomPopupWindow : public TvlPopupWindow {
  private:
   Boolean FCaptureFocus{};
   Integer FDeactivateLockCount{};
-  Boolean FDeactivation{};
+  [[maybe_unused]] Boolean FDeactivation{};
   TWinControl* FFocusedControl{};
   Boolean FIsTopMost{};
   Boolean FJustClosed{};

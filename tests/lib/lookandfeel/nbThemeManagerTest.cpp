@@ -117,6 +117,23 @@ TEST_F(ThemeManager, ThePlainThemeIsNoDefaultThemeOfTheOlderSystems) {
   EXPECT_FALSE(nbIsDefaultXPThemeFile());
 }
 
+TEST_F(ThemeManager, TheDefaultThemesAreKnownByTheFileOfTheirSystemPath) {
+  struct TCase {
+    const char16_t* File;
+    bool Default;
+  } const cases[] = {
+      {u"C:\\Windows\\Resources\\Themes\\Luna\\luna.msstyles", true},
+      {u"C:\\Windows\\Resources\\Themes\\Royale\\Royale.msstyles", true},
+      {u"C:\\Windows\\Resources\\Themes\\Aero\\Aero.msstyles", false},
+      {u"Luna.msstyles", true},
+  };
+  for (const TCase& c : cases) {
+    win::SetCurrentThemeName(c.File, u"NormalColor");
+    EXPECT_EQ(nbIsDefaultXPThemeFile(), c.Default) << String(c.File).size();
+  }
+  win::SetCurrentThemeName(nullptr, nullptr);
+}
+
 TEST_F(ThemeManager, WithoutTheLibraryNothingIsAvailableAndNoListenerIsTold) {
   RestartWithLibrary(false);
   EXPECT_FALSE(nbIsUxThemeLoaded());
