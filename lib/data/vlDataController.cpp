@@ -900,6 +900,11 @@ void TvlCustomDataController::Create(TComponent* AOwner) {
   FNotifier->SetDataController(this);
 }
 
+void TvlCustomDataController::ReplaceProvider(TvlCustomDataProvider* AProvider) {
+  Free(FProvider);
+  FProvider = AProvider;
+}
+
 void TvlCustomDataController::BeforeDestruction() {
   FDestroying = true;
   inherited::BeforeDestruction();

@@ -1010,6 +1010,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void ResetDataChangeInfo();
   void UpdateStructure();
   void CopyStateFrom(TvlCustomDataController* ASource);
+  // A descendant's own provider takes the place of the default one (at creation).
+  void ReplaceProvider(TvlCustomDataProvider* AProvider);
 
  private:
   Boolean FActive{};
