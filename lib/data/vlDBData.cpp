@@ -296,6 +296,47 @@ void TvlDBDataProvider::DataScrolled(Integer ADistance) {
   if (!IsLocating() && !FLoading) DC->SyncFocusWithDataSet();
 }
 
+void TvlDBDataProvider::Edit() {
+  if (!CanModify()) {
+    inherited::Edit();
+    return;
+  }
+  DataSet()->Edit();
+}
+
+void TvlDBDataProvider::Post(Boolean AForcePost) {
+  if (!CanModify()) {
+    inherited::Post(AForcePost);
+    return;
+  }
+  if (AForcePost)
+    DataSet()->Post();
+  else
+    DataSet()->CheckBrowseMode();
+}
+
+void TvlDBDataProvider::Cancel() {
+  if (!CanModify()) {
+    inherited::Cancel();
+    return;
+  }
+  DataSet()->Cancel();
+}
+
+Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
+                                        Boolean AFromText) {
+  TvlDBDataController* DC = DBDataController();
+  Integer Item = AField->Index();
+  TField* F = Item >= 0 && Item < DC->GetItemCount() ? DC->GetItemDBField(Item) : nullptr;
+  if (!CanModify() || !F) return inherited::SetEditValue(ARecordIndex, AField, AValue, AFromText);
+  if (!IsEditState(DataSet())) DataSet()->Edit();
+  if (AFromText)
+    F->SetAsString(VarToStr(AValue));
+  else
+    F->SetValue(AValue);
+  return true;
+}
+
 void TvlDBDataProvider::LayoutChanged() {
   if (!DataSet() || !DataSet()->Active()) return;
   DataController()->RebuildData();
@@ -486,6 +527,12 @@ String TvlDBDataController::KeyText(const Variant& AValue) const {
 void TvlDBDataController::RebuildKeyIndex() {
   FKeyIndex.clear();
   if (!IsKeyNavigation() || RecordCount() == 0) return;
+  // Key names without an item: nothing to index (the key field is reported missing when used).
+  TStringList* Names = New<TStringList>();
+  Finally F([&] { Free(Names); });
+  vlSplitFieldNames(FKeyFieldNames, Names);
+  for (Integer I = 0; I < Names->Count(); ++I)
+    if (GetItemByFieldName(Names->Strings(I)) < 0) return;
   FKeyIndex.reserve(RecordCount());
   for (Integer R = 0; R < RecordCount(); ++R) FKeyIndex.emplace(KeyText(GetRecordId(R)), R);
 }
@@ -701,7 +748,7 @@ void TvlDBDataController::SmartRefreshRecord() {
 void TvlDBDataController::SyncFocusWithDataSet() {
   if (FInSync || !DBProvider()->IsSyncMode()) return;
   Integer R = FindCurrentDataSetRecord();
-  if (!IsKeyNavigation()) DBProvider()->SetRecordIndex(R);
+  DBProvider()->SetRecordIndex(R);
   FInSync = true;
   Finally Clear([&] { FInSync = false; });
   if (R >= 0 && FocusedRecordIndex() != R) ChangeFocusedRecordIndex(R);

@@ -88,6 +88,12 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsActiveDataSet() override;
   Boolean IsActive() override;
   Boolean CanModify() override;
+  // Editing goes to the data set while it can be modified, else to the storage.
+  void Edit() override;
+  void Post(Boolean AForcePost) override;
+  void Cancel() override;
+  Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
+                       Boolean AFromText) override;
   Boolean IsSyncMode();
   Boolean IsSmartRefresh();
   Boolean IsUniDirectional();

@@ -247,6 +247,7 @@ TEST(vlDBData, LogTableWithSmartRefresh) {
   auto* Proc = New<TADOStoredProc>(Owner.get());
   Proc->SetConnection(Conn);
   Proc->SetProcedureName(u"Ekle");
+  DeclareLogProcedure(Proc);
   auto AddLog = [&](Integer AKontor) {
     TParameters* P = Proc->Parameters();
     P->Items(0)->SetValue(Variant(static_cast<Word>(AKontor)));
