@@ -1,6 +1,7 @@
 #include "lib/data/vlDBData.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "lib/data/vlCustomData.h"
 #include "lib/data/vlDataConsts.h"
@@ -251,7 +252,9 @@ void TvlDBDataProvider::LoadGridModeBuffer() {
   TvlDBDataController* DC = DBDataController();
   FDataLink->SetBufferCount(DC->GridModeWindowSize());
   const Integer N = FDataLink->RecordCount();
-  DC->SetRecordCount(N);
+  // The controller keeps no record count of its own in grid mode: the storage is sized directly.
+  DC->DataStorage()->SetRecordCount(N);
+  DC->Change(dccData);
   const Integer Active = FDataLink->ActiveRecord();
   {
     Finally Back([&] { FDataLink->SetActiveRecord(Active); });
@@ -268,8 +271,8 @@ void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   ResetEditing();
   FUpdatingRecordIndex = -1;
   if (AActive) {
-    DC->RebuildData();
     DBDataController()->BindFieldTypes();
+    DC->RebuildData();
     DBDataController()->LoadFromDataSet();
   } else {
     DC->BeginFullUpdate();
@@ -663,8 +666,15 @@ void TvlDBDataController::UpdateGridModeBufferCount() {
 }
 
 void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
+  if (!IsGridMode()) {
+    for (Integer I = 0; I < GetItemCount(); ++I)
+      if (TField* F = GetItemDBField(I)) SetValue(ARecordIndex, I, FieldValue(F));
+    return;
+  }
+  // Grid mode: the window's values go to the storage as they stand (no edit path).
   for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* F = GetItemDBField(I)) SetValue(ARecordIndex, I, FieldValue(F));
+    if (TField* F = GetItemDBField(I))
+      if (TvlValueDef* Def = GetItemField(I)->ValueDef()) DataStorage()->SetValue(ARecordIndex, Def, FieldValue(F));
 }
 
 void TvlDBDataController::LoadFromDataSet() {
