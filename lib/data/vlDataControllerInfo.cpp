@@ -819,7 +819,7 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
     if (!Def || DC->IsProviderMode() || Assigned(DC->OnCompareEvent())) continue;
     TvlValueTypeClass T = Def->ValueTypeClass();
     // Compared by the locale's collation: one collation key per record.
-    if (Needs && F->NeedConversionFlag() == 1 && !F->NeedConversion() && (DC->Options() & dcoAnsiSort) &&
+    if (Needs && F->NeedConversionFlag() == 1 && (DC->Options() & dcoAnsiSort) &&
         T->IsString()) {
       K.Kind = TvlSortKeys::kCollation;
       const Boolean IgnoreCase = DC->Options() & dcoCaseInsensitive;

@@ -129,7 +129,7 @@ struct TFixture {
   }
 };
 
-// The summary formats as the Parts show them: a point before the decimals.
+// Summary texts with a point before the decimals, as in the English locale.
 struct TPointDecimals {
   TFormatSettings Saved = FormatSettings();
   TPointDecimals() { FormatSettings().DecimalSeparator = u'.'; }
