@@ -254,16 +254,29 @@ void TvlDBDataProvider::LoadGridModeBuffer() {
   const Integer N = FDataLink->RecordCount();
   // The controller keeps no record count of its own in grid mode: the storage is sized directly.
   DC->DataStorage()->SetRecordCount(N);
-  DC->Change(dccData);
-  const Integer Active = FDataLink->ActiveRecord();
-  {
-    Finally Back([&] { FDataLink->SetActiveRecord(Active); });
-    for (Integer R = 0; R < N; ++R) {
-      FDataLink->SetActiveRecord(R);
-      DC->ReadCurrentRecord(R);
-    }
-  }
-  FRecordIndex = Active;
+  DC->DataChanged(dcTotal, -1, -1);
+  FRecordIndex = FDataLink->ActiveRecord();
+}
+
+template <class T, class F>
+static T ReadWindowRecord(TvlDBDataProvider* P, Integer ARecordIndex, TvlCustomDataField* AField, F ARead) {
+  TvlDBDataController* DC = P->DBDataController();
+  const Integer Item = AField->Index();
+  TField* Field = Item >= 0 && Item < DC->GetItemCount() ? DC->GetItemDBField(Item) : nullptr;
+  TvlDBDataLink* Link = P->DataLink();
+  if (!Field || ARecordIndex >= Link->RecordCount()) return T();
+  const Integer Active = Link->ActiveRecord();
+  Finally Back([&] { Link->SetActiveRecord(Active); });
+  Link->SetActiveRecord(ARecordIndex);
+  return ARead(Field);
+}
+
+Variant TvlDBDataProvider::GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) {
+  return ReadWindowRecord<Variant>(this, ARecordIndex, AField, [](TField* F) { return FieldValue(F); });
+}
+
+String TvlDBDataProvider::GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) {
+  return ReadWindowRecord<String>(this, ARecordIndex, AField, [](TField* F) { return F->DisplayText(); });
 }
 
 void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
@@ -666,15 +679,8 @@ void TvlDBDataController::UpdateGridModeBufferCount() {
 }
 
 void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
-  if (!IsGridMode()) {
-    for (Integer I = 0; I < GetItemCount(); ++I)
-      if (TField* F = GetItemDBField(I)) SetValue(ARecordIndex, I, FieldValue(F));
-    return;
-  }
-  // Grid mode: the window's values go to the storage as they stand (no edit path).
   for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* F = GetItemDBField(I))
-      if (TvlValueDef* Def = GetItemField(I)->ValueDef()) DataStorage()->SetValue(ARecordIndex, Def, FieldValue(F));
+    if (TField* F = GetItemDBField(I)) SetValue(ARecordIndex, I, FieldValue(F));
 }
 
 void TvlDBDataController::LoadFromDataSet() {

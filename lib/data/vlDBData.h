@@ -94,6 +94,9 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void Cancel() override;
   Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                        Boolean AFromText) override;
+  // Grid mode: a window row's value or text, read through the data link.
+  Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
   Boolean IsSyncMode();
   Boolean IsSmartRefresh();
   Boolean IsUniDirectional();

@@ -1314,6 +1314,7 @@ Variant TvlCustomDataController::GetValue(Integer ARecordIndex, TvlCustomDataFie
     TvlCustomDataSource* S = CustomDataSource();
     return S->GetValue(S->GetRecordHandleByIndex(ARecordIndex), S->GetItemHandle(AField->Index()));
   }
+  if (ARecordIndex >= 0 && IsGridMode() && !AField->IsInternal()) return FProvider->GetExternalValue(ARecordIndex, AField);
   if (!AField->ValueDef()) return Null();
   return FDataStorage->GetValue(ARecordIndex, AField->ValueDef());
 }
@@ -1323,6 +1324,8 @@ String TvlCustomDataController::GetDisplayText(Integer ARecordIndex, TvlCustomDa
     TvlCustomDataSource* S = CustomDataSource();
     return S->GetDisplayText(S->GetRecordHandleByIndex(ARecordIndex), S->GetItemHandle(AField->Index()));
   }
+  if (ARecordIndex >= 0 && IsGridMode() && !AField->IsInternal())
+    return FProvider->GetExternalDisplayText(ARecordIndex, AField);
   if (!AField->ValueDef()) return u"";
   return FDataStorage->GetDisplayText(ARecordIndex, AField->ValueDef());
 }

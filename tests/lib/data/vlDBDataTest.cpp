@@ -200,8 +200,7 @@ TEST(vlDBData, TwoViewsOnOneDataSet) {
   EXPECT_EQ(VarToStr(B.Value(0, 0)), u"both");
 }
 
-// Grid mode does not yet show the window's values (its storage reads them as Null).
-TEST(vlDBData, DISABLED_GridModeHoldsAWindow) {
+TEST(vlDBData, GridModeHoldsAWindow) {
   TData D(300);
   TView V(D.Source, {u"Index", u"Name"}, u"Index");
   V.DC->DataModeController()->SetGridModeBufferCount(-5);
@@ -212,6 +211,7 @@ TEST(vlDBData, DISABLED_GridModeHoldsAWindow) {
   EXPECT_FALSE(V.DC->IsKeyNavigation());
   EXPECT_EQ(V.DC->RecordCount(), 100);
   EXPECT_EQ(VarToInt(V.Value(99, 0)), 100);
+  EXPECT_EQ(V.DC->GetRowCount(), 100);
   // ActiveRecord 10 of a 100-row window: Scroll(3) moves the data set by 92.
   D.DS->MoveBy(10);
   EXPECT_EQ(V.DC->DBProvider()->DataLink()->ActiveRecord(), 10);
