@@ -260,9 +260,7 @@ void TvlDBDataProvider::LoadGridModeBuffer() {
 
 template <class T, class F>
 static T ReadWindowRecord(TvlDBDataProvider* P, Integer ARecordIndex, TvlCustomDataField* AField, F ARead) {
-  TvlDBDataController* DC = P->DBDataController();
-  const Integer Item = AField->Index();
-  TField* Field = Item >= 0 && Item < DC->GetItemCount() ? DC->GetItemDBField(Item) : nullptr;
+  TField* Field = P->DBDataController()->GetDBFieldOf(AField);
   TvlDBDataLink* Link = P->DataLink();
   if (!Field || ARecordIndex >= Link->RecordCount()) return T();
   const Integer Active = Link->ActiveRecord();
@@ -341,9 +339,7 @@ void TvlDBDataProvider::Cancel() {
 
 Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                                         Boolean AFromText) {
-  TvlDBDataController* DC = DBDataController();
-  Integer Item = AField->Index();
-  TField* F = Item >= 0 && Item < DC->GetItemCount() ? DC->GetItemDBField(Item) : nullptr;
+  TField* F = DBDataController()->GetDBFieldOf(AField);
   if (!CanModify() || !F) return inherited::SetEditValue(ARecordIndex, AField, AValue, AFromText);
   if (!IsEditState(DataSet())) DataSet()->Edit();
   if (AFromText)
@@ -482,6 +478,12 @@ TField* TvlDBDataController::GetItemDBField(Integer AItemIndex) {
   return DS && !Name.empty() ? DS->FindField(Name) : nullptr;
 }
 
+TField* TvlDBDataController::GetDBFieldOf(TvlCustomDataField* AField) {
+  auto It = FFieldNames.find(AField);
+  TDataSet* DS = DataSet();
+  return DS && It != FFieldNames.end() && !It->second.empty() ? DS->FindField(It->second) : nullptr;
+}
+
 Integer TvlDBDataController::GetItemByFieldName(const String& AFieldName) {
   for (Integer I = 0; I < GetItemCount(); ++I)
     if (AnsiCompareText(GetItemFieldName(I), AFieldName) == 0) return I;
@@ -490,14 +492,21 @@ Integer TvlDBDataController::GetItemByFieldName(const String& AFieldName) {
 
 void TvlDBDataController::GetKeyDBFields(std::vector<TField*>& AList) {
   AList.clear();
-  TStringList* Names = New<TStringList>();
-  Finally F([&] { Free(Names); });
-  vlSplitFieldNames(FKeyFieldNames, Names);
-  for (Integer I = 0; I < Names->Count(); ++I) {
-    TField* Field = DataSet() ? DataSet()->FindField(Names->Strings(I)) : nullptr;
+  const std::vector<String> Names = KeyNames();
+  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I) {
+    TField* Field = DataSet() ? DataSet()->FindField(Names[I]) : nullptr;
     if (!Field) DBDataError(vlSDBKeyFieldNotFound);
     AList.push_back(Field);
   }
+}
+
+std::vector<String> TvlDBDataController::KeyNames() const {
+  TStringList* List = New<TStringList>();
+  Finally F([&] { Free(List); });
+  vlSplitFieldNames(FKeyFieldNames, List);
+  std::vector<String> Result;
+  for (Integer I = 0; I < List->Count(); ++I) Result.push_back(List->Strings(I));
+  return Result;
 }
 
 Variant TvlDBDataController::GetKeyFieldsValues() {
@@ -513,13 +522,11 @@ Variant TvlDBDataController::GetKeyFieldsValues() {
 Variant TvlDBDataController::GetRecordId(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) DBDataError(vlSDataRecordIndexError);
   std::vector<Integer> Items;
-  TStringList* Names = New<TStringList>();
-  Finally F([&] { Free(Names); });
-  vlSplitFieldNames(FKeyFieldNames, Names);
-  if (Names->Count() == 0) return Null();
+  const std::vector<String> Names = KeyNames();
+  if (static_cast<Integer>(Names.size()) == 0) return Null();
   std::vector<Variant> Values;
-  for (Integer I = 0; I < Names->Count(); ++I) {
-    Integer Item = GetItemByFieldName(Names->Strings(I));
+  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I) {
+    Integer Item = GetItemByFieldName(Names[I]);
     if (Item < 0) DBDataError(vlSDBKeyFieldNotFound);
     Values.push_back(GetValue(ARecordIndex, Item));
   }
@@ -544,11 +551,9 @@ void TvlDBDataController::RebuildKeyIndex() {
   FKeyIndex.clear();
   if (!IsKeyNavigation() || RecordCount() == 0) return;
   // Key names without an item: nothing to index (the key field is reported missing when used).
-  TStringList* Names = New<TStringList>();
-  Finally F([&] { Free(Names); });
-  vlSplitFieldNames(FKeyFieldNames, Names);
-  for (Integer I = 0; I < Names->Count(); ++I)
-    if (GetItemByFieldName(Names->Strings(I)) < 0) return;
+  const std::vector<String> Names = KeyNames();
+  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I)
+    if (GetItemByFieldName(Names[I]) < 0) return;
   FKeyIndex.reserve(RecordCount());
   for (Integer R = 0; R < RecordCount(); ++R) FKeyIndex.emplace(KeyText(GetRecordId(R)), R);
 }

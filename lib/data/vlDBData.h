@@ -164,6 +164,7 @@ class TvlDBDataController : public TvlCustomDataController {
   String GetItemFieldName(Integer AItemIndex);
   void ChangeFieldName(Integer AItemIndex, const String& AFieldName);
   TField* GetItemDBField(Integer AItemIndex);
+  TField* GetDBFieldOf(TvlCustomDataField* AField);
   // Each bound item takes the value type of its data-set field.
   void BindFieldTypes();
   Integer GetItemByFieldName(const String& AFieldName);
@@ -199,6 +200,7 @@ class TvlDBDataController : public TvlCustomDataController {
  private:
   friend class TvlDBDataProvider;
   String KeyText(const Variant& AValue) const;
+  std::vector<String> KeyNames() const;
   TvlDBDataModeController* FDataModeController{};
   String FKeyFieldNames;
   std::unordered_map<TvlCustomDataField*, String> FFieldNames;
