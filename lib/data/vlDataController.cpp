@@ -1314,7 +1314,8 @@ Variant TvlCustomDataController::GetValue(Integer ARecordIndex, TvlCustomDataFie
     TvlCustomDataSource* S = CustomDataSource();
     return S->GetValue(S->GetRecordHandleByIndex(ARecordIndex), S->GetItemHandle(AField->Index()));
   }
-  if (ARecordIndex >= 0 && IsGridMode() && !AField->IsInternal()) return FProvider->GetExternalValue(ARecordIndex, AField);
+  if (ARecordIndex >= 0 && IsGridMode() && !AField->IsInternal())
+    return FProvider->GetExternalValue(ARecordIndex, AField);
   if (!AField->ValueDef()) return Null();
   return FDataStorage->GetValue(ARecordIndex, AField->ValueDef());
 }
