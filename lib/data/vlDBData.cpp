@@ -6,6 +6,7 @@
 #include "lib/data/vlCustomData.h"
 #include "lib/data/vlDataConsts.h"
 #include "lib/data/vlDB.h"
+#include "platform/classes/Lists.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Finally.h"
@@ -43,6 +44,26 @@ CL_IMPLEMENT_CLASS(TvlDBDataModeController)
 CL_IMPLEMENT_CLASS(TvlDBDataLink)
 CL_IMPLEMENT_CLASS(TvlDBDataProvider)
 CL_IMPLEMENT_CLASS(TvlDBDataController)
+CL_IMPLEMENT_CLASS(TvlBookmarkList)
+
+void TvlBookmarkList::CheckIndex(Integer AIndex, Integer AMax) const {
+  if (AIndex < 0 || AIndex > AMax) TList::Error(u"List index out of bounds (%d)", AIndex);
+}
+
+void TvlBookmarkList::Insert(Integer AIndex, const TBookmark& AItem) {
+  CheckIndex(AIndex, Count());
+  FItems.insert(FItems.begin() + AIndex, AItem);
+}
+
+void TvlBookmarkList::Delete(Integer AIndex) {
+  CheckIndex(AIndex, Count() - 1);
+  FItems.erase(FItems.begin() + AIndex);
+}
+
+const TBookmark& TvlBookmarkList::Items(Integer AIndex) const {
+  CheckIndex(AIndex, Count() - 1);
+  return FItems[AIndex];
+}
 
 // --- Mode settings ----------------------------------------------------------------
 
@@ -65,7 +86,7 @@ void TvlDBDataModeController::SetGridMode(Boolean Value) {
   if (FGridMode == Value) return;
   Boolean Was = FDataController->IsGridMode();
   FGridMode = Value;
-  if (FDataController->IsGridMode() != Was) FDataController->RebuildData();
+  if (FDataController->IsGridMode() != Was) FDataController->DBProvider()->LayoutChanged();
 }
 
 void TvlDBDataModeController::SetGridModeBufferCount(Integer Value) {
@@ -410,6 +431,7 @@ void TvlDBDataController::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   ReplaceProvider(New<TvlDBDataProvider>(this));
   FDataModeController = New<TvlDBDataModeController>(this);
+  FBookmarks = New<TvlBookmarkList>();
 }
 
 void TvlDBDataController::Destroy() {
@@ -417,6 +439,8 @@ void TvlDBDataController::Destroy() {
   if (DBProvider()) DBProvider()->SetDataSource(nullptr);
   Free(FDataModeController);
   FDataModeController = nullptr;
+  Free(FBookmarks);
+  FBookmarks = nullptr;
   inherited::Destroy();
 }
 
@@ -671,6 +695,45 @@ void TvlDBDataController::CheckBrowseMode() {
 
 void TvlDBDataController::RefreshExternalData() {
   if (DataSet()) DataSet()->Refresh();
+}
+
+void TvlDBDataController::SelectAll() {
+  TDataSet* DS = DataSet();
+  if (!IsGridMode() || !DS || !DS->Active()) {
+    inherited::SelectAll();
+    return;
+  }
+  TvlDBDataProvider* P = DBProvider();
+  P->LockDataSet();
+  P->SavePos();
+  Finally Back([&] {
+    P->RestorePos();
+    P->UnlockDataSet();
+  });
+  FBookmarks->Clear();
+  try {
+    for (DS->First(); !DS->Eof(); DS->Next()) FBookmarks->Add(DS->Bookmark());
+  } catch (...) {
+    FBookmarks->Clear();
+    throw;
+  }
+}
+
+TBookmark TvlDBDataController::GetSelectedBookmark(Integer AIndex) {
+  if (!IsGridMode()) DBDataError(vlSDBNotInGridMode);
+  return FBookmarks->Items(AIndex);
+}
+
+Boolean TvlDBDataController::FocusSelectedRow(Integer ASelectedIndex) {
+  if (!IsGridMode()) {
+    // Mended: outside grid mode the selected row is focused instead of raising.
+    if (ASelectedIndex < 0 || ASelectedIndex >= GetSelectedCount()) return false;
+    ChangeFocusedRowIndex(GetSelectedRowIndex(ASelectedIndex));
+    return FocusedRowIndex() == GetSelectedRowIndex(ASelectedIndex);
+  }
+  if (!DataSet()) return false;
+  DataSet()->GotoBookmark(GetSelectedBookmark(ASelectedIndex));
+  return true;
 }
 
 Integer TvlDBDataController::GridModeWindowSize() {

@@ -141,6 +141,22 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean FUpdatingRecordIsInserting{};
 };
 
+// Data-set bookmarks in data-set order (the grid-mode selection).
+class TvlBookmarkList : public TObject {
+  CL_CLASS(TvlBookmarkList, TObject)
+ public:
+  void Add(const TBookmark& AItem) { FItems.push_back(AItem); }
+  void Insert(Integer AIndex, const TBookmark& AItem);
+  void Delete(Integer AIndex);
+  void Clear() { FItems.clear(); }
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  const TBookmark& Items(Integer AIndex) const;
+
+ private:
+  void CheckIndex(Integer AIndex, Integer AMax) const;
+  std::vector<TBookmark> FItems;
+};
+
 class TvlDBDataController : public TvlCustomDataController {
   CL_CLASS(TvlDBDataController, TvlCustomDataController)
  public:
@@ -187,6 +203,15 @@ class TvlDBDataController : public TvlCustomDataController {
   Integer GridModeWindowSize();
   void UpdateGridModeBufferCount();
 
+  // Grid-mode selection: every record of the data set by its bookmark (the
+  // row selection of the base outside grid mode); the position is kept.
+  void SelectAll();
+  TvlBookmarkList* SelectedBookmarks() const { return FBookmarks; }
+  TBookmark GetSelectedBookmark(Integer AIndex);
+  // Grid mode: the data set goes to the selected bookmark; otherwise the
+  // selected row is focused. Answers whether it was.
+  Boolean FocusSelectedRow(Integer ASelectedIndex);
+
   // Reads the whole data set (or, in grid mode, its window) into the storage.
   void LoadFromDataSet();
   // Re-reads the values of one stored record from the data set's current record.
@@ -202,6 +227,7 @@ class TvlDBDataController : public TvlCustomDataController {
   String KeyText(const Variant& AValue) const;
   std::vector<String> KeyNames() const;
   TvlDBDataModeController* FDataModeController{};
+  TvlBookmarkList* FBookmarks{};
   String FKeyFieldNames;
   std::unordered_map<TvlCustomDataField*, String> FFieldNames;
   // Key text of each stored record's key to its record index (outside grid mode).

@@ -293,3 +293,28 @@ TEST(vlDBData, LogTableWithSmartRefresh) {
   EXPECT_EQ(V.DC->FindRecordIndexByKey(Variant(4)), 3);
   Set->Close();
 }
+
+TEST(vlDBData, SelectAllInGridModeKeepsThePosition) {
+  TData D(10000);
+  TView V(D.Source, {u"Index"});
+  V.DC->DataModeController()->SetGridMode(true);
+  D.DS->Open();
+  D.DS->MoveBy(4321);
+  V.DC->SelectAll();
+  ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 10000);
+  EXPECT_EQ(D.CurrentIndex(), 4322);
+  for (Integer I = 1; I < 10000; I += 997)
+    EXPECT_LT(D.DS->CompareBookmarks(V.DC->GetSelectedBookmark(I - 1), V.DC->GetSelectedBookmark(I)), 0);
+  EXPECT_TRUE(V.DC->FocusSelectedRow(9999));
+  EXPECT_EQ(D.CurrentIndex(), 10000);
+  EXPECT_THROW(V.DC->GetSelectedBookmark(10000), EListError);
+  // Outside grid mode the selection is the base's rows; FocusSelectedRow focuses one.
+  V.DC->DataModeController()->SetGridMode(false);
+  EXPECT_THROW(V.DC->GetSelectedBookmark(0), EvlInvalidDataControllerOperation);
+  V.DC->SetMultiSelect(true);
+  V.DC->ChangeRowSelection(7, true);
+  EXPECT_TRUE(V.DC->FocusSelectedRow(0));
+  EXPECT_EQ(V.DC->FocusedRowIndex(), 7);
+  EXPECT_EQ(D.CurrentIndex(), 8);
+  EXPECT_FALSE(V.DC->FocusSelectedRow(3));
+}
