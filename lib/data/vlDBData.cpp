@@ -407,12 +407,14 @@ void TvlDBDataProvider::DataSetChanged() {
     return;
   }
   if (IsGridMode()) {
-    FInUpdateGridMode = true;
-    Finally Clear([&] { FInUpdateGridMode = false; });
-    DC->BeginFullUpdate();
-    Finally End([&] { DC->EndFullUpdate(); });
-    LoadGridModeBuffer();
-    DC->CheckBookmarkValid(-1);
+    {
+      FInUpdateGridMode = true;
+      Finally Clear([&] { FInUpdateGridMode = false; });
+      DC->BeginFullUpdate();
+      Finally End([&] { DC->EndFullUpdate(); });
+      LoadGridModeBuffer();
+      DC->CheckBookmarkValid(-1);
+    }
     DC->SyncFocusWithDataSet();
     return;
   }
