@@ -900,6 +900,11 @@ void TvlCustomDataController::Create(TComponent* AOwner) {
   FNotifier->SetDataController(this);
 }
 
+void TvlCustomDataController::ReplaceProvider(TvlCustomDataProvider* AProvider) {
+  Free(FProvider);
+  FProvider = AProvider;
+}
+
 void TvlCustomDataController::BeforeDestruction() {
   FDestroying = true;
   inherited::BeforeDestruction();
@@ -1309,6 +1314,8 @@ Variant TvlCustomDataController::GetValue(Integer ARecordIndex, TvlCustomDataFie
     TvlCustomDataSource* S = CustomDataSource();
     return S->GetValue(S->GetRecordHandleByIndex(ARecordIndex), S->GetItemHandle(AField->Index()));
   }
+  if (ARecordIndex >= 0 && IsGridMode() && !AField->IsInternal())
+    return FProvider->GetExternalValue(ARecordIndex, AField);
   if (!AField->ValueDef()) return Null();
   return FDataStorage->GetValue(ARecordIndex, AField->ValueDef());
 }
@@ -1318,6 +1325,8 @@ String TvlCustomDataController::GetDisplayText(Integer ARecordIndex, TvlCustomDa
     TvlCustomDataSource* S = CustomDataSource();
     return S->GetDisplayText(S->GetRecordHandleByIndex(ARecordIndex), S->GetItemHandle(AField->Index()));
   }
+  if (ARecordIndex >= 0 && IsGridMode() && !AField->IsInternal())
+    return FProvider->GetExternalDisplayText(ARecordIndex, AField);
   if (!AField->ValueDef()) return u"";
   return FDataStorage->GetDisplayText(ARecordIndex, AField->ValueDef());
 }

@@ -627,6 +627,9 @@ class TvlCustomDataProvider : public TObject {
   virtual Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                                Boolean AFromText);
   virtual void FindNearestRecord();
+  // Grid mode: values of the records the provider holds outside the storage.
+  virtual Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) { return Null(); }
+  virtual String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) { return u""; }
   virtual void DataChanged(TvlDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
   virtual void Create(TvlCustomDataController* ADataController);
   void Destroy() override;
@@ -1010,6 +1013,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void ResetDataChangeInfo();
   void UpdateStructure();
   void CopyStateFrom(TvlCustomDataController* ASource);
+  // A descendant's own provider takes the place of the default one (at creation).
+  void ReplaceProvider(TvlCustomDataProvider* AProvider);
 
  private:
   Boolean FActive{};
