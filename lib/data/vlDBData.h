@@ -132,7 +132,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   TvlDBDataLink* FDataLink{};
   Boolean FInUpdateGridMode{};
   Boolean FLoading{};
-  Boolean FInNotify{};
+  [[maybe_unused]] Boolean FInNotify{};
   std::vector<TvlDBDataProvider*> FListeners;
   Integer FRecordIndex{-1};
   TvlDBDataProviderSavePosInfo FSavePosInfo;
@@ -232,6 +232,6 @@ class TvlDBDataController : public TvlCustomDataController {
   std::unordered_map<TvlCustomDataField*, String> FFieldNames;
   // Key text of each stored record's key to its record index (outside grid mode).
   std::unordered_map<std::u16string, Integer> FKeyIndex;
-  Boolean FInLocate{};
+  [[maybe_unused]] Boolean FInLocate{};
   Boolean FInSync{};
 };
