@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lib/data/vlDataConsts.h"
+#include "lib/data/vlDataControllerKeys.h"
 #include "lib/data/vlDataUtils.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/classes/Streams.h"
@@ -532,24 +533,21 @@ void TvlCustomDataSource::DataChanged() {
 
 void TvlCustomDataSource::LoadRecordHandles() {
   TvlCustomDataController* DC = DataController();
-  TvlCustomDataField* F = DC->Fields()->Items(DC->Fields()->Count() - 1);
-  for (Integer I = 0; I < DC->Fields()->Count(); ++I)
-    if (DC->Fields()->Items(I)->IsInternal()) F = DC->Fields()->Items(I);
+  TvlCustomDataField* F = DC->RecordHandlesField();
   DC->DataStorage()->Clear(FProvider->LockCount() > 0);
   Integer N = std::max(0, GetRecordCount());
   DC->DataStorage()->SetRecordCount(N);
+  if (!F) return;
   for (Integer I = 0; I < N; ++I)
     DC->DataStorage()->SetValue(I, F->ValueDef(), static_cast<Int64>(GetRecordHandle(I)));
 }
 
 TvlCustomDataSource::TRecordHandle TvlCustomDataSource::GetRecordHandleByIndex(Integer ARecordIndex) {
   TvlCustomDataController* DC = DataController();
-  for (Integer I = 0; I < DC->Fields()->Count(); ++I)
-    if (DC->Fields()->Items(I)->IsInternal()) {
-      Variant V = DC->DataStorage()->GetValue(ARecordIndex, DC->Fields()->Items(I)->ValueDef());
-      return VarIsNull(V) ? -1 : static_cast<TRecordHandle>(V.AsInt64());
-    }
-  return -1;
+  TvlCustomDataField* F = DC->RecordHandlesField();
+  if (!F) return -1;
+  Variant V = DC->DataStorage()->GetValue(ARecordIndex, F->ValueDef());
+  return VarIsNull(V) ? -1 : static_cast<TRecordHandle>(V.AsInt64());
 }
 
 Integer TvlCustomDataSource::GetRecordIndexByHandle(TRecordHandle AHandle) {
@@ -562,9 +560,8 @@ Integer TvlCustomDataSource::GetRecordIndexByHandle(TRecordHandle AHandle) {
 Integer TvlCustomDataSource::AppendHandleRecord(TRecordHandle AHandle) {
   TvlCustomDataController* DC = DataController();
   Integer R = DC->DataStorage()->AppendRecord();
-  for (Integer I = 0; I < DC->Fields()->Count(); ++I)
-    if (DC->Fields()->Items(I)->IsInternal())
-      DC->DataStorage()->SetValue(R, DC->Fields()->Items(I)->ValueDef(), static_cast<Int64>(AHandle));
+  if (TvlCustomDataField* F = DC->RecordHandlesField())
+    DC->DataStorage()->SetValue(R, F->ValueDef(), static_cast<Int64>(AHandle));
   return R;
 }
 
@@ -912,6 +909,8 @@ void TvlCustomDataController::BeforeDestruction() {
 
 void TvlCustomDataController::Destroy() {
   FDestroying = true;
+  Free(FSaveObject);
+  FSaveObject = nullptr;
   // A pattern leaves its relation; a clone's relation may be gone already.
   if (FMasterRelation && FMasterRecordIndex == -1 &&
       FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))

@@ -19,6 +19,7 @@ class TvlCustomDataSource;
 class TvlDataSummary;
 class TvlDataSummaryItem;
 class TvlDataControllerSearch;
+class TvlSaveObject;
 
 // The controller's exception.
 RTL_EXCEPTION_CLASS(EvlInvalidDataControllerOperation, Exception);
@@ -868,6 +869,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // Master-detail.
   TvlCustomDataRelationList* Relations() override;
   Boolean GetDetailExpanding(Integer ARecordIndex);
+  Integer GetDetailActiveRelationIndex(Integer ARecordIndex);
+  void ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex);
+  Boolean IsCreatingLinkObject() const { return FCreatingLinkObject; }
   Boolean ChangeDetailExpanding(Integer ARecordIndex, Boolean AExpanded);
   TObject* GetDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
   virtual TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex);
@@ -878,6 +882,19 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean IsDetailMode() const { return FMasterRelation != nullptr; }
   void RecordInserted(Integer ARecordIndex);
   void RecordDeleted(Integer ARecordIndex);
+
+  // Record keys: expanded details and selection kept across reloads.
+  // The key fields (none here: a record's key is its data-source id).
+  virtual void GetKeyFields(std::vector<TvlCustomDataField*>& AList) {}
+  // Null or the data-source id without key fields, a field's value with
+  // one, a variant array of the values with several.
+  Variant GetRecordKeyValue(Integer ARecordIndex, const std::vector<TvlCustomDataField*>& AKeyFields);
+  // Whether records can be found again by key (provider mode here).
+  virtual Boolean CanFindRecordsByKey() { return IsProviderMode(); }
+  // Counted: the first save begins a full update, the matching last
+  // restore restores the saved state and ends it.
+  void SaveKeys();
+  void RestoreKeys();
 
   // Stream, incremental filter and search.
   void SaveToStream(TStream* AStream);
@@ -897,7 +914,10 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlCustomDataSource* CustomDataSource() const;
   void SetCustomDataSource(TvlCustomDataSource* Value);
   void RebuildData();
-  void LoadStorage();
+  // The internal field that holds each record's data-source handle (provider
+  // mode only; the relations' detail objects have an internal field too).
+  TvlCustomDataField* RecordHandlesField() const { return FRecordHandlesField; }
+  virtual void LoadStorage();
   // lckStructure 0x01, lckData 0x02.
   virtual void LayoutChanged(Byte AChanges);
   void UpdateItems(Boolean AUpdateFields);
@@ -1037,6 +1057,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FIsDetailExpanding{};
   Boolean FIsPattern{};
   Boolean FCreatingLinkObject{};
+  TvlSaveObject* FSaveObject{};
+  Integer FSaveKeysCount{};
   Integer FMasterRecordIndex{-1};
   TvlCustomDataRelation* FMasterRelation{};
   Boolean FMultiSelect{};
