@@ -72,7 +72,8 @@ void TvlKeys::Clear() {
 namespace {
 
 // The detail controller behind a record's existing link object for a
-// relation (none is created here), when it is of the master's class (only those can be saved recursively).
+// relation (none is created here), when it is of the master's class: only
+// those are saved and restored recursively.
 TvlCustomDataController* SameClassDetail(TvlCustomDataController* AMaster, Integer ARecordIndex,
                                          Integer ARelationIndex) {
   TvlCustomDataRelationList* Relations = AMaster->Relations();
@@ -208,7 +209,7 @@ Integer TvlCustomDataController::GetDetailActiveRelationIndex(Integer ARecordInd
 }
 
 void TvlCustomDataController::ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex) {
-  if (GetDetailActiveRelationIndex(ARecordIndex) == ARelationIndex) return;
+  if (!FRelations || FRelations->Count() == 0 || GetDetailActiveRelationIndex(ARecordIndex) == ARelationIndex) return;
   PostPendingEdit();
   if (TvlDetailObject* D = FRelations->GetDetailObject(ARecordIndex)) {
     D->SetActiveRelationIndex(ARelationIndex);
