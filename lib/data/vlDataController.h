@@ -895,6 +895,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // restore restores the saved state and ends it.
   void SaveKeys();
   void RestoreKeys();
+  // Around values copied into an internal record (empty here).
+  virtual void BeginUnboundCopy() {}
+  virtual void EndUnboundCopy() {}
 
   // Stream, incremental filter and search.
   void SaveToStream(TStream* AStream);

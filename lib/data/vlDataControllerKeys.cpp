@@ -13,6 +13,8 @@ CL_IMPLEMENT_CLASS(TvlKeys)
 CL_IMPLEMENT_CLASS(TvlDetailKeys)
 CL_IMPLEMENT_CLASS(TvlSelectedKeys)
 CL_IMPLEMENT_CLASS(TvlSaveObject)
+CL_IMPLEMENT_CLASS(TvlDataControllerLocateObject)
+CL_IMPLEMENT_CLASS(TvlDataControllerKeyLocateObject)
 
 // --- TvlKeys ---------------------------------------------------------------------------
 
@@ -185,6 +187,41 @@ void TvlSaveObject::Restore(TvlCustomDataController* ADataController) {
     ADataController->DataControllerInfo()->ValidateSelection();
     ADataController->CheckBookmarkValid(-1);
   }
+}
+
+// --- Locate objects ------------------------------------------------------------------------
+
+void TvlDataControllerLocateObject::Destroy() {
+  Clear();
+  inherited::Destroy();
+}
+
+void TvlDataControllerLocateObject::Clear() {
+  if (FInternalRecordIndex == 0) return;
+  FDataController->DataStorage()->DeleteRecord(FInternalRecordIndex);
+  FInternalRecordIndex = 0;
+}
+
+void TvlDataControllerLocateObject::ReadData(TvlValueDefReader* AValueDefReader) {
+  TvlDataStorage* Storage = FDataController->DataStorage();
+  if (FInternalRecordIndex == 0) FInternalRecordIndex = Storage->AddInternalRecord();
+  FDataController->BeginUnboundCopy();
+  Finally Done([&] { FDataController->EndUnboundCopy(); });
+  Storage->ReadRecord(FInternalRecordIndex, AValueDefReader);
+}
+
+Integer TvlDataControllerKeyLocateObject::FindRecordIndex() {
+  if (FInternalRecordIndex == 0) return -1;
+  TvlDataStorage* Storage = FDataController->DataStorage();
+  std::vector<Variant> Wanted;
+  for (TvlCustomDataField* F : FFields) Wanted.push_back(Storage->GetValue(FInternalRecordIndex, F->ValueDef()));
+  for (Integer R = 0; R < FDataController->RecordCount(); ++R) {
+    Boolean Match = true;
+    for (size_t I = 0; Match && I < FFields.size(); ++I)
+      Match = vlCompareVariants(FDataController->GetValue(R, FFields[I]), Wanted[I]) == 0;
+    if (Match) return R;
+  }
+  return -1;
 }
 
 // --- The controller's key operations ------------------------------------------------------

@@ -86,3 +86,37 @@ class TvlSaveObject : public TObject {
   TvlDetailKeys* FDetailKeys{};
   TvlSelectedKeys* FSelectedKeys{};
 };
+
+class TvlValueDefReader;
+
+// Finds a record by values read into a temporary internal record of the
+// storage.
+class TvlDataControllerLocateObject : public TObject {
+  CL_CLASS(TvlDataControllerLocateObject, TObject)
+ public:
+  virtual void Create(TvlCustomDataController* ADataController) { FDataController = ADataController; }
+  void Destroy() override;
+  virtual void Clear();
+  // The record holding the values read; -1 here.
+  virtual Integer FindRecordIndex() { return -1; }
+  void ReadData(TvlValueDefReader* AValueDefReader);
+  TvlCustomDataController* DataController() const { return FDataController; }
+  // 0 while no record was read; otherwise a negative internal record.
+  Integer InternalRecordIndex() const { return FInternalRecordIndex; }
+
+ protected:
+  TvlCustomDataController* FDataController{};
+  Integer FInternalRecordIndex{};
+};
+
+// By the values of key fields (first record holding them all, or -1).
+class TvlDataControllerKeyLocateObject : public TvlDataControllerLocateObject {
+  CL_CLASS(TvlDataControllerKeyLocateObject, TvlDataControllerLocateObject)
+ public:
+  void AddField(TvlCustomDataField* AField) { FFields.push_back(AField); }
+  void ClearFields() { FFields.clear(); }
+  Integer FindRecordIndex() override;
+
+ private:
+  std::vector<TvlCustomDataField*> FFields;
+};

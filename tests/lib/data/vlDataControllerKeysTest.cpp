@@ -6,6 +6,8 @@
 
 #include "lib/data/vlDataController.h"
 #include "lib/data/vlDataControllerKeys.h"
+#include "lib/data/vlValueTypes.h"
+#include "platform/classes/Classes.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
 
@@ -113,6 +115,7 @@ CL_IMPLEMENT_CLASS(TKeyedController)
 namespace {
 
 using TKeyedPtr = std::unique_ptr<TKeyedController, TObjectFree>;
+using TComponentPtr = std::unique_ptr<TComponent, TObjectFree>;
 using TSourcePtr = std::unique_ptr<TKeySource, TObjectFree>;
 
 // A master in provider mode, fed by a source.
@@ -212,4 +215,67 @@ TEST(DataControllerKeys, NestedDetailsKeepTheirExpansion) {
   ASSERT_NE(D23, nullptr);
   EXPECT_EQ(D23->GetValue(0, 0), Variant(231));
   EXPECT_EQ(M.DC->Detail(M.DC->IndexOfKey(3))->ExpandedKeys(), (std::vector<Integer>{}));
+}
+
+// Values for the locate objects' internal record, one per item.
+class TItemReader : public TvlValueDefReader {
+  CL_CLASS(TItemReader, TvlValueDefReader)
+ public:
+  TvlCustomDataController* DC{};
+  std::vector<Variant> Values;
+  Variant GetValue(TvlValueDef* AValueDef) override {
+    for (Integer I = 0; I < static_cast<Integer>(Values.size()); ++I)
+      if (DC->GetItemField(I)->ValueDef() == AValueDef) return Values[I];
+    return Null();
+  }
+};
+CL_IMPLEMENT_CLASS(TItemReader)
+
+TEST(DataControllerLocate, KeyLocateByOneAndSeveralFieldsWithNullAndTurkishText) {
+  TKeyedPtr DC(New<TKeyedController>(nullptr));
+  DC->Setup();
+  TComponentPtr TextItem(New<TComponent>(nullptr));
+  DC->AddItem(TextItem.get())->SetValueTypeClass(ClassOf<TvlStringValueType>());
+  const std::vector<std::vector<Variant>> Rows = {
+      {1, String(u"İzmir")}, {2, String(u"izmir")}, {Null(), String(u"ı")}, {2, String(u"Izmir")}, {Null(), Null()}};
+  DC->SetRecordCount(static_cast<Integer>(Rows.size()));
+  for (Integer R = 0; R < static_cast<Integer>(Rows.size()); ++R)
+    for (Integer C = 0; C < 2; ++C) DC->SetValue(R, C, Rows[R][C]);
+
+  struct TCase {
+    std::vector<Integer> Items;
+    std::vector<Variant> Values;  // one per item of the controller
+    Integer Want;
+  };
+  const TCase Cases[] = {
+      {{0}, {2, Null()}, 1},
+      {{0}, {Null(), Null()}, 2},
+      {{0}, {3, Null()}, -1},
+      {{1}, {Null(), String(u"ı")}, 2},
+      {{1}, {Null(), String(u"IZMIR")}, -1},
+      {{1}, {Null(), String(u"İzmir")}, 0},
+      {{0, 1}, {2, String(u"Izmir")}, 3},
+      {{0, 1}, {Null(), Null()}, 4},
+      {{0, 1}, {1, String(u"izmir")}, -1},
+  };
+  auto* L = New<TvlDataControllerKeyLocateObject>(DC.get());
+  auto* Reader = New<TItemReader>();
+  Reader->DC = DC.get();
+  L->AddField(DC->GetItemField(0));
+  EXPECT_EQ(L->FindRecordIndex(), -1);  // nothing read yet
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(testing::PrintToString(C.Want));
+    L->ClearFields();
+    for (Integer I : C.Items) L->AddField(DC->GetItemField(I));
+    Reader->Values = C.Values;
+    L->ReadData(Reader);
+    EXPECT_LT(L->InternalRecordIndex(), 0);
+    EXPECT_EQ(L->FindRecordIndex(), C.Want);
+  }
+  L->Clear();
+  EXPECT_EQ(L->InternalRecordIndex(), 0);
+  EXPECT_EQ(L->FindRecordIndex(), -1);
+  EXPECT_EQ(DC->RecordCount(), 5);
+  Free(Reader);
+  Free(L);
 }
