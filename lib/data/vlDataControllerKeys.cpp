@@ -15,6 +15,7 @@ CL_IMPLEMENT_CLASS(TvlSelectedKeys)
 CL_IMPLEMENT_CLASS(TvlSaveObject)
 CL_IMPLEMENT_CLASS(TvlDataControllerLocateObject)
 CL_IMPLEMENT_CLASS(TvlDataControllerKeyLocateObject)
+CL_IMPLEMENT_CLASS(TvlDataControllerGroupLocateObject)
 
 // --- TvlKeys ---------------------------------------------------------------------------
 
@@ -221,6 +222,43 @@ Integer TvlDataControllerKeyLocateObject::FindRecordIndex() {
       Match = vlCompareVariants(FDataController->GetValue(R, FFields[I]), Wanted[I]) == 0;
     if (Match) return R;
   }
+  return -1;
+}
+
+void TvlDataControllerGroupLocateObject::Create(TvlCustomDataController* ADataController) {
+  inherited::Create(ADataController);
+  // Groups sorted by display text are not in value order: scan them.
+  FIsGroupDataSorted = true;
+  TvlGroupingFieldList* Grouping = ADataController->DataControllerInfo()->GroupingFieldList();
+  for (Integer I = 0; I < Grouping->Count(); ++I)
+    if (ADataController->IsSortByDisplayText(Grouping->Items(I).Field)) FIsGroupDataSorted = false;
+}
+
+Integer TvlDataControllerGroupLocateObject::FindRecordIndex() {
+  if (FInternalRecordIndex == 0) return -1;
+  TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
+  if (FLevel < 0 || FLevel >= Info->GroupingFieldList()->Count()) return -1;
+  Info->PrepareSortingFields();
+  Finally Done([&] { Info->UnprepareSortingFields(); });
+  auto Compare = [&](Integer ARecordIndex) {
+    for (Integer L = 0; L <= FLevel; ++L)
+      if (Integer C = Info->CompareGroupRecords(FInternalRecordIndex, ARecordIndex, L)) return C;
+    return 0;
+  };
+  const Integer N = Info->RecordListCount();
+  if (FIsGroupDataSorted) {
+    Integer Lo = 0, Hi = N;
+    while (Lo < Hi) {
+      const Integer Mid = Lo + (Hi - Lo) / 2;
+      if (Compare(Info->GetInternalRecordIndex(Mid)) > 0)
+        Lo = Mid + 1;
+      else
+        Hi = Mid;
+    }
+    return Lo < N && Compare(Info->GetInternalRecordIndex(Lo)) == 0 ? Info->GetInternalRecordIndex(Lo) : -1;
+  }
+  for (Integer P = 0; P < N; ++P)
+    if (Compare(Info->GetInternalRecordIndex(P)) == 0) return Info->GetInternalRecordIndex(P);
   return -1;
 }
 

@@ -120,3 +120,19 @@ class TvlDataControllerKeyLocateObject : public TvlDataControllerLocateObject {
  private:
   std::vector<TvlCustomDataField*> FFields;
 };
+
+// By grouping values: the first record of the record list equal to the
+// internal record in the grouping fields of levels 0 .. Level, or -1.
+class TvlDataControllerGroupLocateObject : public TvlDataControllerLocateObject {
+  CL_CLASS(TvlDataControllerGroupLocateObject, TvlDataControllerLocateObject)
+ public:
+  void Create(TvlCustomDataController* ADataController) override;
+  Integer FindRecordIndex() override;
+  Integer Level() const { return FLevel; }
+  void SetLevel(Integer Value) { FLevel = Value; }
+  Boolean IsGroupDataSorted() const { return FIsGroupDataSorted; }
+
+ private:
+  Boolean FIsGroupDataSorted{};
+  Integer FLevel{};
+};

@@ -279,3 +279,54 @@ TEST(DataControllerLocate, KeyLocateByOneAndSeveralFieldsWithNullAndTurkishText)
   Free(Reader);
   Free(L);
 }
+
+TEST(DataControllerLocate, GroupLocateByLevelValues) {
+  TKeyedPtr DC(New<TKeyedController>(nullptr));
+  DC->Setup();
+  TComponentPtr TextItem(New<TComponent>(nullptr));
+  DC->AddItem(TextItem.get())->SetValueTypeClass(ClassOf<TvlStringValueType>());
+  const std::vector<std::vector<Variant>> Rows = {{2, String(u"ı")},    {1, String(u"İzmir")}, {Null(), String(u"a")},
+                                                  {2, String(u"Izmir")}, {1, Null()},          {2, String(u"ı")}};
+  DC->SetRecordCount(static_cast<Integer>(Rows.size()));
+  for (Integer R = 0; R < static_cast<Integer>(Rows.size()); ++R)
+    for (Integer C = 0; C < 2; ++C) DC->SetValue(R, C, Rows[R][C]);
+  DC->ChangeGrouping(0, 0);
+  DC->ChangeGrouping(1, 1);
+  DC->Refresh();
+
+  struct TCase {
+    Integer Level;
+    std::vector<Variant> Values;
+    std::vector<Integer> Want;  // any record with these group values
+  };
+  const TCase Cases[] = {
+      {0, {2, Null()}, {0, 3, 5}},
+      {0, {Null(), String(u"x")}, {2}},
+      {0, {3, Null()}, {}},
+      {1, {2, String(u"ı")}, {0, 5}},
+      {1, {2, String(u"Izmir")}, {3}},
+      {1, {1, Null()}, {4}},
+      {1, {1, String(u"izmir")}, {}},
+      {1, {Null(), String(u"a")}, {2}},
+  };
+  auto* Reader = New<TItemReader>();
+  Reader->DC = DC.get();
+  auto* L = New<TvlDataControllerGroupLocateObject>(DC.get());
+  EXPECT_TRUE(L->IsGroupDataSorted());
+  EXPECT_EQ(L->FindRecordIndex(), -1);
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(testing::PrintToString(C.Want));
+    L->SetLevel(C.Level);
+    Reader->Values = C.Values;
+    L->ReadData(Reader);
+    const Integer R = L->FindRecordIndex();
+    if (C.Want.empty())
+      EXPECT_EQ(R, -1);
+    else
+      EXPECT_NE(std::find(C.Want.begin(), C.Want.end(), R), C.Want.end()) << R;
+  }
+  L->SetLevel(2);  // deeper than the grouping
+  EXPECT_EQ(L->FindRecordIndex(), -1);
+  Free(L);
+  Free(Reader);
+}
