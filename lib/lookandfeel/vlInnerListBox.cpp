@@ -196,7 +196,7 @@ void TvlCustomInnerListBox::Click() {
 
 void TvlCustomInnerListBox::DoAutoComplete(Char& Key) {
   if (!AutoComplete()) return;
-  const Cardinal now = Cardinal(MessageClock());
+  const Cardinal now = Cardinal(MessageClock());  // the tick counter (tests drive it by hand)
   if (now - FPrevKeyPressTime >= AutoCompleteDelay()) FAutoCompleteFilter.clear();
   FPrevKeyPressTime = now;
   if (Key == Char(VK_BACK)) {
@@ -315,7 +315,7 @@ void TvlCustomInnerListBox::LeftButtonDown(TMessage& Message) {
       return;
     }
   }
-  inherited::Dispatch(Message);
+  inherited::WndProc(Message);
   if (!(MultiSelect() && (ctrlDown || shiftDown))) FContainer->BeginDrag(false);
 }
 
@@ -323,7 +323,12 @@ void TvlCustomInnerListBox::LeftButtonDown(TMessage& Message) {
 
 void TvlCustomInnerListBox::WndProc(TMessage& Message) {
   if (FContainer && FContainer->InnerControlMenuHandler(Message)) return;
-  inherited::WndProc(Message);
+  // The platform starts an automatic drag of the control itself here; inside
+  // a container the container is dragged instead.
+  if (Message.Msg == WM_LBUTTONDOWN && DragMode() == dmAutomatic && FContainer && !FContainer->IsDesigning())
+    LeftButtonDown(Message);
+  else
+    inherited::WndProc(Message);
 }
 
 void TvlCustomInnerListBox::DefaultHandler(TMessage& Message) {
@@ -385,12 +390,6 @@ void TvlCustomInnerListBox::Dispatch(TMessage& Message) {
       inherited::Dispatch(Message);
       if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
       return;
-    case WM_LBUTTONDOWN:
-      if (DragMode() == dmAutomatic && FContainer && !FContainer->IsDesigning()) {
-        LeftButtonDown(Message);
-        return;
-      }
-      break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: {
       inherited::Dispatch(Message);

@@ -194,4 +194,36 @@ TEST_F(InnerListBoxTest, FocusChangesReachTheContainer) {
   EXPECT_TRUE(b->ViewInfo()->ContainerState.Contains(csActive));
 }
 
+TEST_F(InnerListBoxTest, AutomaticDragMovesTheContainerAndKeepsAMultiSelection) {
+  TListContainer* c = Make(6);
+  TvlCustomInnerListBox* list = c->List;
+  list->SetMultiSelect(true);
+  list->SetDragModeProp(dmAutomatic);
+  Pump();
+  list->SetSelected(1, true);
+  list->SetSelected(2, true);
+  // a click on a selected item drags the container at once, selection kept
+  const TPoint p = At(list, 20, list->ItemRect(1).Top + 4);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  EXPECT_TRUE(c->Dragging());
+  EXPECT_FALSE(list->Dragging());
+  EXPECT_EQ(list->DragMode(), dmAutomatic);  // restored after the click
+  EXPECT_TRUE(list->Selected(1));
+  EXPECT_TRUE(list->Selected(2));
+  c->EndDrag(false);
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  // a click on an unselected item selects it first, then drags
+  const TPoint q = At(list, 20, list->ItemRect(4).Top + 4);
+  Display.MouseDown(q.X, q.Y);
+  Pump();
+  EXPECT_TRUE(list->Selected(4));
+  EXPECT_FALSE(list->Selected(1));
+  EXPECT_TRUE(c->Dragging());
+  c->EndDrag(false);
+  Display.MouseUp(q.X, q.Y);
+  Pump();
+}
+
 }  // namespace
