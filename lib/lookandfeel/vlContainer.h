@@ -449,6 +449,7 @@ class TvlContainer : public TvlControl, public IvlMouseTrackingCaller {
   Boolean FInStateTransitions{};
 
   friend class TvlContainerStyle;
+  friend class TvlCustomInnerListBox;
 };
 
 // The control itself when it is a container, else the container its inner

@@ -8,6 +8,9 @@
 #include <memory>
 
 #include "lib/lookandfeel/vlContainer.h"
+#include "lib/lookandfeel/vlInnerListBox.h"
+#include "lib/lookandfeel/vlScrollBar.h"
+#include "platform/rtl/Conversions.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/lib/foundation/ReferencePicture.h"
@@ -151,6 +154,25 @@ TEST_F(PictureTest, ContainerStates) {
   MoveTo(boxes[1], 60, 12);
   ASSERT_TRUE(boxes[1]->ViewInfo()->ContainerState.Contains(csHotTrack));
   ExpectSheet("container-states", TRect{0, 0, 260, 120});
+}
+
+TEST_F(PictureTest, InnerListBoxWithEmulatedBars) {
+  // a container with an inner list box of 20 items wider than the view: both
+  // emulated bars over the native ones and the size-grip corner between them
+  TvlContainer* c = Add<TvlContainer>(4, 4, 140, 100);
+  TvlCustomInnerListBox* list = New<TvlCustomInnerListBox>(static_cast<TComponent*>(c));
+  list->SetContainer(c);
+  list->SetParent(c);
+  c->SetInnerControl(list);
+  for (Integer i = 0; i < 20; ++i) list->Items()->Add(u"Yük " + IntToStr(i) + u" kWh");
+  list->SetScrollWidth(300);
+  list->SetItemIndex(2);
+  Pump();
+  c->ShortRefreshContainer(false);  // lays the list into the border
+  Pump();
+  ASSERT_TRUE(list->VScrollBar()->Visible());
+  ASSERT_TRUE(list->HScrollBar()->Visible());
+  ExpectSheet("inner-listbox", TRect{0, 0, 148, 108});
 }
 
 }  // namespace
