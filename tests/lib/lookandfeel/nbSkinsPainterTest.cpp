@@ -5,6 +5,10 @@
 // 2003 painter).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
 #include "lib/foundation/vlImages.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "tests/lib/foundation/ReferencePicture.h"
@@ -94,6 +98,102 @@ TEST(SkinPainter, DrawingRules) {
   const Cardinal expected = (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
   for (Integer x : {4, 7, 10}) EXPECT_EQ(expected, PixelAt(e.get(), x, 7)) << x;
   for (Integer x : {5, 6, 8, 9}) EXPECT_NE(expected, PixelAt(e.get(), x, 7)) << x;
+}
+
+// A skin button narrower than its element's minimum width is widened to it
+// (the next button keeps its right edge, the previous one its left edge)
+// before the inherited layout runs.
+TEST(SkinPainter, SchedulerNavigationButtonsKeepTheirMinimumWidth) {
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  ASSERT_EQ(18, nbUserSkinInfo()->SchedulerNavigationButtons[1]->MinSize()->Width());
+  struct {
+    bool Next;
+    Integer Left, Right, ExpectedLeft, ExpectedRight;
+  } const cases[] = {
+      {true, 100, 110, 92, 110},   // narrower: widened to the left
+      {false, 100, 110, 100, 118}, // narrower: widened to the right
+      {true, 100, 118, 100, 118},  // exactly the minimum
+      {false, 100, 130, 100, 130}, // wider than the minimum
+  };
+  for (const auto& c : cases) {
+    TRect bounds = Rect(c.Left, 10, c.Right, 210), text{}, arrow{};
+    p->CalculateSchedulerNavigationButtonRects(c.Next, false, TSize{20, 8}, TSize{30, 8}, bounds, text, arrow);
+    EXPECT_EQ(c.ExpectedLeft, bounds.Left) << c.Next << " " << c.Left << ".." << c.Right;
+    EXPECT_EQ(c.ExpectedRight, bounds.Right) << c.Next << " " << c.Left << ".." << c.Right;
+    // The arrow is centred in the widened button.
+    EXPECT_LE(std::abs((bounds.Left + bounds.Right) - (arrow.Left + arrow.Right)), 1)
+        << c.Next << " " << c.Left << ".." << c.Right;
+  }
+}
+
+// Disabled glyph pixels (0xAARRGGBB, premultiplied): grey from
+// (2 * alpha + blue + green + red) div 5, alpha kept.
+TEST(SkinPainter, DisabledNavigatorGlyphPixelsTurnGrey) {
+  struct {
+    Cardinal In, Out;
+  } const cases[] = {
+      {0xFFFF0000, 0xFF999999},  // opaque red: (510 + 255) div 5 = 153
+      {0xFFFFFFFF, 0xFFFFFFFF},  // opaque white stays white
+      {0xFF000000, 0xFF666666},  // opaque black: 510 div 5 = 102
+      {0x80004000, 0x80404040},  // half alpha: (256 + 64) div 5 = 64
+      {0x00000000, 0x00000000},  // transparent stays transparent
+  };
+  Owned<TBitmap> b(NewSurface(int(std::size(cases)), 1, clBlack));
+  auto* row = static_cast<Cardinal*>(b->ScanLine(0));
+  for (size_t i = 0; i < std::size(cases); ++i) row[i] = cases[i].In;
+  nbSkinGreyGlyphPixels(b.get());
+  row = static_cast<Cardinal*>(b->ScanLine(0));
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].Out, row[i]) << std::hex << cases[i].In;
+
+  // Through the painter: over a grey background every pixel of a disabled
+  // glyph stays grey, and the glyph shows.
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  const TSize size = p->NavigatorGlyphSize();
+  Owned<TBitmap> s(NewSurface(size.cx, size.cy, TColor(0x808080)));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(s->Canvas()));
+  p->DrawNavigatorGlyph(canvas.get(), nullptr, 0, 0, Rect(0, 0, size.cx, size.cy), false, false);
+  bool drawn = false;
+  for (Integer y = 0; y < size.cy; ++y)
+    for (Integer x = 0; x < size.cx; ++x) {
+      const Cardinal c = PixelAt(s.get(), x, y);
+      EXPECT_TRUE((c & 0xFF) == (c >> 8 & 0xFF) && (c & 0xFF) == (c >> 16 & 0xFF)) << x << "," << y;
+      drawn = drawn || c != 0x808080;
+    }
+  EXPECT_TRUE(drawn);
+}
+
+// The clock's hands in a face of its own coordinates: the half-sizes are
+// half the face less 2; the hour hand reaches 0.75 of them (tail 0.15,
+// half-width 4.5), the minute hand 0.85 (tail 0.2, half-width 3.5), the
+// second hand 0.9.
+TEST(SkinPainter, ClockHandGeometry) {
+  auto at = [](Integer H, Integer M, Integer S) { return (H * 3600 + M * 60 + S) / 86400.0; };
+  struct {
+    Integer W, H;
+    TDateTime Time;
+    TPoint HourTip, HourSide, HourTail, MinuteTip, Second;
+  } const cases[] = {
+      // 40 x 40: centre (20, 20), half-sizes 18.
+      {40, 40, at(3, 0, 0), {34, 20}, {20, 25}, {17, 20}, {20, 5}, {20, 4}},
+      // 15:00:30: the hour hand a quarter degree on, the minute hand 3 degrees.
+      {40, 40, at(15, 0, 30), {33, 20}, {20, 24}, {17, 20}, {21, 5}, {20, 36}},
+      // 6:30: hour hand at 195 degrees, minute hand straight down.
+      {40, 40, at(6, 30, 0), {17, 33}, {16, 19}, {21, 17}, {20, 35}, {20, 4}},
+      // 60 x 40: centre (30, 20), half-sizes 28 and 18; 21:00:45, the
+      // minute hand 4.5 degrees on.
+      {60, 40, at(21, 0, 45), {9, 20}, {30, 16}, {34, 20}, {32, 5}, {5, 20}},
+  };
+  for (const auto& c : cases) {
+    const TnbSkinClockHands hands = nbSkinClockHands(c.W, c.H, c.Time);
+    const auto text = [&](TPoint P) { return std::to_string(P.X) + "," + std::to_string(P.Y); };
+    SCOPED_TRACE(std::to_string(c.W) + "x" + std::to_string(c.H) + " at " + std::to_string(c.Time));
+    EXPECT_EQ(text(c.HourTip), text(hands.Hour[0]));
+    EXPECT_EQ(text(c.HourSide), text(hands.Hour[1]));
+    EXPECT_EQ(text(c.HourTail), text(hands.Hour[2]));
+    EXPECT_EQ(text(c.MinuteTip), text(hands.Minute[0]));
+    EXPECT_EQ(text(TPoint{c.W / 2, c.H / 2}), text(hands.Centre));
+    EXPECT_EQ(text(c.Second), text(hands.Second));
+  }
 }
 
 // Buttons with captions, headers with text, scroll bars, check boxes, radio
