@@ -5,6 +5,7 @@
 // 2003 painter).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -264,6 +265,56 @@ TEST(SkinPainter, ReferencePicturesWithUserSkinAndWithoutASkin) {
               ClassOf<TFallbackSkinPainter>()->DefaultContentColor());
   }
   vlGetStylePainterRegistry()->Unregister(u"EmptySkinTest");
+}
+
+// Navigator glyphs enabled and greyed, two clocks, a month header with both
+// arrows and the scheduler's navigation buttons in each state, through
+// "UserSkin".
+TEST(SkinPainter, ReferencePictureOfGlyphsClockMonthHeaderAndSchedulerButtons) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "no reference font";
+  foundation_test::TReferenceFont font;
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  const TSize g = p->NavigatorGlyphSize();
+  const Integer clocks = 4 + 2 * (g.cy + 4) + 4, buttons = clocks + 56;
+  Owned<TBitmap> sheet(NewSurface(std::max(6 + 20 * (g.cx + 2), 340), buttons + 94, TColor(0xF3F1F0)));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(sheet->Canvas()));
+  TvlCanvas* c = canvas.get();
+  c->Font()->SetName(u"Tahoma");
+  c->Font()->SetSize(8);
+  // Rows 1 and 2: the 16 horizontal and 4 vertical navigator glyphs,
+  // enabled, then disabled.
+  for (Integer i = 0; i < 20; ++i)
+    for (Integer row = 0; row < 2; ++row) {
+      const Integer x = 4 + i * (g.cx + 2), y = 4 + row * (g.cy + 4);
+      p->DrawNavigatorGlyph(c, nullptr, i, i, Rect(x, y, x + g.cx, y + g.cy), row == 0, false);
+    }
+  // Clocks at 10:10:30 and 15:45:15 over a white and a grey background.
+  p->DrawClock(c, Rect(4, clocks, 52, clocks + 48), (10 * 3600 + 10 * 60 + 30) / 86400.0, clWhite);
+  p->DrawClock(c, Rect(56, clocks, 104, clocks + 48), (15 * 3600 + 45 * 60 + 15) / 86400.0, TColor(0xC0C0C0));
+  // A month header with both arrows, and one with the left arrow only.
+  TvlViewParams params{};
+  params.Font = c->Font();
+  params.Color = p->DefaultDateNavigatorHeaderColor();
+  params.TextColor = p->DefaultDateNavigatorHeaderTextColor(false);
+  p->DrawMonthHeader(c, Rect(112, clocks, 300, clocks + 20), u"December 2026", TvlNeighbors{}, params, haBoth, 18);
+  p->DrawMonthHeader(c, Rect(112, clocks + 26, 300, clocks + 46), u"January 2027", TvlNeighbors{}, params, haLeft,
+                     18);
+  // Scheduler navigation buttons, previous and next, in the states normal,
+  // hot, pressed and disabled: 14 pixels asked, widened to the element's
+  // 18 (the next button to the left); then both collapsed.
+  const String text = u"Next";
+  const TSize textSize{c->TextWidth(text), 12};
+  const TvlButtonState states[4] = {vlbsNormal, vlbsHot, vlbsPressed, vlbsDisabled};
+  for (Integer s = 0; s < 4; ++s)
+    for (Integer next = 0; next < 2; ++next)
+      for (Integer collapsed = 0; collapsed < 2; ++collapsed) {
+        const Integer x = 6 + s * 84 + next * 24 + collapsed * 42;
+        TRect bounds = Rect(x, buttons, x + 14, buttons + 90), textRect{}, arrowRect{};
+        p->CalculateSchedulerNavigationButtonRects(next == 1, collapsed == 1, textSize, textSize, bounds, textRect,
+                                                   arrowRect);
+        p->DrawSchedulerNavigationButton(c, bounds, next == 1, states[s], text, textRect, arrowRect);
+      }
+  lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-glyphs-clock-scheduler", 2);
 }
 
 }  // namespace
