@@ -270,13 +270,13 @@ TEST(SkinPainter, ReferencePicturesWithUserSkinAndWithoutASkin) {
 // Navigator glyphs enabled and greyed, two clocks, a month header with both
 // arrows and the scheduler's navigation buttons in each state, through
 // "UserSkin".
-TEST(SkinPainter, ReferencePictureOfGlyphsClockMonthHeaderAndSchedulerButtons) {
-  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "no reference font";
-  foundation_test::TReferenceFont font;
-  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+// The sheet of the glyphs, clocks, month headers and scheduler buttons
+// drawn by p, the month headers in the colours of AColours (the caller
+// frees it).
+TBitmap* DrawGlyphsClockAndScheduler(TvlCustomLookAndFeelPainterClass p, TvlCustomLookAndFeelPainterClass AColours) {
   const TSize g = p->NavigatorGlyphSize();
   const Integer clocks = 4 + 2 * (g.cy + 4) + 4, buttons = clocks + 56;
-  Owned<TBitmap> sheet(NewSurface(std::max(6 + 20 * (g.cx + 2), 340), buttons + 94, TColor(0xF3F1F0)));
+  TBitmap* sheet = NewSurface(std::max(6 + 20 * (g.cx + 2), 340), buttons + 94, TColor(0xF3F1F0));
   Owned<TvlCanvas> canvas(New<TvlCanvas>(sheet->Canvas()));
   TvlCanvas* c = canvas.get();
   c->Font()->SetName(u"Tahoma");
@@ -294,8 +294,8 @@ TEST(SkinPainter, ReferencePictureOfGlyphsClockMonthHeaderAndSchedulerButtons) {
   // A month header with both arrows, and one with the left arrow only.
   TvlViewParams params{};
   params.Font = c->Font();
-  params.Color = p->DefaultDateNavigatorHeaderColor();
-  params.TextColor = p->DefaultDateNavigatorHeaderTextColor(false);
+  params.Color = AColours->DefaultDateNavigatorHeaderColor();
+  params.TextColor = AColours->DefaultDateNavigatorHeaderTextColor(false);
   p->DrawMonthHeader(c, Rect(112, clocks, 300, clocks + 20), u"December 2026", TvlNeighbors{}, params, haBoth, 18);
   p->DrawMonthHeader(c, Rect(112, clocks + 26, 300, clocks + 46), u"January 2027", TvlNeighbors{}, params, haLeft,
                      18);
@@ -314,7 +314,36 @@ TEST(SkinPainter, ReferencePictureOfGlyphsClockMonthHeaderAndSchedulerButtons) {
                                                    arrowRect);
         p->DrawSchedulerNavigationButton(c, bounds, next == 1, states[s], text, textRect, arrowRect);
       }
+  return sheet;
+}
+
+TEST(SkinPainter, ReferencePictureOfGlyphsClockMonthHeaderAndSchedulerButtons) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "no reference font";
+  foundation_test::TReferenceFont font;
+  Owned<TBitmap> sheet(DrawGlyphsClockAndScheduler(UserSkinPainter(), UserSkinPainter()));
   lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-glyphs-clock-scheduler", 2);
+}
+
+// Without a skin the same operations draw exactly what the Office 2003
+// painter draws (given the same colours: the header colours of the two
+// painters differ).
+TEST(SkinPainter, GlyphsClockAndSchedulerFallBackWithoutASkin) {
+  TnbSkinLookAndFeelPainterInfo* empty = New<TnbSkinLookAndFeelPainterInfo>(static_cast<TnbSkin*>(nullptr));
+  ASSERT_TRUE(vlGetStylePainterRegistry()->Register(u"EmptySkinTest", ClassOf<TFallbackSkinPainter>(), empty));
+  const TvlCustomLookAndFeelPainterClass office2003 = ClassOf<TvlOffice11LookAndFeelPainter>();
+  Owned<TBitmap> skin(DrawGlyphsClockAndScheduler(ClassOf<TFallbackSkinPainter>(), office2003));
+  Owned<TBitmap> office(DrawGlyphsClockAndScheduler(office2003, office2003));
+  vlGetStylePainterRegistry()->Unregister(u"EmptySkinTest");
+  ASSERT_EQ(office->Width(), skin->Width());
+  ASSERT_EQ(office->Height(), skin->Height());
+  Integer differing = 0, painted = 0;
+  for (Integer y = 0; y < skin->Height(); ++y)
+    for (Integer x = 0; x < skin->Width(); ++x) {
+      differing += PixelAt(skin.get(), x, y) != PixelAt(office.get(), x, y);
+      painted += PixelAt(office.get(), x, y) != 0xF3F1F0;
+    }
+  EXPECT_EQ(0, differing);
+  EXPECT_GT(painted, 1000);
 }
 
 }  // namespace
