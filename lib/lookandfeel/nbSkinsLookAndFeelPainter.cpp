@@ -1,8 +1,15 @@
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <memory>
+#include <vector>
 
+#include "lib/foundation/vlGraphicsUtils.h"
+#include "lib/foundation/vlImages.h"
 #include "lib/lookandfeel/nbSkinsElementCache.h"
+#include "lib/lookandfeel/vlPainterHelpers.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/Resources.h"
@@ -15,6 +22,9 @@ CL_IMPLEMENT_CLASS(TnbSkinLookAndFeelPainter)
 CL_IMPLEMENT_CLASS(TnbSkinsUserSkinPainter)
 
 namespace {
+
+template <class T>
+using Owned = std::unique_ptr<T, TObjectFree>;
 
 TnbSkinLookAndFeelPainterCacheManager* gCacheManager = nullptr;
 TvlExtendedStylePainters* gRegistry = nullptr;
@@ -1024,4 +1034,162 @@ void TnbSkinLookAndFeelPainter::DrawPrintPreviewPageBackground(TvlCanvas* ACanva
     ACanvas->ExcludeClipRect(AContentRect);
   }
   border->Draw(DC(ACanvas), ABorderRect, 0, ASelected ? esActive : esNormal);
+}
+
+void TnbSkinLookAndFeelPainter::CalculateSchedulerNavigationButtonRects(Boolean AIsNextButton, Boolean ACollapsed,
+                                                                        TSize APrevButtonTextSize,
+                                                                        TSize ANextButtonTextSize, TRect& ABounds,
+                                                                        TRect& ATextRect, TRect& AArrowRect) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* button = info ? info->SchedulerNavigationButtons[AIsNextButton] : nullptr;
+  const Integer width = button ? button->MinSize()->Width() : 0;
+  if (width > 0 && ABounds.Right - ABounds.Left < width) {
+    // The next button keeps its right edge, the previous one its left edge.
+    if (AIsNextButton)
+      ABounds.Left = ABounds.Right - width;
+    else
+      ABounds.Right = ABounds.Left + width;
+  }
+  inherited::CalculateSchedulerNavigationButtonRects(AIsNextButton, ACollapsed, APrevButtonTextSize,
+                                                     ANextButtonTextSize, ABounds, ATextRect, AArrowRect);
+}
+
+void TnbSkinLookAndFeelPainter::DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect,
+                                                                     const TRect& AArrowRect, Boolean AIsNextButton,
+                                                                     TvlButtonState AState) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  TnbSkinElement* button = info ? info->SchedulerNavigationButtons[AIsNextButton] : nullptr;
+  if (!button) {
+    inherited::DrawSchedulerNavigationButtonContent(ACanvas, ARect, AArrowRect, AIsNextButton, AState);
+    return;
+  }
+  const TnbSkinElementState state = nbSkinElementState(AState);
+  ACanvas->SaveClipRegion();
+  Finally restore([&] { ACanvas->RestoreClipRegion(); });
+  ACanvas->IntersectClipRect(ARect);
+  // The border on the scheduler's side falls outside the clip.
+  TRect r = ARect;
+  if (AIsNextButton)
+    ++r.Right;
+  else
+    --r.Left;
+  button->Draw(DC(ACanvas), r, 0, state);
+  if (TnbSkinElement* arrow = info->SchedulerNavigationButtonsArrow[AIsNextButton])
+    arrow->Draw(DC(ACanvas), AArrowRect, 0, state);
+}
+
+// --- navigator glyphs, clock, month header ------------------------------------------------------
+
+void nbSkinGreyGlyphPixels(TBitmap* ABitmap) {
+  for (Integer y = 0; y < ABitmap->Height(); ++y) {
+    auto* row = static_cast<Cardinal*>(ABitmap->ScanLine(y));
+    for (Integer x = 0; x < ABitmap->Width(); ++x) {
+      const Cardinal p = row[x];
+      const Cardinal a = p >> 24, r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      const Cardinal grey = (2 * a + b + g + r) / 5;
+      row[x] = (a << 24) | (grey << 16) | (grey << 8) | grey;
+    }
+  }
+}
+
+void TnbSkinLookAndFeelPainter::DrawNavigatorGlyph(TvlCanvas* ACanvas, TCustomImageList* AImageList,
+                                                   TImageIndex AImageIndex, Integer AButtonIndex,
+                                                   const TRect& AGlyphRect, Boolean AEnabled,
+                                                   Boolean AUserGlyphs) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  if (!info || !info->NavigatorGlyphs || !info->NavigatorGlyphsVert || AUserGlyphs) {
+    inherited::DrawNavigatorGlyph(ACanvas, AImageList, AImageIndex, AButtonIndex, AGlyphRect, AEnabled, AUserGlyphs);
+    return;
+  }
+  // Indexes past the horizontal glyphs continue in the vertical ones.
+  TnbSkinElement* glyphs = info->NavigatorGlyphs;
+  Integer index = AImageIndex;
+  if (index >= glyphs->ImageCount()) {
+    index -= glyphs->ImageCount();
+    glyphs = info->NavigatorGlyphsVert;
+  }
+  if (AEnabled) {
+    glyphs->Draw(DC(ACanvas), AGlyphRect, index, esNormal);
+    return;
+  }
+  const Integer w = AGlyphRect.Right - AGlyphRect.Left, h = AGlyphRect.Bottom - AGlyphRect.Top;
+  if (w <= 0 || h <= 0) return;
+  Owned<TvlBitmap32> bitmap(vlNewBitmap32(w, h, true));
+  const TRect r = Rect(0, 0, w, h);
+  glyphs->Draw(bitmap->Canvas()->Handle(), r, index, esNormal);
+  nbSkinGreyGlyphPixels(bitmap.get());
+  vlAlphaBlendToDC(DC(ACanvas), bitmap.get(), AGlyphRect, 255, false, r);
+}
+
+TnbSkinClockHands nbSkinClockHands(Integer AWidth, Integer AHeight, TDateTime ADateTime) {
+  const double cx = AWidth / 2.0, cy = AHeight / 2.0;
+  const double hx = cx - 2, hy = cy - 2;
+  // AAngle in degrees clockwise from twelve o'clock, ALength a fraction of
+  // the half-sizes; AAcross pixels perpendicular to the hand.
+  auto at = [&](double AAngle, double ALength, double AAcross) {
+    const double a = AAngle * M_PI / 180, s = std::sin(a), c = std::cos(a);
+    return TPoint{static_cast<Integer>(std::lround(cx + s * hx * ALength + c * AAcross)),
+                  static_cast<Integer>(std::lround(cy - c * hy * ALength + s * AAcross))};
+  };
+  const double day = ADateTime - std::floor(ADateTime);
+  const Integer time = static_cast<Integer>(std::lround(day * 86400)) % 86400;
+  const Integer hours = time / 3600, minutes = time / 60 % 60, seconds = time % 60;
+  const double hourAngle = (hours % 12) * 30 + minutes * 0.5 + seconds / 120.0;
+  const double minuteAngle = minutes * 6 + seconds * 0.1;
+  TnbSkinClockHands result{};
+  auto hand = [&](TPoint* APoints, double AAngle, double ALength, double ATail, double AHalfWidth) {
+    APoints[0] = at(AAngle, ALength, 0);
+    APoints[1] = at(AAngle, 0, AHalfWidth);
+    APoints[2] = at(AAngle, -ATail, 0);
+    APoints[3] = at(AAngle, 0, -AHalfWidth);
+  };
+  hand(result.Hour, hourAngle, 0.75, 0.15, 4.5);
+  hand(result.Minute, minuteAngle, 0.85, 0.2, 3.5);
+  result.Centre = at(0, 0, 0);
+  result.Second = at(seconds * 6, 0.9, 0);
+  return result;
+}
+
+void TnbSkinLookAndFeelPainter::DrawClock(TvlCanvas* ACanvas, const TRect& ARect, TDateTime ADateTime,
+                                          TColor ABackgroundColor) const {
+  TnbSkinInfo* info = GetSkinInfo();
+  if (!info || !info->ClockElements[0] || !info->ClockElements[1]) {
+    inherited::DrawClock(ACanvas, ARect, ADateTime, ABackgroundColor);
+    return;
+  }
+  const Integer w = ARect.Right - ARect.Left, h = ARect.Bottom - ARect.Top;
+  if (w <= 0 || h <= 0) return;
+  Owned<TBitmap> bitmap(vlCreateBitmapOfSize(w, h, pf32bit));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(bitmap->Canvas()));
+  const TRect r = Rect(0, 0, w, h);
+  TnbSkinElement* face = info->ClockElements[0];
+  canvas->FillRect(r, ABackgroundColor);
+  face->Draw(canvas->Handle(), r, 0, esNormal);
+  const TnbSkinClockHands hands = nbSkinClockHands(w, h, ADateTime);
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(face->TextColor());
+  canvas->Pen()->SetStyle(psSolid);
+  canvas->Pen()->SetWidth(1);
+  canvas->Pen()->SetColor(face->TextColor());
+  canvas->Polygon(std::vector<TPoint>(std::begin(hands.Hour), std::end(hands.Hour)));
+  canvas->Polygon(std::vector<TPoint>(std::begin(hands.Minute), std::end(hands.Minute)));
+  canvas->MoveTo(hands.Centre.X, hands.Centre.Y);
+  canvas->LineTo(hands.Second.X, hands.Second.Y);
+  info->ClockElements[1]->Draw(canvas->Handle(), r, 0, esNormal);
+  vlBlitBitmap(DC(ACanvas), bitmap.get(), ARect, win::SRCCOPY);
+}
+
+void TnbSkinLookAndFeelPainter::DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText,
+                                                TvlNeighbors ANeighbors, const TvlViewParams& AViewParams,
+                                                TvlHeaderArrows AArrows, Integer ASideWidth,
+                                                const TvlDrawBackgroundEvent& AOnDrawBackground) const {
+  if (!NB_SKIN(Header)) {
+    inherited::DrawMonthHeader(ACanvas, ABounds, AText, ANeighbors, AViewParams, AArrows, ASideWidth,
+                               AOnDrawBackground);
+    return;
+  }
+  DrawHeader(ACanvas, ABounds, ABounds, ANeighbors, HeaderBorders(ANeighbors), vlbsNormal, taCenter, vaCenter, false,
+             false, AText, AViewParams.Font, AViewParams.TextColor, AViewParams.Color, AOnDrawBackground);
+  vl_painters::DrawMonthHeaderArrows(ACanvas, ABounds, AArrows, ASideWidth, BorderSize(),
+                                     DefaultDateNavigatorHeaderTextColor(false));
 }

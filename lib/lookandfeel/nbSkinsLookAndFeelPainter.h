@@ -29,6 +29,8 @@ class TnbSkinLookAndFeelPainter : public TvlOffice11LookAndFeelPainter {
                    TAlignment AAlignmentHorz, TvlAlignmentVert AAlignmentVert, Boolean AMultiLine,
                    Boolean AShowEndEllipsis, const String& AText, TFont* AFont, TColor ATextColor, TColor ABkColor,
                    const TvlDrawBackgroundEvent& AOnDrawBackground, Boolean AIsFooter) const override;
+  void DrawSchedulerNavigationButtonContent(TvlCanvas* ACanvas, const TRect& ARect, const TRect& AArrowRect,
+                                            Boolean AIsNextButton, TvlButtonState AState) const override;
 
  public:
   // The information registered as this painter class's data; nil when the
@@ -139,6 +141,13 @@ class TnbSkinLookAndFeelPainter : public TvlOffice11LookAndFeelPainter {
   void DrawIndicatorImage(TvlCanvas* ACanvas, const TRect& R, TvlIndicatorKind AKind) const override;
   void DrawIndicatorCustomizationMark(TvlCanvas* ACanvas, const TRect& R, TColor AColor) const override;
   void DrawWindowContent(TvlCanvas* ACanvas, const TRect& ARect) const override;
+  void DrawNavigatorGlyph(TvlCanvas* ACanvas, TCustomImageList* AImageList, TImageIndex AImageIndex,
+                          Integer AButtonIndex, const TRect& AGlyphRect, Boolean AEnabled,
+                          Boolean AUserGlyphs) const override;
+  void DrawClock(TvlCanvas* ACanvas, const TRect& ARect, TDateTime ADateTime, TColor ABackgroundColor) const override;
+  void DrawMonthHeader(TvlCanvas* ACanvas, const TRect& ABounds, const String& AText, TvlNeighbors ANeighbors,
+                       const TvlViewParams& AViewParams, TvlHeaderArrows AArrows, Integer ASideWidth,
+                       const TvlDrawBackgroundEvent& AOnDrawBackground = {}) const override;
 
   // Calendar, calculator, layout and the colours of controls this system lacks
   TColor DefaultDateNavigatorTextColor() const override;
@@ -229,6 +238,9 @@ class TnbSkinLookAndFeelPainter : public TvlOffice11LookAndFeelPainter {
                                   const TvlViewParams& AViewParams, Boolean ATransparent) const override;
   void DrawSchedulerNavigatorButton(TvlCanvas* ACanvas, TRect R, TvlButtonState AState) const override;
   TRect SchedulerEventProgressOffsets() const override;
+  void CalculateSchedulerNavigationButtonRects(Boolean AIsNextButton, Boolean ACollapsed,
+                                               TSize APrevButtonTextSize, TSize ANextButtonTextSize, TRect& ABounds,
+                                               TRect& ATextRect, TRect& AArrowRect) const override;
   TColor SchedulerNavigationButtonTextColor(Boolean AIsNextButton, TvlButtonState AState,
                                             TColor ADefaultColor) const override;
   void SchedulerNavigationButtonSizes(Boolean AIsNextButton, TRect& ABorders, TSize& AArrowSize,
@@ -255,3 +267,18 @@ TnbSkinLookAndFeelPainterCacheManager* nbSkinPainterCacheManager();
 TnbSkinUserLookAndFeelPainterInfo* nbUserSkinInfo();
 // The painter state of a button state.
 TnbSkinElementState nbSkinElementState(TvlButtonState AState);
+// Greys a 32-bit image (blue in the low byte, alpha in the high one) as a
+// disabled glyph: blue, green and red each become
+// (2 * alpha + blue + green + red) div 5, alpha unchanged.
+void nbSkinGreyGlyphPixels(TBitmap* ABitmap);
+
+// The skin clock's hands in a face AWidth x AHeight (its own coordinates):
+// the hour and minute hands as polygons (tip, side, tail, other side), the
+// second hand as a line from the centre.
+struct TnbSkinClockHands {
+  TPoint Hour[4];
+  TPoint Minute[4];
+  TPoint Centre;
+  TPoint Second;
+};
+TnbSkinClockHands nbSkinClockHands(Integer AWidth, Integer AHeight, TDateTime ADateTime);

@@ -17,7 +17,7 @@ using namespace vl_painters;
 namespace vl_painters {
 
 void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderArrows AArrows, Integer ASideWidth,
-                           Integer ABorderSize) {
+                           Integer ABorderSize, TColor AColor) {
   if (AArrows == haNone) return;
   TRect r = ABounds;
   r.Top += ABorderSize + 1;
@@ -29,11 +29,11 @@ void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderAr
   const Integer mid = (top + bottom) / 2;
   if (AArrows == haLeft || AArrows == haBoth) {
     const Integer x = ABounds.Left + ASideWidth - 1;
-    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x - (h / 2 + 1), mid}, clWindowText);
+    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x - (h / 2 + 1), mid}, AColor);
   }
   if (AArrows == haRight || AArrows == haBoth) {
     const Integer x = ABounds.Right - ASideWidth;
-    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x + h / 2 + 1, mid}, clWindowText);
+    FillTriangle(ACanvas, TPoint{x, top}, TPoint{x, bottom}, TPoint{x + h / 2 + 1, mid}, AColor);
   }
 }
 

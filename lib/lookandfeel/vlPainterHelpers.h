@@ -48,12 +48,12 @@ void DrawExpandSign(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded, TColo
 void DrawSortingMarkOutline(TvlCanvas* ACanvas, const TRect& R, const TPoint& ASize, Boolean AAscending,
                             TColor ALightColor, TColor ADarkColor);
 
-// The filled month arrows of a month header in clWindowText: left-pointing
-// in the left ASideWidth-wide area for haLeft and haBoth, right-pointing in
-// the right one for haRight and haBoth; the arrows' rectangle is ABounds
-// below ABorderSize, less one pixel at top and bottom.
+// The filled month arrows of a month header in AColor: left-pointing in the
+// left ASideWidth-wide area for haLeft and haBoth, right-pointing in the
+// right one for haRight and haBoth; the arrows' rectangle is ABounds below
+// ABorderSize, less one pixel at top and bottom.
 void DrawMonthHeaderArrows(TvlCanvas* ACanvas, const TRect& ABounds, TvlHeaderArrows AArrows, Integer ASideWidth,
-                           Integer ABorderSize);
+                           Integer ABorderSize, TColor AColor = clWindowText);
 
 // A scroll bar's page area: the brush pattern of the first scroll-bar pattern
 // bitmap, or of the second (dark) one when pressed; the brush is solid again

@@ -5,6 +5,11 @@
 // 2003 painter).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
 #include "lib/foundation/vlImages.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "tests/lib/foundation/ReferencePicture.h"
@@ -96,6 +101,102 @@ TEST(SkinPainter, DrawingRules) {
   for (Integer x : {5, 6, 8, 9}) EXPECT_NE(expected, PixelAt(e.get(), x, 7)) << x;
 }
 
+// A skin button narrower than its element's minimum width is widened to it
+// (the next button keeps its right edge, the previous one its left edge)
+// before the inherited layout runs.
+TEST(SkinPainter, SchedulerNavigationButtonsKeepTheirMinimumWidth) {
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  ASSERT_EQ(18, nbUserSkinInfo()->SchedulerNavigationButtons[1]->MinSize()->Width());
+  struct {
+    bool Next;
+    Integer Left, Right, ExpectedLeft, ExpectedRight;
+  } const cases[] = {
+      {true, 100, 110, 92, 110},   // narrower: widened to the left
+      {false, 100, 110, 100, 118}, // narrower: widened to the right
+      {true, 100, 118, 100, 118},  // exactly the minimum
+      {false, 100, 130, 100, 130}, // wider than the minimum
+  };
+  for (const auto& c : cases) {
+    TRect bounds = Rect(c.Left, 10, c.Right, 210), text{}, arrow{};
+    p->CalculateSchedulerNavigationButtonRects(c.Next, false, TSize{20, 8}, TSize{30, 8}, bounds, text, arrow);
+    EXPECT_EQ(c.ExpectedLeft, bounds.Left) << c.Next << " " << c.Left << ".." << c.Right;
+    EXPECT_EQ(c.ExpectedRight, bounds.Right) << c.Next << " " << c.Left << ".." << c.Right;
+    // The arrow is centred in the widened button.
+    EXPECT_LE(std::abs((bounds.Left + bounds.Right) - (arrow.Left + arrow.Right)), 1)
+        << c.Next << " " << c.Left << ".." << c.Right;
+  }
+}
+
+// Disabled glyph pixels (0xAARRGGBB, premultiplied): grey from
+// (2 * alpha + blue + green + red) div 5, alpha kept.
+TEST(SkinPainter, DisabledNavigatorGlyphPixelsTurnGrey) {
+  struct {
+    Cardinal In, Out;
+  } const cases[] = {
+      {0xFFFF0000, 0xFF999999},  // opaque red: (510 + 255) div 5 = 153
+      {0xFFFFFFFF, 0xFFFFFFFF},  // opaque white stays white
+      {0xFF000000, 0xFF666666},  // opaque black: 510 div 5 = 102
+      {0x80004000, 0x80404040},  // half alpha: (256 + 64) div 5 = 64
+      {0x00000000, 0x00000000},  // transparent stays transparent
+  };
+  Owned<TBitmap> b(NewSurface(int(std::size(cases)), 1, clBlack));
+  auto* row = static_cast<Cardinal*>(b->ScanLine(0));
+  for (size_t i = 0; i < std::size(cases); ++i) row[i] = cases[i].In;
+  nbSkinGreyGlyphPixels(b.get());
+  row = static_cast<Cardinal*>(b->ScanLine(0));
+  for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].Out, row[i]) << std::hex << cases[i].In;
+
+  // Through the painter: over a grey background every pixel of a disabled
+  // glyph stays grey, and the glyph shows.
+  const TvlCustomLookAndFeelPainterClass p = UserSkinPainter();
+  const TSize size = p->NavigatorGlyphSize();
+  Owned<TBitmap> s(NewSurface(size.cx, size.cy, TColor(0x808080)));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(s->Canvas()));
+  p->DrawNavigatorGlyph(canvas.get(), nullptr, 0, 0, Rect(0, 0, size.cx, size.cy), false, false);
+  bool drawn = false;
+  for (Integer y = 0; y < size.cy; ++y)
+    for (Integer x = 0; x < size.cx; ++x) {
+      const Cardinal c = PixelAt(s.get(), x, y);
+      EXPECT_TRUE((c & 0xFF) == (c >> 8 & 0xFF) && (c & 0xFF) == (c >> 16 & 0xFF)) << x << "," << y;
+      drawn = drawn || c != 0x808080;
+    }
+  EXPECT_TRUE(drawn);
+}
+
+// The clock's hands in a face of its own coordinates: the half-sizes are
+// half the face less 2; the hour hand reaches 0.75 of them (tail 0.15,
+// half-width 4.5), the minute hand 0.85 (tail 0.2, half-width 3.5), the
+// second hand 0.9.
+TEST(SkinPainter, ClockHandGeometry) {
+  auto at = [](Integer H, Integer M, Integer S) { return (H * 3600 + M * 60 + S) / 86400.0; };
+  struct {
+    Integer W, H;
+    TDateTime Time;
+    TPoint HourTip, HourSide, HourTail, MinuteTip, Second;
+  } const cases[] = {
+      // 40 x 40: centre (20, 20), half-sizes 18.
+      {40, 40, at(3, 0, 0), {34, 20}, {20, 25}, {17, 20}, {20, 5}, {20, 4}},
+      // 15:00:30: the hour hand a quarter degree on, the minute hand 3 degrees.
+      {40, 40, at(15, 0, 30), {33, 20}, {20, 24}, {17, 20}, {21, 5}, {20, 36}},
+      // 6:30: hour hand at 195 degrees, minute hand straight down.
+      {40, 40, at(6, 30, 0), {17, 33}, {16, 19}, {21, 17}, {20, 35}, {20, 4}},
+      // 60 x 40: centre (30, 20), half-sizes 28 and 18; 21:00:45, the
+      // minute hand 4.5 degrees on.
+      {60, 40, at(21, 0, 45), {9, 20}, {30, 16}, {34, 20}, {32, 5}, {5, 20}},
+  };
+  for (const auto& c : cases) {
+    const TnbSkinClockHands hands = nbSkinClockHands(c.W, c.H, c.Time);
+    const auto text = [&](TPoint P) { return std::to_string(P.X) + "," + std::to_string(P.Y); };
+    SCOPED_TRACE(std::to_string(c.W) + "x" + std::to_string(c.H) + " at " + std::to_string(c.Time));
+    EXPECT_EQ(text(c.HourTip), text(hands.Hour[0]));
+    EXPECT_EQ(text(c.HourSide), text(hands.Hour[1]));
+    EXPECT_EQ(text(c.HourTail), text(hands.Hour[2]));
+    EXPECT_EQ(text(c.MinuteTip), text(hands.Minute[0]));
+    EXPECT_EQ(text(TPoint{c.W / 2, c.H / 2}), text(hands.Centre));
+    EXPECT_EQ(text(c.Second), text(hands.Second));
+  }
+}
+
 // Buttons with captions, headers with text, scroll bars, check boxes, radio
 // buttons, editor buttons, expand buttons and indicators in each state.
 // AWithSharedImages: also the expand buttons, which the fallback draws from
@@ -164,6 +265,85 @@ TEST(SkinPainter, ReferencePicturesWithUserSkinAndWithoutASkin) {
               ClassOf<TFallbackSkinPainter>()->DefaultContentColor());
   }
   vlGetStylePainterRegistry()->Unregister(u"EmptySkinTest");
+}
+
+// Navigator glyphs enabled and greyed, two clocks, a month header with both
+// arrows and the scheduler's navigation buttons in each state, through
+// "UserSkin".
+// The sheet of the glyphs, clocks, month headers and scheduler buttons
+// drawn by p, the month headers in the colours of AColours (the caller
+// frees it).
+TBitmap* DrawGlyphsClockAndScheduler(TvlCustomLookAndFeelPainterClass p, TvlCustomLookAndFeelPainterClass AColours) {
+  const TSize g = p->NavigatorGlyphSize();
+  const Integer clocks = 4 + 2 * (g.cy + 4) + 4, buttons = clocks + 56;
+  TBitmap* sheet = NewSurface(std::max(6 + 20 * (g.cx + 2), 340), buttons + 94, TColor(0xF3F1F0));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(sheet->Canvas()));
+  TvlCanvas* c = canvas.get();
+  c->Font()->SetName(u"Tahoma");
+  c->Font()->SetSize(8);
+  // Rows 1 and 2: the 16 horizontal and 4 vertical navigator glyphs,
+  // enabled, then disabled.
+  for (Integer i = 0; i < 20; ++i)
+    for (Integer row = 0; row < 2; ++row) {
+      const Integer x = 4 + i * (g.cx + 2), y = 4 + row * (g.cy + 4);
+      p->DrawNavigatorGlyph(c, nullptr, i, i, Rect(x, y, x + g.cx, y + g.cy), row == 0, false);
+    }
+  // Clocks at 10:10:30 and 15:45:15 over a white and a grey background.
+  p->DrawClock(c, Rect(4, clocks, 52, clocks + 48), (10 * 3600 + 10 * 60 + 30) / 86400.0, clWhite);
+  p->DrawClock(c, Rect(56, clocks, 104, clocks + 48), (15 * 3600 + 45 * 60 + 15) / 86400.0, TColor(0xC0C0C0));
+  // A month header with both arrows, and one with the left arrow only.
+  TvlViewParams params{};
+  params.Font = c->Font();
+  params.Color = AColours->DefaultDateNavigatorHeaderColor();
+  params.TextColor = AColours->DefaultDateNavigatorHeaderTextColor(false);
+  p->DrawMonthHeader(c, Rect(112, clocks, 300, clocks + 20), u"December 2026", TvlNeighbors{}, params, haBoth, 18);
+  p->DrawMonthHeader(c, Rect(112, clocks + 26, 300, clocks + 46), u"January 2027", TvlNeighbors{}, params, haLeft,
+                     18);
+  // Scheduler navigation buttons, previous and next, in the states normal,
+  // hot, pressed and disabled: 14 pixels asked, widened to the element's
+  // 18 (the next button to the left); then both collapsed.
+  const String text = u"Next";
+  const TSize textSize{c->TextWidth(text), 12};
+  const TvlButtonState states[4] = {vlbsNormal, vlbsHot, vlbsPressed, vlbsDisabled};
+  for (Integer s = 0; s < 4; ++s)
+    for (Integer next = 0; next < 2; ++next)
+      for (Integer collapsed = 0; collapsed < 2; ++collapsed) {
+        const Integer x = 6 + s * 84 + next * 24 + collapsed * 42;
+        TRect bounds = Rect(x, buttons, x + 14, buttons + 90), textRect{}, arrowRect{};
+        p->CalculateSchedulerNavigationButtonRects(next == 1, collapsed == 1, textSize, textSize, bounds, textRect,
+                                                   arrowRect);
+        p->DrawSchedulerNavigationButton(c, bounds, next == 1, states[s], text, textRect, arrowRect);
+      }
+  return sheet;
+}
+
+TEST(SkinPainter, ReferencePictureOfGlyphsClockMonthHeaderAndSchedulerButtons) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "no reference font";
+  foundation_test::TReferenceFont font;
+  Owned<TBitmap> sheet(DrawGlyphsClockAndScheduler(UserSkinPainter(), UserSkinPainter()));
+  lookandfeel_test::ExpectMatchesReference(sheet.get(), "skin-painter-glyphs-clock-scheduler", 2);
+}
+
+// Without a skin the same operations draw exactly what the Office 2003
+// painter draws (given the same colours: the header colours of the two
+// painters differ).
+TEST(SkinPainter, GlyphsClockAndSchedulerFallBackWithoutASkin) {
+  TnbSkinLookAndFeelPainterInfo* empty = New<TnbSkinLookAndFeelPainterInfo>(static_cast<TnbSkin*>(nullptr));
+  ASSERT_TRUE(vlGetStylePainterRegistry()->Register(u"EmptySkinTest", ClassOf<TFallbackSkinPainter>(), empty));
+  const TvlCustomLookAndFeelPainterClass office2003 = ClassOf<TvlOffice11LookAndFeelPainter>();
+  Owned<TBitmap> skin(DrawGlyphsClockAndScheduler(ClassOf<TFallbackSkinPainter>(), office2003));
+  Owned<TBitmap> office(DrawGlyphsClockAndScheduler(office2003, office2003));
+  vlGetStylePainterRegistry()->Unregister(u"EmptySkinTest");
+  ASSERT_EQ(office->Width(), skin->Width());
+  ASSERT_EQ(office->Height(), skin->Height());
+  Integer differing = 0, painted = 0;
+  for (Integer y = 0; y < skin->Height(); ++y)
+    for (Integer x = 0; x < skin->Width(); ++x) {
+      differing += PixelAt(skin.get(), x, y) != PixelAt(office.get(), x, y);
+      painted += PixelAt(office.get(), x, y) != 0xF3F1F0;
+    }
+  EXPECT_EQ(0, differing);
+  EXPECT_GT(painted, 1000);
 }
 
 }  // namespace
