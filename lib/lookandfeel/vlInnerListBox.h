@@ -83,8 +83,6 @@ class TvlCustomInnerListBox : public TListBox, public IvlContainerInnerControl {
   TvlScrollBar* FHScrollBar{};
   Boolean FIsRedrawLocked{};
   TvlLookAndFeel* FLookAndFeel{};
-  TColor FPrevBrushColor{};
-  TColor FPrevFontColor{};
   Cardinal FPrevKeyPressTime{};
   Boolean FScrollBarsCalculating{};
   Integer FScrollBarsLockCount{};

@@ -7,7 +7,9 @@
 
 #include "lib/lookandfeel/vlScrollBar.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
@@ -224,6 +226,32 @@ TEST_F(InnerListBoxTest, AutomaticDragMovesTheContainerAndKeepsAMultiSelection) 
   c->EndDrag(false);
   Display.MouseUp(q.X, q.Y);
   Pump();
+}
+
+TEST_F(InnerListBoxTest, PrintingFillsTheSizeGripCorner) {
+  TListContainer* c = Make(30);
+  TvlCustomInnerListBox* list = c->List;
+  list->SetScrollWidth(400);
+  Pump();
+  const TRect grip = list->GetSizeGripBounds();
+  ASSERT_FALSE(grip.Width() <= 0 || grip.Height() <= 0);
+  // spoil the corner on the screen, then print the window
+  HDC wdc = GetWindowDC(list->Handle());
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(wdc, &grip, red);
+  DeleteObject(red);
+  ReleaseDC(list->Handle(), wdc);
+  RECT window{};
+  GetWindowRect(list->Handle(), &window);
+  const int gx = window.left + grip.Left + 2, gy = window.top + grip.Top + 2;
+  Display.Compose();
+  ASSERT_EQ(TColor(Display.Pixel(gx, gy) & 0xFFFFFF), TColor(clRed));
+  HDC mem = CreateCompatibleDC(nullptr);
+  SendMessageW(list->Handle(), WM_PRINT, WPARAM(mem), PRF_NONCLIENT | PRF_CLIENT);
+  DeleteDC(mem);
+  Display.Compose();
+  const TColor expected = ColorToRGB(c->CurrentPainter()->DefaultSizeGripAreaColor());
+  EXPECT_EQ(TColor(Display.Pixel(gx, gy) & 0xFFFFFF), expected);
 }
 
 }  // namespace
