@@ -144,7 +144,6 @@ TEST_F(PopupTest, OwnerFormCaptionStaysActiveWhilePopupIsOpen) {
   seen = 0;
   EXPECT_EQ(SendMessageW(Form->Handle(), WM_NCACTIVATE, 0, 0), 1);
   EXPECT_EQ(seen, 0);
-  SendMessageW(Form->Handle(), WM_NCACTIVATE, 1, 0);  // an active caption passes
   p->CloseUp();
   Pump();
   seen = 0;
