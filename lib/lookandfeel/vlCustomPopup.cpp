@@ -1,6 +1,7 @@
 #include "lib/lookandfeel/vlCustomPopup.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "lib/foundation/vlGeometry.h"
@@ -67,10 +68,71 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
   return passClick;
 }
 
+// The procedures of windows whose next message is swallowed, by window.
+std::vector<std::pair<HWND, WNDPROC>> SwallowedProcs;
+
+// Answers 1 without handling, after putting the window's procedure back.
+LRESULT SwallowingProc(HWND hWnd, UINT, WPARAM, LPARAM) {
+  for (auto it = SwallowedProcs.begin(); it != SwallowedProcs.end(); ++it)
+    if (it->first == hWnd) {
+      SetWindowLongPtrW(hWnd, GWLP_WNDPROC, it->second.ToLongPtr());
+      SwallowedProcs.erase(it);
+      break;
+    }
+  return 1;
+}
+
+// The message about to reach AWnd is swallowed: its procedure is replaced for this one message.
+void SwallowMessage(HWND AWnd) {
+  for (const auto& e : SwallowedProcs)
+    if (e.first == AWnd) return;
+  const WNDPROC previous = WNDPROC::FromLongPtr(GetWindowLongPtrW(AWnd, GWLP_WNDPROC));
+  SwallowedProcs.emplace_back(AWnd, previous);
+  SetWindowLongPtrW(AWnd, GWLP_WNDPROC, WNDPROC(&SwallowingProc).ToLongPtr());
+}
+
+// WM_CLOSE with popups open: closes the popup the window belongs to (and
+// then its owner's top-level window), or a non-capturing popup whose owner
+// form closes.
+void PopupsWindowClosing(HWND AWnd) {
+  for (TvlCustomPopupWindow* p : std::vector<TvlCustomPopupWindow*>(OpenPopups)) {
+    if (!Alive(p) || !IsOpen(p)) continue;
+    TWinControl* owner = p->OwnerControl();
+    if (p->HandleAllocated() && p->WindowHandle() == AWnd) {
+      if (p->CloseQuery()) p->CloseUp();
+      if (!IsOpen(p) && p->CaptureFocus() && Alive(owner) && owner->HandleAllocated())
+        SendMessageW(GetAncestor(owner->WindowHandle(), GA_ROOT), WM_CLOSE, 0, 0);
+      return;
+    }
+    if (p->CaptureFocus()) continue;
+    if (Alive(owner)) {
+      TCustomForm* form = GetParentForm(owner);
+      if (form && (!form->HandleAllocated() || form->WindowHandle() == AWnd)) {
+        p->CloseUp();
+        return;
+      }
+    }
+  }
+}
+
 LRESULT CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPSTRUCT* cwp = reinterpret_cast<CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && FocusingLock > 0 && (cwp->message == CM_ACTIVATE || cwp->message == CM_DEACTIVATE))
+    SwallowMessage(cwp->hwnd);
   if (code == HC_ACTION && !OpenPopups.empty()) {
-    const CWPSTRUCT& m = *reinterpret_cast<CWPSTRUCT*>(lParam);
+    const CWPSTRUCT& m = *cwp;
     switch (m.message) {
+      case WM_CLOSE:
+        PopupsWindowClosing(m.hwnd);
+        break;
+      case WM_NCACTIVATE:
+        if (m.wParam == 0) {
+          Boolean swallow = PopupFocusing;
+          for (TvlCustomPopupWindow* p : OpenPopups)
+            if (!swallow && Alive(p) && FormWindowOf(p->OwnerControl()) == m.hwnd) swallow = true;
+          if (swallow) SwallowMessage(m.hwnd);
+        }
+        break;
       case WM_DESTROY:
         for (TvlCustomPopupWindow* p : std::vector<TvlCustomPopupWindow*>(OpenPopups))
           if (Alive(p) && p->HandleAllocated() && p->WindowHandle() == m.hwnd) {
@@ -492,7 +554,10 @@ void TvlCustomPopupWindow::ClosePopup() {
 }
 
 void TvlCustomPopupWindow::DoDeactivate() {
-  if (FDeactivateLockCount > 0) return;
+  // The forms deactivate on WM_ACTIVATE, not on a CM_DEACTIVATE the hook could
+  // swallow: a deactivation while focus moves into or out of a popup is
+  // ignored here, as the swallowed message would be.
+  if (FDeactivateLockCount > 0 || FocusingLock > 0 || PopupFocusing) return;
   const HWND active = GetActiveWindow();
   for (size_t i = OpenPopups.size(); i-- > 0;) {
     if (i >= OpenPopups.size()) continue;

@@ -464,6 +464,8 @@ void ForgetFocus(TWnd* w) {
 }
 
 void Activate(TWnd* top, WORD mode) {
+  // A window of child style is never activated, also when it has no parent.
+  if (top->Style & WS_CHILD) return;
   TInputState& in = Input();
   HWND h = top->Handle;
   HWND old = in.Active;

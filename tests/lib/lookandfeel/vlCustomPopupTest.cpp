@@ -1,9 +1,12 @@
 // The custom popup window and the popup hooks on the headless screen:
 // closing on an outside click, on hiding its owner, on application
-// deactivation and from the loop.
+// deactivation and from the loop; the messages the hooks swallow or void;
+// nested popups.
 #include "lib/lookandfeel/vlCustomPopup.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
@@ -13,6 +16,16 @@ using namespace win;
 using controltest::ControlFixture;
 
 namespace {
+
+// Event handlers bound to functions a test sets.
+struct THandlers {
+  std::function<void()> Closing;
+  std::function<void(TMessage&)> Message;
+  std::function<void(Word, TShiftState)> Key;
+  void OnClosing(TObject*) { Closing(); }
+  void OnMessage(TMessage& M) { Message(M); }
+  void OnKeyDown(TObject*, Word& AKey, TShiftState Shift) { Key(AKey, Shift); }
+};
 
 class PopupTest : public ControlFixture {
  protected:
@@ -93,6 +106,139 @@ TEST_F(PopupTest, ClosePopupClosesFromTheLoop) {
   EXPECT_TRUE(p->IsVisible());
   Pump();
   EXPECT_FALSE(p->IsVisible());
+}
+
+// Under the focusing lock (held while a popup closes) CM_ACTIVATE and
+// CM_DEACTIVATE are swallowed once: answered 1, the window's procedure back.
+TEST_F(PopupTest, ActivationMessagesAreSwallowedWhileFocusMoves) {
+  TvlCustomPopupWindow* p = Make(Owner);
+  const LONG_PTR proc = GetWindowLongPtrW(Form->Handle(), GWLP_WNDPROC);
+  for (Cardinal msg : {CM_ACTIVATE, CM_DEACTIVATE}) {
+    SCOPED_TRACE(msg);
+    LRESULT inside = -1;
+    THandlers h;
+    h.Closing = [&] { inside = SendMessageW(Form->Handle(), msg, 0, 0); };
+    p->SetOnClosing(TNotifyEvent(&h, &THandlers::OnClosing));
+    p->Popup(nullptr);
+    Pump();
+    p->CloseUp();
+    EXPECT_EQ(inside, 1);
+    EXPECT_EQ(GetWindowLongPtrW(Form->Handle(), GWLP_WNDPROC), proc);
+    EXPECT_EQ(SendMessageW(Form->Handle(), msg, 0, 0), 0);  // the next one is handled
+  }
+}
+
+// WM_NCACTIVATE(0) to the owner's form is swallowed while its popup is open.
+TEST_F(PopupTest, OwnerFormCaptionStaysActiveWhilePopupIsOpen) {
+  Integer seen = 0;
+  const TWndMethod old = Form->WindowProc();
+  THandlers h;
+  h.Message = [&](TMessage& M) {
+    if (M.Msg == WM_NCACTIVATE && M.WParam == 0) ++seen;
+    old(M);
+  };
+  Form->SetWindowProc(TWndMethod(&h, &THandlers::OnMessage));
+  TvlCustomPopupWindow* p = Make(Owner);
+  p->Popup(nullptr);
+  Pump();
+  seen = 0;
+  EXPECT_EQ(SendMessageW(Form->Handle(), WM_NCACTIVATE, 0, 0), 1);
+  EXPECT_EQ(seen, 0);
+  p->CloseUp();
+  Pump();
+  seen = 0;
+  SendMessageW(Form->Handle(), WM_NCACTIVATE, 0, 0);
+  EXPECT_EQ(seen, 1);
+  Form->SetWindowProc(old);
+}
+
+// WM_CLOSE to a capturing popup closes it and then its owner's top-level
+// window; to the owner form it closes a non-capturing popup.
+TEST_F(PopupTest, CloseMessageClosesPopupAndItsOwnerForm) {
+  TvlCustomPopupWindow* p = Make(Owner);
+  p->Popup(nullptr);
+  Pump();
+  SendMessageW(p->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_FALSE(p->IsVisible());
+  EXPECT_FALSE(Form->Visible());
+
+  Form->Show();
+  Pump();
+  TvlCustomPopupWindow* q = Make(Owner);
+  q->SetCaptureFocus(false);
+  q->Popup(nullptr);
+  Pump();
+  ASSERT_TRUE(q->IsVisible());
+  SendMessageW(Form->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_FALSE(q->IsVisible());
+}
+
+// A popup opened from a control of a popup keeps the first one open, also
+// when clicked into; a click on the first popup closes only the nested one.
+TEST_F(PopupTest, NestedPopupsStayOpen) {
+  TvlCustomPopupWindow* outer = Make(Owner);
+  outer->Popup(nullptr);
+  Pump();
+  auto* inside = static_cast<TWinControl*>(outer->Controls(0));
+  TvlCustomPopupWindow* inner = Make(inside);
+  inner->Popup(nullptr);
+  Pump();
+  EXPECT_TRUE(outer->IsVisible());
+  ASSERT_TRUE(inner->IsVisible());
+  EXPECT_EQ(vlOpenPopupCount(), 2);
+  ClickAt(inner, 10, 10);
+  EXPECT_TRUE(outer->IsVisible());
+  EXPECT_TRUE(inner->IsVisible());
+  ClickAt(inside, 10, 10);  // the nested popup's owner, in the first popup
+  EXPECT_TRUE(outer->IsVisible());
+  EXPECT_FALSE(inner->IsVisible());
+  inner->Popup(nullptr);
+  Pump();
+  inner->CloseUp();  // closing the nested one leaves the first open
+  Pump();
+  EXPECT_TRUE(outer->IsVisible());
+}
+
+// While a non-modal popup is open, Alt with a key it does not accept never
+// reaches the focused window; Alt with an arrow or F4 does.
+TEST_F(PopupTest, AltKeysAreVoidedWhilePopupIsOpen) {
+  TvlCustomPopupWindow* p = Make(Owner);
+  p->SetCaptureFocus(false);
+  std::vector<Word> keys;
+  THandlers h;
+  h.Key = [&](Word Key, TShiftState Shift) {
+    if (Shift.Contains(ssAlt)) keys.push_back(Key);
+  };
+  Owner->SetOnKeyDown(TKeyEvent(&h, &THandlers::OnKeyDown));
+  Owner->SetFocus();
+  p->Popup(nullptr);
+  Pump();
+  ASSERT_TRUE(p->IsVisible());
+  struct Case {
+    Word Key;
+    Boolean Reaches;
+  };
+  for (Case c : {Case{'X', false}, Case{VK_DOWN, true}, Case{VK_PRIOR, true}, Case{VK_F5, false}}) {
+    SCOPED_TRACE(c.Key);
+    keys.clear();
+    Display.KeyDown(VK_MENU);
+    Display.KeyDown(c.Key);
+    Display.KeyUp(c.Key);
+    Display.KeyUp(VK_MENU);
+    Pump();
+    EXPECT_EQ(!keys.empty() && keys.back() == c.Key, c.Reaches);
+  }
+  p->CloseUp();
+  Pump();
+  keys.clear();
+  Display.KeyDown(VK_MENU);
+  Display.KeyDown('X');
+  Display.KeyUp('X');
+  Display.KeyUp(VK_MENU);
+  Pump();
+  EXPECT_EQ(keys, (std::vector<Word>{VK_MENU, 'X'}));  // with no popup open all pass
 }
 
 }  // namespace

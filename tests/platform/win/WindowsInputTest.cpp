@@ -55,6 +55,25 @@ TEST_F(WindowsInputTest, MouseActivateAnswersKeepTheWindowInactiveOrEatTheClick)
   EXPECT_EQ(GetActiveWindow(), a);
 }
 
+// A child-style window moved onto the desktop floats there but is never
+// activated: not when shown, asked to, or clicked.
+TEST_F(WindowsInputTest, ChildStyleWindowOnTheDesktopNeverActivates) {
+  HWND a = Make("a", WS_POPUP | WS_VISIBLE, RECT{0, 0, 100, 100});
+  HWND tool = Make("tool", WS_CHILD, RECT{200, 0, 300, 100}, a, WS_EX_TOOLWINDOW);
+  SetParent(tool, nullptr);
+  SetActiveWindow(a);
+  Pump();
+  ShowWindow(tool, SW_SHOW);
+  SetWindowPos(tool, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(tool));
+  EXPECT_EQ(GetActiveWindow(), a);
+  SetActiveWindow(tool);
+  Screen.Click(250, 50);
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), a);
+}
+
 TEST_F(WindowsInputTest, FocusChangesSendKillAndSetFocusWithTheOtherWindow) {
   HWND top = Make("top", WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200});
   HWND e1 = Make("e1", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 20}, top);
