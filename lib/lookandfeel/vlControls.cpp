@@ -453,7 +453,8 @@ void TvlControl::WMPaint(TMessage& Message) {
 
 void TvlControl::WndProc(TMessage& Message) {
   TLinkScope link(this);
-  auto after = [&] {
+  // Runs after the message, also when its handling raises.
+  Finally afterwards([&] {
     if (!link.Alive() || IsDestroying()) return;
     switch (Message.Msg) {
       case WM_SETFOCUS:
@@ -478,34 +479,28 @@ void TvlControl::WndProc(TMessage& Message) {
       default:
         break;
     }
-  };
-  try {
-    Boolean done = false;
-    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !Dragging()) {
-      const TPoint p = MessagePoint(this, Message);
-      if ((IsDesignTime() && GetDesignHitTest(p.X, p.Y, TShiftState{ssLeft})) ||
-          (!IsDesignTime() && DragMode() == dmAutomatic)) {
-        // Straight to the handlers: the platform starts no drag on the press.
-        if (!IsControlMouseMsg(Message)) {
-          TControlState state = ControlState();
-          state.Include(csLButtonDown);
+  });
+  Boolean done = false;
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !Dragging()) {
+    const TPoint p = MessagePoint(this, Message);
+    if ((IsDesignTime() && GetDesignHitTest(p.X, p.Y, TShiftState{ssLeft})) ||
+        (!IsDesignTime() && DragMode() == dmAutomatic)) {
+      // Straight to the handlers: the platform starts no drag on the press.
+      if (!IsControlMouseMsg(Message)) {
+        TControlState state = ControlState();
+        state.Include(csLButtonDown);
+        SetControlState(state);
+        Dispatch(Message);
+        if (link.Alive()) {
+          state = ControlState();
+          state.Exclude(csLButtonDown);
           SetControlState(state);
-          Dispatch(Message);
-          if (link.Alive()) {
-            state = ControlState();
-            state.Exclude(csLButtonDown);
-            SetControlState(state);
-          }
         }
-        done = true;
       }
+      done = true;
     }
-    if (!done) inherited::WndProc(Message);
-  } catch (...) {
-    after();
-    throw;
   }
-  after();
+  if (!done) inherited::WndProc(Message);
 }
 
 Boolean TvlControl::IsPopupMenuShortCut(TWMKey& Message) {
