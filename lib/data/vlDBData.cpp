@@ -80,6 +80,8 @@ void TvlDBDataModeController::Assign(TPersistent* Source) {
   SetSmartRefresh(S->FSmartRefresh);
   SetSyncInsert(S->FSyncInsert);
   SetSyncMode(S->FSyncMode);
+  FOnDetailFirst = S->FOnDetailFirst;
+  FOnDetailIsCurrentQuery = S->FOnDetailIsCurrentQuery;
 }
 
 void TvlDBDataModeController::SetGridMode(Boolean Value) {
@@ -169,6 +171,8 @@ void TvlDBDataProvider::Destroy() {
   inherited::Destroy();
 }
 
+const std::vector<TvlDBDataProvider*>& TvlDBDataProvider::ProviderList() { return Providers(); }
+
 TvlDBDataController* TvlDBDataProvider::DBDataController() const {
   return static_cast<TvlDBDataController*>(DataController());
 }
@@ -178,7 +182,7 @@ Boolean TvlDBDataProvider::IsUniDirectional() { return DataSet() && DataSet()->I
 Boolean TvlDBDataProvider::IsGridMode() {
   TvlDBDataController* DC = DBDataController();
   return DC->DataModeController() && DC->DataModeController()->GridMode() && !IsUniDirectional() &&
-         !LoadAllNeeded() && DC->GroupingItemCount() == 0 && !DC->IsPattern();
+         !LoadAllNeeded() && !DC->IsPattern();
 }
 
 Boolean TvlDBDataProvider::IsActiveDataSet() { return DataSet() && DataSet()->State() != dsInactive; }
@@ -193,8 +197,14 @@ Boolean TvlDBDataProvider::CanModify() {
 
 Boolean TvlDBDataProvider::IsSyncMode() {
   TvlDBDataController* DC = DBDataController();
-  return DataSet() && DataSet()->Active() && (IsGridMode() || DC->DataModeController()->SyncMode()) &&
-         !IsUniDirectional();
+  if (!DataSet() || !DataSet()->Active() || !(IsGridMode() || DC->DataModeController()->SyncMode()) ||
+      IsUniDirectional())
+    return false;
+  // A detail shares its data set: it follows it when current (SQL mode) or by key.
+  if (!DC->IsDetailMode()) return true;
+  TvlDBDataModeController* M = DC->DataModeController();
+  return M->DetailInSyncMode() &&
+         (M->DetailInSQLMode() ? FIsDataSetCurrent : DC->IsKeyNavigation() || IsGridMode());
 }
 
 Boolean TvlDBDataProvider::IsSmartRefresh() {
@@ -372,6 +382,10 @@ Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField
 
 void TvlDBDataProvider::LayoutChanged() {
   if (!DataSet() || !DataSet()->Active()) return;
+  if (FLoading || IsDetailDataSetBusy()) {
+    DBDataController()->BindFieldTypes();
+    return;
+  }
   DataController()->RebuildData();
   DBDataController()->BindFieldTypes();
   DBDataController()->LoadFromDataSet();
@@ -401,7 +415,7 @@ void TvlDBDataProvider::DataSetChanged() {
   TDataSet* DS = DataSet();
   TvlDBDataController* DC = DBDataController();
   if (!DS || !DS->Active() || FLoading) return;
-  if (IsOtherDataControllerUpdating()) return;
+  if (IsOtherDataControllerUpdating() || IsOtherDetailChanged()) return;
   if (IsLocating()) {
     DataScrolled(0);
     return;
@@ -470,50 +484,6 @@ void TvlDBDataController::SetRecNo(Integer Value) {
 Integer TvlDBDataController::DataSetRecordCount() {
   TDataSet* DS = DataSet();
   return DS && DS->Active() ? DS->RecordCount() : 0;
-}
-
-TvlCustomDataField* TvlDBDataController::AddItemForField(TObject* AItem, const String& AFieldName) {
-  TvlCustomDataField* F = AddItem(AItem);
-  FFieldNames[F] = AFieldName;
-  if (TField* DF = GetItemDBField(GetItemCount() - 1)) F->SetValueTypeClass(vlValueTypeClassByField(DF));
-  return F;
-}
-
-void TvlDBDataController::BindFieldTypes() {
-  for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* DF = GetItemDBField(I)) {
-      TvlValueTypeClass T = vlValueTypeClassByField(DF);
-      if (GetItemField(I)->ValueTypeClass().Class() != T.Class()) GetItemField(I)->SetValueTypeClass(T);
-    }
-}
-
-String TvlDBDataController::GetItemFieldName(Integer AItemIndex) {
-  auto It = FFieldNames.find(GetItemField(AItemIndex));
-  return It == FFieldNames.end() ? String() : It->second;
-}
-
-void TvlDBDataController::ChangeFieldName(Integer AItemIndex, const String& AFieldName) {
-  if (GetItemFieldName(AItemIndex) == AFieldName) return;
-  FFieldNames[GetItemField(AItemIndex)] = AFieldName;
-  if (DataSet() && DataSet()->Active()) DBProvider()->LayoutChanged();
-}
-
-TField* TvlDBDataController::GetItemDBField(Integer AItemIndex) {
-  TDataSet* DS = DataSet();
-  String Name = GetItemFieldName(AItemIndex);
-  return DS && !Name.empty() ? DS->FindField(Name) : nullptr;
-}
-
-TField* TvlDBDataController::GetDBFieldOf(TvlCustomDataField* AField) {
-  auto It = FFieldNames.find(AField);
-  TDataSet* DS = DataSet();
-  return DS && It != FFieldNames.end() && !It->second.empty() ? DS->FindField(It->second) : nullptr;
-}
-
-Integer TvlDBDataController::GetItemByFieldName(const String& AFieldName) {
-  for (Integer I = 0; I < GetItemCount(); ++I)
-    if (AnsiCompareText(GetItemFieldName(I), AFieldName) == 0) return I;
-  return -1;
 }
 
 void TvlDBDataController::GetKeyDBFields(std::vector<TField*>& AList) {
@@ -674,6 +644,7 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
   if (FInSync || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
+  CheckCurrentQuery();
   return LocateDataSetRecord(ARecordIndex);
 }
 
@@ -749,14 +720,17 @@ void TvlDBDataController::UpdateGridModeBufferCount() {
 }
 
 void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
-  for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* F = GetItemDBField(I)) SetValue(ARecordIndex, I, FieldValue(F));
+  TvlValueDefDBReader* Reader = New<TvlValueDefDBReader>();
+  Finally F([&] { Free(Reader); });
+  DataStorage()->ReadRecord(ARecordIndex, Reader);
+  DataChanged(dcRecord, -1, ARecordIndex);
 }
 
 void TvlDBDataController::LoadFromDataSet() {
   TDataSet* DS = DataSet();
   TvlDBDataProvider* P = DBProvider();
-  if (!DS || !DS->Active()) {
+  // A pattern detail holds no records: its clones do.
+  if (!DS || !DS->Active() || IsPattern()) {
     BeginFullUpdate();
     Finally End([&] { EndFullUpdate(); });
     SetRecordCount(0);
@@ -772,23 +746,24 @@ void TvlDBDataController::LoadFromDataSet() {
       P->LoadGridModeBuffer();
     } else {
       P->DataLink()->SetBufferCount(1);
-      std::vector<std::pair<Integer, TField*>> Fields;
-      for (Integer I = 0; I < GetItemCount(); ++I)
-        if (TField* F = GetItemDBField(I)) Fields.emplace_back(I, F);
+      TvlValueDefDBReader* Reader = New<TvlValueDefDBReader>();
+      Finally FreeReader([&] { Free(Reader); });
       P->SavePos();
       DS->DisableControls();
       Finally Enable([&] { DS->EnableControls(); });
-      SetRecordCount(DS->RecordCount());
+      // A detail reads its master's rows only: from First until the detail key changes.
+      SetRecordCount(P->IsDetailLoad() ? 0 : DS->RecordCount());
       Integer R = 0;
       P->FRecordIndex = -1;
-      for (DS->First(); !DS->Eof(); DS->Next(), ++R) {
+      for (P->First(); !P->IsDetailEOF(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
-        for (auto& [Item, F] : Fields) SetValue(R, Item, FieldValue(F));
+        DataStorage()->ReadRecord(R, Reader);
         if (!P->FSavePosInfo.Bookmark.empty() && P->FRecordIndex < 0 &&
             DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;
       }
       if (R < RecordCount()) SetRecordCount(R);
+      DataChanged(dcTotal, -1, -1);
       if (P->FSavePosInfo.Bookmark.empty() && R > 0) P->FRecordIndex = 0;
       P->RestorePos();
     }
@@ -833,6 +808,12 @@ void TvlDBDataController::SmartRefreshRecord() {
 
 void TvlDBDataController::SyncFocusWithDataSet() {
   if (FInSync || !DBProvider()->IsSyncMode()) return;
+  if (IsPattern()) {
+    // The detail data set moved: the master row and its details follow.
+    if (IsDetailMode() && !FUpdateDataSetPos && !IsOwnerLoading() && !DBProvider()->IsDetailDataSetBusy())
+      SyncDetailMasterPos();
+    return;
+  }
   Integer R = FindCurrentDataSetRecord();
   DBProvider()->SetRecordIndex(R);
   FInSync = true;
