@@ -643,8 +643,9 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
+  // A detail in SQL mode first reopens its data set for its master.
+  if (!FInSync) CheckCurrentQuery();
   if (FInSync || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
-  CheckCurrentQuery();
   return LocateDataSetRecord(ARecordIndex);
 }
 
@@ -731,10 +732,13 @@ void TvlDBDataController::LoadFromDataSet() {
   TvlDBDataProvider* P = DBProvider();
   // A pattern detail holds no records: its clones do.
   if (!DS || !DS->Active() || IsPattern()) {
-    BeginFullUpdate();
-    Finally End([&] { EndFullUpdate(); });
-    SetRecordCount(0);
-    RebuildKeyIndex();
+    {
+      BeginFullUpdate();
+      Finally End([&] { EndFullUpdate(); });
+      SetRecordCount(0);
+      RebuildKeyIndex();
+    }
+    if (DS && DS->Active()) SyncFocusWithDataSet();
     return;
   }
   P->FLoading = true;

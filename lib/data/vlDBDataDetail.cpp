@@ -158,14 +158,16 @@ void TvlDBDataController::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  Finally End([&] { EndUpdate(); });
-  FDataModeController->Assign(S->FDataModeController);
-  // The key names first: the data source loads at once.
-  SetKeyFieldNames(S->FKeyFieldNames);
-  SetDetailKeyFieldNames(S->FDetailKeyFieldNames);
-  SetMasterKeyFieldNames(S->FMasterKeyFieldNames);
-  FOnDetailHasChildren = S->FOnDetailHasChildren;
+  {
+    BeginUpdate();
+    Finally End([&] { EndUpdate(); });
+    FDataModeController->Assign(S->FDataModeController);
+    SetKeyFieldNames(S->FKeyFieldNames);
+    SetDetailKeyFieldNames(S->FDetailKeyFieldNames);
+    SetMasterKeyFieldNames(S->FMasterKeyFieldNames);
+    FOnDetailHasChildren = S->FOnDetailHasChildren;
+  }
+  // Last and unlocked: the data source loads at once and focuses the data set's record.
   SetDataSource(S->DataSource());
 }
 
@@ -181,13 +183,13 @@ TvlDBDataController* TvlDBDataController::MasterDBDataController() const {
 void TvlDBDataController::SetDetailKeyFieldNames(const String& Value) {
   if (FDetailKeyFieldNames == Value) return;
   FDetailKeyFieldNames = Value;
-  if (TvlDBDataRelation* R = DBMasterRelation()) R->KeyFieldNamesChanged();
+  if (TvlDBDataRelation* R = DBMasterRelation(); R && !IsDetailClone()) R->KeyFieldNamesChanged();
 }
 
 void TvlDBDataController::SetMasterKeyFieldNames(const String& Value) {
   if (FMasterKeyFieldNames == Value) return;
   FMasterKeyFieldNames = Value;
-  if (TvlDBDataRelation* R = DBMasterRelation()) R->KeyFieldNamesChanged();
+  if (TvlDBDataRelation* R = DBMasterRelation(); R && !IsDetailClone()) R->KeyFieldNamesChanged();
 }
 
 String TvlDBDataController::GetMasterDetailKeyFieldNames() {
@@ -195,11 +197,14 @@ String TvlDBDataController::GetMasterDetailKeyFieldNames() {
 }
 
 void TvlDBDataController::SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) {
-  BeginUpdate();
-  Finally End([&] { EndUpdate(); });
   inherited::SetMasterRelation(AMasterRelation, AMasterRecordIndex);
   auto* R = dynamic_cast<TvlDBDataRelation*>(AMasterRelation);
-  if (!R || AMasterRecordIndex == -1) return;
+  if (!R) return;
+  if (AMasterRecordIndex == -1) {
+    // A new pattern: the master binds its master key field to this detail's names.
+    R->KeyFieldNamesChanged();
+    return;
+  }
   FMasterDetailKeyValues = R->GetMasterRecordID(AMasterRecordIndex);
   if (DataSet() && DataSet()->Active()) DBProvider()->LayoutChanged();
 }

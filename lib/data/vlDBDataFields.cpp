@@ -95,9 +95,7 @@ TvlDBDataController* TvlDBDataField::DBDataController() const {
 void TvlDBDataField::Destroy() {
   if (FParentField) FParentField->RemoveField(this);
   ClearFields();
-  // The controller frees its notifier first: no notification to take back then.
-  if (FField && FieldList() && Notifier()) FField->RemoveFreeNotification(Notifier());
-  FField = nullptr;
+  // The data-set field stays bound: a field that referred to this one takes it over.
   inherited::Destroy();
 }
 
@@ -106,7 +104,6 @@ void TvlDBDataField::TakeOverValueDef(TvlCustomDataField* ASource) {
   auto* S = dynamic_cast<TvlDBDataField*>(ASource);
   if (!S) return;
   if (S->FField) {
-    if (S->Notifier()) S->FField->RemoveFreeNotification(S->Notifier());
     SetField(S->FField);
     S->FField = nullptr;
   }
@@ -177,7 +174,6 @@ TField* TvlDBDataField::Field() const { return Target()->FField; }
 void TvlDBDataField::SetField(TField* Value) {
   if (Value && Value->ComponentState().Contains(csDestroying)) Value = nullptr;
   if (FField == Value) return;
-  if (FField && Notifier()) FField->RemoveFreeNotification(Notifier());
   FField = Value;
   if (FField && Notifier()) FField->FreeNotification(Notifier());
   ClearFields();
