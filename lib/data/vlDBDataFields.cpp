@@ -10,6 +10,7 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/TypInfo.h"
+#include "platform/classes/TypInfoBuild.h"
 #include "platform/db/DB.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
@@ -19,7 +20,18 @@ CL_IMPLEMENT_CLASS(TvlDBDataField)
 CL_IMPLEMENT_CLASS(TvlValueDefDBReader)
 CL_IMPLEMENT_CLASS(TvlDBDataRelation)
 CL_IMPLEMENT_CLASS(TvlDBDataFilterCriteriaItem)
-CL_IMPLEMENT_CLASS(TvlDBDataFilterCriteria)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlDBDataFilterCriteria, P) {
+  using C = TvlDBDataFilterCriteria;
+  P.Property(u"AutoDataSetFilter", &C::AutoDataSetFilter, &C::SetAutoDataSetFilter).Default(false);
+  P.Property(u"DateTimeFormat", &C::DateTimeFormat, &C::SetDateTimeFormat);
+  P.Property(u"IgnoreOrigin", &C::IgnoreOrigin, &C::SetIgnoreOrigin).Default(true);
+  P.Property(u"TranslateBetween", &C::TranslateBetween, &C::SetTranslateBetween).Default(false);
+  P.Property(u"TranslateIn", &C::TranslateIn, &C::SetTranslateIn).Default(false);
+  P.Property(u"TranslateLike", &C::TranslateLike, &C::SetTranslateLike).Default(false);
+  P.Property(u"SupportedLike", &C::SupportedLike, &C::SetSupportedLike).Default(true);
+  P.Property(u"OnBeforeChange", &C::OnBeforeChange, &C::SetOnBeforeChange);
+  P.Property(u"OnFormatFilterTextValue", &C::OnFormatFilterTextValue, &C::SetOnFormatFilterTextValue);
+}
 CL_IMPLEMENT_CLASS(TvlDBDataSummaryItem)
 CL_IMPLEMENT_CLASS(TvlDBProviderDetailFilterAdapter)
 

@@ -7,7 +7,11 @@
 
 #include "lib/data/vlDBData.h"
 #include "platform/classes/Lists.h"
+#include "platform/db/ADODB.h"
+#include "platform/db/LogDatabase.h"
 #include "platform/db/MemData.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Variants.h"
 #include "tests/support/TestSupport.h"
@@ -396,4 +400,86 @@ TEST(vlDBDataDetail, GroupingInGridModeReadsEveryRecord) {
   V.DC->ClearGrouping();
   EXPECT_TRUE(V.DC->IsGridMode());
   EXPECT_EQ(V.DC->RecordCount(), 5);
+}
+
+TEST(vlDBDataDetail, LookupFieldsEditByKey) {
+  TMasterDetailData D;
+  // Persistent fields: the lines' data fields and the master's name looked up by "MasterID".
+  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
+  TStringField* Name = New<TStringField>(D.Lines);
+  Name->SetFieldName(u"MasterName");
+  Name->SetFieldKind(fkLookup);
+  Name->SetKeyFields(u"MasterID");
+  Name->SetLookupDataSet(D.Masters);
+  Name->SetLookupKeyFields(u"ID");
+  Name->SetLookupResultField(u"Name");
+  Name->SetDataSet(D.Lines);
+  TPlainView V(D.LineSource, {u"MasterName", u"Qty"});
+  D.Masters->Open();
+  D.Lines->Open();
+  TvlDBDataField* F = V.DC->GetDBItemField(0);
+  ASSERT_TRUE(F->IsLookup());
+  ASSERT_EQ(F->FieldCount(), 1);
+  EXPECT_EQ(F->Fields(0)->FieldName(), u"MasterID");
+  EXPECT_EQ(VarToStr(V.DC->GetValue(2, 0)), u"m2");
+  // Filtered and edited by its key.
+  EXPECT_EQ(AsInt(V.DC->GetFilterDataValue(2, F)), 2);
+  EXPECT_EQ(V.DC->GetFilterItemFieldName(V.Column(0)), u"MasterID");
+  EXPECT_FALSE(F->CanModify(evsValue));
+  EXPECT_FALSE(F->CanModify(evsText));
+  EXPECT_TRUE(F->CanModify(evsKey));
+  EXPECT_TRUE(V.DC->GetDBItemField(1)->CanModify(evsText));
+}
+
+// The program's log on SQLite: the data set filters itself, a footer sums "Kontor".
+TEST(vlDBDataDetail, LogTableFilterAndSummary) {
+  std::string Dir = testing_support::MakeTempDir("dbdatadetail");
+  String File = UTF8ToUTF16(Dir + "/cardloader.mdb");
+  CreateLogDatabase(File);
+  TComponentPtr Owner(New<TComponent>(nullptr));
+  auto* Conn = New<TADOConnection>(Owner.get());
+  Conn->SetLoginPrompt(false);
+  Conn->SetConnectionString(LogConnectionString(File));
+  auto* Proc = New<TADOStoredProc>(Owner.get());
+  Proc->SetConnection(Conn);
+  Proc->SetProcedureName(u"Ekle");
+  DeclareLogProcedure(Proc);
+  for (Integer Kontor : {100, 200, 300, 400}) {
+    TParameters* P = Proc->Parameters();
+    P->Items(0)->SetValue(Variant(static_cast<Word>(Kontor)));
+    P->Items(1)->SetValue(Variant(String(u"1234")));
+    P->Items(2)->SetValue(Variant(String(u"F1")));
+    for (int I = 0; I < 5; ++I) P->Items(3 + I)->SetValue(Variant(1.5));
+    P->Items(8)->SetValue(Variant(static_cast<Byte>(1)));
+    P->Items(9)->SetValue(Variant(false));
+    P->Items(10)->SetValue(Variant(static_cast<Byte>(2)));
+    P->Items(11)->SetValue(Variant(String(u"Merkez")));
+    P->Items(12)->SetValue(VarFromDateTime(46000.5));
+    P->Items(13)->SetValue(Variant(String(u"K1")));
+    P->Items(14)->SetValue(Variant(0));
+    Proc->ExecProc();
+  }
+  auto* Set = New<TADODataSet>(Owner.get());
+  Set->SetConnection(Conn);
+  Set->SetCursorType(ctStatic);
+  Set->SetCommandText(u"select * from log");
+  auto* Source = New<TDataSource>(Owner.get());
+  Source->SetDataSet(Set);
+  TPlainView V(Source, {u"Index"});
+  V.DC->SetKeyFieldNames(u"Index");
+  auto* Sum = dynamic_cast<TvlDBDataSummaryItem*>(V.DC->Summary()->FooterSummaryItems()->Add());
+  ASSERT_NE(Sum, nullptr);
+  Sum->SetKind(skSum);
+  Sum->SetFieldName(u"Kontor");
+  Set->Open();
+  ASSERT_EQ(V.DC->RecordCount(), 4);
+  EXPECT_EQ(AsInt(V.DC->Summary()->FooterSummaryValues(0)), 1000);
+  TvlDBDataFilterCriteria* Filter = V.DC->Filter();
+  Filter->SetAutoDataSetFilter(true);
+  Filter->AddItem(Filter->Root(), V.Column(0), foGreaterEqual, Variant(3), u"3");
+  Filter->SetActive(true);
+  EXPECT_TRUE(Set->Filtered());
+  ASSERT_EQ(V.DC->RecordCount(), 2);
+  EXPECT_EQ(AsInt(V.DC->Summary()->FooterSummaryValues(0)), 700);
+  Set->Close();
 }
