@@ -7,14 +7,10 @@
 
 #include "lib/data/vlDBData.h"
 #include "platform/classes/Lists.h"
-#include "platform/db/ADODB.h"
-#include "platform/db/LogDatabase.h"
 #include "platform/db/MemData.h"
-#include "platform/rtl/CodePages.h"
-#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Variants.h"
-#include "tests/support/TestSupport.h"
+#include "tests/lib/data/LogTestDatabase.h"
 
 namespace {
 
@@ -433,37 +429,10 @@ TEST(vlDBDataDetail, LookupFieldsEditByKey) {
 
 // The program's log on SQLite: the data set filters itself, a footer sums "Kontor".
 TEST(vlDBDataDetail, LogTableFilterAndSummary) {
-  std::string Dir = testing_support::MakeTempDir("dbdatadetail");
-  String File = UTF8ToUTF16(Dir + "/cardloader.mdb");
-  CreateLogDatabase(File);
-  TComponentPtr Owner(New<TComponent>(nullptr));
-  auto* Conn = New<TADOConnection>(Owner.get());
-  Conn->SetLoginPrompt(false);
-  Conn->SetConnectionString(LogConnectionString(File));
-  auto* Proc = New<TADOStoredProc>(Owner.get());
-  Proc->SetConnection(Conn);
-  Proc->SetProcedureName(u"Ekle");
-  DeclareLogProcedure(Proc);
-  for (Integer Kontor : {100, 200, 300, 400}) {
-    TParameters* P = Proc->Parameters();
-    P->Items(0)->SetValue(Variant(static_cast<Word>(Kontor)));
-    P->Items(1)->SetValue(Variant(String(u"1234")));
-    P->Items(2)->SetValue(Variant(String(u"F1")));
-    for (int I = 0; I < 5; ++I) P->Items(3 + I)->SetValue(Variant(1.5));
-    P->Items(8)->SetValue(Variant(static_cast<Byte>(1)));
-    P->Items(9)->SetValue(Variant(false));
-    P->Items(10)->SetValue(Variant(static_cast<Byte>(2)));
-    P->Items(11)->SetValue(Variant(String(u"Merkez")));
-    P->Items(12)->SetValue(VarFromDateTime(46000.5));
-    P->Items(13)->SetValue(Variant(String(u"K1")));
-    P->Items(14)->SetValue(Variant(0));
-    Proc->ExecProc();
-  }
-  auto* Set = New<TADODataSet>(Owner.get());
-  Set->SetConnection(Conn);
-  Set->SetCursorType(ctStatic);
-  Set->SetCommandText(u"select * from log");
-  auto* Source = New<TDataSource>(Owner.get());
+  TLogTestDatabase Log("dbdatadetail");
+  for (Integer Kontor : {100, 200, 300, 400}) Log.Add(Kontor);
+  TADODataSet* Set = Log.Set;
+  auto* Source = New<TDataSource>(Log.Owner.get());
   Source->SetDataSet(Set);
   TPlainView V(Source, {u"Index"});
   V.DC->SetKeyFieldNames(u"Index");
