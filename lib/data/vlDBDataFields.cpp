@@ -438,8 +438,13 @@ Variant TvlDBDataRelation::GetMasterRecordID(Integer ARecordIndex) {
   if (!IsLinked()) return Variant();
   std::vector<TvlDBDataField*> Leaves;
   FMasterKeyField->GetLeafFields(Leaves);
+  // In grid mode the master's values stay in its data set's window.
+  TvlDBDataController* M = MasterDataController();
+  const Boolean Window = M && M->IsGridMode();
   std::vector<Variant> Values;
-  for (TvlDBDataField* F : Leaves) Values.push_back(DataController()->GetValue(ARecordIndex, F));
+  for (TvlDBDataField* F : Leaves)
+    Values.push_back(Window ? M->Provider()->GetExternalValue(ARecordIndex, F)
+                            : DataController()->GetValue(ARecordIndex, F));
   return ValuesOf(Values);
 }
 

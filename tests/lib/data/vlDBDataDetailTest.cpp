@@ -39,6 +39,11 @@ class TLineQuery : public TObject {
     Accept = AsInt(DS->FieldByName(u"MasterID")->Value()) == DS->Params()->ParamByName(u"MasterID")->AsInteger();
   }
   void AfterOpen(TDataSet*) { ++Opens; }
+  // Answers from the key alone, as a view that knows its data would.
+  void HasChildren(TvlDBDataController*, Integer, Integer, const String& ANames, const Variant& AValues,
+                   Boolean& AHasChildren) {
+    AHasChildren = ANames == u"MasterID" && LineCount(AsInt(AValues)) > 0;
+  }
 };
 CL_IMPLEMENT_CLASS(TLineQuery)
 
@@ -185,6 +190,20 @@ TEST(vlDBDataDetail, TheMasterFollowsTheDetailDataSet) {
   EXPECT_TRUE(F.Master->GetDetailExpanding(9));
 }
 
+TEST(vlDBDataDetail, AMasterInGridModeGivesItsWindowsKeys) {
+  TMasterDetail F;
+  F.Master->DataModeController()->SetGridMode(true);
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->IsGridMode());
+  EXPECT_FALSE(F.Master->GetDetailHasChildren(5, 0));
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(4, true));
+  TvlDBDataController* D5 = F.Master->Detail(4);
+  ASSERT_NE(D5, nullptr);
+  EXPECT_EQ(AsInt(D5->MasterDetailKeyValues()), 5);
+  EXPECT_EQ(D5->RecordCount(), LineCount(5));
+}
+
 TEST(vlDBDataDetail, SQLModeReopensTheDetailWithTheMastersValues) {
   TMasterDetail F(true);
   TComponentPtr QueryOwner(New<TComponent>(nullptr));
@@ -197,6 +216,13 @@ TEST(vlDBDataDetail, SQLModeReopensTheDetailWithTheMastersValues) {
   F.Masters->Open();
   F.Lines->Open();
   EXPECT_EQ(F.Lines->RecordCount(), 0);
+  // In SQL mode the detail rows cannot be located: every master may have some,
+  // unless the detail's handler answers.
+  EXPECT_TRUE(F.Master->GetDetailHasChildren(2, 0));
+  F.Pattern->SetOnDetailHasChildren(TvlDBDataDetailHasChildrenEvent(Query.get(), &TLineQuery::HasChildren));
+  F.Master->ResetHasChildrenFlag();
+  EXPECT_FALSE(F.Master->GetDetailHasChildren(2, 0));
+  EXPECT_TRUE(F.Master->GetDetailHasChildren(1, 0));
   ASSERT_TRUE(F.Master->ChangeDetailExpanding(1, true));
   TvlDBDataController* D2 = F.Master->Detail(1);
   ASSERT_NE(D2, nullptr);
