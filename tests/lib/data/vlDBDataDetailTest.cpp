@@ -478,3 +478,36 @@ TEST(vlDBDataDetail, LogTableFilterAndSummary) {
   EXPECT_EQ(AsInt(V.DC->Summary()->FooterSummaryValues(0)), 700);
   Set->Close();
 }
+
+TEST(vlDBDataDetail, FilterAndSummarySettingsAreCopied) {
+  TMasterDetailData D;
+  TPlainView A(D.LineSource, {u"Line"}), B(D.LineSource, {u"Line"});
+  TvlDBDataFilterCriteria* From = A.DC->Filter();
+  std::unique_ptr<TFilterSink, TObjectFree> Sink(New<TFilterSink>());
+  From->SetAutoDataSetFilter(true);
+  From->SetIgnoreOrigin(false);
+  From->SetOnBeforeChange(TvlDBDataFilterBeforeChangeEvent(Sink.get(), &TFilterSink::BeforeChange));
+  TvlDBDataFilterCriteria* To = B.DC->Filter();
+  To->Assign(From, true);
+  EXPECT_TRUE(To->AutoDataSetFilter());
+  EXPECT_FALSE(To->IgnoreOrigin());
+  EXPECT_TRUE(Assigned(To->OnBeforeChange()));
+  To->SetOnBeforeChange(nullptr);
+  To->AssignEvents(From);
+  EXPECT_TRUE(Assigned(To->OnBeforeChange()));
+  To->RestoreDefaults();
+  EXPECT_FALSE(To->AutoDataSetFilter());
+  EXPECT_TRUE(To->IgnoreOrigin());
+  // A summary item copies its field name, which binds the copy's own field.
+  D.Lines->Open();
+  auto* S1 = static_cast<TvlDBDataSummaryItem*>(A.DC->Summary()->FooterSummaryItems()->Add());
+  S1->SetKind(skMax);
+  S1->SetFieldName(u"Qty");
+  auto* S2 = static_cast<TvlDBDataSummaryItem*>(B.DC->Summary()->FooterSummaryItems()->Add());
+  S2->Assign(S1);
+  EXPECT_EQ(S2->FieldName(), u"Qty");
+  EXPECT_EQ(S2->Kind(), skMax);
+  ASSERT_NE(S2->DataField(), nullptr);
+  EXPECT_NE(S2->DataField(), S1->DataField());
+  EXPECT_EQ(AsInt(B.DC->Summary()->FooterSummaryValues(0)), 102);
+}
