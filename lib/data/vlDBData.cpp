@@ -813,9 +813,7 @@ void TvlDBDataController::SmartRefreshRecord() {
 void TvlDBDataController::SyncFocusWithDataSet() {
   if (FInSync || !DBProvider()->IsSyncMode()) return;
   if (IsPattern()) {
-    // The detail data set moved: the master row and its details follow.
-    if (IsDetailMode() && !FUpdateDataSetPos && !IsOwnerLoading() && !DBProvider()->IsDetailDataSetBusy())
-      SyncDetailMasterPos();
+    SyncPatternMasterPos();
     return;
   }
   Integer R = FindCurrentDataSetRecord();

@@ -274,6 +274,8 @@ class TvlDBDataController : public TvlCustomDataController {
   // A detail whose data set moved: the master follows; answers the detail
   // controller that shows this level for the master's focused row.
   TvlDBDataController* SyncDetailMasterPos();
+  // A pattern whose data set stands on another record than it last saw.
+  void SyncPatternMasterPos();
   void SyncMasterPos();
   const TvlDBDataDetailHasChildrenEvent& OnDetailHasChildren() const { return FOnDetailHasChildren; }
   void SetOnDetailHasChildren(const TvlDBDataDetailHasChildrenEvent& Value) { FOnDetailHasChildren = Value; }
@@ -330,6 +332,8 @@ class TvlDBDataController : public TvlCustomDataController {
   Boolean FInCheckCurrentQuery{};
   Boolean FUpdateDataSetPos{};
   Boolean FInFocusDetails{};
+  // The pattern's last seen record of the detail data set.
+  TBookmark FPatternBookmark;
   TvlDBDataDetailHasChildrenEvent FOnDetailHasChildren;
   // Key text of each stored record's key to its record index (outside grid mode).
   std::unordered_map<std::u16string, Integer> FKeyIndex;

@@ -256,6 +256,21 @@ void TvlDBDataController::CheckCurrentQuery() {
   P->SetRecordIndex(0);
 }
 
+void TvlDBDataController::SyncPatternMasterPos() {
+  TDataSet* DS = DataSet();
+  if (!IsDetailMode() || FUpdateDataSetPos || IsOwnerLoading() || DBProvider()->IsDetailDataSetBusy() || !DS ||
+      !DS->Active() || !DS->BookmarkAvailable())
+    return;
+  // Only a move counts: a detail that read the data set, or a has-children
+  // question, puts it back where it stood.
+  TBookmark Current = DS->Bookmark();
+  if (!FPatternBookmark.empty() && DS->BookmarkValid(FPatternBookmark) &&
+      DS->CompareBookmarks(Current, FPatternBookmark) == 0)
+    return;
+  FPatternBookmark = Current;
+  SyncDetailMasterPos();
+}
+
 void TvlDBDataController::SyncMasterPos() {
   if (IsDetailMode()) Change(dccSyncMasterPos);
 }

@@ -155,9 +155,12 @@ TEST(vlDBDataDetail, DetailsByKeyNamesAndHasChildren) {
   }
   // Once the detail exists, it answers has-children itself; a master without lines has an empty detail.
   EXPECT_TRUE(F.Master->GetDetailHasChildren(4, 0));
+  F.Master->SetFocusedRecordIndex(5);
   ASSERT_TRUE(F.Master->ChangeDetailExpanding(5, true));
   ASSERT_NE(F.Master->Detail(5), nullptr);
   EXPECT_EQ(F.Master->Detail(5)->RecordCount(), 0);
+  // Reading the details puts the detail data set back: the master stays.
+  EXPECT_EQ(F.MasterFocusedID(), 6);
   EXPECT_FALSE(F.Master->GetDetailHasChildren(5, 0));
   // Focusing a detail row moves the detail data set there.
   D5->SetFocusedRecordIndex(2);
@@ -188,6 +191,11 @@ TEST(vlDBDataDetail, TheMasterFollowsTheDetailDataSet) {
   F.Lines->Last();
   EXPECT_EQ(F.MasterFocusedID(), 10);
   EXPECT_TRUE(F.Master->GetDetailExpanding(9));
+  // A master of its own choice stays when the detail data set only changes in place.
+  F.Master->SetFocusedRecordIndex(5);
+  F.Lines->Refresh();
+  EXPECT_EQ(F.MasterFocusedID(), 6);
+  EXPECT_EQ(AsInt(F.Lines->FieldByName(u"MasterID")->Value()), 10);
 }
 
 TEST(vlDBDataDetail, AMasterInGridModeGivesItsWindowsKeys) {
