@@ -106,8 +106,10 @@ TvlDBDataController* TvlDBDataField::DBDataController() const {
 
 void TvlDBDataField::Destroy() {
   if (FParentField) FParentField->RemoveField(this);
+  // Leaving the list first: a field that referred to this one takes over its
+  // value definition, data-set field and sub-fields; what is left goes.
+  if (FieldList()) FieldList()->Remove(this);
   ClearFields();
-  // The data-set field stays bound: a field that referred to this one takes it over.
   inherited::Destroy();
 }
 

@@ -444,7 +444,7 @@ TEST(vlDBDataDetail, LookupFieldsEditByKey) {
   Name->SetLookupKeyFields(u"ID");
   Name->SetLookupResultField(u"Name");
   Name->SetDataSet(D.Lines);
-  TPlainView V(D.LineSource, {u"MasterName", u"Qty"});
+  TPlainView V(D.LineSource, {u"MasterName", u"Qty", u"MasterName"});
   D.Masters->Open();
   D.Lines->Open();
   TvlDBDataField* F = V.DC->GetDBItemField(0);
@@ -459,6 +459,17 @@ TEST(vlDBDataDetail, LookupFieldsEditByKey) {
   EXPECT_FALSE(F->CanModify(evsText));
   EXPECT_TRUE(F->CanModify(evsKey));
   EXPECT_TRUE(V.DC->GetDBItemField(1)->CanModify(evsText));
+  // The second column of the lookup takes over its field and key sub-field when the first goes.
+  TvlDBDataField* Second = V.DC->GetDBItemField(2);
+  EXPECT_EQ(Second->ReferenceField(), F);
+  TvlDBDataField* Key = F->Fields(0);
+  V.DC->RemoveItem(V.Column(0));
+  EXPECT_EQ(Second->ReferenceField(), nullptr);
+  ASSERT_EQ(Second->FieldCount(), 1);
+  EXPECT_EQ(Second->Fields(0), Key);
+  EXPECT_EQ(Key->ParentField(), Second);
+  EXPECT_EQ(AsInt(V.DC->GetFilterDataValue(4, Second)), 2);
+  EXPECT_EQ(VarToStr(V.DC->GetValue(4, 1)), u"m2");
 }
 
 // The program's log on SQLite: the data set filters itself, a footer sums "Kontor".
