@@ -530,3 +530,58 @@ TEST(vlDBDataDetail, FilterAndSummarySettingsAreCopied) {
   EXPECT_NE(S2->DataField(), S1->DataField());
   EXPECT_EQ(AsInt(B.DC->Summary()->FooterSummaryValues(0)), 102);
 }
+
+// Master-detail on the log: ten loads; the detail shows the loads of the
+// master's Kontor, read from a second data set ordered by Kontor.
+TEST(vlDBDataDetail, LogLoadsByKontor) {
+  TLogTestDatabase Log("dbdatalogdetail");
+  for (Integer I = 1; I <= 10; ++I) Log.Add(I % 4 * 100 + 100);
+  auto* Loads = New<TADODataSet>(Log.Owner.get());
+  Loads->SetConnection(Log.Conn);
+  Loads->SetCursorType(ctStatic);
+  Loads->SetCommandText(u"select * from log order by Kontor, [Index]");
+  auto* MasterSource = New<TDataSource>(Log.Owner.get());
+  MasterSource->SetDataSet(Log.Set);
+  auto* LoadSource = New<TDataSource>(Log.Owner.get());
+  LoadSource->SetDataSet(Loads);
+  std::unique_ptr<TMasterView, TObjectFree> Master(New<TMasterView>(nullptr));
+  Master->AddItemForField(nullptr, u"Index");
+  Master->AddItemForField(nullptr, u"Kontor");
+  Master->SetKeyFieldNames(u"Index");
+  Master->SetDataSource(MasterSource);
+  std::unique_ptr<TvlDBDataController, TObjectFree> Pattern(New<TvlDBDataController>(nullptr));
+  Pattern->AddItemForField(nullptr, u"Index");
+  Pattern->AddItemForField(nullptr, u"Kontor");
+  Pattern->SetKeyFieldNames(u"Index");
+  Pattern->SetDetailKeyFieldNames(u"Kontor");
+  Pattern->SetMasterKeyFieldNames(u"Kontor");
+  Pattern->SetDataSource(LoadSource);
+  Master->Pattern = Pattern.get();
+  TComponentPtr DetailItem(New<TComponent>(nullptr));
+  Pattern->SetMasterMode(Master->Relations()->Add(DetailItem.get()), true);
+  Log.Set->Open();
+  Loads->Open();
+  ASSERT_EQ(Master->RecordCount(), 10);
+  EXPECT_TRUE(Master->GetDetailHasChildren(0, 0));
+  // Master 1 has Kontor 200, as have masters 5 and 9.
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  TvlDBDataController* Detail = Master->Detail(0);
+  ASSERT_NE(Detail, nullptr);
+  ASSERT_EQ(Detail->RecordCount(), 3);
+  for (Integer R = 0; R < 3; ++R) {
+    EXPECT_EQ(AsInt(Detail->GetValue(R, 1)), 200);
+    EXPECT_EQ(AsInt(Detail->GetValue(R, 0)), 1 + 4 * R);
+  }
+  // The loads move to load 8 (Kontor 100): the master goes to the first master of that Kontor.
+  ASSERT_TRUE(Loads->Locate(u"Index", Variant(8), TLocateOptions()));
+  ASSERT_GE(Master->FocusedRecordIndex(), 0);
+  EXPECT_EQ(AsInt(Master->GetValue(Master->FocusedRecordIndex(), 0)), 4);
+  TvlDBDataController* Detail4 = Master->Detail(3);
+  ASSERT_NE(Detail4, nullptr);
+  EXPECT_EQ(Detail4->RecordCount(), 2);
+  ASSERT_GE(Detail4->FocusedRecordIndex(), 0);
+  EXPECT_EQ(AsInt(Detail4->GetValue(Detail4->FocusedRecordIndex(), 0)), 8);
+  Master.reset();
+  Loads->Close();
+  Log.Set->Close();
+}
