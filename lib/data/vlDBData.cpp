@@ -644,7 +644,7 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
   // A detail in SQL mode first reopens its data set for its master.
-  if (!FInSync) CheckCurrentQuery();
+  if (!FInSync && !FInResetDataSetCurrent) CheckCurrentQuery();
   if (FInSync || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
   return LocateDataSetRecord(ARecordIndex);
 }

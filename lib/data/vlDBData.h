@@ -332,6 +332,7 @@ class TvlDBDataController : public TvlCustomDataController {
   Boolean FInCheckCurrentQuery{};
   Boolean FUpdateDataSetPos{};
   Boolean FInFocusDetails{};
+  Boolean FInResetDataSetCurrent{};
   // The pattern's last seen record of the detail data set.
   TBookmark FPatternBookmark;
   TvlDBDataDetailHasChildrenEvent FOnDetailHasChildren;

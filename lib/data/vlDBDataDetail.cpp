@@ -90,10 +90,18 @@ Boolean TvlDBDataProvider::IsDetailEOF() {
 
 void TvlDBDataProvider::SetIsDataSetCurrent(Boolean Value) {
   if (Value && !FIsDataSetCurrent) {
-    // The other detail controllers of the same data set no longer show it.
-    for (TvlDBDataProvider* P : ProviderList())
-      if (P != this && P->DataSet() == DataSet() && P->DBDataController()->IsDetailMode())
-        P->FIsDataSetCurrent = false;
+    // The other detail controllers of the same data set no longer show it; in
+    // SQL mode their rows are gone from it, so they lose their focus too.
+    TvlCustomDataRelation* Relation = DBDataController()->MasterRelation();
+    for (TvlDBDataProvider* P : std::vector<TvlDBDataProvider*>(ProviderList())) {
+      TvlDBDataController* C = P->DBDataController();
+      if (P == this || P->DataSet() != DataSet() || !C->IsDetailMode() || C->FInResetDataSetCurrent) continue;
+      C->FInResetDataSetCurrent = true;
+      Finally Clear([&] { C->FInResetDataSetCurrent = false; });
+      P->FIsDataSetCurrent = false;
+      if (C->MasterRelation() == Relation && C->IsDetailClone() && C->DataModeController()->DetailInSQLMode())
+        C->ChangeFocusedRecordIndex(-1);
+    }
   }
   FIsDataSetCurrent = Value;
 }

@@ -237,13 +237,17 @@ TEST(vlDBDataDetail, SQLModeReopensTheDetailWithTheMastersValues) {
   EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 2);
   ASSERT_EQ(D2->RecordCount(), LineCount(2));
   EXPECT_EQ(AsInt(D2->GetValue(2, 2)), 23);
+  EXPECT_EQ(D2->FocusedRecordIndex(), 0);
   ASSERT_TRUE(F.Master->ChangeDetailExpanding(3, true));
   TvlDBDataController* D4 = F.Master->Detail(3);
   ASSERT_NE(D4, nullptr);
   EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 4);
   EXPECT_EQ(D4->RecordCount(), LineCount(4));
-  // The first detail keeps its rows while the data set shows another master's.
+  // The first detail keeps its rows while the data set shows another master's,
+  // but no longer a focused one.
   EXPECT_EQ(D2->RecordCount(), LineCount(2));
+  EXPECT_EQ(D2->FocusedRecordIndex(), -1);
+  EXPECT_GE(D4->FocusedRecordIndex(), 0);
   EXPECT_EQ(F.Lines->RecordCount(), LineCount(4));
   // Focusing a row of the first detail reopens the data set for it.
   const Integer Opens = Query->Opens;
