@@ -214,7 +214,6 @@ TEST(vlDBDataDetail, AMasterInGridModeGivesItsWindowsKeys) {
 
 TEST(vlDBDataDetail, SQLModeReopensTheDetailWithTheMastersValues) {
   TMasterDetail F(true);
-  TComponentPtr QueryOwner(New<TComponent>(nullptr));
   std::unique_ptr<TLineQuery, TObjectFree> Query(New<TLineQuery>());
   Query->DS = F.Lines;
   F.Lines->Params()->CreateParam(ftInteger, u"MasterID", ptInput)->SetValue(Variant(0));
@@ -267,8 +266,12 @@ TEST(vlDBDataDetail, SQLModeReopensTheDetailWithTheMastersValues) {
   EXPECT_EQ(Query->Opens, Opens + 1);
   EXPECT_EQ(F.Lines->RecNo(), 1);
   // Without a "Params" property nothing is current.
-  TComponentPtr Plain(New<TComponent>(nullptr));
   EXPECT_FALSE(Adapter->IsCurrentQuery(nullptr, u"MasterID", Variant(2)));
+  // No adapter for the data set's class: the controller's error.
+  vlDBDataDetailAdapterList->UnregisterAdapter(ClassOf<TDataSet>(), ClassOf<TvlDBProviderDetailFilterAdapter>());
+  EXPECT_THROW(D2->GetDetailFilterAdapter(), EvlInvalidDataControllerOperation);
+  vlDBDataDetailAdapterList->RegisterAdapter(ClassOf<TDataSet>(), ClassOf<TvlDBProviderDetailFilterAdapter>());
+  EXPECT_EQ(D2->GetDetailFilterAdapter()->ClassType(), TvlDBProviderDetailFilterAdapter::StaticClass());
 }
 
 namespace {
