@@ -160,6 +160,14 @@ void vlControlsFinalize() {
 
 CL_UNIT_STEPS(vlControls, &vlControlsInitialize, &vlControlsFinalize);
 
+void vlNotifyMouseEnterLeave(TControl* ASelf, IvlMouseEnterLeave* ATarget, const TMessage& Message) {
+  TControl* control = Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : ASelf;
+  if (Message.Msg == CM_MOUSEENTER)
+    ATarget->MouseEnter(control);
+  else
+    ATarget->MouseLeave(control);
+}
+
 // --- Mouse tracking -----------------------------------------------------------------
 
 void vlStartMouseTracking(TWinControl* AControl, const TRect& ABounds, IvlMouseTrackingCaller* ACaller) {

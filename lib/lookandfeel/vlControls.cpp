@@ -600,15 +600,10 @@ void TvlControl::Dispatch(TMessage& Message) {
       VisibleChanged();
       break;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      TControl* c = vlMouseMessageControl(this, Message);
-      if (Message.Msg == CM_MOUSEENTER)
-        MouseEnter(c);
-      else
-        MouseLeave(c);
+      vlNotifyMouseEnterLeave(this, this, Message);
       break;
-    }
     case WM_NCCALCSIZE:
       inherited::Dispatch(Message);
       if (HandleAllocated()) PostMessageW(WindowHandle(), VLM_SCROLLBARMETRICSCHANGED, 0, 0);

@@ -599,15 +599,10 @@ void TvlCustomPopupWindow::Dispatch(TMessage& Message) {
       Message.Result = 0;  // the call-window hook decides
       break;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      TControl* c = vlMouseMessageControl(this, Message);
-      if (Message.Msg == CM_MOUSEENTER)
-        MouseEnter(c);
-      else
-        MouseLeave(c);
+      vlNotifyMouseEnterLeave(this, this, Message);
       break;
-    }
     case CM_VISIBLECHANGED:
       inherited::Dispatch(Message);
       if (FCaptureFocus && FOwnerControl && HandleAllocated() && !Visible()) {

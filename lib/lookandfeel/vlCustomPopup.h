@@ -10,7 +10,7 @@
 constexpr Cardinal VLM_POPUPCLOSE = 0x807D;
 constexpr Cardinal VLM_POPUPREOPEN = 0x807E;
 
-class TvlCustomPopupWindow : public TvlPopupWindow {
+class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   CL_CLASS(TvlCustomPopupWindow, TvlPopupWindow)
  public:
   using inherited::Create;
@@ -79,8 +79,8 @@ class TvlCustomPopupWindow : public TvlPopupWindow {
   virtual void CorrectBoundsWithDesktopWorkArea(TPoint& APosition);
   virtual TvlContainerStyleClass GetStyleClass() { return ClassOf<TvlContainerStyle>(); }
   virtual TvlContainerViewInfoClass GetViewInfoClass() { return ClassOf<TvlContainerViewInfo>(); }
-  virtual void MouseEnter(TControl* AControl) {}
-  virtual void MouseLeave(TControl* AControl) {}
+  void MouseEnter(TControl* AControl) override {}
+  void MouseLeave(TControl* AControl) override {}
 
   TRect OwnerBoundsOnScreen() override;
   void InitPopup() override {}
