@@ -64,11 +64,20 @@ class TPixelGrid {
       for (int j = -i; j <= i; ++j) {
         const int along = ADistance - i;
         switch (ADirection) {
-          case dirUp: Set(CX + j, CY - along, pxBlack); break;
-          case dirDown: Set(CX + j, CY + along, pxBlack); break;
-          case dirLeft: Set(CX - along, CY + j, pxBlack); break;
-          case dirRight: Set(CX + along, CY + j, pxBlack); break;
-          default: break;
+          case dirUp:
+            Set(CX + j, CY - along, pxBlack);
+            break;
+          case dirDown:
+            Set(CX + j, CY + along, pxBlack);
+            break;
+          case dirLeft:
+            Set(CX - along, CY + j, pxBlack);
+            break;
+          case dirRight:
+            Set(CX + along, CY + j, pxBlack);
+            break;
+          default:
+            break;
         }
       }
   }
@@ -94,6 +103,7 @@ constexpr int CursorSize = 32, Middle = 15;
 // The pointer every drag cursor starts from; the hot spot is its tip.
 void DrawPointer(TPixelGrid& G, POINT& AHotSpot) {
   AHotSpot = POINT{0, 0};
+  // clang-format off
   G.Stamp(0, 0, {"X",
                  "XX",
                  "XoX",
@@ -111,6 +121,7 @@ void DrawPointer(TPixelGrid& G, POINT& AHotSpot) {
                  "X    XooX",
                  "     XooX",
                  "      XX"});
+  // clang-format on
 }
 
 void DrawPlus(TPixelGrid& G, int CX, int CY) {
@@ -165,10 +176,18 @@ void DrawSizing(TPixelGrid& G, bool AVertical) {
 bool DrawCursor(TCursor AId, TPixelGrid& G, POINT& AHotSpot) {
   AHotSpot = POINT{Middle, Middle};
   switch (AId) {
-    case crvlDragCopy: DrawDragged(G, AHotSpot, false, true); break;      // "VL_DRAGCOPYCURSOR"
-    case crvlDrag: DrawDragged(G, AHotSpot, false, false); break;         // "VL_DRAGCURSOR"
-    case crvlMultiDrag: DrawDragged(G, AHotSpot, true, false); break;     // "VL_MULTIDRAGCURSOR"
-    case crvlMultiDragCopy: DrawDragged(G, AHotSpot, true, true); break;  // "VL_MULTIDRAGCOPYCURSOR"
+    case crvlDragCopy:  // "VL_DRAGCOPYCURSOR"
+      DrawDragged(G, AHotSpot, false, true);
+      break;
+    case crvlDrag:  // "VL_DRAGCURSOR"
+      DrawDragged(G, AHotSpot, false, false);
+      break;
+    case crvlMultiDrag:  // "VL_MULTIDRAGCURSOR"
+      DrawDragged(G, AHotSpot, true, false);
+      break;
+    case crvlMultiDragCopy:  // "VL_MULTIDRAGCOPYCURSOR"
+      DrawDragged(G, AHotSpot, true, true);
+      break;
     case crvlRemove:  // "VL_REMOVECURSOR": the pointer and a cross
       DrawPointer(G, AHotSpot);
       G.Line(13, 18, 22, 27, 2.5);
@@ -180,27 +199,43 @@ bool DrawCursor(TCursor AId, TPixelGrid& G, POINT& AHotSpot) {
       G.Line(Middle - 5, Middle - 5, Middle + 5, Middle + 5, 3);
       G.Outline();
       break;
-    case crvlFullScroll: DrawPanning(G, {dirUp, dirRight, dirDown, dirLeft}); break;  // "VL_FULLSCROLLCURSOR"
-    case crvlHorScroll: DrawPanning(G, {dirLeft, dirRight}); break;                   // "VL_HORSCROLLCURSOR"
-    case crvlVerScroll: DrawPanning(G, {dirUp, dirDown}); break;                      // "VL_VERSCROLLCURSOR"
-    case crvlUpScroll: DrawPanning(G, {dirUp}); break;                                // "VL_UPSCROLLCURSOR"
-    case crvlRightScroll: DrawPanning(G, {dirRight}); break;                          // "VL_RIGHTSCROLLCURSOR"
-    case crvlDownScroll: DrawPanning(G, {dirDown}); break;                            // "VL_DOWNSCROLLCURSOR"
-    case crvlLeftScroll: DrawPanning(G, {dirLeft}); break;                            // "VL_LEFTSCROLLCURSOR"
-    case crvlVertSize: DrawSizing(G, true); break;                                    // "VL_VERTSIZECURSOR"
-    case crvlHorzSize: DrawSizing(G, false); break;                                   // "VL_HORZSIZECURSOR"
+    case crvlFullScroll:  // "VL_FULLSCROLLCURSOR"
+      DrawPanning(G, {dirUp, dirRight, dirDown, dirLeft});
+      break;
+    case crvlHorScroll:  // "VL_HORSCROLLCURSOR"
+      DrawPanning(G, {dirLeft, dirRight});
+      break;
+    case crvlVerScroll:  // "VL_VERSCROLLCURSOR"
+      DrawPanning(G, {dirUp, dirDown});
+      break;
+    case crvlUpScroll:  // "VL_UPSCROLLCURSOR"
+      DrawPanning(G, {dirUp});
+      break;
+    case crvlRightScroll:  // "VL_RIGHTSCROLLCURSOR"
+      DrawPanning(G, {dirRight});
+      break;
+    case crvlDownScroll:  // "VL_DOWNSCROLLCURSOR"
+      DrawPanning(G, {dirDown});
+      break;
+    case crvlLeftScroll:  // "VL_LEFTSCROLLCURSOR"
+      DrawPanning(G, {dirLeft});
+      break;
+    case crvlVertSize:  // "VL_VERTSIZECURSOR"
+      DrawSizing(G, true);
+      break;
+    case crvlHorzSize:  // "VL_HORZSIZECURSOR"
+      DrawSizing(G, false);
+      break;
     case crvlColorPicker:  // "VL_COLORPICKERCURSOR": a dropper whose tip is the hot spot
       G.Ring(24, 7, 4.5);
       G.Line(19, 12, 4, 27, 4.5);
       G.Line(2, 29, 4, 27, 1.5);
-      G.Line(18, 13, 6, 25, 1.5);  // the glass: white inside the black tube
-      for (int y = 0; y < CursorSize; ++y)
-        for (int x = 0; x < CursorSize; ++x)
-          if (x + y == 31 && x >= 6 && x <= 17) G.Set(x, y, pxWhite);
+      for (int x = 6; x <= 17; ++x) G.Set(x, 31 - x, pxWhite);  // the glass inside the tube
       G.Outline();
       AHotSpot = POINT{1, 30};
       break;
-    default: return false;
+    default:
+      return false;
   }
   return true;
 }
@@ -248,6 +283,7 @@ HBITMAP vlCreateScrollIndicatorBitmap(Boolean AHorzBar, Boolean AVertBar) {
   // Black on white, a top-down 32-bit picture.
   std::vector<DWORD> pixels(size_t(size * size));
   for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) pixels[size_t(y * size + x)] = grid.At(x, y) == pxBlack ? 0x000000 : 0xFFFFFF;
+    for (int x = 0; x < size; ++x)
+      pixels[size_t(y * size + x)] = grid.At(x, y) == pxBlack ? 0x000000 : 0xFFFFFF;
   return CreateBitmap(size, size, 1, 32, pixels.data());
 }

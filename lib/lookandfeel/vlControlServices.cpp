@@ -106,10 +106,10 @@ void DebugMessage(const char* AText) {
 
 // The library cursors, drawn at start-up (vlControlCursors.cpp); the hand
 // is the system's own.
-const TCursor LibraryCursors[] = {crvlDragCopy,  crvlFullScroll,  crvlHorScroll,  crvlVerScroll,    crvlUpScroll,
-                                  crvlRightScroll, crvlDownScroll, crvlLeftScroll, crvlRemove,       crvlVertSize,
-                                  crvlHorzSize,  crvlMultiDrag,   crvlNoDrop,     crvlDrag,         crvlColorPicker,
-                                  crvlMultiDragCopy};
+const TCursor LibraryCursors[] = {crvlDragCopy, crvlFullScroll,  crvlHorScroll,   crvlVerScroll,
+                                  crvlUpScroll, crvlRightScroll, crvlDownScroll,  crvlLeftScroll,
+                                  crvlRemove,   crvlVertSize,    crvlHorzSize,    crvlMultiDrag,
+                                  crvlNoDrop,   crvlDrag,        crvlColorPicker, crvlMultiDragCopy};
 // The cursors made at start-up, freed at shut-down.
 std::vector<HCURSOR> MadeCursors;
 

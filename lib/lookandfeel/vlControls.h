@@ -148,7 +148,10 @@ class TvlSizeGrip : public TCustomControl {
 
 class TvlControlChildComponent;
 
-class TvlControl : public TCustomControl, public InbLocalizerListener, public IvlLookAndFeelOwner, public IvlMouseEnterLeave {
+class TvlControl : public TCustomControl,
+                   public InbLocalizerListener,
+                   public IvlLookAndFeelOwner,
+                   public IvlMouseEnterLeave {
   CL_CLASS(TvlControl, TCustomControl)
  public:
   void Create(TComponent* AOwner) override;

@@ -383,7 +383,8 @@ Boolean vlIsActiveWindow(HWND AWnd) { return AWnd && AWnd == GetActiveWindow(); 
 Boolean vlIsActiveMDIChild(TCustomForm* AForm) {
   if (!vlIsMDIChildForm(AForm) || !Application) return false;
   TCustomForm* main = Application->MainForm();
-  return main && main->HandleAllocated() && vlIsActiveWindow(main->WindowHandle()) && main->ActiveMDIChild() == AForm;
+  return main && main->HandleAllocated() && vlIsActiveWindow(main->WindowHandle()) &&
+         main->ActiveMDIChild() == AForm;
 }
 
 Boolean vlIsFormWindowActive(TCustomForm* AForm) {

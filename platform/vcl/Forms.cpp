@@ -387,8 +387,8 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {
   if (FFormStyle == Value) return;
-  const Boolean mdi = FFormStyle == fsMDIForm || FFormStyle == fsMDIChild || Value == fsMDIForm ||
-                      Value == fsMDIChild;
+  const Boolean mdi =
+      FFormStyle == fsMDIForm || FFormStyle == fsMDIChild || Value == fsMDIForm || Value == fsMDIChild;
   FFormStyle = Value;
   if (HandleAllocated() && mdi)
     RecreateWnd();
@@ -604,7 +604,8 @@ TForm* TCustomForm::MDIChildren(Integer I) {
 
 TForm* TCustomForm::ActiveMDIChild() {
   if (!FClientHandle) return nullptr;
-  auto* form = dynamic_cast<TForm*>(FindControl(reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0))));
+  auto* form = dynamic_cast<TForm*>(
+      FindControl(reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0))));
   return form && form->FormStyle() == fsMDIChild ? form : nullptr;
 }
 

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "lib/lookandfeel/nbOffice11.h"
-#include "lib/lookandfeel/vlControlCursors.h"
 #include "lib/lookandfeel/vlContainer.h"
+#include "lib/lookandfeel/vlControlCursors.h"
 #include "lib/lookandfeel/vlInnerListBox.h"
 #include "lib/lookandfeel/vlScrollBar.h"
 #include "platform/rtl/Conversions.h"
@@ -208,7 +208,8 @@ TEST_F(PictureTest, LibraryCursorsAndPanningIndicator) {
   for (int i = 0; i < 17; ++i) {
     const TCursor id = i < 16 ? TCursor(2100 + i) : crvlHandPoint;
     const int col = i < 8 ? i : i - 8, row = i < 8 ? 0 : 1;
-    ASSERT_TRUE(DrawIconEx(dc, col * 36 + 2, row * 36 + 2, Screen->Cursors(id), 32, 32, 0, nullptr, DI_NORMAL));
+    ASSERT_TRUE(
+        DrawIconEx(dc, col * 36 + 2, row * 36 + 2, Screen->Cursors(id), 32, 32, 0, nullptr, DI_NORMAL));
   }
   const std::pair<bool, bool> bars[] = {{true, true}, {false, true}, {true, false}};
   for (int i = 0; i < 3; ++i) {

@@ -250,12 +250,11 @@ TEST_F(ServicesTest, TheLibraryCursorsAreRegisteredUnderTheirNumbers) {
     TCursor Id;
     DWORD HotX, HotY;
   };
-  const TCase cases[] = {{crvlDragCopy, 0, 0},     {crvlFullScroll, 15, 15}, {crvlHorScroll, 15, 15},
-                         {crvlVerScroll, 15, 15},  {crvlUpScroll, 15, 15},   {crvlRightScroll, 15, 15},
-                         {crvlDownScroll, 15, 15}, {crvlLeftScroll, 15, 15}, {crvlRemove, 0, 0},
-                         {crvlVertSize, 15, 15},   {crvlHorzSize, 15, 15},   {crvlMultiDrag, 0, 0},
-                         {crvlNoDrop, 15, 15},     {crvlDrag, 0, 0},         {crvlColorPicker, 1, 30},
-                         {crvlMultiDragCopy, 0, 0}};
+  const TCase cases[] = {
+      {crvlDragCopy, 0, 0},   {crvlFullScroll, 15, 15},  {crvlHorScroll, 15, 15},  {crvlVerScroll, 15, 15},
+      {crvlUpScroll, 15, 15}, {crvlRightScroll, 15, 15}, {crvlDownScroll, 15, 15}, {crvlLeftScroll, 15, 15},
+      {crvlRemove, 0, 0},     {crvlVertSize, 15, 15},    {crvlHorzSize, 15, 15},   {crvlMultiDrag, 0, 0},
+      {crvlNoDrop, 15, 15},   {crvlDrag, 0, 0},          {crvlColorPicker, 1, 30}, {crvlMultiDragCopy, 0, 0}};
   std::vector<HCURSOR> seen;
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Id);

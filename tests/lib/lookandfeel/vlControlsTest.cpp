@@ -277,8 +277,8 @@ TEST_F(ControlsTest, MiddleButtonPanningShowsTheLibraryCursors) {
   const TPoint p = At(c, 40, 40);
   Display.MouseMove(p.X, p.Y);
   Pump();
-  c->PanningSteps = {[&] { Display.MouseMove(p.X, p.Y + 40); },   // below the neutral zone: down
-                     [&] { Display.MouseMove(p.X + 200, p.Y); },  // sideways: neutral again
+  c->PanningSteps = {[&] { Display.MouseMove(p.X, p.Y + 40); },    // below the neutral zone: down
+                     [&] { Display.MouseMove(p.X + 200, p.Y); },   // sideways: neutral again
                      [&] { Display.MouseDown(p.X + 200, p.Y); }};  // a click ends the panning
   Display.MouseDown(p.X, p.Y, VK_MBUTTON);
   Pump();
