@@ -131,21 +131,46 @@ void DrawPlus(TPixelGrid& G, int CX, int CY) {
   }
 }
 
-// The dragged item beside the pointer: one page, or a stack of two; with a
-// plus when the drop copies.
-void DrawDragged(TPixelGrid& G, POINT& AHotSpot, bool AMany, bool ACopy) {
-  DrawPointer(G, AHotSpot);
-  if (AMany) G.Box(15, 21, 26, 29);
-  G.Box(12, 18, 23, 26);
-  if (ACopy) DrawPlus(G, 17, 22);
-}
-
 // The middle-button panning cursors: a dot with the arrows of the
 // directions that can scroll (or of the direction scrolled).
-void DrawPanning(TPixelGrid& G, std::initializer_list<TvlDirection> ADirections) {
+struct TPanningCursor {
+  TCursor Id;
+  TvlDirection Arrows[4];  // dirNone: no arrow
+};
+const TPanningCursor PanningCursors[] = {
+    {crvlFullScroll, {dirUp, dirRight, dirDown, dirLeft}},  // "VL_FULLSCROLLCURSOR"
+    {crvlHorScroll, {dirLeft, dirRight}},                   // "VL_HORSCROLLCURSOR"
+    {crvlVerScroll, {dirUp, dirDown}},                      // "VL_VERSCROLLCURSOR"
+    {crvlUpScroll, {dirUp}},                                // "VL_UPSCROLLCURSOR"
+    {crvlRightScroll, {dirRight}},                          // "VL_RIGHTSCROLLCURSOR"
+    {crvlDownScroll, {dirDown}},                            // "VL_DOWNSCROLLCURSOR"
+    {crvlLeftScroll, {dirLeft}},                            // "VL_LEFTSCROLLCURSOR"
+};
+
+void DrawPanning(TPixelGrid& G, const TPanningCursor& ACursor) {
   G.Ring(Middle, Middle, 2.2);
-  for (TvlDirection d : ADirections) G.ArrowHead(Middle, Middle, d, 11, 5);
+  for (TvlDirection d : ACursor.Arrows) G.ArrowHead(Middle, Middle, d, 11, 5);
   G.Outline();
+}
+
+// The drag cursors: the pointer with one page or a stack of two, with a
+// plus when the drop copies.
+struct TDragCursor {
+  TCursor Id;
+  bool Many, Copy;
+};
+const TDragCursor DragCursors[] = {
+    {crvlDragCopy, false, true},      // "VL_DRAGCOPYCURSOR"
+    {crvlDrag, false, false},         // "VL_DRAGCURSOR"
+    {crvlMultiDrag, true, false},     // "VL_MULTIDRAGCURSOR"
+    {crvlMultiDragCopy, true, true},  // "VL_MULTIDRAGCOPYCURSOR"
+};
+
+void DrawDragged(TPixelGrid& G, POINT& AHotSpot, const TDragCursor& ACursor) {
+  DrawPointer(G, AHotSpot);
+  if (ACursor.Many) G.Box(15, 21, 26, 29);
+  G.Box(12, 18, 23, 26);
+  if (ACursor.Copy) DrawPlus(G, 17, 22);
 }
 
 // A splitter being moved: two bars across the axis with arrows along it.
@@ -175,19 +200,17 @@ void DrawSizing(TPixelGrid& G, bool AVertical) {
 // hot spot is the middle unless the picture says otherwise.
 bool DrawCursor(TCursor AId, TPixelGrid& G, POINT& AHotSpot) {
   AHotSpot = POINT{Middle, Middle};
+  for (const TDragCursor& c : DragCursors)
+    if (c.Id == AId) {
+      DrawDragged(G, AHotSpot, c);
+      return true;
+    }
+  for (const TPanningCursor& c : PanningCursors)
+    if (c.Id == AId) {
+      DrawPanning(G, c);
+      return true;
+    }
   switch (AId) {
-    case crvlDragCopy:  // "VL_DRAGCOPYCURSOR"
-      DrawDragged(G, AHotSpot, false, true);
-      break;
-    case crvlDrag:  // "VL_DRAGCURSOR"
-      DrawDragged(G, AHotSpot, false, false);
-      break;
-    case crvlMultiDrag:  // "VL_MULTIDRAGCURSOR"
-      DrawDragged(G, AHotSpot, true, false);
-      break;
-    case crvlMultiDragCopy:  // "VL_MULTIDRAGCOPYCURSOR"
-      DrawDragged(G, AHotSpot, true, true);
-      break;
     case crvlRemove:  // "VL_REMOVECURSOR": the pointer and a cross
       DrawPointer(G, AHotSpot);
       G.Line(13, 18, 22, 27, 2.5);
@@ -198,27 +221,6 @@ bool DrawCursor(TCursor AId, TPixelGrid& G, POINT& AHotSpot) {
       G.Ring(Middle, Middle, 10, 7);
       G.Line(Middle - 5, Middle - 5, Middle + 5, Middle + 5, 3);
       G.Outline();
-      break;
-    case crvlFullScroll:  // "VL_FULLSCROLLCURSOR"
-      DrawPanning(G, {dirUp, dirRight, dirDown, dirLeft});
-      break;
-    case crvlHorScroll:  // "VL_HORSCROLLCURSOR"
-      DrawPanning(G, {dirLeft, dirRight});
-      break;
-    case crvlVerScroll:  // "VL_VERSCROLLCURSOR"
-      DrawPanning(G, {dirUp, dirDown});
-      break;
-    case crvlUpScroll:  // "VL_UPSCROLLCURSOR"
-      DrawPanning(G, {dirUp});
-      break;
-    case crvlRightScroll:  // "VL_RIGHTSCROLLCURSOR"
-      DrawPanning(G, {dirRight});
-      break;
-    case crvlDownScroll:  // "VL_DOWNSCROLLCURSOR"
-      DrawPanning(G, {dirDown});
-      break;
-    case crvlLeftScroll:  // "VL_LEFTSCROLLCURSOR"
-      DrawPanning(G, {dirLeft});
       break;
     case crvlVertSize:  // "VL_VERTSIZECURSOR"
       DrawSizing(G, true);
