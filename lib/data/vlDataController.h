@@ -6,9 +6,11 @@
 // object per kind of change, in a fixed order, once per released lock.
 #pragma once
 
+#include <type_traits>
 #include <vector>
 
 #include "lib/data/vlCustomData.h"
+#include "lib/data/vlDataUtils.h"
 #include "platform/rtl/Exceptions.h"
 
 class TStream;
@@ -54,8 +56,8 @@ enum : Byte { dceInsert = 0x01, dceEdit = 0x02, dceChanging = 0x04, dceModified 
 // TvlSummaryOptions bits.
 enum : Byte { soNullIgnore = 0x01, soSelectedRecords = 0x02, soMultipleSelectedRecords = 0x04 };
 
-enum TvlSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
-enum TvlSummaryPosition { spGroup, spFooter };
+CL_ENUM(TvlSummaryKind, Byte, skNone, skSum, skMin, skMax, skCount, skAverage)
+CL_ENUM(TvlSummaryPosition, Byte, spGroup, spFooter)
 
 // --- Update infos -------------------------------------------------------------------------
 
@@ -458,78 +460,271 @@ class TvlCustomDataControllerInfo : public TObject {
 
 // --- Summaries -----------------------------------------------------------------------
 
+class TvlDataSummaryItem;
 class TvlDataSummaryItems;
+class TvlDataGroupSummaryItems;
+class TvlDataSummaryGroup;
+class TvlDataSummaryGroups;
 
-class TvlDataSummaryItem : public TObject {
-  CL_CLASS(TvlDataSummaryItem, TObject)
+// The type that chooses a default format.
+enum TvlSummaryValueType { svtFloat, svtCurrency, svtDate };
+
+// What a summary item aggregates (the field of its item link), how and with
+// which format. The base of the summary items and of the summary groups'
+// item links.
+class TvlCustomDataSummaryItem : public TCollectionItem {
+  CL_CLASS(TvlCustomDataSummaryItem, TCollectionItem)
  public:
-  virtual void Create(TvlDataSummaryItems* AItems);
+  virtual void CopySettings(TvlCustomDataSummaryItem* ASource);
+  virtual TvlCustomDataController* OwningDataController();
+  // The item's format, else the collection's default for the value type.
+  virtual String ChooseValueFormat(TvlSummaryValueType AValueType, const Variant& AValue, Boolean AIsFooter);
+  virtual Boolean IsCurrency(Integer AVarType);
+  // Before the item binds AField (nil: unbinds).
+  virtual void DataFieldChanging(TvlCustomDataField* AField) {}
   virtual String FormatValue(const Variant& AValue, Boolean AIsFooter);
-  // Bound to a field, or a count (which counts records, footer or group).
-  virtual Boolean IsCalculated();
+  void Assign(TPersistent* Source) override;
 
+  // The item (the view's column) whose field is aggregated; nil when none.
+  TObject* ItemLink() const;
+  void SetItemLink(TObject* Value);
+  // Binds a field directly (nil unbinds), as SetItemLink does.
+  void SetDataFieldLink(TvlCustomDataField* AField);
   TvlCustomDataField* Field() const { return FField; }
-  void SetField(TvlCustomDataField* Value);
   TvlSummaryKind Kind() const { return FKind; }
   void SetKind(TvlSummaryKind Value);
   const String& Format() const { return FFormat; }
   void SetFormat(const String& Value);
-  TvlSummaryPosition Position() const;
-  void SetPosition(TvlSummaryPosition Value);
-  Boolean Sorted() const { return FSorted; }
-  void SetSorted(Boolean Value);
-  Integer Index() const;
-  TvlDataSummaryItems* SummaryItems() const { return FItems; }
+  TvlCustomDataController* DataController() { return OwningDataController(); }
 
  private:
   TvlCustomDataField* FField{};
   String FFormat;
   TvlSummaryKind FKind{skNone};
-  TvlSummaryPosition FPosition{spGroup};
-  Boolean FSorted{};
-  TvlDataSummaryItems* FItems{};
 };
 
-class TvlDataSummaryItems : public TObject {
-  CL_CLASS(TvlDataSummaryItems, TObject)
+using TvlDataSummaryItemGetTextEvent =
+    TDelegate<void(TvlDataSummaryItem* Sender, const Variant& AValue, Boolean AIsFooter, String& AText)>;
+
+class TvlDataSummaryItem : public TvlCustomDataSummaryItem {
+  CL_CLASS(TvlDataSummaryItem, TvlCustomDataSummaryItem)
  public:
-  virtual void Create(TvlDataSummary* ASummary, Boolean AIsFooter);
+  void CopySettings(TvlCustomDataSummaryItem* ASource) override;
+  String FormatValue(const Variant& AValue, Boolean AIsFooter) override;
+  // Bound to a field, or a count in a group row (which counts records).
+  virtual Boolean IsCalculated();
+  virtual Boolean PositionNeedsStoring();
+  virtual TvlCustomDataField* DataField() { return Field(); }
   void Destroy() override;
-  TvlDataSummaryItem* Add();
-  TvlDataSummaryItem* Add(TvlCustomDataField* AField, TvlSummaryPosition APosition, TvlSummaryKind AKind,
-                          const String& AFormat = u"");
-  void Delete(Integer AIndex);
-  void Clear();
-  Integer Count() const { return static_cast<Integer>(FItems.size()); }
-  TvlDataSummaryItem* Items(Integer I) const { return FItems[I]; }
-  Integer IndexOf(const TvlDataSummaryItem* AItem) const;
-  TvlDataSummaryItem* SortedSummaryItem() const;
-  String DefaultFormat(Integer AValueType, TvlSummaryKind AKind, Boolean AIsFooter) const;
-  String GetGroupText(const Variant& ASummaryValues);
-  void RemoveField(TvlCustomDataField* AField);
-  void Update(Boolean ARedrawOnly);
-  Boolean IsFooter() const { return FIsFooter; }
-  TvlDataSummary* Summary() const { return FSummary; }
-  String BeginText{u"("};
-  String EndText{u")"};
-  String Separator{u","};
+  void Assign(TPersistent* Source) override;
+
+  TvlSummaryPosition Position();
+  void SetPosition(TvlSummaryPosition Value);
+  Boolean Sorted() const { return FSorted; }
+  void SetSorted(Boolean Value);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer Value) { FTag = Value; }
+  const TvlDataSummaryItemGetTextEvent& OnGetText() const { return FOnGetText; }
+  void SetOnGetText(const TvlDataSummaryItemGetTextEvent& Value) { FOnGetText = Value; }
+  TvlDataSummaryItems* SummaryItems() const;
 
  private:
-  friend class TvlDataSummaryItem;
-  Boolean FIsFooter{};
-  std::vector<TvlDataSummaryItem*> FItems;
+  friend class TvlDataSummaryItems;
+  TvlSummaryPosition FPosition{spGroup};
+  Boolean FSorted{};
+  Integer FTag{};
+  TvlDataSummaryItemGetTextEvent FOnGetText;
+};
+using TvlDataSummaryItemClass = TClassOf<TvlDataSummaryItem>;
+
+// The arguments of OnSummary: one record's value for one item.
+struct TvlSummaryEventArguments {
+  Integer RecordIndex{};
+  TvlDataSummaryItem* SummaryItem{};
+};
+struct TvlSummaryEventOutArguments {
+  Variant Value;
+  Variant SummaryValue;
+  Integer CountValue{};
+  Boolean Done{};
+};
+using TvlSummaryEvent = TDelegate<void(TvlDataSummaryItems* ASender, const TvlSummaryEventArguments& Arguments,
+                                       TvlSummaryEventOutArguments& OutArguments)>;
+
+class TvlDataSummaryItems : public TvlCollection {
+  CL_CLASS(TvlDataSummaryItems, TvlCollection)
+ public:
+  void Update(TCollectionItem* Item) override;
+  virtual void PrepareSortedChange(TvlDataSummaryItem* AItem, Boolean AValue) {}
+  virtual TvlSummaryPosition PositionOfItem(TvlDataSummaryItem* AItem);
+  virtual Boolean PositionNeedsStoring(TvlDataSummaryItem* AItem);
+  virtual Boolean AreSettingsEmpty(const String& AFormat, Boolean ASorted, TvlSummaryKind AKind);
+  virtual void Create(TvlDataSummary* ASummary, TvlDataSummaryItemClass AItemClass);
+  virtual void AssignEvents(TvlDataSummaryItems* ASource);
+  virtual String DefaultFormat(TvlSummaryValueType AValueType, TvlSummaryKind AKind, Boolean AIsFooter);
+  virtual String GetGroupText(const Variant& ASummaryValues) { return u""; }
+  virtual TvlDataSummaryItem* GetDataItem(Integer AItemIndex, TvlSummaryPosition APosition, Boolean ACheckKind = false,
+                                          TvlSummaryKind AKind = skNone);
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+
+  TvlDataSummaryItem* Add() { return static_cast<TvlDataSummaryItem*>(TCollection::Add()); }
+  TvlDataSummaryItem* Add(TObject* AItemLink, TvlSummaryPosition APosition, TvlSummaryKind AKind,
+                          const String& AFormat = u"");
+  // Summary items link items, not fields.
+  template <class TField>
+    requires std::is_base_of_v<TvlCustomDataField, TField>
+  TvlDataSummaryItem* Add(TField*, TvlSummaryPosition, TvlSummaryKind, const String& = u"") = delete;
+  void DeleteItems(TObject* AItemLink, TvlSummaryPosition APosition);
+  TvlDataSummaryItem* FindByTag(Integer ATag) const;
+  Integer IndexOf(const TvlDataSummaryItem* AItem) const;
+  Integer IndexOfItemLink(TObject* AItemLink) const;
+  TvlDataSummaryItem* ItemOfItemLink(TObject* AItemLink) const;
+  Integer IndexByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryItem* ItemByField(TvlCustomDataField* AField) const;
+  String DataItemFormat(Integer AItemIndex, TvlSummaryPosition APosition);
+  TvlSummaryKind DataItemKind(Integer AItemIndex, TvlSummaryPosition APosition);
+  Boolean DataItemSorted(Integer AItemIndex, TvlSummaryPosition APosition);
+  void SetDataItemFormat(Integer AItemIndex, TvlSummaryPosition APosition, const String& Value);
+  void SetDataItemKind(Integer AItemIndex, TvlSummaryPosition APosition, TvlSummaryKind Value);
+  void SetDataItemSorted(Integer AItemIndex, TvlSummaryPosition APosition, Boolean Value);
+  void NotifyRedraw();
+  // Unbinds the items bound to AField; True when one was.
+  Boolean RemoveField(TvlCustomDataField* AField);
+  TvlDataSummaryItem* Items(Integer I) const { return static_cast<TvlDataSummaryItem*>(TCollection::Items(I)); }
+  TvlDataSummary* Summary() const { return FSummary; }
+  TvlCustomDataController* DataController() const;
+  const TvlSummaryEvent& OnSummary() const { return FOnSummary; }
+  void SetOnSummary(const TvlSummaryEvent& Value) { FOnSummary = Value; }
+
+ private:
+  // The item for the data item, made or freed to suit the setting.
+  template <class TSet>
+  void SetDataItemSetting(Integer AItemIndex, TvlSummaryPosition APosition, Boolean AEmpty, TSet ASet);
+  TvlDataSummary* FSummary{};
+  TvlSummaryEvent FOnSummary;
+};
+
+// Footer items: always in the footer.
+class TvlDataFooterSummaryItems : public TvlDataSummaryItems {
+  CL_CLASS(TvlDataFooterSummaryItems, TvlDataSummaryItems)
+ public:
+  TvlSummaryPosition PositionOfItem(TvlDataSummaryItem*) override { return spFooter; }
+  Boolean PositionNeedsStoring(TvlDataSummaryItem*) override { return false; }
+};
+
+// Group items: the default ones of the summary or those of a summary group.
+class TvlDataGroupSummaryItems : public TvlDataSummaryItems {
+  CL_CLASS(TvlDataGroupSummaryItems, TvlDataSummaryItems)
+ public:
+  void PrepareSortedChange(TvlDataSummaryItem* AItem, Boolean AValue) override;
+  String GetGroupText(const Variant& ASummaryValues) override;
+  void Create(TvlDataSummary* ASummary, TvlDataSummaryItemClass AItemClass) override;
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+  // The item bound to the controller's forced sorting-by-summary item, else
+  // the first sorted item, else nil.
+  TvlDataSummaryItem* SortedSummaryItem();
+  const String& BeginText() const { return FBeginText; }
+  void SetBeginText(const String& Value);
+  const String& EndText() const { return FEndText; }
+  void SetEndText(const String& Value);
+  const String& Separator() const { return FSeparator; }
+  void SetSeparator(const String& Value);
+  Boolean IsBeginTextStored() { return FBeginText != u"("; }
+  Boolean IsEndTextStored() { return FEndText != u")"; }
+  Boolean IsSeparatorStored() { return FSeparator != u","; }
+
+ private:
+  friend class TvlDataSummaryGroup;
+  String FBeginText;
+  String FEndText;
+  String FSeparator;
+  TPersistent* FOwner{};
+};
+
+// A link of a summary group to a grouping item (only its field is used).
+class TvlDataSummaryGroupItemLink : public TvlCustomDataSummaryItem {
+  CL_CLASS(TvlDataSummaryGroupItemLink, TvlCustomDataSummaryItem)
+ public:
+  TvlCustomDataController* OwningDataController() override;
+  // A grouping item belongs to at most one summary group.
+  void DataFieldChanging(TvlCustomDataField* AField) override;
+  TvlDataSummaryGroup* SummaryGroup() const;
+};
+using TvlDataSummaryGroupItemLinkClass = TClassOf<TvlDataSummaryGroupItemLink>;
+
+class TvlDataSummaryGroupItemLinks : public TCollection {
+  CL_CLASS(TvlDataSummaryGroupItemLinks, TCollection)
+ public:
+  virtual void Create(TvlDataSummaryGroup* ASummaryGroup, TvlDataSummaryGroupItemLinkClass AItemClass);
+  void Update(TCollectionItem* Item) override;
+  TPersistent* GetOwner() override;
+  TvlDataSummaryGroupItemLink* Add() { return static_cast<TvlDataSummaryGroupItemLink*>(TCollection::Add()); }
+  Integer IndexOfItemLink(TObject* AItemLink) const;
+  TvlDataSummaryGroupItemLink* ItemOfItemLink(TObject* AItemLink) const;
+  Integer IndexByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryGroupItemLink* ItemByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryGroupItemLink* Items(Integer I) const {
+    return static_cast<TvlDataSummaryGroupItemLink*>(TCollection::Items(I));
+  }
+  TvlDataSummaryGroup* SummaryGroup() const { return FSummaryGroup; }
+
+ private:
+  TvlDataSummaryGroup* FSummaryGroup{};
+};
+
+// Group summary items for the grouping items that the links name.
+class TvlDataSummaryGroup : public TCollectionItem {
+  CL_CLASS(TvlDataSummaryGroup, TCollectionItem)
+ public:
+  void Create(TCollection* Collection) override;
+  void Destroy() override;
+  void Assign(TPersistent* Source) override;
+  // Created on first use.
+  TvlDataSummaryGroupItemLinks* Links();
+  void SetLinks(TvlDataSummaryGroupItemLinks* Value) { Links()->Assign(Value); }
+  // Nil until Links was first used.
+  TvlDataSummaryGroupItemLinks* ExistingLinks() const { return FItemLinks; }
+  TvlDataGroupSummaryItems* SummaryItems() const { return FSummaryItems; }
+  void SetSummaryItems(TvlDataGroupSummaryItems* Value) { FSummaryItems->Assign(Value); }
+  TvlDataSummaryGroups* SummaryGroups() const;
+
+ private:
+  TvlDataSummaryGroupItemLinks* FItemLinks{};
+  TvlDataGroupSummaryItems* FSummaryItems{};
+};
+
+class TvlDataSummaryGroups : public TvlCollection {
+  CL_CLASS(TvlDataSummaryGroups, TvlCollection)
+ public:
+  virtual void Create(TvlDataSummary* ASummary);
+  void Update(TCollectionItem* Item) override;
+  TPersistent* GetOwner() override;
+  TvlDataSummaryGroup* Add() { return static_cast<TvlDataSummaryGroup*>(TCollection::Add()); }
+  // The first group whose links contain the item; nil.
+  TvlDataSummaryGroup* FindByItemLink(TObject* AItemLink) const;
+  // The first group whose links contain the field; nil.
+  TvlDataSummaryGroup* FindByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryGroup* Items(Integer I) const { return static_cast<TvlDataSummaryGroup*>(TCollection::Items(I)); }
+  TvlDataSummary* Summary() const { return FSummary; }
+
+ private:
   TvlDataSummary* FSummary{};
 };
 
 using TvlAfterSummaryEvent = TDelegate<void(TObject* ASender)>;
 
-class TvlDataSummary : public TObject {
-  CL_CLASS(TvlDataSummary, TObject)
+class TvlDataSummary : public TPersistent {
+  CL_CLASS(TvlDataSummary, TPersistent)
  public:
   virtual void Create(TvlCustomDataController* ADataController);
   void Destroy() override;
+  void Assign(TPersistent* Source) override;
+  virtual void AssignEvents(TvlDataSummary* ASource);
   void BeginUpdate();
   void EndUpdate();
+  void CancelUpdate();
   void Changed(Boolean ARedrawOnly);
   void Recalculate() { Changed(false); }
   void BeginCalculate();
@@ -539,13 +734,20 @@ class TvlDataSummary : public TObject {
   void CalculateGroupSummary();
   Variant FooterSummaryValues(Integer AIndex) const;
   String FooterSummaryTexts(Integer AIndex) const;
-  TvlDataSummaryItems* GetGroupSummaryItemsByLevel(Integer ALevel) const;
+  TvlDataGroupSummaryItems* GetGroupSummaryItemsByLevel(Integer ALevel) const;
   Boolean GetGroupSummaryInfo(Integer ARowIndex, TvlDataSummaryItems*& AItems, Variant*& AValues);
   String GroupSummaryText(Integer ARowIndex);
+  String GroupFooterSummaryTexts(Integer ARowIndex, Integer ALevel, Integer AIndex);
+  // The collection of APatternSummary that corresponds to AItems of this one.
+  TvlDataSummaryItems* GetPatternSummaryItems(TvlDataSummary* APatternSummary, TvlDataSummaryItems* AItems);
   void RemoveItemByField(TvlCustomDataField* AField);
 
-  TvlDataSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems; }
-  TvlDataSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems; }
+  TvlDataFooterSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems; }
+  TvlDataGroupSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems; }
+  TvlDataSummaryGroups* SummaryGroups() const { return FSummaryGroups; }
+  void SetDefaultGroupSummaryItems(TvlDataGroupSummaryItems* Value) { FDefaultGroupSummaryItems->Assign(Value); }
+  void SetFooterSummaryItems(TvlDataFooterSummaryItems* Value) { FFooterSummaryItems->Assign(Value); }
+  void SetSummaryGroups(TvlDataSummaryGroups* Value) { FSummaryGroups->Assign(Value); }
   Byte Options() const { return FOptions; }
   void SetOptions(Byte Value);
   TvlCustomDataController* DataController() const { return FDataController; }
@@ -562,13 +764,14 @@ class TvlDataSummary : public TObject {
   void DoAfterSummary();
 
   TvlCustomDataController* FDataController{};
-  TvlDataSummaryItems* FDefaultGroupSummaryItems{};
+  TvlDataGroupSummaryItems* FDefaultGroupSummaryItems{};
   Boolean FDestroying{};
-  TvlDataSummaryItems* FFooterSummaryItems{};
+  TvlDataFooterSummaryItems* FFooterSummaryItems{};
   Variant FFooterSummaryValues;
   Boolean FInAfterSummary{};
   Integer FLockCount{};
   Byte FOptions{};
+  TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
 };
 
@@ -962,6 +1165,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void FilterChanged() override;
   TvlDataFilterList* ExtraFilters() override { return FFilters; }
   TvlCustomDataRelationClass GetRelationClass() override;
+  // Classes of the summary items and of the summary groups' item links.
+  virtual TvlDataSummaryItemClass GetSummaryItemClass();
+  virtual TvlDataSummaryGroupItemLinkClass GetSummaryGroupItemLinkClass();
   IvlDataController* PatternController() override { return this; }
   Integer DefaultActiveRelationIndex() override { return 0; }
   void ClearDetails() override;

@@ -976,7 +976,7 @@ Boolean TvlCustomDataControllerInfo::IsSortingBySummary() {
   TvlDataSummary* S = FDataController->Summary();
   if (S->Options() & (soSelectedRecords | soMultipleSelectedRecords)) return false;
   for (Integer L = 0; L < FGroupingFieldList->Count(); ++L) {
-    TvlDataSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
+    TvlDataGroupSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
     if (Items && Items->SortedSummaryItem()) return true;
   }
   return false;

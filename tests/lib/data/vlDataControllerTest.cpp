@@ -324,16 +324,16 @@ TEST(DataControllerSummary, FooterKindsWithNullsAndCountWithoutField) {
     F.AddColumn(ClassOf<TvlIntegerValueType>());
     F.Load({{2}, {Null()}, {4}});
     F.DC->Summary()->SetOptions(C.NullIgnore ? soNullIgnore : 0);
-    F.DC->Summary()->FooterSummaryItems()->Add(F.DC->GetItemField(0), spFooter, C.Kind);
+    F.DC->Summary()->FooterSummaryItems()->Add(F.Columns[0].get(), spFooter, C.Kind);
     EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), C.Text) << C.Kind << " " << C.NullIgnore;
   }
   TFixture F;
   F.AddColumn(ClassOf<TvlIntegerValueType>());
   F.Load({{Null()}, {Null()}, {Null()}});
   TvlDataSummaryItems* Items = F.DC->Summary()->FooterSummaryItems();
-  Items->Add(F.DC->GetItemField(0), spFooter, skSum);
+  Items->Add(F.Columns[0].get(), spFooter, skSum);
   Items->Add(nullptr, spFooter, skCount);
-  Items->Add(F.DC->GetItemField(0), spFooter, skMin);
+  Items->Add(F.Columns[0].get(), spFooter, skMin);
   EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(0)));
   EXPECT_EQ(F.DC->Summary()->FooterSummaryValues(1), Variant(3));
   EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(2)));
@@ -349,7 +349,7 @@ TEST(DataControllerSummary, GroupRowText) {
   F.AddColumn(ClassOf<TvlFloatValueType>());
   F.Load({{u"A", 5.0}, {u"B", 1.0}, {u"A", 3.0}, {u"A", 4.0}});
   TvlDataSummaryItems* G = F.DC->Summary()->DefaultGroupSummaryItems();
-  G->Add(F.DC->GetItemField(1), spGroup, skSum);
+  G->Add(F.Columns[1].get(), spGroup, skSum);
   G->Add(nullptr, spGroup, skCount);
   F.DC->ChangeGrouping(0, 0);
   EXPECT_EQ(F.DC->Summary()->GroupSummaryText(0), u"(SUM=12.00, COUNT=3)");
@@ -652,7 +652,7 @@ TEST(DataControllerSummary, SortingByGroupSummaryRunsTheEngine) {
   DC->SetValue(0, 0, Variant(u"x"));
   DC->SetValue(1, 0, Variant(u"y"));
   DC->ChangeGrouping(0, 0);
-  TvlDataSummaryItem* Sum = DC->Summary()->DefaultGroupSummaryItems()->Add(DC->GetItemField(1), spGroup, skSum);
+  TvlDataSummaryItem* Sum = DC->Summary()->DefaultGroupSummaryItems()->Add(B.get(), spGroup, skSum);
   TvlDataSummaryItem* Count = DC->Summary()->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
   TCountingEngine::Runs = 0;
   Sum->SetSorted(true);
