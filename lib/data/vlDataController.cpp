@@ -2374,13 +2374,161 @@ TvlDataSummaryGroupItemLinkClass TvlCustomDataController::GetSummaryGroupItemLin
   return ClassOf<TvlDataSummaryGroupItemLink>();
 }
 
-Boolean TvlCustomDataController::IsPattern() { return FMasterRelation ? FMasterRecordIndex == -1 : FIsPattern; }
+TvlDataControllerDetailMode TvlCustomDataController::DetailMode() {
+  // A data-change reference makes a pattern work as a normal controller.
+  if (FMasterRelation)
+    return FMasterRecordIndex != -1 ? dcdmClone : (FDataChangeRefCount == 0 ? dcdmPattern : dcdmNone);
+  return FIsPattern ? dcdmPattern : dcdmNone;
+}
+
+Boolean TvlCustomDataController::IsPattern() { return DetailMode() == dcdmPattern; }
 
 void TvlCustomDataController::SetIsPattern(Boolean Value) {
-  // A request that cannot be met is refused with the controller's own error.
+  // Never refused: while data-change references are held the request is
+  // kept and applied when the last one goes.
   Boolean Old = IsPattern();
-  FIsPattern = Value;
+  FIsPatternSave = Value;
+  FIsPattern = Value && FDataChangeRefCount == 0;
   if (IsPattern() != Old && !IsOwnerDestroying()) RebuildData();
+}
+
+void TvlCustomDataController::AddDataChangeRefCount() {
+  Boolean Old = IsPattern();
+  ++FDataChangeRefCount;
+  FIsPattern = false;
+  if (IsPattern() != Old && !IsOwnerDestroying()) RebuildData();
+}
+
+void TvlCustomDataController::RemoveDataChangeRefCount() {
+  if (FDataChangeRefCount == 0) return;
+  Boolean Old = IsPattern();
+  --FDataChangeRefCount;
+  FIsPattern = FIsPatternSave && FDataChangeRefCount == 0;
+  if (IsPattern() != Old && !IsOwnerDestroying()) RebuildData();
+}
+
+TvlCustomDataController* TvlCustomDataController::GetMasterDataController() const {
+  return FMasterRelation ? dynamic_cast<TvlCustomDataController*>(FMasterRelation->DataController()) : nullptr;
+}
+
+TvlCustomDataController* TvlCustomDataController::GetRootDataController() {
+  TvlCustomDataController* Root = this;
+  while (TvlCustomDataController* Master = Root->GetMasterDataController()) Root = Master;
+  return Root;
+}
+
+namespace {
+
+// Depth first through the patterns: the detail controller of the first
+// relation for AItem.
+TvlCustomDataController* FindPatternByItem(TvlCustomDataController* AController, TObject* AItem, Integer ADepth) {
+  if (ADepth > 64 || AController->Relations()->Count() == 0) return nullptr;
+  TvlCustomDataRelationList* List = AController->Relations();
+  for (Integer I = 0; I < List->Count(); ++I) {
+    auto* Detail = dynamic_cast<TvlCustomDataController*>(List->Items(I)->DetailDataController());
+    if (!Detail) continue;
+    if (List->Items(I)->Item() == AItem) return Detail;
+    if (TvlCustomDataController* Found = FindPatternByItem(Detail, AItem, ADepth + 1)) return Found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TvlCustomDataController* TvlCustomDataController::GetPatternDataController() {
+  if (!FMasterRelation) return this;
+  TvlCustomDataController* Found = FindPatternByItem(GetRootDataController(), FMasterRelation->Item(), 0);
+  return Found ? Found : this;
+}
+
+TvlCustomDataController* TvlCustomDataController::ExistingDetailDataController(Integer ARecordIndex,
+                                                                               Integer ARelationIndex) {
+  if (!FRelations || ARelationIndex < 0 || ARelationIndex >= FRelations->Count() || ARecordIndex < 0 ||
+      ARecordIndex >= RecordCount() || !FRelations->IsDetailObjectExist(ARecordIndex, ARelationIndex))
+    return nullptr;
+  TObject* Link = FRelations->GetDetailObject(ARecordIndex)->LinkObjects(ARelationIndex);
+  return dynamic_cast<TvlCustomDataController*>(GetDetailDataControllerByLinkObject(Link));
+}
+
+TvlCustomDataController* TvlCustomDataController::GetDetailDataController(Integer ARecordIndex,
+                                                                          Integer ARelationIndex) {
+  return dynamic_cast<TvlCustomDataController*>(
+      GetDetailDataControllerByLinkObject(GetDetailLinkObject(ARecordIndex, ARelationIndex)));
+}
+
+Boolean TvlCustomDataController::IsDetailDataControllerExist(Integer ARecordIndex, Integer ARelationIndex) {
+  return FRelations && ARelationIndex >= 0 && ARelationIndex < FRelations->Count() && ARecordIndex >= 0 &&
+         ARecordIndex < RecordCount() && FRelations->IsDetailObjectExist(ARecordIndex, ARelationIndex);
+}
+
+void TvlCustomDataController::ClearDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex) {
+  if (!FRelations || ARecordIndex < 0 || ARecordIndex >= RecordCount()) return;
+  if (!FRelations->IsDetailObjectExist(ARecordIndex, ARelationIndex)) return;
+  if (FRelations->ClearDetailObject(ARecordIndex, ARelationIndex)) Change(dccDetail);
+}
+
+void TvlCustomDataController::CollapseDetails() {
+  if (!FRelations || FRelations->Count() == 0) return;
+  PostPendingEdit();
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  for (Integer R = 0; R < RecordCount(); ++R) {
+    FRelations->ClearDetailObject(R, -1);
+    if (FRelations->IsDetailObjectExist(R, -1) || GetDetailExpanding(R)) {
+      FRelations->GetDetailObject(R)->SetExpanded(false);
+      Change(dccDetail);
+    }
+  }
+}
+
+void TvlCustomDataController::FocusDetails(Integer ARecordIndex) {
+  Integer Relation = GetDetailActiveRelationIndex(ARecordIndex);
+  if (TvlCustomDataController* Detail = ExistingDetailDataController(ARecordIndex, Relation))
+    Detail->DataControllerInfo()->CheckFocusedRow();
+}
+
+void TvlCustomDataController::ForEachDetail(TvlCustomDataRelation* AMasterRelation,
+                                            const TvlDataControllerEachDetailProc& AProc) {
+  // The relation indexes from the root down to AMasterRelation.
+  std::vector<Integer> Chain;
+  for (TvlCustomDataRelation* Rel = AMasterRelation; Rel && Chain.size() <= 64;) {
+    Chain.insert(Chain.begin(), Rel->Index());
+    auto* Owner = dynamic_cast<TvlCustomDataController*>(Rel->DataController());
+    Rel = Owner ? Owner->MasterRelation() : nullptr;
+  }
+  if (Chain.empty() || Chain.front() < 0) return;
+  struct TWalk {
+    const std::vector<Integer>& Chain;
+    const TvlDataControllerEachDetailProc& Proc;
+    void Run(TvlCustomDataController* AController, size_t APos) {
+      const Integer Relation = Chain[APos];
+      for (Integer R = 0; R < AController->RecordCount(); ++R) {
+        TvlCustomDataController* Detail = AController->ExistingDetailDataController(R, Relation);
+        // A detail being attached right now has no link object yet.
+        TvlCustomDataController* Creating = AController->CreatingDataController();
+        if (!Detail && Creating && Creating->MasterRecordIndex() == R && Creating->MasterRelation() &&
+            Creating->MasterRelation()->Index() == Relation)
+          Detail = Creating;
+        if (!Detail) continue;
+        if (APos + 1 == Chain.size())
+          Proc(Detail);
+        else
+          Run(Detail, APos + 1);
+      }
+    }
+  } Walk{Chain, AProc};
+  Walk.Run(GetRootDataController(), 0);
+}
+
+void TvlCustomDataController::ResetRelationByItem(TObject* AItem) {
+  if (FRelations && FRelations->FindByItem(AItem)) {
+    ClearDetails();
+    return;
+  }
+  if (!FRelations) return;
+  for (Integer R = 0; R < RecordCount(); ++R)
+    for (Integer I = 0; I < FRelations->Count(); ++I)
+      if (TvlCustomDataController* Detail = ExistingDetailDataController(R, I)) Detail->ResetRelationByItem(AItem);
 }
 
 void TvlCustomDataController::SetMasterMode(TvlCustomDataRelation* AMasterRelation, Boolean AIsPattern) {
@@ -2394,12 +2542,23 @@ void TvlCustomDataController::SetMasterRelation(TvlCustomDataRelation* AMasterRe
   if (!FMasterRelation && !AMasterRelation && FMasterRecordIndex == -1 && AMasterRecordIndex == -1) return;
   BeginUpdate();
   Finally End([&] { EndUpdate(); });
-  if (FMasterRelation && AMasterRecordIndex == -1 &&
-      FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))
-    FMasterRelation->SetDetailDataController(nullptr);
+  if (FMasterRelation) {
+    if (AMasterRecordIndex == -1 && FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))
+      FMasterRelation->SetDetailDataController(nullptr);
+    if (TvlCustomDataController* OldMaster = GetMasterDataController();
+        OldMaster && OldMaster->FCreatingDataController == this)
+      OldMaster->FCreatingDataController = nullptr;
+    if (FRelations && FRelations->Count() > 0) FRelations->Changed(nullptr);
+  }
   FMasterRelation = AMasterRelation;
-  if (AMasterRelation && AMasterRecordIndex == -1) AMasterRelation->SetDetailDataController(this);
+  if (AMasterRelation && AMasterRecordIndex == -1) {
+    AMasterRelation->SetDetailDataController(this);
+    AMasterRelation->Changed();
+  }
+  if (AMasterRelation && AMasterRecordIndex != -1)
+    if (TvlCustomDataController* Master = GetMasterDataController()) Master->FCreatingDataController = this;
   FMasterRecordIndex = AMasterRecordIndex;
+  LayoutChanged(0x02);
 }
 
 void TvlCustomDataController::ClearDetails() {
@@ -2411,7 +2570,12 @@ void TvlCustomDataController::ClearDetails() {
 
 void TvlCustomDataController::RelationsChanged(TvlCustomDataRelation*) {
   if (FDestroying) return;
-  if (!IsPattern()) Change(dccData);
+  // A pattern's relations changed: its clones drop their details.
+  if (IsPattern()) {
+    if (FMasterRelation) GetRootDataController()->ResetRelationByItem(FMasterRelation->Item());
+  } else {
+    Change(dccData);
+  }
 }
 
 Boolean TvlCustomDataController::GetDetailExpanding(Integer ARecordIndex) {
@@ -2446,15 +2610,29 @@ TObject* TvlCustomDataController::GetDetailLinkObject(Integer ARecordIndex, Inte
   if (!D) return nullptr;
   if (TObject* L = D->LinkObjects(ARelationIndex)) return L;
   if (FCreatingLinkObject) return nullptr;
-  FCreatingLinkObject = true;
-  Finally Clear([&] { FCreatingLinkObject = false; });
-  TObject* L = CreateDetailLinkObject(FRelations->Items(ARelationIndex), ARecordIndex);
-  if (!L) return nullptr;
-  if (ARecordIndex >= RecordCount() || FRelations->GetDetailObject(ARecordIndex) != D) {
-    Free(L);
-    return nullptr;
+  TObject* L = nullptr;
+  {
+    TvlCustomDataController* Pattern = GetPatternDataController();
+    FCreatingLinkObject = true;
+    Pattern->FCreatingLinkObject = true;
+    Finally Clear([&] {
+      FCreatingLinkObject = false;
+      Pattern->FCreatingLinkObject = false;
+    });
+    L = CreateDetailLinkObject(FRelations->Items(ARelationIndex), ARecordIndex);
+    FCreatingDataController = nullptr;
+    // The master record may have gone while the link was made.
+    if (L && (ARecordIndex < 0 || ARecordIndex >= RecordCount() || FRelations->GetDetailObject(ARecordIndex) != D)) {
+      Free(L);
+      L = nullptr;
+    }
+    if (L) D->AssignLinkObject(ARelationIndex, L);
   }
-  D->AssignLinkObject(ARelationIndex, L);
+  if (!L && !FRecreatingLinkObject && ARecordIndex >= 0 && ARecordIndex < RecordCount()) {
+    FRecreatingLinkObject = true;
+    Finally Clear([&] { FRecreatingLinkObject = false; });
+    L = GetDetailLinkObject(ARecordIndex, ARelationIndex);
+  }
   return L;
 }
 

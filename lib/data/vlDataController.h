@@ -116,6 +116,8 @@ class TvlGroupingChangingInfo : public TvlUpdateControlInfo {
 };
 
 using TvlUpdateControlEvent = TDelegate<void(TvlUpdateControlInfo* AInfo)>;
+enum TvlDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
+using TvlDataControllerEachDetailProc = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataControllerNotifyEvent = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataDetailExpandedEvent = TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex)>;
 using TvlDataDetailExpandingEvent =
@@ -1085,6 +1087,27 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean IsDetailMode() const { return FMasterRelation != nullptr; }
   void RecordInserted(Integer ARecordIndex);
   void RecordDeleted(Integer ARecordIndex);
+  // Detail modes, walks and focus.
+  TvlDataControllerDetailMode DetailMode();
+  TvlCustomDataController* GetMasterDataController() const;
+  TvlCustomDataController* GetRootDataController();
+  // Itself without a master relation, else the pattern found from the root.
+  TvlCustomDataController* GetPatternDataController();
+  TvlCustomDataController* GetDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  Boolean IsDetailDataControllerExist(Integer ARecordIndex, Integer ARelationIndex);
+  // The detail controller whose link object exists (none is created).
+  TvlCustomDataController* ExistingDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  void ClearDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  void CollapseDetails();
+  void FocusDetails(Integer ARecordIndex);
+  // AProc for every existing detail controller of AMasterRelation, from the root down.
+  void ForEachDetail(TvlCustomDataRelation* AMasterRelation, const TvlDataControllerEachDetailProc& AProc);
+  void ResetRelationByItem(TObject* AItem);
+  // While references are held a pattern works as a normal controller.
+  void AddDataChangeRefCount();
+  void RemoveDataChangeRefCount();
+  Integer DataChangeRefCount() const { return FDataChangeRefCount; }
+  TvlCustomDataController* CreatingDataController() const { return FCreatingDataController; }
 
   // Record keys: expanded details and selection kept across reloads.
   // The key fields (none here: a record's key is its data-source id).
@@ -1168,7 +1191,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // Classes of the summary items and of the summary groups' item links.
   virtual TvlDataSummaryItemClass GetSummaryItemClass();
   virtual TvlDataSummaryGroupItemLinkClass GetSummaryGroupItemLinkClass();
-  IvlDataController* PatternController() override { return this; }
+  IvlDataController* PatternController() override { return GetPatternDataController(); }
   Integer DefaultActiveRelationIndex() override { return 0; }
   void ClearDetails() override;
   void RelationsChanged(TvlCustomDataRelation* ARelation) override;
@@ -1265,7 +1288,11 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FInOnSortingChanged{};
   Boolean FIsDetailExpanding{};
   Boolean FIsPattern{};
+  Boolean FIsPatternSave{};
+  Integer FDataChangeRefCount{};
   Boolean FCreatingLinkObject{};
+  Boolean FRecreatingLinkObject{};
+  TvlCustomDataController* FCreatingDataController{};
   TvlSaveObject* FSaveObject{};
   Integer FSaveKeysCount{};
   Integer FMasterRecordIndex{-1};
