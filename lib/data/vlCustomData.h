@@ -125,6 +125,7 @@ class TvlCustomDataField : public TObject {
   Integer NeedConversionFlag() const { return FNeedConversionFlag; }
   void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }
   Boolean Prepared() const { return FPrepared; }
+  void SetPrepared(Boolean Value) { FPrepared = Value; }
 
  private:
   friend class TvlCustomDataFieldList;
@@ -163,6 +164,7 @@ class TvlCustomDataFieldList : public TObject {
   void Move(Integer ACurIndex, Integer ANewIndex);
   IvlDataController* DataController() const { return FDataController; }
   Boolean FieldDestroyed() const { return FFieldDestroyed; }
+  void ClearFieldDestroyed() { FFieldDestroyed = false; }
 
  private:
   friend class TvlCustomDataField;

@@ -1501,9 +1501,28 @@ void TvlCustomDataController::UpdateItems(Boolean AUpdateFields) {
   FUpdateItems = true;
   Finally Clear([&] { FUpdateItems = false; });
   if (LockCount() != 0) FStructureChanged = true;
-  if (NeedsStructureUpdate()) {
-    if (AUpdateFields && FLockUpdateFieldsCount > 0) FUpdateFieldsFlag = true;
-    UpdateStructure();
+  if (NeedsStructureUpdate()) UpdateStructure(AUpdateFields);
+}
+
+void TvlCustomDataController::UpdateFields() {
+  for (Integer I = 0; I < FFields->Count(); ++I) FFields->Items(I)->SetPrepared(false);
+  // Preparing may destroy (and recreate) fields: each time that happens the
+  // pass starts again over the fields not yet prepared. A descendant that
+  // never stops recreating fields ends after a bounded number of passes.
+  for (Integer Pass = 0; Pass <= 4 * FFields->Count() + 16; ++Pass) {
+    FFields->ClearFieldDestroyed();
+    Boolean Unprepared = false;
+    for (Integer I = 0; I < FFields->Count(); ++I) {
+      TvlCustomDataField* F = FFields->Items(I);
+      if (F->Prepared()) continue;
+      PrepareField(F);
+      if (FFields->FieldDestroyed()) {
+        Unprepared = true;
+        break;
+      }
+      F->SetPrepared(true);
+    }
+    if (!Unprepared) return;
   }
 }
 
@@ -1558,7 +1577,7 @@ void TvlCustomDataController::DataChanged(TvlDataChange ADataChange, Integer AIt
   FDataChangeItemIndex = AItemIndex;
   FDataChangeRecordIndex = ARecordIndex;
   if (ADataChange == dcTotal) {
-    UpdateStructure();
+    UpdateStructure(false);
   } else {
     if (ADataChange == dcNew || ADataChange == dcDeleted) FDataControllerInfo->FocusedRecordChanged(false);
     BeginUpdate();
@@ -1698,10 +1717,19 @@ void TvlCustomDataController::Refresh() {
   FDataControllerInfo->Refresh();
 }
 
-void TvlCustomDataController::UpdateStructure() {
+void TvlCustomDataController::UpdateStructure(Boolean AUpdateFields) {
   BeginFullUpdate();
   Finally End([&] { EndFullUpdate(); });
-  if (NeedsStructureUpdate() && !FStructureChanged) LoadStorage();
+  if (NeedsStructureUpdate()) {
+    if (AUpdateFields) {
+      // Under the field lock the preparation waits for its end.
+      if (FLockUpdateFieldsCount > 0)
+        FUpdateFieldsFlag = true;
+      else
+        UpdateFields();
+    }
+    if (!FStructureChanged) LoadStorage();
+  }
   FDataControllerInfo->Refresh();
   FStructureRecreated = false;
 }

@@ -362,6 +362,10 @@ class TvlCustomDataControllerInfo : public TObject {
   // Record list.
   Integer GetInternalRecordIndex(Integer ARecordListIndex) const { return FRecordList[ARecordListIndex]; }
   Integer FindRecordListIndex(Integer ARecordIndex) const;
+  // The record list position of every stored record (-1 when filtered out).
+  std::vector<Integer> RecordListPositions() const;
+  // The row of a record list position; -1 inside a collapsed or hidden group.
+  Integer RowIndexOfRecordListIndex(Integer APosition) const;
   Integer RecordListCount() const { return static_cast<Integer>(FRecordList.size()); }
   void CheckRowIndex(Integer ARowIndex) const;
 
@@ -1151,6 +1155,10 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   virtual void LayoutChanged(Byte AChanges);
   void UpdateItems(Boolean AUpdateFields);
   Boolean NeedsStructureUpdate() { return IsProviderMode() || FStructureRecreated; }
+  // Prepares every field (binds it to its source); fields destroyed on the
+  // way restart the pass over the unprepared ones.
+  void UpdateFields();
+  virtual void PrepareField(TvlCustomDataField* AField) {}
   void BeginUpdateFields() { ++FLockUpdateFieldsCount; }
   void EndUpdateFields();
   void UpdateFocused();
@@ -1263,7 +1271,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SendInfo(TvlUpdateControlInfo* AInfo);
   void DoDataChanged();
   void ResetDataChangeInfo();
-  void UpdateStructure();
+  void UpdateStructure(Boolean AUpdateFields);
   void CopyStateFrom(TvlCustomDataController* ASource);
   // A descendant's own provider takes the place of the default one (at creation).
   void ReplaceProvider(TvlCustomDataProvider* AProvider);
