@@ -665,4 +665,146 @@ TEST(DataControllerSummary, SortingByGroupSummaryRunsTheEngine) {
   EXPECT_EQ(TCountingEngine::Runs, Runs);  // no sorted item: no engine
 }
 
+// Summary groups bound to grouping items; the other levels use the default
+// group items. Group and footer values follow every change.
+TEST(DataControllerSummary, SummaryGroupsLinkedToGroupingItems) {
+  TPointDecimals Point;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlFloatValueType>());
+  F.Load({{u"A", u"x", 5.0}, {u"B", u"y", 1.0}, {u"A", u"y", 3.0}, {u"A", u"x", 4.0}});
+  TvlDataSummary* S = F.DC->Summary();
+  S->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
+  TvlDataSummaryGroup* Group = S->SummaryGroups()->Add();
+  Group->Links()->Add()->SetItemLink(F.Columns[0].get());
+  Group->SummaryItems()->Add(F.Columns[2].get(), spGroup, skSum);
+  Group->SummaryItems()->Add(nullptr, spGroup, skCount);
+  S->FooterSummaryItems()->Add(F.Columns[2].get(), spFooter, skSum);
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->ChangeGrouping(1, 1);
+  F.DC->FullExpand();
+  // A, A/x, r0, r3, A/y, r2, B, B/y, r1
+  EXPECT_EQ(S->SummaryGroups()->FindByItemLink(F.Columns[0].get()), Group);
+  EXPECT_EQ(S->GetGroupSummaryItemsByLevel(0), Group->SummaryItems());
+  EXPECT_EQ(S->GetGroupSummaryItemsByLevel(1), S->DefaultGroupSummaryItems());
+  EXPECT_EQ(S->GroupSummaryText(0), u"(SUM=12.00, COUNT=3)");
+  EXPECT_EQ(S->GroupSummaryText(1), u"(COUNT=2)");
+  EXPECT_EQ(S->GroupSummaryText(6), u"(SUM=1.00, COUNT=1)");
+  EXPECT_EQ(S->GroupSummaryText(2), u"(COUNT=2)");  // a data row: its group's
+  EXPECT_EQ(S->GroupFooterSummaryTexts(2, 0, 0), u"12.00");
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"13.00");
+
+  // A value change recalculates groups and footer and tells the view.
+  F.View->Log.clear();
+  F.DC->SetValue(3, 2, 6.0);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(SUM=14.00, COUNT=3)");
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"15.00");
+  EXPECT_FALSE(F.View->Log.empty());
+  // So does an item's kind; a format change only redraws.
+  Group->SummaryItems()->Items(0)->SetKind(skMax);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(MAX=6.00, COUNT=3)");
+  F.View->Log.clear();
+  Group->SummaryItems()->SetSeparator(u";");
+  Group->SummaryItems()->SetBeginText(u"[");
+  EXPECT_EQ(S->GroupSummaryText(0), u"[MAX=6.00; COUNT=3)");
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"LayoutChangedInfo", "LayoutChangedInfo"}));
+
+  // Linking the grouping item from a second group moves the link.
+  TvlDataSummaryGroup* Second = S->SummaryGroups()->Add();
+  Second->SummaryItems()->Add(F.Columns[2].get(), spGroup, skMin);
+  Second->Links()->Add()->SetItemLink(F.Columns[0].get());
+  EXPECT_EQ(Group->Links()->Items(0)->ItemLink(), nullptr);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(MIN=3.00)");
+  // A link to the second level item: both levels have their own group.
+  Group->Links()->Items(0)->SetItemLink(F.Columns[1].get());
+  EXPECT_EQ(S->GroupSummaryText(1), u"[MAX=6.00; COUNT=2)");
+
+  // A removed column leaves no item or link bound to its field.
+  F.DC->RemoveItem(F.Columns[2].get());
+  EXPECT_EQ(Second->SummaryItems()->Items(0)->Field(), nullptr);
+  EXPECT_EQ(S->FooterSummaryItems()->Items(0)->Field(), nullptr);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(MIN=0.00)");  // not calculated: Empty, shown as 0
+  F.DC->RemoveItem(F.Columns[1].get());
+  EXPECT_EQ(Group->Links()->Items(0)->Field(), nullptr);
+}
+
+TEST(DataControllerSummary, DataItemSettingsAssignAndEvents) {
+  TPointDecimals Point;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"A", 2}, {u"A", Null()}, {u"B", 4}});
+  TvlDataSummary* S = F.DC->Summary();
+  TvlDataSummaryItems* Footer = S->FooterSummaryItems();
+  // Setting a data item makes the item; clearing every setting frees it.
+  Footer->SetDataItemKind(1, spFooter, skSum);
+  ASSERT_EQ(Footer->Count(), 1);
+  EXPECT_EQ(Footer->Items(0)->Position(), spFooter);
+  EXPECT_EQ(Footer->DataItemKind(1, spFooter), skSum);
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"6.00");
+  Footer->SetDataItemFormat(1, spFooter, u"0");
+  Footer->SetDataItemKind(1, spFooter, skNone);
+  EXPECT_EQ(Footer->Count(), 1);  // the format keeps it
+  Footer->SetDataItemFormat(1, spFooter, u"");
+  EXPECT_EQ(Footer->Count(), 0);
+  EXPECT_THROW(Footer->DataItemKind(5, spFooter), EvlInvalidDataControllerOperation);
+
+  // OnGetText and OnSummary.
+  TvlDataSummaryItem* Sum = Footer->Add(F.Columns[1].get(), spFooter, skSum);
+  struct THandlers : TObject {
+    void GetText(TvlDataSummaryItem*, const Variant&, Boolean AIsFooter, String& AText) {
+      AText = (AIsFooter ? u"footer " : u"group ") + AText;
+    }
+    // Null counts as 10; record 2 is left out.
+    void Summary(TvlDataSummaryItems*, const TvlSummaryEventArguments& A, TvlSummaryEventOutArguments& O) {
+      if (VarIsNull(O.Value)) O.Value = 10;
+      O.Done = A.RecordIndex == 2;
+    }
+  } H;
+  Sum->SetOnGetText(TvlDataSummaryItemGetTextEvent(&H, &THandlers::GetText));
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"footer 6.00");
+  Footer->SetOnSummary(TvlSummaryEvent(&H, &THandlers::Summary));
+  S->Recalculate();
+  EXPECT_EQ(S->FooterSummaryValues(0), Variant(12));
+
+  // Assign copies items, group texts and summary groups.
+  TFixture G;
+  G.AddColumn(ClassOf<TvlStringValueType>());
+  G.AddColumn(ClassOf<TvlIntegerValueType>());
+  G.Load({{u"A", 1}, {u"B", 3}});
+  S->DefaultGroupSummaryItems()->SetEndText(u"]");
+  TvlDataSummaryGroup* Group = S->SummaryGroups()->Add();
+  Group->Links()->Add()->SetItemLink(F.Columns[0].get());
+  Group->SummaryItems()->Add(F.Columns[1].get(), spGroup, skAverage);
+  G.DC->Summary()->Assign(S);
+  TvlDataSummary* T = G.DC->Summary();
+  ASSERT_EQ(T->FooterSummaryItems()->Count(), 1);
+  EXPECT_EQ(T->FooterSummaryItems()->Items(0)->ItemLink(), G.Columns[1].get());
+  EXPECT_EQ(T->DefaultGroupSummaryItems()->EndText(), u"]");
+  ASSERT_EQ(T->SummaryGroups()->Count(), 1);
+  EXPECT_EQ(T->SummaryGroups()->Items(0)->Links()->Items(0)->ItemLink(), G.Columns[0].get());
+  EXPECT_EQ(T->GetPatternSummaryItems(S, T->SummaryGroups()->Items(0)->SummaryItems()), Group->SummaryItems());
+  G.DC->ChangeGrouping(0, 0);
+  EXPECT_EQ(T->GroupSummaryText(1), u"(AVG=3.00)");
+}
+
+TEST(DataControllerSelection, RowIndexesFollowAnExpandingChange) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{u"A"}, {u"B"}, {u"A"}, {u"B"}, {u"A"}});
+  F.DC->SetMultiSelect(true);
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->FullExpand();
+  // A, r0, r2, r4, B, r1, r3
+  F.DC->ChangeRowSelection(6, true);
+  F.DC->ChangeRowSelection(2, true);
+  F.DC->ChangeExpanding(0, false, false);  // A collapsed: its row goes, B's rows move up
+  ASSERT_EQ(F.DC->GetSelectedCount(), 1);
+  EXPECT_EQ(F.DC->GetSelectedRowIndex(0), 3);
+  EXPECT_EQ(F.DC->GetRowInfo(3).RecordIndex, 3);
+  F.DC->ChangeExpanding(0, true, false);
+  EXPECT_EQ(F.DC->GetSelectedRowIndex(0), 6);
+}
+
 }  // namespace
