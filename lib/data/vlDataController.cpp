@@ -2511,8 +2511,11 @@ void TvlCustomDataController::CollapseDetails() {
 
 void TvlCustomDataController::FocusDetails(Integer ARecordIndex) {
   Integer Relation = GetDetailActiveRelationIndex(ARecordIndex);
-  if (TvlCustomDataController* Detail = ExistingDetailDataController(ARecordIndex, Relation))
-    Detail->DataControllerInfo()->CheckFocusedRow();
+  TvlCustomDataController* Detail = ExistingDetailDataController(ARecordIndex, Relation);
+  if (!Detail) return;
+  Detail->BeginUpdate();
+  Finally End([&] { Detail->EndUpdate(); });
+  Detail->DataControllerInfo()->CheckFocusedRow();
 }
 
 void TvlCustomDataController::ForEachDetail(TvlCustomDataRelation* AMasterRelation,

@@ -90,6 +90,46 @@ class TTwoRecordSource : public TvlCustomDataSource {
 };
 CL_IMPLEMENT_CLASS(TTwoRecordSource)
 
+// A two-level master-detail tree as views build it: the patterns hang off
+// the master's relation and the first pattern's relation; each clone has
+// the relations of its pattern, three records, and its own detail clones.
+class TTreeController : public TvlCustomDataController {
+  CL_CLASS(TTreeController, TvlCustomDataController)
+ public:
+  TObject* NestedItem{};  // the item of the clones' own relation (level 1 only)
+  TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    auto* D = New<TTreeController>(nullptr);
+    D->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+    if (NestedItem) D->Relations()->Add(NestedItem);
+    D->SetMasterRelation(ARelation, ARecordIndex);
+    D->SetRecordCount(3);
+    for (Integer R = 0; R < 3; ++R) D->SetValue(R, 0, GetValue(ARecordIndex, 0).AsInteger() * 10 + R);
+    return D;
+  }
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) override {
+    return dynamic_cast<TvlCustomDataController*>(ALinkObject);
+  }
+};
+CL_IMPLEMENT_CLASS(TTreeController)
+
+// Keeps its storage in provider mode and logs its field preparation; the
+// first preparation of field 1 removes the last item.
+class TPreparingController : public TvlCustomDataController {
+  CL_CLASS(TPreparingController, TvlCustomDataController)
+ public:
+  std::vector<Integer> Prepared;
+  TObject* DropOnce{};
+  void PrepareField(TvlCustomDataField* AField) override {
+    Prepared.push_back(AField->Index());
+    if (AField->Index() == 1 && DropOnce) {
+      TObject* Item = DropOnce;
+      DropOnce = nullptr;
+      RemoveItem(Item);
+    }
+  }
+};
+CL_IMPLEMENT_CLASS(TPreparingController)
+
 namespace {
 
 using TControllerPtr = std::unique_ptr<TvlCustomDataController, TObjectFree>;
@@ -805,6 +845,155 @@ TEST(DataControllerSelection, RowIndexesFollowAnExpandingChange) {
   EXPECT_EQ(F.DC->GetRowInfo(3).RecordIndex, 3);
   F.DC->ChangeExpanding(0, true, false);
   EXPECT_EQ(F.DC->GetSelectedRowIndex(0), 6);
+}
+
+TEST(DataControllerMasterDetail, ForEachDetailPatternsAndRootOverTenMasters) {
+  using TTreePtr = std::unique_ptr<TTreeController, TObjectFree>;
+  TComponentPtr Item1(New<TComponent>(nullptr)), Item2(New<TComponent>(nullptr));
+  TTreePtr M(New<TTreeController>(nullptr));
+  M->NestedItem = Item2.get();
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TTreePtr Pattern(New<TTreeController>(nullptr));
+  Pattern->SetMasterMode(M->Relations()->Add(Item1.get()), true);
+  TControllerPtr Pattern2(New<TvlCustomDataController>(nullptr));
+  Pattern2->SetMasterMode(Pattern->Relations()->Add(Item2.get()), true);
+  M->SetRecordCount(10);
+  for (Integer R = 0; R < 10; ++R) M->SetValue(R, 0, R);
+  // Details of every other master; the second level under masters 2 and 6.
+  for (Integer R = 0; R < 10; R += 2) ASSERT_NE(M->GetDetailLinkObject(R, 0), nullptr);
+  EXPECT_FALSE(M->IsDetailDataControllerExist(1, 0));
+  for (Integer R : {6, 2}) {
+    TvlCustomDataController* D = M->GetDetailDataController(R, 0);
+    ASSERT_NE(D, nullptr);
+    EXPECT_EQ(D->DetailMode(), dcdmClone);
+    EXPECT_EQ(D->GetPatternDataController(), Pattern.get());
+    for (Integer DR : {2, 0}) ASSERT_NE(D->GetDetailLinkObject(DR, 0), nullptr);
+  }
+  EXPECT_EQ(M->GetPatternDataController(), M.get());
+  EXPECT_EQ(Pattern->DetailMode(), dcdmPattern);
+  EXPECT_EQ(Pattern2->GetPatternDataController(), Pattern2.get());
+  TvlCustomDataController* Leaf = M->GetDetailDataController(6, 0)->GetDetailDataController(2, 0);
+  EXPECT_EQ(Leaf->GetRootDataController(), M.get());
+  EXPECT_EQ(Leaf->GetPatternDataController(), Pattern2.get());
+  EXPECT_TRUE(Leaf->IsPattern() == false && Leaf->IsDetailMode());
+
+  // The walk visits existing details only, masters in record order.
+  struct TVisits : TObject {
+    std::vector<Integer> Values;
+    void Visit(TvlCustomDataController* D) { Values.push_back(D->GetValue(0, 0).AsInteger()); }
+  } V;
+  M->ForEachDetail(M->Relations()->Items(0), TvlDataControllerEachDetailProc(&V, &TVisits::Visit));
+  EXPECT_EQ(V.Values, (std::vector<Integer>{0, 20, 40, 60, 80}));
+  V.Values.clear();
+  Leaf->ForEachDetail(Pattern->Relations()->Items(0), TvlDataControllerEachDetailProc(&V, &TVisits::Visit));
+  EXPECT_EQ(V.Values, (std::vector<Integer>{200, 220, 600, 620}));
+
+  // A change of the pattern's relations drops the details of the
+  // pattern's master (its clones are made again with the new relations).
+  M->ClearDetailLinkObject(8, 0);
+  EXPECT_FALSE(M->IsDetailDataControllerExist(8, 0));
+  Pattern->Relations()->Items(0)->Changed();
+  EXPECT_FALSE(M->IsDetailDataControllerExist(6, 0));
+  EXPECT_FALSE(M->IsDetailDataControllerExist(0, 0));
+  ASSERT_NE(M->GetDetailLinkObject(6, 0), nullptr);
+  M->ClearDetailLinkObject(6, 0);
+  EXPECT_FALSE(M->IsDetailDataControllerExist(6, 0));
+  M->ChangeDetailExpanding(4, true);
+  M->CollapseDetails();
+  EXPECT_FALSE(M->GetDetailExpanding(4));
+  EXPECT_FALSE(M->IsDetailDataControllerExist(4, 0));
+}
+
+TEST(DataControllerMasterDetail, DetailFocusAndActiveRelation) {
+  TViewPtr View(New<TRecordingView>());
+  std::unique_ptr<TTreeController, TObjectFree> M(New<TTreeController>(nullptr));
+  TComponentPtr Item1(New<TComponent>(nullptr)), Item2(New<TComponent>(nullptr));
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TControllerPtr P1(New<TvlCustomDataController>(nullptr)), P2(New<TvlCustomDataController>(nullptr));
+  P1->SetMasterMode(M->Relations()->Add(Item1.get()), true);
+  P2->SetMasterMode(M->Relations()->Add(Item2.get()), true);
+  M->SetRecordCount(2);
+  M->SetValue(1, 0, 5);
+  EXPECT_EQ(M->GetDetailActiveRelationIndex(1), 0);
+  M->ChangeDetailActiveRelationIndex(1, 1);
+  EXPECT_EQ(M->GetDetailActiveRelationIndex(1), 1);
+  M->FocusDetails(1);  // no detail yet: none is made
+  EXPECT_FALSE(M->IsDetailDataControllerExist(1, 1));
+  TvlCustomDataController* D = M->GetDetailDataController(1, 1);
+  ASSERT_NE(D, nullptr);
+  EXPECT_EQ(D->MasterRelation(), M->Relations()->Items(1));
+  D->SetOnUpdateControl(TvlUpdateControlEvent(View.get(), &TRecordingView::Update));
+  // The detail's focus was restored to a record (as a key restore does)
+  // and the master asks the detail to put its focused row there.
+  D->DataControllerInfo()->FocusingInfo()->RecordIndex = 2;
+  M->FocusDetails(1);
+  EXPECT_EQ(D->FocusedRowIndex(), 2);
+  EXPECT_EQ(D->FocusedRecordIndex(), 2);
+  ASSERT_FALSE(View->Log.empty());
+  EXPECT_EQ(View->Log.front(), "FocusedRowChangedInfo -1->2");
+}
+
+TEST(DataControllerMasterDetail, DataChangeReferencesSuspendThePattern) {
+  TComponentPtr Item(New<TComponent>(nullptr));
+  TControllerPtr M(New<TvlCustomDataController>(nullptr)), P(New<TvlCustomDataController>(nullptr));
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  EXPECT_TRUE(P->IsPattern());
+  P->AddDataChangeRefCount();
+  EXPECT_FALSE(P->IsPattern());
+  EXPECT_EQ(P->DetailMode(), dcdmNone);
+  EXPECT_NO_THROW(P->SetIsPattern(true));  // never refused
+  P->RemoveDataChangeRefCount();
+  P->RemoveDataChangeRefCount();  // never below zero
+  EXPECT_TRUE(P->IsPattern());
+  EXPECT_EQ(P->DataChangeRefCount(), 0);
+
+  // A pattern without a master never loads its source; a reference makes
+  // it load, releasing it makes it a pattern again with no records.
+  TControllerPtr Q(New<TvlCustomDataController>(nullptr));
+  Q->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  Q->SetIsPattern(true);
+  TTwoRecordSource* Source = New<TTwoRecordSource>();
+  Q->SetCustomDataSource(Source);
+  EXPECT_EQ(Q->RecordCount(), 0);
+  Q->AddDataChangeRefCount();
+  EXPECT_EQ(Q->RecordCount(), 2);
+  EXPECT_EQ(Q->GetValue(1, 0), Variant(10));
+  Q->RemoveDataChangeRefCount();
+  EXPECT_TRUE(Q->IsPattern());
+  EXPECT_EQ(Q->RecordCount(), 0);
+  Free(Source);
+}
+
+TEST(DataControllerItems, FieldPreparationRestartsAfterADestroyedFieldAndWaitsForTheLock) {
+  std::unique_ptr<TPreparingController, TObjectFree> DC(New<TPreparingController>(nullptr));
+  std::vector<TComponentPtr> Items;
+  for (Integer I = 0; I < 3; ++I) {
+    Items.emplace_back(New<TComponent>(nullptr));
+    DC->AddItem(Items.back().get())->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  }
+  TTwoRecordSource* Source = New<TTwoRecordSource>();
+  DC->SetCustomDataSource(Source);
+  // Field 1 drops item 2: the pass stops and starts again over the fields
+  // not yet prepared (the record-handles field is internal and comes last).
+  DC->Prepared.clear();
+  DC->DropOnce = Items[2].get();
+  DC->LayoutChanged(0x01);
+  EXPECT_EQ(DC->GetItemCount(), 2);
+  EXPECT_EQ(DC->Prepared, (std::vector<Integer>{0, 1, 1, 2}));
+  for (Integer I = 0; I < DC->Fields()->Count(); ++I) EXPECT_TRUE(DC->Fields()->Items(I)->Prepared());
+  // Under the field lock nothing is prepared; the last unlock prepares once.
+  DC->Prepared.clear();
+  DC->BeginUpdateFields();
+  DC->BeginUpdateFields();
+  DC->LayoutChanged(0x01);
+  DC->LayoutChanged(0x01);
+  DC->EndUpdateFields();
+  EXPECT_TRUE(DC->Prepared.empty());
+  DC->EndUpdateFields();
+  EXPECT_EQ(DC->Prepared, (std::vector<Integer>{0, 1, 2}));
+  EXPECT_EQ(DC->RecordCount(), 2);
+  Free(Source);
+  EXPECT_THROW(DC->AddItem(Items[0].get()), EvlInvalidDataControllerOperation);
 }
 
 }  // namespace
