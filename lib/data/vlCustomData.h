@@ -121,6 +121,7 @@ class TvlCustomDataField : public TObject {
   void SetItem(TObject* Value) { FItem = Value; }
   TvlDataControllerNotifier* Notifier() const;
   Boolean NeedConversion() const { return FNeedConversion; }
+  void SetNeedConversion(Boolean Value) { FNeedConversion = Value; }
   // Per sort pass: 0 idle, -1 compare raw, 1 convert, 2 compare display texts.
   Integer NeedConversionFlag() const { return FNeedConversionFlag; }
   void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }

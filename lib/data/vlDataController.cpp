@@ -1419,10 +1419,67 @@ TObject* TvlCustomDataController::GetItem(Integer AIndex) {
 
 TvlCustomDataField* TvlCustomDataController::AddItem(TObject* AItem) {
   if (AItem && FFields->FieldByItem(AItem)) DataError(vlSDataItemExistError);
-  TvlCustomDataField* F = New<TvlCustomDataField>(FFields);
+  TvlCustomDataField* F = AddField();
   F->SetItem(AItem);
+  return F;
+}
+
+TvlCustomDataFieldClass TvlCustomDataController::DataFieldClass() { return ClassOf<TvlCustomDataField>(); }
+
+TvlCustomDataField* TvlCustomDataController::AddField() {
+  TvlCustomDataField* F = CreateFrom(DataFieldClass(), &TvlCustomDataField::Create, FFields);
   FFields->Add(F);
   return F;
+}
+
+TvlCustomDataField* TvlCustomDataController::AddInternalField() {
+  TvlCustomDataField* F = CreateFrom(DataFieldClass(), &TvlCustomDataField::Create, FFields);
+  F->SetIsInternal(true);
+  FFields->Add(F);
+  return F;
+}
+
+Boolean TvlCustomDataController::ItemPropertiesChanged(Integer AItemIndex) {
+  if (AItemIndex != -1 && GetItemSortOrder(AItemIndex) == soNone) return false;
+  Refresh();
+  return true;
+}
+
+void TvlCustomDataController::ChangeNeedConversion(Integer AItemIndex, Boolean Value) {
+  CheckItemRange(AItemIndex);
+  if (GetItemNeedConversion(AItemIndex) == Value) return;
+  TvlCustomDataField* F = GetItemField(AItemIndex);
+  F->SetNeedConversion(Value);
+  FDataControllerInfo->UpdateField(F);
+}
+
+Boolean TvlCustomDataController::GetItemTextStored(Integer AItemIndex) { return GetItemField(AItemIndex)->TextStored(); }
+
+void TvlCustomDataController::ChangeTextStored(Integer AItemIndex, Boolean Value) {
+  if (GetItemTextStored(AItemIndex) == Value) return;
+  TvlCustomDataField* F = GetItemField(AItemIndex);
+  F->SetTextStored(Value);
+  FDataControllerInfo->UpdateField(F);
+}
+
+void TvlCustomDataController::UpdateItemIndexes() {
+  for (Integer I = 0; I < GetItemCount(); ++I)
+    if (TvlCustomDataField* F = FFields->FieldByItem(GetItem(I)); F && F->Index() != I) F->SetIndex(I);
+  Change(dccLayout);
+}
+
+TObject* TvlCustomDataController::GetItemByItemID(TObject* AItem) { return GetItemByID(GetItemID(AItem)); }
+
+TvlDataFilterCriteria* TvlCustomDataController::CreateFilter() {
+  auto* Filter = New<TvlDataFilterCriteria>(static_cast<IvlDataController*>(this));
+  FFilters->Add(Filter);
+  return Filter;
+}
+
+void TvlCustomDataController::ActiveChanged(Boolean AActive) {
+  FActive = AActive;
+  UpdateItems(FProvider->IsActive());
+  if (TvlCustomDataController* Master = GetMasterDataController()) Master->ResetHasChildrenFlag();
 }
 
 void TvlCustomDataController::RemoveItem(TObject* AItem) {
@@ -1449,6 +1506,7 @@ void TvlCustomDataController::ChangeValueTypeClass(Integer AItemIndex, TvlValueT
   F->SetValueTypeClass(AValueTypeClass);
   if (IsProviderMode()) RebuildData();
   FDataControllerInfo->UpdateField(F);
+  ItemValueTypeClassChanged(AItemIndex);
 }
 
 TvlValueTypeClass TvlCustomDataController::GetItemValueTypeClass(Integer AItemIndex) {
@@ -1768,9 +1826,7 @@ void TvlCustomDataController::RebuildData() {
       Free(F);
     }
   } else if (!FRecordHandlesField) {
-    FRecordHandlesField = New<TvlCustomDataField>(FFields);
-    FRecordHandlesField->SetIsInternal(true);
-    FFields->Add(FRecordHandlesField);
+    FRecordHandlesField = AddInternalField();
     FRecordHandlesField->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
   }
   FStructureRecreated = true;

@@ -964,6 +964,29 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void ChangeValueTypeClass(Integer AItemIndex, TvlValueTypeClass AValueTypeClass);
   TvlValueTypeClass GetItemValueTypeClass(Integer AItemIndex);
   void CheckItemRange(Integer AItemIndex);
+  // Fields of the class DataFieldClass; an internal one belongs to no item.
+  virtual TvlCustomDataFieldClass DataFieldClass();
+  TvlCustomDataField* AddField();
+  TvlCustomDataField* AddInternalField();
+  // Refreshes when AItemIndex is -1 or the item is sorted or grouped.
+  Boolean ItemPropertiesChanged(Integer AItemIndex);
+  virtual Boolean GetItemNeedConversion(Integer AItemIndex) { return false; }
+  void ChangeNeedConversion(Integer AItemIndex, Boolean Value);
+  Boolean GetItemTextStored(Integer AItemIndex);
+  void ChangeTextStored(Integer AItemIndex, Boolean Value);
+  virtual Boolean IsDisplayFormatDefined(Integer AItemIndex, Boolean AIgnoreSimpleCurrency) {
+    return GetItemTextStored(AItemIndex);
+  }
+  virtual void ItemValueTypeClassChanged(Integer AItemIndex) {}
+  // Each item's field takes the item's index.
+  void UpdateItemIndexes();
+  // The item with the same ID as AItem; nil.
+  TObject* GetItemByItemID(TObject* AItem);
+  // An extra filter of this controller (changes there never refilter).
+  TvlDataFilterCriteria* CreateFilter();
+  // From the provider: the source opened or closed.
+  void ActiveChanged(Boolean AActive);
+  Boolean Active() const { return FActive; }
 
   // Locks and notifications.
   void BeginUpdate() override;

@@ -996,4 +996,32 @@ TEST(DataControllerItems, FieldPreparationRestartsAfterADestroyedFieldAndWaitsFo
   EXPECT_THROW(DC->AddItem(Items[0].get()), EvlInvalidDataControllerOperation);
 }
 
+TEST(DataControllerItems, ItemPropertiesTextStoredIndexesAndExtraFilters) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{2, u"b"}, {1, u"a"}});
+  EXPECT_EQ(F.DC->AddItem(nullptr)->Item(), nullptr);  // a nil item: an unlinked field
+  // Only a sorted or grouped item (or -1) refreshes.
+  EXPECT_FALSE(F.DC->ItemPropertiesChanged(0));
+  EXPECT_TRUE(F.View->Log.empty());
+  F.DC->ChangeSorting(0, soAscending);
+  F.View->Log.clear();
+  EXPECT_TRUE(F.DC->ItemPropertiesChanged(0));
+  EXPECT_FALSE(F.View->Log.empty());
+  EXPECT_TRUE(F.DC->ItemPropertiesChanged(-1));
+  // Text stored: the definition gets its text slot.
+  F.DC->ChangeTextStored(1, true);
+  EXPECT_TRUE(F.DC->GetItemTextStored(1));
+  EXPECT_TRUE(F.DC->IsDisplayFormatDefined(1, false));
+  EXPECT_THROW(F.DC->ChangeTextStored(7, true), EvlInvalidDataControllerOperation);
+  // The item fields follow the items' order.
+  F.DC->Fields()->Move(0, 1);
+  EXPECT_EQ(F.DC->GetItem(0), F.Columns[1].get());
+  // An extra filter belongs to the controller.
+  TvlDataFilterCriteria* Extra = F.DC->CreateFilter();
+  EXPECT_TRUE(F.DC->ExtraFilters()->Contains(Extra));
+  EXPECT_EQ(Extra->DataController(), static_cast<IvlDataController*>(F.DC.get()));
+}
+
 }  // namespace
