@@ -1458,7 +1458,15 @@ Boolean TvlCustomDataController::GetItemTextStored(Integer AItemIndex) { return 
 void TvlCustomDataController::ChangeTextStored(Integer AItemIndex, Boolean Value) {
   if (GetItemTextStored(AItemIndex) == Value) return;
   TvlCustomDataField* F = GetItemField(AItemIndex);
+  // The field rebuilds its definition: the stored values are carried over.
+  std::vector<Variant> Values;
+  const Boolean Keep = F->ValueDef() && !IsProviderMode() && !F->ReferenceField();
+  if (Keep)
+    for (Integer R = 0; R < FDataStorage->RecordCount(); ++R) Values.push_back(FDataStorage->GetValue(R, F->ValueDef()));
   F->SetTextStored(Value);
+  if (Keep && F->ValueDef())
+    for (Integer R = 0; R < static_cast<Integer>(Values.size()) && R < FDataStorage->RecordCount(); ++R)
+      FDataStorage->SetValue(R, F->ValueDef(), Values[R]);
   FDataControllerInfo->UpdateField(F);
 }
 

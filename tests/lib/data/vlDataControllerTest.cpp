@@ -1010,10 +1010,13 @@ TEST(DataControllerItems, ItemPropertiesTextStoredIndexesAndExtraFilters) {
   EXPECT_TRUE(F.DC->ItemPropertiesChanged(0));
   EXPECT_FALSE(F.View->Log.empty());
   EXPECT_TRUE(F.DC->ItemPropertiesChanged(-1));
-  // Text stored: the definition gets its text slot.
+  // Text stored: the definition gets its text slot, the values stay.
   F.DC->ChangeTextStored(1, true);
   EXPECT_TRUE(F.DC->GetItemTextStored(1));
   EXPECT_TRUE(F.DC->IsDisplayFormatDefined(1, false));
+  EXPECT_EQ(F.DC->GetValue(1, 1), Variant(u"a"));
+  F.DC->ChangeTextStored(1, false);
+  EXPECT_EQ(F.DC->GetValue(0, 1), Variant(u"b"));
   EXPECT_THROW(F.DC->ChangeTextStored(7, true), EvlInvalidDataControllerOperation);
   // The item fields follow the items' order.
   F.DC->Fields()->Move(0, 1);
