@@ -85,6 +85,18 @@ void TvlSelectionChangedInfo::CreateEx(Integer ARowIndex1, Integer ARowIndex2) {
 
 // --- Summary items -------------------------------------------------------------------
 
+namespace {
+
+// The first summary item or link of a collection for which APred holds; -1.
+template <class TPred>
+Integer FindSummaryItem(const TCollection* AItems, TPred APred) {
+  for (Integer I = 0; I < AItems->Count(); ++I)
+    if (APred(static_cast<TvlCustomDataSummaryItem*>(AItems->Items(I)))) return I;
+  return -1;
+}
+
+}  // namespace
+
 void TvlCustomDataSummaryItem::CopySettings(TvlCustomDataSummaryItem* ASource) {
   // The source's item maps to the item at the same place in this controller.
   TObject* Link = nullptr;
@@ -310,9 +322,7 @@ Integer TvlDataSummaryItems::IndexOf(const TvlDataSummaryItem* AItem) const {
 }
 
 Integer TvlDataSummaryItems::IndexOfItemLink(TObject* AItemLink) const {
-  for (Integer I = 0; I < Count(); ++I)
-    if (Items(I)->ItemLink() == AItemLink) return I;
-  return -1;
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->ItemLink() == AItemLink; });
 }
 
 TvlDataSummaryItem* TvlDataSummaryItems::ItemOfItemLink(TObject* AItemLink) const {
@@ -321,9 +331,7 @@ TvlDataSummaryItem* TvlDataSummaryItems::ItemOfItemLink(TObject* AItemLink) cons
 }
 
 Integer TvlDataSummaryItems::IndexByField(TvlCustomDataField* AField) const {
-  for (Integer I = 0; I < Count(); ++I)
-    if (Items(I)->Field() == AField) return I;
-  return -1;
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->Field() == AField; });
 }
 
 TvlDataSummaryItem* TvlDataSummaryItems::ItemByField(TvlCustomDataField* AField) const {
@@ -512,9 +520,7 @@ void TvlDataSummaryGroupItemLinks::Update(TCollectionItem*) {
 }
 
 Integer TvlDataSummaryGroupItemLinks::IndexOfItemLink(TObject* AItemLink) const {
-  for (Integer I = 0; I < Count(); ++I)
-    if (Items(I)->ItemLink() == AItemLink) return I;
-  return -1;
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->ItemLink() == AItemLink; });
 }
 
 TvlDataSummaryGroupItemLink* TvlDataSummaryGroupItemLinks::ItemOfItemLink(TObject* AItemLink) const {
@@ -523,9 +529,7 @@ TvlDataSummaryGroupItemLink* TvlDataSummaryGroupItemLinks::ItemOfItemLink(TObjec
 }
 
 Integer TvlDataSummaryGroupItemLinks::IndexByField(TvlCustomDataField* AField) const {
-  for (Integer I = 0; I < Count(); ++I)
-    if (Items(I)->Field() == AField) return I;
-  return -1;
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->Field() == AField; });
 }
 
 TvlDataSummaryGroupItemLink* TvlDataSummaryGroupItemLinks::ItemByField(TvlCustomDataField* AField) const {
@@ -676,9 +680,12 @@ void TvlDataSummary::SetOptions(Byte Value) {
   Changed(false);
 }
 
-void TvlDataSummary::BeginCalculate() { CalculateFooterSummary(); }
+void TvlDataSummary::BeginCalculate() {
+  if (!FSetCustomSummary) CalculateFooterSummary();
+}
 
 void TvlDataSummary::EndCalculate() {
+  if (FSetCustomSummary) return;
   CalculateGroupSummary();
   DoAfterSummary();
 }
@@ -2683,6 +2690,7 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   if (ARecordIndex >= 0 && ARecordIndex < RecordCount() && GetDetailExpanding(ARecordIndex) == AExpanded) return true;
   FIsDetailExpanding = true;
   Finally Clear([&] { FIsDetailExpanding = false; });
+  PostPendingEdit();
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount() || !FRelations || FRelations->Count() == 0) return false;
   TvlDetailObject* D = FRelations->GetDetailObject(ARecordIndex);
   if (!D) return false;

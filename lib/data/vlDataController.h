@@ -759,6 +759,9 @@ class TvlDataSummary : public TPersistent {
   TvlCustomDataController* DataController() const { return FDataController; }
   void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }
   Boolean Destroying() const { return FDestroying; }
+  // While set the values are supplied from outside: no calculation runs.
+  Boolean SetCustomSummary() const { return FSetCustomSummary; }
+  void SetSetCustomSummary(Boolean Value) { FSetCustomSummary = Value; }
 
  private:
   Integer GetRecordIndex(Integer ARecordListIndex);
@@ -777,6 +780,7 @@ class TvlDataSummary : public TPersistent {
   Boolean FInAfterSummary{};
   Integer FLockCount{};
   Byte FOptions{};
+  Boolean FSetCustomSummary{};
   TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
 };

@@ -1296,15 +1296,12 @@ TvlRowInfo TvlCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
 Integer TvlCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, Boolean AMakeVisible) {
   Integer P = FindRecordListIndex(ARecordIndex);
   if (P < 0 || !IsGrouped()) return P;
+  if (!AMakeVisible) return RowIndexOfRecordListIndex(P);
   Integer G = FDataGroups->FindDeepestByRecordListIndex(P);
   if (G < 0) return -1;
-  if (AMakeVisible) {
-    if (FDataGroups->MakeVisible(G, true)) {
-      ExpandingChanged();
-      CheckChanges();
-    }
-  } else if (!FDataGroups->Items(G)->Expanded || !FDataGroups->IsVisible(G)) {
-    return -1;
+  if (FDataGroups->MakeVisible(G, true)) {
+    ExpandingChanged();
+    CheckChanges();
   }
   TvlDataGroupInfo* Info = FDataGroups->Items(G);
   return P + Info->RowIndex - Info->BeginRecordListIndex + 1;

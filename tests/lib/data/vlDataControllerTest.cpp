@@ -807,6 +807,13 @@ TEST(DataControllerSummary, DataItemSettingsAssignAndEvents) {
   Footer->SetOnSummary(TvlSummaryEvent(&H, &THandlers::Summary));
   S->Recalculate();
   EXPECT_EQ(S->FooterSummaryValues(0), Variant(12));
+  // Values supplied from outside: nothing is recalculated meanwhile.
+  S->SetSetCustomSummary(true);
+  F.DC->SetValue(0, 1, 100);
+  EXPECT_EQ(S->FooterSummaryValues(0), Variant(12));
+  S->SetSetCustomSummary(false);
+  S->Recalculate();
+  EXPECT_EQ(S->FooterSummaryValues(0), Variant(110));
 
   // Assign copies items, group texts and summary groups.
   TFixture G;
