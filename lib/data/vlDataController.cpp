@@ -999,26 +999,39 @@ void TvlCustomDataSource::SetRecordCount(Integer) {}
 void TvlCustomDataSource::SetValue(TRecordHandle, Integer, const Variant&) {}
 
 void TvlCustomDataSource::Destroy() {
-  if (FProvider) FProvider->SetCustomDataSource(nullptr);
+  // Every provider still attached lets go (its controller rebuilds).
+  while (!FProviders.empty()) FProviders.back()->SetCustomDataSource(nullptr);
   inherited::Destroy();
 }
 
+void TvlCustomDataSource::AttachProvider(TvlCustomDataProvider* AProvider) {
+  FProviders.push_back(AProvider);
+  if (!FProvider) FProvider = AProvider;
+}
+
+void TvlCustomDataSource::DetachProvider(TvlCustomDataProvider* AProvider) {
+  FProviders.erase(std::remove(FProviders.begin(), FProviders.end(), AProvider), FProviders.end());
+  if (FCurrentProvider == AProvider) FCurrentProvider = nullptr;
+  if (FProvider == AProvider) FProvider = FProviders.empty() ? nullptr : FProviders.front();
+}
+
 TvlCustomDataController* TvlCustomDataSource::DataController() const {
-  return FProvider ? FProvider->DataController() : nullptr;
+  return Provider() ? Provider()->DataController() : nullptr;
 }
 
 void TvlCustomDataSource::DataChanged() {
-  if (!FProvider) return;
-  TvlCustomDataController* DC = FProvider->DataController();
+  TvlCustomDataProvider* P = Provider();
+  if (!P) return;
+  TvlCustomDataController* DC = P->DataController();
   DC->BeginFullUpdate();
   Finally End([&] { DC->EndFullUpdate(); });
-  FProvider->DataChanged(dcTotal, -1, -1);
+  P->DataChanged(dcTotal, -1, -1);
 }
 
 void TvlCustomDataSource::LoadRecordHandles() {
   TvlCustomDataController* DC = DataController();
   TvlCustomDataField* F = DC->RecordHandlesField();
-  DC->DataStorage()->Clear(FProvider->LockCount() > 0);
+  DC->DataStorage()->Clear(Provider()->LockCount() > 0);
   Integer N = std::max(0, GetRecordCount());
   DC->DataStorage()->SetRecordCount(N);
   if (!F) return;
@@ -1055,7 +1068,7 @@ void TvlCustomDataProvider::Create(TvlCustomDataController* ADataController) { F
 
 void TvlCustomDataProvider::Destroy() {
   DiscardSavedRecord();
-  if (FCustomDataSource) FCustomDataSource->FProvider = nullptr;
+  if (FCustomDataSource) FCustomDataSource->DetachProvider(this);
   inherited::Destroy();
 }
 
@@ -1063,13 +1076,15 @@ Boolean TvlCustomDataProvider::DeleteAllowed() { return FDataController->Filtere
 
 void TvlCustomDataProvider::SetCustomDataSource(TvlCustomDataSource* ADataSource) {
   if (FCustomDataSource == ADataSource) return;
-  if (FCustomDataSource) FCustomDataSource->FProvider = nullptr;
+  if (FCustomDataSource) FCustomDataSource->DetachProvider(this);
   FCustomDataSource = ADataSource;
-  if (ADataSource) {
-    if (ADataSource->FProvider) ADataSource->FProvider->SetCustomDataSource(nullptr);
-    ADataSource->FProvider = this;
-  }
+  if (ADataSource) ADataSource->AttachProvider(this);
   FDataController->RebuildData();
+}
+
+TvlCustomDataSource* TvlCustomDataProvider::CurrentDataSource() const {
+  if (FCustomDataSource) FCustomDataSource->FCurrentProvider = const_cast<TvlCustomDataProvider*>(this);
+  return FCustomDataSource;
 }
 
 void TvlCustomDataProvider::SaveEditedRecord(Integer ARecordIndex) {
@@ -1814,7 +1829,7 @@ void TvlCustomDataController::LoadStorage() {
     Finally Unlock([&] { FProvider->UnlockDataChanges(); });
     FDataStorage->BeginLoad();
     Finally EndLoad([&] { FDataStorage->EndLoad(); });
-    FProvider->CustomDataSource()->LoadRecordHandles();
+    CustomDataSource()->LoadRecordHandles();
   }
   FDataControllerInfo->Selection()->ResizeEntries(std::min(GetSelectedCount(), RecordCount()));
   CheckBookmarkValid(-1);
@@ -1848,7 +1863,7 @@ void TvlCustomDataController::RebuildData() {
   LayoutChanged(0x02);
 }
 
-TvlCustomDataSource* TvlCustomDataController::CustomDataSource() const { return FProvider->CustomDataSource(); }
+TvlCustomDataSource* TvlCustomDataController::CustomDataSource() const { return FProvider->CurrentDataSource(); }
 
 void TvlCustomDataController::SetCustomDataSource(TvlCustomDataSource* Value) {
   if (Value == CustomDataSource()) return;
@@ -2647,6 +2662,8 @@ void TvlCustomDataController::SetMasterRelation(TvlCustomDataRelation* AMasterRe
   if (FMasterRelation) {
     if (AMasterRecordIndex == -1 && FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))
       FMasterRelation->SetDetailDataController(nullptr);
+    else
+      SetCustomDataSource(nullptr);  // a clone's source was its pattern's
     if (TvlCustomDataController* OldMaster = GetMasterDataController();
         OldMaster && OldMaster->FCreatingDataController == this)
       OldMaster->FCreatingDataController = nullptr;
@@ -2657,9 +2674,13 @@ void TvlCustomDataController::SetMasterRelation(TvlCustomDataRelation* AMasterRe
     AMasterRelation->SetDetailDataController(this);
     AMasterRelation->Changed();
   }
-  if (AMasterRelation && AMasterRecordIndex != -1)
-    if (TvlCustomDataController* Master = GetMasterDataController()) Master->FCreatingDataController = this;
   FMasterRecordIndex = AMasterRecordIndex;
+  if (AMasterRelation && AMasterRecordIndex != -1) {
+    // A clone reads its records from its pattern's source.
+    TvlCustomDataController* Pattern = GetPatternDataController();
+    if (Pattern != this) SetCustomDataSource(Pattern->Provider()->CustomDataSource());
+    if (TvlCustomDataController* Master = GetMasterDataController()) Master->FCreatingDataController = this;
+  }
   LayoutChanged(0x02);
 }
 

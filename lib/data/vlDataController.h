@@ -810,12 +810,19 @@ class TvlCustomDataSource : public TObject {
   TRecordHandle GetRecordHandleByIndex(Integer ARecordIndex);
   Integer GetRecordIndexByHandle(TRecordHandle AHandle);
   Integer AppendHandleRecord(TRecordHandle AHandle);
-  TvlCustomDataProvider* Provider() const { return FProvider; }
+  // The provider asking now (set before every call), else the default one
+  // (the first attached). A pattern and its clones share one source.
+  TvlCustomDataProvider* Provider() const { return FCurrentProvider ? FCurrentProvider : FProvider; }
   TvlCustomDataController* DataController() const;
+  Integer ProviderCount() const { return static_cast<Integer>(FProviders.size()); }
 
  private:
   friend class TvlCustomDataProvider;
+  void AttachProvider(TvlCustomDataProvider* AProvider);
+  void DetachProvider(TvlCustomDataProvider* AProvider);
+  TvlCustomDataProvider* FCurrentProvider{};
   TvlCustomDataProvider* FProvider{};
+  std::vector<TvlCustomDataProvider*> FProviders;
 };
 
 class TvlCustomDataProvider : public TObject {
@@ -850,6 +857,8 @@ class TvlCustomDataProvider : public TObject {
 
   void SetCustomDataSource(TvlCustomDataSource* ADataSource);
   TvlCustomDataSource* CustomDataSource() const { return FCustomDataSource; }
+  // The source with this provider made its current one (before a call).
+  TvlCustomDataSource* CurrentDataSource() const;
   void SaveEditedRecord(Integer ARecordIndex);
   void DiscardSavedRecord();
   void ResetEditing();

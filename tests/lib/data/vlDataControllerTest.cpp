@@ -97,11 +97,13 @@ class TTreeController : public TvlCustomDataController {
   CL_CLASS(TTreeController, TvlCustomDataController)
  public:
   TObject* NestedItem{};  // the item of the clones' own relation (level 1 only)
+  Boolean SourcedClones{};  // the clones read their pattern's data source
   TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex) override {
     auto* D = New<TTreeController>(nullptr);
     D->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
     if (NestedItem) D->Relations()->Add(NestedItem);
     D->SetMasterRelation(ARelation, ARecordIndex);
+    if (SourcedClones) return D;
     D->SetRecordCount(3);
     for (Integer R = 0; R < 3; ++R) D->SetValue(R, 0, GetValue(ARecordIndex, 0).AsInteger() * 10 + R);
     return D;
@@ -111,6 +113,20 @@ class TTreeController : public TvlCustomDataController {
   }
 };
 CL_IMPLEMENT_CLASS(TTreeController)
+
+// Detail rows by master record: record m has m + 1 rows valued m * 10 + row.
+class TDetailSource : public TvlCustomDataSource {
+  CL_CLASS(TDetailSource, TvlCustomDataSource)
+ public:
+  Integer GetRecordCount() override {
+    Integer M = DataController()->MasterRecordIndex();
+    return M < 0 ? 0 : M + 1;
+  }
+  Variant GetValue(TRecordHandle H, Integer) override {
+    return Variant(static_cast<Integer>(DataController()->MasterRecordIndex() * 10 + H));
+  }
+};
+CL_IMPLEMENT_CLASS(TDetailSource)
 
 // Keeps its storage in provider mode and logs its field preparation; the
 // first preparation of field 1 removes the last item.
@@ -1032,6 +1048,38 @@ TEST(DataControllerItems, ItemPropertiesTextStoredIndexesAndExtraFilters) {
   TvlDataFilterCriteria* Extra = F.DC->CreateFilter();
   EXPECT_TRUE(F.DC->ExtraFilters()->Contains(Extra));
   EXPECT_EQ(Extra->DataController(), static_cast<IvlDataController*>(F.DC.get()));
+}
+
+TEST(DataControllerMasterDetail, ClonesShareTheirPatternsDataSource) {
+  TComponentPtr Item(New<TComponent>(nullptr));
+  std::unique_ptr<TTreeController, TObjectFree> M(New<TTreeController>(nullptr));
+  M->SourcedClones = true;
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  M->SetRecordCount(5);
+  TControllerPtr P(New<TvlCustomDataController>(nullptr));
+  P->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  TDetailSource* Source = New<TDetailSource>();
+  P->SetCustomDataSource(Source);
+  EXPECT_EQ(P->RecordCount(), 0);  // a pattern loads nothing
+  TvlCustomDataController* D3 = M->GetDetailDataController(3, 0);
+  TvlCustomDataController* D1 = M->GetDetailDataController(1, 0);
+  ASSERT_TRUE(D3 && D1);
+  EXPECT_EQ(D3->CustomDataSource(), Source);
+  EXPECT_EQ(Source->ProviderCount(), 3);
+  ASSERT_EQ(D3->RecordCount(), 4);
+  ASSERT_EQ(D1->RecordCount(), 2);
+  // Each call is answered for the controller that asks.
+  EXPECT_EQ(D3->GetValue(2, 0), Variant(32));
+  EXPECT_EQ(D1->GetValue(1, 0), Variant(11));
+  EXPECT_EQ(D3->GetValue(3, 0), Variant(33));
+  EXPECT_EQ(P->CustomDataSource(), Source);  // the pattern keeps it
+  M->ClearDetailLinkObject(1, 0);  // the clone goes and lets go of the source
+  EXPECT_EQ(Source->ProviderCount(), 2);
+  Free(Source);  // everyone lets go
+  EXPECT_FALSE(P->IsProviderMode());
+  EXPECT_FALSE(D3->IsProviderMode());
+  EXPECT_EQ(D3->RecordCount(), 0);
 }
 
 }  // namespace
