@@ -1082,6 +1082,11 @@ void TvlCustomDataProvider::SetCustomDataSource(TvlCustomDataSource* ADataSource
   FDataController->RebuildData();
 }
 
+Boolean TvlCustomDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) {
+  TvlCustomDataSource* S = CurrentDataSource();
+  return S && S->GetDetailHasChildren(ARecordIndex, ARelationIndex);
+}
+
 TvlCustomDataSource* TvlCustomDataProvider::CurrentDataSource() const {
   if (FCustomDataSource) FCustomDataSource->FCurrentProvider = const_cast<TvlCustomDataProvider*>(this);
   return FCustomDataSource;
@@ -2773,7 +2778,7 @@ Boolean TvlCustomDataController::GetDetailHasChildren(Integer ARecordIndex, Inte
   if (ARelationIndex >= D->InfoObjectCount() || !D->InfoObjects(ARelationIndex)) D->AssignLinkObject(ARelationIndex, nullptr);
   TvlDetailInfoObject* Info = D->InfoObjects(ARelationIndex);
   if (!Info->HasChildrenAssigned) {
-    Info->HasChildren = false;  // the base provider has no detail rows to ask for
+    Info->HasChildren = FProvider->GetDetailHasChildren(ARecordIndex, ARelationIndex);
     Info->HasChildrenAssigned = true;
   }
   return Info->HasChildren;

@@ -793,6 +793,8 @@ class TvlCustomDataSource : public TObject {
   using TRecordHandle = intptr_t;
   virtual TRecordHandle AppendRecord();
   virtual void DeleteRecord(TRecordHandle AHandle);
+  // Whether the record has detail rows for the relation (none here).
+  virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) { return false; }
   virtual String GetDisplayText(TRecordHandle AHandle, Integer AItemHandle);
   virtual Integer GetItemHandle(Integer AItemIndex);
   virtual Integer GetRecordCount();
@@ -848,6 +850,8 @@ class TvlCustomDataProvider : public TObject {
   virtual Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                                Boolean AFromText);
   virtual void FindNearestRecord();
+  // Asked once per record and relation until the cached answers are reset.
+  virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
   // Grid mode: values of the records the provider holds outside the storage.
   virtual Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) { return Null(); }
   virtual String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) { return u""; }

@@ -128,6 +128,19 @@ class TDetailSource : public TvlCustomDataSource {
 };
 CL_IMPLEMENT_CLASS(TDetailSource)
 
+// Two records; asked for detail rows, answers for even records and counts.
+class THasChildrenSource : public TvlCustomDataSource {
+  CL_CLASS(THasChildrenSource, TvlCustomDataSource)
+ public:
+  Integer Asked{};
+  Integer GetRecordCount() override { return 2; }
+  Boolean GetDetailHasChildren(Integer ARecordIndex, Integer) override {
+    ++Asked;
+    return ARecordIndex % 2 == 0;
+  }
+};
+CL_IMPLEMENT_CLASS(THasChildrenSource)
+
 // Keeps its storage in provider mode and logs its field preparation; the
 // first preparation of field 1 removes the last item.
 class TPreparingController : public TvlCustomDataController {
@@ -1080,6 +1093,24 @@ TEST(DataControllerMasterDetail, ClonesShareTheirPatternsDataSource) {
   EXPECT_FALSE(P->IsProviderMode());
   EXPECT_FALSE(D3->IsProviderMode());
   EXPECT_EQ(D3->RecordCount(), 0);
+}
+
+TEST(DataControllerMasterDetail, HasChildrenAskedOncePerRecordUntilReset) {
+  TComponentPtr Item(New<TComponent>(nullptr));
+  TControllerPtr M(New<TvlCustomDataController>(nullptr)), P(New<TvlCustomDataController>(nullptr));
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  THasChildrenSource* Source = New<THasChildrenSource>();
+  M->SetCustomDataSource(Source);
+  ASSERT_EQ(M->RecordCount(), 2);
+  EXPECT_TRUE(M->GetDetailHasChildren(0, 0));
+  EXPECT_TRUE(M->GetDetailHasChildren(0, 0));
+  EXPECT_FALSE(M->GetDetailHasChildren(1, 0));
+  EXPECT_EQ(Source->Asked, 2);
+  M->ResetHasChildrenFlag();
+  EXPECT_TRUE(M->GetDetailHasChildren(0, 0));
+  EXPECT_EQ(Source->Asked, 3);
+  Free(Source);
 }
 
 }  // namespace
