@@ -517,7 +517,7 @@ class TvlDataSummaryItem : public TvlCustomDataSummaryItem {
  public:
   void CopySettings(TvlCustomDataSummaryItem* ASource) override;
   String FormatValue(const Variant& AValue, Boolean AIsFooter) override;
-  // Bound to a field, or a count in a group row (which counts records).
+  // Bound to a field, or a count (which counts records, in a footer too).
   virtual Boolean IsCalculated();
   virtual Boolean PositionNeedsStoring();
   virtual TvlCustomDataField* DataField() { return Field(); }
