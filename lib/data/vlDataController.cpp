@@ -61,6 +61,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummary, P) {
              &TvlDataSummary::SetDefaultGroupSummaryItems);
   P.Property(u"FooterSummaryItems", &TvlDataSummary::FooterSummaryItems, &TvlDataSummary::SetFooterSummaryItems);
   P.Property(u"SummaryGroups", &TvlDataSummary::SummaryGroups, &TvlDataSummary::SetSummaryGroups);
+  P.Property(u"OnAfterSummary", &TvlDataSummary::OnAfterSummary, &TvlDataSummary::SetOnAfterSummary);
 }
 CL_IMPLEMENT_CLASS(TvlCustomDataSource)
 CL_IMPLEMENT_CLASS(TvlCustomDataProvider)

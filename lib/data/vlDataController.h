@@ -757,6 +757,7 @@ class TvlDataSummary : public TPersistent {
   Byte Options() const { return FOptions; }
   void SetOptions(Byte Value);
   TvlCustomDataController* DataController() const { return FDataController; }
+  const TvlAfterSummaryEvent& OnAfterSummary() const { return FOnAfterSummary; }
   void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }
   Boolean Destroying() const { return FDestroying; }
   // While set the values are supplied from outside: no calculation runs.

@@ -12,6 +12,7 @@
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
 #include "platform/classes/Streams.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variants.h"
 
@@ -843,6 +844,17 @@ TEST(DataControllerSummary, DataItemSettingsAssignAndEvents) {
   S->SetSetCustomSummary(false);
   S->Recalculate();
   EXPECT_EQ(S->FooterSummaryValues(0), Variant(110));
+
+  // Published: a group item stores a footer position, a footer item never;
+  // the group texts are stored when they differ from the defaults.
+  TvlDataSummaryItem* GroupItem = S->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
+  EXPECT_FALSE(IsStoredProp(GroupItem, u"Position"));
+  GroupItem->SetPosition(spFooter);
+  EXPECT_TRUE(IsStoredProp(GroupItem, u"Position"));
+  EXPECT_FALSE(IsStoredProp(Sum, u"Position"));
+  EXPECT_EQ(GetOrdProp(Sum, u"Kind"), skSum);
+  EXPECT_FALSE(IsStoredProp(S->DefaultGroupSummaryItems(), u"EndText"));
+  Free(GroupItem);
 
   // Assign copies items, group texts and summary groups.
   TFixture G;
