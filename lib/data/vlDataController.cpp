@@ -2722,13 +2722,16 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   TvlDetailObject* D = FRelations->GetDetailObject(ARecordIndex);
   if (!D) return false;
   Boolean Allow = true;
-  if (Assigned(FOnDetailExpanding)) FOnDetailExpanding(this, ARecordIndex, Allow);
+  const TvlDataDetailExpandingEvent& Asking = AExpanded ? FOnDetailExpanding : FOnDetailCollapsing;
+  if (Assigned(Asking)) Asking(this, ARecordIndex, Allow);
   if (!Allow) return false;
+  // The handler may have changed the records: the detail object is read again.
+  if (ARecordIndex >= RecordCount() || !(D = FRelations->GetDetailObject(ARecordIndex))) return false;
   D->SetExpanded(AExpanded);
-  TvlCustomDataController* Master = FMasterRelation
-                                        ? dynamic_cast<TvlCustomDataController*>(FMasterRelation->DataController())
-                                        : nullptr;
+  TvlCustomDataController* Master = GetMasterDataController();
   if (!Master || Master->LockCount() == 0) Change(dccDetail);
+  const TvlDataDetailExpandedEvent& Done = AExpanded ? FOnDetailExpanded : FOnDetailCollapsed;
+  if (Assigned(Done)) Done(this, ARecordIndex);
   return true;
 }
 

@@ -1293,6 +1293,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   const TvlDataControllerCompareEvent& OnCompareEvent() const { return FOnCompare; }
   void SetOnDataChanged(const TNotifyEvent& Value) { FOnDataChanged = Value; }
   void SetOnDetailExpanding(const TvlDataDetailExpandingEvent& Value) { FOnDetailExpanding = Value; }
+  void SetOnDetailCollapsing(const TvlDataDetailExpandingEvent& Value) { FOnDetailCollapsing = Value; }
+  void SetOnDetailExpanded(const TvlDataDetailExpandedEvent& Value) { FOnDetailExpanded = Value; }
+  void SetOnDetailCollapsed(const TvlDataDetailExpandedEvent& Value) { FOnDetailCollapsed = Value; }
   void SetOnBeforePost(const TvlDataControllerNotifyEvent& Value) { FOnBeforePost = Value; }
   void SetOnAfterPost(const TvlDataControllerNotifyEvent& Value) { FOnAfterPost = Value; }
   void SetOnAfterCancel(const TvlDataControllerNotifyEvent& Value) { FOnAfterCancel = Value; }
@@ -1380,7 +1383,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TNotifyEvent FOnDataChanged;
   TNotifyEvent FOnSortingChanged;
   TNotifyEvent FOnGroupingChanged;
-  TvlDataDetailExpandingEvent FOnDetailExpanding;
+  TvlDataDetailExpandingEvent FOnDetailExpanding, FOnDetailCollapsing;
+  TvlDataDetailExpandedEvent FOnDetailExpanded, FOnDetailCollapsed;
   TvlDataControllerNotifyEvent FOnBeforePost, FOnAfterPost, FOnAfterCancel, FOnAfterInsert;
   TvlDataDetailExpandedEvent FOnNewRecord, FOnBeforeDelete;
 };

@@ -1125,4 +1125,49 @@ TEST(DataControllerMasterDetail, HasChildrenAskedOncePerRecordUntilReset) {
   Free(Source);
 }
 
+TEST(DataControllerMasterDetail, ExpandingEventsRefusalAndLockedMaster) {
+  TComponentPtr Item(New<TComponent>(nullptr)), Nested(New<TComponent>(nullptr));
+  std::unique_ptr<TTreeController, TObjectFree> M(New<TTreeController>(nullptr));
+  M->NestedItem = Nested.get();
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TControllerPtr P(New<TvlCustomDataController>(nullptr)), P2(New<TvlCustomDataController>(nullptr));
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  P2->SetMasterMode(P->Relations()->Add(Nested.get()), true);
+  M->SetRecordCount(3);
+  for (Integer R = 0; R < 3; ++R) M->SetValue(R, 0, R);
+  struct TEvents : TObject {
+    std::vector<std::string> Log;
+    Boolean Allow{true};
+    void Asking(TvlCustomDataController*, Integer R, Boolean& AAllow) {
+      Log.push_back("asking " + std::to_string(R));
+      AAllow = Allow;
+    }
+    void Done(TvlCustomDataController*, Integer R) { Log.push_back("done " + std::to_string(R)); }
+  } E;
+  M->SetOnDetailExpanding(TvlDataDetailExpandingEvent(&E, &TEvents::Asking));
+  M->SetOnDetailCollapsing(TvlDataDetailExpandingEvent(&E, &TEvents::Asking));
+  M->SetOnDetailExpanded(TvlDataDetailExpandedEvent(&E, &TEvents::Done));
+  M->SetOnDetailCollapsed(TvlDataDetailExpandedEvent(&E, &TEvents::Done));
+  E.Allow = false;
+  EXPECT_FALSE(M->ChangeDetailExpanding(1, true));
+  EXPECT_FALSE(M->GetDetailExpanding(1));
+  E.Allow = true;
+  EXPECT_TRUE(M->ChangeDetailExpanding(1, true));
+  EXPECT_TRUE(M->ChangeDetailExpanding(1, true));  // already: no events
+  EXPECT_TRUE(M->ChangeDetailExpanding(1, false));
+  EXPECT_EQ(E.Log, (std::vector<std::string>{"asking 1", "asking 1", "done 1", "asking 1", "done 1"}));
+  // A detail expanding under a locked master sends no detail change.
+  TvlCustomDataController* D = M->GetDetailDataController(1, 0);
+  ASSERT_NE(D, nullptr);
+  TViewPtr View(New<TRecordingView>());
+  D->SetOnUpdateControl(TvlUpdateControlEvent(View.get(), &TRecordingView::Update));
+  M->BeginUpdate();
+  EXPECT_TRUE(D->ChangeDetailExpanding(0, true));
+  EXPECT_TRUE(View->Log.empty());
+  M->EndUpdate();
+  EXPECT_TRUE(D->ChangeDetailExpanding(0, false));
+  EXPECT_EQ(View->Log, (std::vector<std::string>{"LayoutChangedInfo"}));
+  D->SetOnUpdateControl(TvlUpdateControlEvent());
+}
+
 }  // namespace
