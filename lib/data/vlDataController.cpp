@@ -649,7 +649,7 @@ void TvlDataSummary::Assign(TPersistent* Source) {
 void TvlDataSummary::AssignEvents(TvlDataSummary* ASource) { FOnAfterSummary = ASource->FOnAfterSummary; }
 
 void TvlDataSummary::CancelUpdate() {
-  Finally Dec([&] { --FLockCount; });
+  --FLockCount;
   FDataController->EndUpdate();
 }
 
