@@ -151,7 +151,7 @@ double GroupFloor() {
 void BM_GroupWithSummaries(benchmark::State& State) {
   TvlCustomDataController* DC = Data().DC.get();
   TvlDataSummaryItems* Items = DC->Summary()->DefaultGroupSummaryItems();
-  Items->Add(DC->GetItemField(cFloat), spGroup, skSum);
+  Items->Add(nullptr, spGroup, skSum)->SetDataFieldLink(DC->GetItemField(cFloat));  // the items have no objects
   Items->Add(nullptr, spGroup, skCount);
   DC->SetOptions(DC->Options() | dcoGroupsAlwaysExpanded);
   double Own = 0, Floor = 0;

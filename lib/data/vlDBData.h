@@ -238,7 +238,7 @@ class TvlDBDataController : public TvlCustomDataController {
   TvlDBDataField* GetDBItemField(Integer AItemIndex);
   // One name, several names separated by ";" or a lookup's key names (sub-fields).
   void SetFieldName(TvlDBDataField* AField, const String& ANames, Boolean AIsLookupKeys);
-  void PrepareField(TvlDBDataField* AField);
+  void PrepareField(TvlCustomDataField* AField) override;
   // An internal field bound to names (relation master keys, summary items):
   // made when missing, freed for empty names.
   void BindInternalField(TvlDBDataField*& AField, const String& ANames);

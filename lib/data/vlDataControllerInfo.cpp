@@ -482,8 +482,11 @@ void TvlDataSelection::Sort() {
 }
 
 void TvlDataSelection::RemoveFilteredRecords(TvlCustomDataControllerInfo* AInfo) {
+  if (FItems.empty()) return;
+  const std::vector<Integer> PosOf = AInfo->RecordListPositions();
+  auto Kept = [&](Integer R) { return R >= 0 && R < static_cast<Integer>(PosOf.size()) && PosOf[R] >= 0; };
   for (Integer I = Count() - 1; I >= 0; --I)
-    if (FItems[I].Level >= 0 && AInfo->FindRecordListIndex(FItems[I].RecordIndex) < 0) Delete(I);
+    if (FItems[I].Level >= 0 && !Kept(FItems[I].RecordIndex)) Delete(I);
 }
 
 void TvlDataSelection::ResizeEntries(Integer ACount) {
@@ -653,6 +656,21 @@ void TvlCustomDataControllerInfo::UpdateField(TvlCustomDataField* AField) {
   }
   FExpandingInfo->CheckField(AField);
   CheckChanges();
+}
+
+std::vector<Integer> TvlCustomDataControllerInfo::RecordListPositions() const {
+  std::vector<Integer> PosOf(FDataController->RecordCount(), -1);
+  for (Integer P = 0; P < RecordListCount(); ++P)
+    if (FRecordList[P] >= 0 && FRecordList[P] < static_cast<Integer>(PosOf.size())) PosOf[FRecordList[P]] = P;
+  return PosOf;
+}
+
+Integer TvlCustomDataControllerInfo::RowIndexOfRecordListIndex(Integer APosition) const {
+  if (APosition < 0 || !IsGrouped()) return APosition;
+  Integer G = FDataGroups->FindDeepestByRecordListIndex(APosition);
+  if (G < 0 || !FDataGroups->Items(G)->Expanded || !FDataGroups->IsVisible(G)) return -1;
+  TvlDataGroupInfo* Info = FDataGroups->Items(G);
+  return APosition + Info->RowIndex - Info->BeginRecordListIndex + 1;
 }
 
 Integer TvlCustomDataControllerInfo::FindRecordListIndex(Integer ARecordIndex) const {
@@ -981,7 +999,7 @@ Boolean TvlCustomDataControllerInfo::IsSortingBySummary() {
   TvlDataSummary* S = FDataController->Summary();
   if (S->Options() & (soSelectedRecords | soMultipleSelectedRecords)) return false;
   for (Integer L = 0; L < FGroupingFieldList->Count(); ++L) {
-    TvlDataSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
+    TvlDataGroupSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
     if (Items && Items->SortedSummaryItem()) return true;
   }
   return false;
@@ -1190,13 +1208,7 @@ void TvlCustomDataControllerInfo::RestoreExpanding() {
 void TvlCustomDataControllerInfo::RemapSelectionGrouped() {
   if (FSelection->Count() == 0) return;
   // Data entries by record list position, then placed in their groups.
-  std::vector<Integer> PosOf;
-  {
-    Integer N = FDataController->RecordCount();
-    PosOf.assign(N, -1);
-    for (Integer P = 0; P < RecordListCount(); ++P)
-      if (FRecordList[P] >= 0 && FRecordList[P] < N) PosOf[FRecordList[P]] = P;
-  }
+  const std::vector<Integer> PosOf = RecordListPositions();
   for (Integer I = 0; I < FSelection->Count(); ++I) {
     TvlSelectionEntry& E = FSelection->Items(I);
     if (E.Level >= 0)
@@ -1223,9 +1235,7 @@ void TvlCustomDataControllerInfo::RemapSelectionGrouped() {
 
 void TvlCustomDataControllerInfo::RemapSelectionUngrouped() {
   if (FDataController->IsGridMode()) return;
-  std::vector<Integer> PosOf(FDataController->RecordCount(), -1);
-  for (Integer P = 0; P < RecordListCount(); ++P)
-    if (FRecordList[P] >= 0 && FRecordList[P] < static_cast<Integer>(PosOf.size())) PosOf[FRecordList[P]] = P;
+  const std::vector<Integer> PosOf = RecordListPositions();
   for (Integer I = FSelection->Count() - 1; I >= 0; --I) {
     TvlSelectionEntry& E = FSelection->Items(I);
     Integer P = E.RecordIndex >= 0 && E.RecordIndex < static_cast<Integer>(PosOf.size()) ? PosOf[E.RecordIndex] : -1;
@@ -1240,12 +1250,16 @@ void TvlCustomDataControllerInfo::RemapSelectionUngrouped() {
 }
 
 void TvlCustomDataControllerInfo::UpdateSelectionRowIndexes() {
+  if (FSelection->Count() == 0) return;
+  // Record list positions from one map, rows by halving the group entries.
+  const std::vector<Integer> PosOf = RecordListPositions();
   for (Integer I = 0; I < FSelection->Count(); ++I) {
     TvlSelectionEntry& E = FSelection->Items(I);
     if (E.Level < 0)
       E.RowIndex = E.RecordIndex < FDataGroups->Count() ? FDataGroups->Items(E.RecordIndex)->RowIndex : -1;
     else
-      E.RowIndex = GetRowIndexByRecordIndex(E.RecordIndex, false);
+      E.RowIndex = RowIndexOfRecordListIndex(
+          E.RecordIndex >= 0 && E.RecordIndex < static_cast<Integer>(PosOf.size()) ? PosOf[E.RecordIndex] : -1);
   }
 }
 
@@ -1287,15 +1301,12 @@ TvlRowInfo TvlCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
 Integer TvlCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, Boolean AMakeVisible) {
   Integer P = FindRecordListIndex(ARecordIndex);
   if (P < 0 || !IsGrouped()) return P;
+  if (!AMakeVisible) return RowIndexOfRecordListIndex(P);
   Integer G = FDataGroups->FindDeepestByRecordListIndex(P);
   if (G < 0) return -1;
-  if (AMakeVisible) {
-    if (FDataGroups->MakeVisible(G, true)) {
-      ExpandingChanged();
-      CheckChanges();
-    }
-  } else if (!FDataGroups->Items(G)->Expanded || !FDataGroups->IsVisible(G)) {
-    return -1;
+  if (FDataGroups->MakeVisible(G, true)) {
+    ExpandingChanged();
+    CheckChanges();
   }
   TvlDataGroupInfo* Info = FDataGroups->Items(G);
   return P + Info->RowIndex - Info->BeginRecordListIndex + 1;
