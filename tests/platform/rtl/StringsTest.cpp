@@ -377,3 +377,32 @@ TEST(Strings, CollationKeysOrderAsTheCollation) {
       }
 }
 
+// A builder writes the keys of AnsiCollationKey byte for byte, one after
+// another into one buffer, and so does a copy (which has its own collator,
+// for another thread); builders of both locales name different collations.
+TEST(Strings, CollationKeyBuilderWritesTheSameKeys) {
+  const String Words[] = {u"Kontör", u"kontor", u"ılık", u"İnce", u"", u"ğ", u"Şeker", u"a", String(300, u'ş')};
+  for (TSystemLocale L : {TSystemLocale::Turkish, TSystemLocale::EnglishUS})
+    for (Boolean IgnoreCase : {false, true}) {
+      LocaleScope Scope(L);
+      const TAnsiCollationKeyBuilder Builder(IgnoreCase);
+      const TAnsiCollationKeyBuilder Copy(Builder);
+      EXPECT_EQ(Copy.Name(), Builder.Name());
+      for (const TAnsiCollationKeyBuilder* B : {&Builder, &Copy}) {
+        std::string Keys = "x";
+        size_t At = 1;
+        for (const String& W : Words) {
+          const size_t Length = B->Append(W.data(), W.size(), Keys);
+          EXPECT_EQ(Keys.substr(At, Length), AnsiCollationKey(W, IgnoreCase)) << IgnoreCase;
+          At += Length;
+        }
+        EXPECT_EQ(Keys.size(), At);
+      }
+    }
+  LocaleScope Tr(TSystemLocale::Turkish);
+  const std::string TurkishName = TAnsiCollationKeyBuilder(false).Name();
+  EXPECT_NE(TurkishName, TAnsiCollationKeyBuilder(true).Name());
+  LocaleScope En(TSystemLocale::EnglishUS);
+  EXPECT_NE(TurkishName, TAnsiCollationKeyBuilder(false).Name());
+}
+
