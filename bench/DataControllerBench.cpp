@@ -17,6 +17,7 @@
 
 #include "lib/data/vlDataController.h"
 #include "platform/rtl/Collation.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/Variants.h"
 
 namespace {
@@ -101,29 +102,34 @@ void Report(benchmark::State& State, double AEngine, double AOwn, double AFloor)
 
 // Each iteration times the engine's own sort (the info's ChangeSorting of
 // the field) and a header click (the controller's ChangeSorting of the
-// item), both from unsorted, then the floor. With ACold the kept collation
-// keys are dropped before each timed sort.
+// item), both from unsorted and in turns first, then the floor. With ACold
+// the kept collation keys are dropped before each timed sort.
 template <class T>
 void RunSort(benchmark::State& State, Integer AItem, const std::vector<T>& Keys, Boolean ACold = false) {
   TvlCustomDataController* DC = Data().DC.get();
   TvlCustomDataField* Field = DC->GetItemField(AItem);
   double Engine = 0, Own = 0, Floor = 0;
-  for (auto _ : State) {
-    if (ACold) DC->DataStorage()->DropValueCaches();
-    auto Start = std::chrono::steady_clock::now();
-    DC->DataControllerInfo()->ChangeSorting(Field, soAscending);
-    Engine += Seconds(Start);
+  Integer Turn = 0;
+  auto TimeOne = [&](Boolean AClick) {
     State.PauseTiming();
-    if (DC->GetRowCount() != kRecords) State.SkipWithError("wrong row count");
-    DC->ChangeSorting(AItem, soNone);
     if (ACold) DC->DataStorage()->DropValueCaches();
     State.ResumeTiming();
-    Start = std::chrono::steady_clock::now();
-    DC->ChangeSorting(AItem, soAscending);
-    Own += Seconds(Start);
+    auto Start = std::chrono::steady_clock::now();
+    if (AClick)
+      DC->ChangeSorting(AItem, soAscending);
+    else
+      DC->DataControllerInfo()->ChangeSorting(Field, soAscending);
+    (AClick ? Own : Engine) += Seconds(Start);
     State.PauseTiming();
     if (DC->GetRowCount() != kRecords) State.SkipWithError("wrong row count");
     DC->ChangeSorting(AItem, soNone);
+    State.ResumeTiming();
+  };
+  for (auto _ : State) {
+    const Boolean ClickFirst = Turn++ % 2;
+    TimeOne(ClickFirst);
+    TimeOne(!ClickFirst);
+    State.PauseTiming();
     Floor += SortFloor(Keys);
     State.ResumeTiming();
   }
@@ -131,10 +137,10 @@ void RunSort(benchmark::State& State, Integer AItem, const std::vector<T>& Keys,
 }
 
 void BM_SortInteger(benchmark::State& State) { RunSort(State, cInt, Data().Ints); }
-BENCHMARK(BM_SortInteger)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SortInteger)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 void BM_SortFloat(benchmark::State& State) { RunSort(State, cFloat, Data().Floats); }
-BENCHMARK(BM_SortFloat)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SortFloat)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 // Text by the Turkish collation (dcoAnsiSort), beside std::sort of the
 // indexes by collation keys computed beforehand (outside the floor). Cold:
@@ -153,10 +159,10 @@ void RunTurkishSort(benchmark::State& State, Boolean ACold) {
 }
 
 void BM_SortTurkishTextCold(benchmark::State& State) { RunTurkishSort(State, true); }
-BENCHMARK(BM_SortTurkishTextCold)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SortTurkishTextCold)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 void BM_SortTurkishTextWarm(benchmark::State& State) { RunTurkishSort(State, false); }
-BENCHMARK(BM_SortTurkishTextWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SortTurkishTextWarm)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 // Floor of grouping: the sort of the group keys plus one pass that sums the
 // float column and counts per group.
@@ -191,20 +197,24 @@ void BM_GroupWithSummaries(benchmark::State& State) {
   Items->Add(nullptr, spGroup, skCount);
   DC->SetOptions(DC->Options() | dcoGroupsAlwaysExpanded);
   double Engine = 0, Own = 0, Floor = 0;
-  for (auto _ : State) {
+  Integer Turn = 0;
+  auto TimeOne = [&](Boolean AController) {
     auto Start = std::chrono::steady_clock::now();
-    DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0);
-    Engine += Seconds(Start);
+    if (AController)
+      DC->ChangeGrouping(cGroup, 0);
+    else
+      DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0);
+    (AController ? Own : Engine) += Seconds(Start);
     State.PauseTiming();
     if (DC->GetRowCount() != kRecords + kGroups) State.SkipWithError("wrong row count");
     DC->ChangeGrouping(cGroup, -1);
     State.ResumeTiming();
-    Start = std::chrono::steady_clock::now();
-    DC->ChangeGrouping(cGroup, 0);
-    Own += Seconds(Start);
+  };
+  for (auto _ : State) {
+    const Boolean ControllerFirst = Turn++ % 2;
+    TimeOne(ControllerFirst);
+    TimeOne(!ControllerFirst);
     State.PauseTiming();
-    if (DC->GetRowCount() != kRecords + kGroups) State.SkipWithError("wrong row count");
-    DC->ChangeGrouping(cGroup, -1);
     Floor += GroupFloor();
     State.ResumeTiming();
   }
@@ -212,7 +222,7 @@ void BM_GroupWithSummaries(benchmark::State& State) {
   DC->SetOptions(DC->Options() & ~dcoGroupsAlwaysExpanded);
   Report(State, Engine, Own, Floor);
 }
-BENCHMARK(BM_GroupWithSummaries)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GroupWithSummaries)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 // A filter typed as a user types it in the filter row of the text column:
 // each keystroke sets the column's condition to LIKE 'typed text%' (a
@@ -230,17 +240,21 @@ void SetTypedFilter(TvlCustomDataController* DC, const String& ATyped) {
   F->EndUpdate();
 }
 
-double TypedFloor(const String& ATyped, Integer& AMatches) {
+// With AFold both sides are upper-cased by the locale first, as the
+// criteria's case folding does.
+double TypedFloor(const String& ATyped, Boolean AFold, Integer& AMatches) {
   auto Start = std::chrono::steady_clock::now();
   AMatches = 0;
-  for (const String& T : Data().Texts)
-    if (T.size() >= ATyped.size() && T.compare(0, ATyped.size(), ATyped) == 0) ++AMatches;
+  const String Typed = AFold ? AnsiUpperCase(ATyped) : ATyped;
+  auto StartsWith = [&](const String& T) { return T.size() >= Typed.size() && T.compare(0, Typed.size(), Typed) == 0; };
+  for (const String& Text : Data().Texts) AMatches += AFold ? StartsWith(AnsiUpperCase(Text)) : StartsWith(Text);
   benchmark::DoNotOptimize(AMatches);
   return Seconds(Start);
 }
 
-void BM_TypedFilter(benchmark::State& State) {
+void RunTypedFilter(benchmark::State& State, TvlFilterCriteriaOptions AOptions) {
   TvlCustomDataController* DC = Data().DC.get();
+  DC->Filter()->SetOptions(AOptions);
   // Typed words: the first six letters of a few records' texts.
   std::vector<String> Words;
   for (Integer R : {17, 4242, 777777})
@@ -269,7 +283,7 @@ void BM_TypedFilter(benchmark::State& State) {
         WorstOwn = std::max(WorstOwn, Key);
         State.PauseTiming();
         Integer Matches;
-        Floor += TypedFloor(Typed, Matches);
+        Floor += TypedFloor(Typed, AOptions.Contains(fcoCaseInsensitive), Matches);
         if (DC->GetRowCount() != Matches) State.SkipWithError("wrong row count");
         ++Keystrokes;
         State.ResumeTiming();
@@ -281,6 +295,7 @@ void BM_TypedFilter(benchmark::State& State) {
   }
   DC->Filter()->Clear();
   DC->Filter()->SetActive(false);
+  DC->Filter()->SetOptions(TvlFilterCriteriaOptions());
   const double N = static_cast<double>(Keystrokes);
   State.counters["keystrokes"] = N;
   State.counters["engine_ms"] = Engine * 1000 / N;
@@ -290,7 +305,14 @@ void BM_TypedFilter(benchmark::State& State) {
   State.counters["ratio_to_floor"] = Own / Floor;
   State.counters["entry_to_engine"] = Own / Engine;
 }
+void BM_TypedFilter(benchmark::State& State) { RunTypedFilter(State, TvlFilterCriteriaOptions()); }
 BENCHMARK(BM_TypedFilter)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same with the criteria's case folding (fcoCaseInsensitive).
+void BM_TypedFilterIgnoringCase(benchmark::State& State) {
+  RunTypedFilter(State, TvlFilterCriteriaOptions{fcoCaseInsensitive});
+}
+BENCHMARK(BM_TypedFilterIgnoringCase)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
