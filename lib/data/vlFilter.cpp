@@ -1318,13 +1318,14 @@ Boolean TvlFilterCriteria::MatchGroup(TvlFilterCriteriaItemList* AGroup, Pointer
 Boolean TvlFilterCriteria::MatchRecord(Pointer AData) { return MatchGroup(FRoot, AData); }
 
 // MatchItem of a LIKE leaf and a text record value T: PrepareCompareValue
-// leaves T as it is without case folding, and the operator matches T
-// against the leaf's prepared value as a text; Null and, with fcoSoftNull,
-// an empty text fail under fcoIgnoreNull and match as an empty text
-// otherwise.
+// leaves T as it is, or upper-cases it with fcoCaseInsensitive (one code
+// unit for one, so it is empty exactly when T is), and the operator matches
+// that against the leaf's prepared value as a text; Null and, with
+// fcoSoftNull, an empty text fail under fcoIgnoreNull and match as an empty
+// text otherwise.
 Boolean TvlFilterCriteria::PreparePlainLikes(std::vector<TvlPlainLikeCondition>& AConditions) {
   AConditions.clear();
-  if (FOptions.Contains(fcoCaseInsensitive) || FRoot->Count() == 0) return false;
+  if (FRoot->Count() == 0) return false;
   if (FRoot->BoolOperatorKind() != fboAnd && !(FRoot->Count() == 1 && FRoot->BoolOperatorKind() == fboOr))
     return false;
   AConditions.resize(static_cast<size_t>(FRoot->Count()));
@@ -1345,6 +1346,7 @@ Boolean TvlFilterCriteria::PreparePlainLikes(std::vector<TvlPlainLikeCondition>&
     const String Pattern = RecordValueText(Item->FPreparedValue);
     C.Item = Item;
     C.Negated = NotLike;
+    C.UpperCase = FOptions.Contains(fcoCaseInsensitive);
     C.Pattern.Assign(Pattern.data(), static_cast<Integer>(Pattern.size()), FPercentWildcard, FUnderscoreWildcard, 0);
     const Boolean EmptyMatches = C.Pattern.Matches(u"", 0) != NotLike;
     const Boolean IgnoreNull = FOptions.Contains(fcoIgnoreNull);

@@ -17,6 +17,7 @@
 #include "platform/classes/Delegates.h"
 #include "platform/classes/Sets.h"
 #include "platform/classes/TypInfo.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variants.h"
 
@@ -35,10 +36,14 @@ struct TvlPlainLikeCondition {
   Boolean Negated{};
   Boolean NullResult{};   // the leaf's result for a Null record value
   Boolean EmptyResult{};  // and for an empty text
+  Boolean UpperCase{};    // the texts are upper-cased first (fcoCaseInsensitive)
+  TAnsiUpperCaseUnits Upper;
   Boolean Matches(const String* AText) const {
     if (!AText) return NullResult;
     if (AText->empty()) return EmptyResult;
-    return Pattern.Matches(AText->data(), static_cast<Integer>(AText->size())) != Negated;
+    const Integer N = static_cast<Integer>(AText->size());
+    return (UpperCase ? Pattern.MatchesUpperCase(AText->data(), N, Upper) : Pattern.Matches(AText->data(), N)) !=
+           Negated;
   }
 };
 
@@ -515,10 +520,10 @@ class TvlFilterCriteria : public TPersistent {
   Boolean EqualItems(TvlFilterCriteria* AOther, Boolean AIgnoreItemNames);
   Boolean MatchRecord(Pointer AData);
   // When the criteria is one AND of LIKE and NOT LIKE leaves (exactly those
-  // operator classes) whose values are texts, without case folding, fills
-  // AConditions so that a record matches exactly when every condition
-  // matches the leaf's record value taken as a text (nil for Null), as
-  // MatchRecord decides; otherwise answers False.
+  // operator classes) whose values are texts, fills AConditions so that a
+  // record matches exactly when every condition matches the leaf's record
+  // value taken as a text (nil for Null), as MatchRecord decides; otherwise
+  // answers False.
   Boolean PreparePlainLikes(std::vector<TvlPlainLikeCondition>& AConditions);
   Boolean HasStoredItems();
 

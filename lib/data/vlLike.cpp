@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/rtl/Strings.h"
+
 void TvlLikePattern::Assign(const Char* APattern, Integer APatternLength, Char AMultiWildcard, Char ASingleWildcard,
                             Char AEscapeChar) {
   if (APatternLength < 0) APatternLength = 0;
@@ -32,6 +34,17 @@ void TvlLikePattern::Assign(const Char* APattern, Integer APatternLength, Char A
 // need to be revisited. That bounds the work by text length times pattern
 // length instead of growing exponentially with the number of wildcards.
 Boolean TvlLikePattern::Matches(const Char* Text, Integer TextLength) const {
+  return Match(TextLength, [Text](size_t I) { return Text[I]; });
+}
+
+Boolean TvlLikePattern::MatchesUpperCase(const Char* Text, Integer TextLength, const TAnsiUpperCaseUnits& AUpper) const {
+  const size_t N = TextLength < 0 ? 0 : static_cast<size_t>(TextLength);
+  return Match(TextLength, [Text, N, &AUpper](size_t I) { return AUpper.At(Text, N, I); });
+}
+
+// AUnit(I): the text's code unit at I.
+template <class TUnit>
+Boolean TvlLikePattern::Match(Integer TextLength, TUnit AUnit) const {
   if (TextLength < 0) TextLength = 0;
   const TToken* Tokens = FTokens.data();
   const size_t P = FTokens.size();
@@ -53,7 +66,7 @@ Boolean TvlLikePattern::Matches(const Char* Text, Integer TextLength) const {
     } else if (Pi == P) {
       if (Ti == N) return true;
       Failed = true;
-    } else if (Ti < N && (Tokens[Pi].Kind == TTokenKind::AnyChar || Tokens[Pi].C == Text[Ti])) {
+    } else if (Ti < N && (Tokens[Pi].Kind == TTokenKind::AnyChar || Tokens[Pi].C == AUnit(Ti))) {
       ++Pi;
       ++Ti;
       continue;

@@ -8,6 +8,8 @@
 
 #include "platform/rtl/Types.h"
 
+class TAnsiUpperCaseUnits;
+
 // A pattern split once into tokens (escapes resolved), to match many texts:
 // Matches gives what vlLikeMatch gives for the same pattern.
 class TvlLikePattern {
@@ -15,8 +17,13 @@ class TvlLikePattern {
   void Assign(const Char* APattern, Integer APatternLength, Char AMultiWildcard, Char ASingleWildcard,
               Char AEscapeChar);
   Boolean Matches(const Char* AText, Integer ATextLength) const;
+  // Matches AnsiUpperCase of the text (AUpper of the same locale).
+  Boolean MatchesUpperCase(const Char* AText, Integer ATextLength, const TAnsiUpperCaseUnits& AUpper) const;
 
  private:
+  template <class TUnit>
+  Boolean Match(Integer ATextLength, TUnit AUnit) const;
+
   // A multi-character wildcard is final when it is the pattern's very last
   // character.
   enum class TTokenKind : Byte { Literal, AnyChar, Wildcard, FinalWildcard };

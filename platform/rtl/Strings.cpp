@@ -303,6 +303,26 @@ Char AnsiLowerChar(Char C) {
   return static_cast<Char>(LowerOf(C, TurkicCase()));
 }
 String AnsiUpperCase(const String& S) { return MapCase(S, true); }
+
+TAnsiUpperCaseUnits::TAnsiUpperCaseUnits() : FTurkic(TurkicCase()) {}
+
+// As MapCase: a surrogate pair maps as one code point, and a code point
+// whose upper case takes another number of code units stays.
+Char TAnsiUpperCaseUnits::AtSlow(const Char* S, size_t ALength, size_t AIndex) const {
+  const Char C = S[AIndex];
+  if (!U16_IS_SURROGATE(C)) {
+    const UChar32 M = UpperOf(C, FTurkic);
+    return U16_LENGTH(M) == 1 ? static_cast<Char>(M) : C;
+  }
+  if (U16_IS_LEAD(C)) {
+    if (AIndex + 1 >= ALength || !U16_IS_TRAIL(S[AIndex + 1])) return C;
+    const UChar32 M = UpperOf(U16_GET_SUPPLEMENTARY(C, S[AIndex + 1]), FTurkic);
+    return U16_LENGTH(M) == 2 ? U16_LEAD(M) : C;
+  }
+  if (AIndex == 0 || !U16_IS_LEAD(S[AIndex - 1])) return C;
+  const UChar32 M = UpperOf(U16_GET_SUPPLEMENTARY(S[AIndex - 1], C), FTurkic);
+  return U16_LENGTH(M) == 2 ? U16_TRAIL(M) : C;
+}
 String AnsiLowerCase(const String& S) { return MapCase(S, false); }
 
 Integer AnsiCompareStr(const String& S1, const String& S2) { return CollateUser(false, S1, S2); }

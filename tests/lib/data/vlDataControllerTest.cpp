@@ -274,8 +274,9 @@ TEST(DataControllerSorting, CollationKeysBuiltInThreadsKeepTheOrder) {
 
 // LIKE conditions over stored texts are matched on the storage's texts:
 // the rows must be those the criteria's own evaluation of each record
-// accepts, for Null, empty and wildcard-laden texts under every option, and
-// for the criteria that take the general way (mixed operators, OR).
+// accepts, for Null, empty, Turkish and wildcard-laden texts under every
+// option (case folding too), and for the criteria that take the general way
+// (mixed operators, OR).
 TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
   TFixture F;
   F.AddColumn(ClassOf<TvlWideStringValueType>());
@@ -288,7 +289,9 @@ TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
            {u"ab", u"y", 5},
            {u"bab", u"xx", Null()},
            {u"A", u"x_", 6},
-           {u"şa", u"X", 7}});
+           {u"şa", u"X", 7},
+           {u"ırmak", u"İzmir", 8},
+           {u"Irmak", u"izmir", 9}});
   struct TCondition {
     Integer Item;
     TvlFilterOperatorKind Kind;
@@ -305,6 +308,10 @@ TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
       {fboAnd, {{0, foLike, u""}}},
       {fboAnd, {{0, foLike, u"%"}}},
       {fboAnd, {{0, foLike, u"%a"}}},
+      {fboAnd, {{0, foLike, u"Ş%"}}},
+      {fboAnd, {{0, foLike, u"I%"}}},
+      {fboAnd, {{1, foLike, u"İz%"}}},
+      {fboAnd, {{1, foLike, u"iz%"}}},
       {fboAnd, {{0, foNotLike, u"a%"}}},
       {fboAnd, {{0, foNotLike, u""}}},
       {fboOr, {{1, foLike, u"x_"}}},

@@ -377,6 +377,24 @@ TEST(Strings, CollationKeysOrderAsTheCollation) {
       }
 }
 
+// The units of AnsiUpperCase one at a time: Turkish and English rules, a
+// surrogate pair with an upper case, pairs without one, broken surrogates.
+TEST(Strings, UpperCaseUnitsAreThoseOfAnsiUpperCase) {
+  const String Texts[] = {u"istanbul ırmak İi Iı", u"abcxyz ABC 09 ~", u"şğüöç ŞĞÜÖÇ ß ǆ",
+                          u"\U00010428x\U00010400", u"\U0001F600", u"\xD801\xD801\xDC28", u"\xDC28\xD801",
+                          u"a\xD801"};
+  for (TSystemLocale L : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
+    LocaleScope Scope(L);
+    const TAnsiUpperCaseUnits Upper;
+    for (const String& T : Texts) {
+      const String Want = AnsiUpperCase(T);
+      ASSERT_EQ(Want.size(), T.size());
+      for (size_t I = 0; I < T.size(); ++I)
+        EXPECT_EQ(Upper.At(T.data(), T.size(), I), Want[I]) << UTF16ToUTF8(T) << " at " << I;
+    }
+  }
+}
+
 // A builder writes the keys of AnsiCollationKey byte for byte, one after
 // another into one buffer, and so does a copy (which has its own collator,
 // for another thread); builders of both locales name different collations.
