@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "lib/data/vlDataConsts.h"
@@ -617,7 +618,15 @@ void TCollationKeyCache::Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Int
   {
     std::vector<TAnsiCollationKeyBuilder> Copies(Threads - 1, Builder);
     std::vector<std::thread> Workers;
-    for (size_t C = 1; C < Threads; ++C) Workers.emplace_back(BuildChunk, std::cref(Copies[C - 1]), std::ref(Chunks[C]));
+    Workers.reserve(Threads);
+    for (size_t C = 1; C < Threads; ++C) {
+      // A thread that cannot start leaves its part to this one.
+      try {
+        Workers.emplace_back(BuildChunk, std::cref(Copies[C - 1]), std::ref(Chunks[C]));
+      } catch (const std::system_error&) {
+        BuildChunk(Copies[C - 1], Chunks[C]);
+      }
+    }
     BuildChunk(Builder, Chunks[0]);
     for (std::thread& W : Workers) W.join();
   }
