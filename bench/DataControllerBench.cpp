@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -100,40 +101,52 @@ void Report(benchmark::State& State, double AEngine, double AOwn, double AFloor)
   State.counters["entry_to_engine"] = AOwn / AEngine;
 }
 
-// Each iteration times the engine's own sort (the info's ChangeSorting of
-// the field) and a header click (the controller's ChangeSorting of the
-// item), both from unsorted and in turns first, then the floor. With ACold
-// the kept collation keys are dropped before each timed sort.
+// Each iteration times AEngine (the engine's own entry) and AEntry (the
+// controller's), in turns first, each after ABefore and followed by AUndo
+// (both untimed, the row count checked), then adds AFloor's seconds.
+void RunInTurns(benchmark::State& State, Integer ARows, const std::function<void()>& AEngine,
+                const std::function<void()>& AEntry, const std::function<void()>& AUndo,
+                const std::function<double()>& AFloor, const std::function<void()>& ABefore = [] {}) {
+  TvlCustomDataController* DC = Data().DC.get();
+  double Engine = 0, Own = 0, Floor = 0;
+  Integer Turn = 0;
+  auto TimeOne = [&](Boolean AController) {
+    State.PauseTiming();
+    ABefore();
+    State.ResumeTiming();
+    auto Start = std::chrono::steady_clock::now();
+    (AController ? AEntry : AEngine)();
+    (AController ? Own : Engine) += Seconds(Start);
+    State.PauseTiming();
+    if (DC->GetRowCount() != ARows) State.SkipWithError("wrong row count");
+    AUndo();
+    State.ResumeTiming();
+  };
+  for (auto _ : State) {
+    const Boolean ControllerFirst = Turn++ % 2;
+    TimeOne(ControllerFirst);
+    TimeOne(!ControllerFirst);
+    State.PauseTiming();
+    Floor += AFloor();
+    State.ResumeTiming();
+  }
+  Report(State, Engine, Own, Floor);
+}
+
+// The engine's own sort (the info's ChangeSorting of the field) and a
+// header click (the controller's ChangeSorting of the item), both from
+// unsorted. With ACold the kept collation keys are dropped before each.
 template <class T>
 void RunSort(benchmark::State& State, Integer AItem, const std::vector<T>& Keys, Boolean ACold = false) {
   TvlCustomDataController* DC = Data().DC.get();
   TvlCustomDataField* Field = DC->GetItemField(AItem);
-  double Engine = 0, Own = 0, Floor = 0;
-  Integer Turn = 0;
-  auto TimeOne = [&](Boolean AClick) {
-    State.PauseTiming();
-    if (ACold) DC->DataStorage()->DropValueCaches();
-    State.ResumeTiming();
-    auto Start = std::chrono::steady_clock::now();
-    if (AClick)
-      DC->ChangeSorting(AItem, soAscending);
-    else
-      DC->DataControllerInfo()->ChangeSorting(Field, soAscending);
-    (AClick ? Own : Engine) += Seconds(Start);
-    State.PauseTiming();
-    if (DC->GetRowCount() != kRecords) State.SkipWithError("wrong row count");
-    DC->ChangeSorting(AItem, soNone);
-    State.ResumeTiming();
-  };
-  for (auto _ : State) {
-    const Boolean ClickFirst = Turn++ % 2;
-    TimeOne(ClickFirst);
-    TimeOne(!ClickFirst);
-    State.PauseTiming();
-    Floor += SortFloor(Keys);
-    State.ResumeTiming();
-  }
-  Report(State, Engine, Own, Floor);
+  RunInTurns(
+      State, kRecords, [&] { DC->DataControllerInfo()->ChangeSorting(Field, soAscending); },
+      [&] { DC->ChangeSorting(AItem, soAscending); }, [&] { DC->ChangeSorting(AItem, soNone); },
+      [&] { return SortFloor(Keys); },
+      [&] {
+        if (ACold) DC->DataStorage()->DropValueCaches();
+      });
 }
 
 void BM_SortInteger(benchmark::State& State) { RunSort(State, cInt, Data().Ints); }
@@ -196,31 +209,11 @@ void BM_GroupWithSummaries(benchmark::State& State) {
   Items->Add(DC->GetItemField(cFloat), spGroup, skSum);
   Items->Add(nullptr, spGroup, skCount);
   DC->SetOptions(DC->Options() | dcoGroupsAlwaysExpanded);
-  double Engine = 0, Own = 0, Floor = 0;
-  Integer Turn = 0;
-  auto TimeOne = [&](Boolean AController) {
-    auto Start = std::chrono::steady_clock::now();
-    if (AController)
-      DC->ChangeGrouping(cGroup, 0);
-    else
-      DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0);
-    (AController ? Own : Engine) += Seconds(Start);
-    State.PauseTiming();
-    if (DC->GetRowCount() != kRecords + kGroups) State.SkipWithError("wrong row count");
-    DC->ChangeGrouping(cGroup, -1);
-    State.ResumeTiming();
-  };
-  for (auto _ : State) {
-    const Boolean ControllerFirst = Turn++ % 2;
-    TimeOne(ControllerFirst);
-    TimeOne(!ControllerFirst);
-    State.PauseTiming();
-    Floor += GroupFloor();
-    State.ResumeTiming();
-  }
+  RunInTurns(
+      State, kRecords + kGroups, [&] { DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0); },
+      [&] { DC->ChangeGrouping(cGroup, 0); }, [&] { DC->ChangeGrouping(cGroup, -1); }, GroupFloor);
   Items->Clear();
   DC->SetOptions(DC->Options() & ~dcoGroupsAlwaysExpanded);
-  Report(State, Engine, Own, Floor);
 }
 BENCHMARK(BM_GroupWithSummaries)->Unit(benchmark::kMillisecond)->Iterations(4);
 
