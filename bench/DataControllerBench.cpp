@@ -133,6 +133,14 @@ void RunInTurns(benchmark::State& State, Integer ARows, const std::function<void
   Report(State, Engine, Own, Floor);
 }
 
+// Undoes a sort or a grouping and brings the rows back to storage order
+// (removing the sorting alone leaves them in the sorted order), so that
+// every timed sort starts from the order the floor starts from.
+void Unsort(const std::function<void()>& AUndo) {
+  AUndo();
+  Data().DC->Refresh();
+}
+
 // The engine's own sort (the info's ChangeSorting of the field) and a
 // header click (the controller's ChangeSorting of the item), both from
 // unsorted. With ACold the kept collation keys are dropped before each.
@@ -142,7 +150,7 @@ void RunSort(benchmark::State& State, Integer AItem, const std::vector<T>& Keys,
   TvlCustomDataField* Field = DC->GetItemField(AItem);
   RunInTurns(
       State, kRecords, [&] { DC->DataControllerInfo()->ChangeSorting(Field, soAscending); },
-      [&] { DC->ChangeSorting(AItem, soAscending); }, [&] { DC->ChangeSorting(AItem, soNone); },
+      [&] { DC->ChangeSorting(AItem, soAscending); }, [&] { Unsort([&] { DC->ChangeSorting(AItem, soNone); }); },
       [&] { return SortFloor(Keys); },
       [&] {
         if (ACold) DC->DataStorage()->DropValueCaches();
@@ -211,7 +219,8 @@ void BM_GroupWithSummaries(benchmark::State& State) {
   DC->SetOptions(DC->Options() | dcoGroupsAlwaysExpanded);
   RunInTurns(
       State, kRecords + kGroups, [&] { DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0); },
-      [&] { DC->ChangeGrouping(cGroup, 0); }, [&] { DC->ChangeGrouping(cGroup, -1); }, GroupFloor);
+      [&] { DC->ChangeGrouping(cGroup, 0); }, [&] { Unsort([&] { DC->ChangeGrouping(cGroup, -1); }); },
+      GroupFloor);
   Items->Clear();
   DC->SetOptions(DC->Options() & ~dcoGroupsAlwaysExpanded);
 }

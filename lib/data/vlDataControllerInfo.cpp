@@ -652,8 +652,16 @@ void TCollationKeyCache::Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Int
   }
 }
 
+// A number key beside its record, sorted by both.
+struct TKeyedRecord {
+  UInt64 Key;
+  Integer Record;
+};
+
 }  // namespace
 
+// The buffers stay between passes (Spare and the scratch lists), sized by
+// the record count: a sort fills them again instead of touching new memory.
 struct TvlCustomDataControllerInfo::TvlSortKeys {
   enum TKind : Byte { kGeneral, kInt, kFloat, kString, kCollation };
   struct TFieldKeys {
@@ -667,6 +675,10 @@ struct TvlCustomDataControllerInfo::TvlSortKeys {
     const TCollationKeyCache* Keys{};  // collation keys of the user locale
   };
   std::vector<TFieldKeys> Fields;
+  std::vector<TFieldKeys> Spare;
+  std::vector<UInt64> Packed;
+  std::vector<TKeyedRecord> Keyed;
+  std::vector<Integer> Nulls;
   Integer Count{};
 };
 
@@ -682,6 +694,59 @@ Integer OrderFloat(Double A, Double B) {
   Boolean NA = std::isnan(A), NB = std::isnan(B);
   if (NA || NB) return NA == NB ? 0 : (NA ? -1 : 1);
   return Order3(A, B);
+}
+
+// A plain number key as an unsigned number of the same order: the sign bit
+// flipped for integers; for floats every NaN lowest (OrderFloat), -0 as 0,
+// negative numbers with all bits flipped.
+UInt64 OrderedKey(Int64 V) { return static_cast<UInt64>(V) ^ (UInt64(1) << 63); }
+UInt64 OrderedKey(Double V) {
+  if (std::isnan(V)) return 0;
+  if (V == 0) V = 0;
+  UInt64 B;
+  std::memcpy(&B, &V, sizeof B);
+  return (B >> 63) ? ~B : B | (UInt64(1) << 63);
+}
+
+// One plain number key: Null first (last when descending), then the key,
+// then the record index. The keys are sorted side by side with their
+// record indexes, packed into one number when their spread fits 32 bits,
+// so the sort reads memory in order instead of looking a key up per
+// comparison.
+template <class T>
+void SortByNumberKey(std::vector<Integer>& AList, const Byte* Null, const T* V, Boolean ADescending,
+                     std::vector<UInt64>& APacked, std::vector<TKeyedRecord>& AKeyed, std::vector<Integer>& ANulls) {
+  auto KeyOf = [&](Integer R) { return ADescending ? ~OrderedKey(V[R]) : OrderedKey(V[R]); };
+  ANulls.clear();
+  UInt64 Min = UINT64_MAX, Max = 0;
+  size_t Count = 0;
+  for (Integer R : AList) {
+    if (Null[R]) {
+      ANulls.push_back(R);
+      continue;
+    }
+    const UInt64 K = KeyOf(R);
+    Min = std::min(Min, K);
+    Max = std::max(Max, K);
+    AList[Count++] = R;
+  }
+  if (Count > 0 && Max - Min <= UINT32_MAX) {
+    APacked.resize(Count);
+    for (size_t I = 0; I < Count; ++I) APacked[I] = ((KeyOf(AList[I]) - Min) << 32) | static_cast<Cardinal>(AList[I]);
+    std::sort(APacked.begin(), APacked.end());
+    for (size_t I = 0; I < Count; ++I) AList[I] = static_cast<Integer>(APacked[I] & UINT32_MAX);
+  } else {
+    AKeyed.resize(Count);
+    for (size_t I = 0; I < Count; ++I) AKeyed[I] = {KeyOf(AList[I]), AList[I]};
+    std::sort(AKeyed.begin(), AKeyed.end(), [](const TKeyedRecord& A, const TKeyedRecord& B) {
+      return A.Key != B.Key ? A.Key < B.Key : A.Record < B.Record;
+    });
+    for (size_t I = 0; I < Count; ++I) AList[I] = AKeyed[I].Record;
+  }
+  // Null records in record order: after the others descending, before them
+  // ascending.
+  if (!ADescending) std::move_backward(AList.begin(), AList.begin() + Count, AList.end());
+  std::copy(ANulls.begin(), ANulls.end(), ADescending ? AList.begin() + Count : AList.begin());
 }
 
 // One plain key: Null first (last when descending), then the key (AOrder of
@@ -976,7 +1041,9 @@ void TvlCustomDataControllerInfo::ClearSorting(Boolean AKeepGroupedItems) {
 void TvlCustomDataControllerInfo::PrepareSortingFields() {
   TvlCustomDataController* DC = FDataController;
   if (!FSortKeys) FSortKeys = new TvlSortKeys;
-  FSortKeys->Fields.clear();
+  std::vector<TvlSortKeys::TFieldKeys>& Fields = FSortKeys->Fields;
+  if (Fields.empty()) Fields.swap(FSortKeys->Spare);
+  Fields.resize(static_cast<size_t>(FTotalSortingFieldList->Count()));
   const Integer N = DC->RecordCount();
   FSortKeys->Count = N;
   TvlDataStorage* S = DC->DataStorage();
@@ -985,8 +1052,9 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
     TvlCustomDataField* F = Item.Field;
     Boolean Needs = DC->NeedsValueComparison(F);
     F->SetNeedConversionFlag(Needs ? (DC->IsSortByDisplayText(F) ? 2 : 1) : -1);
-    FSortKeys->Fields.push_back({});
-    TvlSortKeys::TFieldKeys& K = FSortKeys->Fields.back();
+    TvlSortKeys::TFieldKeys& K = Fields[static_cast<size_t>(I)];
+    K.Kind = TvlSortKeys::kGeneral;
+    K.Keys = nullptr;
     K.Field = F;
     K.Descending = Item.SortOrder == soDescending;
     TvlValueDef* Def = F->ValueDef();
@@ -1057,7 +1125,9 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
 void TvlCustomDataControllerInfo::UnprepareSortingFields() {
   for (Integer I = 0; I < FTotalSortingFieldList->Count(); ++I)
     FTotalSortingFieldList->Items(I).Field->SetNeedConversionFlag(0);
-  if (FSortKeys) FSortKeys->Fields.clear();
+  if (!FSortKeys) return;
+  FSortKeys->Spare.swap(FSortKeys->Fields);
+  FSortKeys->Fields.clear();
 }
 
 Integer TvlCustomDataControllerInfo::CompareByLevel(Integer A, Integer B, Integer ALevel) {
@@ -1140,16 +1210,11 @@ void TvlCustomDataControllerInfo::SortRecordList() {
   // one result a stable sort of the storage order gives.
   if (Plain && FSortKeys->Fields.size() == 1) {
     const auto& K = FSortKeys->Fields[0];
-    if (K.Kind == TvlSortKeys::kInt) {
-      const Int64* V = K.Ints.data();
-      return SortBySingleKey(FRecordList, K.Null.data(), [V](Integer A, Integer B) { return Order3(V[A], V[B]); },
-                             K.Descending);
-    }
-    if (K.Kind == TvlSortKeys::kFloat) {
-      const Double* V = K.Floats.data();
-      return SortBySingleKey(
-          FRecordList, K.Null.data(), [V](Integer A, Integer B) { return OrderFloat(V[A], V[B]); }, K.Descending);
-    }
+    TvlSortKeys& X = *FSortKeys;
+    if (K.Kind == TvlSortKeys::kInt)
+      return SortByNumberKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
+    if (K.Kind == TvlSortKeys::kFloat)
+      return SortByNumberKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
     if (K.Kind == TvlSortKeys::kCollation) {
       const TCollationKeyCache* C = K.Keys;
       return SortBySingleKey(FRecordList, K.Null.data(), [C](Integer A, Integer B) { return C->Compare(A, B); },

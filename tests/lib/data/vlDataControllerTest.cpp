@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,6 +158,54 @@ TEST(DataControllerSorting, TiesFollowRecordIndexAndMixedKindsSortTheSameBothWay
   // Records 2 and 4 share "a": ties keep record order in both directions.
   EXPECT_EQ(Up, (std::vector<Integer>{5, 3, 1, 2, 4, 0}));
   EXPECT_EQ(Down, (std::vector<Integer>{0, 2, 4, 1, 3, 5}));
+}
+
+// Number keys are sorted packed beside their records: one number when the
+// keys' spread fits 32 bits, key and record side by side otherwise. Both
+// ways give the order of the value comparison: Null first (last
+// descending), NaN below every number and equal to NaN, -0 equal to 0, ties
+// by record index.
+TEST(DataControllerSorting, NumberKeysPackedOrNotKeepTheOrder) {
+  const Double Inf = std::numeric_limits<Double>::infinity(), NaN = std::numeric_limits<Double>::quiet_NaN();
+  struct TCase {
+    const char* Name;
+    TvlValueTypeClass Type;
+    std::vector<Variant> Values;
+  };
+  const TCase Cases[] = {
+      {"integers, narrow", ClassOf<TvlIntegerValueType>(), {5, -3, Null(), 5, 0, -3, 7}},
+      {"integers, full range", ClassOf<TvlIntegerValueType>(), {5, MaxInt, Null(), -MaxInt - 1, 0, 5, -3}},
+      {"large integers", ClassOf<TvlLargeIntValueType>(), {Int64(0), INT64_MIN, Null(), INT64_MAX, Int64(-1), INT64_MIN}},
+      {"floats, narrow", ClassOf<TvlFloatValueType>(), {1.0, 1.0000001, Null(), 1.0, 1.00000005, 1.0000001}},
+      {"floats, wide", ClassOf<TvlFloatValueType>(),
+       {1.5, -0.0, 0.0, NaN, -1e300, 1e300, Null(), 1.5, -Inf, Inf, NaN, -2.5, 0.0}},
+  };
+  auto Order = [](const Variant& A, const Variant& B) {
+    if (VarIsNull(A) || VarIsNull(B)) return VarIsNull(A) == VarIsNull(B) ? 0 : (VarIsNull(A) ? -1 : 1);
+    const Double X = A.AsDouble(), Y = B.AsDouble();
+    if (std::isnan(X) || std::isnan(Y)) return std::isnan(X) == std::isnan(Y) ? 0 : (std::isnan(X) ? -1 : 1);
+    if (VarType(A) == varInt64 || VarType(B) == varInt64) {
+      const Int64 I = A.AsInt64(), J = B.AsInt64();
+      return I < J ? -1 : (I > J ? 1 : 0);
+    }
+    return X < Y ? -1 : (X > Y ? 1 : 0);
+  };
+  for (const TCase& C : Cases) {
+    TFixture F;
+    F.AddColumn(C.Type);
+    F.DC->SetRecordCount(static_cast<Integer>(C.Values.size()));
+    for (Integer R = 0; R < F.DC->RecordCount(); ++R) F.DC->SetValue(R, 0, C.Values[R]);
+    for (TvlDataSortOrder O : {soAscending, soDescending}) {
+      F.DC->ChangeSorting(0, O);
+      std::vector<Integer> Want;
+      for (Integer R = 0; R < F.DC->RecordCount(); ++R) Want.push_back(R);
+      std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) {
+        const Integer R = Order(F.DC->GetValue(A, 0), F.DC->GetValue(B, 0));
+        return O == soDescending ? R > 0 : R < 0;
+      });
+      EXPECT_EQ(F.RowRecords(), Want) << C.Name << (O == soDescending ? " descending" : " ascending");
+    }
+  }
 }
 
 TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
