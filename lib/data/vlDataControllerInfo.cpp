@@ -501,11 +501,6 @@ void TvlSortingBySummaryEngine::Sort() { throw EAbstractError(u"Abstract error")
 
 // --- The info object -------------------------------------------------------------------
 
-// Keys read once per sort or grouping pass from the storage, by record
-// index: plain integers, floats or string pointers, so that comparing two
-// records does not go through variants. A field that needs its values
-// converted, a compare event, provider mode or an internal record use the
-// controller's comparison instead.
 namespace {
 
 // The user locale's collation keys of one text column's values, kept by the
@@ -660,8 +655,13 @@ struct TKeyedRecord {
 
 }  // namespace
 
-// The buffers stay between passes (Spare and the scratch lists), sized by
-// the record count: a sort fills them again instead of touching new memory.
+// Keys read once per sort or grouping pass from the storage, by record
+// index: plain integers, floats or string pointers, so that comparing two
+// records does not go through variants; collation keys kept by the storage.
+// A field that needs its values converted, a compare event, provider mode
+// or an internal record use the controller's comparison instead. The
+// buffers stay between passes (Spare and the scratch lists), sized by the
+// record count: a sort fills them again instead of touching new memory.
 struct TvlCustomDataControllerInfo::TvlSortKeys {
   enum TKind : Byte { kGeneral, kInt, kFloat, kString, kCollation };
   struct TFieldKeys {

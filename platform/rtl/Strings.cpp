@@ -303,6 +303,7 @@ Char AnsiLowerChar(Char C) {
   return static_cast<Char>(LowerOf(C, TurkicCase()));
 }
 String AnsiUpperCase(const String& S) { return MapCase(S, true); }
+String AnsiLowerCase(const String& S) { return MapCase(S, false); }
 
 TAnsiUpperCaseUnits::TAnsiUpperCaseUnits() : FTurkic(TurkicCase()) {}
 
@@ -323,7 +324,6 @@ Char TAnsiUpperCaseUnits::AtSlow(const Char* S, size_t ALength, size_t AIndex) c
   const UChar32 M = UpperOf(U16_GET_SUPPLEMENTARY(S[AIndex - 1], C), FTurkic);
   return U16_LENGTH(M) == 2 ? U16_TRAIL(M) : C;
 }
-String AnsiLowerCase(const String& S) { return MapCase(S, false); }
 
 Integer AnsiCompareStr(const String& S1, const String& S2) { return CollateUser(false, S1, S2); }
 Integer AnsiCompareText(const String& S1, const String& S2) { return CollateUser(true, S1, S2); }
@@ -365,20 +365,29 @@ std::string AnsiCollationKey(const String& S, Boolean AIgnoreCase) {
 TAnsiCollationKeyBuilder::TAnsiCollationKeyBuilder(Boolean AIgnoreCase) {
   const std::string Locale = IcuLocaleOf(0);
   FName = Locale + (AIgnoreCase ? "/secondary" : "/tertiary");
+  // Without a collator at all the comparison falls back to code units, and
+  // so do the keys.
   if (UCollator* c = CollatorFor(Locale, AIgnoreCase)) {
     UErrorCode err = U_ZERO_ERROR;
     FCollator = ucol_clone(c, &err);
-    if (U_FAILURE(err)) FCollator = nullptr;
+    // Without a copy the keys would follow another order: refuse instead.
+    if (U_FAILURE(err) || FCollator == nullptr) {
+      if (FCollator != nullptr) ucol_close(FCollator);
+      throw std::bad_alloc();
+    }
+  } else {
+    FName += "/codeunits";
   }
-  if (FCollator == nullptr) FName += "/codeunits";
 }
 
 TAnsiCollationKeyBuilder::TAnsiCollationKeyBuilder(const TAnsiCollationKeyBuilder& ASource) : FName(ASource.FName) {
   if (ASource.FCollator == nullptr) return;
   UErrorCode err = U_ZERO_ERROR;
   FCollator = ucol_clone(ASource.FCollator, &err);
-  // Without a copy the keys would follow another order: refuse instead.
-  if (U_FAILURE(err) || FCollator == nullptr) throw std::bad_alloc();
+  if (U_FAILURE(err) || FCollator == nullptr) {
+    if (FCollator != nullptr) ucol_close(FCollator);
+    throw std::bad_alloc();
+  }
 }
 
 TAnsiCollationKeyBuilder::~TAnsiCollationKeyBuilder() {
