@@ -525,6 +525,8 @@ class TCollationKeyCache : public TvlStoredValueCache {
   void Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Integer ACount, Boolean AIgnoreCase);
 
   Boolean IsNull(Integer R) const { return FState[R] == ksNull; }
+  // The key's first eight bytes as a big-endian number (zero-padded).
+  UInt64 Prefix(Integer R) const { return FPrefix[R]; }
 
   // Bytewise order of the two keys.
   Integer Compare(Integer A, Integer B) const {
@@ -708,6 +710,13 @@ UInt64 OrderedKey(Double V) {
   return (B >> 63) ? ~B : B | (UInt64(1) << 63);
 }
 
+// The first ACount entries of AList are its sorted records; the Null
+// records go after them descending, before them ascending, in record order.
+void PlaceNulls(std::vector<Integer>& AList, size_t ACount, const std::vector<Integer>& ANulls, Boolean ADescending) {
+  if (!ADescending) std::move_backward(AList.begin(), AList.begin() + ACount, AList.end());
+  std::copy(ANulls.begin(), ANulls.end(), ADescending ? AList.begin() + ACount : AList.begin());
+}
+
 // One plain number key: Null first (last when descending), then the key,
 // then the record index. The keys are sorted side by side with their
 // record indexes, packed into one number when their spread fits 32 bits,
@@ -743,24 +752,29 @@ void SortByNumberKey(std::vector<Integer>& AList, const Byte* Null, const T* V, 
     });
     for (size_t I = 0; I < Count; ++I) AList[I] = AKeyed[I].Record;
   }
-  // Null records in record order: after the others descending, before them
-  // ascending.
-  if (!ADescending) std::move_backward(AList.begin(), AList.begin() + Count, AList.end());
-  std::copy(ANulls.begin(), ANulls.end(), ADescending ? AList.begin() + Count : AList.begin());
+  PlaceNulls(AList, Count, ANulls, ADescending);
 }
 
-// One plain key: Null first (last when descending), then the key (AOrder of
-// two record indexes), then the record index.
-template <class TOrder>
-void SortBySingleKey(std::vector<Integer>& AList, const Byte* Null, TOrder AOrder, Boolean ADescending) {
-  std::sort(AList.begin(), AList.end(), [=](Integer A, Integer B) {
-    if (Null[A] != Null[B]) return ADescending ? Null[A] < Null[B] : Null[A] > Null[B];
-    if (!Null[A]) {
-      const Integer R = AOrder(A, B);
-      if (R != 0) return ADescending ? R > 0 : R < 0;
-    }
-    return A < B;
+// One collation key, sorted as number keys are: the first eight bytes of
+// each key beside its record, the rest of the keys compared only when those
+// are equal.
+void SortByCollationKey(std::vector<Integer>& AList, const Byte* Null, const TCollationKeyCache& C,
+                        Boolean ADescending, std::vector<TKeyedRecord>& AKeyed, std::vector<Integer>& ANulls) {
+  ANulls.clear();
+  AKeyed.clear();
+  for (Integer R : AList)
+    if (Null[R])
+      ANulls.push_back(R);
+    else
+      AKeyed.push_back({ADescending ? ~C.Prefix(R) : C.Prefix(R), R});
+  std::sort(AKeyed.begin(), AKeyed.end(), [&](const TKeyedRecord& A, const TKeyedRecord& B) {
+    if (A.Key != B.Key) return A.Key < B.Key;
+    const Integer R = C.Compare(A.Record, B.Record);
+    if (R != 0) return ADescending ? R > 0 : R < 0;
+    return A.Record < B.Record;
   });
+  for (size_t I = 0; I < AKeyed.size(); ++I) AList[I] = AKeyed[I].Record;
+  PlaceNulls(AList, AKeyed.size(), ANulls, ADescending);
 }
 
 }  // namespace
@@ -1215,11 +1229,8 @@ void TvlCustomDataControllerInfo::SortRecordList() {
       return SortByNumberKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
     if (K.Kind == TvlSortKeys::kFloat)
       return SortByNumberKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
-    if (K.Kind == TvlSortKeys::kCollation) {
-      const TCollationKeyCache* C = K.Keys;
-      return SortBySingleKey(FRecordList, K.Null.data(), [C](Integer A, Integer B) { return C->Compare(A, B); },
-                             K.Descending);
-    }
+    if (K.Kind == TvlSortKeys::kCollation)
+      return SortByCollationKey(FRecordList, K.Null.data(), *K.Keys, K.Descending, X.Keyed, X.Nulls);
   }
   std::sort(FRecordList.begin(), FRecordList.end(), [this](Integer A, Integer B) { return CompareRecords(A, B) < 0; });
 }
