@@ -253,6 +253,8 @@ class TvlDBDataController : public TvlCustomDataController {
   TvlCustomDataRelationClass GetRelationClass() override;
   void RelationsChanged(TvlCustomDataRelation* ARelation) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  // Fields made of several data-set fields filter by their joined values, not by stored text.
+  TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField) override;
   String GetFilterItemFieldName(TObject* AItem) override;
   void Assign(TPersistent* Source) override;
 

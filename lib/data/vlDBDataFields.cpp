@@ -386,6 +386,12 @@ Variant TvlDBDataController::GetFilterDataValue(Integer ARecordIndex, TvlCustomD
   return ValuesOf(Values);
 }
 
+TvlValueDef* TvlDBDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+  auto* F = dynamic_cast<TvlDBDataField*>(AField);
+  if (F && F->FieldCount() != 0) return nullptr;
+  return inherited::GetFilterTextValueDef(AField);
+}
+
 String TvlDBDataController::GetFilterItemFieldName(TObject* AItem) {
   auto* F = dynamic_cast<TvlDBDataField*>(Fields()->FieldByItem(AItem));
   if (!F) return inherited::GetFilterItemFieldName(AItem);

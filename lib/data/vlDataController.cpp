@@ -1931,6 +1931,14 @@ Variant TvlCustomDataController::GetFilterDataValue(Integer ARecordIndex, TvlCus
   return GetValue(ARecordIndex, AField);
 }
 
+TvlValueDef* TvlCustomDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+  if ((IsProviderMode() || IsGridMode()) && !AField->IsInternal()) return nullptr;
+  TvlValueDef* Def = AField->ValueDef();
+  if (!Def) return nullptr;
+  const TvlValueTypeClass T = Def->ValueTypeClass();
+  return T == ClassOf<TvlStringValueType>() || T == ClassOf<TvlWideStringValueType>() ? Def : nullptr;
+}
+
 Variant TvlCustomDataController::GetValue(Integer ARecordIndex, Integer AItemIndex) {
   CheckRecordIndex(ARecordIndex);
   return GetValue(ARecordIndex, GetItemField(AItemIndex));

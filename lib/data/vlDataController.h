@@ -1224,6 +1224,12 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Variant GetValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   String GetDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  // The stored text definition whose values GetFilterDataValue gives for the
+  // field, unchanged, for every record; nil when it gives anything else.
+  // The filter then matches LIKE conditions on the stored texts. A
+  // descendant that overrides GetFilterDataValue or GetValue answers nil for
+  // the fields whose values it changes.
+  virtual TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField);
   String GetFilterItemFieldCaption(TObject* AItem) override { return u""; }
   String GetFilterItemFieldName(TObject* AItem) override { return GetFilterItemFieldCaption(AItem); }
   String GetFilterValueDisplayText(Integer ARecordIndex, Integer AItemIndex) override {

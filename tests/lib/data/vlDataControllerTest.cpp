@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -227,6 +230,54 @@ TEST(DataControllerSorting, TiesFollowRecordIndexAndMixedKindsSortTheSameBothWay
   EXPECT_EQ(Down, (std::vector<Integer>{0, 2, 4, 1, 3, 5}));
 }
 
+// Number keys are sorted packed beside their records: one number when the
+// keys' spread fits 32 bits, key and record side by side otherwise. Both
+// ways give the order of the value comparison: Null first (last
+// descending), NaN below every number and equal to NaN, -0 equal to 0, ties
+// by record index.
+TEST(DataControllerSorting, NumberKeysPackedOrNotKeepTheOrder) {
+  const Double Inf = std::numeric_limits<Double>::infinity(), NaN = std::numeric_limits<Double>::quiet_NaN();
+  struct TCase {
+    const char* Name;
+    TvlValueTypeClass Type;
+    std::vector<Variant> Values;
+  };
+  const TCase Cases[] = {
+      {"integers, narrow", ClassOf<TvlIntegerValueType>(), {5, -3, Null(), 5, 0, -3, 7}},
+      {"integers, full range", ClassOf<TvlIntegerValueType>(), {5, MaxInt, Null(), -MaxInt - 1, 0, 5, -3}},
+      {"large integers", ClassOf<TvlLargeIntValueType>(), {Int64(0), INT64_MIN, Null(), INT64_MAX, Int64(-1), INT64_MIN}},
+      {"floats, narrow", ClassOf<TvlFloatValueType>(), {1.0, 1.0000001, Null(), 1.0, 1.00000005, 1.0000001}},
+      {"floats, wide", ClassOf<TvlFloatValueType>(),
+       {1.5, -0.0, 0.0, NaN, -1e300, 1e300, Null(), 1.5, -Inf, Inf, NaN, -2.5, 0.0}},
+  };
+  auto Order = [](const Variant& A, const Variant& B) {
+    if (VarIsNull(A) || VarIsNull(B)) return VarIsNull(A) == VarIsNull(B) ? 0 : (VarIsNull(A) ? -1 : 1);
+    const Double X = A.AsDouble(), Y = B.AsDouble();
+    if (std::isnan(X) || std::isnan(Y)) return std::isnan(X) == std::isnan(Y) ? 0 : (std::isnan(X) ? -1 : 1);
+    if (VarType(A) == varInt64 || VarType(B) == varInt64) {
+      const Int64 I = A.AsInt64(), J = B.AsInt64();
+      return I < J ? -1 : (I > J ? 1 : 0);
+    }
+    return X < Y ? -1 : (X > Y ? 1 : 0);
+  };
+  for (const TCase& C : Cases) {
+    TFixture F;
+    F.AddColumn(C.Type);
+    F.DC->SetRecordCount(static_cast<Integer>(C.Values.size()));
+    for (Integer R = 0; R < F.DC->RecordCount(); ++R) F.DC->SetValue(R, 0, C.Values[R]);
+    for (TvlDataSortOrder O : {soAscending, soDescending}) {
+      F.DC->ChangeSorting(0, O);
+      std::vector<Integer> Want;
+      for (Integer R = 0; R < F.DC->RecordCount(); ++R) Want.push_back(R);
+      std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) {
+        const Integer R = Order(F.DC->GetValue(A, 0), F.DC->GetValue(B, 0));
+        return O == soDescending ? R > 0 : R < 0;
+      });
+      EXPECT_EQ(F.RowRecords(), Want) << C.Name << (O == soDescending ? " descending" : " ascending");
+    }
+  }
+}
+
 TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
   const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
   for (Word Options : {Word(dcoAnsiSort), Word(dcoAnsiSort | dcoCaseInsensitive)}) {
@@ -243,6 +294,178 @@ TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
     });
     EXPECT_EQ(F.RowRecords(), Want);
   }
+}
+
+// The order a sort by a text column under the collation must give: Null
+// first (last when descending), then the collation, ties by record index.
+std::vector<Integer> CollatedOrder(TvlCustomDataController* DC, Boolean AIgnoreCase, Boolean ADescending) {
+  std::vector<Integer> Want;
+  for (Integer R = 0; R < DC->RecordCount(); ++R) Want.push_back(R);
+  std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) {
+    const Variant VA = DC->GetValue(A, 0), VB = DC->GetValue(B, 0);
+    Integer C;
+    if (VarIsNull(VA) || VarIsNull(VB))
+      C = VarIsNull(VA) == VarIsNull(VB) ? 0 : (VarIsNull(VA) ? -1 : 1);
+    else
+      C = AIgnoreCase ? AnsiCompareText(VA.AsString(), VB.AsString()) : AnsiCompareStr(VA.AsString(), VB.AsString());
+    return ADescending ? C > 0 : C < 0;
+  });
+  return Want;
+}
+
+// The collation keys of a sorted text column are kept between sorts; every
+// way a value or the records can change must show in the next sort.
+TEST(DataControllerSorting, KeptCollationKeysFollowEveryChange) {
+  const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
+  TFixture F;
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.DC->SetRecordCount(12);
+  for (Integer I = 0; I < 11; ++I) F.DC->SetValue(I, 0, Variant(Words[I % 10]));  // record 11 stays Null
+  F.DC->SetOptions(dcoAnsiSort);
+  Boolean IgnoreCase = false;
+  struct TStep {
+    const char* Name;
+    std::function<void()> Change;
+  };
+  const TStep Steps[] = {
+      {"first sort", [] {}},
+      {"value set", [&] { F.DC->SetValue(3, 0, Variant(u"aaa")); }},
+      {"value set to Null", [&] { F.DC->SetValue(0, 0, Null()); }},
+      {"Null given a value", [&] { F.DC->SetValue(11, 0, Variant(u"Çamur")); }},
+      {"record inserted", [&] { F.DC->SetValue(F.DC->InsertRecord(2), 0, Variant(u"ömür")); }},
+      {"record appended", [&] { F.DC->SetValue(F.DC->AppendRecord(), 0, Variant(u"Ağaç")); }},
+      {"record deleted", [&] { F.DC->DeleteRecord(5); }},
+      {"edited and posted",
+       [&] {
+         F.DC->SetFocusedRecordIndex(7);
+         F.DC->Edit();
+         F.DC->SetEditValue(0, Variant(u"İğne"));
+         F.DC->Post();
+       }},
+      {"case ignored",
+       [&] {
+         F.DC->SetOptions(dcoAnsiSort | dcoCaseInsensitive);
+         IgnoreCase = true;
+       }},
+      {"value set ignoring case", [&] { F.DC->SetValue(1, 0, Variant(u"ÇAY")); }},
+      {"case again",
+       [&] {
+         F.DC->SetOptions(dcoAnsiSort);
+         IgnoreCase = false;
+       }},
+  };
+  for (const TStep& Step : Steps) {
+    Step.Change();
+    for (TvlDataSortOrder Order : {soAscending, soDescending}) {
+      F.DC->ChangeSorting(0, Order);
+      EXPECT_EQ(F.RowRecords(), CollatedOrder(F.DC.get(), IgnoreCase, Order == soDescending))
+          << Step.Name << (Order == soDescending ? " descending" : " ascending");
+    }
+  }
+}
+
+// Enough records for the keys to be built by several threads: the order is
+// the collation's, ties by record index. The texts are drawn from a few
+// distinct words, ranked once by the collation for the expected order.
+TEST(DataControllerSorting, CollationKeysBuiltInThreadsKeepTheOrder) {
+  const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker",
+                          u"çay", u"ağaç", u"Ağaç", u"ağa", u"", u"öğün", u"Ögün", u"uğur", u"Üzüm"};
+  constexpr Integer N = 100000, W = sizeof(Words) / sizeof(Words[0]);
+  std::vector<Integer> Rank(W);
+  for (Integer I = 0; I < W; ++I)
+    for (Integer J = 0; J < W; ++J) Rank[I] += AnsiCompareStr(Words[J], Words[I]) < 0;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.DC->BeginUpdate();
+  F.DC->SetRecordCount(N);
+  std::vector<Integer> Word(N);
+  for (Integer R = 0; R < N; ++R) {
+    Word[R] = (R * 7919 + R / 13) % W;
+    F.DC->SetValue(R, 0, Variant(Words[Word[R]]));
+  }
+  F.DC->EndUpdate();
+  F.DC->SetOptions(dcoAnsiSort);
+  F.DC->ChangeSorting(0, soAscending);
+  std::vector<Integer> Want(N);
+  for (Integer R = 0; R < N; ++R) Want[R] = R;
+  std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) { return Rank[Word[A]] < Rank[Word[B]]; });
+  EXPECT_EQ(F.RowRecords(), Want);
+}
+
+// LIKE conditions over stored texts are matched on the storage's texts:
+// the rows must be those the criteria's own evaluation of each record
+// accepts, for Null, empty, Turkish and wildcard-laden texts under every
+// option (case folding too), and for the criteria that take the general way
+// (mixed operators, OR).
+TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"abc", u"x", 1},
+           {u"", u"xy", 2},
+           {Null(), u"", 3},
+           {u"a%c", Null(), 4},
+           {u"ab", u"y", 5},
+           {u"bab", u"xx", Null()},
+           {u"A", u"x_", 6},
+           {u"şa", u"X", 7},
+           {u"ırmak", u"İzmir", 8},
+           {u"Irmak", u"izmir", 9}});
+  struct TCondition {
+    Integer Item;
+    TvlFilterOperatorKind Kind;
+    Variant Value;
+  };
+  struct TCase {
+    TvlFilterBoolOperatorKind Bool;
+    std::vector<TCondition> Conditions;
+  };
+  const TCase Cases[] = {
+      {fboAnd, {{0, foLike, u"a%"}}},
+      {fboAnd, {{0, foLike, u"%b%"}}},
+      {fboAnd, {{0, foLike, u"_"}}},
+      {fboAnd, {{0, foLike, u""}}},
+      {fboAnd, {{0, foLike, u"%"}}},
+      {fboAnd, {{0, foLike, u"%a"}}},
+      {fboAnd, {{0, foLike, u"Ş%"}}},
+      {fboAnd, {{0, foLike, u"I%"}}},
+      {fboAnd, {{1, foLike, u"İz%"}}},
+      {fboAnd, {{1, foLike, u"iz%"}}},
+      {fboAnd, {{0, foNotLike, u"a%"}}},
+      {fboAnd, {{0, foNotLike, u""}}},
+      {fboOr, {{1, foLike, u"x_"}}},
+      {fboAnd, {{0, foLike, u"a%"}, {1, foLike, u"x%"}}},
+      {fboAnd, {{0, foLike, u"%"}, {1, foNotLike, u"%y"}}},
+      {fboAnd, {{0, foLike, u"a%"}, {2, foGreater, 1}}},
+      {fboOr, {{0, foLike, u"a%"}, {1, foLike, u"x%"}}},
+      {fboNotAnd, {{0, foLike, u"a%"}}},
+  };
+  using O = TvlFilterCriteriaOptions;
+  const O Options[] = {O(), O{fcoIgnoreNull}, O{fcoSoftNull}, O{fcoSoftNull, fcoIgnoreNull}, O{fcoCaseInsensitive}};
+  TvlDataFilterCriteria* Filter = F.DC->Filter();
+  for (const O& Option : Options)
+    for (size_t C = 0; C < std::size(Cases); ++C) {
+      Filter->BeginUpdate();
+      Filter->Clear();
+      Filter->SetOptions(Option);
+      Filter->Root()->SetBoolOperatorKind(Cases[C].Bool);
+      for (const TCondition& Cond : Cases[C].Conditions)
+        Filter->AddItem(nullptr, F.DC->GetItemField(Cond.Item), Cond.Kind, Cond.Value, String());
+      Filter->SetActive(true);
+      Filter->EndUpdate();
+      std::vector<Integer> Want;
+      for (Integer R = 0; R < F.DC->RecordCount(); ++R)
+        if (Filter->MatchRecordIndex(R)) Want.push_back(R);
+      EXPECT_EQ(F.RowRecords(), Want) << "case " << C << " options " << static_cast<int>(Option.ToInt());
+    }
+  // One answer spelled out: a starts-with condition.
+  Filter->BeginUpdate();
+  Filter->Clear();
+  Filter->SetOptions(O());
+  Filter->AddItem(nullptr, F.DC->GetItemField(0), foLike, Variant(u"a%"), String());
+  Filter->EndUpdate();
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 3, 4}));
 }
 
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {
