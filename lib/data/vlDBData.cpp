@@ -5,6 +5,7 @@
 
 #include "lib/data/vlCustomData.h"
 #include "lib/data/vlDataConsts.h"
+#include "lib/data/vlDataUtils.h"
 #include "lib/data/vlDB.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/StringLists.h"
@@ -45,6 +46,8 @@ CL_IMPLEMENT_CLASS(TvlDBDataLink)
 CL_IMPLEMENT_CLASS(TvlDBDataProvider)
 CL_IMPLEMENT_CLASS(TvlDBDataController)
 CL_IMPLEMENT_CLASS(TvlBookmarkList)
+CL_IMPLEMENT_CLASS(TvlDBDataAssignedFields)
+CL_IMPLEMENT_CLASS(TvlDBDataSelection)
 
 void TvlBookmarkList::CheckIndex(Integer AIndex, Integer AMax) const {
   if (AIndex < 0 || AIndex > AMax) TList::Error(u"List index out of bounds (%d)", AIndex);
@@ -118,13 +121,17 @@ void TvlDBDataLink::Create(TvlDBDataProvider* AProvider) {
 
 void TvlDBDataLink::ActiveChanged() {
   FProvider->ActiveChanged(Active());
+  FProvider->FInSetDataSource = DataSet() && DataSet()->State() == dsInsert;
   if (!Active()) FLayoutChangedFlag = false;
 }
 
 void TvlDBDataLink::DataEvent(TDataEvent Event, NativeInt Info) {
   inherited::DataEvent(Event, Info);
-  // The controller's own reading disables and enables the data set's controls: no layout change.
-  if (Event == deDisabledStateChange && Info == 0 && !FProvider->IsLoading()) FLayoutChangedFlag = true;
+  // The controller's own disabling of the data set's controls (reading,
+  // locking, deleting) is no layout change.
+  if (Event == deDisabledStateChange && Info == 0 && !FProvider->IsLoading() && !FProvider->InOwnDisable() &&
+      FProvider->LockCount() == 0)
+    FLayoutChangedFlag = true;
 }
 
 void TvlDBDataLink::DataSetChanged() {
@@ -151,12 +158,32 @@ void TvlDBDataLink::LayoutChanged() {
   FProvider->LayoutChanged();
 }
 
-void TvlDBDataLink::RecordChanged(TField*) {}
+void TvlDBDataLink::RecordChanged(TField* Field) { FProvider->RecordChanged(Field); }
+
+// --- Assigned fields --------------------------------------------------------------------
+
+void TvlDBDataAssignedFields::AddField(TField* AField) {
+  if (AField && !IsFieldExists(AField)) FFields.push_back(AField);
+}
+
+void TvlDBDataAssignedFields::AddFieldsByFieldList(const std::vector<TField*>& AList) {
+  for (TField* F : AList)
+    if (F) FFields.push_back(F);
+}
+
+void TvlDBDataAssignedFields::AddFieldsByFieldNames(TDataSet* ADataSet, const String& AFieldNames) {
+  if (ADataSet) AddFieldsByFieldList(ADataSet->GetFieldList(AFieldNames));
+}
+
+Boolean TvlDBDataAssignedFields::IsFieldExists(TField* AField) const {
+  return std::find(FFields.begin(), FFields.end(), AField) != FFields.end();
+}
 
 // --- Provider -------------------------------------------------------------------------
 
 void TvlDBDataProvider::Create(TvlCustomDataController* ADataController) {
   inherited::Create(ADataController);
+  FAssignedFields = New<TvlDBDataAssignedFields>();
   Providers().push_back(this);
   FDataLink = New<TvlDBDataLink>(this);
 }
@@ -166,6 +193,7 @@ void TvlDBDataProvider::Destroy() {
     P->FListeners.erase(std::remove(P->FListeners.begin(), P->FListeners.end(), this), P->FListeners.end());
   Providers().erase(std::remove(Providers().begin(), Providers().end(), this), Providers().end());
   Free(FDataLink);
+  Free(FAssignedFields);
   inherited::Destroy();
 }
 
@@ -205,7 +233,7 @@ Boolean TvlDBDataProvider::IsSmartRefresh() {
 Boolean TvlDBDataProvider::IsOtherDataControllerUpdating() {
   for (TvlDBDataProvider* P : Providers()) {
     if (P == this || P->DataSet() != DataSet()) continue;
-    if (P->FLoading || (P->IsLocating() && DBDataController()->IsKeyNavigation())) {
+    if (P->FLoading || P->LockCount() > 0 || (P->IsLocating() && DBDataController()->IsKeyNavigation())) {
       if (std::find(P->FListeners.begin(), P->FListeners.end(), this) == P->FListeners.end())
         P->FListeners.push_back(this);
       return true;
@@ -214,19 +242,136 @@ Boolean TvlDBDataProvider::IsOtherDataControllerUpdating() {
   return false;
 }
 
+// --- Shared data sets ------------------------------------------------------------------
+
+Boolean TvlDBDataProvider::IsDataSetBusy() {
+  const Boolean CountLocate = DBDataController()->IsKeyNavigation() || IsGridMode();
+  for (TvlDBDataProvider* P : Providers()) {
+    if (P->DataSet() != DataSet()) continue;
+    if (P->FLoading || P->LockCount() > 0 || P->FInNotify || (CountLocate && P->IsLocating()))
+      return !FPostLocateFlag;
+  }
+  return false;
+}
+
+Boolean TvlDBDataProvider::IsOtherDetailChanged() {
+  TvlDBDataController* DC = DBDataController();
+  if (!DC->IsDetailMode() || !DC->DataModeController()->DetailInSQLMode()) return false;
+  if (!DC->DataModeController()->DetailInSyncMode()) return true;
+  // Master key values are kept by the master-detail binding; without them
+  // the data set is this detail's.
+  return false;
+}
+
+Boolean TvlDBDataProvider::IsDetailDataSetBusy() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && P->DataController()->IsDetailMode() && (P->FLoading || P->LockCount() > 0))
+      return true;
+  return false;
+}
+
+Boolean TvlDBDataProvider::IsCanInitEditingBusy() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && P->FInCanInitEditing) return true;
+  return false;
+}
+
+Boolean TvlDBDataProvider::IsOtherDetailDataSetInInsert() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P != this && P->DataSet() == DataSet() && P->IsInserting()) return true;
+  return false;
+}
+
+Boolean TvlDBDataProvider::CanSyncInsert() {
+  TvlDBDataController* DC = DBDataController();
+  return !DC->IsPattern() && DC->DataModeController()->SyncInsert() && IsSyncMode();
+}
+
+Boolean TvlDBDataProvider::IsDataSetCurrent() {
+  TvlDBDataController* DC = DBDataController();
+  if (!DC->IsDetailMode() || DC->DataModeController()->DetailInSQLMode() || !IsSyncMode()) return FIsDataSetCurrent;
+  if (FInCanInitEditing) return true;
+  for (TvlDBDataProvider* P : Providers())
+    if (P != this && P->DataSet() == DataSet() && P->FInCanInitEditing) return false;
+  if (!IsInserting() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
+    return false;
+  return true;
+}
+
+void TvlDBDataProvider::SetIsDataSetCurrent(Boolean Value) {
+  TvlDBDataController* DC = DBDataController();
+  if (Value && !FIsDataSetCurrent) {
+    // The other clones of this detail level give the data set up.
+    for (TvlDBDataProvider* P : Providers()) {
+      if (P == this || P->DataSet() != DataSet()) continue;
+      TvlDBDataController* Other = P->DBDataController();
+      if (!Other->IsDetailMode() || Other->MasterRelation() != DC->MasterRelation() || Other->FInResetDataSetCurrent)
+        continue;
+      Other->FInResetDataSetCurrent = true;
+      Finally Done([&] { Other->FInResetDataSetCurrent = false; });
+      P->FIsDataSetCurrent = false;
+      Other->ChangeFocusedRecordIndex(-1);
+    }
+  }
+  FIsDataSetCurrent = Value;
+  DC->DataSetCurrentChanged(Value);
+}
+
+void TvlDBDataProvider::MarkPostLocate() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && !P->DataController()->IsPattern()) P->FPostLocateFlag = true;
+}
+
+void TvlDBDataProvider::BeginLocate() {
+  if (IsEditState(DataSet())) MarkPostLocate();
+  EnterLocating();
+}
+
 void TvlDBDataProvider::SetDataSource(TDataSource* Value) {
   if (FDataLink->DataSource() == Value) return;
   FDataLink->SetDataSource(Value);
 }
 
+void TvlDBDataProvider::DisableDataSetControls() {
+  ++FOwnDisableCount;
+  DataSet()->DisableControls();
+}
+
+void TvlDBDataProvider::EnableDataSetControls() {
+  Finally Done([&] { --FOwnDisableCount; });
+  DataSet()->EnableControls();
+}
+
 void TvlDBDataProvider::LockDataSet() {
   LockDataChanges();
-  if (DataSet()) DataSet()->DisableControls();
+  TDataSet* DS = DataSet();
+  if (!DS) return;
+  DisableDataSetControls();
+  if (DS->Active() && IsEditState(DS)) {
+    MarkPostLocate();
+    DS->Cancel();
+  }
 }
 
 void TvlDBDataProvider::UnlockDataSet() {
-  if (DataSet()) DataSet()->EnableControls();
+  if (DataSet()) EnableDataSetControls();
   UnlockDataChanges();
+}
+
+void TvlDBDataProvider::ClearUpdatingBookkeeping() {
+  FUpdatingRecordIndex = vlNoEditingRecordIndex;
+  FUpdatingRecordIsInserting = false;
+}
+
+void TvlDBDataProvider::ForgetRecord(Integer ARecordIndex) {
+  if (ARecordIndex == FUpdatingRecordIndex)
+    ClearUpdatingBookkeeping();
+  else if (FUpdatingRecordIndex != vlNoEditingRecordIndex && FUpdatingRecordIndex > ARecordIndex)
+    --FUpdatingRecordIndex;
+  if (ARecordIndex == FUpdatingPrevFocusedRecordIndex)
+    FUpdatingPrevFocusedRecordIndex = -1;
+  else if (FUpdatingPrevFocusedRecordIndex > ARecordIndex)
+    --FUpdatingPrevFocusedRecordIndex;
 }
 
 void TvlDBDataProvider::Scroll(Integer ADistance) {
@@ -283,7 +428,10 @@ template <class T, class F>
 static T ReadWindowRecord(TvlDBDataProvider* P, Integer ARecordIndex, TvlCustomDataField* AField, F ARead) {
   TField* Field = P->DBDataController()->GetDBFieldOf(AField);
   TvlDBDataLink* Link = P->DataLink();
-  if (!Field || ARecordIndex >= Link->RecordCount()) return T();
+  if (!Field) return T();
+  if (ARecordIndex < 0 || ARecordIndex >= Link->RecordCount())
+    // While inserting or searching the data set: the current record.
+    return P->IsInserting() || P->IsIncrementalSearching() ? ARead(Field) : T();
   const Integer Active = Link->ActiveRecord();
   Finally Back([&] { Link->SetActiveRecord(Active); });
   Link->SetActiveRecord(ARecordIndex);
@@ -301,7 +449,7 @@ String TvlDBDataProvider::GetExternalDisplayText(Integer ARecordIndex, TvlCustom
 void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   TvlCustomDataController* DC = DataController();
   ResetEditing();
-  FUpdatingRecordIndex = -1;
+  ClearUpdatingBookkeeping();
   if (AActive) {
     DBDataController()->BindFieldTypes();
     DC->RebuildData();
@@ -331,6 +479,123 @@ void TvlDBDataProvider::DataScrolled(Integer ADistance) {
   if (!IsLocating() && !FLoading) DC->SyncFocusWithDataSet();
 }
 
+// --- Editing on the data set --------------------------------------------------------------
+
+Boolean TvlDBDataProvider::IsDataSetModified() {
+  TDataSet* DS = DataSet();
+  if (!DS) return false;
+  Boolean M = DS->Modified();
+  if (M && !FAssignedFields->IsEmpty()) {
+    // Only values the controller gave the new record itself: not modified.
+    M = false;
+    for (Integer I = 0; I < DS->FieldCount() && !M; ++I) {
+      TField* F = DS->Fields()->Fields(I);
+      M = !FAssignedFields->IsFieldExists(F) && !F->IsNull();
+    }
+  }
+  return M;
+}
+
+Boolean TvlDBDataProvider::BookmarkValid(const TBookmark& ABookmark) {
+  return DataSet() && DataSet()->BookmarkValid(ABookmark);
+}
+
+Integer TvlDBDataProvider::CompareBookmarks(const TBookmark& ABookmark1, const TBookmark& ABookmark2) {
+  if (!FDataLink->Active()) return -1;
+  return DataSet()->CompareBookmarks(ABookmark1, ABookmark2);
+}
+
+void TvlDBDataProvider::CancelDataSet() {
+  if (DataSet()) DataSet()->Cancel();
+}
+
+void TvlDBDataProvider::RecordChanged(TField*) {
+  TvlDBDataController* DC = DBDataController();
+  const Boolean NotOurs =
+      DC->IsDetailMode() && DC->DataModeController()->DetailInSyncMode() && !IsDataSetCurrent();
+  if (!NotOurs && IsEditing()) DC->UpdateEditingRecord();
+  EndChange();
+}
+
+void TvlDBDataProvider::AssignValue(TField* AField, const Variant& AValue) {
+  if (!AField) return;
+  AField->SetValue(AValue);
+  FAssignedFields->AddField(AField);
+}
+
+template <class F>
+void TvlDBDataProvider::InsertBracket(F AOperation) {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  FInInsert = true;
+  Finally Clear([&] { FInInsert = false; });
+  if (IsEditState(DS)) {
+    if (!IsSmartRefresh()) {
+      if (DS->State() == dsInsert) DC->CheckBrowseMode();
+      if (IsEditState(DS)) FDataLink->UpdateRecord();
+    } else {
+      // The pending record is posted and read into its stored record before the new one begins.
+      DisableDataSetControls();
+      Finally Enable([&] { EnableDataSetControls(); });
+      DS->CheckBrowseMode();
+      DC->SmartRefreshRecord();
+      ClearUpdatingBookkeeping();
+      ResetEditing();
+    }
+  }
+  AOperation();
+}
+
+void TvlDBDataProvider::Append() {
+  if (!CanModify()) {
+    inherited::Append();
+    return;
+  }
+  InsertBracket([&] { DataSet()->Append(); });
+}
+
+void TvlDBDataProvider::Insert() {
+  if (!CanModify()) {
+    inherited::Insert();
+    return;
+  }
+  FInsertOperation = true;
+  Finally Clear([&] { FInsertOperation = false; });
+  InsertBracket([&] { DataSet()->Insert(); });
+}
+
+void TvlDBDataProvider::StartInsertFromDataSet() {
+  if (FInInserting) return;
+  FInInserting = true;
+  Finally Clear([&] { FInInserting = false; });
+  TvlDBDataController* DC = DBDataController();
+  TDataSet* DS = DataSet();
+  FAssignedFields->Clear();
+  DoInsert(DS->Eof() && !FInsertOperation);
+  const Integer R = EditingRecordIndex();
+  std::vector<Variant> GroupValues;
+  if (R >= 0) {
+    // Grouping values the new stored record took go to the data set too.
+    TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
+    for (Integer L = 0; L < G->Count(); ++L) {
+      GroupValues.push_back(DC->GetValue(R, G->Items(L).Field));
+      if ((DC->Options() & dcoAssignGroupingValues) && !VarIsNull(GroupValues.back()))
+        AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues.back());
+    }
+  }
+  DC->DoInitInsertingRecord(GroupValues);
+  DC->UpdateEditingRecord();
+}
+
+Boolean TvlDBDataProvider::CanInitEditing(Integer ARecordIndex) {
+  if (!CanModify()) return inherited::CanInitEditing(ARecordIndex);
+  FInCanInitEditing = true;
+  Finally Clear([&] { FInCanInitEditing = false; });
+  if (!FDataLink->Edit()) return false;
+  BeginChange();
+  return true;
+}
+
 void TvlDBDataProvider::Edit() {
   if (!CanModify()) {
     inherited::Edit();
@@ -344,6 +609,12 @@ void TvlDBDataProvider::Post(Boolean AForcePost) {
     inherited::Post(AForcePost);
     return;
   }
+  TvlCustomDataController* DC = DataController();
+  const Boolean Bracket = !IsSmartRefresh();
+  if (Bracket) DC->BeginFullUpdate();
+  Finally End([&] {
+    if (Bracket) DC->EndFullUpdate();
+  });
   if (AForcePost)
     DataSet()->Post();
   else
@@ -355,7 +626,18 @@ void TvlDBDataProvider::Cancel() {
     inherited::Cancel();
     return;
   }
-  DataSet()->Cancel();
+  if (IsSmartRefresh() && IsEditing()) {
+    // The stored copy comes back first (an inserted stored record goes).
+    TvlDBDataController* DC = DBDataController();
+    DC->BeginUnboundCopy();
+    {
+      Finally Done([&] { DC->EndUnboundCopy(); });
+      inherited::Cancel();
+    }
+    ClearUpdatingBookkeeping();
+    DC->RebuildKeyIndex();
+  }
+  CancelDataSet();
 }
 
 Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
@@ -370,6 +652,184 @@ Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField
   return true;
 }
 
+// --- Deleting on the data set ---------------------------------------------------------------
+
+void TvlDBDataProvider::Delete() {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!CanModify()) {
+    inherited::Delete();
+    return;
+  }
+  const Integer Focused = DC->FocusedRecordIndex();
+  if (!DS || Focused < 0) return;
+  const Boolean Smart = IsSmartRefresh();
+  if (Smart) FUpdatingPrevFocusedRecordIndex = Focused;
+  // The controller lowered the nearest record's index for a storage without
+  // the deleted record; without smart refresh the stored record stays.
+  Integer Nearest = DC->NearestRecordIndex;
+  if (!Smart && Nearest >= Focused) ++Nearest;
+  {
+    DisableDataSetControls();
+    FDataLink->SetPreventLayoutChanged(true);
+    Finally Enable([&] {
+      FDataLink->SetPreventLayoutChanged(false);
+      EnableDataSetControls();
+    });
+    DS->Delete();
+    if (Smart) {
+      // The remembered record goes from the storage with the data set's, so
+      // that the change the data set reports finds both alike.
+      const Integer R = FUpdatingPrevFocusedRecordIndex;
+      if (R >= 0 && R < DC->RecordCount()) {
+        DC->DeleteRecord(R);
+        ForgetRecord(R);
+        DC->RebuildKeyIndex();
+      }
+    }
+    if (Nearest >= 0 && Nearest < DC->RecordCount() && DC->IsKeyNavigation() && !DS->IsEmpty())
+      DC->LocateDataSetRecord(Nearest);
+  }
+  if (Smart) DC->SyncFocusWithDataSet();
+  FUpdatingPrevFocusedRecordIndex = -1;
+}
+
+void TvlDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!CanModify()) {
+    inherited::DeleteRecords(AList);
+    return;
+  }
+  if (AList.empty()) return;
+  const Boolean Smart = IsSmartRefresh();
+  const Boolean DeletingSelection = DC->InDeleteSelection();
+  {
+    DisableDataSetControls();
+    FDataLink->SetPreventLayoutChanged(true);
+    Finally Enable([&] {
+      FDataLink->SetPreventLayoutChanged(false);
+      EnableDataSetControls();
+    });
+    if (Smart) DC->BeginFullUpdate();
+    Finally End([&] {
+      if (Smart) DC->EndFullUpdate();
+    });
+    if (DC->IsKeyNavigation()) {
+      std::vector<Variant> Keys;
+      Keys.reserve(AList.size());
+      for (Integer R : AList) Keys.push_back(DC->GetRecordId(R));
+      for (Integer I = static_cast<Integer>(Keys.size()) - 1; I >= 0; --I) {
+        Boolean Found;
+        {
+          BeginLocate();
+          Finally Leave([&] { EndLocate(); });
+          Found = DS->Locate(DC->KeyFieldNames(), Keys[I], TLocateOptions());
+        }
+        if (!Found) continue;
+        if (!Smart) {
+          DS->Delete();
+          continue;
+        }
+        const Integer R = DC->FindRecordIndexByKey(Keys[I]);
+        if (R < 0) continue;
+        DS->Delete();
+        DC->DeleteRecord(R);
+        ForgetRecord(R);
+      }
+      if (Smart) DC->RebuildKeyIndex();
+    } else {
+      if (!DC->CanFocusRecord(AList.back())) return;
+      // The data set stands on the last listed record; each earlier one is
+      // reached by the difference of record indexes (one more when the record
+      // deleted before was the last: the data set then stands on the one before it).
+      Integer Prev = -1;
+      Boolean PrevWasLast = false;
+      for (Integer I = static_cast<Integer>(AList.size()) - 1; I >= 0; --I) {
+        if (Prev >= 0) DS->MoveBy(AList[I] - Prev + (PrevWasLast ? 1 : 0));
+        PrevWasLast = AList[I] == DS->RecordCount() - 1;
+        DS->Delete();
+        Prev = AList[I];
+      }
+    }
+  }
+  if (Smart) DC->SyncFocusWithDataSet();
+  if ((DeletingSelection && Smart) || !DC->IsKeyNavigation()) DC->ClearSelection();
+}
+
+void TvlDBDataProvider::DeleteSelection() {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!IsGridMode() || !CanModify()) {
+    inherited::DeleteSelection();
+    return;
+  }
+  TvlDBDataSelection* S = DC->DBSelection();
+  DisableDataSetControls();
+  Finally Enable([&] { EnableDataSetControls(); });
+  for (Integer I = S->Bookmarks()->Count() - 1; I >= 0; --I) {
+    const TBookmark B = S->Bookmarks()->Items(I);
+    if (DS->BookmarkValid(B)) {
+      DS->GotoBookmark(B);
+      DS->Delete();
+    }
+    S->Delete(I);
+  }
+}
+
+// --- Incremental search in grid mode --------------------------------------------------------
+
+Boolean TvlDBDataProvider::SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext) {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!DS || !DS->Active() || DS->IsEmpty() || IsEditState(DS)) return false;
+  const Integer Item = DC->Search()->ItemIndex();
+  TField* Field = Item < 0 ? nullptr : DC->GetItemDBField(Item);
+  if (!Field) return false;
+  auto Matches = [&] {
+    FIncrementalSearching = true;
+    Finally Clear([&] { FIncrementalSearching = false; });
+    return vlMatchSearchText(Field->DisplayText(), AText, true);
+  };
+  if (!ANext && Matches()) {
+    DC->SyncFocusWithDataSet();
+    return true;
+  }
+  Boolean Found = false;
+  {
+    LockDataSet();
+    SavePos();
+    Finally Back([&] {
+      if (!Found) RestorePos();
+      UnlockDataSet();
+    });
+    const TBookmark Start = DS->Bookmark();
+    Boolean Wrapped = false;
+    while (!Found) {
+      if (AForward)
+        DS->Next();
+      else
+        DS->Prior();
+      if (AForward ? DS->Eof() : DS->Bof()) {
+        // With ANext the walk ends at the data set's end; without, it wraps once.
+        if (ANext || Wrapped) break;
+        if (AForward)
+          DS->First();
+        else
+          DS->Last();
+        Wrapped = true;
+      }
+      if (Wrapped && DS->CompareBookmarks(DS->Bookmark(), Start) == 0) break;
+      Found = Matches();
+    }
+  }
+  if (Found) {
+    DC->RefreshPrevSelectionInfo();
+    DC->Change(dccLayout);
+  }
+  return Found;
+}
+
 void TvlDBDataProvider::LayoutChanged() {
   if (!DataSet() || !DataSet()->Active()) return;
   DataController()->RebuildData();
@@ -378,18 +838,21 @@ void TvlDBDataProvider::LayoutChanged() {
 }
 
 void TvlDBDataProvider::EditingChanged() {
+  Finally Done([&] { FInSetDataSource = false; });
   if (!IsSyncMode()) return;
   TDataSet* DS = DataSet();
   TvlDBDataController* DC = DBDataController();
   if (FDataLink->Active() && IsEditState(DS)) {
     if (DS->State() == dsEdit) {
-      if (FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
+      if (!IsEditing() && FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
         FUpdatingRecordIndex = FRecordIndex;
         FUpdatingRecordIsInserting = false;
+        DC->BeginUnboundCopy();
+        Finally Done([&] { DC->EndUnboundCopy(); });
         DoEdit();
       }
     } else if (DS->State() == dsInsert) {
-      FUpdatingRecordIndex = -1;
+      FUpdatingRecordIndex = vlNoEditingRecordIndex;
       FUpdatingRecordIsInserting = true;
     }
   } else {
@@ -401,11 +864,13 @@ void TvlDBDataProvider::DataSetChanged() {
   TDataSet* DS = DataSet();
   TvlDBDataController* DC = DBDataController();
   if (!DS || !DS->Active() || FLoading) return;
-  if (IsOtherDataControllerUpdating()) return;
-  if (IsLocating()) {
+  if (IsOtherDataControllerUpdating() || IsOtherDetailChanged()) return;
+  if (IsDataSetBusy()) {
     DataScrolled(0);
     return;
   }
+  FInNotify = true;
+  Finally Clear([&] { FInNotify = false; });
   if (IsGridMode()) {
     {
       FInUpdateGridMode = true;
@@ -413,18 +878,23 @@ void TvlDBDataProvider::DataSetChanged() {
       DC->BeginFullUpdate();
       Finally End([&] { DC->EndFullUpdate(); });
       LoadGridModeBuffer();
-      DC->CheckBookmarkValid(-1);
+      // Selected records and the bookmark that left the data set are dropped.
+      if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
+      if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
     }
     DC->SyncFocusWithDataSet();
     return;
   }
-  if (IsEditState(DS)) return;
-  if (IsSmartRefresh())
-    DC->SmartRefreshRecord();
-  else
-    DC->LoadFromDataSet();
-  FUpdatingRecordIndex = -1;
-  FUpdatingRecordIsInserting = false;
+  if (!IsEditState(DS)) {
+    if (IsSmartRefresh())
+      DC->SmartRefreshRecord();
+    else
+      DC->LoadFromDataSet();
+    ClearUpdatingBookkeeping();
+    return;
+  }
+  if (DS->State() == dsInsert && !IsInserting() && (!DC->IsDetailMode() || IsDataSetCurrent()) && CanSyncInsert())
+    StartInsertFromDataSet();
 }
 
 // --- Controller --------------------------------------------------------------------
@@ -433,7 +903,6 @@ void TvlDBDataController::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   ReplaceProvider(New<TvlDBDataProvider>(this));
   FDataModeController = New<TvlDBDataModeController>(this);
-  FBookmarks = New<TvlBookmarkList>();
 }
 
 void TvlDBDataController::Destroy() {
@@ -441,8 +910,6 @@ void TvlDBDataController::Destroy() {
   if (DBProvider()) DBProvider()->SetDataSource(nullptr);
   Free(FDataModeController);
   FDataModeController = nullptr;
-  Free(FBookmarks);
-  FBookmarks = nullptr;
   inherited::Destroy();
 }
 
@@ -673,8 +1140,18 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
-  if (FInSync || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
-  return LocateDataSetRecord(ARecordIndex);
+  // The record being inserted stands where the data set does.
+  if (P->IsInserting() && ARecordIndex == P->EditingRecordIndex()) return true;
+  if (FInSync || FInResetDataSetCurrent || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
+  Boolean Result;
+  {
+    P->BeginLocate();
+    Finally Leave([&] { P->EndLocate(); });
+    Result = LocateDataSetRecord(ARecordIndex);
+  }
+  // A detail that shows a record has the shared detail data set now.
+  if (Result && ARecordIndex >= 0 && IsDetailMode()) P->SetIsDataSetCurrent(true);
+  return Result;
 }
 
 void TvlDBDataController::CheckBrowseMode() {
@@ -682,7 +1159,7 @@ void TvlDBDataController::CheckBrowseMode() {
   if (!DS || DS->State() == dsInactive) return;
   if (DS->State() != dsEdit && DS->State() != dsInsert) return;
   DS->UpdateRecord();
-  if (DS->Modified()) {
+  if (DBProvider()->IsDataSetModified()) {
     if (!DBProvider()->IsSmartRefresh() && !IsGridMode()) {
       DS->DisableControls();
       Finally Enable([&] { DS->EnableControls(); });
@@ -691,7 +1168,8 @@ void TvlDBDataController::CheckBrowseMode() {
       DS->Post();
     }
   } else {
-    DS->Cancel();
+    Cancel();
+    if (IsEditState(DS)) DS->Cancel();
   }
 }
 
@@ -699,31 +1177,313 @@ void TvlDBDataController::RefreshExternalData() {
   if (DataSet()) DataSet()->Refresh();
 }
 
+// --- Grid-mode selection ----------------------------------------------------------------
+
+void TvlDBDataSelection::Create(TvlCustomDataController* ADataController) {
+  inherited::Create(ADataController);
+  FController = static_cast<TvlDBDataController*>(ADataController);
+  FBookmarks = New<TvlBookmarkList>();
+}
+
+void TvlDBDataSelection::Destroy() {
+  Free(FBookmarks);
+  FBookmarks = nullptr;
+  inherited::Destroy();
+}
+
+Boolean TvlDBDataSelection::InGridMode() const { return FController->IsGridMode(); }
+
+TBookmark TvlDBDataSelection::GetRowBookmark(Integer ARowIndex) const {
+  if (!InGridMode() || ARowIndex < 0 || ARowIndex >= FController->GetRowCount()) return TBookmark();
+  TvlDBDataLink* Link = FController->DBProvider()->DataLink();
+  const Integer Record = FController->GetRowInfo(ARowIndex).RecordIndex;
+  if (Record < 0 || Record >= Link->RecordCount()) return TBookmark();
+  const Integer Active = Link->ActiveRecord();
+  Finally Back([&] { Link->SetActiveRecord(Active); });
+  Link->SetActiveRecord(Record);
+  return FController->DataSet()->Bookmark();
+}
+
+Boolean TvlDBDataSelection::FindBookmark(const TBookmark& ABookmark, Integer& AIndex) const {
+  TDataSet* DS = FController->DataSet();
+  Integer Lo = 0, Hi = FBookmarks->Count();
+  while (Lo < Hi) {
+    const Integer Mid = Lo + (Hi - Lo) / 2;
+    if (DS->CompareBookmarks(FBookmarks->Items(Mid), ABookmark) < 0)
+      Lo = Mid + 1;
+    else
+      Hi = Mid;
+  }
+  AIndex = Lo;
+  return Lo < FBookmarks->Count() && DS->CompareBookmarks(FBookmarks->Items(Lo), ABookmark) == 0;
+}
+
+Boolean TvlDBDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
+  if (!InGridMode()) return inherited::FindByRowIndex(ARowIndex, AIndex);
+  const TBookmark B = GetRowBookmark(ARowIndex);
+  if (B.empty()) {
+    AIndex = FBookmarks->Count();
+    return false;
+  }
+  return FindBookmark(B, AIndex);
+}
+
+void TvlDBDataSelection::Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex) {
+  if (InGridMode() && !FInSelectAll)
+    FBookmarks->Insert(AIndex < 0 ? FBookmarks->Count() : std::min(AIndex, FBookmarks->Count()),
+                       GetRowBookmark(ARowIndex));
+  inherited::Add(AIndex, ARowIndex, ALevel, ARecordIndex);
+}
+
+void TvlDBDataSelection::Clear() {
+  FBookmarks->Clear();
+  inherited::Clear();
+}
+
+void TvlDBDataSelection::ClearAnchor() {
+  FAnchorBookmark.clear();
+  inherited::ClearAnchor();
+}
+
+void TvlDBDataSelection::Delete(Integer AIndex) {
+  if (InGridMode() && !FInSelectAll && AIndex < FBookmarks->Count()) {
+    if (FBookmarks->Items(AIndex) == FAnchorBookmark) ClearAnchor();
+    FBookmarks->Delete(AIndex);
+  }
+  inherited::Delete(AIndex);
+}
+
+void TvlDBDataSelection::SyncCount() {
+  // The base's entries stand for the bookmarks one to one.
+  ResizeEntries(FBookmarks->Count());
+}
+
+Boolean TvlDBDataSelection::CheckBookmarks() {
+  TDataSet* DS = FController->DataSet();
+  if (!DS || !InGridMode()) return false;
+  Boolean Changed = false;
+  if (!FAnchorBookmark.empty() && !DS->BookmarkValid(FAnchorBookmark)) {
+    ClearAnchor();
+    Changed = true;
+  }
+  for (Integer I = FBookmarks->Count() - 1; I >= 0; --I)
+    if (FBookmarks->Items(I).empty() || !DS->BookmarkValid(FBookmarks->Items(I))) {
+      if (I < Count())
+        Delete(I);
+      else
+        FBookmarks->Delete(I);
+      Changed = true;
+    }
+  return Changed;
+}
+
+Boolean TvlDBDataSelection::MaySelect() { return true; }
+
+// Runs AWork over the data set with its events locked and its position kept;
+// on an exception the bookmarks are dropped. The change is reported after.
+template <class F>
+static void WalkDataSet(TvlDBDataSelection* S, TvlDBDataController* DC, Boolean& AInSelectAll, F AWork) {
+  TvlDBDataProvider* P = DC->DBProvider();
+  P->LockDataSet();
+  P->SavePos();
+  AInSelectAll = true;
+  Finally Back([&] {
+    AInSelectAll = false;
+    P->RestorePos();
+    P->UnlockDataSet();
+    S->Changed();
+    DC->DataControllerInfo()->CheckChanges();
+  });
+  try {
+    AWork();
+    S->SyncCount();
+  } catch (...) {
+    S->Bookmarks()->Clear();
+    S->SyncCount();
+    throw;
+  }
+}
+
+void TvlDBDataSelection::SelectAll() {
+  TDataSet* DS = FController->DataSet();
+  if (!DS || !DS->Active()) return;
+  WalkDataSet(this, FController, FInSelectAll, [&] {
+    DS->First();
+    inherited::Clear();
+    FBookmarks->Clear();
+    while (!DS->Eof()) {
+      if (MaySelect()) FBookmarks->Add(DS->Bookmark());
+      DS->Next();
+    }
+  });
+}
+
+Boolean TvlDBDataSelection::QuickAdjust(const TBookmark& S, const TBookmark& E, Boolean AAnchorFirst) {
+  TDataSet* DS = FController->DataSet();
+  TvlBookmarkList* L = FBookmarks;
+  const Integer N = L->Count();
+  auto Same = [&](const TBookmark& A, const TBookmark& B) { return DS->CompareBookmarks(A, B) == 0; };
+  if (Same(S, E)) {
+    L->Clear();
+    if (MaySelect()) L->Add(S);
+    return true;
+  }
+  if (AAnchorFirst) {
+    // The range's end moved by one.
+    if (N >= 2 && Same(L->Items(N - 2), E)) {
+      if (!Same(L->Items(0), S)) return false;
+      L->Delete(N - 1);
+      return true;
+    }
+    DS->GotoBookmark(E);
+    DS->Prior();
+    if (Same(L->Items(N - 1), DS->Bookmark()) && Same(L->Items(0), S)) {
+      DS->GotoBookmark(E);
+      if (MaySelect()) L->Add(E);
+      return true;
+    }
+    return false;
+  }
+  // The range's start moved by one.
+  if (N >= 2 && Same(L->Items(1), S)) {
+    if (!Same(L->Items(N - 1), E)) return false;
+    L->Delete(0);
+    return true;
+  }
+  DS->GotoBookmark(S);
+  DS->Next();
+  if (Same(L->Items(0), DS->Bookmark()) && Same(L->Items(N - 1), E)) {
+    DS->GotoBookmark(S);
+    if (MaySelect()) L->Insert(0, S);
+    return true;
+  }
+  return false;
+}
+
+void TvlDBDataSelection::WalkRange(const TBookmark& S, const TBookmark& E, Boolean AKeepSelection) {
+  TDataSet* DS = FController->DataSet();
+  TvlBookmarkList* L = FBookmarks;
+  if (!AKeepSelection) L->Clear();
+  Boolean Merge = L->Count() > 0;
+  Integer I = 0, J = 0;
+  if (Merge) {
+    FindBookmark(S, I);
+    FindBookmark(E, J);
+    if (I >= L->Count()) Merge = false;
+  }
+  DS->GotoBookmark(S);
+  while (!DS->Eof()) {
+    const TBookmark B = DS->Bookmark();
+    Boolean Placed = false;
+    if (Merge) {
+      for (Integer K = I; K <= J && K < L->Count(); ++K) {
+        const Integer C = DS->CompareBookmarks(L->Items(K), B);
+        if (C > 0) {
+          if (MaySelect()) {
+            L->Insert(K, B);
+            ++I;
+            ++J;
+          }
+          Placed = true;
+          break;
+        }
+        if (C == 0) {
+          ++I;
+          Placed = true;
+          break;
+        }
+      }
+    }
+    if (!Placed && MaySelect()) L->Add(B);
+    if (DS->CompareBookmarks(B, E) == 0) break;
+    DS->Next();
+  }
+}
+
+void TvlDBDataSelection::SelectFromAnchor(const TBookmark& AToBookmark, Boolean AKeepSelection) {
+  TDataSet* DS = FController->DataSet();
+  if (!DS || !DS->Active() || FAnchorBookmark.empty() || AToBookmark.empty()) return;
+  if (DS->State() == dsInsert && DS->Eof()) return;
+  const Boolean AnchorFirst = DS->CompareBookmarks(FAnchorBookmark, AToBookmark) <= 0;
+  const TBookmark S = AnchorFirst ? FAnchorBookmark : AToBookmark;
+  const TBookmark E = AnchorFirst ? AToBookmark : FAnchorBookmark;
+  WalkDataSet(this, FController, FInSelectAll, [&] {
+    if (AKeepSelection || FBookmarks->Count() == 0 || !QuickAdjust(S, E, AnchorFirst)) WalkRange(S, E, AKeepSelection);
+  });
+}
+
+// --- Controller: selection and bookmark in grid mode -----------------------------------
+
+TvlDBDataSelection* TvlDBDataController::DBSelection() const {
+  return static_cast<TvlDBDataSelection*>(DataControllerInfo()->Selection());
+}
+
+TvlBookmarkList* TvlDBDataController::SelectedBookmarks() const { return DBSelection()->Bookmarks(); }
+
 void TvlDBDataController::SelectAll() {
   TDataSet* DS = DataSet();
   if (!IsGridMode() || !DS || !DS->Active()) {
     inherited::SelectAll();
     return;
   }
-  TvlDBDataProvider* P = DBProvider();
-  P->LockDataSet();
-  P->SavePos();
-  Finally Back([&] {
-    P->RestorePos();
-    P->UnlockDataSet();
-  });
-  FBookmarks->Clear();
-  try {
-    for (DS->First(); !DS->Eof(); DS->Next()) FBookmarks->Add(DS->Bookmark());
-  } catch (...) {
-    FBookmarks->Clear();
-    throw;
+  DBSelection()->SelectAll();
+}
+
+void TvlDBDataController::SetSelectionAnchor(Integer ARowIndex) {
+  if (!IsGridMode()) {
+    inherited::SetSelectionAnchor(ARowIndex);
+    return;
   }
+  DataControllerInfo()->CheckRowIndex(ARowIndex);
+  DBSelection()->SetAnchorBookmark(DBSelection()->GetRowBookmark(ARowIndex));
+}
+
+void TvlDBDataController::SelectFromAnchor(Integer ARowIndex, Boolean AKeepSelection) {
+  if (!IsGridMode()) {
+    inherited::SelectFromAnchor(ARowIndex, AKeepSelection);
+    return;
+  }
+  DataControllerInfo()->CheckRowIndex(ARowIndex);
+  if (IsSelectionAnchorExist()) DBSelection()->SelectFromAnchor(DBSelection()->GetRowBookmark(ARowIndex), AKeepSelection);
+}
+
+Integer TvlDBDataController::GetSelectedRowIndex(Integer AIndex) const {
+  auto* Self = const_cast<TvlDBDataController*>(this);
+  if (!Self->IsGridMode() || !MultiSelect()) return inherited::GetSelectedRowIndex(AIndex);
+  TvlDBDataSelection* S = DBSelection();
+  TDataSet* DS = DataSet();
+  const Integer Rows = GetRowCount();
+  if (!DS || AIndex < 0 || AIndex >= S->Bookmarks()->Count() || Rows == 0) return -1;
+  const TBookmark& B = S->Bookmarks()->Items(AIndex);
+  if (DS->CompareBookmarks(B, S->GetRowBookmark(0)) < 0 || DS->CompareBookmarks(B, S->GetRowBookmark(Rows - 1)) > 0)
+    return -1;
+  for (Integer R = 0; R < Rows; ++R)
+    if (DS->CompareBookmarks(S->GetRowBookmark(R), B) == 0) return R;
+  return -1;
+}
+
+TBookmark TvlDBDataController::GetRowId(Integer ARowIndex) {
+  return ARowIndex >= 0 ? DBSelection()->GetRowBookmark(ARowIndex) : TBookmark();
 }
 
 TBookmark TvlDBDataController::GetSelectedBookmark(Integer AIndex) {
   if (!IsGridMode()) DBDataError(vlSDBNotInGridMode);
-  return FBookmarks->Items(AIndex);
+  if (!MultiSelect()) return FocusedRowIndex() >= 0 ? GetRowId(FocusedRowIndex()) : TBookmark();
+  return SelectedBookmarks()->Items(AIndex);
+}
+
+TBookmark TvlDBDataController::GetSelectionAnchorBookmark() {
+  if (!IsGridMode()) DBDataError(vlSDBNotInGridMode);
+  return DBSelection()->AnchorBookmark();
+}
+
+Integer TvlDBDataController::GetSelectionAnchorRowIndex() {
+  return IsGridMode() ? -1 : DataControllerInfo()->Selection()->AnchorRowIndex();
+}
+
+Boolean TvlDBDataController::IsSelectionAnchorExist() {
+  return IsGridMode() ? !DBSelection()->AnchorBookmark().empty()
+                      : DataControllerInfo()->Selection()->AnchorRowIndex() != -1;
 }
 
 Boolean TvlDBDataController::FocusSelectedRow(Integer ASelectedIndex) {
@@ -738,6 +1498,92 @@ Boolean TvlDBDataController::FocusSelectedRow(Integer ASelectedIndex) {
   return true;
 }
 
+Boolean TvlDBDataController::IsBookmarkAvailable() const {
+  if (const_cast<TvlDBDataController*>(this)->IsGridMode()) return !FBookmark.empty();
+  return inherited::IsBookmarkAvailable();
+}
+
+Boolean TvlDBDataController::IsBookmarkRow(Integer ARowIndex) {
+  if (!IsGridMode()) return inherited::IsBookmarkRow(ARowIndex);
+  return DataSet() && !FBookmark.empty() && GetRowId(ARowIndex) == FBookmark;
+}
+
+Boolean TvlDBDataController::SaveBookmarkData() {
+  if (!IsGridMode()) return inherited::SaveBookmarkData();
+  TDataSet* DS = DataSet();
+  if (!DS || !DS->Active() || DS->IsEmpty()) return false;
+  TBookmark B = DS->Bookmark();
+  if (B == FBookmark) return false;
+  FBookmark = B;
+  return true;
+}
+
+void TvlDBDataController::ClearBookmarkData() {
+  FBookmark.clear();
+  inherited::ClearBookmarkData();
+}
+
+void TvlDBDataController::GotoBookmarkData() {
+  if (!IsGridMode()) {
+    inherited::GotoBookmarkData();
+    return;
+  }
+  if (!DataSet()) return;
+  DataSet()->GotoBookmark(FBookmark);
+  RefreshPrevSelectionInfo();
+}
+
+Boolean TvlDBDataController::IsBookmarkInvalid() {
+  TDataSet* DS = DataSet();
+  return !DS || !DS->BookmarkValid(FBookmark);
+}
+
+Boolean TvlDBDataController::SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext) {
+  Boolean Found = DBProvider()->SearchInGridMode(AText, AForward, ANext);
+  if (Found) SyncSelectionFocusedRecord();
+  return Found;
+}
+
+// --- Controller: record keys and the record being edited -------------------------------
+
+void TvlDBDataController::GetKeyFields(std::vector<TvlCustomDataField*>& AList) {
+  AList.clear();
+  for (const String& Name : KeyNames()) {
+    const Integer Item = GetItemByFieldName(Name);
+    if (Item < 0) {
+      AList.clear();
+      return;
+    }
+    AList.push_back(GetItemField(Item));
+  }
+}
+
+Boolean TvlDBDataController::CanFindRecordsByKey() {
+  if (FKeyFieldNames.empty() || IsGridMode()) return false;
+  std::vector<TvlCustomDataField*> Fields;
+  GetKeyFields(Fields);
+  return !Fields.empty();
+}
+
+void TvlDBDataController::UpdateEditingRecord() {
+  TvlDBDataProvider* P = DBProvider();
+  const Integer R = P->EditingRecordIndex();
+  if (R < 0 || R >= RecordCount()) return;
+  P->FUpdatingRecordIndex = R;
+  P->FUpdatingRecordIsInserting = P->IsInserting();
+  DoUpdateRecord(R);
+}
+
+void TvlDBDataController::DoUpdateRecord(Integer ARecordIndex) {
+  if (ARecordIndex < 0 || ARecordIndex >= RecordCount() || IsGridMode()) return;
+  {
+    BeginUpdate();
+    Finally End([&] { EndUpdate(); });
+    ReadKeyedRecord(ARecordIndex);
+  }
+  if (!DBProvider()->IsInCanInitEditing()) Change(dccUpdateRecord);
+}
+
 Integer TvlDBDataController::GridModeWindowSize() {
   Integer N = FDataModeController->GridModeBufferCount();
   return N > 0 ? N : GetDefaultGridModeBufferCount();
@@ -750,7 +1596,25 @@ void TvlDBDataController::UpdateGridModeBufferCount() {
 
 void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
   for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* F = GetItemDBField(I)) SetValue(ARecordIndex, I, FieldValue(F));
+    if (TField* F = GetItemDBField(I))
+      if (TvlValueDef* Def = GetItemField(I)->ValueDef()) DataStorage()->SetValue(ARecordIndex, Def, FieldValue(F));
+  DataChanged(dcRecord, -1, ARecordIndex);
+}
+
+void TvlDBDataController::ReadKeyedRecord(Integer ARecordIndex) {
+  const Boolean Keyed = IsKeyNavigation() && !FKeyIndex.empty();
+  if (Keyed) {
+    auto It = FKeyIndex.find(KeyText(GetRecordId(ARecordIndex)));
+    if (It != FKeyIndex.end() && It->second == ARecordIndex) FKeyIndex.erase(It);
+  }
+  ReadCurrentRecord(ARecordIndex);
+  if (Keyed || (IsKeyNavigation() && RecordCount() == 1)) FKeyIndex[KeyText(GetRecordId(ARecordIndex))] = ARecordIndex;
+}
+
+Boolean TvlDBDataController::IsAutoIncKey() {
+  std::vector<TField*> Fields;
+  GetKeyDBFields(Fields);
+  return Fields.size() == 1 && Fields[0]->DataType() == ftAutoInc;
 }
 
 void TvlDBDataController::LoadFromDataSet() {
@@ -763,8 +1627,15 @@ void TvlDBDataController::LoadFromDataSet() {
     RebuildKeyIndex();
     return;
   }
+  // Outside grid mode the record bookmark follows its record's key.
+  const Integer Bookmarked = IsGridMode() ? -1 : BookmarkRecordIndex();
+  const Boolean KeepBookmark = Bookmarked >= 0 && Bookmarked < RecordCount() && CanFindRecordsByKey();
+  const Variant BookmarkKey = KeepBookmark ? GetRecordId(Bookmarked) : Variant();
   P->FLoading = true;
   {
+    // Selection and expanded details come back by key after the load.
+    SaveKeys();
+    Finally Restore([&] { RestoreKeys(); });
     BeginFullUpdate();
     Finally End([&] { EndFullUpdate(); });
     Finally Loaded([&] { P->FLoading = false; });
@@ -772,28 +1643,33 @@ void TvlDBDataController::LoadFromDataSet() {
       P->LoadGridModeBuffer();
     } else {
       P->DataLink()->SetBufferCount(1);
-      std::vector<std::pair<Integer, TField*>> Fields;
+      std::vector<std::pair<TvlValueDef*, TField*>> Fields;
       for (Integer I = 0; I < GetItemCount(); ++I)
-        if (TField* F = GetItemDBField(I)) Fields.emplace_back(I, F);
+        if (TField* F = GetItemDBField(I))
+          if (TvlValueDef* Def = GetItemField(I)->ValueDef()) Fields.emplace_back(Def, F);
       P->SavePos();
       DS->DisableControls();
       Finally Enable([&] { DS->EnableControls(); });
+      TvlDataStorage* Storage = DataStorage();
       SetRecordCount(DS->RecordCount());
       Integer R = 0;
       P->FRecordIndex = -1;
+      const Boolean FindSaved = !P->FSavePosInfo.Bookmark.empty();
       for (DS->First(); !DS->Eof(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
-        for (auto& [Item, F] : Fields) SetValue(R, Item, FieldValue(F));
-        if (!P->FSavePosInfo.Bookmark.empty() && P->FRecordIndex < 0 &&
-            DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
+        for (auto& [Def, F] : Fields) Storage->SetValue(R, Def, FieldValue(F));
+        if (FindSaved && P->FRecordIndex < 0 && DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;
       }
       if (R < RecordCount()) SetRecordCount(R);
-      if (P->FSavePosInfo.Bookmark.empty() && R > 0) P->FRecordIndex = 0;
+      if (!FindSaved && R > 0) P->FRecordIndex = 0;
+      DataChanged(dcTotal, -1, -1);
       P->RestorePos();
     }
     RebuildKeyIndex();
+    if (KeepBookmark) SetBookmarkRecordIndex(FindRecordIndexByKey(BookmarkKey));
   }
+  P->ClearPostLocateFlag();
   // Views of the same data set that skipped a change while this one loaded.
   std::vector<TvlDBDataProvider*> Listeners;
   Listeners.swap(P->FListeners);
@@ -804,29 +1680,49 @@ void TvlDBDataController::LoadFromDataSet() {
 void TvlDBDataController::SmartRefreshRecord() {
   TDataSet* DS = DataSet();
   TvlDBDataProvider* P = DBProvider();
-  const Integer Current = DS->IsEmpty() ? -1 : FindCurrentDataSetRecord();
-  Integer Updated = -1;
-  // The record that was edited keeps its place even when its key changed.
-  if (P->FUpdatingRecordIndex >= 0 && P->FUpdatingRecordIndex < RecordCount() && DS->RecordCount() == RecordCount())
-    Updated = P->FUpdatingRecordIndex;
-  else if (DS->RecordCount() == RecordCount() && Current >= 0)
-    Updated = Current;
-  else if (DS->RecordCount() == RecordCount() + 1 && Current < 0)
-    Updated = RecordCount();
-  if (Updated < 0 && !(DS->IsEmpty() && RecordCount() == 0)) {
-    // Rows added or removed elsewhere (a refresh): everything is read again.
-    LoadFromDataSet();
-    return;
-  }
-  if (Updated >= 0) {
+  const Integer DSCount = DS->RecordCount();
+  Boolean Done;
+  {
     BeginFullUpdate();
     Finally End([&] { EndFullUpdate(); });
-    if (Updated == RecordCount())
-      AppendRecord();
-    else
-      FKeyIndex.erase(KeyText(GetRecordId(Updated)));
-    ReadCurrentRecord(Updated);
-    FKeyIndex[KeyText(GetRecordId(Updated))] = Updated;
+    const Integer R = P->FUpdatingRecordIndex;
+    if (R >= 0 && R < RecordCount()) {
+      // An edit or insert through this controller: its stored record.
+      const Variant D = DS->IsEmpty() ? Null() : GetKeyFieldsValues();
+      const Variant K = GetRecordId(R);
+      const Integer Holder = DS->IsEmpty() ? -1 : FindRecordIndexByKey(D);
+      if (KeyText(K) == KeyText(D) ||
+          (Holder < 0 && P->FUpdatingRecordIsInserting && VarIsNull(K) && IsAutoIncKey())) {
+        ReadKeyedRecord(R);
+        Done = true;
+      } else if (Holder < 0 && DSCount == RecordCount()) {
+        // Mended: the record's key was changed; it stays in place under its new key.
+        ReadKeyedRecord(R);
+        Done = true;
+      } else if (Holder < 0 || Holder == R) {
+        // The edited record left the data set.
+        DeleteRecord(R);
+        P->ForgetRecord(R);
+        RebuildKeyIndex();
+        Done = DSCount == RecordCount();
+      } else {
+        Done = DSCount == RecordCount();
+      }
+    } else if (P->FUpdatingRecordIsInserting && DSCount == RecordCount() + 1 && !DS->IsEmpty() &&
+               FindRecordIndexByKey(GetKeyFieldsValues()) < 0) {
+      // A record inserted on the data set itself.
+      ReadKeyedRecord(AppendRecord());
+      Done = true;
+    } else {
+      Done = DSCount == RecordCount();
+    }
+    if (Done) FilterChanged();
+  }
+  P->ClearPostLocateFlag();
+  // Mended: rows added or removed elsewhere (a refresh) are read again.
+  if (!Done) {
+    LoadFromDataSet();
+    return;
   }
   SyncFocusWithDataSet();
 }

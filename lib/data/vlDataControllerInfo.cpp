@@ -482,6 +482,8 @@ void TvlDataSelection::Sort() {
 }
 
 void TvlDataSelection::RemoveFilteredRecords(TvlCustomDataControllerInfo* AInfo) {
+  // In grid mode entries stand for data-set bookmarks, not for window records.
+  if (FDataController->IsGridMode()) return;
   for (Integer I = Count() - 1; I >= 0; --I)
     if (FItems[I].Level >= 0 && AInfo->FindRecordListIndex(FItems[I].RecordIndex) < 0) Delete(I);
 }
@@ -564,7 +566,7 @@ void TvlCustomDataControllerInfo::Create(TvlCustomDataController* ADataControlle
   FExpandingInfo = New<TvlDataExpandingInfos>();
   FFocusingInfo = New<TvlDataFocusingInfo>(this);
   FPrevFocusingInfo = New<TvlDataFocusingInfo>(this);
-  FSelection = New<TvlDataSelection>(ADataController);
+  FSelection = CreateFrom(ADataController->GetSelectionClass(), &TvlDataSelection::Create, ADataController);
   FSelection->SetOnChanged(TvlNoParamsEvent(this, &TvlCustomDataControllerInfo::SelectionChanged));
 }
 
@@ -1448,7 +1450,7 @@ void TvlCustomDataControllerInfo::ValidateSelection() {
     FSelection->ClearAll();
     return;
   }
-  if (DC->InDeleteSelection()) return;
+  if (DC->InDeleteSelection() || DC->IsGridMode()) return;
   for (Integer I = FSelection->Count() - 1; I >= 0; --I)
     if (FSelection->Items(I).Level >= 0 && FSelection->Items(I).RecordIndex >= DC->RecordCount()) FSelection->Delete(I);
 }

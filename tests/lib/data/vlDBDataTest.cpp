@@ -298,6 +298,7 @@ TEST(vlDBData, SelectAllInGridModeKeepsThePosition) {
   TData D(10000);
   TView V(D.Source, {u"Index"});
   V.DC->DataModeController()->SetGridMode(true);
+  V.DC->SetMultiSelect(true);
   D.DS->Open();
   D.DS->MoveBy(4321);
   V.DC->SelectAll();
