@@ -89,7 +89,11 @@ void TvlDBDataModeController::SetGridMode(Boolean Value) {
   if (FGridMode == Value) return;
   Boolean Was = FDataController->IsGridMode();
   FGridMode = Value;
-  if (FDataController->IsGridMode() != Was) FDataController->DBProvider()->LayoutChanged();
+  if (FDataController->IsGridMode() == Was) return;
+  // Bookmarks and window rows mean nothing to the other mode.
+  FDataController->ClearSelection();
+  FDataController->DataControllerInfo()->ClearSelectionAnchor();
+  FDataController->DBProvider()->LayoutChanged();
 }
 
 void TvlDBDataModeController::SetGridModeBufferCount(Integer Value) {
@@ -127,10 +131,10 @@ void TvlDBDataLink::ActiveChanged() {
 
 void TvlDBDataLink::DataEvent(TDataEvent Event, NativeInt Info) {
   inherited::DataEvent(Event, Info);
-  // The controller's own disabling of the data set's controls (reading,
-  // locking, deleting) is no layout change.
-  if (Event == deDisabledStateChange && Info == 0 && !FProvider->IsLoading() && !FProvider->InOwnDisable() &&
-      FProvider->LockCount() == 0)
+  // A controller's own disabling of the data set's controls (reading,
+  // locking, deleting; this view's or another's of the same data set) is no
+  // layout change.
+  if (Event == deDisabledStateChange && Info == 0 && !FProvider->IsDataSetControlsOwnDisabled())
     FLayoutChangedFlag = true;
 }
 
@@ -340,6 +344,12 @@ void TvlDBDataProvider::DisableDataSetControls() {
 void TvlDBDataProvider::EnableDataSetControls() {
   Finally Done([&] { --FOwnDisableCount; });
   DataSet()->EnableControls();
+}
+
+Boolean TvlDBDataProvider::IsDataSetControlsOwnDisabled() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && (P->FLoading || P->FOwnDisableCount > 0 || P->LockCount() > 0)) return true;
+  return false;
 }
 
 void TvlDBDataProvider::LockDataSet() {
@@ -832,9 +842,15 @@ Boolean TvlDBDataProvider::SearchInGridMode(const String& AText, Boolean AForwar
 
 void TvlDBDataProvider::LayoutChanged() {
   if (!DataSet() || !DataSet()->Active()) return;
-  DataController()->RebuildData();
-  DBDataController()->BindFieldTypes();
-  DBDataController()->LoadFromDataSet();
+  TvlDBDataController* DC = DBDataController();
+  // Selection, expanded details and the bookmark survive the rebuild by key.
+  DC->SaveKeys();
+  const Variant Bookmark = DC->BookmarkKey();
+  Finally Restore([&] { DC->RestoreKeys(); });
+  DC->RebuildData();
+  DC->BindFieldTypes();
+  DC->LoadFromDataSet();
+  DC->RestoreBookmarkKey(Bookmark);
 }
 
 void TvlDBDataProvider::EditingChanged() {
@@ -1627,10 +1643,7 @@ void TvlDBDataController::LoadFromDataSet() {
     RebuildKeyIndex();
     return;
   }
-  // Outside grid mode the record bookmark follows its record's key.
-  const Integer Bookmarked = IsGridMode() ? -1 : BookmarkRecordIndex();
-  const Boolean KeepBookmark = Bookmarked >= 0 && Bookmarked < RecordCount() && CanFindRecordsByKey();
-  const Variant BookmarkKey = KeepBookmark ? GetRecordId(Bookmarked) : Variant();
+  const Variant Bookmark = BookmarkKey();
   P->FLoading = true;
   {
     // Selection and expanded details come back by key after the load.
@@ -1648,8 +1661,8 @@ void TvlDBDataController::LoadFromDataSet() {
         if (TField* F = GetItemDBField(I))
           if (TvlValueDef* Def = GetItemField(I)->ValueDef()) Fields.emplace_back(Def, F);
       P->SavePos();
-      DS->DisableControls();
-      Finally Enable([&] { DS->EnableControls(); });
+      P->DisableDataSetControls();
+      Finally Enable([&] { P->EnableDataSetControls(); });
       TvlDataStorage* Storage = DataStorage();
       SetRecordCount(DS->RecordCount());
       Integer R = 0;
@@ -1667,7 +1680,7 @@ void TvlDBDataController::LoadFromDataSet() {
       P->RestorePos();
     }
     RebuildKeyIndex();
-    if (KeepBookmark) SetBookmarkRecordIndex(FindRecordIndexByKey(BookmarkKey));
+    RestoreBookmarkKey(Bookmark);
   }
   P->ClearPostLocateFlag();
   // Views of the same data set that skipped a change while this one loaded.
@@ -1675,6 +1688,16 @@ void TvlDBDataController::LoadFromDataSet() {
   Listeners.swap(P->FListeners);
   for (TvlDBDataProvider* L : Listeners) L->DataLink()->NotifyDataSetChanged();
   SyncFocusWithDataSet();
+}
+
+Variant TvlDBDataController::BookmarkKey() {
+  // Outside grid mode the record bookmark follows its record's key.
+  const Integer R = IsGridMode() ? -1 : BookmarkRecordIndex();
+  return R >= 0 && R < RecordCount() && CanFindRecordsByKey() ? GetRecordId(R) : Variant();
+}
+
+void TvlDBDataController::RestoreBookmarkKey(const Variant& AKey) {
+  if (!VarIsEmpty(AKey)) SetBookmarkRecordIndex(FindRecordIndexByKey(AKey));
 }
 
 void TvlDBDataController::SmartRefreshRecord() {

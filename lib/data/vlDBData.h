@@ -165,6 +165,8 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void DisableDataSetControls();
   void EnableDataSetControls();
   Boolean InOwnDisable() const { return FOwnDisableCount > 0; }
+  // Some provider of the data set disabled its controls itself (or loads or locks it).
+  Boolean IsDataSetControlsOwnDisabled();
   // Smart refresh bookkeeping.
   Integer UpdatingRecordIndex() const { return FUpdatingRecordIndex; }
   Integer UpdatingPrevFocusedRecordIndex() const { return FUpdatingPrevFocusedRecordIndex; }
@@ -377,6 +379,9 @@ class TvlDBDataController : public TvlCustomDataController {
   void RebuildKeyIndex();
   // Re-reads a stored record from the data set's current record, keeping the key index.
   void ReadKeyedRecord(Integer ARecordIndex);
+  // The record bookmark's key before a reload (Empty when none), and the bookmark put back by it.
+  Variant BookmarkKey();
+  void RestoreBookmarkKey(const Variant& AKey);
   // One key field that the data set numbers itself.
   Boolean IsAutoIncKey();
   // Smart refresh: the changed record is read again instead of the whole data set.
