@@ -214,6 +214,14 @@ void BM_OpenLog(benchmark::State& state) {
     own = std::min(own, ThreadCpu() - t0);
     records = grid.DC->RecordCount();
     grid.Set->Close();
+    if (getenv("DSB_PROBE")) {
+      grid.DC->SetDataSource(nullptr);
+      const double p0 = ThreadCpu();
+      grid.Set->Open();
+      fprintf(stderr, "dataset open alone %.3f\n", ThreadCpu() - p0);
+      grid.Set->Close();
+      grid.DC->SetDataSource(grid.Source);
+    }
   }
   sqlite3_close(db);
   if (records != kRows || rows != kRows) state.SkipWithError("row count differs");

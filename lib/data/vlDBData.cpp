@@ -31,7 +31,11 @@ Boolean IsEditState(TDataSet* ADataSet) {
   return S == dsEdit || S == dsInsert || S == dsSetKey;
 }
 
-Variant FieldValue(TField* AField) { return AField->IsNull() ? Null() : AField->Value(); }
+// The field's value read once (a field without one reads Null).
+Variant FieldValue(TField* AField) {
+  Variant V = AField->Value();
+  return VarIsEmpty(V) ? Null() : V;
+}
 
 Variant MakeArray(const std::vector<Variant>& AValues) {
   Variant Result = VarArrayCreate({0, static_cast<Integer>(AValues.size()) - 1}, varVariant);
@@ -581,7 +585,10 @@ void TvlDBDataProvider::StartInsertFromDataSet() {
   TvlDBDataController* DC = DBDataController();
   TDataSet* DS = DataSet();
   FAssignedFields->Clear();
-  DoInsert(DS->Eof() && !FInsertOperation);
+  const Boolean AsAppend = DS->Eof() && !FInsertOperation;
+  DoInsert(AsAppend);
+  // A record inserted before others moves their indexes.
+  if (!AsAppend) DC->RebuildKeyIndex();
   const Integer R = EditingRecordIndex();
   std::vector<Variant> GroupValues;
   if (R >= 0) {
@@ -1056,15 +1063,99 @@ String TvlDBDataController::KeyText(const Variant& AValue) const {
   return (VarIsNumeric(AValue) ? u"n" : u"s") + VarToStr(AValue);
 }
 
+// A whole number held as such (or a float with no fraction, as the text key treats them alike).
+static Boolean IntKey(const Variant& AValue, Int64& AKey) {
+  switch (VarType(AValue)) {
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+      AKey = AValue.AsInt64();
+      return true;
+    default:
+      return false;
+  }
+}
+
 void TvlDBDataController::RebuildKeyIndex() {
   FKeyIndex.clear();
+  FIntKeyIndex.clear();
+  FKeyIndexValid = false;
+}
+
+void TvlDBDataController::EnsureKeyIndex() {
+  if (FKeyIndexValid) return;
+  FKeyIndex.clear();
+  FIntKeyIndex.clear();
   if (!IsKeyNavigation() || RecordCount() == 0) return;
   // Key names without an item: nothing to index (the key field is reported missing when used).
-  const std::vector<String> Names = KeyNames();
-  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I)
-    if (GetItemByFieldName(Names[I]) < 0) return;
+  std::vector<TvlCustomDataField*> Fields;
+  GetKeyFields(Fields);
+  if (Fields.empty()) return;
+  FKeyIndexValid = true;
+  // One key field of whole numbers (the log's "Index"): numbers index the
+  // records; anything else falls back to the typed text of the key.
+  FIntKeys = Fields.size() == 1;
+  if (FIntKeys) {
+    FIntKeyIndex.reserve(RecordCount());
+    Int64 K;
+    for (Integer R = 0; R < RecordCount() && FIntKeys; ++R) {
+      if (IntKey(GetValue(R, Fields[0]), K))
+        FIntKeyIndex.emplace(K, R);
+      else
+        FIntKeys = false;
+    }
+    if (FIntKeys) return;
+    FIntKeyIndex.clear();
+  }
   FKeyIndex.reserve(RecordCount());
   for (Integer R = 0; R < RecordCount(); ++R) FKeyIndex.emplace(KeyText(GetRecordId(R)), R);
+}
+
+Integer TvlDBDataController::IndexedRecord(const Variant& AKey) {
+  EnsureKeyIndex();
+  if (!FKeyIndexValid) return -1;
+  if (FIntKeys) {
+    Int64 K;
+    if (!IntKey(AKey, K)) {
+      // A float without fraction matches the whole number, as the text key does.
+      if (!VarIsNumeric(AKey) || VarIsNull(AKey)) return -1;
+      const double D = AKey.AsDouble();
+      if (D != static_cast<double>(static_cast<Int64>(D))) return -1;
+      K = static_cast<Int64>(D);
+    }
+    auto It = FIntKeyIndex.find(K);
+    return It == FIntKeyIndex.end() ? -1 : It->second;
+  }
+  auto It = FKeyIndex.find(KeyText(AKey));
+  return It == FKeyIndex.end() ? -1 : It->second;
+}
+
+void TvlDBDataController::IndexRecord(Integer ARecordIndex, Boolean AAdd) {
+  if (!FKeyIndexValid) return;
+  const Variant Key = GetRecordId(ARecordIndex);
+  if (FIntKeys) {
+    Int64 K;
+    if (!IntKey(Key, K)) {
+      RebuildKeyIndex();
+      return;
+    }
+    auto It = FIntKeyIndex.find(K);
+    if (AAdd)
+      FIntKeyIndex[K] = ARecordIndex;
+    else if (It != FIntKeyIndex.end() && It->second == ARecordIndex)
+      FIntKeyIndex.erase(It);
+    return;
+  }
+  const String Text = KeyText(Key);
+  auto It = FKeyIndex.find(Text);
+  if (AAdd)
+    FKeyIndex[Text] = ARecordIndex;
+  else if (It != FKeyIndex.end() && It->second == ARecordIndex)
+    FKeyIndex.erase(It);
 }
 
 Integer TvlDBDataController::FindRecordIndexByKey(const Variant& AKeyFieldValues) {
@@ -1089,8 +1180,7 @@ Integer TvlDBDataController::FindRecordIndexByKey(const Variant& AKeyFieldValues
       Values.push_back(VarArrayGet(AKeyFieldValues, {VarArrayLowBound(AKeyFieldValues, 1) + I}));
     Key = MakeArray(Values);
   }
-  auto It = FKeyIndex.find(KeyText(Key));
-  return It == FKeyIndex.end() ? -1 : It->second;
+  return IndexedRecord(Key);
 }
 
 Boolean TvlDBDataController::LocateByKey(const Variant& AKeyFieldValues) {
@@ -1117,8 +1207,13 @@ Boolean TvlDBDataController::LocateByKey(const Variant& AKeyFieldValues) {
 Integer TvlDBDataController::FindCurrentDataSetRecord() {
   TDataSet* DS = DataSet();
   if (!DS || !DS->Active() || DS->IsEmpty()) return -1;
-  if (IsKeyNavigation()) return FindRecordIndexByKey(GetKeyFieldsValues());
   Integer R = DBProvider()->RecordIndex();
+  if (IsKeyNavigation()) {
+    // The provider's current record when its key is the data set's; the key index otherwise.
+    const Variant Key = GetKeyFieldsValues();
+    if (R >= 0 && R < RecordCount() && KeyText(GetRecordId(R)) == KeyText(Key)) return R;
+    return FindRecordIndexByKey(Key);
+  }
   return R >= 0 && R < RecordCount() ? R : -1;
 }
 
@@ -1618,13 +1713,9 @@ void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
 }
 
 void TvlDBDataController::ReadKeyedRecord(Integer ARecordIndex) {
-  const Boolean Keyed = IsKeyNavigation() && !FKeyIndex.empty();
-  if (Keyed) {
-    auto It = FKeyIndex.find(KeyText(GetRecordId(ARecordIndex)));
-    if (It != FKeyIndex.end() && It->second == ARecordIndex) FKeyIndex.erase(It);
-  }
+  IndexRecord(ARecordIndex, false);
   ReadCurrentRecord(ARecordIndex);
-  if (Keyed || (IsKeyNavigation() && RecordCount() == 1)) FKeyIndex[KeyText(GetRecordId(ARecordIndex))] = ARecordIndex;
+  IndexRecord(ARecordIndex, true);
 }
 
 Boolean TvlDBDataController::IsAutoIncKey() {

@@ -376,6 +376,7 @@ class TvlDBDataController : public TvlCustomDataController {
   void ReadCurrentRecord(Integer ARecordIndex);
   // Focuses the stored record of the data set's current record.
   void SyncFocusWithDataSet();
+  // The key index is read again on its next use.
   void RebuildKeyIndex();
   // Re-reads a stored record from the data set's current record, keeping the key index.
   void ReadKeyedRecord(Integer ARecordIndex);
@@ -398,6 +399,14 @@ class TvlDBDataController : public TvlCustomDataController {
   String FKeyFieldNames;
   std::unordered_map<TvlCustomDataField*, String> FFieldNames;
   // Key text of each stored record's key to its record index (outside grid mode).
+  // Built on first use; one key field of whole numbers indexes the numbers.
   std::unordered_map<std::u16string, Integer> FKeyIndex;
+  std::unordered_map<Int64, Integer> FIntKeyIndex;
+  Boolean FKeyIndexValid{};
+  Boolean FIntKeys{};
+  void EnsureKeyIndex();
+  Integer IndexedRecord(const Variant& AKey);
+  // Keeps one stored record's key in the index (AAdd) or takes it out.
+  void IndexRecord(Integer ARecordIndex, Boolean AAdd);
   Boolean FInSync{};
 };
