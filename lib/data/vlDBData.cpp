@@ -34,7 +34,8 @@ Boolean IsEditState(TDataSet* ADataSet) {
 // The field's value read once (a field without one reads Null).
 Variant FieldValue(TField* AField) {
   Variant V = AField->Value();
-  return VarIsEmpty(V) ? Null() : V;
+  if (VarIsEmpty(V)) return Null();
+  return V;
 }
 
 Variant MakeArray(const std::vector<Variant>& AValues) {
@@ -1750,7 +1751,8 @@ void TvlDBDataController::LoadFromDataSet() {
       std::vector<std::pair<TvlValueDef*, TField*>> Fields;
       for (Integer I = 0; I < GetItemCount(); ++I)
         if (TField* F = GetItemDBField(I))
-          if (TvlValueDef* Def = GetItemField(I)->ValueDef()) Fields.emplace_back(Def, F);
+          if (TvlValueDef* Def = GetItemField(I)->ValueDef(); Def && F->FieldKind() != fkAggregate)
+            Fields.emplace_back(Def, F);
       P->SavePos();
       P->DisableDataSetControls();
       Finally Enable([&] { P->EnableDataSetControls(); });
@@ -1759,9 +1761,14 @@ void TvlDBDataController::LoadFromDataSet() {
       Integer R = 0;
       P->FRecordIndex = -1;
       const Boolean FindSaved = !P->FSavePosInfo.Bookmark.empty();
+      static const Variant NullValue = Null();
       for (DS->First(); !DS->Eof(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
-        for (auto& [Def, F] : Fields) Storage->SetValue(R, Def, FieldValue(F));
+        // Read in place: no copy of each value on its way to the storage.
+        for (auto& [Def, F] : Fields) {
+          const Variant& V = F->ValueRef();
+          Storage->SetValue(R, Def, VarIsEmpty(V) ? NullValue : V);
+        }
         if (FindSaved && P->FRecordIndex < 0 && DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;
       }
