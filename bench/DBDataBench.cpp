@@ -13,10 +13,6 @@
 // its big log. Times are the thread's CPU seconds, best of the iterations
 // (the machine is shared with parallel builds).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <stdlib.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +27,8 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Variants.h"
 
+#include "LogBenchSupport.h"
+
 namespace {
 
 constexpr int kRows = 1000000;
@@ -38,31 +36,19 @@ constexpr int kWindow = 100;
 const char16_t* const kFields[] = {u"Index", u"Kontor", u"SeriNo", u"FaturaNo", u"T1", u"T2",
                                    u"T3", u"T4", u"T0", u"TarifeYapisi", u"CokluTarife", u"DusukAlarm",
                                    u"TahsilatYeri", u"YuklemeTS", u"KartSeriNo", u"CihazID"};
-constexpr int kFieldCount = 16;
 constexpr int kSeriNoItem = 2;
 constexpr int kTimeItem = 13;
 const char* const kSerial = "10004321";
 
-double ThreadCpu() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
 // The rows as "Ekle" appends them: its statement from the database's
 // procedure table, bound by its parameter names. Serial numbers repeat every
 // 5000 rows (200 loads per card) and the times are scattered.
-class TLogFile {
+class TLogFile : public TTempLog {
  public:
-  TLogFile() {
-    const char* base = getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/dbdatabench-XXXXXX";
-    if (!mkdtemp(tmpl.data())) return;
-    FDir = tmpl;
-    FPath = FDir + "/cardloader.mdb";
-    CreateLogDatabase(UTF8ToUTF16(FPath));
+  TLogFile() : TTempLog("dbdatabench") {
+    if (!Ok()) return;
     sqlite3* db = nullptr;
-    sqlite3_open_v2(FPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_stmt* q = nullptr;
     sqlite3_prepare_v2(db, "select sql from __procedures where name = 'Ekle'", -1, &q, nullptr);
     std::string sql;
@@ -72,7 +58,7 @@ class TLogFile {
     sqlite3_stmt* st = nullptr;
     if (sql.empty() || sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
       sqlite3_close(db);
-      FDir.clear();
+      Fail();
       return;
     }
     auto bindText = [&](const char* name, const char* text) {
@@ -106,16 +92,6 @@ class TLogFile {
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
   }
-  ~TLogFile() {
-    if (FDir.empty()) return;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((FPath + suffix).c_str());
-    ::rmdir(FDir.c_str());
-  }
-  bool Ok() const { return !FDir.empty(); }
-  const std::string& Path() const { return FPath; }
-
- private:
-  std::string FDir, FPath;
 };
 
 TLogFile& LogFile() {
@@ -134,22 +110,7 @@ double SqliteQuery(sqlite3* db, const char* sql, const char* text, long long& ro
   long long sink = 0;
   while (sqlite3_step(st) == SQLITE_ROW) {
     ++rows;
-    const int n = sqlite3_column_count(st);
-    for (int c = 0; c < n; ++c) {
-      switch (sqlite3_column_type(st, c)) {
-        case SQLITE_INTEGER:
-          sink += sqlite3_column_int64(st, c);
-          break;
-        case SQLITE_FLOAT:
-          sink += (long long)sqlite3_column_double(st, c);
-          break;
-        case SQLITE_TEXT:
-          sink += sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c);
-          break;
-        default:
-          break;
-      }
-    }
+    sink += ReadColumns(st);
   }
   sqlite3_finalize(st);
   benchmark::DoNotOptimize(sink);
@@ -194,16 +155,34 @@ struct TGrid {
   }
 };
 
+// One benchmark's log, a read-only SQLite connection to it and the grid
+// over it (its data set opened when asked).
+struct TBench {
+  sqlite3* Db{};
+  std::unique_ptr<TGrid> Grid;
+  TBench(benchmark::State& state, Boolean AGridMode, Boolean AOpen) {
+    TLogFile& file = LogFile();
+    if (!file.Ok()) {
+      state.SkipWithError("no log");
+      return;
+    }
+    sqlite3_open_v2(file.Path().c_str(), &Db, SQLITE_OPEN_READONLY, nullptr);
+    Grid = std::make_unique<TGrid>(file.Path(), AGridMode);
+    if (AOpen) Grid->Set->Open();
+  }
+  ~TBench() {
+    Grid.reset();
+    if (Db) sqlite3_close(Db);
+  }
+  bool Ok() const { return Grid != nullptr; }
+};
+
 // Opening the log into the controller against SQLite reading every column.
 void BM_OpenLog(benchmark::State& state) {
-  TLogFile& file = LogFile();
-  if (!file.Ok()) {
-    state.SkipWithError("no log");
-    return;
-  }
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(file.Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  TGrid grid(file.Path(), false);
+  TBench bench(state, false, false);
+  if (!bench.Ok()) return;
+  sqlite3* db = bench.Db;
+  TGrid& grid = *bench.Grid;
   double own = 1e9, floor = 1e9, alone = 1e9;
   long long rows = 0;
   Integer records = 0;
@@ -222,7 +201,6 @@ void BM_OpenLog(benchmark::State& state) {
     grid.Set->Close();
     grid.DC->SetDataSource(grid.Source);
   }
-  sqlite3_close(db);
   if (records != kRows || rows != kRows) state.SkipWithError("row count differs");
   state.counters["open_s"] = own;
   state.counters["data_set_alone_s"] = alone;
@@ -236,15 +214,10 @@ BENCHMARK(BM_OpenLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 // controller's window follows to each end), against SQLite reading the last
 // and the first window of rows by "Index".
 void BM_GridModeScroll(benchmark::State& state) {
-  TLogFile& file = LogFile();
-  if (!file.Ok()) {
-    state.SkipWithError("no log");
-    return;
-  }
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(file.Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  TGrid grid(file.Path(), true);
-  grid.Set->Open();
+  TBench bench(state, true, true);
+  if (!bench.Ok()) return;
+  sqlite3* db = bench.Db;
+  TGrid& grid = *bench.Grid;
   double own = 1e9, floor = 1e9;
   long long rows = 0, last = 0;
   for (auto _ : state) {
@@ -258,7 +231,6 @@ void BM_GridModeScroll(benchmark::State& state) {
     grid.Set->First();
     own = std::min(own, ThreadCpu() - t0);
   }
-  sqlite3_close(db);
   if (last != kRows || grid.DC->RecordCount() != kWindow) state.SkipWithError("not at the end");
   state.counters["scroll_end_and_back_ms"] = own * 1e3;
   state.counters["sqlite_two_windows_ms"] = floor * 1e3;
@@ -269,15 +241,10 @@ BENCHMARK(BM_GridModeScroll)->Unit(benchmark::kMillisecond);
 // The open log sorted by the time of loading (a header click), against
 // SQLite's ORDER BY YuklemeTS read to its end.
 void BM_SortByDate(benchmark::State& state) {
-  TLogFile& file = LogFile();
-  if (!file.Ok()) {
-    state.SkipWithError("no log");
-    return;
-  }
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(file.Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  TGrid grid(file.Path(), false);
-  grid.Set->Open();
+  TBench bench(state, false, true);
+  if (!bench.Ok()) return;
+  sqlite3* db = bench.Db;
+  TGrid& grid = *bench.Grid;
   double own = 1e9, floor = 1e9;
   long long rows = 0;
   for (auto _ : state) {
@@ -287,7 +254,6 @@ void BM_SortByDate(benchmark::State& state) {
     own = std::min(own, ThreadCpu() - t0);
     grid.DC->ChangeSorting(kTimeItem, soNone);
   }
-  sqlite3_close(db);
   if (rows != kRows) state.SkipWithError("row count differs");
   state.counters["sort_s"] = own;
   state.counters["sqlite_order_by_s"] = floor;
@@ -298,15 +264,10 @@ BENCHMARK(BM_SortByDate)->Unit(benchmark::kMillisecond)->Iterations(3);
 // The open log filtered to one serial number (200 rows), against SQLite's
 // WHERE SeriNo = ? (the column has no index, as in the log).
 void BM_FilterBySerial(benchmark::State& state) {
-  TLogFile& file = LogFile();
-  if (!file.Ok()) {
-    state.SkipWithError("no log");
-    return;
-  }
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(file.Path().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  TGrid grid(file.Path(), false);
-  grid.Set->Open();
+  TBench bench(state, false, true);
+  if (!bench.Ok()) return;
+  sqlite3* db = bench.Db;
+  TGrid& grid = *bench.Grid;
   TvlDataFilterCriteria* filter = grid.DC->Filter();
   double own = 1e9, floor = 1e9;
   long long rows = 0;
@@ -322,7 +283,6 @@ void BM_FilterBySerial(benchmark::State& state) {
     own = std::min(own, ThreadCpu() - t0);
     filter->Clear();
   }
-  sqlite3_close(db);
   if (rows != kRows / 5000 || shown != rows) state.SkipWithError("filtered count differs");
   state.counters["filter_ms"] = own * 1e3;
   state.counters["sqlite_where_ms"] = floor * 1e3;

@@ -1064,21 +1064,11 @@ String TvlDBDataController::KeyText(const Variant& AValue) const {
   return (VarIsNumeric(AValue) ? u"n" : u"s") + VarToStr(AValue);
 }
 
-// A whole number held as such (or a float with no fraction, as the text key treats them alike).
+// A whole number held as such.
 static Boolean IntKey(const Variant& AValue, Int64& AKey) {
-  switch (VarType(AValue)) {
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64:
-      AKey = AValue.AsInt64();
-      return true;
-    default:
-      return false;
-  }
+  if (!VarIsOrdinal(AValue) || VarType(AValue) == varBoolean) return false;
+  AKey = AValue.AsInt64();
+  return true;
 }
 
 void TvlDBDataController::RebuildKeyIndex() {
