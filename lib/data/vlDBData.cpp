@@ -228,6 +228,8 @@ Boolean TvlDBDataProvider::CanModify() {
   return DataSet() && DataSet()->Active() && DataSet()->CanModify() && IsSyncMode();
 }
 
+Boolean TvlDBDataProvider::DeleteAllowed() { return inherited::DeleteAllowed() && CanModify(); }
+
 Boolean TvlDBDataProvider::IsSyncMode() {
   TvlDBDataController* DC = DBDataController();
   return DataSet() && DataSet()->Active() && (IsGridMode() || DC->DataModeController()->SyncMode()) &&
@@ -242,7 +244,7 @@ Boolean TvlDBDataProvider::IsSmartRefresh() {
 Boolean TvlDBDataProvider::IsOtherDataControllerUpdating() {
   for (TvlDBDataProvider* P : Providers()) {
     if (P == this || P->DataSet() != DataSet()) continue;
-    if (P->FLoading || P->LockCount() > 0 || (P->IsLocating() && DBDataController()->IsKeyNavigation())) {
+    if (P->FLoading || (P->IsLocating() && DBDataController()->IsKeyNavigation())) {
       if (std::find(P->FListeners.begin(), P->FListeners.end(), this) == P->FListeners.end())
         P->FListeners.push_back(this);
       return true;

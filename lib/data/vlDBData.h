@@ -107,6 +107,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsActiveDataSet() override;
   Boolean IsActive() override;
   Boolean CanModify() override;
+  Boolean DeleteAllowed() override;
   // Editing goes to the data set while it can be modified, else to the storage.
   void Edit() override;
   void Post(Boolean AForcePost) override;

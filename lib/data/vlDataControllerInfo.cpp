@@ -447,8 +447,7 @@ void TvlDataSelection::Clear() {
 
 void TvlDataSelection::ClearAll() {
   ClearAnchor();
-  FItems.clear();
-  Changed();
+  Clear();
 }
 
 void TvlDataSelection::Delete(Integer AIndex) {
