@@ -208,7 +208,7 @@ void BM_OpenLog(benchmark::State& state) {
   state.counters["ratio"] = own / floor;
   state.counters["goal_ratio"] = 1.5;
 }
-BENCHMARK(BM_OpenLog)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenLog)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Grid mode: the data set to its last record and back to the first (the
 // controller's window follows to each end), against SQLite reading the last

@@ -1753,13 +1753,12 @@ void TvlDBDataController::LoadFromDataSet() {
       Integer R = 0;
       P->FRecordIndex = -1;
       const Boolean FindSaved = !P->FSavePosInfo.Bookmark.empty();
-      static const Variant NullValue = Null();
       for (DS->First(); !DS->Eof(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
-        // Read in place: no copy of each value on its way to the storage.
+        // Each value moves from the data set's record into the storage (texts are not copied).
         for (auto& [Def, F] : Fields) {
-          const Variant& V = F->ValueRef();
-          Storage->SetValue(R, Def, VarIsEmpty(V) ? NullValue : V);
+          Variant V = F->TakeValue();
+          Storage->TakeValue(R, Def, V);
         }
         if (FindSaved && P->FRecordIndex < 0 && DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;

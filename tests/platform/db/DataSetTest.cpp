@@ -175,6 +175,18 @@ TEST_F(DataSetTest, ValueRefReadsTheActiveRecordInPlace) {
   EXPECT_TRUE(VarIsNull(Data->FieldByName(u"Amount")->ValueRef()));
   Data->Cancel();
   EXPECT_EQ(VarToStr(Name->ValueRef()), u"Name4");
+  // Taken from a record that reads its row: read from the row again after.
+  Data->SetRecNo(6);
+  EXPECT_EQ(VarToStr(Name->TakeValue()), u"Name6");
+  EXPECT_EQ(VarToStr(Name->Value()), u"Name6");
+  EXPECT_EQ(VarToStr(Name->TakeValue()), u"Name6");
+  // An edited record holds its values itself: taking copies them.
+  Data->Edit();
+  Name->SetAsString(u"Edited");
+  EXPECT_EQ(VarToStr(Name->TakeValue()), u"Edited");
+  EXPECT_EQ(VarToStr(Name->Value()), u"Edited");
+  Data->Cancel();
+  EXPECT_EQ(VarToStr(Name->Value()), u"Name6");
 }
 
 TEST_F(DataSetTest, BookmarksFindRecordsAgainAndOrderThem) {
