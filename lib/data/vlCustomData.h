@@ -87,6 +87,9 @@ class IvlDataController {
 
 // --- Fields ---------------------------------------------------------------------------
 
+// What an edit value means: the stored value, its display text, or a lookup's key.
+enum TvlDataEditValueSource : Integer { evsValue, evsText, evsKey };
+
 class TvlCustomDataField : public TObject {
   CL_CLASS(TvlCustomDataField, TObject)
  public:

@@ -88,6 +88,8 @@ void TvlDBDataModeController::Assign(TPersistent* Source) {
   SetSmartRefresh(S->FSmartRefresh);
   SetSyncInsert(S->FSyncInsert);
   SetSyncMode(S->FSyncMode);
+  FOnDetailFirst = S->FOnDetailFirst;
+  FOnDetailIsCurrentQuery = S->FOnDetailIsCurrentQuery;
 }
 
 void TvlDBDataModeController::SetGridMode(Boolean Value) {
@@ -206,6 +208,8 @@ void TvlDBDataProvider::Destroy() {
   inherited::Destroy();
 }
 
+const std::vector<TvlDBDataProvider*>& TvlDBDataProvider::ProviderList() { return Providers(); }
+
 TvlDBDataController* TvlDBDataProvider::DBDataController() const {
   return static_cast<TvlDBDataController*>(DataController());
 }
@@ -215,7 +219,7 @@ Boolean TvlDBDataProvider::IsUniDirectional() { return DataSet() && DataSet()->I
 Boolean TvlDBDataProvider::IsGridMode() {
   TvlDBDataController* DC = DBDataController();
   return DC->DataModeController() && DC->DataModeController()->GridMode() && !IsUniDirectional() &&
-         !LoadAllNeeded() && DC->GroupingItemCount() == 0 && !DC->IsPattern();
+         !LoadAllNeeded() && !DC->IsPattern();
 }
 
 Boolean TvlDBDataProvider::IsActiveDataSet() { return DataSet() && DataSet()->State() != dsInactive; }
@@ -232,8 +236,14 @@ Boolean TvlDBDataProvider::DeleteAllowed() { return inherited::DeleteAllowed() &
 
 Boolean TvlDBDataProvider::IsSyncMode() {
   TvlDBDataController* DC = DBDataController();
-  return DataSet() && DataSet()->Active() && (IsGridMode() || DC->DataModeController()->SyncMode()) &&
-         !IsUniDirectional();
+  if (!DataSet() || !DataSet()->Active() || !(IsGridMode() || DC->DataModeController()->SyncMode()) ||
+      IsUniDirectional())
+    return false;
+  // A detail shares its data set: it follows it when current (SQL mode) or by key.
+  if (!DC->IsDetailMode()) return true;
+  TvlDBDataModeController* M = DC->DataModeController();
+  return M->DetailInSyncMode() &&
+         (M->DetailInSQLMode() ? FIsDataSetCurrent : DC->IsKeyNavigation() || IsGridMode());
 }
 
 Boolean TvlDBDataProvider::IsSmartRefresh() {
@@ -265,22 +275,6 @@ Boolean TvlDBDataProvider::IsDataSetBusy() {
   return false;
 }
 
-Boolean TvlDBDataProvider::IsOtherDetailChanged() {
-  TvlDBDataController* DC = DBDataController();
-  if (!DC->IsDetailMode() || !DC->DataModeController()->DetailInSQLMode()) return false;
-  if (!DC->DataModeController()->DetailInSyncMode()) return true;
-  // Master key values are kept by the master-detail binding; without them
-  // the data set is this detail's.
-  return false;
-}
-
-Boolean TvlDBDataProvider::IsDetailDataSetBusy() {
-  for (TvlDBDataProvider* P : Providers())
-    if (P->DataSet() == DataSet() && P->DataController()->IsDetailMode() && (P->FLoading || P->LockCount() > 0))
-      return true;
-  return false;
-}
-
 Boolean TvlDBDataProvider::IsCanInitEditingBusy() {
   for (TvlDBDataProvider* P : Providers())
     if (P->DataSet() == DataSet() && P->FInCanInitEditing) return true;
@@ -307,25 +301,6 @@ Boolean TvlDBDataProvider::IsDataSetCurrent() {
   if (!IsInserting() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
     return false;
   return true;
-}
-
-void TvlDBDataProvider::SetIsDataSetCurrent(Boolean Value) {
-  TvlDBDataController* DC = DBDataController();
-  if (Value && !FIsDataSetCurrent) {
-    // The other clones of this detail level give the data set up.
-    for (TvlDBDataProvider* P : Providers()) {
-      if (P == this || P->DataSet() != DataSet()) continue;
-      TvlDBDataController* Other = P->DBDataController();
-      if (!Other->IsDetailMode() || Other->MasterRelation() != DC->MasterRelation() || Other->FInResetDataSetCurrent)
-        continue;
-      Other->FInResetDataSetCurrent = true;
-      Finally Done([&] { Other->FInResetDataSetCurrent = false; });
-      P->FIsDataSetCurrent = false;
-      Other->ChangeFocusedRecordIndex(-1);
-    }
-  }
-  FIsDataSetCurrent = Value;
-  DC->DataSetCurrentChanged(Value);
 }
 
 void TvlDBDataProvider::MarkPostLocate() {
@@ -853,6 +828,10 @@ Boolean TvlDBDataProvider::SearchInGridMode(const String& AText, Boolean AForwar
 void TvlDBDataProvider::LayoutChanged() {
   if (!DataSet() || !DataSet()->Active()) return;
   TvlDBDataController* DC = DBDataController();
+  if (FLoading || IsDetailDataSetBusy()) {
+    DC->BindFieldTypes();
+    return;
+  }
   // Selection, expanded details and the bookmark survive the rebuild by key.
   DC->SaveKeys();
   const Variant Bookmark = DC->BookmarkKey();
@@ -963,50 +942,6 @@ void TvlDBDataController::SetRecNo(Integer Value) {
 Integer TvlDBDataController::DataSetRecordCount() {
   TDataSet* DS = DataSet();
   return DS && DS->Active() ? DS->RecordCount() : 0;
-}
-
-TvlCustomDataField* TvlDBDataController::AddItemForField(TObject* AItem, const String& AFieldName) {
-  TvlCustomDataField* F = AddItem(AItem);
-  FFieldNames[F] = AFieldName;
-  if (TField* DF = GetItemDBField(GetItemCount() - 1)) F->SetValueTypeClass(vlValueTypeClassByField(DF));
-  return F;
-}
-
-void TvlDBDataController::BindFieldTypes() {
-  for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* DF = GetItemDBField(I)) {
-      TvlValueTypeClass T = vlValueTypeClassByField(DF);
-      if (GetItemField(I)->ValueTypeClass().Class() != T.Class()) GetItemField(I)->SetValueTypeClass(T);
-    }
-}
-
-String TvlDBDataController::GetItemFieldName(Integer AItemIndex) {
-  auto It = FFieldNames.find(GetItemField(AItemIndex));
-  return It == FFieldNames.end() ? String() : It->second;
-}
-
-void TvlDBDataController::ChangeFieldName(Integer AItemIndex, const String& AFieldName) {
-  if (GetItemFieldName(AItemIndex) == AFieldName) return;
-  FFieldNames[GetItemField(AItemIndex)] = AFieldName;
-  if (DataSet() && DataSet()->Active()) DBProvider()->LayoutChanged();
-}
-
-TField* TvlDBDataController::GetItemDBField(Integer AItemIndex) {
-  TDataSet* DS = DataSet();
-  String Name = GetItemFieldName(AItemIndex);
-  return DS && !Name.empty() ? DS->FindField(Name) : nullptr;
-}
-
-TField* TvlDBDataController::GetDBFieldOf(TvlCustomDataField* AField) {
-  auto It = FFieldNames.find(AField);
-  TDataSet* DS = DataSet();
-  return DS && It != FFieldNames.end() && !It->second.empty() ? DS->FindField(It->second) : nullptr;
-}
-
-Integer TvlDBDataController::GetItemByFieldName(const String& AFieldName) {
-  for (Integer I = 0; I < GetItemCount(); ++I)
-    if (AnsiCompareText(GetItemFieldName(I), AFieldName) == 0) return I;
-  return -1;
 }
 
 void TvlDBDataController::GetKeyDBFields(std::vector<TField*>& AList) {
@@ -1246,6 +1181,8 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
   // The record being inserted stands where the data set does.
   if (P->IsInserting() && ARecordIndex == P->EditingRecordIndex()) return true;
+  // A detail in SQL mode first reopens its data set for its master.
+  if (!FInSync && !FInResetDataSetCurrent) CheckCurrentQuery();
   if (FInSync || FInResetDataSetCurrent || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
   Boolean Result;
   {
@@ -1699,9 +1636,9 @@ void TvlDBDataController::UpdateGridModeBufferCount() {
 }
 
 void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
-  for (Integer I = 0; I < GetItemCount(); ++I)
-    if (TField* F = GetItemDBField(I))
-      if (TvlValueDef* Def = GetItemField(I)->ValueDef()) DataStorage()->SetValue(ARecordIndex, Def, FieldValue(F));
+  TvlValueDefDBReader* Reader = New<TvlValueDefDBReader>();
+  Finally F([&] { Free(Reader); });
+  DataStorage()->ReadRecord(ARecordIndex, Reader);
   DataChanged(dcRecord, -1, ARecordIndex);
 }
 
@@ -1720,11 +1657,15 @@ Boolean TvlDBDataController::IsAutoIncKey() {
 void TvlDBDataController::LoadFromDataSet() {
   TDataSet* DS = DataSet();
   TvlDBDataProvider* P = DBProvider();
-  if (!DS || !DS->Active()) {
-    BeginFullUpdate();
-    Finally End([&] { EndFullUpdate(); });
-    SetRecordCount(0);
-    RebuildKeyIndex();
+  // A pattern detail holds no records: its clones do.
+  if (!DS || !DS->Active() || IsPattern()) {
+    {
+      BeginFullUpdate();
+      Finally End([&] { EndFullUpdate(); });
+      SetRecordCount(0);
+      RebuildKeyIndex();
+    }
+    if (DS && DS->Active()) SyncFocusWithDataSet();
     return;
   }
   const Variant Bookmark = BookmarkKey();
@@ -1740,32 +1681,51 @@ void TvlDBDataController::LoadFromDataSet() {
       P->LoadGridModeBuffer();
     } else {
       P->DataLink()->SetBufferCount(1);
-      std::vector<std::pair<TvlValueDef*, TField*>> Fields;
-      for (Integer I = 0; I < GetItemCount(); ++I)
-        if (TField* F = GetItemDBField(I))
-          if (TvlValueDef* Def = GetItemField(I)->ValueDef(); Def && F->FieldKind() != fkAggregate)
-            Fields.emplace_back(Def, F);
+      // The stored definitions with the data-set fields they read (as the
+      // data-set reader reads them); each value moves from the data set's
+      // record into the storage, texts without a copy.
+      TvlValueDefDBReader* Reader = New<TvlValueDefDBReader>();
+      Finally FreeReader([&] { Free(Reader); });
       P->SavePos();
       P->DisableDataSetControls();
       Finally Enable([&] { P->EnableDataSetControls(); });
       TvlDataStorage* Storage = DataStorage();
-      SetRecordCount(DS->RecordCount());
+      // A detail reads its master's rows only: from First until the detail key changes.
+      SetRecordCount(P->IsDetailLoad() ? 0 : DS->RecordCount());
       Integer R = 0;
       P->FRecordIndex = -1;
+      // First may reopen a detail's data set: its fields are taken after it.
+      P->First();
+      struct TLoadSlot {
+        TvlValueDef* Def;
+        TField* Field;
+      };
+      std::vector<TLoadSlot> Slots;
+      TvlValueDefs* Defs = DataStorage()->ValueDefs();
+      for (Integer I = 0; I < Defs->Count(); ++I) {
+        TvlValueDef* D = Defs->Items(I);
+        if (!D->Stored() || Reader->IsInternal(D)) continue;
+        auto* F = dynamic_cast<TvlDBDataField*>(D->GetLinkObject());
+        Slots.push_back({D, F ? F->Field() : nullptr});
+      }
       const Boolean FindSaved = !P->FSavePosInfo.Bookmark.empty();
-      for (DS->First(); !DS->Eof(); DS->Next(), ++R) {
+      for (; !P->IsDetailEOF(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
-        // Each value moves from the data set's record into the storage (texts are not copied).
-        for (auto& [Def, F] : Fields) {
-          Variant V = F->TakeValue();
-          Storage->TakeValue(R, Def, V);
+        for (const TLoadSlot& S : Slots) {
+          if (S.Field && S.Field->FieldKind() != fkAggregate) {
+            Variant V = S.Field->TakeValue();
+            Storage->TakeValue(R, S.Def, V);
+          } else {
+            Storage->SetValue(R, S.Def, Reader->GetValue(S.Def));
+          }
+          if (S.Def->TextStored()) Storage->SetDisplayText(R, S.Def, Reader->GetDisplayText(S.Def));
         }
         if (FindSaved && P->FRecordIndex < 0 && DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;
       }
       if (R < RecordCount()) SetRecordCount(R);
-      if (!FindSaved && R > 0) P->FRecordIndex = 0;
       DataChanged(dcTotal, -1, -1);
+      if (!FindSaved && R > 0) P->FRecordIndex = 0;
       P->RestorePos();
     }
     RebuildKeyIndex();
@@ -1841,6 +1801,10 @@ void TvlDBDataController::SmartRefreshRecord() {
 
 void TvlDBDataController::SyncFocusWithDataSet() {
   if (FInSync || !DBProvider()->IsSyncMode()) return;
+  if (IsPattern()) {
+    SyncPatternMasterPos();
+    return;
+  }
   Integer R = FindCurrentDataSetRecord();
   DBProvider()->SetRecordIndex(R);
   FInSync = true;

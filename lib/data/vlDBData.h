@@ -8,10 +8,23 @@
 #include <vector>
 
 #include "lib/data/vlDataController.h"
+#include "lib/data/vlDBDataFields.h"
 #include "platform/db/DB.h"
 
 class TvlDBDataController;
 class TvlDBDataProvider;
+class TvlDBDataModeController;
+
+using TvlDBDataModeControllerDetailFirstEvent =
+    TDelegate<void(TvlDBDataModeController* Sender, TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
+                   const Variant& AMasterDetailKeyValues, Boolean& AReopened)>;
+using TvlDBDataModeControllerDetailIsCurrentQueryEvent =
+    TDelegate<Boolean(TvlDBDataModeController* Sender, TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
+                      const Variant& AMasterDetailKeyValues)>;
+using TvlDBDataDetailHasChildrenEvent =
+    TDelegate<void(TvlDBDataController* Sender, Integer ARecordIndex, Integer ARelationIndex,
+                   const String& AMasterDetailKeyFieldNames, const Variant& AMasterDetailKeyValues,
+                   Boolean& HasChildren)>;
 
 class TvlDBDataModeController : public TPersistent {
   CL_CLASS(TvlDBDataModeController, TPersistent)
@@ -35,6 +48,21 @@ class TvlDBDataModeController : public TPersistent {
   void SetSyncMode(Boolean Value);
   Boolean DetailInSyncMode() const { return FDetailInSyncMode; }
 
+  // Master-detail: whether the detail data set already shows the master's
+  // key values, and moving (or reopening) it to them.
+  virtual Boolean DetailIsCurrentQuery(const String& AMasterDetailKeyFieldNames,
+                                       const Variant& AMasterDetailKeyValues);
+  virtual void DoDetailFirst(const String& AMasterDetailKeyFieldNames, const Variant& AMasterDetailKeyValues,
+                             Boolean& AReopened);
+  const TvlDBDataModeControllerDetailFirstEvent& OnDetailFirst() const { return FOnDetailFirst; }
+  void SetOnDetailFirst(const TvlDBDataModeControllerDetailFirstEvent& Value) { FOnDetailFirst = Value; }
+  const TvlDBDataModeControllerDetailIsCurrentQueryEvent& OnDetailIsCurrentQuery() const {
+    return FOnDetailIsCurrentQuery;
+  }
+  void SetOnDetailIsCurrentQuery(const TvlDBDataModeControllerDetailIsCurrentQueryEvent& Value) {
+    FOnDetailIsCurrentQuery = Value;
+  }
+
  private:
   TvlDBDataController* FDataController{};
   Boolean FDetailInSQLMode{};
@@ -44,6 +72,8 @@ class TvlDBDataModeController : public TPersistent {
   Boolean FSmartRefresh{};
   Boolean FSyncInsert{true};
   Boolean FSyncMode{true};
+  TvlDBDataModeControllerDetailFirstEvent FOnDetailFirst;
+  TvlDBDataModeControllerDetailIsCurrentQueryEvent FOnDetailIsCurrentQuery;
 };
 
 // Data-set fields that the controller itself filled in the record being
@@ -126,13 +156,16 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   // Shared data sets: the checks by which providers of one data set keep out
   // of each other's way.
   Boolean IsDataSetBusy();
+  // A detail in SQL mode whose data set now shows another master's rows.
   Boolean IsOtherDetailChanged();
+  // A detail provider of the same data set is loading.
   Boolean IsDetailDataSetBusy();
   Boolean IsCanInitEditingBusy();
   Boolean IsOtherDetailDataSetInInsert();
   Boolean IsOtherInsert() { return IsOtherDetailDataSetInInsert(); }
   Boolean CanSyncInsert();
   // Detail controllers sharing one detail data set: whose it is now.
+  // Setting it clears it on the other detail providers of the data set.
   Boolean IsDataSetCurrent();
   void SetIsDataSetCurrent(Boolean Value);
   Boolean IsNotifying() const { return FInNotify; }
@@ -199,6 +232,17 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void EditingChanged();
   void DataSetChanged();
 
+  // Master-detail: a detail moves its data set to its master's key values
+  // (First) and reads until the detail key values differ (IsDetailEOF).
+  void First();
+  Boolean IsDetailLoad();
+  Boolean IsDetailEOF();
+  // Every provider, so that controllers sharing a data set see each other.
+  static const std::vector<TvlDBDataProvider*>& ProviderList();
+  Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) override;
+  // Grouping forces a full load: a change of the effective grid mode re-reads the data.
+  void SetLoadAllNeeded(Boolean Value) override;
+
  private:
   friend class TvlDBDataController;
   friend class TvlDBDataLink;
@@ -206,6 +250,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void InsertBracket(F AOperation);
   void StartInsertFromDataSet();
   void MarkPostLocate();
+  Boolean FInFirst{};
   TvlDBDataAssignedFields* FAssignedFields{};
   TvlDBDataLink* FDataLink{};
   Boolean FInCanInitEditing{};
@@ -301,15 +346,59 @@ class TvlDBDataController : public TvlCustomDataController {
   void SetRecNo(Integer Value);
   Integer DataSetRecordCount();
 
-  // Items bound to data-set fields by name.
+  // Items bound to data-set fields by name (vlDBDataFields.cpp).
   TvlCustomDataField* AddItemForField(TObject* AItem, const String& AFieldName);
   String GetItemFieldName(Integer AItemIndex);
   void ChangeFieldName(Integer AItemIndex, const String& AFieldName);
   TField* GetItemDBField(Integer AItemIndex);
   TField* GetDBFieldOf(TvlCustomDataField* AField);
-  // Each bound item takes the value type of its data-set field.
+  // Binds every field to its data-set field (value types, text storage).
   void BindFieldTypes();
   Integer GetItemByFieldName(const String& AFieldName);
+  TvlDBDataField* GetDBItemField(Integer AItemIndex);
+  // One name, several names separated by ";" or a lookup's key names (sub-fields).
+  void SetFieldName(TvlDBDataField* AField, const String& ANames, Boolean AIsLookupKeys);
+  void PrepareField(TvlDBDataField* AField);
+  // An internal field bound to names (relation master keys, summary items):
+  // made when missing, freed for empty names.
+  void BindInternalField(TvlDBDataField*& AField, const String& ANames);
+  Boolean ResetDBFields() const { return FResetDBFields; }
+  Boolean InUnboundCopy() const { return FInUnboundCopy; }
+  void BeginUnboundCopy() override { FInUnboundCopy = true; }
+  void EndUnboundCopy() override { FInUnboundCopy = false; }
+  TvlDBDataFilterCriteria* Filter() const;
+  TvlCustomDataFieldClass GetFieldClass() override;
+  TvlDataFilterCriteriaClass GetFilterCriteriaClass() override;
+  TvlDataSummaryItemClass GetSummaryItemClass() override;
+  TvlCustomDataRelationClass GetRelationClass() override;
+  void RelationsChanged(TvlCustomDataRelation* ARelation) override;
+  Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  String GetFilterItemFieldName(TObject* AItem) override;
+  void Assign(TPersistent* Source) override;
+
+  // Master-detail by key field names (vlDBDataDetail.cpp).
+  const String& DetailKeyFieldNames() const { return FDetailKeyFieldNames; }
+  void SetDetailKeyFieldNames(const String& Value);
+  const String& MasterKeyFieldNames() const { return FMasterKeyFieldNames; }
+  void SetMasterKeyFieldNames(const String& Value);
+  // The detail key names when master key names are set, else empty.
+  String GetMasterDetailKeyFieldNames();
+  const Variant& MasterDetailKeyValues() const { return FMasterDetailKeyValues; }
+  void SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) override;
+  TvlDBDataRelation* DBMasterRelation() const;
+  TvlDBDataController* MasterDBDataController() const;
+  Boolean IsDetailClone() { return IsDetailMode() && !IsPattern(); }
+  // Moves (or reopens) the detail data set to this detail's master key values.
+  void CheckCurrentQuery();
+  virtual TvlDBProviderDetailFilterAdapter* GetDetailFilterAdapter();
+  // A detail whose data set moved: the master follows; answers the detail
+  // controller that shows this level for the master's focused row.
+  TvlDBDataController* SyncDetailMasterPos();
+  // A pattern whose data set stands on another record than it last saw.
+  void SyncPatternMasterPos();
+  void SyncMasterPos();
+  const TvlDBDataDetailHasChildrenEvent& OnDetailHasChildren() const { return FOnDetailHasChildren; }
+  void SetOnDetailHasChildren(const TvlDBDataDetailHasChildrenEvent& Value) { FOnDetailHasChildren = Value; }
 
   // Keys.
   void GetKeyDBFields(std::vector<TField*>& AList);
@@ -368,8 +457,6 @@ class TvlDBDataController : public TvlCustomDataController {
   // The record being edited is read again from the data set's current record.
   void UpdateEditingRecord();
   void DoUpdateRecord(Integer ARecordIndex);
-  void BeginUnboundCopy() override { FInUnboundCopy = true; }
-  void EndUnboundCopy() override { FInUnboundCopy = false; }
 
   // Reads the whole data set (or, in grid mode, its window) into the storage.
   void LoadFromDataSet();
@@ -395,10 +482,19 @@ class TvlDBDataController : public TvlCustomDataController {
   std::vector<String> KeyNames() const;
   TvlDBDataModeController* FDataModeController{};
   TBookmark FBookmark;
-  Boolean FInResetDataSetCurrent{};
-  Boolean FInUnboundCopy{};
   String FKeyFieldNames;
-  std::unordered_map<TvlCustomDataField*, String> FFieldNames;
+  String FDetailKeyFieldNames;
+  String FMasterKeyFieldNames;
+  Variant FMasterDetailKeyValues;
+  Boolean FResetDBFields{};
+  Boolean FInUnboundCopy{};
+  Boolean FInCheckCurrentQuery{};
+  Boolean FUpdateDataSetPos{};
+  Boolean FInFocusDetails{};
+  Boolean FInResetDataSetCurrent{};
+  // The pattern's last seen record of the detail data set.
+  TBookmark FPatternBookmark;
+  TvlDBDataDetailHasChildrenEvent FOnDetailHasChildren;
   // Key text of each stored record's key to its record index (outside grid mode).
   // Built on first use; one key field of whole numbers indexes the numbers.
   std::unordered_map<std::u16string, Integer> FKeyIndex;

@@ -133,7 +133,8 @@ void TvlDataSummaryItems::Destroy() {
 }
 
 TvlDataSummaryItem* TvlDataSummaryItems::Add() {
-  TvlDataSummaryItem* Item = New<TvlDataSummaryItem>(this);
+  TvlDataSummaryItem* Item =
+      CreateFrom(FSummary->DataController()->GetSummaryItemClass(), &TvlDataSummaryItem::Create, this);
   Update(false);
   return Item;
 }
@@ -905,7 +906,9 @@ void TvlCustomDataController::Create(TComponent* AOwner) {
   FGroups = New<TvlDataControllerGroups>(this);
   FFields = New<TvlCustomDataFieldList>(static_cast<IvlDataController*>(this));
   FFilters = New<TvlDataFilterList>();
-  FFilter = New<TvlDataFilterCriteria>(static_cast<IvlDataController*>(this));
+  using TFilterCreate = void (TvlDataFilterCriteria::*)(IvlDataController*);
+  FFilter = CreateFrom(GetFilterCriteriaClass(), static_cast<TFilterCreate>(&TvlDataFilterCriteria::Create),
+                       static_cast<IvlDataController*>(this));
   FSearch = New<TvlDataControllerSearch>(this);
   FSummary = New<TvlDataSummary>(this);
   FProvider = New<TvlCustomDataProvider>(this);
@@ -936,7 +939,7 @@ void TvlCustomDataController::Destroy() {
   if (FMasterRelation && FMasterRecordIndex == -1 &&
       FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))
     FMasterRelation->SetDetailDataController(nullptr);
-  Free(FNotifier);
+  FreeAndNil(FNotifier);
   Free(FRelations);
   FRelations = nullptr;
   Free(FDataControllerInfo);
@@ -963,7 +966,7 @@ TObject* TvlCustomDataController::GetItem(Integer AIndex) {
 
 TvlCustomDataField* TvlCustomDataController::AddItem(TObject* AItem) {
   if (AItem && FFields->FieldByItem(AItem)) DataError(vlSDataItemExistError);
-  TvlCustomDataField* F = New<TvlCustomDataField>(FFields);
+  TvlCustomDataField* F = CreateFrom(GetFieldClass(), &TvlCustomDataField::Create, FFields);
   F->SetItem(AItem);
   FFields->Add(F);
   return F;
@@ -2018,7 +2021,7 @@ Boolean TvlCustomDataController::GetDetailHasChildren(Integer ARecordIndex, Inte
   if (ARelationIndex >= D->InfoObjectCount() || !D->InfoObjects(ARelationIndex)) D->AssignLinkObject(ARelationIndex, nullptr);
   TvlDetailInfoObject* Info = D->InfoObjects(ARelationIndex);
   if (!Info->HasChildrenAssigned) {
-    Info->HasChildren = false;  // the base provider has no detail rows to ask for
+    Info->HasChildren = FProvider->GetDetailHasChildren(ARecordIndex, ARelationIndex);
     Info->HasChildrenAssigned = true;
   }
   return Info->HasChildren;

@@ -661,7 +661,10 @@ class TvlCustomDataProvider : public TObject {
   Integer EditingRecordIndex2() const { return FEditingRecordIndex2; }
   Integer SavedRecordIndex() const { return FSavedRecordIndex; }
   Boolean LoadAllNeeded() const { return FLoadAllNeeded; }
-  void SetLoadAllNeeded(Boolean Value) { FLoadAllNeeded = Value; }
+  // Set at the start of every pipeline run (whether grouping needs all records).
+  virtual void SetLoadAllNeeded(Boolean Value) { FLoadAllNeeded = Value; }
+  // Asked once per master record and relation until the answers are reset.
+  virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) { return false; }
   TvlCustomDataController* DataController() const { return FDataController; }
 
  protected:
@@ -741,6 +744,9 @@ class TvlDataControllerGroups : public TObject {
 
 // --- The controller -----------------------------------------------------------------
 
+using TvlDataFilterCriteriaClass = TClassOf<TvlDataFilterCriteria>;
+using TvlDataSummaryItemClass = TClassOf<TvlDataSummaryItem>;
+
 class TvlCustomDataController : public TPersistent, public IvlDataController {
   CL_CLASS(TvlCustomDataController, TPersistent)
  public:
@@ -751,6 +757,10 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // Items (the view's columns) and their fields.
   virtual TObject* GetItem(Integer AIndex);
   virtual TvlCustomDataField* AddItem(TObject* AItem);
+  // The classes of the item fields, the filter and the summary items.
+  virtual TvlCustomDataFieldClass GetFieldClass() { return ClassOf<TvlCustomDataField>(); }
+  virtual TvlDataFilterCriteriaClass GetFilterCriteriaClass() { return ClassOf<TvlDataFilterCriteria>(); }
+  virtual TvlDataSummaryItemClass GetSummaryItemClass() { return ClassOf<TvlDataSummaryItem>(); }
   void RemoveItem(TObject* AItem);
   Integer GetItemCount() { return FFields->ItemCount(); }
   TvlCustomDataField* GetItemField(Integer AItemIndex);

@@ -671,7 +671,12 @@ void TvlCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {
 void TvlCustomDataControllerInfo::Update() {
   TvlCustomDataController* DC = FDataController;
   FInfoCalculation = true;
-  DC->Provider()->SetLoadAllNeeded(FGroupingFieldList->Count() > 0);
+  {
+    // A provider that re-reads its data for this (grid mode ends) does so under this run's lock.
+    ++FLockCount;
+    Finally Unlock([&] { --FLockCount; });
+    DC->Provider()->SetLoadAllNeeded(FGroupingFieldList->Count() > 0);
+  }
   if (DC->SortingBySummaryChangedFlag) {
     FChanges |= dcicSorting;
     if (!IsSortingBySummary()) FChanges |= dcicSummary | dcicGrouping;

@@ -4,6 +4,7 @@
 
 #include "lib/foundation/nbUxTheme.h"
 #include "lib/foundation/vlGeometry.h"
+#include "lib/lookandfeel/nbOffice11.h"
 #include "lib/lookandfeel/nbThemeManager.h"
 #include "lib/lookandfeel/vlDWMApi.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
@@ -438,7 +439,10 @@ TColor TvlContainer::GetBorderColor() {
                               (IsDesignTime() && Enabled());
   if (FViewInfo->Painter) return FViewInfo->Painter->GetContainerBorderColor(highlighted);
   const TvlContainerBorderStyle border = active->BorderStyle();
-  if (border == cbsUltraFlat || border == cbsOffice11) return highlighted ? TColor(clHighlight) : TColor(clBtnShadow);
+  if (border == cbsUltraFlat || border == cbsOffice11) {
+    if (!highlighted) return clBtnShadow;
+    return border == cbsOffice11 ? nbOffice11HighlightBorderColor : TColor(clHighlight);
+  }
   return active->BorderColor();
 }
 

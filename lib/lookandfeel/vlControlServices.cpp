@@ -8,11 +8,11 @@
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/nbGDIPlusAPI.h"
 #include "lib/foundation/vlGeometry.h"
+#include "lib/lookandfeel/vlControlCursors.h"
 #include "lib/lookandfeel/vlControls.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
-#include "platform/classes/Resources.h"
 #include "platform/classes/Threads.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Finally.h"
@@ -104,30 +104,27 @@ void DebugMessage(const char* AText) {
 #endif
 }
 
-struct TCursorEntry {
-  TCursor Id;
-  const Char* Name;
-};
-const TCursorEntry CursorTable[] = {
-    {crvlDragCopy, u"VL_DRAGCOPYCURSOR"},     {crvlFullScroll, u"VL_FULLSCROLLCURSOR"},
-    {crvlHorScroll, u"VL_HORSCROLLCURSOR"},   {crvlVerScroll, u"VL_VERSCROLLCURSOR"},
-    {crvlUpScroll, u"VL_UPSCROLLCURSOR"},     {crvlRightScroll, u"VL_RIGHTSCROLLCURSOR"},
-    {crvlDownScroll, u"VL_DOWNSCROLLCURSOR"}, {crvlLeftScroll, u"VL_LEFTSCROLLCURSOR"},
-    {crvlRemove, u"VL_REMOVECURSOR"},         {crvlVertSize, u"VL_VERTSIZECURSOR"},
-    {crvlHorzSize, u"VL_HORZSIZECURSOR"},     {crvlMultiDrag, u"VL_MULTIDRAGCURSOR"},
-    {crvlNoDrop, u"VL_NODROPCURSOR"},         {crvlDrag, u"VL_DRAGCURSOR"},
-    {crvlHandPoint, nullptr},                 {crvlColorPicker, u"VL_COLORPICKERCURSOR"},
-    {crvlMultiDragCopy, u"VL_MULTIDRAGCOPYCURSOR"},
-};
+// The library cursors, drawn at start-up (vlControlCursors.cpp); the hand
+// is the system's own.
+const TCursor LibraryCursors[] = {crvlDragCopy, crvlFullScroll,  crvlHorScroll,   crvlVerScroll,
+                                  crvlUpScroll, crvlRightScroll, crvlDownScroll,  crvlLeftScroll,
+                                  crvlRemove,   crvlVertSize,    crvlHorzSize,    crvlMultiDrag,
+                                  crvlNoDrop,   crvlDrag,        crvlColorPicker, crvlMultiDragCopy};
+// The cursors made at start-up, freed at shut-down.
+std::vector<HCURSOR> MadeCursors;
 
 }  // namespace
 
 void vlControlsInitialize() {
   Finalized = false;
-  if (Screen)
-    for (const TCursorEntry& e : CursorTable)
-      Screen->SetCursors(e.Id, e.Name ? LoadCursorW(static_cast<HINSTANCE>(::HInstance), e.Name)
-                                      : LoadCursorW(nullptr, IDC_HAND));
+  if (Screen) {
+    for (TCursor id : LibraryCursors) {
+      HCURSOR cursor = vlCreateLibraryCursor(id);
+      MadeCursors.push_back(cursor);
+      Screen->SetCursors(id, cursor);
+    }
+    Screen->SetCursors(crvlHandPoint, LoadCursorW(nullptr, IDC_HAND));
+  }
   User32 = LoadLibraryW(u"user32.dll");
   GroupDescendentsWith(ClassOf<TvlControlChildComponent>(), ClassOf<TControl>());
   vlResetSettingsControllerForStartup();
@@ -155,10 +152,21 @@ void vlControlsFinalize() {
   delete TimerList;
   TimerList = nullptr;
   FreeAndNil(MessageWindow);
+  if (Screen)
+    for (TCursor id : LibraryCursors) Screen->SetCursors(id, nullptr);
+  for (HCURSOR cursor : MadeCursors) DestroyCursor(cursor);
+  MadeCursors.clear();
 }
 
-
 CL_UNIT_STEPS(vlControls, &vlControlsInitialize, &vlControlsFinalize);
+
+void vlNotifyMouseEnterLeave(TControl* ASelf, IvlMouseEnterLeave* ATarget, const TMessage& Message) {
+  TControl* control = Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : ASelf;
+  if (Message.Msg == CM_MOUSEENTER)
+    ATarget->MouseEnter(control);
+  else
+    ATarget->MouseLeave(control);
+}
 
 // --- Mouse tracking -----------------------------------------------------------------
 

@@ -26,10 +26,21 @@ constexpr TCursor crvlDragCopy = 2100, crvlFullScroll = 2101, crvlHorScroll = 21
 void vlControlsInitialize();
 void vlControlsFinalize();
 
-// The control named by CM_MOUSEENTER / CM_MOUSELEAVE (LParam), or ASelf.
-inline TControl* vlMouseMessageControl(TControl* ASelf, const TMessage& Message) {
-  return Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : ASelf;
-}
+// A library control told of the mouse entering and leaving it or one of its
+// child controls (CM_MOUSEENTER / CM_MOUSELEAVE).
+class IvlMouseEnterLeave {
+ public:
+  virtual void MouseEnter(TControl* AControl) = 0;
+  virtual void MouseLeave(TControl* AControl) = 0;
+
+ protected:
+  ~IvlMouseEnterLeave() = default;
+};
+
+// The library controls' handling of CM_MOUSEENTER and CM_MOUSELEAVE, run
+// after the inherited one: ATarget's MouseEnter or MouseLeave with the
+// control the message names (LParam), or ASelf when it names none.
+void vlNotifyMouseEnterLeave(TControl* ASelf, IvlMouseEnterLeave* ATarget, const TMessage& Message);
 
 // --- Mouse tracking -----------------------------------------------------------------
 

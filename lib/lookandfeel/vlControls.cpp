@@ -5,6 +5,7 @@
 
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlImages.h"
+#include "lib/lookandfeel/vlControlCursors.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfoBuild.h"
@@ -600,15 +601,10 @@ void TvlControl::Dispatch(TMessage& Message) {
       VisibleChanged();
       break;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      TControl* c = vlMouseMessageControl(this, Message);
-      if (Message.Msg == CM_MOUSEENTER)
-        MouseEnter(c);
-      else
-        MouseLeave(c);
+      vlNotifyMouseEnterLeave(this, this, Message);
       break;
-    }
     case WM_NCCALCSIZE:
       inherited::Dispatch(Message);
       if (HandleAllocated()) PostMessageW(WindowHandle(), VLM_SCROLLBARMETRICSCHANGED, 0, 0);
@@ -1008,52 +1004,14 @@ Boolean TvlControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint M
 
 // --- Middle-button panning -------------------------------------------------------------------
 
-namespace {
-
-// The indicator of panning: a circle with the arrows of the directions
-// that can scroll (drawn here; the library's picture of it).
-HBITMAP MakePanningIndicator(Boolean AHorz, Boolean AVert, Integer ASize) {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, ASize, ASize);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  RECT r{0, 0, ASize, ASize};
-  FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-  HBRUSH arrow = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
-  const Integer c = ASize / 2;
-  auto tri = [&](POINT a, POINT b, POINT d) {
-    POINT pts[3] = {a, b, d};
-    HRGN rgn = CreatePolygonRgn(pts, 3, WINDING);
-    FillRgn(dc, rgn, arrow);
-    DeleteObject(rgn);
-  };
-  if (AVert) {
-    tri({c, 3}, {c - 4, 8}, {c + 5, 8});
-    tri({c, ASize - 4}, {c - 4, ASize - 9}, {c + 5, ASize - 9});
-  }
-  if (AHorz) {
-    tri({3, c}, {8, c - 4}, {8, c + 5});
-    tri({ASize - 4, c}, {ASize - 9, c - 4}, {ASize - 9, c + 5});
-  }
-  RECT dot{c - 2, c - 2, c + 2, c + 2};
-  FillRect(dc, &dot, arrow);
-  DeleteObject(arrow);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return bmp;
-}
-
-}  // namespace
-
 void TvlControl::DoMiddleButtonScrolling() {
   const Boolean hBar = HScrollBarVisible(), vBar = VScrollBarVisible();
   if (!hBar && !vBar) return;
   FIsScrollingContent = true;
   TPoint start{};
   GetCursorPos(&start);
-  const Integer size = 28;
-  HBITMAP indicator = MakePanningIndicator(hBar, vBar, size);
+  const Integer size = vlScrollIndicatorSize;
+  HBITMAP indicator = vlCreateScrollIndicatorBitmap(hBar, vBar);
   HWND wnd = CreateWindowExW(WS_EX_TOPMOST, u"STATIC", u"", WS_POPUP, start.X - size / 2, start.Y - size / 2, size,
                              size, Handle(), nullptr, nullptr, nullptr);
   SetWindowRgn(wnd, CreateEllipticRgn(0, 0, size + 1, size + 1), FALSE);

@@ -148,7 +148,10 @@ class TvlSizeGrip : public TCustomControl {
 
 class TvlControlChildComponent;
 
-class TvlControl : public TCustomControl, public InbLocalizerListener, public IvlLookAndFeelOwner {
+class TvlControl : public TCustomControl,
+                   public InbLocalizerListener,
+                   public IvlLookAndFeelOwner,
+                   public IvlMouseEnterLeave {
   CL_CLASS(TvlControl, TCustomControl)
  public:
   void Create(TComponent* AOwner) override;
@@ -285,8 +288,8 @@ class TvlControl : public TCustomControl, public InbLocalizerListener, public Iv
   virtual void CancelMouseOperations();
   virtual Boolean GetDesignHitTest(Integer X, Integer Y, TShiftState Shift);
   virtual TvlDragControlObjectClass GetDragObjectClass() { return ClassOf<TvlDragControlObject>(); }
-  virtual void MouseEnter(TControl* AControl);
-  virtual void MouseLeave(TControl* AControl);
+  void MouseEnter(TControl* AControl) override;
+  void MouseLeave(TControl* AControl) override;
   virtual Boolean MayFocus() { return true; }
   virtual void BoundsChanged();
   virtual void ColorChanged() {}

@@ -63,6 +63,14 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
       i = 0;  // start again from the oldest
       continue;
     }
+    // The owner's form is an MDI child: a click on the client window around
+    // it, the frame or another child of the frame closes the popup too.
+    if (!skip && owner && vlIsWindowInMDIFrame(ownerForm, AWnd)) {
+      if (passClick) passClick = !p->ProcessOutsideClick(AWnd, AMessage, APoint, vlGetShiftStateNow());
+      p->CloseUp();
+      i = 0;
+      continue;
+    }
     ++i;
   }
   return passClick;
@@ -311,9 +319,37 @@ Boolean vlControlHasPopupWindow(TWinControl* AControl) {
   return c && c->HasPopupWindow();
 }
 
+Boolean vlIsWindowInMDIFrame(TCustomForm* AForm, HWND AWnd) {
+  if (!vlIsMDIChildForm(AForm) || !AForm->HandleAllocated() || !AWnd) return false;
+  const HWND client = GetParent(AForm->WindowHandle());
+  if (AWnd == client) return true;
+  auto* frame = dynamic_cast<TCustomForm*>(FindControl(GetParent(client)));
+  if (!frame) return false;
+  if (vlIsWindowOwnedBy(frame, AWnd, true)) return true;
+  for (Integer i = 0; i < frame->MDIChildCount(); ++i) {
+    TForm* child = frame->MDIChildren(i);
+    if (child != AForm && vlIsWindowOwnedBy(child, AWnd, true)) return true;
+  }
+  return false;
+}
+
+Boolean vlCanControlHotTrack(TWinControl* AControl) {
+  if (!Application || !Application->Active() || !vlIsControlWindowVisible(AControl)) return false;
+  if (FindVCLWindow(vlGetCursorPos()) != AControl) return false;
+  const HWND top = vlGetTopFormWindow(AControl->WindowHandle());
+  auto* form = dynamic_cast<TCustomForm*>(FindControl(top));
+  if (vlIsActiveWindow(top) || (form && (vlIsActiveMDIChild(form) || vlIsMDIParentForm(form)))) return true;
+  if (OpenPopups.empty()) return false;
+  TWinControl* owner = OpenPopups.front()->OwnerControl();
+  return owner && owner->HandleAllocated() && vlIsSelfOrChildWindow(top, owner->WindowHandle());
+}
+
 HWND vlGetTopFormWindow(HWND AWnd) {
+  // Up through child windows to the first MDI child form or the first
+  // window that is not a child.
   HWND w = AWnd;
-  while (w && vlHasChildWindowStyle(w)) w = GetParent(w);
+  while (w && vlHasChildWindowStyle(w) && !vlIsMDIChildForm(dynamic_cast<TCustomForm*>(FindControl(w))))
+    w = GetParent(w);
   return w;
 }
 
@@ -599,15 +635,10 @@ void TvlCustomPopupWindow::Dispatch(TMessage& Message) {
       Message.Result = 0;  // the call-window hook decides
       break;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      TControl* c = vlMouseMessageControl(this, Message);
-      if (Message.Msg == CM_MOUSEENTER)
-        MouseEnter(c);
-      else
-        MouseLeave(c);
+      vlNotifyMouseEnterLeave(this, this, Message);
       break;
-    }
     case CM_VISIBLECHANGED:
       inherited::Dispatch(Message);
       if (FCaptureFocus && FOwnerControl && HandleAllocated() && !Visible()) {

@@ -10,7 +10,7 @@
 constexpr Cardinal VLM_POPUPCLOSE = 0x807D;
 constexpr Cardinal VLM_POPUPREOPEN = 0x807E;
 
-class TvlCustomPopupWindow : public TvlPopupWindow {
+class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   CL_CLASS(TvlCustomPopupWindow, TvlPopupWindow)
  public:
   using inherited::Create;
@@ -79,8 +79,8 @@ class TvlCustomPopupWindow : public TvlPopupWindow {
   virtual void CorrectBoundsWithDesktopWorkArea(TPoint& APosition);
   virtual TvlContainerStyleClass GetStyleClass() { return ClassOf<TvlContainerStyle>(); }
   virtual TvlContainerViewInfoClass GetViewInfoClass() { return ClassOf<TvlContainerViewInfo>(); }
-  virtual void MouseEnter(TControl* AControl) {}
-  virtual void MouseLeave(TControl* AControl) {}
+  void MouseEnter(TControl* AControl) override {}
+  void MouseLeave(TControl* AControl) override {}
 
   TRect OwnerBoundsOnScreen() override;
   void InitPopup() override {}
@@ -121,5 +121,14 @@ Boolean vlIsWindowOwnedBy(TWinControl* AControl, win::HWND AWnd, Boolean ADeep);
 Boolean vlIsWindowOfControl(TWinControl* AControl, win::HWND AWnd);
 Boolean vlIsWindowInControlTree(TWinControl* AControl, win::HWND AWnd);
 Boolean vlIsWindowInControlForm(TWinControl* AControl, win::HWND AWnd);
+// AForm is an MDI child and AWnd is the client window around it, or belongs
+// (deeply) to its frame form or to another MDI child of that frame.
+Boolean vlIsWindowInMDIFrame(TCustomForm* AForm, win::HWND AWnd);
 Boolean vlControlHasPopupWindow(TWinControl* AControl);
+// The application is active; the control has a visible window and is the
+// control under the cursor; its top form window is active (or the active
+// MDI child), an MDI frame, or holds the owner of the oldest open popup.
+Boolean vlCanControlHotTrack(TWinControl* AControl);
+// Up through child windows to the first MDI child form or the first window
+// that is not a child.
 win::HWND vlGetTopFormWindow(win::HWND AWnd);

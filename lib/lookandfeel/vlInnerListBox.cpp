@@ -391,15 +391,10 @@ void TvlCustomInnerListBox::Dispatch(TMessage& Message) {
       if (FContainer && !FContainer->IsDestroying()) FContainer->FocusChanged();
       return;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      TControl* c = vlMouseMessageControl(this, Message);
-      if (Message.Msg == CM_MOUSEENTER)
-        MouseEnter(c);
-      else
-        MouseLeave(c);
+      vlNotifyMouseEnterLeave(this, this, Message);
       return;
-    }
     case WM_NCPAINT:
       inherited::Dispatch(Message);
       DrawSizeGrip();

@@ -12,7 +12,7 @@
 
 class TvlCanvas;
 
-class TvlCustomInnerListBox : public TListBox, public IvlContainerInnerControl {
+class TvlCustomInnerListBox : public TListBox, public IvlContainerInnerControl, public IvlMouseEnterLeave {
   CL_CLASS(TvlCustomInnerListBox, TListBox)
  public:
   void Create(TComponent* AOwner) override;
@@ -45,8 +45,8 @@ class TvlCustomInnerListBox : public TListBox, public IvlContainerInnerControl {
   virtual void SetExternalScrollBarsParameters();
 
  protected:
-  virtual void MouseEnter(TControl* AControl) {}
-  virtual void MouseLeave(TControl* AControl);
+  void MouseEnter(TControl* AControl) override {}
+  void MouseLeave(TControl* AControl) override;
 
   void Click() override;
   void DblClick() override;

@@ -447,15 +447,10 @@ void TvlScrollBar::Dispatch(TMessage& Message) {
       ExecuteScrollCode(TScrollCode(LOWORD(Message.WParam)));
       break;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      TControl* c = vlMouseMessageControl(this, Message);
-      if (Message.Msg == CM_MOUSEENTER)
-        MouseEnter(c);
-      else
-        MouseLeave(c);
+      vlNotifyMouseEnterLeave(this, this, Message);
       break;
-    }
     case CM_VISIBLECHANGED:
       inherited::Dispatch(Message);
       if (!Visible()) FinishScrolling();

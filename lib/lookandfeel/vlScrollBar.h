@@ -4,6 +4,7 @@
 // jump back outside it, scroll codes, OnScroll and OnChange.
 #pragma once
 
+#include "lib/lookandfeel/vlControlServices.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/vcl/StdCtrls.h"
 
@@ -40,7 +41,7 @@ class TvlScrollBarViewInfo : public TObject {
 };
 using TvlScrollBarViewInfoClass = TClassOf<TvlScrollBarViewInfo>;
 
-class TvlScrollBar : public TCustomControl, public IvlSkinnableControl {
+class TvlScrollBar : public TCustomControl, public IvlSkinnableControl, public IvlMouseEnterLeave {
   CL_CLASS(TvlScrollBar, TCustomControl)
  public:
   void Create(TComponent* AOwner) override;
@@ -96,8 +97,8 @@ class TvlScrollBar : public TCustomControl, public IvlSkinnableControl {
   virtual Boolean IsHotTrackEnabled();
   virtual void DoScroll(TScrollCode AScrollCode, Integer& APosition);
   virtual Integer GetMinThumbSize();
-  virtual void MouseEnter(TControl* AControl);
-  virtual void MouseLeave(TControl* AControl);
+  void MouseEnter(TControl* AControl) override;
+  void MouseLeave(TControl* AControl) override;
 
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;

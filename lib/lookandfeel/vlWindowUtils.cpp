@@ -381,8 +381,10 @@ Boolean vlFindFormOfWindow(HWND AWnd, TCustomForm*& AForm, TFormStyle& AFormStyl
 Boolean vlIsActiveWindow(HWND AWnd) { return AWnd && AWnd == GetActiveWindow(); }
 
 Boolean vlIsActiveMDIChild(TCustomForm* AForm) {
-  // The platform keeps no MDI client, so a main form has no active MDI child.
-  return false;
+  if (!vlIsMDIChildForm(AForm) || !Application) return false;
+  TCustomForm* main = Application->MainForm();
+  return main && main->HandleAllocated() && vlIsActiveWindow(main->WindowHandle()) &&
+         main->ActiveMDIChild() == AForm;
 }
 
 Boolean vlIsFormWindowActive(TCustomForm* AForm) {

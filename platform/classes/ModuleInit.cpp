@@ -63,6 +63,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlDataConsts",
     u"vlValueTypes",
     u"vlDBFilter",
+    u"vlDBData",
 };
 
 }  // namespace

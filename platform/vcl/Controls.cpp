@@ -673,15 +673,29 @@ void TControl::WMMButtonUp(TMessage& Message) {
   DoMouseUp(Message, mbMiddle);
 }
 
+namespace {
+// Set while a wheel that no control handled goes from a child control's
+// native window up through its window parents: CM_MOUSEWHEEL went up
+// through those controls already, so they only pass it on natively.
+Boolean WheelPassedUp = false;
+}  // namespace
+
 void TControl::WMMouseWheel(TMessage& Message) {
-  // The MK_ keys in WParam's low word become the shift state.
-  TShiftState s = KeysToShiftState(Word(Message.WParam & 0xFFFF));
-  Message.WParam = (Message.WParam & ~WPARAM(0xFFFF)) | WPARAM(Word(s.ToInt()));
-  MouseWheelHandler(Message);
-  // CM_MOUSEWHEEL already went up through the framework parents; only the
-  // top control lets the window system offer the wheel to foreign windows
-  // (passing it on from every level would give each parent the turn twice).
-  if (Message.Result == 0 && !FParent) inherited::Dispatch(Message);
+  if (!WheelPassedUp) {
+    // The MK_ keys in WParam's low word become the shift state.
+    TShiftState s = KeysToShiftState(Word(Message.WParam & 0xFFFF));
+    Message.WParam = (Message.WParam & ~WPARAM(0xFFFF)) | WPARAM(Word(s.ToInt()));
+    MouseWheelHandler(Message);
+    if (Message.Result != 0) return;
+  }
+  // Unhandled: the control's own window has its turn (a native list box
+  // scrolls); the default procedure passes the wheel on to the parent
+  // window. The top control of the tree passes it on with the mark cleared,
+  // so that a window hosting the tree gets its full turn.
+  const Boolean passedUp = WheelPassedUp;
+  WheelPassedUp = FParent != nullptr;
+  Finally restore([&] { WheelPassedUp = passedUp; });
+  inherited::Dispatch(Message);
 }
 
 void TControl::MouseWheelHandler(TMessage& Message) {

@@ -387,8 +387,12 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
 
 void TCustomForm::SetFormStyle(TFormStyle Value) {
   if (FFormStyle == Value) return;
+  const Boolean mdi =
+      FFormStyle == fsMDIForm || FFormStyle == fsMDIChild || Value == fsMDIForm || Value == fsMDIChild;
   FFormStyle = Value;
-  if (HandleAllocated())
+  if (HandleAllocated() && mdi)
+    RecreateWnd();
+  else if (HandleAllocated())
     SetWindowPos(WindowHandle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -539,11 +543,70 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     owner = Screen->ActiveCustomForm();
   if (owner == this) owner = nullptr;
   if (owner) Params.WndParent = owner->Handle();
+  if (FFormStyle == fsMDIChild && !ComponentState().Contains(csDesigning)) {
+    TCustomForm* frame = Application ? Application->MainForm() : nullptr;
+    if (!frame || frame == this || frame->FormStyle() != fsMDIForm)
+      throw EInvalidOperation(u"Cannot create form. No MDI forms are currently active");
+    frame->HandleNeeded();
+    Params.Style &= ~DWORD(WS_POPUP);
+    Params.Style |= WS_CHILD;
+    Params.ExStyle |= WS_EX_MDICHILD;
+    Params.WndParent = frame->ClientHandle();
+  }
 }
 
 void TCustomForm::CreateWnd() {
   TScrollingWinControl::CreateWnd();
   ApplyLayeredAttributes();
+  if (ComponentState().Contains(csDesigning)) return;
+  if (FFormStyle == fsMDIForm && !FClientHandle) {
+    const TRect r = ClientRect();
+    FClientHandle = CreateWindowExW(WS_EX_CLIENTEDGE, u"MDICLIENT", nullptr,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.Left, r.Top,
+                                    r.Width(), r.Height(), WindowHandle(), nullptr, win::HInstance, nullptr);
+    if (!FClientHandle) throw EOSError(u"Cannot create the MDI client window of " + Name());
+    Realign();
+  } else if (FFormStyle == fsMDIChild) {
+    SendMessageW(GetParent(WindowHandle()), WM_MDIACTIVATE, WPARAM(WindowHandle()), 0);
+  }
+}
+
+void TCustomForm::DestroyWnd() {
+  // The client window (and the children's windows in it) go with the frame's.
+  TScrollingWinControl::DestroyWnd();
+  FClientHandle = nullptr;
+}
+
+void TCustomForm::AlignControls(TControl* AControl, TRect& Rect) {
+  TScrollingWinControl::AlignControls(AControl, Rect);
+  // The client window takes the room the aligned controls leave, below them.
+  if (FClientHandle)
+    SetWindowPos(FClientHandle, HWND_BOTTOM, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(),
+                 SWP_NOACTIVATE);
+}
+
+std::vector<TForm*> TCustomForm::MDIChildList() {
+  std::vector<TForm*> list;
+  if (!FClientHandle) return list;
+  for (HWND w = GetWindow(FClientHandle, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (auto* form = dynamic_cast<TForm*>(FindControl(w)))
+      if (form->FormStyle() == fsMDIChild) list.push_back(form);
+  return list;
+}
+
+Integer TCustomForm::MDIChildCount() { return Integer(MDIChildList().size()); }
+
+TForm* TCustomForm::MDIChildren(Integer I) {
+  const std::vector<TForm*> list = MDIChildList();
+  if (I < 0 || size_t(I) >= list.size()) throw EListError(u"List index out of bounds (" + IntToStr(I) + u")");
+  return list[size_t(I)];
+}
+
+TForm* TCustomForm::ActiveMDIChild() {
+  if (!FClientHandle) return nullptr;
+  auto* form = dynamic_cast<TForm*>(
+      FindControl(reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0))));
+  return form && form->FormStyle() == fsMDIChild ? form : nullptr;
 }
 
 void TCustomForm::ReadState(TReader* Reader) {

@@ -163,6 +163,19 @@ class TCustomForm : public TScrollingWinControl {
   Boolean OldCreateOrder() const { return FOldCreateOrder; }
   void SetOldCreateOrder(Boolean Value) { FOldCreateOrder = Value; }
   TCanvas* Canvas();
+  // MDI: a frame form (fsMDIForm) makes an "MDICLIENT" window with its own
+  // window, laid into the room its aligned controls leave; an MDI child form
+  // (fsMDIChild) is a child window (WS_EX_MDICHILD) of the client window of
+  // the main form, which must be a frame (EInvalidOperation "Cannot create
+  // form. No MDI forms are currently active"), and is activated there when
+  // its window is made.
+  // The client window of a frame form; nil for other forms.
+  win::HWND ClientHandle() const { return FClientHandle; }
+  // The MDI child forms in the frame's client window, topmost first.
+  Integer MDIChildCount();
+  TForm* MDIChildren(Integer I);
+  // The active MDI child form of a frame (WM_MDIGETACTIVE), or nil.
+  TForm* ActiveMDIChild();
   // The monitor that holds the middle of the form.
   TMonitor* Monitor();
   Integer TextHeight() const { return FTextHeight; }
@@ -206,6 +219,8 @@ class TCustomForm : public TScrollingWinControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
   void Loaded() override;
   void ReadState(TReader* Reader) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -243,8 +258,11 @@ class TCustomForm : public TScrollingWinControl {
   void SetWindowFocus();
   void SetActive(Boolean Value);
 
+  std::vector<TForm*> MDIChildList();
+
   TWinControl* FActiveControl{};
   TWinControl* FLastActiveControl{};
+  win::HWND FClientHandle{};
   TFormBorderStyle FBorderStyle{};
   TBorderIcons FBorderIcons{};
   TFormStyle FFormStyle{};

@@ -143,4 +143,7 @@ constexpr WORD STN_CLICKED = 0, STN_DBLCLK = 1, STN_ENABLE = 2, STN_DISABLE = 3;
 // Registers the "STATIC" class.
 void RegisterStaticClass();
 
+// Registers the "MDICLIENT" class (WndMDIClient.cpp).
+void RegisterMDIClientClass();
+
 }  // namespace win

@@ -520,6 +520,7 @@ void EnsureSystemClasses() {
   RegisterListBoxClass();
   RegisterButtonClass();
   RegisterStaticClass();
+  RegisterMDIClientClass();
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lib/data/vlDBData.h"
+#include "tests/lib/data/LogTestDatabase.h"
 #include "platform/db/ADODB.h"
 #include "platform/db/LogDatabase.h"
 #include "platform/db/MemData.h"
@@ -234,36 +235,10 @@ TEST(vlDBData, GridModeHoldsAWindow) {
 
 // The program's log on SQLite: key field "Index", smart refresh.
 TEST(vlDBData, LogTableWithSmartRefresh) {
-  std::string Dir = testing_support::MakeTempDir("dbdata");
-  String File = UTF8ToUTF16(Dir + "/cardloader.mdb");
-  CreateLogDatabase(File);
-  TComponentPtr Owner(New<TComponent>(nullptr));
-  auto* Conn = New<TADOConnection>(Owner.get());
-  Conn->SetLoginPrompt(false);
-  Conn->SetConnectionString(LogConnectionString(File));
-  auto* Set = New<TADODataSet>(Owner.get());
-  Set->SetConnection(Conn);
-  Set->SetCursorType(ctStatic);
-  Set->SetCommandText(u"select * from log");
-  auto* Proc = New<TADOStoredProc>(Owner.get());
-  Proc->SetConnection(Conn);
-  Proc->SetProcedureName(u"Ekle");
-  DeclareLogProcedure(Proc);
-  auto AddLog = [&](Integer AKontor) {
-    TParameters* P = Proc->Parameters();
-    P->Items(0)->SetValue(Variant(static_cast<Word>(AKontor)));
-    P->Items(1)->SetValue(Variant(String(u"1234")));
-    P->Items(2)->SetValue(Variant(String(u"F1")));
-    for (int I = 0; I < 5; ++I) P->Items(3 + I)->SetValue(Variant(1.5));
-    P->Items(8)->SetValue(Variant(static_cast<Byte>(1)));
-    P->Items(9)->SetValue(Variant(false));
-    P->Items(10)->SetValue(Variant(static_cast<Byte>(2)));
-    P->Items(11)->SetValue(Variant(String(u"Merkez")));
-    P->Items(12)->SetValue(VarFromDateTime(46000.5));
-    P->Items(13)->SetValue(Variant(String(u"K1")));
-    P->Items(14)->SetValue(Variant(0));
-    Proc->ExecProc();
-  };
+  TLogTestDatabase Log("dbdata");
+  auto& Owner = Log.Owner;
+  TADODataSet* Set = Log.Set;
+  auto AddLog = [&](Integer AKontor) { Log.Add(AKontor); };
   AddLog(100);
   AddLog(200);
   auto* Source = New<TDataSource>(Owner.get());

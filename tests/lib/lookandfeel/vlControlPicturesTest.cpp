@@ -6,13 +6,19 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
+#include "lib/lookandfeel/nbOffice11.h"
 #include "lib/lookandfeel/vlContainer.h"
+#include "lib/lookandfeel/vlControlCursors.h"
 #include "lib/lookandfeel/vlInnerListBox.h"
 #include "lib/lookandfeel/vlScrollBar.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
+#include "platform/win/Gdi.h"
+#include "platform/win/UxTheme.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 #include "tests/lib/lookandfeel/LookAndFeelPicture.h"
@@ -58,6 +64,16 @@ class PictureTest : public ControlFixture {
       for (int x = 0; x < R.Width(); ++x)
         bitmap->Canvas()->SetPixels(x, y, TColor(Display.Pixel(origin.X + x, origin.Y + y)));
     lookandfeel_test::ExpectMatchesReference(bitmap.get(), AName, 2);
+  }
+  // A container 120 x 24 with an inner edit showing a load.
+  TvlContainer* AddEditBox(int Left, int Top) {
+    TvlContainer* c = Add<TvlContainer>(Left, Top, 120, 24);
+    TEdit* edit = New<TEdit>(static_cast<TComponent*>(c));
+    edit->SetBorderStyle(bsNone);
+    edit->SetParent(c);
+    edit->SetCaption(u"Yük 12,5 kWh");
+    c->SetInnerControl(edit);
+    return c;
   }
   std::unique_ptr<foundation_test::TReferenceFont> Font;
   TvlStyleController* Default{};
@@ -128,12 +144,7 @@ TEST_F(PictureTest, ContainerStates) {
   // single border with a shadow
   TvlContainer* boxes[8];
   for (int i = 0; i < 8; ++i) {
-    TvlContainer* c = Add<TvlContainer>(4 + (i / 4) * 130, 4 + (i % 4) * 28, 120, 24);
-    TEdit* edit = New<TEdit>(static_cast<TComponent*>(c));
-    edit->SetBorderStyle(bsNone);
-    edit->SetParent(c);
-    edit->SetCaption(u"Yük 12,5 kWh");
-    c->SetInnerControl(edit);
+    TvlContainer* c = AddEditBox(4 + (i / 4) * 130, 4 + (i % 4) * 28);
     if (i >= 4) {
       c->Style()->SetBorderStyle(cbsSingle);
       c->Style()->SetTransparentBorder(false);
@@ -154,6 +165,63 @@ TEST_F(PictureTest, ContainerStates) {
   MoveTo(boxes[1], 60, 12);
   ASSERT_TRUE(boxes[1]->ViewInfo()->ContainerState.Contains(csHotTrack));
   ExpectSheet("container-states", TRect{0, 0, 260, 120});
+}
+
+TEST_F(PictureTest, ContainerOffice2003Border) {
+  // Office 2003 look and feel under the blue variant of the default theme;
+  // rows: normal, hot, focused
+  win::SetCurrentThemeName(u"C:\\Windows\\Resources\\Themes\\Luna\\Luna.msstyles", u"NormalColor");
+  nbReloadOffice11Colors();
+  Finally restore([] {
+    win::SetCurrentThemeName(nullptr, nullptr);
+    nbReloadOffice11Colors();
+  });
+  ASSERT_EQ(nbOffice11ColorScheme(), 1);
+  ASSERT_EQ(nbOffice11HighlightBorderColor, TColor(0x800000));  // navy
+  TvlContainer* boxes[3];
+  for (int i = 0; i < 3; ++i) {
+    boxes[i] = AddEditBox(4, 4 + i * 28);
+    boxes[i]->Style()->LookAndFeel()->SetKind(lfOffice11);
+  }
+  Pump();
+  ASSERT_EQ(boxes[0]->Style()->BorderStyle(), cbsOffice11);
+  boxes[2]->InnerControl()->SetFocus();
+  Pump();
+  for (TvlContainer* c : boxes) c->ShortRefreshContainer(false);
+  MoveTo(boxes[1], 60, 12);
+  ASSERT_TRUE(boxes[1]->ViewInfo()->ContainerState.Contains(csHotTrack));
+  EXPECT_EQ(boxes[0]->ViewInfo()->BorderColor, TColor(clBtnShadow));
+  for (int i : {1, 2}) EXPECT_EQ(boxes[i]->ViewInfo()->BorderColor, nbOffice11HighlightBorderColor);
+  ExpectSheet("container-office2003-border", TRect{0, 0, 128, 92});
+}
+
+TEST_F(PictureTest, LibraryCursorsAndPanningIndicator) {
+  // rows: the cursors 2100-2107, then 2108-2115 and the hand (-2099), on a
+  // grey ground in cells of 36 pixels; last the panning indicator's three
+  // bitmaps (both bars, vertical only, horizontal only)
+  std::unique_ptr<TBitmap, TFreeObject> sheet(New<TBitmap>());
+  sheet->SetPixelFormat(pf32bit);
+  sheet->SetSize(9 * 36, 3 * 36);
+  sheet->Canvas()->Brush()->SetColor(TColor(0x808080));
+  sheet->Canvas()->FillRect(TRect{0, 0, 9 * 36, 3 * 36});
+  const HDC dc = sheet->Canvas()->Handle();
+  for (int i = 0; i < 17; ++i) {
+    const TCursor id = i < 16 ? TCursor(2100 + i) : crvlHandPoint;
+    const int col = i < 8 ? i : i - 8, row = i < 8 ? 0 : 1;
+    ASSERT_TRUE(
+        DrawIconEx(dc, col * 36 + 2, row * 36 + 2, Screen->Cursors(id), 32, 32, 0, nullptr, DI_NORMAL));
+  }
+  const std::pair<bool, bool> bars[] = {{true, true}, {false, true}, {true, false}};
+  for (int i = 0; i < 3; ++i) {
+    HBITMAP indicator = vlCreateScrollIndicatorBitmap(bars[i].first, bars[i].second);
+    HDC mdc = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mdc, indicator);
+    BitBlt(dc, i * 36 + 4, 2 * 36 + 4, vlScrollIndicatorSize, vlScrollIndicatorSize, mdc, 0, 0, SRCCOPY);
+    SelectObject(mdc, old);
+    DeleteDC(mdc);
+    DeleteObject(indicator);
+  }
+  lookandfeel_test::ExpectMatchesReference(sheet.get(), "control-cursors", 2);
 }
 
 TEST_F(PictureTest, InnerListBoxWithEmulatedBars) {

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "lib/lookandfeel/vlControlCursors.h"
 #include "platform/vcl/ExtCtrls.h"
+#include "platform/win/Gdi.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 using namespace win;
@@ -238,6 +241,42 @@ TEST_F(ServicesTest, PrepareControlHintFillsTheRecordAndMeasures) {
   Application->SetOnShowHint(TShowHintEvent());
   Free(window);
   Free(events);
+}
+
+TEST_F(ServicesTest, TheLibraryCursorsAreRegisteredUnderTheirNumbers) {
+  // each a cursor of its own, not the default, with its hot spot: the tip of
+  // the pointer for the drag cursors, the middle for the others
+  struct TCase {
+    TCursor Id;
+    DWORD HotX, HotY;
+  };
+  const TCase cases[] = {
+      {crvlDragCopy, 0, 0},   {crvlFullScroll, 15, 15},  {crvlHorScroll, 15, 15},  {crvlVerScroll, 15, 15},
+      {crvlUpScroll, 15, 15}, {crvlRightScroll, 15, 15}, {crvlDownScroll, 15, 15}, {crvlLeftScroll, 15, 15},
+      {crvlRemove, 0, 0},     {crvlVertSize, 15, 15},    {crvlHorzSize, 15, 15},   {crvlMultiDrag, 0, 0},
+      {crvlNoDrop, 15, 15},   {crvlDrag, 0, 0},          {crvlColorPicker, 1, 30}, {crvlMultiDragCopy, 0, 0}};
+  std::vector<HCURSOR> seen;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Id);
+    HCURSOR h = Screen->Cursors(c.Id);
+    EXPECT_NE(h, Screen->Cursors(crDefault));
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), h), 0);
+    seen.push_back(h);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(h, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, c.HotX);
+    EXPECT_EQ(info.yHotspot, c.HotY);
+    DeleteObject(info.hbmMask);
+  }
+  EXPECT_EQ(Screen->Cursors(crvlHandPoint), LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_EQ(vlCreateLibraryCursor(crvlHandPoint), nullptr);
+  EXPECT_EQ(vlCreateLibraryCursor(2116), nullptr);
+  // shut-down takes them from the screen; start-up registers them again
+  vlControlsFinalize();
+  EXPECT_EQ(Screen->Cursors(crvlDrag), Screen->Cursors(crDefault));
+  vlControlsInitialize();
+  EXPECT_NE(Screen->Cursors(crvlDrag), Screen->Cursors(crDefault));
 }
 
 TEST(ControlServicesShutdown, ALeftoverTrackingEntryDoesNotFailTheExit) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,40 @@ class TTestControl : public TvlControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
     Log.push_back("down");
     TvlControl::MouseDown(Button, Shift, X, Y);
+    if (Button == mbMiddle) {
+      Panning = true;
+      NextStep();
+    }
+  }
+
+ public:
+  // Input given one step at a time from inside the panning loop: the first
+  // step after the middle button went down, each next one after a move.
+  std::vector<std::function<void()>> PanningSteps;
+  std::vector<HCURSOR> CursorsSeen;  // the cursor shown at each move while panning
+  bool Panning = false;
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg != StepMessage) return TvlControl::Dispatch(Message);
+    if (!PanningSteps.empty()) {
+      auto step = PanningSteps.front();
+      PanningSteps.erase(PanningSteps.begin());
+      step();
+    }
+  }
+
+ protected:
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override {
+    if (Panning) {
+      CursorsSeen.push_back(GetCursor());
+      NextStep();
+    }
+    TvlControl::MouseMove(Shift, X, Y);
+  }
+
+ private:
+  static constexpr UINT StepMessage = WM_APP + 77;
+  void NextStep() {
+    if (!PanningSteps.empty()) PostMessageW(Handle(), StepMessage, 0, 0);
   }
 };
 CL_IMPLEMENT_CLASS(TTestControl)
@@ -229,6 +264,34 @@ TEST_F(ControlsTest, WheelAndBarsScrollTheContent) {
   ASSERT_FALSE(c->Log.empty());
   EXPECT_EQ(c->Log.front(), "v1");
   EXPECT_TRUE(c->IsFocused());  // the bar hands the focus to its control
+}
+
+TEST_F(ControlsTest, MiddleButtonPanningShowsTheLibraryCursors) {
+  // only a vertical bar: sideways moves stay in the neutral zone
+  TTestControl* c = Make();
+  c->ContentHeight = 500;
+  c->UpdateScrollBars();
+  Pump();
+  ASSERT_TRUE(VVisible(c));
+  ASSERT_FALSE(HVisible(c));
+  const TPoint p = At(c, 40, 40);
+  Display.MouseMove(p.X, p.Y);
+  Pump();
+  c->PanningSteps = {[&] { Display.MouseMove(p.X, p.Y + 40); },    // below the neutral zone: down
+                     [&] { Display.MouseMove(p.X + 200, p.Y); },   // sideways: neutral again
+                     [&] { Display.MouseDown(p.X + 200, p.Y); }};  // a click ends the panning
+  Display.MouseDown(p.X, p.Y, VK_MBUTTON);
+  Pump();
+  EXPECT_TRUE(c->PanningSteps.empty());
+  EXPECT_EQ(GetCapture(), nullptr);
+  c->Panning = false;
+  Display.MouseUp(p.X + 200, p.Y);
+  Display.MouseUp(p.X, p.Y, VK_MBUTTON);
+  Pump();
+  const std::vector<HCURSOR> expected{Screen->Cursors(crvlDownScroll), Screen->Cursors(crvlVerScroll)};
+  EXPECT_EQ(c->CursorsSeen, expected);
+  EXPECT_NE(expected[0], Screen->Cursors(crDefault));
+  EXPECT_NE(expected[0], expected[1]);
 }
 
 TEST_F(ControlsTest, LibraryDragAndDropStartsPastTheThreshold) {

@@ -1,13 +1,18 @@
 // The custom popup window and the popup hooks on the headless screen:
 // closing on an outside click, on hiding its owner, on application
 // deactivation and from the loop; the messages the hooks swallow or void;
-// nested popups.
+// nested popups; an owner on an MDI child form.
 #include "lib/lookandfeel/vlCustomPopup.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "lib/lookandfeel/vlWindowUtils.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
@@ -16,6 +21,19 @@ using namespace win;
 using controltest::ControlFixture;
 
 namespace {
+
+// A popup whose outside-click answer a test sets (True: the click must not
+// reach its target).
+class TEatingPopup : public TvlCustomPopupWindow {
+  CL_CLASS(TEatingPopup, TvlCustomPopupWindow)
+ public:
+  using inherited::Create;
+  Boolean EatClicks = false;
+
+ protected:
+  Boolean ProcessOutsideClick(HWND, Cardinal, const TPoint&, TShiftState) override { return EatClicks; }
+};
+CL_IMPLEMENT_CLASS(TEatingPopup)
 
 // Event handlers bound to functions a test sets.
 struct THandlers {
@@ -44,8 +62,9 @@ class PopupTest : public ControlFixture {
     FreeAndNil(Default);
   }
   // A non-modal capturing popup below AOwner with one panel inside.
-  TvlCustomPopupWindow* Make(TWinControl* AOwner) {
-    TvlCustomPopupWindow* p = New<TvlCustomPopupWindow>(AOwner);
+  template <class T = TvlCustomPopupWindow>
+  T* Make(TWinControl* AOwner) {
+    T* p = New<T>(AOwner);
     p->SetModalMode(false);
     p->SetOwnerParent(AOwner);
     p->SetOwnerBounds(TRect{0, 0, AOwner->Width(), AOwner->Height()});
@@ -96,6 +115,7 @@ TEST_F(PopupTest, ApplicationDeactivationClosesNonCapturingPopups) {
   SendMessageW(Form->Handle(), WM_ACTIVATEAPP, 0, 0);
   Pump();
   EXPECT_FALSE(p->IsVisible());
+  SendMessageW(Form->Handle(), WM_ACTIVATEAPP, 1, 0);  // active again for the next tests
 }
 
 TEST_F(PopupTest, ClosePopupClosesFromTheLoop) {
@@ -239,6 +259,105 @@ TEST_F(PopupTest, AltKeysAreVoidedWhilePopupIsOpen) {
   Display.KeyUp(VK_MENU);
   Pump();
   EXPECT_EQ(keys, (std::vector<Word>{VK_MENU, 'X'}));  // with no popup open all pass
+}
+
+}  // namespace
+
+namespace {
+
+// Records the mouse-down clicks that reached a control.
+struct TClickLog {
+  std::vector<std::string> Seen;
+  void Down(TObject* Sender, TMouseButton, TShiftState, Integer, Integer) {
+    Seen.push_back(UTF16ToUTF8(static_cast<TComponent*>(Sender)->Name()));
+  }
+};
+
+// The owner of the popup lies on an MDI child form: clicks on the frame, its
+// client window and the other children close the popup too.
+TEST_F(PopupTest, ClicksElsewhereInTheMDIFrameCloseThePopup) {
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  TForm* frame = nullptr;
+  Application->CreateForm(frame);
+  Finally freeFrame([&] { Free(frame); });
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBorderStyle(bsNone);
+  frame->SetBounds(520, 100, 500, 400);
+  TClickLog log;
+  TPanel* bar = New<TPanel>(static_cast<TComponent*>(frame));
+  bar->SetName(u"Bar");
+  bar->SetAlign(alTop);
+  bar->SetHeight(30);
+  bar->SetParent(frame);
+  frame->Show();
+  TForm* children[2];
+  TPanel* pads[2];
+  for (int i = 0; i < 2; ++i) {
+    children[i] = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(frame), 0);
+    children[i]->SetFormStyle(fsMDIChild);
+    children[i]->SetBorderStyle(bsNone);
+    children[i]->SetBounds(10 + i * 230, 10, 220, 200);
+    pads[i] = New<TPanel>(static_cast<TComponent*>(children[i]));
+    pads[i]->SetName(i ? u"OtherPad" : u"OwnerPad");
+    pads[i]->SetBounds(10, 60, 150, 100);
+    pads[i]->SetParent(children[i]);
+    children[i]->Show();
+  }
+  for (TControl* c : std::initializer_list<TControl*>{bar, pads[0], pads[1]})
+    c->SetOnMouseDown(TMouseEvent(&log, &TClickLog::Down));
+  TEdit* owner = New<TEdit>(static_cast<TComponent*>(children[0]));
+  owner->SetBounds(10, 10, 120, 21);
+  owner->SetParent(children[0]);
+  Pump();
+  TEatingPopup* p = Make<TEatingPopup>(owner);
+  p->SetCaptureFocus(false);
+  struct TCase {
+    const char* Name;
+    std::function<TPoint()> Where;
+    bool Eat;
+    std::vector<std::string> Reached;
+  };
+  const TCase cases[] = {
+      {"frame's bar", [&] { return At(bar, 200, 10); }, false, {"Bar"}},
+      {"another child", [&] { return At(pads[1], 20, 20); }, false, {"OtherPad"}},
+      {"client window", [&] { return At(frame, 480, 380); }, false, {}},
+      {"another child, eaten", [&] { return At(pads[1], 20, 20); }, true, {}},
+      {"the owner's own form", [&] { return At(pads[0], 20, 20); }, false, {"OwnerPad"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    p->EatClicks = c.Eat;
+    p->Popup(nullptr);
+    Pump();
+    ASSERT_TRUE(p->IsVisible());
+    log.Seen.clear();
+    const TPoint at = c.Where();
+    Display.Click(at.X, at.Y);
+    Pump();
+    EXPECT_FALSE(p->IsVisible());
+    EXPECT_EQ(log.Seen, c.Reached);
+  }
+  // the MDI child that holds the owner is its top form window
+  EXPECT_EQ(vlGetTopFormWindow(owner->Handle()), children[0]->Handle());
+  EXPECT_TRUE(vlIsWindowInMDIFrame(children[0], bar->Handle()));
+  EXPECT_TRUE(vlIsWindowInMDIFrame(children[0], frame->ClientHandle()));
+  EXPECT_FALSE(vlIsWindowInMDIFrame(frame, bar->Handle()));  // not an MDI child
+  // hot tracking inside MDI children follows the active child
+  ASSERT_EQ(GetActiveWindow(), frame->Handle());
+  SendMessageW(frame->Handle(), WM_ACTIVATEAPP, 1, 0);  // an earlier test may have left it inactive
+  ASSERT_TRUE(Application->Active());
+  SendMessageW(frame->ClientHandle(), WM_MDIACTIVATE, WPARAM(children[1]->Handle()), 0);
+  EXPECT_TRUE(vlIsActiveMDIChild(children[1]));
+  EXPECT_FALSE(vlIsActiveMDIChild(children[0]));
+  MoveTo(pads[0], 20, 20);
+  EXPECT_FALSE(vlCanControlHotTrack(pads[0]));  // its form is not the active child
+  SendMessageW(frame->ClientHandle(), WM_MDIACTIVATE, WPARAM(children[0]->Handle()), 0);
+  EXPECT_TRUE(vlCanControlHotTrack(pads[0]));
+  EXPECT_FALSE(vlCanControlHotTrack(pads[1]));  // not under the cursor
+  MoveTo(bar, 20, 10);
+  EXPECT_TRUE(vlCanControlHotTrack(bar));  // on the frame itself
+  Free(p);
+  Popups.clear();
 }
 
 }  // namespace

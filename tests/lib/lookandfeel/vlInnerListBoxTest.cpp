@@ -171,6 +171,27 @@ TEST_F(InnerListBoxTest, ScrollingFromTheEmulatedBarMovesTheList) {
   EXPECT_EQ(list->TopIndex(), v->Position());
 }
 
+TEST_F(InnerListBoxTest, TheWheelScrollsTheListInsideAFormAndTheBarFollows) {
+  TListContainer* c = Make(40);
+  TvlCustomInnerListBox* list = c->List;
+  TvlScrollBar* v = list->VScrollBar();
+  list->SetFocus();
+  Pump();
+  ASSERT_TRUE(list->Focused());
+  ASSERT_EQ(list->TopIndex(), 0);
+  const TPoint p = At(list, 20, 20);
+  Display.Wheel(p.X, p.Y, -120);
+  Pump();
+  UINT lines = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  EXPECT_EQ(list->TopIndex(), Integer(lines));
+  EXPECT_EQ(v->Position(), Integer(lines));
+  Display.Wheel(p.X, p.Y, 120);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), 0);
+  EXPECT_EQ(v->Position(), 0);
+}
+
 TEST_F(InnerListBoxTest, BarsTakeTheListsLookAndFeel) {
   TListContainer* c = Make(30);
   TvlCustomInnerListBox* list = c->List;

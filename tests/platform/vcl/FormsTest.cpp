@@ -13,6 +13,7 @@
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/vcl/ActnList.h"
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
@@ -224,6 +225,74 @@ TEST_F(FormsFixture, RunEndsOnTerminateOrWhenTheMainFormCloses) {
     Free(main);
     EXPECT_EQ(Application->MainForm(), nullptr);
   }
+}
+
+// --- MDI frames and children ----------------------------------------------------------
+
+// A frame keeps its child forms in an "MDICLIENT" window below its aligned
+// controls; the client window knows the active child.
+TEST_F(FormsFixture, MDIChildFormsLiveInTheFramesClientWindow) {
+  TForm* early = MakeForm(0, 0, 100, 80);
+  early->SetFormStyle(fsMDIChild);
+  EXPECT_THROW(early->HandleNeeded(), EInvalidOperation);  // no frame yet
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  TForm* frame = nullptr;
+  Application->CreateForm(frame);
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBounds(20, 20, 500, 400);
+  TPanel* bar = New<TPanel>(static_cast<TComponent*>(frame));
+  bar->SetAlign(alTop);
+  bar->SetHeight(30);
+  bar->SetParent(frame);
+  frame->Show();
+  Pump();
+  const HWND client = frame->ClientHandle();
+  ASSERT_NE(client, nullptr);
+  Char name[32]{};
+  GetClassNameW(client, name, 32);
+  EXPECT_EQ(String(name), u"MDICLIENT");
+  EXPECT_EQ(GetParent(client), frame->Handle());
+  RECT r{};
+  GetWindowRect(client, &r);
+  const TPoint topLeft = frame->ScreenToClient(TPoint{r.left, r.top});
+  EXPECT_EQ(topLeft, (TPoint{0, 30}));
+  EXPECT_EQ(r.right - r.left, frame->ClientWidth());
+  EXPECT_EQ(r.bottom - r.top, frame->ClientHeight() - 30);
+
+  TForm* a = MakeForm(10, 10, 200, 150);
+  a->SetFormStyle(fsMDIChild);
+  a->Show();
+  TForm* b = MakeForm(40, 40, 200, 150);
+  b->SetFormStyle(fsMDIChild);
+  b->Show();
+  Pump();
+  for (TForm* f : {a, b}) {
+    EXPECT_EQ(GetParent(f->Handle()), client);
+    EXPECT_NE(GetWindowLongW(f->Handle(), GWL_EXSTYLE) & WS_EX_MDICHILD, 0);
+    EXPECT_NE(GetWindowLongW(f->Handle(), GWL_STYLE) & WS_CHILD, 0);
+  }
+  // the last made is active and on top
+  EXPECT_EQ(frame->MDIChildCount(), 2);
+  EXPECT_EQ(frame->ActiveMDIChild(), b);
+  EXPECT_EQ(frame->MDIChildren(0), b);
+  EXPECT_EQ(frame->MDIChildren(1), a);
+  EXPECT_THROW(frame->MDIChildren(2), EListError);
+  SendMessageW(client, WM_MDIACTIVATE, WPARAM(a->Handle()), 0);
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)), a->Handle());
+  EXPECT_EQ(frame->ActiveMDIChild(), a);
+  EXPECT_EQ(frame->MDIChildren(0), a);
+  // the form made before the frame finds it now
+  early->Show();
+  Pump();
+  EXPECT_EQ(GetParent(early->Handle()), client);
+  EXPECT_EQ(frame->MDIChildCount(), 3);
+  Free(a);
+  Free(early);
+  EXPECT_EQ(frame->MDIChildCount(), 1);
+  EXPECT_EQ(frame->ActiveMDIChild(), b);
+  Free(b);
+  Free(frame);
+  EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
 // --- Modal forms --------------------------------------------------------------------

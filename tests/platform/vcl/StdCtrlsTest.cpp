@@ -294,6 +294,45 @@ TEST_F(StdCtrlsTest, ClickingAListItemSelectsItAndFiresOnClick) {
   EXPECT_EQ(list->ItemAtPos(TPoint{-3, 2}, false), -1);
 }
 
+// A wheel that no control handles reaches the native window of the focused
+// control also when it lies inside other controls; the controls above it
+// have their turn once.
+TEST_F(StdCtrlsTest, UnhandledWheelScrollsANativeListInsideAPanel) {
+  TPanel* panel = Add<TPanel>(Form, u"Panel1", 10, 10, 200, 160);
+  TListBox* list = Add<TListBox>(panel, u"List1", 10, 10, 150, 120);
+  for (int i = 0; i < 40; ++i) list->Items()->Add(u"satır " + IntToStr(i));
+  struct TWheel : TObject {
+    std::vector<std::string> Seen;
+    Boolean Handle = false;
+    void Down(TObject* S, TShiftState, TPoint, Boolean& H) {
+      Seen.push_back(UTF16ToUTF8(static_cast<TComponent*>(S)->Name()));
+      H = Handle;
+    }
+  } w;
+  for (TControl* c : std::initializer_list<TControl*>{list, panel, Form})
+    c->SetOnMouseWheelDown(TMouseWheelUpDownEvent(&w, &TWheel::Down));
+  Form->SetName(u"Form1");
+  ShowForm();
+  list->SetFocus();
+  Pump();
+  ASSERT_TRUE(list->Focused());
+  ASSERT_EQ(list->TopIndex(), 0);
+  const TPoint p = list->ClientToScreen(TPoint{20, 20});
+  Display.Wheel(p.X, p.Y, -120);
+  Pump();
+  EXPECT_EQ(w.Seen, (std::vector<std::string>{"List1", "Panel1", "Form1"}));
+  UINT lines = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  EXPECT_EQ(list->TopIndex(), Integer(lines));
+  // a wheel a control handles stays away from the native list
+  w.Seen.clear();
+  w.Handle = true;
+  Display.Wheel(p.X, p.Y, -120);
+  Pump();
+  EXPECT_EQ(w.Seen, (std::vector<std::string>{"List1"}));
+  EXPECT_EQ(list->TopIndex(), Integer(lines));
+}
+
 TEST_F(StdCtrlsTest, OwnerDrawnListDrawsThroughOnDrawItemInTheWindowsOrder) {
   TListBox* list = Add<TListBox>(Form, u"List1", 10, 10, 150, 120);
   list->SetStyle(lbOwnerDrawVariable);
