@@ -321,34 +321,21 @@ class TInfoLog : public TObject {
 // ACount rows, Index 1..ACount, Kontor 10*Index, SeriNo "s<Index>": an
 // in-memory data set, or the log table on SQLite filled through "Ekle".
 struct TLogSource {
+  // The log outlives the data source (made later, freed first).
+  std::unique_ptr<TLogTestDatabase> Log;
   TComponentPtr Owner{New<TComponent>(nullptr)};
   TDataSet* DS{};
   TDataSource* Source{};
-  TADOConnection* Conn{};
-  TADOStoredProc* Proc{};
   Boolean Sqlite{};
 
   TLogSource(Boolean ASqlite, Integer ACount) : Sqlite(ASqlite) {
     if (ASqlite) {
-      std::string Dir = testing_support::MakeTempDir("dbdatalog");
-      String File = UTF8ToUTF16(Dir + "/cardloader.mdb");
-      CreateLogDatabase(File);
-      Conn = New<TADOConnection>(Owner.get());
-      Conn->SetLoginPrompt(false);
-      Conn->SetConnectionString(LogConnectionString(File));
-      auto* Set = New<TADODataSet>(Owner.get());
-      Set->SetConnection(Conn);
-      Set->SetCursorType(ctStatic);
-      Set->SetCommandText(u"select * from log");
-      Proc = New<TADOStoredProc>(Owner.get());
-      Proc->SetConnection(Conn);
-      Proc->SetProcedureName(u"Ekle");
-      DeclareLogProcedure(Proc);
-      Conn->Open();
-      Conn->BeginTrans();
-      for (Integer I = 1; I <= ACount; ++I) AddLog(I * 10, u"s" + IntToStr(I));
-      Conn->CommitTrans();
-      DS = Set;
+      Log = std::make_unique<TLogTestDatabase>("dbdatalog");
+      Log->Conn->Open();
+      Log->Conn->BeginTrans();
+      for (Integer I = 1; I <= ACount; ++I) Log->Add(I * 10, u"s" + IntToStr(I));
+      Log->Conn->CommitTrans();
+      DS = Log->Set;
     } else {
       auto* Mem = New<TMemDataSet>(Owner.get());
       Mem->FieldDefs()->Add(u"Index", ftInteger);
@@ -364,22 +351,6 @@ struct TLogSource {
     }
     Source = New<TDataSource>(Owner.get());
     Source->SetDataSet(DS);
-  }
-  // One load appended by "Ekle" (SQLite; the database numbers Index).
-  void AddLog(Integer AKontor, const String& ASerial) {
-    TParameters* P = Proc->Parameters();
-    P->Items(0)->SetValue(Variant(static_cast<Word>(AKontor)));
-    P->Items(1)->SetValue(Variant(ASerial));
-    P->Items(2)->SetValue(Variant(String(u"F1")));
-    for (int I = 0; I < 5; ++I) P->Items(3 + I)->SetValue(Variant(1.5));
-    P->Items(8)->SetValue(Variant(static_cast<Byte>(1)));
-    P->Items(9)->SetValue(Variant(false));
-    P->Items(10)->SetValue(Variant(static_cast<Byte>(2)));
-    P->Items(11)->SetValue(Variant(String(u"AB12")));
-    P->Items(12)->SetValue(VarFromDateTime(46000.5));
-    P->Items(13)->SetValue(Variant(String(u"K1")));
-    P->Items(14)->SetValue(Variant(0));
-    Proc->ExecProc();
   }
   Integer CurrentIndex() { return DS->FieldByName(u"Index")->AsInteger(); }
   Boolean Goto(Integer AIndex) { return DS->Locate(u"Index", Variant(AIndex), TLocateOptions()); }
