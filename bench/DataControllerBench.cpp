@@ -1,19 +1,24 @@
 // The data controller's engine on 1,000,000 records (an integer, a float, a
-// date and a group key column): sorting by a header click and grouping with
-// a SUM and a COUNT per group, all groups expanded, each timed beside its
-// floor measured in the same iteration: std::sort of record indexes by the
-// same keys read from plain arrays (ties by index), plus one pass over the
-// sorted keys for grouping.
+// date, a group key and a Turkish text column): sorting by a header click,
+// grouping with a SUM and a COUNT per group, all groups expanded, and a
+// filter typed one keystroke at a time, each timed beside its floor
+// measured in the same iteration: std::sort of record indexes by the same
+// keys read from plain arrays (ties by index), plus one pass over the sorted
+// keys for grouping; a starts-with test over a plain array of the texts for
+// a keystroke. Each figure is taken both through the engine (the info
+// object) and through the controller's own entry point.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
 
 #include "lib/data/vlDataController.h"
 #include "platform/rtl/Collation.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/Variants.h"
 
 namespace {
@@ -87,42 +92,98 @@ double SortFloor(const std::vector<T>& Keys) {
   return Seconds(Start);
 }
 
-template <class T>
-void RunSort(benchmark::State& State, Integer AItem, const std::vector<T>& Keys) {
+void Report(benchmark::State& State, double AEngine, double AOwn, double AFloor) {
+  const double N = static_cast<double>(State.iterations());
+  State.counters["engine_ms"] = AEngine * 1000 / N;
+  State.counters["own_ms"] = AOwn * 1000 / N;
+  State.counters["floor_ms"] = AFloor * 1000 / N;
+  State.counters["ratio_to_floor"] = AOwn / AFloor;
+  State.counters["entry_to_engine"] = AOwn / AEngine;
+}
+
+// Each iteration times AEngine (the engine's own entry) and AEntry (the
+// controller's), in turns first, each after ABefore and followed by AUndo
+// (both untimed, the row count checked), then adds AFloor's seconds.
+void RunInTurns(benchmark::State& State, Integer ARows, const std::function<void()>& AEngine,
+                const std::function<void()>& AEntry, const std::function<void()>& AUndo,
+                const std::function<double()>& AFloor, const std::function<void()>& ABefore = [] {}) {
   TvlCustomDataController* DC = Data().DC.get();
-  double Own = 0, Floor = 0;
-  for (auto _ : State) {
-    auto Start = std::chrono::steady_clock::now();
-    DC->ChangeSorting(AItem, soAscending);
-    Own += Seconds(Start);
+  double Engine = 0, Own = 0, Floor = 0;
+  Integer Turn = 0;
+  auto TimeOne = [&](Boolean AController) {
     State.PauseTiming();
-    if (DC->GetRowCount() != kRecords) State.SkipWithError("wrong row count");
-    DC->ChangeSorting(AItem, soNone);
-    Floor += SortFloor(Keys);
+    ABefore();
+    State.ResumeTiming();
+    auto Start = std::chrono::steady_clock::now();
+    (AController ? AEntry : AEngine)();
+    (AController ? Own : Engine) += Seconds(Start);
+    State.PauseTiming();
+    if (DC->GetRowCount() != ARows) State.SkipWithError("wrong row count");
+    AUndo();
+    State.ResumeTiming();
+  };
+  for (auto _ : State) {
+    const Boolean ControllerFirst = Turn++ % 2;
+    TimeOne(ControllerFirst);
+    TimeOne(!ControllerFirst);
+    State.PauseTiming();
+    Floor += AFloor();
     State.ResumeTiming();
   }
-  State.counters["own_ms"] = Own * 1000 / static_cast<double>(State.iterations());
-  State.counters["floor_ms"] = Floor * 1000 / static_cast<double>(State.iterations());
-  State.counters["ratio_to_floor"] = Own / Floor;
+  Report(State, Engine, Own, Floor);
+}
+
+// Undoes a sort or a grouping and brings the rows back to storage order
+// (removing the sorting alone leaves them in the sorted order), so that
+// every timed sort starts from the order the floor starts from.
+void Unsort(const std::function<void()>& AUndo) {
+  AUndo();
+  Data().DC->Refresh();
+}
+
+// The engine's own sort (the info's ChangeSorting of the field) and a
+// header click (the controller's ChangeSorting of the item), both from
+// unsorted. With ACold the kept collation keys are dropped before each.
+template <class T>
+void RunSort(benchmark::State& State, Integer AItem, const std::vector<T>& Keys, Boolean ACold = false) {
+  TvlCustomDataController* DC = Data().DC.get();
+  TvlCustomDataField* Field = DC->GetItemField(AItem);
+  RunInTurns(
+      State, kRecords, [&] { DC->DataControllerInfo()->ChangeSorting(Field, soAscending); },
+      [&] { DC->ChangeSorting(AItem, soAscending); }, [&] { Unsort([&] { DC->ChangeSorting(AItem, soNone); }); },
+      [&] { return SortFloor(Keys); },
+      [&] {
+        if (ACold) DC->DataStorage()->DropValueCaches();
+      });
 }
 
 void BM_SortInteger(benchmark::State& State) { RunSort(State, cInt, Data().Ints); }
-BENCHMARK(BM_SortInteger)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SortInteger)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 void BM_SortFloat(benchmark::State& State) { RunSort(State, cFloat, Data().Floats); }
-BENCHMARK(BM_SortFloat)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SortFloat)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 // Text by the Turkish collation (dcoAnsiSort), beside std::sort of the
-// indexes by collation keys computed beforehand (outside the floor).
-void BM_SortTurkishText(benchmark::State& State) {
+// indexes by collation keys computed beforehand (outside the floor). Cold:
+// the first sort of the column, its keys computed in the click. Warm: the
+// keys kept by the storage from an earlier sort (a second click, or a sort
+// after editing a few values).
+void RunTurkishSort(benchmark::State& State, Boolean ACold) {
   TvlCustomDataController* DC = Data().DC.get();
   std::vector<std::string> Keys(kRecords);
   for (Integer I = 0; I < kRecords; ++I) Keys[I] = AnsiCollationKey(Data().Texts[I], false);
   DC->SetOptions(DC->Options() | dcoAnsiSort);
-  RunSort(State, cText, Keys);
+  DC->ChangeSorting(cText, soAscending);
+  DC->ChangeSorting(cText, soNone);
+  RunSort(State, cText, Keys, ACold);
   DC->SetOptions(DC->Options() & ~dcoAnsiSort);
 }
-BENCHMARK(BM_SortTurkishText)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SortTurkishTextCold(benchmark::State& State) { RunTurkishSort(State, true); }
+BENCHMARK(BM_SortTurkishTextCold)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+void BM_SortTurkishTextWarm(benchmark::State& State) { RunTurkishSort(State, false); }
+BENCHMARK(BM_SortTurkishTextWarm)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Floor of grouping: the sort of the group keys plus one pass that sums the
 // float column and counts per group.
@@ -148,29 +209,119 @@ double GroupFloor() {
   return Seconds(Start);
 }
 
+// The engine's grouping (the info's ChangeGrouping of the field) and the
+// controller's (ChangeGrouping of the item), each from ungrouped.
 void BM_GroupWithSummaries(benchmark::State& State) {
   TvlCustomDataController* DC = Data().DC.get();
   TvlDataSummaryItems* Items = DC->Summary()->DefaultGroupSummaryItems();
-  Items->Add(DC->GetItemField(cFloat), spGroup, skSum);
+  Items->Add(nullptr, spGroup, skSum)->SetDataFieldLink(DC->GetItemField(cFloat));  // the items have no objects
   Items->Add(nullptr, spGroup, skCount);
   DC->SetOptions(DC->Options() | dcoGroupsAlwaysExpanded);
-  double Own = 0, Floor = 0;
-  for (auto _ : State) {
-    auto Start = std::chrono::steady_clock::now();
-    DC->ChangeGrouping(cGroup, 0);
-    Own += Seconds(Start);
-    State.PauseTiming();
-    if (DC->GetRowCount() != kRecords + kGroups) State.SkipWithError("wrong row count");
-    DC->ChangeGrouping(cGroup, -1);
-    Floor += GroupFloor();
-    State.ResumeTiming();
-  }
+  RunInTurns(
+      State, kRecords + kGroups, [&] { DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0); },
+      [&] { DC->ChangeGrouping(cGroup, 0); }, [&] { Unsort([&] { DC->ChangeGrouping(cGroup, -1); }); },
+      GroupFloor);
   Items->Clear();
-  State.counters["own_ms"] = Own * 1000 / static_cast<double>(State.iterations());
-  State.counters["floor_ms"] = Floor * 1000 / static_cast<double>(State.iterations());
-  State.counters["ratio_to_floor"] = Own / Floor;
+  DC->SetOptions(DC->Options() & ~dcoGroupsAlwaysExpanded);
 }
-BENCHMARK(BM_GroupWithSummaries)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GroupWithSummaries)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// A filter typed as a user types it in the filter row of the text column:
+// each keystroke sets the column's condition to LIKE 'typed text%' (a
+// starts-with condition, as the grid's immediate filtering sets it). The
+// controller's figure is the criteria change itself (the controller
+// refilters when it fires); the engine's is the same change made while the
+// controller is locked, timing only the unlock that refilters. The floor
+// of a keystroke: a starts-with test of every text in a plain array.
+void SetTypedFilter(TvlCustomDataController* DC, const String& ATyped) {
+  TvlDataFilterCriteria* F = DC->Filter();
+  F->BeginUpdate();
+  F->RemoveItemByItemLink(DC->GetItemField(cText));
+  if (!ATyped.empty()) F->AddItem(nullptr, DC->GetItemField(cText), foLike, Variant(ATyped + u"%"), ATyped);
+  F->SetActive(true);
+  F->EndUpdate();
+}
+
+// With AFold the typed text is upper-cased by the locale and the texts are
+// taken upper-cased beforehand (outside the floor), as the criteria's case
+// folding compares them.
+double TypedFloor(const String& ATyped, Boolean AFold, Integer& AMatches) {
+  static const std::vector<String> Upper = [] {
+    std::vector<String> R;
+    for (const String& T : Data().Texts) R.push_back(AnsiUpperCase(T));
+    return R;
+  }();
+  const std::vector<String>& Texts = AFold ? Upper : Data().Texts;
+  const String Typed = AFold ? AnsiUpperCase(ATyped) : ATyped;
+  auto Start = std::chrono::steady_clock::now();
+  AMatches = 0;
+  for (const String& T : Texts)
+    if (T.size() >= Typed.size() && T.compare(0, Typed.size(), Typed) == 0) ++AMatches;
+  benchmark::DoNotOptimize(AMatches);
+  return Seconds(Start);
+}
+
+void RunTypedFilter(benchmark::State& State, TvlFilterCriteriaOptions AOptions) {
+  TvlCustomDataController* DC = Data().DC.get();
+  DC->Filter()->SetOptions(AOptions);
+  // Typed words: the first six letters of a few records' texts.
+  std::vector<String> Words;
+  for (Integer R : {17, 4242, 777777})
+    if (Data().Texts[R].size() >= 6) Words.push_back(Data().Texts[R].substr(0, 6));
+  double Engine = 0, Own = 0, Floor = 0, WorstOwn = 0;
+  Integer Keystrokes = 0;
+  for (auto _ : State) {
+    for (const String& W : Words) {
+      for (size_t L = 1; L <= W.size(); ++L) {
+        const String Typed = W.substr(0, L);
+        State.PauseTiming();
+        SetTypedFilter(DC, Typed.substr(0, L - 1));
+        DC->BeginUpdate();
+        State.ResumeTiming();
+        SetTypedFilter(DC, Typed);
+        auto Start = std::chrono::steady_clock::now();
+        DC->EndUpdate();
+        Engine += Seconds(Start);
+        State.PauseTiming();
+        SetTypedFilter(DC, Typed.substr(0, L - 1));
+        State.ResumeTiming();
+        Start = std::chrono::steady_clock::now();
+        SetTypedFilter(DC, Typed);
+        const double Key = Seconds(Start);
+        Own += Key;
+        WorstOwn = std::max(WorstOwn, Key);
+        State.PauseTiming();
+        Integer Matches;
+        Floor += TypedFloor(Typed, AOptions.Contains(fcoCaseInsensitive), Matches);
+        if (DC->GetRowCount() != Matches) State.SkipWithError("wrong row count");
+        ++Keystrokes;
+        State.ResumeTiming();
+      }
+      State.PauseTiming();
+      SetTypedFilter(DC, String());
+      State.ResumeTiming();
+    }
+  }
+  DC->Filter()->Clear();
+  DC->Filter()->SetActive(false);
+  DC->Filter()->SetOptions(TvlFilterCriteriaOptions());
+  const double N = static_cast<double>(Keystrokes);
+  State.counters["keystrokes"] = N;
+  State.counters["engine_ms"] = Engine * 1000 / N;
+  State.counters["own_ms"] = Own * 1000 / N;
+  State.counters["worst_ms"] = WorstOwn * 1000;
+  State.counters["floor_ms"] = Floor * 1000 / N;
+  State.counters["ratio_to_floor"] = Own / Floor;
+  State.counters["entry_to_engine"] = Own / Engine;
+}
+void BM_TypedFilter(benchmark::State& State) { RunTypedFilter(State, TvlFilterCriteriaOptions()); }
+BENCHMARK(BM_TypedFilter)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same with the criteria's case folding (fcoCaseInsensitive).
+void BM_TypedFilterIgnoringCase(benchmark::State& State) {
+  RunTypedFilter(State, TvlFilterCriteriaOptions{fcoCaseInsensitive});
+}
+BENCHMARK(BM_TypedFilterIgnoringCase)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

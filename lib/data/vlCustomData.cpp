@@ -374,6 +374,14 @@ void TvlCustomDataRelation::Destroy() {
     auto& Items = FRelationList->FItems;
     auto It = std::find(Items.begin(), Items.end(), this);
     if (It != Items.end()) {
+      // The detail controllers that exist for this relation lose their master.
+      IvlDataController* DC = FRelationList->DataController();
+      const Integer Index = static_cast<Integer>(It - Items.begin());
+      if (FRelationList->FDataField && FRelationList->FDataField->ValueDef())
+        for (Integer R = 0; R < DC->RecordCount(); ++R)
+          if (TvlDetailObject* Detail = FRelationList->StoredDetailObject(R); Detail && Detail->LinkObjects(Index))
+            if (IvlDataController* C = DC->GetDetailDataControllerByLinkObject(Detail->LinkObjects(Index)))
+              C->SetMasterRelation(nullptr, -1);
       FRelationList->DataController()->RelationsChanged(this);
       Items.erase(std::find(Items.begin(), Items.end(), this));
       FRelationList->Changed(nullptr);
@@ -445,8 +453,12 @@ Integer TvlCustomDataRelationList::IndexOf(const TvlCustomDataRelation* ARelatio
 }
 
 Boolean TvlCustomDataRelationList::IsEmpty() {
+  // A clone's details hang off its pattern's relations; a list whose own
+  // relations have detail controllers is not empty either.
+  for (TvlCustomDataRelation* R : FItems)
+    if (R->DetailDataController()) return false;
   IvlDataController* Pattern = FDataController->PatternController();
-  if (!Pattern) return true;
+  if (!Pattern || Pattern == FDataController) return true;
   TvlCustomDataRelationList* List = Pattern->Relations();
   for (TvlCustomDataRelation* R : List->FItems)
     if (R->DetailDataController()) return false;

@@ -124,10 +124,12 @@ class TvlCustomDataField : public TObject {
   void SetItem(TObject* Value) { FItem = Value; }
   TvlDataControllerNotifier* Notifier() const;
   Boolean NeedConversion() const { return FNeedConversion; }
+  void SetNeedConversion(Boolean Value) { FNeedConversion = Value; }
   // Per sort pass: 0 idle, -1 compare raw, 1 convert, 2 compare display texts.
   Integer NeedConversionFlag() const { return FNeedConversionFlag; }
   void SetNeedConversionFlag(Integer Value) { FNeedConversionFlag = Value; }
   Boolean Prepared() const { return FPrepared; }
+  void SetPrepared(Boolean Value) { FPrepared = Value; }
 
  private:
   friend class TvlCustomDataFieldList;
@@ -166,6 +168,7 @@ class TvlCustomDataFieldList : public TObject {
   void Move(Integer ACurIndex, Integer ANewIndex);
   IvlDataController* DataController() const { return FDataController; }
   Boolean FieldDestroyed() const { return FFieldDestroyed; }
+  void ClearFieldDestroyed() { FFieldDestroyed = false; }
 
  private:
   friend class TvlCustomDataField;

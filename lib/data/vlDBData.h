@@ -358,7 +358,7 @@ class TvlDBDataController : public TvlCustomDataController {
   TvlDBDataField* GetDBItemField(Integer AItemIndex);
   // One name, several names separated by ";" or a lookup's key names (sub-fields).
   void SetFieldName(TvlDBDataField* AField, const String& ANames, Boolean AIsLookupKeys);
-  void PrepareField(TvlDBDataField* AField);
+  void PrepareField(TvlCustomDataField* AField) override;
   // An internal field bound to names (relation master keys, summary items):
   // made when missing, freed for empty names.
   void BindInternalField(TvlDBDataField*& AField, const String& ANames);
@@ -373,6 +373,8 @@ class TvlDBDataController : public TvlCustomDataController {
   TvlCustomDataRelationClass GetRelationClass() override;
   void RelationsChanged(TvlCustomDataRelation* ARelation) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  // Fields made of several data-set fields filter by their joined values, not by stored text.
+  TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField) override;
   String GetFilterItemFieldName(TObject* AItem) override;
   void Assign(TPersistent* Source) override;
 

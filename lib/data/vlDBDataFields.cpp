@@ -302,8 +302,9 @@ void TvlDBDataController::SetFieldName(TvlDBDataField* AField, const String& ANa
   if (AField->ValueTypeClass() != OldType && !AField->IsInternal()) DataControllerInfo()->UpdateField(AField);
 }
 
-void TvlDBDataController::PrepareField(TvlDBDataField* AField) {
-  if (AField->ReferenceField()) return;
+void TvlDBDataController::PrepareField(TvlCustomDataField* ADataField) {
+  auto* AField = dynamic_cast<TvlDBDataField*>(ADataField);
+  if (!AField || AField->ReferenceField()) return;
   TDataSet* DS = DataSet();
   if (!DS) return;
   TField* Field = nullptr;
@@ -383,6 +384,12 @@ Variant TvlDBDataController::GetFilterDataValue(Integer ARecordIndex, TvlCustomD
   std::vector<Variant> Values;
   for (Integer I = 0; I < F->FieldCount(); ++I) Values.push_back(inherited::GetFilterDataValue(ARecordIndex, F->Fields(I)));
   return ValuesOf(Values);
+}
+
+TvlValueDef* TvlDBDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+  auto* F = dynamic_cast<TvlDBDataField*>(AField);
+  if (F && F->FieldCount() != 0) return nullptr;
+  return inherited::GetFilterTextValueDef(AField);
 }
 
 String TvlDBDataController::GetFilterItemFieldName(TObject* AItem) {
@@ -593,24 +600,16 @@ void TvlDBDataSummaryItem::Destroy() {
   if (FDataField) {
     TvlDBDataField* F = FDataField;
     FDataField = nullptr;
-    if (Field() == F) SetField(nullptr);
+    if (Field() == F) SetDataFieldLink(nullptr);
     Free(F);
   }
   inherited::Destroy();
 }
 
-void TvlDBDataSummaryItem::Assign(TvlDataSummaryItem* ASource) {
-  TvlDataSummary* S = SummaryItems()->Summary();
-  S->BeginUpdate();
-  Finally End([&] { S->EndUpdate(); });
-  SetKind(ASource->Kind());
-  SetFormat(ASource->Format());
-  SetPosition(ASource->Position());
-  SetSorted(ASource->Sorted());
+void TvlDBDataSummaryItem::CopySettings(TvlCustomDataSummaryItem* ASource) {
+  inherited::CopySettings(ASource);
   if (auto* D = dynamic_cast<TvlDBDataSummaryItem*>(ASource); D && !D->FFieldName.empty())
     SetFieldName(D->FFieldName);
-  else
-    SetField(ASource->Field());
 }
 
 TvlCustomDataField* TvlDBDataSummaryItem::DataField() { return FDataField ? FDataField : Field(); }
@@ -623,17 +622,17 @@ void TvlDBDataSummaryItem::SetFieldName(const String& Value) {
   TvlDBDataField* Old = FDataField;
   DC->BindInternalField(FDataField, Value);
   // The summary reads the internal field's stored values; reading them needs a load.
-  if (Old && !FDataField && Field() == Old) SetField(nullptr);
+  if (Old && !FDataField && Field() == Old) SetDataFieldLink(nullptr);
   if (FDataField) {
-    SetField(FDataField);
+    SetDataFieldLink(FDataField);
     if (DC->DataSet() && DC->DataSet()->Active()) DC->DBProvider()->LayoutChanged();
   }
 }
 
-Boolean TvlDBDataSummaryItem::IsCurrency() {
+Boolean TvlDBDataSummaryItem::IsCurrency(Integer AVarType) {
   auto* F = dynamic_cast<TvlDBDataField*>(DataField());
   if (F && F->Field()) return F->IsCurrency();
-  return false;
+  return inherited::IsCurrency(AVarType);
 }
 
 // --- Detail filter adapter -------------------------------------------------------------------

@@ -139,12 +139,14 @@ class TvlDBDataSummaryItem : public TvlDataSummaryItem {
   CL_CLASS(TvlDBDataSummaryItem, TvlDataSummaryItem)
  public:
   void Destroy() override;
-  void Assign(TvlDataSummaryItem* ASource);
+  // The field name is copied too; the item link only when there is none.
+  void CopySettings(TvlCustomDataSummaryItem* ASource) override;
   // The bound internal field when a field name is set, else the item's field.
-  TvlCustomDataField* DataField();
+  TvlCustomDataField* DataField() override;
   const String& FieldName() const { return FFieldName; }
   void SetFieldName(const String& Value);
-  Boolean IsCurrency();
+  // A bound data-set field answers by its own type.
+  Boolean IsCurrency(Integer AVarType) override;
   TvlDBDataController* DBDataController() const;
 
  private:

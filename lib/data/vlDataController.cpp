@@ -11,6 +11,7 @@
 #include "lib/data/vlDataUtils.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/classes/Streams.h"
+#include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Finally.h"
@@ -26,9 +27,42 @@ CL_IMPLEMENT_CLASS(TvlSelectionChangedInfo)
 CL_IMPLEMENT_CLASS(TvlSearchChangedInfo)
 CL_IMPLEMENT_CLASS(TvlBookmarkChangedInfo)
 CL_IMPLEMENT_CLASS(TvlGroupingChangingInfo)
-CL_IMPLEMENT_CLASS(TvlDataSummaryItem)
-CL_IMPLEMENT_CLASS(TvlDataSummaryItems)
-CL_IMPLEMENT_CLASS(TvlDataSummary)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlCustomDataSummaryItem, P) {
+  P.Property(u"Format", &TvlCustomDataSummaryItem::Format, &TvlCustomDataSummaryItem::SetFormat);
+  P.Property(u"Kind", &TvlCustomDataSummaryItem::Kind, &TvlCustomDataSummaryItem::SetKind).Default(skNone);
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummaryItem, P) {
+  P.Property(u"Position", &TvlDataSummaryItem::Position, &TvlDataSummaryItem::SetPosition)
+      .Stored(&TvlDataSummaryItem::PositionNeedsStoring);
+  P.Property(u"Tag", &TvlDataSummaryItem::Tag, &TvlDataSummaryItem::SetTag).Default(0);
+  P.Property(u"OnGetText", &TvlDataSummaryItem::OnGetText, &TvlDataSummaryItem::SetOnGetText);
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummaryItems, P) {
+  P.Property(u"OnSummary", &TvlDataSummaryItems::OnSummary, &TvlDataSummaryItems::SetOnSummary);
+}
+CL_IMPLEMENT_CLASS(TvlDataFooterSummaryItems)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataGroupSummaryItems, P) {
+  P.Property(u"BeginText", &TvlDataGroupSummaryItems::BeginText, &TvlDataGroupSummaryItems::SetBeginText)
+      .Stored(&TvlDataGroupSummaryItems::IsBeginTextStored);
+  P.Property(u"EndText", &TvlDataGroupSummaryItems::EndText, &TvlDataGroupSummaryItems::SetEndText)
+      .Stored(&TvlDataGroupSummaryItems::IsEndTextStored);
+  P.Property(u"Separator", &TvlDataGroupSummaryItems::Separator, &TvlDataGroupSummaryItems::SetSeparator)
+      .Stored(&TvlDataGroupSummaryItems::IsSeparatorStored);
+}
+CL_IMPLEMENT_CLASS(TvlDataSummaryGroupItemLink)
+CL_IMPLEMENT_CLASS(TvlDataSummaryGroupItemLinks)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummaryGroup, P) {
+  P.Property(u"Links", &TvlDataSummaryGroup::Links, &TvlDataSummaryGroup::SetLinks);
+  P.Property(u"SummaryItems", &TvlDataSummaryGroup::SummaryItems, &TvlDataSummaryGroup::SetSummaryItems);
+}
+CL_IMPLEMENT_CLASS(TvlDataSummaryGroups)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummary, P) {
+  P.Property(u"DefaultGroupSummaryItems", &TvlDataSummary::DefaultGroupSummaryItems,
+             &TvlDataSummary::SetDefaultGroupSummaryItems);
+  P.Property(u"FooterSummaryItems", &TvlDataSummary::FooterSummaryItems, &TvlDataSummary::SetFooterSummaryItems);
+  P.Property(u"SummaryGroups", &TvlDataSummary::SummaryGroups, &TvlDataSummary::SetSummaryGroups);
+  P.Property(u"OnAfterSummary", &TvlDataSummary::OnAfterSummary, &TvlDataSummary::SetOnAfterSummary);
+}
 CL_IMPLEMENT_CLASS(TvlCustomDataSource)
 CL_IMPLEMENT_CLASS(TvlCustomDataProvider)
 CL_IMPLEMENT_CLASS(TvlDataControllerSearch)
@@ -52,61 +86,54 @@ void TvlSelectionChangedInfo::CreateEx(Integer ARowIndex1, Integer ARowIndex2) {
 
 // --- Summary items -------------------------------------------------------------------
 
-void TvlDataSummaryItem::Create(TvlDataSummaryItems* AItems) {
-  FItems = AItems;
-  FItems->FItems.push_back(this);
+namespace {
+
+// The first summary item or link of a collection for which APred holds; -1.
+template <class TPred>
+Integer FindSummaryItem(const TCollection* AItems, TPred APred) {
+  for (Integer I = 0; I < AItems->Count(); ++I)
+    if (APred(static_cast<TvlCustomDataSummaryItem*>(AItems->Items(I)))) return I;
+  return -1;
 }
 
-Integer TvlDataSummaryItem::Index() const { return FItems->IndexOf(this); }
+}  // namespace
 
-void TvlDataSummaryItem::SetField(TvlCustomDataField* Value) {
-  if (FField == Value) return;
-  FField = Value;
-  FItems->Update(false);
-}
-
-void TvlDataSummaryItem::SetKind(TvlSummaryKind Value) {
-  if (FKind == Value) return;
-  FKind = Value;
-  FItems->Update(false);
-}
-
-void TvlDataSummaryItem::SetFormat(const String& Value) {
-  FFormat = Value;
-  FItems->Update(true);
-}
-
-TvlSummaryPosition TvlDataSummaryItem::Position() const { return FItems->IsFooter() ? spFooter : FPosition; }
-
-void TvlDataSummaryItem::SetPosition(TvlSummaryPosition Value) {
-  if (Position() == Value) return;
-  FPosition = Value;
-  FItems->Update(true);
-}
-
-void TvlDataSummaryItem::SetSorted(Boolean Value) {
-  TvlCustomDataController* DC = FItems->Summary()->DataController();
-  if (FSorted == Value || DC->SortingBySummaryDataItemIndex() != -1) return;
-  // One sorted item per collection.
-  if (Value)
-    for (TvlDataSummaryItem* I : FItems->FItems) I->FSorted = false;
-  FSorted = Value;
-  if (!DC->IsOwnerDestroying()) {
-    DC->SortingBySummaryChangedFlag = true;
-    DC->Change(dccSorting);
+void TvlCustomDataSummaryItem::CopySettings(TvlCustomDataSummaryItem* ASource) {
+  // The source's item maps to the item at the same place in this controller.
+  TObject* Link = nullptr;
+  TvlCustomDataController* Mine = OwningDataController();
+  TvlCustomDataController* Theirs = ASource->OwningDataController();
+  if (Mine == Theirs || !Mine || !Theirs) {
+    Link = ASource->ItemLink();
+  } else if (TvlCustomDataField* F = ASource->Field(); F && !F->IsInternal()) {
+    Integer I = F->Index();
+    if (I >= 0 && I < Mine->GetItemCount()) Link = Mine->GetItem(I);
   }
-  FItems->Update(false);
+  SetItemLink(Link);
+  SetFormat(ASource->Format());
+  SetKind(ASource->Kind());
 }
 
-Boolean TvlDataSummaryItem::IsCalculated() { return FField != nullptr || FKind == skCount; }
+TvlCustomDataController* TvlCustomDataSummaryItem::OwningDataController() {
+  auto* Items = dynamic_cast<TvlDataSummaryItems*>(Collection());
+  return Items ? Items->DataController() : nullptr;
+}
 
-String TvlDataSummaryItem::FormatValue(const Variant& AValue, Boolean AIsFooter) {
+String TvlCustomDataSummaryItem::ChooseValueFormat(TvlSummaryValueType AValueType, const Variant&, Boolean AIsFooter) {
+  if (!FFormat.empty()) return FFormat;
+  auto* Items = dynamic_cast<TvlDataSummaryItems*>(Collection());
+  return Items ? Items->DefaultFormat(AValueType, FKind, AIsFooter) : String();
+}
+
+Boolean TvlCustomDataSummaryItem::IsCurrency(Integer AVarType) { return vlIsCurrencyVarType(AVarType); }
+
+String TvlCustomDataSummaryItem::FormatValue(const Variant& AValue, Boolean AIsFooter) {
   if (VarIsNull(AValue)) return u"";
   if (FKind == skNone) return VarToStr(AValue);
-  enum { vtFloat, vtCurrency, vtDate };
-  Integer ValueType = vlIsCurrencyVarType(VarType(AValue)) ? vtCurrency : (vlVarIsDateTime(AValue) ? vtDate : vtFloat);
-  String Fmt = FFormat.empty() ? FItems->DefaultFormat(ValueType, FKind, AIsFooter) : FFormat;
-  if (ValueType == vtDate && FKind != skCount) {
+  TvlSummaryValueType ValueType =
+      IsCurrency(VarType(AValue)) ? svtCurrency : (vlVarIsDateTime(AValue) ? svtDate : svtFloat);
+  String Fmt = ChooseValueFormat(ValueType, AValue, AIsFooter);
+  if (ValueType == svtDate && FKind != skCount) {
     TDateTime D = VarToDateTime(AValue);
     String Text;
     if (std::trunc(D) == D)
@@ -117,110 +144,483 @@ String TvlDataSummaryItem::FormatValue(const Variant& AValue, Boolean AIsFooter)
       Text = DateTimeToStr(D);
     return Fmt + Text;
   }
+  // A footer count that is not calculated stays Empty: the number 0.
   if (VarIsEmpty(AValue)) return FormatFloat(Fmt, 0);
   return FormatFloat(Fmt, AValue.AsDouble());
 }
 
-void TvlDataSummaryItems::Create(TvlDataSummary* ASummary, Boolean AIsFooter) {
-  FSummary = ASummary;
-  FIsFooter = AIsFooter;
+void TvlCustomDataSummaryItem::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvlCustomDataSummaryItem*>(Source);
+  if (!S) return inherited::Assign(Source);
+  TCollection* C = Collection();
+  if (C) C->BeginUpdate();
+  Finally End([&] {
+    if (C) C->EndUpdate();
+  });
+  CopySettings(S);
 }
 
-void TvlDataSummaryItems::Destroy() {
-  for (TvlDataSummaryItem* I : FItems) Free(I);
-  FItems.clear();
+TObject* TvlCustomDataSummaryItem::ItemLink() const { return FField ? FField->Item() : nullptr; }
+
+void TvlCustomDataSummaryItem::SetItemLink(TObject* Value) {
+  TvlCustomDataController* DC = OwningDataController();
+  if (!DC || Value == ItemLink()) return;
+  SetDataFieldLink(Value ? DC->Fields()->FieldByItem(Value) : nullptr);
+}
+
+void TvlCustomDataSummaryItem::SetDataFieldLink(TvlCustomDataField* AField) {
+  if (AField == FField) return;
+  TCollection* C = Collection();
+  if (C) C->BeginUpdate();
+  {
+    Finally End([&] {
+      if (C) C->EndUpdate();
+    });
+    DataFieldChanging(AField);
+    FField = AField;
+    Changed(true);  // the update's end reports it
+  }
+}
+
+void TvlCustomDataSummaryItem::SetKind(TvlSummaryKind Value) {
+  if (FKind == Value) return;
+  FKind = Value;
+  Changed(true);
+}
+
+void TvlCustomDataSummaryItem::SetFormat(const String& Value) {
+  FFormat = Value;
+  Changed(false);
+}
+
+void TvlDataSummaryItem::CopySettings(TvlCustomDataSummaryItem* ASource) {
+  inherited::CopySettings(ASource);
+  if (auto* S = dynamic_cast<TvlDataSummaryItem*>(ASource)) {
+    SetPosition(S->Position());
+    SetSorted(S->Sorted());
+    SetOnGetText(S->OnGetText());
+  }
+}
+
+void TvlDataSummaryItem::Assign(TPersistent* Source) {
+  inherited::Assign(Source);
+  if (auto* S = dynamic_cast<TvlDataSummaryItem*>(Source)) FTag = S->Tag();
+}
+
+void TvlDataSummaryItem::Destroy() {
+  if (Collection()) SetSorted(false);
   inherited::Destroy();
 }
 
-TvlDataSummaryItem* TvlDataSummaryItems::Add() {
-  TvlDataSummaryItem* Item =
-      CreateFrom(FSummary->DataController()->GetSummaryItemClass(), &TvlDataSummaryItem::Create, this);
-  Update(false);
-  return Item;
+TvlDataSummaryItems* TvlDataSummaryItem::SummaryItems() const {
+  return static_cast<TvlDataSummaryItems*>(Collection());
 }
 
-TvlDataSummaryItem* TvlDataSummaryItems::Add(TvlCustomDataField* AField, TvlSummaryPosition APosition,
-                                             TvlSummaryKind AKind, const String& AFormat) {
-  FSummary->BeginUpdate();
-  Finally End([&] { FSummary->EndUpdate(); });
+TvlSummaryPosition TvlDataSummaryItem::Position() {
+  return SummaryItems() ? SummaryItems()->PositionOfItem(this) : FPosition;
+}
+
+void TvlDataSummaryItem::SetPosition(TvlSummaryPosition Value) {
+  if (Position() == Value) return;
+  FPosition = Value;
+  Changed(false);
+}
+
+Boolean TvlDataSummaryItem::PositionNeedsStoring() {
+  return SummaryItems() ? SummaryItems()->PositionNeedsStoring(this) : FPosition != spGroup;
+}
+
+void TvlDataSummaryItem::SetSorted(Boolean Value) {
+  TvlCustomDataController* DC = DataController();
+  if (FSorted == Value || !DC || DC->SortingBySummaryDataItemIndex() != -1) return;
+  TvlDataSummaryItems* Items = SummaryItems();
+  Items->BeginUpdate();
+  {
+    Finally End([&] { Items->EndUpdate(); });
+    Items->PrepareSortedChange(this, Value);
+    FSorted = Value;
+    if (!DC->IsOwnerDestroying()) {
+      DC->SortingBySummaryChangedFlag = true;
+      DC->Change(dccSorting);
+    }
+    Changed(true);  // the update's end reports it
+  }
+}
+
+Boolean TvlDataSummaryItem::IsCalculated() {
+  // A count without a field counts the records, in a footer too.
+  return DataField() != nullptr || Kind() == skCount;
+}
+
+String TvlDataSummaryItem::FormatValue(const Variant& AValue, Boolean AIsFooter) {
+  String Result = inherited::FormatValue(AValue, AIsFooter);
+  if (Assigned(FOnGetText)) FOnGetText(this, AValue, AIsFooter, Result);
+  return Result;
+}
+
+// --- Summary item collections ----------------------------------------------------------
+
+void TvlDataSummaryItems::Create(TvlDataSummary* ASummary, TvlDataSummaryItemClass AItemClass) {
+  inherited::Create(AItemClass);
+  FSummary = ASummary;
+}
+
+TPersistent* TvlDataSummaryItems::GetOwner() { return FSummary; }
+
+TvlCustomDataController* TvlDataSummaryItems::DataController() const {
+  return FSummary ? FSummary->DataController() : nullptr;
+}
+
+void TvlDataSummaryItems::Update(TCollectionItem* Item) {
+  // One item's change redraws, the collection's recalculates.
+  if (FSummary) FSummary->Changed(Item != nullptr);
+}
+
+void TvlDataSummaryItems::Assign(TPersistent* Source) {
+  inherited::Assign(Source);
+  if (auto* S = dynamic_cast<TvlDataSummaryItems*>(Source)) AssignEvents(S);
+}
+
+void TvlDataSummaryItems::AssignEvents(TvlDataSummaryItems* ASource) { FOnSummary = ASource->OnSummary(); }
+
+TvlSummaryPosition TvlDataSummaryItems::PositionOfItem(TvlDataSummaryItem* AItem) { return AItem->FPosition; }
+
+Boolean TvlDataSummaryItems::PositionNeedsStoring(TvlDataSummaryItem* AItem) { return AItem->FPosition != spGroup; }
+
+Boolean TvlDataSummaryItems::AreSettingsEmpty(const String& AFormat, Boolean ASorted, TvlSummaryKind AKind) {
+  return AFormat.empty() && !ASorted && AKind == skNone;
+}
+
+TvlDataSummaryItem* TvlDataSummaryItems::Add(TObject* AItemLink, TvlSummaryPosition APosition, TvlSummaryKind AKind,
+                                             const String& AFormat) {
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
   TvlDataSummaryItem* Item = Add();
-  Item->SetField(AField);
+  Item->SetItemLink(AItemLink);
   Item->SetPosition(APosition);
   Item->SetKind(AKind);
   Item->SetFormat(AFormat);
   return Item;
 }
 
-void TvlDataSummaryItems::Delete(Integer AIndex) {
-  TvlDataSummaryItem* Item = FItems[AIndex];
-  FItems.erase(FItems.begin() + AIndex);
-  Free(Item);
-  Update(false);
+void TvlDataSummaryItems::DeleteItems(TObject* AItemLink, TvlSummaryPosition APosition) {
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  for (Integer I = Count() - 1; I >= 0; --I)
+    if (Items(I)->ItemLink() == AItemLink && Items(I)->Position() == APosition) Free(Items(I));
 }
 
-void TvlDataSummaryItems::Clear() {
-  while (!FItems.empty()) Delete(Count() - 1);
-}
-
-Integer TvlDataSummaryItems::IndexOf(const TvlDataSummaryItem* AItem) const {
-  auto It = std::find(FItems.begin(), FItems.end(), AItem);
-  return It == FItems.end() ? -1 : static_cast<Integer>(It - FItems.begin());
-}
-
-TvlDataSummaryItem* TvlDataSummaryItems::SortedSummaryItem() const {
-  if (FIsFooter) return nullptr;
-  Integer Forced = FSummary->DataController()->SortingBySummaryDataItemIndex();
-  if (Forced != -1) {
-    TvlCustomDataField* F = FSummary->DataController()->GetItemField(Forced);
-    for (TvlDataSummaryItem* I : FItems)
-      if (I->Field() == F) return I;
-    return nullptr;
-  }
-  for (TvlDataSummaryItem* I : FItems)
-    if (I->Sorted()) return I;
+TvlDataSummaryItem* TvlDataSummaryItems::FindByTag(Integer ATag) const {
+  for (Integer I = 0; I < Count(); ++I)
+    if (Items(I)->Tag() == ATag) return Items(I);
   return nullptr;
 }
 
-String TvlDataSummaryItems::DefaultFormat(Integer AValueType, TvlSummaryKind AKind, Boolean AIsFooter) const {
+Integer TvlDataSummaryItems::IndexOf(const TvlDataSummaryItem* AItem) const {
+  for (Integer I = 0; I < Count(); ++I)
+    if (Items(I) == AItem) return I;
+  return -1;
+}
+
+Integer TvlDataSummaryItems::IndexOfItemLink(TObject* AItemLink) const {
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->ItemLink() == AItemLink; });
+}
+
+TvlDataSummaryItem* TvlDataSummaryItems::ItemOfItemLink(TObject* AItemLink) const {
+  Integer I = IndexOfItemLink(AItemLink);
+  return I < 0 ? nullptr : Items(I);
+}
+
+Integer TvlDataSummaryItems::IndexByField(TvlCustomDataField* AField) const {
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->Field() == AField; });
+}
+
+TvlDataSummaryItem* TvlDataSummaryItems::ItemByField(TvlCustomDataField* AField) const {
+  Integer I = IndexByField(AField);
+  return I < 0 ? nullptr : Items(I);
+}
+
+TvlDataSummaryItem* TvlDataSummaryItems::GetDataItem(Integer AItemIndex, TvlSummaryPosition APosition,
+                                                     Boolean ACheckKind, TvlSummaryKind AKind) {
+  TvlCustomDataField* F = DataController()->GetItemField(AItemIndex);  // "ItemIndex out of range"
+  for (Integer I = 0; I < Count(); ++I) {
+    TvlDataSummaryItem* Item = Items(I);
+    if (Item->Field() == F && Item->Position() == APosition && (!ACheckKind || Item->Kind() == AKind)) return Item;
+  }
+  return nullptr;
+}
+
+String TvlDataSummaryItems::DataItemFormat(Integer AItemIndex, TvlSummaryPosition APosition) {
+  TvlDataSummaryItem* Item = GetDataItem(AItemIndex, APosition);
+  return Item ? Item->Format() : String();
+}
+
+TvlSummaryKind TvlDataSummaryItems::DataItemKind(Integer AItemIndex, TvlSummaryPosition APosition) {
+  TvlDataSummaryItem* Item = GetDataItem(AItemIndex, APosition);
+  return Item ? Item->Kind() : skNone;
+}
+
+Boolean TvlDataSummaryItems::DataItemSorted(Integer AItemIndex, TvlSummaryPosition APosition) {
+  TvlDataSummaryItem* Item = GetDataItem(AItemIndex, APosition);
+  return Item && Item->Sorted();
+}
+
+template <class TSet>
+void TvlDataSummaryItems::SetDataItemSetting(Integer AItemIndex, TvlSummaryPosition APosition, Boolean AEmpty,
+                                             TSet ASet) {
+  TvlDataSummaryItem* Item = GetDataItem(AItemIndex, APosition);
+  if (Item) {
+    ASet(Item);
+    if (AreSettingsEmpty(Item->Format(), Item->Sorted(), Item->Kind())) Free(Item);
+  } else if (!AEmpty) {
+    ASet(Add(DataController()->GetItem(AItemIndex), APosition, skNone, u""));
+  }
+}
+
+void TvlDataSummaryItems::SetDataItemFormat(Integer AItemIndex, TvlSummaryPosition APosition, const String& Value) {
+  SetDataItemSetting(AItemIndex, APosition, Value.empty(), [&](TvlDataSummaryItem* I) { I->SetFormat(Value); });
+}
+
+void TvlDataSummaryItems::SetDataItemKind(Integer AItemIndex, TvlSummaryPosition APosition, TvlSummaryKind Value) {
+  SetDataItemSetting(AItemIndex, APosition, Value == skNone, [&](TvlDataSummaryItem* I) { I->SetKind(Value); });
+}
+
+void TvlDataSummaryItems::SetDataItemSorted(Integer AItemIndex, TvlSummaryPosition APosition, Boolean Value) {
+  SetDataItemSetting(AItemIndex, APosition, !Value, [&](TvlDataSummaryItem* I) { I->SetSorted(Value); });
+}
+
+void TvlDataSummaryItems::NotifyRedraw() {
+  if (Count() > 0) Update(Items(0));
+}
+
+String TvlDataSummaryItems::DefaultFormat(TvlSummaryValueType AValueType, TvlSummaryKind AKind, Boolean AIsFooter) {
   static const char16_t* const kNames[] = {u"", u"SUM=", u"MIN=", u"MAX=", u"COUNT=", u"AVG="};
   if (AKind == skNone) return u"";
   if (AKind == skCount) return AIsFooter ? u"0" : u"COUNT=0";
   String Name = (AKind == skSum && AIsFooter) ? String() : String(kNames[AKind]);
-  if (AValueType == 2) return Name;  // date
-  if (AValueType == 1) {             // currency
+  if (AValueType == svtDate) return Name;
+  if (AValueType == svtCurrency) {
     String C = vlGetCurrencyDisplayFormat();
     return Name + C + u";" + Name + u"-" + C;
   }
   return Name + u"0.00;" + Name + u"-0.00";
 }
 
-String TvlDataSummaryItems::GetGroupText(const Variant& ASummaryValues) {
+Boolean TvlDataSummaryItems::RemoveField(TvlCustomDataField* AField) {
+  Boolean Any = false;
+  for (Integer I = 0; I < Count(); ++I)
+    if (Items(I)->Field() == AField) {
+      Items(I)->SetDataFieldLink(nullptr);
+      Any = true;
+    }
+  return Any;
+}
+
+void TvlDataGroupSummaryItems::Create(TvlDataSummary* ASummary, TvlDataSummaryItemClass AItemClass) {
+  inherited::Create(ASummary, AItemClass);
+  FBeginText = u"(";
+  FEndText = u")";
+  FSeparator = u",";
+}
+
+TPersistent* TvlDataGroupSummaryItems::GetOwner() { return FOwner ? FOwner : inherited::GetOwner(); }
+
+void TvlDataGroupSummaryItems::Assign(TPersistent* Source) {
+  if (auto* S = dynamic_cast<TvlDataGroupSummaryItems*>(Source)) {
+    BeginUpdate();
+    Finally End([&] { EndUpdate(); });
+    inherited::Assign(Source);
+    SetBeginText(S->BeginText());
+    SetEndText(S->EndText());
+    SetSeparator(S->Separator());
+    return;
+  }
+  inherited::Assign(Source);
+}
+
+void TvlDataGroupSummaryItems::PrepareSortedChange(TvlDataSummaryItem* AItem, Boolean AValue) {
+  if (!AValue) return;
+  if (TvlDataSummaryItem* Current = SortedSummaryItem(); Current && Current != AItem) Current->SetSorted(false);
+}
+
+TvlDataSummaryItem* TvlDataGroupSummaryItems::SortedSummaryItem() {
+  TvlCustomDataController* DC = DataController();
+  Integer Forced = DC ? DC->SortingBySummaryDataItemIndex() : -1;
+  if (Forced != -1) return ItemByField(DC->GetItemField(Forced));
+  for (Integer I = 0; I < Count(); ++I)
+    if (Items(I)->Sorted()) return Items(I);
+  return nullptr;
+}
+
+void TvlDataGroupSummaryItems::SetBeginText(const String& Value) {
+  if (FBeginText == Value) return;
+  FBeginText = Value;
+  NotifyRedraw();
+}
+
+void TvlDataGroupSummaryItems::SetEndText(const String& Value) {
+  if (FEndText == Value) return;
+  FEndText = Value;
+  NotifyRedraw();
+}
+
+void TvlDataGroupSummaryItems::SetSeparator(const String& Value) {
+  if (FSeparator == Value) return;
+  FSeparator = Value;
+  NotifyRedraw();
+}
+
+String TvlDataGroupSummaryItems::GetGroupText(const Variant& ASummaryValues) {
   String Result;
   for (Integer I = 0; I < Count(); ++I) {
-    TvlDataSummaryItem* Item = FItems[I];
+    TvlDataSummaryItem* Item = Items(I);
     if (Item->Position() != spGroup) continue;
     Variant V = VarIsArray(ASummaryValues) && I <= VarArrayHighBound(ASummaryValues, 1) ? ASummaryValues[I] : Null();
     String Text = Item->FormatValue(V, false);
-    if (!Result.empty()) Result += Separator + u" ";
+    if (!Result.empty()) Result += FSeparator + u" ";
     Result += Text;
   }
-  if (!Result.empty()) Result = BeginText + Result + EndText;
+  if (!Result.empty()) Result = FBeginText + Result + FEndText;
   return Result;
 }
 
-void TvlDataSummaryItems::RemoveField(TvlCustomDataField* AField) {
-  for (TvlDataSummaryItem* I : FItems)
-    if (I->Field() == AField) I->SetField(nullptr);
+// --- Summary groups ----------------------------------------------------------------
+
+TvlDataSummaryGroup* TvlDataSummaryGroupItemLink::SummaryGroup() const {
+  auto* Links = static_cast<TvlDataSummaryGroupItemLinks*>(Collection());
+  return Links ? Links->SummaryGroup() : nullptr;
 }
 
-void TvlDataSummaryItems::Update(Boolean ARedrawOnly) { FSummary->Changed(ARedrawOnly); }
+TvlCustomDataController* TvlDataSummaryGroupItemLink::OwningDataController() {
+  TvlDataSummaryGroup* G = SummaryGroup();
+  TvlDataSummaryGroups* Groups = G ? G->SummaryGroups() : nullptr;
+  return Groups && Groups->Summary() ? Groups->Summary()->DataController() : nullptr;
+}
+
+void TvlDataSummaryGroupItemLink::DataFieldChanging(TvlCustomDataField* AField) {
+  TvlDataSummaryGroup* Mine = SummaryGroup();
+  if (!AField || !Mine || !Mine->SummaryGroups()) return;
+  TvlDataSummaryGroups* Groups = Mine->SummaryGroups();
+  for (Integer G = 0; G < Groups->Count(); ++G)
+    if (TvlDataSummaryGroupItemLinks* Links = Groups->Items(G)->ExistingLinks())
+      for (Integer I = 0; I < Links->Count(); ++I)
+        if (Links->Items(I) != this && Links->Items(I)->Field() == AField) Links->Items(I)->SetDataFieldLink(nullptr);
+}
+
+void TvlDataSummaryGroupItemLinks::Create(TvlDataSummaryGroup* ASummaryGroup,
+                                          TvlDataSummaryGroupItemLinkClass AItemClass) {
+  inherited::Create(AItemClass);
+  FSummaryGroup = ASummaryGroup;
+}
+
+TPersistent* TvlDataSummaryGroupItemLinks::GetOwner() { return FSummaryGroup; }
+
+void TvlDataSummaryGroupItemLinks::Update(TCollectionItem*) {
+  TvlDataSummaryGroups* Groups = FSummaryGroup ? FSummaryGroup->SummaryGroups() : nullptr;
+  if (Groups && Groups->Summary()) Groups->Summary()->Changed(false);
+}
+
+Integer TvlDataSummaryGroupItemLinks::IndexOfItemLink(TObject* AItemLink) const {
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->ItemLink() == AItemLink; });
+}
+
+TvlDataSummaryGroupItemLink* TvlDataSummaryGroupItemLinks::ItemOfItemLink(TObject* AItemLink) const {
+  Integer I = IndexOfItemLink(AItemLink);
+  return I < 0 ? nullptr : Items(I);
+}
+
+Integer TvlDataSummaryGroupItemLinks::IndexByField(TvlCustomDataField* AField) const {
+  return FindSummaryItem(this, [&](TvlCustomDataSummaryItem* I) { return I->Field() == AField; });
+}
+
+TvlDataSummaryGroupItemLink* TvlDataSummaryGroupItemLinks::ItemByField(TvlCustomDataField* AField) const {
+  Integer I = IndexByField(AField);
+  return I < 0 ? nullptr : Items(I);
+}
+
+void TvlDataSummaryGroup::Create(TCollection* Collection) {
+  // The items exist before the group joins its collection (which recalculates).
+  auto* Groups = dynamic_cast<TvlDataSummaryGroups*>(Collection);
+  TvlDataSummary* Summary = Groups ? Groups->Summary() : nullptr;
+  TvlDataSummaryItemClass ItemClass =
+      Summary && Summary->DataController() ? Summary->DataController()->GetSummaryItemClass()
+                                           : ClassOf<TvlDataSummaryItem>();
+  FSummaryItems = New<TvlDataGroupSummaryItems>(Summary, ItemClass);
+  FSummaryItems->FOwner = this;
+  inherited::Create(Collection);
+}
+
+void TvlDataSummaryGroup::Destroy() {
+  // Out of the list first, so that no calculation meets a half-freed group.
+  SetCollection(nullptr);
+  Free(FItemLinks);
+  FItemLinks = nullptr;
+  Free(FSummaryItems);
+  FSummaryItems = nullptr;
+  inherited::Destroy();
+}
+
+TvlDataSummaryGroups* TvlDataSummaryGroup::SummaryGroups() const {
+  return static_cast<TvlDataSummaryGroups*>(Collection());
+}
+
+TvlDataSummaryGroupItemLinks* TvlDataSummaryGroup::Links() {
+  if (!FItemLinks) {
+    TvlDataSummary* Summary = SummaryGroups() ? SummaryGroups()->Summary() : nullptr;
+    TvlDataSummaryGroupItemLinkClass LinkClass = Summary && Summary->DataController()
+                                                     ? Summary->DataController()->GetSummaryGroupItemLinkClass()
+                                                     : ClassOf<TvlDataSummaryGroupItemLink>();
+    FItemLinks = New<TvlDataSummaryGroupItemLinks>(this, LinkClass);
+  }
+  return FItemLinks;
+}
+
+void TvlDataSummaryGroup::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvlDataSummaryGroup*>(Source);
+  if (!S) return inherited::Assign(Source);
+  TvlDataSummary* Summary = SummaryGroups() ? SummaryGroups()->Summary() : nullptr;
+  if (Summary) Summary->BeginUpdate();
+  Finally End([&] {
+    if (Summary) Summary->EndUpdate();
+  });
+  SetLinks(S->Links());
+  SetSummaryItems(S->SummaryItems());
+}
+
+void TvlDataSummaryGroups::Create(TvlDataSummary* ASummary) {
+  inherited::Create(ClassOf<TvlDataSummaryGroup>());
+  FSummary = ASummary;
+}
+
+TPersistent* TvlDataSummaryGroups::GetOwner() { return FSummary; }
+
+void TvlDataSummaryGroups::Update(TCollectionItem*) {
+  if (FSummary) FSummary->Changed(false);
+}
+
+TvlDataSummaryGroup* TvlDataSummaryGroups::FindByItemLink(TObject* AItemLink) const {
+  for (Integer I = 0; I < Count(); ++I)
+    if (TvlDataSummaryGroupItemLinks* Links = Items(I)->ExistingLinks(); Links && Links->IndexOfItemLink(AItemLink) >= 0)
+      return Items(I);
+  return nullptr;
+}
+
+TvlDataSummaryGroup* TvlDataSummaryGroups::FindByField(TvlCustomDataField* AField) const {
+  if (!AField) return nullptr;
+  for (Integer I = 0; I < Count(); ++I)
+    if (TvlDataSummaryGroupItemLinks* Links = Items(I)->ExistingLinks(); Links && Links->IndexByField(AField) >= 0)
+      return Items(I);
+  return nullptr;
+}
 
 // --- Summary ---------------------------------------------------------------------------
 
 void TvlDataSummary::Create(TvlCustomDataController* ADataController) {
   FDataController = ADataController;
-  FDefaultGroupSummaryItems = New<TvlDataSummaryItems>(this, false);
-  FFooterSummaryItems = New<TvlDataSummaryItems>(this, true);
+  TvlDataSummaryItemClass ItemClass = ADataController->GetSummaryItemClass();
+  FDefaultGroupSummaryItems = New<TvlDataGroupSummaryItems>(this, ItemClass);
+  FFooterSummaryItems = New<TvlDataFooterSummaryItems>(this, ItemClass);
+  FSummaryGroups = New<TvlDataSummaryGroups>(this);
   // Null values are left out of sums, averages and counts of a field unless
   // the option is cleared.
   FOptions = soNullIgnore;
@@ -230,7 +630,27 @@ void TvlDataSummary::Destroy() {
   FDestroying = true;
   Free(FDefaultGroupSummaryItems);
   Free(FFooterSummaryItems);
+  Free(FSummaryGroups);
   inherited::Destroy();
+}
+
+void TvlDataSummary::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvlDataSummary*>(Source);
+  if (!S) return inherited::Assign(Source);
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  FDefaultGroupSummaryItems->Assign(S->DefaultGroupSummaryItems());
+  FFooterSummaryItems->Assign(S->FooterSummaryItems());
+  FSummaryGroups->Assign(S->SummaryGroups());
+  SetOptions(S->Options());
+  AssignEvents(S);
+}
+
+void TvlDataSummary::AssignEvents(TvlDataSummary* ASource) { FOnAfterSummary = ASource->FOnAfterSummary; }
+
+void TvlDataSummary::CancelUpdate() {
+  --FLockCount;
+  FDataController->EndUpdate();
 }
 
 void TvlDataSummary::BeginUpdate() {
@@ -245,7 +665,7 @@ void TvlDataSummary::EndUpdate() {
 }
 
 void TvlDataSummary::Changed(Boolean ARedrawOnly) {
-  if (FInAfterSummary || FLockCount > 0 || FDestroying) return;
+  if (FInAfterSummary || FLockCount > 0 || FDestroying || !FDataController->DataControllerInfo()) return;
   FDataController->DataControllerInfo()->RefreshSummary(ARedrawOnly);
 }
 
@@ -261,9 +681,12 @@ void TvlDataSummary::SetOptions(Byte Value) {
   Changed(false);
 }
 
-void TvlDataSummary::BeginCalculate() { CalculateFooterSummary(); }
+void TvlDataSummary::BeginCalculate() {
+  if (!FSetCustomSummary) CalculateFooterSummary();
+}
 
 void TvlDataSummary::EndCalculate() {
+  if (FSetCustomSummary) return;
   CalculateGroupSummary();
   DoAfterSummary();
 }
@@ -304,7 +727,8 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
   A.Values.assign(N, Variant());
   A.Counts.assign(N, 0);
   A.Floats.assign(N, {});
-  if (FDataController->IsProviderMode()) return;
+  // Provider mode and the summary event read every value through the controller.
+  if (FDataController->IsProviderMode() || Assigned(AItems->OnSummary())) return;
   const Boolean Prepare = A.PreparedItems != AItems;
   if (Prepare) {
     A.PreparedItems = AItems;
@@ -316,10 +740,11 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
   for (Integer I = 0; I < N; ++I) {
     TvlDataSummaryItem* Item = AItems->Items(I);
     TvlSummaryKind K = Item->Kind();
-    if (!Item->Field() || !Item->Field()->ValueDef() || K == skNone || K == skCount ||
-        Item->Field()->ValueTypeClass() != ClassOf<TvlFloatValueType>())
+    TvlCustomDataField* Field = Item->DataField();
+    if (!Field || !Field->ValueDef() || K == skNone || K == skCount ||
+        Field->ValueTypeClass() != ClassOf<TvlFloatValueType>())
       continue;
-    A.Floats[I].Def = Item->Field()->ValueDef();
+    A.Floats[I].Def = Field->ValueDef();
     if (!Prepare) continue;
     A.Columns[I].resize(Records);
     A.Nulls[I].resize(Records);
@@ -336,15 +761,33 @@ void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFir
   const Integer N = AItems->Count();
   const Boolean NullIgnore = FOptions & soNullIgnore;
   const Boolean BySelection = FOptions & (soSelectedRecords | soMultipleSelectedRecords);
+  const TvlSummaryEvent& OnSummary = AItems->OnSummary();
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   for (Integer P = AFirst; P <= ALast; ++P) {
     Integer R = BySelection ? GetRecordIndex(P) : Info->GetInternalRecordIndex(P);
     if (R == -1) continue;
     for (Integer I = 0; I < N; ++I) {
       TvlDataSummaryItem* Item = AItems->Items(I);
-      if (!Item->IsCalculated() || Item->Kind() == skNone) continue;
+      if (!Item->IsCalculated()) continue;
+      TvlCustomDataField* Field = Item->DataField();
+      Variant V;
+      if (Assigned(OnSummary)) {
+        // The handler may supply the value, change the accumulators or
+        // take the record over (Done).
+        TvlSummaryEventArguments Arguments{R, Item};
+        TvlSummaryEventOutArguments Out;
+        Out.Value = Field ? FDataController->GetValue(R, Field) : Null();
+        Out.SummaryValue = A.Values[I];
+        Out.CountValue = A.Counts[I];
+        OnSummary(AItems, Arguments, Out);
+        A.Values[I] = Out.SummaryValue;
+        A.Counts[I] = Out.CountValue;
+        if (Out.Done) continue;
+        V = Out.Value;
+      }
+      if (Item->Kind() == skNone) continue;
       // A count without a field counts the records.
-      if (!Item->Field()) {
+      if (!Field) {
         ++A.Counts[I];
         continue;
       }
@@ -368,7 +811,7 @@ void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFir
         ++A.Counts[I];
         continue;
       }
-      Variant V = FDataController->GetValue(R, Item->Field());
+      if (!Assigned(OnSummary)) V = FDataController->GetValue(R, Field);
       const Boolean IsNull = VarIsNull(V);
       if (NullIgnore && IsNull) continue;
       Variant& Acc = A.Values[I];
@@ -464,9 +907,11 @@ String TvlDataSummary::FooterSummaryTexts(Integer AIndex) const {
   return FFooterSummaryItems->Items(AIndex)->FormatValue(FooterSummaryValues(AIndex), true);
 }
 
-TvlDataSummaryItems* TvlDataSummary::GetGroupSummaryItemsByLevel(Integer ALevel) const {
-  if (ALevel < 0 || ALevel >= FDataController->DataControllerInfo()->GroupingFieldList()->Count()) return nullptr;
-  return FDefaultGroupSummaryItems;
+TvlDataGroupSummaryItems* TvlDataSummary::GetGroupSummaryItemsByLevel(Integer ALevel) const {
+  TvlGroupingFieldList* Grouping = FDataController->DataControllerInfo()->GroupingFieldList();
+  if (ALevel < 0 || ALevel >= Grouping->Count()) return nullptr;
+  TvlDataSummaryGroup* G = FSummaryGroups->FindByField(Grouping->Items(ALevel).Field);
+  return G ? G->SummaryItems() : FDefaultGroupSummaryItems;
 }
 
 Boolean TvlDataSummary::GetGroupSummaryInfo(Integer ARowIndex, TvlDataSummaryItems*& AItems, Variant*& AValues) {
@@ -488,11 +933,50 @@ String TvlDataSummary::GroupSummaryText(Integer ARowIndex) {
   return Items->GetGroupText(*Values);
 }
 
+String TvlDataSummary::GroupFooterSummaryTexts(Integer ARowIndex, Integer ALevel, Integer AIndex) {
+  TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
+  if (!Info->IsGrouped() || ARowIndex < 0 || ARowIndex >= Info->GetRowCount()) return u"";
+  Integer G = Info->DataGroups()->GetIndexByRowIndexLevel(ARowIndex, ALevel);
+  if (G < 0) return u"";
+  TvlDataSummaryItems* Items = GetGroupSummaryItemsByLevel(Info->DataGroups()->Items(G)->Level);
+  const Variant& Values = Info->DataGroups()->Items(G)->SummaryValues;
+  if (!Items || VarIsEmpty(Values) || AIndex < 0 || AIndex >= Items->Count()) return u"";
+  Variant V = VarIsArray(Values) && AIndex <= VarArrayHighBound(Values, 1) ? Values[AIndex] : Null();
+  return Items->Items(AIndex)->FormatValue(V, true);
+}
+
+TvlDataSummaryItems* TvlDataSummary::GetPatternSummaryItems(TvlDataSummary* APatternSummary,
+                                                            TvlDataSummaryItems* AItems) {
+  if (AItems == FFooterSummaryItems) return APatternSummary->FooterSummaryItems();
+  if (AItems == FDefaultGroupSummaryItems) return APatternSummary->DefaultGroupSummaryItems();
+  for (Integer I = 0; I < FSummaryGroups->Count(); ++I)
+    if (FSummaryGroups->Items(I)->SummaryItems() == AItems)
+      return I < APatternSummary->SummaryGroups()->Count() ? APatternSummary->SummaryGroups()->Items(I)->SummaryItems()
+                                                           : nullptr;
+  return nullptr;
+}
+
 void TvlDataSummary::RemoveItemByField(TvlCustomDataField* AField) {
   BeginUpdate();
-  Finally End([&] { EndUpdate(); });
-  FFooterSummaryItems->RemoveField(AField);
-  FDefaultGroupSummaryItems->RemoveField(AField);
+  Boolean Any = false;
+  Finally End([&] {
+    if (Any)
+      EndUpdate();
+    else
+      CancelUpdate();
+  });
+  Any = FFooterSummaryItems->RemoveField(AField);
+  Any = FDefaultGroupSummaryItems->RemoveField(AField) || Any;
+  for (Integer G = 0; G < FSummaryGroups->Count(); ++G) {
+    TvlDataSummaryGroup* Group = FSummaryGroups->Items(G);
+    Any = Group->SummaryItems()->RemoveField(AField) || Any;
+    if (TvlDataSummaryGroupItemLinks* Links = Group->ExistingLinks())
+      for (Integer I = 0; I < Links->Count(); ++I)
+        if (Links->Items(I)->Field() == AField) {
+          Links->Items(I)->SetDataFieldLink(nullptr);
+          Any = true;
+        }
+  }
 }
 
 // --- Custom data source --------------------------------------------------------------
@@ -516,26 +1000,39 @@ void TvlCustomDataSource::SetRecordCount(Integer) {}
 void TvlCustomDataSource::SetValue(TRecordHandle, Integer, const Variant&) {}
 
 void TvlCustomDataSource::Destroy() {
-  if (FProvider) FProvider->SetCustomDataSource(nullptr);
+  // Every provider still attached lets go (its controller rebuilds).
+  while (!FProviders.empty()) FProviders.back()->SetCustomDataSource(nullptr);
   inherited::Destroy();
 }
 
+void TvlCustomDataSource::AttachProvider(TvlCustomDataProvider* AProvider) {
+  FProviders.push_back(AProvider);
+  if (!FProvider) FProvider = AProvider;
+}
+
+void TvlCustomDataSource::DetachProvider(TvlCustomDataProvider* AProvider) {
+  FProviders.erase(std::remove(FProviders.begin(), FProviders.end(), AProvider), FProviders.end());
+  if (FCurrentProvider == AProvider) FCurrentProvider = nullptr;
+  if (FProvider == AProvider) FProvider = FProviders.empty() ? nullptr : FProviders.front();
+}
+
 TvlCustomDataController* TvlCustomDataSource::DataController() const {
-  return FProvider ? FProvider->DataController() : nullptr;
+  return Provider() ? Provider()->DataController() : nullptr;
 }
 
 void TvlCustomDataSource::DataChanged() {
-  if (!FProvider) return;
-  TvlCustomDataController* DC = FProvider->DataController();
+  TvlCustomDataProvider* P = Provider();
+  if (!P) return;
+  TvlCustomDataController* DC = P->DataController();
   DC->BeginFullUpdate();
   Finally End([&] { DC->EndFullUpdate(); });
-  FProvider->DataChanged(dcTotal, -1, -1);
+  P->DataChanged(dcTotal, -1, -1);
 }
 
 void TvlCustomDataSource::LoadRecordHandles() {
   TvlCustomDataController* DC = DataController();
   TvlCustomDataField* F = DC->RecordHandlesField();
-  DC->DataStorage()->Clear(FProvider->LockCount() > 0);
+  DC->DataStorage()->Clear(Provider()->LockCount() > 0);
   Integer N = std::max(0, GetRecordCount());
   DC->DataStorage()->SetRecordCount(N);
   if (!F) return;
@@ -572,7 +1069,7 @@ void TvlCustomDataProvider::Create(TvlCustomDataController* ADataController) { F
 
 void TvlCustomDataProvider::Destroy() {
   DiscardSavedRecord();
-  if (FCustomDataSource) FCustomDataSource->FProvider = nullptr;
+  if (FCustomDataSource) FCustomDataSource->DetachProvider(this);
   inherited::Destroy();
 }
 
@@ -580,13 +1077,20 @@ Boolean TvlCustomDataProvider::DeleteAllowed() { return FDataController->Filtere
 
 void TvlCustomDataProvider::SetCustomDataSource(TvlCustomDataSource* ADataSource) {
   if (FCustomDataSource == ADataSource) return;
-  if (FCustomDataSource) FCustomDataSource->FProvider = nullptr;
+  if (FCustomDataSource) FCustomDataSource->DetachProvider(this);
   FCustomDataSource = ADataSource;
-  if (ADataSource) {
-    if (ADataSource->FProvider) ADataSource->FProvider->SetCustomDataSource(nullptr);
-    ADataSource->FProvider = this;
-  }
+  if (ADataSource) ADataSource->AttachProvider(this);
   FDataController->RebuildData();
+}
+
+Boolean TvlCustomDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) {
+  TvlCustomDataSource* S = CurrentDataSource();
+  return S && S->GetDetailHasChildren(ARecordIndex, ARelationIndex);
+}
+
+TvlCustomDataSource* TvlCustomDataProvider::CurrentDataSource() const {
+  if (FCustomDataSource) FCustomDataSource->FCurrentProvider = const_cast<TvlCustomDataProvider*>(this);
+  return FCustomDataSource;
 }
 
 void TvlCustomDataProvider::SaveEditedRecord(Integer ARecordIndex) {
@@ -966,10 +1470,73 @@ TObject* TvlCustomDataController::GetItem(Integer AIndex) {
 
 TvlCustomDataField* TvlCustomDataController::AddItem(TObject* AItem) {
   if (AItem && FFields->FieldByItem(AItem)) DataError(vlSDataItemExistError);
-  TvlCustomDataField* F = CreateFrom(GetFieldClass(), &TvlCustomDataField::Create, FFields);
+  TvlCustomDataField* F = AddField();
   F->SetItem(AItem);
+  return F;
+}
+
+TvlCustomDataField* TvlCustomDataController::AddField() {
+  TvlCustomDataField* F = CreateFrom(GetFieldClass(), &TvlCustomDataField::Create, FFields);
   FFields->Add(F);
   return F;
+}
+
+TvlCustomDataField* TvlCustomDataController::AddInternalField() {
+  TvlCustomDataField* F = CreateFrom(GetFieldClass(), &TvlCustomDataField::Create, FFields);
+  F->SetIsInternal(true);
+  FFields->Add(F);
+  return F;
+}
+
+Boolean TvlCustomDataController::ItemPropertiesChanged(Integer AItemIndex) {
+  if (AItemIndex != -1 && GetItemSortOrder(AItemIndex) == soNone) return false;
+  Refresh();
+  return true;
+}
+
+void TvlCustomDataController::ChangeNeedConversion(Integer AItemIndex, Boolean Value) {
+  CheckItemRange(AItemIndex);
+  if (GetItemNeedConversion(AItemIndex) == Value) return;
+  TvlCustomDataField* F = GetItemField(AItemIndex);
+  F->SetNeedConversion(Value);
+  FDataControllerInfo->UpdateField(F);
+}
+
+Boolean TvlCustomDataController::GetItemTextStored(Integer AItemIndex) { return GetItemField(AItemIndex)->TextStored(); }
+
+void TvlCustomDataController::ChangeTextStored(Integer AItemIndex, Boolean Value) {
+  if (GetItemTextStored(AItemIndex) == Value) return;
+  TvlCustomDataField* F = GetItemField(AItemIndex);
+  // The field rebuilds its definition: the stored values are carried over.
+  std::vector<Variant> Values;
+  const Boolean Keep = F->ValueDef() && !IsProviderMode() && !F->ReferenceField();
+  if (Keep)
+    for (Integer R = 0; R < FDataStorage->RecordCount(); ++R) Values.push_back(FDataStorage->GetValue(R, F->ValueDef()));
+  F->SetTextStored(Value);
+  if (Keep && F->ValueDef())
+    for (Integer R = 0; R < static_cast<Integer>(Values.size()) && R < FDataStorage->RecordCount(); ++R)
+      FDataStorage->SetValue(R, F->ValueDef(), Values[R]);
+  FDataControllerInfo->UpdateField(F);
+}
+
+void TvlCustomDataController::UpdateItemIndexes() {
+  for (Integer I = 0; I < GetItemCount(); ++I)
+    if (TvlCustomDataField* F = FFields->FieldByItem(GetItem(I)); F && F->Index() != I) F->SetIndex(I);
+  Change(dccLayout);
+}
+
+TObject* TvlCustomDataController::GetItemByItemID(TObject* AItem) { return GetItemByID(GetItemID(AItem)); }
+
+TvlDataFilterCriteria* TvlCustomDataController::CreateFilter() {
+  auto* Filter = New<TvlDataFilterCriteria>(static_cast<IvlDataController*>(this));
+  FFilters->Add(Filter);
+  return Filter;
+}
+
+void TvlCustomDataController::ActiveChanged(Boolean AActive) {
+  FActive = AActive;
+  UpdateItems(FProvider->IsActive());
+  if (TvlCustomDataController* Master = GetMasterDataController()) Master->ResetHasChildrenFlag();
 }
 
 void TvlCustomDataController::RemoveItem(TObject* AItem) {
@@ -996,6 +1563,7 @@ void TvlCustomDataController::ChangeValueTypeClass(Integer AItemIndex, TvlValueT
   F->SetValueTypeClass(AValueTypeClass);
   if (IsProviderMode()) RebuildData();
   FDataControllerInfo->UpdateField(F);
+  ItemValueTypeClassChanged(AItemIndex);
 }
 
 TvlValueTypeClass TvlCustomDataController::GetItemValueTypeClass(Integer AItemIndex) {
@@ -1048,9 +1616,28 @@ void TvlCustomDataController::UpdateItems(Boolean AUpdateFields) {
   FUpdateItems = true;
   Finally Clear([&] { FUpdateItems = false; });
   if (LockCount() != 0) FStructureChanged = true;
-  if (NeedsStructureUpdate()) {
-    if (AUpdateFields && FLockUpdateFieldsCount > 0) FUpdateFieldsFlag = true;
-    UpdateStructure();
+  if (NeedsStructureUpdate()) UpdateStructure(AUpdateFields);
+}
+
+void TvlCustomDataController::UpdateFields() {
+  for (Integer I = 0; I < FFields->Count(); ++I) FFields->Items(I)->SetPrepared(false);
+  // Preparing may destroy (and recreate) fields: each time that happens the
+  // pass starts again over the fields not yet prepared. A descendant that
+  // never stops recreating fields ends after a bounded number of passes.
+  for (Integer Pass = 0; Pass <= 4 * FFields->Count() + 16; ++Pass) {
+    FFields->ClearFieldDestroyed();
+    Boolean Unprepared = false;
+    for (Integer I = 0; I < FFields->Count(); ++I) {
+      TvlCustomDataField* F = FFields->Items(I);
+      if (F->Prepared()) continue;
+      PrepareField(F);
+      if (FFields->FieldDestroyed()) {
+        Unprepared = true;
+        break;
+      }
+      F->SetPrepared(true);
+    }
+    if (!Unprepared) return;
   }
 }
 
@@ -1105,7 +1692,7 @@ void TvlCustomDataController::DataChanged(TvlDataChange ADataChange, Integer AIt
   FDataChangeItemIndex = AItemIndex;
   FDataChangeRecordIndex = ARecordIndex;
   if (ADataChange == dcTotal) {
-    UpdateStructure();
+    UpdateStructure(false);
   } else {
     if (ADataChange == dcNew || ADataChange == dcDeleted) FDataControllerInfo->FocusedRecordChanged(false);
     BeginUpdate();
@@ -1245,10 +1832,19 @@ void TvlCustomDataController::Refresh() {
   FDataControllerInfo->Refresh();
 }
 
-void TvlCustomDataController::UpdateStructure() {
+void TvlCustomDataController::UpdateStructure(Boolean AUpdateFields) {
   BeginFullUpdate();
   Finally End([&] { EndFullUpdate(); });
-  if (NeedsStructureUpdate() && !FStructureChanged) LoadStorage();
+  if (NeedsStructureUpdate()) {
+    if (AUpdateFields) {
+      // Under the field lock the preparation waits for its end.
+      if (FLockUpdateFieldsCount > 0)
+        FUpdateFieldsFlag = true;
+      else
+        UpdateFields();
+    }
+    if (!FStructureChanged) LoadStorage();
+  }
   FDataControllerInfo->Refresh();
   FStructureRecreated = false;
 }
@@ -1260,7 +1856,7 @@ void TvlCustomDataController::LoadStorage() {
     Finally Unlock([&] { FProvider->UnlockDataChanges(); });
     FDataStorage->BeginLoad();
     Finally EndLoad([&] { FDataStorage->EndLoad(); });
-    FProvider->CustomDataSource()->LoadRecordHandles();
+    CustomDataSource()->LoadRecordHandles();
   }
   FDataControllerInfo->Selection()->ResizeEntries(std::min(GetSelectedCount(), RecordCount()));
   CheckBookmarkValid(-1);
@@ -1287,16 +1883,14 @@ void TvlCustomDataController::RebuildData() {
       Free(F);
     }
   } else if (!FRecordHandlesField) {
-    FRecordHandlesField = New<TvlCustomDataField>(FFields);
-    FRecordHandlesField->SetIsInternal(true);
-    FFields->Add(FRecordHandlesField);
+    FRecordHandlesField = AddInternalField();
     FRecordHandlesField->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
   }
   FStructureRecreated = true;
   LayoutChanged(0x02);
 }
 
-TvlCustomDataSource* TvlCustomDataController::CustomDataSource() const { return FProvider->CustomDataSource(); }
+TvlCustomDataSource* TvlCustomDataController::CustomDataSource() const { return FProvider->CurrentDataSource(); }
 
 void TvlCustomDataController::SetCustomDataSource(TvlCustomDataSource* Value) {
   if (Value == CustomDataSource()) return;
@@ -1356,6 +1950,14 @@ String TvlCustomDataController::GetDisplayText(Integer ARecordIndex, TvlCustomDa
 
 Variant TvlCustomDataController::GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) {
   return GetValue(ARecordIndex, AField);
+}
+
+TvlValueDef* TvlCustomDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+  if ((IsProviderMode() || IsGridMode()) && !AField->IsInternal()) return nullptr;
+  TvlValueDef* Def = AField->ValueDef();
+  if (!Def) return nullptr;
+  const TvlValueTypeClass T = Def->ValueTypeClass();
+  return T == ClassOf<TvlStringValueType>() || T == ClassOf<TvlWideStringValueType>() ? Def : nullptr;
 }
 
 Variant TvlCustomDataController::GetValue(Integer ARecordIndex, Integer AItemIndex) {
@@ -1924,13 +2526,170 @@ TvlCustomDataRelationList* TvlCustomDataController::Relations() {
 
 TvlCustomDataRelationClass TvlCustomDataController::GetRelationClass() { return ClassOf<TvlCustomDataRelation>(); }
 
-Boolean TvlCustomDataController::IsPattern() { return FMasterRelation ? FMasterRecordIndex == -1 : FIsPattern; }
+TvlDataSummaryItemClass TvlCustomDataController::GetSummaryItemClass() { return ClassOf<TvlDataSummaryItem>(); }
+
+TvlDataSummaryGroupItemLinkClass TvlCustomDataController::GetSummaryGroupItemLinkClass() {
+  return ClassOf<TvlDataSummaryGroupItemLink>();
+}
+
+TvlDataControllerDetailMode TvlCustomDataController::DetailMode() {
+  // A data-change reference makes a pattern work as a normal controller.
+  if (FMasterRelation)
+    return FMasterRecordIndex != -1 ? dcdmClone : (FDataChangeRefCount == 0 ? dcdmPattern : dcdmNone);
+  return FIsPattern ? dcdmPattern : dcdmNone;
+}
+
+Boolean TvlCustomDataController::IsPattern() { return DetailMode() == dcdmPattern; }
 
 void TvlCustomDataController::SetIsPattern(Boolean Value) {
-  // A request that cannot be met is refused with the controller's own error.
+  // Never refused: while data-change references are held the request is
+  // kept and applied when the last one goes.
   Boolean Old = IsPattern();
-  FIsPattern = Value;
+  FIsPatternSave = Value;
+  FIsPattern = Value && FDataChangeRefCount == 0;
   if (IsPattern() != Old && !IsOwnerDestroying()) RebuildData();
+}
+
+void TvlCustomDataController::AddDataChangeRefCount() {
+  Boolean Old = IsPattern();
+  ++FDataChangeRefCount;
+  FIsPattern = false;
+  if (IsPattern() != Old && !IsOwnerDestroying()) RebuildData();
+}
+
+void TvlCustomDataController::RemoveDataChangeRefCount() {
+  if (FDataChangeRefCount == 0) return;
+  Boolean Old = IsPattern();
+  --FDataChangeRefCount;
+  FIsPattern = FIsPatternSave && FDataChangeRefCount == 0;
+  if (IsPattern() != Old && !IsOwnerDestroying()) RebuildData();
+}
+
+TvlCustomDataController* TvlCustomDataController::GetMasterDataController() const {
+  return FMasterRelation ? dynamic_cast<TvlCustomDataController*>(FMasterRelation->DataController()) : nullptr;
+}
+
+TvlCustomDataController* TvlCustomDataController::GetRootDataController() {
+  TvlCustomDataController* Root = this;
+  while (TvlCustomDataController* Master = Root->GetMasterDataController()) Root = Master;
+  return Root;
+}
+
+namespace {
+
+// Depth first through the patterns: the detail controller of the first
+// relation for AItem.
+TvlCustomDataController* FindPatternByItem(TvlCustomDataController* AController, TObject* AItem, Integer ADepth) {
+  if (ADepth > 64 || AController->Relations()->Count() == 0) return nullptr;
+  TvlCustomDataRelationList* List = AController->Relations();
+  for (Integer I = 0; I < List->Count(); ++I) {
+    auto* Detail = dynamic_cast<TvlCustomDataController*>(List->Items(I)->DetailDataController());
+    if (!Detail) continue;
+    if (List->Items(I)->Item() == AItem) return Detail;
+    if (TvlCustomDataController* Found = FindPatternByItem(Detail, AItem, ADepth + 1)) return Found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TvlCustomDataController* TvlCustomDataController::GetPatternDataController() {
+  if (!FMasterRelation) return this;
+  TvlCustomDataController* Found = FindPatternByItem(GetRootDataController(), FMasterRelation->Item(), 0);
+  return Found ? Found : this;
+}
+
+TvlCustomDataController* TvlCustomDataController::ExistingDetailDataController(Integer ARecordIndex,
+                                                                               Integer ARelationIndex) {
+  if (!FRelations || ARelationIndex < 0 || ARelationIndex >= FRelations->Count() || ARecordIndex < 0 ||
+      ARecordIndex >= RecordCount() || !FRelations->IsDetailObjectExist(ARecordIndex, ARelationIndex))
+    return nullptr;
+  TObject* Link = FRelations->GetDetailObject(ARecordIndex)->LinkObjects(ARelationIndex);
+  return dynamic_cast<TvlCustomDataController*>(GetDetailDataControllerByLinkObject(Link));
+}
+
+TvlCustomDataController* TvlCustomDataController::GetDetailDataController(Integer ARecordIndex,
+                                                                          Integer ARelationIndex) {
+  return dynamic_cast<TvlCustomDataController*>(
+      GetDetailDataControllerByLinkObject(GetDetailLinkObject(ARecordIndex, ARelationIndex)));
+}
+
+Boolean TvlCustomDataController::IsDetailDataControllerExist(Integer ARecordIndex, Integer ARelationIndex) {
+  return FRelations && ARelationIndex >= 0 && ARelationIndex < FRelations->Count() && ARecordIndex >= 0 &&
+         ARecordIndex < RecordCount() && FRelations->IsDetailObjectExist(ARecordIndex, ARelationIndex);
+}
+
+void TvlCustomDataController::ClearDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex) {
+  if (!FRelations || ARecordIndex < 0 || ARecordIndex >= RecordCount()) return;
+  if (!FRelations->IsDetailObjectExist(ARecordIndex, ARelationIndex)) return;
+  if (FRelations->ClearDetailObject(ARecordIndex, ARelationIndex)) Change(dccDetail);
+}
+
+void TvlCustomDataController::CollapseDetails() {
+  if (!FRelations || FRelations->Count() == 0) return;
+  PostPendingEdit();
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  for (Integer R = 0; R < RecordCount(); ++R) {
+    FRelations->ClearDetailObject(R, -1);
+    if (FRelations->IsDetailObjectExist(R, -1) || GetDetailExpanding(R)) {
+      FRelations->GetDetailObject(R)->SetExpanded(false);
+      Change(dccDetail);
+    }
+  }
+}
+
+void TvlCustomDataController::FocusDetails(Integer ARecordIndex) {
+  Integer Relation = GetDetailActiveRelationIndex(ARecordIndex);
+  TvlCustomDataController* Detail = ExistingDetailDataController(ARecordIndex, Relation);
+  if (!Detail) return;
+  Detail->BeginUpdate();
+  Finally End([&] { Detail->EndUpdate(); });
+  Detail->DataControllerInfo()->CheckFocusedRow();
+}
+
+void TvlCustomDataController::ForEachDetail(TvlCustomDataRelation* AMasterRelation,
+                                            const TvlDataControllerEachDetailProc& AProc) {
+  // The relation indexes from the root down to AMasterRelation.
+  std::vector<Integer> Chain;
+  for (TvlCustomDataRelation* Rel = AMasterRelation; Rel && Chain.size() <= 64;) {
+    Chain.insert(Chain.begin(), Rel->Index());
+    auto* Owner = dynamic_cast<TvlCustomDataController*>(Rel->DataController());
+    Rel = Owner ? Owner->MasterRelation() : nullptr;
+  }
+  if (Chain.empty() || Chain.front() < 0) return;
+  struct TWalk {
+    const std::vector<Integer>& Chain;
+    const TvlDataControllerEachDetailProc& Proc;
+    void Run(TvlCustomDataController* AController, size_t APos) {
+      const Integer Relation = Chain[APos];
+      for (Integer R = 0; R < AController->RecordCount(); ++R) {
+        TvlCustomDataController* Detail = AController->ExistingDetailDataController(R, Relation);
+        // A detail being attached right now has no link object yet.
+        TvlCustomDataController* Creating = AController->CreatingDataController();
+        if (!Detail && Creating && Creating->MasterRecordIndex() == R && Creating->MasterRelation() &&
+            Creating->MasterRelation()->Index() == Relation)
+          Detail = Creating;
+        if (!Detail) continue;
+        if (APos + 1 == Chain.size())
+          Proc(Detail);
+        else
+          Run(Detail, APos + 1);
+      }
+    }
+  } Walk{Chain, AProc};
+  Walk.Run(GetRootDataController(), 0);
+}
+
+void TvlCustomDataController::ResetRelationByItem(TObject* AItem) {
+  if (FRelations && FRelations->FindByItem(AItem)) {
+    ClearDetails();
+    return;
+  }
+  if (!FRelations) return;
+  for (Integer R = 0; R < RecordCount(); ++R)
+    for (Integer I = 0; I < FRelations->Count(); ++I)
+      if (TvlCustomDataController* Detail = ExistingDetailDataController(R, I)) Detail->ResetRelationByItem(AItem);
 }
 
 void TvlCustomDataController::SetMasterMode(TvlCustomDataRelation* AMasterRelation, Boolean AIsPattern) {
@@ -1944,12 +2703,29 @@ void TvlCustomDataController::SetMasterRelation(TvlCustomDataRelation* AMasterRe
   if (!FMasterRelation && !AMasterRelation && FMasterRecordIndex == -1 && AMasterRecordIndex == -1) return;
   BeginUpdate();
   Finally End([&] { EndUpdate(); });
-  if (FMasterRelation && AMasterRecordIndex == -1 &&
-      FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))
-    FMasterRelation->SetDetailDataController(nullptr);
+  if (FMasterRelation) {
+    if (AMasterRecordIndex == -1 && FMasterRelation->DetailDataController() == static_cast<IvlDataController*>(this))
+      FMasterRelation->SetDetailDataController(nullptr);
+    else
+      SetCustomDataSource(nullptr);  // a clone's source was its pattern's
+    if (TvlCustomDataController* OldMaster = GetMasterDataController();
+        OldMaster && OldMaster->FCreatingDataController == this)
+      OldMaster->FCreatingDataController = nullptr;
+    if (FRelations && FRelations->Count() > 0) FRelations->Changed(nullptr);
+  }
   FMasterRelation = AMasterRelation;
-  if (AMasterRelation && AMasterRecordIndex == -1) AMasterRelation->SetDetailDataController(this);
+  if (AMasterRelation && AMasterRecordIndex == -1) {
+    AMasterRelation->SetDetailDataController(this);
+    AMasterRelation->Changed();
+  }
   FMasterRecordIndex = AMasterRecordIndex;
+  if (AMasterRelation && AMasterRecordIndex != -1) {
+    // A clone reads its records from its pattern's source.
+    TvlCustomDataController* Pattern = GetPatternDataController();
+    if (Pattern != this) SetCustomDataSource(Pattern->Provider()->CustomDataSource());
+    if (TvlCustomDataController* Master = GetMasterDataController()) Master->FCreatingDataController = this;
+  }
+  LayoutChanged(0x02);
 }
 
 void TvlCustomDataController::ClearDetails() {
@@ -1961,7 +2737,12 @@ void TvlCustomDataController::ClearDetails() {
 
 void TvlCustomDataController::RelationsChanged(TvlCustomDataRelation*) {
   if (FDestroying) return;
-  if (!IsPattern()) Change(dccData);
+  // A pattern's relations changed: its clones drop their details.
+  if (IsPattern()) {
+    if (FMasterRelation) GetRootDataController()->ResetRelationByItem(FMasterRelation->Item());
+  } else {
+    Change(dccData);
+  }
 }
 
 Boolean TvlCustomDataController::GetDetailExpanding(Integer ARecordIndex) {
@@ -1974,17 +2755,21 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   if (ARecordIndex >= 0 && ARecordIndex < RecordCount() && GetDetailExpanding(ARecordIndex) == AExpanded) return true;
   FIsDetailExpanding = true;
   Finally Clear([&] { FIsDetailExpanding = false; });
+  PostPendingEdit();
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount() || !FRelations || FRelations->Count() == 0) return false;
   TvlDetailObject* D = FRelations->GetDetailObject(ARecordIndex);
   if (!D) return false;
   Boolean Allow = true;
-  if (Assigned(FOnDetailExpanding)) FOnDetailExpanding(this, ARecordIndex, Allow);
+  const TvlDataDetailExpandingEvent& Asking = AExpanded ? FOnDetailExpanding : FOnDetailCollapsing;
+  if (Assigned(Asking)) Asking(this, ARecordIndex, Allow);
   if (!Allow) return false;
+  // The handler may have changed the records: the detail object is read again.
+  if (ARecordIndex >= RecordCount() || !(D = FRelations->GetDetailObject(ARecordIndex))) return false;
   D->SetExpanded(AExpanded);
-  TvlCustomDataController* Master = FMasterRelation
-                                        ? dynamic_cast<TvlCustomDataController*>(FMasterRelation->DataController())
-                                        : nullptr;
+  TvlCustomDataController* Master = GetMasterDataController();
   if (!Master || Master->LockCount() == 0) Change(dccDetail);
+  const TvlDataDetailExpandedEvent& Done = AExpanded ? FOnDetailExpanded : FOnDetailCollapsed;
+  if (Assigned(Done)) Done(this, ARecordIndex);
   return true;
 }
 
@@ -1996,15 +2781,29 @@ TObject* TvlCustomDataController::GetDetailLinkObject(Integer ARecordIndex, Inte
   if (!D) return nullptr;
   if (TObject* L = D->LinkObjects(ARelationIndex)) return L;
   if (FCreatingLinkObject) return nullptr;
-  FCreatingLinkObject = true;
-  Finally Clear([&] { FCreatingLinkObject = false; });
-  TObject* L = CreateDetailLinkObject(FRelations->Items(ARelationIndex), ARecordIndex);
-  if (!L) return nullptr;
-  if (ARecordIndex >= RecordCount() || FRelations->GetDetailObject(ARecordIndex) != D) {
-    Free(L);
-    return nullptr;
+  TObject* L = nullptr;
+  {
+    TvlCustomDataController* Pattern = GetPatternDataController();
+    FCreatingLinkObject = true;
+    Pattern->FCreatingLinkObject = true;
+    Finally Clear([&] {
+      FCreatingLinkObject = false;
+      Pattern->FCreatingLinkObject = false;
+    });
+    L = CreateDetailLinkObject(FRelations->Items(ARelationIndex), ARecordIndex);
+    FCreatingDataController = nullptr;
+    // The master record may have gone while the link was made.
+    if (L && (ARecordIndex < 0 || ARecordIndex >= RecordCount() || FRelations->GetDetailObject(ARecordIndex) != D)) {
+      Free(L);
+      L = nullptr;
+    }
+    if (L) D->AssignLinkObject(ARelationIndex, L);
   }
-  D->AssignLinkObject(ARelationIndex, L);
+  if (!L && !FRecreatingLinkObject && ARecordIndex >= 0 && ARecordIndex < RecordCount()) {
+    FRecreatingLinkObject = true;
+    Finally Clear([&] { FRecreatingLinkObject = false; });
+    L = GetDetailLinkObject(ARecordIndex, ARelationIndex);
+  }
   return L;
 }
 

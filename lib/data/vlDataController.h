@@ -6,9 +6,11 @@
 // object per kind of change, in a fixed order, once per released lock.
 #pragma once
 
+#include <type_traits>
 #include <vector>
 
 #include "lib/data/vlCustomData.h"
+#include "lib/data/vlDataUtils.h"
 #include "platform/rtl/Exceptions.h"
 
 class TStream;
@@ -54,8 +56,8 @@ enum : Byte { dceInsert = 0x01, dceEdit = 0x02, dceChanging = 0x04, dceModified 
 // TvlSummaryOptions bits.
 enum : Byte { soNullIgnore = 0x01, soSelectedRecords = 0x02, soMultipleSelectedRecords = 0x04 };
 
-enum TvlSummaryKind { skNone, skSum, skMin, skMax, skCount, skAverage };
-enum TvlSummaryPosition { spGroup, spFooter };
+CL_ENUM(TvlSummaryKind, Byte, skNone, skSum, skMin, skMax, skCount, skAverage)
+CL_ENUM(TvlSummaryPosition, Byte, spGroup, spFooter)
 
 // --- Update infos -------------------------------------------------------------------------
 
@@ -114,6 +116,8 @@ class TvlGroupingChangingInfo : public TvlUpdateControlInfo {
 };
 
 using TvlUpdateControlEvent = TDelegate<void(TvlUpdateControlInfo* AInfo)>;
+enum TvlDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
+using TvlDataControllerEachDetailProc = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataControllerNotifyEvent = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataDetailExpandedEvent = TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex)>;
 using TvlDataDetailExpandingEvent =
@@ -360,6 +364,10 @@ class TvlCustomDataControllerInfo : public TObject {
   // Record list.
   Integer GetInternalRecordIndex(Integer ARecordListIndex) const { return FRecordList[ARecordListIndex]; }
   Integer FindRecordListIndex(Integer ARecordIndex) const;
+  // The record list position of every stored record (-1 when filtered out).
+  std::vector<Integer> RecordListPositions() const;
+  // The row of a record list position; -1 inside a collapsed or hidden group.
+  Integer RowIndexOfRecordListIndex(Integer APosition) const;
   Integer RecordListCount() const { return static_cast<Integer>(FRecordList.size()); }
   void CheckRowIndex(Integer ARowIndex) const;
 
@@ -460,78 +468,271 @@ class TvlCustomDataControllerInfo : public TObject {
 
 // --- Summaries -----------------------------------------------------------------------
 
+class TvlDataSummaryItem;
 class TvlDataSummaryItems;
+class TvlDataGroupSummaryItems;
+class TvlDataSummaryGroup;
+class TvlDataSummaryGroups;
 
-class TvlDataSummaryItem : public TObject {
-  CL_CLASS(TvlDataSummaryItem, TObject)
+// The type that chooses a default format.
+enum TvlSummaryValueType { svtFloat, svtCurrency, svtDate };
+
+// What a summary item aggregates (the field of its item link), how and with
+// which format. The base of the summary items and of the summary groups'
+// item links.
+class TvlCustomDataSummaryItem : public TCollectionItem {
+  CL_CLASS(TvlCustomDataSummaryItem, TCollectionItem)
  public:
-  virtual void Create(TvlDataSummaryItems* AItems);
+  virtual void CopySettings(TvlCustomDataSummaryItem* ASource);
+  virtual TvlCustomDataController* OwningDataController();
+  // The item's format, else the collection's default for the value type.
+  virtual String ChooseValueFormat(TvlSummaryValueType AValueType, const Variant& AValue, Boolean AIsFooter);
+  virtual Boolean IsCurrency(Integer AVarType);
+  // Before the item binds AField (nil: unbinds).
+  virtual void DataFieldChanging(TvlCustomDataField* AField) {}
   virtual String FormatValue(const Variant& AValue, Boolean AIsFooter);
-  // Bound to a field, or a count (which counts records, footer or group).
-  virtual Boolean IsCalculated();
+  void Assign(TPersistent* Source) override;
 
+  // The item (the view's column) whose field is aggregated; nil when none.
+  TObject* ItemLink() const;
+  void SetItemLink(TObject* Value);
+  // Binds a field directly (nil unbinds), as SetItemLink does.
+  void SetDataFieldLink(TvlCustomDataField* AField);
   TvlCustomDataField* Field() const { return FField; }
-  void SetField(TvlCustomDataField* Value);
   TvlSummaryKind Kind() const { return FKind; }
   void SetKind(TvlSummaryKind Value);
   const String& Format() const { return FFormat; }
   void SetFormat(const String& Value);
-  TvlSummaryPosition Position() const;
-  void SetPosition(TvlSummaryPosition Value);
-  Boolean Sorted() const { return FSorted; }
-  void SetSorted(Boolean Value);
-  Integer Index() const;
-  TvlDataSummaryItems* SummaryItems() const { return FItems; }
+  TvlCustomDataController* DataController() { return OwningDataController(); }
 
  private:
   TvlCustomDataField* FField{};
   String FFormat;
   TvlSummaryKind FKind{skNone};
-  TvlSummaryPosition FPosition{spGroup};
-  Boolean FSorted{};
-  TvlDataSummaryItems* FItems{};
 };
 
-class TvlDataSummaryItems : public TObject {
-  CL_CLASS(TvlDataSummaryItems, TObject)
+using TvlDataSummaryItemGetTextEvent =
+    TDelegate<void(TvlDataSummaryItem* Sender, const Variant& AValue, Boolean AIsFooter, String& AText)>;
+
+class TvlDataSummaryItem : public TvlCustomDataSummaryItem {
+  CL_CLASS(TvlDataSummaryItem, TvlCustomDataSummaryItem)
  public:
-  virtual void Create(TvlDataSummary* ASummary, Boolean AIsFooter);
+  void CopySettings(TvlCustomDataSummaryItem* ASource) override;
+  String FormatValue(const Variant& AValue, Boolean AIsFooter) override;
+  // Bound to a field, or a count (which counts records, in a footer too).
+  virtual Boolean IsCalculated();
+  virtual Boolean PositionNeedsStoring();
+  virtual TvlCustomDataField* DataField() { return Field(); }
   void Destroy() override;
-  TvlDataSummaryItem* Add();
-  TvlDataSummaryItem* Add(TvlCustomDataField* AField, TvlSummaryPosition APosition, TvlSummaryKind AKind,
-                          const String& AFormat = u"");
-  void Delete(Integer AIndex);
-  void Clear();
-  Integer Count() const { return static_cast<Integer>(FItems.size()); }
-  TvlDataSummaryItem* Items(Integer I) const { return FItems[I]; }
-  Integer IndexOf(const TvlDataSummaryItem* AItem) const;
-  TvlDataSummaryItem* SortedSummaryItem() const;
-  String DefaultFormat(Integer AValueType, TvlSummaryKind AKind, Boolean AIsFooter) const;
-  String GetGroupText(const Variant& ASummaryValues);
-  void RemoveField(TvlCustomDataField* AField);
-  void Update(Boolean ARedrawOnly);
-  Boolean IsFooter() const { return FIsFooter; }
-  TvlDataSummary* Summary() const { return FSummary; }
-  String BeginText{u"("};
-  String EndText{u")"};
-  String Separator{u","};
+  void Assign(TPersistent* Source) override;
+
+  TvlSummaryPosition Position();
+  void SetPosition(TvlSummaryPosition Value);
+  Boolean Sorted() const { return FSorted; }
+  void SetSorted(Boolean Value);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer Value) { FTag = Value; }
+  const TvlDataSummaryItemGetTextEvent& OnGetText() const { return FOnGetText; }
+  void SetOnGetText(const TvlDataSummaryItemGetTextEvent& Value) { FOnGetText = Value; }
+  TvlDataSummaryItems* SummaryItems() const;
 
  private:
-  friend class TvlDataSummaryItem;
-  Boolean FIsFooter{};
-  std::vector<TvlDataSummaryItem*> FItems;
+  friend class TvlDataSummaryItems;
+  TvlSummaryPosition FPosition{spGroup};
+  Boolean FSorted{};
+  Integer FTag{};
+  TvlDataSummaryItemGetTextEvent FOnGetText;
+};
+using TvlDataSummaryItemClass = TClassOf<TvlDataSummaryItem>;
+
+// The arguments of OnSummary: one record's value for one item.
+struct TvlSummaryEventArguments {
+  Integer RecordIndex{};
+  TvlDataSummaryItem* SummaryItem{};
+};
+struct TvlSummaryEventOutArguments {
+  Variant Value;
+  Variant SummaryValue;
+  Integer CountValue{};
+  Boolean Done{};
+};
+using TvlSummaryEvent = TDelegate<void(TvlDataSummaryItems* ASender, const TvlSummaryEventArguments& Arguments,
+                                       TvlSummaryEventOutArguments& OutArguments)>;
+
+class TvlDataSummaryItems : public TvlCollection {
+  CL_CLASS(TvlDataSummaryItems, TvlCollection)
+ public:
+  void Update(TCollectionItem* Item) override;
+  virtual void PrepareSortedChange(TvlDataSummaryItem* AItem, Boolean AValue) {}
+  virtual TvlSummaryPosition PositionOfItem(TvlDataSummaryItem* AItem);
+  virtual Boolean PositionNeedsStoring(TvlDataSummaryItem* AItem);
+  virtual Boolean AreSettingsEmpty(const String& AFormat, Boolean ASorted, TvlSummaryKind AKind);
+  virtual void Create(TvlDataSummary* ASummary, TvlDataSummaryItemClass AItemClass);
+  virtual void AssignEvents(TvlDataSummaryItems* ASource);
+  virtual String DefaultFormat(TvlSummaryValueType AValueType, TvlSummaryKind AKind, Boolean AIsFooter);
+  virtual String GetGroupText(const Variant& ASummaryValues) { return u""; }
+  virtual TvlDataSummaryItem* GetDataItem(Integer AItemIndex, TvlSummaryPosition APosition, Boolean ACheckKind = false,
+                                          TvlSummaryKind AKind = skNone);
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+
+  TvlDataSummaryItem* Add() { return static_cast<TvlDataSummaryItem*>(TCollection::Add()); }
+  TvlDataSummaryItem* Add(TObject* AItemLink, TvlSummaryPosition APosition, TvlSummaryKind AKind,
+                          const String& AFormat = u"");
+  // Summary items link items, not fields.
+  template <class TField>
+    requires std::is_base_of_v<TvlCustomDataField, TField>
+  TvlDataSummaryItem* Add(TField*, TvlSummaryPosition, TvlSummaryKind, const String& = u"") = delete;
+  void DeleteItems(TObject* AItemLink, TvlSummaryPosition APosition);
+  TvlDataSummaryItem* FindByTag(Integer ATag) const;
+  Integer IndexOf(const TvlDataSummaryItem* AItem) const;
+  Integer IndexOfItemLink(TObject* AItemLink) const;
+  TvlDataSummaryItem* ItemOfItemLink(TObject* AItemLink) const;
+  Integer IndexByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryItem* ItemByField(TvlCustomDataField* AField) const;
+  String DataItemFormat(Integer AItemIndex, TvlSummaryPosition APosition);
+  TvlSummaryKind DataItemKind(Integer AItemIndex, TvlSummaryPosition APosition);
+  Boolean DataItemSorted(Integer AItemIndex, TvlSummaryPosition APosition);
+  void SetDataItemFormat(Integer AItemIndex, TvlSummaryPosition APosition, const String& Value);
+  void SetDataItemKind(Integer AItemIndex, TvlSummaryPosition APosition, TvlSummaryKind Value);
+  void SetDataItemSorted(Integer AItemIndex, TvlSummaryPosition APosition, Boolean Value);
+  void NotifyRedraw();
+  // Unbinds the items bound to AField; True when one was.
+  Boolean RemoveField(TvlCustomDataField* AField);
+  TvlDataSummaryItem* Items(Integer I) const { return static_cast<TvlDataSummaryItem*>(TCollection::Items(I)); }
+  TvlDataSummary* Summary() const { return FSummary; }
+  TvlCustomDataController* DataController() const;
+  const TvlSummaryEvent& OnSummary() const { return FOnSummary; }
+  void SetOnSummary(const TvlSummaryEvent& Value) { FOnSummary = Value; }
+
+ private:
+  // The item for the data item, made or freed to suit the setting.
+  template <class TSet>
+  void SetDataItemSetting(Integer AItemIndex, TvlSummaryPosition APosition, Boolean AEmpty, TSet ASet);
+  TvlDataSummary* FSummary{};
+  TvlSummaryEvent FOnSummary;
+};
+
+// Footer items: always in the footer.
+class TvlDataFooterSummaryItems : public TvlDataSummaryItems {
+  CL_CLASS(TvlDataFooterSummaryItems, TvlDataSummaryItems)
+ public:
+  TvlSummaryPosition PositionOfItem(TvlDataSummaryItem*) override { return spFooter; }
+  Boolean PositionNeedsStoring(TvlDataSummaryItem*) override { return false; }
+};
+
+// Group items: the default ones of the summary or those of a summary group.
+class TvlDataGroupSummaryItems : public TvlDataSummaryItems {
+  CL_CLASS(TvlDataGroupSummaryItems, TvlDataSummaryItems)
+ public:
+  void PrepareSortedChange(TvlDataSummaryItem* AItem, Boolean AValue) override;
+  String GetGroupText(const Variant& ASummaryValues) override;
+  void Create(TvlDataSummary* ASummary, TvlDataSummaryItemClass AItemClass) override;
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+  // The item bound to the controller's forced sorting-by-summary item, else
+  // the first sorted item, else nil.
+  TvlDataSummaryItem* SortedSummaryItem();
+  const String& BeginText() const { return FBeginText; }
+  void SetBeginText(const String& Value);
+  const String& EndText() const { return FEndText; }
+  void SetEndText(const String& Value);
+  const String& Separator() const { return FSeparator; }
+  void SetSeparator(const String& Value);
+  Boolean IsBeginTextStored() { return FBeginText != u"("; }
+  Boolean IsEndTextStored() { return FEndText != u")"; }
+  Boolean IsSeparatorStored() { return FSeparator != u","; }
+
+ private:
+  friend class TvlDataSummaryGroup;
+  String FBeginText;
+  String FEndText;
+  String FSeparator;
+  TPersistent* FOwner{};
+};
+
+// A link of a summary group to a grouping item (only its field is used).
+class TvlDataSummaryGroupItemLink : public TvlCustomDataSummaryItem {
+  CL_CLASS(TvlDataSummaryGroupItemLink, TvlCustomDataSummaryItem)
+ public:
+  TvlCustomDataController* OwningDataController() override;
+  // A grouping item belongs to at most one summary group.
+  void DataFieldChanging(TvlCustomDataField* AField) override;
+  TvlDataSummaryGroup* SummaryGroup() const;
+};
+using TvlDataSummaryGroupItemLinkClass = TClassOf<TvlDataSummaryGroupItemLink>;
+
+class TvlDataSummaryGroupItemLinks : public TCollection {
+  CL_CLASS(TvlDataSummaryGroupItemLinks, TCollection)
+ public:
+  virtual void Create(TvlDataSummaryGroup* ASummaryGroup, TvlDataSummaryGroupItemLinkClass AItemClass);
+  void Update(TCollectionItem* Item) override;
+  TPersistent* GetOwner() override;
+  TvlDataSummaryGroupItemLink* Add() { return static_cast<TvlDataSummaryGroupItemLink*>(TCollection::Add()); }
+  Integer IndexOfItemLink(TObject* AItemLink) const;
+  TvlDataSummaryGroupItemLink* ItemOfItemLink(TObject* AItemLink) const;
+  Integer IndexByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryGroupItemLink* ItemByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryGroupItemLink* Items(Integer I) const {
+    return static_cast<TvlDataSummaryGroupItemLink*>(TCollection::Items(I));
+  }
+  TvlDataSummaryGroup* SummaryGroup() const { return FSummaryGroup; }
+
+ private:
+  TvlDataSummaryGroup* FSummaryGroup{};
+};
+
+// Group summary items for the grouping items that the links name.
+class TvlDataSummaryGroup : public TCollectionItem {
+  CL_CLASS(TvlDataSummaryGroup, TCollectionItem)
+ public:
+  void Create(TCollection* Collection) override;
+  void Destroy() override;
+  void Assign(TPersistent* Source) override;
+  // Created on first use.
+  TvlDataSummaryGroupItemLinks* Links();
+  void SetLinks(TvlDataSummaryGroupItemLinks* Value) { Links()->Assign(Value); }
+  // Nil until Links was first used.
+  TvlDataSummaryGroupItemLinks* ExistingLinks() const { return FItemLinks; }
+  TvlDataGroupSummaryItems* SummaryItems() const { return FSummaryItems; }
+  void SetSummaryItems(TvlDataGroupSummaryItems* Value) { FSummaryItems->Assign(Value); }
+  TvlDataSummaryGroups* SummaryGroups() const;
+
+ private:
+  TvlDataSummaryGroupItemLinks* FItemLinks{};
+  TvlDataGroupSummaryItems* FSummaryItems{};
+};
+
+class TvlDataSummaryGroups : public TvlCollection {
+  CL_CLASS(TvlDataSummaryGroups, TvlCollection)
+ public:
+  virtual void Create(TvlDataSummary* ASummary);
+  void Update(TCollectionItem* Item) override;
+  TPersistent* GetOwner() override;
+  TvlDataSummaryGroup* Add() { return static_cast<TvlDataSummaryGroup*>(TCollection::Add()); }
+  // The first group whose links contain the item; nil.
+  TvlDataSummaryGroup* FindByItemLink(TObject* AItemLink) const;
+  // The first group whose links contain the field; nil.
+  TvlDataSummaryGroup* FindByField(TvlCustomDataField* AField) const;
+  TvlDataSummaryGroup* Items(Integer I) const { return static_cast<TvlDataSummaryGroup*>(TCollection::Items(I)); }
+  TvlDataSummary* Summary() const { return FSummary; }
+
+ private:
   TvlDataSummary* FSummary{};
 };
 
 using TvlAfterSummaryEvent = TDelegate<void(TObject* ASender)>;
 
-class TvlDataSummary : public TObject {
-  CL_CLASS(TvlDataSummary, TObject)
+class TvlDataSummary : public TPersistent {
+  CL_CLASS(TvlDataSummary, TPersistent)
  public:
   virtual void Create(TvlCustomDataController* ADataController);
   void Destroy() override;
+  void Assign(TPersistent* Source) override;
+  virtual void AssignEvents(TvlDataSummary* ASource);
   void BeginUpdate();
   void EndUpdate();
+  void CancelUpdate();
   void Changed(Boolean ARedrawOnly);
   void Recalculate() { Changed(false); }
   void BeginCalculate();
@@ -541,18 +742,29 @@ class TvlDataSummary : public TObject {
   void CalculateGroupSummary();
   Variant FooterSummaryValues(Integer AIndex) const;
   String FooterSummaryTexts(Integer AIndex) const;
-  TvlDataSummaryItems* GetGroupSummaryItemsByLevel(Integer ALevel) const;
+  TvlDataGroupSummaryItems* GetGroupSummaryItemsByLevel(Integer ALevel) const;
   Boolean GetGroupSummaryInfo(Integer ARowIndex, TvlDataSummaryItems*& AItems, Variant*& AValues);
   String GroupSummaryText(Integer ARowIndex);
+  String GroupFooterSummaryTexts(Integer ARowIndex, Integer ALevel, Integer AIndex);
+  // The collection of APatternSummary that corresponds to AItems of this one.
+  TvlDataSummaryItems* GetPatternSummaryItems(TvlDataSummary* APatternSummary, TvlDataSummaryItems* AItems);
   void RemoveItemByField(TvlCustomDataField* AField);
 
-  TvlDataSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems; }
-  TvlDataSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems; }
+  TvlDataFooterSummaryItems* FooterSummaryItems() const { return FFooterSummaryItems; }
+  TvlDataGroupSummaryItems* DefaultGroupSummaryItems() const { return FDefaultGroupSummaryItems; }
+  TvlDataSummaryGroups* SummaryGroups() const { return FSummaryGroups; }
+  void SetDefaultGroupSummaryItems(TvlDataGroupSummaryItems* Value) { FDefaultGroupSummaryItems->Assign(Value); }
+  void SetFooterSummaryItems(TvlDataFooterSummaryItems* Value) { FFooterSummaryItems->Assign(Value); }
+  void SetSummaryGroups(TvlDataSummaryGroups* Value) { FSummaryGroups->Assign(Value); }
   Byte Options() const { return FOptions; }
   void SetOptions(Byte Value);
   TvlCustomDataController* DataController() const { return FDataController; }
+  const TvlAfterSummaryEvent& OnAfterSummary() const { return FOnAfterSummary; }
   void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }
   Boolean Destroying() const { return FDestroying; }
+  // While set the values are supplied from outside: no calculation runs.
+  Boolean SetCustomSummary() const { return FSetCustomSummary; }
+  void SetSetCustomSummary(Boolean Value) { FSetCustomSummary = Value; }
 
  private:
   Integer GetRecordIndex(Integer ARecordListIndex);
@@ -564,13 +776,15 @@ class TvlDataSummary : public TObject {
   void DoAfterSummary();
 
   TvlCustomDataController* FDataController{};
-  TvlDataSummaryItems* FDefaultGroupSummaryItems{};
+  TvlDataGroupSummaryItems* FDefaultGroupSummaryItems{};
   Boolean FDestroying{};
-  TvlDataSummaryItems* FFooterSummaryItems{};
+  TvlDataFooterSummaryItems* FFooterSummaryItems{};
   Variant FFooterSummaryValues;
   Boolean FInAfterSummary{};
   Integer FLockCount{};
   Byte FOptions{};
+  Boolean FSetCustomSummary{};
+  TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
 };
 
@@ -582,6 +796,8 @@ class TvlCustomDataSource : public TObject {
   using TRecordHandle = intptr_t;
   virtual TRecordHandle AppendRecord();
   virtual void DeleteRecord(TRecordHandle AHandle);
+  // Whether the record has detail rows for the relation (none here).
+  virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) { return false; }
   virtual String GetDisplayText(TRecordHandle AHandle, Integer AItemHandle);
   virtual Integer GetItemHandle(Integer AItemIndex);
   virtual Integer GetRecordCount();
@@ -599,12 +815,19 @@ class TvlCustomDataSource : public TObject {
   TRecordHandle GetRecordHandleByIndex(Integer ARecordIndex);
   Integer GetRecordIndexByHandle(TRecordHandle AHandle);
   Integer AppendHandleRecord(TRecordHandle AHandle);
-  TvlCustomDataProvider* Provider() const { return FProvider; }
+  // The provider asking now (set before every call), else the default one
+  // (the first attached). A pattern and its clones share one source.
+  TvlCustomDataProvider* Provider() const { return FCurrentProvider ? FCurrentProvider : FProvider; }
   TvlCustomDataController* DataController() const;
+  Integer ProviderCount() const { return static_cast<Integer>(FProviders.size()); }
 
  private:
   friend class TvlCustomDataProvider;
+  void AttachProvider(TvlCustomDataProvider* AProvider);
+  void DetachProvider(TvlCustomDataProvider* AProvider);
+  TvlCustomDataProvider* FCurrentProvider{};
   TvlCustomDataProvider* FProvider{};
+  std::vector<TvlCustomDataProvider*> FProviders;
 };
 
 class TvlCustomDataProvider : public TObject {
@@ -630,6 +853,8 @@ class TvlCustomDataProvider : public TObject {
   virtual Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                                Boolean AFromText);
   virtual void FindNearestRecord();
+  // Asked once per record and relation until the cached answers are reset.
+  virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
   // Grid mode: values of the records the provider holds outside the storage.
   virtual Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) { return Null(); }
   virtual String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) { return u""; }
@@ -639,6 +864,8 @@ class TvlCustomDataProvider : public TObject {
 
   void SetCustomDataSource(TvlCustomDataSource* ADataSource);
   TvlCustomDataSource* CustomDataSource() const { return FCustomDataSource; }
+  // The source with this provider made its current one (before a call).
+  TvlCustomDataSource* CurrentDataSource() const;
   void SaveEditedRecord(Integer ARecordIndex);
   void DiscardSavedRecord();
   void ResetEditing();
@@ -663,8 +890,6 @@ class TvlCustomDataProvider : public TObject {
   Boolean LoadAllNeeded() const { return FLoadAllNeeded; }
   // Set at the start of every pipeline run (whether grouping needs all records).
   virtual void SetLoadAllNeeded(Boolean Value) { FLoadAllNeeded = Value; }
-  // Asked once per master record and relation until the answers are reset.
-  virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) { return false; }
   TvlCustomDataController* DataController() const { return FDataController; }
 
  protected:
@@ -757,16 +982,37 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // Items (the view's columns) and their fields.
   virtual TObject* GetItem(Integer AIndex);
   virtual TvlCustomDataField* AddItem(TObject* AItem);
-  // The classes of the item fields, the filter and the summary items.
+  // The classes of the item fields and the filter.
   virtual TvlCustomDataFieldClass GetFieldClass() { return ClassOf<TvlCustomDataField>(); }
   virtual TvlDataFilterCriteriaClass GetFilterCriteriaClass() { return ClassOf<TvlDataFilterCriteria>(); }
-  virtual TvlDataSummaryItemClass GetSummaryItemClass() { return ClassOf<TvlDataSummaryItem>(); }
   void RemoveItem(TObject* AItem);
   Integer GetItemCount() { return FFields->ItemCount(); }
   TvlCustomDataField* GetItemField(Integer AItemIndex);
   void ChangeValueTypeClass(Integer AItemIndex, TvlValueTypeClass AValueTypeClass);
   TvlValueTypeClass GetItemValueTypeClass(Integer AItemIndex);
   void CheckItemRange(Integer AItemIndex);
+  // Fields of the class GetFieldClass; an internal one belongs to no item.
+  TvlCustomDataField* AddField();
+  TvlCustomDataField* AddInternalField();
+  // Refreshes when AItemIndex is -1 or the item is sorted or grouped.
+  Boolean ItemPropertiesChanged(Integer AItemIndex);
+  virtual Boolean GetItemNeedConversion(Integer AItemIndex) { return false; }
+  void ChangeNeedConversion(Integer AItemIndex, Boolean Value);
+  Boolean GetItemTextStored(Integer AItemIndex);
+  void ChangeTextStored(Integer AItemIndex, Boolean Value);
+  virtual Boolean IsDisplayFormatDefined(Integer AItemIndex, Boolean AIgnoreSimpleCurrency) {
+    return GetItemTextStored(AItemIndex);
+  }
+  virtual void ItemValueTypeClassChanged(Integer AItemIndex) {}
+  // Each item's field takes the item's index.
+  void UpdateItemIndexes();
+  // The item with the same ID as AItem; nil.
+  TObject* GetItemByItemID(TObject* AItem);
+  // An extra filter of this controller (changes there never refilter).
+  TvlDataFilterCriteria* CreateFilter();
+  // From the provider: the source opened or closed.
+  void ActiveChanged(Boolean AActive);
+  Boolean Active() const { return FActive; }
 
   // Locks and notifications.
   void BeginUpdate() override;
@@ -902,6 +1148,27 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean IsDetailMode() const { return FMasterRelation != nullptr; }
   void RecordInserted(Integer ARecordIndex);
   void RecordDeleted(Integer ARecordIndex);
+  // Detail modes, walks and focus.
+  TvlDataControllerDetailMode DetailMode();
+  TvlCustomDataController* GetMasterDataController() const;
+  TvlCustomDataController* GetRootDataController();
+  // Itself without a master relation, else the pattern found from the root.
+  TvlCustomDataController* GetPatternDataController();
+  TvlCustomDataController* GetDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  Boolean IsDetailDataControllerExist(Integer ARecordIndex, Integer ARelationIndex);
+  // The detail controller whose link object exists (none is created).
+  TvlCustomDataController* ExistingDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  void ClearDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
+  void CollapseDetails();
+  void FocusDetails(Integer ARecordIndex);
+  // AProc for every existing detail controller of AMasterRelation, from the root down.
+  void ForEachDetail(TvlCustomDataRelation* AMasterRelation, const TvlDataControllerEachDetailProc& AProc);
+  void ResetRelationByItem(TObject* AItem);
+  // While references are held a pattern works as a normal controller.
+  void AddDataChangeRefCount();
+  void RemoveDataChangeRefCount();
+  Integer DataChangeRefCount() const { return FDataChangeRefCount; }
+  TvlCustomDataController* CreatingDataController() const { return FCreatingDataController; }
 
   // Record keys: expanded details and selection kept across reloads.
   // The key fields (none here: a record's key is its data-source id).
@@ -947,6 +1214,10 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   virtual void LayoutChanged(Byte AChanges);
   void UpdateItems(Boolean AUpdateFields);
   Boolean NeedsStructureUpdate() { return IsProviderMode() || FStructureRecreated; }
+  // Prepares every field (binds it to its source); fields destroyed on the
+  // way restart the pass over the unprepared ones.
+  void UpdateFields();
+  virtual void PrepareField(TvlCustomDataField* AField) {}
   void BeginUpdateFields() { ++FLockUpdateFieldsCount; }
   void EndUpdateFields();
   void UpdateFocused();
@@ -965,6 +1236,12 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Variant GetValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   String GetDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  // The stored text definition whose values GetFilterDataValue gives for the
+  // field, unchanged, for every record; nil when it gives anything else.
+  // The filter then matches LIKE conditions on the stored texts. A
+  // descendant that overrides GetFilterDataValue or GetValue answers nil for
+  // the fields whose values it changes.
+  virtual TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField);
   String GetFilterItemFieldCaption(TObject* AItem) override { return u""; }
   String GetFilterItemFieldName(TObject* AItem) override { return GetFilterItemFieldCaption(AItem); }
   String GetFilterValueDisplayText(Integer ARecordIndex, Integer AItemIndex) override {
@@ -984,7 +1261,10 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void FilterChanged() override;
   TvlDataFilterList* ExtraFilters() override { return FFilters; }
   TvlCustomDataRelationClass GetRelationClass() override;
-  IvlDataController* PatternController() override { return this; }
+  // Classes of the summary items and of the summary groups' item links.
+  virtual TvlDataSummaryItemClass GetSummaryItemClass();
+  virtual TvlDataSummaryGroupItemLinkClass GetSummaryGroupItemLinkClass();
+  IvlDataController* PatternController() override { return GetPatternDataController(); }
   Integer DefaultActiveRelationIndex() override { return 0; }
   void ClearDetails() override;
   void RelationsChanged(TvlCustomDataRelation* ARelation) override;
@@ -1037,6 +1317,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   const TvlDataControllerCompareEvent& OnCompareEvent() const { return FOnCompare; }
   void SetOnDataChanged(const TNotifyEvent& Value) { FOnDataChanged = Value; }
   void SetOnDetailExpanding(const TvlDataDetailExpandingEvent& Value) { FOnDetailExpanding = Value; }
+  void SetOnDetailCollapsing(const TvlDataDetailExpandingEvent& Value) { FOnDetailCollapsing = Value; }
+  void SetOnDetailExpanded(const TvlDataDetailExpandedEvent& Value) { FOnDetailExpanded = Value; }
+  void SetOnDetailCollapsed(const TvlDataDetailExpandedEvent& Value) { FOnDetailCollapsed = Value; }
   void SetOnBeforePost(const TvlDataControllerNotifyEvent& Value) { FOnBeforePost = Value; }
   void SetOnAfterPost(const TvlDataControllerNotifyEvent& Value) { FOnAfterPost = Value; }
   void SetOnAfterCancel(const TvlDataControllerNotifyEvent& Value) { FOnAfterCancel = Value; }
@@ -1056,7 +1339,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SendInfo(TvlUpdateControlInfo* AInfo);
   void DoDataChanged();
   void ResetDataChangeInfo();
-  void UpdateStructure();
+  void UpdateStructure(Boolean AUpdateFields);
   void CopyStateFrom(TvlCustomDataController* ASource);
   // A descendant's own provider takes the place of the default one (at creation).
   void ReplaceProvider(TvlCustomDataProvider* AProvider);
@@ -1081,7 +1364,11 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FInOnSortingChanged{};
   Boolean FIsDetailExpanding{};
   Boolean FIsPattern{};
+  Boolean FIsPatternSave{};
+  Integer FDataChangeRefCount{};
   Boolean FCreatingLinkObject{};
+  Boolean FRecreatingLinkObject{};
+  TvlCustomDataController* FCreatingDataController{};
   TvlSaveObject* FSaveObject{};
   Integer FSaveKeysCount{};
   Integer FMasterRecordIndex{-1};
@@ -1120,7 +1407,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TNotifyEvent FOnDataChanged;
   TNotifyEvent FOnSortingChanged;
   TNotifyEvent FOnGroupingChanged;
-  TvlDataDetailExpandingEvent FOnDetailExpanding;
+  TvlDataDetailExpandingEvent FOnDetailExpanding, FOnDetailCollapsing;
+  TvlDataDetailExpandedEvent FOnDetailExpanded, FOnDetailCollapsed;
   TvlDataControllerNotifyEvent FOnBeforePost, FOnAfterPost, FOnAfterCancel, FOnAfterInsert;
   TvlDataDetailExpandedEvent FOnNewRecord, FOnBeforeDelete;
 };

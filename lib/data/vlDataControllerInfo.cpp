@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include "lib/data/vlDataConsts.h"
 #include "lib/data/vlDataController.h"
@@ -483,8 +486,11 @@ void TvlDataSelection::Sort() {
 void TvlDataSelection::RemoveFilteredRecords(TvlCustomDataControllerInfo* AInfo) {
   // In grid mode entries stand for data-set bookmarks, not for window records.
   if (FDataController->IsGridMode()) return;
+  if (FItems.empty()) return;
+  const std::vector<Integer> PosOf = AInfo->RecordListPositions();
+  auto Kept = [&](Integer R) { return R >= 0 && R < static_cast<Integer>(PosOf.size()) && PosOf[R] >= 0; };
   for (Integer I = Count() - 1; I >= 0; --I)
-    if (FItems[I].Level >= 0 && AInfo->FindRecordListIndex(FItems[I].RecordIndex) < 0) Delete(I);
+    if (FItems[I].Level >= 0 && !Kept(FItems[I].RecordIndex)) Delete(I);
 }
 
 void TvlDataSelection::ResizeEntries(Integer ACount) {
@@ -499,11 +505,169 @@ void TvlSortingBySummaryEngine::Sort() { throw EAbstractError(u"Abstract error")
 
 // --- The info object -------------------------------------------------------------------
 
+namespace {
+
+// The user locale's collation keys of one text column's values, kept by the
+// storage between sorts (TvlStoredValueCache): a value set in a record drops
+// that record's key, and a sort computes only the keys that are missing, in
+// parallel threads when there are many. Keys live in arenas that are never
+// appended to once filled; each record points at its key and keeps its
+// first eight bytes as a big-endian number, so most comparisons are one
+// integer comparison.
+class TCollationKeyCache : public TvlStoredValueCache {
+ public:
+  enum TState : Byte { ksMissing, ksKey, ksNull };
+
+  void ValueChanged(Integer ARecordIndex) override {
+    const size_t R = static_cast<size_t>(ARecordIndex);
+    if (R >= FState.size() || FState[R] == ksMissing) return;
+    if (FState[R] == ksKey) FGarbage += FLength[R];
+    FState[R] = ksMissing;
+  }
+
+  // Brings the keys of records 0 .. ACount - 1 up to date.
+  void Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Integer ACount, Boolean AIgnoreCase);
+
+  Boolean IsNull(Integer R) const { return FState[R] == ksNull; }
+  // The key's first eight bytes as a big-endian number (zero-padded).
+  UInt64 Prefix(Integer R) const { return FPrefix[R]; }
+
+  // Bytewise order of the two keys.
+  Integer Compare(Integer A, Integer B) const {
+    if (FPrefix[A] != FPrefix[B]) return FPrefix[A] < FPrefix[B] ? -1 : 1;
+    const Cardinal LA = FLength[A], LB = FLength[B], L = std::min(LA, LB);
+    if (L > 8)
+      if (const int R = std::memcmp(FKey[A] + 8, FKey[B] + 8, L - 8)) return R < 0 ? -1 : 1;
+    return LA < LB ? -1 : (LA > LB ? 1 : 0);
+  }
+
+ private:
+  struct TChunk {
+    const Integer* Records;
+    const String* const* Texts;
+    size_t Count;
+    std::string Keys;
+    std::vector<size_t> Ends;
+    std::exception_ptr Error;
+  };
+  static void BuildChunk(const TAnsiCollationKeyBuilder& ABuilder, TChunk& AChunk);
+
+  std::string FName;                  // the collation of the keys
+  std::vector<std::string> FArenas;   // the keys, one after another
+  std::vector<const char*> FKey;
+  std::vector<UInt64> FPrefix;        // zero-padded
+  std::vector<Cardinal> FLength;
+  std::vector<Byte> FState;
+  size_t FBytes{};
+  size_t FGarbage{};                  // bytes of keys dropped since built
+};
+
+void TCollationKeyCache::BuildChunk(const TAnsiCollationKeyBuilder& ABuilder, TChunk& AChunk) {
+  try {
+    AChunk.Ends.reserve(AChunk.Count);
+    for (size_t I = 0; I < AChunk.Count; ++I) {
+      const String& T = *AChunk.Texts[I];
+      ABuilder.Append(T.data(), T.size(), AChunk.Keys);
+      AChunk.Ends.push_back(AChunk.Keys.size());
+    }
+  } catch (...) {
+    AChunk.Error = std::current_exception();
+  }
+}
+
+void TCollationKeyCache::Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Integer ACount, Boolean AIgnoreCase) {
+  const TAnsiCollationKeyBuilder Builder(AIgnoreCase);
+  const size_t N = static_cast<size_t>(ACount);
+  // Another locale, or mostly dropped keys: build them all again.
+  if (FName != Builder.Name() || FGarbage > FBytes / 2) {
+    FName = Builder.Name();
+    FArenas.clear();
+    FState.assign(N, ksMissing);
+    FBytes = FGarbage = 0;
+  }
+  FState.resize(N, ksMissing);
+  FKey.resize(N);
+  FPrefix.resize(N);
+  FLength.resize(N);
+  // The texts are read here; the threads only build keys.
+  std::vector<Integer> Records;
+  std::vector<const String*> Texts;
+  for (Integer R = 0; R < ACount; ++R) {
+    if (FState[R] != ksMissing) continue;
+    const void* P;
+    if (AStorage->GetCompareInfo(R, ADef, P) || !P) {
+      FState[R] = ksNull;
+      FPrefix[R] = 0;
+      FLength[R] = 0;
+      continue;
+    }
+    Records.push_back(R);
+    Texts.push_back(static_cast<const String*>(P));
+  }
+  if (Records.empty()) return;
+  constexpr size_t kPerThread = 32768;
+  const size_t Threads = std::clamp<size_t>(
+      std::min<size_t>(std::thread::hardware_concurrency(), Records.size() / kPerThread), 1, 8);
+  std::vector<TChunk> Chunks(Threads);
+  const size_t Step = (Records.size() + Threads - 1) / Threads;
+  for (size_t C = 0; C < Threads; ++C) {
+    const size_t Begin = std::min(C * Step, Records.size());
+    Chunks[C].Records = Records.data() + Begin;
+    Chunks[C].Texts = Texts.data() + Begin;
+    Chunks[C].Count = std::min(Records.size(), Begin + Step) - Begin;
+  }
+  {
+    std::vector<TAnsiCollationKeyBuilder> Copies(Threads - 1, Builder);
+    std::vector<std::thread> Workers;
+    Workers.reserve(Threads);
+    for (size_t C = 1; C < Threads; ++C) {
+      // A thread that cannot start leaves its part to this one.
+      try {
+        Workers.emplace_back(BuildChunk, std::cref(Copies[C - 1]), std::ref(Chunks[C]));
+      } catch (const std::system_error&) {
+        BuildChunk(Copies[C - 1], Chunks[C]);
+      }
+    }
+    BuildChunk(Builder, Chunks[0]);
+    for (std::thread& W : Workers) W.join();
+  }
+  for (TChunk& C : Chunks)
+    if (C.Error) std::rethrow_exception(C.Error);
+  for (TChunk& C : Chunks) {
+    FArenas.push_back(std::move(C.Keys));
+    const char* Base = FArenas.back().data();
+    FBytes += FArenas.back().size();
+    size_t Start = 0;
+    for (size_t I = 0; I < C.Count; ++I) {
+      const Integer R = C.Records[I];
+      const size_t Len = C.Ends[I] - Start;
+      UInt64 Prefix = 0;
+      for (size_t B = 0; B < 8; ++B)
+        Prefix = (Prefix << 8) | (B < Len ? static_cast<Byte>(Base[Start + B]) : 0);
+      FKey[R] = Base + Start;
+      FPrefix[R] = Prefix;
+      FLength[R] = static_cast<Cardinal>(Len);
+      FState[R] = ksKey;
+      Start = C.Ends[I];
+    }
+  }
+}
+
+// A number key beside its record, sorted by both.
+struct TKeyedRecord {
+  UInt64 Key;
+  Integer Record;
+};
+
+}  // namespace
+
 // Keys read once per sort or grouping pass from the storage, by record
 // index: plain integers, floats or string pointers, so that comparing two
-// records does not go through variants. A field that needs its values
-// converted, a compare event, provider mode or an internal record use the
-// controller's comparison instead.
+// records does not go through variants; collation keys kept by the storage.
+// A field that needs its values converted, a compare event, provider mode
+// or an internal record use the controller's comparison instead. The
+// buffers stay between passes (Spare and the scratch lists), sized by the
+// record count: a sort fills them again instead of touching new memory.
 struct TvlCustomDataControllerInfo::TvlSortKeys {
   enum TKind : Byte { kGeneral, kInt, kFloat, kString, kCollation };
   struct TFieldKeys {
@@ -514,9 +678,13 @@ struct TvlCustomDataControllerInfo::TvlSortKeys {
     std::vector<Int64> Ints;
     std::vector<Double> Floats;
     std::vector<const String*> Strings;
-    std::vector<std::string> Keys;  // collation keys of the user locale
+    const TCollationKeyCache* Keys{};  // collation keys of the user locale
   };
   std::vector<TFieldKeys> Fields;
+  std::vector<TFieldKeys> Spare;
+  std::vector<UInt64> Packed;
+  std::vector<TKeyedRecord> Keyed;
+  std::vector<Integer> Nulls;
   Integer Count{};
 };
 
@@ -534,22 +702,83 @@ Integer OrderFloat(Double A, Double B) {
   return Order3(A, B);
 }
 
-Integer OrderKey(Int64 A, Int64 B) { return Order3(A, B); }
-Integer OrderKey(Double A, Double B) { return OrderFloat(A, B); }
-Integer OrderKey(const std::string& A, const std::string& B) { return Order3(A.compare(B), 0); }
+// A plain number key as an unsigned number of the same order: the sign bit
+// flipped for integers; for floats every NaN lowest (OrderFloat), -0 as 0,
+// negative numbers with all bits flipped.
+UInt64 OrderedKey(Int64 V) { return static_cast<UInt64>(V) ^ (UInt64(1) << 63); }
+UInt64 OrderedKey(Double V) {
+  if (std::isnan(V)) return 0;
+  if (V == 0) V = 0;
+  UInt64 B;
+  std::memcpy(&B, &V, sizeof B);
+  return (B >> 63) ? ~B : B | (UInt64(1) << 63);
+}
 
-// One plain key: Null first (last when descending), then the key, then the
-// record index.
+// The first ACount entries of AList are its sorted records; the Null
+// records go after them descending, before them ascending, in record order.
+void PlaceNulls(std::vector<Integer>& AList, size_t ACount, const std::vector<Integer>& ANulls, Boolean ADescending) {
+  if (!ADescending) std::move_backward(AList.begin(), AList.begin() + ACount, AList.end());
+  std::copy(ANulls.begin(), ANulls.end(), ADescending ? AList.begin() + ACount : AList.begin());
+}
+
+// One plain number key: Null first (last when descending), then the key,
+// then the record index. The keys are sorted side by side with their
+// record indexes, packed into one number when their spread fits 32 bits,
+// so the sort reads memory in order instead of looking a key up per
+// comparison.
 template <class T>
-void SortBySingleKey(std::vector<Integer>& AList, const Byte* Null, const T* V, Boolean ADescending) {
-  std::sort(AList.begin(), AList.end(), [=](Integer A, Integer B) {
-    if (Null[A] != Null[B]) return ADescending ? Null[A] < Null[B] : Null[A] > Null[B];
-    if (!Null[A]) {
-      const Integer R = OrderKey(V[A], V[B]);
-      if (R != 0) return ADescending ? R > 0 : R < 0;
+void SortByNumberKey(std::vector<Integer>& AList, const Byte* Null, const T* V, Boolean ADescending,
+                     std::vector<UInt64>& APacked, std::vector<TKeyedRecord>& AKeyed, std::vector<Integer>& ANulls) {
+  auto KeyOf = [&](Integer R) { return ADescending ? ~OrderedKey(V[R]) : OrderedKey(V[R]); };
+  ANulls.clear();
+  UInt64 Min = UINT64_MAX, Max = 0;
+  size_t Count = 0;
+  for (Integer R : AList) {
+    if (Null[R]) {
+      ANulls.push_back(R);
+      continue;
     }
-    return A < B;
+    const UInt64 K = KeyOf(R);
+    Min = std::min(Min, K);
+    Max = std::max(Max, K);
+    AList[Count++] = R;
+  }
+  if (Count > 0 && Max - Min <= UINT32_MAX) {
+    APacked.resize(Count);
+    for (size_t I = 0; I < Count; ++I) APacked[I] = ((KeyOf(AList[I]) - Min) << 32) | static_cast<Cardinal>(AList[I]);
+    std::sort(APacked.begin(), APacked.end());
+    for (size_t I = 0; I < Count; ++I) AList[I] = static_cast<Integer>(APacked[I] & UINT32_MAX);
+  } else {
+    AKeyed.resize(Count);
+    for (size_t I = 0; I < Count; ++I) AKeyed[I] = {KeyOf(AList[I]), AList[I]};
+    std::sort(AKeyed.begin(), AKeyed.end(), [](const TKeyedRecord& A, const TKeyedRecord& B) {
+      return A.Key != B.Key ? A.Key < B.Key : A.Record < B.Record;
+    });
+    for (size_t I = 0; I < Count; ++I) AList[I] = AKeyed[I].Record;
+  }
+  PlaceNulls(AList, Count, ANulls, ADescending);
+}
+
+// One collation key, sorted as number keys are: the first eight bytes of
+// each key beside its record, the rest of the keys compared only when those
+// are equal.
+void SortByCollationKey(std::vector<Integer>& AList, const Byte* Null, const TCollationKeyCache& C,
+                        Boolean ADescending, std::vector<TKeyedRecord>& AKeyed, std::vector<Integer>& ANulls) {
+  ANulls.clear();
+  AKeyed.clear();
+  for (Integer R : AList)
+    if (Null[R])
+      ANulls.push_back(R);
+    else
+      AKeyed.push_back({ADescending ? ~C.Prefix(R) : C.Prefix(R), R});
+  std::sort(AKeyed.begin(), AKeyed.end(), [&](const TKeyedRecord& A, const TKeyedRecord& B) {
+    if (A.Key != B.Key) return A.Key < B.Key;
+    const Integer R = C.Compare(A.Record, B.Record);
+    if (R != 0) return ADescending ? R > 0 : R < 0;
+    return A.Record < B.Record;
   });
+  for (size_t I = 0; I < AKeyed.size(); ++I) AList[I] = AKeyed[I].Record;
+  PlaceNulls(AList, AKeyed.size(), ANulls, ADescending);
 }
 
 }  // namespace
@@ -656,6 +885,21 @@ void TvlCustomDataControllerInfo::UpdateField(TvlCustomDataField* AField) {
   CheckChanges();
 }
 
+std::vector<Integer> TvlCustomDataControllerInfo::RecordListPositions() const {
+  std::vector<Integer> PosOf(FDataController->RecordCount(), -1);
+  for (Integer P = 0; P < RecordListCount(); ++P)
+    if (FRecordList[P] >= 0 && FRecordList[P] < static_cast<Integer>(PosOf.size())) PosOf[FRecordList[P]] = P;
+  return PosOf;
+}
+
+Integer TvlCustomDataControllerInfo::RowIndexOfRecordListIndex(Integer APosition) const {
+  if (APosition < 0 || !IsGrouped()) return APosition;
+  Integer G = FDataGroups->FindDeepestByRecordListIndex(APosition);
+  if (G < 0 || !FDataGroups->Items(G)->Expanded || !FDataGroups->IsVisible(G)) return -1;
+  TvlDataGroupInfo* Info = FDataGroups->Items(G);
+  return APosition + Info->RowIndex - Info->BeginRecordListIndex + 1;
+}
+
 Integer TvlCustomDataControllerInfo::FindRecordListIndex(Integer ARecordIndex) const {
   for (size_t I = 0; I < FRecordList.size(); ++I)
     if (FRecordList[I] == ARecordIndex) return static_cast<Integer>(I);
@@ -751,13 +995,40 @@ void TvlCustomDataControllerInfo::FilterRecordList() {
   const Boolean Handler = !DC->IsGridMode() && DC->HasFilterRecordHandler();
   if (!Incremental && !Criteria && !Handler) return;
   const Integer Editing = DC->Provider()->EditingRecordIndex();
+  // LIKE conditions over stored texts match the texts in the storage, as
+  // the criteria would match the values read through the controller.
+  std::vector<TvlPlainLikeCondition> Likes;
+  std::vector<TvlValueDef*> LikeDefs;
+  if (Criteria && DC->Filter()->PreparePlainLikes(Likes)) {
+    for (const TvlPlainLikeCondition& C : Likes) {
+      TvlCustomDataField* F = C.Item->ClassType() == ClassOf<TvlDataFilterCriteriaItem>().Class()
+                                  ? static_cast<TvlDataFilterCriteriaItem*>(C.Item)->Field()
+                                  : nullptr;
+      TvlValueDef* Def = F ? DC->GetFilterTextValueDef(F) : nullptr;
+      if (!Def) {
+        LikeDefs.clear();
+        break;
+      }
+      LikeDefs.push_back(Def);
+    }
+  }
+  TvlDataStorage* S = DC->DataStorage();
+  auto MatchCriteria = [&](Integer R) {
+    if (LikeDefs.empty()) return DC->Filter()->MatchRecordIndex(R);
+    for (size_t I = 0; I < Likes.size(); ++I) {
+      const void* P;
+      if (!Likes[I].Matches(S->GetCompareInfo(R, LikeDefs[I], P) ? nullptr : static_cast<const String*>(P)))
+        return false;
+    }
+    return true;
+  };
   size_t Out = 0;
   // Kept in order; the edited record always stays.
   for (size_t I = 0; I < FRecordList.size(); ++I) {
     Integer R = FRecordList[I];
     Boolean Keep = R == Editing || ((!Handler || DC->DoFilterRecord(R)) &&
                                     (!Incremental || DC->IsIncrementalFilterMatch(R)) &&
-                                    (!Criteria || DC->Filter()->MatchRecordIndex(R)));
+                                    (!Criteria || MatchCriteria(R)));
     if (Keep) FRecordList[Out++] = R;
   }
   if (Out == FRecordList.size()) return;
@@ -808,7 +1079,9 @@ void TvlCustomDataControllerInfo::ClearSorting(Boolean AKeepGroupedItems) {
 void TvlCustomDataControllerInfo::PrepareSortingFields() {
   TvlCustomDataController* DC = FDataController;
   if (!FSortKeys) FSortKeys = new TvlSortKeys;
-  FSortKeys->Fields.clear();
+  std::vector<TvlSortKeys::TFieldKeys>& Fields = FSortKeys->Fields;
+  if (Fields.empty()) Fields.swap(FSortKeys->Spare);
+  Fields.resize(static_cast<size_t>(FTotalSortingFieldList->Count()));
   const Integer N = DC->RecordCount();
   FSortKeys->Count = N;
   TvlDataStorage* S = DC->DataStorage();
@@ -817,25 +1090,29 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
     TvlCustomDataField* F = Item.Field;
     Boolean Needs = DC->NeedsValueComparison(F);
     F->SetNeedConversionFlag(Needs ? (DC->IsSortByDisplayText(F) ? 2 : 1) : -1);
-    FSortKeys->Fields.push_back({});
-    TvlSortKeys::TFieldKeys& K = FSortKeys->Fields.back();
+    TvlSortKeys::TFieldKeys& K = Fields[static_cast<size_t>(I)];
+    K.Kind = TvlSortKeys::kGeneral;
+    K.Keys = nullptr;
     K.Field = F;
     K.Descending = Item.SortOrder == soDescending;
     TvlValueDef* Def = F->ValueDef();
     if (!Def || DC->IsProviderMode() || Assigned(DC->OnCompareEvent())) continue;
     TvlValueTypeClass T = Def->ValueTypeClass();
-    // Compared by the locale's collation: one collation key per record.
+    // Compared by the locale's collation: one collation key per record,
+    // kept by the storage until the record's value changes.
     if (Needs && F->NeedConversionFlag() == 1 && (DC->Options() & dcoAnsiSort) &&
         T->IsString()) {
       K.Kind = TvlSortKeys::kCollation;
       const Boolean IgnoreCase = DC->Options() & dcoCaseInsensitive;
-      K.Null.resize(N);
-      K.Keys.resize(N);
-      for (Integer R = 0; R < N; ++R) {
-        const void* P;
-        K.Null[R] = S->GetCompareInfo(R, Def, P) || !P;
-        if (!K.Null[R]) K.Keys[R] = AnsiCollationKey(*static_cast<const String*>(P), IgnoreCase);
+      auto* Cache = static_cast<TCollationKeyCache*>(S->ValueCache(Def, IgnoreCase ? 1 : 0));
+      if (!Cache) {
+        Cache = new TCollationKeyCache;
+        S->SetValueCache(Def, IgnoreCase ? 1 : 0, std::unique_ptr<TvlStoredValueCache>(Cache));
       }
+      Cache->Update(S, Def, N, IgnoreCase);
+      K.Keys = Cache;
+      K.Null.resize(N);
+      for (Integer R = 0; R < N; ++R) K.Null[R] = Cache->IsNull(R);
       continue;
     }
     if (Needs) continue;
@@ -886,7 +1163,9 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
 void TvlCustomDataControllerInfo::UnprepareSortingFields() {
   for (Integer I = 0; I < FTotalSortingFieldList->Count(); ++I)
     FTotalSortingFieldList->Items(I).Field->SetNeedConversionFlag(0);
-  if (FSortKeys) FSortKeys->Fields.clear();
+  if (!FSortKeys) return;
+  FSortKeys->Spare.swap(FSortKeys->Fields);
+  FSortKeys->Fields.clear();
 }
 
 Integer TvlCustomDataControllerInfo::CompareByLevel(Integer A, Integer B, Integer ALevel) {
@@ -901,7 +1180,7 @@ Integer TvlCustomDataControllerInfo::CompareByLevel(Integer A, Integer B, Intege
   } else if (K.Kind == TvlSortKeys::kFloat) {
     R = OrderFloat(K.Floats[A], K.Floats[B]);
   } else if (K.Kind == TvlSortKeys::kCollation) {
-    R = Order3(K.Keys[A].compare(K.Keys[B]), 0);
+    R = K.Keys->Compare(A, B);
   } else {
     const String* S1 = K.Strings[A];
     const String* S2 = K.Strings[B];
@@ -969,11 +1248,13 @@ void TvlCustomDataControllerInfo::SortRecordList() {
   // one result a stable sort of the storage order gives.
   if (Plain && FSortKeys->Fields.size() == 1) {
     const auto& K = FSortKeys->Fields[0];
-    if (K.Kind == TvlSortKeys::kInt) return SortBySingleKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending);
+    TvlSortKeys& X = *FSortKeys;
+    if (K.Kind == TvlSortKeys::kInt)
+      return SortByNumberKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
     if (K.Kind == TvlSortKeys::kFloat)
-      return SortBySingleKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending);
+      return SortByNumberKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
     if (K.Kind == TvlSortKeys::kCollation)
-      return SortBySingleKey(FRecordList, K.Null.data(), K.Keys.data(), K.Descending);
+      return SortByCollationKey(FRecordList, K.Null.data(), *K.Keys, K.Descending, X.Keyed, X.Nulls);
   }
   std::sort(FRecordList.begin(), FRecordList.end(), [this](Integer A, Integer B) { return CompareRecords(A, B) < 0; });
 }
@@ -982,7 +1263,7 @@ Boolean TvlCustomDataControllerInfo::IsSortingBySummary() {
   TvlDataSummary* S = FDataController->Summary();
   if (S->Options() & (soSelectedRecords | soMultipleSelectedRecords)) return false;
   for (Integer L = 0; L < FGroupingFieldList->Count(); ++L) {
-    TvlDataSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
+    TvlDataGroupSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
     if (Items && Items->SortedSummaryItem()) return true;
   }
   return false;
@@ -1191,13 +1472,7 @@ void TvlCustomDataControllerInfo::RestoreExpanding() {
 void TvlCustomDataControllerInfo::RemapSelectionGrouped() {
   if (FSelection->Count() == 0) return;
   // Data entries by record list position, then placed in their groups.
-  std::vector<Integer> PosOf;
-  {
-    Integer N = FDataController->RecordCount();
-    PosOf.assign(N, -1);
-    for (Integer P = 0; P < RecordListCount(); ++P)
-      if (FRecordList[P] >= 0 && FRecordList[P] < N) PosOf[FRecordList[P]] = P;
-  }
+  const std::vector<Integer> PosOf = RecordListPositions();
   for (Integer I = 0; I < FSelection->Count(); ++I) {
     TvlSelectionEntry& E = FSelection->Items(I);
     if (E.Level >= 0)
@@ -1224,9 +1499,7 @@ void TvlCustomDataControllerInfo::RemapSelectionGrouped() {
 
 void TvlCustomDataControllerInfo::RemapSelectionUngrouped() {
   if (FDataController->IsGridMode()) return;
-  std::vector<Integer> PosOf(FDataController->RecordCount(), -1);
-  for (Integer P = 0; P < RecordListCount(); ++P)
-    if (FRecordList[P] >= 0 && FRecordList[P] < static_cast<Integer>(PosOf.size())) PosOf[FRecordList[P]] = P;
+  const std::vector<Integer> PosOf = RecordListPositions();
   for (Integer I = FSelection->Count() - 1; I >= 0; --I) {
     TvlSelectionEntry& E = FSelection->Items(I);
     Integer P = E.RecordIndex >= 0 && E.RecordIndex < static_cast<Integer>(PosOf.size()) ? PosOf[E.RecordIndex] : -1;
@@ -1241,12 +1514,16 @@ void TvlCustomDataControllerInfo::RemapSelectionUngrouped() {
 }
 
 void TvlCustomDataControllerInfo::UpdateSelectionRowIndexes() {
+  if (FSelection->Count() == 0) return;
+  // Record list positions from one map, rows by halving the group entries.
+  const std::vector<Integer> PosOf = RecordListPositions();
   for (Integer I = 0; I < FSelection->Count(); ++I) {
     TvlSelectionEntry& E = FSelection->Items(I);
     if (E.Level < 0)
       E.RowIndex = E.RecordIndex < FDataGroups->Count() ? FDataGroups->Items(E.RecordIndex)->RowIndex : -1;
     else
-      E.RowIndex = GetRowIndexByRecordIndex(E.RecordIndex, false);
+      E.RowIndex = RowIndexOfRecordListIndex(
+          E.RecordIndex >= 0 && E.RecordIndex < static_cast<Integer>(PosOf.size()) ? PosOf[E.RecordIndex] : -1);
   }
 }
 
@@ -1288,15 +1565,12 @@ TvlRowInfo TvlCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
 Integer TvlCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, Boolean AMakeVisible) {
   Integer P = FindRecordListIndex(ARecordIndex);
   if (P < 0 || !IsGrouped()) return P;
+  if (!AMakeVisible) return RowIndexOfRecordListIndex(P);
   Integer G = FDataGroups->FindDeepestByRecordListIndex(P);
   if (G < 0) return -1;
-  if (AMakeVisible) {
-    if (FDataGroups->MakeVisible(G, true)) {
-      ExpandingChanged();
-      CheckChanges();
-    }
-  } else if (!FDataGroups->Items(G)->Expanded || !FDataGroups->IsVisible(G)) {
-    return -1;
+  if (FDataGroups->MakeVisible(G, true)) {
+    ExpandingChanged();
+    CheckChanges();
   }
   TvlDataGroupInfo* Info = FDataGroups->Items(G);
   return P + Info->RowIndex - Info->BeginRecordListIndex + 1;

@@ -68,6 +68,7 @@ void TvlValueDef::BeforeDestruction() {
   inherited::BeforeDestruction();
   if (!FValueDefs || FValueDefs->FItems->IndexOf(this) < 0) return;
   TvlDataStorage* Storage = FValueDefs->DataStorage();
+  Storage->DropValueCaches();
   if (!Storage->FDestroying) {
     // The last definition with room: the buffers go, else the part goes.
     if (FValueDefs->StoredCount() < 2 && Stored()) {
@@ -120,6 +121,7 @@ void TvlValueDef::SetTextStored(Boolean Value) {
 void TvlValueDef::Changed(Boolean AResyncNeeded) {
   // Only while no buffer exists (CheckNoBuffers): the new layout applies to
   // buffers made from now on.
+  FValueDefs->DataStorage()->DropValueCaches();
   FValueDefs->DataStorage()->LayOut(FValueDefs);
   FValueDefs->ValueDefChanged(this, AResyncNeeded);
 }
@@ -263,6 +265,7 @@ void TvlDataStorage::BeforeDestruction() {
 }
 
 void TvlDataStorage::Destroy() {
+  DropValueCaches();
   EndStreaming();
   if (FValueDefs && FInternalValueDefs) Clear(false);
   FreeAndNil(FValueDefs);
@@ -324,6 +327,7 @@ void TvlDataStorage::FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs) {
 }
 
 void TvlDataStorage::FreeRecordBuffers() {
+  DropValueCaches();
   for (Byte*& B : FRecords) FreeBuffer(B, FValueDefs);
 }
 
@@ -335,6 +339,7 @@ Boolean TvlDataStorage::HasBuffers(TvlValueDefs* ADefs) const {
 }
 
 void TvlDataStorage::InsertDefPart(TvlValueDefs* ADefs, Integer AOldSize, Integer ANewSize) {
+  DropValueCaches();
   if (AOldSize == ANewSize) return;
   std::vector<Byte*>& List = ADefs == FValueDefs ? FRecords : FInternalRecords;
   Integer OldSize = AOldSize;
@@ -348,6 +353,7 @@ void TvlDataStorage::InsertDefPart(TvlValueDefs* ADefs, Integer AOldSize, Intege
 }
 
 void TvlDataStorage::RemoveDefPart(TvlValueDefs* ADefs, TvlValueDef* ADef) {
+  DropValueCaches();
   if (ADef->FBufferSize == 0) return;
   std::vector<Byte*>& List = ADefs == FValueDefs ? FRecords : FInternalRecords;
   Integer Size = ADefs->RecordSize();
@@ -378,6 +384,7 @@ Integer TvlDataStorage::AppendRecord() {
 }
 
 void TvlDataStorage::InsertRecord(Integer AIndex) {
+  DropValueCaches();
   FRecords.insert(FRecords.begin() + AIndex, nullptr);
   InitRecordID(AIndex);
 }
@@ -387,6 +394,7 @@ void TvlDataStorage::DeleteRecord(Integer AIndex) {
     FreeBuffer(BufferRef(AIndex), FInternalValueDefs);
     return;
   }
+  DropValueCaches();
   FreeBuffer(FRecords[AIndex], FValueDefs);
   FRecords.erase(FRecords.begin() + AIndex);
   if (FRecords.empty()) FRecordIDCounter = 1;
@@ -440,6 +448,7 @@ Variant TvlDataStorage::GetValue(Integer ARecordIndex, TvlValueDef* AValueDef) c
 void TvlDataStorage::SetValue(Integer ARecordIndex, TvlValueDef* AValueDef, const Variant& Value) {
   TvlValueDef* Def = DefFor(ARecordIndex, AValueDef);
   if (!Def) return;
+  ValueChanged(ARecordIndex, AValueDef);
   StoreValue(CreateBuffer(ARecordIndex), Def, Value);
 }
 
@@ -551,6 +560,7 @@ void TvlDataStorage::WriteData(Integer ARecordIndex, TStream* AStream) {
 void TvlDataStorage::ReadData(Integer ARecordIndex, TStream* AStream) {
   std::unique_ptr<TvlReader, TObjectFree> Reader(New<TvlReader>(AStream));
   TvlValueDefs* Defs = DefsForRecord(ARecordIndex);
+  ValueChanged(ARecordIndex, nullptr);
   if (Reader->ReadBoolean()) {
     FreeBuffer(BufferRef(ARecordIndex), Defs);
     return;
@@ -584,6 +594,31 @@ void TvlDataStorage::BeginStreaming(TvlValueDefCompare ACompare) {
 }
 
 void TvlDataStorage::EndStreaming() { FreeAndNil(FStreamingDefs); }
+
+TvlStoredValueCache* TvlDataStorage::ValueCache(TvlValueDef* AValueDef, Integer AKind) const {
+  for (const TValueCache& C : FValueCaches)
+    if (C.ValueDef == AValueDef && C.Kind == AKind) return C.Cache.get();
+  return nullptr;
+}
+
+void TvlDataStorage::SetValueCache(TvlValueDef* AValueDef, Integer AKind, std::unique_ptr<TvlStoredValueCache> ACache) {
+  for (TValueCache& C : FValueCaches)
+    if (C.ValueDef == AValueDef && C.Kind == AKind) {
+      C.Cache = std::move(ACache);
+      return;
+    }
+  FValueCaches.push_back({AValueDef, AKind, std::move(ACache)});
+}
+
+void TvlDataStorage::DropValueCaches() { FValueCaches.clear(); }
+
+// Before the value changes (a value that fails to convert still drops the
+// derived data). Internal records are not cached; nil means every value.
+void TvlDataStorage::ValueChanged(Integer ARecordIndex, TvlValueDef* AValueDef) {
+  if (ARecordIndex < 0) return;
+  for (TValueCache& C : FValueCaches)
+    if (!AValueDef || C.ValueDef == AValueDef) C.Cache->ValueChanged(ARecordIndex);
+}
 
 void TvlDataStorage::SetUseRecordID(Boolean Value) {
   if (FUseRecordID == Value) return;

@@ -10,6 +10,7 @@
 // type's size, and with TextStored a pointer-sized display-text slot.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "lib/data/vlValueTypes.h"
@@ -140,6 +141,16 @@ using TvlValueDefSetProc =
                    TvlValueDefReader* AValueDefReader)>;
 using TvlValueDefCompare = Integer (*)(void* Item1, void* Item2);
 
+// Data derived from one definition's stored values and kept between uses
+// (the collation keys of a sorted text column). The storage tells it of
+// every value set in a record and frees it when records are inserted,
+// deleted or cleared, or when the layout changes.
+class TvlStoredValueCache {
+ public:
+  virtual ~TvlStoredValueCache() = default;
+  virtual void ValueChanged(Integer ARecordIndex) = 0;
+};
+
 class TvlDataStorage : public TObject {
   CL_CLASS(TvlDataStorage, TObject)
  public:
@@ -181,6 +192,13 @@ class TvlDataStorage : public TObject {
   // True when the record has a buffer.
   Boolean HasBuffer(Integer ARecordIndex) const;
 
+  // --- Caches of derived data (see TvlStoredValueCache) ---
+  // The cache kept for the definition under AKind; nil when none.
+  TvlStoredValueCache* ValueCache(TvlValueDef* AValueDef, Integer AKind) const;
+  // Keeps ACache (replacing the one kept under the same definition and kind).
+  void SetValueCache(TvlValueDef* AValueDef, Integer AKind, std::unique_ptr<TvlStoredValueCache> ACache);
+  void DropValueCaches();
+
   // --- Streams ---
   void WriteData(Integer ARecordIndex, TStream* AStream);
   void ReadData(Integer ARecordIndex, TStream* AStream);
@@ -220,6 +238,13 @@ class TvlDataStorage : public TObject {
   void InsertDefPart(TvlValueDefs* ADefs, Integer AOldSize, Integer ANewSize);
   void RemoveDefPart(TvlValueDefs* ADefs, TvlValueDef* ADef);
   void WriteRecord(Byte* ABuffer, TvlValueDefs* ADefs, TvlWriter* AWriter);
+  void ValueChanged(Integer ARecordIndex, TvlValueDef* AValueDef);
+
+  struct TValueCache {
+    TvlValueDef* ValueDef;
+    Integer Kind;
+    std::unique_ptr<TvlStoredValueCache> Cache;
+  };
 
   TvlValueDefs* FValueDefs{};
   TvlInternalValueDefs* FInternalValueDefs{};
@@ -231,6 +256,7 @@ class TvlDataStorage : public TObject {
   TNotifyEvent FOnClearInternalRecords;
   Boolean FDestroying{};
   TList* FStreamingDefs{};
+  std::vector<TValueCache> FValueCaches;
 };
 
 struct TvlLookupListItem {

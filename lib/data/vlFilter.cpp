@@ -1317,6 +1317,45 @@ Boolean TvlFilterCriteria::MatchGroup(TvlFilterCriteriaItemList* AGroup, Pointer
 
 Boolean TvlFilterCriteria::MatchRecord(Pointer AData) { return MatchGroup(FRoot, AData); }
 
+// MatchItem of a LIKE leaf and a text record value T: PrepareCompareValue
+// leaves T as it is, or upper-cases it with fcoCaseInsensitive (one code
+// unit for one, so it is empty exactly when T is), and the operator matches
+// that against the leaf's prepared value as a text; Null and, with
+// fcoSoftNull, an empty text fail under fcoIgnoreNull and match as an empty
+// text otherwise.
+Boolean TvlFilterCriteria::PreparePlainLikes(std::vector<TvlPlainLikeCondition>& AConditions) {
+  AConditions.clear();
+  if (FRoot->Count() == 0) return false;
+  if (FRoot->BoolOperatorKind() != fboAnd && !(FRoot->Count() == 1 && FRoot->BoolOperatorKind() == fboOr))
+    return false;
+  AConditions.resize(static_cast<size_t>(FRoot->Count()));
+  for (Integer I = 0; I < FRoot->Count(); ++I) {
+    TvlCustomFilterCriteriaItem* Child = FRoot->Items(I);
+    if (Child->IsGroup()) return false;
+    auto* Item = static_cast<TvlFilterCriteriaItem*>(Child);
+    TvlFilterOperator* Op = Item->Operator();
+    const Boolean Like = Op && Op->ClassType() == ClassOf<TvlFilterLikeOperator>().Class();
+    const Boolean NotLike = Op && Op->ClassType() == ClassOf<TvlFilterNotLikeOperator>().Class();
+    if ((!Like && !NotLike) || !VarIsStr(Item->Value())) return false;
+    if (Item->FPreparedGeneration != FGeneration) {
+      Item->FPreparedValue = PrepareCompareValue(Item->Value());
+      Item->FPreparedGeneration = FGeneration;
+    }
+    if (!VarIsStr(Item->FPreparedValue)) return false;
+    TvlPlainLikeCondition& C = AConditions[static_cast<size_t>(I)];
+    const String Pattern = RecordValueText(Item->FPreparedValue);
+    C.Item = Item;
+    C.Negated = NotLike;
+    C.UpperCase = FOptions.Contains(fcoCaseInsensitive);
+    C.Pattern.Assign(Pattern.data(), static_cast<Integer>(Pattern.size()), FPercentWildcard, FUnderscoreWildcard, 0);
+    const Boolean EmptyMatches = C.Pattern.Matches(u"", 0) != NotLike;
+    const Boolean IgnoreNull = FOptions.Contains(fcoIgnoreNull);
+    C.NullResult = !(IgnoreNull && ValueIsNull(Null())) && EmptyMatches;
+    C.EmptyResult = !(IgnoreNull && ValueIsNull(Variant(String()))) && EmptyMatches;
+  }
+  return true;
+}
+
 Boolean TvlFilterCriteria::HasStoredItems() {
   return FSavingToStream || !(FRoot->Count() == 0 && FRoot->BoolOperatorKind() == fboAnd);
 }

@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "lib/data/vlLike.h"
 #include "platform/classes/Classes.h"
 #include "platform/classes/Delegates.h"
 #include "platform/classes/Sets.h"
 #include "platform/classes/TypInfo.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/Types.h"
 #include "platform/rtl/Variants.h"
 
@@ -25,6 +27,25 @@ class TvlFilterCriteria;
 class TvlFilterCriteriaItem;
 class TvlFilterCriteriaItemList;
 class TvlFilterValueList;
+
+// A LIKE or NOT LIKE leaf prepared to match record texts directly
+// (TvlFilterCriteria::PreparePlainLikes).
+struct TvlPlainLikeCondition {
+  TvlFilterCriteriaItem* Item{};
+  TvlLikePattern Pattern;
+  Boolean Negated{};
+  Boolean NullResult{};   // the leaf's result for a Null record value
+  Boolean EmptyResult{};  // and for an empty text
+  Boolean UpperCase{};    // the texts are upper-cased first (fcoCaseInsensitive)
+  TAnsiUpperCaseUnits Upper;
+  Boolean Matches(const String* AText) const {
+    if (!AText) return NullResult;
+    if (AText->empty()) return EmptyResult;
+    const Integer N = static_cast<Integer>(AText->size());
+    return (UpperCase ? Pattern.MatchesUpperCase(AText->data(), N, Upper) : Pattern.Matches(AText->data(), N)) !=
+           Negated;
+  }
+};
 
 CL_ENUM(TvlFilterBoolOperatorKind, Byte, fboAnd, fboOr, fboNotAnd, fboNotOr)
 CL_ENUM(TvlFilterCriteriaOption, Byte, fcoCaseInsensitive, fcoShowOperatorDescription, fcoSoftNull, fcoSoftCompare,
@@ -498,6 +519,12 @@ class TvlFilterCriteria : public TPersistent {
   void Refresh();
   Boolean EqualItems(TvlFilterCriteria* AOther, Boolean AIgnoreItemNames);
   Boolean MatchRecord(Pointer AData);
+  // When the criteria is one AND of LIKE and NOT LIKE leaves (exactly those
+  // operator classes) whose values are texts, fills AConditions so that a
+  // record matches exactly when every condition matches the leaf's record
+  // value taken as a text (nil for Null), as MatchRecord decides; otherwise
+  // answers False.
+  Boolean PreparePlainLikes(std::vector<TvlPlainLikeCondition>& AConditions);
   Boolean HasStoredItems();
 
   TvlFilterCriteriaItemList* Root() const { return FRoot; }

@@ -2,39 +2,29 @@
 
 #include <vector>
 
-namespace {
+#include "platform/rtl/Strings.h"
 
-// The pattern as tokens: escapes resolved, and a multi-character wildcard
-// marked final when it is the pattern's very last character.
-enum class TTokenKind : Byte { Literal, AnyChar, Wildcard, FinalWildcard };
-
-struct TToken {
-  TTokenKind Kind{};
-  Char C{};
-};
-
-void Tokenize(const Char* Pattern, Integer PatternLength, Char MultiWildcard, Char SingleWildcard,
-              Char EscapeChar, std::vector<TToken>& Tokens) {
-  Tokens.clear();
-  Tokens.reserve(static_cast<size_t>(PatternLength));
+void TvlLikePattern::Assign(const Char* APattern, Integer APatternLength, Char AMultiWildcard, Char ASingleWildcard,
+                            Char AEscapeChar) {
+  if (APatternLength < 0) APatternLength = 0;
+  FTokens.clear();
+  FTokens.reserve(static_cast<size_t>(APatternLength));
   Boolean Escaped = false;
-  for (Integer I = 0; I < PatternLength; ++I) {
-    Char C = Pattern[I];
-    if (EscapeChar != 0 && !Escaped && C == EscapeChar) {
+  for (Integer I = 0; I < APatternLength; ++I) {
+    Char C = APattern[I];
+    if (AEscapeChar != 0 && !Escaped && C == AEscapeChar) {
       Escaped = true;
       continue;
     }
-    if (!Escaped && C == MultiWildcard)
-      Tokens.push_back({I == PatternLength - 1 ? TTokenKind::FinalWildcard : TTokenKind::Wildcard, C});
-    else if (!Escaped && C == SingleWildcard)
-      Tokens.push_back({TTokenKind::AnyChar, C});
+    if (!Escaped && C == AMultiWildcard)
+      FTokens.push_back({I == APatternLength - 1 ? TTokenKind::FinalWildcard : TTokenKind::Wildcard, C});
+    else if (!Escaped && C == ASingleWildcard)
+      FTokens.push_back({TTokenKind::AnyChar, C});
     else
-      Tokens.push_back({TTokenKind::Literal, C});
+      FTokens.push_back({TTokenKind::Literal, C});
     Escaped = false;
   }
 }
-
-}  // namespace
 
 // The matcher's meaning is the recursive one (a wildcard tries the rest of
 // the pattern at each text position from where it stands while a text
@@ -43,14 +33,21 @@ void Tokenize(const Char* Pattern, Integer PatternLength, Char MultiWildcard, Ch
 // try every continuation a later position could, so earlier wildcards never
 // need to be revisited. That bounds the work by text length times pattern
 // length instead of growing exponentially with the number of wildcards.
-Boolean vlLikeMatch(const Char* Text, Integer TextLength, const Char* Pattern, Integer PatternLength,
-                    Char MultiWildcard, Char SingleWildcard, Char EscapeChar) {
+Boolean TvlLikePattern::Matches(const Char* Text, Integer TextLength) const {
+  return Match(TextLength, [Text](size_t I) { return Text[I]; });
+}
+
+Boolean TvlLikePattern::MatchesUpperCase(const Char* Text, Integer TextLength, const TAnsiUpperCaseUnits& AUpper) const {
+  const size_t N = TextLength < 0 ? 0 : static_cast<size_t>(TextLength);
+  return Match(TextLength, [Text, N, &AUpper](size_t I) { return AUpper.At(Text, N, I); });
+}
+
+// AUnit(I): the text's code unit at I.
+template <class TUnit>
+Boolean TvlLikePattern::Match(Integer TextLength, TUnit AUnit) const {
   if (TextLength < 0) TextLength = 0;
-  if (PatternLength < 0) PatternLength = 0;
-  // One token buffer per thread, reused: a filter calls this once per record.
-  thread_local std::vector<TToken> Tokens;
-  Tokenize(Pattern, PatternLength, MultiWildcard, SingleWildcard, EscapeChar, Tokens);
-  const size_t P = Tokens.size();
+  const TToken* Tokens = FTokens.data();
+  const size_t P = FTokens.size();
   const size_t N = static_cast<size_t>(TextLength);
   size_t Pi = 0, Ti = 0;
   size_t StarP = SIZE_MAX, StarT = 0;
@@ -69,7 +66,7 @@ Boolean vlLikeMatch(const Char* Text, Integer TextLength, const Char* Pattern, I
     } else if (Pi == P) {
       if (Ti == N) return true;
       Failed = true;
-    } else if (Ti < N && (Tokens[Pi].Kind == TTokenKind::AnyChar || Tokens[Pi].C == Text[Ti])) {
+    } else if (Ti < N && (Tokens[Pi].Kind == TTokenKind::AnyChar || Tokens[Pi].C == AUnit(Ti))) {
       ++Pi;
       ++Ti;
       continue;
@@ -85,6 +82,14 @@ Boolean vlLikeMatch(const Char* Text, Integer TextLength, const Char* Pattern, I
       Ti = StarT;
     }
   }
+}
+
+Boolean vlLikeMatch(const Char* Text, Integer TextLength, const Char* Pattern, Integer PatternLength,
+                    Char MultiWildcard, Char SingleWildcard, Char EscapeChar) {
+  // One token buffer per thread, reused: a filter calls this once per record.
+  thread_local TvlLikePattern Tokens;
+  Tokens.Assign(Pattern, PatternLength, MultiWildcard, SingleWildcard, EscapeChar);
+  return Tokens.Matches(Text, TextLength);
 }
 
 Boolean vlMatchesLike(const String& Text, const String& Pattern, Char MultiWildcard, Char SingleWildcard) {

@@ -4,7 +4,35 @@
 // exactly (UTF-16 code units); the caller folds case first when it wants.
 #pragma once
 
+#include <vector>
+
 #include "platform/rtl/Types.h"
+
+class TAnsiUpperCaseUnits;
+
+// A pattern split once into tokens (escapes resolved), to match many texts:
+// Matches gives what vlLikeMatch gives for the same pattern.
+class TvlLikePattern {
+ public:
+  void Assign(const Char* APattern, Integer APatternLength, Char AMultiWildcard, Char ASingleWildcard,
+              Char AEscapeChar);
+  Boolean Matches(const Char* AText, Integer ATextLength) const;
+  // Matches AnsiUpperCase of the text (AUpper of the same locale).
+  Boolean MatchesUpperCase(const Char* AText, Integer ATextLength, const TAnsiUpperCaseUnits& AUpper) const;
+
+ private:
+  template <class TUnit>
+  Boolean Match(Integer ATextLength, TUnit AUnit) const;
+
+  // A multi-character wildcard is final when it is the pattern's very last
+  // character.
+  enum class TTokenKind : Byte { Literal, AnyChar, Wildcard, FinalWildcard };
+  struct TToken {
+    TTokenKind Kind{};
+    Char C{};
+  };
+  std::vector<TToken> FTokens;
+};
 
 // An escape character of 0 means none. A multi-character wildcard that is
 // not the pattern's last character needs at least one text character left

@@ -6,9 +6,11 @@
 #include <unicode/uloc.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "platform/rtl/Locale.h"
@@ -303,30 +305,97 @@ Char AnsiLowerChar(Char C) {
 String AnsiUpperCase(const String& S) { return MapCase(S, true); }
 String AnsiLowerCase(const String& S) { return MapCase(S, false); }
 
+TAnsiUpperCaseUnits::TAnsiUpperCaseUnits() : FTurkic(TurkicCase()) {}
+
+// As MapCase: a surrogate pair maps as one code point, and a code point
+// whose upper case takes another number of code units stays.
+Char TAnsiUpperCaseUnits::AtSlow(const Char* S, size_t ALength, size_t AIndex) const {
+  const Char C = S[AIndex];
+  if (!U16_IS_SURROGATE(C)) {
+    const UChar32 M = UpperOf(C, FTurkic);
+    return U16_LENGTH(M) == 1 ? static_cast<Char>(M) : C;
+  }
+  if (U16_IS_LEAD(C)) {
+    if (AIndex + 1 >= ALength || !U16_IS_TRAIL(S[AIndex + 1])) return C;
+    const UChar32 M = UpperOf(U16_GET_SUPPLEMENTARY(C, S[AIndex + 1]), FTurkic);
+    return U16_LENGTH(M) == 2 ? U16_LEAD(M) : C;
+  }
+  if (AIndex == 0 || !U16_IS_LEAD(S[AIndex - 1])) return C;
+  const UChar32 M = UpperOf(U16_GET_SUPPLEMENTARY(S[AIndex - 1], C), FTurkic);
+  return U16_LENGTH(M) == 2 ? U16_TRAIL(M) : C;
+}
+
 Integer AnsiCompareStr(const String& S1, const String& S2) { return CollateUser(false, S1, S2); }
 Integer AnsiCompareText(const String& S1, const String& S2) { return CollateUser(true, S1, S2); }
-std::string AnsiCollationKey(const String& S, Boolean AIgnoreCase) {
-  UCollator* c = CollatorFor(IcuLocaleOf(0), AIgnoreCase);
-  if (c == nullptr || S.size() > static_cast<size_t>(MaxInt)) {
-    // The fallback order of Collate: code units, big-endian so bytes agree.
-    std::string Key;
-    for (Char Ch : S) {
-      Key.push_back(static_cast<char>(Ch >> 8));
-      Key.push_back(static_cast<char>(Ch & 0xFF));
+namespace {
+
+// Appends the sort key of the text without its terminating zero byte (not
+// part of the order); without a collator, the fallback order of Collate:
+// code units, big-endian so that bytes agree.
+size_t AppendSortKey(const UCollator* c, const Char* S, size_t Len, std::string& Keys) {
+  const size_t Start = Keys.size();
+  if (c == nullptr || Len > static_cast<size_t>(MaxInt)) {
+    for (size_t I = 0; I < Len; ++I) {
+      Keys.push_back(static_cast<char>(S[I] >> 8));
+      Keys.push_back(static_cast<char>(S[I] & 0xFF));
     }
-    return Key;
+    return Keys.size() - Start;
   }
-  const auto* Text = reinterpret_cast<const UChar*>(S.data());
-  const auto Len = static_cast<int32_t>(S.size());
-  std::string Key(static_cast<size_t>(Len) * 4 + 16, '\0');
-  int32_t Need = ucol_getSortKey(c, Text, Len, reinterpret_cast<uint8_t*>(Key.data()), static_cast<int32_t>(Key.size()));
-  if (Need > static_cast<int32_t>(Key.size())) {
-    Key.resize(static_cast<size_t>(Need));
-    Need = ucol_getSortKey(c, Text, Len, reinterpret_cast<uint8_t*>(Key.data()), Need);
+  const auto* Text = reinterpret_cast<const UChar*>(S);
+  const auto TextLen = static_cast<int32_t>(Len);
+  auto Room = static_cast<int32_t>(std::min<size_t>(Len * 4 + 16, MaxInt));
+  Keys.resize(Start + static_cast<size_t>(Room));
+  int32_t Need = ucol_getSortKey(c, Text, TextLen, reinterpret_cast<uint8_t*>(Keys.data() + Start), Room);
+  if (Need > Room) {
+    Keys.resize(Start + static_cast<size_t>(Need));
+    Need = ucol_getSortKey(c, Text, TextLen, reinterpret_cast<uint8_t*>(Keys.data() + Start), Need);
   }
-  // The key ends with its terminating zero byte; it is not part of the order.
-  Key.resize(Need > 0 ? static_cast<size_t>(Need - 1) : 0);
+  Keys.resize(Start + (Need > 0 ? static_cast<size_t>(Need - 1) : 0));
+  return Keys.size() - Start;
+}
+
+}  // namespace
+
+std::string AnsiCollationKey(const String& S, Boolean AIgnoreCase) {
+  std::string Key;
+  AppendSortKey(CollatorFor(IcuLocaleOf(0), AIgnoreCase), S.data(), S.size(), Key);
   return Key;
+}
+
+TAnsiCollationKeyBuilder::TAnsiCollationKeyBuilder(Boolean AIgnoreCase) {
+  const std::string Locale = IcuLocaleOf(0);
+  FName = Locale + (AIgnoreCase ? "/secondary" : "/tertiary");
+  // Without a collator at all the comparison falls back to code units, and
+  // so do the keys.
+  if (UCollator* c = CollatorFor(Locale, AIgnoreCase)) {
+    UErrorCode err = U_ZERO_ERROR;
+    FCollator = ucol_clone(c, &err);
+    // Without a copy the keys would follow another order: refuse instead.
+    if (U_FAILURE(err) || FCollator == nullptr) {
+      if (FCollator != nullptr) ucol_close(FCollator);
+      throw std::bad_alloc();
+    }
+  } else {
+    FName += "/codeunits";
+  }
+}
+
+TAnsiCollationKeyBuilder::TAnsiCollationKeyBuilder(const TAnsiCollationKeyBuilder& ASource) : FName(ASource.FName) {
+  if (ASource.FCollator == nullptr) return;
+  UErrorCode err = U_ZERO_ERROR;
+  FCollator = ucol_clone(ASource.FCollator, &err);
+  if (U_FAILURE(err) || FCollator == nullptr) {
+    if (FCollator != nullptr) ucol_close(FCollator);
+    throw std::bad_alloc();
+  }
+}
+
+TAnsiCollationKeyBuilder::~TAnsiCollationKeyBuilder() {
+  if (FCollator != nullptr) ucol_close(FCollator);
+}
+
+size_t TAnsiCollationKeyBuilder::Append(const Char* AText, size_t ALength, std::string& AKeys) const {
+  return AppendSortKey(FCollator, AText, ALength, AKeys);
 }
 
 Boolean AnsiSameStr(const String& S1, const String& S2) { return AnsiCompareStr(S1, S2) == 0; }

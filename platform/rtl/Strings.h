@@ -82,6 +82,23 @@ Char AnsiUpperChar(Char C);
 Char AnsiLowerChar(Char C);
 String AnsiUpperCase(const String& S);
 String AnsiLowerCase(const String& S);
+// The code units of AnsiUpperCase of a text one at a time, without building
+// the upper-cased text: At gives AnsiUpperCase(S)[AIndex] for a text S of
+// ALength code units. The locale's rules are taken when created.
+class TAnsiUpperCaseUnits {
+ public:
+  TAnsiUpperCaseUnits();
+  Char At(const Char* S, size_t ALength, size_t AIndex) const {
+    const Char C = S[AIndex];
+    if (C >= 0x80) return AtSlow(S, ALength, AIndex);
+    if (C < u'a' || C > u'z') return C;
+    return FTurkic && C == u'i' ? Char(0x0130) : Char(C - 32);
+  }
+
+ private:
+  Char AtSlow(const Char* S, size_t ALength, size_t AIndex) const;
+  Boolean FTurkic;
+};
 // Collation of the user locale: < 0, 0 or > 0. CompareStr distinguishes case
 // (lower case first), CompareText ignores it but not accents.
 Integer AnsiCompareStr(const String& S1, const String& S2);

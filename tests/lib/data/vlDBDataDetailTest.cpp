@@ -373,7 +373,7 @@ TEST(vlDBDataDetail, SummaryOverADataSetField) {
   EXPECT_EQ(AsInt(V.DC->Summary()->FooterSummaryValues(0)), Qty);
   Item->SetFieldName(u"Line");
   EXPECT_EQ(AsInt(V.DC->Summary()->FooterSummaryValues(0)), Lines);
-  EXPECT_FALSE(Item->IsCurrency());
+  EXPECT_FALSE(Item->IsCurrency(varInteger));
   // Reopening the data set binds the field again.
   D.Lines->Close();
   D.Lines->Open();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
 #include "platform/classes/Streams.h"
+#include "platform/classes/TypInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variants.h"
 
@@ -90,6 +94,75 @@ class TTwoRecordSource : public TvlCustomDataSource {
 };
 CL_IMPLEMENT_CLASS(TTwoRecordSource)
 
+// A two-level master-detail tree as views build it: the patterns hang off
+// the master's relation and the first pattern's relation; each clone has
+// the relations of its pattern, three records, and its own detail clones.
+class TTreeController : public TvlCustomDataController {
+  CL_CLASS(TTreeController, TvlCustomDataController)
+ public:
+  TObject* NestedItem{};  // the item of the clones' own relation (level 1 only)
+  Boolean SourcedClones{};  // the clones read their pattern's data source
+  TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    auto* D = New<TTreeController>(nullptr);
+    D->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+    if (NestedItem) D->Relations()->Add(NestedItem);
+    D->SetMasterRelation(ARelation, ARecordIndex);
+    if (SourcedClones) return D;
+    D->SetRecordCount(3);
+    for (Integer R = 0; R < 3; ++R) D->SetValue(R, 0, GetValue(ARecordIndex, 0).AsInteger() * 10 + R);
+    return D;
+  }
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) override {
+    return dynamic_cast<TvlCustomDataController*>(ALinkObject);
+  }
+};
+CL_IMPLEMENT_CLASS(TTreeController)
+
+// Detail rows by master record: record m has m + 1 rows valued m * 10 + row.
+class TDetailSource : public TvlCustomDataSource {
+  CL_CLASS(TDetailSource, TvlCustomDataSource)
+ public:
+  Integer GetRecordCount() override {
+    Integer M = DataController()->MasterRecordIndex();
+    return M < 0 ? 0 : M + 1;
+  }
+  Variant GetValue(TRecordHandle H, Integer) override {
+    return Variant(static_cast<Integer>(DataController()->MasterRecordIndex() * 10 + H));
+  }
+};
+CL_IMPLEMENT_CLASS(TDetailSource)
+
+// Two records; asked for detail rows, answers for even records and counts.
+class THasChildrenSource : public TvlCustomDataSource {
+  CL_CLASS(THasChildrenSource, TvlCustomDataSource)
+ public:
+  Integer Asked{};
+  Integer GetRecordCount() override { return 2; }
+  Boolean GetDetailHasChildren(Integer ARecordIndex, Integer) override {
+    ++Asked;
+    return ARecordIndex % 2 == 0;
+  }
+};
+CL_IMPLEMENT_CLASS(THasChildrenSource)
+
+// Keeps its storage in provider mode and logs its field preparation; the
+// first preparation of field 1 removes the last item.
+class TPreparingController : public TvlCustomDataController {
+  CL_CLASS(TPreparingController, TvlCustomDataController)
+ public:
+  std::vector<Integer> Prepared;
+  TObject* DropOnce{};
+  void PrepareField(TvlCustomDataField* AField) override {
+    Prepared.push_back(AField->Index());
+    if (AField->Index() == 1 && DropOnce) {
+      TObject* Item = DropOnce;
+      DropOnce = nullptr;
+      RemoveItem(Item);
+    }
+  }
+};
+CL_IMPLEMENT_CLASS(TPreparingController)
+
 namespace {
 
 using TControllerPtr = std::unique_ptr<TvlCustomDataController, TObjectFree>;
@@ -157,6 +230,54 @@ TEST(DataControllerSorting, TiesFollowRecordIndexAndMixedKindsSortTheSameBothWay
   EXPECT_EQ(Down, (std::vector<Integer>{0, 2, 4, 1, 3, 5}));
 }
 
+// Number keys are sorted packed beside their records: one number when the
+// keys' spread fits 32 bits, key and record side by side otherwise. Both
+// ways give the order of the value comparison: Null first (last
+// descending), NaN below every number and equal to NaN, -0 equal to 0, ties
+// by record index.
+TEST(DataControllerSorting, NumberKeysPackedOrNotKeepTheOrder) {
+  const Double Inf = std::numeric_limits<Double>::infinity(), NaN = std::numeric_limits<Double>::quiet_NaN();
+  struct TCase {
+    const char* Name;
+    TvlValueTypeClass Type;
+    std::vector<Variant> Values;
+  };
+  const TCase Cases[] = {
+      {"integers, narrow", ClassOf<TvlIntegerValueType>(), {5, -3, Null(), 5, 0, -3, 7}},
+      {"integers, full range", ClassOf<TvlIntegerValueType>(), {5, MaxInt, Null(), -MaxInt - 1, 0, 5, -3}},
+      {"large integers", ClassOf<TvlLargeIntValueType>(), {Int64(0), INT64_MIN, Null(), INT64_MAX, Int64(-1), INT64_MIN}},
+      {"floats, narrow", ClassOf<TvlFloatValueType>(), {1.0, 1.0000001, Null(), 1.0, 1.00000005, 1.0000001}},
+      {"floats, wide", ClassOf<TvlFloatValueType>(),
+       {1.5, -0.0, 0.0, NaN, -1e300, 1e300, Null(), 1.5, -Inf, Inf, NaN, -2.5, 0.0}},
+  };
+  auto Order = [](const Variant& A, const Variant& B) {
+    if (VarIsNull(A) || VarIsNull(B)) return VarIsNull(A) == VarIsNull(B) ? 0 : (VarIsNull(A) ? -1 : 1);
+    const Double X = A.AsDouble(), Y = B.AsDouble();
+    if (std::isnan(X) || std::isnan(Y)) return std::isnan(X) == std::isnan(Y) ? 0 : (std::isnan(X) ? -1 : 1);
+    if (VarType(A) == varInt64 || VarType(B) == varInt64) {
+      const Int64 I = A.AsInt64(), J = B.AsInt64();
+      return I < J ? -1 : (I > J ? 1 : 0);
+    }
+    return X < Y ? -1 : (X > Y ? 1 : 0);
+  };
+  for (const TCase& C : Cases) {
+    TFixture F;
+    F.AddColumn(C.Type);
+    F.DC->SetRecordCount(static_cast<Integer>(C.Values.size()));
+    for (Integer R = 0; R < F.DC->RecordCount(); ++R) F.DC->SetValue(R, 0, C.Values[R]);
+    for (TvlDataSortOrder O : {soAscending, soDescending}) {
+      F.DC->ChangeSorting(0, O);
+      std::vector<Integer> Want;
+      for (Integer R = 0; R < F.DC->RecordCount(); ++R) Want.push_back(R);
+      std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) {
+        const Integer R = Order(F.DC->GetValue(A, 0), F.DC->GetValue(B, 0));
+        return O == soDescending ? R > 0 : R < 0;
+      });
+      EXPECT_EQ(F.RowRecords(), Want) << C.Name << (O == soDescending ? " descending" : " ascending");
+    }
+  }
+}
+
 TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
   const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
   for (Word Options : {Word(dcoAnsiSort), Word(dcoAnsiSort | dcoCaseInsensitive)}) {
@@ -173,6 +294,178 @@ TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
     });
     EXPECT_EQ(F.RowRecords(), Want);
   }
+}
+
+// The order a sort by a text column under the collation must give: Null
+// first (last when descending), then the collation, ties by record index.
+std::vector<Integer> CollatedOrder(TvlCustomDataController* DC, Boolean AIgnoreCase, Boolean ADescending) {
+  std::vector<Integer> Want;
+  for (Integer R = 0; R < DC->RecordCount(); ++R) Want.push_back(R);
+  std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) {
+    const Variant VA = DC->GetValue(A, 0), VB = DC->GetValue(B, 0);
+    Integer C;
+    if (VarIsNull(VA) || VarIsNull(VB))
+      C = VarIsNull(VA) == VarIsNull(VB) ? 0 : (VarIsNull(VA) ? -1 : 1);
+    else
+      C = AIgnoreCase ? AnsiCompareText(VA.AsString(), VB.AsString()) : AnsiCompareStr(VA.AsString(), VB.AsString());
+    return ADescending ? C > 0 : C < 0;
+  });
+  return Want;
+}
+
+// The collation keys of a sorted text column are kept between sorts; every
+// way a value or the records can change must show in the next sort.
+TEST(DataControllerSorting, KeptCollationKeysFollowEveryChange) {
+  const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
+  TFixture F;
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.DC->SetRecordCount(12);
+  for (Integer I = 0; I < 11; ++I) F.DC->SetValue(I, 0, Variant(Words[I % 10]));  // record 11 stays Null
+  F.DC->SetOptions(dcoAnsiSort);
+  Boolean IgnoreCase = false;
+  struct TStep {
+    const char* Name;
+    std::function<void()> Change;
+  };
+  const TStep Steps[] = {
+      {"first sort", [] {}},
+      {"value set", [&] { F.DC->SetValue(3, 0, Variant(u"aaa")); }},
+      {"value set to Null", [&] { F.DC->SetValue(0, 0, Null()); }},
+      {"Null given a value", [&] { F.DC->SetValue(11, 0, Variant(u"Çamur")); }},
+      {"record inserted", [&] { F.DC->SetValue(F.DC->InsertRecord(2), 0, Variant(u"ömür")); }},
+      {"record appended", [&] { F.DC->SetValue(F.DC->AppendRecord(), 0, Variant(u"Ağaç")); }},
+      {"record deleted", [&] { F.DC->DeleteRecord(5); }},
+      {"edited and posted",
+       [&] {
+         F.DC->SetFocusedRecordIndex(7);
+         F.DC->Edit();
+         F.DC->SetEditValue(0, Variant(u"İğne"));
+         F.DC->Post();
+       }},
+      {"case ignored",
+       [&] {
+         F.DC->SetOptions(dcoAnsiSort | dcoCaseInsensitive);
+         IgnoreCase = true;
+       }},
+      {"value set ignoring case", [&] { F.DC->SetValue(1, 0, Variant(u"ÇAY")); }},
+      {"case again",
+       [&] {
+         F.DC->SetOptions(dcoAnsiSort);
+         IgnoreCase = false;
+       }},
+  };
+  for (const TStep& Step : Steps) {
+    Step.Change();
+    for (TvlDataSortOrder Order : {soAscending, soDescending}) {
+      F.DC->ChangeSorting(0, Order);
+      EXPECT_EQ(F.RowRecords(), CollatedOrder(F.DC.get(), IgnoreCase, Order == soDescending))
+          << Step.Name << (Order == soDescending ? " descending" : " ascending");
+    }
+  }
+}
+
+// Enough records for the keys to be built by several threads: the order is
+// the collation's, ties by record index. The texts are drawn from a few
+// distinct words, ranked once by the collation for the expected order.
+TEST(DataControllerSorting, CollationKeysBuiltInThreadsKeepTheOrder) {
+  const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker",
+                          u"çay", u"ağaç", u"Ağaç", u"ağa", u"", u"öğün", u"Ögün", u"uğur", u"Üzüm"};
+  constexpr Integer N = 100000, W = sizeof(Words) / sizeof(Words[0]);
+  std::vector<Integer> Rank(W);
+  for (Integer I = 0; I < W; ++I)
+    for (Integer J = 0; J < W; ++J) Rank[I] += AnsiCompareStr(Words[J], Words[I]) < 0;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.DC->BeginUpdate();
+  F.DC->SetRecordCount(N);
+  std::vector<Integer> Word(N);
+  for (Integer R = 0; R < N; ++R) {
+    Word[R] = (R * 7919 + R / 13) % W;
+    F.DC->SetValue(R, 0, Variant(Words[Word[R]]));
+  }
+  F.DC->EndUpdate();
+  F.DC->SetOptions(dcoAnsiSort);
+  F.DC->ChangeSorting(0, soAscending);
+  std::vector<Integer> Want(N);
+  for (Integer R = 0; R < N; ++R) Want[R] = R;
+  std::stable_sort(Want.begin(), Want.end(), [&](Integer A, Integer B) { return Rank[Word[A]] < Rank[Word[B]]; });
+  EXPECT_EQ(F.RowRecords(), Want);
+}
+
+// LIKE conditions over stored texts are matched on the storage's texts:
+// the rows must be those the criteria's own evaluation of each record
+// accepts, for Null, empty, Turkish and wildcard-laden texts under every
+// option (case folding too), and for the criteria that take the general way
+// (mixed operators, OR).
+TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"abc", u"x", 1},
+           {u"", u"xy", 2},
+           {Null(), u"", 3},
+           {u"a%c", Null(), 4},
+           {u"ab", u"y", 5},
+           {u"bab", u"xx", Null()},
+           {u"A", u"x_", 6},
+           {u"şa", u"X", 7},
+           {u"ırmak", u"İzmir", 8},
+           {u"Irmak", u"izmir", 9}});
+  struct TCondition {
+    Integer Item;
+    TvlFilterOperatorKind Kind;
+    Variant Value;
+  };
+  struct TCase {
+    TvlFilterBoolOperatorKind Bool;
+    std::vector<TCondition> Conditions;
+  };
+  const TCase Cases[] = {
+      {fboAnd, {{0, foLike, u"a%"}}},
+      {fboAnd, {{0, foLike, u"%b%"}}},
+      {fboAnd, {{0, foLike, u"_"}}},
+      {fboAnd, {{0, foLike, u""}}},
+      {fboAnd, {{0, foLike, u"%"}}},
+      {fboAnd, {{0, foLike, u"%a"}}},
+      {fboAnd, {{0, foLike, u"Ş%"}}},
+      {fboAnd, {{0, foLike, u"I%"}}},
+      {fboAnd, {{1, foLike, u"İz%"}}},
+      {fboAnd, {{1, foLike, u"iz%"}}},
+      {fboAnd, {{0, foNotLike, u"a%"}}},
+      {fboAnd, {{0, foNotLike, u""}}},
+      {fboOr, {{1, foLike, u"x_"}}},
+      {fboAnd, {{0, foLike, u"a%"}, {1, foLike, u"x%"}}},
+      {fboAnd, {{0, foLike, u"%"}, {1, foNotLike, u"%y"}}},
+      {fboAnd, {{0, foLike, u"a%"}, {2, foGreater, 1}}},
+      {fboOr, {{0, foLike, u"a%"}, {1, foLike, u"x%"}}},
+      {fboNotAnd, {{0, foLike, u"a%"}}},
+  };
+  using O = TvlFilterCriteriaOptions;
+  const O Options[] = {O(), O{fcoIgnoreNull}, O{fcoSoftNull}, O{fcoSoftNull, fcoIgnoreNull}, O{fcoCaseInsensitive}};
+  TvlDataFilterCriteria* Filter = F.DC->Filter();
+  for (const O& Option : Options)
+    for (size_t C = 0; C < std::size(Cases); ++C) {
+      Filter->BeginUpdate();
+      Filter->Clear();
+      Filter->SetOptions(Option);
+      Filter->Root()->SetBoolOperatorKind(Cases[C].Bool);
+      for (const TCondition& Cond : Cases[C].Conditions)
+        Filter->AddItem(nullptr, F.DC->GetItemField(Cond.Item), Cond.Kind, Cond.Value, String());
+      Filter->SetActive(true);
+      Filter->EndUpdate();
+      std::vector<Integer> Want;
+      for (Integer R = 0; R < F.DC->RecordCount(); ++R)
+        if (Filter->MatchRecordIndex(R)) Want.push_back(R);
+      EXPECT_EQ(F.RowRecords(), Want) << "case " << C << " options " << static_cast<int>(Option.ToInt());
+    }
+  // One answer spelled out: a starts-with condition.
+  Filter->BeginUpdate();
+  Filter->Clear();
+  Filter->SetOptions(O());
+  Filter->AddItem(nullptr, F.DC->GetItemField(0), foLike, Variant(u"a%"), String());
+  Filter->EndUpdate();
+  EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 3, 4}));
 }
 
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {
@@ -324,16 +617,16 @@ TEST(DataControllerSummary, FooterKindsWithNullsAndCountWithoutField) {
     F.AddColumn(ClassOf<TvlIntegerValueType>());
     F.Load({{2}, {Null()}, {4}});
     F.DC->Summary()->SetOptions(C.NullIgnore ? soNullIgnore : 0);
-    F.DC->Summary()->FooterSummaryItems()->Add(F.DC->GetItemField(0), spFooter, C.Kind);
+    F.DC->Summary()->FooterSummaryItems()->Add(F.Columns[0].get(), spFooter, C.Kind);
     EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), C.Text) << C.Kind << " " << C.NullIgnore;
   }
   TFixture F;
   F.AddColumn(ClassOf<TvlIntegerValueType>());
   F.Load({{Null()}, {Null()}, {Null()}});
   TvlDataSummaryItems* Items = F.DC->Summary()->FooterSummaryItems();
-  Items->Add(F.DC->GetItemField(0), spFooter, skSum);
+  Items->Add(F.Columns[0].get(), spFooter, skSum);
   Items->Add(nullptr, spFooter, skCount);
-  Items->Add(F.DC->GetItemField(0), spFooter, skMin);
+  Items->Add(F.Columns[0].get(), spFooter, skMin);
   EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(0)));
   EXPECT_EQ(F.DC->Summary()->FooterSummaryValues(1), Variant(3));
   EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(2)));
@@ -349,7 +642,7 @@ TEST(DataControllerSummary, GroupRowText) {
   F.AddColumn(ClassOf<TvlFloatValueType>());
   F.Load({{u"A", 5.0}, {u"B", 1.0}, {u"A", 3.0}, {u"A", 4.0}});
   TvlDataSummaryItems* G = F.DC->Summary()->DefaultGroupSummaryItems();
-  G->Add(F.DC->GetItemField(1), spGroup, skSum);
+  G->Add(F.Columns[1].get(), spGroup, skSum);
   G->Add(nullptr, spGroup, skCount);
   F.DC->ChangeGrouping(0, 0);
   EXPECT_EQ(F.DC->Summary()->GroupSummaryText(0), u"(SUM=12.00, COUNT=3)");
@@ -652,7 +945,7 @@ TEST(DataControllerSummary, SortingByGroupSummaryRunsTheEngine) {
   DC->SetValue(0, 0, Variant(u"x"));
   DC->SetValue(1, 0, Variant(u"y"));
   DC->ChangeGrouping(0, 0);
-  TvlDataSummaryItem* Sum = DC->Summary()->DefaultGroupSummaryItems()->Add(DC->GetItemField(1), spGroup, skSum);
+  TvlDataSummaryItem* Sum = DC->Summary()->DefaultGroupSummaryItems()->Add(B.get(), spGroup, skSum);
   TvlDataSummaryItem* Count = DC->Summary()->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
   TCountingEngine::Runs = 0;
   Sum->SetSorted(true);
@@ -663,6 +956,441 @@ TEST(DataControllerSummary, SortingByGroupSummaryRunsTheEngine) {
   Integer Runs = TCountingEngine::Runs;
   DC->Refresh();
   EXPECT_EQ(TCountingEngine::Runs, Runs);  // no sorted item: no engine
+}
+
+// Summary groups bound to grouping items; the other levels use the default
+// group items. Group and footer values follow every change.
+TEST(DataControllerSummary, SummaryGroupsLinkedToGroupingItems) {
+  TPointDecimals Point;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlFloatValueType>());
+  F.Load({{u"A", u"x", 5.0}, {u"B", u"y", 1.0}, {u"A", u"y", 3.0}, {u"A", u"x", 4.0}});
+  TvlDataSummary* S = F.DC->Summary();
+  S->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
+  TvlDataSummaryGroup* Group = S->SummaryGroups()->Add();
+  Group->Links()->Add()->SetItemLink(F.Columns[0].get());
+  Group->SummaryItems()->Add(F.Columns[2].get(), spGroup, skSum);
+  Group->SummaryItems()->Add(nullptr, spGroup, skCount);
+  S->FooterSummaryItems()->Add(F.Columns[2].get(), spFooter, skSum);
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->ChangeGrouping(1, 1);
+  F.DC->FullExpand();
+  // A, A/x, r0, r3, A/y, r2, B, B/y, r1
+  EXPECT_EQ(S->SummaryGroups()->FindByItemLink(F.Columns[0].get()), Group);
+  EXPECT_EQ(S->GetGroupSummaryItemsByLevel(0), Group->SummaryItems());
+  EXPECT_EQ(S->GetGroupSummaryItemsByLevel(1), S->DefaultGroupSummaryItems());
+  EXPECT_EQ(S->GroupSummaryText(0), u"(SUM=12.00, COUNT=3)");
+  EXPECT_EQ(S->GroupSummaryText(1), u"(COUNT=2)");
+  EXPECT_EQ(S->GroupSummaryText(6), u"(SUM=1.00, COUNT=1)");
+  EXPECT_EQ(S->GroupSummaryText(2), u"(COUNT=2)");  // a data row: its group's
+  EXPECT_EQ(S->GroupFooterSummaryTexts(2, 0, 0), u"12.00");
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"13.00");
+
+  // A value change recalculates groups and footer and tells the view.
+  F.View->Log.clear();
+  F.DC->SetValue(3, 2, 6.0);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(SUM=14.00, COUNT=3)");
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"15.00");
+  EXPECT_FALSE(F.View->Log.empty());
+  // So does an item's kind; a format change only redraws.
+  Group->SummaryItems()->Items(0)->SetKind(skMax);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(MAX=6.00, COUNT=3)");
+  F.View->Log.clear();
+  Group->SummaryItems()->SetSeparator(u";");
+  Group->SummaryItems()->SetBeginText(u"[");
+  EXPECT_EQ(S->GroupSummaryText(0), u"[MAX=6.00; COUNT=3)");
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"LayoutChangedInfo", "LayoutChangedInfo"}));
+
+  // Linking the grouping item from a second group moves the link.
+  TvlDataSummaryGroup* Second = S->SummaryGroups()->Add();
+  Second->SummaryItems()->Add(F.Columns[2].get(), spGroup, skMin);
+  Second->Links()->Add()->SetItemLink(F.Columns[0].get());
+  EXPECT_EQ(Group->Links()->Items(0)->ItemLink(), nullptr);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(MIN=3.00)");
+  // A link to the second level item: both levels have their own group.
+  Group->Links()->Items(0)->SetItemLink(F.Columns[1].get());
+  EXPECT_EQ(S->GroupSummaryText(1), u"[MAX=6.00; COUNT=2)");
+
+  // A removed column leaves no item or link bound to its field.
+  F.DC->RemoveItem(F.Columns[2].get());
+  EXPECT_EQ(Second->SummaryItems()->Items(0)->Field(), nullptr);
+  EXPECT_EQ(S->FooterSummaryItems()->Items(0)->Field(), nullptr);
+  EXPECT_EQ(S->GroupSummaryText(0), u"(MIN=0.00)");  // not calculated: Empty, shown as 0
+  F.DC->RemoveItem(F.Columns[1].get());
+  EXPECT_EQ(Group->Links()->Items(0)->Field(), nullptr);
+}
+
+TEST(DataControllerSummary, DataItemSettingsAssignAndEvents) {
+  TPointDecimals Point;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"A", 2}, {u"A", Null()}, {u"B", 4}});
+  TvlDataSummary* S = F.DC->Summary();
+  TvlDataSummaryItems* Footer = S->FooterSummaryItems();
+  // Setting a data item makes the item; clearing every setting frees it.
+  Footer->SetDataItemKind(1, spFooter, skSum);
+  ASSERT_EQ(Footer->Count(), 1);
+  EXPECT_EQ(Footer->Items(0)->Position(), spFooter);
+  EXPECT_EQ(Footer->DataItemKind(1, spFooter), skSum);
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"6.00");
+  Footer->SetDataItemFormat(1, spFooter, u"0");
+  Footer->SetDataItemKind(1, spFooter, skNone);
+  EXPECT_EQ(Footer->Count(), 1);  // the format keeps it
+  Footer->SetDataItemFormat(1, spFooter, u"");
+  EXPECT_EQ(Footer->Count(), 0);
+  EXPECT_THROW(Footer->DataItemKind(5, spFooter), EvlInvalidDataControllerOperation);
+
+  // OnGetText and OnSummary.
+  TvlDataSummaryItem* Sum = Footer->Add(F.Columns[1].get(), spFooter, skSum);
+  struct THandlers : TObject {
+    void GetText(TvlDataSummaryItem*, const Variant&, Boolean AIsFooter, String& AText) {
+      AText = (AIsFooter ? u"footer " : u"group ") + AText;
+    }
+    // Null counts as 10; record 2 is left out.
+    void Summary(TvlDataSummaryItems*, const TvlSummaryEventArguments& A, TvlSummaryEventOutArguments& O) {
+      if (VarIsNull(O.Value)) O.Value = 10;
+      O.Done = A.RecordIndex == 2;
+    }
+  } H;
+  Sum->SetOnGetText(TvlDataSummaryItemGetTextEvent(&H, &THandlers::GetText));
+  EXPECT_EQ(S->FooterSummaryTexts(0), u"footer 6.00");
+  Footer->SetOnSummary(TvlSummaryEvent(&H, &THandlers::Summary));
+  S->Recalculate();
+  EXPECT_EQ(S->FooterSummaryValues(0), Variant(12));
+  // Values supplied from outside: nothing is recalculated meanwhile.
+  S->SetSetCustomSummary(true);
+  F.DC->SetValue(0, 1, 100);
+  EXPECT_EQ(S->FooterSummaryValues(0), Variant(12));
+  S->SetSetCustomSummary(false);
+  S->Recalculate();
+  EXPECT_EQ(S->FooterSummaryValues(0), Variant(110));
+
+  // Published: a group item stores a footer position, a footer item never;
+  // the group texts are stored when they differ from the defaults.
+  TvlDataSummaryItem* GroupItem = S->DefaultGroupSummaryItems()->Add(nullptr, spGroup, skCount);
+  EXPECT_FALSE(IsStoredProp(GroupItem, u"Position"));
+  GroupItem->SetPosition(spFooter);
+  EXPECT_TRUE(IsStoredProp(GroupItem, u"Position"));
+  EXPECT_FALSE(IsStoredProp(Sum, u"Position"));
+  EXPECT_EQ(GetOrdProp(Sum, u"Kind"), skSum);
+  EXPECT_FALSE(IsStoredProp(S->DefaultGroupSummaryItems(), u"EndText"));
+  Free(GroupItem);
+
+  // Assign copies items, group texts and summary groups.
+  TFixture G;
+  G.AddColumn(ClassOf<TvlStringValueType>());
+  G.AddColumn(ClassOf<TvlIntegerValueType>());
+  G.Load({{u"A", 1}, {u"B", 3}});
+  S->DefaultGroupSummaryItems()->SetEndText(u"]");
+  TvlDataSummaryGroup* Group = S->SummaryGroups()->Add();
+  Group->Links()->Add()->SetItemLink(F.Columns[0].get());
+  Group->SummaryItems()->Add(F.Columns[1].get(), spGroup, skAverage);
+  G.DC->Summary()->Assign(S);
+  TvlDataSummary* T = G.DC->Summary();
+  ASSERT_EQ(T->FooterSummaryItems()->Count(), 1);
+  EXPECT_EQ(T->FooterSummaryItems()->Items(0)->ItemLink(), G.Columns[1].get());
+  EXPECT_EQ(T->DefaultGroupSummaryItems()->EndText(), u"]");
+  ASSERT_EQ(T->SummaryGroups()->Count(), 1);
+  EXPECT_EQ(T->SummaryGroups()->Items(0)->Links()->Items(0)->ItemLink(), G.Columns[0].get());
+  EXPECT_EQ(T->GetPatternSummaryItems(S, T->SummaryGroups()->Items(0)->SummaryItems()), Group->SummaryItems());
+  G.DC->ChangeGrouping(0, 0);
+  EXPECT_EQ(T->GroupSummaryText(1), u"(AVG=3.00)");
+}
+
+TEST(DataControllerSelection, RowIndexesFollowAnExpandingChange) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{u"A"}, {u"B"}, {u"A"}, {u"B"}, {u"A"}});
+  F.DC->SetMultiSelect(true);
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->FullExpand();
+  // A, r0, r2, r4, B, r1, r3
+  F.DC->ChangeRowSelection(6, true);
+  F.DC->ChangeRowSelection(2, true);
+  F.DC->ChangeExpanding(0, false, false);  // A collapsed: its row goes, B's rows move up
+  ASSERT_EQ(F.DC->GetSelectedCount(), 1);
+  EXPECT_EQ(F.DC->GetSelectedRowIndex(0), 3);
+  EXPECT_EQ(F.DC->GetRowInfo(3).RecordIndex, 3);
+  F.DC->ChangeExpanding(0, true, false);
+  EXPECT_EQ(F.DC->GetSelectedRowIndex(0), 6);
+}
+
+TEST(DataControllerMasterDetail, ForEachDetailPatternsAndRootOverTenMasters) {
+  using TTreePtr = std::unique_ptr<TTreeController, TObjectFree>;
+  TComponentPtr Item1(New<TComponent>(nullptr)), Item2(New<TComponent>(nullptr));
+  TTreePtr M(New<TTreeController>(nullptr));
+  M->NestedItem = Item2.get();
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TTreePtr Pattern(New<TTreeController>(nullptr));
+  Pattern->SetMasterMode(M->Relations()->Add(Item1.get()), true);
+  TControllerPtr Pattern2(New<TvlCustomDataController>(nullptr));
+  Pattern2->SetMasterMode(Pattern->Relations()->Add(Item2.get()), true);
+  M->SetRecordCount(10);
+  for (Integer R = 0; R < 10; ++R) M->SetValue(R, 0, R);
+  // Details of every other master; the second level under masters 2 and 6.
+  for (Integer R = 0; R < 10; R += 2) ASSERT_NE(M->GetDetailLinkObject(R, 0), nullptr);
+  EXPECT_FALSE(M->IsDetailDataControllerExist(1, 0));
+  for (Integer R : {6, 2}) {
+    TvlCustomDataController* D = M->GetDetailDataController(R, 0);
+    ASSERT_NE(D, nullptr);
+    EXPECT_EQ(D->DetailMode(), dcdmClone);
+    EXPECT_EQ(D->GetPatternDataController(), Pattern.get());
+    for (Integer DR : {2, 0}) ASSERT_NE(D->GetDetailLinkObject(DR, 0), nullptr);
+  }
+  EXPECT_EQ(M->GetPatternDataController(), M.get());
+  EXPECT_EQ(Pattern->DetailMode(), dcdmPattern);
+  EXPECT_EQ(Pattern2->GetPatternDataController(), Pattern2.get());
+  TvlCustomDataController* Leaf = M->GetDetailDataController(6, 0)->GetDetailDataController(2, 0);
+  EXPECT_EQ(Leaf->GetRootDataController(), M.get());
+  EXPECT_EQ(Leaf->GetPatternDataController(), Pattern2.get());
+  EXPECT_TRUE(Leaf->IsPattern() == false && Leaf->IsDetailMode());
+
+  // The walk visits existing details only, masters in record order.
+  struct TVisits : TObject {
+    std::vector<Integer> Values;
+    void Visit(TvlCustomDataController* D) { Values.push_back(D->GetValue(0, 0).AsInteger()); }
+  } V;
+  M->ForEachDetail(M->Relations()->Items(0), TvlDataControllerEachDetailProc(&V, &TVisits::Visit));
+  EXPECT_EQ(V.Values, (std::vector<Integer>{0, 20, 40, 60, 80}));
+  V.Values.clear();
+  Leaf->ForEachDetail(Pattern->Relations()->Items(0), TvlDataControllerEachDetailProc(&V, &TVisits::Visit));
+  EXPECT_EQ(V.Values, (std::vector<Integer>{200, 220, 600, 620}));
+
+  // A change of the pattern's relations drops the details of the
+  // pattern's master (its clones are made again with the new relations).
+  M->ClearDetailLinkObject(8, 0);
+  EXPECT_FALSE(M->IsDetailDataControllerExist(8, 0));
+  Pattern->Relations()->Items(0)->Changed();
+  EXPECT_FALSE(M->IsDetailDataControllerExist(6, 0));
+  EXPECT_FALSE(M->IsDetailDataControllerExist(0, 0));
+  ASSERT_NE(M->GetDetailLinkObject(6, 0), nullptr);
+  M->ClearDetailLinkObject(6, 0);
+  EXPECT_FALSE(M->IsDetailDataControllerExist(6, 0));
+  M->ChangeDetailExpanding(4, true);
+  M->CollapseDetails();
+  EXPECT_FALSE(M->GetDetailExpanding(4));
+  EXPECT_FALSE(M->IsDetailDataControllerExist(4, 0));
+}
+
+TEST(DataControllerMasterDetail, DetailFocusAndActiveRelation) {
+  TViewPtr View(New<TRecordingView>());
+  std::unique_ptr<TTreeController, TObjectFree> M(New<TTreeController>(nullptr));
+  TComponentPtr Item1(New<TComponent>(nullptr)), Item2(New<TComponent>(nullptr));
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TControllerPtr P1(New<TvlCustomDataController>(nullptr)), P2(New<TvlCustomDataController>(nullptr));
+  P1->SetMasterMode(M->Relations()->Add(Item1.get()), true);
+  P2->SetMasterMode(M->Relations()->Add(Item2.get()), true);
+  M->SetRecordCount(2);
+  M->SetValue(1, 0, 5);
+  EXPECT_EQ(M->GetDetailActiveRelationIndex(1), 0);
+  M->ChangeDetailActiveRelationIndex(1, 1);
+  EXPECT_EQ(M->GetDetailActiveRelationIndex(1), 1);
+  M->FocusDetails(1);  // no detail yet: none is made
+  EXPECT_FALSE(M->IsDetailDataControllerExist(1, 1));
+  TvlCustomDataController* D = M->GetDetailDataController(1, 1);
+  ASSERT_NE(D, nullptr);
+  EXPECT_EQ(D->MasterRelation(), M->Relations()->Items(1));
+  D->SetOnUpdateControl(TvlUpdateControlEvent(View.get(), &TRecordingView::Update));
+  // The detail's focus was restored to a record (as a key restore does)
+  // and the master asks the detail to put its focused row there.
+  D->DataControllerInfo()->FocusingInfo()->RecordIndex = 2;
+  M->FocusDetails(1);
+  EXPECT_EQ(D->FocusedRowIndex(), 2);
+  EXPECT_EQ(D->FocusedRecordIndex(), 2);
+  ASSERT_FALSE(View->Log.empty());
+  EXPECT_EQ(View->Log.front(), "FocusedRowChangedInfo -1->2");
+}
+
+TEST(DataControllerMasterDetail, DataChangeReferencesSuspendThePattern) {
+  TComponentPtr Item(New<TComponent>(nullptr));
+  TControllerPtr M(New<TvlCustomDataController>(nullptr)), P(New<TvlCustomDataController>(nullptr));
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  EXPECT_TRUE(P->IsPattern());
+  P->AddDataChangeRefCount();
+  EXPECT_FALSE(P->IsPattern());
+  EXPECT_EQ(P->DetailMode(), dcdmNone);
+  EXPECT_NO_THROW(P->SetIsPattern(true));  // never refused
+  P->RemoveDataChangeRefCount();
+  P->RemoveDataChangeRefCount();  // never below zero
+  EXPECT_TRUE(P->IsPattern());
+  EXPECT_EQ(P->DataChangeRefCount(), 0);
+
+  // A pattern without a master never loads its source; a reference makes
+  // it load, releasing it makes it a pattern again with no records.
+  TControllerPtr Q(New<TvlCustomDataController>(nullptr));
+  Q->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  Q->SetIsPattern(true);
+  TTwoRecordSource* Source = New<TTwoRecordSource>();
+  Q->SetCustomDataSource(Source);
+  EXPECT_EQ(Q->RecordCount(), 0);
+  Q->AddDataChangeRefCount();
+  EXPECT_EQ(Q->RecordCount(), 2);
+  EXPECT_EQ(Q->GetValue(1, 0), Variant(10));
+  Q->RemoveDataChangeRefCount();
+  EXPECT_TRUE(Q->IsPattern());
+  EXPECT_EQ(Q->RecordCount(), 0);
+  Free(Source);
+}
+
+TEST(DataControllerItems, FieldPreparationRestartsAfterADestroyedFieldAndWaitsForTheLock) {
+  std::unique_ptr<TPreparingController, TObjectFree> DC(New<TPreparingController>(nullptr));
+  std::vector<TComponentPtr> Items;
+  for (Integer I = 0; I < 3; ++I) {
+    Items.emplace_back(New<TComponent>(nullptr));
+    DC->AddItem(Items.back().get())->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  }
+  TTwoRecordSource* Source = New<TTwoRecordSource>();
+  DC->SetCustomDataSource(Source);
+  // Field 1 drops item 2: the pass stops and starts again over the fields
+  // not yet prepared (the record-handles field is internal and comes last).
+  DC->Prepared.clear();
+  DC->DropOnce = Items[2].get();
+  DC->LayoutChanged(0x01);
+  EXPECT_EQ(DC->GetItemCount(), 2);
+  EXPECT_EQ(DC->Prepared, (std::vector<Integer>{0, 1, 1, 2}));
+  for (Integer I = 0; I < DC->Fields()->Count(); ++I) EXPECT_TRUE(DC->Fields()->Items(I)->Prepared());
+  // Under the field lock nothing is prepared; the last unlock prepares once.
+  DC->Prepared.clear();
+  DC->BeginUpdateFields();
+  DC->BeginUpdateFields();
+  DC->LayoutChanged(0x01);
+  DC->LayoutChanged(0x01);
+  DC->EndUpdateFields();
+  EXPECT_TRUE(DC->Prepared.empty());
+  DC->EndUpdateFields();
+  EXPECT_EQ(DC->Prepared, (std::vector<Integer>{0, 1, 2}));
+  EXPECT_EQ(DC->RecordCount(), 2);
+  Free(Source);
+  EXPECT_THROW(DC->AddItem(Items[0].get()), EvlInvalidDataControllerOperation);
+}
+
+TEST(DataControllerItems, ItemPropertiesTextStoredIndexesAndExtraFilters) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{2, u"b"}, {1, u"a"}});
+  EXPECT_EQ(F.DC->AddItem(nullptr)->Item(), nullptr);  // a nil item: an unlinked field
+  // Only a sorted or grouped item (or -1) refreshes.
+  EXPECT_FALSE(F.DC->ItemPropertiesChanged(0));
+  EXPECT_TRUE(F.View->Log.empty());
+  F.DC->ChangeSorting(0, soAscending);
+  F.View->Log.clear();
+  EXPECT_TRUE(F.DC->ItemPropertiesChanged(0));
+  EXPECT_FALSE(F.View->Log.empty());
+  EXPECT_TRUE(F.DC->ItemPropertiesChanged(-1));
+  // Text stored: the definition gets its text slot, the values stay.
+  F.DC->ChangeTextStored(1, true);
+  EXPECT_TRUE(F.DC->GetItemTextStored(1));
+  EXPECT_TRUE(F.DC->IsDisplayFormatDefined(1, false));
+  EXPECT_EQ(F.DC->GetValue(1, 1), Variant(u"a"));
+  F.DC->ChangeTextStored(1, false);
+  EXPECT_EQ(F.DC->GetValue(0, 1), Variant(u"b"));
+  EXPECT_THROW(F.DC->ChangeTextStored(7, true), EvlInvalidDataControllerOperation);
+  // The item fields follow the items' order.
+  F.DC->Fields()->Move(0, 1);
+  EXPECT_EQ(F.DC->GetItem(0), F.Columns[1].get());
+  // An extra filter belongs to the controller.
+  TvlDataFilterCriteria* Extra = F.DC->CreateFilter();
+  EXPECT_TRUE(F.DC->ExtraFilters()->Contains(Extra));
+  EXPECT_EQ(Extra->DataController(), static_cast<IvlDataController*>(F.DC.get()));
+}
+
+TEST(DataControllerMasterDetail, ClonesShareTheirPatternsDataSource) {
+  TComponentPtr Item(New<TComponent>(nullptr));
+  std::unique_ptr<TTreeController, TObjectFree> M(New<TTreeController>(nullptr));
+  M->SourcedClones = true;
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  M->SetRecordCount(5);
+  TControllerPtr P(New<TvlCustomDataController>(nullptr));
+  P->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  TDetailSource* Source = New<TDetailSource>();
+  P->SetCustomDataSource(Source);
+  EXPECT_EQ(P->RecordCount(), 0);  // a pattern loads nothing
+  TvlCustomDataController* D3 = M->GetDetailDataController(3, 0);
+  TvlCustomDataController* D1 = M->GetDetailDataController(1, 0);
+  ASSERT_TRUE(D3 && D1);
+  EXPECT_EQ(D3->CustomDataSource(), Source);
+  EXPECT_EQ(Source->ProviderCount(), 3);
+  ASSERT_EQ(D3->RecordCount(), 4);
+  ASSERT_EQ(D1->RecordCount(), 2);
+  // Each call is answered for the controller that asks.
+  EXPECT_EQ(D3->GetValue(2, 0), Variant(32));
+  EXPECT_EQ(D1->GetValue(1, 0), Variant(11));
+  EXPECT_EQ(D3->GetValue(3, 0), Variant(33));
+  EXPECT_EQ(P->CustomDataSource(), Source);  // the pattern keeps it
+  M->ClearDetailLinkObject(1, 0);  // the clone goes and lets go of the source
+  EXPECT_EQ(Source->ProviderCount(), 2);
+  Free(Source);  // everyone lets go
+  EXPECT_FALSE(P->IsProviderMode());
+  EXPECT_FALSE(D3->IsProviderMode());
+  EXPECT_EQ(D3->RecordCount(), 0);
+}
+
+TEST(DataControllerMasterDetail, HasChildrenAskedOncePerRecordUntilReset) {
+  TComponentPtr Item(New<TComponent>(nullptr));
+  TControllerPtr M(New<TvlCustomDataController>(nullptr)), P(New<TvlCustomDataController>(nullptr));
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  THasChildrenSource* Source = New<THasChildrenSource>();
+  M->SetCustomDataSource(Source);
+  ASSERT_EQ(M->RecordCount(), 2);
+  EXPECT_TRUE(M->GetDetailHasChildren(0, 0));
+  EXPECT_TRUE(M->GetDetailHasChildren(0, 0));
+  EXPECT_FALSE(M->GetDetailHasChildren(1, 0));
+  EXPECT_EQ(Source->Asked, 2);
+  M->ResetHasChildrenFlag();
+  EXPECT_TRUE(M->GetDetailHasChildren(0, 0));
+  EXPECT_EQ(Source->Asked, 3);
+  Free(Source);
+}
+
+TEST(DataControllerMasterDetail, ExpandingEventsRefusalAndLockedMaster) {
+  TComponentPtr Item(New<TComponent>(nullptr)), Nested(New<TComponent>(nullptr));
+  std::unique_ptr<TTreeController, TObjectFree> M(New<TTreeController>(nullptr));
+  M->NestedItem = Nested.get();
+  M->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  TControllerPtr P(New<TvlCustomDataController>(nullptr)), P2(New<TvlCustomDataController>(nullptr));
+  P->SetMasterMode(M->Relations()->Add(Item.get()), true);
+  P2->SetMasterMode(P->Relations()->Add(Nested.get()), true);
+  M->SetRecordCount(3);
+  for (Integer R = 0; R < 3; ++R) M->SetValue(R, 0, R);
+  struct TEvents : TObject {
+    std::vector<std::string> Log;
+    Boolean Allow{true};
+    void Asking(TvlCustomDataController*, Integer R, Boolean& AAllow) {
+      Log.push_back("asking " + std::to_string(R));
+      AAllow = Allow;
+    }
+    void Done(TvlCustomDataController*, Integer R) { Log.push_back("done " + std::to_string(R)); }
+  } E;
+  M->SetOnDetailExpanding(TvlDataDetailExpandingEvent(&E, &TEvents::Asking));
+  M->SetOnDetailCollapsing(TvlDataDetailExpandingEvent(&E, &TEvents::Asking));
+  M->SetOnDetailExpanded(TvlDataDetailExpandedEvent(&E, &TEvents::Done));
+  M->SetOnDetailCollapsed(TvlDataDetailExpandedEvent(&E, &TEvents::Done));
+  E.Allow = false;
+  EXPECT_FALSE(M->ChangeDetailExpanding(1, true));
+  EXPECT_FALSE(M->GetDetailExpanding(1));
+  E.Allow = true;
+  EXPECT_TRUE(M->ChangeDetailExpanding(1, true));
+  EXPECT_TRUE(M->ChangeDetailExpanding(1, true));  // already: no events
+  EXPECT_TRUE(M->ChangeDetailExpanding(1, false));
+  EXPECT_EQ(E.Log, (std::vector<std::string>{"asking 1", "asking 1", "done 1", "asking 1", "done 1"}));
+  // A detail expanding under a locked master sends no detail change.
+  TvlCustomDataController* D = M->GetDetailDataController(1, 0);
+  ASSERT_NE(D, nullptr);
+  TViewPtr View(New<TRecordingView>());
+  D->SetOnUpdateControl(TvlUpdateControlEvent(View.get(), &TRecordingView::Update));
+  M->BeginUpdate();
+  EXPECT_TRUE(D->ChangeDetailExpanding(0, true));
+  EXPECT_TRUE(View->Log.empty());
+  M->EndUpdate();
+  EXPECT_TRUE(D->ChangeDetailExpanding(0, false));
+  EXPECT_EQ(View->Log, (std::vector<std::string>{"LayoutChangedInfo"}));
+  D->SetOnUpdateControl(TvlUpdateControlEvent());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "lib/data/vlLike.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Strings.h"
 
 namespace {
 
@@ -77,6 +78,29 @@ TEST(vlLike, AgreesWithTheRecursiveMeaning) {
     Char Escape = Rng() % 2 ? u'\\' : 0;
     ASSERT_EQ(Like(Text, Pattern, Escape), Reference(Text, 0, Pattern, 0, Escape))
         << UTF16ToUTF8(Text) << " LIKE " << UTF16ToUTF8(Pattern) << " escape " << int(Escape);
+  }
+}
+
+// A prepared pattern matches as vlLikeMatch does, and with upper-cased
+// texts as vlLikeMatch does on AnsiUpperCase of the text: random texts of
+// Turkish letters, a surrogate pair with a case pair and broken surrogates.
+TEST(vlLike, PreparedPatternAgreesWithTheMatcher) {
+  std::mt19937 Rng(20261211);
+  const String TextUnits[] = {u"a", u"A", u"i", u"I", u"ı", u"İ", u"ş", u"Ş", u"%",
+                              u"\U00010428", u"\U00010400", u"\xD801", u"\xDC28", u"\xDC00"};
+  const String PatternUnits[] = {u"A", u"I", u"İ", u"Ş", u"%", u"_", u"\\", u"\U00010400", u"a", u"ş"};
+  const TAnsiUpperCaseUnits Upper;
+  for (int Round = 0; Round < 5000; ++Round) {
+    String Text, Pattern;
+    for (size_t I = Rng() % 7; I > 0; --I) Text += TextUnits[Rng() % std::size(TextUnits)];
+    for (size_t I = Rng() % 5; I > 0; --I) Pattern += PatternUnits[Rng() % std::size(PatternUnits)];
+    TvlLikePattern P;
+    P.Assign(Pattern.data(), static_cast<Integer>(Pattern.size()), u'%', u'_', u'\\');
+    const String Folded = AnsiUpperCase(Text);
+    ASSERT_EQ(P.Matches(Text.data(), static_cast<Integer>(Text.size())), Like(Text, Pattern))
+        << UTF16ToUTF8(Text) << " LIKE " << UTF16ToUTF8(Pattern);
+    ASSERT_EQ(P.MatchesUpperCase(Text.data(), static_cast<Integer>(Text.size()), Upper), Like(Folded, Pattern))
+        << UTF16ToUTF8(Text) << " upper-cased LIKE " << UTF16ToUTF8(Pattern);
   }
 }
 

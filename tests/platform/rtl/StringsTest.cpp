@@ -377,3 +377,50 @@ TEST(Strings, CollationKeysOrderAsTheCollation) {
       }
 }
 
+// The units of AnsiUpperCase one at a time: Turkish and English rules, a
+// surrogate pair with an upper case, pairs without one, broken surrogates.
+TEST(Strings, UpperCaseUnitsAreThoseOfAnsiUpperCase) {
+  const String Texts[] = {u"istanbul ırmak İi Iı", u"abcxyz ABC 09 ~", u"şğüöç ŞĞÜÖÇ ß ǆ",
+                          u"\U00010428x\U00010400", u"\U0001F600", u"\xD801\xD801\xDC28", u"\xDC28\xD801",
+                          u"a\xD801"};
+  for (TSystemLocale L : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
+    LocaleScope Scope(L);
+    const TAnsiUpperCaseUnits Upper;
+    for (const String& T : Texts) {
+      const String Want = AnsiUpperCase(T);
+      ASSERT_EQ(Want.size(), T.size());
+      for (size_t I = 0; I < T.size(); ++I)
+        EXPECT_EQ(Upper.At(T.data(), T.size(), I), Want[I]) << UTF16ToUTF8(T) << " at " << I;
+    }
+  }
+}
+
+// A builder writes the keys of AnsiCollationKey byte for byte, one after
+// another into one buffer, and so does a copy (which has its own collator,
+// for another thread); builders of both locales name different collations.
+TEST(Strings, CollationKeyBuilderWritesTheSameKeys) {
+  const String Words[] = {u"Kontör", u"kontor", u"ılık", u"İnce", u"", u"ğ", u"Şeker", u"a", String(300, u'ş')};
+  for (TSystemLocale L : {TSystemLocale::Turkish, TSystemLocale::EnglishUS})
+    for (Boolean IgnoreCase : {false, true}) {
+      LocaleScope Scope(L);
+      const TAnsiCollationKeyBuilder Builder(IgnoreCase);
+      const TAnsiCollationKeyBuilder Copy(Builder);
+      EXPECT_EQ(Copy.Name(), Builder.Name());
+      for (const TAnsiCollationKeyBuilder* B : {&Builder, &Copy}) {
+        std::string Keys = "x";
+        size_t At = 1;
+        for (const String& W : Words) {
+          const size_t Length = B->Append(W.data(), W.size(), Keys);
+          EXPECT_EQ(Keys.substr(At, Length), AnsiCollationKey(W, IgnoreCase)) << IgnoreCase;
+          At += Length;
+        }
+        EXPECT_EQ(Keys.size(), At);
+      }
+    }
+  LocaleScope Tr(TSystemLocale::Turkish);
+  const std::string TurkishName = TAnsiCollationKeyBuilder(false).Name();
+  EXPECT_NE(TurkishName, TAnsiCollationKeyBuilder(true).Name());
+  LocaleScope En(TSystemLocale::EnglishUS);
+  EXPECT_NE(TurkishName, TAnsiCollationKeyBuilder(false).Name());
+}
+
