@@ -23,6 +23,8 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/DateTime.h"
 
+#include "LogBenchSupport.h"
+
 namespace {
 
 constexpr int kRows = 1000000;
@@ -31,17 +33,13 @@ double Now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-class TLogFile {
+// The log with kRows rows inserted with SQLite in one transaction.
+class TLogFile : public TTempLog {
  public:
-  TLogFile() {
-    const char* base = getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/logdbbench-XXXXXX";
-    if (!mkdtemp(tmpl.data())) return;
-    FDir = tmpl;
-    FPath = FDir + "/cardloader.mdb";
-    CreateLogDatabase(UTF8ToUTF16(FPath));
+  TLogFile() : TTempLog("logdbbench") {
+    if (!Ok()) return;
     sqlite3* db = nullptr;
-    sqlite3_open_v2(FPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(
@@ -73,16 +71,6 @@ class TLogFile {
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
   }
-  ~TLogFile() {
-    if (FDir.empty()) return;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((FPath + suffix).c_str());
-    ::rmdir(FDir.c_str());
-  }
-  bool Ok() const { return !FDir.empty(); }
-  const std::string& Path() const { return FPath; }
-
- private:
-  std::string FDir, FPath;
 };
 
 TLogFile& LogFile() {
@@ -101,12 +89,6 @@ double ResidentBytes() {
   return double(resident) * double(sysconf(_SC_PAGESIZE));
 }
 
-double ThreadCpu() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
 // SQLite alone: every row stepped and, with readColumns, every column read by
 // its type. Answers the thread's CPU seconds.
 double SqliteWalkSeconds(const std::string& path, bool readColumns, long long& rows) {
@@ -120,22 +102,7 @@ double SqliteWalkSeconds(const std::string& path, bool readColumns, long long& r
   while (sqlite3_step(st) == SQLITE_ROW) {
     ++rows;
     if (!readColumns) continue;
-    const int n = sqlite3_column_count(st);
-    for (int c = 0; c < n; ++c) {
-      switch (sqlite3_column_type(st, c)) {
-        case SQLITE_INTEGER:
-          sink += sqlite3_column_int64(st, c);
-          break;
-        case SQLITE_FLOAT:
-          sink += (long long)sqlite3_column_double(st, c);
-          break;
-        case SQLITE_TEXT:
-          sink += sqlite3_column_bytes(st, c) + *sqlite3_column_text(st, c);
-          break;
-        default:
-          break;
-      }
-    }
+    sink += ReadColumns(st);
   }
   sqlite3_finalize(st);
   const double t = ThreadCpu() - t0;

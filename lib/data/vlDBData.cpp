@@ -5,6 +5,7 @@
 
 #include "lib/data/vlCustomData.h"
 #include "lib/data/vlDataConsts.h"
+#include "lib/data/vlDataUtils.h"
 #include "lib/data/vlDB.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/StringLists.h"
@@ -30,7 +31,12 @@ Boolean IsEditState(TDataSet* ADataSet) {
   return S == dsEdit || S == dsInsert || S == dsSetKey;
 }
 
-Variant FieldValue(TField* AField) { return AField->IsNull() ? Null() : AField->Value(); }
+// The field's value read once (a field without one reads Null).
+Variant FieldValue(TField* AField) {
+  Variant V = AField->Value();
+  if (VarIsEmpty(V)) return Null();
+  return V;
+}
 
 Variant MakeArray(const std::vector<Variant>& AValues) {
   Variant Result = VarArrayCreate({0, static_cast<Integer>(AValues.size()) - 1}, varVariant);
@@ -45,6 +51,8 @@ CL_IMPLEMENT_CLASS(TvlDBDataLink)
 CL_IMPLEMENT_CLASS(TvlDBDataProvider)
 CL_IMPLEMENT_CLASS(TvlDBDataController)
 CL_IMPLEMENT_CLASS(TvlBookmarkList)
+CL_IMPLEMENT_CLASS(TvlDBDataAssignedFields)
+CL_IMPLEMENT_CLASS(TvlDBDataSelection)
 
 void TvlBookmarkList::CheckIndex(Integer AIndex, Integer AMax) const {
   if (AIndex < 0 || AIndex > AMax) TList::Error(u"List index out of bounds (%d)", AIndex);
@@ -88,7 +96,11 @@ void TvlDBDataModeController::SetGridMode(Boolean Value) {
   if (FGridMode == Value) return;
   Boolean Was = FDataController->IsGridMode();
   FGridMode = Value;
-  if (FDataController->IsGridMode() != Was) FDataController->DBProvider()->LayoutChanged();
+  if (FDataController->IsGridMode() == Was) return;
+  // Bookmarks and window rows mean nothing to the other mode.
+  FDataController->ClearSelection();
+  FDataController->DataControllerInfo()->ClearSelectionAnchor();
+  FDataController->DBProvider()->LayoutChanged();
 }
 
 void TvlDBDataModeController::SetGridModeBufferCount(Integer Value) {
@@ -120,13 +132,17 @@ void TvlDBDataLink::Create(TvlDBDataProvider* AProvider) {
 
 void TvlDBDataLink::ActiveChanged() {
   FProvider->ActiveChanged(Active());
+  FProvider->FInSetDataSource = DataSet() && DataSet()->State() == dsInsert;
   if (!Active()) FLayoutChangedFlag = false;
 }
 
 void TvlDBDataLink::DataEvent(TDataEvent Event, NativeInt Info) {
   inherited::DataEvent(Event, Info);
-  // The controller's own reading disables and enables the data set's controls: no layout change.
-  if (Event == deDisabledStateChange && Info == 0 && !FProvider->IsLoading()) FLayoutChangedFlag = true;
+  // A controller's own disabling of the data set's controls (reading,
+  // locking, deleting; this view's or another's of the same data set) is no
+  // layout change.
+  if (Event == deDisabledStateChange && Info == 0 && !FProvider->IsDataSetControlsOwnDisabled())
+    FLayoutChangedFlag = true;
 }
 
 void TvlDBDataLink::DataSetChanged() {
@@ -153,12 +169,32 @@ void TvlDBDataLink::LayoutChanged() {
   FProvider->LayoutChanged();
 }
 
-void TvlDBDataLink::RecordChanged(TField*) {}
+void TvlDBDataLink::RecordChanged(TField* Field) { FProvider->RecordChanged(Field); }
+
+// --- Assigned fields --------------------------------------------------------------------
+
+void TvlDBDataAssignedFields::AddField(TField* AField) {
+  if (AField && !IsFieldExists(AField)) FFields.push_back(AField);
+}
+
+void TvlDBDataAssignedFields::AddFieldsByFieldList(const std::vector<TField*>& AList) {
+  for (TField* F : AList)
+    if (F) FFields.push_back(F);
+}
+
+void TvlDBDataAssignedFields::AddFieldsByFieldNames(TDataSet* ADataSet, const String& AFieldNames) {
+  if (ADataSet) AddFieldsByFieldList(ADataSet->GetFieldList(AFieldNames));
+}
+
+Boolean TvlDBDataAssignedFields::IsFieldExists(TField* AField) const {
+  return std::find(FFields.begin(), FFields.end(), AField) != FFields.end();
+}
 
 // --- Provider -------------------------------------------------------------------------
 
 void TvlDBDataProvider::Create(TvlCustomDataController* ADataController) {
   inherited::Create(ADataController);
+  FAssignedFields = New<TvlDBDataAssignedFields>();
   Providers().push_back(this);
   FDataLink = New<TvlDBDataLink>(this);
 }
@@ -168,6 +204,7 @@ void TvlDBDataProvider::Destroy() {
     P->FListeners.erase(std::remove(P->FListeners.begin(), P->FListeners.end(), this), P->FListeners.end());
   Providers().erase(std::remove(Providers().begin(), Providers().end(), this), Providers().end());
   Free(FDataLink);
+  Free(FAssignedFields);
   inherited::Destroy();
 }
 
@@ -194,6 +231,8 @@ Boolean TvlDBDataProvider::IsActive() {
 Boolean TvlDBDataProvider::CanModify() {
   return DataSet() && DataSet()->Active() && DataSet()->CanModify() && IsSyncMode();
 }
+
+Boolean TvlDBDataProvider::DeleteAllowed() { return inherited::DeleteAllowed() && CanModify(); }
 
 Boolean TvlDBDataProvider::IsSyncMode() {
   TvlDBDataController* DC = DBDataController();
@@ -224,19 +263,107 @@ Boolean TvlDBDataProvider::IsOtherDataControllerUpdating() {
   return false;
 }
 
+// --- Shared data sets ------------------------------------------------------------------
+
+Boolean TvlDBDataProvider::IsDataSetBusy() {
+  const Boolean CountLocate = DBDataController()->IsKeyNavigation() || IsGridMode();
+  for (TvlDBDataProvider* P : Providers()) {
+    if (P->DataSet() != DataSet()) continue;
+    if (P->FLoading || P->LockCount() > 0 || P->FInNotify || (CountLocate && P->IsLocating()))
+      return !FPostLocateFlag;
+  }
+  return false;
+}
+
+Boolean TvlDBDataProvider::IsCanInitEditingBusy() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && P->FInCanInitEditing) return true;
+  return false;
+}
+
+Boolean TvlDBDataProvider::IsOtherDetailDataSetInInsert() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P != this && P->DataSet() == DataSet() && P->IsInserting()) return true;
+  return false;
+}
+
+Boolean TvlDBDataProvider::CanSyncInsert() {
+  TvlDBDataController* DC = DBDataController();
+  return !DC->IsPattern() && DC->DataModeController()->SyncInsert() && IsSyncMode();
+}
+
+Boolean TvlDBDataProvider::IsDataSetCurrent() {
+  TvlDBDataController* DC = DBDataController();
+  if (!DC->IsDetailMode() || DC->DataModeController()->DetailInSQLMode() || !IsSyncMode()) return FIsDataSetCurrent;
+  if (FInCanInitEditing) return true;
+  for (TvlDBDataProvider* P : Providers())
+    if (P != this && P->DataSet() == DataSet() && P->FInCanInitEditing) return false;
+  if (!IsInserting() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
+    return false;
+  return true;
+}
+
+void TvlDBDataProvider::MarkPostLocate() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && !P->DataController()->IsPattern()) P->FPostLocateFlag = true;
+}
+
+void TvlDBDataProvider::BeginLocate() {
+  if (IsEditState(DataSet())) MarkPostLocate();
+  EnterLocating();
+}
+
 void TvlDBDataProvider::SetDataSource(TDataSource* Value) {
   if (FDataLink->DataSource() == Value) return;
   FDataLink->SetDataSource(Value);
 }
 
+void TvlDBDataProvider::DisableDataSetControls() {
+  ++FOwnDisableCount;
+  DataSet()->DisableControls();
+}
+
+void TvlDBDataProvider::EnableDataSetControls() {
+  Finally Done([&] { --FOwnDisableCount; });
+  DataSet()->EnableControls();
+}
+
+Boolean TvlDBDataProvider::IsDataSetControlsOwnDisabled() {
+  for (TvlDBDataProvider* P : Providers())
+    if (P->DataSet() == DataSet() && (P->FLoading || P->FOwnDisableCount > 0 || P->LockCount() > 0)) return true;
+  return false;
+}
+
 void TvlDBDataProvider::LockDataSet() {
   LockDataChanges();
-  if (DataSet()) DataSet()->DisableControls();
+  TDataSet* DS = DataSet();
+  if (!DS) return;
+  DisableDataSetControls();
+  if (DS->Active() && IsEditState(DS)) {
+    MarkPostLocate();
+    DS->Cancel();
+  }
 }
 
 void TvlDBDataProvider::UnlockDataSet() {
-  if (DataSet()) DataSet()->EnableControls();
+  if (DataSet()) EnableDataSetControls();
   UnlockDataChanges();
+}
+
+void TvlDBDataProvider::ClearUpdatingBookkeeping() {
+  FUpdatingRecordIndex = vlNoEditingRecordIndex;
+  FUpdatingRecordIsInserting = false;
+}
+
+void TvlDBDataProvider::ForgetRecord(Integer ARecordIndex) {
+  if (ARecordIndex == FUpdatingRecordIndex)
+    ClearUpdatingBookkeeping();
+  else if (FUpdatingRecordIndex != vlNoEditingRecordIndex && FUpdatingRecordIndex > ARecordIndex)
+    --FUpdatingRecordIndex;
+  if (ARecordIndex == FUpdatingPrevFocusedRecordIndex)
+    FUpdatingPrevFocusedRecordIndex = -1;
+  else if (FUpdatingPrevFocusedRecordIndex > ARecordIndex)
+    --FUpdatingPrevFocusedRecordIndex;
 }
 
 void TvlDBDataProvider::Scroll(Integer ADistance) {
@@ -293,7 +420,10 @@ template <class T, class F>
 static T ReadWindowRecord(TvlDBDataProvider* P, Integer ARecordIndex, TvlCustomDataField* AField, F ARead) {
   TField* Field = P->DBDataController()->GetDBFieldOf(AField);
   TvlDBDataLink* Link = P->DataLink();
-  if (!Field || ARecordIndex >= Link->RecordCount()) return T();
+  if (!Field) return T();
+  if (ARecordIndex < 0 || ARecordIndex >= Link->RecordCount())
+    // While inserting or searching the data set: the current record.
+    return P->IsInserting() || P->IsIncrementalSearching() ? ARead(Field) : T();
   const Integer Active = Link->ActiveRecord();
   Finally Back([&] { Link->SetActiveRecord(Active); });
   Link->SetActiveRecord(ARecordIndex);
@@ -311,7 +441,7 @@ String TvlDBDataProvider::GetExternalDisplayText(Integer ARecordIndex, TvlCustom
 void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   TvlCustomDataController* DC = DataController();
   ResetEditing();
-  FUpdatingRecordIndex = -1;
+  ClearUpdatingBookkeeping();
   if (AActive) {
     DBDataController()->BindFieldTypes();
     DC->RebuildData();
@@ -341,6 +471,126 @@ void TvlDBDataProvider::DataScrolled(Integer ADistance) {
   if (!IsLocating() && !FLoading) DC->SyncFocusWithDataSet();
 }
 
+// --- Editing on the data set --------------------------------------------------------------
+
+Boolean TvlDBDataProvider::IsDataSetModified() {
+  TDataSet* DS = DataSet();
+  if (!DS) return false;
+  Boolean M = DS->Modified();
+  if (M && !FAssignedFields->IsEmpty()) {
+    // Only values the controller gave the new record itself: not modified.
+    M = false;
+    for (Integer I = 0; I < DS->FieldCount() && !M; ++I) {
+      TField* F = DS->Fields()->Fields(I);
+      M = !FAssignedFields->IsFieldExists(F) && !F->IsNull();
+    }
+  }
+  return M;
+}
+
+Boolean TvlDBDataProvider::BookmarkValid(const TBookmark& ABookmark) {
+  return DataSet() && DataSet()->BookmarkValid(ABookmark);
+}
+
+Integer TvlDBDataProvider::CompareBookmarks(const TBookmark& ABookmark1, const TBookmark& ABookmark2) {
+  if (!FDataLink->Active()) return -1;
+  return DataSet()->CompareBookmarks(ABookmark1, ABookmark2);
+}
+
+void TvlDBDataProvider::CancelDataSet() {
+  if (DataSet()) DataSet()->Cancel();
+}
+
+void TvlDBDataProvider::RecordChanged(TField*) {
+  TvlDBDataController* DC = DBDataController();
+  const Boolean NotOurs =
+      DC->IsDetailMode() && DC->DataModeController()->DetailInSyncMode() && !IsDataSetCurrent();
+  if (!NotOurs && IsEditing()) DC->UpdateEditingRecord();
+  EndChange();
+}
+
+void TvlDBDataProvider::AssignValue(TField* AField, const Variant& AValue) {
+  if (!AField) return;
+  AField->SetValue(AValue);
+  FAssignedFields->AddField(AField);
+}
+
+template <class F>
+void TvlDBDataProvider::InsertBracket(F AOperation) {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  FInInsert = true;
+  Finally Clear([&] { FInInsert = false; });
+  if (IsEditState(DS)) {
+    if (!IsSmartRefresh()) {
+      if (DS->State() == dsInsert) DC->CheckBrowseMode();
+      if (IsEditState(DS)) FDataLink->UpdateRecord();
+    } else {
+      // The pending record is posted and read into its stored record before the new one begins.
+      DisableDataSetControls();
+      Finally Enable([&] { EnableDataSetControls(); });
+      DS->CheckBrowseMode();
+      DC->SmartRefreshRecord();
+      ClearUpdatingBookkeeping();
+      ResetEditing();
+    }
+  }
+  AOperation();
+}
+
+void TvlDBDataProvider::Append() {
+  if (!CanModify()) {
+    inherited::Append();
+    return;
+  }
+  InsertBracket([&] { DataSet()->Append(); });
+}
+
+void TvlDBDataProvider::Insert() {
+  if (!CanModify()) {
+    inherited::Insert();
+    return;
+  }
+  FInsertOperation = true;
+  Finally Clear([&] { FInsertOperation = false; });
+  InsertBracket([&] { DataSet()->Insert(); });
+}
+
+void TvlDBDataProvider::StartInsertFromDataSet() {
+  if (FInInserting) return;
+  FInInserting = true;
+  Finally Clear([&] { FInInserting = false; });
+  TvlDBDataController* DC = DBDataController();
+  TDataSet* DS = DataSet();
+  FAssignedFields->Clear();
+  const Boolean AsAppend = DS->Eof() && !FInsertOperation;
+  DoInsert(AsAppend);
+  // A record inserted before others moves their indexes.
+  if (!AsAppend) DC->RebuildKeyIndex();
+  const Integer R = EditingRecordIndex();
+  std::vector<Variant> GroupValues;
+  if (R >= 0) {
+    // Grouping values the new stored record took go to the data set too.
+    TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
+    for (Integer L = 0; L < G->Count(); ++L) {
+      GroupValues.push_back(DC->GetValue(R, G->Items(L).Field));
+      if ((DC->Options() & dcoAssignGroupingValues) && !VarIsNull(GroupValues.back()))
+        AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues.back());
+    }
+  }
+  DC->DoInitInsertingRecord(GroupValues);
+  DC->UpdateEditingRecord();
+}
+
+Boolean TvlDBDataProvider::CanInitEditing(Integer ARecordIndex) {
+  if (!CanModify()) return inherited::CanInitEditing(ARecordIndex);
+  FInCanInitEditing = true;
+  Finally Clear([&] { FInCanInitEditing = false; });
+  if (!FDataLink->Edit()) return false;
+  BeginChange();
+  return true;
+}
+
 void TvlDBDataProvider::Edit() {
   if (!CanModify()) {
     inherited::Edit();
@@ -354,6 +604,12 @@ void TvlDBDataProvider::Post(Boolean AForcePost) {
     inherited::Post(AForcePost);
     return;
   }
+  TvlCustomDataController* DC = DataController();
+  const Boolean Bracket = !IsSmartRefresh();
+  if (Bracket) DC->BeginFullUpdate();
+  Finally End([&] {
+    if (Bracket) DC->EndFullUpdate();
+  });
   if (AForcePost)
     DataSet()->Post();
   else
@@ -365,7 +621,18 @@ void TvlDBDataProvider::Cancel() {
     inherited::Cancel();
     return;
   }
-  DataSet()->Cancel();
+  if (IsSmartRefresh() && IsEditing()) {
+    // The stored copy comes back first (an inserted stored record goes).
+    TvlDBDataController* DC = DBDataController();
+    DC->BeginUnboundCopy();
+    {
+      Finally Done([&] { DC->EndUnboundCopy(); });
+      inherited::Cancel();
+    }
+    ClearUpdatingBookkeeping();
+    DC->RebuildKeyIndex();
+  }
+  CancelDataSet();
 }
 
 Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
@@ -380,30 +647,217 @@ Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField
   return true;
 }
 
-void TvlDBDataProvider::LayoutChanged() {
-  if (!DataSet() || !DataSet()->Active()) return;
-  if (FLoading || IsDetailDataSetBusy()) {
-    DBDataController()->BindFieldTypes();
+// --- Deleting on the data set ---------------------------------------------------------------
+
+void TvlDBDataProvider::Delete() {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!CanModify()) {
+    inherited::Delete();
     return;
   }
-  DataController()->RebuildData();
-  DBDataController()->BindFieldTypes();
-  DBDataController()->LoadFromDataSet();
+  const Integer Focused = DC->FocusedRecordIndex();
+  if (!DS || Focused < 0) return;
+  const Boolean Smart = IsSmartRefresh();
+  if (Smart) FUpdatingPrevFocusedRecordIndex = Focused;
+  // The controller lowered the nearest record's index for a storage without
+  // the deleted record; without smart refresh the stored record stays.
+  Integer Nearest = DC->NearestRecordIndex;
+  if (!Smart && Nearest >= Focused) ++Nearest;
+  {
+    DisableDataSetControls();
+    FDataLink->SetPreventLayoutChanged(true);
+    Finally Enable([&] {
+      FDataLink->SetPreventLayoutChanged(false);
+      EnableDataSetControls();
+    });
+    DS->Delete();
+    if (Smart) {
+      // The remembered record goes from the storage with the data set's, so
+      // that the change the data set reports finds both alike.
+      const Integer R = FUpdatingPrevFocusedRecordIndex;
+      if (R >= 0 && R < DC->RecordCount()) {
+        DC->DeleteRecord(R);
+        ForgetRecord(R);
+        DC->RebuildKeyIndex();
+      }
+    }
+    if (Nearest >= 0 && Nearest < DC->RecordCount() && DC->IsKeyNavigation() && !DS->IsEmpty())
+      DC->LocateDataSetRecord(Nearest);
+  }
+  if (Smart) DC->SyncFocusWithDataSet();
+  FUpdatingPrevFocusedRecordIndex = -1;
+}
+
+void TvlDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!CanModify()) {
+    inherited::DeleteRecords(AList);
+    return;
+  }
+  if (AList.empty()) return;
+  const Boolean Smart = IsSmartRefresh();
+  const Boolean DeletingSelection = DC->InDeleteSelection();
+  {
+    DisableDataSetControls();
+    FDataLink->SetPreventLayoutChanged(true);
+    Finally Enable([&] {
+      FDataLink->SetPreventLayoutChanged(false);
+      EnableDataSetControls();
+    });
+    if (Smart) DC->BeginFullUpdate();
+    Finally End([&] {
+      if (Smart) DC->EndFullUpdate();
+    });
+    if (DC->IsKeyNavigation()) {
+      std::vector<Variant> Keys;
+      Keys.reserve(AList.size());
+      for (Integer R : AList) Keys.push_back(DC->GetRecordId(R));
+      for (Integer I = static_cast<Integer>(Keys.size()) - 1; I >= 0; --I) {
+        Boolean Found;
+        {
+          BeginLocate();
+          Finally Leave([&] { EndLocate(); });
+          Found = DS->Locate(DC->KeyFieldNames(), Keys[I], TLocateOptions());
+        }
+        if (!Found) continue;
+        if (!Smart) {
+          DS->Delete();
+          continue;
+        }
+        const Integer R = DC->FindRecordIndexByKey(Keys[I]);
+        if (R < 0) continue;
+        DS->Delete();
+        DC->DeleteRecord(R);
+        ForgetRecord(R);
+      }
+      if (Smart) DC->RebuildKeyIndex();
+    } else {
+      if (!DC->CanFocusRecord(AList.back())) return;
+      // The data set stands on the last listed record; each earlier one is
+      // reached by the difference of record indexes (one more when the record
+      // deleted before was the last: the data set then stands on the one before it).
+      Integer Prev = -1;
+      Boolean PrevWasLast = false;
+      for (Integer I = static_cast<Integer>(AList.size()) - 1; I >= 0; --I) {
+        if (Prev >= 0) DS->MoveBy(AList[I] - Prev + (PrevWasLast ? 1 : 0));
+        PrevWasLast = AList[I] == DS->RecordCount() - 1;
+        DS->Delete();
+        Prev = AList[I];
+      }
+    }
+  }
+  if (Smart) DC->SyncFocusWithDataSet();
+  if ((DeletingSelection && Smart) || !DC->IsKeyNavigation()) DC->ClearSelection();
+}
+
+void TvlDBDataProvider::DeleteSelection() {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!IsGridMode() || !CanModify()) {
+    inherited::DeleteSelection();
+    return;
+  }
+  TvlDBDataSelection* S = DC->DBSelection();
+  DisableDataSetControls();
+  Finally Enable([&] { EnableDataSetControls(); });
+  for (Integer I = S->Bookmarks()->Count() - 1; I >= 0; --I) {
+    const TBookmark B = S->Bookmarks()->Items(I);
+    if (DS->BookmarkValid(B)) {
+      DS->GotoBookmark(B);
+      DS->Delete();
+    }
+    S->Delete(I);
+  }
+}
+
+// --- Incremental search in grid mode --------------------------------------------------------
+
+Boolean TvlDBDataProvider::SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext) {
+  TDataSet* DS = DataSet();
+  TvlDBDataController* DC = DBDataController();
+  if (!DS || !DS->Active() || DS->IsEmpty() || IsEditState(DS)) return false;
+  const Integer Item = DC->Search()->ItemIndex();
+  TField* Field = Item < 0 ? nullptr : DC->GetItemDBField(Item);
+  if (!Field) return false;
+  auto Matches = [&] {
+    FIncrementalSearching = true;
+    Finally Clear([&] { FIncrementalSearching = false; });
+    return vlMatchSearchText(Field->DisplayText(), AText, true);
+  };
+  if (!ANext && Matches()) {
+    DC->SyncFocusWithDataSet();
+    return true;
+  }
+  Boolean Found = false;
+  {
+    LockDataSet();
+    SavePos();
+    Finally Back([&] {
+      if (!Found) RestorePos();
+      UnlockDataSet();
+    });
+    const TBookmark Start = DS->Bookmark();
+    Boolean Wrapped = false;
+    while (!Found) {
+      if (AForward)
+        DS->Next();
+      else
+        DS->Prior();
+      if (AForward ? DS->Eof() : DS->Bof()) {
+        // With ANext the walk ends at the data set's end; without, it wraps once.
+        if (ANext || Wrapped) break;
+        if (AForward)
+          DS->First();
+        else
+          DS->Last();
+        Wrapped = true;
+      }
+      if (Wrapped && DS->CompareBookmarks(DS->Bookmark(), Start) == 0) break;
+      Found = Matches();
+    }
+  }
+  if (Found) {
+    DC->RefreshPrevSelectionInfo();
+    DC->Change(dccLayout);
+  }
+  return Found;
+}
+
+void TvlDBDataProvider::LayoutChanged() {
+  if (!DataSet() || !DataSet()->Active()) return;
+  TvlDBDataController* DC = DBDataController();
+  if (FLoading || IsDetailDataSetBusy()) {
+    DC->BindFieldTypes();
+    return;
+  }
+  // Selection, expanded details and the bookmark survive the rebuild by key.
+  DC->SaveKeys();
+  const Variant Bookmark = DC->BookmarkKey();
+  Finally Restore([&] { DC->RestoreKeys(); });
+  DC->RebuildData();
+  DC->BindFieldTypes();
+  DC->LoadFromDataSet();
+  DC->RestoreBookmarkKey(Bookmark);
 }
 
 void TvlDBDataProvider::EditingChanged() {
+  Finally Done([&] { FInSetDataSource = false; });
   if (!IsSyncMode()) return;
   TDataSet* DS = DataSet();
   TvlDBDataController* DC = DBDataController();
   if (FDataLink->Active() && IsEditState(DS)) {
     if (DS->State() == dsEdit) {
-      if (FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
+      if (!IsEditing() && FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
         FUpdatingRecordIndex = FRecordIndex;
         FUpdatingRecordIsInserting = false;
+        DC->BeginUnboundCopy();
+        Finally Done([&] { DC->EndUnboundCopy(); });
         DoEdit();
       }
     } else if (DS->State() == dsInsert) {
-      FUpdatingRecordIndex = -1;
+      FUpdatingRecordIndex = vlNoEditingRecordIndex;
       FUpdatingRecordIsInserting = true;
     }
   } else {
@@ -416,10 +870,12 @@ void TvlDBDataProvider::DataSetChanged() {
   TvlDBDataController* DC = DBDataController();
   if (!DS || !DS->Active() || FLoading) return;
   if (IsOtherDataControllerUpdating() || IsOtherDetailChanged()) return;
-  if (IsLocating()) {
+  if (IsDataSetBusy()) {
     DataScrolled(0);
     return;
   }
+  FInNotify = true;
+  Finally Clear([&] { FInNotify = false; });
   if (IsGridMode()) {
     {
       FInUpdateGridMode = true;
@@ -427,18 +883,23 @@ void TvlDBDataProvider::DataSetChanged() {
       DC->BeginFullUpdate();
       Finally End([&] { DC->EndFullUpdate(); });
       LoadGridModeBuffer();
-      DC->CheckBookmarkValid(-1);
+      // Selected records and the bookmark that left the data set are dropped.
+      if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
+      if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
     }
     DC->SyncFocusWithDataSet();
     return;
   }
-  if (IsEditState(DS)) return;
-  if (IsSmartRefresh())
-    DC->SmartRefreshRecord();
-  else
-    DC->LoadFromDataSet();
-  FUpdatingRecordIndex = -1;
-  FUpdatingRecordIsInserting = false;
+  if (!IsEditState(DS)) {
+    if (IsSmartRefresh())
+      DC->SmartRefreshRecord();
+    else
+      DC->LoadFromDataSet();
+    ClearUpdatingBookkeeping();
+    return;
+  }
+  if (DS->State() == dsInsert && !IsInserting() && (!DC->IsDetailMode() || IsDataSetCurrent()) && CanSyncInsert())
+    StartInsertFromDataSet();
 }
 
 // --- Controller --------------------------------------------------------------------
@@ -447,7 +908,6 @@ void TvlDBDataController::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   ReplaceProvider(New<TvlDBDataProvider>(this));
   FDataModeController = New<TvlDBDataModeController>(this);
-  FBookmarks = New<TvlBookmarkList>();
 }
 
 void TvlDBDataController::Destroy() {
@@ -455,8 +915,6 @@ void TvlDBDataController::Destroy() {
   if (DBProvider()) DBProvider()->SetDataSource(nullptr);
   Free(FDataModeController);
   FDataModeController = nullptr;
-  Free(FBookmarks);
-  FBookmarks = nullptr;
   inherited::Destroy();
 }
 
@@ -543,15 +1001,89 @@ String TvlDBDataController::KeyText(const Variant& AValue) const {
   return (VarIsNumeric(AValue) ? u"n" : u"s") + VarToStr(AValue);
 }
 
+// A whole number held as such.
+static Boolean IntKey(const Variant& AValue, Int64& AKey) {
+  if (!VarIsOrdinal(AValue) || VarType(AValue) == varBoolean) return false;
+  AKey = AValue.AsInt64();
+  return true;
+}
+
 void TvlDBDataController::RebuildKeyIndex() {
   FKeyIndex.clear();
+  FIntKeyIndex.clear();
+  FKeyIndexValid = false;
+}
+
+void TvlDBDataController::EnsureKeyIndex() {
+  if (FKeyIndexValid) return;
+  FKeyIndex.clear();
+  FIntKeyIndex.clear();
   if (!IsKeyNavigation() || RecordCount() == 0) return;
   // Key names without an item: nothing to index (the key field is reported missing when used).
-  const std::vector<String> Names = KeyNames();
-  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I)
-    if (GetItemByFieldName(Names[I]) < 0) return;
+  std::vector<TvlCustomDataField*> Fields;
+  GetKeyFields(Fields);
+  if (Fields.empty()) return;
+  FKeyIndexValid = true;
+  // One key field of whole numbers (the log's "Index"): numbers index the
+  // records; anything else falls back to the typed text of the key.
+  FIntKeys = Fields.size() == 1;
+  if (FIntKeys) {
+    FIntKeyIndex.reserve(RecordCount());
+    Int64 K;
+    for (Integer R = 0; R < RecordCount() && FIntKeys; ++R) {
+      if (IntKey(GetValue(R, Fields[0]), K))
+        FIntKeyIndex.emplace(K, R);
+      else
+        FIntKeys = false;
+    }
+    if (FIntKeys) return;
+    FIntKeyIndex.clear();
+  }
   FKeyIndex.reserve(RecordCount());
   for (Integer R = 0; R < RecordCount(); ++R) FKeyIndex.emplace(KeyText(GetRecordId(R)), R);
+}
+
+Integer TvlDBDataController::IndexedRecord(const Variant& AKey) {
+  EnsureKeyIndex();
+  if (!FKeyIndexValid) return -1;
+  if (FIntKeys) {
+    Int64 K;
+    if (!IntKey(AKey, K)) {
+      // A float without fraction matches the whole number, as the text key does.
+      if (!VarIsNumeric(AKey) || VarIsNull(AKey)) return -1;
+      const double D = AKey.AsDouble();
+      if (D != static_cast<double>(static_cast<Int64>(D))) return -1;
+      K = static_cast<Int64>(D);
+    }
+    auto It = FIntKeyIndex.find(K);
+    return It == FIntKeyIndex.end() ? -1 : It->second;
+  }
+  auto It = FKeyIndex.find(KeyText(AKey));
+  return It == FKeyIndex.end() ? -1 : It->second;
+}
+
+void TvlDBDataController::IndexRecord(Integer ARecordIndex, Boolean AAdd) {
+  if (!FKeyIndexValid) return;
+  const Variant Key = GetRecordId(ARecordIndex);
+  if (FIntKeys) {
+    Int64 K;
+    if (!IntKey(Key, K)) {
+      RebuildKeyIndex();
+      return;
+    }
+    auto It = FIntKeyIndex.find(K);
+    if (AAdd)
+      FIntKeyIndex[K] = ARecordIndex;
+    else if (It != FIntKeyIndex.end() && It->second == ARecordIndex)
+      FIntKeyIndex.erase(It);
+    return;
+  }
+  const String Text = KeyText(Key);
+  auto It = FKeyIndex.find(Text);
+  if (AAdd)
+    FKeyIndex[Text] = ARecordIndex;
+  else if (It != FKeyIndex.end() && It->second == ARecordIndex)
+    FKeyIndex.erase(It);
 }
 
 Integer TvlDBDataController::FindRecordIndexByKey(const Variant& AKeyFieldValues) {
@@ -576,8 +1108,7 @@ Integer TvlDBDataController::FindRecordIndexByKey(const Variant& AKeyFieldValues
       Values.push_back(VarArrayGet(AKeyFieldValues, {VarArrayLowBound(AKeyFieldValues, 1) + I}));
     Key = MakeArray(Values);
   }
-  auto It = FKeyIndex.find(KeyText(Key));
-  return It == FKeyIndex.end() ? -1 : It->second;
+  return IndexedRecord(Key);
 }
 
 Boolean TvlDBDataController::LocateByKey(const Variant& AKeyFieldValues) {
@@ -604,8 +1135,13 @@ Boolean TvlDBDataController::LocateByKey(const Variant& AKeyFieldValues) {
 Integer TvlDBDataController::FindCurrentDataSetRecord() {
   TDataSet* DS = DataSet();
   if (!DS || !DS->Active() || DS->IsEmpty()) return -1;
-  if (IsKeyNavigation()) return FindRecordIndexByKey(GetKeyFieldsValues());
   Integer R = DBProvider()->RecordIndex();
+  if (IsKeyNavigation()) {
+    // The provider's current record when its key is the data set's; the key index otherwise.
+    const Variant Key = GetKeyFieldsValues();
+    if (R >= 0 && R < RecordCount() && KeyText(GetRecordId(R)) == KeyText(Key)) return R;
+    return FindRecordIndexByKey(Key);
+  }
   return R >= 0 && R < RecordCount() ? R : -1;
 }
 
@@ -643,10 +1179,20 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
+  // The record being inserted stands where the data set does.
+  if (P->IsInserting() && ARecordIndex == P->EditingRecordIndex()) return true;
   // A detail in SQL mode first reopens its data set for its master.
   if (!FInSync && !FInResetDataSetCurrent) CheckCurrentQuery();
-  if (FInSync || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
-  return LocateDataSetRecord(ARecordIndex);
+  if (FInSync || FInResetDataSetCurrent || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
+  Boolean Result;
+  {
+    P->BeginLocate();
+    Finally Leave([&] { P->EndLocate(); });
+    Result = LocateDataSetRecord(ARecordIndex);
+  }
+  // A detail that shows a record has the shared detail data set now.
+  if (Result && ARecordIndex >= 0 && IsDetailMode()) P->SetIsDataSetCurrent(true);
+  return Result;
 }
 
 void TvlDBDataController::CheckBrowseMode() {
@@ -654,7 +1200,7 @@ void TvlDBDataController::CheckBrowseMode() {
   if (!DS || DS->State() == dsInactive) return;
   if (DS->State() != dsEdit && DS->State() != dsInsert) return;
   DS->UpdateRecord();
-  if (DS->Modified()) {
+  if (DBProvider()->IsDataSetModified()) {
     if (!DBProvider()->IsSmartRefresh() && !IsGridMode()) {
       DS->DisableControls();
       Finally Enable([&] { DS->EnableControls(); });
@@ -663,7 +1209,8 @@ void TvlDBDataController::CheckBrowseMode() {
       DS->Post();
     }
   } else {
-    DS->Cancel();
+    Cancel();
+    if (IsEditState(DS)) DS->Cancel();
   }
 }
 
@@ -671,31 +1218,313 @@ void TvlDBDataController::RefreshExternalData() {
   if (DataSet()) DataSet()->Refresh();
 }
 
+// --- Grid-mode selection ----------------------------------------------------------------
+
+void TvlDBDataSelection::Create(TvlCustomDataController* ADataController) {
+  inherited::Create(ADataController);
+  FController = static_cast<TvlDBDataController*>(ADataController);
+  FBookmarks = New<TvlBookmarkList>();
+}
+
+void TvlDBDataSelection::Destroy() {
+  Free(FBookmarks);
+  FBookmarks = nullptr;
+  inherited::Destroy();
+}
+
+Boolean TvlDBDataSelection::InGridMode() const { return FController->IsGridMode(); }
+
+TBookmark TvlDBDataSelection::GetRowBookmark(Integer ARowIndex) const {
+  if (!InGridMode() || ARowIndex < 0 || ARowIndex >= FController->GetRowCount()) return TBookmark();
+  TvlDBDataLink* Link = FController->DBProvider()->DataLink();
+  const Integer Record = FController->GetRowInfo(ARowIndex).RecordIndex;
+  if (Record < 0 || Record >= Link->RecordCount()) return TBookmark();
+  const Integer Active = Link->ActiveRecord();
+  Finally Back([&] { Link->SetActiveRecord(Active); });
+  Link->SetActiveRecord(Record);
+  return FController->DataSet()->Bookmark();
+}
+
+Boolean TvlDBDataSelection::FindBookmark(const TBookmark& ABookmark, Integer& AIndex) const {
+  TDataSet* DS = FController->DataSet();
+  Integer Lo = 0, Hi = FBookmarks->Count();
+  while (Lo < Hi) {
+    const Integer Mid = Lo + (Hi - Lo) / 2;
+    if (DS->CompareBookmarks(FBookmarks->Items(Mid), ABookmark) < 0)
+      Lo = Mid + 1;
+    else
+      Hi = Mid;
+  }
+  AIndex = Lo;
+  return Lo < FBookmarks->Count() && DS->CompareBookmarks(FBookmarks->Items(Lo), ABookmark) == 0;
+}
+
+Boolean TvlDBDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
+  if (!InGridMode()) return inherited::FindByRowIndex(ARowIndex, AIndex);
+  const TBookmark B = GetRowBookmark(ARowIndex);
+  if (B.empty()) {
+    AIndex = FBookmarks->Count();
+    return false;
+  }
+  return FindBookmark(B, AIndex);
+}
+
+void TvlDBDataSelection::Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex) {
+  if (InGridMode() && !FInSelectAll)
+    FBookmarks->Insert(AIndex < 0 ? FBookmarks->Count() : std::min(AIndex, FBookmarks->Count()),
+                       GetRowBookmark(ARowIndex));
+  inherited::Add(AIndex, ARowIndex, ALevel, ARecordIndex);
+}
+
+void TvlDBDataSelection::Clear() {
+  FBookmarks->Clear();
+  inherited::Clear();
+}
+
+void TvlDBDataSelection::ClearAnchor() {
+  FAnchorBookmark.clear();
+  inherited::ClearAnchor();
+}
+
+void TvlDBDataSelection::Delete(Integer AIndex) {
+  if (InGridMode() && !FInSelectAll && AIndex < FBookmarks->Count()) {
+    if (FBookmarks->Items(AIndex) == FAnchorBookmark) ClearAnchor();
+    FBookmarks->Delete(AIndex);
+  }
+  inherited::Delete(AIndex);
+}
+
+void TvlDBDataSelection::SyncCount() {
+  // The base's entries stand for the bookmarks one to one.
+  ResizeEntries(FBookmarks->Count());
+}
+
+Boolean TvlDBDataSelection::CheckBookmarks() {
+  TDataSet* DS = FController->DataSet();
+  if (!DS || !InGridMode()) return false;
+  Boolean Changed = false;
+  if (!FAnchorBookmark.empty() && !DS->BookmarkValid(FAnchorBookmark)) {
+    ClearAnchor();
+    Changed = true;
+  }
+  for (Integer I = FBookmarks->Count() - 1; I >= 0; --I)
+    if (FBookmarks->Items(I).empty() || !DS->BookmarkValid(FBookmarks->Items(I))) {
+      if (I < Count())
+        Delete(I);
+      else
+        FBookmarks->Delete(I);
+      Changed = true;
+    }
+  return Changed;
+}
+
+Boolean TvlDBDataSelection::MaySelect() { return true; }
+
+// Runs AWork over the data set with its events locked and its position kept;
+// on an exception the bookmarks are dropped. The change is reported after.
+template <class F>
+static void WalkDataSet(TvlDBDataSelection* S, TvlDBDataController* DC, Boolean& AInSelectAll, F AWork) {
+  TvlDBDataProvider* P = DC->DBProvider();
+  P->LockDataSet();
+  P->SavePos();
+  AInSelectAll = true;
+  Finally Back([&] {
+    AInSelectAll = false;
+    P->RestorePos();
+    P->UnlockDataSet();
+    S->Changed();
+    DC->DataControllerInfo()->CheckChanges();
+  });
+  try {
+    AWork();
+    S->SyncCount();
+  } catch (...) {
+    S->Bookmarks()->Clear();
+    S->SyncCount();
+    throw;
+  }
+}
+
+void TvlDBDataSelection::SelectAll() {
+  TDataSet* DS = FController->DataSet();
+  if (!DS || !DS->Active()) return;
+  WalkDataSet(this, FController, FInSelectAll, [&] {
+    DS->First();
+    inherited::Clear();
+    FBookmarks->Clear();
+    while (!DS->Eof()) {
+      if (MaySelect()) FBookmarks->Add(DS->Bookmark());
+      DS->Next();
+    }
+  });
+}
+
+Boolean TvlDBDataSelection::QuickAdjust(const TBookmark& S, const TBookmark& E, Boolean AAnchorFirst) {
+  TDataSet* DS = FController->DataSet();
+  TvlBookmarkList* L = FBookmarks;
+  const Integer N = L->Count();
+  auto Same = [&](const TBookmark& A, const TBookmark& B) { return DS->CompareBookmarks(A, B) == 0; };
+  if (Same(S, E)) {
+    L->Clear();
+    if (MaySelect()) L->Add(S);
+    return true;
+  }
+  if (AAnchorFirst) {
+    // The range's end moved by one.
+    if (N >= 2 && Same(L->Items(N - 2), E)) {
+      if (!Same(L->Items(0), S)) return false;
+      L->Delete(N - 1);
+      return true;
+    }
+    DS->GotoBookmark(E);
+    DS->Prior();
+    if (Same(L->Items(N - 1), DS->Bookmark()) && Same(L->Items(0), S)) {
+      DS->GotoBookmark(E);
+      if (MaySelect()) L->Add(E);
+      return true;
+    }
+    return false;
+  }
+  // The range's start moved by one.
+  if (N >= 2 && Same(L->Items(1), S)) {
+    if (!Same(L->Items(N - 1), E)) return false;
+    L->Delete(0);
+    return true;
+  }
+  DS->GotoBookmark(S);
+  DS->Next();
+  if (Same(L->Items(0), DS->Bookmark()) && Same(L->Items(N - 1), E)) {
+    DS->GotoBookmark(S);
+    if (MaySelect()) L->Insert(0, S);
+    return true;
+  }
+  return false;
+}
+
+void TvlDBDataSelection::WalkRange(const TBookmark& S, const TBookmark& E, Boolean AKeepSelection) {
+  TDataSet* DS = FController->DataSet();
+  TvlBookmarkList* L = FBookmarks;
+  if (!AKeepSelection) L->Clear();
+  Boolean Merge = L->Count() > 0;
+  Integer I = 0, J = 0;
+  if (Merge) {
+    FindBookmark(S, I);
+    FindBookmark(E, J);
+    if (I >= L->Count()) Merge = false;
+  }
+  DS->GotoBookmark(S);
+  while (!DS->Eof()) {
+    const TBookmark B = DS->Bookmark();
+    Boolean Placed = false;
+    if (Merge) {
+      for (Integer K = I; K <= J && K < L->Count(); ++K) {
+        const Integer C = DS->CompareBookmarks(L->Items(K), B);
+        if (C > 0) {
+          if (MaySelect()) {
+            L->Insert(K, B);
+            ++I;
+            ++J;
+          }
+          Placed = true;
+          break;
+        }
+        if (C == 0) {
+          ++I;
+          Placed = true;
+          break;
+        }
+      }
+    }
+    if (!Placed && MaySelect()) L->Add(B);
+    if (DS->CompareBookmarks(B, E) == 0) break;
+    DS->Next();
+  }
+}
+
+void TvlDBDataSelection::SelectFromAnchor(const TBookmark& AToBookmark, Boolean AKeepSelection) {
+  TDataSet* DS = FController->DataSet();
+  if (!DS || !DS->Active() || FAnchorBookmark.empty() || AToBookmark.empty()) return;
+  if (DS->State() == dsInsert && DS->Eof()) return;
+  const Boolean AnchorFirst = DS->CompareBookmarks(FAnchorBookmark, AToBookmark) <= 0;
+  const TBookmark S = AnchorFirst ? FAnchorBookmark : AToBookmark;
+  const TBookmark E = AnchorFirst ? AToBookmark : FAnchorBookmark;
+  WalkDataSet(this, FController, FInSelectAll, [&] {
+    if (AKeepSelection || FBookmarks->Count() == 0 || !QuickAdjust(S, E, AnchorFirst)) WalkRange(S, E, AKeepSelection);
+  });
+}
+
+// --- Controller: selection and bookmark in grid mode -----------------------------------
+
+TvlDBDataSelection* TvlDBDataController::DBSelection() const {
+  return static_cast<TvlDBDataSelection*>(DataControllerInfo()->Selection());
+}
+
+TvlBookmarkList* TvlDBDataController::SelectedBookmarks() const { return DBSelection()->Bookmarks(); }
+
 void TvlDBDataController::SelectAll() {
   TDataSet* DS = DataSet();
   if (!IsGridMode() || !DS || !DS->Active()) {
     inherited::SelectAll();
     return;
   }
-  TvlDBDataProvider* P = DBProvider();
-  P->LockDataSet();
-  P->SavePos();
-  Finally Back([&] {
-    P->RestorePos();
-    P->UnlockDataSet();
-  });
-  FBookmarks->Clear();
-  try {
-    for (DS->First(); !DS->Eof(); DS->Next()) FBookmarks->Add(DS->Bookmark());
-  } catch (...) {
-    FBookmarks->Clear();
-    throw;
+  DBSelection()->SelectAll();
+}
+
+void TvlDBDataController::SetSelectionAnchor(Integer ARowIndex) {
+  if (!IsGridMode()) {
+    inherited::SetSelectionAnchor(ARowIndex);
+    return;
   }
+  DataControllerInfo()->CheckRowIndex(ARowIndex);
+  DBSelection()->SetAnchorBookmark(DBSelection()->GetRowBookmark(ARowIndex));
+}
+
+void TvlDBDataController::SelectFromAnchor(Integer ARowIndex, Boolean AKeepSelection) {
+  if (!IsGridMode()) {
+    inherited::SelectFromAnchor(ARowIndex, AKeepSelection);
+    return;
+  }
+  DataControllerInfo()->CheckRowIndex(ARowIndex);
+  if (IsSelectionAnchorExist()) DBSelection()->SelectFromAnchor(DBSelection()->GetRowBookmark(ARowIndex), AKeepSelection);
+}
+
+Integer TvlDBDataController::GetSelectedRowIndex(Integer AIndex) const {
+  auto* Self = const_cast<TvlDBDataController*>(this);
+  if (!Self->IsGridMode() || !MultiSelect()) return inherited::GetSelectedRowIndex(AIndex);
+  TvlDBDataSelection* S = DBSelection();
+  TDataSet* DS = DataSet();
+  const Integer Rows = GetRowCount();
+  if (!DS || AIndex < 0 || AIndex >= S->Bookmarks()->Count() || Rows == 0) return -1;
+  const TBookmark& B = S->Bookmarks()->Items(AIndex);
+  if (DS->CompareBookmarks(B, S->GetRowBookmark(0)) < 0 || DS->CompareBookmarks(B, S->GetRowBookmark(Rows - 1)) > 0)
+    return -1;
+  for (Integer R = 0; R < Rows; ++R)
+    if (DS->CompareBookmarks(S->GetRowBookmark(R), B) == 0) return R;
+  return -1;
+}
+
+TBookmark TvlDBDataController::GetRowId(Integer ARowIndex) {
+  return ARowIndex >= 0 ? DBSelection()->GetRowBookmark(ARowIndex) : TBookmark();
 }
 
 TBookmark TvlDBDataController::GetSelectedBookmark(Integer AIndex) {
   if (!IsGridMode()) DBDataError(vlSDBNotInGridMode);
-  return FBookmarks->Items(AIndex);
+  if (!MultiSelect()) return FocusedRowIndex() >= 0 ? GetRowId(FocusedRowIndex()) : TBookmark();
+  return SelectedBookmarks()->Items(AIndex);
+}
+
+TBookmark TvlDBDataController::GetSelectionAnchorBookmark() {
+  if (!IsGridMode()) DBDataError(vlSDBNotInGridMode);
+  return DBSelection()->AnchorBookmark();
+}
+
+Integer TvlDBDataController::GetSelectionAnchorRowIndex() {
+  return IsGridMode() ? -1 : DataControllerInfo()->Selection()->AnchorRowIndex();
+}
+
+Boolean TvlDBDataController::IsSelectionAnchorExist() {
+  return IsGridMode() ? !DBSelection()->AnchorBookmark().empty()
+                      : DataControllerInfo()->Selection()->AnchorRowIndex() != -1;
 }
 
 Boolean TvlDBDataController::FocusSelectedRow(Integer ASelectedIndex) {
@@ -708,6 +1537,92 @@ Boolean TvlDBDataController::FocusSelectedRow(Integer ASelectedIndex) {
   if (!DataSet()) return false;
   DataSet()->GotoBookmark(GetSelectedBookmark(ASelectedIndex));
   return true;
+}
+
+Boolean TvlDBDataController::IsBookmarkAvailable() const {
+  if (const_cast<TvlDBDataController*>(this)->IsGridMode()) return !FBookmark.empty();
+  return inherited::IsBookmarkAvailable();
+}
+
+Boolean TvlDBDataController::IsBookmarkRow(Integer ARowIndex) {
+  if (!IsGridMode()) return inherited::IsBookmarkRow(ARowIndex);
+  return DataSet() && !FBookmark.empty() && GetRowId(ARowIndex) == FBookmark;
+}
+
+Boolean TvlDBDataController::SaveBookmarkData() {
+  if (!IsGridMode()) return inherited::SaveBookmarkData();
+  TDataSet* DS = DataSet();
+  if (!DS || !DS->Active() || DS->IsEmpty()) return false;
+  TBookmark B = DS->Bookmark();
+  if (B == FBookmark) return false;
+  FBookmark = B;
+  return true;
+}
+
+void TvlDBDataController::ClearBookmarkData() {
+  FBookmark.clear();
+  inherited::ClearBookmarkData();
+}
+
+void TvlDBDataController::GotoBookmarkData() {
+  if (!IsGridMode()) {
+    inherited::GotoBookmarkData();
+    return;
+  }
+  if (!DataSet()) return;
+  DataSet()->GotoBookmark(FBookmark);
+  RefreshPrevSelectionInfo();
+}
+
+Boolean TvlDBDataController::IsBookmarkInvalid() {
+  TDataSet* DS = DataSet();
+  return !DS || !DS->BookmarkValid(FBookmark);
+}
+
+Boolean TvlDBDataController::SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext) {
+  Boolean Found = DBProvider()->SearchInGridMode(AText, AForward, ANext);
+  if (Found) SyncSelectionFocusedRecord();
+  return Found;
+}
+
+// --- Controller: record keys and the record being edited -------------------------------
+
+void TvlDBDataController::GetKeyFields(std::vector<TvlCustomDataField*>& AList) {
+  AList.clear();
+  for (const String& Name : KeyNames()) {
+    const Integer Item = GetItemByFieldName(Name);
+    if (Item < 0) {
+      AList.clear();
+      return;
+    }
+    AList.push_back(GetItemField(Item));
+  }
+}
+
+Boolean TvlDBDataController::CanFindRecordsByKey() {
+  if (FKeyFieldNames.empty() || IsGridMode()) return false;
+  std::vector<TvlCustomDataField*> Fields;
+  GetKeyFields(Fields);
+  return !Fields.empty();
+}
+
+void TvlDBDataController::UpdateEditingRecord() {
+  TvlDBDataProvider* P = DBProvider();
+  const Integer R = P->EditingRecordIndex();
+  if (R < 0 || R >= RecordCount()) return;
+  P->FUpdatingRecordIndex = R;
+  P->FUpdatingRecordIsInserting = P->IsInserting();
+  DoUpdateRecord(R);
+}
+
+void TvlDBDataController::DoUpdateRecord(Integer ARecordIndex) {
+  if (ARecordIndex < 0 || ARecordIndex >= RecordCount() || IsGridMode()) return;
+  {
+    BeginUpdate();
+    Finally End([&] { EndUpdate(); });
+    ReadKeyedRecord(ARecordIndex);
+  }
+  if (!DBProvider()->IsInCanInitEditing()) Change(dccUpdateRecord);
 }
 
 Integer TvlDBDataController::GridModeWindowSize() {
@@ -727,6 +1642,18 @@ void TvlDBDataController::ReadCurrentRecord(Integer ARecordIndex) {
   DataChanged(dcRecord, -1, ARecordIndex);
 }
 
+void TvlDBDataController::ReadKeyedRecord(Integer ARecordIndex) {
+  IndexRecord(ARecordIndex, false);
+  ReadCurrentRecord(ARecordIndex);
+  IndexRecord(ARecordIndex, true);
+}
+
+Boolean TvlDBDataController::IsAutoIncKey() {
+  std::vector<TField*> Fields;
+  GetKeyDBFields(Fields);
+  return Fields.size() == 1 && Fields[0]->DataType() == ftAutoInc;
+}
+
 void TvlDBDataController::LoadFromDataSet() {
   TDataSet* DS = DataSet();
   TvlDBDataProvider* P = DBProvider();
@@ -741,8 +1668,12 @@ void TvlDBDataController::LoadFromDataSet() {
     if (DS && DS->Active()) SyncFocusWithDataSet();
     return;
   }
+  const Variant Bookmark = BookmarkKey();
   P->FLoading = true;
   {
+    // Selection and expanded details come back by key after the load.
+    SaveKeys();
+    Finally Restore([&] { RestoreKeys(); });
     BeginFullUpdate();
     Finally End([&] { EndFullUpdate(); });
     Finally Loaded([&] { P->FLoading = false; });
@@ -750,29 +1681,57 @@ void TvlDBDataController::LoadFromDataSet() {
       P->LoadGridModeBuffer();
     } else {
       P->DataLink()->SetBufferCount(1);
+      // The stored definitions with the data-set fields they read (as the
+      // data-set reader reads them); each value moves from the data set's
+      // record into the storage, texts without a copy.
       TvlValueDefDBReader* Reader = New<TvlValueDefDBReader>();
       Finally FreeReader([&] { Free(Reader); });
       P->SavePos();
-      DS->DisableControls();
-      Finally Enable([&] { DS->EnableControls(); });
+      P->DisableDataSetControls();
+      Finally Enable([&] { P->EnableDataSetControls(); });
+      TvlDataStorage* Storage = DataStorage();
       // A detail reads its master's rows only: from First until the detail key changes.
       SetRecordCount(P->IsDetailLoad() ? 0 : DS->RecordCount());
       Integer R = 0;
       P->FRecordIndex = -1;
-      for (P->First(); !P->IsDetailEOF(); DS->Next(), ++R) {
+      // First may reopen a detail's data set: its fields are taken after it.
+      P->First();
+      struct TLoadSlot {
+        TvlValueDef* Def;
+        TField* Field;
+      };
+      std::vector<TLoadSlot> Slots;
+      TvlValueDefs* Defs = DataStorage()->ValueDefs();
+      for (Integer I = 0; I < Defs->Count(); ++I) {
+        TvlValueDef* D = Defs->Items(I);
+        if (!D->Stored() || Reader->IsInternal(D)) continue;
+        auto* F = dynamic_cast<TvlDBDataField*>(D->GetLinkObject());
+        Slots.push_back({D, F ? F->Field() : nullptr});
+      }
+      const Boolean FindSaved = !P->FSavePosInfo.Bookmark.empty();
+      for (; !P->IsDetailEOF(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
-        DataStorage()->ReadRecord(R, Reader);
-        if (!P->FSavePosInfo.Bookmark.empty() && P->FRecordIndex < 0 &&
-            DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
+        for (const TLoadSlot& S : Slots) {
+          if (S.Field && S.Field->FieldKind() != fkAggregate) {
+            Variant V = S.Field->TakeValue();
+            Storage->TakeValue(R, S.Def, V);
+          } else {
+            Storage->SetValue(R, S.Def, Reader->GetValue(S.Def));
+          }
+          if (S.Def->TextStored()) Storage->SetDisplayText(R, S.Def, Reader->GetDisplayText(S.Def));
+        }
+        if (FindSaved && P->FRecordIndex < 0 && DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;
       }
       if (R < RecordCount()) SetRecordCount(R);
       DataChanged(dcTotal, -1, -1);
-      if (P->FSavePosInfo.Bookmark.empty() && R > 0) P->FRecordIndex = 0;
+      if (!FindSaved && R > 0) P->FRecordIndex = 0;
       P->RestorePos();
     }
     RebuildKeyIndex();
+    RestoreBookmarkKey(Bookmark);
   }
+  P->ClearPostLocateFlag();
   // Views of the same data set that skipped a change while this one loaded.
   std::vector<TvlDBDataProvider*> Listeners;
   Listeners.swap(P->FListeners);
@@ -780,32 +1739,62 @@ void TvlDBDataController::LoadFromDataSet() {
   SyncFocusWithDataSet();
 }
 
+Variant TvlDBDataController::BookmarkKey() {
+  // Outside grid mode the record bookmark follows its record's key.
+  const Integer R = IsGridMode() ? -1 : BookmarkRecordIndex();
+  return R >= 0 && R < RecordCount() && CanFindRecordsByKey() ? GetRecordId(R) : Variant();
+}
+
+void TvlDBDataController::RestoreBookmarkKey(const Variant& AKey) {
+  if (!VarIsEmpty(AKey)) SetBookmarkRecordIndex(FindRecordIndexByKey(AKey));
+}
+
 void TvlDBDataController::SmartRefreshRecord() {
   TDataSet* DS = DataSet();
   TvlDBDataProvider* P = DBProvider();
-  const Integer Current = DS->IsEmpty() ? -1 : FindCurrentDataSetRecord();
-  Integer Updated = -1;
-  // The record that was edited keeps its place even when its key changed.
-  if (P->FUpdatingRecordIndex >= 0 && P->FUpdatingRecordIndex < RecordCount() && DS->RecordCount() == RecordCount())
-    Updated = P->FUpdatingRecordIndex;
-  else if (DS->RecordCount() == RecordCount() && Current >= 0)
-    Updated = Current;
-  else if (DS->RecordCount() == RecordCount() + 1 && Current < 0)
-    Updated = RecordCount();
-  if (Updated < 0 && !(DS->IsEmpty() && RecordCount() == 0)) {
-    // Rows added or removed elsewhere (a refresh): everything is read again.
-    LoadFromDataSet();
-    return;
-  }
-  if (Updated >= 0) {
+  const Integer DSCount = DS->RecordCount();
+  Boolean Done;
+  {
     BeginFullUpdate();
     Finally End([&] { EndFullUpdate(); });
-    if (Updated == RecordCount())
-      AppendRecord();
-    else
-      FKeyIndex.erase(KeyText(GetRecordId(Updated)));
-    ReadCurrentRecord(Updated);
-    FKeyIndex[KeyText(GetRecordId(Updated))] = Updated;
+    const Integer R = P->FUpdatingRecordIndex;
+    if (R >= 0 && R < RecordCount()) {
+      // An edit or insert through this controller: its stored record.
+      const Variant D = DS->IsEmpty() ? Null() : GetKeyFieldsValues();
+      const Variant K = GetRecordId(R);
+      const Integer Holder = DS->IsEmpty() ? -1 : FindRecordIndexByKey(D);
+      if (KeyText(K) == KeyText(D) ||
+          (Holder < 0 && P->FUpdatingRecordIsInserting && VarIsNull(K) && IsAutoIncKey())) {
+        ReadKeyedRecord(R);
+        Done = true;
+      } else if (Holder < 0 && DSCount == RecordCount()) {
+        // Mended: the record's key was changed; it stays in place under its new key.
+        ReadKeyedRecord(R);
+        Done = true;
+      } else if (Holder < 0 || Holder == R) {
+        // The edited record left the data set.
+        DeleteRecord(R);
+        P->ForgetRecord(R);
+        RebuildKeyIndex();
+        Done = DSCount == RecordCount();
+      } else {
+        Done = DSCount == RecordCount();
+      }
+    } else if (P->FUpdatingRecordIsInserting && DSCount == RecordCount() + 1 && !DS->IsEmpty() &&
+               FindRecordIndexByKey(GetKeyFieldsValues()) < 0) {
+      // A record inserted on the data set itself.
+      ReadKeyedRecord(AppendRecord());
+      Done = true;
+    } else {
+      Done = DSCount == RecordCount();
+    }
+    if (Done) FilterChanged();
+  }
+  P->ClearPostLocateFlag();
+  // Mended: rows added or removed elsewhere (a refresh) are read again.
+  if (!Done) {
+    LoadFromDataSet();
+    return;
   }
   SyncFocusWithDataSet();
 }

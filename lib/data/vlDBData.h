@@ -76,6 +76,23 @@ class TvlDBDataModeController : public TPersistent {
   TvlDBDataModeControllerDetailIsCurrentQueryEvent FOnDetailIsCurrentQuery;
 };
 
+// Data-set fields that the controller itself filled in the record being
+// inserted (grouping values, master keys): a record with only these set is
+// not modified.
+class TvlDBDataAssignedFields : public TObject {
+  CL_CLASS(TvlDBDataAssignedFields, TObject)
+ public:
+  void AddField(TField* AField);
+  void AddFieldsByFieldList(const std::vector<TField*>& AList);
+  void AddFieldsByFieldNames(TDataSet* ADataSet, const String& AFieldNames);
+  void Clear() { FFields.clear(); }
+  Boolean IsEmpty() const { return FFields.empty(); }
+  Boolean IsFieldExists(TField* AField) const;
+
+ private:
+  std::vector<TField*> FFields;
+};
+
 // Turns the data set's notifications into provider and controller work.
 class TvlDBDataLink : public TDataLink {
   CL_CLASS(TvlDBDataLink, TDataLink)
@@ -83,6 +100,7 @@ class TvlDBDataLink : public TDataLink {
   void Create(TvlDBDataProvider* AProvider);
   TvlDBDataProvider* Provider() const { return FProvider; }
   Boolean LayoutChangedFlag() const { return FLayoutChangedFlag; }
+  Boolean PreventLayoutChanged() const { return FPreventLayoutChanged; }
   void SetPreventLayoutChanged(Boolean Value) { FPreventLayoutChanged = Value; }
   // Runs the data-set change handling (for a view that skipped one while another loaded).
   void NotifyDataSetChanged() { DataSetChanged(); }
@@ -119,6 +137,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsActiveDataSet() override;
   Boolean IsActive() override;
   Boolean CanModify() override;
+  Boolean DeleteAllowed() override;
   // Editing goes to the data set while it can be modified, else to the storage.
   void Edit() override;
   void Post(Boolean AForcePost) override;
@@ -133,6 +152,61 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsUniDirectional();
   // A provider of the same data set that is loading or notifying.
   Boolean IsOtherDataControllerUpdating();
+
+  // Shared data sets: the checks by which providers of one data set keep out
+  // of each other's way.
+  Boolean IsDataSetBusy();
+  // A detail in SQL mode whose data set now shows another master's rows.
+  Boolean IsOtherDetailChanged();
+  // A detail provider of the same data set is loading.
+  Boolean IsDetailDataSetBusy();
+  Boolean IsCanInitEditingBusy();
+  Boolean IsOtherDetailDataSetInInsert();
+  Boolean IsOtherInsert() { return IsOtherDetailDataSetInInsert(); }
+  Boolean CanSyncInsert();
+  // Detail controllers sharing one detail data set: whose it is now.
+  // Setting it clears it on the other detail providers of the data set.
+  Boolean IsDataSetCurrent();
+  void SetIsDataSetCurrent(Boolean Value);
+  Boolean IsNotifying() const { return FInNotify; }
+  Boolean PostLocateFlag() const { return FPostLocateFlag; }
+  void ClearPostLocateFlag() { FPostLocateFlag = false; }
+  // Locating (the base locate count); a pending edit marks the providers of the data set.
+  void BeginLocate();
+  void EndLocate() { LeaveLocating(); }
+
+  // Editing and deleting on the data set.
+  virtual Boolean IsDataSetModified();
+  virtual Boolean BookmarkValid(const TBookmark& ABookmark);
+  virtual Integer CompareBookmarks(const TBookmark& ABookmark1, const TBookmark& ABookmark2);
+  virtual void CancelDataSet();
+  virtual void RecordChanged(TField* AField);
+  void Append() override;
+  void Insert() override;
+  void Delete() override;
+  void DeleteRecords(const std::vector<Integer>& AList) override;
+  void DeleteSelection() override;
+  Boolean CanInitEditing(Integer ARecordIndex) override;
+  // A value the controller gives a new record (grouping values): marked assigned.
+  void AssignValue(TField* AField, const Variant& AValue);
+  TvlDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }
+  Boolean IsInCanInitEditing() const { return FInCanInitEditing; }
+  Boolean IsInInsert() const { return FInInsert; }
+  Boolean IsIncrementalSearching() const { return FIncrementalSearching; }
+  // Grid mode: incremental search over the data set itself.
+  Boolean SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext);
+  // The data set's own controls disabled by this provider (not a layout change).
+  void DisableDataSetControls();
+  void EnableDataSetControls();
+  Boolean InOwnDisable() const { return FOwnDisableCount > 0; }
+  // Some provider of the data set disabled its controls itself (or loads or locks it).
+  Boolean IsDataSetControlsOwnDisabled();
+  // Smart refresh bookkeeping.
+  Integer UpdatingRecordIndex() const { return FUpdatingRecordIndex; }
+  Integer UpdatingPrevFocusedRecordIndex() const { return FUpdatingPrevFocusedRecordIndex; }
+  void ClearUpdatingBookkeeping();
+  // A stored record was deleted: the bookkeeping forgets it.
+  void ForgetRecord(Integer ARecordIndex);
 
   TDataSet* DataSet() const { return FDataLink->DataSet(); }
   TDataSource* DataSource() const { return FDataLink->DataSource(); }
@@ -163,13 +237,6 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void First();
   Boolean IsDetailLoad();
   Boolean IsDetailEOF();
-  Boolean IsDataSetCurrent() const { return FIsDataSetCurrent; }
-  // Setting it clears it on the other detail providers of the data set.
-  void SetIsDataSetCurrent(Boolean Value);
-  // A detail provider of the same data set is loading.
-  Boolean IsDetailDataSetBusy();
-  // A detail in SQL mode whose data set now shows another master's rows.
-  Boolean IsOtherDetailChanged();
   // Every provider, so that controllers sharing a data set see each other.
   static const std::vector<TvlDBDataProvider*>& ProviderList();
   Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) override;
@@ -178,17 +245,33 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
 
  private:
   friend class TvlDBDataController;
-  Boolean FIsDataSetCurrent{};
+  friend class TvlDBDataLink;
+  template <class F>
+  void InsertBracket(F AOperation);
+  void StartInsertFromDataSet();
+  void MarkPostLocate();
   Boolean FInFirst{};
+  TvlDBDataAssignedFields* FAssignedFields{};
   TvlDBDataLink* FDataLink{};
+  Boolean FInCanInitEditing{};
+  Boolean FInSetDataSource{};
+  Boolean FIncrementalSearching{};
+  Boolean FInInsert{};
+  Boolean FInInserting{};
+  Boolean FInsertOperation{};
   Boolean FInUpdateGridMode{};
+  Boolean FIsDataSetCurrent{};
+  Boolean FInNotify{};
   Boolean FLoading{};
-  [[maybe_unused]] Boolean FInNotify{};
+  Boolean FPostLocateFlag{};
+  Integer FOwnDisableCount{};
   std::vector<TvlDBDataProvider*> FListeners;
   Integer FRecordIndex{-1};
   TvlDBDataProviderSavePosInfo FSavePosInfo;
-  // Smart refresh: the stored record being edited on the data set.
-  Integer FUpdatingRecordIndex{-1};
+  // Smart refresh: the stored record being edited or inserted on the data
+  // set, whether it was an insert, and the focused record when a delete began.
+  Integer FUpdatingPrevFocusedRecordIndex{-1};
+  Integer FUpdatingRecordIndex{vlNoEditingRecordIndex};
   Boolean FUpdatingRecordIsInserting{};
 };
 
@@ -206,6 +289,43 @@ class TvlBookmarkList : public TObject {
  private:
   void CheckIndex(Integer AIndex, Integer AMax) const;
   std::vector<TBookmark> FItems;
+};
+
+// The selection in grid mode: the selected records' bookmarks in data-set
+// order beside the base's row entries (which follow the bookmark count).
+class TvlDBDataSelection : public TvlDataSelection {
+  CL_CLASS(TvlDBDataSelection, TvlDataSelection)
+ public:
+  void Create(TvlCustomDataController* ADataController) override;
+  void Destroy() override;
+  void Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex) override;
+  void Clear() override;
+  void ClearAnchor() override;
+  void Delete(Integer AIndex) override;
+  Boolean FindByRowIndex(Integer ARowIndex, Integer& AIndex) const override;
+
+  // The data-set bookmark of a window row (empty outside grid mode).
+  TBookmark GetRowBookmark(Integer ARowIndex) const;
+  // Binary search in data-set order: the position found, or where it belongs.
+  Boolean FindBookmark(const TBookmark& ABookmark, Integer& AIndex) const;
+  // Drops the anchor and entries whose records left the data set; answers whether any did.
+  Boolean CheckBookmarks();
+  void SelectAll();
+  void SelectFromAnchor(const TBookmark& AToBookmark, Boolean AKeepSelection);
+  void SyncCount();
+  TvlBookmarkList* Bookmarks() const { return FBookmarks; }
+  const TBookmark& AnchorBookmark() const { return FAnchorBookmark; }
+  void SetAnchorBookmark(const TBookmark& Value) { FAnchorBookmark = Value; }
+
+ private:
+  Boolean InGridMode() const;
+  Boolean QuickAdjust(const TBookmark& S, const TBookmark& E, Boolean AAnchorFirst);
+  void WalkRange(const TBookmark& S, const TBookmark& E, Boolean AKeepSelection);
+  Boolean MaySelect();
+  TvlDBDataController* FController{};
+  TBookmark FAnchorBookmark;
+  TvlBookmarkList* FBookmarks{};
+  Boolean FInSelectAll{};
 };
 
 class TvlDBDataController : public TvlCustomDataController {
@@ -300,14 +420,45 @@ class TvlDBDataController : public TvlCustomDataController {
   Integer GridModeWindowSize();
   void UpdateGridModeBufferCount();
 
-  // Grid-mode selection: every record of the data set by its bookmark (the
-  // row selection of the base outside grid mode); the position is kept.
-  void SelectAll();
-  TvlBookmarkList* SelectedBookmarks() const { return FBookmarks; }
+  // Grid-mode selection by data-set bookmarks (the row selection of the
+  // base outside grid mode); the data set's position is kept.
+  TvlDataSelectionClass GetSelectionClass() override { return ClassOf<TvlDBDataSelection>(); }
+  TvlDBDataSelection* DBSelection() const;
+  void SelectAll() override;
+  void SetSelectionAnchor(Integer ARowIndex) override;
+  void SelectFromAnchor(Integer ARowIndex, Boolean AKeepSelection) override;
+  Integer GetSelectedRowIndex(Integer AIndex) const override;
+  TvlBookmarkList* SelectedBookmarks() const;
   TBookmark GetSelectedBookmark(Integer AIndex);
+  TBookmark GetRowId(Integer ARowIndex);
+  TBookmark GetSelectionAnchorBookmark();
+  Integer GetSelectionAnchorRowIndex();
+  Boolean IsSelectionAnchorExist();
   // Grid mode: the data set goes to the selected bookmark; otherwise the
   // selected row is focused. Answers whether it was.
   Boolean FocusSelectedRow(Integer ASelectedIndex);
+  // Grid-mode bookmark (a data-set bookmark); the record bookmark outside it.
+  Boolean IsBookmarkAvailable() const override;
+  Boolean IsBookmarkRow(Integer ARowIndex) override;
+  Boolean SaveBookmarkData() override;
+  void ClearBookmarkData() override;
+  void GotoBookmarkData() override;
+  Boolean IsBookmarkInvalid();
+  Boolean SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext) override;
+
+  // Record keys: selection and expanded details survive a reload by key.
+  void GetKeyFields(std::vector<TvlCustomDataField*>& AList) override;
+  Boolean CanFindRecordsByKey() override;
+  // Locating the data set (the provider's locate count).
+  void BeginLocate() { DBProvider()->BeginLocate(); }
+  void EndLocate() { DBProvider()->EndLocate(); }
+  // Detail data sets shared by clones.
+  virtual void DataSetCurrentChanged(Boolean AValue) {}
+  virtual void DoInitInsertingRecord(const std::vector<Variant>& AGroupValues) {}
+  Boolean InResetDataSetCurrent() const { return FInResetDataSetCurrent; }
+  // The record being edited is read again from the data set's current record.
+  void UpdateEditingRecord();
+  void DoUpdateRecord(Integer ARecordIndex);
 
   // Reads the whole data set (or, in grid mode, its window) into the storage.
   void LoadFromDataSet();
@@ -315,7 +466,15 @@ class TvlDBDataController : public TvlCustomDataController {
   void ReadCurrentRecord(Integer ARecordIndex);
   // Focuses the stored record of the data set's current record.
   void SyncFocusWithDataSet();
+  // The key index is read again on its next use.
   void RebuildKeyIndex();
+  // Re-reads a stored record from the data set's current record, keeping the key index.
+  void ReadKeyedRecord(Integer ARecordIndex);
+  // The record bookmark's key before a reload (Empty when none), and the bookmark put back by it.
+  Variant BookmarkKey();
+  void RestoreBookmarkKey(const Variant& AKey);
+  // One key field that the data set numbers itself.
+  Boolean IsAutoIncKey();
   // Smart refresh: the changed record is read again instead of the whole data set.
   void SmartRefreshRecord();
 
@@ -324,7 +483,7 @@ class TvlDBDataController : public TvlCustomDataController {
   String KeyText(const Variant& AValue) const;
   std::vector<String> KeyNames() const;
   TvlDBDataModeController* FDataModeController{};
-  TvlBookmarkList* FBookmarks{};
+  TBookmark FBookmark;
   String FKeyFieldNames;
   String FDetailKeyFieldNames;
   String FMasterKeyFieldNames;
@@ -339,7 +498,14 @@ class TvlDBDataController : public TvlCustomDataController {
   TBookmark FPatternBookmark;
   TvlDBDataDetailHasChildrenEvent FOnDetailHasChildren;
   // Key text of each stored record's key to its record index (outside grid mode).
+  // Built on first use; one key field of whole numbers indexes the numbers.
   std::unordered_map<std::u16string, Integer> FKeyIndex;
-  [[maybe_unused]] Boolean FInLocate{};
+  std::unordered_map<Int64, Integer> FIntKeyIndex;
+  Boolean FKeyIndexValid{};
+  Boolean FIntKeys{};
+  void EnsureKeyIndex();
+  Integer IndexedRecord(const Variant& AKey);
+  // Keeps one stored record's key in the index (AAdd) or takes it out.
+  void IndexRecord(Integer ARecordIndex, Boolean AAdd);
   Boolean FInSync{};
 };

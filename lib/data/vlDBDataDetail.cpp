@@ -104,6 +104,7 @@ void TvlDBDataProvider::SetIsDataSetCurrent(Boolean Value) {
     }
   }
   FIsDataSetCurrent = Value;
+  DBDataController()->DataSetCurrentChanged(Value);
 }
 
 Boolean TvlDBDataProvider::IsDetailDataSetBusy() {

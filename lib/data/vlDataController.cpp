@@ -1342,6 +1342,22 @@ Boolean TvlDataControllerSearch::Locate(Integer AItemIndex, const String& ASubTe
   if (ASubText.empty() || Info->RecordListCount() == 0) return false;
   TvlCustomDataField* OldField = FDataController->IncrementalSearchField;
   SetItemIndex(AItemIndex);
+  if (FDataController->IsGridMode()) {
+    Lock();
+    Boolean Found;
+    {
+      Finally Done([&] { Unlock(); });
+      Found = FDataController->SearchInGridMode(ASubText, true, false);
+    }
+    if (!Found) {
+      FDataController->IncrementalSearchField = OldField;
+      return false;
+    }
+    FDataController->IncrementalSearching = true;
+    FDataController->IncrementalSearchText = ASubText;
+    FDataController->Change(dccSearch);
+    return true;
+  }
   Integer Start = Info->FindRecordListIndex(FDataController->FocusedRecordIndex());
   if (Start < 0) Start = 0;
   Integer Found = DoSearch(Start, -1, true, ASubText);
@@ -1361,6 +1377,11 @@ Boolean TvlDataControllerSearch::Locate(Integer AItemIndex, const String& ASubTe
 Boolean TvlDataControllerSearch::LocateNext(Boolean AForward) {
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   if (!Searching() || SearchText().empty() || ItemIndex() < 0 || Info->RecordListCount() == 0) return false;
+  if (FDataController->IsGridMode()) {
+    Lock();
+    Finally Done([&] { Unlock(); });
+    return FDataController->SearchInGridMode(SearchText(), AForward, true);
+  }
   Integer Cur = Info->FindRecordListIndex(FDataController->FocusedRecordIndex());
   if (Cur < 0) return false;
   Integer Start = Cur + (AForward ? 1 : -1);
@@ -2074,25 +2095,34 @@ Boolean TvlCustomDataController::IsEOF() const {
   return GetRowCount() == 0 || FocusedRowIndex() == GetRowCount() - 1;
 }
 
-void TvlCustomDataController::SaveBookmark() {
+Boolean TvlCustomDataController::SaveBookmarkData() {
   Integer R = FocusedRecordIndex();
-  if (R == FBookmarkRecordIndex) return;
+  if (R == FBookmarkRecordIndex) return false;
   FBookmarkRecordIndex = R;
-  Change(dccBookmark);
+  return true;
+}
+
+void TvlCustomDataController::SaveBookmark() {
+  if (SaveBookmarkData()) Change(dccBookmark);
 }
 
 void TvlCustomDataController::ClearBookmark() {
   Boolean Had = IsBookmarkAvailable();
-  FBookmarkRecordIndex = -1;
+  ClearBookmarkData();
   if (Had) Change(dccBookmark);
 }
 
 void TvlCustomDataController::GotoBookmark() {
-  if (IsBookmarkAvailable()) ChangeFocusedRecordIndex(FBookmarkRecordIndex);
+  if (IsBookmarkAvailable()) GotoBookmarkData();
+}
+
+Boolean TvlCustomDataController::IsBookmarkRow(Integer ARowIndex) {
+  return IsBookmarkAvailable() && ARowIndex >= 0 && ARowIndex < GetRowCount() &&
+         GetRowInfo(ARowIndex).RecordIndex == FBookmarkRecordIndex;
 }
 
 void TvlCustomDataController::CheckBookmarkValid(Integer ARecordIndex) {
-  if (!IsBookmarkAvailable() || !FDataControllerInfo) return;
+  if (FBookmarkRecordIndex == -1 || !FDataControllerInfo) return;
   Boolean Invalid = (ARecordIndex != -1 && ARecordIndex == FBookmarkRecordIndex) ||
                     FBookmarkRecordIndex >= RecordCount() ||
                     (FDataControllerInfo->InfoCalculation() &&

@@ -294,12 +294,13 @@ class TvlDataSelection : public TObject {
   CL_CLASS(TvlDataSelection, TObject)
  public:
   virtual void Create(TvlCustomDataController* ADataController);
-  void Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex);
-  void Clear();
+  // Hooks a descendant follows (the data-set selection keeps bookmarks beside the entries).
+  virtual void Add(Integer AIndex, Integer ARowIndex, Integer ALevel, Integer ARecordIndex);
+  virtual void Clear();
   void ClearAll();
-  void ClearAnchor() { FAnchorRowIndex = -1; }
-  void Delete(Integer AIndex);
-  Boolean FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
+  virtual void ClearAnchor() { FAnchorRowIndex = -1; }
+  virtual void Delete(Integer AIndex);
+  virtual Boolean FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
   Integer FindByRecordIndex(Integer ARecordIndex) const;
   Integer FindByGroupIndex(Integer AGroupIndex) const;
   Boolean IsRecordSelected(Integer ARecordIndex) const { return FindByRecordIndex(ARecordIndex) >= 0; }
@@ -319,6 +320,7 @@ class TvlDataSelection : public TObject {
   std::vector<TvlSelectionEntry> FItems;
   TvlNoParamsEvent FOnChanged;
 };
+using TvlDataSelectionClass = TClassOf<TvlDataSelection>;
 
 // Group rows may be re-ordered by a group summary through an engine that
 // the view supplies.
@@ -1056,7 +1058,14 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SaveBookmark();
   void ClearBookmark();
   void GotoBookmark();
-  Boolean IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
+  virtual Boolean IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
+  virtual Boolean IsBookmarkRow(Integer ARowIndex);
+  // The bookmark's own data: saving answers whether it changed.
+  virtual Boolean SaveBookmarkData();
+  virtual void ClearBookmarkData() { FBookmarkRecordIndex = -1; }
+  virtual void GotoBookmarkData() { ChangeFocusedRecordIndex(FBookmarkRecordIndex); }
+  Integer BookmarkRecordIndex() const { return FBookmarkRecordIndex; }
+  void SetBookmarkRecordIndex(Integer Value) { FBookmarkRecordIndex = Value; }
   void CheckBookmarkValid(Integer ARecordIndex);
   virtual Boolean CanFocusRecord(Integer ARecordIndex);
 
@@ -1087,14 +1096,15 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean MultiSelect() const { return FMultiSelect; }
   void SetMultiSelect(Boolean Value);
   Integer GetSelectedCount() const;
-  Integer GetSelectedRowIndex(Integer AIndex) const;
+  virtual Integer GetSelectedRowIndex(Integer AIndex) const;
   Boolean IsRowSelected(Integer ARowIndex) const;
   void ChangeRowSelection(Integer ARowIndex, Boolean ASelection);
   void SelectRows(Integer AStart, Integer AEnd);
-  void SelectAll();
+  virtual void SelectAll();
   void ClearSelection();
-  void SetSelectionAnchor(Integer ARowIndex);
-  void SelectFromAnchor(Integer ARowIndex, Boolean AKeepSelection);
+  virtual void SetSelectionAnchor(Integer ARowIndex);
+  virtual void SelectFromAnchor(Integer ARowIndex, Boolean AKeepSelection);
+  virtual TvlDataSelectionClass GetSelectionClass() { return ClassOf<TvlDataSelection>(); }
   void SyncSelected(Boolean ASelected);
   void SyncSelectionFocusedRecord();
   void CheckFocusedSelected();
@@ -1189,6 +1199,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
     return GetDisplayText(ARecordIndex, AItemIndex);
   }
   TvlDataControllerSearch* Search() const { return FSearch; }
+  // Grid mode: the search walks the data source itself (none here).
+  virtual Boolean SearchInGridMode(const String& AText, Boolean AForward, Boolean ANext) { return false; }
 
   // Provider mode.
   TvlCustomDataSource* CustomDataSource() const;

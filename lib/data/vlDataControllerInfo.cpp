@@ -450,8 +450,7 @@ void TvlDataSelection::Clear() {
 
 void TvlDataSelection::ClearAll() {
   ClearAnchor();
-  FItems.clear();
-  Changed();
+  Clear();
 }
 
 void TvlDataSelection::Delete(Integer AIndex) {
@@ -485,6 +484,8 @@ void TvlDataSelection::Sort() {
 }
 
 void TvlDataSelection::RemoveFilteredRecords(TvlCustomDataControllerInfo* AInfo) {
+  // In grid mode entries stand for data-set bookmarks, not for window records.
+  if (FDataController->IsGridMode()) return;
   if (FItems.empty()) return;
   const std::vector<Integer> PosOf = AInfo->RecordListPositions();
   auto Kept = [&](Integer R) { return R >= 0 && R < static_cast<Integer>(PosOf.size()) && PosOf[R] >= 0; };
@@ -793,7 +794,7 @@ void TvlCustomDataControllerInfo::Create(TvlCustomDataController* ADataControlle
   FExpandingInfo = New<TvlDataExpandingInfos>();
   FFocusingInfo = New<TvlDataFocusingInfo>(this);
   FPrevFocusingInfo = New<TvlDataFocusingInfo>(this);
-  FSelection = New<TvlDataSelection>(ADataController);
+  FSelection = CreateFrom(ADataController->GetSelectionClass(), &TvlDataSelection::Create, ADataController);
   FSelection->SetOnChanged(TvlNoParamsEvent(this, &TvlCustomDataControllerInfo::SelectionChanged));
 }
 
@@ -1727,7 +1728,7 @@ void TvlCustomDataControllerInfo::ValidateSelection() {
     FSelection->ClearAll();
     return;
   }
-  if (DC->InDeleteSelection()) return;
+  if (DC->InDeleteSelection() || DC->IsGridMode()) return;
   for (Integer I = FSelection->Count() - 1; I >= 0; --I)
     if (FSelection->Items(I).Level >= 0 && FSelection->Items(I).RecordIndex >= DC->RecordCount()) FSelection->Delete(I);
 }

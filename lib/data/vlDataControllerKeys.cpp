@@ -48,12 +48,14 @@ void TvlKeys::Restore(TvlCustomDataController* ADataController) {
 }
 
 Boolean TvlKeys::FindKey(Integer ARecordIndex, Integer& AIndex) {
+  // The keys are sorted: the first equal one by halving.
   const Variant K = RecordKey(ARecordIndex);
-  for (Integer I = 0; I < Count(); ++I)
-    if (vlCompareVariants(FKeys[I]->Key, K) == 0) {
-      AIndex = I;
-      return true;
-    }
+  auto It = std::lower_bound(FKeys.begin(), FKeys.end(), K,
+                             [](TvlKeyInfo* A, const Variant& B) { return vlCompareVariants(A->Key, B) < 0; });
+  if (It != FKeys.end() && vlCompareVariants((*It)->Key, K) == 0) {
+    AIndex = static_cast<Integer>(It - FKeys.begin());
+    return true;
+  }
   AIndex = -1;
   return false;
 }

@@ -452,6 +452,17 @@ void TvlDataStorage::SetValue(Integer ARecordIndex, TvlValueDef* AValueDef, cons
   StoreValue(CreateBuffer(ARecordIndex), Def, Value);
 }
 
+void TvlDataStorage::TakeValue(Integer ARecordIndex, TvlValueDef* AValueDef, Variant& Value) {
+  TvlValueDef* Def = DefFor(ARecordIndex, AValueDef);
+  if (!Def) return;
+  Byte* B = CreateBuffer(ARecordIndex);
+  ReleaseValue(B, Def);
+  if (VarIsNull(Value) || VarIsEmpty(Value)) return;
+  // Marked present only once stored, as StoreValue does.
+  Def->FValueTypeClass->TakeValue(B + Def->FOffset + 1, Value);
+  B[Def->FOffset] = 1;
+}
+
 String TvlDataStorage::GetDisplayText(Integer ARecordIndex, TvlValueDef* AValueDef) const {
   Byte* B = Buffer(ARecordIndex);
   TvlValueDef* Def = B ? DefFor(ARecordIndex, AValueDef) : nullptr;

@@ -178,6 +178,8 @@ class TvlDataStorage : public TObject {
   // --- Values ---
   Variant GetValue(Integer ARecordIndex, TvlValueDef* AValueDef) const;
   void SetValue(Integer ARecordIndex, TvlValueDef* AValueDef, const Variant& Value);
+  // As SetValue; texts are taken out of Value instead of copied.
+  void TakeValue(Integer ARecordIndex, TvlValueDef* AValueDef, Variant& Value);
   String GetDisplayText(Integer ARecordIndex, TvlValueDef* AValueDef) const;
   void SetDisplayText(Integer ARecordIndex, TvlValueDef* AValueDef, const String& Value);
   Integer GetRecordID(Integer ARecordIndex);

@@ -10,6 +10,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FMTBcd.h"
+#include "platform/rtl/VariantTexts.h"
 #include "platform/rtl/SqlTimSt.h"
 #include "platform/rtl/Variants.h"
 
@@ -215,6 +216,21 @@ void TvlStringValueType::StoreValue(void* Buffer, const Variant& Value) const {
     Store<String*>(Buffer, new String(std::move(Text)));
   else
     *Holder = std::move(Text);
+}
+
+void TvlStringValueType::TakeValue(void* Buffer, Variant& Value) const {
+  // A text variant's string becomes the slot's own: no copy.
+  String* Taken = VarReleaseStr(Value);
+  if (!Taken) {
+    StoreValue(Buffer, Value);
+    return;
+  }
+  if (String* Holder = StringHolder(Buffer)) {
+    *Holder = std::move(*Taken);
+    delete Taken;
+  } else {
+    Store<String*>(Buffer, Taken);
+  }
 }
 
 void TvlStringValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) const {

@@ -40,6 +40,8 @@ class TvlValueType : public TObject {
   virtual void ReadTextFrom(void* TextBuffer, TvlReader* AReader) const;
   // The base does nothing.
   virtual void StoreValue(void* Buffer, const Variant& Value) const;
+  // As StoreValue; may take what it keeps out of Value (texts).
+  virtual void TakeValue(void* Buffer, Variant& Value) const { StoreValue(Buffer, Value); }
   // Creates the holder when the slot is empty and assigns the text.
   virtual void StoreText(void* TextBuffer, const String& Text) const;
   // The base writes LoadValue as a tagged variant.
@@ -73,6 +75,7 @@ class TvlStringValueType : public TvlValueType {
   Variant LoadValue(const void* Buffer) const override;
   void ReadValueFrom(void* Buffer, TvlReader* AReader) const override;
   void StoreValue(void* Buffer, const Variant& Value) const override;
+  void TakeValue(void* Buffer, Variant& Value) const override;
   void WriteValueTo(const void* Buffer, TvlWriter* AWriter) const override;
   Integer CompareValues(const void* P1, const void* P2) const override;
   TVarType GetVarType() const override;

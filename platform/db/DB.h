@@ -275,6 +275,14 @@ class TField : public TComponent {
 
   // Value access. Reading a field of a closed or empty data set gives Null.
   Variant Value() const { return GetAsVariant(); }
+  // The value as the active record holds it, without a copy, for readers of
+  // many records (Null for a closed or empty data set; not for aggregates,
+  // whose value the owner data set keeps).
+  const Variant& ValueRef() const { return GetData(); }
+  // The value moved out of the active record when that record reads it from
+  // its row (it is read from the row again on next use), a copy otherwise.
+  // For readers that keep the values of many records.
+  Variant TakeValue();
   void SetValue(const Variant& V) { SetAsVariant(V); }
   Variant AsVariant() const { return GetAsVariant(); }
   void SetAsVariant(const Variant& V) { SetVarValue(V); }

@@ -381,6 +381,16 @@ const Variant& TField::GetData() const {
   return b->Slot(static_cast<size_t>(FOffset));
 }
 
+Variant TField::TakeValue() {
+  if (!FDataSet || FOffset < 0) return Null();
+  TRecordBuffer* b = FDataSet->GetActiveRecBuf();
+  if (!b || static_cast<size_t>(FOffset) >= b->Values.size()) return Null();
+  Variant& v = b->Slot(static_cast<size_t>(FOffset));
+  // Only a data field's slot of a buffer that still reads its row is read again.
+  if (!b->Source || FFieldKind != fkData) return v;
+  return std::move(v);
+}
+
 Boolean TField::IsNull() const { return IsBlank(GetAsVariant()); }
 
 Variant TField::OldValue() const { return FDataSet ? FDataSet->GetOldFieldValue(this) : Null(); }

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/VariantTexts.h"
 
 namespace {
 
@@ -305,9 +306,9 @@ Variant TRowStore::Value(size_t Row, size_t Col) const {
     case tgCurrency:
       return Variant(Currency::FromRaw(static_cast<Int64>(p)));
     case tgUtf8:
-      return Variant(DecodeUtf8(ArenaData(p), ArenaLength(p)));
+      return VarFromStr(DecodeUtf8(ArenaData(p), ArenaLength(p)));
     case tgUtf16:
-      return Variant(DecodeUtf16(ArenaData(p), ArenaLength(p)));
+      return VarFromStr(DecodeUtf16(ArenaData(p), ArenaLength(p)));
     case tgBytes:
       return Variant(AnsiString(ArenaData(p), ArenaLength(p)));
     case tgBoxed:
@@ -319,11 +320,11 @@ Variant TRowStore::Value(size_t Row, size_t Col) const {
   size_t n = t & 0x0F;
   switch (t & 0xF0) {
     case tgUtf8Inline:
-      return Variant(DecodeUtf8(inl, n));
+      return VarFromStr(DecodeUtf8(inl, n));
     case tgBytesInline:
       return Variant(AnsiString(inl, n));
     case tgUtf16Inline:
-      return Variant(DecodeUtf16(inl, n * 2));
+      return VarFromStr(DecodeUtf16(inl, n * 2));
     default:
       return Null();
   }

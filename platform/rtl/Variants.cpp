@@ -1,4 +1,5 @@
 #include "platform/rtl/Variants.h"
+#include "platform/rtl/VariantTexts.h"
 
 #include <cfloat>
 #include <cmath>
@@ -126,7 +127,9 @@ struct TVariantAccess {
     return V;
   }
   static Variant FromString(String&& S, TVarType T) {
-    Variant V(std::move(S));
+    // The text moves into the variant's own string (no copy).
+    Variant V;
+    V.FHeap = new String(std::move(S));
     V.FType = T;  // varOleStr and varUString share the storage
     return V;
   }
@@ -137,6 +140,13 @@ struct TVariantAccess {
     V.FType = T;
     V.FHeap = Bytes;
     return V;
+  }
+  static String* ReleaseStr(Variant& V) {
+    if (!IsStringCode(V.FType) || !V.FHeap) return nullptr;
+    auto* S = static_cast<String*>(V.FHeap);
+    V.FHeap = nullptr;
+    V.FType = varEmpty;
+    return S;
   }
   static const TCustomBytes* CustomBytes(const Variant& V) {
     return IsCustomCode(V.FType) && V.FHeap ? static_cast<const TCustomBytes*>(V.FHeap) : nullptr;
@@ -1065,3 +1075,6 @@ void VarOverflowError(TVarType Source, TVarType Dest) {
 }
 
 void VarInvalidOp() { throw EVariantInvalidOpError(u"Invalid variant operation"); }
+
+String* VarReleaseStr(Variant& V) { return TVariantAccess::ReleaseStr(V); }
+Variant VarFromStr(String&& S) { return TVariantAccess::FromString(std::move(S), varUString); }

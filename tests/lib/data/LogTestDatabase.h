@@ -32,11 +32,11 @@ struct TLogTestDatabase {
     Proc->SetProcedureName(u"Ekle");
     DeclareLogProcedure(Proc);
   }
-  // "Ekle" with the given Kontor and fixed other values.
-  void Add(Integer AKontor) {
+  // "Ekle" with the given Kontor (and serial number) and fixed other values.
+  void Add(Integer AKontor, const String& ASerial = u"1234") {
     TParameters* P = Proc->Parameters();
     P->Items(0)->SetValue(Variant(static_cast<Word>(AKontor)));
-    P->Items(1)->SetValue(Variant(String(u"1234")));
+    P->Items(1)->SetValue(Variant(ASerial));
     P->Items(2)->SetValue(Variant(String(u"F1")));
     for (int I = 0; I < 5; ++I) P->Items(3 + I)->SetValue(Variant(1.5));
     P->Items(8)->SetValue(Variant(static_cast<Byte>(1)));

@@ -273,6 +273,7 @@ TEST(vlDBData, SelectAllInGridModeKeepsThePosition) {
   TData D(10000);
   TView V(D.Source, {u"Index"});
   V.DC->DataModeController()->SetGridMode(true);
+  V.DC->SetMultiSelect(true);
   D.DS->Open();
   D.DS->MoveBy(4321);
   V.DC->SelectAll();
@@ -292,4 +293,403 @@ TEST(vlDBData, SelectAllInGridModeKeepsThePosition) {
   EXPECT_EQ(V.DC->FocusedRowIndex(), 7);
   EXPECT_EQ(D.CurrentIndex(), 8);
   EXPECT_FALSE(V.DC->FocusSelectedRow(3));
+}
+
+// --- Against both data sets: the in-memory one and the log on SQLite --------------------
+
+namespace {
+
+// Records the kinds of update infos a controller sends.
+class TInfoLog : public TObject {
+  CL_CLASS(TInfoLog, TObject)
+ public:
+  std::vector<String> Names;
+  std::vector<TvlDataChange> DataKinds;
+  void Update(TvlUpdateControlInfo* AInfo) {
+    Names.push_back(AInfo->ClassName());
+    if (auto* D = dynamic_cast<TvlDataChangedInfo*>(AInfo)) DataKinds.push_back(D->Kind);
+  }
+  Integer Count(const String& AName) const {
+    return static_cast<Integer>(std::count(Names.begin(), Names.end(), AName));
+  }
+  void Clear() {
+    Names.clear();
+    DataKinds.clear();
+  }
+};
+
+// ACount rows, Index 1..ACount, Kontor 10*Index, SeriNo "s<Index>": an
+// in-memory data set, or the log table on SQLite filled through "Ekle".
+struct TLogSource {
+  // The log outlives the data source (made later, freed first).
+  std::unique_ptr<TLogTestDatabase> Log;
+  TComponentPtr Owner{New<TComponent>(nullptr)};
+  TDataSet* DS{};
+  TDataSource* Source{};
+  Boolean Sqlite{};
+
+  TLogSource(Boolean ASqlite, Integer ACount) : Sqlite(ASqlite) {
+    if (ASqlite) {
+      Log = std::make_unique<TLogTestDatabase>("dbdatalog");
+      Log->Conn->Open();
+      Log->Conn->BeginTrans();
+      for (Integer I = 1; I <= ACount; ++I) Log->Add(I * 10, u"s" + IntToStr(I));
+      Log->Conn->CommitTrans();
+      DS = Log->Set;
+    } else {
+      auto* Mem = New<TMemDataSet>(Owner.get());
+      Mem->FieldDefs()->Add(u"Index", ftInteger);
+      Mem->FieldDefs()->Add(u"Kontor", ftInteger);
+      Mem->FieldDefs()->Add(u"SeriNo", ftString, 8);
+      Mem->Open();
+      Mem->DisableControls();
+      for (Integer I = 1; I <= ACount; ++I)
+        Mem->AppendRecord({Variant(I), Variant(I * 10), Variant(u"s" + IntToStr(I))});
+      Mem->EnableControls();
+      Mem->Close();
+      DS = Mem;
+    }
+    Source = New<TDataSource>(Owner.get());
+    Source->SetDataSet(DS);
+  }
+  Integer CurrentIndex() { return DS->FieldByName(u"Index")->AsInteger(); }
+  Boolean Goto(Integer AIndex) { return DS->Locate(u"Index", Variant(AIndex), TLocateOptions()); }
+};
+
+class vlDBDataBoth : public testing::TestWithParam<Boolean> {};
+
+INSTANTIATE_TEST_SUITE_P(DataSets, vlDBDataBoth, testing::Values(false, true),
+                         [](const testing::TestParamInfo<Boolean>& I) { return I.param ? "SQLiteLog" : "InMemory"; });
+
+std::vector<Integer> KeysOf(TView& V) {
+  std::vector<Integer> Keys;
+  for (Integer R = 0; R < V.DC->RecordCount(); ++R) Keys.push_back(VarToInt(V.Value(R, 0)));
+  return Keys;
+}
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TInfoLog)
+
+// Grid mode over 10 000 rows: select all, ranges from an anchor, the
+// bookmark, both kept across a refresh; a selected row deleted on the data
+// set leaves the selection.
+TEST_P(vlDBDataBoth, GridModeSelectionAndBookmarkAcrossRefresh) {
+  TLogSource L(GetParam(), 10000);
+  TView V(L.Source, {u"Index", u"Kontor"});
+  TInfoLog Log;
+  V.DC->SetOnUpdateControl(TvlUpdateControlEvent(&Log, &TInfoLog::Update));
+  V.DC->DataModeController()->SetGridMode(true);
+  V.DC->SetMultiSelect(true);
+  L.DS->Open();
+  ASSERT_TRUE(V.DC->IsGridMode());
+  L.DS->MoveBy(4321);
+  const Integer Row = 50;
+  V.DC->SetFocusedRowIndex(Row);
+  ASSERT_EQ(V.DC->FocusedRowIndex(), Row);
+  const Integer Current = L.CurrentIndex();
+  V.DC->SelectAll();
+  ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 10000);
+  EXPECT_EQ(V.DC->GetSelectedCount(), 10000);
+  EXPECT_EQ(L.CurrentIndex(), Current);
+  // Rows of the window show as selected; bookmarks outside it have no row.
+  EXPECT_TRUE(V.DC->IsRowSelected(Row));
+  EXPECT_EQ(V.DC->GetSelectedRowIndex(0), -1);
+
+  // Shift-extending from an anchor by one row adds one bookmark; back removes it.
+  V.DC->ClearSelection();
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 0);
+  V.DC->SetSelectionAnchor(Row);
+  EXPECT_TRUE(V.DC->IsSelectionAnchorExist());
+  EXPECT_EQ(V.DC->GetSelectionAnchorRowIndex(), -1);
+  V.DC->SelectFromAnchor(Row, false);
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 1);
+  V.DC->SelectFromAnchor(Row + 1, false);
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 2);
+  V.DC->SelectFromAnchor(Row + 2, false);
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 3);
+  V.DC->SelectFromAnchor(Row + 1, false);
+  ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 2);
+  EXPECT_TRUE(V.DC->IsRowSelected(Row + 1));
+  EXPECT_FALSE(V.DC->IsRowSelected(Row + 2));
+  // Upwards from the anchor, then a second range kept beside the first.
+  V.DC->SelectFromAnchor(Row - 3, false);
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 4);
+  EXPECT_TRUE(V.DC->IsRowSelected(Row - 3));
+  EXPECT_FALSE(V.DC->IsRowSelected(Row + 1));
+  V.DC->SetSelectionAnchor(Row + 10);
+  V.DC->SelectFromAnchor(Row + 12, true);
+  ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 7);
+  for (Integer I = 1; I < 7; ++I)
+    EXPECT_LT(L.DS->CompareBookmarks(V.DC->GetSelectedBookmark(I - 1), V.DC->GetSelectedBookmark(I)), 0);
+  EXPECT_EQ(L.CurrentIndex(), Current);
+
+  // The grid-mode bookmark: one change info when saved, none when saved again.
+  Log.Clear();
+  V.DC->SaveBookmark();
+  EXPECT_EQ(Log.Count(u"TvlBookmarkChangedInfo"), 1);
+  V.DC->SaveBookmark();
+  EXPECT_EQ(Log.Count(u"TvlBookmarkChangedInfo"), 1);
+  EXPECT_TRUE(V.DC->IsBookmarkRow(Row));
+  EXPECT_FALSE(V.DC->IsBookmarkRow(Row + 1));
+
+  // A refresh keeps both.
+  L.DS->Refresh();
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 7);
+  EXPECT_TRUE(V.DC->IsBookmarkAvailable());
+  L.DS->First();
+  V.DC->GotoBookmark();
+  EXPECT_EQ(L.CurrentIndex(), Current);
+
+  // A selected row deleted on the data set leaves at the data set's change.
+  ASSERT_TRUE(L.Goto(Current + 11));
+  L.DS->Delete();
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 6);
+  // The bookmarked row deleted: the bookmark goes.
+  ASSERT_TRUE(L.Goto(Current));
+  L.DS->Delete();
+  EXPECT_FALSE(V.DC->IsBookmarkAvailable());
+  L.DS->Close();
+}
+
+// Deleting a selection with key field and smart refresh removes exactly the
+// selected stored records, without reading the data set again; without key
+// fields the data set is read again after the deletes.
+TEST_P(vlDBDataBoth, DeleteSelection) {
+  struct TCase {
+    const char16_t* Keys;
+    Boolean Smart;
+  } Cases[] = {{u"Index", true}, {u"Index", false}, {u"", false}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(UTF16ToUTF8(String(C.Keys) + (C.Smart ? u" smart" : u"")));
+    TLogSource L(GetParam(), 20);
+    TView V(L.Source, {u"Index", u"Kontor"}, C.Keys);
+    V.DC->DataModeController()->SetSmartRefresh(C.Smart);
+    V.DC->SetMultiSelect(true);
+    L.DS->Open();
+    V.DC->ClearSelection();
+    for (Integer Row : {2, 5, 6}) V.DC->ChangeRowSelection(Row, true);
+    V.DC->SetFocusedRowIndex(6);
+    // A stored value the data set does not have: a full reload would overwrite it.
+    V.DC->DataStorage()->SetValue(0, V.DC->GetItemField(1)->ValueDef(), Variant(999));
+    V.DC->DeleteSelection();
+    EXPECT_EQ(L.DS->RecordCount(), 17);
+    ASSERT_EQ(V.DC->RecordCount(), 17);
+    std::vector<Integer> Keys = KeysOf(V);
+    for (Integer Gone : {3, 6, 7}) EXPECT_EQ(std::count(Keys.begin(), Keys.end(), Gone), 0) << Gone;
+    EXPECT_EQ(V.DC->GetSelectedCount(), C.Smart || !*C.Keys ? 0 : V.DC->GetSelectedCount());
+    EXPECT_EQ(VarToInt(V.Value(0, 1)), C.Smart ? 999 : 10);
+    // The focus and the data set stand on one record.
+    ASSERT_GE(V.DC->FocusedRecordIndex(), 0);
+    EXPECT_EQ(VarToInt(V.Value(V.DC->FocusedRecordIndex(), 0)), L.CurrentIndex());
+    // Deleting the focused record removes exactly that one.
+    V.DC->SetFocusedRowIndex(0);
+    V.DC->DeleteFocused();
+    EXPECT_EQ(V.DC->RecordCount(), 16);
+    EXPECT_EQ(VarToInt(V.Value(0, 0)), 2);
+    EXPECT_EQ(L.DS->RecordCount(), 16);
+    EXPECT_EQ(VarToInt(V.Value(V.DC->FocusedRecordIndex(), 0)), L.CurrentIndex());
+    L.DS->Close();
+  }
+}
+
+TEST_P(vlDBDataBoth, DeleteSelectionInGridMode) {
+  TLogSource L(GetParam(), 300);
+  TView V(L.Source, {u"Index"});
+  V.DC->DataModeController()->SetGridMode(true);
+  V.DC->SetMultiSelect(true);
+  L.DS->Open();
+  V.DC->ChangeRowSelection(3, true);
+  V.DC->ChangeRowSelection(1, true);
+  ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 2);
+  V.DC->DeleteSelection();
+  EXPECT_EQ(L.DS->RecordCount(), 298);
+  EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 0);
+  EXPECT_EQ(VarToInt(V.Value(1, 0)), 3);
+  EXPECT_EQ(VarToInt(V.Value(2, 0)), 5);
+}
+
+// Two views on one data set through open, scroll, edit, post, insert,
+// close and reopen, in that order.
+TEST_P(vlDBDataBoth, TwoViewsInOrder) {
+  TLogSource L(GetParam(), 8);
+  TView A(L.Source, {u"Index", u"Kontor", u"SeriNo"}, u"Index");
+  TView B(L.Source, {u"Index", u"Kontor"});
+  A.DC->DataModeController()->SetSmartRefresh(true);
+  L.DS->Open();
+  ASSERT_EQ(A.DC->RecordCount(), 8);
+  ASSERT_EQ(B.DC->RecordCount(), 8);
+  L.DS->MoveBy(3);
+  EXPECT_EQ(A.FocusedIndex(), 4);
+  EXPECT_EQ(B.FocusedIndex(), 4);
+  B.DC->GotoLast();
+  EXPECT_EQ(A.FocusedIndex(), 8);
+  // An edit through A reaches the data set and B.
+  A.DC->SetFocusedRecordIndex(2);
+  ASSERT_TRUE(A.DC->SetEditValue(1, Variant(777)));
+  EXPECT_TRUE(A.DC->IsEditing());
+  EXPECT_TRUE(B.DC->IsEditing());
+  A.DC->Post();
+  EXPECT_FALSE(L.DS->Modified());
+  EXPECT_EQ(VarToInt(A.Value(2, 1)), 777);
+  EXPECT_EQ(VarToInt(B.Value(2, 1)), 777);
+  // An append through A: posted, both show it (the log numbers its Index itself).
+  A.DC->Append();
+  EXPECT_TRUE(A.DC->DBProvider()->IsInserting());
+  EXPECT_TRUE(B.DC->DBProvider()->IsOtherDetailDataSetInInsert());
+  if (!L.Sqlite) ASSERT_TRUE(A.DC->SetEditValue(0, Variant(9)));
+  ASSERT_TRUE(A.DC->SetEditValue(1, Variant(90)));
+  ASSERT_TRUE(A.DC->SetEditValue(2, Variant(String(u"s9"))));
+  A.DC->Post();
+  ASSERT_EQ(A.DC->RecordCount(), 9);
+  ASSERT_EQ(B.DC->RecordCount(), 9);
+  EXPECT_EQ(A.FocusedIndex(), 9);
+  EXPECT_EQ(A.DC->FindRecordIndexByKey(Variant(9)), A.DC->FocusedRecordIndex());
+  EXPECT_EQ(VarToInt(A.Value(A.DC->FocusedRecordIndex(), 1)), 90);
+  // A second append while the first is pending posts it first.
+  A.DC->Append();
+  if (!L.Sqlite) A.DC->SetEditValue(0, Variant(10));
+  A.DC->SetEditValue(1, Variant(100));
+  A.DC->Append();
+  if (!L.Sqlite) A.DC->SetEditValue(0, Variant(11));
+  A.DC->SetEditValue(1, Variant(110));
+  A.DC->Post();
+  ASSERT_EQ(A.DC->RecordCount(), 11);
+  EXPECT_EQ(B.DC->RecordCount(), 11);
+  EXPECT_EQ(A.DC->FindRecordIndexByKey(Variant(10)) >= 0, true);
+  // Cancelling an append leaves nothing behind.
+  A.DC->Append();
+  A.DC->Cancel();
+  EXPECT_EQ(A.DC->RecordCount(), 11);
+  EXPECT_EQ(L.DS->RecordCount(), 11);
+  L.DS->Close();
+  EXPECT_EQ(A.DC->RecordCount(), 0);
+  EXPECT_EQ(B.DC->RecordCount(), 0);
+  L.DS->Open();
+  EXPECT_EQ(A.DC->RecordCount(), 11);
+  EXPECT_EQ(B.DC->RecordCount(), 11);
+  EXPECT_EQ(VarToInt(B.Value(2, 1)), 777);
+}
+
+// Selection and the record bookmark follow their records' keys across a
+// reload that moved them.
+TEST_P(vlDBDataBoth, SelectionAndBookmarkKeptByKeyAcrossReload) {
+  TLogSource L(GetParam(), 10);
+  TView V(L.Source, {u"Index", u"Kontor"}, u"Index");
+  V.DC->SetMultiSelect(true);
+  L.DS->Open();
+  V.DC->ClearSelection();
+  V.DC->ChangeRowSelection(2, true);
+  V.DC->ChangeRowSelection(6, true);
+  V.DC->SetFocusedRowIndex(4);
+  V.DC->SaveBookmark();
+  // The first two rows go behind the view's back; the data set is read again.
+  L.DS->DisableControls();
+  L.DS->First();
+  L.DS->Delete();
+  L.DS->Delete();
+  ASSERT_TRUE(L.Goto(5));
+  L.DS->EnableControls();
+  ASSERT_EQ(V.DC->RecordCount(), 8);
+  ASSERT_EQ(V.DC->GetSelectedCount(), 2);
+  std::vector<Integer> Selected;
+  for (Integer I = 0; I < 2; ++I)
+    Selected.push_back(VarToInt(V.Value(V.DC->GetRowInfo(V.DC->GetSelectedRowIndex(I)).RecordIndex, 0)));
+  std::sort(Selected.begin(), Selected.end());
+  EXPECT_EQ(Selected, (std::vector<Integer>{3, 7}));
+  EXPECT_EQ(V.FocusedIndex(), 5);
+  V.DC->GotoFirst();
+  V.DC->GotoBookmark();
+  EXPECT_EQ(V.FocusedIndex(), 5);
+}
+
+// The checks by which views of one data set keep out of each other's way.
+TEST(vlDBData, BusyChecksOfSharedDataSets) {
+  TLogSource L(false, 6);
+  TView A(L.Source, {u"Index", u"Kontor"}, u"Index");
+  TView B(L.Source, {u"Index", u"Kontor"}, u"Index");
+  L.DS->Open();
+  TvlDBDataProvider* PA = A.DC->DBProvider();
+  TvlDBDataProvider* PB = B.DC->DBProvider();
+  EXPECT_FALSE(PA->IsDataSetBusy());
+  EXPECT_FALSE(PB->IsOtherDataControllerUpdating());
+  // While A locates, B skips the data set's changes and gets one after A's load.
+  TInfoLog LogB;
+  B.DC->SetOnUpdateControl(TvlUpdateControlEvent(&LogB, &TInfoLog::Update));
+  PA->BeginLocate();
+  EXPECT_TRUE(PB->IsDataSetBusy());
+  EXPECT_TRUE(PA->IsDataSetBusy());
+  L.DS->Refresh();
+  EXPECT_TRUE(PB->IsOtherDataControllerUpdating());
+  EXPECT_EQ(LogB.DataKinds.size(), 0u);
+  PA->EndLocate();
+  EXPECT_FALSE(PB->IsDataSetBusy());
+  A.DC->LoadFromDataSet();
+  EXPECT_EQ(LogB.DataKinds.size(), 1u);
+  // A locate begun while the data set edits sets the post-locate flags: not busy.
+  L.DS->Edit();
+  PA->BeginLocate();
+  EXPECT_TRUE(PB->PostLocateFlag());
+  EXPECT_FALSE(PB->IsDataSetBusy());
+  PA->EndLocate();
+  L.DS->Cancel();
+  // Locking the data events cancels a pending edit.
+  L.DS->Edit();
+  PA->LockDataSet();
+  EXPECT_EQ(L.DS->State(), dsBrowse);
+  EXPECT_TRUE(PB->IsDataSetBusy() || PB->PostLocateFlag());
+  PA->UnlockDataSet();
+  // Inserting through one provider is seen by the other.
+  EXPECT_FALSE(PB->IsOtherDetailDataSetInInsert());
+  A.DC->Append();
+  EXPECT_TRUE(PB->IsOtherDetailDataSetInInsert());
+  A.DC->Cancel();
+  EXPECT_FALSE(PB->IsOtherDetailDataSetInInsert());
+  EXPECT_FALSE(PA->IsCanInitEditingBusy());
+  // A top controller keeps its own data-set currency flag.
+  EXPECT_FALSE(PA->IsDataSetCurrent());
+  PA->SetIsDataSetCurrent(true);
+  EXPECT_TRUE(PA->IsDataSetCurrent());
+}
+
+// The data set searched in grid mode: from the current record on, wrapping
+// once; the next match stops at the end.
+TEST(vlDBData, IncrementalSearchInGridMode) {
+  TData D(300);
+  TView V(D.Source, {u"Index", u"Name"});
+  V.DC->DataModeController()->SetGridMode(true);
+  D.DS->Open();
+  D.DS->MoveBy(150);
+  ASSERT_TRUE(V.DC->Search()->Locate(1, u"r25"));
+  EXPECT_EQ(D.CurrentIndex(), 250);
+  EXPECT_EQ(V.FocusedIndex(), 250);
+  EXPECT_TRUE(V.DC->Search()->Searching());
+  ASSERT_TRUE(V.DC->Search()->LocateNext(true));
+  EXPECT_EQ(D.CurrentIndex(), 251);
+  for (Integer I = 252; I <= 259; ++I) ASSERT_TRUE(V.DC->Search()->LocateNext(true));
+  EXPECT_FALSE(V.DC->Search()->LocateNext(true));
+  EXPECT_EQ(D.CurrentIndex(), 259);
+  // From the middle, the only match lies before the start: found after wrapping.
+  ASSERT_TRUE(V.DC->Search()->Locate(1, u"r7"));
+  EXPECT_EQ(D.CurrentIndex(), 7);
+  EXPECT_FALSE(V.DC->Search()->Locate(1, u"zz"));
+  EXPECT_EQ(D.CurrentIndex(), 7);
+}
+
+// With smart refresh a new record in which only the values the controller
+// assigned are set is not modified; one the user typed into is.
+TEST(vlDBData, AssignedFieldsDoNotMakeANewRecordModified) {
+  TData D(3);
+  TView V(D.Source, {u"Index", u"Name"}, u"Index");
+  V.DC->DataModeController()->SetSmartRefresh(true);
+  D.DS->Open();
+  TvlDBDataProvider* P = V.DC->DBProvider();
+  D.DS->Append();
+  P->AssignValue(D.DS->FieldByName(u"Amount"), Variant(7));
+  EXPECT_TRUE(D.DS->Modified());
+  EXPECT_FALSE(P->IsDataSetModified());
+  D.DS->FieldByName(u"Name")->SetAsString(u"typed");
+  EXPECT_TRUE(P->IsDataSetModified());
+  D.DS->Cancel();
+  EXPECT_EQ(V.DC->RecordCount(), 3);
 }

@@ -145,6 +145,34 @@ TEST(vlDataStorage, RecordWithoutBuffer) {
   EXPECT_LT(S->CompareRecords(R, S->AppendRecord(), D), 1);
 }
 
+// Taking values: a text changes hands (the variant is left Empty), other
+// values are stored as SetValue stores them, Null and Empty clear the slot.
+TEST(vlDataStorage, TakeValueMovesTexts) {
+  TStoragePtr S(New<TvlDataStorage>());
+  TvlValueDef* Text = S->ValueDefs()->Add(ClassOf<TvlStringValueType>(), true, false, nullptr);
+  TvlValueDef* Number = S->ValueDefs()->Add(ClassOf<TvlIntegerValueType>(), true, false, nullptr);
+  Integer R = S->AppendRecord();
+  Variant V(String(u"a text longer than a short string"));
+  S->TakeValue(R, Text, V);
+  EXPECT_TRUE(VarIsEmpty(V));
+  EXPECT_EQ(VarToStr(S->GetValue(R, Text)), u"a text longer than a short string");
+  Variant Again(String(u"second"));
+  S->TakeValue(R, Text, Again);
+  EXPECT_EQ(VarToStr(S->GetValue(R, Text)), u"second");
+  Variant N(42);
+  S->TakeValue(R, Number, N);
+  EXPECT_EQ(S->GetValue(R, Number).AsInteger(), 42);
+  Variant FromNumber(7);
+  S->TakeValue(R, Text, FromNumber);
+  EXPECT_EQ(VarToStr(S->GetValue(R, Text)), u"7");
+  Variant Nothing = Null();
+  S->TakeValue(R, Text, Nothing);
+  EXPECT_TRUE(VarIsNull(S->GetValue(R, Text)));
+  Variant Empty;
+  S->TakeValue(R, Number, Empty);
+  EXPECT_TRUE(VarIsNull(S->GetValue(R, Number)));
+}
+
 TEST(vlDataStorage, DefinitionsAddedAndFreedWithRecords) {
   TStoragePtr S(New<TvlDataStorage>());
   TvlValueDef* A = S->ValueDefs()->Add(ClassOf<TvlStringValueType>(), true, false, nullptr);

@@ -162,6 +162,33 @@ TEST_F(DataSetTest, NavigatesWithBofEofAndRecNo) {
   EXPECT_EQ(ID(), 1);
 }
 
+// The in-place value is the value, read where the active record holds it.
+TEST_F(DataSetTest, ValueRefReadsTheActiveRecordInPlace) {
+  TField* Name = Data->FieldByName(u"Name");
+  Data->SetRecNo(4);
+  const Variant& V = Name->ValueRef();
+  EXPECT_EQ(VarToStr(V), u"Name4");
+  EXPECT_EQ(VarToStr(Name->Value()), VarToStr(V));
+  Data->Edit();
+  Name->SetAsString(u"");
+  Data->FieldByName(u"Amount")->Clear();
+  EXPECT_TRUE(VarIsNull(Data->FieldByName(u"Amount")->ValueRef()));
+  Data->Cancel();
+  EXPECT_EQ(VarToStr(Name->ValueRef()), u"Name4");
+  // Taken from a record that reads its row: read from the row again after.
+  Data->SetRecNo(6);
+  EXPECT_EQ(VarToStr(Name->TakeValue()), u"Name6");
+  EXPECT_EQ(VarToStr(Name->Value()), u"Name6");
+  EXPECT_EQ(VarToStr(Name->TakeValue()), u"Name6");
+  // An edited record holds its values itself: taking copies them.
+  Data->Edit();
+  Name->SetAsString(u"Edited");
+  EXPECT_EQ(VarToStr(Name->TakeValue()), u"Edited");
+  EXPECT_EQ(VarToStr(Name->Value()), u"Edited");
+  Data->Cancel();
+  EXPECT_EQ(VarToStr(Name->Value()), u"Name6");
+}
+
 TEST_F(DataSetTest, BookmarksFindRecordsAgainAndOrderThem) {
   Data->SetRecNo(5);
   TBookmark five = Data->Bookmark();

@@ -9,6 +9,7 @@
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/SqlTimSt.h"
 #include "platform/rtl/Variants.h"
+#include "platform/rtl/VariantTexts.h"
 
 namespace {
 
@@ -482,4 +483,22 @@ TEST(VariantCustom, RecordsOfAnotherSizeAreRefused) {
   EXPECT_THROW(Variant::CreateCustom(VarSQLTimeStamp(), &b, sizeof b), EVariantInvalidArgError);
   EXPECT_THROW(Variant::CreateCustom(VarFMTBcd(), nullptr, sizeof b), EVariantInvalidArgError);
   EXPECT_THROW(Variant::CreateCustom(varTypeMask, &b, sizeof b), EVariantBadVarTypeError);
+}
+
+// A text handed over without a copy, both ways; other types are left alone.
+TEST(Variants, TextsChangeHands) {
+  Variant V = VarFromStr(String(u"moved text of some length"));
+  EXPECT_EQ(VarType(V), varUString);
+  EXPECT_EQ(VarToStr(V), u"moved text of some length");
+  String* S = VarReleaseStr(V);
+  ASSERT_NE(S, nullptr);
+  EXPECT_EQ(*S, u"moved text of some length");
+  EXPECT_TRUE(VarIsEmpty(V));
+  delete S;
+  Variant N(5);
+  EXPECT_EQ(VarReleaseStr(N), nullptr);
+  EXPECT_EQ(N.AsInteger(), 5);
+  Variant A("ansi");
+  EXPECT_EQ(VarReleaseStr(A), nullptr);
+  EXPECT_EQ(VarToStr(A), u"ansi");
 }
