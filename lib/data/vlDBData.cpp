@@ -1698,7 +1698,8 @@ void TvlDBDataController::LoadFromDataSet() {
       P->First();
       struct TLoadSlot {
         TvlValueDef* Def;
-        TField* Field;
+        TField* Field;  // nil for a value the reader computes
+        Boolean TextStored;
       };
       std::vector<TLoadSlot> Slots;
       TvlValueDefs* Defs = DataStorage()->ValueDefs();
@@ -1706,19 +1707,21 @@ void TvlDBDataController::LoadFromDataSet() {
         TvlValueDef* D = Defs->Items(I);
         if (!D->Stored() || Reader->IsInternal(D)) continue;
         auto* F = dynamic_cast<TvlDBDataField*>(D->GetLinkObject());
-        Slots.push_back({D, F ? F->Field() : nullptr});
+        TField* Field = F ? F->Field() : nullptr;
+        if (Field && Field->FieldKind() == fkAggregate) Field = nullptr;
+        Slots.push_back({D, Field, D->TextStored()});
       }
       const Boolean FindSaved = !P->FSavePosInfo.Bookmark.empty();
       for (; !P->IsDetailEOF(); DS->Next(), ++R) {
         if (R >= RecordCount()) SetRecordCount(R + 1);
         for (const TLoadSlot& S : Slots) {
-          if (S.Field && S.Field->FieldKind() != fkAggregate) {
+          if (S.Field) {
             Variant V = S.Field->TakeValue();
             Storage->TakeValue(R, S.Def, V);
           } else {
             Storage->SetValue(R, S.Def, Reader->GetValue(S.Def));
           }
-          if (S.Def->TextStored()) Storage->SetDisplayText(R, S.Def, Reader->GetDisplayText(S.Def));
+          if (S.TextStored) Storage->SetDisplayText(R, S.Def, Reader->GetDisplayText(S.Def));
         }
         if (FindSaved && P->FRecordIndex < 0 && DS->CompareBookmarks(DS->Bookmark(), P->FSavePosInfo.Bookmark) == 0)
           P->FRecordIndex = R;

@@ -1,8 +1,10 @@
 #include "lib/data/vlDataStorage.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "lib/data/vlDataUtils.h"
 #include "lib/foundation/nbCore.h"
@@ -40,6 +42,62 @@ Boolean IsObjectType(TvlValueTypeClass AType) { return AType->InheritsFrom(TvlOb
 
 }  // namespace
 
+// --- TvlRecordArena ------------------------------------------------------------------
+
+namespace {
+constexpr size_t kFirstArenaBlock = size_t(16) << 10;
+constexpr size_t kLargestArenaBlock = size_t(1) << 20;
+}  // namespace
+
+Byte* TvlRecordArena::Allocate(Integer ASize) {
+  const size_t Size = ASize > 0 ? static_cast<size_t>(ASize) : 1;
+  // The most recently freed buffer when it is large enough (buffers of one
+  // storage mostly share one size).
+  if (!FFreed.empty() && static_cast<size_t>(FFreed.back().Size) >= Size) {
+    Byte* B = FFreed.back().Buffer;
+    FFreed.pop_back();
+    std::memset(B, 0, Size);
+    return B;
+  }
+  // Buffers stay aligned for the pointers of their text slots.
+  const size_t Step = (Size + alignof(void*) - 1) & ~(alignof(void*) - 1);
+  if (Step > FLeft) {
+    size_t BlockSize = FBlocks.empty() ? kFirstArenaBlock : std::min(FHeld, kLargestArenaBlock);
+    if (BlockSize < Step) BlockSize = Step;
+    auto* Block = static_cast<Byte*>(std::calloc(BlockSize, 1));
+    if (!Block) throw std::bad_alloc();
+    FBlocks.push_back(Block);
+    FHeld += BlockSize;
+    FNext = Block;
+    FLeft = BlockSize;
+  }
+  Byte* B = FNext;
+  FNext += Step;
+  FLeft -= Step;
+  return B;
+}
+
+void TvlRecordArena::Release(Byte* ABuffer, Integer ASize) {
+  if (ABuffer) FFreed.push_back({ABuffer, ASize > 0 ? ASize : 1});
+}
+
+void TvlRecordArena::Clear() {
+  for (Byte* Block : FBlocks) std::free(Block);
+  FBlocks.clear();
+  FFreed.clear();
+  FNext = nullptr;
+  FLeft = 0;
+  FHeld = 0;
+}
+
+void TvlRecordArena::Swap(TvlRecordArena& AOther) noexcept {
+  std::swap(FBlocks, AOther.FBlocks);
+  std::swap(FFreed, AOther.FFreed);
+  std::swap(FNext, AOther.FNext);
+  std::swap(FLeft, AOther.FLeft);
+  std::swap(FHeld, AOther.FHeld);
+}
+
 // --- TvlValueDef ---------------------------------------------------------------------
 
 TObject* TvlValueDef::GetLinkObject() const { return FLinkObject; }
@@ -73,7 +131,7 @@ void TvlValueDef::BeforeDestruction() {
     // The last definition with room: the buffers go, else the part goes.
     if (FValueDefs->StoredCount() < 2 && Stored()) {
       if (FValueDefs == Storage->FValueDefs)
-        for (Byte*& B : Storage->FRecords) Storage->FreeBuffer(B, FValueDefs);
+        Storage->FreeRecordBuffers();
       else
         for (Byte*& B : Storage->FInternalRecords) Storage->FreeBuffer(B, FValueDefs);
     } else {
@@ -285,7 +343,8 @@ Boolean TvlDataStorage::HasBuffer(Integer ARecordIndex) const { return Buffer(AR
 
 Byte* TvlDataStorage::CreateBuffer(Integer ARecordIndex) {
   Byte*& B = BufferRef(ARecordIndex);
-  if (!B) B = AllocateBuffer(DefsForRecord(ARecordIndex)->RecordSize());
+  if (!B)
+    B = ARecordIndex < 0 ? AllocateBuffer(FInternalValueDefs->RecordSize()) : FArena.Allocate(FValueDefs->RecordSize());
   return B;
 }
 
@@ -322,13 +381,17 @@ void TvlDataStorage::FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs) {
     ReleaseValue(ABuffer, D);
     if (D->TextStored()) D->FValueTypeClass->ReleaseText(ABuffer + D->FOffset + 1 + D->FDataSize);
   }
-  std::free(ABuffer);
+  if (ADefs == FValueDefs)
+    FArena.Release(ABuffer, ADefs->RecordSize());
+  else
+    std::free(ABuffer);
   ABuffer = nullptr;
 }
 
 void TvlDataStorage::FreeRecordBuffers() {
   DropValueCaches();
   for (Byte*& B : FRecords) FreeBuffer(B, FValueDefs);
+  FArena.Clear();
 }
 
 Boolean TvlDataStorage::HasBuffers(TvlValueDefs* ADefs) const {
@@ -341,15 +404,25 @@ Boolean TvlDataStorage::HasBuffers(TvlValueDefs* ADefs) const {
 void TvlDataStorage::InsertDefPart(TvlValueDefs* ADefs, Integer AOldSize, Integer ANewSize) {
   DropValueCaches();
   if (AOldSize == ANewSize) return;
-  std::vector<Byte*>& List = ADefs == FValueDefs ? FRecords : FInternalRecords;
-  Integer OldSize = AOldSize;
-  for (Byte*& B : List) {
-    if (!B) continue;
-    Byte* Grown = AllocateBuffer(ANewSize);
-    std::memcpy(Grown, B, OldSize);
-    std::free(B);
-    B = Grown;
+  if (ADefs != FValueDefs) {
+    for (Byte*& B : FInternalRecords) {
+      if (!B) continue;
+      Byte* Grown = AllocateBuffer(ANewSize);
+      std::memcpy(Grown, B, AOldSize);
+      std::free(B);
+      B = Grown;
+    }
+    return;
   }
+  // Every record buffer grows into a new arena; the old one goes whole.
+  TvlRecordArena Grown;
+  for (Byte*& B : FRecords) {
+    if (!B) continue;
+    Byte* G = Grown.Allocate(ANewSize);
+    std::memcpy(G, B, AOldSize);
+    B = G;
+  }
+  FArena.Swap(Grown);
 }
 
 void TvlDataStorage::RemoveDefPart(TvlValueDefs* ADefs, TvlValueDef* ADef) {
@@ -397,7 +470,10 @@ void TvlDataStorage::DeleteRecord(Integer AIndex) {
   DropValueCaches();
   FreeBuffer(FRecords[AIndex], FValueDefs);
   FRecords.erase(FRecords.begin() + AIndex);
-  if (FRecords.empty()) FRecordIDCounter = 1;
+  if (FRecords.empty()) {
+    FRecordIDCounter = 1;
+    FArena.Clear();
+  }
 }
 
 Integer TvlDataStorage::AddInternalRecord() {
@@ -434,6 +510,7 @@ void TvlDataStorage::CheckStructure() {}
 
 void TvlDataStorage::SetRecordCount(Integer Value) {
   if (Value < 0) Value = 0;
+  if (Value > RecordCount()) FRecords.reserve(static_cast<size_t>(Value));
   while (RecordCount() > Value) DeleteRecord(RecordCount() - 1);
   while (RecordCount() < Value) AppendRecord();
 }

@@ -56,7 +56,8 @@ Boolean IsConversionError(const Exception& E) {
 }
 
 // The value converted to a standard type for a fixed-width slot; Null and
-// Empty store the zero of the slot.
+// Empty store the zero of the slot. The slots' StoreValue read a value of
+// their own type directly (no converted copy: loads store many values).
 Variant Converted(const Variant& Value, TVarType AVarType) {
   if (VarIsNull(Value) || VarIsEmpty(Value)) return VarAsType(Variant(0), AVarType);
   return VarAsType(Value, AVarType);
@@ -295,7 +296,7 @@ void TvlIntegerValueType::ReadValueFrom(void* Buffer, TvlReader* AReader) const 
   Store<Integer>(Buffer, AReader->ReadInteger());
 }
 void TvlIntegerValueType::StoreValue(void* Buffer, const Variant& Value) const {
-  Store<Integer>(Buffer, Converted(Value, varInteger).AsInteger());
+  Store<Integer>(Buffer, Value.VType() == varInteger ? Value.AsInteger() : Converted(Value, varInteger).AsInteger());
 }
 void TvlIntegerValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) const {
   AWriter->WriteInteger(Load<Integer>(Buffer));
@@ -330,7 +331,7 @@ void TvlBooleanValueType::ReadValueFrom(void* Buffer, TvlReader* AReader) const 
   Store<Byte>(Buffer, AReader->ReadBoolean() ? 1 : 0);
 }
 void TvlBooleanValueType::StoreValue(void* Buffer, const Variant& Value) const {
-  Store<Byte>(Buffer, Converted(Value, varBoolean).AsBoolean() ? 1 : 0);
+  Store<Byte>(Buffer, (Value.VType() == varBoolean ? Value.AsBoolean() : Converted(Value, varBoolean).AsBoolean()) ? 1 : 0);
 }
 void TvlBooleanValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) const {
   AWriter->WriteBoolean(Load<Byte>(Buffer) != 0);
@@ -346,7 +347,7 @@ void TvlFloatValueType::ReadValueFrom(void* Buffer, TvlReader* AReader) const {
   Store<Double>(Buffer, AReader->ReadFloat());
 }
 void TvlFloatValueType::StoreValue(void* Buffer, const Variant& Value) const {
-  Store<Double>(Buffer, Converted(Value, varDouble).AsDouble());
+  Store<Double>(Buffer, Value.VType() == varDouble ? Value.AsDouble() : Converted(Value, varDouble).AsDouble());
 }
 void TvlFloatValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) const {
   AWriter->WriteFloat(Load<Double>(Buffer));
@@ -390,7 +391,7 @@ void TvlDateTimeValueType::ReadValueFrom(void* Buffer, TvlReader* AReader) const
   Store<Double>(Buffer, AReader->ReadDateTime());
 }
 void TvlDateTimeValueType::StoreValue(void* Buffer, const Variant& Value) const {
-  Store<Double>(Buffer, Converted(Value, varDate).AsDateTime());
+  Store<Double>(Buffer, Value.VType() == varDate ? Value.AsDateTime() : Converted(Value, varDate).AsDateTime());
 }
 void TvlDateTimeValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) const {
   AWriter->WriteDateTime(Load<Double>(Buffer));
@@ -406,7 +407,7 @@ void TvlLargeIntValueType::ReadValueFrom(void* Buffer, TvlReader* AReader) const
   Store<Int64>(Buffer, AReader->ReadLargeInt());
 }
 void TvlLargeIntValueType::StoreValue(void* Buffer, const Variant& Value) const {
-  Store<Int64>(Buffer, Converted(Value, varInt64).AsInt64());
+  Store<Int64>(Buffer, Value.VType() == varInt64 ? Value.AsInt64() : Converted(Value, varInt64).AsInt64());
 }
 void TvlLargeIntValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) const {
   AWriter->WriteLargeInt(Load<Int64>(Buffer));

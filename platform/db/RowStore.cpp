@@ -545,27 +545,27 @@ void TRowStore::SetInt(size_t Row, size_t Col, TVarType Type, Int64 V) {
       break;
   }
   const TCell cell = At(Row, Col);
-  Release(cell);
+  if (*cell.Tag != tgNull) Release(cell);  // a loaded row's cells start Null
   *cell.Cell = static_cast<UInt64>(V);
   *cell.Tag = tag;
 }
 
 void TRowStore::SetFloat(size_t Row, size_t Col, TVarType Type, double V) {
   const TCell cell = At(Row, Col);
-  Release(cell);
+  if (*cell.Tag != tgNull) Release(cell);  // a loaded row's cells start Null
   std::memcpy(cell.Cell, &V, sizeof V);
   *cell.Tag = Type == varDate ? tgDate : tgDouble;
 }
 
 void TRowStore::SetUtf8(size_t Row, size_t Col, const char* P, size_t N) {
   const TCell cell = At(Row, Col);
-  Release(cell);
+  if (*cell.Tag != tgNull) Release(cell);  // a loaded row's cells start Null
   StoreData(cell, tgUtf8, P, N);
 }
 
 void TRowStore::SetBytes(size_t Row, size_t Col, const char* P, size_t N) {
   const TCell cell = At(Row, Col);
-  Release(cell);
+  if (*cell.Tag != tgNull) Release(cell);  // a loaded row's cells start Null
   StoreData(cell, tgBytes, P, N);
 }
 

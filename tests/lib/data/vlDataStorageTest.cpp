@@ -6,6 +6,7 @@
 
 #include "lib/data/vlDataStorage.h"
 #include "platform/classes/Streams.h"
+#include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Variants.h"
 
@@ -194,6 +195,59 @@ TEST(vlDataStorage, DefinitionsAddedAndFreedWithRecords) {
   Free(B);
   for (Integer I = 0; I < 3; ++I) EXPECT_FALSE(S->HasBuffer(I));
   EXPECT_EQ(S->InternalValueDefs()->Count(), 0);
+}
+
+// Record buffers come from the storage's blocks: buffers freed one by one
+// are reused clean, a definition added later grows every buffer with its
+// values intact, and clearing gives every block back.
+TEST(vlDataStorage, RecordBuffersFromBlocks) {
+  TStoragePtr S(New<TvlDataStorage>());
+  TvlValueDef* Text = S->ValueDefs()->Add(ClassOf<TvlStringValueType>(), true, true, nullptr);
+  TvlValueDef* Number = S->ValueDefs()->Add(ClassOf<TvlFloatValueType>(), true, false, nullptr);
+  constexpr Integer kCount = 3000;  // several blocks
+  auto TextOf = [](Integer I) { return String(u"record text number ") + IntToStr(I); };
+  S->SetRecordCount(kCount);
+  for (Integer I = 0; I < kCount; ++I) {
+    Variant V(TextOf(I));
+    S->TakeValue(I, Text, V);
+    S->SetValue(I, Number, Variant(I * 0.5));
+    S->SetDisplayText(I, Text, IntToStr(I));
+  }
+  const size_t Held = S->RecordBytesHeld();
+  EXPECT_GT(Held, size_t(kCount) * Number->BufferSize());
+  // Freed buffers: a deleted record and a record read back as "no buffer".
+  S->DeleteRecord(10);
+  ReadRecord(S.get(), 20, Signed({1}));
+  EXPECT_FALSE(S->HasBuffer(20));
+  // New buffers take the freed places and start empty.
+  for (Integer R : {S->AppendRecord(), 20}) {
+    S->SetValue(R, Number, Variant(1.25));
+    EXPECT_TRUE(VarIsNull(S->GetValue(R, Text)));
+    EXPECT_EQ(S->GetDisplayText(R, Text), u"");
+    EXPECT_EQ(S->GetValue(R, Number).AsDouble(), 1.25);
+  }
+  EXPECT_EQ(S->RecordBytesHeld(), Held);
+  // A definition added while values exist: every buffer grows, values stay.
+  TvlValueDef* Later = S->ValueDefs()->Add(ClassOf<TvlIntegerValueType>(), true, false, nullptr);
+  for (Integer I : {Integer(0), Integer(9), Integer(10), Integer(kCount - 2)}) {
+    EXPECT_EQ(VarToStr(S->GetValue(I, Text)), TextOf(I + 1 - (I < 10))) << I;
+    EXPECT_EQ(S->GetDisplayText(I, Text), IntToStr(I + 1 - (I < 10))) << I;
+    EXPECT_TRUE(VarIsNull(S->GetValue(I, Later)));
+    S->SetValue(I, Later, Variant(I));
+    EXPECT_EQ(S->GetValue(I, Later).AsInteger(), I);
+  }
+  EXPECT_EQ(S->GetValue(kCount - 1, Number).AsDouble(), 1.25);
+  // Clearing the buffers keeps the records and gives the blocks back.
+  S->ClearRecords(false);
+  EXPECT_EQ(S->RecordCount(), kCount);
+  EXPECT_EQ(S->RecordBytesHeld(), size_t(0));
+  EXPECT_TRUE(VarIsNull(S->GetValue(5, Text)));
+  S->SetValue(5, Later, Variant(8));
+  EXPECT_EQ(S->GetValue(5, Later).AsInteger(), 8);
+  // Deleting the last record does too.
+  S->SetRecordCount(1);
+  S->DeleteRecord(0);
+  EXPECT_EQ(S->RecordBytesHeld(), size_t(0));
 }
 
 TEST(vlDataStorage, DisplayTexts) {
