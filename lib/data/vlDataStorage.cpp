@@ -510,8 +510,19 @@ void TvlDataStorage::CheckStructure() {}
 
 void TvlDataStorage::SetRecordCount(Integer Value) {
   if (Value < 0) Value = 0;
-  if (Value > RecordCount()) FRecords.reserve(static_cast<size_t>(Value));
-  while (RecordCount() > Value) DeleteRecord(RecordCount() - 1);
+  if (static_cast<size_t>(Value) > FRecords.capacity())
+    FRecords.reserve(std::max(static_cast<size_t>(Value), FRecords.capacity() * 2));
+  if (Value < RecordCount()) {
+    // The records at the end go as DeleteRecord would take them (last first:
+    // the heap then reuses their memory best), in one pass.
+    DropValueCaches();
+    for (size_t I = FRecords.size(); I-- > static_cast<size_t>(Value);) FreeBuffer(FRecords[I], FValueDefs);
+    FRecords.resize(static_cast<size_t>(Value));
+    if (FRecords.empty()) {
+      FRecordIDCounter = 1;
+      FArena.Clear();
+    }
+  }
   while (RecordCount() < Value) AppendRecord();
 }
 

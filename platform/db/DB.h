@@ -182,6 +182,9 @@ struct TRecordBuffer {
     return v;
   }
   void LoadAll();
+  // The slot's value moved out: read straight from the row when the slot was
+  // not read yet (the slot still reads its row on next use).
+  Variant TakeSlot(size_t Index);
   // Every slot Null and no row to read.
   void Clear(size_t Slots);
 
@@ -1281,7 +1284,12 @@ class TDataSet : public TComponent {
   // Internal, used by fields and links.
   void DataEvent(TDataEvent Event, NativeInt Info);
   // The buffer that field reads and writes use in the current state (nil when none).
-  TRecordBuffer* GetActiveRecBuf() const;
+  // Browsing is answered here: readers of many records ask once per value.
+  TRecordBuffer* GetActiveRecBuf() const {
+    if (FState == dsBrowse && FActiveRecord < FRecordCount && !FBuffers.empty())
+      return FBuffers[static_cast<size_t>(FActiveRecord)].get();
+    return StateRecBuf();
+  }
   Integer SlotCount() const { return FSlotCount; }
   // The value of a field's slot in the current record before the edit began.
   Variant GetOldFieldValue(const TField* Field) const;
@@ -1369,6 +1377,7 @@ class TDataSet : public TComponent {
   void FreeFieldBuffers();
   void CheckRequiredFields();
   void CalcLookupValue(TField* Field);
+  TRecordBuffer* StateRecBuf() const;
 
   TFields* FFields{};
   TFields* FAggFields{};

@@ -385,10 +385,9 @@ Variant TField::TakeValue() {
   if (!FDataSet || FOffset < 0) return Null();
   TRecordBuffer* b = FDataSet->GetActiveRecBuf();
   if (!b || static_cast<size_t>(FOffset) >= b->Values.size()) return Null();
-  Variant& v = b->Slot(static_cast<size_t>(FOffset));
   // Only a data field's slot of a buffer that still reads its row is read again.
-  if (!b->Source || FFieldKind != fkData) return v;
-  return std::move(v);
+  if (b->Source && FFieldKind == fkData) return b->TakeSlot(static_cast<size_t>(FOffset));
+  return b->Slot(static_cast<size_t>(FOffset));
 }
 
 Boolean TField::IsNull() const { return IsBlank(GetAsVariant()); }

@@ -321,7 +321,7 @@ TRecordBuffer* TDataSet::ActiveBuffer() const {
   return FBuffers[static_cast<size_t>(FActiveRecord)].get();
 }
 
-TRecordBuffer* TDataSet::GetActiveRecBuf() const {
+TRecordBuffer* TDataSet::StateRecBuf() const {
   switch (FState) {
     case dsBrowse:
       return IsEmpty() ? nullptr : ActiveBuffer();

@@ -366,6 +366,14 @@ void TRecordBuffer::LoadSlot(size_t Index) {
   Values[Index] = Source->Value(SourceRow, Index);
 }
 
+Variant TRecordBuffer::TakeSlot(size_t Index) {
+  Variant& v = Values[Index];
+  if (v.VType() == varEmpty && Index < Source->ColumnCount() && Source->Generation() == SourceGeneration)
+    return Source->Value(SourceRow, Index);
+  Slot(Index);
+  return Source ? std::move(v) : v;
+}
+
 void TRecordBuffer::LoadAll() {
   if (!Source) return;
   for (size_t i = 0; Source && i < Values.size(); ++i)
