@@ -350,7 +350,8 @@ Byte* TvlDataStorage::CreateBuffer(Integer ARecordIndex) {
 
 TvlValueDef* TvlDataStorage::DefFor(Integer ARecordIndex, TvlValueDef* AValueDef) const {
   TvlValueDef* Def = ARecordIndex < 0 ? FInternalValueDefs->FindByLinkObject(AValueDef) : AValueDef;
-  return Def && Def->Stored() ? Def : nullptr;
+  // A definition of its own stored has room in every record (asked per value).
+  return Def && (Def->FStored || Def->Stored()) ? Def : nullptr;
 }
 
 void TvlDataStorage::ReleaseValue(Byte* ABuffer, TvlValueDef* ADef) {
@@ -373,7 +374,7 @@ void TvlDataStorage::StoreValue(Byte* ABuffer, TvlValueDef* ADef, const Variant&
   Part[0] = 1;
 }
 
-void TvlDataStorage::FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs) {
+void TvlDataStorage::FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs, Boolean AReuse) {
   if (!ABuffer) return;
   for (Integer I = 0; I < ADefs->Count(); ++I) {
     TvlValueDef* D = ADefs->ItemsDirect(I);
@@ -381,16 +382,17 @@ void TvlDataStorage::FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs) {
     ReleaseValue(ABuffer, D);
     if (D->TextStored()) D->FValueTypeClass->ReleaseText(ABuffer + D->FOffset + 1 + D->FDataSize);
   }
-  if (ADefs == FValueDefs)
-    FArena.Release(ABuffer, ADefs->RecordSize());
-  else
+  if (ADefs != FValueDefs)
     std::free(ABuffer);
+  else if (AReuse)
+    FArena.Release(ABuffer, ADefs->RecordSize());
   ABuffer = nullptr;
 }
 
 void TvlDataStorage::FreeRecordBuffers() {
   DropValueCaches();
-  for (Byte*& B : FRecords) FreeBuffer(B, FValueDefs);
+  // Last first, as the heap reuses the texts' memory best; the arena goes whole.
+  for (size_t I = FRecords.size(); I-- > 0;) FreeBuffer(FRecords[I], FValueDefs, false);
   FArena.Clear();
 }
 
@@ -516,7 +518,7 @@ void TvlDataStorage::SetRecordCount(Integer Value) {
     // The records at the end go as DeleteRecord would take them (last first:
     // the heap then reuses their memory best), in one pass.
     DropValueCaches();
-    for (size_t I = FRecords.size(); I-- > static_cast<size_t>(Value);) FreeBuffer(FRecords[I], FValueDefs);
+    for (size_t I = FRecords.size(); I-- > static_cast<size_t>(Value);) FreeBuffer(FRecords[I], FValueDefs, Value > 0);
     FRecords.resize(static_cast<size_t>(Value));
     if (FRecords.empty()) {
       FRecordIDCounter = 1;
@@ -545,7 +547,7 @@ void TvlDataStorage::TakeValue(Integer ARecordIndex, TvlValueDef* AValueDef, Var
   if (!Def) return;
   Byte* B = CreateBuffer(ARecordIndex);
   ReleaseValue(B, Def);
-  if (VarIsNull(Value) || VarIsEmpty(Value)) return;
+  if (Value.VType() == varNull || Value.VType() == varEmpty) return;
   // Marked present only once stored, as StoreValue does.
   Def->FValueTypeClass->TakeValue(B + Def->FOffset + 1, Value);
   B[Def->FOffset] = 1;

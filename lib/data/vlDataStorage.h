@@ -262,7 +262,8 @@ class TvlDataStorage : public TObject {
   // The definition that holds AValueDef's value in the record (the twin for
   // internal records); nil when none or without room.
   TvlValueDef* DefFor(Integer ARecordIndex, TvlValueDef* AValueDef) const;
-  void FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs);
+  // AReuse false: a record buffer is not kept for reuse (the arena is cleared next).
+  void FreeBuffer(Byte*& ABuffer, TvlValueDefs* ADefs, Boolean AReuse = true);
   void FreeRecordBuffers();
   void InitRecordID(Integer ARecordIndex);
   void AssignRecordIDs();
