@@ -442,7 +442,8 @@ void TCustomMemDataSet::FillBuffer(TRecordBuffer* Buffer, Integer Row) {
   size_t slots = static_cast<size_t>(SlotCount());
   if (Buffer->Values.size() != slots) Buffer->Values.resize(slots);
   size_t n = std::min(FStore.ColumnCount(), slots);
-  for (size_t i = 0; i < n; ++i) VarClear(Buffer->Values[i]);
+  for (size_t i = 0; i < n; ++i)
+    if (Buffer->Values[i].VType() != varEmpty) VarClear(Buffer->Values[i]);  // slots moved out are Empty
   size_t row = static_cast<size_t>(Row);
   UInt64 id = FStore.Id(row);
   Buffer->Source = &FStore;
