@@ -574,7 +574,7 @@ void TvlDBDataProvider::StartInsertFromDataSet() {
     TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
     for (Integer L = 0; L < G->Count(); ++L) {
       GroupValues.push_back(DC->GetValue(R, G->Items(L).Field));
-      if ((DC->Options() & dcoAssignGroupingValues) && !VarIsNull(GroupValues.back()))
+      if (DC->Options().Contains(dcoAssignGroupingValues) && !VarIsNull(GroupValues.back()))
         AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues.back());
     }
   }

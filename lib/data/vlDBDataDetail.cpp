@@ -170,6 +170,7 @@ void TvlDBDataController::Assign(TPersistent* Source) {
   {
     BeginUpdate();
     Finally End([&] { EndUpdate(); });
+    inherited::Assign(Source);
     FDataModeController->Assign(S->FDataModeController);
     SetKeyFieldNames(S->FKeyFieldNames);
     SetDetailKeyFieldNames(S->FDetailKeyFieldNames);

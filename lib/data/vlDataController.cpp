@@ -61,6 +61,8 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummary, P) {
              &TvlDataSummary::SetDefaultGroupSummaryItems);
   P.Property(u"FooterSummaryItems", &TvlDataSummary::FooterSummaryItems, &TvlDataSummary::SetFooterSummaryItems);
   P.Property(u"SummaryGroups", &TvlDataSummary::SummaryGroups, &TvlDataSummary::SetSummaryGroups);
+  P.Property(u"Options", &TvlDataSummary::Options, &TvlDataSummary::SetOptions)
+      .Default(TvlSummaryOptions{soNullIgnore});
   P.Property(u"OnAfterSummary", &TvlDataSummary::OnAfterSummary, &TvlDataSummary::SetOnAfterSummary);
 }
 CL_IMPLEMENT_CLASS(TvlCustomDataSource)
@@ -623,7 +625,7 @@ void TvlDataSummary::Create(TvlCustomDataController* ADataController) {
   FSummaryGroups = New<TvlDataSummaryGroups>(this);
   // Null values are left out of sums, averages and counts of a field unless
   // the option is cleared.
-  FOptions = soNullIgnore;
+  FOptions = TvlSummaryOptions{soNullIgnore};
 }
 
 void TvlDataSummary::Destroy() {
@@ -669,13 +671,12 @@ void TvlDataSummary::Changed(Boolean ARedrawOnly) {
   FDataController->DataControllerInfo()->RefreshSummary(ARedrawOnly);
 }
 
-void TvlDataSummary::SetOptions(Byte Value) {
+void TvlDataSummary::SetOptions(TvlSummaryOptions Value) {
   if (Value == FOptions) return;
-  const Byte Both = soSelectedRecords | soMultipleSelectedRecords;
-  if ((Value & Both) == Both) {
-    Byte Added = Value & ~FOptions & Both;
-    Value &= ~Both;
-    Value |= (Added == soSelectedRecords) ? soSelectedRecords : soMultipleSelectedRecords;
+  // Both selected-records options: the one just added wins (both added: the multiple one).
+  if (Value.Contains(soSelectedRecords) && Value.Contains(soMultipleSelectedRecords)) {
+    const Boolean AddedSingle = !FOptions.Contains(soSelectedRecords) && FOptions.Contains(soMultipleSelectedRecords);
+    Value.Exclude(AddedSingle ? soMultipleSelectedRecords : soSelectedRecords);
   }
   FOptions = Value;
   Changed(false);
@@ -715,8 +716,8 @@ struct TvlDataSummary::TAccumulators {
 Integer TvlDataSummary::GetRecordIndex(Integer ARecordListIndex) {
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   Integer R = Info->GetInternalRecordIndex(ARecordListIndex);
-  Boolean BySelection = (FOptions & soSelectedRecords) ||
-                        ((FOptions & soMultipleSelectedRecords) && FDataController->GetSelectedCount() > 1);
+  Boolean BySelection = FOptions.Contains(soSelectedRecords) ||
+                        (FOptions.Contains(soMultipleSelectedRecords) && FDataController->GetSelectedCount() > 1);
   if (!BySelection) return R;
   if (!FDataController->MultiSelect()) return R == FDataController->FocusedRecordIndex() ? R : -1;
   return Info->Selection()->IsRecordSelected(R) ? R : -1;
@@ -759,8 +760,8 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
 void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
                                        TAccumulators& A) {
   const Integer N = AItems->Count();
-  const Boolean NullIgnore = FOptions & soNullIgnore;
-  const Boolean BySelection = FOptions & (soSelectedRecords | soMultipleSelectedRecords);
+  const Boolean NullIgnore = FOptions.Contains(soNullIgnore);
+  const Boolean BySelection = (FOptions.Contains(soSelectedRecords) || FOptions.Contains(soMultipleSelectedRecords));
   const TvlSummaryEvent& OnSummary = AItems->OnSummary();
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   for (Integer P = AFirst; P <= ALast; ++P) {
@@ -1133,7 +1134,7 @@ void TvlCustomDataProvider::DoEdit() {
 
 void TvlCustomDataProvider::AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues) {
   TvlCustomDataController* DC = FDataController;
-  if (DC->Options() & dcoAssignGroupingValues) {
+  if (DC->Options().Contains(dcoAssignGroupingValues)) {
     TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
     for (Integer L = 0; L < G->Count() && L < static_cast<Integer>(AValues.size()); ++L)
       if (G->Items(L).Field->ValueDef())
@@ -1146,6 +1147,7 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
   TvlCustomDataController* DC = FDataController;
   if (IsInserting() && !FChanging && !FModified) return;
   if (IsEditing() && (FChanging || FModified)) Post(false);
+  DC->DoBeforeInsert();
   Integer NewRecord;
   {
     DC->BeginUpdate();
@@ -1211,6 +1213,7 @@ void TvlCustomDataProvider::Post(Boolean AForcePost) {
 
 void TvlCustomDataProvider::Cancel() {
   TvlCustomDataController* DC = FDataController;
+  DC->DoBeforeCancel();
   {
     DC->BeginUpdate();
     Finally End([&] { DC->EndUpdate(); });
@@ -1246,6 +1249,7 @@ void TvlCustomDataProvider::Delete() {
   DC->DoBeforeDelete(R);
   DC->DeleteRecord(R);
   DC->FocusNearestRecord();
+  DC->DoAfterDelete();
 }
 
 void TvlCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -1256,6 +1260,7 @@ void TvlCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     for (auto It = AList.rbegin(); It != AList.rend(); ++It) {
       DC->DoBeforeDelete(*It);
       DC->DeleteRecord(*It);
+      DC->DoAfterDelete();
     }
     if (DC->InDeleteSelection()) DC->ClearSelection();
   }
@@ -1404,7 +1409,7 @@ void TvlDataControllerSearch::Cancel() {
 
 void TvlCustomDataController::Create(TComponent* AOwner) {
   FOwner = AOwner;
-  FOptions = dcoAssignGroupingValues | dcoAssignMasterDetailKeys | dcoSaveExpanding;
+  FOptions = TvlDataControllerOptions{dcoAssignGroupingValues, dcoAssignMasterDetailKeys, dcoSaveExpanding};
   FFocusedSelected = true;
   FDataStorage = New<TvlDataStorage>();
   FGroups = New<TvlDataControllerGroups>(this);
@@ -1787,12 +1792,15 @@ void TvlCustomDataController::NotifyControl() {
 
 void TvlCustomDataController::DoDataChanged() {
   if (IsOwnerDestroying()) return;
-  if (!Assigned(FOnDataChanged) && FDataChangedListeners.empty()) return;
+  if (!Assigned(FOnDataChanged) && !Assigned(FOnRecordChanged) && FDataChangedListeners.empty()) return;
   if (IsOwnerLoading()) {
     FDataChangedFlag = true;
     return;
   }
   FDataChangedFlag = false;
+  if (!IsPattern() && Assigned(FOnRecordChanged) && (FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
+      FDataChangeRecordIndex != -1)
+    FOnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
   if (Assigned(FOnDataChanged)) FOnDataChanged(this);
   if (IsGridMode() && FProvider->IsLocating()) return;
   // A copy: a listener may remove itself.
@@ -1908,11 +1916,43 @@ Boolean TvlCustomDataController::IsOwnerDestroying() {
 Boolean TvlCustomDataController::IsOwnerLoading() { return FOwner && FOwner->ComponentState().Contains(csLoading); }
 
 Boolean TvlCustomDataController::IsItemSortByText(Integer AItemIndex) {
-  return (FOptions & dcoAnsiSort) && GetItemField(AItemIndex)->ValueDef() &&
+  return FOptions.Contains(dcoAnsiSort) && GetItemField(AItemIndex)->ValueDef() &&
          GetItemField(AItemIndex)->ValueDef()->IsNeedConversion();
 }
 
-void TvlCustomDataController::SetOptions(Word Value) {
+void TvlCustomDataController::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvlCustomDataController*>(Source);
+  if (!S) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  SetOptions(S->FOptions);
+  FFilter->Assign(S->FFilter, true);
+  FSummary->Assign(S->FSummary);
+  FOnAfterCancel = S->FOnAfterCancel;
+  FOnAfterDelete = S->FOnAfterDelete;
+  FOnAfterInsert = S->FOnAfterInsert;
+  FOnAfterPost = S->FOnAfterPost;
+  FOnBeforeCancel = S->FOnBeforeCancel;
+  FOnBeforeDelete = S->FOnBeforeDelete;
+  FOnBeforeInsert = S->FOnBeforeInsert;
+  FOnBeforePost = S->FOnBeforePost;
+  SetOnFilterRecord(S->FOnFilterRecord);
+  FOnNewRecord = S->FOnNewRecord;
+  FOnCompare = S->FOnCompare;
+  FOnDataChanged = S->FOnDataChanged;
+  FOnDetailCollapsing = S->FOnDetailCollapsing;
+  FOnDetailCollapsed = S->FOnDetailCollapsed;
+  FOnDetailExpanding = S->FOnDetailExpanding;
+  FOnDetailExpanded = S->FOnDetailExpanded;
+  FOnGroupingChanged = S->FOnGroupingChanged;
+  FOnRecordChanged = S->FOnRecordChanged;
+  FOnSortingChanged = S->FOnSortingChanged;
+}
+
+void TvlCustomDataController::SetOptions(TvlDataControllerOptions Value) {
   if (FOptions == Value) return;
   FOptions = Value;
   Refresh();
@@ -2192,7 +2232,7 @@ void TvlCustomDataController::SetSortingBySummaryDataItemIndex(Integer Value) {
 }
 
 Boolean TvlCustomDataController::NeedsAnsiConversion(TvlCustomDataField* AField) {
-  return (FOptions & (dcoAnsiSort | dcoCaseInsensitive)) && AField->ValueDef() &&
+  return (FOptions.Contains(dcoAnsiSort) || FOptions.Contains(dcoCaseInsensitive)) && AField->ValueDef() &&
          AField->ValueDef()->IsNeedConversion();
 }
 
@@ -2219,9 +2259,9 @@ Integer TvlCustomDataController::CompareByField(Integer ARecordIndex1, Integer A
     }
     if (VarIsStr(V1) && VarIsStr(V2)) {
       String S1 = VarToStr(V1), S2 = VarToStr(V2);
-      if (FOptions & dcoAnsiSort)
-        return (FOptions & dcoCaseInsensitive) ? AnsiCompareText(S1, S2) : AnsiCompareStr(S1, S2);
-      if (FOptions & dcoCaseInsensitive) return CompareStr(AnsiUpperCase(S1), AnsiUpperCase(S2));
+      if (FOptions.Contains(dcoAnsiSort))
+        return FOptions.Contains(dcoCaseInsensitive) ? AnsiCompareText(S1, S2) : AnsiCompareStr(S1, S2);
+      if (FOptions.Contains(dcoCaseInsensitive)) return CompareStr(AnsiUpperCase(S1), AnsiUpperCase(S2));
     }
     return vlCompareVariants(V1, V2);
   }
@@ -2243,7 +2283,7 @@ void TvlCustomDataController::SetMultiSelect(Boolean Value) {
     else if (FocusedRowIndex() >= 0)
       FDataControllerInfo->ChangeRowSelection(FocusedRowIndex(), true);
   }
-  if (FSummary->Options() & (soSelectedRecords | soMultipleSelectedRecords)) FSummary->Recalculate();
+  if (FSummary->Options().Contains(soSelectedRecords) || FSummary->Options().Contains(soMultipleSelectedRecords)) FSummary->Recalculate();
 }
 
 Integer TvlCustomDataController::GetSelectedCount() const {

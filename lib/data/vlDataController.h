@@ -44,17 +44,16 @@ enum : Word {
   dcicExpanding = 0x020, dcicResetFocusedRow = 0x040, dcicSelection = 0x080, dcicSummary = 0x100,
   dcicFocusedRecord = 0x200
 };
-// TvlDataControllerOptions bits.
-enum : Word {
-  dcoAnsiSort = 0x0001, dcoCaseInsensitive = 0x0002, dcoAssignGroupingValues = 0x0004,
-  dcoAssignMasterDetailKeys = 0x0008, dcoSaveExpanding = 0x0010, dcoSortByDisplayText = 0x0020,
-  dcoFocusTopRowAfterSorting = 0x0040, dcoGroupsAlwaysExpanded = 0x0080, dcoImmediatePost = 0x0100,
-  dcoInsertOnNewItemRowFocusing = 0x0200
-};
+CL_ENUM(TvlDataControllerOption, Byte, dcoAnsiSort, dcoCaseInsensitive, dcoAssignGroupingValues,
+        dcoAssignMasterDetailKeys, dcoSaveExpanding, dcoSortByDisplayText, dcoFocusTopRowAfterSorting,
+        dcoGroupsAlwaysExpanded, dcoImmediatePost, dcoInsertOnNewItemRowFocusing)
+using TvlDataControllerOptions = TSet<TvlDataControllerOption, 2>;
+CL_SET_TYPEINFO(TvlDataControllerOptions)
 // TvlDataControllerEditState bits.
 enum : Byte { dceInsert = 0x01, dceEdit = 0x02, dceChanging = 0x04, dceModified = 0x08 };
-// TvlSummaryOptions bits.
-enum : Byte { soNullIgnore = 0x01, soSelectedRecords = 0x02, soMultipleSelectedRecords = 0x04 };
+CL_ENUM(TvlSummaryOption, Byte, soNullIgnore, soSelectedRecords, soMultipleSelectedRecords)
+using TvlSummaryOptions = TSet<TvlSummaryOption, 1>;
+CL_SET_TYPEINFO(TvlSummaryOptions)
 
 CL_ENUM(TvlSummaryKind, Byte, skNone, skSum, skMin, skMax, skCount, skAverage)
 CL_ENUM(TvlSummaryPosition, Byte, spGroup, spFooter)
@@ -120,6 +119,8 @@ enum TvlDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
 using TvlDataControllerEachDetailProc = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataControllerNotifyEvent = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataDetailExpandedEvent = TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex)>;
+using TvlDataRecordChangedEvent =
+    TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex, Integer AItemIndex)>;
 using TvlDataDetailExpandingEvent =
     TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex, Boolean& AAllow)>;
 using TvlDataFilterRecordEvent =
@@ -756,8 +757,8 @@ class TvlDataSummary : public TPersistent {
   void SetDefaultGroupSummaryItems(TvlDataGroupSummaryItems* Value) { FDefaultGroupSummaryItems->Assign(Value); }
   void SetFooterSummaryItems(TvlDataFooterSummaryItems* Value) { FFooterSummaryItems->Assign(Value); }
   void SetSummaryGroups(TvlDataSummaryGroups* Value) { FSummaryGroups->Assign(Value); }
-  Byte Options() const { return FOptions; }
-  void SetOptions(Byte Value);
+  TvlSummaryOptions Options() const { return FOptions; }
+  void SetOptions(TvlSummaryOptions Value);
   TvlCustomDataController* DataController() const { return FDataController; }
   const TvlAfterSummaryEvent& OnAfterSummary() const { return FOnAfterSummary; }
   void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }
@@ -782,7 +783,7 @@ class TvlDataSummary : public TPersistent {
   Variant FFooterSummaryValues;
   Boolean FInAfterSummary{};
   Integer FLockCount{};
-  Byte FOptions{};
+  TvlSummaryOptions FOptions;
   Boolean FSetCustomSummary{};
   TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
@@ -978,6 +979,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   virtual void Create(TComponent* AOwner);
   void BeforeDestruction() override;
   void Destroy() override;
+  // Options, the filter (ignoring item names), the summary and the handlers
+  // of another controller; OnUpdateControl belongs to the view and stays.
+  void Assign(TPersistent* Source) override;
 
   // Items (the view's columns) and their fields.
   virtual TObject* GetItem(Integer AIndex);
@@ -1130,7 +1134,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
   void CheckEditingRecord(Integer ARecordIndex);
   virtual void PostPendingEdit();
-  Boolean IsImmediatePost() const { return (FOptions & dcoImmediatePost) != 0; }
+  Boolean IsImmediatePost() const { return FOptions.Contains(dcoImmediatePost); }
 
   // Master-detail.
   TvlCustomDataRelationList* Relations() override;
@@ -1280,8 +1284,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlDataFilterCriteria* Filter() const { return FFilter; }
   TvlDataSummary* Summary() const { return FSummary; }
   TvlDataControllerGroups* Groups() const { return FGroups; }
-  Word Options() const { return FOptions; }
-  void SetOptions(Word Value);
+  TvlDataControllerOptions Options() const { return FOptions; }
+  void SetOptions(TvlDataControllerOptions Value);
   TComponent* Owner() const { return FOwner; }
   Boolean GroupingChangedFlag{};
   Boolean SortingChangedFlag{};
@@ -1326,6 +1330,13 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SetOnAfterInsert(const TvlDataControllerNotifyEvent& Value) { FOnAfterInsert = Value; }
   void SetOnNewRecord(const TvlDataDetailExpandedEvent& Value) { FOnNewRecord = Value; }
   void SetOnBeforeDelete(const TvlDataDetailExpandedEvent& Value) { FOnBeforeDelete = Value; }
+  void SetOnAfterDelete(const TvlDataControllerNotifyEvent& Value) { FOnAfterDelete = Value; }
+  void SetOnBeforeCancel(const TvlDataControllerNotifyEvent& Value) { FOnBeforeCancel = Value; }
+  void SetOnBeforeInsert(const TvlDataControllerNotifyEvent& Value) { FOnBeforeInsert = Value; }
+  void SetOnRecordChanged(const TvlDataRecordChangedEvent& Value) { FOnRecordChanged = Value; }
+  void DoAfterDelete() { if (Assigned(FOnAfterDelete)) FOnAfterDelete(this); }
+  void DoBeforeCancel() { if (Assigned(FOnBeforeCancel)) FOnBeforeCancel(this); }
+  void DoBeforeInsert() { if (Assigned(FOnBeforeInsert)) FOnBeforeInsert(this); }
   void DoBeforePost() { if (Assigned(FOnBeforePost)) FOnBeforePost(this); }
   void DoAfterPost() { if (Assigned(FOnAfterPost)) FOnAfterPost(this); }
   void DoAfterCancel() { if (Assigned(FOnAfterCancel)) FOnAfterCancel(this); }
@@ -1376,7 +1387,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FMultiSelect{};
   TvlDataControllerNotifier* FNotifier{};
   Boolean FNewItemRowFocused{};
-  Word FOptions{};
+  TvlDataControllerOptions FOptions;
   TComponent* FOwner{};
   Integer FPrevSelCount{};
   Integer FPrevSelRow{-1};
@@ -1411,4 +1422,6 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlDataDetailExpandedEvent FOnDetailExpanded, FOnDetailCollapsed;
   TvlDataControllerNotifyEvent FOnBeforePost, FOnAfterPost, FOnAfterCancel, FOnAfterInsert;
   TvlDataDetailExpandedEvent FOnNewRecord, FOnBeforeDelete;
+  TvlDataControllerNotifyEvent FOnAfterDelete, FOnBeforeCancel, FOnBeforeInsert;
+  TvlDataRecordChangedEvent FOnRecordChanged;
 };
