@@ -442,6 +442,7 @@ void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   TvlCustomDataController* DC = DataController();
   ResetEditing();
   ClearUpdatingBookkeeping();
+  DBDataController()->ResetMasterDetailKeyFields();
   if (AActive) {
     DBDataController()->BindFieldTypes();
     DC->RebuildData();
@@ -556,6 +557,14 @@ void TvlDBDataProvider::Insert() {
   InsertBracket([&] { DataSet()->Insert(); });
 }
 
+Boolean TvlDBDataProvider::IsInsertingDetail() {
+  if (!DBDataController()->IsDetailMode() || FInInsert) return true;
+  // The detail whose Append or Insert runs takes the new record, current or not.
+  for (TvlDBDataProvider* P : ProviderList())
+    if (P != this && P->DataSet() == DataSet() && P->FInInsert) return false;
+  return IsDataSetCurrent();
+}
+
 void TvlDBDataProvider::StartInsertFromDataSet() {
   if (FInInserting) return;
   FInInserting = true;
@@ -578,6 +587,7 @@ void TvlDBDataProvider::StartInsertFromDataSet() {
         AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues.back());
     }
   }
+  DC->AssignMasterDetailKeys();
   DC->DoInitInsertingRecord(GroupValues);
   DC->UpdateEditingRecord();
 }
@@ -898,7 +908,7 @@ void TvlDBDataProvider::DataSetChanged() {
     ClearUpdatingBookkeeping();
     return;
   }
-  if (DS->State() == dsInsert && !IsInserting() && (!DC->IsDetailMode() || IsDataSetCurrent()) && CanSyncInsert())
+  if (DS->State() == dsInsert && !IsInserting() && CanSyncInsert() && IsInsertingDetail())
     StartInsertFromDataSet();
 }
 
@@ -915,13 +925,18 @@ void TvlDBDataController::Destroy() {
   if (DBProvider()) DBProvider()->SetDataSource(nullptr);
   Free(FDataModeController);
   FDataModeController = nullptr;
+  Free(FMasterDetailKeyFields);
+  FMasterDetailKeyFields = nullptr;
   inherited::Destroy();
 }
 
 TvlDBDataProvider* TvlDBDataController::DBProvider() const { return static_cast<TvlDBDataProvider*>(Provider()); }
 TDataSet* TvlDBDataController::DataSet() const { return DBProvider()->DataSet(); }
 TDataSource* TvlDBDataController::DataSource() const { return DBProvider()->DataSource(); }
-void TvlDBDataController::SetDataSource(TDataSource* Value) { DBProvider()->SetDataSource(Value); }
+void TvlDBDataController::SetDataSource(TDataSource* Value) {
+  ResetMasterDetailKeyFields();
+  DBProvider()->SetDataSource(Value);
+}
 
 void TvlDBDataController::SetKeyFieldNames(const String& Value) {
   if (FKeyFieldNames == Value) return;

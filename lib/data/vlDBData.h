@@ -249,6 +249,8 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   template <class F>
   void InsertBracket(F AOperation);
   void StartInsertFromDataSet();
+  // Whether this provider starts the insert the data set entered.
+  Boolean IsInsertingDetail();
   void MarkPostLocate();
   Boolean FInFirst{};
   TvlDBDataAssignedFields* FAssignedFields{};
@@ -386,6 +388,15 @@ class TvlDBDataController : public TvlCustomDataController {
   // The detail key names when master key names are set, else empty.
   String GetMasterDetailKeyFieldNames();
   const Variant& MasterDetailKeyValues() const { return FMasterDetailKeyValues; }
+  // The data set's fields of the master-detail key names, found on first use
+  // while the data set is open; nil when one is missing. Forgotten whenever
+  // the data set's fields or the names may have changed.
+  TList* MasterDetailKeyFields();
+  void ResetMasterDetailKeyFields();
+  // The data set's current values of those fields; Unassigned without them.
+  Variant MasterDetailKeyValuesOfDataSet();
+  // A new record of a detail takes its master's key values (dcoAssignMasterDetailKeys).
+  void AssignMasterDetailKeys();
   void SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) override;
   TvlDBDataRelation* DBMasterRelation() const;
   TvlDBDataController* MasterDBDataController() const;
@@ -488,6 +499,8 @@ class TvlDBDataController : public TvlCustomDataController {
   String FDetailKeyFieldNames;
   String FMasterKeyFieldNames;
   Variant FMasterDetailKeyValues;
+  TList* FMasterDetailKeyFields{};
+  Boolean FMasterDetailKeyFieldsFound{};
   Boolean FResetDBFields{};
   Boolean FInUnboundCopy{};
   Boolean FInCheckCurrentQuery{};

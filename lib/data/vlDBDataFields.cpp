@@ -347,6 +347,8 @@ TvlCustomDataField* TvlDBDataController::AddItemForField(TObject* AItem, const S
 }
 
 void TvlDBDataController::BindFieldTypes() {
+  // The data set's fields may be new: the detail key fields are found again.
+  ResetMasterDetailKeyFields();
   // Top-level fields only: each prepares its sub-fields.
   std::vector<TvlDBDataField*> List;
   for (Integer I = 0; I < Fields()->Count(); ++I)

@@ -592,3 +592,60 @@ TEST(vlDBDataDetail, LogLoadsByKontor) {
   Loads->Close();
   Log.Set->Close();
 }
+
+// A new record of a detail takes its master's key values, unless the
+// pattern (and so its clones, through Assign) leaves the option out; a new
+// record holding only those values is not kept.
+TEST(vlDBDataDetail, NewDetailRecordTakesTheMasterKeys) {
+  for (Boolean Assign : {true, false}) {
+    TMasterDetail F;
+    if (!Assign) F.Pattern->SetOptions(F.Pattern->Options() - dcoAssignMasterDetailKeys);
+    F.Masters->Open();
+    F.Lines->Open();
+    ASSERT_TRUE(F.Master->ChangeDetailExpanding(4, true));
+    TvlDBDataController* D5 = F.Master->Detail(4);
+    ASSERT_NE(D5, nullptr);
+    EXPECT_EQ(D5->Options().Contains(dcoAssignMasterDetailKeys), Assign);
+    const Integer Lines = F.Lines->RecordCount();
+    D5->SetFocusedRecordIndex(0);  // the user's row: the detail data set is this detail's
+    D5->Append();
+    ASSERT_EQ(F.Lines->State(), dsInsert);
+    if (Assign)
+      EXPECT_EQ(AsInt(F.Lines->FieldByName(u"MasterID")->Value()), 5);
+    else
+      EXPECT_TRUE(VarIsNull(F.Lines->FieldByName(u"MasterID")->Value()));
+    D5->CheckBrowseMode();
+    EXPECT_EQ(F.Lines->RecordCount(), Lines) << Assign;  // only the keys: cancelled
+    if (!Assign) continue;
+    D5->Append();
+    D5->SetEditValue(1, Variant(9));
+    D5->SetEditValue(2, Variant(59));
+    D5->Post();
+    ASSERT_EQ(F.Lines->RecordCount(), Lines + 1);
+    ASSERT_TRUE(F.Lines->Locate(u"MasterID;Line", Pair(Variant(5), Variant(9)), TLocateOptions()));
+    EXPECT_EQ(AsInt(F.Lines->FieldByName(u"Qty")->Value()), 59);
+  }
+}
+
+// The detail key fields are found again after the detail data set reopens
+// with new fields.
+TEST(vlDBDataDetail, DetailKeyFieldsFollowAReopenedDataSet) {
+  TMasterDetail F;
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(2, true));
+  TvlDBDataController* D3 = F.Master->Detail(2);
+  ASSERT_NE(D3, nullptr);
+  TList* Before = D3->MasterDetailKeyFields();
+  ASSERT_NE(Before, nullptr);
+  ASSERT_EQ(Before->Count(), 1);
+  EXPECT_EQ(static_cast<TField*>(Before->Items(0)), F.Lines->FieldByName(u"MasterID"));
+  F.Lines->Close();
+  EXPECT_EQ(D3->MasterDetailKeyFields(), nullptr);
+  F.Lines->Open();
+  TList* After = D3->MasterDetailKeyFields();
+  ASSERT_NE(After, nullptr);
+  EXPECT_EQ(static_cast<TField*>(After->Items(0)), F.Lines->FieldByName(u"MasterID"));
+  D3->SetDetailKeyFieldNames(u"Nothing");
+  EXPECT_EQ(D3->MasterDetailKeyFields(), nullptr);
+}
