@@ -1199,21 +1199,17 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   // A detail in SQL mode first reopens its data set for its master.
   if (!FInSync && !FInResetDataSetCurrent) CheckCurrentQuery();
   if (FInSync || FInResetDataSetCurrent || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
-  Boolean Result;
-  {
-    P->BeginLocate();
-    Finally Leave([&] { P->EndLocate(); });
-    Result = LocateDataSetRecord(ARecordIndex);
-  }
-  // A detail that shows a record has the shared detail data set now.
-  if (Result && ARecordIndex >= 0 && IsDetailMode()) P->SetIsDataSetCurrent(true);
-  return Result;
+  P->BeginLocate();
+  Finally Leave([&] { P->EndLocate(); });
+  return LocateDataSetRecord(ARecordIndex);
 }
 
 void TvlDBDataController::CheckBrowseMode() {
   TDataSet* DS = DataSet();
-  if (!DS || DS->State() == dsInactive) return;
-  if (DS->State() != dsEdit && DS->State() != dsInsert) return;
+  if (!DS || (DS->State() != dsEdit && DS->State() != dsInsert)) {
+    CheckDetailsBrowseMode();
+    return;
+  }
   DS->UpdateRecord();
   if (DBProvider()->IsDataSetModified()) {
     if (!DBProvider()->IsSmartRefresh() && !IsGridMode()) {
@@ -1227,6 +1223,55 @@ void TvlDBDataController::CheckBrowseMode() {
     Cancel();
     if (IsEditState(DS)) DS->Cancel();
   }
+  CheckDetailsBrowseMode();
+}
+
+namespace {
+
+// A weak reference for the length of a scope.
+struct TWeakController {
+  TvlDataListenerLink* Link;
+  explicit TWeakController(TvlCustomDataController* AController) : Link(AController->AddListenerLink()) {}
+  ~TWeakController() {
+    if (Link->Ref) Link->Ref->RemoveListenerLink(Link);
+    delete Link;
+  }
+  Boolean Alive() const { return Link->Ref != nullptr; }
+};
+
+}  // namespace
+
+Boolean TvlDBDataController::CanChangeFocusedRow() {
+  if (FInResetDataSetCurrent) return true;
+  TvlDBDataController* Master = MasterDBDataController();
+  if (!Master) return true;
+  if (!Master->CanChangeFocusedRow()) return false;
+  // Posting may free either controller (its master row may go).
+  TWeakController Self(this), Owner(Master);
+  Master->CheckBrowseMode();
+  if (Self.Alive()) CheckBrowseMode();
+  return Self.Alive() && Owner.Alive();
+}
+
+void TvlDBDataController::AfterFocusedRecordChange() {
+  if (FocusedRecordIndex() == -1 || !IsDetailMode()) return;
+  const Boolean Was = FInResetDataSetCurrent;
+  FInResetDataSetCurrent = true;
+  Finally Restore([&] { FInResetDataSetCurrent = Was; });
+  DBProvider()->SetIsDataSetCurrent(true);
+}
+
+void TvlDBDataController::SetFocus() {
+  if (IsDetailMode() && FDataModeController->DetailInSyncMode()) CheckCurrentQuery();
+}
+
+Boolean TvlDBDataController::DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded) {
+  if (IsGridMode() && AExpanded) {
+    ChangeFocusedRecordIndex(ARecordIndex);
+    if (FocusedRecordIndex() != ARecordIndex) ChangeFocusedRecordIndex(ARecordIndex);
+    if (FocusedRecordIndex() != ARecordIndex) return false;
+  }
+  return inherited::DoDetailExpanding(ARecordIndex, AExpanded);
 }
 
 void TvlDBDataController::RefreshExternalData() {

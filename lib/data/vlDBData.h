@@ -147,7 +147,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   // Grid mode: a window row's value or text, read through the data link.
   Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
-  Boolean IsSyncMode();
+  Boolean IsSyncMode() override;
   Boolean IsSmartRefresh();
   Boolean IsUniDirectional();
   // A provider of the same data set that is loading or notifying.
@@ -424,7 +424,15 @@ class TvlDBDataController : public TvlCustomDataController {
   Boolean LocateDataSetRecord(Integer ARecordIndex);
 
   Boolean CanFocusRecord(Integer ARecordIndex) override;
-  void CheckBrowseMode();
+  void CheckBrowseMode() override;
+  // A detail's row change first posts the master's pending edit, then its own.
+  Boolean CanChangeFocusedRow() override;
+  // A detail that focuses a record takes the shared data set.
+  void AfterFocusedRecordChange() override;
+  // A detail in detail sync mode reopens its data set for its master.
+  void SetFocus() override;
+  // In grid mode a record is focused before its details expand.
+  Boolean DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded) override;
   void RefreshExternalData();
   virtual Integer GetDefaultGridModeBufferCount() { return 100; }
   virtual void GridModeBufferScrolled() { Change(dccLayout); }

@@ -1463,7 +1463,20 @@ void TvlCustomDataController::Destroy() {
   Free(FProvider);
   Free(FDataStorage);
   Free(FSearch);
+  // Running operations see that the controller is gone.
+  for (TvlDataListenerLink* L : FListenerLinks) L->Ref = nullptr;
+  FListenerLinks.clear();
   inherited::Destroy();
+}
+
+TvlDataListenerLink* TvlCustomDataController::AddListenerLink() {
+  auto* L = new TvlDataListenerLink{this};
+  FListenerLinks.push_back(L);
+  return L;
+}
+
+void TvlCustomDataController::RemoveListenerLink(TvlDataListenerLink* ALink) {
+  std::erase(FListenerLinks, ALink);
 }
 
 // --- Items ------------------------------------------------------------------------
@@ -2107,7 +2120,22 @@ Integer TvlCustomDataController::GetRecordListRecordIndex(Integer AIndex) {
 }
 
 Boolean TvlCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
+  if (ARowIndex != FocusedRowIndex()) {
+    if (FProvider->IsSyncMode() && !FProvider->IsInserting() && !CanChangeFocusedRow()) return false;
+    // Pending edits of the details are posted before their master row changes.
+    CheckDetailsBrowseMode();
+  }
   FDataControllerInfo->SetFocusedRowIndex(ARowIndex);
+  return true;
+}
+
+Boolean TvlCustomDataController::CheckDetailsBrowseMode() {
+  if (!FRelations || FRelations->Count() == 0) return true;
+  std::vector<TvlCustomDataController*> Details;
+  for (Integer R = 0; R < RecordCount(); ++R)
+    for (Integer I = 0; I < FRelations->Count(); ++I)
+      if (TvlCustomDataController* D = ExistingDetailDataController(R, I)) Details.push_back(D);
+  for (TvlCustomDataController* D : Details) D->CheckBrowseMode();
   return true;
 }
 
@@ -2799,10 +2827,7 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount() || !FRelations || FRelations->Count() == 0) return false;
   TvlDetailObject* D = FRelations->GetDetailObject(ARecordIndex);
   if (!D) return false;
-  Boolean Allow = true;
-  const TvlDataDetailExpandingEvent& Asking = AExpanded ? FOnDetailExpanding : FOnDetailCollapsing;
-  if (Assigned(Asking)) Asking(this, ARecordIndex, Allow);
-  if (!Allow) return false;
+  if (!DoDetailExpanding(ARecordIndex, AExpanded)) return false;
   // The handler may have changed the records: the detail object is read again.
   if (ARecordIndex >= RecordCount() || !(D = FRelations->GetDetailObject(ARecordIndex))) return false;
   D->SetExpanded(AExpanded);
@@ -2811,6 +2836,13 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   const TvlDataDetailExpandedEvent& Done = AExpanded ? FOnDetailExpanded : FOnDetailCollapsed;
   if (Assigned(Done)) Done(this, ARecordIndex);
   return true;
+}
+
+Boolean TvlCustomDataController::DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded) {
+  Boolean Allow = true;
+  const TvlDataDetailExpandingEvent& Asking = AExpanded ? FOnDetailExpanding : FOnDetailCollapsing;
+  if (Assigned(Asking)) Asking(this, ARecordIndex, Allow);
+  return Allow;
 }
 
 TObject* TvlCustomDataController::CreateDetailLinkObject(TvlCustomDataRelation*, Integer) { return nullptr; }

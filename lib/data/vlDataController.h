@@ -836,6 +836,8 @@ class TvlCustomDataProvider : public TObject {
  public:
   virtual Boolean IsGridMode() { return false; }
   virtual Boolean IsActiveDataSet() { return false; }
+  // Whether the provider follows a data set's current record.
+  virtual Boolean IsSyncMode() { return false; }
   virtual Boolean IsActive() { return FCustomDataSource != nullptr; }
   virtual Boolean CanModify() { return true; }
   virtual Boolean AppendAllowed() { return CanModify(); }
@@ -973,6 +975,12 @@ class TvlDataControllerGroups : public TObject {
 using TvlDataFilterCriteriaClass = TClassOf<TvlDataFilterCriteria>;
 using TvlDataSummaryItemClass = TClassOf<TvlDataSummaryItem>;
 
+// A weak reference to a controller held by a running operation: Ref becomes
+// nil when the controller is destroyed meanwhile.
+struct TvlDataListenerLink {
+  TvlCustomDataController* Ref{};
+};
+
 class TvlCustomDataController : public TPersistent, public IvlDataController {
   CL_CLASS(TvlCustomDataController, TPersistent)
  public:
@@ -1072,6 +1080,21 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SetBookmarkRecordIndex(Integer Value) { FBookmarkRecordIndex = Value; }
   void CheckBookmarkValid(Integer ARecordIndex);
   virtual Boolean CanFocusRecord(Integer ARecordIndex);
+  // Weak references: the link stays valid after the controller is gone
+  // (Ref nil); the holder hands it back with RemoveListenerLink when Ref is
+  // still set, and frees it.
+  TvlDataListenerLink* AddListenerLink();
+  void RemoveListenerLink(TvlDataListenerLink* ALink);
+  // Asked before the focused row of a synchronised provider moves; True here.
+  virtual Boolean CanChangeFocusedRow() { return true; }
+  // Run by the info object after the focused record moved; empty here.
+  virtual void AfterFocusedRecordChange() {}
+  // Posts or cancels a pending edit of a data set; nothing here.
+  virtual void CheckBrowseMode() {}
+  // CheckBrowseMode on every existing detail controller; True.
+  virtual Boolean CheckDetailsBrowseMode();
+  // The view took the focus; nothing here.
+  virtual void SetFocus() {}
 
   // Sorting, grouping, expanding.
   void ChangeSorting(Integer AItemIndex, TvlDataSortOrder ASortOrder);
@@ -1143,6 +1166,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex);
   Boolean IsCreatingLinkObject() const { return FCreatingLinkObject; }
   Boolean ChangeDetailExpanding(Integer ARecordIndex, Boolean AExpanded);
+  // Fires OnDetailExpanding or OnDetailCollapsing (allowed by default); whether to go on.
+  virtual Boolean DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded);
   TObject* GetDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
   virtual TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex);
   Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
@@ -1413,6 +1438,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Integer FDataChangedLockCount{};
   Boolean FDataChangedFlag{};
   TvlUpdateControlEvent FOnUpdateControl;
+  std::vector<TvlDataListenerLink*> FListenerLinks;
   TvlDataFilterRecordEvent FOnFilterRecord;
   TvlDataControllerCompareEvent FOnCompare;
   TNotifyEvent FOnDataChanged;

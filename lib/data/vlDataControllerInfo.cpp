@@ -1607,7 +1607,9 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
   if (ARowIndex == FFocusingInfo->RowIndex) return;
   FFocusingFlag = true;
   if (!(FChanges & dcicFocusedRow)) FPrevFocusingInfo->Assign(FFocusingInfo);
+  const Integer PrevRecord = FFocusingInfo->RecordIndex;
   Boolean Allowed = AForce;
+  {
   Finally After([&] {
     const Integer N = GetRowCount();
     if (FFocusingInfo->RowIndex >= N) FFocusingInfo->RowIndex = -1;
@@ -1632,6 +1634,8 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
     Allowed = FDataController->CanFocusRecord(Target);
   }
   if (Allowed) FFocusingInfo->RowIndex = ARowIndex;
+  }
+  if (FFocusingInfo->RecordIndex != PrevRecord) FDataController->AfterFocusedRecordChange();
 }
 
 Integer TvlCustomDataControllerInfo::LocateFocusedRow(Boolean AAfterCollapse) {

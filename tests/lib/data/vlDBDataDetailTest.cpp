@@ -649,3 +649,82 @@ TEST(vlDBDataDetail, DetailKeyFieldsFollowAReopenedDataSet) {
   D3->SetDetailKeyFieldNames(u"Nothing");
   EXPECT_EQ(D3->MasterDetailKeyFields(), nullptr);
 }
+
+// Moving between rows posts pending edits: a detail's row change posts its
+// master's edit first; a master's row change posts its details' edits.
+TEST(vlDBDataDetail, RowChangesPostTheMastersAndTheDetailsEdits) {
+  TMasterDetail F;
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(4, true));
+  TvlDBDataController* D5 = F.Master->Detail(4);
+  ASSERT_NE(D5, nullptr);
+  ASSERT_GE(D5->RecordCount(), 3);
+  F.Master->SetFocusedRecordIndex(4);
+  F.Master->Edit();
+  F.Master->SetEditValue(1, Variant(u"five"));
+  ASSERT_EQ(F.Masters->State(), dsEdit);
+  // The post reads the master again and makes its details anew: the old
+  // detail sees itself go and refuses the move.
+  EXPECT_FALSE(D5->ChangeFocusedRowIndex(1));
+  EXPECT_EQ(F.Masters->State(), dsBrowse);
+  EXPECT_EQ(F.Master->GetValue(4, 1), Variant(u"five"));
+  D5 = F.Master->Detail(4);
+  ASSERT_NE(D5, nullptr);
+  EXPECT_TRUE(D5->ChangeFocusedRowIndex(2));
+  EXPECT_EQ(D5->FocusedRecordIndex(), 2);
+  // The detail's own edit goes when the master moves to another row.
+  D5->Edit();
+  D5->SetEditValue(2, Variant(500));
+  ASSERT_EQ(F.Lines->State(), dsEdit);
+  F.Master->SetFocusedRecordIndex(6);
+  EXPECT_EQ(F.Lines->State(), dsBrowse);
+  ASSERT_TRUE(F.Lines->Locate(u"MasterID;Line", Pair(Variant(5), Variant(3)), TLocateOptions()));
+  EXPECT_EQ(AsInt(F.Lines->FieldByName(u"Qty")->Value()), 500);
+}
+
+// A master in grid mode focuses the record whose details expand.
+TEST(vlDBDataDetail, GridModeExpandingFocusesTheRecord) {
+  TMasterDetail F;
+  F.Master->DataModeController()->SetGridMode(true);
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->IsGridMode());
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(3, true));
+  EXPECT_EQ(F.Master->FocusedRecordIndex(), 3);
+  EXPECT_EQ(AsInt(F.Masters->FieldByName(u"ID")->Value()), 4);
+  // Outside grid mode the focus stays.
+  TMasterDetail G;
+  G.Masters->Open();
+  G.Lines->Open();
+  G.Master->SetFocusedRecordIndex(0);
+  ASSERT_TRUE(G.Master->ChangeDetailExpanding(3, true));
+  EXPECT_EQ(G.Master->FocusedRecordIndex(), 0);
+}
+
+// In SQL mode a detail that takes the focus reopens the shared data set
+// with its master's values; a detail that focuses a record becomes current.
+TEST(vlDBDataDetail, SQLModeDetailTakingTheFocusReopensItsQuery) {
+  TMasterDetail F(true);
+  std::unique_ptr<TLineQuery, TObjectFree> Query(New<TLineQuery>());
+  Query->DS = F.Lines;
+  F.Lines->Params()->CreateParam(ftInteger, u"MasterID", ptInput)->SetValue(Variant(0));
+  F.Lines->SetOnFilterRecord(TFilterRecordEvent(Query.get(), &TLineQuery::Filter));
+  F.Lines->SetFiltered(true);
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(1, true));
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(3, true));
+  TvlDBDataController* D2 = F.Master->Detail(1);
+  TvlDBDataController* D4 = F.Master->Detail(3);
+  ASSERT_TRUE(D2 && D4);
+  EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 4);
+  EXPECT_TRUE(D4->DBProvider()->IsDataSetCurrent());
+  D2->SetFocus();
+  EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 2);
+  EXPECT_EQ(F.Lines->RecordCount(), LineCount(2));
+  D2->SetFocusedRecordIndex(0);
+  EXPECT_TRUE(D2->DBProvider()->IsDataSetCurrent());
+  EXPECT_FALSE(D4->DBProvider()->IsDataSetCurrent());
+  EXPECT_EQ(D4->FocusedRecordIndex(), -1);
+}

@@ -1467,3 +1467,16 @@ TEST(DataControllerSummary, SelectedRecordsOptionsExcludeEachOther) {
   }
   EXPECT_EQ(GetPropValue(S, u"Options"), Variant(u"soNullIgnore,soMultipleSelectedRecords"));
 }
+
+// A weak link held by a running operation learns that its controller went.
+TEST(DataControllerItems, ListenerLinksSeeTheControllerGo) {
+  auto* DC = New<TvlCustomDataController>(nullptr);
+  TvlDataListenerLink* Kept = DC->AddListenerLink();
+  TvlDataListenerLink* Returned = DC->AddListenerLink();
+  EXPECT_EQ(Kept->Ref, DC);
+  DC->RemoveListenerLink(Returned);
+  delete Returned;
+  Free(DC);
+  EXPECT_EQ(Kept->Ref, nullptr);
+  delete Kept;
+}
