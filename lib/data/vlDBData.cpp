@@ -269,8 +269,12 @@ Boolean TvlDBDataProvider::IsDataSetBusy() {
   const Boolean CountLocate = DBDataController()->IsKeyNavigation() || IsGridMode();
   for (TvlDBDataProvider* P : Providers()) {
     if (P->DataSet() != DataSet()) continue;
-    if (P->FLoading || P->LockCount() > 0 || P->FInNotify || (CountLocate && P->IsLocating()))
-      return !FPostLocateFlag;
+    if (!(P->FLoading || P->LockCount() > 0 || P->FInNotify || (CountLocate && P->IsLocating()))) continue;
+    if (FPostLocateFlag) return false;
+    if (P->FInNotify) return true;
+    // The controller's own grid-mode notify lock lets the changes through.
+    if (IsGridMode()) return DataController()->LockGridModeNotifyCount() == 0;
+    return true;
   }
   return false;
 }
@@ -896,6 +900,8 @@ void TvlDBDataProvider::DataSetChanged() {
       // Selected records and the bookmark that left the data set are dropped.
       if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
       if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
+      // A record the data set began inserting becomes the controller's insert.
+      if (DS->State() == dsInsert && !IsInserting()) StartInsertFromDataSet();
     }
     DC->SyncFocusWithDataSet();
     return;
@@ -1272,6 +1278,36 @@ Boolean TvlDBDataController::DoDetailExpanding(Integer ARecordIndex, Boolean AEx
     if (FocusedRecordIndex() != ARecordIndex) return false;
   }
   return inherited::DoDetailExpanding(ARecordIndex, AExpanded);
+}
+
+void TvlDBDataController::ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) {
+  TDataSet* DS = DataSet();
+  if (!IsGridMode() || !DS) {
+    inherited::ForEachRow(ASelectedRows, AProc);
+    return;
+  }
+  auto Visit = [&] {
+    const Integer Row = FocusedRowIndex();
+    if (Row >= 0) AProc(Row, GetRowInfo(Row));
+  };
+  if (ASelectedRows && !MultiSelect()) {
+    Visit();
+  } else if (ASelectedRows) {
+    // A copy: the walk may change the selection's window rows, not its bookmarks.
+    TvlBookmarkList* Marks = DBSelection()->Bookmarks();
+    std::vector<TBookmark> List;
+    for (Integer I = 0; I < Marks->Count(); ++I) List.push_back(Marks->Items(I));
+    for (const TBookmark& B : List) {
+      DS->GotoBookmark(B);
+      Visit();
+    }
+  } else {
+    DS->First();
+    while (!DS->Eof()) {
+      Visit();
+      DS->Next();
+    }
+  }
 }
 
 void TvlDBDataController::RefreshExternalData() {

@@ -172,8 +172,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean PostLocateFlag() const { return FPostLocateFlag; }
   void ClearPostLocateFlag() { FPostLocateFlag = false; }
   // Locating (the base locate count); a pending edit marks the providers of the data set.
-  void BeginLocate();
-  void EndLocate() { LeaveLocating(); }
+  void BeginLocate() override;
 
   // Editing and deleting on the data set.
   virtual Boolean IsDataSetModified();
@@ -425,6 +424,9 @@ class TvlDBDataController : public TvlCustomDataController {
 
   Boolean CanFocusRecord(Integer ARecordIndex) override;
   void CheckBrowseMode() override;
+  // In grid mode the data set walks: the selected bookmarks or every record,
+  // each handed over as the focused row.
+  void ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) override;
   // A detail's row change first posts the master's pending edit, then its own.
   Boolean CanChangeFocusedRow() override;
   // A detail that focuses a record takes the shared data set.

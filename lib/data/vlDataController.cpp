@@ -1469,6 +1469,27 @@ void TvlCustomDataController::Destroy() {
   inherited::Destroy();
 }
 
+void TvlCustomDataController::ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) {
+  if (ASelectedRows) {
+    for (Integer I = 0; I < GetSelectedCount(); ++I) {
+      const Integer Row = GetSelectedRowIndex(I);
+      AProc(Row, GetRowInfo(Row));
+    }
+    return;
+  }
+  for (Integer Row = 0; Row < GetRowCount(); ++Row) AProc(Row, GetRowInfo(Row));
+}
+
+void TvlCustomDataController::LockGridModeNotify() {
+  ++FLockGridModeNotifyCount;
+  FProvider->BeginLocate();
+}
+
+void TvlCustomDataController::UnlockGridModeNotify() {
+  FProvider->EndLocate();
+  --FLockGridModeNotifyCount;
+}
+
 TvlDataListenerLink* TvlCustomDataController::AddListenerLink() {
   auto* L = new TvlDataListenerLink{this};
   FListenerLinks.push_back(L);

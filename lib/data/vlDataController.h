@@ -117,6 +117,8 @@ class TvlGroupingChangingInfo : public TvlUpdateControlInfo {
 using TvlUpdateControlEvent = TDelegate<void(TvlUpdateControlInfo* AInfo)>;
 enum TvlDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
 using TvlDataControllerEachDetailProc = TDelegate<void(TvlCustomDataController* ADataController)>;
+struct TvlRowInfo;
+using TvlDataControllerEachRowProc = TDelegate<void(Integer ARowIndex, const TvlRowInfo& ARowInfo)>;
 using TvlDataControllerNotifyEvent = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataDetailExpandedEvent = TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex)>;
 using TvlDataRecordChangedEvent =
@@ -880,6 +882,9 @@ class TvlCustomDataProvider : public TObject {
   void UnlockDataChanges() { --FLockCount; }
   void EnterLocating() { ++FLocateCount; }
   void LeaveLocating() { --FLocateCount; }
+  // The locate count as the controller's grid-mode notify lock brackets it.
+  virtual void BeginLocate() { EnterLocating(); }
+  virtual void EndLocate() { LeaveLocating(); }
   Boolean IsEditing() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
   Boolean IsInserting() const { return IsEditing() && FInserting; }
   Boolean IsChanging() const { return FChanging; }
@@ -1085,6 +1090,12 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // still set, and frees it.
   TvlDataListenerLink* AddListenerLink();
   void RemoveListenerLink(TvlDataListenerLink* ALink);
+  // AProc for each selected row in selection order (ASelectedRows), else for every row.
+  virtual void ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc);
+  // Counts LockGridModeNotifyCount around the provider's locate count.
+  void LockGridModeNotify();
+  void UnlockGridModeNotify();
+  Integer LockGridModeNotifyCount() const { return FLockGridModeNotifyCount; }
   // Asked before the focused row of a synchronised provider moves; True here.
   virtual Boolean CanChangeFocusedRow() { return true; }
   // Run by the info object after the focused record moved; empty here.
@@ -1439,6 +1450,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FDataChangedFlag{};
   TvlUpdateControlEvent FOnUpdateControl;
   std::vector<TvlDataListenerLink*> FListenerLinks;
+  Integer FLockGridModeNotifyCount{};
   TvlDataFilterRecordEvent FOnFilterRecord;
   TvlDataControllerCompareEvent FOnCompare;
   TNotifyEvent FOnDataChanged;
