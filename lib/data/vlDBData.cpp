@@ -516,6 +516,15 @@ void TvlDBDataProvider::RecordChanged(TField*) {
 
 void TvlDBDataProvider::AssignValue(TField* AField, const Variant& AValue) {
   if (!AField) return;
+  if (AField->Lookup()) {
+    // A lookup is given by its key fields.
+    TList* Keys = New<TList>();
+    Finally F([&] { Free(Keys); });
+    if (!vlFindFields(DataSet(), AField->KeyFields(), Keys) || Keys->Count() == 0) return;
+    vlSetFieldsValue(DataSet(), Keys, AValue);
+    for (Integer I = 0; I < Keys->Count(); ++I) FAssignedFields->AddField(static_cast<TField*>(Keys->Items(I)));
+    return;
+  }
   AField->SetValue(AValue);
   FAssignedFields->AddField(AField);
 }
@@ -569,6 +578,11 @@ Boolean TvlDBDataProvider::IsInsertingDetail() {
   return IsDataSetCurrent();
 }
 
+void TvlDBDataProvider::AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues) {
+  FInsertGroupValues = AValues;
+  inherited::AssignGroupingValues(ARecordIndex, AValues);
+}
+
 void TvlDBDataProvider::StartInsertFromDataSet() {
   if (FInInserting) return;
   FInInserting = true;
@@ -576,20 +590,18 @@ void TvlDBDataProvider::StartInsertFromDataSet() {
   TvlDBDataController* DC = DBDataController();
   TDataSet* DS = DataSet();
   FAssignedFields->Clear();
+  FInsertGroupValues.clear();
   const Boolean AsAppend = DS->Eof() && !FInsertOperation;
   DoInsert(AsAppend);
   // A record inserted before others moves their indexes.
   if (!AsAppend) DC->RebuildKeyIndex();
-  const Integer R = EditingRecordIndex();
   std::vector<Variant> GroupValues;
-  if (R >= 0) {
-    // Grouping values the new stored record took go to the data set too.
+  GroupValues.swap(FInsertGroupValues);
+  if (EditingRecordIndex() >= 0 && DC->Options().Contains(dcoAssignGroupingValues)) {
+    // The group values the new record took (keys of lookups) go to the data set too.
     TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
-    for (Integer L = 0; L < G->Count(); ++L) {
-      GroupValues.push_back(DC->GetValue(R, G->Items(L).Field));
-      if (DC->Options().Contains(dcoAssignGroupingValues) && !VarIsNull(GroupValues.back()))
-        AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues.back());
-    }
+    for (Integer L = 0; L < G->Count() && L < static_cast<Integer>(GroupValues.size()); ++L)
+      if (!VarIsNull(GroupValues[L])) AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues[L]);
   }
   DC->AssignMasterDetailKeys();
   DC->DoInitInsertingRecord(GroupValues);

@@ -248,6 +248,9 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   template <class F>
   void InsertBracket(F AOperation);
   void StartInsertFromDataSet();
+  // Keeps the group values the new record took (the group keys) for the data set.
+  void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues) override;
+  std::vector<Variant> FInsertGroupValues;
   // Whether this provider starts the insert the data set entered.
   Boolean IsInsertingDetail();
   void MarkPostLocate();
@@ -374,6 +377,8 @@ class TvlDBDataController : public TvlCustomDataController {
   TvlCustomDataRelationClass GetRelationClass() override;
   void RelationsChanged(TvlCustomDataRelation* ARelation) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  // Lookup and several-name fields group by their sub-fields' values.
+  Variant GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   // Fields made of several data-set fields filter by their joined values, not by stored text.
   TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField) override;
   String GetFilterItemFieldName(TObject* AItem) override;

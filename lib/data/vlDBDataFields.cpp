@@ -388,6 +388,14 @@ Variant TvlDBDataController::GetFilterDataValue(Integer ARecordIndex, TvlCustomD
   return ValuesOf(Values);
 }
 
+Variant TvlDBDataController::GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) {
+  auto* F = dynamic_cast<TvlDBDataField*>(AField);
+  if (!F || F->FieldCount() == 0) return inherited::GetGroupValue(ARecordIndex, AField);
+  std::vector<Variant> Values;
+  for (Integer I = 0; I < F->FieldCount(); ++I) Values.push_back(GetValue(ARecordIndex, F->Fields(I)));
+  return ValuesOf(Values);
+}
+
 TvlValueDef* TvlDBDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
   auto* F = dynamic_cast<TvlDBDataField*>(AField);
   if (F && F->FieldCount() != 0) return nullptr;

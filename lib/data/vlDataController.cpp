@@ -1153,12 +1153,7 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
     DC->BeginUpdate();
     Finally End([&] { DC->EndUpdate(); });
     std::vector<Variant> GroupValues;
-    TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
-    auto TakeGroupValues = [&](Integer R) {
-      GroupValues.assign(G->Count(), Null());
-      if (R < 0 || R >= DC->RecordCount()) return;
-      for (Integer L = 0; L < G->Count(); ++L) GroupValues[L] = DC->GetValue(R, G->Items(L).Field);
-    };
+    auto TakeGroupValues = [&](Integer R) { DC->GetGroupValues(R, GroupValues); };
     if (IsEditing()) ResetEditing();
     if (AAppend) {
       Integer Rows = DC->GetRowCount();
@@ -1467,6 +1462,13 @@ void TvlCustomDataController::Destroy() {
   for (TvlDataListenerLink* L : FListenerLinks) L->Ref = nullptr;
   FListenerLinks.clear();
   inherited::Destroy();
+}
+
+void TvlCustomDataController::GetGroupValues(Integer ARecordIndex, std::vector<Variant>& AValues) {
+  TvlGroupingFieldList* G = FDataControllerInfo->GroupingFieldList();
+  AValues.assign(G->Count(), Null());
+  if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) return;
+  for (Integer L = 0; L < G->Count(); ++L) AValues[L] = GetGroupValue(ARecordIndex, G->Items(L).Field);
 }
 
 void TvlCustomDataController::ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) {
@@ -3081,7 +3083,7 @@ Variant TvlDataControllerGroups::GetGroupValue(Integer ADataGroupIndex) const {
   Integer R = GetFirstRecordOfGroup(ADataGroupIndex);
   if (R < 0) return Null();
   TvlCustomDataField* F = Info()->DataGroups()->Fields(GetLevel(ADataGroupIndex));
-  return FDataController->GetValue(R, F);
+  return FDataController->GetGroupValue(R, F);
 }
 
 Integer TvlDataControllerGroups::GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex,

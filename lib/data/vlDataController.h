@@ -903,7 +903,7 @@ class TvlCustomDataProvider : public TObject {
  protected:
   void DoEdit();
   void DoInsert(Boolean AAppend);
-  void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues);
+  virtual void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues);
 
  private:
   Boolean FChanging{};
@@ -1090,6 +1090,13 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   // still set, and frees it.
   TvlDataListenerLink* AddListenerLink();
   void RemoveListenerLink(TvlDataListenerLink* ALink);
+  // The value a record gives its group of AField; a data-set controller
+  // answers the keys of lookup and several-name fields.
+  virtual Variant GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) {
+    return GetValue(ARecordIndex, AField);
+  }
+  // One value per grouping item, Null for a record out of range.
+  void GetGroupValues(Integer ARecordIndex, std::vector<Variant>& AValues);
   // AProc for each selected row in selection order (ASelectedRows), else for every row.
   virtual void ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc);
   // Counts LockGridModeNotifyCount around the provider's locate count.

@@ -728,3 +728,50 @@ TEST(vlDBDataDetail, SQLModeDetailTakingTheFocusReopensItsQuery) {
   EXPECT_FALSE(D4->DBProvider()->IsDataSetCurrent());
   EXPECT_EQ(D4->FocusedRecordIndex(), -1);
 }
+
+// Lookup and several-name fields group by their key values: the groups
+// answer the keys, and a record inserted into a group gets its keys.
+TEST(vlDBDataDetail, LookupAndSeveralNameGroupValues) {
+  TMasterDetailData D;
+  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
+  TStringField* Name = New<TStringField>(D.Lines);
+  Name->SetFieldName(u"MasterName");
+  Name->SetFieldKind(fkLookup);
+  Name->SetKeyFields(u"MasterID");
+  Name->SetLookupDataSet(D.Masters);
+  Name->SetLookupKeyFields(u"ID");
+  Name->SetLookupResultField(u"Name");
+  Name->SetDataSet(D.Lines);
+  TPlainView V(D.LineSource, {u"MasterName", u"Line", u"Qty", u"MasterID;Line"});
+  D.Masters->Open();
+  D.Lines->Open();
+  TvlDBDataField* Lookup = V.DC->GetDBItemField(0);
+  EXPECT_EQ(VarToStr(V.DC->GetValue(2, 0)), u"m2");
+  EXPECT_EQ(AsInt(V.DC->GetGroupValue(2, Lookup)), 2);
+  Variant Pair2 = V.DC->GetGroupValue(2, V.DC->GetDBItemField(3));
+  ASSERT_TRUE(VarIsArray(Pair2));
+  EXPECT_EQ(AsInt(VarArrayGet(Pair2, {0})), 2);
+  EXPECT_EQ(AsInt(VarArrayGet(Pair2, {1})), AsInt(V.DC->GetValue(2, 1)));
+  EXPECT_EQ(V.DC->GetGroupValue(2, V.DC->GetDBItemField(2)), V.DC->GetValue(2, 2));
+
+  V.DC->ChangeGrouping(0, 0);
+  TvlDataControllerGroups* G = V.DC->Groups();
+  const Integer Group = G->GetDataGroupIndexByGroupValue(-1, Variant(4));
+  ASSERT_GE(Group, 0);
+  EXPECT_EQ(AsInt(G->GetGroupValue(Group)), 4);
+  EXPECT_EQ(G->GetDataGroupIndexByGroupValue(-1, Variant(u"m4")), -1);
+  std::vector<Variant> Values;
+  const Integer First = G->GetFirstRecordOfGroup(Group);
+  V.DC->GetGroupValues(First, Values);
+  ASSERT_EQ(Values.size(), 1u);
+  EXPECT_EQ(AsInt(Values[0]), 4);
+  V.DC->GetGroupValues(-1, Values);
+  EXPECT_TRUE(VarIsNull(Values[0]));
+  // Inserting beside a record of master 4 gives the new line master 4's key.
+  V.DC->SetFocusedRecordIndex(First);
+  V.DC->Insert();
+  ASSERT_EQ(D.Lines->State(), dsInsert);
+  EXPECT_EQ(AsInt(D.Lines->FieldByName(u"MasterID")->Value()), 4);
+  EXPECT_EQ(D.Lines->FieldByName(u"MasterName")->AsString(), u"m4");
+  D.Lines->Cancel();
+}
