@@ -761,7 +761,7 @@ void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFir
                                        TAccumulators& A) {
   const Integer N = AItems->Count();
   const Boolean NullIgnore = FOptions.Contains(soNullIgnore);
-  const Boolean BySelection = (FOptions.Contains(soSelectedRecords) || FOptions.Contains(soMultipleSelectedRecords));
+  const Boolean BySelection = FollowsSelection();
   const TvlSummaryEvent& OnSummary = AItems->OnSummary();
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   for (Integer P = AFirst; P <= ALast; ++P) {
@@ -2334,7 +2334,7 @@ void TvlCustomDataController::SetMultiSelect(Boolean Value) {
     else if (FocusedRowIndex() >= 0)
       FDataControllerInfo->ChangeRowSelection(FocusedRowIndex(), true);
   }
-  if (FSummary->Options().Contains(soSelectedRecords) || FSummary->Options().Contains(soMultipleSelectedRecords)) FSummary->Recalculate();
+  if (FSummary->FollowsSelection()) FSummary->Recalculate();
 }
 
 Integer TvlCustomDataController::GetSelectedCount() const {

@@ -761,6 +761,10 @@ class TvlDataSummary : public TPersistent {
   void SetSummaryGroups(TvlDataSummaryGroups* Value) { FSummaryGroups->Assign(Value); }
   TvlSummaryOptions Options() const { return FOptions; }
   void SetOptions(TvlSummaryOptions Value);
+  // Whether the summaries follow the selection (either selected-records option).
+  Boolean FollowsSelection() const {
+    return FOptions.Contains(soSelectedRecords) || FOptions.Contains(soMultipleSelectedRecords);
+  }
   TvlCustomDataController* DataController() const { return FDataController; }
   const TvlAfterSummaryEvent& OnAfterSummary() const { return FOnAfterSummary; }
   void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }

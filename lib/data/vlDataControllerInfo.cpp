@@ -861,7 +861,7 @@ void TvlCustomDataControllerInfo::SortingChanged() { FChanges |= dcicSorting; }
 
 void TvlCustomDataControllerInfo::SelectionChanged() {
   FChanges |= dcicSelection;
-  if (FDataController->Summary()->Options().Contains(soSelectedRecords) || FDataController->Summary()->Options().Contains(soMultipleSelectedRecords))
+  if (FDataController->Summary()->FollowsSelection())
     FChanges |= dcicSummary;
 }
 
@@ -937,7 +937,7 @@ void TvlCustomDataControllerInfo::Update() {
       FInfoCalculation = false;
       NotifyChanges();
     });
-    const Boolean ForSelection = (DC->Summary()->Options().Contains(soSelectedRecords) || DC->Summary()->Options().Contains(soMultipleSelectedRecords));
+    const Boolean ForSelection = DC->Summary()->FollowsSelection();
     if (FChanges & dcicLoad) {
       CreateRecordList();
       FilterRecordList();
@@ -1261,7 +1261,7 @@ void TvlCustomDataControllerInfo::SortRecordList() {
 
 Boolean TvlCustomDataControllerInfo::IsSortingBySummary() {
   TvlDataSummary* S = FDataController->Summary();
-  if (S->Options().Contains(soSelectedRecords) || S->Options().Contains(soMultipleSelectedRecords)) return false;
+  if (S->FollowsSelection()) return false;
   for (Integer L = 0; L < FGroupingFieldList->Count(); ++L) {
     TvlDataGroupSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
     if (Items && Items->SortedSummaryItem()) return true;

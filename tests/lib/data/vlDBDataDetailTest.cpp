@@ -75,6 +75,19 @@ struct TMasterDetailData {
   }
 };
 
+// Persistent fields: the lines' data fields and the master's name looked up by "MasterID".
+void AddMasterNameLookup(TMasterDetailData& D) {
+  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
+  TStringField* Name = New<TStringField>(D.Lines);
+  Name->SetFieldName(u"MasterName");
+  Name->SetFieldKind(fkLookup);
+  Name->SetKeyFields(u"MasterID");
+  Name->SetLookupDataSet(D.Masters);
+  Name->SetLookupKeyFields(u"ID");
+  Name->SetLookupResultField(u"Name");
+  Name->SetDataSet(D.Lines);
+}
+
 // A master view: one detail controller per expanded master record, made
 // from the pattern as a grid's detail view makes its clones.
 class TMasterView : public TvlDBDataController {
@@ -441,16 +454,7 @@ TEST(vlDBDataDetail, GroupingInGridModeReadsEveryRecord) {
 
 TEST(vlDBDataDetail, LookupFieldsEditByKey) {
   TMasterDetailData D;
-  // Persistent fields: the lines' data fields and the master's name looked up by "MasterID".
-  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
-  TStringField* Name = New<TStringField>(D.Lines);
-  Name->SetFieldName(u"MasterName");
-  Name->SetFieldKind(fkLookup);
-  Name->SetKeyFields(u"MasterID");
-  Name->SetLookupDataSet(D.Masters);
-  Name->SetLookupKeyFields(u"ID");
-  Name->SetLookupResultField(u"Name");
-  Name->SetDataSet(D.Lines);
+  AddMasterNameLookup(D);
   TPlainView V(D.LineSource, {u"MasterName", u"Qty", u"MasterName"});
   D.Masters->Open();
   D.Lines->Open();
@@ -733,15 +737,7 @@ TEST(vlDBDataDetail, SQLModeDetailTakingTheFocusReopensItsQuery) {
 // answer the keys, and a record inserted into a group gets its keys.
 TEST(vlDBDataDetail, LookupAndSeveralNameGroupValues) {
   TMasterDetailData D;
-  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
-  TStringField* Name = New<TStringField>(D.Lines);
-  Name->SetFieldName(u"MasterName");
-  Name->SetFieldKind(fkLookup);
-  Name->SetKeyFields(u"MasterID");
-  Name->SetLookupDataSet(D.Masters);
-  Name->SetLookupKeyFields(u"ID");
-  Name->SetLookupResultField(u"Name");
-  Name->SetDataSet(D.Lines);
+  AddMasterNameLookup(D);
   TPlainView V(D.LineSource, {u"MasterName", u"Line", u"Qty", u"MasterID;Line"});
   D.Masters->Open();
   D.Lines->Open();
