@@ -172,11 +172,11 @@ void RunTurkishSort(benchmark::State& State, Boolean ACold) {
   TvlCustomDataController* DC = Data().DC.get();
   std::vector<std::string> Keys(kRecords);
   for (Integer I = 0; I < kRecords; ++I) Keys[I] = AnsiCollationKey(Data().Texts[I], false);
-  DC->SetOptions(DC->Options() | dcoAnsiSort);
+  DC->SetOptions(DC->Options() + dcoAnsiSort);
   DC->ChangeSorting(cText, soAscending);
   DC->ChangeSorting(cText, soNone);
   RunSort(State, cText, Keys, ACold);
-  DC->SetOptions(DC->Options() & ~dcoAnsiSort);
+  DC->SetOptions(DC->Options() - dcoAnsiSort);
 }
 
 void BM_SortTurkishTextCold(benchmark::State& State) { RunTurkishSort(State, true); }
@@ -216,13 +216,13 @@ void BM_GroupWithSummaries(benchmark::State& State) {
   TvlDataSummaryItems* Items = DC->Summary()->DefaultGroupSummaryItems();
   Items->Add(nullptr, spGroup, skSum)->SetDataFieldLink(DC->GetItemField(cFloat));  // the items have no objects
   Items->Add(nullptr, spGroup, skCount);
-  DC->SetOptions(DC->Options() | dcoGroupsAlwaysExpanded);
+  DC->SetOptions(DC->Options() + dcoGroupsAlwaysExpanded);
   RunInTurns(
       State, kRecords + kGroups, [&] { DC->DataControllerInfo()->ChangeGrouping(DC->GetItemField(cGroup), 0); },
       [&] { DC->ChangeGrouping(cGroup, 0); }, [&] { Unsort([&] { DC->ChangeGrouping(cGroup, -1); }); },
       GroupFloor);
   Items->Clear();
-  DC->SetOptions(DC->Options() & ~dcoGroupsAlwaysExpanded);
+  DC->SetOptions(DC->Options() - dcoGroupsAlwaysExpanded);
 }
 BENCHMARK(BM_GroupWithSummaries)->Unit(benchmark::kMillisecond)->Iterations(4);
 

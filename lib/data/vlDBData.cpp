@@ -269,8 +269,12 @@ Boolean TvlDBDataProvider::IsDataSetBusy() {
   const Boolean CountLocate = DBDataController()->IsKeyNavigation() || IsGridMode();
   for (TvlDBDataProvider* P : Providers()) {
     if (P->DataSet() != DataSet()) continue;
-    if (P->FLoading || P->LockCount() > 0 || P->FInNotify || (CountLocate && P->IsLocating()))
-      return !FPostLocateFlag;
+    if (!(P->FLoading || P->LockCount() > 0 || P->FInNotify || (CountLocate && P->IsLocating()))) continue;
+    if (FPostLocateFlag) return false;
+    if (P->FInNotify) return true;
+    // The controller's own grid-mode notify lock lets the changes through.
+    if (IsGridMode()) return DataController()->LockGridModeNotifyCount() == 0;
+    return true;
   }
   return false;
 }
@@ -442,6 +446,7 @@ void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   TvlCustomDataController* DC = DataController();
   ResetEditing();
   ClearUpdatingBookkeeping();
+  DBDataController()->ResetMasterDetailKeyFields();
   if (AActive) {
     DBDataController()->BindFieldTypes();
     DC->RebuildData();
@@ -511,6 +516,15 @@ void TvlDBDataProvider::RecordChanged(TField*) {
 
 void TvlDBDataProvider::AssignValue(TField* AField, const Variant& AValue) {
   if (!AField) return;
+  if (AField->Lookup()) {
+    // A lookup is given by its key fields.
+    TList* Keys = New<TList>();
+    Finally F([&] { Free(Keys); });
+    if (!vlFindFields(DataSet(), AField->KeyFields(), Keys) || Keys->Count() == 0) return;
+    vlSetFieldsValue(DataSet(), Keys, AValue);
+    for (Integer I = 0; I < Keys->Count(); ++I) FAssignedFields->AddField(static_cast<TField*>(Keys->Items(I)));
+    return;
+  }
   AField->SetValue(AValue);
   FAssignedFields->AddField(AField);
 }
@@ -556,6 +570,19 @@ void TvlDBDataProvider::Insert() {
   InsertBracket([&] { DataSet()->Insert(); });
 }
 
+Boolean TvlDBDataProvider::IsInsertingDetail() {
+  if (!DBDataController()->IsDetailMode() || FInInsert) return true;
+  // The detail whose Append or Insert runs takes the new record, current or not.
+  for (TvlDBDataProvider* P : ProviderList())
+    if (P != this && P->DataSet() == DataSet() && P->FInInsert) return false;
+  return IsDataSetCurrent();
+}
+
+void TvlDBDataProvider::AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues) {
+  FInsertGroupValues = AValues;
+  inherited::AssignGroupingValues(ARecordIndex, AValues);
+}
+
 void TvlDBDataProvider::StartInsertFromDataSet() {
   if (FInInserting) return;
   FInInserting = true;
@@ -563,21 +590,20 @@ void TvlDBDataProvider::StartInsertFromDataSet() {
   TvlDBDataController* DC = DBDataController();
   TDataSet* DS = DataSet();
   FAssignedFields->Clear();
+  FInsertGroupValues.clear();
   const Boolean AsAppend = DS->Eof() && !FInsertOperation;
   DoInsert(AsAppend);
   // A record inserted before others moves their indexes.
   if (!AsAppend) DC->RebuildKeyIndex();
-  const Integer R = EditingRecordIndex();
   std::vector<Variant> GroupValues;
-  if (R >= 0) {
-    // Grouping values the new stored record took go to the data set too.
+  GroupValues.swap(FInsertGroupValues);
+  if (EditingRecordIndex() >= 0 && DC->Options().Contains(dcoAssignGroupingValues)) {
+    // The group values the new record took (keys of lookups) go to the data set too.
     TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
-    for (Integer L = 0; L < G->Count(); ++L) {
-      GroupValues.push_back(DC->GetValue(R, G->Items(L).Field));
-      if ((DC->Options() & dcoAssignGroupingValues) && !VarIsNull(GroupValues.back()))
-        AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues.back());
-    }
+    for (Integer L = 0; L < G->Count() && L < static_cast<Integer>(GroupValues.size()); ++L)
+      if (!VarIsNull(GroupValues[L])) AssignValue(DC->GetDBFieldOf(G->Items(L).Field), GroupValues[L]);
   }
+  DC->AssignMasterDetailKeys();
   DC->DoInitInsertingRecord(GroupValues);
   DC->UpdateEditingRecord();
 }
@@ -886,6 +912,8 @@ void TvlDBDataProvider::DataSetChanged() {
       // Selected records and the bookmark that left the data set are dropped.
       if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
       if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
+      // A record the data set began inserting becomes the controller's insert.
+      if (DS->State() == dsInsert && !IsInserting()) StartInsertFromDataSet();
     }
     DC->SyncFocusWithDataSet();
     return;
@@ -898,7 +926,7 @@ void TvlDBDataProvider::DataSetChanged() {
     ClearUpdatingBookkeeping();
     return;
   }
-  if (DS->State() == dsInsert && !IsInserting() && (!DC->IsDetailMode() || IsDataSetCurrent()) && CanSyncInsert())
+  if (DS->State() == dsInsert && !IsInserting() && CanSyncInsert() && IsInsertingDetail())
     StartInsertFromDataSet();
 }
 
@@ -915,13 +943,18 @@ void TvlDBDataController::Destroy() {
   if (DBProvider()) DBProvider()->SetDataSource(nullptr);
   Free(FDataModeController);
   FDataModeController = nullptr;
+  Free(FMasterDetailKeyFields);
+  FMasterDetailKeyFields = nullptr;
   inherited::Destroy();
 }
 
 TvlDBDataProvider* TvlDBDataController::DBProvider() const { return static_cast<TvlDBDataProvider*>(Provider()); }
 TDataSet* TvlDBDataController::DataSet() const { return DBProvider()->DataSet(); }
 TDataSource* TvlDBDataController::DataSource() const { return DBProvider()->DataSource(); }
-void TvlDBDataController::SetDataSource(TDataSource* Value) { DBProvider()->SetDataSource(Value); }
+void TvlDBDataController::SetDataSource(TDataSource* Value) {
+  ResetMasterDetailKeyFields();
+  DBProvider()->SetDataSource(Value);
+}
 
 void TvlDBDataController::SetKeyFieldNames(const String& Value) {
   if (FKeyFieldNames == Value) return;
@@ -1184,21 +1217,17 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   // A detail in SQL mode first reopens its data set for its master.
   if (!FInSync && !FInResetDataSetCurrent) CheckCurrentQuery();
   if (FInSync || FInResetDataSetCurrent || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
-  Boolean Result;
-  {
-    P->BeginLocate();
-    Finally Leave([&] { P->EndLocate(); });
-    Result = LocateDataSetRecord(ARecordIndex);
-  }
-  // A detail that shows a record has the shared detail data set now.
-  if (Result && ARecordIndex >= 0 && IsDetailMode()) P->SetIsDataSetCurrent(true);
-  return Result;
+  P->BeginLocate();
+  Finally Leave([&] { P->EndLocate(); });
+  return LocateDataSetRecord(ARecordIndex);
 }
 
 void TvlDBDataController::CheckBrowseMode() {
   TDataSet* DS = DataSet();
-  if (!DS || DS->State() == dsInactive) return;
-  if (DS->State() != dsEdit && DS->State() != dsInsert) return;
+  if (!DS || (DS->State() != dsEdit && DS->State() != dsInsert)) {
+    CheckDetailsBrowseMode();
+    return;
+  }
   DS->UpdateRecord();
   if (DBProvider()->IsDataSetModified()) {
     if (!DBProvider()->IsSmartRefresh() && !IsGridMode()) {
@@ -1211,6 +1240,85 @@ void TvlDBDataController::CheckBrowseMode() {
   } else {
     Cancel();
     if (IsEditState(DS)) DS->Cancel();
+  }
+  CheckDetailsBrowseMode();
+}
+
+namespace {
+
+// A weak reference for the length of a scope.
+struct TWeakController {
+  TvlDataListenerLink* Link;
+  explicit TWeakController(TvlCustomDataController* AController) : Link(AController->AddListenerLink()) {}
+  ~TWeakController() {
+    if (Link->Ref) Link->Ref->RemoveListenerLink(Link);
+    delete Link;
+  }
+  Boolean Alive() const { return Link->Ref != nullptr; }
+};
+
+}  // namespace
+
+Boolean TvlDBDataController::CanChangeFocusedRow() {
+  if (FInResetDataSetCurrent) return true;
+  TvlDBDataController* Master = MasterDBDataController();
+  if (!Master) return true;
+  if (!Master->CanChangeFocusedRow()) return false;
+  // Posting may free either controller (its master row may go).
+  TWeakController Self(this), Owner(Master);
+  Master->CheckBrowseMode();
+  if (Self.Alive()) CheckBrowseMode();
+  return Self.Alive() && Owner.Alive();
+}
+
+void TvlDBDataController::AfterFocusedRecordChange() {
+  if (FocusedRecordIndex() == -1 || !IsDetailMode()) return;
+  const Boolean Was = FInResetDataSetCurrent;
+  FInResetDataSetCurrent = true;
+  Finally Restore([&] { FInResetDataSetCurrent = Was; });
+  DBProvider()->SetIsDataSetCurrent(true);
+}
+
+void TvlDBDataController::SetFocus() {
+  if (IsDetailMode() && FDataModeController->DetailInSyncMode()) CheckCurrentQuery();
+}
+
+Boolean TvlDBDataController::DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded) {
+  if (IsGridMode() && AExpanded) {
+    ChangeFocusedRecordIndex(ARecordIndex);
+    if (FocusedRecordIndex() != ARecordIndex) ChangeFocusedRecordIndex(ARecordIndex);
+    if (FocusedRecordIndex() != ARecordIndex) return false;
+  }
+  return inherited::DoDetailExpanding(ARecordIndex, AExpanded);
+}
+
+void TvlDBDataController::ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) {
+  TDataSet* DS = DataSet();
+  if (!IsGridMode() || !DS) {
+    inherited::ForEachRow(ASelectedRows, AProc);
+    return;
+  }
+  auto Visit = [&] {
+    const Integer Row = FocusedRowIndex();
+    if (Row >= 0) AProc(Row, GetRowInfo(Row));
+  };
+  if (ASelectedRows && !MultiSelect()) {
+    Visit();
+  } else if (ASelectedRows) {
+    // A copy: the walk may change the selection's window rows, not its bookmarks.
+    TvlBookmarkList* Marks = DBSelection()->Bookmarks();
+    std::vector<TBookmark> List;
+    for (Integer I = 0; I < Marks->Count(); ++I) List.push_back(Marks->Items(I));
+    for (const TBookmark& B : List) {
+      DS->GotoBookmark(B);
+      Visit();
+    }
+  } else {
+    DS->First();
+    while (!DS->Eof()) {
+      Visit();
+      DS->Next();
+    }
   }
 }
 

@@ -147,7 +147,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   // Grid mode: a window row's value or text, read through the data link.
   Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
-  Boolean IsSyncMode();
+  Boolean IsSyncMode() override;
   Boolean IsSmartRefresh();
   Boolean IsUniDirectional();
   // A provider of the same data set that is loading or notifying.
@@ -172,8 +172,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean PostLocateFlag() const { return FPostLocateFlag; }
   void ClearPostLocateFlag() { FPostLocateFlag = false; }
   // Locating (the base locate count); a pending edit marks the providers of the data set.
-  void BeginLocate();
-  void EndLocate() { LeaveLocating(); }
+  void BeginLocate() override;
 
   // Editing and deleting on the data set.
   virtual Boolean IsDataSetModified();
@@ -249,6 +248,11 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   template <class F>
   void InsertBracket(F AOperation);
   void StartInsertFromDataSet();
+  // Keeps the group values the new record took (the group keys) for the data set.
+  void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues) override;
+  std::vector<Variant> FInsertGroupValues;
+  // Whether this provider starts the insert the data set entered.
+  Boolean IsInsertingDetail();
   void MarkPostLocate();
   Boolean FInFirst{};
   TvlDBDataAssignedFields* FAssignedFields{};
@@ -373,6 +377,8 @@ class TvlDBDataController : public TvlCustomDataController {
   TvlCustomDataRelationClass GetRelationClass() override;
   void RelationsChanged(TvlCustomDataRelation* ARelation) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
+  // Lookup and several-name fields group by their sub-fields' values.
+  Variant GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   // Fields made of several data-set fields filter by their joined values, not by stored text.
   TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField) override;
   String GetFilterItemFieldName(TObject* AItem) override;
@@ -386,6 +392,15 @@ class TvlDBDataController : public TvlCustomDataController {
   // The detail key names when master key names are set, else empty.
   String GetMasterDetailKeyFieldNames();
   const Variant& MasterDetailKeyValues() const { return FMasterDetailKeyValues; }
+  // The data set's fields of the master-detail key names, found on first use
+  // while the data set is open; nil when one is missing. Forgotten whenever
+  // the data set's fields or the names may have changed.
+  TList* MasterDetailKeyFields();
+  void ResetMasterDetailKeyFields();
+  // The data set's current values of those fields; Unassigned without them.
+  Variant MasterDetailKeyValuesOfDataSet();
+  // A new record of a detail takes its master's key values (dcoAssignMasterDetailKeys).
+  void AssignMasterDetailKeys();
   void SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) override;
   TvlDBDataRelation* DBMasterRelation() const;
   TvlDBDataController* MasterDBDataController() const;
@@ -413,7 +428,18 @@ class TvlDBDataController : public TvlCustomDataController {
   Boolean LocateDataSetRecord(Integer ARecordIndex);
 
   Boolean CanFocusRecord(Integer ARecordIndex) override;
-  void CheckBrowseMode();
+  void CheckBrowseMode() override;
+  // In grid mode the data set walks: the selected bookmarks or every record,
+  // each handed over as the focused row.
+  void ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) override;
+  // A detail's row change first posts the master's pending edit, then its own.
+  Boolean CanChangeFocusedRow() override;
+  // A detail that focuses a record takes the shared data set.
+  void AfterFocusedRecordChange() override;
+  // A detail in detail sync mode reopens its data set for its master.
+  void SetFocus() override;
+  // In grid mode a record is focused before its details expand.
+  Boolean DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded) override;
   void RefreshExternalData();
   virtual Integer GetDefaultGridModeBufferCount() { return 100; }
   virtual void GridModeBufferScrolled() { Change(dccLayout); }
@@ -488,6 +514,8 @@ class TvlDBDataController : public TvlCustomDataController {
   String FDetailKeyFieldNames;
   String FMasterKeyFieldNames;
   Variant FMasterDetailKeyValues;
+  TList* FMasterDetailKeyFields{};
+  Boolean FMasterDetailKeyFieldsFound{};
   Boolean FResetDBFields{};
   Boolean FInUnboundCopy{};
   Boolean FInCheckCurrentQuery{};

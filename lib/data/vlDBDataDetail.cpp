@@ -85,7 +85,7 @@ Boolean TvlDBDataProvider::IsDetailEOF() {
   if (DS->Eof()) return true;
   if (IsEditState(DS)) return false;
   TvlDBDataController* DC = DBDataController();
-  return !vlDBKeysEqual(DataSetKeyValues(DS, DC->GetMasterDetailKeyFieldNames()), DC->MasterDetailKeyValues());
+  return !vlDBKeysEqual(DC->MasterDetailKeyValuesOfDataSet(), DC->MasterDetailKeyValues());
 }
 
 void TvlDBDataProvider::SetIsDataSetCurrent(Boolean Value) {
@@ -118,7 +118,7 @@ Boolean TvlDBDataProvider::IsOtherDetailChanged() {
   if (!DC->IsDetailClone() || !DC->DataModeController()->DetailInSQLMode()) return false;
   if (!DC->DataModeController()->DetailInSyncMode()) return true;
   if (FIsDataSetCurrent || VarIsEmpty(DC->MasterDetailKeyValues())) return false;
-  return !vlDBKeysEqual(DataSetKeyValues(DataSet(), DC->GetMasterDetailKeyFieldNames()), DC->MasterDetailKeyValues());
+  return !vlDBKeysEqual(DC->MasterDetailKeyValuesOfDataSet(), DC->MasterDetailKeyValues());
 }
 
 Boolean TvlDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) {
@@ -170,6 +170,7 @@ void TvlDBDataController::Assign(TPersistent* Source) {
   {
     BeginUpdate();
     Finally End([&] { EndUpdate(); });
+    inherited::Assign(Source);
     FDataModeController->Assign(S->FDataModeController);
     SetKeyFieldNames(S->FKeyFieldNames);
     SetDetailKeyFieldNames(S->FDetailKeyFieldNames);
@@ -192,17 +193,59 @@ TvlDBDataController* TvlDBDataController::MasterDBDataController() const {
 void TvlDBDataController::SetDetailKeyFieldNames(const String& Value) {
   if (FDetailKeyFieldNames == Value) return;
   FDetailKeyFieldNames = Value;
+  ResetMasterDetailKeyFields();
   if (TvlDBDataRelation* R = DBMasterRelation(); R && !IsDetailClone()) R->KeyFieldNamesChanged();
 }
 
 void TvlDBDataController::SetMasterKeyFieldNames(const String& Value) {
   if (FMasterKeyFieldNames == Value) return;
   FMasterKeyFieldNames = Value;
+  ResetMasterDetailKeyFields();
   if (TvlDBDataRelation* R = DBMasterRelation(); R && !IsDetailClone()) R->KeyFieldNamesChanged();
 }
 
 String TvlDBDataController::GetMasterDetailKeyFieldNames() {
   return FMasterKeyFieldNames.empty() ? String() : FDetailKeyFieldNames;
+}
+
+TList* TvlDBDataController::MasterDetailKeyFields() {
+  TDataSet* DS = DataSet();
+  if (!DS || !DS->Active()) return nullptr;
+  if (!FMasterDetailKeyFields) {
+    FMasterDetailKeyFields = New<TList>();
+    FMasterDetailKeyFieldsFound = false;
+  }
+  if (!FMasterDetailKeyFieldsFound) {
+    const String Names = GetMasterDetailKeyFieldNames();
+    FMasterDetailKeyFields->Clear();
+    if (Names.empty() || !vlFindFields(DS, Names, FMasterDetailKeyFields)) {
+      FMasterDetailKeyFields->Clear();
+      return nullptr;
+    }
+    FMasterDetailKeyFieldsFound = true;
+  }
+  return FMasterDetailKeyFields;
+}
+
+Variant TvlDBDataController::MasterDetailKeyValuesOfDataSet() {
+  TList* Fields = MasterDetailKeyFields();
+  return Fields ? vlGetFieldsValue(DataSet(), Fields) : Variant();
+}
+
+void TvlDBDataController::AssignMasterDetailKeys() {
+  if (!Options().Contains(dcoAssignMasterDetailKeys) || !IsDetailClone() || VarIsEmpty(FMasterDetailKeyValues)) return;
+  TList* Fields = MasterDetailKeyFields();
+  if (!Fields) return;
+  const Integer Count = Fields->Count();
+  for (Integer I = 0; I < Count; ++I) {
+    auto* F = static_cast<TField*>(Fields->Items(I));
+    DBProvider()->AssignValue(F, Count == 1 ? FMasterDetailKeyValues : Variant(FMasterDetailKeyValues[I]));
+  }
+}
+
+void TvlDBDataController::ResetMasterDetailKeyFields() {
+  FMasterDetailKeyFieldsFound = false;
+  if (FMasterDetailKeyFields) FMasterDetailKeyFields->Clear();
 }
 
 void TvlDBDataController::SetMasterRelation(TvlCustomDataRelation* AMasterRelation, Integer AMasterRecordIndex) {

@@ -347,6 +347,8 @@ TvlCustomDataField* TvlDBDataController::AddItemForField(TObject* AItem, const S
 }
 
 void TvlDBDataController::BindFieldTypes() {
+  // The data set's fields may be new: the detail key fields are found again.
+  ResetMasterDetailKeyFields();
   // Top-level fields only: each prepares its sub-fields.
   std::vector<TvlDBDataField*> List;
   for (Integer I = 0; I < Fields()->Count(); ++I)
@@ -383,6 +385,14 @@ Variant TvlDBDataController::GetFilterDataValue(Integer ARecordIndex, TvlCustomD
   if (!F || F->FieldCount() == 0) return inherited::GetFilterDataValue(ARecordIndex, AField);
   std::vector<Variant> Values;
   for (Integer I = 0; I < F->FieldCount(); ++I) Values.push_back(inherited::GetFilterDataValue(ARecordIndex, F->Fields(I)));
+  return ValuesOf(Values);
+}
+
+Variant TvlDBDataController::GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) {
+  auto* F = dynamic_cast<TvlDBDataField*>(AField);
+  if (!F || F->FieldCount() == 0) return inherited::GetGroupValue(ARecordIndex, AField);
+  std::vector<Variant> Values;
+  for (Integer I = 0; I < F->FieldCount(); ++I) Values.push_back(GetValue(ARecordIndex, F->Fields(I)));
   return ValuesOf(Values);
 }
 

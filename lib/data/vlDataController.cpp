@@ -61,6 +61,8 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlDataSummary, P) {
              &TvlDataSummary::SetDefaultGroupSummaryItems);
   P.Property(u"FooterSummaryItems", &TvlDataSummary::FooterSummaryItems, &TvlDataSummary::SetFooterSummaryItems);
   P.Property(u"SummaryGroups", &TvlDataSummary::SummaryGroups, &TvlDataSummary::SetSummaryGroups);
+  P.Property(u"Options", &TvlDataSummary::Options, &TvlDataSummary::SetOptions)
+      .Default(TvlSummaryOptions{soNullIgnore});
   P.Property(u"OnAfterSummary", &TvlDataSummary::OnAfterSummary, &TvlDataSummary::SetOnAfterSummary);
 }
 CL_IMPLEMENT_CLASS(TvlCustomDataSource)
@@ -623,7 +625,7 @@ void TvlDataSummary::Create(TvlCustomDataController* ADataController) {
   FSummaryGroups = New<TvlDataSummaryGroups>(this);
   // Null values are left out of sums, averages and counts of a field unless
   // the option is cleared.
-  FOptions = soNullIgnore;
+  FOptions = TvlSummaryOptions{soNullIgnore};
 }
 
 void TvlDataSummary::Destroy() {
@@ -669,13 +671,12 @@ void TvlDataSummary::Changed(Boolean ARedrawOnly) {
   FDataController->DataControllerInfo()->RefreshSummary(ARedrawOnly);
 }
 
-void TvlDataSummary::SetOptions(Byte Value) {
+void TvlDataSummary::SetOptions(TvlSummaryOptions Value) {
   if (Value == FOptions) return;
-  const Byte Both = soSelectedRecords | soMultipleSelectedRecords;
-  if ((Value & Both) == Both) {
-    Byte Added = Value & ~FOptions & Both;
-    Value &= ~Both;
-    Value |= (Added == soSelectedRecords) ? soSelectedRecords : soMultipleSelectedRecords;
+  // Both selected-records options: the one just added wins (both added: the multiple one).
+  if (Value.Contains(soSelectedRecords) && Value.Contains(soMultipleSelectedRecords)) {
+    const Boolean AddedSingle = !FOptions.Contains(soSelectedRecords) && FOptions.Contains(soMultipleSelectedRecords);
+    Value.Exclude(AddedSingle ? soMultipleSelectedRecords : soSelectedRecords);
   }
   FOptions = Value;
   Changed(false);
@@ -715,8 +716,8 @@ struct TvlDataSummary::TAccumulators {
 Integer TvlDataSummary::GetRecordIndex(Integer ARecordListIndex) {
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   Integer R = Info->GetInternalRecordIndex(ARecordListIndex);
-  Boolean BySelection = (FOptions & soSelectedRecords) ||
-                        ((FOptions & soMultipleSelectedRecords) && FDataController->GetSelectedCount() > 1);
+  Boolean BySelection = FOptions.Contains(soSelectedRecords) ||
+                        (FOptions.Contains(soMultipleSelectedRecords) && FDataController->GetSelectedCount() > 1);
   if (!BySelection) return R;
   if (!FDataController->MultiSelect()) return R == FDataController->FocusedRecordIndex() ? R : -1;
   return Info->Selection()->IsRecordSelected(R) ? R : -1;
@@ -759,8 +760,8 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
 void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
                                        TAccumulators& A) {
   const Integer N = AItems->Count();
-  const Boolean NullIgnore = FOptions & soNullIgnore;
-  const Boolean BySelection = FOptions & (soSelectedRecords | soMultipleSelectedRecords);
+  const Boolean NullIgnore = FOptions.Contains(soNullIgnore);
+  const Boolean BySelection = FollowsSelection();
   const TvlSummaryEvent& OnSummary = AItems->OnSummary();
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
   for (Integer P = AFirst; P <= ALast; ++P) {
@@ -1133,7 +1134,7 @@ void TvlCustomDataProvider::DoEdit() {
 
 void TvlCustomDataProvider::AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues) {
   TvlCustomDataController* DC = FDataController;
-  if (DC->Options() & dcoAssignGroupingValues) {
+  if (DC->Options().Contains(dcoAssignGroupingValues)) {
     TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
     for (Integer L = 0; L < G->Count() && L < static_cast<Integer>(AValues.size()); ++L)
       if (G->Items(L).Field->ValueDef())
@@ -1146,17 +1147,13 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
   TvlCustomDataController* DC = FDataController;
   if (IsInserting() && !FChanging && !FModified) return;
   if (IsEditing() && (FChanging || FModified)) Post(false);
+  DC->DoBeforeInsert();
   Integer NewRecord;
   {
     DC->BeginUpdate();
     Finally End([&] { DC->EndUpdate(); });
     std::vector<Variant> GroupValues;
-    TvlGroupingFieldList* G = DC->DataControllerInfo()->GroupingFieldList();
-    auto TakeGroupValues = [&](Integer R) {
-      GroupValues.assign(G->Count(), Null());
-      if (R < 0 || R >= DC->RecordCount()) return;
-      for (Integer L = 0; L < G->Count(); ++L) GroupValues[L] = DC->GetValue(R, G->Items(L).Field);
-    };
+    auto TakeGroupValues = [&](Integer R) { DC->GetGroupValues(R, GroupValues); };
     if (IsEditing()) ResetEditing();
     if (AAppend) {
       Integer Rows = DC->GetRowCount();
@@ -1211,6 +1208,7 @@ void TvlCustomDataProvider::Post(Boolean AForcePost) {
 
 void TvlCustomDataProvider::Cancel() {
   TvlCustomDataController* DC = FDataController;
+  DC->DoBeforeCancel();
   {
     DC->BeginUpdate();
     Finally End([&] { DC->EndUpdate(); });
@@ -1246,6 +1244,7 @@ void TvlCustomDataProvider::Delete() {
   DC->DoBeforeDelete(R);
   DC->DeleteRecord(R);
   DC->FocusNearestRecord();
+  DC->DoAfterDelete();
 }
 
 void TvlCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -1256,6 +1255,7 @@ void TvlCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     for (auto It = AList.rbegin(); It != AList.rend(); ++It) {
       DC->DoBeforeDelete(*It);
       DC->DeleteRecord(*It);
+      DC->DoAfterDelete();
     }
     if (DC->InDeleteSelection()) DC->ClearSelection();
   }
@@ -1404,7 +1404,7 @@ void TvlDataControllerSearch::Cancel() {
 
 void TvlCustomDataController::Create(TComponent* AOwner) {
   FOwner = AOwner;
-  FOptions = dcoAssignGroupingValues | dcoAssignMasterDetailKeys | dcoSaveExpanding;
+  FOptions = TvlDataControllerOptions{dcoAssignGroupingValues, dcoAssignMasterDetailKeys, dcoSaveExpanding};
   FFocusedSelected = true;
   FDataStorage = New<TvlDataStorage>();
   FGroups = New<TvlDataControllerGroups>(this);
@@ -1458,7 +1458,48 @@ void TvlCustomDataController::Destroy() {
   Free(FProvider);
   Free(FDataStorage);
   Free(FSearch);
+  // Running operations see that the controller is gone.
+  for (TvlDataListenerLink* L : FListenerLinks) L->Ref = nullptr;
+  FListenerLinks.clear();
   inherited::Destroy();
+}
+
+void TvlCustomDataController::GetGroupValues(Integer ARecordIndex, std::vector<Variant>& AValues) {
+  TvlGroupingFieldList* G = FDataControllerInfo->GroupingFieldList();
+  AValues.assign(G->Count(), Null());
+  if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) return;
+  for (Integer L = 0; L < G->Count(); ++L) AValues[L] = GetGroupValue(ARecordIndex, G->Items(L).Field);
+}
+
+void TvlCustomDataController::ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) {
+  if (ASelectedRows) {
+    for (Integer I = 0; I < GetSelectedCount(); ++I) {
+      const Integer Row = GetSelectedRowIndex(I);
+      AProc(Row, GetRowInfo(Row));
+    }
+    return;
+  }
+  for (Integer Row = 0; Row < GetRowCount(); ++Row) AProc(Row, GetRowInfo(Row));
+}
+
+void TvlCustomDataController::LockGridModeNotify() {
+  ++FLockGridModeNotifyCount;
+  FProvider->BeginLocate();
+}
+
+void TvlCustomDataController::UnlockGridModeNotify() {
+  FProvider->EndLocate();
+  --FLockGridModeNotifyCount;
+}
+
+TvlDataListenerLink* TvlCustomDataController::AddListenerLink() {
+  auto* L = new TvlDataListenerLink{this};
+  FListenerLinks.push_back(L);
+  return L;
+}
+
+void TvlCustomDataController::RemoveListenerLink(TvlDataListenerLink* ALink) {
+  std::erase(FListenerLinks, ALink);
 }
 
 // --- Items ------------------------------------------------------------------------
@@ -1787,12 +1828,15 @@ void TvlCustomDataController::NotifyControl() {
 
 void TvlCustomDataController::DoDataChanged() {
   if (IsOwnerDestroying()) return;
-  if (!Assigned(FOnDataChanged) && FDataChangedListeners.empty()) return;
+  if (!Assigned(FOnDataChanged) && !Assigned(FOnRecordChanged) && FDataChangedListeners.empty()) return;
   if (IsOwnerLoading()) {
     FDataChangedFlag = true;
     return;
   }
   FDataChangedFlag = false;
+  if (!IsPattern() && Assigned(FOnRecordChanged) && (FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
+      FDataChangeRecordIndex != -1)
+    FOnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
   if (Assigned(FOnDataChanged)) FOnDataChanged(this);
   if (IsGridMode() && FProvider->IsLocating()) return;
   // A copy: a listener may remove itself.
@@ -1908,11 +1952,43 @@ Boolean TvlCustomDataController::IsOwnerDestroying() {
 Boolean TvlCustomDataController::IsOwnerLoading() { return FOwner && FOwner->ComponentState().Contains(csLoading); }
 
 Boolean TvlCustomDataController::IsItemSortByText(Integer AItemIndex) {
-  return (FOptions & dcoAnsiSort) && GetItemField(AItemIndex)->ValueDef() &&
+  return FOptions.Contains(dcoAnsiSort) && GetItemField(AItemIndex)->ValueDef() &&
          GetItemField(AItemIndex)->ValueDef()->IsNeedConversion();
 }
 
-void TvlCustomDataController::SetOptions(Word Value) {
+void TvlCustomDataController::Assign(TPersistent* Source) {
+  auto* S = dynamic_cast<TvlCustomDataController*>(Source);
+  if (!S) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  SetOptions(S->FOptions);
+  FFilter->Assign(S->FFilter, true);
+  FSummary->Assign(S->FSummary);
+  FOnAfterCancel = S->FOnAfterCancel;
+  FOnAfterDelete = S->FOnAfterDelete;
+  FOnAfterInsert = S->FOnAfterInsert;
+  FOnAfterPost = S->FOnAfterPost;
+  FOnBeforeCancel = S->FOnBeforeCancel;
+  FOnBeforeDelete = S->FOnBeforeDelete;
+  FOnBeforeInsert = S->FOnBeforeInsert;
+  FOnBeforePost = S->FOnBeforePost;
+  SetOnFilterRecord(S->FOnFilterRecord);
+  FOnNewRecord = S->FOnNewRecord;
+  FOnCompare = S->FOnCompare;
+  FOnDataChanged = S->FOnDataChanged;
+  FOnDetailCollapsing = S->FOnDetailCollapsing;
+  FOnDetailCollapsed = S->FOnDetailCollapsed;
+  FOnDetailExpanding = S->FOnDetailExpanding;
+  FOnDetailExpanded = S->FOnDetailExpanded;
+  FOnGroupingChanged = S->FOnGroupingChanged;
+  FOnRecordChanged = S->FOnRecordChanged;
+  FOnSortingChanged = S->FOnSortingChanged;
+}
+
+void TvlCustomDataController::SetOptions(TvlDataControllerOptions Value) {
   if (FOptions == Value) return;
   FOptions = Value;
   Refresh();
@@ -2067,7 +2143,22 @@ Integer TvlCustomDataController::GetRecordListRecordIndex(Integer AIndex) {
 }
 
 Boolean TvlCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
+  if (ARowIndex != FocusedRowIndex()) {
+    if (FProvider->IsSyncMode() && !FProvider->IsInserting() && !CanChangeFocusedRow()) return false;
+    // Pending edits of the details are posted before their master row changes.
+    CheckDetailsBrowseMode();
+  }
   FDataControllerInfo->SetFocusedRowIndex(ARowIndex);
+  return true;
+}
+
+Boolean TvlCustomDataController::CheckDetailsBrowseMode() {
+  if (!FRelations || FRelations->Count() == 0) return true;
+  std::vector<TvlCustomDataController*> Details;
+  for (Integer R = 0; R < RecordCount(); ++R)
+    for (Integer I = 0; I < FRelations->Count(); ++I)
+      if (TvlCustomDataController* D = ExistingDetailDataController(R, I)) Details.push_back(D);
+  for (TvlCustomDataController* D : Details) D->CheckBrowseMode();
   return true;
 }
 
@@ -2192,7 +2283,7 @@ void TvlCustomDataController::SetSortingBySummaryDataItemIndex(Integer Value) {
 }
 
 Boolean TvlCustomDataController::NeedsAnsiConversion(TvlCustomDataField* AField) {
-  return (FOptions & (dcoAnsiSort | dcoCaseInsensitive)) && AField->ValueDef() &&
+  return (FOptions.Contains(dcoAnsiSort) || FOptions.Contains(dcoCaseInsensitive)) && AField->ValueDef() &&
          AField->ValueDef()->IsNeedConversion();
 }
 
@@ -2219,9 +2310,9 @@ Integer TvlCustomDataController::CompareByField(Integer ARecordIndex1, Integer A
     }
     if (VarIsStr(V1) && VarIsStr(V2)) {
       String S1 = VarToStr(V1), S2 = VarToStr(V2);
-      if (FOptions & dcoAnsiSort)
-        return (FOptions & dcoCaseInsensitive) ? AnsiCompareText(S1, S2) : AnsiCompareStr(S1, S2);
-      if (FOptions & dcoCaseInsensitive) return CompareStr(AnsiUpperCase(S1), AnsiUpperCase(S2));
+      if (FOptions.Contains(dcoAnsiSort))
+        return FOptions.Contains(dcoCaseInsensitive) ? AnsiCompareText(S1, S2) : AnsiCompareStr(S1, S2);
+      if (FOptions.Contains(dcoCaseInsensitive)) return CompareStr(AnsiUpperCase(S1), AnsiUpperCase(S2));
     }
     return vlCompareVariants(V1, V2);
   }
@@ -2243,7 +2334,7 @@ void TvlCustomDataController::SetMultiSelect(Boolean Value) {
     else if (FocusedRowIndex() >= 0)
       FDataControllerInfo->ChangeRowSelection(FocusedRowIndex(), true);
   }
-  if (FSummary->Options() & (soSelectedRecords | soMultipleSelectedRecords)) FSummary->Recalculate();
+  if (FSummary->FollowsSelection()) FSummary->Recalculate();
 }
 
 Integer TvlCustomDataController::GetSelectedCount() const {
@@ -2759,10 +2850,7 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount() || !FRelations || FRelations->Count() == 0) return false;
   TvlDetailObject* D = FRelations->GetDetailObject(ARecordIndex);
   if (!D) return false;
-  Boolean Allow = true;
-  const TvlDataDetailExpandingEvent& Asking = AExpanded ? FOnDetailExpanding : FOnDetailCollapsing;
-  if (Assigned(Asking)) Asking(this, ARecordIndex, Allow);
-  if (!Allow) return false;
+  if (!DoDetailExpanding(ARecordIndex, AExpanded)) return false;
   // The handler may have changed the records: the detail object is read again.
   if (ARecordIndex >= RecordCount() || !(D = FRelations->GetDetailObject(ARecordIndex))) return false;
   D->SetExpanded(AExpanded);
@@ -2771,6 +2859,13 @@ Boolean TvlCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, Boo
   const TvlDataDetailExpandedEvent& Done = AExpanded ? FOnDetailExpanded : FOnDetailCollapsed;
   if (Assigned(Done)) Done(this, ARecordIndex);
   return true;
+}
+
+Boolean TvlCustomDataController::DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded) {
+  Boolean Allow = true;
+  const TvlDataDetailExpandingEvent& Asking = AExpanded ? FOnDetailExpanding : FOnDetailCollapsing;
+  if (Assigned(Asking)) Asking(this, ARecordIndex, Allow);
+  return Allow;
 }
 
 TObject* TvlCustomDataController::CreateDetailLinkObject(TvlCustomDataRelation*, Integer) { return nullptr; }
@@ -2988,7 +3083,7 @@ Variant TvlDataControllerGroups::GetGroupValue(Integer ADataGroupIndex) const {
   Integer R = GetFirstRecordOfGroup(ADataGroupIndex);
   if (R < 0) return Null();
   TvlCustomDataField* F = Info()->DataGroups()->Fields(GetLevel(ADataGroupIndex));
-  return FDataController->GetValue(R, F);
+  return FDataController->GetGroupValue(R, F);
 }
 
 Integer TvlDataControllerGroups::GetDataGroupIndexByGroupValue(Integer AParentDataGroupIndex,

@@ -44,17 +44,16 @@ enum : Word {
   dcicExpanding = 0x020, dcicResetFocusedRow = 0x040, dcicSelection = 0x080, dcicSummary = 0x100,
   dcicFocusedRecord = 0x200
 };
-// TvlDataControllerOptions bits.
-enum : Word {
-  dcoAnsiSort = 0x0001, dcoCaseInsensitive = 0x0002, dcoAssignGroupingValues = 0x0004,
-  dcoAssignMasterDetailKeys = 0x0008, dcoSaveExpanding = 0x0010, dcoSortByDisplayText = 0x0020,
-  dcoFocusTopRowAfterSorting = 0x0040, dcoGroupsAlwaysExpanded = 0x0080, dcoImmediatePost = 0x0100,
-  dcoInsertOnNewItemRowFocusing = 0x0200
-};
+CL_ENUM(TvlDataControllerOption, Byte, dcoAnsiSort, dcoCaseInsensitive, dcoAssignGroupingValues,
+        dcoAssignMasterDetailKeys, dcoSaveExpanding, dcoSortByDisplayText, dcoFocusTopRowAfterSorting,
+        dcoGroupsAlwaysExpanded, dcoImmediatePost, dcoInsertOnNewItemRowFocusing)
+using TvlDataControllerOptions = TSet<TvlDataControllerOption, 2>;
+CL_SET_TYPEINFO(TvlDataControllerOptions)
 // TvlDataControllerEditState bits.
 enum : Byte { dceInsert = 0x01, dceEdit = 0x02, dceChanging = 0x04, dceModified = 0x08 };
-// TvlSummaryOptions bits.
-enum : Byte { soNullIgnore = 0x01, soSelectedRecords = 0x02, soMultipleSelectedRecords = 0x04 };
+CL_ENUM(TvlSummaryOption, Byte, soNullIgnore, soSelectedRecords, soMultipleSelectedRecords)
+using TvlSummaryOptions = TSet<TvlSummaryOption, 1>;
+CL_SET_TYPEINFO(TvlSummaryOptions)
 
 CL_ENUM(TvlSummaryKind, Byte, skNone, skSum, skMin, skMax, skCount, skAverage)
 CL_ENUM(TvlSummaryPosition, Byte, spGroup, spFooter)
@@ -118,8 +117,12 @@ class TvlGroupingChangingInfo : public TvlUpdateControlInfo {
 using TvlUpdateControlEvent = TDelegate<void(TvlUpdateControlInfo* AInfo)>;
 enum TvlDataControllerDetailMode { dcdmNone, dcdmPattern, dcdmClone };
 using TvlDataControllerEachDetailProc = TDelegate<void(TvlCustomDataController* ADataController)>;
+struct TvlRowInfo;
+using TvlDataControllerEachRowProc = TDelegate<void(Integer ARowIndex, const TvlRowInfo& ARowInfo)>;
 using TvlDataControllerNotifyEvent = TDelegate<void(TvlCustomDataController* ADataController)>;
 using TvlDataDetailExpandedEvent = TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex)>;
+using TvlDataRecordChangedEvent =
+    TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex, Integer AItemIndex)>;
 using TvlDataDetailExpandingEvent =
     TDelegate<void(TvlCustomDataController* ADataController, Integer ARecordIndex, Boolean& AAllow)>;
 using TvlDataFilterRecordEvent =
@@ -756,8 +759,12 @@ class TvlDataSummary : public TPersistent {
   void SetDefaultGroupSummaryItems(TvlDataGroupSummaryItems* Value) { FDefaultGroupSummaryItems->Assign(Value); }
   void SetFooterSummaryItems(TvlDataFooterSummaryItems* Value) { FFooterSummaryItems->Assign(Value); }
   void SetSummaryGroups(TvlDataSummaryGroups* Value) { FSummaryGroups->Assign(Value); }
-  Byte Options() const { return FOptions; }
-  void SetOptions(Byte Value);
+  TvlSummaryOptions Options() const { return FOptions; }
+  void SetOptions(TvlSummaryOptions Value);
+  // Whether the summaries follow the selection (either selected-records option).
+  Boolean FollowsSelection() const {
+    return FOptions.Contains(soSelectedRecords) || FOptions.Contains(soMultipleSelectedRecords);
+  }
   TvlCustomDataController* DataController() const { return FDataController; }
   const TvlAfterSummaryEvent& OnAfterSummary() const { return FOnAfterSummary; }
   void SetOnAfterSummary(const TvlAfterSummaryEvent& Value) { FOnAfterSummary = Value; }
@@ -782,7 +789,7 @@ class TvlDataSummary : public TPersistent {
   Variant FFooterSummaryValues;
   Boolean FInAfterSummary{};
   Integer FLockCount{};
-  Byte FOptions{};
+  TvlSummaryOptions FOptions;
   Boolean FSetCustomSummary{};
   TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
@@ -835,6 +842,8 @@ class TvlCustomDataProvider : public TObject {
  public:
   virtual Boolean IsGridMode() { return false; }
   virtual Boolean IsActiveDataSet() { return false; }
+  // Whether the provider follows a data set's current record.
+  virtual Boolean IsSyncMode() { return false; }
   virtual Boolean IsActive() { return FCustomDataSource != nullptr; }
   virtual Boolean CanModify() { return true; }
   virtual Boolean AppendAllowed() { return CanModify(); }
@@ -877,6 +886,9 @@ class TvlCustomDataProvider : public TObject {
   void UnlockDataChanges() { --FLockCount; }
   void EnterLocating() { ++FLocateCount; }
   void LeaveLocating() { --FLocateCount; }
+  // The locate count as the controller's grid-mode notify lock brackets it.
+  virtual void BeginLocate() { EnterLocating(); }
+  virtual void EndLocate() { LeaveLocating(); }
   Boolean IsEditing() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
   Boolean IsInserting() const { return IsEditing() && FInserting; }
   Boolean IsChanging() const { return FChanging; }
@@ -895,7 +907,7 @@ class TvlCustomDataProvider : public TObject {
  protected:
   void DoEdit();
   void DoInsert(Boolean AAppend);
-  void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues);
+  virtual void AssignGroupingValues(Integer ARecordIndex, const std::vector<Variant>& AValues);
 
  private:
   Boolean FChanging{};
@@ -972,12 +984,21 @@ class TvlDataControllerGroups : public TObject {
 using TvlDataFilterCriteriaClass = TClassOf<TvlDataFilterCriteria>;
 using TvlDataSummaryItemClass = TClassOf<TvlDataSummaryItem>;
 
+// A weak reference to a controller held by a running operation: Ref becomes
+// nil when the controller is destroyed meanwhile.
+struct TvlDataListenerLink {
+  TvlCustomDataController* Ref{};
+};
+
 class TvlCustomDataController : public TPersistent, public IvlDataController {
   CL_CLASS(TvlCustomDataController, TPersistent)
  public:
   virtual void Create(TComponent* AOwner);
   void BeforeDestruction() override;
   void Destroy() override;
+  // Options, the filter (ignoring item names), the summary and the handlers
+  // of another controller; OnUpdateControl belongs to the view and stays.
+  void Assign(TPersistent* Source) override;
 
   // Items (the view's columns) and their fields.
   virtual TObject* GetItem(Integer AIndex);
@@ -1068,6 +1089,34 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SetBookmarkRecordIndex(Integer Value) { FBookmarkRecordIndex = Value; }
   void CheckBookmarkValid(Integer ARecordIndex);
   virtual Boolean CanFocusRecord(Integer ARecordIndex);
+  // Weak references: the link stays valid after the controller is gone
+  // (Ref nil); the holder hands it back with RemoveListenerLink when Ref is
+  // still set, and frees it.
+  TvlDataListenerLink* AddListenerLink();
+  void RemoveListenerLink(TvlDataListenerLink* ALink);
+  // The value a record gives its group of AField; a data-set controller
+  // answers the keys of lookup and several-name fields.
+  virtual Variant GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) {
+    return GetValue(ARecordIndex, AField);
+  }
+  // One value per grouping item, Null for a record out of range.
+  void GetGroupValues(Integer ARecordIndex, std::vector<Variant>& AValues);
+  // AProc for each selected row in selection order (ASelectedRows), else for every row.
+  virtual void ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc);
+  // Counts LockGridModeNotifyCount around the provider's locate count.
+  void LockGridModeNotify();
+  void UnlockGridModeNotify();
+  Integer LockGridModeNotifyCount() const { return FLockGridModeNotifyCount; }
+  // Asked before the focused row of a synchronised provider moves; True here.
+  virtual Boolean CanChangeFocusedRow() { return true; }
+  // Run by the info object after the focused record moved; empty here.
+  virtual void AfterFocusedRecordChange() {}
+  // Posts or cancels a pending edit of a data set; nothing here.
+  virtual void CheckBrowseMode() {}
+  // CheckBrowseMode on every existing detail controller; True.
+  virtual Boolean CheckDetailsBrowseMode();
+  // The view took the focus; nothing here.
+  virtual void SetFocus() {}
 
   // Sorting, grouping, expanding.
   void ChangeSorting(Integer AItemIndex, TvlDataSortOrder ASortOrder);
@@ -1130,7 +1179,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
   void CheckEditingRecord(Integer ARecordIndex);
   virtual void PostPendingEdit();
-  Boolean IsImmediatePost() const { return (FOptions & dcoImmediatePost) != 0; }
+  Boolean IsImmediatePost() const { return FOptions.Contains(dcoImmediatePost); }
 
   // Master-detail.
   TvlCustomDataRelationList* Relations() override;
@@ -1139,6 +1188,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex);
   Boolean IsCreatingLinkObject() const { return FCreatingLinkObject; }
   Boolean ChangeDetailExpanding(Integer ARecordIndex, Boolean AExpanded);
+  // Fires OnDetailExpanding or OnDetailCollapsing (allowed by default); whether to go on.
+  virtual Boolean DoDetailExpanding(Integer ARecordIndex, Boolean AExpanded);
   TObject* GetDetailLinkObject(Integer ARecordIndex, Integer ARelationIndex);
   virtual TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex);
   Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
@@ -1280,8 +1331,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlDataFilterCriteria* Filter() const { return FFilter; }
   TvlDataSummary* Summary() const { return FSummary; }
   TvlDataControllerGroups* Groups() const { return FGroups; }
-  Word Options() const { return FOptions; }
-  void SetOptions(Word Value);
+  TvlDataControllerOptions Options() const { return FOptions; }
+  void SetOptions(TvlDataControllerOptions Value);
   TComponent* Owner() const { return FOwner; }
   Boolean GroupingChangedFlag{};
   Boolean SortingChangedFlag{};
@@ -1326,6 +1377,13 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SetOnAfterInsert(const TvlDataControllerNotifyEvent& Value) { FOnAfterInsert = Value; }
   void SetOnNewRecord(const TvlDataDetailExpandedEvent& Value) { FOnNewRecord = Value; }
   void SetOnBeforeDelete(const TvlDataDetailExpandedEvent& Value) { FOnBeforeDelete = Value; }
+  void SetOnAfterDelete(const TvlDataControllerNotifyEvent& Value) { FOnAfterDelete = Value; }
+  void SetOnBeforeCancel(const TvlDataControllerNotifyEvent& Value) { FOnBeforeCancel = Value; }
+  void SetOnBeforeInsert(const TvlDataControllerNotifyEvent& Value) { FOnBeforeInsert = Value; }
+  void SetOnRecordChanged(const TvlDataRecordChangedEvent& Value) { FOnRecordChanged = Value; }
+  void DoAfterDelete() { if (Assigned(FOnAfterDelete)) FOnAfterDelete(this); }
+  void DoBeforeCancel() { if (Assigned(FOnBeforeCancel)) FOnBeforeCancel(this); }
+  void DoBeforeInsert() { if (Assigned(FOnBeforeInsert)) FOnBeforeInsert(this); }
   void DoBeforePost() { if (Assigned(FOnBeforePost)) FOnBeforePost(this); }
   void DoAfterPost() { if (Assigned(FOnAfterPost)) FOnAfterPost(this); }
   void DoAfterCancel() { if (Assigned(FOnAfterCancel)) FOnAfterCancel(this); }
@@ -1376,7 +1434,7 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FMultiSelect{};
   TvlDataControllerNotifier* FNotifier{};
   Boolean FNewItemRowFocused{};
-  Word FOptions{};
+  TvlDataControllerOptions FOptions;
   TComponent* FOwner{};
   Integer FPrevSelCount{};
   Integer FPrevSelRow{-1};
@@ -1402,6 +1460,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Integer FDataChangedLockCount{};
   Boolean FDataChangedFlag{};
   TvlUpdateControlEvent FOnUpdateControl;
+  std::vector<TvlDataListenerLink*> FListenerLinks;
+  Integer FLockGridModeNotifyCount{};
   TvlDataFilterRecordEvent FOnFilterRecord;
   TvlDataControllerCompareEvent FOnCompare;
   TNotifyEvent FOnDataChanged;
@@ -1411,4 +1471,6 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   TvlDataDetailExpandedEvent FOnDetailExpanded, FOnDetailCollapsed;
   TvlDataControllerNotifyEvent FOnBeforePost, FOnAfterPost, FOnAfterCancel, FOnAfterInsert;
   TvlDataDetailExpandedEvent FOnNewRecord, FOnBeforeDelete;
+  TvlDataControllerNotifyEvent FOnAfterDelete, FOnBeforeCancel, FOnBeforeInsert;
+  TvlDataRecordChangedEvent FOnRecordChanged;
 };

@@ -861,7 +861,7 @@ void TvlCustomDataControllerInfo::SortingChanged() { FChanges |= dcicSorting; }
 
 void TvlCustomDataControllerInfo::SelectionChanged() {
   FChanges |= dcicSelection;
-  if (FDataController->Summary()->Options() & (soSelectedRecords | soMultipleSelectedRecords))
+  if (FDataController->Summary()->FollowsSelection())
     FChanges |= dcicSummary;
 }
 
@@ -937,7 +937,7 @@ void TvlCustomDataControllerInfo::Update() {
       FInfoCalculation = false;
       NotifyChanges();
     });
-    const Boolean ForSelection = DC->Summary()->Options() & (soSelectedRecords | soMultipleSelectedRecords);
+    const Boolean ForSelection = DC->Summary()->FollowsSelection();
     if (FChanges & dcicLoad) {
       CreateRecordList();
       FilterRecordList();
@@ -1100,10 +1100,10 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
     TvlValueTypeClass T = Def->ValueTypeClass();
     // Compared by the locale's collation: one collation key per record,
     // kept by the storage until the record's value changes.
-    if (Needs && F->NeedConversionFlag() == 1 && (DC->Options() & dcoAnsiSort) &&
+    if (Needs && F->NeedConversionFlag() == 1 && DC->Options().Contains(dcoAnsiSort) &&
         T->IsString()) {
       K.Kind = TvlSortKeys::kCollation;
-      const Boolean IgnoreCase = DC->Options() & dcoCaseInsensitive;
+      const Boolean IgnoreCase = DC->Options().Contains(dcoCaseInsensitive);
       auto* Cache = static_cast<TCollationKeyCache*>(S->ValueCache(Def, IgnoreCase ? 1 : 0));
       if (!Cache) {
         Cache = new TCollationKeyCache;
@@ -1261,7 +1261,7 @@ void TvlCustomDataControllerInfo::SortRecordList() {
 
 Boolean TvlCustomDataControllerInfo::IsSortingBySummary() {
   TvlDataSummary* S = FDataController->Summary();
-  if (S->Options() & (soSelectedRecords | soMultipleSelectedRecords)) return false;
+  if (S->FollowsSelection()) return false;
   for (Integer L = 0; L < FGroupingFieldList->Count(); ++L) {
     TvlDataGroupSummaryItems* Items = S->GetGroupSummaryItemsByLevel(L);
     if (Items && Items->SortedSummaryItem()) return true;
@@ -1334,7 +1334,7 @@ void TvlCustomDataControllerInfo::ClearGrouping() {
 
 void TvlCustomDataControllerInfo::ChangeExpanding(Integer ARowIndex, Boolean AExpanded, Boolean ARecursive) {
   CheckRowIndex(ARowIndex);
-  if (!IsGrouped() || (FDataController->Options() & dcoGroupsAlwaysExpanded)) return;
+  if (!IsGrouped() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
   BeginUpdate();
   Finally End([&] { EndUpdate(); });
   if (FDataGroups->ChangeExpanding(ARowIndex, AExpanded, ARecursive)) {
@@ -1344,7 +1344,7 @@ void TvlCustomDataControllerInfo::ChangeExpanding(Integer ARowIndex, Boolean AEx
 }
 
 void TvlCustomDataControllerInfo::FullCollapse() {
-  if (!IsGrouped() || (FDataController->Options() & dcoGroupsAlwaysExpanded)) return;
+  if (!IsGrouped() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
   BeginUpdate();
   Finally End([&] { EndUpdate(); });
   FDataGroups->FullExpanding(false);
@@ -1353,7 +1353,7 @@ void TvlCustomDataControllerInfo::FullCollapse() {
 }
 
 void TvlCustomDataControllerInfo::FullExpand() {
-  if (!IsGrouped() || (FDataController->Options() & dcoGroupsAlwaysExpanded)) return;
+  if (!IsGrouped() || FDataController->Options().Contains(dcoGroupsAlwaysExpanded)) return;
   FDataGroups->FullExpanding(true);
   ExpandingChanged();
   CheckChanges();
@@ -1368,7 +1368,7 @@ void TvlCustomDataControllerInfo::RefocusAfterCollapse() {
 
 void TvlCustomDataControllerInfo::SaveExpanding() {
   TvlCustomDataController* DC = FDataController;
-  const Boolean SaveOption = DC->Options() & dcoSaveExpanding;
+  const Boolean SaveOption = DC->Options().Contains(dcoSaveExpanding);
   const Boolean AnySelected = FSelection->Count() > 0;
   Byte States = 0;
   if (SaveOption && (FChanges & (dcicLoad | dcicGrouping))) States |= eisExpanded;
@@ -1385,7 +1385,7 @@ void TvlCustomDataControllerInfo::SaveExpanding() {
   FExpandingInfo->Clear();
   FExpandingInfo->SaveStates = States;
   for (Integer L = 0; L < FDataGroups->LevelCount(); ++L) FExpandingInfo->AddField(FDataGroups->Fields(L));
-  const Boolean Always = DC->Options() & dcoGroupsAlwaysExpanded;
+  const Boolean Always = DC->Options().Contains(dcoGroupsAlwaysExpanded);
   for (Integer I = 0; I < FDataGroups->Count(); ++I) {
     TvlDataGroupInfo* G = FDataGroups->Items(I);
     Byte State = 0;
@@ -1423,7 +1423,7 @@ Integer TvlCustomDataControllerInfo::LocateGroupRecord(const std::vector<Variant
 
 void TvlCustomDataControllerInfo::RestoreExpanding() {
   TvlCustomDataController* DC = FDataController;
-  const Boolean Always = DC->Options() & dcoGroupsAlwaysExpanded;
+  const Boolean Always = DC->Options().Contains(dcoGroupsAlwaysExpanded);
   if (IsGrouped() && Always) FDataGroups->FullExpanding(true);
   const Byte States = FExpandingInfo->SaveStates;
   if (States == 0) return;
@@ -1529,7 +1529,7 @@ void TvlCustomDataControllerInfo::UpdateSelectionRowIndexes() {
 
 void TvlCustomDataControllerInfo::CheckFocusTopRowAfterSorting() {
   TvlCustomDataController* DC = FDataController;
-  if (DC->InNotifyControl() || !(DC->Options() & dcoFocusTopRowAfterSorting)) return;
+  if (DC->InNotifyControl() || !DC->Options().Contains(dcoFocusTopRowAfterSorting)) return;
   if (!DC->GroupingChangedFlag && !DC->SortingChangedFlag && !DC->LoadedStorageFlag) return;
   DC->LoadedStorageFlag = false;
   FFocusingInfo->Clear();
@@ -1607,7 +1607,9 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
   if (ARowIndex == FFocusingInfo->RowIndex) return;
   FFocusingFlag = true;
   if (!(FChanges & dcicFocusedRow)) FPrevFocusingInfo->Assign(FFocusingInfo);
+  const Integer PrevRecord = FFocusingInfo->RecordIndex;
   Boolean Allowed = AForce;
+  {
   Finally After([&] {
     const Integer N = GetRowCount();
     if (FFocusingInfo->RowIndex >= N) FFocusingInfo->RowIndex = -1;
@@ -1616,7 +1618,7 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
     if (!FFocusingInfo->IsEqual(FPrevFocusingInfo) || FFocusingInfo->RowIndex != FPrevFocusingInfo->RowIndex) {
       FChanges |= dcicFocusedRow | dcicFocusedRecord;
       TvlCustomDataController* DC = FDataController;
-      if (!DC->MultiSelect() && (DC->Summary()->Options() & soSelectedRecords)) FChanges |= dcicSummary;
+      if (!DC->MultiSelect() && DC->Summary()->Options().Contains(soSelectedRecords)) FChanges |= dcicSummary;
       if (DC->NewItemRowFocused()) {
         DC->ClearNewItemRowFocused();
         FPrevFocusingInfo->ChangedFlag = true;
@@ -1632,6 +1634,8 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
     Allowed = FDataController->CanFocusRecord(Target);
   }
   if (Allowed) FFocusingInfo->RowIndex = ARowIndex;
+  }
+  if (FFocusingInfo->RecordIndex != PrevRecord) FDataController->AfterFocusedRecordChange();
 }
 
 Integer TvlCustomDataControllerInfo::LocateFocusedRow(Boolean AAfterCollapse) {

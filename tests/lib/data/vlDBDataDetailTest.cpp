@@ -75,6 +75,29 @@ struct TMasterDetailData {
   }
 };
 
+// Persistent fields: the lines' data fields and the master's name looked up by "MasterID".
+void AddMasterNameLookup(TMasterDetailData& D) {
+  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
+  TStringField* Name = New<TStringField>(D.Lines);
+  Name->SetFieldName(u"MasterName");
+  Name->SetFieldKind(fkLookup);
+  Name->SetKeyFields(u"MasterID");
+  Name->SetLookupDataSet(D.Masters);
+  Name->SetLookupKeyFields(u"ID");
+  Name->SetLookupResultField(u"Name");
+  Name->SetDataSet(D.Lines);
+}
+
+// The lines as a query by "MasterID": a parameter and a filter that follows it.
+std::unique_ptr<TLineQuery, TObjectFree> LineQuery(TMasterDetailData& F) {
+  std::unique_ptr<TLineQuery, TObjectFree> Query(New<TLineQuery>());
+  Query->DS = F.Lines;
+  F.Lines->Params()->CreateParam(ftInteger, u"MasterID", ptInput)->SetValue(Variant(0));
+  F.Lines->SetOnFilterRecord(TFilterRecordEvent(Query.get(), &TLineQuery::Filter));
+  F.Lines->SetFiltered(true);
+  return Query;
+}
+
 // A master view: one detail controller per expanded master record, made
 // from the pattern as a grid's detail view makes its clones.
 class TMasterView : public TvlDBDataController {
@@ -153,6 +176,7 @@ TEST(vlDBDataDetail, DetailsByKeyNamesAndHasChildren) {
     EXPECT_EQ(AsInt(D5->GetValue(R, 0)), 5);
     EXPECT_EQ(AsInt(D5->GetValue(R, 2)), 50 + R + 1);
   }
+  EXPECT_NE(F.Master->FocusedRecordIndex(), 4);  // expanding leaves the focus outside grid mode
   // Once the detail exists, it answers has-children itself; a master without lines has an empty detail.
   EXPECT_TRUE(F.Master->GetDetailHasChildren(4, 0));
   F.Master->SetFocusedRecordIndex(5);
@@ -210,15 +234,14 @@ TEST(vlDBDataDetail, AMasterInGridModeGivesItsWindowsKeys) {
   ASSERT_NE(D5, nullptr);
   EXPECT_EQ(AsInt(D5->MasterDetailKeyValues()), 5);
   EXPECT_EQ(D5->RecordCount(), LineCount(5));
+  // The expanded record took the focus first (outside grid mode it would not).
+  EXPECT_EQ(F.Master->FocusedRecordIndex(), 4);
+  EXPECT_EQ(AsInt(F.Masters->FieldByName(u"ID")->Value()), 5);
 }
 
 TEST(vlDBDataDetail, SQLModeReopensTheDetailWithTheMastersValues) {
   TMasterDetail F(true);
-  std::unique_ptr<TLineQuery, TObjectFree> Query(New<TLineQuery>());
-  Query->DS = F.Lines;
-  F.Lines->Params()->CreateParam(ftInteger, u"MasterID", ptInput)->SetValue(Variant(0));
-  F.Lines->SetOnFilterRecord(TFilterRecordEvent(Query.get(), &TLineQuery::Filter));
-  F.Lines->SetFiltered(true);
+  std::unique_ptr<TLineQuery, TObjectFree> Query = LineQuery(F);
   F.Lines->SetAfterOpen(TDataSetNotifyEvent(Query.get(), &TLineQuery::AfterOpen));
   F.Masters->Open();
   F.Lines->Open();
@@ -441,16 +464,7 @@ TEST(vlDBDataDetail, GroupingInGridModeReadsEveryRecord) {
 
 TEST(vlDBDataDetail, LookupFieldsEditByKey) {
   TMasterDetailData D;
-  // Persistent fields: the lines' data fields and the master's name looked up by "MasterID".
-  for (Integer I = 0; I < D.Lines->FieldDefs()->Count(); ++I) D.Lines->FieldDefs()->Items(I)->CreateField(D.Lines, D.Lines);
-  TStringField* Name = New<TStringField>(D.Lines);
-  Name->SetFieldName(u"MasterName");
-  Name->SetFieldKind(fkLookup);
-  Name->SetKeyFields(u"MasterID");
-  Name->SetLookupDataSet(D.Masters);
-  Name->SetLookupKeyFields(u"ID");
-  Name->SetLookupResultField(u"Name");
-  Name->SetDataSet(D.Lines);
+  AddMasterNameLookup(D);
   TPlainView V(D.LineSource, {u"MasterName", u"Qty", u"MasterName"});
   D.Masters->Open();
   D.Lines->Open();
@@ -591,4 +605,156 @@ TEST(vlDBDataDetail, LogLoadsByKontor) {
   Master.reset();
   Loads->Close();
   Log.Set->Close();
+}
+
+// A new record of a detail takes its master's key values, unless the
+// pattern (and so its clones, through Assign) leaves the option out; a new
+// record holding only those values is not kept.
+TEST(vlDBDataDetail, NewDetailRecordTakesTheMasterKeys) {
+  for (Boolean Assign : {true, false}) {
+    TMasterDetail F;
+    if (!Assign) F.Pattern->SetOptions(F.Pattern->Options() - dcoAssignMasterDetailKeys);
+    F.Masters->Open();
+    F.Lines->Open();
+    ASSERT_TRUE(F.Master->ChangeDetailExpanding(4, true));
+    TvlDBDataController* D5 = F.Master->Detail(4);
+    ASSERT_NE(D5, nullptr);
+    EXPECT_EQ(D5->Options().Contains(dcoAssignMasterDetailKeys), Assign);
+    const Integer Lines = F.Lines->RecordCount();
+    D5->SetFocusedRecordIndex(0);  // the user's row: the detail data set is this detail's
+    D5->Append();
+    ASSERT_EQ(F.Lines->State(), dsInsert);
+    if (Assign)
+      EXPECT_EQ(AsInt(F.Lines->FieldByName(u"MasterID")->Value()), 5);
+    else
+      EXPECT_TRUE(VarIsNull(F.Lines->FieldByName(u"MasterID")->Value()));
+    D5->CheckBrowseMode();
+    EXPECT_EQ(F.Lines->RecordCount(), Lines) << Assign;  // only the keys: cancelled
+    if (!Assign) continue;
+    D5->Append();
+    D5->SetEditValue(1, Variant(9));
+    D5->SetEditValue(2, Variant(59));
+    D5->Post();
+    ASSERT_EQ(F.Lines->RecordCount(), Lines + 1);
+    ASSERT_TRUE(F.Lines->Locate(u"MasterID;Line", Pair(Variant(5), Variant(9)), TLocateOptions()));
+    EXPECT_EQ(AsInt(F.Lines->FieldByName(u"Qty")->Value()), 59);
+  }
+}
+
+// The detail key fields are found again after the detail data set reopens
+// with new fields.
+TEST(vlDBDataDetail, DetailKeyFieldsFollowAReopenedDataSet) {
+  TMasterDetail F;
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(2, true));
+  TvlDBDataController* D3 = F.Master->Detail(2);
+  ASSERT_NE(D3, nullptr);
+  TList* Before = D3->MasterDetailKeyFields();
+  ASSERT_NE(Before, nullptr);
+  ASSERT_EQ(Before->Count(), 1);
+  EXPECT_EQ(static_cast<TField*>(Before->Items(0)), F.Lines->FieldByName(u"MasterID"));
+  F.Lines->Close();
+  EXPECT_EQ(D3->MasterDetailKeyFields(), nullptr);
+  F.Lines->Open();
+  TList* After = D3->MasterDetailKeyFields();
+  ASSERT_NE(After, nullptr);
+  EXPECT_EQ(static_cast<TField*>(After->Items(0)), F.Lines->FieldByName(u"MasterID"));
+  D3->SetDetailKeyFieldNames(u"Nothing");
+  EXPECT_EQ(D3->MasterDetailKeyFields(), nullptr);
+}
+
+// Moving between rows posts pending edits: a detail's row change posts its
+// master's edit first; a master's row change posts its details' edits.
+TEST(vlDBDataDetail, RowChangesPostTheMastersAndTheDetailsEdits) {
+  TMasterDetail F;
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(4, true));
+  TvlDBDataController* D5 = F.Master->Detail(4);
+  ASSERT_NE(D5, nullptr);
+  ASSERT_GE(D5->RecordCount(), 3);
+  F.Master->SetFocusedRecordIndex(4);
+  F.Master->Edit();
+  F.Master->SetEditValue(1, Variant(u"five"));
+  ASSERT_EQ(F.Masters->State(), dsEdit);
+  // The post reads the master again and makes its details anew: the old
+  // detail sees itself go and refuses the move.
+  EXPECT_FALSE(D5->ChangeFocusedRowIndex(1));
+  EXPECT_EQ(F.Masters->State(), dsBrowse);
+  EXPECT_EQ(F.Master->GetValue(4, 1), Variant(u"five"));
+  D5 = F.Master->Detail(4);
+  ASSERT_NE(D5, nullptr);
+  EXPECT_TRUE(D5->ChangeFocusedRowIndex(2));
+  EXPECT_EQ(D5->FocusedRecordIndex(), 2);
+  // The detail's own edit goes when the master moves to another row.
+  D5->Edit();
+  D5->SetEditValue(2, Variant(500));
+  ASSERT_EQ(F.Lines->State(), dsEdit);
+  F.Master->SetFocusedRecordIndex(6);
+  EXPECT_EQ(F.Lines->State(), dsBrowse);
+  ASSERT_TRUE(F.Lines->Locate(u"MasterID;Line", Pair(Variant(5), Variant(3)), TLocateOptions()));
+  EXPECT_EQ(AsInt(F.Lines->FieldByName(u"Qty")->Value()), 500);
+}
+
+// In SQL mode a detail that takes the focus reopens the shared data set
+// with its master's values; a detail that focuses a record becomes current.
+TEST(vlDBDataDetail, SQLModeDetailTakingTheFocusReopensItsQuery) {
+  TMasterDetail F(true);
+  std::unique_ptr<TLineQuery, TObjectFree> Query = LineQuery(F);
+  F.Masters->Open();
+  F.Lines->Open();
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(1, true));
+  ASSERT_TRUE(F.Master->ChangeDetailExpanding(3, true));
+  TvlDBDataController* D2 = F.Master->Detail(1);
+  TvlDBDataController* D4 = F.Master->Detail(3);
+  ASSERT_TRUE(D2 && D4);
+  EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 4);
+  EXPECT_TRUE(D4->DBProvider()->IsDataSetCurrent());
+  D2->SetFocus();
+  EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 2);
+  EXPECT_EQ(F.Lines->RecordCount(), LineCount(2));
+  D2->SetFocusedRecordIndex(0);
+  EXPECT_TRUE(D2->DBProvider()->IsDataSetCurrent());
+  EXPECT_FALSE(D4->DBProvider()->IsDataSetCurrent());
+  EXPECT_EQ(D4->FocusedRecordIndex(), -1);
+}
+
+// Lookup and several-name fields group by their key values: the groups
+// answer the keys, and a record inserted into a group gets its keys.
+TEST(vlDBDataDetail, LookupAndSeveralNameGroupValues) {
+  TMasterDetailData D;
+  AddMasterNameLookup(D);
+  TPlainView V(D.LineSource, {u"MasterName", u"Line", u"Qty", u"MasterID;Line"});
+  D.Masters->Open();
+  D.Lines->Open();
+  TvlDBDataField* Lookup = V.DC->GetDBItemField(0);
+  EXPECT_EQ(VarToStr(V.DC->GetValue(2, 0)), u"m2");
+  EXPECT_EQ(AsInt(V.DC->GetGroupValue(2, Lookup)), 2);
+  Variant Pair2 = V.DC->GetGroupValue(2, V.DC->GetDBItemField(3));
+  ASSERT_TRUE(VarIsArray(Pair2));
+  EXPECT_EQ(AsInt(VarArrayGet(Pair2, {0})), 2);
+  EXPECT_EQ(AsInt(VarArrayGet(Pair2, {1})), AsInt(V.DC->GetValue(2, 1)));
+  EXPECT_EQ(V.DC->GetGroupValue(2, V.DC->GetDBItemField(2)), V.DC->GetValue(2, 2));
+
+  V.DC->ChangeGrouping(0, 0);
+  TvlDataControllerGroups* G = V.DC->Groups();
+  const Integer Group = G->GetDataGroupIndexByGroupValue(-1, Variant(4));
+  ASSERT_GE(Group, 0);
+  EXPECT_EQ(AsInt(G->GetGroupValue(Group)), 4);
+  EXPECT_EQ(G->GetDataGroupIndexByGroupValue(-1, Variant(u"m4")), -1);
+  std::vector<Variant> Values;
+  const Integer First = G->GetFirstRecordOfGroup(Group);
+  V.DC->GetGroupValues(First, Values);
+  ASSERT_EQ(Values.size(), 1u);
+  EXPECT_EQ(AsInt(Values[0]), 4);
+  V.DC->GetGroupValues(-1, Values);
+  EXPECT_TRUE(VarIsNull(Values[0]));
+  // Inserting beside a record of master 4 gives the new line master 4's key.
+  V.DC->SetFocusedRecordIndex(First);
+  V.DC->Insert();
+  ASSERT_EQ(D.Lines->State(), dsInsert);
+  EXPECT_EQ(AsInt(D.Lines->FieldByName(u"MasterID")->Value()), 4);
+  EXPECT_EQ(D.Lines->FieldByName(u"MasterName")->AsString(), u"m4");
+  D.Lines->Cancel();
 }

@@ -693,3 +693,93 @@ TEST(vlDBData, AssignedFieldsDoNotMakeANewRecordModified) {
   D.DS->Cancel();
   EXPECT_EQ(V.DC->RecordCount(), 3);
 }
+
+namespace {
+
+// Collects the key of every row ForEachRow hands over.
+class TRowKeys : public TObject {
+  CL_CLASS(TRowKeys, TObject)
+ public:
+  TvlCustomDataController* DC{};
+  std::vector<Integer> Keys;
+  void Row(Integer ARowIndex, const TvlRowInfo& AInfo) {
+    Keys.push_back(StrToInt(VarToStr(DC->GetValue(AInfo.RecordIndex, 0))));
+    EXPECT_EQ(DC->GetRowInfo(ARowIndex).RecordIndex, AInfo.RecordIndex);
+  }
+};
+CL_IMPLEMENT_CLASS(TRowKeys)
+
+}  // namespace
+
+// ForEachRow in grid mode walks the data set: every record, the selected
+// bookmarks, or the focused row; outside grid mode the rows.
+TEST(vlDBData, ForEachRowWalksTheDataSetInGridMode) {
+  TData D(250);
+  TView V(D.Source, {u"Index"});
+  V.DC->DataModeController()->SetGridMode(true);
+  D.DS->Open();
+  ASSERT_EQ(V.DC->RecordCount(), 100);
+  std::unique_ptr<TRowKeys, TObjectFree> R(New<TRowKeys>());
+  R->DC = V.DC;
+  V.DC->ForEachRow(false, TvlDataControllerEachRowProc(R.get(), &TRowKeys::Row));
+  ASSERT_EQ(R->Keys.size(), 250u);
+  for (Integer I = 0; I < 250; ++I) ASSERT_EQ(R->Keys[I], I + 1);
+  R->Keys.clear();
+  D.DS->Locate(u"Index", Variant(7), TLocateOptions());
+  V.DC->ForEachRow(true, TvlDataControllerEachRowProc(R.get(), &TRowKeys::Row));
+  EXPECT_EQ(R->Keys, std::vector<Integer>{7});
+  R->Keys.clear();
+  V.DC->SetMultiSelect(true);
+  V.DC->ClearSelection();
+  for (Integer Key : {3, 140, 220}) {
+    D.DS->Locate(u"Index", Variant(Key), TLocateOptions());
+    V.DC->ChangeRowSelection(V.DC->FocusedRowIndex(), true);
+  }
+  ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 3);
+  V.DC->ForEachRow(true, TvlDataControllerEachRowProc(R.get(), &TRowKeys::Row));
+  EXPECT_EQ(R->Keys, (std::vector<Integer>{3, 140, 220}));
+  R->Keys.clear();
+  V.DC->DataModeController()->SetGridMode(false);
+  V.DC->ForEachRow(false, TvlDataControllerEachRowProc(R.get(), &TRowKeys::Row));
+  EXPECT_EQ(R->Keys.size(), 250u);
+}
+
+// The grid-mode notify lock: a locate of the controller itself does not make
+// the data set busy for it in grid mode.
+TEST(vlDBData, GridModeNotifyLockLetsTheOwnLocateThrough) {
+  TData D(50);
+  TView V(D.Source, {u"Index"});
+  V.DC->DataModeController()->SetGridMode(true);
+  D.DS->Open();
+  TvlDBDataProvider* P = V.DC->DBProvider();
+  EXPECT_FALSE(P->IsDataSetBusy());
+  P->BeginLocate();
+  EXPECT_TRUE(P->IsDataSetBusy());
+  P->EndLocate();
+  V.DC->LockGridModeNotify();
+  EXPECT_TRUE(P->IsLocating());
+  EXPECT_FALSE(P->IsDataSetBusy());
+  D.DS->Locate(u"Index", Variant(40), TLocateOptions());
+  EXPECT_EQ(V.FocusedIndex(), 40);
+  V.DC->UnlockGridModeNotify();
+  EXPECT_FALSE(P->IsLocating());
+  EXPECT_EQ(V.DC->LockGridModeNotifyCount(), 0);
+}
+
+// An insert begun on the data set in grid mode becomes the controller's insert.
+TEST(vlDBData, GridModeInsertFromTheDataSet) {
+  TData D(250);
+  TView V(D.Source, {u"Index", u"Name"});
+  V.DC->DataModeController()->SetGridMode(true);
+  D.DS->Open();
+  D.DS->Locate(u"Index", Variant(120), TLocateOptions());
+  D.DS->Append();
+  EXPECT_TRUE(V.DC->EditState() & dceInsert);
+  D.DS->FieldByName(u"Index")->SetAsInteger(251);
+  D.DS->FieldByName(u"Name")->SetAsString(u"new");
+  EXPECT_EQ(VarToInt(V.Value(V.DC->FocusedRecordIndex(), 0)), 251);
+  D.DS->Post();
+  EXPECT_EQ(V.DC->EditState(), 0);
+  EXPECT_EQ(V.FocusedIndex(), 251);
+  EXPECT_EQ(V.DC->RecordCount(), 100);
+}

@@ -43,6 +43,9 @@ class TRecordingView : public TObject {
   void Event(TvlCustomDataController*) { Log.push_back(Name); }
   void Notify(TObject*) { Log.push_back(Name); }
   void EventR(TvlCustomDataController*, Integer R) { Log.push_back(Name + " " + std::to_string(R)); }
+  void EventRI(TvlCustomDataController*, Integer R, Integer I) {
+    Log.push_back(Name + " " + std::to_string(R) + " " + std::to_string(I));
+  }
   std::string Name;
 };
 CL_IMPLEMENT_CLASS(TRecordingView)
@@ -280,7 +283,7 @@ TEST(DataControllerSorting, NumberKeysPackedOrNotKeepTheOrder) {
 
 TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
   const String Words[] = {u"şeker", u"Çay", u"ılık", u"İnce", u"cay", u"ince", u"Ilık", u"zeytin", u"Şeker", u"çay"};
-  for (Word Options : {Word(dcoAnsiSort), Word(dcoAnsiSort | dcoCaseInsensitive)}) {
+  for (TvlDataControllerOptions Options : {TvlDataControllerOptions{dcoAnsiSort}, TvlDataControllerOptions{dcoAnsiSort, dcoCaseInsensitive}}) {
     TFixture F;
     F.AddColumn(ClassOf<TvlStringValueType>());
     F.DC->SetRecordCount(11);
@@ -290,7 +293,7 @@ TEST(DataControllerSorting, TurkishTextByTheLocaleCollation) {
     std::vector<Integer> Want{10};
     for (Integer I = 0; I < 10; ++I) Want.push_back(I);
     std::stable_sort(Want.begin() + 1, Want.end(), [&](Integer A, Integer B) {
-      return (Options & dcoCaseInsensitive ? AnsiCompareText(Words[A], Words[B]) : AnsiCompareStr(Words[A], Words[B])) < 0;
+      return (Options.Contains(dcoCaseInsensitive) ? AnsiCompareText(Words[A], Words[B]) : AnsiCompareStr(Words[A], Words[B])) < 0;
     });
     EXPECT_EQ(F.RowRecords(), Want);
   }
@@ -321,7 +324,7 @@ TEST(DataControllerSorting, KeptCollationKeysFollowEveryChange) {
   F.AddColumn(ClassOf<TvlWideStringValueType>());
   F.DC->SetRecordCount(12);
   for (Integer I = 0; I < 11; ++I) F.DC->SetValue(I, 0, Variant(Words[I % 10]));  // record 11 stays Null
-  F.DC->SetOptions(dcoAnsiSort);
+  F.DC->SetOptions({dcoAnsiSort});
   Boolean IgnoreCase = false;
   struct TStep {
     const char* Name;
@@ -344,13 +347,13 @@ TEST(DataControllerSorting, KeptCollationKeysFollowEveryChange) {
        }},
       {"case ignored",
        [&] {
-         F.DC->SetOptions(dcoAnsiSort | dcoCaseInsensitive);
+         F.DC->SetOptions({dcoAnsiSort, dcoCaseInsensitive});
          IgnoreCase = true;
        }},
       {"value set ignoring case", [&] { F.DC->SetValue(1, 0, Variant(u"ÇAY")); }},
       {"case again",
        [&] {
-         F.DC->SetOptions(dcoAnsiSort);
+         F.DC->SetOptions({dcoAnsiSort});
          IgnoreCase = false;
        }},
   };
@@ -384,7 +387,7 @@ TEST(DataControllerSorting, CollationKeysBuiltInThreadsKeepTheOrder) {
     F.DC->SetValue(R, 0, Variant(Words[Word[R]]));
   }
   F.DC->EndUpdate();
-  F.DC->SetOptions(dcoAnsiSort);
+  F.DC->SetOptions({dcoAnsiSort});
   F.DC->ChangeSorting(0, soAscending);
   std::vector<Integer> Want(N);
   for (Integer R = 0; R < N; ++R) Want[R] = R;
@@ -514,10 +517,10 @@ TEST(DataControllerGrouping, TreeRowsExpansionAndRefresh) {
   F.DC->Refresh();
   EXPECT_EQ(F.DC->GetRowCount(), 4);
   // Without the option the groups come back collapsed.
-  F.DC->SetOptions(F.DC->Options() & ~dcoSaveExpanding);
+  F.DC->SetOptions(F.DC->Options() - dcoSaveExpanding);
   EXPECT_EQ(F.DC->GetRowCount(), 2);
   // Always expanded.
-  F.DC->SetOptions(F.DC->Options() | dcoGroupsAlwaysExpanded);
+  F.DC->SetOptions(F.DC->Options() + dcoGroupsAlwaysExpanded);
   EXPECT_EQ(F.DC->GetRowCount(), 5);
   F.DC->FullCollapse();
   EXPECT_EQ(F.DC->GetRowCount(), 5);
@@ -616,7 +619,7 @@ TEST(DataControllerSummary, FooterKindsWithNullsAndCountWithoutField) {
     TFixture F;
     F.AddColumn(ClassOf<TvlIntegerValueType>());
     F.Load({{2}, {Null()}, {4}});
-    F.DC->Summary()->SetOptions(C.NullIgnore ? soNullIgnore : 0);
+    F.DC->Summary()->SetOptions(C.NullIgnore ? TvlSummaryOptions{soNullIgnore} : TvlSummaryOptions());
     F.DC->Summary()->FooterSummaryItems()->Add(F.Columns[0].get(), spFooter, C.Kind);
     EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), C.Text) << C.Kind << " " << C.NullIgnore;
   }
@@ -631,7 +634,7 @@ TEST(DataControllerSummary, FooterKindsWithNullsAndCountWithoutField) {
   EXPECT_EQ(F.DC->Summary()->FooterSummaryValues(1), Variant(3));
   EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(2)));
   EXPECT_TRUE(VarIsNull(F.DC->Summary()->FooterSummaryValues(9)));
-  F.DC->Summary()->SetOptions(0);
+  F.DC->Summary()->SetOptions(TvlSummaryOptions());
   EXPECT_EQ(F.DC->Summary()->FooterSummaryValues(0), Variant(0));
 }
 
@@ -755,7 +758,7 @@ TEST(DataControllerEditing, ProviderStateMachineAndEvents) {
   EXPECT_EQ(F.DC->RecordCount(), 4);
   EXPECT_EQ(F.DC->FocusedRowIndex(), 3);
   // Immediate post.
-  F.DC->SetOptions(F.DC->Options() | dcoImmediatePost);
+  F.DC->SetOptions(F.DC->Options() + dcoImmediatePost);
   F.DC->SetEditValue(0, 5);
   EXPECT_EQ(F.DC->EditState(), 0);
   for (auto* H : Handlers) Free(H);
@@ -1394,3 +1397,86 @@ TEST(DataControllerMasterDetail, ExpandingEventsRefusalAndLockedMaster) {
 }
 
 }  // namespace
+
+// Assign takes the options, the filter, the summary and the handlers of
+// another controller over the same items; the view's update handler stays.
+TEST(DataControllerAssign, OptionsFilterSummaryAndHandlers) {
+  TFixture Src;
+  Src.AddColumn(ClassOf<TvlIntegerValueType>());
+  Src.AddColumn(ClassOf<TvlIntegerValueType>());
+  Src.Load({{1, 10}, {2, 20}});
+  Src.DC->SetOptions({dcoAnsiSort, dcoGroupsAlwaysExpanded});
+  Src.DC->Filter()->AddItem(nullptr, Src.DC->GetItemField(0), foEqual, Variant(1), u"one");
+  Src.DC->Filter()->SetActive(true);
+  Src.DC->Summary()->FooterSummaryItems()->Add(Src.Columns[1].get(), spFooter, skSum);
+  Src.DC->Summary()->SetOptions({soSelectedRecords});
+  TRecordingView H;
+  Src.DC->SetOnBeforeInsert(TvlDataControllerNotifyEvent(&H, &TRecordingView::Event));
+  Src.DC->SetOnBeforeCancel(TvlDataControllerNotifyEvent(&H, &TRecordingView::Event));
+  Src.DC->SetOnAfterDelete(TvlDataControllerNotifyEvent(&H, &TRecordingView::Event));
+  Src.DC->SetOnBeforeDelete(TvlDataDetailExpandedEvent(&H, &TRecordingView::EventR));
+  Src.DC->SetOnRecordChanged(TvlDataRecordChangedEvent(&H, &TRecordingView::EventRI));
+  Src.DC->SetOnSortingChanged(TNotifyEvent(&H, &TRecordingView::Notify));
+
+  TControllerPtr Dst{New<TvlCustomDataController>(nullptr)};
+  TViewPtr DstView{New<TRecordingView>()};
+  Dst->SetOnUpdateControl(TvlUpdateControlEvent(DstView.get(), &TRecordingView::Update));
+  for (auto& C : Src.Columns) Dst->AddItem(C.get())->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  Dst->SetRecordCount(3);
+  for (Integer R = 0; R < 3; ++R) Dst->SetValue(R, 0, Integer(R % 2 ? 2 : 1));
+  Dst->Assign(Src.DC.get());
+
+  EXPECT_EQ(Dst->Options(), (TvlDataControllerOptions{dcoAnsiSort, dcoGroupsAlwaysExpanded}));
+  EXPECT_EQ(Dst->Options().ToString(), u"[dcoAnsiSort,dcoGroupsAlwaysExpanded]");
+  EXPECT_EQ(Dst->Filter()->FilterText(), Src.DC->Filter()->FilterText());
+  EXPECT_EQ(Dst->GetRowCount(), 2);  // records 0 and 2 hold 1
+  EXPECT_EQ(Dst->Summary()->FooterSummaryItems()->Count(), 1);
+  EXPECT_EQ(Dst->Summary()->Options(), TvlSummaryOptions{soSelectedRecords});
+  EXPECT_EQ(Dst->OnUpdateControl(), TvlUpdateControlEvent(DstView.get(), &TRecordingView::Update));
+  EXPECT_FALSE(DstView->Log.empty());  // the assigned filter reached the destination's view
+
+  H.Name = "event";
+  Dst->SetFocusedRecordIndex(0);
+  Dst->Insert();
+  Dst->Cancel();
+  Dst->SetValue(2, 1, 7);
+  Dst->DeleteFocused();
+  EXPECT_EQ(H.Log, (std::vector<std::string>{"event", "event", "event 2 1", "event 0", "event"}));
+  // Only controllers are taken.
+  TComponentPtr Other{New<TComponent>(nullptr)};
+  EXPECT_THROW(Dst->Assign(Other.get()), Exception);
+}
+
+// Both selected-records options set at once: the one just added wins.
+TEST(DataControllerSummary, SelectedRecordsOptionsExcludeEachOther) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  TvlDataSummary* S = F.DC->Summary();
+  EXPECT_EQ(S->Options(), TvlSummaryOptions{soNullIgnore});
+  struct TCase {
+    TvlSummaryOptions From, Set, Want;
+  } Cases[] = {
+      {{soSelectedRecords}, {soSelectedRecords, soMultipleSelectedRecords}, {soMultipleSelectedRecords}},
+      {{soMultipleSelectedRecords}, {soSelectedRecords, soMultipleSelectedRecords}, {soSelectedRecords}},
+      {{}, {soNullIgnore, soSelectedRecords, soMultipleSelectedRecords}, {soNullIgnore, soMultipleSelectedRecords}},
+  };
+  for (const TCase& C : Cases) {
+    S->SetOptions(C.From);
+    S->SetOptions(C.Set);
+    EXPECT_EQ(S->Options(), C.Want);
+  }
+  EXPECT_EQ(GetPropValue(S, u"Options"), Variant(u"soNullIgnore,soMultipleSelectedRecords"));
+}
+
+// A weak link held by a running operation learns that its controller went.
+TEST(DataControllerItems, ListenerLinksSeeTheControllerGo) {
+  auto* DC = New<TvlCustomDataController>(nullptr);
+  TvlDataListenerLink* Kept = DC->AddListenerLink();
+  TvlDataListenerLink* Returned = DC->AddListenerLink();
+  EXPECT_EQ(Kept->Ref, DC);
+  DC->RemoveListenerLink(Returned);
+  delete Returned;
+  Free(DC);
+  EXPECT_EQ(Kept->Ref, nullptr);
+  delete Kept;
+}
