@@ -945,6 +945,9 @@ void TvlDBDataController::Destroy() {
   FDataModeController = nullptr;
   Free(FMasterDetailKeyFields);
   FMasterDetailKeyFields = nullptr;
+  TvlDBDataField* Key = FKeyField;
+  FKeyField = nullptr;
+  Free(Key);
   inherited::Destroy();
 }
 
@@ -960,7 +963,14 @@ void TvlDBDataController::SetKeyFieldNames(const String& Value) {
   if (FKeyFieldNames == Value) return;
   FKeyFieldNames = Value;
   RebuildKeyIndex();
-  if (Value.empty()) Change(dccData);
+  // The key needs no item: an internal field holds its values (one sub-field per name).
+  BindInternalField(FKeyField, Value);
+  RebuildKeyIndex();
+}
+
+void TvlDBDataController::FieldRemoved(TvlCustomDataField* AField) {
+  if (AField == FKeyField) FKeyField = nullptr;
+  inherited::FieldRemoved(AField);
 }
 
 Integer TvlDBDataController::RecNo() {
@@ -979,21 +989,17 @@ Integer TvlDBDataController::DataSetRecordCount() {
 
 void TvlDBDataController::GetKeyDBFields(std::vector<TField*>& AList) {
   AList.clear();
-  const std::vector<String> Names = KeyNames();
-  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I) {
-    TField* Field = DataSet() ? DataSet()->FindField(Names[I]) : nullptr;
+  for (TvlDBDataField* Leaf : KeyLeaves()) {
+    TField* Field = DataSet() ? Leaf->Field() : nullptr;
     if (!Field) DBDataError(vlSDBKeyFieldNotFound);
     AList.push_back(Field);
   }
 }
 
-std::vector<String> TvlDBDataController::KeyNames() const {
-  TStringList* List = New<TStringList>();
-  Finally F([&] { Free(List); });
-  vlSplitFieldNames(FKeyFieldNames, List);
-  std::vector<String> Result;
-  for (Integer I = 0; I < List->Count(); ++I) Result.push_back(List->Strings(I));
-  return Result;
+std::vector<TvlDBDataField*> TvlDBDataController::KeyLeaves() const {
+  std::vector<TvlDBDataField*> Leaves;
+  if (FKeyField) FKeyField->GetLeafFields(Leaves);
+  return Leaves;
 }
 
 Variant TvlDBDataController::GetKeyFieldsValues() {
@@ -1008,19 +1014,16 @@ Variant TvlDBDataController::GetKeyFieldsValues() {
 
 Variant TvlDBDataController::GetRecordId(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) DBDataError(vlSDataRecordIndexError);
-  std::vector<Integer> Items;
-  const std::vector<String> Names = KeyNames();
-  if (static_cast<Integer>(Names.size()) == 0) return Null();
+  const std::vector<TvlDBDataField*> Leaves = KeyLeaves();
+  if (Leaves.empty()) return Null();
+  // The key field is internal: stored with the records, or in grid mode read from the window.
   std::vector<Variant> Values;
-  for (Integer I = 0; I < static_cast<Integer>(Names.size()); ++I) {
-    Integer Item = GetItemByFieldName(Names[I]);
-    if (Item < 0) DBDataError(vlSDBKeyFieldNotFound);
-    Values.push_back(GetValue(ARecordIndex, Item));
-  }
+  for (TvlDBDataField* Leaf : Leaves)
+    Values.push_back(IsGridMode() ? DBProvider()->GetExternalValue(ARecordIndex, Leaf) : GetValue(ARecordIndex, Leaf));
   return Values.size() == 1 ? Values[0] : MakeArray(Values);
 }
 
-Boolean TvlDBDataController::IsKeyNavigation() { return !FKeyFieldNames.empty() && !IsGridMode(); }
+Boolean TvlDBDataController::IsKeyNavigation() { return FKeyField && !IsGridMode(); }
 
 String TvlDBDataController::KeyText(const Variant& AValue) const {
   // Values compared as texts with their type, so 1 and '1' stay apart.
@@ -1051,11 +1054,9 @@ void TvlDBDataController::EnsureKeyIndex() {
   if (FKeyIndexValid) return;
   FKeyIndex.clear();
   FIntKeyIndex.clear();
-  if (!IsKeyNavigation() || RecordCount() == 0) return;
-  // Key names without an item: nothing to index (the key field is reported missing when used).
+  if (!IsKeyNavigation() || RecordCount() == 0 || !CanFindRecordsByKey()) return;
   std::vector<TvlCustomDataField*> Fields;
   GetKeyFields(Fields);
-  if (Fields.empty()) return;
   FKeyIndexValid = true;
   // One key field of whole numbers (the log's "Index"): numbers index the
   // records; anything else falls back to the typed text of the key.
@@ -1121,13 +1122,13 @@ void TvlDBDataController::IndexRecord(Integer ARecordIndex, Boolean AAdd) {
 
 Integer TvlDBDataController::FindRecordIndexByKey(const Variant& AKeyFieldValues) {
   if (IsGridMode()) {
-    if (FKeyFieldNames.empty()) return -1;
+    if (!FKeyField) return -1;
     String Key = KeyText(AKeyFieldValues);
     for (Integer R = 0; R < RecordCount(); ++R)
       if (KeyText(GetRecordId(R)) == Key) return R;
     return -1;
   }
-  const Integer KeyCount = vlFieldNameCount(FKeyFieldNames);
+  const Integer KeyCount = static_cast<Integer>(KeyLeaves().size());
   if (KeyCount == 0) return -1;
   const Boolean IsArray = VarIsArray(AKeyFieldValues);
   if (KeyCount == 1 && IsArray) return -1;
@@ -1697,21 +1698,15 @@ Boolean TvlDBDataController::SearchInGridMode(const String& AText, Boolean AForw
 
 void TvlDBDataController::GetKeyFields(std::vector<TvlCustomDataField*>& AList) {
   AList.clear();
-  for (const String& Name : KeyNames()) {
-    const Integer Item = GetItemByFieldName(Name);
-    if (Item < 0) {
-      AList.clear();
-      return;
-    }
-    AList.push_back(GetItemField(Item));
-  }
+  for (TvlDBDataField* Leaf : KeyLeaves()) AList.push_back(Leaf);
 }
 
 Boolean TvlDBDataController::CanFindRecordsByKey() {
-  if (FKeyFieldNames.empty() || IsGridMode()) return false;
-  std::vector<TvlCustomDataField*> Fields;
-  GetKeyFields(Fields);
-  return !Fields.empty();
+  if (!FKeyField || IsGridMode()) return false;
+  // A key name the data set lacks has no values to find records by.
+  for (TvlDBDataField* Leaf : KeyLeaves())
+    if (!Leaf->Field()) return false;
+  return true;
 }
 
 void TvlDBDataController::UpdateEditingRecord() {

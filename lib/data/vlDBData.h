@@ -345,6 +345,8 @@ class TvlDBDataController : public TvlCustomDataController {
   void SetDataSource(TDataSource* Value);
   const String& KeyFieldNames() const { return FKeyFieldNames; }
   void SetKeyFieldNames(const String& Value);
+  // The internal field bound to the key names (sub-fields for several); nil without keys.
+  TvlDBDataField* KeyField() const { return FKeyField; }
   // The data set's RecNo; -1 while it is not active.
   Integer RecNo();
   void SetRecNo(Integer Value);
@@ -475,6 +477,7 @@ class TvlDBDataController : public TvlCustomDataController {
   // Record keys: selection and expanded details survive a reload by key.
   void GetKeyFields(std::vector<TvlCustomDataField*>& AList) override;
   Boolean CanFindRecordsByKey() override;
+  void FieldRemoved(TvlCustomDataField* AField) override;
   // Locating the data set (the provider's locate count).
   void BeginLocate() { DBProvider()->BeginLocate(); }
   void EndLocate() { DBProvider()->EndLocate(); }
@@ -507,9 +510,11 @@ class TvlDBDataController : public TvlCustomDataController {
  private:
   friend class TvlDBDataProvider;
   String KeyText(const Variant& AValue) const;
-  std::vector<String> KeyNames() const;
+  // The key field's leaf fields (one per key name).
+  std::vector<TvlDBDataField*> KeyLeaves() const;
   TvlDBDataModeController* FDataModeController{};
   TBookmark FBookmark;
+  TvlDBDataField* FKeyField{};
   String FKeyFieldNames;
   String FDetailKeyFieldNames;
   String FMasterKeyFieldNames;

@@ -269,6 +269,92 @@ TEST(vlDBData, LogTableWithSmartRefresh) {
   Set->Close();
 }
 
+// The log grid's key "Index" is no column: an internal key field holds the
+// key values (one sub-field per name for several names, "SeriNo" sharing the
+// column's values). Locate, the reopen after "Ekle", smart refresh and the
+// key index all go through it.
+TEST(vlDBData, KeyFieldWithoutAColumnOnTheLog) {
+  for (const char16_t* Keys : {u"Index", u"Index;SeriNo"}) {
+    SCOPED_TRACE(UTF16ToUTF8(Keys));
+    const Boolean Two = String(Keys).find(u';') != String::npos;
+    auto Key = [&](Integer AIndex) {
+      if (!Two) return Variant(AIndex);
+      Variant Pair = VarArrayCreate({0, 1}, varVariant);
+      VarArrayPut(Pair, Variant(AIndex), {0});
+      VarArrayPut(Pair, Variant(u"s" + IntToStr(AIndex)), {1});
+      return Pair;
+    };
+    TLogTestDatabase Log("dbdatakey");
+    for (Integer I = 1; I <= 3; ++I) Log.Add(I * 100, u"s" + IntToStr(I));
+    auto* Source = New<TDataSource>(Log.Owner.get());
+    Source->SetDataSet(Log.Set);
+    TView V(Source, {u"Kontor", u"SeriNo"}, Keys);
+    V.DC->DataModeController()->SetSmartRefresh(true);
+    V.DC->SetMultiSelect(true);
+    Log.Set->Open();
+    ASSERT_EQ(V.DC->RecordCount(), 3);
+    EXPECT_EQ(V.DC->GetItemByFieldName(u"Index"), -1);
+    EXPECT_TRUE(V.DC->IsKeyNavigation());
+    EXPECT_TRUE(V.DC->CanFindRecordsByKey());
+    std::vector<TvlCustomDataField*> Fields;
+    V.DC->GetKeyFields(Fields);
+    ASSERT_EQ(Fields.size(), Two ? 2u : 1u);
+    for (TvlCustomDataField* F : Fields) EXPECT_TRUE(F->IsInternal());
+    EXPECT_EQ(VarToInt(Two ? VarArrayGet(V.DC->GetRecordId(1), {0}) : V.DC->GetRecordId(1)), 2);
+    EXPECT_EQ(V.DC->FindRecordIndexByKey(Key(2)), 1);
+    EXPECT_EQ(V.DC->FindRecordIndexByKey(Key(9)), -1);
+    auto Current = [&] { return Log.Set->FieldByName(u"Index")->AsInteger(); };
+    auto FocusedKontor = [&] { return VarToInt(V.Value(V.DC->FocusedRecordIndex(), 0)); };
+    EXPECT_TRUE(V.DC->LocateByKey(Key(3)));
+    EXPECT_EQ(Current(), 3);
+    EXPECT_EQ(FocusedKontor(), 300);
+    EXPECT_FALSE(V.DC->LocateByKey(Key(9)));
+    EXPECT_EQ(FocusedKontor(), 300);
+    // Rows 1 and 3 selected, row 2 focused; "Ekle" and the program's reopen
+    // (controls disabled around Close and Open).
+    V.DC->ClearSelection();
+    V.DC->ChangeRowSelection(0, true);
+    V.DC->ChangeRowSelection(2, true);
+    V.DC->SetFocusedRowIndex(1);
+    EXPECT_EQ(Current(), 2);
+    Log.Add(400, u"s4");
+    Log.Set->DisableControls();
+    Log.Set->Close();
+    Log.Set->Open();
+    Log.Set->EnableControls();
+    ASSERT_EQ(V.DC->RecordCount(), 4);
+    EXPECT_EQ(V.DC->FindRecordIndexByKey(Key(4)), 3);
+    std::vector<Integer> Selected;
+    for (Integer I = 0; I < V.DC->GetSelectedCount(); ++I)
+      Selected.push_back(VarToInt(V.Value(V.DC->GetRowInfo(V.DC->GetSelectedRowIndex(I)).RecordIndex, 0)));
+    std::sort(Selected.begin(), Selected.end());
+    EXPECT_EQ(Selected, (std::vector<Integer>{100, 300}));
+    // The reopened data set stands on its first row; the synchronised focus follows it.
+    EXPECT_EQ(Current(), 1);
+    EXPECT_EQ(FocusedKontor(), 100);
+    // Smart refresh: another "Ekle" shows after a refresh; an edit re-reads its record.
+    Log.Add(500, u"s5");
+    Log.Set->Refresh();
+    ASSERT_EQ(V.DC->RecordCount(), 5);
+    EXPECT_EQ(V.DC->FindRecordIndexByKey(Key(5)), 4);
+    ASSERT_TRUE(V.DC->LocateByKey(Key(2)));
+    Log.Set->Edit();
+    Log.Set->FieldByName(u"Kontor")->SetAsInteger(222);
+    Log.Set->Post();
+    ASSERT_EQ(V.DC->RecordCount(), 5);
+    EXPECT_EQ(VarToInt(V.Value(1, 0)), 222);
+    EXPECT_EQ(FocusedKontor(), 222);
+    EXPECT_EQ(V.DC->FindRecordIndexByKey(Key(2)), 1);
+    // In grid mode the key is read from the data set's window.
+    V.DC->DataModeController()->SetGridMode(true);
+    EXPECT_FALSE(V.DC->IsKeyNavigation());
+    const Integer R = V.DC->FindRecordIndexByKey(Key(4));
+    ASSERT_GE(R, 0);
+    EXPECT_EQ(VarToInt(V.Value(R, 0)), 400);
+    Log.Set->Close();
+  }
+}
+
 TEST(vlDBData, SelectAllInGridModeKeepsThePosition) {
   TData D(10000);
   TView V(D.Source, {u"Index"});
