@@ -885,6 +885,11 @@ void TvlDBDataProvider::EditingChanged() {
     } else if (DS->State() == dsInsert) {
       FUpdatingRecordIndex = vlNoEditingRecordIndex;
       FUpdatingRecordIsInserting = true;
+      // A grid-mode view attached (or its window resized) while the data set
+      // inserts takes that insert as its own.
+      if (!DS->ControlsDisabled() && (FInSetDataSource || DC->FInUpdateGridModeBufferCount) && IsGridMode() &&
+          !FInInsert && !IsInserting())
+        StartInsertFromDataSet();
     }
   } else {
     ResetEditing();
@@ -909,6 +914,7 @@ void TvlDBDataProvider::DataSetChanged() {
       DC->BeginFullUpdate();
       Finally End([&] { DC->EndFullUpdate(); });
       LoadGridModeBuffer();
+      if (DC->FInUpdateGridModeBufferCount && IsEditState(DS) && !FDataLink->ReadOnly()) EditingChanged();
       // Selected records and the bookmark that left the data set are dropped.
       if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
       if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
@@ -1225,6 +1231,11 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
 
 void TvlDBDataController::CheckBrowseMode() {
   TDataSet* DS = DataSet();
+  const Boolean WasInCheckBrowseMode = FInCheckBrowseMode;
+  FInCheckBrowseMode = true;
+  Finally Clear([&] { FInCheckBrowseMode = WasInCheckBrowseMode; });
+  // The data set's other links (editors) write their pending values first.
+  if (DS && DS->State() != dsInactive) DS->DataEvent(deCheckBrowseMode, 0);
   if (!DS || (DS->State() != dsEdit && DS->State() != dsInsert)) {
     CheckDetailsBrowseMode();
     return;
@@ -1735,6 +1746,8 @@ Integer TvlDBDataController::GridModeWindowSize() {
 
 void TvlDBDataController::UpdateGridModeBufferCount() {
   if (!IsGridMode() || !DBProvider()->DataLink()->Active()) return;
+  FInUpdateGridModeBufferCount = true;
+  Finally Clear([&] { FInUpdateGridModeBufferCount = false; });
   DBProvider()->DataSetChanged();
 }
 

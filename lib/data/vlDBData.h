@@ -527,6 +527,8 @@ class TvlDBDataController : public TvlCustomDataController {
   Boolean FUpdateDataSetPos{};
   Boolean FInFocusDetails{};
   Boolean FInResetDataSetCurrent{};
+  Boolean FInCheckBrowseMode{};
+  Boolean FInUpdateGridModeBufferCount{};
   // The pattern's last seen record of the detail data set.
   TBookmark FPatternBookmark;
   TvlDBDataDetailHasChildrenEvent FOnDetailHasChildren;

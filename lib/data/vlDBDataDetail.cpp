@@ -310,7 +310,7 @@ void TvlDBDataController::CheckCurrentQuery() {
 
 void TvlDBDataController::SyncPatternMasterPos() {
   TDataSet* DS = DataSet();
-  if (!IsDetailMode() || FUpdateDataSetPos || IsOwnerLoading() || DBProvider()->IsDetailDataSetBusy() || !DS ||
+  if (!IsDetailMode() || FUpdateDataSetPos || FInCheckBrowseMode || IsOwnerLoading() || DBProvider()->IsDetailDataSetBusy() || !DS ||
       !DS->Active() || !DS->BookmarkAvailable())
     return;
   // Only a move counts: a detail that read the data set, or a has-children

@@ -782,6 +782,71 @@ TEST(vlDBData, AssignedFieldsDoNotMakeANewRecordModified) {
 
 namespace {
 
+// An editor on the data set: its pending text reaches the field when the
+// data set asks its links to check browse mode.
+class TEditorLink : public TDataLink {
+  CL_CLASS(TEditorLink, TDataLink)
+ public:
+  Integer Checks{};
+  String Pending;
+
+ protected:
+  void CheckBrowseMode() override {
+    ++Checks;
+    if (!Pending.empty() && Editing()) DataSet()->FieldByName(u"Name")->SetAsString(Pending);
+  }
+};
+CL_IMPLEMENT_CLASS(TEditorLink)
+
+}  // namespace
+
+// The controller's CheckBrowseMode first lets the data set's other links
+// write their values, so the post takes them.
+TEST(vlDBData, CheckBrowseModeAsksTheDataSetsLinks) {
+  TData D(3);
+  TView V(D.Source, {u"Index", u"Name"}, u"Index");
+  std::unique_ptr<TEditorLink, TObjectFree> Editor(New<TEditorLink>());
+  Editor->SetDataSource(D.Source);
+  V.DC->CheckBrowseMode();
+  EXPECT_EQ(Editor->Checks, 0);  // the data set is closed
+  D.DS->Open();
+  V.DC->CheckBrowseMode();
+  EXPECT_EQ(Editor->Checks, 1);
+  D.DS->Edit();
+  Editor->Pending = u"typed";
+  V.DC->CheckBrowseMode();
+  EXPECT_EQ(D.DS->State(), dsBrowse);
+  EXPECT_EQ(D.DS->FieldByName(u"Name")->AsString(), u"typed");
+  EXPECT_EQ(VarToStr(V.Value(0, 1)), u"typed");
+  Editor->SetDataSource(nullptr);
+}
+
+// A grid-mode view attached while the data set inserts takes that insert.
+TEST(vlDBData, GridModeViewAttachedDuringAnInsertTakesIt) {
+  TData D(250);
+  D.DS->Open();
+  D.DS->Last();
+  D.DS->Append();
+  D.DS->FieldByName(u"Index")->SetAsInteger(251);
+  TView V(nullptr, {u"Index", u"Name"});
+  V.DC->DataModeController()->SetGridMode(true);
+  V.DC->SetDataSource(D.Source);
+  ASSERT_TRUE(V.DC->EditState() & dceInsert);
+  EXPECT_EQ(VarToInt(V.Value(V.DC->FocusedRecordIndex(), 0)), 251);
+  D.DS->FieldByName(u"Name")->SetAsString(u"new");
+  D.DS->Post();
+  EXPECT_EQ(V.DC->EditState(), 0);
+  EXPECT_EQ(V.FocusedIndex(), 251);
+  // Outside grid mode the view reads the data set and leaves the insert alone.
+  D.DS->Append();
+  TView Full(nullptr, {u"Index", u"Name"});
+  Full.DC->SetDataSource(D.Source);
+  EXPECT_FALSE(Full.DC->EditState() & dceInsert);
+  D.DS->Cancel();
+}
+
+namespace {
+
 // Collects the key of every row ForEachRow hands over.
 class TRowKeys : public TObject {
   CL_CLASS(TRowKeys, TObject)
