@@ -310,8 +310,8 @@ void TvlDBDataController::CheckCurrentQuery() {
 
 void TvlDBDataController::SyncPatternMasterPos() {
   TDataSet* DS = DataSet();
-  if (!IsDetailMode() || FUpdateDataSetPos || FInCheckBrowseMode || IsOwnerLoading() || DBProvider()->IsDetailDataSetBusy() || !DS ||
-      !DS->Active() || !DS->BookmarkAvailable())
+  if (!IsDetailMode() || FUpdateDataSetPos || FInCheckBrowseMode || IsOwnerLoading() ||
+      DBProvider()->IsDetailDataSetBusy() || !DS || !DS->Active() || !DS->BookmarkAvailable())
     return;
   // Only a move counts: a detail that read the data set, or a has-children
   // question, puts it back where it stood.
