@@ -2089,7 +2089,8 @@ String TvlCustomDataController::GetDisplayText(Integer ARecordIndex, Integer AIt
 
 Variant TvlCustomDataController::GetRowValue(const TvlRowInfo& ARowInfo, Integer AItemIndex) {
   TvlGroupingFieldList* G = FDataControllerInfo->GroupingFieldList();
-  if (ARowInfo.Level < G->Count() && !IsNewItemRecord(ARowInfo.RecordIndex)) return GetValue(ARowInfo.RecordIndex, G->Items(ARowInfo.Level).Field);
+  if (ARowInfo.Level < G->Count() && !IsNewItemRecord(ARowInfo.RecordIndex))
+    return GetValue(ARowInfo.RecordIndex, G->Items(ARowInfo.Level).Field);
   return GetValue(ARowInfo.RecordIndex, AItemIndex);
 }
 
@@ -2632,7 +2633,8 @@ void TvlCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer
   for (Integer I = 0; I < FFields->Count(); ++I) {
     TvlCustomDataField* F = FFields->Items(I);
     if (!F->ValueDef() || F->IsInternal()) continue;
-    Variant V = FDataStorage->GetValue(AFromRecordIndex, F->ValueDef());
+    // A stored record of provider or grid mode is read where its values live.
+    Variant V = GetValue(AFromRecordIndex, F);
     if (AToRecordIndex >= 0 && IsProviderMode()) {
       TvlCustomDataSource* S = CustomDataSource();
       S->SetValue(S->GetRecordHandleByIndex(AToRecordIndex), S->GetItemHandle(F->Index()), V);

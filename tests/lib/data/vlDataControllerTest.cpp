@@ -881,6 +881,46 @@ TEST(DataControllerNewItemRow, InsertGoesThroughTheRowAndInsertOnFocusing) {
   F.DC->Cancel();
 }
 
+// A source that keeps its rows itself and appends on request.
+class TRowsSource : public TvlCustomDataSource {
+  CL_CLASS(TRowsSource, TvlCustomDataSource)
+ public:
+  std::vector<Variant> Rows{Variant(1), Variant(2)};
+  Integer GetRecordCount() override { return static_cast<Integer>(Rows.size()); }
+  Variant GetValue(TRecordHandle H, Integer) override { return Rows[H]; }
+  void SetValue(TRecordHandle H, Integer, const Variant& V) override { Rows[H] = V; }
+  TRecordHandle AppendRecord() override {
+    Rows.push_back(Null());
+    return static_cast<TRecordHandle>(Rows.size()) - 1;
+  }
+};
+CL_IMPLEMENT_CLASS(TRowsSource)
+
+TEST(DataControllerNewItemRow, ProviderModePostWritesTheSource) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  TRowsSource* Source = New<TRowsSource>();
+  F.DC->SetCustomDataSource(Source);
+  F.DC->SetUseNewItemRowForEditing(true);
+  F.DC->SetNewItemRowFocused(true);
+  F.DC->SetEditValue(0, 30);
+  EXPECT_EQ(Source->Rows.size(), 2u);  // typed values stay in the controller
+  F.DC->Post();
+  ASSERT_EQ(Source->Rows.size(), 3u);
+  EXPECT_EQ(Source->Rows[2], Variant(30));
+  ASSERT_EQ(F.DC->RecordCount(), 3);
+  EXPECT_EQ(F.DC->GetValue(2, 0), Variant(30));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 2);
+  // Cancelling an edit of a stored record puts the source's value back.
+  F.DC->SetFocusedRecordIndex(0);
+  F.DC->SetEditValue(0, 11);
+  EXPECT_EQ(Source->Rows[0], Variant(11));
+  F.DC->Cancel();
+  EXPECT_EQ(Source->Rows[0], Variant(1));
+  F.DC->SetCustomDataSource(nullptr);
+  Free(Source);
+}
+
 TEST(DataControllerNewItemRow, RecordIndexChecksAcceptTheNewItemRecordOnly) {
   TFixture F;
   F.AddColumn(ClassOf<TvlIntegerValueType>());
