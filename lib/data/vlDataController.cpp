@@ -2146,7 +2146,14 @@ Integer TvlCustomDataController::InsertRecord(Integer ARecordIndex) {
 void TvlCustomDataController::DeleteRecord(Integer ARecordIndex) {
   CheckRecordIndex(ARecordIndex);
   if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
-  if (ARecordIndex >= 0 && IsProviderMode()) {
+  if (ARecordIndex < 0) {
+    // An internal record: no stored record, selection entry or bookmark moves.
+    FDataStorage->DeleteRecord(ARecordIndex);
+    if (ARecordIndex == FNewItemRecordIndex) FNewItemRecordIndex = 0;
+    DataChanged(dcDeleted, -1, -1);
+    return;
+  }
+  if (IsProviderMode()) {
     TvlCustomDataSource* S = CustomDataSource();
     S->DeleteRecord(S->GetRecordHandleByIndex(ARecordIndex));
   }
@@ -2164,7 +2171,6 @@ void TvlCustomDataController::DeleteRecord(Integer ARecordIndex) {
   }
   CheckBookmarkValid(ARecordIndex);
   if (FBookmarkRecordIndex > ARecordIndex) --FBookmarkRecordIndex;
-  if (ARecordIndex < 0 && ARecordIndex == FNewItemRecordIndex) FNewItemRecordIndex = 0;
   DataChanged(dcDeleted, -1, -1);
 }
 

@@ -775,6 +775,7 @@ TEST(DataControllerNewItemRow, FocusTypePostAndCancel) {
   F.Load({{1, u"a"}, {2, u"b"}, {3, u"c"}});
   F.DC->SetUseNewItemRowForEditing(true);
   F.DC->SetFocusedRowIndex(1);
+  F.DC->SaveBookmark();
   F.View->Log.clear();
   F.DC->SetNewItemRowFocused(true);
   EXPECT_TRUE(F.DC->NewItemRowFocused());
@@ -816,6 +817,8 @@ TEST(DataControllerNewItemRow, FocusTypePostAndCancel) {
   EXPECT_EQ(F.DC->RecordCount(), 4);
   EXPECT_TRUE(F.DC->NewItemRowFocused());
   EXPECT_TRUE(VarIsNull(F.DC->GetEditValue(0)));
+  // Dropping the internal record moved no stored index.
+  EXPECT_TRUE(F.DC->IsBookmarkRow(1));
 
   // Moving the focus to a row posts the typed values; the chosen row keeps the focus.
   F.DC->SetEditValue(0, 9);
