@@ -1108,7 +1108,12 @@ void TvlCustomDataProvider::DiscardSavedRecord() {
 }
 
 void TvlCustomDataProvider::ResetEditing() {
+  TvlCustomDataController* DC = FDataController;
+  const Integer Edited = FEditingRecordIndex;
   FEditingRecordIndex = FEditingRecordIndex1 = FEditingRecordIndex2 = vlNoEditingRecordIndex;
+  // The new-item record goes with its edit; the next use starts from empty values.
+  if (Edited != vlNoEditingRecordIndex && DC->IsNewItemRecord(Edited) && !DC->DataStorage()->Destroying())
+    DC->DeleteRecord(Edited);
   FInserting = false;
   EndChange();
   ResetModified();
@@ -1118,6 +1123,10 @@ void TvlCustomDataProvider::ResetEditing() {
 void TvlCustomDataProvider::DoEdit() {
   if (IsEditing()) return;
   TvlCustomDataController* DC = FDataController;
+  if (DC->UseNewItemRowForEditing() && DC->NewItemRowFocused() && !IsInserting()) {
+    Insert();
+    return;
+  }
   FEditingRecordIndex = DC->GetActiveRecordIndex();
   if (FEditingRecordIndex == vlNoEditingRecordIndex) return;
   FEditingRecordIndex1 = FEditingRecordIndex2 = vlNoEditingRecordIndex;
@@ -1155,7 +1164,14 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
     std::vector<Variant> GroupValues;
     auto TakeGroupValues = [&](Integer R) { DC->GetGroupValues(R, GroupValues); };
     if (IsEditing()) ResetEditing();
-    if (AAppend) {
+    if (DC->UseNewItemRowForEditing()) {
+      // The new-item row takes the values; a stored record is appended on post.
+      Integer Neighbour = DC->FocusedRecordIndex();
+      if (Neighbour < 0 && DC->GetRowCount() > 0) Neighbour = DC->GetRowInfo(0).RecordIndex;
+      TakeGroupValues(Neighbour);
+      NewRecord = DC->NewItemRecordIndex();
+      DC->FocusNewItemRow(true);
+    } else if (AAppend) {
       Integer Rows = DC->GetRowCount();
       Integer Last = Rows > 0 ? DC->GetRowInfo(Rows - 1).RecordIndex : -1;
       TakeGroupValues(Last);
@@ -1196,6 +1212,17 @@ void TvlCustomDataProvider::Post(Boolean AForcePost) {
     if (!FInserting || FModified || AForcePost) {
       DC->DoBeforePost();
       Posted = FEditingRecordIndex;
+      if (FInserting && DC->IsNewItemRecord(Posted)) {
+        // The new-item row's values become a stored record at the end.
+        {
+          // The source's data change must not end the edit of the new-item record.
+          FDataChangedLocked = DC->IsProviderMode();
+          Finally Unlock([&] { FDataChangedLocked = false; });
+          FInsertedRecordIndex = DC->AppendRecord();
+        }
+        DC->CopyRecordValues(Posted, FInsertedRecordIndex);
+        Posted = FInsertedRecordIndex;
+      }
       ResetEditing();
       RealPost = true;
     } else {
@@ -1300,7 +1327,10 @@ Boolean TvlCustomDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataF
 
 void TvlCustomDataProvider::DataChanged(TvlDataChange AKind, Integer AItemIndex, Integer ARecordIndex) {
   if (FLockCount == 0) FDataController->DataChanged(AKind, AItemIndex, ARecordIndex);
-  ResetEditing();
+  if (FDataChangedLocked)
+    EndChange();
+  else
+    ResetEditing();
 }
 
 // --- Incremental search --------------------------------------------------------------
@@ -1423,6 +1453,12 @@ void TvlCustomDataController::Create(TComponent* AOwner) {
   ResetDataChangeInfo();
   FNotifier = New<TvlDataControllerNotifier>(nullptr);
   FNotifier->SetDataController(this);
+  FDataStorage->SetOnClearInternalRecords(TNotifyEvent(this, &TvlCustomDataController::ClearInternalRecords));
+}
+
+void TvlCustomDataController::ClearInternalRecords(TObject*) {
+  if (FProvider) FProvider->ForgetSavedRecord();
+  FNewItemRecordIndex = 0;
 }
 
 void TvlCustomDataController::ReplaceProvider(TvlCustomDataProvider* AProvider) {
@@ -1452,7 +1488,10 @@ void TvlCustomDataController::Destroy() {
   FSummary = nullptr;
   Free(FFilter);
   Free(FFilters);
-  if (FDataStorage) FDataStorage->Clear(false);
+  if (FDataStorage) {
+    FDataStorage->Clear(false);
+    FDataStorage->SetOnClearInternalRecords(TNotifyEvent());
+  }
   Free(FGroups);
   Free(FFields);
   Free(FProvider);
@@ -1763,7 +1802,8 @@ void TvlCustomDataController::NotifyControl() {
   if (C & dccData) {
     Finally Reset([&] { ResetDataChangeInfo(); });
     if (FDataChangeKind == dcField && FDataChangeItemIndex == -1) FDataChangeKind = dcRecord;
-    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1)
+    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1 &&
+        !IsNewItemRecord(-1))
       FDataChangeKind = dcTotal;
     auto* Info = New<TvlDataChangedInfo>();
     Info->Kind = FDataChangeKind;
@@ -1835,7 +1875,7 @@ void TvlCustomDataController::DoDataChanged() {
   }
   FDataChangedFlag = false;
   if (!IsPattern() && Assigned(FOnRecordChanged) && (FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
-      FDataChangeRecordIndex != -1)
+      (FDataChangeRecordIndex != -1 || IsNewItemRecord(-1)))
     FOnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
   if (Assigned(FOnDataChanged)) FOnDataChanged(this);
   if (IsGridMode() && FProvider->IsLocating()) return;
@@ -1998,6 +2038,7 @@ void TvlCustomDataController::SetOptions(TvlDataControllerOptions Value) {
 
 void TvlCustomDataController::CheckRecordIndex(Integer ARecordIndex) {
   if (ARecordIndex >= 0 && ARecordIndex < RecordCount()) return;
+  if (IsNewItemRecord(ARecordIndex)) return;
   if (ARecordIndex < 0 && ARecordIndex != -1 && ARecordIndex == FProvider->SavedRecordIndex()) return;
   DataError(vlSDataRecordIndexError);
 }
@@ -2048,7 +2089,8 @@ String TvlCustomDataController::GetDisplayText(Integer ARecordIndex, Integer AIt
 
 Variant TvlCustomDataController::GetRowValue(const TvlRowInfo& ARowInfo, Integer AItemIndex) {
   TvlGroupingFieldList* G = FDataControllerInfo->GroupingFieldList();
-  if (ARowInfo.Level < G->Count()) return GetValue(ARowInfo.RecordIndex, G->Items(ARowInfo.Level).Field);
+  if (ARowInfo.Level < G->Count() && !IsNewItemRecord(ARowInfo.RecordIndex))
+    return GetValue(ARowInfo.RecordIndex, G->Items(ARowInfo.Level).Field);
   return GetValue(ARowInfo.RecordIndex, AItemIndex);
 }
 
@@ -2104,7 +2146,14 @@ Integer TvlCustomDataController::InsertRecord(Integer ARecordIndex) {
 void TvlCustomDataController::DeleteRecord(Integer ARecordIndex) {
   CheckRecordIndex(ARecordIndex);
   if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
-  if (ARecordIndex >= 0 && IsProviderMode()) {
+  if (ARecordIndex < 0) {
+    // An internal record: no stored record, selection entry or bookmark moves.
+    FDataStorage->DeleteRecord(ARecordIndex);
+    if (ARecordIndex == FNewItemRecordIndex) FNewItemRecordIndex = 0;
+    DataChanged(dcDeleted, -1, -1);
+    return;
+  }
+  if (IsProviderMode()) {
     TvlCustomDataSource* S = CustomDataSource();
     S->DeleteRecord(S->GetRecordHandleByIndex(ARecordIndex));
   }
@@ -2428,8 +2477,45 @@ Boolean TvlCustomDataController::IsEditing() {
 }
 
 Integer TvlCustomDataController::GetActiveRecordIndex() {
+  if (NewItemRowFocused()) return NewItemRecordIndex();
   Integer R = FocusedRecordIndex();
   return R >= 0 ? R : vlNoEditingRecordIndex;
+}
+
+Integer TvlCustomDataController::NewItemRecordIndex() {
+  if (FNewItemRecordIndex == 0) FNewItemRecordIndex = FDataStorage->AddInternalRecord();
+  return FNewItemRecordIndex;
+}
+
+Boolean TvlCustomDataController::NewItemRowFocused() const {
+  return FNewItemRowFocused && FUseNewItemRowForEditing && FocusedRecordIndex() < 0;
+}
+
+void TvlCustomDataController::FocusNewItemRow(Boolean Value) {
+  if (Value == NewItemRowFocused()) return;
+  // Leaving the row posts its values first, outside the update, so that the
+  // appended record is in the rows when the focus moves to it.
+  if (!Value && !IsOwnerDestroying()) Post(false);
+  BeginUpdate();
+  Finally End([&] { EndUpdate(); });
+  if (Value) ChangeFocusedRowIndex(-1);
+  FDataControllerInfo->FocusedRecordChanged(true);
+  FNewItemRowFocused = Value;
+}
+
+void TvlCustomDataController::SetNewItemRowFocused(Boolean Value) {
+  const Boolean Changed = Value != NewItemRowFocused();
+  FocusNewItemRow(Value);
+  if (Changed && FOptions.Contains(dcoInsertOnNewItemRowFocusing) && NewItemRowFocused() && !FProvider->IsInserting())
+    Insert();
+}
+
+void TvlCustomDataController::SetUseNewItemRowForEditing(Boolean Value) {
+  if (FUseNewItemRowForEditing == Value) return;
+  Cancel();
+  ClearSelection();
+  FUseNewItemRowForEditing = Value;
+  Change(dccData);
 }
 
 Integer TvlCustomDataController::EditingRecordIndex() {
@@ -2449,7 +2535,22 @@ void TvlCustomDataController::Edit() {
 
 void TvlCustomDataController::Post(Boolean AForcePost) {
   CheckFocusingAfterFilterNeeded = true;
-  if (FProvider->IsEditing()) FProvider->Post(AForcePost);
+  // A handler may free the controller during the post; the link tells.
+  TvlDataListenerLink* Link = AddListenerLink();
+  Finally Release([&] {
+    if (TvlCustomDataController* DC = Link->Ref) {
+      DC->FProvider->ResetInsertedRecordIndex();
+      DC->RemoveListenerLink(Link);
+    }
+    delete Link;
+  });
+  if (!FProvider->IsEditing()) return;
+  FProvider->Post(AForcePost);
+  // A record posted from the new-item row gets the focus, unless the post runs
+  // because the focus is moving to another row.
+  if (Link->Ref && !FDataControllerInfo->InCanFocusedRowChanging() && FProvider->InsertedRecordIndex() >= 0 &&
+      FProvider->InsertedRecordIndex() < RecordCount())
+    ChangeFocusedRecordIndex(FProvider->InsertedRecordIndex());
 }
 
 void TvlCustomDataController::Cancel() {
@@ -2472,6 +2573,7 @@ Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {
 
 Variant TvlCustomDataController::GetEditValue(Integer AItemIndex) {
   TvlCustomDataField* F = GetItemField(AItemIndex);
+  if (FUseNewItemRowForEditing && NewItemRowFocused() && !FProvider->IsEditing()) return Null();
   return FProvider->GetEditValue(EditingRecordIndex(), F);
 }
 
@@ -2537,7 +2639,14 @@ void TvlCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer
   for (Integer I = 0; I < FFields->Count(); ++I) {
     TvlCustomDataField* F = FFields->Items(I);
     if (!F->ValueDef() || F->IsInternal()) continue;
-    FDataStorage->SetValue(AToRecordIndex, F->ValueDef(), FDataStorage->GetValue(AFromRecordIndex, F->ValueDef()));
+    // A stored record of provider or grid mode is read where its values live.
+    Variant V = GetValue(AFromRecordIndex, F);
+    if (AToRecordIndex >= 0 && IsProviderMode()) {
+      TvlCustomDataSource* S = CustomDataSource();
+      S->SetValue(S->GetRecordHandleByIndex(AToRecordIndex), S->GetItemHandle(F->Index()), V);
+    } else {
+      FDataStorage->SetValue(AToRecordIndex, F->ValueDef(), V);
+    }
   }
   if (AToRecordIndex >= 0) DataChanged(dcRecord, -1, -1);
 }

@@ -405,6 +405,8 @@ class TvlCustomDataControllerInfo : public TObject {
   void SetFocusedRowIndex(Integer AValue);
   void ChangeFocusedRow(Integer ARowIndex, Boolean AForce);
   Integer LocateFocusedRow(Boolean AAfterCollapse);
+  // Set while the controller is asked whether the focus may move.
+  Boolean InCanFocusedRowChanging() const { return FInCanFocusedRowChanging; }
   void CheckFocusedRow();
 
   // Selection.
@@ -899,6 +901,11 @@ class TvlCustomDataProvider : public TObject {
   Integer EditingRecordIndex1() const { return FEditingRecordIndex1; }
   Integer EditingRecordIndex2() const { return FEditingRecordIndex2; }
   Integer SavedRecordIndex() const { return FSavedRecordIndex; }
+  // The storage dropped its internal records: the saved copy is gone.
+  void ForgetSavedRecord() { FSavedRecordIndex = 0; }
+  // The record appended by the last post from the new-item row, -1 when none.
+  Integer InsertedRecordIndex() const { return FInsertedRecordIndex; }
+  void ResetInsertedRecordIndex() { FInsertedRecordIndex = -1; }
   Boolean LoadAllNeeded() const { return FLoadAllNeeded; }
   // Set at the start of every pipeline run (whether grouping needs all records).
   virtual void SetLoadAllNeeded(Boolean Value) { FLoadAllNeeded = Value; }
@@ -920,6 +927,8 @@ class TvlCustomDataProvider : public TObject {
   Integer FLockCount{};
   Boolean FModified{};
   Integer FSavedRecordIndex{};
+  Integer FInsertedRecordIndex{-1};
+  Boolean FDataChangedLocked{};
   Boolean FInserting{};
   Boolean FLoadAllNeeded{};
 };
@@ -1347,7 +1356,20 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean IncrementalSearching{};
   String IncrementalSearchText;
   TvlCustomDataField* IncrementalSearchField{};
-  Boolean NewItemRowFocused() const { return FNewItemRowFocused; }
+  // The new-item row: an internal (negative) record edited before it becomes a stored one.
+  // NewItemRecordIndex creates that record on first use.
+  Integer NewItemRecordIndex();
+  Boolean IsNewItemRecord(Integer ARecordIndex) const {
+    return FUseNewItemRowForEditing && FNewItemRecordIndex != 0 && ARecordIndex == FNewItemRecordIndex;
+  }
+  Boolean NewItemRowFocused() const;
+  void SetNewItemRowFocused(Boolean Value);
+  // Moves the focus to or from the new-item row without the insert-on-focusing option.
+  void FocusNewItemRow(Boolean Value);
+  Boolean UseNewItemRowForEditing() const { return FUseNewItemRowForEditing; }
+  void SetUseNewItemRowForEditing(Boolean Value);
+  // The stored flag, whatever the focused record (the info object clears it).
+  Boolean NewItemRowFocusedFlag() const { return FNewItemRowFocused; }
   void ClearNewItemRowFocused() { FNewItemRowFocused = false; }
   void SendGroupingChanging();
 
@@ -1397,6 +1419,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SendInfo(TvlUpdateControlInfo* AInfo);
   void DoDataChanged();
   void ResetDataChangeInfo();
+  // The storage dropped its internal records (saved copy, new-item record).
+  void ClearInternalRecords(TObject* Sender);
   void UpdateStructure(Boolean AUpdateFields);
   void CopyStateFrom(TvlCustomDataController* ASource);
   // A descendant's own provider takes the place of the default one (at creation).
@@ -1434,6 +1458,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Boolean FMultiSelect{};
   TvlDataControllerNotifier* FNotifier{};
   Boolean FNewItemRowFocused{};
+  Integer FNewItemRecordIndex{};
+  Boolean FUseNewItemRowForEditing{};
   TvlDataControllerOptions FOptions;
   TComponent* FOwner{};
   Integer FPrevSelCount{};

@@ -1619,7 +1619,7 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
       FChanges |= dcicFocusedRow | dcicFocusedRecord;
       TvlCustomDataController* DC = FDataController;
       if (!DC->MultiSelect() && DC->Summary()->Options().Contains(soSelectedRecords)) FChanges |= dcicSummary;
-      if (DC->NewItemRowFocused()) {
+      if (DC->NewItemRowFocusedFlag()) {
         DC->ClearNewItemRowFocused();
         FPrevFocusingInfo->ChangedFlag = true;
       }

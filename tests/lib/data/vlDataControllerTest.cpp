@@ -31,8 +31,10 @@ class TRecordingView : public TObject {
       S += " " + std::to_string(D->Kind) + " " + std::to_string(D->ItemIndex) + " " + std::to_string(D->RecordIndex);
     if (auto* F = dynamic_cast<TvlFocusedRowChangedInfo*>(AInfo))
       S += " " + std::to_string(F->PrevFocusedRowIndex) + "->" + std::to_string(F->FocusedRowIndex);
-    if (auto* F = dynamic_cast<TvlFocusedRecordChangedInfo*>(AInfo))
+    if (auto* F = dynamic_cast<TvlFocusedRecordChangedInfo*>(AInfo)) {
       S += " " + std::to_string(F->PrevFocusedRecordIndex) + "->" + std::to_string(F->FocusedRecordIndex);
+      if (F->NewItemRowFocusingChanged) S += " new-item";
+    }
     if (auto* Sel = dynamic_cast<TvlSelectionChangedInfo*>(AInfo)) {
       S += " [";
       for (Integer I = 0; I < Sel->Count(); ++I) S += (I ? "," : "") + std::to_string(Sel->RowIndexes(I));
@@ -762,6 +764,183 @@ TEST(DataControllerEditing, ProviderStateMachineAndEvents) {
   F.DC->SetEditValue(0, 5);
   EXPECT_EQ(F.DC->EditState(), 0);
   for (auto* H : Handlers) Free(H);
+}
+
+// The new-item row: values typed into an internal record, a stored record
+// appended only when they are posted.
+TEST(DataControllerNewItemRow, FocusTypePostAndCancel) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.Load({{1, u"a"}, {2, u"b"}, {3, u"c"}});
+  F.DC->SetUseNewItemRowForEditing(true);
+  F.DC->SetFocusedRowIndex(1);
+  F.DC->SaveBookmark();
+  F.View->Log.clear();
+  F.DC->SetNewItemRowFocused(true);
+  EXPECT_TRUE(F.DC->NewItemRowFocused());
+  EXPECT_EQ(F.DC->FocusedRowIndex(), -1);
+  EXPECT_EQ(F.View->Log, (std::vector<std::string>{"FocusedRowChangedInfo 1->-1",
+                                                   "FocusedRecordChangedInfo 1->-1 new-item"}));
+  const Integer NewItem = F.DC->NewItemRecordIndex();
+  EXPECT_LT(NewItem, 0);
+  EXPECT_EQ(F.DC->EditingRecordIndex(), NewItem);
+  EXPECT_TRUE(VarIsNull(F.DC->GetEditValue(0)));  // nothing typed yet
+
+  // Typing starts an insert through the new-item row; nothing is stored yet.
+  EXPECT_TRUE(F.DC->SetEditValue(0, 7));
+  EXPECT_TRUE(F.DC->SetEditValue(1, String(u"new")));
+  EXPECT_EQ(F.DC->EditState(), dceInsert | dceChanging | dceModified);
+  EXPECT_EQ(F.DC->RecordCount(), 3);
+  EXPECT_EQ(F.DC->GetEditValue(0), Variant(7));
+  EXPECT_EQ(F.DC->GetValue(NewItem, 1), Variant(String(u"new")));
+  EXPECT_EQ(F.DC->GetRowValue(TvlRowInfo{.Level = 0, .RecordIndex = NewItem}, 0), Variant(7));
+
+  // Post: a stored record appended with the values, the focus on it.
+  F.View->Log.clear();
+  F.DC->Post();
+  EXPECT_EQ(F.DC->EditState(), 0);
+  ASSERT_EQ(F.DC->RecordCount(), 4);
+  EXPECT_EQ(F.DC->GetValue(3, 0), Variant(7));
+  EXPECT_EQ(F.DC->GetValue(3, 1), Variant(String(u"new")));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 3);
+  EXPECT_FALSE(F.DC->NewItemRowFocused());
+  EXPECT_EQ(F.DC->Provider()->InsertedRecordIndex(), -1);
+  EXPECT_NE(std::find(F.View->Log.begin(), F.View->Log.end(), "FocusedRecordChangedInfo -1->3 new-item"),
+            F.View->Log.end());
+
+  // Cancel: nothing appended, the row stays focused and empty.
+  F.DC->SetNewItemRowFocused(true);
+  F.DC->SetEditValue(0, 8);
+  F.DC->Cancel();
+  EXPECT_EQ(F.DC->EditState(), 0);
+  EXPECT_EQ(F.DC->RecordCount(), 4);
+  EXPECT_TRUE(F.DC->NewItemRowFocused());
+  EXPECT_TRUE(VarIsNull(F.DC->GetEditValue(0)));
+  // Dropping the internal record moved no stored index.
+  EXPECT_TRUE(F.DC->IsBookmarkRow(1));
+
+  // Moving the focus to a row posts the typed values; the chosen row keeps the focus.
+  F.DC->SetEditValue(0, 9);
+  F.DC->SetFocusedRowIndex(0);
+  EXPECT_EQ(F.DC->EditState(), 0);
+  ASSERT_EQ(F.DC->RecordCount(), 5);
+  EXPECT_EQ(F.DC->GetValue(4, 0), Variant(9));
+  EXPECT_EQ(F.DC->FocusedRowIndex(), 0);
+  EXPECT_FALSE(F.DC->NewItemRowFocused());
+
+  // Turning the row off cancels its edit.
+  F.DC->SetNewItemRowFocused(true);
+  F.DC->SetEditValue(0, 10);
+  F.DC->SetUseNewItemRowForEditing(false);
+  EXPECT_EQ(F.DC->EditState(), 0);
+  EXPECT_EQ(F.DC->RecordCount(), 5);
+  EXPECT_FALSE(F.DC->NewItemRowFocused());
+}
+
+TEST(DataControllerNewItemRow, InsertGoesThroughTheRowAndInsertOnFocusing) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlStringValueType>());
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{u"A", 1}, {u"B", 2}});
+  TRecordingView NewRecords;
+  F.DC->SetOnNewRecord(TvlDataDetailExpandedEvent(&NewRecords, &TRecordingView::EventR));
+  F.DC->SetUseNewItemRowForEditing(true);
+  F.DC->SetFocusedRowIndex(1);
+  // Insert moves the focus to the new-item row instead of inserting a stored record.
+  F.DC->Insert();
+  EXPECT_TRUE(F.DC->NewItemRowFocused());
+  EXPECT_EQ(F.DC->EditState(), dceInsert);
+  EXPECT_EQ(F.DC->RecordCount(), 2);
+  EXPECT_EQ(F.DC->EditingRecordIndex(), F.DC->NewItemRecordIndex());
+  EXPECT_EQ(NewRecords.Log, (std::vector<std::string>{" " + std::to_string(F.DC->NewItemRecordIndex())}));
+  // An insert nobody typed into is cancelled by the post.
+  F.DC->Post();
+  EXPECT_EQ(F.DC->EditState(), 0);
+  EXPECT_EQ(F.DC->RecordCount(), 2);
+  // Edit on the focused new-item row inserts.
+  F.DC->Edit();
+  EXPECT_EQ(F.DC->EditState(), dceInsert);
+  F.DC->Cancel();
+
+  // With the option, focusing the row starts the insert.
+  F.DC->SetFocusedRowIndex(0);
+  F.DC->SetOptions(F.DC->Options() + dcoInsertOnNewItemRowFocusing);
+  F.DC->SetNewItemRowFocused(true);
+  EXPECT_EQ(F.DC->EditState(), dceInsert);
+  F.DC->SetEditValue(1, 5);
+  // Leaving the row posts it.
+  F.DC->SetNewItemRowFocused(false);
+  EXPECT_EQ(F.DC->EditState(), 0);
+  ASSERT_EQ(F.DC->RecordCount(), 3);
+  EXPECT_EQ(F.DC->GetValue(2, 1), Variant(5));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 2);
+
+  // A grouped controller: the new-item row is no group row.
+  F.DC->ChangeGrouping(0, 0);
+  F.DC->SetNewItemRowFocused(true);
+  F.DC->SetEditValue(1, 6);
+  EXPECT_EQ(F.DC->GetRowValue(TvlRowInfo{.Level = 0, .RecordIndex = F.DC->NewItemRecordIndex()}, 1), Variant(6));
+  F.DC->Cancel();
+}
+
+// A source that keeps its rows itself and appends on request.
+class TRowsSource : public TvlCustomDataSource {
+  CL_CLASS(TRowsSource, TvlCustomDataSource)
+ public:
+  std::vector<Variant> Rows{Variant(1), Variant(2)};
+  Integer GetRecordCount() override { return static_cast<Integer>(Rows.size()); }
+  Variant GetValue(TRecordHandle H, Integer) override { return Rows[H]; }
+  void SetValue(TRecordHandle H, Integer, const Variant& V) override { Rows[H] = V; }
+  TRecordHandle AppendRecord() override {
+    Rows.push_back(Null());
+    return static_cast<TRecordHandle>(Rows.size()) - 1;
+  }
+};
+CL_IMPLEMENT_CLASS(TRowsSource)
+
+TEST(DataControllerNewItemRow, ProviderModePostWritesTheSource) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  TRowsSource* Source = New<TRowsSource>();
+  F.DC->SetCustomDataSource(Source);
+  F.DC->SetUseNewItemRowForEditing(true);
+  F.DC->SetNewItemRowFocused(true);
+  F.DC->SetEditValue(0, 30);
+  EXPECT_EQ(Source->Rows.size(), 2u);  // typed values stay in the controller
+  F.DC->Post();
+  ASSERT_EQ(Source->Rows.size(), 3u);
+  EXPECT_EQ(Source->Rows[2], Variant(30));
+  ASSERT_EQ(F.DC->RecordCount(), 3);
+  EXPECT_EQ(F.DC->GetValue(2, 0), Variant(30));
+  EXPECT_EQ(F.DC->FocusedRecordIndex(), 2);
+  // Cancelling an edit of a stored record puts the source's value back.
+  F.DC->SetFocusedRecordIndex(0);
+  F.DC->SetEditValue(0, 11);
+  EXPECT_EQ(Source->Rows[0], Variant(11));
+  F.DC->Cancel();
+  EXPECT_EQ(Source->Rows[0], Variant(1));
+  F.DC->SetCustomDataSource(nullptr);
+  Free(Source);
+}
+
+TEST(DataControllerNewItemRow, RecordIndexChecksAcceptTheNewItemRecordOnly) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.Load({{1}});
+  const Integer NewItem = F.DC->NewItemRecordIndex();
+  // Not in use: the internal record is out of range like any other.
+  EXPECT_THROW(F.DC->GetValue(NewItem, 0), EvlInvalidDataControllerOperation);
+  F.DC->SetUseNewItemRowForEditing(true);
+  EXPECT_NO_THROW(F.DC->GetValue(NewItem, 0));
+  EXPECT_NO_THROW(F.DC->SetValue(NewItem, 0, 4));
+  EXPECT_EQ(F.DC->GetDisplayText(NewItem, 0), u"4");
+  for (Integer Bad : {NewItem - 1, 1, vlNoEditingRecordIndex})
+    EXPECT_THROW(F.DC->GetValue(Bad, 0), EvlInvalidDataControllerOperation) << Bad;
+  // A reload drops the internal records; the next use creates the record again.
+  F.DC->DataStorage()->Clear(false);
+  EXPECT_THROW(F.DC->GetValue(NewItem - 1, 0), EvlInvalidDataControllerOperation);
+  EXPECT_LT(F.DC->NewItemRecordIndex(), 0);
 }
 
 TEST(DataControllerEditing, DeleteFocusedGroupRowDeletesItsRecordsOnce) {
