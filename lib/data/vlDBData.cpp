@@ -357,6 +357,7 @@ void TvlDBDataProvider::UnlockDataSet() {
 void TvlDBDataProvider::ClearUpdatingBookkeeping() {
   FUpdatingRecordIndex = vlNoEditingRecordIndex;
   FUpdatingRecordIsInserting = false;
+  FUpdatingNewRecordIndex = -1;
 }
 
 void TvlDBDataProvider::ForgetRecord(Integer ARecordIndex) {
@@ -364,6 +365,10 @@ void TvlDBDataProvider::ForgetRecord(Integer ARecordIndex) {
     ClearUpdatingBookkeeping();
   else if (FUpdatingRecordIndex != vlNoEditingRecordIndex && FUpdatingRecordIndex > ARecordIndex)
     --FUpdatingRecordIndex;
+  if (ARecordIndex == FUpdatingNewRecordIndex)
+    FUpdatingNewRecordIndex = -1;
+  else if (FUpdatingNewRecordIndex > ARecordIndex)
+    --FUpdatingNewRecordIndex;
   if (ARecordIndex == FUpdatingPrevFocusedRecordIndex)
     FUpdatingPrevFocusedRecordIndex = -1;
   else if (FUpdatingPrevFocusedRecordIndex > ARecordIndex)
@@ -612,8 +617,15 @@ Boolean TvlDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   if (!CanModify()) return inherited::CanInitEditing(ARecordIndex);
   FInCanInitEditing = true;
   Finally Clear([&] { FInCanInitEditing = false; });
-  if (!FDataLink->Edit()) return false;
+  TvlDBDataController* DC = DBDataController();
+  const Boolean OnNewItemRow = DC->UseNewItemRowForEditing() && DC->NewItemRowFocused();
+  // Typing into the new-item row begins an insert on the data set.
+  if (OnNewItemRow && !IsInserting())
+    Insert();
+  else if (!FDataLink->Edit())
+    return false;
   BeginChange();
+  if (OnNewItemRow) DC->Change(dccUpdateRecord);
   return true;
 }
 
@@ -892,6 +904,16 @@ void TvlDBDataProvider::EditingChanged() {
         StartInsertFromDataSet();
     }
   } else {
+    // Ending the edit drops the new-item record: a posted insert keeps its
+    // values in a stored record, which smart refresh then completes.
+    const Integer Edited = EditingRecordIndex();
+    if (IsSmartRefresh() && FUpdatingRecordIsInserting && Edited != vlNoEditingRecordIndex &&
+        DC->IsNewItemRecord(Edited)) {
+      DC->BeginUnboundCopy();
+      Finally Done([&] { DC->EndUnboundCopy(); });
+      FUpdatingNewRecordIndex = DC->AppendRecord();
+      DC->CopyRecordValues(Edited, FUpdatingNewRecordIndex);
+    }
     ResetEditing();
   }
 }
@@ -1221,6 +1243,9 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
   // The record being inserted stands where the data set does.
   if (P->IsInserting() && ARecordIndex == P->EditingRecordIndex()) return true;
+  // The new-item row: no record is focused and the data set stays where it is
+  // (an insert begun through the row is not checked out of the way).
+  if (ARecordIndex < 0 && UseNewItemRowForEditing() && !FInSync) return true;
   // A detail in SQL mode first reopens its data set for its master.
   if (!FInSync && !FInResetDataSetCurrent) CheckCurrentQuery();
   if (FInSync || FInResetDataSetCurrent || !P->IsSyncMode()) return inherited::CanFocusRecord(ARecordIndex);
@@ -1723,6 +1748,16 @@ Boolean TvlDBDataController::CanFindRecordsByKey() {
 void TvlDBDataController::UpdateEditingRecord() {
   TvlDBDataProvider* P = DBProvider();
   const Integer R = P->EditingRecordIndex();
+  if (R != vlNoEditingRecordIndex && IsNewItemRecord(R)) {
+    // The new-item row shows the values of the data set's new record.
+    {
+      BeginUpdate();
+      Finally End([&] { EndUpdate(); });
+      ReadCurrentRecord(R);
+    }
+    if (!P->IsInCanInitEditing()) Change(dccUpdateRecord);
+    return;
+  }
   if (R < 0 || R >= RecordCount()) return;
   P->FUpdatingRecordIndex = R;
   P->FUpdatingRecordIsInserting = P->IsInserting();
@@ -1876,7 +1911,9 @@ void TvlDBDataController::SmartRefreshRecord() {
   {
     BeginFullUpdate();
     Finally End([&] { EndFullUpdate(); });
-    const Integer R = P->FUpdatingRecordIndex;
+    Integer R = P->FUpdatingRecordIndex;
+    // An insert through the new-item row: the stored record appended when its edit ended.
+    if (R < 0 && P->FUpdatingNewRecordIndex >= 0) R = P->FUpdatingNewRecordIndex;
     if (R >= 0 && R < RecordCount()) {
       // An edit or insert through this controller: its stored record.
       const Variant D = DS->IsEmpty() ? Null() : GetKeyFieldsValues();
@@ -1890,8 +1927,8 @@ void TvlDBDataController::SmartRefreshRecord() {
         // Mended: the record's key was changed; it stays in place under its new key.
         ReadKeyedRecord(R);
         Done = true;
-      } else if (Holder < 0 || Holder == R) {
-        // The edited record left the data set.
+      } else if (Holder < 0 || Holder == R || R == P->FUpdatingNewRecordIndex) {
+        // The edited record left the data set (or the new-item row's insert was cancelled).
         DeleteRecord(R);
         P->ForgetRecord(R);
         RebuildKeyIndex();
@@ -1901,8 +1938,11 @@ void TvlDBDataController::SmartRefreshRecord() {
       }
     } else if (P->FUpdatingRecordIsInserting && DSCount == RecordCount() + 1 && !DS->IsEmpty() &&
                FindRecordIndexByKey(GetKeyFieldsValues()) < 0) {
-      // A record inserted on the data set itself.
-      ReadKeyedRecord(AppendRecord());
+      // A record inserted on the data set itself, or through the focused new-item row.
+      const Integer N = AppendRecord();
+      const Integer E = P->EditingRecordIndex();
+      if (NewItemRowFocused() && E != vlNoEditingRecordIndex && IsNewItemRecord(E)) CopyRecordValues(E, N);
+      ReadKeyedRecord(N);
       Done = true;
     } else {
       Done = DSCount == RecordCount();

@@ -203,6 +203,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   // Smart refresh bookkeeping.
   Integer UpdatingRecordIndex() const { return FUpdatingRecordIndex; }
   Integer UpdatingPrevFocusedRecordIndex() const { return FUpdatingPrevFocusedRecordIndex; }
+  Integer UpdatingNewRecordIndex() const { return FUpdatingNewRecordIndex; }
   void ClearUpdatingBookkeeping();
   // A stored record was deleted: the bookkeeping forgets it.
   void ForgetRecord(Integer ARecordIndex);
@@ -273,10 +274,12 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Integer FRecordIndex{-1};
   TvlDBDataProviderSavePosInfo FSavePosInfo;
   // Smart refresh: the stored record being edited or inserted on the data
-  // set, whether it was an insert, and the focused record when a delete began.
+  // set, whether it was an insert, the stored record appended for an insert
+  // through the new-item row, and the focused record when a delete began.
   Integer FUpdatingPrevFocusedRecordIndex{-1};
   Integer FUpdatingRecordIndex{vlNoEditingRecordIndex};
   Boolean FUpdatingRecordIsInserting{};
+  Integer FUpdatingNewRecordIndex{-1};
 };
 
 // Data-set bookmarks in data-set order (the grid-mode selection).

@@ -934,3 +934,76 @@ TEST(vlDBData, GridModeInsertFromTheDataSet) {
   EXPECT_EQ(V.FocusedIndex(), 251);
   EXPECT_EQ(V.DC->RecordCount(), 100);
 }
+
+// The log grid's new-item row with smart refresh: typing inserts on the data
+// set, the post keeps the typed values in a new stored record that takes the
+// generated "Index" and the focus; a cancelled insert (through the controller
+// or on the data set) appends nothing.
+TEST(vlDBData, NewItemRowInsertsWithSmartRefresh) {
+  TLogTestDatabase Log("dbdatanewitem");
+  Log.Add(100, u"s1");
+  Log.Add(200, u"s2");
+  auto* Source = New<TDataSource>(Log.Owner.get());
+  Source->SetDataSet(Log.Set);
+  TView V(Source, {u"Kontor", u"SeriNo"}, u"Index");
+  V.DC->DataModeController()->SetSmartRefresh(true);
+  Log.Set->Open();
+  ASSERT_EQ(V.DC->RecordCount(), 2);
+  ASSERT_TRUE(V.DC->IsAutoIncKey());
+  V.DC->SetUseNewItemRowForEditing(true);
+  enum TEnd { Post, Cancel, CancelOnDataSet };
+  for (const TEnd End : {Post, Cancel, CancelOnDataSet}) {
+    SCOPED_TRACE(static_cast<int>(End));
+    const Integer Before = V.DC->RecordCount();
+    V.DC->SetNewItemRowFocused(true);
+    ASSERT_TRUE(V.DC->NewItemRowFocused());
+    const Integer NewItem = V.DC->NewItemRecordIndex();
+    ASSERT_TRUE(V.DC->CanInitEditing(0));
+    EXPECT_EQ(Log.Set->State(), dsInsert);
+    EXPECT_EQ(V.DC->Provider()->EditingRecordIndex(), NewItem);
+    EXPECT_TRUE(V.DC->SetEditValue(0, 777));
+    EXPECT_TRUE(V.DC->SetEditValue(1, String(u"s777")));
+    EXPECT_EQ(VarToInt(V.Value(NewItem, 0)), 777);
+    EXPECT_EQ(V.DC->RecordCount(), Before);
+    if (End != Post) {
+      if (End == Cancel)
+        V.DC->Cancel();
+      else
+        Log.Set->Cancel();
+      EXPECT_EQ(Log.Set->State(), dsBrowse);
+      EXPECT_EQ(V.DC->RecordCount(), Before);
+      EXPECT_EQ(V.DC->DBProvider()->UpdatingNewRecordIndex(), -1);
+      EXPECT_EQ(V.DC->FindRecordIndexByKey(Variant(Before + 1)), -1);
+      continue;
+    }
+    V.DC->Post();
+    EXPECT_EQ(Log.Set->State(), dsBrowse);
+    ASSERT_EQ(V.DC->RecordCount(), Before + 1);
+    const Integer R = V.DC->FocusedRecordIndex();
+    ASSERT_EQ(R, Before);
+    EXPECT_FALSE(V.DC->NewItemRowFocused());
+    EXPECT_EQ(VarToInt(V.DC->GetRecordId(R)), Log.Set->FieldByName(u"Index")->AsInteger());
+    EXPECT_EQ(VarToInt(V.DC->GetRecordId(R)), 3);
+    EXPECT_EQ(VarToInt(V.Value(R, 0)), 777);
+    EXPECT_EQ(VarToStr(V.Value(R, 1)), u"s777");
+    EXPECT_EQ(V.DC->FindRecordIndexByKey(Variant(3)), R);
+    EXPECT_EQ(V.DC->DBProvider()->UpdatingNewRecordIndex(), -1);
+  }
+  // Append and Insert with the row in use edit the new-item record too.
+  for (const Boolean AsAppend : {true, false}) {
+    if (AsAppend)
+      V.DC->Append();
+    else
+      V.DC->Insert();
+    EXPECT_EQ(Log.Set->State(), dsInsert);
+    EXPECT_TRUE(V.DC->NewItemRowFocused());
+    EXPECT_EQ(V.DC->Provider()->EditingRecordIndex(), V.DC->NewItemRecordIndex());
+    V.DC->Cancel();
+    EXPECT_EQ(V.DC->RecordCount(), 3);
+  }
+  // The stored records agree with the data set read again.
+  Log.Set->Close();
+  Log.Set->Open();
+  EXPECT_EQ(V.DC->RecordCount(), 3);
+  Log.Set->Close();
+}
