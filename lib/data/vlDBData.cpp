@@ -251,6 +251,13 @@ Boolean TvlDBDataProvider::IsSmartRefresh() {
   return DC->IsKeyNavigation() && !IsGridMode() && DC->DataModeController()->SmartRefresh();
 }
 
+Integer TvlDBDataProvider::GetCurrentRecordIndex() {
+  if (!IsInserting()) return FRecordIndex;
+  if (!FInUpdateGridMode) return EditingRecordIndex();
+  TvlCustomDataController* DC = DataController();
+  return DC->NewItemRowFocused() ? DC->NewItemRecordIndex() : FRecordIndex;
+}
+
 Boolean TvlDBDataProvider::IsOtherDataControllerUpdating() {
   for (TvlDBDataProvider* P : Providers()) {
     if (P == this || P->DataSet() != DataSet()) continue;

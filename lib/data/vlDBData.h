@@ -152,6 +152,9 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsUniDirectional();
   // A provider of the same data set that is loading or notifying.
   Boolean IsOtherDataControllerUpdating();
+  // The editing record while inserting (the new-item record inside a grid-mode
+  // window update with its row focused), else the record the data set stands on.
+  Integer GetCurrentRecordIndex() override;
 
   // Shared data sets: the checks by which providers of one data set keep out
   // of each other's way.

@@ -2191,6 +2191,11 @@ Integer TvlCustomDataController::GetRecordListRecordIndex(Integer AIndex) {
   return FDataControllerInfo->GetInternalRecordIndex(AIndex);
 }
 
+Integer TvlCustomDataController::GetSyncFocusedRecordIndex() {
+  if (FProvider->IsSyncMode() && FProvider->IsActiveDataSet()) return FProvider->GetCurrentRecordIndex();
+  return FocusedRecordIndex();
+}
+
 Boolean TvlCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
   if (ARowIndex != FocusedRowIndex()) {
     if (FProvider->IsSyncMode() && !FProvider->IsInserting() && !CanChangeFocusedRow()) return false;

@@ -846,6 +846,8 @@ class TvlCustomDataProvider : public TObject {
   virtual Boolean IsActiveDataSet() { return false; }
   // Whether the provider follows a data set's current record.
   virtual Boolean IsSyncMode() { return false; }
+  // The record the focus stands on as the source sees it; -1 when the source has none.
+  virtual Integer GetCurrentRecordIndex() { return -1; }
   virtual Boolean IsActive() { return FCustomDataSource != nullptr; }
   virtual Boolean CanModify() { return true; }
   virtual Boolean AppendAllowed() { return CanModify(); }
@@ -1076,6 +1078,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void SetFocusedRowIndex(Integer Value) { ChangeFocusedRowIndex(Value); }
   Integer FocusedRecordIndex() const;
   void SetFocusedRecordIndex(Integer Value) { ChangeFocusedRecordIndex(Value); }
+  // The focused record: the provider's current record while it follows an open data set.
+  Integer GetSyncFocusedRecordIndex();
   Boolean ChangeFocusedRowIndex(Integer ARowIndex);
   Boolean ChangeFocusedRecordIndex(Integer ARecordIndex);
   void GotoFirst();

@@ -93,6 +93,25 @@ TEST(vlDBData, OpenCloseAndScrollDriveTheController) {
   EXPECT_EQ(V.DC->RecordCount(), 5);
 }
 
+// The focused record as the data set sees it: its current record while
+// browsing, the record being inserted while an insert runs.
+TEST(vlDBData, SyncFocusedRecordFollowsTheDataSet) {
+  TData D(5);
+  TView V(D.Source, {u"Index", u"Name", u"Amount"});
+  D.DS->Open();
+  D.DS->Next();
+  D.DS->Next();
+  EXPECT_EQ(V.DC->GetSyncFocusedRecordIndex(), 2);
+  EXPECT_EQ(V.DC->GetSyncFocusedRecordIndex(), V.DC->FocusedRecordIndex());
+  D.DS->Append();
+  ASSERT_TRUE(V.DC->DBProvider()->IsInserting());
+  EXPECT_EQ(V.DC->GetSyncFocusedRecordIndex(), V.DC->DBProvider()->EditingRecordIndex());
+  D.DS->Cancel();
+  D.DS->Close();
+  // Without an open data set the controller's own focus answers.
+  EXPECT_EQ(V.DC->GetSyncFocusedRecordIndex(), V.DC->FocusedRecordIndex());
+}
+
 TEST(vlDBData, EditAndPostOnTheDataSetReachTheController) {
   TData D(4);
   TView V(D.Source, {u"Index", u"Name"});
