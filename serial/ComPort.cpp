@@ -619,13 +619,9 @@ void TCustomComPort::Loaded() {
   inherited::Loaded();
   if (FConnected && !ComponentState().Contains(csDesigning)) {
     FConnected = false;
-    try {
-      Open();
-    } catch (...) {
-      // To the application's handler, not out: a form with a port that
-      // cannot open still loads, and the port stays closed.
-      if (ApplicationHandleException) ApplicationHandleException(this);
-    }
+    // To the application's handler, not out: a form with a port that
+    // cannot open still loads, and the port stays closed.
+    HandleExceptionsOf(this, [&] { Open(); });
   }
 }
 
@@ -1098,7 +1094,8 @@ void TCustomComPort::PortWindowProc(TMessage& Msg) {
   }
   if (InSendMessage()) ReplyMessage(0);  // the event thread goes on at once
   if (!FConnected) return;
-  try {
+  // To the application's handler, not back to the event thread's SendMessage.
+  HandleExceptionsOf(this, [&] {
     switch (Msg.WParam) {
       case EV_RXCHAR: NotifyRxChar(); break;
       case EV_RXFLAG: NotifyRxFlag(); break;
@@ -1112,11 +1109,7 @@ void TCustomComPort::PortWindowProc(TMessage& Msg) {
       case EV_RX80FULL: NotifyRx80Full(); break;
       default: break;
     }
-  } catch (...) {
-    // To the application's handler, not back to the event thread's
-    // SendMessage.
-    if (ApplicationHandleException) ApplicationHandleException(this);
-  }
+  });
 }
 
 void TCustomComPort::DoAfterClose() {

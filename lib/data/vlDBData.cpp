@@ -1487,14 +1487,13 @@ static void WalkDataSet(TvlDBDataSelection* S, TvlDBDataController* DC, Boolean&
     S->Changed();
     DC->DataControllerInfo()->CheckChanges();
   });
-  try {
-    AWork();
+  Boolean Done = false;
+  Finally Sync([&] {
+    if (!Done) S->Bookmarks()->Clear();
     S->SyncCount();
-  } catch (...) {
-    S->Bookmarks()->Clear();
-    S->SyncCount();
-    throw;
-  }
+  });
+  AWork();
+  Done = true;
 }
 
 void TvlDBDataSelection::SelectAll() {

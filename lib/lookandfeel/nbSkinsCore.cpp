@@ -244,16 +244,11 @@ void TnbSkinCustomPersistentObject::Create(TPersistent* AOwner, const String& AN
 }
 
 TnbSkinCustomPersistentObject* TnbSkinCustomPersistentObject::Clone() {
-  TnbSkinCustomPersistentObject* result =
+  Owned<TnbSkinCustomPersistentObject> result(
       CreateFrom(ClassAs<TnbSkinCustomPersistentObject>(ClassType()), &TnbSkinCustomPersistentObject::Create,
-                 static_cast<TPersistent*>(nullptr), FName);
-  try {
-    result->Assign(this);
-  } catch (...) {
-    Free(result);
-    throw;
-  }
-  return result;
+                 static_cast<TPersistent*>(nullptr), FName));
+  result->Assign(this);
+  return result.release();
 }
 
 // --- TnbSkinPersistent -----------------------------------------------------------------------
@@ -647,15 +642,10 @@ void TnbSkin::LoadFromResource(void* AInstance) {
 
 TnbSkinCustomPersistentObject* TnbSkin::Clone() {
   void (TnbSkin::*create)(const String&, void*, Boolean) = &TnbSkin::Create;
-  TnbSkin* result = CreateFrom(ClassAs<TnbSkin>(ClassType()), create, FName,
-                               static_cast<void*>(nullptr), false);
-  try {
-    result->Assign(this);
-  } catch (...) {
-    Free(result);
-    throw;
-  }
-  return result;
+  Owned<TnbSkin> result(CreateFrom(ClassAs<TnbSkin>(ClassType()), create, FName,
+                                   static_cast<void*>(nullptr), false));
+  result->Assign(this);
+  return result.release();
 }
 
 void TnbSkin::Assign(TPersistent* Source) {

@@ -134,11 +134,7 @@ void TnbThemeChangedEventReceiver::WndProc(TMessage& Message) {
     Message.Result = win::DefWindowProcW(FWindowHandle, Message.Msg, Message.WParam, Message.LParam);
     return;
   }
-  try {
-    ThemeChanged(FWindowHandle, Message);
-  } catch (...) {
-    if (ApplicationHandleException) ApplicationHandleException(this);
-  }
+  HandleExceptionsOf(this, [&] { ThemeChanged(FWindowHandle, Message); });
 }
 
 void TnbThemeChangedEventReceiver::Dispatch(TMessage& Message) {

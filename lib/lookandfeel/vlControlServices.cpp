@@ -288,11 +288,7 @@ void TvlTimerWindow::WndProc(TMessage& Message) {
   if (!TimerList) return;
   auto it = TimerList->find(Cardinal(Message.WParam));
   if (it == TimerList->end()) return;  // a timer stopped or freed meanwhile
-  try {
-    it->second->TimerFired();
-  } catch (...) {
-    if (ApplicationHandleException) ApplicationHandleException(this);
-  }
+  HandleExceptionsOf(this, [&] { it->second->TimerFired(); });
 }
 
 void TvlSystemController::Create() {

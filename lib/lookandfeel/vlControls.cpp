@@ -1273,16 +1273,14 @@ void TvlSettingsController::NotifyListeners() {
 }
 
 void TvlSettingsController::WndProc(TMessage& Message) {
-  try {
+  HandleExceptionsOf(this, [&] {
     if (Message.Msg == WM_SETTINGCHANGE && Message.WParam == SPI_SETNONCLIENTMETRICS) {
       NotifyListeners();
       Message.Result = 0;
     } else {
       Message.Result = DefWindowProcW(FWindow, Message.Msg, Message.WParam, Message.LParam);
     }
-  } catch (...) {
-    if (Application) Application->HandleException(this);
-  }
+  });
 }
 
 TvlSettingsController* vlSettingsController() {

@@ -79,13 +79,11 @@ void TvlSystemPaletteChangedListener::Notify(const std::vector<TvlSystemPaletteC
 void TvlSystemPaletteChangedListener::WndProc(TMessage& Message) {
   const win::HWND wnd = FWindowHandle;
   if (Message.Msg == win::WM_SYSCOLORCHANGE) {
-    try {
+    HandleExceptionsOf(nullptr, [&] {
       nbReloadOffice11Colors();
       Notify(FPrimaryNotifierList);
       if (Listener == this) Notify(FNotifierList);
-    } catch (...) {
-      if (ApplicationHandleException) ApplicationHandleException(nullptr);
-    }
+    });
   }
   Message.Result = win::DefWindowProcW(wnd, Message.Msg, Message.WParam, Message.LParam);
 }

@@ -333,3 +333,14 @@ class TComponentList : public TObjectList {
 // letting it out (a window procedure, a component's Loaded), so `throw;`
 // rethrows it there. The application object installs it; nil without one.
 extern void (*ApplicationHandleException)(TObject* Sender);
+
+// Runs AWork; an exception it raises goes to the application's handler
+// instead of out (dropped without an application).
+template <class F>
+void HandleExceptionsOf(TObject* Sender, F&& AWork) {
+  try {
+    AWork();
+  } catch (...) {
+    if (ApplicationHandleException) ApplicationHandleException(Sender);
+  }
+}

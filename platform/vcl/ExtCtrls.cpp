@@ -452,11 +452,7 @@ void TTimer::Destroy() {
 
 void TTimer::WndProc(TMessage& Message) {
   if (Message.Msg == WM_TIMER) {
-    try {
-      Timer();
-    } catch (...) {
-      if (ApplicationHandleException) ApplicationHandleException(this);
-    }
+    HandleExceptionsOf(this, [&] { Timer(); });
     return;
   }
   Message.Result = DefWindowProcW(FWindowHandle, Message.Msg, Message.WParam, Message.LParam);
