@@ -371,6 +371,8 @@ class TvlDBDataController : public TvlCustomDataController {
   // One name, several names separated by ";" or a lookup's key names (sub-fields).
   void SetFieldName(TvlDBDataField* AField, const String& ANames, Boolean AIsLookupKeys);
   void PrepareField(TvlCustomDataField* AField) override;
+  // Binds AField and its sub-fields to their data-set fields.
+  void PrepareDBField(TvlDBDataField* AField);
   // An internal field bound to names (relation master keys, summary items):
   // made when missing, freed for empty names.
   void BindInternalField(TvlDBDataField*& AField, const String& ANames);

@@ -302,9 +302,13 @@ void TvlDBDataController::SetFieldName(TvlDBDataField* AField, const String& ANa
   if (AField->ValueTypeClass() != OldType && !AField->IsInternal()) DataControllerInfo()->UpdateField(AField);
 }
 
-void TvlDBDataController::PrepareField(TvlCustomDataField* ADataField) {
-  auto* AField = dynamic_cast<TvlDBDataField*>(ADataField);
-  if (!AField || AField->ReferenceField()) return;
+void TvlDBDataController::PrepareField(TvlCustomDataField* AField) {
+  // A sub-field is prepared by its parent.
+  if (auto* F = dynamic_cast<TvlDBDataField*>(AField); F && !F->ParentField()) PrepareDBField(F);
+}
+
+void TvlDBDataController::PrepareDBField(TvlDBDataField* AField) {
+  if (AField->ReferenceField()) return;
   TDataSet* DS = DataSet();
   if (!DS) return;
   TField* Field = nullptr;
@@ -317,7 +321,7 @@ void TvlDBDataController::PrepareField(TvlCustomDataField* ADataField) {
     AField->UpdateStorageProperties();
     if (Field->Lookup() && AField->FFields.empty()) SetFieldName(AField, Field->KeyFields(), true);
   }
-  for (TvlDBDataField* Sub : std::vector<TvlDBDataField*>(AField->FFields)) PrepareField(Sub);
+  for (TvlDBDataField* Sub : std::vector<TvlDBDataField*>(AField->FFields)) PrepareDBField(Sub);
 }
 
 void TvlDBDataController::BindInternalField(TvlDBDataField*& AField, const String& ANames) {
