@@ -47,29 +47,15 @@ class TLogFile : public TTempLog {
  public:
   TLogFile() : TTempLog("dbdatabench") {
     if (!Ok()) return;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* q = nullptr;
-    sqlite3_prepare_v2(db, "select sql from __procedures where name = 'Ekle'", -1, &q, nullptr);
-    std::string sql;
-    if (sqlite3_step(q) == SQLITE_ROW) sql = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
-    sqlite3_finalize(q);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    if (sql.empty() || sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-      sqlite3_close(db);
-      Fail();
-      return;
-    }
-    auto bindText = [&](const char* name, const char* text) {
-      sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, name), text, -1, SQLITE_TRANSIENT);
-    };
-    auto bindInt = [&](const char* name, int v) { sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, name), v); };
-    auto bindReal = [&](const char* name, double v) {
-      sqlite3_bind_double(st, sqlite3_bind_parameter_index(st, name), v);
-    };
     char text[32];
-    for (int i = 0; i < kRows; ++i) {
+    const bool filled = FillLog(Path(), "", "Ekle", kRows, [&](sqlite3_stmt* st, int i) {
+      auto bindText = [&](const char* name, const char* value) {
+        sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, name), value, -1, SQLITE_TRANSIENT);
+      };
+      auto bindInt = [&](const char* name, int v) { sqlite3_bind_int(st, sqlite3_bind_parameter_index(st, name), v); };
+      auto bindReal = [&](const char* name, double v) {
+        sqlite3_bind_double(st, sqlite3_bind_parameter_index(st, name), v);
+      };
       bindInt(":Kontor", 50 + i % 900);
       std::snprintf(text, sizeof text, "%d", 10000000 + i % 5000);
       bindText(":SeriNo", text);
@@ -85,12 +71,8 @@ class TLogFile : public TTempLog {
       std::snprintf(text, sizeof text, "%010X", unsigned(i) * 2654435761u);
       bindText(":KartSeriNo", text);
       bindInt(":CihazID", 0);
-      sqlite3_step(st);
-      sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    });
+    if (!filled) Fail();
   }
 };
 

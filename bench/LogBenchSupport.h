@@ -69,3 +69,35 @@ inline long long ReadColumns(sqlite3_stmt* st) {
   }
   return sink;
 }
+
+// Appends ARows rows to the log at APath in one transaction through ASql,
+// prepared once; ABind(statement, row) binds each row before its step. An
+// empty ASql reads the statement of the log's procedure AProcedure. False
+// when there is no statement to prepare.
+template <class F>
+bool FillLog(const std::string& APath, std::string ASql, const char* AProcedure, int ARows, F ABind) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(APath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (ASql.empty()) {
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(db, "select sql from __procedures where name = ?", -1, &q, nullptr);
+    sqlite3_bind_text(q, 1, AProcedure, -1, SQLITE_STATIC);
+    if (sqlite3_step(q) == SQLITE_ROW) ASql = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+    sqlite3_finalize(q);
+  }
+  sqlite3_stmt* st = nullptr;
+  if (ASql.empty() || sqlite3_prepare_v2(db, ASql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return false;
+  }
+  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  for (int i = 0; i < ARows; ++i) {
+    ABind(st, i);
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return true;
+}

@@ -38,38 +38,29 @@ class TLogFile : public TTempLog {
  public:
   TLogFile() : TTempLog("logdbbench") {
     if (!Ok()) return;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Path().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(
-        db,
+    char text[32];
+    const bool filled = FillLog(
+        Path(),
         "INSERT INTO log (Kontor, SeriNo, FaturaNo, T1, T2, T3, T4, T0, TarifeYapisi, CokluTarife, "
         "DusukAlarm, TahsilatYeri, YuklemeTS, KartSeriNo, CihazID) "
         "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-        -1, &st, nullptr);
-    char text[32];
-    for (int i = 0; i < kRows; ++i) {
-      sqlite3_bind_int(st, 1, 50 + i % 900);
-      std::snprintf(text, sizeof text, "%08d", 10000000 + i % 89999999);
-      sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT);
-      std::snprintf(text, sizeof text, "F%05d", i % 100000);
-      sqlite3_bind_text(st, 3, text, -1, SQLITE_TRANSIENT);
-      for (int t = 0; t < 5; ++t) sqlite3_bind_double(st, 4 + t, 0.25 * (i % 7) + t);
-      sqlite3_bind_int(st, 9, i % 4);
-      sqlite3_bind_int(st, 10, i & 1);
-      sqlite3_bind_int(st, 11, 10 + i % 20);
-      sqlite3_bind_text(st, 12, "AB12", -1, SQLITE_STATIC);
-      sqlite3_bind_double(st, 13, 40000.0 + i / 500.0);
-      std::snprintf(text, sizeof text, "%010X", unsigned(i) * 2654435761u);
-      sqlite3_bind_text(st, 14, text, -1, SQLITE_TRANSIENT);
-      sqlite3_bind_int(st, 15, i % 3);
-      sqlite3_step(st);
-      sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+        nullptr, kRows, [&](sqlite3_stmt* st, int i) {
+          sqlite3_bind_int(st, 1, 50 + i % 900);
+          std::snprintf(text, sizeof text, "%08d", 10000000 + i % 89999999);
+          sqlite3_bind_text(st, 2, text, -1, SQLITE_TRANSIENT);
+          std::snprintf(text, sizeof text, "F%05d", i % 100000);
+          sqlite3_bind_text(st, 3, text, -1, SQLITE_TRANSIENT);
+          for (int t = 0; t < 5; ++t) sqlite3_bind_double(st, 4 + t, 0.25 * (i % 7) + t);
+          sqlite3_bind_int(st, 9, i % 4);
+          sqlite3_bind_int(st, 10, i & 1);
+          sqlite3_bind_int(st, 11, 10 + i % 20);
+          sqlite3_bind_text(st, 12, "AB12", -1, SQLITE_STATIC);
+          sqlite3_bind_double(st, 13, 40000.0 + i / 500.0);
+          std::snprintf(text, sizeof text, "%010X", unsigned(i) * 2654435761u);
+          sqlite3_bind_text(st, 14, text, -1, SQLITE_TRANSIENT);
+          sqlite3_bind_int(st, 15, i % 3);
+        });
+    if (!filled) Fail();
   }
 };
 
