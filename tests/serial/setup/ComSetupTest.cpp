@@ -350,15 +350,24 @@ TEST_F(ComSetupTest, LampFontAndBitmaps) {
   EXPECT_EQ(font->Name(), u"Fixedsys");
   EXPECT_EQ(font->Color(), clWhite);
   EXPECT_EQ(font->Size(), 9);
-  for (const auto* names : {LedBitmapsOn, LedBitmapsOff}) {
-    EXPECT_EQ(String(names[6]), u"");
-    for (int i = 0; i < 6; ++i) {
-      TBitmap* b = New<TBitmap>();
-      b->LoadFromResourceName(HInstance, names[i]);
-      EXPECT_EQ(b->Width(), 16) << UTF16ToUTF8(names[i]);
-      EXPECT_EQ(b->Height(), 16);
-      Free(b);
-    }
+  EXPECT_EQ(String(LedBitmapsOn[6]), u"");
+  EXPECT_EQ(String(LedBitmapsOff[6]), u"");
+  // Each lamp is 16 x 16 with the transparent colour in its bottom-left
+  // corner, and lit it is brighter than dark.
+  auto brightness = [](TColor C) { return (C & 0xFF) + ((C >> 8) & 0xFF) + ((C >> 16) & 0xFF); };
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(UTF16ToUTF8(LedBitmapsOn[i]));
+    TBitmap* on = New<TBitmap>();
+    TBitmap* off = New<TBitmap>();
+    on->LoadFromResourceName(HInstance, LedBitmapsOn[i]);
+    off->LoadFromResourceName(HInstance, LedBitmapsOff[i]);
+    EXPECT_EQ(on->Width(), 16);
+    EXPECT_EQ(off->Height(), 16);
+    EXPECT_EQ(on->Canvas()->Pixels(0, 15), clFuchsia);
+    EXPECT_EQ(off->Canvas()->Pixels(0, 15), clFuchsia);
+    EXPECT_GT(brightness(on->Canvas()->Pixels(8, 8)), brightness(off->Canvas()->Pixels(8, 8)) + 100);
+    Free(on);
+    Free(off);
   }
   TBitmap* library = New<TBitmap>();
   library->LoadFromResourceName(HInstance, u"CPORTLIB");
