@@ -14,7 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend/Headless.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/FormText.h"
 #include "platform/classes/Resources.h"
+#include "platform/classes/Streams.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/vcl/Forms.h"
@@ -232,6 +235,56 @@ TEST_F(ComSetupTest, ALinkedComboListsItsSettingAndShowsThePortsValue) {
     Free(portFirst);
     Free(unlinked);
   }
+}
+
+// Read from a form file, the combo boxes find the port named there once the
+// form is read and show its values.
+TEST_F(ComSetupTest, ComboBoxesReadFromAFormShowTheirPortsValues) {
+  const std::string text =
+      "object PortForm: TForm\r\n"
+      "  object Com: TComPort\r\n"
+      "    BaudRate = br19200\r\n"
+      "    Port = 'COM4'\r\n"
+      "    Events = []\r\n"
+      "  end\r\n"
+      "  object ComboBaud: TComComboBox\r\n"
+      "    Left = 10\r\n"
+      "    Top = 10\r\n"
+      "    Width = 129\r\n"
+      "    Height = 21\r\n"
+      "    ComPort = Com\r\n"
+      "    ComProperty = cpBaudRate\r\n"
+      "    AutoApply = True\r\n"
+      "  end\r\n"
+      "  object ComboPort: TComComboBox\r\n"
+      "    Left = 10\r\n"
+      "    Top = 40\r\n"
+      "    Width = 129\r\n"
+      "    Height = 21\r\n"
+      "    ComProperty = cpPort\r\n"
+      "    ComPort = Com\r\n"
+      "  end\r\n"
+      "end\r\n";
+  const std::string binary = ObjectTextToBinary(text);
+  TMemoryStream* in = New<TMemoryStream>();
+  in->WriteBuffer(binary.data(), Integer(binary.size()));
+  in->SetPosition(0);
+  ReadComponentFromStream(in, Form);
+  Free(in);
+  auto* port = dynamic_cast<TComPort*>(Form->FindComponent(u"Com"));
+  auto* baud = dynamic_cast<TComComboBox*>(Form->FindComponent(u"ComboBaud"));
+  auto* name = dynamic_cast<TComComboBox*>(Form->FindComponent(u"ComboPort"));
+  ASSERT_TRUE(port && baud && name);
+  EXPECT_EQ(baud->ComPort(), port);
+  EXPECT_TRUE(baud->AutoApply());
+  EXPECT_EQ(baud->Text(), u"19200");
+  EXPECT_EQ(name->Text(), u"COM4");
+  EXPECT_EQ(name->Items()->Count(), 3);
+  // the port leaving the form unlinks them
+  Free(port);
+  EXPECT_EQ(baud->ComPort(), nullptr);
+  EXPECT_EQ(baud->Text(), u"Custom");
+  EXPECT_EQ(name->Text(), u"COM1");
 }
 
 // AutoApply writes the operator's pick into the port at once; without it
