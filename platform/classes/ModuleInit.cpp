@@ -32,6 +32,7 @@ const char16_t* const kUnitOrder[] = {
     // serial/, app/, lib/foundation ... lib/bars, localization/
     // serial/
     u"ComPort",
+    u"ComPortCtl",
     // lib/foundation
     u"nbCore",
     u"vlClasses",
