@@ -99,6 +99,16 @@ TEST(Lines, ReplaceStringValue) {
   // No line of that path: nothing is added.
   lang->ReplaceStringValue(lang->Captions(), u"X", u"Missing", 1);
   EXPECT_EQ(lang->Captions()->Count(), 3);
+  // In Strings at run time the identifier collection follows.
+  lang->SetNumOfLanguages(2);
+  SetLines(lang->Strings(), {u"Hello|Merhaba|Hello|"});
+  lang->UpdateStrCollections();
+  lang->ReplaceStringValue(lang->Strings(), u"Hi", u"HELLO", 2);
+  EXPECT_EQ(Lines(lang->Strings()), (std::vector<std::string>{"Hello|Merhaba|Hi|"}));
+  EXPECT_EQ(lang->StringsColl()->GetTranslationByID(u"hello", 2), u"Hi");
+  TStrings* strings = lang->Strings();
+  lang->ReplaceStringValue(&strings, u"Selam", u"Hello", 1);
+  EXPECT_EQ(lang->StringsColl()->GetTranslationByID(u"hello", 1), u"Selam");
 }
 
 TEST(Lines, GetStringValueTakesTheLastDuplicateUnlessValuesAreUtf8) {
