@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/classes/StringLists.h"
+#include "platform/classes/TypInfoBuild.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
@@ -11,10 +12,17 @@
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 
-CL_IMPLEMENT_CLASS(TqlCustomIniFile)
-CL_IMPLEMENT_CLASS(TMemIniValue)
-CL_IMPLEMENT_CLASS(TMemIniEntry)
-CL_IMPLEMENT_CLASS(TqlMemIniFile)
+CL_IMPLEMENT_CLASS_PUBLISHED(TqlCustomIniFile, P) { P.Property(u"FileName", &TqlCustomIniFile::FileName); }
+CL_IMPLEMENT_CLASS_PUBLISHED(TMemIniValue, P) {
+  P.Property(u"Value", &TMemIniValue::Value, &TMemIniValue::SetValue);
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TMemIniEntry, P) {
+  P.Property(u"Count", &TMemIniEntry::Count);
+  P.Property(u"StringList", &TMemIniEntry::StringList);
+}
+CL_IMPLEMENT_CLASS_PUBLISHED(TqlMemIniFile, P) {
+  P.Property(u"Changed", &TqlMemIniFile::Changed, &TqlMemIniFile::SetChanged);
+}
 
 namespace {
 

@@ -11,11 +11,21 @@
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Locale.h"
 #include "tests/support/ModulesEnvironment.h"
 
 namespace {
+
+// The tests read Turkish settings (decimal comma, month names, code page 1254).
+class TTurkishEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { SetSystemLocale(TSystemLocale::Turkish); }
+};
+
+const auto* const kLocale = ::testing::AddGlobalTestEnvironment(new TTurkishEnvironment);
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new testing_support::ModulesEnvironment);
-}
+
+}  // namespace
 
 namespace loc_test {
 
