@@ -6,6 +6,7 @@
 #include "localization/qlLngLnk.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Locale.h"
+#include "platform/vcl/Forms.h"
 #include "tests/localization/LocalizationFixtures.h"
 
 using namespace loc_test;
@@ -399,4 +400,91 @@ TEST(LangLinked, AtDesignTimeKeepsNoCommonTexts) {
   linked->Loaded();
   EXPECT_EQ(linked->DlgsCaptions()->Count(), 0);
   EXPECT_EQ(linked->Locales()->Count(), 0);
+}
+
+TEST(LangComponent, AChangingCursorIsShownWhileTheLanguageChanges) {
+  ASSERT_NE(Screen, nullptr);
+  auto form = NewForm();
+  TqlLang* lang = New<TqlLang>(form.get());
+  lang->SetNumOfLanguages(2);
+  lang->SetChangingCursor(crHourGlass);
+  static TCursor during;
+  during = crDefault;
+  struct Handler {
+    void Changing(TObject*, Integer, Boolean&) { during = Screen->Cursor(); }
+  } handler;
+  lang->SetOnLanguageChanging(TLanguageChangingEvent(&handler, &Handler::Changing));
+  lang->SetActiveLanguage(2);
+  EXPECT_EQ(during, crHourGlass);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST(LangComponent, AnInheritedOwnerAppliesItsLanguageWhenLoaded) {
+  for (Boolean inherited : {false, true}) {
+    auto form = NewForm();
+    ReadForm(FormBinary(std::string("object ComPortForm: TComPortForm\n"
+                                    "  object Label1: TTestControl\n    Caption = 'Kapat'\n  end\n"
+                                    "  object qlLang1: TqlLang\n    IsInheritedOwner = ") +
+                        (inherited ? "True" : "False") +
+                        "\n    NumOfLanguages = 2\n    ActiveLanguage = 2\n"
+                        "    ExtendedTranslations = <\n      item\n        Identifier = 'Label1.Caption'\n"
+                        "        ValuesEx = {4F044E044B006100700061007400010043006C006F00730065000100}\n"
+                        "      end>\n  end\nend\n"),
+             form.get());
+    auto* label = static_cast<TTestControl*>(form->FindComponent(u"Label1"));
+    EXPECT_EQ(label->Caption(), inherited ? u"Close" : u"Kapat");
+  }
+}
+
+TEST(LangComponent, PropertyAccessByName) {
+  auto form = NewForm();
+  TTestControl* label = AddControl(form.get(), u"Label1");
+  TqlLang* lang = New<TqlLang>(form.get());
+  label->Font()->SetName(u"Arial");
+  label->Font()->SetCharset(TURKISH_CHARSET);
+  EXPECT_TRUE(lang->HasProperty(label, u"font", TTypeKinds{tkClass}, u"TFONT"));
+  EXPECT_FALSE(lang->HasProperty(label, u"Font", TTypeKinds{tkClass}, u"TStrings"));
+  EXPECT_FALSE(lang->HasProperty(label, u"Font", qlStringKinds));
+  EXPECT_FALSE(lang->HasProperty(nullptr, u"Font", qlAllKinds));
+  EXPECT_EQ(lang->GetFontName(label), u"Arial");
+  EXPECT_EQ(lang->GetFontCharset(label), TURKISH_CHARSET);
+  EXPECT_EQ(lang->GetFontName(lang), u"");
+  EXPECT_EQ(lang->GetFontCharset(lang), 0);
+  lang->SetStrPropValue(label, u"Caption", u"Tamam");
+  lang->SetStrPropByName(label, u"Hint", u"İpucu");
+  lang->SetStrPropValue(label, u"Width", u"5");  // not a string property: nothing
+  EXPECT_EQ(lang->GetStrPropValue(label, u"caption"), u"Tamam");
+  EXPECT_EQ(label->Hint(), u"İpucu");
+  EXPECT_EQ(label->Width(), 0);
+  EXPECT_EQ(lang->GetStrPropValue(label, u"Missing"), u"");
+  EXPECT_EQ(lang->GetStrPropValue(nullptr, u"Caption"), u"");
+}
+
+TEST(LangComponent, PublishedPropertyLists) {
+  auto form = NewForm();
+  TTestControl* label = AddControl(form.get(), u"Label1");
+  try {
+    New<TqlPropInfoList>(nullptr, qlAllKinds);
+    ADD_FAILURE();
+  } catch (const Exception& E) {
+    EXPECT_EQ(Message(E), "NIL passed as AObject in TqlPropInfoList.Create!");
+  }
+  TOwned<TqlPropInfoList> all(New<TqlPropInfoList>(label, qlAllKinds));
+  TOwned<TqlPropInfoList> strings(New<TqlPropInfoList>(label, qlStringKinds));
+  TOwned<TqlPropInfoList> classes(New<TqlPropInfoList>(label, qlClassKinds));
+  auto names = [](TqlPropInfoList* List) {
+    std::vector<std::string> out;
+    for (Integer i = 0; i < List->Count(); ++i) out.push_back(UTF16ToUTF8(List->Items(i)->Name));
+    return out;
+  };
+  EXPECT_EQ(names(strings.get()), (std::vector<std::string>{"Caption", "Hint", "Name"}));
+  EXPECT_EQ(names(classes.get()), (std::vector<std::string>{"Columns", "Font", "Items"}));
+  EXPECT_NE(all->Find(u"WIDTH"), nullptr);
+  EXPECT_EQ(all->Find(u"Nothing"), nullptr);
+  EXPECT_TRUE(all->Contains(strings->Items(0)));
+  EXPECT_FALSE(classes->Contains(strings->Items(0)));
+  all->Intersect(strings.get());
+  EXPECT_EQ(names(all.get()), names(strings.get()));
+  all->Delete(0);
+  EXPECT_EQ(names(all.get()), (std::vector<std::string>{"Hint", "Name"}));
 }
