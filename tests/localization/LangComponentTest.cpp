@@ -161,6 +161,7 @@ TEST(LangComponent, LoadingIgnoresAnActiveLanguageOutOfRangeAndAddsUnknownNames)
                       "    LangNames.Strings = ('A' 'B')\n"
                       "    Language = 'C'\n"
                       "    DefaultLanguage = 2\n"
+                      "    NeedAllDlgs = True\n"
                       "  end\n"
                       "end\n"),
            form.get());
@@ -170,6 +171,7 @@ TEST(LangComponent, LoadingIgnoresAnActiveLanguageOutOfRangeAndAddsUnknownNames)
   EXPECT_EQ(Lines(lang->LangNames()), (std::vector<std::string>{"A", "B", "C"}));
   EXPECT_EQ(lang->Language(), u"C");
   EXPECT_EQ(lang->DefaultLanguage(), 2);
+  EXPECT_EQ(lang->DlgsCaptions()->Count(), 86);  // completed once loaded
 }
 
 TEST(LangComponent, DialogCaptionsFollowNeedAllDlgs) {
@@ -205,6 +207,10 @@ TEST(LangComponent, LoadedConvertsOlderDataAndPreparesTheLists) {
   lang->Locales()->Clear();
   for (int i = 0; i < 11; ++i) lang->Locales()->Add(L(u"Item|x|y|"));
   SetLines(lang->MultiLines(), {u"Label1.Items|a|b|", u"Label1.HelpKeyword|k|k|", u"Label1.Name|n|n|"});
+  SetLines(lang->Collections(), {u"Label1.Columns[0].Caption|a|b|", u"Label1.Columns[1].HelpKeyword|a|b|",
+                                 u"Label1.PickList[0].Caption|a|b|"});
+  SetLines(lang->SmartExcludeProps(), {u"!TTestControl.Hint"});
+  SetLines(lang->OtherStrings(), {u"Label1.Hint|h|h|", u"Label1.Caption|c|c|"});
   SetLines(lang->Strings(), {u"Hello|Merhaba|Hello|", u"Bye|Hoşça kal|Bye|"});
   SetLines(lang->CharSets(), {u"TComPortForm|TURKISH_CHARSET|RUSSIAN_CHARSET|"});
   lang->Loaded();
@@ -214,6 +220,15 @@ TEST(LangComponent, LoadedConvertsOlderDataAndPreparesTheLists) {
   EXPECT_EQ(Show(lang->Locales()->Strings(14)), "Long Day Names|" + UTF16ToUTF8(lang->LocaleSnapshot(14)) + "|");
   // Excluded properties and the name lose their lines.
   EXPECT_EQ(Lines(lang->MultiLines()), (std::vector<std::string>{"Label1.Items|a|b|"}));
+  EXPECT_EQ(Lines(lang->Collections()), (std::vector<std::string>{"Label1.Columns[0].Caption|a|b|"}));
+  // "!TTestControl.Hint" excludes the hints of every control of that class.
+  EXPECT_EQ(Lines(lang->OtherStrings()), (std::vector<std::string>{"Label1.Caption|c|c|"}));
+  EXPECT_EQ(lang->Hints()->Count(), 0);
+  // A whole list goes when its property is excluded.
+  lang->ExcludedProperties()->Add(u"caption");
+  lang->ExcludeProperties();
+  EXPECT_EQ(lang->Captions()->Count(), 0);
+  EXPECT_EQ(lang->MultiLines()->Count(), 1);
   // At run time the identifier collection is built from Strings.
   ASSERT_EQ(lang->StringsColl()->Count(), 2);
   EXPECT_EQ(lang->StringsColl()->GetTranslationByID(u"hello", 1), u"Merhaba");
