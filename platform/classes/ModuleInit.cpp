@@ -65,6 +65,9 @@ const char16_t* const kUnitOrder[] = {
     u"vlValueTypes",
     u"vlDBFilter",
     u"vlDBData",
+    // localization
+    u"qlComp",
+    u"qlLngLnk",
 };
 
 }  // namespace
