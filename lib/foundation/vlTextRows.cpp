@@ -187,15 +187,26 @@ class TRowBreaker {
   // procedure of the caller's.
   static constexpr Integer LongUnit = 64;
 
-  // The width of A..B (default measuring): the difference of the running
-  // widths of the whole text, measured once on first use.
+  // The width of A..B (default measuring): the difference of two running
+  // widths of the text. They are measured as far as asked, in pieces that
+  // at least double what is measured (so a long text of which a few rows
+  // are shown is not measured whole, and the pieces cost linear time), never
+  // ending a piece inside a surrogate pair.
   Integer Width(Integer A, Integer B) {
-    if (FRunning.empty()) {
-      FRunning.assign(size_t(FLength) + 1, 0);
-      SIZE size{};
-      GetTextExtentExPointW(FDC, FText, FLength, 0, nullptr, FRunning.data() + 1, &size);
-    }
+    if (B > FMeasured) MeasureUpTo(B);
     return FRunning[size_t(B)] - FRunning[size_t(A)];
+  }
+  void MeasureUpTo(Integer B) {
+    const Int64 wanted = std::max<Int64>(B, std::max<Int64>(2 * Int64(FMeasured), FMeasured + 256));
+    Integer to = Integer(std::min<Int64>(FLength, wanted));
+    if (to < FLength && IsHighSurrogate(FText[to - 1]) && IsLowSurrogate(FText[to])) ++to;
+    FRunning.resize(size_t(to) + 1);
+    SIZE size{};
+    GetTextExtentExPointW(FDC, FText + FMeasured, to - FMeasured, 0, nullptr, FRunning.data() + FMeasured + 1,
+                          &size);
+    const INT base = FRunning[size_t(FMeasured)];
+    for (Integer i = FMeasured + 1; i <= to; ++i) FRunning[size_t(i)] += base;
+    FMeasured = to;
   }
 
   // Whether S..E passes the row width, measuring S..P + k for growing k:
@@ -292,7 +303,8 @@ class TRowBreaker {
   TRowFormat F;
   Integer FWidth;
   Boolean FAdditive;
-  std::vector<INT> FRunning;           // width of the first i characters, i = 0..length
+  std::vector<INT> FRunning{0};  // width of the first i characters, i = 0..FMeasured
+  Integer FMeasured = 0;
   Integer FRunStart = 0, FRunEnd = 0;  // the last run of word characters found
 };
 

@@ -221,7 +221,9 @@ TSize MeasureFromRowStart(HDC ADC, const Char* AText, Integer ALength, Boolean A
 // widths of measuring each candidate from the row start.
 TEST_F(TextRows, LinearBreakingGivesTheSpecifiedRows) {
   std::mt19937 rng(18);
-  const String pieces[] = {u"a", u"kart", u"yükleme", u" ", u"  ", u"\r\n", u"\n", u"İstanbul", u"一", u"。", u"\t"};
+  const String pieces[] = {u"a",       u"kart",         u"yükleme", u" ",  u"  ", u"\r\n",
+                           u"\n",      u"İstanbul",     u"一",      u"。", u"\t", u"\U0001F600",
+                           u"e\u0301", String(70, u'k')};
   const Cardinal formats[] = {VLTO_WORDBREAK,
                               VLTO_WORDBREAK | VLTO_CENTER_HORIZONTALLY,
                               VLTO_WORDBREAK | VLTO_RIGHT | VLTO_EXCELSTYLE,
