@@ -187,21 +187,21 @@ void BM_LongText(benchmark::State& State) {
   Integer rows = 0;
   for (auto _ : State) {
     engine = BestOf(
-        3, [&] { vlBuildTextRows(setup.dc, text.data(), length, 0, rows, setup.rows, params, setup.rect); });
-    measuring = BestOf(3, [&] {
-      std::vector<INT> partial(size_t(length));
+        5, [&] { vlBuildTextRows(setup.dc, text.data(), length, 0, rows, setup.rows, params, setup.rect); });
+    measuring = BestOf(5, [&] {
+      std::vector<INT> partial(static_cast<size_t>(length));
       SIZE size{};
       GetTextExtentExPointW(setup.dc, text.data(), length, 0, nullptr, partial.data(), &size);
       benchmark::DoNotOptimize(partial.data());
     });
-    drawText = BestOf(3, [&] {
+    drawText = BestOf(5, [&] {
       RECT r{0, 0, 300, 0};
       DrawTextW(setup.dc, text.data(), length, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
       benchmark::DoNotOptimize(r);
     });
     if (paragraph)
       canvasBounds = BestOf(
-          3, [&] { canvas->GetTextStringsBounds(text, Rect(0, 0, 300, 100), vlWordBreak, true, bounds); });
+          5, [&] { canvas->GetTextStringsBounds(text, Rect(0, 0, 300, 100), vlWordBreak, true, bounds); });
   }
   State.counters["engine_ms"] = engine * 1e3;
   State.counters["per_char_ns"] = engine / length * 1e9;

@@ -384,6 +384,7 @@ bool ParseKeyPath(const std::string& Text, TPath& Out) {
       if (!hex(i + 1, 2, v)) return false;
       i += 2;
     }
+    if (v == 0) return false;  // no call could name it: a name ends at its first null
     part += static_cast<Char>(v);
   }
   return true;
@@ -424,6 +425,7 @@ bool Parse(const std::string& Text, TNode& Root, std::string& Error) {
     TValue v;
     if (!p.Quoted(v.Name) || !p.Take('=')) return fail("a bad value name");
     if (v.Name.size() > kMaxValueNameLength) return fail("a value name too long");
+    if (v.Name.find(u'\0') != String::npos) return fail("a null character in a value name");
     String text;
     uint64_t number;
     bool ok;

@@ -346,6 +346,8 @@ TEST_F(RegistryTest, DamageOfEveryKindIsReported) {
       "[Key]\n\"v\"=sz:\"a\"\n\"V\"=sz:\"b\"\n",
       "[Key\\\\Empty]\n",
       "[Bad%zz]\n",
+      "[Key%00x]\n",                      // a null in a key name: no call could open it
+      "[Key]\n\"v\\u0000x\"=sz:\"a\"\n",  // nor read a value of a name with one
       "just text\n",
       "[Key]\n\"v\"=sz:\"a\"trailing\n",
   };
