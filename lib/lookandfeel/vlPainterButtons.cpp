@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+
 #include "lib/lookandfeel/vlPainterHelpers.h"
 #include "lib/lookandfeel/vlRadioButtonImageList.h"
 #include "lib/lookandfeel/vlSolidBrushCache.h"

@@ -1,16 +1,18 @@
 // Separators and sorting marks of every painter, checked pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
+#include "lib/lookandfeel/nbOffice11.h"
+#include "lib/lookandfeel/nbThemeManager.h"
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
 #include "lib/lookandfeel/vlOffice11LookAndFeelPainter.h"
+#include "lib/lookandfeel/vlRadioButtonImageList.h"
 #include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
-#include "lib/foundation/nbUxTheme.h"
-#include "lib/lookandfeel/nbThemeManager.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/UxTheme.h"
@@ -75,13 +77,15 @@ std::vector<TPainterCase> PaintersWithoutThemes() {
 }
 
 // Themes switched off for a test's life (the themed painter then draws as
-// the standard one), on again afterwards.
+// the standard one), on again afterwards with the colours that follow them
+// (as the theme listeners do; tests may have restarted the theme manager).
 struct TThemesOff {
-  TThemesOff() {
-    if (win::ThemesActive()) win::SetThemesActive(false);
-  }
-  ~TThemesOff() {
-    if (!win::ThemesActive()) win::SetThemesActive(true);
+  TThemesOff() { Switch(false); }
+  ~TThemesOff() { Switch(true); }
+  static void Switch(bool AOn) {
+    if (win::ThemesActive() != AOn) win::SetThemesActive(AOn);
+    nbReloadOffice11Colors();
+    vlGetRadioButtonImages()->Reset();
   }
 };
 
@@ -119,7 +123,7 @@ TEST(PainterMarks, ThemedSeparatorsAreTheToolBarSeparatorParts) {
     TSurface drawn(12, 12), expected(12, 12);
     ClassOf<TvlWinXPLookAndFeelPainter>()->DrawSeparator(drawn.Canvas.get(), Rect(0, 0, 12, 12), vertical);
     win::RECT r{0, 0, 12, 12};
-    ::DrawThemeBackground(toolBar, expected.Canvas->Handle(), part, 1, &r, nullptr);
+    win::DrawThemeBackground(toolBar, expected.Canvas->Handle(), part, 1, &r, nullptr);
     for (Integer y = 0; y < 12; ++y)
       for (Integer x = 0; x < 12; ++x) ASSERT_EQ(drawn.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
   }
