@@ -315,6 +315,22 @@ TEST(LangComponent, RenamingAComponentRewritesOnlyTheKeys) {
   EXPECT_EQ(Show(lang->Captions()->Strings(2)), "Label1|Button1|y|");
 }
 
+TEST(LangComponent, RenamingFindsOneCharacterKeysAndIgnoresAFirstName) {
+  auto form = NewForm();
+  TqlLang* lang = New<TqlLang>(form.get());
+  SetLines(lang->Captions(), {u"A|a|", u"AB|A|", u"", u"x"});
+  SetLines(lang->DoNotTranslate(), {u"A", u"", u"."});
+  // A component getting its first name has no lines: nothing changes (an
+  // empty line or a one-character line is no key of the empty name).
+  lang->ComponentRenamed(u"", u"Button1");
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"A|a|", "AB|A|", "", "x"}));
+  EXPECT_EQ(Lines(lang->DoNotTranslate()), (std::vector<std::string>{"A", "", "."}));
+  // A one-character name is a key like any other.
+  lang->ComponentRenamed(u"A", u"OKButton");
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"OKButton|a|", "AB|A|", "", "x"}));
+  EXPECT_EQ(Lines(lang->DoNotTranslate()), (std::vector<std::string>{"OKButton", "", "."}));
+}
+
 TEST(LangComponent, RemovingAComponent) {
   auto form = NewForm();
   form->SetDesigning(true);
