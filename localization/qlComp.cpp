@@ -575,8 +575,14 @@ void TqlCustomLang::Notification(TComponent* AComponent, TOperation Operation) {
     return;
   }
   if (Is<TqlCustomLang>(AComponent)) return;
-  if (Operation == opRemove && IsDesigning() && IgnoreRemoval) return;
   if (!FCaptions) return;
+  if (Operation == opRemove && IsDesigning() && IgnoreRemoval) {
+    // The lines and items stay, but no item stays bound to the freed component.
+    for (Integer i = 0; i < FExtendedTranslations->Count(); ++i)
+      if (FExtendedTranslations->Items(i)->RelComponent() == AComponent)
+        FExtendedTranslations->Items(i)->SetRelComponent(nullptr);
+    return;
+  }
   if (Operation == opRemove) {
     Integer i = FDoNotTranslate->IndexOf(AComponent->Name());
     if (i >= 0) FDoNotTranslate->Delete(i);

@@ -365,6 +365,27 @@ TEST(LangComponent, RemovingAComponent) {
   EXPECT_EQ(runLang->ExtendedTranslations()->Count(), 0);
 }
 
+TEST(LangComponent, AnIgnoredRemovalLeavesNoItemBoundToTheFreedComponent) {
+  auto form = NewForm();
+  form->SetDesigning(true);
+  TTestControl* label = AddControl(form.get(), u"Label1");
+  TqlLang* lang = New<TqlLang>(form.get());
+  SetLines(lang->Captions(), {u"Label1|a|"});
+  TqlExtendedItem* item = lang->ExtendedTranslations()->Add();
+  item->SetIdentifier(u"Label1.Caption");
+  lang->Loaded();
+  ASSERT_EQ(item->RelComponent(), label);
+  label->SetName(u"Title");
+  lang->IgnoreRemoval = true;
+  Free(label);
+  // The lines and the item stay (the removal is ignored), but the item no
+  // longer reads the freed component's name.
+  EXPECT_EQ(lang->Captions()->Count(), 1);
+  ASSERT_EQ(lang->ExtendedTranslations()->Count(), 1);
+  EXPECT_EQ(item->RelComponent(), nullptr);
+  EXPECT_EQ(item->Identifier(), u"Label1.Caption");
+}
+
 TEST(LangComponent, SettersOfListsAndLocales) {
   auto form = NewForm();
   TqlLang* lang = New<TqlLang>(form.get());
