@@ -263,6 +263,36 @@ TEST(LangComponent, LoadedTurnsATabDelimiterIntoCharacterOne) {
   EXPECT_EQ(Show(item->Values()), "8|10|");
 }
 
+TEST(LangComponent, AnOlderTabDelimitedFormIsConvertedInOrderWhenLoaded) {
+  // Legacy 8-bit data delimited by tabs: the delimiter is converted before
+  // the exclusions read the lines, the identifier collection is built from
+  // the converted lines, and the language is applied last.
+  const std::string payload =
+      "stCaptions\r\nLabel1\tKap\xFD\tDoor\t\r\nstMultiLines\r\nLabel1.HelpKeyword\tk\tk\t\r\n"
+      "stStrings\r\nHello\tMerhaba\tHi\t\r\nstCharSets\r\nTComPortForm\tTURKISH_CHARSET\tDEFAULT_CHARSET\t\r\n";
+  std::string hex;
+  for (unsigned char c : payload) {
+    hex += "0123456789ABCDEF"[c >> 4];
+    hex += "0123456789ABCDEF"[c & 15];
+  }
+  auto form = NewForm();
+  ReadForm(FormBinary("object ComPortForm: TComPortForm\n  object Label1: TTestControl\n  end\n"
+                      "  object qlLang1: TqlLang\n    IsInheritedOwner = True\n    NumOfLanguages = 2\n"
+                      "    ActiveLanguage = 2\n    LangDelim = 9\n    ExtendedTranslations = <\n      item\n"
+                      "        Identifier = 'Label1.Width'\n        ValuesEx = {4F044E0438000900310030000900}\n"
+                      "      end>\n    TranslationData = {" + hex + "}\n  end\nend\n"),
+           form.get());
+  auto* lang = static_cast<TqlLang*>(form->FindComponent(u"qlLang1"));
+  EXPECT_EQ(lang->LangDelim(), 1);
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"Label1|Kapı|Door|"}));
+  EXPECT_EQ(lang->MultiLines()->Count(), 0);
+  EXPECT_EQ(lang->StringsColl()->GetTranslationByID(u"hello", 2), u"Hi");
+  EXPECT_EQ(Show(lang->ExtendedTranslations()->Items(0)->Values()), "8|10|");
+  EXPECT_EQ(static_cast<TTestControl*>(form->FindComponent(u"Label1"))->Width(), 10);
+  EXPECT_EQ(lang->CharsetArray(), (std::vector<Byte>{TURKISH_CHARSET, DEFAULT_CHARSET}));
+  EXPECT_EQ(lang->CurrentCharset, DEFAULT_CHARSET);
+}
+
 TEST(LangComponent, LoadedAtDesignTimeNormalizesAndBindsExtendedTranslations) {
   auto form = NewForm();
   form->SetDesigning(true);
