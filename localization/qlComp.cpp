@@ -575,8 +575,14 @@ void TqlCustomLang::Notification(TComponent* AComponent, TOperation Operation) {
     return;
   }
   if (Is<TqlCustomLang>(AComponent)) return;
-  if (Operation == opRemove && IsDesigning() && IgnoreRemoval) return;
   if (!FCaptions) return;
+  if (Operation == opRemove && IsDesigning() && IgnoreRemoval) {
+    // The lines and items stay, but no item stays bound to the freed component.
+    for (Integer i = 0; i < FExtendedTranslations->Count(); ++i)
+      if (FExtendedTranslations->Items(i)->RelComponent() == AComponent)
+        FExtendedTranslations->Items(i)->SetRelComponent(nullptr);
+    return;
+  }
   if (Operation == opRemove) {
     Integer i = FDoNotTranslate->IndexOf(AComponent->Name());
     if (i >= 0) FDoNotTranslate->Delete(i);
@@ -627,28 +633,35 @@ Boolean TqlCustomLang::IsOwnerTranslated() {
 
 // Only the key of a line follows the rename: a value that happens to hold
 // the old name (a caption "Button1", "Label1" inside "Label10 ...") is text
-// of its own and stays.
+// of its own and stays. The key is the first token (ended by "." or D; one
+// delimiter at the very start is skipped), also when it is a single
+// character; a line without one is left alone.
 String TqlCustomLang::RenameKey(const String& Line, const String& OldName, const String& NewName) {
-  Integer start = TokenStart(1, Line, String(u".") + D());
+  const String delims = String(u".") + D();
+  size_t start = !Line.empty() && delims.find(Line[0]) != String::npos ? 1 : 0;
+  size_t end = Line.find_first_of(delims, start);
+  if (end == String::npos) end = Line.size();
+  if (Line.compare(start, end - start, OldName) != 0) return Line;
   String result = Line;
-  result.replace(size_t(start - 1), OldName.size(), NewName);
+  result.replace(start, OldName.size(), NewName);
   return result;
 }
 
+// A component that gets its first name (OldName empty) has no lines to follow.
 void TqlCustomLang::ComponentRenamed(const String& OldName, const String& NewName) {
-  if (NewName.empty()) return;
+  if (NewName.empty() || OldName.empty()) return;
   String oldName = OldName;
   String newName = NewName;
   if (Owner() && OldName == Owner()->Name()) {
     oldName = u"T" + OldName;
     newName = u"T" + NewName;
   }
-  const String delims = String(u".") + D();
   auto renameIn = [&](TStrings* List) {
     if (!List) return;
     for (Integer i = 0; i < List->Count(); ++i) {
       String line = List->Strings(i);
-      if (ExtractToken(1, line, delims) == oldName) List->SetStrings(i, RenameKey(line, oldName, newName));
+      String renamed = RenameKey(line, oldName, newName);
+      if (renamed != line) List->SetStrings(i, renamed);
     }
   };
   for (Integer k = 0; k < StringsTypeCount; ++k) renameIn(GetPropListByType(TStringsType(k)));

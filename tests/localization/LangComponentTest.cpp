@@ -263,6 +263,36 @@ TEST(LangComponent, LoadedTurnsATabDelimiterIntoCharacterOne) {
   EXPECT_EQ(Show(item->Values()), "8|10|");
 }
 
+TEST(LangComponent, AnOlderTabDelimitedFormIsConvertedInOrderWhenLoaded) {
+  // Legacy 8-bit data delimited by tabs: the delimiter is converted before
+  // the exclusions read the lines, the identifier collection is built from
+  // the converted lines, and the language is applied last.
+  const std::string payload =
+      "stCaptions\r\nLabel1\tKap\xFD\tDoor\t\r\nstMultiLines\r\nLabel1.HelpKeyword\tk\tk\t\r\n"
+      "stStrings\r\nHello\tMerhaba\tHi\t\r\nstCharSets\r\nTComPortForm\tTURKISH_CHARSET\tDEFAULT_CHARSET\t\r\n";
+  std::string hex;
+  for (unsigned char c : payload) {
+    hex += "0123456789ABCDEF"[c >> 4];
+    hex += "0123456789ABCDEF"[c & 15];
+  }
+  auto form = NewForm();
+  ReadForm(FormBinary("object ComPortForm: TComPortForm\n  object Label1: TTestControl\n  end\n"
+                      "  object qlLang1: TqlLang\n    IsInheritedOwner = True\n    NumOfLanguages = 2\n"
+                      "    ActiveLanguage = 2\n    LangDelim = 9\n    ExtendedTranslations = <\n      item\n"
+                      "        Identifier = 'Label1.Width'\n        ValuesEx = {4F044E0438000900310030000900}\n"
+                      "      end>\n    TranslationData = {" + hex + "}\n  end\nend\n"),
+           form.get());
+  auto* lang = static_cast<TqlLang*>(form->FindComponent(u"qlLang1"));
+  EXPECT_EQ(lang->LangDelim(), 1);
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"Label1|Kapı|Door|"}));
+  EXPECT_EQ(lang->MultiLines()->Count(), 0);
+  EXPECT_EQ(lang->StringsColl()->GetTranslationByID(u"hello", 2), u"Hi");
+  EXPECT_EQ(Show(lang->ExtendedTranslations()->Items(0)->Values()), "8|10|");
+  EXPECT_EQ(static_cast<TTestControl*>(form->FindComponent(u"Label1"))->Width(), 10);
+  EXPECT_EQ(lang->CharsetArray(), (std::vector<Byte>{TURKISH_CHARSET, DEFAULT_CHARSET}));
+  EXPECT_EQ(lang->CurrentCharset, DEFAULT_CHARSET);
+}
+
 TEST(LangComponent, LoadedAtDesignTimeNormalizesAndBindsExtendedTranslations) {
   auto form = NewForm();
   form->SetDesigning(true);
@@ -315,6 +345,22 @@ TEST(LangComponent, RenamingAComponentRewritesOnlyTheKeys) {
   EXPECT_EQ(Show(lang->Captions()->Strings(2)), "Label1|Button1|y|");
 }
 
+TEST(LangComponent, RenamingFindsOneCharacterKeysAndIgnoresAFirstName) {
+  auto form = NewForm();
+  TqlLang* lang = New<TqlLang>(form.get());
+  SetLines(lang->Captions(), {u"A|a|", u"AB|A|", u"", u"x"});
+  SetLines(lang->DoNotTranslate(), {u"A", u"", u"."});
+  // A component getting its first name has no lines: nothing changes (an
+  // empty line or a one-character line is no key of the empty name).
+  lang->ComponentRenamed(u"", u"Button1");
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"A|a|", "AB|A|", "", "x"}));
+  EXPECT_EQ(Lines(lang->DoNotTranslate()), (std::vector<std::string>{"A", "", "."}));
+  // A one-character name is a key like any other.
+  lang->ComponentRenamed(u"A", u"OKButton");
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"OKButton|a|", "AB|A|", "", "x"}));
+  EXPECT_EQ(Lines(lang->DoNotTranslate()), (std::vector<std::string>{"OKButton", "", "."}));
+}
+
 TEST(LangComponent, RemovingAComponent) {
   auto form = NewForm();
   form->SetDesigning(true);
@@ -347,6 +393,27 @@ TEST(LangComponent, RemovingAComponent) {
   Free(button);
   EXPECT_EQ(runLang->Captions()->Count(), 1);
   EXPECT_EQ(runLang->ExtendedTranslations()->Count(), 0);
+}
+
+TEST(LangComponent, AnIgnoredRemovalLeavesNoItemBoundToTheFreedComponent) {
+  auto form = NewForm();
+  form->SetDesigning(true);
+  TTestControl* label = AddControl(form.get(), u"Label1");
+  TqlLang* lang = New<TqlLang>(form.get());
+  SetLines(lang->Captions(), {u"Label1|a|"});
+  TqlExtendedItem* item = lang->ExtendedTranslations()->Add();
+  item->SetIdentifier(u"Label1.Caption");
+  lang->Loaded();
+  ASSERT_EQ(item->RelComponent(), label);
+  label->SetName(u"Title");
+  lang->IgnoreRemoval = true;
+  Free(label);
+  // The lines and the item stay (the removal is ignored), but the item no
+  // longer reads the freed component's name.
+  EXPECT_EQ(lang->Captions()->Count(), 1);
+  ASSERT_EQ(lang->ExtendedTranslations()->Count(), 1);
+  EXPECT_EQ(item->RelComponent(), nullptr);
+  EXPECT_EQ(item->Identifier(), u"Label1.Caption");
 }
 
 TEST(LangComponent, SettersOfListsAndLocales) {
