@@ -15,6 +15,7 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/Threads.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Finally.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Modules.h"
@@ -86,12 +87,17 @@ void TMouseTrackingTimer::Tick(TObject*) {
   // A caller that tracks screen bounds alone has no control that can go.
   const Boolean gone = Control && (!Control->HandleAllocated() || !vlIsWindowEnabledWithParents(Control->Handle()));
   if (inside && !gone) return;
+  IvlMouseTrackingCaller* caller = Caller;
   if (Control && Control->HandleAllocated()) {
     const Boolean disabled = !vlIsWindowEnabledWithParents(Control->Handle());
-    if (disabled || !vlPointInRect(Control->ClientRect(), Control->ScreenToClient(cursor)))
+    if (disabled || !vlPointInRect(Control->ClientRect(), Control->ScreenToClient(cursor))) {
+      // The control's leave handling may stop the tracking, which frees this
+      // timer (or free the caller): then the caller has been told already.
+      TWeakRef<TMouseTrackingTimer> self(this);
       Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control));
+      if (!self) return;
+    }
   }
-  IvlMouseTrackingCaller* caller = Caller;
   caller->MouseLeave();
   vlStopMouseTracking(caller);  // frees this timer: nothing of it is used after
 }

@@ -42,7 +42,8 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   Boolean JustClosed();
   Boolean ModalMode() const { return FModalMode; }
   void SetModalMode(Boolean Value) { FModalMode = Value; }
-  TWinControl* OwnerControl() const { return FOwnerControl; }
+  // nil once the owner control was freed.
+  TWinControl* OwnerControl() const { return FOwnerControl.Get(); }
   Boolean TerminateOnDestroy() const { return FTerminateOnDestroy; }
   void SetTerminateOnDestroy(Boolean Value) { FTerminateOnDestroy = Value; }
   Integer DeactivateLockCount() const { return FDeactivateLockCount; }
@@ -103,7 +104,7 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   Boolean FJustClosed{};
   Boolean FModalMode{};
   Boolean FTerminateOnDestroy{};
-  TWinControl* FOwnerControl{};
+  TWeakRef<TWinControl> FOwnerControl;
   TNotifyEvent FOnClosed, FOnClosing, FOnShowed, FOnShowing;
 };
 
