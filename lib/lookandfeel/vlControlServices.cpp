@@ -62,7 +62,9 @@ class TMouseTrackingTimer : public TvlTimer {
   void Tick(TObject* Sender);
 
   IvlMouseTrackingCaller* Caller{};
-  TWinControl* Control{};
+  // nil once the control was freed (then it counts as gone).
+  TWeakRef<TWinControl> Control;
+  Boolean HasControl{};
   TRect Bounds{};
 };
 
@@ -85,7 +87,8 @@ void TMouseTrackingTimer::Tick(TObject*) {
   else
     inside = vlPointInRect(Bounds, cursor);
   // A caller that tracks screen bounds alone has no control that can go.
-  const Boolean gone = Control && (!Control->HandleAllocated() || !vlIsWindowEnabledWithParents(Control->Handle()));
+  const Boolean gone =
+      HasControl && (!Control || !Control->HandleAllocated() || !vlIsWindowEnabledWithParents(Control->Handle()));
   if (inside && !gone) return;
   IvlMouseTrackingCaller* caller = Caller;
   if (Control && Control->HandleAllocated()) {
@@ -94,7 +97,7 @@ void TMouseTrackingTimer::Tick(TObject*) {
       // The control's leave handling may stop the tracking, which frees this
       // timer (or free the caller): then the caller has been told already.
       TWeakRef<TMouseTrackingTimer> self(this);
-      Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control));
+      Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control.Get()));
       if (!self) return;
     }
   }
@@ -181,6 +184,7 @@ void vlStartMouseTracking(TWinControl* AControl, const TRect& ABounds, IvlMouseT
   TMouseTrackingTimer* t = New<TMouseTrackingTimer>(nullptr);
   t->SetInterval(10);
   t->Control = AControl;
+  t->HasControl = AControl != nullptr;
   t->Bounds = ABounds;
   if (AControl) {
     const TPoint tl = AControl->ClientToScreen(TPoint{ABounds.Left, ABounds.Top});

@@ -426,7 +426,7 @@ void TvlCustomPopupWindow::SetCaptureFocus(Boolean Value) {
   if (open) CloseUp();
   FCaptureFocus = Value;
   if (HandleAllocated()) RecreateWnd();
-  if (open) Popup(FFocusedControl);
+  if (open) Popup(FocusedControl());
 }
 
 void TvlCustomPopupWindow::SetIsTopMost(Boolean Value) {
@@ -435,7 +435,7 @@ void TvlCustomPopupWindow::SetIsTopMost(Boolean Value) {
   if (open) CloseUp();
   FIsTopMost = Value;
   if (HandleAllocated()) RecreateWnd();
-  if (open) Popup(FFocusedControl);
+  if (open) Popup(FocusedControl());
 }
 
 TRect TvlCustomPopupWindow::OwnerBoundsOnScreen() {
@@ -538,7 +538,7 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
     } else {
       FFocusedControl = AFocusedControl;
     }
-    TWinControl* focus = FFocusedControl ? FFocusedControl : this;
+    TWinControl* focus = FocusedControl() ? FocusedControl() : this;
     if (FCaptureFocus && focus->CanFocus()) focus->SetFocus();
     TCustomForm* form = GetParentForm(FOwnerControl);
     const Boolean top = !FCaptureFocus || !form ||
@@ -632,7 +632,7 @@ void TvlCustomPopupWindow::Dispatch(TMessage& Message) {
         SendMessageW(FOwnerControl->WindowHandle(), WM_SETFOCUS, 0, 0);
       break;
     case VLM_POPUPREOPEN:
-      Popup(FFocusedControl);
+      Popup(FocusedControl());
       break;
     case WM_ERASEBKGND:
       if (ErasesBackground())

@@ -32,7 +32,8 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
 
   Boolean CaptureFocus() const { return FCaptureFocus; }
   void SetCaptureFocus(Boolean Value);
-  TWinControl* FocusedControl() const { return FFocusedControl; }
+  // nil once that control was freed.
+  TWinControl* FocusedControl() const { return FFocusedControl.Get(); }
   void SetFocusedControlProp(TWinControl* Value) { FFocusedControl = Value; }
   // The form's focus tracking, under the popup-focusing lock.
   Boolean SetFocusedControl(TWinControl* Control) override;
@@ -99,7 +100,7 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   Boolean FCaptureFocus{};
   Integer FDeactivateLockCount{};
   [[maybe_unused]] Boolean FDeactivation{};
-  TWinControl* FFocusedControl{};
+  TWeakRef<TWinControl> FFocusedControl;
   Boolean FIsTopMost{};
   Boolean FJustClosed{};
   Boolean FModalMode{};

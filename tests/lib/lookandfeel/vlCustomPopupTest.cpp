@@ -436,6 +436,27 @@ TEST_F(PopupTest, APopupOutlivingItsOwnerClosesOnTheNextClick) {
   }
 }
 
+// The control a popup focused is freed while the popup is closed: opening
+// it again (VLM_POPUPREOPEN) focuses the popup's first control instead.
+TEST_F(PopupTest, ReopeningForgetsAFreedFocusedControl) {
+  TvlCustomPopupWindow* p = Make(Owner);
+  TEdit* second = New<TEdit>(static_cast<TComponent*>(p));
+  second->SetBounds(0, 30, 150, 21);
+  second->SetParent(p);
+  p->Popup(second);
+  Pump();
+  ASSERT_EQ(p->FocusedControl(), second);
+  p->CloseUp();
+  Pump();
+  FreeAndNil(second);
+  EXPECT_EQ(p->FocusedControl(), nullptr);
+  PostMessageW(p->Handle(), VLM_POPUPREOPEN, 0, 0);
+  Pump();
+  EXPECT_TRUE(p->IsVisible());
+  ASSERT_NE(p->FocusedControl(), nullptr);
+  EXPECT_EQ(GetFocus(), p->FocusedControl()->Handle());
+}
+
 // A container that counts its focus changes.
 class TCountingContainer : public TvlContainer {
   CL_CLASS(TCountingContainer, TvlContainer)
