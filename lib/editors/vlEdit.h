@@ -234,6 +234,7 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   void RepositoryItemPropertiesChanged(TvlEditRepositoryItem* Sender) override;
 
   void Dispatch(TMessage& Message) override;
+  void SetParent(TWinControl* AParent) override;
 
   // Container slots.
   void GetBorderSizes(TRect& R) override;
@@ -337,7 +338,6 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Loaded() override;
   void ReadState(TReader* Reader) override;
-  void SetParent(TWinControl* AParent) override;
   void SetName(const String& NewName) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;

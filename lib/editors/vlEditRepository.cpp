@@ -123,8 +123,11 @@ TvlEditRepositoryItem* TvlEditRepository::CreateItemEx(TvlEditRepositoryItemClas
 }
 
 TvlEditRepositoryItem* TvlEditRepository::ItemByName(const String& AName) {
+  // Names are identifiers: compared without regard to ASCII case, so that
+  // "textitem" finds "TextItem" under the Turkish locale too (where I and i
+  // are not each other's capitals).
   for (TvlEditRepositoryItem* item : FItems)
-    if (AnsiCompareText(item->Name(), AName) == 0) return item;
+    if (CompareText(item->Name(), AName) == 0) return item;
   return nullptr;
 }
 
