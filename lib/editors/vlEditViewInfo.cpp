@@ -688,12 +688,11 @@ void TvlCustomEditViewInfo::DrawButtonContent(TvlCanvas* ACanvas, Integer AIndex
       flags |= d.ContentAlignment == taLeftJustify ? vlAlignLeft
                : d.ContentAlignment == taRightJustify ? vlAlignRight
                                                       : vlAlignHCenter;
-      if (disabled) {
-        ACanvas->DrawTexT(d.Caption, r, flags, false);
-      } else {
-        ACanvas->Font()->SetColor(color);
-        ACanvas->DrawTexT(d.Caption, r, flags, true);
-      }
+      const TBrushStyle brushStyle = ACanvas->Brush()->Style();
+      ACanvas->Brush()->SetStyle(bsClear);
+      if (!disabled) ACanvas->Font()->SetColor(color);
+      ACanvas->DrawTexT(d.Caption, r, flags, !disabled);
+      ACanvas->Brush()->SetStyle(brushStyle);
       break;
     }
   }
