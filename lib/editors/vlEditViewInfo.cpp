@@ -324,11 +324,11 @@ void TvlCustomEditViewInfo::DrawUsualEditBackground(TvlCanvas* ACanvas, Boolean 
   if (Transparent) return;
   if (IsInplace) {
     if (AFill)
-      ACanvas->FillRect(Bounds, BackgroundColor());
+      vlFillRectByColor(ACanvas, Bounds, BackgroundColor());
     else if (HasContentOffsets)
       vlFillRectExceptInner(ACanvas, Bounds, BorderRect, vlGetSolidBrush(BackgroundColor()));
   } else if (AFill)
-    ACanvas->FillRect(BorderRect, BackgroundColor());
+    vlFillRectByColor(ACanvas, BorderRect, BackgroundColor());
 }
 
 void TvlCustomEditViewInfo::DrawNativeStyleEditBackground(TvlCanvas* ACanvas, Boolean AFill,
