@@ -363,3 +363,37 @@ TEST_F(EditTest, ACentredAnchorKeepsTheCentreOfAnAutoSizingEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditTest, HintsComeFromTheButtonUnderTheCursorOrTheEditor) {
+  TTestEdit* e = AddEdit();
+  e->Properties()->Buttons()->Items(1)->SetHint(u"Aç|Dosyayı açar");
+  e->SetHint(u"Sayaç numarası");
+  e->SetShowHint(true);
+  Pump();
+  const struct {
+    TPoint At;
+    LRESULT Result;
+    const char16_t* Hint;
+  } cases[] = {
+      {{105, 10}, 0, u"Aç"},              // the last button: its short hint
+      {{85, 10}, 0, u"Sayaç numarası"},   // a button without a hint: the editor's
+      {{40, 10}, 0, u"Sayaç numarası"},   // the text area
+      {{40, 0}, -1, u""},                 // on the border: no hint
+  };
+  for (const auto& c : cases) {
+    THintInfo info{};
+    info.CursorPos = c.At;
+    const LRESULT r = e->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+    EXPECT_EQ(r, c.Result) << c.At.X << "," << c.At.Y;
+    if (r == 0) EXPECT_EQ(info.HintStr, c.Hint) << c.At.X << "," << c.At.Y;
+  }
+  THintInfo info{};
+  info.CursorPos = TPoint{105, 10};
+  e->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+  EXPECT_EQ(info.CursorRect.Left, 99);
+  EXPECT_EQ(info.CursorRect.Right, 119);
+}
+
+}  // namespace
