@@ -252,3 +252,69 @@ TEST(vlEditPropertiesRegistry, RegistersOnceSortedAndFindsByClassName) {
 TEST(vlEditPropertiesRegistry, GlobalOptionIsOff) { EXPECT_FALSE(vlGetEditGlobalOption()); }
 
 }  // namespace
+
+namespace {
+
+// Properties of an editor kind that validates.
+class TValidatingProperties : public TvlCustomEditProperties {
+  CL_CLASS(TValidatingProperties, TvlCustomEditProperties)
+ public:
+  Boolean ValidationSupported() override { return true; }
+};
+CL_IMPLEMENT_CLASS(TValidatingProperties)
+
+struct TValidator : public TObject {
+  CL_CLASS(TValidator, TObject)
+ public:
+  Boolean Correct{};
+  void Validate(TObject*, Variant& ADisplayValue, String& AErrorText, Boolean& AError) {
+    AError = true;
+    if (Correct) ADisplayValue = Variant(u"düzeltildi");
+    AErrorText = AErrorText + u"!";
+  }
+};
+CL_IMPLEMENT_CLASS(TValidator)
+
+class TValidatingEdit : public TvlCustomEdit {
+  CL_CLASS(TValidatingEdit, TvlCustomEdit)
+ public:
+  TvlCustomEditPropertiesClass GetPropertiesClass() const override { return ClassOf<TValidatingProperties>(); }
+
+ protected:
+  String CurrentDisplayText() override { return u"shown"; }
+};
+CL_IMPLEMENT_CLASS(TValidatingEdit)
+
+TEST(vlEditValidation, AnErrorWithoutACorrectionPutsBackTheShownText) {
+  TValidatingEdit* edit = New<TValidatingEdit>(static_cast<TComponent*>(nullptr));
+  TValidator* validator = New<TValidator>();
+  Finally freed([&] {
+    Free(edit);
+    Free(validator);
+  });
+  edit->Properties()->SetOnValidate(TvlEditValidateEvent(validator, &TValidator::Validate));
+  Variant value(u"yanlış");
+  String error;
+  Boolean failed = false;
+  edit->Properties()->ValidateDisplayValue(value, error, failed, edit);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(error, u"Invalid input value. Use escape key to abandon changes!");
+  EXPECT_EQ(VarToStr(value), u"shown");
+  // A handler that corrected the value keeps its correction.
+  validator->Correct = true;
+  value = Variant(u"yanlış");
+  error = u"Kendi hatam";
+  failed = false;
+  edit->Properties()->ValidateDisplayValue(value, error, failed, edit);
+  EXPECT_EQ(VarToStr(value), u"düzeltildi");
+  EXPECT_EQ(error, u"Kendi hatam!");
+  // Without validation support nothing runs.
+  TvlCustomEditProperties* plain = New<TvlCustomEditProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freePlain([&] { Free(plain); });
+  plain->SetOnValidate(TvlEditValidateEvent(validator, &TValidator::Validate));
+  failed = false;
+  plain->ValidateDisplayValue(value, error, failed, nullptr);
+  EXPECT_FALSE(failed);
+}
+
+}  // namespace
