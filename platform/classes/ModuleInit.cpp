@@ -65,6 +65,12 @@ const char16_t* const kUnitOrder[] = {
     u"vlValueTypes",
     u"vlDBFilter",
     u"vlDBData",
+    // lib/editors
+    u"vlEditConsts",
+    u"vlFilterControlConsts",
+    u"vlExtEditConsts",
+    u"vlEditUtils",
+    u"vlEdit",
     // localization
     u"qlComp",
     u"qlLngLnk",

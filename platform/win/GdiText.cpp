@@ -630,10 +630,23 @@ struct TPainter {
 
 // Draws a run of text. (x, y) is the reference point in logical coordinates;
 // alignment is the TA_ bits that place the run on it.
+// Per-thread buffers of advances that keep their capacity between calls, so
+// that drawing and measuring a run allocates nothing once warm (a grid draws
+// thousands of runs a frame).
+std::vector<int>& RunAdvances() {
+  thread_local std::vector<int> v;
+  return v;
+}
+std::vector<int>& ExtentAdvances() {
+  thread_local std::vector<int> v;
+  return v;
+}
+
 bool DrawRun(TDCObj* dc, int x, int y, UINT options, const RECT* rect, const WCHAR* str, int n, const INT* dx,
              UINT alignment) {
   TRealizedFont* f = FontOf(dc);
-  std::vector<int> adv;
+  std::vector<int>& adv = RunAdvances();
+  adv.clear();
   if (dx) {
     adv.resize(size_t(n));
     const bool pdy = (options & ETO_PDY) != 0;
@@ -790,7 +803,7 @@ bool Extent(HDC hdc, LPCWSTR str, int c, std::vector<int>* partial, int* height,
   TDCObj* dc = gdi::LookupDC(hdc);
   if (!dc || c < 0 || (c > 0 && !str)) return false;
   TRealizedFont* f = FontOf(dc);
-  std::vector<int> adv;
+  std::vector<int>& adv = ExtentAdvances();
   Advances(f, dc->S, str, c, adv);
   int64_t w = 0;
   if (partial) partial->resize(size_t(c));

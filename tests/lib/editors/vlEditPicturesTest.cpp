@@ -1,0 +1,167 @@
+// Reference pictures of the editor buttons: every button style in every
+// state, and the default buttons of each painter. Painted through view data
+// and view info alone, as a grid paints its cells. Looked at before kept
+// (docs/editors.md describes what each shows).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lib/editors/vlEditProperties.h"
+#include "lib/editors/vlEditStyles.h"
+#include "lib/editors/vlEditViewInfo.h"
+#include "lib/foundation/vlGraphics.h"
+#include "lib/lookandfeel/nbOffice11.h"
+#include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/rtl/Finally.h"
+#include "platform/vcl/Graphics.h"
+#include "tests/lib/foundation/ReferencePicture.h"
+#include "tests/support/ReferencePictures.h"
+#include "platform/win/UxTheme.h"
+
+namespace {
+
+void ExpectPicture(TBitmap* ABitmap, const std::string& AName, int AScale) {
+  ABitmap->SetPixelFormat(pf32bit);
+  const int w = ABitmap->Width(), h = ABitmap->Height();
+  std::vector<uint32_t> pixels(size_t(w * AScale) * size_t(h * AScale));
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* row = static_cast<const uint32_t*>(ABitmap->ScanLine(y));
+    for (int x = 0; x < w; ++x)
+      for (int dy = 0; dy < AScale; ++dy)
+        for (int dx = 0; dx < AScale; ++dx)
+          pixels[size_t(y * AScale + dy) * size_t(w * AScale) + size_t(x * AScale + dx)] = row[x];
+  }
+  testing_support::ExpectMatchesReference(pixels.data(), w * AScale, h * AScale,
+                                          std::string(CL_SOURCE_DIR) + "/tests/lib/editors/reference/" + AName +
+                                              ".png",
+                                          AName);
+}
+
+// Forces one state on every button of a view info.
+struct TStateForcer : public TObject {
+  CL_CLASS(TStateForcer, TObject)
+ public:
+  TvlEditButtonState State{};
+  void GetState(TvlCustomEditViewInfo*, Integer, TvlEditButtonState& AState) {
+    if (AState != ebsDisabled) AState = State;
+  }
+};
+CL_IMPLEMENT_CLASS(TStateForcer)
+
+const TvlEditButtonState kStates[] = {ebsNormal, ebsSelected, ebsPressed, ebsDisabled};
+constexpr int kCellWidth = 96, kCellHeight = 22, kGap = 6;
+
+class EditPicturesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Props = New<TvlCustomEditProperties>(static_cast<TPersistent*>(nullptr));
+    TvlEditButton* ellipsis = Props->Buttons()->Add();
+    ellipsis->SetKind(bkEllipsis);
+    Props->Buttons()->Add()->SetKind(bkDown);
+    TvlEditButton* text = Props->Buttons()->Add();
+    text->SetKind(bkText);
+    text->SetCaption(u"&OK");
+    Forcer = New<TStateForcer>();
+    Bitmap = New<TBitmap>();
+    Bitmap->SetPixelFormat(pf32bit);
+    Canvas = New<TvlCanvas>(Bitmap->Canvas());
+  }
+  void TearDown() override {
+    if (SchemeSet) {
+      win::SetCurrentThemeName(nullptr, nullptr);
+      nbReloadOffice11Colors();
+    }
+    Free(Canvas);
+    Free(Bitmap);
+    Free(Forcer);
+    Free(Props);
+  }
+  // The Office 2003 colours of the blue scheme, so that its gradients show.
+  void UseBlueScheme() {
+    win::SetCurrentThemeName(u"C:\\Windows\\Resources\\Themes\\Luna\\Luna.msstyles", u"NormalColor");
+    nbReloadOffice11Colors();
+    SchemeSet = true;
+  }
+  void Begin(int ARows) {
+    Bitmap->SetSize(kGap + 4 * (kCellWidth + kGap), kGap + ARows * (kCellHeight + kGap));
+    Bitmap->Canvas()->Brush()->SetColor(clWhite);
+    Bitmap->Canvas()->FillRect(TRect{0, 0, Bitmap->Width(), Bitmap->Height()});
+  }
+  // One editor of the style in each of the four states along row ARow.
+  void PaintRow(int ARow, TvlEditStyle* AStyle, Boolean AInplace) {
+    for (int c = 0; c < 4; ++c) {
+      TvlCustomEditViewInfo* info = CreateFrom(Props->GetViewInfoClass());
+      Finally freeInfo([&] { Free(info); });
+      TvlCustomEditViewData* data = Props->CreateViewData(AStyle, AInplace);
+      Finally freeData([&] { Free(data); });
+      data->Enabled = kStates[c] != ebsDisabled;
+      if (AInplace) data->ContentOffset = TRect{1, 1, 1, 1};
+      Forcer->State = kStates[c];
+      info->OnGetButtonState = TvlEditGetButtonStateEvent(Forcer, &TStateForcer::GetState);
+      const int x = kGap + c * (kCellWidth + kGap), y = kGap + ARow * (kCellHeight + kGap);
+      data->CalculateEx(Canvas, TRect{x, y, x + kCellWidth, y + kCellHeight}, TPoint{-1, -1}, vlmbNone,
+                        TShiftState{}, info, false);
+      info->PaintEx(Canvas);
+    }
+  }
+  TvlEditStyle* NewStyle() {
+    TvlEditStyle* s = New<TvlEditStyle>(static_cast<TPersistent*>(nullptr), false);
+    s->LookAndFeel()->SetNativeStyle(false);
+    s->SetColor(clWindow);
+    return s;
+  }
+  TvlCustomEditProperties* Props{};
+  TStateForcer* Forcer{};
+  TBitmap* Bitmap{};
+  TvlCanvas* Canvas{};
+  Boolean SchemeSet{};
+};
+
+// Rows: bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11,
+// btsOffice11 with gradient buttons; columns: normal, hot, pressed, disabled.
+TEST_F(EditPicturesTest, EveryButtonStyleInEveryState) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  const TvlEditButtonStyle styles[] = {bts3D, btsFlat, btsSimple, btsHotFlat, btsUltraFlat, btsOffice11, btsOffice11};
+  UseBlueScheme();
+  Begin(7);
+  for (int r = 0; r < 7; ++r) {
+    TvlEditStyle* style = NewStyle();
+    Finally freed([&] { Free(style); });
+    style->SetEditBorderStyle(styles[r] == btsUltraFlat ? ebsUltraFlat : styles[r] == btsOffice11 ? ebsOffice11
+                                                                                                   : ebsSingle);
+    style->SetButtonStyle(styles[r]);
+    style->SetGradientButtons(r == 6);
+    PaintRow(r, style, false);
+  }
+  ExpectPicture(Bitmap, "edit-button-styles", 2);
+}
+
+// Rows: in-place editors whose buttons come from the standard, flat,
+// ultra-flat and Office 2003 look and feel, the XP themed painter (native
+// style) and the built-in skin; columns: normal, hot, pressed, disabled.
+TEST_F(EditPicturesTest, TheDefaultButtonsOfEachPainter) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  UseBlueScheme();
+  Begin(6);
+  const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11};
+  for (int r = 0; r < 6; ++r) {
+    TvlEditStyle* style = NewStyle();
+    Finally freed([&] { Free(style); });
+    if (r < 4) style->LookAndFeel()->SetKind(kinds[r]);
+    if (r == 4) style->LookAndFeel()->SetNativeStyle(true);
+    if (r == 5) {
+      // Naming the class links the built-in skin's unit into this program.
+      ASSERT_NE(ClassOf<TnbSkinsUserSkinPainter>(), nullptr);
+      style->LookAndFeel()->SetSkinName(u"UserSkin");
+      ASSERT_NE(style->LookAndFeel()->SkinPainter(), nullptr);
+    }
+    PaintRow(r, style, r != 4);
+  }
+  ExpectPicture(Bitmap, "edit-button-painters", 2);
+}
+
+}  // namespace
