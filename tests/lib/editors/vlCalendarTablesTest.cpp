@@ -173,6 +173,32 @@ TEST(vlCalendarTables, ReadsTypedNumbersAndNames) {
   SetSystemLocale(TSystemLocale::Turkish);
 }
 
+// Typed dates of other calendars, read with a settings record.
+TEST(vlCalendarTables, ParsesTypedDatesOfOtherCalendars) {
+  SetSystemLocale(TSystemLocale::EnglishUS);
+  TFormatSettings settings = FormatSettings();
+  settings.DateSeparator = u'/';
+  settings.ShortDateFormat = u"yyyy/MM/dd";
+  TablePtr thai = Table(CAL_THAI);
+  TvlDateTime d;
+  ASSERT_TRUE(vlParseCalendarDate(u"2554/06/15 10:30", settings, thai.get(), d));
+  EXPECT_EQ(2554u, d.Year);
+  EXPECT_EQ(6u, d.Month);
+  EXPECT_EQ(15u, d.Day);
+  EXPECT_EQ(10, d.Hours);
+  EXPECT_EQ(30, d.Minutes);
+  EXPECT_DOUBLE_EQ(EncodeDateTime(2011, 6, 15, 10, 30, 0, 0), thai->ToDateTime(d));
+  settings.ShortDateFormat = u"dd/MM/yyyy";
+  TablePtr hebrew = Table(CAL_HEBREW);
+  ASSERT_TRUE(vlParseCalendarDate(u"25/4/5771", settings, hebrew.get(), d));
+  EXPECT_EQ(EncodeDate(2011, 1, 1), hebrew->ToDateTime(d));
+  // The same date in Hebrew numerals: kaf-he / dalet / tav-shin-ayin-alef.
+  ASSERT_TRUE(vlParseCalendarDate(u"\u05DB\u05D4/\u05D3/\u05EA\u05E9\u05E2\u05D0", settings, hebrew.get(), d));
+  EXPECT_EQ(EncodeDate(2011, 1, 1), hebrew->ToDateTime(d));
+  EXPECT_THROW(vlParseCalendarDate(u"x/4/5771", settings, hebrew.get(), d), EConvertError);
+  SetSystemLocale(TSystemLocale::Turkish);
+}
+
 // Week numbers of the first and last days of years under each rule,
 // weeks starting on Monday.
 TEST(vlCalendarTables, WeekNumbersAtYearEnds) {

@@ -114,6 +114,18 @@ TEST_F(LocaleFixture, TextToDateReadsWordsAndLocaleDates) {
   EXPECT_EQ(vlNullDate, d);
 }
 
+TEST_F(LocaleFixture, NormalisingDropsTheFormatsLiteralText) {
+  Use(TSystemLocale::Turkish);
+  FormatSettings().ShortDateFormat = u"dd.MM.yyyy' yılı'";
+  vlFormatController()->GetFormats();
+  String text = u"  11.12.2010   YILI ";
+  vlNormalizeDateText(text, false);
+  EXPECT_EQ(u"11.12.2010", text);
+  text = u"11.12.2010  yılı   10:30";
+  vlNormalizeDateText(text, true);
+  EXPECT_EQ(u"11.12.2010 10:30", text);
+}
+
 TEST_F(LocaleFixture, EditAndDisplayTexts) {
   Use(TSystemLocale::EnglishUS);
   String text;
