@@ -69,6 +69,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlEditConsts",
     u"vlFilterControlConsts",
     u"vlExtEditConsts",
+    u"vlDateUtils",
     u"vlEditUtils",
     u"vlEdit",
     // localization
