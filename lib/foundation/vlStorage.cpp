@@ -433,7 +433,10 @@ void TvlIniFileWriter::WriteProperty(const String& AObjectFullName, const String
       FIniFile->WriteString(section, AName, IntToStr(AValue.AsInt64()));
       break;
     // numbers in the fixed form: a file written under one locale reads under any other
+    // (a single reads back from the platform's float text; a double may need more digits)
     case TValueKind::Single:
+      FIniFile->WriteString(section, AName, FloatToStr(AValue.AsDouble(), PointSettings()));
+      break;
     case TValueKind::Double:
       FIniFile->WriteString(section, AName, ExactFloatText(AValue.AsDouble()));
       break;
