@@ -1,5 +1,7 @@
 #include "lib/foundation/vlStorage.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -106,6 +108,25 @@ bool FloatText(const String& AText, double& AValue, TFormatSettings& ASettings) 
          TryStrToFloat(AText, AValue, ASettings);
 }
 
+// A double in the fixed form that reads back as the same double: the
+// platform's float text when it does ("1.5", not "1.5000000000000000"),
+// else 17 digits (the largest doubles would overflow, others would change).
+String ExactFloatText(double AValue) {
+  const String text = FloatToStr(AValue, PointSettings());
+  double back;
+  if (!std::isfinite(AValue) || (TryStrToFloat(text, back, PointSettings()) && back == AValue)) return text;
+  return FloatToStrF(AValue, TFloatFormat::ffGeneral, 17, 0, PointSettings());
+}
+
+// The texts the platform writes for the doubles that are not numbers.
+bool SpecialFloatText(const String& AText, double& AValue) {
+  if (AText == u"NAN") AValue = std::numeric_limits<double>::quiet_NaN();
+  else if (AText == u"INF") AValue = std::numeric_limits<double>::infinity();
+  else if (AText == u"-INF") AValue = -std::numeric_limits<double>::infinity();
+  else return false;
+  return true;
+}
+
 // Whether a double holds the currency exactly (it does up to about 9 * 10^11;
 // near the ends of the range it does not, nor does it fit the range).
 Boolean DoubleHoldsCurrency(Currency AValue, double ADouble) {
@@ -118,6 +139,7 @@ Boolean DoubleHoldsCurrency(Currency AValue, double ADouble) {
 // the locale, or the text itself.
 Variant UnquotedText(const String& AText) {
   double d;
+  if (SpecialFloatText(AText, d)) return Variant(d);
   TFormatSettings settings;
   if (FloatText(AText, d, settings)) {
     Currency c;
@@ -411,9 +433,12 @@ void TvlIniFileWriter::WriteProperty(const String& AObjectFullName, const String
       FIniFile->WriteString(section, AName, IntToStr(AValue.AsInt64()));
       break;
     // numbers in the fixed form: a file written under one locale reads under any other
+    // (a single reads back from the platform's float text; a double may need more digits)
     case TValueKind::Single:
-    case TValueKind::Double:
       FIniFile->WriteString(section, AName, FloatToStr(AValue.AsDouble(), PointSettings()));
+      break;
+    case TValueKind::Double:
+      FIniFile->WriteString(section, AName, ExactFloatText(AValue.AsDouble()));
       break;
     // the exact value: the float text of a double would round the largest currencies
     case TValueKind::Currency:
@@ -684,6 +709,12 @@ void TvlStreamWriter::WriteProperty(const String&, const String&, const Variant&
   // A kind the stream form has no tag for is skipped whole: a name without
   // a value would leave the stream unreadable.
   if (FCurrent && KindOf(AValue) != TValueKind::None) FCurrent->Properties.emplace_back(AName, AValue);
+}
+
+void TvlStreamWriter::StartWrite() {
+  delete FRoot;
+  FRoot = nullptr;
+  FCurrent = nullptr;
 }
 
 void TvlStreamWriter::FinishWrite() {

@@ -199,6 +199,8 @@ class TvlStreamWriter : public TvlCustomWriter {
  public:
   Boolean IsWritable() override;
   void AssignStream(TStream* AStream) override;
+  // Drops what a store that failed before finishing left collected.
+  void StartWrite() override;
   void FinishWrite() override;
   void Destroy() override;
   void BeginWriteObject(const String& AObjectFullName, const String& AClassName) override;

@@ -149,13 +149,15 @@ class TRowBreaker {
       widthToP = widthToE;
     }
     if (wrapped && next < FLength) {
+      // A blank that carries a combining mark is not dropped: the next row
+      // would start with the mark.
       switch (F.Align) {
         case taLeft:
-          if (IsBlank(FText[next])) ++next;
+          if (IsBlank(FText[next]) && IsClusterStart(next + 1)) ++next;
           break;
         case taCenterX:
           if (end > S && IsBlank(FText[end - 1])) --end;
-          if (IsBlank(FText[next])) ++next;
+          if (IsBlank(FText[next]) && IsClusterStart(next + 1)) ++next;
           break;
         case taRight:
           if (end > S && IsBlank(FText[end - 1])) --end;
@@ -163,7 +165,7 @@ class TRowBreaker {
         default: break;
       }
       if (F.ExcelStyle)
-        while (next < FLength && IsBlank(FText[next])) ++next;
+        while (next < FLength && IsBlank(FText[next]) && IsClusterStart(next + 1)) ++next;
     }
     ABreakCount = 0;
     if (F.Align == taDistributeX || (F.Align == taJustifyX && wrapped)) {

@@ -299,3 +299,48 @@ TEST(vlImageListReference, MasksAlphaDisabledStretchedAndOverlays) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every kind of image, added with a mask bitmap, a mask colour or neither,
+// drawn over white with alpha blending on and off: the image's inside shows
+// its colour, the masked frame the background (no mask: the frame's colour).
+TEST(vlImageList, EveryImageKindIsDrawnWithAndWithoutAlphaBlending) {
+  enum class How { NoMask, MaskBitmap, MaskColor };
+  struct Kind {
+    const char* Name;
+    TPixelFormat Format;
+  } kinds[] = {{"1-bit", pf1bit}, {"4-bit", pf4bit}, {"8-bit", pf8bit}, {"24-bit", pf24bit}, {"32-bit", pf32bit}};
+  for (const Kind& k : kinds)
+    for (How how : {How::NoMask, How::MaskBitmap, How::MaskColor})
+      for (Boolean blending : {true, false}) {
+        const std::string name = std::string(k.Name) + " how " + std::to_string(int(how)) + " blending " +
+                                 std::to_string(int(blending));
+        // a black inside in a white frame works for every depth
+        Owned<TBitmap> image(vlNewBitmap(16, 16, k.Format));
+        image->Canvas()->Brush()->SetColor(clWhite);
+        image->Canvas()->FillRect(Rect(0, 0, 16, 16));
+        image->Canvas()->Brush()->SetColor(clBlack);
+        image->Canvas()->FillRect(Rect(2, 2, 14, 14));
+        Owned<TBitmap> mask(vlNewBitmap(16, 16, pf1bit));
+        mask->Canvas()->Brush()->SetColor(clWhite);
+        mask->Canvas()->FillRect(Rect(0, 0, 16, 16));
+        mask->Canvas()->Brush()->SetColor(clBlack);
+        mask->Canvas()->FillRect(Rect(2, 2, 14, 14));
+        Owned<TvlImageList> list(New<TvlImageList>(nullptr));
+        list->SetAlphaBlending(blending);
+        if (how == How::MaskColor)
+          list->AddMasked(image.get(), clWhite);
+        else
+          list->Add(image.get(), how == How::MaskBitmap ? mask.get() : nullptr);
+        Owned<TBitmap> target(vlNewBitmap(16, 16, pf24bit));
+        target->Canvas()->Brush()->SetColor(TColor(0x00FF00));
+        target->Canvas()->FillRect(Rect(0, 0, 16, 16));
+        list->Draw(target->Canvas(), Rect(0, 0, 16, 16), 0);
+        EXPECT_EQ(Cardinal(target->Canvas()->Pixels(8, 8)) & 0xFFFFFF, 0u) << name;
+        EXPECT_EQ(Cardinal(target->Canvas()->Pixels(0, 8)) & 0xFFFFFF, how == How::NoMask ? 0xFFFFFFu : 0x00FF00u)
+            << name;
+      }
+}
+
+}  // namespace

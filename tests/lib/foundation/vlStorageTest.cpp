@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 
 #include "platform/classes/Registry.h"
@@ -697,3 +699,62 @@ TEST_F(StorageTest, UnsignedValuesBeyondInt64AreSkippedAndFailedWritesLeaveTheFi
 }
 
 }  // namespace
+
+// Every double, the largest and the smallest, the not-a-number and the
+// infinities, and the Int64 boundaries go through every medium and back with
+// their value, written under one locale and read under the other.
+TEST_F(StorageTest, NumbersAtTheirBoundariesRoundTripAcrossLocales) {
+  TFormatSettings& fs = FormatSettings();
+  const TFormatSettings saved = fs;
+  Finally restore([&] { fs = saved; });
+  auto setLocale = [&](bool turkish) {
+    fs.DecimalSeparator = turkish ? u',' : u'.';
+    fs.ThousandSeparator = turkish ? u'.' : u',';
+  };
+  const double doubles[] = {std::numeric_limits<double>::max(),    -std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::min(),    std::numeric_limits<double>::denorm_min(),
+                            1.5,                                   -0.0,
+                            std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+  const Int64 ints[] = {std::numeric_limits<Int64>::min(), std::numeric_limits<Int64>::max(), -1, 0};
+  for (Medium m : AllMedia)
+    for (const bool writeTurkish : {true, false}) {
+      SCOPED_TRACE(MediumName(m));
+      for (size_t i = 0; i < std::size(doubles); ++i) {
+        Owned<TRich> source(New<TRich>());
+        source->SetRatio(doubles[i]);
+        source->SetBig(ints[i % std::size(ints)]);
+        source->SetCount(7);
+        setLocale(writeTurkish);
+        ASSERT_NO_THROW(Store(m, source.get())) << doubles[i];
+        setLocale(!writeTurkish);
+        Owned<TRich> dest(New<TRich>());
+        ASSERT_NO_THROW(Restore(m, dest.get())) << doubles[i];
+        if (std::isnan(doubles[i]))
+          EXPECT_TRUE(std::isnan(dest->Ratio()));
+        else
+          EXPECT_EQ(dest->Ratio(), doubles[i]) << i;
+        EXPECT_EQ(dest->Big(), ints[i % std::size(ints)]);
+        EXPECT_EQ(dest->Count(), 7);
+      }
+    }
+}
+
+// A writer used again after a store that failed half way writes only the
+// second store: nothing of the failed one is left in it.
+TEST_F(StorageTest, AWriterUsedAgainAfterAFailedStoreWritesOnlyTheNewStore) {
+  Owned<TvlStreamWriter> writer(New<TvlStreamWriter>(String(), true, static_cast<TStream*>(FStream.get())));
+  Owned<TvlStorage> storage(New<TvlStorage>(static_cast<TStream*>(FStream.get())));
+  Owned<TSample> failing(NewExample());
+  failing->ListExtra = true;
+  failing->FailExtra = true;
+  EXPECT_THROW(storage->StoreWithExistingWriter(failing.get(), writer.get()), EConvertError);
+  EXPECT_EQ(FStream->Size(), 0);
+  Owned<TSample> good(NewExample());
+  good->SetCount(9);
+  storage->StoreWithExistingWriter(good.get(), writer.get());
+  Owned<TSample> dest(New<TSample>());
+  Restore(Medium::Stream, dest.get(), {smChildrenCreating});
+  EXPECT_EQ(dest->Count(), 9);
+  ASSERT_EQ(dest->Items.size(), 1u);
+}

@@ -11,6 +11,7 @@
 #include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/win/GdiInternal.h"
 
 namespace {
@@ -483,6 +484,72 @@ TEST_F(StylesTest, AStylesObjectWritesOnlyItsOwnPairs) {
   const RawByteString text = ObjectBinaryToText(RawByteString(static_cast<const char*>(stream->Memory()),
                                                               size_t(stream->Size())));
   EXPECT_EQ(text.find("Styles.Content = S"), text.rfind("Styles.Content = S")) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// A handler frees several listeners at once, takes its own style away and
+// back (registering again), or raises: the others are told, nothing freed is
+// read, and a raise leaves no weak link behind. Also while the style goes
+// away and its listeners let go of it.
+TEST_F(StylesTest, NotificationsSurviveHandlersThatFreeSeveralReRegisterOrRaise) {
+  enum class Does { FreesSeveral, ReRegisters, Raises };
+  for (Does what : {Does::FreesSeveral, Does::ReRegisters, Does::Raises})
+    for (Boolean byFreeingTheStyle : {false, true}) {
+      if (what == Does::Raises && byFreeingTheStyle) continue;  // destruction is not undone
+      SCOPED_TRACE(int(what) * 2 + int(byFreeingTheStyle));
+      TvlStyle* style = AddStyle(u"S");
+      std::vector<TTestStyles*> all;
+      for (int i = 0; i < 5; ++i) {
+        all.push_back(NewStyles());
+        all.back()->SetContent(style);
+      }
+      std::vector<TTestStyles*> alive = all;
+      auto freeStyles = [&](TTestStyles* AStyles) {
+        auto it = std::find(alive.begin(), alive.end(), AStyles);
+        if (it == alive.end()) return;
+        alive.erase(it);
+        Free(AStyles);
+      };
+      Boolean done = false;
+      TTestStyles* actor = all[2];
+      actor->OnFired = [&](Integer) {
+        if (std::exchange(done, true)) return;
+        switch (what) {
+          case Does::FreesSeveral:
+            freeStyles(all[0]);
+            freeStyles(all[1]);
+            freeStyles(all[4]);
+            break;
+          case Does::ReRegisters:
+            if (!byFreeingTheStyle) {
+              actor->SetContent(nullptr);
+              actor->SetContent(style);
+            }
+            break;
+          case Does::Raises: throw EConvertError(u"handler failed");
+        }
+      };
+      for (TTestStyles* s : all) s->Fired.clear();
+      const Integer links = vlObjectLinkCount();
+      if (byFreeingTheStyle) {
+        Free(style);
+      } else if (what == Does::Raises) {
+        EXPECT_THROW(style->SetColor(clRed), EConvertError);
+      } else {
+        style->SetColor(clRed);
+      }
+      EXPECT_EQ(vlObjectLinkCount(), links);
+      if (what == Does::FreesSeveral && !byFreeingTheStyle) {
+        EXPECT_EQ(all[3]->Fired, (std::vector<Integer>{0}));
+        EXPECT_EQ(style->ListenerCount(), 2);
+      }
+      for (TTestStyles* s : alive) s->OnFired = nullptr;
+      for (TTestStyles* s : std::vector<TTestStyles*>(alive)) freeStyles(s);
+      if (!byFreeingTheStyle) Free(style);
+    }
 }
 
 }  // namespace

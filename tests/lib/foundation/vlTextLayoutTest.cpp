@@ -401,3 +401,53 @@ TEST_F(TextRows, TheEndEllipsisEndsTheLastRowSeenWhenTheCutFallsBetweenRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random texts of letters, blanks, tabs, surrogate pairs, combining marks
+// and joined emoji, broken at every width with the default measuring and
+// with a measuring procedure of the caller's: every row starts and ends
+// between characters as drawn, and the rows cover the text in order.
+TEST_F(TextRows, RowsEndBetweenCharactersAtEveryWidth) {
+  const String pieces[] = {u"a", u"bc", u" ", u"\t", u"\U0001F600", u"e\u0301", u"\U0001F468\u200D\U0001F469",
+                           u"\u05D0\u05D1", u"x\uFE0F", u"\U0001F44D\U0001F3FB", u" \u0301"};
+  unsigned seed = 12345;
+  auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int round = 0; round < 20; ++round) {
+    String text;
+    const int n = 1 + int(next() % 40);
+    for (int i = 0; i < n; ++i) text += pieces[next() % std::size(pieces)];
+    const Integer length = Integer(text.size());
+    for (Cardinal format : {VLTO_WORDBREAK | VLTO_CHARBREAK, Cardinal(VLTO_WORDBREAK),
+                            VLTO_WORDBREAK | VLTO_CHARBREAK | VLTO_EXPANDTABS, VLTO_WORDBREAK | VLTO_EDITCONTROL,
+                            VLTO_WORDBREAK | VLTO_CENTER_HORIZONTALLY, VLTO_WORDBREAK | VLTO_RIGHT})
+      for (bool own : {false, true})
+        for (int width = 1; width <= 60; ++width) {
+          const TvlTextParams p = vlGetTextParamsForDC(DC, format);
+          TvlTextRows rows;
+          Integer count = 0;
+          Int64 measured = 0;
+          if (own)
+            vlBuildTextRowsEx(DC, text.data(), length, &CountingMeasure, &measured, 0, count, rows, p,
+                              TRect{0, 0, width, 1 << 30});
+          else
+            vlBuildTextRows(DC, text.data(), length, 0, count, rows, p, TRect{0, 0, width, 1 << 30});
+          Integer prev = 0;
+          for (Integer i = 0; i < count; ++i) {
+            const TvlTextRow* row = vlGetTextRow(rows, i);
+            const Integer start = row->StartOffset, end = start + row->TextLength;
+            ASSERT_GE(start, prev) << round << " width " << width;
+            ASSERT_TRUE(vlIsTextClusterStart(text.data(), length, start))
+                << "round " << round << " width " << width << " format " << std::hex << format << " own " << own
+                << " row " << i << " starts at " << std::dec << start;
+            ASSERT_TRUE(vlIsTextClusterStart(text.data(), length, end))
+                << "round " << round << " width " << width << " format " << std::hex << format << " own " << own
+                << " row " << i << " ends at " << std::dec << end;
+            prev = end;
+          }
+          vlResetTextRows(rows);
+        }
+  }
+}
+
+}  // namespace

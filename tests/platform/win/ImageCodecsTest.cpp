@@ -300,4 +300,29 @@ TEST(ImageFiles, HeadersBeyondTheirDataAreRefusedBeforeThePictureIsMade) {
   DeleteObject(bm);
 }
 
+// Big pictures whose data is all there still load, however well they
+// compress: one colour in PNG and JPEG, and a run-length BMP of full runs.
+TEST(ImageFiles, BigPicturesThatCompressWellStillLoad) {
+  const int side = 1600;
+  std::vector<uint32_t> pixels(size_t(side) * side, 0xFF336699);
+  const std::vector<uint8_t> png = EncodePng(pixels.data(), side, side, side, false);
+  const TDecodedImage fromPng = DecodePng(png.data(), png.size());
+  EXPECT_EQ(fromPng.Width, side);
+  EXPECT_EQ(fromPng.Height, side);
+  const std::vector<uint8_t> jpg = EncodeJpeg(pixels.data(), side, side, side, 90, false);
+  const TDecodedImage fromJpeg = DecodeJpeg(jpg.data(), jpg.size());
+  EXPECT_EQ(fromJpeg.Width, side);
+  EXPECT_EQ(fromJpeg.Height, side);
+  // 8160 x 1024: every row 32 runs of 255 pixels and a line end
+  std::vector<uint8_t> rle = BmpHeader(8160, 1024, 8, BI_RLE8, 2);
+  for (int y = 0; y < 1024; ++y) {
+    for (int k = 0; k < 32; ++k) rle.push_back(255), rle.push_back(1);
+    rle.push_back(0), rle.push_back(0);
+  }
+  rle.push_back(0), rle.push_back(1);
+  HBITMAP bm = ReadBmpFile(rle.data(), rle.size());
+  EXPECT_NE(bm, nullptr);
+  DeleteObject(bm);
+}
+
 }  // namespace
