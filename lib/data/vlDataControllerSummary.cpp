@@ -11,6 +11,7 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlCustomDataSummaryItem, P) {
   P.Property(u"Format", &TvlCustomDataSummaryItem::Format, &TvlCustomDataSummaryItem::SetFormat);
@@ -101,18 +102,22 @@ String TvlCustomDataSummaryItem::FormatValue(const Variant& AValue, Boolean AIsF
       IsCurrency(VarType(AValue)) ? svtCurrency : (vlVarIsDateTime(AValue) ? svtDate : svtFloat);
   String Fmt = ChooseValueFormat(ValueType, AValue, AIsFooter);
   if (ValueType == svtDate && FKind != skCount) {
+    // The system's short date and time formats.
     TDateTime D = VarToDateTime(AValue);
+    const TFormatSettings& FS = FormatSettings();
     String Text;
     if (std::trunc(D) == D)
-      Text = DateToStr(D);
+      Text = FormatDateTime(FS.ShortDateFormat, D);
     else if (std::trunc(D) == 0)
-      Text = TimeToStr(D);
+      Text = FormatDateTime(FS.ShortTimeFormat, D);
     else
-      Text = DateTimeToStr(D);
+      Text = FormatDateTime(FS.ShortDateFormat + u" " + FS.ShortTimeFormat, D);
     return Fmt + Text;
   }
   // A footer count that is not calculated stays Empty: the number 0.
   if (VarIsEmpty(AValue)) return FormatFloat(Fmt, 0);
+  // Money from its exact decimal value (half away from zero), not its double.
+  if (VarType(AValue) == varCurrency) return FormatCurr(Fmt, AValue.AsCurrency());
   return FormatFloat(Fmt, AValue.AsDouble());
 }
 
@@ -439,13 +444,16 @@ void TvlDataGroupSummaryItems::SetSeparator(const String& Value) {
 
 String TvlDataGroupSummaryItems::GetGroupText(const Variant& ASummaryValues) {
   String Result;
+  Boolean First = true;
   for (Integer I = 0; I < Count(); ++I) {
     TvlDataSummaryItem* Item = Items(I);
     if (Item->Position() != spGroup) continue;
     Variant V = VarIsArray(ASummaryValues) && I <= VarArrayHighBound(ASummaryValues, 1) ? ASummaryValues[I] : Null();
-    String Text = Item->FormatValue(V, false);
-    if (!Result.empty()) Result += FSeparator + u" ";
-    Result += Text;
+    // Every text is joined, an empty one too, so the result does not depend
+    // on where an empty text stands.
+    if (!First) Result += FSeparator + u" ";
+    First = false;
+    Result += Item->FormatValue(V, false);
   }
   if (!Result.empty()) Result = FBeginText + Result + FEndText;
   return Result;
@@ -811,7 +819,11 @@ Variant TvlDataSummary::FinishValues(TvlDataSummaryItems* AItems, TAccumulators&
         V = Null();
       } else if (Item->Kind() == skAverage && A.Counts[I] > 0 && !VarIsNull(V)) {
         Boolean IsDate = vlVarIsDateTime(V);
-        V = V.AsDouble() / A.Counts[I];
+        // A currency average stays currency (the variant division of money).
+        if (vlIsCurrencyVarType(VarType(V)))
+          V = V / Variant(A.Counts[I]);
+        else
+          V = V.AsDouble() / A.Counts[I];
         if (IsDate) V = VarFromDateTime(V.AsDouble());
       }
     }
