@@ -95,9 +95,9 @@ void BM_ValueList(benchmark::State& State) {
     State.PauseTiming();
     std::vector<TvlFilterValueItem> Values = ColumnValues();
     State.ResumeTiming();
-    auto Start = std::chrono::steady_clock::now();
+    auto Start = floors::Clock::now();
     L->Load(Values);
-    Own += std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+    Own += std::chrono::duration<double>(floors::Clock::now() - Start).count();
     State.PauseTiming();
     if (L->Count() != kDistinct + 2) State.SkipWithError("wrong count");
     Floor += FloorSeconds();

@@ -610,7 +610,7 @@ void TvlDataFilterValueList::Load(Integer AItemIndex, Boolean AInitSortByDisplay
     Boolean Filtered = AUseFilteredValues && DC->FilteredRecordCount() > 0;
     if (!Filtered) AUseFilteredValues = false;
     Integer N = Filtered ? DC->FilteredRecordCount() : DC->RecordCount();
-    std::vector<TvlFilterValueItem> Values;
+    std::vector<Variant> Values;
     // The display texts are read for the values kept only (one per distinct
     // value, of its first record), unless the list sorts by them.
     struct TTexts {
@@ -627,7 +627,7 @@ void TvlDataFilterValueList::Load(Integer AItemIndex, Boolean AInitSortByDisplay
         Blanks = true;
         continue;
       }
-      Values.push_back(TvlFilterValueItem{fviValue, std::move(V), String()});
+      Values.push_back(std::move(V));
       Texts.Records.push_back(R);
     }
     AddValues(

@@ -668,6 +668,16 @@ struct TKeyedRecord {
   Integer Record;
 };
 
+// The buffers of a number sort, kept between passes.
+struct TNumberSortScratch {
+  std::vector<UInt64>& Packed;
+  std::vector<UInt64>& PackedTmp;
+  std::vector<TKeyedRecord>& Keyed;
+  std::vector<TKeyedRecord>& KeyedTmp;
+  std::vector<Integer>& Nulls;
+  std::vector<Byte>& Listed;
+};
+
 }  // namespace
 
 // Keys read once per sort or grouping pass from the storage, by record
@@ -691,8 +701,9 @@ struct TvlCustomDataControllerInfo::TvlSortKeys {
   };
   std::vector<TFieldKeys> Fields;
   std::vector<TFieldKeys> Spare;
-  std::vector<UInt64> Packed;
-  std::vector<TKeyedRecord> Keyed;
+  std::vector<UInt64> Packed, PackedTmp;
+  std::vector<TKeyedRecord> Keyed, KeyedTmp;
+  std::vector<Byte> Listed;
   std::vector<Integer> Nulls;
   Integer Count{};
 };
@@ -766,10 +777,13 @@ void RadixByKey(std::vector<TKeyedRecord>& A, std::vector<TKeyedRecord>& ATmp, U
 // comparison.
 template <class T>
 Boolean SortByNumberKey(std::vector<Integer>& AList, Integer ARecordCount, const Byte* Null, const T* V,
-                     Boolean ADescending, std::vector<UInt64>& APacked, std::vector<TKeyedRecord>& AKeyed,
-                     std::vector<Integer>& ANulls) {
+                        Boolean ADescending, TNumberSortScratch X) {
+  std::vector<UInt64>& APacked = X.Packed;
+  std::vector<TKeyedRecord>& AKeyed = X.Keyed;
+  std::vector<Integer>& ANulls = X.Nulls;
   auto KeyOf = [&](Integer R) { return ADescending ? ~OrderedKey(V[R]) : OrderedKey(V[R]); };
-  std::vector<Byte> Listed(static_cast<size_t>(ARecordCount), 0);
+  std::vector<Byte>& Listed = X.Listed;
+  Listed.assign(static_cast<size_t>(ARecordCount), 0);
   for (Integer R : AList) {
     if (R < 0 || R >= ARecordCount) return false;  // not a stored record: the general sort
     Listed[R] = 1;
@@ -794,14 +808,12 @@ Boolean SortByNumberKey(std::vector<Integer>& AList, Integer ARecordCount, const
     for (size_t I = 0; I < Count; ++I) APacked[I] = ((KeyOf(AList[I]) - Min) << 32) | static_cast<Cardinal>(AList[I]);
     Integer Bits = 0;
     while (Bits < 32 && (Spread >> Bits) != 0) Bits += 8;
-    std::vector<UInt64> Tmp;
-    RadixByHighBits(APacked, Tmp, Bits);
+    RadixByHighBits(APacked, X.PackedTmp, Bits);
     for (size_t I = 0; I < Count; ++I) AList[I] = static_cast<Integer>(APacked[I] & UINT32_MAX);
   } else {
     AKeyed.resize(Count);
     for (size_t I = 0; I < Count; ++I) AKeyed[I] = {KeyOf(AList[I]) - Min, AList[I]};
-    std::vector<TKeyedRecord> Tmp;
-    RadixByKey(AKeyed, Tmp, Spread);
+    RadixByKey(AKeyed, X.KeyedTmp, Spread);
     for (size_t I = 0; I < Count; ++I) AList[I] = AKeyed[I].Record;
   }
   PlaceNulls(AList, Count, ANulls, ADescending);
@@ -1298,13 +1310,12 @@ void TvlCustomDataControllerInfo::SortRecordList() {
   if (Plain && FSortKeys->Fields.size() == 1) {
     const auto& K = FSortKeys->Fields[0];
     TvlSortKeys& X = *FSortKeys;
+    TNumberSortScratch Scratch{X.Packed, X.PackedTmp, X.Keyed, X.KeyedTmp, X.Nulls, X.Listed};
     if (K.Kind == TvlSortKeys::kInt &&
-        SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Ints.data(), K.Descending, X.Packed, X.Keyed,
-                        X.Nulls))
+        SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Ints.data(), K.Descending, Scratch))
       return;
     if (K.Kind == TvlSortKeys::kFloat &&
-        SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Floats.data(), K.Descending, X.Packed, X.Keyed,
-                        X.Nulls))
+        SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Floats.data(), K.Descending, Scratch))
       return;
     if (K.Kind == TvlSortKeys::kCollation)
       return SortByCollationKey(FRecordList, K.Null.data(), *K.Keys, K.Descending, X.Keyed, X.Nulls);

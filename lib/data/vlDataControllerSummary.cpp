@@ -730,6 +730,60 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
   }
 }
 
+// The records of a range, item by item, when every item is a count without
+// a field or a float column read into arrays (what the loop below does for
+// them record by record); False, nothing done, for any other item or a
+// record outside the arrays.
+Boolean TvlDataSummary::AccumulatePlain(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
+                                        TAccumulators& A) {
+  const Integer N = AItems->Count();
+  const Integer* Records = FDataController->DataControllerInfo()->RecordList().data();
+  for (Integer I = 0; I < N; ++I) {
+    TvlDataSummaryItem* Item = AItems->Items(I);
+    if (!Item->IsCalculated() || Item->Kind() == skNone) continue;
+    if (!Item->DataField()) continue;
+    if (!A.Floats[I].Def) return false;
+    const Integer Size = static_cast<Integer>(A.Nulls[I].size());
+    for (Integer P = AFirst; P <= ALast; ++P)
+      if (Records[P] < 0 || Records[P] >= Size) return false;
+  }
+  const Boolean NullIgnore = FOptions.Contains(soNullIgnore);
+  for (Integer I = 0; I < N; ++I) {
+    TvlDataSummaryItem* Item = AItems->Items(I);
+    if (!Item->IsCalculated() || Item->Kind() == skNone) continue;
+    if (!Item->DataField()) {
+      A.Counts[I] += ALast - AFirst + 1;
+      continue;
+    }
+    const TvlSummaryKind K = Item->Kind();
+    TAccumulators::TFloat& F = A.Floats[I];
+    const Byte* Nulls = A.Nulls[I].data();
+    const Double* Column = A.Columns[I].data();
+    Integer Count = A.Counts[I];
+    for (Integer P = AFirst; P <= ALast; ++P) {
+      const Integer R = Records[P];
+      const Boolean IsNull = Nulls[R];
+      if (NullIgnore && IsNull) continue;
+      const Double V = IsNull ? 0 : Column[R];
+      if (F.State == 0) {
+        if (!(IsNull && (K == skMin || K == skMax))) {
+          F.State = IsNull ? 1 : 2;
+          F.Acc = V;
+        }
+      } else if (!IsNull) {
+        if (K == skSum || K == skAverage)
+          F.Acc = F.State == 1 ? V : F.Acc + V;
+        else if ((K == skMin && V < F.Acc) || (K == skMax && V > F.Acc))
+          F.Acc = V;
+        F.State = 2;
+      }
+      ++Count;
+    }
+    A.Counts[I] = Count;
+  }
+  return true;
+}
+
 void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
                                        TAccumulators& A) {
   const Integer N = AItems->Count();
@@ -737,6 +791,7 @@ void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFir
   const Boolean BySelection = FollowsSelection();
   const TvlSummaryEvent& OnSummary = AItems->OnSummary();
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
+  if (!BySelection && !Assigned(OnSummary) && AccumulatePlain(AItems, AFirst, ALast, A)) return;
   for (Integer P = AFirst; P <= ALast; ++P) {
     Integer R = BySelection ? GetRecordIndex(P) : Info->GetInternalRecordIndex(P);
     if (R == -1) continue;

@@ -845,14 +845,14 @@ void SortByHighBits(std::vector<UInt64>& A, Integer AKeyBits) {
 // index of the first arrival of each distinct value in value order (what a
 // stable sort by the variant comparison and the first of each run give);
 // False for any other mix.
-Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<TvlFilterValueItem>& AValues,
+Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<Variant>& AValues,
                               std::vector<Integer>& AKept) {
   const size_t N = AValues.size();
   if (N == 0 || N > UINT32_MAX) return false;
   std::vector<UInt64> Keys(N);
   Integer Kind = 0;  // 1 integers, 2 floats
   for (size_t I = 0; I < N; ++I) {
-    const Variant V = ACriteria->PrepareCompareValue(AValues[I].Value);
+    const Variant V = ACriteria->PrepareCompareValue(AValues[I]);
     Integer K;
     switch (VarType(V)) {
       case varSmallint:
@@ -904,22 +904,34 @@ Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<Tv
 
 }  // namespace
 
-void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues, TValueTextFunc ATextOf,
-                                   void* AContext) {
+void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AItems) {
+  std::vector<Variant> Values(AItems.size());
+  for (size_t I = 0; I < AItems.size(); ++I) Values[I] = std::move(AItems[I].Value);
+  AddValues(
+      Values,
+      [](void* AContext, Integer AIndex) { return (*static_cast<std::vector<TvlFilterValueItem>*>(AContext))[AIndex].DisplayText; },
+      &AItems);
+}
+
+void TvlFilterValueList::AddValues(std::vector<Variant>& AValues, TValueTextFunc ATextOf, void* AContext) {
   // Order the candidates (ties by arrival), keep the first of each run of
   // equal ones, then, under a limit, the earliest arrivals only: exactly what
   // sorted insertion one by one keeps.
   const Integer N = static_cast<Integer>(AValues.size());
   const Boolean ByText = FSortByDisplayText;
-  if (ATextOf && ByText)
-    for (Integer I = 0; I < N; ++I) AValues[I].DisplayText = ATextOf(AContext, I);
+  std::vector<String> Display;
+  if (ByText) {
+    Display.resize(N);
+    for (Integer I = 0; I < N; ++I) Display[I] = ATextOf(AContext, I);
+  }
+  auto TextOf = [&](Integer I) { return ByText ? Display[I] : ATextOf(AContext, I); };
   const Boolean Upper = FCriteria->Options().Contains(fcoCaseInsensitive);
-  std::vector<Integer> Order(ByText ? N : 0);
-  std::vector<Variant> Prepared(ByText ? N : 0);
+  std::vector<Integer> Order;
+  std::vector<Variant> Prepared;
   std::vector<String> Texts;
   if (ByText) {
     Texts.resize(N);
-    for (Integer I = 0; I < N; ++I) Texts[I] = Upper ? AnsiUpperCase(AValues[I].DisplayText) : AValues[I].DisplayText;
+    for (Integer I = 0; I < N; ++I) Texts[I] = Upper ? AnsiUpperCase(Display[I]) : Display[I];
   }
   auto Compare = [&](Integer A, Integer B) {
     if (ByText) {
@@ -934,18 +946,16 @@ void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues, TVa
     Order.resize(N);
     Prepared.resize(N);
     std::iota(Order.begin(), Order.end(), 0);
-    for (Integer I = 0; I < N; ++I) Prepared[I] = FCriteria->PrepareCompareValue(AValues[I].Value);
+    for (Integer I = 0; I < N; ++I) Prepared[I] = FCriteria->PrepareCompareValue(AValues[I]);
     std::stable_sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Compare(A, B) < 0; });
     for (Integer I : Order)
       if (Kept.empty() || Compare(Kept.back(), I) != 0) Kept.push_back(I);
   }
-  if (ATextOf && !ByText)
-    for (Integer I : Kept) AValues[I].DisplayText = ATextOf(AContext, I);
   // Values already in the list (MRU entries included) win over new equal ones.
   std::vector<Integer> Fresh;
   for (Integer I : Kept) {
     Integer Index;
-    if (!Find(AValues[I].Value, AValues[I].DisplayText, Index)) Fresh.push_back(I);
+    if (!Find(AValues[I], ByText ? Display[I] : String(), Index)) Fresh.push_back(I);
   }
   if (MaxCount() != 0) {
     Integer Room = std::max(0, MaxCount() - Count());
@@ -957,10 +967,11 @@ void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues, TVa
     }
   }
   if (GetStartValueIndex() == Count()) {
-    for (Integer I : Fresh) FItems.push_back(std::move(AValues[I]));
+    FItems.reserve(FItems.size() + Fresh.size());
+    for (Integer I : Fresh) FItems.push_back(TvlFilterValueItem{fviValue, std::move(AValues[I]), TextOf(I)});
     return;
   }
-  for (Integer I : Fresh) Add(fviValue, AValues[I].Value, AValues[I].DisplayText, false);
+  for (Integer I : Fresh) Add(fviValue, AValues[I], TextOf(I), false);
 }
 
 void TvlFilterValueList::Clear() { FItems.clear(); }

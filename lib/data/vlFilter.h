@@ -450,13 +450,13 @@ class TvlFilterValueList : public TObject {
   // Adds many fviValue entries with the result of adding them one by one
   // (sorted, the first of equal values kept, MaxCount respected), in
   // O(n log n) instead of one sorted insertion each (a radix sort when all
-  // values are integers, or all floats or dates). With ATextOf the display
-  // texts are left empty by the caller and asked for (ATextOf(AContext,
-  // index)) only where they are used: every one when the list sorts by
-  // display text, else those of the entries added.
+  // values are integers, or all floats or dates).
+  void AddValues(std::vector<TvlFilterValueItem>& AItems);
+  // The same from values alone: the display text of value i is asked for
+  // (ATextOf(AContext, i)) only where it is used, every one when the list
+  // sorts by display text, else those of the entries added.
   using TValueTextFunc = String (*)(void* AContext, Integer AIndex);
-  void AddValues(std::vector<TvlFilterValueItem>& AValues, TValueTextFunc ATextOf = nullptr,
-                 void* AContext = nullptr);
+  void AddValues(std::vector<Variant>& AValues, TValueTextFunc ATextOf, void* AContext);
 
  private:
   Integer CompareItems(const TvlFilterValueItem& A, const TvlFilterValueItem& B);
