@@ -610,8 +610,16 @@ void TvlDataFilterValueList::Load(Integer AItemIndex, Boolean AInitSortByDisplay
     Boolean Filtered = AUseFilteredValues && DC->FilteredRecordCount() > 0;
     if (!Filtered) AUseFilteredValues = false;
     Integer N = Filtered ? DC->FilteredRecordCount() : DC->RecordCount();
-    std::vector<TvlFilterValueItem> Values;
+    std::vector<Variant> Values;
+    // The display texts are read for the values kept only (one per distinct
+    // value, of its first record), unless the list sorts by them.
+    struct TTexts {
+      IvlDataController* DC;
+      Integer Item;
+      std::vector<Integer> Records;
+    } Texts{DC, AItemIndex, {}};
     Values.reserve(N);
+    Texts.Records.reserve(N);
     for (Integer I = 0; I < N; ++I) {
       Integer R = Filtered ? DC->GetRecordListRecordIndex(I) : I;
       Variant V = DC->GetFilterDataValue(R, Field);
@@ -619,9 +627,16 @@ void TvlDataFilterValueList::Load(Integer AItemIndex, Boolean AInitSortByDisplay
         Blanks = true;
         continue;
       }
-      Values.push_back(TvlFilterValueItem{fviValue, std::move(V), DC->GetFilterValueDisplayText(R, AItemIndex)});
+      Values.push_back(std::move(V));
+      Texts.Records.push_back(R);
     }
-    AddValues(Values);
+    AddValues(
+        Values,
+        [](void* AContext, Integer AIndex) {
+          auto* T = static_cast<TTexts*>(AContext);
+          return T->DC->GetFilterValueDisplayText(T->Records[AIndex], T->Item);
+        },
+        &Texts);
   }
   if (Blanks) Add(fviBlanks, Null(), vlGetFilterResString(vlSFilterBoxBlanksCaption), false);
   TvlFilterCriteriaItem* Leaf = Field && Field->Item() ? C->FindItemByItemLink(Field->Item()) : nullptr;

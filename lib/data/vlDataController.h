@@ -781,6 +781,7 @@ class TvlDataSummary : public TPersistent {
   struct TAccumulators;
   void InitValues(TvlDataSummaryItems* AItems, TAccumulators& A);
   void AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast, TAccumulators& A);
+  Boolean AccumulatePlain(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast, TAccumulators& A);
   Variant FinishValues(TvlDataSummaryItems* AItems, TAccumulators& A);
   void DoAfterSummary();
 

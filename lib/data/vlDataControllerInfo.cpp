@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include <sched.h>
+
 #include "lib/data/vlDataConsts.h"
 #include "lib/data/vlDataController.h"
 #include "lib/foundation/vlVariants.h"
@@ -575,6 +577,14 @@ void TCollationKeyCache::BuildChunk(const TAnsiCollationKeyBuilder& ABuilder, TC
   }
 }
 
+// The cores this thread may run on (its affinity, which a process started
+// under a narrower mask inherits), not the machine's.
+size_t UsableCores() {
+  cpu_set_t Set;
+  if (sched_getaffinity(0, sizeof Set, &Set) != 0) return std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<size_t>(std::max(1, CPU_COUNT(&Set)));
+}
+
 void TCollationKeyCache::Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Integer ACount, Boolean AIgnoreCase) {
   const TAnsiCollationKeyBuilder Builder(AIgnoreCase);
   const size_t N = static_cast<size_t>(ACount);
@@ -606,8 +616,7 @@ void TCollationKeyCache::Update(TvlDataStorage* AStorage, TvlValueDef* ADef, Int
   }
   if (Records.empty()) return;
   constexpr size_t kPerThread = 32768;
-  const size_t Threads = std::clamp<size_t>(
-      std::min<size_t>(std::thread::hardware_concurrency(), Records.size() / kPerThread), 1, 8);
+  const size_t Threads = std::clamp<size_t>(std::min<size_t>(UsableCores(), Records.size() / kPerThread), 1, 8);
   std::vector<TChunk> Chunks(Threads);
   const size_t Step = (Records.size() + Threads - 1) / Threads;
   for (size_t C = 0; C < Threads; ++C) {
@@ -659,6 +668,16 @@ struct TKeyedRecord {
   Integer Record;
 };
 
+// The buffers of a number sort, kept between passes.
+struct TNumberSortScratch {
+  std::vector<UInt64>& Packed;
+  std::vector<UInt64>& PackedTmp;
+  std::vector<TKeyedRecord>& Keyed;
+  std::vector<TKeyedRecord>& KeyedTmp;
+  std::vector<Integer>& Nulls;
+  std::vector<Byte>& Listed;
+};
+
 }  // namespace
 
 // Keys read once per sort or grouping pass from the storage, by record
@@ -682,8 +701,9 @@ struct TvlCustomDataControllerInfo::TvlSortKeys {
   };
   std::vector<TFieldKeys> Fields;
   std::vector<TFieldKeys> Spare;
-  std::vector<UInt64> Packed;
-  std::vector<TKeyedRecord> Keyed;
+  std::vector<UInt64> Packed, PackedTmp;
+  std::vector<TKeyedRecord> Keyed, KeyedTmp;
+  std::vector<Byte> Listed;
   std::vector<Integer> Nulls;
   Integer Count{};
 };
@@ -721,19 +741,58 @@ void PlaceNulls(std::vector<Integer>& AList, size_t ACount, const std::vector<In
   std::copy(ANulls.begin(), ANulls.end(), ADescending ? AList.begin() + ACount : AList.begin());
 }
 
+// Stable LSD radix sorts, 8 bits a pass, skipping passes whose digit is
+// the same everywhere: of packed words by the bits above the low 32 (the
+// record), and of keyed records by their key.
+void RadixByHighBits(std::vector<UInt64>& A, std::vector<UInt64>& ATmp, Integer AKeyBits) {
+  ATmp.resize(A.size());
+  for (Integer Shift = 32; Shift < 32 + AKeyBits; Shift += 8) {
+    size_t Count[257] = {};
+    for (UInt64 V : A) ++Count[((V >> Shift) & 0xFF) + 1];
+    if (std::find(Count + 1, Count + 257, A.size()) != Count + 257) continue;
+    for (Integer D = 1; D <= 256; ++D) Count[D] += Count[D - 1];
+    for (UInt64 V : A) ATmp[Count[(V >> Shift) & 0xFF]++] = V;
+    A.swap(ATmp);
+  }
+}
+
+void RadixByKey(std::vector<TKeyedRecord>& A, std::vector<TKeyedRecord>& ATmp, UInt64 ASpread) {
+  ATmp.resize(A.size());
+  for (Integer Shift = 0; Shift < 64 && (ASpread >> Shift) != 0; Shift += 8) {
+    size_t Count[257] = {};
+    for (const TKeyedRecord& V : A) ++Count[((V.Key >> Shift) & 0xFF) + 1];
+    if (std::find(Count + 1, Count + 257, A.size()) != Count + 257) continue;
+    for (Integer D = 1; D <= 256; ++D) Count[D] += Count[D - 1];
+    for (const TKeyedRecord& V : A) ATmp[Count[(V.Key >> Shift) & 0xFF]++] = V;
+    A.swap(ATmp);
+  }
+}
+
 // One plain number key: Null first (last when descending), then the key,
-// then the record index. The keys are sorted side by side with their
-// record indexes, packed into one number when their spread fits 32 bits,
-// so the sort reads memory in order instead of looking a key up per
+// then the record index. The records of the list are taken in record order
+// (a mark per record), so a stable radix sort of the keys alone leaves ties
+// in record order; the keys are packed with their record into one number
+// when their spread fits 32 bits, and sorted beside it otherwise. The sort
+// reads and writes memory in order instead of looking a key up per
 // comparison.
 template <class T>
-void SortByNumberKey(std::vector<Integer>& AList, const Byte* Null, const T* V, Boolean ADescending,
-                     std::vector<UInt64>& APacked, std::vector<TKeyedRecord>& AKeyed, std::vector<Integer>& ANulls) {
+Boolean SortByNumberKey(std::vector<Integer>& AList, Integer ARecordCount, const Byte* Null, const T* V,
+                        Boolean ADescending, TNumberSortScratch X) {
+  std::vector<UInt64>& APacked = X.Packed;
+  std::vector<TKeyedRecord>& AKeyed = X.Keyed;
+  std::vector<Integer>& ANulls = X.Nulls;
   auto KeyOf = [&](Integer R) { return ADescending ? ~OrderedKey(V[R]) : OrderedKey(V[R]); };
+  std::vector<Byte>& Listed = X.Listed;
+  Listed.assign(static_cast<size_t>(ARecordCount), 0);
+  for (Integer R : AList) {
+    if (R < 0 || R >= ARecordCount) return false;  // not a stored record: the general sort
+    Listed[R] = 1;
+  }
   ANulls.clear();
   UInt64 Min = UINT64_MAX, Max = 0;
   size_t Count = 0;
-  for (Integer R : AList) {
+  for (Integer R = 0; R < ARecordCount; ++R) {
+    if (!Listed[R]) continue;
     if (Null[R]) {
       ANulls.push_back(R);
       continue;
@@ -743,20 +802,22 @@ void SortByNumberKey(std::vector<Integer>& AList, const Byte* Null, const T* V, 
     Max = std::max(Max, K);
     AList[Count++] = R;
   }
-  if (Count > 0 && Max - Min <= UINT32_MAX) {
+  const UInt64 Spread = Count > 0 ? Max - Min : 0;
+  if (Spread <= UINT32_MAX) {
     APacked.resize(Count);
     for (size_t I = 0; I < Count; ++I) APacked[I] = ((KeyOf(AList[I]) - Min) << 32) | static_cast<Cardinal>(AList[I]);
-    std::sort(APacked.begin(), APacked.end());
+    Integer Bits = 0;
+    while (Bits < 32 && (Spread >> Bits) != 0) Bits += 8;
+    RadixByHighBits(APacked, X.PackedTmp, Bits);
     for (size_t I = 0; I < Count; ++I) AList[I] = static_cast<Integer>(APacked[I] & UINT32_MAX);
   } else {
     AKeyed.resize(Count);
-    for (size_t I = 0; I < Count; ++I) AKeyed[I] = {KeyOf(AList[I]), AList[I]};
-    std::sort(AKeyed.begin(), AKeyed.end(), [](const TKeyedRecord& A, const TKeyedRecord& B) {
-      return A.Key != B.Key ? A.Key < B.Key : A.Record < B.Record;
-    });
+    for (size_t I = 0; I < Count; ++I) AKeyed[I] = {KeyOf(AList[I]) - Min, AList[I]};
+    RadixByKey(AKeyed, X.KeyedTmp, Spread);
     for (size_t I = 0; I < Count; ++I) AList[I] = AKeyed[I].Record;
   }
   PlaceNulls(AList, Count, ANulls, ADescending);
+  return true;
 }
 
 // One collation key, sorted as number keys are: the first eight bytes of
@@ -1148,7 +1209,7 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
         std::memcpy(&V, P, sizeof V);
         K.Ints[R] = V;
       } else if (T == ClassOf<TvlBooleanValueType>()) {
-        K.Ints[R] = *static_cast<const Byte*>(P) != 0;
+        K.Ints[R] = *static_cast<const Byte*>(P) != 0 ? -1 : 0;  // True = -1, as the variants compare
       } else if (T == ClassOf<TvlLargeIntValueType>() || T == ClassOf<TvlCurrencyValueType>()) {
         std::memcpy(&K.Ints[R], P, sizeof(Int64));
       } else {
@@ -1249,10 +1310,13 @@ void TvlCustomDataControllerInfo::SortRecordList() {
   if (Plain && FSortKeys->Fields.size() == 1) {
     const auto& K = FSortKeys->Fields[0];
     TvlSortKeys& X = *FSortKeys;
-    if (K.Kind == TvlSortKeys::kInt)
-      return SortByNumberKey(FRecordList, K.Null.data(), K.Ints.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
-    if (K.Kind == TvlSortKeys::kFloat)
-      return SortByNumberKey(FRecordList, K.Null.data(), K.Floats.data(), K.Descending, X.Packed, X.Keyed, X.Nulls);
+    TNumberSortScratch Scratch{X.Packed, X.PackedTmp, X.Keyed, X.KeyedTmp, X.Nulls, X.Listed};
+    if (K.Kind == TvlSortKeys::kInt &&
+        SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Ints.data(), K.Descending, Scratch))
+      return;
+    if (K.Kind == TvlSortKeys::kFloat &&
+        SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Floats.data(), K.Descending, Scratch))
+      return;
     if (K.Kind == TvlSortKeys::kCollation)
       return SortByCollationKey(FRecordList, K.Null.data(), *K.Keys, K.Descending, X.Keyed, X.Nulls);
   }

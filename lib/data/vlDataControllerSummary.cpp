@@ -11,6 +11,7 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlCustomDataSummaryItem, P) {
   P.Property(u"Format", &TvlCustomDataSummaryItem::Format, &TvlCustomDataSummaryItem::SetFormat);
@@ -101,18 +102,22 @@ String TvlCustomDataSummaryItem::FormatValue(const Variant& AValue, Boolean AIsF
       IsCurrency(VarType(AValue)) ? svtCurrency : (vlVarIsDateTime(AValue) ? svtDate : svtFloat);
   String Fmt = ChooseValueFormat(ValueType, AValue, AIsFooter);
   if (ValueType == svtDate && FKind != skCount) {
+    // The system's short date and time formats.
     TDateTime D = VarToDateTime(AValue);
+    const TFormatSettings& FS = FormatSettings();
     String Text;
     if (std::trunc(D) == D)
-      Text = DateToStr(D);
+      Text = FormatDateTime(FS.ShortDateFormat, D);
     else if (std::trunc(D) == 0)
-      Text = TimeToStr(D);
+      Text = FormatDateTime(FS.ShortTimeFormat, D);
     else
-      Text = DateTimeToStr(D);
+      Text = FormatDateTime(FS.ShortDateFormat + u" " + FS.ShortTimeFormat, D);
     return Fmt + Text;
   }
   // A footer count that is not calculated stays Empty: the number 0.
   if (VarIsEmpty(AValue)) return FormatFloat(Fmt, 0);
+  // Money from its exact decimal value (half away from zero), not its double.
+  if (VarType(AValue) == varCurrency) return FormatCurr(Fmt, AValue.AsCurrency());
   return FormatFloat(Fmt, AValue.AsDouble());
 }
 
@@ -439,13 +444,16 @@ void TvlDataGroupSummaryItems::SetSeparator(const String& Value) {
 
 String TvlDataGroupSummaryItems::GetGroupText(const Variant& ASummaryValues) {
   String Result;
+  Boolean First = true;
   for (Integer I = 0; I < Count(); ++I) {
     TvlDataSummaryItem* Item = Items(I);
     if (Item->Position() != spGroup) continue;
     Variant V = VarIsArray(ASummaryValues) && I <= VarArrayHighBound(ASummaryValues, 1) ? ASummaryValues[I] : Null();
-    String Text = Item->FormatValue(V, false);
-    if (!Result.empty()) Result += FSeparator + u" ";
-    Result += Text;
+    // Every text is joined, an empty one too, so the result does not depend
+    // on where an empty text stands.
+    if (!First) Result += FSeparator + u" ";
+    First = false;
+    Result += Item->FormatValue(V, false);
   }
   if (!Result.empty()) Result = FBeginText + Result + FEndText;
   return Result;
@@ -722,6 +730,60 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
   }
 }
 
+// The records of a range, item by item, when every item is a count without
+// a field or a float column read into arrays (what the loop below does for
+// them record by record); False, nothing done, for any other item or a
+// record outside the arrays.
+Boolean TvlDataSummary::AccumulatePlain(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
+                                        TAccumulators& A) {
+  const Integer N = AItems->Count();
+  const Integer* Records = FDataController->DataControllerInfo()->RecordList().data();
+  for (Integer I = 0; I < N; ++I) {
+    TvlDataSummaryItem* Item = AItems->Items(I);
+    if (!Item->IsCalculated() || Item->Kind() == skNone) continue;
+    if (!Item->DataField()) continue;
+    if (!A.Floats[I].Def) return false;
+    const Integer Size = static_cast<Integer>(A.Nulls[I].size());
+    for (Integer P = AFirst; P <= ALast; ++P)
+      if (Records[P] < 0 || Records[P] >= Size) return false;
+  }
+  const Boolean NullIgnore = FOptions.Contains(soNullIgnore);
+  for (Integer I = 0; I < N; ++I) {
+    TvlDataSummaryItem* Item = AItems->Items(I);
+    if (!Item->IsCalculated() || Item->Kind() == skNone) continue;
+    if (!Item->DataField()) {
+      A.Counts[I] += ALast - AFirst + 1;
+      continue;
+    }
+    const TvlSummaryKind K = Item->Kind();
+    TAccumulators::TFloat& F = A.Floats[I];
+    const Byte* Nulls = A.Nulls[I].data();
+    const Double* Column = A.Columns[I].data();
+    Integer Count = A.Counts[I];
+    for (Integer P = AFirst; P <= ALast; ++P) {
+      const Integer R = Records[P];
+      const Boolean IsNull = Nulls[R];
+      if (NullIgnore && IsNull) continue;
+      const Double V = IsNull ? 0 : Column[R];
+      if (F.State == 0) {
+        if (!(IsNull && (K == skMin || K == skMax))) {
+          F.State = IsNull ? 1 : 2;
+          F.Acc = V;
+        }
+      } else if (!IsNull) {
+        if (K == skSum || K == skAverage)
+          F.Acc = F.State == 1 ? V : F.Acc + V;
+        else if ((K == skMin && V < F.Acc) || (K == skMax && V > F.Acc))
+          F.Acc = V;
+        F.State = 2;
+      }
+      ++Count;
+    }
+    A.Counts[I] = Count;
+  }
+  return true;
+}
+
 void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFirst, Integer ALast,
                                        TAccumulators& A) {
   const Integer N = AItems->Count();
@@ -729,6 +791,7 @@ void TvlDataSummary::AccumulateRecords(TvlDataSummaryItems* AItems, Integer AFir
   const Boolean BySelection = FollowsSelection();
   const TvlSummaryEvent& OnSummary = AItems->OnSummary();
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
+  if (!BySelection && !Assigned(OnSummary) && AccumulatePlain(AItems, AFirst, ALast, A)) return;
   for (Integer P = AFirst; P <= ALast; ++P) {
     Integer R = BySelection ? GetRecordIndex(P) : Info->GetInternalRecordIndex(P);
     if (R == -1) continue;
@@ -811,7 +874,11 @@ Variant TvlDataSummary::FinishValues(TvlDataSummaryItems* AItems, TAccumulators&
         V = Null();
       } else if (Item->Kind() == skAverage && A.Counts[I] > 0 && !VarIsNull(V)) {
         Boolean IsDate = vlVarIsDateTime(V);
-        V = V.AsDouble() / A.Counts[I];
+        // A currency average stays currency (the variant division of money).
+        if (vlIsCurrencyVarType(VarType(V)))
+          V = V / Variant(A.Counts[I]);
+        else
+          V = V.AsDouble() / A.Counts[I];
         if (IsDate) V = VarFromDateTime(V.AsDouble());
       }
     }

@@ -1,6 +1,8 @@
 #include "lib/data/vlFilter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <memory>
 #include <numeric>
 
@@ -811,21 +813,125 @@ void TvlFilterValueList::Add(TvlFilterValueItemKind AKind, const Variant& AValue
   }
 }
 
-void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues) {
+namespace {
+
+// A number as an unsigned number of the same order: integers (Boolean as
+// -1) by value, doubles by value with every NaN lowest and -0 as 0, as the
+// variant comparison orders them.
+UInt64 IntegerOrderKey(Int64 V) { return static_cast<UInt64>(V) ^ (UInt64(1) << 63); }
+UInt64 FloatOrderKey(Double V) {
+  if (std::isnan(V)) return 0;
+  if (V == 0) V = 0;
+  UInt64 B;
+  std::memcpy(&B, &V, sizeof B);
+  return (B >> 63) ? ~B : B | (UInt64(1) << 63);
+}
+
+// Sorts words by the bits above the low 32 (which hold an index), 8 bits a
+// pass, least significant first; each pass is stable, so equal keys keep
+// the index order.
+void SortByHighBits(std::vector<UInt64>& A, Integer AKeyBits) {
+  std::vector<UInt64> Tmp(A.size());
+  for (Integer Shift = 32; Shift < 32 + AKeyBits; Shift += 8) {
+    size_t Count[257] = {};
+    for (UInt64 V : A) ++Count[((V >> Shift) & 0xFF) + 1];
+    for (Integer D = 1; D <= 256; ++D) Count[D] += Count[D - 1];
+    for (UInt64 V : A) Tmp[Count[(V >> Shift) & 0xFF]++] = V;
+    A.swap(Tmp);
+  }
+}
+
+// When every value is an integer kind, or every value a float or date, the
+// index of the first arrival of each distinct value in value order (what a
+// stable sort by the variant comparison and the first of each run give);
+// False for any other mix.
+Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<Variant>& AValues,
+                              std::vector<Integer>& AKept) {
+  const size_t N = AValues.size();
+  if (N == 0 || N > UINT32_MAX) return false;
+  std::vector<UInt64> Keys(N);
+  Integer Kind = 0;  // 1 integers, 2 floats
+  for (size_t I = 0; I < N; ++I) {
+    const Variant V = ACriteria->PrepareCompareValue(AValues[I]);
+    Integer K;
+    switch (VarType(V)) {
+      case varSmallint:
+      case varInteger:
+      case varShortInt:
+      case varByte:
+      case varWord:
+      case varLongWord:
+      case varInt64:
+        K = 1;
+        Keys[I] = IntegerOrderKey(V.AsInt64());
+        break;
+      case varBoolean:
+        K = 1;
+        Keys[I] = IntegerOrderKey(V.AsBoolean() ? -1 : 0);
+        break;
+      case varSingle:
+      case varDouble:
+      case varDate:
+        K = 2;
+        Keys[I] = FloatOrderKey(V.AsDouble());
+        break;
+      default:
+        return false;
+    }
+    if (Kind != 0 && K != Kind) return false;
+    Kind = K;
+  }
+  const auto [MinIt, MaxIt] = std::minmax_element(Keys.begin(), Keys.end());
+  const UInt64 Min = *MinIt, Spread = *MaxIt - Min;
+  AKept.clear();
+  if (Spread <= UINT32_MAX) {
+    std::vector<UInt64>& Packed = Keys;
+    for (size_t I = 0; I < N; ++I) Packed[I] = ((Keys[I] - Min) << 32) | I;
+    Integer Bits = 0;
+    while (Bits < 32 && (Spread >> Bits) != 0) Bits += 8;
+    SortByHighBits(Packed, Bits);
+    for (size_t P = 0; P < N; ++P)
+      if (P == 0 || (Packed[P] >> 32) != (Packed[P - 1] >> 32)) AKept.push_back(static_cast<Integer>(Packed[P] & UINT32_MAX));
+    return true;
+  }
+  std::vector<Integer> Order(N);
+  std::iota(Order.begin(), Order.end(), 0);
+  std::sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Keys[A] != Keys[B] ? Keys[A] < Keys[B] : A < B; });
+  for (size_t P = 0; P < N; ++P)
+    if (P == 0 || Keys[Order[P]] != Keys[Order[P - 1]]) AKept.push_back(Order[P]);
+  return true;
+}
+
+}  // namespace
+
+void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AItems) {
+  std::vector<Variant> Values(AItems.size());
+  for (size_t I = 0; I < AItems.size(); ++I) Values[I] = std::move(AItems[I].Value);
+  AddValues(
+      Values,
+      [](void* AContext, Integer AIndex) { return (*static_cast<std::vector<TvlFilterValueItem>*>(AContext))[AIndex].DisplayText; },
+      &AItems);
+}
+
+void TvlFilterValueList::AddValues(std::vector<Variant>& AValues, TValueTextFunc ATextOf, void* AContext) {
   // Order the candidates (ties by arrival), keep the first of each run of
   // equal ones, then, under a limit, the earliest arrivals only: exactly what
   // sorted insertion one by one keeps.
   const Integer N = static_cast<Integer>(AValues.size());
-  std::vector<Integer> Order(N);
-  std::iota(Order.begin(), Order.end(), 0);
-  std::vector<Variant> Prepared(N);
-  for (Integer I = 0; I < N; ++I) Prepared[I] = FCriteria->PrepareCompareValue(AValues[I].Value);
   const Boolean ByText = FSortByDisplayText;
+  std::vector<String> Display;
+  if (ByText) {
+    Display.resize(N);
+    for (Integer I = 0; I < N; ++I) Display[I] = ATextOf(AContext, I);
+  }
+  auto TextOf = [&](Integer I) { return ByText ? Display[I] : ATextOf(AContext, I); };
   const Boolean Upper = FCriteria->Options().Contains(fcoCaseInsensitive);
+  std::vector<Integer> Order;
+  std::vector<Variant> Prepared;
   std::vector<String> Texts;
   if (ByText) {
     Texts.resize(N);
-    for (Integer I = 0; I < N; ++I) Texts[I] = Upper ? AnsiUpperCase(AValues[I].DisplayText) : AValues[I].DisplayText;
+    for (Integer I = 0; I < N; ++I) Texts[I] = Upper ? AnsiUpperCase(Display[I]) : Display[I];
   }
   auto Compare = [&](Integer A, Integer B) {
     if (ByText) {
@@ -834,15 +940,22 @@ void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues) {
     }
     return vlCompareVariants(Prepared[A], Prepared[B]);
   };
-  std::stable_sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Compare(A, B) < 0; });
   std::vector<Integer> Kept;
-  for (Integer I : Order)
-    if (Kept.empty() || Compare(Kept.back(), I) != 0) Kept.push_back(I);
+  if (ByText || !KeepFirstOfEachNumber(FCriteria, AValues, Kept)) {
+    Kept.clear();
+    Order.resize(N);
+    Prepared.resize(N);
+    std::iota(Order.begin(), Order.end(), 0);
+    for (Integer I = 0; I < N; ++I) Prepared[I] = FCriteria->PrepareCompareValue(AValues[I]);
+    std::stable_sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Compare(A, B) < 0; });
+    for (Integer I : Order)
+      if (Kept.empty() || Compare(Kept.back(), I) != 0) Kept.push_back(I);
+  }
   // Values already in the list (MRU entries included) win over new equal ones.
   std::vector<Integer> Fresh;
   for (Integer I : Kept) {
     Integer Index;
-    if (!Find(AValues[I].Value, AValues[I].DisplayText, Index)) Fresh.push_back(I);
+    if (!Find(AValues[I], ByText ? Display[I] : String(), Index)) Fresh.push_back(I);
   }
   if (MaxCount() != 0) {
     Integer Room = std::max(0, MaxCount() - Count());
@@ -854,10 +967,11 @@ void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AValues) {
     }
   }
   if (GetStartValueIndex() == Count()) {
-    for (Integer I : Fresh) FItems.push_back(std::move(AValues[I]));
+    FItems.reserve(FItems.size() + Fresh.size());
+    for (Integer I : Fresh) FItems.push_back(TvlFilterValueItem{fviValue, std::move(AValues[I]), TextOf(I)});
     return;
   }
-  for (Integer I : Fresh) Add(fviValue, AValues[I].Value, AValues[I].DisplayText, false);
+  for (Integer I : Fresh) Add(fviValue, AValues[I], TextOf(I), false);
 }
 
 void TvlFilterValueList::Clear() { FItems.clear(); }

@@ -449,8 +449,14 @@ class TvlFilterValueList : public TObject {
  protected:
   // Adds many fviValue entries with the result of adding them one by one
   // (sorted, the first of equal values kept, MaxCount respected), in
-  // O(n log n) instead of one sorted insertion each.
-  void AddValues(std::vector<TvlFilterValueItem>& AValues);
+  // O(n log n) instead of one sorted insertion each (a radix sort when all
+  // values are integers, or all floats or dates).
+  void AddValues(std::vector<TvlFilterValueItem>& AItems);
+  // The same from values alone: the display text of value i is asked for
+  // (ATextOf(AContext, i)) only where it is used, every one when the list
+  // sorts by display text, else those of the entries added.
+  using TValueTextFunc = String (*)(void* AContext, Integer AIndex);
+  void AddValues(std::vector<Variant>& AValues, TValueTextFunc ATextOf, void* AContext);
 
  private:
   Integer CompareItems(const TvlFilterValueItem& A, const TvlFilterValueItem& B);

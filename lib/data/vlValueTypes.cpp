@@ -337,7 +337,8 @@ void TvlBooleanValueType::WriteValueTo(const void* Buffer, TvlWriter* AWriter) c
   AWriter->WriteBoolean(Load<Byte>(Buffer) != 0);
 }
 Integer TvlBooleanValueType::CompareValues(const void* P1, const void* P2) const {
-  return static_cast<Integer>(Load<Byte>(P1) != 0) - static_cast<Integer>(Load<Byte>(P2) != 0);
+  // As numbers, True = -1: True before False.
+  return static_cast<Integer>(Load<Byte>(P2) != 0) - static_cast<Integer>(Load<Byte>(P1) != 0);
 }
 TVarType TvlBooleanValueType::GetVarType() const { return varBoolean; }
 

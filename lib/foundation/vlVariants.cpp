@@ -10,6 +10,7 @@
 #include "platform/rtl/FMTBcd.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/SqlTimSt.h"
+#include "platform/rtl/VariantTexts.h"
 #include "platform/rtl/Variants.h"
 
 CL_IMPLEMENT_CLASS(TvlFiler)
@@ -90,43 +91,158 @@ Boolean IsConversionError(const Exception& E) {
   return dynamic_cast<const EVariantTypeCastError*>(&E) || dynamic_cast<const EVariantOverflowError*>(&E);
 }
 
-Boolean IsFloatNaN(const Variant& V) {
-  TVarType T = VarType(V);
-  if (T == varDouble || T == varDate) return std::isnan(V.AsDouble());
-  if (T == varSingle) return std::isnan(V.AsDouble());
-  return false;
+// --- The order of scalar values ------------------------------------------------------
+//
+// A strict weak order over every mix of kinds, so that any sort of mixed
+// values is consistent: numbers (integers, Boolean as -1/0, currency, floats,
+// dates, FMTBcd, SQL time stamps) compare by their exact value, a NaN before
+// every other number; text compares as UTF-16 text; numbers come before text
+// and text before the remaining kinds, which order by type code. A text is
+// never converted to a number here: "10" < "9" as texts, while "9" < 10 and
+// 10 = "10" by conversion would make a cycle.
+
+enum TScalarClass { scNumber, scText, scOther };
+
+// One number: an exact value scaled by 10,000 (integers, Boolean, currency,
+// decimals that money holds) or a double (floats, dates, SQL time stamps,
+// other decimals). Exact values and doubles compare by their exact value.
+struct TNumberKey {
+  enum { nkExact, nkFloat } Kind;
+  __int128 Exact{};
+  Double Float{};
+};
+
+TScalarClass ClassOfScalar(TVarType T) {
+  switch (T) {
+    case varSmallint:
+    case varInteger:
+    case varSingle:
+    case varDouble:
+    case varCurrency:
+    case varDate:
+    case varBoolean:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+    case varUInt64:
+      return scNumber;
+    case varOleStr:
+    case varString:
+    case varUString:
+      return scText;
+    default:
+      return T == VarFMTBcd() || T == VarSQLTimeStamp() ? scNumber : scOther;
+  }
 }
 
-// The order of two values that cannot be compared by value: the same in both
-// directions, so that sorting stays consistent. Text comes after every other
-// kind; otherwise the type codes decide.
-Integer FallbackOrder(const Variant& A, const Variant& B) {
-  Integer TextA = VarIsStr(A) ? 1 : 0, TextB = VarIsStr(B) ? 1 : 0;
-  if (TextA != TextB) return TextA - TextB;
-  Integer TA = VarType(A), TB = VarType(B);
-  return TA < TB ? -1 : (TA > TB ? 1 : 0);
+TNumberKey NumberKeyOf(const Variant& V) {
+  TNumberKey K{TNumberKey::nkExact};
+  switch (VarType(V)) {
+    case varSingle:
+    case varDouble:
+    case varDate:
+      K.Kind = TNumberKey::nkFloat;
+      K.Float = V.AsDouble();
+      return K;
+    case varCurrency:
+      K.Exact = V.AsCurrency().Raw();
+      return K;
+    case varBoolean:
+      K.Exact = V.AsBoolean() ? -10000 : 0;
+      return K;
+    case varUInt64:
+      K.Exact = static_cast<__int128>(static_cast<UInt64>(V.AsInt64())) * 10000;
+      return K;
+    default:
+      break;
+  }
+  if (VarIsFMTBcd(V)) {
+    // A decimal that money holds exactly is that exact value; any other
+    // (more than four decimals, beyond money's range) its nearest double.
+    const TBcd B = VarToBcd(V);
+    Currency C;
+    TBcd Back;
+    if (BCDToCurr(B, C) && CurrToBCD(C, Back) && BcdCompare(B, Back) == 0) {
+      K.Exact = C.Raw();
+    } else {
+      K.Kind = TNumberKey::nkFloat;
+      K.Float = BcdToDouble(B);
+    }
+  } else if (VarType(V) == VarSQLTimeStamp()) {
+    K.Kind = TNumberKey::nkFloat;
+    K.Float = SQLTimeStampToDateTime(VarToSQLTimeStamp(V));
+  } else {
+    K.Exact = static_cast<__int128>(V.AsInt64()) * 10000;
+  }
+  return K;
+}
+
+Integer Sign128(__int128 V) { return V < 0 ? -1 : (V > 0 ? 1 : 0); }
+
+// An exact value N / 10000 against a double D (not NaN), without rounding.
+Integer CompareExactFloat(__int128 N, Double D) {
+  if (std::isinf(D) || std::fabs(D) >= 0x1p100) return D > 0 ? -1 : 1;
+  const Double T = std::trunc(D);
+  const Double F = D - T;  // exact, |F| < 1, the sign of D
+  const __int128 Q = N - static_cast<__int128>(T) * 10000;
+  if (Q >= 10000) return 1;
+  if (Q <= -10000) return -1;
+  if (F == 0) return Sign128(Q);
+  // Q against F * 10000 with F = M * 2^E exactly (M a 53-bit integer).
+  int E;
+  const Double Frac = std::frexp(F, &E);
+  const __int128 M = static_cast<__int128>(std::ldexp(Frac, 53));
+  const int Shift = 53 - E;  // F = M / 2^Shift, Shift > 0 since |F| < 1
+  if (Shift > 100) return Q != 0 ? Sign128(Q) : (F > 0 ? -1 : 1);  // |F * 10000| < 2^-33
+  return Sign128((Q << Shift) - M * 10000);
+}
+
+Integer CompareFloats(Double A, Double B) {
+  const Boolean NA = std::isnan(A), NB = std::isnan(B);
+  if (NA || NB) return NA == NB ? 0 : (NA ? -1 : 1);
+  return A < B ? -1 : (A > B ? 1 : 0);
+}
+
+Integer CompareNumbers(const Variant& A, const Variant& B) {
+  const TNumberKey KA = NumberKeyOf(A), KB = NumberKeyOf(B);
+  using K = TNumberKey;
+  if (KA.Kind == K::nkExact && KB.Kind == K::nkExact) return Sign128(KA.Exact - KB.Exact);
+  if (KA.Kind == K::nkFloat && KB.Kind == K::nkFloat) return CompareFloats(KA.Float, KB.Float);
+  // A NaN comes before every other number.
+  if (KA.Kind == K::nkFloat && std::isnan(KA.Float)) return -1;
+  if (KB.Kind == K::nkFloat && std::isnan(KB.Float)) return 1;
+  return KA.Kind == K::nkExact ? CompareExactFloat(KA.Exact, KB.Float) : -CompareExactFloat(KB.Exact, KA.Float);
+}
+
+Integer CompareTexts(const Variant& A, const Variant& B) {
+  const String* SA = VarStrRef(A);
+  const String* SB = VarStrRef(B);
+  String TA, TB;
+  if (!SA) SA = &(TA = A.AsString());
+  if (!SB) SB = &(TB = B.AsString());
+  const Integer R = SA->compare(*SB);
+  return R < 0 ? -1 : (R > 0 ? 1 : 0);
 }
 
 Integer CompareScalars(const Variant& A, const Variant& B) {
   if (VarIsEmpty(A)) return VarIsEmpty(B) ? 0 : -1;
   if (VarIsEmpty(B)) return 1;
-  // NaN is equal to NaN and before every other number, so that the order
-  // is the same in both directions.
-  Boolean NanA = IsFloatNaN(A), NanB = IsFloatNaN(B);
-  if (NanA || NanB) {
-    if (VarIsNull(A)) return -1;
-    if (VarIsNull(B)) return 1;
-    if (NanA && NanB) return 0;
-    if (NanA != NanB && !VarIsStr(A) && !VarIsStr(B)) return NanA ? -1 : 1;
-  }
+  if (VarIsNull(A)) return VarIsNull(B) ? 0 : -1;
+  if (VarIsNull(B)) return 1;
+  const TVarType TA = VarType(A), TB = VarType(B);
+  const TScalarClass CA = ClassOfScalar(TA), CB = ClassOfScalar(TB);
+  if (CA != CB) return CA < CB ? -1 : 1;
+  if (CA == scNumber) return CompareNumbers(A, B);
+  if (CA == scText) return CompareTexts(A, B);
+  if (TA != TB) return TA < TB ? -1 : 1;
   try {
     if (A == B) return 0;
-    if (VarIsNull(A)) return -1;
-    if (VarIsNull(B)) return 1;
     return A < B ? -1 : 1;
   } catch (const EVariantError& E) {
     if (!IsConversionError(E)) throw;
-    return FallbackOrder(A, B);
+    return 0;
   }
 }
 

@@ -10,3 +10,6 @@
 String* VarReleaseStr(Variant& V);
 // A UnicodeString variant that takes S's text instead of copying it.
 Variant VarFromStr(String&& S);
+// The text of a UnicodeString (or OLE string) variant, read in place;
+// nullptr for every other type.
+const String* VarStrRef(const Variant& V);

@@ -106,6 +106,9 @@ struct TVariantAccess {
   static const Variant::TScalar& Scalar(const Variant& V) { return V.FV; }
   static const String& Str(const Variant& V) { return *static_cast<const String*>(V.FHeap); }
   static const AnsiString& Ansi(const Variant& V) { return *static_cast<const AnsiString*>(V.FHeap); }
+  static const String* StrRef(const Variant& V) {
+    return IsStringCode(V.FType) ? static_cast<const String*>(V.FHeap) : nullptr;
+  }
   static TVarArrayData* Array(const Variant& V) {
     return (V.FType & varArray) ? static_cast<TVarArrayData*>(V.FHeap) : nullptr;
   }
@@ -440,11 +443,11 @@ TOrder CompareValues(const Variant& L0, const Variant& R0) {
     if (L.VType() == varString && R.VType() == varString) return OrderOfInt(A::Ansi(L).compare(A::Ansi(R)));
     return OrderOfInt(AsText(L).compare(AsText(R)));
   }
-  if (KL == TKind::Bool && KR == TKind::Bool)  // False before True
-    return OrderOf(static_cast<int>(A::Scalar(L).VBoolean), static_cast<int>(A::Scalar(R).VBoolean));
+  if (KL == TKind::Bool && KR == TKind::Bool)  // as numbers, True = -1: True before False
+    return OrderOf(-static_cast<int>(A::Scalar(L).VBoolean), -static_cast<int>(A::Scalar(R).VBoolean));
   if (KL == TKind::Str || KR == TKind::Str) {
     TKind Other = KL == TKind::Str ? KR : KL;
-    if (Other == TKind::Bool) return OrderOf(static_cast<int>(ToBoolean(L)), static_cast<int>(ToBoolean(R)));
+    if (Other == TKind::Bool) return OrderOf(-static_cast<int>(ToBoolean(L)), -static_cast<int>(ToBoolean(R)));
     if (Other == TKind::Date) return OrderOf(ToDate(L), ToDate(R));
     if (Other == TKind::Int || Other == TKind::Int64) {  // integer text compares exactly
       Int64 I;
@@ -1078,3 +1081,6 @@ void VarInvalidOp() { throw EVariantInvalidOpError(u"Invalid variant operation")
 
 String* VarReleaseStr(Variant& V) { return TVariantAccess::ReleaseStr(V); }
 Variant VarFromStr(String&& S) { return TVariantAccess::FromString(std::move(S), varUString); }
+const String* VarStrRef(const Variant& V) {
+  return TVariantAccess::StrRef(V);
+}

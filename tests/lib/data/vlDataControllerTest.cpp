@@ -12,6 +12,7 @@
 #include "lib/data/vlDataController.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Strings.h"
 #include "platform/classes/Streams.h"
@@ -233,6 +234,72 @@ TEST(DataControllerSorting, TiesFollowRecordIndexAndMixedKindsSortTheSameBothWay
   // Records 2 and 4 share "a": ties keep record order in both directions.
   EXPECT_EQ(Up, (std::vector<Integer>{5, 3, 1, 2, 4, 0}));
   EXPECT_EQ(Down, (std::vector<Integer>{0, 2, 4, 1, 3, 5}));
+}
+
+// Booleans compare as numbers with True = -1: True before False ascending,
+// in a Boolean column (its own keys) and in a variant column mixed with
+// numbers, sorted and grouped both ways.
+TEST(DataControllerSorting, BooleansTrueFirstSortedAndGrouped) {
+  const Currency Half = Currency::FromRaw(-5000);
+  struct TCase {
+    const char* Name;
+    TvlValueTypeClass Type;
+    std::vector<Variant> Values;
+    std::vector<Integer> Up, Down;  // sorted rows
+    std::vector<Integer> GroupsUp, GroupsDown;  // first record of each collapsed group row
+  };
+  const TCase Cases[] = {
+      {"Boolean column", ClassOf<TvlBooleanValueType>(), {false, true, Null(), true, false},
+       {2, 1, 3, 0, 4}, {0, 4, 1, 3, 2}, {2, 1, 0}, {0, 1, 2}},
+      {"variant column", ClassOf<TvlVariantValueType>(), {false, true, Null(), true, false},
+       {2, 1, 3, 0, 4}, {0, 4, 1, 3, 2}, {2, 1, 0}, {0, 1, 2}},
+      // True is -1, below -0.5: the two equal values stay in record order.
+      {"with numbers", ClassOf<TvlVariantValueType>(), {-0.5, true, false, Variant(Half), 1},
+       {1, 0, 3, 2, 4}, {4, 2, 0, 3, 1}, {1, 0, 2, 4}, {4, 2, 0, 1}},
+  };
+  for (const TCase& C : Cases) {
+    TFixture F;
+    F.AddColumn(C.Type);
+    F.DC->SetRecordCount(static_cast<Integer>(C.Values.size()));
+    for (Integer R = 0; R < F.DC->RecordCount(); ++R) F.DC->SetValue(R, 0, C.Values[R]);
+    F.DC->ChangeSorting(0, soAscending);
+    EXPECT_EQ(F.RowRecords(), C.Up) << C.Name;
+    F.DC->ChangeSorting(0, soDescending);
+    EXPECT_EQ(F.RowRecords(), C.Down) << C.Name;
+    F.DC->ChangeSorting(0, soNone);
+    F.DC->ChangeGrouping(0, 0);
+    EXPECT_EQ(F.RowRecords(), C.GroupsUp) << C.Name;
+    F.DC->ChangeSorting(0, soDescending);
+    EXPECT_EQ(F.RowRecords(), C.GroupsDown) << C.Name;
+  }
+}
+
+// A variant column of every kind sorts by one strict weak order: Null, then
+// numbers by value (NaN first, True = -1, currency and dates as numbers),
+// then texts as texts. Each direction gives the same rows however often and
+// from whatever order it is sorted; ties keep record order both ways.
+TEST(DataControllerSorting, MixedKindsSortByOneConsistentOrder) {
+  const std::vector<Variant> Values = {
+      Variant(String(u"10")), 9, Variant(String(u"9")), 10.0, true, Variant(Currency::FromRaw(95000)),
+      Variant(String(u"abc")), Null(), VarFromDateTime(2.0), 10, std::numeric_limits<Double>::quiet_NaN(),
+      Variant(String(u"10")), Variant(Int64(9)), 1e300, Variant(Currency::FromRaw(90000))};
+  const std::vector<Integer> Up = {7, 10, 4, 8, 1, 12, 14, 5, 3, 9, 13, 0, 11, 2, 6};
+  const std::vector<Integer> Down = {6, 2, 0, 11, 13, 3, 9, 5, 1, 12, 14, 8, 4, 10, 7};
+  TFixture F;
+  F.AddColumn(ClassOf<TvlVariantValueType>());
+  F.DC->SetRecordCount(static_cast<Integer>(Values.size()));
+  for (Integer R = 0; R < F.DC->RecordCount(); ++R) F.DC->SetValue(R, 0, Values[R]);
+  for (Integer Round = 0; Round < 2; ++Round) {
+    F.DC->ChangeSorting(0, soAscending);
+    EXPECT_EQ(F.RowRecords(), Up) << Round;
+    F.DC->ChangeSorting(0, soDescending);
+    EXPECT_EQ(F.RowRecords(), Down) << Round;
+  }
+  // From storage order again.
+  F.DC->ChangeSorting(0, soNone);
+  F.DC->Refresh();
+  F.DC->ChangeSorting(0, soDescending);
+  EXPECT_EQ(F.RowRecords(), Down);
 }
 
 // Number keys are sorted packed beside their records: one number when the
@@ -655,6 +722,85 @@ TEST(DataControllerSummary, GroupRowText) {
   // Recalculated after a value change.
   F.DC->SetValue(1, 1, 2.5);
   EXPECT_EQ(F.DC->Summary()->GroupSummaryText(1), u"(SUM=2.50, COUNT=1)");
+}
+
+// Every item text is joined with the separator, an empty one too, wherever
+// it stands; only an empty result drops the begin and end texts. The empty
+// text is a sum over Null values.
+TEST(DataControllerSummary, GroupRowTextWithEmptyItemTexts) {
+  struct TCase {
+    std::vector<Boolean> EmptyItems;  // per item: the empty sum, else a count
+    std::u16string Text;
+  };
+  const TCase Cases[] = {
+      {{true, false}, u"(, COUNT=1)"},
+      {{false, true}, u"(COUNT=1, )"},
+      {{false, true, false}, u"(COUNT=1, , COUNT=1)"},
+      {{true, true}, u"(, )"},
+      {{true}, u""},
+  };
+  for (const TCase& C : Cases) {
+    TFixture F;
+    F.AddColumn(ClassOf<TvlStringValueType>());
+    F.AddColumn(ClassOf<TvlFloatValueType>());
+    F.Load({{u"A", Null()}});
+    TvlDataSummaryItems* G = F.DC->Summary()->DefaultGroupSummaryItems();
+    for (Boolean Empty : C.EmptyItems)
+      G->Add(Empty ? F.Columns[1].get() : nullptr, spGroup, Empty ? skSum : skCount);
+    F.DC->ChangeGrouping(0, 0);
+    EXPECT_EQ(F.DC->Summary()->GroupSummaryText(0), C.Text) << C.EmptyItems.size() << " " << C.EmptyItems[0];
+  }
+}
+
+// Footer and group summaries of dates, times and money under both locales:
+// dates and times in the short formats, an average of money stays money,
+// money rounds from its exact decimal value half away from zero.
+TEST(DataControllerSummary, DatesTimesAndMoneyUnderBothLocales) {
+  const TDateTime Morning = EncodeDateTime(2024, 3, 1, 10, 30, 15, 0), Day = EncodeDate(2024, 2, 1);
+  const TDateTime Time = EncodeTime(14, 5, 0, 0);
+  auto Money = [](Int64 Raw) { return Variant(Currency::FromRaw(Raw)); };
+  struct TCase {
+    const char* Name;
+    TvlValueTypeClass Type;
+    std::vector<Variant> Values;
+    TvlSummaryKind Kind;
+    std::u16string Footer[2], Group[2];  // Turkish, English
+  };
+  const TCase Cases[] = {
+      {"date and time", ClassOf<TvlDateTimeValueType>(), {VarFromDateTime(Morning), VarFromDateTime(Day)}, skMax,
+       {u"MAX=01.03.2024 10:30", u"MAX=3/1/2024 10:30 AM"},
+       {u"(MAX=01.03.2024 10:30)", u"(MAX=3/1/2024 10:30 AM)"}},
+      {"date", ClassOf<TvlDateTimeValueType>(), {VarFromDateTime(Morning), VarFromDateTime(Day)}, skMin,
+       {u"MIN=01.02.2024", u"MIN=2/1/2024"}, {u"(MIN=01.02.2024)", u"(MIN=2/1/2024)"}},
+      {"time", ClassOf<TvlDateTimeValueType>(), {VarFromDateTime(Time), Null()}, skMax,
+       {u"MAX=14:05", u"MAX=2:05 PM"}, {u"(MAX=14:05)", u"(MAX=2:05 PM)"}},
+      {"average of money", ClassOf<TvlCurrencyValueType>(), {Money(20000), Money(30000)}, skAverage,
+       {u"AVG=2,50 TL", u"AVG=$2.50"}, {u"(AVG=2,50 TL)", u"(AVG=$2.50)"}},
+      {"sum of money, half up", ClassOf<TvlCurrencyValueType>(), {Money(10025), Money(25)}, skSum,
+       {u"1,01 TL", u"$1.01"}, {u"(SUM=1,01 TL)", u"(SUM=$1.01)"}},
+      {"sum of money, half down", ClassOf<TvlCurrencyValueType>(), {Money(-63550), Null()}, skSum,
+       {u"-6,36 TL", u"-$6.36"}, {u"(SUM=-6,36 TL)", u"(SUM=-$6.36)"}},
+  };
+  const TSystemLocale Locales[] = {TSystemLocale::Turkish, TSystemLocale::EnglishUS};
+  for (Integer L = 0; L < 2; ++L) {
+    SetSystemLocale(Locales[L]);
+    for (const TCase& C : Cases) {
+      TFixture F;
+      F.AddColumn(ClassOf<TvlIntegerValueType>());
+      F.AddColumn(C.Type);
+      F.DC->SetRecordCount(static_cast<Integer>(C.Values.size()));
+      for (Integer R = 0; R < F.DC->RecordCount(); ++R) {
+        F.DC->SetValue(R, 0, 1);
+        F.DC->SetValue(R, 1, C.Values[R]);
+      }
+      F.DC->Summary()->FooterSummaryItems()->Add(F.Columns[1].get(), spFooter, C.Kind);
+      F.DC->Summary()->DefaultGroupSummaryItems()->Add(F.Columns[1].get(), spGroup, C.Kind);
+      F.DC->ChangeGrouping(0, 0);
+      EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), C.Footer[L]) << C.Name << " " << L;
+      EXPECT_EQ(F.DC->Summary()->GroupSummaryText(0), C.Group[L]) << C.Name << " " << L;
+    }
+  }
+  SetSystemLocale(SystemLocaleFromSetting(nullptr));
 }
 
 TEST(DataControllerNotify, MergedDataChangesDeliveredOnceAfterTheLock) {

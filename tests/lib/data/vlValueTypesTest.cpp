@@ -78,7 +78,7 @@ TEST(vlValueTypes, StoreLoadAndCompareEveryType) {
       {u"Smallint", varSmallint, 2, Variant(SmallInt(-32768)), Variant(SmallInt(32767)), false},
       {u"Integer", varInteger, 4, Variant(Integer(-1)), Variant(Integer(2147483647)), false},
       {u"Word", varWord, 2, Variant(Word(0)), Variant(Word(65535)), false},
-      {u"Boolean", varBoolean, 1, Variant(false), Variant(true), false},
+      {u"Boolean", varBoolean, 1, Variant(true), Variant(false), false},  // True = -1 comes first
       {u"Float", varDouble, 8, Variant(-0.5), Variant(0.25), false},
       {u"Currency", varCurrency, 8, Variant(Currency::FromRaw(-1)), Variant(Currency::FromRaw(1)), false},
       {u"DateTime", varDate, 8, VarFromDateTime(100.5), VarFromDateTime(100.75), false},

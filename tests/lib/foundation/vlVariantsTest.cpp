@@ -269,7 +269,15 @@ TEST(vlVariantsCompare, EmptyNullAndScalarRules) {
       {Variant(3), Variant(Currency::FromRaw(30000)), 0},
       {Variant(String(u"b")), Variant(String(u"a")), 1},
       {Variant(String(u"10")), Variant(9), 1},
-      {Variant(false), Variant(true), -1},
+      {Variant(String(u"10")), Variant(10), 1},  // text after every number, never converted
+      {Variant(String(u"10")), Variant(String(u"9")), -1},
+      {Variant(true), Variant(false), -1},  // True = -1
+      {Variant(true), Variant(-0.5), -1},
+      {Variant(true), Variant(Currency::FromRaw(-10000)), 0},
+      {Variant(Int64(9007199254740993)), Variant(9007199254740992.0), 1},  // exactly, not as doubles
+      {Variant(Currency::FromRaw(1000)), Variant(0.1), -1},  // the double 0.1 is a little above 0.1
+      {Variant(Currency::FromRaw(1000)), Variant(0.09999999999999999), 1},
+      {VarFromDateTime(2.0), Variant(2), 0},
   };
   for (const auto& C : Cases) {
     EXPECT_EQ(vlCompareVariants(C.A, C.B), C.Expected) << Text(C.A) << " vs " << Text(C.B);
@@ -289,6 +297,47 @@ TEST(vlVariantsCompare, UncomparableValuesOrderTheSameInBothDirections) {
   // Text that is no number comes after the number.
   EXPECT_EQ(vlCompareVariants(Variant(String(u"abc")), Variant(5)), 1);
   EXPECT_EQ(vlCompareVariants(Variant(5), Variant(String(u"abc"))), -1);
+}
+
+// Every mix of kinds: the comparison is antisymmetric and both its order and
+// its equality are transitive, so any sort of such values is consistent.
+TEST(vlVariantsCompare, EveryMixIsAStrictWeakOrder) {
+  const Variant Values[] = {Variant(),
+                            Null(),
+                            Variant(9),
+                            Variant(10),
+                            Variant(Int64(9007199254740993)),
+                            Variant(Int64(9007199254740992)),
+                            Variant(9007199254740992.0),
+                            Variant(10.0),
+                            Variant(-0.5),
+                            Variant(0.1),
+                            Variant(Currency::FromRaw(1000)),
+                            Variant(Currency::FromRaw(-5000)),
+                            Variant(Currency::FromRaw(100000)),
+                            Variant(true),
+                            Variant(false),
+                            VarFromDateTime(10.0),
+                            Variant(std::nan("")),
+                            Variant(String(u"10")),
+                            Variant(String(u"9")),
+                            Variant(String(u"abc")),
+                            Variant("10"),
+                            VarFMTBcdCreate(StrToBcd(u"10")),
+                            VarFMTBcdCreate(0.1),
+                            VarSQLTimeStampCreate(10.5)};
+  auto Sign = [](const Variant& A, const Variant& B) {
+    const Integer R = vlCompareVariants(A, B);
+    return (R > 0) - (R < 0);
+  };
+  for (const Variant& A : Values)
+    for (const Variant& B : Values) {
+      ASSERT_EQ(Sign(A, B), -Sign(B, A)) << Text(A) << " vs " << Text(B);
+      for (const Variant& C : Values) {
+        if (Sign(A, B) < 0 && Sign(B, C) < 0) EXPECT_LT(Sign(A, C), 0) << Text(A) << " " << Text(B) << " " << Text(C);
+        if (Sign(A, B) == 0 && Sign(B, C) == 0) EXPECT_EQ(Sign(A, C), 0) << Text(A) << " " << Text(B) << " " << Text(C);
+      }
+    }
 }
 
 TEST(vlVariantsCompare, Arrays) {

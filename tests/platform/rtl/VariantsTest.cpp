@@ -266,7 +266,8 @@ TEST_F(VariantTest, Comparisons) {
       {Unassigned(), Variant(u""), Eq},
       {Unassigned(), Variant(1), Lt},
       {Unassigned(), Variant(u"a"), Lt},
-      {Variant(false), Variant(true), Lt},
+      {Variant(false), Variant(true), Gt},  // Booleans as numbers, True = -1
+      {Variant(true), Variant(u"false"), Lt},
       {Variant(true), Variant(-1), Eq},
       {Variant(true), Variant(u"true"), Eq},
       {Variant(Currency(1.5)), Variant(1.5), Eq},
