@@ -35,12 +35,20 @@ Boolean IsOpen(TvlCustomPopupWindow* P) {
 // answers whether the click may reach its target.
 Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
   Boolean passClick = true;
+  // A popup is closed once per click: one that its OnClosed opened again
+  // stays open (closing it again and again would never end).
+  std::vector<TvlCustomPopupWindow*> closed;
   for (size_t i = 0; i < OpenPopups.size();) {
     TvlCustomPopupWindow* p = OpenPopups[i];
+    if (std::find(closed.begin(), closed.end(), p) != closed.end()) {
+      ++i;
+      continue;
+    }
     const Boolean skip = (p->CaptureFocus() && Screen && Screen->ActiveForm() != p) || vlIsWindowOwnedBy(p, AWnd, true);
     TWinControl* owner = p->OwnerControl();
     if (!skip && !owner) {
       // Its owner was freed while it was open: any click outside closes it.
+      closed.push_back(p);
       p->CloseUp();
       i = 0;
       continue;
@@ -57,15 +65,19 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
       }
       PopupFocusing = true;
       p->LockDeactivate(true);
+      // The closing events may free the popup or its owner.
+      TWeakRef<TvlCustomPopupWindow> popupRef(p);
+      TWeakRef<TWinControl> ownerRef(owner);
       {
         Finally unlock([&] {
           PopupFocusing = false;
-          if (IsOpen(p) || Alive(p)) p->LockDeactivate(false);
+          if (popupRef && (IsOpen(p) || Alive(p))) p->LockDeactivate(false);
         });
         if (!asked && passClick) passClick = !p->ProcessOutsideClick(AWnd, AMessage, APoint, vlGetShiftStateNow());
+        closed.push_back(p);
         p->CloseUp();
       }
-      if (areaClick && (!Alive(owner) || !owner->Visible())) passClick = false;
+      if (areaClick && (!ownerRef || !Alive(ownerRef) || !ownerRef->Visible())) passClick = false;
       i = 0;  // start again from the oldest
       continue;
     }
@@ -73,6 +85,7 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
     // it, the frame or another child of the frame closes the popup too.
     if (!skip && owner && vlIsWindowInMDIFrame(ownerForm, AWnd)) {
       if (passClick) passClick = !p->ProcessOutsideClick(AWnd, AMessage, APoint, vlGetShiftStateNow());
+      closed.push_back(p);
       p->CloseUp();
       i = 0;
       continue;
@@ -568,14 +581,18 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
 
 void TvlCustomPopupWindow::CloseUp() {
   if (!IsOpen(this)) return;
+  // The closing events may free the popup: nothing of it is read after that.
+  TWeakRef<TvlCustomPopupWindow> self(this);
   {
     vlChangeFocusingLock(true);
     Finally unlock([&] { vlChangeFocusingLock(false); });
     vlRemoveVisiblePopupWindow(this);
     DoClosing();
+    if (!self) return;
     if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
     Hide();
     DoClosed();
+    if (!self) return;
     if (TControl* capture = GetCaptureControl())
       if (TWinControl* w = dynamic_cast<TWinControl*>(capture); w && w->HandleAllocated() &&
                                                                vlIsWindowOwnedBy(this, w->WindowHandle(), true))
