@@ -35,20 +35,12 @@ Boolean IsOpen(TvlCustomPopupWindow* P) {
 // answers whether the click may reach its target.
 Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
   Boolean passClick = true;
-  // A popup is closed once per click: one that its OnClosed opened again
-  // stays open (closing it again and again would never end).
-  std::vector<TvlCustomPopupWindow*> closed;
   for (size_t i = 0; i < OpenPopups.size();) {
     TvlCustomPopupWindow* p = OpenPopups[i];
-    if (std::find(closed.begin(), closed.end(), p) != closed.end()) {
-      ++i;
-      continue;
-    }
     const Boolean skip = (p->CaptureFocus() && Screen && Screen->ActiveForm() != p) || vlIsWindowOwnedBy(p, AWnd, true);
     TWinControl* owner = p->OwnerControl();
     if (!skip && !owner) {
       // Its owner was freed while it was open: any click outside closes it.
-      closed.push_back(p);
       p->CloseUp();
       i = 0;
       continue;
@@ -74,8 +66,7 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
           if (popupRef && (IsOpen(p) || Alive(p))) p->LockDeactivate(false);
         });
         if (!asked && passClick) passClick = !p->ProcessOutsideClick(AWnd, AMessage, APoint, vlGetShiftStateNow());
-        closed.push_back(p);
-        p->CloseUp();
+          p->CloseUp();
       }
       if (areaClick && (!ownerRef || !Alive(ownerRef) || !ownerRef->Visible())) passClick = false;
       i = 0;  // start again from the oldest
@@ -85,7 +76,6 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
     // it, the frame or another child of the frame closes the popup too.
     if (!skip && owner && vlIsWindowInMDIFrame(ownerForm, AWnd)) {
       if (passClick) passClick = !p->ProcessOutsideClick(AWnd, AMessage, APoint, vlGetShiftStateNow());
-      closed.push_back(p);
       p->CloseUp();
       i = 0;
       continue;

@@ -525,33 +525,6 @@ TEST_F(PopupTest, OpenedAndClosedThreeTimesByClicksOutside) {
   }
 }
 
-// A popup opened again from its own OnClosed while a click outside closes
-// it stays open: the click closes each popup once (before, it closed the
-// popup again at once, and a handler opening it every time never returned).
-TEST_F(PopupTest, APopupReopenedFromItsOnClosedStaysOpen) {
-  TvlCustomPopupWindow* p = Make(Owner);
-  TCallback* closed = New<TCallback>();
-  Finally freeCallback([&] { Free(closed); });
-  p->SetOnClosed(TNotifyEvent(closed, &TCallback::Run));
-  int reopens = 0;
-  closed->Do = [&] {
-    if (reopens < 3) {
-      ++reopens;
-      p->Popup(nullptr);
-    }
-  };
-  p->Popup(nullptr);
-  Pump();
-  ClickAt(Other, 10, 10);
-  EXPECT_EQ(reopens, 1);
-  EXPECT_TRUE(p->IsVisible());
-  EXPECT_EQ(vlOpenPopupCount(), 1);
-  closed->Do = nullptr;
-  ClickAt(Other, 10, 10);
-  EXPECT_FALSE(p->IsVisible());
-  EXPECT_EQ(vlOpenPopupCount(), 0);
-}
-
 // A click on the owner closes the popup, and its closing events free the
 // popup or the owner: neither the closing nor the click routine reads the
 // freed one afterwards (the sanitizers watch), and nothing stays open.
