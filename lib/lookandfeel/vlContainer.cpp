@@ -718,20 +718,28 @@ void TvlContainer::MouseTrackingLeave() {
   vlStopMouseTracking(this);
 }
 
+// The inherited handlers run the OnMouseEnter, OnMouseLeave and OnMouseMove
+// events, which may free the container.
 void TvlContainer::MouseEnter(TControl* AControl) {
+  TWeakRef<TvlContainer> self(this);
   inherited::MouseEnter(AControl);
+  if (!self) return;
   ShortRefreshContainer(true);
   vlStartMouseTracking(this, FViewInfo->Bounds, this);
 }
 
 void TvlContainer::MouseLeave(TControl* AControl) {
+  TWeakRef<TvlContainer> self(this);
   inherited::MouseLeave(AControl);
+  if (!self) return;
   ShortRefreshContainer(true);
   vlStopMouseTracking(this);
 }
 
 void TvlContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakRef<TvlContainer> self(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!self) return;
   RefreshContainer(TPoint{X, Y}, vlmbNone, Shift, true);
   vlStartMouseTracking(this, FViewInfo->Bounds, this);
 }

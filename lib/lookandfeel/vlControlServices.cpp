@@ -86,14 +86,17 @@ void TMouseTrackingTimer::Tick(TObject*) {
     inside = Control && Control->HandleAllocated() && area->PtInCaller(Control->ScreenToClient(cursor));
   else
     inside = vlPointInRect(Bounds, cursor);
-  // A caller that tracks screen bounds alone has no control that can go.
-  const Boolean gone =
-      HasControl && (!Control || !Control->HandleAllocated() || !vlIsWindowEnabledWithParents(Control->Handle()));
+  // A disabled or hidden control (or one whose form is) is no longer under
+  // the pointer. A caller that tracks screen bounds alone has no control
+  // that can go.
+  auto unreachable = [&] {
+    return !vlIsWindowEnabledWithParents(Control->Handle()) || !IsWindowVisible(Control->Handle());
+  };
+  const Boolean gone = HasControl && (!Control || !Control->HandleAllocated() || unreachable());
   if (inside && !gone) return;
   IvlMouseTrackingCaller* caller = Caller;
   if (Control && Control->HandleAllocated()) {
-    const Boolean disabled = !vlIsWindowEnabledWithParents(Control->Handle());
-    if (disabled || !vlPointInRect(Control->ClientRect(), Control->ScreenToClient(cursor))) {
+    if (unreachable() || !vlPointInRect(Control->ClientRect(), Control->ScreenToClient(cursor))) {
       // The control's leave handling may stop the tracking, which frees this
       // timer (or free the caller): then the caller has been told already.
       TWeakRef<TMouseTrackingTimer> self(this);

@@ -600,10 +600,12 @@ void TvlControl::Dispatch(TMessage& Message) {
       VisibleChanged();
       break;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
+    case CM_MOUSELEAVE: {
+      TWeakRef<Self> self(this);  // the platform's handling may free the control
       inherited::Dispatch(Message);
-      vlNotifyMouseEnterLeave(this, this, Message);
+      if (self) vlNotifyMouseEnterLeave(this, this, Message);
       break;
+    }
     case WM_NCCALCSIZE:
       inherited::Dispatch(Message);
       if (HandleAllocated()) PostMessageW(WindowHandle(), VLM_SCROLLBARMETRICSCHANGED, 0, 0);

@@ -57,15 +57,18 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
       }
       PopupFocusing = true;
       p->LockDeactivate(true);
+      // The closing events may free the popup or its owner.
+      TWeakRef<TvlCustomPopupWindow> popupRef(p);
+      TWeakRef<TWinControl> ownerRef(owner);
       {
         Finally unlock([&] {
           PopupFocusing = false;
-          if (IsOpen(p) || Alive(p)) p->LockDeactivate(false);
+          if (popupRef && (IsOpen(p) || Alive(p))) p->LockDeactivate(false);
         });
         if (!asked && passClick) passClick = !p->ProcessOutsideClick(AWnd, AMessage, APoint, vlGetShiftStateNow());
-        p->CloseUp();
+          p->CloseUp();
       }
-      if (areaClick && (!Alive(owner) || !owner->Visible())) passClick = false;
+      if (areaClick && (!ownerRef || !Alive(ownerRef) || !ownerRef->Visible())) passClick = false;
       i = 0;  // start again from the oldest
       continue;
     }
@@ -568,14 +571,18 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
 
 void TvlCustomPopupWindow::CloseUp() {
   if (!IsOpen(this)) return;
+  // The closing events may free the popup: nothing of it is read after that.
+  TWeakRef<TvlCustomPopupWindow> self(this);
   {
     vlChangeFocusingLock(true);
     Finally unlock([&] { vlChangeFocusingLock(false); });
     vlRemoveVisiblePopupWindow(this);
     DoClosing();
+    if (!self) return;
     if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
     Hide();
     DoClosed();
+    if (!self) return;
     if (TControl* capture = GetCaptureControl())
       if (TWinControl* w = dynamic_cast<TWinControl*>(capture); w && w->HandleAllocated() &&
                                                                vlIsWindowOwnedBy(this, w->WindowHandle(), true))

@@ -9,6 +9,7 @@
 #include "platform/classes/Filer.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Finally.h"
@@ -876,7 +877,12 @@ void TControl::CMParentBiDiModeChanged(TMessage&) {
 void TControl::CMHitTest(TMessage& Message) { Message.Result = HTCLIENT; }
 
 void TControl::CMMouseEnter(TMessage& Message) {
-  if (FParent) static_cast<TControl*>(FParent)->Perform(CM_MOUSEENTER, 0, LPARAM(this));
+  if (FParent) {
+    // The parent's handling (its mouse events) may free this control.
+    TWeakRef<TControl> self(this);
+    static_cast<TControl*>(FParent)->Perform(CM_MOUSEENTER, 0, LPARAM(this));
+    if (!self) return;
+  }
   if (Message.LParam == 0) {
     FMouseInControl = true;
     if (Assigned(FOnMouseEnter)) FOnMouseEnter(this);
@@ -884,7 +890,12 @@ void TControl::CMMouseEnter(TMessage& Message) {
 }
 
 void TControl::CMMouseLeave(TMessage& Message) {
-  if (FParent) static_cast<TControl*>(FParent)->Perform(CM_MOUSELEAVE, 0, LPARAM(this));
+  if (FParent) {
+    // The parent's handling (its mouse events) may free this control.
+    TWeakRef<TControl> self(this);
+    static_cast<TControl*>(FParent)->Perform(CM_MOUSELEAVE, 0, LPARAM(this));
+    if (!self) return;
+  }
   if (Message.LParam == 0) {
     FMouseInControl = false;
     if (Assigned(FOnMouseLeave)) FOnMouseLeave(this);

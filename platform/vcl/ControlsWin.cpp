@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Numbers.h"
@@ -158,8 +159,12 @@ void TWinControl::WndProc(TMessage& Message) {
           t.dwFlags = TME_LEAVE;
           t.hwndTrack = FHandle;
           TrackMouseEvent(&t);
-          SetMouseControl(over);
-          if (!HandleAllocated()) return;
+          if (over != MouseControl) {
+            // The enter and leave events may free this control.
+            TWeakRef<TWinControl> self(this);
+            SetMouseControl(over);
+            if (!self || !HandleAllocated()) return;
+          }
         }
         if (IsControlMouseMsg(Message)) {
           if (Message.Result == 0 && HandleAllocated())

@@ -14,6 +14,7 @@
 #include "lib/foundation/nbCore.h"
 #include "lib/lookandfeel/vlControlServices.h"
 #include "platform/rtl/Finally.h"
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
@@ -271,6 +272,67 @@ TEST_F(ContainerTest, ADisabledHotContainerLeavesOnce) {
     MoveTo(Form, 300, 250);
     Wait(30);
   }
+}
+
+// A hot container hidden under the pointer (or on a hidden parent) leaves
+// the hot state at the next tick, once; the ticks after one freed while
+// hot touch nothing of it (the sanitizers watch).
+TEST_F(ContainerTest, AHiddenOrFreedHotContainerLeaves) {
+  TEvents* events = New<TEvents>();
+  Finally freeEvents([&] { Free(events); });
+  for (const char* how : {"container hidden", "parent hidden", "freed"}) {
+    SCOPED_TRACE(how);
+    TPanel* panel = Add<TPanel>(10, 10, 200, 60);
+    TEditContainer* a = Add<TEditContainer>(10, 10, 120, 24, panel);
+    Pump();
+    a->SetOnMouseLeave(TNotifyEvent(events, &TEvents::Leave));
+    MoveTo(a, 60, 12);
+    ASSERT_TRUE(a->ViewInfo()->ContainerState.Contains(csHotTrack));
+    ASSERT_TRUE(vlIsMouseTracking(a));
+    events->Leaves = 0;
+    if (std::string(how) == "freed") {
+      FreeAndNil(a);
+    } else {
+      (std::string(how) == "parent hidden" ? static_cast<TControl*>(panel) : a)->SetVisible(false);
+    }
+    Wait(30);
+    if (a) {
+      EXPECT_EQ(events->Leaves, 1);
+      EXPECT_FALSE(vlIsMouseTracking(a));
+      EXPECT_FALSE(a->ViewInfo()->ContainerState.Contains(csHotTrack));
+    }
+    FreeAndNil(panel);
+    MoveTo(Form, 300, 250);
+    Wait(30);
+  }
+}
+
+// Frees the container it is given from one of its mouse events.
+class TFreeingEvents : public TObject {
+  CL_CLASS(TFreeingEvents, TObject)
+ public:
+  TEditContainer* Container{};
+  void Free(TObject*) { FreeAndNil(Container); }
+};
+CL_IMPLEMENT_CLASS(TFreeingEvents)
+
+// OnMouseEnter frees the container as the pointer comes onto its inner
+// control: neither the inner control, the container nor its window
+// procedure reads itself afterwards (the sanitizers watch).
+TEST_F(ContainerTest, AMouseEnterEventMayFreeTheContainer) {
+  TFreeingEvents* events = New<TFreeingEvents>();
+  Finally freeEvents([&] { Free(events); });
+  MoveTo(Form, 300, 250);
+  Wait(30);
+  TEditContainer* a = Make(20, 20);
+  events->Container = a;
+  a->SetOnMouseEnter(TNotifyEvent(events, &TFreeingEvents::Free));
+  MoveTo(a, 60, 12);
+  MoveTo(Form, 60, 12);  // a later move where it was
+  MoveTo(Form, 300, 250);
+  Wait(30);
+  EXPECT_EQ(events->Container, nullptr);
+  if (events->Container) FreeAndNil(events->Container);
 }
 
 // A font through ParentFont is shown but never assigned in the style, also

@@ -452,4 +452,86 @@ TEST_F(ControlsTest, EscapeCancelsAStandardDrag) {
   EXPECT_EQ(end->Ends, 1);
 }
 
+// Keeps the application's idle step from waiting for a message, so that a
+// test can run the loop as Run does and come back.
+class TIdleNoWait : public TObject {
+  CL_CLASS(TIdleNoWait, TObject)
+ public:
+  Integer Steps = 0;
+  void Idle(TObject*, Boolean& Done) {
+    ++Steps;
+    Done = false;
+  }
+};
+CL_IMPLEMENT_CLASS(TIdleNoWait)
+
+// The real loop: each pass handles one message or, when none waits, runs the
+// idle step (the pointer's control, the hint's cancelling), for Milliseconds
+// of the manual clock.
+class LoopFixture : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    Idle = New<TIdleNoWait>();
+    Application->SetOnIdle(TIdleEvent(Idle, &TIdleNoWait::Idle));
+  }
+  void TearDown() override {
+    Application->SetOnIdle(TIdleEvent());
+    Application->CancelHint();
+    FreeAndNil(Idle);
+    ControlsTest::TearDown();
+  }
+  void RunLoop(DWORD Milliseconds) {
+    for (DWORD t = 0; t <= Milliseconds; t += 10) {
+      if (t) AdvanceManualClock(10);
+      for (int i = 0; i < 20; ++i) Application->HandleMessage();
+    }
+  }
+  static bool HintShown() {
+    THintWindow* h = Application->HintWindow();
+    return h && h->HandleAllocated() && IsWindowVisible(h->WindowHandle());
+  }
+  TIdleNoWait* Idle{};
+};
+
+// A hint shows after the pause while the pointer rests on its control, and
+// goes when the pointer leaves: onto a control without hint, and off every
+// window of the application (then no mouse message comes, only the idle
+// step and the control's leave tracking see it). It does not come back.
+TEST_F(LoopFixture, HintHidesWhenThePointerLeavesWithTheLoopRunning) {
+  struct Case {
+    const char* Name;
+    bool OffTheForm;
+  };
+  for (const Case& k : {Case{"onto a control without hint", false}, Case{"off the application", true}}) {
+    SCOPED_TRACE(k.Name);
+    TTestControl* c = Make(200, 100);
+    TTestControl* plain = Add<TTestControl>(20, 160, 100, 60);
+    Finally freeBoth([&] {
+      Free(plain);
+      Free(c);
+    });
+    c->SetHint(u"Sayaç kartı yükleniyor");
+    c->SetShowHint(true);
+    Application->SetShowHint(true);
+    RunLoop(50);
+    const TPoint p = At(c, 50, 50);
+    Display.MouseMove(p.X, p.Y);
+    RunLoop(Application->HintPause() + 100);
+    ASSERT_TRUE(HintShown());
+    const Integer steps = Idle->Steps;
+    if (k.OffTheForm) {
+      Display.MouseMove(1270, 1010);
+    } else {
+      const TPoint q = At(plain, 20, 20);
+      Display.MouseMove(q.X, q.Y);
+    }
+    RunLoop(100);
+    EXPECT_GT(Idle->Steps, steps);  // the idle step ran
+    EXPECT_FALSE(HintShown());
+    RunLoop(Application->HintPause() + 100);
+    EXPECT_FALSE(HintShown());
+  }
+}
+
 }  // namespace

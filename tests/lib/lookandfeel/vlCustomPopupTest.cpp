@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -485,6 +486,82 @@ TEST_F(PopupTest, ApplicationDeactivationTellsTheOwnerContainerOfTheFocusChange)
   EXPECT_FALSE(p->IsVisible());
   EXPECT_EQ(c->FocusChanges, 1);
   SendMessageW(Form->Handle(), WM_ACTIVATEAPP, 1, 0);
+}
+
+// An event handler a test sets.
+class TCallback : public TObject {
+  CL_CLASS(TCallback, TObject)
+ public:
+  std::function<void()> Do;
+  void Run(TObject*) {
+    if (Do) Do();
+  }
+};
+CL_IMPLEMENT_CLASS(TCallback)
+
+// Opened, closed by a real click outside and opened again, three times, for
+// a capturing and a non-capturing popup: each opening shows it, each click
+// closes it, and its events come in order each time.
+TEST_F(PopupTest, OpenedAndClosedThreeTimesByClicksOutside) {
+  TEventLog* log = New<TEventLog>();
+  Finally freeLog([&] { Free(log); });
+  for (Boolean capture : {true, false}) {
+    SCOPED_TRACE(capture);
+    TvlCustomPopupWindow* p = Make(Owner);
+    p->SetCaptureFocus(capture);
+    log->Listen(p);
+    for (int opening = 1; opening <= 3; ++opening) {
+      SCOPED_TRACE(opening);
+      log->Seen.clear();
+      p->Popup(nullptr);
+      Pump();
+      EXPECT_TRUE(p->IsVisible());
+      EXPECT_EQ(vlOpenPopupCount(), 1);
+      ClickAt(Other, 10, 10);
+      EXPECT_FALSE(p->IsVisible());
+      EXPECT_EQ(vlOpenPopupCount(), 0);
+      EXPECT_EQ(log->Seen, (std::vector<std::string>{"showing", "showed", "closing", "closed"}));
+    }
+  }
+}
+
+// A click on the owner closes the popup, and its closing events free the
+// popup or the owner: neither the closing nor the click routine reads the
+// freed one afterwards (the sanitizers watch), and nothing stays open.
+TEST_F(PopupTest, FreedByItsClosingEventsWhileAClickClosesIt) {
+  struct Case {
+    const char* Name;
+    bool FreeOwner, InClosed;
+  };
+  for (const Case& k : {Case{"popup in OnClosing", false, false}, Case{"popup in OnClosed", false, true},
+                        Case{"owner in OnClosing", true, false}, Case{"owner in OnClosed", true, true}}) {
+    SCOPED_TRACE(k.Name);
+    TEdit* owner = Add<TEdit>(200, 20, 120, 21);
+    Pump();
+    TvlCustomPopupWindow* p = Make(owner);
+    TCallback* handler = New<TCallback>();
+    Finally freeCallback([&] { Free(handler); });
+    handler->Do = [&] {
+      if (k.FreeOwner) {
+        FreeAndNil(owner);
+      } else {
+        Popups.erase(std::find(Popups.begin(), Popups.end(), p));
+        FreeAndNil(p);
+      }
+    };
+    if (k.InClosed)
+      p->SetOnClosed(TNotifyEvent(handler, &TCallback::Run));
+    else
+      p->SetOnClosing(TNotifyEvent(handler, &TCallback::Run));
+    p->Popup(nullptr);
+    Pump();
+    ASSERT_TRUE(p->IsVisible());
+    ClickAt(owner, 10, 10);
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    if (p) EXPECT_FALSE(p->IsVisible());
+    EXPECT_EQ(owner == nullptr, k.FreeOwner);
+    if (owner) FreeAndNil(owner);
+  }
 }
 
 }  // namespace

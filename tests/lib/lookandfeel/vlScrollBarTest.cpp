@@ -219,6 +219,7 @@ TEST_F(ScrollBarTest, AHandlerMayFreeTheBar) {
       {"thumb press", TPoint{8, 20}, scTrack, false},
       {"page press", TPoint{8, 70}, scPageDown, false},
       {"release", TPoint{8, 90}, scEndScroll, true},
+      {"thumb release", TPoint{8, 20}, scPosition, true},
   };
   TFreeingHandler* handler = New<TFreeingHandler>();
   for (const TCase& c : cases) {
