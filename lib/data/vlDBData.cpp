@@ -1275,8 +1275,10 @@ void TvlDBDataController::CheckBrowseMode() {
   DS->UpdateRecord();
   if (DBProvider()->IsDataSetModified()) {
     if (!DBProvider()->IsSmartRefresh() && !IsGridMode()) {
-      DS->DisableControls();
-      Finally Enable([&] { DS->EnableControls(); });
+      // Through the provider: re-enabling is then no layout change, which
+      // would read the data set again while a failed post keeps it editing.
+      DBProvider()->DisableDataSetControls();
+      Finally Enable([&] { DBProvider()->EnableDataSetControls(); });
       DS->Post();
     } else {
       DS->Post();

@@ -1,0 +1,208 @@
+// The data-set controller under failing posts, outside changes and reloads,
+// against a real SQLite file: after each step the file is read through a
+// second connection and compared with what the controller shows.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/data/vlDBData.h"
+#include "platform/db/ADODB.h"
+#include "platform/db/LogDatabase.h"
+#include "platform/db/MemData.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Variants.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using TComponentPtr = std::unique_ptr<TComponent, TObjectFree>;
+
+String Text(const Variant& V) { return VarIsNull(V) ? String(u"<null>") : VarToStr(V); }
+
+// An SQLite file with the table "item": Id the key, Name NOT NULL and
+// UNIQUE, Amount never negative; rows Id 1..ACount, Name "nId", Amount Id*10.
+// The controller's data set has its own connection; `Other` reads the file.
+struct TItemDb {
+  TComponentPtr Owner{New<TComponent>(nullptr)};
+  TADOConnection* Conn{};
+  TADOConnection* Other{};
+  TADODataSet* Set{};
+  TDataSource* Source{};
+  TItemDb(const char* ADir, Integer ACount, const char16_t* ATable = u"item") {
+    String File = UTF8ToUTF16(testing_support::MakeTempDir(ADir) + "/items.mdb");
+    CreateLogDatabase(File);
+    Conn = New<TADOConnection>(Owner.get());
+    Conn->SetLoginPrompt(false);
+    Conn->SetConnectionString(LogConnectionString(File));
+    Conn->Open();
+    Conn->Execute(String(u"CREATE TABLE ") + ATable +
+                  u" (Id INTEGER PRIMARY KEY, Name VARCHAR(20) NOT NULL UNIQUE, Amount INTEGER CHECK (Amount >= 0))");
+    Conn->BeginTrans();
+    for (Integer I = 1; I <= ACount; ++I)
+      Conn->Execute(Format(u"INSERT INTO %s VALUES (%d, 'n%d', %d)", {String(ATable), I, I, I * 10}));
+    Conn->CommitTrans();
+    Other = New<TADOConnection>(Owner.get());
+    Other->SetLoginPrompt(false);
+    Other->SetConnectionString(LogConnectionString(File));
+    Other->Open();
+    Set = New<TADODataSet>(Owner.get());
+    Set->SetConnection(Conn);
+    Set->SetCursorType(ctStatic);
+    Set->SetCommandText(String(u"select * from ") + ATable + u" order by Id");
+    Source = New<TDataSource>(Owner.get());
+    Source->SetDataSet(Set);
+  }
+  // The rows of ATable as the file holds them: "Id:Name:Amount" in key order.
+  String FileRows(const char16_t* ATable = u"item") {
+    TComponentPtr Q(New<TADODataSet>(nullptr));
+    auto* D = static_cast<TADODataSet*>(Q.get());
+    D->SetConnection(Other);
+    D->SetCommandText(String(u"select * from ") + ATable + u" order by Id");
+    D->Open();
+    String S;
+    for (; !D->Eof(); D->Next()) {
+      if (!S.empty()) S += u" ";
+      for (Integer F = 0; F < D->FieldCount(); ++F)
+        S += (F ? u":" : u"") + Text(D->Fields()->Fields(F)->Value());
+    }
+    return S;
+  }
+};
+
+// A controller with one item per named field, keyed by "Id" when asked.
+struct TView {
+  TvlDBDataController* DC{};
+  std::vector<TComponentPtr> Columns;
+  TView(TDataSource* ASource, std::initializer_list<const char16_t*> AFields, const String& AKeys = u"") {
+    DC = New<TvlDBDataController>(nullptr);
+    for (const char16_t* Name : AFields) {
+      Columns.emplace_back(New<TComponent>(nullptr));
+      DC->AddItemForField(Columns.back().get(), Name);
+    }
+    DC->SetKeyFieldNames(AKeys);
+    DC->SetDataSource(ASource);
+  }
+  ~TView() { Free(DC); }
+  // The stored records in record order, in FileRows' form.
+  String Rows() {
+    String S;
+    for (Integer R = 0; R < DC->RecordCount(); ++R) {
+      if (!S.empty()) S += u" ";
+      for (Integer I = 0; I < DC->GetItemCount(); ++I) S += (I ? u":" : u"") + Text(DC->GetValue(R, I));
+    }
+    return S;
+  }
+};
+
+class TRefuse : public TObject {
+  CL_CLASS(TRefuse, TObject)
+ public:
+  Boolean Refuse{true};
+  void BeforePost(TDataSet*) {
+    if (Refuse) DatabaseError(u"refused");
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TRefuse)
+
+// A post that fails while the focus moves (outside smart refresh) leaves
+// the edit in progress with its typed value and every stored record as it
+// was; the corrected value posts to the same row.
+TEST(vlDBDataScenario, FailedPostOnAFocusMoveKeepsTheEditAndTheRecords) {
+  TItemDb Db("dbscen1", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  Db.Set->Open();
+  const String Before = u"1:n1:10 2:n2:20 3:n3:30";
+  ASSERT_EQ(V.Rows(), Before);
+  V.DC->SetFocusedRecordIndex(1);
+  Db.Set->Edit();
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(-5);
+  EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
+  EXPECT_EQ(Db.FileRows(), Before);
+  EXPECT_EQ(Db.Set->State(), dsEdit);
+  EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), -5);
+  EXPECT_EQ(V.Rows(), u"1:n1:10 2:n2:-5 3:n3:30");
+  EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(25);
+  V.DC->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:25 3:n3:30");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+}
+
+// The same with the in-memory data set refusing the post in BeforePost.
+TEST(vlDBDataScenario, RefusedPostOfTheInMemoryDataSetKeepsTheEdit) {
+  TComponentPtr Owner(New<TComponent>(nullptr));
+  auto* DS = New<TMemDataSet>(Owner.get());
+  DS->FieldDefs()->Add(u"Id", ftInteger);
+  DS->FieldDefs()->Add(u"Name", ftString, 20);
+  DS->Open();
+  for (Integer I = 1; I <= 3; ++I) DS->AppendRecord({Variant(I), Variant(u"n" + IntToStr(I))});
+  DS->First();
+  auto* Source = New<TDataSource>(Owner.get());
+  Source->SetDataSet(DS);
+  std::unique_ptr<TRefuse, TObjectFree> Sink(New<TRefuse>());
+  DS->SetBeforePost(TDataSetNotifyEvent(Sink.get(), &TRefuse::BeforePost));
+  TView V(Source, {u"Id", u"Name"});
+  ASSERT_EQ(V.Rows(), u"1:n1 2:n2 3:n3");
+  DS->Edit();
+  DS->FieldByName(u"Name")->SetAsString(u"typed");
+  EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_EQ(V.Rows(), u"1:typed 2:n2 3:n3");
+  Sink->Refuse = false;
+  V.DC->Post();
+  EXPECT_EQ(V.Rows(), u"1:typed 2:n2 3:n3");
+  DS->First();
+  EXPECT_EQ(DS->FieldByName(u"Name")->AsString(), u"typed");
+}
+
+// Smart refresh: an edit posted by the next Append or Insert shows its new
+// value at once, and cancelling the new record leaves it so.
+TEST(vlDBDataScenario, EditPostedByTheNextInsertShowsItsValue) {
+  for (const Boolean Append : {true, false}) {
+    SCOPED_TRACE(Append ? "Append" : "Insert");
+    TItemDb Db(Append ? "dbscen3a" : "dbscen3i", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(true);
+    Db.Set->Open();
+    V.DC->SetFocusedRecordIndex(1);
+    V.DC->Edit();
+    V.DC->SetEditValue(1, Variant(u"typed"), false);
+    if (Append)
+      V.DC->Append();
+    else
+      V.DC->Insert();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
+    EXPECT_EQ(Db.Set->State(), dsInsert);
+    V.DC->Cancel();
+    EXPECT_EQ(Db.Set->State(), dsBrowse);
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+  }
+}
+
+// Smart refresh after an outside insert and delete that keep the row count:
+// the refresh shows the rows as they are, and an edit of the focused row
+// lands on that row.
+TEST(vlDBDataScenario, RefreshWithTheSameCountShowsOutsideChanges) {
+  TItemDb Db("dbscen4", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  V.DC->DataModeController()->SetSmartRefresh(true);
+  Db.Set->Open();
+  Db.Other->Execute(u"DELETE FROM item WHERE Id = 1; INSERT INTO item VALUES (9, 'n9', 90)");
+  Db.Set->Refresh();
+  EXPECT_EQ(V.Rows(), u"2:n2:20 3:n3:30 9:n9:90");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+  V.DC->SetFocusedRecordIndex(0);
+  V.DC->Edit();
+  V.DC->SetEditValue(1, Variant(u"typed"), false);
+  V.DC->Post();
+  EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
+  V.DC->SetFocusedRecordIndex(2);
+  EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+}
