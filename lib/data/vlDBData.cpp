@@ -556,6 +556,9 @@ void TvlDBDataProvider::InsertBracket(F AOperation) {
       DisableDataSetControls();
       Finally Enable([&] { EnableDataSetControls(); });
       DS->CheckBrowseMode();
+      // The edit is over: the refresh's own focusing must not cancel it
+      // (which would put the saved copy back over the posted values).
+      if (!IsEditState(DS)) ResetEditing();
       DC->SmartRefreshRecord();
       ClearUpdatingBookkeeping();
       ResetEditing();

@@ -179,6 +179,7 @@ TEST(vlDBDataScenario, EditPostedByTheNextInsertShowsItsValue) {
       V.DC->Insert();
     EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
     EXPECT_EQ(Db.Set->State(), dsInsert);
+    EXPECT_NE(V.Rows().find(u"2:typed:20"), String::npos) << UTF16ToUTF8(V.Rows());
     V.DC->Cancel();
     EXPECT_EQ(Db.Set->State(), dsBrowse);
     EXPECT_EQ(V.Rows(), Db.FileRows());
