@@ -488,6 +488,18 @@ void TvlDBDataProvider::DataScrolled(Integer ADistance) {
   if (!IsLocating() && !FLoading) DC->SyncFocusWithDataSet();
 }
 
+namespace {
+
+// Marks the data set's changes inside a scope as the provider's own.
+struct OwnChange {
+  Boolean& Flag;
+  Boolean Was;
+  explicit OwnChange(Boolean& AFlag) : Flag(AFlag), Was(AFlag) { Flag = true; }
+  ~OwnChange() { Flag = Was; }
+};
+
+}  // namespace
+
 // --- Editing on the data set --------------------------------------------------------------
 
 Boolean TvlDBDataProvider::IsDataSetModified() {
@@ -680,6 +692,7 @@ void TvlDBDataProvider::Cancel() {
     ClearUpdatingBookkeeping();
     DC->RebuildKeyIndex();
   }
+  OwnChange Own(FInOwnChange);
   CancelDataSet();
 }
 
@@ -713,6 +726,7 @@ void TvlDBDataProvider::Delete() {
   Integer Nearest = DC->NearestRecordIndex;
   if (!Smart && Nearest >= Focused) ++Nearest;
   {
+    OwnChange Own(FInOwnChange);
     DisableDataSetControls();
     FDataLink->SetPreventLayoutChanged(true);
     Finally Enable([&] {
@@ -748,6 +762,7 @@ void TvlDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   const Boolean Smart = IsSmartRefresh();
   const Boolean DeletingSelection = DC->InDeleteSelection();
   {
+    OwnChange Own(FInOwnChange);
     DisableDataSetControls();
     FDataLink->SetPreventLayoutChanged(true);
     Finally Enable([&] {
@@ -1956,7 +1971,11 @@ void TvlDBDataController::SmartRefreshRecord() {
       ReadKeyedRecord(N);
       Done = true;
     } else {
-      Done = DSCount == RecordCount();
+      // Mended: without a record of its own to read, only the controller's
+      // own change (a delete, a cancel) keeps the records; anything else (a
+      // refresh showing rows others inserted and deleted) may have replaced
+      // rows without changing the count, so everything is read again.
+      Done = DSCount == RecordCount() && P->FInOwnChange;
     }
     if (Done) FilterChanged();
   }

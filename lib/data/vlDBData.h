@@ -270,6 +270,8 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean FInUpdateGridMode{};
   Boolean FIsDataSetCurrent{};
   Boolean FInNotify{};
+  // The data set changes through this provider (a cancel): smart refresh keeps the records.
+  Boolean FInOwnChange{};
   Boolean FLoading{};
   Boolean FPostLocateFlag{};
   Integer FOwnDisableCount{};
