@@ -234,6 +234,18 @@ Boolean TvlDBDataProvider::CanModify() {
 
 Boolean TvlDBDataProvider::DeleteAllowed() { return inherited::DeleteAllowed() && CanModify(); }
 
+Boolean TvlDBDataProvider::IsEditing() {
+  if (IsReadOnly()) return inherited::IsEditing();
+  return IsEditState(DataSet());
+}
+
+Boolean TvlDBDataProvider::IsInserting() {
+  if (IsReadOnly()) return inherited::IsInserting();
+  return DataSet()->State() == dsInsert;
+}
+
+Boolean TvlDBDataProvider::IsModified() { return inherited::IsModified() || IsDataSetModified(); }
+
 Boolean TvlDBDataProvider::IsSyncMode() {
   TvlDBDataController* DC = DBDataController();
   if (!DataSet() || !DataSet()->Active() || !(IsGridMode() || DC->DataModeController()->SyncMode()) ||
@@ -252,7 +264,7 @@ Boolean TvlDBDataProvider::IsSmartRefresh() {
 }
 
 Integer TvlDBDataProvider::GetCurrentRecordIndex() {
-  if (!IsInserting()) return FRecordIndex;
+  if (!IsInsertingRecord()) return FRecordIndex;
   if (!FInUpdateGridMode) return EditingRecordIndex();
   TvlCustomDataController* DC = DataController();
   return DC->NewItemRowFocused() ? DC->NewItemRecordIndex() : FRecordIndex;
@@ -294,7 +306,7 @@ Boolean TvlDBDataProvider::IsCanInitEditingBusy() {
 
 Boolean TvlDBDataProvider::IsOtherDetailDataSetInInsert() {
   for (TvlDBDataProvider* P : Providers())
-    if (P != this && P->DataSet() == DataSet() && P->IsInserting()) return true;
+    if (P != this && P->DataSet() == DataSet() && P->IsInsertingRecord()) return true;
   return false;
 }
 
@@ -309,7 +321,7 @@ Boolean TvlDBDataProvider::IsDataSetCurrent() {
   if (FInCanInitEditing) return true;
   for (TvlDBDataProvider* P : Providers())
     if (P != this && P->DataSet() == DataSet() && P->FInCanInitEditing) return false;
-  if (!IsInserting() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
+  if (!IsInsertingRecord() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
     return false;
   return true;
 }
@@ -439,7 +451,7 @@ static T ReadWindowRecord(TvlDBDataProvider* P, Integer ARecordIndex, TvlCustomD
   if (!Field) return T();
   if (ARecordIndex < 0 || ARecordIndex >= Link->RecordCount())
     // While inserting or searching the data set: the current record.
-    return P->IsInserting() || P->IsIncrementalSearching() ? ARead(Field) : T();
+    return P->IsInsertingRecord() || P->IsIncrementalSearching() ? ARead(Field) : T();
   const Integer Active = Link->ActiveRecord();
   Finally Back([&] { Link->SetActiveRecord(Active); });
   Link->SetActiveRecord(ARecordIndex);
@@ -534,7 +546,7 @@ void TvlDBDataProvider::RecordChanged(TField*) {
   TvlDBDataController* DC = DBDataController();
   const Boolean NotOurs =
       DC->IsDetailMode() && DC->DataModeController()->DetailInSyncMode() && !IsDataSetCurrent();
-  if (!NotOurs && IsEditing()) DC->UpdateEditingRecord();
+  if (!NotOurs && HasEditingRecord()) DC->UpdateEditingRecord();
   EndChange();
 }
 
@@ -642,7 +654,7 @@ Boolean TvlDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   TvlDBDataController* DC = DBDataController();
   const Boolean OnNewItemRow = DC->UseNewItemRowForEditing() && DC->NewItemRowFocused();
   // Typing into the new-item row begins an insert on the data set.
-  if (OnNewItemRow && !IsInserting())
+  if (OnNewItemRow && !IsInsertingRecord())
     Insert();
   else if (!FDataLink->Edit())
     return false;
@@ -681,7 +693,7 @@ void TvlDBDataProvider::Cancel() {
     inherited::Cancel();
     return;
   }
-  if (IsSmartRefresh() && IsEditing()) {
+  if (IsSmartRefresh() && HasEditingRecord()) {
     // The stored copy comes back first (an inserted stored record goes).
     TvlDBDataController* DC = DBDataController();
     DC->BeginUnboundCopy();
@@ -912,7 +924,7 @@ void TvlDBDataProvider::EditingChanged() {
   TvlDBDataController* DC = DBDataController();
   if (FDataLink->Active() && IsEditState(DS)) {
     if (DS->State() == dsEdit) {
-      if (!IsEditing() && FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
+      if (!HasEditingRecord() && FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
         FUpdatingRecordIndex = FRecordIndex;
         FUpdatingRecordIsInserting = false;
         DC->BeginUnboundCopy();
@@ -925,7 +937,7 @@ void TvlDBDataProvider::EditingChanged() {
       // A grid-mode view attached (or its window resized) while the data set
       // inserts takes that insert as its own.
       if (!DS->ControlsDisabled() && (FInSetDataSource || DC->FInUpdateGridModeBufferCount) && IsGridMode() &&
-          !FInInsert && !IsInserting())
+          !FInInsert && !IsInsertingRecord())
         StartInsertFromDataSet();
     }
   } else {
@@ -966,7 +978,7 @@ void TvlDBDataProvider::DataSetChanged() {
       if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
       if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
       // A record the data set began inserting becomes the controller's insert.
-      if (DS->State() == dsInsert && !IsInserting()) StartInsertFromDataSet();
+      if (DS->State() == dsInsert && !IsInsertingRecord()) StartInsertFromDataSet();
     }
     DC->SyncFocusWithDataSet();
     return;
@@ -979,7 +991,7 @@ void TvlDBDataProvider::DataSetChanged() {
     ClearUpdatingBookkeeping();
     return;
   }
-  if (DS->State() == dsInsert && !IsInserting() && CanSyncInsert() && IsInsertingDetail())
+  if (DS->State() == dsInsert && !IsInsertingRecord() && CanSyncInsert() && IsInsertingDetail())
     StartInsertFromDataSet();
 }
 
@@ -1267,7 +1279,7 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
   // The record being inserted stands where the data set does.
-  if (P->IsInserting() && ARecordIndex == P->EditingRecordIndex()) return true;
+  if (P->IsInsertingRecord() && ARecordIndex == P->EditingRecordIndex()) return true;
   // The new-item row: no record is focused and the data set stays where it is
   // (an insert begun through the row is not checked out of the way).
   if (ARecordIndex < 0 && UseNewItemRowForEditing() && !FInSync) return true;
@@ -1786,7 +1798,7 @@ void TvlDBDataController::UpdateEditingRecord() {
   }
   if (R < 0 || R >= RecordCount()) return;
   P->FUpdatingRecordIndex = R;
-  P->FUpdatingRecordIsInserting = P->IsInserting();
+  P->FUpdatingRecordIsInserting = P->IsInsertingRecord();
   DoUpdateRecord(R);
 }
 

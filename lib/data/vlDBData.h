@@ -138,6 +138,13 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsActive() override;
   Boolean CanModify() override;
   Boolean DeleteAllowed() override;
+  // The data set cannot be modified or is not followed: the storage is edited.
+  Boolean IsReadOnly() { return !CanModify(); }
+  // The editing state is the data set's while it is edited through this
+  // provider; modified also when the data set's record is.
+  Boolean IsEditing() override;
+  Boolean IsInserting() override;
+  Boolean IsModified() override;
   // Editing goes to the data set while it can be modified, else to the storage.
   void Edit() override;
   void Post(Boolean AForcePost) override;

@@ -893,10 +893,14 @@ class TvlCustomDataProvider : public TObject {
   // The locate count as the controller's grid-mode notify lock brackets it.
   virtual void BeginLocate() { EnterLocating(); }
   virtual void EndLocate() { LeaveLocating(); }
-  Boolean IsEditing() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
-  Boolean IsInserting() const { return IsEditing() && FInserting; }
+  // The editing state as the source sees it; a data-set provider answers
+  // the data set's state. The bookkeeping below is the provider's own record.
+  virtual Boolean IsEditing() { return HasEditingRecord(); }
+  virtual Boolean IsInserting() { return IsInsertingRecord(); }
+  virtual Boolean IsModified() { return FModified; }
+  Boolean HasEditingRecord() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
+  Boolean IsInsertingRecord() const { return HasEditingRecord() && FInserting; }
   Boolean IsChanging() const { return FChanging; }
-  Boolean IsModified() const { return FModified; }
   Boolean IsLocating() const { return FLocateCount > 0; }
   Integer LockCount() const { return FLockCount; }
   Integer EditingRecordIndex() const { return FEditingRecordIndex; }

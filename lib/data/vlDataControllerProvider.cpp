@@ -155,9 +155,9 @@ void TvlCustomDataProvider::ResetEditing() {
 }
 
 void TvlCustomDataProvider::DoEdit() {
-  if (IsEditing()) return;
+  if (HasEditingRecord()) return;
   TvlCustomDataController* DC = FDataController;
-  if (DC->UseNewItemRowForEditing() && DC->NewItemRowFocused() && !IsInserting()) {
+  if (DC->UseNewItemRowForEditing() && DC->NewItemRowFocused() && !IsInsertingRecord()) {
     Insert();
     return;
   }
@@ -188,8 +188,8 @@ void TvlCustomDataProvider::AssignGroupingValues(Integer ARecordIndex, const std
 
 void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
   TvlCustomDataController* DC = FDataController;
-  if (IsInserting() && !FChanging && !FModified) return;
-  if (IsEditing() && (FChanging || FModified)) Post(false);
+  if (IsInsertingRecord() && !FChanging && !FModified) return;
+  if (HasEditingRecord() && (FChanging || FModified)) Post(false);
   DC->DoBeforeInsert();
   Integer NewRecord;
   {
@@ -197,7 +197,7 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
     Finally End([&] { DC->EndUpdate(); });
     std::vector<Variant> GroupValues;
     auto TakeGroupValues = [&](Integer R) { DC->GetGroupValues(R, GroupValues); };
-    if (IsEditing()) ResetEditing();
+    if (HasEditingRecord()) ResetEditing();
     if (DC->UseNewItemRowForEditing()) {
       // The new-item row takes the values; a stored record is appended on post.
       Integer Neighbour = DC->FocusedRecordIndex();
@@ -237,7 +237,7 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
 
 void TvlCustomDataProvider::Post(Boolean AForcePost) {
   TvlCustomDataController* DC = FDataController;
-  if (!IsEditing()) return;
+  if (!HasEditingRecord()) return;
   Integer Posted = -1;
   Boolean RealPost = false;
   {
@@ -340,8 +340,8 @@ void TvlCustomDataProvider::DeleteSelection() {
 
 Boolean TvlCustomDataProvider::CanInitEditing(Integer ARecordIndex) {
   FDataController->CheckRecordIndex(ARecordIndex);
-  if (!IsEditing()) DoEdit();
-  if (IsEditing()) BeginChange();
+  if (!HasEditingRecord()) DoEdit();
+  if (HasEditingRecord()) BeginChange();
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "lib/data/vlDBData.h"
 #include "platform/db/ADODB.h"
 #include "platform/db/LogDatabase.h"
+#include "platform/classes/Streams.h"
 #include "platform/db/MemData.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
@@ -205,5 +206,29 @@ TEST(vlDBDataScenario, RefreshWithTheSameCountShowsOutsideChanges) {
   EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
   V.DC->SetFocusedRecordIndex(2);
   EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+}
+
+// The editing state is the data set's: modified while its record is, and a
+// record stream loaded during the edit does not end it, so Post still writes.
+TEST(vlDBDataScenario, EditingStateIsTheDataSets) {
+  TItemDb Db("dbscen2", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  Db.Set->Open();
+  V.DC->SetFocusedRecordIndex(0);
+  Db.Set->Edit();
+  EXPECT_EQ(V.DC->EditState(), dceEdit);
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(15);
+  EXPECT_EQ(V.DC->EditState(), dceEdit | dceModified);
+  std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
+  V.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  V.DC->LoadFromStream(S.get());
+  EXPECT_EQ(Db.Set->State(), dsEdit);
+  EXPECT_TRUE(V.DC->EditState() & dceModified);
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+  V.DC->Post();
+  EXPECT_EQ(Db.Set->State(), dsBrowse);
+  EXPECT_EQ(Db.FileRows(), u"1:n1:15 2:n2:20 3:n3:30");
   EXPECT_EQ(V.Rows(), Db.FileRows());
 }
