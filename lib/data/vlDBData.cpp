@@ -1879,6 +1879,9 @@ void TvlDBDataController::LoadFromDataSet() {
       P->DisableDataSetControls();
       Finally Enable([&] { P->EnableDataSetControls(); });
       TvlDataStorage* Storage = DataStorage();
+      // The storage starts empty: a record kept in place would keep its
+      // expanded details while another master's values move into it.
+      SetRecordCount(0);
       // A detail reads its master's rows only: from First until the detail key changes.
       SetRecordCount(P->IsDetailLoad() ? 0 : DS->RecordCount());
       Integer R = 0;

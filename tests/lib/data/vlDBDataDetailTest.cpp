@@ -678,9 +678,9 @@ TEST(vlDBDataDetail, RowChangesPostTheMastersAndTheDetailsEdits) {
   F.Master->Edit();
   F.Master->SetEditValue(1, Variant(u"five"));
   ASSERT_EQ(F.Masters->State(), dsEdit);
-  // The post reads the master again; its expanded detail stays (by its
-  // record) and moves.
-  EXPECT_TRUE(D5->ChangeFocusedRowIndex(1));
+  // The post reads the master again and makes its details anew: the old
+  // detail sees itself go and refuses the move.
+  EXPECT_FALSE(D5->ChangeFocusedRowIndex(1));
   EXPECT_EQ(F.Masters->State(), dsBrowse);
   EXPECT_EQ(F.Master->GetValue(4, 1), Variant(u"five"));
   D5 = F.Master->Detail(4);

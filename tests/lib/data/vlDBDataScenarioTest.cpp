@@ -232,3 +232,107 @@ TEST(vlDBDataScenario, EditingStateIsTheDataSets) {
   EXPECT_EQ(Db.FileRows(), u"1:n1:15 2:n2:20 3:n3:30");
   EXPECT_EQ(V.Rows(), Db.FileRows());
 }
+
+namespace {
+
+// A master view making one detail controller per expanded master record from a pattern.
+class TScenarioMaster : public TvlDBDataController {
+  CL_CLASS(TScenarioMaster, TvlDBDataController)
+ public:
+  TvlDBDataController* Pattern{};
+  TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    auto* D = New<TvlDBDataController>(nullptr);
+    for (Integer I = 0; I < Pattern->GetItemCount(); ++I) D->AddItemForField(nullptr, Pattern->GetItemFieldName(I));
+    D->SetMasterRelation(ARelation, ARecordIndex);
+    D->Assign(Pattern);
+    return D;
+  }
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) override {
+    return dynamic_cast<TvlDBDataController*>(ALinkObject);
+  }
+  TvlDBDataController* Detail(Integer ARecordIndex) {
+    return dynamic_cast<TvlDBDataController*>(
+        GetDetailDataControllerByLinkObject(GetDetailLinkObject(ARecordIndex, 0)));
+  }
+};
+
+// Masters "item" 1..10 and their lines "line" (Id, MasterId, Qty): master M
+// has lines M*100+1 and M*100+2 with Qty M*10+line.
+struct TMasterDetailDb : TItemDb {
+  TADODataSet* Lines{};
+  TDataSource* LineSource{};
+  TScenarioMaster* Master{};
+  TvlDBDataController* Pattern{};
+  TComponentPtr DetailItem{New<TComponent>(nullptr)};
+  explicit TMasterDetailDb(const char* ADir) : TItemDb(ADir, 10) {
+    Conn->Execute(u"CREATE TABLE line (Id INTEGER PRIMARY KEY, MasterId INTEGER NOT NULL, Qty INTEGER CHECK (Qty >= 0))");
+    for (Integer M = 1; M <= 10; ++M)
+      for (Integer L = 1; L <= 2; ++L)
+        Conn->Execute(Format(u"INSERT INTO line VALUES (%d, %d, %d)", {M * 100 + L, M, M * 10 + L}));
+    Lines = New<TADODataSet>(Owner.get());
+    Lines->SetConnection(Conn);
+    Lines->SetCursorType(ctStatic);
+    Lines->SetCommandText(u"select * from line order by MasterId, Id");
+    LineSource = New<TDataSource>(Owner.get());
+    LineSource->SetDataSet(Lines);
+    Master = New<TScenarioMaster>(nullptr);
+    Master->AddItemForField(nullptr, u"Id");
+    Master->AddItemForField(nullptr, u"Name");
+    Master->SetKeyFieldNames(u"Id");
+    Master->SetDataSource(Source);
+    Pattern = New<TvlDBDataController>(nullptr);
+    for (const char16_t* Name : {u"Id", u"MasterId", u"Qty"}) Pattern->AddItemForField(nullptr, Name);
+    Pattern->SetKeyFieldNames(u"Id");
+    Pattern->SetDetailKeyFieldNames(u"MasterId");
+    Pattern->SetMasterKeyFieldNames(u"Id");
+    Pattern->SetDataSource(LineSource);
+    Master->Pattern = Pattern;
+    Pattern->SetMasterMode(Master->Relations()->Add(DetailItem.get()), true);
+  }
+  ~TMasterDetailDb() {
+    Free(Master);
+    Free(Pattern);
+  }
+  // The master id of each stored line of the detail of master record R ("-" when not expanded).
+  String DetailMasters(Integer R) {
+    TvlDBDataController* D = Master->GetDetailExpanding(R) ? Master->Detail(R) : nullptr;
+    if (!D) return u"-";
+    String S;
+    for (Integer I = 0; I < D->RecordCount(); ++I) S += (I ? u"," : u"") + Text(D->GetValue(I, 1));
+    return S;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TScenarioMaster)
+
+// A reload that shifts the master records leaves no detail on another
+// master's record: each expanded detail shows (and edits) its own master's lines.
+TEST(vlDBDataScenario, ReloadKeepsDetailsWithTheirMasters) {
+  TMasterDetailDb Db("dbscen5");
+  Db.Set->Open();
+  Db.Lines->Open();
+  ASSERT_TRUE(Db.Master->ChangeDetailExpanding(9, true));
+  ASSERT_EQ(Db.DetailMasters(9), u"10,10");
+  // Master 1 goes outside; the reload moves master 10 to record 8.
+  Db.Other->Execute(u"DELETE FROM item WHERE Id = 1");
+  Db.Set->Refresh();
+  ASSERT_EQ(Db.Master->RecordCount(), 9);
+  for (Integer R = 0; R < 9; ++R) {
+    const String Id = Text(Db.Master->GetValue(R, 0));
+    const String Lines = Db.DetailMasters(R);
+    EXPECT_TRUE(Lines == u"-" || Lines == Id + u"," + Id) << R << " " << UTF16ToUTF8(Lines);
+  }
+  ASSERT_EQ(Text(Db.Master->GetValue(8, 0)), u"10");
+  EXPECT_EQ(Db.DetailMasters(8), u"10,10");
+  // Editing the detail of master 10 writes master 10's line.
+  TvlDBDataController* D = Db.Master->Detail(8);
+  ASSERT_NE(D, nullptr);
+  D->SetFocusedRecordIndex(0);
+  D->Edit();
+  D->SetEditValue(2, Variant(77), false);
+  D->Post();
+  EXPECT_NE(Db.FileRows(u"line").find(u"1001:10:77"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+  EXPECT_NE(Db.FileRows(u"line").find(u"901:9:91"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+}
