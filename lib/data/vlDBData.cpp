@@ -1509,6 +1509,9 @@ Boolean TvlDBDataSelection::MaySelect() { return true; }
 template <class F>
 static void WalkDataSet(TvlDBDataSelection* S, TvlDBDataController* DC, Boolean& AInSelectAll, F AWork) {
   TvlDBDataProvider* P = DC->DBProvider();
+  // Locking would cancel a pending edit: it is posted first (a failed post
+  // raises and nothing is selected).
+  if (IsEditState(DC->DataSet())) DC->CheckBrowseMode();
   P->LockDataSet();
   P->SavePos();
   AInSelectAll = true;

@@ -336,3 +336,44 @@ TEST(vlDBDataScenario, ReloadKeepsDetailsWithTheirMasters) {
   EXPECT_NE(Db.FileRows(u"line").find(u"1001:10:77"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
   EXPECT_NE(Db.FileRows(u"line").find(u"901:9:91"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
 }
+
+// A pending edit is never cancelled without a word: a master's has-children
+// question leaves a detail's edit alone (answering its default), grid-mode
+// SelectAll posts it first (a failed post raises and selects nothing).
+TEST(vlDBDataScenario, PendingEditsSurviveHasChildrenAndSelectAll) {
+  {
+    TMasterDetailDb Db("dbscen13a");
+    Db.Set->Open();
+    Db.Lines->Open();
+    ASSERT_TRUE(Db.Master->ChangeDetailExpanding(9, true));
+    TvlDBDataController* D = Db.Master->Detail(9);
+    ASSERT_NE(D, nullptr);
+    D->SetFocusedRecordIndex(1);
+    D->Edit();
+    D->SetEditValue(2, Variant(55), false);
+    ASSERT_EQ(Db.Lines->State(), dsEdit);
+    Db.Master->ResetHasChildrenFlag();
+    EXPECT_TRUE(Db.Master->GetDetailHasChildren(2, 0));
+    EXPECT_EQ(Db.Lines->State(), dsEdit);
+    EXPECT_EQ(Db.Lines->FieldByName(u"Qty")->AsInteger(), 55);
+    D->Post();
+    EXPECT_NE(Db.FileRows(u"line").find(u"1002:10:55"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+  }
+  TItemDb Db("dbscen13b", 30);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  V.DC->DataModeController()->SetGridMode(true);
+  V.DC->DataModeController()->SetGridModeBufferCount(10);
+  V.DC->SetMultiSelect(true);
+  Db.Set->Open();
+  Db.Set->Edit();
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(-1);
+  EXPECT_THROW(V.DC->SelectAll(), EDatabaseError);
+  EXPECT_EQ(Db.Set->State(), dsEdit);
+  EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), -1);
+  EXPECT_EQ(V.DC->GetSelectedCount(), 0);
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(11);
+  V.DC->SelectAll();
+  EXPECT_EQ(Db.Set->State(), dsBrowse);
+  EXPECT_EQ(V.DC->GetSelectedCount(), 30);
+  EXPECT_EQ(Db.FileRows().substr(0, 8), u"1:n1:11 ");
+}
