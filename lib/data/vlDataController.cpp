@@ -739,6 +739,18 @@ Integer TvlCustomDataController::AppendRecord() {
 
 Integer TvlCustomDataController::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > RecordCount()) DataError(vlSDataRecordIndexError);
+  if (IsProviderMode()) {
+    // The custom data source makes the record before the one at the index
+    // (or at its end); the stored record holds its handle.
+    TvlCustomDataSource* S = CustomDataSource();
+    const TvlCustomDataSource::TRecordHandle H =
+        ARecordIndex < RecordCount() ? S->InsertRecord(S->GetRecordHandleByIndex(ARecordIndex)) : S->AppendRecord();
+    FDataStorage->InsertRecord(ARecordIndex);
+    if (TvlCustomDataField* F = RecordHandlesField())
+      FDataStorage->SetValue(ARecordIndex, F->ValueDef(), static_cast<Int64>(H));
+    RecordInserted(ARecordIndex);
+    return ARecordIndex;
+  }
   FDataStorage->InsertRecord(ARecordIndex);
   RecordInserted(ARecordIndex);
   DataChanged(dcNew, -1, -1);

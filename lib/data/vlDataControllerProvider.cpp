@@ -209,7 +209,8 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
       Integer Rows = DC->GetRowCount();
       Integer Last = Rows > 0 ? DC->GetRowInfo(Rows - 1).RecordIndex : -1;
       TakeGroupValues(Last);
-      NewRecord = DC->DataStorage()->AppendRecord();
+      // In provider mode the custom data source makes the record (its handle).
+      NewRecord = DC->IsProviderMode() ? DC->AppendRecord() : DC->DataStorage()->AppendRecord();
       FEditingRecordIndex1 = Last >= 0 ? Last : NewRecord;
     } else {
       DC->ClearSelection();
@@ -217,8 +218,12 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
       Integer Before = Focused >= 0 ? Focused : 0;
       TakeGroupValues(Focused);
       NewRecord = std::min(Before, DC->RecordCount());
-      DC->DataStorage()->InsertRecord(NewRecord);
-      DC->RecordInserted(NewRecord);
+      if (DC->IsProviderMode()) {
+        DC->InsertRecord(NewRecord);
+      } else {
+        DC->DataStorage()->InsertRecord(NewRecord);
+        DC->RecordInserted(NewRecord);
+      }
       FEditingRecordIndex2 = Before + 1;
       if (FEditingRecordIndex2 >= DC->RecordCount()) {
         FEditingRecordIndex2 = vlNoEditingRecordIndex;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lib/data/vlDBData.h"
+#include "lib/data/vlValueTypes.h"
 #include "platform/db/ADODB.h"
 #include "platform/db/LogDatabase.h"
 #include "platform/classes/Streams.h"
@@ -376,4 +377,82 @@ TEST(vlDBDataScenario, PendingEditsSurviveHasChildrenAndSelectAll) {
   EXPECT_EQ(Db.Set->State(), dsBrowse);
   EXPECT_EQ(V.DC->GetSelectedCount(), 30);
   EXPECT_EQ(Db.FileRows().substr(0, 8), u"1:n1:11 ");
+}
+
+namespace {
+
+// A custom data source over the SQLite table "item": the handles are the
+// rows' Ids, items 0 and 1 are Name and Amount, read and written in the file.
+class TSqlItemSource : public TvlCustomDataSource {
+  CL_CLASS(TSqlItemSource, TvlCustomDataSource)
+ public:
+  TADOConnection* Conn{};
+  std::vector<Integer> Ids;
+  Variant Query(const String& ASql) {
+    TComponentPtr Q(New<TADODataSet>(nullptr));
+    auto* D = static_cast<TADODataSet*>(Q.get());
+    D->SetConnection(Conn);
+    D->SetCommandText(ASql);
+    D->Open();
+    return D->Eof() ? Null() : D->Fields()->Fields(0)->Value();
+  }
+  static String Column(Integer AItem) { return AItem == 0 ? u"Name" : u"Amount"; }
+  Integer GetRecordCount() override {
+    Ids.clear();
+    const Integer Max = VarIsNull(Query(u"select max(Id) from item")) ? 0 : Query(u"select max(Id) from item").AsInteger();
+    for (Integer I = 1; I <= Max; ++I)
+      if (!VarIsNull(Query(Format(u"select Id from item where Id = %d", {I})))) Ids.push_back(I);
+    return static_cast<Integer>(Ids.size());
+  }
+  TRecordHandle GetRecordHandle(Integer ARecordIndex) override { return Ids[ARecordIndex]; }
+  Variant GetValue(TRecordHandle H, Integer AItem) override {
+    return Query(Format(u"select %s from item where Id = %d", {Column(AItem), static_cast<Integer>(H)}));
+  }
+  void SetValue(TRecordHandle H, Integer AItem, const Variant& AValue) override {
+    if (H < 0) return;
+    const String V = AItem == 0 ? u"'" + VarToStr(AValue) + u"'" : VarToStr(AValue);
+    Conn->Execute(Format(u"UPDATE item SET %s = %s WHERE Id = %d", {Column(AItem), V, static_cast<Integer>(H)}));
+  }
+  TRecordHandle AppendRecord() override {
+    const Integer Id = Query(u"select max(Id) from item").AsInteger() + 1;
+    Conn->Execute(Format(u"INSERT INTO item VALUES (%d, 'new%d', 0)", {Id, Id}));
+    return Id;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TSqlItemSource)
+
+// Provider mode: Append and Insert make the record in the custom data
+// source, so it has a handle and the typed value reaches the file.
+TEST(vlDBDataScenario, ProviderModeNewRecordsGoToTheDataSource) {
+  for (const Boolean Append : {true, false}) {
+    SCOPED_TRACE(Append ? "Append" : "Insert");
+    TItemDb Db(Append ? "dbscen8a" : "dbscen8i", 3);
+    std::unique_ptr<TvlCustomDataController, TObjectFree> DC(New<TvlCustomDataController>(nullptr));
+    std::vector<TComponentPtr> Columns;
+    for (TvlValueTypeClass T : {TvlValueTypeClass(ClassOf<TvlStringValueType>()), TvlValueTypeClass(ClassOf<TvlIntegerValueType>())}) {
+      Columns.emplace_back(New<TComponent>(nullptr));
+      DC->AddItem(Columns.back().get())->SetValueTypeClass(T);
+    }
+    std::unique_ptr<TSqlItemSource, TObjectFree> Source(New<TSqlItemSource>());
+    Source->Conn = Db.Conn;
+    DC->SetCustomDataSource(Source.get());
+    ASSERT_EQ(DC->RecordCount(), 3);
+    DC->SetFocusedRecordIndex(1);
+    if (Append)
+      DC->Append();
+    else
+      DC->Insert();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 4:new4:0");
+    ASSERT_TRUE(DC->SetEditValue(1, Variant(44), false));
+    DC->Post();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 4:new4:44");
+    EXPECT_EQ(DC->RecordCount(), 4);
+    const Integer R = DC->FocusedRecordIndex();
+    ASSERT_GE(R, 0);
+    EXPECT_EQ(Text(DC->GetValue(R, 0)), u"new4");
+    EXPECT_EQ(Text(DC->GetValue(R, 1)), u"44");
+  }
 }
