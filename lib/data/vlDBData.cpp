@@ -1115,6 +1115,11 @@ void TvlDBDataController::RebuildKeyIndex() {
   FKeyIndexValid = false;
 }
 
+void TvlDBDataController::LoadFromStream(TStream* AStream) {
+  inherited::LoadFromStream(AStream);
+  RebuildKeyIndex();
+}
+
 void TvlDBDataController::EnsureKeyIndex() {
   if (FKeyIndexValid) return;
   FKeyIndex.clear();

@@ -514,6 +514,8 @@ class TvlDBDataController : public TvlCustomDataController {
   void SyncFocusWithDataSet();
   // The key index is read again on its next use.
   void RebuildKeyIndex();
+  // The records from the stream are indexed anew.
+  void LoadFromStream(TStream* AStream) override;
   // Re-reads a stored record from the data set's current record, keeping the key index.
   void ReadKeyedRecord(Integer ARecordIndex);
   // The record bookmark's key before a reload (Empty when none), and the bookmark put back by it.

@@ -1185,6 +1185,8 @@ void TvlCustomDataController::Cancel() {
 Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {
   CheckItemRange(AItemIndex);
   if (!FProvider->CanModify()) return false;
+  // A field that refuses modification (a data-set item without its data-set field) takes no edit.
+  if (!GetItemField(AItemIndex)->CanModify(evsValue)) return false;
   Integer R = EditingRecordIndex();
   if (R == vlNoEditingRecordIndex) return false;
   return FProvider->CanInitEditing(R);

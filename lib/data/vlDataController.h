@@ -1256,7 +1256,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
 
   // Stream, incremental filter and search.
   void SaveToStream(TStream* AStream);
-  void LoadFromStream(TStream* AStream);
+  // Replaces the records (overridable: a controller keeping an index of its records renews it).
+  virtual void LoadFromStream(TStream* AStream);
   Integer SetIncrementalFilter(Integer AItemIndex, const String& AText);
   void ResetIncrementalFilter();
   Boolean IsIncrementalFilter() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }

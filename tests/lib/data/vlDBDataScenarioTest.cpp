@@ -456,3 +456,40 @@ TEST(vlDBDataScenario, ProviderModeNewRecordsGoToTheDataSource) {
     EXPECT_EQ(Text(DC->GetValue(R, 1)), u"44");
   }
 }
+
+// Records loaded from a stream are found by key: the key index of the
+// records before does not outlive them.
+TEST(vlDBDataScenario, KeysFindRecordsLoadedFromAStream) {
+  TItemDb Small("dbscen12a", 3);
+  TItemDb Big("dbscen12b", 10);
+  TView A(Small.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  TView B(Big.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  Small.Set->Open();
+  Big.Set->Open();
+  ASSERT_TRUE(B.DC->LocateByKey(Variant(9)));
+  std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
+  A.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  B.DC->LoadFromStream(S.get());
+  ASSERT_EQ(B.Rows(), u"1:n1:10 2:n2:20 3:n3:30");
+  EXPECT_EQ(B.DC->FindRecordIndexByKey(Variant(9)), -1);
+  EXPECT_FALSE(B.DC->LocateByKey(Variant(9)));
+  ASSERT_TRUE(B.DC->LocateByKey(Variant(3)));
+  EXPECT_EQ(B.DC->FocusedRecordIndex(), 2);
+  EXPECT_EQ(Big.Set->FieldByName(u"Id")->AsInteger(), 3);
+  EXPECT_EQ(Big.FileRows().substr(0, 23), u"1:n1:10 2:n2:20 3:n3:30");
+}
+
+// An item whose field name the data set lacks takes no edit (it would be dropped).
+TEST(vlDBDataScenario, ItemWithoutADataSetFieldRefusesEdits) {
+  TItemDb Db("dbscen10", 3);
+  TView V(Db.Source, {u"Id", u"Missing", u"Amount"});
+  Db.Set->Open();
+  V.DC->SetFocusedRecordIndex(0);
+  EXPECT_FALSE(V.DC->CanInitEditing(1));
+  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed"), false));
+  EXPECT_TRUE(V.DC->SetEditValue(2, Variant(12), false));
+  V.DC->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:12 2:n2:20 3:n3:30");
+  EXPECT_EQ(V.Rows(), u"1:<null>:12 2:<null>:20 3:<null>:30");
+}
