@@ -493,3 +493,21 @@ TEST(vlDBDataScenario, ItemWithoutADataSetFieldRefusesEdits) {
   EXPECT_EQ(Db.FileRows(), u"1:n1:12 2:n2:20 3:n3:30");
   EXPECT_EQ(V.Rows(), u"1:<null>:12 2:<null>:20 3:<null>:30");
 }
+
+// The record stream keeps the display texts of text-stored items (a field
+// with a display format): loaded rows show their texts.
+TEST(vlDBDataScenario, RecordStreamKeepsDisplayTexts) {
+  TItemDb Db("dbscen11", 3);
+  Db.Set->Open();
+  static_cast<TNumericField*>(Db.Set->FieldByName(u"Amount"))->SetDisplayFormat(u"0' kWh'");
+  TView A(Db.Source, {u"Id", u"Amount"}, u"Id");
+  TView B(Db.Source, {u"Id", u"Amount"}, u"Id");
+  ASSERT_TRUE(A.DC->GetItemTextStored(1));
+  ASSERT_EQ(A.DC->GetDisplayText(1, 1), u"20 kWh");
+  std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
+  A.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  B.DC->LoadFromStream(S.get());
+  for (Integer R = 0; R < 3; ++R) EXPECT_EQ(B.DC->GetDisplayText(R, 1), A.DC->GetDisplayText(R, 1)) << R;
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+}
