@@ -539,7 +539,32 @@ Integer TvlDBDataProvider::CompareBookmarks(const TBookmark& ABookmark1, const T
 }
 
 void TvlDBDataProvider::CancelDataSet() {
-  if (DataSet()) DataSet()->Cancel();
+  TDataSet* DS = DataSet();
+  if (!DS) return;
+  TvlDBDataController* DC = DBDataController();
+  // A detail's cancelled insert would leave the shared data set past the
+  // detail's rows (its master would follow it there): the data set goes
+  // back to the detail's last other record, found by key.
+  if (DS->State() == dsInsert && DC->IsDetailMode() && DC->IsKeyNavigation() &&
+      !DC->DataModeController()->DetailInSQLMode()) {
+    Variant Key;
+    for (Integer Row = DC->GetRowCount() - 1; Row >= 0 && VarIsEmpty(Key); --Row) {
+      const Integer R = DC->GetRowInfo(Row).RecordIndex;
+      if (R >= 0 && R != EditingRecordIndex() && !VarIsNull(DC->GetRecordId(R))) Key = DC->GetRecordId(R);
+    }
+    if (!VarIsEmpty(Key)) {
+      {
+        DisableDataSetControls();
+        Finally Enable([&] { EnableDataSetControls(); });
+        DS->Cancel();
+        BeginLocate();
+        Finally Leave([&] { EndLocate(); });
+        DS->Locate(DC->KeyFieldNames(), Key, TLocateOptions());
+      }
+      return;
+    }
+  }
+  DS->Cancel();
 }
 
 void TvlDBDataProvider::RecordChanged(TField*) {

@@ -511,3 +511,32 @@ TEST(vlDBDataScenario, RecordStreamKeepsDisplayTexts) {
   for (Integer R = 0; R < 3; ++R) EXPECT_EQ(B.DC->GetDisplayText(R, 1), A.DC->GetDisplayText(R, 1)) << R;
   EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
 }
+
+// Cancelling an append in a detail leaves the master's focus (and the
+// detail data set) on the detail's master.
+TEST(vlDBDataScenario, CancelledDetailAppendKeepsTheMastersFocus) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TMasterDetailDb Db(Smart ? "dbscen9s" : "dbscen9f");
+    Db.Pattern->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    Db.Lines->Open();
+    Db.Master->SetFocusedRecordIndex(2);
+    ASSERT_TRUE(Db.Master->ChangeDetailExpanding(2, true));
+    TvlDBDataController* D = Db.Master->Detail(2);
+    ASSERT_NE(D, nullptr);
+    D->SetFocusedRecordIndex(0);
+    const String Lines = Db.FileRows(u"line");
+    D->Append();
+    ASSERT_EQ(Db.Lines->State(), dsInsert);
+    D->Cancel();
+    EXPECT_EQ(Db.Lines->State(), dsBrowse);
+    EXPECT_EQ(Db.Master->FocusedRecordIndex(), 2);
+    EXPECT_EQ(Db.Lines->FieldByName(u"MasterId")->AsInteger(), 3);
+    EXPECT_EQ(Db.FileRows(u"line"), Lines);
+    D = Db.Master->Detail(2);
+    ASSERT_NE(D, nullptr);
+    EXPECT_EQ(D->EditState(), 0);
+    EXPECT_EQ(Db.DetailMasters(2), u"3,3");
+  }
+}
