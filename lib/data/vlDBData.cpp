@@ -478,6 +478,15 @@ void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   } else {
     DC->BeginFullUpdate();
     Finally End([&] { DC->EndFullUpdate(); });
+    // Grid mode keeps no record count of its own: the window's rows, the
+    // selected bookmarks and the bookmark go with the data set.
+    if (IsGridMode()) {
+      DC->ClearSelection();
+      DC->DataControllerInfo()->ClearSelectionAnchor();
+      DC->ClearBookmark();
+      DC->DataStorage()->SetRecordCount(0);
+      DC->DataChanged(dcTotal, -1, -1);
+    }
     DC->SetRecordCount(0);
     DBDataController()->RebuildKeyIndex();
     FRecordIndex = -1;

@@ -540,3 +540,31 @@ TEST(vlDBDataScenario, CancelledDetailAppendKeepsTheMastersFocus) {
     EXPECT_EQ(Db.DetailMasters(2), u"3,3");
   }
 }
+
+// Grid mode: closing the data set or freeing its data source empties the
+// window: no rows, no focus, no selected bookmarks.
+TEST(vlDBDataScenario, GridModeWindowEmptiesWhenTheDataSetGoes) {
+  for (const Boolean FreeSource : {false, true}) {
+    SCOPED_TRACE(FreeSource ? "data source freed" : "data set closed");
+    TItemDb Db(FreeSource ? "dbscen7f" : "dbscen7c", 30);
+    TView V(Db.Source, {u"Id", u"Name"});
+    V.DC->DataModeController()->SetGridMode(true);
+    V.DC->DataModeController()->SetGridModeBufferCount(10);
+    V.DC->SetMultiSelect(true);
+    Db.Set->Open();
+    ASSERT_EQ(V.DC->RecordCount(), 10);
+    V.DC->SetFocusedRowIndex(3);
+    V.DC->ChangeRowSelection(3, true);
+    V.DC->ChangeRowSelection(5, true);
+    ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 2);
+    if (FreeSource)
+      Free(Db.Source);
+    else
+      Db.Set->Close();
+    EXPECT_EQ(V.DC->RecordCount(), 0);
+    EXPECT_EQ(V.DC->FocusedRowIndex(), -1);
+    EXPECT_EQ(V.DC->GetSelectedCount(), 0);
+    EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 0);
+    EXPECT_EQ(Db.FileRows().substr(0, 15), u"1:n1:10 2:n2:20");
+  }
+}
