@@ -404,6 +404,39 @@ void TvlDBDataProvider::Scroll(Integer ADistance) {
   DataController()->SyncSelected(true);
 }
 
+Boolean TvlDBDataProvider::HasFieldStructure() {
+  TDataSet* DS = DataSet();
+  return DS && DS->FieldCount() > 0 && (DS->Active() || !DS->DefaultFields());
+}
+
+Boolean TvlDBDataProvider::IsBOF() {
+  if (!DataSet()) return inherited::IsBOF();
+  return DataSet()->Bof() || !FDataLink->Active();
+}
+
+Boolean TvlDBDataProvider::IsEOF() {
+  TDataSet* DS = DataSet();
+  if (!DS) return true;
+  if (!DBDataController()->IsDetailMode() || IsGridMode()) return DS->Eof() || !FDataLink->Active();
+  return IsDetailEOF();
+}
+
+void TvlDBDataProvider::Prev() {
+  if (DataSet()) DataSet()->Prior();
+}
+
+void TvlDBDataProvider::Next() {
+  if (DataSet()) DataSet()->Next();
+}
+
+void TvlDBDataProvider::Last() {
+  if (DataSet() && DataSet()->Active()) DataSet()->Last();
+}
+
+void TvlDBDataProvider::MoveBy(Integer ADistance) {
+  if (DataSet()) DataSet()->MoveBy(ADistance);
+}
+
 void TvlDBDataProvider::SavePos() {
   TDataSet* DS = DataSet();
   FSavePosInfo = {};

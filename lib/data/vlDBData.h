@@ -139,7 +139,9 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean CanModify() override;
   Boolean DeleteAllowed() override;
   // The data set cannot be modified or is not followed: the storage is edited.
-  Boolean IsReadOnly() { return !CanModify(); }
+  Boolean IsReadOnly() override { return !CanModify(); }
+  Boolean HasFieldStructure() override;
+  Boolean IsGridModeUpdating() override { return IsGridMode() && FInUpdateGridMode; }
   // The editing state is the data set's while it is edited through this
   // provider; modified also when the data set's record is.
   Boolean IsEditing() override;
@@ -225,9 +227,16 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   TvlDBDataController* DBDataController() const;
 
   // Grid mode: the window moves past its edge by ADistance.
-  void Scroll(Integer ADistance);
-  void SavePos();
-  void RestorePos();
+  void Scroll(Integer ADistance) override;
+  void SavePos() override;
+  void RestorePos() override;
+  // The data set's navigation (a detail outside grid mode ends at its rows).
+  Boolean IsBOF() override;
+  Boolean IsEOF() override;
+  void Prev() override;
+  void Next() override;
+  void Last() override;
+  void MoveBy(Integer ADistance) override;
   void LoadGridModeBuffer();
   Integer RecordIndex() const { return FRecordIndex; }
   void SetRecordIndex(Integer Value) { FRecordIndex = Value; }
@@ -244,7 +253,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
 
   // Master-detail: a detail moves its data set to its master's key values
   // (First) and reads until the detail key values differ (IsDetailEOF).
-  void First();
+  void First() override;
   Boolean IsDetailLoad();
   Boolean IsDetailEOF();
   // Every provider, so that controllers sharing a data set see each other.

@@ -840,17 +840,33 @@ Boolean TvlCustomDataController::CanFocusRecord(Integer ARecordIndex) {
   return true;
 }
 
-void TvlCustomDataController::GotoFirst() { ChangeFocusedRowIndex(0); }
-void TvlCustomDataController::GotoLast() { ChangeFocusedRowIndex(GetRowCount() - 1); }
+// In grid mode the rows are a window of the source: the provider moves it.
+void TvlCustomDataController::GotoFirst() {
+  if (IsGridMode()) return FProvider->First();
+  ChangeFocusedRowIndex(0);
+}
+void TvlCustomDataController::GotoLast() {
+  if (IsGridMode()) return FProvider->Last();
+  ChangeFocusedRowIndex(GetRowCount() - 1);
+}
 void TvlCustomDataController::GotoNext() {
+  if (IsGridMode()) return FProvider->Next();
   if (FocusedRowIndex() + 1 < GetRowCount()) ChangeFocusedRowIndex(FocusedRowIndex() + 1);
 }
-void TvlCustomDataController::GotoPrev() { ChangeFocusedRowIndex(std::max(0, FocusedRowIndex() - 1)); }
+void TvlCustomDataController::GotoPrev() {
+  if (IsGridMode()) return FProvider->Prev();
+  ChangeFocusedRowIndex(std::max(0, FocusedRowIndex() - 1));
+}
 void TvlCustomDataController::MoveBy(Integer ADistance) {
+  if (IsGridMode()) return FProvider->MoveBy(ADistance);
   ChangeFocusedRowIndex(std::max(0, FocusedRowIndex() + ADistance));
 }
-Boolean TvlCustomDataController::IsBOF() const { return GetRowCount() == 0 || FocusedRowIndex() == 0; }
+Boolean TvlCustomDataController::IsBOF() const {
+  if (FProvider->IsGridMode()) return FProvider->IsBOF();
+  return GetRowCount() == 0 || FocusedRowIndex() == 0;
+}
 Boolean TvlCustomDataController::IsEOF() const {
+  if (FProvider->IsGridMode()) return FProvider->IsEOF();
   return GetRowCount() == 0 || FocusedRowIndex() == GetRowCount() - 1;
 }
 

@@ -850,6 +850,21 @@ class TvlCustomDataProvider : public TObject {
   virtual Integer GetCurrentRecordIndex() { return -1; }
   virtual Boolean IsActive() { return FCustomDataSource != nullptr; }
   virtual Boolean CanModify() { return true; }
+  virtual Boolean IsReadOnly() { return !CanModify(); }
+  virtual Boolean HasFieldStructure() { return false; }
+  virtual Boolean IsGridModeUpdating() { return false; }
+  // Navigation and position of the source (a data set); the controller
+  // hands its navigation here in grid mode. Nothing to move by default.
+  virtual Boolean IsBOF() { return true; }
+  virtual Boolean IsEOF() { return true; }
+  virtual void First() {}
+  virtual void Prev() {}
+  virtual void Next() {}
+  virtual void Last() {}
+  virtual void MoveBy(Integer ADistance) {}
+  virtual void Scroll(Integer ADistance) {}
+  virtual void SavePos() {}
+  virtual void RestorePos() {}
   virtual Boolean AppendAllowed() { return CanModify(); }
   virtual Boolean InsertAllowed() { return CanModify(); }
   virtual Boolean DeleteAllowed();

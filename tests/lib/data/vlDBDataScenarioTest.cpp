@@ -568,3 +568,32 @@ TEST(vlDBDataScenario, GridModeWindowEmptiesWhenTheDataSetGoes) {
     EXPECT_EQ(Db.FileRows().substr(0, 15), u"1:n1:10 2:n2:20");
   }
 }
+
+// Grid mode: navigation moves the data set, not only the focus inside the window.
+TEST(vlDBDataScenario, GridModeNavigationGoesToTheDataSet) {
+  TItemDb Db("dbscen6", 300);
+  TView V(Db.Source, {u"Id", u"Name"});
+  V.DC->DataModeController()->SetGridMode(true);
+  Db.Set->Open();
+  ASSERT_EQ(V.DC->RecordCount(), 100);
+  auto Focused = [&] { return Text(V.DC->GetValue(V.DC->FocusedRecordIndex(), 0)); };
+  auto Current = [&] { return Db.Set->FieldByName(u"Id")->AsInteger(); };
+  V.DC->GotoLast();
+  EXPECT_EQ(Current(), 300);
+  EXPECT_EQ(Focused(), u"300");
+  EXPECT_TRUE(V.DC->IsEOF());
+  V.DC->GotoFirst();
+  EXPECT_EQ(Current(), 1);
+  EXPECT_EQ(Focused(), u"1");
+  EXPECT_TRUE(V.DC->IsBOF());
+  EXPECT_FALSE(V.DC->IsEOF());
+  V.DC->MoveBy(150);
+  EXPECT_EQ(Current(), 151);
+  EXPECT_EQ(Focused(), u"151");
+  V.DC->GotoNext();
+  EXPECT_EQ(Current(), 152);
+  V.DC->GotoPrev();
+  EXPECT_EQ(Current(), 151);
+  EXPECT_EQ(Focused(), u"151");
+  EXPECT_EQ(Db.FileRows().substr(0, 15), u"1:n1:10 2:n2:20");
+}
