@@ -171,6 +171,24 @@ void TvlDBDataLink::LayoutChanged() {
 
 void TvlDBDataLink::RecordChanged(TField* Field) { FProvider->RecordChanged(Field); }
 
+void TvlDBDataLink::UpdateData() {
+  FProvider->WriteEditingData();
+  FProvider->RecordChanged(nullptr);
+}
+
+void TvlDBDataLink::FocusControl(TField*& Field) {
+  if (!Field) return;
+  TvlDBDataController* DC = FProvider->DBDataController();
+  for (Integer I = 0; I < DC->GetItemCount(); ++I) {
+    TvlDBDataField* F = DC->GetDBItemField(I);
+    if (!F || F->IsInternal() || F->Field() != Field) continue;
+    Boolean Done = false;
+    DC->FocusControl(I, Done);
+    if (Done) Field = nullptr;
+    return;
+  }
+}
+
 // --- Assigned fields --------------------------------------------------------------------
 
 void TvlDBDataAssignedFields::AddField(TField* AField) {
@@ -753,6 +771,13 @@ void TvlDBDataProvider::Post(Boolean AForcePost) {
     DataSet()->Post();
   else
     DataSet()->CheckBrowseMode();
+}
+
+void TvlDBDataProvider::PostEditingData() {
+  if (FDataLink->Active())
+    FDataLink->UpdateRecord();
+  else
+    inherited::PostEditingData();
 }
 
 void TvlDBDataProvider::Cancel() {

@@ -111,8 +111,11 @@ class TvlDBDataLink : public TDataLink {
   void DataSetChanged() override;
   void DataSetScrolled(Integer Distance) override;
   void EditingChanged() override;
+  void FocusControl(TField*& Field) override;
   void LayoutChanged() override;
   void RecordChanged(TField* Field) override;
+  // A post or a check of the data set: the view's pending editor data first.
+  void UpdateData() override;
 
  private:
   Boolean FLayoutChangedFlag{};
@@ -151,6 +154,10 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void Edit() override;
   void Post(Boolean AForcePost) override;
   void Cancel() override;
+  // Through the link (the data set's fields take the editor's data).
+  void PostEditingData() override;
+  // The link's part: the view's pending editor data, as the base provider writes it.
+  void WriteEditingData() { inherited::PostEditingData(); }
   Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                        Boolean AFromText) override;
   // Grid mode: a window row's value or text, read through the data link.

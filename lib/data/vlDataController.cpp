@@ -909,6 +909,8 @@ void TvlCustomDataController::CheckBookmarkValid(Integer ARecordIndex) {
 
 // --- Sorting and grouping ----------------------------------------------------------------
 
+void TvlCustomDataController::PostEditingData() { FProvider->PostEditingData(); }
+
 void TvlCustomDataController::PostPendingEdit() {
   if (FProvider->IsEditing()) Post(false);
 }

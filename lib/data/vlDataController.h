@@ -855,6 +855,8 @@ class TvlCustomDataProvider : public TObject {
   virtual Boolean IsGridModeUpdating() { return false; }
   // Navigation and position of the source (a data set); the controller
   // hands its navigation here in grid mode. Nothing to move by default.
+  // Writes the view's pending editor data: the controller's UpdateData while changing.
+  virtual void PostEditingData();
   virtual Boolean IsBOF() { return true; }
   virtual Boolean IsEOF() { return true; }
   virtual void First() {}
@@ -1145,6 +1147,12 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   virtual void AfterFocusedRecordChange() {}
   // Posts or cancels a pending edit of a data set; nothing here.
   virtual void CheckBrowseMode() {}
+  // The provider writes the view's pending editor data (UpdateData while changing).
+  void PostEditingData();
+  // The view writes its pending editor text into the record; nothing here.
+  virtual void UpdateData() {}
+  // The source asks for the editor of an item (a data-set field's FocusControl); ADone when it took it.
+  virtual void FocusControl(Integer AItemIndex, Boolean& ADone) {}
   // CheckBrowseMode on every existing detail controller; True.
   virtual Boolean CheckDetailsBrowseMode();
   // The view took the focus; nothing here.

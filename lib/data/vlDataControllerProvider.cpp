@@ -154,6 +154,10 @@ void TvlCustomDataProvider::ResetEditing() {
   DiscardSavedRecord();
 }
 
+void TvlCustomDataProvider::PostEditingData() {
+  if (IsChanging()) FDataController->UpdateData();
+}
+
 void TvlCustomDataProvider::DoEdit() {
   if (HasEditingRecord()) return;
   TvlCustomDataController* DC = FDataController;
@@ -189,7 +193,10 @@ void TvlCustomDataProvider::AssignGroupingValues(Integer ARecordIndex, const std
 void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
   TvlCustomDataController* DC = FDataController;
   if (IsInsertingRecord() && !FChanging && !FModified) return;
-  if (HasEditingRecord() && (FChanging || FModified)) Post(false);
+  if (HasEditingRecord() && (FChanging || FModified)) {
+    if (FChanging) PostEditingData();
+    Post(false);
+  }
   DC->DoBeforeInsert();
   Integer NewRecord;
   {
@@ -243,6 +250,8 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
 void TvlCustomDataProvider::Post(Boolean AForcePost) {
   TvlCustomDataController* DC = FDataController;
   if (!HasEditingRecord()) return;
+  // A pending editor text is written first.
+  PostEditingData();
   Integer Posted = -1;
   Boolean RealPost = false;
   {

@@ -597,3 +597,57 @@ TEST(vlDBDataScenario, GridModeNavigationGoesToTheDataSet) {
   EXPECT_EQ(Focused(), u"151");
   EXPECT_EQ(Db.FileRows().substr(0, 15), u"1:n1:10 2:n2:20");
 }
+
+namespace {
+
+// A view with an in-place editor: its pending text goes into the record
+// when asked (UpdateData); a data-set field asking for its control finds it.
+class TEditorView : public TvlDBDataController {
+  CL_CLASS(TEditorView, TvlDBDataController)
+ public:
+  String Pending;
+  Integer FocusedItem{-1};
+  void UpdateData() override {
+    if (Pending.empty()) return;
+    const String Text = Pending;
+    Pending.clear();
+    SetEditValue(1, Variant(Text), true);
+  }
+  void FocusControl(Integer AItemIndex, Boolean& ADone) override {
+    FocusedItem = AItemIndex;
+    ADone = true;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TEditorView)
+
+// A view's pending editor text is written before a post, also one that
+// starts outside the view (the data set's own Post).
+TEST(vlDBDataScenario, PendingEditorTextIsWrittenBeforeAPost) {
+  TItemDb Db("dbscen151", 3);
+  std::unique_ptr<TEditorView, TObjectFree> V(New<TEditorView>(nullptr));
+  std::vector<TComponentPtr> Columns;
+  for (const char16_t* Name : {u"Id", u"Name", u"Amount"}) {
+    Columns.emplace_back(New<TComponent>(nullptr));
+    V->AddItemForField(Columns.back().get(), Name);
+  }
+  V->SetDataSource(Db.Source);
+  Db.Set->Open();
+  V->SetFocusedRecordIndex(1);
+  // The editor began editing the cell (the controller is changing).
+  Db.Set->Edit();
+  ASSERT_TRUE(V->CanInitEditing(1));
+  V->Pending = u"outside";
+  Db.Set->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:outside:20 3:n3:30");
+  ASSERT_TRUE(V->CanInitEditing(1));
+  V->Pending = u"inside";
+  V->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:inside:20 3:n3:30");
+  EXPECT_EQ(Text(V->GetValue(1, 1)), u"inside");
+  // A field asking for its control reaches the view with its item.
+  Db.Set->FieldByName(u"Amount")->FocusControl();
+  EXPECT_EQ(V->FocusedItem, 2);
+}
