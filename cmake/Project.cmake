@@ -16,6 +16,19 @@ function(cl_library name dir)
   if(ARGN)
     target_link_libraries(${name} PUBLIC ${ARGN})
   endif()
+  # A unit announces its start-up steps with CL_UNIT_STEPS(Unit, ...), which
+  # also defines the symbol cl_unit_link_Unit. Nothing else may reference the
+  # unit, and the linker takes only the archive members a program refers to:
+  # every program that links the library asks for each unit's symbol, so the
+  # start-up list always holds every unit of the libraries linked.
+  foreach(src ${srcs})
+    file(STRINGS ${src} announcements REGEX "^CL_UNIT_STEPS\\(")
+    foreach(line ${announcements})
+      string(REGEX REPLACE "^CL_UNIT_STEPS\\(([A-Za-z0-9_]+).*" "\\1" unit "${line}")
+      target_link_options(${name} INTERFACE "LINKER:--undefined=cl_unit_link_${unit}")
+      set_property(GLOBAL APPEND PROPERTY CL_ANNOUNCED_UNITS ${unit})
+    endforeach()
+  endforeach()
 endfunction()
 
 # cl_test_area(NAME DIR [LIBS ...]): one GoogleTest program of every .cpp file in

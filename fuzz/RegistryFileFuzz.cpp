@@ -1,11 +1,10 @@
 // A registry root file: a damaged one must fail every call with ERROR_BADDB;
 // one that reads must survive being written back unchanged in content.
-#include <stdlib.h>
-#include <unistd.h>
-
+// The root files live in memory (a registry file store), so that no input
+// touches the disk and the fuzzer runs at full speed.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,15 +14,24 @@ using namespace win;
 
 namespace {
 
-const std::string& Folder() {
-  static std::string dir = [] {
-    char name[] = "/tmp/cl-fuzz-registry-XXXXXX";
-    std::string d = mkdtemp(name) ? name : "/tmp";
-    setenv("CL_REGISTRY_DIR", d.c_str(), 1);
-    return d;
-  }();
-  return dir;
+// The root files of the store, by their names without the folder.
+std::map<std::string, std::string> gFiles;
+
+std::string BaseName(const std::string& AName) { return AName.substr(AName.rfind('/') + 1); }
+
+bool ReadMemory(const std::string& AName, std::string& AText, bool& AMissing) {
+  auto it = gFiles.find(BaseName(AName));
+  AMissing = it == gFiles.end();
+  AText = AMissing ? std::string() : it->second;
+  return !AMissing;
 }
+
+bool WriteMemory(const std::string& AName, const std::string& AText) {
+  gFiles[BaseName(AName)] = AText;
+  return true;
+}
+
+const TRegistryFileStore kMemoryStore{&ReadMemory, &WriteMemory};
 
 // Every key below Key with every value, as one text; false on a failure.
 bool Walk(HKEY Key, std::u16string& Out, int Depth) {
@@ -60,11 +68,9 @@ bool Walk(HKEY Key, std::u16string& Out, int Depth) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  std::string file = Folder() + "/HKEY_CURRENT_USER.txt";
-  FILE* f = std::fopen(file.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(Data, 1, Size, f);
-  std::fclose(f);
+  SetRegistryFileStore(&kMemoryStore);
+  gFiles.clear();
+  gFiles["HKEY_CURRENT_USER.txt"] = std::string(reinterpret_cast<const char*>(Data), Size);
 
   HKEY root = nullptr;
   LSTATUS r = RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_ALL_ACCESS, &root);

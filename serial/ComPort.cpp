@@ -15,6 +15,7 @@
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Windows.h"
+#include "serial/ComSetup.h"
 
 using namespace win;
 
@@ -560,6 +561,8 @@ void TCustomComPort::Close() {
   NotifyLinksSignal(leConn, false);
   DoAfterClose();
 }
+
+void TCustomComPort::ShowSetupDialog() { RunComSetupForm(this); }
 
 void TCustomComPort::ApplyAllSettings() {
   ApplyBufferSizes();

@@ -328,6 +328,8 @@ class TCustomComPort : public TComponent {
   void EndUpdate();
   void Open();
   void Close();
+  // Shows the modal set-up dialog of the six line settings (serial/ComSetup).
+  void ShowSetupDialog();
 
   // Data transfer, queues and modem lines.
   Integer Write(const void* Buffer, Integer Count);

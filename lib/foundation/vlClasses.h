@@ -489,6 +489,21 @@ TvlObjectLink* vlAddObjectLink(TObject* AObject);
 void vlRemoveObjectLink(TvlObjectLink* ALink);
 // Clears every link to AObject.
 void vlClearObjectLinks(TObject* AObject);
+
+// A weak link to an object for the life of a scope (a notification loop):
+// Alive() turns false when the object is destroyed meanwhile (for the
+// classes whose destruction clears their links).
+class TvlObjectLinkScope {
+ public:
+  explicit TvlObjectLinkScope(TObject* AObject) : FLink(vlAddObjectLink(AObject)) {}
+  ~TvlObjectLinkScope() { vlRemoveObjectLink(FLink); }
+  TvlObjectLinkScope(const TvlObjectLinkScope&) = delete;
+  TvlObjectLinkScope& operator=(const TvlObjectLinkScope&) = delete;
+  Boolean Alive() const { return FLink && FLink->Ref; }
+
+ private:
+  TvlObjectLink* FLink;
+};
 // The number of live links (tests).
 Integer vlObjectLinkCount();
 

@@ -740,10 +740,15 @@ void TvlCanvas::GetTextStringsBounds(const String& Text, const TRect& R, Integer
   const Boolean breakChars = !(Flags & vlDontBreakChars);
   HDC dc = FCanvas->Handle();
   FCanvas->RequiredState(TCanvasStates{csHandleValid, csFontValid});
+  // Widths are differences of the running widths of the whole text, measured
+  // once (whole-pixel advances add up): the wrapping stays linear in the
+  // text, however long a paragraph or a word.
+  std::vector<INT> running(text.size() + 1, 0);
+  SIZE whole{};
+  if (!text.empty())
+    GetTextExtentExPointW(dc, text.c_str(), int(text.size()), 0, nullptr, running.data() + 1, &whole);
   auto width = [&](size_t AStart, size_t ACount) {
-    TSize s{};
-    GetTextExtentPoint32W(dc, text.c_str() + AStart, static_cast<int>(ACount), &s);
-    return s.cx;
+    return Integer(running[AStart + ACount] - running[AStart]);
   };
   const Integer lineHeight = TextHeight(u"Wg");
   std::vector<std::pair<size_t, size_t>> lines;  // start, length

@@ -688,30 +688,39 @@ void vlStretchLanczos3(TBitmap* ASource, TBitmap* ADest) {
 
 namespace {
 
-// The image of a list into the image bitmap; answers whether the list's
-// bitmaps carry alpha.
-Boolean FillFromImageList(TvlAlphaBitmap* AImage, TCustomImageList* AImages, Integer AIndex, TvlAlphaBitmap* AMask) {
-  if (TvlImageList* list = dynamic_cast<TvlImageList*>(AImages)) {
-    Owned<TvlBitmap> image(New<TvlBitmap>()), mask(New<TvlBitmap>());
-    list->GetImageInfo(AIndex, image.get(), AMask ? mask.get() : nullptr);
+// The image of a list into the image bitmap, and the system list's mask of
+// it into AMask (white where transparent); answers whether the list's
+// bitmaps carry alpha and, in AHasMask, whether the system list gave a mask.
+// A TvlImageList hands over its stored image, which keeps the alpha; the
+// mask is always the system list's: the stored mask is empty for images
+// added without one or by a mask colour.
+Boolean FillFromImageList(TvlAlphaBitmap* AImage, TCustomImageList* AImages, Integer AIndex,
+                          TvlAlphaBitmap* AMask, Boolean& AHasMask) {
+  AHasMask = false;
+  Boolean alpha = false;
+  TvlImageList* list = dynamic_cast<TvlImageList*>(AImages);
+  if (list) {
+    Owned<TvlBitmap> image(New<TvlBitmap>());
+    list->GetImageInfo(AIndex, image.get(), nullptr);
     AImage->CopyBitmap(image.get(), cmSrcCopy);
-    if (AMask) AMask->CopyBitmap(mask.get(), cmSrcCopy);
-    return vlGetBitmapBitsPerPixel(image.get()) == 32;
+    alpha = vlGetBitmapBitsPerPixel(image.get()) == 32;
   }
   IMAGEINFO info{};
-  if (!ImageList_GetImageInfo(AImages->Handle(), AIndex, &info)) return false;
+  if (!ImageList_GetImageInfo(AImages->Handle(), AIndex, &info)) return alpha;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, info.hbmImage);
-  BitBlt(AImage->Canvas()->Handle(), 0, 0, AImage->Width(), AImage->Height(), dc, info.rcImage.left,
-         info.rcImage.top, SRCCOPY);
-  if (AMask && info.hbmMask) {
+  if (!list)
+    BitBlt(AImage->Canvas()->Handle(), 0, 0, AImage->Width(), AImage->Height(), dc, info.rcImage.left,
+           info.rcImage.top, SRCCOPY);
+  if (info.hbmMask) {
     SelectObject(dc, info.hbmMask);
     BitBlt(AMask->Canvas()->Handle(), 0, 0, AMask->Width(), AMask->Height(), dc, info.rcImage.left,
            info.rcImage.top, SRCCOPY);
+    AHasMask = true;
   }
   SelectObject(dc, old);
   DeleteDC(dc);
-  return TvlImageList::GetPixelFormat(AImages->Handle()) == 32;
+  return list ? alpha : TvlImageList::GetPixelFormat(AImages->Handle()) == 32;
 }
 
 }  // namespace
@@ -745,7 +754,10 @@ void vlDrawImageEx(HDC DC, const TRect& AGlyphRect, const TRect& ABackgroundRect
       alphaUsed = vlGetBitmapBitsPerPixel(AGlyph) == 32;
     } else {
       systemMask.reset(vlNewAlphaBitmap(w, h, Cardinal(0)));
-      alphaUsed = FillFromImageList(image, AImages, AImageIndex, systemMask.get());
+      systemMask->Clear();
+      Boolean hasMask = false;
+      alphaUsed = FillFromImageList(image, AImages, AImageIndex, systemMask.get(), hasMask);
+      if (!hasMask) systemMask.reset();
     }
     alphaUsed = alphaUsed && image->IsAlphaUsed();
     if (!alphaUsed) image->TransformBitmap(btmSetOpaque);

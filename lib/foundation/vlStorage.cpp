@@ -63,8 +63,12 @@ TValueKind KindOf(const Variant& AValue) {
     case varWord:
     case varLongWord:
     case varInt64: return TValueKind::Integer;
-    case varUInt64:
-      return AValue.AsInt64() >= 0 ? TValueKind::Integer : TValueKind::None;  // beyond Int64: no form
+    case varUInt64: {
+      // beyond Int64 there is no stored form (and the value does not convert to one)
+      const String text = AValue.AsString();
+      return text.size() < 19 || (text.size() == 19 && text <= u"9223372036854775807") ? TValueKind::Integer
+                                                                                       : TValueKind::None;
+    }
     case varCurrency: return TValueKind::Currency;
     case varDate: return TValueKind::Date;
     case varDouble: return TValueKind::Double;
@@ -82,16 +86,24 @@ Variant IntegerVariant(Int64 AValue) {
   return Variant(AValue);
 }
 
-// The locale's settings with a point for the decimal separator.
+// The fixed form of numbers in the media's texts, whatever the locale: a
+// point for the decimal separator (and no thousands).
 TFormatSettings PointSettings() {
   TFormatSettings fs = FormatSettings();
   fs.DecimalSeparator = u'.';
+  fs.ThousandSeparator = u',';
   return fs;
 }
 
-// "1.5": a float written with a point.
-bool PointFloat(const String& AText, double& AValue) {
-  return AText.find(u'.') != String::npos && TryStrToFloat(AText, AValue, PointSettings());
+// A float text in the fixed form ("1.5", "1E20", "1E-5"), or, for files
+// written by earlier writers in the locale's form, with the locale's decimal
+// separator ("1,5" under Turkish settings); ASettings receives the form read.
+bool FloatText(const String& AText, double& AValue, TFormatSettings& ASettings) {
+  ASettings = PointSettings();
+  if (AText.find_first_of(u".eE") != String::npos && TryStrToFloat(AText, AValue, ASettings)) return true;
+  ASettings = FormatSettings();
+  return ASettings.DecimalSeparator != u'.' && AText.find(ASettings.DecimalSeparator) != String::npos &&
+         TryStrToFloat(AText, AValue, ASettings);
 }
 
 // Whether a double holds the currency exactly (it does up to about 9 * 10^11;
@@ -106,9 +118,10 @@ Boolean DoubleHoldsCurrency(Currency AValue, double ADouble) {
 // the locale, or the text itself.
 Variant UnquotedText(const String& AText) {
   double d;
-  if (PointFloat(AText, d)) {
+  TFormatSettings settings;
+  if (FloatText(AText, d, settings)) {
     Currency c;
-    if (TextToFloat(AText, c, PointSettings()) && !DoubleHoldsCurrency(c, d)) return Variant(c);
+    if (TextToFloat(AText, c, settings) && !DoubleHoldsCurrency(c, d)) return Variant(c);
     return Variant(d);
   }
   TDateTime dt;
@@ -397,10 +410,15 @@ void TvlIniFileWriter::WriteProperty(const String& AObjectFullName, const String
       // the exact decimal: a 64-bit value reads back as it was
       FIniFile->WriteString(section, AName, IntToStr(AValue.AsInt64()));
       break;
+    // numbers in the fixed form: a file written under one locale reads under any other
     case TValueKind::Single:
-    case TValueKind::Double: FIniFile->WriteFloat(section, AName, AValue.AsDouble()); break;
+    case TValueKind::Double:
+      FIniFile->WriteString(section, AName, FloatToStr(AValue.AsDouble(), PointSettings()));
+      break;
     // the exact value: the float text of a double would round the largest currencies
-    case TValueKind::Currency: FIniFile->WriteString(section, AName, CurrToStr(AValue.AsCurrency())); break;
+    case TValueKind::Currency:
+      FIniFile->WriteString(section, AName, CurrToStr(AValue.AsCurrency(), PointSettings()));
+      break;
     case TValueKind::Date: FIniFile->WriteDateTime(section, AName, AValue.AsDateTime()); break;
     case TValueKind::AnsiText:
     case TValueKind::WideText: FIniFile->WriteString(section, AName, EscapeIniText(AValue.AsString())); break;
@@ -960,8 +978,10 @@ void TvlStorage::StoreWithExistingWriter(TObject* AObject, TvlCustomWriter* AWri
   if (!AWriter || !AWriter->IsWritable()) return;
   FStoredObject = AObject;
   AWriter->StartWrite();
-  Finally finish([&] { AWriter->FinishWrite(); });
+  // Finished only when everything was written: a writer that failed half way
+  // leaves the file (stream) as it was rather than half written.
   StoreObject(AWriter, String());
+  AWriter->FinishWrite();
 }
 
 void TvlStorage::RestoreFrom(TObject* AObject, TvlCustomReaderClass AReaderClass) {

@@ -95,24 +95,37 @@ void TvlCustomStyle::Create(TComponent* AOwner) { inherited::Create(AOwner); }
 
 void TvlCustomStyle::BeforeDestruction() {
   // Each listener unregisters itself in answer; one that does not is dropped.
+  // The listener is held by a plain pointer: one that frees itself in
+  // answer must not be released afterwards.
   while (!FListeners.empty()) {
-    TInterfacePtr<IvlStyleChangeListener> listener = FListeners.back();
+    IvlStyleChangeListener* listener = FListeners.back().get();
     const size_t count = FListeners.size();
     listener->StyleRemoved(this);
-    if (FListeners.size() == count && FListeners.back() == listener) FListeners.pop_back();
+    if (FListeners.size() == count && FListeners.back().get() == listener) FListeners.pop_back();
   }
   inherited::BeforeDestruction();
 }
 
 void TvlCustomStyle::Destroy() {
+  vlClearObjectLinks(this);
   SetStyleRepository(nullptr);
   FListeners.clear();
   inherited::Destroy();
 }
 
 void TvlCustomStyle::Changed() {
-  const auto listeners = FListeners;
-  for (auto it = listeners.rbegin(); it != listeners.rend(); ++it) (*it)->StyleChanged(this);
+  // A listener may free other listeners, or this style, in answer: each one
+  // is told only while the style lives and the listener is still registered.
+  std::vector<IvlStyleChangeListener*> listeners;
+  for (const auto& listener : FListeners) listeners.push_back(listener.get());
+  TvlObjectLinkScope self(this);
+  for (auto it = listeners.rbegin(); it != listeners.rend() && self.Alive(); ++it)
+    if (IsListener(*it)) (*it)->StyleChanged(this);
+}
+
+Boolean TvlCustomStyle::IsListener(IvlStyleChangeListener* AListener) const {
+  return std::any_of(FListeners.begin(), FListeners.end(),
+                     [&](const TInterfacePtr<IvlStyleChangeListener>& l) { return l.get() == AListener; });
 }
 
 void TvlCustomStyle::AddListener(IvlStyleChangeListener* AListener) {
@@ -401,8 +414,13 @@ void TvlCustomStyleSheet::ReadBuiltIn(TReader* Reader) { FBuiltIn = Reader->Read
 void TvlCustomStyleSheet::WriteBuiltIn(TWriter* Writer) { Writer->WriteBoolean(FBuiltIn); }
 
 void TvlCustomStyleSheet::StylesChanged(Integer AIndex) {
+  // A styles object told may free others, or this sheet.
   const auto list = FStylesList;
-  for (TvlCustomStyles* styles : list) styles->NotifyChanged(AIndex);
+  TvlObjectLinkScope self(this);
+  for (TvlCustomStyles* styles : list) {
+    if (!self.Alive()) return;
+    if (PositionIn(FStylesList, styles) >= 0) styles->NotifyChanged(AIndex);
+  }
 }
 
 // --- TvlCustomStyles -------------------------------------------------------------------------
@@ -410,6 +428,7 @@ void TvlCustomStyleSheet::StylesChanged(Integer AIndex) {
 void TvlCustomStyles::Create(TPersistent* AOwner) { inherited::Create(AOwner); }
 
 void TvlCustomStyles::Destroy() {
+  vlClearObjectLinks(this);
   FDestroying = true;
   DeleteAll();
   SetStyleSheet(nullptr);
@@ -491,7 +510,8 @@ void TvlCustomStyles::ResetStyles() {
   // shrinks as pairs go would leave the later ones).
   std::vector<Integer> indexes;
   for (TvlCustomStylesItem* item : FItems) indexes.push_back(item->Index);
-  for (Integer index : indexes) SetStyleAt(index, nullptr);
+  TvlObjectLinkScope self(this);
+  for (size_t i = 0; i < indexes.size() && self.Alive(); ++i) SetStyleAt(indexes[i], nullptr);
 }
 
 void TvlCustomStyles::CollectSheetIndexes(TvlCustomStyleSheet* ASheet, std::vector<Integer>& AIndexes) {
@@ -515,7 +535,7 @@ void TvlCustomStyles::SetStyleSheet(TvlCustomStyleSheet* Value) {
   FStyleSheet = Value;
   if (Value) Value->AddStyles(this);
   if (!FDestroying) CollectSheetIndexes(FStyleSheet, indexes);
-  for (Integer index : indexes) NotifyChanged(index);
+  NotifyEach(indexes);
 }
 
 Boolean TvlCustomStyles::IsValidStyleSheet(TvlCustomStyleSheet* AStyleSheet) {
@@ -533,18 +553,26 @@ void TvlCustomStyles::StyleChanged(TvlCustomStyle* Sender) {
   std::vector<Integer> indexes;
   for (TvlCustomStylesItem* item : FItems)
     if (item->Item == Sender) indexes.push_back(item->Index);
-  for (Integer index : indexes) NotifyChanged(index);
+  NotifyEach(indexes);
 }
 
 void TvlCustomStyles::StyleRemoved(TvlCustomStyle* Sender) {
-  for (Integer i = Count() - 1; i >= 0; --i)
+  TvlObjectLinkScope self(this);
+  for (Integer i = Count() - 1; i >= 0 && self.Alive(); --i)
     if (i < Count() && FItems[size_t(i)]->Item == Sender) Delete(i);
 }
 
 void TvlCustomStyles::NotifyChanged(Integer AIndex) {
   if (FDestroying) return;
+  TvlObjectLinkScope self(this);
   FireChanged(AIndex);
-  if (FOwnerStyleSheet) FOwnerStyleSheet->StylesChanged(AIndex);
+  // the handler may have freed this styles object (or its sheet with it)
+  if (self.Alive() && FOwnerStyleSheet) FOwnerStyleSheet->StylesChanged(AIndex);
+}
+
+void TvlCustomStyles::NotifyEach(const std::vector<Integer>& AIndexes) {
+  TvlObjectLinkScope self(this);
+  for (size_t i = 0; i < AIndexes.size() && self.Alive(); ++i) NotifyChanged(AIndexes[i]);
 }
 
 void TvlCustomStyles::Delete(Integer APosition) {
@@ -557,7 +585,8 @@ void TvlCustomStyles::Delete(Integer APosition) {
 }
 
 void TvlCustomStyles::DeleteAll() {
-  while (!FItems.empty()) Delete(Count() - 1);
+  TvlObjectLinkScope self(this);
+  while (self.Alive() && !FItems.empty()) Delete(Count() - 1);
 }
 
 // --- TvlStyles -----------------------------------------------------------------------------------
@@ -597,7 +626,8 @@ Boolean TvlStyles::UsesDefaultFont(Integer AIndex) {
 }
 
 void TvlStyles::DefaultFontChanged(TObject*, TFont* AFont) {
-  for (Integer i = 0; i <= FMaxDefaultViewParamsIndex; ++i) {
+  TvlObjectLinkScope self(this);
+  for (Integer i = 0; i <= FMaxDefaultViewParamsIndex && self.Alive(); ++i) {
     if (!UsesDefaultFont(i)) continue;
     TvlViewParams defaults{nullptr, clDefault, nullptr, clDefault};
     GetDefaultViewParams(i, nullptr, defaults);

@@ -50,6 +50,7 @@ class TvlCustomStyle : public TComponent {
   // Leaves the old repository's list and joins the new one's at its end.
   void SetStyleRepository(TvlStyleRepository* Value);
   Integer ListenerCount() const { return static_cast<Integer>(FListeners.size()); }
+  Boolean IsListener(IvlStyleChangeListener* AListener) const;
 
   Boolean HasParent() override { return true; }
   TComponent* GetParentComponent() override;
@@ -256,6 +257,8 @@ class TvlCustomStyles : public TvlInterfacedPersistent, public IvlStyleChangeLis
   // insertion position.
   Boolean Find(Integer AIndex, Integer& APosition) const;
   void Delete(Integer APosition);
+  // NotifyChanged for each index while this object lives.
+  void NotifyEach(const std::vector<Integer>& AIndexes);
 
  private:
   friend class TvlCustomStyleSheet;

@@ -109,6 +109,10 @@ Boolean vlBuildTextRows(win::HDC ADC, const Char* AText, Integer ALength, Intege
 Boolean vlBuildTextRows(TvlCanvas* ACanvas, const Char* AText, Integer ALength, Integer AMaxLineCount,
                         Integer& ACount, TvlTextRows& ARows, const TvlTextParams& AParams, const TRect& ARect);
 
+// Whether a row may end before the character at AIndex: not inside a
+// surrogate pair, before a combining mark or after a zero-width joiner.
+Boolean vlIsTextClusterStart(const Char* AText, Integer ALength, Integer AIndex);
+
 TvlTextRow* vlGetTextRow(TvlTextRows& ARows, Integer AIndex);
 Integer vlGetTextRowCount(const TvlTextRows& ARows);
 void vlResetTextRows(TvlTextRows& ARows);

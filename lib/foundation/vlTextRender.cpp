@@ -71,6 +71,39 @@ class TSavedClip {
   HRGN FRegion;
 };
 
+// The x position after each of the row's characters, from the row's start,
+// as the row is drawn: with ExpandTabs a tab reaches the next default tab
+// stop (every eight average character widths from the row's start).
+std::vector<INT> RowPartialExtents(HDC ADC, const TvlTextParams& AParams, const Char* AText,
+                                   Integer ALength) {
+  std::vector<INT> partial(size_t(std::max(ALength, 0)));
+  if (ALength <= 0) return partial;
+  SIZE size{};
+  if (!AParams.ExpandTabs || std::find(AText, AText + ALength, u'\t') == AText + ALength) {
+    GetTextExtentExPointW(ADC, AText, ALength, 0, nullptr, partial.data(), &size);
+    return partial;
+  }
+  TEXTMETRICW tm{};
+  GetTextMetricsW(ADC, &tm);
+  const Integer tabWidth = 8 * std::max<Integer>(1, tm.tmAveCharWidth);
+  Integer x = 0;
+  for (Integer i = 0; i < ALength;) {
+    Integer j = i;
+    while (j < ALength && AText[j] != u'\t') ++j;
+    if (j > i) {
+      GetTextExtentExPointW(ADC, AText + i, j - i, 0, nullptr, partial.data() + i, &size);
+      for (Integer k = i; k < j; ++k) partial[size_t(k)] += x;
+      x = partial[size_t(j - 1)];
+    }
+    if (j < ALength) {
+      x = (x / tabWidth + 1) * tabWidth;
+      partial[size_t(j)] = x;
+    }
+    i = j + 1;
+  }
+  return partial;
+}
+
 void OutputRow(HDC ADC, const TvlTextParams& AParams, const TvlTextRow& ARow, Integer ALength) {
   if (AParams.ExpandTabs)
     TabbedTextOutW(ADC, ARow.TextOriginX, ARow.TextOriginY, ARow.Text, ALength, 0, nullptr, ARow.TextOriginX);
@@ -213,14 +246,21 @@ void vlDrawTextRowsHighlighted(HDC ADC, const TRect& ATextRect, const TvlTextPar
                         std::min(rowRect.Bottom, ATextRect.Bottom));
     }
     Integer length = row.TextLength;
+    std::vector<INT> partial;  // the row's partial extents, when needed
     if (needsEllipsis) {
-      INT fit = 0;
-      SIZE size{};
-      GetTextExtentExPointW(ADC, row.Text, length, std::max(0, textWidth - AParams.EndEllipsisWidth), &fit,
-                            nullptr, &size);
-      if (fit == 0 && AParams.TextAlignX == taLeft) fit = 1;
+      // the characters that fit before the ellipsis, cut between characters
+      // as drawn (not inside a surrogate pair or before a combining mark)
+      partial = RowPartialExtents(ADC, AParams, row.Text, length);
+      const Integer room = std::max(0, textWidth - AParams.EndEllipsisWidth);
+      Integer fit = 0;
+      while (fit < length && partial[size_t(fit)] <= room) ++fit;
+      while (fit > 0 && !vlIsTextClusterStart(row.Text, length, fit)) --fit;
+      if (fit == 0 && AParams.TextAlignX == taLeft) {
+        fit = 1;
+        while (!vlIsTextClusterStart(row.Text, length, fit)) ++fit;
+      }
       length = fit;
-      rowWidth = vlCalcTextExtents(ADC, row.Text, length, AParams.ExpandTabs).cx;
+      rowWidth = length > 0 ? partial[size_t(length - 1)] : 0;
       // The row was placed by its uncut width: a centred or right-aligned row
       // is placed again with the ellipsis, or only its cut tail would show.
       const Integer cutWidth = rowWidth + AParams.EndEllipsisWidth;
@@ -233,9 +273,7 @@ void vlDrawTextRowsHighlighted(HDC ADC, const TRect& ATextRect, const TvlTextPar
     const Integer hlStart = std::max(AHighlightStart, row.StartOffset);
     const Integer hlEnd = std::min(AHighlightStart + AHighlightLength, row.StartOffset + length);
     if (!metafile && highlightBrush && hlStart < hlEnd && length > 0) {
-      std::vector<INT> partial(static_cast<size_t>(length));
-      SIZE size{};
-      GetTextExtentExPointW(ADC, row.Text, length, 0, nullptr, partial.data(), &size);
+      if (partial.empty()) partial = RowPartialExtents(ADC, AParams, row.Text, length);
       const Integer first = hlStart - row.StartOffset, lastChar = hlEnd - 1 - row.StartOffset;
       Integer x1 = first > 0 ? partial[size_t(first - 1)] : 0, x2 = partial[size_t(lastChar)];
       if (vlIsMirroredCharSetText(AParams.CharSet, String(row.Text, size_t(length)))) {

@@ -2,6 +2,7 @@
 // breaking.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "lib/foundation/vlGraphics.h"
 #include "lib/foundation/vlTextLayout.h"
@@ -50,6 +51,21 @@ Boolean IsFullWidth(Char C) {
   return WideCharToMultiByte(CP_ACP, 0, &C, 1, bytes, 4, nullptr, nullptr) > 1;
 }
 
+// A character that belongs to the one before it: the low half of a
+// surrogate pair, a combining mark, a variation selector, the joiners and
+// what a zero-width joiner joins. A row never ends before one.
+Boolean IsCombiningMark(Char C) {
+  return (C >= 0x0300 && C <= 0x036F) || (C >= 0x0483 && C <= 0x0489) || (C >= 0x0591 && C <= 0x05BD) ||
+         (C >= 0x0610 && C <= 0x061A) || (C >= 0x064B && C <= 0x065F) || C == 0x0670 ||
+         (C >= 0x06D6 && C <= 0x06DC) || (C >= 0x06DF && C <= 0x06E4) || C == 0x0E31 ||
+         (C >= 0x0E34 && C <= 0x0E3A) || (C >= 0x0E47 && C <= 0x0E4E) || (C >= 0x1AB0 && C <= 0x1AFF) ||
+         (C >= 0x1DC0 && C <= 0x1DFF) || C == 0x200C || C == 0x200D || (C >= 0x20D0 && C <= 0x20FF) ||
+         C == 0x3099 || C == 0x309A || (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xFE20 && C <= 0xFE2F);
+}
+
+Boolean IsHighSurrogate(Char C) { return C >= 0xD800 && C <= 0xDBFF; }
+Boolean IsLowSurrogate(Char C) { return C >= 0xDC00 && C <= 0xDFFF; }
+
 TSize DefaultMeasure(HDC ADC, const Char* AText, Integer ALength, Boolean AExpandTabs, Pointer) {
   return vlCalcTextExtents(ADC, AText, ALength, AExpandTabs);
 }
@@ -70,14 +86,19 @@ struct TRowFormat {
 
 // Breaks rows of one text. The width from the row start S to a candidate end
 // E is the measure of S..E; with the default measuring (whole-pixel
-// advances, no kerning) and no tab on the row it is the sum of the pieces,
-// so each unit is measured once and breaking stays linear.
+// advances, no kerning) and no tab on the row it is the sum of the pieces:
+// the text is then measured once, and every width is a difference of its
+// running widths, so breaking stays linear in the text, however long its
+// words. A measuring procedure of the caller's measures S..E itself; a long
+// unit is then measured in growing prefixes, never as a whole for each row.
 class TRowBreaker {
  public:
   TRowBreaker(HDC ADC, const String& AText, TvlMeasureTextProc AMeasure, Pointer AUserData, const TRowFormat& AFormat,
               Integer AWidth)
       : FDC(ADC), FText(AText.data()), FLength(Integer(AText.size())), FMeasure(AMeasure), FUserData(AUserData),
         F(AFormat), FWidth(AWidth), FAdditive(AMeasure == &DefaultMeasure) {}
+
+  Boolean IsClusterStart(Integer I) const { return vlIsTextClusterStart(FText, FLength, I); }
 
   void SetKeepLastWord(Boolean AValue) { F.KeepLastWord = AValue; }
 
@@ -87,20 +108,24 @@ class TRowBreaker {
     Integer P = S, end = S, next = S;
     Boolean wrapped = false;
     Integer widthToP = 0;  // width of S..P
-    Integer width = -1;    // width of S..end when known
     Boolean tabSeen = false;
     for (;;) {
       const Integer E = F.WordWrapping && !F.CalcRect ? NextWordBoundary(P) : NextLineEnd(P);
       if (F.ExpandTabs && !tabSeen) tabSeen = std::find(FText + P, FText + E, u'\t') != FText + E;
       const Boolean additive = FAdditive && !(F.ExpandTabs && tabSeen);
-      const Integer widthToE = additive ? widthToP + MeasurePiece(P, E) : Measure(S, E - S);
+      Integer widthToE;
+      if (additive)
+        widthToE = Width(S, E);
+      else if (F.WordWrapping && F.CharWrapping && E - P > LongUnit && PrefixOverflows(S, P, E))
+        widthToE = FWidth + 1;  // what matters is that it passes the row
+      else
+        widthToE = Measure(S, E - S);
       if (F.WordWrapping && widthToE > FWidth) {
         if (P > S && !F.KeepLastWord) {
           end = next = P;
           wrapped = true;
-          if (additive) width = widthToP;
         } else if (F.CharWrapping) {
-          end = next = P + FitCharacters(P, E, FWidth - widthToP);
+          end = next = P + FitCharacters(P, E, FWidth - widthToP, additive);
           wrapped = true;
         } else {
           // The unit stays on the row although it overflows. A line end
@@ -108,7 +133,6 @@ class TRowBreaker {
           // the end ellipsis), or it would leave an empty row behind.
           end = next = E;
           wrapped = true;
-          if (additive) width = widthToE;
           if (E < FLength && IsLineEnd(FText[E])) {
             next = SkipLineEnd(E);
             wrapped = false;
@@ -119,13 +143,11 @@ class TRowBreaker {
       if (E >= FLength || IsLineEnd(FText[E])) {
         end = E;
         next = E >= FLength ? FLength : SkipLineEnd(E);
-        if (additive) width = widthToE;
         break;
       }
       P = E;
       widthToP = widthToE;
     }
-    const Integer endBeforeAdjusting = end;
     if (wrapped && next < FLength) {
       switch (F.Align) {
         case taLeft:
@@ -151,12 +173,9 @@ class TRowBreaker {
     }
     ALength = end - S;
     ANext = next;
-    // blanks dropped from the row's end take their width with them
-    if (width >= 0) {
-      for (Integer i = end; i < endBeforeAdjusting && width >= 0; ++i)
-        width = FText[i] == u' ' ? width - SpaceWidth() : -1;
-    }
-    AWidth = width;
+    // the row's width from the running widths, unless a tab is expanded on it
+    const Boolean tabbed = F.ExpandTabs && std::find(FText + S, FText + end, u'\t') != FText + end;
+    AWidth = FAdditive && !tabbed ? Width(S, end) : -1;
   }
 
   Integer Measure(Integer AStart, Integer ALength) const {
@@ -164,30 +183,64 @@ class TRowBreaker {
   }
 
  private:
-  // The width of P..E measured alone; a single space (the most frequent
-  // unit) is measured once.
-  Integer MeasurePiece(Integer P, Integer E) {
-    if (E <= P) return 0;
-    if (E - P == 1 && FText[P] == u' ') return SpaceWidth();
-    return Measure(P, E - P);
+  // Units longer than this are measured in growing prefixes by a measuring
+  // procedure of the caller's.
+  static constexpr Integer LongUnit = 64;
+
+  // The width of A..B (default measuring): the difference of two running
+  // widths of the text. They are measured as far as asked, in pieces that
+  // at least double what is measured (so a long text of which a few rows
+  // are shown is not measured whole, and the pieces cost linear time), never
+  // ending a piece inside a surrogate pair.
+  Integer Width(Integer A, Integer B) {
+    if (B > FMeasured) MeasureUpTo(B);
+    return FRunning[size_t(B)] - FRunning[size_t(A)];
   }
-  Integer SpaceWidth() {
-    if (FSpaceWidth < 0) {
-      const Char space = u' ';
-      FSpaceWidth = FMeasure(FDC, &space, 1, F.ExpandTabs, FUserData).cx;
-    }
-    return FSpaceWidth;
+  void MeasureUpTo(Integer B) {
+    const Int64 wanted = std::max<Int64>(B, std::max<Int64>(2 * Int64(FMeasured), FMeasured + 256));
+    Integer to = Integer(std::min<Int64>(FLength, wanted));
+    if (to < FLength && IsHighSurrogate(FText[to - 1]) && IsLowSurrogate(FText[to])) ++to;
+    FRunning.resize(size_t(to) + 1);
+    SIZE size{};
+    GetTextExtentExPointW(FDC, FText + FMeasured, to - FMeasured, 0, nullptr, FRunning.data() + FMeasured + 1,
+                          &size);
+    const INT base = FRunning[size_t(FMeasured)];
+    for (Integer i = FMeasured + 1; i <= to; ++i) FRunning[size_t(i)] += base;
+    FMeasured = to;
   }
 
-  // The end of the unit that starts at P.
-  Integer NextWordBoundary(Integer P) const {
+  // Whether S..E passes the row width, measuring S..P + k for growing k:
+  // what is measured stays within about twice what fits on the row.
+  Boolean PrefixOverflows(Integer S, Integer P, Integer E) const {
+    for (Int64 k = LongUnit; P + k < E; k *= 2)
+      if (Measure(S, Integer(P + k - S)) > FWidth) return true;
+    return Measure(S, E - S) > FWidth;
+  }
+
+  // The end of the unit that starts at P. The end of a run of word
+  // characters is kept: every row cut from a long word starts inside it.
+  Integer NextWordBoundary(Integer P) {
     if (P >= FLength) return FLength;
+    if (P >= FRunStart && P < FRunEnd) return FRunEnd;
     const Char c = FText[P];
-    if (IsBlank(c)) return P + 1;
     if (IsLineEnd(c)) return P;
-    if (IsFullWidth(c)) return P + 1 < FLength && IsNoBreakBefore(FText[P + 1]) ? P + 2 : P + 1;
-    Integer E = P;
-    while (E < FLength && !IsBlank(FText[E]) && !IsLineEnd(FText[E]) && !IsFullWidth(FText[E])) ++E;
+    Integer E;
+    if (IsBlank(c)) {
+      E = P + 1;
+    } else if (IsFullWidth(c) && IsClusterStart(P)) {
+      E = P + 1;
+      while (!IsClusterStart(E)) ++E;
+      if (E < FLength && IsNoBreakBefore(FText[E])) ++E;
+    } else {
+      E = P + 1;
+      while (E < FLength && !IsBlank(FText[E]) && !IsLineEnd(FText[E]) &&
+             (!IsFullWidth(FText[E]) || !IsClusterStart(E)))
+        ++E;
+      FRunStart = P;
+      FRunEnd = E;
+      return E;
+    }
+    while (!IsClusterStart(E)) ++E;
     return E;
   }
 
@@ -204,20 +257,42 @@ class TRowBreaker {
     return E;
   }
 
-  // The most characters of P..E that fit in AAvailable (at least one), by
-  // halving the range.
-  Integer FitCharacters(Integer P, Integer E, Integer AAvailable) const {
-    Integer lo = 1, hi = E - P;
-    if (hi <= 1) return std::max(hi, 1);
-    if (Measure(P, hi) <= AAvailable) return hi;
-    while (hi - lo > 1) {
-      const Integer mid = lo + (hi - lo) / 2;
-      if (Measure(P, mid) <= AAvailable)
-        lo = mid;
-      else
-        hi = mid;
+  // The most characters of P..E that fit in AAvailable, by halving a range:
+  // the whole unit with the running widths, else a range doubled from the
+  // start until it passes (so that a long word is not measured whole for
+  // every row). The cut falls between characters as drawn (never inside a
+  // surrogate pair or before a combining mark); at least one such character.
+  Integer FitCharacters(Integer P, Integer E, Integer AAvailable, Boolean AAdditive) {
+    auto fits = [&](Integer ACount) {
+      return (AAdditive ? Width(P, P + ACount) : Measure(P, ACount)) <= AAvailable;
+    };
+    Integer lo = 0, hi = E - P;  // lo fits (or is 0), hi does not (or is the whole unit)
+    if (!AAdditive) {
+      Integer probe = 1;
+      while (probe < hi && fits(probe)) {
+        lo = probe;
+        probe = probe > (hi - 1) / 2 ? hi : probe * 2;
+      }
+      if (probe < hi) hi = probe;
     }
-    return lo;
+    if (fits(hi)) {
+      lo = hi;
+    } else {
+      while (hi - lo > 1) {
+        const Integer mid = lo + (hi - lo) / 2;
+        if (fits(mid))
+          lo = mid;
+        else
+          hi = mid;
+      }
+    }
+    Integer end = P + lo;
+    while (end > P && !IsClusterStart(end)) --end;
+    if (end == P) {
+      end = std::min(P + 1, E);
+      while (end < E && !IsClusterStart(end)) ++end;
+    }
+    return end - P;
   }
 
   HDC FDC;
@@ -228,7 +303,9 @@ class TRowBreaker {
   TRowFormat F;
   Integer FWidth;
   Boolean FAdditive;
-  Integer FSpaceWidth = -1;
+  std::vector<INT> FRunning{0};  // width of the first i characters, i = 0..FMeasured
+  Integer FMeasured = 0;
+  Integer FRunStart = 0, FRunEnd = 0;  // the last run of word characters found
 };
 
 // The logical size of a device extent.
@@ -239,6 +316,12 @@ TSize LogicalSize(HDC ADC, Integer ADeviceWidth, Integer ADeviceHeight) {
 }
 
 }  // namespace
+
+Boolean vlIsTextClusterStart(const Char* AText, Integer ALength, Integer AIndex) {
+  if (AIndex <= 0 || AIndex >= ALength) return true;
+  const Char c = AText[AIndex], before = AText[AIndex - 1];
+  return !((IsLowSurrogate(c) && IsHighSurrogate(before)) || IsCombiningMark(c) || before == 0x200D);
+}
 
 TvlTextParams vlGetTextParamsForDC(HDC ADC, Cardinal AFormat, Double ALineSpacingFactor) {
   TvlTextParams p{};
@@ -377,7 +460,13 @@ Boolean vlBuildTextRowsEx(HDC ADC, const Char* AText, Integer ALength, TvlMeasur
     if (AParams.SingleLine)
       last = true;
     else if (AParams.TextAlignY == taTop && !calculating)
-      last = AParams.EditControl && !AParams.NoClip ? totalHeight + AParams.FullRowHeight > H : totalHeight > H;
+      // The edit-control layout keeps whole rows; so does the end ellipsis,
+      // so that the last row that shows is the one that ends with "..."
+      // (else, when the cut fell between rows, the row with the ellipsis
+      // would lie below the rectangle and none would be seen).
+      last = (AParams.EditControl || AParams.EndEllipsis) && !AParams.NoClip
+                 ? totalHeight + AParams.FullRowHeight > H
+                 : totalHeight > H;
     breaker.SetKeepLastWord(last && preCut);
     Integer length = 0, next = 0, breakCount = 0, width = -1;
     breaker.Break(pos, length, next, breakCount, width);

@@ -135,3 +135,9 @@ void TnbSkinLookAndFeelPainterCacheManager::DrawPreviewBackground(win::HDC DC, c
                                                                  TnbSkinElement* AElement) {
   FPrintingPreviewBackground->DrawEx(DC, AElement, 0, esNormal, R);
 }
+
+void TnbSkinLookAndFeelPainterCacheManager::Flush() {
+  FPrintingPreviewBackground->Flush();
+  FScrollBarBackground[false]->Flush();
+  FScrollBarBackground[true]->Flush();
+}

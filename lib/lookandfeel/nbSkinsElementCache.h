@@ -59,6 +59,8 @@ class TnbSkinLookAndFeelPainterCacheManager : public TObject {
   void Destroy() override;
   void DrawScrollBarBackground(win::HDC DC, const TRect& R, Boolean AHorizontal, TnbSkinElement* AElement);
   void DrawPreviewBackground(win::HDC DC, const TRect& R, TnbSkinElement* AElement);
+  // Forgets every rendering (the skin they came from changed).
+  void Flush();
   TnbSkinElementCache* PrintingPreviewBackground() const { return FPrintingPreviewBackground; }
   TnbSkinElementCache* ScrollBarBackground(Boolean AHorizontal) const { return FScrollBarBackground[AHorizontal]; }
 

@@ -87,6 +87,16 @@ TnbSkinElementState nbSkinElementState(TvlButtonState AState) {
   }
 }
 
+void TnbSkinLookAndFeelPainterInfo::Destroy() {
+  if (gCacheManager) gCacheManager->Flush();
+  inherited::Destroy();
+}
+
+void TnbSkinLookAndFeelPainterInfo::SkinContentChanged(TnbSkin* Sender) {
+  inherited::SkinContentChanged(Sender);
+  if (gCacheManager) gCacheManager->Flush();
+}
+
 void TnbSkinUserLookAndFeelPainterInfo::SkinContentChanged(TnbSkin* Sender) {
   inherited::SkinContentChanged(Sender);
   if (vlRootLookAndFeel()) vlRootLookAndFeel()->Refresh();
@@ -530,7 +540,9 @@ void TnbSkinLookAndFeelPainter::DrawEditorButton(TvlCanvas* ACanvas, const TRect
     return;
   }
   TnbSkinElement* glyph = info ? info->EditButtonGlyphs[AButtonKind] : nullptr;
-  if (glyph) glyph->Image()->Draw(DC(ACanvas), content, 0, esNormal);
+  // The element's glyph, not its image: the editor button's own entry is the
+  // button element, whose image is the face drawn above.
+  if (glyph) glyph->Glyph()->Draw(DC(ACanvas), content, 0, esNormal);
 }
 
 void TnbSkinLookAndFeelPainter::DrawProgressBarBorder(TvlCanvas* ACanvas, TRect ARect, Boolean AVertical) const {

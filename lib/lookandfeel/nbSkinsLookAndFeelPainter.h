@@ -10,9 +10,15 @@
 
 class TnbSkinLookAndFeelPainterCacheManager;
 
-// The skin information bound to a painter.
+// The skin information bound to a painter. A change of its skin, and its
+// end, drop the painter's cached renderings (scroll-bar page areas, preview
+// background): they show elements of the old skin, and a cache entry only
+// compares element, state, image index and size.
 class TnbSkinLookAndFeelPainterInfo : public TnbSkinInfo {
   CL_CLASS(TnbSkinLookAndFeelPainterInfo, TnbSkinInfo)
+ public:
+  void Destroy() override;
+  void SkinContentChanged(TnbSkin* Sender) override;
 };
 
 // The built-in skin's information: a change of the skin repaints every control.

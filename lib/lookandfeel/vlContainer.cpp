@@ -9,6 +9,7 @@
 #include "lib/lookandfeel/vlDWMApi.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
@@ -79,7 +80,8 @@ void TvlContainerViewInfo::DoPaint(TvlCanvas* ACanvas) {
     ACanvas->FillRect(content, FBackgroundColor);
     COLORREF border = 0;
     const Boolean glass = nbIsCompositionEnabled();
-    ::GetThemeColor(nbGetThemeHandle(glass ? totListBox : totComboBox), glass ? 3 : 1, 1, 3801, &border);
+    ::GetThemeColor(nbGetThemeHandle(glass ? totListBox : totComboBox), glass ? LBCP_BORDER_NOSCROLL : CP_DROPDOWNBUTTON,
+                    CBXS_NORMAL, TMT_BORDERCOLOR, &border);
     vlFillRectExcept(ACanvas, Bounds, content, TColor(border));
     return;
   }
@@ -426,7 +428,7 @@ TColor TvlContainer::ReadBackgroundColor() {
   if (!Enabled() && FViewInfo->NativeStyle && !active->IsValueAssigned(svColor)) {
     COLORREF fill = 0;
     if (::GetThemeColor(nbGetThemeHandle(FViewInfo->ThemedObjectType), FViewInfo->NativePart,
-                                FViewInfo->NativeState, 3802, &fill) >= 0)
+                                FViewInfo->NativeState, TMT_FILLCOLOR, &fill) >= 0)
       return TColor(fill);
   }
   return active->Color();
@@ -626,7 +628,10 @@ Boolean TvlContainer::Focused() {
 void TvlContainer::SetFocus() {
   if (IsDesignTime() || IsContainerFocused()) return;
   inherited::SetFocus();
-  if (HandleAllocated() && GetFocus() == WindowHandle() && FInnerControl && FInnerControl->HandleAllocated()) {
+  // An inner control that cannot take the focus yet (disabled, hidden) gets
+  // it later (WM_WINDOWPOSCHANGING); the form would raise.
+  if (HandleAllocated() && GetFocus() == WindowHandle() && FInnerControl && FInnerControl->HandleAllocated() &&
+      FInnerControl->CanFocus()) {
     FocusInnerControl();
     if (TCustomForm* form = GetParentForm(this)) form->FocusControl(FInnerControl);
   }
@@ -669,6 +674,43 @@ void TvlContainer::FocusChanged() {
   ShortRefreshContainer(false);
 }
 
+void TvlContainer::TranslationChanged() {
+  inherited::TranslationChanged();
+  ShortRefreshContainer(false);
+}
+
+// --- Dragging ----------------------------------------------------------------------------------------------
+
+namespace {
+
+// Reaches TControl's protected drag members of another control.
+struct TControlDragAccess : TControl {
+  using TControl::DragCanceled;
+  using TControl::GetDragImages;
+};
+
+}  // namespace
+
+void TvlContainer::SetDragKind(TDragKind Value) {
+  inherited::SetDragKind(Value);
+  if (FInnerControl) FInnerControl->SetDragKind(Value);
+}
+
+void TvlContainer::SetDragMode(TDragMode Value) {
+  inherited::SetDragMode(Value);
+  if (FInnerControl) FInnerControl->SetDragModeProp(Value);
+}
+
+void TvlContainer::DragCanceled() {
+  inherited::DragCanceled();
+  if (FInnerControl) (FInnerControl->*(&TControlDragAccess::DragCanceled))();
+}
+
+TDragImageList* TvlContainer::GetDragImages() {
+  if (FInnerControl) return (FInnerControl->*(&TControlDragAccess::GetDragImages))();
+  return inherited::GetDragImages();
+}
+
 // --- Mouse and hot tracking ----------------------------------------------------------------------------
 
 void TvlContainer::MouseTrackingLeave() {
@@ -695,17 +737,15 @@ void TvlContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 }
 
 void TvlContainer::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  TvlObjectLink* link = vlAddObjectLink(this);
-  Finally unlink([&] { vlRemoveObjectLink(link); });
+  TWeakRef<TvlContainer> self(this);
   inherited::MouseDown(Button, Shift, X, Y);
-  if (link->Ref && IsMouseTracked()) RefreshContainer(TPoint{X, Y}, vlConvertMouseButton(Button), Shift, true);
+  if (self && IsMouseTracked()) RefreshContainer(TPoint{X, Y}, vlConvertMouseButton(Button), Shift, true);
 }
 
 void TvlContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  TvlObjectLink* link = vlAddObjectLink(this);
-  Finally unlink([&] { vlRemoveObjectLink(link); });
+  TWeakRef<TvlContainer> self(this);
   inherited::MouseUp(Button, Shift, X, Y);
-  if (link->Ref) RefreshContainer(TPoint{X, Y}, vlConvertMouseButton(Button), Shift, true);
+  if (self) RefreshContainer(TPoint{X, Y}, vlConvertMouseButton(Button), Shift, true);
 }
 
 void TvlContainer::DoContextPopup(TPoint MousePos, Boolean& Handled) {
@@ -755,6 +795,38 @@ void TvlContainer::Resize() {
 void TvlContainer::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
   Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TvlContainer::CreateWindowHandle(const TCreateParams& Params) {
+  const String caption = Params.Caption ? String(Params.Caption) : String();
+  if (caption.size() < 65536) {
+    inherited::CreateWindowHandle(Params);
+    return;
+  }
+  // A caption that long is set after the window is made.
+  TCreateParams params = Params;
+  params.Caption = u"";
+  inherited::CreateWindowHandle(params);
+  if (HandleAllocated()) DefWindowProcW(WindowHandle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+}
+
+void TvlContainer::ChangeScale(Integer M, Integer D) {
+  const TScalingFlags flags = ScalingFlags();
+  {
+    // A font of its own is scaled by the inherited step without going into
+    // the style (scaled below); one through ParentFont never goes there.
+    const Boolean saved = FInternalSetting;
+    FInternalSetting = !ParentFont();
+    Finally restore([&] { FInternalSetting = saved; });
+    inherited::ChangeScale(M, D);
+  }
+  if (M == D || !Style()->IsValueAssigned(svFont) || (IsLoading() && !flags.Contains(sfFont))) return;
+  if (Style()->OwnAssigned(svFont)) {
+    TFont* font = Style()->Font();
+    font->SetSize(MulDiv(font->Size(), M, D));
+  } else if (IsLoading()) {
+    if (TvlStyleController* c = Style()->ActiveStyleController()) c->ScaleFont(M, D);
+  }
 }
 
 void TvlContainer::CreateHandle() {
@@ -846,14 +918,14 @@ void TvlContainer::SetScrollBarsParameters(Boolean AIsScrolling) {
 
 // --- Themes --------------------------------------------------------------------------------------------------
 
-Integer TvlContainer::GetThemePartId() { return nbOSWindowsVistaOrLater ? 3 : 1; }
+Integer TvlContainer::GetThemePartId() { return nbOSWindowsVistaOrLater ? EP_BACKGROUND : EP_EDITTEXT; }
 
 Integer TvlContainer::GetThemeStateId() {
-  if (!Enabled()) return 4;
-  if (IsReadOnly()) return 6;
-  if (Focused()) return 5;
-  if (FViewInfo->ContainerState.Contains(csHotTrack)) return 2;
-  return 1;
+  if (!Enabled()) return ETS_DISABLED;
+  if (IsReadOnly()) return ETS_READONLY;
+  if (Focused()) return ETS_FOCUSED;
+  if (FViewInfo->ContainerState.Contains(csHotTrack)) return ETS_HOT;
+  return ETS_NORMAL;
 }
 
 // --- Messages ------------------------------------------------------------------------------------------------
@@ -926,14 +998,18 @@ void TvlContainer::Dispatch(TMessage& Message) {
         UpdateInnerControlBounds();
         SetScrollBarsParameters(false);
         ShortRefreshContainer(false);
+      } else if (FParentFontChanging) {
+        // The parent's font: shown, but never assigned in the style.
+        TvlContainerStyle* base = Style()->BaseStyle();
+        ++base->FFontAssignedValueLockCount;
+        {
+          Finally unlock([&] { --base->FFontAssignedValueLockCount; });
+          Style()->SetFont(Font());
+        }
+        inherited::Dispatch(Message);
       } else {
-        const Boolean wasAssigned = Style()->IsValueAssigned(svFont);
+        // A font set on the container is the style's own from now on.
         Style()->SetFont(Font());
-        if (!wasAssigned) Style()->SetAssignedValues([&] {
-            TvlContainerStyleValues v = Style()->AssignedValues();
-            v.Exclude(Byte(svFont));
-            return v;
-          }());
         inherited::Dispatch(Message);
       }
       return;
@@ -951,7 +1027,12 @@ void TvlContainer::Dispatch(TMessage& Message) {
     }
     case CM_PARENTFONTCHANGED: {
       const Boolean wasAssigned = Style()->IsValueAssigned(svFont);
-      inherited::Dispatch(Message);
+      {
+        const Boolean saved = FParentFontChanging;
+        FParentFontChanging = true;
+        Finally restore([&] { FParentFontChanging = saved; });
+        inherited::Dispatch(Message);
+      }
       if (!wasAssigned || ParentFont()) {
         TvlContainerStyleValues v = Style()->AssignedValues();
         v.Exclude(Byte(svFont));
@@ -963,6 +1044,26 @@ void TvlContainer::Dispatch(TMessage& Message) {
       inherited::Dispatch(Message);
       if (IsTransparentBackground()) ShortRefreshContainer(false);
       return;
+    case WM_WINDOWPOSCHANGING:
+      if (IsDestroying()) {
+        Message.Result = 0;
+        return;
+      }
+      inherited::Dispatch(Message);
+      // The container's own window holds the focus (the inner control could
+      // not take it before): the inner control takes it now when it can.
+      if (HandleAllocated() && GetFocus() == WindowHandle() && !ControlState().Contains(csFocusing) &&
+          FInnerControl && FInnerControl->CanFocus())
+        if (TCustomForm* form = GetParentForm(this)) form->FocusControl(FInnerControl);
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      // With automatic dragging a press only starts the drag.
+      if (DragMode() == dmAutomatic && !IsDesignTime()) {
+        BeginAutoDrag();
+        return;
+      }
+      break;
     default:
       break;
   }

@@ -5,6 +5,47 @@
 // that may be linked to a style controller, tracks the mouse for hot
 // tracking and lays the library's scroll bars over the inner control's
 // native ones.
+//
+// Building an editor on it (the subclassing contract)
+// ---------------------------------------------------
+// Construction. Override Create: call the inherited Create first (it makes
+// the styles from GetStylesClass/GetStyleClass and the view info from
+// GetViewInfoClass, so those three class getters must not read fields the
+// subclass sets later), then make the inner control with the container as
+// owner, parent it to the container and hand it over with SetInnerControl.
+// The inner control implements IvlContainerInnerControl and, in its default
+// handler, passes unhandled messages to InnerControlDefaultHandler; it tells
+// the container when it gains or loses the focus (ShortRefreshContainer).
+//
+// The refresh. Every change (focus, mouse, enabling, style, size, font,
+// colour, translation) ends in ShortRefreshContainer or RefreshContainer,
+// which, when CanRefreshContainer allows, runs under the refresh lock:
+//   DoRefreshContainer
+//     ComputeViewInfo(P, AHotTrack)    state, active style (GetActiveStyle,
+//                                      GetStyleForState), GetBorderSizes,
+//                                      IsShadowVisible, GetBorderColor,
+//                                      ReadBackgroundColor/GetPainterColors
+//     UpdateInnerControlBounds         the inner control to ViewInfo.ClientRect
+//     SyncInnerControlStyle            its colour and GetVisibleFont
+//     UpdateWindowRegion               CreateWindowRegion (GetShadowRect,
+//                                      NeedsShadowRegion)
+//     invalidation of the border band; hot tracking starts in csHotTrack
+// then, for mouse events, ProcessStateTransitions (never re-entered).
+// Paint draws ViewInfo (refreshing first when it is not calculated).
+// An editor overrides these slots to compute more (call the inherited
+// ComputeViewInfo first, then fill its own view info fields), never calls
+// DoRefreshContainer itself, and asks for a refresh with
+// ShortRefreshContainer rather than painting directly.
+//
+// What a subclass must not touch. The style objects belong to the
+// container (change their values, never free or replace them; SetStyle
+// assigns). The inner control's bounds, window region, colour and font are
+// the container's to set (change them through the style or the view info).
+// FInternalSetting marks the container setting its own Color and Font; a
+// subclass sets it only around such a setting. Keyboard messages sent to
+// the container go to the inner control. A borrowed reference that may
+// outlive its object (a popup's owner, a control freed by an event handler)
+// is held as a TWeakRef (platform/classes/WeakRef.h).
 #pragma once
 
 #include "lib/lookandfeel/vlControls.h"
@@ -156,6 +197,7 @@ class TvlContainerStyle : public TvlInterfacedPersistent, public IvlSkinnableCon
   TNotifyEvent FOnChanged;
 
   friend class TvlStyleController;
+  friend class TvlContainer;
 };
 using TvlContainerStyleClass = TClassOf<TvlContainerStyle>;
 
@@ -316,6 +358,14 @@ class TvlContainer : public TvlControl, public IvlMouseTrackingCaller {
   void SetFakeStyleController(TvlStyleController*) {}
 
   Boolean InnerControlDefaultHandler(TMessage& Message);
+  // Focus came or went (public: the popup hooks tell an owner container
+  // whose popup they closed).
+  void FocusChanged() override;
+  // Stores the kind and gives it to the inner control.
+  virtual void SetDragKind(TDragKind Value);
+  // The inner control's drag images when there is one.
+  TDragImageList* GetDragImages() override;
+  void TranslationChanged() override;
   Boolean IsStylePropertyPublished(const String& APropertyName, Boolean AExtendedStyle);
   void LockAlignControls(Boolean ALock);
   void LockPopupMenu(Boolean ALock);
@@ -408,7 +458,6 @@ class TvlContainer : public TvlControl, public IvlMouseTrackingCaller {
   Boolean MayFocus() override;
   void ColorChanged() override;
   void CursorChanged() override;
-  void FocusChanged() override;
   void MouseEnter(TControl* AControl) override;
   void MouseLeave(TControl* AControl) override;
   void Paint() override;
@@ -424,6 +473,12 @@ class TvlContainer : public TvlControl, public IvlMouseTrackingCaller {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void DoContextPopup(TPoint MousePos, Boolean& Handled) override;
   void GetTabOrderList(std::vector<TWinControl*>& List) override;
+  void ChangeScale(Integer M, Integer D) override;
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  // The drag mode (the design's ApplyDragMode) and a cancelled drag go to
+  // the inner control too.
+  void SetDragMode(TDragMode Value) override;
+  void DragCanceled() override;
 
   void RefreshContainer(const TPoint& P, TvlMouseButton Button, TShiftState Shift, Boolean AIsMouseEvent);
 
@@ -447,6 +502,8 @@ class TvlContainer : public TvlControl, public IvlMouseTrackingCaller {
   Boolean FScrollBarsCalculating{};
   TvlContainerSizeGripData FSizeGripData{};
   Boolean FInStateTransitions{};
+  // The parent's font is being applied (ParentFont): not an assigned font.
+  Boolean FParentFontChanging{};
 
   friend class TvlContainerStyle;
   friend class TvlCustomInnerListBox;

@@ -15,6 +15,7 @@
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/Threads.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Finally.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Modules.h"
@@ -61,7 +62,9 @@ class TMouseTrackingTimer : public TvlTimer {
   void Tick(TObject* Sender);
 
   IvlMouseTrackingCaller* Caller{};
-  TWinControl* Control{};
+  // nil once the control was freed (then it counts as gone).
+  TWeakRef<TWinControl> Control;
+  Boolean HasControl{};
   TRect Bounds{};
 };
 
@@ -84,14 +87,20 @@ void TMouseTrackingTimer::Tick(TObject*) {
   else
     inside = vlPointInRect(Bounds, cursor);
   // A caller that tracks screen bounds alone has no control that can go.
-  const Boolean gone = Control && (!Control->HandleAllocated() || !vlIsWindowEnabledWithParents(Control->Handle()));
+  const Boolean gone =
+      HasControl && (!Control || !Control->HandleAllocated() || !vlIsWindowEnabledWithParents(Control->Handle()));
   if (inside && !gone) return;
+  IvlMouseTrackingCaller* caller = Caller;
   if (Control && Control->HandleAllocated()) {
     const Boolean disabled = !vlIsWindowEnabledWithParents(Control->Handle());
-    if (disabled || !vlPointInRect(Control->ClientRect(), Control->ScreenToClient(cursor)))
-      Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control));
+    if (disabled || !vlPointInRect(Control->ClientRect(), Control->ScreenToClient(cursor))) {
+      // The control's leave handling may stop the tracking, which frees this
+      // timer (or free the caller): then the caller has been told already.
+      TWeakRef<TMouseTrackingTimer> self(this);
+      Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control.Get()));
+      if (!self) return;
+    }
   }
-  IvlMouseTrackingCaller* caller = Caller;
   caller->MouseLeave();
   vlStopMouseTracking(caller);  // frees this timer: nothing of it is used after
 }
@@ -175,6 +184,7 @@ void vlStartMouseTracking(TWinControl* AControl, const TRect& ABounds, IvlMouseT
   TMouseTrackingTimer* t = New<TMouseTrackingTimer>(nullptr);
   t->SetInterval(10);
   t->Control = AControl;
+  t->HasControl = AControl != nullptr;
   t->Bounds = ABounds;
   if (AControl) {
     const TPoint tl = AControl->ClientToScreen(TPoint{ABounds.Left, ABounds.Top});

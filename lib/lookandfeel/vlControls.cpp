@@ -9,6 +9,7 @@
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
@@ -26,20 +27,6 @@ TDragObject* CurrentDragObject{};
 TvlSettingsController* SettingsController{};
 Boolean SettingsControllerFreed = false;
 TvlDesignController* DesignController{};
-
-// A weak link to an object for the life of a scope: Alive() turns false
-// when the object is freed meanwhile.
-class TLinkScope {
- public:
-  explicit TLinkScope(TObject* AObject) : FLink(vlAddObjectLink(AObject)) {}
-  ~TLinkScope() { vlRemoveObjectLink(FLink); }
-  TLinkScope(const TLinkScope&) = delete;
-  TLinkScope& operator=(const TLinkScope&) = delete;
-  Boolean Alive() const { return FLink->Ref != nullptr; }
-
- private:
-  TvlObjectLink* FLink;
-};
 
 TPoint MessagePoint(TControl* AControl, const TMessage& Message) {
   if (AControl->Width() > 32768 || AControl->Height() > 32768) {
@@ -147,10 +134,10 @@ void TvlControlScrollBar::FocusParent() {
 }
 
 void TvlControlScrollBar::WndProc(TMessage& Message) {
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   if (Message.Msg == WM_LBUTTONDOWN) {
     FocusParent();
-    if (!link.Alive()) return;
+    if (!link) return;
   }
   inherited::WndProc(Message);
 }
@@ -217,6 +204,11 @@ void TvlControl::Create(TComponent* AOwner) {
   style.Include(csParentBackground);
   SetControlStyle(style);
   nbResourceStringsRepository()->AddListener(this);
+}
+
+void TvlControl::BeforeDestruction() {
+  if (FDragAndDropState != ddsNone) FinishDragAndDrop(false);
+  inherited::BeforeDestruction();
 }
 
 void TvlControl::Destroy() {
@@ -453,10 +445,10 @@ void TvlControl::WMPaint(TMessage& Message) {
 // --- Window procedure and messages ------------------------------------------------------------
 
 void TvlControl::WndProc(TMessage& Message) {
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   // Runs after the message, also when its handling raises.
   Finally afterwards([&] {
-    if (!link.Alive() || IsDestroying()) return;
+    if (!link || IsDestroying()) return;
     switch (Message.Msg) {
       case WM_SETFOCUS:
       case WM_KILLFOCUS:
@@ -492,7 +484,7 @@ void TvlControl::WndProc(TMessage& Message) {
         state.Include(csLButtonDown);
         SetControlState(state);
         Dispatch(Message);
-        if (link.Alive()) {
+        if (link) {
           state = ControlState();
           state.Exclude(csLButtonDown);
           SetControlState(state);
@@ -559,6 +551,13 @@ void TvlControl::Dispatch(TMessage& Message) {
       inherited::Dispatch(Message);
       FinishDragAndDrop(false);
       CancelMouseOperations();
+      break;
+    case WM_CAPTURECHANGED:
+      inherited::Dispatch(Message);
+      // Another window took the mouse before the drag began: it never will.
+      if (FDragAndDropState == ddsStarting && HandleAllocated() &&
+          reinterpret_cast<HWND>(Message.LParam) != WindowHandle())
+        FinishDragAndDrop(false);
       break;
     case WM_SETCURSOR:
       if (IsDesignTime() && FDragAndDropState == ddsNone) {
@@ -729,15 +728,15 @@ void TvlControl::PostMouseMove(const TPoint& AMousePos) {
 }
 
 void TvlControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   Finally pressed([&] {
-    if (link.Alive() && MouseCapture()) FMouseButtonPressed = true;
+    if (link && MouseCapture()) FMouseButtonPressed = true;
   });
   FMouseDownPos = TPoint{X, Y};
   if (CanFocusOnClickAtPos(X, Y) && !Shift.Contains(ssDouble)) {
     const TRect before = BoundsRect();
     SetFocus();
-    if (!link.Alive()) return;
+    if (!link) return;
     TCustomForm* form = GetParentForm(this);
     if (form && form->ActiveControl() == this && !IsFocused()) win::SetFocus(Handle());
     if (!IsFocused() && !AllowMouseDownWithoutFocus()) {
@@ -750,18 +749,18 @@ void TvlControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, In
     }
   }
   if (Button == mbLeft && !Shift.Contains(ssDouble) && StartDragAndDrop(TPoint{X, Y})) {
-    if (!link.Alive()) return;
+    if (!link) return;
     if (DragAndDropObject()->ImmediateStart())
       BeginDragAndDrop();
     else
       SetDragAndDropState(ddsStarting);
   } else {
-    if (!link.Alive()) return;
+    if (!link) return;
     FinishDragAndDrop(false);
   }
-  if (!link.Alive()) return;
+  if (!link) return;
   InternalMouseDown(Button, Shift, X, Y);
-  if (!link.Alive()) return;
+  if (!link) return;
   inherited::MouseDown(Button, Shift, X, Y);
 }
 
@@ -769,11 +768,11 @@ void TvlControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   const TCursor keep = FDefaultCursor;
   SetCursor(GetCurrentCursor(X, Y));
   FDefaultCursor = keep;
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   inherited::MouseMove(Shift, X, Y);
-  if (!link.Alive()) return;
+  if (!link) return;
   if (FDragAndDropState == ddsStarting && !IsMouseInPressedArea(X, Y)) BeginDragAndDrop();
-  if (link.Alive() && FDragAndDropState == ddsInProcess) {
+  if (link && FDragAndDropState == ddsInProcess) {
     Boolean accepted = false;
     DragAndDrop(TPoint{X, Y}, accepted);
   }
@@ -781,9 +780,9 @@ void TvlControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 
 void TvlControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   FMouseButtonPressed = false;
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   EndMouseOperations();
-  if (link.Alive()) inherited::MouseUp(Button, Shift, X, Y);
+  if (link) inherited::MouseUp(Button, Shift, X, Y);
 }
 
 void TvlControl::EndMouseOperations() {
@@ -1045,16 +1044,16 @@ void TvlControl::DoMiddleButtonScrolling() {
   setCursor();
   const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
   SetCapture(Handle());
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   Finally leave([&] {
-    if (link.Alive() && HandleAllocated() && GetCapture() == WindowHandle()) ReleaseCapture();
+    if (link && HandleAllocated() && GetCapture() == WindowHandle()) ReleaseCapture();
     KillTimer(nullptr, timer);
     DestroyWindow(wnd);
     DeleteObject(indicator);
-    if (link.Alive()) FIsScrollingContent = false;
+    if (link) FIsScrollingContent = false;
   });
   TPoint last = start;
-  while (link.Alive() && HandleAllocated() && GetCapture() == WindowHandle()) {
+  while (link && HandleAllocated() && GetCapture() == WindowHandle()) {
     MSG msg{};
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) break;
@@ -1150,15 +1149,15 @@ void TvlControl::EndDragAndDrop(Boolean Accepted) {
 void TvlControl::FinishDragAndDrop(Boolean Accepted) {
   if (FFinishingDragAndDrop) return;
   FFinishingDragAndDrop = true;
-  TLinkScope link(this);
+  TWeakRef<Self> link(this);
   Finally done([&] {
-    if (link.Alive()) FFinishingDragAndDrop = false;
+    if (link) FFinishingDragAndDrop = false;
   });
   if (FDragAndDropState == ddsInProcess)
     EndDragAndDrop(Accepted);
   else
     SetDragAndDropState(ddsNone);
-  if (link.Alive()) FreeAndNil(FDragAndDropObject);
+  if (link) FreeAndNil(FDragAndDropObject);
 }
 
 Boolean TvlControl::IsCopyDragDrop() { return GetAsyncKeyState(VK_CONTROL) < 0; }

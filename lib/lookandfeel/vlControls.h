@@ -155,6 +155,9 @@ class TvlControl : public TCustomControl,
   CL_CLASS(TvlControl, TCustomControl)
  public:
   void Create(TComponent* AOwner) override;
+  // Ends a drag and drop still running (its cursor goes back) while the
+  // control is whole.
+  void BeforeDestruction() override;
   void Destroy() override;
 
   // Public operations (numbered slots of the design at the end of the class).

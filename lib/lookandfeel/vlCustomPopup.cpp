@@ -39,6 +39,12 @@ Boolean ProcessOutsideClick(HWND AWnd, UINT AMessage, const TPoint& APoint) {
     TvlCustomPopupWindow* p = OpenPopups[i];
     const Boolean skip = (p->CaptureFocus() && Screen && Screen->ActiveForm() != p) || vlIsWindowOwnedBy(p, AWnd, true);
     TWinControl* owner = p->OwnerControl();
+    if (!skip && !owner) {
+      // Its owner was freed while it was open: any click outside closes it.
+      p->CloseUp();
+      i = 0;
+      continue;
+    }
     TCustomForm* ownerForm = owner ? GetParentForm(owner) : nullptr;
     TvlCustomPopupWindow* ownerPopup = dynamic_cast<TvlCustomPopupWindow*>(ownerForm);
     if (!skip && owner && (vlIsWindowInControlForm(owner, AWnd) || (ownerPopup && !IsOpen(ownerPopup)))) {
@@ -169,9 +175,9 @@ LRESULT CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
               if (HWND f = FormWindowOf(p->OwnerControl())) PostMessageW(f, WM_NCACTIVATE, 0, 0);
               if ((!p->CaptureFocus() || (Screen && Screen->ActiveForm() != p)) && p->HandleAllocated() &&
                   IsWindowEnabled(p->WindowHandle())) {
-                TWinControl* owner = p->OwnerControl();
+                TWeakRef<TWinControl> owner = p->OwnerControl();
                 p->CloseUp();
-                if (TvlContainer* c = dynamic_cast<TvlContainer*>(owner)) c->ShortRefreshContainer(false);
+                if (TvlContainer* c = dynamic_cast<TvlContainer*>(owner.Get())) c->FocusChanged();
                 again = true;
                 break;
               }
@@ -373,9 +379,11 @@ void TvlCustomPopupWindow::Create(TWinControl* AOwnerControl) {
 
 void TvlCustomPopupWindow::BeforeDestruction() {
   vlClearObjectLinks(this);
-  SetPopupMode(pmNone);
   vlRemoveVisiblePopupWindow(this);
+  // Marked as destroying first: the popup mode then changes without making
+  // the window again.
   inherited::BeforeDestruction();
+  SetPopupMode(pmNone);
 }
 
 void TvlCustomPopupWindow::Destroy() {
@@ -418,7 +426,7 @@ void TvlCustomPopupWindow::SetCaptureFocus(Boolean Value) {
   if (open) CloseUp();
   FCaptureFocus = Value;
   if (HandleAllocated()) RecreateWnd();
-  if (open) Popup(FFocusedControl);
+  if (open) Popup(FocusedControl());
 }
 
 void TvlCustomPopupWindow::SetIsTopMost(Boolean Value) {
@@ -427,7 +435,7 @@ void TvlCustomPopupWindow::SetIsTopMost(Boolean Value) {
   if (open) CloseUp();
   FIsTopMost = Value;
   if (HandleAllocated()) RecreateWnd();
-  if (open) Popup(FFocusedControl);
+  if (open) Popup(FocusedControl());
 }
 
 TRect TvlCustomPopupWindow::OwnerBoundsOnScreen() {
@@ -480,9 +488,11 @@ void TvlCustomPopupWindow::CreateWnd() {
   Finally leave([&] {
     if (!wasOpen) vlRemoveVisiblePopupWindow(this);
   });
+  // Set before the window is made: set after, it would make the window again,
+  // and the hook would close the popup at the old window's WM_DESTROY.
+  SetPopupParent(FCaptureFocus && OwnerControl() ? GetParentForm(OwnerControl()) : nullptr);
   inherited::CreateWnd();
   if (!FCaptureFocus) win::SetParent(WindowHandle(), nullptr);
-  SetPopupParent(FCaptureFocus && FOwnerControl ? GetParentForm(FOwnerControl) : nullptr);
 }
 
 void TvlCustomPopupWindow::Paint() { FViewInfo->Paint(Canvas()); }
@@ -528,7 +538,7 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
     } else {
       FFocusedControl = AFocusedControl;
     }
-    TWinControl* focus = FFocusedControl ? FFocusedControl : this;
+    TWinControl* focus = FocusedControl() ? FocusedControl() : this;
     if (FCaptureFocus && focus->CanFocus()) focus->SetFocus();
     TCustomForm* form = GetParentForm(FOwnerControl);
     const Boolean top = !FCaptureFocus || !form ||
@@ -539,9 +549,8 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
   SetModalResult(0);
   DoShowed();
   if (!FCaptureFocus || !FModalMode) return;
-  TvlObjectLink* link = vlAddObjectLink(this);
-  Finally unlink([&] { vlRemoveObjectLink(link); });
-  while (link->Ref && Visible() && !Application->Terminated()) {
+  TWeakRef<TvlCustomPopupWindow> self(this);
+  while (self && Visible() && !Application->Terminated()) {
     MSG m{};
     if (PeekMessageW(&m, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) &&
         (m.wParam == VK_RETURN || m.wParam == VK_MENU || m.wParam == VK_SPACE))
@@ -552,7 +561,7 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
       else
         SetModalResult(0);
     }
-    if (!link->Ref || !Visible()) break;
+    if (!self || !Visible()) break;
     Application->HandleMessage();
   }
 }
@@ -623,7 +632,7 @@ void TvlCustomPopupWindow::Dispatch(TMessage& Message) {
         SendMessageW(FOwnerControl->WindowHandle(), WM_SETFOCUS, 0, 0);
       break;
     case VLM_POPUPREOPEN:
-      Popup(FFocusedControl);
+      Popup(FocusedControl());
       break;
     case WM_ERASEBKGND:
       if (ErasesBackground())

@@ -32,7 +32,8 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
 
   Boolean CaptureFocus() const { return FCaptureFocus; }
   void SetCaptureFocus(Boolean Value);
-  TWinControl* FocusedControl() const { return FFocusedControl; }
+  // nil once that control was freed.
+  TWinControl* FocusedControl() const { return FFocusedControl.Get(); }
   void SetFocusedControlProp(TWinControl* Value) { FFocusedControl = Value; }
   // The form's focus tracking, under the popup-focusing lock.
   Boolean SetFocusedControl(TWinControl* Control) override;
@@ -42,7 +43,8 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   Boolean JustClosed();
   Boolean ModalMode() const { return FModalMode; }
   void SetModalMode(Boolean Value) { FModalMode = Value; }
-  TWinControl* OwnerControl() const { return FOwnerControl; }
+  // nil once the owner control was freed.
+  TWinControl* OwnerControl() const { return FOwnerControl.Get(); }
   Boolean TerminateOnDestroy() const { return FTerminateOnDestroy; }
   void SetTerminateOnDestroy(Boolean Value) { FTerminateOnDestroy = Value; }
   Integer DeactivateLockCount() const { return FDeactivateLockCount; }
@@ -98,12 +100,12 @@ class TvlCustomPopupWindow : public TvlPopupWindow, public IvlMouseEnterLeave {
   Boolean FCaptureFocus{};
   Integer FDeactivateLockCount{};
   [[maybe_unused]] Boolean FDeactivation{};
-  TWinControl* FFocusedControl{};
+  TWeakRef<TWinControl> FFocusedControl;
   Boolean FIsTopMost{};
   Boolean FJustClosed{};
   Boolean FModalMode{};
   Boolean FTerminateOnDestroy{};
-  TWinControl* FOwnerControl{};
+  TWeakRef<TWinControl> FOwnerControl;
   TNotifyEvent FOnClosed, FOnClosing, FOnShowed, FOnShowing;
 };
 

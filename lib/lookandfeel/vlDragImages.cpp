@@ -32,8 +32,9 @@ void TvlCustomDragImage::Create() {
 }
 
 void TvlCustomDragImage::BeforeDestruction() {
-  SetPopupMode(pmNone);
+  // Marked as destroying first, so that the mode changes without a new window.
   inherited::BeforeDestruction();
+  SetPopupMode(pmNone);
 }
 
 void TvlCustomDragImage::CreateParams(TCreateParams& Params) {

@@ -368,11 +368,11 @@ TRect TvlCustomLookAndFeelPainter::FooterCellTextAreaBounds(const TRect& ABounds
 TRect TvlCustomLookAndFeelPainter::CenteredStripRect(const TRect& R, Integer ASize, Boolean AHorizontal) const {
   TRect r = R;
   if (AHorizontal) {
-    r.Top = (R.Top + R.Bottom - ASize) / 2;
-    r.Bottom = r.Top + ASize;
-  } else {
     r.Left = (R.Left + R.Right - ASize) / 2;
     r.Right = r.Left + ASize;
+  } else {
+    r.Top = (R.Top + R.Bottom - ASize) / 2;
+    r.Bottom = r.Top + ASize;
   }
   return r;
 }

@@ -77,8 +77,10 @@ class TvlCustomLookAndFeelPainter : public TObject {
                                                     Boolean AIsNextButton, TvlButtonState AState) const;
   virtual TRect FooterCellContentBounds(const TRect& ABounds) const;
   virtual TRect FooterCellTextAreaBounds(const TRect& ABounds) const;
-  // A strip ASize thick centred in R: across its width when AHorizontal,
-  // across its height otherwise.
+  // A strip ASize thick centred in R, its thickness taken across R's width
+  // when AHorizontal (a vertical strip as tall as R), across its height
+  // otherwise (a horizontal strip as wide as R). DrawSeparator passes its
+  // AIsVertical, so a vertical separator is a vertical line.
   virtual TRect CenteredStripRect(const TRect& R, Integer ASize, Boolean AHorizontal) const;
 
  public:

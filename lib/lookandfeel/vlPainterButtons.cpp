@@ -1,6 +1,10 @@
 // The base painter's arrows, borders, buttons, expand buttons, check boxes,
 // radio buttons and label lines.
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
+
+#include <algorithm>
+#include <cstdlib>
+
 #include "lib/lookandfeel/vlPainterHelpers.h"
 #include "lib/lookandfeel/vlRadioButtonImageList.h"
 #include "lib/lookandfeel/vlSolidBrushCache.h"
@@ -61,16 +65,18 @@ void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARightBott
     if (ABorders.Contains(bBottom)) Fill(ACanvas, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, ARightBottom);
     return;
   }
-  // One DC and one brush per colour for the four sides.
+  // One DC and one brush per colour for the four sides. The second brush is
+  // fetched only once the first one has drawn: fetching it may make the full
+  // shared cache drop (and delete) the first.
   const win::HDC dc = ACanvas->Handle();
-  const win::HBRUSH leftTop = ALeftTop == clNone ? nullptr : vlGetSolidBrush(ALeftTop);
-  const win::HBRUSH rightBottom =
-      ARightBottom == clNone ? nullptr : ARightBottom == ALeftTop ? leftTop : vlGetSolidBrush(ARightBottom);
   auto side = [&](TvlBorder ASide, const TRect& AStrip, win::HBRUSH ABrush) {
     if (ABrush && ABorders.Contains(ASide)) win::FillRect(dc, &AStrip, ABrush);
   };
+  const win::HBRUSH leftTop = ALeftTop == clNone ? nullptr : vlGetSolidBrush(ALeftTop);
   side(bLeft, TRect{R.Left, R.Top, R.Left + 1, R.Bottom}, leftTop);
   side(bTop, TRect{R.Left, R.Top, R.Right, R.Top + 1}, leftTop);
+  const win::HBRUSH rightBottom =
+      ARightBottom == clNone ? nullptr : ARightBottom == ALeftTop ? leftTop : vlGetSolidBrush(ARightBottom);
   side(bRight, TRect{R.Right - 1, R.Top, R.Right, R.Bottom}, rightBottom);
   side(bBottom, TRect{R.Left, R.Bottom - 1, R.Right, R.Bottom}, rightBottom);
 }
@@ -85,13 +91,25 @@ void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TP
 }
 
 void Line(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, TColor AColor) {
-  const Integer dx = B.X > A.X ? 1 : (B.X < A.X ? -1 : 0);
-  const Integer dy = B.Y > A.Y ? 1 : (B.Y < A.Y ? -1 : 0);
-  ACanvas->Pen()->SetStyle(psSolid);
-  ACanvas->Pen()->SetWidth(1);
-  ACanvas->Pen()->SetColor(AColor);
-  ACanvas->MoveTo(A.X, A.Y);
-  ACanvas->LineTo(B.X + dx, B.Y + dy);
+  // Plotted here rather than with LineTo, which leaves out the end point:
+  // extending the line by a step to include it would change its slope.
+  const Integer dx = B.X - A.X, dy = B.Y - A.Y;
+  if (dx == 0 || dy == 0) {
+    Fill(ACanvas, TRect{std::min(A.X, B.X), std::min(A.Y, B.Y), std::max(A.X, B.X) + 1, std::max(A.Y, B.Y) + 1},
+         AColor);
+    return;
+  }
+  // Along the longer axis one pixel per step; the other coordinate is the
+  // exact one rounded half away from the start, so a line mirrored about
+  // either axis is plotted mirrored.
+  const Integer n = std::max(std::abs(dx), std::abs(dy));
+  auto rounded = [n](Integer ANumerator) {
+    return ANumerator >= 0 ? (2 * ANumerator + n) / (2 * n) : -((-2 * ANumerator + n) / (2 * n));
+  };
+  for (Integer t = 0; t <= n; ++t) {
+    const Integer x = A.X + rounded(dx * t), y = A.Y + rounded(dy * t);
+    Fill(ACanvas, TRect{x, y, x + 1, y + 1}, AColor);
+  }
 }
 
 void DrawExpandSign(TvlCanvas* ACanvas, const TRect& R, Boolean AExpanded, TColor AColor) {
@@ -109,15 +127,19 @@ void DrawSortingMarkOutline(TvlCanvas* ACanvas, const TRect& R, const TPoint& AS
   const Integer x0 = (R.Left + R.Right - w) / 2, y0 = (R.Top + R.Bottom - h) / 2;
   const Integer cx = x0 + (w - 1) / 2;
   const Integer x1 = x0 + w - 1, y1 = y0 + h - 1;
-  if (AAscending) {
-    Line(ACanvas, TPoint{cx, y0}, TPoint{x1, y1}, ADarkColor);
-    Line(ACanvas, TPoint{x0, y1}, TPoint{x1, y1}, ALightColor);
-    Line(ACanvas, TPoint{x0, y1}, TPoint{cx, y0}, ALightColor);
-  } else {
-    Line(ACanvas, TPoint{x0, y0}, TPoint{x1, y0}, ADarkColor);
-    Line(ACanvas, TPoint{x1, y0}, TPoint{cx, y1}, ADarkColor);
-    Line(ACanvas, TPoint{x0, y0}, TPoint{cx, y1}, ALightColor);
-  }
+  // The upward mark: its edges run from the tip down. The downward mark is
+  // its mirror image (rows flipped), edge for edge, so the two differ only
+  // in the base's colour.
+  auto edge = [&](TPoint A, TPoint B, TColor AColor) {
+    if (!AAscending) {
+      A.Y = y0 + y1 - A.Y;
+      B.Y = y0 + y1 - B.Y;
+    }
+    Line(ACanvas, A, B, AColor);
+  };
+  edge(TPoint{cx, y0}, TPoint{x1, y1}, ADarkColor);
+  edge(TPoint{x0, y1}, TPoint{x1, y1}, AAscending ? ALightColor : ADarkColor);
+  edge(TPoint{cx, y0}, TPoint{x0, y1}, ALightColor);
 }
 
 }  // namespace vl_painters

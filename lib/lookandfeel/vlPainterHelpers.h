@@ -34,8 +34,8 @@ void Ring(TvlCanvas* ACanvas, const TRect& R, TColor ALeftTop, TColor ARightBott
 // A triangle filled and outlined in AColor.
 void FillTriangle(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, const TPoint& C, TColor AColor);
 
-// A one-pixel line from A to B in the pen's colour, both ends drawn
-// (horizontal, vertical or diagonal).
+// A one-pixel line from A to B in AColor, both ends drawn (horizontal,
+// vertical or sloped), its slope kept exactly.
 void Line(TvlCanvas* ACanvas, const TPoint& A, const TPoint& B, TColor AColor);
 
 // The plus (collapsed) or minus (expanded) sign of the expand buttons,

@@ -6,6 +6,7 @@
 
 #include "lib/foundation/vlGraphics.h"
 #include "lib/lookandfeel/vlLookAndFeelPainters.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/vcl/Forms.h"
 
 CL_ENUM(TvlPopupAlignHorz, Byte, pahLeft, pahCenter, pahRight)
@@ -43,7 +44,7 @@ class TvlPopupWindow : public TForm {
   void SetFrameColor(TColor Value) { FFrameColor = Value; }
   TRect OwnerBounds() const { return FOwnerBounds; }
   void SetOwnerBounds(const TRect& Value) { FOwnerBounds = Value; }
-  TControl* OwnerParent() const { return FOwnerParent; }
+  TControl* OwnerParent() const { return FOwnerParent.Get(); }
   void SetOwnerParent(TControl* Value) { FOwnerParent = Value; }
   TRect OwnerScreenBounds() { return OwnerBoundsOnScreen(); }
 
@@ -83,7 +84,7 @@ class TvlPopupWindow : public TForm {
   TvlPopupDirection FDirection{};
   TColor FFrameColor{};
   TRect FOwnerBounds{};
-  TControl* FOwnerParent{};
+  TWeakRef<TControl> FOwnerParent;
   win::HWND FPrevActiveWindow{};
   Boolean FControlsMoved{};  // CalculateSize moved the children inside the frame
 };

@@ -6,6 +6,7 @@
 #include "lib/lookandfeel/nbThemeManager.h"
 #include "lib/lookandfeel/vlControlServices.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/vcl/ControlsPublish.h"
 #include "platform/vcl/Graphics.h"
@@ -268,7 +269,9 @@ void TvlScrollBar::ExecuteScrollCode(TScrollCode ACode) {
     default: break;
   }
   pos = std::min(std::max(pos, FMin), FMax);
+  TWeakRef<TvlScrollBar> self(this);
   DoScroll(ACode, pos);
+  if (!self) return;  // the handler freed the bar (or the control owning it)
   pos = std::min(std::max(pos, FMin), FMax);
   if (pos == FPosition) return;
   if (ACode == scTrack) {
@@ -306,7 +309,9 @@ void TvlScrollBar::RepeatTimerHandler(TObject*) {
   const TvlScrollBarPart pressed = FState.PressedPart;
   if (MouseCapture() && pressed != sbpNone && pressed != sbpThumbnail) {
     if (FTimer->Interval() == 400) FTimer->SetInterval(60);
+    TWeakRef<TvlScrollBar> self(this);
     ScrollForPart(pressed);
+    if (!self) return;
     TPoint cursor{};
     GetCursorPos(&cursor);
     FTimer->SetEnabled(GetPartAtPos(ScreenToClient(cursor)) == pressed);
@@ -317,14 +322,19 @@ void TvlScrollBar::RepeatTimerHandler(TObject*) {
 
 void TvlScrollBar::FinishScrolling() {
   if (FState.PressedPart == sbpNone) return;
+  // Each scroll code runs handlers that may free the bar.
+  TWeakRef<TvlScrollBar> self(this);
   if (FState.PressedPart == sbpThumbnail) {
     SetPosition(GetPositionFromThumbnail());
+    if (!self) return;
     ExecuteScrollCode(scPosition);
+    if (!self) return;
   }
   FTimer->SetEnabled(false);
   FState.PressedPart = sbpNone;
   FState.HotPart = sbpNone;
   ExecuteScrollCode(scEndScroll);
+  if (!self) return;
   FViewInfo->CalculateThumbnailRect();
   Invalidate();
 }
@@ -336,16 +346,19 @@ void TvlScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, 
   if (Button != mbLeft) return;
   const TvlScrollBarPart part = GetPartAtPos(TPoint{X, Y});
   if (part == sbpNone) return;
+  TWeakRef<TvlScrollBar> self(this);
   if (part == sbpThumbnail) {
     FDownMousePos = TPoint{X, Y};
     FSavePosition = FPosition;
     FSaveThumbnailPos = TPoint{FViewInfo->ThumbnailRect.Left, FViewInfo->ThumbnailRect.Top};
     ExecuteScrollCode(scTrack);
+    if (!self) return;
   }
   FState.PressedPart = part;
   FState.HotPart = part;
   if (part != sbpThumbnail) {
     ScrollForPart(part);
+    if (!self) return;
     FTimer->SetInterval(400);
     FTimer->SetEnabled(true);
   }
@@ -385,15 +398,17 @@ void TvlScrollBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
       ScrollForPart(sbpThumbnail);
     }
   } else if (FSavePosition != FPosition) {
+    TWeakRef<TvlScrollBar> self(this);
     SetPosition(FSavePosition);
-    ScrollForPart(sbpThumbnail);
+    if (self) ScrollForPart(sbpThumbnail);
   }
 }
 
 void TvlScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseUp(Button, Shift, X, Y);
+  TWeakRef<TvlScrollBar> self(this);
   FinishScrolling();
-  FState.HotPart = GetPartAtPos(TPoint{X, Y});
+  if (self) FState.HotPart = GetPartAtPos(TPoint{X, Y});
 }
 
 void TvlScrollBar::MouseEnter(TControl*) {

@@ -25,6 +25,8 @@ constexpr int TreeGlyph = 2;
 constexpr int ExplorerGroupExpand = 6, ExplorerGroupCollapse = 7;
 constexpr int WindowSmallClose = 19;
 constexpr int ComboDropDown = 1;
+// The tool-bar separator parts are named after the bar: part 5 stands in a
+// horizontal bar (a vertical line), part 6 in a vertical bar (a horizontal line).
 constexpr int ToolBarButton = 1, ToolBarSeparator = 5, ToolBarSeparatorVert = 6;
 constexpr int TrackBarTrack = 1;
 constexpr int ListViewBorder = 5;
@@ -128,7 +130,7 @@ void TvlWinXPLookAndFeelPainter::DrawBorder(TvlCanvas* ACanvas, TRect R) const {
 
 void TvlWinXPLookAndFeelPainter::DrawSeparator(TvlCanvas* ACanvas, const TRect& R, Boolean AIsVertical) const {
   if (win::HTHEME theme = Theme(totToolBar))
-    DrawPart(ACanvas, theme, AIsVertical ? ToolBarSeparatorVert : ToolBarSeparator, 1, R);
+    DrawPart(ACanvas, theme, AIsVertical ? ToolBarSeparator : ToolBarSeparatorVert, 1, R);
   else
     inherited::DrawSeparator(ACanvas, R, AIsVertical);
 }
@@ -191,7 +193,7 @@ void TvlWinXPLookAndFeelPainter::DrawButton(TvlCanvas* ACanvas, TRect R, const S
     inherited::DrawButton(ACanvas, R, ACaption, AState, ADrawBorder, AColor, ATextColor, AWordWrap, AIsToolButton);
     return;
   }
-  const int state = AIsToolButton ? ToolBarStates[AState] : PushStates[AState];
+  const int state = PushStates[AState];  // tool buttons too: the tool-bar map is the scheduler navigator's
   DrawPart(ACanvas, theme, AIsToolButton ? ToolBarButton : ButtonPush, state, R);
   DrawThemedText(ACanvas, theme, AIsToolButton ? ToolBarButton : ButtonPush, state, R, R, taCenter, vaCenter, false,
                  false, true, ACaption, ACanvas->Font(), ACanvas->Font()->Color(), clNone);

@@ -32,6 +32,7 @@ const char16_t* const kUnitOrder[] = {
     // serial/, app/, lib/foundation ... lib/bars, localization/
     // serial/
     u"ComPort",
+    u"ComPortCtl",
     // lib/foundation
     u"nbCore",
     u"vlClasses",
@@ -64,6 +65,9 @@ const char16_t* const kUnitOrder[] = {
     u"vlValueTypes",
     u"vlDBFilter",
     u"vlDBData",
+    // localization
+    u"qlComp",
+    u"qlLngLnk",
 };
 
 }  // namespace

@@ -84,6 +84,10 @@ struct TUnitStepsAnnouncer {
 };
 }  // namespace moduleinit_detail
 
-// Announces the steps of a unit (at namespace scope in its source file).
-#define CL_UNIT_STEPS(Unit, Startup, Shutdown) \
+// Announces the steps of a unit (at namespace scope in its source file, at
+// the start of a line). It also defines the symbol cl_unit_link_<Unit>, which
+// every program linking the unit's library asks the linker for (cl_library in
+// cmake/Project.cmake), so the unit is linked even when nothing refers to it.
+#define CL_UNIT_STEPS(Unit, Startup, Shutdown)                                                   \
+  extern "C" const char cl_unit_link_##Unit = 0;                                                 \
   static const moduleinit_detail::TUnitStepsAnnouncer cl_unit_steps_##Unit(u"" #Unit, Startup, Shutdown)

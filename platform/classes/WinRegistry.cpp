@@ -384,6 +384,7 @@ bool ParseKeyPath(const std::string& Text, TPath& Out) {
       if (!hex(i + 1, 2, v)) return false;
       i += 2;
     }
+    if (v == 0) return false;  // no call could name it: a name ends at its first null
     part += static_cast<Char>(v);
   }
   return true;
@@ -424,6 +425,7 @@ bool Parse(const std::string& Text, TNode& Root, std::string& Error) {
     TValue v;
     if (!p.Quoted(v.Name) || !p.Take('=')) return fail("a bad value name");
     if (v.Name.size() > kMaxValueNameLength) return fail("a value name too long");
+    if (v.Name.find(u'\0') != String::npos) return fail("a null character in a value name");
     String text;
     uint64_t number;
     bool ok;
@@ -494,6 +496,9 @@ bool MakeDirectories(const std::string& Dir) {
   return ::stat(Dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The store set in place of the folder (nil: the folder).
+const TRegistryFileStore* gFileStore = nullptr;
+
 struct TStamp {
   bool Exists = false;
   dev_t Dev = 0;
@@ -538,6 +543,7 @@ struct TRootStore {
   // Reads the file again when it changed; answers ERROR_SUCCESS or why not.
   DWORD Refresh() {
     std::string file = DirectoryPath() + "/" + Name + ".txt";
+    if (gFileStore) return RefreshFromStore(file);
     TStamp stamp = StampOf(file);
     if (Loaded && file == File && stamp == Stamp) {
       // File times are coarse: a file changed in place within the last moments
@@ -563,6 +569,35 @@ struct TRootStore {
     if (!stamp.Exists) return ErrorCode;
     std::string text;
     if (!ReadFile(text)) return ErrorCode;
+    Text = text;
+    std::string why;
+    if (!Parse(text, *Tree, why)) {
+      Tree = std::make_unique<TNode>();
+      ErrorCode = ERROR_BADDB;
+      Error = "The registry file \"" + File + "\" is damaged (" + why + ")";
+    }
+    return ErrorCode;
+  }
+
+  // The same from the store set in place of the folder: its bytes decide.
+  DWORD RefreshFromStore(const std::string& AFile) {
+    std::string text;
+    bool missing = false;
+    const bool read = gFileStore->Read(AFile, text, missing);
+    if (Loaded && AFile == File && read && text == Text) return ErrorCode;
+    File = AFile;
+    Stamp = TStamp{};
+    Loaded = true;
+    Tree = std::make_unique<TNode>();
+    ErrorCode = ERROR_SUCCESS;
+    Error.clear();
+    Text.clear();
+    if (!read && missing) return ErrorCode;
+    if (!read || text.size() > kMaxFileSize) {
+      ErrorCode = read ? ERROR_BADDB : ERROR_CANTREAD;
+      Error = "The registry file \"" + File + "\" cannot be read";
+      return ErrorCode;
+    }
     Text = text;
     std::string why;
     if (!Parse(text, *Tree, why)) {
@@ -604,6 +639,12 @@ struct TRootStore {
   }
 
   DWORD Write() {
+    if (gFileStore) {
+      std::string text = Serialize(*Tree, Name);
+      if (!gFileStore->Write(File, text)) return ERROR_CANTWRITE;
+      Text = std::move(text);
+      return ERROR_SUCCESS;
+    }
     std::string dir = DirectoryPath();
     if (!MakeDirectories(dir)) return ERROR_CANTWRITE;
     std::string text = Serialize(*Tree, Name);
@@ -633,6 +674,10 @@ struct TRootStore {
 class TFolderLock {
  public:
   TFolderLock() {
+    if (gFileStore) {  // a store of the process's own: nothing to share
+      FHeld = true;
+      return;
+    }
     std::string dir = DirectoryPath();
     if (!MakeDirectories(dir)) return;
     FFd = ::open((dir + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -644,10 +689,11 @@ class TFolderLock {
   ~TFolderLock() {
     if (FFd >= 0) ::close(FFd);
   }
-  bool Held() const { return FFd >= 0; }
+  bool Held() const { return FFd >= 0 || FHeld; }
 
  private:
   int FFd = -1;
+  bool FHeld = false;
 };
 
 // --- Handles ------------------------------------------------------------------------------
@@ -1057,6 +1103,12 @@ String FoldName(const String& S) {
 }
 
 String RegistryDirectory() { return UTF8ToUTF16(DirectoryPath()); }
+
+void SetRegistryFileStore(const TRegistryFileStore* Store) {
+  std::lock_guard<std::mutex> g(State().Lock);
+  gFileStore = Store;
+  for (TRootStore& root : State().Roots) root.Loaded = false;  // read again from where the files now are
+}
 
 String RegistryStoreError(HKEY hKey) {
   std::lock_guard<std::mutex> g(State().Lock);

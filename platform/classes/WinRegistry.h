@@ -18,6 +18,7 @@
 // registered, and they are read-only.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/classes/WinHandles.h"
@@ -122,6 +123,16 @@ String FoldName(const String& S);
 
 // The folder that holds the root files.
 String RegistryDirectory();
+
+// Where the root files' bytes are read and written: the folder, unless a
+// store is set (the fuzz target keeps its files in memory). Read answers
+// false for a missing file (Missing true) or one that cannot be read; Write
+// false when it cannot write. Nil puts the folder back.
+struct TRegistryFileStore {
+  bool (*Read)(const std::string& FileName, std::string& Text, bool& Missing);
+  bool (*Write)(const std::string& FileName, const std::string& Text);
+};
+void SetRegistryFileStore(const TRegistryFileStore* Store);
 // Why the file of the root of hKey could not be used, after a call failed
 // with ERROR_BADDB (empty otherwise).
 String RegistryStoreError(HKEY hKey);

@@ -273,9 +273,17 @@ TWinControl* GetParentFormControl(TControl* Control, Boolean TopForm) {
   return found;
 }
 
+namespace {
+HWND DragCaptureWindow();
+}
+
 Boolean IsKeyMsg(MSG& Msg) {
   if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
   HWND wnd = GetCapture();
+  // While a drag runs its capture window hears the keys (Escape cancels it);
+  // the focused control drops them.
+  if (wnd && wnd == DragCaptureWindow())
+    return SendMessageW(wnd, CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
   if (!wnd) {
     wnd = Msg.hwnd;
     while (wnd && !IsVCLControl(wnd)) wnd = GetParent(wnd);
@@ -1552,9 +1560,23 @@ void DragCaptureProc(TMessage& Message) {
     case WM_KEYDOWN:
       if (Message.WParam == VK_ESCAPE) DragDone(false);
       break;
+    case CN_KEYDOWN:
+      if (Message.WParam == VK_ESCAPE) {
+        Message.Result = 1;  // consumed
+        DragDone(false);
+      }
+      break;
+    case CN_CHAR:
+    case CN_KEYUP:
+    case CN_SYSKEYDOWN:
+    case CN_SYSCHAR:
+    case CN_BASE + WM_SYSKEYUP:
+      break;  // not handled: the key goes on
     default: Message.Result = DefWindowProcW(gDragCapture, Message.Msg, Message.WParam, Message.LParam);
   }
 }
+
+HWND DragCaptureWindow() { return gDragCapture; }
 
 }  // namespace
 

@@ -411,7 +411,9 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 void TCustomForm::SetPopupMode(TPopupMode Value) {
   if (FPopupMode == Value) return;
   FPopupMode = Value;
-  if (HandleAllocated() && !ComponentState().Contains(csLoading)) RecreateWnd();
+  // A form being freed keeps its window as it is: it goes with the form.
+  if (HandleAllocated() && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csDestroying))
+    RecreateWnd();
 }
 
 void TCustomForm::SetPopupParent(TCustomForm* Value) {
@@ -423,7 +425,8 @@ void TCustomForm::SetPopupParent(TCustomForm* Value) {
     Value->FreeNotification(this);
     FPopupMode = pmExplicit;
   }
-  if (HandleAllocated() && !ComponentState().Contains(csLoading)) RecreateWnd();
+  if (HandleAllocated() && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csDestroying))
+    RecreateWnd();
 }
 
 void TCustomForm::SetAlphaBlend(Boolean Value) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <unordered_set>
 
@@ -29,6 +30,11 @@ std::mutex& TableLock() {
 std::unordered_set<const void*>& Table() {
   static auto* t = new std::unordered_set<const void*>();
   return *t;
+}
+// The memory of the last deleted objects (Destroy).
+std::deque<void*>& Quarantine() {
+  static auto* q = new std::deque<void*>();
+  return *q;
 }
 
 }  // namespace
@@ -66,7 +72,24 @@ void Destroy(TGdiObject* obj) {
     f->Realized = nullptr;
   }
   obj->Magic = 0;
-  delete obj;
+  // The object is destroyed now, but its memory (the handle's value) is
+  // kept for the next QuarantineSize deletions: a deleted handle is not
+  // handed to a new object at once, so a stale handle fails every call, as
+  // the platform's handles (which carry a reuse count) do.
+  constexpr size_t QuarantineSize = 1024;
+  void* memory = dynamic_cast<void*>(obj);
+  obj->~TGdiObject();
+  void* evicted = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(TableLock());
+    std::deque<void*>& quarantine = Quarantine();
+    quarantine.push_back(memory);
+    if (quarantine.size() > QuarantineSize) {
+      evicted = quarantine.front();
+      quarantine.pop_front();
+    }
+  }
+  ::operator delete(evicted);
 }
 
 TDCObj* LookupDC(HDC hdc) { return static_cast<TDCObj*>(Lookup(hdc, OBJ_DC)); }

@@ -426,6 +426,11 @@ HICON CopyIconImage(HICON src, UINT type, int cx, int cy, UINT flags) {
 
 }  // namespace
 
+HICON ReadIconFile(const uint8_t* data, size_t size, UINT type, int cx, int cy, UINT flags) {
+  if (!data || (type != IMAGE_ICON && type != IMAGE_CURSOR)) return nullptr;
+  return IconFromFile(data, size, type, cx, cy, flags & ~UINT(LR_SHARED));
+}
+
 HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName) {
   return LoadBitmapImage(hInstance, lpBitmapName, 0, 0, 0);
 }

@@ -74,6 +74,15 @@ void DecodeRle(const uint8_t* p, size_t n, int bpp, int width, int height, size_
   }
 }
 
+// The most pixels an RLE picture of that many data bytes may have. Pixels
+// no code reaches stay 0, so no size is strictly impossible; the bound
+// (2048 pixels a byte, at least a megapixel) keeps a few bytes from
+// reserving a huge picture while any real run-length file passes: a run
+// code of 2 bytes gives at most 255 pixels.
+int64_t RlePictureLimit(size_t dataBytes) {
+  return std::max<int64_t>(int64_t(1) << 20, int64_t(std::min<size_t>(dataBytes, size_t(1) << 40)) * 2048);
+}
+
 HBITMAP ReadDib(const uint8_t* data, size_t size, size_t bitsOffset /* 0: after the colour table */) {
   if (size < 4) Fail("BMP: header missing");
   uint32_t hs = Le32(data);
@@ -150,12 +159,20 @@ HBITMAP ReadDib(const uint8_t* data, size_t size, size_t bitsOffset /* 0: after 
     if (bitsOffset < pos || bitsOffset > size) Fail("BMP: bad pixel offset");
     pos = bitsOffset;
   }
+  // The data is checked before the picture is made: a header alone must not
+  // make the reader reserve a picture its data cannot fill.
+  const size_t stride = size_t(((width * bpp + 31) / 32) * 4);
+  const size_t need = stride * size_t(height);
+  const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+  if (rle) {
+    if (width * height > RlePictureLimit(size - pos)) Fail("BMP: RLE data too short for the picture size");
+  } else if (size - pos < need) {
+    Fail("BMP: pixel data truncated");
+  }
   void* bits = nullptr;
   HBITMAP bm = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bm) Fail("BMP: cannot create the bitmap");
-  size_t stride = size_t(((width * bpp + 31) / 32) * 4);
-  size_t need = stride * size_t(height);
-  if (compression == BI_RLE8 || compression == BI_RLE4) {
+  if (rle) {
     try {
       DecodeRle(data + pos, size - pos, bpp, int(width), int(height), stride, static_cast<uint8_t*>(bits));
     } catch (...) {
@@ -163,10 +180,6 @@ HBITMAP ReadDib(const uint8_t* data, size_t size, size_t bitsOffset /* 0: after 
       throw;
     }
     return bm;
-  }
-  if (size - pos < need) {
-    DeleteObject(bm);
-    Fail("BMP: pixel data truncated");
   }
   std::memcpy(bits, data + pos, need);
   return bm;
@@ -246,6 +259,14 @@ TDecodedImage DecodePng(const uint8_t* data, size_t size) {
   if (image.width == 0 || image.height == 0 || int64_t(image.width) * image.height > MaxImagePixels) {
     png_image_free(&image);
     Fail("PNG: picture too large");
+  }
+  // Deflate makes at most 1032 bytes of a byte; the rows need at least one
+  // filter byte and a bit a pixel: data that cannot hold the picture is
+  // refused before the picture is reserved.
+  const int64_t rawBytes = int64_t(image.height) * (1 + (int64_t(image.width) + 7) / 8);
+  if (rawBytes > int64_t(size) * 1032) {
+    png_image_free(&image);
+    Fail("PNG: data too short for the picture size");
   }
   TDecodedImage out;
   out.Width = int(image.width);
@@ -347,6 +368,15 @@ bool DecodeJpegRaw(const uint8_t* data, size_t size, std::vector<uint8_t>* rgb, 
   if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
       int64_t(cinfo.image_width) * cinfo.image_height > MaxImagePixels) {
     std::snprintf(message, JMSG_LENGTH_MAX, "picture too large");
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  // Every 8 x 8 block of the full-size component takes at least a bit
+  // (Huffman coding; half a bit is allowed for arithmetic coding): data that
+  // cannot hold the picture is refused before the decoder reserves it.
+  const int64_t blocks = ((int64_t(cinfo.image_width) + 7) / 8) * ((int64_t(cinfo.image_height) + 7) / 8);
+  if (blocks > int64_t(size) * 16) {
+    std::snprintf(message, JMSG_LENGTH_MAX, "data too short for the picture size");
     jpeg_destroy_decompress(&cinfo);
     return false;
   }

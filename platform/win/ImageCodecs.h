@@ -36,6 +36,12 @@ HBITMAP ReadPackedDib(const uint8_t* data, size_t size);
 // 32-bit BI_RGB, monochrome ones as 1 bit with a black and white table).
 std::vector<uint8_t> WriteBmpFile(HBITMAP hbm);
 
+// An icon or cursor (type IMAGE_ICON or IMAGE_CURSOR) from the bytes of an
+// .ico or .cur file, as LoadImageW reads one with LR_LOADFROMFILE: at cx x cy
+// (0: the first image's size, or the system size with LR_DEFAULTSIZE); nil
+// for data that holds none. Freed with DestroyIcon.
+HICON ReadIconFile(const uint8_t* data, size_t size, UINT type, int cx, int cy, UINT flags);
+
 TDecodedImage DecodePng(const uint8_t* data, size_t size);
 // Pixels: Height rows of Stride words (BGRA). The file is RGB when alpha is
 // false or every pixel is opaque, RGBA otherwise.

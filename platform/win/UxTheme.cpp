@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -495,13 +496,16 @@ constexpr uint32_t ThemeMagic = 0x54484D45;  // "THME"
 
 struct TTheme {
   uint32_t Magic = ThemeMagic;
+  uintptr_t Id = 0;  // the handle's value
   TClassId Class = ckButton;
   HWND Window = nullptr;
 };
 
 struct TEngine {
   std::mutex Lock;
-  std::unordered_set<TTheme*> Live;
+  // Handles count up and are never reused: a closed handle stays unknown.
+  std::unordered_map<uintptr_t, std::unique_ptr<TTheme>> Live;
+  uintptr_t NextId = 0x10000;
   std::unordered_map<HWND, TTheme*> WindowThemes;
   std::unordered_map<HWND, std::u16string> WindowClassLists;  // SetWindowTheme's id lists
   bool Active = true;
@@ -525,8 +529,8 @@ const TTheme* Lookup(HTHEME h) {
   if (!h) return nullptr;
   TEngine& e = Engine();
   std::lock_guard<std::mutex> l(e.Lock);
-  auto* t = reinterpret_cast<TTheme*>(h);
-  return e.Live.count(t) ? t : nullptr;
+  auto it = e.Live.find(reinterpret_cast<uintptr_t>(h));
+  return it == e.Live.end() ? nullptr : it->second.get();
 }
 
 std::u16string Upper(std::u16string s) {
@@ -984,12 +988,15 @@ HTHEME OpenThemeData(HWND hwnd, LPCWSTR pszClassList) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }
-  auto* t = new TTheme();
+  auto owned = std::make_unique<TTheme>();
+  TTheme* t = owned.get();
   t->Class = TClassId(cls);
   t->Window = hwnd;
-  e.Live.insert(t);
+  t->Id = e.NextId;
+  e.NextId += 4;
+  e.Live.emplace(t->Id, std::move(owned));
   if (hwnd) e.WindowThemes[hwnd] = t;
-  return reinterpret_cast<HTHEME>(t);
+  return reinterpret_cast<HTHEME>(t->Id);
 }
 
 HTHEME OpenThemeDataEx(HWND hwnd, LPCWSTR pszClassList, DWORD) { return OpenThemeData(hwnd, pszClassList); }
@@ -997,15 +1004,16 @@ HTHEME OpenThemeDataEx(HWND hwnd, LPCWSTR pszClassList, DWORD) { return OpenThem
 HRESULT CloseThemeData(HTHEME hTheme) {
   TEngine& e = Engine();
   std::lock_guard<std::mutex> l(e.Lock);
-  auto* t = reinterpret_cast<TTheme*>(hTheme);
-  if (!t || !e.Live.erase(t)) return E_HANDLE;
+  auto live = e.Live.find(reinterpret_cast<uintptr_t>(hTheme));
+  if (!hTheme || live == e.Live.end()) return E_HANDLE;
+  const TTheme* t = live->second.get();
   for (auto it = e.WindowThemes.begin(); it != e.WindowThemes.end();) {
     if (it->second == t)
       it = e.WindowThemes.erase(it);
     else
       ++it;
   }
-  delete t;
+  e.Live.erase(live);
   return S_OK;
 }
 
@@ -1013,7 +1021,7 @@ HTHEME GetWindowTheme(HWND hwnd) {
   TEngine& e = Engine();
   std::lock_guard<std::mutex> l(e.Lock);
   auto it = e.WindowThemes.find(hwnd);
-  return it == e.WindowThemes.end() ? nullptr : reinterpret_cast<HTHEME>(it->second);
+  return it == e.WindowThemes.end() ? nullptr : reinterpret_cast<HTHEME>(it->second->Id);
 }
 
 HRESULT SetWindowTheme(HWND hwnd, LPCWSTR pszSubAppName, LPCWSTR pszSubIdList) {

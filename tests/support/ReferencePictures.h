@@ -9,10 +9,8 @@
 
 namespace testing_support {
 
-// Pixels: Height rows of Width words 0xAARRGGBB (alpha ignored). Anti-aliased
-// edges may move by a shade between library versions; shapes, colours and
-// positions may not: a pixel counts as different when a channel moves by
-// more than 24, and at most 1 pixel in 500 may.
+// Pixels: Height rows of Width words 0xAARRGGBB (alpha ignored). Every pixel
+// must equal the reference's exactly.
 void ExpectMatchesReference(const uint32_t* Pixels, int Width, int Height, const std::string& Path,
                             const std::string& Name);
 

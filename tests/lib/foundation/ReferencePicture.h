@@ -24,7 +24,7 @@ class TReferenceFont {
   TReferenceFont& operator=(const TReferenceFont&) = delete;
 };
 
-// A channel may move by 24 on 1 pixel in 500 (anti-aliased edges).
+// Every pixel must equal the reference's.
 void ExpectMatchesReference(TBitmap* ABitmap, const std::string& AName);
 
 }  // namespace foundation_test

@@ -226,6 +226,40 @@ TEST(vlImageList, WithoutAlphaBlendingDrawingGoesToTheSystemList) {
     EXPECT_EQ(std::memcmp(a->ScanLine(y), b->ScanLine(y), 64), 0) << y;
 }
 
+// A 32-bit image whose alpha is all 0 (a 24-bit picture in 32 bits): with
+// alpha blending on it is drawn opaque, its mask colour (AddMasked) showing
+// the background, also when an earlier drawing left other pixels in the
+// work bitmaps.
+TEST(vlImageList, ThirtyTwoBitImagesWithoutAlphaAreDrawn) {
+  Owned<TBitmap> image(vlNewBitmap32(16, 16, true));
+  for (Integer y = 0; y < 16; ++y) {
+    Cardinal* row = static_cast<Cardinal*>(image->ScanLine(y));
+    for (Integer x = 0; x < 16; ++x) row[x] = x < 4 ? 0x00FF00FF : 0x000000FF;  // magenta | blue, alpha 0
+  }
+  Owned<TBitmap> alpha(AlphaImage());
+  struct Case {
+    const char* Name;
+    TColor MaskColor;
+    Cardinal Left;  // what the left columns show over white
+  } cases[] = {{"Add without a mask", clNone, 0xFF00FF}, {"AddMasked magenta", TColor(0xFF00FF), 0xFFFFFF}};
+  for (const Case& c : cases) {
+    Owned<TvlImageList> list(New<TvlImageList>(nullptr));
+    list->Add(alpha.get(), nullptr);  // drawn first: the work bitmaps hold other pixels
+    if (c.MaskColor == clNone)
+      list->Add(image.get(), nullptr);
+    else
+      list->AddMasked(image.get(), c.MaskColor);
+    ASSERT_TRUE(list->AlphaBlending());
+    Owned<TBitmap> target(vlNewBitmap32(16, 16, true));
+    list->Draw(target->Canvas(), Rect(0, 0, 16, 16), 0);
+    target->Canvas()->Brush()->SetColor(clWhite);
+    target->Canvas()->FillRect(Rect(0, 0, 16, 16));
+    list->Draw(target->Canvas(), Rect(0, 0, 16, 16), 1);
+    EXPECT_EQ(Cardinal(target->Canvas()->Pixels(10, 8)) & 0xFFFFFF, 0xFF0000u) << c.Name;  // blue, as TColor
+    EXPECT_EQ(Cardinal(target->Canvas()->Pixels(1, 8)) & 0xFFFFFF, c.Left) << c.Name;
+  }
+}
+
 TEST(vlImageListReference, MasksAlphaDisabledStretchedAndOverlays) {
   Owned<TvlImageList> list(New<TvlImageList>(nullptr));
   Owned<TBitmap> strip(Strip(RGBs)), alpha(AlphaImage());

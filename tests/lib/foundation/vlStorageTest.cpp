@@ -57,6 +57,7 @@ class TSample : public TInterfacedPersistent, public IvlStoredPropertiesProvider
     return true;
   }
   Variant GetStoredPropertyValue(const String& AName) override {
+    if (AName == u"Extra" && FailExtra) throw EConvertError(u"Extra cannot be read");
     return AName == u"Extra" ? Extra : Variant();
   }
   void SetStoredPropertyValue(const String& AName, const Variant& AValue) override {
@@ -86,6 +87,7 @@ class TSample : public TInterfacedPersistent, public IvlStoredPropertiesProvider
 
   std::vector<TSampleItem*> Items;
   Boolean ListExtra{};
+  Boolean FailExtra{};
   Variant Extra;
   Integer FCount{};
   String FTitle;
@@ -600,6 +602,98 @@ TEST_F(StorageTest, WrongRegistryTypesAndDamagedIniLinesGiveNoValueOrAClearError
   EXPECT_EQ(fromIni->Count(), 3) << "the object is left as it was";
   EXPECT_EQ(fromIni->Title(), u"a\\b");
   EXPECT_EQ(fromIni->Items.size(), 1u);
+}
+
+// Numbers go to the INI file in one fixed form whatever the locale; files
+// written earlier in the locale's form read as well.
+TEST_F(StorageTest, IniNumbersReadUnderAnyLocale) {
+  TFormatSettings& fs = FormatSettings();
+  const TFormatSettings saved = fs;
+  Finally restore([&] { fs = saved; });
+  auto turkish = [&] {
+    fs.DecimalSeparator = u',';
+    fs.ThousandSeparator = u'.';
+  };
+  auto english = [&] {
+    fs.DecimalSeparator = u'.';
+    fs.ThousandSeparator = u',';
+  };
+  Owned<TRich> source(New<TRich>());
+  source->SetRatio(1.5);
+  source->SetMoney(Currency(12.25));
+  source->SetCount(7);
+  turkish();
+  Store(Medium::Ini, source.get());
+  const std::string file = ReadFileBytes(IniPath());
+  EXPECT_NE(file.find("Ratio=1.5\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("Money=12.25\r\n"), std::string::npos) << file;
+  for (const bool underTurkish : {false, true}) {
+    if (underTurkish)
+      turkish();
+    else
+      english();
+    Owned<TRich> dest(New<TRich>());
+    Restore(Medium::Ini, dest.get());
+    EXPECT_DOUBLE_EQ(dest->Ratio(), 1.5);
+    EXPECT_EQ(dest->Money(), Currency(12.25));
+    EXPECT_EQ(dest->Count(), 7);
+  }
+  // a file an earlier writer wrote under Turkish settings
+  WriteFileBytes(IniPath(), "[Main]\r\nVersion=1\r\n[Obj: TSample]\r\nR=2,75\r\nD=13.12.2011\r\n");
+  turkish();
+  Owned<TvlIniFileReader> reader(New<TvlIniFileReader>(U(IniPath())));
+  reader->StartRead();
+  const Variant r = reader->ReadProperty(u"Obj", u"TSample", u"R");
+  EXPECT_EQ(r.VType(), varDouble);
+  EXPECT_DOUBLE_EQ(r.AsDouble(), 2.75);
+  EXPECT_EQ(reader->ReadProperty(u"Obj", u"TSample", u"D").VType(), varDate);
+}
+
+// Doubles in exponent form come back as doubles, not as texts.
+TEST_F(StorageTest, DoublesInExponentFormKeepTheirKind) {
+  for (double value : {1e20, 1e-5, -2.5e-7, 1.5}) {
+    Owned<TSample> source(NewExample());
+    source->ListExtra = true;
+    source->Extra = Variant(value);
+    Store(Medium::Ini, source.get());
+    Owned<TSample> dest(New<TSample>());
+    dest->ListExtra = true;
+    Restore(Medium::Ini, dest.get());
+    EXPECT_EQ(dest->Extra.VType(), varDouble) << value;
+    EXPECT_DOUBLE_EQ(dest->Extra.AsDouble(), value);
+  }
+}
+
+// An unsigned value beyond Int64 has no stored form: every medium skips it
+// and keeps the rest. A writer that fails half way leaves the INI file as it
+// was.
+TEST_F(StorageTest, UnsignedValuesBeyondInt64AreSkippedAndFailedWritesLeaveTheFile) {
+  const UInt64 values[] = {UInt64(1) << 63, ~UInt64(0), (UInt64(1) << 63) - 1};
+  for (Medium m : AllMedia)
+    for (UInt64 value : values) {
+      SCOPED_TRACE(MediumName(m));
+      Owned<TSample> source(NewExample());
+      source->ListExtra = true;
+      source->Extra = Variant(value);
+      ASSERT_NO_THROW(Store(m, source.get())) << value;
+      Owned<TSample> dest(New<TSample>());
+      dest->ListExtra = true;
+      Restore(m, dest.get(), {smChildrenCreating});
+      EXPECT_EQ(dest->Count(), 3);
+      EXPECT_EQ(dest->Items.size(), 1u);
+      if (value >> 63)
+        EXPECT_TRUE(VarIsEmpty(dest->Extra)) << value;
+      else
+        EXPECT_EQ(dest->Extra.AsInt64(), Int64(value));
+    }
+  Owned<TSample> sample(NewExample());
+  Store(Medium::Ini, sample.get());
+  const std::string before = ReadFileBytes(IniPath());
+  sample->ListExtra = true;
+  sample->FailExtra = true;
+  sample->SetCount(4);
+  EXPECT_THROW(Store(Medium::Ini, sample.get()), EConvertError);
+  EXPECT_EQ(ReadFileBytes(IniPath()), before);
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/FormText.h"
@@ -27,7 +30,11 @@ class TTestStyles : public TvlStyles {
     }
     inherited::Assign(Source);
   }
-  void FireChanged(Integer AIndex) override { Fired.push_back(AIndex); }
+  void FireChanged(Integer AIndex) override {
+    Fired.push_back(AIndex);
+    // a copy: the handler may free this object, and its members with it
+    if (const auto handler = OnFired) handler(AIndex);
+  }
   void GetDefaultViewParams(Integer AIndex, Pointer AData, TvlViewParams& AParams) override {
     inherited::GetDefaultViewParams(AIndex, AData, AParams);
     AParams.Color = clWindow;
@@ -40,6 +47,7 @@ class TTestStyles : public TvlStyles {
   void SetHeader(TvlStyle* Value) { SetIndexedStyle(1, Value); }
 
   std::vector<Integer> Fired;
+  std::function<void(Integer)> OnFired;
   TFont* DefaultFont{};
 };
 
@@ -203,6 +211,80 @@ TEST_F(StylesTest, FreeingAStyleOrAStylesObjectFirstLeavesNoListenerBehind) {
   Free(FRepository);
   FRepository = nullptr;
   EXPECT_EQ(one->Count(), 0);
+}
+
+// A handler of a change notification frees another listener, the sheet, the
+// style or the notified styles object itself: the notification goes on with
+// what remains and reads nothing freed (checked under the address sanitizer).
+TEST_F(StylesTest, NotificationsSurviveListenersThatGoAway) {
+  enum class Frees { OtherListener, Style, Itself, Sheet, OtherSheetUser };
+  for (Frees what :
+       {Frees::OtherListener, Frees::Style, Frees::Itself, Frees::Sheet, Frees::OtherSheetUser}) {
+    SCOPED_TRACE(int(what));
+    TvlStyle* style = AddStyle(u"S");
+    TTestStyleSheet* sheet = AddSheet(u"Sheet");
+    // told in this order: the last registered listener first, then the sheet's users
+    TTestStyles* one = NewStyles();
+    TTestStyles* two = NewStyles();
+    one->SetContent(style);
+    one->SetHeader(style);
+    two->SetContent(style);
+    sheet->Styles()->SetHeader(style);
+    TTestStyles* userA = NewStyles();
+    TTestStyles* userB = NewStyles();
+    userA->SetStyleSheet(sheet);
+    userB->SetStyleSheet(sheet);
+    std::vector<TTestStyles*> alive{one, two, userA, userB};
+    auto freeStyles = [&](TTestStyles* AStyles) {
+      alive.erase(std::find(alive.begin(), alive.end(), AStyles));
+      Free(AStyles);
+    };
+    Boolean styleFreed = false, sheetFreed = false;
+    switch (what) {
+      case Frees::OtherListener:
+        two->OnFired = [&](Integer) {
+          if (one) freeStyles(std::exchange(one, nullptr));
+        };
+        break;
+      case Frees::Style:
+        two->OnFired = [&](Integer) {
+          if (!styleFreed) {
+            styleFreed = true;
+            Free(style);
+          }
+        };
+        break;
+      case Frees::Itself:
+        one->OnFired = [&](Integer) {
+          if (one) freeStyles(std::exchange(one, nullptr));
+        };
+        break;
+      case Frees::Sheet:
+        userA->OnFired = [&](Integer) {
+          if (!sheetFreed) {
+            sheetFreed = true;
+            Free(sheet);
+          }
+        };
+        break;
+      case Frees::OtherSheetUser:
+        userA->OnFired = [&](Integer) {
+          if (userB) freeStyles(std::exchange(userB, nullptr));
+        };
+        break;
+    }
+    for (TTestStyles* s : alive) s->Fired.clear();
+    style->SetColor(clRed);
+    if (what == Frees::OtherListener) EXPECT_EQ(two->Fired, (std::vector<Integer>{0}));
+    if (what == Frees::Itself) EXPECT_EQ(two->Fired, (std::vector<Integer>{0}));
+    // told once: by the sheet's going away, not again by the sheet's loop
+    if (what == Frees::Sheet) EXPECT_EQ(userB->Fired, (std::vector<Integer>{1}));
+    if (what == Frees::OtherSheetUser) EXPECT_EQ(userA->Fired, (std::vector<Integer>{1}));
+    for (TTestStyles* s : alive) s->OnFired = nullptr;
+    for (TTestStyles* s : std::vector<TTestStyles*>(alive)) freeStyles(s);
+    if (!sheetFreed) Free(sheet);
+    if (!styleFreed) Free(style);
+  }
 }
 
 // --- Styles objects ---------------------------------------------------------------------------

@@ -221,7 +221,9 @@ TSize MeasureFromRowStart(HDC ADC, const Char* AText, Integer ALength, Boolean A
 // widths of measuring each candidate from the row start.
 TEST_F(TextRows, LinearBreakingGivesTheSpecifiedRows) {
   std::mt19937 rng(18);
-  const String pieces[] = {u"a", u"kart", u"yükleme", u" ", u"  ", u"\r\n", u"\n", u"İstanbul", u"一", u"。", u"\t"};
+  const String pieces[] = {u"a",       u"kart",         u"yükleme", u" ",  u"  ", u"\r\n",
+                           u"\n",      u"İstanbul",     u"一",      u"。", u"\t", u"\U0001F600",
+                           u"e\u0301", String(70, u'k')};
   const Cardinal formats[] = {VLTO_WORDBREAK,
                               VLTO_WORDBREAK | VLTO_CENTER_HORIZONTALLY,
                               VLTO_WORDBREAK | VLTO_RIGHT | VLTO_EXCELSTYLE,
@@ -274,6 +276,128 @@ TEST_F(TextRows, HighlightRangesAreMovedInsideTheText) {
   EXPECT_EQ(highlighted(4, 1), ".....");  // starts at the end: nothing
   EXPECT_EQ(highlighted(-1, 2), ".....");
   EXPECT_EQ(highlighted(0, 9), "####.");  // longer than the text: all of it
+}
+
+}  // namespace
+
+namespace {
+
+// Counts the characters a measuring procedure of the caller's is asked for.
+TSize CountingMeasure(HDC ADC, const Char* AText, Integer ALength, Boolean AExpandTabs, Pointer AUserData) {
+  *static_cast<Int64*>(AUserData) += ALength;
+  return vlCalcTextExtents(ADC, AText, ALength, AExpandTabs);
+}
+
+// Breaking one long word by characters measures each character a bounded
+// number of times, not the rest of the word for every row.
+TEST_F(TextRows, CharacterBreakingOfALongWordIsLinear) {
+  const Integer length = 20000;
+  const String word(size_t(length), u'a');
+  const TvlTextParams p = vlGetTextParamsForDC(DC, VLTO_WORDBREAK | VLTO_CHARBREAK);
+  TvlTextRows rows;
+  Integer count = 0;
+  Int64 measured = 0;
+  vlBuildTextRowsEx(DC, word.data(), length, &CountingMeasure, &measured, 0, count, rows, p,
+                    TRect{0, 0, 70, 1 << 30});
+  EXPECT_EQ(count, length / 10);  // ten 7-pixel characters a row
+  EXPECT_LT(measured, Int64(length) * 40) << "characters measured";
+  for (Integer i = 0; i < count; ++i) ASSERT_EQ(vlGetTextRow(rows, i)->TextLength, 10) << i;
+}
+
+// Rows end between characters as drawn: never inside a surrogate pair,
+// before a combining mark or after a zero-width joiner; a row too narrow
+// for one such character still takes it whole.
+TEST_F(TextRows, CharacterBreakingKeepsSurrogatePairsAndCombiningMarks) {
+  const String emoji = u"\U0001F600";  // a surrogate pair
+  const String accented = u"e\u0301";  // e and a combining acute accent
+  const String joined = u"\U0001F468\u200D\U0001F469";
+  struct Case {
+    const char* Name;
+    String Unit;
+  } cases[] = {
+      {"surrogates", emoji}, {"combining", accented}, {"joiner", joined}, {"mixed", u"a" + emoji + accented}};
+  for (const Case& c : cases)
+    for (int width : {1, 9, 15, 23, 40}) {
+      String text;
+      for (int i = 0; i < 12; ++i) text += c.Unit;
+      for (Cardinal format : {VLTO_WORDBREAK | VLTO_CHARBREAK, VLTO_WORDBREAK | VLTO_EDITCONTROL}) {
+        String joinedRows;
+        for (const String& row : Rows(text, width, format)) {
+          ASSERT_FALSE(row.empty()) << c.Name << " " << width;
+          EXPECT_TRUE(vlIsTextClusterStart(text.data(), Integer(text.size()), Integer(joinedRows.size())))
+              << c.Name << " width " << width << " row starts at " << joinedRows.size();
+          joinedRows += row;
+        }
+        EXPECT_TRUE(joinedRows == text) << c.Name;
+      }
+    }
+}
+
+// The drawing of a row cut by the end ellipsis equals the row's characters
+// that fit, drawn as the engine draws them, with "..." after them.
+TEST_F(TextRows, TheEndEllipsisCutsExpandedTabsAsDrawn) {
+  const String text = u"ab\tcd\tef\tgh\tij\tkl";
+  const TRect box{0, 0, 150, 14};
+  const TvlTextParams p = vlGetTextParamsForDC(DC, VLTO_END_ELLIPSIS | VLTO_EXPANDTABS);
+  // the expected cut: the longest head whose tabbed width leaves room for "..."
+  Integer fit = 0;
+  auto tabbedWidth = [&](Integer n) {
+    return Integer(GetTabbedTextExtentW(DC, text.data(), n, 0, nullptr) & 0xFFFF);
+  };
+  while (fit < Integer(text.size()) && tabbedWidth(fit + 1) <= box.Width() - p.EndEllipsisWidth) ++fit;
+  ASSERT_LT(fit, Integer(text.size()) - 1);
+  gditest::TCanvas expected(320, 200);
+  SelectObject(expected.DC, GetCurrentObject(DC, OBJ_FONT));
+  SetBkMode(expected.DC, TRANSPARENT);
+  TabbedTextOutW(expected.DC, 0, 0, text.data(), fit, 0, nullptr, 0);
+  TextOutW(expected.DC, tabbedWidth(fit), 0, u"...", 3);
+  SelectObject(expected.DC, GetStockObject(SYSTEM_FONT));
+  Canvas->Fill(RGB(255, 255, 255));
+  TRect r = box;
+  vlRenderText(DC, text, r, VLTO_SINGLELINE | VLTO_END_ELLIPSIS | VLTO_EXPANDTABS);
+  for (int y = 0; y < box.Height(); ++y)
+    for (int x = 0; x < box.Width(); ++x) ASSERT_EQ(Canvas->At(x, y), expected.At(x, y)) << x << "," << y;
+}
+
+// A highlighted range after expanded tabs lies under its own characters.
+TEST_F(TextRows, AHighlightAfterExpandedTabsLiesUnderItsCharacters) {
+  const String text = u"ab\tcd\tef";
+  const COLORREF highlight = RGB(0, 0, 255);
+  Canvas->Fill(RGB(255, 255, 255));
+  TRect r{0, 0, 300, 14};
+  vlRenderTextHighlighted(DC, text, r, VLTO_SINGLELINE | VLTO_EXPANDTABS, 6, 2, nullptr, clBlue, clWhite);
+  const int start = int(GetTabbedTextExtentW(DC, text.data(), 6, 0, nullptr) & 0xFFFF);
+  const int end = int(GetTabbedTextExtentW(DC, text.data(), 8, 0, nullptr) & 0xFFFF);
+  ASSERT_GT(start, Width(text));  // the tabs move "ef" past where it would lie without them
+  EXPECT_EQ(Canvas->At(start, 0), highlight);
+  EXPECT_EQ(Canvas->At(end - 1, 0), highlight);
+  EXPECT_NE(Canvas->At(start - 1, 0), highlight);
+  EXPECT_NE(Canvas->At(end, 0), highlight);
+}
+
+// With the end ellipsis the rows are whole rows, so that the last one seen
+// ends with "..." also when the cut falls between rows.
+TEST_F(TextRows, TheEndEllipsisEndsTheLastRowSeenWhenTheCutFallsBetweenRows) {
+  bool fits = true;
+  // rows of 13 pixels in 26: the text goes on after the second row
+  EXPECT_EQ(Rows(u"a\nb\nc", 100, VLTO_END_ELLIPSIS, 26, &fits), (RowList{u"a", u"b"}));
+  EXPECT_FALSE(fits);
+  EXPECT_EQ(Rows(u"a\nb\nc", 100, VLTO_END_ELLIPSIS, 30, &fits), (RowList{u"a", u"b"}));
+  EXPECT_FALSE(fits);
+  EXPECT_EQ(Rows(u"a\nb\nc", 100, VLTO_END_ELLIPSIS | VLTO_NOCLIP, 26, &fits).size(), 3u);  // not cut
+  EXPECT_EQ(Rows(u"a\nb\nc", 100, VLTO_END_ELLIPSIS, 5, &fits), (RowList{u"a"}));  // at least one row
+  // drawn: the second row ends with the ellipsis inside the rectangle
+  Canvas->Fill(RGB(255, 255, 255));
+  TRect r{0, 0, 100, 26};
+  vlRenderText(DC, u"a\nb\nc", r, VLTO_END_ELLIPSIS);
+  gditest::TCanvas expected(320, 200);
+  SelectObject(expected.DC, GetCurrentObject(DC, OBJ_FONT));
+  SetBkMode(expected.DC, TRANSPARENT);
+  TextOutW(expected.DC, 0, 0, u"a", 1);
+  TextOutW(expected.DC, 0, 13, u"b...", 4);
+  SelectObject(expected.DC, GetStockObject(SYSTEM_FONT));
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(Canvas->At(x, y), expected.At(x, y)) << x << "," << y;
 }
 
 }  // namespace

@@ -138,6 +138,7 @@ TEST_F(Office11Colors, WithoutASchemeTheColoursComeFromTheSystemColours) {
       {4, Rgb(184, 184, 184)},         // mix(clBtnShadow, clWindow, 74)
       {12, Rgb(208, 208, 208)},        // mix(Color07, clWindow, 50)
       {15, Rgb(200, 200, 200)},        // mix(Color07, Color11, 50)
+      {20, Rgb(189, 189, 189)},        // DarkEdgeColor: mix(clBtnShadow, clWindow, 70)
       {21, Rgb(255, 255, 255)},        //
       {25, Rgb(240, 240, 240)},        // = GradientDark
       {36, Rgb(232, 232, 232)},        // mix(GradientLight, black, 92)

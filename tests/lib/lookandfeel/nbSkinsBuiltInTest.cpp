@@ -4,6 +4,9 @@
 // buttons, editor buttons and indicators in each state.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "lib/foundation/vlImages.h"
 #include "lib/lookandfeel/nbSkinInfo.h"
 #include "platform/classes/Resources.h"
@@ -42,6 +45,85 @@ TEST(BuiltInSkin, IsReadFromTheResourceAndLacksNothing) {
   EXPECT_EQ(10, info->IndicatorImages->ImageCount());
   EXPECT_EQ(13, info->CheckboxElement->Size().cx);
   EXPECT_EQ(1, info->FormCaptionDelta);
+}
+
+// The stream's data as the built-in skin's table gives it: the colours in
+// stream order, the groups, and the rows of "Button", "ScrollButton",
+// "Checkbox", "RadioButton", "IndicatorImages" and "GroupRow" (the element
+// counts differ: docs/skins.md).
+TEST(BuiltInSkin, MatchesTheTableOfTheBuiltInSkin) {
+  Owned<TnbSkin> skin(LoadBuiltIn());
+  const std::pair<const char16_t*, Cardinal> colours[] = {
+      {u"ContainerBorderColor", 0x9C9C9C},      {u"ContainerHighlightBorderColor", 0x898989},
+      {u"ContentColor", 0xF2F1F0},              {u"ContentEvenColor", 0xF3F0EE},
+      {u"ContentOddColor", 0xFFFFFF},           {u"ContentTextColor", 0x000000},
+      {u"DockControlHiddenBarTextColor", 0},    {u"DockControlHiddenBarTextHotColor", 0},
+      {u"HeaderBackgroundColor", 0x8B8887},     {u"HeaderBackgroundTextColor", 0x757170},
+      {u"LayoutControlColor", 0xF2F1F0},        {u"SelectionColor", 0xC56A31},
+      {u"SelectionTextColor", 0xFFFFFF}};
+  ASSERT_EQ(13, skin->ColorCount());
+  for (Integer i = 0; i < 13; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(String(colours[i].first), skin->Colors(i)->Name());
+    EXPECT_EQ(TColor(colours[i].second), skin->Colors(i)->Value());
+  }
+  const char16_t* const groups[] = {u"Bars",        u"Common",         u"Docking", u"Editors",   u"Form",
+                                    u"Grid",        u"NavBar",         u"NavPane", u"PageControl",
+                                    u"PrintingSystem", u"Ribbon",      u"Scheduler", u"VerticalGrid"};
+  ASSERT_EQ(13, skin->GroupCount());
+  for (Integer g = 0; g < 13; ++g) EXPECT_EQ(String(groups[g]), skin->Groups(g)->Name());
+
+  auto element = [&](const char16_t* AGroup, const char16_t* AName) {
+    TnbSkinElement* e = skin->GetGroupByName(AGroup)->GetElementByName(AName);
+    EXPECT_NE(nullptr, e) << UTF16ToUTF8(AName);
+    return e;
+  };
+  auto rect = [](TvlRect* R) { return std::vector<Integer>{R->Left(), R->Top(), R->Right(), R->Bottom()}; };
+  TnbSkinElement* button = element(u"Common", u"Button");
+  ASSERT_NE(nullptr, button);
+  EXPECT_EQ(clNone, button->Color());
+  EXPECT_EQ(1, button->ImageCount());
+  EXPECT_EQ((std::vector<Integer>{3, 3, 3, 3}), rect(button->ContentOffset()));
+  EXPECT_EQ(16, button->MinSize()->Width());
+  EXPECT_EQ(12, button->MinSize()->Height());
+  EXPECT_EQ(ilVertical, button->Image()->ImageLayout());
+  EXPECT_EQ((TnbSkinElementStates{esNormal, esHot, esPressed, esDisabled, esActive, esChecked}),
+            button->Image()->States());
+  EXPECT_EQ((std::vector<Integer>{6, 11, 6, 4}), rect(button->Image()->Margins()));
+  EXPECT_EQ(smStretch, button->Image()->Stretch());
+  auto* disabled = dynamic_cast<TnbSkinColor*>(button->GetPropertyByName(u"DisabledText"));
+  ASSERT_NE(nullptr, disabled);
+  EXPECT_EQ(TColor(0x8D8D8D), disabled->Value());
+
+  TnbSkinElement* scroll = element(u"Common", u"ScrollButton");
+  ASSERT_NE(nullptr, scroll);
+  EXPECT_EQ(TColor(0xF2F1F0), scroll->Color());
+  EXPECT_EQ(4, scroll->ImageCount());
+  EXPECT_EQ(ilVertical, scroll->Image()->ImageLayout());
+  EXPECT_EQ((TnbSkinElementStates{esNormal, esHot, esPressed, esDisabled}), scroll->Image()->States());
+  EXPECT_EQ((std::vector<Integer>{8, 8, 3, 3}), rect(scroll->Image()->Margins()));
+  EXPECT_FALSE(scroll->Glyph()->Empty());
+
+  TnbSkinElement* check = element(u"Editors", u"Checkbox");
+  TnbSkinElement* radio = element(u"Editors", u"RadioButton");
+  ASSERT_TRUE(check && radio);
+  EXPECT_EQ(3, check->ImageCount());
+  EXPECT_EQ((TnbSkinElementStates{esNormal, esHot, esPressed, esDisabled}), check->Image()->States());
+  EXPECT_EQ(smNoResize, check->Image()->Stretch());
+  EXPECT_EQ(2, radio->ImageCount());
+
+  TnbSkinElement* indicators = element(u"Grid", u"IndicatorImages");
+  ASSERT_NE(nullptr, indicators);
+  EXPECT_EQ(10, indicators->ImageCount());
+  EXPECT_EQ(ilHorizontal, indicators->Image()->ImageLayout());
+  EXPECT_EQ((TnbSkinElementStates{esNormal}), indicators->Image()->States());
+  EXPECT_EQ(smNoResize, indicators->Image()->Stretch());
+
+  TnbSkinElement* groupRow = element(u"Grid", u"GroupRow");
+  ASSERT_NE(nullptr, groupRow);
+  EXPECT_EQ(TColor(0xF0EFEE), groupRow->Color());
+  EXPECT_EQ(TColor(0x916F70), groupRow->TextColor());
+  EXPECT_TRUE(groupRow->Image()->Empty());
 }
 
 TEST(BuiltInSkin, SavedAndLoadedAgainIsEqual) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "lib/foundation/vlImages.h"
+#include "lib/lookandfeel/nbSkinsElementCache.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/LookAndFeelPicture.h"
@@ -99,6 +100,61 @@ TEST(SkinPainter, DrawingRules) {
   const Cardinal expected = (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
   for (Integer x : {4, 7, 10}) EXPECT_EQ(expected, PixelAt(e.get(), x, 7)) << x;
   for (Integer x : {5, 6, 8, 9}) EXPECT_NE(expected, PixelAt(e.get(), x, 7)) << x;
+}
+
+// Editor buttons and the buttons of a button group show the glyph of their
+// glyph element inside the face, never a second face: the editor button's
+// own glyph entry is the button element, which has a face and no glyph.
+TEST(SkinPainter, EditorButtonsDrawTheGlyphElementsGlyph) {
+  const auto p = ClassAs<TnbSkinLookAndFeelPainter>(UserSkinPainter().Class());
+  const TRect r = Rect(0, 0, 17, 17);
+  auto differing = [](TBitmap* A, TBitmap* B) {
+    Integer n = 0;
+    for (Integer y = 0; y < A->Height(); ++y)
+      for (Integer x = 0; x < A->Width(); ++x) n += PixelAt(A, x, y) != PixelAt(B, x, y);
+    return n;
+  };
+  for (TvlButtonState state : {vlbsNormal, vlbsHot, vlbsPressed}) {
+    SCOPED_TRACE(state);
+    Owned<TBitmap> face(NewSurface(17, 17, TColor(0x00FF00)));
+    Owned<TvlCanvas> faceCanvas(New<TvlCanvas>(face->Canvas()));
+    p->DrawEditorButtonBackground(faceCanvas.get(), r, false, nbSkinElementState(state));
+    // the plain editor button and a button of a group: the face alone
+    Owned<TBitmap> editor(NewSurface(17, 17, TColor(0x00FF00))), grouped(NewSurface(17, 17, TColor(0x00FF00)));
+    Owned<TvlCanvas> editorCanvas(New<TvlCanvas>(editor->Canvas())), groupCanvas(New<TvlCanvas>(grouped->Canvas()));
+    p->DrawEditorButton(editorCanvas.get(), r, vlbkEditorBtn, state);
+    p->DrawButtonInGroup(groupCanvas.get(), r, state, 3, 1, clDefault);
+    EXPECT_EQ(0, differing(editor.get(), face.get()));
+    EXPECT_EQ(0, differing(grouped.get(), face.get()));
+    // a combo button: the face with the drop-down glyph in it
+    Owned<TBitmap> combo(NewSurface(17, 17, TColor(0x00FF00)));
+    Owned<TvlCanvas> comboCanvas(New<TvlCanvas>(combo->Canvas()));
+    p->DrawEditorButton(comboCanvas.get(), r, vlbkComboBtn, state);
+    EXPECT_GT(differing(combo.get(), face.get()), 4);
+    EXPECT_EQ(PixelAt(combo.get(), 1, 1), PixelAt(face.get(), 1, 1));
+  }
+}
+
+// A change of the skin drops the painter's cached page areas: drawn again at
+// the same size, they show the changed element.
+TEST(SkinPainter, ASkinChangeDropsTheCachedScrollBarPageAreas) {
+  TnbSkin* skin = New<TnbSkin>(String(u"CacheTest"), static_cast<void*>(nullptr), false);
+  TnbSkinElement* page = skin->AddGroup(u"Common")->AddElement(u"ScrollContentVert");
+  page->SetColor(TColor(0x0000FF));
+  TnbSkinLookAndFeelPainterInfo* info = New<TnbSkinLookAndFeelPainterInfo>(skin);
+  ASSERT_TRUE(vlGetStylePainterRegistry()->Register(u"CacheSkinTest", ClassOf<TFallbackSkinPainter>(), info));
+  const auto p = ClassOf<TFallbackSkinPainter>();
+  Owned<TBitmap> b(NewSurface(17, 40, TColor(0x00FF00)));
+  Owned<TvlCanvas> canvas(New<TvlCanvas>(b->Canvas()));
+  p->DrawScrollBarBackground(canvas.get(), Rect(0, 0, 17, 40), false);
+  EXPECT_EQ(0xFF0000u, PixelAt(b.get(), 8, 20));
+  skin->BeginUpdate();
+  page->SetColor(TColor(0xFF0000));
+  skin->EndUpdate();
+  p->DrawScrollBarBackground(canvas.get(), Rect(0, 0, 17, 40), false);
+  EXPECT_EQ(0x0000FFu, PixelAt(b.get(), 8, 20));
+  vlGetStylePainterRegistry()->Unregister(u"CacheSkinTest");
+  EXPECT_EQ(nullptr, nbSkinPainterCacheManager()->ScrollBarBackground(false)->Element());
 }
 
 // A skin button narrower than its element's minimum width is widened to it

@@ -53,7 +53,8 @@ TEST_F(ThemeManager, HandlesAreCachedPerTypeAndFollowTheClassList) {
   win::HTHEME asEdit = nbGetThemeHandle(totButton, &edit);
   ASSERT_NE(asEdit, nullptr);
   win::COLORREF c{};
-  EXPECT_NE(::GetThemeColor(button, 1, 1, win::TMT_FILLCOLOR, &c), S_OK);  // the old handle was closed
+  // the old handle was closed (unless the new one reuses its value)
+  if (asEdit != button) EXPECT_NE(::GetThemeColor(button, 1, 1, win::TMT_FILLCOLOR, &c), S_OK);
   // the type keeps the class list it was last opened with
   nbCloseAllThemeHandles();
   win::HTHEME reopened = nbGetThemeHandle(totButton);

@@ -1,10 +1,20 @@
 // Container styles and the style controller's look-ups; the container with
 // an inner edit: border and colours by state, Tab and Shift+Tab, the
-// window region with a shadow.
+// window region with a shadow, leaving the hot state when disabled, fonts
+// through the parent or its own, focus after a move, scaling, long
+// captions, dragging passed to the inner control and the refresh after a
+// translation.
 #include "lib/lookandfeel/vlContainer.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
+#include "lib/foundation/nbCore.h"
+#include "lib/lookandfeel/vlControlServices.h"
+#include "platform/rtl/Finally.h"
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win/Gdi.h"
@@ -218,6 +228,172 @@ TEST_F(ContainerTest, ShadowShapesTheWindow) {
   EXPECT_FALSE(PtInRegion(rgn, 1, 22));
   DeleteObject(rgn);
   EXPECT_EQ(a->ViewInfo()->BorderRect, (TRect{1, 1, 116, 20}));
+}
+
+// Counts the events it is given.
+class TEvents : public TObject {
+  CL_CLASS(TEvents, TObject)
+ public:
+  Integer Leaves = 0, Downs = 0;
+  void Leave(TObject*) { ++Leaves; }
+  void Down(TObject*, TMouseButton, TShiftState, Integer, Integer) { ++Downs; }
+};
+CL_IMPLEMENT_CLASS(TEvents)
+
+// A hot container whose window, or whose form, is disabled (as ShowModal
+// disables the other forms) leaves the hot state at the next tick, is told
+// of the leave once, and stops tracking.
+TEST_F(ContainerTest, ADisabledHotContainerLeavesOnce) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TEditContainer*, Boolean)> Enable;
+  };
+  const TCase cases[] = {
+      {"container", [](TEditContainer* C, Boolean On) { C->SetEnabledProp(On); }},
+      {"form", [](TEditContainer* C, Boolean On) { EnableWindow(GetParentForm(C)->Handle(), On); }},
+  };
+  TEditContainer* a = Make(20, 20);
+  TEvents* events = New<TEvents>();
+  Finally freeEvents([&] { Free(events); });
+  a->SetOnMouseLeave(TNotifyEvent(events, &TEvents::Leave));
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    MoveTo(a, 60, 12);
+    ASSERT_TRUE(a->ViewInfo()->ContainerState.Contains(csHotTrack));
+    ASSERT_TRUE(vlIsMouseTracking(a));
+    events->Leaves = 0;
+    c.Enable(a, false);
+    Wait(30);
+    EXPECT_EQ(events->Leaves, 1);
+    EXPECT_FALSE(vlIsMouseTracking(a));
+    EXPECT_FALSE(a->ViewInfo()->ContainerState.Contains(csHotTrack));
+    c.Enable(a, true);
+    MoveTo(Form, 300, 250);
+    Wait(30);
+  }
+}
+
+// A font through ParentFont is shown but never assigned in the style, also
+// after the form's font changes and after scaling; a font set on the
+// container is assigned and stays.
+TEST_F(ContainerTest, FontsComeFromTheParentUntilOneIsSet) {
+  Form->Font()->SetSize(10);
+  TEditContainer* a = Make(20, 20);
+  auto shows = [&](Integer ASize) {
+    EXPECT_EQ(a->Font()->Size(), ASize);
+    EXPECT_EQ(a->Style()->Font()->Size(), ASize);
+    EXPECT_EQ(a->Edit->Font()->Size(), ASize);
+  };
+  EXPECT_TRUE(a->ParentFont());
+  EXPECT_FALSE(a->Style()->IsValueAssigned(svFont));
+  shows(10);
+  Form->Font()->SetSize(14);
+  Pump();
+  EXPECT_TRUE(a->ParentFont());
+  EXPECT_FALSE(a->Style()->IsValueAssigned(svFont));
+  shows(14);
+  Form->ScaleBy(3, 2);
+  Pump();
+  EXPECT_TRUE(a->ParentFont());
+  shows(14);
+  // set on the container: its own from now on
+  a->Font()->SetSize(12);
+  Pump();
+  EXPECT_FALSE(a->ParentFont());
+  EXPECT_TRUE(a->Style()->IsValueAssigned(svFont));
+  shows(12);
+  Form->Font()->SetSize(9);
+  Pump();
+  shows(12);
+  // scaled once, style and control alike
+  Form->ScaleBy(3, 2);
+  Pump();
+  shows(18);
+  EXPECT_TRUE(a->Style()->IsValueAssigned(svFont));
+  // back to the parent's
+  a->SetParentFont(true);
+  Pump();
+  shows(9);
+}
+
+// The container's own window keeps the focus while the inner control
+// cannot take it; once it can, the next move of the container hands it on.
+TEST_F(ContainerTest, AMoveHandsTheFocusToTheInnerControl) {
+  TEditContainer* a = Make(20, 20);
+  a->Edit->SetEnabledProp(false);
+  a->SetFocus();
+  Pump();
+  ASSERT_EQ(GetFocus(), a->Handle());
+  a->Edit->SetEnabledProp(true);
+  EXPECT_EQ(GetFocus(), a->Handle());
+  a->SetBounds(22, 20, 120, 24);
+  Pump();
+  EXPECT_EQ(GetFocus(), a->Edit->Handle());
+}
+
+// A caption of 64K characters or more is set after the window is made.
+TEST_F(ContainerTest, ALongCaptionReachesTheWindow) {
+  for (size_t length : {size_t(100), size_t(70000)}) {
+    SCOPED_TRACE(length);
+    TEditContainer* a = New<TEditContainer>(static_cast<TComponent*>(Form));
+    a->SetTextProp(String(length, u'k'));
+    a->SetBounds(20, 20, 120, 24);
+    a->SetParent(Form);
+    Pump();
+    ASSERT_TRUE(a->HandleAllocated());
+    EXPECT_EQ(size_t(GetWindowTextLengthW(a->Handle())), length);
+    EXPECT_EQ(a->Text(), String(length, u'k'));
+    Free(a);
+  }
+}
+
+// Drag kind and mode reach the inner control; with automatic dragging a
+// press on the container starts the drag and nothing else.
+TEST_F(ContainerTest, DraggingSettingsReachTheInnerControlAndAPressStartsTheDrag) {
+  TEditContainer* a = Make(20, 20);
+  a->SetDragKind(dkDock);
+  EXPECT_EQ(a->Edit->DragKind(), dkDock);
+  a->SetDragKind(dkDrag);
+  EXPECT_EQ(a->Edit->DragKind(), dkDrag);
+  a->SetDragModeProp(dmAutomatic);
+  EXPECT_EQ(a->Edit->DragMode(), dmAutomatic);
+  EXPECT_EQ(a->GetDragImages(), nullptr);  // the edit has none
+  TEvents* events = New<TEvents>();
+  Finally freeEvents([&] { Free(events); });
+  a->SetOnMouseDown(TMouseEvent(events, &TEvents::Down));
+  const TPoint p = At(a, 1, 1);  // the border, outside the edit
+  Display.MouseDown(p.X, p.Y);
+  Display.MouseMove(p.X + 20, p.Y);
+  Pump();
+  EXPECT_TRUE(a->Dragging());
+  EXPECT_EQ(events->Downs, 0);
+  EXPECT_NE(GetFocus(), a->Edit->Handle());
+  Display.MouseUp(p.X + 20, p.Y);
+  Pump();
+  EXPECT_FALSE(a->Dragging());
+}
+
+// A container that counts its refreshes.
+class TRefreshCounter : public TEditContainer {
+  CL_CLASS(TRefreshCounter, TEditContainer)
+ public:
+  Integer Refreshes = 0;
+
+ protected:
+  Boolean DoRefreshContainer(const TPoint& P, TvlMouseButton Button, TShiftState Shift,
+                             Boolean AIsMouseEvent) override {
+    ++Refreshes;
+    return TEditContainer::DoRefreshContainer(P, Button, Shift, AIsMouseEvent);
+  }
+};
+CL_IMPLEMENT_CLASS(TRefreshCounter)
+
+TEST_F(ContainerTest, ATranslationRefreshesTheContainer) {
+  TRefreshCounter* a = Add<TRefreshCounter>(20, 20, 120, 24);
+  Pump();
+  a->Refreshes = 0;
+  nbResourceStringsRepository()->NotifyListeners();
+  EXPECT_EQ(a->Refreshes, 1);
 }
 
 }  // namespace

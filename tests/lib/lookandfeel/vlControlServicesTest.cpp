@@ -92,6 +92,19 @@ TEST_F(ServicesTest, ADisabledControlLeavesAlthoughThePointerStays) {
   EnableWindow(Form->Handle(), TRUE);
 }
 
+// A tracked control freed while its caller still tracks counts as gone:
+// the caller is told at the next tick, and nothing reads the freed control.
+TEST_F(ServicesTest, AFreedControlLeaves) {
+  MoveTo(Panel, 10, 10);
+  vlStartMouseTracking(Panel, Panel->ClientRect(), Caller);
+  Wait(20);
+  ASSERT_EQ(Caller->Leaves, 0);
+  FreeAndNil(Panel);
+  Wait(10);
+  EXPECT_EQ(Caller->Leaves, 1);
+  EXPECT_FALSE(vlIsMouseTracking(Caller));
+}
+
 TEST_F(ServicesTest, AnAreaCallerDecidesByItsOwnTest) {
   TAreaCaller* area = New<TAreaCaller>();
   area->_AddRef();

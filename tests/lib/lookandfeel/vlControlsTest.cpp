@@ -1,7 +1,8 @@
 // The control base driven by real messages on the headless screen: focus
 // on click and its rules, WM_GETDLGCODE, the scroll bars' settling update,
-// scrolling by the wheel and the bars, the library's drag and drop, and
-// the border painted by the painter.
+// scrolling by the wheel and the bars, the library's drag and drop (ended
+// when the control is freed, never begun after the capture was taken), the
+// platform's drag cancelled by Escape, and the border painted by the painter.
 #include "lib/lookandfeel/vlControls.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/Finally.h"
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
@@ -66,15 +69,13 @@ class TTestControl : public TvlControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
     Log.push_back("down");
     TvlControl::MouseDown(Button, Shift, X, Y);
-    if (Button == mbMiddle) {
-      Panning = true;
-      NextStep();
-    }
+    if (Button == mbMiddle) Panning = true;
+    NextStep();  // the loop the press starts (panning, drag detection) gets the input
   }
 
  public:
-  // Input given one step at a time from inside the panning loop: the first
-  // step after the middle button went down, each next one after a move.
+  // Input given one step at a time from inside the loop a press starts: the
+  // first step after the button went down, each next one (panning) after a move.
   std::vector<std::function<void()>> PanningSteps;
   std::vector<HCURSOR> CursorsSeen;  // the cursor shown at each move while panning
   bool Panning = false;
@@ -359,6 +360,96 @@ TEST_F(ControlsTest, PopupMenuAcceptsOnlyMenusAndIsForgottenWhenFreed) {
   EXPECT_EQ(c->PopupMenu(), menu);
   Free(menu);
   EXPECT_EQ(c->PopupMenu(), nullptr);
+}
+
+// Freed while its drag and drop runs: the drag ends first, so the screen
+// cursor is the one from before the drag.
+TEST_F(ControlsTest, FreeingADraggingControlRestoresTheCursor) {
+  TTestControl* c = Make(200, 100);
+  c->AllowDrag = true;
+  const TPoint p = At(c, 50, 50);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  Display.MouseMove(p.X + 30, p.Y);
+  Pump();
+  ASSERT_EQ(c->DragAndDropState(), ddsInProcess);
+  ASSERT_EQ(Screen->Cursor(), crDrag);
+  Free(c);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  Display.MouseUp(p.X + 30, p.Y);
+  Pump();
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// Another window takes the mouse while a drag is starting: the drag never
+// begins, also when the mouse later moves over the control with no button.
+TEST_F(ControlsTest, ADragWhoseCaptureWasTakenNeverBegins) {
+  TTestControl* c = Make(200, 100);
+  TEdit* other = Add<TEdit>(20, 200, 100, 21);
+  Pump();
+  c->AllowDrag = true;
+  const TPoint p = At(c, 50, 50);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  ASSERT_EQ(c->DragAndDropState(), ddsStarting);
+  SetCapture(other->Handle());
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  ReleaseCapture();
+  EXPECT_EQ(c->DragAndDropState(), ddsNone);
+  Display.MouseMove(p.X + 30, p.Y);
+  Pump();
+  Display.MouseMove(p.X + 40, p.Y);
+  Pump();
+  EXPECT_EQ(c->DragAndDropState(), ddsNone);
+  EXPECT_EQ(std::count(c->Log.begin(), c->Log.end(), "drag 80"), 0);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// Counts the end of a platform drag and where it dropped.
+class TDragEnd : public TObject {
+  CL_CLASS(TDragEnd, TObject)
+ public:
+  Integer Ends = 0;
+  TObject* Target{};
+  void EndDrag(TObject*, TObject* ATarget, Integer, Integer) {
+    ++Ends;
+    Target = ATarget;
+  }
+  void DragOver(TObject*, TObject*, Integer, Integer, TDragState, Boolean& Accept) { Accept = true; }
+};
+CL_IMPLEMENT_CLASS(TDragEnd)
+
+// Escape cancels the platform's drag started from a library control: the
+// key reaches the drag, and the release drops nothing.
+TEST_F(ControlsTest, EscapeCancelsAStandardDrag) {
+  TTestControl* c = Make(200, 100);
+  TEdit* target = Add<TEdit>(20, 200, 100, 21);
+  Pump();
+  TDragEnd* end = New<TDragEnd>();
+  Finally freeEnd([&] { Free(end); });
+  c->SetDragModeProp(dmAutomatic);
+  c->SetOnEndDrag(TEndDragEvent(end, &TDragEnd::EndDrag));
+  target->SetOnDragOver(TDragOverEvent(end, &TDragEnd::DragOver));
+  c->SetFocus();
+  Pump();
+  const TPoint p = At(c, 50, 50);
+  // the move comes from inside the drag detection the press starts
+  c->PanningSteps = {[&] { Display.MouseMove(p.X + 20, p.Y); }};
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  ASSERT_TRUE(c->Dragging());
+  const TPoint over = At(target, 10, 10);
+  Display.MouseMove(over.X, over.Y);
+  Pump();
+  Display.KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(c->Dragging());
+  EXPECT_EQ(end->Ends, 1);
+  EXPECT_EQ(end->Target, nullptr);
+  Display.MouseUp(over.X, over.Y);
+  Pump();
+  EXPECT_EQ(end->Ends, 1);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The custom popup window and the popup hooks on the headless screen:
 // closing on an outside click, on hiding its owner, on application
-// deactivation and from the loop; the messages the hooks swallow or void;
-// nested popups; an owner on an MDI child form.
+// deactivation (telling an owner container) and from the loop; the modal
+// loop from the first opening; an owner freed while its popup is open; the
+// messages the hooks swallow or void; nested popups; an owner on an MDI
+// child form.
 #include "lib/lookandfeel/vlCustomPopup.h"
 
 #include <gtest/gtest.h>
@@ -358,6 +360,131 @@ TEST_F(PopupTest, ClicksElsewhereInTheMDIFrameCloseThePopup) {
   EXPECT_TRUE(vlCanControlHotTrack(bar));  // on the frame itself
   Free(p);
   Popups.clear();
+}
+
+// The events of a popup and of its form, in the order they come.
+class TEventLog : public TObject {
+  CL_CLASS(TEventLog, TObject)
+ public:
+  std::vector<std::string> Seen;
+  std::function<void()> WhenShowed;
+  void Showing(TObject*) { Seen.push_back("showing"); }
+  void Showed(TObject*) {
+    Seen.push_back("showed");
+    if (WhenShowed) WhenShowed();
+  }
+  void Closing(TObject*) { Seen.push_back("closing"); }
+  void Closed(TObject*) { Seen.push_back("closed"); }
+  void CloseQuery(TObject*, Boolean&) { Seen.push_back("close query"); }
+  void Close(TObject*, TCloseAction&) { Seen.push_back("close"); }
+  void Listen(TvlCustomPopupWindow* P) {
+    P->SetOnShowing(TNotifyEvent(this, &TEventLog::Showing));
+    P->SetOnShowed(TNotifyEvent(this, &TEventLog::Showed));
+    P->SetOnClosing(TNotifyEvent(this, &TEventLog::Closing));
+    P->SetOnClosed(TNotifyEvent(this, &TEventLog::Closed));
+    P->SetOnCloseQuery(TCloseQueryEvent(this, &TEventLog::CloseQuery));
+    P->SetOnClose(TCloseEvent(this, &TEventLog::Close));
+  }
+};
+CL_IMPLEMENT_CLASS(TEventLog)
+
+// The first opening of a modal popup is like every later one: the window
+// is not made again while it is shown (which closed the popup at the old
+// window's destruction), the loop runs until the popup closes, and the
+// events come in their order.
+TEST_F(PopupTest, AModalPopupRunsItsLoopFromTheFirstOpening) {
+  TvlCustomPopupWindow* p = Make(Owner);
+  p->SetModalMode(true);
+  TEventLog* log = New<TEventLog>();
+  Finally freeLog([&] { Free(log); });
+  log->Listen(p);
+  for (int opening = 1; opening <= 2; ++opening) {
+    SCOPED_TRACE(opening);
+    log->Seen.clear();
+    Boolean shownWhileOpen = false;
+    log->WhenShowed = [&] {
+      shownWhileOpen = p->Visible() && IsWindowVisible(p->Handle()) && p->IsVisible();
+      p->ClosePopup();  // the loop closes it
+    };
+    p->Popup(nullptr);
+    EXPECT_TRUE(shownWhileOpen);
+    EXPECT_FALSE(p->IsVisible());
+    EXPECT_EQ(log->Seen, (std::vector<std::string>{"showing", "showed", "closing", "closed"}));
+  }
+}
+
+// An owner freed while its popup is open: the popup forgets it, and the
+// next click outside closes the popup instead of reading the freed owner.
+TEST_F(PopupTest, APopupOutlivingItsOwnerClosesOnTheNextClick) {
+  TEdit* owner = Add<TEdit>(200, 20, 120, 21);
+  Pump();
+  for (Boolean capture : {true, false}) {
+    SCOPED_TRACE(capture);
+    TvlCustomPopupWindow* p = Make(owner);
+    p->SetCaptureFocus(capture);
+    p->Popup(nullptr);
+    Pump();
+    ASSERT_TRUE(p->IsVisible());
+    FreeAndNil(owner);
+    EXPECT_EQ(p->OwnerControl(), nullptr);
+    EXPECT_EQ(p->OwnerParent(), nullptr);
+    ClickAt(Other, 10, 10);
+    EXPECT_FALSE(p->IsVisible());
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    owner = Add<TEdit>(200, 20, 120, 21);
+    Pump();
+  }
+}
+
+// The control a popup focused is freed while the popup is closed: opening
+// it again (VLM_POPUPREOPEN) focuses the popup's first control instead.
+TEST_F(PopupTest, ReopeningForgetsAFreedFocusedControl) {
+  TvlCustomPopupWindow* p = Make(Owner);
+  TEdit* second = New<TEdit>(static_cast<TComponent*>(p));
+  second->SetBounds(0, 30, 150, 21);
+  second->SetParent(p);
+  p->Popup(second);
+  Pump();
+  ASSERT_EQ(p->FocusedControl(), second);
+  p->CloseUp();
+  Pump();
+  FreeAndNil(second);
+  EXPECT_EQ(p->FocusedControl(), nullptr);
+  PostMessageW(p->Handle(), VLM_POPUPREOPEN, 0, 0);
+  Pump();
+  EXPECT_TRUE(p->IsVisible());
+  ASSERT_NE(p->FocusedControl(), nullptr);
+  EXPECT_EQ(GetFocus(), p->FocusedControl()->Handle());
+}
+
+// A container that counts its focus changes.
+class TCountingContainer : public TvlContainer {
+  CL_CLASS(TCountingContainer, TvlContainer)
+ public:
+  Integer FocusChanges = 0;
+  void FocusChanged() override {
+    ++FocusChanges;
+    TvlContainer::FocusChanged();
+  }
+};
+CL_IMPLEMENT_CLASS(TCountingContainer)
+
+// Closing a popup because the application went inactive tells its owner
+// container of the focus change (OnFocusChanged included).
+TEST_F(PopupTest, ApplicationDeactivationTellsTheOwnerContainerOfTheFocusChange) {
+  TCountingContainer* c = Add<TCountingContainer>(200, 60, 120, 24);
+  Pump();
+  TvlCustomPopupWindow* p = Make(c);
+  p->SetCaptureFocus(false);
+  p->Popup(nullptr);
+  Pump();
+  ASSERT_TRUE(p->IsVisible());
+  c->FocusChanges = 0;
+  SendMessageW(Form->Handle(), WM_ACTIVATEAPP, 0, 0);
+  Pump();
+  EXPECT_FALSE(p->IsVisible());
+  EXPECT_EQ(c->FocusChanges, 1);
+  SendMessageW(Form->Handle(), WM_ACTIVATEAPP, 1, 0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlGraphicsUtils.h"
+#include "lib/lookandfeel/vlSolidBrushCache.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/Gdi.h"
@@ -367,8 +368,9 @@ TEST(PainterGeometry, FocusAndContentRectangles) {
   EXPECT_TRUE(vlRectsEqual(Base->HeaderControlSectionTextAreaBounds(TRect{0, 0, 20, 20}, vlbsPressed),
                            TRect{1, 1, 21, 21}));
   auto* open = ClassOf<TOpenPainter>().operator->();
-  EXPECT_TRUE(vlRectsEqual(open->CenteredStripRect(TRect{0, 0, 10, 10}, 2, true), TRect{0, 4, 10, 6}));
-  EXPECT_TRUE(vlRectsEqual(open->CenteredStripRect(TRect{0, 0, 10, 10}, 1, false), TRect{4, 0, 5, 10}));
+  // the thickness across the width (a vertical strip) when horizontal, across the height otherwise
+  EXPECT_TRUE(vlRectsEqual(open->CenteredStripRect(TRect{0, 0, 10, 10}, 2, true), TRect{4, 0, 6, 10}));
+  EXPECT_TRUE(vlRectsEqual(open->CenteredStripRect(TRect{0, 0, 10, 10}, 1, false), TRect{0, 4, 10, 5}));
   EXPECT_TRUE(vlRectsEqual(Standard->HeaderContentBounds(TRect{0, 0, 20, 20}, TvlBorders{bLeft, bBottom}),
                            TRect{1, 0, 20, 19}));
   // the header grows outwards on the sides it borders but leaves to a neighbour
@@ -427,6 +429,24 @@ TEST(PainterComposition, ButtonColourReachesEveryCompositeDrawing) {
   // the base painter fills clBtnFace
   Base->DrawButton(s.Canvas.get(), TRect{0, 0, 20, 20}, u"", vlbsNormal);
   EXPECT_EQ(s.At(1, 1), Sys(clBtnFace));
+}
+
+// A two-colour frame draws with the first brush before it asks the shared
+// cache for the second: with the cache full, asking for the second drops
+// the first (the only one never asked for again).
+TEST(PainterComposition, TwoColourFramesHoldTheirFirstBrushWhileTheyDraw) {
+  TvlSolidBrushCache* cache = vlSolidBrushCache();
+  ASSERT_NE(cache, nullptr);
+  cache->Clear();
+  for (Integer i = 0; i < cache->MaxDepth(); ++i)
+    for (Integer twice = 0; twice < 2; ++twice) vlGetSolidBrush(Rgb(Byte(i), 10, 200));
+  ASSERT_EQ(cache->Depth(), cache->MaxDepth());
+  const TColor outer = Rgb(200, 0, 0), inner = Rgb(0, 0, 200);
+  TSurface s(20, 6);
+  Base->DrawLabelLine(s.Canvas.get(), TRect{0, 2, 20, 4}, outer, inner, false);
+  cache->Clear();
+  EXPECT_EQ(s.At(10, 2), outer);
+  EXPECT_EQ(s.At(10, 3), inner);
 }
 
 TEST(PainterComposition, ButtonBorders) {

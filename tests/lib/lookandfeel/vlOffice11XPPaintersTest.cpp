@@ -135,9 +135,9 @@ void DrawSheet(TPainter APainter, TvlCanvas* C) {
   APainter->DrawExpandButton(C, Bounds(52, 146, e, e), false);
   APainter->DrawExpandButton(C, Bounds(68, 146, e, e), true);
   APainter->DrawBorder(C, Rect(90, 142, 130, 166));
-  // a separator between items stacked vertically is a horizontal line
-  APainter->DrawSeparator(C, Rect(136, 142, 180, 148), true);
-  APainter->DrawSeparator(C, Rect(186, 142, 192, 166), false);
+  // a horizontal separator is a horizontal line, a vertical one a vertical line
+  APainter->DrawSeparator(C, Rect(136, 142, 180, 148), false);
+  APainter->DrawSeparator(C, Rect(186, 142, 192, 166), true);
 }
 
 void ExpectSheet(TPainter APainter, const char* AName) {
@@ -266,6 +266,20 @@ TEST_F(Painters, ThemedButtonsAndHeadersUseTheThemeStates) {
   ::DrawThemeBackground(button, b.Canvas->Handle(), 1, 5, &r, nullptr);
   for (Integer y = 0; y < 20; y += 3)
     for (Integer x = 0; x < 40; x += 3) ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
+  // tool buttons are tool-bar part 1 in the push-button states too (a normal
+  // one is not hot, a hot one not checked)
+  win::HTHEME toolBar = nbGetThemeHandle(totToolBar);
+  ASSERT_NE(toolBar, nullptr);
+  const int pushStates[5] = {5, 1, 2, 3, 4};
+  for (Integer i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    TSurface drawn(40, 20), expected(40, 20);
+    xp->DrawButton(drawn.Canvas.get(), Rect(0, 0, 40, 20), String(), States[i], true, clDefault, clDefault, false,
+                   true);
+    ::DrawThemeBackground(toolBar, expected.Canvas->Handle(), 1, pushStates[States[i]], &r, nullptr);
+    for (Integer y = 0; y < 20; ++y)
+      for (Integer x = 0; x < 40; ++x) ASSERT_EQ(drawn.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+  }
   // the last header of the blue scheme: part 3 when normal, part 1 when hot
   UseTheme(u"NormalColor");
   win::HTHEME header = nbGetThemeHandle(totHeader);

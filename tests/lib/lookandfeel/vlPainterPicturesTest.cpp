@@ -144,8 +144,8 @@ TEST(PainterPictures, HeadersFootersIndicatorsAndFrames) {
                       taRightJustify, vaCenter, false, u"37", font, clBtnText, P->DefaultFooterColor());
     // borders, separators, group-box frames, label lines
     P->DrawBorder(C, TRect{X + 4, Y + 134, X + 44, Y + 164});
-    P->DrawSeparator(C, TRect{X + 48, Y + 134, X + 88, Y + 144}, true);
-    P->DrawSeparator(C, TRect{X + 48, Y + 146, X + 58, Y + 164}, false);
+    P->DrawSeparator(C, TRect{X + 48, Y + 134, X + 88, Y + 144}, false);
+    P->DrawSeparator(C, TRect{X + 48, Y + 146, X + 58, Y + 164}, true);
     P->DrawLabelLine(C, TRect{X + 62, Y + 150, X + 100, Y + 152}, clDefault, clDefault, false);
     C->SaveClipRegion();
     P->DrawGroupBoxFrame(C, TRect{X + 104, Y + 134, X + 150, Y + 164}, true, vlgpTop);

@@ -1,6 +1,7 @@
 // The library's scroll bar driven by the mouse on the headless screen:
 // its rectangles and thumb, auto-repeat on the manual clock, the thumb
-// drag with the jump back outside the tracking zone, and its ranges.
+// drag with the jump back outside the tracking zone, its ranges, and a
+// handler that frees the bar.
 #include "lib/lookandfeel/vlScrollBar.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +191,59 @@ TEST_F(ScrollBarTest, DraggingPastTheEndStopsAtTheLastPosition) {
   EXPECT_EQ(bar->Position(), 91);  // Max - PageSize + 1
   Display.MouseUp(grip.X, grip.Y + 190);
   Pump();
+}
+
+// Frees the bar from its own scroll handler at one scroll code.
+class TFreeingHandler : public TObject {
+  CL_CLASS(TFreeingHandler, TObject)
+ public:
+  TvlScrollBar* Bar{};
+  TScrollCode FreeAt{};
+  void Scroll(TObject*, TScrollCode Code, Integer&) {
+    if (Code == FreeAt) FreeAndNil(Bar);
+  }
+};
+CL_IMPLEMENT_CLASS(TFreeingHandler)
+
+// A handler may free the bar: the bar reads nothing of itself afterwards,
+// whether the press, the repeat or the release scrolled.
+TEST_F(ScrollBarTest, AHandlerMayFreeTheBar) {
+  struct TCase {
+    const char* Name;
+    TPoint At;  // in the bar
+    TScrollCode FreeAt;
+    Boolean Release;
+  };
+  const TCase cases[] = {
+      {"arrow press", TPoint{8, 90}, scLineDown, false},
+      {"thumb press", TPoint{8, 20}, scTrack, false},
+      {"page press", TPoint{8, 70}, scPageDown, false},
+      {"release", TPoint{8, 90}, scEndScroll, true},
+  };
+  TFreeingHandler* handler = New<TFreeingHandler>();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlScrollBar* bar = MakeBar(17, 100);
+    bar->SetScrollParams(0, 99, 0, 10);
+    bar->SetOnScroll(TScrollEvent(handler, &TFreeingHandler::Scroll));
+    handler->Bar = bar;
+    handler->FreeAt = c.FreeAt;
+    const TPoint p = At(bar, c.At.X, c.At.Y);
+    Display.MouseDown(p.X, p.Y);
+    Pump();
+    if (c.Release) {
+      Wait(500);  // the repeat runs too
+      Display.MouseUp(p.X, p.Y);
+      Pump();
+    }
+    EXPECT_EQ(handler->Bar, nullptr);
+    if (!c.Release) {
+      Display.MouseUp(p.X, p.Y);
+      Pump();
+    }
+    Wait(100);
+  }
+  Free(handler);
 }
 
 }  // namespace

@@ -83,7 +83,10 @@ TEST(SolidBrushCache, AFullCacheDropsTheFirstUnusedOrTheRarestEntry) {
     EXPECT_EQ(cache->Depth(), 128);
     for (Integer i = 0; i < cache->Depth(); ++i) EXPECT_NE(cache->BrushColor(i), c.Dropped);
     EXPECT_EQ(cache->BrushColor(127), TColor(1000));
-    EXPECT_FALSE(IsLiveBrush(droppedBrush));
+    // deleted: the handle is dead, or already reused by a brush of another colour
+    win::LOGBRUSH info{};
+    EXPECT_TRUE(win::GetObjectW(droppedBrush, sizeof(info), &info) == 0 ||
+                info.lbColor != win::COLORREF(ColorToRGB(c.Dropped)));
   }
   // all counted: the first of the smallest count goes
   TCachePtr cache(New<TvlSolidBrushCache>(3));

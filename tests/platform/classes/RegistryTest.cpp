@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -9,6 +10,7 @@
 
 #include "platform/classes/Registry.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/WinRegistry.h"
 #include "tests/support/TestSupport.h"
 
 using namespace win;
@@ -344,6 +346,8 @@ TEST_F(RegistryTest, DamageOfEveryKindIsReported) {
       "[Key]\n\"v\"=sz:\"a\"\n\"V\"=sz:\"b\"\n",
       "[Key\\\\Empty]\n",
       "[Bad%zz]\n",
+      "[Key%00x]\n",                      // a null in a key name: no call could open it
+      "[Key]\n\"v\\u0000x\"=sz:\"a\"\n",  // nor read a value of a name with one
       "just text\n",
       "[Key]\n\"v\"=sz:\"a\"trailing\n",
   };
@@ -455,4 +459,49 @@ TEST_F(RegistryTest, AProviderAnswersTheSerialPortKey) {
   EXPECT_FALSE(r->KeyExists(u"\\HARDWARE\\DEVICEMAP\\SERIALCOMM"));
   // Nothing of it was stored.
   EXPECT_EQ(ReadAll(Folder + "/HKEY_LOCAL_MACHINE.txt"), "");
+}
+
+namespace {
+
+// The files of a registry file store, by name without the folder.
+std::map<std::string, std::string> gStoreFiles;
+
+std::string StoreName(const std::string& AName) { return AName.substr(AName.rfind('/') + 1); }
+
+bool StoreRead(const std::string& AName, std::string& AText, bool& AMissing) {
+  auto it = gStoreFiles.find(StoreName(AName));
+  AMissing = it == gStoreFiles.end();
+  AText = AMissing ? std::string() : it->second;
+  return !AMissing;
+}
+
+bool StoreWrite(const std::string& AName, const std::string& AText) {
+  gStoreFiles[StoreName(AName)] = AText;
+  return true;
+}
+
+}  // namespace
+
+// With a file store set, the root files are read from it and written to it,
+// never to the folder; its changes are seen, damage is reported as with
+// files, and without the store the folder is used again.
+TEST_F(RegistryTest, AFileStoreTakesThePlaceOfTheFolder) {
+  static const TRegistryFileStore store{&StoreRead, &StoreWrite};
+  gStoreFiles.clear();
+  SetRegistryFileStore(&store);
+  TRegistry* r = Fresh();
+  ASSERT_TRUE(r->OpenKey(u"Software\\Stored", true));
+  r->WriteString(u"Port", u"COM3");
+  EXPECT_NE(gStoreFiles["HKEY_CURRENT_USER.txt"].find("COM3"), std::string::npos);
+  EXPECT_TRUE(ReadAll(UserFile()).empty()) << "nothing reaches the folder";
+  gStoreFiles["HKEY_CURRENT_USER.txt"] = "[Software\\Stored]\n\"Port\"=sz:\"COM4\"\n";
+  r = Fresh();
+  ASSERT_TRUE(r->OpenKey(u"Software\\Stored", false));
+  EXPECT_EQ(r->ReadString(u"Port"), u"COM4");
+  gStoreFiles["HKEY_CURRENT_USER.txt"] = "[Software\\Stored]\n\"Port\"=dword:zz\n";
+  r = Fresh();
+  EXPECT_THROW(r->OpenKey(u"Software\\Stored", false), ERegistryException);
+  SetRegistryFileStore(nullptr);
+  r = Fresh();
+  EXPECT_FALSE(r->OpenKey(u"Software\\Stored", false));  // the folder holds none of it
 }

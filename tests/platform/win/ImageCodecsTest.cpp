@@ -1,6 +1,9 @@
 // BMP, PNG and JPEG round trips, and truncated or hostile files raising
 // EImageCodecError.
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
 
 #include "platform/win/ImageCodecs.h"
 #include "tests/platform/win/GdiFixture.h"
@@ -202,6 +205,99 @@ TEST(JpegFiles, TruncatedAndCorruptRaise) {
   std::vector<uint8_t> garbage(200, 0xFF);
   garbage[1] = 0xD8;
   EXPECT_THROW(DecodeJpeg(garbage.data(), garbage.size()), EImageCodecError);
+}
+
+// --- Headers that declare more than their data holds ---------------------------
+
+// The growth of the process's peak resident size while AWork runs, in MB
+// (the peak is reset first); -1 where the system cannot reset it.
+long PeakGrowthMB(const std::function<void()>& AWork) {
+  auto peakKB = [] {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+      if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1L;
+  };
+  {
+    std::ofstream reset("/proc/self/clear_refs");
+    if (!(reset << "5")) return -1;
+  }
+  const long before = peakKB();
+  AWork();
+  const long after = peakKB();
+  return before < 0 || after < 0 ? -1 : (after - before) / 1024;
+}
+
+// A BMP file header and BITMAPINFOHEADER for a W x H picture.
+std::vector<uint8_t> BmpHeader(int32_t W, int32_t H, uint16_t Bpp, uint32_t Compression, uint32_t Colors) {
+  std::vector<uint8_t> f(14 + 40 + 4 * Colors, 0);
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(f.data() + at, &v, 4); };
+  f[0] = 'B', f[1] = 'M';
+  put32(10, uint32_t(f.size()));
+  put32(14, 40);
+  put32(18, uint32_t(W));
+  put32(22, uint32_t(H));
+  f[26] = 1;
+  f[28] = uint8_t(Bpp);
+  put32(30, Compression);
+  put32(46, Colors);
+  return f;
+}
+
+uint32_t Crc32(const uint8_t* p, size_t n) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    c ^= p[i];
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return ~c;
+}
+
+// A few bytes that declare an 8192 x 8192 picture are refused before the
+// picture is reserved (a run-length picture too: its codes could not reach
+// a fraction of it).
+TEST(ImageFiles, HeadersBeyondTheirDataAreRefusedBeforeThePictureIsMade) {
+  const int32_t side = 8192;
+  std::vector<uint8_t> plain = BmpHeader(side, side, 32, BI_RGB, 0);  // 54 bytes, no pixels
+  std::vector<uint8_t> rle = BmpHeader(side, side, 8, BI_RLE8, 2);
+  for (uint8_t b : {0, 0, 0, 1}) rle.push_back(b);  // a line end, then the end of the bitmap
+
+  uint32_t px[1] = {0xFF102030};
+  std::vector<uint8_t> png = EncodePng(px, 1, 1, 1, false);
+  // IHDR: length (4), "IHDR" (4), width and height big-endian, ..., its CRC after 13 data bytes
+  for (size_t at : {size_t(16), size_t(20)})
+    png[at] = 0, png[at + 1] = 0, png[at + 2] = 0x20, png[at + 3] = 0;
+  const uint32_t crc = Crc32(png.data() + 12, 17);
+  for (int i = 0; i < 4; ++i) png[29 + size_t(i)] = uint8_t(crc >> (24 - 8 * i));
+
+  std::vector<uint32_t> small(64, 0xFF808080);
+  std::vector<uint8_t> jpg = EncodeJpeg(small.data(), 8, 8, 8, 80, false);
+  for (size_t i = 2; i + 8 < jpg.size(); ++i)
+    if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {  // the frame header: height and width big-endian
+      jpg[i + 5] = 0x20, jpg[i + 6] = 0, jpg[i + 7] = 0x20, jpg[i + 8] = 0;
+      break;
+    }
+
+  struct Case {
+    const char* What;
+    std::function<void()> Read;
+  } cases[] = {
+      {"BMP without pixels", [&] { ReadBmpFile(plain.data(), plain.size()); }},
+      {"BMP of four RLE bytes", [&] { DeleteObject(ReadBmpFile(rle.data(), rle.size())); }},
+      {"PNG of one pixel's data", [&] { DecodePng(png.data(), png.size()); }},
+      {"JPEG of one block's data", [&] { DecodeJpeg(jpg.data(), jpg.size()); }},
+  };
+  for (const Case& c : cases) {
+    const long growth = PeakGrowthMB([&] { EXPECT_THROW(c.Read(), EImageCodecError) << c.What; });
+    if (growth >= 0) EXPECT_LT(growth, 32) << c.What << ": MB reserved";
+  }
+  // a run-length picture its data can describe is read
+  std::vector<uint8_t> fits = BmpHeader(1000, 1000, 8, BI_RLE8, 2);
+  for (uint8_t b : {255, 1, 0, 1}) fits.push_back(b);
+  HBITMAP bm = ReadBmpFile(fits.data(), fits.size());
+  EXPECT_NE(bm, nullptr);
+  DeleteObject(bm);
 }
 
 }  // namespace

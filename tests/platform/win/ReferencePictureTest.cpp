@@ -5,6 +5,7 @@
 // CL_UPDATE_REFERENCES=1 to write new references after a deliberate change
 // (and look at them before committing); a mismatch leaves the picture drawn
 // in the test-tmp folder.
+#include <gtest/gtest-spi.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 
 #include "platform/win/FontMap.h"
 #include "platform/win/GdiText.h"
+#include "platform/win/ImageCodecs.h"
 #include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
 #include "tests/platform/win/GdiFixture.h"
@@ -221,6 +223,44 @@ TEST_F(ReferencePictureTest, ScenesLookAsReviewed) {
     s.Draw(c.DC);
     ExpectMatchesReference(c, s.Name);
   }
+}
+
+// The comparison is exact: a short one-pixel line, one pixel of
+// another colour and a shade one step off all fail; the same pixels pass.
+TEST(ReferencePictureComparison, ALinePixelOrShadeDifferenceFails) {
+  if (std::getenv("CL_UPDATE_REFERENCES")) GTEST_SKIP() << "references are being written";
+  const int w = 600, h = 40;
+  std::vector<uint32_t> picture(size_t(w) * h, 0xFFF0F0F0u);
+  for (int x = 100; x < 140; ++x) picture[size_t(20 * w + x)] = 0xFF3366CCu;
+  const char* tmp = std::getenv("CL_TEST_TMP");
+  const std::string path = std::string(tmp ? tmp : "/tmp") + "/comparison-reference.png";
+  {
+    const std::vector<uint8_t> png = win::EncodePng(picture.data(), w, h, w, false);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(png.data(), 1, png.size(), f);
+    std::fclose(f);
+  }
+  testing_support::ExpectMatchesReference(picture.data(), w, h, path, "comparison-same");
+  struct TCase {
+    const char* Name;
+    std::function<void(std::vector<uint32_t>&)> Change;
+  };
+  const TCase cases[] = {
+      {"line", [&](std::vector<uint32_t>& p) {
+         for (int x = 200; x < 240; ++x) p[size_t(30 * w + x)] = 0xFF000000u;
+       }},
+      {"pixel", [&](std::vector<uint32_t>& p) { p[size_t(5 * w + 7)] = 0xFF0000FFu; }},
+      {"shade", [&](std::vector<uint32_t>& p) { p[size_t(20 * w + 120)] = 0xFF3366CDu; }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<uint32_t> changed = picture;
+    c.Change(changed);
+    EXPECT_NONFATAL_FAILURE(testing_support::ExpectMatchesReference(changed.data(), w, h, path, "comparison-changed"),
+                            "pixels differ");
+  }
+  std::remove(path.c_str());
 }
 
 }  // namespace
