@@ -1202,7 +1202,8 @@ void TvlCustomDataController::Cancel() {
 
 Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {
   CheckItemRange(AItemIndex);
-  if (!FProvider->CanModify()) return false;
+  // A source that cannot be modified still lets unbound items (values of the controller's own) be edited.
+  if (!FProvider->CanModify() && !GetItemField(AItemIndex)->IsUnbound()) return false;
   // A field that refuses modification (a data-set item without its data-set field) takes no edit.
   if (!GetItemField(AItemIndex)->CanModify(evsValue)) return false;
   Integer R = EditingRecordIndex();

@@ -1219,7 +1219,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
   void CheckEditingRecord(Integer ARecordIndex);
   virtual void PostPendingEdit();
-  Boolean IsImmediatePost() const { return FOptions.Contains(dcoImmediatePost); }
+  // Also when the provider cannot modify its source: edits stay in the storage and post at once.
+  Boolean IsImmediatePost() const { return FOptions.Contains(dcoImmediatePost) || FProvider->IsReadOnly(); }
 
   // Master-detail.
   TvlCustomDataRelationList* Relations() override;

@@ -651,3 +651,22 @@ TEST(vlDBDataScenario, PendingEditorTextIsWrittenBeforeAPost) {
   Db.Set->FieldByName(u"Amount")->FocusControl();
   EXPECT_EQ(V->FocusedItem, 2);
 }
+
+// A data set that cannot be modified: its items take no edit; an unbound
+// item (a value of the controller's own) is edited in the storage and posts
+// at once, the file untouched.
+TEST(vlDBDataScenario, ReadOnlyDataSetEditsPostAtOnce) {
+  TItemDb Db("dbscenro", 3);
+  Db.Set->SetLockType(ltReadOnly);
+  TView V(Db.Source, {u"Id", u"Name", u""});
+  V.DC->GetItemField(2)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  Db.Set->Open();
+  ASSERT_FALSE(V.DC->DBProvider()->CanModify());
+  EXPECT_TRUE(V.DC->IsImmediatePost());
+  V.DC->SetFocusedRecordIndex(0);
+  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed"), false));
+  ASSERT_TRUE(V.DC->SetEditValue(2, Variant(5), false));
+  EXPECT_EQ(V.DC->EditState(), 0);
+  EXPECT_EQ(Text(V.DC->GetValue(0, 2)), u"5");
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+}
