@@ -22,7 +22,12 @@ TControllerPtr MakeController() {
   DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
   DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlStringValueType>());
   DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlVariantValueType>());
+  // A text-stored item (a display format): its display texts travel too.
+  DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  DC->ChangeTextStored(3, true);
   DC->SetRecordCount(2);
+  DC->SetValue(0, 3, 5);
+  DC->DataStorage()->SetDisplayText(0, DC->GetItemField(3)->ValueDef(), u"5 kWh");
   DC->SetValue(0, 0, 7);
   DC->SetValue(1, 1, Variant(u"yedi"));
   DC->SetValue(1, 2, 2.5);
@@ -33,7 +38,9 @@ Boolean SameRecords(TvlCustomDataController* A, TvlCustomDataController* B) {
   if (A->RecordCount() != B->RecordCount()) return false;
   for (Integer R = 0; R < A->RecordCount(); ++R)
     for (Integer I = 0; I < A->GetItemCount(); ++I)
-      if (vlCompareVariants(A->GetValue(R, I), B->GetValue(R, I)) != 0) return false;
+      if (vlCompareVariants(A->GetValue(R, I), B->GetValue(R, I)) != 0 ||
+          A->GetDisplayText(R, I) != B->GetDisplayText(R, I))
+        return false;
   return true;
 }
 

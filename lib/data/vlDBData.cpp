@@ -171,6 +171,24 @@ void TvlDBDataLink::LayoutChanged() {
 
 void TvlDBDataLink::RecordChanged(TField* Field) { FProvider->RecordChanged(Field); }
 
+void TvlDBDataLink::UpdateData() {
+  FProvider->WriteEditingData();
+  FProvider->RecordChanged(nullptr);
+}
+
+void TvlDBDataLink::FocusControl(TField*& Field) {
+  if (!Field) return;
+  TvlDBDataController* DC = FProvider->DBDataController();
+  for (Integer I = 0; I < DC->GetItemCount(); ++I) {
+    TvlDBDataField* F = DC->GetDBItemField(I);
+    if (!F || F->IsInternal() || F->Field() != Field) continue;
+    Boolean Done = false;
+    DC->FocusControl(I, Done);
+    if (Done) Field = nullptr;
+    return;
+  }
+}
+
 // --- Assigned fields --------------------------------------------------------------------
 
 void TvlDBDataAssignedFields::AddField(TField* AField) {
@@ -234,6 +252,18 @@ Boolean TvlDBDataProvider::CanModify() {
 
 Boolean TvlDBDataProvider::DeleteAllowed() { return inherited::DeleteAllowed() && CanModify(); }
 
+Boolean TvlDBDataProvider::IsEditing() {
+  if (IsReadOnly()) return inherited::IsEditing();
+  return IsEditState(DataSet());
+}
+
+Boolean TvlDBDataProvider::IsInserting() {
+  if (IsReadOnly()) return inherited::IsInserting();
+  return DataSet()->State() == dsInsert;
+}
+
+Boolean TvlDBDataProvider::IsModified() { return inherited::IsModified() || IsDataSetModified(); }
+
 Boolean TvlDBDataProvider::IsSyncMode() {
   TvlDBDataController* DC = DBDataController();
   if (!DataSet() || !DataSet()->Active() || !(IsGridMode() || DC->DataModeController()->SyncMode()) ||
@@ -252,7 +282,7 @@ Boolean TvlDBDataProvider::IsSmartRefresh() {
 }
 
 Integer TvlDBDataProvider::GetCurrentRecordIndex() {
-  if (!IsInserting()) return FRecordIndex;
+  if (!IsInsertingRecord()) return FRecordIndex;
   if (!FInUpdateGridMode) return EditingRecordIndex();
   TvlCustomDataController* DC = DataController();
   return DC->NewItemRowFocused() ? DC->NewItemRecordIndex() : FRecordIndex;
@@ -294,7 +324,7 @@ Boolean TvlDBDataProvider::IsCanInitEditingBusy() {
 
 Boolean TvlDBDataProvider::IsOtherDetailDataSetInInsert() {
   for (TvlDBDataProvider* P : Providers())
-    if (P != this && P->DataSet() == DataSet() && P->IsInserting()) return true;
+    if (P != this && P->DataSet() == DataSet() && P->IsInsertingRecord()) return true;
   return false;
 }
 
@@ -309,7 +339,7 @@ Boolean TvlDBDataProvider::IsDataSetCurrent() {
   if (FInCanInitEditing) return true;
   for (TvlDBDataProvider* P : Providers())
     if (P != this && P->DataSet() == DataSet() && P->FInCanInitEditing) return false;
-  if (!IsInserting() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
+  if (!IsInsertingRecord() && ((DC->FocusedRowIndex() < 0 && !FIsDataSetCurrent) || IsOtherDetailDataSetInInsert()))
     return false;
   return true;
 }
@@ -392,6 +422,39 @@ void TvlDBDataProvider::Scroll(Integer ADistance) {
   DataController()->SyncSelected(true);
 }
 
+Boolean TvlDBDataProvider::HasFieldStructure() {
+  TDataSet* DS = DataSet();
+  return DS && DS->FieldCount() > 0 && (DS->Active() || !DS->DefaultFields());
+}
+
+Boolean TvlDBDataProvider::IsBOF() {
+  if (!DataSet()) return inherited::IsBOF();
+  return DataSet()->Bof() || !FDataLink->Active();
+}
+
+Boolean TvlDBDataProvider::IsEOF() {
+  TDataSet* DS = DataSet();
+  if (!DS) return true;
+  if (!DBDataController()->IsDetailMode() || IsGridMode()) return DS->Eof() || !FDataLink->Active();
+  return IsDetailEOF();
+}
+
+void TvlDBDataProvider::Prev() {
+  if (DataSet()) DataSet()->Prior();
+}
+
+void TvlDBDataProvider::Next() {
+  if (DataSet()) DataSet()->Next();
+}
+
+void TvlDBDataProvider::Last() {
+  if (DataSet() && DataSet()->Active()) DataSet()->Last();
+}
+
+void TvlDBDataProvider::MoveBy(Integer ADistance) {
+  if (DataSet()) DataSet()->MoveBy(ADistance);
+}
+
 void TvlDBDataProvider::SavePos() {
   TDataSet* DS = DataSet();
   FSavePosInfo = {};
@@ -439,7 +502,7 @@ static T ReadWindowRecord(TvlDBDataProvider* P, Integer ARecordIndex, TvlCustomD
   if (!Field) return T();
   if (ARecordIndex < 0 || ARecordIndex >= Link->RecordCount())
     // While inserting or searching the data set: the current record.
-    return P->IsInserting() || P->IsIncrementalSearching() ? ARead(Field) : T();
+    return P->IsInsertingRecord() || P->IsIncrementalSearching() ? ARead(Field) : T();
   const Integer Active = Link->ActiveRecord();
   Finally Back([&] { Link->SetActiveRecord(Active); });
   Link->SetActiveRecord(ARecordIndex);
@@ -466,6 +529,15 @@ void TvlDBDataProvider::ActiveChanged(Boolean AActive) {
   } else {
     DC->BeginFullUpdate();
     Finally End([&] { DC->EndFullUpdate(); });
+    // Grid mode keeps no record count of its own: the window's rows, the
+    // selected bookmarks and the bookmark go with the data set.
+    if (IsGridMode()) {
+      DC->ClearSelection();
+      DC->DataControllerInfo()->ClearSelectionAnchor();
+      DC->ClearBookmark();
+      DC->DataStorage()->SetRecordCount(0);
+      DC->DataChanged(dcTotal, -1, -1);
+    }
     DC->SetRecordCount(0);
     DBDataController()->RebuildKeyIndex();
     FRecordIndex = -1;
@@ -487,6 +559,18 @@ void TvlDBDataProvider::DataScrolled(Integer ADistance) {
   }
   if (!IsLocating() && !FLoading) DC->SyncFocusWithDataSet();
 }
+
+namespace {
+
+// Marks the data set's changes inside a scope as the provider's own.
+struct OwnChange {
+  Boolean& Flag;
+  Boolean Was;
+  explicit OwnChange(Boolean& AFlag) : Flag(AFlag), Was(AFlag) { Flag = true; }
+  ~OwnChange() { Flag = Was; }
+};
+
+}  // namespace
 
 // --- Editing on the data set --------------------------------------------------------------
 
@@ -515,14 +599,39 @@ Integer TvlDBDataProvider::CompareBookmarks(const TBookmark& ABookmark1, const T
 }
 
 void TvlDBDataProvider::CancelDataSet() {
-  if (DataSet()) DataSet()->Cancel();
+  TDataSet* DS = DataSet();
+  if (!DS) return;
+  TvlDBDataController* DC = DBDataController();
+  // A detail's cancelled insert would leave the shared data set past the
+  // detail's rows (its master would follow it there): the data set goes
+  // back to the detail's last other record, found by key.
+  if (DS->State() == dsInsert && DC->IsDetailMode() && DC->IsKeyNavigation() &&
+      !DC->DataModeController()->DetailInSQLMode()) {
+    Variant Key;
+    for (Integer Row = DC->GetRowCount() - 1; Row >= 0 && VarIsEmpty(Key); --Row) {
+      const Integer R = DC->GetRowInfo(Row).RecordIndex;
+      if (R >= 0 && R != EditingRecordIndex() && !VarIsNull(DC->GetRecordId(R))) Key = DC->GetRecordId(R);
+    }
+    if (!VarIsEmpty(Key)) {
+      {
+        DisableDataSetControls();
+        Finally Enable([&] { EnableDataSetControls(); });
+        DS->Cancel();
+        BeginLocate();
+        Finally Leave([&] { EndLocate(); });
+        DS->Locate(DC->KeyFieldNames(), Key, TLocateOptions());
+      }
+      return;
+    }
+  }
+  DS->Cancel();
 }
 
 void TvlDBDataProvider::RecordChanged(TField*) {
   TvlDBDataController* DC = DBDataController();
   const Boolean NotOurs =
       DC->IsDetailMode() && DC->DataModeController()->DetailInSyncMode() && !IsDataSetCurrent();
-  if (!NotOurs && IsEditing()) DC->UpdateEditingRecord();
+  if (!NotOurs && HasEditingRecord()) DC->UpdateEditingRecord();
   EndChange();
 }
 
@@ -556,6 +665,9 @@ void TvlDBDataProvider::InsertBracket(F AOperation) {
       DisableDataSetControls();
       Finally Enable([&] { EnableDataSetControls(); });
       DS->CheckBrowseMode();
+      // The edit is over: the refresh's own focusing must not cancel it
+      // (which would put the saved copy back over the posted values).
+      if (!IsEditState(DS)) ResetEditing();
       DC->SmartRefreshRecord();
       ClearUpdatingBookkeeping();
       ResetEditing();
@@ -627,7 +739,7 @@ Boolean TvlDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   TvlDBDataController* DC = DBDataController();
   const Boolean OnNewItemRow = DC->UseNewItemRowForEditing() && DC->NewItemRowFocused();
   // Typing into the new-item row begins an insert on the data set.
-  if (OnNewItemRow && !IsInserting())
+  if (OnNewItemRow && !IsInsertingRecord())
     Insert();
   else if (!FDataLink->Edit())
     return false;
@@ -661,12 +773,19 @@ void TvlDBDataProvider::Post(Boolean AForcePost) {
     DataSet()->CheckBrowseMode();
 }
 
+void TvlDBDataProvider::PostEditingData() {
+  if (FDataLink->Active())
+    FDataLink->UpdateRecord();
+  else
+    inherited::PostEditingData();
+}
+
 void TvlDBDataProvider::Cancel() {
   if (!CanModify()) {
     inherited::Cancel();
     return;
   }
-  if (IsSmartRefresh() && IsEditing()) {
+  if (IsSmartRefresh() && HasEditingRecord()) {
     // The stored copy comes back first (an inserted stored record goes).
     TvlDBDataController* DC = DBDataController();
     DC->BeginUnboundCopy();
@@ -677,6 +796,7 @@ void TvlDBDataProvider::Cancel() {
     ClearUpdatingBookkeeping();
     DC->RebuildKeyIndex();
   }
+  OwnChange Own(FInOwnChange);
   CancelDataSet();
 }
 
@@ -710,6 +830,7 @@ void TvlDBDataProvider::Delete() {
   Integer Nearest = DC->NearestRecordIndex;
   if (!Smart && Nearest >= Focused) ++Nearest;
   {
+    OwnChange Own(FInOwnChange);
     DisableDataSetControls();
     FDataLink->SetPreventLayoutChanged(true);
     Finally Enable([&] {
@@ -745,6 +866,7 @@ void TvlDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   const Boolean Smart = IsSmartRefresh();
   const Boolean DeletingSelection = DC->InDeleteSelection();
   {
+    OwnChange Own(FInOwnChange);
     DisableDataSetControls();
     FDataLink->SetPreventLayoutChanged(true);
     Finally Enable([&] {
@@ -894,7 +1016,7 @@ void TvlDBDataProvider::EditingChanged() {
   TvlDBDataController* DC = DBDataController();
   if (FDataLink->Active() && IsEditState(DS)) {
     if (DS->State() == dsEdit) {
-      if (!IsEditing() && FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
+      if (!HasEditingRecord() && FRecordIndex >= 0 && FRecordIndex < DC->RecordCount()) {
         FUpdatingRecordIndex = FRecordIndex;
         FUpdatingRecordIsInserting = false;
         DC->BeginUnboundCopy();
@@ -907,7 +1029,7 @@ void TvlDBDataProvider::EditingChanged() {
       // A grid-mode view attached (or its window resized) while the data set
       // inserts takes that insert as its own.
       if (!DS->ControlsDisabled() && (FInSetDataSource || DC->FInUpdateGridModeBufferCount) && IsGridMode() &&
-          !FInInsert && !IsInserting())
+          !FInInsert && !IsInsertingRecord())
         StartInsertFromDataSet();
     }
   } else {
@@ -948,7 +1070,7 @@ void TvlDBDataProvider::DataSetChanged() {
       if (DC->MultiSelect()) DC->DBSelection()->CheckBookmarks();
       if (DC->IsBookmarkAvailable() && DC->IsBookmarkInvalid()) DC->ClearBookmark();
       // A record the data set began inserting becomes the controller's insert.
-      if (DS->State() == dsInsert && !IsInserting()) StartInsertFromDataSet();
+      if (DS->State() == dsInsert && !IsInsertingRecord()) StartInsertFromDataSet();
     }
     DC->SyncFocusWithDataSet();
     return;
@@ -961,7 +1083,7 @@ void TvlDBDataProvider::DataSetChanged() {
     ClearUpdatingBookkeeping();
     return;
   }
-  if (DS->State() == dsInsert && !IsInserting() && CanSyncInsert() && IsInsertingDetail())
+  if (DS->State() == dsInsert && !IsInsertingRecord() && CanSyncInsert() && IsInsertingDetail())
     StartInsertFromDataSet();
 }
 
@@ -1083,6 +1205,11 @@ void TvlDBDataController::RebuildKeyIndex() {
   FKeyIndex.clear();
   FIntKeyIndex.clear();
   FKeyIndexValid = false;
+}
+
+void TvlDBDataController::LoadFromStream(TStream* AStream) {
+  inherited::LoadFromStream(AStream);
+  RebuildKeyIndex();
 }
 
 void TvlDBDataController::EnsureKeyIndex() {
@@ -1249,7 +1376,7 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
 Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TvlDBDataProvider* P = DBProvider();
   // The record being inserted stands where the data set does.
-  if (P->IsInserting() && ARecordIndex == P->EditingRecordIndex()) return true;
+  if (P->IsInsertingRecord() && ARecordIndex == P->EditingRecordIndex()) return true;
   // The new-item row: no record is focused and the data set stays where it is
   // (an insert begun through the row is not checked out of the way).
   if (ARecordIndex < 0 && UseNewItemRowForEditing() && !FInSync) return true;
@@ -1275,8 +1402,10 @@ void TvlDBDataController::CheckBrowseMode() {
   DS->UpdateRecord();
   if (DBProvider()->IsDataSetModified()) {
     if (!DBProvider()->IsSmartRefresh() && !IsGridMode()) {
-      DS->DisableControls();
-      Finally Enable([&] { DS->EnableControls(); });
+      // Through the provider: re-enabling is then no layout change, which
+      // would read the data set again while a failed post keeps it editing.
+      DBProvider()->DisableDataSetControls();
+      Finally Enable([&] { DBProvider()->EnableDataSetControls(); });
       DS->Post();
     } else {
       DS->Post();
@@ -1477,6 +1606,9 @@ Boolean TvlDBDataSelection::MaySelect() { return true; }
 template <class F>
 static void WalkDataSet(TvlDBDataSelection* S, TvlDBDataController* DC, Boolean& AInSelectAll, F AWork) {
   TvlDBDataProvider* P = DC->DBProvider();
+  // Locking would cancel a pending edit: it is posted first (a failed post
+  // raises and nothing is selected).
+  if (IsEditState(DC->DataSet())) DC->CheckBrowseMode();
   P->LockDataSet();
   P->SavePos();
   AInSelectAll = true;
@@ -1766,7 +1898,7 @@ void TvlDBDataController::UpdateEditingRecord() {
   }
   if (R < 0 || R >= RecordCount()) return;
   P->FUpdatingRecordIndex = R;
-  P->FUpdatingRecordIsInserting = P->IsInserting();
+  P->FUpdatingRecordIsInserting = P->IsInsertingRecord();
   DoUpdateRecord(R);
 }
 
@@ -1847,6 +1979,9 @@ void TvlDBDataController::LoadFromDataSet() {
       P->DisableDataSetControls();
       Finally Enable([&] { P->EnableDataSetControls(); });
       TvlDataStorage* Storage = DataStorage();
+      // The storage starts empty: a record kept in place would keep its
+      // expanded details while another master's values move into it.
+      SetRecordCount(0);
       // A detail reads its master's rows only: from First until the detail key changes.
       SetRecordCount(P->IsDetailLoad() ? 0 : DS->RecordCount());
       Integer R = 0;
@@ -1951,7 +2086,11 @@ void TvlDBDataController::SmartRefreshRecord() {
       ReadKeyedRecord(N);
       Done = true;
     } else {
-      Done = DSCount == RecordCount();
+      // Mended: without a record of its own to read, only the controller's
+      // own change (a delete, a cancel) keeps the records; anything else (a
+      // refresh showing rows others inserted and deleted) may have replaced
+      // rows without changing the count, so everything is read again.
+      Done = DSCount == RecordCount() && P->FInOwnChange;
     }
     if (Done) FilterChanged();
   }

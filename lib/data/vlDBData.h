@@ -111,8 +111,11 @@ class TvlDBDataLink : public TDataLink {
   void DataSetChanged() override;
   void DataSetScrolled(Integer Distance) override;
   void EditingChanged() override;
+  void FocusControl(TField*& Field) override;
   void LayoutChanged() override;
   void RecordChanged(TField* Field) override;
+  // A post or a check of the data set: the view's pending editor data first.
+  void UpdateData() override;
 
  private:
   Boolean FLayoutChangedFlag{};
@@ -138,10 +141,23 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean IsActive() override;
   Boolean CanModify() override;
   Boolean DeleteAllowed() override;
+  // The data set cannot be modified or is not followed: the storage is edited.
+  Boolean IsReadOnly() override { return !CanModify(); }
+  Boolean HasFieldStructure() override;
+  Boolean IsGridModeUpdating() override { return IsGridMode() && FInUpdateGridMode; }
+  // The editing state is the data set's while it is edited through this
+  // provider; modified also when the data set's record is.
+  Boolean IsEditing() override;
+  Boolean IsInserting() override;
+  Boolean IsModified() override;
   // Editing goes to the data set while it can be modified, else to the storage.
   void Edit() override;
   void Post(Boolean AForcePost) override;
   void Cancel() override;
+  // Through the link (the data set's fields take the editor's data).
+  void PostEditingData() override;
+  // The link's part: the view's pending editor data, as the base provider writes it.
+  void WriteEditingData() { inherited::PostEditingData(); }
   Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
                        Boolean AFromText) override;
   // Grid mode: a window row's value or text, read through the data link.
@@ -218,9 +234,16 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   TvlDBDataController* DBDataController() const;
 
   // Grid mode: the window moves past its edge by ADistance.
-  void Scroll(Integer ADistance);
-  void SavePos();
-  void RestorePos();
+  void Scroll(Integer ADistance) override;
+  void SavePos() override;
+  void RestorePos() override;
+  // The data set's navigation (a detail outside grid mode ends at its rows).
+  Boolean IsBOF() override;
+  Boolean IsEOF() override;
+  void Prev() override;
+  void Next() override;
+  void Last() override;
+  void MoveBy(Integer ADistance) override;
   void LoadGridModeBuffer();
   Integer RecordIndex() const { return FRecordIndex; }
   void SetRecordIndex(Integer Value) { FRecordIndex = Value; }
@@ -237,7 +260,7 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
 
   // Master-detail: a detail moves its data set to its master's key values
   // (First) and reads until the detail key values differ (IsDetailEOF).
-  void First();
+  void First() override;
   Boolean IsDetailLoad();
   Boolean IsDetailEOF();
   // Every provider, so that controllers sharing a data set see each other.
@@ -270,6 +293,8 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   Boolean FInUpdateGridMode{};
   Boolean FIsDataSetCurrent{};
   Boolean FInNotify{};
+  // The data set changes through this provider (a cancel): smart refresh keeps the records.
+  Boolean FInOwnChange{};
   Boolean FLoading{};
   Boolean FPostLocateFlag{};
   Integer FOwnDisableCount{};
@@ -505,6 +530,8 @@ class TvlDBDataController : public TvlCustomDataController {
   void SyncFocusWithDataSet();
   // The key index is read again on its next use.
   void RebuildKeyIndex();
+  // The records from the stream are indexed anew.
+  void LoadFromStream(TStream* AStream) override;
   // Re-reads a stored record from the data set's current record, keeping the key index.
   void ReadKeyedRecord(Integer ARecordIndex);
   // The record bookmark's key before a reload (Empty when none), and the bookmark put back by it.

@@ -138,6 +138,9 @@ Boolean TvlDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer AR
   TDataSet* DS = Detail->DataSet();
   if (!DS || !DS->Active()) return false;
   if (Names.empty() || VarIsEmpty(ID)) return Result;
+  // Locating would cancel the detail data set's pending edit: a question
+  // never does that, so it keeps its default answer.
+  if (IsEditState(DS)) return Result;
   TvlDBDataProvider* P = Detail->DBProvider();
   {
     P->LockDataSet();

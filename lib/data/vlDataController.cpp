@@ -739,6 +739,18 @@ Integer TvlCustomDataController::AppendRecord() {
 
 Integer TvlCustomDataController::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > RecordCount()) DataError(vlSDataRecordIndexError);
+  if (IsProviderMode()) {
+    // The custom data source makes the record before the one at the index
+    // (or at its end); the stored record holds its handle.
+    TvlCustomDataSource* S = CustomDataSource();
+    const TvlCustomDataSource::TRecordHandle H =
+        ARecordIndex < RecordCount() ? S->InsertRecord(S->GetRecordHandleByIndex(ARecordIndex)) : S->AppendRecord();
+    FDataStorage->InsertRecord(ARecordIndex);
+    if (TvlCustomDataField* F = RecordHandlesField())
+      FDataStorage->SetValue(ARecordIndex, F->ValueDef(), static_cast<Int64>(H));
+    RecordInserted(ARecordIndex);
+    return ARecordIndex;
+  }
   FDataStorage->InsertRecord(ARecordIndex);
   RecordInserted(ARecordIndex);
   DataChanged(dcNew, -1, -1);
@@ -828,17 +840,33 @@ Boolean TvlCustomDataController::CanFocusRecord(Integer ARecordIndex) {
   return true;
 }
 
-void TvlCustomDataController::GotoFirst() { ChangeFocusedRowIndex(0); }
-void TvlCustomDataController::GotoLast() { ChangeFocusedRowIndex(GetRowCount() - 1); }
+// In grid mode the rows are a window of the source: the provider moves it.
+void TvlCustomDataController::GotoFirst() {
+  if (IsGridMode()) return FProvider->First();
+  ChangeFocusedRowIndex(0);
+}
+void TvlCustomDataController::GotoLast() {
+  if (IsGridMode()) return FProvider->Last();
+  ChangeFocusedRowIndex(GetRowCount() - 1);
+}
 void TvlCustomDataController::GotoNext() {
+  if (IsGridMode()) return FProvider->Next();
   if (FocusedRowIndex() + 1 < GetRowCount()) ChangeFocusedRowIndex(FocusedRowIndex() + 1);
 }
-void TvlCustomDataController::GotoPrev() { ChangeFocusedRowIndex(std::max(0, FocusedRowIndex() - 1)); }
+void TvlCustomDataController::GotoPrev() {
+  if (IsGridMode()) return FProvider->Prev();
+  ChangeFocusedRowIndex(std::max(0, FocusedRowIndex() - 1));
+}
 void TvlCustomDataController::MoveBy(Integer ADistance) {
+  if (IsGridMode()) return FProvider->MoveBy(ADistance);
   ChangeFocusedRowIndex(std::max(0, FocusedRowIndex() + ADistance));
 }
-Boolean TvlCustomDataController::IsBOF() const { return GetRowCount() == 0 || FocusedRowIndex() == 0; }
+Boolean TvlCustomDataController::IsBOF() const {
+  if (FProvider->IsGridMode()) return FProvider->IsBOF();
+  return GetRowCount() == 0 || FocusedRowIndex() == 0;
+}
 Boolean TvlCustomDataController::IsEOF() const {
+  if (FProvider->IsGridMode()) return FProvider->IsEOF();
   return GetRowCount() == 0 || FocusedRowIndex() == GetRowCount() - 1;
 }
 
@@ -880,6 +908,8 @@ void TvlCustomDataController::CheckBookmarkValid(Integer ARecordIndex) {
 }
 
 // --- Sorting and grouping ----------------------------------------------------------------
+
+void TvlCustomDataController::PostEditingData() { FProvider->PostEditingData(); }
 
 void TvlCustomDataController::PostPendingEdit() {
   if (FProvider->IsEditing()) Post(false);
@@ -1172,7 +1202,10 @@ void TvlCustomDataController::Cancel() {
 
 Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {
   CheckItemRange(AItemIndex);
-  if (!FProvider->CanModify()) return false;
+  // A source that cannot be modified still lets unbound items (values of the controller's own) be edited.
+  if (!FProvider->CanModify() && !GetItemField(AItemIndex)->IsUnbound()) return false;
+  // A field that refuses modification (a data-set item without its data-set field) takes no edit.
+  if (!GetItemField(AItemIndex)->CanModify(evsValue)) return false;
   Integer R = EditingRecordIndex();
   if (R == vlNoEditingRecordIndex) return false;
   return FProvider->CanInitEditing(R);

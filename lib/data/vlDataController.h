@@ -851,6 +851,23 @@ class TvlCustomDataProvider : public TObject {
   virtual Integer GetCurrentRecordIndex() { return -1; }
   virtual Boolean IsActive() { return FCustomDataSource != nullptr; }
   virtual Boolean CanModify() { return true; }
+  virtual Boolean IsReadOnly() { return !CanModify(); }
+  virtual Boolean HasFieldStructure() { return false; }
+  virtual Boolean IsGridModeUpdating() { return false; }
+  // Navigation and position of the source (a data set); the controller
+  // hands its navigation here in grid mode. Nothing to move by default.
+  // Writes the view's pending editor data: the controller's UpdateData while changing.
+  virtual void PostEditingData();
+  virtual Boolean IsBOF() { return true; }
+  virtual Boolean IsEOF() { return true; }
+  virtual void First() {}
+  virtual void Prev() {}
+  virtual void Next() {}
+  virtual void Last() {}
+  virtual void MoveBy(Integer ADistance) {}
+  virtual void Scroll(Integer ADistance) {}
+  virtual void SavePos() {}
+  virtual void RestorePos() {}
   virtual Boolean AppendAllowed() { return CanModify(); }
   virtual Boolean InsertAllowed() { return CanModify(); }
   virtual Boolean DeleteAllowed();
@@ -894,10 +911,14 @@ class TvlCustomDataProvider : public TObject {
   // The locate count as the controller's grid-mode notify lock brackets it.
   virtual void BeginLocate() { EnterLocating(); }
   virtual void EndLocate() { LeaveLocating(); }
-  Boolean IsEditing() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
-  Boolean IsInserting() const { return IsEditing() && FInserting; }
+  // The editing state as the source sees it; a data-set provider answers
+  // the data set's state. The bookkeeping below is the provider's own record.
+  virtual Boolean IsEditing() { return HasEditingRecord(); }
+  virtual Boolean IsInserting() { return IsInsertingRecord(); }
+  virtual Boolean IsModified() { return FModified; }
+  Boolean HasEditingRecord() const { return FEditingRecordIndex != vlNoEditingRecordIndex; }
+  Boolean IsInsertingRecord() const { return HasEditingRecord() && FInserting; }
   Boolean IsChanging() const { return FChanging; }
-  Boolean IsModified() const { return FModified; }
   Boolean IsLocating() const { return FLocateCount > 0; }
   Integer LockCount() const { return FLockCount; }
   Integer EditingRecordIndex() const { return FEditingRecordIndex; }
@@ -1127,6 +1148,12 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   virtual void AfterFocusedRecordChange() {}
   // Posts or cancels a pending edit of a data set; nothing here.
   virtual void CheckBrowseMode() {}
+  // The provider writes the view's pending editor data (UpdateData while changing).
+  void PostEditingData();
+  // The view writes its pending editor text into the record; nothing here.
+  virtual void UpdateData() {}
+  // The source asks for the editor of an item (a data-set field's FocusControl); ADone when it took it.
+  virtual void FocusControl(Integer AItemIndex, Boolean& ADone) {}
   // CheckBrowseMode on every existing detail controller; True.
   virtual Boolean CheckDetailsBrowseMode();
   // The view took the focus; nothing here.
@@ -1193,7 +1220,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
   void CheckEditingRecord(Integer ARecordIndex);
   virtual void PostPendingEdit();
-  Boolean IsImmediatePost() const { return FOptions.Contains(dcoImmediatePost); }
+  // Also when the provider cannot modify its source: edits stay in the storage and post at once.
+  Boolean IsImmediatePost() const { return FOptions.Contains(dcoImmediatePost) || FProvider->IsReadOnly(); }
 
   // Master-detail.
   TvlCustomDataRelationList* Relations() override;
@@ -1253,7 +1281,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
 
   // Stream, incremental filter and search.
   void SaveToStream(TStream* AStream);
-  void LoadFromStream(TStream* AStream);
+  // Replaces the records (overridable: a controller keeping an index of its records renews it).
+  virtual void LoadFromStream(TStream* AStream);
   Integer SetIncrementalFilter(Integer AItemIndex, const String& AText);
   void ResetIncrementalFilter();
   Boolean IsIncrementalFilter() const { return FIncrementalFilterField && !FIncrementalFilterText.empty(); }

@@ -17,6 +17,7 @@ using vl_data_controller::DataError;
 namespace {
 
 const AnsiString kStreamSignature = "DataController1";
+const char16_t* const kStreamTextMark = u";Text";
 
 }  // namespace
 
@@ -373,16 +374,26 @@ void TvlCustomDataController::SaveToStream(TStream* AStream) {
     if (FFields->Items(I)->ValueDef()) Items.push_back(FFields->Items(I));
   TvlDataStorage* Scratch = New<TvlDataStorage>();
   Finally FreeScratch([&] { Free(Scratch); });
-  for (TvlCustomDataField* F : Items) Scratch->ValueDefs()->Add(F->ValueTypeClass(), true, false, nullptr);
+  // Text-stored items (a display format) keep their display texts too.
+  auto Texts = [&](TvlCustomDataField* F) { return !IsProviderMode() && F->ValueDef()->TextStored(); };
+  for (TvlCustomDataField* F : Items) Scratch->ValueDefs()->Add(F->ValueTypeClass(), true, Texts(F), nullptr);
   const Integer N = RecordCount();
   Scratch->SetRecordCount(N);
   for (Integer R = 0; R < N; ++R)
-    for (size_t I = 0; I < Items.size(); ++I)
-      Scratch->SetValue(R, Scratch->ValueDefs()->Items(static_cast<Integer>(I)), GetValue(R, Items[I]));
+    for (size_t I = 0; I < Items.size(); ++I) {
+      TvlValueDef* D = Scratch->ValueDefs()->Items(static_cast<Integer>(I));
+      Scratch->SetValue(R, D, GetValue(R, Items[I]));
+      if (D->TextStored()) Scratch->SetDisplayText(R, D, FDataStorage->GetDisplayText(R, Items[I]->ValueDef()));
+    }
   for (Integer I = 0; I < Scratch->ValueDefs()->Count(); ++I) Scratch->ValueDefs()->Items(I)->SetStreamStored(true);
   vlStreamWriteAnsiString(AStream, kStreamSignature);
   vlStreamWriteInteger(AStream, static_cast<Integer>(Items.size()));
-  for (TvlCustomDataField* F : Items) vlStreamWriteAnsiString(AStream, F->ValueTypeClass()->ClassName());
+  // A text-stored item's type name ends in kStreamTextMark.
+  for (TvlCustomDataField* F : Items) {
+    String Name = F->ValueTypeClass()->ClassName();
+    if (Texts(F)) Name += kStreamTextMark;
+    vlStreamWriteAnsiString(AStream, AnsiString(Name.begin(), Name.end()));
+  }
   vlStreamWriteInteger(AStream, N);
   for (Integer R = 0; R < N; ++R) Scratch->WriteData(R, AStream);
 }
@@ -399,10 +410,16 @@ void TvlCustomDataController::LoadFromStream(TStream* AStream) {
   if (Signature != kStreamSignature) DataError(vlSDataInvalidStreamFormat);
   Integer Count = vlStreamGetInteger(AStream);
   if (Count != static_cast<Integer>(Items.size())) DataError(vlSDataInvalidStreamFormat);
+  std::vector<Boolean> StreamTexts;
   for (TvlCustomDataField* F : Items) {
     AnsiString Name;
     vlStreamReadAnsiString(AStream, Name);
-    if (String(Name.begin(), Name.end()) != F->ValueTypeClass()->ClassName()) DataError(vlSDataInvalidStreamFormat);
+    String Text(Name.begin(), Name.end());
+    const String Mark = kStreamTextMark;
+    const Boolean WithTexts = Text.size() > Mark.size() && Text.compare(Text.size() - Mark.size(), Mark.size(), Mark) == 0;
+    if (WithTexts) Text.resize(Text.size() - Mark.size());
+    if (Text != F->ValueTypeClass()->ClassName()) DataError(vlSDataInvalidStreamFormat);
+    StreamTexts.push_back(WithTexts);
   }
   const Integer N = vlStreamGetInteger(AStream);
   // Each record takes at least its signature; a count beyond the bytes left
@@ -412,7 +429,8 @@ void TvlCustomDataController::LoadFromStream(TStream* AStream) {
   // the controller as it was.
   TvlDataStorage* Scratch = New<TvlDataStorage>();
   Finally FreeScratch([&] { Free(Scratch); });
-  for (TvlCustomDataField* F : Items) Scratch->ValueDefs()->Add(F->ValueTypeClass(), true, false, nullptr);
+  for (size_t I = 0; I < Items.size(); ++I)
+    Scratch->ValueDefs()->Add(Items[I]->ValueTypeClass(), true, StreamTexts[I], nullptr);
   for (Integer I = 0; I < Scratch->ValueDefs()->Count(); ++I) Scratch->ValueDefs()->Items(I)->SetStreamStored(true);
   Scratch->SetRecordCount(N);
   for (Integer R = 0; R < N; ++R) {
@@ -433,9 +451,12 @@ void TvlCustomDataController::LoadFromStream(TStream* AStream) {
   FDataStorage->SetRecordCount(0);
   FDataStorage->SetRecordCount(N);
   for (Integer R = 0; R < N; ++R)
-    for (size_t I = 0; I < Items.size(); ++I)
-      FDataStorage->SetValue(R, Items[I]->ValueDef(),
-                             Scratch->GetValue(R, Scratch->ValueDefs()->Items(static_cast<Integer>(I))));
+    for (size_t I = 0; I < Items.size(); ++I) {
+      TvlValueDef* D = Scratch->ValueDefs()->Items(static_cast<Integer>(I));
+      FDataStorage->SetValue(R, Items[I]->ValueDef(), Scratch->GetValue(R, D));
+      if (D->TextStored() && Items[I]->ValueDef()->TextStored())
+        FDataStorage->SetDisplayText(R, Items[I]->ValueDef(), Scratch->GetDisplayText(R, D));
+    }
   CheckBookmarkValid(-1);
   FDataControllerInfo->Refresh();
 }

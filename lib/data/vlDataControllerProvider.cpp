@@ -154,10 +154,14 @@ void TvlCustomDataProvider::ResetEditing() {
   DiscardSavedRecord();
 }
 
+void TvlCustomDataProvider::PostEditingData() {
+  if (IsChanging()) FDataController->UpdateData();
+}
+
 void TvlCustomDataProvider::DoEdit() {
-  if (IsEditing()) return;
+  if (HasEditingRecord()) return;
   TvlCustomDataController* DC = FDataController;
-  if (DC->UseNewItemRowForEditing() && DC->NewItemRowFocused() && !IsInserting()) {
+  if (DC->UseNewItemRowForEditing() && DC->NewItemRowFocused() && !IsInsertingRecord()) {
     Insert();
     return;
   }
@@ -188,8 +192,11 @@ void TvlCustomDataProvider::AssignGroupingValues(Integer ARecordIndex, const std
 
 void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
   TvlCustomDataController* DC = FDataController;
-  if (IsInserting() && !FChanging && !FModified) return;
-  if (IsEditing() && (FChanging || FModified)) Post(false);
+  if (IsInsertingRecord() && !FChanging && !FModified) return;
+  if (HasEditingRecord() && (FChanging || FModified)) {
+    if (FChanging) PostEditingData();
+    Post(false);
+  }
   DC->DoBeforeInsert();
   Integer NewRecord;
   {
@@ -197,7 +204,7 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
     Finally End([&] { DC->EndUpdate(); });
     std::vector<Variant> GroupValues;
     auto TakeGroupValues = [&](Integer R) { DC->GetGroupValues(R, GroupValues); };
-    if (IsEditing()) ResetEditing();
+    if (HasEditingRecord()) ResetEditing();
     if (DC->UseNewItemRowForEditing()) {
       // The new-item row takes the values; a stored record is appended on post.
       Integer Neighbour = DC->FocusedRecordIndex();
@@ -209,7 +216,8 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
       Integer Rows = DC->GetRowCount();
       Integer Last = Rows > 0 ? DC->GetRowInfo(Rows - 1).RecordIndex : -1;
       TakeGroupValues(Last);
-      NewRecord = DC->DataStorage()->AppendRecord();
+      // In provider mode the custom data source makes the record (its handle).
+      NewRecord = DC->IsProviderMode() ? DC->AppendRecord() : DC->DataStorage()->AppendRecord();
       FEditingRecordIndex1 = Last >= 0 ? Last : NewRecord;
     } else {
       DC->ClearSelection();
@@ -217,8 +225,12 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
       Integer Before = Focused >= 0 ? Focused : 0;
       TakeGroupValues(Focused);
       NewRecord = std::min(Before, DC->RecordCount());
-      DC->DataStorage()->InsertRecord(NewRecord);
-      DC->RecordInserted(NewRecord);
+      if (DC->IsProviderMode()) {
+        DC->InsertRecord(NewRecord);
+      } else {
+        DC->DataStorage()->InsertRecord(NewRecord);
+        DC->RecordInserted(NewRecord);
+      }
       FEditingRecordIndex2 = Before + 1;
       if (FEditingRecordIndex2 >= DC->RecordCount()) {
         FEditingRecordIndex2 = vlNoEditingRecordIndex;
@@ -237,7 +249,9 @@ void TvlCustomDataProvider::DoInsert(Boolean AAppend) {
 
 void TvlCustomDataProvider::Post(Boolean AForcePost) {
   TvlCustomDataController* DC = FDataController;
-  if (!IsEditing()) return;
+  if (!HasEditingRecord()) return;
+  // A pending editor text is written first.
+  PostEditingData();
   Integer Posted = -1;
   Boolean RealPost = false;
   {
@@ -340,8 +354,8 @@ void TvlCustomDataProvider::DeleteSelection() {
 
 Boolean TvlCustomDataProvider::CanInitEditing(Integer ARecordIndex) {
   FDataController->CheckRecordIndex(ARecordIndex);
-  if (!IsEditing()) DoEdit();
-  if (IsEditing()) BeginChange();
+  if (!HasEditingRecord()) DoEdit();
+  if (HasEditingRecord()) BeginChange();
   return true;
 }
 

@@ -1,0 +1,672 @@
+// The data-set controller under failing posts, outside changes and reloads,
+// against a real SQLite file: after each step the file is read through a
+// second connection and compared with what the controller shows.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/data/vlDBData.h"
+#include "lib/data/vlValueTypes.h"
+#include "platform/db/ADODB.h"
+#include "platform/db/LogDatabase.h"
+#include "platform/classes/Streams.h"
+#include "platform/db/MemData.h"
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Variants.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using TComponentPtr = std::unique_ptr<TComponent, TObjectFree>;
+
+String Text(const Variant& V) { return VarIsNull(V) ? String(u"<null>") : VarToStr(V); }
+
+// An SQLite file with the table "item": Id the key, Name NOT NULL and
+// UNIQUE, Amount never negative; rows Id 1..ACount, Name "nId", Amount Id*10.
+// The controller's data set has its own connection; `Other` reads the file.
+struct TItemDb {
+  TComponentPtr Owner{New<TComponent>(nullptr)};
+  TADOConnection* Conn{};
+  TADOConnection* Other{};
+  TADODataSet* Set{};
+  TDataSource* Source{};
+  TItemDb(const char* ADir, Integer ACount, const char16_t* ATable = u"item") {
+    String File = UTF8ToUTF16(testing_support::MakeTempDir(ADir) + "/items.mdb");
+    CreateLogDatabase(File);
+    Conn = New<TADOConnection>(Owner.get());
+    Conn->SetLoginPrompt(false);
+    Conn->SetConnectionString(LogConnectionString(File));
+    Conn->Open();
+    Conn->Execute(String(u"CREATE TABLE ") + ATable +
+                  u" (Id INTEGER PRIMARY KEY, Name VARCHAR(20) NOT NULL UNIQUE, Amount INTEGER CHECK (Amount >= 0))");
+    Conn->BeginTrans();
+    for (Integer I = 1; I <= ACount; ++I)
+      Conn->Execute(Format(u"INSERT INTO %s VALUES (%d, 'n%d', %d)", {String(ATable), I, I, I * 10}));
+    Conn->CommitTrans();
+    Other = New<TADOConnection>(Owner.get());
+    Other->SetLoginPrompt(false);
+    Other->SetConnectionString(LogConnectionString(File));
+    Other->Open();
+    Set = New<TADODataSet>(Owner.get());
+    Set->SetConnection(Conn);
+    Set->SetCursorType(ctStatic);
+    Set->SetCommandText(String(u"select * from ") + ATable + u" order by Id");
+    Source = New<TDataSource>(Owner.get());
+    Source->SetDataSet(Set);
+  }
+  // The rows of ATable as the file holds them: "Id:Name:Amount" in key order.
+  String FileRows(const char16_t* ATable = u"item") {
+    TComponentPtr Q(New<TADODataSet>(nullptr));
+    auto* D = static_cast<TADODataSet*>(Q.get());
+    D->SetConnection(Other);
+    D->SetCommandText(String(u"select * from ") + ATable + u" order by Id");
+    D->Open();
+    String S;
+    for (; !D->Eof(); D->Next()) {
+      if (!S.empty()) S += u" ";
+      for (Integer F = 0; F < D->FieldCount(); ++F)
+        S += (F ? u":" : u"") + Text(D->Fields()->Fields(F)->Value());
+    }
+    return S;
+  }
+};
+
+// A controller with one item per named field, keyed by "Id" when asked.
+struct TView {
+  TvlDBDataController* DC{};
+  std::vector<TComponentPtr> Columns;
+  TView(TDataSource* ASource, std::initializer_list<const char16_t*> AFields, const String& AKeys = u"") {
+    DC = New<TvlDBDataController>(nullptr);
+    for (const char16_t* Name : AFields) {
+      Columns.emplace_back(New<TComponent>(nullptr));
+      DC->AddItemForField(Columns.back().get(), Name);
+    }
+    DC->SetKeyFieldNames(AKeys);
+    DC->SetDataSource(ASource);
+  }
+  ~TView() { Free(DC); }
+  // The stored records in record order, in FileRows' form.
+  String Rows() {
+    String S;
+    for (Integer R = 0; R < DC->RecordCount(); ++R) {
+      if (!S.empty()) S += u" ";
+      for (Integer I = 0; I < DC->GetItemCount(); ++I) S += (I ? u":" : u"") + Text(DC->GetValue(R, I));
+    }
+    return S;
+  }
+};
+
+class TRefuse : public TObject {
+  CL_CLASS(TRefuse, TObject)
+ public:
+  Boolean Refuse{true};
+  void BeforePost(TDataSet*) {
+    if (Refuse) DatabaseError(u"refused");
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TRefuse)
+
+// A post that fails while the focus moves (outside smart refresh) leaves
+// the edit in progress with its typed value and every stored record as it
+// was; the corrected value posts to the same row.
+TEST(vlDBDataScenario, FailedPostOnAFocusMoveKeepsTheEditAndTheRecords) {
+  TItemDb Db("dbscen1", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  Db.Set->Open();
+  const String Before = u"1:n1:10 2:n2:20 3:n3:30";
+  ASSERT_EQ(V.Rows(), Before);
+  V.DC->SetFocusedRecordIndex(1);
+  Db.Set->Edit();
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(-5);
+  EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
+  EXPECT_EQ(Db.FileRows(), Before);
+  EXPECT_EQ(Db.Set->State(), dsEdit);
+  EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), -5);
+  EXPECT_EQ(V.Rows(), u"1:n1:10 2:n2:-5 3:n3:30");
+  EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(25);
+  V.DC->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:25 3:n3:30");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+}
+
+// The same with the in-memory data set refusing the post in BeforePost.
+TEST(vlDBDataScenario, RefusedPostOfTheInMemoryDataSetKeepsTheEdit) {
+  TComponentPtr Owner(New<TComponent>(nullptr));
+  auto* DS = New<TMemDataSet>(Owner.get());
+  DS->FieldDefs()->Add(u"Id", ftInteger);
+  DS->FieldDefs()->Add(u"Name", ftString, 20);
+  DS->Open();
+  for (Integer I = 1; I <= 3; ++I) DS->AppendRecord({Variant(I), Variant(u"n" + IntToStr(I))});
+  DS->First();
+  auto* Source = New<TDataSource>(Owner.get());
+  Source->SetDataSet(DS);
+  std::unique_ptr<TRefuse, TObjectFree> Sink(New<TRefuse>());
+  DS->SetBeforePost(TDataSetNotifyEvent(Sink.get(), &TRefuse::BeforePost));
+  TView V(Source, {u"Id", u"Name"});
+  ASSERT_EQ(V.Rows(), u"1:n1 2:n2 3:n3");
+  DS->Edit();
+  DS->FieldByName(u"Name")->SetAsString(u"typed");
+  EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_EQ(V.Rows(), u"1:typed 2:n2 3:n3");
+  Sink->Refuse = false;
+  V.DC->Post();
+  EXPECT_EQ(V.Rows(), u"1:typed 2:n2 3:n3");
+  DS->First();
+  EXPECT_EQ(DS->FieldByName(u"Name")->AsString(), u"typed");
+}
+
+// Smart refresh: an edit posted by the next Append or Insert shows its new
+// value at once, and cancelling the new record leaves it so.
+TEST(vlDBDataScenario, EditPostedByTheNextInsertShowsItsValue) {
+  for (const Boolean Append : {true, false}) {
+    SCOPED_TRACE(Append ? "Append" : "Insert");
+    TItemDb Db(Append ? "dbscen3a" : "dbscen3i", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(true);
+    Db.Set->Open();
+    V.DC->SetFocusedRecordIndex(1);
+    V.DC->Edit();
+    V.DC->SetEditValue(1, Variant(u"typed"), false);
+    if (Append)
+      V.DC->Append();
+    else
+      V.DC->Insert();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
+    EXPECT_EQ(Db.Set->State(), dsInsert);
+    EXPECT_NE(V.Rows().find(u"2:typed:20"), String::npos) << UTF16ToUTF8(V.Rows());
+    V.DC->Cancel();
+    EXPECT_EQ(Db.Set->State(), dsBrowse);
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+  }
+}
+
+// Smart refresh after an outside insert and delete that keep the row count:
+// the refresh shows the rows as they are, and an edit of the focused row
+// lands on that row.
+TEST(vlDBDataScenario, RefreshWithTheSameCountShowsOutsideChanges) {
+  TItemDb Db("dbscen4", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  V.DC->DataModeController()->SetSmartRefresh(true);
+  Db.Set->Open();
+  Db.Other->Execute(u"DELETE FROM item WHERE Id = 1; INSERT INTO item VALUES (9, 'n9', 90)");
+  Db.Set->Refresh();
+  EXPECT_EQ(V.Rows(), u"2:n2:20 3:n3:30 9:n9:90");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+  V.DC->SetFocusedRecordIndex(0);
+  V.DC->Edit();
+  V.DC->SetEditValue(1, Variant(u"typed"), false);
+  V.DC->Post();
+  EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
+  V.DC->SetFocusedRecordIndex(2);
+  EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+}
+
+// The editing state is the data set's: modified while its record is, and a
+// record stream loaded during the edit does not end it, so Post still writes.
+TEST(vlDBDataScenario, EditingStateIsTheDataSets) {
+  TItemDb Db("dbscen2", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  Db.Set->Open();
+  V.DC->SetFocusedRecordIndex(0);
+  Db.Set->Edit();
+  EXPECT_EQ(V.DC->EditState(), dceEdit);
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(15);
+  EXPECT_EQ(V.DC->EditState(), dceEdit | dceModified);
+  std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
+  V.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  V.DC->LoadFromStream(S.get());
+  EXPECT_EQ(Db.Set->State(), dsEdit);
+  EXPECT_TRUE(V.DC->EditState() & dceModified);
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+  V.DC->Post();
+  EXPECT_EQ(Db.Set->State(), dsBrowse);
+  EXPECT_EQ(Db.FileRows(), u"1:n1:15 2:n2:20 3:n3:30");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+}
+
+namespace {
+
+// A master view making one detail controller per expanded master record from a pattern.
+class TScenarioMaster : public TvlDBDataController {
+  CL_CLASS(TScenarioMaster, TvlDBDataController)
+ public:
+  TvlDBDataController* Pattern{};
+  TObject* CreateDetailLinkObject(TvlCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    auto* D = New<TvlDBDataController>(nullptr);
+    for (Integer I = 0; I < Pattern->GetItemCount(); ++I) D->AddItemForField(nullptr, Pattern->GetItemFieldName(I));
+    D->SetMasterRelation(ARelation, ARecordIndex);
+    D->Assign(Pattern);
+    return D;
+  }
+  IvlDataController* GetDetailDataControllerByLinkObject(TObject* ALinkObject) override {
+    return dynamic_cast<TvlDBDataController*>(ALinkObject);
+  }
+  TvlDBDataController* Detail(Integer ARecordIndex) {
+    return dynamic_cast<TvlDBDataController*>(
+        GetDetailDataControllerByLinkObject(GetDetailLinkObject(ARecordIndex, 0)));
+  }
+};
+
+// Masters "item" 1..10 and their lines "line" (Id, MasterId, Qty): master M
+// has lines M*100+1 and M*100+2 with Qty M*10+line.
+struct TMasterDetailDb : TItemDb {
+  TADODataSet* Lines{};
+  TDataSource* LineSource{};
+  TScenarioMaster* Master{};
+  TvlDBDataController* Pattern{};
+  TComponentPtr DetailItem{New<TComponent>(nullptr)};
+  explicit TMasterDetailDb(const char* ADir) : TItemDb(ADir, 10) {
+    Conn->Execute(u"CREATE TABLE line (Id INTEGER PRIMARY KEY, MasterId INTEGER NOT NULL, Qty INTEGER CHECK (Qty >= 0))");
+    for (Integer M = 1; M <= 10; ++M)
+      for (Integer L = 1; L <= 2; ++L)
+        Conn->Execute(Format(u"INSERT INTO line VALUES (%d, %d, %d)", {M * 100 + L, M, M * 10 + L}));
+    Lines = New<TADODataSet>(Owner.get());
+    Lines->SetConnection(Conn);
+    Lines->SetCursorType(ctStatic);
+    Lines->SetCommandText(u"select * from line order by MasterId, Id");
+    LineSource = New<TDataSource>(Owner.get());
+    LineSource->SetDataSet(Lines);
+    Master = New<TScenarioMaster>(nullptr);
+    Master->AddItemForField(nullptr, u"Id");
+    Master->AddItemForField(nullptr, u"Name");
+    Master->SetKeyFieldNames(u"Id");
+    Master->SetDataSource(Source);
+    Pattern = New<TvlDBDataController>(nullptr);
+    for (const char16_t* Name : {u"Id", u"MasterId", u"Qty"}) Pattern->AddItemForField(nullptr, Name);
+    Pattern->SetKeyFieldNames(u"Id");
+    Pattern->SetDetailKeyFieldNames(u"MasterId");
+    Pattern->SetMasterKeyFieldNames(u"Id");
+    Pattern->SetDataSource(LineSource);
+    Master->Pattern = Pattern;
+    Pattern->SetMasterMode(Master->Relations()->Add(DetailItem.get()), true);
+  }
+  ~TMasterDetailDb() {
+    Free(Master);
+    Free(Pattern);
+  }
+  // The master id of each stored line of the detail of master record R ("-" when not expanded).
+  String DetailMasters(Integer R) {
+    TvlDBDataController* D = Master->GetDetailExpanding(R) ? Master->Detail(R) : nullptr;
+    if (!D) return u"-";
+    String S;
+    for (Integer I = 0; I < D->RecordCount(); ++I) S += (I ? u"," : u"") + Text(D->GetValue(I, 1));
+    return S;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TScenarioMaster)
+
+// A reload that shifts the master records leaves no detail on another
+// master's record: each expanded detail shows (and edits) its own master's lines.
+TEST(vlDBDataScenario, ReloadKeepsDetailsWithTheirMasters) {
+  TMasterDetailDb Db("dbscen5");
+  Db.Set->Open();
+  Db.Lines->Open();
+  ASSERT_TRUE(Db.Master->ChangeDetailExpanding(9, true));
+  ASSERT_EQ(Db.DetailMasters(9), u"10,10");
+  // Master 1 goes outside; the reload moves master 10 to record 8.
+  Db.Other->Execute(u"DELETE FROM item WHERE Id = 1");
+  Db.Set->Refresh();
+  ASSERT_EQ(Db.Master->RecordCount(), 9);
+  for (Integer R = 0; R < 9; ++R) {
+    const String Id = Text(Db.Master->GetValue(R, 0));
+    const String Lines = Db.DetailMasters(R);
+    EXPECT_TRUE(Lines == u"-" || Lines == Id + u"," + Id) << R << " " << UTF16ToUTF8(Lines);
+  }
+  ASSERT_EQ(Text(Db.Master->GetValue(8, 0)), u"10");
+  EXPECT_EQ(Db.DetailMasters(8), u"10,10");
+  // Editing the detail of master 10 writes master 10's line.
+  TvlDBDataController* D = Db.Master->Detail(8);
+  ASSERT_NE(D, nullptr);
+  D->SetFocusedRecordIndex(0);
+  D->Edit();
+  D->SetEditValue(2, Variant(77), false);
+  D->Post();
+  EXPECT_NE(Db.FileRows(u"line").find(u"1001:10:77"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+  EXPECT_NE(Db.FileRows(u"line").find(u"901:9:91"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+}
+
+// A pending edit is never cancelled without a word: a master's has-children
+// question leaves a detail's edit alone (answering its default), grid-mode
+// SelectAll posts it first (a failed post raises and selects nothing).
+TEST(vlDBDataScenario, PendingEditsSurviveHasChildrenAndSelectAll) {
+  {
+    TMasterDetailDb Db("dbscen13a");
+    Db.Set->Open();
+    Db.Lines->Open();
+    ASSERT_TRUE(Db.Master->ChangeDetailExpanding(9, true));
+    TvlDBDataController* D = Db.Master->Detail(9);
+    ASSERT_NE(D, nullptr);
+    D->SetFocusedRecordIndex(1);
+    D->Edit();
+    D->SetEditValue(2, Variant(55), false);
+    ASSERT_EQ(Db.Lines->State(), dsEdit);
+    Db.Master->ResetHasChildrenFlag();
+    EXPECT_TRUE(Db.Master->GetDetailHasChildren(2, 0));
+    EXPECT_EQ(Db.Lines->State(), dsEdit);
+    EXPECT_EQ(Db.Lines->FieldByName(u"Qty")->AsInteger(), 55);
+    D->Post();
+    EXPECT_NE(Db.FileRows(u"line").find(u"1002:10:55"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+  }
+  TItemDb Db("dbscen13b", 30);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  V.DC->DataModeController()->SetGridMode(true);
+  V.DC->DataModeController()->SetGridModeBufferCount(10);
+  V.DC->SetMultiSelect(true);
+  Db.Set->Open();
+  Db.Set->Edit();
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(-1);
+  EXPECT_THROW(V.DC->SelectAll(), EDatabaseError);
+  EXPECT_EQ(Db.Set->State(), dsEdit);
+  EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), -1);
+  EXPECT_EQ(V.DC->GetSelectedCount(), 0);
+  Db.Set->FieldByName(u"Amount")->SetAsInteger(11);
+  V.DC->SelectAll();
+  EXPECT_EQ(Db.Set->State(), dsBrowse);
+  EXPECT_EQ(V.DC->GetSelectedCount(), 30);
+  EXPECT_EQ(Db.FileRows().substr(0, 8), u"1:n1:11 ");
+}
+
+namespace {
+
+// A custom data source over the SQLite table "item": the handles are the
+// rows' Ids, items 0 and 1 are Name and Amount, read and written in the file.
+class TSqlItemSource : public TvlCustomDataSource {
+  CL_CLASS(TSqlItemSource, TvlCustomDataSource)
+ public:
+  TADOConnection* Conn{};
+  std::vector<Integer> Ids;
+  Variant Query(const String& ASql) {
+    TComponentPtr Q(New<TADODataSet>(nullptr));
+    auto* D = static_cast<TADODataSet*>(Q.get());
+    D->SetConnection(Conn);
+    D->SetCommandText(ASql);
+    D->Open();
+    return D->Eof() ? Null() : D->Fields()->Fields(0)->Value();
+  }
+  static String Column(Integer AItem) { return AItem == 0 ? u"Name" : u"Amount"; }
+  Integer GetRecordCount() override {
+    Ids.clear();
+    const Integer Max = VarIsNull(Query(u"select max(Id) from item")) ? 0 : Query(u"select max(Id) from item").AsInteger();
+    for (Integer I = 1; I <= Max; ++I)
+      if (!VarIsNull(Query(Format(u"select Id from item where Id = %d", {I})))) Ids.push_back(I);
+    return static_cast<Integer>(Ids.size());
+  }
+  TRecordHandle GetRecordHandle(Integer ARecordIndex) override { return Ids[ARecordIndex]; }
+  Variant GetValue(TRecordHandle H, Integer AItem) override {
+    return Query(Format(u"select %s from item where Id = %d", {Column(AItem), static_cast<Integer>(H)}));
+  }
+  void SetValue(TRecordHandle H, Integer AItem, const Variant& AValue) override {
+    if (H < 0) return;
+    const String V = AItem == 0 ? u"'" + VarToStr(AValue) + u"'" : VarToStr(AValue);
+    Conn->Execute(Format(u"UPDATE item SET %s = %s WHERE Id = %d", {Column(AItem), V, static_cast<Integer>(H)}));
+  }
+  TRecordHandle AppendRecord() override {
+    const Integer Id = Query(u"select max(Id) from item").AsInteger() + 1;
+    Conn->Execute(Format(u"INSERT INTO item VALUES (%d, 'new%d', 0)", {Id, Id}));
+    return Id;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TSqlItemSource)
+
+// Provider mode: Append and Insert make the record in the custom data
+// source, so it has a handle and the typed value reaches the file.
+TEST(vlDBDataScenario, ProviderModeNewRecordsGoToTheDataSource) {
+  for (const Boolean Append : {true, false}) {
+    SCOPED_TRACE(Append ? "Append" : "Insert");
+    TItemDb Db(Append ? "dbscen8a" : "dbscen8i", 3);
+    std::unique_ptr<TvlCustomDataController, TObjectFree> DC(New<TvlCustomDataController>(nullptr));
+    std::vector<TComponentPtr> Columns;
+    for (TvlValueTypeClass T : {TvlValueTypeClass(ClassOf<TvlStringValueType>()), TvlValueTypeClass(ClassOf<TvlIntegerValueType>())}) {
+      Columns.emplace_back(New<TComponent>(nullptr));
+      DC->AddItem(Columns.back().get())->SetValueTypeClass(T);
+    }
+    std::unique_ptr<TSqlItemSource, TObjectFree> Source(New<TSqlItemSource>());
+    Source->Conn = Db.Conn;
+    DC->SetCustomDataSource(Source.get());
+    ASSERT_EQ(DC->RecordCount(), 3);
+    DC->SetFocusedRecordIndex(1);
+    if (Append)
+      DC->Append();
+    else
+      DC->Insert();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 4:new4:0");
+    ASSERT_TRUE(DC->SetEditValue(1, Variant(44), false));
+    DC->Post();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 4:new4:44");
+    EXPECT_EQ(DC->RecordCount(), 4);
+    const Integer R = DC->FocusedRecordIndex();
+    ASSERT_GE(R, 0);
+    EXPECT_EQ(Text(DC->GetValue(R, 0)), u"new4");
+    EXPECT_EQ(Text(DC->GetValue(R, 1)), u"44");
+  }
+}
+
+// Records loaded from a stream are found by key: the key index of the
+// records before does not outlive them.
+TEST(vlDBDataScenario, KeysFindRecordsLoadedFromAStream) {
+  TItemDb Small("dbscen12a", 3);
+  TItemDb Big("dbscen12b", 10);
+  TView A(Small.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  TView B(Big.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  Small.Set->Open();
+  Big.Set->Open();
+  ASSERT_TRUE(B.DC->LocateByKey(Variant(9)));
+  std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
+  A.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  B.DC->LoadFromStream(S.get());
+  ASSERT_EQ(B.Rows(), u"1:n1:10 2:n2:20 3:n3:30");
+  EXPECT_EQ(B.DC->FindRecordIndexByKey(Variant(9)), -1);
+  EXPECT_FALSE(B.DC->LocateByKey(Variant(9)));
+  ASSERT_TRUE(B.DC->LocateByKey(Variant(3)));
+  EXPECT_EQ(B.DC->FocusedRecordIndex(), 2);
+  EXPECT_EQ(Big.Set->FieldByName(u"Id")->AsInteger(), 3);
+  EXPECT_EQ(Big.FileRows().substr(0, 23), u"1:n1:10 2:n2:20 3:n3:30");
+}
+
+// An item whose field name the data set lacks takes no edit (it would be dropped).
+TEST(vlDBDataScenario, ItemWithoutADataSetFieldRefusesEdits) {
+  TItemDb Db("dbscen10", 3);
+  TView V(Db.Source, {u"Id", u"Missing", u"Amount"});
+  Db.Set->Open();
+  V.DC->SetFocusedRecordIndex(0);
+  EXPECT_FALSE(V.DC->CanInitEditing(1));
+  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed"), false));
+  EXPECT_TRUE(V.DC->SetEditValue(2, Variant(12), false));
+  V.DC->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:12 2:n2:20 3:n3:30");
+  EXPECT_EQ(V.Rows(), u"1:<null>:12 2:<null>:20 3:<null>:30");
+}
+
+// The record stream keeps the display texts of text-stored items (a field
+// with a display format): loaded rows show their texts.
+TEST(vlDBDataScenario, RecordStreamKeepsDisplayTexts) {
+  TItemDb Db("dbscen11", 3);
+  Db.Set->Open();
+  static_cast<TNumericField*>(Db.Set->FieldByName(u"Amount"))->SetDisplayFormat(u"0' kWh'");
+  TView A(Db.Source, {u"Id", u"Amount"}, u"Id");
+  TView B(Db.Source, {u"Id", u"Amount"}, u"Id");
+  ASSERT_TRUE(A.DC->GetItemTextStored(1));
+  ASSERT_EQ(A.DC->GetDisplayText(1, 1), u"20 kWh");
+  std::unique_ptr<TMemoryStream, TObjectFree> S(New<TMemoryStream>());
+  A.DC->SaveToStream(S.get());
+  S->SetPosition(0);
+  B.DC->LoadFromStream(S.get());
+  for (Integer R = 0; R < 3; ++R) EXPECT_EQ(B.DC->GetDisplayText(R, 1), A.DC->GetDisplayText(R, 1)) << R;
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+}
+
+// Cancelling an append in a detail leaves the master's focus (and the
+// detail data set) on the detail's master.
+TEST(vlDBDataScenario, CancelledDetailAppendKeepsTheMastersFocus) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TMasterDetailDb Db(Smart ? "dbscen9s" : "dbscen9f");
+    Db.Pattern->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    Db.Lines->Open();
+    Db.Master->SetFocusedRecordIndex(2);
+    ASSERT_TRUE(Db.Master->ChangeDetailExpanding(2, true));
+    TvlDBDataController* D = Db.Master->Detail(2);
+    ASSERT_NE(D, nullptr);
+    D->SetFocusedRecordIndex(0);
+    const String Lines = Db.FileRows(u"line");
+    D->Append();
+    ASSERT_EQ(Db.Lines->State(), dsInsert);
+    D->Cancel();
+    EXPECT_EQ(Db.Lines->State(), dsBrowse);
+    EXPECT_EQ(Db.Master->FocusedRecordIndex(), 2);
+    EXPECT_EQ(Db.Lines->FieldByName(u"MasterId")->AsInteger(), 3);
+    EXPECT_EQ(Db.FileRows(u"line"), Lines);
+    D = Db.Master->Detail(2);
+    ASSERT_NE(D, nullptr);
+    EXPECT_EQ(D->EditState(), 0);
+    EXPECT_EQ(Db.DetailMasters(2), u"3,3");
+  }
+}
+
+// Grid mode: closing the data set or freeing its data source empties the
+// window: no rows, no focus, no selected bookmarks.
+TEST(vlDBDataScenario, GridModeWindowEmptiesWhenTheDataSetGoes) {
+  for (const Boolean FreeSource : {false, true}) {
+    SCOPED_TRACE(FreeSource ? "data source freed" : "data set closed");
+    TItemDb Db(FreeSource ? "dbscen7f" : "dbscen7c", 30);
+    TView V(Db.Source, {u"Id", u"Name"});
+    V.DC->DataModeController()->SetGridMode(true);
+    V.DC->DataModeController()->SetGridModeBufferCount(10);
+    V.DC->SetMultiSelect(true);
+    Db.Set->Open();
+    ASSERT_EQ(V.DC->RecordCount(), 10);
+    V.DC->SetFocusedRowIndex(3);
+    V.DC->ChangeRowSelection(3, true);
+    V.DC->ChangeRowSelection(5, true);
+    ASSERT_EQ(V.DC->SelectedBookmarks()->Count(), 2);
+    if (FreeSource)
+      Free(Db.Source);
+    else
+      Db.Set->Close();
+    EXPECT_EQ(V.DC->RecordCount(), 0);
+    EXPECT_EQ(V.DC->FocusedRowIndex(), -1);
+    EXPECT_EQ(V.DC->GetSelectedCount(), 0);
+    EXPECT_EQ(V.DC->SelectedBookmarks()->Count(), 0);
+    EXPECT_EQ(Db.FileRows().substr(0, 15), u"1:n1:10 2:n2:20");
+  }
+}
+
+// Grid mode: navigation moves the data set, not only the focus inside the window.
+TEST(vlDBDataScenario, GridModeNavigationGoesToTheDataSet) {
+  TItemDb Db("dbscen6", 300);
+  TView V(Db.Source, {u"Id", u"Name"});
+  V.DC->DataModeController()->SetGridMode(true);
+  Db.Set->Open();
+  ASSERT_EQ(V.DC->RecordCount(), 100);
+  auto Focused = [&] { return Text(V.DC->GetValue(V.DC->FocusedRecordIndex(), 0)); };
+  auto Current = [&] { return Db.Set->FieldByName(u"Id")->AsInteger(); };
+  V.DC->GotoLast();
+  EXPECT_EQ(Current(), 300);
+  EXPECT_EQ(Focused(), u"300");
+  EXPECT_TRUE(V.DC->IsEOF());
+  V.DC->GotoFirst();
+  EXPECT_EQ(Current(), 1);
+  EXPECT_EQ(Focused(), u"1");
+  EXPECT_TRUE(V.DC->IsBOF());
+  EXPECT_FALSE(V.DC->IsEOF());
+  V.DC->MoveBy(150);
+  EXPECT_EQ(Current(), 151);
+  EXPECT_EQ(Focused(), u"151");
+  V.DC->GotoNext();
+  EXPECT_EQ(Current(), 152);
+  V.DC->GotoPrev();
+  EXPECT_EQ(Current(), 151);
+  EXPECT_EQ(Focused(), u"151");
+  EXPECT_EQ(Db.FileRows().substr(0, 15), u"1:n1:10 2:n2:20");
+}
+
+namespace {
+
+// A view with an in-place editor: its pending text goes into the record
+// when asked (UpdateData); a data-set field asking for its control finds it.
+class TEditorView : public TvlDBDataController {
+  CL_CLASS(TEditorView, TvlDBDataController)
+ public:
+  String Pending;
+  Integer FocusedItem{-1};
+  void UpdateData() override {
+    if (Pending.empty()) return;
+    const String Text = Pending;
+    Pending.clear();
+    SetEditValue(1, Variant(Text), true);
+  }
+  void FocusControl(Integer AItemIndex, Boolean& ADone) override {
+    FocusedItem = AItemIndex;
+    ADone = true;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TEditorView)
+
+// A view's pending editor text is written before a post, also one that
+// starts outside the view (the data set's own Post).
+TEST(vlDBDataScenario, PendingEditorTextIsWrittenBeforeAPost) {
+  TItemDb Db("dbscen151", 3);
+  std::unique_ptr<TEditorView, TObjectFree> V(New<TEditorView>(nullptr));
+  std::vector<TComponentPtr> Columns;
+  for (const char16_t* Name : {u"Id", u"Name", u"Amount"}) {
+    Columns.emplace_back(New<TComponent>(nullptr));
+    V->AddItemForField(Columns.back().get(), Name);
+  }
+  V->SetDataSource(Db.Source);
+  Db.Set->Open();
+  V->SetFocusedRecordIndex(1);
+  // The editor began editing the cell (the controller is changing).
+  Db.Set->Edit();
+  ASSERT_TRUE(V->CanInitEditing(1));
+  V->Pending = u"outside";
+  Db.Set->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:outside:20 3:n3:30");
+  ASSERT_TRUE(V->CanInitEditing(1));
+  V->Pending = u"inside";
+  V->Post();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:inside:20 3:n3:30");
+  EXPECT_EQ(Text(V->GetValue(1, 1)), u"inside");
+  // A field asking for its control reaches the view with its item.
+  Db.Set->FieldByName(u"Amount")->FocusControl();
+  EXPECT_EQ(V->FocusedItem, 2);
+}
+
+// A data set that cannot be modified: its items take no edit; an unbound
+// item (a value of the controller's own) is edited in the storage and posts
+// at once, the file untouched.
+TEST(vlDBDataScenario, ReadOnlyDataSetEditsPostAtOnce) {
+  TItemDb Db("dbscenro", 3);
+  Db.Set->SetLockType(ltReadOnly);
+  TView V(Db.Source, {u"Id", u"Name", u""});
+  V.DC->GetItemField(2)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  Db.Set->Open();
+  ASSERT_FALSE(V.DC->DBProvider()->CanModify());
+  EXPECT_TRUE(V.DC->IsImmediatePost());
+  V.DC->SetFocusedRecordIndex(0);
+  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed"), false));
+  ASSERT_TRUE(V.DC->SetEditValue(2, Variant(5), false));
+  EXPECT_EQ(V.DC->EditState(), 0);
+  EXPECT_EQ(Text(V.DC->GetValue(0, 2)), u"5");
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+}
