@@ -324,7 +324,7 @@ class TqlCustomLang : public TComponent {
   void ReadTranslationData(TStream* Stream);
   void WriteTranslationData(TStream* Stream);
   String DecodeLegacyLine(const String& Text, Boolean RawBytes);
-  void DecodeLegacyList(TStrings* List);
+  void AddTranslationLines(Integer Kind, const std::vector<String>& Lines);
   Byte GetCharsetForLanguage(Integer ALang);
   void FillCharsetArray();
   void UpdateCharsets();
