@@ -100,6 +100,12 @@ String MergeLine(const String& Old, const String& New, Char D);
 // The first line with the same path as Line (ignoring case), -1 when none.
 Integer FindLineByPath(TStrings* List, const String& Line, Char D);
 
+// Target made equal to Source line by line, in place: each line replaced or
+// added (the write hook, when set, may change its text with Target as the
+// object and no property), surplus lines deleted from the end. A sorted
+// string list is unsorted meanwhile and sorted again afterwards.
+void UpdateStringsInPlace(TStrings* Target, TStrings* Source);
+
 // Code pages of character sets. A character set without its own page
 // (DEFAULT_CHARSET) uses the system ANSI code page. An empty input gives an
 // empty result; a conversion that fails raises ELanguageError.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "localization/qlComp.h"
+#include "platform/classes/StringLists.h"
 #include "platform/rtl/CodePages.h"
 #include "tests/localization/LocalizationFixtures.h"
 
@@ -143,4 +144,38 @@ TEST(Lines, TextHelpers) {
                        {u"\\0\\1234", u"\0S4"s},
                        {u"\\a\\b\\f\\v", u"\a\b\f\v"}};
   for (const auto& c : escapes) EXPECT_EQ(DecodeEscapes(c.Text), c.Expected) << UTF16ToUTF8(c.Text);
+}
+
+TEST(Lines, UpdateStringsInPlace) {
+  struct {
+    std::vector<std::u16string> Target;
+    Boolean Sorted;
+    std::vector<std::u16string> Source;
+    std::vector<std::string> Expected;
+  } const cases[] = {
+      {{u"a", u"b", u"c", u"d"}, false, {u"x", u"y"}, {"x", "y"}},      // surplus lines go from the end
+      {{u"a"}, false, {u"x", u"y", u"z"}, {"x", "y", "z"}},              // a shorter target grows
+      {{u"a", u"b"}, false, {}, {}},
+      {{u"b", u"c", u"d"}, true, {u"z", u"a", u"m"}, {"a", "m", "z"}},  // a sorted list stays sorted
+  };
+  for (const auto& c : cases) {
+    TOwned<TStringList> target(New<TStringList>());
+    TOwned<TStringList> source(New<TStringList>());
+    for (const auto& s : c.Target) target->Add(String(s));
+    for (const auto& s : c.Source) source->Add(String(s));
+    target->SetSorted(c.Sorted);
+    UpdateStringsInPlace(target.get(), source.get());
+    EXPECT_EQ(Lines(target.get()), c.Expected);
+    EXPECT_EQ(target->Sorted(), c.Sorted);
+  }
+  // The write hook sees each line and may change it.
+  qlWriteStrPropHook = [](TObject*, const TPropInfo* PropInfo, String& Text) {
+    if (!PropInfo) Text += u"!";
+  };
+  TOwned<TStringList> target(New<TStringList>());
+  TOwned<TStringList> source(New<TStringList>());
+  source->Add(u"a");
+  UpdateStringsInPlace(target.get(), source.get());
+  qlWriteStrPropHook = nullptr;
+  EXPECT_EQ(Lines(target.get()), (std::vector<std::string>{"a!"}));
 }
