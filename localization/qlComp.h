@@ -29,6 +29,7 @@
 class TStrings;
 class TStringList;
 class TStream;
+struct TFormatSettings;
 class TqlCustomLang;
 
 // Errors of the localization library (fixed English messages).
@@ -105,6 +106,13 @@ Integer FindLineByPath(TStrings* List, const String& Line, Char D);
 // object and no property), surplus lines deleted from the end. A sorted
 // string list is unsorted meanwhile and sorted again afterwards.
 void UpdateStringsInPlace(TStrings* Target, TStrings* Source);
+
+// One Locales line's value into the format settings: Item is one of the
+// fifteen locale item names (compared exactly); separators take the value's
+// first character, the name lists the value's comma-separated items from the
+// first (at most twelve months or seven days). An empty value or another item
+// changes nothing.
+void ApplyLocaleValue(TFormatSettings& Settings, const String& Item, const String& Value);
 
 // Code pages of character sets. A character set without its own page
 // (DEFAULT_CHARSET) uses the system ANSI code page. An empty input gives an

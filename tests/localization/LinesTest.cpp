@@ -5,6 +5,7 @@
 #include "localization/qlComp.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Locale.h"
 #include "tests/localization/LocalizationFixtures.h"
 
 using namespace loc_test;
@@ -178,4 +179,34 @@ TEST(Lines, UpdateStringsInPlace) {
   UpdateStringsInPlace(target.get(), source.get());
   qlWriteStrPropHook = nullptr;
   EXPECT_EQ(Lines(target.get()), (std::vector<std::string>{"a!"}));
+}
+
+TEST(Lines, ApplyLocaleValue) {
+  TFormatSettings s;
+  s.DecimalSeparator = u'.';
+  for (Integer i = 0; i < 12; ++i) s.ShortMonthNames[i] = u"m";
+  for (Integer i = 0; i < 7; ++i) s.LongDayNames[i] = u"d";
+  struct {
+    const char16_t* Item;
+    const char16_t* Value;
+  } const lines[] = {
+      {u"Currency String", u"TL"},
+      {u"Decimal Separator", u",;"},    // the first character only
+      {u"Thousand Separator", u""},     // an empty value changes nothing
+      {u"decimal separator", u"x"},     // item names compare exactly
+      {u"Short Month Names", u"Oca,Şub,Mar,Nis,May,Haz,Tem,Ağu,Eyl,Eki,Kas,Ara,On3"},
+      {u"Long Day Names", u"Pazar,Pazartesi,\"Salı Günü\",Çarşamba,Perşembe"},
+      {u"Long Time Format", u"hh:nn:ss"},
+  };
+  s.ThousandSeparator = u'\'';
+  for (const auto& l : lines) ApplyLocaleValue(s, String(l.Item), String(l.Value));
+  EXPECT_EQ(Show(s.CurrencyString), "TL");
+  EXPECT_EQ(s.DecimalSeparator, u',');
+  EXPECT_EQ(s.ThousandSeparator, u'\'');
+  EXPECT_EQ(Show(s.ShortMonthNames[0]), "Oca");
+  EXPECT_EQ(Show(s.ShortMonthNames[11]), "Ara");
+  EXPECT_EQ(Show(s.LongDayNames[2]), "Salı Günü");
+  EXPECT_EQ(Show(s.LongDayNames[4]), "Perşembe");
+  EXPECT_EQ(Show(s.LongDayNames[5]), "d");  // five names change only the first five
+  EXPECT_EQ(Show(s.LongTimeFormat), "hh:nn:ss");
 }
