@@ -7,6 +7,7 @@
 #include "localization/qlCompPublish.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
+#include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
@@ -486,6 +487,36 @@ Boolean TqlCustomLang::IsDoNotTranslateStored() const { return FDoNotTranslate->
 Boolean TqlCustomLang::IsExcludedPropertiesStored() const { return FExcludedProperties->Count() > 0; }
 Boolean TqlCustomLang::IsSmartExcludePropsStored() const { return FSmartExcludeProps->Count() > 0; }
 Boolean TqlCustomLang::IsExtendedTranslationsStored() const { return FExtendedTranslations->Count() > 0; }
+
+void ApplyLocaleValue(TFormatSettings& Settings, const String& Item, const String& Value) {
+  if (Value.empty()) return;
+  Integer item = -1;
+  for (Integer i = 0; i < 15; ++i)
+    if (Item == kLocaleItems[i]) item = i;
+  auto names = [&](String* Target, Integer Count) {
+    std::unique_ptr<TStringList, TObjectFree> list(New<TStringList>());
+    list->SetCommaText(Value);
+    for (Integer i = 0; i < Count && i < list->Count(); ++i) Target[i] = list->Strings(i);
+  };
+  switch (item) {
+    case 0: Settings.CurrencyString = Value; break;
+    case 1: Settings.ThousandSeparator = Value[0]; break;
+    case 2: Settings.DecimalSeparator = Value[0]; break;
+    case 3: Settings.DateSeparator = Value[0]; break;
+    case 4: Settings.ShortDateFormat = Value; break;
+    case 5: Settings.LongDateFormat = Value; break;
+    case 6: Settings.TimeSeparator = Value[0]; break;
+    case 7: Settings.TimeAMString = Value; break;
+    case 8: Settings.TimePMString = Value; break;
+    case 9: Settings.ShortTimeFormat = Value; break;
+    case 10: Settings.LongTimeFormat = Value; break;
+    case 11: names(Settings.ShortMonthNames, 12); break;
+    case 12: names(Settings.LongMonthNames, 12); break;
+    case 13: names(Settings.ShortDayNames, 7); break;
+    case 14: names(Settings.LongDayNames, 7); break;
+    default: break;
+  }
+}
 
 // --- Language application (the lists' part joins with language switching) ----------------------
 

@@ -29,6 +29,7 @@
 class TStrings;
 class TStringList;
 class TStream;
+struct TFormatSettings;
 class TqlCustomLang;
 
 // Errors of the localization library (fixed English messages).
@@ -99,6 +100,19 @@ String JoinLine(const std::vector<String>& Items, const String& Separator);
 String MergeLine(const String& Old, const String& New, Char D);
 // The first line with the same path as Line (ignoring case), -1 when none.
 Integer FindLineByPath(TStrings* List, const String& Line, Char D);
+
+// Target made equal to Source line by line, in place: each line replaced or
+// added (the write hook, when set, may change its text with Target as the
+// object and no property), surplus lines deleted from the end. A sorted
+// string list is unsorted meanwhile and sorted again afterwards.
+void UpdateStringsInPlace(TStrings* Target, TStrings* Source);
+
+// One Locales line's value into the format settings: Item is one of the
+// fifteen locale item names (compared exactly); separators take the value's
+// first character, the name lists the value's comma-separated items from the
+// first (at most twelve months or seven days). An empty value or another item
+// changes nothing.
+void ApplyLocaleValue(TFormatSettings& Settings, const String& Item, const String& Value);
 
 // Code pages of character sets. A character set without its own page
 // (DEFAULT_CHARSET) uses the system ANSI code page. An empty input gives an
@@ -324,7 +338,7 @@ class TqlCustomLang : public TComponent {
   void ReadTranslationData(TStream* Stream);
   void WriteTranslationData(TStream* Stream);
   String DecodeLegacyLine(const String& Text, Boolean RawBytes);
-  void DecodeLegacyList(TStrings* List);
+  void AddTranslationLines(Integer Kind, const std::vector<String>& Lines);
   Byte GetCharsetForLanguage(Integer ALang);
   void FillCharsetArray();
   void UpdateCharsets();

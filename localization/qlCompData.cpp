@@ -143,8 +143,13 @@ void TqlCustomLang::WriteTranslationData(TStream* Stream) {
 
 void TqlCustomLang::ReadTranslationData(TStream* Stream) {
   const std::vector<String> lines = SplitLines(DecodePayload(ReadAll(Stream)));
-  const Boolean merging = !IsDesigning() && FIsInheritedOwner && !FQLBLoading;
-  const String ownerPrefix = Owner() ? Owner()->ClassName() + D() : String();
+  // The blocks of the data in order: a kind and its lines. A header followed
+  // by nothing more is not a block (it clears nothing).
+  struct Block {
+    Integer Kind;
+    std::vector<String> Lines;
+  };
+  std::vector<Block> blocks;
   Boolean headerSeen = false;
   Boolean unicodeSeen = false;
   size_t i = 0;
@@ -156,35 +161,57 @@ void TqlCustomLang::ReadTranslationData(TStream* Stream) {
     headerSeen = true;
     unicodeSeen = unicodeSeen || unicode;
     if (i == lines.size()) break;
-    TStrings* list = GetPropListByType(TStringsType(kind));
-    if (list && !merging) list->Clear();
+    Block block{kind, {}};
     Boolean dummy = false;
-    for (; i < lines.size() && HeaderKind(lines[i], dummy) < 0; ++i) {
-      if (!list) continue;
-      String line = Unescape(lines[i]);
-      Integer found = merging ? FindLineByPath(list, line, D()) : -1;
-      if (found >= 0) {
-        list->SetStrings(found, MergeLine(list->Strings(found), line, D()));
-      } else if (!ownerPrefix.empty() && StartsStr(ownerPrefix, line)) {
-        list->Insert(0, line);
-      } else {
-        list->Add(line);
-      }
-    }
+    for (; i < lines.size() && HeaderKind(lines[i], dummy) < 0; ++i) block.Lines.push_back(Unescape(lines[i]));
+    blocks.push_back(std::move(block));
+  }
+  // Data whose headers carry no "_Unicode" holds its values as 8-bit text in
+  // each language's code page. Each line read is decoded once, before it
+  // joins the list: the lines already there (an ancestor's, or those of a
+  // kind the data does not name) are text already and are left alone. The
+  // fonts and character sets are not decoded and come first, since the
+  // character sets decide the code pages. Data without any header was not
+  // read at all and leaves the lists as they are.
+  const Boolean legacy = headerSeen && !unicodeSeen;
+  auto undecoded = [](Integer Kind) { return Kind == stFonts || Kind == stCharSets; };
+  if (legacy) {
+    for (const Block& b : blocks)
+      if (undecoded(b.Kind)) AddTranslationLines(b.Kind, b.Lines);
+    UpdateCharsets();
+  }
+  for (Block& b : blocks) {
+    if (legacy && undecoded(b.Kind)) continue;
+    if (legacy)
+      for (String& line : b.Lines) line = DecodeLegacyLine(line, false);
+    AddTranslationLines(b.Kind, b.Lines);
   }
   UpdateCharsets();
-  // Data whose headers carry no "_Unicode" holds its values as 8-bit text in
-  // each language's code page. Data without any header was not read at all
-  // and leaves the lists as they are.
-  if (!headerSeen || unicodeSeen) return;
-  for (Integer k = 0; k < StringsTypeCount; ++k) {
-    if (k == stFonts || k == stCharSets) continue;
-    if (TStrings* list = GetPropListByType(TStringsType(k))) DecodeLegacyList(list);
-  }
+  if (!legacy) return;
   for (Integer n = 0; n < FExtendedTranslations->Count(); ++n) {
     TqlExtendedItem* item = FExtendedTranslations->Items(n);
     String decoded = DecodeLegacyLine(String(u" ") + D() + item->Values(), false);
     item->SetValues(Copy(decoded, 3));
+  }
+}
+
+// One block of read lines into the list of its kind: replacing the list, or
+// merged into an inherited form's lines.
+void TqlCustomLang::AddTranslationLines(Integer Kind, const std::vector<String>& Lines) {
+  TStrings* list = GetPropListByType(TStringsType(Kind));
+  if (!list) return;
+  const Boolean merging = !IsDesigning() && FIsInheritedOwner && !FQLBLoading;
+  const String ownerPrefix = Owner() ? Owner()->ClassName() + D() : String();
+  if (!merging) list->Clear();
+  for (const String& line : Lines) {
+    Integer found = merging ? FindLineByPath(list, line, D()) : -1;
+    if (found >= 0) {
+      list->SetStrings(found, MergeLine(list->Strings(found), line, D()));
+    } else if (!ownerPrefix.empty() && StartsStr(ownerPrefix, line)) {
+      list->Insert(0, line);
+    } else {
+      list->Add(line);
+    }
   }
 }
 
@@ -232,10 +259,6 @@ String TqlCustomLang::DecodeLegacyLine(const String& Text, Boolean RawBytes) {
     result += D();
   }
   return result;
-}
-
-void TqlCustomLang::DecodeLegacyList(TStrings* List) {
-  for (Integer i = 0; i < List->Count(); ++i) List->SetStrings(i, DecodeLegacyLine(List->Strings(i), false));
 }
 
 Byte TqlCustomLang::GetCharsetForLanguage(Integer ALang) {

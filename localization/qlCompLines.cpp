@@ -250,6 +250,22 @@ Integer FindLineByPath(TStrings* List, const String& Line, Char D) {
   return -1;
 }
 
+void UpdateStringsInPlace(TStrings* Target, TStrings* Source) {
+  auto* sorted = dynamic_cast<TStringList*>(Target);
+  if (sorted && !sorted->Sorted()) sorted = nullptr;
+  if (sorted) sorted->SetSorted(false);
+  for (Integer i = 0; i < Source->Count(); ++i) {
+    String text = Source->Strings(i);
+    if (qlWriteStrPropHook) qlWriteStrPropHook(Target, nullptr, text);
+    if (i < Target->Count())
+      Target->SetStrings(i, text);
+    else
+      Target->Add(text);
+  }
+  while (Target->Count() > Source->Count()) Target->Delete(Target->Count() - 1);
+  if (sorted) sorted->SetSorted(true);
+}
+
 // --- Code pages ------------------------------------------------------------------------------
 
 String CharsetToWide(const RawByteString& Bytes, Byte Charset) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "localization/qlComp.h"
+#include "platform/classes/StringLists.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Locale.h"
 #include "tests/localization/LocalizationFixtures.h"
 
 using namespace loc_test;
@@ -143,4 +145,68 @@ TEST(Lines, TextHelpers) {
                        {u"\\0\\1234", u"\0S4"s},
                        {u"\\a\\b\\f\\v", u"\a\b\f\v"}};
   for (const auto& c : escapes) EXPECT_EQ(DecodeEscapes(c.Text), c.Expected) << UTF16ToUTF8(c.Text);
+}
+
+TEST(Lines, UpdateStringsInPlace) {
+  struct {
+    std::vector<std::u16string> Target;
+    Boolean Sorted;
+    std::vector<std::u16string> Source;
+    std::vector<std::string> Expected;
+  } const cases[] = {
+      {{u"a", u"b", u"c", u"d"}, false, {u"x", u"y"}, {"x", "y"}},      // surplus lines go from the end
+      {{u"a"}, false, {u"x", u"y", u"z"}, {"x", "y", "z"}},              // a shorter target grows
+      {{u"a", u"b"}, false, {}, {}},
+      {{u"b", u"c", u"d"}, true, {u"z", u"a", u"m"}, {"a", "m", "z"}},  // a sorted list stays sorted
+  };
+  for (const auto& c : cases) {
+    TOwned<TStringList> target(New<TStringList>());
+    TOwned<TStringList> source(New<TStringList>());
+    for (const auto& s : c.Target) target->Add(String(s));
+    for (const auto& s : c.Source) source->Add(String(s));
+    target->SetSorted(c.Sorted);
+    UpdateStringsInPlace(target.get(), source.get());
+    EXPECT_EQ(Lines(target.get()), c.Expected);
+    EXPECT_EQ(target->Sorted(), c.Sorted);
+  }
+  // The write hook sees each line and may change it.
+  qlWriteStrPropHook = [](TObject*, const TPropInfo* PropInfo, String& Text) {
+    if (!PropInfo) Text += u"!";
+  };
+  TOwned<TStringList> target(New<TStringList>());
+  TOwned<TStringList> source(New<TStringList>());
+  source->Add(u"a");
+  UpdateStringsInPlace(target.get(), source.get());
+  qlWriteStrPropHook = nullptr;
+  EXPECT_EQ(Lines(target.get()), (std::vector<std::string>{"a!"}));
+}
+
+TEST(Lines, ApplyLocaleValue) {
+  TFormatSettings s;
+  s.DecimalSeparator = u'.';
+  for (Integer i = 0; i < 12; ++i) s.ShortMonthNames[i] = u"m";
+  for (Integer i = 0; i < 7; ++i) s.LongDayNames[i] = u"d";
+  struct {
+    const char16_t* Item;
+    const char16_t* Value;
+  } const lines[] = {
+      {u"Currency String", u"TL"},
+      {u"Decimal Separator", u",;"},    // the first character only
+      {u"Thousand Separator", u""},     // an empty value changes nothing
+      {u"decimal separator", u"x"},     // item names compare exactly
+      {u"Short Month Names", u"Oca,Şub,Mar,Nis,May,Haz,Tem,Ağu,Eyl,Eki,Kas,Ara,On3"},
+      {u"Long Day Names", u"Pazar,Pazartesi,\"Salı Günü\",Çarşamba,Perşembe"},
+      {u"Long Time Format", u"hh:nn:ss"},
+  };
+  s.ThousandSeparator = u'\'';
+  for (const auto& l : lines) ApplyLocaleValue(s, String(l.Item), String(l.Value));
+  EXPECT_EQ(Show(s.CurrencyString), "TL");
+  EXPECT_EQ(s.DecimalSeparator, u',');
+  EXPECT_EQ(s.ThousandSeparator, u'\'');
+  EXPECT_EQ(Show(s.ShortMonthNames[0]), "Oca");
+  EXPECT_EQ(Show(s.ShortMonthNames[11]), "Ara");
+  EXPECT_EQ(Show(s.LongDayNames[2]), "Salı Günü");
+  EXPECT_EQ(Show(s.LongDayNames[4]), "Perşembe");
+  EXPECT_EQ(Show(s.LongDayNames[5]), "d");  // five names change only the first five
+  EXPECT_EQ(Show(s.LongTimeFormat), "hh:nn:ss");
 }

@@ -211,6 +211,36 @@ TEST(TranslationData, LegacyDataIsDecodedPerLanguageCharset) {
   EXPECT_EQ(Lines(plain->Captions()), (std::vector<std::string>{"Label1|Çıkış|Exit|"}));
 }
 
+TEST(TranslationData, LegacyDataDecodesOnlyTheLinesItReads) {
+  // Lines already in the lists are text: the Russian value is one the
+  // system code page cannot hold, and a second decoding would destroy it.
+  const RawByteString data =
+      "stCaptions\r\n"
+      "Label1\x01\x01\xC4\xE2\xE5\xF0\xFC\x01\r\n"
+      "stCharSets\r\n"
+      "TComPortForm\x01TURKISH_CHARSET\x01RUSSIAN_CHARSET\x01\r\n";
+  struct {
+    Boolean Inherited;
+    std::vector<std::string> Captions;
+  } const cases[] = {
+      // An inherited owner merges the data into its ancestor's lines.
+      {true, {"Label1|Kapı|Дверь|", "Button1|Çık|Выход|"}},
+      {false, {"Label1||Дверь|"}},
+  };
+  for (const auto& c : cases) {
+    auto form = NewForm();
+    TqlLang* lang = New<TqlLang>(form.get());
+    lang->SetNumOfLanguages(2);
+    lang->SetIsInheritedOwner(c.Inherited);
+    SetLines(lang->Captions(), {u"Label1|Kapı|Окно|", u"Button1|Çık|Выход|"});
+    // A kind the data does not name keeps its lines in both cases.
+    SetLines(lang->Hints(), {u"Label1|İpucu|Подсказка|"});
+    ReadData(lang, data);
+    EXPECT_EQ(Lines(lang->Captions()), c.Captions) << c.Inherited;
+    EXPECT_EQ(Lines(lang->Hints()), (std::vector<std::string>{"Label1|İpucu|Подсказка|"})) << c.Inherited;
+  }
+}
+
 TEST(TranslationData, AConversionFailureWhileAFormLoadsNamesTheComponentAndTheLanguage) {
   // The platform has no converter for the Johab code page.
   EXPECT_THROW(CharsetToWide("\xB0\xA1", JOHAB_CHARSET), ELanguageError);
