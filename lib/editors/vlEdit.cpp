@@ -613,8 +613,13 @@ void TvlCustomEdit::LockEditValueChanging(Boolean ALock) {
 
 void TvlCustomEdit::WriteEditValue(const Variant& Value) {
   if (FEditValueChangingLockCount > 0) return;
+  // A change handler may free the editor: touch it afterwards only while it lives.
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
   LockClick(true);
-  Finally unlock([&] { LockClick(false); });
+  Finally unlock([&] {
+    if (link->Ref) LockClick(false);
+  });
   if (FKeyboardAction && !DoEditing()) return;
   InternalSetEditValue(Value, true);
 }
@@ -635,7 +640,10 @@ void TvlCustomEdit::InternalSetEditValue(const Variant& AValue, Boolean) {
   else
     SetEditModified(false);
   if (changed) {
+    TvlObjectLink* link = vlAddObjectLink(this);
+    Finally unlink([&] { vlRemoveObjectLink(link); });
     RaiseEditValueChanged();
+    if (!link->Ref) return;
     if (!ActiveProperties()->ValueChangeReportedSeparately()) RaiseChange();
   }
 }
@@ -697,16 +705,21 @@ Boolean TvlCustomEdit::HasEditValueChangedHandler() {
 
 void TvlCustomEdit::RaiseChange() {
   if (IsLoading() || IsDestroying()) return;
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
   if (HasChangeHandler()) {
     if (AreChangeEventsLocked())
       FChangeEventsCatcher->OnChangeEvent = true;
     else if (FIsInplace) {
       SaveModifiedState();
-      Finally restore([&] { RestoreModifiedState(); });
+      Finally restore([&] {
+        if (link->Ref) RestoreModifiedState();
+      });
       FModified = FModifiedAfterEnter = true;
       FireChange();
     } else
       FireChange();
+    if (!link->Ref) return;
   }
   if (!ActiveProperties()->ValueChangeReportedSeparately() && !ActiveProperties()->CanCompareEditValue())
     RaiseEditValueChanged();
@@ -719,8 +732,12 @@ void TvlCustomEdit::RaiseEditValueChanged() {
     return;
   }
   if (FIsInplace) {
+    TvlObjectLink* link = vlAddObjectLink(this);
+    Finally unlink([&] { vlRemoveObjectLink(link); });
     SaveModifiedState();
-    Finally restore([&] { RestoreModifiedState(); });
+    Finally restore([&] {
+      if (link->Ref) RestoreModifiedState();
+    });
     FModified = FModifiedAfterEnter = true;
     FireEditValueChanged();
   } else
@@ -729,14 +746,18 @@ void TvlCustomEdit::RaiseEditValueChanged() {
 
 void TvlCustomEdit::FireChange() {
   TvlEditRepositoryItem* item = FRepositoryItem;
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
   vlCallNotifyEvent(FProperties->OnChange(), this);
-  if (item && FRepositoryItem == item) vlCallNotifyEvent(item->Properties()->OnChange(), this);
+  if (link->Ref && item && FRepositoryItem == item) vlCallNotifyEvent(item->Properties()->OnChange(), this);
 }
 
 void TvlCustomEdit::FireEditValueChanged() {
   TvlEditRepositoryItem* item = FRepositoryItem;
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
   vlCallNotifyEvent(FProperties->OnEditValueChanged(), this);
-  if (item && FRepositoryItem == item) vlCallNotifyEvent(item->Properties()->OnEditValueChanged(), this);
+  if (link->Ref && item && FRepositoryItem == item) vlCallNotifyEvent(item->Properties()->OnEditValueChanged(), this);
 }
 
 void TvlCustomEdit::LockChangeEvents(Boolean ALock, Boolean AInvokeChangedOnUnlock) {

@@ -1,6 +1,7 @@
 // The editor control driven with real input on the headless screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -394,6 +395,131 @@ TEST_F(EditTest, HintsComeFromTheButtonUnderTheCursorOrTheEditor) {
   e->Perform(CM_HINTSHOW, 0, LPARAM(&info));
   EXPECT_EQ(info.CursorRect.Left, 99);
   EXPECT_EQ(info.CursorRect.Right, 119);
+}
+
+}  // namespace
+
+// --- A failing world: editors freed or changed from their own handlers -------------------------------------------
+
+namespace {
+
+// Frees the editor it is given from whichever handler it is hooked to.
+struct TFreer : public TObject {
+  CL_CLASS(TFreer, TObject)
+ public:
+  TvlCustomEdit* Edit{};
+  Integer Calls{};
+  void FreeNow() {
+    ++Calls;
+    TvlCustomEdit* e = Edit;
+    Edit = nullptr;
+    if (e) Free(e);
+  }
+  void OnNotify(TObject*) { FreeNow(); }
+  void OnClick(TObject*, Integer) { FreeNow(); }
+};
+CL_IMPLEMENT_CLASS(TFreer)
+
+TEST_F(EditTest, AnEditorFreedFromItsOwnValueHandlersStopsThere) {
+  enum Hook { kChange, kValueChanged, kChangeAfterUnlock };
+  for (Hook hook : {kChange, kValueChanged, kChangeAfterUnlock}) {
+    SCOPED_TRACE(int(hook));
+    TTestEdit* e = AddEdit();
+    TFreer* freer = New<TFreer>();
+    Finally freeFreer([&] { Free(freer); });
+    freer->Edit = e;
+    if (hook == kValueChanged)
+      e->Properties()->SetOnEditValueChanged(TNotifyEvent(freer, &TFreer::OnNotify));
+    else
+      e->Properties()->SetOnChange(TNotifyEvent(freer, &TFreer::OnNotify));
+    if (hook == kChangeAfterUnlock) {
+      e->Properties()->SetOnEditValueChanged(TNotifyEvent(Recorder, &TRecorder::ValueChanged));
+      e->LockChangeEvents(true);
+      e->SetEditValue(Variant(5));
+      e->LockChangeEvents(false);
+      EXPECT_TRUE(Recorder->Events.empty());  // the editor went before its second event
+    } else {
+      e->SetEditValue(Variant(5));
+    }
+    EXPECT_EQ(freer->Calls, 1);
+    EXPECT_EQ(freer->Edit, nullptr);
+    Pump();
+  }
+}
+
+// Open fault: the container touches the freed editor after the click (vlContainer.cpp:276).
+TEST_F(EditTest, DISABLED_AnEditorFreedFromItsButtonClickByTheMouse) {
+  TTestEdit* e = AddEdit();
+  TFreer* freer = New<TFreer>();
+  Finally freeFreer([&] { Free(freer); });
+  freer->Edit = e;
+  e->Properties()->SetOnButtonClick(TvlEditButtonClickEvent(freer, &TFreer::OnClick));
+  MoveTo(e, 105, 10);
+  TPoint p = At(e, 105, 10);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  EXPECT_EQ(freer->Calls, 1);
+  Display.MouseMove(p.X + 1, p.Y);
+  Pump();
+}
+
+TEST_F(EditTest, AnEditorFreedFromItsButtonClickByTheKeyboardAccelerator) {
+  TTestEdit* e = AddEdit();
+  e->Properties()->Buttons()->Items(0)->SetKind(bkText);
+  e->Properties()->Buttons()->Items(0)->SetCaption(u"&Seç");
+  TFreer* freer = New<TFreer>();
+  Finally freeFreer([&] { Free(freer); });
+  freer->Edit = e;
+  e->Properties()->SetOnButtonClick(TvlEditButtonClickEvent(freer, &TFreer::OnClick));
+  Pump();
+  e->Perform(CM_DIALOGCHAR, WPARAM(u'S'), 0);
+  EXPECT_EQ(freer->Calls, 1);
+}
+
+// Swaps what an editor takes its buttons from while a button is held.
+// Open fault: not yet passing; see the review report.
+TEST_F(EditTest, DISABLED_PropertiesReplacedWhileAButtonIsHeld) {
+  enum What { kFewerButtons, kItemSet, kItemFreed, kHidden };
+  for (What what : {kFewerButtons, kItemSet, kItemFreed, kHidden}) {
+    SCOPED_TRACE(int(what));
+    TTestEdit* e = AddEdit();
+    TvlEditRepository* repository = New<TvlEditRepository>(static_cast<TComponent*>(Form));
+    Finally freeRepository([&] { Free(repository); });
+    TvlEditRepositoryItem* item = repository->CreateItem(ClassOf<TComparingItem>());
+    if (what == kItemFreed) {
+      for (Integer i = 0; i < 2; ++i) item->Properties()->Buttons()->Add()->SetWidth(20);
+      e->SetRepositoryItem(item);
+      Pump();
+    }
+    MoveTo(e, 105, 10);
+    TPoint p = At(e, 105, 10);
+    Display.MouseDown(p.X, p.Y);
+    Pump();
+    Recorder->Events.clear();
+    switch (what) {
+      case kFewerButtons: e->Properties()->Buttons()->Clear(); break;
+      case kItemSet: e->SetRepositoryItem(item); break;
+      case kItemFreed: Free(item); break;
+      case kHidden: e->SetVisible(false); break;
+    }
+    Pump();
+    MoveTo(e, 100, 12);
+    Display.MouseUp(p.X, p.Y);
+    Pump();
+    // The held button is gone or out of reach: releasing clicks nothing.
+    EXPECT_EQ(std::count(Recorder->Events.begin(), Recorder->Events.end(), std::string("click 1")), 0);
+    if (what == kHidden) {
+      EXPECT_EQ(e->ViewInfo()->PressedButton, -1);
+      e->SetVisible(true);
+      Pump();
+      MoveTo(e, 40, 10);
+      EXPECT_EQ(StateOf(e, 1), ebsNormal);
+    }
+    Free(e);
+    Pump();
+  }
 }
 
 }  // namespace
