@@ -1805,3 +1805,19 @@ TEST(DataControllerItems, ListenerLinksSeeTheControllerGo) {
   EXPECT_EQ(Kept->Ref, nullptr);
   delete Kept;
 }
+
+// A money sum past the currency range raises an overflow (never wraps to a
+// wrong total), and the next calculation after the values change is right.
+TEST(DataControllerSummary, MoneyOverflowRaisesAndRecovers) {
+  SetSystemLocale(TSystemLocale::EnglishUS);
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlCurrencyValueType>());
+  F.Load({{1, Variant(Currency::FromRaw(INT64_MAX))}, {1, Variant(Currency::FromRaw(1))}});
+  EXPECT_THROW(F.DC->Summary()->FooterSummaryItems()->Add(F.Columns[1].get(), spFooter, skSum), Exception);
+  F.DC->SetValue(1, 1, Variant(Currency::FromRaw(-1)));
+  EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), u"$922,337,203,685,477.58");
+  F.DC->SetValue(0, 1, Variant(Currency::FromRaw(20000)));
+  EXPECT_EQ(F.DC->Summary()->FooterSummaryTexts(0), u"$2.00");
+  SetSystemLocale(SystemLocaleFromSetting(nullptr));
+}
