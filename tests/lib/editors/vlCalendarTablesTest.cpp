@@ -382,7 +382,8 @@ TEST(vlCalendarTables, EveryTableAtItsEnds) {
     EXPECT_EQ(lo + 1, std::trunc(t->AddDays(a, 1))) << id;
     EXPECT_EQ(hi - 1, std::trunc(t->AddDays(b, -1))) << id;
     for (TDateTime far : {lo - 1, hi + 1, -1e9, 1e9, 0.0}) {
-      t->ToDateTime(t->FromDateTime(far));
+      TDateTime back = t->ToDateTime(t->FromDateTime(far));
+      EXPECT_TRUE(back >= lo && back < hi + 1) << id << " " << far;
       t->GetWeekNumber(far, 1, fwyFirstFourDays);
       t->AddMonths(far, 1);
       t->AddYears(far, -1);
@@ -391,7 +392,8 @@ TEST(vlCalendarTables, EveryTableAtItsEnds) {
       for (Cardinal m : {0u, 1u, 13u, 14u, 255u}) {
         t->GetDaysInMonth(y, m);
         t->IsValidDay(0, y, m, 1);
-        t->ToDateTime(y, m, 1);
+        TDateTime v = t->ToDateTime(y, m, 1);
+        EXPECT_TRUE(v >= lo && v < hi + 1) << id << " " << y << "/" << m;
       }
     // Readings raise EConvertError at most.
     for (const char16_t* text : {u"99999999999999999999", u"", u"-", u"-2147483648", u"\u0130"}) {
