@@ -568,6 +568,8 @@ TDateTime TvlGregorianCalendarTable::ToDateTime(const TvlDateTime& ADateTime) {
       !TryEncodeDateTime(Word(ADateTime.Year), Word(ADateTime.Month), Word(ADateTime.Day), ADateTime.Hours,
                          ADateTime.Minutes, ADateTime.Seconds, ADateTime.Milliseconds, result))
     return MinSupportedDate();
+  // Years that encode but lie outside this table's range are clamped to it.
+  ClampToSupportedDates(result);
   return result;
 }
 

@@ -525,8 +525,10 @@ void TvlFormatController::WndProc(TMessage& Message) {
       Message.Result = 0;
     } else if (Message.Msg == WM_TIMECHANGE) {
       std::vector<IvlFormatControllerListener*> listeners = FListeners;
+      // A listener removed (and perhaps freed) by an earlier one is not asked.
       for (IvlFormatControllerListener* l : listeners)
-        if (auto* t = dynamic_cast<IvlFormatControllerTimeListener*>(l)) t->TimeChanged();
+        if (std::find(FListeners.begin(), FListeners.end(), l) != FListeners.end())
+          if (auto* t = dynamic_cast<IvlFormatControllerTimeListener*>(l)) t->TimeChanged();
       Message.Result = 0;
     } else {
       Message.Result = DefWindowProcW(FWindow, Message.Msg, Message.WParam, Message.LParam);
@@ -1057,7 +1059,8 @@ TDateTime vlTextToDateTime(const String& AText, Boolean AUseDrevikFormats) {
     if (text.empty()) return vlNullDate;
     if (!LocaleIsGregorian()) return vlLocaleCalendarTextToDate(text);
     TDateTime result = vlNullDate;
-    if (vlSmartTextToDate(text, result)) return result;
+    // A word with a huge offset must not give a date outside the accepted range.
+    if (vlSmartTextToDate(text, result)) return AcceptableDate(result) ? result : vlNullDate;
     vlNormalizeDateText(text, !AUseDrevikFormats);
     if (!ReadDateTime(text, !AUseDrevikFormats, result) || !AcceptableDate(result)) return vlNullDate;
     return result;
@@ -1211,7 +1214,10 @@ Boolean vlSmartTextToDate(const String& AText, TDateTime& ADate) {
   Integer word = -1;
   for (Integer k : order) {
     const String& w = vlSmartDateWords[k];
-    if (!w.empty() && text.size() >= w.size() && AnsiSameText(text.substr(0, w.size()), w)) {
+    // The locale's case rules, or the plain Latin ones: under Turkish settings
+    // "FRIDAY" must still be Friday although its I lower-cases to a dotless i.
+    if (!w.empty() && text.size() >= w.size() &&
+        (AnsiSameText(text.substr(0, w.size()), w) || SameText(text.substr(0, w.size()), w))) {
       word = k;
       break;
     }

@@ -366,3 +366,41 @@ TEST(vlCalendarTablesIcu, HebrewAgreesWithIcu) {
 }
 
 }  // namespace
+
+namespace {
+// Each table at and beyond its supported ends, and with impossible numbers.
+TEST(vlCalendarTables, EveryTableAtItsEnds) {
+  for (Cardinal id : {CAL_GREGORIAN, Cardinal(CAL_JAPAN), Cardinal(CAL_TAIWAN), Cardinal(CAL_KOREA),
+                      Cardinal(CAL_HIJRI), Cardinal(CAL_THAI), Cardinal(CAL_HEBREW)}) {
+    TablePtr t = Table(id);
+    const TDateTime lo = t->MinSupportedDate(), hi = std::trunc(t->MaxSupportedDate());
+    TvlDateTime a = t->FromDateTime(lo), b = t->FromDateTime(hi);
+    EXPECT_EQ(lo, t->ToDateTime(a)) << id;
+    EXPECT_EQ(hi, std::trunc(t->ToDateTime(b))) << id;
+    EXPECT_TRUE(t->IsValidDay(a.Era, a.Year, a.Month, a.Day)) << id;
+    EXPECT_TRUE(t->IsValidDay(b.Era, b.Year, b.Month, b.Day)) << id;
+    EXPECT_EQ(lo + 1, std::trunc(t->AddDays(a, 1))) << id;
+    EXPECT_EQ(hi - 1, std::trunc(t->AddDays(b, -1))) << id;
+    for (TDateTime far : {lo - 1, hi + 1, -1e9, 1e9, 0.0}) {
+      TDateTime back = t->ToDateTime(t->FromDateTime(far));
+      EXPECT_TRUE(back >= lo && back < hi + 1) << id << " " << far;
+      t->GetWeekNumber(far, 1, fwyFirstFourDays);
+      t->AddMonths(far, 1);
+      t->AddYears(far, -1);
+    }
+    for (Cardinal y : {0u, 1u, 99999u, 4000000000u})
+      for (Cardinal m : {0u, 1u, 13u, 14u, 255u}) {
+        t->GetDaysInMonth(y, m);
+        t->IsValidDay(0, y, m, 1);
+        TDateTime v = t->ToDateTime(y, m, 1);
+        EXPECT_TRUE(v >= lo && v < hi + 1) << id << " " << y << "/" << m;
+      }
+    // Readings raise EConvertError at most.
+    for (const char16_t* text : {u"99999999999999999999", u"", u"-", u"-2147483648", u"\u0130"}) {
+      try { t->GetDayNumber(text); } catch (const EConvertError&) {}
+      try { t->GetYearNumber(text); } catch (const EConvertError&) {}
+      try { t->GetMonthNumber(1, text); } catch (const EConvertError&) {}
+    }
+  }
+}
+}  // namespace

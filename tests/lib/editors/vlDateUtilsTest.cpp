@@ -6,6 +6,7 @@
 #include "platform/classes/Interfaces.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Locale.h"
+#include "platform/win/Windows.h"
 
 namespace {
 
@@ -303,3 +304,121 @@ TEST_F(LocaleFixture, NullDateAndValidRange) {
 }
 
 }  // namespace
+
+// Damaged or extreme typed texts give the null date (or the word's own date for
+// a malformed offset), never a date outside the accepted range.
+TEST_F(LocaleFixture, DamagedTextsGiveTheNullDate) {
+  const char16_t* bad[] = {u"",           u"-",          u"+",          u"+999999999", u"-999999999",
+                           u"31/02/2024", u"31.02.2024", u"99/99/99999", u"99.99.99999",
+                           u"99999999999999999999999999999999999999", u"1e400",
+                           u"today+9999999", u"today-9999999", u"now+999999999", u"eom+2958465"};
+  for (TSystemLocale loc : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
+    Use(loc);
+    for (const char16_t* t : bad) {
+      EXPECT_EQ(vlNullDate, vlTextToDateTime(t, false)) << std::u16string(t).size();
+      EXPECT_EQ(vlNullDate, vlTextToDateTime(t, true)) << std::u16string(t).size();
+      TDateTime d = 0;
+      vlTryStrToDateTime(t, true, d);
+      vlTryStrToDateTime(t, false, d);
+    }
+    EXPECT_EQ(EncodeDate(2011, 2, 15), vlTextToDateTime(u"yesterday+1", false));
+    EXPECT_EQ(EncodeDate(2011, 2, 15), vlTextToDateTime(u"today+99999999999", false));
+  }
+}
+
+TEST_F(LocaleFixture, DottedAndDotlessIInSmartWords) {
+  for (TSystemLocale loc : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
+    Use(loc);
+    TDateTime d = 0;
+    EXPECT_TRUE(vlSmartTextToDate(u"FIRST", d));
+    EXPECT_TRUE(vlSmartTextToDate(u"FRIDAY", d));
+    if (loc == TSystemLocale::Turkish) EXPECT_TRUE(vlSmartTextToDate(u"FİRST", d));
+  }
+}
+
+TEST_F(LocaleFixture, SmartWordBoundaries) {
+  vlNowFunction = &SettableNow;
+  struct Case { TDateTime Now; const char16_t* Text; TDateTime Want; } cases[] = {
+      {EncodeDate(2024, 2, 1), u"eom", EncodeDate(2024, 2, 29)},
+      {EncodeDate(2023, 2, 28), u"eom", EncodeDate(2023, 2, 28)},
+      {EncodeDate(2100, 2, 3), u"eom", EncodeDate(2100, 2, 28)},
+      {EncodeDate(2000, 2, 3), u"eom", EncodeDate(2000, 2, 29)},
+      {EncodeDate(2024, 2, 29), u"bom", EncodeDate(2024, 2, 1)},
+      {EncodeDate(2024, 3, 3), u"first", EncodeDate(2024, 2, 26)},  // a Sunday, weeks from Monday
+      {EncodeDate(2024, 3, 3), u"seventh", EncodeDate(2024, 3, 3)},
+      {EncodeDate(2024, 2, 26), u"first", EncodeDate(2024, 2, 26)},
+      {EncodeDate(2024, 2, 26), u"seventh", EncodeDate(2024, 3, 3)},
+      {EncodeDate(9999, 12, 31), u"tomorrow", vlNullDate},
+  };
+  Use(TSystemLocale::Turkish);
+  for (const Case& c : cases) {
+    gNow = c.Now;
+    EXPECT_EQ(c.Want, vlTextToDateTime(c.Text, false)) << int(&c - cases);
+  }
+}
+
+TEST_F(LocaleFixture, WeekNumbersAtTheEndOfTheYear) {
+  // Against a plain count: rule 3 from Monday is the ISO week.
+  for (Integer y = 1990; y <= 2040; ++y) {
+    for (TDateTime day : {EncodeDate(y, 12, 31), EncodeDate(y, 12, 28), EncodeDate(y, 1, 1), EncodeDate(y, 1, 4)}) {
+      TDateTime thursday = day - (DayOfWeek(day) + 5) % 7 + 3;
+      Word ty, tm, td;
+      DecodeDate(thursday, ty, tm, td);
+      Cardinal iso = Cardinal(Integer(thursday - EncodeDate(ty, 1, 1)) / 7 + 1);
+      EXPECT_EQ(iso, vlGetWeekNumber(1, fwyFirstFourDays, day)) << y;
+    }
+    for (Integer s = 0; s < 7; ++s)
+      for (Integer r = 1; r <= 3; ++r) {
+        Cardinal w = vlGetWeekNumber(s, r, EncodeDate(y, 12, 31));
+        EXPECT_TRUE(w == 1 || (w >= 52 && w <= 54)) << y << " " << s << " " << r << " " << w;
+      }
+  }
+}
+
+// A listener that, when told, removes and frees another and adds a third.
+class MeddlingListener final : public IvlFormatControllerListener, public IvlFormatControllerTimeListener {
+ public:
+  HRESULT QueryInterface(const TGUID&, void**) override { return E_NOINTERFACE; }
+  Integer _AddRef() override { return -1; }
+  Integer _Release() override { return -1; }
+  void FormatChanged() override { Meddle(); }
+  void TimeChanged() override { Meddle(); }
+  void Meddle() {
+    ++Count;
+    TvlFormatController* fc = vlFormatController();
+    if (Victim) {
+      fc->RemoveListener(Victim);
+      delete Victim;
+      Victim = nullptr;
+    }
+    if (Newcomer) fc->AddListener(Newcomer);
+    if (RemoveSelf) fc->RemoveListener(this);
+  }
+  MeddlingListener* Victim = nullptr;
+  IvlFormatControllerListener* Newcomer = nullptr;
+  Boolean RemoveSelf = false;
+  Integer Count = 0;
+};
+
+TEST_F(LocaleFixture, ListenersAddedAndRemovedWhileBeingTold) {
+  TvlFormatController* fc = vlFormatController();
+  for (Boolean timeChange : {false, true}) {
+    MeddlingListener first;
+    auto* second = new MeddlingListener;
+    CountingListener third;
+    first.Victim = second;
+    first.Newcomer = &third;
+    first.RemoveSelf = true;
+    fc->AddListener(&first);
+    fc->AddListener(second);
+    if (timeChange)
+      win::SendMessageW(fc->Window(), win::WM_TIMECHANGE, 0, 0);
+    else
+      fc->RegionalSettingsChanged();
+    EXPECT_EQ(1, first.Count);
+    EXPECT_EQ(1, fc->ListenerCount());
+    fc->RemoveListener(&third);
+    EXPECT_EQ(0, fc->ListenerCount());
+    EXPECT_EQ(nullptr, fc->Window());
+  }
+}
