@@ -670,3 +670,103 @@ TEST(vlDBDataScenario, ReadOnlyDataSetEditsPostAtOnce) {
   EXPECT_EQ(Text(V.DC->GetValue(0, 2)), u"5");
   EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
 }
+
+// Two refused posts in a row (a UNIQUE name, then another cell edited and
+// the focus moved again), then Cancel: the controller shows the file.
+TEST(vlDBDataScenario, TwoRefusedPostsThenCancelMatchTheFile) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TItemDb Db(Smart ? "dbscen20s" : "dbscen20f", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    const String Before = u"1:n1:10 2:n2:20 3:n3:30";
+    V.DC->SetFocusedRecordIndex(1);
+    V.DC->Edit();
+    V.DC->SetEditValue(1, Variant(u"n3"), false);
+    EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
+    EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
+    V.DC->SetEditValue(2, Variant(21), false);
+    EXPECT_THROW(V.DC->SetFocusedRecordIndex(0), EDatabaseError);
+    EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
+    EXPECT_EQ(Db.FileRows(), Before);
+    V.DC->Cancel();
+    EXPECT_EQ(Db.Set->State(), dsBrowse);
+    EXPECT_EQ(Db.FileRows(), Before);
+    EXPECT_EQ(V.Rows(), Before);
+  }
+}
+
+// A delete the database refuses (a second connection holds a write
+// transaction) raises and leaves every row in the controller and the file.
+TEST(vlDBDataScenario, DeleteRefusedByALockKeepsTheRows) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TItemDb Db(Smart ? "dbscen21s" : "dbscen21f", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    const String Before = u"1:n1:10 2:n2:20 3:n3:30";
+    V.DC->SetFocusedRecordIndex(1);
+    Db.Conn->SetCommandTimeout(0);  // the lock refuses at once
+    Db.Other->BeginTrans();
+    Db.Other->Execute(u"INSERT INTO item VALUES (50, 'n50', 500)");
+    EXPECT_ANY_THROW(V.DC->DeleteFocused());
+    Db.Other->RollbackTrans();
+    EXPECT_EQ(Db.FileRows(), Before);
+    EXPECT_EQ(V.Rows(), Before);
+    EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
+    V.DC->DeleteFocused();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 3:n3:30");
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+  }
+}
+
+// An edit whose row a second connection deletes: Post raises or writes
+// nothing elsewhere; the controller ends showing the file.
+TEST(vlDBDataScenario, EditOfARowDeletedOutside) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TItemDb Db(Smart ? "dbscen22s" : "dbscen22f", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    V.DC->SetFocusedRecordIndex(1);
+    V.DC->Edit();
+    V.DC->SetEditValue(2, Variant(99), false);
+    Db.Other->Execute(u"DELETE FROM item WHERE Id = 2");
+    try {
+      V.DC->Post();
+    } catch (const Exception&) {
+      V.DC->Cancel();
+    }
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 3:n3:30");
+    Db.Set->Refresh();
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+  }
+}
+
+// Append in a detail whose master is itself being appended (no key yet):
+// expanding the new master posts it first; a cancelled line leaves the
+// file alone.
+TEST(vlDBDataScenario, DetailAppendUnderAMasterWithoutAKey) {
+  TMasterDetailDb Db("dbscen23");
+  Db.Set->Open();
+  Db.Lines->Open();
+  const String Lines = Db.FileRows(u"line");
+  Db.Master->Append();
+  ASSERT_EQ(Db.Set->State(), dsInsert);
+  const Integer R = Db.Master->FocusedRecordIndex();
+  Db.Master->SetEditValue(1, Variant(u"typed"), false);
+  ASSERT_TRUE(Db.Master->ChangeDetailExpanding(R, true));
+  EXPECT_EQ(Db.Set->State(), dsBrowse);
+  EXPECT_NE(Db.FileRows().find(u"11:typed:<null>"), String::npos) << UTF16ToUTF8(Db.FileRows());
+  TvlDBDataController* D = Db.Master->Detail(R);
+  ASSERT_NE(D, nullptr);
+  D->Append();
+  ASSERT_EQ(Db.Lines->State(), dsInsert);
+  D->Cancel();
+  EXPECT_EQ(Db.Lines->State(), dsBrowse);
+  EXPECT_EQ(Db.FileRows(u"line"), Lines);
+  EXPECT_EQ(Db.Master->RecordCount(), 11);
+}
