@@ -765,6 +765,8 @@ TEST(vlDBDataScenario, DetailAppendUnderAMasterWithoutAKey) {
   ASSERT_NE(D, nullptr);
   D->Append();
   ASSERT_EQ(Db.Lines->State(), dsInsert);
+  // The key SQLite generated for the new master reaches the data set's record.
+  EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 11);
   D->Cancel();
   EXPECT_EQ(Db.Lines->State(), dsBrowse);
   EXPECT_EQ(Db.FileRows(u"line"), Lines);
