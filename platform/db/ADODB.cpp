@@ -1051,9 +1051,25 @@ void TCustomADODataSet::ApplyInsert(TMemRow& Row) {
               FieldDefs()->Items(static_cast<Integer>(used[k]))->Name());
   if (sqlite3_step(st) != SQLITE_DONE) FConnection->RaiseError(Name());
   FConnection->CheckFileInPlace();
-  if (autoCol >= 0)
-    Row.Values[static_cast<size_t>(autoCol)] =
-        Variant(static_cast<Integer>(sqlite3_last_insert_rowid(FConnection->Handle())));
+  const sqlite3_int64 rowid = sqlite3_last_insert_rowid(FConnection->Handle());
+  if (autoCol >= 0) Row.Values[static_cast<size_t>(autoCol)] = Variant(static_cast<Integer>(rowid));
+  // A key column inserted as Null may have been given its value by the table
+  // (an INTEGER PRIMARY KEY is the row id): read it back, so that the record
+  // and the details linked to it carry the key the file holds.
+  for (size_t i = 0; i < FColumns.size(); ++i) {
+    if (!FColumns[i].PrimaryKey || FColumns[i].Column.empty() || static_cast<Integer>(i) == autoCol ||
+        !VarIsNull(Row.Values[i]))
+      continue;
+    std::string readBack = U8(u"SELECT " + QuoteIdent(FColumns[i].Column) + u" FROM " + QuoteIdent(table) +
+                              u" WHERE rowid = ?");
+    sqlite3_stmt* rb = nullptr;
+    Finally finalizeReadBack([&] { sqlite3_finalize(rb); });
+    // A table without row ids cannot be asked; its key then stays as inserted.
+    if (sqlite3_prepare_v2(FConnection->Handle(), readBack.c_str(), -1, &rb, nullptr) != SQLITE_OK) continue;
+    sqlite3_bind_int64(rb, 1, rowid);
+    if (sqlite3_step(rb) == SQLITE_ROW)
+      Row.Values[i] = ColumnValue(rb, 0, FieldDefs()->Items(static_cast<Integer>(i))->DataType());
+  }
 }
 
 void TCustomADODataSet::ApplyUpdate(const TMemRow& OldRow, TMemRow& NewRow) {

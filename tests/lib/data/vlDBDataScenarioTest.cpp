@@ -765,8 +765,9 @@ TEST(vlDBDataScenario, DetailAppendUnderAMasterWithoutAKey) {
   ASSERT_NE(D, nullptr);
   D->Append();
   ASSERT_EQ(Db.Lines->State(), dsInsert);
-  // The key SQLite generated for the new master reaches the data set's record.
+  // The key SQLite generated for the new master reaches its record and the detail's link.
   EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 11);
+  EXPECT_EQ(Db.Lines->FieldByName(u"MasterId")->AsInteger(), 11);
   D->Cancel();
   EXPECT_EQ(Db.Lines->State(), dsBrowse);
   EXPECT_EQ(Db.FileRows(u"line"), Lines);
