@@ -316,15 +316,18 @@ TDateTime TvlCustomCalendarTable::AddMonths(const TvlDateTime& ADate, Integer AC
       month += GetMonthsInYear(era, Cardinal(year));
     }
   }
-  Integer y = Integer(year);
-  Integer day = std::min<Integer>(Integer(d.Day), GetDaysInMonth(era, Cardinal(y), Cardinal(month)));
-  AdjustYearToEra(y, era, Integer(month), day);
-  if (!IsValidDay(era, Cardinal(y), Cardinal(month), Cardinal(day))) return ClampedYearResult(era, y);
-  d.Era = era;
-  d.Year = Cardinal(y);
-  d.Month = Cardinal(month);
-  d.Day = Cardinal(day);
-  TDateTime result = ToDateTime(d);
+  return MovedDateResult(d, era, Integer(year), Integer(month));
+}
+
+TDateTime TvlCustomCalendarTable::MovedDateResult(TvlDateTime ADate, Integer AEra, Integer AYear, Integer AMonth) {
+  Integer day = std::min<Integer>(Integer(ADate.Day), GetDaysInMonth(AEra, Cardinal(AYear), Cardinal(AMonth)));
+  AdjustYearToEra(AYear, AEra, AMonth, day);
+  if (!IsValidDay(AEra, Cardinal(AYear), Cardinal(AMonth), Cardinal(day))) return ClampedYearResult(AEra, AYear);
+  ADate.Era = AEra;
+  ADate.Year = Cardinal(AYear);
+  ADate.Month = Cardinal(AMonth);
+  ADate.Day = Cardinal(day);
+  TDateTime result = ToDateTime(ADate);
   ClampToSupportedDates(result);
   return result;
 }
@@ -345,16 +348,7 @@ TDateTime TvlCustomCalendarTable::AddYears(const TvlDateTime& ADate, Integer ACo
   AdjustYearToEra(y, era);
   if (!IsValidYear(era, Cardinal(y))) return ClampedYearResult(era, y);
   Integer month = std::min<Integer>(Integer(d.Month), GetMonthsInYear(era, Cardinal(y)));
-  Integer day = std::min<Integer>(Integer(d.Day), GetDaysInMonth(era, Cardinal(y), Cardinal(month)));
-  AdjustYearToEra(y, era, month, day);
-  if (!IsValidDay(era, Cardinal(y), Cardinal(month), Cardinal(day))) return ClampedYearResult(era, y);
-  d.Era = era;
-  d.Year = Cardinal(y);
-  d.Month = Cardinal(month);
-  d.Day = Cardinal(day);
-  TDateTime result = ToDateTime(d);
-  ClampToSupportedDates(result);
-  return result;
+  return MovedDateResult(d, era, y, month);
 }
 
 TDateTime TvlCustomCalendarTable::AddWeeks(TDateTime ADate, Integer ACount) {

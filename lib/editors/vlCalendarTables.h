@@ -187,6 +187,9 @@ class TvlCustomCalendarTable : public TObject {
   // The result of arithmetic that left the calendar's years: the nearer
   // bound of the supported dates.
   TDateTime ClampedYearResult(Integer AEra, Integer AYear);
+  // The end of month and year arithmetic: ADate moved to AYear and AMonth of
+  // AEra, its day cut to the month's length, within the supported dates.
+  TDateTime MovedDateResult(TvlDateTime ADate, Integer AEra, Integer AYear, Integer AMonth);
   TvlEras* FEras{};
 };
 

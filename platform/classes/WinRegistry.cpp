@@ -569,14 +569,7 @@ struct TRootStore {
     if (!stamp.Exists) return ErrorCode;
     std::string text;
     if (!ReadFile(text)) return ErrorCode;
-    Text = text;
-    std::string why;
-    if (!Parse(text, *Tree, why)) {
-      Tree = std::make_unique<TNode>();
-      ErrorCode = ERROR_BADDB;
-      Error = "The registry file \"" + File + "\" is damaged (" + why + ")";
-    }
-    return ErrorCode;
+    return Take(text);
   }
 
   // The same from the store set in place of the folder: its bytes decide.
@@ -598,9 +591,14 @@ struct TRootStore {
       Error = "The registry file \"" + File + "\" cannot be read";
       return ErrorCode;
     }
-    Text = text;
+    return Take(text);
+  }
+
+  // Keeps the file's text and parses it; a damaged text leaves an empty tree.
+  DWORD Take(const std::string& AText) {
+    Text = AText;
     std::string why;
-    if (!Parse(text, *Tree, why)) {
+    if (!Parse(AText, *Tree, why)) {
       Tree = std::make_unique<TNode>();
       ErrorCode = ERROR_BADDB;
       Error = "The registry file \"" + File + "\" is damaged (" + why + ")";
