@@ -50,7 +50,16 @@ void SetStrByName(TObject* Obj, const String& Name, const String& Value) {
 }
 
 const char16_t* const kTitles[] = {u"Warning", u"Error", u"Information", u"Confirm"};
-const LPCWSTR kIcons[] = {IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION};
+// The system icon of a kind (a function: the identifiers are not constants
+// that a static table could copy before they are made).
+LPCWSTR IconOf(TMsgDlgType DlgType) {
+  switch (DlgType) {
+    case mtWarning: return IDI_EXCLAMATION;
+    case mtError: return IDI_HAND;
+    case mtInformation: return IDI_ASTERISK;
+    default: return IDI_QUESTION;
+  }
+}
 
 // Text measured on a font: single line, or word-wrapped in MaxWidth.
 TRect MeasureText(TFont* Font, const String& Text, Integer MaxWidth, UINT Flags) {
@@ -70,6 +79,29 @@ TForm* NewDialogForm() {
       CreateFrom(TClassOf<TCustomForm>(FormClass()), &TCustomForm::CreateNew, static_cast<TComponent*>(Application), 0));
 }
 
+// The dialog's icon: one of the system's shared icons, drawn at its size.
+class TMessageImage : public TGraphicControl {
+  CL_CLASS(TMessageImage, TGraphicControl)
+ public:
+  HICON Icon{};
+
+ protected:
+  void Paint() override {
+    if (!Icon) return;
+    // Drawn on the control's background through a memory bitmap.
+    HDC target = Canvas()->Handle();
+    HDC memory = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, Width(), Height());
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, Width(), Height(), target, 0, 0, SRCCOPY);
+    DrawIconEx(memory, 0, 0, Icon, Width(), Height(), 0, nullptr, DI_NORMAL);
+    BitBlt(target, 0, 0, Width(), Height(), memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+  }
+};
+
 // The platform's result code of a task-dialog call that could not be made.
 constexpr Integer E_NOTIMPL_RESULT = Integer(0x80004001u);
 
@@ -77,6 +109,8 @@ FARPROC gTaskDialogIndirect = nullptr;
 bool gTaskDialogLookedUp = false;
 
 }  // namespace
+
+CL_IMPLEMENT_CLASS(TMessageImage)
 
 TSize GetAveCharSize(TCanvas* Canvas) {
   const String letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -203,12 +237,12 @@ TForm* TqlCustomLang::CreateMessageDialog(const String& Msg, TMsgDlgType DlgType
       form->SetCaption(Application->Title());
     }
     if (hasIcon) {
-      auto* image = New<TImage>(static_cast<TComponent*>(form));
+      auto* image = New<TMessageImage>(static_cast<TComponent*>(form));
       image->SetName(u"Image");
       image->SetParent(form);
       image->SetBounds(horzMargin, vertMargin, 32, 32);
       if (form->UseRightToLeftAlignment()) image->SetLeft(clientWidth - image->Left() - image->Width());
-      DrawIconEx(image->Canvas()->Handle(), 0, 0, LoadIconW(nullptr, kIcons[DlgType]), 32, 32, 0, nullptr, DI_NORMAL);
+      image->Icon = LoadIconW(nullptr, IconOf(DlgType));
     }
     TControl* message = CreateFrom(LabelClass(), static_cast<TComponent*>(form));
     message->SetName(u"Message");
