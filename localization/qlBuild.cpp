@@ -4,31 +4,17 @@
 #include <memory>
 
 #include "localization/qlComp.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/Graphics.h"
 
+using namespace ql_internal;
+
 namespace {
 
-Boolean ListHas(TStrings* List, const String& S) {
-  for (Integer i = 0; i < List->Count(); ++i)
-    if (SameText(List->Strings(i), S)) return true;
-  return false;
-}
-
-String PathOf(const String& Line, Char D) {
-  size_t p = Line.find(D);
-  return p == String::npos ? Line : Line.substr(0, p);
-}
-
-
-// The beginning of Line equals Prefix, ignoring ASCII case (never the
-// Turkish dotted and dotless i rules).
-Boolean StartsSameText(const String& Prefix, const String& Line) {
-  return Line.size() >= Prefix.size() && SameText(Line.substr(0, Prefix.size()), Prefix);
-}
 
 // The line of a path (ignoring case), -1 when none.
 Integer FindPathLine(TStrings* List, const String& Path, Char D) {
@@ -37,8 +23,6 @@ Integer FindPathLine(TStrings* List, const String& Path, Char D) {
     if (StartsSameText(prefix, List->Strings(i))) return i;
   return -1;
 }
-
-Boolean ReadWrite(const TPropInfo* P) { return P && P->Getter && P->Setter; }
 
 String CharsetName(Byte Charset) {
   static const char16_t* const names[] = {
@@ -51,11 +35,6 @@ String CharsetName(Byte Charset) {
     if (CharsetFromName(name, value) && value == Charset) return name;
   }
   return u"DEFAULT_CHARSET";
-}
-
-Boolean UsesParentFont(TObject* AObject) {
-  const TPropInfo* p = GetPropInfo(AObject, u"ParentFont", TTypeKinds{tkEnumeration});
-  return p && p->Getter && GetOrdProp(AObject, p) != 0;
 }
 
 TObject* PropertiesObject(TObject* AComponent) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "localization/qlComp.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/FileUtils.h"
@@ -15,32 +16,13 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
 
+using namespace ql_internal;
+
 namespace {
-
-Boolean ListHas(TStrings* List, const String& S) {
-  for (Integer i = 0; i < List->Count(); ++i)
-    if (SameText(List->Strings(i), S)) return true;
-  return false;
-}
-
-// The path of a line: the text before the first delimiter, the whole line
-// when it has none.
-String PathOf(const String& Line, Char D) {
-  size_t p = Line.find(D);
-  return p == String::npos ? Line : Line.substr(0, p);
-}
 
 // Character-set names compared without regard to case (they are all upper case).
 Boolean CharsetFromNameIgnoringCase(const String& Name, Byte& Charset) {
   return CharsetFromName(UpperCase(Name), Charset);
-}
-
-Boolean ReadWrite(const TPropInfo* P) { return P && P->Getter && P->Setter; }
-
-// Whether a control takes its parent's font.
-Boolean UsesParentFont(TObject* AObject) {
-  const TPropInfo* p = GetPropInfo(AObject, u"ParentFont", TTypeKinds{tkEnumeration});
-  return p && p->Getter && GetOrdProp(AObject, p) != 0;
 }
 
 // Properties that configure a component rather than show text: translation

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "localization/qlComp.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Finally.h"
@@ -13,6 +14,8 @@
 #include "platform/rtl/Strings.h"
 
 Cardinal qlResStringIDLimit = 0;
+
+using namespace ql_internal;
 
 namespace {
 
@@ -56,12 +59,6 @@ String TranslatingFmtLoadStr(Cardinal Ident, const TVarRec* Args, size_t Count) 
   return Format(fmt, Args, Count);
 }
 
-
-// The beginning of Line equals Prefix, ignoring ASCII case (never the
-// Turkish dotted and dotless i rules).
-Boolean StartsSameText(const String& Prefix, const String& Line) {
-  return Line.size() >= Prefix.size() && SameText(Line.substr(0, Prefix.size()), Prefix);
-}
 
 }  // namespace
 
