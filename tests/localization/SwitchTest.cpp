@@ -235,3 +235,29 @@ TEST_F(SwitchFixture, AChangeAfterAListIsAssignedAppliesEveryList) {
   Lang->ChangeLanguage();
   EXPECT_EQ(Control(u"btOK")->Caption(), u"&Evet");
 }
+
+// Locale items go into the process's settings only with ChangeLocales; a
+// name list gives at most twelve months, from the first.
+TEST_F(SwitchFixture, LocalesApplyOnlyWhenAsked) {
+  const TFormatSettings saved = FormatSettings();
+  Lang->Locales()->Clear();
+  Lang->Locales()->Add(L(u"Short Month Names|Oca,Şub|\"Jan\",Feb,Mar,Apr,May,Jun,Jul,Aug,Sep,Oct,Nov,Dec,Extra|"));
+  Lang->Locales()->Add(L(u"Long Day Names||Sunday,Monday,Tuesday,Wednesday,Thursday|"));
+  Lang->Locales()->Add(L(u"Decimal Separator|,|.|"));
+  Lang->SetActiveLanguage(2);
+  EXPECT_EQ(FormatSettings().DecimalSeparator, saved.DecimalSeparator);
+  EXPECT_EQ(FormatSettings().ShortMonthNames[0], saved.ShortMonthNames[0]);
+  Lang->SetActiveLanguage(1);
+  Lang->SetChangeLocales(true);
+  Lang->SetActiveLanguage(2);
+  EXPECT_EQ(FormatSettings().DecimalSeparator, u'.');
+  EXPECT_EQ(FormatSettings().ShortMonthNames[0], u"Jan");
+  EXPECT_EQ(FormatSettings().ShortMonthNames[11], u"Dec");
+  EXPECT_EQ(FormatSettings().LongDayNames[4], u"Thursday");
+  EXPECT_EQ(FormatSettings().LongDayNames[5], saved.LongDayNames[5]);
+  Lang->SetActiveLanguage(1);
+  EXPECT_EQ(FormatSettings().ShortMonthNames[0], u"Oca");
+  EXPECT_EQ(FormatSettings().ShortMonthNames[2], u"Mar");  // only two names given
+  EXPECT_EQ(FormatSettings().LongDayNames[0], u"Sunday");  // an empty value changes nothing
+  FormatSettings() = saved;
+}
