@@ -176,6 +176,7 @@ void TqlCustomLang::Create(TComponent* AOwner) {
 }
 
 void TqlCustomLang::Destroy() {
+  ReleaseResourceTranslator();
   for (TStringList** list : {&FLangNames, &FCaptions, &FHints, &FDisplayLabels, &FStrings, &FFonts, &FMultiLines,
                              &FDlgsCaptions, &FOthers, &FSystem, &FCharSets, &FCollections, &FDoNotTranslate,
                              &FExcludedProperties, &FTmpStrings, &FStringsTypes, &FSmartExcludeProps,
@@ -232,6 +233,7 @@ void TqlCustomLang::Loaded() {
     ChangeLanguage();
   else
     UpdateCharsets();
+  BecomeResourceTranslator();
   if (IsDesigning()) BindExtendedTranslations();
 }
 
@@ -306,6 +308,7 @@ void TqlCustomLang::SetListOf(TStringsType Kind, TStringList* Value) {
   TStringList* list = ListField(Kind);
   if (Value == list) return;
   list->Assign(Value);
+  if (Kind == stStrings) UpdateStrCollections();
   FPropForChange = Kind;
   ChangeLanguage();
 }
@@ -516,19 +519,6 @@ void ApplyLocaleValue(TFormatSettings& Settings, const String& Item, const Strin
     case 14: names(Settings.LongDayNames, 7); break;
     default: break;
   }
-}
-
-// --- Language application (the lists' part joins with language switching) ----------------------
-
-void TqlCustomLang::ChangeLanguage() {
-  if (BlockLanguageChanging || FQLBLoading) return;
-  UpdateCharsets();
-  ChangeLangForExtended();
-}
-
-void TqlCustomLang::BuildList() {
-  if (FQLBLoading || !Owner()) return;
-  RefreshExtendedTranslations();
 }
 
 // --- Single values ---------------------------------------------------------------------------

@@ -21,6 +21,8 @@
 // property paths).
 #pragma once
 
+#include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "platform/classes/Classes.h"
@@ -31,6 +33,13 @@ class TStringList;
 class TStream;
 struct TFormatSettings;
 class TqlCustomLang;
+class TCanvas;
+class TForm;
+struct TVarRec;
+// The message-dialog kinds and buttons of platform/vcl/Dialogs.h.
+enum TMsgDlgType : Byte;
+enum TMsgDlgBtn : Byte;
+using TMsgDlgButtons = TSet<TMsgDlgBtn, 2>;
 
 // Errors of the localization library (fixed English messages).
 RTL_EXCEPTION_CLASS(ELanguageError, Exception);
@@ -54,6 +63,11 @@ using TqlWriteStrPropHook = void (*)(TObject* AObject, const TPropInfo* PropInfo
 extern TqlWriteStrPropHook qlWriteStrPropHook;
 // The default of UsedInCPP for new components (false unless the host sets it).
 extern Boolean qlUsedInCPP;
+// Resource strings with an identifier from 1 up to this limit are first
+// looked up as "IDS_RES_<identifier>" in Strings (0: never).
+extern Cardinal qlResStringIDLimit;
+// The component that translates the process's resource strings, nil when none.
+TqlCustomLang* qlResourceStringsTranslator();
 
 // The default property name and display name of each kind.
 String StringsTypeDefaultProperty(TStringsType Kind);
@@ -198,6 +212,8 @@ class TqlStringsCollection : public TqlSortCollection {
   // Bisection by identifier (the collection sorted with SortID 0); the
   // value of language RetLang, empty when not found.
   String GetTranslationByID(const String& ID, Integer RetLang);
+  // Whether an item has the identifier (bisection, ignoring case).
+  Boolean ContainsID(const String& ID);
   // Bisection by the value of language SortID. Not found: LangValue itself,
   // or, for GetTranslationByLang2, an empty text.
   String GetTranslationByLang(const String& LangValue, Integer RetLang);
@@ -301,6 +317,84 @@ class TqlCustomLang : public TComponent {
   virtual void ReplaceStringValue(TStrings** pStrings, const String& Value, const String& AName, Integer ALang);
   // Follows a component's rename in the lines' keys and the extended translations.
   virtual void ComponentRenamed(const String& OldName, const String& NewName);
+
+  // --- Text lookup (qlLookup.cpp) ---
+  // The active language's value of the line TextID (ignoring case); with
+  // GetDefault an empty value falls back to language 1. An unknown
+  // identifier raises ELanguageError with DoRaiseExceptions, else gives "".
+  String GetTextFrom(TStrings* AStrings, const String& TextID, Boolean GetDefault);
+  String GetTextFromW(TStrings* AStrings, const String& TextID, Boolean GetDefault);
+  // The same by line number (from 0); out of range gives "".
+  String GetTextFromByIndex(TStrings* AStrings, Integer ID, Boolean GetDefault);
+  String GetTextFromByIndex(TStrings** pStrings, Integer ID, Boolean GetDefault);
+  // Strings lookups: escapes decoded when UsedInCPP is set.
+  String GetText(const String& TextID);
+  String GetTextW(const String& TextID) { return GetText(TextID); }
+  String GetTextbyInt(Integer ID);
+  String GetTextOrDefault(const String& TextID);
+  String GetTextOrDefaultW(const String& TextID) { return GetTextOrDefault(TextID); }
+  // A zero-terminated copy, nil for an empty text.
+  std::unique_ptr<Char[]> GetTextC(const String& TextID);
+  std::unique_ptr<Char[]> GetTextOrDefaultC(const String& TextID);
+  // GetText, repeated in language ADefined (1..N) when empty.
+  String GetTextOrDefined(const String& TextID, Integer ADefined);
+  String GetTextOrDefinedW(const String& TextID, Integer ADefined) { return GetTextOrDefined(TextID, ADefined); }
+  String GetStringValue(TStrings** pStrings, const String& AName, Integer ALang);
+  // Field ALang of a line; with UseDefaultLanguage an empty field of another
+  // language falls back to the DefaultLanguage field.
+  String GetLanguageValue(const String& Line, Integer ALang);
+
+  // --- Language switching (qlChange.cpp) ---
+  // Applies one list of a kind (not the owner's own caption, hint and font).
+  void ApplyList(TStrings* List, TStringsType Kind);
+  // Whether a property reached by translation data may be written: text,
+  // fonts, string lists and collections, but never a data set's or a
+  // connection's properties nor commands, connection strings or names.
+  Boolean IsTranslatableProperty(TObject* AObject, const String& APropName);
+
+  // --- Building the lists (qlBuild.cpp) ---
+  void DelOldNames(TStrings* List, TStringsType Kind);
+  void RemoveStaleLines();
+  void DeletePropertyLines(TStrings* List, const String& AComponentName, TStringsType Kind, const String& AProperty);
+  String FindScratchLine(const String& Text);
+
+  // --- Language and list editing (qlEdit.cpp) ---
+  void InsertLanguage(Integer Index, const String& ALanguage);
+  void MoveLanguage(Integer FromIndex, Integer ToIndex);
+  void DeleteLanguage(Integer Index);
+  Boolean AddString(const String& TextID, TStrings* Values);
+  Boolean DeleteString(const String& TextID);
+  String GetStringID(Integer Index);
+  Integer GetIDIndex(const String& ID);
+  void ClearTranslations();
+  void UTF8EncodeDecode(Boolean Encode);
+
+  // --- Dialog captions and translated dialogs (qlDialogs.cpp) ---
+  String GetButtonCaption(TMsgDlgBtn Button);
+  String GetButtonCaptionW(TMsgDlgBtn Button) { return GetButtonCaption(Button); }
+  // DefaultBtn mbOK (2) and CancelBtn mbCancel (3) choose automatically.
+  TForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                             TMsgDlgBtn DefaultBtn = TMsgDlgBtn(2), TMsgDlgBtn CancelBtn = TMsgDlgBtn(3));
+  Integer MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
+                     TMsgDlgBtn DefaultBtn = TMsgDlgBtn(2), TMsgDlgBtn CancelBtn = TMsgDlgBtn(3));
+  Integer MessageDlgPos(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx, Integer X,
+                        Integer Y, TMsgDlgBtn DefaultBtn = TMsgDlgBtn(2), TMsgDlgBtn CancelBtn = TMsgDlgBtn(3));
+  Integer MessageDlgPosHelp(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
+                            Integer X, Integer Y, const String& HelpFileName, TMsgDlgBtn DefaultBtn = TMsgDlgBtn(2),
+                            TMsgDlgBtn CancelBtn = TMsgDlgBtn(3));
+  void ShowMessage(const String& Msg);
+  void ShowMessageFmt(const String& Msg, std::initializer_list<TVarRec> Params);
+  void ShowMessagePos(const String& Msg, Integer X, Integer Y);
+  Boolean InputQuery(const String& ACaption, const String& APrompt, String& Value, Char APasswordChar = 0);
+  String InputBox(const String& ACaption, const String& APrompt, const String& ADefault, Char APasswordChar = 0);
+  Integer TaskMessageDlg(const String& Title, const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                         Integer HelpCtx, TMsgDlgBtn DefaultBtn);
+  Integer TaskMessageDlg(const String& Title, const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                         Integer HelpCtx);
+  Integer DoTaskMessageDlg(const String& Title, const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                           Integer HelpCtx, Integer X, Integer Y, const String& HelpFileName, TMsgDlgBtn DefaultBtn);
+  // Whether the system's task-dialog function is bound (looked up once).
+  static Boolean InitTaskDialogIndirect();
 
   // The list published under Name ("Captions"), nil when none.
   TStrings* GetPropListByName(const String& Name);
@@ -543,6 +637,22 @@ class TqlCustomLang : public TComponent {
   String FLocaleSnapshot[15];
   // The language being converted while legacy data is read (for the error).
   Integer FDecodingLanguage{};
+
+  // Applying and collecting the lists (qlChange.cpp, qlBuild.cpp).
+  String ApplyValue(const String& Line, TStringsType Kind);
+  void ApplyCollections(TStrings* List);
+  void ApplyOwnerTexts();
+  void CollectOwnerLine(TStringsType Kind);
+  void CollectList(TStringsType Kind);
+  void CollectObject(TComponent* AComponent, TObject* AObject, const String& APrefix, TStringsType Kind);
+  void CollectCollection(TComponent* AComponent, TCollection* AColl, const String& APrefix);
+  void CollectValue(TStrings* List, TStringsType Kind, TComponent* AComponent, const String& APath,
+                    const String& AValue, TObject* AFontOwner);
+  Boolean IsActionLinkedValue(TComponent* AComponent, const String& AProperty, const String& AValue);
+  void BecomeResourceTranslator();
+  void ReleaseResourceTranslator();
+  void RefillStringsCollections();
+  Boolean IsExternalList(TStrings* AStrings);
 
 };
 

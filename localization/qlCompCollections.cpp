@@ -432,7 +432,18 @@ void TqlCustomLang::ChangeLangForExtended() {
     if (text.empty() && FUseDefaultLanguage && FDefaultLanguage != FActiveLanguage)
       text = ExtendedValue(item->Values(), D(), FDefaultLanguage);
     if (text.empty() && FTranslateType == ttGetDefault) text = ExtendedValue(item->Values(), D(), 1);
-    if (!text.empty()) SetPropValueByPath(item->Identifier(), text);
+    if (text.empty()) continue;
+    // Translation data writes text, fonts, lists and collections, never a
+    // data set's command or a connection string.
+    const String path = item->Identifier();
+    TObject* target = nullptr;
+    try {
+      target = GetObjByPath(path);
+    } catch (const Exception&) {
+      target = nullptr;
+    }
+    if (target && IsTranslatableProperty(target, Copy(path, LastDelimiter(u".", path) + 1)))
+      SetPropValueByPath(path, text);
   }
 }
 
