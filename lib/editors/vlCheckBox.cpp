@@ -532,7 +532,7 @@ Boolean TvlCustomCheckBox::ClickWhileLoading() {
 TvlEditStateColorKind TvlCustomCheckBox::GetEditStateColorKind() { return Enabled() ? esckNormal : esckDisabled; }
 
 Boolean TvlCustomCheckBox::IsTransparentBackground() {
-  if (!IsInplace() && UsesNativeStyle() && ParentBackground() && !Transparent()) return true;
+  if (FStyles && !IsInplace() && UsesNativeStyle() && ParentBackground() && !Transparent()) return true;
   return inherited::IsTransparentBackground();
 }
 
@@ -541,7 +541,7 @@ void TvlCustomCheckBox::ClipToShadowRegion(TvlCanvas* ACanvas) {
 }
 
 void TvlCustomCheckBox::GetShadowRect(TRect& R) {
-  if (!IsInplace() && UsesNativeStyle() && Style()->TransparentBorder()) {
+  if (FStyles && !IsInplace() && UsesNativeStyle() && Style()->TransparentBorder()) {
     R = vlInflateRectBy(TRect{0, 0, Width(), Height()}, -2, -2);
     return;
   }
@@ -550,7 +550,7 @@ void TvlCustomCheckBox::GetShadowRect(TRect& R) {
 
 void TvlCustomCheckBox::ColorChanged() {
   inherited::ColorChanged();
-  if (UsesNativeStyle() && ParentBackground()) Invalidate();
+  if (FStyles && UsesNativeStyle() && ParentBackground()) Invalidate();
 }
 
 void TvlCustomCheckBox::ProcessStateTransitions() {
@@ -583,6 +583,8 @@ void TvlCustomCheckBox::KeyUp(Word& Key, TShiftState Shift) {
   TWeakRef<TvlCustomCheckBox> self(this);
   inherited::KeyUp(Key, Shift);
   if (!self || Key != VK_SPACE || ViewInfo()->CheckBoxState != ecsPressed) return;
+  // Handled here: a handler of the toggle may free the check box.
+  Key = 0;
   FIsCheckPressed = false;
   ViewInfo()->CheckBoxState = ecsNormal;
   ViewInfo()->CheckBoxLastState = ecsNormal;
