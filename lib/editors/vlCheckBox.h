@@ -367,7 +367,6 @@ class TvlCustomCheckBox : public TvlCustomEdit {
 class TvlCheckBox : public TvlCustomCheckBox {
   CL_CLASS(TvlCheckBox, TvlCustomCheckBox)
  public:
-  using TControl::SetEnabled;
   Boolean Checked() { return State() == cbsChecked; }
   void SetChecked(Boolean Value) { SetState(Value ? cbsChecked : cbsUnchecked); }
 };

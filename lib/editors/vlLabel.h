@@ -248,6 +248,4 @@ class TvlCustomLabel : public TvlCustomEdit {
 
 class TvlLabel : public TvlCustomLabel {
   CL_CLASS(TvlLabel, TvlCustomLabel)
- public:
-  using TControl::SetEnabled;
 };

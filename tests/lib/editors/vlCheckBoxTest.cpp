@@ -148,7 +148,7 @@ TEST_F(CheckBoxTest, AReadOnlyOrDisabledBoxDoesNotToggleButCodeStillSetsIt) {
     SCOPED_TRACE(disabled);
     TvlCheckBox* b = AddBox();
     if (disabled)
-      b->SetEnabled(false);
+      b->SetEnabledProp(false);
     else
       b->Properties()->SetReadOnly(true);
     Pump();
