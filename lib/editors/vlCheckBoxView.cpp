@@ -14,6 +14,9 @@
 
 using namespace win;
 
+// vlCheckGlyph.cpp
+Boolean vlIsCheckGlyphUsable(TBitmap* AGlyph, Integer AGlyphCount);
+
 namespace {
 
 // The gap between the mark and the caption.
@@ -30,8 +33,6 @@ TvlEditBorderStyle HotBorderStyle(TvlEditBorderStyle AStyle) {
     default: return AStyle;
   }
 }
-
-Boolean IsGlyphUsable(TBitmap* AGlyph, Integer ACount) { return ACount > 0 && AGlyph && !AGlyph->Empty(); }
 
 }  // namespace
 
@@ -146,7 +147,7 @@ void TvlCustomCheckBoxViewData::Calculate(TvlCanvas* ACanvas, const TRect& ABoun
   vi->CheckBoxGlyph = props->GlyphOrNil();
   vi->CheckBoxGlyphCount = props->GlyphCount();
   vi->NullValueShowingStyle = props->NullStyle();
-  vi->HasGlyph = IsGlyphUsable(vi->CheckBoxGlyph, vi->CheckBoxGlyphCount);
+  vi->HasGlyph = vlIsCheckGlyphUsable(vi->CheckBoxGlyph, vi->CheckBoxGlyphCount);
   vi->CheckBorderOffset = vlCheckGlyphBorderOffset(vi->CheckBoxBorderStyle, vi->NativeStyle, vi->HasGlyph, vi->Painter);
   vi->IsTextColorAssigned = Style()->IsValueAssigned(svTextColor) ||
                             (vi->Painter && vi->Painter->DefaultEditorTextColor(true) != clDefault);
@@ -274,7 +275,7 @@ TSize TvlCustomCheckBoxViewData::GetEditContentSize(TvlCanvas* ACanvas, const Va
   TSize check{};
   vlCheckGlyphSize(ACanvas, NativeStyle, glyph, check, painter, count);
   const Integer offset = vlCheckGlyphBorderOffset(TvlEditBorderStyle(FStyle->BorderStyle()), NativeStyle,
-                                                  IsGlyphUsable(glyph, count), painter);
+                                                  vlIsCheckGlyphUsable(glyph, count), painter);
   String caption = Edit() ? Edit()->Caption() : String();
   const Boolean centred = !IsInplace() ? false : !(props->ShowsCaptionInplace() || props->UseAlignmentWhenInplace());
   TSize size = check;

@@ -34,10 +34,6 @@ Integer BorderWidthOfKind(TvlLookAndFeelKind AKind) {
   return (AKind == lfUltraFlat || AKind == lfOffice11) ? 1 : 2;
 }
 
-Boolean IsGlyphUsable(TBitmap* AGlyph, Integer AGlyphCount) {
-  return AGlyphCount > 0 && AGlyph && !AGlyph->Empty();
-}
-
 void DrawUserGlyph(TvlCanvas* ACanvas, const TRect& R, TvlCheckBoxState AState, Boolean AGrayedGlyphsPresent,
                    Integer AGlyphCount, TBitmap* AGlyph, TColor ABackgroundColor, TvlEditCheckState AEditState) {
   const Integer w = R.Width(), h = R.Height();
@@ -143,11 +139,16 @@ void DrawFrameControlContent(TvlCanvas* ACanvas, const TRect& ACheckRect, const 
 
 }  // namespace
 
+// A strip with cells (shared with vlCheckBoxView.cpp).
+Boolean vlIsCheckGlyphUsable(TBitmap* AGlyph, Integer AGlyphCount) {
+  return AGlyphCount > 0 && AGlyph && !AGlyph->Empty();
+}
+
 // --- Size, offsets, cells ----------------------------------------------------------------------------
 
 void vlCheckGlyphSize(TvlCanvas*, Boolean ANativeStyle, TBitmap* AGlyph, TSize& ASize,
                       TvlCustomLookAndFeelPainterClass APainter, Integer AGlyphCount) {
-  if (IsGlyphUsable(AGlyph, AGlyphCount))
+  if (vlIsCheckGlyphUsable(AGlyph, AGlyphCount))
     ASize = TSize{AGlyph->Width() / AGlyphCount, AGlyph->Height()};
   else if (APainter)
     ASize = APainter->CheckButtonSize();
@@ -203,7 +204,7 @@ void vlPaintCheckGlyph(TvlCanvas* ACanvas, const TRect& ACheckRect, TvlCheckBoxS
   if (!AFillBackground) ABackgroundColor = clNone;
   if (AState == cbsGrayed && ANullValueShowingStyle == nssUnchecked) AState = cbsUnchecked;
 
-  if (IsGlyphUsable(AGlyph, AGlyphCount)) {
+  if (vlIsCheckGlyphUsable(AGlyph, AGlyphCount)) {
     DrawUserGlyph(ACanvas, ACheckRect, AState, AGrayedGlyphsPresent, AGlyphCount, AGlyph, ABackgroundColor,
                   AEditCheckState);
     return;
