@@ -72,6 +72,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlDateUtils",
     u"vlEditUtils",
     u"vlEdit",
+    u"vlCheckBox",
+    u"vlLabel",
     // localization
     u"qlComp",
     u"qlLngLnk",

@@ -1,0 +1,403 @@
+// The check box driven with real mouse and keys on the headless screen, its
+// value formats, and the check states of item lists.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lib/editors/vlCheckBox.h"
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/Filer.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Streams.h"
+#include "platform/classes/TypInfoBuild.h"
+#include "platform/rtl/Finally.h"
+#include "platform/vcl/ActnList.h"
+#include "platform/vcl/Forms.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+namespace {
+
+// Records what a check box reports, in order; frees it from one handler on request.
+struct TBoxRecorder : public TObject {
+  CL_CLASS(TBoxRecorder, TObject)
+ public:
+  std::vector<std::string> Events;
+  TvlCustomCheckBox* FreeFrom{};
+  std::string FreeOn;
+  void Note(const std::string& AWhat) {
+    Events.push_back(AWhat);
+    if (FreeFrom && AWhat == FreeOn) {
+      TvlCustomCheckBox* box = FreeFrom;
+      FreeFrom = nullptr;
+      Free(box);
+    }
+  }
+  void Changed(TObject*) { Note("change"); }
+  void ValueChanged(TObject*) { Note("value"); }
+  void Clicked(TObject*) { Note("click"); }
+};
+CL_IMPLEMENT_CLASS(TBoxRecorder)
+
+class CheckBoxTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    ControlFixture::SetUp();
+    Recorder = New<TBoxRecorder>();
+  }
+  void TearDown() override {
+    ControlFixture::TearDown();
+    Free(Recorder);
+  }
+  // "Çoklu Tarife" at (10, 10), 150 wide; the mark sits at its left.
+  TvlCheckBox* AddBox() {
+    TvlCheckBox* b = New<TvlCheckBox>(static_cast<TComponent*>(Form));
+    b->SetBounds(10, 10, 150, 21);
+    b->SetCaption(u"Çoklu Tarife");
+    b->SetParent(Form);
+    Hook(b);
+    Pump();
+    return b;
+  }
+  void Hook(TvlCustomCheckBox* b) {
+    b->Properties()->SetOnChange(TNotifyEvent(Recorder, &TBoxRecorder::Changed));
+    b->Properties()->SetOnEditValueChanged(TNotifyEvent(Recorder, &TBoxRecorder::ValueChanged));
+    b->SetOnClick(TNotifyEvent(Recorder, &TBoxRecorder::Clicked));
+  }
+  // A press and release on the mark.
+  void ClickMark(TvlCustomCheckBox* b) {
+    const TRect r = b->ViewInfo()->CheckBoxRect;
+    MoveTo(b, r.Left + 5, r.Top + 5);
+    ClickAt(b, r.Left + 5, r.Top + 5);
+  }
+  void PressSpace() {
+    Display.KeyDown(win::VK_SPACE);
+    Pump();
+    Display.KeyUp(win::VK_SPACE);
+    Pump();
+  }
+  TBoxRecorder* Recorder{};
+};
+
+TEST_F(CheckBoxTest, AClickOnTheMarkTogglesOnceWithOneClickEvent) {
+  TvlCheckBox* b = AddBox();
+  ClickMark(b);
+  EXPECT_TRUE(b->Checked());
+  EXPECT_EQ(b->EditValue(), Variant(true));
+  EXPECT_EQ(Recorder->Events, (std::vector<std::string>{"click", "change", "value"}));
+  ClickMark(b);
+  EXPECT_EQ(b->State(), cbsUnchecked);
+  EXPECT_EQ(Recorder->Events.size(), 6u);
+}
+
+TEST_F(CheckBoxTest, TheMarkLooksHotPressedAndNormalWithTheMouse) {
+  TvlCheckBox* b = AddBox();
+  const TRect r = b->ViewInfo()->CheckBoxRect;
+  MoveTo(b, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsHot);
+  const TPoint p = At(b, r.Left + 5, r.Top + 5);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsPressed);
+  MoveTo(b, 140, 30);  // out of the control, still held
+  const TPoint out = At(b, 140, 30);
+  Display.MouseUp(out.X, out.Y);
+  Pump();
+  EXPECT_FALSE(b->Checked()) << "released outside: no toggle";
+  EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsNormal);
+}
+
+TEST_F(CheckBoxTest, SpacePressesTheMarkAndTogglesOnRelease) {
+  TvlCheckBox* b = AddBox();
+  b->SetFocus();
+  Pump();
+  Display.KeyDown(win::VK_SPACE);
+  Pump();
+  EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsPressed);
+  EXPECT_FALSE(b->Checked());
+  Display.KeyUp(win::VK_SPACE);
+  Pump();
+  EXPECT_TRUE(b->Checked());
+  EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsNormal);
+  EXPECT_TRUE(b->EditModified());
+}
+
+TEST_F(CheckBoxTest, ToggleCyclesWithAndWithoutGrayed) {
+  TvlCheckBox* b = AddBox();
+  b->SetFocus();
+  Pump();
+  std::vector<TvlCheckBoxState> seen;
+  for (int i = 0; i < 3; ++i) {
+    PressSpace();
+    seen.push_back(b->State());
+  }
+  EXPECT_EQ(seen, (std::vector<TvlCheckBoxState>{cbsChecked, cbsUnchecked, cbsChecked}));
+  b->Properties()->SetAllowGrayed(true);
+  b->SetState(cbsUnchecked);
+  seen.clear();
+  for (int i = 0; i < 3; ++i) {
+    PressSpace();
+    seen.push_back(b->State());
+  }
+  EXPECT_EQ(seen, (std::vector<TvlCheckBoxState>{cbsGrayed, cbsChecked, cbsUnchecked}));
+}
+
+TEST_F(CheckBoxTest, AReadOnlyOrDisabledBoxDoesNotToggleButCodeStillSetsIt) {
+  for (bool disabled : {false, true}) {
+    SCOPED_TRACE(disabled);
+    TvlCheckBox* b = AddBox();
+    if (disabled)
+      b->SetEnabledProp(false);
+    else
+      b->Properties()->SetReadOnly(true);
+    Pump();
+    if (!disabled) {
+      b->SetFocus();
+      Pump();
+      PressSpace();
+    }
+    ClickMark(b);
+    EXPECT_FALSE(b->Checked());
+    EXPECT_EQ(b->ViewInfo()->CheckBoxState, disabled ? ecsDisabled : ecsHot);
+    b->SetChecked(true);
+    EXPECT_TRUE(b->Checked());
+    Free(b);
+    Recorder->Events.clear();
+  }
+}
+
+TEST_F(CheckBoxTest, ABoxFreedFromItsOwnHandlersStopsThere) {
+  for (const char* on : {"change", "click", "value"}) {
+    SCOPED_TRACE(on);
+    TvlCheckBox* b = AddBox();
+    Recorder->FreeFrom = b;
+    Recorder->FreeOn = on;
+    b->SetFocus();
+    Pump();
+    PressSpace();
+    EXPECT_EQ(Recorder->FreeFrom, nullptr) << "freed";
+    Recorder->Events.clear();
+    TvlCheckBox* c = AddBox();
+    Recorder->FreeFrom = c;
+    c->SetChecked(true);
+    EXPECT_EQ(Recorder->FreeFrom, nullptr);
+    Recorder->Events.clear();
+  }
+}
+
+// Values of each type: the state is checked or unchecked only for an exact
+// match of the two values; anything else (Null, another string) is grayed.
+TEST_F(CheckBoxTest, CheckValuesOfEveryType) {
+  struct Case {
+    Variant Checked, Unchecked, Value;
+    TvlCheckBoxState State;
+  };
+  const Case cases[] = {
+      {Variant(true), Variant(false), Variant(true), cbsChecked},
+      {Variant(true), Variant(false), Null(), cbsGrayed},
+      {Variant(1), Variant(0), Variant(0), cbsUnchecked},
+      {Variant(1), Variant(0), Variant(7), cbsGrayed},
+      {Variant(u"E"), Variant(u"H"), Variant(u"E"), cbsChecked},
+      {Variant(u"E"), Variant(u"H"), Variant(u"X"), cbsGrayed},
+  };
+  TvlCheckBox* b = AddBox();
+  for (const Case& c : cases) {
+    b->Properties()->SetValueChecked(Variant(u"tmp1"));
+    b->Properties()->SetValueUnchecked(Variant(u"tmp2"));
+    b->Properties()->SetValueChecked(c.Checked);
+    b->Properties()->SetValueUnchecked(c.Unchecked);
+    b->SetEditValue(c.Value);
+    EXPECT_EQ(b->State(), c.State) << (&c - cases);
+    EXPECT_EQ(b->Checked(), c.State == cbsChecked);
+  }
+  b->SetChecked(false);
+  EXPECT_EQ(b->EditValue(), Variant(u"H"));
+  b->SetChecked(true);
+  EXPECT_EQ(b->EditValue(), Variant(u"E"));
+}
+
+TEST_F(CheckBoxTest, CheckValuesRefuseNullAndClashes) {
+  TvlCheckBox* b = AddBox();
+  TvlCheckBoxProperties* p = static_cast<TvlCheckBoxProperties*>(b->Properties());
+  p->SetValueChecked(Null());
+  p->SetValueChecked(Variant(false));  // the unchecked value
+  EXPECT_EQ(p->ValueChecked(), Variant(true));
+  p->SetValueGrayed(Variant(u"?"));
+  EXPECT_EQ(p->ValueGrayed(), Variant(u"?"));
+  p->SetValueGrayed(Null());
+  EXPECT_TRUE(VarIsNull(p->ValueGrayed()));
+  Variant v = Variant(1);
+  EXPECT_FALSE(p->IsEditValueValid(v, false)) << "1 is not exactly True";
+  v = Variant(true);
+  EXPECT_TRUE(p->IsEditValueValid(v, false));
+  EXPECT_EQ(p->GetDisplayText(Variant(true)), u"True");
+  EXPECT_EQ(p->GetDisplayText(Variant(false)), u"False");
+}
+
+// The program's form streams State = cbsChecked: it applies in Loaded.
+TEST_F(CheckBoxTest, TheStreamedStateIsAppliedInLoaded) {
+  const char* const text =
+      "object F: TForm\n"
+      "  object C: TvlCheckBox\n"
+      "    Left = 8\n"
+      "    Top = 8\n"
+      "    Caption = 'Coklu Tarife'\n"
+      "    State = cbsChecked\n"
+      "  end\n"
+      "end\n";
+  RawByteString bin = ObjectTextToBinary(RawByteString(text));
+  TMemoryStream* in = New<TMemoryStream>();
+  Finally freeIn([&] { Free(in); });
+  in->WriteBuffer(bin.data(), Integer(bin.size()));
+  in->SetPosition(0);
+  TForm* f = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  Finally freeForm([&] { Free(f); });
+  ReadComponentFromStream(in, f);
+  TvlCheckBox* c = dynamic_cast<TvlCheckBox*>(f->FindComponent(u"C"));
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->State(), cbsChecked);
+  EXPECT_TRUE(c->Checked());
+  EXPECT_EQ(c->Caption(), u"Coklu Tarife");
+}
+
+TEST(CheckGlyphTest, StripCells) {
+  struct Case {
+    TvlCheckBoxState State;
+    TvlEditCheckState Look;
+    bool Grayed;
+    int Count, Index;
+  };
+  const Case cases[] = {
+      {cbsChecked, ecsPressed, false, 6, 4},   {cbsGrayed, ecsNormal, false, 6, 2},
+      {cbsChecked, ecsPressed, false, 4, 3},   {cbsGrayed, ecsNormal, false, 4, 2},
+      {cbsChecked, ecsPressed, false, 3, 1},   {cbsUnchecked, ecsPressed, true, 4, 3},
+      {cbsChecked, ecsHot, false, 2, 1},       {cbsChecked, ecsPressed, false, 2, 1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(vlCheckGlyphImageIndex(c.State, c.Look, c.Grayed, c.Count), c.Index)
+        << int(c.State) << " " << int(c.Look) << " " << c.Count;
+  EXPECT_EQ(vlCheckGlyphBorderOffset(ebsNone, false, false, nullptr), 2);
+  EXPECT_EQ(vlCheckGlyphBorderOffset(ebsUltraFlat, false, false, nullptr), 1);
+  EXPECT_EQ(vlCheckGlyphBorderOffset(ebs3D, false, false, nullptr), 0);
+  EXPECT_EQ(vlCheckGlyphBorderOffset(ebsNone, true, false, nullptr), 0);
+  EXPECT_EQ(vlCheckBoxThemeState(cbsGrayed, ecsDisabled), 12);
+}
+
+// nssUnchecked draws a grayed box exactly like an unchecked one.
+TEST(CheckGlyphTest, UncheckedNullStyleDrawsGrayedAsUnchecked) {
+  for (TvlEditBorderStyle border : {ebsSingle, ebs3D, ebsUltraFlat}) {
+    TBitmap* a = New<TBitmap>();
+    TBitmap* b = New<TBitmap>();
+    Finally freed([&] {
+      Free(a);
+      Free(b);
+    });
+    for (TBitmap* bmp : {a, b}) {
+      bmp->SetPixelFormat(pf32bit);
+      bmp->SetSize(13, 13);
+      TvlCanvas* c = New<TvlCanvas>(bmp->Canvas());
+      vlPaintCheckGlyph(c, TRect{0, 0, 13, 13}, bmp == a ? cbsGrayed : cbsUnchecked, nssUnchecked, nullptr, false,
+                        false, false, true, clWindow, clBlack, false, border, 0, nullptr, ecsNormal);
+      Free(c);
+    }
+    for (int y = 0; y < 13; ++y)
+      for (int x = 0; x < 13; ++x) ASSERT_EQ(a->Canvas()->Pixels(x, y), b->Canvas()->Pixels(x, y));
+  }
+}
+
+// --- Check states of item lists ----------------------------------------------------------------------
+
+TvlCaptionItems* MakeItems(std::initializer_list<const char16_t*> ACaptions) {
+  TvlCaptionItems* items = NewBy<TvlCaptionItems>(&TOwnedCollection::Create, static_cast<TPersistent*>(nullptr), TCollectionItemClass(ClassOf<TvlCaptionItem>()));
+  for (const char16_t* c : ACaptions) items->Add()->SetCaption(c);
+  return items;
+}
+
+TEST(CheckStatesTest, EachFormatRoundTrips) {
+  TvlCaptionItems* items = MakeItems({u"a;b", u"c:d", u"Kontör", u"x"});
+  Finally freed([&] { Free(items); });
+  const TvlCheckStates states{cbsChecked, cbsGrayed, cbsUnchecked, cbsChecked};
+  struct Case {
+    TvlCheckStatesValueFormat Format;
+    Variant Expected;
+    TvlCheckStates Back;
+  };
+  const Case cases[] = {
+      {cvfCaptions, Variant(u"3:c:d;3:a;b1:x"), states},
+      {cvfIndices, Variant(u"1;0,3"), states},
+      {cvfInteger, Variant(Int64(9)), {cbsChecked, cbsUnchecked, cbsUnchecked, cbsChecked}},
+      {cvfStatesString, Variant(u"1201"), states},
+  };
+  for (const Case& c : cases) {
+    const Variant v = vlCheckStatesToEditValue(states, items, c.Format);
+    EXPECT_EQ(v, c.Expected) << int(c.Format);
+    TvlCheckStates back;
+    EXPECT_TRUE(vlEditValueToCheckStates(v, items, c.Format, back));
+    EXPECT_EQ(back, c.Back) << int(c.Format);
+  }
+  EXPECT_TRUE(VarIsEmpty(vlCheckStatesToEditValue(states, items, cvfCustom)));
+}
+
+TEST(CheckStatesTest, BadValuesFailAndLeaveAllUnchecked) {
+  TvlCaptionItems* items = MakeItems({u"a", u"b", u"c"});
+  Finally freed([&] { Free(items); });
+  const TvlCheckStates none(3, cbsUnchecked);
+  struct Case {
+    TvlCheckStatesValueFormat Format;
+    Variant Value;
+    bool Ok;
+    TvlCheckStates States;
+  };
+  const Case cases[] = {
+      {cvfStatesString, Variant(u"12"), true, {cbsChecked, cbsGrayed, cbsUnchecked}},
+      {cvfStatesString, Variant(u"13"), false, none},
+      {cvfIndices, Variant(u"1;"), false, none},
+      {cvfIndices, Variant(u"3"), false, none},
+      {cvfIndices, Variant(u";2"), true, {cbsUnchecked, cbsUnchecked, cbsChecked}},
+      {cvfIndices, Variant(u"0,,1"), false, none},
+      {cvfCaptions, Variant(u";1:b"), true, {cbsUnchecked, cbsChecked, cbsUnchecked}},
+      {cvfCaptions, Variant(u"1:z"), false, none},
+      {cvfCaptions, Variant(u"5:ab"), false, none},
+      {cvfCaptions, Variant(u"1a"), false, none},
+      {cvfCaptions, Variant(u"12"), false, none},
+      {cvfCaptions, Variant(u"99999999999:a"), false, none},
+      {cvfCaptions, Variant(7), false, none},
+      {cvfCaptions, Null(), true, none},
+      {cvfInteger, Variant(u"zz"), false, none},
+      {cvfInteger, Variant(u"5"), true, {cbsChecked, cbsUnchecked, cbsChecked}},
+      {cvfInteger, Null(), true, none},
+  };
+  for (const Case& c : cases) {
+    TvlCheckStates s;
+    EXPECT_EQ(vlEditValueToCheckStates(c.Value, items, c.Format, s), c.Ok) << (&c - cases);
+    EXPECT_EQ(s, c.States) << (&c - cases);
+  }
+}
+
+TEST(CheckStatesTest, IntegerFormatKeepsOnlySixtyFourItems) {
+  TvlCaptionItems* items = NewBy<TvlCaptionItems>(&TOwnedCollection::Create, static_cast<TPersistent*>(nullptr), TCollectionItemClass(ClassOf<TvlCaptionItem>()));
+  Finally freed([&] { Free(items); });
+  for (int i = 0; i < 70; ++i) items->Add()->SetCaption(IntToStr(i));
+  TvlCheckStates all(70, cbsChecked);
+  const Variant v = vlCheckStatesToEditValue(all, items, cvfInteger);
+  EXPECT_EQ(v.AsInt64(), Int64(-1));
+  TvlCheckStates back;
+  ASSERT_TRUE(vlEditValueToCheckStates(v, items, cvfInteger, back));
+  EXPECT_EQ(back[63], cbsChecked);
+  EXPECT_EQ(back[64], cbsUnchecked);
+  EXPECT_EQ(back[69], cbsUnchecked);
+}
+
+TEST(CheckStatesTest, SortedItemsOrderByCaptionIgnoringCase) {
+  TvlCaptionItems* items = MakeItems({u"b", u"C", u"a"});
+  Finally freed([&] { Free(items); });
+  items->SetSorted(true);
+  EXPECT_EQ(items->GetCaption(0), u"a");
+  EXPECT_EQ(items->GetCaption(1), u"b");
+  EXPECT_EQ(items->GetCaption(2), u"C");
+  items->Items(0)->SetCaption(u"z");
+  EXPECT_EQ(items->GetCaption(2), u"z");
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// The label: its accelerator on the headless screen, the depth and style
+// offsets, the line rules, the off-screen cache and the small text helpers.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "lib/editors/vlExtEditUtils.h"
+#include "lib/editors/vlLabel.h"
+#include "lib/foundation/vlGeometry.h"
+#include "lib/foundation/vlGraphics.h"
+#include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
+#include "platform/vcl/StdCtrls.h"
+#include "tests/lib/foundation/ReferencePicture.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+namespace {
+
+class LabelTest : public controltest::ControlFixture {
+ protected:
+  TvlLabel* AddLabel(const String& ACaption) {
+    TvlLabel* l = New<TvlLabel>(static_cast<TComponent*>(Form));
+    l->SetBounds(10, 10, 100, 21);
+    l->SetCaption(ACaption);
+    l->SetParent(Form);
+    Pump();
+    return l;
+  }
+  TEdit* AddField() {
+    TEdit* e = New<TEdit>(static_cast<TComponent*>(Form));
+    e->SetBounds(10, 40, 100, 21);
+    e->SetParent(Form);
+    Pump();
+    return e;
+  }
+  void AltKey(win::UINT AKey) {
+    Display.KeyDown(win::VK_MENU);
+    Display.KeyDown(AKey);
+    Pump();
+    Display.KeyUp(AKey);
+    Display.KeyUp(win::VK_MENU);
+    Pump();
+  }
+};
+
+TEST_F(LabelTest, TheAcceleratorFocusesTheFieldUnlessItIsDisabled) {
+  TvlLabel* l = AddLabel(u"&Kontör:");
+  TEdit* field = AddField();
+  TEdit* other = AddField();
+  other->SetTop(70);
+  l->SetFocusControl(field);
+  other->SetFocus();
+  Pump();
+  AltKey('K');
+  EXPECT_TRUE(field->Focused());
+  other->SetFocus();
+  field->SetEnabledProp(false);
+  Pump();
+  EXPECT_EQ(l->Perform(CM_DIALOGCHAR, WPARAM(u'K'), 0), 0) << "not handled";
+  EXPECT_TRUE(other->Focused());
+  field->SetEnabledProp(true);
+  l->SetEnabledProp(false);
+  EXPECT_EQ(l->Perform(CM_DIALOGCHAR, WPARAM(u'K'), 0), 0) << "a disabled label does nothing";
+  l->SetEnabledProp(true);
+  EXPECT_EQ(l->Perform(CM_DIALOGCHAR, WPARAM(u'X'), 0), 0) << "another letter";
+  EXPECT_FALSE(l->CanFocus());
+}
+
+TEST_F(LabelTest, FocusControlIsClearedWhenItGoes) {
+  TvlLabel* l = AddLabel(u"&Seri No:");
+  TEdit* field = AddField();
+  l->SetFocusControl(field);
+  l->SetFocusControl(l);  // never itself
+  EXPECT_EQ(l->FocusControl(), field);
+  Free(field);
+  EXPECT_EQ(l->FocusControl(), nullptr);
+}
+
+TEST_F(LabelTest, TheCaptionIsTheValue) {
+  TvlLabel* l = AddLabel(u"T1:");
+  EXPECT_EQ(l->EditValue(), Variant(u"T1:"));
+  l->SetEditValue(Variant(42));
+  EXPECT_EQ(l->Caption(), u"42");
+  EXPECT_EQ(l->ViewInfo()->Text, u"42");
+}
+
+TEST_F(LabelTest, TheLineGoesWithAutoSizeAndRotation) {
+  TvlLabel* l = AddLabel(u"Tarife");
+  l->Properties()->LineOptions()->SetVisible(true);
+  EXPECT_FALSE(l->AutoSize()) << "a visible line turns automatic sizing off";
+  l->SetWidth(150);
+  Pump();
+  EXPECT_FALSE(vlIsRectEmpty(l->ViewInfo()->FLineRect));
+  l->Properties()->SetAngle(45);
+  l->Properties()->SetDepth(0);
+  Pump();
+  EXPECT_TRUE(vlIsRectEmpty(l->ViewInfo()->FLineRect)) << "no line at 45 degrees";
+  l->SetAutoSize(true);
+  EXPECT_FALSE(l->Properties()->LineOptions()->Visible());
+}
+
+TEST_F(LabelTest, TheOffScreenPictureIsRedrawnOnlyOnChange) {
+  TvlLabel* l = AddLabel(u"Kontör:");
+  l->Repaint();
+  Pump();
+  const Integer drawn = l->ViewInfo()->DrawCount;
+  l->Invalidate();
+  l->Update();
+  EXPECT_GT(drawn, 0);
+  // A repaint alone copies the picture; a new caption draws it again.
+  const Integer copied = l->ViewInfo()->DrawCount;
+  EXPECT_LE(copied - drawn, 1);
+  l->SetCaption(u"Kontör 2:");
+  l->Repaint();
+  EXPECT_GT(l->ViewInfo()->DrawCount, copied);
+}
+
+// --- Depth and style, painted through view data and view info --------------------------------------
+
+struct TBox {
+  int Left = INT_MAX, Top = INT_MAX, Right = -1, Bottom = -1;
+  void Add(int X, int Y) {
+    Left = std::min(Left, X);
+    Top = std::min(Top, Y);
+    Right = std::max(Right, X);
+    Bottom = std::max(Bottom, Y);
+  }
+};
+
+// Pixels near black, and strongly red (glyph edges are blended with the white).
+bool LooksLike(TColor APixel, TColor AColor) {
+  const int r = APixel & 0xFF, g = (APixel >> 8) & 0xFF, b = (APixel >> 16) & 0xFF;
+  if (AColor == clRed) return r > 0xC0 && g < 0x60 && b < 0x60;
+  return r < 0x60 && g < 0x60 && b < 0x60;
+}
+
+// The box of the pixels of one colour in a label drawn at (0, 0) on white.
+TBox DrawnBox(TvlLabelProperties* AProps, TColor AColor, TSize* ASize = nullptr) {
+  TBitmap* bmp = New<TBitmap>();
+  Finally freeBmp([&] { Free(bmp); });
+  bmp->SetPixelFormat(pf32bit);
+  bmp->SetSize(120, 40);
+  TvlCanvas* canvas = New<TvlCanvas>(bmp->Canvas());
+  Finally freeCanvas([&] { Free(canvas); });
+  TvlEditStyle* style = New<TvlEditStyle>(static_cast<TPersistent*>(nullptr), false);
+  Finally freeStyle([&] { Free(style); });
+  style->LookAndFeel()->SetNativeStyle(false);
+  style->SetEditBorderStyle(ebsNone);
+  style->SetColor(clWhite);
+  style->SetTextColor(clBlack);
+  TvlCustomLabelViewInfo* info = static_cast<TvlCustomLabelViewInfo*>(CreateFrom(AProps->GetViewInfoClass()));
+  Finally freeInfo([&] { Free(info); });
+  TvlCustomEditViewData* data = AProps->CreateViewData(style, false);
+  Finally freeData([&] { Free(data); });
+  data->Enabled = true;
+  data->EditValueToDrawValue(canvas, Variant(u"Kl"), info);
+  data->CalculateEx(canvas, TRect{0, 0, 120, 40}, TPoint{-1, -1}, vlmbNone, TShiftState{}, info, false);
+  info->PaintEx(canvas);
+  if (ASize) *ASize = data->GetEditSize(canvas, Variant(u"Kl"), TvlEditSizeProperties{});
+  TBox box;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 120; ++x)
+      if (LooksLike(bmp->Canvas()->Pixels(x, y), AColor)) box.Add(x, y);
+  return box;
+}
+
+TEST(LabelDrawingTest, ACoolDepthDrawsOneCopyDownRightAndGrowsTheSize) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  TvlLabelProperties* props = New<TvlLabelProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeProps([&] { Free(props); });
+  TSize plainSize{}, coolSize{};
+  const TBox plain = DrawnBox(props, clBlack, &plainSize);
+  props->SetLabelEffect(vlleCool);
+  props->SetDepth(4);
+  props->SetShadowedColor(clRed);
+  const TBox shadow = DrawnBox(props, clRed, &coolSize);
+  const TBox text = DrawnBox(props, clBlack);
+  ASSERT_GE(plain.Right, 0);
+  EXPECT_EQ(text.Left, plain.Left) << "the main text stays";
+  EXPECT_EQ(text.Top, plain.Top);
+  EXPECT_EQ(shadow.Left, plain.Left + 4);
+  EXPECT_EQ(shadow.Top, plain.Top + 4);
+  EXPECT_EQ(coolSize.cx, plainSize.cx + 4);
+  EXPECT_EQ(coolSize.cy, plainSize.cy + 4);
+}
+
+TEST(LabelDrawingTest, RaisedSmallTextIsOffsetByOnePixel) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  TvlLabelProperties* props = New<TvlLabelProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeProps([&] { Free(props); });
+  TSize plainSize{}, raisedSize{};
+  const TBox plain = DrawnBox(props, clBlack, &plainSize);
+  props->SetLabelStyle(vllsRaised);
+  const TBox raised = DrawnBox(props, clBlack, &raisedSize);
+  ASSERT_GE(plain.Right, 0);
+  EXPECT_EQ(raised.Left, plain.Left + 1);
+  EXPECT_EQ(raised.Top, plain.Top + 1);
+  EXPECT_EQ(raisedSize.cx, plainSize.cx + 1);
+}
+
+TEST(LabelUtilsTest, TextAndValueHelpers) {
+  EXPECT_EQ(vlNormalizeTextAngle(450, true), 90);
+  EXPECT_EQ(vlNormalizeTextAngle(-90, true), 270);
+  EXPECT_EQ(vlNormalizeTextAngle(450, false), 0);
+  EXPECT_EQ(vlGetNonNegativeRectWidth(TRect{10, 0, 4, 0}), 0);
+  EXPECT_EQ(vlGetNonNegativeRectHeight(TRect{0, 2, 0, 9}), 7);
+  EXPECT_TRUE(vlIsValidIntegerText(u" 42 "));
+  EXPECT_FALSE(vlIsValidIntegerText(u"4294967296"));
+  EXPECT_FALSE(vlIsValidIntegerText(u""));
+  const String sep(1, FormatSettings().DecimalSeparator);
+  EXPECT_TRUE(vlIsValidFloatText(u"-12" + sep + u"5"));
+  EXPECT_FALSE(vlIsValidFloatText(u"1" + sep + u"2" + sep + u"3"));
+  EXPECT_FALSE(vlIsValidFloatText(u"1-2"));
+  EXPECT_FALSE(vlIsValidFloatText(u"9" + String(400, u'9')));
+  EXPECT_TRUE(vlIsVarEmptyOrNull(Null()));
+  EXPECT_TRUE(vlIsVarEmptyOrNull(Variant()));
+  EXPECT_FALSE(vlIsVarEmptyOrNull(Variant(0)));
+  EXPECT_EQ(vlMakeTextFlags(0, taRightJustify, taVCenter, false, true, 8, true, true),
+            Integer(win::DT_RIGHT | win::DT_VCENTER | win::DT_NOPREFIX | win::DT_WORDBREAK | win::DT_END_ELLIPSIS |
+                    win::DT_EXPANDTABS | win::DT_TABSTOP));
+  EXPECT_EQ(vlMakeTextFlags(0, taCenter, taBottomJustify, true, false, 0, false, false),
+            vlAlignHCenter | vlAlignBottom | vlShowPrefix);
+}
+
+}  // namespace
