@@ -537,8 +537,7 @@ class TvlRegExprParser {
  public:
   explicit TvlRegExprParser(TvlRegExpr* AOwner) : FOwner(AOwner), FLexems(AOwner->FLexems) {}
   ~TvlRegExprParser() {
-    // Groups of an expression that failed are freed with its tree; the
-    // list only refers to them.
+    for (TvlRegExprParserItem* item : FRetired) Free(item);
   }
 
   // The expression's alternatives; nil on errors (then freed).
@@ -879,7 +878,8 @@ class TvlRegExprParser {
     } else if (m > n) {
       alt->Add(OptionalChain(item, m - n));
     }
-    Free(item);
+    // A reference to the group copies it as written: keep it until the end.
+    FRetired.push_back(item);
     auto* alts = New<TvlRegExprParserAlts>();
     alts->Add(alt);
     auto* block = New<TvlRegExprParserBlockItem>(alts);
@@ -930,6 +930,8 @@ class TvlRegExprParser {
   Integer FStates = 0;
   // The groups by number; nil while a group is still open.
   std::vector<TvlRegExprParserBlockItem*> FGroups;
+  // Items replaced by their counted repetition.
+  std::vector<TvlRegExprParserItem*> FRetired;
 };
 
 TvlRegExprParserAlts* TvlRegExpr::Parse() { return TvlRegExprParser(this).Parse(); }

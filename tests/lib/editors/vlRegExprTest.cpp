@@ -206,6 +206,9 @@ TEST_F(RegExprTest, MatchingTable) {
       {u"\\0\\.", u"0.", u"0.", true},
       {u"(a)\\1", u"aa", u"aa", true},
       {u"(a|b)\\1+", u"abbb", u"abbb", true},
+      // A reference copies the group as written, before its counted repeat.
+      {u"(ab){2}\\1", u"ababab", u"ababab", true},
+      {u"(ab){2}\\1", u"abab", u"abab", false},
       // The locale's separators (Turkish: "." and ":"); an escaped "/" is a slash.
       {u"\\d/\\d", u"1.2", u"1.2", true},
       {u"\\d/\\d", u"1/2", u"1", false},
