@@ -481,17 +481,21 @@ Boolean TvlMaskEditRegExprMode::PressSymbol(Char& ASymbol) {
   return result;
 }
 
+// Backspace or Delete (AKey) over a selection: the edit removes it when the
+// rest still fits; else the rest goes too.
+Boolean TvlMaskEditRegExprMode::RemoveSelection(Word AKey) {
+  CutSelection();
+  if (TailFits()) return true;
+  FEdit->SendKey(AKey);
+  CutTail(Integer(FHead.size()));
+  BeepOnError();
+  return false;
+}
+
 Boolean TvlMaskEditRegExprMode::PressBackSpace() {
   if (!FRegExpr->IsCompiled()) return true;
   Align();
-  if (FEdit->GetSelLength() > 0) {
-    CutSelection();
-    if (TailFits()) return true;
-    FEdit->SendKey(win::VK_BACK);
-    CutTail(Integer(FHead.size()));
-    BeepOnError();
-    return false;
-  }
+  if (FEdit->GetSelLength() > 0) return RemoveSelection(win::VK_BACK);
   if (FHead.empty()) return true;
   FRegExpr->Prev();
   FHead.pop_back();
@@ -503,14 +507,7 @@ Boolean TvlMaskEditRegExprMode::PressBackSpace() {
 Boolean TvlMaskEditRegExprMode::PressDelete() {
   if (!FRegExpr->IsCompiled()) return true;
   Align();
-  if (FEdit->GetSelLength() > 0) {
-    CutSelection();
-    if (TailFits()) return true;
-    FEdit->SendKey(win::VK_DELETE);
-    CutTail(Integer(FHead.size()));
-    BeepOnError();
-    return false;
-  }
+  if (FEdit->GetSelLength() > 0) return RemoveSelection(win::VK_DELETE);
   if (FTail.empty()) return true;
   FTail.erase(0, 1);
   if (!TailFits()) {
@@ -774,15 +771,19 @@ Boolean TvlMaskEditRegExprExMode::PressSymbol(Char& ASymbol) {
   return false;
 }
 
+// Backspace or Delete (AKey) over a selection: the edit removes it, then the
+// rest is re-fitted or cut.
+Boolean TvlMaskEditRegExprExMode::RemoveSelectionEx(Word AKey) {
+  FEdit->SendKey(AKey);
+  FMouseAction = true;
+  Align();
+  RefitTail();
+  return false;
+}
+
 Boolean TvlMaskEditRegExprExMode::PressBackSpace() {
   if (!FRegExpr->IsCompiled()) return true;
-  if (FEdit->GetSelLength() > 0) {
-    FEdit->SendKey(win::VK_BACK);
-    FMouseAction = true;
-    Align();
-    RefitTail();
-    return false;
-  }
+  if (FEdit->GetSelLength() > 0) return RemoveSelectionEx(win::VK_BACK);
   Align();
   if (FHead.empty() || FHead == FixedStart()) {
     BeepOnError();
@@ -799,13 +800,7 @@ Boolean TvlMaskEditRegExprExMode::PressBackSpace() {
 
 Boolean TvlMaskEditRegExprExMode::PressDelete() {
   if (!FRegExpr->IsCompiled()) return true;
-  if (FEdit->GetSelLength() > 0) {
-    FEdit->SendKey(win::VK_DELETE);
-    FMouseAction = true;
-    Align();
-    RefitTail();
-    return false;
-  }
+  if (FEdit->GetSelLength() > 0) return RemoveSelectionEx(win::VK_DELETE);
   Align();
   if (FTail.empty()) return false;
   // The first character of Tail and the characters completed after it.

@@ -217,6 +217,7 @@ class TvlMaskEditRegExprMode : public TvlMaskEditCustomMode {
   // The caret's position in the editor's text.
   Integer Cursor();
   void Feed(Char AChar);
+  Boolean RemoveSelection(Word AKey);
 
   TvlRegExpr* FRegExpr{};
   String FHead;
@@ -264,6 +265,7 @@ class TvlMaskEditRegExprExMode : public TvlMaskEditRegExprMode {
   void RefitTail();
   void StepRight();
   void StepLeft();
+  Boolean RemoveSelectionEx(Word AKey);
 
   String FUpdate;
   Integer FDeleteNumber{};
