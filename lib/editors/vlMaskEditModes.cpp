@@ -140,12 +140,6 @@ void TvlMaskEditStandardMode::SetCursor(Integer APos) {
   FEdit->SetSelLength(APos < TextLength() ? 1 : 0);
 }
 
-Integer TvlMaskEditStandardMode::NextSlot(Integer APos) const {
-  for (Integer i = APos + 1; i < FMask->Count(); ++i)
-    if (!IsLiteral(i)) return i;
-  return -1;
-}
-
 void TvlMaskEditStandardMode::LMouseDown() {
   if (FEdit && FEdit->HandleAllocated() && FEdit->IsMasked() && FEdit->GetSelLength() == 0) FEdit->SetSelLength(1);
 }
@@ -196,11 +190,10 @@ Boolean TvlMaskEditStandardMode::PressRight() {
     return true;
   }
   if (length < 2) {
-    const Integer pos = NextSlot(start);
-    if (pos >= 0 && pos <= TextLength())
-      SetCursor(pos);
-    else if (start < TextLength() && !IsLiteral(start))
-      SetCursor(TextLength());
+    // The next position that is not a literal; the end of the text is one.
+    Integer pos = start + 1;
+    while (pos < TextLength() && IsLiteral(pos)) ++pos;
+    if (pos <= TextLength()) SetCursor(pos);
     return false;
   }
   const Integer end = start + length;

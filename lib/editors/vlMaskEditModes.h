@@ -169,8 +169,6 @@ class TvlMaskEditStandardMode : public TvlMaskEditCustomMode {
   Boolean IsLiteral(Integer APos) const;
   // Puts the cursor at APos, shown as a one-character selection inside the text.
   void SetCursor(Integer APos);
-  // The next position after APos that is not a literal, or -1.
-  Integer NextSlot(Integer APos) const;
 
   TvlStandardMask* FMask{};
   Integer FSelStart{};

@@ -218,6 +218,20 @@ TEST_F(MaskModeTest, StandardHomeSkipsLeadingLiteralsAndPasteSelects) {
   EXPECT_EQ(6, Edit.SelStart);
 }
 
+TEST_F(MaskModeTest, StandardRightReachesTheEndPastATrailingLiteral) {
+  Make<TvlMaskEditStandardMode>(u"00%");
+  Edit.Type(u"12");
+  EXPECT_EQ(u"12%", Edit.Text);
+  EXPECT_EQ(3, Edit.SelStart);
+  Edit.Select(2, 0);
+  Edit.Key(win::VK_RIGHT);
+  EXPECT_EQ(3, Edit.SelStart);
+  EXPECT_EQ(0, Edit.SelLength);
+  Edit.Key(win::VK_LEFT);
+  EXPECT_EQ(1, Edit.SelStart);  // over the literal, onto the last slot
+  EXPECT_EQ(1, Edit.SelLength);
+}
+
 TEST_F(MaskModeTest, StandardCompleteTextAndIgnoreMaskBlank) {
   Make<TvlMaskEditStandardMode>(u"000-000");
   EXPECT_FALSE(Edit.Mode->IsFullValidText(u"___-___"));
