@@ -72,6 +72,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlDateUtils",
     u"vlEditUtils",
     u"vlEdit",
+    u"vlTextEdit",
     // localization
     u"qlComp",
     u"qlLngLnk",
