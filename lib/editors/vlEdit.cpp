@@ -118,7 +118,7 @@ Variant TvlEditDataBinding::GetDisplayValue() { return Variant(FEdit->CurrentDis
 Boolean TvlEditDataBinding::GetEditing() { return FEdit->ModifiedAfterEnter(); }
 Boolean TvlEditDataBinding::GetModified() { return FEdit->ModifiedAfterEnter(); }
 Variant TvlEditDataBinding::GetStoredValue() { return FEdit->EditValue(); }
-void TvlEditDataBinding::Reset() {}
+void TvlEditDataBinding::Reset() { FEdit->RevertValue(); }
 void TvlEditDataBinding::SetDisplayValue(const Variant& Value) { FEdit->ShowDisplayValue(Value); }
 
 Boolean TvlEditDataBinding::SetEditMode() {
@@ -598,6 +598,9 @@ void TvlCustomEdit::Dispatch(TMessage& Message) {
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
     case CM_HINTSHOW: CMHintShow(Message); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
+    case WM_CUT:
+    case WM_COPY:
+    case WM_PASTE: WMClipboard(Message); break;
     default: inherited::Dispatch(Message);
   }
 }
@@ -784,13 +787,6 @@ void TvlCustomEdit::Reset() { FDataBinding->Reset(); }
 
 Boolean TvlCustomEdit::CanPostEditValue() { return FDataBinding->CanPostEditorValue(); }
 
-void TvlCustomEdit::PostEditValue() {
-  if (!CanPostEditValue()) return;
-  StartPosting();
-  Finally finish([&] { FinishPosting(); });
-  vlCallNotifyEvent(FOnPostEditValue, this);
-}
-
 Boolean TvlCustomEdit::DoEditing() {
   if (!EditingPossible()) return false;
   if (FDataBinding->GetModified()) return true;
@@ -867,15 +863,6 @@ void TvlCustomEdit::CreateHandle() {
 
 void TvlCustomEdit::FocusInnerControl() {
   if (FInnerEdit) FInnerEdit->SafelySetFocus();
-}
-
-void TvlCustomEdit::FocusChanged() {
-  const Boolean focused = Focused();
-  inherited::FocusChanged();
-  if (focused != FFocused) {
-    FFocused = focused;
-    vlCallNotifyEvent(FOnFocusChanged, this);
-  }
 }
 
 void TvlCustomEdit::Paint() {

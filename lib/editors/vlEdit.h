@@ -11,6 +11,22 @@
 // events back and fires each at most once when the last lock goes. Buttons
 // go down on a left press, stay pressed while the mouse is held (also when
 // it leaves and comes back), and click when released over themselves.
+//
+// Keyboard, validation and posting (vlEditKeyboard.cpp). ModifiedAfterEnter
+// says the user changed something since entering; while it holds and the
+// text is not yet validated, leaving the editor (DoExit), Enter with
+// ValidateOnEnter, Deactivate and the owner's ValidateEdit(True) run the
+// active properties' ValidateDisplayValue. A refusal moves the focus back,
+// selects all, beeps when BeepOnError, and raises EvlEditValidationError with
+// the error text (an empty text: the silent Abort), so the action that tried
+// to leave the editor stops. Escape reverts to the value on entering (edit
+// classes) and swallows its character; ClearKey empties the value; ClickKey
+// (Ctrl+Enter by default) clicks the Default button without typing a
+// character.
+//
+// In place (vlEditInplace.cpp): an owner such as a grid keeps one
+// TvlInplaceEditList and, per edited cell, follows the contract written
+// above TvlInplaceEditList below and in docs/editors.md.
 #pragma once
 
 #include <vector>
@@ -116,6 +132,8 @@ class TvlCustomEditData : public TObject {
   TvlCustomEdit* FEdit{};
   TvlFreeNotificator* FFreeNotificator{};
   Boolean FCleared{};
+
+  friend class TvlCustomEdit;
 };
 using TvlCustomEditDataClass = TClassOf<TvlCustomEditData>;
 
@@ -152,11 +170,23 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   // Class level.
   virtual TvlCustomEditPropertiesClass GetPropertiesClass() const { return ClassOf<TvlCustomEditProperties>(); }
 
-  virtual void Activate(TvlCustomEditData*& AEditData) {}
+  // In place: shows the editor, focuses it (selecting all with AutoSelect)
+  // and shows its value unmodified. AEditData is the cell's: nil at first,
+  // then made here when the editor has an edit-data class; the owner keeps it
+  // and hands it back on later activations of the same cell.
+  virtual void Activate(TvlCustomEditData*& AEditData);
+  // Activate, then the character that started editing is typed into the
+  // editor exactly once (unless ShouldReplayActivationKey refuses it).
+  virtual void ActivateByKey(Char AKey, TvlCustomEditData*& AEditData);
+  // Activate, then the click at (AX, AY) in the parent's client coordinates
+  // is replayed into the editor: a press with ssLeft in AShift, else a release.
+  virtual void ActivateByMouse(TShiftState AShift, Integer AX, Integer AY, TvlCustomEditData*& AEditData);
+  // Validates before editing ends: True when the value is accepted. A refusal
+  // raises (EvlEditValidationError or EAbort): the owner keeps the editor open.
+  virtual Boolean Deactivate();
   virtual void Clear();
   virtual void CopyToClipboard() {}
   virtual void CutToClipboard() {}
-  virtual void Deactivate() {}
   virtual Boolean IsChildWindow(win::HWND AWnd);
   virtual Boolean IsEditClass() { return false; }
   virtual Boolean IsRepositoryItemAcceptable(TvlEditRepositoryItem* AItem);
@@ -173,9 +203,13 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   void LockChangeEvents(Boolean ALock, Boolean AInvokeChangedOnUnlock = true);
   void LockClick(Boolean ALock);
   void LockEditValueChanging(Boolean ALock);
+  // Validates and hands the value to the data binding (in place: OnPostEditValue).
   void PostEditValue();
+  // Escape's revert, through the data binding.
   void Reset();
-  Boolean ValidateEdit(Boolean ARaiseExceptionOnError) { return true; }
+  // True when the current text is valid or needs no validation; a valid text
+  // becomes the edit value. With ARaiseExceptionOnError a refusal raises.
+  virtual Boolean ValidateEdit(Boolean ARaiseExceptionOnError);
 
   TvlCustomEditProperties* ActiveProperties();
   TvlCustomEditProperties* InternalProperties() const { return FProperties; }
@@ -192,6 +226,16 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   Boolean ModifiedAfterEnter() const { return FModifiedAfterEnter; }
   void SetModifiedAfterEnter(Boolean Value);
   Boolean IsPosting() const { return FIsPosting; }
+  Boolean IsEditValidated() const { return FIsEditValidated; }
+  Boolean IsEditValidating() const { return FIsEditValidating; }
+  Boolean KeyboardAction() const { return FKeyboardAction; }
+  void SetKeyboardAction(Boolean Value) { FKeyboardAction = Value; }
+  // While set, the focus moving back after a refused value neither enters
+  // nor validates.
+  Boolean ValidateErrorProcessing() const { return FValidateErrorProcessing; }
+  TvlCustomEditData* EditData() const { return FEditData; }
+  // Holds validation back while positive (a nested lock count).
+  void LockValidate(Boolean ALock);
   Boolean AutoSize() const { return FAutoSize; }
   void SetAutoSize(Boolean Value) override { WriteAutoSize(Value); }
   Boolean Transparent() const { return FTransparent; }
@@ -256,6 +300,31 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   virtual Boolean AutoWidthWanted();
   virtual Boolean KeyDownModifiesValue(Word Key, TShiftState Shift) { return false; }
   virtual Boolean KeyPressModifiesValue(Char Key) { return false; }
+  // Keyboard, validation and posting (vlEditKeyboard.cpp).
+  virtual void HandleValidationError(const String& AErrorText, Boolean ARaise);
+  virtual void RevertValue();
+  virtual void InternalPostEditValue(Boolean AValidateFirst);
+  virtual void DoEditKeyDown(Word& Key, TShiftState Shift);
+  virtual void DoEditKeyPress(Char& Key);
+  virtual void DoEditKeyUp(Word& Key, TShiftState Shift) {}
+  virtual void BeforeTabNavigation(TShiftState Shift) {}
+  virtual Boolean CanKeyDownModify(Word Key, TShiftState Shift);
+  virtual Boolean CanKeyPressModify(Char& Key);
+  // A descendant that handles the key itself (its inner control) answers True.
+  virtual Boolean KeyHandledByDescendant(Word Key, TShiftState Shift) { return false; }
+  virtual void HandleEnter();
+  virtual void HandleFocusChange();
+  // The message to the inner control, after the container's handling.
+  Boolean HandleInnerControlMessage(TMessage& Message) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(Char& Key) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  // In place: the inner control's messages go to its own procedure with the
+  // editor's window handle while the activating key is replayed.
+  virtual void HookInnerEditWindow();
+  virtual void UnhookInnerEditWindow();
   virtual Boolean ValueCanBeModified();
   virtual void HandleInnerEditChange(TObject* Sender);
   virtual IvlCustomInnerEdit* CreateInnerControlInterface();
@@ -358,6 +427,8 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
 
  private:
   void CMDialogChar(TMessage& Message);
+  void WMClipboard(TMessage& Message);
+  void InnerEditHookWndProc(TMessage& Message);
   void CMHintShow(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
   void DblClickTimerTick(TObject* Sender);
@@ -385,6 +456,12 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   Boolean FIsBarControl{};
   Boolean FIsContentParamsInitialized{};
   Boolean FIsEditValidated{};
+  Boolean FIsEditValidating{};
+  Boolean FIsEditValueResetting{};
+  Boolean FIsEscapeDown{};
+  Boolean FValidateErrorProcessing{};
+  TWndMethod FSavedInnerEditWndProc;
+  Boolean FInnerEditHooked{};
   Boolean FIsFirstSetSize{};
   Boolean FIsInplace{};
   Boolean FIsJustCreated{};
@@ -414,3 +491,77 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
 Boolean vlVarEqualsStrict(const Variant& AValue1, const Variant& AValue2);
 TShiftState vlMouseButtonToShift(TMouseButton AButton);
 TShiftState vlContainerMouseButtonToShift(TvlMouseButton AButton);
+
+// --- In-place editing ------------------------------------------------------------------------------------
+//
+// The cache of in-place editors: one editor per properties object, all made
+// with EditorOwner as owner, in place and invisible. GetEdit assigns the
+// properties to the cached editor's own properties on every call, so the
+// editor is a copy of the column's properties as of that call. A properties
+// object that is destroyed is forgotten by every list (its editor stays as a
+// free item for reuse by other properties of the same editor class).
+//
+// The owner's side (a grid's editing controller, the filter builder):
+//  1. Keep one list per owner control, made with that control as EditorOwner.
+//  2. To start editing a cell: choose the properties (vlSelectInplaceEditProperties
+//     for a column with a repository item), GetEdit, set the editor's
+//     RepositoryItem when the selection said so, parent the editor to the
+//     owner's window, give it the cell's bounds, style, InplaceParams.Position
+//     and value (EditValue), hook OnPostEditValue and OnEditing as needed, then
+//     ActivateByKey (the user typed a character), ActivateByMouse (the user
+//     clicked the cell) or Activate, keeping the cell's edit data between calls.
+//  3. To post: ValidateEdit(True) (or PostEditValue), then read EditValue.
+//  4. To stop: Deactivate (an exception is a refusal: keep the editor open),
+//     then hide and unparent the editor; it stays cached.
+//  5. RemoveItem drops an editor kind; properties that go are forgotten here.
+
+struct TvlEditListItem {
+  TvlCustomEdit* Edit{};
+  TvlCustomEditProperties* Properties{};
+};
+
+class TvlInplaceEditList : public TObject {
+  CL_CLASS(TvlInplaceEditList, TObject)
+ public:
+  virtual void Create(TComponent* AEditorOwner);
+  void Destroy() override;
+
+  TvlCustomEdit* GetEdit(TvlCustomEditProperties* AProperties);
+  TvlCustomEdit* GetEdit(TvlCustomEditPropertiesClass APropertiesClass);
+  TvlCustomEdit* FindEdit(TvlCustomEditProperties* AProperties);
+  TvlCustomEdit* FindEdit(TvlCustomEditPropertiesClass APropertiesClass);
+  void RemoveItem(TvlCustomEditProperties* AProperties);
+  void RemoveItem(TvlCustomEditPropertiesClass APropertiesClass);
+  // Forgets AProperties; its editor stays for reuse.
+  void DisconnectProperties(TvlCustomEditProperties* AProperties);
+
+  TComponent* EditorOwner() const { return FEditorOwner; }
+  Integer Count() const { return Integer(FItems.size()); }
+  const TvlEditListItem& Items(Integer AIndex) const { return FItems[size_t(AIndex)]; }
+
+ private:
+  Integer FindItem(TvlCustomEditProperties* AProperties, Boolean AReuse);
+  Integer FindFreeItem(TvlCustomEditPropertiesClass APropertiesClass);
+  TvlCustomEdit* CreateEdit(TvlCustomEditPropertiesClass APropertiesClass);
+  void RemoveAt(Integer AIndex);
+
+  TComponent* FEditorOwner{};
+  std::vector<TvlEditListItem> FItems;
+};
+
+// Every live in-place editor list forgets AProperties (a properties object
+// being destroyed calls it).
+void vlDisconnectPropertiesFromInplaceEditLists(TvlCustomEditProperties* AProperties);
+
+// True, and AProperties := AOwnProperties, when both are given, AProperties is
+// the repository item's properties and these inherit from AOwnProperties' class.
+Boolean vlSelectInplaceEditProperties(TvlCustomEditProperties* AOwnProperties, TvlEditRepositoryItem* ARepositoryItem,
+                                      TvlCustomEditProperties*& AProperties);
+
+// Synchronous sends to a control's window. The mouse message carries the key
+// state made from AShift and the point in LParam (x low word, y high word);
+// the key messages carry AKey in WParam and 0 in LParam.
+void vlSendMouseMessage(TWinControl* AReceiver, win::UINT AMessage, TShiftState AShift, const TPoint& APoint);
+void vlSendKeyMessage(TWinControl* AReceiver, win::UINT AMessage, Word AKey, TShiftState AShift);
+void vlSendKeyDownMessage(TWinControl* AReceiver, Word AKey, TShiftState AShift);
+void vlSendCharMessage(TWinControl* AReceiver, Word AKey);

@@ -383,6 +383,7 @@ void TvlCustomEditProperties::Create(TPersistent* AOwner) {
 }
 
 void TvlCustomEditProperties::Destroy() {
+  vlDisconnectPropertiesFromInplaceEditLists(this);
   FIDefaultValuesProvider = nullptr;
   if (FButtons) FButtons->SetOnChange(TNotifyEvent());
   FreeAndNil(FButtons);

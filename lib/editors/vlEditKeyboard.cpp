@@ -1,0 +1,402 @@
+// The editor's keyboard, clipboard and focus handling, validation and posting.
+#include "lib/editors/vlEdit.h"
+
+#include "lib/editors/vlEditRepository.h"
+#include "lib/foundation/vlClasses.h"
+#include "platform/rtl/Finally.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/Menus.h"
+#include "platform/win/Windows.h"
+
+using namespace win;
+
+namespace {
+
+// A printable character (the ones IsCharAcceptable decides on).
+Boolean IsTextChar(Char C) { return C >= u' ' && C != Char(127); }
+
+// Sets a Boolean field for a scope and puts the old value back after it,
+// also when the scope ends in an exception.
+class TFlagScope {
+ public:
+  TFlagScope(Boolean& AFlag, Boolean AValue) : FFlag(AFlag), FSaved(AFlag) { AFlag = AValue; }
+  ~TFlagScope() { FFlag = FSaved; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  Boolean& FFlag;
+  Boolean FSaved;
+};
+
+}  // namespace
+
+// --- Validation -------------------------------------------------------------------------------------------
+
+void TvlCustomEdit::LockValidate(Boolean ALock) {
+  if (ALock)
+    ++FLockValidate;
+  else if (FLockValidate > 0)
+    --FLockValidate;
+}
+
+Boolean TvlCustomEdit::ValidateEdit(Boolean ARaiseExceptionOnError) {
+  if (!FModifiedAfterEnter || FIsEditValidated || FLockValidate > 0) return true;
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
+  FIsEditValidating = true;
+  Finally validating([&] {
+    if (link->Ref) FIsEditValidating = false;
+  });
+  Variant displayValue(CurrentDisplayText());
+  Boolean error = false;
+  String errorText;
+  TvlCustomEditProperties* p = ActiveProperties();
+  if (p->ValidationSupported()) p->ValidateDisplayValue(displayValue, errorText, error, this);
+  if (!link->Ref) return false;
+  if (error) {
+    // A handler that corrected the value has its text shown, selected.
+    auto showCorrection = [&] {
+      if (!link->Ref || CurrentDisplayText() == VarToStr(displayValue)) return;
+      ShowDisplayValue(displayValue);
+      if (Visible()) {
+        SelectAll();
+        if (!IsEditClass()) RefreshAfterFocusChange();
+      }
+    };
+    if (ARaiseExceptionOnError) {
+      Finally corrected(showCorrection);
+      HandleValidationError(errorText, true);
+      return false;
+    }
+    showCorrection();
+    return false;
+  }
+  if (FKeyboardAction && !DoEditing()) return true;
+  CommitValidatedDisplayValue(displayValue);
+  if (!link->Ref) return true;
+  if (!FIsInplace && !Focused()) FModifiedAfterEnter = false;
+  FIsEditValidated = true;
+  return true;
+}
+
+void TvlCustomEdit::HandleValidationError(const String& AErrorText, Boolean ARaise) {
+  // An editor that cannot take the focus keeps its text unvalidated: the next
+  // exit or post validates it again, so a refused text is never taken as accepted.
+  if (CanFocus() && Visible()) {
+    if (!Focused()) {
+      TFlagScope processing(FValidateErrorProcessing, true);
+      if (FInnerEdit)
+        FInnerEdit->SafelySetFocus();
+      else
+        SetFocus();
+    }
+    SelectAll();
+  }
+  if (ActiveProperties()->BeepOnError()) MessageBeep(0);
+  if (!AErrorText.empty()) throw EvlEditValidationError(AErrorText);
+  if (ARaise) Abort();
+}
+
+// --- Posting and reverting ------------------------------------------------------------------------------------
+
+void TvlCustomEdit::PostEditValue() {
+  if (CanPostEditValue() && !IsDesigning()) {
+    InternalPostEditValue(true);
+    return;
+  }
+  if (!Focused() || !DoEditing()) return;
+  SetModifiedAfterEnter(true);
+  FIsEditValidated = true;
+  Finally cleared([&] { FModifiedAfterEnter = false; });
+  InternalPostEditValue(false);
+}
+
+void TvlCustomEdit::InternalPostEditValue(Boolean AValidateFirst) {
+  if (AValidateFirst) {
+    TFlagScope keyboard(FKeyboardAction, false);
+    if (!ValidateEdit(true)) return;
+  }
+  try {
+    StartPosting();
+    Finally finish([&] { FinishPosting(); });
+    if (FIsInplace) {
+      vlCallNotifyEvent(FOnPostEditValue, this);
+      SetEditModified(false);
+    } else if (FDataBinding->GetModified()) {
+      FDataBinding->SetStoredValue(EditValue());
+    }
+  } catch (...) {
+    // In place the owner decides after the post; stand-alone the focus comes back first.
+    if (FIsInplace) return;
+    HandleValidationError(String(), false);
+    throw;
+  }
+}
+
+void TvlCustomEdit::RevertValue() {
+  if (!FModifiedAfterEnter || !ActiveProperties()->IsResetEditClass()) return;
+  LockChangeEvents(true);
+  Finally unlock([&] { LockChangeEvents(false); });
+  FModifiedAfterEnter = false;
+  if (FDataBinding->IDefaultValuesProvider()->IsDataStorage())
+    SetInternalEditValue(FDataBinding->GetStoredValue());
+  else
+    SetInternalEditValue(FPrevEditValue);
+  SetEditModified(true);
+  SelectAll();
+  if (ActiveProperties()->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
+}
+
+// --- Focus -----------------------------------------------------------------------------------------------------
+
+void TvlCustomEdit::DoEnter() {
+  if (IsDestroying()) return;
+  if (!FValidateErrorProcessing) HandleEnter();
+  ShortRefreshContainer(false);
+}
+
+void TvlCustomEdit::HandleEnter() {
+  SaveModifiedState();
+  Finally restore([&] {
+    RestoreModifiedState();
+    FModifiedAfterEnter = false;
+  });
+  inherited::DoEnter();
+  if (RefreshesOnFocus()) FDataBinding->UpdateDisplayValue();
+  if (ActiveProperties()->IsResetEditClass()) FPrevEditValue = EditValue();
+  if (RefreshesOnFocus()) SynchronizeDisplayValue();
+}
+
+void TvlCustomEdit::DoExit() {
+  {
+    TFlagScope keyboard(FKeyboardAction, false);
+    if (!IsDestroying() && !FValidateErrorProcessing) {
+      SaveModifiedState();
+      LockChangeEvents(true);
+      Boolean done = false;
+      // A refused value (or a failed post) ends here: events catch up, the
+      // modified state comes back and the exception keeps the focus here.
+      Finally failed([&] {
+        if (done) return;
+        LockChangeEvents(false);
+        RestoreModifiedState();
+      });
+      ValidateEdit(true);
+      if (!FIsInplace && CanPostEditValue()) InternalPostEditValue(false);
+      done = true;
+      LockChangeEvents(false);
+      if (RefreshesOnFocus()) FDataBinding->UpdateDisplayValue();
+      RefreshAfterFocusChange();
+      ShortRefreshContainer(false);
+      RestoreModifiedState();
+    }
+  }
+  Finally cleared([&] { FModifiedAfterEnter = false; });
+  inherited::DoExit();
+}
+
+void TvlCustomEdit::FocusChanged() {
+  inherited::FocusChanged();
+  if (IsDestroying() || FValidateErrorProcessing) return;
+  const Boolean focused = Focused() && (!Application || Application->Active());
+  if (focused == FFocused) return;
+  FFocused = focused;
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
+  vlCallNotifyEvent(FOnFocusChanged, this);
+  if (link->Ref) HandleFocusChange();
+}
+
+void TvlCustomEdit::HandleFocusChange() {
+  RefreshAfterFocusChange();
+  // A modal form closed with a result other than Cancel validates the editor
+  // without raising; Cancel skips validation.
+  TCustomForm* form = GetParentForm(this);
+  if (form && form->FormState().Contains(fsModal) && !form->Visible() && form->ModalResult() != mrNone &&
+      form->ModalResult() != mrCancel)
+    ValidateEdit(false);
+}
+
+// --- Keyboard ----------------------------------------------------------------------------------------------------
+
+void TvlCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
+  FIsEditValueResetting = false;
+  // A key handler may free the editor.
+  TvlObjectLink* link = vlAddObjectLink(this);
+  Finally unlink([&] { vlRemoveObjectLink(link); });
+  const Boolean escape = Key == VK_ESCAPE;
+  FIsEscapeDown = escape;
+  Finally escapeUp([&] {
+    if (link->Ref && escape) FIsEscapeDown = false;
+  });
+  if (!IsClickKey(Key, Shift)) inherited::KeyDown(Key, Shift);
+  if (Key == 0 || !link->Ref) return;
+  DoEditKeyDown(Key, Shift);
+  if (!link->Ref) return;
+  if (Key != 0 && WantsAfterKeyDown(Key, Shift) && Assigned(FOnAfterKeyDown)) FOnAfterKeyDown(this, Key, Shift);
+}
+
+void TvlCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  if (Key == 0) return;
+  auto afterKeyDown = [&] {
+    if (Assigned(FOnAfterKeyDown)) FOnAfterKeyDown(this, Key, Shift);
+  };
+  TvlCustomEditProperties* p = ActiveProperties();
+  const TShortCut shortCut = ShortCut(Key, Shift);
+  if (p->ClearKey() != 0 && shortCut == p->ClearKey()) {
+    LockChangeEvents(true);
+    Finally unlock([&] { LockChangeEvents(false); });
+    {
+      TFlagScope keyboard(FKeyboardAction, true);
+      SetInternalEditValue(EmptyValue());
+      if (p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
+      FIsEditValidated = true;
+    }
+    Key = 0;
+    return;
+  }
+  if (IsClickKey(Key, Shift)) {
+    // The character this key makes (Ctrl+Enter: a line feed) is not typed.
+    MSG msg{};
+    if (!(HandleAllocated() && PeekMessageW(&msg, WindowHandle(), WM_CHAR, WM_CHAR, PM_REMOVE)) && InnerControl() &&
+        InnerControl()->HandleAllocated())
+      PeekMessageW(&msg, InnerControl()->WindowHandle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+    Key = 0;
+    ClickDefaultButton();
+    return;
+  }
+  if (!CanKeyDownModify(Key, Shift)) {
+    afterKeyDown();
+    Key = 0;
+    return;
+  }
+  switch (Key) {
+    case VK_TAB:
+      if (Focused() && !Shift.Contains(ssAlt) && !Shift.Contains(ssCtrl) && !p->KeepsTabKey()) {
+        BeforeTabNavigation(Shift);
+        afterKeyDown();
+        if (Key == 0) return;
+        Key = 0;
+        if (TCustomForm* form = GetParentForm(this)) {
+          form->SelectNext(form->ActiveControl(), !Shift.Contains(ssShift), true);
+          if (FInnerEdit && HandleAllocated() && GetFocus() == WindowHandle()) FInnerEdit->SafelySetFocus();
+        }
+        return;
+      }
+      break;
+    case VK_RETURN:
+      if (p->ValidateOnEnter()) {
+        Key = 0;
+        LockChangeEvents(true);
+        Finally unlock([&] { LockChangeEvents(false); });
+        if (ValidateEdit(true) && CanPostEditValue()) InternalPostEditValue(false);
+        return;
+      }
+      break;
+    case VK_ESCAPE:
+      if (FModifiedAfterEnter && (FDataBinding->IDefaultValuesProvider()->IsDataStorage() || p->IsResetEditClass())) {
+        {
+          LockChangeEvents(true);
+          Finally unlock([&] { LockChangeEvents(false); });
+          FDataBinding->Reset();
+          SetEditModified(true);
+        }
+        FIsEditValueResetting = true;
+        Key = 0;
+        return;
+      }
+      break;
+    default: break;
+  }
+  if (KeyHandledByDescendant(Key, Shift)) return;
+  if (Key >= VK_PRIOR && Key <= VK_DOWN) {
+    afterKeyDown();
+    Key = 0;
+  }
+}
+
+Boolean TvlCustomEdit::CanKeyDownModify(Word Key, TShiftState Shift) {
+  return FDataBinding->GetModified() || !KeyDownModifiesValue(Key, Shift) || DoEditing();
+}
+
+void TvlCustomEdit::KeyPress(Char& Key) {
+  if (Key == Char(VK_ESCAPE) && FIsEditValueResetting) {
+    // The character of the Escape that reverted the value.
+    FIsEditValueResetting = false;
+    Key = 0;
+    return;
+  }
+  inherited::KeyPress(Key);
+  if (Key != 0) DoEditKeyPress(Key);
+}
+
+void TvlCustomEdit::DoEditKeyPress(Char& Key) { CanKeyPressModify(Key); }
+
+Boolean TvlCustomEdit::CanKeyPressModify(Char& Key) {
+  if (IsTextChar(Key) && !IsCharAcceptable(Key)) {
+    Key = 0;
+    MessageBeep(0);
+    return false;
+  }
+  if (!FDataBinding->GetModified() && KeyPressModifiesValue(Key) && !DoEditing()) {
+    Key = 0;
+    return false;
+  }
+  return true;
+}
+
+void TvlCustomEdit::KeyUp(Word& Key, TShiftState Shift) {
+  inherited::KeyUp(Key, Shift);
+  if (Key != 0) DoEditKeyUp(Key, Shift);
+}
+
+// --- Clipboard -----------------------------------------------------------------------------------------------------
+
+void TvlCustomEdit::WMClipboard(TMessage& Message) {
+  TvlCustomEditProperties* p = ActiveProperties();
+  const Boolean readOnly = p->ReadOnly() || !FDataBinding->IsDataAvailable();
+  switch (Message.Msg) {
+    case WM_CUT: {
+      TFlagScope keyboard(FKeyboardAction, true);
+      if (readOnly)
+        CopyToClipboard();
+      else
+        CutToClipboard();
+      break;
+    }
+    case WM_COPY: CopyToClipboard(); break;
+    case WM_PASTE:
+      if (!readOnly) {
+        TFlagScope keyboard(FKeyboardAction, true);
+        PasteFromClipboard();
+      }
+      break;
+    default: break;
+  }
+}
+
+Boolean TvlCustomEdit::HandleInnerControlMessage(TMessage& Message) {
+  if (inherited::HandleInnerControlMessage(Message)) return true;
+  const Boolean innerTakesClipboard = FInnerEdit && FInnerEdit->CanProcessClipboardMessages();
+  switch (Message.Msg) {
+    case WM_CUT: {
+      if (innerTakesClipboard) return false;
+      TFlagScope keyboard(FKeyboardAction, true);
+      if (DoEditing())
+        CutToClipboard();
+      else
+        CopyToClipboard();
+      return true;
+    }
+    case WM_PASTE:
+      if (innerTakesClipboard) return false;
+      if (DoEditing()) {
+        TFlagScope keyboard(FKeyboardAction, true);
+        PasteFromClipboard();
+      }
+      return true;
+    case WM_UNDO: FDataBinding->SetEditMode(); return false;
+    default: return false;
+  }
+}
