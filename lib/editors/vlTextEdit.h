@@ -247,11 +247,14 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   virtual void TextEditKeyPress(Char& Key);
   Boolean LocateTyped(String& S);
   void GoLookup(TvlEditLookupDataGoDirection ADirection);
-  void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
-  Boolean IsEditValidatedNow() const { return false; }
-  Boolean IsKeyboardActionNow() const { return FTextKeyboardAction; }
-  void SetKeyboardActionNow(Boolean Value) { FTextKeyboardAction = Value; }
+  void DoEditKeyDown(Word& Key, TShiftState Shift) override { TextEditKeyDown(Key, Shift); }
+  void DoEditKeyPress(Char& Key) override { TextEditKeyPress(Key); }
+  // The inner edit moves the caret itself.
+  Boolean KeyHandledByDescendant(Word Key, TShiftState Shift) override { return true; }
+  Boolean IsEditValidatedNow() const { return IsEditValidated(); }
+  Boolean IsKeyboardActionNow() const { return KeyboardAction(); }
+  void SetKeyboardActionNow(Boolean Value) { SetKeyboardAction(Value); }
 
  private:
   void WMGetText(TMessage& Message);
@@ -275,7 +278,6 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   Boolean FIsPopupWindowJustClosed{};
   TvlCustomTextEditLookupData* FLookupData{};
   Boolean FLookupDataTextChangedLocked{};
-  Boolean FTextKeyboardAction{};
   Boolean FListening{};
 
   friend class TvlCustomInnerTextEdit;

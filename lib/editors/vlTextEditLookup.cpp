@@ -227,20 +227,16 @@ Boolean TvlCustomTextEdit::LocateTyped(String& S) {
 void TvlCustomTextEdit::KeyPress(Char& Key) {
   if (Key == Char(VK_ESCAPE) && FIsPopupWindowJustClosed && !HasPopupWindow()) FIsPopupWindowJustClosed = false;
   inherited::KeyPress(Key);
-  if (Key != 0) TextEditKeyPress(Key);
-}
-
-void TvlCustomTextEdit::KeyDown(Word& Key, TShiftState Shift) {
-  inherited::KeyDown(Key, Shift);
-  if (Key != 0) TextEditKeyDown(Key, Shift);
 }
 
 void TvlCustomTextEdit::TextEditKeyPress(Char& Key) {
   IvlInnerTextEdit* inner = InnerTextEdit();
   if (inner) inner->SetInternalUpdating(true);
-  if (Key == 0) return;
   TvlObjectLink* link = vlAddObjectLink(this);
   Finally unlink([&] { vlRemoveObjectLink(link); });
+  TvlCustomEdit::DoEditKeyPress(Key);
+  if (!link->Ref) return;
+  if (Key == 0) return;
   const Boolean savedKeyboard = IsKeyboardActionNow();
   SetKeyboardActionNow(true);
   FLookupDataTextChangedLocked = false;
@@ -349,7 +345,15 @@ void TvlCustomTextEdit::TextEditKeyDown(Word& Key, TShiftState Shift) {
   Finally survive([&] {
     if (Key != 0 && InnerTextEdit()) InnerTextEdit()->SetInternalUpdating(false);
   });
-  if (Key == VK_RETURN && FFindSelection && FLookupData) {
+  const Boolean findSelection = FFindSelection;
+  {
+    TvlObjectLink* link = vlAddObjectLink(this);
+    Finally unlink([&] { vlRemoveObjectLink(link); });
+    TvlCustomEdit::DoEditKeyDown(Key, Shift);
+    if (!link->Ref) return;
+  }
+  if (Key == 0) return;
+  if (Key == VK_RETURN && findSelection && FLookupData) {
     FLookupData->SelectItem();
     SelectAll();
   }

@@ -261,8 +261,11 @@ void TvlCustomTextEditViewData::Calculate(TvlCanvas* ACanvas, const TRect& ABoun
   const TRect off = GetDrawTextOffset();
   TRect tr = vlDeflateRectByBorders(vi->ClientRect, off);
   if (!IsInplace()) {
-    if (vi->Font) ACanvas->SetFont(vi->Font);
-    const Integer h = LineHeight(ACanvas);
+    // Measured on the screen: the editor's canvas draws only while painting.
+    TvlScreenCanvas* screen = vlGetScreenCanvas();
+    Finally dormant([&] { screen->Dormant(); });
+    if (vi->Font) screen->SetFont(vi->Font);
+    const Integer h = LineHeight(screen);
     if (tr.Height() < h) tr.Bottom = std::min(tr.Top + h, std::max(tr.Bottom, vi->ClientRect.Bottom));
   }
   vi->TextRect = tr;
