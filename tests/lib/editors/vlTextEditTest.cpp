@@ -7,6 +7,11 @@
 #include "lib/editors/vlFilterEdit.h"
 #include "lib/editors/vlTextEdit.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/Resources.h"
+#include "platform/classes/Streams.h"
+#include "platform/vcl/Forms.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
 #include "platform/rtl/Conversions.h"
@@ -366,6 +371,51 @@ TEST(FilterEditTest, HelpersOperatorsAndValues) {
                EvlFilterControlError);
   v = Variant(u"abc");
   EXPECT_NO_THROW(vlValidateFilterValue(nullptr, v, fcoLike, helper, ClassOf<TvlIntegerValueType>()));
+}
+
+}  // namespace
+
+namespace {
+
+// The program's twelve input fields: centred, bold, BeepOnError, a MaxLength
+// of 3 to 8, one read-only; read from a form file, typed into with real
+// keys, read through Text and cleared by writing "".
+TEST_F(TextEditTest, TwelveFieldsFromAFormFile) {
+  std::string text = "object Form1: TForm\n  Left = 0\n  Top = 0\n  Width = 400\n  Height = 420\n";
+  for (int i = 0; i < 12; ++i) {
+    text += "  object Field" + std::to_string(i) + ": TvlTextEdit\n    Left = 8\n    Top = " +
+            std::to_string(8 + i * 30) + "\n    Width = 121\n    Height = 21\n" +
+            "    Properties.Alignment.Horz = taCenter\n    Properties.BeepOnError = True\n" +
+            "    Properties.MaxLength = " + std::to_string(3 + i % 6) + "\n" +
+            (i == 11 ? "    Properties.ReadOnly = True\n" : "") + "    Style.Font.Style = [fsBold]\n  end\n";
+  }
+  text += "end\n";
+  RawByteString bin = ObjectTextToBinary(RawByteString(text.c_str()));
+  TMemoryStream* in = New<TMemoryStream>();
+  Finally freed([&] { Free(in); });
+  in->WriteBuffer(bin.data(), Integer(bin.size()));
+  in->SetPosition(0);
+  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  Finally freeForm([&] { Free(form); });
+  ReadComponentFromStream(in, form);
+  form->SetPosition(poDesigned);
+  form->SetBounds(100, 100, 400, 420);
+  form->Show();
+  Pump();
+  for (int i = 0; i < 12; ++i) {
+    auto* e = dynamic_cast<TvlTextEdit*>(form->FindComponent(u"Field" + IntToStr(i)));
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Properties()->Alignment()->Horz(), taCenter);
+    EXPECT_EQ(e->Properties()->MaxLength(), 3 + i % 6);
+    EXPECT_TRUE(e->Style()->Font()->Style().Contains(fsBold));
+    ClickAt(e, 60, 10);
+    Display.TypeText(u"123456789");
+    Pump();
+    const String typed = i == 11 ? String() : String(u"123456789").substr(0, size_t(3 + i % 6));
+    EXPECT_EQ(e->Text(), typed) << i;
+    e->SetTextProp(u"");
+    EXPECT_EQ(e->Text(), u"") << i;
+  }
 }
 
 }  // namespace
