@@ -713,6 +713,8 @@ TvlFormatController* vlFormatController() {
   return gFormatController;
 }
 
+TvlFormatController* vlExistingFormatController() { return gFormatController; }
+
 // ============================================================================
 // The date utilities
 // ============================================================================

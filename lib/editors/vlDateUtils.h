@@ -164,6 +164,8 @@ class TvlFormatController : public TvlIUnknownObject, public InbLocalizerListene
 
 // The one controller, made on first use; the unit's shut-down frees it.
 TvlFormatController* vlFormatController();
+// The controller when one exists, without making it (for listeners leaving late).
+TvlFormatController* vlExistingFormatController();
 
 // The pieces the controller builds its values from, for a given format.
 // Parsing fails (an empty info, False) for a format holding the era "G".

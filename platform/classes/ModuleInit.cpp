@@ -72,6 +72,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlDateUtils",
     u"vlEditUtils",
     u"vlEdit",
+    u"vlTextEdit",
     u"vlCheckBox",
     u"vlLabel",
     // localization

@@ -10,6 +10,7 @@
 #include "lib/editors/vlEditProperties.h"
 #include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlEditViewInfo.h"
+#include "lib/editors/vlTextEditViewInfo.h"
 #include "lib/foundation/vlGraphics.h"
 #include "lib/lookandfeel/nbOffice11.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
@@ -147,6 +148,61 @@ TEST_F(EditPicturesTest, TheDefaultButtonsOfEachPainter) {
     PaintRow(r, style, r != 4);
   }
   ExpectPicture(Bitmap, "edit-button-painters", 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The text editor's content: columns a centred bold field, a password field,
+// a selection and a disabled field; rows the standard, flat, ultra-flat and
+// Office 2003 painters and the themed painter.
+TEST(TextEditPicturesTest, TextEditorWithEachPainter) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  constexpr int w = 96, h = 22, gap = 6;
+  TBitmap* bitmap = New<TBitmap>();
+  Finally freeBitmap([&] { Free(bitmap); });
+  bitmap->SetPixelFormat(pf32bit);
+  bitmap->SetSize(gap + 4 * (w + gap), gap + 5 * (h + gap));
+  bitmap->Canvas()->Brush()->SetColor(clWhite);
+  bitmap->Canvas()->FillRect(TRect{0, 0, bitmap->Width(), bitmap->Height()});
+  TvlCanvas* canvas = New<TvlCanvas>(bitmap->Canvas());
+  Finally freeCanvas([&] { Free(canvas); });
+  const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11};
+  const TvlEditBorderStyle borders[] = {ebs3D, ebsFlat, ebsUltraFlat, ebsOffice11, ebsSingle};
+  for (int r = 0; r < 5; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      TvlTextEditProperties* props = New<TvlTextEditProperties>(static_cast<TPersistent*>(nullptr));
+      Finally freeProps([&] { Free(props); });
+      TvlEditStyle* style = New<TvlEditStyle>(static_cast<TPersistent*>(nullptr), false);
+      Finally freeStyle([&] { Free(style); });
+      style->LookAndFeel()->SetNativeStyle(r == 4);
+      if (r < 4) style->LookAndFeel()->SetKind(kinds[r]);
+      style->SetColor(clWindow);
+      style->SetEditBorderStyle(borders[r]);
+      if (c == 0) {
+        props->Alignment()->SetHorz(taCenter);
+        props->Alignment()->SetVert(taVCenter);
+        style->Font()->SetStyle(TFontStyles{fsBold});
+      }
+      if (c == 1) props->SetEchoMode(eemPassword);
+      TvlCustomTextEditViewInfo* info = static_cast<TvlCustomTextEditViewInfo*>(CreateFrom(props->GetViewInfoClass()));
+      Finally freeInfo([&] { Free(info); });
+      auto* data = static_cast<TvlCustomTextEditViewData*>(props->CreateViewData(style, false));
+      Finally freeData([&] { Free(data); });
+      data->Enabled = c != 3;
+      if (c == 2) {
+        data->SelStart = 1;
+        data->SelLength = 3;
+      }
+      data->EditValueToDrawValue(canvas, Variant(u"12345"), info);
+      const int x = gap + c * (w + gap), y = gap + r * (h + gap);
+      data->CalculateEx(canvas, TRect{x, y, x + w, y + h}, TPoint{-1, -1}, vlmbNone, TShiftState{}, info, false);
+      info->PaintEx(canvas);
+    }
+  }
+  ExpectPicture(bitmap, "text-edit-painters", 2);
 }
 
 }  // namespace
