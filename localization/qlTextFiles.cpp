@@ -239,6 +239,7 @@ Integer TqlCustomLang::SaveToStream(TStringsType PropType, TStream* AStream, con
     const size_t d = line.find(D());
     String path = line.substr(0, d);
     if (BracketKind(PropType)) path = ReplaceChars(ReplaceChars(path, u'[', u'-'), u']', u'+');
+    path = ToFileBreaks(path);
     String value = d == String::npos ? String() : line.substr(d + 1);
     value = ToFileBreaks(ReplaceText(value, String(1, D()), Delimiter));
     ini->WriteString(section, cls + u"." + path, value);
