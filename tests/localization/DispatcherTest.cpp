@@ -9,6 +9,7 @@
 #include "localization/qlBinFiles.h"
 #include "localization/qlComp.h"
 #include "localization/qlDispatcher.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
@@ -284,4 +285,42 @@ TEST(Dispatcher, TestModes) {
   // Without a dispatcher the text stays.
   TOwned<TqlLang> loose(New<TqlLang>(nullptr));
   EXPECT_EQ(ApplyTestMode(loose.get(), u"Ok"), u"Ok");
+}
+
+TEST(Dispatcher, AComponentReadWithItsFormLinksWhenItsLoadingCompletes) {
+  RegisterClass(TqlLangDispatcher::StaticClass());
+  auto form = NewForm();
+  ReadForm(FormBinary("object ComPortForm: TComPortForm\n"
+                      "  object qlLangDispatcher1: TqlLangDispatcher\n"
+                      "    ActiveLanguage = 2\n"
+                      "    NumOfLanguages = 2\n"
+                      "    LangNames.Strings = (\n"
+                      "      'Türkçe'\n"
+                      "      'English')\n"
+                      "    Language = 'English'\n"
+                      "    TestModeInfo.Kind = tmkFlipCase\n"
+                      "  end\n"
+                      "  object qlLang1: TqlLang\n"
+                      "    LangDispatcher = qlLangDispatcher1\n"
+                      "    LangDelim = 1\n"
+                      "  end\n"
+                      "end\n"),
+           form.get());
+  auto* dispatcher = static_cast<TqlLangDispatcher*>(form->FindComponent(u"qlLangDispatcher1"));
+  auto* lang = static_cast<TqlLang*>(form->FindComponent(u"qlLang1"));
+  ASSERT_TRUE(dispatcher && lang);
+  EXPECT_EQ(dispatcher->TestModeInfo()->Kind(), tmkFlipCase);
+  EXPECT_EQ(lang->LangDispatcher(), dispatcher);
+  EXPECT_EQ(dispatcher->QlLangsCount(), 1);
+  EXPECT_EQ(Lines(lang->LangNames()), (std::vector<std::string>{"Türkçe", "English"}));
+  EXPECT_EQ(lang->ActiveLanguage(), 2);
+  EXPECT_EQ(lang->Language(), u"English");
+  // The link is never part of a binary translation file's component.
+  TOwned<TQLBFileManager> manager(New<TQLBFileManager>());
+  manager->Add(lang);
+  TOwned<TMemoryStream> s(New<TMemoryStream>());
+  manager->SaveToStream(s.get());
+  const std::string bytes(static_cast<const char*>(s->Memory()), size_t(s->Size()));
+  EXPECT_EQ(bytes.find("LangDispatcher"), std::string::npos);
+  EXPECT_EQ(lang->LangDispatcher(), dispatcher);
 }
