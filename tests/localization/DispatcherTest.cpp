@@ -14,6 +14,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Strings.h"
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/win/Gdi.h"
 #include "tests/localization/LocalizationFixtures.h"
@@ -323,4 +324,21 @@ TEST(Dispatcher, AComponentReadWithItsFormLinksWhenItsLoadingCompletes) {
   const std::string bytes(static_cast<const char*>(s->Memory()), size_t(s->Size()));
   EXPECT_EQ(bytes.find("LangDispatcher"), std::string::npos);
   EXPECT_EQ(lang->LangDispatcher(), dispatcher);
+}
+
+TEST(Dispatcher, AComponentWithoutCharacterSetsTakesThoseOfAFormOfTheDispatcher) {
+  TApp app;
+  TOwned<TForm> mainForm(NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0));
+  TqlLang* holder = New<TqlLang>(mainForm.get());
+  holder->SetNumOfLanguages(2);
+  SetLines(holder->CharSets(), {u"TForm|TURKISH_CHARSET|RUSSIAN_CHARSET|"});
+  holder->SetLangDispatcher(app.Dispatcher);
+  app.Link();  // A's owner is no form: it never holds them
+  EXPECT_EQ(app.A->FontsInfoHolder(), holder);
+  EXPECT_EQ(app.A->GetCharsetForLanguage(2), RUSSIAN_CHARSET);
+  EXPECT_EQ(app.B->GetCharsetForLanguage(1), TURKISH_CHARSET);
+  // The holder going clears the link.
+  mainForm.reset();
+  EXPECT_EQ(app.A->FontsInfoHolder(), nullptr);
+  EXPECT_EQ(app.A->GetCharsetForLanguage(2), DEFAULT_CHARSET);
 }
