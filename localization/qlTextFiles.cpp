@@ -172,6 +172,28 @@ void DropVanishedLines(TqlCustomLang* Lang, TStrings* List, TStringsType Kind) {
   (void)Kind;
 }
 
+// The last steps of loading or merging one list on its own: lines of
+// vanished components go, the string collections follow, the language is
+// applied.
+void FinishList(TqlCustomLang* Lang, TStrings* List, TStringsType Kind) {
+  DropVanishedLines(Lang, List, Kind);
+  if (Kind == stStrings) Lang->UpdateStrCollections();
+  Lang->ChangeLanguage();
+}
+
+TStream* OpenForRead(const String& FileName) {
+  return New<TFileStream>(FileName, Word(fmOpenRead | fmShareDenyNone));
+}
+
+// The names of the file's names section, up to the first missing or empty one.
+void ReadNames(TqlMemIniFile* Ini, TStrings* Names) {
+  for (Integer n = 1;; ++n) {
+    String name = Ini->ReadString(kNamesSection, u"Language_" + IntToStr(n), String());
+    if (name.empty()) break;
+    Names->Add(name);
+  }
+}
+
 }  // namespace
 
 // --- Saving -------------------------------------------------------------------------------
@@ -308,11 +330,7 @@ namespace {
 void ReadLanguages(TqlCustomLang* Lang, TqlMemIniFile* Ini) {
   if (Ini->SectionExists(kNamesSection)) {
     TListPtr names(New<TStringList>());
-    for (Integer n = 1;; ++n) {
-      String name = Ini->ReadString(kNamesSection, u"Language_" + IntToStr(n), String());
-      if (name.empty()) break;
-      names->Add(name);
-    }
+    ReadNames(Ini, names.get());
     // A section without a first name gives no languages; the component
     // keeps its own.
     if (names->Count() > 0) {
@@ -379,17 +397,13 @@ Integer TqlCustomLang::LoadFromStream(TStringsType PropType, TStream* AStream, B
     else
       list->Add(line);
   }
-  if (!FDontChange) {
-    DropVanishedLines(this, list, PropType);
-    if (PropType == stStrings) UpdateStrCollections();
-    ChangeLanguage();
-  }
+  if (!FDontChange) FinishList(this, list, PropType);
   return keys->Count();
 }
 
 Integer TqlCustomLang::LoadFromFile(TStringsType PropType, const String& AFileName, Boolean CanRewrite) {
   if (!SharedIniFile && !FileExists(AFileName)) return -1;
-  TStreamPtr stream(SharedIniFile ? nullptr : New<TFileStream>(AFileName, Word(fmOpenRead | fmShareDenyNone)));
+  TStreamPtr stream(SharedIniFile ? nullptr : OpenForRead(AFileName));
   return LoadFromStream(PropType, stream.get(), CanRewrite);
 }
 
@@ -422,7 +436,7 @@ void TqlCustomLang::LoadExtendedFromStream(TStream* AStream, Boolean CanRewrite)
 
 void TqlCustomLang::LoadExtendedFromFile(const String& FileName, Boolean CanRewrite) {
   if (!SharedIniFile && !FileExists(FileName)) return;
-  TStreamPtr stream(SharedIniFile ? nullptr : New<TFileStream>(FileName, Word(fmOpenRead | fmShareDenyNone)));
+  TStreamPtr stream(SharedIniFile ? nullptr : OpenForRead(FileName));
   LoadExtendedFromStream(stream.get(), CanRewrite);
 }
 
@@ -446,7 +460,7 @@ void TqlCustomLang::LoadAllFromStream(TStream* AStream, Boolean CanRewrite, Bool
 
 void TqlCustomLang::LoadAllFromFile(const String& AFileName, Boolean CanRewrite) {
   if (!FileExists(AFileName)) return;
-  TStreamPtr stream(New<TFileStream>(AFileName, Word(fmOpenRead | fmShareDenyNone)));
+  TStreamPtr stream(OpenForRead(AFileName));
   LoadAllFromStream(stream.get(), CanRewrite, false);
 }
 
@@ -456,7 +470,7 @@ void TqlCustomLang::LoadAllFromFileDNC(const String& AFileName, Boolean CanRewri
   // The file is parsed once for all lists.
   const Boolean own = !SharedIniFile && FileExists(AFileName);
   if (own) {
-    TStreamPtr stream(New<TFileStream>(AFileName, Word(fmOpenRead | fmShareDenyNone)));
+    TStreamPtr stream(OpenForRead(AFileName));
     SharedIniFile = ParseStream(stream.get());
   }
   Finally freeShared([own] {
@@ -538,11 +552,7 @@ Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) 
     FDontChange = dontChange;
     return false;
   }
-  if (!FDontChange) {
-    DropVanishedLines(this, list, PropType);
-    if (PropType == stStrings) UpdateStrCollections();
-    ChangeLanguage();
-  }
+  if (!FDontChange) FinishList(this, list, PropType);
   return true;
 }
 
@@ -574,42 +584,38 @@ Boolean TqlCustomLang::MergeFromFile(TStringsType PropType, const String& AFileN
     FDontChange = dontChange;
     return false;
   }
-  if (!FDontChange) {
-    DropVanishedLines(this, list, PropType);
-    if (PropType == stStrings) UpdateStrCollections();
-    ChangeLanguage();
-  }
+  if (!FDontChange) FinishList(this, list, PropType);
   return true;
 }
 
-Boolean TqlCustomLang::MergeAllFromStreamDNC(TStream* AStream) {
-  FDontChange = true;
+namespace {
+
+// Every kind merged by Merge, without applying the language; false at the
+// first kind that fails.
+template <class TMerge>
+Boolean MergeAllKinds(TqlCustomLang* Lang, Boolean& DontChange, TMerge Merge) {
+  DontChange = true;
   for (Integer k = 0; k < StringsTypeCount; ++k) {
     const TStringsType kind = TStringsType(k);
-    if (!MergeFromStream(kind, AStream)) {
-      FDontChange = false;
+    if (!Merge(kind)) {
+      DontChange = false;
       return false;
     }
-    if (TStrings* list = GetPropListByType(kind)) DropVanishedLines(this, list, kind);
+    if (TStrings* list = Lang->GetPropListByType(kind)) DropVanishedLines(Lang, list, kind);
   }
-  UpdateStrCollections();
-  FDontChange = false;
+  Lang->UpdateStrCollections();
+  DontChange = false;
   return true;
+}
+
+}  // namespace
+
+Boolean TqlCustomLang::MergeAllFromStreamDNC(TStream* AStream) {
+  return MergeAllKinds(this, FDontChange, [&](TStringsType Kind) { return MergeFromStream(Kind, AStream); });
 }
 
 Boolean TqlCustomLang::MergeAllFromFileDNC(const String& AFileName) {
-  FDontChange = true;
-  for (Integer k = 0; k < StringsTypeCount; ++k) {
-    const TStringsType kind = TStringsType(k);
-    if (!MergeFromFile(kind, AFileName)) {
-      FDontChange = false;
-      return false;
-    }
-    if (TStrings* list = GetPropListByType(kind)) DropVanishedLines(this, list, kind);
-  }
-  UpdateStrCollections();
-  FDontChange = false;
-  return true;
+  return MergeAllKinds(this, FDontChange, [&](TStringsType Kind) { return MergeFromFile(Kind, AFileName); });
 }
 
 Boolean TqlCustomLang::MergeAllFromStream(TStream* AStream) {
@@ -644,13 +650,9 @@ void TqlCustomLang::GetLanguageNamesFromFile(const String& FileName, TStrings* L
   // A text file: the names of its names section (none when it has none).
   LanguageList->Clear();
   if (!FileExists(FileName)) return;
-  TStreamPtr stream(New<TFileStream>(FileName, Word(fmOpenRead | fmShareDenyNone)));
+  TStreamPtr stream(OpenForRead(FileName));
   TIniPtr ini(ParseStream(stream.get()));
-  for (Integer n = 1;; ++n) {
-    String name = ini->ReadString(kNamesSection, u"Language_" + IntToStr(n), String());
-    if (name.empty()) break;
-    LanguageList->Add(name);
-  }
+  ReadNames(ini.get(), LanguageList);
 }
 
 // --- One language by name -----------------------------------------------------------------
@@ -669,7 +671,7 @@ struct TLanguageSource {
 
 Boolean OpenLanguage(TqlCustomLang* Lang, const String& AFileName, const String& LangName, TLanguageSource& Source) {
   if (LangName.empty() || !FileExists(AFileName)) return false;
-  TStreamPtr stream(New<TFileStream>(AFileName, Word(fmOpenRead | fmShareDenyNone)));
+  TStreamPtr stream(OpenForRead(AFileName));
   Source.Ini.reset(ParseStream(stream.get()));
   Source.Delim = FileDelimiter(Source.Ini.get());
   for (Integer k = 1;; ++k) {
@@ -751,11 +753,7 @@ void TqlCustomLang::LoadLanguageByProp(TStringsType PropType, const String& AFil
   } catch (const Exception&) {
     return;
   }
-  if (!FDontChange) {
-    DropVanishedLines(this, list, PropType);
-    if (PropType == stStrings) UpdateStrCollections();
-    ChangeLanguage();
-  }
+  if (!FDontChange) FinishList(this, list, PropType);
 }
 
 void TqlCustomLang::LoadLanguageByExt(const String& AFileName, const String& LangName) {
