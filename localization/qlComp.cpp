@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "localization/qlCompPublish.h"
+#include "localization/qlDispatcher.h"
+#include "localization/qlFormPos.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/StringLists.h"
@@ -124,6 +126,8 @@ String JoinNames(const String* Names, Integer Count) {
 void Startup() {
   if (!GetClass(u"TqlLang")) RegisterClass(TqlLang::StaticClass());
   GroupDescendentsWith(TqlCustomLang::StaticClass(), TControl::StaticClass());
+  GroupDescendentsWith(TqlLangDispatcher::StaticClass(), TControl::StaticClass());
+  GroupDescendentsWith(TqlFormStorage::StaticClass(), TControl::StaticClass());
 }
 
 void Shutdown() {}
@@ -177,6 +181,7 @@ void TqlCustomLang::Create(TComponent* AOwner) {
 
 void TqlCustomLang::Destroy() {
   ReleaseResourceTranslator();
+  if (FLangDispatcher) FLangDispatcher->UnlinkComponent(this);
   for (TStringList** list : {&FLangNames, &FCaptions, &FHints, &FDisplayLabels, &FStrings, &FFonts, &FMultiLines,
                              &FDlgsCaptions, &FOthers, &FSystem, &FCharSets, &FCollections, &FDoNotTranslate,
                              &FExcludedProperties, &FTmpStrings, &FStringsTypes, &FSmartExcludeProps,
@@ -229,6 +234,7 @@ void TqlCustomLang::Loaded() {
     NormalizeLists();
   else
     FillStringsCollection(FStringsColl, 0);
+  if (FLangDispatcher) FLangDispatcher->LinkComponent(this);
   if (FIsInheritedOwner)
     ChangeLanguage();
   else
@@ -480,6 +486,23 @@ void TqlCustomLang::SetFontsInfoHolder(TqlCustomLang* Value) {
   if (Value) Value->FreeNotification(this);
 }
 
+void TqlCustomLang::SetLangDispatcher(TqlLangDispatcher* Value) {
+  if (FLangDispatcher) {
+    FLangDispatcher->UnlinkComponent(this);
+    FLangDispatcher->RemoveFreeNotification(this);
+  }
+  FLangDispatcher = Value;
+  if (!Value) return;
+  Value->FreeNotification(this);
+  if (IsLoading()) {
+    FNumOfLanguages = Value->NumOfLanguages();
+    FDefaultLanguage = Value->DefaultLanguage();
+    FUseDefaultLanguage = Value->UseDefaultLanguage();
+  } else if (Owner() && !FQLBLoading) {
+    Value->LinkComponent(this);
+  }
+}
+
 void TqlCustomLang::SetExtendedTranslations(TqlExtendedItems* Value) {
   if (Value == FExtendedTranslations) return;
   Free(FExtendedTranslations);
@@ -593,6 +616,10 @@ void TqlCustomLang::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FFontsInfoHolder) {
     FFontsInfoHolder = nullptr;
+    return;
+  }
+  if (Operation == opRemove && AComponent == FLangDispatcher) {
+    FLangDispatcher = nullptr;
     return;
   }
   if (Is<TqlCustomLang>(AComponent)) return;

@@ -40,6 +40,7 @@ struct TVarRec;
 enum TMsgDlgType : Byte;
 enum TMsgDlgBtn : Byte;
 using TMsgDlgButtons = TSet<TMsgDlgBtn, 2>;
+class TqlLangDispatcher;
 
 // Errors of the localization library (fixed English messages).
 RTL_EXCEPTION_CLASS(ELanguageError, Exception);
@@ -448,6 +449,50 @@ class TqlCustomLang : public TComponent {
   void RefreshExtendedTranslations();
   void ReplaceExtendedDelimiterChar(Char OldDelim, Char NewDelim);
 
+  // Text translation files (qlTextFiles.cpp): one INI section per list kind,
+  // one key per line, the languages' values joined by a delimiter text.
+  virtual Integer SaveToStream(TStringsType PropType, TStream* AStream, const String& Delimiter);
+  virtual Integer SaveToFile(TStringsType PropType, const String& AFileName, const String& Delimiter);
+  virtual Integer SaveStringsToFile(const String& AFileName, const String& Delimiter);
+  virtual void SaveAllToFile(const String& AFileName, const String& Delimiter);
+  virtual void SaveAllToStream(TStream* AStream, const String& Delimiter);
+  void SaveExtendedToStream(TStream* AStream, const String& Delimiter);
+  void SaveExtendedToFile(const String& FileName, const String& Delimiter);
+  virtual Integer LoadFromStream(TStringsType PropType, TStream* AStream, Boolean CanRewrite);
+  virtual Integer LoadFromFile(TStringsType PropType, const String& AFileName, Boolean CanRewrite);
+  virtual Integer LoadStringsFromFile(const String& AFileName, Boolean CanRewrite);
+  virtual void LoadAllFromStream(TStream* AStream, Boolean CanRewrite, Boolean DontChangeLang);
+  virtual void LoadAllFromFile(const String& AFileName, Boolean CanRewrite);
+  virtual void LoadAllFromFileDNC(const String& AFileName, Boolean CanRewrite);
+  void LoadExtendedFromStream(TStream* AStream, Boolean CanRewrite);
+  void LoadExtendedFromFile(const String& FileName, Boolean CanRewrite);
+  virtual Boolean MergeFromStream(TStringsType PropType, TStream* AStream);
+  virtual Boolean MergeAllFromStream(TStream* AStream);
+  virtual Boolean MergeAllFromStreamDNC(TStream* AStream);
+  virtual Boolean MergeFromFile(TStringsType PropType, const String& AFileName);
+  virtual Boolean MergeAllFromFile(const String& AFileName);
+  virtual Boolean MergeAllFromFileDNC(const String& AFileName);
+  void GetLanguageNamesFromFile(const String& FileName, TStrings* LanguageList);
+  Boolean IsBinaryTranslationFileName(const String& FileName);
+  String EncodeLineForFile(const String& Line);
+  // One language of a text translation file by name (qlTextFiles.cpp).
+  virtual void LoadLanguage(const String& AFileName, const String& LangName);
+  virtual void LoadLanguageByProp(TStringsType PropType, const String& AFileName, const String& LangName);
+  virtual void LoadLanguageByExt(const String& AFileName, const String& LangName);
+  String BuildLanguageFields(const String& Value, Integer ALang);
+  // Sets the number of languages and the active one as a file gives them,
+  // without touching any line (Language follows the names).
+  void SetFileLanguages(Integer Count, Integer Active);
+  // Binary translation files (qlBinFiles.cpp).
+  void SaveAllToBinaryFile(const String& AFileName);
+  void LoadAllFromBinaryFile(const String& AFileName);
+  void LoadAllFromBinaryStream(TStream* AStream);
+  void LoadPropFromBinaryFile(TStringsType PropType, const String& FileName);
+
+  // The dispatcher this component follows (qlDispatcher.cpp links it).
+  TqlLangDispatcher* LangDispatcher() const { return FLangDispatcher; }
+  void SetLangDispatcher(TqlLangDispatcher* Value);
+
   // Properties.
   String Version() const { return FVersion; }
   void SetVersion(const String&) {}
@@ -572,6 +617,8 @@ class TqlCustomLang : public TComponent {
   Boolean IsDesigning() const;
 
  private:
+  friend class TqlLangDispatcher;
+  friend class TQLBFileManager;
   void SetListOf(TStringsType Kind, TStringList* Value);
   TStringList* ListField(TStringsType Kind) const;
   void TakeLocaleSnapshot();
@@ -634,6 +681,7 @@ class TqlCustomLang : public TComponent {
   Boolean FQLBLoading{};
   Boolean FDontFireChanging{};
   Boolean FDontChange{};
+  TqlLangDispatcher* FLangDispatcher{};
   String FLocaleSnapshot[15];
   // The language being converted while legacy data is read (for the error).
   Integer FDecodingLanguage{};

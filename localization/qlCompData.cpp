@@ -7,6 +7,7 @@
 // line ("stCaptions_Unicode") and the list's lines, CR and LF inside a line
 // written as characters 25 and 26, every line ended by CR LF.
 #include "localization/qlComp.h"
+#include "localization/qlDispatcher.h"
 
 #include "platform/classes/Filer.h"
 #include "platform/classes/StringLists.h"
@@ -14,6 +15,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
+#include "platform/vcl/Forms.h"
 
 namespace {
 
@@ -267,6 +269,13 @@ Byte TqlCustomLang::GetCharsetForLanguage(Integer ALang) {
     name = FCharSets->Count() > 0 ? ExtractField(FCharSets->Strings(0), D(), ALang) : String();
   else
     name = GetStringValue(FCharSets, Owner()->ClassName(), ALang);
+  // Without a holder yet, a component of another form of the dispatcher
+  // holds the character sets (the last such one).
+  if (name.empty() && !FFontsInfoHolder && FLangDispatcher)
+    for (Integer i = 0; i < FLangDispatcher->QlLangsCount(); ++i) {
+      TqlCustomLang* other = FLangDispatcher->QlLangs(i);
+      if (other != this && Is<TCustomForm>(other->Owner())) SetFontsInfoHolder(other);
+    }
   if (name.empty() && FFontsInfoHolder && FFontsInfoHolder->Owner())
     name = FFontsInfoHolder->GetStringValue(FFontsInfoHolder->CharSets(), FFontsInfoHolder->Owner()->ClassName(),
                                             ALang);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "localization/qlComp.h"
+#include "localization/qlDispatcher.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/vcl/Controls.h"
@@ -27,6 +28,7 @@ void PublishLangMembers(TPublisher<C>& P, Boolean WithCommonTexts) {
   P.Property(u"NumOfLanguages", &L::NumOfLanguages, &L::SetNumOfLanguages).Default(1);
   P.Property(u"ActiveLanguage", &L::ActiveLanguage, &L::SetActiveLanguage).Default(1);
   P.Property(u"ChangeLocales", &L::ChangeLocales, &L::SetChangeLocales).Default(false);
+  P.Property(u"LangDispatcher", &L::LangDispatcher, &L::SetLangDispatcher);
   P.Property(u"OnChangeLanguage", &L::OnChangeLanguage, &L::SetOnChangeLanguage);
   // Always written, as the stored forms carry it.
   P.Property(u"LangDelim", &L::LangDelim, &L::SetLangDelim).NoDefault();

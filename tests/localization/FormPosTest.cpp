@@ -1,0 +1,176 @@
+// Form position storage: a form's placement stored in the registry when the
+// form goes and restored when it is loaded again.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "localization/qlFormPos.h"
+#include "platform/classes/Registry.h"
+#include "platform/vcl/Forms.h"
+#include "tests/localization/LocalizationFixtures.h"
+#include "tests/support/TestSupport.h"
+
+using namespace loc_test;
+
+namespace {
+
+const char16_t* const kKey = u"Software\\Kontor\\PortForm";
+
+class FormStorage : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("CL_REGISTRY_DIR", testing_support::MakeTempDir("formpos").c_str(), 1); }
+  void TearDown() override { unsetenv("CL_REGISTRY_DIR"); }
+
+  // A form with its storage, placed as designed; the storage reads its
+  // settings as the form's loading completes.
+  static TForm* NewStoredForm(Boolean Load = true) {
+    TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+    form->SetBounds(100, 50, 400, 300);
+    TqlFormStorage* storage = New<TqlFormStorage>(form);
+    storage->SetSubKey(kKey);
+    if (Load) storage->Loaded();
+    return form;
+  }
+  static TqlFormStorage* StorageOf(TForm* Form) { return static_cast<TqlFormStorage*>(Form->Components(0)); }
+  static std::vector<Integer> Placement(TForm* F) { return {F->Left(), F->Top(), F->Width(), F->Height()}; }
+
+  static void DeleteKey() {
+    TOwned<TRegistry> reg(New<TRegistry>());
+    reg->DeleteKey(kKey);
+  }
+  static TOwned<TRegistry> Key() {
+    TOwned<TRegistry> reg(New<TRegistry>());
+    reg->OpenKey(kKey, true);
+    return reg;
+  }
+};
+
+}  // namespace
+
+TEST_F(FormStorage, APlacementIsStoredWhenTheFormGoesAndRestoredWhenItLoads) {
+  {
+    TOwned<TForm> form(NewStoredForm());
+    EXPECT_TRUE(StorageOf(form.get())->Active());
+    EXPECT_EQ(StorageOf(form.get())->RegRootKey(), qlHKEY_CURRENT_USER);
+    form->SetBounds(10, 20, 640, 480);
+  }
+  {
+    TOwned<TRegistry> reg = Key();
+    EXPECT_EQ(reg->ReadString(u"State"), u"Normal");
+    EXPECT_EQ(reg->ReadInteger(u"Left"), 10);
+    EXPECT_EQ(reg->ReadInteger(u"Top"), 20);
+    EXPECT_EQ(reg->ReadInteger(u"Width"), 640);
+    EXPECT_EQ(reg->ReadInteger(u"Height"), 480);
+  }
+  TOwned<TForm> again(NewStoredForm());
+  EXPECT_EQ(Placement(again.get()), (std::vector<Integer>{10, 20, 640, 480}));
+  EXPECT_EQ(again->WindowState(), wsNormal);
+}
+
+TEST_F(FormStorage, AFormClosedMaximizedKeepsItsLastNormalPlacement) {
+  {
+    TOwned<TForm> form(NewStoredForm());
+    form->SetBounds(10, 20, 640, 480);
+  }
+  {
+    TOwned<TForm> form(NewStoredForm());
+    form->SetBounds(0, 0, 1024, 768);
+    form->SetWindowState(wsMaximized);
+  }
+  EXPECT_EQ(Key()->ReadString(u"State"), u"Maximized");
+  EXPECT_EQ(Key()->ReadInteger(u"Width"), 640);
+  TOwned<TForm> again(NewStoredForm());
+  EXPECT_EQ(again->WindowState(), wsMaximized);
+  again->SetWindowState(wsNormal);
+  EXPECT_EQ(Placement(again.get()), (std::vector<Integer>{10, 20, 640, 480}));
+}
+
+TEST_F(FormStorage, DamagedOrPartialValuesKeepTheDesignedPlacement) {
+  struct TCase {
+    const char* Name;
+    void (*Fill)(TRegistry*);
+  };
+  const TCase cases[] = {
+      {"no Width", [](TRegistry* R) {
+         R->WriteString(u"State", u"Maximized");
+         R->WriteInteger(u"Top", 1);
+         R->WriteInteger(u"Left", 2);
+         R->WriteInteger(u"Height", 3);
+       }},
+      {"a Top that is text", [](TRegistry* R) {
+         R->WriteString(u"State", u"Minimized");
+         R->WriteString(u"Top", u"on");
+         R->WriteInteger(u"Left", 2);
+         R->WriteInteger(u"Height", 3);
+         R->WriteInteger(u"Width", 4);
+       }},
+      {"an empty State", [](TRegistry* R) {
+         R->WriteString(u"State", u"");
+         R->WriteInteger(u"Top", 1);
+       }},
+  };
+  for (const TCase& c : cases) {
+    DeleteKey();
+    c.Fill(Key().get());
+    TOwned<TForm> form(NewStoredForm());
+    EXPECT_EQ(Placement(form.get()), (std::vector<Integer>{100, 50, 400, 300})) << c.Name;
+    EXPECT_EQ(form->WindowState(), wsNormal) << c.Name;
+    StorageOf(form.get())->SetActive(false);  // leave the values for the next look
+  }
+  // A State shorter than three characters leaves the window state.
+  DeleteKey();
+  {
+    TOwned<TRegistry> reg = Key();
+    reg->WriteString(u"State", u"No");
+    reg->WriteInteger(u"Top", 1);
+    reg->WriteInteger(u"Left", 2);
+    reg->WriteInteger(u"Height", 3);
+    reg->WriteInteger(u"Width", 4);
+  }
+  TOwned<TForm> form(NewStoredForm());
+  EXPECT_EQ(Placement(form.get()), (std::vector<Integer>{2, 1, 4, 3}));
+  EXPECT_EQ(form->WindowState(), wsNormal);
+}
+
+TEST_F(FormStorage, InactiveOrDesigningReadsAndWritesNothing) {
+  {
+    TOwned<TForm> form(NewStoredForm());
+    form->SetBounds(1, 2, 3, 4);
+    StorageOf(form.get())->SetActive(false);
+  }
+  {
+    TOwned<TForm> form(NewStoredForm());
+    form->SetDesigning(true);
+    form->SetBounds(5, 6, 7, 8);
+  }
+  EXPECT_FALSE(Key()->ValueExists(u"State"));
+  Key()->WriteString(u"State", u"Normal");
+  for (const char16_t* name : {u"Top", u"Left", u"Height", u"Width"}) Key()->WriteInteger(name, 9);
+  TOwned<TForm> inactive(NewStoredForm(false));
+  StorageOf(inactive.get())->SetActive(false);
+  StorageOf(inactive.get())->Loaded();
+  EXPECT_EQ(Placement(inactive.get()), (std::vector<Integer>{100, 50, 400, 300}));
+  TOwned<TForm> designing(NewStoredForm(false));
+  designing->SetDesigning(true);
+  StorageOf(designing.get())->Loaded();
+  EXPECT_EQ(Placement(designing.get()), (std::vector<Integer>{100, 50, 400, 300}));
+  StorageOf(inactive.get())->SetActive(true);
+  StorageOf(inactive.get())->ReadSettings();
+  EXPECT_EQ(Placement(inactive.get()), (std::vector<Integer>{9, 9, 9, 9}));
+}
+
+TEST_F(FormStorage, TheOwnerMustBeAFormAndTheRootFollowsTheSetting) {
+  TOwned<TComponent> plain(New<TComponent>(nullptr));
+  EXPECT_THROW(New<TqlFormStorage>(plain.get()), EInvalidCast);
+  EXPECT_EQ(plain->ComponentCount(), 0);
+  {
+    TOwned<TForm> form(NewStoredForm());
+    StorageOf(form.get())->SetRegRootKey(qlHKEY_LOCAL_MACHINE);
+    form->SetBounds(7, 7, 70, 70);
+  }
+  EXPECT_FALSE(Key()->ValueExists(u"State"));
+  TOwned<TRegistry> machine(New<TRegistry>());
+  machine->SetRootKey(win::HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(machine->OpenKey(kKey, false));
+  EXPECT_EQ(machine->ReadInteger(u"Left"), 7);
+}
