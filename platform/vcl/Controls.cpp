@@ -661,7 +661,10 @@ void TControl::WMMouseMove(TMessage& Message) {
 }
 
 void TControl::WMLButtonUp(TMessage& Message) {
+  // The window's own handling may click the control, whose OnClick may free it.
+  TWeakRef<TControl> self(this);
   inherited::Dispatch(Message);
+  if (!self) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   if (FControlState.Contains(csClicked)) {
     FControlState.Exclude(csClicked);

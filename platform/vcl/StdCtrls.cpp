@@ -1666,13 +1666,30 @@ void TButtonControl::CNCtlColorStatic(TMessage& Message) {
 // The button window paints every pixel itself: no framework erase.
 void TButtonControl::WMEraseBkgnd(TMessage& Message) { DefaultHandler(Message); }
 
+CL_IMPLEMENT_CLASS(TButtonActionLink)
+
+Boolean TButtonActionLink::IsCheckedLinked() {
+  return TControlActionLink::IsCheckedLinked() && static_cast<TButtonControl*>(FClient)->Checked() ==
+                                                      CustomAction()->Checked();
+}
+
+void TButtonActionLink::SetChecked(Boolean Value) {
+  if (!IsCheckedLinked()) return;
+  auto* button = static_cast<TButtonControl*>(FClient);
+  button->SetClicksDisabled(true);
+  Finally enable([&] { button->SetClicksDisabled(false); });
+  button->SetCheckedProp(Value);
+}
+
+CL_IMPLEMENT_CLASS(TCustomButton)
+
 CL_IMPLEMENT_CLASS_PUBLISHED(TButton, P) {
   PublishControlProperties(P, {u"Action", u"Align", u"Anchors", u"BiDiMode"});
-  P.Property(u"Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
+  P.Property(u"Cancel", &TCustomButton::Cancel, &TCustomButton::SetCancel).Default(false);
   PublishControlProperties(P, {u"Caption", u"Constraints"});
-  P.Property(u"Default", &TButton::Default, &TButton::SetDefault).Default(false);
+  P.Property(u"Default", &TCustomButton::Default, &TCustomButton::SetDefault).Default(false);
   PublishControlProperties(P, {u"DragCursor", u"DragKind", u"DragMode", u"Enabled", u"Font"});
-  P.Property(u"ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Default(0);
+  P.Property(u"ModalResult", &TCustomButton::ModalResult, &TCustomButton::SetModalResult).Default(0);
   PublishControlProperties(P, {u"ParentBiDiMode", u"ParentFont", u"ParentShowHint", u"PopupMenu", u"ShowHint",
                                u"TabOrder", u"TabStop", u"Visible"});
   P.Property(u"WordWrap", &TButtonControl::WordWrap, &TButtonControl::SetWordWrap).Default(false);
@@ -1681,14 +1698,14 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TButton, P) {
                                u"OnMouseEnter", u"OnMouseLeave", u"OnMouseMove", u"OnMouseUp", u"OnStartDrag"});
 }
 
-void TButton::Create(TComponent* AOwner) {
+void TCustomButton::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks});
   SetBounds(Left(), Top(), 75, 25);
   SetTabStop(true);
 }
 
-void TButton::Dispatch(TMessage& Message) {
+void TCustomButton::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_DIALOGKEY: CMDialogKey(Message); break;
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
@@ -1698,38 +1715,40 @@ void TButton::Dispatch(TMessage& Message) {
   }
 }
 
-void TButton::CreateParams(TCreateParams& Params) {
+void TCustomButton::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
   CreateSubClass(Params, u"BUTTON");
   Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
-void TButton::CreateWnd() {
+TControlActionLinkClass TCustomButton::GetActionLinkClass() { return ClassOf<TButtonActionLink>(); }
+
+void TCustomButton::CreateWnd() {
   inherited::CreateWnd();
   FActive = FDefault;
 }
 
 // Pressing the button closes a modal form with the button's result.
-void TButton::Click() {
+void TCustomButton::Click() {
   if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
   inherited::Click();
 }
 
-void TButton::SetButtonStyle(Boolean ADefault) {
+void TCustomButton::SetButtonStyle(Boolean ADefault) {
   if (!HandleAllocated()) return;
   DWORD style = ADefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
   if ((DWORD(GetWindowLongW(WindowHandle(), GWL_STYLE)) & BS_TYPEMASK) != style)
     Send(this, BM_SETSTYLE, WPARAM(style), 1);
 }
 
-void TButton::SetDefault(Boolean Value) {
+void TCustomButton::SetDefault(Boolean Value) {
   FDefault = Value;
   if (!HandleAllocated()) return;
   if (TCustomForm* form = GetParentForm(this))
     static_cast<TControl*>(form)->Perform(CM_FOCUSCHANGED, 0, LPARAM(form->ActiveControl()));
 }
 
-void TButton::CMDialogKey(TMessage& Message) {
+void TCustomButton::CMDialogKey(TMessage& Message) {
   Word key = TWMKey(Message).CharCode();
   if (((key == VK_RETURN && FActive) || (key == VK_ESCAPE && FCancel)) &&
       KeyDataToShiftState(TWMKey(Message).KeyData()).ToInt() == 0 && CanFocus()) {
@@ -1740,7 +1759,7 @@ void TButton::CMDialogKey(TMessage& Message) {
   }
 }
 
-void TButton::CMDialogChar(TMessage& Message) {
+void TCustomButton::CMDialogChar(TMessage& Message) {
   if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
     Click();
     Message.Result = 1;
@@ -1751,14 +1770,14 @@ void TButton::CMDialogChar(TMessage& Message) {
 
 // The focused button shows the default highlight; with no button focused
 // the Default one does.
-void TButton::CMFocusChanged(TMessage& Message) {
+void TCustomButton::CMFocusChanged(TMessage& Message) {
   auto* sender = reinterpret_cast<TWinControl*>(Message.LParam);
-  FActive = sender && Is<TButton>(sender) ? sender == this : FDefault;
+  FActive = sender && Is<TCustomButton>(sender) ? sender == this : FDefault;
   SetButtonStyle(FActive);
   inherited::Dispatch(Message);
 }
 
-void TButton::CNCommand(TMessage& Message) {
+void TCustomButton::CNCommand(TMessage& Message) {
   if (TWMCommand(Message).NotifyCode() == BN_CLICKED) Click();
 }
 

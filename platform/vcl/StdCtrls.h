@@ -439,10 +439,23 @@ class TButtonControl : public TWinControl {
  private:
   Boolean FClicksDisabled{};
   Boolean FWordWrap{};
+
+  friend class TButtonActionLink;
 };
 
-class TButton : public TButtonControl {
-  CL_CLASS(TButton, TButtonControl)
+// The link of a button to its action: Checked follows the action's while
+// they agree.
+class TButtonActionLink : public TControlActionLink {
+  CL_CLASS(TButtonActionLink, TControlActionLink)
+ public:
+  Boolean IsCheckedLinked() override;
+  void SetChecked(Boolean Value) override;
+};
+
+// A push button: clicks end a modal form with ModalResult; the Default
+// button clicks on Enter and the Cancel button on Escape.
+class TCustomButton : public TButtonControl {
+  CL_CLASS(TCustomButton, TButtonControl)
  public:
   void Create(TComponent* AOwner) override;
   void Dispatch(TMessage& Message) override;
@@ -461,6 +474,7 @@ class TButton : public TButtonControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  TControlActionLinkClass GetActionLinkClass() override;
   void CMDialogKey(TMessage& Message);
   void CMDialogChar(TMessage& Message);
   void CMFocusChanged(TMessage& Message);
@@ -471,6 +485,10 @@ class TButton : public TButtonControl {
   Boolean FCancel{};
   Boolean FActive{};
   TModalResult FModalResult{};
+};
+
+class TButton : public TCustomButton {
+  CL_CLASS(TButton, TCustomButton)
 };
 
 class TCustomCheckBox : public TButtonControl {

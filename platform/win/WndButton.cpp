@@ -340,6 +340,11 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (b->IsGroup()) return HTTRANSPARENT;
       return DefWindowProcW(h, msg, wp, lp);
     case WM_PAINT: {
+      // A DC in wParam (double-buffered painting) is painted into as given.
+      if (wp) {
+        b->Draw(reinterpret_cast<HDC>(wp), ODA_DRAWENTIRE);
+        return 0;
+      }
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
       if (dc) b->Draw(dc, ODA_DRAWENTIRE);
