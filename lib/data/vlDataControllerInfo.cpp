@@ -1302,6 +1302,8 @@ void TvlCustomDataControllerInfo::SortRecordList() {
     if (!(FChanges & dcicGrouping)) UnprepareSortingFields();
   });
   TvlCustomDataProvider* P = FDataController->Provider();
+  // A custom data source that sorts itself gives its records in order.
+  if (FDataController->IsProviderMode() && P->IsCustomSorting()) return P->CustomSort();
   Boolean Plain = P->EditingRecordIndex() == vlNoEditingRecordIndex;
   for (const auto& K : FSortKeys->Fields)
     if (K.Kind == TvlSortKeys::kGeneral) Plain = false;
