@@ -798,6 +798,8 @@ class TvlDataSummary : public TPersistent {
   Boolean FSetCustomSummary{};
   TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
+  // The group summaries' column arrays, kept for the next calculation.
+  TAccumulators* FGroupAccumulators{};
 };
 
 // --- Provider and custom data source ------------------------------------------------------

@@ -1300,7 +1300,8 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
 void TvlCustomDataControllerInfo::UnprepareSortingFields() {
   for (Integer I = 0; I < FTotalSortingFieldList->Count(); ++I)
     FTotalSortingFieldList->Items(I).Field->SetNeedConversionFlag(0);
-  if (!FSortKeys) return;
+  // Nothing prepared: the kept arrays stay for the next pass.
+  if (!FSortKeys || FSortKeys->Fields.empty()) return;
   FSortKeys->Spare.swap(FSortKeys->Fields);
   FSortKeys->Fields.clear();
 }
