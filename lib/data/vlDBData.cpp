@@ -138,6 +138,7 @@ void TvlDBDataLink::ActiveChanged() {
 
 void TvlDBDataLink::DataEvent(TDataEvent Event, NativeInt Info) {
   inherited::DataEvent(Event, Info);
+  if (Event == deCheckBrowseMode && Info == 1) FProvider->DataSetClosing();
   // A controller's own disabling of the data set's controls (reading,
   // locking, deleting; this view's or another's of the same data set) is no
   // layout change.
@@ -801,11 +802,11 @@ void TvlDBDataProvider::Cancel() {
 }
 
 Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
-                                        Boolean AFromText) {
+                                        TvlDataEditValueSource AEditValueSource) {
   TField* F = DBDataController()->GetDBFieldOf(AField);
-  if (!CanModify() || !F) return inherited::SetEditValue(ARecordIndex, AField, AValue, AFromText);
+  if (!CanModify() || !F) return inherited::SetEditValue(ARecordIndex, AField, AValue, AEditValueSource);
   if (!IsEditState(DataSet())) DataSet()->Edit();
-  if (AFromText)
+  if (AEditValueSource == evsText)
     F->SetAsString(VarToStr(AValue));
   else
     F->SetValue(AValue);
@@ -813,6 +814,20 @@ Boolean TvlDBDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField
 }
 
 // --- Deleting on the data set ---------------------------------------------------------------
+
+void TvlDBDataProvider::DataSetClosing() {
+  TDataSet* DS = DataSet();
+  // A value typed into the edit is posted, not dropped by the close; a
+  // failed post raises out of the close, which then does not happen.
+  if (DS && IsEditState(DS) && CanModify()) DBDataController()->CheckBrowseMode();
+}
+
+void TvlDBDataProvider::ResetNearestRecord() {
+  TvlDBDataController* DC = DBDataController();
+  const Integer Nearest = DC->NearestRecordIndex;
+  Finally Reset([&] { inherited::ResetNearestRecord(); });
+  if (Nearest != -1 && Nearest < DC->RecordCount()) DC->ChangeFocusedRecordIndex(Nearest);
+}
 
 void TvlDBDataProvider::Delete() {
   TDataSet* DS = DataSet();

@@ -159,7 +159,9 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   // The link's part: the view's pending editor data, as the base provider writes it.
   void WriteEditingData() { inherited::PostEditingData(); }
   Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
-                       Boolean AFromText) override;
+                       TvlDataEditValueSource AEditValueSource) override;
+  // The record to focus after a delete gets the focus when it is still there.
+  void ResetNearestRecord() override;
   // Grid mode: a window row's value or text, read through the data link.
   Variant GetExternalValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   String GetExternalDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
@@ -257,6 +259,8 @@ class TvlDBDataProvider : public TvlCustomDataProvider {
   void LayoutChanged();
   void EditingChanged();
   void DataSetChanged();
+  // The data set is about to close while editing: a modified edit is posted first.
+  void DataSetClosing();
 
   // Master-detail: a detail moves its data set to its master's key values
   // (First) and reads until the detail key values differ (IsDetailEOF).
@@ -560,7 +564,6 @@ class TvlDBDataController : public TvlCustomDataController {
   Boolean FInUnboundCopy{};
   Boolean FInCheckCurrentQuery{};
   Boolean FUpdateDataSetPos{};
-  Boolean FInFocusDetails{};
   Boolean FInResetDataSetCurrent{};
   Boolean FInCheckBrowseMode{};
   Boolean FInUpdateGridModeBufferCount{};

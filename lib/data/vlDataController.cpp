@@ -347,6 +347,7 @@ void TvlCustomDataController::Change(Word AChanges) {
 
 void TvlCustomDataController::CheckChanges() {
   if (LockCount() != 0 || FDestroying) return;
+  BeforeNotifyControl();
   if (FChanges == 0) return;
   if (FStructureChanged) {
     FStructureChanged = false;
@@ -381,6 +382,10 @@ void TvlCustomDataController::DataChanged(TvlDataChange ADataChange, Integer AIt
     Finally End([&] { EndUpdate(); });
     FDataControllerInfo->Refresh();
   }
+  // The master asks again whether its records have details, unless this
+  // detail is in an edit (the question would locate the detail's data set).
+  if ((IsProviderMode() || FProvider->IsActiveDataSet()) && !(EditState() & (dceInsert | dceEdit)))
+    if (TvlCustomDataController* Master = GetMasterDataController()) Master->ResetHasChildrenFlag();
 }
 
 void TvlCustomDataController::SendInfo(TvlUpdateControlInfo* AInfo) {
@@ -711,6 +716,19 @@ void TvlCustomDataController::SetValue(Integer ARecordIndex, Integer AItemIndex,
   DataChanged(dcField, AItemIndex, ARecordIndex);
 }
 
+void TvlCustomDataController::SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& Value) {
+  if (IsGridMode()) return;
+  CheckRecordIndex(ARecordIndex);
+  TvlCustomDataField* F = GetItemField(AItemIndex);
+  if (ARecordIndex >= 0 && IsProviderMode())
+    FProvider->SetDisplayText(ARecordIndex, F, Value);
+  else if (F->ValueDef())
+    FDataStorage->SetDisplayText(ARecordIndex, F->ValueDef(), Value);
+  else
+    return;
+  DataChanged(dcField, AItemIndex, ARecordIndex);
+}
+
 void TvlCustomDataController::SetRecordCount(Integer Value) {
   if (IsGridMode()) return;
   Value = std::max(0, Value);
@@ -816,7 +834,14 @@ Boolean TvlCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
     // Pending edits of the details are posted before their master row changes.
     CheckDetailsBrowseMode();
   }
+  const Integer Prev = FocusedRowIndex();
   FDataControllerInfo->SetFocusedRowIndex(ARowIndex);
+  if (FocusedRowIndex() == Prev) return true;
+  if (FProvider->IsSyncMode() && IsDetailsFocusSynchronized() && FocusedRecordIndex() >= 0) {
+    FInFocusDetails = true;
+    Finally Clear([&] { FInFocusDetails = false; });
+    FocusDetails(FocusedRecordIndex());
+  }
   return true;
 }
 
@@ -975,8 +1000,9 @@ Boolean TvlCustomDataController::NeedsAnsiConversion(TvlCustomDataField* AField)
 
 Boolean TvlCustomDataController::NeedsValueComparison(TvlCustomDataField* AField) {
   if (AField->NeedConversionFlag() != 0) return AField->NeedConversionFlag() > 0;
-  return AField->NeedConversion() || NeedsAnsiConversion(AField) || IsSortByDisplayText(AField) ||
-         IsProviderMode();
+  if (AField->NeedConversion() || NeedsAnsiConversion(AField) || IsSortByDisplayText(AField)) return true;
+  // A custom data source that gives compare information is compared by its values' types.
+  return IsProviderMode() && !CustomDataSource()->IsCompareInfoSupported();
 }
 
 Variant TvlCustomDataController::GetComparedValue(Integer ARecordIndex, TvlCustomDataField* AField) {
@@ -987,6 +1013,9 @@ Variant TvlCustomDataController::GetComparedValue(Integer ARecordIndex, TvlCusto
 Integer TvlCustomDataController::CompareByField(Integer ARecordIndex1, Integer ARecordIndex2,
                                                 TvlCustomDataField* AField, TvlDataControllerComparisonMode AMode) {
   if ((Assigned(FOnCompare) && !AField->IsInternal()) || NeedsValueComparison(AField)) {
+    if (!Assigned(FOnCompare) && IsProviderMode() && CustomDataSource()->IsCompareRecordsSupported() &&
+        ARecordIndex1 >= 0 && ARecordIndex2 >= 0)
+      return FProvider->CustomCompare(ARecordIndex1, ARecordIndex2, AField);
     Variant V1 = GetComparedValue(ARecordIndex1, AField);
     Variant V2 = GetComparedValue(ARecordIndex2, AField);
     if (Assigned(FOnCompare)) {
@@ -1003,6 +1032,7 @@ Integer TvlCustomDataController::CompareByField(Integer ARecordIndex1, Integer A
     return vlCompareVariants(V1, V2);
   }
   if (!AField->ValueDef()) return 0;
+  if (IsProviderMode()) return FProvider->CompareRecords(ARecordIndex1, ARecordIndex2, AField);
   return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, AField->ValueDef());
 }
 
@@ -1100,13 +1130,23 @@ void TvlCustomDataController::CheckFocusedSelected() {
 
 // --- Editing ------------------------------------------------------------------------
 
-Byte TvlCustomDataController::EditState() {
+Byte TvlCustomDataController::CurrentEditState() {
   Byte S = FProvider->IsInserting() ? dceInsert : (FProvider->IsEditing() ? dceEdit : 0);
   if (S) {
     if (FProvider->IsChanging()) S |= dceChanging;
     if (FProvider->IsModified()) S |= dceModified;
   }
   return S;
+}
+
+Byte TvlCustomDataController::AllowedEditOperations() {
+  Byte Result = 0;
+  if (FProvider->AppendAllowed()) Result |= dceoAppend;
+  if (FProvider->DeleteAllowed()) Result |= dceoDelete;
+  if (FProvider->CanModify()) Result |= dceoEdit;
+  if (FProvider->InsertAllowed()) Result |= dceoInsert;
+  if (!FProvider->IsActiveDataSet() || FProvider->IsSyncMode()) Result |= dceoShowEdit;
+  return Result;
 }
 
 Boolean TvlCustomDataController::IsEditing() {
@@ -1205,21 +1245,22 @@ Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {
   // A source that cannot be modified still lets unbound items (values of the controller's own) be edited.
   if (!FProvider->CanModify() && !GetItemField(AItemIndex)->IsUnbound()) return false;
   // A field that refuses modification (a data-set item without its data-set field) takes no edit.
-  if (!GetItemField(AItemIndex)->CanModify(evsValue)) return false;
+  if (!GetItemField(AItemIndex)->CanModify(GetItemValueSource(AItemIndex))) return false;
   Integer R = EditingRecordIndex();
   if (R == vlNoEditingRecordIndex) return false;
   return FProvider->CanInitEditing(R);
 }
 
-Variant TvlCustomDataController::GetEditValue(Integer AItemIndex) {
+Variant TvlCustomDataController::GetEditValue(Integer AItemIndex, TvlDataEditValueSource AEditValueSource) {
   TvlCustomDataField* F = GetItemField(AItemIndex);
   if (FUseNewItemRowForEditing && NewItemRowFocused() && !FProvider->IsEditing()) return Null();
-  return FProvider->GetEditValue(EditingRecordIndex(), F);
+  return FProvider->GetEditValue(EditingRecordIndex(), F, AEditValueSource);
 }
 
-Boolean TvlCustomDataController::SetEditValue(Integer AItemIndex, const Variant& AValue, Boolean AFromText) {
+Boolean TvlCustomDataController::SetEditValue(Integer AItemIndex, const Variant& AValue,
+                                              TvlDataEditValueSource AEditValueSource) {
   if (!CanInitEditing(AItemIndex)) return false;
-  Boolean Result = FProvider->SetEditValue(EditingRecordIndex(), GetItemField(AItemIndex), AValue, AFromText);
+  Boolean Result = FProvider->SetEditValue(EditingRecordIndex(), GetItemField(AItemIndex), AValue, AEditValueSource);
   if (Result && IsImmediatePost()) Post(false);
   return Result;
 }
@@ -1236,7 +1277,7 @@ void TvlCustomDataController::FocusNearestRecord() {
 void TvlCustomDataController::DeleteFocused() {
   if (FocusedRowIndex() < 0 || !FProvider->DeleteAllowed()) return;
   FProvider->FindNearestRecord();
-  Finally End([&] { NearestRecordIndex = -1; });
+  Finally End([&] { FProvider->ResetNearestRecord(); });
   TvlRowInfo Row = GetRowInfo(FocusedRowIndex());
   if (FDataControllerInfo->IsGrouped() && Row.Level < GroupingItemCount()) {
     std::vector<Integer> List;
@@ -1253,7 +1294,7 @@ void TvlCustomDataController::DeleteFocused() {
 void TvlCustomDataController::DeleteSelection() {
   if (GetSelectedCount() == 0 || !FProvider->DeleteAllowed()) return;
   FProvider->FindNearestRecord();
-  Finally End([&] { NearestRecordIndex = -1; });
+  Finally End([&] { FProvider->ResetNearestRecord(); });
   if (!FMultiSelect) {
     const Integer Focused = FocusedRecordIndex();
     if (NearestRecordIndex >= Focused) --NearestRecordIndex;
@@ -1281,11 +1322,15 @@ void TvlCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer
     if (!F->ValueDef() || F->IsInternal()) continue;
     // A stored record of provider or grid mode is read where its values live.
     Variant V = GetValue(AFromRecordIndex, F);
+    // A text-stored value carries its display text along.
+    const Boolean Text = F->ValueDef()->TextStored();
     if (AToRecordIndex >= 0 && IsProviderMode()) {
       TvlCustomDataSource* S = CustomDataSource();
       S->SetValue(S->GetRecordHandleByIndex(AToRecordIndex), S->GetItemHandle(F->Index()), V);
+      if (Text) FProvider->SetDisplayText(AToRecordIndex, F, GetDisplayText(AFromRecordIndex, F));
     } else {
       FDataStorage->SetValue(AToRecordIndex, F->ValueDef(), V);
+      if (Text) FDataStorage->SetDisplayText(AToRecordIndex, F->ValueDef(), GetDisplayText(AFromRecordIndex, F));
     }
   }
   if (AToRecordIndex >= 0) DataChanged(dcRecord, -1, -1);

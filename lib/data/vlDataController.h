@@ -51,6 +51,8 @@ using TvlDataControllerOptions = TSet<TvlDataControllerOption, 2>;
 CL_SET_TYPEINFO(TvlDataControllerOptions)
 // TvlDataControllerEditState bits.
 enum : Byte { dceInsert = 0x01, dceEdit = 0x02, dceChanging = 0x04, dceModified = 0x08 };
+// TvlDataControllerEditOperations bits.
+enum : Byte { dceoAppend = 0x01, dceoDelete = 0x02, dceoEdit = 0x04, dceoInsert = 0x08, dceoShowEdit = 0x10 };
 CL_ENUM(TvlSummaryOption, Byte, soNullIgnore, soSelectedRecords, soMultipleSelectedRecords)
 using TvlSummaryOptions = TSet<TvlSummaryOption, 1>;
 CL_SET_TYPEINFO(TvlSummaryOptions)
@@ -796,6 +798,8 @@ class TvlDataSummary : public TPersistent {
   Boolean FSetCustomSummary{};
   TvlDataSummaryGroups* FSummaryGroups{};
   TvlAfterSummaryEvent FOnAfterSummary;
+  // The group summaries' column arrays, kept for the next calculation.
+  TAccumulators* FGroupAccumulators{};
 };
 
 // --- Provider and custom data source ------------------------------------------------------
@@ -805,16 +809,31 @@ class TvlCustomDataSource : public TObject {
  public:
   using TRecordHandle = intptr_t;
   virtual TRecordHandle AppendRecord();
+  // Sorts the source's own records (when IsCustomSorting); nothing here.
+  virtual void CustomSort() {}
   virtual void DeleteRecord(TRecordHandle AHandle);
+  // The controller's item ID of the item.
+  virtual Integer GetDefaultItemID(Integer AItemIndex);
   // Whether the record has detail rows for the relation (none here).
   virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) { return false; }
   virtual String GetDisplayText(TRecordHandle AHandle, Integer AItemHandle);
+  // With IsCompareInfoSupported: PValue points at the record's value as the
+  // item's value type compares it (the value itself for numbers, the String
+  // for texts); False for a Null. Raises here.
+  virtual Boolean GetInfoForCompare(TRecordHandle AHandle, Integer AItemHandle, const void*& PValue);
   virtual Integer GetItemHandle(Integer AItemIndex);
   virtual Integer GetRecordCount();
   virtual Variant GetRecordId(TRecordHandle AHandle);
   virtual TRecordHandle GetRecordHandle(Integer ARecordIndex);
   virtual Variant GetValue(TRecordHandle AHandle, Integer AItemHandle);
   virtual TRecordHandle InsertRecord(TRecordHandle AHandle);
+  virtual Boolean IsCustomSorting() { return false; }
+  // The source gives compare information (GetInfoForCompare) of its values.
+  virtual Boolean IsCompareInfoSupported() { return false; }
+  // The source compares two of its records itself (CompareRecords).
+  virtual Boolean IsCompareRecordsSupported() { return false; }
+  virtual Boolean IsRecordIdSupported() { return false; }
+  virtual Integer CompareRecords(TRecordHandle AHandle1, TRecordHandle AHandle2, Integer AItemHandle) { return 0; }
   virtual void SetRecordCount(Integer ACount);
   virtual void SetValue(TRecordHandle AHandle, Integer AItemHandle, const Variant& AValue);
   virtual void LoadRecordHandles();
@@ -843,8 +862,12 @@ class TvlCustomDataSource : public TObject {
 class TvlCustomDataProvider : public TObject {
   CL_CLASS(TvlCustomDataProvider, TObject)
  public:
+  // The custom data source sorts its records itself.
+  virtual void CustomSort();
+  virtual Boolean IsCustomSorting();
   virtual Boolean IsGridMode() { return false; }
   virtual Boolean IsActiveDataSet() { return false; }
+  virtual Boolean IsRecordIdSupported();
   // Whether the provider follows a data set's current record.
   virtual Boolean IsSyncMode() { return false; }
   // The record the focus stands on as the source sees it; -1 when the source has none.
@@ -880,10 +903,20 @@ class TvlCustomDataProvider : public TObject {
   virtual void DeleteRecords(const std::vector<Integer>& AList);
   virtual void DeleteSelection();
   virtual Boolean CanInitEditing(Integer ARecordIndex);
-  virtual Variant GetEditValue(Integer ARecordIndex, TvlCustomDataField* AField);
+  virtual Variant GetEditValue(Integer ARecordIndex, TvlCustomDataField* AField,
+                               TvlDataEditValueSource AEditValueSource);
   virtual Boolean SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
-                               Boolean AFromText);
+                               TvlDataEditValueSource AEditValueSource);
   virtual void FindNearestRecord();
+  // Forgets the record to focus after a delete (-1).
+  virtual void ResetNearestRecord();
+  // Provider mode: the data source compares two stored records of the field.
+  virtual Integer CustomCompare(Integer ARecordIndex1, Integer ARecordIndex2, TvlCustomDataField* AField);
+  // Provider mode: two records of the field by compare information (the
+  // storage's for internal records, the data source's for stored ones).
+  virtual Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TvlCustomDataField* AField);
+  // A display text written by the controller in provider mode; nothing here.
+  virtual void SetDisplayText(Integer ARecordIndex, TvlCustomDataField* AField, const String& AText) {}
   // Asked once per record and relation until the cached answers are reset.
   virtual Boolean GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
   // Grid mode: values of the records the provider holds outside the storage.
@@ -1076,6 +1109,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Integer LockCount() const;
   void Change(Word AChanges);
   void CheckChanges();
+  // Run whenever the update lock is released, before pending changes go out; empty here.
+  virtual void BeforeNotifyControl() {}
   virtual void DataChanged(TvlDataChange ADataChange, Integer AItemIndex, Integer ARecordIndex);
   void Refresh();
   Boolean IsRowInfoValid() const;
@@ -1089,6 +1124,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Variant GetValue(Integer ARecordIndex, Integer AItemIndex);
   void SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& Value);
   String GetDisplayText(Integer ARecordIndex, Integer AItemIndex);
+  // The display text of a text-stored item (ignored in grid mode and without a value definition).
+  void SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& Value);
   Variant GetRowValue(const TvlRowInfo& ARowInfo, Integer AItemIndex);
   void CheckRecordIndex(Integer ARecordIndex) override;
 
@@ -1104,6 +1141,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Integer GetSyncFocusedRecordIndex();
   Boolean ChangeFocusedRowIndex(Integer ARowIndex);
   Boolean ChangeFocusedRecordIndex(Integer ARecordIndex);
+  // Whether a focus move also focuses the focused record's details (the view answers); False here.
+  virtual Boolean IsDetailsFocusSynchronized() { return false; }
   void GotoFirst();
   void GotoLast();
   void GotoNext();
@@ -1201,7 +1240,13 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void RefreshPrevSelectionInfo();
 
   // Editing.
-  Byte EditState();
+  Byte EditState() { return CurrentEditState(); }
+  virtual Byte CurrentEditState();
+  // dceoAppend .. dceoShowEdit: what the provider allows.
+  Byte EditOperations() { return AllowedEditOperations(); }
+  virtual Byte AllowedEditOperations();
+  // What an edit value of the item means; the view answers (evsText here).
+  virtual TvlDataEditValueSource GetItemValueSource(Integer AItemIndex) { return evsText; }
   Boolean IsEditing();
   Integer EditingRecordIndex();
   virtual Integer GetActiveRecordIndex();
@@ -1211,8 +1256,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void Post(Boolean AForcePost = false) override;
   void Cancel();
   Boolean CanInitEditing(Integer AItemIndex);
-  Variant GetEditValue(Integer AItemIndex);
-  Boolean SetEditValue(Integer AItemIndex, const Variant& AValue, Boolean AFromText = false);
+  Variant GetEditValue(Integer AItemIndex, TvlDataEditValueSource AEditValueSource = evsValue);
+  Boolean SetEditValue(Integer AItemIndex, const Variant& AValue, TvlDataEditValueSource AEditValueSource = evsValue);
   void DeleteFocused();
   void DeleteSelection();
   void DeleteRecordList(std::vector<Integer> AList);
@@ -1459,6 +1504,8 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void CopyStateFrom(TvlCustomDataController* ASource);
   // A descendant's own provider takes the place of the default one (at creation).
   void ReplaceProvider(TvlCustomDataProvider* AProvider);
+  // Set while a focus move focuses the details of the focused record.
+  Boolean FInFocusDetails{};
 
  private:
   Boolean FActive{};

@@ -676,6 +676,7 @@ struct TNumberSortScratch {
   std::vector<TKeyedRecord>& KeyedTmp;
   std::vector<Integer>& Nulls;
   std::vector<Byte>& Listed;
+  std::vector<size_t>& Counts;
 };
 
 }  // namespace
@@ -704,6 +705,7 @@ struct TvlCustomDataControllerInfo::TvlSortKeys {
   std::vector<UInt64> Packed, PackedTmp;
   std::vector<TKeyedRecord> Keyed, KeyedTmp;
   std::vector<Byte> Listed;
+  std::vector<size_t> Counts;
   std::vector<Integer> Nulls;
   Integer Count{};
 };
@@ -744,14 +746,21 @@ void PlaceNulls(std::vector<Integer>& AList, size_t ACount, const std::vector<In
 // Stable LSD radix sorts, 8 bits a pass, skipping passes whose digit is
 // the same everywhere: of packed words by the bits above the low 32 (the
 // record), and of keyed records by their key.
-void RadixByHighBits(std::vector<UInt64>& A, std::vector<UInt64>& ATmp, Integer AKeyBits) {
+void RadixByHighBits(std::vector<UInt64>& A, std::vector<UInt64>& ATmp, size_t* ACounts) {
   ATmp.resize(A.size());
-  for (Integer Shift = 32; Shift < 32 + AKeyBits; Shift += 8) {
-    size_t Count[257] = {};
-    for (UInt64 V : A) ++Count[((V >> Shift) & 0xFF) + 1];
-    if (std::find(Count + 1, Count + 257, A.size()) != Count + 257) continue;
-    for (Integer D = 1; D <= 256; ++D) Count[D] += Count[D - 1];
-    for (UInt64 V : A) ATmp[Count[(V >> Shift) & 0xFF]++] = V;
+  const size_t N = A.size();
+  for (Integer Digit = 0; Digit < 4; ++Digit) {
+    size_t* C = ACounts + Digit * 256;
+    if (std::find(C, C + 256, N) != C + 256) continue;  // one digit everywhere
+    size_t Sum = 0;
+    for (Integer D = 0; D < 256; ++D) {
+      const size_t Here = C[D];
+      C[D] = Sum;
+      Sum += Here;
+    }
+    const Integer Shift = 32 + 8 * Digit;
+    UInt64* T = ATmp.data();
+    for (UInt64 V : A) T[C[(V >> Shift) & 0xFF]++] = V;
     A.swap(ATmp);
   }
 }
@@ -782,17 +791,27 @@ Boolean SortByNumberKey(std::vector<Integer>& AList, Integer ARecordCount, const
   std::vector<TKeyedRecord>& AKeyed = X.Keyed;
   std::vector<Integer>& ANulls = X.Nulls;
   auto KeyOf = [&](Integer R) { return ADescending ? ~OrderedKey(V[R]) : OrderedKey(V[R]); };
-  std::vector<Byte>& Listed = X.Listed;
-  Listed.assign(static_cast<size_t>(ARecordCount), 0);
+  // The records in record order: the list itself when it is so (a list
+  // refreshed from the storage), else through a mark per record.
+  Boolean InOrder = true;
+  Integer Prev = -1;
   for (Integer R : AList) {
     if (R < 0 || R >= ARecordCount) return false;  // not a stored record: the general sort
-    Listed[R] = 1;
+    if (R <= Prev) InOrder = false;
+    Prev = R;
+  }
+  if (!InOrder) {
+    std::vector<Byte>& Listed = X.Listed;
+    Listed.assign(static_cast<size_t>(ARecordCount), 0);
+    for (Integer R : AList) Listed[R] = 1;
+    size_t I = 0;
+    for (Integer R = 0; R < ARecordCount; ++R)
+      if (Listed[R]) AList[I++] = R;
   }
   ANulls.clear();
   UInt64 Min = UINT64_MAX, Max = 0;
   size_t Count = 0;
-  for (Integer R = 0; R < ARecordCount; ++R) {
-    if (!Listed[R]) continue;
+  for (Integer R : AList) {
     if (Null[R]) {
       ANulls.push_back(R);
       continue;
@@ -805,10 +824,21 @@ Boolean SortByNumberKey(std::vector<Integer>& AList, Integer ARecordCount, const
   const UInt64 Spread = Count > 0 ? Max - Min : 0;
   if (Spread <= UINT32_MAX) {
     APacked.resize(Count);
-    for (size_t I = 0; I < Count; ++I) APacked[I] = ((KeyOf(AList[I]) - Min) << 32) | static_cast<Cardinal>(AList[I]);
-    Integer Bits = 0;
-    while (Bits < 32 && (Spread >> Bits) != 0) Bits += 8;
-    RadixByHighBits(APacked, X.PackedTmp, Bits);
+    // The digits' counts are taken while packing: one pass instead of one per digit.
+    std::vector<size_t>& Counts = X.Counts;
+    Counts.assign(4 * 256, 0);
+    size_t* C = Counts.data();
+    UInt64* P = APacked.data();
+    const Integer* L = AList.data();
+    for (size_t I = 0; I < Count; ++I) {
+      const UInt64 K = KeyOf(L[I]) - Min;
+      ++C[K & 0xFF];
+      ++C[256 + ((K >> 8) & 0xFF)];
+      ++C[512 + ((K >> 16) & 0xFF)];
+      ++C[768 + ((K >> 24) & 0xFF)];
+      P[I] = (K << 32) | static_cast<Cardinal>(L[I]);
+    }
+    RadixByHighBits(APacked, X.PackedTmp, C);
     for (size_t I = 0; I < Count; ++I) AList[I] = static_cast<Integer>(APacked[I] & UINT32_MAX);
   } else {
     AKeyed.resize(Count);
@@ -1137,6 +1167,51 @@ void TvlCustomDataControllerInfo::ClearSorting(Boolean AKeepGroupedItems) {
   CheckChanges();
 }
 
+namespace {
+
+// Reads the number keys of every stored record straight from the record
+// buffers, one loop per value type; False for a type read the general way.
+template <class TSlot, class TKey, class F>
+void ReadSlots(TvlDataStorage* S, Integer AOffset, Integer N, Byte* ANull, TKey* AKeys, F AConvert) {
+  for (Integer R = 0; R < N; ++R) {
+    const Byte* B = S->StoredBuffer(R);
+    if (!B || !B[AOffset]) {
+      ANull[R] = 1;
+      continue;
+    }
+    ANull[R] = 0;
+    TSlot V;
+    std::memcpy(&V, B + AOffset + 1, sizeof V);
+    AKeys[R] = AConvert(V);
+  }
+}
+
+template <class TKeys>
+Boolean ReadNumberKeys(TvlDataStorage* S, TvlValueDef* ADef, Integer N, Boolean AFloat, TKeys& K) {
+  const Integer Off = S->StoredSlotOffset(ADef);
+  if (Off < 0) return false;
+  TvlValueTypeClass T = ADef->ValueTypeClass();
+  Byte* Null = K.Null.data();
+  auto Same = [](auto V) { return V; };
+  if (AFloat) {
+    ReadSlots<Double>(S, Off, N, Null, K.Floats.data(), Same);
+  } else if (T == ClassOf<TvlSmallintValueType>()) {
+    ReadSlots<SmallInt>(S, Off, N, Null, K.Ints.data(), [](SmallInt V) { return Int64(V); });
+  } else if (T == ClassOf<TvlWordValueType>()) {
+    ReadSlots<Word>(S, Off, N, Null, K.Ints.data(), [](Word V) { return Int64(V); });
+  } else if (T == ClassOf<TvlBooleanValueType>()) {
+    // True = -1, as the variants compare it.
+    ReadSlots<Byte>(S, Off, N, Null, K.Ints.data(), [](Byte V) { return V != 0 ? Int64(-1) : Int64(0); });
+  } else if (T == ClassOf<TvlLargeIntValueType>() || T == ClassOf<TvlCurrencyValueType>()) {
+    ReadSlots<Int64>(S, Off, N, Null, K.Ints.data(), Same);
+  } else {
+    ReadSlots<Integer>(S, Off, N, Null, K.Ints.data(), [](Integer V) { return Int64(V); });
+  }
+  return true;
+}
+
+}  // namespace
+
 void TvlCustomDataControllerInfo::PrepareSortingFields() {
   TvlCustomDataController* DC = FDataController;
   if (!FSortKeys) FSortKeys = new TvlSortKeys;
@@ -1192,6 +1267,7 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
     if (K.Kind == TvlSortKeys::kInt) K.Ints.resize(N);
     if (K.Kind == TvlSortKeys::kFloat) K.Floats.resize(N);
     if (K.Kind == TvlSortKeys::kString) K.Strings.resize(N);
+    if (K.Kind != TvlSortKeys::kString && ReadNumberKeys(S, Def, N, K.Kind == TvlSortKeys::kFloat, K)) continue;
     for (Integer R = 0; R < N; ++R) {
       const void* P;
       K.Null[R] = S->GetCompareInfo(R, Def, P);
@@ -1224,7 +1300,8 @@ void TvlCustomDataControllerInfo::PrepareSortingFields() {
 void TvlCustomDataControllerInfo::UnprepareSortingFields() {
   for (Integer I = 0; I < FTotalSortingFieldList->Count(); ++I)
     FTotalSortingFieldList->Items(I).Field->SetNeedConversionFlag(0);
-  if (!FSortKeys) return;
+  // Nothing prepared: the kept arrays stay for the next pass.
+  if (!FSortKeys || FSortKeys->Fields.empty()) return;
   FSortKeys->Spare.swap(FSortKeys->Fields);
   FSortKeys->Fields.clear();
 }
@@ -1302,6 +1379,8 @@ void TvlCustomDataControllerInfo::SortRecordList() {
     if (!(FChanges & dcicGrouping)) UnprepareSortingFields();
   });
   TvlCustomDataProvider* P = FDataController->Provider();
+  // A custom data source that sorts itself gives its records in order.
+  if (FDataController->IsProviderMode() && P->IsCustomSorting()) return P->CustomSort();
   Boolean Plain = P->EditingRecordIndex() == vlNoEditingRecordIndex;
   for (const auto& K : FSortKeys->Fields)
     if (K.Kind == TvlSortKeys::kGeneral) Plain = false;
@@ -1310,7 +1389,7 @@ void TvlCustomDataControllerInfo::SortRecordList() {
   if (Plain && FSortKeys->Fields.size() == 1) {
     const auto& K = FSortKeys->Fields[0];
     TvlSortKeys& X = *FSortKeys;
-    TNumberSortScratch Scratch{X.Packed, X.PackedTmp, X.Keyed, X.KeyedTmp, X.Nulls, X.Listed};
+    TNumberSortScratch Scratch{X.Packed, X.PackedTmp, X.Keyed, X.KeyedTmp, X.Nulls, X.Listed, X.Counts};
     if (K.Kind == TvlSortKeys::kInt &&
         SortByNumberKey(FRecordList, X.Count, K.Null.data(), K.Ints.data(), K.Descending, Scratch))
       return;
@@ -1371,10 +1450,23 @@ void TvlCustomDataControllerInfo::BuildGroups() {
   if (!FSortKeys || static_cast<Integer>(FSortKeys->Fields.size()) < Levels) PrepareSortingFields();
   {
     Finally Unprepare([&] { UnprepareSortingFields(); });
+    // Without an edited record, plain number keys are compared in place.
+    const Boolean NoEdit = FDataController->Provider()->EditingRecordIndex() == vlNoEditingRecordIndex;
+    const Integer KeyCount = FSortKeys->Count;
+    auto SameGroup = [&](Integer A, Integer B, Integer L) {
+      const TvlSortKeys::TFieldKeys& K = FSortKeys->Fields[L];
+      if (NoEdit && A >= 0 && B >= 0 && A < KeyCount && B < KeyCount) {
+        if (K.Kind == TvlSortKeys::kInt)
+          return K.Null[A] == K.Null[B] && (K.Null[A] || K.Ints[A] == K.Ints[B]);
+        if (K.Kind == TvlSortKeys::kFloat)
+          return K.Null[A] == K.Null[B] && (K.Null[A] || OrderFloat(K.Floats[A], K.Floats[B]) == 0);
+      }
+      return CompareGroupRecords(A, B, L) == 0;
+    };
     for (Integer P = 1; P < N; ++P) {
       Integer R = FRecordList[P];
       for (Integer L = 0; L < Levels; ++L) {
-        if (CompareGroupRecords(First[L], R, L) == 0) continue;
+        if (SameGroup(First[L], R, L)) continue;
         if (L == 0) ++TopCount;
         for (Integer D = Levels - 1; D >= L; --D) CloseGroup(D, P);
         for (Integer D = L; D < Levels; ++D) OpenGroup(D, P, TopCount);

@@ -18,6 +18,15 @@ using vl_data_controller::DataError;
 
 TvlCustomDataSource::TRecordHandle TvlCustomDataSource::AppendRecord() { return -1; }
 void TvlCustomDataSource::DeleteRecord(TRecordHandle) {}
+Integer TvlCustomDataSource::GetDefaultItemID(Integer AItemIndex) {
+  TvlCustomDataController* DC = DataController();
+  return DC ? DC->GetItemID(DC->GetItem(AItemIndex)) : -1;
+}
+Boolean TvlCustomDataSource::GetInfoForCompare(TRecordHandle, Integer, const void*& PValue) {
+  PValue = nullptr;
+  DataError(vlSDataCustomDataSourceInvalidCompare);
+  return false;
+}
 String TvlCustomDataSource::GetDisplayText(TRecordHandle AHandle, Integer AItemHandle) {
   try {
     return VarToStr(GetValue(AHandle, AItemHandle));
@@ -107,6 +116,48 @@ void TvlCustomDataProvider::Destroy() {
   if (FCustomDataSource) FCustomDataSource->DetachProvider(this);
   inherited::Destroy();
 }
+
+void TvlCustomDataProvider::CustomSort() {
+  if (TvlCustomDataSource* S = CurrentDataSource()) S->CustomSort();
+}
+Boolean TvlCustomDataProvider::IsCustomSorting() {
+  TvlCustomDataSource* S = CurrentDataSource();
+  return S && S->IsCustomSorting();
+}
+Boolean TvlCustomDataProvider::IsRecordIdSupported() {
+  TvlCustomDataSource* S = CurrentDataSource();
+  return S && S->IsRecordIdSupported();
+}
+
+Integer TvlCustomDataProvider::CustomCompare(Integer ARecordIndex1, Integer ARecordIndex2,
+                                             TvlCustomDataField* AField) {
+  TvlCustomDataSource* S = CurrentDataSource();
+  if (!S) return 0;
+  return S->CompareRecords(S->GetRecordHandleByIndex(ARecordIndex1), S->GetRecordHandleByIndex(ARecordIndex2),
+                           S->GetItemHandle(AField->Index()));
+}
+
+Integer TvlCustomDataProvider::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2,
+                                              TvlCustomDataField* AField) {
+  TvlDataStorage* Storage = FDataController->DataStorage();
+  TvlValueDef* Def = AField->ValueDef();
+  TvlCustomDataSource* S = CurrentDataSource();
+  if (!Def) return 0;
+  if (!S || (ARecordIndex1 < 0 && ARecordIndex2 < 0)) return Storage->CompareRecords(ARecordIndex1, ARecordIndex2, Def);
+  // Stored records' values are the source's; internal ones are in the storage.
+  auto Info = [&](Integer R, const void*& P) -> Boolean {
+    if (R < 0) return Storage->GetCompareInfo(R, Def, P);
+    return !S->GetInfoForCompare(S->GetRecordHandleByIndex(R), S->GetItemHandle(AField->Index()), P);
+  };
+  const void* P1 = nullptr;
+  const void* P2 = nullptr;
+  const Boolean Null1 = Info(ARecordIndex1, P1);
+  const Boolean Null2 = Info(ARecordIndex2, P2);
+  if (Null1 || Null2) return Null1 == Null2 ? 0 : (Null1 ? -1 : 1);
+  return Def->ValueTypeClass()->CompareValues(P1, P2);
+}
+
+void TvlCustomDataProvider::ResetNearestRecord() { FDataController->NearestRecordIndex = -1; }
 
 Boolean TvlCustomDataProvider::DeleteAllowed() { return FDataController->FilteredRecordCount() > 0; }
 
@@ -306,7 +357,7 @@ void TvlCustomDataProvider::Cancel() {
 void TvlCustomDataProvider::FindNearestRecord() {
   TvlCustomDataController* DC = FDataController;
   Integer Row = DC->FocusedRowIndex();
-  if (Row < 0) return;
+  if (Row < 0 || IsGridMode()) return;
   if (!DC->MultiSelect() || DC->IsRowSelected(Row) || DC->GetSelectedCount() == 0)
     Row = DC->DataControllerInfo()->GetNearestRowIndex(Row);
   DC->NearestRecordIndex = Row >= 0 ? DC->GetRowInfo(Row).RecordIndex : -1;
@@ -317,13 +368,26 @@ void TvlCustomDataProvider::Delete() {
   Integer R = DC->FocusedRecordIndex();
   if (R < 0) return;
   DC->DoBeforeDelete(R);
-  DC->DeleteRecord(R);
-  DC->FocusNearestRecord();
+  {
+    // The source's records move: expanded details and the selection follow their keys.
+    const Boolean Keys = DC->IsProviderMode();
+    if (Keys) DC->SaveKeys();
+    Finally Restore([&] {
+      if (Keys) DC->RestoreKeys();
+    });
+    DC->DeleteRecord(R);
+    DC->FocusNearestRecord();
+  }
   DC->DoAfterDelete();
 }
 
 void TvlCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   TvlCustomDataController* DC = FDataController;
+  const Boolean Keys = DC->IsProviderMode();
+  if (Keys) DC->SaveKeys();
+  Finally Restore([&] {
+    if (Keys) DC->RestoreKeys();
+  });
   {
     DC->BeginFullUpdate();
     Finally End([&] { DC->EndFullUpdate(); });
@@ -359,15 +423,16 @@ Boolean TvlCustomDataProvider::CanInitEditing(Integer ARecordIndex) {
   return true;
 }
 
-Variant TvlCustomDataProvider::GetEditValue(Integer ARecordIndex, TvlCustomDataField* AField) {
+Variant TvlCustomDataProvider::GetEditValue(Integer ARecordIndex, TvlCustomDataField* AField,
+                                            TvlDataEditValueSource) {
   if (ARecordIndex == vlNoEditingRecordIndex) DataError(vlSDataRecordIndexError);
   return FDataController->GetValue(ARecordIndex, AField);
 }
 
 Boolean TvlCustomDataProvider::SetEditValue(Integer ARecordIndex, TvlCustomDataField* AField, const Variant& AValue,
-                                            Boolean AFromText) {
+                                            TvlDataEditValueSource AEditValueSource) {
   Variant V = AValue;
-  if (AFromText && VarIsStr(V) && VarToStr(V).empty()) V = Null();
+  if (AEditValueSource == evsText && VarIsStr(V) && VarToStr(V).empty()) V = Null();
   FDataController->SetValue(ARecordIndex, AField->Index(), V);
   MarkModified();
   return true;

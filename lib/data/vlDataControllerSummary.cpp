@@ -601,11 +601,30 @@ void TvlDataSummary::Create(TvlCustomDataController* ADataController) {
   FOptions = TvlSummaryOptions{soNullIgnore};
 }
 
+struct TvlDataSummary::TAccumulators {
+  struct TFloat {
+    TvlValueDef* Def{};
+    Double Acc{};
+    Byte State{};  // 0 nothing yet, 1 the integer 0 (a first Null), 2 Acc
+  };
+  std::vector<Variant> Values;
+  std::vector<Integer> Counts;
+  std::vector<TFloat> Floats;
+  // Per float item: the values and null flags of every record, read once in
+  // storage order (the records are then visited in display order).
+  std::vector<std::vector<Double>> Columns;
+  std::vector<std::vector<Byte>> Nulls;
+  TvlDataSummaryItems* PreparedItems{};
+};
+
 void TvlDataSummary::Destroy() {
   FDestroying = true;
   Free(FDefaultGroupSummaryItems);
   Free(FFooterSummaryItems);
   Free(FSummaryGroups);
+  // Last: freeing the items above may calculate once more.
+  delete FGroupAccumulators;
+  FGroupAccumulators = nullptr;
   inherited::Destroy();
 }
 
@@ -670,21 +689,6 @@ void TvlDataSummary::Calculate() {
   EndCalculate();
 }
 
-struct TvlDataSummary::TAccumulators {
-  struct TFloat {
-    TvlValueDef* Def{};
-    Double Acc{};
-    Byte State{};  // 0 nothing yet, 1 the integer 0 (a first Null), 2 Acc
-  };
-  std::vector<Variant> Values;
-  std::vector<Integer> Counts;
-  std::vector<TFloat> Floats;
-  // Per float item: the values and null flags of every record, read once in
-  // storage order (the records are then visited in display order).
-  std::vector<std::vector<Double>> Columns;
-  std::vector<std::vector<Byte>> Nulls;
-  TvlDataSummaryItems* PreparedItems{};
-};
 
 Integer TvlDataSummary::GetRecordIndex(Integer ARecordListIndex) {
   TvlCustomDataControllerInfo* Info = FDataController->DataControllerInfo();
@@ -706,8 +710,9 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
   const Boolean Prepare = A.PreparedItems != AItems;
   if (Prepare) {
     A.PreparedItems = AItems;
-    A.Columns.assign(N, {});
-    A.Nulls.assign(N, {});
+    // Arrays of an earlier calculation are written over, not made again.
+    A.Columns.resize(N);
+    A.Nulls.resize(N);
   }
   TvlDataStorage* S = FDataController->DataStorage();
   const Integer Records = S->RecordCount();
@@ -722,6 +727,16 @@ void TvlDataSummary::InitValues(TvlDataSummaryItems* AItems, TAccumulators& A) {
     if (!Prepare) continue;
     A.Columns[I].resize(Records);
     A.Nulls[I].resize(Records);
+    if (const Integer Off = S->StoredSlotOffset(A.Floats[I].Def); Off >= 0) {
+      Byte* Nulls = A.Nulls[I].data();
+      Double* Column = A.Columns[I].data();
+      for (Integer R = 0; R < Records; ++R) {
+        const Byte* B = S->StoredBuffer(R);
+        Nulls[R] = !B || !B[Off];
+        if (!Nulls[R]) std::memcpy(&Column[R], B + Off + 1, sizeof(Double));
+      }
+      continue;
+    }
     for (Integer R = 0; R < Records; ++R) {
       const void* Slot;
       A.Nulls[I][R] = S->GetCompareInfo(R, A.Floats[I].Def, Slot);
@@ -898,7 +913,9 @@ void TvlDataSummary::CalculateFooterSummary() {
 void TvlDataSummary::CalculateGroupSummary() {
   TvlDataGroups* Groups = FDataController->DataControllerInfo()->DataGroups();
   const Integer Deepest = Groups->LevelCount() - 1;
-  TAccumulators A;
+  if (!FGroupAccumulators) FGroupAccumulators = new TAccumulators;
+  TAccumulators& A = *FGroupAccumulators;
+  A.PreparedItems = nullptr;  // the values are read again
   for (Integer L = 0; L <= Deepest; ++L) {
     TvlDataSummaryItems* Items = GetGroupSummaryItemsByLevel(L);
     Integer Current = -1;

@@ -592,6 +592,11 @@ Boolean TvlDataStorage::GetCompareInfo(Integer ARecordIndex, TvlValueDef* AValue
   return false;
 }
 
+Integer TvlDataStorage::StoredSlotOffset(TvlValueDef* AValueDef) const {
+  TvlValueDef* Def = DefFor(0, AValueDef);
+  return Def ? Def->FOffset : -1;
+}
+
 Integer TvlDataStorage::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TvlValueDef* AValueDef) const {
   const void* P1;
   const void* P2;

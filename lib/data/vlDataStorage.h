@@ -218,6 +218,11 @@ class TvlDataStorage : public TObject {
   void SetRecordID(Integer ARecordIndex, Integer AID);
   Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TvlValueDef* AValueDef) const;
   Boolean GetCompareInfo(Integer ARecordIndex, TvlValueDef* AValueDef, const void*& P) const;
+  // For reading one definition of many stored records at once: the offset of
+  // its part in a record buffer (the null flag, then the value slot), -1 when
+  // records have no room for it; a stored record's buffer, nil when none.
+  Integer StoredSlotOffset(TvlValueDef* AValueDef) const;
+  const Byte* StoredBuffer(Integer ARecordIndex) const { return FRecords[ARecordIndex]; }
   void ReadRecord(Integer ARecordIndex, TvlValueDefReader* AValueDefReader);
   void ReadRecordFrom(Integer AFromRecordIndex, Integer AToRecordIndex, const TvlValueDefSetProc& ASetProc,
                       TvlValueDefReader* AValueDefReader);

@@ -831,12 +831,23 @@ UInt64 FloatOrderKey(Double V) {
 // pass, least significant first; each pass is stable, so equal keys keep
 // the index order.
 void SortByHighBits(std::vector<UInt64>& A, Integer AKeyBits) {
-  std::vector<UInt64> Tmp(A.size());
-  for (Integer Shift = 32; Shift < 32 + AKeyBits; Shift += 8) {
-    size_t Count[257] = {};
-    for (UInt64 V : A) ++Count[((V >> Shift) & 0xFF) + 1];
-    for (Integer D = 1; D <= 256; ++D) Count[D] += Count[D - 1];
-    for (UInt64 V : A) Tmp[Count[(V >> Shift) & 0xFF]++] = V;
+  // Every digit's counts in one pass; digits equal everywhere are skipped.
+  const size_t N = A.size();
+  std::vector<size_t> Counts(4 * 256, 0);
+  for (UInt64 V : A)
+    for (Integer D = 0; D * 8 < AKeyBits; ++D) ++Counts[D * 256 + ((V >> (32 + 8 * D)) & 0xFF)];
+  std::vector<UInt64> Tmp(N);
+  for (Integer D = 0; D * 8 < AKeyBits; ++D) {
+    size_t* C = Counts.data() + D * 256;
+    if (std::find(C, C + 256, N) != C + 256) continue;
+    size_t Sum = 0;
+    for (Integer X = 0; X < 256; ++X) {
+      const size_t Here = C[X];
+      C[X] = Sum;
+      Sum += Here;
+    }
+    const Integer Shift = 32 + 8 * D;
+    for (UInt64 V : A) Tmp[C[(V >> Shift) & 0xFF]++] = V;
     A.swap(Tmp);
   }
 }

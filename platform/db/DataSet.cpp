@@ -87,6 +87,11 @@ void TDataSet::SetActive(Boolean Value) {
     Fire(FAfterOpen);
     if (!IsEmpty()) DoAfterScroll();
   } else {
+    // The links hear of the close while an edit is still pending (Info 1:
+    // the data set is closing), so that a view showing the edit can post it;
+    // an error raised there leaves the data set open and editing.
+    if (!ComponentState().Contains(csDestroying) && (FState == dsEdit || FState == dsInsert))
+      DataEvent(deCheckBrowseMode, 1);
     if (!ComponentState().Contains(csDestroying)) Fire(FBeforeClose);
     SetState(dsInactive);
     CloseCursor();

@@ -305,12 +305,32 @@ Char AnsiLowerChar(Char C) {
 String AnsiUpperCase(const String& S) { return MapCase(S, true); }
 String AnsiLowerCase(const String& S) { return MapCase(S, false); }
 
-TAnsiUpperCaseUnits::TAnsiUpperCaseUnits() : FTurkic(TurkicCase()) {}
+namespace {
+// Single-unit upper cases of 0x80 .. 0x7FF; a code point whose upper case
+// takes two units stays, as AtSlow does.
+struct TUpperTable {
+  Char Units[0x800 - 0x80];
+  explicit TUpperTable(bool ATurkic) {
+    for (UChar32 C = 0x80; C < 0x800; ++C) {
+      const UChar32 M = UpperOf(C, ATurkic);
+      Units[C - 0x80] = U16_LENGTH(M) == 1 ? static_cast<Char>(M) : static_cast<Char>(C);
+    }
+  }
+};
+
+const TUpperTable& UpperTable(bool ATurkic) {
+  static const TUpperTable Plain(false), Turkic(true);
+  return ATurkic ? Turkic : Plain;
+}
+}  // namespace
+
+TAnsiUpperCaseUnits::TAnsiUpperCaseUnits() : FTurkic(TurkicCase()) { UpperTable(FTurkic); }
 
 // As MapCase: a surrogate pair maps as one code point, and a code point
 // whose upper case takes another number of code units stays.
 Char TAnsiUpperCaseUnits::AtSlow(const Char* S, size_t ALength, size_t AIndex) const {
   const Char C = S[AIndex];
+  if (C < 0x800) return UpperTable(FTurkic).Units[C - 0x80];
   if (!U16_IS_SURROGATE(C)) {
     const UChar32 M = UpperOf(C, FTurkic);
     return U16_LENGTH(M) == 1 ? static_cast<Char>(M) : C;

@@ -174,7 +174,7 @@ TEST(vlDBDataScenario, EditPostedByTheNextInsertShowsItsValue) {
     Db.Set->Open();
     V.DC->SetFocusedRecordIndex(1);
     V.DC->Edit();
-    V.DC->SetEditValue(1, Variant(u"typed"), false);
+    V.DC->SetEditValue(1, Variant(u"typed"));
     if (Append)
       V.DC->Append();
     else
@@ -202,7 +202,7 @@ TEST(vlDBDataScenario, RefreshWithTheSameCountShowsOutsideChanges) {
   EXPECT_EQ(V.Rows(), Db.FileRows());
   V.DC->SetFocusedRecordIndex(0);
   V.DC->Edit();
-  V.DC->SetEditValue(1, Variant(u"typed"), false);
+  V.DC->SetEditValue(1, Variant(u"typed"));
   V.DC->Post();
   EXPECT_EQ(Db.FileRows(), u"2:typed:20 3:n3:30 9:n9:90");
   V.DC->SetFocusedRecordIndex(2);
@@ -332,7 +332,7 @@ TEST(vlDBDataScenario, ReloadKeepsDetailsWithTheirMasters) {
   ASSERT_NE(D, nullptr);
   D->SetFocusedRecordIndex(0);
   D->Edit();
-  D->SetEditValue(2, Variant(77), false);
+  D->SetEditValue(2, Variant(77));
   D->Post();
   EXPECT_NE(Db.FileRows(u"line").find(u"1001:10:77"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
   EXPECT_NE(Db.FileRows(u"line").find(u"901:9:91"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
@@ -351,7 +351,7 @@ TEST(vlDBDataScenario, PendingEditsSurviveHasChildrenAndSelectAll) {
     ASSERT_NE(D, nullptr);
     D->SetFocusedRecordIndex(1);
     D->Edit();
-    D->SetEditValue(2, Variant(55), false);
+    D->SetEditValue(2, Variant(55));
     ASSERT_EQ(Db.Lines->State(), dsEdit);
     Db.Master->ResetHasChildrenFlag();
     EXPECT_TRUE(Db.Master->GetDetailHasChildren(2, 0));
@@ -446,7 +446,7 @@ TEST(vlDBDataScenario, ProviderModeNewRecordsGoToTheDataSource) {
     else
       DC->Insert();
     EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 4:new4:0");
-    ASSERT_TRUE(DC->SetEditValue(1, Variant(44), false));
+    ASSERT_TRUE(DC->SetEditValue(1, Variant(44)));
     DC->Post();
     EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 4:new4:44");
     EXPECT_EQ(DC->RecordCount(), 4);
@@ -487,8 +487,8 @@ TEST(vlDBDataScenario, ItemWithoutADataSetFieldRefusesEdits) {
   Db.Set->Open();
   V.DC->SetFocusedRecordIndex(0);
   EXPECT_FALSE(V.DC->CanInitEditing(1));
-  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed"), false));
-  EXPECT_TRUE(V.DC->SetEditValue(2, Variant(12), false));
+  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed")));
+  EXPECT_TRUE(V.DC->SetEditValue(2, Variant(12)));
   V.DC->Post();
   EXPECT_EQ(Db.FileRows(), u"1:n1:12 2:n2:20 3:n3:30");
   EXPECT_EQ(V.Rows(), u"1:<null>:12 2:<null>:20 3:<null>:30");
@@ -611,7 +611,7 @@ class TEditorView : public TvlDBDataController {
     if (Pending.empty()) return;
     const String Text = Pending;
     Pending.clear();
-    SetEditValue(1, Variant(Text), true);
+    SetEditValue(1, Variant(Text), evsText);
   }
   void FocusControl(Integer AItemIndex, Boolean& ADone) override {
     FocusedItem = AItemIndex;
@@ -663,9 +663,11 @@ TEST(vlDBDataScenario, ReadOnlyDataSetEditsPostAtOnce) {
   Db.Set->Open();
   ASSERT_FALSE(V.DC->DBProvider()->CanModify());
   EXPECT_TRUE(V.DC->IsImmediatePost());
+  // Nothing to append, delete, edit or insert; the edit is still shown.
+  EXPECT_EQ(V.DC->EditOperations(), dceoShowEdit);
   V.DC->SetFocusedRecordIndex(0);
-  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed"), false));
-  ASSERT_TRUE(V.DC->SetEditValue(2, Variant(5), false));
+  EXPECT_FALSE(V.DC->SetEditValue(1, Variant(u"typed")));
+  ASSERT_TRUE(V.DC->SetEditValue(2, Variant(5)));
   EXPECT_EQ(V.DC->EditState(), 0);
   EXPECT_EQ(Text(V.DC->GetValue(0, 2)), u"5");
   EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
@@ -683,10 +685,10 @@ TEST(vlDBDataScenario, TwoRefusedPostsThenCancelMatchTheFile) {
     const String Before = u"1:n1:10 2:n2:20 3:n3:30";
     V.DC->SetFocusedRecordIndex(1);
     V.DC->Edit();
-    V.DC->SetEditValue(1, Variant(u"n3"), false);
+    V.DC->SetEditValue(1, Variant(u"n3"));
     EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
     EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
-    V.DC->SetEditValue(2, Variant(21), false);
+    V.DC->SetEditValue(2, Variant(21));
     EXPECT_THROW(V.DC->SetFocusedRecordIndex(0), EDatabaseError);
     EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
     EXPECT_EQ(Db.FileRows(), Before);
@@ -733,7 +735,7 @@ TEST(vlDBDataScenario, EditOfARowDeletedOutside) {
     Db.Set->Open();
     V.DC->SetFocusedRecordIndex(1);
     V.DC->Edit();
-    V.DC->SetEditValue(2, Variant(99), false);
+    V.DC->SetEditValue(2, Variant(99));
     Db.Other->Execute(u"DELETE FROM item WHERE Id = 2");
     try {
       V.DC->Post();
@@ -757,7 +759,7 @@ TEST(vlDBDataScenario, DetailAppendUnderAMasterWithoutAKey) {
   Db.Master->Append();
   ASSERT_EQ(Db.Set->State(), dsInsert);
   const Integer R = Db.Master->FocusedRecordIndex();
-  Db.Master->SetEditValue(1, Variant(u"typed"), false);
+  Db.Master->SetEditValue(1, Variant(u"typed"));
   ASSERT_TRUE(Db.Master->ChangeDetailExpanding(R, true));
   EXPECT_EQ(Db.Set->State(), dsBrowse);
   EXPECT_NE(Db.FileRows().find(u"11:typed:<null>"), String::npos) << UTF16ToUTF8(Db.FileRows());
@@ -772,4 +774,74 @@ TEST(vlDBDataScenario, DetailAppendUnderAMasterWithoutAKey) {
   EXPECT_EQ(Db.Lines->State(), dsBrowse);
   EXPECT_EQ(Db.FileRows(u"line"), Lines);
   EXPECT_EQ(Db.Master->RecordCount(), 11);
+}
+
+// What the controller offers: everything on a data set it follows; on a
+// closed one only the edit display.
+TEST(vlDBDataScenario, EditOperationsFollowTheDataSet) {
+  TItemDb Db("dbscenops", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  EXPECT_EQ(V.DC->EditOperations(), dceoShowEdit);
+  Db.Set->Open();
+  EXPECT_EQ(V.DC->EditOperations(), dceoAppend | dceoDelete | dceoEdit | dceoInsert | dceoShowEdit);
+}
+
+// Closing the data set while a value typed through the controller is
+// pending posts it (with or without smart refresh); an unmodified edit is
+// dropped as before; a post the database refuses raises out of Close, which
+// then does not happen: the data set stays open with the typed value.
+TEST(vlDBDataScenario, CloseKeepsATypedValue) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TItemDb Db(Smart ? "dbscenclose_s" : "dbscenclose_f", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    V.DC->SetFocusedRecordIndex(1);
+    ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"typed")));
+    Db.Set->Close();
+    EXPECT_FALSE(Db.Set->Active());
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
+    Db.Set->Open();
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+
+    // Edit begun, nothing typed: the close simply ends it.
+    V.DC->SetFocusedRecordIndex(0);
+    V.DC->Edit();
+    Db.Set->Close();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
+    Db.Set->Open();
+
+    // The name is taken: the post fails, the close is refused.
+    V.DC->SetFocusedRecordIndex(2);
+    ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"n1")));
+    EXPECT_THROW(Db.Set->Close(), EDatabaseError);
+    EXPECT_TRUE(Db.Set->Active());
+    EXPECT_EQ(Db.Set->State(), dsEdit);
+    EXPECT_EQ(Db.Set->FieldByName(u"Name")->AsString(), u"n1");
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
+    ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"n4")));
+    Db.Set->Close();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n4:30");
+    Db.Set->Open();
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+  }
+}
+
+// Without key navigation the data set, after a delete, stands on its own
+// next row; the controller focuses the row next to the deleted one in its
+// own (sorted) order instead.
+TEST(vlDBDataScenario, DeleteFocusesTheNearestRowOfTheView) {
+  TItemDb Db("dbscennear", 4);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"});
+  Db.Set->Open();
+  V.DC->ChangeSorting(2, soDescending);  // rows: Id 4, 3, 2, 1
+  V.DC->SetFocusedRowIndex(1);            // Id 3
+  ASSERT_EQ(Text(V.DC->GetValue(V.DC->FocusedRecordIndex(), 0)), u"3");
+  V.DC->DeleteFocused();
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 4:n4:40");
+  EXPECT_EQ(V.Rows(), Db.FileRows());
+  EXPECT_EQ(Text(V.DC->GetValue(V.DC->FocusedRecordIndex(), 0)), u"2");
+  EXPECT_EQ(V.DC->FocusedRowIndex(), 1);
+  EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 2);
 }

@@ -37,6 +37,8 @@ class TKeyedController : public TvlCustomDataController {
   CL_CLASS(TKeyedController, TvlCustomDataController)
  public:
   Boolean FindByKey{true};
+  // Whether a reload by itself keeps the keys (a data-set controller's does).
+  Boolean KeepKeysOnLoad{true};
   std::vector<TComponent*> Owned;
   TvlCustomDataController* Pattern{};
   void Destroy() override {
@@ -51,6 +53,7 @@ class TKeyedController : public TvlCustomDataController {
   // A reload keeps expansion and selection by key, as a data-set
   // controller's does.
   void LoadStorage() override {
+    if (!KeepKeysOnLoad) return inherited::LoadStorage();
     SaveKeys();
     Finally Done([&] { RestoreKeys(); });
     inherited::LoadStorage();
@@ -129,6 +132,17 @@ struct TMaster {
     DC->SetCustomDataSource(Source.get());
   }
   ~TMaster() { DC->SetCustomDataSource(nullptr); }
+};
+
+// A source whose deletes reload the controller (the records after the
+// deleted one move up).
+class TDeletingSource : public TKeySource {
+  CL_CLASS(TDeletingSource, TKeySource)
+ public:
+  void DeleteRecord(TRecordHandle H) override {
+    Keys.erase(Keys.begin() + H);
+    DataChanged();
+  }
 };
 
 void SelectAndExpand(TKeyedController* DC, const std::vector<Integer>& ASelected,
@@ -329,4 +343,35 @@ TEST(DataControllerLocate, GroupLocateByLevelValues) {
   EXPECT_EQ(L->FindRecordIndex(), -1);
   Free(L);
   Free(Reader);
+}
+
+CL_IMPLEMENT_CLASS(TDeletingSource)
+
+// A delete in provider mode keeps the expanded details on their keys while
+// the source reloads, for one record and for a selection.
+TEST(DataControllerKeys, ProviderModeDeletesKeepExpansionByKey) {
+  for (const Boolean Selection : {false, true}) {
+    SCOPED_TRACE(Selection ? "selection" : "focused");
+    std::unique_ptr<TDeletingSource, TObjectFree> Source(New<TDeletingSource>());
+    TKeyedPtr DC(New<TKeyedController>(nullptr));
+    DC->KeepKeysOnLoad = false;
+    DC->Setup();
+    DC->SetMultiSelect(true);
+    Source->Keys = {1, 2, 3, 4, 5};
+    DC->SetCustomDataSource(Source.get());
+    ASSERT_TRUE(DC->ChangeDetailExpanding(DC->IndexOfKey(4), true));
+    DC->SetFocusedRecordIndex(DC->IndexOfKey(2));
+    if (Selection) {
+      DC->ChangeRowSelection(DC->GetRowIndexByRecordIndex(DC->IndexOfKey(1), true), true);
+      DC->ChangeRowSelection(DC->GetRowIndexByRecordIndex(DC->IndexOfKey(2), true), true);
+      DC->DeleteSelection();
+      EXPECT_EQ(Source->Keys, (std::vector<Integer>{3, 4, 5}));
+    } else {
+      DC->DeleteFocused();
+      EXPECT_EQ(Source->Keys, (std::vector<Integer>{1, 3, 4, 5}));
+    }
+    EXPECT_EQ(DC->ExpandedKeys(), std::vector<Integer>{4});
+    EXPECT_NE(DC->Detail(DC->IndexOfKey(4)), nullptr);
+    DC->SetCustomDataSource(nullptr);
+  }
 }
