@@ -420,6 +420,8 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   void SaveModifiedState();
   void RestoreModifiedState();
   void DoButtonClickAtCursor();
+  // Lets a held button go without a click.
+  void CancelButtonPress();
 
   TvlEditDataBinding* FDataBinding{};
   Variant FEditValue;
