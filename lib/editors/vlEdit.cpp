@@ -590,6 +590,27 @@ void TvlCustomEdit::CMHintShow(TMessage& Message) {
   Message.Result = 0;
 }
 
+void TvlCustomEdit::DefaultHandler(TMessage& Message) {
+  // The grid under an in-place editor would show its own menu a second time.
+  if (FIsInplace && Message.Msg == WM_CONTEXTMENU) return;
+  inherited::DefaultHandler(Message);
+}
+
+Boolean TvlCustomEdit::ExecuteAction(TBasicAction* Action) {
+  return inherited::ExecuteAction(Action) || FDataBinding->ExecuteAction(Action);
+}
+
+Boolean TvlCustomEdit::UpdateAction(TBasicAction* Action) {
+  return inherited::UpdateAction(Action) || FDataBinding->UpdateAction(Action);
+}
+
+void TvlCustomEdit::GetTabOrderList(std::vector<TWinControl*>& List) {
+  inherited::GetTabOrderList(List);
+  if (!FIsInplace || !Visible() || !Parent()) return;
+  auto parent = std::find(List.begin(), List.end(), Parent());
+  if (parent != List.end()) List.erase(parent);
+}
+
 void TvlCustomEdit::CMShowingChanged(TMessage& Message) {
   inherited::Dispatch(Message);
   if (Showing())

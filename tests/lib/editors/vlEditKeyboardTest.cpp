@@ -11,6 +11,7 @@
 #include "lib/editors/vlEditRepository.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
+#include "platform/vcl/ActnList.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 using namespace win;
@@ -45,7 +46,16 @@ class TRecordingBinding : public TvlEditDataBinding {
     Stored.push_back(Narrow(VarToStr(Value)));
     Editing = false;
   }
+  Boolean ExecuteAction(TBasicAction*) override {
+    ++Actions;
+    return true;
+  }
+  Boolean UpdateAction(TBasicAction*) override {
+    ++Actions;
+    return true;
+  }
   Boolean Editing{};
+  Integer Actions{};
   std::vector<std::string> Stored;
 };
 CL_IMPLEMENT_CLASS(TRecordingBinding)
@@ -378,6 +388,11 @@ class THost : public TCustomControl {
   TvlCustomEditProperties* Properties{};
   TvlCustomEditData* Data{};
   TTypingEdit* Edit{};
+  Integer ContextMenus{};
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_CONTEXTMENU) ++ContextMenus;
+    inherited::Dispatch(Message);
+  }
 
  protected:
   TTypingEdit* StartEdit() {
@@ -826,6 +841,43 @@ TEST_F(InplaceEditTest, NilPropertiesFindAndRemoveNoFreeEditor) {
   List->DisconnectProperties(nullptr);
   EXPECT_EQ(List->Count(), 1);
   EXPECT_EQ(List->Items(0).Properties, nullptr);
+}
+
+TEST_F(InplaceEditTest, AnActiveEditorTakesItsOwnersPlaceInTabOrderAndKeepsItsContextMenu) {
+  TTypingEdit* standalone = New<TTypingEdit>(static_cast<TComponent*>(Form));
+  standalone->SetParent(Host);
+  standalone->SetBounds(150, 10, 100, 20);
+  Host->SetFocus();
+  Pump();
+  Display.TypeText(u"5");
+  Pump();
+  TTypingEdit* e = Host->Edit;
+  ASSERT_TRUE(e && e->Visible());
+  std::vector<TWinControl*> order;
+  Form->GetTabOrderList(order);
+  EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(Host)), 0);
+  EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(e)), 1);
+  // The owner is back in the tab order once the editor is hidden.
+  e->SetVisible(false);
+  order.clear();
+  Form->GetTabOrderList(order);
+  EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(Host)), 1);
+  e->SetVisible(true);
+  // A context menu asked of the in-place editor does not reach the owner; of a stand-alone one it does.
+  SendMessageW(e->Handle(), WM_CONTEXTMENU, WPARAM(e->Handle()), MAKELPARAM(30, 20));
+  EXPECT_EQ(Host->ContextMenus, 0);
+  SendMessageW(standalone->Handle(), WM_CONTEXTMENU, WPARAM(standalone->Handle()), MAKELPARAM(160, 20));
+  EXPECT_GT(Host->ContextMenus, 0);
+  Free(standalone);
+}
+
+TEST_F(EditKeyboardTest, ActionsTheEditorDoesNotHandleGoToItsDataBinding) {
+  TTypingEdit* e = AddEdit(10);
+  TBasicAction* action = New<TBasicAction>(static_cast<TComponent*>(nullptr));
+  Finally freeAction([&] { Free(action); });
+  EXPECT_TRUE(e->ExecuteAction(action));
+  EXPECT_TRUE(e->UpdateAction(action));
+  EXPECT_EQ(e->Binding()->Actions, 2);
 }
 
 }  // namespace
