@@ -335,6 +335,7 @@ void TvlCustomEdit::SetRepositoryItem(TvlEditRepositoryItem* Value) {
 void TvlCustomEdit::RepositoryItemFreed(TvlEditRepositoryItem* Sender) {
   if (Sender != FRepositoryItem) return;
   FRepositoryItem = nullptr;
+  CancelButtonPress();
   if (!IsDestroying()) {
     AttachPropertiesHook(true);
     FProperties->SetIDefaultValuesProvider(FDataBinding->IDefaultValuesProvider());
@@ -357,6 +358,7 @@ void TvlCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TvlCustomEdit::PropertiesChanged(TObject*) {
   FIsEditValidated = false;
+  CancelButtonPress();
   UpdateInnerReadOnly();
   if (FModifiedAfterEnter && IsReadOnlyNow()) FModifiedAfterEnter = false;
   if (ActiveProperties()->Transparent()) SetTransparent(true);
@@ -588,9 +590,44 @@ void TvlCustomEdit::CMHintShow(TMessage& Message) {
   Message.Result = 0;
 }
 
+void TvlCustomEdit::DefaultHandler(TMessage& Message) {
+  // The grid under an in-place editor would show its own menu a second time.
+  if (FIsInplace && Message.Msg == WM_CONTEXTMENU) return;
+  inherited::DefaultHandler(Message);
+}
+
+Boolean TvlCustomEdit::ExecuteAction(TBasicAction* Action) {
+  return inherited::ExecuteAction(Action) || FDataBinding->ExecuteAction(Action);
+}
+
+Boolean TvlCustomEdit::UpdateAction(TBasicAction* Action) {
+  return inherited::UpdateAction(Action) || FDataBinding->UpdateAction(Action);
+}
+
+void TvlCustomEdit::GetTabOrderList(std::vector<TWinControl*>& List) {
+  inherited::GetTabOrderList(List);
+  if (!FIsInplace || !Visible() || !Parent()) return;
+  auto parent = std::find(List.begin(), List.end(), Parent());
+  if (parent != List.end()) List.erase(parent);
+}
+
 void TvlCustomEdit::CMShowingChanged(TMessage& Message) {
   inherited::Dispatch(Message);
-  if (Showing()) UpdateInnerControlBounds();
+  if (Showing())
+    UpdateInnerControlBounds();
+  else
+    CancelButtonPress();
+}
+
+void TvlCustomEdit::CancelButtonPress() {
+  // A held button whose buttons change, or that is hidden, is let go without a
+  // click: the release must not click whatever button stands there now.
+  FCaptureButtonVisibleIndex = -1;
+  TvlCustomEditViewInfo* vi = ViewInfo();
+  if (!vi) return;
+  vi->PressedButton = vi->LastPressedButton = -1;
+  for (TvlEditButtonViewInfo* b : vi->ButtonsInfo)
+    if (b->Data.State == ebsPressed) b->Data.State = ebsNormal;
 }
 
 void TvlCustomEdit::Dispatch(TMessage& Message) {

@@ -279,6 +279,13 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
 
   void Dispatch(TMessage& Message) override;
   void SetParent(TWinControl* AParent) override;
+  // In place, WM_CONTEXTMENU goes no further than the editor.
+  void DefaultHandler(TMessage& Message) override;
+  // The inherited answer, else the data binding's.
+  Boolean ExecuteAction(TBasicAction* Action) override;
+  Boolean UpdateAction(TBasicAction* Action) override;
+  // In place and visible, the owner (its parent) leaves the tab order.
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
 
   // Container slots.
   void GetBorderSizes(TRect& R) override;
@@ -420,6 +427,8 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   void SaveModifiedState();
   void RestoreModifiedState();
   void DoButtonClickAtCursor();
+  // Lets a held button go without a click.
+  void CancelButtonPress();
 
   TvlEditDataBinding* FDataBinding{};
   Variant FEditValue;

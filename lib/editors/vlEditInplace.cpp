@@ -72,23 +72,33 @@ void TvlCustomEdit::Activate(TvlCustomEditData*& AEditData) {
 }
 
 void TvlCustomEdit::ActivateByKey(Char AKey, TvlCustomEditData*& AEditData) {
+  // OnEnter or a key handler may free the editor.
+  TvlObjectLinkScope alive(this);
   HookInnerEditWindow();
-  Finally unhook([&] { UnhookInnerEditWindow(); });
+  Finally unhook([&] {
+    if (alive.Alive()) UnhookInnerEditWindow();
+  });
   Activate(AEditData);
-  if (ShouldReplayActivationKey(Word(AKey))) vlSendCharMessage(this, Word(AKey));
+  if (alive.Alive() && ShouldReplayActivationKey(Word(AKey))) vlSendCharMessage(this, Word(AKey));
 }
 
 void TvlCustomEdit::ActivateByMouse(TShiftState AShift, Integer AX, Integer AY, TvlCustomEditData*& AEditData) {
+  // OnEnter or the replayed click (a button's click handler) may free the editor.
+  TvlObjectLinkScope alive(this);
   Activate(AEditData);
+  if (!alive.Alive()) return;
   TPoint p{AX, AY};
   if (Parent()) p = ScreenToClient(Parent()->ClientToScreen(p));
   if (AShift.Contains(ssLeft)) {
     vlSendMouseMessage(this, WM_MOUSEMOVE, TShiftState{}, p);
+    if (!alive.Alive()) return;
     vlSendMouseMessage(this, WM_LBUTTONDOWN, AShift, p);
+    if (!alive.Alive()) return;
     // The button was released before the press reached the editor: no capture stays behind.
     if (HandleAllocated() && GetCapture() == WindowHandle() && GetAsyncKeyState(VK_LBUTTON) >= 0) ReleaseCapture();
   } else {
     vlSendMouseMessage(this, WM_LBUTTONUP, AShift, p);
+    if (!alive.Alive()) return;
   }
   FDblClickTimer->SetEnabled(true);
 }
@@ -96,7 +106,9 @@ void TvlCustomEdit::ActivateByMouse(TShiftState AShift, Integer AX, Integer AY, 
 Boolean TvlCustomEdit::Deactivate() {
   FDblClickTimer->SetEnabled(false);
   FKeyboardAction = false;
-  ValidateEdit(true);
+  // A validation handler may free the editor (with its list): then editing did not end here.
+  TvlObjectLinkScope alive(this);
+  if (!ValidateEdit(true) || !alive.Alive()) return false;
   SynchronizeDisplayValue();
   FIsEditValidated = true;
   return true;
@@ -151,6 +163,7 @@ void TvlInplaceEditList::Destroy() {
 }
 
 Integer TvlInplaceEditList::FindItem(TvlCustomEditProperties* AProperties, Boolean AReuse) {
+  if (!AProperties) return -1;  // nil is the mark of a free item, not properties
   for (size_t i = 0; i < FItems.size(); ++i)
     if (FItems[i].Properties == AProperties) return Integer(i);
   if (!AReuse) return -1;

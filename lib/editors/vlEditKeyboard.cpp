@@ -16,17 +16,24 @@ namespace {
 Boolean IsTextChar(Char C) { return C >= u' ' && C != Char(127); }
 
 // Sets a Boolean field for a scope and puts the old value back after it,
-// also when the scope ends in an exception.
+// also when the scope ends in an exception; not when the object holding the
+// field went meanwhile (ALink cleared).
 class TFlagScope {
  public:
-  TFlagScope(Boolean& AFlag, Boolean AValue) : FFlag(AFlag), FSaved(AFlag) { AFlag = AValue; }
-  ~TFlagScope() { FFlag = FSaved; }
+  TFlagScope(Boolean& AFlag, Boolean AValue, const TvlObjectLinkScope* ALink = nullptr)
+      : FFlag(AFlag), FSaved(AFlag), FLink(ALink) {
+    AFlag = AValue;
+  }
+  ~TFlagScope() {
+    if (!FLink || FLink->Alive()) FFlag = FSaved;
+  }
   TFlagScope(const TFlagScope&) = delete;
   TFlagScope& operator=(const TFlagScope&) = delete;
 
  private:
   Boolean& FFlag;
   Boolean FSaved;
+  const TvlObjectLinkScope* FLink;
 };
 
 }  // namespace
@@ -84,12 +91,18 @@ void TvlCustomEdit::HandleValidationError(const String& AErrorText, Boolean ARai
   // An editor that cannot take the focus keeps its text unvalidated: the next
   // exit or post validates it again, so a refused text is never taken as accepted.
   if (CanFocus() && Visible()) {
+    // Moving the focus runs other controls' handlers, which may free this editor.
+    TvlObjectLinkScope alive(this);
     if (!Focused()) {
-      TFlagScope processing(FValidateErrorProcessing, true);
+      TFlagScope processing(FValidateErrorProcessing, true, &alive);
       if (FInnerEdit)
         FInnerEdit->SafelySetFocus();
       else
         SetFocus();
+    }
+    if (!alive.Alive()) {
+      if (ARaise) Abort();
+      return;
     }
     SelectAll();
   }
@@ -113,31 +126,39 @@ void TvlCustomEdit::PostEditValue() {
 }
 
 void TvlCustomEdit::InternalPostEditValue(Boolean AValidateFirst) {
+  // The owner's OnPostEditValue or the data may free the editor.
+  TvlObjectLinkScope alive(this);
   if (AValidateFirst) {
-    TFlagScope keyboard(FKeyboardAction, false);
-    if (!ValidateEdit(true)) return;
+    TFlagScope keyboard(FKeyboardAction, false, &alive);
+    if (!ValidateEdit(true) || !alive.Alive()) return;
   }
+  const Boolean inplace = FIsInplace;
   try {
     StartPosting();
-    Finally finish([&] { FinishPosting(); });
+    Finally finish([&] {
+      if (alive.Alive()) FinishPosting();
+    });
     if (FIsInplace) {
       vlCallNotifyEvent(FOnPostEditValue, this);
-      SetEditModified(false);
+      if (alive.Alive()) SetEditModified(false);
     } else if (FDataBinding->GetModified()) {
       FDataBinding->SetStoredValue(EditValue());
     }
   } catch (...) {
     // In place the owner decides after the post; stand-alone the focus comes back first.
-    if (FIsInplace) return;
-    HandleValidationError(String(), false);
+    if (inplace) return;
+    if (alive.Alive()) HandleValidationError(String(), false);
     throw;
   }
 }
 
 void TvlCustomEdit::RevertValue() {
   if (!FModifiedAfterEnter || !ActiveProperties()->IsResetEditClass()) return;
+  TvlObjectLinkScope alive(this);  // the immediate post may free the editor
   LockChangeEvents(true);
-  Finally unlock([&] { LockChangeEvents(false); });
+  Finally unlock([&] {
+    if (alive.Alive()) LockChangeEvents(false);
+  });
   FModifiedAfterEnter = false;
   if (FDataBinding->IDefaultValuesProvider()->IsDataStorage())
     SetInternalEditValue(FDataBinding->GetStoredValue());
@@ -152,25 +173,33 @@ void TvlCustomEdit::RevertValue() {
 
 void TvlCustomEdit::DoEnter() {
   if (IsDestroying()) return;
+  // OnEnter may free the editor.
+  TvlObjectLinkScope alive(this);
   if (!FValidateErrorProcessing) HandleEnter();
-  ShortRefreshContainer(false);
+  if (alive.Alive()) ShortRefreshContainer(false);
 }
 
 void TvlCustomEdit::HandleEnter() {
+  TvlObjectLinkScope alive(this);
   SaveModifiedState();
   Finally restore([&] {
+    if (!alive.Alive()) return;
     RestoreModifiedState();
     FModifiedAfterEnter = false;
   });
   inherited::DoEnter();
+  if (!alive.Alive()) return;
   if (RefreshesOnFocus()) FDataBinding->UpdateDisplayValue();
   if (ActiveProperties()->IsResetEditClass()) FPrevEditValue = EditValue();
   if (RefreshesOnFocus()) SynchronizeDisplayValue();
 }
 
 void TvlCustomEdit::DoExit() {
+  // A validation, post or change handler, or OnExit, may free the editor:
+  // nothing of it is touched after that.
+  TvlObjectLinkScope alive(this);
   {
-    TFlagScope keyboard(FKeyboardAction, false);
+    TFlagScope keyboard(FKeyboardAction, false, &alive);
     if (!IsDestroying() && !FValidateErrorProcessing) {
       SaveModifiedState();
       LockChangeEvents(true);
@@ -178,21 +207,26 @@ void TvlCustomEdit::DoExit() {
       // A refused value (or a failed post) ends here: events catch up, the
       // modified state comes back and the exception keeps the focus here.
       Finally failed([&] {
-        if (done) return;
+        if (done || !alive.Alive()) return;
         LockChangeEvents(false);
         RestoreModifiedState();
       });
       ValidateEdit(true);
+      if (!alive.Alive()) return;
       if (!FIsInplace && CanPostEditValue()) InternalPostEditValue(false);
+      if (!alive.Alive()) return;
       done = true;
       LockChangeEvents(false);
+      if (!alive.Alive()) return;
       if (RefreshesOnFocus()) FDataBinding->UpdateDisplayValue();
       RefreshAfterFocusChange();
       ShortRefreshContainer(false);
       RestoreModifiedState();
     }
   }
-  Finally cleared([&] { FModifiedAfterEnter = false; });
+  Finally cleared([&] {
+    if (alive.Alive()) FModifiedAfterEnter = false;
+  });
   inherited::DoExit();
 }
 
@@ -242,18 +276,22 @@ void TvlCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   auto afterKeyDown = [&] {
     if (Assigned(FOnAfterKeyDown)) FOnAfterKeyDown(this, Key, Shift);
   };
+  // Handlers run from here (validation, posting, OnAfterKeyDown, the focus
+  // leaving on Tab) may free the editor.
+  TvlObjectLinkScope alive(this);
+  auto unlockEvents = [&] {
+    if (alive.Alive()) LockChangeEvents(false);
+  };
   TvlCustomEditProperties* p = ActiveProperties();
   const TShortCut shortCut = ShortCut(Key, Shift);
   if (p->ClearKey() != 0 && shortCut == p->ClearKey()) {
-    LockChangeEvents(true);
-    Finally unlock([&] { LockChangeEvents(false); });
-    {
-      TFlagScope keyboard(FKeyboardAction, true);
-      SetInternalEditValue(EmptyValue());
-      if (p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
-      FIsEditValidated = true;
-    }
     Key = 0;
+    LockChangeEvents(true);
+    Finally unlock(unlockEvents);
+    TFlagScope keyboard(FKeyboardAction, true, &alive);
+    SetInternalEditValue(EmptyValue());
+    if (p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(false);
+    if (alive.Alive()) FIsEditValidated = true;
     return;
   }
   if (IsClickKey(Key, Shift)) {
@@ -275,12 +313,14 @@ void TvlCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     case VK_TAB:
       if (Focused() && !Shift.Contains(ssAlt) && !Shift.Contains(ssCtrl) && !p->KeepsTabKey()) {
         BeforeTabNavigation(Shift);
+        if (!alive.Alive()) return;
         afterKeyDown();
-        if (Key == 0) return;
+        if (Key == 0 || !alive.Alive()) return;
         Key = 0;
         if (TCustomForm* form = GetParentForm(this)) {
           form->SelectNext(form->ActiveControl(), !Shift.Contains(ssShift), true);
-          if (FInnerEdit && HandleAllocated() && GetFocus() == WindowHandle()) FInnerEdit->SafelySetFocus();
+          if (alive.Alive() && FInnerEdit && HandleAllocated() && GetFocus() == WindowHandle())
+            FInnerEdit->SafelySetFocus();
         }
         return;
       }
@@ -289,21 +329,22 @@ void TvlCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
       if (p->ValidateOnEnter()) {
         Key = 0;
         LockChangeEvents(true);
-        Finally unlock([&] { LockChangeEvents(false); });
-        if (ValidateEdit(true) && CanPostEditValue()) InternalPostEditValue(false);
+        Finally unlock(unlockEvents);
+        if (ValidateEdit(true) && alive.Alive() && CanPostEditValue()) InternalPostEditValue(false);
         return;
       }
       break;
     case VK_ESCAPE:
       if (FModifiedAfterEnter && (FDataBinding->IDefaultValuesProvider()->IsDataStorage() || p->IsResetEditClass())) {
+        Key = 0;
         {
           LockChangeEvents(true);
-          Finally unlock([&] { LockChangeEvents(false); });
+          Finally unlock(unlockEvents);
           FDataBinding->Reset();
+          if (!alive.Alive()) return;
           SetEditModified(true);
         }
-        FIsEditValueResetting = true;
-        Key = 0;
+        if (alive.Alive()) FIsEditValueResetting = true;
         return;
       }
       break;

@@ -272,9 +272,14 @@ void TvlContainer::RefreshContainer(const TPoint& P, TvlMouseButton Button, TShi
     ran = DoRefreshContainer(P, Button, Shift, AIsMouseEvent);
   }
   if (AIsMouseEvent && CanRefreshContainer() && !FInStateTransitions) {
+    // A transition clicks (a button's click handler may free the container).
+    TWeakRef<TvlContainer> self(this);
     FInStateTransitions = true;
-    Finally done([&] { FInStateTransitions = false; });
+    Finally done([&] {
+      if (self) FInStateTransitions = false;
+    });
     ProcessStateTransitions();
+    if (!self) return;
   }
   FIsViewInfoCalculated = ran && !FHasChanges;
 }

@@ -657,6 +657,9 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TScrollingWinControl::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == FActiveControl) FActiveControl = nullptr;
+  // The screen forgets it too (it goes without the focus leaving it first,
+  // e.g. freed from its own OnExit).
+  if (Screen && AComponent == Screen->ActiveControl()) Screen->UpdateActive(Screen->ActiveCustomForm(), nullptr);
   if (AComponent == FLastActiveControl) FLastActiveControl = nullptr;
   if (AComponent == FPopupParent) FPopupParent = nullptr;
 }

@@ -2,6 +2,7 @@
 // activation, driven with real keys and clicks on the headless screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "lib/editors/vlEditRepository.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
+#include "platform/vcl/ActnList.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 using namespace win;
@@ -44,7 +46,16 @@ class TRecordingBinding : public TvlEditDataBinding {
     Stored.push_back(Narrow(VarToStr(Value)));
     Editing = false;
   }
+  Boolean ExecuteAction(TBasicAction*) override {
+    ++Actions;
+    return true;
+  }
+  Boolean UpdateAction(TBasicAction*) override {
+    ++Actions;
+    return true;
+  }
   Boolean Editing{};
+  Integer Actions{};
   std::vector<std::string> Stored;
 };
 CL_IMPLEMENT_CLASS(TRecordingBinding)
@@ -65,6 +76,11 @@ class TTypingEdit : public TvlCustomEdit {
   Integer SelectAllCount{};
   Integer ClearedCount{};
   void SelectAll() override { ++SelectAllCount; }
+  // The clipboard operations run, each with the keyboard-action flag it ran under.
+  std::vector<std::string> Clipboard;
+  void CopyToClipboard() override { Clipboard.push_back(KeyboardAction() ? "copy+" : "copy"); }
+  void CutToClipboard() override { Clipboard.push_back(KeyboardAction() ? "cut+" : "cut"); }
+  void PasteFromClipboard() override { Clipboard.push_back(KeyboardAction() ? "paste+" : "paste"); }
   TRecordingBinding* Binding() const { return static_cast<TRecordingBinding*>(DataBinding()); }
 
  protected:
@@ -112,6 +128,12 @@ struct TRecorder : public TObject {
   void Failed(TObject*, const Exception& E) { Events.push_back(Narrow(E.ClassName()) + ": " + Narrow(E.Message())); }
   void KeyPressed(TObject*, Char& Key) { Events.push_back("char " + std::to_string(Integer(Key))); }
   void ButtonClicked(TObject*, Integer AIndex) { Events.push_back("click " + std::to_string(AIndex)); }
+  void Changed(TObject*) { Events.push_back("change"); }
+  void AfterKeyDown(TObject*, Word& Key, TShiftState) {
+    Events.push_back("after " + std::to_string(Key));
+    if (ConsumeAfterKeyDown) Key = 0;
+  }
+  Boolean ConsumeAfterKeyDown{};
   void Posted(TObject* Sender) {
     Events.push_back("post " + Narrow(VarToStr(static_cast<TvlCustomEdit*>(Sender)->EditValue())));
   }
@@ -131,8 +153,9 @@ class EditKeyboardTest : public controltest::ControlFixture {
     ControlFixture::TearDown();
     Free(Recorder);
   }
-  TTypingEdit* AddEdit(Integer ATop, const String& AValue = String()) {
-    TTypingEdit* e = New<TTypingEdit>(static_cast<TComponent*>(Form));
+  template <class T = TTypingEdit>
+  T* AddEdit(Integer ATop, const String& AValue = String()) {
+    T* e = New<T>(static_cast<TComponent*>(Form));
     e->SetAutoSize(false);
     e->SetBounds(10, ATop, 120, 21);
     e->SetParent(Form);
@@ -365,6 +388,11 @@ class THost : public TCustomControl {
   TvlCustomEditProperties* Properties{};
   TvlCustomEditData* Data{};
   TTypingEdit* Edit{};
+  Integer ContextMenus{};
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_CONTEXTMENU) ++ContextMenus;
+    inherited::Dispatch(Message);
+  }
 
  protected:
   TTypingEdit* StartEdit() {
@@ -510,6 +538,346 @@ TEST_F(InplaceEditTest, DeactivateRaisesARefusalAndPostsThroughTheOwner) {
   e->PostEditValue();
   EXPECT_EQ(Recorder->Events.back(), "post 7");
   EXPECT_FALSE(e->EditModified());
+}
+
+// --- Tab, ClearKey, the clipboard -------------------------------------------------------------------------
+
+// An editor that reads the Tab key itself (as one with an inner edit does);
+// its properties say whether it keeps Tab (a memo that wants tabs).
+class TTabProperties : public TTypingProperties {
+  CL_CLASS(TTabProperties, TTypingProperties)
+ public:
+  Boolean KeepsTabKey() override { return Keeps; }
+  TvlCustomEditClass GetContainerClass() const override;
+  Boolean Keeps{};
+};
+CL_IMPLEMENT_CLASS(TTabProperties)
+
+class TTabEdit : public TTypingEdit {
+  CL_CLASS(TTabEdit, TTypingEdit)
+ public:
+  TvlCustomEditPropertiesClass GetPropertiesClass() const override { return ClassOf<TTabProperties>(); }
+  TTabProperties* TabProperties() { return static_cast<TTabProperties*>(Properties()); }
+  void Dispatch(TMessage& Message) override {
+    inherited::Dispatch(Message);
+    if (Message.Msg == WM_GETDLGCODE) Message.Result |= DLGC_WANTTAB;
+  }
+};
+CL_IMPLEMENT_CLASS(TTabEdit)
+
+TvlCustomEditClass TTabProperties::GetContainerClass() const { return ClassOf<TTabEdit>(); }
+
+TEST_F(EditKeyboardTest, TabMovesTheFocusInTabOrderUnlessTheEditorKeepsTab) {
+  struct Case {
+    const char* Name;
+    Boolean Keeps, Shift, Consume;
+    int Focused;  // 0 first, 1 middle, 2 last
+  } cases[] = {
+      {"Tab", false, false, false, 2},
+      {"Shift+Tab", false, true, false, 0},
+      {"a memo keeps Tab", true, false, false, 1},
+      {"OnAfterKeyDown takes it", false, false, true, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTabEdit* edits[3];
+    for (int i = 0; i < 3; ++i) {
+      edits[i] = AddEdit<TTabEdit>(10 + 30 * i);
+      edits[i]->SetTabOrder(i);
+    }
+    TTabEdit* e = edits[1];
+    e->TabProperties()->Keeps = c.Keeps;
+    e->SetOnAfterKeyDown(TKeyEvent(Recorder, &TRecorder::AfterKeyDown));
+    Recorder->ConsumeAfterKeyDown = c.Consume;
+    SingleClickAt(e, 5, 5);
+    ASSERT_TRUE(e->Focused());
+    Recorder->Events.clear();
+    if (c.Shift) Display.KeyDown(VK_SHIFT);
+    Display.KeyPress(VK_TAB);
+    if (c.Shift) Display.KeyUp(VK_SHIFT);
+    Pump();
+    EXPECT_TRUE(edits[c.Focused]->Focused());
+    const Boolean navigates = !c.Keeps;
+    EXPECT_EQ(std::count(Recorder->Events.begin(), Recorder->Events.end(), std::string("after 9")), navigates ? 1 : 0);
+    if (c.Keeps)  // the memo gets its tab character
+      EXPECT_EQ(std::count(Recorder->Events.begin(), Recorder->Events.end(), std::string("char 9")), 1);
+    for (TTabEdit* x : edits) Free(x);
+    Recorder->ConsumeAfterKeyDown = false;
+  }
+}
+
+TEST_F(EditKeyboardTest, TabWithARefusedValueKeepsTheFocus) {
+  TTabEdit* e = AddEdit<TTabEdit>(10);
+  TTabEdit* next = AddEdit<TTabEdit>(40);
+  SingleClickAt(e, 5, 5);
+  Display.TypeText(u"x");
+  Pump();
+  Recorder->Events.clear();
+  Press(VK_TAB);
+  EXPECT_TRUE(e->Focused());
+  EXPECT_FALSE(next->Focused());
+  EXPECT_EQ(Recorder->Events.front(),
+            "EvlEditValidationError: Invalid input value. Use escape key to abandon changes");
+  EXPECT_TRUE(e->Binding()->Stored.empty());
+}
+
+TEST_F(EditKeyboardTest, ClearKeyEmptiesTheValueAsAcceptedAndPostsWhenImmediate) {
+  for (Boolean immediate : {false, true}) {
+    SCOPED_TRACE(immediate);
+    Recorder->Validations = 0;
+    TTypingEdit* e = AddEdit(10, u"x12");  // a text the validation would refuse
+    TTypingEdit* other = AddEdit(40);
+    e->Properties()->SetClearKey(ShortCut(VK_DELETE, TShiftState{ssCtrl}));
+    e->Properties()->SetImmediatePost(immediate);
+    e->Properties()->SetOnChange(TNotifyEvent(Recorder, &TRecorder::Changed));
+    SingleClickAt(e, 5, 5);
+    Recorder->Events.clear();
+    Display.KeyDown(VK_CONTROL);
+    Display.KeyPress(VK_DELETE);
+    Display.KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_TRUE(VarIsNull(e->EditValue()));
+    EXPECT_EQ(Narrow(e->Text), "");
+    EXPECT_TRUE(e->IsEditValidated());
+    EXPECT_EQ(Recorder->Events, std::vector<std::string>{"change"});
+    EXPECT_EQ(e->Binding()->Stored.size(), immediate ? 1u : 0u);
+    // Leaving does not validate the cleared value again; it posts what is still unposted.
+    SingleClickAt(other, 5, 5);
+    EXPECT_TRUE(other->Focused());
+    EXPECT_EQ(Recorder->Validations, 0);
+    EXPECT_EQ(e->Binding()->Stored, std::vector<std::string>{""});
+    Free(e);
+    Free(other);
+  }
+}
+
+TEST_F(EditKeyboardTest, ClipboardMessagesCutCopyAndPasteAsTheReadOnlyStateAllows) {
+  struct Case {
+    const char* Name;
+    Boolean ReadOnly;
+    std::vector<std::string> Expected;  // after WM_CUT, WM_COPY, WM_PASTE
+  } cases[] = {
+      {"editable", false, {"cut+", "copy", "paste+"}},
+      {"read-only", true, {"copy+", "copy"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTypingEdit* e = AddEdit(10, u"abc");
+    e->Properties()->SetReadOnly(c.ReadOnly);
+    for (UINT msg : {WM_CUT, WM_COPY, WM_PASTE}) SendMessageW(e->Handle(), msg, 0, 0);
+    EXPECT_EQ(e->Clipboard, c.Expected);
+    EXPECT_FALSE(e->KeyboardAction());
+    Free(e);
+  }
+}
+
+// --- A failing world: the editor freed or disabled while it is busy ------------------------------------------
+
+// Frees an editor (or the in-place list holding it) from a handler.
+struct TEditFreer : public TObject {
+  CL_CLASS(TEditFreer, TObject)
+ public:
+  TvlCustomEdit* Edit{};
+  TvlInplaceEditList** List{};
+  void FreeIt() {
+    if (List) {
+      TvlInplaceEditList* list = *List;
+      *List = nullptr;
+      Edit = nullptr;
+      Free(list);
+      return;
+    }
+    TvlCustomEdit* e = Edit;
+    Edit = nullptr;
+    Free(e);
+  }
+  void OnExit(TObject*) { FreeIt(); }
+  void OnValidate(TObject*, Variant&, String&, Boolean&) { FreeIt(); }
+  void DisableOnValidate(TObject*, Variant&, String&, Boolean& Error) {
+    Edit->SetEnabledProp(false);
+    Error = true;
+  }
+};
+CL_IMPLEMENT_CLASS(TEditFreer)
+
+TEST_F(EditKeyboardTest, AnEditorFreedFromItsOwnHandlersWhileTheFocusLeaves) {
+  enum How { kClick, kTab, kEnter };
+  struct Case {
+    const char* Name;
+    Boolean FromExit;
+    How Leave;
+  } cases[] = {
+      {"OnExit, a click elsewhere", true, kClick},
+      {"OnExit, Tab", true, kTab},
+      {"OnValidate, a click elsewhere", false, kClick},
+      {"OnValidate, Tab", false, kTab},
+      {"OnValidate, Enter with ValidateOnEnter", false, kEnter},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTabEdit* e = AddEdit<TTabEdit>(10);
+    TTabEdit* other = AddEdit<TTabEdit>(40);
+    TEditFreer* freer = New<TEditFreer>();
+    Finally freeFreer([&] { Free(freer); });
+    freer->Edit = e;
+    e->Properties()->SetValidateOnEnter(true);
+    SingleClickAt(e, 5, 5);
+    Display.TypeText(u"1");
+    Pump();
+    if (c.FromExit)
+      e->SetOnExit(TNotifyEvent(freer, &TEditFreer::OnExit));
+    else
+      e->Properties()->SetOnValidate(TvlEditValidateEvent(freer, &TEditFreer::OnValidate));
+    Recorder->Events.clear();
+    switch (c.Leave) {
+      case kClick: SingleClickAt(other, 5, 5); break;
+      case kTab: Press(VK_TAB); break;
+      case kEnter: Press(VK_RETURN); break;
+    }
+    Pump();
+    EXPECT_EQ(freer->Edit, nullptr);
+    EXPECT_TRUE(Recorder->Events.empty()) << Recorder->Events.front();
+    Free(other);
+  }
+}
+
+TEST_F(EditKeyboardTest, AnEditorDisabledByItsValidationHandlerRefusesTheTextAndLetsTheFocusGo) {
+  TTypingEdit* e = AddEdit(10);
+  TTypingEdit* other = AddEdit(40);
+  TEditFreer* freer = New<TEditFreer>();
+  Finally freeFreer([&] { Free(freer); });
+  freer->Edit = e;
+  SingleClickAt(e, 5, 5);
+  Display.TypeText(u"1");
+  Pump();
+  e->Properties()->SetOnValidate(TvlEditValidateEvent(freer, &TEditFreer::DisableOnValidate));
+  SingleClickAt(other, 5, 5);
+  EXPECT_FALSE(e->Enabled());
+  EXPECT_FALSE(e->IsEditValidated());
+  EXPECT_TRUE(e->Binding()->Stored.empty());
+  EXPECT_EQ(Narrow(VarToStr(e->EditValue())), "");
+}
+
+// A binding whose store fails, as a data set that refuses a post does.
+class TFailingBinding : public TRecordingBinding {
+  CL_CLASS(TFailingBinding, TRecordingBinding)
+ public:
+  void SetStoredValue(const Variant&) override { throw Exception(u"Store failed"); }
+};
+CL_IMPLEMENT_CLASS(TFailingBinding)
+
+class TFailingEdit : public TTypingEdit {
+  CL_CLASS(TFailingEdit, TTypingEdit)
+ protected:
+  TvlEditDataBindingClass DataBindingClass() const override { return ClassOf<TFailingBinding>(); }
+};
+CL_IMPLEMENT_CLASS(TFailingEdit)
+
+TEST_F(EditKeyboardTest, AFailedPostKeepsTheFocusAndTheModifiedStateAndTriesAgain) {
+  TFailingEdit* e = AddEdit<TFailingEdit>(10);
+  TTypingEdit* other = AddEdit(40);
+  SingleClickAt(e, 5, 5);
+  Display.TypeText(u"12");
+  Pump();
+  Recorder->Events.clear();
+  SingleClickAt(other, 5, 5);
+  EXPECT_TRUE(e->Focused());
+  EXPECT_FALSE(e->IsPosting());
+  EXPECT_TRUE(e->ModifiedAfterEnter());
+  EXPECT_EQ(Recorder->Events, std::vector<std::string>{"Exception: Store failed"});
+  // The next exit posts again and fails again the same way.
+  Recorder->Events.clear();
+  SingleClickAt(other, 5, 5);
+  EXPECT_TRUE(e->Focused());
+  EXPECT_EQ(Recorder->Events, std::vector<std::string>{"Exception: Store failed"});
+}
+
+TEST_F(InplaceEditTest, TheListFreedWhileItsEditorIsActive) {
+  for (Boolean refused : {false, true}) {
+    SCOPED_TRACE(refused);
+    if (!List) {
+      List = New<TvlInplaceEditList>(static_cast<TComponent*>(Host));
+      Host->List = List;
+    }
+    Host->SetFocus();
+    Pump();
+    Display.TypeText(refused ? u"x" : u"5");
+    Pump();
+    ASSERT_TRUE(Host->Edit);
+    ASSERT_TRUE(Host->Edit->Focused());
+    Recorder->Events.clear();
+    Free(List);
+    List = nullptr;
+    Host->List = nullptr;
+    Host->Edit = nullptr;
+    Pump();
+    EXPECT_TRUE(Recorder->Events.empty()) << Recorder->Events.front();
+  }
+}
+
+TEST_F(InplaceEditTest, AnEditorFreedWithItsListFromItsValidationHandlerWhileDeactivating) {
+  Host->SetFocus();
+  Pump();
+  Display.TypeText(u"5");
+  Pump();
+  ASSERT_TRUE(Host->Edit);
+  TEditFreer* freer = New<TEditFreer>();
+  Finally freeFreer([&] { Free(freer); });
+  freer->Edit = Host->Edit;
+  freer->List = &List;
+  Host->Edit->Properties()->SetOnValidate(TvlEditValidateEvent(freer, &TEditFreer::OnValidate));
+  EXPECT_FALSE(Host->Edit->Deactivate());
+  EXPECT_EQ(List, nullptr);
+  Host->List = nullptr;
+  Host->Edit = nullptr;
+}
+
+TEST_F(InplaceEditTest, NilPropertiesFindAndRemoveNoFreeEditor) {
+  List->GetEdit(Props);
+  List->DisconnectProperties(Props);
+  ASSERT_EQ(List->Count(), 1);
+  EXPECT_EQ(List->FindEdit(static_cast<TvlCustomEditProperties*>(nullptr)), nullptr);
+  List->RemoveItem(static_cast<TvlCustomEditProperties*>(nullptr));
+  List->DisconnectProperties(nullptr);
+  EXPECT_EQ(List->Count(), 1);
+  EXPECT_EQ(List->Items(0).Properties, nullptr);
+}
+
+TEST_F(InplaceEditTest, AnActiveEditorTakesItsOwnersPlaceInTabOrderAndKeepsItsContextMenu) {
+  TTypingEdit* standalone = New<TTypingEdit>(static_cast<TComponent*>(Form));
+  standalone->SetParent(Host);
+  standalone->SetBounds(150, 10, 100, 20);
+  Host->SetFocus();
+  Pump();
+  Display.TypeText(u"5");
+  Pump();
+  TTypingEdit* e = Host->Edit;
+  ASSERT_TRUE(e && e->Visible());
+  std::vector<TWinControl*> order;
+  Form->GetTabOrderList(order);
+  EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(Host)), 0);
+  EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(e)), 1);
+  // The owner is back in the tab order once the editor is hidden.
+  e->SetVisible(false);
+  order.clear();
+  Form->GetTabOrderList(order);
+  EXPECT_EQ(std::count(order.begin(), order.end(), static_cast<TWinControl*>(Host)), 1);
+  e->SetVisible(true);
+  // A context menu asked of the in-place editor does not reach the owner; of a stand-alone one it does.
+  SendMessageW(e->Handle(), WM_CONTEXTMENU, WPARAM(e->Handle()), MAKELPARAM(30, 20));
+  EXPECT_EQ(Host->ContextMenus, 0);
+  SendMessageW(standalone->Handle(), WM_CONTEXTMENU, WPARAM(standalone->Handle()), MAKELPARAM(160, 20));
+  EXPECT_GT(Host->ContextMenus, 0);
+  Free(standalone);
+}
+
+TEST_F(EditKeyboardTest, ActionsTheEditorDoesNotHandleGoToItsDataBinding) {
+  TTypingEdit* e = AddEdit(10);
+  TBasicAction* action = New<TBasicAction>(static_cast<TComponent*>(nullptr));
+  Finally freeAction([&] { Free(action); });
+  EXPECT_TRUE(e->ExecuteAction(action));
+  EXPECT_TRUE(e->UpdateAction(action));
+  EXPECT_EQ(e->Binding()->Actions, 2);
 }
 
 }  // namespace
