@@ -55,6 +55,8 @@ String TqlCustomLang::FindScratchLine(const String& Text) {
   if (!FTmpStrings) return String();
   for (Integer i = 0; i < FTmpStrings->Count(); ++i) {
     const String line = FTmpStrings->Strings(i);
+    // A damaged line without a delimiter holds no translations to lend.
+    if (line.find(D()) == String::npos) continue;
     String value = ExtractField(line, D(), FActiveLanguage);
     if (value.empty()) value = ExtractField(line, D(), 1);
     if (value == Text) return line;
