@@ -195,3 +195,57 @@ TEST_F(SwitchFixture, DialogCaptionsOfAComponentStoringUTF8) {
   EXPECT_EQ(static_cast<TButton*>(d->FindComponent(u"Cancel"))->Caption(), u"İptal");
   Free(d);
 }
+
+namespace {
+
+// A control whose caption setter counts its calls and refuses one text.
+class TFussyControl : public TComponent {
+  CL_CLASS(TFussyControl, TComponent)
+ public:
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value) {
+    ++Writes;
+    if (Value == u"boom") throw EConvertError(u"refused");
+    FCaption = Value;
+  }
+  void RaiseOnChange(TObject*) { throw EConvertError(u"handler"); }
+  Integer Writes = 0;
+
+ private:
+  String FCaption;
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TFussyControl, P) {
+  P.Property(u"Caption", &TFussyControl::Caption, &TFussyControl::SetCaption);
+}
+
+// A property that raises in the middle of a change stops neither the change
+// nor a later one; a handler that raises after the change leaves the
+// component usable; a change made twice writes nothing the second time.
+TEST_F(SwitchFixture, ASwitchRaisedInTheMiddleAndMadeTwice) {
+  auto* fussy = New<TFussyControl>(static_cast<TComponent*>(Form));
+  fussy->SetName(u"Fussy");
+  fussy->SetCaption(u"Durum");
+  Lang->Captions()->Insert(1, L(u"Fussy|Durum|boom|"));
+  Lang->SetActiveLanguage(2);
+  EXPECT_EQ(fussy->Caption(), u"Durum");
+  EXPECT_EQ(Control(u"btOK")->Caption(), u"&OK");  // after the failing line
+  EXPECT_EQ(Lang->MultiLines()->Count(), 3);
+  Lang->SetActiveLanguage(1);
+  EXPECT_EQ(Control(u"btOK")->Caption(), u"&TAMAM");
+  const Integer writes = fussy->Writes;
+  Lang->ChangeLanguage();
+  Lang->ChangeLanguage();
+  EXPECT_EQ(fussy->Writes, writes);
+
+  Lang->SetOnChangeLanguage(TNotifyEvent(fussy, &TFussyControl::RaiseOnChange));
+  EXPECT_THROW(Lang->SetActiveLanguage(2), EConvertError);
+  EXPECT_EQ(Lang->ActiveLanguage(), 2);
+  EXPECT_EQ(Lang->Language(), u"English");
+  EXPECT_EQ(Control(u"btOK")->Caption(), u"&OK");
+  Lang->SetOnChangeLanguage(TNotifyEvent());
+  Lang->SetActiveLanguage(1);
+  EXPECT_EQ(Control(u"btOK")->Caption(), u"&TAMAM");
+}
