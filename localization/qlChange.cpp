@@ -43,6 +43,10 @@ std::unique_ptr<TStringList, TObjectFree> NewList() { return std::unique_ptr<TSt
 
 Boolean TqlCustomLang::IsTranslatableProperty(TObject* AObject, const String& APropName) {
   if (!AObject) return false;
+  // The localization components and dispatchers are never translated (a
+  // line naming one would switch languages, or rewrite the lines being
+  // applied, from inside a switch).
+  if (Is<TqlCustomLang>(AObject) || InheritsFromNamed(AObject, u"TqlLangDispatcher")) return false;
   for (const char16_t* name : kNeverTranslated)
     if (SameText(APropName, name)) return false;
   // A data set, a connection or a serial port holds no text a user reads;

@@ -249,3 +249,21 @@ TEST_F(SwitchFixture, ASwitchRaisedInTheMiddleAndMadeTwice) {
   Lang->SetActiveLanguage(1);
   EXPECT_EQ(Control(u"btOK")->Caption(), u"&TAMAM");
 }
+
+// Translation data naming the localization component itself (its language,
+// its own lists) changes nothing of it: switching never recurses into
+// another switch nor rewrites the lines being applied.
+TEST_F(SwitchFixture, TranslationDataNeverWritesTheLocalizationComponent) {
+  Lang->OtherStrings()->Add(L(u"qlLang1.Language|English|Türkçe|"));
+  Lang->MultiLines()->Add(L(u"qlLang1.MultiLines|x|y|"));
+  Lang->MultiLines()->Add(L(u"qlLang1.LangNames|A,B,C|D,E,F|"));
+  Lang->SetActiveLanguage(2);
+  EXPECT_EQ(Lang->ActiveLanguage(), 2);
+  EXPECT_EQ(Lang->Language(), u"English");
+  EXPECT_EQ(Lang->NumOfLanguages(), 2);
+  EXPECT_EQ(Lang->MultiLines()->Count(), 5);
+  EXPECT_EQ(Control(u"btOK")->Caption(), u"&OK");
+  Lang->SetActiveLanguage(1);
+  EXPECT_EQ(Lang->Language(), u"Türkçe");
+  EXPECT_EQ(Control(u"btOK")->Caption(), u"&TAMAM");
+}
