@@ -280,11 +280,17 @@ void TqlCustomLang::CollectOwnerLine(TStringsType Kind) {
   const String charsetName = CharsetName(charset);
   rekey(list, value);
   if (withCharset) rekey(FCharSets, charsetName);
+  // The first line is the owner's when its path is the owner's class name
+  // or name (not merely a line holding either, such as a component named
+  // after the form).
+  auto IsOwnerPath = [&](const String& Path) {
+    return SameText(Path, cls) || (!owner->Name().empty() && SameText(Path, owner->Name()));
+  };
   auto ensure = [&](TStringList* L, const String& V) {
     const String candidate = cls + d + V + d + pad;
     if (L->Count() == 0)
       L->Add(candidate);
-    else if (Pos(cls, L->Strings(0)) == 0 && Pos(owner->Name(), L->Strings(0)) == 0)
+    else if (!IsOwnerPath(PathOf(L->Strings(0), d)))
       L->Insert(0, candidate);
   };
   ensure(list, value);

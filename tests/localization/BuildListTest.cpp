@@ -123,3 +123,19 @@ TEST(BuildList, TheOwnersLineFollowsAClassRename) {
   f.Lang->BuildList();
   EXPECT_EQ(Lines(f.Lang->Captions()).front(), "TComPortForm|COM Port Seçimi|COM Port Selection|");
 }
+
+// A form whose first line is a component's (its caption was empty at the
+// last build) gets its own line in front, although that component's name
+// begins with the form's name; the component's translations stay its own.
+TEST(BuildList, TheOwnersLineIsNeverTakenFromAComponentOfASimilarName) {
+  TOwned<TComPortForm> form = NewForm();
+  form->SetName(u"Port");
+  auto* lang = New<TqlLang>(form.get());
+  lang->SetName(u"qlLang1");
+  lang->SetNumOfLanguages(2);
+  AddControl(form.get(), u"PortLabel")->SetCaption(u"Port:");
+  SetLines(lang->Captions(), {u"PortLabel|Port:|Port:|"});
+  form->SetCaption(u"Port Seçimi");
+  lang->BuildList();
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"TComPortForm|Port Seçimi||", "PortLabel|Port:|Port:|"}));
+}
