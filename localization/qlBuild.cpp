@@ -309,7 +309,7 @@ void TqlCustomLang::CollectList(TStringsType Kind) {
     const String cls = c->ClassName();
     if (Is<TqlCustomLang>(c) || cls == u"TqlLangDispatcher" || c->Name().empty()) continue;
     if (ListHas(FDoNotTranslate, c->Name()) || ListHas(FDoNotTranslate, u"!" + cls)) continue;
-    if (Kind == stCaptions && cls == u"TMenuItem" && GetStrPropValue(c, u"Caption") == u"-") continue;
+    if (cls == u"TMenuItem" && GetStrPropValue(c, u"Caption") == u"-") continue;  // a separator: no list at all
     if (Kind == stMultiLines && cls == u"TFormStorage") continue;
     const String name = c->Name();
     switch (Kind) {

@@ -7,6 +7,7 @@
 #include "localization/qlComp.h"
 #include "platform/classes/StringLists.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/vcl/Menus.h"
 #include "tests/localization/LocalizationFixtures.h"
 
 using namespace loc_test;
@@ -138,4 +139,16 @@ TEST(BuildList, TheOwnersLineIsNeverTakenFromAComponentOfASimilarName) {
   form->SetCaption(u"Port Seçimi");
   lang->BuildList();
   EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"TComPortForm|Port Seçimi||", "PortLabel|Port:|Port:|"}));
+}
+
+// A menu separator gets no line in any list, although it has a hint.
+TEST(BuildList, AMenuSeparatorIsNeverCollected) {
+  SampleForm f;
+  auto* separator = New<TMenuItem>(static_cast<TComponent*>(f.Form.get()));
+  separator->SetName(u"N1");
+  separator->SetCaption(u"-");
+  separator->SetHint(u"ayraç");
+  f.Lang->BuildList();
+  for (TStrings* list : {f.Lang->Captions(), f.Lang->Hints(), f.Lang->OtherStrings()})
+    for (const std::string& line : Lines(list)) EXPECT_NE(line.rfind("N1", 0), 0u) << line;
 }
