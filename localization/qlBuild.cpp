@@ -55,6 +55,8 @@ String TqlCustomLang::FindScratchLine(const String& Text) {
   if (!FTmpStrings) return String();
   for (Integer i = 0; i < FTmpStrings->Count(); ++i) {
     const String line = FTmpStrings->Strings(i);
+    // A damaged line without a delimiter holds no translations to lend.
+    if (line.find(D()) == String::npos) continue;
     String value = ExtractField(line, D(), FActiveLanguage);
     if (value.empty()) value = ExtractField(line, D(), 1);
     if (value == Text) return line;
@@ -278,11 +280,17 @@ void TqlCustomLang::CollectOwnerLine(TStringsType Kind) {
   const String charsetName = CharsetName(charset);
   rekey(list, value);
   if (withCharset) rekey(FCharSets, charsetName);
+  // The first line is the owner's when its path is the owner's class name
+  // or name (not merely a line holding either, such as a component named
+  // after the form).
+  auto IsOwnerPath = [&](const String& Path) {
+    return SameText(Path, cls) || (!owner->Name().empty() && SameText(Path, owner->Name()));
+  };
   auto ensure = [&](TStringList* L, const String& V) {
     const String candidate = cls + d + V + d + pad;
     if (L->Count() == 0)
       L->Add(candidate);
-    else if (Pos(cls, L->Strings(0)) == 0 && Pos(owner->Name(), L->Strings(0)) == 0)
+    else if (!IsOwnerPath(PathOf(L->Strings(0), d)))
       L->Insert(0, candidate);
   };
   ensure(list, value);
@@ -301,7 +309,7 @@ void TqlCustomLang::CollectList(TStringsType Kind) {
     const String cls = c->ClassName();
     if (Is<TqlCustomLang>(c) || cls == u"TqlLangDispatcher" || c->Name().empty()) continue;
     if (ListHas(FDoNotTranslate, c->Name()) || ListHas(FDoNotTranslate, u"!" + cls)) continue;
-    if (Kind == stCaptions && cls == u"TMenuItem" && GetStrPropValue(c, u"Caption") == u"-") continue;
+    if (cls == u"TMenuItem" && GetStrPropValue(c, u"Caption") == u"-") continue;  // a separator: no list at all
     if (Kind == stMultiLines && cls == u"TFormStorage") continue;
     const String name = c->Name();
     switch (Kind) {

@@ -27,8 +27,9 @@ Boolean CharsetFromNameIgnoringCase(const String& Name, Byte& Charset) {
 
 // Properties that configure a component rather than show text: translation
 // data never writes them.
-const char16_t* const kNeverTranslated[] = {u"Name",       u"CommandText", u"ConnectionString", u"SQL",
-                                            u"Connection", u"Provider",    u"Password",         u"UserName"};
+const char16_t* const kNeverTranslated[] = {u"Name",     u"CommandText", u"ConnectionString", u"SQL",
+                                            u"Connection", u"Provider", u"Password",   u"UserName",
+                                            u"DataField", u"FieldName"};
 
 Boolean InheritsFromNamed(TObject* AObject, const char16_t* AClassName) {
   for (TClass c = AObject ? AObject->ClassType() : nullptr; c; c = c->ClassParent())
@@ -42,11 +43,17 @@ std::unique_ptr<TStringList, TObjectFree> NewList() { return std::unique_ptr<TSt
 
 Boolean TqlCustomLang::IsTranslatableProperty(TObject* AObject, const String& APropName) {
   if (!AObject) return false;
+  // The localization components and dispatchers are never translated (a
+  // line naming one would switch languages, or rewrite the lines being
+  // applied, from inside a switch).
+  if (Is<TqlCustomLang>(AObject) || InheritsFromNamed(AObject, u"TqlLangDispatcher")) return false;
   for (const char16_t* name : kNeverTranslated)
     if (SameText(APropName, name)) return false;
-  // A data set or a connection holds no text a user reads; what it holds
-  // (its command, its connection, its filter) must come from the program.
-  return !InheritsFromNamed(AObject, u"TDataSet") && !InheritsFromNamed(AObject, u"TCustomConnection");
+  // A data set, a connection or a serial port holds no text a user reads;
+  // what it holds (its command, its connection, its device) must come from
+  // the program.
+  return !InheritsFromNamed(AObject, u"TDataSet") && !InheritsFromNamed(AObject, u"TCustomConnection") &&
+         !InheritsFromNamed(AObject, u"TCustomComPort");
 }
 
 // The value of a line for the active language: the language's field (the
@@ -188,7 +195,8 @@ void TqlCustomLang::ApplyList(TStrings* List, TStringsType Kind) {
         case stMultiLines: {
           if (p->PropType->Kind != tkClass) break;
           auto* strings = dynamic_cast<TStrings*>(GetObjectProp(obj, p));
-          if (!strings || value == strings->CommaText()) break;
+          // An untranslated (empty) value never empties a list.
+          if (!strings || value.empty() || value == strings->CommaText()) break;
           auto lines = NewList();
           lines->SetCommaText(value);
           auto* listBox = dynamic_cast<TCustomListBox*>(target);

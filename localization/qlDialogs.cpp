@@ -166,9 +166,26 @@ void TMessageForm::HelpButtonClick(TObject*) {
 
 // --- Dialog captions -----------------------------------------------------------------------------
 
+namespace {
+
+// The lists hold text once read, also under StoreAsUTF8; a value still held
+// as UTF-8 bytes (every character below 256, a valid UTF-8 sequence) is
+// decoded, any other stays as it is (a Turkish "İptal" is not cut to bytes).
+String DecodedIfUtf8(const String& Text) {
+  RawByteString bytes;
+  for (Char c : Text) {
+    if (c > 0xFF) return Text;
+    bytes += static_cast<char>(c);
+  }
+  String wide = Utf8ToWide(bytes);
+  return WideToUtf8(wide) == bytes ? wide : Text;
+}
+
+}  // namespace
+
 String TqlCustomLang::GetButtonCaption(TMsgDlgBtn Button) {
   String caption = GetTextFrom(DlgsCaptions(), StringReplace(MsgDlgButtonName(Button), u"_", u" ", rfReplaceAll), true);
-  return StoreAsUTF8() ? Utf8ToWide(RawByteString(caption.begin(), caption.end())) : caption;
+  return StoreAsUTF8() ? DecodedIfUtf8(caption) : caption;
 }
 
 // --- The classic dialog ---------------------------------------------------------------------------
@@ -203,9 +220,25 @@ TForm* TqlCustomLang::CreateMessageDialog(const String& Msg, TMsgDlgType DlgType
         TRect r = MeasureText(form->Font(), GetButtonCaption(TMsgDlgBtn(b)), 0, DT_SINGLELINE);
         buttonWidth = std::max(buttonWidth, r.Width() + 8);
       }
+    RECT monitor{0, 0, Screen ? Screen->Width() : 0, Screen ? Screen->Height() : 0};
+    HWND active = Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated()
+                      ? Screen->ActiveForm()->Handle()
+                      : nullptr;
+    HMONITOR hm = active ? MonitorFromWindow(active, MONITOR_DEFAULTTOPRIMARY)
+                         : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (hm && GetMonitorInfoW(hm, &mi)) monitor = mi.rcMonitor;
     const UINT readingFlags = UINT(form->DrawTextBiDiModeFlagsReadingOnly());
-    TRect tr = MeasureText(form->Font(), Msg, ScreenWidth() / 2, DT_WORDBREAK | DT_EXPANDTABS | readingFlags);
-    const Integer textWidth = tr.Width(), textHeight = tr.Height();
+    const Integer textArea = ScreenWidth() / 2;
+    TRect tr = MeasureText(form->Font(), Msg, textArea, DT_WORDBREAK | DT_EXPANDTABS | readingFlags);
+    // A very long text (a word wider than the text area, more lines than
+    // the monitor holds) is cut to what fits, so that the title and the
+    // buttons stay on the monitor; Control+C still copies all of it.
+    const Integer frameHeight = form->Height() - form->ClientHeight();
+    const Integer roomHeight = (monitor.bottom - monitor.top) - frameHeight - buttonHeight - vertSpacing - 2 * vertMargin;
+    const Integer textWidth = std::min<Integer>(tr.Width(), textArea),
+                  textHeight = std::max<Integer>(0, std::min<Integer>(tr.Height(), roomHeight));
     const Boolean hasIcon = DlgType != mtCustom;
     Integer iconTextWidth = textWidth, iconTextHeight = textHeight;
     if (hasIcon) {
@@ -219,15 +252,6 @@ TForm* TqlCustomLang::CreateMessageDialog(const String& Msg, TMsgDlgType DlgType
 
     // Centred on the monitor of the active form (its position on the
     // desktop included), else on the primary monitor.
-    RECT monitor{0, 0, Screen ? Screen->Width() : 0, Screen ? Screen->Height() : 0};
-    HWND active = Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated()
-                      ? Screen->ActiveForm()->Handle()
-                      : nullptr;
-    HMONITOR hm = active ? MonitorFromWindow(active, MONITOR_DEFAULTTOPRIMARY)
-                         : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (hm && GetMonitorInfoW(hm, &mi)) monitor = mi.rcMonitor;
     form->SetLeft(monitor.left + (monitor.right - monitor.left) / 2 - form->Width() / 2);
     form->SetTop(monitor.top + (monitor.bottom - monitor.top) / 2 - form->Height() / 2);
 
@@ -421,14 +445,14 @@ Boolean TqlCustomLang::InputQuery(const String& ACaption, const String& APrompt,
   TWinControl* ok = CreateFrom(ButtonClass(), static_cast<TComponent*>(form));
   ok->SetName(u"OK");
   ok->SetParent(form);
-  ok->SetCaption(GetTextFrom(DlgsCaptions(), u"OK", true));
+  ok->SetCaption(GetButtonCaption(mbOK));
   SetOrdByName(ok, u"ModalResult", mrOk);
   SetOrdByName(ok, u"Default", 1);
   ok->SetBounds(clientWidth / 2 - buttonWidth - 4, buttonTop, buttonWidth, buttonHeight);
   TWinControl* cancel = CreateFrom(ButtonClass(), static_cast<TComponent*>(form));
   cancel->SetName(u"Cancel");
   cancel->SetParent(form);
-  cancel->SetCaption(GetTextFrom(DlgsCaptions(), u"Cancel", true));
+  cancel->SetCaption(GetButtonCaption(mbCancel));
   SetOrdByName(cancel, u"ModalResult", mrCancel);
   SetOrdByName(cancel, u"Cancel", 1);
   cancel->SetBounds(clientWidth / 2 + 4, buttonTop, buttonWidth, buttonHeight);

@@ -43,7 +43,9 @@ void TqlCustomLang::MoveLanguage(Integer FromIndex, Integer ToIndex) {
   RefillStringsCollections();
   std::vector<Integer> order;
   for (Integer n = 1; n <= FNumOfLanguages; ++n) order.push_back(n);
-  if (FromIndex >= 1 && FromIndex <= FNumOfLanguages && ToIndex >= 1 && ToIndex <= FNumOfLanguages) {
+  // Numbers out of range move no column (nor name), so nothing follows.
+  const Boolean moves = FromIndex >= 1 && FromIndex <= FNumOfLanguages && ToIndex >= 1 && ToIndex <= FNumOfLanguages;
+  if (moves) {
     order.erase(order.begin() + (FromIndex - 1));
     order.insert(order.begin() + (ToIndex - 1), FromIndex);
   }
@@ -54,12 +56,14 @@ void TqlCustomLang::MoveLanguage(Integer FromIndex, Integer ToIndex) {
   if (FromIndex >= 1 && FromIndex <= FLangNames->Count() && ToIndex >= 1 && ToIndex <= FLangNames->Count())
     FLangNames->Move(FromIndex - 1, ToIndex - 1);
   // The same language stays shown: the active number follows its column.
-  if (FActiveLanguage == FromIndex)
-    FActiveLanguage = ToIndex;
-  else if (FromIndex < ToIndex && FActiveLanguage > FromIndex && FActiveLanguage <= ToIndex)
-    --FActiveLanguage;
-  else if (ToIndex < FromIndex && FActiveLanguage >= ToIndex && FActiveLanguage < FromIndex)
-    ++FActiveLanguage;
+  if (moves) {
+    if (FActiveLanguage == FromIndex)
+      FActiveLanguage = ToIndex;
+    else if (FromIndex < ToIndex && FActiveLanguage > FromIndex && FActiveLanguage <= ToIndex)
+      --FActiveLanguage;
+    else if (ToIndex < FromIndex && FActiveLanguage >= ToIndex && FActiveLanguage < FromIndex)
+      ++FActiveLanguage;
+  }
   if (FActiveLanguage >= 1 && FActiveLanguage <= FLangNames->Count()) FLanguage = FLangNames->Strings(FActiveLanguage - 1);
 }
 

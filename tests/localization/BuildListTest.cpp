@@ -7,6 +7,7 @@
 #include "localization/qlComp.h"
 #include "platform/classes/StringLists.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/vcl/Menus.h"
 #include "tests/localization/LocalizationFixtures.h"
 
 using namespace loc_test;
@@ -122,4 +123,32 @@ TEST(BuildList, TheOwnersLineFollowsAClassRename) {
   SetLines(f.Lang->Captions(), {u"TForm1|COM Port Seçimi|COM Port Selection|"});
   f.Lang->BuildList();
   EXPECT_EQ(Lines(f.Lang->Captions()).front(), "TComPortForm|COM Port Seçimi|COM Port Selection|");
+}
+
+// A form whose first line is a component's (its caption was empty at the
+// last build) gets its own line in front, although that component's name
+// begins with the form's name; the component's translations stay its own.
+TEST(BuildList, TheOwnersLineIsNeverTakenFromAComponentOfASimilarName) {
+  TOwned<TComPortForm> form = NewForm();
+  form->SetName(u"Port");
+  auto* lang = New<TqlLang>(form.get());
+  lang->SetName(u"qlLang1");
+  lang->SetNumOfLanguages(2);
+  AddControl(form.get(), u"PortLabel")->SetCaption(u"Port:");
+  SetLines(lang->Captions(), {u"PortLabel|Port:|Port:|"});
+  form->SetCaption(u"Port Seçimi");
+  lang->BuildList();
+  EXPECT_EQ(Lines(lang->Captions()), (std::vector<std::string>{"TComPortForm|Port Seçimi||", "PortLabel|Port:|Port:|"}));
+}
+
+// A menu separator gets no line in any list, although it has a hint.
+TEST(BuildList, AMenuSeparatorIsNeverCollected) {
+  SampleForm f;
+  auto* separator = New<TMenuItem>(static_cast<TComponent*>(f.Form.get()));
+  separator->SetName(u"N1");
+  separator->SetCaption(u"-");
+  separator->SetHint(u"ayraç");
+  f.Lang->BuildList();
+  for (TStrings* list : {f.Lang->Captions(), f.Lang->Hints(), f.Lang->OtherStrings()})
+    for (const std::string& line : Lines(list)) EXPECT_NE(line.rfind("N1", 0), 0u) << line;
 }

@@ -242,6 +242,39 @@ TEST_F(DialogsFixture, TheDialogIsCentredOnTheActiveFormsMonitor) {
   Free(d);
 }
 
+// A very long message (a word wider than half the screen, more lines than
+// the monitor holds): the dialog stays on the monitor with its title and
+// buttons reachable, and Control+C still copies the whole text.
+TEST_F(DialogsFixture, AVeryLongMessageKeepsTheDialogOnTheMonitor) {
+  String lines;
+  for (int i = 0; i < 400; ++i) lines += u"Kart yükleyici yanıt vermiyor, bağlantıyı denetleyin. ";
+  for (const String& msg : {String(3000, u'x'), lines}) {
+    TModalStep step;
+    Integer left = -1, top = -1, width = 0, height = 0, okRight = 0, okBottom = 0;
+    String copied;
+    step.Post([&](TCustomForm* F) {
+      left = F->Left();
+      top = F->Top();
+      width = F->ClientWidth();
+      height = F->ClientHeight();
+      auto* ok = static_cast<TControl*>(F->FindComponent(u"OK"));
+      okRight = ok->Left() + ok->Width();
+      okBottom = ok->Top() + ok->Height();
+      CtrlC(false);
+      copied = ClipboardText();
+      Display.KeyPress(VK_RETURN);
+    });
+    EXPECT_EQ(Lang->MessageDlg(msg, mtError, mbOKCancel, 0), mrOk);
+    EXPECT_GE(left, 0);
+    EXPECT_GE(top, 0);
+    EXPECT_LE(left + width, Screen->Width());
+    EXPECT_LE(top + height, Screen->Height());
+    EXPECT_LE(okRight, width);
+    EXPECT_LE(okBottom, height);
+    EXPECT_NE(copied.find(msg), String::npos);
+  }
+}
+
 TEST_F(DialogsFixture, PicturesOfTheDialogInTurkishAndEnglish) {
   fontmap::SetFontFileOverride("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
   for (Integer language : {1, 2}) {

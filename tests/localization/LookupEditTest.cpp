@@ -163,6 +163,10 @@ TEST(LanguageEditing, TheActiveLanguageStaysValidAndTheSame) {
       {"move the active", 1, [](TqlCustomLang* L) { L->MoveLanguage(1, 3); }, 3, u"A", u"a"},
       {"move another over it", 2, [](TqlCustomLang* L) { L->MoveLanguage(3, 1); }, 3, u"B", u"b"},
       {"insert before it", 2, [](TqlCustomLang* L) { L->InsertLanguage(1, u"N"); }, 3, u"B", u"b"},
+      // Numbers out of range move nothing, so nothing follows.
+      {"move the active past the last", 1, [](TqlCustomLang* L) { L->MoveLanguage(1, 5); }, 1, u"A", u"a"},
+      {"move from column 0", 1, [](TqlCustomLang* L) { L->MoveLanguage(0, 2); }, 1, u"A", u"a"},
+      {"insert at 0", 2, [](TqlCustomLang* L) { L->InsertLanguage(0, u"N"); }, 2, u"B", u"b"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
