@@ -161,7 +161,8 @@ void TvlCustomCheckBoxProperties::Assign(TPersistent* Source) {
     const Variant& c = src->ValueChecked();
     const Variant& g = src->ValueGrayed();
     const Variant& u = src->ValueUnchecked();
-    if (!vlVarEqualsStrict(c, g) && !vlVarEqualsStrict(c, u) && !vlVarEqualsStrict(g, u) && !VarIsNull(c) &&
+    // Pairwise different as the state mapping compares them.
+    if (!vlEditValuesEqual(c, g) && !vlEditValuesEqual(c, u) && !vlEditValuesEqual(g, u) && !VarIsNull(c) &&
         !VarIsNull(u)) {
       FValueChecked = c;
       FValueGrayed = g;
@@ -258,27 +259,33 @@ Boolean TvlCustomCheckBoxProperties::IsOwnerLoading() {
   return owner && owner->ComponentState().Contains(csLoading);
 }
 
-Boolean TvlCustomCheckBoxProperties::AcceptsValue(const Variant& Value, Boolean AAllowNull) {
+Boolean TvlCustomCheckBoxProperties::AcceptsValue(const Variant& Value, const Variant& AReplaced,
+                                                  Boolean AAllowNull) {
   if (IsOwnerLoading()) return true;
   if (VarIsNull(Value) && !AAllowNull) return false;
-  return !vlVarEqualsStrict(Value, FValueChecked) && !vlVarEqualsStrict(Value, FValueGrayed) &&
-         !vlVarEqualsStrict(Value, FValueUnchecked);
+  for (const Variant* v : {&FValueChecked, &FValueGrayed, &FValueUnchecked}) {
+    if (vlVarEqualsStrict(Value, *v)) return false;
+    // The state mapping would read the value as another state's ("False"
+    // beside False, 0.0 beside 0): that state could never be shown.
+    if (v != &AReplaced && vlEditValuesEqual(Value, *v)) return false;
+  }
+  return true;
 }
 
 void TvlCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
-  if (!AcceptsValue(Value, false)) return;
+  if (!AcceptsValue(Value, FValueChecked, false)) return;
   FValueChecked = Value;
   Changed();
 }
 
 void TvlCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
-  if (!AcceptsValue(Value, true)) return;
+  if (!AcceptsValue(Value, FValueGrayed, true)) return;
   FValueGrayed = Value;
   Changed();
 }
 
 void TvlCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
-  if (!AcceptsValue(Value, false)) return;
+  if (!AcceptsValue(Value, FValueUnchecked, false)) return;
   FValueUnchecked = Value;
   Changed();
 }
@@ -518,10 +525,13 @@ void TvlCustomCheckBox::Loaded() {
     LockChangeEvents(false);
   });
   inherited::Loaded();
-  if (FIsLoadingStateAssigned)
-    SetState(FLoadingState);
-  else if (!DataBinding()->IDefaultValuesProvider()->IsDataStorage())
-    SetState(cbsUnchecked);
+  if (FIsLoadingStateAssigned || !DataBinding()->IDefaultValuesProvider()->IsDataStorage()) {
+    // The value of the state, also when the value made at creation already
+    // reads as that state under the streamed values (False under "E"/"H"
+    // reads grayed, yet it is not the grayed value).
+    const Variant value = ActiveProperties()->GetValueOfState(FIsLoadingStateAssigned ? FLoadingState : cbsUnchecked);
+    if (!vlVarEqualsStrict(FEditValue, value)) SetInternalEditValue(value);
+  }
   FIsLoadingStateAssigned = false;
 }
 
@@ -602,9 +612,24 @@ void TvlCustomCheckBox::KeyPress(Char& Key) {
   Toggle();
 }
 
-void TvlCustomCheckBox::DoExit() {
+void TvlCustomCheckBox::EndCheckPress() {
+  // Ended without a toggle: a later mouse refresh over the mark must not
+  // take the press for a release.
   FIsCheckPressed = false;
+  ViewInfo()->CheckBoxState = ecsNormal;
+  ViewInfo()->CheckBoxLastState = ecsNormal;
+  InvalidateCheckRect();
+}
+
+void TvlCustomCheckBox::DoExit() {
+  if (FIsCheckPressed) EndCheckPress();
   inherited::DoExit();
+}
+
+void TvlCustomCheckBox::EnabledChanged() {
+  // Disabled while Space or the mouse holds the mark.
+  if (!Enabled()) EndCheckPress();
+  inherited::EnabledChanged();
 }
 
 void TvlCustomCheckBox::WMLButtonUp(TMessage& Message) {

@@ -200,8 +200,9 @@ class TvlCustomCheckBoxProperties : public TvlCustomEditProperties {
   void GlyphChanged(TObject* Sender);
   void ReadCaption(TReader* Reader);
   // A new checked or unchecked value (or, with AAllowNull, grayed) is taken
-  // while loading, or when it is not Null and equals none of the three.
-  Boolean AcceptsValue(const Variant& Value, Boolean AAllowNull);
+  // while loading, or when it is not Null, equals none of the three exactly
+  // and does not read as one of the other two (AReplaced is its own).
+  Boolean AcceptsValue(const Variant& Value, const Variant& AReplaced, Boolean AAllowNull);
   Boolean IsOwnerLoading();
 
   Boolean FAllowGrayed{};
@@ -346,6 +347,7 @@ class TvlCustomCheckBox : public TvlCustomEdit {
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
   void DoExit() override;
+  void EnabledChanged() override;
   void ColorChanged() override;
 
  private:
@@ -355,6 +357,7 @@ class TvlCustomCheckBox : public TvlCustomEdit {
   // The state through the active properties, without the loading rule.
   TvlCheckBoxState CurrentState();
   void InvalidateCheckRect();
+  void EndCheckPress();
 
   Boolean FIsCheckPressed{};
   Boolean FIsLoaded{};

@@ -247,6 +247,8 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlLabel, P) {
   P.Property(u"StyleDisabled", &TvlLabel::StyleDisabled, &TvlLabel::SetStyleDisabled);
   P.Property(u"StyleFocused", &TvlLabel::StyleFocused, &TvlLabel::SetStyleFocused);
   P.Property(u"StyleHot", &TvlLabel::StyleHot, &TvlLabel::SetStyleHot);
+  // Read from older form files, never written.
+  P.Property(u"TabOrder", &TvlLabel::TabOrder, &TvlLabel::SetTabOrder).Stored(false);
   P.Property(u"Transparent", &TvlLabel::Transparent, &TvlLabel::SetTransparent).Default(false);
   PublishControlProperties(P, {u"Visible", u"OnClick", u"OnContextPopup", u"OnDblClick", u"OnDragDrop",
                                u"OnDragOver", u"OnEndDock", u"OnEndDrag", u"OnEnter", u"OnExit", u"OnKeyDown",

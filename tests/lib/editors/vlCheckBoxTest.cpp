@@ -13,6 +13,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Forms.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
@@ -259,6 +260,229 @@ TEST_F(CheckBoxTest, TheStreamedStateIsAppliedInLoaded) {
   EXPECT_EQ(c->State(), cbsChecked);
   EXPECT_TRUE(c->Checked());
   EXPECT_EQ(c->Caption(), u"Coklu Tarife");
+}
+
+// Without double clicks the second press of a quick pair is a press like
+// the first: two toggles.
+TEST_F(CheckBoxTest, AQuickDoubleClickTogglesTwice) {
+  TvlCheckBox* b = AddBox();
+  const TRect r = b->ViewInfo()->CheckBoxRect;
+  MoveTo(b, r.Left + 5, r.Top + 5);
+  const TPoint p = At(b, r.Left + 5, r.Top + 5);
+  Display.DoubleClick(p.X, p.Y);
+  Pump();
+  EXPECT_EQ(b->State(), cbsUnchecked);
+  EXPECT_EQ(Recorder->Events,
+            (std::vector<std::string>{"click", "change", "value", "click", "change", "value"}));
+}
+
+// The mouse and Space together give one toggle, whichever comes first.
+TEST_F(CheckBoxTest, SpaceAndTheMouseTogetherToggleOnce) {
+  for (bool spaceFirst : {true, false}) {
+    SCOPED_TRACE(spaceFirst);
+    TvlCheckBox* b = AddBox();
+    b->SetFocus();
+    Pump();
+    const TRect r = b->ViewInfo()->CheckBoxRect;
+    MoveTo(b, r.Left + 5, r.Top + 5);
+    const TPoint p = At(b, r.Left + 5, r.Top + 5);
+    if (spaceFirst) {
+      Display.KeyDown(win::VK_SPACE);
+      Pump();
+    }
+    Display.MouseDown(p.X, p.Y);
+    Pump();
+    if (!spaceFirst) {
+      Display.KeyDown(win::VK_SPACE);
+      Pump();
+      Display.KeyUp(win::VK_SPACE);
+      Pump();
+    }
+    Display.MouseUp(p.X, p.Y);
+    Pump();
+    if (spaceFirst) {
+      Display.KeyUp(win::VK_SPACE);
+      Pump();
+    }
+    EXPECT_TRUE(b->Checked());
+    EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsHot);
+    Free(b);
+    Recorder->Events.clear();
+  }
+}
+
+// The caption's accelerator focuses and toggles the box; a handler of the
+// toggle may free it.
+TEST_F(CheckBoxTest, TheAcceleratorTogglesAndMayFreeTheBox) {
+  for (const char* on : {"", "value", "click"}) {
+    SCOPED_TRACE(on);
+    TvlCheckBox* b = AddBox();
+    b->SetCaption(u"Çoklu &Tarife");
+    Pump();
+    Recorder->FreeFrom = *on ? b : nullptr;
+    Recorder->FreeOn = on;
+    Display.KeyDown(win::VK_MENU);
+    Display.KeyDown('T');
+    Pump();
+    Display.KeyUp('T');
+    Display.KeyUp(win::VK_MENU);
+    Pump();
+    if (*on) {
+      EXPECT_EQ(Recorder->FreeFrom, nullptr) << "freed";
+    } else {
+      EXPECT_TRUE(b->Focused());
+      EXPECT_TRUE(b->Checked());
+      Free(b);
+    }
+    Recorder->Events.clear();
+  }
+}
+
+// Space pressed, then the user clicks another field: the box does not
+// toggle when the mouse comes back over it later.
+TEST_F(CheckBoxTest, SpaceHeldWhenTheFocusLeavesDoesNotToggleLater) {
+  TvlCheckBox* b = AddBox();
+  TvlCheckBox* other = AddBox();
+  other->SetTop(60);
+  b->SetFocus();
+  Pump();
+  const TRect r = b->ViewInfo()->CheckBoxRect;
+  MoveTo(b, r.Left + 5, r.Top + 5);
+  Display.KeyDown(win::VK_SPACE);
+  Pump();
+  MoveTo(b, r.Left + 6, r.Top + 6);
+  ASSERT_EQ(b->ViewInfo()->CheckBoxState, ecsPressed);
+  // A click on the other box's caption takes the focus there.
+  ClickAt(other, 100, 10);
+  ASSERT_TRUE(other->Focused());
+  Display.KeyUp(win::VK_SPACE);
+  Pump();
+  MoveTo(b, r.Left + 5, r.Top + 5);
+  MoveTo(b, r.Left + 6, r.Top + 6);
+  EXPECT_FALSE(b->Checked());
+  EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsHot);
+}
+
+// Disabled while Space or the mouse holds the mark: nothing toggles, and
+// once enabled again the box answers the mouse at once.
+TEST_F(CheckBoxTest, DisabledWhilePressedDoesNotStickPressed) {
+  for (bool bySpace : {true, false}) {
+    SCOPED_TRACE(bySpace);
+    TvlCheckBox* b = AddBox();
+    b->SetFocus();
+    Pump();
+    const TRect r = b->ViewInfo()->CheckBoxRect;
+    MoveTo(b, r.Left + 5, r.Top + 5);
+    const TPoint p = At(b, r.Left + 5, r.Top + 5);
+    if (bySpace)
+      Display.KeyDown(win::VK_SPACE);
+    else
+      Display.MouseDown(p.X, p.Y);
+    Pump();
+    ASSERT_EQ(b->ViewInfo()->CheckBoxState, ecsPressed);
+    b->SetEnabledProp(false);
+    Pump();
+    EXPECT_EQ(b->ViewInfo()->CheckBoxState, ecsDisabled);
+    if (bySpace)
+      Display.KeyUp(win::VK_SPACE);
+    else
+      Display.MouseUp(p.X, p.Y);
+    Pump();
+    EXPECT_FALSE(b->Checked());
+    b->SetEnabledProp(true);
+    Pump();
+    EXPECT_FALSE(b->IsCheckPressed());
+    ClickMark(b);
+    EXPECT_TRUE(b->Checked()) << "a click after enabling toggles";
+    Free(b);
+    Recorder->Events.clear();
+  }
+}
+
+// A new value that the state mapping would read as another state is
+// refused: otherwise the box could never show that state.
+TEST_F(CheckBoxTest, CheckValuesThatReadAsAnotherStateAreRefused) {
+  struct Case {
+    const char* Name;
+    Variant Checked, Unchecked;  // set first (they do not collide)
+    int Slot;                    // 0 checked, 1 grayed, 2 unchecked
+    Variant Clash;
+  };
+  const Case cases[] = {
+      {"text False as checked", Variant(true), Variant(false), 0, Variant(u"False")},
+      {"text True as unchecked", Variant(true), Variant(false), 2, Variant(u"True")},
+      {"text True as grayed", Variant(true), Variant(false), 1, Variant(u"True")},
+      {"0.0 beside 0", Variant(1), Variant(0), 0, Variant(0.0)},
+      {"Int64 1 beside 1", Variant(1), Variant(0), 2, Variant(Int64(1))},
+  };
+  TvlCheckBox* b = AddBox();
+  TvlCheckBoxProperties* p = static_cast<TvlCheckBoxProperties*>(b->Properties());
+  p->SetAllowGrayed(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    p->SetValueChecked(Variant(u"tmp1"));
+    p->SetValueUnchecked(Variant(u"tmp2"));
+    p->SetValueGrayed(Null());
+    p->SetValueChecked(c.Checked);
+    p->SetValueUnchecked(c.Unchecked);
+    if (c.Slot == 0) p->SetValueChecked(c.Clash);
+    if (c.Slot == 1) p->SetValueGrayed(c.Clash);
+    if (c.Slot == 2) p->SetValueUnchecked(c.Clash);
+    // Every state can be set and reads back.
+    for (TvlCheckBoxState s : {cbsChecked, cbsGrayed, cbsUnchecked}) {
+      b->SetState(s);
+      EXPECT_EQ(b->State(), s) << int(s);
+    }
+  }
+  // Replacing a value by one equal to it but of another type is taken.
+  p->SetValueChecked(Variant(Int64(1)));
+  EXPECT_EQ(VarType(p->ValueChecked()), varInt64);
+  // Assign keeps its own values when two of the source's read alike.
+  TvlCheckBoxProperties* src = New<TvlCheckBoxProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeSrc([&] { Free(src); });
+  src->SetValueChecked(Variant(u"False"));  // taken: no owner, the source may clash
+  p->Assign(src);
+  b->SetChecked(false);
+  EXPECT_EQ(b->State(), cbsUnchecked);
+}
+
+// The program's form file read under either locale: the state, the
+// values and the null style come through.
+TEST_F(CheckBoxTest, TheStreamedBoxReadsAlikeUnderEitherLocale) {
+  const char* const text =
+      "object F: TForm\n"
+      "  object C: TvlCheckBox\n"
+      "    Left = 8\n"
+      "    Top = 8\n"
+      "    Caption = 'Coklu Tarife'\n"
+      "    Properties.AllowGrayed = True\n"
+      "    Properties.NullStyle = nssInactive\n"
+      "    Properties.ValueChecked = 'EVET'\n"
+      "    Properties.ValueGrayed = 1.5\n"
+      "    Properties.ValueUnchecked = 'HAYIR'\n"
+      "    State = cbsGrayed\n"
+      "  end\n"
+      "end\n";
+  for (TSystemLocale locale : {TSystemLocale::EnglishUS, TSystemLocale::Turkish}) {
+    SCOPED_TRACE(int(locale));
+    SetSystemLocale(locale);
+    RawByteString bin = ObjectTextToBinary(RawByteString(text));
+    TMemoryStream* in = New<TMemoryStream>();
+    Finally freeIn([&] { Free(in); });
+    in->WriteBuffer(bin.data(), Integer(bin.size()));
+    in->SetPosition(0);
+    TForm* f = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+    Finally freeForm([&] { Free(f); });
+    ReadComponentFromStream(in, f);
+    TvlCheckBox* c = dynamic_cast<TvlCheckBox*>(f->FindComponent(u"C"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->State(), cbsGrayed);
+    EXPECT_EQ(c->EditValue(), Variant(1.5));
+    EXPECT_EQ(c->Properties()->NullStyle(), nssInactive);
+    c->SetChecked(true);
+    EXPECT_EQ(c->EditValue(), Variant(u"EVET"));
+  }
+  SetSystemLocale(TSystemLocale::Turkish);
 }
 
 TEST(CheckGlyphTest, StripCells) {

@@ -8,8 +8,12 @@
 #include "lib/editors/vlLabel.h"
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlGraphics.h"
+#include "platform/classes/Filer.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Streams.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
@@ -64,6 +68,90 @@ TEST_F(LabelTest, TheAcceleratorFocusesTheFieldUnlessItIsDisabled) {
   l->SetEnabledProp(true);
   EXPECT_EQ(l->Perform(CM_DIALOGCHAR, WPARAM(u'X'), 0), 0) << "another letter";
   EXPECT_FALSE(l->CanFocus());
+}
+
+// A field that cannot take the focus (hidden, or inside a hidden panel)
+// leaves the accelerator unanswered and the focus where it was.
+TEST_F(LabelTest, TheAcceleratorOfAHiddenFieldIsNotAnswered) {
+  for (bool hidePanel : {false, true}) {
+    SCOPED_TRACE(hidePanel);
+    TPanel* panel = Add<TPanel>(120, 10, 150, 80);
+    TvlLabel* l = AddLabel(u"&Fatura No:");
+    TEdit* field = Add<TEdit>(5, 5, 100, 21, panel);
+    TEdit* other = AddField();
+    l->SetFocusControl(field);
+    Pump();
+    other->SetFocus();
+    Pump();
+    if (hidePanel)
+      panel->SetVisible(false);
+    else
+      field->SetVisible(false);
+    Pump();
+    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, WPARAM(u'F'), 0), 0);
+    AltKey('F');
+    EXPECT_TRUE(other->Focused());
+    Free(l);
+    Free(other);
+    Free(panel);
+  }
+}
+
+// Word wrap is for unrotated text only: a rotated label is one line, and
+// automatic sizing gives it the rotated extent.
+TEST_F(LabelTest, ARotatedWrappingLabelIsOneRotatedLine) {
+  TvlLabel* l = AddLabel(u"Yükleme Tarih Saati ve Tahsilat Yeri");
+  l->Properties()->SetWordWrap(true);
+  Pump();
+  const Integer wrappedHeight = l->Height();
+  l->Properties()->SetAngle(90);
+  Pump();
+  EXPECT_FALSE(l->ViewInfo()->TextFlags & vlWordBreak);
+  EXPECT_GT(l->Height(), l->Width()) << "standing up";
+  EXPECT_GT(l->Height(), wrappedHeight);
+  const TRect t = l->ViewInfo()->FLabelTextRect;
+  EXPECT_GE(t.Left, 0);
+  EXPECT_LE(t.Right, l->Width());
+  l->Properties()->SetAngle(0);
+  Pump();
+  EXPECT_TRUE(l->ViewInfo()->TextFlags & vlWordBreak);
+}
+
+// A form file may carry the label's tab order: it is read, never written.
+TEST_F(LabelTest, TheTabOrderIsReadButNotWritten) {
+  const char* const text =
+      "object F: TForm\n"
+      "  object L: TvlLabel\n"
+      "    Left = 8\n"
+      "    Top = 8\n"
+      "    Caption = '&Seri No:'\n"
+      "    FocusControl = E\n"
+      "    TabOrder = 1\n"
+      "  end\n"
+      "  object E: TEdit\n"
+      "    Left = 8\n"
+      "    Top = 30\n"
+      "    TabOrder = 0\n"
+      "  end\n"
+      "end\n";
+  RawByteString bin = ObjectTextToBinary(RawByteString(text));
+  TMemoryStream* in = New<TMemoryStream>();
+  Finally freeIn([&] { Free(in); });
+  in->WriteBuffer(bin.data(), Integer(bin.size()));
+  in->SetPosition(0);
+  TForm* f = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  Finally freeForm([&] { Free(f); });
+  ReadComponentFromStream(in, f);
+  TvlLabel* l = dynamic_cast<TvlLabel*>(f->FindComponent(u"L"));
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->FocusControl(), f->FindComponent(u"E"));
+  TMemoryStream* out = New<TMemoryStream>();
+  Finally freeOut([&] { Free(out); });
+  out->WriteComponent(l);
+  const RawByteString binary(static_cast<const char*>(out->Memory()), size_t(out->Size()));
+  const RawByteString textOut = ObjectBinaryToText(binary);
+  const std::string written(textOut.begin(), textOut.end());
+  EXPECT_EQ(written.find("TabOrder"), std::string::npos) << written;
 }
 
 TEST_F(LabelTest, FocusControlIsClearedWhenItGoes) {
