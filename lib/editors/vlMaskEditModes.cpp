@@ -203,6 +203,7 @@ Boolean TvlMaskEditStandardMode::PressRight() {
   }
   Integer pos = end - 1;
   while (pos > start && IsLiteral(pos)) --pos;
+  if (IsLiteral(pos)) pos = end - 1;  // literals only: onto the last one
   SetCursor(pos);
   return false;
 }
@@ -236,7 +237,10 @@ Boolean TvlMaskEditStandardMode::PressSymbol(Char& ASymbol) {
   if (length == 0 || pos >= length) return false;
   if (IsLiteral(pos)) {
     FEdit->SetShiftOn(false);
-    if (FEdit->GetSelLength() > 1) PressDelete();
+    if (FEdit->GetSelLength() > 1) {
+      PressDelete();
+      SetCursor(pos);  // the symbol goes to the first slot of the selection
+    }
     PressRight();
     if (FEdit->GetSelStart() != pos) PressSymbol(ASymbol);
     return false;
@@ -724,16 +728,37 @@ void TvlMaskEditRegExprExMode::RefitTail() {
   if (!fits) CutTail(Integer(FHead.size()));
 }
 
+// Narrows a selection that reaches into the fixed start to begin after it,
+// so that removing it keeps the fixed start.
+void TvlMaskEditRegExprExMode::SelectPastFixedStart() {
+  const String fixed = FixedStart();
+  const Integer n = Integer(fixed.size()), start = FEdit->GetSelStart();
+  const Integer end = start + FEdit->GetSelLength();
+  if (n == 0 || start >= n || Text().compare(0, fixed.size(), fixed) != 0) return;
+  FEdit->SetSelStart(n);
+  FEdit->SetSelLength(std::max(0, end - n));
+}
+
 Boolean TvlMaskEditRegExprExMode::PressSymbol(Char& ASymbol) {
   if (!FRegExpr->IsCompiled()) return true;
-  if (FEdit->GetSelLength() > 0) {
-    FEdit->SendKey(win::VK_DELETE);
+  // A selection is removed first; a refused symbol puts it back.
+  const String before = Text();
+  const Integer selStart = FEdit->GetSelStart(), selLength = FEdit->GetSelLength();
+  if (selLength > 0) {
+    SelectPastFixedStart();
+    if (FEdit->GetSelLength() > 0) FEdit->SendKey(win::VK_DELETE);
     FMouseAction = true;
   }
   Align();
   FUpdate.clear();
   Char symbol = ASymbol;
   if (!FRegExpr->Next(symbol)) {
+    if (selLength > 0) {
+      FEdit->SetDisplayText(before);
+      FEdit->SetSelStart(selStart);
+      FEdit->SetSelLength(selLength);
+      FMouseAction = true;
+    }
     BeepOnError();
     return false;
   }
@@ -767,6 +792,12 @@ Boolean TvlMaskEditRegExprExMode::PressSymbol(Char& ASymbol) {
 // Backspace or Delete (AKey) over a selection: the edit removes it, then the
 // rest is re-fitted or cut.
 Boolean TvlMaskEditRegExprExMode::RemoveSelectionEx(Word AKey) {
+  SelectPastFixedStart();
+  if (FEdit->GetSelLength() == 0) {  // only the fixed start was selected
+    FMouseAction = true;
+    BeepOnError();
+    return false;
+  }
   FEdit->SendKey(AKey);
   FMouseAction = true;
   Align();
@@ -794,6 +825,13 @@ Boolean TvlMaskEditRegExprExMode::PressBackSpace() {
 Boolean TvlMaskEditRegExprExMode::PressDelete() {
   if (!FRegExpr->IsCompiled()) return true;
   if (FEdit->GetSelLength() > 0) return RemoveSelectionEx(win::VK_DELETE);
+  // Delete in front of or inside the fixed start deletes nothing.
+  const String fixed = FixedStart();
+  if (!fixed.empty() && Cursor() < Integer(fixed.size()) && Text().compare(0, fixed.size(), fixed) == 0) {
+    FMouseAction = true;
+    BeepOnError();
+    return false;
+  }
   Align();
   if (FTail.empty()) return false;
   // The first character of Tail and the characters completed after it.

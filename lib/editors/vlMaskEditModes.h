@@ -263,6 +263,7 @@ class TvlMaskEditRegExprExMode : public TvlMaskEditRegExprMode {
   void RefitTail();
   void StepRight();
   void StepLeft();
+  void SelectPastFixedStart();
   Boolean RemoveSelectionEx(Word AKey);
 
   String FUpdate;

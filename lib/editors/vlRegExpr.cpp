@@ -433,7 +433,7 @@ void TvlRegExpr::Lex() {
   };
   // A class: the "[" has been read.
   auto klass = [&] {
-    Boolean first = true;
+    Boolean first = true, inverse = false;
     for (;;) {
       skipBlanks();
       if (atEnd()) {
@@ -446,7 +446,8 @@ void TvlRegExpr::Lex() {
         addHere(vlLexemOperator, c);
         return;
       }
-      if (first && c == u'^') {
+      if (first && !inverse && c == u'^') {  // only the first "^" inverts
+        inverse = true;
         addHere(vlLexemOperator, c);
         continue;
       }

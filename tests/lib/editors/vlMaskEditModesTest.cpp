@@ -232,6 +232,29 @@ TEST_F(MaskModeTest, StandardRightReachesTheEndPastATrailingLiteral) {
   EXPECT_EQ(1, Edit.SelLength);
 }
 
+// Typing over a selection that begins on a literal fills the selection's
+// first slot; Right over a selection of literals only lands on its last.
+TEST_F(MaskModeTest, StandardSelectionsThatBeginOnLiterals) {
+  Make<TvlMaskEditStandardMode>(vlFormatController()->StandardDateEditMask());
+  Edit.Type(u"12022011");
+  Edit.Select(2, 3);  // ".02"
+  Edit.Type(u"9");
+  EXPECT_EQ(u"12.9 .2011", Edit.Text);
+  EXPECT_EQ(4, Edit.SelStart);
+  Edit.Select(5, 3);  // ".20"
+  Edit.Type(u"7");
+  EXPECT_EQ(u"12.9 .7 11", Edit.Text);
+  EXPECT_EQ(7, Edit.SelStart);
+  Free(Edit.Mode);
+  Make<TvlMaskEditStandardMode>(u"00--00");
+  Edit.Select(2, 2);
+  Edit.Key(win::VK_RIGHT);
+  EXPECT_EQ(3, Edit.SelStart);
+  Edit.Select(2, 2);
+  Edit.Key(win::VK_LEFT);
+  EXPECT_EQ(2, Edit.SelStart);
+}
+
 TEST_F(MaskModeTest, StandardCompleteTextAndIgnoreMaskBlank) {
   Make<TvlMaskEditStandardMode>(u"000-000");
   EXPECT_FALSE(Edit.Mode->IsFullValidText(u"___-___"));
@@ -405,6 +428,45 @@ TEST_F(MaskModeTest, ExtendedFixedStart) {
   EXPECT_EQ(3, Edit.SelStart);  // never inside the completed start
   Edit.Key(win::VK_DELETE);
   EXPECT_EQ(u"ID-", Edit.Text);
+}
+
+
+// A key over a selection never leaves a text the mask refuses, and never
+// takes the fixed start.
+TEST_F(MaskModeTest, ExtendedSelectionsKeepTheTextAndTheFixedStart) {
+  Make<TvlMaskEditRegExprExMode>(vlFormatController()->RegExprDateEditMask());
+  Edit.Type(u"12022011");
+  Edit.Select(3, 2);
+  const Integer beeps = Edit.Beeps;
+  Edit.Type(u"x");  // refused: the selection stays as it was
+  EXPECT_EQ(u"12.02.2011", Edit.Text);
+  EXPECT_EQ(3, Edit.SelStart);
+  EXPECT_EQ(2, Edit.SelLength);
+  EXPECT_EQ(beeps + 1, Edit.Beeps);
+  Edit.Type(u"1");
+  EXPECT_EQ(u"12.1.2011", Edit.Text);
+  Free(Edit.Mode);
+  Make<TvlMaskEditRegExprExMode>(u"'ID-'\\d+");
+  Edit.Select(3, 0);
+  Edit.Type(u"42");
+  Edit.Select(0, 5);
+  Edit.Type(u"5");
+  EXPECT_EQ(u"ID-5", Edit.Text);
+  EXPECT_EQ(4, Edit.SelStart);
+  Edit.Type(u"6");
+  Edit.Select(0, 6);
+  Edit.Type(u"\b");
+  EXPECT_EQ(u"ID-", Edit.Text);
+  Edit.Type(u"78");
+  Edit.Select(0, 2);  // inside the fixed start only
+  Edit.Key(win::VK_DELETE);
+  EXPECT_EQ(u"ID-78", Edit.Text);
+  // Delete in front of the fixed start deletes nothing and beeps.
+  Edit.Select(0, 0);
+  const Integer before = Edit.Beeps;
+  Edit.Key(win::VK_DELETE);
+  EXPECT_EQ(u"ID-78", Edit.Text);
+  EXPECT_EQ(before + 1, Edit.Beeps);
 }
 
 }  // namespace

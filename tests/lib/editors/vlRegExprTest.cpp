@@ -198,6 +198,8 @@ TEST_F(RegExprTest, MatchingTable) {
       {u"[a-c]+", u"abcd", u"abc", true},
       {u"[^0-9]", u"5x", u"x", true},
       {u"[-a]+", u"-a-", u"-a-", true},
+      {u"[^^]", u"^a", u"a", true},  // only the first "^" inverts
+      {u"[^^a]+", u"b^a", u"b", true},
       {u"[a-]+", u"a-", u"a-", true},
       {u"[\\d_]+", u"1_2", u"1_2", true},
       {u"\\d\\D\\w\\W\\s\\S", u"1a_- x", u"1a_- x", true},
@@ -400,5 +402,6 @@ TEST_F(RegExprTest, LimitsOfAMaskFromOutside) {
   EXPECT_EQ(u"ababab", Feed(u"ababab"));
   EXPECT_TRUE(Expr->IsFinal());
 }
+
 
 }  // namespace
