@@ -388,8 +388,6 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   virtual Boolean SupportsSpelling() { return false; }
   virtual void SetIsBarControl(Boolean Value) { FIsBarControl = Value; }
   virtual void AssignEditValueQuietly(const Variant& AValue) { InternalSetEditValue(AValue, false); }
-  // Marks a change as the user's (the value goes through DoEditing and sets the modified flags).
-  void SetKeyboardAction(Boolean Value) { FKeyboardAction = Value; }
 
   // Container overrides.
   Boolean HandlesTabKey() override { return false; }
