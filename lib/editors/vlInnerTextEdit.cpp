@@ -180,6 +180,9 @@ void TvlCustomInnerTextEdit::Create(TComponent* AOwner) {
 }
 
 void TvlCustomInnerTextEdit::Destroy() {
+  // The message handlers hold weak links to the edit: an editor freed from
+  // its own handler frees this edit under them.
+  vlClearObjectLinks(this);
   FreeAndNil(FHelper);
   FreeAndNil(FDblClickTimer);
   inherited::Destroy();

@@ -445,6 +445,16 @@ Integer TvlCustomTextEdit::CursorPos() {
   auto xOf = [&](Integer i) {
     return Integer(SmallInt(LOWORD(SendMessageW(inner->WindowHandle(), EM_POSFROMCHAR, WPARAM(i), 0))));
   };
+  // The caret stands at one end of the selection. The ends are tried first:
+  // positions are 16-bit, so in a long text the far characters' positions
+  // wrap around and would mislead the search below.
+  IvlInnerTextEdit* edit = InnerTextEdit();
+  const Integer selStart = std::clamp(edit->GetSelStart(), 0, len);
+  const Integer selEnd = std::clamp(selStart + edit->GetSelLength(), selStart, len);
+  if (selStart == selEnd) return selStart;
+  if (selEnd < len && xOf(selEnd) == caret.x) return selEnd;
+  if (xOf(selStart) == caret.x) return selStart;
+  if (selEnd == len) return selEnd;
   Integer lo = 0, hi = std::max(0, len - 1);
   while (hi - lo >= 2) {
     const Integer mid = (lo + hi) / 2;
@@ -595,6 +605,7 @@ void TvlCustomTextEdit::Activate(TvlCustomEditData*& AEditData) {
 void TvlCustomTextEdit::PropertiesChanged(TObject* Sender) {
   TvlCustomTextEditProperties* p = ActiveProperties();
   IvlInnerTextEdit* inner = InnerTextEdit();
+  const Boolean wasModified = ModifiedAfterEnter();
   if (inner) inner->SetAlignment(p->Alignment()->Horz());
   if (p->UsesLookupData() && FLookupData) {
     FLookupData->PropertiesChanged();
@@ -617,6 +628,9 @@ void TvlCustomTextEdit::PropertiesChanged(TObject* Sender) {
     RefreshAfterFocusChange();
   }
   inherited::PropertiesChanged(Sender);
+  // The framework drops an unposted change when the editor turns read-only:
+  // the text shows the value again now, not at some later refresh.
+  if (inner && wasModified && !ModifiedAfterEnter() && !IsPosting()) RefreshDisplayAfterChange();
   if (inner) inner->GetControl()->Invalidate();
 }
 
