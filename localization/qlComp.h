@@ -700,7 +700,11 @@ class TqlCustomLang : public TComponent {
   void BecomeResourceTranslator();
   void ReleaseResourceTranslator();
   void RefillStringsCollections();
-  Boolean IsExternalList(TStrings* AStrings);
+  // The list a lookup reads (another component's under the Options that take
+  // lists from the dispatcher): AStrings is replaced by it and its component
+  // returned, or nullptr when the lookup gives an empty text.
+  TqlCustomLang* LookupSource(TStrings*& AStrings, Boolean ByIndex);
+  String TestModeText(const String& Value, const String& FirstValue);
 
 };
 

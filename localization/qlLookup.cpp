@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "localization/qlComp.h"
+#include "localization/qlDispatcher.h"
 #include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
@@ -90,30 +91,60 @@ String TqlCustomLang::GetLanguageValue(const String& Line, Integer ALang) {
 }
 
 // The lists that Options takes from other components linked to the same
-// dispatcher. Without a dispatcher link there is no such component and the
-// lookup gives an empty text.
-Boolean TqlCustomLang::IsExternalList(TStrings* AStrings) {
-  if (FOptions.Contains(loUseExtCommonStrings) && (AStrings == FDlgsCaptions || AStrings == FSystem)) return true;
-  return FOptions.Contains(loUseExtUDStrings) && AStrings == FStrings;
+// dispatcher: the first other component whose list of that kind is not empty
+// serves it; with none, the own list is used; without a dispatcher the lookup
+// gives an empty text. The list search tests the dialog captions first, the
+// search by index the locale items.
+TqlCustomLang* TqlCustomLang::LookupSource(TStrings*& AStrings, Boolean ByIndex) {
+  using ListOf = TStringList* TqlCustomLang::*;
+  ListOf kind = nullptr;
+  if (FOptions.Contains(loUseExtCommonStrings)) {
+    const ListOf order[2] = {ByIndex ? &TqlCustomLang::FSystem : &TqlCustomLang::FDlgsCaptions,
+                             ByIndex ? &TqlCustomLang::FDlgsCaptions : &TqlCustomLang::FSystem};
+    for (ListOf k : order)
+      if (!kind && AStrings == this->*k) kind = k;
+  }
+  if (!kind && !ByIndex && FOptions.Contains(loUseExtUDStrings) && AStrings == FStrings) kind = &TqlCustomLang::FStrings;
+  if (!kind) return this;
+  if (!FLangDispatcher) return nullptr;
+  for (Integer i = 0; i < FLangDispatcher->QlLangsCount(); ++i) {
+    TqlCustomLang* other = FLangDispatcher->QlLangs(i);
+    if (other == this || !(other->*kind) || (other->*kind)->Count() == 0) continue;
+    AStrings = other->*kind;
+    return other;
+  }
+  return this;
+}
+
+// The value of a language above 1 that is empty while the dispatcher's test
+// mode is active: the pseudo-translation of the language-1 value.
+String TqlCustomLang::TestModeText(const String& Value, const String& FirstValue) {
+  if (!Value.empty() || FActiveLanguage <= 1 || !FLangDispatcher || !FLangDispatcher->TestModeInfo()->Active())
+    return Value;
+  return ApplyTestMode(this, FirstValue);
 }
 
 String TqlCustomLang::GetTextFrom(TStrings* AStrings, const String& TextID, Boolean GetDefault) {
-  if (!AStrings || IsExternalList(AStrings)) return String();
-  if (IsDesigning() || AStrings != FStrings) {
+  if (!AStrings) return String();
+  TqlCustomLang* source = LookupSource(AStrings, false);
+  if (!source) return String();
+  if (IsDesigning() || AStrings != source->FStrings) {
     const String prefix = TextID + D();
     for (Integer i = 0; i < AStrings->Count(); ++i) {
       const String line = AStrings->Strings(i);
       if (!StartsSameText(prefix, line)) continue;
-      String value = ExtractField(line, D(), FActiveLanguage);
+      String value = TestModeText(ExtractField(line, D(), FActiveLanguage), ExtractField(line, D(), 1));
       if (value.empty() && GetDefault) value = ExtractField(line, D(), 1);
       return value;
     }
     if (FDoRaiseExceptions) throw ELanguageError(&sIdentifierNotFound, {TextID});
     return String();
   }
-  if (FDoRaiseExceptions && !FStringsColl->ContainsID(TextID)) throw ELanguageError(&sIdentifierNotFound, {TextID});
-  String value = FStringsColl->GetTranslationByID(TextID, FActiveLanguage);
-  if (value.empty() && GetDefault) value = FStringsColl->GetTranslationByID(TextID, 1);
+  TqlStringsCollection* coll = source->FStringsColl;
+  if (FDoRaiseExceptions && !coll->ContainsID(TextID)) throw ELanguageError(&sIdentifierNotFound, {TextID});
+  String value = coll->GetTranslationByID(TextID, FActiveLanguage);
+  if (value.empty() && FActiveLanguage > 1) value = TestModeText(value, coll->GetTranslationByID(TextID, 1));
+  if (value.empty() && GetDefault) value = coll->GetTranslationByID(TextID, 1);
   return value;
 }
 
@@ -122,7 +153,7 @@ String TqlCustomLang::GetTextFromW(TStrings* AStrings, const String& TextID, Boo
 }
 
 String TqlCustomLang::GetTextFromByIndex(TStrings* AStrings, Integer ID, Boolean GetDefault) {
-  if (!AStrings || IsExternalList(AStrings)) return String();
+  if (!AStrings || !LookupSource(AStrings, true)) return String();
   if (ID < 0 || ID >= AStrings->Count()) return String();
   const String line = AStrings->Strings(ID);
   String value = ExtractField(line, D(), FActiveLanguage);

@@ -342,3 +342,79 @@ TEST(Dispatcher, AComponentWithoutCharacterSetsTakesThoseOfAFormOfTheDispatcher)
   EXPECT_EQ(app.A->FontsInfoHolder(), nullptr);
   EXPECT_EQ(app.A->GetCharsetForLanguage(2), DEFAULT_CHARSET);
 }
+
+TEST(Dispatcher, LookupsReadTheListsOfOtherLinkedComponents) {
+  TApp app;
+  app.Link();
+  auto values = [](std::initializer_list<const char16_t*> V) {
+    TOwned<TStringList> list(New<TStringList>());
+    for (const char16_t* v : V) list->Add(v);
+    return list;
+  };
+  app.A->AddString(u"Port", values({u"Bağlantı noktası", u"Port"}).get());
+  app.B->AddString(u"Port", values({u"B kendi", u"B own"}).get());
+  SetLines(app.A->DlgsCaptions(), {u"Yes|Evet|Yes!|"});
+  SetLines(app.A->Locales(), {u"ShortDateFormat|dd.MM.yyyy|M/d/yyyy|"});
+  app.A->Loaded();
+  app.B->Loaded();
+  // This component's language, another component's list.
+  app.B->SetActiveLanguage(2);
+  EXPECT_EQ(app.B->GetText(u"Port"), u"B own");
+  app.B->SetOptions(TqlLangOptions{loUseExtUDStrings});
+  EXPECT_EQ(app.B->GetText(u"port"), u"Port");
+  EXPECT_EQ(app.A->ActiveLanguage(), 1);
+  app.B->SetOptions(TqlLangOptions{loUseExtCommonStrings});
+  EXPECT_EQ(app.B->GetText(u"Port"), u"B own");
+  EXPECT_EQ(app.B->GetTextFrom(app.B->DlgsCaptions(), u"yes", false), u"Yes!");
+  EXPECT_EQ(app.B->GetTextFromByIndex(app.B->Locales(), 0, false), u"M/d/yyyy");
+  EXPECT_EQ(app.B->GetTextFrom(app.B->Locales(), u"ShortDateFormat", false), u"M/d/yyyy");
+  // The identifier error is this component's setting.
+  app.B->SetOptions(TqlLangOptions{loUseExtUDStrings});
+  app.B->SetDoRaiseExceptions(true);
+  EXPECT_THROW(app.B->GetText(u"Missing"), ELanguageError);
+  app.B->SetDoRaiseExceptions(false);
+
+  // No other component with such a list: the own list.
+  app.A->Strings()->Clear();
+  app.A->Loaded();
+  EXPECT_EQ(app.B->GetText(u"Port"), u"B own");
+  // Without a dispatcher: nothing.
+  app.B->SetLangDispatcher(nullptr);
+  EXPECT_EQ(app.B->GetText(u"Port"), u"");
+  app.B->SetOptions(TqlLangOptions{loUseExtCommonStrings});
+  EXPECT_EQ(app.B->GetTextFromByIndex(app.B->Locales(), 0, false), u"");
+  EXPECT_EQ(app.B->GetTextFrom(app.B->DlgsCaptions(), u"Yes", false), u"");
+}
+
+TEST(Dispatcher, LookupsMakeTestModeTextsForEmptyValues) {
+  TApp app;
+  app.Link();
+  TOwned<TStringList> values(New<TStringList>());
+  values->Add(u"Port");
+  app.A->AddString(u"Port", values.get());
+  SetLines(app.A->DlgsCaptions(), {u"Tip|Yardım||"});
+  app.A->Loaded();
+  app.Dispatcher->TestModeInfo()->SetKind(tmkFlipCase);
+  struct TCase {
+    const char* Name;
+    bool Active;
+    Integer Language;
+    TTranslateType Type;
+    String Text, Hint;
+  };
+  const TCase cases[] = {
+      {"inactive", false, 2, ttNoChange, u"", u""},
+      {"inactive, default", false, 2, ttGetDefault, u"Port", u"Yardım"},
+      {"active", true, 2, ttNoChange, u"pORT", u"yARDIM"},
+      {"active, default", true, 2, ttGetDefault, u"pORT", u"yARDIM"},
+      {"language 1", true, 1, ttNoChange, u"Port", u"Yardım"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    app.Dispatcher->TestModeInfo()->SetActive(c.Active);
+    app.A->SetActiveLanguage(c.Language);
+    app.A->SetTranslateType(c.Type);
+    EXPECT_EQ(app.A->GetText(u"Port"), c.Text);
+    EXPECT_EQ(app.A->GetTextFrom(app.A->DlgsCaptions(), u"Tip", c.Type == ttGetDefault), c.Hint);
+  }
+}
