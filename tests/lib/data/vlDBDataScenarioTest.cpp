@@ -845,3 +845,98 @@ TEST(vlDBDataScenario, DeleteFocusesTheNearestRowOfTheView) {
   EXPECT_EQ(V.DC->FocusedRowIndex(), 1);
   EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 2);
 }
+
+namespace {
+// Closes its data set from inside an event while asked to.
+class TCloser : public TObject {
+  CL_CLASS(TCloser, TObject)
+ public:
+  TDataSet* Set{};
+  Boolean Armed{};
+  Integer Calls{};
+  void Close() {
+    if (!Armed) return;
+    ++Calls;
+    Set->Close();
+  }
+  void DataSetEvent(TDataSet*) { Close(); }
+  void ControllerEvent(TvlCustomDataController*) { Close(); }
+};
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TCloser)
+
+// A close refused because the post fails is refused again while the value
+// stays wrong, keeping the edit each time; a cancel then lets it close.
+TEST(vlDBDataScenario, RefusedCloseTwiceKeepsTheEdit) {
+  TItemDb Db("dbscenclose2", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  Db.Set->Open();
+  V.DC->SetFocusedRecordIndex(2);
+  ASSERT_TRUE(V.DC->SetEditValue(2, Variant(-7)));
+  for (Integer Round = 0; Round < 2; ++Round) {
+    EXPECT_THROW(Db.Set->Close(), EDatabaseError);
+    EXPECT_TRUE(Db.Set->Active());
+    EXPECT_EQ(Db.Set->State(), dsEdit);
+    EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), -7);
+    EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 3);
+    EXPECT_EQ(V.Rows(), u"1:n1:10 2:n2:20 3:n3:-7");
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+  }
+  V.DC->Cancel();
+  Db.Set->Close();
+  EXPECT_FALSE(Db.Set->Active());
+  EXPECT_EQ(V.DC->RecordCount(), 0);
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30");
+}
+
+// A close started from inside the events of the post it causes (the data
+// set's BeforePost and AfterPost, the controller's after-post) neither
+// recurses nor loses the typed value.
+// Known fault, not mended yet: a close from the data set's BeforePost closes
+// without posting or raising, and the typed value is lost.
+TEST(vlDBDataScenario, DISABLED_CloseFromInsideAnEvent) {
+  for (Integer Where = 0; Where < 3; ++Where) {
+    SCOPED_TRACE(Where);
+    TItemDb Db(("dbsceninev" + std::to_string(Where)).c_str(), 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    std::unique_ptr<TCloser, TObjectFree> Closer(New<TCloser>());
+    Closer->Set = Db.Set;
+    if (Where == 0) Db.Set->SetBeforePost(TDataSetNotifyEvent(Closer.get(), &TCloser::DataSetEvent));
+    if (Where == 1) Db.Set->SetAfterPost(TDataSetNotifyEvent(Closer.get(), &TCloser::DataSetEvent));
+    if (Where == 2) V.DC->SetOnAfterPost(TvlDataControllerNotifyEvent(Closer.get(), &TCloser::ControllerEvent));
+    Db.Set->Open();
+    V.DC->SetFocusedRecordIndex(1);
+    ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"typed")));
+    Closer->Armed = true;
+    try {
+      V.DC->Post();
+    } catch (const EDatabaseError&) {
+    }
+    Closer->Armed = false;
+    // Either the post happened, or the edit is still there with its value.
+    if (Db.FileRows() != u"1:n1:10 2:typed:20 3:n3:30") {
+      ASSERT_TRUE(Db.Set->Active());
+      EXPECT_EQ(Db.Set->State(), dsEdit);
+      EXPECT_EQ(Db.Set->FieldByName(u"Name")->AsString(), u"typed");
+    }
+    if (!Db.Set->Active()) Db.Set->Open();
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+  }
+}
+
+// A data set freed while a value typed through the controller is pending:
+// no crash, the controller empties, and the value is posted, not dropped.
+// Known fault, not mended yet: the destroying close sends no notice, so the
+// pending edit is dropped without a word.
+TEST(vlDBDataScenario, DISABLED_DataSetFreedWhileEditing) {
+  TItemDb Db("dbscenfree", 3);
+  TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+  Db.Set->Open();
+  V.DC->SetFocusedRecordIndex(1);
+  ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"typed")));
+  Free(Db.Set);
+  Db.Set = nullptr;
+  EXPECT_EQ(V.DC->RecordCount(), 0);
+  EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n3:30");
+}
