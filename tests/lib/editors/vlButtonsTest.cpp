@@ -10,6 +10,7 @@
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
 #include "platform/classes/ClassRegistry.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/WeakRef.h"
@@ -570,14 +571,8 @@ TEST_F(ButtonTest, ThePortDialogButtonReadsFromAFormFile) {
       "    Colors.Hot = clRed\n"
       "  end\n"
       "end\n";
-  RawByteString bin = ObjectTextToBinary(RawByteString(text));
-  TMemoryStream* in = New<TMemoryStream>();
-  Finally freeIn([&] { Free(in); });
-  in->WriteBuffer(bin.data(), Integer(bin.size()));
-  in->SetPosition(0);
-  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  TForm* form = NewFormFromText(RawByteString(text));
   Finally freeForm([&] { Free(form); });
-  ReadComponentFromStream(in, form);
   auto* b = dynamic_cast<TvlButton*>(form->FindComponent(u"btOK"));
   ASSERT_NE(b, nullptr);
   EXPECT_EQ(b->Caption(), u"&TAMAM");

@@ -9,6 +9,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
 #include "platform/rtl/Conversions.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/TypInfoBuild.h"
@@ -247,14 +248,8 @@ TEST_F(CheckBoxTest, TheStreamedStateIsAppliedInLoaded) {
       "    State = cbsChecked\n"
       "  end\n"
       "end\n";
-  RawByteString bin = ObjectTextToBinary(RawByteString(text));
-  TMemoryStream* in = New<TMemoryStream>();
-  Finally freeIn([&] { Free(in); });
-  in->WriteBuffer(bin.data(), Integer(bin.size()));
-  in->SetPosition(0);
-  TForm* f = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  TForm* f = NewFormFromText(RawByteString(text));
   Finally freeForm([&] { Free(f); });
-  ReadComponentFromStream(in, f);
   TvlCheckBox* c = dynamic_cast<TvlCheckBox*>(f->FindComponent(u"C"));
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->State(), cbsChecked);
@@ -466,14 +461,8 @@ TEST_F(CheckBoxTest, TheStreamedBoxReadsAlikeUnderEitherLocale) {
   for (TSystemLocale locale : {TSystemLocale::EnglishUS, TSystemLocale::Turkish}) {
     SCOPED_TRACE(int(locale));
     SetSystemLocale(locale);
-    RawByteString bin = ObjectTextToBinary(RawByteString(text));
-    TMemoryStream* in = New<TMemoryStream>();
-    Finally freeIn([&] { Free(in); });
-    in->WriteBuffer(bin.data(), Integer(bin.size()));
-    in->SetPosition(0);
-    TForm* f = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+    TForm* f = NewFormFromText(RawByteString(text));
     Finally freeForm([&] { Free(f); });
-    ReadComponentFromStream(in, f);
     TvlCheckBox* c = dynamic_cast<TvlCheckBox*>(f->FindComponent(u"C"));
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->State(), cbsGrayed);

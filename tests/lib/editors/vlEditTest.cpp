@@ -10,6 +10,7 @@
 #include "lib/editors/vlEditRepository.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Resources.h"
 #include "platform/classes/Streams.h"
@@ -310,14 +311,8 @@ const char kForm[] =
 
 TEST_F(EditTest, LoadingFromAFormFileRefreshesOnceAfterReading) {
   RegisterClass(ClassOf<TTestEdit>());
-  RawByteString bin = ObjectTextToBinary(RawByteString(kForm));
-  TMemoryStream* in = New<TMemoryStream>();
-  Finally freed([&] { Free(in); });
-  in->WriteBuffer(bin.data(), Integer(bin.size()));
-  in->SetPosition(0);
-  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  TForm* form = NewFormFromText(RawByteString(kForm));
   Finally freeForm([&] { Free(form); });
-  ReadComponentFromStream(in, form);
   TTestEdit* e = dynamic_cast<TTestEdit*>(form->FindComponent(u"Edit1"));
   ASSERT_NE(e, nullptr);
   // Creation (the provider given to the own properties), the first

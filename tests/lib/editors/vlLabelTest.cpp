@@ -9,6 +9,7 @@
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlGraphics.h"
 #include "platform/classes/Filer.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Finally.h"
@@ -134,14 +135,8 @@ TEST_F(LabelTest, TheTabOrderIsReadButNotWritten) {
       "    TabOrder = 0\n"
       "  end\n"
       "end\n";
-  RawByteString bin = ObjectTextToBinary(RawByteString(text));
-  TMemoryStream* in = New<TMemoryStream>();
-  Finally freeIn([&] { Free(in); });
-  in->WriteBuffer(bin.data(), Integer(bin.size()));
-  in->SetPosition(0);
-  TForm* f = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  TForm* f = NewFormFromText(RawByteString(text));
   Finally freeForm([&] { Free(f); });
-  ReadComponentFromStream(in, f);
   TvlLabel* l = dynamic_cast<TvlLabel*>(f->FindComponent(u"L"));
   ASSERT_NE(l, nullptr);
   EXPECT_EQ(l->FocusControl(), f->FindComponent(u"E"));

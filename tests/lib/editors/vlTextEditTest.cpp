@@ -7,6 +7,7 @@
 #include "lib/editors/vlFilterEdit.h"
 #include "lib/editors/vlTextEdit.h"
 #include "platform/classes/StringLists.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/Resources.h"
@@ -390,14 +391,8 @@ TEST_F(TextEditTest, TwelveFieldsFromAFormFile) {
             (i == 11 ? "    Properties.ReadOnly = True\n" : "") + "    Style.Font.Style = [fsBold]\n  end\n";
   }
   text += "end\n";
-  RawByteString bin = ObjectTextToBinary(RawByteString(text.c_str()));
-  TMemoryStream* in = New<TMemoryStream>();
-  Finally freed([&] { Free(in); });
-  in->WriteBuffer(bin.data(), Integer(bin.size()));
-  in->SetPosition(0);
-  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  TForm* form = NewFormFromText(RawByteString(text.c_str()));
   Finally freeForm([&] { Free(form); });
-  ReadComponentFromStream(in, form);
   form->SetPosition(poDesigned);
   form->SetBounds(100, 100, 400, 420);
   form->Show();
