@@ -50,28 +50,6 @@ void SetStrByName(TObject* Obj, const String& Name, const String& Value) {
 }
 
 const char16_t* const kTitles[] = {u"Warning", u"Error", u"Information", u"Confirm"};
-// The system icon of a kind (a function: the identifiers are not constants
-// that a static table could copy before they are made).
-LPCWSTR IconOf(TMsgDlgType DlgType) {
-  switch (DlgType) {
-    case mtWarning: return IDI_EXCLAMATION;
-    case mtError: return IDI_HAND;
-    case mtInformation: return IDI_ASTERISK;
-    default: return IDI_QUESTION;
-  }
-}
-
-// Text measured on a font: single line, or word-wrapped in MaxWidth.
-TRect MeasureText(TFont* Font, const String& Text, Integer MaxWidth, UINT Flags) {
-  RECT r{0, 0, MaxWidth, 0};
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  DrawTextW(dc, Text.c_str(), Integer(Text.size()), &r, DT_CALCRECT | Flags);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return r;
-}
-
 Integer ScreenWidth() { return Screen ? Screen->Width() : GetSystemMetrics(SM_CXSCREEN); }
 
 TForm* NewDialogForm() {
@@ -217,7 +195,7 @@ TForm* TqlCustomLang::CreateMessageDialog(const String& Msg, TMsgDlgType DlgType
     for (Integer b = mbYes; b <= mbClose; ++b)
       if (Buttons.Contains(TMsgDlgBtn(b))) {
         ++count;
-        TRect r = MeasureText(form->Font(), GetButtonCaption(TMsgDlgBtn(b)), 0, DT_SINGLELINE);
+        TRect r = MsgDlgMeasureText(form->Font(), GetButtonCaption(TMsgDlgBtn(b)), 0, DT_SINGLELINE);
         buttonWidth = std::max(buttonWidth, r.Width() + 8);
       }
     RECT monitor{0, 0, Screen ? Screen->Width() : 0, Screen ? Screen->Height() : 0};
@@ -231,7 +209,7 @@ TForm* TqlCustomLang::CreateMessageDialog(const String& Msg, TMsgDlgType DlgType
     if (hm && GetMonitorInfoW(hm, &mi)) monitor = mi.rcMonitor;
     const UINT readingFlags = UINT(form->DrawTextBiDiModeFlagsReadingOnly());
     const Integer textArea = ScreenWidth() / 2;
-    TRect tr = MeasureText(form->Font(), Msg, textArea, DT_WORDBREAK | DT_EXPANDTABS | readingFlags);
+    TRect tr = MsgDlgMeasureText(form->Font(), Msg, textArea, DT_WORDBREAK | DT_EXPANDTABS | readingFlags);
     // A very long text (a word wider than the text area, more lines than
     // the monitor holds) is cut to what fits, so that the title and the
     // buttons stay on the monitor; Control+C still copies all of it.
@@ -266,7 +244,7 @@ TForm* TqlCustomLang::CreateMessageDialog(const String& Msg, TMsgDlgType DlgType
       image->SetParent(form);
       image->SetBounds(horzMargin, vertMargin, 32, 32);
       if (form->UseRightToLeftAlignment()) image->SetLeft(clientWidth - image->Left() - image->Width());
-      image->Icon = LoadIconW(nullptr, IconOf(DlgType));
+      image->Icon = LoadIconW(nullptr, MsgDlgIcon(DlgType));
     }
     TControl* message = CreateFrom(LabelClass(), static_cast<TComponent*>(form));
     message->SetName(u"Message");
@@ -409,10 +387,10 @@ Boolean TqlCustomLang::InputQuery(const String& ACaption, const String& APrompt,
   form->SetPosition(poScreenCenter);
   Integer buttonWidth = MulDiv(50, units.cx, 4);
   for (TMsgDlgBtn b : {mbOK, mbCancel})
-    buttonWidth = std::max(buttonWidth, MeasureText(form->Font(), GetButtonCaption(b), 0, DT_SINGLELINE).Width() + 8);
+    buttonWidth = std::max(buttonWidth, MsgDlgMeasureText(form->Font(), GetButtonCaption(b), 0, DT_SINGLELINE).Width() + 8);
   Integer clientWidth = 2 * buttonWidth + 36;
   const Integer margin = MulDiv(8, units.cx, 4);
-  TRect pr = MeasureText(form->Font(), APrompt, ScreenWidth() / 2, DT_WORDBREAK);
+  TRect pr = MsgDlgMeasureText(form->Font(), APrompt, ScreenWidth() / 2, DT_WORDBREAK);
   if (2 * margin + pr.Width() >= clientWidth) clientWidth = 2 * margin + pr.Width() + 36;
   form->SetClientWidth(clientWidth);
 

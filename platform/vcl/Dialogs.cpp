@@ -226,7 +226,9 @@ CL_IMPLEMENT_CLASS(TMessageIcon)
 CL_IMPLEMENT_CLASS(TMessageText)
 CL_IMPLEMENT_CLASS(TMessageForm)
 
-LPCWSTR IconOf(TMsgDlgType T) {
+}  // namespace
+
+LPCWSTR MsgDlgIcon(TMsgDlgType T) {
   switch (T) {
     case mtWarning: return IDI_EXCLAMATION;
     case mtError: return IDI_HAND;
@@ -237,7 +239,7 @@ LPCWSTR IconOf(TMsgDlgType T) {
 }
 
 // Text extent on the form's font (single line or word-wrapped in MaxWidth).
-TRect MeasureText(TFont* Font, const String& Text, Integer MaxWidth, UINT Flags) {
+TRect MsgDlgMeasureText(TFont* Font, const String& Text, Integer MaxWidth, UINT Flags) {
   RECT r{0, 0, MaxWidth, 0};
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font->Handle());
@@ -246,8 +248,6 @@ TRect MeasureText(TFont* Font, const String& Text, Integer MaxWidth, UINT Flags)
   ReleaseDC(nullptr, dc);
   return r;
 }
-
-}  // namespace
 
 String MsgDlgButtonCaption(TMsgDlgBtn Button) { return InfoOf(Button).Caption; }
 String MsgDlgButtonName(TMsgDlgBtn Button) { return InfoOf(Button).Name; }
@@ -273,7 +273,7 @@ TForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButton
     form->SetCaption(MsgDlgTitle(DlgType));
     // Dialog units: the average letter width and the letter height of the font.
     const String letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    TRect lr = MeasureText(form->Font(), letters, 0, DT_SINGLELINE | DT_NOPREFIX);
+    TRect lr = MsgDlgMeasureText(form->Font(), letters, 0, DT_SINGLELINE | DT_NOPREFIX);
     Integer dx = lr.Width() / 52, dy = lr.Height();
     Integer horzMargin = MulDiv(8, dx, 4), vertMargin = MulDiv(8, dy, 8), horzSpacing = MulDiv(10, dx, 4),
             vertSpacing = MulDiv(10, dy, 8), buttonWidth = MulDiv(50, dx, 4), buttonHeight = MulDiv(14, dy, 8),
@@ -282,13 +282,13 @@ TForm* CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButton
     for (Integer b = mbYes; b <= mbClose; ++b)
       if (Buttons.Contains(TMsgDlgBtn(b))) {
         ++count;
-        TRect cr = MeasureText(form->Font(), MsgDlgButtonCaption(TMsgDlgBtn(b)), 0, DT_SINGLELINE);
+        TRect cr = MsgDlgMeasureText(form->Font(), MsgDlgButtonCaption(TMsgDlgBtn(b)), 0, DT_SINGLELINE);
         buttonWidth = std::max(buttonWidth, cr.Width() + 8);
       }
     Integer screenWidth = Screen ? Screen->Width() : GetSystemMetrics(SM_CXSCREEN);
-    TRect tr = MeasureText(form->Font(), Msg, screenWidth / 2, DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    TRect tr = MsgDlgMeasureText(form->Font(), Msg, screenWidth / 2, DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     Integer textWidth = tr.Width(), textHeight = tr.Height();
-    LPCWSTR iconId = IconOf(DlgType);
+    LPCWSTR iconId = MsgDlgIcon(DlgType);
     Integer iconTextWidth = textWidth, iconTextHeight = textHeight;
     if (iconId) {
       iconTextWidth += 32 + horzSpacing;

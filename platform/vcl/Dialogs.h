@@ -12,6 +12,7 @@
 // edit, OK and Cancel.
 #pragma once
 
+#include "platform/classes/WinHandles.h"
 #include "platform/vcl/Forms.h"
 
 class TStrings;
@@ -39,6 +40,10 @@ Integer MsgDlgButtonModalResult(TMsgDlgBtn Button);
 // The window title of a kind ("Uyarı", "Hata", "Bilgi", "Onay"; mtCustom:
 // the application's title).
 String MsgDlgTitle(TMsgDlgType DlgType);
+// The system icon of a kind (nil for mtCustom) and a text's extent on a
+// font, single line or word-wrapped in MaxWidth: what a dialog is laid out by.
+win::LPCWSTR MsgDlgIcon(TMsgDlgType DlgType);
+TRect MsgDlgMeasureText(TFont* Font, const String& Text, Integer MaxWidth, win::UINT Flags);
 
 // Builds the dialog without showing it; the caller frees the form. The
 // default button is OK, else Yes, else Retry (DefaultButton other than mbOK
