@@ -75,6 +75,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlTextEdit",
     u"vlCheckBox",
     u"vlLabel",
+    u"vlNavigator",
     // localization
     u"qlComp",
     u"qlLngLnk",

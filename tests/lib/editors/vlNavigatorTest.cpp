@@ -1,0 +1,496 @@
+// The data navigator in a small host control over a real data set, driven
+// with the real mouse on the headless screen and the manual clock: layout,
+// the enabled rules, auto-repeat, hints, the delete confirmation, glyphs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "lib/editors/vlNavigator.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/db/MemData.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/ImgList.h"
+#include "platform/win/Windows.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+namespace {
+
+using namespace win;
+
+// A control that shows a navigator in Area and feeds it the mouse, as the
+// grid's table view does.
+class TNavHost : public TCustomControl, public IvlNavigatorOwner {
+  CL_CLASS(TNavHost, TCustomControl)
+ public:
+  void Create(TComponent* AOwner) override {
+    inherited::Create(AOwner);
+    LookAndFeel = New<TvlLookAndFeel>(static_cast<TPersistent*>(this));
+    LookAndFeel->SetNativeStyle(false);
+    LookAndFeel->SetKind(lfStandard);
+    ButtonSet = New<TvlNavigatorControlButtons>(static_cast<IvlNavigatorOwner*>(this));
+    ViewInfo = New<TvlNavigatorViewInfo>(static_cast<IvlNavigatorOwner*>(this), true);
+  }
+  void Destroy() override {
+    FreeAndNil(ViewInfo);
+    FreeAndNil(ButtonSet);
+    FreeAndNil(LookAndFeel);
+    inherited::Destroy();
+  }
+  // Lays the navigator out at its natural width and AHeight, from (2, 2).
+  void LayOut(Integer AHeight) {
+    Area = TRect{2, 2, 2, 2 + AHeight};
+    Integer w = 0, h = AHeight;
+    ViewInfo->CheckSize(w, h, false);
+    Area.Right = Area.Left + w;
+    ViewInfo->Calculate();
+    if (HandleAllocated()) Invalidate();
+  }
+  TPoint ButtonCentre(Integer ADefaultIndex) {
+    const TRect b = ViewInfo->GetButtonViewInfoByButton(ButtonSet->Buttons(ADefaultIndex))->Bounds;
+    return TPoint{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+  }
+
+  void NotifyNavigatorChange(TvlNavigatorChangeKind AChange) override {
+    Changes.push_back(AChange);
+    if (HandleAllocated()) Invalidate();
+  }
+  void GetNavigatorArea(TRect& ABounds) override { ABounds = Area; }
+  TvlCustomNavigatorButtons* GetButtonSet() override { return ButtonSet; }
+  TCanvas* GetPaintCanvas() override { return Canvas(); }
+  TWinControl* GetHostControl() override { return this; }
+  Boolean IsHostFocused() override { return Focused(); }
+  TvlLookAndFeel* GetHostLookAndFeel() override { return LookAndFeel; }
+  TComponent* GetOwnerComponent() override { return this; }
+  Boolean HintsEnabled() override { return true; }
+  Boolean HasTabStop() override { return TabStop(); }
+  void RefreshButtonStates() override { ViewInfo->UpdateButtonsEnabled(); }
+  void RelayoutNavigator() override { ViewInfo->Relayout(); }
+
+  TvlLookAndFeel* LookAndFeel{};
+  TvlNavigatorControlButtons* ButtonSet{};
+  TvlNavigatorViewInfo* ViewInfo{};
+  TRect Area{};
+  std::vector<TvlNavigatorChangeKind> Changes;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clWhite);
+    Canvas()->FillRect(ClientRect());
+    ViewInfo->Paint();
+  }
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    inherited::MouseDown(Button, Shift, X, Y);
+    if (Button == mbLeft) ViewInfo->MouseDown(X, Y);
+  }
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override {
+    inherited::MouseMove(Shift, X, Y);
+    ViewInfo->MouseMove(X, Y);
+  }
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    inherited::MouseUp(Button, Shift, X, Y);
+    if (Button == mbLeft) ViewInfo->MouseUp(X, Y);
+  }
+};
+
+// The navigator's view of a memory data set, as the grid gives it.
+class TNavData : public TComponent, public IvlNavigator {
+  CL_CLASS(TNavData, TComponent)
+ public:
+  TMemDataSet* DS{};
+  Integer PageSize = 5;
+  Integer SavedRecNo = 0;
+  std::vector<Integer> Actions;
+  TvlNavigatorControlNotifier* Notifier{};
+
+  void Create(TComponent* AOwner) override {
+    inherited::Create(AOwner);
+    Notifier = New<TvlNavigatorControlNotifier>();
+  }
+  void Destroy() override {
+    FreeAndNil(Notifier);
+    inherited::Destroy();
+  }
+  Boolean Active() { return DS && DS->Active(); }
+  Boolean IsAppendAllowed() override { return Active() && DS->CanModify(); }
+  Boolean IsDeleteAllowed() override { return Active() && DS->CanModify() && DS->RecordCount() > 0; }
+  Boolean IsEditAllowed() override { return Active() && DS->CanModify(); }
+  Boolean IsInsertAllowed() override { return Active() && DS->CanModify(); }
+  Boolean IsDataActive() override { return Active(); }
+  Boolean IsAtFirstRecord() override { return DS->RecNo() <= 1; }
+  Boolean HasSavedBookmark() override { return SavedRecNo > 0; }
+  Boolean IsInEditState() override { return DS->State() == dsEdit || DS->State() == dsInsert; }
+  Boolean IsAtLastRecord() override { return DS->RecNo() >= DS->RecordCount(); }
+  void DropSavedBookmark() override { SavedRecNo = 0; }
+  void ExecuteNavigatorAction(Integer AButtonIndex) override {
+    Actions.push_back(AButtonIndex);
+    switch (AButtonIndex) {
+      case NBDI_FIRST: DS->First(); break;
+      case NBDI_PRIORPAGE: DS->MoveBy(-PageSize); break;
+      case NBDI_PRIOR: DS->Prior(); break;
+      case NBDI_NEXT: DS->Next(); break;
+      case NBDI_NEXTPAGE: DS->MoveBy(PageSize); break;
+      case NBDI_LAST: DS->Last(); break;
+      case NBDI_INSERT: DS->Insert(); break;
+      case NBDI_APPEND: DS->Append(); break;
+      case NBDI_DELETE: DS->Delete(); break;
+      case NBDI_EDIT: DS->Edit(); break;
+      case NBDI_POST: DS->Post(); break;
+      case NBDI_CANCEL: DS->Cancel(); break;
+      case NBDI_REFRESH: DS->Refresh(); break;
+      case NBDI_SAVEBOOKMARK: SavedRecNo = DS->RecNo(); break;
+      case NBDI_GOTOBOOKMARK: DS->SetRecNo(SavedRecNo); break;
+      default: break;
+    }
+  }
+  TvlNavigatorControlNotifier* GetControlNotifier() override { return Notifier; }
+  Boolean IsNavigatorSupported() override { return true; }
+  IvlNavigator* Self_() { return this; }
+};
+
+// Runs a step from inside whatever message loop runs next once a new window
+// is active (a modal dialog), then presses keys there.
+class TDialogAnswer : public TObject {
+  CL_CLASS(TDialogAnswer, TObject)
+ public:
+  void Start(backend::THeadlessBackend* ADisplay, UINT AKey) {
+    FDisplay = ADisplay;
+    FKey = AKey;
+    FBefore = GetActiveWindow();
+    FWnd = AllocateHWnd(TWndMethod(this, &TDialogAnswer::WndProc));
+    PostMessageW(FWnd, WM_USER, 0, 0);
+  }
+  void Destroy() override {
+    if (FWnd) DeallocateHWnd(FWnd);
+    inherited::Destroy();
+  }
+  String Text;
+  Boolean Ran{};
+
+ private:
+  void WndProc(TMessage& Message) {
+    if (Message.Msg != WM_USER) {
+      Message.Result = DefWindowProcW(FWnd, Message.Msg, Message.WParam, Message.LParam);
+      return;
+    }
+    HWND now = GetActiveWindow();
+    if (!(now && now != FBefore && IsWindowVisible(now) && IsWindowEnabled(now))) {
+      if (++FRounds < 20000) PostMessageW(FWnd, WM_USER, 0, 0);
+      return;
+    }
+    Ran = true;
+    if (TForm* dialog = Screen->ActiveForm())
+      if (auto* text = Is<TControl>(dialog->FindComponent(u"Message"))
+                           ? static_cast<TControl*>(dialog->FindComponent(u"Message"))
+                           : nullptr)
+        Text = text->Caption();
+    FDisplay->KeyPress(FKey);
+  }
+  backend::THeadlessBackend* FDisplay{};
+  UINT FKey{};
+  HWND FBefore{};
+  HWND FWnd{};
+  Integer FRounds{};
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TNavHost)
+CL_IMPLEMENT_CLASS(TNavData)
+CL_IMPLEMENT_CLASS(TDialogAnswer)
+
+namespace {
+
+class NavigatorTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    ControlFixture::SetUp();
+    Meters = New<TMemDataSet>(static_cast<TComponent*>(Form));
+    Meters->FieldDefs()->Add(u"Index", ftInteger);
+    Meters->Open();
+    for (Integer i = 1; i <= 30; ++i) Meters->AppendRecord({Variant(i)});
+    Meters->First();
+    Data = New<TNavData>(static_cast<TComponent*>(Form));
+    Data->DS = Meters;
+    Host = Add<TNavHost>(10, 10, 360, 40);
+    Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TNavData::Self_));
+    Host->LayOut(22);
+    Pump();
+  }
+  // The program's log grid: browse, bookmark and filter buttons, no confirmation.
+  void UseLogButtons() {
+    for (Integer i : {NBDI_INSERT, NBDI_DELETE, NBDI_EDIT, NBDI_POST, NBDI_CANCEL, NBDI_REFRESH})
+      Host->ButtonSet->Buttons(i)->SetVisible(false);
+    Host->ButtonSet->SetConfirmDelete(false);
+    Host->LayOut(22);
+  }
+  void Press(Integer AButton) {
+    const TPoint p = At(Host, Host->ButtonCentre(AButton).X, Host->ButtonCentre(AButton).Y);
+    Display.MouseMove(p.X, p.Y);
+    Pump();
+    Display.MouseDown(p.X, p.Y);
+    Pump();
+  }
+  void Release(Integer AButton) {
+    const TPoint p = At(Host, Host->ButtonCentre(AButton).X, Host->ButtonCentre(AButton).Y);
+    Display.MouseUp(p.X, p.Y);
+    Pump();
+  }
+  std::vector<Boolean> EnabledStates() {
+    Host->ViewInfo->UpdateButtonsEnabled();
+    std::vector<Boolean> states;
+    for (Integer i = 0; i < Host->ViewInfo->ButtonCount(); ++i) states.push_back(Host->ViewInfo->Buttons(i)->Enabled);
+    return states;
+  }
+
+  TMemDataSet* Meters{};
+  TNavData* Data{};
+  TNavHost* Host{};
+};
+
+TEST_F(NavigatorTest, TheLogGridsNineButtonsLieSideBySide) {
+  UseLogButtons();
+  TvlNavigatorViewInfo* vi = Host->ViewInfo;
+  ASSERT_EQ(vi->ButtonCount(), 9);
+  const std::vector<Integer> expected{0, 1, 2, 3, 4, 5, 13, 14, 15};
+  const TRect borders = vi->Painter()->ButtonGroupBorderSizes(3, 1);
+  const Integer width = 12 + borders.Left + borders.Right + 1;
+  for (Integer i = 0; i < 9; ++i) {
+    SCOPED_TRACE(i);
+    const TvlNavigatorButtonViewInfo* b = vi->Buttons(i);
+    EXPECT_EQ(b->Button->DefaultIndex(), expected[size_t(i)]);
+    EXPECT_EQ(b->Bounds, (TRect{2 + i * width, 2, 2 + (i + 1) * width, 24}));
+    EXPECT_EQ(b->Button->GetImageIndexShown(), expected[size_t(i)]);
+  }
+  EXPECT_EQ(Host->Area.Width(), 9 * width);
+
+  // Surplus width: spread evenly, the remainder given back.
+  struct TCase {
+    Integer Asked;
+    Integer Given;
+    Integer Each;
+  };
+  for (const TCase& c : {TCase{0, 9 * width, width}, TCase{9 * width + 8, 9 * width, width},
+                         TCase{9 * width + 9 * 3 + 4, 9 * width + 27, width + 3}}) {
+    SCOPED_TRACE(c.Asked);
+    Integer w = c.Asked, h = 22;
+    vi->CheckSize(w, h, false);
+    EXPECT_EQ(w, c.Given);
+    EXPECT_EQ(vi->Buttons(4)->Bounds.Width(), c.Each);
+  }
+  Integer w = 0, h = 0;
+  vi->CheckSize(w, h, true);
+  EXPECT_EQ(h, 11 + borders.Top + borders.Bottom + 1);
+}
+
+TEST_F(NavigatorTest, ButtonsFollowTheDataSetsState) {
+  using V = std::vector<Boolean>;
+  const Boolean T = true, F = false;
+  struct TCase {
+    const char* Name;
+    std::function<void()> Set;
+    V Expected;  // the 15 visible buttons (Append hidden), in index order
+  };
+  const TCase cases[] = {
+      {"first record", [&] { Meters->First(); }, V{F, F, F, T, T, T, T, T, T, F, F, T, T, F, T}},
+      {"middle record, bookmark saved",
+       [&] {
+         Meters->Next();
+         Host->ButtonSet->ClickButton(NBDI_SAVEBOOKMARK);
+       },
+       V{T, T, T, T, T, T, T, T, T, F, F, T, T, T, T}},
+      {"editing", [&] { Meters->Edit(); }, V{T, T, T, T, T, T, T, T, F, T, T, T, T, T, T}},
+      {"last record", [&] { Meters->Cancel(); Meters->Last(); }, V{T, T, T, F, F, F, T, T, T, F, F, T, T, T, T}},
+      {"closed: only the filter", [&] { Meters->Close(); }, V{F, F, F, F, F, F, F, F, F, F, F, F, F, F, T}},
+      {"host disabled", [&] { Meters->Open(); Host->SetEnabledProp(false); }, V(15, F)},
+      {"no data source",
+       [&] {
+         Host->SetEnabledProp(true);
+         Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl());
+       },
+       V(15, F)},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.Set();
+    EXPECT_EQ(EnabledStates(), c.Expected);
+  }
+  // Without a data source a click acts on nothing.
+  Host->ButtonSet->ClickButton(NBDI_NEXT);
+  EXPECT_TRUE(Data->Actions.size() == 1 && Data->Actions[0] == NBDI_SAVEBOOKMARK);
+  Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TNavData::Self_));
+  Host->ButtonSet->ReleaseBookmark();
+  EXPECT_FALSE(Data->HasSavedBookmark());
+}
+
+TEST_F(NavigatorTest, HoldingNextRepeatsAndHoldingLastActsOnceOnRelease) {
+  Press(NBDI_NEXT);
+  Wait(390);
+  EXPECT_EQ(Meters->RecNo(), 1);
+  Wait(20);
+  EXPECT_EQ(Meters->RecNo(), 2);
+  Wait(100);
+  EXPECT_EQ(Meters->RecNo(), 3);
+  Wait(200);
+  EXPECT_EQ(Meters->RecNo(), 5);
+  Release(NBDI_NEXT);
+  EXPECT_EQ(Meters->RecNo(), 6);
+  Wait(300);
+  EXPECT_EQ(Meters->RecNo(), 6);
+
+  Press(NBDI_LAST);
+  Wait(700);
+  EXPECT_EQ(Meters->RecNo(), 6);
+  Release(NBDI_LAST);
+  EXPECT_EQ(Meters->RecNo(), 30);
+}
+
+TEST_F(NavigatorTest, RepeatingStopsWhenTheButtonBecomesDisabled) {
+  Meters->MoveBy(26);
+  ASSERT_EQ(Meters->RecNo(), 27);
+  Press(NBDI_NEXT);
+  Wait(1000);
+  EXPECT_EQ(Meters->RecNo(), 30);
+  EXPECT_FALSE(Host->ViewInfo->GetButtonViewInfoByButton(Host->ButtonSet->Next())->Enabled);
+  Release(NBDI_NEXT);
+  EXPECT_EQ(Meters->RecNo(), 30);
+  EXPECT_EQ(Data->Actions, (std::vector<Integer>{NBDI_NEXT, NBDI_NEXT, NBDI_NEXT}));
+}
+
+TEST_F(NavigatorTest, AReleaseOutsideThePressedButtonDoesNothing) {
+  Press(NBDI_LAST);
+  const TPoint away = At(Host, Host->ButtonCentre(NBDI_FILTER).X, Host->ButtonCentre(NBDI_FILTER).Y);
+  Display.MouseMove(away.X, away.Y);
+  Pump();
+  EXPECT_EQ(Host->ViewInfo->GetButtonState(Host->ViewInfo->PressedButtonViewInfo()), vlbsNormal);
+  Display.MouseUp(away.X, away.Y);
+  Pump();
+  EXPECT_EQ(Meters->RecNo(), 1);
+  EXPECT_TRUE(Data->Actions.empty());
+
+  // Back over it before the release: it acts.
+  Press(NBDI_LAST);
+  Display.MouseMove(away.X, away.Y);
+  Pump();
+  Release(NBDI_LAST);
+  EXPECT_EQ(Meters->RecNo(), 30);
+}
+
+TEST_F(NavigatorTest, ARefusedDeleteConfirmationKeepsTheRecord) {
+  Meters->MoveBy(4);
+  struct TCase {
+    const char* Name;
+    UINT Key;
+    Integer Count;
+  };
+  for (const TCase& c : {TCase{"refused", VK_ESCAPE, 30}, TCase{"accepted", VK_RETURN, 29}}) {
+    SCOPED_TRACE(c.Name);
+    TDialogAnswer* answer = New<TDialogAnswer>();
+    answer->Start(&Display, c.Key);
+    Press(NBDI_DELETE);
+    Release(NBDI_DELETE);
+    EXPECT_TRUE(answer->Ran);
+    EXPECT_EQ(answer->Text, u"Delete record?");
+    EXPECT_EQ(Meters->RecordCount(), c.Count);
+    Free(answer);
+  }
+  // Without confirmation the delete goes straight to the data set.
+  Host->ButtonSet->SetConfirmDelete(false);
+  Host->ButtonSet->ClickButton(NBDI_DELETE);
+  EXPECT_EQ(Meters->RecordCount(), 28);
+}
+
+TEST_F(NavigatorTest, HintsShowTheShortPartAfterAPause) {
+  Host->ButtonSet->Next()->SetHint(u"Sonraki kayıt|Bir sonraki kayda gider");
+  const TPoint p = At(Host, Host->ButtonCentre(NBDI_NEXT).X, Host->ButtonCentre(NBDI_NEXT).Y);
+  Display.MouseMove(p.X, p.Y);
+  Pump();
+  EXPECT_FALSE(Host->ViewInfo->HintWindowShowing());
+  Wait(510);
+  ASSERT_TRUE(Host->ViewInfo->HintWindowShowing());
+  EXPECT_EQ(Host->ViewInfo->HintWindow()->Caption(), u"Sonraki kayıt");
+  // Moving to another button while a hint shows changes it at once.
+  const TPoint q = At(Host, Host->ButtonCentre(NBDI_LAST).X, Host->ButtonCentre(NBDI_LAST).Y);
+  Display.MouseMove(q.X, q.Y);
+  Pump();
+  ASSERT_TRUE(Host->ViewInfo->HintWindowShowing());
+  EXPECT_EQ(Host->ViewInfo->HintWindow()->Caption(), u"Last record");
+  // Leaving the buttons hides it.
+  const TPoint r = At(Host, Host->Width() - 3, Host->Height() - 3);
+  Display.MouseMove(r.X, r.Y);
+  Pump();
+  EXPECT_FALSE(Host->ViewInfo->HintWindowShowing());
+}
+
+TEST_F(NavigatorTest, ButtonsReportTheirChangesAndImages) {
+  TvlNavigatorButton* next = Host->ButtonSet->Next();
+  struct TCase {
+    const char* Name;
+    std::function<void()> Change;
+    std::vector<TvlNavigatorChangeKind> Expected;
+  };
+  const TCase cases[] = {
+      {"hint", [&] { next->SetHint(u"İleri"); }, {nckProperty}},
+      {"same hint", [&] { next->SetHint(u"İleri"); }, {}},
+      {"enabled", [&] { next->SetEnabled(false); }, {nckLayout}},
+      {"visible", [&] { next->SetVisible(false); }, {nckSize}},
+      {"image of a hidden button", [&] { next->SetImageIndex(2); }, {nckLayout}},
+      {"confirm delete", [&] { Host->ButtonSet->SetConfirmDelete(false); }, {nckProperty}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Host->Changes.clear();
+    c.Change();
+    EXPECT_EQ(Host->Changes, c.Expected);
+  }
+  // Visibility is stored only once it was set; Append starts hidden.
+  EXPECT_TRUE(next->IsVisibleAssigned());
+  EXPECT_FALSE(Host->ButtonSet->Prior()->IsVisibleAssigned());
+  EXPECT_FALSE(Host->ButtonSet->Append()->Visible());
+
+  // A user list shows its image only for a button with an image index.
+  TImageList* images = NewBy<TImageList>(&TImageList::CreateSize, 16, 16);
+  TBitmap* bitmap = New<TBitmap>();
+  bitmap->SetWidth(16);
+  bitmap->SetHeight(16);
+  images->Add(bitmap, nullptr);
+  images->Add(bitmap, nullptr);
+  images->Add(bitmap, nullptr);
+  Free(bitmap);
+  Host->ButtonSet->SetImages(images);
+  EXPECT_TRUE(next->IsUserImage());
+  EXPECT_EQ(next->GetImages(), images);
+  EXPECT_EQ(next->GetImageSize(), (TSize{16, 16}));
+  TvlNavigatorButton* first = Host->ButtonSet->First();
+  EXPECT_FALSE(first->IsUserImage());
+  EXPECT_EQ(first->GetImages(), static_cast<TCustomImageList*>(vlNavigatorDefaultImages()));
+  EXPECT_EQ(first->GetImageIndexShown(), NBDI_FIRST);
+  Host->ButtonSet->SetImages(nullptr);
+  Free(images);
+
+  TImageList* defaults = vlNavigatorDefaultImages();
+  EXPECT_EQ(defaults->Count(), 22);
+  EXPECT_EQ(defaults->Width(), 12);
+  EXPECT_EQ(defaults->Height(), 11);
+  EXPECT_EQ(Host->ButtonSet->GetButtonHint(NBDI_GOTOBOOKMARK), u"Goto Bookmark");
+  EXPECT_EQ(Host->ButtonSet->GetButtonHint(16), u"");
+}
+
+TEST_F(NavigatorTest, TheNotifierRefreshesEveryListedHostOnce) {
+  TNavHost* second = Add<TNavHost>(10, 60, 360, 40);
+  second->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TNavData::Self_));
+  second->LayOut(22);
+  Data->Notifier->AddNavigator(Host);
+  Data->Notifier->AddNavigator(second);
+  Data->Notifier->AddNavigator(Host);
+  EXPECT_EQ(Data->Notifier->Count(), 2);
+  Meters->Last();
+  Data->Notifier->RefreshNavigatorButtons();
+  for (TNavHost* h : {Host, second})
+    EXPECT_FALSE(h->ViewInfo->GetButtonViewInfoByButton(h->ButtonSet->Next())->Enabled);
+  Data->Notifier->RemoveNavigator(second);
+  EXPECT_EQ(Data->Notifier->Count(), 1);
+}
+
+}  // namespace
