@@ -387,6 +387,13 @@ void TvlCustomInnerCheckListBox::WndProc(TMessage& Message) {
 
 void TvlCustomInnerCheckListBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CN_MEASUREITEM:
+      if (Container() && Container()->FListStyle == lbStandard) {
+        if (auto* mis = TWMMeasureItem(Message).MeasureItemStruct()) mis->itemHeight = UINT(GetStandardItemHeight());
+        Message.Result = 1;
+        return;
+      }
+      break;
     case CM_COLORCHANGED:
       inherited::Dispatch(Message);
       FullRepaint();

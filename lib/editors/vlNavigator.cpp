@@ -488,12 +488,8 @@ void TvlNavigatorViewInfo::DrawButton(TvlNavigatorButtonViewInfo* AViewInfo, Int
   Finally freeCanvas([&] { Free(bitmapCanvas); });
   const TRect local{0, 0, r.Width(), r.Height()};
   TWinControl* host = FNavigator->GetHostControl();
-  if (host) {
-    // What the host shows there: the bitmap's origin stands for r's top-left.
-    SetWindowOrgEx(bitmap->Canvas()->Handle(), r.Left, r.Top, nullptr);
-    vlDrawTransparentBackground(host, bitmapCanvas, r);
-    SetWindowOrgEx(bitmap->Canvas()->Handle(), 0, 0, nullptr);
-  }
+  // What lies under the host there, r's top-left at the bitmap's origin.
+  if (host) vlDrawTransparentBackground(host, bitmapCanvas, r);
   painter->DrawButtonInGroup(bitmapCanvas, local, state, count, APosition, clWindow);
   TvlNavigatorButton* button = AViewInfo->Button;
   TRect localGlyph = glyph;

@@ -338,7 +338,9 @@ void TvlCustomInnerListBox::DefaultHandler(TMessage& Message) {
 
 void TvlCustomInnerListBox::DrawItemMessage(TMessage& Message) {
   auto* dis = TWMDrawItem(Message).DrawItemStruct();
-  if (!dis) return;
+  // A focused list being freed loses the focus after its canvas went: the
+  // focus change still redraws the focused row.
+  if (!dis || !FCanvas) return;
   TOwnerDrawState state;
   if (dis->itemState & ODS_SELECTED) state.Include(odSelected);
   if (dis->itemState & ODS_FOCUS) state.Include(odFocused);

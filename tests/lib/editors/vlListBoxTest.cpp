@@ -115,18 +115,19 @@ TEST_F(ListBoxTest, IntegralHeightKeepsWholeItemsAndTheHorizontalBar) {
   EXPECT_EQ(list->Height(), Form->ClientHeight());
 }
 
-TEST_F(ListBoxTest, IntegralHeightEndsWhenOwnerDrawnItemsMeasureNothing) {
+TEST_F(ListBoxTest, IntegralHeightOverItemsMeasuredAtZeroCountsTheRowsPastThem) {
   TvlListBox* list = AddList();
   THeights* heights = New<THeights>();
   list->SetListStyle(lbOwnerDrawVariable);
-  list->SetItemHeight(0);
+  list->SetItemHeight(16);
   list->SetOnMeasureItem(TvlListBoxMeasureItemEvent(heights, &THeights::Measure));
-  const Integer asked = VerticalBorders(list) + 50;
-  EXPECT_EQ(list->IntegralHeightFor(asked), asked);
+  const Integer borders = VerticalBorders(list);
+  // The five items take no room; rows past them take the item height.
+  EXPECT_EQ(list->IntegralHeightFor(borders + 50), borders + 48);
   EXPECT_GT(heights->Calls, 0);
   list->SetIntegralHeight(true);
-  list->SetHeight(asked);
-  EXPECT_EQ(list->Height(), asked);
+  list->SetHeight(borders + 50);
+  EXPECT_EQ(list->Height(), borders + 48);
   list->SetOnMeasureItem(TvlListBoxMeasureItemEvent());
   Free(heights);
 }

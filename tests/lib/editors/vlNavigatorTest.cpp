@@ -149,19 +149,20 @@ class TNavData : public TComponent, public IvlNavigator {
   IvlNavigator* Self_() { return this; }
 };
 
-// Runs a step from inside whatever message loop runs next once a new window
-// is active (a modal dialog), then presses keys there.
+// Answers the next dialog that becomes the active form with one key, from
+// inside its modal loop, and keeps the dialog's message text.
 class TDialogAnswer : public TObject {
   CL_CLASS(TDialogAnswer, TObject)
  public:
-  void Start(backend::THeadlessBackend* ADisplay, UINT AKey) {
+  void Start(backend::THeadlessBackend* ADisplay, UINT AKey, TForm* AHome) {
     FDisplay = ADisplay;
     FKey = AKey;
-    FBefore = GetActiveWindow();
+    FHome = AHome;
     FWnd = AllocateHWnd(TWndMethod(this, &TDialogAnswer::WndProc));
-    PostMessageW(FWnd, WM_USER, 0, 0);
+    Screen->SetOnActiveFormChange(TNotifyEvent(this, &TDialogAnswer::ActiveFormChanged));
   }
   void Destroy() override {
+    Screen->SetOnActiveFormChange(TNotifyEvent());
     if (FWnd) DeallocateHWnd(FWnd);
     inherited::Destroy();
   }
@@ -169,29 +170,26 @@ class TDialogAnswer : public TObject {
   Boolean Ran{};
 
  private:
-  void WndProc(TMessage& Message) {
-    if (Message.Msg != WM_USER) {
-      Message.Result = DefWindowProcW(FWnd, Message.Msg, Message.WParam, Message.LParam);
-      return;
-    }
-    HWND now = GetActiveWindow();
-    if (!(now && now != FBefore && IsWindowVisible(now) && IsWindowEnabled(now))) {
-      if (++FRounds < 20000) PostMessageW(FWnd, WM_USER, 0, 0);
-      return;
-    }
+  void ActiveFormChanged(TObject*) {
+    TForm* dialog = Screen->ActiveForm();
+    if (Ran || !dialog || dialog == FHome) return;
     Ran = true;
-    if (TForm* dialog = Screen->ActiveForm())
-      if (auto* text = Is<TControl>(dialog->FindComponent(u"Message"))
-                           ? static_cast<TControl*>(dialog->FindComponent(u"Message"))
-                           : nullptr)
-        Text = text->Caption();
-    FDisplay->KeyPress(FKey);
+    if (auto* text = Is<TControl>(dialog->FindComponent(u"Message"))
+                         ? static_cast<TControl*>(dialog->FindComponent(u"Message"))
+                         : nullptr)
+      Text = text->Caption();
+    PostMessageW(FWnd, WM_USER, 0, 0);
+  }
+  void WndProc(TMessage& Message) {
+    if (Message.Msg == WM_USER)
+      FDisplay->KeyPress(FKey);
+    else
+      Message.Result = DefWindowProcW(FWnd, Message.Msg, Message.WParam, Message.LParam);
   }
   backend::THeadlessBackend* FDisplay{};
   UINT FKey{};
-  HWND FBefore{};
+  TForm* FHome{};
   HWND FWnd{};
-  Integer FRounds{};
 };
 
 }  // namespace
@@ -387,7 +385,7 @@ TEST_F(NavigatorTest, ARefusedDeleteConfirmationKeepsTheRecord) {
   for (const TCase& c : {TCase{"refused", VK_ESCAPE, 30}, TCase{"accepted", VK_RETURN, 29}}) {
     SCOPED_TRACE(c.Name);
     TDialogAnswer* answer = New<TDialogAnswer>();
-    answer->Start(&Display, c.Key);
+    answer->Start(&Display, c.Key, Form);
     Press(NBDI_DELETE);
     Release(NBDI_DELETE);
     EXPECT_TRUE(answer->Ran);
@@ -434,7 +432,8 @@ TEST_F(NavigatorTest, ButtonsReportTheirChangesAndImages) {
       {"hint", [&] { next->SetHint(u"İleri"); }, {nckProperty}},
       {"same hint", [&] { next->SetHint(u"İleri"); }, {}},
       {"enabled", [&] { next->SetEnabled(false); }, {nckLayout}},
-      {"visible", [&] { next->SetVisible(false); }, {nckSize}},
+      // The relayout finds a narrower strip and asks the host for a new size.
+      {"visible", [&] { next->SetVisible(false); }, {nckSize, nckSize}},
       {"image of a hidden button", [&] { next->SetImageIndex(2); }, {nckLayout}},
       {"confirm delete", [&] { Host->ButtonSet->SetConfirmDelete(false); }, {nckProperty}},
   };
