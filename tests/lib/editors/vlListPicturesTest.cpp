@@ -10,6 +10,7 @@
 #include "lib/editors/vlListBox.h"
 #include "lib/editors/vlNavigator.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "tests/lib/editors/NavigatorHost.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 #include "tests/support/ReferencePictures.h"
 
@@ -17,89 +18,8 @@ namespace {
 
 constexpr int kScale = 2;
 
-// A navigator host: the strip at (2, 2), the mouse fed to it.
-class TPictureNavHost : public TCustomControl, public IvlNavigatorOwner {
-  CL_CLASS(TPictureNavHost, TCustomControl)
- public:
-  void Create(TComponent* AOwner) override {
-    inherited::Create(AOwner);
-    Look = New<TvlLookAndFeel>(static_cast<TPersistent*>(this));
-    Look->SetNativeStyle(false);
-    ButtonSet = New<TvlNavigatorControlButtons>(static_cast<IvlNavigatorOwner*>(this));
-    ViewInfo = New<TvlNavigatorViewInfo>(static_cast<IvlNavigatorOwner*>(this), true);
-  }
-  void Destroy() override {
-    FreeAndNil(ViewInfo);
-    FreeAndNil(ButtonSet);
-    FreeAndNil(Look);
-    inherited::Destroy();
-  }
-  void LayOut() {
-    Area = TRect{2, 2, 2, 24};
-    Integer w = 0, h = 22;
-    ViewInfo->CheckSize(w, h, false);
-    Area.Right = Area.Left + w;
-    ViewInfo->Calculate();
-    Invalidate();
-  }
-  void NotifyNavigatorChange(TvlNavigatorChangeKind) override { Invalidate(); }
-  void GetNavigatorArea(TRect& ABounds) override { ABounds = Area; }
-  TvlCustomNavigatorButtons* GetButtonSet() override { return ButtonSet; }
-  TCanvas* GetPaintCanvas() override { return Canvas(); }
-  TWinControl* GetHostControl() override { return this; }
-  Boolean IsHostFocused() override { return false; }
-  TvlLookAndFeel* GetHostLookAndFeel() override { return Look; }
-  TComponent* GetOwnerComponent() override { return this; }
-  Boolean HintsEnabled() override { return false; }
-  Boolean HasTabStop() override { return false; }
-  void RefreshButtonStates() override { ViewInfo->UpdateButtonsEnabled(); }
-  void RelayoutNavigator() override { ViewInfo->Relayout(); }
-
-  TvlLookAndFeel* Look{};
-  TvlNavigatorControlButtons* ButtonSet{};
-  TvlNavigatorViewInfo* ViewInfo{};
-  TRect Area{};
-
- protected:
-  void Paint() override {
-    Canvas()->Brush()->SetColor(clBtnFace);
-    Canvas()->FillRect(ClientRect());
-    ViewInfo->Paint();
-  }
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
-    inherited::MouseDown(Button, Shift, X, Y);
-    ViewInfo->MouseDown(X, Y);
-  }
-  void MouseMove(TShiftState Shift, Integer X, Integer Y) override {
-    inherited::MouseMove(Shift, X, Y);
-    ViewInfo->MouseMove(X, Y);
-  }
-};
-
-// Stands for a data source at its first record, nothing being edited.
-class TPictureNavData : public TComponent, public IvlNavigator {
-  CL_CLASS(TPictureNavData, TComponent)
- public:
-  Boolean IsAppendAllowed() override { return true; }
-  Boolean IsDeleteAllowed() override { return true; }
-  Boolean IsEditAllowed() override { return true; }
-  Boolean IsInsertAllowed() override { return true; }
-  Boolean IsDataActive() override { return true; }
-  Boolean IsAtFirstRecord() override { return true; }
-  Boolean HasSavedBookmark() override { return false; }
-  Boolean IsInEditState() override { return false; }
-  Boolean IsAtLastRecord() override { return false; }
-  void DropSavedBookmark() override {}
-  void ExecuteNavigatorAction(Integer) override {}
-  TvlNavigatorControlNotifier* GetControlNotifier() override { return nullptr; }
-  Boolean IsNavigatorSupported() override { return true; }
-  IvlNavigator* Self_() { return this; }
-};
-
 }  // namespace
 
-CL_IMPLEMENT_CLASS(TPictureNavHost)
-CL_IMPLEMENT_CLASS(TPictureNavData)
 
 namespace {
 
@@ -111,6 +31,25 @@ class ListPicturesTest : public controltest::ControlFixture {
     ControlFixture::SetUp();
     Form->SetColor(clBtnFace);
     Form->SetBounds(20, 20, 720, 420);
+  }
+  // A data source at its first record, nothing being edited.
+  TTestNavData* MakeData() {
+    TMemDataSet* ds = New<TMemDataSet>(static_cast<TComponent*>(Form));
+    ds->FieldDefs()->Add(u"Index", ftInteger);
+    ds->Open();
+    for (Integer i = 1; i <= 3; ++i) ds->AppendRecord({Variant(i)});
+    ds->First();
+    TTestNavData* data = New<TTestNavData>(static_cast<TComponent*>(Form));
+    data->DS = ds;
+    return data;
+  }
+  TTestNavHost* AddHost(int Top, int Width, TTestNavData* AData, TvlLookAndFeelKind AKind) {
+    TTestNavHost* host = Add<TTestNavHost>(6, Top, Width, 28);
+    host->Hints = false;
+    host->Background = clBtnFace;
+    host->LookAndFeel->SetKind(AKind);
+    host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(AData, &TTestNavData::Self_));
+    return host;
   }
   // The screen's pixels of a rectangle of the form, enlarged, against a reference.
   void ExpectRegion(const TRect& AFormRect, const std::string& AName) {
@@ -171,19 +110,17 @@ TEST_F(ListPicturesTest, ListBoxesInEachLook) {
 // Rows: flat, standard, ultra-flat, Office 2003. The program's nine buttons
 // at the first record (the first three disabled), Next hot and pressed.
 TEST_F(ListPicturesTest, NavigatorsInEachLook) {
-  TPictureNavData* data = New<TPictureNavData>(static_cast<TComponent*>(Form));
-  std::vector<TPictureNavHost*> hosts;
+  TTestNavData* data = MakeData();
+  std::vector<TTestNavHost*> hosts;
   for (int i = 0; i < 4; ++i) {
-    TPictureNavHost* host = Add<TPictureNavHost>(6, 6 + i * 30, 260, 28);
-    host->Look->SetKind(kKinds[i]);
-    host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(data, &TPictureNavData::Self_));
+    TTestNavHost* host = AddHost(6 + i * 30, 260, data, kKinds[i]);
     for (Integer b : {NBDI_INSERT, NBDI_DELETE, NBDI_EDIT, NBDI_POST, NBDI_CANCEL, NBDI_REFRESH})
       host->ButtonSet->Buttons(b)->SetVisible(false);
-    host->LayOut();
+    host->LayOut(22);
     hosts.push_back(host);
   }
   Pump();
-  for (TPictureNavHost* host : hosts) {
+  for (TTestNavHost* host : hosts) {
     const TRect next = host->ViewInfo->GetButtonViewInfoByButton(host->ButtonSet->Next())->Bounds;
     host->ViewInfo->MouseMove((next.Left + next.Right) / 2, (next.Top + next.Bottom) / 2);
     if (host == hosts[1]) host->ViewInfo->MouseDown((next.Left + next.Right) / 2, (next.Top + next.Bottom) / 2);
@@ -196,12 +133,9 @@ TEST_F(ListPicturesTest, NavigatorsInEachLook) {
 // All sixteen buttons in the standard look at the first record: First,
 // Prior page, Prior, Post, Cancel and Goto Bookmark disabled.
 TEST_F(ListPicturesTest, TheDefaultNavigatorGlyphs) {
-  TPictureNavHost* host = Add<TPictureNavHost>(6, 6, 400, 28);
-  host->Look->SetKind(lfStandard);
-  TPictureNavData* data = New<TPictureNavData>(static_cast<TComponent*>(Form));
-  host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(data, &TPictureNavData::Self_));
+  TTestNavHost* host = AddHost(6, 400, MakeData(), lfStandard);
   host->ButtonSet->Append()->SetVisible(true);
-  host->LayOut();
+  host->LayOut(22);
   ExpectRegion(TRect{0, 0, 6 + 400, 36}, "navigator_all_buttons");
 }
 

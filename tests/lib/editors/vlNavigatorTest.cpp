@@ -13,141 +13,12 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/Windows.h"
+#include "tests/lib/editors/NavigatorHost.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 namespace {
 
 using namespace win;
-
-// A control that shows a navigator in Area and feeds it the mouse, as the
-// grid's table view does.
-class TNavHost : public TCustomControl, public IvlNavigatorOwner {
-  CL_CLASS(TNavHost, TCustomControl)
- public:
-  void Create(TComponent* AOwner) override {
-    inherited::Create(AOwner);
-    LookAndFeel = New<TvlLookAndFeel>(static_cast<TPersistent*>(this));
-    LookAndFeel->SetNativeStyle(false);
-    LookAndFeel->SetKind(lfStandard);
-    ButtonSet = New<TvlNavigatorControlButtons>(static_cast<IvlNavigatorOwner*>(this));
-    ViewInfo = New<TvlNavigatorViewInfo>(static_cast<IvlNavigatorOwner*>(this), true);
-  }
-  void Destroy() override {
-    FreeAndNil(ViewInfo);
-    FreeAndNil(ButtonSet);
-    FreeAndNil(LookAndFeel);
-    inherited::Destroy();
-  }
-  // Lays the navigator out at its natural width and AHeight, from (2, 2).
-  void LayOut(Integer AHeight) {
-    Area = TRect{2, 2, 2, 2 + AHeight};
-    Integer w = 0, h = AHeight;
-    ViewInfo->CheckSize(w, h, false);
-    Area.Right = Area.Left + w;
-    ViewInfo->Calculate();
-    if (HandleAllocated()) Invalidate();
-  }
-  TPoint ButtonCentre(Integer ADefaultIndex) {
-    const TRect b = ViewInfo->GetButtonViewInfoByButton(ButtonSet->Buttons(ADefaultIndex))->Bounds;
-    return TPoint{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
-  }
-
-  void NotifyNavigatorChange(TvlNavigatorChangeKind AChange) override {
-    Changes.push_back(AChange);
-    if (HandleAllocated()) Invalidate();
-  }
-  void GetNavigatorArea(TRect& ABounds) override { ABounds = Area; }
-  TvlCustomNavigatorButtons* GetButtonSet() override { return ButtonSet; }
-  TCanvas* GetPaintCanvas() override { return Canvas(); }
-  TWinControl* GetHostControl() override { return this; }
-  Boolean IsHostFocused() override { return Focused(); }
-  TvlLookAndFeel* GetHostLookAndFeel() override { return LookAndFeel; }
-  TComponent* GetOwnerComponent() override { return this; }
-  Boolean HintsEnabled() override { return true; }
-  Boolean HasTabStop() override { return TabStop(); }
-  void RefreshButtonStates() override { ViewInfo->UpdateButtonsEnabled(); }
-  void RelayoutNavigator() override { ViewInfo->Relayout(); }
-
-  TvlLookAndFeel* LookAndFeel{};
-  TvlNavigatorControlButtons* ButtonSet{};
-  TvlNavigatorViewInfo* ViewInfo{};
-  TRect Area{};
-  std::vector<TvlNavigatorChangeKind> Changes;
-
- protected:
-  void Paint() override {
-    Canvas()->Brush()->SetColor(clWhite);
-    Canvas()->FillRect(ClientRect());
-    ViewInfo->Paint();
-  }
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
-    inherited::MouseDown(Button, Shift, X, Y);
-    if (Button == mbLeft) ViewInfo->MouseDown(X, Y);
-  }
-  void MouseMove(TShiftState Shift, Integer X, Integer Y) override {
-    inherited::MouseMove(Shift, X, Y);
-    ViewInfo->MouseMove(X, Y);
-  }
-  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
-    inherited::MouseUp(Button, Shift, X, Y);
-    if (Button == mbLeft) ViewInfo->MouseUp(X, Y);
-  }
-};
-
-// The navigator's view of a memory data set, as the grid gives it.
-class TNavData : public TComponent, public IvlNavigator {
-  CL_CLASS(TNavData, TComponent)
- public:
-  TMemDataSet* DS{};
-  Integer PageSize = 5;
-  Integer SavedRecNo = 0;
-  std::vector<Integer> Actions;
-  TvlNavigatorControlNotifier* Notifier{};
-
-  void Create(TComponent* AOwner) override {
-    inherited::Create(AOwner);
-    Notifier = New<TvlNavigatorControlNotifier>();
-  }
-  void Destroy() override {
-    FreeAndNil(Notifier);
-    inherited::Destroy();
-  }
-  Boolean Active() { return DS && DS->Active(); }
-  Boolean IsAppendAllowed() override { return Active() && DS->CanModify(); }
-  Boolean IsDeleteAllowed() override { return Active() && DS->CanModify() && DS->RecordCount() > 0; }
-  Boolean IsEditAllowed() override { return Active() && DS->CanModify(); }
-  Boolean IsInsertAllowed() override { return Active() && DS->CanModify(); }
-  Boolean IsDataActive() override { return Active(); }
-  Boolean IsAtFirstRecord() override { return DS->RecNo() <= 1; }
-  Boolean HasSavedBookmark() override { return SavedRecNo > 0; }
-  Boolean IsInEditState() override { return DS->State() == dsEdit || DS->State() == dsInsert; }
-  Boolean IsAtLastRecord() override { return DS->RecNo() >= DS->RecordCount(); }
-  void DropSavedBookmark() override { SavedRecNo = 0; }
-  void ExecuteNavigatorAction(Integer AButtonIndex) override {
-    Actions.push_back(AButtonIndex);
-    switch (AButtonIndex) {
-      case NBDI_FIRST: DS->First(); break;
-      case NBDI_PRIORPAGE: DS->MoveBy(-PageSize); break;
-      case NBDI_PRIOR: DS->Prior(); break;
-      case NBDI_NEXT: DS->Next(); break;
-      case NBDI_NEXTPAGE: DS->MoveBy(PageSize); break;
-      case NBDI_LAST: DS->Last(); break;
-      case NBDI_INSERT: DS->Insert(); break;
-      case NBDI_APPEND: DS->Append(); break;
-      case NBDI_DELETE: DS->Delete(); break;
-      case NBDI_EDIT: DS->Edit(); break;
-      case NBDI_POST: DS->Post(); break;
-      case NBDI_CANCEL: DS->Cancel(); break;
-      case NBDI_REFRESH: DS->Refresh(); break;
-      case NBDI_SAVEBOOKMARK: SavedRecNo = DS->RecNo(); break;
-      case NBDI_GOTOBOOKMARK: DS->SetRecNo(SavedRecNo); break;
-      default: break;
-    }
-  }
-  TvlNavigatorControlNotifier* GetControlNotifier() override { return Notifier; }
-  Boolean IsNavigatorSupported() override { return true; }
-  IvlNavigator* Self_() { return this; }
-};
 
 // Answers the next dialog that becomes the active form with one key, from
 // inside its modal loop, and keeps the dialog's message text.
@@ -194,8 +65,8 @@ class TDialogAnswer : public TObject {
 
 }  // namespace
 
-CL_IMPLEMENT_CLASS(TNavHost)
-CL_IMPLEMENT_CLASS(TNavData)
+CL_IMPLEMENT_CLASS(TTestNavHost)
+CL_IMPLEMENT_CLASS(TTestNavData)
 CL_IMPLEMENT_CLASS(TDialogAnswer)
 
 namespace {
@@ -209,10 +80,10 @@ class NavigatorTest : public controltest::ControlFixture {
     Meters->Open();
     for (Integer i = 1; i <= 30; ++i) Meters->AppendRecord({Variant(i)});
     Meters->First();
-    Data = New<TNavData>(static_cast<TComponent*>(Form));
+    Data = New<TTestNavData>(static_cast<TComponent*>(Form));
     Data->DS = Meters;
-    Host = Add<TNavHost>(10, 10, 360, 40);
-    Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TNavData::Self_));
+    Host = Add<TTestNavHost>(10, 10, 360, 40);
+    Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TTestNavData::Self_));
     Host->LayOut(22);
     Pump();
   }
@@ -243,8 +114,8 @@ class NavigatorTest : public controltest::ControlFixture {
   }
 
   TMemDataSet* Meters{};
-  TNavData* Data{};
-  TNavHost* Host{};
+  TTestNavData* Data{};
+  TTestNavHost* Host{};
 };
 
 TEST_F(NavigatorTest, TheLogGridsNineButtonsLieSideBySide) {
@@ -317,7 +188,7 @@ TEST_F(NavigatorTest, ButtonsFollowTheDataSetsState) {
   // Without a data source a click acts on nothing.
   Host->ButtonSet->ClickButton(NBDI_NEXT);
   EXPECT_TRUE(Data->Actions.size() == 1 && Data->Actions[0] == NBDI_SAVEBOOKMARK);
-  Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TNavData::Self_));
+  Host->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TTestNavData::Self_));
   Host->ButtonSet->ReleaseBookmark();
   EXPECT_FALSE(Data->HasSavedBookmark());
 }
@@ -477,8 +348,8 @@ TEST_F(NavigatorTest, ButtonsReportTheirChangesAndImages) {
 }
 
 TEST_F(NavigatorTest, TheNotifierRefreshesEveryListedHostOnce) {
-  TNavHost* second = Add<TNavHost>(10, 60, 360, 40);
-  second->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TNavData::Self_));
+  TTestNavHost* second = Add<TTestNavHost>(10, 60, 360, 40);
+  second->ButtonSet->SetOnGetControl(TvlNavigatorControlButtonsGetControl(Data, &TTestNavData::Self_));
   second->LayOut(22);
   Data->Notifier->AddNavigator(Host);
   Data->Notifier->AddNavigator(second);
@@ -486,7 +357,7 @@ TEST_F(NavigatorTest, TheNotifierRefreshesEveryListedHostOnce) {
   EXPECT_EQ(Data->Notifier->Count(), 2);
   Meters->Last();
   Data->Notifier->RefreshNavigatorButtons();
-  for (TNavHost* h : {Host, second})
+  for (TTestNavHost* h : {Host, second})
     EXPECT_FALSE(h->ViewInfo->GetButtonViewInfoByButton(h->ButtonSet->Next())->Enabled);
   Data->Notifier->RemoveNavigator(second);
   EXPECT_EQ(Data->Notifier->Count(), 1);
