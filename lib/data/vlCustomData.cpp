@@ -610,33 +610,56 @@ void TvlDataFilterValueList::Load(Integer AItemIndex, Boolean AInitSortByDisplay
     Boolean Filtered = AUseFilteredValues && DC->FilteredRecordCount() > 0;
     if (!Filtered) AUseFilteredValues = false;
     Integer N = Filtered ? DC->FilteredRecordCount() : DC->RecordCount();
-    std::vector<Variant> Values;
-    // The display texts are read for the values kept only (one per distinct
-    // value, of its first record), unless the list sorts by them.
-    struct TTexts {
+    // Numbers stored unchanged: ordered and made distinct by their keys, the
+    // values and texts read for the entries added only.
+    TLoadScratch& X = LoadScratch();
+    struct TKept {
       IvlDataController* DC;
+      TvlCustomDataField* Field;
       Integer Item;
-      std::vector<Integer> Records;
-    } Texts{DC, AItemIndex, {}};
-    Values.reserve(N);
-    Texts.Records.reserve(N);
-    for (Integer I = 0; I < N; ++I) {
-      Integer R = Filtered ? DC->GetRecordListRecordIndex(I) : I;
-      Variant V = DC->GetFilterDataValue(R, Field);
-      if (C->ValueIsNull(V)) {
-        Blanks = true;
-        continue;
+      const TvlIndexArray* Records;
+    } Kept{DC, Field, AItemIndex, &X.Records};
+    if (!SortByDisplayText() && DC->GetFilterNumberKeys(Field, Filtered, X.Keys, X.Records, Blanks)) {
+      AddNumberKeys(
+          X.Keys,
+          [](void* AContext, Integer AIndex) {
+            auto* K = static_cast<TKept*>(AContext);
+            return K->DC->GetFilterDataValue((*K->Records)[AIndex], K->Field);
+          },
+          [](void* AContext, Integer AIndex) {
+            auto* K = static_cast<TKept*>(AContext);
+            return K->DC->GetFilterValueDisplayText((*K->Records)[AIndex], K->Item);
+          },
+          &Kept);
+    } else {
+      std::vector<Variant> Values;
+      // The display texts are read for the values kept only (one per distinct
+      // value, of its first record), unless the list sorts by them.
+      struct TTexts {
+        IvlDataController* DC;
+        Integer Item;
+        std::vector<Integer> Records;
+      } Texts{DC, AItemIndex, {}};
+      Values.reserve(N);
+      Texts.Records.reserve(N);
+      for (Integer I = 0; I < N; ++I) {
+        Integer R = Filtered ? DC->GetRecordListRecordIndex(I) : I;
+        Variant V = DC->GetFilterDataValue(R, Field);
+        if (C->ValueIsNull(V)) {
+          Blanks = true;
+          continue;
+        }
+        Values.push_back(std::move(V));
+        Texts.Records.push_back(R);
       }
-      Values.push_back(std::move(V));
-      Texts.Records.push_back(R);
+      AddValues(
+          Values,
+          [](void* AContext, Integer AIndex) {
+            auto* T = static_cast<TTexts*>(AContext);
+            return T->DC->GetFilterValueDisplayText(T->Records[AIndex], T->Item);
+          },
+          &Texts);
     }
-    AddValues(
-        Values,
-        [](void* AContext, Integer AIndex) {
-          auto* T = static_cast<TTexts*>(AContext);
-          return T->DC->GetFilterValueDisplayText(T->Records[AIndex], T->Item);
-        },
-        &Texts);
   }
   if (Blanks) Add(fviBlanks, Null(), vlGetFilterResString(vlSFilterBoxBlanksCaption), false);
   TvlFilterCriteriaItem* Leaf = Field && Field->Item() ? C->FindItemByItemLink(Field->Item()) : nullptr;

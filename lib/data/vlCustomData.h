@@ -47,6 +47,16 @@ class IvlDataController {
   virtual String GetFilterItemFieldCaption(TObject* AItem) = 0;
   virtual String GetFilterItemFieldName(TObject* AItem) = 0;
   virtual String GetFilterValueDisplayText(Integer ARecordIndex, Integer AItemIndex) = 0;
+  // For a filter value list: the order keys (vlIntegerOrderKey,
+  // vlFloatOrderKey) of the field's filter values of every record, or with
+  // AFiltered of the filtered records in their order, each with its record,
+  // blanks left out (ABlanks set when there is one), read straight from the
+  // storage; False when the field's filter values are not numbers of one
+  // kind stored unchanged (they are then read one by one).
+  virtual Boolean GetFilterNumberKeys(TvlCustomDataField* AField, Boolean AFiltered, TvlKeyArray& AKeys,
+                                      TvlIndexArray& ARecords, Boolean& ABlanks) {
+    return false;
+  }
   virtual Integer GetItemID(TObject* AItem) = 0;
   virtual String GetItemName(TObject* AItem) = 0;
   virtual TObject* GetItemByID(Integer AID) = 0;

@@ -418,8 +418,8 @@ class TvlDBDataController : public TvlCustomDataController {
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   // Lookup and several-name fields group by their sub-fields' values.
   Variant GetGroupValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
-  // Fields made of several data-set fields filter by their joined values, not by stored text.
-  TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField) override;
+  // Fields made of several data-set fields filter by their joined values, not by stored ones.
+  TvlValueDef* GetFilterValueDef(TvlCustomDataField* AField) override;
   String GetFilterItemFieldName(TObject* AItem) override;
   void Assign(TPersistent* Source) override;
 

@@ -400,10 +400,10 @@ Variant TvlDBDataController::GetGroupValue(Integer ARecordIndex, TvlCustomDataFi
   return ValuesOf(Values);
 }
 
-TvlValueDef* TvlDBDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+TvlValueDef* TvlDBDataController::GetFilterValueDef(TvlCustomDataField* AField) {
   auto* F = dynamic_cast<TvlDBDataField*>(AField);
   if (F && F->FieldCount() != 0) return nullptr;
-  return inherited::GetFilterTextValueDef(AField);
+  return inherited::GetFilterValueDef(AField);
 }
 
 String TvlDBDataController::GetFilterItemFieldName(TObject* AItem) {

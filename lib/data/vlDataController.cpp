@@ -4,6 +4,7 @@
 #include "lib/data/vlDataController.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "lib/data/vlDataConsts.h"
 #include "lib/data/vlDataControllerKeys.h"
@@ -676,12 +677,86 @@ Variant TvlCustomDataController::GetFilterDataValue(Integer ARecordIndex, TvlCus
   return GetValue(ARecordIndex, AField);
 }
 
-TvlValueDef* TvlCustomDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+TvlValueDef* TvlCustomDataController::GetFilterValueDef(TvlCustomDataField* AField) {
   if ((IsProviderMode() || IsGridMode()) && !AField->IsInternal()) return nullptr;
-  TvlValueDef* Def = AField->ValueDef();
+  return AField->ValueDef();
+}
+
+TvlValueDef* TvlCustomDataController::GetFilterTextValueDef(TvlCustomDataField* AField) {
+  TvlValueDef* Def = GetFilterValueDef(AField);
   if (!Def) return nullptr;
   const TvlValueTypeClass T = Def->ValueTypeClass();
   return T == ClassOf<TvlStringValueType>() || T == ClassOf<TvlWideStringValueType>() ? Def : nullptr;
+}
+
+namespace {
+
+// The order keys of one number slot of the given records (AList, or every
+// stored record when nil), blanks left out.
+template <class TSlot, class F>
+void ReadOrderKeys(TvlDataStorage* S, Integer AOffset, Integer N, const Integer* AList, TvlKeyArray& AKeys,
+                   TvlIndexArray& ARecords, Boolean& ABlanks, F AKeyOf) {
+  AKeys.resize(static_cast<size_t>(N));
+  ARecords.resize(static_cast<size_t>(N));
+  UInt64* K = AKeys.data();
+  Integer* Rs = ARecords.data();
+  size_t Out = 0;
+  for (Integer I = 0; I < N; ++I) {
+    const Integer R = AList ? AList[I] : I;
+    const Byte* B = S->StoredBuffer(R);
+    if (!B || !B[AOffset]) {
+      ABlanks = true;
+      continue;
+    }
+    TSlot V;
+    std::memcpy(&V, B + AOffset + 1, sizeof V);
+    K[Out] = AKeyOf(V);
+    Rs[Out++] = R;
+  }
+  AKeys.resize(Out);
+  ARecords.resize(Out);
+}
+
+}  // namespace
+
+Boolean TvlCustomDataController::GetFilterNumberKeys(TvlCustomDataField* AField, Boolean AFiltered,
+                                                     TvlKeyArray& AKeys, TvlIndexArray& ARecords,
+                                                     Boolean& ABlanks) {
+  TvlValueDef* Def = AField ? GetFilterValueDef(AField) : nullptr;
+  if (!Def) return false;
+  TvlDataStorage* S = FDataStorage;
+  const Integer Off = S->StoredSlotOffset(Def);
+  if (Off < 0) return false;
+  const Integer N = AFiltered ? FilteredRecordCount() : RecordCount();
+  if (N < 0 || (!AFiltered && N > S->RecordCount())) return false;
+  TvlIndexArray Filtered;
+  if (AFiltered) {
+    Filtered.resize(static_cast<size_t>(N));
+    for (Integer I = 0; I < N; ++I) {
+      Filtered[I] = GetRecordListRecordIndex(I);
+      if (Filtered[I] < 0 || Filtered[I] >= S->RecordCount()) return false;
+    }
+  }
+  const Integer* List = AFiltered ? Filtered.data() : nullptr;
+  const TvlValueTypeClass T = Def->ValueTypeClass();
+  auto Int = [](auto V) { return vlIntegerOrderKey(Int64(V)); };
+  if (T == ClassOf<TvlIntegerValueType>())
+    ReadOrderKeys<Integer>(S, Off, N, List, AKeys, ARecords, ABlanks, Int);
+  else if (T == ClassOf<TvlSmallintValueType>())
+    ReadOrderKeys<SmallInt>(S, Off, N, List, AKeys, ARecords, ABlanks, Int);
+  else if (T == ClassOf<TvlWordValueType>())
+    ReadOrderKeys<Word>(S, Off, N, List, AKeys, ARecords, ABlanks, Int);
+  else if (T == ClassOf<TvlLargeIntValueType>())
+    ReadOrderKeys<Int64>(S, Off, N, List, AKeys, ARecords, ABlanks, Int);
+  else if (T == ClassOf<TvlBooleanValueType>())
+    // True = -1, as the variants compare it.
+    ReadOrderKeys<Byte>(S, Off, N, List, AKeys, ARecords, ABlanks,
+                        [](Byte V) { return vlIntegerOrderKey(V != 0 ? -1 : 0); });
+  else if (T == ClassOf<TvlFloatValueType>() || T == ClassOf<TvlDateTimeValueType>())
+    ReadOrderKeys<Double>(S, Off, N, List, AKeys, ARecords, ABlanks, [](Double V) { return vlFloatOrderKey(V); });
+  else
+    return false;
+  return true;
 }
 
 Variant TvlCustomDataController::GetValue(Integer ARecordIndex, Integer AItemIndex) {

@@ -1375,12 +1375,18 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   Variant GetValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
   String GetDisplayText(Integer ARecordIndex, TvlCustomDataField* AField) override;
   Variant GetFilterDataValue(Integer ARecordIndex, TvlCustomDataField* AField) override;
-  // The stored text definition whose values GetFilterDataValue gives for the
-  // field, unchanged, for every record; nil when it gives anything else.
-  // The filter then matches LIKE conditions on the stored texts. A
+  // The stored definition whose values GetFilterDataValue gives for the
+  // field, unchanged, for every record; nil when it gives anything else. A
   // descendant that overrides GetFilterDataValue or GetValue answers nil for
   // the fields whose values it changes.
-  virtual TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField);
+  virtual TvlValueDef* GetFilterValueDef(TvlCustomDataField* AField);
+  // The same when it holds texts: the filter then matches LIKE conditions on
+  // the stored texts.
+  TvlValueDef* GetFilterTextValueDef(TvlCustomDataField* AField);
+  // Number definitions of GetFilterValueDef: their order keys are read
+  // straight from the record buffers.
+  Boolean GetFilterNumberKeys(TvlCustomDataField* AField, Boolean AFiltered, TvlKeyArray& AKeys,
+                              TvlIndexArray& ARecords, Boolean& ABlanks) override;
   String GetFilterItemFieldCaption(TObject* AItem) override { return u""; }
   String GetFilterItemFieldName(TObject* AItem) override { return GetFilterItemFieldCaption(AItem); }
   String GetFilterValueDisplayText(Integer ARecordIndex, Integer AItemIndex) override {

@@ -724,17 +724,10 @@ Integer OrderFloat(Double A, Double B) {
   return Order3(A, B);
 }
 
-// A plain number key as an unsigned number of the same order: the sign bit
-// flipped for integers; for floats every NaN lowest (OrderFloat), -0 as 0,
-// negative numbers with all bits flipped.
-UInt64 OrderedKey(Int64 V) { return static_cast<UInt64>(V) ^ (UInt64(1) << 63); }
-UInt64 OrderedKey(Double V) {
-  if (std::isnan(V)) return 0;
-  if (V == 0) V = 0;
-  UInt64 B;
-  std::memcpy(&B, &V, sizeof B);
-  return (B >> 63) ? ~B : B | (UInt64(1) << 63);
-}
+// A plain number key as an unsigned number of the same order (for floats
+// every NaN lowest, as OrderFloat orders them, and -0 as 0).
+UInt64 OrderedKey(Int64 V) { return vlIntegerOrderKey(V); }
+UInt64 OrderedKey(Double V) { return vlFloatOrderKey(V); }
 
 // The first ACount entries of AList are its sorted records; the Null
 // records go after them descending, before them ascending, in record order.

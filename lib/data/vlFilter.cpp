@@ -1,8 +1,12 @@
 #include "lib/data/vlFilter.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <memory>
 #include <numeric>
 
@@ -813,13 +817,23 @@ void TvlFilterValueList::Add(TvlFilterValueItemKind AKind, const Variant& AValue
   }
 }
 
-namespace {
+void* vlAllocateScratch(size_t ABytes) {
+  constexpr size_t kHugePage = size_t(2) << 20;
+  void* P;
+  if (ABytes >= kHugePage) {
+    const size_t Bytes = (ABytes + kHugePage - 1) / kHugePage * kHugePage;
+    P = std::aligned_alloc(kHugePage, Bytes);
+    if (P) ::madvise(P, Bytes, MADV_HUGEPAGE);
+  } else {
+    P = std::malloc(ABytes ? ABytes : 1);
+  }
+  if (!P) throw std::bad_alloc();
+  return P;
+}
 
-// A number as an unsigned number of the same order: integers (Boolean as
-// -1) by value, doubles by value with every NaN lowest and -0 as 0, as the
-// variant comparison orders them.
-UInt64 IntegerOrderKey(Int64 V) { return static_cast<UInt64>(V) ^ (UInt64(1) << 63); }
-UInt64 FloatOrderKey(Double V) {
+void vlFreeScratch(void* P) noexcept { std::free(P); }
+
+UInt64 vlFloatOrderKey(Double V) {
   if (std::isnan(V)) return 0;
   if (V == 0) V = 0;
   UInt64 B;
@@ -827,18 +841,42 @@ UInt64 FloatOrderKey(Double V) {
   return (B >> 63) ? ~B : B | (UInt64(1) << 63);
 }
 
-// Sorts words by the bits above the low 32 (which hold an index), 8 bits a
-// pass, least significant first; each pass is stable, so equal keys keep
-// the index order.
-void SortByHighBits(std::vector<UInt64>& A, Integer AKeyBits) {
-  // Every digit's counts in one pass; digits equal everywhere are skipped.
-  const size_t N = A.size();
-  std::vector<size_t> Counts(4 * 256, 0);
-  for (UInt64 V : A)
-    for (Integer D = 0; D * 8 < AKeyBits; ++D) ++Counts[D * 256 + ((V >> (32 + 8 * D)) & 0xFF)];
-  std::vector<UInt64> Tmp(N);
-  for (Integer D = 0; D * 8 < AKeyBits; ++D) {
-    size_t* C = Counts.data() + D * 256;
+namespace {
+
+// The index of the first arrival of each distinct key, in key order: a
+// stable LSD radix sort of (key, index) words, 8 bits a pass (every
+// digit's counts taken in one pass, digits equal everywhere skipped), and
+// the first of each run. APacked and ATmp are scratch.
+void FirstOfEachKey(const TvlKeyArray& AKeys, std::vector<Integer>& AKept, TvlKeyArray& APacked, TvlKeyArray& ATmp) {
+  const size_t N = AKeys.size();
+  AKept.clear();
+  if (N == 0) return;
+  const auto [MinIt, MaxIt] = std::minmax_element(AKeys.begin(), AKeys.end());
+  const UInt64 Min = *MinIt, Spread = *MaxIt - Min;
+  if (Spread > UINT32_MAX || N > UINT32_MAX) {
+    std::vector<Integer> Order(N);
+    std::iota(Order.begin(), Order.end(), 0);
+    std::sort(Order.begin(), Order.end(),
+              [&](Integer A, Integer B) { return AKeys[A] != AKeys[B] ? AKeys[A] < AKeys[B] : A < B; });
+    for (size_t P = 0; P < N; ++P)
+      if (P == 0 || AKeys[Order[P]] != AKeys[Order[P - 1]]) AKept.push_back(Order[P]);
+    return;
+  }
+  APacked.resize(N);
+  ATmp.resize(N);
+  size_t Counts[4][256] = {};
+  const UInt64* K = AKeys.data();
+  UInt64* P = APacked.data();
+  for (size_t I = 0; I < N; ++I) {
+    const UInt64 D = K[I] - Min;
+    ++Counts[0][D & 0xFF];
+    ++Counts[1][(D >> 8) & 0xFF];
+    ++Counts[2][(D >> 16) & 0xFF];
+    ++Counts[3][(D >> 24) & 0xFF];
+    P[I] = (D << 32) | I;
+  }
+  for (Integer Digit = 0; Digit < 4; ++Digit) {
+    size_t* C = Counts[Digit];
     if (std::find(C, C + 256, N) != C + 256) continue;
     size_t Sum = 0;
     for (Integer X = 0; X < 256; ++X) {
@@ -846,24 +884,30 @@ void SortByHighBits(std::vector<UInt64>& A, Integer AKeyBits) {
       C[X] = Sum;
       Sum += Here;
     }
-    const Integer Shift = 32 + 8 * D;
-    for (UInt64 V : A) Tmp[C[(V >> Shift) & 0xFF]++] = V;
-    A.swap(Tmp);
+    const Integer Shift = 32 + 8 * Digit;
+    const UInt64* From = APacked.data();
+    UInt64* To = ATmp.data();
+    for (size_t I = 0; I < N; ++I) To[C[(From[I] >> Shift) & 0xFF]++] = From[I];
+    APacked.swap(ATmp);
+  }
+  P = APacked.data();
+  UInt64 Prev = ~UInt64(0);
+  for (size_t I = 0; I < N; ++I) {
+    const UInt64 Key = P[I] >> 32;
+    if (Key != Prev) AKept.push_back(static_cast<Integer>(P[I] & UINT32_MAX));
+    Prev = Key;
   }
 }
 
-// When every value is an integer kind, or every value a float or date, the
-// index of the first arrival of each distinct value in value order (what a
-// stable sort by the variant comparison and the first of each run give);
-// False for any other mix.
-Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<Variant>& AValues,
-                              std::vector<Integer>& AKept) {
-  const size_t N = AValues.size();
-  if (N == 0 || N > UINT32_MAX) return false;
-  std::vector<UInt64> Keys(N);
+// The order keys of values that are all of an integer kind, or all floats,
+// dates or currencies (as the criteria's PrepareCompareValue gives them:
+// currencies as doubles); False for any other mix. AValueAt(i) gives value i.
+template <class F>
+Boolean NumberOrderKeys(size_t N, F AValueAt, TvlKeyArray& AKeys) {
+  AKeys.resize(N);
   Integer Kind = 0;  // 1 integers, 2 floats
   for (size_t I = 0; I < N; ++I) {
-    const Variant V = ACriteria->PrepareCompareValue(AValues[I]);
+    const Variant& V = AValueAt(I);
     Integer K;
     switch (VarType(V)) {
       case varSmallint:
@@ -874,17 +918,18 @@ Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<Va
       case varLongWord:
       case varInt64:
         K = 1;
-        Keys[I] = IntegerOrderKey(V.AsInt64());
+        AKeys[I] = vlIntegerOrderKey(V.AsInt64());
         break;
       case varBoolean:
         K = 1;
-        Keys[I] = IntegerOrderKey(V.AsBoolean() ? -1 : 0);
+        AKeys[I] = vlIntegerOrderKey(V.AsBoolean() ? -1 : 0);
         break;
       case varSingle:
       case varDouble:
       case varDate:
+      case varCurrency:
         K = 2;
-        Keys[I] = FloatOrderKey(V.AsDouble());
+        AKeys[I] = vlFloatOrderKey(V.AsDouble());
         break;
       default:
         return false;
@@ -892,30 +937,26 @@ Boolean KeepFirstOfEachNumber(TvlFilterCriteria* ACriteria, const std::vector<Va
     if (Kind != 0 && K != Kind) return false;
     Kind = K;
   }
-  const auto [MinIt, MaxIt] = std::minmax_element(Keys.begin(), Keys.end());
-  const UInt64 Min = *MinIt, Spread = *MaxIt - Min;
-  AKept.clear();
-  if (Spread <= UINT32_MAX) {
-    std::vector<UInt64>& Packed = Keys;
-    for (size_t I = 0; I < N; ++I) Packed[I] = ((Keys[I] - Min) << 32) | I;
-    Integer Bits = 0;
-    while (Bits < 32 && (Spread >> Bits) != 0) Bits += 8;
-    SortByHighBits(Packed, Bits);
-    for (size_t P = 0; P < N; ++P)
-      if (P == 0 || (Packed[P] >> 32) != (Packed[P - 1] >> 32)) AKept.push_back(static_cast<Integer>(Packed[P] & UINT32_MAX));
-    return true;
-  }
-  std::vector<Integer> Order(N);
-  std::iota(Order.begin(), Order.end(), 0);
-  std::sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Keys[A] != Keys[B] ? Keys[A] < Keys[B] : A < B; });
-  for (size_t P = 0; P < N; ++P)
-    if (P == 0 || Keys[Order[P]] != Keys[Order[P - 1]]) AKept.push_back(Order[P]);
   return true;
 }
 
 }  // namespace
 
 void TvlFilterValueList::AddValues(std::vector<TvlFilterValueItem>& AItems) {
+  if (!FSortByDisplayText &&
+      NumberOrderKeys(AItems.size(), [&](size_t I) -> const Variant& { return AItems[I].Value; }, FScratch.Keys)) {
+    // Each candidate's value and text are taken (moved) once, when added.
+    AddNumberKeys(
+        FScratch.Keys,
+        [](void* AContext, Integer AIndex) {
+          return std::move((*static_cast<std::vector<TvlFilterValueItem>*>(AContext))[AIndex].Value);
+        },
+        [](void* AContext, Integer AIndex) {
+          return std::move((*static_cast<std::vector<TvlFilterValueItem>*>(AContext))[AIndex].DisplayText);
+        },
+        &AItems);
+    return;
+  }
   std::vector<Variant> Values(AItems.size());
   for (size_t I = 0; I < AItems.size(); ++I) Values[I] = std::move(AItems[I].Value);
   AddValues(
@@ -930,20 +971,35 @@ void TvlFilterValueList::AddValues(std::vector<Variant>& AValues, TValueTextFunc
   // sorted insertion one by one keeps.
   const Integer N = static_cast<Integer>(AValues.size());
   const Boolean ByText = FSortByDisplayText;
-  std::vector<String> Display;
-  if (ByText) {
-    Display.resize(N);
-    for (Integer I = 0; I < N; ++I) Display[I] = ATextOf(AContext, I);
+  struct TContext {
+    std::vector<Variant>* Values;
+    TValueTextFunc TextOf;
+    void* Context;
+    std::vector<String> Display;
+  } X{&AValues, ATextOf, AContext, {}};
+  auto ValueOf = [](void* C, Integer I) { return std::move((*static_cast<TContext*>(C)->Values)[I]); };
+  auto TextOf = [](void* C, Integer I) {
+    auto* T = static_cast<TContext*>(C);
+    return T->Display.empty() ? T->TextOf(T->Context, I) : T->Display[I];
+  };
+  if (!ByText &&
+      NumberOrderKeys(AValues.size(), [&](size_t I) -> const Variant& { return AValues[I]; }, FScratch.Keys)) {
+    FirstOfEachKey(FScratch.Keys, FScratch.Kept, FScratch.Packed, FScratch.Tmp);
+    AddFirstArrivals(FScratch.Kept, ValueOf, TextOf, &X);
+    return;
   }
-  auto TextOf = [&](Integer I) { return ByText ? Display[I] : ATextOf(AContext, I); };
+  if (ByText) {
+    X.Display.resize(N);
+    for (Integer I = 0; I < N; ++I) X.Display[I] = ATextOf(AContext, I);
+  }
   const Boolean Upper = FCriteria->Options().Contains(fcoCaseInsensitive);
-  std::vector<Integer> Order;
-  std::vector<Variant> Prepared;
   std::vector<String> Texts;
   if (ByText) {
     Texts.resize(N);
-    for (Integer I = 0; I < N; ++I) Texts[I] = Upper ? AnsiUpperCase(Display[I]) : Display[I];
+    for (Integer I = 0; I < N; ++I) Texts[I] = Upper ? AnsiUpperCase(X.Display[I]) : X.Display[I];
   }
+  std::vector<Variant> Prepared(N);
+  for (Integer I = 0; I < N; ++I) Prepared[I] = FCriteria->PrepareCompareValue(AValues[I]);
   auto Compare = [&](Integer A, Integer B) {
     if (ByText) {
       Integer R = AnsiCompareStr(Texts[A], Texts[B]);
@@ -951,38 +1007,67 @@ void TvlFilterValueList::AddValues(std::vector<Variant>& AValues, TValueTextFunc
     }
     return vlCompareVariants(Prepared[A], Prepared[B]);
   };
-  std::vector<Integer> Kept;
-  if (ByText || !KeepFirstOfEachNumber(FCriteria, AValues, Kept)) {
-    Kept.clear();
-    Order.resize(N);
-    Prepared.resize(N);
-    std::iota(Order.begin(), Order.end(), 0);
-    for (Integer I = 0; I < N; ++I) Prepared[I] = FCriteria->PrepareCompareValue(AValues[I]);
-    std::stable_sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Compare(A, B) < 0; });
-    for (Integer I : Order)
-      if (Kept.empty() || Compare(Kept.back(), I) != 0) Kept.push_back(I);
+  std::vector<Integer> Order(N);
+  std::iota(Order.begin(), Order.end(), 0);
+  std::stable_sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return Compare(A, B) < 0; });
+  std::vector<Integer>& Kept = FScratch.Kept;
+  Kept.clear();
+  for (Integer I : Order)
+    if (Kept.empty() || Compare(Kept.back(), I) != 0) Kept.push_back(I);
+  AddFirstArrivals(Kept, ValueOf, TextOf, &X);
+}
+
+void TvlFilterValueList::AddNumberKeys(const TvlKeyArray& AKeys, TValueFunc AValueOf, TValueTextFunc ATextOf,
+                                       void* AContext) {
+  FirstOfEachKey(AKeys, FScratch.Kept, FScratch.Packed, FScratch.Tmp);
+  AddFirstArrivals(FScratch.Kept, AValueOf, ATextOf, AContext);
+}
+
+void TvlFilterValueList::AddFirstArrivals(const std::vector<Integer>& AKept, TValueFunc AValueOf,
+                                          TValueTextFunc ATextOf, void* AContext) {
+  // Entries already in the list (MRU entries included) win over new equal
+  // values; a list without any has nothing to look up.
+  const Boolean Lookup = GetMRUSeparatorIndex() >= 0 || GetStartValueIndex() < Count();
+  if (!Lookup && MaxCount() == 0) {
+    FItems.reserve(FItems.size() + AKept.size());
+    for (Integer I : AKept) FItems.push_back(TvlFilterValueItem{fviValue, AValueOf(AContext, I), ATextOf(AContext, I)});
+    return;
   }
-  // Values already in the list (MRU entries included) win over new equal ones.
-  std::vector<Integer> Fresh;
-  for (Integer I : Kept) {
+  std::vector<Integer>& Fresh = FScratch.Fresh;
+  std::vector<Variant> Values;
+  Values.reserve(AKept.size());
+  Fresh.clear();
+  for (Integer I : AKept) {
+    Variant V = AValueOf(AContext, I);
     Integer Index;
-    if (!Find(AValues[I], ByText ? Display[I] : String(), Index)) Fresh.push_back(I);
+    if (Lookup && Find(V, FSortByDisplayText ? ATextOf(AContext, I) : String(), Index)) continue;
+    Fresh.push_back(I);
+    Values.push_back(std::move(V));
   }
   if (MaxCount() != 0) {
-    Integer Room = std::max(0, MaxCount() - Count());
+    // Under a limit, the earliest arrivals only.
+    const Integer Room = std::max(0, MaxCount() - Count());
     if (static_cast<Integer>(Fresh.size()) > Room) {
       std::vector<Integer> ByArrival = Fresh;
       std::nth_element(ByArrival.begin(), ByArrival.begin() + Room, ByArrival.end());
-      Integer Limit = Room > 0 ? *std::max_element(ByArrival.begin(), ByArrival.begin() + Room) : -1;
-      std::erase_if(Fresh, [&](Integer I) { return I > Limit; });
+      const Integer Limit = Room > 0 ? *std::max_element(ByArrival.begin(), ByArrival.begin() + Room) : -1;
+      size_t Out = 0;
+      for (size_t K = 0; K < Fresh.size(); ++K)
+        if (Fresh[K] <= Limit) {
+          Fresh[Out] = Fresh[K];
+          Values[Out++] = std::move(Values[K]);
+        }
+      Fresh.resize(Out);
+      Values.resize(Out);
     }
   }
   if (GetStartValueIndex() == Count()) {
     FItems.reserve(FItems.size() + Fresh.size());
-    for (Integer I : Fresh) FItems.push_back(TvlFilterValueItem{fviValue, std::move(AValues[I]), TextOf(I)});
+    for (size_t K = 0; K < Fresh.size(); ++K)
+      FItems.push_back(TvlFilterValueItem{fviValue, std::move(Values[K]), ATextOf(AContext, Fresh[K])});
     return;
   }
-  for (Integer I : Fresh) Add(fviValue, AValues[I], TextOf(I), false);
+  for (size_t K = 0; K < Fresh.size(); ++K) Add(fviValue, Values[K], ATextOf(AContext, Fresh[K]), false);
 }
 
 void TvlFilterValueList::Clear() { FItems.clear(); }

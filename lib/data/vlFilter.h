@@ -420,6 +420,36 @@ struct TvlFilterValueItem {
   String DisplayText;
 };
 
+// Memory for scratch arrays: blocks of 2 MB and more are aligned to huge
+// pages and ask for them (one page fault a block instead of 512).
+void* vlAllocateScratch(size_t ABytes);
+void vlFreeScratch(void* P) noexcept;
+
+// An allocator whose resize leaves new elements unwritten: for arrays of
+// numbers that are written before they are read, kept between uses.
+template <class T>
+struct TvlScratchAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TvlScratchAllocator<U>;
+  };
+  TvlScratchAllocator() = default;
+  template <class U>
+  TvlScratchAllocator(const TvlScratchAllocator<U>&) noexcept {}
+  T* allocate(size_t N) { return static_cast<T*>(vlAllocateScratch(N * sizeof(T))); }
+  void deallocate(T* P, size_t) noexcept { vlFreeScratch(P); }
+  template <class U>
+  void construct(U* P) noexcept {
+    ::new (static_cast<void*>(P)) U;
+  }
+  template <class U, class... A>
+  void construct(U* P, A&&... AArgs) {
+    ::new (static_cast<void*>(P)) U(static_cast<A&&>(AArgs)...);
+  }
+};
+using TvlKeyArray = std::vector<UInt64, TvlScratchAllocator<UInt64>>;
+using TvlIndexArray = std::vector<Integer, TvlScratchAllocator<Integer>>;
+
 class TvlFilterValueList : public TObject {
   CL_CLASS(TvlFilterValueList, TObject)
  public:
@@ -457,13 +487,37 @@ class TvlFilterValueList : public TObject {
   // sorts by display text, else those of the entries added.
   using TValueTextFunc = String (*)(void* AContext, Integer AIndex);
   void AddValues(std::vector<Variant>& AValues, TValueTextFunc ATextOf, void* AContext);
+  // The same from the numbers' order keys (vlNumberOrderKey), one per
+  // candidate in arrival order, of values that all compare as numbers of
+  // one kind (not by display text): candidate i's value and text are asked
+  // for (AValueOf, ATextOf) only when it is added.
+  using TValueFunc = Variant (*)(void* AContext, Integer AIndex);
+  void AddNumberKeys(const TvlKeyArray& AKeys, TValueFunc AValueOf, TValueTextFunc ATextOf, void* AContext);
+  // Arrays kept between loads (a drop-down loads its list at every opening).
+  struct TLoadScratch {
+    TvlKeyArray Keys, Packed, Tmp;
+    TvlIndexArray Records;
+    std::vector<Integer> Kept, Fresh;
+  };
+  TLoadScratch& LoadScratch() { return FScratch; }
 
  private:
   Integer CompareItems(const TvlFilterValueItem& A, const TvlFilterValueItem& B);
+  // Of candidates in value order, each the first arrival of its value, adds
+  // those that sorted insertion one by one would keep.
+  void AddFirstArrivals(const std::vector<Integer>& AKept, TValueFunc AValueOf, TValueTextFunc ATextOf,
+                        void* AContext);
   TvlFilterCriteria* FCriteria{};
   std::vector<TvlFilterValueItem> FItems;
   Boolean FSortByDisplayText{};
+  TLoadScratch FScratch;
 };
+
+// A number as an unsigned number of the same order, as the variant
+// comparison orders numbers: integers (Boolean as -1) by value; doubles by
+// value with every NaN lowest and -0 as 0.
+inline UInt64 vlIntegerOrderKey(Int64 V) { return static_cast<UInt64>(V) ^ (UInt64(1) << 63); }
+UInt64 vlFloatOrderKey(Double V);
 
 using TvlFilterValueListClass = TClassOf<TvlFilterValueList>;
 

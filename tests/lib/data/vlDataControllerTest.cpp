@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,14 @@ TEST(DataControllerSorting, NumberKeysPackedOrNotKeepTheOrder) {
       {"integers, narrow", ClassOf<TvlIntegerValueType>(), {5, -3, Null(), 5, 0, -3, 7}},
       {"integers, full range", ClassOf<TvlIntegerValueType>(), {5, MaxInt, Null(), -MaxInt - 1, 0, 5, -3}},
       {"large integers", ClassOf<TvlLargeIntValueType>(), {Int64(0), INT64_MIN, Null(), INT64_MAX, Int64(-1), INT64_MIN}},
+      {"small integers", ClassOf<TvlSmallintValueType>(),
+       {SmallInt(5), SmallInt(-32768), Null(), SmallInt(32767), SmallInt(5), SmallInt(-1)}},
+      {"words", ClassOf<TvlWordValueType>(), {Word(65535), Word(0), Null(), Word(65535), Word(1)}},
+      {"currency", ClassOf<TvlCurrencyValueType>(),
+       {Variant(Currency::FromRaw(-5000)), Variant(Currency::FromRaw(900000000000000LL)), Null(),
+        Variant(Currency::FromRaw(-5000)), Variant(Currency::FromRaw(0))}},
+      {"dates", ClassOf<TvlDateTimeValueType>(),
+       {VarFromDateTime(46000.5), VarFromDateTime(-1.25), Null(), VarFromDateTime(46000.5), VarFromDateTime(0)}},
       {"floats, narrow", ClassOf<TvlFloatValueType>(), {1.0, 1.0000001, Null(), 1.0, 1.00000005, 1.0000001}},
       {"floats, wide", ClassOf<TvlFloatValueType>(),
        {1.5, -0.0, 0.0, NaN, -1e300, 1e300, Null(), 1.5, -Inf, Inf, NaN, -2.5, 0.0}},
@@ -538,6 +547,89 @@ TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
   Filter->AddItem(nullptr, F.DC->GetItemField(0), foLike, Variant(u"a%"), String());
   Filter->EndUpdate();
   EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 3, 4}));
+}
+
+// The value list of a number column, read straight from the storage, holds
+// exactly what adding each scanned record's value and text one by one
+// keeps: value order, the first record's text among equal values (-0 and
+// 0, NaNs), blanks left out, the limit, and with filtered values the
+// records in display order. One column type per row; currency takes the
+// general way.
+TEST(DataControllerFilter, NumberValueListsEqualOneByOneInsertion) {
+  TPointDecimals Point;
+  TFixture F;
+  const TvlValueTypeClass Types[] = {ClassOf<TvlIntegerValueType>(),  ClassOf<TvlSmallintValueType>(),
+                                     ClassOf<TvlWordValueType>(),     ClassOf<TvlLargeIntValueType>(),
+                                     ClassOf<TvlBooleanValueType>(),  ClassOf<TvlFloatValueType>(),
+                                     ClassOf<TvlDateTimeValueType>(), ClassOf<TvlCurrencyValueType>()};
+  for (TvlValueTypeClass T : Types) F.AddColumn(T);
+  const Double Floats[] = {0.0, -0.0, 1.5, -1.5, std::numeric_limits<Double>::quiet_NaN(),
+                           std::numeric_limits<Double>::infinity(), -std::numeric_limits<Double>::infinity(), 1e300};
+  const Int64 Ints[] = {0, 1, -1, 7, 32767, -32768, 65535, 2147483647, -2147483647 - 1, 9000000000000LL};
+  std::mt19937 Rng(33);
+  constexpr Integer kRecords = 400;
+  F.DC->BeginUpdate();
+  F.DC->SetRecordCount(kRecords);
+  for (Integer R = 0; R < kRecords; ++R)
+    for (Integer C = 0; C < static_cast<Integer>(std::size(Types)); ++C) {
+      if (Rng() % 9 == 0) continue;  // a blank
+      const Int64 I = Ints[Rng() % std::size(Ints)];
+      Variant V;
+      switch (C) {
+        case 1: V = Variant(static_cast<SmallInt>(I)); break;
+        case 2: V = Variant(static_cast<Word>(I)); break;
+        case 3: V = Variant(I); break;
+        case 4: V = Variant(Rng() % 2 == 0); break;
+        case 5: V = Variant(Floats[Rng() % std::size(Floats)]); break;
+        case 6: V = VarFromDateTime(46000 + static_cast<Double>(Rng() % 5) / 4); break;
+        case 7: V = Variant(Currency::FromRaw(static_cast<Int64>(Rng() % 7) * 2500)); break;
+        default: V = Variant(static_cast<Integer>(I)); break;
+      }
+      F.DC->SetValue(R, C, V);
+    }
+  F.DC->EndUpdate();
+  TvlDataFilterCriteria* Filter = F.DC->Filter();
+  std::unique_ptr<TvlDataFilterValueList, TObjectFree> L(Filter->CreateValueList());
+  struct TCase {
+    Boolean Filtered;
+    Integer Limit;
+  };
+  for (const TCase& Case : {TCase{false, 0}, TCase{false, 5}, TCase{true, 0}, TCase{true, 4}})
+    for (Integer C = 0; C < static_cast<Integer>(std::size(Types)); ++C) {
+      // Filtered: every other record by the first column's parity, sorted
+      // by the float column descending, so the scan follows display order.
+      Filter->BeginUpdate();
+      Filter->Clear();
+      Filter->SetMaxValueListCount(Case.Limit);
+      if (Case.Filtered)
+        Filter->AddItem(nullptr, F.DC->GetItemField(4), foEqual, Variant(true), String());
+      Filter->SetActive(Case.Filtered);
+      Filter->EndUpdate();
+      F.DC->ChangeSorting(5, Case.Filtered ? soDescending : soNone);
+      L->Load(C, false, Case.Filtered);
+
+      std::unique_ptr<TvlFilterValueList, TObjectFree> Want(New<TvlFilterValueList>(static_cast<TvlFilterCriteria*>(Filter)));
+      Want->Add(fviAll, Null(), u"(All)", false);
+      Want->Add(fviCustom, Null(), u"(Custom...)", false);
+      const Integer N = Case.Filtered ? F.DC->FilteredRecordCount() : F.DC->RecordCount();
+      ASSERT_GT(N, 0);
+      for (Integer I = 0; I < N; ++I) {
+        const Integer R = Case.Filtered ? F.DC->GetRecordListRecordIndex(I) : I;
+        const Variant V = F.DC->GetValue(R, C);
+        if (!VarIsNull(V)) Want->Add(fviValue, V, F.DC->GetDisplayText(R, C), false);
+      }
+      const Integer Start = L->GetStartValueIndex(), WantStart = Want->GetStartValueIndex();
+      ASSERT_EQ(L->Count() - Start, Want->Count() - WantStart) << C << " " << Case.Filtered << " " << Case.Limit;
+      for (Integer I = 0; I < Want->Count() - WantStart; ++I) {
+        const TvlFilterValueItem& Got = L->Items(Start + I);
+        const TvlFilterValueItem& Exp = Want->Items(WantStart + I);
+        EXPECT_EQ(VarType(Got.Value), VarType(Exp.Value)) << C << " at " << I;
+        EXPECT_EQ(vlCompareVariants(Got.Value, Exp.Value), 0) << C << " at " << I;
+        EXPECT_EQ(Got.DisplayText, Exp.DisplayText) << C << " at " << I;
+      }
+      // The filter keeps only True in the Boolean column: no blanks there.
+      EXPECT_EQ(L->FindItemByKind(fviBlanks) >= 0, !(Case.Filtered && C == 4)) << C;
+    }
 }
 
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -719,11 +720,25 @@ TEST(vlFilterValueList, BatchEqualsOneByOne) {
       if (Round % 5 == 0) L->Add(fviMRU, Variant(3), u"c", false);
       if (Round % 7 == 0) L->Add(fviValue, Variant(5), u"E", false);
     }
+    // Values of one kind (numbers take the radix sort), or integers mixed
+    // with texts; equal values come with differing texts, so the first
+    // arrival's text shows.
+    const Integer Kind = static_cast<Integer>(Rng() % 6);
+    const Double Floats[] = {0.0, -0.0, 2.5, -2.5, std::numeric_limits<Double>::quiet_NaN(), 1e300, -1e300};
     std::vector<TvlFilterValueItem> Values;
     for (Integer I = 0, N = static_cast<Integer>(Rng() % 30); I < N; ++I) {
       Integer V = static_cast<Integer>(Rng() % 8);
       String Text(1, static_cast<Char>((Rng() % 2 ? u'a' : u'A') + Rng() % 4));
-      Values.push_back(TvlFilterValueItem{fviValue, Rng() % 3 ? Variant(V) : Variant(IntToStr(V)), Text});
+      Variant Value;
+      switch (Kind) {
+        case 1: Value = Variant(Int64(static_cast<Int64>(V) * (Rng() % 2 ? 1 : -1000000000000LL))); break;
+        case 2: Value = Variant(Floats[V % std::size(Floats)]); break;
+        case 3: Value = VarFromDateTime(46000 + V / 4.0); break;
+        case 4: Value = Variant(V % 2 == 0); break;
+        case 5: Value = Variant(Currency::FromRaw(V * 2500)); break;
+        default: Value = Rng() % 3 ? Variant(V) : Variant(IntToStr(V)); break;
+      }
+      Values.push_back(TvlFilterValueItem{fviValue, Value, Text});
     }
     for (const TvlFilterValueItem& V : Values) One->Add(fviValue, V.Value, V.DisplayText, false);
     Batch->AddValues(Values);

@@ -395,6 +395,33 @@ TEST(Strings, UpperCaseUnitsAreThoseOfAnsiUpperCase) {
   }
 }
 
+// Every code unit of the basic plane, alone and all in one text, against
+// AnsiUpperCase, under Turkish and English rules (the units below 0x800 come
+// from a table made once, the others from the case mapping).
+TEST(Strings, UpperCaseUnitsOfTheWholeBasicPlane) {
+  String All;
+  for (Cardinal C = 0; C <= 0xFFFF; ++C)
+    if (C < 0xD800 || C > 0xDFFF) All.push_back(static_cast<Char>(C));
+  for (TSystemLocale L : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
+    LocaleScope Scope(L);
+    const TAnsiUpperCaseUnits Upper;
+    Integer Wrong = 0;
+    for (Char C : All) {
+      const String One(1, C);
+      const String Want = AnsiUpperCase(One);
+      ASSERT_EQ(Want.size(), 1u);
+      if (Upper.At(One.data(), 1, 0) != Want[0] && ++Wrong <= 10)
+        ADD_FAILURE() << "U+" << std::hex << static_cast<Cardinal>(C) << " locale " << static_cast<int>(L);
+    }
+    const String Want = AnsiUpperCase(All);
+    ASSERT_EQ(Want.size(), All.size());
+    for (size_t I = 0; I < All.size(); ++I)
+      if (Upper.At(All.data(), All.size(), I) != Want[I] && ++Wrong <= 20)
+        ADD_FAILURE() << "in the text, U+" << std::hex << static_cast<Cardinal>(All[I]);
+    EXPECT_EQ(Wrong, 0);
+  }
+}
+
 // A builder writes the keys of AnsiCollationKey byte for byte, one after
 // another into one buffer, and so does a copy (which has its own collator,
 // for another thread); builders of both locales name different collations.
