@@ -34,6 +34,10 @@ void RunComSetupForm(TCustomComPort* ComPort) {
   for (TComComboBox* combo : combos) combo->SetComPort(ComPort);
   for (TComComboBox* combo : combos) combo->UpdateSettings();
   if (form->ShowModal() != mrOk) return;
+  // A port freed while the dialog was open (its owner closed from a timer
+  // or an event) has unlinked the combo boxes through their free
+  // notification: there is nothing left to apply.
+  if (form->Combo1->ComPort() != ComPort) return;
   ComPort->BeginUpdate();
   // The update ends also when a setting fails (a port that cannot open
   // under its new name), so that later changes still reach the port.

@@ -20,10 +20,12 @@
 #include "platform/classes/Streams.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win/FontMap.h"
+#include "platform/win/Comm.h"
 #include "platform/win/Windows.h"
 #include "serial/ComPortCtl.h"
 #include "serial/ComSetup.h"
@@ -563,6 +565,147 @@ TEST_F(ComSetupTest, OkKeepsAPortNameTheSystemDoesNotList) {
   ASSERT_TRUE(step.Ran());
   EXPECT_EQ(Port->Port(), u"COM99");
   EXPECT_EQ(Port->Parity()->Bits(), prSpace);
+}
+
+// --- The failing world --------------------------------------------------------------
+
+// The port freed while its dialog is open (its owner closed from a timer, say):
+// the combo boxes let it go, and neither OK nor Cancel touches it afterwards.
+TEST_F(ComSetupTest, APortFreedWhileItsDialogIsOpenIsNotTouched) {
+  for (const bool ok : {true, false}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    if (!Port) Port = New<TWatchedPort>(nullptr);
+    Port->SetPort(u"COM3");
+    Port->Open();
+    TComComboBox* parity = nullptr;
+    TDialogStep step([&](TComSetupFrm* dialog) {
+      PickWithMouse(dialog->Combo5, u"Odd");
+      parity = dialog->Combo5;
+      FreeAndNil(Port);
+      EXPECT_EQ(dialog->Combo1->ComPort(), nullptr);
+      EXPECT_EQ(parity->ComPort(), nullptr);
+      EXPECT_EQ(parity->ItemIndex(), 0);
+      ClickAt(ok ? dialog->Button1 : dialog->Button2, 10, 10);
+    });
+    TCustomComPort* const port = Port;
+    EXPECT_NO_THROW(RunComSetupForm(port));
+    EXPECT_TRUE(step.Ran());
+    EXPECT_EQ(Port, nullptr);
+  }
+  // the device was let go with the port
+  TComPort* other = New<TComPort>(nullptr);
+  other->SetPort(u"COM3");
+  EXPECT_NO_THROW(other->Open());
+  Free(other);
+}
+
+// A port whose device refuses a line setting: OK raises the port's error out
+// of ShowSetupDialog, the dialog is gone, and the port is out of its update
+// (a later accepted setting reaches the device at once).
+class TRefusingPort : public TComPort {
+  CL_CLASS(TRefusingPort, TComPort)
+ protected:
+  void ApplyLineSettings() override {
+    if (Connected() && Parity()->Bits() == prMark) throw EComPort::CreateNoWinCode(CError_SetStateFailed);
+    inherited::ApplyLineSettings();
+  }
+};
+CL_IMPLEMENT_CLASS(TRefusingPort)
+
+TEST_F(ComSetupTest, ASettingTheDeviceRefusesOnOkRaisesAndEndsTheUpdate) {
+  TRefusingPort* port = New<TRefusingPort>(nullptr);
+  Finally freePort([&] { Free(port); });
+  port->SetPort(u"COM4");
+  port->Open();
+  TDialogStep step([&](TComSetupFrm* dialog) {
+    PickWithMouse(dialog->Combo2, u"4800");
+    PickWithMouse(dialog->Combo5, u"Mark");
+    ClickAt(dialog->Button1, 10, 10);
+  });
+  EXPECT_THROW(port->ShowSetupDialog(), EComPort);
+  ASSERT_TRUE(step.Ran());
+  EXPECT_EQ(dynamic_cast<TComSetupFrm*>(Screen->ActiveForm()), nullptr);
+  for (Integer i = 0; i < Screen->FormCount(); ++i)
+    EXPECT_EQ(dynamic_cast<TComSetupFrm*>(Screen->Forms(i)), nullptr) << "the dialog was not freed";
+  EXPECT_TRUE(port->Connected());
+  port->Parity()->SetBits(prEven);
+  EXPECT_EQ(LineOf(port).Parity, 2);
+  EXPECT_EQ(LineOf(port).BaudRate, 4800u);
+}
+
+// The dialog opened a second time shows what the first one applied; opened
+// again from inside the first, each applies its own operator's picks.
+TEST_F(ComSetupTest, TheDialogOpenedTwice) {
+  Port->Open();
+  {
+    TDialogStep step([&](TComSetupFrm* dialog) {
+      PickWithMouse(dialog->Combo3, u"6");
+      ClickAt(dialog->Button1, 10, 10);
+    });
+    Port->ShowSetupDialog();
+    ASSERT_TRUE(step.Ran());
+  }
+  EXPECT_EQ(Port->DataBits(), dbSix);
+  {
+    TDialogStep step([&](TComSetupFrm* dialog) {
+      EXPECT_EQ(dialog->Combo3->Text(), u"6");
+      // a second dialog over the first: its OK applies the baud rate
+      TComSetupFrm* outer = dialog;
+      TDialogStep inner([&](TComSetupFrm* second) {
+        EXPECT_NE(second, outer);
+        PickWithMouse(second->Combo2, u"4800");
+        ClickAt(second->Button1, 10, 10);
+      });
+      Port->ShowSetupDialog();
+      EXPECT_TRUE(inner.Ran());
+      EXPECT_EQ(Port->BaudRate(), br4800);
+      EXPECT_EQ(Screen->ActiveForm(), outer);
+      ClickAt(outer->Button2, 10, 10);
+    });
+    Port->ShowSetupDialog();
+    ASSERT_TRUE(step.Ran());
+  }
+  EXPECT_EQ(Port->BaudRate(), br4800);
+  EXPECT_EQ(Port->DataBits(), dbSix);
+  EXPECT_EQ(LineOf(Port).BaudRate, 4800u);
+}
+
+// With the keyboard alone: the port combo box has the focus, Down picks the
+// next port and Enter is OK; Escape on a second opening changes nothing.
+TEST_F(ComSetupTest, TheDialogWithTheKeyboard) {
+  Port->Open();
+  {
+    TDialogStep step([&](TComSetupFrm* dialog) {
+      EXPECT_EQ(Screen->ActiveControl(), dialog->Combo1);
+      Key(win::VK_DOWN);
+      EXPECT_EQ(dialog->Combo1->Text(), u"COM4");
+      Key(win::VK_TAB);
+      Key(win::VK_DOWN);
+      EXPECT_EQ(dialog->Combo2->Text(), u"14400");
+      Key(win::VK_RETURN);
+    });
+    Port->ShowSetupDialog();
+    ASSERT_TRUE(step.Ran());
+  }
+  EXPECT_EQ(Port->Port(), u"COM4");
+  EXPECT_EQ(Port->BaudRate(), br14400);
+  EXPECT_EQ(LineOf(Port).BaudRate, 14400u);
+}
+
+// A port list the system cannot read: the dialog cannot be made and says so
+// with the port's error (wrapped by the form reader); nothing is left behind.
+TEST_F(ComSetupTest, AnUnreadablePortListRaisesThePortsError) {
+  win::UnregisterSerialCommProvider();
+  Finally reRegister([] { win::RegisterSerialCommProvider(); });
+  try {
+    Port->ShowSetupDialog();
+    ADD_FAILURE() << "the dialog opened";
+  } catch (const Exception& E) {
+    EXPECT_NE(UTF16ToUTF8(E.Message()).find("Registry error"), std::string::npos) << UTF16ToUTF8(E.Message());
+  }
+  for (Integer i = 0; i < Screen->FormCount(); ++i)
+    EXPECT_EQ(dynamic_cast<TComSetupFrm*>(Screen->Forms(i)), nullptr);
+  EXPECT_EQ(Port->Port(), u"COM3");
 }
 
 }  // namespace
