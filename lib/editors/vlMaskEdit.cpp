@@ -542,52 +542,54 @@ void TvlCustomMaskEdit::DoEnter() {
 
 // --- The clipboard ----------------------------------------------------------------------------------------------------
 
-String TvlCustomMaskEdit::ClipboardTextOf() {
-  String s;
-  if (!OpenClipboard(HandleAllocated() ? WindowHandle() : nullptr)) return s;
-  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-    if (auto* text = static_cast<const Char*>(GlobalLock(h))) {
-      const size_t max = GlobalSize(h) / sizeof(Char);
-      size_t n = 0;
-      while (n < max && text[n]) ++n;
-      s.assign(text, n);
-      GlobalUnlock(h);
-    }
-  }
-  CloseClipboard();
-  return s.substr(0, std::min(s.find(u'\r'), s.find(u'\n')));
-}
-
-// The mode selects what the text replaces, the inner edit replaces it, and
-// the text goes through the mask again (a standard mask lines it up).
+// A standard mask takes the text into its slots from the cursor on: a
+// literal typed where it stands is passed over, a character its slot refuses
+// is left out. A regular expression keeps the characters it accepts.
 void TvlCustomMaskEdit::InsertThroughMode(const String& AText) {
   if (!InnerEdit() || !DoEditing()) return;
   FMode->SetClipboardTextLength(Integer(AText.size()));
+  Finally cleared([&] { FMode->SetClipboardTextLength(0); });
   FMode->PrePasteFromClipboard();
   String text = CurrentDisplayText();
   const Integer start = std::clamp(SelStart(), 0, Integer(text.size()));
   const Integer length = std::clamp(SelLength(), 0, Integer(text.size()) - start);
-  text.replace(size_t(start), size_t(length), AText);
-  if (!IsRegExprKind(ActiveProperties()->MaskKind())) text = FMode->GetFormattedText(text, false);
-  {
+  auto show = [&](const String& AShown, Integer ACaret) {
     const Boolean saved = FInternalSelSetting;
     FInternalSelSetting = true;
     Finally restore([&] { FInternalSelSetting = saved; });
-    InnerEdit()->SetEditValue(Variant(text));
-    SetSelStart(std::min(start + Integer(AText.size()), Integer(CurrentDisplayText().size())));
+    InnerEdit()->SetEditValue(Variant(AShown));
+    SetSelStart(std::min(ACaret, Integer(AShown.size())));
+    SetSelLength(0);
+  };
+  if (auto* standard = dynamic_cast<TvlMaskEditStandardMode*>(FMode)) {
+    TvlStandardMask* mask = standard->Mask();
+    const Integer count = std::min(mask->Count(), Integer(text.size()));
+    Integer pos = start;
+    for (Char c : AText) {
+      Boolean consumed = false;
+      while (pos < count && mask->Items(pos)->InheritsFrom(TvlStandardMaskLiteralItem::StaticClass())) {
+        Char literal = c;
+        consumed = mask->Items(pos++)->Check(literal);
+        if (consumed) break;
+      }
+      if (consumed) continue;
+      if (pos >= count) break;
+      Char symbol = c;
+      if (mask->Items(pos)->Check(symbol) && CanTypeChar(pos, symbol) && symbol != 0) text[size_t(pos++)] = symbol;
+    }
+    show(text, pos);
+    FMode->SetText(CurrentDisplayText());
+    return;
   }
+  text.replace(size_t(start), size_t(length), AText);
+  show(text, start + Integer(AText.size()));
   FMode->SetText(CurrentDisplayText());
   FMode->AfterPasteFromClipboard();
+  // What the expression refuses goes: the accepted characters stay.
+  const String accepted = FMode->GetFormattedText(CurrentDisplayText());
+  if (accepted != CurrentDisplayText()) show(accepted, Integer(accepted.size()));
   FMode->SetClipboardTextLength(0);
-  if (IsRegExprKind(ActiveProperties()->MaskKind())) {
-    // What the expression refuses goes: the accepted characters stay.
-    const String accepted = FMode->GetFormattedText(CurrentDisplayText());
-    if (accepted != CurrentDisplayText()) {
-      InnerEdit()->SetEditValue(Variant(accepted));
-      SetSelStart(Integer(accepted.size()));
-    }
-    FMode->SetText(CurrentDisplayText());
-  }
+  FMode->SetText(CurrentDisplayText());
 }
 
 void TvlCustomMaskEdit::PasteFromClipboard() {
@@ -599,7 +601,7 @@ void TvlCustomMaskEdit::PasteFromClipboard() {
   const Boolean saved = IsKeyboardActionNow();
   SetKeyboardActionNow(true);
   Finally restore([&] { SetKeyboardActionNow(saved); });
-  InsertThroughMode(ClipboardTextOf());
+  InsertThroughMode(ClipboardText());
 }
 
 void TvlCustomMaskEdit::SetSelText(const String& AText) {
@@ -640,6 +642,7 @@ void TvlCustomMaskEdit::TModeEditor::SetEditValueText(const String& AText) {
 }
 
 void TvlCustomMaskEdit::TModeEditor::SetSelStart(Integer Value) {
+  if (!HandleAllocated()) return;  // a selection exists only in a window
   const Boolean saved = FEdit->FInternalSelSetting;
   FEdit->FInternalSelSetting = true;
   Finally restore([&] { FEdit->FInternalSelSetting = saved; });
@@ -647,6 +650,7 @@ void TvlCustomMaskEdit::TModeEditor::SetSelStart(Integer Value) {
 }
 
 void TvlCustomMaskEdit::TModeEditor::SetSelLength(Integer Value) {
+  if (!HandleAllocated()) return;
   const Boolean saved = FEdit->FInternalSelSetting;
   FEdit->FInternalSelSetting = true;
   Finally restore([&] { FEdit->FInternalSelSetting = saved; });
@@ -654,7 +658,7 @@ void TvlCustomMaskEdit::TModeEditor::SetSelLength(Integer Value) {
 }
 
 Boolean TvlCustomMaskEdit::TModeEditor::CaretAtSelStart() {
-  return FEdit->SelLength() > 0 && FEdit->CursorPos() == FEdit->SelStart();
+  return HandleAllocated() && FEdit->SelLength() > 0 && FEdit->CursorPos() == FEdit->SelStart();
 }
 
 void TvlCustomMaskEdit::TModeEditor::SendKey(Word AKey) {

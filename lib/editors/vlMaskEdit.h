@@ -161,9 +161,9 @@ class TvlCustomMaskEdit : public TvlCustomTextEdit {
     void SetDisplayText(const String& AText) override;
     String GetEditValueText() override;
     void SetEditValueText(const String& AText) override;
-    Integer GetSelStart() override { return FEdit->SelStart(); }
+    Integer GetSelStart() override { return HandleAllocated() ? FEdit->SelStart() : 0; }
     void SetSelStart(Integer Value) override;
-    Integer GetSelLength() override { return FEdit->SelLength(); }
+    Integer GetSelLength() override { return HandleAllocated() ? FEdit->SelLength() : 0; }
     void SetSelLength(Integer Value) override;
     Boolean CaretAtSelStart() override;
     void SendKey(Word AKey) override;
@@ -179,8 +179,6 @@ class TvlCustomMaskEdit : public TvlCustomTextEdit {
   void RefreshEmptyString();
   // Shows a text in the inner edit without counting as the user's change.
   void ShowTextQuietly(const String& AText);
-  // The text of the clipboard, "" when it holds none.
-  String ClipboardTextOf();
   void InsertThroughMode(const String& AText);
 
   TvlMaskEditCustomMode* FMode{};

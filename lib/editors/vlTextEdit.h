@@ -257,6 +257,8 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   Boolean IsEditValidatedNow() const { return IsEditValidated(); }
   Boolean IsKeyboardActionNow() const { return KeyboardAction(); }
   void SetKeyboardActionNow(Boolean Value) { SetKeyboardAction(Value); }
+  // The clipboard's text up to its first line break, "" when it holds none.
+  String ClipboardText();
 
  private:
   void WMGetText(TMessage& Message);
@@ -266,7 +268,6 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   void WMCommand(TMessage& Message);
   void WMSetFocus(TMessage& Message);
   void RegroupDigits();
-  String ClipboardText();
   TvlCustomInnerTextEdit* InnerTextControl() const;
 
   Boolean FBeepOnEnter{};

@@ -532,8 +532,9 @@ TEST_F(TextEditTest, TheInnerEditOfAnInplaceEditorIsClippedInsideTheCell) {
   RECT box{};
   GetRgnBox(rgn, &box);
   DeleteObject(rgn);
-  EXPECT_EQ(box.top, 1);
-  EXPECT_EQ(box.bottom, h - 1);
+  const TRect client = e->ViewInfo()->ClientRect;
+  EXPECT_EQ(box.top, std::max(0, client.Top + 1 - inner->Top()));
+  EXPECT_EQ(box.bottom, std::min(h, client.Bottom - 1 - inner->Top()));
   Free(e);
   Free(data);
 }
