@@ -635,6 +635,12 @@ void TvlCustomEdit::Dispatch(TMessage& Message) {
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
     case CM_HINTSHOW: CMHintShow(Message); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
+    case CM_ENTER:
+      inherited::Dispatch(Message);
+      // Entering an editor whose data can be changed makes its inner control writable.
+      if (FInnerEdit && FDataBinding && FDataBinding->CanModify() && !ActiveProperties()->ReadOnly())
+        FInnerEdit->SetReadOnly(false);
+      break;
     case WM_CUT:
     case WM_COPY:
     case WM_PASTE: WMClipboard(Message); break;

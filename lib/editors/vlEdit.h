@@ -228,6 +228,8 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   Boolean IsPosting() const { return FIsPosting; }
   Boolean IsEditValidated() const { return FIsEditValidated; }
   Boolean IsEditValidating() const { return FIsEditValidating; }
+  // DoEditing is asking to enter edit mode (OnEditing, the data binding).
+  Boolean IsEditModeSetting() const { return FEditModeSetting; }
   Boolean KeyboardAction() const { return FKeyboardAction; }
   void SetKeyboardAction(Boolean Value) { FKeyboardAction = Value; }
   // While set, the focus moving back after a refused value neither enters

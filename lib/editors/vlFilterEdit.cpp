@@ -107,10 +107,12 @@ Boolean TvlCustomFilterEditHelper::IsValueValid(TvlValueTypeClass AValueTypeClas
 }
 
 TvlCustomEdit* TvlCustomFilterEditHelper::GetFilterEdit(TvlCustomEditProperties* AEditProperties,
-                                                        TvlInplaceEditList*) const {
+                                                        TvlInplaceEditList* AInplaceEditList) const {
   TvlCustomEditClass cls = GetFilterEditClass();
   if (!cls) return nullptr;
-  TvlCustomEdit* edit = CreateFrom(cls, static_cast<TComponent*>(nullptr));
+  // A list's editor is its own (the list frees it); otherwise the caller's.
+  TvlCustomEdit* edit = AInplaceEditList ? AInplaceEditList->GetEdit(cls->GetPropertiesClass())
+                                         : CreateFrom(cls, static_cast<TComponent*>(nullptr));
   InitializeFilterEdit(edit, AEditProperties);
   return edit;
 }

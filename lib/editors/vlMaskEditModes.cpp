@@ -308,6 +308,9 @@ String TvlMaskEditRegExprMode::GetFormattedText(const String& AText, Boolean) {
     Char token = c;
     if (FRegExpr->Next(token)) result += token;
   }
+  // The automaton now stands after AText, not at the editor's caret: the
+  // next key rebuilds Head and Tail.
+  FMouseAction = true;
   return result;
 }
 

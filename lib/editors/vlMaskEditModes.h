@@ -15,7 +15,7 @@
 // the mode has handled it (the editor then drops the key).
 #pragma once
 
-#include "lib/editors/vlEditProperties.h"
+#include "lib/editors/vlTextEditProperties.h"
 #include "platform/classes/Interfaces.h"
 #include "platform/vcl/StdCtrls.h"
 
@@ -23,7 +23,6 @@ class TvlStandardMask;
 class TvlRegExpr;
 
 CL_ENUM(TvlEditMaskKind, Byte, emkStandard, emkRegExpr, emkRegExprEx)
-CL_ENUM(TvlEditEchoMode, Byte, eemNormal, eemPassword)
 
 RTL_EXCEPTION_CLASS(EvlMaskEditError, EvlEditError);
 

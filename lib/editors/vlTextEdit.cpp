@@ -702,6 +702,20 @@ void TvlCustomTextEdit::PlaceInnerControl() {
     inner->SetBounds(left, top, width, h);
 }
 
+void TvlCustomTextEdit::AlignControls(TControl* AControl, TRect& Rect) {
+  TRect r = ViewInfo()->ClientRect;
+  const TvlEditEditingStyle style = ActiveProperties()->GetTextEditingStyle();
+  auto* vi = static_cast<TvlCustomTextEditViewInfo*>(ViewInfo());
+  if (IsInplace()) {
+    ++r.Top;
+    --r.Bottom;
+  } else if (vi->NativeStyle && vi->ComboBoxStyle && (style == esEdit || style == esEditList)) {
+    --r.Right;
+    --r.Bottom;
+  }
+  inherited::AlignControls(AControl, r);
+}
+
 void TvlCustomTextEdit::RefreshAfterFocusChange() {
   if (IsDestroying() || !FProperties) return;
   auto* vi = static_cast<TvlCustomTextEditViewInfo*>(ViewInfo());

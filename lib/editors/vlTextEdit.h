@@ -200,8 +200,6 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   Boolean LookupDataTextChangedLocked() const { return FLookupDataTextChangedLocked; }
   void SetLookupDataTextChangedLocked(Boolean Value) { FLookupDataTextChangedLocked = Value; }
   Boolean LookupItemsScrolling() const { return FLookupItemsScrolling; }
-  // The editor is entering edit mode (DoEditing's request to the data binding).
-  Boolean IsEditModeSetting() const { return false; }
   IvlInnerTextEdit* InnerTextEdit() const;
   // The lookup's list control, nil when none.
   TWinControl* LookupListControl();
@@ -222,6 +220,10 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   void CalcInnerControlRegion(const TRect& AClientRect, TControl* AControl,
                               TvlContainerInnerControlBounds& ABounds) override;
   void PlaceInnerControl() override;
+  // The inner edit is clipped to the view info's client rectangle, one pixel
+  // smaller at top and bottom in place (and at right and bottom in a native
+  // combo-box frame).
+  void AlignControls(TControl* AControl, TRect& Rect) override;
   Boolean KeyDownModifiesValue(Word Key, TShiftState Shift) override;
   Boolean KeyPressModifiesValue(Char Key) override;
   void HandleInnerEditChange(TObject* Sender) override;
@@ -255,6 +257,8 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   Boolean IsEditValidatedNow() const { return IsEditValidated(); }
   Boolean IsKeyboardActionNow() const { return KeyboardAction(); }
   void SetKeyboardActionNow(Boolean Value) { SetKeyboardAction(Value); }
+  // The clipboard's text up to its first line break, "" when it holds none.
+  String ClipboardText();
 
  private:
   void WMGetText(TMessage& Message);
@@ -264,7 +268,6 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   void WMCommand(TMessage& Message);
   void WMSetFocus(TMessage& Message);
   void RegroupDigits();
-  String ClipboardText();
   TvlCustomInnerTextEdit* InnerTextControl() const;
 
   Boolean FBeepOnEnter{};

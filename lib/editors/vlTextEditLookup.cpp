@@ -4,6 +4,7 @@
 
 #include "lib/editors/vlInnerTextEdit.h"
 #include "lib/editors/vlTextEdit.h"
+#include "lib/foundation/vlClasses.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
@@ -324,10 +325,14 @@ void TvlCustomTextEdit::GoLookup(TvlEditLookupDataGoDirection ADirection) {
     Finally unlock([&] { LockClick(false); });
     FLookupData->Go(ADirection, false);
   }
-  if (FLookupData->CurrentKey() != prevKey) {
-    SetModifiedAfterEnter(true);
-    Click();
-  }
+  if (FLookupData->CurrentKey() == prevKey) return;
+  TvlObjectLinkScope alive(this);
+  SetModifiedAfterEnter(true);
+  Click();
+  if (!alive.Alive()) return;
+  // With ImmediatePost the value stepped to is posted at once.
+  if (ActiveProperties()->ImmediatePost() && CanPostEditValue() && ValidateEdit(false) && alive.Alive())
+    InternalPostEditValue(false);
 }
 
 void TvlCustomTextEdit::TextEditKeyDown(Word& Key, TShiftState Shift) {

@@ -325,6 +325,25 @@ TEST_F(MaskModeTest, RegExprTypingBackspaceDelete) {
   EXPECT_TRUE(Edit.Mode->IsFullValidText(Edit.Text));
 }
 
+// Formatting a value (the editor's display rule) runs the mode's own
+// automaton over another text: typing goes on from the editor's text after it.
+TEST_F(MaskModeTest, RegExprTypingGoesOnAfterFormattingAnotherText) {
+  for (Boolean extended : {false, true}) {
+    Free(Edit.Mode);
+    if (extended)
+      Make<TvlMaskEditRegExprExMode>(kTime);
+    else
+      Make<TvlMaskEditRegExprMode>(kTime);
+    Edit.Type(extended ? u"123" : u"12:3");  // the extended mode completes the colon
+    EXPECT_EQ(u"12:3", Edit.Text) << extended;
+    EXPECT_EQ(u"23:59", Edit.Mode->GetFormattedText(u"23:59")) << extended;
+    Edit.Type(u"0");
+    EXPECT_EQ(u"12:30", Edit.Text) << extended;
+    EXPECT_EQ(0, Edit.Beeps) << extended;
+    EXPECT_TRUE(Edit.Mode->IsFullValidText(Edit.Text)) << extended;
+  }
+}
+
 TEST_F(MaskModeTest, RegExprSelectionsAndTheMouse) {
   Make<TvlMaskEditRegExprMode>(kTime);
   Edit.Type(u"12:30");

@@ -414,3 +414,146 @@ TEST_F(TextEditTest, TwelveFieldsFromAFormFile) {
 }
 
 }  // namespace
+
+// --- Lookup navigation in place, edit mode, the inner edit's clip and CM_ENTER ------------------------------------
+
+namespace {
+
+// The combo box's permission: the navigation keys step through the items.
+class TNavigatingEdit : public TvlTextEdit {
+  CL_CLASS(TNavigatingEdit, TvlTextEdit)
+ public:
+  Boolean AllowsLookupNavigation(Boolean) override { return true; }
+};
+CL_IMPLEMENT_CLASS(TNavigatingEdit)
+
+class TEditProbe : public TObject {
+  CL_CLASS(TEditProbe, TObject)
+ public:
+  void Posted(TObject* Sender) { Posts.push_back(static_cast<TvlTextEdit*>(Sender)->Text()); }
+  void Editing(TObject* Sender, Boolean&) {
+    ++EditingCalls;
+    SettingSeen = static_cast<TvlCustomEdit*>(Sender)->IsEditModeSetting();
+  }
+  std::vector<String> Posts;
+  Integer EditingCalls{};
+  Boolean SettingSeen{};
+};
+CL_IMPLEMENT_CLASS(TEditProbe)
+
+template <class T>
+T* NewInplace(TComponent* AOwner) {
+  return static_cast<T*>(CreateFrom(ClassOf<T>(), static_cast<void (TvlCustomEdit::*)(TComponent*, Boolean)>(
+                                                      &TvlCustomEdit::Create),
+                                    AOwner, true));
+}
+
+TEST_F(TextEditTest, LookupNavigationInPlacePostsAtOnceWithImmediatePost) {
+  TEditProbe* probe = New<TEditProbe>();
+  Finally freeProbe([&] { Free(probe); });
+  for (Boolean immediate : {false, true}) {
+    probe->Posts.clear();
+    TNavigatingEdit* e = NewInplace<TNavigatingEdit>(Form);
+    e->SetParent(Form);
+    e->SetBounds(10, 10, 150, 21);
+    e->Properties()->LookupItems()->Add(u"Alpha");
+    e->Properties()->LookupItems()->Add(u"Beta");
+    e->Properties()->SetImmediatePost(immediate);
+    e->SetOnPostEditValue(TNotifyEvent(probe, &TEditProbe::Posted));
+    TvlCustomEditData* data = nullptr;
+    e->Activate(data);
+    Pump();
+    ASSERT_TRUE(e->Focused());
+    Display.KeyPress(VK_DOWN);
+    Pump();
+    EXPECT_EQ(e->Text(), u"Alpha");
+    Display.KeyPress(VK_DOWN);
+    Pump();
+    EXPECT_EQ(e->Text(), u"Beta");
+    const std::vector<String> expected = immediate ? std::vector<String>{u"Alpha", u"Beta"} : std::vector<String>{};
+    EXPECT_EQ(probe->Posts, expected) << immediate;
+    EXPECT_EQ(e->EditModified(), !immediate);
+    Free(e);
+    Free(data);
+  }
+}
+
+TEST_F(TextEditTest, OnEditingRunsWhileTheEditorSetsEditMode) {
+  TEditProbe* probe = New<TEditProbe>();
+  Finally freeProbe([&] { Free(probe); });
+  TvlTextEdit* e = NewEdit();
+  e->SetOnEditing(TvlEditEditingEvent(probe, &TEditProbe::Editing));
+  Focus(e);
+  Display.TypeText(u"a");
+  Pump();
+  EXPECT_EQ(e->Text(), u"a");
+  EXPECT_GE(probe->EditingCalls, 1);
+  EXPECT_TRUE(probe->SettingSeen);
+  EXPECT_FALSE(e->IsEditModeSetting());
+}
+
+// A filter row's editor comes from the owner's in-place list, which keeps
+// and frees it.
+TEST_F(TextEditTest, AFilterEditorComesFromTheInplaceList) {
+  TvlInplaceEditList* list = New<TvlInplaceEditList>(static_cast<TComponent*>(Form));
+  Finally freeList([&] { Free(list); });
+  TvlTextEditProperties* column = New<TvlTextEditProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeColumn([&] { Free(column); });
+  column->SetMaxLength(7);
+  TvlCustomFilterEditHelperClass helper = ClassOf<TvlFilterTextEditHelper>();
+  TvlCustomEdit* edit = helper->GetFilterEdit(column, list);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(list->Count(), 1);
+  EXPECT_TRUE(edit->IsInplace());
+  EXPECT_EQ(edit->Owner(), Form);
+  EXPECT_EQ(static_cast<TvlTextEdit*>(edit)->Properties()->MaxLength(), 7);
+  EXPECT_TRUE(static_cast<TvlTextEdit*>(edit)->Properties()->ValidateOnEnter());
+  EXPECT_EQ(helper->GetFilterEdit(column, list), edit);
+  EXPECT_EQ(list->Count(), 1);
+}
+
+// In place, the inner edit is clipped one pixel inside the cell at top and
+// bottom, so it never paints over the grid lines.
+TEST_F(TextEditTest, TheInnerEditOfAnInplaceEditorIsClippedInsideTheCell) {
+  TvlTextEdit* e = NewInplace<TvlTextEdit>(Form);
+  e->SetParent(Form);
+  const Integer h = e->InnerTextHeight();
+  e->SetBounds(10, 10, 150, h);
+  TvlCustomEditData* data = nullptr;
+  e->Activate(data);
+  Pump();
+  TWinControl* inner = e->InnerEdit()->GetControl();
+  ASSERT_EQ(inner->Height(), h);
+  inner->SetVisible(false);
+  inner->SetVisible(true);  // the container lays its inner control out again
+  Pump();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_EQ(GetWindowRgn(inner->WindowHandle(), rgn), SIMPLEREGION);
+  RECT box{};
+  GetRgnBox(rgn, &box);
+  DeleteObject(rgn);
+  const TRect client = e->ViewInfo()->ClientRect;
+  EXPECT_EQ(box.top, std::max(0, client.Top + 1 - inner->Top()));
+  EXPECT_EQ(box.bottom, std::min(h, client.Bottom - 1 - inner->Top()));
+  Free(e);
+  Free(data);
+}
+
+// Entering an editor whose data can change makes its inner edit writable
+// (it may have been left read-only, as a data-aware binding does while its
+// data is unavailable); a read-only editor stays read-only.
+TEST_F(TextEditTest, EnteringMakesTheInnerEditWritableUnlessReadOnly) {
+  TvlTextEdit* e = NewEdit();
+  TvlTextEdit* readOnly = NewEdit(40);
+  readOnly->Properties()->SetReadOnly(true);
+  for (TvlTextEdit* edit : {e, readOnly}) {
+    edit->InnerEdit()->SetReadOnly(true);
+    Focus(edit);
+    Display.TypeText(u"ab");
+    Pump();
+    EXPECT_EQ(edit->Text(), edit == e ? u"ab" : u"");
+    EXPECT_EQ(edit->InnerEdit()->GetReadOnly(), edit == readOnly);
+  }
+}
+
+}  // namespace
