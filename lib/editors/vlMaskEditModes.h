@@ -16,6 +16,7 @@
 #pragma once
 
 #include "lib/editors/vlEditProperties.h"
+#include "lib/editors/vlTextEditProperties.h"
 #include "platform/classes/Interfaces.h"
 #include "platform/vcl/StdCtrls.h"
 
@@ -23,7 +24,6 @@ class TvlStandardMask;
 class TvlRegExpr;
 
 CL_ENUM(TvlEditMaskKind, Byte, emkStandard, emkRegExpr, emkRegExprEx)
-CL_ENUM(TvlEditEchoMode, Byte, eemNormal, eemPassword)
 
 RTL_EXCEPTION_CLASS(EvlMaskEditError, EvlEditError);
 

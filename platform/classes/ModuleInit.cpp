@@ -73,6 +73,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlEditUtils",
     u"vlEdit",
     u"vlTextEdit",
+    u"vlComboBox",
     u"vlCheckBox",
     u"vlLabel",
     // localization
