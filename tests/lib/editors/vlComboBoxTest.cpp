@@ -15,7 +15,9 @@
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
+#include "tests/support/ReferencePictures.h"
 
 using namespace win;
 
@@ -496,3 +498,75 @@ TEST_F(ComboBoxTest, TheWheelOverAnOpenListScrollsIt) {
 }
 
 }  // namespace
+
+// --- Pictures ----------------------------------------------------------------------------------------------
+
+namespace {
+
+// Copies a screen rectangle into ASheet (ASheetWidth wide) at (AX, AY).
+void CopyScreen(backend::THeadlessBackend& ADisplay, const TRect& AScreen, std::vector<uint32_t>& ASheet,
+                int ASheetWidth, int AX, int AY) {
+  ADisplay.Compose();
+  const std::vector<uint32_t>& px = ADisplay.Pixels();
+  for (int y = AScreen.Top; y < AScreen.Bottom; ++y)
+    for (int x = AScreen.Left; x < AScreen.Right; ++x)
+      ASheet[size_t(AY + y - AScreen.Top) * size_t(ASheetWidth) + size_t(AX + x - AScreen.Left)] =
+          px[size_t(y) * size_t(ADisplay.Width()) + size_t(x)];
+}
+
+void ExpectSheet(const std::vector<uint32_t>& ASheet, int AWidth, int AHeight, const std::string& AName) {
+  std::vector<uint32_t> big(size_t(AWidth) * 2 * size_t(AHeight) * 2);
+  for (int y = 0; y < AHeight * 2; ++y)
+    for (int x = 0; x < AWidth * 2; ++x) big[size_t(y) * size_t(AWidth * 2) + size_t(x)] = ASheet[size_t(y / 2) * size_t(AWidth) + size_t(x / 2)];
+  testing_support::ExpectMatchesReference(big.data(), AWidth * 2, AHeight * 2,
+                                          std::string(CL_SOURCE_DIR) + "/tests/lib/editors/reference/" + AName + ".png",
+                                          AName);
+}
+
+}  // namespace
+
+TEST_F(ComboBoxTest, PicturesClosedOpenAndDisabledWithEachPainter) {
+  const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11, lfStandard};
+  const int cellW = 164, cellH = 80, rows = 5, cols = 3;
+  std::vector<uint32_t> sheet(size_t(cellW * cols) * size_t(cellH * rows), 0xFFFFFF);
+  for (int r = 0; r < rows; ++r) {
+    TvlComboBox* c = AddPortCombo();
+    c->Style()->LookAndFeel()->SetNativeStyle(r == 4);
+    c->Style()->LookAndFeel()->SetKind(kinds[r]);
+    c->SetItemIndex(1);
+    Display.MouseMove(1270, 1010);
+    Pump();
+    const TPoint o = c->ClientToScreen(TPoint{-4, -4});
+    const TRect area{o.X, o.Y, o.X + cellW, o.Y + cellH};
+    CopyScreen(Display, area, sheet, cellW * cols, 0, r * cellH);
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    CopyScreen(Display, area, sheet, cellW * cols, cellW, r * cellH);
+    c->SetDroppedDown(false);
+    c->SetEnabledProp(false);
+    Pump();
+    CopyScreen(Display, area, sheet, cellW * cols, 2 * cellW, r * cellH);
+    Free(c);
+    Pump();
+  }
+  ExpectSheet(sheet, cellW * cols, cellH * rows, "combo-painters");
+}
+
+TEST_F(ComboBoxTest, PictureOpenUpwardsWithGripAndShadow) {
+  Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
+  Pump();
+  TvlComboBox* c = AddPortCombo();
+  c->Properties()->SetDropDownSizeable(true);
+  c->Style()->SetShadow(true);
+  c->SetItemIndex(2);
+  Display.MouseMove(10, 10);
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  const TPoint o = c->ClientToScreen(TPoint{-4, c->Height() + 4});
+  const int w = 164, h = 110;
+  std::vector<uint32_t> sheet(size_t(w) * size_t(h), 0xFFFFFF);
+  CopyScreen(Display, TRect{o.X, o.Y - h, o.X + w, o.Y}, sheet, w, 0, 0);
+  ExpectSheet(sheet, w, h, "combo-open-upward");
+}
