@@ -6,6 +6,7 @@
 #include "lib/editors/vlEditRepository.h"
 #include "lib/editors/vlEditViewInfo.h"
 #include "lib/editors/vlInnerTextEdit.h"
+#include "lib/editors/vlPopupEdit.h"
 #include "lib/foundation/vlGeometry.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/ClassRegistry.h"
@@ -496,15 +497,20 @@ void Startup() {
   if (gStartupCount++ > 0) return;
   vlGetEditPropertiesRegistry()->Register(ClassOf<TvlComboBoxProperties>(),
                                           vlGetResourceStringText(svlSEditRepositoryComboBoxItem));
+  vlGetEditPropertiesRegistry()->Register(ClassOf<TvlPopupEditProperties>(),
+                                          vlGetResourceStringText(svlSEditRepositoryPopupItem));
   vlFilterEditsController()->Register(ClassOf<TvlComboBoxProperties>(), ClassOf<TvlFilterComboBoxHelper>());
-  RegisterClasses({ClassOf<TvlComboBox>(), ClassOf<TvlComboBoxProperties>()});
+  RegisterClasses({ClassOf<TvlComboBox>(), ClassOf<TvlComboBoxProperties>(), ClassOf<TvlPopupEdit>(),
+                   ClassOf<TvlPopupEditProperties>()});
 }
 
 void Shutdown() {
   if (gStartupCount == 0 || --gStartupCount > 0) return;
   vlFilterEditsController()->Unregister(ClassOf<TvlComboBoxProperties>(), ClassOf<TvlFilterComboBoxHelper>());
-  if (TvlRegisteredClasses* registry = vlGetEditPropertiesRegistry())
+  if (TvlRegisteredClasses* registry = vlGetEditPropertiesRegistry()) {
+    registry->Unregister(ClassOf<TvlPopupEditProperties>());
     registry->Unregister(ClassOf<TvlComboBoxProperties>());
+  }
 }
 
 }  // namespace
