@@ -8,6 +8,7 @@
 #include "lib/editors/vlInnerTextEdit.h"
 #include "lib/editors/vlPopupEdit.h"
 #include "lib/foundation/vlGeometry.h"
+#include "lib/foundation/vlGraphics.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
@@ -109,7 +110,10 @@ TSize TvlComboBoxLookupData::GetVisualAreaPreferredSize(Integer AMaxHeight, Inte
   const Integer count = GetItemCount();
   const Integer rows = std::min(p->DropDownRows(), count);
   TSize r{0, list->GetHeight(rows, AMaxHeight)};
-  for (Integer i = 0; i < count; ++i) r.cx = std::max(r.cx, list->GetItemWidth(i));
+  // The list's font goes to the measuring canvas once for all the items.
+  TvlCanvas* canvas = vlGetScreenCanvas();
+  canvas->Font()->Assign(list->Font());
+  for (Integer i = 0; i < count; ++i) r.cx = std::max(r.cx, canvas->TextExtent(GetItemText(i)).cx);
   r.cx += 4;
   list->SetListScrollWidth(r.cx);
   if (p->DropDownRows() < count || (AMaxHeight > 0 && AMaxHeight < r.cy)) r.cx += GetSystemMetrics(SM_CXVSCROLL);
