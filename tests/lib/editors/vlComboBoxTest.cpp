@@ -415,6 +415,58 @@ TEST_F(ComboBoxTest, AUserResizeIsKeptInThePropertiesAndNotBelowTheMinimum) {
   c->SetDroppedDown(false);
 }
 
+TEST_F(ComboBoxTest, InPlaceAUserResizeIsKeptPerCell) {
+  TvlComboBox* c = New<TvlComboBox>(static_cast<TComponent*>(Form), Boolean(true));
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(Form);
+  for (const char16_t* s : {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10"})
+    c->Properties()->Items()->Add(s);
+  c->Properties()->SetDropDownSizeable(true);
+  c->PopupWindow()->SetShowContentWhileResize(true);
+  TvlCustomEditData* first = nullptr;
+  TvlCustomEditData* second = nullptr;
+  Finally freeData([&] {
+    Free(c);
+    Free(first);
+    Free(second);
+  });
+  c->Activate(first);
+  Pump();
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  TvlCustomEditPopupWindow* w = c->PopupWindow();
+  const Integer w0 = w->Width(), h0 = w->Height();
+  const TRect g = w->ViewInfo()->SizeGripSizingRect;
+  const TPoint from = w->ClientToScreen(TPoint{(g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2});
+  Display.MouseMove(from.X, from.Y);
+  Display.MouseDown(from.X, from.Y);
+  Pump();
+  Display.MouseMove(from.X + 30, from.Y);
+  Pump();
+  Display.MouseUp(from.X + 30, from.Y);
+  Pump();
+  ASSERT_EQ(w->Width(), w0 + 30);
+  c->SetDroppedDown(false);
+  auto* data = dynamic_cast<TvlCustomDropDownEditData*>(first);
+  ASSERT_NE(data, nullptr);
+  EXPECT_TRUE(data->Initialized);
+  EXPECT_EQ(data->Width, w0 + 30);
+  EXPECT_EQ(c->Properties()->PopupWidth(), 0);  // the properties keep no cell's size
+  // Another cell opens at the natural size, the first one at its own again.
+  c->Activate(second);
+  c->SetDroppedDown(true);
+  Pump();
+  EXPECT_EQ(w->Width(), w0);
+  EXPECT_EQ(w->Height(), h0);
+  c->SetDroppedDown(false);
+  c->Activate(first);
+  c->SetDroppedDown(true);
+  Pump();
+  EXPECT_EQ(w->Width(), w0 + 30);
+  c->SetDroppedDown(false);
+}
+
 TEST_F(ComboBoxTest, ClosingWhileSizingEndsTheSizing) {
   TvlComboBox* c = AddPortCombo();
   c->Properties()->SetDropDownSizeable(true);
