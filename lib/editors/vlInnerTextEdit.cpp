@@ -397,7 +397,7 @@ void TvlCustomInnerTextEdit::Dispatch(TMessage& Message) {
     case WM_GETDLGCODE: {
       inherited::Dispatch(Message);
       Message.Result |= DLGC_WANTCHARS;
-      if (editor && editor->IsInplace() && GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+      if (editor && editor->InPlaceMode() && GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
       if (editor && (editor->IsInplace() || editor->HasPopupWindow())) Message.Result |= DLGC_WANTALLKEYS;
       return;
     }

@@ -15,6 +15,7 @@
 // the mode has handled it (the editor then drops the key).
 #pragma once
 
+#include "lib/editors/vlEditProperties.h"
 #include "lib/editors/vlTextEditProperties.h"
 #include "platform/classes/Interfaces.h"
 #include "platform/vcl/StdCtrls.h"

@@ -17,6 +17,7 @@
 #include "lib/editors/vlEdit.h"
 #include "lib/editors/vlTextEditProperties.h"
 #include "lib/editors/vlTextEditViewInfo.h"
+#include "platform/classes/WeakRef.h"
 
 class TvlCustomEditListBox;
 class TvlCustomTextEdit;
@@ -100,8 +101,8 @@ class TvlCustomTextEditLookupData : public TvlInterfacedPersistent, public IvlTe
 
   // The first item equal to AText without regard to case, -1 when none.
   Integer IndexOf(const String& AText);
-  TvlCustomEditListBox* List() const { return FList; }
-  TvlCustomEditListBox* ActiveControl() const { return FList; }
+  TvlCustomEditListBox* List() const { return FList.Get(); }
+  TvlCustomEditListBox* ActiveControl() const { return FList.Get(); }
   Integer CurrentKey() const { return FCurrentKey; }
   Integer ItemIndex() const { return FItemIndex; }
   TvlCustomTextEdit* Edit() const;
@@ -115,7 +116,8 @@ class TvlCustomTextEditLookupData : public TvlInterfacedPersistent, public IvlTe
  private:
   Integer FCurrentKey{};
   Integer FItemIndex{};
-  TvlCustomEditListBox* FList{};
+  // Owned by the popup that holds it; nil once that frees it.
+  TWeakRef<TvlCustomEditListBox> FList;
   TNotifyEvent FOnCurrentKeyChanged;
   TNotifyEvent FOnSelectItem;
 };

@@ -2,6 +2,7 @@
 // the stepping, and the editor's incremental search and navigation keys.
 #include <algorithm>
 
+#include "lib/editors/vlEditListBox.h"
 #include "lib/editors/vlInnerTextEdit.h"
 #include "lib/editors/vlTextEdit.h"
 #include "lib/foundation/vlClasses.h"
@@ -39,17 +40,45 @@ String TvlCustomTextEditLookupData::GetItemText(Integer AIndex) {
 
 Integer TvlCustomTextEditLookupData::GetItemCount() { return Edit()->ActiveProperties()->LookupItems()->Count(); }
 
-void TvlCustomTextEditLookupData::ListItemSelected(TObject*) {}
+void TvlCustomTextEditLookupData::ListItemSelected(TObject*) {
+  if (FList) FItemIndex = FList->ItemIndex();
+}
 
-void TvlCustomTextEditLookupData::UpdateListItemCount() {}
+void TvlCustomTextEditLookupData::UpdateListItemCount() {
+  if (FList) FList->SetItemCount(GetItemCount());
+}
 
-TWinControl* TvlCustomTextEditLookupData::GetActiveControl() { return nullptr; }
+TWinControl* TvlCustomTextEditLookupData::GetActiveControl() { return FList.Get(); }
 
-Boolean TvlCustomTextEditLookupData::IsMouseOverList(const TPoint&) { return false; }
+Boolean TvlCustomTextEditLookupData::IsMouseOverList(const TPoint& P) {
+  if (!FList || !FList->HandleAllocated()) return false;
+  const TPoint p = FList->ScreenToClient(P);
+  return p.X >= 0 && p.Y >= 0 && p.X < FList->Width() && p.Y < FList->Height();
+}
 
-void TvlCustomTextEditLookupData::PositionVisualArea(const TRect&) {}
+void TvlCustomTextEditLookupData::PositionVisualArea(const TRect& AClientRect) {
+  if (!FList) return;
+  FList->SetBoundsRect(AClientRect);
+  if (FList->HandleAllocated()) FList->SetListScrollWidth(FList->ScrollWidth());
+}
 
-void TvlCustomTextEditLookupData::Initialize(TWinControl*) { TextChanged(); }
+void TvlCustomTextEditLookupData::Initialize(TWinControl* AVisualControlsParent) {
+  TvlCustomTextEdit* edit = Edit();
+  if (!FList && ListBoxClass()) {
+    FList = CreateFrom(ListBoxClass(), static_cast<TComponent*>(AVisualControlsParent));
+    FList->SetColor(edit->ViewInfo()->BackgroundColor());
+    FList->SetFont(edit->GetVisibleFont());
+    FList->Canvas()->SetFont(edit->GetVisibleFont());
+    FList->SetParent(AVisualControlsParent);
+    FList->SetOnSelectItem(TNotifyEvent(this, &TvlCustomTextEditLookupData::ListItemSelected));
+  }
+  if (FList) {
+    FList->SetItemCount(GetItemCount());
+    FList->SetItemIndex(FItemIndex);
+    FList->AfterInitialize();
+  }
+  TextChanged();
+}
 
 String TvlCustomTextEditLookupData::GetDisplayText(const Variant& AKey) {
   if (VarIsNull(AKey) || VarIsEmpty(AKey)) return String();
@@ -72,6 +101,10 @@ void TvlCustomTextEditLookupData::CloseUp() {
 
 void TvlCustomTextEditLookupData::SyncListIndex(Integer AIndex) {
   if (AIndex < -1 || AIndex >= GetItemCount() || (AIndex == FItemIndex && AIndex != -1)) return;
+  if (FList && GetItemCount() > 0) {
+    if (AIndex == -1) FList->SetItemIndex(0);
+    FList->SetItemIndex(AIndex);
+  }
   FItemIndex = AIndex;
 }
 
@@ -190,7 +223,8 @@ void TvlCustomTextEditLookupData::Go(TvlEditLookupDataGoDirection ADirection, Bo
   }
   TvlCustomTextEdit* edit = Edit();
   TWinControl* list = GetActiveControl();
-  if (!list || !list->Visible() || (edit->ActiveProperties()->ImmediateUpdateText() && edit->DoEditing()))
+  const Boolean listShown = list && list->HandleAllocated() && IsWindowVisible(list->WindowHandle());
+  if (!listShown || (edit->ActiveProperties()->ImmediateUpdateText() && edit->DoEditing()))
     SetCurrentKey(Variant(target));
   else
     SyncListIndex(target);

@@ -542,7 +542,12 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
       FFocusedControl = AFocusedControl;
     }
     TWinControl* focus = FocusedControl() ? FocusedControl() : this;
-    if (FCaptureFocus && focus->CanFocus()) focus->SetFocus();
+    // Without a focusable child the popup's own window takes the focus: the
+    // form cannot be its own active control.
+    if (FCaptureFocus && focus == this && HandleAllocated())
+      win::SetFocus(WindowHandle());
+    else if (FCaptureFocus && focus->CanFocus())
+      focus->SetFocus();
     TCustomForm* form = GetParentForm(FOwnerControl);
     const Boolean top = !FCaptureFocus || !form ||
                         (form->HandleAllocated() && (GetWindowLongW(form->WindowHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST));

@@ -74,6 +74,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlEdit",
     u"vlTextEdit",
     u"vlMaskEdit",
+    u"vlComboBox",
     u"vlCheckBox",
     u"vlLabel",
     u"vlNavigator",

@@ -1,0 +1,1310 @@
+#include "lib/editors/vlDropDownEdit.h"
+
+#include <algorithm>
+
+#include "lib/editors/vlEditListBox.h"
+#include "lib/editors/vlEditRepository.h"
+#include "lib/editors/vlEditStyles.h"
+#include "lib/editors/vlEditUtils.h"
+#include "lib/editors/vlEditViewInfo.h"
+#include "lib/editors/vlInnerTextEdit.h"
+#include "lib/foundation/vlGeometry.h"
+#include "lib/lookandfeel/vlDragImages.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlWindowUtils.h"
+#include "platform/rtl/Finally.h"
+#include "platform/win/Windows.h"
+
+using namespace win;
+
+namespace {
+
+constexpr Integer ShadowSize = 3;
+
+Boolean IsLeftCorner(TvlEditCorner C) { return C == ecoTopLeft || C == ecoBottomLeft; }
+Boolean IsTopCorner(TvlEditCorner C) { return C == ecoTopLeft || C == ecoTopRight; }
+
+// One sizing at a time for the whole process.
+struct TSizingState {
+  TvlCustomEditPopupWindow* Popup{};
+  Integer Horz{}, Vert{};
+  TPoint Delta{};
+  TRect FrameRect{};
+  Boolean CursorShown{};
+} Sizing;
+
+Integer RectWidth(const TRect& R) { return R.Right - R.Left; }
+Integer RectHeight(const TRect& R) { return R.Bottom - R.Top; }
+
+}  // namespace
+
+// --- Popup window view info ------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomEditPopupWindowViewInfo)
+
+Integer TvlCustomEditPopupWindowViewInfo::GetBorderWidth() {
+  if (Assigned(OnCustomDrawBorder)) {
+    Boolean handled = false;
+    Integer width = 0;
+    OnCustomDrawBorder(this, nullptr, Bounds, handled, width);
+    if (handled) return width;
+  }
+  if (NativeStyle || Painter) return 1;
+  switch (BorderStyle) {
+    case epbsSingle: return 1;
+    case epbsFrame3D: return 4;
+    case epbsFlat: return 2;
+    default: return 0;
+  }
+}
+
+Integer TvlCustomEditPopupWindowViewInfo::GetClientEdgeWidth() {
+  if (!ClientEdge) return 0;
+  if (NativeStyle || Painter) return 2;
+  switch (BorderStyle) {
+    case epbsSingle:
+    case epbsFrame3D: return 2;
+    case epbsFlat: return 1;
+    default: return 0;
+  }
+}
+
+Integer TvlCustomEditPopupWindowViewInfo::GetSysPanelHeight() {
+  Integer h = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+  if (MinSysPanelHeight > 0) h = std::max(h, MinSysPanelHeight);
+  return h;
+}
+
+TRect TvlCustomEditPopupWindowViewInfo::GetBorderExtent() {
+  const Integer w = GetBorderWidth() + GetClientEdgeWidth();
+  TRect r{w, w, w, w};
+  if (Shadow) {
+    r.Right += ShadowSize;
+    r.Bottom += ShadowSize;
+  }
+  if (SysPanelStyle) {
+    const Integer panel =
+        GetSysPanelHeight() + ((NativeStyle || BorderStyle == epbsSingle || Painter) ? 1 : 0);
+    if (IsTopCorner(SizeGripCorner))
+      r.Top += panel;
+    else
+      r.Bottom += panel;
+  }
+  return r;
+}
+
+void TvlCustomEditPopupWindowViewInfo::Calculate() {
+  SizingOffset = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+  SysPanelHeight = SysPanelStyle ? GetSysPanelHeight() : 0;
+  const TRect local{0, 0, RectWidth(Bounds), RectHeight(Bounds)};
+  ClientRect = vlDeflateRectByBorders(local, GetBorderExtent());
+  const Integer bw = GetBorderWidth();
+  const Integer inner = SysPanelStyle ? bw : bw + GetClientEdgeWidth();
+  SizingRegionBounds = TRect{local.Left + inner, local.Top + inner, local.Right - inner, local.Bottom - inner};
+  if (Shadow) {
+    SizingRegionBounds.Right -= ShadowSize;
+    SizingRegionBounds.Bottom -= ShadowSize;
+  }
+  CloseButtonNativeState = 0;
+  SizeGripSizingRect = SizeGripRect = CloseButtonRect = TRect{};
+  if (!SysPanelStyle) return;
+  const Integer p = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+  const TRect& s = SizingRegionBounds;
+  const Boolean left = IsLeftCorner(SizeGripCorner), top = IsTopCorner(SizeGripCorner);
+  if (Sizeable) {
+    const Integer side = p - 2;
+    TRect g;
+    g.Left = left ? s.Left : s.Right - side;
+    g.Right = g.Left + side;
+    g.Top = top ? s.Top : s.Bottom - side;
+    g.Bottom = g.Top + side;
+    SizeGripSizingRect = g;
+    // The drawn grip keeps 2 pixels off the popup's edges.
+    if (left) g.Left += 2; else g.Right -= 2;
+    if (top) g.Top += 2; else g.Bottom -= 2;
+    SizeGripRect = g;
+  }
+  if (CloseButton) {
+    const Integer side = p - 4;
+    TRect c;
+    c.Left = left ? s.Right - 3 - side : s.Left + 3;
+    c.Right = c.Left + side;
+    c.Top = top ? s.Top + 2 : s.Bottom - 2 - side;
+    c.Bottom = c.Top + side;
+    CloseButtonRect = c;
+  }
+}
+
+Boolean TvlCustomEditPopupWindowViewInfo::IsSizingPlace(Integer X, Integer Y, Integer& AHorz, Integer& AVert) {
+  AHorz = AVert = 0;
+  if (!Sizeable) return false;
+  const TRect local{0, 0, RectWidth(Bounds), RectHeight(Bounds)};
+  const TPoint p{X, Y};
+  if (!vlPointInRect(local, p)) return false;
+  const Boolean left = IsLeftCorner(SizeGripCorner), top = IsTopCorner(SizeGripCorner);
+  if (!vlIsRectEmpty(SizeGripSizingRect) && vlPointInRect(SizeGripSizingRect, p)) {
+    AHorz = left ? -1 : 1;
+    AVert = top ? -1 : 1;
+    return true;
+  }
+  if (vlPointInRect(SizingRegionBounds, p)) return false;
+  if (left && X < SizingOffset) AHorz = -1;
+  if (!left && X >= local.Right - SizingOffset) AHorz = 1;
+  if (top && Y < SizingOffset) AVert = -1;
+  if (!top && Y >= local.Bottom - SizingOffset) AVert = 1;
+  return AHorz != 0 || AVert != 0;
+}
+
+void TvlCustomEditPopupWindowViewInfo::DrawBorder(TvlCanvas* ACanvas, TRect& R) {
+  if (Assigned(OnCustomDrawBorder)) {
+    Boolean handled = false;
+    Integer width = 0;
+    OnCustomDrawBorder(this, ACanvas, R, handled, width);
+    if (handled) {
+      R = vlInflateRectBy(R, -width, -width);
+      return;
+    }
+  }
+  auto frame = [&](TColor AColor) {
+    ACanvas->FrameRect(R, AColor);
+    R = vlInflateRectBy(R, -1, -1);
+  };
+  if (NativeStyle) {
+    frame(clBtnText);
+    return;
+  }
+  if (Painter) {
+    frame(Painter->GetContainerBorderColor(false));
+    return;
+  }
+  switch (BorderStyle) {
+    case epbsSingle:
+      frame(clBtnText);
+      break;
+    case epbsFrame3D:
+    case epbsFlat:
+      ACanvas->DrawEdge(R, false, true);
+      R = vlInflateRectBy(R, -1, -1);
+      ACanvas->DrawEdge(R, false, false);
+      R = vlInflateRectBy(R, -1, -1);
+      if (BorderStyle == epbsFrame3D) {
+        frame(ClientEdge ? clInactiveBorder : clBtnFace);
+        if (ClientEdge)
+          frame(clBtnFace);
+        else {
+          ACanvas->DrawEdge(R, true, true);
+          R = vlInflateRectBy(R, -1, -1);
+        }
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+namespace {
+
+// The system's size grip: three pairs of diagonal lines in the grip's corner.
+void DrawSizeGrip(TvlCanvas* ACanvas, const TRect& R, TvlEditCorner ACorner) {
+  ACanvas->FillRect(R, clBtnFace);
+  const Boolean left = IsLeftCorner(ACorner), top = IsTopCorner(ACorner);
+  const Integer size = std::min(RectWidth(R), RectHeight(R));
+  // Corner pixel and the directions towards the opposite corner.
+  const Integer cx = left ? R.Left : R.Right - 1, cy = top ? R.Top : R.Bottom - 1;
+  const Integer dx = left ? 1 : -1, dy = top ? 1 : -1;
+  for (Integer k = 2; k < size; k += 4)
+    for (Integer j = 0; j < 3 && k + j < size; ++j) {
+      const TColor color = j == 0 ? clBtnHighlight : clBtnShadow;
+      for (Integer i = 0; i <= k + j; ++i) {
+        const Integer x = cx + dx * i, y = cy + dy * (k + j - i);
+        ACanvas->FillRect(TRect{x, y, x + 1, y + 1}, color);
+      }
+    }
+}
+
+}  // namespace
+
+void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
+  TRect r{0, 0, RectWidth(Bounds), RectHeight(Bounds)};
+  if (Shadow) {
+    r.Right -= ShadowSize;
+    r.Bottom -= ShadowSize;
+    vlDrawShadow(ACanvas, r);
+  }
+  DrawBorder(ACanvas, r);
+  const TColor face = clBtnFace;
+  if (SysPanelStyle) {
+    const Boolean top = IsTopCorner(SizeGripCorner);
+    TRect panel = r;
+    if (top)
+      panel.Bottom = ClientRect.Top - GetClientEdgeWidth();
+    else
+      panel.Top = ClientRect.Bottom + GetClientEdgeWidth();
+    if (BorderStyle == epbsSingle || NativeStyle || Painter) {
+      // The separator between the panel and the client area.
+      TRect line = panel;
+      if (top)
+        line.Top = line.Bottom - 1;
+      else
+        line.Bottom = line.Top + 1;
+      ACanvas->FillRect(line, Painter ? Painter->GetContainerBorderColor(false) : clBtnText);
+      if (top)
+        panel.Bottom -= 1;
+      else
+        panel.Top += 1;
+    }
+    if (Sizeable && !vlIsRectEmpty(SizeGripRect)) {
+      DrawSizeGrip(ACanvas, SizeGripRect, SizeGripCorner);
+      ACanvas->ExcludeClipRect(SizeGripRect);
+    }
+    if (CloseButton && !vlIsRectEmpty(CloseButtonRect)) {
+      vlGetButtonPainterClass(NativeStyle, CloseButtonStyle)->DrawFilterCloseButton(ACanvas, CloseButtonRect,
+                                                                                   CloseButtonState);
+      ACanvas->ExcludeClipRect(CloseButtonRect);
+    }
+    ACanvas->FillRect(panel, face);
+  }
+  if (ClientEdge) {
+    const Integer ce = GetClientEdgeWidth();
+    TRect e = vlInflateRectBy(ClientRect, ce, ce);
+    ACanvas->DrawEdge(e, true, true);
+    if (ce > 1) ACanvas->DrawEdge(vlInflateRectBy(e, -1, -1), true, false);
+  }
+  ACanvas->FillRect(ClientRect, face);
+}
+
+// --- Popup window ----------------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomEditPopupWindow)
+
+void TvlCustomEditPopupWindow::Create(TWinControl* AOwnerControl) {
+  inherited::Create(AOwnerControl);
+  ViewInfo()->CloseButtonState = vlbsNormal;
+}
+
+void TvlCustomEditPopupWindow::Destroy() {
+  if (Sizing.Popup == this) Sizing = TSizingState{};
+  FreeAndNil(FSizeFrame);
+  inherited::Destroy();
+}
+
+Boolean TvlCustomEditPopupWindow::IsSizing() { return Sizing.Popup != nullptr; }
+
+TvlCustomDropDownEdit* TvlCustomEditPopupWindow::Edit() const {
+  return dynamic_cast<TvlCustomDropDownEdit*>(OwnerControl());
+}
+
+void TvlCustomEditPopupWindow::SetBorderStyle(TvlEditPopupBorderStyle Value) {
+  FBorderStyle = Value;
+  ViewInfo()->BorderStyle = Value;
+}
+void TvlCustomEditPopupWindow::SetClientEdge(Boolean Value) {
+  FClientEdge = Value;
+  ViewInfo()->ClientEdge = Value;
+}
+void TvlCustomEditPopupWindow::SetCloseButton(Boolean Value) {
+  FCloseButton = Value;
+  ViewInfo()->CloseButton = Value;
+}
+void TvlCustomEditPopupWindow::SetNativeStyle(Boolean Value) {
+  FNativeStyle = Value;
+  ViewInfo()->NativeStyle = Value;
+}
+void TvlCustomEditPopupWindow::SetShadow(Boolean Value) {
+  FShadow = Value;
+  ViewInfo()->Shadow = Value;
+}
+void TvlCustomEditPopupWindow::SetSizeable(Boolean Value) {
+  FSizeable = Value;
+  ViewInfo()->Sizeable = Value;
+}
+void TvlCustomEditPopupWindow::SetSysPanelStyle(Boolean Value) {
+  FSysPanelStyle = Value;
+  ViewInfo()->SysPanelStyle = Value;
+}
+
+Boolean TvlCustomEditPopupWindow::CanShrinkToWorkArea() {
+  TvlCustomDropDownEdit* edit = Edit();
+  return edit && edit->ActiveProperties()->PopupWindowCanShrink();
+}
+
+void TvlCustomEditPopupWindow::ModalCloseUp() {
+  TvlCustomDropDownEdit* edit = Edit();
+  if (!edit) {
+    inherited::ModalCloseUp();
+    return;
+  }
+  const Integer r = ModalResult();
+  edit->CloseUp(r == mrOk ? crEnter : r == mrCancel ? crCancel : crUnknown);
+}
+
+void TvlCustomEditPopupWindow::AdjustClientRect(TRect& Rect) {
+  Rect = vlDeflateRectByBorders(TRect{0, 0, Width(), Height()}, ViewInfo()->GetClientExtent());
+}
+
+void TvlCustomEditPopupWindow::Resize() {
+  inherited::Resize();
+  if (HandleAllocated()) SetPopupWindowRegion();
+}
+
+void TvlCustomEditPopupWindow::RecalculateViewInfo() {
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  vi->Bounds = TRect{0, 0, Width(), Height()};
+  vi->Calculate();
+  if (TvlCustomDropDownEdit* edit = Edit()) vi->CloseButtonStyle = edit->Style()->LookAndFeel()->Kind();
+  vi->Painter = Style()->LookAndFeel()->SkinPainter();
+}
+
+void TvlCustomEditPopupWindow::DoPopupChar(Char AChar) {
+  if (HWND f = GetFocus()) SendMessageW(f, WM_CHAR, WPARAM(AChar), 0);
+}
+
+TSize TvlCustomEditPopupWindow::GetMinSize() {
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  const TRect e = vi->GetClientExtent();
+  TSize r{e.Left + e.Right, e.Top + e.Bottom};
+  if (FSizeable && FSysPanelStyle) {
+    const Integer p = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+    r.cx += (FCloseButton ? p - 4 : 0) + (p - 2) + 10;
+  }
+  return r;
+}
+
+void TvlCustomEditPopupWindow::CalculateSize() {
+  TvlCustomDropDownEdit* edit = Edit();
+  if (!edit) return;
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  vi->SizeGripCorner = ecoBottomRight;
+  const TRect owner = edit->GetPopupOwnerBounds();
+  SetOwnerBounds(owner);
+  const TRect e = vi->GetClientExtent();
+  const TSize m = MinSize();
+  TSize c{};
+  edit->GetPopupContentPreferredSize(c);
+  Integer w, h;
+  if (FPopupAutoSize)
+    w = e.Left + e.Right + c.cx;
+  else
+    w = FPopupWidth != 0 ? FPopupWidth : RectWidth(owner);
+  if (FSizeable && FMinWidth > 0) w = std::max(w, FMinWidth);
+  if (FPopupAutoSize)
+    h = e.Top + e.Bottom + c.cy;
+  else
+    h = FPopupHeight > 0 ? FPopupHeight : std::max(FMinHeight, m.cy);
+  if (FSizeable && FMinHeight > 0) h = std::max(h, FMinHeight);
+  SetWidth(std::max(w, m.cx));
+  SetHeight(std::max(h, m.cy));
+}
+
+TPoint TvlCustomEditPopupWindow::CalculatePosition() {
+  TPoint p = inherited::CalculatePosition();
+  const Integer w = Width(), h = Height();
+  const TRect o = OwnerScreenBounds();
+  const TRect a = vlGetDesktopWorkAreaAtPoint(p);
+  const Boolean leftwards = (AlignHorz() == pahRight && p.X + w == o.Right && p.X > a.Left) || p.X + w == o.Left ||
+                            (p.X + w == a.Right && p.X < o.Right);
+  const Boolean upwards = (AlignVert() == pavBottom && p.Y + h == o.Bottom && p.Y > a.Top) || p.Y + h == o.Top ||
+                          (p.Y + h == a.Bottom && p.Y < o.Bottom);
+  TvlEditCorner corner = ecoBottomRight;
+  if (leftwards && upwards)
+    corner = ecoTopLeft;
+  else if (leftwards)
+    corner = ecoBottomLeft;
+  else if (upwards)
+    corner = ecoTopRight;
+  const Boolean changed = ViewInfo()->SizeGripCorner != corner;
+  ViewInfo()->SizeGripCorner = corner;
+  // The panel moves to the other side: the height stays, the client area moves.
+  if (changed) RecalculateViewInfo();
+  if (upwards && FShadow) p.Y += ShadowSize;
+  return p;
+}
+
+void TvlCustomEditPopupWindow::PlaceForEditor() {
+  FLockCheckSize = true;
+  TPoint p{};
+  {
+    Finally unlock([&] { FLockCheckSize = false; });
+    CalculateSize();
+    p = CalculatePosition();
+    CorrectBoundsWithDesktopWorkArea(p);
+  }
+  SetBounds(p.X, p.Y, Width(), Height());
+  RecalculateViewInfo();
+  Realign();
+}
+
+void TvlCustomEditPopupWindow::GetMaxContentSize(TSize& ASize) {
+  TvlCustomDropDownEdit* edit = Edit();
+  const TRect o = OwnerScreenBounds();
+  const TRect a = vlGetDesktopWorkAreaAtPoint(TPoint{o.Left, o.Top});
+  const TRect e = ViewInfo()->GetClientExtent();
+  const Integer shadow = FShadow ? ShadowSize : 0;
+  if (!edit || edit->ActiveProperties()->PopupDirection() == pdVertical) {
+    ASize.cx = RectWidth(a);
+    ASize.cy = std::max(a.Bottom - o.Bottom, o.Top - a.Top + shadow);
+  } else {
+    ASize.cx = std::max(a.Right - o.Right, o.Left - a.Left + shadow) + 1;
+    ASize.cy = RectHeight(a);
+  }
+  ASize.cx -= e.Left + e.Right;
+  ASize.cy -= e.Top + e.Bottom;
+}
+
+void TvlCustomEditPopupWindow::SetPopupWindowRegion() {
+  if (!HandleAllocated()) return;
+  HRGN region = nullptr;
+  if (FShadow && !FNativeStyle) {
+    const TRect body{0, 0, Width() - ShadowSize, Height() - ShadowSize};
+    TRect cut{};
+    if (IsTopCorner(ViewInfo()->SizeGripCorner)) {
+      // The editor stays visible under the shadow strip of an upward popup.
+      const TRect o = OwnerScreenBounds();
+      cut = TRect{o.Left - Left(), Height() - ShadowSize, o.Right - ShadowSize - Left(), Height()};
+    }
+    region = vlCreateShadowRegion(WindowHandle(), body, TRect{}, cut, true, false);
+  }
+  vlSetRegionToWindow(WindowHandle(), region);
+}
+
+Boolean TvlCustomEditPopupWindow::ProcessOutsideClick(HWND, Cardinal AMessage, const TPoint& APoint, TShiftState) {
+  TvlCustomDropDownEdit* edit = Edit();
+  return edit && (AMessage == WM_LBUTTONDOWN || AMessage == WM_LBUTTONDBLCLK) && edit->IsDropDownPlace(APoint);
+}
+
+void TvlCustomEditPopupWindow::CloseUp() {
+  EndSizing();
+  inherited::CloseUp();
+}
+
+void TvlCustomEditPopupWindow::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case VLM_POPUPCHAR:
+      if (IsVisible()) DoPopupChar(Char(Message.WParam));
+      break;
+    case VLM_POPUPREOPEN: {
+      TWeakRef<TvlCustomEditPopupWindow> self(this);
+      TvlCustomDropDownEdit* owner = Edit();
+      if (owner && !owner->Enabled()) {
+        owner->PopupNotShown();
+        break;
+      }
+      inherited::Dispatch(Message);
+      if (self && !IsVisible())
+        if (TvlCustomDropDownEdit* edit = Edit()) edit->PopupNotShown();
+      break;
+    }
+    default:
+      inherited::Dispatch(Message);
+  }
+}
+
+void TvlCustomEditPopupWindow::SetCloseButtonState(TvlButtonState AState) {
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  if (vi->CloseButtonState == AState) return;
+  vi->CloseButtonState = AState;
+  if (HandleAllocated()) InvalidateRect(WindowHandle(), &vi->CloseButtonRect, false);
+}
+
+void TvlCustomEditPopupWindow::UpdateSizingCursor(Integer X, Integer Y) {
+  Integer h = 0, v = 0;
+  if (ViewInfo()->IsSizingPlace(X, Y, h, v)) {
+    TCursor c = crSizeNS;
+    if (h != 0 && v != 0)
+      c = h == v ? crSizeNWSE : crSizeNESW;
+    else if (h != 0)
+      c = crSizeWE;
+    Screen->SetCursor(c);
+    Sizing.CursorShown = true;
+  } else if (Sizing.CursorShown) {
+    Screen->SetCursor(crDefault);
+    Sizing.CursorShown = false;
+  }
+}
+
+void TvlCustomEditPopupWindow::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  if (vi->CloseButton && vlPointInRect(vi->CloseButtonRect, TPoint{X, Y})) {
+    SetCloseButtonState(vlbsPressed);
+    return;
+  }
+  Integer h = 0, v = 0;
+  if (!vi->IsSizingPlace(X, Y, h, v)) return;
+  const TPoint pt = ClientToScreen(TPoint{X, Y});
+  const TRect b = BoundsRect();
+  Sizing = TSizingState{this, h, v, TPoint{h < 0 ? b.Left - pt.X : b.Right - pt.X, v < 0 ? b.Top - pt.Y : b.Bottom - pt.Y},
+                        b, Sizing.CursorShown};
+  SetCapture(WindowHandle());
+  if (!FShowContentWhileResize) {
+    FreeAndNil(FSizeFrame);
+    FSizeFrame = New<TvlSizeFrame>(std::max(vi->GetBorderWidth(), 2));
+    FSizeFrame->DrawSizeFrame(b);
+  }
+}
+
+TRect TvlCustomEditPopupWindow::SizingRect(const TPoint& AScreenPoint) {
+  const TRect b = BoundsRect();
+  TRect r = b;
+  if (Sizing.Horz < 0) r.Left = AScreenPoint.X + Sizing.Delta.X;
+  if (Sizing.Horz > 0) r.Right = AScreenPoint.X + Sizing.Delta.X;
+  if (Sizing.Vert < 0) r.Top = AScreenPoint.Y + Sizing.Delta.Y;
+  if (Sizing.Vert > 0) r.Bottom = AScreenPoint.Y + Sizing.Delta.Y;
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  if (FSysPanelStyle && vlPointInRect(b, AScreenPoint) &&
+      !vlPointInRect(vi->SizeGripSizingRect, ScreenToClient(AScreenPoint))) {
+    // Inside the window only the grip itself widens or lengthens the popup.
+    if (r.Right > b.Right) r.Right = b.Right;
+    if (r.Bottom > b.Bottom) r.Bottom = b.Bottom;
+  }
+  Integer w = RectWidth(r), h = RectHeight(r);
+  CanResizePopup(w, h);
+  // Anchored at the corner opposite the grip.
+  if (Sizing.Horz < 0)
+    r.Left = r.Right - w;
+  else
+    r.Right = r.Left + w;
+  if (Sizing.Vert < 0)
+    r.Top = r.Bottom - h;
+  else
+    r.Bottom = r.Top + h;
+  const TRect o = OwnerScreenBounds();
+  if (r.Left > o.Right - 1) r.Left = o.Right - 1;
+  if (r.Right < o.Left + 1) r.Right = o.Left + 1;
+  const TRect a = vlGetDesktopWorkAreaAtPoint(AScreenPoint);
+  r.Left = std::max(r.Left, a.Left);
+  r.Top = std::max(r.Top, a.Top);
+  r.Right = std::min(r.Right, a.Right);
+  r.Bottom = std::min(r.Bottom, a.Bottom);
+  return r;
+}
+
+void TvlCustomEditPopupWindow::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (Sizing.Popup == this) {
+    const TRect r = SizingRect(ClientToScreen(TPoint{X, Y}));
+    if (r == Sizing.FrameRect) return;
+    Sizing.FrameRect = r;
+    if (FSizeFrame)
+      FSizeFrame->DrawSizeFrame(r);
+    else
+      ApplyUserSize(r);
+    return;
+  }
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  if (vi->CloseButton) {
+    const Boolean over = vlPointInRect(vi->CloseButtonRect, TPoint{X, Y});
+    if (!over && vi->CloseButtonState != vlbsNormal)
+      SetCloseButtonState(vlbsNormal);
+    else if (over && vi->CloseButtonState == vlbsNormal && Shift.Empty())
+      SetCloseButtonState(vlbsHot);
+  }
+  UpdateSizingCursor(X, Y);
+}
+
+void TvlCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  if (Sizing.Popup == this) {
+    const TRect r = Sizing.FrameRect;
+    const Boolean withFrame = FSizeFrame != nullptr;
+    EndSizing();
+    if (withFrame && r != BoundsRect()) ApplyUserSize(r);
+    UpdateSizingCursor(X, Y);
+    return;
+  }
+  TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
+  if (vi->CloseButtonState != vlbsPressed) return;
+  if (!vlPointInRect(vi->CloseButtonRect, TPoint{X, Y})) {
+    SetCloseButtonState(vlbsNormal);
+    return;
+  }
+  TWeakRef<TvlCustomEditPopupWindow> self(this);
+  if (CloseQuery())
+    if (TvlCustomDropDownEdit* edit = Edit()) edit->CloseUp(crUnknown);
+  if (self && IsVisible()) SetCloseButtonState(vlbsHot);
+}
+
+void TvlCustomEditPopupWindow::MouseLeave(TControl* AControl) {
+  SetCloseButtonState(vlbsNormal);
+  if (Sizing.CursorShown && Sizing.Popup != this) {
+    Screen->SetCursor(crDefault);
+    Sizing.CursorShown = false;
+  }
+}
+
+void TvlCustomEditPopupWindow::EndSizing() {
+  if (Sizing.Popup == this) {
+    if (HandleAllocated() && GetCapture() == WindowHandle()) ReleaseCapture();
+    Sizing = TSizingState{nullptr, 0, 0, TPoint{}, TRect{}, Sizing.CursorShown};
+  }
+  FreeAndNil(FSizeFrame);
+}
+
+Boolean TvlCustomEditPopupWindow::CanResizePopup(Integer& NewWidth, Integer& NewHeight) {
+  if (!FSizeable || FLockCheckSize || (NewWidth == Width() && NewHeight == Height())) return true;
+  const TSize m = MinSize();
+  NewWidth = std::max({NewWidth, m.cx, FMinWidth});
+  NewHeight = std::max({NewHeight, m.cy, FMinHeight});
+  TvlCustomDropDownEdit* edit = Edit();
+  if ((NewWidth != Width() || NewHeight != Height()) && edit && edit->ILookupData() &&
+      edit->ActiveProperties()->LookupListInPopup()) {
+    const TRect e = ViewInfo()->GetClientExtent();
+    TSize content{NewWidth - e.Left - e.Right, NewHeight - e.Top - e.Bottom};
+    TSize maxSize{};
+    GetMaxContentSize(maxSize);
+    if (edit->ILookupData()->CanResizeVisualArea(content, maxSize.cy, maxSize.cx)) {
+      NewWidth = std::max(content.cx + e.Left + e.Right, m.cx);
+      NewHeight = std::max(content.cy + e.Top + e.Bottom, m.cy);
+    } else {
+      NewWidth = Width();
+      NewHeight = Height();
+    }
+  }
+  return true;
+}
+
+void TvlCustomEditPopupWindow::ApplyUserSize(const TRect& ABounds) {
+  TvlCustomDropDownEdit* edit = Edit();
+  if (edit) edit->MarkPopupSized();
+  SetBounds(ABounds.Left, ABounds.Top, RectWidth(ABounds), RectHeight(ABounds));
+  RecalculateViewInfo();
+  Realign();
+  if (edit) edit->PositionPopupContent(ViewInfo()->ClientRect);
+  Invalidate();
+}
+
+// --- Properties ------------------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomDropDownEditProperties)
+
+void TvlCustomDropDownEditProperties::Create(TPersistent* AOwner) {
+  inherited::Create(AOwner);
+  FImmediateDropDown = true;
+  FPopupAutoSize = true;
+  FPopupDirection = pdVertical;
+  FPopupHorzAlignment = pahLeft;
+  FPopupVertAlignment = pavBottom;
+  Buttons()->Add()->SetKind(bkDown);
+  FGlyphButtonIndex = 0;
+}
+
+TvlCustomEditClass TvlCustomDropDownEditProperties::GetContainerClass() const {
+  return ClassOf<TvlCustomDropDownEdit>();
+}
+
+void TvlCustomDropDownEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TvlCustomDropDownEditProperties*>(Source);
+  if (!s) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  Finally end([&] { EndUpdate(); });
+  inherited::Assign(Source);
+  SetButtonGlyph(s->ButtonGlyph());
+  FImmediateDropDown = s->FImmediateDropDown;
+  FImmediatePopup = s->FImmediatePopup;
+  SetKeepArrowButtonPressedWhenDroppedDown(s->FKeepArrowButtonPressedWhenDroppedDown);
+  FPopupAutoSize = s->FPopupAutoSize;
+  SetPopupClientEdge(s->FPopupClientEdge);
+  FPopupDirection = s->FPopupDirection;
+  FPopupHorzAlignment = s->FPopupHorzAlignment;
+  FPopupVertAlignment = s->FPopupVertAlignment;
+  SetPopupMinHeight(s->FPopupMinHeight);
+  SetPopupMinWidth(s->FPopupMinWidth);
+  SetPopupHeight(s->FPopupHeight);
+  SetPopupWidth(s->FPopupWidth);
+  SetPopupSizeable(s->FPopupSizeable);
+  SetPopupSysPanelStyle(s->FPopupSysPanelStyle);
+  FPostPopupValueOnTab = s->FPostPopupValueOnTab;
+  FMaskKind = s->FMaskKind;
+  FEditMask = s->FEditMask;
+  SetOnClosePopup(s->OnClosePopup());
+  FOnCloseQuery = s->FOnCloseQuery;
+  FOnCloseUp = s->FOnCloseUp;
+  FOnInitPopup = s->FOnInitPopup;
+  FOnPopup = s->FOnPopup;
+}
+
+TBitmap* TvlCustomDropDownEditProperties::ButtonGlyph() {
+  if (FGlyphButtonIndex < 0 || FGlyphButtonIndex >= Buttons()->Count()) return nullptr;
+  return Buttons()->Items(FGlyphButtonIndex)->Glyph();
+}
+
+void TvlCustomDropDownEditProperties::SetButtonGlyph(TBitmap* Value) {
+  if (FGlyphButtonIndex < 0 || FGlyphButtonIndex >= Buttons()->Count()) return;
+  TvlEditButton* b = Buttons()->Items(FGlyphButtonIndex);
+  b->SetGlyph(Value);
+  // A valid glyph makes the button a glyph button; without one it draws the arrow again.
+  const Boolean valid = b->GlyphOrNil() && !b->GlyphOrNil()->Empty();
+  if (valid)
+    b->SetKind(bkGlyph);
+  else if (b->Kind() == bkGlyph)
+    b->SetKind(bkDown);
+}
+
+void TvlCustomDropDownEditProperties::SetKeepArrowButtonPressedWhenDroppedDown(Boolean Value) {
+  if (FKeepArrowButtonPressedWhenDroppedDown == Value) return;
+  FKeepArrowButtonPressedWhenDroppedDown = Value;
+  Changed();
+}
+
+TAlignment TvlCustomDropDownEditProperties::PopupAlignment() const {
+  switch (FPopupHorzAlignment) {
+    case pahCenter: return taCenter;
+    case pahRight: return taRightJustify;
+    default: return taLeftJustify;
+  }
+}
+
+void TvlCustomDropDownEditProperties::SetPopupAlignment(TAlignment Value) {
+  const TvlPopupAlignHorz a = Value == taCenter ? pahCenter : Value == taRightJustify ? pahRight : pahLeft;
+  if (a == FPopupHorzAlignment) return;
+  FPopupHorzAlignment = a;
+  Changed();
+}
+
+void TvlCustomDropDownEditProperties::SetPopupClientEdge(Boolean Value) {
+  if (FPopupClientEdge == Value) return;
+  FPopupClientEdge = Value;
+  Changed();
+}
+
+void TvlCustomDropDownEditProperties::SetPopupHeight(Integer Value) { FPopupHeight = std::max(Value, FPopupMinHeight); }
+
+void TvlCustomDropDownEditProperties::SetPopupMinHeight(Integer Value) {
+  FPopupMinHeight = std::max(Value, 0);
+  SetPopupHeight(FPopupHeight);
+}
+
+void TvlCustomDropDownEditProperties::SetPopupMinWidth(Integer Value) {
+  FPopupMinWidth = std::max(Value, 0);
+  SetPopupWidth(FPopupWidth);
+}
+
+void TvlCustomDropDownEditProperties::SetPopupWidth(Integer Value) {
+  FPopupWidth = Value <= 0 ? 0 : std::max(Value, FPopupMinWidth);
+}
+
+void TvlCustomDropDownEditProperties::SetPopupSizeable(Boolean Value) {
+  if (FPopupSizeable == Value) return;
+  FPopupSizeable = Value;
+  Changed();
+}
+
+void TvlCustomDropDownEditProperties::SetPopupSysPanelStyle(Boolean Value) {
+  if (FPopupSysPanelStyle == Value) return;
+  FPopupSysPanelStyle = Value;
+  Changed();
+}
+
+// --- The editor ------------------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomDropDownEditData)
+CL_IMPLEMENT_CLASS(TvlCustomDropDownEdit)
+
+TvlCustomDropDownEditProperties* TvlCustomDropDownEdit::RepositoryProperties() {
+  TvlEditRepositoryItem* item = RepositoryItem();
+  return item ? dynamic_cast<TvlCustomDropDownEditProperties*>(item->Properties()) : nullptr;
+}
+
+namespace {
+
+// Fires a notify event of the editor's own properties, then of the
+// repository item's; stops when a handler frees the editor.
+template <class F>
+void FireOnBoth(TvlCustomDropDownEdit* AEdit, TvlCustomDropDownEditProperties* AOwn,
+                TvlCustomDropDownEditProperties* AItem, F AFire) {
+  TWeakRef<TvlCustomDropDownEdit> self(AEdit);
+  if (AOwn) AFire(AOwn);
+  if (self && AItem && AItem != AOwn) AFire(AItem);
+}
+
+}  // namespace
+
+void TvlCustomDropDownEdit::Initialize() {
+  inherited::Initialize();
+  if (!ComponentState().Contains(csDesigning)) CreatePopupWindow();
+  FSendChildrenStyle = true;
+}
+
+void TvlCustomDropDownEdit::CreatePopupWindow() {
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  FPopupWindow = CreateFrom(p->GetPopupWindowClass(), static_cast<TWinControl*>(this));
+  FPopupWindow->SetCaptureFocus(p->PopupWindowCapturesFocus());
+  FPopupWindow->SetIsTopMost(!IsInplace());
+  FPopupWindow->Style()->LookAndFeel()->SetMasterLookAndFeel(Style()->LookAndFeel());
+  FPopupWindow->SetBiDiMode(BiDiMode());
+  FPopupWindow->SetOnCloseQuery(TCloseQueryEvent(this, &TvlCustomDropDownEdit::PopupWindowCloseQuery));
+  FPopupWindow->SetOnClosed(TNotifyEvent(this, &TvlCustomDropDownEdit::PopupWindowClosed));
+  FPopupWindow->SetOnClosing(TNotifyEvent(this, &TvlCustomDropDownEdit::PopupWindowClosing));
+  FPopupWindow->SetOnShowed(TNotifyEvent(this, &TvlCustomDropDownEdit::PopupWindowShowed));
+  FPopupWindow->SetOnShowing(TNotifyEvent(this, &TvlCustomDropDownEdit::PopupWindowShowing));
+}
+
+void TvlCustomDropDownEdit::BeforeDestruction() {
+  if (IvlTextEditLookupData* l = ILookupData()) l->Deinitialize();
+  inherited::BeforeDestruction();
+}
+
+void TvlCustomDropDownEdit::Destroy() {
+  if (FPopupWindow) {
+    RemovePendingPopup();
+    // The popup goes without telling the editor being freed.
+    FPopupWindow->SetOnCloseQuery(TCloseQueryEvent());
+    FPopupWindow->SetOnClosed(TNotifyEvent());
+    FPopupWindow->SetOnClosing(TNotifyEvent());
+    FPopupWindow->SetOnShowed(TNotifyEvent());
+    FPopupWindow->SetOnShowing(TNotifyEvent());
+    if (FPopupWindow->IsVisible()) FPopupWindow->CloseUp();
+    FreeAndNil(FPopupWindow);
+  }
+  inherited::Destroy();
+}
+
+void TvlCustomDropDownEdit::CreateWnd() {
+  inherited::CreateWnd();
+  InitializeLookupData();
+}
+
+void TvlCustomDropDownEdit::DestroyWnd() {
+  if (FPopupWindow && !ComponentState().Contains(csDestroying)) {
+    if (DroppedDown()) CloseUp(crUnknown);
+    if (FPopupWindow && FPopupWindow->HandleAllocated()) FPopupWindow->DestroyHandle();
+  }
+  inherited::DestroyWnd();
+}
+
+Boolean TvlCustomDropDownEdit::DroppedDown() { return FPopupWindow && FPopupWindow->IsVisible(); }
+
+Boolean TvlCustomDropDownEdit::HasPopupWindow() { return DroppedDown(); }
+
+Boolean TvlCustomDropDownEdit::IsPopupPending() {
+  if (!FPopupWindow || !FPopupWindow->HandleAllocated()) return false;
+  MSG m{};
+  return PeekMessageW(&m, FPopupWindow->WindowHandle(), VLM_POPUPREOPEN, VLM_POPUPREOPEN, PM_NOREMOVE);
+}
+
+void TvlCustomDropDownEdit::SetDroppedDown(Boolean Value) {
+  if (Value) {
+    if (DroppedDown() || IsPopupPending()) return;
+    DropDown();
+  } else
+    CloseUp(crUnknown);
+}
+
+void TvlCustomDropDownEdit::InitializePopup() {
+  if (FPopupInitialized) return;
+  FPopupInitialized = true;
+  try {
+    FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
+      if (Assigned(p->OnInitPopup())) p->OnInitPopup()(this);
+    });
+  } catch (...) {
+    FPopupInitialized = false;
+    throw;
+  }
+  if (ActiveProperties()->UsesLookupData() && ILookupData()) ILookupData()->DropDown();
+}
+
+void TvlCustomDropDownEdit::DropDown() {
+  if (!FPopupWindow || !HandleAllocated() || !IsWindowVisible(WindowHandle()) || !Enabled()) return;
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  InitializePopup();
+  if (!self) return;
+  if (!CanDropDown()) {
+    DoFinalizePopup();
+    return;
+  }
+  InitializePopupWindow();
+  FPopupWindow->HandleNeeded();
+  FPopupWindow->SetFocusedControlProp(GetPopupFocusedControl());
+  PostMessageW(FPopupWindow->WindowHandle(), VLM_POPUPREOPEN, 0, 0);
+}
+
+void TvlCustomDropDownEdit::InitializeLookupData() {
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  if (ILookupData() && FPopupWindow && !ComponentState().Contains(csDesigning) && p->LookupListInPopup())
+    ILookupData()->Initialize(FPopupWindow);
+}
+
+void TvlCustomDropDownEdit::SetupPopupWindow() {
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  TvlCustomEditPopupWindow* w = FPopupWindow;
+  w->SetOwnerParent(Parent());
+  w->SetDirection(p->PopupDirection());
+  w->SetAlignHorz(p->PopupHorzAlignment());
+  w->SetAlignVert(p->PopupVertAlignment());
+  w->SetClientEdge(p->PopupClientEdge());
+  w->SetMinHeight(p->PopupMinHeight());
+  w->SetMinWidth(p->PopupMinWidth());
+  w->SetPopupAutoSize(p->PopupAutoSize());
+  w->SetSizeable(p->PopupSizeable());
+  w->SetSysPanelStyle(p->PopupSysPanelStyle());
+  auto* data = dynamic_cast<TvlCustomDropDownEditData*>(EditData());
+  if (IsInplace() && p->PopupSizeable() && data) {
+    w->SetPopupWidth(data->Width);
+    w->SetPopupHeight(data->Height);
+  } else {
+    w->SetPopupWidth(p->PopupWidth());
+    w->SetPopupHeight(p->PopupHeight());
+  }
+  w->SetCloseButton(Style()->PopupCloseButton());
+  w->SetBorderStyle(ViewInfo()->PopupBorderStyle);
+  w->SetNativeStyle(ViewInfo()->NativeStyle);
+  w->SetShadow(ViewInfo()->Shadow);
+}
+
+void TvlCustomDropDownEdit::InitializePopupWindow() {
+  FPopupWindow->SetCaptureFocus(ActiveProperties()->PopupWindowCapturesFocus());
+  InitializeLookupData();
+  SetupPopupWindow();
+  FPopupWindow->PlaceForEditor();
+  PositionPopupContent(FPopupWindow->ViewInfo()->ClientRect);
+  FPopupWindow->SetPopupWindowRegion();
+}
+
+TWinControl* TvlCustomDropDownEdit::GetPopupFocusedControl() {
+  TWinControl* result = InnerControl();
+  if (ILookupData() && ActiveProperties()->LookupListInPopup() && FPopupWindow && FPopupWindow->CaptureFocus())
+    if (TWinControl* list = ILookupData()->GetActiveControl()) result = list;
+  return result;
+}
+
+void TvlCustomDropDownEdit::GetPopupContentPreferredSize(TSize&) { throw EAbstractError(u"Abstract error"); }
+
+TRect TvlCustomDropDownEdit::GetPopupOwnerBounds() {
+  TRect r = BoundsRect();
+  if (ViewInfo()->Shadow) r.Right += ShadowSize;
+  return r;
+}
+
+void TvlCustomDropDownEdit::PositionPopupContent(const TRect& AClientRect) {
+  if (ILookupData()) ILookupData()->PositionVisualArea(AClientRect);
+}
+
+void TvlCustomDropDownEdit::PopupWindowShowed(TObject*) {
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  ShortRefreshContainer(false);
+  FPopupWindow->RecalculateViewInfo();
+  PositionPopupContent(FPopupWindow->ViewInfo()->ClientRect);
+  DoPopup();
+  if (!self) return;
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  if (ILookupData() && FindSelection() && p->ImmediateDropDown() && FPopupWindow->CaptureFocus())
+    ILookupData()->DroppedDown(Text().substr(0, size_t(std::max(0, SelStart()))));
+  FNeedStorePopupSize = false;
+}
+
+void TvlCustomDropDownEdit::DoPopup() {
+  FCloseUpReason = crUnknown;
+  FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
+    if (Assigned(p->OnPopup())) p->OnPopup()(this);
+  });
+}
+
+void TvlCustomDropDownEdit::CloseUp(TvlEditCloseUpReason AReason) {
+  if (!DroppedDown()) return;
+  if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  {
+    LockChangeEvents(true);
+    Finally unlock([&] {
+      if (self) LockChangeEvents(false);
+    });
+    if (AReason == crTab || AReason == crClose || AReason == crEnter) {
+      TvlCustomDropDownEditProperties* p = ActiveProperties();
+      if (p->UsesLookupData() && LookupData()) {
+        const Integer prevKey = LookupData()->CurrentKey();
+        LockClick(true);
+        {
+          Finally unlockClick([&] {
+            if (self) LockClick(false);
+          });
+          LookupData()->SelectItem();
+        }
+        if (!self) return;
+        if (ModifiedAfterEnter() && LookupData()->CurrentKey() != prevKey) DoModifiedClick();
+        if (!self) return;
+      }
+      if (!p->PostValueAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(true);
+      if (!self) return;
+    }
+  }
+  if (self && FPopupWindow) FPopupWindow->CloseUp();
+}
+
+void TvlCustomDropDownEdit::PopupWindowCloseQuery(TObject* Sender, Boolean& CanClose) {
+  FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
+    if (Assigned(p->OnCloseQuery())) p->OnCloseQuery()(this, CanClose);
+  });
+}
+
+void TvlCustomDropDownEdit::PopupWindowClosed(TObject*) {
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  if (p->PopupSizeable() && FNeedStorePopupSize && FPopupWindow) {
+    auto* data = dynamic_cast<TvlCustomDropDownEditData*>(EditData());
+    if (IsInplace() && data) {
+      data->Initialized = true;
+      data->Width = FPopupWindow->Width();
+      data->Height = FPopupWindow->Height();
+    } else {
+      p->SetPopupWidth(FPopupWindow->Width());
+      p->SetPopupHeight(FPopupWindow->Height());
+    }
+  }
+  FNeedStorePopupSize = false;
+  DoFinalizePopup();
+  if (!self) return;
+  if (ActiveProperties()->GetTextEditingStyle() == esFixedList) ShortRefreshContainer(false);
+  DoCloseUp();
+  if (!self) return;
+  p = ActiveProperties();
+  if (p->PostValueAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue()) {
+    LockChangeEvents(true);
+    Finally unlock([&] {
+      if (self) LockChangeEvents(false);
+    });
+    if (ValidateEdit(true) && self) InternalPostEditValue(false);
+  }
+  if (self) ShortRefreshContainer(false);
+}
+
+void TvlCustomDropDownEdit::DoFinalizePopup() {
+  if (!FPopupInitialized) return;
+  FPopupInitialized = false;
+  if (ILookupData()) ILookupData()->CloseUp();
+  FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
+    if (Assigned(p->OnFinalizePopup())) p->OnFinalizePopup()(this);
+  });
+}
+
+void TvlCustomDropDownEdit::DoCloseUp() {
+  const TvlEditCloseUpReason reason = FCloseUpReason;
+  FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
+    if (Assigned(p->OnClosePopup())) p->OnClosePopup()(this, reason);
+  });
+  FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
+    if (Assigned(p->OnCloseUp())) p->OnCloseUp()(this);
+  });
+}
+
+void TvlCustomDropDownEdit::RemovePendingPopup() {
+  if (FPopupWindow && FPopupWindow->HandleAllocated() &&
+      vlRemovePendingMessages(FPopupWindow->WindowHandle(), VLM_POPUPREOPEN, VLM_POPUPREOPEN, false))
+    PopupWindowClosed(FPopupWindow);
+}
+
+Boolean TvlCustomDropDownEdit::IsDropDownPlace(const TPoint& AScreenPoint) {
+  if (!HandleAllocated()) return false;
+  const TPoint p = ScreenToClient(AScreenPoint);
+  const Integer b = GetButtonIndexAt(p);
+  if (b >= 0) return b == ActiveProperties()->GetDropDownButtonVisibleIndex();
+  return ActiveProperties()->DropDownOnClick() && vlPointInRect(ViewInfo()->ClientRect, p);
+}
+
+// --- Keys and mouse --------------------------------------------------------------------------------------
+
+void TvlCustomDropDownEdit::TextEditKeyDown(Word& Key, TShiftState Shift) {
+  const Word key = vlNormalizeKey(Key);
+  const Boolean alt = Shift.Contains(ssAlt);
+  if (((key == VK_UP || key == VK_DOWN) && alt) || (key == VK_F4 && !alt)) {
+    if (DroppedDown())
+      CloseUp(crClose);
+    else
+      SetDroppedDown(true);
+    Key = 0;
+    return;
+  }
+  if ((key == VK_RETURN || key == VK_ESCAPE) && !alt && DroppedDown()) {
+    TWeakRef<TvlCustomDropDownEdit> self(this);
+    SetPopupWindowJustClosed(true);
+    SetKeyboardAction(true);
+    if (key == VK_RETURN && DoEditing())
+      CloseUp(crEnter);
+    else if (self)
+      CloseUp(crCancel);
+    if (!self) return;
+    SetKeyboardAction(false);
+    if (!DroppedDown()) {
+      if (key == VK_ESCAPE && GetCapture()) ReleaseCapture();
+      Key = 0;
+      return;
+    }
+  }
+  inherited::TextEditKeyDown(Key, Shift);
+}
+
+void TvlCustomDropDownEdit::TextEditKeyPress(Char& Key) {
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  if (vlIsTextInputChar(Key) && p->ImmediateDropDown() && !DroppedDown()) {
+    TWeakRef<TvlCustomDropDownEdit> self(this);
+    SetDroppedDown(true);
+    if (!self) return;
+    if (FPopupWindow && FPopupWindow->CaptureFocus() && Key != Char(VK_RETURN) && CanDropDown() &&
+        FPopupWindow->FocusedControl()) {
+      PostMessageW(FPopupWindow->WindowHandle(), VLM_POPUPCHAR, WPARAM(Key), 0);
+      Key = 0;
+      return;
+    }
+  }
+  inherited::TextEditKeyPress(Key);
+}
+
+void TvlCustomDropDownEdit::BeforeTabNavigation(TShiftState Shift) {
+  if (DroppedDown() && ActiveProperties()->PostPopupValueOnTab()) CloseUp(crTab);
+}
+
+Boolean TvlCustomDropDownEdit::InPlaceMode() {
+  return inherited::InPlaceMode() || (DroppedDown() && ActiveProperties()->PostPopupValueOnTab());
+}
+
+Boolean TvlCustomDropDownEdit::IsClickKey(Word Key, TShiftState Shift) {
+  if (inherited::IsClickKey(Key, Shift)) return true;
+  return IsInplace() && DroppedDown() && (Shift.Contains(ssAlt) || Shift.Contains(ssCtrl) || vlIsSystemKey(Key));
+}
+
+Boolean TvlCustomDropDownEdit::ShouldReplayActivationKey(Word Key) {
+  return !(ActiveProperties()->ImmediateDropDown() && ActiveProperties()->PopupWindowCapturesFocus() &&
+           Key != VK_RETURN);
+}
+
+Boolean TvlCustomDropDownEdit::AllowsLookupNavigation(Boolean) {
+  return !ComponentState().Contains(csDestroying) && InnerTextEdit() != nullptr;
+}
+
+void TvlCustomDropDownEdit::ButtonDown(Integer AButtonIndex) {
+  inherited::ButtonDown(AButtonIndex);
+  if (AButtonIndex != ActiveProperties()->GetDropDownButtonVisibleIndex()) return;
+  if (FPopupWindow && FPopupWindow->JustClosed()) return;
+  DropDownButtonClick();
+  SetDroppedDown(true);
+}
+
+void TvlCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (!self || Button != mbLeft || FIsActivatingByMouse) return;
+  if (!ActiveProperties()->DropDownOnClick() || DroppedDown() || FIsHotAndPopup) return;
+  if (!vlPointInRect(ViewInfo()->ClientRect, TPoint{X, Y}) || GetButtonIndexAt(TPoint{X, Y}) >= 0) return;
+  if (FPopupWindow && FPopupWindow->JustClosed()) return;
+  if (InternalFocused()) SetDroppedDown(true);
+}
+
+Boolean TvlCustomDropDownEdit::DoRefreshContainer(const TPoint& P, TvlMouseButton Button, TShiftState Shift,
+                                                  Boolean AIsMouseEvent) {
+  const Boolean r = inherited::DoRefreshContainer(P, Button, Shift, AIsMouseEvent);
+  if (AIsMouseEvent && !(Button == vlmbRight && Shift.Contains(ssRight)))
+    FIsHotAndPopup = DroppedDown() && ViewInfo()->ContainerState.Contains(csHotTrack);
+  return r;
+}
+
+Boolean TvlCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (!DroppedDown() || !AllowsLookupNavigation(true) || !ActiveProperties()->UsesLookupData() || !LookupData() ||
+      LookupData()->IsEmpty())
+    return false;
+  TWinControl* list = ILookupData()->GetActiveControl();
+  if (!list || !list->HandleAllocated()) return false;
+  SendMessageW(list->WindowHandle(), WM_MOUSEWHEEL, WPARAM(UINT(WheelDelta) << 16), LPARAM(0));
+  return true;
+}
+
+void TvlCustomDropDownEdit::DoExit() {
+  CloseUp(crUnknown);
+  inherited::DoExit();
+}
+
+void TvlCustomDropDownEdit::PasteFromClipboard() {
+  if (!InternalFocused()) {
+    inherited::PasteFromClipboard();
+    return;
+  }
+  const Boolean saved = KeyboardAction();
+  SetKeyboardAction(true);
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  const String before = Text();
+  {
+    Finally restore([&] {
+      if (self) SetKeyboardAction(saved);
+    });
+    inherited::PasteFromClipboard();
+  }
+  if (!self || Text() == before) return;
+  if (ActiveProperties()->ImmediateDropDown() && !DroppedDown()) {
+    SetDroppedDown(true);
+    if (self && ActiveProperties()->UsesLookupData() && HandleAllocated())
+      PostMessageW(WindowHandle(), VLM_DROPDOWNTEXTCHANGED, 0, 0);
+  }
+}
+
+void TvlCustomDropDownEdit::DropDownTextChanged() {
+  if (!DroppedDown() || !LookupData()) return;
+  const Integer prevKey = LookupData()->CurrentKey();
+  LockClick(true);
+  {
+    Finally unlock([&] { LockClick(false); });
+    LookupData()->TextChanged();
+  }
+  if (LookupData()->CurrentKey() != prevKey) DoModifiedClick();
+  const TvlEditEditingStyle style = ActiveProperties()->GetTextEditingStyle();
+  if (style == esEdit)
+    SetFindSelection(SelStart() == Integer(Text().size()) && LookupData()->Find(Text()));
+  else if (style == esFixedList)
+    SetFindSelection(true);
+}
+
+void TvlCustomDropDownEdit::Dispatch(TMessage& Message) {
+  if (Message.Msg == VLM_DROPDOWNTEXTCHANGED) {
+    DropDownTextChanged();
+    return;
+  }
+  if (Message.Msg == CM_ENABLEDCHANGED) {
+    // A disabled editor keeps no popup open.
+    TWeakRef<TvlCustomDropDownEdit> self(this);
+    inherited::Dispatch(Message);
+    if (self && !Enabled()) CloseUp(crUnknown);
+    return;
+  }
+  if (Message.Msg == CM_BIDIMODECHANGED) {
+    inherited::Dispatch(Message);
+    if (FPopupWindow) FPopupWindow->SetBiDiMode(BiDiMode());
+    return;
+  }
+  inherited::Dispatch(Message);
+}
+
+void TvlCustomDropDownEdit::PropertiesChanged(TObject* Sender) {
+  inherited::PropertiesChanged(Sender);
+  if (!ActiveProperties()->PopupSizeable()) FPopupSizeChanged = false;
+  if (DroppedDown()) InitializePopupWindow();
+}
+
+void TvlCustomDropDownEdit::ApplyClearedEditData(TvlCustomEditData* AEditData) {
+  if (auto* data = dynamic_cast<TvlCustomDropDownEditData*>(AEditData)) {
+    data->Initialized = false;
+    data->Width = ActiveProperties()->PopupWidth();
+    data->Height = ActiveProperties()->PopupHeight();
+  }
+}
+
+void TvlCustomDropDownEdit::Activate(TvlCustomEditData*& AEditData) {
+  auto* data = dynamic_cast<TvlCustomDropDownEditData*>(AEditData);
+  FPopupSizeChanged = data && data->Initialized && ActiveProperties()->PopupSizeable();
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  inherited::Activate(AEditData);
+  if (self && ActiveProperties()->ImmediatePopup()) SetDroppedDown(true);
+}
+
+Boolean TvlCustomDropDownEdit::Deactivate() {
+  CloseUp(crUnknown);
+  if (auto* data = dynamic_cast<TvlCustomDropDownEditData*>(EditData()))
+    data->Initialized = FPopupSizeChanged || data->Initialized;
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  const Boolean r = inherited::Deactivate();
+  if (self) RemovePendingPopup();
+  return r;
+}

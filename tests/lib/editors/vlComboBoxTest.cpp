@@ -1,0 +1,624 @@
+// The drop-down editors driven with real mouse and keys on the headless
+// screen: the combo box, its popup window and the drop-down protocol
+// (opening through the posted message, the close-up reasons, the size the
+// user gives the popup), and the editor freed, disabled or its form closed
+// while the popup is open.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "lib/editors/vlComboBox.h"
+#include "lib/editors/vlEditStyles.h"
+#include "lib/editors/vlEditViewInfo.h"
+#include "platform/classes/StringLists.h"
+#include "platform/rtl/Finally.h"
+#include "platform/rtl/Variants.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+#include "tests/support/ReferencePictures.h"
+
+using namespace win;
+
+namespace {
+
+class TComboRecorder : public TObject {
+  CL_CLASS(TComboRecorder, TObject)
+ public:
+  std::vector<std::string> Log;
+  std::vector<TvlEditCloseUpReason> Reasons;
+  TvlCustomComboBox* FreeOnCloseUp{};
+  void Note(const char* S) { Log.emplace_back(S); }
+  Integer Count(const char* S) const { return Integer(std::count(Log.begin(), Log.end(), std::string(S))); }
+  void Changed(TObject*) { Note("change"); }
+  void Clicked(TObject*) { Note("click"); }
+  void InitPopup(TObject*) { Note("init"); }
+  void FinalizePopup(TObject*) { Note("finalize"); }
+  void Popup(TObject*) { Note("popup"); }
+  void CloseUp(TObject*) {
+    Note("closeup");
+    if (FreeOnCloseUp) {
+      TvlCustomComboBox* c = FreeOnCloseUp;
+      FreeOnCloseUp = nullptr;
+      Free(c);
+    }
+  }
+  void ClosePopup(TvlControl*, TvlEditCloseUpReason AReason) { Reasons.push_back(AReason); }
+};
+CL_IMPLEMENT_CLASS(TComboRecorder)
+
+class ComboBoxTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    ControlFixture::SetUp();
+    Recorder = New<TComboRecorder>();
+  }
+  void TearDown() override {
+    ControlFixture::TearDown();
+    Free(Recorder);
+  }
+  // The port-choice combo: COM1 to COM4, a fixed list, the text updated at once.
+  TvlComboBox* AddPortCombo(Integer ATop = 10) {
+    TvlComboBox* c = AddCombo({u"COM1", u"COM2", u"COM3", u"COM4"}, ATop);
+    c->Properties()->SetDropDownListStyle(lsFixedList);
+    c->Properties()->SetImmediateUpdateText(true);
+    return c;
+  }
+  TvlComboBox* AddCombo(std::initializer_list<const char16_t*> AItems, Integer ATop = 10) {
+    TvlComboBox* c = Add<TvlComboBox>(10, ATop, 150, 21);
+    for (const char16_t* s : AItems) c->Properties()->Items()->Add(s);
+    TvlComboBoxProperties* p = c->Properties();
+    p->SetOnChange(TNotifyEvent(Recorder, &TComboRecorder::Changed));
+    p->SetOnInitPopup(TNotifyEvent(Recorder, &TComboRecorder::InitPopup));
+    p->SetOnFinalizePopup(TNotifyEvent(Recorder, &TComboRecorder::FinalizePopup));
+    p->SetOnPopup(TNotifyEvent(Recorder, &TComboRecorder::Popup));
+    p->SetOnCloseUp(TNotifyEvent(Recorder, &TComboRecorder::CloseUp));
+    p->SetOnClosePopup(TvlEditClosePopupEvent(Recorder, &TComboRecorder::ClosePopup));
+    c->SetOnClick(TNotifyEvent(Recorder, &TComboRecorder::Clicked));
+    Pump();
+    return c;
+  }
+  // A click on the drop-down button.
+  void ClickButton(TvlCustomDropDownEdit* C) {
+    const TRect b = C->ViewInfo()->ButtonsInfo[0]->Bounds;
+    ClickAt(C, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  }
+  void Key(UINT AKey, UINT AModifier = 0) {
+    if (AModifier) Display.KeyDown(AModifier);
+    Display.KeyPress(AKey);
+    if (AModifier) Display.KeyUp(AModifier);
+    Pump();
+  }
+  TListBox* ListOf(TvlCustomComboBox* C) { return dynamic_cast<TListBox*>(C->LookupListControl()); }
+  // A click on an item of the open list.
+  void ClickItem(TvlCustomComboBox* C, Integer AIndex) {
+    TListBox* list = ListOf(C);
+    ASSERT_NE(list, nullptr);
+    const TRect r = list->ItemRect(AIndex);
+    MoveTo(list, r.Left + 10, (r.Top + r.Bottom) / 2);
+    ClickAt(list, r.Left + 10, (r.Top + r.Bottom) / 2);
+  }
+  TComboRecorder* Recorder{};
+};
+
+// --- The port-choice combo ----------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, PortComboOpensByClickStepsByKeysAndPicksWithTheMouse) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetItemIndex(0);
+  EXPECT_EQ(c->Text(), u"COM1");
+  Recorder->Log.clear();
+  ClickButton(c);
+  ASSERT_TRUE(c->DroppedDown());
+  EXPECT_EQ(Recorder->Count("popup"), 1);
+  TListBox* list = ListOf(c);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Items()->Count(), 4);
+  EXPECT_EQ(list->ItemIndex(), 0);
+  // Down steps through the list; with ImmediateUpdateText the text follows.
+  Key(VK_DOWN);
+  EXPECT_TRUE(c->DroppedDown());
+  EXPECT_EQ(list->ItemIndex(), 1);
+  EXPECT_EQ(c->Text(), u"COM2");
+  Recorder->Log.clear();
+  ClickItem(c, 2);
+  EXPECT_FALSE(c->DroppedDown());
+  ASSERT_FALSE(Recorder->Reasons.empty());
+  EXPECT_EQ(Recorder->Reasons.back(), crEnter);
+  EXPECT_EQ(c->ItemIndex(), 2);
+  EXPECT_EQ(c->Text(), u"COM3");
+  EXPECT_GE(Recorder->Count("change"), 1);
+  EXPECT_EQ(Recorder->Count("click"), 1);
+}
+
+TEST_F(ComboBoxTest, AClickInTheTextOfAFixedListOpensIt) {
+  TvlComboBox* c = AddPortCombo();
+  ClickAt(c, 20, 10);
+  Pump();
+  if (!c->DroppedDown()) ClickAt(c, 20, 10);  // the first click may only focus
+  EXPECT_TRUE(c->DroppedDown());
+  // A click on the editor while open closes it, and does not open it again.
+  ClickAt(c, 20, 10);
+  EXPECT_FALSE(c->DroppedDown());
+}
+
+TEST_F(ComboBoxTest, OnClickFiresOnlyWhenTheItemChanges) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetItemIndex(1);
+  Recorder->Log.clear();
+  ClickAt(c, 20, 10);
+  ClickButton(c);
+  if (!c->DroppedDown()) ClickButton(c);
+  ASSERT_TRUE(c->DroppedDown());
+  ClickItem(c, 1);  // the current item again
+  EXPECT_EQ(Recorder->Count("click"), 0);
+  ClickButton(c);
+  ASSERT_TRUE(c->DroppedDown());
+  ClickItem(c, 3);
+  EXPECT_EQ(Recorder->Count("click"), 1);
+  EXPECT_EQ(c->ItemIndex(), 3);
+}
+
+// --- Opening --------------------------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetDroppedDown(true);
+  c->SetDroppedDown(true);
+  EXPECT_FALSE(c->DroppedDown());  // shown when the message loop delivers it
+  Pump();
+  EXPECT_TRUE(c->DroppedDown());
+  EXPECT_EQ(Recorder->Count("init"), 1);
+  EXPECT_EQ(Recorder->Count("popup"), 1);
+  EXPECT_EQ(vlOpenPopupCount(), 1);
+  c->SetDroppedDown(false);
+  EXPECT_EQ(Recorder->Count("finalize"), 1);
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+}
+
+TEST_F(ComboBoxTest, WithoutItemsItNeverOpensButInitialisesAndFinalisesOnce) {
+  TvlComboBox* c = AddCombo({});
+  ClickButton(c);
+  Key(VK_F4);
+  Key(VK_DOWN, VK_MENU);
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  EXPECT_EQ(Recorder->Count("init"), Recorder->Count("finalize"));
+  EXPECT_GE(Recorder->Count("init"), 1);
+  EXPECT_EQ(Recorder->Count("popup"), 0);
+}
+
+// --- Closing and its reasons ---------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, EachWayOfClosingReportsItsReason) {
+  struct TCase {
+    const char* Name;
+    UINT Key, Modifier;  // 0: an outside click instead
+    Boolean PostOnTab;
+    TvlEditCloseUpReason Reason;
+  } cases[] = {
+      {"Escape", VK_ESCAPE, 0, false, crCancel},
+      {"Enter", VK_RETURN, 0, false, crEnter},
+      {"Alt+Up", VK_UP, VK_MENU, false, crClose},
+      {"F4", VK_F4, 0, false, crClose},
+      {"Tab", VK_TAB, 0, false, crUnknown},
+      {"Tab posting", VK_TAB, 0, true, crTab},
+      {"outside click", 0, 0, false, crUnknown},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlComboBox* c = AddPortCombo();
+    Add<TvlComboBox>(10, 100, 150, 21);  // somewhere for Tab to go
+    c->Properties()->SetPostPopupValueOnTab(t.PostOnTab);
+    ClickAt(c, 20, 10);
+    if (c->DroppedDown()) c->SetDroppedDown(false);
+    Key(VK_DOWN, VK_MENU);
+    ASSERT_TRUE(c->DroppedDown());
+    Recorder->Reasons.clear();
+    if (t.Key)
+      Key(t.Key, t.Modifier);
+    else
+      ClickAt(Form, 300, 250);
+    EXPECT_FALSE(c->DroppedDown());
+    ASSERT_EQ(Recorder->Reasons.size(), 1u);
+    EXPECT_EQ(Recorder->Reasons[0], t.Reason);
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    Free(c);
+  }
+}
+
+TEST_F(ComboBoxTest, EscapeClosesWithoutRevertingAndASecondEscapeReachesTheEditor) {
+  TvlComboBox* c = AddCombo({u"Alpha", u"Beta", u"Bravo"});
+  ClickAt(c, 20, 10);
+  Display.TypeText(u"b");
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());  // typing opens it (ImmediateDropDown)
+  EXPECT_EQ(c->Text(), u"beta");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->Text(), u"beta");
+  Key(VK_ESCAPE);
+  EXPECT_EQ(c->Text(), u"");
+}
+
+TEST_F(ComboBoxTest, TheOwnerLosingActivationOrItsFormClosingClosesThePopup) {
+  for (UINT msg : {UINT(WM_ACTIVATEAPP), UINT(WM_CLOSE)}) {
+    SCOPED_TRACE(msg);
+    TvlComboBox* c = AddPortCombo();
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    Recorder->Reasons.clear();
+    SendMessageW(Form->WindowHandle(), msg, 0, 0);
+    Pump();
+    // The application is active again for the tests that follow.
+    if (msg == WM_ACTIVATEAPP) SendMessageW(Form->WindowHandle(), WM_ACTIVATEAPP, 1, 0);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    ASSERT_EQ(Recorder->Reasons.size(), 1u);
+    EXPECT_EQ(Recorder->Reasons[0], crUnknown);
+    Free(c);
+    if (!Form->Visible()) Form->Show();
+    Pump();
+  }
+}
+
+// --- The editor going away while open -----------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, TheEditorFreedWhileOpenTakesItsPopupWithIt) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  Free(c);
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  // Clicks and keys afterwards reach nothing freed.
+  ClickAt(Form, 50, 150);
+  Key(VK_ESCAPE);
+}
+
+TEST_F(ComboBoxTest, TheEditorFreedFromItsOnCloseUpStopsThere) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  Recorder->FreeOnCloseUp = c;
+  ClickAt(c, 20, 10);  // focus
+  Key(VK_RETURN);
+  EXPECT_EQ(Recorder->FreeOnCloseUp, nullptr);
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  Key(VK_DOWN);
+}
+
+TEST_F(ComboBoxTest, DisablingTheEditorClosesItsPopup) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  c->SetEnabledProp(false);
+  Pump();
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  // A pending opening of a disabled editor does not show either.
+  c->SetDroppedDown(true);
+  Pump();
+  EXPECT_FALSE(c->DroppedDown());
+}
+
+// --- Size and placement ----------------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, TenItemsWithEightRowsGiveAScrollBarAndTheWidthRule) {
+  TvlComboBox* c = AddCombo({u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9",
+                             u"A rather long item that is wider than the editor"});
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  auto* list = dynamic_cast<TvlCustomEditListBox*>(c->LookupListControl());
+  ASSERT_NE(list, nullptr);
+  TvlCustomEditPopupWindow* w = c->PopupWindow();
+  const TRect e = w->ViewInfo()->GetClientExtent();
+  EXPECT_EQ(list->Height(), 8 * list->GetItemHeight(-1));
+  Integer widest = 0;
+  for (Integer i = 0; i < 10; ++i) widest = std::max(widest, list->GetItemWidth(i));
+  const Integer expected = std::max(c->Width(), widest + 4 + GetSystemMetrics(SM_CXVSCROLL) + e.Left + e.Right);
+  EXPECT_EQ(w->Width(), expected);
+  EXPECT_GT(expected, c->Width());
+  // The popup opens below the editor, at its left edge.
+  const TPoint below = c->ClientToScreen(TPoint{0, c->Height()});
+  EXPECT_EQ(w->Left(), below.X);
+  EXPECT_EQ(w->Top(), below.Y);
+}
+
+TEST_F(ComboBoxTest, ShortItemsGiveAPopupAsWideAsTheEditor) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  EXPECT_EQ(c->PopupWindow()->Width(), c->Width());
+  EXPECT_EQ(c->LookupListControl()->Height(), 4 * dynamic_cast<TvlCustomEditListBox*>(c->LookupListControl())->GetItemHeight(-1));
+}
+
+TEST_F(ComboBoxTest, NearTheBottomOfTheScreenThePopupOpensUpwardsWithTheGripInATopCorner) {
+  Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
+  Pump();
+  for (Boolean shadow : {false, true}) {
+    SCOPED_TRACE(shadow);
+    TvlComboBox* c = AddPortCombo(10);
+    c->Properties()->SetDropDownSizeable(true);
+    c->Style()->SetShadow(shadow);
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    TvlCustomEditPopupWindow* w = c->PopupWindow();
+    const TPoint top = c->ClientToScreen(TPoint{0, 0});
+    // An upward popup with a shadow moves down by 3, its shadow strip over the editor.
+    EXPECT_EQ(w->Top() + w->Height(), top.Y + (shadow ? 3 : 0));
+    EXPECT_EQ(w->ViewInfo()->SizeGripCorner, ecoTopRight);
+    // The system panel lies above the client area, the grip at its right.
+    EXPECT_GT(w->ViewInfo()->ClientRect.Top, w->ViewInfo()->SysPanelHeight - 1);
+    EXPECT_LT(w->ViewInfo()->SizeGripRect.Top, w->ViewInfo()->ClientRect.Top);
+    EXPECT_GT(w->ViewInfo()->SizeGripRect.Left, w->Width() / 2);
+    if (shadow) EXPECT_EQ(w->Width(), c->Width() + 3);
+    Free(c);
+  }
+}
+
+TEST_F(ComboBoxTest, AUserResizeIsKeptInThePropertiesAndNotBelowTheMinimum) {
+  TvlComboBox* c = AddCombo({u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10", u"11", u"12"});
+  c->Properties()->SetDropDownSizeable(true);
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  TvlCustomEditPopupWindow* w = c->PopupWindow();
+  const Integer w0 = w->Width(), h0 = w->Height();
+  const TRect g = w->ViewInfo()->SizeGripSizingRect;
+  ASSERT_FALSE(g.Left == g.Right);
+  const TPoint from = w->ClientToScreen(TPoint{(g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2});
+  Display.MouseMove(from.X, from.Y);
+  Pump();
+  EXPECT_EQ(Screen->Cursor(), crSizeNWSE);
+  Display.MouseDown(from.X, from.Y);
+  Pump();
+  EXPECT_TRUE(TvlCustomEditPopupWindow::IsSizing());
+  Display.MouseMove(from.X + 40, from.Y + 30);
+  Pump();
+  Display.MouseUp(from.X + 40, from.Y + 30);
+  Pump();
+  EXPECT_FALSE(TvlCustomEditPopupWindow::IsSizing());
+  const Integer w1 = w->Width(), h1 = w->Height();
+  EXPECT_EQ(w1, w0 + 40);
+  EXPECT_GT(h1, h0);
+  // The list height snaps to whole rows.
+  auto* list = dynamic_cast<TvlCustomEditListBox*>(c->LookupListControl());
+  EXPECT_EQ(list->Height() % list->GetItemHeight(-1), 0);
+  c->SetDroppedDown(false);
+  EXPECT_EQ(c->Properties()->PopupWidth(), w1);
+  EXPECT_EQ(c->Properties()->PopupHeight(), h1);
+  c->SetDroppedDown(true);
+  Pump();
+  EXPECT_EQ(w->Width(), w1);
+  EXPECT_EQ(w->Height(), h1);
+  // Dragged far to the left and up, it stops at its minimum.
+  const TRect g2 = w->ViewInfo()->SizeGripSizingRect;
+  const TPoint from2 = w->ClientToScreen(TPoint{(g2.Left + g2.Right) / 2, (g2.Top + g2.Bottom) / 2});
+  Display.MouseMove(from2.X, from2.Y);
+  Display.MouseDown(from2.X, from2.Y);
+  Pump();
+  Display.MouseMove(from2.X - 400, from2.Y - 400);
+  Pump();
+  Display.MouseUp(from2.X - 400, from2.Y - 400);
+  Pump();
+  EXPECT_GE(w->Width(), w->MinSize().cx);
+  EXPECT_GE(w->Height(), w->MinSize().cy);
+  EXPECT_GT(w->Left() + w->Width(), c->ClientToScreen(TPoint{0, 0}).X);
+  c->SetDroppedDown(false);
+}
+
+TEST_F(ComboBoxTest, InPlaceAUserResizeIsKeptPerCell) {
+  TvlComboBox* c = New<TvlComboBox>(static_cast<TComponent*>(Form), Boolean(true));
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(Form);
+  for (const char16_t* s : {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10"})
+    c->Properties()->Items()->Add(s);
+  c->Properties()->SetDropDownSizeable(true);
+  c->PopupWindow()->SetShowContentWhileResize(true);
+  TvlCustomEditData* first = nullptr;
+  TvlCustomEditData* second = nullptr;
+  Finally freeData([&] {
+    Free(c);
+    Free(first);
+    Free(second);
+  });
+  c->Activate(first);
+  Pump();
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  TvlCustomEditPopupWindow* w = c->PopupWindow();
+  const Integer w0 = w->Width(), h0 = w->Height();
+  const TRect g = w->ViewInfo()->SizeGripSizingRect;
+  const TPoint from = w->ClientToScreen(TPoint{(g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2});
+  Display.MouseMove(from.X, from.Y);
+  Display.MouseDown(from.X, from.Y);
+  Pump();
+  Display.MouseMove(from.X + 30, from.Y);
+  Pump();
+  Display.MouseUp(from.X + 30, from.Y);
+  Pump();
+  ASSERT_EQ(w->Width(), w0 + 30);
+  c->SetDroppedDown(false);
+  auto* data = dynamic_cast<TvlCustomDropDownEditData*>(first);
+  ASSERT_NE(data, nullptr);
+  EXPECT_TRUE(data->Initialized);
+  EXPECT_EQ(data->Width, w0 + 30);
+  EXPECT_EQ(c->Properties()->PopupWidth(), 0);  // the properties keep no cell's size
+  // Another cell opens at the natural size, the first one at its own again.
+  c->Activate(second);
+  c->SetDroppedDown(true);
+  Pump();
+  EXPECT_EQ(w->Width(), w0);
+  EXPECT_EQ(w->Height(), h0);
+  c->SetDroppedDown(false);
+  c->Activate(first);
+  c->SetDroppedDown(true);
+  Pump();
+  EXPECT_EQ(w->Width(), w0 + 30);
+  c->SetDroppedDown(false);
+}
+
+TEST_F(ComboBoxTest, ClosingWhileSizingEndsTheSizing) {
+  TvlComboBox* c = AddPortCombo();
+  c->Properties()->SetDropDownSizeable(true);
+  c->SetDroppedDown(true);
+  Pump();
+  TvlCustomEditPopupWindow* w = c->PopupWindow();
+  const TRect g = w->ViewInfo()->SizeGripSizingRect;
+  const TPoint from = w->ClientToScreen(TPoint{(g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2});
+  Display.MouseMove(from.X, from.Y);
+  Display.MouseDown(from.X, from.Y);
+  Pump();
+  ASSERT_TRUE(TvlCustomEditPopupWindow::IsSizing());
+  c->SetDroppedDown(false);
+  EXPECT_FALSE(TvlCustomEditPopupWindow::IsSizing());
+  EXPECT_NE(GetCapture(), w->WindowHandle());
+  Display.MouseUp(from.X, from.Y);
+  Pump();
+}
+
+// --- Properties ---------------------------------------------------------------------------------------------
+
+TEST(DropDownPropertiesTest, PopupSizesAreClamped) {
+  struct TCase {
+    const char* Name;
+    Integer Width, MinWidth, Height, MinHeight;  // set in this order
+    Integer WantWidth, WantHeight;
+  } cases[] = {
+      {"plain", 120, 0, 90, 0, 120, 90},
+      {"negative width stores 0", -5, 0, 0, 0, 0, 0},
+      {"min width raises a positive width", 120, 200, 0, 0, 200, 0},
+      {"min width leaves 0 alone", 0, 200, 0, 0, 0, 0},
+      {"min height raises the height, 0 included", 0, 0, 0, 50, 0, 50},
+      {"min height above the height", 0, 0, 40, 60, 0, 60},
+      {"negative minimum is 0", 0, -10, 30, -10, 0, 30},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlComboBoxProperties* p = New<TvlComboBoxProperties>(static_cast<TPersistent*>(nullptr));
+    Finally free([&] { Free(p); });
+    p->SetPopupWidth(t.Width);
+    p->SetPopupMinWidth(t.MinWidth);
+    p->SetPopupHeight(t.Height);
+    p->SetPopupMinHeight(t.MinHeight);
+    EXPECT_EQ(p->PopupWidth(), t.WantWidth);
+    EXPECT_EQ(p->PopupHeight(), t.WantHeight);
+    EXPECT_GE(p->PopupMinWidth(), 0);
+  }
+}
+
+// --- Lookup and double click --------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, RevertableDoubleClickOnTheLastItemSelectsTheFirst) {
+  TvlComboBox* c = AddCombo({u"Alpha", u"Beta", u"Bravo"});
+  c->Properties()->SetRevertable(true);
+  c->SetItemIndex(2);
+  ClickAt(c, 20, 10);
+  const TPoint p = At(c, 20, 10);
+  Display.DoubleClick(p.X, p.Y);
+  Pump();
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->ItemIndex(), 0);
+  EXPECT_EQ(c->Text(), u"Alpha");
+}
+
+TEST_F(ComboBoxTest, TheWheelOverAnOpenListScrollsIt) {
+  TvlComboBox* c = AddCombo({u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10", u"11", u"12", u"13",
+                             u"14", u"15", u"16", u"17", u"18", u"19", u"20"});
+  ClickAt(c, 20, 10);
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  TListBox* list = ListOf(c);
+  EXPECT_EQ(list->TopIndex(), 0);
+  const TPoint p = At(list, 10, 10);
+  Display.MouseMove(p.X, p.Y);
+  Pump();
+  Display.Wheel(p.X, p.Y, -120);
+  Pump();
+  EXPECT_GT(list->TopIndex(), 0);
+  EXPECT_TRUE(c->DroppedDown());
+}
+
+}  // namespace
+
+// --- Pictures ----------------------------------------------------------------------------------------------
+
+namespace {
+
+// Copies a screen rectangle into ASheet (ASheetWidth wide) at (AX, AY).
+void CopyScreen(backend::THeadlessBackend& ADisplay, const TRect& AScreen, std::vector<uint32_t>& ASheet,
+                int ASheetWidth, int AX, int AY) {
+  ADisplay.Compose();
+  const std::vector<uint32_t>& px = ADisplay.Pixels();
+  for (int y = AScreen.Top; y < AScreen.Bottom; ++y)
+    for (int x = AScreen.Left; x < AScreen.Right; ++x)
+      ASheet[size_t(AY + y - AScreen.Top) * size_t(ASheetWidth) + size_t(AX + x - AScreen.Left)] =
+          px[size_t(y) * size_t(ADisplay.Width()) + size_t(x)];
+}
+
+void ExpectSheet(const std::vector<uint32_t>& ASheet, int AWidth, int AHeight, const std::string& AName) {
+  std::vector<uint32_t> big(size_t(AWidth) * 2 * size_t(AHeight) * 2);
+  for (int y = 0; y < AHeight * 2; ++y)
+    for (int x = 0; x < AWidth * 2; ++x) big[size_t(y) * size_t(AWidth * 2) + size_t(x)] = ASheet[size_t(y / 2) * size_t(AWidth) + size_t(x / 2)];
+  testing_support::ExpectMatchesReference(big.data(), AWidth * 2, AHeight * 2,
+                                          std::string(CL_SOURCE_DIR) + "/tests/lib/editors/reference/" + AName + ".png",
+                                          AName);
+}
+
+}  // namespace
+
+TEST_F(ComboBoxTest, PicturesClosedOpenAndDisabledWithEachPainter) {
+  const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11, lfStandard};
+  const int cellW = 164, cellH = 80, rows = 5, cols = 3;
+  std::vector<uint32_t> sheet(size_t(cellW * cols) * size_t(cellH * rows), 0xFFFFFF);
+  for (int r = 0; r < rows; ++r) {
+    TvlComboBox* c = AddPortCombo();
+    c->Style()->LookAndFeel()->SetNativeStyle(r == 4);
+    c->Style()->LookAndFeel()->SetKind(kinds[r]);
+    c->SetItemIndex(1);
+    Display.MouseMove(1270, 1010);
+    Pump();
+    const TPoint o = c->ClientToScreen(TPoint{-4, -4});
+    const TRect area{o.X, o.Y, o.X + cellW, o.Y + cellH};
+    CopyScreen(Display, area, sheet, cellW * cols, 0, r * cellH);
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    CopyScreen(Display, area, sheet, cellW * cols, cellW, r * cellH);
+    c->SetDroppedDown(false);
+    c->SetEnabledProp(false);
+    Pump();
+    CopyScreen(Display, area, sheet, cellW * cols, 2 * cellW, r * cellH);
+    Free(c);
+    Pump();
+  }
+  ExpectSheet(sheet, cellW * cols, cellH * rows, "combo-painters");
+}
+
+TEST_F(ComboBoxTest, PictureOpenUpwardsWithGripAndShadow) {
+  Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
+  Pump();
+  TvlComboBox* c = AddPortCombo();
+  c->Properties()->SetDropDownSizeable(true);
+  c->Style()->SetShadow(true);
+  c->SetItemIndex(2);
+  Display.MouseMove(10, 10);
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  const TPoint o = c->ClientToScreen(TPoint{-4, c->Height() + 4});
+  const int w = 164, h = 110;
+  std::vector<uint32_t> sheet(size_t(w) * size_t(h), 0xFFFFFF);
+  CopyScreen(Display, TRect{o.X, o.Y - h, o.X + w, o.Y}, sheet, w, 0, 0);
+  ExpectSheet(sheet, w, h, "combo-open-upward");
+}
