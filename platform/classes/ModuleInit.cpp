@@ -75,6 +75,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlTextEdit",
     u"vlCheckBox",
     u"vlLabel",
+    u"vlGroupBox",
+    u"vlRadioGroup",
     // localization
     u"qlComp",
     u"qlLngLnk",
