@@ -78,6 +78,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlCheckBox",
     u"vlLabel",
     u"vlNavigator",
+    u"vlGroupBox",
+    u"vlRadioGroup",
     // localization
     u"qlComp",
     u"qlLngLnk",
