@@ -73,6 +73,8 @@ extern const char16_t* const SParameterNotFound;   // "Parameter '%s' not found"
 extern const char16_t* const SInvalidFieldSize;    // "Invalid field size"
 extern const char16_t* const SFilterExpression;    // "Invalid filter expression: %s"
 extern const char16_t* const SFieldAccessError;    // "Cannot access field '%s' as type %s"
+extern const char16_t* const SDataSetEndingEdit;   // "Cannot close a dataset while it posts or cancels a record"
+extern const char16_t* const SEditLostOnFree;      // "The record being edited was not saved before the dataset was freed: %s"
 }  // namespace dbconsts
 
 // --- Enumerations -------------------------------------------------------------
@@ -1139,6 +1141,7 @@ class TDataSet : public TComponent {
   CL_CLASS(TDataSet, TComponent)
  public:
   void Create(TComponent* AOwner) override;
+  void BeforeDestruction() override;
   void Destroy() override;
 
   // Opening and closing.
@@ -1407,6 +1410,7 @@ class TDataSet : public TComponent {
   Boolean FInternalCalc{};
   Boolean FStreamedActive{};
   Boolean FCalcFieldsActive{};
+  Boolean FEndingEdit{};  // inside Post or Cancel: a close from their events is refused
   String FFilterText;
   TFilterOptions FFilterOptions{};
   TFilterRecordEvent FOnFilterRecord;
