@@ -998,7 +998,11 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info) {
     default:
       break;
   }
-  Boolean notify = FDisableCount == 0 && FState != dsBlockRead;
+  // The closing notice gets through disabled controls too: a close inside a
+  // DisableControls bracket (a query reopened for new parameters) must not
+  // drop a value a view holds typed.
+  const Boolean closing = Event == deCheckBrowseMode && Info == 1;
+  Boolean notify = (FDisableCount == 0 || closing) && FState != dsBlockRead;
   if (notify) {
     // A source may leave the list while it is notified.
     std::vector<TDataSource*> sources = FDataSources;

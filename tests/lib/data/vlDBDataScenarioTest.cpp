@@ -826,6 +826,17 @@ TEST(vlDBDataScenario, CloseKeepsATypedValue) {
     EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:typed:20 3:n4:30");
     Db.Set->Open();
     EXPECT_EQ(V.Rows(), Db.FileRows());
+
+    // Reopened inside disabled controls (as a query for new parameters):
+    // the typed value is posted all the same.
+    V.DC->SetFocusedRecordIndex(0);
+    ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"inside")));
+    Db.Set->DisableControls();
+    Db.Set->Close();
+    Db.Set->Open();
+    Db.Set->EnableControls();
+    EXPECT_EQ(Db.FileRows(), u"1:inside:10 2:typed:20 3:n4:30");
+    EXPECT_EQ(V.Rows(), Db.FileRows());
   }
 }
 
@@ -975,5 +986,164 @@ TEST(vlDBDataScenario, DataSetFreedWhileEditing) {
     EXPECT_EQ(Db.FileRows(), C.File);
     EXPECT_EQ(Reported.substr(0, String(C.Report).size()), C.Report);
     if (*C.Report) EXPECT_NE(Reported.find(u"CHECK"), String::npos);
+  }
+}
+
+// A post the database refuses because a second connection holds the write
+// lock keeps the edit with its value, in the data set and in the view; once
+// the lock is gone the same edit posts to its row. A close meanwhile is
+// refused the same way.
+TEST(vlDBDataScenario, PostRefusedByALockKeepsTheEdit) {
+  for (const Boolean Smart : {false, true}) {
+    SCOPED_TRACE(Smart ? "smart refresh" : "full load");
+    TItemDb Db(Smart ? "dbscenlocks" : "dbscenlockf", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(Smart);
+    Db.Set->Open();
+    const String Before = u"1:n1:10 2:n2:20 3:n3:30";
+    V.DC->SetFocusedRecordIndex(1);
+    ASSERT_TRUE(V.DC->SetEditValue(2, Variant(25)));
+    Db.Conn->SetCommandTimeout(0);
+    Db.Other->BeginTrans();
+    Db.Other->Execute(u"INSERT INTO item VALUES (50, 'n50', 500)");
+    EXPECT_THROW(V.DC->Post(), EDatabaseError);
+    EXPECT_EQ(Db.Set->State(), dsEdit);
+    EXPECT_EQ(V.DC->EditState() & dceModified, dceModified);
+    EXPECT_THROW(V.DC->SetFocusedRecordIndex(2), EDatabaseError);
+    EXPECT_THROW(Db.Set->Close(), EDatabaseError);
+    EXPECT_EQ(V.DC->FocusedRecordIndex(), 1);
+    EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), 25);
+    EXPECT_EQ(V.Rows(), u"1:n1:10 2:n2:25 3:n3:30");
+    Db.Other->RollbackTrans();
+    EXPECT_EQ(Db.FileRows(), Before);
+    V.DC->Post();
+    EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:25 3:n3:30");
+    EXPECT_EQ(V.Rows(), Db.FileRows());
+    EXPECT_EQ(V.DC->EditState(), 0);
+  }
+}
+
+// A new record missing a NOT NULL value: the post raises and the insert
+// stays with what was typed; completing it posts one row; cancelling a
+// refused one leaves the view as the file. Appended and inserted, with and
+// without smart refresh.
+TEST(vlDBDataScenario, NewRecordRefusedByNotNull) {
+  struct TCase {
+    Boolean Smart, Insert, Complete;
+  };
+  const TCase Cases[] = {{false, false, true}, {true, false, true}, {false, true, true}, {true, true, true},
+                         {false, false, false}, {true, true, false}};
+  Integer N = 0;
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(N);
+    TItemDb Db(("dbscennn" + std::to_string(N++)).c_str(), 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(C.Smart);
+    Db.Set->Open();
+    const String Before = u"1:n1:10 2:n2:20 3:n3:30";
+    V.DC->SetFocusedRecordIndex(1);
+    if (C.Insert)
+      V.DC->Insert();
+    else
+      V.DC->Append();
+    ASSERT_EQ(Db.Set->State(), dsInsert);
+    ASSERT_TRUE(V.DC->SetEditValue(0, Variant(7)));
+    ASSERT_TRUE(V.DC->SetEditValue(2, Variant(70)));
+    EXPECT_THROW(V.DC->Post(), EDatabaseError);
+    EXPECT_EQ(Db.Set->State(), dsInsert);
+    EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), 70);
+    EXPECT_EQ(Db.FileRows(), Before);
+    EXPECT_EQ(V.DC->RecordCount(), 4);
+    if (C.Complete) {
+      ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"n7")));
+      V.DC->Post();
+      EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 7:n7:70");
+      EXPECT_EQ(Text(V.DC->GetValue(V.DC->FocusedRecordIndex(), 0)), u"7");
+    } else {
+      V.DC->Cancel();
+      EXPECT_EQ(Db.FileRows(), Before);
+    }
+    EXPECT_EQ(Db.Set->State(), dsBrowse);
+    String Sorted;
+    {
+      // The view's rows in key order, as the file lists them.
+      std::vector<std::pair<Integer, String>> Rows;
+      for (Integer R = 0; R < V.DC->RecordCount(); ++R) {
+        String S;
+        for (Integer I = 0; I < 3; ++I) S += (I ? u":" : u"") + Text(V.DC->GetValue(R, I));
+        Rows.emplace_back(VarToStr(V.DC->GetValue(R, 0)).empty() ? -1 : V.DC->GetValue(R, 0).AsInteger(), S);
+      }
+      std::sort(Rows.begin(), Rows.end());
+      for (auto& R : Rows) Sorted += (Sorted.empty() ? u"" : u" ") + R.second;
+    }
+    EXPECT_EQ(Sorted, Db.FileRows());
+  }
+}
+
+// A detail edit the database refuses (a negative quantity) stops the
+// master's focus move: the master stays, the detail keeps its edit, the file
+// is untouched; corrected, the move posts it.
+TEST(vlDBDataScenario, RefusedDetailPostKeepsTheMastersFocus) {
+  TMasterDetailDb Db("dbscenmdref");
+  Db.Set->Open();
+  Db.Lines->Open();
+  const String Lines = Db.FileRows(u"line");
+  Db.Master->SetFocusedRecordIndex(3);
+  ASSERT_TRUE(Db.Master->ChangeDetailExpanding(3, true));
+  TvlDBDataController* D = Db.Master->Detail(3);
+  ASSERT_NE(D, nullptr);
+  D->SetFocusedRecordIndex(1);
+  ASSERT_TRUE(D->SetEditValue(2, Variant(-1)));
+  ASSERT_EQ(Db.Lines->State(), dsEdit);
+  EXPECT_THROW(Db.Master->SetFocusedRecordIndex(5), EDatabaseError);
+  EXPECT_EQ(Db.Master->FocusedRecordIndex(), 3);
+  EXPECT_EQ(Db.Lines->State(), dsEdit);
+  EXPECT_EQ(Db.Lines->FieldByName(u"Qty")->AsInteger(), -1);
+  EXPECT_EQ(Db.Lines->FieldByName(u"Id")->AsInteger(), 402);
+  EXPECT_EQ(Db.FileRows(u"line"), Lines);
+  ASSERT_TRUE(D->SetEditValue(2, Variant(4)));
+  Db.Master->SetFocusedRecordIndex(5);
+  EXPECT_EQ(Db.Master->FocusedRecordIndex(), 5);
+  EXPECT_NE(Db.FileRows(u"line").find(u"402:4:4"), String::npos) << UTF16ToUTF8(Db.FileRows(u"line"));
+  EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 6);
+}
+
+// Closing while a new record typed through the controller is pending
+// (full load, smart refresh, grid mode): a complete record is posted; one
+// missing its NOT NULL name refuses the close and keeps the insert, which
+// posts once completed.
+TEST(vlDBDataScenario, CloseWhileInsertingPostsOrRefuses) {
+  struct TCase {
+    Boolean Smart, Grid, Complete;
+  };
+  const TCase Cases[] = {{false, false, true}, {true, false, true}, {false, true, true},
+                         {false, false, false}, {true, false, false}, {false, true, false}};
+  Integer N = 0;
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(N);
+    TItemDb Db(("dbscenci" + std::to_string(N++)).c_str(), 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    V.DC->DataModeController()->SetSmartRefresh(C.Smart);
+    V.DC->DataModeController()->SetGridMode(C.Grid);
+    Db.Set->Open();
+    V.DC->Append();
+    ASSERT_EQ(Db.Set->State(), dsInsert);
+    ASSERT_TRUE(V.DC->SetEditValue(0, Variant(7)));
+    if (C.Complete) ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"n7")));
+    ASSERT_TRUE(V.DC->SetEditValue(2, Variant(70)));
+    if (C.Complete) {
+      Db.Set->Close();
+      EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 7:n7:70");
+      Db.Set->Open();
+    } else {
+      EXPECT_THROW(Db.Set->Close(), EDatabaseError);
+      EXPECT_EQ(Db.Set->State(), dsInsert);
+      EXPECT_EQ(Db.Set->FieldByName(u"Amount")->AsInteger(), 70);
+      ASSERT_TRUE(V.DC->SetEditValue(1, Variant(u"n7")));
+      Db.Set->Close();
+      EXPECT_EQ(Db.FileRows(), u"1:n1:10 2:n2:20 3:n3:30 7:n7:70");
+      Db.Set->Open();
+    }
+    if (!C.Grid) EXPECT_EQ(V.Rows(), Db.FileRows());
   }
 }
