@@ -206,7 +206,11 @@ void TvlCustomDataProvider::ResetEditing() {
 }
 
 void TvlCustomDataProvider::PostEditingData() {
-  if (IsChanging()) FDataController->UpdateData();
+  if (!IsChanging()) return;
+  FDataController->UpdateData();
+  // The editor's text is written: the change ends (an editor that refused
+  // its text raised above and keeps it).
+  EndChange();
 }
 
 void TvlCustomDataProvider::DoEdit() {

@@ -245,3 +245,43 @@ TEST(DataControllerSource, FocusMoveFocusesTheDetailsAndNotifiesTheHook) {
     EXPECT_EQ(M->Notifies, Before + 1);
   }
 }
+
+namespace {
+// A view whose editor holds text: UpdateData writes it (or refuses it).
+class TEditorController : public TvlDataController {
+  CL_CLASS(TEditorController, TvlDataController)
+ public:
+  Integer Writes{};
+  Boolean Refuse{};
+  Variant Text;
+  void UpdateData() override {
+    ++Writes;
+    if (Refuse) throw EvlInvalidDataControllerOperation(u"invalid text");
+    SetEditValue(0, Text);
+  }
+};
+CL_IMPLEMENT_CLASS(TEditorController)
+}  // namespace
+
+// PostEditingData writes the editor's text once and ends the change; a
+// refused text keeps the change; the post that follows writes nothing twice.
+TEST(DataControllerSource, PostEditingDataEndsTheChange) {
+  std::unique_ptr<TEditorController, TObjectFree> DC(New<TEditorController>(nullptr));
+  DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  DC->SetRecordCount(2);
+  DC->SetFocusedRecordIndex(0);
+  ASSERT_TRUE(DC->CanInitEditing(0));
+  EXPECT_EQ(DC->EditState(), dceEdit | dceChanging);
+  DC->Refuse = true;
+  EXPECT_THROW(DC->PostEditingData(), EvlInvalidDataControllerOperation);
+  EXPECT_EQ(DC->EditState(), dceEdit | dceChanging);
+  DC->Refuse = false;
+  DC->Text = 5;
+  DC->PostEditingData();
+  EXPECT_EQ(DC->Writes, 2);
+  EXPECT_EQ(DC->EditState(), dceEdit | dceModified);
+  DC->Post();
+  EXPECT_EQ(DC->Writes, 2);
+  EXPECT_EQ(DC->EditState(), 0);
+  EXPECT_EQ(DC->GetValue(0, 0), Variant(5));
+}
