@@ -275,6 +275,16 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0) return false;
   TDataSet* DS = DataSet();
   TvlDBDataProvider* P = DBProvider();
+  // Ending a pending insert (cancelled untouched, or posted and read again)
+  // moves the records after it: the target is found again, and the focus,
+  // set on the row the move named, follows it once the rows are rebuilt.
+  const Integer Inserted = P->IsInsertingRecord() ? P->EditingRecordIndex() : -1;
+  const Integer Count = RecordCount();
+  auto Retarget = [&](Integer R) {
+    if (R == ARecordIndex) return;
+    ARecordIndex = R;
+    FRefocusRecordIndex = R;
+  };
   if (IsKeyNavigation()) {
     Variant Key = GetRecordId(ARecordIndex);
     if (KeyText(Key) == KeyText(GetKeyFieldsValues()) && P->RecordIndex() == ARecordIndex) {
@@ -282,6 +292,10 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
       return true;
     }
     CheckBrowseMode();
+    if (Inserted >= 0 && Inserted != ARecordIndex) {
+      Retarget(FindRecordIndexByKey(Key));
+      if (ARecordIndex < 0) return false;
+    }
     P->EnterLocating();
     Finally Leave([&] { P->LeaveLocating(); });
     Boolean Found = DS->Locate(FKeyFieldNames, Key, TLocateOptions());
@@ -289,6 +303,8 @@ Boolean TvlDBDataController::LocateDataSetRecord(Integer ARecordIndex) {
     return Found;
   }
   CheckBrowseMode();
+  // Without keys only a cancelled insert's own record is known to be gone.
+  if (Inserted >= 0 && Inserted < ARecordIndex && RecordCount() == Count - 1) Retarget(ARecordIndex - 1);
   {
     P->EnterLocating();
     Finally Leave([&] { P->LeaveLocating(); });
@@ -316,6 +332,14 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   P->BeginLocate();
   Finally Leave([&] { P->EndLocate(); });
   return LocateDataSetRecord(ARecordIndex);
+}
+
+void TvlDBDataController::BeforeNotifyControl() {
+  inherited::BeforeNotifyControl();
+  if (FRefocusRecordIndex < 0) return;
+  const Integer R = FRefocusRecordIndex;
+  FRefocusRecordIndex = -1;
+  if (R < RecordCount() && FocusedRecordIndex() != R) ChangeFocusedRecordIndex(R);
 }
 
 void TvlDBDataController::CheckBrowseMode() {

@@ -1237,7 +1237,9 @@ void TvlCustomDataController::Cancel() {
   Integer Row = FocusedRowIndex();
   if (FProvider->IsEditing()) FProvider->Cancel();
   Row = std::min(Row, GetRowCount() - 1);
-  ChangeFocusedRowIndex(Row);
+  // Asked while the focus is moving (a pending edit checked out of the way),
+  // the move goes on to its own target.
+  if (!FDataControllerInfo->InCanFocusedRowChanging()) ChangeFocusedRowIndex(Row);
 }
 
 Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {

@@ -1216,3 +1216,49 @@ TEST(vlDBDataScenario, GridModeEditsUnderFailures) {
   EXPECT_EQ(Db.FileRows(), u"1:g:10 3:n3:31");
   EXPECT_EQ(V.DC->RecordCount(), 0);
 }
+
+// A pending new record ended by a click on another row (cancelled when
+// untouched, posted when typed) moves the records after it; the click still
+// lands on the row the user saw, in the view and in the data set.
+TEST(vlDBDataScenario, ClickAfterAPendingNewRecordLandsOnTheRowClicked) {
+  struct TCase {
+    Boolean Keys, Smart, Insert, Typed;
+  };
+  const TCase Cases[] = {
+      {true, false, false, false}, {true, true, false, false}, {true, false, true, false},
+      {true, true, true, false},   {false, false, true, false}, {false, false, false, false},
+      {true, false, true, true},   {true, true, true, true},   {true, false, false, true},
+      {false, false, true, true},
+  };
+  Integer N = 0;
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(N);
+    TItemDb Db(("dbscenclick" + std::to_string(N++)).c_str(), 4);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, C.Keys ? u"Id" : u"");
+    V.DC->DataModeController()->SetSmartRefresh(C.Smart);
+    Db.Set->Open();
+    V.DC->SetFocusedRowIndex(1);
+    if (C.Insert)
+      V.DC->Insert();
+    else
+      V.DC->Append();
+    ASSERT_EQ(Db.Set->State(), dsInsert);
+    if (C.Typed)
+      for (Integer I = 0; I < 3; ++I)
+        ASSERT_TRUE(V.DC->SetEditValue(I, I == 1 ? Variant(u"n9") : Variant(I == 0 ? 9 : 90)));
+    Integer Target = -1;
+    for (Integer R = 0; R < V.DC->GetRowCount(); ++R)
+      if (Text(V.DC->GetValue(V.DC->GetRowInfo(R).RecordIndex, 0)) == u"3") Target = R;
+    ASSERT_GE(Target, 0);
+    V.DC->SetFocusedRowIndex(Target);
+    EXPECT_EQ(Db.Set->State(), dsBrowse);
+    EXPECT_EQ(Text(V.DC->GetValue(V.DC->FocusedRecordIndex(), 0)), u"3");
+    EXPECT_EQ(Db.Set->FieldByName(u"Id")->AsInteger(), 3);
+    EXPECT_EQ(Db.FileRows(), C.Typed ? u"1:n1:10 2:n2:20 3:n3:30 4:n4:40 9:n9:90" : u"1:n1:10 2:n2:20 3:n3:30 4:n4:40");
+    EXPECT_EQ(V.DC->GetRowCount(), C.Typed ? 5 : 4);
+    // The next edit goes to the row clicked.
+    ASSERT_TRUE(V.DC->SetEditValue(2, Variant(33)));
+    V.DC->Post();
+    EXPECT_NE(Db.FileRows().find(u"3:n3:33"), String::npos) << UTF16ToUTF8(Db.FileRows());
+  }
+}
