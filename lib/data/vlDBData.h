@@ -468,8 +468,6 @@ class TvlDBDataController : public TvlCustomDataController {
 
   Boolean CanFocusRecord(Integer ARecordIndex) override;
   void CheckBrowseMode() override;
-  // Focuses the record a move was meant for once the rows are built again.
-  void BeforeNotifyControl() override;
   // In grid mode the data set walks: the selected bookmarks or every record,
   // each handed over as the focused row.
   void ForEachRow(Boolean ASelectedRows, const TvlDataControllerEachRowProc& AProc) override;
@@ -583,7 +581,4 @@ class TvlDBDataController : public TvlCustomDataController {
   // Keeps one stored record's key in the index (AAdd) or takes it out.
   void IndexRecord(Integer ARecordIndex, Boolean AAdd);
   Boolean FInSync{};
-  // The record a focus move goes to after ending a pending insert moved the
-  // records under it (-1 when none).
-  Integer FRefocusRecordIndex{-1};
 };

@@ -334,14 +334,6 @@ Boolean TvlDBDataController::CanFocusRecord(Integer ARecordIndex) {
   return LocateDataSetRecord(ARecordIndex);
 }
 
-void TvlDBDataController::BeforeNotifyControl() {
-  inherited::BeforeNotifyControl();
-  if (FRefocusRecordIndex < 0) return;
-  const Integer R = FRefocusRecordIndex;
-  FRefocusRecordIndex = -1;
-  if (R < RecordCount() && FocusedRecordIndex() != R) ChangeFocusedRecordIndex(R);
-}
-
 void TvlDBDataController::CheckBrowseMode() {
   TDataSet* DS = DataSet();
   const Boolean WasInCheckBrowseMode = FInCheckBrowseMode;

@@ -347,6 +347,11 @@ void TvlCustomDataController::Change(Word AChanges) {
 
 void TvlCustomDataController::CheckChanges() {
   if (LockCount() != 0 || FDestroying) return;
+  if (FRefocusRecordIndex >= 0) {
+    const Integer R = FRefocusRecordIndex;
+    FRefocusRecordIndex = -1;
+    if (R < RecordCount() && FocusedRecordIndex() != R) ChangeFocusedRecordIndex(R);
+  }
   BeforeNotifyControl();
   if (FChanges == 0) return;
   if (FStructureChanged) {
@@ -861,7 +866,15 @@ Boolean TvlCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) 
 }
 
 Boolean TvlCustomDataController::CanFocusRecord(Integer ARecordIndex) {
-  if (!IsActiveDataSet() && FProvider->IsEditing() && ARecordIndex != FProvider->EditingRecordIndex()) Post(false);
+  if (!IsActiveDataSet() && FProvider->IsEditing() && ARecordIndex != FProvider->EditingRecordIndex()) {
+    // An untouched insert is cancelled by the post: the records after its
+    // stored record move up, and the move follows the record it named.
+    const Integer Inserted = FProvider->IsInserting() ? FProvider->EditingRecordIndex() : -1;
+    const Integer Count = RecordCount();
+    Post(false);
+    if (Inserted >= 0 && Inserted < ARecordIndex && RecordCount() == Count - 1)
+      FRefocusRecordIndex = ARecordIndex - 1;
+  }
   return true;
 }
 

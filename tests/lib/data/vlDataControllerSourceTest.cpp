@@ -285,3 +285,31 @@ TEST(DataControllerSource, PostEditingDataEndsTheChange) {
   EXPECT_EQ(DC->EditState(), 0);
   EXPECT_EQ(DC->GetValue(0, 0), Variant(5));
 }
+
+// Without a data set, a click that ends an untouched new record (the post
+// cancels it) lands on the row clicked although the records after the new
+// one moved up; an appended one moves nothing.
+TEST(DataControllerSource, ClickAfterAnUntouchedNewRecordLandsOnTheRowClicked) {
+  for (const Boolean Insert : {false, true}) {
+    SCOPED_TRACE(Insert);
+    std::unique_ptr<TvlDataController, TObjectFree> DC(New<TvlDataController>(nullptr));
+    DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+    DC->SetRecordCount(4);
+    for (Integer R = 0; R < 4; ++R) DC->SetValue(R, 0, R + 1);
+    DC->SetFocusedRowIndex(1);
+    if (Insert)
+      DC->Insert();
+    else
+      DC->Append();
+    ASSERT_EQ(DC->GetRowCount(), 5);
+    Integer Target = -1;
+    for (Integer R = 0; R < DC->GetRowCount(); ++R)
+      if (DC->GetValue(DC->GetRowInfo(R).RecordIndex, 0) == Variant(3)) Target = R;
+    ASSERT_GE(Target, 0);
+    DC->SetFocusedRowIndex(Target);
+    EXPECT_EQ(DC->GetRowCount(), 4);
+    EXPECT_EQ(DC->EditState(), 0);
+    EXPECT_EQ(DC->GetValue(DC->FocusedRecordIndex(), 0), Variant(3));
+    EXPECT_EQ(DC->FocusedRowIndex(), 2);
+  }
+}
