@@ -107,7 +107,7 @@ void TDataSet::SetActive(Boolean Value) {
   } else {
     // Closing from the events of a post or cancel would end the record under
     // them (the typed value gone, nothing posted): refused.
-    if (FEndingEdit) DatabaseError(SDataSetEndingEdit, this);
+    if (FEndingEdit && !ComponentState().Contains(csDestroying)) DatabaseError(SDataSetEndingEdit, this);
     // The links hear of the close while an edit is still pending (Info 1:
     // the data set is closing), so that a view showing the edit can post it;
     // an error raised there leaves the data set open and editing.
