@@ -74,7 +74,7 @@ extern const char16_t* const SInvalidFieldSize;    // "Invalid field size"
 extern const char16_t* const SFilterExpression;    // "Invalid filter expression: %s"
 extern const char16_t* const SFieldAccessError;    // "Cannot access field '%s' as type %s"
 extern const char16_t* const SDataSetEndingEdit;   // "Cannot close a dataset while it posts or cancels a record"
-extern const char16_t* const SEditLostOnFree;      // "The record being edited was not saved before the dataset was freed: %s"
+extern const char16_t* const SEditDropped;        // "The record being edited could not be saved and was dropped: %s"
 }  // namespace dbconsts
 
 // --- Enumerations -------------------------------------------------------------
@@ -1143,6 +1143,9 @@ class TDataSet : public TComponent {
   void Create(TComponent* AOwner) override;
   void BeforeDestruction() override;
   void Destroy() override;
+  // Tells the application's handler that the pending edit was dropped
+  // (AReason: why its post failed), where nobody is left to raise to.
+  void ReportDroppedEdit(const String& AReason);
 
   // Opening and closing.
   Boolean Active() const { return FState != dsInactive; }

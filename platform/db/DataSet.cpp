@@ -53,13 +53,16 @@ void TDataSet::BeforeDestruction() {
     try {
       DataEvent(deCheckBrowseMode, 1);
     } catch (const Exception& E) {
-      const String Lost = E.Message();
-      HandleExceptionsOf(this, [&] { DatabaseErrorFmt(SEditLostOnFree, {Lost}, this); });
+      ReportDroppedEdit(E.Message());
     } catch (...) {
       HandleExceptionsOf(this, [] { throw; });
     }
   }
   inherited::BeforeDestruction();
+}
+
+void TDataSet::ReportDroppedEdit(const String& AReason) {
+  HandleExceptionsOf(this, [&] { DatabaseErrorFmt(SEditDropped, {AReason}, this); });
 }
 
 void TDataSet::Destroy() {

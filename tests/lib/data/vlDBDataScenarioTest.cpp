@@ -988,7 +988,7 @@ TEST(vlDBDataScenario, DataSetFreedWhileEditing) {
     const char16_t* File;
     const char16_t* Report;
   };
-  const char16_t* Lost = u"The record being edited was not saved before the dataset was freed: ";
+  const char16_t* Lost = u"The record being edited could not be saved and was dropped: ";
   const TCase Cases[] = {
       {false, false, 1, Variant(u"typed"), u"1:n1:10 2:typed:20 3:n3:30", u""},
       {true, false, 1, Variant(u"typed"), u"1:n1:10 2:typed:20 3:n3:30", u""},
@@ -1260,5 +1260,43 @@ TEST(vlDBDataScenario, ClickAfterAPendingNewRecordLandsOnTheRowClicked) {
     ASSERT_TRUE(V.DC->SetEditValue(2, Variant(33)));
     V.DC->Post();
     EXPECT_NE(Db.FileRows().find(u"3:n3:33"), String::npos) << UTF16ToUTF8(Db.FileRows());
+  }
+}
+
+// The connection freed while a value typed through the controller is
+// pending: the value is posted before the connection goes; a post the
+// database refuses is reported to the application's handler as a dropped
+// edit, the data set closes and nothing is thrown out of the freeing.
+TEST(vlDBDataScenario, ConnectionFreedWhileEditing) {
+  static String Reported;
+  const auto Saved = ApplicationHandleException;
+  ApplicationHandleException = [](TObject*) {
+    try {
+      throw;
+    } catch (const Exception& E) {
+      Reported = E.Message();
+    }
+  };
+  Finally Restore([&] { ApplicationHandleException = Saved; });
+  for (const Boolean Refused : {false, true}) {
+    SCOPED_TRACE(Refused);
+    Reported.clear();
+    TItemDb Db(Refused ? "dbscenconnr" : "dbscenconn", 3);
+    TView V(Db.Source, {u"Id", u"Name", u"Amount"}, u"Id");
+    Db.Set->Open();
+    V.DC->SetFocusedRecordIndex(1);
+    ASSERT_TRUE(V.DC->SetEditValue(2, Variant(Refused ? -5 : 25)));
+    Free(Db.Conn);
+    Db.Conn = nullptr;
+    EXPECT_FALSE(Db.Set->Active());
+    EXPECT_EQ(V.DC->RecordCount(), 0);
+    EXPECT_EQ(Db.FileRows(), Refused ? u"1:n1:10 2:n2:20 3:n3:30" : u"1:n1:10 2:n2:25 3:n3:30");
+    if (Refused) {
+      const String Prefix = u"The record being edited could not be saved and was dropped: ";
+      EXPECT_EQ(Reported.substr(0, Prefix.size()), Prefix);
+      EXPECT_NE(Reported.find(u"CHECK"), String::npos);
+    } else {
+      EXPECT_TRUE(Reported.empty());
+    }
   }
 }

@@ -801,7 +801,7 @@ TEST_F(DataSetTest, ClosingNoticeLetsLinksPostThePendingEdit) {
   Data = nullptr;
   ApplicationHandleException = Saved;
   EXPECT_EQ(Posting->Closings, Before + 1);
-  EXPECT_EQ(Reported.rfind("Data: The record being edited was not saved before the dataset was freed: ", 0), 0u)
+  EXPECT_EQ(Reported.rfind("Data: The record being edited could not be saved and was dropped: ", 0), 0u)
       << Reported;
   Free(Posting);
 }
