@@ -348,6 +348,11 @@ void TvlCustomDataController::Change(Word AChanges) {
 
 void TvlCustomDataController::CheckChanges() {
   if (LockCount() != 0 || FDestroying) return;
+  if (FRefocusRecordIndex >= 0) {
+    const Integer R = FRefocusRecordIndex;
+    FRefocusRecordIndex = -1;
+    if (R < RecordCount() && FocusedRecordIndex() != R) ChangeFocusedRecordIndex(R);
+  }
   BeforeNotifyControl();
   if (FChanges == 0) return;
   if (FStructureChanged) {
@@ -936,7 +941,15 @@ Boolean TvlCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) 
 }
 
 Boolean TvlCustomDataController::CanFocusRecord(Integer ARecordIndex) {
-  if (!IsActiveDataSet() && FProvider->IsEditing() && ARecordIndex != FProvider->EditingRecordIndex()) Post(false);
+  if (!IsActiveDataSet() && FProvider->IsEditing() && ARecordIndex != FProvider->EditingRecordIndex()) {
+    // An untouched insert is cancelled by the post: the records after its
+    // stored record move up, and the move follows the record it named.
+    const Integer Inserted = FProvider->IsInserting() ? FProvider->EditingRecordIndex() : -1;
+    const Integer Count = RecordCount();
+    Post(false);
+    if (Inserted >= 0 && Inserted < ARecordIndex && RecordCount() == Count - 1)
+      FRefocusRecordIndex = ARecordIndex - 1;
+  }
   return true;
 }
 
@@ -1312,7 +1325,9 @@ void TvlCustomDataController::Cancel() {
   Integer Row = FocusedRowIndex();
   if (FProvider->IsEditing()) FProvider->Cancel();
   Row = std::min(Row, GetRowCount() - 1);
-  ChangeFocusedRowIndex(Row);
+  // Asked while the focus is moving (a pending edit checked out of the way),
+  // the move goes on to its own target.
+  if (!FDataControllerInfo->InCanFocusedRowChanging()) ChangeFocusedRowIndex(Row);
 }
 
 Boolean TvlCustomDataController::CanInitEditing(Integer AItemIndex) {

@@ -1512,6 +1512,9 @@ class TvlCustomDataController : public TPersistent, public IvlDataController {
   void ReplaceProvider(TvlCustomDataProvider* AProvider);
   // Set while a focus move focuses the details of the focused record.
   Boolean FInFocusDetails{};
+  // The record a focus move goes to after ending a pending insert moved the
+  // records under it; focused when the lock is released (-1 when none).
+  Integer FRefocusRecordIndex{-1};
 
  private:
   Boolean FActive{};

@@ -1777,8 +1777,10 @@ void TvlCustomDataControllerInfo::ChangeFocusedRow(Integer ARowIndex, Boolean AF
     FFocusingFlag = false;
   });
   if (!Allowed) {
+    // Nested moves (a cancel's own refocusing) leave the outer question's flag set.
+    const Boolean WasAsking = FInCanFocusedRowChanging;
     FInCanFocusedRowChanging = true;
-    Finally Clear([&] { FInCanFocusedRowChanging = false; });
+    Finally Clear([&] { FInCanFocusedRowChanging = WasAsking; });
     Integer Target = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
     Allowed = FDataController->CanFocusRecord(Target);
   }

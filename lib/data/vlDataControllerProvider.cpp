@@ -206,7 +206,11 @@ void TvlCustomDataProvider::ResetEditing() {
 }
 
 void TvlCustomDataProvider::PostEditingData() {
-  if (IsChanging()) FDataController->UpdateData();
+  if (!IsChanging()) return;
+  FDataController->UpdateData();
+  // The editor's text is written: the change ends (an editor that refused
+  // its text raised above and keeps it).
+  EndChange();
 }
 
 void TvlCustomDataProvider::DoEdit() {
@@ -342,6 +346,13 @@ void TvlCustomDataProvider::Cancel() {
     if (E != vlNoEditingRecordIndex && E >= 0 && E < DC->RecordCount()) {
       if (FInserting) {
         FEditingRecordIndex = vlNoEditingRecordIndex;
+        // In provider mode the custom data source made the new record: it
+        // goes there too, or it would come back with the next load.
+        if (DC->IsProviderMode()) {
+          TvlCustomDataSource* S = DC->CustomDataSource();
+          const TvlCustomDataSource::TRecordHandle H = S->GetRecordHandleByIndex(E);
+          if (H != -1) S->DeleteRecord(H);
+        }
         DC->DataStorage()->DeleteRecord(E);
         DC->RecordDeleted(E);
       } else if (FSavedRecordIndex != 0) {

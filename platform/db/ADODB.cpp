@@ -451,6 +451,24 @@ void TADOConnection::Create(TComponent* AOwner) {
 }
 
 void TADOConnection::Destroy() {
+  // A data set editing a record hears of its close (a view may post the
+  // record); one whose post fails cannot stay open on a connection that
+  // goes: the application's handler is told the edit was dropped, and it is
+  // cancelled so that the data set closes. Nothing is thrown out of here.
+  for (TComponent* c : std::vector<TComponent*>(FClients)) {
+    auto* ds = dynamic_cast<TDataSet*>(c);
+    if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert)) continue;
+    try {
+      ds->Close();
+    } catch (const Exception& E) {
+      ds->ReportDroppedEdit(E.Message());
+      try {
+        ds->Cancel();
+      } catch (...) {
+      }
+    } catch (...) {
+    }
+  }
   try {
     if (Connected()) SetConnected(false);
   } catch (...) {
@@ -459,7 +477,12 @@ void TADOConnection::Destroy() {
   while (!FClients.empty()) {
     TComponent* c = FClients.back();
     FClients.pop_back();
-    if (auto* ds = dynamic_cast<TCustomADODataSet*>(c)) ds->SetConnection(nullptr);
+    if (auto* ds = dynamic_cast<TCustomADODataSet*>(c)) {
+      try {
+        ds->SetConnection(nullptr);
+      } catch (...) {
+      }
+    }
   }
   if (FHandle) sqlite3_close_v2(FHandle);
   FHandle = nullptr;

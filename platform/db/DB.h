@@ -73,6 +73,8 @@ extern const char16_t* const SParameterNotFound;   // "Parameter '%s' not found"
 extern const char16_t* const SInvalidFieldSize;    // "Invalid field size"
 extern const char16_t* const SFilterExpression;    // "Invalid filter expression: %s"
 extern const char16_t* const SFieldAccessError;    // "Cannot access field '%s' as type %s"
+extern const char16_t* const SDataSetEndingEdit;   // "Cannot close a dataset while it posts or cancels a record"
+extern const char16_t* const SEditDropped;        // "The record being edited could not be saved and was dropped: %s"
 }  // namespace dbconsts
 
 // --- Enumerations -------------------------------------------------------------
@@ -1139,7 +1141,11 @@ class TDataSet : public TComponent {
   CL_CLASS(TDataSet, TComponent)
  public:
   void Create(TComponent* AOwner) override;
+  void BeforeDestruction() override;
   void Destroy() override;
+  // Tells the application's handler that the pending edit was dropped
+  // (AReason: why its post failed), where nobody is left to raise to.
+  void ReportDroppedEdit(const String& AReason);
 
   // Opening and closing.
   Boolean Active() const { return FState != dsInactive; }
@@ -1407,6 +1413,7 @@ class TDataSet : public TComponent {
   Boolean FInternalCalc{};
   Boolean FStreamedActive{};
   Boolean FCalcFieldsActive{};
+  Boolean FEndingEdit{};  // inside Post or Cancel: a close from their events is refused
   String FFilterText;
   TFilterOptions FFilterOptions{};
   TFilterRecordEvent FOnFilterRecord;

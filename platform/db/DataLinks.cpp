@@ -38,6 +38,8 @@ const char16_t* const SFieldIndexError = u"Field index out of range";
 const char16_t* const SParameterNotFound = u"Parameter '%s' not found";
 const char16_t* const SInvalidFieldSize = u"Invalid field size";
 const char16_t* const SFilterExpression = u"Invalid filter expression: %s";
+const char16_t* const SDataSetEndingEdit = u"Cannot close a dataset while it posts or cancels a record";
+const char16_t* const SEditDropped = u"The record being edited could not be saved and was dropped: %s";
 const char16_t* const SFieldAccessError = u"Cannot access field '%s' as type %s";
 }  // namespace dbconsts
 

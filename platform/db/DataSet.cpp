@@ -44,6 +44,27 @@ void TDataSet::Create(TComponent* AOwner) {
   SetBufferCount(1);
 }
 
+// A data set freed while a record is being edited tells its links first,
+// while it is still whole, as a close does: a view then posts the typed
+// value. A failed post cannot stop the freeing; the application's handler
+// is told which value was lost (nothing is thrown out of the destruction).
+void TDataSet::BeforeDestruction() {
+  if ((FState == dsEdit || FState == dsInsert) && !FEndingEdit && !FDataSources.empty()) {
+    try {
+      DataEvent(deCheckBrowseMode, 1);
+    } catch (const Exception& E) {
+      ReportDroppedEdit(E.Message());
+    } catch (...) {
+      HandleExceptionsOf(this, [] { throw; });
+    }
+  }
+  inherited::BeforeDestruction();
+}
+
+void TDataSet::ReportDroppedEdit(const String& AReason) {
+  HandleExceptionsOf(this, [&] { DatabaseErrorFmt(SEditDropped, {AReason}, this); });
+}
+
 void TDataSet::Destroy() {
   if (FFields) {
     try {
@@ -87,6 +108,9 @@ void TDataSet::SetActive(Boolean Value) {
     Fire(FAfterOpen);
     if (!IsEmpty()) DoAfterScroll();
   } else {
+    // Closing from the events of a post or cancel would end the record under
+    // them (the typed value gone, nothing posted): refused.
+    if (FEndingEdit && !ComponentState().Contains(csDestroying)) DatabaseError(SDataSetEndingEdit, this);
     // The links hear of the close while an edit is still pending (Info 1:
     // the data set is closing), so that a view showing the edit can post it;
     // an error raised there leaves the data set open and editing.
@@ -796,11 +820,15 @@ void TDataSet::UpdateRecord() {
 void TDataSet::Post() {
   UpdateRecord();
   if (FState == dsEdit || FState == dsInsert) {
+    const Boolean WasEndingEdit = FEndingEdit;
+    FEndingEdit = true;
+    Finally Clear([&] { FEndingEdit = WasEndingEdit; });
     DataEvent(deCheckBrowseMode, 0);
     Fire(FBeforePost);
     CheckOperation(&TDataSet::InternalPost, FOnPostError);
     FreeFieldBuffers();
     SetState(dsBrowse);
+    FEndingEdit = WasEndingEdit;
     Resync(TResyncMode());
     Fire(FAfterPost);
   }
@@ -808,6 +836,9 @@ void TDataSet::Post() {
 
 void TDataSet::Cancel() {
   if (FState == dsEdit || FState == dsInsert) {
+    const Boolean WasEndingEdit = FEndingEdit;
+    FEndingEdit = true;
+    Finally Clear([&] { FEndingEdit = WasEndingEdit; });
     DataEvent(deCheckBrowseMode, 0);
     Fire(FBeforeCancel);
     Boolean wasInsert = FState == dsInsert;
@@ -815,6 +846,7 @@ void TDataSet::Cancel() {
     InternalCancel();
     FreeFieldBuffers();
     SetState(dsBrowse);
+    FEndingEdit = WasEndingEdit;
     if (wasInsert) CursorPosChanged();
     Resync(TResyncMode());
     Fire(FAfterCancel);
@@ -969,7 +1001,11 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info) {
     default:
       break;
   }
-  Boolean notify = FDisableCount == 0 && FState != dsBlockRead;
+  // The closing notice gets through disabled controls too: a close inside a
+  // DisableControls bracket (a query reopened for new parameters) must not
+  // drop a value a view holds typed.
+  const Boolean closing = Event == deCheckBrowseMode && Info == 1;
+  Boolean notify = (FDisableCount == 0 || closing) && FState != dsBlockRead;
   if (notify) {
     // A source may leave the list while it is notified.
     std::vector<TDataSource*> sources = FDataSources;

@@ -758,3 +758,59 @@ TEST(vlDBDataDetail, LookupAndSeveralNameGroupValues) {
   EXPECT_EQ(D.Lines->FieldByName(u"MasterName")->AsString(), u"m4");
   D.Lines->Cancel();
 }
+
+namespace {
+// Refuses posts of the lines while armed.
+class TLineGuard : public TObject {
+  CL_CLASS(TLineGuard, TObject)
+ public:
+  Boolean Refuse{};
+  void BeforePost(TDataSet*) {
+    if (Refuse) DatabaseError(u"refused");
+  }
+};
+CL_IMPLEMENT_CLASS(TLineGuard)
+}  // namespace
+
+// In SQL mode another detail taking the focus reopens the shared query
+// (inside disabled controls); a value pending in the current detail's edit
+// is posted first, not dropped with the close. A post that is refused keeps
+// the edit and the query, and the focus move fails.
+TEST(vlDBDataDetail, SQLModeReopenPostsAPendingEdit) {
+  for (const Boolean Refuse : {false, true}) {
+    SCOPED_TRACE(Refuse);
+    TMasterDetail F(true);
+    std::unique_ptr<TLineQuery, TObjectFree> Query = LineQuery(F);
+    std::unique_ptr<TLineGuard, TObjectFree> Guard(New<TLineGuard>());
+    F.Lines->SetBeforePost(TDataSetNotifyEvent(Guard.get(), &TLineGuard::BeforePost));
+    F.Masters->Open();
+    F.Lines->Open();
+    ASSERT_TRUE(F.Master->ChangeDetailExpanding(1, true));
+    ASSERT_TRUE(F.Master->ChangeDetailExpanding(3, true));
+    TvlDBDataController* D2 = F.Master->Detail(1);
+    TvlDBDataController* D4 = F.Master->Detail(3);
+    ASSERT_TRUE(D2 && D4);
+    D4->SetFocusedRecordIndex(0);
+    ASSERT_TRUE(D4->SetEditValue(2, Variant(99)));
+    ASSERT_EQ(F.Lines->State(), dsEdit);
+    Guard->Refuse = Refuse;
+    if (Refuse) {
+      EXPECT_THROW(D2->SetFocusedRecordIndex(1), EDatabaseError);
+      EXPECT_EQ(F.Lines->State(), dsEdit);
+      EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 4);
+      EXPECT_EQ(AsInt(F.Lines->FieldByName(u"Qty")->Value()), 99);
+      Guard->Refuse = false;
+    }
+    D2->SetFocusedRecordIndex(1);
+    EXPECT_EQ(F.Lines->Params()->ParamByName(u"MasterID")->AsInteger(), 2);
+    EXPECT_EQ(F.Lines->State(), dsBrowse);
+    EXPECT_EQ(AsInt(F.Lines->FieldByName(u"Line")->Value()), 2);
+    // Master 4's first line holds the typed value.
+    F.Lines->SetFiltered(false);
+    String Qty;
+    for (F.Lines->First(); !F.Lines->Eof(); F.Lines->Next())
+      if (AsInt(F.Lines->FieldByName(u"MasterID")->Value()) == 4 && AsInt(F.Lines->FieldByName(u"Line")->Value()) == 1)
+        Qty = F.Lines->FieldByName(u"Qty")->AsString();
+    EXPECT_EQ(Qty, u"99");
+  }
+}

@@ -245,3 +245,71 @@ TEST(DataControllerSource, FocusMoveFocusesTheDetailsAndNotifiesTheHook) {
     EXPECT_EQ(M->Notifies, Before + 1);
   }
 }
+
+namespace {
+// A view whose editor holds text: UpdateData writes it (or refuses it).
+class TEditorController : public TvlDataController {
+  CL_CLASS(TEditorController, TvlDataController)
+ public:
+  Integer Writes{};
+  Boolean Refuse{};
+  Variant Text;
+  void UpdateData() override {
+    ++Writes;
+    if (Refuse) throw EvlInvalidDataControllerOperation(u"invalid text");
+    SetEditValue(0, Text);
+  }
+};
+CL_IMPLEMENT_CLASS(TEditorController)
+}  // namespace
+
+// PostEditingData writes the editor's text once and ends the change; a
+// refused text keeps the change; the post that follows writes nothing twice.
+TEST(DataControllerSource, PostEditingDataEndsTheChange) {
+  std::unique_ptr<TEditorController, TObjectFree> DC(New<TEditorController>(nullptr));
+  DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+  DC->SetRecordCount(2);
+  DC->SetFocusedRecordIndex(0);
+  ASSERT_TRUE(DC->CanInitEditing(0));
+  EXPECT_EQ(DC->EditState(), dceEdit | dceChanging);
+  DC->Refuse = true;
+  EXPECT_THROW(DC->PostEditingData(), EvlInvalidDataControllerOperation);
+  EXPECT_EQ(DC->EditState(), dceEdit | dceChanging);
+  DC->Refuse = false;
+  DC->Text = 5;
+  DC->PostEditingData();
+  EXPECT_EQ(DC->Writes, 2);
+  EXPECT_EQ(DC->EditState(), dceEdit | dceModified);
+  DC->Post();
+  EXPECT_EQ(DC->Writes, 2);
+  EXPECT_EQ(DC->EditState(), 0);
+  EXPECT_EQ(DC->GetValue(0, 0), Variant(5));
+}
+
+// Without a data set, a click that ends an untouched new record (the post
+// cancels it) lands on the row clicked although the records after the new
+// one moved up; an appended one moves nothing.
+TEST(DataControllerSource, ClickAfterAnUntouchedNewRecordLandsOnTheRowClicked) {
+  for (const Boolean Insert : {false, true}) {
+    SCOPED_TRACE(Insert);
+    std::unique_ptr<TvlDataController, TObjectFree> DC(New<TvlDataController>(nullptr));
+    DC->AddItem(nullptr)->SetValueTypeClass(ClassOf<TvlIntegerValueType>());
+    DC->SetRecordCount(4);
+    for (Integer R = 0; R < 4; ++R) DC->SetValue(R, 0, R + 1);
+    DC->SetFocusedRowIndex(1);
+    if (Insert)
+      DC->Insert();
+    else
+      DC->Append();
+    ASSERT_EQ(DC->GetRowCount(), 5);
+    Integer Target = -1;
+    for (Integer R = 0; R < DC->GetRowCount(); ++R)
+      if (DC->GetValue(DC->GetRowInfo(R).RecordIndex, 0) == Variant(3)) Target = R;
+    ASSERT_GE(Target, 0);
+    DC->SetFocusedRowIndex(Target);
+    EXPECT_EQ(DC->GetRowCount(), 4);
+    EXPECT_EQ(DC->EditState(), 0);
+    EXPECT_EQ(DC->GetValue(DC->FocusedRecordIndex(), 0), Variant(3));
+    EXPECT_EQ(DC->FocusedRowIndex(), 2);
+  }
+}

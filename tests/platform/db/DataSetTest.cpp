@@ -727,3 +727,81 @@ TEST(MemDataSetRows, NullsLongTextAndBlobsSurviveEditsAndDeletes) {
 }
 
 }  // namespace
+
+namespace {
+// A view that posts the data set's pending edit when it hears of a close,
+// as a data-aware view does; it can also close the data set from an event.
+class TPostingLink : public TDataLink {
+  CL_CLASS(TPostingLink, TDataLink)
+ public:
+  Integer Closings{};
+  void CloseFromEvent(TDataSet* D) { D->Close(); }
+
+ protected:
+  void DataEvent(TDataEvent Event, NativeInt Info) override {
+    TDataLink::DataEvent(Event, Info);
+    if (Event != deCheckBrowseMode || Info != 1) return;
+    ++Closings;
+    DataSet()->Post();
+  }
+};
+CL_IMPLEMENT_CLASS(TPostingLink)
+}  // namespace
+
+// The closing notice (deCheckBrowseMode, Info 1) reaches the links also
+// through disabled controls and when the data set is freed while editing;
+// a close from the events of a post is refused and the edit stays; a post
+// that fails while freeing goes to the application's handler, not out.
+TEST_F(DataSetTest, ClosingNoticeLetsLinksPostThePendingEdit) {
+  auto* Posting = New<TPostingLink>();
+  Posting->SetDataSource(Source);
+  Data->Edit();
+  Data->FieldByName(u"Name")->SetAsString(u"typed");
+  Data->DisableControls();
+  Data->Close();
+  Data->EnableControls();
+  EXPECT_EQ(Posting->Closings, 1);
+  Data->Open();
+  EXPECT_EQ(U8(Data->FieldByName(u"Name")->AsString()), "typed");
+
+  Data->SetBeforePost(TDataSetNotifyEvent(Posting, &TPostingLink::CloseFromEvent));
+  Data->Edit();
+  Data->FieldByName(u"Name")->SetAsString(u"again");
+  try {
+    Data->Post();
+    ADD_FAILURE() << "a close from BeforePost was not refused";
+  } catch (const EDatabaseError& E) {
+    EXPECT_EQ(U8(E.Message()), "Data: Cannot close a dataset while it posts or cancels a record");
+  }
+  EXPECT_EQ(Data->State(), dsEdit);
+  EXPECT_EQ(U8(Data->FieldByName(u"Name")->AsString()), "again");
+  Data->SetBeforePost(TDataSetNotifyEvent());
+  Data->SetAfterPost(TDataSetNotifyEvent(Posting, &TPostingLink::CloseFromEvent));
+  Data->Post();
+  EXPECT_FALSE(Data->Active());
+  Data->SetAfterPost(TDataSetNotifyEvent());
+  Data->Open();
+  EXPECT_EQ(U8(Data->FieldByName(u"Name")->AsString()), "again");
+
+  // Freed while editing: the link posts; a refused post is reported.
+  static std::string Reported;
+  const auto Saved = ApplicationHandleException;
+  ApplicationHandleException = [](TObject*) {
+    try {
+      throw;
+    } catch (const Exception& E) {
+      Reported = U8(E.Message());
+    }
+  };
+  Data->Edit();
+  Data->FieldByName(u"Name")->SetAsString(u"lost");
+  Data->SetBeforePost(TDataSetNotifyEvent(Posting, &TPostingLink::CloseFromEvent));
+  const Integer Before = Posting->Closings;
+  Free(Data);
+  Data = nullptr;
+  ApplicationHandleException = Saved;
+  EXPECT_EQ(Posting->Closings, Before + 1);
+  EXPECT_EQ(Reported.rfind("Data: The record being edited could not be saved and was dropped: ", 0), 0u)
+      << Reported;
+  Free(Posting);
+}
