@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lib/editors/vlButtons.h"
+#include "lib/editors/vlTextEdit.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
 #include "platform/classes/ClassRegistry.h"
@@ -58,6 +59,10 @@ class TButtonEvents : public TObject {
     if (ClickOnPopup.X >= 0) Display->Click(ClickOnPopup.X, ClickOnPopup.Y);
   }
   void ItemClick(TObject*) { Log.push_back("item"); }
+  void Refuse(TObject*, Variant&, String&, Boolean& Error) {
+    Log.push_back("validate");
+    Error = true;
+  }
   static std::string Name(TObject* Sender) {
     String n = static_cast<TComponent*>(Sender)->Name();
     return std::string(n.begin(), n.end());
@@ -720,4 +725,38 @@ TEST_F(ButtonTest, TheDropDownMenuOpensOnceAtATimeAndAgainAfterItCloses) {
     EXPECT_FALSE(b->InternalState().Contains(bisMenuVisible));
     EXPECT_EQ(b->LastPaintState(), vlbsHot);
   }
+}
+
+TEST_F(ButtonTest, EscapeOnTheCancelButtonLeavesARefusedPendingValueUnchecked) {
+  TForm* dialog = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  Finally freeDialog([&] { Free(dialog); });
+  dialog->SetPosition(poDesigned);
+  dialog->SetBounds(150, 150, 300, 160);
+  TvlTextEdit* edit = New<TvlTextEdit>(static_cast<TComponent*>(dialog));
+  edit->SetBounds(10, 10, 100, 21);
+  edit->SetParent(dialog);
+  edit->Properties()->SetOnValidate(TvlEditValidateEvent(Events, &TButtonEvents::Refuse));
+  TvlButton* cancel = New<TvlButton>(static_cast<TComponent*>(dialog));
+  cancel->SetName(u"Cancel");
+  cancel->SetCaption(u"İptal");
+  cancel->SetBounds(150, 60, 90, 33);
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetOnClick(TNotifyEvent(Events, &TButtonEvents::Click));
+  cancel->SetParent(dialog);
+  dialog->SetActiveControl(edit);
+  TLoopStep* step = New<TLoopStep>();
+  Finally freeStep([&] { Free(step); });
+  // Typed and then given up from inside the modal loop: the first Escape may
+  // revert the editor, the next reaches the Cancel button.
+  step->Post([&] {
+    Display.TypeText(u"12");
+    Application->ProcessMessages();
+    for (int i = 0; i < 2 && dialog->ModalResult() == mrNone; ++i) {
+      Display.KeyPress(VK_ESCAPE);
+      Application->ProcessMessages();
+    }
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(Events->Log, TLog({"click:Cancel"}));
 }
