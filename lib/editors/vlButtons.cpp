@@ -853,7 +853,9 @@ void TvlCustomButton::DropDownMenuRequest() {
 }
 
 void TvlCustomButton::DoDropDownMenu() {
-  if (FKind == vlbkStandard) return;
+  // A request queued before the menu opened finds it shown (or not yet
+  // reported closed): one menu at a time.
+  if (FKind == vlbkStandard || FInternalState.Contains(bisMenuVisible)) return;
   TPopupMenu* menu = FDropDownMenu;
   if (RunDropDownMenuPopupEvent(menu) || !menu) return;
   FInternalState.Exclude(bisMenuButtonPressed);

@@ -165,6 +165,10 @@ CL_IMPLEMENT_CLASS(TvlEditChangeEventsCatcher)
 // --- TvlCustomEdit: life ------------------------------------------------------------------------------------
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlCustomEdit, P) {
+  // Height and Width are written by DefineProperties: not while automatic
+  // sizing decides them.
+  P.Property(u"Width", &TControl::Width, &TControl::SetWidth).Stored(false);
+  P.Property(u"Height", &TControl::Height, &TControl::SetHeight).Stored(false);
   P.Property(u"PropertiesEvents", &TvlCustomEdit::PropertiesEvents, &TvlCustomEdit::SetPropertiesEvents);
   P.Property(u"RepositoryItem", &TvlCustomEdit::RepositoryItem, &TvlCustomEdit::SetRepositoryItem);
   P.Property(u"OnFocusChanged", &TvlCustomEdit::OnFocusChanged, &TvlCustomEdit::SetOnFocusChanged);
@@ -1021,8 +1025,27 @@ void TvlCustomEdit::WriteAnchorY(TWriter* Writer) {
   Writer->WriteInteger(FAnchorY);
 }
 
+// The alignment may have moved or sized the editor: its view follows.
+void TvlCustomEdit::RequestAlign() {
+  inherited::RequestAlign();
+  if (!IsDestroying() && HandleAllocated()) ShortRefreshContainer(false);
+}
+
+void TvlCustomEdit::ReadHeight(TReader* Reader) { SetHeight(Reader->ReadInteger()); }
+void TvlCustomEdit::ReadWidth(TReader* Reader) { SetWidth(Reader->ReadInteger()); }
+void TvlCustomEdit::WriteHeight(TWriter* Writer) { Writer->WriteInteger(Height()); }
+void TvlCustomEdit::WriteWidth(TWriter* Writer) { Writer->WriteInteger(Width()); }
+
 void TvlCustomEdit::DefineProperties(TFiler* Filer) {
   inherited::DefineProperties(Filer);
+  auto* ancestor = dynamic_cast<TvlCustomEdit*>(Filer->Ancestor());
+  const Boolean heightStored = !AutoSizingActive() && (!ancestor || ancestor->Height() != Height());
+  const Boolean widthStored = !(AutoSizingActive() && AutoWidthWanted() && !AutoSizeWithinWidth()) &&
+                              (!ancestor || ancestor->Width() != Width());
+  Filer->DefineProperty(u"Height", TReaderProc(this, &TvlCustomEdit::ReadHeight),
+                        TWriterProc(this, &TvlCustomEdit::WriteHeight), heightStored);
+  Filer->DefineProperty(u"Width", TReaderProc(this, &TvlCustomEdit::ReadWidth),
+                        TWriterProc(this, &TvlCustomEdit::WriteWidth), widthStored);
   Filer->DefineProperty(u"AnchorX", TReaderProc(this, &TvlCustomEdit::ReadAnchorX),
                         TWriterProc(this, &TvlCustomEdit::WriteAnchorX), UsesAnchorX());
   Filer->DefineProperty(u"AnchorY", TReaderProc(this, &TvlCustomEdit::ReadAnchorY),

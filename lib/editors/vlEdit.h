@@ -298,6 +298,7 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   Integer GetButtonIndexAt(const TPoint& P);
   // A fresh view data for this editor (the caller frees it).
   virtual TvlCustomEditViewData* MakeViewData();
+  void RequestAlign() override;
 
  protected:
   virtual void CalculateAnchors();
@@ -443,6 +444,10 @@ class TvlCustomEdit : public TvlContainer, public IvlEditRepositoryItemListener 
   void CMHintShow(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
   void DblClickTimerTick(TObject* Sender);
+  void ReadHeight(TReader* Reader);
+  void ReadWidth(TReader* Reader);
+  void WriteHeight(TWriter* Writer);
+  void WriteWidth(TWriter* Writer);
   void ReadAnchorX(TReader* Reader);
   void ReadAnchorY(TReader* Reader);
   void WriteAnchorX(TWriter* Writer);

@@ -22,6 +22,10 @@ void vlSetDefaultEditStyleController(TvlEditStyleController* AController) { gDef
 CL_IMPLEMENT_CLASS(TvlCustomEditStyle)
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlEditStyle, P) {
+  // The editors' border style goes by its own names (ebsSingle, ...) in form
+  // files; the value is the container's.
+  P.Property(u"BorderStyle", &TvlEditStyle::EditBorderStyle, &TvlEditStyle::SetEditBorderStyle)
+      .Stored([](TvlEditStyle* S) { return S->OwnAssigned(svBorderStyle); });
   P.Property(u"ButtonStyle", &TvlEditStyle::ButtonStyle, &TvlEditStyle::SetButtonStyle)
       .Stored([](TvlEditStyle* S) { return S->OwnAssigned(svButtonStyle); });
   P.Property(u"ButtonTransparency", &TvlEditStyle::ButtonTransparency, &TvlEditStyle::SetButtonTransparency)

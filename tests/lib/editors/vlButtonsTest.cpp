@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lib/editors/vlButtons.h"
+#include "lib/editors/vlTextEdit.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
 #include "platform/classes/ClassRegistry.h"
@@ -58,6 +59,10 @@ class TButtonEvents : public TObject {
     if (ClickOnPopup.X >= 0) Display->Click(ClickOnPopup.X, ClickOnPopup.Y);
   }
   void ItemClick(TObject*) { Log.push_back("item"); }
+  void Refuse(TObject*, Variant&, String&, Boolean& Error) {
+    Log.push_back("validate");
+    Error = true;
+  }
   static std::string Name(TObject* Sender) {
     String n = static_cast<TComponent*>(Sender)->Name();
     return std::string(n.begin(), n.end());
@@ -585,4 +590,173 @@ TEST_F(ButtonTest, ThePortDialogButtonReadsFromAFormFile) {
   EXPECT_EQ(b->GroupIndex(), 3);
   EXPECT_EQ(b->Colors()->Hot(), clRed);
   EXPECT_TRUE(b->Colors()->AssignedColors().Contains(vlbcHot));
+}
+
+// --- A failing world ------------------------------------------------------------------------------------------------
+
+TEST_F(ButtonTest, AButtonFreedFromItsOwnClickByTheKeyboard) {
+  struct TCase {
+    const char* Name;
+    Boolean FocusEditor;  // else the button has the focus
+    std::vector<UINT> Keys;
+  } cases[] = {
+      {"space", false, {VK_SPACE}},
+      {"enter on the default button from an editor", true, {VK_RETURN}},
+      {"accelerator from an editor", true, {VK_MENU, 'F'}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEdit* edit = Add<TEdit>(10, 100, 100, 21);
+    TvlButton* f = AddButton(u"F", 10, 50);
+    f->SetCaption(u"&F");
+    f->SetDefault(true);
+    TWeakRef<TvlButton> ref(f);
+    Finally cleanup([&] {
+      if (ref) Free(f);
+      Free(edit);
+    });
+    Events->FreeOnClick = f;
+    Pump();
+    if (c.FocusEditor)
+      edit->SetFocus();
+    else
+      f->SetFocus();
+    Pump();
+    Events->Log.clear();
+    if (c.Keys.size() == 2) {
+      Display.KeyDown(c.Keys[0]);
+      Display.KeyPress(c.Keys[1]);
+      Display.KeyUp(c.Keys[0]);
+    } else {
+      Display.KeyPress(c.Keys[0]);
+    }
+    Pump();
+    EXPECT_FALSE(ref);
+    EXPECT_EQ(Events->Log, TLog({"click:F"}));
+    Events->FreeOnClick = nullptr;
+  }
+}
+
+TEST_F(ButtonTest, ASpeedGroupGoesOnWhenItsDownButtonIsFreedOrHidden) {
+  for (Boolean hide : {false, true}) {
+    SCOPED_TRACE(hide ? "hidden" : "freed");
+    TvlButton* a = AddButton(u"A", 10, 10);
+    TvlButton* b = AddButton(u"B", 110, 10);
+    TWeakRef<TvlButton> aRef(a);
+    Finally cleanup([&] {
+      if (aRef) Free(a);
+      Free(b);
+    });
+    for (TvlButton* s : {a, b}) {
+      s->SetCanBeFocused(false);
+      s->SetGroupIndex(1);
+    }
+    Pump();
+    ClickAt(a, 20, 10);
+    ASSERT_TRUE(a->Down());
+    if (hide)
+      a->SetVisible(false);
+    else
+      Free(a);
+    Pump();
+    Events->Log.clear();
+    ClickAt(b, 20, 10);
+    EXPECT_TRUE(b->Down());
+    EXPECT_EQ(Events->Log, TLog({"click:B"}));
+    if (hide) {
+      EXPECT_FALSE(a->Down());  // a hidden member still leaves the group exclusive
+      a->SetVisible(true);
+      Pump();
+      ClickAt(a, 20, 10);
+      EXPECT_TRUE(a->Down());
+      EXPECT_FALSE(b->Down());
+    }
+  }
+}
+
+TEST_F(ButtonTest, EnterWhileAMenuIsOpenChoosesTheItemAndNotTheDefaultButton) {
+  TEdit* edit = Add<TEdit>(10, 100, 100, 21);
+  TvlButton* ok = AddButton(u"Ok", 10, 50);
+  ok->SetDefault(true);
+  TvlButton* d = AddButton(u"D", 10, 10, 100, 25);
+  d->SetKind(vlbkDropDownButton);
+  d->SetCanBeFocused(false);  // the editor keeps the focus while the menu opens
+  d->SetDropDownMenu(AddMenu());
+  Pump();
+  edit->SetFocus();
+  Pump();
+  Events->KeysOnPopup = {VK_DOWN, VK_RETURN};
+  ClickAt(d, 92, 10);
+  Pump();
+  EXPECT_EQ(Events->Log, TLog({"menu", "item"}));
+  EXPECT_TRUE(edit->Focused());
+  // With the menu gone, Enter clicks the default button again.
+  Events->Log.clear();
+  Key(VK_RETURN);
+  EXPECT_EQ(Events->Log, TLog({"click:Ok"}));
+}
+
+TEST_F(ButtonTest, TheDropDownMenuOpensOnceAtATimeAndAgainAfterItCloses) {
+  TvlButton* b = AddButton(u"D", 10, 10, 100, 25);
+  b->SetKind(vlbkDropDown);
+  b->SetPopupAlignment(paCenter);
+  TPopupMenu* menu = AddMenu();
+  menu->SetAlignment(paRight);
+  b->SetDropDownMenu(menu);
+  Pump();
+  // A second request that reaches the button while its menu shows (queued
+  // before the first was handled) does not open a second menu.
+  Events->KeysOnPopup = {VK_ESCAPE};
+  PostMessageW(b->Handle(), VLM_DROPDOWNPOPUPMENU, 0, 0);
+  PostMessageW(b->Handle(), VLM_DROPDOWNPOPUPMENU, 0, 0);
+  Pump();
+  Pump();
+  EXPECT_EQ(Events->Log, TLog({"menu"}));
+  EXPECT_FALSE(b->InternalState().Contains(bisMenuVisible));
+  EXPECT_EQ(menu->Alignment(), paRight);
+  // Opened again by the mouse, twice in a row.
+  for (int i = 0; i < 2; ++i) {
+    Events->Log.clear();
+    ClickAt(b, 20, 10);
+    Pump();
+    EXPECT_EQ(Events->Log, TLog({"menu"}));
+    EXPECT_EQ(menu->PopupComponent(), b);
+    EXPECT_EQ(menu->Alignment(), paRight);
+    EXPECT_FALSE(b->InternalState().Contains(bisMenuVisible));
+    EXPECT_EQ(b->LastPaintState(), vlbsHot);
+  }
+}
+
+TEST_F(ButtonTest, EscapeOnTheCancelButtonLeavesARefusedPendingValueUnchecked) {
+  TForm* dialog = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  Finally freeDialog([&] { Free(dialog); });
+  dialog->SetPosition(poDesigned);
+  dialog->SetBounds(150, 150, 300, 160);
+  TvlTextEdit* edit = New<TvlTextEdit>(static_cast<TComponent*>(dialog));
+  edit->SetBounds(10, 10, 100, 21);
+  edit->SetParent(dialog);
+  edit->Properties()->SetOnValidate(TvlEditValidateEvent(Events, &TButtonEvents::Refuse));
+  TvlButton* cancel = New<TvlButton>(static_cast<TComponent*>(dialog));
+  cancel->SetName(u"Cancel");
+  cancel->SetCaption(u"İptal");
+  cancel->SetBounds(150, 60, 90, 33);
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetOnClick(TNotifyEvent(Events, &TButtonEvents::Click));
+  cancel->SetParent(dialog);
+  dialog->SetActiveControl(edit);
+  TLoopStep* step = New<TLoopStep>();
+  Finally freeStep([&] { Free(step); });
+  // Typed and then given up from inside the modal loop: the first Escape may
+  // revert the editor, the next reaches the Cancel button.
+  step->Post([&] {
+    Display.TypeText(u"12");
+    Application->ProcessMessages();
+    for (int i = 0; i < 2 && dialog->ModalResult() == mrNone; ++i) {
+      Display.KeyPress(VK_ESCAPE);
+      Application->ProcessMessages();
+    }
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(Events->Log, TLog({"click:Cancel"}));
 }

@@ -517,3 +517,124 @@ TEST_F(EditTest, PropertiesReplacedWhileAButtonIsHeld) {
 }
 
 }  // namespace
+
+// --- Form files and a failing world -------------------------------------------------------------------------------
+
+namespace {
+
+std::string WrittenText(TComponent* C) {
+  TMemoryStream* out = New<TMemoryStream>();
+  Finally freeOut([&] { Free(out); });
+  out->WriteComponent(C);
+  const RawByteString binary(static_cast<const char*>(out->Memory()), size_t(out->Size()));
+  const RawByteString text = ObjectBinaryToText(binary);
+  return std::string(text.begin(), text.end());
+}
+
+TEST_F(EditTest, HeightAndWidthAreWrittenOnlyWhenSizingDoesNotDecideThem) {
+  struct TCase {
+    const char* Name;
+    Boolean AutoSize;
+    Boolean AutoWidth;  // the width follows the buttons
+    Boolean Height, Width, AnchorX;
+  } cases[] = {
+      {"fixed size", false, false, true, true, true},
+      {"automatic height", true, false, false, true, true},
+      {"automatic height and width", true, true, false, false, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TAnchoredEdit* e = New<TAnchoredEdit>(static_cast<TComponent*>(Form));
+    Finally freeEdit([&] { Free(e); });
+    e->SetAutoSize(c.AutoSize);
+    if (c.AutoWidth) e->Properties()->SetButtonsViewStyle(bvsButtonsAutoWidth);
+    e->Properties()->Buttons()->Add()->SetWidth(20);
+    e->SetBounds(100, 10, 60, 21);
+    e->SetParent(Form);
+    Pump();
+    const std::string text = WrittenText(e);
+    EXPECT_EQ(text.find("  Height = ") != std::string::npos, c.Height) << text;
+    EXPECT_EQ(text.find("  Width = ") != std::string::npos, c.Width) << text;
+    EXPECT_EQ(text.find("  AnchorX = ") != std::string::npos, c.AnchorX) << text;
+    EXPECT_EQ(text.find("AnchorY"), std::string::npos) << text;
+  }
+}
+
+TEST_F(EditTest, AFormFileGivesTheSizeTheBorderStyleByNameAndSurvivesAnUnknownItem) {
+  RegisterClass(ClassOf<TTestEdit>());
+  const char* text =
+      "object Form1: TForm\n"
+      "  object Edit1: TTestEdit\n"
+      "    Left = 8\n"
+      "    Top = 8\n"
+      "    Width = 133\n"
+      "    Height = 27\n"
+      "    Style.BorderStyle = ebsUltraFlat\n"
+      "  end\n"
+      "end\n";
+  TForm* form = NewFormFromText(RawByteString(text));
+  Finally freeForm([&] { Free(form); });
+  auto* e = dynamic_cast<TTestEdit*>(form->FindComponent(u"Edit1"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->Width(), 133);
+  EXPECT_EQ(e->Style()->EditBorderStyle(), ebsUltraFlat);
+  // Written back by the same name.
+  const std::string written = WrittenText(e);
+  EXPECT_NE(written.find("Style.BorderStyle = ebsUltraFlat"), std::string::npos) << written;
+
+  const char* unknown =
+      "object Form1: TForm\n"
+      "  object Edit1: TTestEdit\n"
+      "    RepositoryItem = NoSuchItem\n"
+      "  end\n"
+      "end\n";
+  // An item no form knows stays a pending reference of the reader (as any
+  // reference to another form's component); the editor keeps its own properties.
+  TForm* other = NewFormFromText(RawByteString(unknown));
+  Finally freeOther([&] { Free(other); });
+  auto* e2 = dynamic_cast<TTestEdit*>(other->FindComponent(u"Edit1"));
+  ASSERT_NE(e2, nullptr);
+  EXPECT_EQ(e2->RepositoryItem(), nullptr);
+  EXPECT_EQ(e2->ActiveProperties(), e2->Properties());
+  GlobalFixupReferences();
+  EXPECT_EQ(e2->RepositoryItem(), nullptr);
+}
+
+TEST_F(EditTest, EditorsOutliveTheirStyleControllerRepositoryAndUnfinishedUpdates) {
+  TvlEditStyleController* controller = New<TvlEditStyleController>(static_cast<TComponent*>(Form));
+  controller->Style()->SetColor(clYellow);
+  TvlEditRepository* repository = New<TvlEditRepository>(static_cast<TComponent*>(Form));
+  TvlEditRepositoryItem* item = repository->CreateItem(ClassOf<TComparingItem>());
+  TTestEdit* edits[2] = {AddEdit(), AddEdit()};
+  for (TTestEdit* e : edits) {
+    e->Style()->SetStyleController(controller);
+    e->SetRepositoryItem(item);
+  }
+  Pump();
+  EXPECT_EQ(edits[0]->Style()->Color(), clYellow);
+  Free(controller);
+  for (TTestEdit* e : edits) {
+    EXPECT_EQ(e->Style()->StyleController(), nullptr);
+    EXPECT_NE(e->Style()->Color(), clYellow);
+    e->Repaint();
+  }
+  // An update left open on the item's properties, then the whole repository goes.
+  item->Properties()->BeginUpdate();
+  item->Properties()->SetReadOnly(true);
+  Free(repository);
+  for (TTestEdit* e : edits) {
+    EXPECT_EQ(e->RepositoryItem(), nullptr);
+    EXPECT_EQ(e->ActiveProperties(), e->Properties());
+    EXPECT_FALSE(e->ActiveProperties()->ReadOnly());
+    e->Repaint();
+  }
+  // And on an editor's own properties, with the editor freed.
+  edits[1]->Properties()->BeginUpdate();
+  edits[1]->Properties()->SetReadOnly(true);
+  Free(edits[1]);
+  Pump();
+  edits[0]->Properties()->SetReadOnly(true);
+  EXPECT_TRUE(edits[0]->ActiveProperties()->ReadOnly());
+}
+
+}  // namespace
