@@ -155,6 +155,7 @@ class TvlCustomInnerCheckListBox : public TvlCustomInnerListBox {
   void MeasureItem(Integer Index, Integer& Height) override;
 
  private:
+  TvlLookAndFeel* CheckLookAndFeel();
   TSize CheckSize();
   Integer CheckBorderOffset();
   Boolean ImagesValid();
