@@ -168,6 +168,13 @@ void TvlCustomInnerCheckListBox::CreateParams(TCreateParams& Params) {
   if (!(Params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE))) Params.Style |= LBS_OWNERDRAWFIXED;
 }
 
+// The platform gives a new owner-drawn window its fixed item height (16):
+// the rows take the height of the text and the check instead.
+void TvlCustomInnerCheckListBox::CreateWnd() {
+  inherited::CreateWnd();
+  UpdateItemHeight();
+}
+
 Boolean TvlCustomInnerCheckListBox::ExecuteAction(TBasicAction* Action) {
   if (inherited::ExecuteAction(Action)) return true;
   return Container() && Container()->FDataBinding->ExecuteAction(Action);

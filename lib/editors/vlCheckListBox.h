@@ -143,6 +143,7 @@ class TvlCustomInnerCheckListBox : public TvlCustomInnerListBox {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
   void Click() override;
   void DblClick() override;
   void KeyPress(Char& Key) override;

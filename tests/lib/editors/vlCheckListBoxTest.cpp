@@ -378,11 +378,13 @@ TEST_F(CheckListBoxTest, BadStoredValuesClearTheChecksInEveryFormat) {
       {cvfIndices, u";0,7", V{U, U, U, U}},
       {cvfIndices, u";-1", V{U, U, U, U}},
       {cvfIndices, u";99999999999999999999", V{U, U, U, U}},
-      {cvfCaptions, u";Tarife 2", V{U, C, U, U}},
-      {cvfCaptions, u";Tarife 9", V{U, U, U, U}},
+      {cvfCaptions, u";8:Tarife 2", V{U, C, U, U}},
+      {cvfCaptions, u";Tarife 2", V{U, U, U, U}},
+      {cvfCaptions, u";9:Tarife 2", V{U, U, U, U}},
+      {cvfCaptions, u";8:Tarife 9", V{U, U, U, U}},
   };
   for (const TCase& c : cases) {
-    SCOPED_TRACE(String(c.Stored));
+    SCOPED_TRACE(Integer(&c - cases));
     box->SetEditValueFormat(c.Format);
     meters->AppendRecord({Variant(String(c.Stored))});
     EXPECT_EQ(States(box), c.Expected);
@@ -415,7 +417,17 @@ TEST_F(CheckListBoxTest, WithoutChecksTheSelectedTextIsBoundAndReadOnlyKeepsIt) 
   EXPECT_EQ(box->CheckAtPos(CheckCentre(box, 0)), -1);
 }
 
-TEST_F(CheckListBoxTest, RowsFitTheCheckOfTheLookChosenAfterTheWindowExists) {
+TEST_F(CheckListBoxTest, RowsFitTheTextAndCheckOfTheCurrentLook) {
+  // A look chosen before the window exists: the new window's rows too.
+  TvlCheckListBox* early = New<TvlCheckListBox>(static_cast<TComponent*>(Form));
+  early->Style()->LookAndFeel()->SetNativeStyle(false);
+  early->Style()->LookAndFeel()->SetKind(lfOffice11);
+  early->AddItem(u"Gündüz");
+  early->SetBounds(180, 10, 118, 96);
+  early->SetParent(Form);
+  Pump();
+  EXPECT_EQ(early->InnerCheckListBox()->ItemRect(0).Height(), early->InnerCheckListBox()->GetStandardItemHeight());
+
   TvlCheckListBox* box = AddBox();
   box->Style()->LookAndFeel()->SetNativeStyle(false);
   TvlCustomInnerCheckListBox* inner = box->InnerCheckListBox();

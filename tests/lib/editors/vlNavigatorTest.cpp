@@ -310,8 +310,8 @@ TEST_F(NavigatorTest, ARefusedActionStillRefreshesTheButtons) {
   Host->Refreshes = 0;
   Press(NBDI_DELETE);
   Release(NBDI_DELETE);
-  Free(answer);
   EXPECT_TRUE(answer->Ran);
+  Free(answer);
   EXPECT_EQ(trouble->Failures, (std::vector<String>{u"Kayıt kilitli"}));
   EXPECT_EQ(Meters->RecordCount(), 30);
   EXPECT_EQ(Host->Refreshes, 1);
