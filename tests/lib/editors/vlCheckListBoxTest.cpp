@@ -426,7 +426,8 @@ TEST_F(CheckListBoxTest, RowsFitTheTextAndCheckOfTheCurrentLook) {
   early->SetBounds(180, 10, 118, 96);
   early->SetParent(Form);
   Pump();
-  EXPECT_EQ(early->InnerCheckListBox()->ItemRect(0).Height(), early->InnerCheckListBox()->GetStandardItemHeight());
+  EXPECT_EQ(early->InnerCheckListBox()->ItemRect(0).Height(),
+            early->InnerCheckListBox()->GetStandardItemHeight());
 
   TvlCheckListBox* box = AddBox();
   box->Style()->LookAndFeel()->SetNativeStyle(false);

@@ -289,8 +289,10 @@ TEST_F(NavigatorTest, RepeatingStopsWhenTheDataClosesOrTheHostIsDisabledOrFreed)
     Pump();
     EXPECT_EQ(trouble->Clicks, 2);
     EXPECT_TRUE(trouble->Failures.empty());
-    if (freeHost) Host = nullptr;  // freed with its navigator, timers and all
-    else Host->SetEnabledProp(true);
+    if (freeHost)
+      Host = nullptr;  // freed with its navigator, timers and all
+    else
+      Host->SetEnabledProp(true);
   }
 }
 
