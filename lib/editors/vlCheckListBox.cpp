@@ -168,6 +168,13 @@ void TvlCustomInnerCheckListBox::CreateParams(TCreateParams& Params) {
   if (!(Params.Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE))) Params.Style |= LBS_OWNERDRAWFIXED;
 }
 
+// The platform gives a new owner-drawn window its fixed item height (16):
+// the rows take the height of the text and the check instead.
+void TvlCustomInnerCheckListBox::CreateWnd() {
+  inherited::CreateWnd();
+  UpdateItemHeight();
+}
+
 Boolean TvlCustomInnerCheckListBox::ExecuteAction(TBasicAction* Action) {
   if (inherited::ExecuteAction(Action)) return true;
   return Container() && Container()->FDataBinding->ExecuteAction(Action);
@@ -209,13 +216,20 @@ Boolean TvlCustomInnerCheckListBox::ImagesValid() {
   return Container() && vlIsImageListValid(Container()->Images());
 }
 
+// The container's look and feel: the inner list box's own follows it, but
+// hears of a change only after the container, which recomputes the row
+// height from it at once.
+TvlLookAndFeel* TvlCustomInnerCheckListBox::CheckLookAndFeel() {
+  return Container() ? Container()->Style()->LookAndFeel() : LookAndFeel();
+}
+
 Integer TvlCustomInnerCheckListBox::CheckBorderOffset() {
-  TvlLookAndFeel* lf = LookAndFeel();
+  TvlLookAndFeel* lf = CheckLookAndFeel();
   return vlCheckGlyphBorderOffsetByKind(lf->Kind(), lf->NativeStyle(), vlIsGlyphValid(FGlyph), lf->SkinPainter());
 }
 
 TSize TvlCustomInnerCheckListBox::CheckSize() {
-  TvlLookAndFeel* lf = LookAndFeel();
+  TvlLookAndFeel* lf = CheckLookAndFeel();
   TSize size{};
   vlCheckGlyphSize(Canvas(), lf->NativeStyle(), FGlyph, size, lf->SkinPainter(), FGlyphCount);
   const Integer o = CheckBorderOffset();
@@ -741,6 +755,11 @@ void TvlCustomCheckListBox::ItemsUpdated(TCollectionItem* AItem) {
       inner->SetItemIndex(std::min(itemIndex, strings->Count() - 1));
       inner->SetTopIndex(topIndex);
     }
+    // The rows moved under a check held pressed: releasing it would toggle
+    // an item that was never pressed, so the press is dropped.
+    inner->FCapturedCheckIndex = -1;
+    inner->SetPressedCheck(-1);
+    inner->SetHotCheck(-1);
   }
   if (FIsModified)
     StatesToEditValue();
@@ -843,8 +862,12 @@ Integer TvlCustomCheckListBox::IntegralHeightFor(Integer AHeight) {
     if (scrollWidth > 0 && avail < scrollWidth + 4) h += GetSystemMetrics(SM_CYHSCROLL);
     return h;
   };
+  // The heights do not grow steadily: n rows may need a horizontal bar beside
+  // the vertical one that n + 1 rows, with no vertical bar, do without. So
+  // every row count whose rows alone fit is looked at.
   Integer result = heightOf(1);
-  for (Integer n = 2; heightOf(n) <= AHeight; ++n) result = heightOf(n);
+  for (Integer n = 2; b.Top + b.Bottom + n * row <= AHeight; ++n)
+    if (heightOf(n) <= AHeight) result = std::max(result, heightOf(n));
   return result;
 }
 

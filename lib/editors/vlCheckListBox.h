@@ -143,6 +143,7 @@ class TvlCustomInnerCheckListBox : public TvlCustomInnerListBox {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
   void Click() override;
   void DblClick() override;
   void KeyPress(Char& Key) override;
@@ -155,6 +156,7 @@ class TvlCustomInnerCheckListBox : public TvlCustomInnerListBox {
   void MeasureItem(Integer Index, Integer& Height) override;
 
  private:
+  TvlLookAndFeel* CheckLookAndFeel();
   TSize CheckSize();
   Integer CheckBorderOffset();
   Boolean ImagesValid();

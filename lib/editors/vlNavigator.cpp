@@ -268,14 +268,21 @@ Boolean TvlNavigatorControlButtons::GetButtonEnabled(Integer AButtonIndex) {
 }
 
 void TvlNavigatorControlButtons::DoButtonClick(Integer AButtonIndex) {
-  if (IvlNavigator* control = GetControl()) {
-    if (AButtonIndex == NBDI_DELETE && ConfirmDelete()) {
-      if (MessageDlg(vlGetResourceStringText(vlNavigator_DeleteRecordQuestion), mtConfirmation,
-                     TMsgDlgButtons{mbOK, mbCancel}, 0) == mrOk)
+  try {
+    if (IvlNavigator* control = GetControl()) {
+      if (AButtonIndex == NBDI_DELETE && ConfirmDelete()) {
+        if (MessageDlg(vlGetResourceStringText(vlNavigator_DeleteRecordQuestion), mtConfirmation,
+                       TMsgDlgButtons{mbOK, mbCancel}, 0) == mrOk)
+          control->ExecuteNavigatorAction(AButtonIndex);
+      } else {
         control->ExecuteNavigatorAction(AButtonIndex);
-    } else {
-      control->ExecuteNavigatorAction(AButtonIndex);
+      }
     }
+  } catch (...) {
+    // A refused action may have changed the data's state before raising
+    // (an insert whose follow-up fails stays inserting): refresh anyway.
+    if (Navigator()) Navigator()->RefreshButtonStates();
+    throw;
   }
   if (Navigator()) Navigator()->RefreshButtonStates();
 }
@@ -626,7 +633,10 @@ void TvlNavigatorViewInfo::MouseUp(Integer X, Integer Y) {
   FHintTimer->SetEnabled(true);
   UpdateSelected();
   const TPoint p{X, Y};
-  if (pressed && PtInRect(&pressed->Bounds, p) && pressed->Enabled) pressed->Button->DoClick();
+  // The drawn state may be stale (the data closed or the host was disabled
+  // without a refresh): act only when the button is enabled now as well.
+  if (pressed && PtInRect(&pressed->Bounds, p) && pressed->Enabled && pressed->Button->GetInternalEnabled())
+    pressed->Button->DoClick();
 }
 
 void TvlNavigatorViewInfo::ButtonPressTimerHandler(TObject*) {
@@ -640,7 +650,8 @@ void TvlNavigatorViewInfo::ButtonPressTimerHandler(TObject*) {
   FButtonPressTimer->SetInterval(kRepeatInterval);
   TvlNavigatorButtonViewInfo* v = FHotTrackButtonViewInfo;
   if (v && v == FPressedButtonViewInfo && v->Enabled &&
-      (v->Button->DefaultIndex() == NBDI_PRIOR || v->Button->DefaultIndex() == NBDI_NEXT)) {
+      (v->Button->DefaultIndex() == NBDI_PRIOR || v->Button->DefaultIndex() == NBDI_NEXT) &&
+      v->Button->GetInternalEnabled()) {
     try {
       v->Button->DoClick();
     } catch (...) {

@@ -56,7 +56,10 @@ class TTestNavHost : public TCustomControl, public IvlNavigatorOwner {
   TComponent* GetOwnerComponent() override { return this; }
   Boolean HintsEnabled() override { return Hints; }
   Boolean HasTabStop() override { return TabStop(); }
-  void RefreshButtonStates() override { ViewInfo->UpdateButtonsEnabled(); }
+  void RefreshButtonStates() override {
+    ++Refreshes;
+    ViewInfo->UpdateButtonsEnabled();
+  }
   void RelayoutNavigator() override { ViewInfo->Relayout(); }
 
   TvlLookAndFeel* LookAndFeel{};
@@ -65,6 +68,7 @@ class TTestNavHost : public TCustomControl, public IvlNavigatorOwner {
   TRect Area{};
   std::vector<TvlNavigatorChangeKind> Changes;
   Boolean Hints = true;
+  Integer Refreshes = 0;
   TColor Background = clWhite;
 
  protected:

@@ -4,6 +4,7 @@
 // binding of the value (or the selected text) to a data set's field.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,41 @@ TEST_F(CheckListBoxTest, ChecksCycleThroughGrayedOnlyWhereTheFormatHoldsIt) {
   EXPECT_EQ(box->Items()->Items(2)->State(), cbsUnchecked);
 }
 
+TEST_F(CheckListBoxTest, ItemsChangedUnderAHeldCheckToggleNothingOnRelease) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TvlCheckListBox*)> Change;
+  };
+  const TCase cases[] = {
+      {"an item above deleted", [](TvlCheckListBox* b) { b->Items()->Delete(0); }},
+      {"the items replaced",
+       [](TvlCheckListBox* b) {
+         b->Clear();
+         for (Integer i = 0; i < 4; ++i) b->AddItem(u"Yeni " + IntToStr(i));
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Wait(600);
+    TvlCheckListBox* box = AddBox();
+    Recorder->Events.clear();
+    const TPoint p = CheckCentre(box, 2);
+    MoveTo(box, p.X, p.Y);
+    const TPoint s = At(box, p.X, p.Y);
+    Display.MouseDown(s.X, s.Y);
+    Pump();
+    ASSERT_EQ(box->InnerCheckListBox()->PressedCheckIndex(), 2);
+    c.Change(box);
+    Pump();
+    EXPECT_EQ(box->InnerCheckListBox()->PressedCheckIndex(), -1);
+    Display.MouseUp(s.X, s.Y);
+    Pump();
+    EXPECT_EQ(States(box), std::vector<TvlCheckBoxState>(size_t(box->Items()->Count()), cbsUnchecked));
+    EXPECT_TRUE(Recorder->Events.empty());
+    Free(box);
+  }
+}
+
 TEST_F(CheckListBoxTest, SpaceAndDoubleClicksToggleButNeverADisabledItem) {
   TvlCheckListBox* box = AddBox();
   box->Items()->Items(2)->SetEnabled(false);
@@ -314,6 +350,53 @@ TEST_F(CheckListBoxTest, TheValueFollowsAndWritesTheBoundField) {
   EXPECT_EQ(States(box), (std::vector<TvlCheckBoxState>(4, cbsUnchecked)));
 }
 
+TEST_F(CheckListBoxTest, BadStoredValuesClearTheChecksInEveryFormat) {
+  TMemDataSet* meters = New<TMemDataSet>(static_cast<TComponent*>(Form));
+  meters->FieldDefs()->Add(u"Flags", ftString, 30);
+  meters->Open();
+  TDataSource* source = New<TDataSource>(static_cast<TComponent*>(Form));
+  source->SetDataSet(meters);
+  TBoundCheckListBox* box = AddBox<TBoundCheckListBox>();
+  box->SetAllowGrayed(true);
+  box->Binding()->Bind(source, u"Flags");
+  const TvlCheckBoxState U = cbsUnchecked, C = cbsChecked, G = cbsGrayed;
+  using V = std::vector<TvlCheckBoxState>;
+  struct TCase {
+    TvlCheckStatesValueFormat Format;
+    const char16_t* Stored;
+    V Expected;
+  };
+  const TCase cases[] = {
+      {cvfInteger, u"5", V{C, U, C, U}},
+      {cvfInteger, u"beş", V{U, U, U, U}},
+      {cvfInteger, u"99999999999999999999", V{U, U, U, U}},
+      {cvfInteger, u"2.5", V{U, U, U, U}},
+      {cvfStatesString, u"12", V{C, G, U, U}},
+      {cvfStatesString, u"1x21", V{U, U, U, U}},
+      {cvfStatesString, u"-1", V{U, U, U, U}},
+      {cvfIndices, u"1;0,3", V{C, G, U, C}},
+      {cvfIndices, u";0,7", V{U, U, U, U}},
+      {cvfIndices, u";-1", V{U, U, U, U}},
+      {cvfIndices, u";99999999999999999999", V{U, U, U, U}},
+      {cvfCaptions, u";8:Tarife 2", V{U, C, U, U}},
+      {cvfCaptions, u";Tarife 2", V{U, U, U, U}},
+      {cvfCaptions, u";9:Tarife 2", V{U, U, U, U}},
+      {cvfCaptions, u";8:Tarife 9", V{U, U, U, U}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(Integer(&c - cases));
+    box->SetEditValueFormat(c.Format);
+    meters->AppendRecord({Variant(String(c.Stored))});
+    EXPECT_EQ(States(box), c.Expected);
+    EXPECT_FALSE(box->IsModified());
+  }
+  // A user toggle after an unreadable value writes a sound one.
+  box->SetEditValueFormat(cvfStatesString);
+  meters->AppendRecord({Variant(u"1x21")});
+  ClickCheck(box, 3);
+  EXPECT_EQ(VarToStr(box->EditValue()), u"0002");
+}
+
 TEST_F(CheckListBoxTest, WithoutChecksTheSelectedTextIsBoundAndReadOnlyKeepsIt) {
   TMemDataSet* meters = New<TMemDataSet>(static_cast<TComponent*>(Form));
   meters->FieldDefs()->Add(u"Tariff", ftString, 10);
@@ -334,6 +417,34 @@ TEST_F(CheckListBoxTest, WithoutChecksTheSelectedTextIsBoundAndReadOnlyKeepsIt) 
   EXPECT_EQ(box->CheckAtPos(CheckCentre(box, 0)), -1);
 }
 
+TEST_F(CheckListBoxTest, RowsFitTheTextAndCheckOfTheCurrentLook) {
+  // A look chosen before the window exists: the new window's rows too.
+  TvlCheckListBox* early = New<TvlCheckListBox>(static_cast<TComponent*>(Form));
+  early->Style()->LookAndFeel()->SetNativeStyle(false);
+  early->Style()->LookAndFeel()->SetKind(lfOffice11);
+  early->AddItem(u"Gündüz");
+  early->SetBounds(180, 10, 118, 96);
+  early->SetParent(Form);
+  Pump();
+  EXPECT_EQ(early->InnerCheckListBox()->ItemRect(0).Height(),
+            early->InnerCheckListBox()->GetStandardItemHeight());
+
+  TvlCheckListBox* box = AddBox();
+  box->Style()->LookAndFeel()->SetNativeStyle(false);
+  TvlCustomInnerCheckListBox* inner = box->InnerCheckListBox();
+  for (TvlLookAndFeelKind kind : {lfFlat, lfStandard, lfUltraFlat, lfOffice11, lfFlat}) {
+    SCOPED_TRACE(Integer(kind));
+    box->Style()->LookAndFeel()->SetKind(kind);
+    Pump();
+    const TRect row = inner->ItemRect(0);
+    EXPECT_EQ(row.Height(), inner->GetStandardItemHeight());
+    // The check with its frame stays inside its row.
+    const TRect check = inner->GetCheckRect(row, true);
+    EXPECT_GE(check.Top, row.Top);
+    EXPECT_LE(check.Bottom, row.Bottom);
+  }
+}
+
 TEST_F(CheckListBoxTest, IntegralHeightRoundsToRowsUnlessAligned) {
   TvlCheckListBox* box = AddBox(10);
   const Integer row = box->InnerCheckListBox()->GetStandardItemHeight();
@@ -346,6 +457,18 @@ TEST_F(CheckListBoxTest, IntegralHeightRoundsToRowsUnlessAligned) {
   Pump();
   EXPECT_EQ(box->Height(), Form->ClientHeight());
   EXPECT_GT(box->GetBestFitWidth(), box->GetItemWidth(0) - 1);
+
+  // A horizontal bar needed only beside the vertical one: four rows take
+  // more height than all five, which must still be found.
+  TvlCheckListBox* wide = AddBox(5, 140);
+  TRect b;
+  wide->GetBorderSizes(b);
+  wide->SetScrollWidth(wide->Width() - b.Left - b.Right - 4);
+  ASSERT_GT(GetSystemMetrics(SM_CYHSCROLL), wide->InnerCheckListBox()->GetStandardItemHeight());
+  const Integer all = wide->GetHeight(5);
+  EXPECT_EQ(wide->IntegralHeightFor(all), all);
+  EXPECT_EQ(wide->IntegralHeightFor(wide->GetHeight(4) + GetSystemMetrics(SM_CYHSCROLL)),
+            wide->GetHeight(4) + GetSystemMetrics(SM_CYHSCROLL));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // integral height, and the list-box messages and coordinates it forwards.
 #include <gtest/gtest.h>
 
+#include "lib/editors/vlCheckListBox.h"
 #include "lib/editors/vlListBox.h"
 #include "platform/classes/StringLists.h"
 #include "platform/db/MemData.h"
@@ -201,6 +202,27 @@ TEST_F(ListBoxTest, ADataSetClosedOrFreedWhileBoundClearsTheSelection) {
   ClickItem(list, 2);
   Press(VK_DOWN);
   EXPECT_EQ(list->ItemIndex(), -1);
+}
+
+TEST_F(ListBoxTest, KeysAndClicksOnEmptyListsSelectAndToggleNothing) {
+  TvlListBox* list = Add<TvlListBox>(10, 10, 150, 120);
+  TvlCheckListBox* checks = Add<TvlCheckListBox>(170, 10, 150, 120);
+  TvlCheckListBox* plain = Add<TvlCheckListBox>(10, 140, 150, 120);
+  plain->SetShowChecks(false);
+  Pump();
+  for (TvlContainer* box : {static_cast<TvlContainer*>(list), static_cast<TvlContainer*>(checks),
+                            static_cast<TvlContainer*>(plain)}) {
+    ClickAt(box, 20, 8);
+    for (UINT key : {UINT(VK_DOWN), UINT(VK_UP), UINT(VK_NEXT), UINT(VK_PRIOR), UINT(VK_END), UINT(VK_HOME),
+                     UINT(VK_SPACE), UINT('A'), UINT(VK_ESCAPE)})
+      Press(key);
+  }
+  EXPECT_EQ(list->ItemIndex(), -1);
+  for (TvlCheckListBox* box : {checks, plain}) {
+    EXPECT_EQ(box->ItemIndex(), -1);
+    EXPECT_EQ(box->EditValue().AsInteger(), 0);
+    EXPECT_FALSE(box->IsModified());
+  }
 }
 
 TEST_F(ListBoxTest, ListMessagesAndCoordinatesGoThroughTheContainer) {

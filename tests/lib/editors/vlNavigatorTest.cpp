@@ -8,8 +8,10 @@
 
 #include "lib/editors/vlNavigator.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/db/DB.h"
 #include "platform/db/MemData.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/Windows.h"
@@ -63,8 +65,31 @@ class TDialogAnswer : public TObject {
   HWND FWnd{};
 };
 
+// What a failing world does to the navigator: the exceptions that reach the
+// application, a click handler that disables or frees the host, a database
+// that refuses.
+class TNavTrouble : public TObject {
+  CL_CLASS(TNavTrouble, TObject)
+ public:
+  std::vector<String> Failures;
+  Integer Clicks = 0;
+  TTestNavHost* Host{};
+  Boolean FreeHost{};
+  void Failed(TObject*, const Exception& E) { Failures.push_back(E.Message()); }
+  // On its second click: the host is disabled, or freed.
+  void NextClicked(TObject*) {
+    if (++Clicks != 2) return;
+    if (FreeHost)
+      FreeAndNil(Host);
+    else
+      Host->SetEnabledProp(false);
+  }
+  void Refuse(TDataSet*) { DatabaseError(u"Kayıt kilitli"); }
+};
+
 }  // namespace
 
+CL_IMPLEMENT_CLASS(TNavTrouble)
 CL_IMPLEMENT_CLASS(TTestNavHost)
 CL_IMPLEMENT_CLASS(TTestNavData)
 CL_IMPLEMENT_CLASS(TDialogAnswer)
@@ -225,6 +250,85 @@ TEST_F(NavigatorTest, RepeatingStopsWhenTheButtonBecomesDisabled) {
   Release(NBDI_NEXT);
   EXPECT_EQ(Meters->RecNo(), 30);
   EXPECT_EQ(Data->Actions, (std::vector<Integer>{NBDI_NEXT, NBDI_NEXT, NBDI_NEXT}));
+}
+
+TEST_F(NavigatorTest, RepeatingStopsWhenTheDataClosesOrTheHostIsDisabledOrFreed) {
+  TNavTrouble* trouble = New<TNavTrouble>();
+  Finally done([&] {
+    Application->SetOnException(TExceptionEvent());
+    Free(trouble);
+  });
+  Application->SetOnException(TExceptionEvent(trouble, &TNavTrouble::Failed));
+
+  // The data set closes under a held Next, with no refresh of the buttons.
+  Press(NBDI_NEXT);
+  Wait(410);
+  EXPECT_EQ(Meters->RecNo(), 2);
+  Meters->Close();
+  Wait(300);
+  Release(NBDI_NEXT);
+  EXPECT_EQ(Data->Actions, (std::vector<Integer>{NBDI_NEXT}));
+  EXPECT_TRUE(trouble->Failures.empty());
+  Meters->Open();
+  Host->RefreshButtonStates();
+
+  // Next's own click handler disables, then frees, the host on its second run.
+  for (Boolean freeHost : {false, true}) {
+    SCOPED_TRACE(freeHost ? "freed" : "disabled");
+    trouble->Clicks = 0;
+    trouble->FreeHost = freeHost;
+    trouble->Host = Host;
+    Host->ButtonSet->Next()->SetOnClick(TNotifyEvent(trouble, &TNavTrouble::NextClicked));
+    const TPoint p = At(Host, Host->ButtonCentre(NBDI_NEXT).X, Host->ButtonCentre(NBDI_NEXT).Y);
+    Display.MouseMove(p.X, p.Y);
+    Pump();
+    Display.MouseDown(p.X, p.Y);
+    Pump();
+    Wait(1000);
+    Display.MouseUp(p.X, p.Y);
+    Pump();
+    EXPECT_EQ(trouble->Clicks, 2);
+    EXPECT_TRUE(trouble->Failures.empty());
+    if (freeHost)
+      Host = nullptr;  // freed with its navigator, timers and all
+    else
+      Host->SetEnabledProp(true);
+  }
+}
+
+TEST_F(NavigatorTest, ARefusedActionStillRefreshesTheButtons) {
+  TNavTrouble* trouble = New<TNavTrouble>();
+  Finally done([&] {
+    Application->SetOnException(TExceptionEvent());
+    Free(trouble);
+  });
+  Application->SetOnException(TExceptionEvent(trouble, &TNavTrouble::Failed));
+  Meters->MoveBy(4);
+
+  // The delete is confirmed, then the database refuses it.
+  Meters->SetBeforeDelete(TDataSetNotifyEvent(trouble, &TNavTrouble::Refuse));
+  TDialogAnswer* answer = New<TDialogAnswer>();
+  answer->Start(&Display, VK_RETURN, Form);
+  Host->Refreshes = 0;
+  Press(NBDI_DELETE);
+  Release(NBDI_DELETE);
+  EXPECT_TRUE(answer->Ran);
+  Free(answer);
+  EXPECT_EQ(trouble->Failures, (std::vector<String>{u"Kayıt kilitli"}));
+  EXPECT_EQ(Meters->RecordCount(), 30);
+  EXPECT_EQ(Host->Refreshes, 1);
+
+  // An insert whose follow-up fails leaves the record inserting: Post and
+  // Cancel must be offered, Edit not.
+  Meters->SetAfterInsert(TDataSetNotifyEvent(trouble, &TNavTrouble::Refuse));
+  Press(NBDI_INSERT);
+  Release(NBDI_INSERT);
+  EXPECT_EQ(trouble->Failures.size(), 2u);
+  ASSERT_EQ(Meters->State(), dsInsert);
+  TvlNavigatorViewInfo* vi = Host->ViewInfo;
+  EXPECT_TRUE(vi->GetButtonViewInfoByButton(Host->ButtonSet->Post())->Enabled);
+  EXPECT_TRUE(vi->GetButtonViewInfoByButton(Host->ButtonSet->Cancel())->Enabled);
+  EXPECT_FALSE(vi->GetButtonViewInfoByButton(Host->ButtonSet->Edit())->Enabled);
 }
 
 TEST_F(NavigatorTest, AReleaseOutsideThePressedButtonDoesNothing) {
