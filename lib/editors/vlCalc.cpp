@@ -144,20 +144,31 @@ Boolean IsFloatText(const String& S, Char Sep) {
 
 }  // namespace
 
-Boolean vlCalcTextToFloat(const String& AText, Extended& AValue) {
+namespace {
+
+enum class TTextNumber { Number, NoNumber, BeyondRange };
+
+TTextNumber ReadFloatText(const String& AText, Extended& AValue) {
   const TFormatSettings& fs = FormatSettings();
   String s = Trim(AText);
   if (fs.ThousandSeparator) s = RemoveAll(s, String(1, fs.ThousandSeparator));
-  if (!IsFloatText(s, fs.DecimalSeparator)) return false;
+  if (!IsFloatText(s, fs.DecimalSeparator)) return TTextNumber::NoNumber;
   std::string ascii;
   for (Char c : s) ascii += c == fs.DecimalSeparator ? '.' : char(c);
   std::istringstream in(ascii);
   in.imbue(std::locale::classic());
   Extended v = 0;
   in >> v;
-  if (in.fail() || !std::isfinite(v)) return false;
+  // The syntax is checked above: a failed read is an overflow.
+  if (in.fail() || !std::isfinite(v)) return TTextNumber::BeyondRange;
   AValue = v;
-  return true;
+  return TTextNumber::Number;
+}
+
+}  // namespace
+
+Boolean vlCalcTextToFloat(const String& AText, Extended& AValue) {
+  return ReadFloatText(AText, AValue) == TTextNumber::Number;
 }
 
 // --- TvlCustomCalculator --------------------------------------------------------------------------
@@ -371,6 +382,16 @@ void TvlCustomCalculator::DoButtonClick(TvlCalcButtonKind K) {
     else
       Error();
   };
+  // A display number beyond the extended range (digits typed after an
+  // exponent) is an error to every button that reads it, not a 0.
+  if (K == cbMS || K == cbMP || K == cbSign || K == cbSqrt || K == cbRev || IsArithmetic(K) || K == cbPercent ||
+      K == cbEqual) {
+    Extended v = 0;
+    if (FStatus != csError && ReadFloatText(DisplayText(), v) == TTextNumber::BeyondRange) {
+      Error();
+      return;
+    }
+  }
   switch (K) {
     case cbBack: {
       StartEntry();
@@ -398,12 +419,18 @@ void TvlCustomCalculator::DoButtonClick(TvlCalcButtonKind K) {
       SetValue(FMemory);
       break;
     case cbMS:
-    case cbMP:
+    case cbMP: {
       FStatus = csFirst;
-      FMemory = K == cbMS ? Value() : FMemory + Value();
-      if (!std::isfinite(FMemory)) FMemory = 0;
+      // A sum beyond the extended range is an error; the memory stays.
+      const Extended m = K == cbMS ? Value() : FMemory + Value();
+      if (!std::isfinite(m)) {
+        Error();
+        break;
+      }
+      FMemory = m;
       RefreshMemoryKeys();
       break;
+    }
     case cbSign: result(-Value()); break;
     case cbDecimal: {
       StartEntry();
@@ -603,8 +630,21 @@ void TvlCustomCalculator::Dispatch(TMessage& Message) {
     inherited::Dispatch(Message);
     return;
   }
+  TWeakRef<Self> link(this);
   inherited::Dispatch(Message);
-  if (Message.Msg == CM_ENABLEDCHANGED) Invalidate();
+  if (!link) return;
+  switch (Message.Msg) {
+    case CM_ENABLEDCHANGED: Invalidate(); break;
+    // The key-up of a held key goes to the window that has the focus now.
+    case WM_KILLFOCUS: ReleasePressed(); break;
+    // Another window took the mouse: the held button is let go, unclicked.
+    // (A release, LParam 0, comes before every mouse-up.)
+    case WM_CAPTURECHANGED:
+      if (Message.LParam != 0 && (!HandleAllocated() || reinterpret_cast<HWND>(Message.LParam) != WindowHandle()))
+        StopTracking();
+      break;
+    default: break;
+  }
 }
 
 // --- Painting -------------------------------------------------------------------------------------
@@ -685,6 +725,12 @@ void TvlCustomCalculator::StopTracking() {
   SetMouseCapture(false);
   SetDownButton(FDownButton, false);
   FDownButton = cbNone;
+}
+
+// Disabling, a modal window or a menu cancel the mouse: no click follows.
+void TvlCustomCalculator::CancelMouseOperations() {
+  inherited::CancelMouseOperations();
+  StopTracking();
 }
 
 void TvlCustomCalculator::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {

@@ -12,6 +12,7 @@
 #include "lib/data/vlDataConsts.h"
 #include "lib/data/vlDataController.h"
 #include "lib/foundation/vlVariants.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Locale.h"
@@ -630,6 +631,84 @@ TEST(DataControllerFilter, NumberValueListsEqualOneByOneInsertion) {
       // The filter keeps only True in the Boolean column: no blanks there.
       EXPECT_EQ(L->FindItemByKind(fviBlanks) >= 0, !(Case.Filtered && C == 4)) << C;
     }
+}
+
+// One value list loaded again and again from the same column while the
+// column changes: its data, its type (numbers of another width, a float,
+// texts, back to numbers), the values at the ends of the large-integer and
+// currency ranges, a filtered view and a typed value in an edited record.
+// Each load holds what adding each scanned record's value one by one keeps.
+TEST(DataControllerFilter, NumberValueListFollowsTheColumnBetweenLoads) {
+  TPointDecimals Point;
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlBooleanValueType>());
+  TvlDataFilterCriteria* Filter = F.DC->Filter();
+  std::unique_ptr<TvlDataFilterValueList, TObjectFree> L(Filter->CreateValueList());
+  auto fill = [&](TvlValueTypeClass AType, std::vector<Variant> AValues) {
+    F.DC->GetItemField(0)->SetValueTypeClass(AType);
+    F.DC->BeginUpdate();
+    F.DC->SetRecordCount(static_cast<Integer>(AValues.size()));
+    for (Integer R = 0; R < static_cast<Integer>(AValues.size()); ++R) {
+      F.DC->SetValue(R, 0, AValues[R]);
+      F.DC->SetValue(R, 1, Variant(R % 2 == 0));
+    }
+    F.DC->EndUpdate();
+  };
+  auto expectOneByOne = [&](const char* AStep, Boolean AFiltered) {
+    SCOPED_TRACE(AStep);
+    L->Load(0, false, AFiltered);
+    std::unique_ptr<TvlFilterValueList, TObjectFree> Want(
+        New<TvlFilterValueList>(static_cast<TvlFilterCriteria*>(Filter)));
+    const Integer N = AFiltered ? F.DC->FilteredRecordCount() : F.DC->RecordCount();
+    for (Integer I = 0; I < N; ++I) {
+      const Integer R = AFiltered ? F.DC->GetRecordListRecordIndex(I) : I;
+      const Variant V = F.DC->GetFilterDataValue(R, F.DC->GetItemField(0));
+      if (!VarIsNull(V)) Want->Add(fviValue, V, F.DC->GetFilterValueDisplayText(R, 0), false);
+    }
+    const Integer Start = L->GetStartValueIndex();
+    std::vector<std::string> Got, Exp;
+    for (Integer I = Start; I < L->Count() && L->Items(I).Kind == fviValue; ++I)
+      Got.push_back(UTF16ToUTF8(L->Items(I).DisplayText) + "/" + std::to_string(VarType(L->Items(I).Value)));
+    for (Integer I = Want->GetStartValueIndex(); I < Want->Count(); ++I)
+      Exp.push_back(UTF16ToUTF8(Want->Items(I).DisplayText) + "/" + std::to_string(VarType(Want->Items(I).Value)));
+    EXPECT_EQ(Got, Exp);
+  };
+  fill(ClassOf<TvlIntegerValueType>(), {Variant(5), Variant(-3), Null(), Variant(5), Variant(70000)});
+  expectOneByOne("integers", false);
+  F.DC->SetValue(1, 0, Variant(6));  // the data changed: -3 is gone
+  F.DC->SetValue(2, 0, Variant(-9));
+  expectOneByOne("integers changed", false);
+  fill(ClassOf<TvlSmallintValueType>(), {Variant(SmallInt(-32768)), Variant(SmallInt(32767)), Variant(SmallInt(0))});
+  expectOneByOne("small integers", false);
+  fill(ClassOf<TvlFloatValueType>(), {Variant(2.5), Variant(-0.0), Variant(0.0), Variant(1e300), Variant(2.5)});
+  expectOneByOne("floats", false);
+  fill(ClassOf<TvlStringValueType>(), {Variant(u"b"), Variant(u"a"), Variant(u"b")});
+  expectOneByOne("texts", false);
+  fill(ClassOf<TvlLargeIntValueType>(),
+       {Variant(INT64_MAX), Variant(INT64_MIN), Variant(INT64_MAX - 1), Variant(INT64_MIN + 1), Variant(Int64(0)),
+        Variant(INT64_MIN)});
+  expectOneByOne("large integers, both ends", false);
+  fill(ClassOf<TvlLargeIntValueType>(), {Variant(Int64(4294967295LL)), Variant(Int64(0)), Variant(Int64(1))});
+  expectOneByOne("large integers, a spread of 32 bits", false);
+  fill(ClassOf<TvlCurrencyValueType>(),
+       {Variant(Currency::FromRaw(INT64_MAX)), Variant(Currency::FromRaw(INT64_MIN)), Variant(Currency::FromRaw(0)),
+        Variant(Currency::FromRaw(-1)), Variant(Currency::FromRaw(INT64_MAX))});
+  expectOneByOne("currency, both ends", false);
+  fill(ClassOf<TvlIntegerValueType>(), {Variant(4), Variant(3), Variant(2), Variant(1), Variant(3), Variant(0)});
+  Filter->BeginUpdate();
+  Filter->AddItem(nullptr, F.DC->GetItemField(1), foEqual, Variant(true), String());
+  Filter->SetActive(true);
+  Filter->EndUpdate();
+  F.DC->ChangeSorting(0, soDescending);
+  expectOneByOne("filtered, sorted", true);
+  expectOneByOne("filtered view, every value", false);
+  F.DC->SetFocusedRowIndex(0);
+  F.DC->Edit();
+  F.DC->SetEditValue(0, Variant(77));
+  expectOneByOne("edited, a value typed", true);
+  F.DC->Post();
+  expectOneByOne("posted", true);
 }
 
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {

@@ -25,6 +25,7 @@ class TDisplayCalculator : public TvlCustomCalculator {
   String Display;
   std::vector<std::string> Locks;  // "lock", "unlock", "unlock+changed"
   using TvlCustomCalculator::Layout;
+  using TControl::SetEnabled;
 
  protected:
   void GetDisplayText(String& Text) override { Text = Display; }
@@ -206,6 +207,27 @@ TEST_F(CalcTest, AResultBeyondTheRangeIsAnError) {
   EXPECT_EQ(Beeps(), 1);
 }
 
+// Mend: a display number beyond the extended range (digits typed after an
+// exponent) is an error to the buttons that read it, not a silent 0.
+TEST_F(CalcTest, ADisplayBeyondTheRangeIsAnError) {
+  for (const char* keys : {"+", "=", "%", "@", "r", "S"}) {
+    SCOPED_TRACE(keys);
+    Type("c7+1");
+    Calc->Display = u"1E4000";
+    Type("0");  // typed on: 1E40000
+    ASSERT_EQ(Calc->Display, u"1E40000");
+    Display.Sounds().clear();
+    Type(keys);
+    EXPECT_EQ(Calc->Display, u"Error");
+    EXPECT_EQ(Beeps(), 1);
+  }
+  Type("c1");
+  Calc->Display = u"1E40000";
+  CtrlKey('P');
+  EXPECT_EQ(Calc->Display, u"Error");
+  EXPECT_EQ(double(Calc->Memory()), 0.0);
+}
+
 TEST_F(CalcTest, BeepOnErrorOff) {
   Calc->SetBeepOnError(false);
   Type("1/0=5");
@@ -253,6 +275,34 @@ TEST_F(CalcTest, MemoryKeys) {
   EXPECT_TRUE(grayed());
 }
 
+// Mend: a memory sum beyond the extended range is an error that keeps the
+// memory as it was, instead of emptying it without a word.
+TEST_F(CalcTest, MemoryAtTheRangeLimit) {
+  auto log10Memory = [&] { return double(std::log10(std::fabs(Calc->Memory()))); };
+  Type("1");
+  Calc->Display = u"1E4932";  // near the top of the extended range
+  CtrlKey('M');
+  ASSERT_NEAR(log10Memory(), 4932.0, 1e-9);
+  Type("1");
+  Calc->Display = u"1E4932";
+  Display.Sounds().clear();
+  CtrlKey('P');  // M+ would leave the range
+  EXPECT_EQ(Calc->Display, u"Error");
+  EXPECT_EQ(Calc->Status(), csError);
+  EXPECT_EQ(Beeps(), 1);
+  EXPECT_NEAR(log10Memory(), 4932.0, 1e-9);
+  EXPECT_FALSE(Calc->Buttons(cbMR).Grayed);
+  Type("c");
+  CtrlKey('R');
+  EXPECT_EQ(Calc->Display, u"1E4932");
+  // a sum back inside the range works on
+  Type("S");
+  Calc->Display = u"-5E4931";
+  CtrlKey('P');
+  EXPECT_EQ(Calc->Status(), csFirst);
+  EXPECT_NEAR(double(Calc->Memory() / 1e4931L), 5.0, 1e-9);
+}
+
 // --- Mouse ----------------------------------------------------------------------------------------
 
 TEST_F(CalcTest, ClicksAndTracking) {
@@ -288,6 +338,96 @@ TEST_F(CalcTest, ClicksAndTracking) {
   EXPECT_EQ(Calc->GetButtonKindAt(eq.Left - 1, eq.Top), cbNone);
   EXPECT_EQ(Calc->GetButtonKindAt(eq.Left, eq.Top), cbEqual);
   EXPECT_EQ(Calc->GetButtonKindAt(eq.Right, eq.Top), cbNone);
+}
+
+// Mend: a held button is let go when the calculator loses the mouse
+// (disabled while the button is down) or the focus (the key is released
+// elsewhere): no click comes later, no button stays drawn down, and the
+// same key works again at once.
+TEST_F(CalcTest, AHeldButtonIsLetGoWhenTheMouseOrTheFocusGoes) {
+  const TRect r = Calc->Buttons(cbNum5).BtnRect;
+  const TPoint p = At(Calc, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  Type("c");
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  ASSERT_TRUE(Calc->Tracking());
+  Calc->SetEnabled(false);
+  Pump();
+  EXPECT_FALSE(Calc->Tracking());
+  EXPECT_FALSE(Calc->Buttons(cbNum5).Down);
+  EXPECT_EQ(Calc->DownButton(), cbNone);
+  Calc->SetEnabled(true);
+  Pump();
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  EXPECT_EQ(Calc->Display, u"0");
+
+  TDisplayCalculator* other = Add<TDisplayCalculator>(10, 150, 100, 100);
+  Calc->SetFocus();
+  Pump();
+  Display.KeyDown('5');
+  Pump();
+  ASSERT_EQ(Calc->PressedButton(), cbNum5);
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(Calc->PressedButton(), cbNone);
+  EXPECT_FALSE(Calc->Buttons(cbNum5).Down);
+  Display.KeyUp('5');
+  Pump();
+  Calc->SetFocus();
+  Pump();
+  Type("5");
+  EXPECT_EQ(Calc->Display, u"55");
+}
+
+// Freed while a button is held with the mouse or a key: the input that
+// follows finds no calculator and nothing breaks.
+TEST_F(CalcTest, FreedWhileAButtonIsHeld) {
+  const TRect r = Calc->Buttons(cbNum5).BtnRect;
+  const TPoint p = At(Calc, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  FreeAndNil(Calc);
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+
+  Calc = Add<TDisplayCalculator>(10, 10, 198, 131);
+  Calc->SetFocus();
+  Pump();
+  Display.KeyDown('5');
+  Pump();
+  FreeAndNil(Calc);
+  Display.KeyUp('5');
+  Pump();
+}
+
+// The English locale: a point before the decimals, commas between the
+// thousands, "$" as the currency.
+TEST_F(CalcTest, EnglishSeparators) {
+  TFormatSettings& fs = FormatSettings();
+  fs.DecimalSeparator = u'.';
+  fs.ThousandSeparator = u',';
+  fs.CurrencyString = u"$";
+  Calc->SetBounds(10, 10, 300, 200);  // a new layout takes the separator
+  Pump();
+  EXPECT_EQ(Calc->Buttons(cbDecimal).Text, u".");
+  struct TCase {
+    const char* Keys;
+    const char16_t* Shown;
+  } const cases[] = {
+      {"1,5+1.25=", u"2.75"},
+      {"2/3=", u"0.666666666666667"},
+      {"1/100000=", u"1E-5"},
+      {"5S\b", u"0"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Keys);
+    Type("c");
+    Type(c.Keys);
+    EXPECT_EQ(UTF16ToUTF8(Calc->Display), UTF16ToUTF8(c.Shown));
+  }
+  Calc->Display = u"1,234.5";
+  EXPECT_EQ(double(Calc->Value()), 1234.5);
 }
 
 // OnButtonClick may replace the button or cancel it; OnResult follows = and
