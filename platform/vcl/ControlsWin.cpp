@@ -1712,27 +1712,32 @@ void TWinControl::KeyPress(Char& Key) {
 
 void TWinControl::WMKeyDown(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyDown(m)) inherited::Dispatch(Message);
+  TWeakReference self(this);  // a key handler may free this control
+  if (!DoKeyDown(m) && self) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMSysKeyDown(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyDown(m)) inherited::Dispatch(Message);
+  TWeakReference self(this);  // a key handler may free this control
+  if (!DoKeyDown(m) && self) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMKeyUp(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyUp(m)) inherited::Dispatch(Message);
+  TWeakReference self(this);  // a key handler may free this control
+  if (!DoKeyUp(m) && self) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMSysKeyUp(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyUp(m)) inherited::Dispatch(Message);
+  TWeakReference self(this);  // a key handler may free this control
+  if (!DoKeyUp(m) && self) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMChar(TMessage& Message) {
   TWMKey m(Message);
-  if (!DoKeyPress(m)) inherited::Dispatch(Message);
+  TWeakReference self(this);  // a key handler may free this control
+  if (!DoKeyPress(m) && self) inherited::Dispatch(Message);
 }
 
 void TWinControl::WMSysChar(TMessage& Message) { inherited::Dispatch(Message); }

@@ -944,6 +944,36 @@ TEST_F(ControlsTest, KeyEventsCanChangeOrSwallowTheKey) {
   EXPECT_EQ(k.Seen[2], "press A");
 }
 
+// A handler may free its own control: the key's default handling must not
+// run on the freed control (the sanitizer build reports it if it does).
+TEST_F(ControlsTest, AControlFreedFromItsOwnKeyEvent) {
+  for (int which = 0; which < 3; ++which) {
+    auto* a = Child<TTestControl>(Root, u"A", TRect{0, 0, 30, 30});
+    ShowRoot();
+    a->SetFocus();
+    Pump();
+    struct TFreer : TObject {
+      TWinControl* Victim{};
+      int Which{};
+      void Drop() {
+        ::Free(Victim);
+        Victim = nullptr;
+      }
+      void Down(TObject*, Word&, TShiftState) { if (Which == 0 && Victim) Drop(); }
+      void Press(TObject*, Char&) { if (Which == 1 && Victim) Drop(); }
+      void Up(TObject*, Word&, TShiftState) { if (Which == 2 && Victim) Drop(); }
+    } f;
+    f.Victim = a;
+    f.Which = which;
+    a->SetOnKeyDown(TKeyEvent(&f, &TFreer::Down));
+    a->SetOnKeyPress(TKeyPressEvent(&f, &TFreer::Press));
+    a->SetOnKeyUp(TKeyEvent(&f, &TFreer::Up));
+    Screen.KeyPress('B');
+    Pump();
+    EXPECT_EQ(f.Victim, nullptr) << "event " << which;
+  }
+}
+
 // --- Streaming ------------------------------------------------------------------------------------------
 
 TEST_F(ControlsTest, ControlsReadFromAFormLandInTheirParents) {
