@@ -41,6 +41,10 @@ const char16_t* const kTypeKindNames[] = {
     u"tkRecord",  u"tkInterface", u"tkInt64", u"tkDynArray",   u"tkUString"};
 
 Boolean BracketKind(TStringsType Kind) { return Kind == stCollections || Kind == stListView_TreeView_Items; }
+// The kinds whose first line may be the owner's own.
+Boolean OwnerFirstKind(TStringsType Kind) {
+  return Kind == stCaptions || Kind == stHints || Kind == stFonts || Kind == stCharSets;
+}
 
 String ReplaceChars(String S, Char From, Char To) {
   for (Char& c : S)
@@ -164,14 +168,8 @@ TStream* OpenForReadWrite(const String& FileName) {
   return New<TFileStream>(FileName, Word(fmCreate));
 }
 
-// Lines of components that no longer exist are to be removed here as the list
-// building removes them (DelOldNames); until the loaders' tests stand on real
-// forms the lines stay.
-void DropVanishedLines(TqlCustomLang* Lang, TStrings* List, TStringsType Kind) {
-  (void)Lang;
-  (void)List;
-  (void)Kind;
-}
+// Lines of components that no longer exist go, as the list building drops them.
+void DropVanishedLines(TqlCustomLang* Lang, TStrings* List, TStringsType Kind) { Lang->DelOldNames(List, Kind); }
 
 // The last steps of loading or merging one list on its own: lines of
 // vanished components go, the string collections follow, the language is
@@ -746,10 +744,17 @@ void TqlCustomLang::LoadLanguageByProp(TStringsType PropType, const String& AFil
       Integer found = -1;
       for (Integer i = 0; i < list->Count() && found < 0; ++i)
         if (StartsStr(path + D(), list->Strings(i))) found = i;
-      if (found >= 0)
+      if (found >= 0) {
         list->SetStrings(found, SetLineField(list->Strings(found), source.Target, value, D()));
-      else
-        list->Add(path + D() + BuildLanguageFields(value, source.Target));
+      } else {
+        // The owner's own line goes first, where the loaders put it and
+        // where applying a language looks for it (a later one is dropped).
+        const String line = path + D() + BuildLanguageFields(value, source.Target);
+        if (SameText(path, OwnerClassName(this)) && OwnerFirstKind(PropType))
+          list->Insert(0, line);
+        else
+          list->Add(line);
+      }
     }
   } catch (const Exception&) {
     return;

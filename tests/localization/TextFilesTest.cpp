@@ -32,7 +32,9 @@ namespace {
 
 using TStreamPtr = TOwned<TMemoryStream>;
 
-// A form with a localization component of two languages.
+// A form with a localization component of two languages and a control
+// Button1; Hold adds the controls a test's lines name (a load drops the
+// lines of components the form lacks).
 struct TLangForm {
   explicit TLangForm(Boolean Main = false, std::initializer_list<std::u16string> Names = {u"Türkçe", u"English"}) {
     RegisterClass(TTestControl::StaticClass());
@@ -48,6 +50,16 @@ struct TLangForm {
     TOwned<TStringList> names(New<TStringList>());
     for (const auto& n : Names) names->Add(n);
     Lang->SetLangNames(names.get());
+  }
+  TLangForm& Hold(std::initializer_list<std::u16string> Names) {
+    for (const auto& n : Names) AddControl(Form.get(), n);
+    return *this;
+  }
+  // A control Grid with eleven columns.
+  TLangForm& HoldGrid() {
+    TTestControl* grid = AddControl(Form.get(), u"Grid");
+    for (Integer i = 0; i < 11; ++i) grid->Columns()->Add();
+    return *this;
   }
   TOwned<TComPortForm> Form;
   TTestControl* Button{};
@@ -118,16 +130,15 @@ TEST(TextFiles, SavingTheCaptionsOfThePortFormAndLoadingThemBack) {
   EXPECT_EQ(g.Lang->SaveToStream(stListView_TreeView_Items, s.get(), u"~!@#"), -1);
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_SaveThenLoadGivesBackEveryListExactly) {
+TEST(TextFiles, SaveThenLoadGivesBackEveryListExactly) {
   TLangForm f;
+  f.Hold({u"Memo1"}).HoldGrid();
   SetLines(f.Lang->Captions(), {u"TComPortForm|Başlık|Title|", u"Button1|İptal|Cancel|"});
   SetLines(f.Lang->Hints(), {u"Button1|Çık=çıkış|Quit; = sign|"});
-  SetLines(f.Lang->MultiLines(), {u"Memo1.Lines|satır 1\r\nsatır 2|line 1\nline 2|"});
+  SetLines(f.Lang->MultiLines(), {u"Memo1.Items|satır 1\r\nsatır 2|line 1\nline 2|"});
   SetLines(f.Lang->Strings(), {u"[abc]|köşeli|brackets|", u"Empty|||", u"Greek|αβγ|Ελληνικά|",
                                u"Russian|Привет|Мир|"});
-  SetLines(f.Lang->Collections(), {u"Grid.Columns[2].Caption|Ad|Name|", u"Grid.Items[10].Text|on|ten|"});
+  SetLines(f.Lang->Collections(), {u"Grid.Columns[10].Caption|on|ten|", u"Grid.Columns[2].Caption|Ad|Name|"});
   SetLines(f.Lang->Locales(), {u"Decimal Separator|,|.|", u"Short Date Format|dd.MM.yyyy|M/d/yyyy|"});
   TqlExtendedItem* item = f.Lang->ExtendedTranslations()->Add();
   item->SetIdentifier(u"Button1.Caption");
@@ -137,9 +148,11 @@ TEST(TextFiles, DISABLED_SaveThenLoadGivesBackEveryListExactly) {
   TStreamPtr s(New<TMemoryStream>());
   f.Lang->SaveAllToStream(s.get(), u"~!@#");
   const std::string text = StreamText(s.get());
-  EXPECT_NE(text.find("TComPortForm.Grid.Columns-2+.Caption=Ad~!@#Name~!@#"), std::string::npos);
+  EXPECT_NE(text.find("TComPortForm.Grid.Columns-10+.Caption=on~!@#ten~!@#\r\n"
+                      "TComPortForm.Grid.Columns-2+.Caption=Ad~!@#Name~!@#\r\n"),
+            std::string::npos);
   EXPECT_NE(text.find("TComPortForm.[abc]=köşeli~!@#brackets~!@#"), std::string::npos);
-  EXPECT_NE(text.find("TComPortForm.Memo1.Lines=satır 1\x19\x1Asatır 2~!@#line 1\x1Aline 2~!@#"), std::string::npos);
+  EXPECT_NE(text.find("TComPortForm.Memo1.Items=satır 1\x19\x1Asatır 2~!@#line 1\x1Aline 2~!@#"), std::string::npos);
   EXPECT_NE(text.find("[Extended]\r\nTComPortForm.Button1.Caption=Tamam~!@#OK~!@#\r\n"
                       "TComPortForm.Button1.Caption_TypeKind=tkUString\r\n"),
             std::string::npos);
@@ -148,6 +161,7 @@ TEST(TextFiles, DISABLED_SaveThenLoadGivesBackEveryListExactly) {
   for (TSystemLocale locale : {TSystemLocale::Turkish, TSystemLocale::EnglishUS}) {
     TLocaleScope scope(locale);
     TLangForm g(false, {u"X"});
+    g.Hold({u"Memo1", u"Stale"}).HoldGrid();
     SetLines(g.Lang->Captions(), {u"Stale|s|"});
     g.Lang->LoadAllFromStream(s.get(), true, false);
     for (TStringsType kind : {stCaptions, stHints, stMultiLines, stStrings, stCollections, stLocales})
@@ -165,9 +179,7 @@ TEST(TextFiles, DISABLED_SaveThenLoadGivesBackEveryListExactly) {
   }
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_KeysAndValuesAsTheFileHoldsThem) {
+TEST(TextFiles, KeysAndValuesAsTheFileHoldsThem) {
   struct TCase {
     const char* Name;
     std::string File;
@@ -200,6 +212,7 @@ TEST(TextFiles, DISABLED_KeysAndValuesAsTheFileHoldsThem) {
   };
   for (const TCase& c : cases) {
     TLangForm f;
+    f.Hold({u"A", u"B", u"Secret"});
     f.Lang->DoNotTranslate()->Add(u"Secret");
     TStreamPtr s = StreamOf(c.File);
     f.Lang->LoadFromStream(stCaptions, s.get(), true);
@@ -207,10 +220,9 @@ TEST(TextFiles, DISABLED_KeysAndValuesAsTheFileHoldsThem) {
   }
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_LoadingWithoutRewriteAddsAfterTheOwnLines) {
+TEST(TextFiles, LoadingWithoutRewriteAddsAfterTheOwnLines) {
   TLangForm f;
+  f.Hold({u"Kept", u"B"});
   SetLines(f.Lang->Captions(), {u"Kept|k|K|"});
   TStreamPtr s = StreamOf("[Captions]\r\nTComPortForm.B=b~!@#\r\nTComPortForm.TComPortForm=t~!@#\r\n");
   f.Lang->LoadFromStream(stCaptions, s.get(), false);
@@ -232,9 +244,7 @@ TEST(TextFiles, SavingDropsKeysOfTheFormsComponentNameAndKeepsOtherForms) {
   EXPECT_THROW(f.Lang->SaveToStream(stCaptions, s.get(), u""), ELanguageError);
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_TwoFormsInOneFileWithLanguagesInAnotherOrder) {
+TEST(TextFiles, TwoFormsInOneFileWithLanguagesInAnotherOrder) {
   const std::string path = TempFile("two.lng");
   TLangForm port;
   SetLines(port.Lang->Captions(), {u"TComPortForm|Port|Port EN|", u"Button1|Tamam|OK|"});
@@ -254,6 +264,7 @@ TEST(TextFiles, DISABLED_TwoFormsInOneFileWithLanguagesInAnotherOrder) {
   // A component with the languages in the other order merges the file: the
   // values go under the right names, its own lines the file lacks remain.
   TLangForm port3(false, {u"English", u"Türkçe"});
+  port3.Hold({u"Label1"});
   SetLines(port3.Lang->Captions(), {u"Button1|old|eski|", u"Label1|Label|Etiket|"});
   EXPECT_TRUE(port3.Lang->MergeAllFromFile(UTF8ToUTF16(path)));
   EXPECT_EQ(Lines(port3.Lang->Captions()),
@@ -262,9 +273,7 @@ TEST(TextFiles, DISABLED_TwoFormsInOneFileWithLanguagesInAnotherOrder) {
   EXPECT_FALSE(port3.Lang->MergeFromFile(stCaptions, UTF8ToUTF16(path + ".missing")));
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_MergingAppliesTheWholePermutationOfLanguages) {
+TEST(TextFiles, MergingAppliesTheWholePermutationOfLanguages) {
   // The file's languages A B C come to a component ordered C A B; moving
   // columns one at a time from positions computed beforehand put values
   // under the wrong names.
@@ -273,6 +282,7 @@ TEST(TextFiles, DISABLED_MergingAppliesTheWholePermutationOfLanguages) {
                             "Language_3=C\r\nLanguage_4=D\r\n[Captions]\r\n"
                             "TComPortForm.P=a~!@#b~!@#c~!@#d~!@#\r\nTComPortForm.Q=a2~!@#~!@#c2~!@#d2~!@#\r\n"));
   TLangForm f(false, {u"C", u"A", u"E", u"B"});
+  f.Hold({u"P", u"Q", u"R"});
   SetLines(f.Lang->Captions(), {u"R|c|a|e|b|"});
   EXPECT_TRUE(f.Lang->MergeFromFile(stCaptions, UTF8ToUTF16(path)));
   EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"P|c|a||b|", "Q|c2|a2|||", "R|c|a|e|b|"}));
@@ -280,10 +290,9 @@ TEST(TextFiles, DISABLED_MergingAppliesTheWholePermutationOfLanguages) {
   EXPECT_EQ(f.Lang->NumOfLanguages(), 4);
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_MergingAStreamKeepsTheFilesLineAndTheOthers) {
+TEST(TextFiles, MergingAStreamKeepsTheFilesLineAndTheOthers) {
   TLangForm f;
+  f.Hold({u"A", u"B"});
   SetLines(f.Lang->Captions(), {u"A|a|A|", u"B|b|B|"});
   TStreamPtr s = StreamOf("[Captions]\r\nTComPortForm.b=new~!@#NEW~!@#\r\n");
   EXPECT_TRUE(f.Lang->MergeFromStream(stCaptions, s.get()));
@@ -292,28 +301,65 @@ TEST(TextFiles, DISABLED_MergingAStreamKeepsTheFilesLineAndTheOthers) {
   EXPECT_TRUE(f.Lang->MergeFromStream(stListView_TreeView_Items, s.get()));
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(TextFiles, DISABLED_FilesWrittenUnderOneLocaleReadTheSameUnderTheOther) {
+// The loads and merges that leave the language to their caller (no language
+// change, which would drop them too) still drop the lines of components the
+// form lacks; the strings, which name no component, stay.
+TEST(TextFiles, LoadsWithoutALanguageChangeDropTheLinesOfVanishedComponents) {
+  const std::string path = TempFile("vanished.lng");
+  const std::string file = Utf8File(
+      "[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+      "[Captions]\r\nTComPortForm.Button1=Tamam~!@#OK~!@#\r\nTComPortForm.Gone=g~!@#G~!@#\r\n"
+      "[Hints]\r\nTComPortForm.Gone=h~!@#H~!@#\r\n"
+      "[Strings]\r\nTComPortForm.Gone=s~!@#S~!@#\r\n");
+  WriteBytes(path, file);
+  struct TCase {
+    const char* Name;
+    void (*Run)(TqlLang*, TStream*, const String&);
+  };
+  const TCase cases[] = {
+      {"LoadAllFromStream", [](TqlLang* L, TStream* S, const String&) { L->LoadAllFromStream(S, true, true); }},
+      {"LoadAllFromFileDNC", [](TqlLang* L, TStream*, const String& F) { L->LoadAllFromFileDNC(F, true); }},
+      {"MergeAllFromStreamDNC", [](TqlLang* L, TStream* S, const String&) { EXPECT_TRUE(L->MergeAllFromStreamDNC(S)); }},
+      {"MergeAllFromFileDNC", [](TqlLang* L, TStream*, const String& F) { EXPECT_TRUE(L->MergeAllFromFileDNC(F)); }},
+  };
+  for (const TCase& c : cases) {
+    TLangForm f;
+    f.Button->SetCaption(u"designed");
+    SetLines(f.Lang->Hints(), {u"Gone|old|OLD|"});
+    TStreamPtr s = StreamOf(file);
+    c.Run(f.Lang, s.get(), UTF8ToUTF16(path));
+    EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"Button1|Tamam|OK|"})) << c.Name;
+    EXPECT_EQ(Lines(f.Lang->Hints()), std::vector<std::string>{}) << c.Name;
+    EXPECT_EQ(Lines(f.Lang->Strings()), (std::vector<std::string>{"Gone|s|S|"})) << c.Name;
+    EXPECT_EQ(f.Button->Caption(), u"designed") << c.Name;
+  }
+}
+
+TEST(TextFiles, FilesWrittenUnderOneLocaleReadTheSameUnderTheOther) {
   // Keys with I and i, which the Turkish locale pairs with dotless and
   // dotted letters, and values in the locales' number and date forms.
   TStreamPtr s(New<TMemoryStream>());
-  std::vector<std::string> expected;
+  std::vector<std::string> expected, expectedStrings;
   {
     TLocaleScope english(TSystemLocale::EnglishUS);
     TLangForm f;
-    SetLines(f.Lang->Captions(), {u"EditInfo|Bilgi 3,5|Info 3.5|", u"İleri|i|I|", u"LIST|12.03.2025|3/12/2025|"});
+    SetLines(f.Lang->Captions(), {u"EditInfo|Bilgi 3,5|Info 3.5|", u"Ileri|i|I|", u"LIST|12.03.2025|3/12/2025|"});
+    SetLines(f.Lang->Strings(), {u"İleri|ı|I|", u"Kapı|i|İ|"});
     f.Lang->SetStoreAsUTF8(true);
     f.Lang->SaveToStream(stCaptions, s.get(), u"~!@#");
+    f.Lang->SaveToStream(stStrings, s.get(), u"~!@#");
     TqlExtendedItem* item = f.Lang->ExtendedTranslations()->Add();
     item->SetIdentifier(u"EditInfo.Hint");
     item->SetValues(L(u"ipucu|hint|"));
     f.Lang->SaveExtendedToStream(s.get(), u"~!@#");
     expected = Lines(f.Lang->Captions());
+    expectedStrings = Lines(f.Lang->Strings());
   }
   TLangForm g;
+  g.Hold({u"EditInfo", u"Ileri", u"LIST", u"X"});
   g.Lang->LoadAllFromStream(s.get(), true, true);
   EXPECT_EQ(Lines(g.Lang->Captions()), expected);
+  EXPECT_EQ(Lines(g.Lang->Strings()), expectedStrings);
   EXPECT_TRUE(g.Lang->StoreAsUTF8());
   ASSERT_EQ(g.Lang->ExtendedTranslations()->Count(), 1);
   EXPECT_EQ(Show(g.Lang->ExtendedTranslations()->Items(0)->Values()), "ipucu|hint|");
@@ -360,12 +406,11 @@ const std::string kThreeLanguages = Utf8File(
 
 }  // namespace
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(LoadLanguage, DISABLED_AThirdLanguageIsAddedAndFilledForEveryKey) {
+TEST(LoadLanguage, AThirdLanguageIsAddedAndFilledForEveryKey) {
   const std::string path = TempFile("three.lng");
   WriteBytes(path, kThreeLanguages);
   TLangForm f;
+  f.Hold({u"Short", u"Mine", u"New"});
   SetLines(f.Lang->Captions(), {u"TComPortForm|Port|Port EN|", u"Button1|Tamam|OK|", u"Short|kısa|short|",
                                 u"Mine|benim|mine|"});
   TqlExtendedItem* item = f.Lang->ExtendedTranslations()->Add();
@@ -380,17 +425,19 @@ TEST(LoadLanguage, DISABLED_AThirdLanguageIsAddedAndFilledForEveryKey) {
   EXPECT_EQ(Show(f.Lang->ExtendedTranslations()->Items(0)->Values()), "ip|hi|Hinweis|");
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(LoadLanguage, DISABLED_AKnownLanguageRewritesOnlyItsColumn) {
+TEST(LoadLanguage, AKnownLanguageRewritesOnlyItsColumn) {
   const std::string path = TempFile("three.lng");
   WriteBytes(path, kThreeLanguages);
   TLangForm f(false, {u"Türkçe", u"english"});
+  f.Hold({u"Short", u"New"});
   SetLines(f.Lang->Captions(), {u"Button1|T|E|", u"Short|kısa|short|"});
+  f.Lang->SetActiveLanguage(2);
   f.Lang->LoadLanguage(UTF8ToUTF16(path), u"English");
   EXPECT_EQ(f.Lang->NumOfLanguages(), 2);
-  EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"Button1|T|OK|", "Short|kısa||", "New||new|",
-                                                                  "TComPortForm||Port EN|"}));
+  // The owner's new line goes first, where applying the language reads it.
+  EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"TComPortForm||Port EN|", "Button1|T|OK|",
+                                                                  "Short|kısa||", "New||new|"}));
+  EXPECT_EQ(f.Form->Caption(), u"Port EN");
   ASSERT_EQ(f.Lang->ExtendedTranslations()->Count(), 1);
   EXPECT_EQ(Show(f.Lang->ExtendedTranslations()->Items(0)->Values()), "|hint|");
 }
