@@ -386,6 +386,43 @@ TEST(Dispatcher, LookupsReadTheListsOfOtherLinkedComponents) {
   EXPECT_EQ(app.B->GetTextFrom(app.B->DlgsCaptions(), u"Yes", false), u"");
 }
 
+TEST(Dispatcher, SwitchingMakesTestModeTextsForEmptyValues) {
+  TApp app;
+  TTestControl* button = AddControl(app.First.get(), u"Button1");
+  TTestControl* done = AddControl(app.First.get(), u"Done");
+  app.Link();
+  SetLines(app.A->Captions(), {u"TComPortForm|Port||", u"Button1|Tamam||", u"Done|Bitti|Finished|"});
+  SetLines(app.A->Hints(), {u"Button1|Yardım||"});
+  SetLines(app.A->Fonts(), {u"Button1|Arial||"});
+  app.Dispatcher->TestModeInfo()->SetKind(tmkFlipCase);
+  app.Dispatcher->SetActiveLanguage(2);
+  struct TCase {
+    const char* Name;
+    bool Active;
+    TTranslateType Type;
+    String Form, Button, Hint;
+  };
+  const TCase cases[] = {
+      {"inactive: the empty values change nothing", false, ttNoChange, u"Port", u"Tamam", u"Yardım"},
+      {"active", true, ttNoChange, u"pORT", u"tAMAM", u"yARDIM"},
+      {"active comes before the default", true, ttGetDefault, u"pORT", u"tAMAM", u"yARDIM"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    app.Dispatcher->TestModeInfo()->SetActive(c.Active);
+    app.A->SetTranslateType(c.Type);
+    app.Dispatcher->SetActiveLanguage(1);
+    EXPECT_EQ(button->Caption(), u"Tamam");
+    app.Dispatcher->SetActiveLanguage(2);
+    EXPECT_EQ(app.First->Caption(), c.Form);
+    EXPECT_EQ(button->Caption(), c.Button);
+    EXPECT_EQ(button->Hint(), c.Hint);
+    EXPECT_EQ(done->Caption(), u"Finished");
+    // A font name is never made up.
+    EXPECT_EQ(button->Font()->Name(), u"Arial");
+  }
+}
+
 TEST(Dispatcher, LookupsMakeTestModeTextsForEmptyValues) {
   TApp app;
   app.Link();
