@@ -1,12 +1,14 @@
 // Form position storage in the registry.
 #include "localization/qlFormPos.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/classes/Registry.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
+#include "platform/win/Windows.h"
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TqlFormStorage, P) {
   using F = TqlFormStorage;
@@ -29,6 +31,24 @@ win::HKEY RootOf(TMyHKeyType Value) {
 }
 
 using TRegistryPtr = std::unique_ptr<TRegistry, TObjectFree>;
+
+// A placement stored on a monitor that is gone (or on a desktop that has
+// shrunk since) would open the form out of reach: it is moved into the
+// nearest monitor's work area, its size cut to that area.
+void KeepOnAMonitor(TCustomForm* Form) {
+  const win::RECT r{Form->Left(), Form->Top(), Form->Left() + Form->Width(), Form->Top() + Form->Height()};
+  if (win::MonitorFromRect(&r, win::MONITOR_DEFAULTTONULL)) return;
+  win::MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  const win::HMONITOR nearest = win::MonitorFromRect(&r, win::MONITOR_DEFAULTTONEAREST);
+  if (!nearest || !win::GetMonitorInfoW(nearest, &mi)) return;
+  const win::RECT& work = mi.rcWork;
+  const Integer width = std::min<Integer>(Form->Width(), work.right - work.left);
+  const Integer height = std::min<Integer>(Form->Height(), work.bottom - work.top);
+  const Integer left = std::clamp<Integer>(Form->Left(), work.left, work.right - width);
+  const Integer top = std::clamp<Integer>(Form->Top(), work.top, work.bottom - height);
+  Form->SetBounds(left, top, width, height);
+}
 
 }  // namespace
 
@@ -69,6 +89,7 @@ void TqlFormStorage::ReadSettings() {
     FForm->SetLeft(reg->ReadInteger(u"Left"));
     FForm->SetHeight(reg->ReadInteger(u"Height"));
     FForm->SetWidth(reg->ReadInteger(u"Width"));
+    KeepOnAMonitor(FForm);
     const String s = reg->ReadString(u"State");
     if (s.size() >= 3) {
       if (s[2] == u'n') FForm->SetWindowState(wsMinimized);

@@ -7,6 +7,7 @@
 #include "localization/qlFormPos.h"
 #include "platform/classes/Registry.h"
 #include "platform/vcl/Forms.h"
+#include "platform/win/Backend.h"
 #include "tests/localization/LocalizationFixtures.h"
 #include "tests/support/TestSupport.h"
 
@@ -19,7 +20,10 @@ const char16_t* const kKey = u"Software\\Kontor\\PortForm";
 class FormStorage : public ::testing::Test {
  protected:
   void SetUp() override { setenv("CL_REGISTRY_DIR", testing_support::MakeTempDir("formpos").c_str(), 1); }
-  void TearDown() override { unsetenv("CL_REGISTRY_DIR"); }
+  void TearDown() override {
+    win::SetExtraMonitors({});
+    unsetenv("CL_REGISTRY_DIR");
+  }
 
   // A form with its storage, placed as designed; the storage reads its
   // settings as the form's loading completes.
@@ -173,4 +177,35 @@ TEST_F(FormStorage, TheOwnerMustBeAFormAndTheRootFollowsTheSetting) {
   machine->SetRootKey(win::HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(machine->OpenKey(kKey, false));
   EXPECT_EQ(machine->ReadInteger(u"Left"), 7);
+}
+
+// A placement stored on a monitor that has gone since is brought into the
+// nearest monitor's work area (the headless screen is 1280 x 1024); one on a
+// monitor that is still there, or partly on the screen, stays.
+TEST_F(FormStorage, APlacementOnAMonitorThatIsGoneIsBroughtBackOnTheScreen) {
+  struct TCase {
+    const char* Name;
+    std::vector<Integer> Stored;  // left, top, width, height
+    Boolean SecondMonitorStays;
+    std::vector<Integer> Opened;
+  };
+  const TCase cases[] = {
+      {"on the second monitor, still there", {1400, 200, 640, 480}, true, {1400, 200, 640, 480}},
+      {"on the second monitor, gone", {1400, 200, 640, 480}, false, {640, 200, 640, 480}},
+      {"left of the screen, larger than it", {-1600, -40, 1500, 1100}, false, {0, 0, 1280, 1024}},
+      {"below the screen", {100, 1500, 300, 200}, false, {100, 824, 300, 200}},
+      {"partly on the screen", {1200, 900, 400, 300}, false, {1200, 900, 400, 300}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    win::SetExtraMonitors({{win::RECT{1280, 0, 2560, 1024}, win::RECT{1280, 0, 2560, 1024}}});
+    {
+      TOwned<TForm> form(NewStoredForm());
+      form->SetBounds(c.Stored[0], c.Stored[1], c.Stored[2], c.Stored[3]);
+    }
+    if (!c.SecondMonitorStays) win::SetExtraMonitors({});
+    TOwned<TForm> again(NewStoredForm());
+    EXPECT_EQ(Placement(again.get()), c.Opened);
+    StorageOf(again.get())->SetActive(false);
+  }
 }
