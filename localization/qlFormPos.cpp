@@ -62,7 +62,14 @@ void TqlFormStorage::Create(TComponent* AOwner) {
 }
 
 void TqlFormStorage::Destroy() {
-  WriteSettings();
+  // A registry that cannot be written never stops the form going (the
+  // storage and every component after it would stay half destroyed): the
+  // error is reported through the application and the destruction goes on.
+  try {
+    WriteSettings();
+  } catch (const Exception&) {
+    if (Application) Application->HandleException(this);
+  }
   inherited::Destroy();
 }
 

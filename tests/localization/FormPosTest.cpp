@@ -3,15 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 
 #include "localization/qlFormPos.h"
 #include "platform/classes/Registry.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/vcl/Forms.h"
 #include "platform/win/Backend.h"
 #include "tests/localization/LocalizationFixtures.h"
 #include "tests/support/TestSupport.h"
 
 using namespace loc_test;
+
+namespace loc_test {
+
+// A component that notes its own destruction, and the errors the
+// application is asked to report.
+class TGoneMark : public TComponent {
+  CL_CLASS(TGoneMark, TComponent)
+ public:
+  void Destroy() override {
+    Gone = true;
+    inherited::Destroy();
+  }
+  static inline Boolean Gone = false;
+};
+CL_IMPLEMENT_CLASS(TGoneMark)
+
+class TErrorLog : public TObject {
+  CL_CLASS(TErrorLog, TObject)
+ public:
+  void Failed(TObject*, const Exception& E) { Errors.push_back(E.Message()); }
+  std::vector<String> Errors;
+};
+CL_IMPLEMENT_CLASS(TErrorLog)
+
+}  // namespace loc_test
 
 namespace {
 
@@ -22,6 +49,8 @@ class FormStorage : public ::testing::Test {
   void SetUp() override { setenv("CL_REGISTRY_DIR", testing_support::MakeTempDir("formpos").c_str(), 1); }
   void TearDown() override {
     win::SetExtraMonitors({});
+    win::SetRegistryFileStore(nullptr);
+    Application->SetOnException(TExceptionEvent());
     unsetenv("CL_REGISTRY_DIR");
   }
 
@@ -208,4 +237,52 @@ TEST_F(FormStorage, APlacementOnAMonitorThatIsGoneIsBroughtBackOnTheScreen) {
     EXPECT_EQ(Placement(again.get()), c.Opened);
     StorageOf(again.get())->SetActive(false);
   }
+}
+
+namespace {
+
+// The registry's files in memory; writes refused while ReadOnly is set.
+std::map<std::string, std::string> gFiles;
+Boolean gReadOnly = false;
+bool StoreRead(const std::string& Name, std::string& Text, bool& Missing) {
+  auto it = gFiles.find(Name);
+  Missing = it == gFiles.end();
+  if (!Missing) Text = it->second;
+  return !Missing;
+}
+bool StoreWrite(const std::string& Name, const std::string& Text) {
+  if (gReadOnly) return false;
+  gFiles[Name] = Text;
+  return true;
+}
+
+}  // namespace
+
+// A registry that cannot be written when the form goes: the error is reported
+// through the application, the form and its other components still go, and
+// the values stored before stay.
+TEST_F(FormStorage, AWriteErrorWhileTheFormGoesIsReportedAndTheFormGoesWhole) {
+  static const win::TRegistryFileStore store{&StoreRead, &StoreWrite};
+  gFiles.clear();
+  gReadOnly = false;
+  win::SetRegistryFileStore(&store);
+  TErrorLog log;
+  Application->SetOnException(TExceptionEvent(&log, &TErrorLog::Failed));
+  {
+    TOwned<TForm> form(NewStoredForm());
+    form->SetBounds(10, 20, 640, 480);
+  }
+  gReadOnly = true;
+  TGoneMark::Gone = false;
+  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  New<TGoneMark>(form);  // freed after the storage
+  New<TqlFormStorage>(form)->SetSubKey(kKey);
+  form->SetBounds(1, 2, 3, 4);
+  EXPECT_NO_THROW(Free(form));
+  EXPECT_TRUE(TGoneMark::Gone);
+  ASSERT_EQ(log.Errors.size(), 1u);
+  EXPECT_NE(log.Errors[0].find(u"State"), String::npos) << UTF16ToUTF8(log.Errors[0]);
+  gReadOnly = false;
+  EXPECT_EQ(Key()->ReadInteger(u"Left"), 10);
+  EXPECT_EQ(Key()->ReadInteger(u"Width"), 640);
 }
