@@ -44,6 +44,18 @@ class TRecorder : public TObject {
 };
 CL_IMPLEMENT_CLASS(TRecorder)
 
+// Frees a form when the language of the component it watches changes (a
+// form closed from the change's event).
+class TFormCloser : public TObject {
+  CL_CLASS(TFormCloser, TObject)
+ public:
+  void Changed(TObject*) {
+    if (Victim) Victim->reset();
+  }
+  TOwned<TComPortForm>* Victim{};
+};
+CL_IMPLEMENT_CLASS(TFormCloser)
+
 }  // namespace loc_test
 
 namespace {
@@ -453,5 +465,51 @@ TEST(Dispatcher, LookupsMakeTestModeTextsForEmptyValues) {
     app.A->SetTranslateType(c.Type);
     EXPECT_EQ(app.A->GetText(u"Port"), c.Text);
     EXPECT_EQ(app.A->GetTextFrom(app.A->DlgsCaptions(), u"Tip", c.Type == ttGetDefault), c.Hint);
+  }
+}
+
+// The first component's change closes the second form: every step that goes
+// through the linked components passes the freed one over.
+TEST(Dispatcher, AFormClosedWhileTheLanguageChangesIsPassedOver) {
+  const std::string text = TempFile("closing.lng");
+  WriteBytes(text, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  const std::string binary = TempFile("closing.qlb");
+  {
+    TApp app;
+    app.Link();
+    SetLines(app.A->Captions(), {u"TComPortForm|Port|Port EN|"});
+    app.Dispatcher->SaveAllToBinaryFile(UTF8ToUTF16(binary));
+  }
+  struct TCase {
+    const char* Name;
+    void (*Run)(TqlLangDispatcher*, const String& Text, const String& Binary);
+  };
+  const TCase cases[] = {
+      {"switching", [](TqlLangDispatcher* D, const String&, const String&) { D->SetActiveLanguage(2); }},
+      {"a text file", [](TqlLangDispatcher* D, const String& T, const String&) { D->LoadAllFromFile(T); }},
+      {"a binary file", [](TqlLangDispatcher* D, const String&, const String& B) { D->LoadAllFromFile(B); }},
+      {"a binary stream",
+       [](TqlLangDispatcher* D, const String&, const String& B) {
+         TOwned<TFileStream> s(New<TFileStream>(B, Word(fmOpenRead)));
+         D->LoadAllFromStream(s.get());
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TApp app;
+    app.Link();
+    app.A->SetActiveLanguage(2);  // the language of the files
+    app.Dispatcher->SetActiveLanguage(2);
+    app.Dispatcher->SetActiveLanguage(1);
+    SetLines(app.A->Captions(), {u"TComPortForm|Port|Port EN|"});
+    TOwned<TFormCloser> closer(New<TFormCloser>());
+    closer->Victim = &app.Second;
+    app.A->SetOnChangeLanguage(TNotifyEvent(closer.get(), &TFormCloser::Changed));
+    c.Run(app.Dispatcher, UTF8ToUTF16(text), UTF8ToUTF16(binary));
+    EXPECT_EQ(app.Second, nullptr);
+    EXPECT_EQ(app.Dispatcher->QlLangsCount(), 1);
+    EXPECT_EQ(Lines(app.A->Captions()), (std::vector<std::string>{"TComPortForm|Port|Port EN|"}));
+    app.A->SetOnChangeLanguage(TNotifyEvent());
   }
 }
