@@ -142,13 +142,23 @@ void TqlLangDispatcher::LinkComponent(TqlCustomLang* ALang) {
       } else {
         ALang->LoadAllFromFile(file, true);
       }
-      FLangNames->Assign(ALang->LangNames());
-      FNumOfLanguages = ALang->NumOfLanguages();
+      TakeLanguagesOf(ALang);
     } else {
       ALang->SetActiveLanguage(FActiveLanguage);
     }
   }
   ALang->UpdateCharsets();
+}
+
+// The names and count of a component that has just loaded a file (fields
+// set directly, without the setters). A language shown beyond the file's
+// names becomes the component's (the loaders bring it to the first), and the
+// language name follows the names.
+void TqlLangDispatcher::TakeLanguagesOf(TqlCustomLang* ALang) {
+  FLangNames->Assign(ALang->LangNames());
+  FNumOfLanguages = ALang->NumOfLanguages();
+  if (FActiveLanguage > FNumOfLanguages) FActiveLanguage = ALang->ActiveLanguage();
+  if (FActiveLanguage >= 1 && FActiveLanguage <= FLangNames->Count()) FLanguage = FLangNames->Strings(FActiveLanguage - 1);
 }
 
 void TqlLangDispatcher::UnlinkComponent(TqlCustomLang* ALang) {
@@ -269,6 +279,10 @@ void TqlLangDispatcher::LoadAllFromFile(const String& AFileName) {
   }
   if (!FQLComponents.empty()) {
     TqlCustomLang* first = FQLComponents.front();
+    // A file without the language shown brought the components to its
+    // first; the dispatcher follows them (its language name is not among
+    // the file's names, which the components would refuse).
+    if (FActiveLanguage > first->NumOfLanguages()) FActiveLanguage = first->ActiveLanguage();
     SetLangNames(first->LangNames());
     SetNumOfLanguages(first->NumOfLanguages());
   }
@@ -290,10 +304,7 @@ void TqlLangDispatcher::LoadAllFromStream(TStream* AStream) {
     check->ReadAllFromStream(AStream);
   }
   ForEachLinked(this, [&](TqlCustomLang* c) { c->LoadAllFromBinaryStream(AStream); });
-  if (!FQLComponents.empty()) {
-    FNumOfLanguages = FQLComponents.front()->NumOfLanguages();
-    FLangNames->Assign(FQLComponents.front()->LangNames());
-  }
+  if (!FQLComponents.empty()) TakeLanguagesOf(FQLComponents.front());
 }
 
 // --- Test mode ---------------------------------------------------------------------------------

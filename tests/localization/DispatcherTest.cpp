@@ -513,3 +513,63 @@ TEST(Dispatcher, AFormClosedWhileTheLanguageChangesIsPassedOver) {
     app.A->SetOnChangeLanguage(TNotifyEvent());
   }
 }
+
+// The dispatcher shows the third language; the file it loads has two. Every
+// component and the dispatcher come to language 1 of the file, whose names
+// they all take; the components' completion step runs.
+TEST(Dispatcher, AFileWithoutTheShownLanguageBringsEveryoneToTheFirst) {
+  const std::string path = TempFile("two.lng");
+  WriteBytes(path, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  TApp app;
+  app.Link();
+  app.Dispatcher->SetNumOfLanguages(3);
+  app.Dispatcher->SetActiveLanguage(3);
+  ASSERT_EQ(app.A->ActiveLanguage(), 3);
+  EXPECT_NO_THROW(app.Dispatcher->LoadAllFromFile(UTF8ToUTF16(path)));
+  EXPECT_EQ(Lines(app.Dispatcher->LangNames()), (std::vector<std::string>{"Türkçe", "English"}));
+  EXPECT_EQ(app.Dispatcher->NumOfLanguages(), 2);
+  EXPECT_EQ(app.Dispatcher->ActiveLanguage(), 1);
+  EXPECT_EQ(app.Dispatcher->Language(), u"Türkçe");
+  for (TqlLang* c : {app.A, app.B}) {
+    EXPECT_EQ(c->NumOfLanguages(), 2);
+    EXPECT_EQ(c->ActiveLanguage(), 1);
+    EXPECT_EQ(c->Language(), u"Türkçe");
+  }
+  EXPECT_EQ(app.First->Caption(), u"Port");
+  // The next change works from there.
+  app.Dispatcher->SetActiveLanguage(2);
+  EXPECT_EQ(app.First->Caption(), u"Port EN");
+}
+
+// The same when a component links to a dispatcher whose file lacks the shown
+// language, and when a binary stream is loaded.
+TEST(Dispatcher, LinkingOrLoadingAStreamWithoutTheShownLanguage) {
+  const std::string path = TempFile("two-link.lng");
+  WriteBytes(path, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  TApp app;
+  app.Dispatcher->SetNumOfLanguages(3);
+  app.Dispatcher->SetActiveLanguage(3);
+  app.Dispatcher->SetFileName(UTF8ToUTF16(path));
+  app.A->SetLangDispatcher(app.Dispatcher);
+  EXPECT_EQ(app.Dispatcher->NumOfLanguages(), 2);
+  EXPECT_EQ(app.Dispatcher->ActiveLanguage(), app.A->ActiveLanguage());
+  EXPECT_EQ(app.Dispatcher->Language(), app.A->Language());
+  // A second component links without an error and shows the same language.
+  app.Dispatcher->SetFileName(u"");
+  EXPECT_NO_THROW(app.B->SetLangDispatcher(app.Dispatcher));
+  EXPECT_EQ(app.B->Language(), app.A->Language());
+
+  const std::string binary = TempFile("two-link.qlb");
+  app.Dispatcher->SaveAllToBinaryFile(UTF8ToUTF16(binary));
+  app.Dispatcher->SetNumOfLanguages(3);
+  app.Dispatcher->SetActiveLanguage(3);
+  TOwned<TFileStream> s(New<TFileStream>(UTF8ToUTF16(binary), Word(fmOpenRead)));
+  app.Dispatcher->LoadAllFromStream(s.get());
+  EXPECT_EQ(app.Dispatcher->NumOfLanguages(), 2);
+  EXPECT_EQ(app.Dispatcher->ActiveLanguage(), app.A->ActiveLanguage());
+  EXPECT_EQ(app.Dispatcher->Language(), app.A->Language());
+  EXPECT_NO_THROW(app.Dispatcher->SetActiveLanguage(2));
+  EXPECT_EQ(app.First->Caption(), u"Port EN");
+}
