@@ -301,3 +301,35 @@ TEST(BinaryFiles, OneListFromAnEntryAndMergingABinaryFile) {
   EXPECT_EQ(ErrorOf([&] { g.Lang->SaveAllToBinaryFile(UTF8ToUTF16(path)); }), "Unrecognized stream format!");
   EXPECT_EQ(ReadFile(path), "QLB junk");
 }
+
+// A file of two entries cut at every length: each cut gives a clear error and
+// leaves the component as it was; only the whole file loads.
+TEST(BinaryFiles, AFileCutAtAnyLengthGivesAnErrorAndChangesNothing) {
+  TLangForm port(false, {u"Button1"});
+  SetLines(port.Lang->Captions(), {u"TComPortForm|Port|Port EN|", u"Button1|Tamam|OK|"});
+  TLangForm other(true);
+  SetLines(other.Lang->Captions(), {u"A|a|A|"});
+  TOwned<TQLBFileManager> manager(New<TQLBFileManager>());
+  manager->Add(other.Lang);
+  manager->Add(port.Lang);
+  manager->CommentsFileName = u"notes.txt";
+  TStreamPtr whole(New<TMemoryStream>());
+  manager->SaveToStream(whole.get());
+  const std::string bytes = Bytes(whole.get());
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    TLangForm f(false, {u"Button1"});
+    SetLines(f.Lang->Captions(), {u"Mine|m|M|"});
+    TStreamPtr s = StreamOf(bytes.substr(0, n));
+    // A cut inside the comments file name is the one that still loads:
+    // the entries are whole.
+    const std::string error = ErrorOf([&] { f.Lang->LoadAllFromBinaryStream(s.get()); });
+    if (!error.empty()) {
+      EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"Mine|m|M|"})) << n;
+    } else {
+      EXPECT_GE(n, bytes.size() - 2 - 18) << n;
+      EXPECT_EQ(Lines(f.Lang->Captions()), Lines(port.Lang->Captions())) << n;
+    }
+    EXPECT_EQ(f.Lang->ComponentCount(), 0) << n;
+    EXPECT_FALSE(f.Lang->QLBLoading()) << n;
+  }
+}

@@ -4,6 +4,7 @@
 // by name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "localization/MemIni.h"
@@ -462,4 +463,29 @@ TEST(LoadLanguage, NothingHappensWithoutTheFileOrTheLanguage) {
   }
   EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"Button1|T|E|"}));
   EXPECT_EQ(f.Lang->BuildLanguageFields(u"v", 2), L(u"|v|"));
+}
+
+// A text file cut at every length (inside the byte-order mark, inside a
+// character of two or three bytes, inside a key or the options) reads
+// without an error, and only lines of the form's own paths. (What a cut
+// value or delimiter text reads as cannot be told from the file.)
+TEST(TextFiles, AFileCutAtAnyLengthReadsOnlyTheFormsPaths) {
+  TLangForm f;
+  f.Hold({u"Label1"});
+  SetLines(f.Lang->Captions(), {u"TComPortForm|Başlık|Τίτλος|", u"Button1|İptal|€ Cancel|", u"Label1|Şu|Это|"});
+  TStreamPtr whole(New<TMemoryStream>());
+  f.Lang->SaveAllToStream(whole.get(), u"~!@#");
+  const std::string bytes = StreamText(whole.get());
+  const std::vector<std::string> full = Lines(f.Lang->Captions());
+  for (size_t n = 0; n <= bytes.size(); ++n) {
+    TLangForm g;
+    g.Hold({u"Label1"});
+    TStreamPtr s = StreamOf(bytes.substr(0, n));
+    ASSERT_NO_THROW(g.Lang->LoadAllFromStream(s.get(), true, false)) << n;
+    for (const std::string& line : Lines(g.Lang->Captions())) {
+      const std::string path = line.substr(0, line.find('|'));
+      auto it = std::find_if(full.begin(), full.end(), [&](const std::string& l) { return l.rfind(path + "|", 0) == 0; });
+      ASSERT_NE(it, full.end()) << n << ": " << line;
+    }
+  }
 }
