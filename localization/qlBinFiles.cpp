@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "localization/qlDispatcher.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/StringLists.h"
@@ -191,10 +192,11 @@ void TQLBFileManager::SetFixedLanguages(TStringList* Value) {
 }
 
 void TQLBFileManager::SaveToFile(const String& AFileName) {
-  // Written in memory first, so that a failure leaves the file as it was.
+  // Written in memory first and then as a whole, so that a failure leaves
+  // the file as it was.
   std::unique_ptr<TMemoryStream, TObjectFree> data(New<TMemoryStream>());
   SaveToStream(data.get());
-  data->SaveToFile(AFileName);
+  ql_internal::ReplaceFile(AFileName, data.get());
 }
 
 void TQLBFileManager::SaveToStream(TStream* AStream) {

@@ -3,11 +3,16 @@
 // loading one language of a file by name.
 #include "localization/qlTextFiles.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "localization/MemIni.h"
 #include "localization/qlBinFiles.h"
 #include "localization/qlComp.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
@@ -163,9 +168,15 @@ Boolean ListHasText(TStrings* List, const String& S) {
   return false;
 }
 
-TStream* OpenForReadWrite(const String& FileName) {
-  if (FileExists(FileName)) return New<TFileStream>(FileName, Word(fmOpenReadWrite | fmShareDenyWrite));
-  return New<TFileStream>(FileName, Word(fmCreate));
+// The file's bytes in memory (none when it does not exist); the file is
+// written back whole by ReplaceFile.
+TMemoryStream* ReadForRewrite(const String& FileName) {
+  std::unique_ptr<TMemoryStream, TObjectFree> data(New<TMemoryStream>());
+  if (FileExists(FileName)) {
+    TStreamPtr in(New<TFileStream>(FileName, Word(fmOpenRead | fmShareDenyWrite)));
+    if (in->Size() > 0) data->CopyFrom(in.get(), in->Size());
+  }
+  return data.release();
 }
 
 // Lines of components that no longer exist go, as the list building drops them.
@@ -278,8 +289,10 @@ Integer TqlCustomLang::SaveToStream(TStringsType PropType, TStream* AStream, con
 }
 
 Integer TqlCustomLang::SaveToFile(TStringsType PropType, const String& AFileName, const String& Delimiter) {
-  TStreamPtr stream(OpenForReadWrite(AFileName));
-  return SaveToStream(PropType, stream.get(), Delimiter);
+  std::unique_ptr<TMemoryStream, TObjectFree> data(ReadForRewrite(AFileName));
+  const Integer result = SaveToStream(PropType, data.get(), Delimiter);
+  ql_internal::ReplaceFile(AFileName, data.get());
+  return result;
 }
 
 Integer TqlCustomLang::SaveStringsToFile(const String& AFileName, const String& Delimiter) {
@@ -316,8 +329,26 @@ void TqlCustomLang::SaveExtendedToStream(TStream* AStream, const String& Delimit
 }
 
 void TqlCustomLang::SaveExtendedToFile(const String& FileName, const String& Delimiter) {
-  TStreamPtr stream(OpenForReadWrite(FileName));
-  SaveExtendedToStream(stream.get(), Delimiter);
+  std::unique_ptr<TMemoryStream, TObjectFree> data(ReadForRewrite(FileName));
+  SaveExtendedToStream(data.get(), Delimiter);
+  ql_internal::ReplaceFile(FileName, data.get());
+}
+
+void ql_internal::ReplaceFile(const String& FileName, TMemoryStream* Data) {
+  const String temp = FileName + u".tmp" + IntToStr(Int64(::getpid()));
+  try {
+    TStreamPtr out(New<TFileStream>(temp, Word(fmCreate)));
+    if (Data->Size() > 0) out->WriteBuffer(Data->Memory(), Integer(Data->Size()));
+  } catch (const Exception&) {
+    std::remove(UTF16ToUTF8(temp).c_str());
+    throw;
+  }
+  if (std::rename(UTF16ToUTF8(temp).c_str(), UTF16ToUTF8(FileName).c_str()) != 0) {
+    const int err = errno;
+    std::remove(UTF16ToUTF8(temp).c_str());
+    throw EWriteError(u"Cannot write file \"" + ExpandFileName(FileName) + u"\". " +
+                      SysErrorMessage(SystemErrorOfErrno(err)));
+  }
 }
 
 // --- Loading ------------------------------------------------------------------------------

@@ -4,7 +4,11 @@
 // by name.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 
 #include "localization/MemIni.h"
@@ -487,5 +491,71 @@ TEST(TextFiles, AFileCutAtAnyLengthReadsOnlyTheFormsPaths) {
       auto it = std::find_if(full.begin(), full.end(), [&](const std::string& l) { return l.rfind(path + "|", 0) == 0; });
       ASSERT_NE(it, full.end()) << n << ": " << line;
     }
+  }
+}
+
+// --- Saving where the file cannot be written whole -------------------------------------------
+
+namespace {
+
+// Writes past Bytes in any file fail (as on a full disk) while it lives.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t Bytes) {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    FOldSignal = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = FOld;
+    limit.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    signal(SIGXFSZ, FOldSignal);
+  }
+
+ private:
+  rlimit FOld{};
+  void (*FOldSignal)(int){};
+};
+
+}  // namespace
+
+// A save that cannot write the whole file (a full disk) reports the error and
+// leaves the file as it was: the other forms' translations in it are kept.
+// The same for a folder that does not exist.
+TEST(FileSaves, AFailedSaveReportsTheErrorAndKeepsTheFile) {
+  struct TCase {
+    const char* Name;
+    std::string File;
+    void (*Save)(TqlLang*, const String&);
+  };
+  const TCase cases[] = {
+      {"text, all lists", "all.lng", [](TqlLang* L, const String& F) { L->SaveAllToFile(F, u"~!@#"); }},
+      {"text, one list", "one.lng", [](TqlLang* L, const String& F) { L->SaveToFile(stCaptions, F, u"~!@#"); }},
+      {"binary", "all.qlb", [](TqlLang* L, const String& F) { L->SaveAllToBinaryFile(F); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const String path = UTF8ToUTF16(TempFile(c.File));
+    TLangForm port;
+    for (Integer i = 0; i < 60; ++i)
+      port.Lang->Captions()->Add(L(u"Label" + UTF8ToUTF16(std::to_string(i)) + u"|Tamam|OK|"));
+    c.Save(port.Lang, path);
+    const std::string before = ReadFile(UTF16ToUTF8(path));
+    ASSERT_GT(before.size(), 2000u);
+    TLangForm main(true);
+    SetLines(main.Lang->Captions(), {u"TMainForm|Ana|Main|"});
+    {
+      TFileSizeLimit limit(before.size() / 2);
+      EXPECT_THROW(c.Save(main.Lang, path), Exception);
+    }
+    EXPECT_EQ(ReadFile(UTF16ToUTF8(path)), before);
+    EXPECT_THROW(c.Save(main.Lang, path + u".missing/x"), Exception);
+    // Nothing is left beside it.
+    const std::filesystem::path file(UTF16ToUTF8(path));
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+      EXPECT_EQ(entry.path().filename().string().find(file.filename().string() + ".tmp"), std::string::npos);
+    c.Save(main.Lang, path);
+    EXPECT_GT(ReadFile(UTF16ToUTF8(path)).size(), before.size());
   }
 }
