@@ -205,11 +205,23 @@ void TQLBFileManager::SaveToStream(TStream* AStream) {
   String fixed;
   for (Integer i = 0; i < FFixedLanguages->Count(); ++i) fixed += FFixedLanguages->Strings(i) + u"\r\n";
   const AnsiString fixedBytes = StringToAnsi(fixed);
+  // 8-bit text of the system code page: a name it cannot hold would be
+  // written as question marks.
+  if (AnsiToString(fixedBytes) != fixed)
+    for (Integer i = 0; i < FFixedLanguages->Count(); ++i) {
+      const String name = FFixedLanguages->Strings(i);
+      if (AnsiToString(StringToAnsi(name)) != name)
+        throw Exception(u"Binary translation file: the fixed language \"" + name +
+                        u"\" cannot be written in the system code page");
+    }
   WriteWord(AStream, CheckedLength(fixedBytes.size(), u"the fixed-language text"));
   if (!fixedBytes.empty()) AStream->WriteBuffer(fixedBytes.data(), Integer(fixedBytes.size()));
   std::vector<Int64> places;
   for (size_t i = 0; i < FList.size(); ++i) {
     const AnsiString name = StringToAnsi(FOwners->Strings(Integer(i)));
+    if (AnsiToString(name) != FOwners->Strings(Integer(i)))
+      throw Exception(u"Binary translation file: the class name \"" + FOwners->Strings(Integer(i)) +
+                      u"\" cannot be written in the system code page");
     WriteWord(AStream, CheckedLength(name.size(), u"an owner class name"));
     if (!name.empty()) AStream->WriteBuffer(name.data(), Integer(name.size()));
     places.push_back(AStream->Position());

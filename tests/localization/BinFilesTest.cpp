@@ -333,3 +333,23 @@ TEST(BinaryFiles, AFileCutAtAnyLengthGivesAnErrorAndChangesNothing) {
     EXPECT_FALSE(f.Lang->QLBLoading()) << n;
   }
 }
+
+// The fixed-language names and owner class names are 8-bit text of the
+// system code page: a name it cannot hold is refused with a clear error
+// instead of being written as question marks.
+TEST(BinaryFiles, ANameTheCodePageCannotHoldIsRefused) {
+  TLangForm f;
+  TOwned<TQLBFileManager> manager(New<TQLBFileManager>());
+  manager->Add(f.Lang);
+  manager->FixedLanguages()->Add(u"Русский");
+  TStreamPtr s(New<TMemoryStream>());
+  EXPECT_EQ(ErrorOf([&] { manager->SaveToStream(s.get()); }),
+            "Binary translation file: the fixed language \"Русский\" cannot be written in the system code page");
+  manager->FixedLanguages()->Clear();
+  manager->FixedLanguages()->Add(u"Türkçe");  // the Turkish code page holds it
+  s->SetSize(0);
+  manager->SaveToStream(s.get());
+  TOwned<TQLBFileManager> read(New<TQLBFileManager>());
+  read->ReadAllFromStream(s.get());
+  EXPECT_EQ(Lines(read->FixedLanguages()), (std::vector<std::string>{"Türkçe"}));
+}
