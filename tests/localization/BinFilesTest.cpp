@@ -14,6 +14,7 @@
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Locale.h"
 #include "tests/localization/LocalizationFixtures.h"
 #include "tests/support/TestSupport.h"
 
@@ -352,4 +353,25 @@ TEST(BinaryFiles, ANameTheCodePageCannotHoldIsRefused) {
   TOwned<TQLBFileManager> read(New<TQLBFileManager>());
   read->ReadAllFromStream(s.get());
   EXPECT_EQ(Lines(read->FixedLanguages()), (std::vector<std::string>{"Türkçe"}));
+}
+
+// A file written under the English locale reads the same under the Turkish
+// one: the lines (with I, ı, İ and Greek) travel in the component stream.
+TEST(BinaryFiles, AFileWrittenUnderOneLocaleReadsTheSameUnderTheOther) {
+  const std::string path = TempFile("locale.qlb");
+  std::vector<std::string> written;
+  {
+    struct TEnglish {
+      TEnglish() { SetSystemLocale(TSystemLocale::EnglishUS); }
+      ~TEnglish() { SetSystemLocale(TSystemLocale::Turkish); }
+    } english;
+    TLangForm f(false, {u"Info"});
+    SetLines(f.Lang->Captions(), {u"TComPortForm|Bilgi İleri|Info ıI|", u"Info|Λίστα 3,5|List 3.5|"});
+    f.Lang->SaveAllToBinaryFile(UTF8ToUTF16(path));
+    written = Lines(f.Lang->Captions());
+  }
+  TLangForm g(false, {u"Info"});
+  g.Lang->LoadAllFromBinaryFile(UTF8ToUTF16(path));
+  EXPECT_EQ(Lines(g.Lang->Captions()), written);
+  EXPECT_EQ(g.Form->Caption(), u"Bilgi İleri");
 }
