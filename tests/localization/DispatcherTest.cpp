@@ -406,18 +406,26 @@ TEST(Dispatcher, SwitchingMakesTestModeTextsForEmptyValues) {
   SetLines(app.A->Captions(), {u"TComPortForm|Port||", u"Button1|Tamam||", u"Done|Bitti|Finished|"});
   SetLines(app.A->Hints(), {u"Button1|Yardım||"});
   SetLines(app.A->Fonts(), {u"Button1|Arial||"});
+  TqlExtendedItem* item = app.A->ExtendedTranslations()->Add();
+  item->SetIdentifier(u"Done.Hint");
+  item->SetValues(L(u"Bitirildi||"));
+  // The texts of the resource language (1) and their translations.
+  SetLines(app.A->Strings(), {u"S1|Kaydet||"});
+  app.A->UpdateStrCollections();
+  app.A->FillStringsCollection(app.A->LangStringsColl(), 1);
   app.Dispatcher->TestModeInfo()->SetKind(tmkFlipCase);
   app.Dispatcher->SetActiveLanguage(2);
   struct TCase {
     const char* Name;
     bool Active;
     TTranslateType Type;
-    String Form, Button, Hint;
+    String Form, Button, Hint, Extended, Resource;
   };
   const TCase cases[] = {
-      {"inactive: the empty values change nothing", false, ttNoChange, u"Port", u"Tamam", u"Yardım"},
-      {"active", true, ttNoChange, u"pORT", u"tAMAM", u"yARDIM"},
-      {"active comes before the default", true, ttGetDefault, u"pORT", u"tAMAM", u"yARDIM"},
+      {"inactive: the empty values change nothing", false, ttNoChange, u"Port", u"Tamam", u"Yardım", u"Bitirildi",
+       u""},
+      {"active", true, ttNoChange, u"pORT", u"tAMAM", u"yARDIM", u"bİTİRİLDİ", u"kAYDET"},
+      {"active comes before the default", true, ttGetDefault, u"pORT", u"tAMAM", u"yARDIM", u"bİTİRİLDİ", u"kAYDET"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -430,6 +438,8 @@ TEST(Dispatcher, SwitchingMakesTestModeTextsForEmptyValues) {
     EXPECT_EQ(button->Caption(), c.Button);
     EXPECT_EQ(button->Hint(), c.Hint);
     EXPECT_EQ(done->Caption(), u"Finished");
+    EXPECT_EQ(done->Hint(), c.Extended);
+    EXPECT_EQ(app.A->LangStringsColl()->GetTranslationByLang(u"Kaydet", 2), c.Resource);
     // A font name is never made up.
     EXPECT_EQ(button->Font()->Name(), u"Arial");
   }
