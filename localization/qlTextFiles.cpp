@@ -237,6 +237,42 @@ void CheckDelimiter(const String& Delimiter) {
   if (Delimiter.empty()) throw ELanguageError(u"The delimiter text of a translation file must not be empty!");
 }
 
+// A path with "=" (where the file's key ends) or a value with the delimiter
+// text (where the file's values part) would come back as other lines.
+void CheckStorable(const String& Path, const String& Values, Char D, const String& Where, const String& Delimiter) {
+  if (Path.find(u'=') != String::npos)
+    throw ELanguageError(u"The path \"" + Path + u"\" of " + Where + u" cannot be stored in a translation file!");
+  size_t start = 0;
+  while (start < Values.size()) {
+    size_t end = Values.find(D, start);
+    if (end == String::npos) end = Values.size();
+    if (Values.substr(start, end - start).find(Delimiter) != String::npos)
+      throw ELanguageError(u"A value of \"" + Path + u"\" in " + Where + u" holds the delimiter text \"" + Delimiter +
+                           u"\" of the translation file!");
+    start = end + 1;
+  }
+}
+
+// Every line of the list of Kind, or every extended translation (Kind -1).
+void CheckListStorable(TqlCustomLang* Lang, Integer Kind, const String& Delimiter) {
+  CheckDelimiter(Delimiter);
+  if (Kind < 0) {
+    for (Integer i = 0; i < Lang->ExtendedTranslations()->Count(); ++i) {
+      TqlExtendedItem* item = Lang->ExtendedTranslations()->Items(i);
+      CheckStorable(item->Identifier(), item->Values(), Lang->D(), u"Extended", Delimiter);
+    }
+    return;
+  }
+  TStrings* list = Lang->GetPropListByType(TStringsType(Kind));
+  if (!list) return;
+  for (Integer i = 0; i < list->Count(); ++i) {
+    const String line = list->Strings(i);
+    const size_t d = line.find(Lang->D());
+    CheckStorable(line.substr(0, d), d == String::npos ? String() : line.substr(d + 1), Lang->D(),
+                  StringsTypeDisplayName(TStringsType(Kind)), Delimiter);
+  }
+}
+
 String OwnerClassName(TqlCustomLang* Lang) { return Lang->Owner() ? Lang->Owner()->ClassName() : String(); }
 String OwnerName(TqlCustomLang* Lang) { return Lang->Owner() ? Lang->Owner()->Name() : String(); }
 
@@ -256,7 +292,7 @@ String TqlCustomLang::EncodeLineForFile(const String& Line) {
 Integer TqlCustomLang::SaveToStream(TStringsType PropType, TStream* AStream, const String& Delimiter) {
   TStrings* list = GetPropListByType(PropType);
   if (!list) return -1;
-  CheckDelimiter(Delimiter);
+  CheckListStorable(this, PropType, Delimiter);
   TIniPtr ini(ParseStream(AStream));
   WriteOption(ini.get(), u"DELIMITER", Delimiter);
   WriteOption(ini.get(), u"IsUTF8File", FStoreAsUTF8 ? u"1" : u"0");
@@ -300,6 +336,8 @@ Integer TqlCustomLang::SaveStringsToFile(const String& AFileName, const String& 
 }
 
 void TqlCustomLang::SaveAllToFile(const String& AFileName, const String& Delimiter) {
+  // Every list is checked before the first is written.
+  for (Integer k = -1; k < StringsTypeCount; ++k) CheckListStorable(this, k, Delimiter);
   for (Integer k = 0; k < StringsTypeCount; ++k) SaveToFile(TStringsType(k), AFileName, Delimiter);
   SaveExtendedToFile(AFileName, Delimiter);
 }
@@ -313,7 +351,7 @@ void TqlCustomLang::SaveAllToStream(TStream* AStream, const String& Delimiter) {
 }
 
 void TqlCustomLang::SaveExtendedToStream(TStream* AStream, const String& Delimiter) {
-  CheckDelimiter(Delimiter);
+  CheckListStorable(this, -1, Delimiter);
   TIniPtr ini(ParseStream(AStream));
   WriteOption(ini.get(), u"DELIMITER", Delimiter);
   WriteNames(this, ini.get());

@@ -559,3 +559,50 @@ TEST(FileSaves, AFailedSaveReportsTheErrorAndKeepsTheFile) {
     EXPECT_GT(ReadFile(UTF16ToUTF8(path)).size(), before.size());
   }
 }
+
+// A path holding "=" (where the file's key ends) or a value holding the
+// delimiter text (where the file's values part) would come back as other
+// lines: such a list is refused before anything is written. Blanks around
+// a path and the text of another option stay as they are.
+TEST(TextFiles, LinesTheFileCannotHoldAreRefused) {
+  struct TCase {
+    const char* Name;
+    std::u16string Line;
+    std::string Error;  // empty: stored and read back unchanged
+  };
+  const TCase cases[] = {
+      {"\"=\" in a path", u"Soru=Cevap|a|b|", "The path \"Soru=Cevap\" of Strings cannot be stored in a translation file!"},
+      {"the delimiter text in a value", u"D|a;b|c|",
+       "A value of \"D\" in Strings holds the delimiter text \";\" of the translation file!"},
+      {"blanks around a path", u" Bosluk |x|y|", ""},
+      {"a path with the delimiter text", u"Yorum;|z|w|", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TLangForm f;
+    SetLines(f.Lang->Strings(), {u"Kept|k|K|", c.Line});
+    TStreamPtr s = StreamOf("[Strings]\r\nTComPortForm.Old=o;O;\r\n");
+    std::string error;
+    try {
+      f.Lang->SaveToStream(stStrings, s.get(), u";");
+    } catch (const ELanguageError& E) {
+      error = UTF16ToUTF8(E.Message());
+    }
+    EXPECT_EQ(error, c.Error);
+    if (!error.empty()) {
+      EXPECT_EQ(StreamText(s.get()), "[Strings]\r\nTComPortForm.Old=o;O;\r\n");
+      // The whole-file save refuses it before any list is written.
+      const String path = UTF8ToUTF16(TempFile("refused.lng"));
+      WriteBytes(UTF16ToUTF8(path), "old");
+      EXPECT_THROW(f.Lang->SaveAllToFile(path, u";"), ELanguageError);
+      EXPECT_EQ(ReadFile(UTF16ToUTF8(path)), "old");
+      continue;
+    }
+    TLangForm g;
+    g.Lang->LoadFromStream(stStrings, s.get(), true);
+    std::vector<std::string> read = Lines(g.Lang->Strings()), expected{"Kept|k|K|", Show(L(c.Line)), "Old|o|O|"};
+    std::sort(read.begin(), read.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(read, expected);
+  }
+}
