@@ -611,12 +611,25 @@ Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) 
   saved->Assign(list);
   const Boolean dontChange = FDontChange;
   FDontChange = true;
+  TSavedLanguages languages(this);
   try {
+    // As for a file: the component keeps its languages and the stream's
+    // columns follow them (else its own lines would sit under the stream's
+    // names).
+    TListPtr streamNames(New<TStringList>());
+    {
+      TIniPtr own(SharedIniFile ? nullptr : ParseStream(AStream));
+      ReadNames(SharedIniFile ? SharedIniFile : own.get(), streamNames.get());
+    }
     LoadFromStream(PropType, AStream, true);
+    languages.Restore();
+    if (streamNames->Count() > 0 && !SameText(Trim(streamNames->Text()), Trim(FLangNames->Text())))
+      ReorderColumns(list, streamNames.get(), FLangNames, D());
     FDontChange = dontChange;
     AppendMissingLines(list, saved.get(), D());
   } catch (const Exception&) {
     list->Assign(saved.get());
+    languages.Restore();
     FDontChange = dontChange;
     return false;
   }

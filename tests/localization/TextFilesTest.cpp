@@ -295,6 +295,24 @@ TEST(TextFiles, MergingAppliesTheWholePermutationOfLanguages) {
   EXPECT_EQ(f.Lang->NumOfLanguages(), 4);
 }
 
+// A stream whose languages come in another order is merged as a file is: the
+// component keeps its languages and the stream's values go under the same
+// names, so that its own lines and the merged ones agree.
+TEST(TextFiles, MergingAStreamWithTheLanguagesInAnotherOrder) {
+  TLangForm f;
+  f.Hold({u"A", u"B"});
+  SetLines(f.Lang->Captions(), {u"A|Tamam|OK|"});
+  TStreamPtr s = StreamOf(Utf8File(
+      "[Language names - for internal use only!]\r\nLanguage_1=English\r\nLanguage_2=Deutsch\r\n"
+      "Language_3=Türkçe\r\n[Captions]\r\nTComPortForm.B=Cancel~!@#Abbrechen~!@#İptal~!@#\r\n"));
+  EXPECT_TRUE(f.Lang->MergeFromStream(stCaptions, s.get()));
+  EXPECT_EQ(Lines(f.Lang->LangNames()), (std::vector<std::string>{"Türkçe", "English"}));
+  EXPECT_EQ(f.Lang->NumOfLanguages(), 2);
+  EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"B|İptal|Cancel|", "A|Tamam|OK|"}));
+  EXPECT_TRUE(f.Lang->MergeAllFromStream(s.get()));
+  EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"B|İptal|Cancel|", "A|Tamam|OK|"}));
+}
+
 TEST(TextFiles, MergingAStreamKeepsTheFilesLineAndTheOthers) {
   TLangForm f;
   f.Hold({u"A", u"B"});
