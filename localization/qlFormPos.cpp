@@ -94,8 +94,11 @@ void TqlFormStorage::ReadSettings() {
     if (reg->ReadString(u"State").empty()) return;
     FForm->SetTop(reg->ReadInteger(u"Top"));
     FForm->SetLeft(reg->ReadInteger(u"Left"));
-    FForm->SetHeight(reg->ReadInteger(u"Height"));
-    FForm->SetWidth(reg->ReadInteger(u"Width"));
+    const Integer storedHeight = reg->ReadInteger(u"Height"), storedWidth = reg->ReadInteger(u"Width");
+    // A form of no size could not be seen or reached: damaged values.
+    if (storedHeight <= 0 || storedWidth <= 0) throw ERegistryException(u"Invalid form size");
+    FForm->SetHeight(storedHeight);
+    FForm->SetWidth(storedWidth);
     KeepOnAMonitor(FForm);
     const String s = reg->ReadString(u"State");
     if (s.size() >= 3) {

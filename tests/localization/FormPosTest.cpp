@@ -141,6 +141,20 @@ TEST_F(FormStorage, DamagedOrPartialValuesKeepTheDesignedPlacement) {
          R->WriteString(u"State", u"");
          R->WriteInteger(u"Top", 1);
        }},
+      {"a Width of 0", [](TRegistry* R) {
+         R->WriteString(u"State", u"Normal");
+         R->WriteInteger(u"Top", 1);
+         R->WriteInteger(u"Left", 2);
+         R->WriteInteger(u"Height", 3);
+         R->WriteInteger(u"Width", 0);
+       }},
+      {"a negative Height", [](TRegistry* R) {
+         R->WriteString(u"State", u"Normal");
+         R->WriteInteger(u"Top", 1);
+         R->WriteInteger(u"Left", 2);
+         R->WriteInteger(u"Height", -300);
+         R->WriteInteger(u"Width", 4);
+       }},
   };
   for (const TCase& c : cases) {
     DeleteKey();
