@@ -3,6 +3,7 @@
 // loading one language of a file by name.
 #include "localization/qlTextFiles.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -381,6 +382,9 @@ void ql_internal::ReplaceFile(const String& FileName, TMemoryStream* Data) {
     std::remove(UTF16ToUTF8(temp).c_str());
     throw;
   }
+  // The new file keeps the old one's permissions.
+  struct stat old {};
+  if (::stat(UTF16ToUTF8(FileName).c_str(), &old) == 0) ::chmod(UTF16ToUTF8(temp).c_str(), old.st_mode & 07777);
   if (std::rename(UTF16ToUTF8(temp).c_str(), UTF16ToUTF8(FileName).c_str()) != 0) {
     const int err = errno;
     std::remove(UTF16ToUTF8(temp).c_str());

@@ -573,8 +573,12 @@ TEST(FileSaves, AFailedSaveReportsTheErrorAndKeepsTheFile) {
     const std::filesystem::path file(UTF16ToUTF8(path));
     for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
       EXPECT_EQ(entry.path().filename().string().find(file.filename().string() + ".tmp"), std::string::npos);
+    // A save that succeeds keeps the file's permissions.
+    namespace fs = std::filesystem;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     c.Save(main.Lang, path);
     EXPECT_GT(ReadFile(UTF16ToUTF8(path)).size(), before.size());
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   }
 }
 
