@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "localization/qlDispatcher.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/StringLists.h"
@@ -191,10 +192,11 @@ void TQLBFileManager::SetFixedLanguages(TStringList* Value) {
 }
 
 void TQLBFileManager::SaveToFile(const String& AFileName) {
-  // Written in memory first, so that a failure leaves the file as it was.
+  // Written in memory first and then as a whole, so that a failure leaves
+  // the file as it was.
   std::unique_ptr<TMemoryStream, TObjectFree> data(New<TMemoryStream>());
   SaveToStream(data.get());
-  data->SaveToFile(AFileName);
+  ql_internal::ReplaceFile(AFileName, data.get());
 }
 
 void TQLBFileManager::SaveToStream(TStream* AStream) {
@@ -203,11 +205,23 @@ void TQLBFileManager::SaveToStream(TStream* AStream) {
   String fixed;
   for (Integer i = 0; i < FFixedLanguages->Count(); ++i) fixed += FFixedLanguages->Strings(i) + u"\r\n";
   const AnsiString fixedBytes = StringToAnsi(fixed);
+  // 8-bit text of the system code page: a name it cannot hold would be
+  // written as question marks.
+  if (AnsiToString(fixedBytes) != fixed)
+    for (Integer i = 0; i < FFixedLanguages->Count(); ++i) {
+      const String name = FFixedLanguages->Strings(i);
+      if (AnsiToString(StringToAnsi(name)) != name)
+        throw Exception(u"Binary translation file: the fixed language \"" + name +
+                        u"\" cannot be written in the system code page");
+    }
   WriteWord(AStream, CheckedLength(fixedBytes.size(), u"the fixed-language text"));
   if (!fixedBytes.empty()) AStream->WriteBuffer(fixedBytes.data(), Integer(fixedBytes.size()));
   std::vector<Int64> places;
   for (size_t i = 0; i < FList.size(); ++i) {
     const AnsiString name = StringToAnsi(FOwners->Strings(Integer(i)));
+    if (AnsiToString(name) != FOwners->Strings(Integer(i)))
+      throw Exception(u"Binary translation file: the class name \"" + FOwners->Strings(Integer(i)) +
+                      u"\" cannot be written in the system code page");
     WriteWord(AStream, CheckedLength(name.size(), u"an owner class name"));
     if (!name.empty()) AStream->WriteBuffer(name.data(), Integer(name.size()));
     places.push_back(AStream->Position());

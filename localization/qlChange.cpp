@@ -56,11 +56,19 @@ Boolean TqlCustomLang::IsTranslatableProperty(TObject* AObject, const String& AP
          !InheritsFromNamed(AObject, u"TCustomComPort");
 }
 
+// An empty value of a language above 1 while the dispatcher's test mode is
+// active: the pseudo-translation of the line's language-1 value. Fonts,
+// character sets and locale items are names and formats, never made up.
+String TqlCustomLang::TestModeValue(const String& Value, const String& Line, TStringsType Kind) {
+  if (Kind == stFonts || Kind == stCharSets || Kind == stLocales) return Value;
+  return TestModeText(Value, ExtractField(Line, D(), 1));
+}
+
 // The value of a line for the active language: the language's field (the
-// default language's when empty and UseDefaultLanguage is set), then, with
-// ttGetDefault, language 1's.
-String TqlCustomLang::ApplyValue(const String& Line, TStringsType) {
-  String value = GetLanguageValue(Line, FActiveLanguage);
+// default language's when empty and UseDefaultLanguage is set), the test-mode
+// text when still empty, then, with ttGetDefault, language 1's.
+String TqlCustomLang::ApplyValue(const String& Line, TStringsType Kind) {
+  String value = TestModeValue(GetLanguageValue(Line, FActiveLanguage), Line, Kind);
   if (value.empty() && FTranslateType == ttGetDefault) value = ExtractField(Line, D(), 1);
   return value;
 }

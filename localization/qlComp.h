@@ -688,6 +688,7 @@ class TqlCustomLang : public TComponent {
 
   // Applying and collecting the lists (qlChange.cpp, qlBuild.cpp).
   String ApplyValue(const String& Line, TStringsType Kind);
+  String TestModeValue(const String& Value, const String& Line, TStringsType Kind);
   void ApplyCollections(TStrings* List);
   void ApplyOwnerTexts();
   void CollectOwnerLine(TStringsType Kind);

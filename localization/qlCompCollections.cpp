@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "localization/qlComp.h"
+#include "localization/qlDispatcher.h"
 #include "platform/classes/Filer.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
@@ -191,6 +192,11 @@ String TqlStringsCollection::GetTranslationByLang(const String& LangValue, Integ
   Integer i = FindByLang(LangValue);
   if (i < 0) return LangValue;
   String result = ItemValue(Items(i), RetLang);
+  // An empty translation while the owner's dispatcher is in test mode: the
+  // pseudo-translation of the first value.
+  TqlLangDispatcher* dispatcher = FOwner ? FOwner->LangDispatcher() : nullptr;
+  if (result.empty() && RetLang > 1 && dispatcher && dispatcher->TestModeInfo()->Active())
+    result = ApplyTestMode(FOwner, ItemValue(Items(i), 1));
   return FOwner && FOwner->UsedInCPP ? DecodeEscapes(result) : result;
 }
 
@@ -431,6 +437,11 @@ void TqlCustomLang::ChangeLangForExtended() {
     String text = ExtendedValue(item->Values(), D(), FActiveLanguage);
     if (text.empty() && FUseDefaultLanguage && FDefaultLanguage != FActiveLanguage)
       text = ExtendedValue(item->Values(), D(), FDefaultLanguage);
+    try {
+      text = TestModeText(text, ExtendedValue(item->Values(), D(), 1));
+    } catch (const Exception&) {
+      continue;  // a padding character without width: this item stays
+    }
     if (text.empty() && FTranslateType == ttGetDefault) text = ExtendedValue(item->Values(), D(), 1);
     if (text.empty()) continue;
     // Translation data writes text, fonts, lists and collections, never a

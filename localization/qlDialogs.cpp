@@ -390,8 +390,13 @@ Boolean TqlCustomLang::InputQuery(const String& ACaption, const String& APrompt,
     buttonWidth = std::max(buttonWidth, MsgDlgMeasureText(form->Font(), GetButtonCaption(b), 0, DT_SINGLELINE).Width() + 8);
   Integer clientWidth = 2 * buttonWidth + 36;
   const Integer margin = MulDiv(8, units.cx, 4);
-  TRect pr = MsgDlgMeasureText(form->Font(), APrompt, ScreenWidth() / 2, DT_WORDBREAK);
-  if (2 * margin + pr.Width() >= clientWidth) clientWidth = 2 * margin + pr.Width() + 36;
+  // A very long prompt (a word wider than half the screen, more lines than
+  // the screen holds) is cut to what fits, so that the box, its edit and its
+  // buttons stay on the screen.
+  const Integer textArea = ScreenWidth() / 2;
+  const TRect pr = MsgDlgMeasureText(form->Font(), APrompt, textArea, DT_WORDBREAK);
+  const Integer promptWidth = std::min<Integer>(pr.Width(), textArea);
+  if (2 * margin + promptWidth >= clientWidth) clientWidth = 2 * margin + promptWidth + 36;
   form->SetClientWidth(clientWidth);
 
   TControl* prompt = CreateFrom(LabelClass(), static_cast<TComponent*>(form));
@@ -401,11 +406,19 @@ Boolean TqlCustomLang::InputQuery(const String& ACaption, const String& APrompt,
   prompt->SetTop(MulDiv(8, units.cy, 8));
   prompt->Constraints()->SetMaxWidth(clientWidth - 2 * prompt->Left());
   SetOrdByName(prompt, u"WordWrap", 1);
-  if (prompt->Height() < pr.Height()) prompt->SetHeight(pr.Height());
 
   TWinControl* edit = CreateFrom(EditClass(), static_cast<TComponent*>(form));
   edit->SetName(u"Edit");
   edit->SetParent(form);
+  const Integer buttonHeight = MulDiv(14, units.cy, 8);
+  const Integer screenHeight = Screen ? Screen->Height() : GetSystemMetrics(SM_CYSCREEN);
+  const Integer room = screenHeight - (form->Height() - form->ClientHeight()) - prompt->Top() - 5 - edit->Height() -
+                       15 - buttonHeight - 13;
+  const Integer promptHeight = std::max<Integer>(0, std::min<Integer>(pr.Height(), room));
+  if (prompt->Height() < promptHeight || prompt->Height() > room) {
+    if (GetPropInfo(prompt, u"AutoSize")) SetOrdByName(prompt, u"AutoSize", 0);
+    prompt->SetHeight(promptHeight);
+  }
   edit->SetLeft(prompt->Left());
   edit->SetTop(prompt->Top() + prompt->Height() + 5);
   edit->SetWidth(clientWidth - 2 * prompt->Left());
@@ -419,7 +432,6 @@ Boolean TqlCustomLang::InputQuery(const String& ACaption, const String& APrompt,
   form->SetActiveControl(edit);
 
   const Integer buttonTop = edit->Top() + edit->Height() + 15;
-  const Integer buttonHeight = MulDiv(14, units.cy, 8);
   TWinControl* ok = CreateFrom(ButtonClass(), static_cast<TComponent*>(form));
   ok->SetName(u"OK");
   ok->SetParent(form);

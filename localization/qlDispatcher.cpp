@@ -66,6 +66,27 @@ void TTestModeInfo::AssignTo(TPersistent* Dest) {
 
 // --- The dispatcher ------------------------------------------------------------------------------
 
+namespace {
+
+Boolean IsLinked(const TqlLangDispatcher* D, const TqlCustomLang* C) {
+  for (Integer i = 0; i < D->QlLangsCount(); ++i)
+    if (D->QlLangs(i) == C) return true;
+  return false;
+}
+
+// Each component linked now, in order, passed over once it is no longer
+// linked: an event of an earlier one may close a form, which frees (and
+// unlinks) its component.
+template <class F>
+void ForEachLinked(const TqlLangDispatcher* D, F Each) {
+  std::vector<TqlCustomLang*> links;
+  for (Integer i = 0; i < D->QlLangsCount(); ++i) links.push_back(D->QlLangs(i));
+  for (TqlCustomLang* c : links)
+    if (IsLinked(D, c)) Each(c);
+}
+
+}  // namespace
+
 void TqlLangDispatcher::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   FActiveLanguage = 1;
@@ -121,13 +142,23 @@ void TqlLangDispatcher::LinkComponent(TqlCustomLang* ALang) {
       } else {
         ALang->LoadAllFromFile(file, true);
       }
-      FLangNames->Assign(ALang->LangNames());
-      FNumOfLanguages = ALang->NumOfLanguages();
+      TakeLanguagesOf(ALang);
     } else {
       ALang->SetActiveLanguage(FActiveLanguage);
     }
   }
   ALang->UpdateCharsets();
+}
+
+// The names and count of a component that has just loaded a file (fields
+// set directly, without the setters). A language shown beyond the file's
+// names becomes the component's (the loaders bring it to the first), and the
+// language name follows the names.
+void TqlLangDispatcher::TakeLanguagesOf(TqlCustomLang* ALang) {
+  FLangNames->Assign(ALang->LangNames());
+  FNumOfLanguages = ALang->NumOfLanguages();
+  if (FActiveLanguage > FNumOfLanguages) FActiveLanguage = ALang->ActiveLanguage();
+  if (FActiveLanguage >= 1 && FActiveLanguage <= FLangNames->Count()) FLanguage = FLangNames->Strings(FActiveLanguage - 1);
 }
 
 void TqlLangDispatcher::UnlinkComponent(TqlCustomLang* ALang) {
@@ -155,21 +186,18 @@ void TqlLangDispatcher::SetActiveLanguage(Integer Value) {
     FOnLanguageChanging(this, Value, allow);
     if (!allow) return;
   }
-  for (TqlCustomLang* c : FQLComponents) {
-    if (!Assigned(c->OnLanguageChanging())) continue;
-    Boolean allow = true;
-    c->OnLanguageChanging()(c, Value, allow);
-    if (!allow) return;
-  }
+  Boolean allow = true;
+  ForEachLinked(this, [&](TqlCustomLang* c) {
+    if (allow && Assigned(c->OnLanguageChanging())) c->OnLanguageChanging()(c, Value, allow);
+  });
+  if (!allow) return;
   FActiveLanguage = Value;
-  // A copy: a handler may link or unlink components.
-  const std::vector<TqlCustomLang*> components = FQLComponents;
-  for (TqlCustomLang* c : components) {
+  ForEachLinked(this, [&](TqlCustomLang* c) {
     const Boolean saved = c->FDontFireChanging;
     c->FDontFireChanging = true;
     Finally restore([&] { c->FDontFireChanging = saved; });
     c->SetActiveLanguage(Value);
-  }
+  });
   if (!ComponentState().Contains(csLoading) && FLangNames->Count() >= Value) FLanguage = FLangNames->Strings(Value - 1);
   if (Assigned(FOnLanguageChanged)) FOnLanguageChanged(this);
 }
@@ -180,7 +208,7 @@ void TqlLangDispatcher::SetNumOfLanguages(Integer Value) {
   FNumOfLanguages = Value;
   while (FLangNames->Count() < Value) FLangNames->Add(u"Language N" + IntToStr(FLangNames->Count() + 1));
   while (FLangNames->Count() > Value) FLangNames->Delete(FLangNames->Count() - 1);
-  for (TqlCustomLang* c : FQLComponents) c->SetNumOfLanguages(Value);
+  ForEachLinked(this, [&](TqlCustomLang* c) { c->SetNumOfLanguages(Value); });
 }
 
 void TqlLangDispatcher::SetLangNames(TStringList* Value) {
@@ -191,10 +219,10 @@ void TqlLangDispatcher::SetLangNames(TStringList* Value) {
 void TqlLangDispatcher::ApplyLangNames(TStringList* Value) {
   if (Value != FLangNames) FLangNames->Assign(Value);
   if (FActiveLanguage >= 1 && FActiveLanguage <= FLangNames->Count()) FLanguage = FLangNames->Strings(FActiveLanguage - 1);
-  for (TqlCustomLang* c : FQLComponents) {
+  ForEachLinked(this, [&](TqlCustomLang* c) {
     c->LangNames()->Assign(FLangNames);
     c->SetLanguage(FLanguage);
-  }
+  });
   SetNumOfLanguages(FLangNames->Count() > 0 ? FLangNames->Count() : 1);
 }
 
@@ -212,13 +240,13 @@ void TqlLangDispatcher::SetLanguage(const String& Value) {
 void TqlLangDispatcher::SetDefaultLanguage(Integer Value) {
   if (Value < 1 || Value > FNumOfLanguages || Value == FDefaultLanguage) return;
   FDefaultLanguage = Value;
-  for (TqlCustomLang* c : FQLComponents) c->SetDefaultLanguage(Value);
+  ForEachLinked(this, [&](TqlCustomLang* c) { c->SetDefaultLanguage(Value); });
 }
 
 void TqlLangDispatcher::SetUseDefaultLanguage(Boolean Value) {
   if (Value == FUseDefaultLanguage) return;
   FUseDefaultLanguage = Value;
-  for (TqlCustomLang* c : FQLComponents) c->SetUseDefaultLanguage(Value);
+  ForEachLinked(this, [&](TqlCustomLang* c) { c->SetUseDefaultLanguage(Value); });
 }
 
 void TqlLangDispatcher::LoadAllFromFile(const String& AFileName) {
@@ -228,7 +256,7 @@ void TqlLangDispatcher::LoadAllFromFile(const String& AFileName) {
       std::unique_ptr<TQLBFileManager, TObjectFree> check(New<TQLBFileManager>());
       check->ReadAllFromFile(AFileName);
     }
-    for (TqlCustomLang* c : FQLComponents) c->LoadAllFromBinaryFile(AFileName);
+    ForEachLinked(this, [&](TqlCustomLang* c) { c->LoadAllFromBinaryFile(AFileName); });
   } else {
     // A missing file fails here, before any component changes.
     std::unique_ptr<TStream, TObjectFree> stream(New<TFileStream>(AFileName, Word(fmOpenRead | fmShareDenyNone)));
@@ -242,20 +270,23 @@ void TqlLangDispatcher::LoadAllFromFile(const String& AFileName) {
       Finally freeShared([own] {
         if (own) FreeAndNil(SharedIniFile);
       });
-      for (TqlCustomLang* c : FQLComponents) c->LoadAllFromStream(nullptr, true, true);
+      ForEachLinked(this, [&](TqlCustomLang* c) { c->LoadAllFromStream(nullptr, true, true); });
     }
-    for (TqlCustomLang* c : FQLComponents) {
+    ForEachLinked(this, [&](TqlCustomLang* c) {
       c->ExcludeProperties();
       c->ChangeLanguage();
-    }
+    });
   }
   if (!FQLComponents.empty()) {
     TqlCustomLang* first = FQLComponents.front();
+    // A file without the language shown brought the components to its
+    // first; the dispatcher follows them (its language name is not among
+    // the file's names, which the components would refuse).
+    if (FActiveLanguage > first->NumOfLanguages()) FActiveLanguage = first->ActiveLanguage();
     SetLangNames(first->LangNames());
     SetNumOfLanguages(first->NumOfLanguages());
   }
-  const std::vector<TqlCustomLang*> components = FQLComponents;
-  for (TqlCustomLang* c : components) c->Loaded();
+  ForEachLinked(this, [&](TqlCustomLang* c) { c->Loaded(); });
 }
 
 void TqlLangDispatcher::SaveAllToFile(const String& FileName, const String& Delimiter) {
@@ -272,11 +303,8 @@ void TqlLangDispatcher::LoadAllFromStream(TStream* AStream) {
     std::unique_ptr<TQLBFileManager, TObjectFree> check(New<TQLBFileManager>());
     check->ReadAllFromStream(AStream);
   }
-  for (TqlCustomLang* c : FQLComponents) c->LoadAllFromBinaryStream(AStream);
-  if (!FQLComponents.empty()) {
-    FNumOfLanguages = FQLComponents.front()->NumOfLanguages();
-    FLangNames->Assign(FQLComponents.front()->LangNames());
-  }
+  ForEachLinked(this, [&](TqlCustomLang* c) { c->LoadAllFromBinaryStream(AStream); });
+  if (!FQLComponents.empty()) TakeLanguagesOf(FQLComponents.front());
 }
 
 // --- Test mode ---------------------------------------------------------------------------------

@@ -97,6 +97,7 @@ class TqlLangDispatcher : public TComponent {
 
  private:
   void ApplyLangNames(TStringList* Value);
+  void TakeLanguagesOf(TqlCustomLang* ALang);
 
   std::vector<TqlCustomLang*> FQLComponents;
   Integer FActiveLanguage{};

@@ -69,6 +69,8 @@ void TqlCustomLang::MoveLanguage(Integer FromIndex, Integer ToIndex) {
 
 void TqlCustomLang::DeleteLanguage(Integer Index) {
   if (Index < 1 || Index > FNumOfLanguages) return;
+  // Without a language no number would be valid (active, default, resource).
+  if (FNumOfLanguages == 1) throw ELanguageError(u"The only language cannot be deleted!");
   for (Integer k = 0; k < StringsTypeCount; ++k)
     if (TStrings* list = GetPropListByType(TStringsType(k))) {
       NormalizeList(list);

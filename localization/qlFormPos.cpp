@@ -1,12 +1,14 @@
 // Form position storage in the registry.
 #include "localization/qlFormPos.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/classes/Registry.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
+#include "platform/win/Windows.h"
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TqlFormStorage, P) {
   using F = TqlFormStorage;
@@ -30,6 +32,24 @@ win::HKEY RootOf(TMyHKeyType Value) {
 
 using TRegistryPtr = std::unique_ptr<TRegistry, TObjectFree>;
 
+// A placement stored on a monitor that is gone (or on a desktop that has
+// shrunk since) would open the form out of reach: it is moved into the
+// nearest monitor's work area, its size cut to that area.
+void KeepOnAMonitor(TCustomForm* Form) {
+  const win::RECT r{Form->Left(), Form->Top(), Form->Left() + Form->Width(), Form->Top() + Form->Height()};
+  if (win::MonitorFromRect(&r, win::MONITOR_DEFAULTTONULL)) return;
+  win::MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  const win::HMONITOR nearest = win::MonitorFromRect(&r, win::MONITOR_DEFAULTTONEAREST);
+  if (!nearest || !win::GetMonitorInfoW(nearest, &mi)) return;
+  const win::RECT& work = mi.rcWork;
+  const Integer width = std::min<Integer>(Form->Width(), work.right - work.left);
+  const Integer height = std::min<Integer>(Form->Height(), work.bottom - work.top);
+  const Integer left = std::clamp<Integer>(Form->Left(), work.left, work.right - width);
+  const Integer top = std::clamp<Integer>(Form->Top(), work.top, work.bottom - height);
+  Form->SetBounds(left, top, width, height);
+}
+
 }  // namespace
 
 void TqlFormStorage::Create(TComponent* AOwner) {
@@ -42,7 +62,14 @@ void TqlFormStorage::Create(TComponent* AOwner) {
 }
 
 void TqlFormStorage::Destroy() {
-  WriteSettings();
+  // A registry that cannot be written never stops the form going (the
+  // storage and every component after it would stay half destroyed): the
+  // error is reported through the application and the destruction goes on.
+  try {
+    WriteSettings();
+  } catch (const Exception&) {
+    if (Application) Application->HandleException(this);
+  }
   inherited::Destroy();
 }
 
@@ -67,8 +94,12 @@ void TqlFormStorage::ReadSettings() {
     if (reg->ReadString(u"State").empty()) return;
     FForm->SetTop(reg->ReadInteger(u"Top"));
     FForm->SetLeft(reg->ReadInteger(u"Left"));
-    FForm->SetHeight(reg->ReadInteger(u"Height"));
-    FForm->SetWidth(reg->ReadInteger(u"Width"));
+    const Integer storedHeight = reg->ReadInteger(u"Height"), storedWidth = reg->ReadInteger(u"Width");
+    // A form of no size could not be seen or reached: damaged values.
+    if (storedHeight <= 0 || storedWidth <= 0) throw ERegistryException(u"Invalid form size");
+    FForm->SetHeight(storedHeight);
+    FForm->SetWidth(storedWidth);
+    KeepOnAMonitor(FForm);
     const String s = reg->ReadString(u"State");
     if (s.size() >= 3) {
       if (s[2] == u'n') FForm->SetWindowState(wsMinimized);

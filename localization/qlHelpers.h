@@ -4,6 +4,7 @@
 
 #include "platform/classes/Classes.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/Streams.h"
 #include "platform/rtl/Strings.h"
 
 namespace ql_internal {
@@ -35,5 +36,10 @@ inline Boolean UsesParentFont(TObject* AObject) {
   const TPropInfo* p = GetPropInfo(AObject, u"ParentFont", TTypeKinds{tkEnumeration});
   return p && p->Getter && GetOrdProp(AObject, p) != 0;
 }
+
+// The file replaced by the whole of Data: written beside it under another
+// name and renamed over it, so that a failure (a full disk, a folder that
+// cannot be written) leaves the old file as it was. Defined in qlTextFiles.cpp.
+void ReplaceFile(const String& FileName, TMemoryStream* Data);
 
 }  // namespace ql_internal

@@ -8,6 +8,7 @@
 #include "localization/qlDispatcher.h"
 #include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/Threads.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Format.h"
@@ -33,6 +34,10 @@ thread_local bool gTranslating = false;
 String TranslatingLoadResString(PResStringRec ResStringRec) {
   if (!ResStringRec) return String();
   String text = LoadResStringDirect(ResStringRec);
+  // The lookup reads the component's lists and language, which the main
+  // thread changes and frees without a lock: another thread (the serial
+  // port's) gets the text as loaded.
+  if (!IsMainThread()) return text;
   TqlCustomLang* lang = gTranslator.load();
   if (!lang || gTranslating || lang->ResourceLanguageIndex() == lang->ActiveLanguage()) return text;
   gTranslating = true;

@@ -3,11 +3,17 @@
 // loading one language of a file by name.
 #include "localization/qlTextFiles.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "localization/MemIni.h"
 #include "localization/qlBinFiles.h"
 #include "localization/qlComp.h"
+#include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
@@ -41,6 +47,10 @@ const char16_t* const kTypeKindNames[] = {
     u"tkRecord",  u"tkInterface", u"tkInt64", u"tkDynArray",   u"tkUString"};
 
 Boolean BracketKind(TStringsType Kind) { return Kind == stCollections || Kind == stListView_TreeView_Items; }
+// The kinds whose first line may be the owner's own.
+Boolean OwnerFirstKind(TStringsType Kind) {
+  return Kind == stCaptions || Kind == stHints || Kind == stFonts || Kind == stCharSets;
+}
 
 String ReplaceChars(String S, Char From, Char To) {
   for (Char& c : S)
@@ -159,19 +169,19 @@ Boolean ListHasText(TStrings* List, const String& S) {
   return false;
 }
 
-TStream* OpenForReadWrite(const String& FileName) {
-  if (FileExists(FileName)) return New<TFileStream>(FileName, Word(fmOpenReadWrite | fmShareDenyWrite));
-  return New<TFileStream>(FileName, Word(fmCreate));
+// The file's bytes in memory (none when it does not exist); the file is
+// written back whole by ReplaceFile.
+TMemoryStream* ReadForRewrite(const String& FileName) {
+  std::unique_ptr<TMemoryStream, TObjectFree> data(New<TMemoryStream>());
+  if (FileExists(FileName)) {
+    TStreamPtr in(New<TFileStream>(FileName, Word(fmOpenRead | fmShareDenyWrite)));
+    if (in->Size() > 0) data->CopyFrom(in.get(), in->Size());
+  }
+  return data.release();
 }
 
-// Lines of components that no longer exist are to be removed here as the list
-// building removes them (DelOldNames); until the loaders' tests stand on real
-// forms the lines stay.
-void DropVanishedLines(TqlCustomLang* Lang, TStrings* List, TStringsType Kind) {
-  (void)Lang;
-  (void)List;
-  (void)Kind;
-}
+// Lines of components that no longer exist go, as the list building drops them.
+void DropVanishedLines(TqlCustomLang* Lang, TStrings* List, TStringsType Kind) { Lang->DelOldNames(List, Kind); }
 
 // The last steps of loading or merging one list on its own: lines of
 // vanished components go, the string collections follow, the language is
@@ -228,6 +238,42 @@ void CheckDelimiter(const String& Delimiter) {
   if (Delimiter.empty()) throw ELanguageError(u"The delimiter text of a translation file must not be empty!");
 }
 
+// A path with "=" (where the file's key ends) or a value with the delimiter
+// text (where the file's values part) would come back as other lines.
+void CheckStorable(const String& Path, const String& Values, Char D, const String& Where, const String& Delimiter) {
+  if (Path.find(u'=') != String::npos)
+    throw ELanguageError(u"The path \"" + Path + u"\" of " + Where + u" cannot be stored in a translation file!");
+  size_t start = 0;
+  while (start < Values.size()) {
+    size_t end = Values.find(D, start);
+    if (end == String::npos) end = Values.size();
+    if (Values.substr(start, end - start).find(Delimiter) != String::npos)
+      throw ELanguageError(u"A value of \"" + Path + u"\" in " + Where + u" holds the delimiter text \"" + Delimiter +
+                           u"\" of the translation file!");
+    start = end + 1;
+  }
+}
+
+// Every line of the list of Kind, or every extended translation (Kind -1).
+void CheckListStorable(TqlCustomLang* Lang, Integer Kind, const String& Delimiter) {
+  CheckDelimiter(Delimiter);
+  if (Kind < 0) {
+    for (Integer i = 0; i < Lang->ExtendedTranslations()->Count(); ++i) {
+      TqlExtendedItem* item = Lang->ExtendedTranslations()->Items(i);
+      CheckStorable(item->Identifier(), item->Values(), Lang->D(), u"Extended", Delimiter);
+    }
+    return;
+  }
+  TStrings* list = Lang->GetPropListByType(TStringsType(Kind));
+  if (!list) return;
+  for (Integer i = 0; i < list->Count(); ++i) {
+    const String line = list->Strings(i);
+    const size_t d = line.find(Lang->D());
+    CheckStorable(line.substr(0, d), d == String::npos ? String() : line.substr(d + 1), Lang->D(),
+                  StringsTypeDisplayName(TStringsType(Kind)), Delimiter);
+  }
+}
+
 String OwnerClassName(TqlCustomLang* Lang) { return Lang->Owner() ? Lang->Owner()->ClassName() : String(); }
 String OwnerName(TqlCustomLang* Lang) { return Lang->Owner() ? Lang->Owner()->Name() : String(); }
 
@@ -247,7 +293,7 @@ String TqlCustomLang::EncodeLineForFile(const String& Line) {
 Integer TqlCustomLang::SaveToStream(TStringsType PropType, TStream* AStream, const String& Delimiter) {
   TStrings* list = GetPropListByType(PropType);
   if (!list) return -1;
-  CheckDelimiter(Delimiter);
+  CheckListStorable(this, PropType, Delimiter);
   TIniPtr ini(ParseStream(AStream));
   WriteOption(ini.get(), u"DELIMITER", Delimiter);
   WriteOption(ini.get(), u"IsUTF8File", FStoreAsUTF8 ? u"1" : u"0");
@@ -280,8 +326,10 @@ Integer TqlCustomLang::SaveToStream(TStringsType PropType, TStream* AStream, con
 }
 
 Integer TqlCustomLang::SaveToFile(TStringsType PropType, const String& AFileName, const String& Delimiter) {
-  TStreamPtr stream(OpenForReadWrite(AFileName));
-  return SaveToStream(PropType, stream.get(), Delimiter);
+  std::unique_ptr<TMemoryStream, TObjectFree> data(ReadForRewrite(AFileName));
+  const Integer result = SaveToStream(PropType, data.get(), Delimiter);
+  ql_internal::ReplaceFile(AFileName, data.get());
+  return result;
 }
 
 Integer TqlCustomLang::SaveStringsToFile(const String& AFileName, const String& Delimiter) {
@@ -289,6 +337,8 @@ Integer TqlCustomLang::SaveStringsToFile(const String& AFileName, const String& 
 }
 
 void TqlCustomLang::SaveAllToFile(const String& AFileName, const String& Delimiter) {
+  // Every list is checked before the first is written.
+  for (Integer k = -1; k < StringsTypeCount; ++k) CheckListStorable(this, k, Delimiter);
   for (Integer k = 0; k < StringsTypeCount; ++k) SaveToFile(TStringsType(k), AFileName, Delimiter);
   SaveExtendedToFile(AFileName, Delimiter);
 }
@@ -302,7 +352,7 @@ void TqlCustomLang::SaveAllToStream(TStream* AStream, const String& Delimiter) {
 }
 
 void TqlCustomLang::SaveExtendedToStream(TStream* AStream, const String& Delimiter) {
-  CheckDelimiter(Delimiter);
+  CheckListStorable(this, -1, Delimiter);
   TIniPtr ini(ParseStream(AStream));
   WriteOption(ini.get(), u"DELIMITER", Delimiter);
   WriteNames(this, ini.get());
@@ -318,8 +368,29 @@ void TqlCustomLang::SaveExtendedToStream(TStream* AStream, const String& Delimit
 }
 
 void TqlCustomLang::SaveExtendedToFile(const String& FileName, const String& Delimiter) {
-  TStreamPtr stream(OpenForReadWrite(FileName));
-  SaveExtendedToStream(stream.get(), Delimiter);
+  std::unique_ptr<TMemoryStream, TObjectFree> data(ReadForRewrite(FileName));
+  SaveExtendedToStream(data.get(), Delimiter);
+  ql_internal::ReplaceFile(FileName, data.get());
+}
+
+void ql_internal::ReplaceFile(const String& FileName, TMemoryStream* Data) {
+  const String temp = FileName + u".tmp" + IntToStr(Int64(::getpid()));
+  try {
+    TStreamPtr out(New<TFileStream>(temp, Word(fmCreate)));
+    if (Data->Size() > 0) out->WriteBuffer(Data->Memory(), Integer(Data->Size()));
+  } catch (const Exception&) {
+    std::remove(UTF16ToUTF8(temp).c_str());
+    throw;
+  }
+  // The new file keeps the old one's permissions.
+  struct stat old {};
+  if (::stat(UTF16ToUTF8(FileName).c_str(), &old) == 0) ::chmod(UTF16ToUTF8(temp).c_str(), old.st_mode & 07777);
+  if (std::rename(UTF16ToUTF8(temp).c_str(), UTF16ToUTF8(FileName).c_str()) != 0) {
+    const int err = errno;
+    std::remove(UTF16ToUTF8(temp).c_str());
+    throw EWriteError(u"Cannot write file \"" + ExpandFileName(FileName) + u"\". " +
+                      SysErrorMessage(SystemErrorOfErrno(err)));
+  }
 }
 
 // --- Loading ------------------------------------------------------------------------------
@@ -544,12 +615,25 @@ Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) 
   saved->Assign(list);
   const Boolean dontChange = FDontChange;
   FDontChange = true;
+  TSavedLanguages languages(this);
   try {
+    // As for a file: the component keeps its languages and the stream's
+    // columns follow them (else its own lines would sit under the stream's
+    // names).
+    TListPtr streamNames(New<TStringList>());
+    {
+      TIniPtr own(SharedIniFile ? nullptr : ParseStream(AStream));
+      ReadNames(SharedIniFile ? SharedIniFile : own.get(), streamNames.get());
+    }
     LoadFromStream(PropType, AStream, true);
+    languages.Restore();
+    if (streamNames->Count() > 0 && !SameText(Trim(streamNames->Text()), Trim(FLangNames->Text())))
+      ReorderColumns(list, streamNames.get(), FLangNames, D());
     FDontChange = dontChange;
     AppendMissingLines(list, saved.get(), D());
   } catch (const Exception&) {
     list->Assign(saved.get());
+    languages.Restore();
     FDontChange = dontChange;
     return false;
   }
@@ -746,10 +830,17 @@ void TqlCustomLang::LoadLanguageByProp(TStringsType PropType, const String& AFil
       Integer found = -1;
       for (Integer i = 0; i < list->Count() && found < 0; ++i)
         if (StartsStr(path + D(), list->Strings(i))) found = i;
-      if (found >= 0)
+      if (found >= 0) {
         list->SetStrings(found, SetLineField(list->Strings(found), source.Target, value, D()));
-      else
-        list->Add(path + D() + BuildLanguageFields(value, source.Target));
+      } else {
+        // The owner's own line goes first, where the loaders put it and
+        // where applying a language looks for it (a later one is dropped).
+        const String line = path + D() + BuildLanguageFields(value, source.Target);
+        if (SameText(path, OwnerClassName(this)) && OwnerFirstKind(PropType))
+          list->Insert(0, line);
+        else
+          list->Add(line);
+      }
     }
   } catch (const Exception&) {
     return;

@@ -14,6 +14,7 @@
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/Locale.h"
 #include "tests/localization/LocalizationFixtures.h"
 #include "tests/support/TestSupport.h"
 
@@ -32,8 +33,10 @@ namespace {
 
 using TStreamPtr = TOwned<TMemoryStream>;
 
+// A form with a localization component of two languages and the controls
+// its lines name (a load drops the lines of components the form lacks).
 struct TLangForm {
-  explicit TLangForm(Boolean Other = false) {
+  explicit TLangForm(Boolean Other = false, std::initializer_list<std::u16string> Controls = {}) {
     if (Other) {
       Form.reset(New<TOtherForm>(nullptr));
       Form->SetName(u"OtherForm");
@@ -46,6 +49,7 @@ struct TLangForm {
     names->Add(u"Türkçe");
     names->Add(u"English");
     Lang->SetLangNames(names.get());
+    for (const auto& c : Controls) AddControl(Form.get(), c);
   }
   TOwned<TComPortForm> Form;
   TqlLang* Lang{};
@@ -94,9 +98,7 @@ std::string ErrorOf(const std::function<void()>& F) {
 
 }  // namespace
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(BinaryFiles, DISABLED_OneEntryHoldsItsComponentAtOffset64AndReadsBack) {
+TEST(BinaryFiles, OneEntryHoldsItsComponentAtOffset64AndReadsBack) {
   const std::string path = TempFile("one.qlb");
   TLangForm f;
   SetLines(f.Lang->Captions(), {u"Button1|Tamam|OK|", u"TComPortForm|Port|Port EN|"});
@@ -118,7 +120,7 @@ TEST(BinaryFiles, DISABLED_OneEntryHoldsItsComponentAtOffset64AndReadsBack) {
   EXPECT_EQ(file.substr(file.size() - 2), Word2(0));
   EXPECT_EQ(file.substr(64, file.size() - 66), ComponentStream(f.Lang));
 
-  TLangForm g;
+  TLangForm g(false, {u"Button1", u"Old"});
   SetLines(g.Lang->Captions(), {u"Old|x|y|"});
   g.Lang->SetActiveLanguage(2);
   g.Lang->LoadAllFromBinaryFile(UTF8ToUTF16(path));
@@ -126,18 +128,18 @@ TEST(BinaryFiles, DISABLED_OneEntryHoldsItsComponentAtOffset64AndReadsBack) {
   EXPECT_EQ(Lines(g.Lang->Strings()), Lines(f.Lang->Strings()));
   EXPECT_EQ(Lines(g.Lang->LangNames()), (std::vector<std::string>{"Türkçe", "English"}));
   EXPECT_EQ(g.Lang->ActiveLanguage(), 2);
+  EXPECT_EQ(static_cast<TTestControl*>(g.Form->FindComponent(u"Button1"))->Caption(), u"OK");
   ASSERT_EQ(g.Lang->ExtendedTranslations()->Count(), 1);
   EXPECT_EQ(Show(g.Lang->ExtendedTranslations()->Items(0)->Values()), "Tamam|OK|");
   // Loading again (and again) keeps nothing behind on the component.
   g.Lang->LoadAllFromBinaryFile(UTF8ToUTF16(path));
   g.Lang->LoadAllFromBinaryFile(UTF8ToUTF16(path));
   EXPECT_EQ(g.Lang->ComponentCount(), 0);
+  EXPECT_EQ(g.Form->ComponentCount(), 3);
   EXPECT_EQ(Lines(g.Lang->Captions()), (std::vector<std::string>{"TComPortForm|Port|Port EN|", "Button1|Tamam|OK|"}));
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(BinaryFiles, DISABLED_EntriesOfSeveralFormsAccumulateInOrder) {
+TEST(BinaryFiles, EntriesOfSeveralFormsAccumulateInOrder) {
   const std::string path = TempFile("two.qlb");
   TLangForm port;
   SetLines(port.Lang->Captions(), {u"A|port|PORT|"});
@@ -155,10 +157,11 @@ TEST(BinaryFiles, DISABLED_EntriesOfSeveralFormsAccumulateInOrder) {
             (std::vector<std::string>{"A|port 2|PORT 2|"}));
 
   // Each form loads its own entry; a form without one is left unchanged.
-  TLangForm other2(true);
+  TLangForm other2(true, {u"A"});
   other2.Lang->LoadAllFromBinaryFile(UTF8ToUTF16(path));
   EXPECT_EQ(Lines(other2.Lang->Captions()), (std::vector<std::string>{"A|other|OTHER|"}));
   TOwned<TComponent> plain(New<TComponent>(nullptr));
+  AddControl(plain.get(), u"Keep");
   TqlLang* unrelated = New<TqlLang>(plain.get());
   SetLines(unrelated->Captions(), {u"Keep|k|"});
   unrelated->LoadAllFromBinaryFile(UTF8ToUTF16(path));
@@ -270,22 +273,20 @@ TEST(BinaryFiles, DamagedAndHostileFilesGiveAClearErrorAndChangeNothing) {
   }
 }
 
-// Applying a language now drops lines of components the form lacks, which these
-// fixtures use as keys: to be rewritten on forms that hold the components.
-TEST(BinaryFiles, DISABLED_OneListFromAnEntryAndMergingABinaryFile) {
+TEST(BinaryFiles, OneListFromAnEntryAndMergingABinaryFile) {
   const std::string path = TempFile("prop.qlb");
   TLangForm f;
   SetLines(f.Lang->Captions(), {u"A|a|A|"});
   SetLines(f.Lang->Hints(), {u"H|h|H|"});
   f.Lang->SaveAllToBinaryFile(UTF8ToUTF16(path));
 
-  TLangForm g;
+  TLangForm g(false, {u"A", u"H", u"Old", u"Kept"});
   SetLines(g.Lang->Captions(), {u"Old|o|O|"});
   SetLines(g.Lang->Hints(), {u"Kept|k|K|"});
   g.Lang->LoadPropFromBinaryFile(stCaptions, UTF8ToUTF16(path));
   EXPECT_EQ(Lines(g.Lang->Captions()), (std::vector<std::string>{"A|a|A|"}));
   EXPECT_EQ(Lines(g.Lang->Hints()), (std::vector<std::string>{"Kept|k|K|"}));
-  EXPECT_EQ(g.Form->ComponentCount(), 1);  // the temporary component is gone
+  EXPECT_EQ(g.Form->ComponentCount(), 5);  // the temporary component is gone
 
   EXPECT_TRUE(g.Lang->MergeFromFile(stHints, UTF8ToUTF16(path)));
   EXPECT_EQ(Lines(g.Lang->Hints()), (std::vector<std::string>{"H|h|H|", "Kept|k|K|"}));
@@ -300,4 +301,77 @@ TEST(BinaryFiles, DISABLED_OneListFromAnEntryAndMergingABinaryFile) {
   // Saving into a damaged file does not overwrite it.
   EXPECT_EQ(ErrorOf([&] { g.Lang->SaveAllToBinaryFile(UTF8ToUTF16(path)); }), "Unrecognized stream format!");
   EXPECT_EQ(ReadFile(path), "QLB junk");
+}
+
+// A file of two entries cut at every length: each cut gives a clear error and
+// leaves the component as it was; only the whole file loads.
+TEST(BinaryFiles, AFileCutAtAnyLengthGivesAnErrorAndChangesNothing) {
+  TLangForm port(false, {u"Button1"});
+  SetLines(port.Lang->Captions(), {u"TComPortForm|Port|Port EN|", u"Button1|Tamam|OK|"});
+  TLangForm other(true);
+  SetLines(other.Lang->Captions(), {u"A|a|A|"});
+  TOwned<TQLBFileManager> manager(New<TQLBFileManager>());
+  manager->Add(other.Lang);
+  manager->Add(port.Lang);
+  manager->CommentsFileName = u"notes.txt";
+  TStreamPtr whole(New<TMemoryStream>());
+  manager->SaveToStream(whole.get());
+  const std::string bytes = Bytes(whole.get());
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    TLangForm f(false, {u"Button1"});
+    SetLines(f.Lang->Captions(), {u"Mine|m|M|"});
+    TStreamPtr s = StreamOf(bytes.substr(0, n));
+    // A cut inside the comments file name is the one that still loads:
+    // the entries are whole.
+    const std::string error = ErrorOf([&] { f.Lang->LoadAllFromBinaryStream(s.get()); });
+    if (!error.empty()) {
+      EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"Mine|m|M|"})) << n;
+    } else {
+      EXPECT_GE(n, bytes.size() - 2 - 18) << n;
+      EXPECT_EQ(Lines(f.Lang->Captions()), Lines(port.Lang->Captions())) << n;
+    }
+    EXPECT_EQ(f.Lang->ComponentCount(), 0) << n;
+    EXPECT_FALSE(f.Lang->QLBLoading()) << n;
+  }
+}
+
+// The fixed-language names and owner class names are 8-bit text of the
+// system code page: a name it cannot hold is refused with a clear error
+// instead of being written as question marks.
+TEST(BinaryFiles, ANameTheCodePageCannotHoldIsRefused) {
+  TLangForm f;
+  TOwned<TQLBFileManager> manager(New<TQLBFileManager>());
+  manager->Add(f.Lang);
+  manager->FixedLanguages()->Add(u"Русский");
+  TStreamPtr s(New<TMemoryStream>());
+  EXPECT_EQ(ErrorOf([&] { manager->SaveToStream(s.get()); }),
+            "Binary translation file: the fixed language \"Русский\" cannot be written in the system code page");
+  manager->FixedLanguages()->Clear();
+  manager->FixedLanguages()->Add(u"Türkçe");  // the Turkish code page holds it
+  s->SetSize(0);
+  manager->SaveToStream(s.get());
+  TOwned<TQLBFileManager> read(New<TQLBFileManager>());
+  read->ReadAllFromStream(s.get());
+  EXPECT_EQ(Lines(read->FixedLanguages()), (std::vector<std::string>{"Türkçe"}));
+}
+
+// A file written under the English locale reads the same under the Turkish
+// one: the lines (with I, ı, İ and Greek) travel in the component stream.
+TEST(BinaryFiles, AFileWrittenUnderOneLocaleReadsTheSameUnderTheOther) {
+  const std::string path = TempFile("locale.qlb");
+  std::vector<std::string> written;
+  {
+    struct TEnglish {
+      TEnglish() { SetSystemLocale(TSystemLocale::EnglishUS); }
+      ~TEnglish() { SetSystemLocale(TSystemLocale::Turkish); }
+    } english;
+    TLangForm f(false, {u"Info"});
+    SetLines(f.Lang->Captions(), {u"TComPortForm|Bilgi İleri|Info ıI|", u"Info|Λίστα 3,5|List 3.5|"});
+    f.Lang->SaveAllToBinaryFile(UTF8ToUTF16(path));
+    written = Lines(f.Lang->Captions());
+  }
+  TLangForm g(false, {u"Info"});
+  g.Lang->LoadAllFromBinaryFile(UTF8ToUTF16(path));
+  EXPECT_EQ(Lines(g.Lang->Captions()), written);
+  EXPECT_EQ(g.Form->Caption(), u"Bilgi İleri");
 }

@@ -275,6 +275,42 @@ TEST_F(DialogsFixture, AVeryLongMessageKeepsTheDialogOnTheMonitor) {
   }
 }
 
+// The same for the input box's prompt: the box stays on the screen, the edit
+// below the prompt and the buttons inside it, and typing still works.
+TEST_F(DialogsFixture, AVeryLongPromptKeepsTheInputBoxOnTheScreen) {
+  String lines;
+  for (int i = 0; i < 400; ++i) lines += u"Kart yükleyici yanıt vermiyor, bağlantıyı denetleyin. ";
+  for (const String& prompt : {String(3000, u'x'), lines}) {
+    TModalStep step;
+    Integer left = -1, top = -1, width = 0, height = 0, promptBottom = 0, editTop = 0, okRight = 0, okBottom = 0;
+    step.Post([&](TCustomForm* F) {
+      left = F->Left();
+      top = F->Top();
+      width = F->Width();
+      height = F->Height();
+      auto* edit = static_cast<TControl*>(F->FindComponent(u"Edit"));
+      for (Integer i = 0; i < F->ControlCount(); ++i)
+        if (F->Controls(i) != edit && F->Controls(i)->Top() < edit->Top())
+          promptBottom = std::max(promptBottom, F->Controls(i)->Top() + F->Controls(i)->Height());
+      editTop = edit->Top();
+      auto* ok = static_cast<TControl*>(F->FindComponent(u"OK"));
+      okRight = ok->Left() + ok->Width();
+      okBottom = ok->Top() + ok->Height();
+      EXPECT_LE(okRight, F->ClientWidth());
+      EXPECT_LE(okBottom, F->ClientHeight());
+      Display.TypeText(u"COM7");
+      Application->ProcessMessages();
+      Display.KeyPress(VK_RETURN);
+    });
+    EXPECT_EQ(Lang->InputBox(u"Port", prompt, u"COM1"), u"COM7");
+    EXPECT_GE(left, 0);
+    EXPECT_GE(top, 0);
+    EXPECT_LE(left + width, Screen->Width());
+    EXPECT_LE(top + height, Screen->Height());
+    EXPECT_LE(promptBottom, editTop);
+  }
+}
+
 TEST_F(DialogsFixture, PicturesOfTheDialogInTurkishAndEnglish) {
   fontmap::SetFontFileOverride("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
   for (Integer language : {1, 2}) {

@@ -44,6 +44,18 @@ class TRecorder : public TObject {
 };
 CL_IMPLEMENT_CLASS(TRecorder)
 
+// Frees a form when the language of the component it watches changes (a
+// form closed from the change's event).
+class TFormCloser : public TObject {
+  CL_CLASS(TFormCloser, TObject)
+ public:
+  void Changed(TObject*) {
+    if (Victim) Victim->reset();
+  }
+  TOwned<TComPortForm>* Victim{};
+};
+CL_IMPLEMENT_CLASS(TFormCloser)
+
 }  // namespace loc_test
 
 namespace {
@@ -386,6 +398,53 @@ TEST(Dispatcher, LookupsReadTheListsOfOtherLinkedComponents) {
   EXPECT_EQ(app.B->GetTextFrom(app.B->DlgsCaptions(), u"Yes", false), u"");
 }
 
+TEST(Dispatcher, SwitchingMakesTestModeTextsForEmptyValues) {
+  TApp app;
+  TTestControl* button = AddControl(app.First.get(), u"Button1");
+  TTestControl* done = AddControl(app.First.get(), u"Done");
+  app.Link();
+  SetLines(app.A->Captions(), {u"TComPortForm|Port||", u"Button1|Tamam||", u"Done|Bitti|Finished|"});
+  SetLines(app.A->Hints(), {u"Button1|Yardım||"});
+  SetLines(app.A->Fonts(), {u"Button1|Arial||"});
+  TqlExtendedItem* item = app.A->ExtendedTranslations()->Add();
+  item->SetIdentifier(u"Done.Hint");
+  item->SetValues(L(u"Bitirildi||"));
+  // The texts of the resource language (1) and their translations.
+  SetLines(app.A->Strings(), {u"S1|Kaydet||"});
+  app.A->UpdateStrCollections();
+  app.A->FillStringsCollection(app.A->LangStringsColl(), 1);
+  app.Dispatcher->TestModeInfo()->SetKind(tmkFlipCase);
+  app.Dispatcher->SetActiveLanguage(2);
+  struct TCase {
+    const char* Name;
+    bool Active;
+    TTranslateType Type;
+    String Form, Button, Hint, Extended, Resource;
+  };
+  const TCase cases[] = {
+      {"inactive: the empty values change nothing", false, ttNoChange, u"Port", u"Tamam", u"Yardım", u"Bitirildi",
+       u""},
+      {"active", true, ttNoChange, u"pORT", u"tAMAM", u"yARDIM", u"bİTİRİLDİ", u"kAYDET"},
+      {"active comes before the default", true, ttGetDefault, u"pORT", u"tAMAM", u"yARDIM", u"bİTİRİLDİ", u"kAYDET"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    app.Dispatcher->TestModeInfo()->SetActive(c.Active);
+    app.A->SetTranslateType(c.Type);
+    app.Dispatcher->SetActiveLanguage(1);
+    EXPECT_EQ(button->Caption(), u"Tamam");
+    app.Dispatcher->SetActiveLanguage(2);
+    EXPECT_EQ(app.First->Caption(), c.Form);
+    EXPECT_EQ(button->Caption(), c.Button);
+    EXPECT_EQ(button->Hint(), c.Hint);
+    EXPECT_EQ(done->Caption(), u"Finished");
+    EXPECT_EQ(done->Hint(), c.Extended);
+    EXPECT_EQ(app.A->LangStringsColl()->GetTranslationByLang(u"Kaydet", 2), c.Resource);
+    // A font name is never made up.
+    EXPECT_EQ(button->Font()->Name(), u"Arial");
+  }
+}
+
 TEST(Dispatcher, LookupsMakeTestModeTextsForEmptyValues) {
   TApp app;
   app.Link();
@@ -417,4 +476,110 @@ TEST(Dispatcher, LookupsMakeTestModeTextsForEmptyValues) {
     EXPECT_EQ(app.A->GetText(u"Port"), c.Text);
     EXPECT_EQ(app.A->GetTextFrom(app.A->DlgsCaptions(), u"Tip", c.Type == ttGetDefault), c.Hint);
   }
+}
+
+// The first component's change closes the second form: every step that goes
+// through the linked components passes the freed one over.
+TEST(Dispatcher, AFormClosedWhileTheLanguageChangesIsPassedOver) {
+  const std::string text = TempFile("closing.lng");
+  WriteBytes(text, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  const std::string binary = TempFile("closing.qlb");
+  {
+    TApp app;
+    app.Link();
+    SetLines(app.A->Captions(), {u"TComPortForm|Port|Port EN|"});
+    app.Dispatcher->SaveAllToBinaryFile(UTF8ToUTF16(binary));
+  }
+  struct TCase {
+    const char* Name;
+    void (*Run)(TqlLangDispatcher*, const String& Text, const String& Binary);
+  };
+  const TCase cases[] = {
+      {"switching", [](TqlLangDispatcher* D, const String&, const String&) { D->SetActiveLanguage(2); }},
+      {"a text file", [](TqlLangDispatcher* D, const String& T, const String&) { D->LoadAllFromFile(T); }},
+      {"a binary file", [](TqlLangDispatcher* D, const String&, const String& B) { D->LoadAllFromFile(B); }},
+      {"a binary stream",
+       [](TqlLangDispatcher* D, const String&, const String& B) {
+         TOwned<TFileStream> s(New<TFileStream>(B, Word(fmOpenRead)));
+         D->LoadAllFromStream(s.get());
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TApp app;
+    app.Link();
+    app.A->SetActiveLanguage(2);  // the language of the files
+    app.Dispatcher->SetActiveLanguage(2);
+    app.Dispatcher->SetActiveLanguage(1);
+    SetLines(app.A->Captions(), {u"TComPortForm|Port|Port EN|"});
+    TOwned<TFormCloser> closer(New<TFormCloser>());
+    closer->Victim = &app.Second;
+    app.A->SetOnChangeLanguage(TNotifyEvent(closer.get(), &TFormCloser::Changed));
+    c.Run(app.Dispatcher, UTF8ToUTF16(text), UTF8ToUTF16(binary));
+    EXPECT_EQ(app.Second, nullptr);
+    EXPECT_EQ(app.Dispatcher->QlLangsCount(), 1);
+    EXPECT_EQ(Lines(app.A->Captions()), (std::vector<std::string>{"TComPortForm|Port|Port EN|"}));
+    app.A->SetOnChangeLanguage(TNotifyEvent());
+  }
+}
+
+// The dispatcher shows the third language; the file it loads has two. Every
+// component and the dispatcher come to language 1 of the file, whose names
+// they all take; the components' completion step runs.
+TEST(Dispatcher, AFileWithoutTheShownLanguageBringsEveryoneToTheFirst) {
+  const std::string path = TempFile("two.lng");
+  WriteBytes(path, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  TApp app;
+  app.Link();
+  app.Dispatcher->SetNumOfLanguages(3);
+  app.Dispatcher->SetActiveLanguage(3);
+  ASSERT_EQ(app.A->ActiveLanguage(), 3);
+  EXPECT_NO_THROW(app.Dispatcher->LoadAllFromFile(UTF8ToUTF16(path)));
+  EXPECT_EQ(Lines(app.Dispatcher->LangNames()), (std::vector<std::string>{"Türkçe", "English"}));
+  EXPECT_EQ(app.Dispatcher->NumOfLanguages(), 2);
+  EXPECT_EQ(app.Dispatcher->ActiveLanguage(), 1);
+  EXPECT_EQ(app.Dispatcher->Language(), u"Türkçe");
+  for (TqlLang* c : {app.A, app.B}) {
+    EXPECT_EQ(c->NumOfLanguages(), 2);
+    EXPECT_EQ(c->ActiveLanguage(), 1);
+    EXPECT_EQ(c->Language(), u"Türkçe");
+  }
+  EXPECT_EQ(app.First->Caption(), u"Port");
+  // The next change works from there.
+  app.Dispatcher->SetActiveLanguage(2);
+  EXPECT_EQ(app.First->Caption(), u"Port EN");
+}
+
+// The same when a component links to a dispatcher whose file lacks the shown
+// language, and when a binary stream is loaded.
+TEST(Dispatcher, LinkingOrLoadingAStreamWithoutTheShownLanguage) {
+  const std::string path = TempFile("two-link.lng");
+  WriteBytes(path, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  TApp app;
+  app.Dispatcher->SetNumOfLanguages(3);
+  app.Dispatcher->SetActiveLanguage(3);
+  app.Dispatcher->SetFileName(UTF8ToUTF16(path));
+  app.A->SetLangDispatcher(app.Dispatcher);
+  EXPECT_EQ(app.Dispatcher->NumOfLanguages(), 2);
+  EXPECT_EQ(app.Dispatcher->ActiveLanguage(), app.A->ActiveLanguage());
+  EXPECT_EQ(app.Dispatcher->Language(), app.A->Language());
+  // A second component links without an error and shows the same language.
+  app.Dispatcher->SetFileName(u"");
+  EXPECT_NO_THROW(app.B->SetLangDispatcher(app.Dispatcher));
+  EXPECT_EQ(app.B->Language(), app.A->Language());
+
+  const std::string binary = TempFile("two-link.qlb");
+  app.Dispatcher->SaveAllToBinaryFile(UTF8ToUTF16(binary));
+  app.Dispatcher->SetNumOfLanguages(3);
+  app.Dispatcher->SetActiveLanguage(3);
+  TOwned<TFileStream> s(New<TFileStream>(UTF8ToUTF16(binary), Word(fmOpenRead)));
+  app.Dispatcher->LoadAllFromStream(s.get());
+  EXPECT_EQ(app.Dispatcher->NumOfLanguages(), 2);
+  EXPECT_EQ(app.Dispatcher->ActiveLanguage(), app.A->ActiveLanguage());
+  EXPECT_EQ(app.Dispatcher->Language(), app.A->Language());
+  EXPECT_NO_THROW(app.Dispatcher->SetActiveLanguage(2));
+  EXPECT_EQ(app.First->Caption(), u"Port EN");
 }

@@ -4,6 +4,8 @@
 // component that stores UTF-8, components that configure hardware.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "localization/qlComp.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/StringLists.h"
@@ -93,6 +95,34 @@ TEST_F(SwitchFixture, ControlsFreedBetweenBuildingAndApplying) {
 // Two forms whose components both handle resource strings: the first one
 // translates; when it goes, nothing points at it and texts load untranslated;
 // the second going does not clear a translator that is not itself.
+// The serial thread may load a resource string (an error it raises) while the
+// main thread switches languages or frees the translator. The lookup reads the
+// component's lists, which only the main thread touches, so another thread
+// gets the text as loaded; the main thread's texts are still translated.
+TEST_F(SwitchFixture, AResourceStringLoadedOnAnotherThreadIsNotLookedUp) {
+  auto raised = [] {
+    try {
+      throw EReadError(&vlSDataReadError);
+    } catch (const Exception& E) {
+      return E.Message();
+    }
+  };
+  ASSERT_EQ(raised(), u"Veri okuma hatası");
+  String alone;
+  std::thread([&] { alone = raised(); }).join();
+  EXPECT_EQ(alone, u"Stream read error");
+  // And while the main thread switches.
+  std::vector<String> seen;
+  std::thread worker([&] {
+    for (int i = 0; i < 100; ++i) seen.push_back(raised());
+  });
+  for (Integer i = 0; i < 20; ++i) Lang->SetActiveLanguage(i % 2 == 0 ? 2 : 1);
+  worker.join();
+  for (const String& text : seen) EXPECT_EQ(text, u"Stream read error");
+  EXPECT_EQ(Lang->ActiveLanguage(), 1);
+  EXPECT_EQ(raised(), u"Veri okuma hatası");
+}
+
 TEST_F(SwitchFixture, TwoResourceTranslatorsAndTheFirstFreed) {
   auto raised = [] {
     try {

@@ -3,14 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 
 #include "localization/qlFormPos.h"
 #include "platform/classes/Registry.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/vcl/Forms.h"
+#include "platform/win/Backend.h"
 #include "tests/localization/LocalizationFixtures.h"
 #include "tests/support/TestSupport.h"
 
 using namespace loc_test;
+
+namespace loc_test {
+
+// A component that notes its own destruction, and the errors the
+// application is asked to report.
+class TGoneMark : public TComponent {
+  CL_CLASS(TGoneMark, TComponent)
+ public:
+  void Destroy() override {
+    Gone = true;
+    inherited::Destroy();
+  }
+  static inline Boolean Gone = false;
+};
+CL_IMPLEMENT_CLASS(TGoneMark)
+
+class TErrorLog : public TObject {
+  CL_CLASS(TErrorLog, TObject)
+ public:
+  void Failed(TObject*, const Exception& E) { Errors.push_back(E.Message()); }
+  std::vector<String> Errors;
+};
+CL_IMPLEMENT_CLASS(TErrorLog)
+
+}  // namespace loc_test
 
 namespace {
 
@@ -19,7 +47,12 @@ const char16_t* const kKey = u"Software\\Kontor\\PortForm";
 class FormStorage : public ::testing::Test {
  protected:
   void SetUp() override { setenv("CL_REGISTRY_DIR", testing_support::MakeTempDir("formpos").c_str(), 1); }
-  void TearDown() override { unsetenv("CL_REGISTRY_DIR"); }
+  void TearDown() override {
+    win::SetExtraMonitors({});
+    win::SetRegistryFileStore(nullptr);
+    Application->SetOnException(TExceptionEvent());
+    unsetenv("CL_REGISTRY_DIR");
+  }
 
   // A form with its storage, placed as designed; the storage reads its
   // settings as the form's loading completes.
@@ -108,6 +141,20 @@ TEST_F(FormStorage, DamagedOrPartialValuesKeepTheDesignedPlacement) {
          R->WriteString(u"State", u"");
          R->WriteInteger(u"Top", 1);
        }},
+      {"a Width of 0", [](TRegistry* R) {
+         R->WriteString(u"State", u"Normal");
+         R->WriteInteger(u"Top", 1);
+         R->WriteInteger(u"Left", 2);
+         R->WriteInteger(u"Height", 3);
+         R->WriteInteger(u"Width", 0);
+       }},
+      {"a negative Height", [](TRegistry* R) {
+         R->WriteString(u"State", u"Normal");
+         R->WriteInteger(u"Top", 1);
+         R->WriteInteger(u"Left", 2);
+         R->WriteInteger(u"Height", -300);
+         R->WriteInteger(u"Width", 4);
+       }},
   };
   for (const TCase& c : cases) {
     DeleteKey();
@@ -173,4 +220,83 @@ TEST_F(FormStorage, TheOwnerMustBeAFormAndTheRootFollowsTheSetting) {
   machine->SetRootKey(win::HKEY_LOCAL_MACHINE);
   ASSERT_TRUE(machine->OpenKey(kKey, false));
   EXPECT_EQ(machine->ReadInteger(u"Left"), 7);
+}
+
+// A placement stored on a monitor that has gone since is brought into the
+// nearest monitor's work area (the headless screen is 1280 x 1024); one on a
+// monitor that is still there, or partly on the screen, stays.
+TEST_F(FormStorage, APlacementOnAMonitorThatIsGoneIsBroughtBackOnTheScreen) {
+  struct TCase {
+    const char* Name;
+    std::vector<Integer> Stored;  // left, top, width, height
+    Boolean SecondMonitorStays;
+    std::vector<Integer> Opened;
+  };
+  const TCase cases[] = {
+      {"on the second monitor, still there", {1400, 200, 640, 480}, true, {1400, 200, 640, 480}},
+      {"on the second monitor, gone", {1400, 200, 640, 480}, false, {640, 200, 640, 480}},
+      {"left of the screen, larger than it", {-1600, -40, 1500, 1100}, false, {0, 0, 1280, 1024}},
+      {"below the screen", {100, 1500, 300, 200}, false, {100, 824, 300, 200}},
+      {"partly on the screen", {1200, 900, 400, 300}, false, {1200, 900, 400, 300}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    win::SetExtraMonitors({{win::RECT{1280, 0, 2560, 1024}, win::RECT{1280, 0, 2560, 1024}}});
+    {
+      TOwned<TForm> form(NewStoredForm());
+      form->SetBounds(c.Stored[0], c.Stored[1], c.Stored[2], c.Stored[3]);
+    }
+    if (!c.SecondMonitorStays) win::SetExtraMonitors({});
+    TOwned<TForm> again(NewStoredForm());
+    EXPECT_EQ(Placement(again.get()), c.Opened);
+    StorageOf(again.get())->SetActive(false);
+  }
+}
+
+namespace {
+
+// The registry's files in memory; writes refused while ReadOnly is set.
+std::map<std::string, std::string> gFiles;
+Boolean gReadOnly = false;
+bool StoreRead(const std::string& Name, std::string& Text, bool& Missing) {
+  auto it = gFiles.find(Name);
+  Missing = it == gFiles.end();
+  if (!Missing) Text = it->second;
+  return !Missing;
+}
+bool StoreWrite(const std::string& Name, const std::string& Text) {
+  if (gReadOnly) return false;
+  gFiles[Name] = Text;
+  return true;
+}
+
+}  // namespace
+
+// A registry that cannot be written when the form goes: the error is reported
+// through the application, the form and its other components still go, and
+// the values stored before stay.
+TEST_F(FormStorage, AWriteErrorWhileTheFormGoesIsReportedAndTheFormGoesWhole) {
+  static const win::TRegistryFileStore store{&StoreRead, &StoreWrite};
+  gFiles.clear();
+  gReadOnly = false;
+  win::SetRegistryFileStore(&store);
+  TErrorLog log;
+  Application->SetOnException(TExceptionEvent(&log, &TErrorLog::Failed));
+  {
+    TOwned<TForm> form(NewStoredForm());
+    form->SetBounds(10, 20, 640, 480);
+  }
+  gReadOnly = true;
+  TGoneMark::Gone = false;
+  TForm* form = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  New<TGoneMark>(form);  // freed after the storage
+  New<TqlFormStorage>(form)->SetSubKey(kKey);
+  form->SetBounds(1, 2, 3, 4);
+  EXPECT_NO_THROW(Free(form));
+  EXPECT_TRUE(TGoneMark::Gone);
+  ASSERT_EQ(log.Errors.size(), 1u);
+  EXPECT_NE(log.Errors[0].find(u"State"), String::npos) << UTF16ToUTF8(log.Errors[0]);
+  gReadOnly = false;
+  EXPECT_EQ(Key()->ReadInteger(u"Left"), 10);
+  EXPECT_EQ(Key()->ReadInteger(u"Width"), 640);
 }

@@ -181,6 +181,22 @@ TEST(LanguageEditing, TheActiveLanguageStaysValidAndTheSame) {
   }
 }
 
+// A component keeps at least one language: deleting the only one is refused
+// and leaves lines, names and numbers as they were.
+TEST(LanguageEditing, TheOnlyLanguageIsNeverDeleted) {
+  LangFixture f(1);
+  SetLines(f.Lang->LangNames(), {u"A"});
+  SetLines(f.Lang->Captions(), {u"P|a|"});
+  f.Lang->AddString(u"T", f.Values({u"a"}).get());
+  EXPECT_THROW(f.Lang->DeleteLanguage(1), ELanguageError);
+  EXPECT_EQ(f.Lang->NumOfLanguages(), 1);
+  EXPECT_EQ(f.Lang->ActiveLanguage(), 1);
+  EXPECT_EQ(f.Lang->DefaultLanguage(), 1);
+  EXPECT_EQ(f.Lang->LangNames()->Count(), 1);
+  EXPECT_EQ(Lines(f.Lang->Captions()), (std::vector<std::string>{"P|a|"}));
+  EXPECT_EQ(f.Lang->GetText(u"T"), u"a");
+}
+
 TEST(LanguageEditing, ClearingAndTheDelimiter) {
   LangFixture f;
   SetLines(f.Lang->Captions(), {u"A|x|y|"});
