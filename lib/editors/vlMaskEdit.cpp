@@ -316,6 +316,21 @@ void TvlCustomMaskEdit::PropertiesChanged(TObject* Sender) {
     caseChanged = p->CharCase() != FMode->CharCase();
     SaveModifiedState();
     Finally restore([&] { RestoreModifiedState(); });
+    // A mask that does not compile in the kind's language (one of the other
+    // language carried into it inside a change, say a field's standard mask
+    // followed by the expression kind) is dropped as a kind change drops
+    // masks of the other language: the editor goes on without a mask rather
+    // than raising from its change handling.
+    auto compile = [&](const String& AMask) {
+      try {
+        FMode->Compile(AMask);
+        return true;
+      } catch (const EvlMaskEditError&) {
+        FMode->Compile(String());
+        if (!p->OwnEditMask().empty()) p->SetEditMask(String());
+        return false;
+      }
+    };
     Boolean maskCleared = false;
     if (kindChanged) {
       const Boolean regExprBefore = FMode->GetMaskKind() != 0;
@@ -325,16 +340,15 @@ void TvlCustomMaskEdit::PropertiesChanged(TObject* Sender) {
         p->SetEditMask(String());
         maskCleared = true;
       }
-      FMode->Compile(p->EditMask());
-      if (!vlIsBlankMask(p->EditMask())) FMode->SynchronizeEditValue();
+      compile(p->EditMask());
+      if (!vlIsBlankMask(FMode->EditMask())) FMode->SynchronizeEditValue();
       RefreshEmptyString();
     }
     if (maskChanged) {
       if (p->MaxLength() != 0) p->SetMaxLength(0);
       FMode->SetCharCase(p->CharCase());
-      FMode->Compile(mask);
-      if (maskCleared) p->SetEditMask(mask);
-      if (!vlIsBlankMask(mask))
+      if (compile(mask) && maskCleared) p->SetEditMask(mask);
+      if (!vlIsBlankMask(FMode->EditMask()))
         FMode->SynchronizeEditValue();
       else if (!IsRegExprKind(p->MaskKind()) && SelLength() == 1)
         SetSelLength(0);
@@ -384,6 +398,13 @@ void TvlCustomMaskEdit::HandleInnerEditChange(TObject* Sender) {
 void TvlCustomMaskEdit::ShowDisplayValue(const Variant& ADisplayValue) {
   inherited::ShowDisplayValue(ADisplayValue);
   if (IsMasked() && FMode && !ComponentState().Contains(csLoading)) FText = FMode->GetUpdatedText(CurrentDisplayText());
+}
+
+// A text written (WM_SETTEXT, Text) is shown by the display rule: focused,
+// a standard mask keeps its slots and literals.
+Boolean TvlCustomMaskEdit::SetTextFromMessage(const String& AText) {
+  if (!IsMasked() || !FMode || ComponentState().Contains(csLoading)) return inherited::SetTextFromMessage(AText);
+  return inherited::SetTextFromMessage(ActiveProperties()->PrepareDisplayText(AText, InternalFocused()));
 }
 
 void TvlCustomMaskEdit::SynchronizeDisplayValue() {
@@ -436,6 +457,15 @@ void TvlCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   }
   FShiftOn = Shift.Contains(ssShift);
   TvlObjectLinkScope alive(this);
+  // The mode changes the text in several steps: the change events wait until
+  // it is done, since their handlers may free the editor.
+  auto byMode = [&](Boolean (TvlMaskEditCustomMode::*AOperation)()) {
+    LockChangeEvents(true);
+    Finally unlock([&] {
+      if (alive.Alive()) LockChangeEvents(false);
+    });
+    return (FMode->*AOperation)();
+  };
   Boolean pass = true;
   switch (Key) {
     case VK_UP:
@@ -448,13 +478,13 @@ void TvlCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     case VK_RIGHT: {
       const Boolean left = Key == VK_LEFT;
       if (Shift.Contains(ssCtrl)) {
-        pass = left ? FMode->PressHome() : FMode->PressEnd();
+        pass = byMode(left ? &TvlMaskEditCustomMode::PressHome : &TvlMaskEditCustomMode::PressEnd);
         if (pass) FModeEditor.SendKey(left ? VK_HOME : VK_END);
         Key = 0;
         return;
       }
       const Boolean atEdge = left ? FMode->IsCursorBegin() : FMode->IsCursorEnd();
-      pass = left ? FMode->PressLeft() : FMode->PressRight();
+      pass = byMode(left ? &TvlMaskEditCustomMode::PressLeft : &TvlMaskEditCustomMode::PressRight);
       if (!pass && atEdge) {
         Word key = Key;
         DoAfterKeyDown(key, Shift);
@@ -464,12 +494,12 @@ void TvlCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     }
     case VK_DELETE:
       if (!Shift.Contains(ssShift))
-        pass = FMode->PressDelete();
+        pass = byMode(&TvlMaskEditCustomMode::PressDelete);
       else if (SelLength() == 0)
-        pass = FMode->PressBackSpace();
+        pass = byMode(&TvlMaskEditCustomMode::PressBackSpace);
       break;
-    case VK_HOME: pass = FMode->PressHome(); break;
-    case VK_END: pass = FMode->PressEnd(); break;
+    case VK_HOME: pass = byMode(&TvlMaskEditCustomMode::PressHome); break;
+    case VK_END: pass = byMode(&TvlMaskEditCustomMode::PressEnd); break;
     default: break;
   }
   if (!alive.Alive()) return;
@@ -504,7 +534,15 @@ void TvlCustomMaskEdit::DoEditKeyPress(Char& Key) {
   Finally restore([&] {
     if (alive.Alive()) SetKeyboardActionNow(saved);
   });
-  const Boolean pass = Key == Char(VK_BACK) ? FMode->PressBackSpace() : FMode->PressSymbol(Key);
+  Boolean pass;
+  {
+    // The change events wait until the mode is done (see DoEditKeyDown).
+    LockChangeEvents(true);
+    Finally unlock([&] {
+      if (alive.Alive()) LockChangeEvents(false);
+    });
+    pass = Key == Char(VK_BACK) ? FMode->PressBackSpace() : FMode->PressSymbol(Key);
+  }
   if (alive.Alive() && !pass) Key = 0;
 }
 
@@ -547,6 +585,13 @@ void TvlCustomMaskEdit::DoEnter() {
 // is left out. A regular expression keeps the characters it accepts.
 void TvlCustomMaskEdit::InsertThroughMode(const String& AText) {
   if (!InnerEdit() || !DoEditing()) return;
+  // The text changes in steps: the change events wait until it is done,
+  // since their handlers may free the editor.
+  TvlObjectLinkScope alive(this);
+  LockChangeEvents(true);
+  Finally unlock([&] {
+    if (alive.Alive()) LockChangeEvents(false);
+  });
   FMode->SetClipboardTextLength(Integer(AText.size()));
   Finally cleared([&] { FMode->SetClipboardTextLength(0); });
   FMode->PrePasteFromClipboard();
@@ -600,7 +645,10 @@ void TvlCustomMaskEdit::PasteFromClipboard() {
   if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return;
   const Boolean saved = IsKeyboardActionNow();
   SetKeyboardActionNow(true);
-  Finally restore([&] { SetKeyboardActionNow(saved); });
+  TvlObjectLinkScope alive(this);
+  Finally restore([&] {
+    if (alive.Alive()) SetKeyboardActionNow(saved);
+  });
   InsertThroughMode(ClipboardText());
 }
 
@@ -619,6 +667,8 @@ void TvlCustomMaskEdit::CutToClipboard() {
   }
   if (Focused() && !DoEditing()) return;
   CopyToClipboard();
+  // A read-only editor's text stays: the cut is a copy.
+  if (ActiveProperties()->ReadOnly()) return;
   if (FMode->PressDelete()) FModeEditor.SendKey(VK_BACK);
 }
 

@@ -133,6 +133,7 @@ class TvlCustomMaskEdit : public TvlCustomTextEdit {
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void DoEditKeyPress(Char& Key) override;
   void PropertiesChanged(TObject* Sender) override;
+  Boolean SetTextFromMessage(const String& AText) override;
   void ShowDisplayValue(const Variant& ADisplayValue) override;
   void SynchronizeDisplayValue() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;

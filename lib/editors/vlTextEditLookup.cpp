@@ -34,6 +34,19 @@ void TvlCustomTextEditLookupData::Destroy() { inherited::Destroy(); }
 
 TvlCustomTextEdit* TvlCustomTextEditLookupData::Edit() const { return dynamic_cast<TvlCustomTextEdit*>(Owner()); }
 
+namespace {
+// Whether AnsiUpperCase of the first AKey.size() units of AItem (of all of
+// it when AWhole) is AKey, without building the upper-cased text: searching
+// 100,000 items a key must not allocate per item.
+Boolean UpperStartsWith(const TAnsiUpperCaseUnits& AUpper, const String& AItem, const String& AKey, Boolean AWhole) {
+  const size_t len = AKey.size();
+  if (AItem.size() < len || (AWhole && AItem.size() != len)) return false;
+  for (size_t k = 0; k < len; ++k)
+    if (AUpper.At(AItem.data(), len, k) != AKey[k]) return false;
+  return true;
+}
+}  // namespace
+
 String TvlCustomTextEditLookupData::GetItemText(Integer AIndex) {
   return Edit()->ActiveProperties()->LookupItems()->Strings(AIndex);
 }
@@ -88,8 +101,10 @@ String TvlCustomTextEditLookupData::GetDisplayText(const Variant& AKey) {
 
 Integer TvlCustomTextEditLookupData::IndexOf(const String& AText) {
   const String key = AnsiUpperCase(AText);
-  for (Integer i = 0; i < GetItemCount(); ++i)
-    if (AnsiUpperCase(GetItemText(i)) == key) return i;
+  const TAnsiUpperCaseUnits upper;
+  const Integer count = GetItemCount();
+  for (Integer i = 0; i < count; ++i)
+    if (UpperStartsWith(upper, GetItemText(i), key, true)) return i;
   return -1;
 }
 
@@ -170,9 +185,10 @@ Boolean TvlCustomTextEditLookupData::InternalLocate(String& AText, String& ATail
   const size_t len = AText.size();
   if (len > 0) {
     const String key = AnsiUpperCase(AText);
+    const TAnsiUpperCaseUnits upper;
     for (Integer i = (ANext ? FItemIndex : -1) + 1; i < count; ++i) {
       const String item = GetItemText(i);
-      if (item.size() < len || AnsiUpperCase(item.substr(0, len)) != key) continue;
+      if (!UpperStartsWith(upper, item, key, false)) continue;
       if (p->GetTextEditingStyle() != esEdit) AText = item.substr(0, len);
       ATail = item.substr(len);
       InternalSetCurrentKey(i);

@@ -365,6 +365,246 @@ TEST_F(MaskEditTest, ReadFromAFormFile) {
   EXPECT_TRUE(e->Mode()->InheritsFrom(TvlMaskEditRegExprMode::StaticClass()));
 }
 
+// --- A failing world -------------------------------------------------------------------------------------------
+
+// The mask or the kind changed under a focused editor holding half a text:
+// the editor takes the new mask and typing goes on in it.
+TEST_F(MaskEditTest, TheMaskOrKindChangedWhileHalfATextIsTyped) {
+  struct Case {
+    const char* Name;
+    TvlEditMaskKind Kind;
+    const char16_t* Mask;
+    const char16_t* Typed;
+    TvlEditMaskKind NewKind;
+    const char16_t* NewMask;  // null: only the kind changes
+    const char16_t* Retyped;
+    const char16_t* Text;
+  };
+  const Case cases[] = {
+      {"standard to standard", emkStandard, u"00/00/0000;1;_", u"12", emkStandard, u"00:00;1;_", u"1230",
+       u"12:30"},
+      {"expression to expression", emkRegExpr, kTime, u"12:", emkRegExpr, u"\\d\\d-\\d\\d", u"12-30", u"12-30"},
+      {"expression to the completing kind", emkRegExpr, kTime, u"1", emkRegExprEx, nullptr, u"12:30", u"12:30"},
+      {"expression to standard", emkRegExpr, kTime, u"12", emkStandard, u"00:00;1;_", u"1230", u"12:30"},
+      // The kind alone leaving the expression language drops the mask.
+      {"expression to standard, no mask", emkRegExpr, kTime, u"12", emkStandard, nullptr, u"ab", u"ab"},
+  };
+  Integer top = 10;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask, top);
+    top += 30;
+    Focus(e);
+    Key(VK_HOME);
+    Type(c.Typed);
+    TvlMaskEditProperties* p = e->Properties();
+    p->BeginUpdate();
+    p->SetMaskKind(c.NewKind);
+    if (c.NewMask) p->SetEditMask(c.NewMask);
+    p->EndUpdate();
+    Pump();
+    EXPECT_EQ(e->Mode()->GetMaskKind(), Integer(c.NewKind));
+    e->SetTextProp(u"");
+    Key(VK_HOME);
+    Type(c.Retyped);
+    EXPECT_EQ(e->Text(), c.Text);
+    EXPECT_TRUE(e->ValidateEdit(false));
+    Free(e);
+  }
+}
+
+// Text written into a focused editor goes through the mask as a value shown
+// does: cleared, a standard mask shows its empty slots and can be typed into
+// again (before, the slots were gone and no key was taken).
+TEST_F(MaskEditTest, TextWrittenIntoAFocusedEditorGoesThroughTheMask) {
+  TvlMaskEdit* e = NewEdit(emkStandard, u"00/00/0000;1;_");
+  Focus(e);
+  Key(VK_HOME);
+  Type(u"12");
+  e->SetTextProp(u"");
+  EXPECT_EQ(e->Text(), u"__.__.____");
+  Key(VK_HOME);
+  Type(u"12");
+  EXPECT_EQ(e->Text(), u"12.__.____");
+  e->SetTextProp(u"1202");
+  EXPECT_EQ(e->Text(), u"12.02.____");
+  Key(VK_END);
+  Key(VK_BACK);
+  EXPECT_EQ(e->Text(), u"12.02.____");
+}
+
+// A mask compiled for one language reaching the other inside a change (a
+// column given a field's standard mask, then the expression kind; an old
+// form file listing the mask before its kind): the editor must not raise
+// from its change handling; the mask, meaningless in the new language, is
+// dropped as the kind change drops masks of the other language.
+TEST_F(MaskEditTest, AMaskThatDoesNotCompileInTheNewKindIsDropped) {
+  TvlMaskEdit* e = NewEdit(emkStandard, u"000");
+  TvlMaskEditProperties* p = e->Properties();
+  Focus(e);
+  p->BeginUpdate();
+  p->SetEditMask(u"(12");
+  p->SetMaskKind(emkRegExpr);
+  EXPECT_NO_THROW(p->EndUpdate());
+  EXPECT_EQ(p->MaskKind(), emkRegExpr);
+  EXPECT_FALSE(p->IsMasked());
+  EXPECT_EQ(e->Mode()->EditMask(), u"");
+  Type(u"ab(");
+  EXPECT_EQ(e->Text(), u"ab(");
+
+  TForm* form = nullptr;
+  EXPECT_NO_THROW(form = NewFormFromText(
+                      "object Form1: TForm\n  Left = 0\n  Top = 0\n  Width = 200\n  Height = 100\n"
+                      "  object M1: TvlMaskEdit\n    Left = 8\n    Top = 8\n    Width = 121\n    Height = 21\n"
+                      "    Properties.EditMask = '(12'\n    Properties.MaskKind = emkRegExpr\n  end\nend\n"));
+  Finally freeForm([&] { Free(form); });
+  ASSERT_NE(form, nullptr);
+  auto* m = dynamic_cast<TvlMaskEdit*>(form->FindComponent(u"M1"));
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->Properties()->MaskKind(), emkRegExpr);
+  EXPECT_FALSE(m->Properties()->IsMasked());
+}
+
+// Open: pasting 10,000 characters does not come back (found in review).
+TEST_F(MaskEditTest, DISABLED_PasteOfALongText) {
+  struct Case {
+    TvlEditMaskKind Kind;
+    String Mask, Text;
+  };
+  const Case cases[] = {
+      {emkStandard, u"00/00/0000;1;_", u"11.11.1111"},
+      {emkRegExpr, kTime, u"11"},
+      {emkRegExprEx, kTime, u"11:"},
+  };
+  PutClipboardText(String(10000, u'1'));
+  Integer top = 10;
+  for (const Case& c : cases) {
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask, top);
+    top += 30;
+    Focus(e);
+    Key(VK_HOME);
+    Display.KeyDown(VK_CONTROL);
+    Display.KeyPress('V');
+    Display.KeyUp(VK_CONTROL);
+    Pump();
+    EXPECT_EQ(e->Text(), c.Text) << Integer(c.Kind);
+  }
+}
+
+// Frees the editor from its OnChange.
+struct TMaskEditFreer : public TObject {
+  CL_CLASS(TMaskEditFreer, TObject)
+ public:
+  TvlCustomEdit* Edit{};
+  void OnChange(TObject*) {
+    TvlCustomEdit* e = Edit;
+    Edit = nullptr;
+    Free(e);
+  }
+};
+CL_IMPLEMENT_CLASS(TMaskEditFreer)
+
+// Open: the sanitizer reports the freed editor used in the platform's
+// control code on one of these paths (found in review).
+TEST_F(MaskEditTest, DISABLED_AnEditorFreedFromOnChangeWhileTheModeHandlesAKey) {
+  struct Case {
+    const char* Name;
+    TvlEditMaskKind Kind;
+    const char16_t* Mask;
+    const char16_t* Before;
+    UINT Key;  // 0: type a '1'; 'V': paste "12" with Ctrl+V
+  };
+  const Case cases[] = {
+      {"standard, a digit", emkStandard, u"00/00/0000;1;_", u"", 0},
+      {"standard, Backspace", emkStandard, u"00/00/0000;1;_", u"12", VK_BACK},
+      {"standard, Delete", emkStandard, u"00/00/0000;1;_", u"12", VK_DELETE},
+      {"expression, a digit", emkRegExpr, kTime, u"1", 0},
+      {"expression, Backspace", emkRegExpr, kTime, u"12", VK_BACK},
+      {"completing, a digit", emkRegExprEx, kTime, u"1", 0},
+      {"completing, Backspace", emkRegExprEx, kTime, u"12", VK_BACK},
+      {"standard, paste", emkStandard, u"00/00/0000;1;_", u"", 'V'},
+      {"expression, paste", emkRegExpr, kTime, u"", 'V'},
+  };
+  PutClipboardText(u"12");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask);
+    Focus(e);
+    Key(VK_HOME);
+    Type(c.Before);
+    if (c.Key == VK_DELETE) Key(VK_HOME);
+    TMaskEditFreer* freer = New<TMaskEditFreer>();
+    Finally freeFreer([&] { Free(freer); });
+    freer->Edit = e;
+    e->Properties()->SetOnChange(TNotifyEvent(freer, &TMaskEditFreer::OnChange));
+    if (c.Key == 'V') {
+      Display.KeyDown(VK_CONTROL);
+      Key('V');
+      Display.KeyUp(VK_CONTROL);
+    } else if (c.Key) {
+      Key(c.Key);
+    } else {
+      Type(u"1");
+    }
+    Pump();
+    EXPECT_EQ(freer->Edit, nullptr);
+  }
+}
+
+TEST_F(MaskEditTest, AReadOnlyMaskedEditorRefusesEveryChange) {
+  struct Case {
+    TvlEditMaskKind Kind;
+    const char16_t* Mask;
+    const char16_t* Value;
+  };
+  const Case cases[] = {
+      {emkStandard, u"00/00/0000;1;_", u"12.02.2011"},
+      {emkRegExpr, kTime, u"12:30"},
+      {emkRegExprEx, kTime, u"12:30"},
+  };
+  PutClipboardText(u"0101");
+  Integer top = 10;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Integer(c.Kind));
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask, top);
+    top += 30;
+    e->SetEditValue(Variant(String(c.Value)));
+    e->Properties()->SetReadOnly(true);
+    Focus(e);
+    const String shown = e->Text();
+    Key(VK_HOME);
+    Type(u"0");
+    Key(VK_DELETE);
+    Key(VK_END);
+    Key(VK_BACK);
+    Display.KeyDown(VK_SHIFT);
+    Key(VK_DELETE);
+    Display.KeyUp(VK_SHIFT);
+    Key(VK_HOME);
+    for (UINT k : {UINT('V'), UINT('X')}) {
+      Display.KeyDown(VK_CONTROL);
+      Display.KeyPress(k);
+      Display.KeyUp(VK_CONTROL);
+      Pump();
+    }
+    e->CutToClipboard();
+    e->SetSelText(u"99");
+    EXPECT_EQ(e->Text(), shown);
+    EXPECT_FALSE(e->ModifiedAfterEnter());
+  }
+  // A program's cut from a read-only editor that is not focused.
+  TvlMaskEdit* e = NewEdit(emkStandard, u"00/00/0000;1;_", top);
+  e->SetEditValue(Variant(String(u"12.02.2011")));
+  e->Properties()->SetReadOnly(true);
+  Pump();
+  const String shown = e->Text();
+  e->SetSelStart(0);
+  e->SetSelLength(5);
+  e->CutToClipboard();
+  EXPECT_EQ(e->Text(), shown);
+  EXPECT_TRUE(VarToStr(e->EditValue()).find(u"2011") != String::npos);
+}
+
 // --- Registration and the filter helper -------------------------------------------------------------------------------
 
 TEST(MaskEditFilterTest, RegistrationOperatorsAndTheFilterEditor) {
