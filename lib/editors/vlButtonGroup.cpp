@@ -573,9 +573,13 @@ void TvlCustomButtonGroup::DoEditKeyDown(Word& Key, TShiftState Shift) {
       break;
     default: break;
   }
-  if (target >= 0) {
+  // A disabled item's button is never entered (entering checks it).
+  if (target >= 0 && FButtons[size_t(target)]->Enabled()) {
+    // Entering the button checks it: the group may be freed by its OnClick.
+    TWeakRef<TvlCustomButtonGroup> self(this);
     FButtons[size_t(target)]->SetFocus();
     Key = 0;
+    if (!self) return;
   }
   inherited::DoEditKeyDown(Key, Shift);
 }

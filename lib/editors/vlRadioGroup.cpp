@@ -34,10 +34,12 @@ constexpr Integer kDefaultWidth = 185, kDefaultHeight = 105;
 void Startup() {
   vlGetEditPropertiesRegistry()->Register(ClassOf<TvlRadioGroupProperties>(),
                                           vlGetResourceStringText(svlSEditRepositoryRadioGroupItem));
+  vlFilterEditsController()->Register(ClassOf<TvlRadioGroupProperties>(), ClassOf<TvlFilterRadioGroupHelper>());
   RegisterClasses({ClassOf<TvlRadioGroup>(), ClassOf<TvlRadioGroupProperties>(), ClassOf<TvlRadioButton>()});
 }
 
 void Shutdown() {
+  vlFilterEditsController()->Unregister(ClassOf<TvlRadioGroupProperties>(), ClassOf<TvlFilterRadioGroupHelper>());
   if (TvlRegisteredClasses* registry = vlGetEditPropertiesRegistry())
     registry->Unregister(ClassOf<TvlRadioGroupProperties>());
 }
@@ -1068,7 +1070,9 @@ void TvlCustomRadioGroup::CMDialogChar(TMessage& Message) {
     std::vector<TWinControl*> list;
     GetTabOrderList(list);
     for (TWinControl* c : list)
-      if (c != this && c->Parent() == this && c->CanFocus()) {
+      // Only the checked button is a tab stop: the accelerator must not
+      // focus (and so check) another item.
+      if (c != this && c->Parent() == this && c->TabStop() && c->CanFocus()) {
         c->SetFocus();
         break;
       }
@@ -1087,4 +1091,60 @@ void TvlCustomRadioGroup::Dispatch(TMessage& Message) {
       break;
     default: inherited::Dispatch(Message);
   }
+}
+
+// --- The filter helper --------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlFilterRadioGroupHelper)
+
+void TvlFilterRadioGroupHelper::GetFilterValue(TvlCustomEdit* AEdit, TvlCustomEditProperties* AEditProperties,
+                                               Variant& V, String& S) const {
+  auto* props = static_cast<TvlCustomRadioGroupProperties*>(AEditProperties);
+  auto* combo = dynamic_cast<TvlCustomTextEdit*>(AEdit);
+  const Integer index = combo ? combo->ItemIndex() : -1;
+  if (index < 0 || index >= props->Items()->Count()) {
+    V = props->DefaultValue();
+    S = props->DefaultCaption();
+    return;
+  }
+  TvlRadioGroupItem* item = props->Items()->Items(index);
+  // An item without a value stands for its caption, as in the group itself:
+  // a Null here would filter for blanks instead of that item.
+  V = VarIsNull(item->Value()) ? Variant(item->Caption()) : item->Value();
+  S = item->Caption();
+}
+
+TvlFilterControlOperators TvlFilterRadioGroupHelper::GetSupportedFilterOperators(TvlCustomEditProperties*,
+                                                                               TvlValueTypeClass,
+                                                                               Boolean AExtendedSet) const {
+  TvlFilterControlOperators r{fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks};
+  if (AExtendedSet) {
+    r.Include(fcoInList);
+    r.Include(fcoNotInList);
+  }
+  return r;
+}
+
+void TvlFilterRadioGroupHelper::InitializeProperties(TvlCustomEditProperties* AProperties,
+                                                     TvlCustomEditProperties* AEditProperties, Boolean) const {
+  auto* combo = dynamic_cast<TvlCustomComboBoxProperties*>(AProperties);
+  auto* radio = dynamic_cast<TvlCustomRadioGroupProperties*>(AEditProperties);
+  if (!combo || !radio) return;
+  TStrings* items = combo->Items();
+  items->BeginUpdate();
+  {
+    Finally end([&] { items->EndUpdate(); });
+    items->Clear();
+    for (Integer i = 0; i < radio->Items()->Count(); ++i) items->Add(radio->Items()->Items(i)->Caption());
+  }
+  combo->SetDropDownListStyle(lsFixedList);
+  combo->DropDefaultValuesProvider();
+  ClearPropertiesEvents(combo);
+}
+
+void TvlFilterRadioGroupHelper::SetFilterValue(TvlCustomEdit* AEdit, TvlCustomEditProperties* AEditProperties,
+                                               const Variant& AValue) const {
+  auto* combo = dynamic_cast<TvlCustomTextEdit*>(AEdit);
+  if (!combo) return;
+  combo->SetItemIndex(static_cast<TvlCustomRadioGroupProperties*>(AEditProperties)->GetRadioGroupItemIndex(AValue));
 }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "lib/editors/vlButtonGroup.h"
+#include "lib/editors/vlComboBox.h"
 #include "platform/vcl/StdCtrls.h"
 
 class TControlCanvas;
@@ -330,4 +331,21 @@ class TvlRadioGroup : public TvlCustomRadioGroup {
     return static_cast<TvlRadioGroupProperties*>(TvlCustomEdit::Properties());
   }
   void SetProperties(TvlRadioGroupProperties* Value) { TvlCustomEdit::SetProperties(Value); }
+};
+
+// The filter builder edits a radio group's value in a fixed-list combo box
+// of the item captions.
+class TvlFilterRadioGroupHelper : public TvlFilterComboBoxHelper {
+  CL_CLASS(TvlFilterRadioGroupHelper, TvlFilterComboBoxHelper)
+ public:
+  void GetFilterValue(TvlCustomEdit* AEdit, TvlCustomEditProperties* AEditProperties, Variant& V,
+                      String& S) const override;
+  TvlFilterControlOperators GetSupportedFilterOperators(TvlCustomEditProperties* AProperties,
+                                                        TvlValueTypeClass AValueTypeClass,
+                                                        Boolean AExtendedSet = false) const override;
+  void InitializeProperties(TvlCustomEditProperties* AProperties, TvlCustomEditProperties* AEditProperties,
+                            Boolean AHasButtons) const override;
+  void SetFilterValue(TvlCustomEdit* AEdit, TvlCustomEditProperties* AEditProperties,
+                      const Variant& AValue) const override;
+  Boolean UseDisplayValue() const override { return true; }
 };

@@ -1530,7 +1530,11 @@ Boolean TWinControl::SetFocusedControl(TWinControl* Control) {
   if (!Control || (Control != this && !ContainsControl(Control))) return true;
   if (Control->FControlState.Contains(csFocusing)) return false;
   Control->FControlState.Include(csFocusing);
-  Finally focusing([Control] { Control->FControlState.Exclude(csFocusing); });
+  // The control may be freed by its own CM_ENTER.
+  TWeakRef<TWinControl> alive(Control);
+  Finally focusing([&] {
+    if (alive) Control->FControlState.Exclude(csFocusing);
+  });
   if (!FFocusedControl) FFocusedControl = this;
   if (FFocusedControl == Control) return true;
   // The focus leaves the old control and its parents up to one that holds

@@ -40,7 +40,7 @@ class RadioGroupTest : public controltest::ControlFixture {
     TvlRadioGroup* g = Add<TvlRadioGroup>(Left, Top, 200, 120);
     g->Style()->LookAndFeel()->SetNativeStyle(false);
     g->Style()->LookAndFeel()->SetKind(lfUltraFlat);
-    g->SetCaption(u"Tarife");
+    g->SetCaption(u"&Tarife");
     for (const char16_t* c : ACaptions) g->Properties()->Items()->Add()->SetCaption(c);
     g->Properties()->SetColumns(AColumns);
     g->Properties()->SetOnChange(TNotifyEvent(Recorder, &TGroupRecorder::Changed));
@@ -55,6 +55,14 @@ class RadioGroupTest : public controltest::ControlFixture {
   }
   void Key(win::UINT AKey) {
     Display.KeyPress(AKey);
+    Pump();
+  }
+  void Alt(win::UINT AKey) {
+    Display.KeyDown(win::VK_MENU);
+    Display.KeyDown(AKey);
+    Pump();
+    Display.KeyUp(AKey);
+    Display.KeyUp(win::VK_MENU);
     Pump();
   }
   int FocusedButton(TvlRadioGroup* G) {
@@ -205,6 +213,16 @@ TEST_F(RadioGroupTest, TabSkipsAGroupWithNothingChecked) {
   EXPECT_EQ(g->ItemIndex(), 1);
   Key(win::VK_TAB);
   EXPECT_TRUE(after->Focused());
+  // The caption's accelerator lands on the checked item and keeps the value.
+  Alt('T');
+  EXPECT_EQ(FocusedButton(g), 1);
+  EXPECT_EQ(g->ItemIndex(), 1);
+  g->SetItemIndex(-1);
+  after->SetFocus();
+  Pump();
+  Alt('T');
+  EXPECT_TRUE(after->Focused());
+  EXPECT_EQ(g->ItemIndex(), -1);
 }
 
 // Clicks check items and report once; a read-only group ignores clicks on
@@ -283,6 +301,191 @@ TEST_F(RadioGroupTest, LoadedIndexFromAForm) {
   EXPECT_TRUE(vlEditValuesEqual(g->EditValue(), Variant(2)));
   g->SetItemIndex(-1);
   EXPECT_EQ(VarToStr(g->EditValue()), u"none");
+}
+
+// The failing world: the pressed button's item deleted before the release,
+// the group freed from its own OnClick (by mouse and by keyboard), and the
+// group disabled while one of its buttons has the focus.
+struct TGroupKiller : public TObject {
+  CL_CLASS(TGroupKiller, TObject)
+ public:
+  TvlRadioGroup* Group{};
+  void Kill(TObject*) {
+    TvlRadioGroup* g = Group;
+    Group = nullptr;
+    if (g) Free(g);
+  }
+};
+CL_IMPLEMENT_CLASS(TGroupKiller)
+
+TEST_F(RadioGroupTest, ItemsChangedWhileAButtonIsPressed) {
+  TvlRadioGroup* g = AddGroup({u"a", u"b", u"c"});
+  TvlRadioButton* b = g->Buttons(1);
+  const TPoint p = b->ClientToScreen(TPoint{6, b->Height() / 2});
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  g->Properties()->Items()->Delete(1);
+  Pump();
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  ASSERT_EQ(g->ButtonCount(), 2);
+  // The release lands on a button that was never pressed: nothing is checked.
+  EXPECT_EQ(g->ItemIndex(), -1);
+  EXPECT_TRUE(Recorder->Events.empty()) << ::testing::PrintToString(Recorder->Events);
+  // All items replaced while a button is held down.
+  TvlRadioButton* c = g->Buttons(0);
+  const TPoint q = c->ClientToScreen(TPoint{6, c->Height() / 2});
+  Display.MouseDown(q.X, q.Y);
+  Pump();
+  g->Properties()->Items()->Clear();
+  g->Properties()->Items()->Add()->SetCaption(u"x");
+  Pump();
+  Display.MouseUp(q.X, q.Y);
+  Pump();
+  ASSERT_EQ(g->ButtonCount(), 1);
+  ClickButton(g, 0);
+  EXPECT_EQ(g->ItemIndex(), 0);
+}
+
+TEST_F(RadioGroupTest, GroupFreedFromItsOwnClick) {
+  TGroupKiller* killer = New<TGroupKiller>();
+  Finally freeKiller([&] { Free(killer); });
+  // By mouse.
+  TvlRadioGroup* g = AddGroup({u"a", u"b", u"c"});
+  killer->Group = g;
+  g->SetOnClick(TNotifyEvent(killer, &TGroupKiller::Kill));
+  ClickButton(g, 1);
+  Pump();
+  EXPECT_EQ(killer->Group, nullptr);
+  // By keyboard: an arrow key checks the next item.
+  g = AddGroup({u"a", u"b", u"c"});
+  ClickButton(g, 0);
+  killer->Group = g;
+  g->SetOnClick(TNotifyEvent(killer, &TGroupKiller::Kill));
+  Key(win::VK_DOWN);
+  EXPECT_EQ(killer->Group, nullptr);
+  Key(win::VK_DOWN);
+  // From OnChange.
+  g = AddGroup({u"a", u"b", u"c"});
+  killer->Group = g;
+  g->Properties()->SetOnChange(TNotifyEvent(killer, &TGroupKiller::Kill));
+  ClickButton(g, 2);
+  Pump();
+  EXPECT_EQ(killer->Group, nullptr);
+}
+
+TEST_F(RadioGroupTest, GroupDisabledWhileAButtonHasTheFocus) {
+  TEdit* after = Add<TEdit>(220, 60, 60, 21);
+  TvlRadioGroup* g = AddGroup({u"a", u"b", u"c"});
+  after->SetTabOrder(1);
+  g->SetTabOrder(0);
+  ClickButton(g, 1);
+  ASSERT_EQ(FocusedButton(g), 1);
+  Recorder->Events.clear();
+  g->SetEnabledProp(false);
+  Pump();
+  for (int i = 0; i < g->ButtonCount(); ++i) EXPECT_FALSE(g->Buttons(i)->Enabled());
+  // Keys and clicks change nothing while disabled.
+  for (win::UINT k : {win::VK_DOWN, win::VK_UP, win::VK_SPACE}) Key(k);
+  ClickButton(g, 2);
+  EXPECT_EQ(g->ItemIndex(), 1);
+  EXPECT_TRUE(Recorder->Events.empty()) << ::testing::PrintToString(Recorder->Events);
+  g->SetEnabledProp(true);
+  Pump();
+  ClickButton(g, 2);
+  EXPECT_EQ(g->ItemIndex(), 2);
+  Key(win::VK_UP);
+  EXPECT_EQ(FocusedButton(g), 1);
+  // A disabled item is never reached by the arrow keys, and never checked.
+  g->Properties()->Items()->Items(2)->SetEnabled(false);
+  Pump();
+  ASSERT_FALSE(g->Buttons(2)->Enabled());
+  Key(win::VK_DOWN);
+  EXPECT_EQ(FocusedButton(g), 1);
+  EXPECT_EQ(g->ItemIndex(), 1);
+}
+
+// ItemIndex read from a form before the items that would hold it, and
+// beyond them: the loaded index is clamped once the items are there.
+TEST_F(RadioGroupTest, LoadedIndexBeyondTheItems) {
+  RegisterClasses({ClassOf<TvlRadioGroup>()});
+  struct Case {
+    const char* Index;
+    int Expected;
+  };
+  const Case cases[] = {{"5", 1}, {"2", 1}, {"-3", -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Index);
+    TForm* f = NewFormFromText(std::string("object Form1: TForm\n"
+                                           "  Left = 0\n  Top = 0\n  Width = 300\n  Height = 200\n"
+                                           "  object Group1: TvlRadioGroup\n"
+                                           "    Left = 8\n    Top = 8\n    Width = 200\n    Height = 120\n"
+                                           "    ItemIndex = ") +
+                               c.Index +
+                               "\n"
+                               "    Properties.Items = <\n"
+                               "      item\n        Caption = 'Tek'\n      end\n"
+                               "      item\n        Caption = 'Cok'\n      end>\n"
+                               "  end\n"
+                               "end\n");
+    Finally freeForm([&] { Free(f); });
+    TvlRadioGroup* g = static_cast<TvlRadioGroup*>(f->FindComponent(u"Group1"));
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->ItemIndex(), c.Expected);
+    for (int i = 0; i < g->ButtonCount(); ++i) EXPECT_EQ(g->Buttons(i)->Checked(), i == c.Expected);
+  }
+}
+
+// The filter builder edits a radio group's value in a fixed-list combo box of
+// its captions; the combo's item index goes to the item's value and back.
+TEST(RadioGroupFilterTest, HelperFillsAFixedListAndMapsTheIndex) {
+  EXPECT_EQ(vlFilterEditsController()->FindHelper(ClassOf<TvlRadioGroupProperties>()),
+            ClassOf<TvlFilterRadioGroupHelper>());
+  TvlRadioGroupProperties* column = New<TvlRadioGroupProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeColumn([&] { Free(column); });
+  for (const char16_t* c : {u"Tek", u"Cok", u"Gece"}) column->Items()->Add()->SetCaption(c);
+  column->Items()->Items(1)->SetValue(Variant(2));
+  column->SetDefaultValue(Variant(u"yok"));
+  column->SetDefaultCaption(u"(yok)");
+  TvlCustomFilterEditHelperClass helper = ClassOf<TvlFilterRadioGroupHelper>();
+  EXPECT_TRUE(helper->UseDisplayValue());
+  for (Boolean extended : {false, true}) {
+    const TvlFilterControlOperators ops = helper->GetSupportedFilterOperators(column, nullptr, extended);
+    for (TvlFilterControlOperator o : {fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks}) EXPECT_TRUE(ops.Contains(o));
+    EXPECT_EQ(ops.Contains(fcoInList), extended);
+    EXPECT_EQ(ops.Contains(fcoNotInList), extended);
+    for (TvlFilterControlOperator o : {fcoLess, fcoLike, fcoBetween, fcoToday}) EXPECT_FALSE(ops.Contains(o));
+  }
+  TvlCustomEdit* edit = helper->GetFilterEdit(column);
+  Finally freeEdit([&] { Free(edit); });
+  auto* combo = dynamic_cast<TvlComboBox*>(edit);
+  ASSERT_NE(combo, nullptr);
+  TStrings* items = combo->Properties()->Items();
+  ASSERT_EQ(items->Count(), 3);
+  EXPECT_EQ(items->Strings(0), u"Tek");
+  EXPECT_EQ(items->Strings(2), u"Gece");
+  EXPECT_EQ(combo->Properties()->DropDownListStyle(), lsFixedList);
+  struct Case {
+    Variant Value;
+    int Index;
+    Variant Back;
+    const char16_t* Text;
+  };
+  // An item without a value stands for its caption, as in the group.
+  const Case cases[] = {{Variant(2), 1, Variant(2), u"Cok"},
+                        {Variant(u"Gece"), 2, Variant(u"Gece"), u"Gece"},
+                        {Variant(u"gece"), -1, Variant(u"yok"), u"(yok)"},
+                        {Null(), -1, Variant(u"yok"), u"(yok)"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Index);
+    helper->SetFilterValue(edit, column, c.Value);
+    EXPECT_EQ(combo->ItemIndex(), c.Index);
+    Variant v;
+    String s;
+    helper->GetFilterValue(edit, column, v, s);
+    EXPECT_TRUE(vlEditValuesEqual(v, c.Back));
+    EXPECT_EQ(s, c.Text);
+  }
 }
 
 }  // namespace
