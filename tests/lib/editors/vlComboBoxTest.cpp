@@ -160,6 +160,67 @@ TEST_F(ComboBoxTest, OnClickFiresOnlyWhenTheItemChanges) {
   EXPECT_EQ(c->ItemIndex(), 3);
 }
 
+// --- Under a mask ----------------------------------------------------------------------------------------------
+
+// The combo box is a masked editor: with a date mask typed characters go
+// through the mask, and the opening keys still come before the mask's own
+// Up and Down handling.
+TEST_F(ComboBoxTest, AComboWithADateMaskTypesThroughTheMask) {
+  TvlComboBox* c = AddCombo({u"01.01.2020", u"31.12.2021"});
+  c->Properties()->SetMaskKind(emkStandard);
+  c->Properties()->SetEditMask(u"99.99.0000;1; ");
+  Pump();
+  ClickAt(c, 20, 10);
+  Pump();
+  if (c->DroppedDown()) c->SetDroppedDown(false);
+  EXPECT_EQ(c->Text(), u"  .  .    ");
+  Key(VK_HOME);
+  Display.TypeText(u"12x022011");
+  Pump();
+  EXPECT_EQ(c->Text(), u"12.02.2011");
+  EXPECT_TRUE(c->ValidateEdit(false));
+  Key(VK_BACK);
+  EXPECT_EQ(c->Text(), u"12.02.201 ");
+  // Alt+Down opens the list although the mask takes plain Up and Down.
+  if (c->DroppedDown()) c->SetDroppedDown(false);
+  Key(VK_DOWN, VK_MENU);
+  EXPECT_TRUE(c->DroppedDown());
+  Key(VK_UP, VK_MENU);
+  EXPECT_FALSE(c->DroppedDown());
+}
+
+// The port dialog's combo is stored with the regular-expression kind and an
+// empty mask: it must behave as the plain combo.
+TEST_F(ComboBoxTest, AnEmptyRegularExpressionMaskLeavesThePortComboAsItWas) {
+  for (const Boolean regExpr : {false, true}) {
+    SCOPED_TRACE(regExpr ? "empty regular expression" : "no mask");
+    TvlComboBox* c = AddPortCombo();
+    if (regExpr) {
+      c->Properties()->SetMaskKind(emkRegExpr);
+      c->Properties()->SetEditMask(String());
+    }
+    EXPECT_FALSE(c->IsMasked());
+    c->SetItemIndex(0);
+    ClickButton(c);
+    ASSERT_TRUE(c->DroppedDown());
+    Key(VK_DOWN);
+    EXPECT_TRUE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM2");
+    Key(VK_RETURN);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->ItemIndex(), 1);
+    // Closed, Down steps through the fixed list and typing searches it.
+    Key(VK_DOWN);
+    EXPECT_EQ(c->Text(), u"COM3");
+    Key(VK_DOWN, VK_MENU);
+    EXPECT_TRUE(c->DroppedDown());
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM3");
+    Free(c);
+  }
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
