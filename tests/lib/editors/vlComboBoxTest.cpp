@@ -221,6 +221,45 @@ TEST_F(ComboBoxTest, AnEmptyRegularExpressionMaskLeavesThePortComboAsItWas) {
   }
 }
 
+// --- The list changed under an open popup -----------------------------------------------------------------------
+
+// Items cleared or cut short while the list is open: the accepting keys and
+// a click on the list must not take over an item that is gone.
+TEST_F(ComboBoxTest, ItemsChangedWhileTheListIsOpenLeaveNoStaleItem) {
+  struct TCase {
+    const char* Name;
+    Integer Keep;  // items left
+    UINT Key;      // 0: a click on the list instead
+  } cases[] = {
+      {"cleared, Enter", 0, VK_RETURN},
+      {"cut short, Enter", 1, VK_RETURN},
+      {"cut short, F4", 1, VK_F4},
+      {"cut short, click", 1, 0},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlComboBox* c = AddPortCombo();
+    c->SetItemIndex(0);
+    ClickButton(c);
+    ASSERT_TRUE(c->DroppedDown());
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    ASSERT_EQ(c->Text(), u"COM3");
+    TStrings* items = c->Properties()->Items();
+    while (items->Count() > t.Keep) items->Delete(items->Count() - 1);
+    Pump();
+    if (t.Key) {
+      Key(t.Key);
+    } else if (c->DroppedDown()) {
+      ClickItem(c, 2);  // where the third item was
+      if (c->DroppedDown()) c->SetDroppedDown(false);
+    }
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_LT(c->ItemIndex(), t.Keep);
+    Free(c);
+  }
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
