@@ -260,6 +260,31 @@ TEST_F(ComboBoxTest, ItemsChangedWhileTheListIsOpenLeaveNoStaleItem) {
   }
 }
 
+// The item under a held mouse button deleted before the button comes up:
+// the release picks nothing that is gone.
+TEST_F(ComboBoxTest, AnItemDeletedUnderTheMouseIsNotPicked) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetItemIndex(0);
+  ClickButton(c);
+  ASSERT_TRUE(c->DroppedDown());
+  TListBox* list = ListOf(c);
+  ASSERT_NE(list, nullptr);
+  const TRect r = list->ItemRect(3);
+  const TPoint p = list->ClientToScreen(TPoint{r.Left + 10, (r.Top + r.Bottom) / 2});
+  Display.MouseMove(p.X, p.Y);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  TStrings* items = c->Properties()->Items();
+  items->Delete(3);
+  Pump();
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  if (c->DroppedDown()) c->SetDroppedDown(false);
+  EXPECT_LT(c->ItemIndex(), 3);
+  EXPECT_NE(c->Text(), u"COM4");
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
