@@ -677,6 +677,8 @@ void TvlCustomEditPopupWindow::ApplyUserSize(const TRect& ABounds) {
 
 // --- Properties ------------------------------------------------------------------------------------------
 
+CL_IMPLEMENT_CLASS(TvlFilterDropDownEditHelper)
+
 CL_IMPLEMENT_CLASS(TvlCustomDropDownEditProperties)
 
 void TvlCustomDropDownEditProperties::Create(TPersistent* AOwner) {

@@ -368,5 +368,12 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   TvlCustomEditPopupWindow* FPopupWindow{};
 };
 
+// The drop-down editors as filter value editors: the masked set-up, with buttons.
+class TvlFilterDropDownEditHelper : public TvlFilterMaskEditHelper {
+  CL_CLASS(TvlFilterDropDownEditHelper, TvlFilterMaskEditHelper)
+ public:
+  Boolean EditPropertiesHasButtons() const override { return true; }
+};
+
 constexpr Cardinal VLM_POPUPCHAR = 0x8096;
 constexpr Cardinal VLM_DROPDOWNTEXTCHANGED = 0x8097;

@@ -285,6 +285,24 @@ TEST_F(ComboBoxTest, AnItemDeletedUnderTheMouseIsNotPicked) {
   EXPECT_EQ(vlOpenPopupCount(), 0);
 }
 
+// A combo column edits its filter value through the masked set-up: a
+// regular-expression mask takes the completing kind.
+TEST(ComboBoxFilterTest, TheFilterComboTakesTheMaskedSetUp) {
+  TvlComboBoxProperties* column = New<TvlComboBoxProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeColumn([&] { Free(column); });
+  column->SetMaskKind(emkRegExpr);
+  column->SetEditMask(u"COM[1-4]");
+  TvlCustomFilterEditHelperClass helper = ClassOf<TvlFilterComboBoxHelper>();
+  EXPECT_TRUE(helper->EditPropertiesHasButtons());
+  TvlCustomEdit* edit = helper->GetFilterEdit(column);
+  Finally freeEdit([&] { Free(edit); });
+  auto* combo = dynamic_cast<TvlComboBox*>(edit);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->Properties()->MaskKind(), emkRegExprEx);
+  EXPECT_EQ(combo->Properties()->EditMask(), u"COM[1-4]");
+  EXPECT_FALSE(combo->Properties()->ImmediateDropDown());
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
