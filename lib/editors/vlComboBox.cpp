@@ -262,7 +262,9 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"DropDownRows", &T::DropDownRows, &T::SetDropDownRows).Default(8);
   P.Property(u"DropDownSizeable", &T::DropDownSizeable, &T::SetDropDownSizeable).Default(false);
   P.Property(u"DropDownWidth", &T::DropDownWidth, &T::SetDropDownWidth).Default(0);
-  P.Property(u"EditMask", &T::EditMask, &T::SetEditMask);
+  // The kind before the mask, so the mask compiles in its own language.
+  P.Property(u"MaskKind", &T::MaskKind, &T::SetMaskKind).Default(emkStandard);
+  P.Property(u"EditMask", &T::OwnEditMask, &T::SetEditMask).Stored(&T::IsEditMaskStored);
   P.Property(u"HideSelection", &T::HideSelection, &T::SetHideSelection).Default(true);
   P.Property(u"ImeMode", &T::ImeMode, &T::SetImeMode).Default(imDontCare);
   P.Property(u"ImeName", &T::ImeName, &T::SetImeName);
@@ -272,7 +274,6 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"IncrementalSearch", &T::IncrementalSearch, &T::SetIncrementalSearch).Default(true);
   P.Property(u"ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(0);
   P.Property(u"Items", &T::Items, &T::SetItems);
-  P.Property(u"MaskKind", &T::MaskKind, &T::SetMaskKind).Default(emkStandard);
   P.Property(u"MaxLength", &T::MaxLength, &T::SetMaxLength).Stored(&T::IsMaxLengthStored);
   P.Property(u"OEMConvert", &T::OEMConvert, &T::SetOEMConvert).Default(false);
   P.Property(u"PopupAlignment", &T::PopupAlignment, &T::SetPopupAlignment).Default(taLeftJustify);

@@ -170,8 +170,8 @@ class TvlComboBox : public TvlCustomComboBox {
   void SetProperties(TvlComboBoxProperties* Value) { TvlCustomEdit::SetProperties(Value); }
 };
 
-class TvlFilterComboBoxHelper : public TvlFilterTextEditHelper {
-  CL_CLASS(TvlFilterComboBoxHelper, TvlFilterTextEditHelper)
+class TvlFilterComboBoxHelper : public TvlFilterDropDownEditHelper {
+  CL_CLASS(TvlFilterComboBoxHelper, TvlFilterDropDownEditHelper)
  public:
   TvlCustomEditClass GetFilterEditClass() const override;
   void InitializeProperties(TvlCustomEditProperties* AProperties, TvlCustomEditProperties* AEditProperties,

@@ -677,6 +677,8 @@ void TvlCustomEditPopupWindow::ApplyUserSize(const TRect& ABounds) {
 
 // --- Properties ------------------------------------------------------------------------------------------
 
+CL_IMPLEMENT_CLASS(TvlFilterDropDownEditHelper)
+
 CL_IMPLEMENT_CLASS(TvlCustomDropDownEditProperties)
 
 void TvlCustomDropDownEditProperties::Create(TPersistent* AOwner) {
@@ -719,8 +721,6 @@ void TvlCustomDropDownEditProperties::Assign(TPersistent* Source) {
   SetPopupSizeable(s->FPopupSizeable);
   SetPopupSysPanelStyle(s->FPopupSysPanelStyle);
   FPostPopupValueOnTab = s->FPostPopupValueOnTab;
-  FMaskKind = s->FMaskKind;
-  FEditMask = s->FEditMask;
   SetOnClosePopup(s->OnClosePopup());
   FOnCloseQuery = s->FOnCloseQuery;
   FOnCloseUp = s->FOnCloseUp;
@@ -1108,7 +1108,7 @@ Boolean TvlCustomDropDownEdit::IsDropDownPlace(const TPoint& AScreenPoint) {
 
 // --- Keys and mouse --------------------------------------------------------------------------------------
 
-void TvlCustomDropDownEdit::TextEditKeyDown(Word& Key, TShiftState Shift) {
+void TvlCustomDropDownEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   const Word key = vlNormalizeKey(Key);
   const Boolean alt = Shift.Contains(ssAlt);
   if (((key == VK_UP || key == VK_DOWN) && alt) || (key == VK_F4 && !alt)) {
@@ -1135,10 +1135,10 @@ void TvlCustomDropDownEdit::TextEditKeyDown(Word& Key, TShiftState Shift) {
       return;
     }
   }
-  inherited::TextEditKeyDown(Key, Shift);
+  inherited::DoEditKeyDown(Key, Shift);
 }
 
-void TvlCustomDropDownEdit::TextEditKeyPress(Char& Key) {
+void TvlCustomDropDownEdit::DoEditKeyPress(Char& Key) {
   TvlCustomDropDownEditProperties* p = ActiveProperties();
   if (vlIsTextInputChar(Key) && p->ImmediateDropDown() && !DroppedDown()) {
     TWeakRef<TvlCustomDropDownEdit> self(this);
@@ -1151,7 +1151,7 @@ void TvlCustomDropDownEdit::TextEditKeyPress(Char& Key) {
       return;
     }
   }
-  inherited::TextEditKeyPress(Key);
+  inherited::DoEditKeyPress(Key);
 }
 
 void TvlCustomDropDownEdit::BeforeTabNavigation(TShiftState Shift) {

@@ -12,8 +12,7 @@
 // grip in the corner away from the editor.
 #pragma once
 
-#include "lib/editors/vlMaskEditModes.h"
-#include "lib/editors/vlTextEdit.h"
+#include "lib/editors/vlMaskEdit.h"
 #include "lib/lookandfeel/vlCustomPopup.h"
 
 class TvlCustomDropDownEdit;
@@ -167,8 +166,8 @@ using TvlCustomEditPopupWindowClass = TClassOf<TvlCustomEditPopupWindow>;
 
 // --- Properties -------------------------------------------------------------------------------------------
 
-class TvlCustomDropDownEditProperties : public TvlCustomTextEditProperties {
-  CL_CLASS(TvlCustomDropDownEditProperties, TvlCustomTextEditProperties)
+class TvlCustomDropDownEditProperties : public TvlCustomMaskEditProperties {
+  CL_CLASS(TvlCustomDropDownEditProperties, TvlCustomMaskEditProperties)
  public:
   void Create(TPersistent* AOwner) override;
   void Assign(TPersistent* Source) override;
@@ -218,12 +217,6 @@ class TvlCustomDropDownEditProperties : public TvlCustomTextEditProperties {
   void SetPopupWidth(Integer Value);
   Boolean PostPopupValueOnTab() const { return FPostPopupValueOnTab; }
   void SetPostPopupValueOnTab(Boolean Value) { FPostPopupValueOnTab = Value; }
-  // Kept for the masked editor's published form; the masked editor is not
-  // built, so a drop-down editor edits unmasked (a blank mask means no mask).
-  TvlEditMaskKind MaskKind() const { return FMaskKind; }
-  void SetMaskKind(TvlEditMaskKind Value) { FMaskKind = Value; }
-  const String& EditMask() const { return FEditMask; }
-  void SetEditMask(const String& Value) { FEditMask = Value; }
 
   const TCloseQueryEvent& OnCloseQuery() const { return FOnCloseQuery; }
   void SetOnCloseQuery(const TCloseQueryEvent& Value) { FOnCloseQuery = Value; }
@@ -253,8 +246,6 @@ class TvlCustomDropDownEditProperties : public TvlCustomTextEditProperties {
   TvlPopupAlignVert FPopupVertAlignment{};
   Integer FPopupWidth{};
   Boolean FPostPopupValueOnTab{};
-  TvlEditMaskKind FMaskKind{};
-  String FEditMask;
   TCloseQueryEvent FOnCloseQuery;
   TNotifyEvent FOnCloseUp, FOnFinalizePopup, FOnInitPopup, FOnPopup;
 };
@@ -270,8 +261,8 @@ class TvlCustomDropDownEditData : public TvlCustomEditData {
 
 // --- The editor ------------------------------------------------------------------------------------------
 
-class TvlCustomDropDownEdit : public TvlCustomTextEdit {
-  CL_CLASS(TvlCustomDropDownEdit, TvlCustomTextEdit)
+class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
+  CL_CLASS(TvlCustomDropDownEdit, TvlCustomMaskEdit)
  public:
   void Destroy() override;
   void BeforeDestruction() override;
@@ -337,8 +328,9 @@ class TvlCustomDropDownEdit : public TvlCustomTextEdit {
   void PropertiesChanged(TObject* Sender) override;
   TvlCustomEditDataClass EditDataClass() const override { return ClassOf<TvlCustomDropDownEditData>(); }
   void ApplyClearedEditData(TvlCustomEditData* AEditData) override;
-  void TextEditKeyDown(Word& Key, TShiftState Shift) override;
-  void TextEditKeyPress(Char& Key) override;
+  // Opening and closing keys come before the masked handling.
+  void DoEditKeyDown(Word& Key, TShiftState Shift) override;
+  void DoEditKeyPress(Char& Key) override;
   void BeforeTabNavigation(TShiftState Shift) override;
   Boolean InPlaceMode() override;
   Boolean IsClickKey(Word Key, TShiftState Shift) override;
@@ -374,6 +366,13 @@ class TvlCustomDropDownEdit : public TvlCustomTextEdit {
   Boolean FSendChildrenStyle{};
   TvlEditCloseUpReason FCloseUpReason{};
   TvlCustomEditPopupWindow* FPopupWindow{};
+};
+
+// The drop-down editors as filter value editors: the masked set-up, with buttons.
+class TvlFilterDropDownEditHelper : public TvlFilterMaskEditHelper {
+  CL_CLASS(TvlFilterDropDownEditHelper, TvlFilterMaskEditHelper)
+ public:
+  Boolean EditPropertiesHasButtons() const override { return true; }
 };
 
 constexpr Cardinal VLM_POPUPCHAR = 0x8096;

@@ -92,7 +92,8 @@ class TvlCustomTextEditLookupData : public TvlInterfacedPersistent, public IvlTe
     return InternalLocate(AText, ATail, false, ANext);
   }
   void PositionVisualArea(const TRect& AClientRect) override;
-  void PropertiesChanged() override { UpdateListItemCount(); }
+  // The items changed: a current or highlighted item that is gone is dropped.
+  void PropertiesChanged() override;
   void SelectItem() override;
   void SetCurrentKey(const Variant& AKey) override;
   void SetOnCurrentKeyChanged(const TNotifyEvent& Value) override { FOnCurrentKeyChanged = Value; }

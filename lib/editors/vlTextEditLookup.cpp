@@ -57,6 +57,13 @@ void TvlCustomTextEditLookupData::ListItemSelected(TObject*) {
   if (FList) FItemIndex = FList->ItemIndex();
 }
 
+void TvlCustomTextEditLookupData::PropertiesChanged() {
+  const Integer count = GetItemCount();
+  if (FItemIndex >= count) FItemIndex = -1;
+  if (FCurrentKey >= count) FCurrentKey = -1;
+  UpdateListItemCount();
+}
+
 void TvlCustomTextEditLookupData::UpdateListItemCount() {
   if (FList) FList->SetItemCount(GetItemCount());
 }

@@ -160,6 +160,149 @@ TEST_F(ComboBoxTest, OnClickFiresOnlyWhenTheItemChanges) {
   EXPECT_EQ(c->ItemIndex(), 3);
 }
 
+// --- Under a mask ----------------------------------------------------------------------------------------------
+
+// The combo box is a masked editor: with a date mask typed characters go
+// through the mask, and the opening keys still come before the mask's own
+// Up and Down handling.
+TEST_F(ComboBoxTest, AComboWithADateMaskTypesThroughTheMask) {
+  TvlComboBox* c = AddCombo({u"01.01.2020", u"31.12.2021"});
+  c->Properties()->SetMaskKind(emkStandard);
+  c->Properties()->SetEditMask(u"99.99.0000;1; ");
+  Pump();
+  ClickAt(c, 20, 10);
+  Pump();
+  if (c->DroppedDown()) c->SetDroppedDown(false);
+  EXPECT_EQ(c->Text(), u"  .  .    ");
+  Key(VK_HOME);
+  Display.TypeText(u"12x022011");
+  Pump();
+  EXPECT_EQ(c->Text(), u"12.02.2011");
+  EXPECT_TRUE(c->ValidateEdit(false));
+  Key(VK_BACK);
+  EXPECT_EQ(c->Text(), u"12.02.201 ");
+  // Alt+Down opens the list although the mask takes plain Up and Down.
+  if (c->DroppedDown()) c->SetDroppedDown(false);
+  Key(VK_DOWN, VK_MENU);
+  EXPECT_TRUE(c->DroppedDown());
+  Key(VK_UP, VK_MENU);
+  EXPECT_FALSE(c->DroppedDown());
+}
+
+// The port dialog's combo is stored with the regular-expression kind and an
+// empty mask: it must behave as the plain combo.
+TEST_F(ComboBoxTest, AnEmptyRegularExpressionMaskLeavesThePortComboAsItWas) {
+  for (const Boolean regExpr : {false, true}) {
+    SCOPED_TRACE(regExpr ? "empty regular expression" : "no mask");
+    TvlComboBox* c = AddPortCombo();
+    if (regExpr) {
+      c->Properties()->SetMaskKind(emkRegExpr);
+      c->Properties()->SetEditMask(String());
+    }
+    EXPECT_FALSE(c->IsMasked());
+    c->SetItemIndex(0);
+    ClickButton(c);
+    ASSERT_TRUE(c->DroppedDown());
+    Key(VK_DOWN);
+    EXPECT_TRUE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM2");
+    Key(VK_RETURN);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->ItemIndex(), 1);
+    // Closed, Down steps through the fixed list and typing searches it.
+    Key(VK_DOWN);
+    EXPECT_EQ(c->Text(), u"COM3");
+    Key(VK_DOWN, VK_MENU);
+    EXPECT_TRUE(c->DroppedDown());
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM3");
+    Free(c);
+  }
+}
+
+// --- The list changed under an open popup -----------------------------------------------------------------------
+
+// Items cleared or cut short while the list is open: the accepting keys and
+// a click on the list must not take over an item that is gone.
+TEST_F(ComboBoxTest, ItemsChangedWhileTheListIsOpenLeaveNoStaleItem) {
+  struct TCase {
+    const char* Name;
+    Integer Keep;  // items left
+    UINT Key;      // 0: a click on the list instead
+  } cases[] = {
+      {"cleared, Enter", 0, VK_RETURN},
+      {"cut short, Enter", 1, VK_RETURN},
+      {"cut short, F4", 1, VK_F4},
+      {"cut short, click", 1, 0},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlComboBox* c = AddPortCombo();
+    c->SetItemIndex(0);
+    ClickButton(c);
+    ASSERT_TRUE(c->DroppedDown());
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    ASSERT_EQ(c->Text(), u"COM3");
+    TStrings* items = c->Properties()->Items();
+    while (items->Count() > t.Keep) items->Delete(items->Count() - 1);
+    Pump();
+    if (t.Key) {
+      Key(t.Key);
+    } else if (c->DroppedDown()) {
+      ClickItem(c, 2);  // where the third item was
+      if (c->DroppedDown()) c->SetDroppedDown(false);
+    }
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_LT(c->ItemIndex(), t.Keep);
+    Free(c);
+  }
+}
+
+// The item under a held mouse button deleted before the button comes up:
+// the release picks nothing that is gone.
+TEST_F(ComboBoxTest, AnItemDeletedUnderTheMouseIsNotPicked) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetItemIndex(0);
+  ClickButton(c);
+  ASSERT_TRUE(c->DroppedDown());
+  TListBox* list = ListOf(c);
+  ASSERT_NE(list, nullptr);
+  const TRect r = list->ItemRect(3);
+  const TPoint p = list->ClientToScreen(TPoint{r.Left + 10, (r.Top + r.Bottom) / 2});
+  Display.MouseMove(p.X, p.Y);
+  Display.MouseDown(p.X, p.Y);
+  Pump();
+  TStrings* items = c->Properties()->Items();
+  items->Delete(3);
+  Pump();
+  Display.MouseUp(p.X, p.Y);
+  Pump();
+  if (c->DroppedDown()) c->SetDroppedDown(false);
+  EXPECT_LT(c->ItemIndex(), 3);
+  EXPECT_NE(c->Text(), u"COM4");
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+}
+
+// A combo column edits its filter value through the masked set-up: a
+// regular-expression mask takes the completing kind.
+TEST(ComboBoxFilterTest, TheFilterComboTakesTheMaskedSetUp) {
+  TvlComboBoxProperties* column = New<TvlComboBoxProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeColumn([&] { Free(column); });
+  column->SetMaskKind(emkRegExpr);
+  column->SetEditMask(u"COM[1-4]");
+  TvlCustomFilterEditHelperClass helper = ClassOf<TvlFilterComboBoxHelper>();
+  EXPECT_TRUE(helper->EditPropertiesHasButtons());
+  TvlCustomEdit* edit = helper->GetFilterEdit(column);
+  Finally freeEdit([&] { Free(edit); });
+  auto* combo = dynamic_cast<TvlComboBox*>(edit);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->Properties()->MaskKind(), emkRegExprEx);
+  EXPECT_EQ(combo->Properties()->EditMask(), u"COM[1-4]");
+  EXPECT_FALSE(combo->Properties()->ImmediateDropDown());
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {

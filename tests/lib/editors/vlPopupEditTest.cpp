@@ -88,6 +88,35 @@ TEST_F(PopupEditTest, TheLentControlComesBackWhenTheEditorIsFreedOpen) {
   EXPECT_EQ(vlOpenPopupCount(), 0);
 }
 
+// The form that owns the lent control freed while the popup is open: the
+// control goes with its form, and the popup edit closes without giving back
+// a freed control.
+TEST_F(PopupEditTest, TheLentControlsFormFreedWhileOpen) {
+  TvlPopupEdit* e = AddEdit();
+  TForm* other = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  other->SetBounds(150, 150, 300, 200);
+  other->Show();
+  TPanel* panel = New<TPanel>(static_cast<TComponent*>(other));
+  panel->SetBounds(10, 10, 120, 80);
+  panel->SetParent(other);
+  Pump();
+  e->Properties()->SetPopupControl(panel);
+  e->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(e->DroppedDown());
+  Free(other);
+  Pump();
+  EXPECT_EQ(e->Properties()->PopupControl(), nullptr);
+  e->SetDroppedDown(false);
+  Pump();
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  // It opens no more without a control.
+  e->SetDroppedDown(true);
+  Pump();
+  EXPECT_FALSE(e->DroppedDown());
+}
+
 TEST_F(PopupEditTest, WithoutAutoSizeItOpensAtItsDefaultSize) {
   TvlPopupEdit* e = AddEdit();
   TPanel* panel = AddPanel(200, 40, 50, 50);
