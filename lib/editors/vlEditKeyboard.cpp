@@ -423,7 +423,8 @@ Boolean TvlCustomEdit::HandleInnerControlMessage(TMessage& Message) {
   switch (Message.Msg) {
     case WM_CUT: {
       if (innerTakesClipboard) return false;
-      TFlagScope keyboard(FKeyboardAction, true);
+      TvlObjectLinkScope alive(this);  // a change handler may free the editor
+      TFlagScope keyboard(FKeyboardAction, true, &alive);
       if (DoEditing())
         CutToClipboard();
       else
@@ -433,7 +434,8 @@ Boolean TvlCustomEdit::HandleInnerControlMessage(TMessage& Message) {
     case WM_PASTE:
       if (innerTakesClipboard) return false;
       if (DoEditing()) {
-        TFlagScope keyboard(FKeyboardAction, true);
+        TvlObjectLinkScope alive(this);
+        TFlagScope keyboard(FKeyboardAction, true, &alive);
         PasteFromClipboard();
       }
       return true;

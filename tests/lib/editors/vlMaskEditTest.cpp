@@ -506,7 +506,7 @@ CL_IMPLEMENT_CLASS(TMaskEditFreer)
 
 // Open: the sanitizer reports the freed editor used in the platform's
 // control code on one of these paths (found in review).
-TEST_F(MaskEditTest, DISABLED_AnEditorFreedFromOnChangeWhileTheModeHandlesAKey) {
+TEST_F(MaskEditTest, AnEditorFreedFromOnChangeWhileTheModeHandlesAKey) {
   struct Case {
     const char* Name;
     TvlEditMaskKind Kind;
