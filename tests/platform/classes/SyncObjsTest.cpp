@@ -146,7 +146,9 @@ TEST(WaitTest, ClosingAHandleWhileAnotherThreadWaitsIsSafe) {
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   EXPECT_TRUE(CloseHandle(ev));
   waiter.join();
-  EXPECT_EQ(result.load(), WAIT_TIMEOUT);
+  // A waiter already waiting times out; one that a loaded machine started
+  // only after the close finds no handle. Either way it returns.
+  EXPECT_TRUE(result.load() == WAIT_TIMEOUT || result.load() == WAIT_FAILED) << result.load();
 }
 
 TEST(TEventTest, WaitForResults) {
