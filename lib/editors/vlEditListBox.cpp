@@ -6,6 +6,7 @@
 #include "lib/foundation/vlGraphics.h"
 #include "lib/lookandfeel/vlCustomPopup.h"
 #include "platform/classes/StringLists.h"
+#include "platform/rtl/Finally.h"
 #include "platform/win/Windows.h"
 
 using namespace win;
@@ -58,14 +59,9 @@ void TvlCustomEditListBox::SetItemCount(Integer N) {
   TStrings* items = Items();
   if (items->Count() == N) return;
   items->BeginUpdate();
-  try {
-    while (items->Count() < N) items->Add(String());
-    while (items->Count() > std::max(N, 0)) items->Delete(items->Count() - 1);
-  } catch (...) {
-    items->EndUpdate();
-    throw;
-  }
-  items->EndUpdate();
+  Finally endUpdate([&] { items->EndUpdate(); });
+  while (items->Count() < N) items->Add(String());
+  while (items->Count() > std::max(N, 0)) items->Delete(items->Count() - 1);
 }
 
 void TvlCustomEditListBox::SetItemIndexValue(Integer Value) {

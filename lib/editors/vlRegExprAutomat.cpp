@@ -5,6 +5,7 @@
 
 #include "lib/editors/vlEditConsts.h"
 #include "lib/editors/vlRegExpr.h"
+#include "platform/rtl/Finally.h"
 #include "lib/foundation/nbCore.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
@@ -344,15 +345,10 @@ void TvlRegExpr::Compile(TStream* AStream) {
 
 void TvlRegExpr::Compile(const String& AText) {
   TMemoryStream* stream = New<TMemoryStream>();
-  try {
-    stream->WriteBuffer(AText.data(), NativeInt(AText.size() * sizeof(Char)));
-    stream->SetPosition(0);
-    Compile(stream);
-  } catch (...) {
-    Free(stream);
-    throw;
-  }
-  Free(stream);
+  Finally freeStream([&] { Free(stream); });
+  stream->WriteBuffer(AText.data(), NativeInt(AText.size() * sizeof(Char)));
+  stream->SetPosition(0);
+  Compile(stream);
 }
 
 void TvlRegExpr::CheckCompiled() const {
