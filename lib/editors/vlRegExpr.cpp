@@ -345,7 +345,7 @@ EvlRegExprError::EvlRegExprError(const TvlRegExprErrors* AErrors)
 // --- Lexer -------------------------------------------------------------------------------------
 
 // Reads the source one character at a time, keeping the line and the
-// character number as the Part of the language defines them, and appends
+// character number as the error messages report them, and appends
 // lexems and errors to the expression.
 void TvlRegExpr::Lex() {
   const String& s = FSource;
