@@ -21,6 +21,7 @@
 // property paths).
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -627,6 +628,10 @@ class TqlCustomLang : public TComponent {
   void BindExtendedTranslations();
   String RenameKey(const String& Line, const String& OldName, const String& NewName);
   [[noreturn]] void ConversionFailed(Integer ALang);
+  // Merges into the list of PropType what ALoad reads (it gives the source's
+  // language names): the component keeps its languages and the source's
+  // columns follow them; on an error the list is put back and False answered.
+  Boolean MergeList(TStringsType PropType, const std::function<void(TStrings* ANames)>& ALoad);
 
   String FVersion;
   TStringList* FCaptions{};

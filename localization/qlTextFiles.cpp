@@ -608,7 +608,7 @@ struct TSavedLanguages {
 
 }  // namespace
 
-Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) {
+Boolean TqlCustomLang::MergeList(TStringsType PropType, const std::function<void(TStrings* ANames)>& ALoad) {
   TStrings* list = GetPropListByType(PropType);
   if (!list) return true;
   TListPtr saved(New<TStringList>());
@@ -617,18 +617,13 @@ Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) 
   FDontChange = true;
   TSavedLanguages languages(this);
   try {
-    // As for a file: the component keeps its languages and the stream's
-    // columns follow them (else its own lines would sit under the stream's
-    // names).
-    TListPtr streamNames(New<TStringList>());
-    {
-      TIniPtr own(SharedIniFile ? nullptr : ParseStream(AStream));
-      ReadNames(SharedIniFile ? SharedIniFile : own.get(), streamNames.get());
-    }
-    LoadFromStream(PropType, AStream, true);
+    TListPtr sourceNames(New<TStringList>());
+    ALoad(sourceNames.get());
+    // The component keeps its languages; the source's columns follow them
+    // (else its own lines would sit under the source's names).
     languages.Restore();
-    if (streamNames->Count() > 0 && !SameText(Trim(streamNames->Text()), Trim(FLangNames->Text())))
-      ReorderColumns(list, streamNames.get(), FLangNames, D());
+    if (sourceNames->Count() > 0 && !SameText(Trim(sourceNames->Text()), Trim(FLangNames->Text())))
+      ReorderColumns(list, sourceNames.get(), FLangNames, D());
     FDontChange = dontChange;
     AppendMissingLines(list, saved.get(), D());
   } catch (const Exception&) {
@@ -641,36 +636,25 @@ Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) 
   return true;
 }
 
+Boolean TqlCustomLang::MergeFromStream(TStringsType PropType, TStream* AStream) {
+  return MergeList(PropType, [&](TStrings* ANames) {
+    {
+      TIniPtr own(SharedIniFile ? nullptr : ParseStream(AStream));
+      ReadNames(SharedIniFile ? SharedIniFile : own.get(), ANames);
+    }
+    LoadFromStream(PropType, AStream, true);
+  });
+}
+
 Boolean TqlCustomLang::MergeFromFile(TStringsType PropType, const String& AFileName) {
   if (!FileExists(AFileName)) return false;
-  TStrings* list = GetPropListByType(PropType);
-  if (!list) return true;
-  TListPtr saved(New<TStringList>());
-  saved->Assign(list);
-  const Boolean dontChange = FDontChange;
-  FDontChange = true;
-  TSavedLanguages languages(this);
-  try {
-    TListPtr fileNames(New<TStringList>());
-    GetLanguageNamesFromFile(AFileName, fileNames.get());
+  return MergeList(PropType, [&](TStrings* ANames) {
+    GetLanguageNamesFromFile(AFileName, ANames);
     if (IsBinaryTranslationFileName(AFileName))
       LoadPropFromBinaryFile(PropType, AFileName);
     else
       LoadFromFile(PropType, AFileName, true);
-    // The component keeps its languages; the file's columns follow them.
-    languages.Restore();
-    if (fileNames->Count() > 0 && !SameText(Trim(fileNames->Text()), Trim(FLangNames->Text())))
-      ReorderColumns(list, fileNames.get(), FLangNames, D());
-    FDontChange = dontChange;
-    AppendMissingLines(list, saved.get(), D());
-  } catch (const Exception&) {
-    list->Assign(saved.get());
-    languages.Restore();
-    FDontChange = dontChange;
-    return false;
-  }
-  if (!FDontChange) FinishList(this, list, PropType);
-  return true;
+  });
 }
 
 namespace {
