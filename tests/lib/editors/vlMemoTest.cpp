@@ -10,11 +10,12 @@
 #include "lib/lookandfeel/vlScrollBar.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/classes/Filer.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win/Windows.h"
-#include "tests/lib/editors/ScreenSheet.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
@@ -234,17 +235,19 @@ class TMemoGrid : public TCustomControl {
 };
 CL_IMPLEMENT_CLASS(TMemoGrid)
 
-TEST_F(MemoTest, InAGridCellReturnEntersALineOnlyWhenTheMemoWantsIt) {
+TEST_F(MemoTest, InAGridCellReturnAndTabEnterTheTextOnlyWhenTheMemoWantsThem) {
   struct {
     const char* Name;
-    Boolean WantReturns;
+    Boolean WantReturns, WantTabs;
     std::initializer_list<Word> Held;
+    Word Key;
     const char16_t* Text;
     Integer Leaves;
   } cases[] = {
-      {"Return with WantReturns", true, {}, u"cell\r\n", 0},
-      {"Return without WantReturns leaves", false, {}, u"cell", 1},
-      {"Ctrl+Return without WantReturns", false, {VK_CONTROL}, u"cell\r\n", 0},
+      {"Return with WantReturns", true, false, {}, VK_RETURN, u"cell\r\n", 0},
+      {"Return without WantReturns leaves", false, false, {}, VK_RETURN, u"cell", 1},
+      {"Ctrl+Return without WantReturns", false, false, {VK_CONTROL}, VK_RETURN, u"cell\r\n", 0},
+      {"Tab with WantTabs", true, true, {}, VK_TAB, u"cell\t", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -258,13 +261,14 @@ TEST_F(MemoTest, InAGridCellReturnEntersALineOnlyWhenTheMemoWantsIt) {
       Free(grid);
     });
     props->SetWantReturns(c.WantReturns);
+    props->SetWantTabs(c.WantTabs);
     grid->List = list;
     grid->Properties = props;
     grid->StartEdit();
     Pump();
     ASSERT_TRUE(grid->Edit->Focused());
     grid->Edit->SetSelection(4, 0);
-    Keys(c.Held, VK_RETURN);
+    Keys(c.Held, c.Key);
     EXPECT_EQ(grid->Edit->InnerMemo()->Text(), String(c.Text));
     EXPECT_EQ(grid->Leaves, c.Leaves);
   }
@@ -346,6 +350,83 @@ TEST_F(MemoTest, TheLibraryDrawsTheScrollBarAndItScrollsTheText) {
   EXPECT_EQ(VarToStr(m->EditValue()), text);
 }
 
+// --- Lines, caret, clipboard, forms ---------------------------------------------------------------------------
+
+TEST_F(MemoTest, LinesAndCaretPosSpeakInLinesAndColumns) {
+  TvlMemo* m = NewMemo();
+  TStringList* lines = New<TStringList>();
+  Finally freeLines([&] { Free(lines); });
+  lines->Add(u"alpha");
+  lines->Add(u"beta");
+  m->SetLines(lines);
+  EXPECT_EQ(VarToStr(m->EditValue()), u"alpha\r\nbeta\r\n");
+  m->SetCaretPos(TPoint{2, 1});
+  EXPECT_EQ(m->SelStart(), 9);
+  EXPECT_EQ(m->CaretPos().X, 2);
+  EXPECT_EQ(m->CaretPos().Y, 1);
+  // Writing the lines from outside makes the value; writing the value shows the lines.
+  m->Lines()->SetText(u"x\r\ny");
+  EXPECT_EQ(VarToStr(m->EditValue()), u"x\r\ny");
+  m->SetEditValue(Variant(u"1\r\n2\r\n3"));
+  EXPECT_EQ(m->Lines()->Count(), 3);
+}
+
+TEST_F(MemoTest, CutAndDeleteTakeTheSelectionUnlessReadOnly) {
+  struct {
+    const char* Name;
+    Boolean ReadOnly;
+    std::initializer_list<Word> Held;
+    Word Key;
+    const char16_t* Text;
+    const char16_t* Clipboard;
+  } cases[] = {
+      {"Ctrl+X", false, {VK_CONTROL}, 'X', u"one\r\n", u"two"},
+      {"Delete", false, {}, VK_DELETE, u"one\r\n", u"-"},
+      {"Ctrl+X read-only", true, {VK_CONTROL}, 'X', u"one\r\ntwo", nullptr},
+      {"Delete read-only", true, {}, VK_DELETE, u"one\r\ntwo", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMemo* m = NewMemo();
+    Finally freeMemo([&] {
+      Free(m);
+      Free(Other);
+    });
+    PutClipboardText(u"-");
+    m->Properties()->SetReadOnly(c.ReadOnly);
+    m->SetEditValue(Variant(u"one\r\ntwo"));
+    Focus(m);
+    m->SetSelection(5, 3);
+    Keys(c.Held, c.Key);
+    EXPECT_EQ(m->InnerMemo()->Text(), String(c.Text));
+    EXPECT_EQ(VarToStr(m->EditingValue()), String(c.Text));
+    if (!c.Clipboard) continue;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE h = GetClipboardData(CF_UNICODETEXT);
+    const String clip = h ? String(static_cast<const Char*>(GlobalLock(h))) : String();
+    if (h) GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(clip, String(c.Clipboard));
+  }
+}
+
+TEST_F(MemoTest, LinesStoredWithAFormBecomeTheValue) {
+  const char* text =
+      "object Form1: TForm\n  Left = 0\n  Top = 0\n  Width = 300\n  Height = 200\n"
+      "  object Notes: TvlMemo\n    Left = 8\n    Top = 8\n"
+      "    Lines.Strings = (\n      'Kart 12'\n      'Kont\xc3\xb6r 150')\n"
+      "    Properties.ScrollBars = ssVertical\n    Properties.WantTabs = True\n"
+      "    Height = 89\n    Width = 185\n  end\nend\n";
+  TForm* form = NewFormFromText(RawByteString(text));
+  Finally freeForm([&] { Free(form); });
+  auto* m = dynamic_cast<TvlMemo*>(form->FindComponent(u"Notes"));
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->Properties()->ScrollBars(), ssVertical);
+  EXPECT_TRUE(m->Properties()->WantTabs());
+  EXPECT_EQ(LinesOf(m->Lines()), (std::vector<String>{u"Kart 12", u"Kontör 150"}));
+  EXPECT_EQ(VarToStr(m->EditValue()), u"Kart 12\r\nKontör 150\r\n");
+}
+
 // --- Display text, registration -------------------------------------------------------------------------------
 
 TEST(MemoPropertiesTest, ACellShowsTheFirstLineUpTo250Characters) {
@@ -370,6 +451,23 @@ TEST(MemoPropertiesTest, ACellShowsTheFirstLineUpTo250Characters) {
   EXPECT_TRUE(p->WantReturns());
   EXPECT_TRUE(p->WordWrap());
   EXPECT_TRUE(p->KeepsTabKey() == p->WantTabs());
+}
+
+class TBlobProvider : public TvlCustomEditDefaultValuesProvider {
+  CL_CLASS(TBlobProvider, TvlCustomEditDefaultValuesProvider)
+ public:
+  Boolean IsBlob() override { return true; }
+};
+CL_IMPLEMENT_CLASS(TBlobProvider)
+
+TEST(MemoPropertiesTest, ABlobFieldExchangesItsValueAnyOtherItsText) {
+  TvlMemoProperties* p = New<TvlMemoProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeProps([&] { Free(p); });
+  EXPECT_EQ(p->GetEditValueSource(false), 1);
+  TBlobProvider* blob = New<TBlobProvider>(static_cast<TPersistent*>(nullptr));
+  Finally freeProvider([&] { Free(blob); });
+  p->SetIDefaultValuesProvider(blob);
+  EXPECT_EQ(p->GetEditValueSource(false), 0);
 }
 
 TEST(MemoPropertiesTest, RegisteredWithItsFilterHelperOfTextOperators) {
