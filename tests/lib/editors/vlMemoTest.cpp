@@ -343,6 +343,17 @@ TEST_F(MemoTest, TheLibraryDrawsTheScrollBarAndItScrollsTheText) {
   ClickAt(bar, bar->Width() / 2, bar->Height() - 3);
   Pump();
   EXPECT_EQ(SendMessageW(inner, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  // Dragging the thumb down scrolls further, and the bar follows the memo.
+  const TPoint thumb = bar->ClientToScreen(TPoint{bar->Width() / 2, bar->Width() + 3});
+  Display.MouseDown(thumb.X, thumb.Y);
+  Pump();
+  Display.MouseMove(thumb.X, thumb.Y + 25);
+  Pump();
+  Display.MouseUp(thumb.X, thumb.Y + 25);
+  Pump();
+  const LRESULT first = SendMessageW(inner, EM_GETFIRSTVISIBLELINE, 0, 0);
+  EXPECT_GT(first, 1);
+  EXPECT_EQ(bar->Position(), Integer(first));
   m->Properties()->SetScrollBars(ssNone);
   Pump();
   EXPECT_TRUE(!m->VScrollBar() || !m->VScrollBar()->Visible());
