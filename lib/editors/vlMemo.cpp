@@ -457,26 +457,10 @@ void TvlCustomMemo::CutToClipboard() {
   ClearSelection();
 }
 
-String TvlCustomMemo::WholeClipboardText() {
-  String s;
-  if (!OpenClipboard(HandleAllocated() ? WindowHandle() : nullptr)) return s;
-  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-    if (auto* p = static_cast<const Char*>(GlobalLock(h))) {
-      const size_t max = GlobalSize(h) / sizeof(Char);
-      size_t n = 0;
-      while (n < max && p[n]) ++n;
-      s.assign(p, n);
-      GlobalUnlock(h);
-    }
-  }
-  CloseClipboard();
-  return s;
-}
-
 // A paste keeps every line of the clipboard's text; MaxLength cuts it as SelText does.
 void TvlCustomMemo::PasteFromClipboard() {
   if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return;
-  SetSelText(WholeClipboardText());
+  SetSelText(vlGetClipboardText(HandleAllocated() ? WindowHandle() : nullptr));
 }
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlMemo, P) {

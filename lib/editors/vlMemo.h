@@ -304,8 +304,6 @@ class TvlCustomMemo : public TvlCustomTextEdit {
 
  private:
   void WMCommand(TMessage& Message);
-  // The clipboard's whole text, "" when it holds none.
-  String WholeClipboardText();
 
   Boolean FCanCreateScrollBars{};
   Boolean FInternalAction{};
