@@ -235,19 +235,20 @@ void TvlCustomMemo::FillViewDataState(TvlCustomEditViewData* AViewData) {
 }
 
 void TvlCustomMemo::PropertiesChanged(TObject* Sender) {
-  TvlCustomInnerMemo* inner = InnerMemo();
-  if (IsDestroying() || !inner) return;
-  TvlCustomMemoProperties* p = ActiveProperties();
-  IvlInnerMemo* memo = inner->Helper();
-  if (memo->GetScrollBars() != p->ScrollBars()) {
-    FCanCreateScrollBars = true;
-    memo->SetScrollBars(p->ScrollBars());
-    // Making the window again creates or frees the container's scroll bars.
-    if (HandleAllocated()) RecreateWnd();
+  if (IsDestroying()) return;
+  if (TvlCustomInnerMemo* inner = InnerMemo()) {
+    TvlCustomMemoProperties* p = ActiveProperties();
+    IvlInnerMemo* memo = inner->Helper();
+    if (memo->GetScrollBars() != p->ScrollBars()) {
+      FCanCreateScrollBars = true;
+      memo->SetScrollBars(p->ScrollBars());
+      // Making the window again creates or frees the container's scroll bars.
+      if (HandleAllocated()) RecreateWnd();
+    }
+    memo->SetWantReturns(p->WantReturns());
+    memo->SetWantTabs(p->WantTabs());
+    memo->SetWordWrap(p->WordWrap());
   }
-  memo->SetWantReturns(p->WantReturns());
-  memo->SetWantTabs(p->WantTabs());
-  memo->SetWordWrap(p->WordWrap());
   inherited::PropertiesChanged(Sender);
 }
 

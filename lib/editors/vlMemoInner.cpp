@@ -257,7 +257,7 @@ void TvlCustomInnerMemo::WMSetText(TMessage& Message) {
 // The replacement's line breaks become CR LF, each kind counting once.
 void TvlCustomInnerMemo::EMReplaceSel(TMessage& Message) {
   TvlCustomMemo* editor = Container();
-  if (editor && editor->Focused() && !editor->DoEditing() && !ReadOnly()) return;
+  if (editor && editor->Focused() && !ReadOnly() && !editor->DoEditing()) return;
   const auto* p = reinterpret_cast<const Char*>(Message.LParam);
   const String text = vlNormalizeMemoLineBreaks(p ? String(p) : String());
   TvlObjectLinkScope alive(editor);

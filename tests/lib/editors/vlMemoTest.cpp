@@ -298,6 +298,56 @@ TEST_F(MemoTest, AnActivatingReturnIsNotTypedIntoTheCell) {
   EXPECT_EQ(m->InnerMemo()->Text(), u"yx");
 }
 
+struct TMemoFreer : public TObject {
+  CL_CLASS(TMemoFreer, TObject)
+ public:
+  TvlCustomEdit* Edit{};
+  void Change(TObject*) {
+    TvlCustomEdit* e = Edit;
+    Edit = nullptr;
+    Free(e);
+  }
+  void AfterKeyDown(TObject* Sender, Word&, TShiftState) { Change(Sender); }
+};
+CL_IMPLEMENT_CLASS(TMemoFreer)
+
+// The memo freed by its own handler while a key, a paste, a cut or a Return
+// in place is handled: nothing may touch it afterwards.
+TEST_F(MemoTest, AMemoFreedFromItsHandlerWhileAKeyOrAPasteIsHandled) {
+  struct {
+    const char* Name;
+    std::initializer_list<Word> Held;
+    Word Key;
+    Boolean ByAfterKeyDown;
+  } cases[] = {
+      {"typing", {}, 'K', false},
+      {"Return", {}, VK_RETURN, false},
+      {"Ctrl+V", {VK_CONTROL}, 'V', false},
+      {"Ctrl+X", {VK_CONTROL}, 'X', false},
+      {"Ctrl+A", {VK_CONTROL}, 'A', true},
+      {"Left at the start", {}, VK_LEFT, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMemo* m = NewMemo();
+    Finally freeOther([&] { Free(Other); });
+    m->SetEditValue(Variant(u"a\r\nb"));
+    Focus(m);
+    m->SetSelection(0, c.Key == 'X' ? 1 : 0);
+    PutClipboardText(u"p\nq");
+    TMemoFreer* freer = New<TMemoFreer>();
+    Finally freeFreer([&] { Free(freer); });
+    freer->Edit = m;
+    if (c.ByAfterKeyDown)
+      m->SetOnAfterKeyDown(TKeyEvent(freer, &TMemoFreer::AfterKeyDown));
+    else
+      m->Properties()->SetOnChange(TNotifyEvent(freer, &TMemoFreer::Change));
+    Keys(c.Held, c.Key);
+    EXPECT_EQ(freer->Edit, nullptr);
+    if (freer->Edit) Free(m);
+  }
+}
+
 // --- Size and scroll bars ---------------------------------------------------------------------------------------
 
 TEST_F(MemoTest, VisibleLineCountSizesAStandAloneMemo) {
