@@ -190,6 +190,9 @@ class TvlCustomInnerMemo : public TCustomMemo, public IvlContainerInnerControl, 
   void Dispatch(TMessage& Message) override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   Boolean CanFocus() override;
+  // Actions the memo does not handle are offered to its editor.
+  Boolean ExecuteAction(TBasicAction* Action) override;
+  Boolean UpdateAction(TBasicAction* Action) override;
 
   // IvlContainerInnerControl
   TWinControl* GetInnerControl() override { return this; }

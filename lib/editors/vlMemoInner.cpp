@@ -167,6 +167,18 @@ Boolean TvlCustomInnerMemo::CanFocus() {
   return editor ? editor->CanFocus() : inherited::CanFocus();
 }
 
+Boolean TvlCustomInnerMemo::ExecuteAction(TBasicAction* Action) {
+  if (inherited::ExecuteAction(Action)) return true;
+  TvlCustomMemo* editor = Container();
+  return editor && editor->ExecuteAction(Action);
+}
+
+Boolean TvlCustomInnerMemo::UpdateAction(TBasicAction* Action) {
+  if (inherited::UpdateAction(Action)) return true;
+  TvlCustomMemo* editor = Container();
+  return editor && editor->UpdateAction(Action);
+}
+
 void TvlCustomInnerMemo::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (FIsCreating || FLockBoundsCount > 0) return;
   TvlCustomMemo* editor = Container();

@@ -488,6 +488,34 @@ TEST_F(MemoTest, LinesStoredWithAFormBecomeTheValue) {
   EXPECT_EQ(VarToStr(m->EditValue()), u"Kart 12\r\nKontör 150\r\n");
 }
 
+class TActionBinding : public TvlEditDataBinding {
+  CL_CLASS(TActionBinding, TvlEditDataBinding)
+ public:
+  Boolean ExecuteAction(TBasicAction*) override { return ++Actions > 0; }
+  Boolean UpdateAction(TBasicAction*) override { return ++Actions > 0; }
+  Integer Actions{};
+};
+CL_IMPLEMENT_CLASS(TActionBinding)
+
+class TActionMemo : public TvlMemo {
+  CL_CLASS(TActionMemo, TvlMemo)
+ public:
+  TActionBinding* Binding() const { return static_cast<TActionBinding*>(DataBinding()); }
+
+ protected:
+  TvlEditDataBindingClass DataBindingClass() const override { return ClassOf<TActionBinding>(); }
+};
+CL_IMPLEMENT_CLASS(TActionMemo)
+
+TEST_F(MemoTest, ActionsTheInnerMemoDoesNotHandleGoToTheEditor) {
+  TActionMemo* m = Add<TActionMemo>(10, 10, 185, 89);
+  TBasicAction* action = New<TBasicAction>(static_cast<TComponent*>(nullptr));
+  Finally freeAction([&] { Free(action); });
+  EXPECT_TRUE(m->InnerMemo()->ExecuteAction(action));
+  EXPECT_TRUE(m->InnerMemo()->UpdateAction(action));
+  EXPECT_EQ(m->Binding()->Actions, 2);
+}
+
 // --- Display text, registration -------------------------------------------------------------------------------
 
 TEST(MemoPropertiesTest, ACellShowsTheFirstLineUpTo250Characters) {
