@@ -526,9 +526,9 @@ void TvlCustomTextEdit::ClearSelectionByKeyboard() {
   ClearSelection();
 }
 
-String TvlCustomTextEdit::ClipboardText() {
+String vlGetClipboardText(HWND AOwner) {
   String s;
-  if (!OpenClipboard(HandleAllocated() ? WindowHandle() : nullptr)) return s;
+  if (!OpenClipboard(AOwner)) return s;
   if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
     if (auto* p = static_cast<const Char*>(GlobalLock(h))) {
       const size_t max = GlobalSize(h) / sizeof(Char);
@@ -539,6 +539,11 @@ String TvlCustomTextEdit::ClipboardText() {
     }
   }
   CloseClipboard();
+  return s;
+}
+
+String TvlCustomTextEdit::ClipboardText() {
+  const String s = vlGetClipboardText(HandleAllocated() ? WindowHandle() : nullptr);
   // A single-line editor takes the first line.
   return s.substr(0, std::min(s.find(u'\r'), s.find(u'\n')));
 }

@@ -290,6 +290,9 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   friend class TvlCustomTextEditLookupData;
 };
 
+// The clipboard's Unicode text up to its terminating zero, "" when it holds none.
+String vlGetClipboardText(win::HWND AOwner);
+
 // The published text editor.
 class TvlTextEdit : public TvlCustomTextEdit {
   CL_CLASS(TvlTextEdit, TvlCustomTextEdit)

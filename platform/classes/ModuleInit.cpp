@@ -73,6 +73,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlEditUtils",
     u"vlEdit",
     u"vlTextEdit",
+    u"vlMemo",
     u"vlMaskEdit",
     u"vlComboBox",
     u"vlCheckBox",
