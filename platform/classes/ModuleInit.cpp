@@ -74,6 +74,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlEdit",
     u"vlTextEdit",
     u"vlMaskEdit",
+    u"vlSpinEdit",
+    u"vlTimeEdit",
     u"vlComboBox",
     u"vlCheckBox",
     u"vlLabel",

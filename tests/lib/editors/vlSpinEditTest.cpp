@@ -1,0 +1,530 @@
+// The spin editor: stepping tables (bounds, circular wrap, the 64-bit
+// limits), real keys, the wheel and a held button on the headless screen
+// with the manual clock, typing and validation, the three button
+// arrangements as rectangles, and the picture of each painter.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "lib/editors/vlEditConsts.h"
+#include "lib/editors/vlEditStyles.h"
+#include "lib/editors/vlSpinEdit.h"
+#include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
+#include "lib/lookandfeel/vlControlServices.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
+#include "platform/vcl/Graphics.h"
+#include "platform/win/Windows.h"
+#include "tests/lib/editors/EditorPicture.h"
+#include "tests/lib/foundation/ReferencePicture.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+using namespace win;
+
+namespace {
+
+// Exceptions that reach the application.
+class TSpinFailures : public TObject {
+  CL_CLASS(TSpinFailures, TObject)
+ public:
+  std::vector<String> Messages;
+  void Failed(TObject*, const Exception& E) { Messages.push_back(E.Message()); }
+  // Reads the word "on" as 10.
+  void GetValue(TObject*, const String& AText, Variant& AValue, String& ErrorText, Boolean& Error) {
+    if (AText == u"on") {
+      AValue = Variant(10);
+      Error = false;
+    } else
+      ErrorText = u"Yalnız on";
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TSpinFailures)
+
+namespace {
+
+class SpinEditTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    SetSystemLocale(TSystemLocale::Turkish);
+    ControlFixture::SetUp();
+    Failures = New<TSpinFailures>();
+    Application->SetOnException(TExceptionEvent(Failures, &TSpinFailures::Failed));
+  }
+  void TearDown() override {
+    Application->SetOnException(TExceptionEvent());
+    FreeAndNil(Failures);
+    ControlFixture::TearDown();
+  }
+  TvlSpinEdit* NewEdit(Integer ATop = 10, Integer AWidth = 120) {
+    TvlSpinEdit* e = Add<TvlSpinEdit>(10, ATop, AWidth, 21);
+    Pump();
+    return e;
+  }
+  static void Bounds(TvlSpinEdit* AEdit, Double AMin, Double AMax) {
+    AEdit->Properties()->SetMinValue(AMin);
+    AEdit->Properties()->SetMaxValue(AMax);
+  }
+  void Focus(TvlSpinEdit* AEdit) {
+    ClickAt(AEdit, 5, 10);
+    Pump();
+  }
+  void Key(UINT AKey) {
+    Display.KeyPress(AKey);
+    Pump();
+  }
+  void CtrlKey(UINT AKey) {
+    Display.KeyDown(VK_CONTROL);
+    Display.KeyPress(AKey);
+    Display.KeyUp(VK_CONTROL);
+    Pump();
+  }
+  void Type(const String& AText) {
+    Display.TypeText(AText);
+    Pump();
+  }
+  Integer Beeps() {
+    Integer n = 0;
+    for (const String& s : Display.Sounds()) n += s == u"SystemDefault";
+    return n;
+  }
+  // The centre of a spin button, in the editor's client coordinates.
+  static TPoint ButtonCentre(TvlSpinEdit* AEdit, TvlSpinEditButton AButton) {
+    const TRect r = AEdit->ViewInfo()->ButtonsInfo[size_t(AButton)]->Bounds;
+    return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  static Int64 IntValue(TvlSpinEdit* AEdit) { return AEdit->Value().AsInt64(); }
+
+  TSpinFailures* Failures{};
+};
+
+// --- Stepping -------------------------------------------------------------------------------------------------
+
+struct TStepCase {
+  const char* Name;
+  Boolean Circular;
+  Double Increment;
+  Int64 Start;
+  TvlSpinEditButton Button;
+  Int64 Expected;
+};
+
+TEST_F(SpinEditTest, StepsWithinZeroToTenClippedOrCircular) {
+  const TStepCase cases[] = {
+      {"down at the minimum stays", false, 1, 0, sebBackward, 0},
+      {"up at the maximum stays", false, 1, 10, sebForward, 10},
+      {"circular up at the maximum wraps", true, 1, 10, sebForward, 0},
+      {"circular down at the minimum wraps", true, 1, 0, sebBackward, 10},
+      {"a plain step", false, 1, 4, sebForward, 5},
+      {"3 from 9, clipped", false, 3, 9, sebForward, 10},
+      {"3 from 9, circular", true, 3, 9, sebForward, 1},
+      {"3 from 1 down, circular", true, 3, 1, sebBackward, 9},
+      {"30 from 9, circular, lands inside", true, 30, 9, sebForward, 6},
+      {"25 from 2 down, circular, lands inside", true, 25, 2, sebBackward, 10},
+      {"fast up by the large increment, clipped", false, 1, 3, sebFastForward, 10},
+      {"below the minimum, up snaps to it", false, 1, -5, sebForward, 0},
+      {"below the minimum, down stays", false, 1, -5, sebBackward, -5},
+      {"below the minimum, circular down wraps to the maximum", true, 1, -5, sebBackward, 10},
+      {"above the maximum, down snaps to it", false, 1, 15, sebBackward, 10},
+      {"above the maximum, circular up wraps to the minimum", true, 1, 15, sebForward, 0},
+  };
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  Bounds(e, 0, 10);
+  for (const TStepCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->Properties()->SetCircular(c.Circular);
+    e->Properties()->SetIncrement(c.Increment);
+    e->SetEditValue(Variant(c.Start));
+    ASSERT_EQ(IntValue(e), c.Start);
+    e->Increment(c.Button);
+    EXPECT_EQ(IntValue(e), c.Expected);
+  }
+}
+
+TEST_F(SpinEditTest, SteppingStopsAtTheSixtyFourBitLimits) {
+  struct TLimitCase {
+    const char* Name;
+    Boolean Circular;
+    Int64 Start;
+    TvlSpinEditButton Button;
+    Int64 Expected;
+  } const cases[] = {
+      {"up near the top clips", false, INT64_MAX - 3, sebFastForward, INT64_MAX},
+      {"down near the bottom clips", false, INT64_MIN + 3, sebFastBackward, INT64_MIN},
+      {"up at the top stays", false, INT64_MAX, sebForward, INT64_MAX},
+      {"circular up at the top wraps to the bottom", true, INT64_MAX, sebForward, INT64_MIN},
+      {"circular down at the bottom wraps to the top", true, INT64_MIN, sebBackward, INT64_MAX},
+      {"circular fast up past the top", true, INT64_MAX - 3, sebFastForward, INT64_MIN + 6},
+  };
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  for (const TLimitCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->Properties()->SetCircular(c.Circular);
+    e->SetEditValue(Variant(c.Start));
+    e->Increment(c.Button);
+    EXPECT_EQ(IntValue(e), c.Expected);
+  }
+  // Only the minimum set: the maximum is the type's largest value.
+  e->Properties()->SetCircular(false);
+  e->Properties()->SetMinValue(5);
+  e->SetEditValue(Variant(Int64(INT64_MAX - 1)));
+  e->Increment(sebFastForward);
+  EXPECT_EQ(IntValue(e), INT64_MAX);
+  e->SetEditValue(Variant(5));
+  e->Increment(sebBackward);
+  EXPECT_EQ(IntValue(e), 5);
+}
+
+TEST_F(SpinEditTest, FloatValuesStepAndClipAtTheLargestDouble) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtFloat);
+  e->Properties()->SetIncrement(0.1);
+  e->SetEditValue(Variant(0.2));
+  e->Increment(sebForward);
+  EXPECT_NEAR(e->Value().AsDouble(), 0.3, 1e-12);
+  e->Properties()->SetLargeIncrement(1e308);
+  e->SetEditValue(Variant(1.6e308));
+  e->Increment(sebFastForward);
+  EXPECT_EQ(e->Value().AsDouble(), vlSpinMaxFloatValue);
+  e->SetEditValue(Variant(-1.6e308));
+  e->Increment(sebFastBackward);
+  EXPECT_EQ(e->Value().AsDouble(), -vlSpinMaxFloatValue);
+}
+
+// A fractional increment in integer mode used to round to 0 and leave the value where it was.
+TEST_F(SpinEditTest, AFractionalIncrementInIntegerModeStillMoves) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->Properties()->SetIncrement(0.5);
+  e->SetEditValue(Variant(7));
+  EXPECT_TRUE(e->Increment(sebForward));
+  EXPECT_EQ(IntValue(e), 8);
+  e->Increment(sebBackward);
+  e->Increment(sebBackward);
+  EXPECT_EQ(IntValue(e), 6);
+  e->Properties()->SetIncrement(2.5);  // ties to even
+  e->Increment(sebForward);
+  EXPECT_EQ(IntValue(e), 8);
+  e->Properties()->SetIncrement(0);  // no step asked, none made
+  EXPECT_FALSE(e->Increment(sebForward));
+  EXPECT_EQ(IntValue(e), 8);
+  EXPECT_THROW(e->Properties()->GetIncrement(TvlSpinEditButton(7)), EnbException);
+}
+
+// --- Keys, wheel and the held button ---------------------------------------------------------------------------
+
+TEST_F(SpinEditTest, ArrowAndPageKeysSpinAndPutTheCaretAtTheEnd) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  Bounds(e, -100, 100);
+  Focus(e);
+  EXPECT_EQ(e->Text(), u"0");
+  Key(VK_UP);
+  Key(VK_UP);
+  EXPECT_EQ(e->Text(), u"2");
+  EXPECT_EQ(e->SelStart(), 1);
+  EXPECT_TRUE(e->ModifiedAfterEnter());
+  Key(VK_PRIOR);
+  EXPECT_EQ(e->Text(), u"12");
+  Key(VK_NEXT);
+  Key(VK_NEXT);
+  Key(VK_DOWN);
+  EXPECT_EQ(e->Text(), u"-9");
+  EXPECT_EQ(e->SelStart(), 2);
+
+  // The wheel: up steps forward, down backward.
+  const TPoint p = At(e, 20, 10);
+  Display.Wheel(p.X, p.Y, 120);
+  Pump();
+  EXPECT_EQ(e->Text(), u"-8");
+  Display.Wheel(p.X, p.Y, -240);
+  Pump();
+  EXPECT_EQ(IntValue(e), -10);
+
+  // With UseCtrlIncrement an arrow alone moves the caret; Ctrl+arrow spins.
+  e->Properties()->SetUseCtrlIncrement(true);
+  Key(VK_HOME);
+  Key(VK_UP);
+  EXPECT_EQ(e->Text(), u"-10");
+  CtrlKey(VK_UP);
+  EXPECT_EQ(e->Text(), u"-9");
+}
+
+TEST_F(SpinEditTest, AHeldSpinKeyShowsItsButtonPressedAndLocksTheMouse) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SpinButtons()->SetPosition(sbpHorzRight);
+  Focus(e);
+  Display.KeyDown(VK_DOWN);
+  Pump();
+  EXPECT_EQ(e->PressedState(), epsDown);
+  TvlCustomEditViewInfo* vi = e->ViewInfo();
+  EXPECT_EQ(vi->ButtonsInfo[sebBackward]->Data.State, ebsPressed);
+  // The mouse cannot press the other button meanwhile.
+  const TPoint up = ButtonCentre(e, sebForward);
+  MoveTo(e, up.X, up.Y);
+  const TPoint s = At(e, up.X, up.Y);
+  Display.MouseDown(s.X, s.Y);
+  Pump();
+  EXPECT_EQ(IntValue(e), -1);
+  Display.MouseUp(s.X, s.Y);
+  Pump();
+  Display.KeyDown(VK_DOWN, 2);  // the keyboard's own repeat
+  Pump();
+  EXPECT_EQ(IntValue(e), -2);
+  Display.KeyUp(VK_DOWN);
+  Pump();
+  EXPECT_EQ(e->PressedState(), epsNone);
+  EXPECT_NE(e->ViewInfo()->ButtonsInfo[sebBackward]->Data.State, ebsPressed);
+}
+
+TEST_F(SpinEditTest, HoldingAButtonStepsAtOnceThenAfter400msThenEvery100ms) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->Properties()->SpinButtons()->SetPosition(sbpHorzRight);
+  Pump();
+  const TPoint c = ButtonCentre(e, sebForward);
+  MoveTo(e, c.X, c.Y);
+  const TPoint s = At(e, c.X, c.Y);
+  Display.MouseDown(s.X, s.Y);
+  Pump();
+  EXPECT_EQ(IntValue(e), 1);
+  Wait(390);
+  EXPECT_EQ(IntValue(e), 1);
+  Wait(20);
+  EXPECT_EQ(IntValue(e), 2);
+  Wait(100);
+  EXPECT_EQ(IntValue(e), 3);
+  Wait(200);
+  EXPECT_EQ(IntValue(e), 5);
+  // Off the button nothing happens; back on, the steps go on.
+  MoveTo(e, 5, 10);
+  Wait(300);
+  EXPECT_EQ(IntValue(e), 5);
+  MoveTo(e, c.X, c.Y);
+  Wait(100);
+  EXPECT_EQ(IntValue(e), 6);
+  Display.MouseUp(s.X, s.Y);
+  Pump();
+  EXPECT_EQ(e->Timer(), nullptr);
+  Wait(500);
+  EXPECT_EQ(IntValue(e), 6);
+  EXPECT_TRUE(Failures->Messages.empty());
+}
+
+// --- Typing and validation ------------------------------------------------------------------------------------
+
+// "1e5" used to be typed into an integer editor and then never read.
+TEST_F(SpinEditTest, IntegerEditorsRefuseExponentLetters) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  Focus(e);
+  e->SelectAll();
+  Type(u"1e5");
+  EXPECT_EQ(e->Text(), u"15");
+  EXPECT_EQ(Beeps(), 1);
+  TvlSpinEdit* f = NewEdit(40);
+  f->Properties()->SetValueType(vtFloat);
+  Focus(f);
+  f->SelectAll();
+  Type(u"1e5");
+  EXPECT_EQ(f->Text(), u"1e5");
+  Key(VK_RETURN);
+  EXPECT_EQ(f->Value().AsDouble(), 1e5);
+  // "." and "," both type the locale's decimal separator.
+  f->SelectAll();
+  Type(u"2.5");
+  EXPECT_EQ(f->Text(), u"2,5");
+}
+
+// Out-of-range and unreadable text used to be replaced without a sound.
+TEST_F(SpinEditTest, CorrectedInputIsHeardAndRefusedInputIsReported) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  Bounds(e, 0, 1000);
+  Focus(e);
+  e->SelectAll();
+  Type(u"5000");
+  Key(VK_RETURN);
+  EXPECT_EQ(e->Text(), u"1000");
+  EXPECT_EQ(IntValue(e), 1000);
+  EXPECT_EQ(Beeps(), 1);
+  e->SelectAll();
+  Type(u"-");
+  Key(VK_RETURN);
+  EXPECT_EQ(e->Text(), u"1000");  // not a number: the previous value comes back
+  EXPECT_EQ(Beeps(), 2);
+  e->SelectAll();
+  Type(u"12");
+  Key(VK_RETURN);
+  EXPECT_EQ(IntValue(e), 12);
+  EXPECT_EQ(Beeps(), 2);
+
+  e->Properties()->SetExceptionOnInvalidInput(true);
+  e->SelectAll();
+  Type(u"5000");
+  Key(VK_RETURN);
+  e->SelectAll();
+  Type(u"-");
+  Key(VK_RETURN);
+  EXPECT_EQ(Failures->Messages, (std::vector<String>{u"Value out of bounds", u"Invalid numeric value"}));
+  Variant v;
+  EXPECT_THROW(e->PrepareEditValue(Variant(u"x"), v, true), EvlEditError);
+}
+
+TEST_F(SpinEditTest, CanEditOffLetsOnlyTheButtonsChangeTheValue) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->Properties()->SetCanEdit(false);
+  Focus(e);
+  Type(u"42");
+  Key(VK_BACK);
+  Key(VK_DELETE);
+  EXPECT_EQ(e->Text(), u"0");
+  Key(VK_UP);
+  EXPECT_EQ(e->Text(), u"1");
+}
+
+TEST_F(SpinEditTest, OnGetValueReadsWordsAndItsErrorsAreKept) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->Properties()->SetOnGetValue(TvlSpinEditGetValueEvent(Failures, &TSpinFailures::GetValue));
+  Focus(e);
+  e->SelectAll();
+  Type(u"on");  // any character may be typed when a handler reads the text
+  Key(VK_RETURN);
+  EXPECT_EQ(IntValue(e), 10);
+  e->Properties()->SetExceptionOnInvalidInput(true);
+  e->SelectAll();
+  Type(u"dokuz");
+  Key(VK_RETURN);
+  EXPECT_EQ(Failures->Messages, (std::vector<String>{u"Yalnız on"}));
+}
+
+TEST_F(SpinEditTest, AnEmptyEditorBecomesNullOrTheClippedZeroWhenRequired) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  Bounds(e, 5, 10);
+  Variant v;
+  e->PrepareEditValue(Variant(u""), v, true);
+  EXPECT_TRUE(VarIsNull(v));
+  EXPECT_EQ(e->Properties()->GetEmptyDisplayValue().AsString(), u"5");
+  e->SetEditValue(Variant(u"abc"));
+  EXPECT_EQ(IntValue(e), 5);  // text that is no number reads as 0 clipped
+}
+
+// --- Buttons --------------------------------------------------------------------------------------------------
+
+TEST_F(SpinEditTest, TheButtonCollectionFollowsTheSpinButtonSettings) {
+  TvlSpinEdit* e = NewEdit();
+  TvlSpinEditButtons* b = e->Properties()->SpinButtons();
+  EXPECT_EQ(e->Properties()->Buttons()->Count(), 2);
+  b->SetShowFastButtons(true);
+  EXPECT_EQ(e->Properties()->Buttons()->Count(), 4);
+  b->SetVisible(false);
+  EXPECT_EQ(e->Properties()->Buttons()->Count(), 0);
+  Pump();
+  EXPECT_EQ(e->ViewInfo()->ButtonCount(), 0);
+  b->SetVisible(true);
+  EXPECT_EQ(e->Properties()->Buttons()->Count(), 4);
+}
+
+struct TLayoutCase {
+  TvlSpinEditButtonsPosition Position;
+  Boolean Fast;
+  std::vector<TRect> Rects;  // sebBackward, sebForward[, sebFastBackward, sebFastForward]
+};
+
+// The editor is 120 x 21 with a 2-pixel 3-D border: the buttons' rectangle is
+// 2..118 x 2..19. The edit button width D is 17, the arrow 3 rows, so a
+// horizontal button W = 4 * 3 - 3 = 9 and a fast one 9 * 3 / 2 = 14 wide.
+TEST_F(SpinEditTest, TheThreeArrangementsPlaceTheButtons) {
+  const TLayoutCase cases[] = {
+      {sbpVert, false, {{101, 10, 118, 19}, {101, 2, 118, 10}}},
+      {sbpVert, true, {{87, 10, 104, 19}, {87, 2, 104, 10}, {73, 2, 87, 19}, {104, 2, 118, 19}}},
+      {sbpHorzRight, false, {{100, 2, 109, 19}, {109, 2, 118, 19}}},
+      {sbpHorzRight, true, {{86, 2, 95, 19}, {95, 2, 104, 19}, {72, 2, 86, 19}, {104, 2, 118, 19}}},
+      {sbpHorzLeftRight, false, {{2, 2, 11, 19}, {109, 2, 118, 19}}},
+      {sbpHorzLeftRight, true, {{16, 2, 25, 19}, {95, 2, 104, 19}, {2, 2, 16, 19}, {104, 2, 118, 19}}},
+  };
+  TvlSpinEdit* e = NewEdit();
+  for (const TLayoutCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "position " << Integer(c.Position) << (c.Fast ? " with fast buttons" : ""));
+    e->Properties()->SpinButtons()->SetPosition(c.Position);
+    e->Properties()->SpinButtons()->SetShowFastButtons(c.Fast);
+    Pump();
+    auto* vi = static_cast<TvlSpinEditViewInfo*>(e->ViewInfo());
+    ASSERT_EQ(vi->ButtonCount(), Integer(c.Rects.size()));
+    for (size_t i = 0; i < c.Rects.size(); ++i) {
+      const TRect r = vi->ButtonsInfo[i]->Bounds;
+      EXPECT_EQ(r, c.Rects[i]) << "button " << i << ": " << r.Left << "," << r.Top << "," << r.Right << ","
+                               << r.Bottom;
+    }
+    const Boolean left = c.Position == sbpHorzLeftRight;
+    EXPECT_EQ(vi->ButtonsInfo[sebBackward]->Data.LeftAlignment, left);
+    // The text lies between the buttons.
+    EXPECT_EQ(vi->ClientRect.Left, left ? vi->ButtonsInfo[sebBackward]->Bounds.Right : 2);
+    // Hints: the whole editor is one part.
+    EXPECT_EQ(vi->GetHintPartAt(ButtonCentre(e, sebForward)), -1);
+    EXPECT_EQ(vi->GetHintPartAt(TPoint{-5, -5}), -2);
+  }
+}
+
+// --- Pictures -------------------------------------------------------------------------------------------------
+
+// Rows: the standard, flat, ultra-flat and Office 2003 looks, the themed
+// painter and the built-in skin; columns: vertical, right, left-and-right
+// (each with fast buttons in the second half), the vertical one disabled.
+TEST(SpinEditPicturesTest, TheSpinButtonsInEachPainter) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  constexpr int w = 92, h = 21, gap = 6, columns = 7, rows = 6;
+  TBitmap* bitmap = New<TBitmap>();
+  Finally freeBitmap([&] { Free(bitmap); });
+  bitmap->SetPixelFormat(pf32bit);
+  bitmap->SetSize(gap + columns * (w + gap), gap + rows * (h + gap));
+  bitmap->Canvas()->Brush()->SetColor(clWhite);
+  bitmap->Canvas()->FillRect(TRect{0, 0, bitmap->Width(), bitmap->Height()});
+  TvlCanvas* canvas = New<TvlCanvas>(bitmap->Canvas());
+  Finally freeCanvas([&] { Free(canvas); });
+  const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11};
+  const TvlEditBorderStyle borders[] = {ebs3D, ebsFlat, ebsUltraFlat, ebsOffice11, ebsSingle, ebsSingle};
+  const TvlSpinEditButtonsPosition positions[] = {sbpVert, sbpHorzRight, sbpHorzLeftRight, sbpVert,
+                                                  sbpHorzRight, sbpHorzLeftRight, sbpVert};
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      TvlSpinEditProperties* props = New<TvlSpinEditProperties>(static_cast<TPersistent*>(nullptr));
+      Finally freeProps([&] { Free(props); });
+      TvlEditStyle* style = New<TvlEditStyle>(static_cast<TPersistent*>(nullptr), false);
+      Finally freeStyle([&] { Free(style); });
+      style->LookAndFeel()->SetNativeStyle(r == 4);
+      if (r < 4) style->LookAndFeel()->SetKind(kinds[r]);
+      if (r == 5) {
+        ASSERT_NE(ClassOf<TnbSkinsUserSkinPainter>(), nullptr);
+        style->LookAndFeel()->SetSkinName(u"UserSkin");
+      }
+      style->SetColor(clWindow);
+      style->SetEditBorderStyle(borders[r]);
+      props->SpinButtons()->SetPosition(positions[c]);
+      props->SpinButtons()->SetShowFastButtons(c >= 3 && c < 6);
+      auto* info = static_cast<TvlSpinEditViewInfo*>(CreateFrom(props->GetViewInfoClass()));
+      Finally freeInfo([&] { Free(info); });
+      auto* data = static_cast<TvlSpinEditViewData*>(props->CreateViewData(style, false));
+      Finally freeData([&] { Free(data); });
+      data->Enabled = c != 6;
+      data->EditValueToDrawValue(canvas, Variant(42), info);
+      const int x = gap + c * (w + gap), y = gap + r * (h + gap);
+      data->CalculateEx(canvas, TRect{x, y, x + w, y + h}, TPoint{-1, -1}, vlmbNone, TShiftState{}, info, false);
+      info->PaintEx(canvas);
+    }
+  }
+  editors_test::ExpectPicture(bitmap, "spin-edit-painters", 2);
+}
+
+}  // namespace
