@@ -1,0 +1,199 @@
+// The time editor driven with real keys on the headless screen: stepping the
+// part under the caret, typing corrections, AM/PM, the saved date, the
+// 12-hour masks rebuilt from the locale, and text that does not read.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "lib/editors/vlEditConsts.h"
+#include "lib/editors/vlTimeEdit.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
+#include "platform/win/Windows.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+using namespace win;
+
+namespace {
+
+class TTimeFailures : public TObject {
+  CL_CLASS(TTimeFailures, TObject)
+ public:
+  std::vector<String> Messages;
+  void Failed(TObject*, const Exception& E) { Messages.push_back(E.Message()); }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TTimeFailures)
+
+namespace {
+
+class TimeEditTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    UseLocale(TSystemLocale::EnglishUS);
+    ControlFixture::SetUp();
+    Failures = New<TTimeFailures>();
+    Application->SetOnException(TExceptionEvent(Failures, &TTimeFailures::Failed));
+  }
+  void TearDown() override {
+    Application->SetOnException(TExceptionEvent());
+    FreeAndNil(Failures);
+    ControlFixture::TearDown();
+    UseLocale(TSystemLocale::Turkish);
+  }
+  static void UseLocale(TSystemLocale ALocale) {
+    SetSystemLocale(ALocale);
+    vlFormatController()->RegionalSettingsChanged();
+  }
+  TvlTimeEdit* NewEdit(Integer ATop = 10) {
+    TvlTimeEdit* e = Add<TvlTimeEdit>(10, ATop, 150, 21);
+    Pump();
+    return e;
+  }
+  void Focus(TvlTimeEdit* AEdit) {
+    ClickAt(AEdit, 5, 10);
+    Pump();
+  }
+  void Key(UINT AKey) {
+    Display.KeyPress(AKey);
+    Pump();
+  }
+  void Type(const String& AText) {
+    Display.TypeText(AText);
+    Pump();
+  }
+  // The caret (a one-character cursor) at APos.
+  static void CaretAt(TvlTimeEdit* AEdit, Integer APos) { AEdit->SetSelection(APos, 1); }
+
+  TTimeFailures* Failures{};
+};
+
+TEST_F(TimeEditTest, StepsThePartUnderTheCaret) {
+  struct TCase {
+    const char* Name;
+    const char16_t* Start;
+    Integer Caret;
+    Boolean Circular;
+    UINT Key;
+    const char16_t* Expected;
+    Integer Selected;
+  } const cases[] = {
+      {"a minute carries into the hour", u"10:59:30", 3, false, VK_UP, u"11:00:30", 4},
+      {"an hour past midnight does nothing", u"23:15:00", 0, false, VK_UP, u"23:15:00", 1},
+      {"an hour past midnight wraps when circular", u"23:15:00", 1, true, VK_UP, u"00:15:00", 1},
+      {"a second down across the minute", u"08:00:00", 7, false, VK_DOWN, u"07:59:59", 7},
+      {"ten hours with Page Up", u"08:00:00", 0, false, VK_PRIOR, u"18:00:00", 1},
+  };
+  TvlTimeEdit* e = NewEdit();
+  Focus(e);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->Properties()->SetCircular(c.Circular);
+    e->SetTime(StrToTime(c.Start));
+    CaretAt(e, c.Caret);
+    Key(c.Key);
+    EXPECT_EQ(e->Text(), c.Expected);
+    EXPECT_EQ(e->SelStart(), c.Selected);
+    EXPECT_EQ(e->SelLength(), 1);
+  }
+}
+
+TEST_F(TimeEditTest, TypedDigitsAreCorrectedIntoValidParts) {
+  struct TCase {
+    const char* Name;
+    Integer Caret;
+    const char16_t* Typed;
+    const char16_t* Expected;
+  } const cases[] = {
+      {"9 as the first hour digit", 0, u"9", u"09:00:00"},
+      {"5 after 2 in the hours", 0, u"25", u"05:00:00"},
+      {"7 as the first minute digit", 3, u"7", u"00:07:00"},
+      {"a whole time", 0, u"134507", u"13:45:07"},
+      {"0 first keeps the former first digit", 0, u"0", u"01:00:00"},
+  };
+  TvlTimeEdit* e = NewEdit();
+  Focus(e);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->SetTime(StrToTime(c.Caret == 0 && c.Typed[0] == u'0' ? u"10:00:00" : u"00:00:00"));
+    CaretAt(e, c.Caret);
+    Type(c.Typed);
+    EXPECT_EQ(e->Text(), c.Expected);
+  }
+  Key(VK_RETURN);
+  EXPECT_TRUE(Failures->Messages.empty());
+}
+
+TEST_F(TimeEditTest, TwelveHourFormatTogglesAmAndPm) {
+  TvlTimeEdit* e = NewEdit();
+  e->Properties()->SetUse24HourFormat(false);
+  Focus(e);
+  e->SetTime(StrToTime(u"10:00:00"));
+  EXPECT_EQ(e->Text(), u"10:00:00 AM");
+  CaretAt(e, 9);
+  Key(VK_UP);
+  EXPECT_EQ(e->Text(), u"10:00:00 PM");
+  EXPECT_EQ(e->SelText(), u"PM");
+  Key(VK_DOWN);
+  EXPECT_EQ(e->Text(), u"10:00:00 AM");
+  CaretAt(e, 9);
+  Type(u"p");
+  EXPECT_EQ(e->Text(), u"10:00:00 PM");
+  Key(VK_RETURN);
+  EXPECT_NEAR(e->Time(), 22.0 / 24, 1e-9);
+}
+
+TEST_F(TimeEditTest, TheTwelveHourMasksFollowTheLocale) {
+  EXPECT_EQ(vlTimeEditFormat(tfHourMinSec, 1), u"00:00:00 cc;1;0");
+  EXPECT_EQ(vlTimeEditFormat(tfHour, 1), u"00 cc;1;0");
+  FormatSettings().TimeAMString = String();
+  FormatSettings().TimePMString = String();
+  vlFormatController()->RegionalSettingsChanged();
+  EXPECT_EQ(vlTimeEditFormat(tfHourMinSec, 1), u"00:00:00;1;0");
+  UseLocale(TSystemLocale::EnglishUS);
+  EXPECT_EQ(vlTimeEditFormat(tfHourMin, 1), u"00:00 cc;1;0");
+}
+
+TEST_F(TimeEditTest, TheSavedDateStaysAndOnlyTheTimeChanges) {
+  TvlTimeEdit* e = NewEdit();
+  e->Properties()->SetShowDate(true);
+  const TDateTime value = EncodeDate(2012, 1, 2) + EncodeTime(14, 30, 0, 0);
+  e->SetEditValue(VarFromDateTime(value));
+  EXPECT_EQ(e->SavedDate(), EncodeDate(2012, 1, 2));
+  EXPECT_EQ(e->Text(), DateTimeToStr(value));
+  Focus(e);
+  EXPECT_EQ(e->Text(), u"14:30:00");
+  CaretAt(e, 0);
+  Key(VK_UP);
+  Key(VK_RETURN);
+  EXPECT_NEAR(e->EditValue().AsDouble(), EncodeDate(2012, 1, 2) + EncodeTime(15, 30, 0, 0), 1e-9);
+  // An hour-only editor reads "07" as seven o'clock.
+  TvlTimeEdit* h = NewEdit(40);
+  h->Properties()->SetTimeFormat(tfHour);
+  Variant v;
+  h->PrepareEditValue(Variant(u"07"), v, true);
+  EXPECT_NEAR(v.AsDouble(), 7.0 / 24, 1e-9);
+}
+
+// Text that did not read used to be shown as the current time and posted as midnight.
+TEST_F(TimeEditTest, TextThatDoesNotReadIsNeitherNowNorMidnight) {
+  TvlTimeEdit* e = NewEdit();
+  e->SetEditValue(Variant(u"yarın"));
+  EXPECT_EQ(e->Text(), u"yarın");
+  TvlTimeEdit* f = NewEdit(40);
+  f->SetTime(StrToTime(u"09:30:00"));
+  Variant v;
+  f->PrepareEditValue(Variant(u"99:99:99"), v, true);
+  EXPECT_NEAR(v.AsDouble(), 9.5 / 24, 1e-9);
+  Variant display(u"99:99:99");
+  String error;
+  Boolean failed = false;
+  f->Properties()->ValidateDisplayValue(display, error, failed, nullptr);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(error, u"Could not convert to time");
+}
+
+}  // namespace
