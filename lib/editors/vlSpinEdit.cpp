@@ -741,6 +741,8 @@ Boolean TvlCustomSpinEdit::Increment(TvlSpinEditButton AButton) {
       if (alive.Alive()) SetKeyboardActionNow(saved);
     });
     DataBinding()->SetDisplayValue(Variant(text));
+    // The shown value is the edit value at once, focused or not.
+    if (alive.Alive() && CurrentDisplayText() != oldText) SynchronizeEditValue();
   }
   if (!alive.Alive()) return false;
   FInternalValue = next;

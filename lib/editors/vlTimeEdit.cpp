@@ -108,6 +108,8 @@ void vlRebuildTimeEditMasks() {
 
 // --- Properties -------------------------------------------------------------------------------------------------
 
+CL_IMPLEMENT_CLASS(TvlTimeEditMaskMode)
+
 CL_IMPLEMENT_CLASS(TvlCustomTimeEditProperties)
 
 void TvlCustomTimeEditProperties::Create(TPersistent* AOwner) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lib/editors/vlNavigator.h"
+#include "lib/lookandfeel/vlControlServices.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/db/DB.h"
 #include "platform/db/MemData.h"

@@ -13,6 +13,7 @@
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "lib/lookandfeel/vlControlServices.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
@@ -244,7 +245,8 @@ TEST_F(SpinEditTest, ArrowAndPageKeysSpinAndPutTheCaretAtTheEnd) {
   Display.Wheel(p.X, p.Y, 120);
   Pump();
   EXPECT_EQ(e->Text(), u"-8");
-  Display.Wheel(p.X, p.Y, -240);
+  Display.Wheel(p.X, p.Y, -120);
+  Display.Wheel(p.X, p.Y, -120);
   Pump();
   EXPECT_EQ(IntValue(e), -10);
 
@@ -275,9 +277,10 @@ TEST_F(SpinEditTest, AHeldSpinKeyShowsItsButtonPressedAndLocksTheMouse) {
   EXPECT_EQ(IntValue(e), -1);
   Display.MouseUp(s.X, s.Y);
   Pump();
-  Display.KeyDown(VK_DOWN, 2);  // the keyboard's own repeat
+  Display.KeyDown(VK_DOWN);  // the keyboard's own repeat
   Pump();
   EXPECT_EQ(IntValue(e), -2);
+  EXPECT_EQ(e->PressedState(), epsDown);
   Display.KeyUp(VK_DOWN);
   Pump();
   EXPECT_EQ(e->PressedState(), epsNone);
@@ -348,6 +351,7 @@ TEST_F(SpinEditTest, CorrectedInputIsHeardAndRefusedInputIsReported) {
   TvlSpinEdit* e = NewEdit();
   e->Properties()->SetValueType(vtInt);
   Bounds(e, 0, 1000);
+  e->SetBeepOnEnter(false);
   Focus(e);
   e->SelectAll();
   Type(u"5000");
@@ -441,17 +445,18 @@ struct TLayoutCase {
   std::vector<TRect> Rects;  // sebBackward, sebForward[, sebFastBackward, sebFastForward]
 };
 
-// The editor is 120 x 21 with a 2-pixel 3-D border: the buttons' rectangle is
-// 2..118 x 2..19. The edit button width D is 17, the arrow 3 rows, so a
-// horizontal button W = 4 * 3 - 3 = 9 and a fast one 9 * 3 / 2 = 14 wide.
+// The editor is 120 x 19 with a single border: the buttons' rectangle is
+// 1..119 x 1..18. The edit button width D is 17 and the arrow 3 rows, so a
+// horizontal button is W = 4 * 3 - 3 = 9 wide and a fast one 9 * 3 / 2 = 14;
+// vertical buttons are D wide and split the height at 1 + 17 / 2 = 9.
 TEST_F(SpinEditTest, TheThreeArrangementsPlaceTheButtons) {
   const TLayoutCase cases[] = {
-      {sbpVert, false, {{101, 10, 118, 19}, {101, 2, 118, 10}}},
-      {sbpVert, true, {{87, 10, 104, 19}, {87, 2, 104, 10}, {73, 2, 87, 19}, {104, 2, 118, 19}}},
-      {sbpHorzRight, false, {{100, 2, 109, 19}, {109, 2, 118, 19}}},
-      {sbpHorzRight, true, {{86, 2, 95, 19}, {95, 2, 104, 19}, {72, 2, 86, 19}, {104, 2, 118, 19}}},
-      {sbpHorzLeftRight, false, {{2, 2, 11, 19}, {109, 2, 118, 19}}},
-      {sbpHorzLeftRight, true, {{16, 2, 25, 19}, {95, 2, 104, 19}, {2, 2, 16, 19}, {104, 2, 118, 19}}},
+      {sbpVert, false, {{102, 9, 119, 18}, {102, 1, 119, 9}}},
+      {sbpVert, true, {{88, 9, 105, 18}, {88, 1, 105, 9}, {74, 1, 88, 18}, {105, 1, 119, 18}}},
+      {sbpHorzRight, false, {{101, 1, 110, 18}, {110, 1, 119, 18}}},
+      {sbpHorzRight, true, {{87, 1, 96, 18}, {96, 1, 105, 18}, {73, 1, 87, 18}, {105, 1, 119, 18}}},
+      {sbpHorzLeftRight, false, {{1, 1, 10, 18}, {110, 1, 119, 18}}},
+      {sbpHorzLeftRight, true, {{15, 1, 24, 18}, {96, 1, 105, 18}, {1, 1, 15, 18}, {105, 1, 119, 18}}},
   };
   TvlSpinEdit* e = NewEdit();
   for (const TLayoutCase& c : cases) {
@@ -469,7 +474,8 @@ TEST_F(SpinEditTest, TheThreeArrangementsPlaceTheButtons) {
     const Boolean left = c.Position == sbpHorzLeftRight;
     EXPECT_EQ(vi->ButtonsInfo[sebBackward]->Data.LeftAlignment, left);
     // The text lies between the buttons.
-    EXPECT_EQ(vi->ClientRect.Left, left ? vi->ButtonsInfo[sebBackward]->Bounds.Right : 2);
+    EXPECT_EQ(vi->ClientRect.Left, left ? vi->ButtonsInfo[sebBackward]->Bounds.Right : 1);
+    EXPECT_EQ(vi->ClientRect.Right, c.Rects[left ? sebForward : c.Fast ? sebFastBackward : sebBackward].Left);
     // Hints: the whole editor is one part.
     EXPECT_EQ(vi->GetHintPartAt(ButtonCentre(e, sebForward)), -1);
     EXPECT_EQ(vi->GetHintPartAt(TPoint{-5, -5}), -2);

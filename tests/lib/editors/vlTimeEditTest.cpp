@@ -112,13 +112,13 @@ TEST_F(TimeEditTest, TypedDigitsAreCorrectedIntoValidParts) {
       {"5 after 2 in the hours", 0, u"25", u"05:00:00"},
       {"7 as the first minute digit", 3, u"7", u"00:07:00"},
       {"a whole time", 0, u"134507", u"13:45:07"},
-      {"0 first keeps the former first digit", 0, u"0", u"01:00:00"},
+      {"0 after 2 in the hours stays", 1, u"0", u"00:00:00"},
   };
   TvlTimeEdit* e = NewEdit();
   Focus(e);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    e->SetTime(StrToTime(c.Caret == 0 && c.Typed[0] == u'0' ? u"10:00:00" : u"00:00:00"));
+    e->SetTime(0);
     CaretAt(e, c.Caret);
     Type(c.Typed);
     EXPECT_EQ(e->Text(), c.Expected);
@@ -144,17 +144,34 @@ TEST_F(TimeEditTest, TwelveHourFormatTogglesAmAndPm) {
   EXPECT_EQ(e->Text(), u"10:00:00 PM");
   Key(VK_RETURN);
   EXPECT_NEAR(e->Time(), 22.0 / 24, 1e-9);
+  // Hours run from 1 to 12: a first 0 keeps the former first digit.
+  CaretAt(e, 0);
+  Type(u"0");
+  EXPECT_EQ(e->Text(), u"01:00:00 PM");
 }
 
 TEST_F(TimeEditTest, TheTwelveHourMasksFollowTheLocale) {
   EXPECT_EQ(vlTimeEditFormat(tfHourMinSec, 1), u"00:00:00 cc;1;0");
   EXPECT_EQ(vlTimeEditFormat(tfHour, 1), u"00 cc;1;0");
+  const TFormatSettings saved = FormatSettings();
+  Finally restore([&] {
+    FormatSettings() = saved;
+    vlRebuildTimeEditMasks();
+  });
+  // A locale without designators: no designator part.
   FormatSettings().TimeAMString = String();
   FormatSettings().TimePMString = String();
-  vlFormatController()->RegionalSettingsChanged();
+  vlRebuildTimeEditMasks();
   EXPECT_EQ(vlTimeEditFormat(tfHourMinSec, 1), u"00:00:00;1;0");
-  UseLocale(TSystemLocale::EnglishUS);
-  EXPECT_EQ(vlTimeEditFormat(tfHourMin, 1), u"00:00 cc;1;0");
+  // A three-letter designator.
+  FormatSettings().TimeAMString = u"öö.";
+  FormatSettings().TimePMString = u"ös.";
+  vlRebuildTimeEditMasks();
+  EXPECT_EQ(vlTimeEditFormat(tfHourMin, 1), u"00:00 ccc;1;0");
+  TvlTimeEdit* e = NewEdit();
+  e->Properties()->SetUse24HourFormat(false);
+  e->Properties()->SetTimeFormat(tfHourMin);
+  EXPECT_EQ(e->Properties()->EditMask(), u"00:00 ccc;1;0");
 }
 
 TEST_F(TimeEditTest, TheSavedDateStaysAndOnlyTheTimeChanges) {
@@ -181,6 +198,9 @@ TEST_F(TimeEditTest, TheSavedDateStaysAndOnlyTheTimeChanges) {
 // Text that did not read used to be shown as the current time and posted as midnight.
 TEST_F(TimeEditTest, TextThatDoesNotReadIsNeitherNowNorMidnight) {
   TvlTimeEdit* e = NewEdit();
+  Variant shown;
+  e->Properties()->PrepareDisplayValue(Variant(u"yarın"), shown, false);
+  EXPECT_EQ(shown.AsString(), u"yarın");
   e->SetEditValue(Variant(u"yarın"));
   EXPECT_EQ(e->Text(), u"yarın");
   TvlTimeEdit* f = NewEdit(40);
