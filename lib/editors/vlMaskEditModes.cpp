@@ -212,9 +212,9 @@ Boolean TvlMaskEditStandardMode::PressDelete() {
   const Integer start = FEdit->GetSelStart(), length = FEdit->GetSelLength();
   if (length == 0) return false;
   String text = Text();
-  const Char blank = GetBlank();
   for (Integer i = start; i < start + length && i < Integer(text.size()); ++i)
-    if (!IsLiteral(i) && i < FMask->Count()) text[size_t(i)] = blank;
+    if (!IsLiteral(i) && i < FMask->Count())
+      if (const Char blank = GetBlankAt(i)) text[size_t(i)] = blank;
   FEdit->SetDisplayText(text);
   FEdit->SetSelStart(start);
   FEdit->SetSelLength(length);

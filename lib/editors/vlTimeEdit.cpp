@@ -110,6 +110,12 @@ void vlRebuildTimeEditMasks() {
 
 CL_IMPLEMENT_CLASS(TvlTimeEditMaskMode)
 
+// The designator follows the digits after a space ("00:00:00 cc").
+Char TvlTimeEditMaskMode::GetBlankAt(Integer APos) {
+  const size_t space = EditMask().find(u' ');
+  return space != String::npos && size_t(APos) > space ? Char(0) : GetBlank();
+}
+
 CL_IMPLEMENT_CLASS(TvlCustomTimeEditProperties)
 
 void TvlCustomTimeEditProperties::Create(TPersistent* AOwner) {
@@ -315,6 +321,20 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlTimeEditProperties, P) {
 // --- The editor -----------------------------------------------------------------------------------------------------
 
 CL_IMPLEMENT_CLASS(TvlCustomTimeEdit)
+
+void TvlCustomTimeEdit::Initialize() {
+  inherited::Initialize();
+  // The text is a time: it never follows the component's name.
+  TControlStyle style = ControlStyle();
+  style.Exclude(csSetCaption);
+  SetControlStyle(style);
+}
+
+void TvlCustomTimeEdit::PropertiesChanged(TObject* Sender) {
+  if (!InternalFocused() && DataBinding()) DataBinding()->UpdateDisplayValue();
+  if (InnerEdit() && HandleAllocated()) SetSelection(Integer(CurrentDisplayText().size()), 0);
+  inherited::PropertiesChanged(Sender);
+}
 
 void TvlCustomTimeEdit::InternalSetEditValue(const Variant& AValue, Boolean AValidate) {
   Variant check = AValue;

@@ -36,6 +36,8 @@ class TvlTimeEditMaskMode : public TvlMaskEditStandardMode {
   CL_CLASS(TvlTimeEditMaskMode, TvlMaskEditStandardMode)
  public:
   Char GetBlank() override { return u'0'; }
+  // The designator has no blank: only typing and stepping change it.
+  Char GetBlankAt(Integer APos) override;
 };
 
 class TvlCustomTimeEditProperties : public TvlCustomSpinEditProperties {
@@ -125,6 +127,8 @@ class TvlCustomTimeEdit : public TvlCustomSpinEdit {
 
  protected:
   Variant GetEditingValue() override;
+  void Initialize() override;
+  void PropertiesChanged(TObject* Sender) override;
   Boolean IsCharAcceptable(Char AChar) override { return true; }
   void InternalSetEditValue(const Variant& AValue, Boolean AValidate) override;
 

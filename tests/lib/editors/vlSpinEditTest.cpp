@@ -13,6 +13,8 @@
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "lib/lookandfeel/vlControlServices.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/classes/FormText.h"
+#include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Finally.h"
@@ -20,6 +22,7 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/win/Windows.h"
 #include "tests/lib/editors/EditorPicture.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
@@ -479,6 +482,45 @@ TEST_F(SpinEditTest, TheThreeArrangementsPlaceTheButtons) {
     // Hints: the whole editor is one part.
     EXPECT_EQ(vi->GetHintPartAt(ButtonCentre(e, sebForward)), -1);
     EXPECT_EQ(vi->GetHintPartAt(TPoint{-5, -5}), -2);
+  }
+}
+
+// A zero increment is not the default and must survive the form file.
+TEST_F(SpinEditTest, ZeroIncrementsAreWrittenAndReadBack) {
+  struct TCase {
+    const char* Name;
+    Double Increment, LargeIncrement;
+    Boolean ZeroIncrement, ZeroLargeIncrement;
+  } const cases[] = {
+      {"both zero", 0, 0, true, true},
+      {"only the large one zero", 2, 0, false, true},
+      {"the defaults", 1, 10, false, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlSpinEdit* e = NewEdit();
+    e->Properties()->SetIncrement(c.Increment);
+    e->Properties()->SetLargeIncrement(c.LargeIncrement);
+    TMemoryStream* out = New<TMemoryStream>();
+    Finally freeOut([&] { Free(out); });
+    out->WriteComponent(e);
+    const RawByteString binary(static_cast<const char*>(out->Memory()), size_t(out->Size()));
+    const RawByteString text = ObjectBinaryToText(binary);
+    const std::string form(text.begin(), text.end());
+    EXPECT_EQ(form.find("Properties.ZeroIncrement = True") != std::string::npos, c.ZeroIncrement) << form;
+    EXPECT_EQ(form.find("Properties.ZeroLargeIncrement = True") != std::string::npos, c.ZeroLargeIncrement) << form;
+    // Read back the written properties into a fresh editor of a form.
+    std::string readBack = "object F: TForm\n  object S: TvlSpinEdit\n";
+    for (size_t at = 0, end; (end = form.find('\n', at)) != std::string::npos; at = end + 1)
+      if (form.compare(at, 13, "  Properties.") == 0) readBack += "  " + form.substr(at, end - at + 1);
+    readBack += "  end\nend\n";
+    TForm* f = NewFormFromText(RawByteString(readBack.c_str()));
+    Finally freeForm([&] { Free(f); });
+    auto* back = dynamic_cast<TvlSpinEdit*>(f->FindComponent(u"S"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Properties()->Increment(), c.Increment);
+    EXPECT_EQ(back->Properties()->LargeIncrement(), c.LargeIncrement);
+    Free(e);
   }
 }
 

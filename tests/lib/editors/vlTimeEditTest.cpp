@@ -10,6 +10,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
+#include "platform/rtl/Variants.h"
 #include "platform/win/Windows.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
@@ -214,6 +215,48 @@ TEST_F(TimeEditTest, TextThatDoesNotReadIsNeitherNowNorMidnight) {
   f->Properties()->ValidateDisplayValue(display, error, failed, nullptr);
   EXPECT_TRUE(failed);
   EXPECT_EQ(error, u"Could not convert to time");
+}
+
+// Delete over the designator used to write the digits' blank into it ("10:00:00 00").
+TEST_F(TimeEditTest, DeletingKeepsTheDesignatorAndBlanksOnlyDigits) {
+  struct TCase {
+    const char* Name;
+    Integer Start, Length;
+    UINT Key;
+    const char16_t* Expected;
+  } const cases[] = {
+      {"Delete over the designator", 9, 2, VK_DELETE, u"10:30:00 PM"},
+      {"Delete over the whole text", 0, 11, VK_DELETE, u"00:00:00 PM"},
+      {"Backspace after the designator", 11, 0, VK_BACK, u"10:30:00 PM"},
+      {"Delete over the minutes", 3, 2, VK_DELETE, u"10:00:00 PM"},
+  };
+  TvlTimeEdit* e = NewEdit();
+  e->Properties()->SetUse24HourFormat(false);
+  Focus(e);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->SetTime(StrToTime(u"22:30:00"));
+    e->SetSelection(c.Start, c.Length);
+    Key(c.Key);
+    EXPECT_EQ(e->Text(), c.Expected);
+  }
+}
+
+TEST_F(TimeEditTest, APropertiesChangePutsTheCaretAtTheEnd) {
+  TvlTimeEdit* e = NewEdit();
+  Focus(e);
+  e->SetTime(StrToTime(u"10:30:00"));
+  CaretAt(e, 0);
+  e->Properties()->SetCircular(true);
+  EXPECT_EQ(e->SelStart(), Integer(e->Text().size()));
+  EXPECT_EQ(e->SelLength(), 0);
+}
+
+TEST_F(TimeEditTest, AnEmptyTwelveHourEditorShowsNothingUnfocused) {
+  TvlTimeEdit* e = NewEdit();
+  e->Properties()->SetUse24HourFormat(false);
+  e->SetEditValue(Null());
+  EXPECT_EQ(e->Text(), u"");
 }
 
 }  // namespace
