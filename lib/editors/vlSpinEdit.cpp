@@ -881,7 +881,15 @@ void TvlCustomSpinEdit::TimerTick(TObject*) {
   // No step while the mouse is off the held button.
   if (pressed < 0 || pressed >= vi->ButtonCount()) return;
   const Integer index = vi->ButtonsInfo[size_t(pressed)]->Index;
-  if (index >= 0 && index <= Integer(sebFastForward)) Increment(TvlSpinEditButton(index));
+  if (index < 0 || index > Integer(sebFastForward)) return;
+  // A step that raises ends the repeat: the failure is reported once.
+  TvlObjectLinkScope alive(this);
+  Boolean stepped = false;
+  Finally stop([&] {
+    if (!stepped && alive.Alive()) ReleaseSpinState();
+  });
+  Increment(TvlSpinEditButton(index));
+  stepped = true;
 }
 
 void TvlCustomSpinEdit::ReleaseSpinState() {

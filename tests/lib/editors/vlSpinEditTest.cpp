@@ -46,9 +46,36 @@ class TSpinFailures : public TObject {
   }
 };
 
+// What OnChange does once the value reaches At during a held button.
+class TRepeatMishap : public TObject {
+  CL_CLASS(TRepeatMishap, TObject)
+ public:
+  enum TKind { Free, Raise, Disable, MoveFocus } Kind{};
+  TvlSpinEdit* Edit{};
+  TWinControl* Other{};
+  Int64 At{};
+  Boolean Done{};
+  void Changed(TObject*) {
+    if (Done || !Edit || Edit->Value().AsInt64() != At) return;
+    Done = true;
+    switch (Kind) {
+      case Free: {
+        TvlSpinEdit* e = Edit;
+        Edit = nullptr;
+        ::Free(e);
+        break;
+      }
+      case Raise: throw Exception(u"Kayıt kilitli");
+      case Disable: Edit->SetEnabledProp(false); break;
+      case MoveFocus: Other->SetFocus(); break;
+    }
+  }
+};
+
 }  // namespace
 
 CL_IMPLEMENT_CLASS(TSpinFailures)
+CL_IMPLEMENT_CLASS(TRepeatMishap)
 
 namespace {
 
@@ -322,6 +349,54 @@ TEST_F(SpinEditTest, HoldingAButtonStepsAtOnceThenAfter400msThenEvery100ms) {
   Wait(500);
   EXPECT_EQ(IntValue(e), 6);
   EXPECT_TRUE(Failures->Messages.empty());
+}
+
+// Whatever happens in the middle of a held button's repeat, the repeat stops
+// there: nothing steps, raises again or touches a freed editor afterwards.
+TEST_F(SpinEditTest, TheRepeatStopsWhenTheEditorIsFreedDisabledOrFailsMidway) {
+  struct TCase {
+    const char* Name;
+    TRepeatMishap::TKind Kind;
+    size_t Reported;
+  } const cases[] = {
+      {"freed by OnChange", TRepeatMishap::Free, 0},
+      {"OnChange raises", TRepeatMishap::Raise, 1},
+      {"disabled by OnChange", TRepeatMishap::Disable, 0},
+      {"focus moved by OnChange", TRepeatMishap::MoveFocus, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Failures->Messages.clear();
+    TvlSpinEdit* other = NewEdit(40);
+    TvlSpinEdit* e = NewEdit();
+    e->Properties()->SetValueType(vtInt);
+    e->Properties()->SpinButtons()->SetPosition(sbpHorzRight);
+    TRepeatMishap* mishap = New<TRepeatMishap>();
+    Finally freeMishap([&] { ::Free(mishap); });
+    mishap->Kind = c.Kind;
+    mishap->Edit = e;
+    mishap->Other = other;
+    mishap->At = 3;
+    e->Properties()->SetOnChange(TNotifyEvent(mishap, &TRepeatMishap::Changed));
+    Pump();
+    const TPoint b = ButtonCentre(e, sebForward);
+    MoveTo(e, b.X, b.Y);
+    const TPoint s = At(e, b.X, b.Y);
+    Display.MouseDown(s.X, s.Y);
+    Pump();
+    Wait(510);
+    EXPECT_TRUE(mishap->Done);
+    Wait(500);
+    if (mishap->Edit) {
+      EXPECT_EQ(IntValue(e), 3);
+      EXPECT_EQ(e->Timer(), nullptr);
+    }
+    Display.MouseUp(s.X, s.Y);
+    Pump();
+    EXPECT_EQ(Failures->Messages.size(), c.Reported);
+    if (mishap->Edit) ::Free(e);
+    ::Free(other);
+  }
 }
 
 // --- Typing and validation ------------------------------------------------------------------------------------
