@@ -235,8 +235,9 @@ Boolean TvlMaskEditStandardMode::PressSymbol(Char& ASymbol) {
   const Integer length = TextLength();
   Integer pos = FEdit->GetSelStart();
   if (length == 0 || pos >= length) return false;
+  // A typed character moves the caret on, even when Shift gave its case.
+  FEdit->SetShiftOn(false);
   if (IsLiteral(pos)) {
-    FEdit->SetShiftOn(false);
     if (FEdit->GetSelLength() > 1) {
       PressDelete();
       SetCursor(pos);  // the symbol goes to the first slot of the selection

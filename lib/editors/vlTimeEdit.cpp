@@ -483,16 +483,17 @@ Boolean TvlCustomTimeEdit::CanTypeChar(Integer APos, Char& AChar) {
   p->GetTimePartInfo(APos + 1, info);
   const Integer P = APos + 1;
   if (info.Kind == tpAmPm) {
+    // Designators compare in the locale's case rules ("ö" types "Ö").
     const String& am = info.AmString;
     const String& pm = info.PmString;
     Integer d = 1;
     while (d <= Integer(std::min(am.size(), pm.size())) &&
-           UpperCase(am.substr(size_t(d - 1), 1)) == UpperCase(pm.substr(size_t(d - 1), 1)))
+           AnsiUpperCase(am.substr(size_t(d - 1), 1)) == AnsiUpperCase(pm.substr(size_t(d - 1), 1)))
       ++d;
     const Integer i = P - info.Start + 1;
-    const String c = UpperCase(String(1, AChar));
+    const String c = AnsiUpperCase(String(1, AChar));
     auto same = [&](const String& S, Integer AIndex) {
-      return AIndex >= 1 && AIndex <= Integer(S.size()) && UpperCase(S.substr(size_t(AIndex - 1), 1)) == c;
+      return AIndex >= 1 && AIndex <= Integer(S.size()) && AnsiUpperCase(S.substr(size_t(AIndex - 1), 1)) == c;
     };
     if (i < d) {
       if (!same(am, i)) return false;
@@ -500,7 +501,7 @@ Boolean TvlCustomTimeEdit::CanTypeChar(Integer APos, Char& AChar) {
       return true;
     }
     if (i > d) {
-      if (P > Integer(text.size()) || UpperCase(text.substr(size_t(P - 1), 1)) != c) return false;
+      if (P > Integer(text.size()) || AnsiUpperCase(text.substr(size_t(P - 1), 1)) != c) return false;
       AChar = text[size_t(P - 1)];
       return true;
     }

@@ -259,4 +259,37 @@ TEST_F(TimeEditTest, AnEmptyTwelveHourEditorShowsNothingUnfocused) {
   EXPECT_EQ(e->Text(), u"");
 }
 
+// Designators are told apart without regard to case, beyond ASCII too
+// ("ö" typed on "ÖS" used to be refused).
+TEST_F(TimeEditTest, TurkishDesignatorsAreTypedInEitherCase) {
+  UseLocale(TSystemLocale::Turkish);
+  EXPECT_EQ(vlTimeEditFormat(tfHourMinSec, 1), u"00:00:00 cc;1;0");
+  struct TCase {
+    const char* Name;
+    const char16_t* Typed;
+    const char16_t* Expected;
+  } const cases[] = {
+      {"lower case picks ÖÖ", u"öö", u"10:30:00 ÖÖ"},
+      {"upper case picks ÖÖ", u"ÖÖ", u"10:30:00 ÖÖ"},
+      {"s picks ÖS", u"ös", u"10:30:00 ÖS"},
+  };
+  TvlTimeEdit* e = NewEdit();
+  e->Properties()->SetUse24HourFormat(false);
+  Focus(e);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->SetTime(StrToTime(u"22:30:00"));
+    ASSERT_EQ(e->Text(), u"10:30:00 ÖS");
+    CaretAt(e, 9);
+    Type(c.Typed);
+    EXPECT_EQ(e->Text(), c.Expected);
+  }
+  Key(VK_RETURN);
+  EXPECT_NEAR(e->Time(), 22.5 / 24, 1e-9);
+  CaretAt(e, 9);
+  Key(VK_DOWN);
+  EXPECT_EQ(e->Text(), u"10:30:00 ÖÖ");
+  EXPECT_TRUE(Failures->Messages.empty());
+}
+
 }  // namespace
