@@ -393,6 +393,22 @@ Variant TvlCustomSpinEditProperties::ClipValue(const Variant& AValue) {
 
 Variant TvlCustomSpinEditProperties::ClippedZero() { return ToValueType(ClipValue(Variant(0))); }
 
+// Focused, a whole number is shown with all its digits: the general
+// notation of 15 digits would turn 2^63 - 1 into a text that no longer reads
+// back as the same integer.
+void TvlCustomSpinEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue,
+                                                      Boolean AEditFocused) {
+  inherited::PrepareDisplayValue(AEditValue, DisplayValue, AEditFocused);
+  if (ValueType() != vtInt || !AEditFocused || !EditsNumbers() || !VarIsOrdinal(AEditValue) ||
+      VarType(AEditValue) == varUInt64)
+    return;
+  Boolean isCurrency = false, byOnGetText = false;
+  if (!ResolveEditFormat(isCurrency, byOnGetText, nullptr).empty() || isCurrency) return;
+  String text = IntToStr(AEditValue.AsInt64());
+  if (GroupsDigitsWhileEditing(false)) text = vlInsertThousandSeparators(text);
+  DisplayValue = Variant(text);
+}
+
 String TvlCustomSpinEditProperties::ValueToText(const Variant& AValue) {
   Variant display;
   PrepareDisplayValue(AValue, display, true);

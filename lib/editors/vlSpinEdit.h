@@ -100,6 +100,7 @@ class TvlCustomSpinEditProperties : public TvlCustomMaskEditProperties {
   virtual Boolean ChecksDisplayValueRange() { return true; }
   virtual void NormalizeValue(const Variant& AValue, Variant& AResult);
   virtual Boolean KeepsSelectionOnSpin() { return false; }
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& DisplayValue, Boolean AEditFocused) override;
 
   // The signed step of a button; a bad button raises EnbException.
   Double GetIncrement(TvlSpinEditButton AButton);

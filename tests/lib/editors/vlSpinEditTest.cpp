@@ -460,6 +460,37 @@ TEST_F(SpinEditTest, CorrectedInputIsHeardAndRefusedInputIsReported) {
   EXPECT_THROW(e->PrepareEditValue(Variant(u"x"), v, true), EvlEditError);
 }
 
+// The 64-bit limits typed stay exact (they used to be shown in 15-digit
+// general notation and then read as the previous value); a number past
+// them does not read and brings the previous value back.
+TEST_F(SpinEditTest, TheSixtyFourBitLimitsTypedStayExact) {
+  struct TCase {
+    const char* Name;
+    const char16_t* Typed;
+    Int64 Expected;
+    const char16_t* Shown;
+  } const cases[] = {
+      {"the largest", u"9223372036854775807", INT64_MAX, u"9223372036854775807"},
+      {"the smallest", u"-9223372036854775808", INT64_MIN, u"-9223372036854775808"},
+      {"sixteen digits", u"1234567890123456", 1234567890123456, u"1234567890123456"},
+      {"one past the largest", u"9223372036854775808", 7, u"7"},
+      {"one past the smallest", u"-9223372036854775809", 7, u"7"},
+  };
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->SetBeepOnEnter(false);
+  Focus(e);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->SetValue(Variant(Int64(7)));
+    e->SelectAll();
+    Type(c.Typed);
+    Key(VK_RETURN);
+    EXPECT_EQ(IntValue(e), c.Expected);
+    EXPECT_EQ(e->Text(), c.Shown);
+  }
+}
+
 TEST_F(SpinEditTest, CanEditOffLetsOnlyTheButtonsChangeTheValue) {
   TvlSpinEdit* e = NewEdit();
   e->Properties()->SetValueType(vtInt);
