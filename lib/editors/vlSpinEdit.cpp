@@ -115,11 +115,17 @@ Boolean StepFloat(Double V, Double Min, Double Max, Double S, Boolean AForward, 
     default: break;
   }
   Double r = S < lo ? Max + S + 1 - lo : Min + S - 1 - hi;
-  const Double period = Max - Min + 1;
-  if ((r < Min || r > Max) && std::isfinite(period) && period > 0) {
-    Double m = std::fmod(r - Min, period);
-    if (m < 0) m += period;
-    r = std::min(Min + m, Max);
+  // Outside the bounds (a step or range shorter than the whole unit the
+  // formula adds, or a step longer than the range): the range is
+  // continuous, so the step wraps round it ([0, 1]: 1 + 0.1 gives 0.1).
+  if (r < Min || r > Max) {
+    const Double period = Max - Min;
+    const Double moved = (V - Min) + S;
+    if (std::isfinite(period) && period > 0 && std::isfinite(moved)) {
+      Double m = std::fmod(moved, period);
+      if (m < 0) m += period;
+      r = Min + m;
+    }
   }
   AResult = std::clamp(r, Min, Max);
   return true;

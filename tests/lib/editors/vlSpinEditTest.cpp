@@ -229,6 +229,32 @@ TEST_F(SpinEditTest, FloatValuesStepAndClipAtTheLargestDouble) {
   EXPECT_EQ(e->Value().AsDouble(), -vlSpinMaxFloatValue);
 }
 
+// A circular float editor whose range is shorter than the one the wrap
+// formula adds used to stay at the bound it should wrap across.
+TEST_F(SpinEditTest, CircularFloatStepsWrapAcrossAShortRange) {
+  struct TCase {
+    const char* Name;
+    Double Start;
+    TvlSpinEditButton Button;
+    Double Expected;
+  } const cases[] = {
+      {"up at the maximum", 1.0, sebForward, 0.1},
+      {"down at the minimum", 0.0, sebBackward, 0.9},
+      {"up inside the range", 0.5, sebForward, 0.6},
+  };
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtFloat);
+  e->Properties()->SetCircular(true);
+  e->Properties()->SetIncrement(0.1);
+  Bounds(e, 0, 1);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e->SetEditValue(Variant(c.Start));
+    e->Increment(c.Button);
+    EXPECT_NEAR(e->Value().AsDouble(), c.Expected, 1e-12);
+  }
+}
+
 // A fractional increment in integer mode used to round to 0 and leave the value where it was.
 TEST_F(SpinEditTest, AFractionalIncrementInIntegerModeStillMoves) {
   TvlSpinEdit* e = NewEdit();
