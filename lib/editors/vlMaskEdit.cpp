@@ -312,7 +312,10 @@ void TvlCustomMaskEdit::PropertiesChanged(TObject* Sender) {
     Finally unlock([&] { p->LockUpdate(false); });
     const String mask = p->EditMask();
     maskChanged = FMode->EditMask() != mask || p->FormatChanging();
-    kindChanged = FMode->GetMaskKind() != Integer(p->MaskKind());
+    // A properties class with its own mode class (the time editor's) gets it
+    // as it would get a new kind.
+    kindChanged = FMode->GetMaskKind() != Integer(p->MaskKind()) ||
+                  FMode->ClassType() != p->GetModeClass(p->MaskKind()).Class();
     caseChanged = p->CharCase() != FMode->CharCase();
     SaveModifiedState();
     Finally restore([&] { RestoreModifiedState(); });

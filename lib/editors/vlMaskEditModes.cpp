@@ -212,9 +212,9 @@ Boolean TvlMaskEditStandardMode::PressDelete() {
   const Integer start = FEdit->GetSelStart(), length = FEdit->GetSelLength();
   if (length == 0) return false;
   String text = Text();
-  const Char blank = GetBlank();
   for (Integer i = start; i < start + length && i < Integer(text.size()); ++i)
-    if (!IsLiteral(i) && i < FMask->Count()) text[size_t(i)] = blank;
+    if (!IsLiteral(i) && i < FMask->Count())
+      if (const Char blank = GetBlankAt(i)) text[size_t(i)] = blank;
   FEdit->SetDisplayText(text);
   FEdit->SetSelStart(start);
   FEdit->SetSelLength(length);
@@ -235,8 +235,9 @@ Boolean TvlMaskEditStandardMode::PressSymbol(Char& ASymbol) {
   const Integer length = TextLength();
   Integer pos = FEdit->GetSelStart();
   if (length == 0 || pos >= length) return false;
+  // A typed character moves the caret on, even when Shift gave its case.
+  FEdit->SetShiftOn(false);
   if (IsLiteral(pos)) {
-    FEdit->SetShiftOn(false);
     if (FEdit->GetSelLength() > 1) {
       PressDelete();
       SetCursor(pos);  // the symbol goes to the first slot of the selection

@@ -162,6 +162,8 @@ class TvlMaskEditStandardMode : public TvlMaskEditCustomMode {
   void UpdateEditValue() override;
   String GetUpdatedText(const String& AText, Boolean AMatchForBlanksAndLiterals = true) override;
   virtual Char GetBlank();
+  // The blank of one position (0: none; Delete leaves the position as it stands).
+  virtual Char GetBlankAt(Integer APos) { return GetBlank(); }
 
   TvlStandardMask* Mask() const { return FMask; }
 

@@ -324,6 +324,8 @@ void TvlNavigatorViewInfo::Create(IvlNavigatorOwner* ANavigator, Boolean AIsInpl
 }
 
 void TvlNavigatorViewInfo::Destroy() {
+  // A button action running from the repeat timer learns that it is gone.
+  vlClearObjectLinks(this);
   FreeAndNil(FCanvas);
   FreeAndNil(FButtonPressTimer);
   FreeAndNil(FHintTimer);
@@ -652,10 +654,12 @@ void TvlNavigatorViewInfo::ButtonPressTimerHandler(TObject*) {
   if (v && v == FPressedButtonViewInfo && v->Enabled &&
       (v->Button->DefaultIndex() == NBDI_PRIOR || v->Button->DefaultIndex() == NBDI_NEXT) &&
       v->Button->GetInternalEnabled()) {
+    // The action may free the host, and this view info with it, before it fails.
+    TvlObjectLinkScope alive(this);
     try {
       v->Button->DoClick();
     } catch (...) {
-      FButtonPressTimer->SetEnabled(false);
+      if (alive.Alive()) FButtonPressTimer->SetEnabled(false);
       throw;
     }
   }

@@ -75,6 +75,8 @@ const char16_t* const kUnitOrder[] = {
     u"vlTextEdit",
     u"vlMemo",
     u"vlMaskEdit",
+    u"vlSpinEdit",
+    u"vlTimeEdit",
     u"vlComboBox",
     u"vlCheckBox",
     u"vlLabel",

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lib/editors/vlNavigator.h"
+#include "lib/lookandfeel/vlControlServices.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/db/DB.h"
 #include "platform/db/MemData.h"
@@ -85,6 +86,12 @@ class TNavTrouble : public TObject {
       Host->SetEnabledProp(false);
   }
   void Refuse(TDataSet*) { DatabaseError(u"Kayıt kilitli"); }
+  // On its second click: fails, after freeing the host when FreeHost.
+  void NextClickedAndFailed(TObject*) {
+    if (++Clicks != 2) return;
+    if (FreeHost) FreeAndNil(Host);
+    DatabaseError(u"Sonraki kayıt okunamadı");
+  }
 };
 
 }  // namespace
@@ -293,6 +300,37 @@ TEST_F(NavigatorTest, RepeatingStopsWhenTheDataClosesOrTheHostIsDisabledOrFreed)
       Host = nullptr;  // freed with its navigator, timers and all
     else
       Host->SetEnabledProp(true);
+  }
+}
+
+TEST_F(NavigatorTest, AnActionThatFailsDuringTheRepeatStopsIt) {
+  TNavTrouble* trouble = New<TNavTrouble>();
+  Finally done([&] {
+    Application->SetOnException(TExceptionEvent());
+    Free(trouble);
+  });
+  Application->SetOnException(TExceptionEvent(trouble, &TNavTrouble::Failed));
+  // The failing click alone, then one that frees the host before it fails:
+  // the repeat stops and nothing of the freed navigator is touched.
+  for (Boolean freeHost : {false, true}) {
+    SCOPED_TRACE(freeHost ? "freed" : "kept");
+    trouble->Clicks = 0;
+    trouble->Failures.clear();
+    trouble->FreeHost = freeHost;
+    trouble->Host = Host;
+    Host->ButtonSet->Next()->SetOnClick(TNotifyEvent(trouble, &TNavTrouble::NextClickedAndFailed));
+    const TPoint p = At(Host, Host->ButtonCentre(NBDI_NEXT).X, Host->ButtonCentre(NBDI_NEXT).Y);
+    Display.MouseMove(p.X, p.Y);
+    Pump();
+    Display.MouseDown(p.X, p.Y);
+    Pump();
+    Wait(1000);
+    EXPECT_EQ(trouble->Clicks, 2);
+    EXPECT_EQ(trouble->Failures, (std::vector<String>{u"Sonraki kayıt okunamadı"}));
+    if (!freeHost) EXPECT_FALSE(Host->ViewInfo->ButtonPressTimer()->Enabled());
+    Display.MouseUp(p.X, p.Y);
+    Pump();
+    if (freeHost) Host = nullptr;
   }
 }
 
