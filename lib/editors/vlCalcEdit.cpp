@@ -265,6 +265,13 @@ void TvlPopupCalculator::FontChanged() {
   if (Memory() != memory) RestoreMemory(memory);
 }
 
+void TvlPopupCalculator::FitToFont(TFont* AFont) {
+  const Extended memory = Memory();
+  Font()->Assign(AFont);
+  Layout();
+  RestoreMemory(memory);
+}
+
 void TvlPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
   TWeakRef<TvlPopupCalculator> self(this);
   const Word key = Key;
@@ -350,7 +357,7 @@ void TvlCustomCalcEdit::InitializePopup() {
   ActiveProperties()->SetPopupControl(FCalculator);
   FCalculator->HandleNeeded();
   // The editor's font, and the layout made for it (the memory stays).
-  FCalculator->Font()->Assign(Style()->GetVisibleFont());
+  FCalculator->FitToFont(Style()->GetVisibleFont());
 }
 
 void TvlCustomCalcEdit::PopupWindowShowed(TObject* Sender) {

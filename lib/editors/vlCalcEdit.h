@@ -80,6 +80,8 @@ class TvlPopupCalculator : public TvlCustomCalculator {
  public:
   void Create(TComponent* AOwner) override;
   virtual void Init() { ReleasePressed(); }
+  // Takes the editor's font and lays the buttons out for it; the memory stays.
+  void FitToFont(TFont* AFont);
   TvlCustomCalcEdit* Edit() const { return FEdit; }
   void SetEdit(TvlCustomCalcEdit* Value) { FEdit = Value; }
 

@@ -186,7 +186,9 @@ TColor TvlHyperLinkEditViewInfo::GetLinkColor() {
 
 void TvlHyperLinkEditViewInfo::GetEditPainterColors(TColor& ABackground, TColor& ATextColor) {
   inherited::GetEditPainterColors(ABackground, ATextColor);
-  ATextColor = GetLinkColor();
+  // A cell keeps the style's text colour: PrepareCanvasFont needs the
+  // selection's colour for a selected cell.
+  if (Edit) ATextColor = GetLinkColor();
 }
 
 Boolean TvlHyperLinkEditViewInfo::IsHotTrack() {

@@ -78,8 +78,11 @@ TEST_F(CalcEditTest, TwelvePlusThreeEnterLeavesFifteen) {
   Key(VK_RETURN);
   EXPECT_FALSE(Edit->DroppedDown());
   EXPECT_EQ(Text(), "15");
-  EXPECT_EQ(double(Edit->Value()), 15.0);
   EXPECT_EQ(Edit->CloseUpReason(), crEnter);
+  EXPECT_TRUE(Edit->ModifiedAfterEnter());
+  // Enter in the editor validates: the text becomes the value.
+  Key(VK_RETURN);
+  EXPECT_EQ(double(Edit->Value()), 15.0);
 }
 
 // The keys that close the popup, and what each leaves in the editor.
@@ -132,6 +135,7 @@ TEST_F(CalcEditTest, TheMemorySurvivesReopening) {
   Key('R', VK_CONTROL);  // MR
   EXPECT_EQ(Text(), "5");
   Key(VK_RETURN);
+  Key(VK_RETURN);
   EXPECT_EQ(double(Edit->Value()), 5.0);
 }
 
@@ -156,6 +160,7 @@ TEST_F(CalcEditTest, AMinusAloneThenPlusWorks) {
   Open();
   Type(u"+4=");
   EXPECT_EQ(Text(), "4");
+  Key(VK_RETURN);
   Key(VK_RETURN);
   EXPECT_EQ(double(Edit->Value()), 4.0);
 }

@@ -16,6 +16,7 @@
 #include "tests/lib/editors/EditorPicture.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
+#include "tests/support/ReferencePictures.h"
 
 using namespace win;
 
@@ -195,6 +196,28 @@ TEST_F(HyperLinkEditTest, TheTextIsUnderlinedInTheLinkColour) {
   Pump();
   EXPECT_EQ(e->Style()->TextColor(), clRed);
   EXPECT_TRUE(e->Style()->TextStyle().Contains(fsUnderline));
+}
+
+// The editor: its text underlined in the link colour.
+TEST_F(HyperLinkEditTest, PictureOfTheEditor) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  TvlHyperLinkEdit* e = AddEdit();
+  e->Style()->LookAndFeel()->SetNativeStyle(false);
+  e->SetTextProp(u"http://example.org");
+  Display.MouseMove(1270, 1010);
+  Pump();
+  Display.Compose();
+  const TPoint o = e->ClientToScreen(TPoint{-2, -2});
+  const int w = e->Width() + 4, h = e->Height() + 4;
+  std::vector<uint32_t> big(size_t(w) * 2 * size_t(h) * 2);
+  for (int y = 0; y < 2 * h; ++y)
+    for (int x = 0; x < 2 * w; ++x)
+      big[size_t(y) * size_t(2 * w) + size_t(x)] =
+          Display.Pixels()[size_t(o.Y + y / 2) * size_t(Display.Width()) + size_t(o.X + x / 2)];
+  testing_support::ExpectMatchesReference(big.data(), 2 * w, 2 * h,
+                                          std::string(CL_SOURCE_DIR) + "/tests/lib/editors/reference/hyperlink-edit.png",
+                                          "hyperlink-edit");
 }
 
 // Grid cells (no editor): underlined in the link colour; in the selection's

@@ -215,7 +215,7 @@ TEST_F(MRUEditTest, PictureClosedAndOpen) {
   e->SetTextProp(u"COM3");
   Display.MouseMove(1270, 1010);
   Pump();
-  const int w = 208, h = 130;
+  const int w = 208, h = 70;
   std::vector<uint32_t> sheet(size_t(w) * 2 * size_t(h), 0xFFFFFFFF);
   auto copy = [&](int AX) {
     Display.Compose();
