@@ -47,6 +47,16 @@ Boolean IsNumericInputChar(Char C) {
          C == FormatSettings().DecimalSeparator;
 }
 
+// The text as a value the editor can hold: a number within the range of a
+// double. The calculator computes wider, so a result such as 1E309 reads as
+// no number rather than as an infinity.
+Boolean TextToEditValue(const String& AText, double& AValue) {
+  Extended v = 0;
+  if (!vlCalcTextToFloat(AText, v) || !std::isfinite(double(v))) return false;
+  AValue = double(v);
+  return true;
+}
+
 }  // namespace
 
 // --- Assigned values ------------------------------------------------------------------------------------
@@ -149,12 +159,10 @@ void TvlCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue,
   }
   double value = 0;
   if (VarIsStr(AEditValue)) {
-    Extended v = 0;
-    if (!vlCalcTextToFloat(VarToStr(AEditValue), v)) {
+    if (!TextToEditValue(VarToStr(AEditValue), value)) {
       DisplayValue = Variant(String());
       return;
     }
-    value = double(v);
   } else {
     value = AEditValue.AsDouble();
   }
@@ -177,8 +185,8 @@ void TvlCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue,
 Boolean TvlCustomCalcEditProperties::IsEditValueValid(Variant& EditValue, Boolean) {
   if (vlIsSoftNullVariant(EditValue) || vlVarIsNumber(EditValue)) return true;
   if (!VarIsStr(EditValue)) return false;
-  Extended v = 0;
-  return vlCalcTextToFloat(VarToStr(EditValue), v);
+  double v = 0;
+  return TextToEditValue(VarToStr(EditValue), v);
 }
 
 void TvlCustomCalcEditProperties::ValidateDisplayValue(Variant& ADisplayValue, String& AErrorText, Boolean& AError,
@@ -401,11 +409,11 @@ void TvlCustomCalcEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& 
   String text = VarToStr(ADisplayValue);
   if (p->UseThousandSeparator() && !p->ScientificFormat()) text = vlRemoveThousandSeparators(text);
   text = Trim(text);
-  Extended v = 0;
-  if (text.empty() || !vlCalcTextToFloat(text, v))
+  double v = 0;
+  if (text.empty() || !TextToEditValue(text, v))
     EditValue = Null();
   else
-    EditValue = Variant(double(v));
+    EditValue = Variant(v);
 }
 
 Variant TvlCustomCalcEdit::CurrentEditingValue() {

@@ -2,6 +2,7 @@
 
 #include "lib/editors/vlEditConsts.h"
 #include "lib/editors/vlFilterEdit.h"
+#include "lib/foundation/vlClasses.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/StringLists.h"
@@ -37,6 +38,12 @@ void TvlCustomMRUEditProperties::Create(TPersistent* AOwner) {
   SetMRUMode(true);
 }
 
+// The trimming and the new-text event watch for handlers that free the editor.
+void TvlCustomMRUEditProperties::Destroy() {
+  vlClearObjectLinks(this);
+  inherited::Destroy();
+}
+
 TvlCustomEditClass TvlCustomMRUEditProperties::GetContainerClass() const { return ClassOf<TvlMRUEdit>(); }
 
 void TvlCustomMRUEditProperties::Assign(TPersistent* Source) {
@@ -63,13 +70,15 @@ void TvlCustomMRUEditProperties::RaiseNewItem(const String& AText) {
 }
 
 // While the list is longer than MaxItemCount (0: no limit), its last entry
-// is announced and dropped. A handler may change the limit or the list.
+// is announced and dropped. A handler may change the limit or the list, or
+// free the editor (and these properties with it): the trimming stops there.
 void TvlCustomMRUEditProperties::TrimItems() {
-  TStringList* items = LookupItems();
-  while (FMaxItemCount > 0 && items->Count() > FMaxItemCount) {
-    const Integer last = items->Count() - 1;
+  TvlObjectLinkScope alive(this);
+  while (FMaxItemCount > 0 && LookupItems()->Count() > FMaxItemCount) {
+    const Integer last = LookupItems()->Count() - 1;
     if (Assigned(FOnDeleteLookupItem)) FOnDeleteLookupItem(this, last);
-    if (last < items->Count()) items->Delete(last);
+    if (!alive.Alive()) return;
+    if (last < LookupItems()->Count()) LookupItems()->Delete(last);
   }
 }
 
@@ -82,8 +91,12 @@ void TvlCustomMRUEditProperties::InsertItem(const String& AText, Boolean ARaiseN
     items->Move(index, 0);
     return;
   }
-  if (ARaiseNewItem) RaiseNewItem(AText);
-  items->Insert(0, AText);
+  if (ARaiseNewItem) {
+    TvlObjectLinkScope alive(this);
+    RaiseNewItem(AText);
+    if (!alive.Alive()) return;
+  }
+  LookupItems()->Insert(0, AText);
   TrimItems();
 }
 

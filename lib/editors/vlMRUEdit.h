@@ -17,6 +17,7 @@ class TvlCustomMRUEditProperties : public TvlCustomComboBoxProperties {
  public:
   void Assign(TPersistent* Source) override;
   void Create(TPersistent* AOwner) override;
+  void Destroy() override;
   TvlCustomEditClass GetContainerClass() const override;
   // Another MRU properties object takes a copy of this object's list.
   void Update(TvlCustomEditProperties* AProperties) override;

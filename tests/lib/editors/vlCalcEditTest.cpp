@@ -261,3 +261,22 @@ TEST_F(CalcEditTest, PictureOpen) {
 }
 
 }  // namespace
+
+// A result past the largest double is no value the editor can hold: it
+// reads as no number (an empty value), never as an infinity.
+TEST_F(CalcEditTest, AResultPastTheDoubleRangeIsNoValue) {
+  Edit->SetTextProp(u"1E300");
+  Pump();
+  Open();
+  Type(u"*1000000000=");
+  EXPECT_EQ(Text(), "1E309");
+  Key(VK_RETURN);
+  TvlCalcEdit* other = Add<TvlCalcEdit>(10, 40, 150, 21);
+  other->SetFocus();
+  Pump();
+  EXPECT_TRUE(VarIsNull(Edit->EditValue()));
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(double(Edit->Value()), 0.0);
+  Variant v = Variant(u"1E309");
+  EXPECT_FALSE(Edit->Properties()->IsEditValueValid(v, false));
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lib/editors/vlMRUEdit.h"
@@ -38,6 +39,19 @@ class TMRURecorder : public TObject {
   void ButtonClick(TObject*, Integer AIndex) { Log.push_back("button " + std::to_string(AIndex)); }
 };
 CL_IMPLEMENT_CLASS(TMRURecorder)
+
+// Frees the editor it is given from the first OnDeleteLookupItem.
+class TMRUFreer : public TObject {
+  CL_CLASS(TMRUFreer, TObject)
+ public:
+  TvlMRUEdit* Edit{};
+  int Calls = 0;
+  void Deleted(TvlCustomMRUEditProperties*, Integer) {
+    ++Calls;
+    if (TvlMRUEdit* e = std::exchange(Edit, nullptr)) Free(e);
+  }
+};
+CL_IMPLEMENT_CLASS(TMRUFreer)
 
 std::string Joined(TStrings* AItems) {
   std::string s;
@@ -241,3 +255,28 @@ TEST_F(MRUEditTest, PictureClosedAndOpen) {
 }
 
 }  // namespace
+
+// A handler of OnDeleteLookupItem that frees the editor ends the trimming
+// there, whether Enter or a lowered MaxItemCount started it.
+TEST_F(MRUEditTest, OnDeleteLookupItemFreeingTheEditorStopsTheTrimming) {
+  for (bool byEnter : {true, false}) {
+    SCOPED_TRACE(byEnter ? "Enter" : "MaxItemCount");
+    TMRUFreer* freer = New<TMRUFreer>();
+    Finally freeFreer([&] { Free(freer); });
+    TvlMRUEdit* e = AddEdit({u"a", u"b", u"c", u"d"}, byEnter ? 2 : 0);
+    freer->Edit = e;
+    e->Properties()->SetOnDeleteLookupItem(TvlMRUEditDeleteLookupItemEvent(freer, &TMRUFreer::Deleted));
+    if (byEnter) {
+      e->Properties()->SetImmediateDropDown(false);
+      e->SetFocus();
+      Pump();
+      Display.TypeText(u"x");
+      Pump();
+      Key(VK_RETURN);
+    } else {
+      e->Properties()->SetMaxItemCount(1);
+    }
+    EXPECT_EQ(freer->Calls, 1);
+    EXPECT_EQ(freer->Edit, nullptr);
+  }
+}
