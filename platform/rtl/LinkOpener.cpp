@@ -64,9 +64,10 @@ bool HasAllowedLinkScheme(const String& AText) {
 String SanitizedLinkUrl(const String& AUrl) {
   const String url = Trim(AUrl);
   if (!HasAllowedLinkScheme(url)) return String();
-  // Control characters (line breaks, NUL, DEL) have no place in an address.
+  // Control characters (line breaks, NUL, DEL, the C1 range) have no place
+  // in an address.
   for (Char c : url)
-    if (c < 0x20 || c == 0x7F) return String();
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return String();
   // Something must follow the scheme.
   for (const char16_t* scheme : kAllowedSchemes)
     if (StartsWithAsciiNoCase(url, scheme) && url.size() == std::char_traits<char16_t>::length(scheme))

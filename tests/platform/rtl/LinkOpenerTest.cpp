@@ -3,6 +3,9 @@
 // exactly the accepted text and nothing for a refused one.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/rtl/CodePages.h"
@@ -33,6 +36,7 @@ TEST(LinkOpener, OnlyWebAndMailAddressesAreAccepted) {
       {u"www.example.org", u""},
       {u"http://example.org\nrm -rf ~", u""},
       {u"http://example.org\x7f", u""},
+      {u"http://example.org\u0085x", u""},  // a control character past ASCII
       {u"http:/example.org", u""},
   };
   for (const TCase& c : cases) {
@@ -55,6 +59,21 @@ TEST(LinkOpener, TheOpenerReceivesTheAcceptedTextOnly) {
   SetLinkOpener([](const String&) { return false; });
   EXPECT_FALSE(OpenLink(u"http://example.org"));
   SetLinkOpener(previous);
+}
+
+// Without the desktop's opener on the path the call reports failure and
+// nothing else happens.
+TEST(LinkOpener, AMissingDesktopOpenerIsReportedAsFailure) {
+  const char* path = std::getenv("PATH");
+  const std::string saved = path ? path : "";
+  const std::filesystem::path empty = std::filesystem::temp_directory_path() / "link-opener-empty-path";
+  std::filesystem::create_directories(empty);
+  setenv("PATH", empty.c_str(), 1);
+  TLinkOpener previous = SetLinkOpener(nullptr);
+  EXPECT_FALSE(OpenLink(u"http://example.org"));
+  SetLinkOpener(previous);
+  setenv("PATH", saved.c_str(), 1);
+  std::filesystem::remove(empty);
 }
 
 }  // namespace
