@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lib/editors/vlCalcEdit.h"
 #include "lib/editors/vlEditViewInfo.h"
+#include "lib/lookandfeel/vlCustomPopup.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Locale.h"
@@ -279,4 +281,68 @@ TEST_F(CalcEditTest, AResultPastTheDoubleRangeIsNoValue) {
   EXPECT_EQ(double(Edit->Value()), 0.0);
   Variant v = Variant(u"1E309");
   EXPECT_FALSE(Edit->Properties()->IsEditValueValid(v, false));
+}
+
+namespace {
+
+// An OnChange handler that frees, or disables, the editor it watches.
+class TCalcEditChanger : public TObject {
+  CL_CLASS(TCalcEditChanger, TObject)
+ public:
+  TvlCalcEdit* Edit{};
+  bool FreeIt = true;
+  int Calls = 0;
+  void Changed(TObject*) {
+    ++Calls;
+    TvlCalcEdit* e = std::exchange(Edit, nullptr);
+    if (!e) return;
+    if (FreeIt)
+      Free(e);
+    else
+      e->SetEnabledProp(false);
+  }
+};
+CL_IMPLEMENT_CLASS(TCalcEditChanger)
+
+}  // namespace
+
+// A calculator key whose change event frees or disables the editor while
+// the popup is open: the key's work stops there and the popup goes.
+TEST_F(CalcEditTest, TheEditorFreedOrDisabledByACalculatorKey) {
+  for (bool freeIt : {true, false}) {
+    SCOPED_TRACE(freeIt ? "freed" : "disabled");
+    TvlCalcEdit* e = Add<TvlCalcEdit>(10, 40, 150, 21);
+    e->PopupWindow()->SetModalMode(false);
+    e->SetFocus();
+    Pump();
+    TCalcEditChanger* changer = New<TCalcEditChanger>();
+    Finally freeChanger([&] { Free(changer); });
+    changer->Edit = e;
+    changer->FreeIt = freeIt;
+    e->Properties()->SetOnChange(TNotifyEvent(changer, &TCalcEditChanger::Changed));
+    Key(VK_F4);
+    ASSERT_TRUE(e->DroppedDown());
+    Type(u"5+");
+    EXPECT_EQ(changer->Calls, 1);
+    if (!freeIt) {
+      EXPECT_FALSE(e->DroppedDown());
+      Free(e);
+    }
+    Pump();
+  }
+}
+
+// A click outside the open calculator closes it mid-sum; the text shown
+// stays and is taken as the value.
+TEST_F(CalcEditTest, AnOutsideClickMidSum) {
+  Edit->SetValue(12);
+  Pump();
+  Open();
+  Type(u"+3");
+  ClickAt(Form, 300, 250);
+  EXPECT_FALSE(Edit->DroppedDown());
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  EXPECT_EQ(Text(), "3");
+  Key(VK_RETURN);
+  EXPECT_EQ(double(Edit->Value()), 3.0);
 }

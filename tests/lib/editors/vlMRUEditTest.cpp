@@ -50,6 +50,7 @@ class TMRUFreer : public TObject {
     ++Calls;
     if (TvlMRUEdit* e = std::exchange(Edit, nullptr)) Free(e);
   }
+  void NewText(TObject*, const String&) { Deleted(nullptr, 0); }
 };
 CL_IMPLEMENT_CLASS(TMRUFreer)
 
@@ -256,25 +257,33 @@ TEST_F(MRUEditTest, PictureClosedAndOpen) {
 
 }  // namespace
 
-// A handler of OnDeleteLookupItem that frees the editor ends the trimming
-// there, whether Enter or a lowered MaxItemCount started it.
-TEST_F(MRUEditTest, OnDeleteLookupItemFreeingTheEditorStopsTheTrimming) {
-  for (bool byEnter : {true, false}) {
-    SCOPED_TRACE(byEnter ? "Enter" : "MaxItemCount");
+// A handler of OnDeleteLookupItem or of the new-text event that frees the
+// editor ends the adding there, whether Enter, a lowered MaxItemCount or the
+// properties' AddItem started it.
+TEST_F(MRUEditTest, AHandlerFreeingTheEditorStopsTheAdding) {
+  enum TWay { kEnter, kMaxItemCount, kNewText };
+  for (TWay way : {kEnter, kMaxItemCount, kNewText}) {
+    SCOPED_TRACE(int(way));
     TMRUFreer* freer = New<TMRUFreer>();
     Finally freeFreer([&] { Free(freer); });
-    TvlMRUEdit* e = AddEdit({u"a", u"b", u"c", u"d"}, byEnter ? 2 : 0);
+    TvlMRUEdit* e = AddEdit({u"a", u"b", u"c", u"d"}, way == kEnter ? 2 : 0);
     freer->Edit = e;
-    e->Properties()->SetOnDeleteLookupItem(TvlMRUEditDeleteLookupItemEvent(freer, &TMRUFreer::Deleted));
-    if (byEnter) {
-      e->Properties()->SetImmediateDropDown(false);
-      e->SetFocus();
-      Pump();
-      Display.TypeText(u"x");
-      Pump();
-      Key(VK_RETURN);
-    } else {
-      e->Properties()->SetMaxItemCount(1);
+    TvlMRUEditProperties* p = e->Properties();
+    p->SetOnDeleteLookupItem(TvlMRUEditDeleteLookupItemEvent(freer, &TMRUFreer::Deleted));
+    switch (way) {
+      case kEnter:
+        p->SetImmediateDropDown(false);
+        e->SetFocus();
+        Pump();
+        Display.TypeText(u"x");
+        Pump();
+        Key(VK_RETURN);
+        break;
+      case kMaxItemCount: p->SetMaxItemCount(1); break;
+      case kNewText:
+        p->SetOnNewLookupDisplayText(TvlNewLookupDisplayTextEvent(freer, &TMRUFreer::NewText));
+        p->AddItem(u"x");
+        break;
     }
     EXPECT_EQ(freer->Calls, 1);
     EXPECT_EQ(freer->Edit, nullptr);
