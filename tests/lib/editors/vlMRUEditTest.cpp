@@ -289,3 +289,22 @@ TEST_F(MRUEditTest, AHandlerFreeingTheEditorStopsTheAdding) {
     EXPECT_EQ(freer->Edit, nullptr);
   }
 }
+
+// The list cut short while it is open with its last entry highlighted:
+// Enter then picks nothing past the end.
+TEST_F(MRUEditTest, MaxItemCountLoweredWhileTheListIsOpen) {
+  TvlMRUEdit* e = AddEdit({u"a", u"b", u"c", u"d"});
+  e->SetFocus();
+  Pump();
+  ClickButton(e, 0);
+  ASSERT_TRUE(e->DroppedDown());
+  for (int i = 0; i < 4; ++i) Key(VK_DOWN);
+  ASSERT_EQ(e->SelectedItem(), 3);
+  e->Properties()->SetMaxItemCount(2);
+  Pump();
+  Key(VK_RETURN);
+  EXPECT_FALSE(e->DroppedDown());
+  EXPECT_EQ(e->Properties()->LookupItems()->Count(), 2);
+  const std::string text = UTF16ToUTF8(e->Text());
+  EXPECT_TRUE(text.empty() || text == "a" || text == "b") << text;
+}
