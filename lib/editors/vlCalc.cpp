@@ -773,6 +773,11 @@ void TvlCustomCalculator::MouseLeave(TControl* AControl) {
 
 // --- Keyboard -------------------------------------------------------------------------------------
 
+void TvlCustomCalculator::RestoreMemory(Extended AMemory) {
+  FMemory = AMemory;
+  RefreshMemoryKeys();
+}
+
 void TvlCustomCalculator::ReleasePressed() {
   if (FPressedButton == cbNone) return;
   SetDownButton(FPressedButton, false);

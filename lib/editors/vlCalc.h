@@ -104,6 +104,10 @@ class TvlCustomCalculator : public TvlControl {
   virtual void LockDisplayChanges(Boolean ALock, Boolean AInvokeChangedOnUnlock) {}
 
   void SetIsPopupControl(Boolean Value) { FIsPopupControl = Value; }
+  // Puts a memory value back (a layout clears it) and refreshes the memory keys.
+  void RestoreMemory(Extended AMemory);
+  // Lets go of the button held with the keyboard.
+  void ReleasePressed();
   String DisplayText();
   // Lays the buttons out for the client size and resets the state.
   void Layout();
@@ -134,7 +138,6 @@ class TvlCustomCalculator : public TvlControl {
   void SetDownButton(TvlCalcButtonKind Kind, Boolean ADown);
   void SetActiveButton(TvlCalcButtonKind Kind);
   void PressKind(TvlCalcButtonKind Kind);
-  void ReleasePressed();
   void StopTracking();
   void DoButtonClick(TvlCalcButtonKind Kind);
 

@@ -218,6 +218,10 @@ class TvlCustomDropDownEditProperties : public TvlCustomMaskEditProperties {
   Boolean PostPopupValueOnTab() const { return FPostPopupValueOnTab; }
   void SetPostPopupValueOnTab(Boolean Value) { FPostPopupValueOnTab = Value; }
 
+  // The button that carries ButtonGlyph (0 unless a kind with more buttons moves it).
+  Integer GlyphButtonIndex() const { return FGlyphButtonIndex; }
+  void SetGlyphButtonIndex(Integer Value) { FGlyphButtonIndex = Value; }
+
   const TCloseQueryEvent& OnCloseQuery() const { return FOnCloseQuery; }
   void SetOnCloseQuery(const TCloseQueryEvent& Value) { FOnCloseQuery = Value; }
   const TNotifyEvent& OnCloseUp() const { return FOnCloseUp; }
