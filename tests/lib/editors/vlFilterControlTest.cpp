@@ -71,6 +71,7 @@ class FilterControlTest : public controltest::ControlFixture {
     ControlFixture::SetUp();
     Source = New<TFilterSource>(static_cast<TComponent*>(Form));
     Source->Load({{u"ax", 1, 1.5}, {u"ab", 2, 2.5}, {u"bx", 3, 3.5}, {u"cx", 7, 0.5}});
+    Source->DC->Filter()->SetActive(true);
     Builder = Add<TvlFilterControl>(10, 10, 380, 200);
     Pump();
   }
@@ -91,9 +92,12 @@ class FilterControlTest : public controltest::ControlFixture {
     Display.KeyUp(VK_CONTROL);
     Pump();
   }
+  // One character at a time: the first opens the value editor, which takes the rest.
   void Type(const String& AText) {
-    Display.TypeText(AText);
-    Pump();
+    for (Char C : AText) {
+      Display.TypeText(String(1, C));
+      Pump();
+    }
   }
 
   TFilterSource* Source{};
@@ -284,7 +288,7 @@ TEST_F(FilterControlTest, AnIncompleteRowIsNamedAndNothingIsWritten) {
     EXPECT_EQ(Bytes(Builder->Criteria()), Own);
   }
   EXPECT_EQ(S->Size(), 0);
-  EXPECT_EQ(Source->Shown(), (std::vector<Integer>{0, 1, 2, 3}));
+  EXPECT_EQ(Source->Shown(), (std::vector<Integer>{0}));
 }
 
 // --- Filter files ---------------------------------------------------------------------------------------
@@ -406,6 +410,7 @@ TEST_F(FilterControlTest, CtrlDeleteRemovesValuesRowsAndEmptyGroups) {
   Display.KeyDown(VK_SHIFT);
   Key(VK_INSERT);
   Display.KeyUp(VK_SHIFT);
+  Pump();
   EXPECT_EQ(Builder->RowCount(), 1);
 }
 
@@ -514,7 +519,7 @@ TEST_F(FilterControlTest, TheActionMenuAddsAGroupAndClearsAll) {
 
 TEST_F(FilterControlTest, RowLayoutFollowsTheOperator) {
   Filter()->AddItem(nullptr, Column(kAmount), foToday, Null(), u"blank");
-  Filter()->AddItem(nullptr, Column(kAmount), foEqual, Null(), u"blank");
+  Filter()->AddItem(nullptr, Column(kAmount), foGreater, Null(), u"blank");
   Builder->LinkTo(Source);
   Pump();
   TvlConditionViewInfo* Today = Condition(1);
