@@ -825,12 +825,8 @@ void TvlCustomFilterControl::ShowValueEditor(Integer AActivation, Char AKey) {
   Edit->SetOnAfterKeyDown(TKeyEvent(this, &TvlCustomFilterControl::EditorAfterKeyDown));
   Edit->SetOnExit(TNotifyEvent(this, &TvlCustomFilterControl::EditorExit));
   Edit->SendToBack();
-  if (AActivation == 2) {
+  if (AActivation == 2)
     Edit->ActivateByKey(AKey, Cond->ValueEditorData());
-    // The replayed key is an edit: without this a value of one typed
-    // character would not be validated and the old value would come back.
-    if (Edit->Focused()) Edit->SetModifiedAfterEnter(true);
-  }
   else if (AActivation == 1)
     Edit->ActivateByMouse(FFocusedInfo.Shift, FFocusedInfo.Mouse.X, FFocusedInfo.Mouse.Y, Cond->ValueEditorData());
   else

@@ -288,6 +288,11 @@ void TvlFilterControlPainter::DrawRow(TvlCustomRowViewInfo* ARow) {
   TvlFilterControlViewInfo* VI = FControl->ViewInfo();
   TvlCanvas* C = VI->Canvas();
   TvlCustomLookAndFeelPainterClass LF = FControl->LookAndFeel()->Painter();
+  // The texts are drawn with a clear brush; the next row (and the
+  // add-condition button) gets the brush style back, or a button border
+  // filled with the brush would not show.
+  const TBrushStyle SavedStyle = C->Brush()->Style();
+  Finally RestoreStyle([&] { C->Brush()->SetStyle(SavedStyle); });
   C->FillRect(ARow->RowRect(), ContentColor());
   C->SetFont(FControl->Font());
   LF->DrawButton(C, ARow->ButtonRect(), ARow->ButtonText(), ARow->ButtonState());
@@ -324,6 +329,7 @@ void TvlFilterControlPainter::DrawRow(TvlCustomRowViewInfo* ARow) {
         VI->DrawTextAt(u"(", Cond->OperatorRect().Right + 4, Cond->OperatorRect().Top);
         TvlValueInfo* LastValue = Values->Values(Values->Count() - 1);
         VI->DrawTextAt(u")", LastValue->ValueRect().Right + 3, LastValue->ValueRect().Top + 1);
+        C->Brush()->SetStyle(SavedStyle);
         LF->DrawButton(C, Values->AddButtonRect(), u"+", Values->AddButtonState());
       }
     }

@@ -548,6 +548,7 @@ TEST_F(FilterControlTest, NestedGroupsInEveryPainter) {
   Filter()->AddItem(NotAnd, Column(kName), foEqual, Null(), u"blank");
   Filter()->AddItem(Or, Column(kAmount), foToday, Null(), u"blank");
   Builder->LinkTo(Source);
+  Builder->SetHeight(230);  // every row and the add-condition button whole
   const TvlLookAndFeelKind Kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11, lfStandard};
   const Integer W = Builder->Width(), H = Builder->Height();
   TBitmap* Sheet = New<TBitmap>();
@@ -561,6 +562,15 @@ TEST_F(FilterControlTest, NestedGroupsInEveryPainter) {
     Builder->Repaint();
     Pump();
     Sheet->Canvas()->Draw(0, H * I, Builder->ViewInfo()->Bitmap());
+    if (Kinds[I] != lfOffice11) continue;
+    // Its buttons are framed in the text colour, every row's alike: the
+    // clear brush of one row's texts does not reach the next button.
+    TCanvas* Drawn = Builder->ViewInfo()->Bitmap()->Canvas();
+    auto LeftEdge = [&](const TRect& R) { return ColorToRGB(Drawn->Pixels(R.Left, (R.Top + R.Bottom) / 2)); };
+    for (Integer R = 0; R < Builder->RowCount(); ++R)
+      EXPECT_EQ(LeftEdge(Builder->Rows(R)->ButtonRect()), ColorToRGB(clBtnText)) << "row " << R;
+    EXPECT_EQ(LeftEdge(Condition(3)->Values()->AddButtonRect()), ColorToRGB(clBtnText));
+    EXPECT_EQ(LeftEdge(Builder->ViewInfo()->AddConditionRect()), ColorToRGB(clBtnText));
   }
   editors_test::ExpectPicture(Sheet, "filter-builder-painters", 1);
 }
