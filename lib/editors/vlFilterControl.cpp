@@ -8,6 +8,7 @@
 #include "lib/editors/vlFilterControlConsts.h"
 #include "lib/editors/vlTextEditProperties.h"
 #include "lib/foundation/nbCore.h"
+#include "lib/foundation/vlClasses.h"
 #include "lib/foundation/vlVariants.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Finally.h"
@@ -550,10 +551,14 @@ void TvlCustomFilterControl::ApplyToLinkedFilter() {
   WriteRowsToCriteria();
   TvlFilterCriteria* Linked = F->FilterCriteria();
   const Boolean Other = Linked != FCriteria;
+  // The handler may free the builder: the linked update still ends, and
+  // nothing of the builder is touched after that.
+  TvlObjectLinkScope Alive(this);
   Linked->BeginUpdate();
   {
     Finally After([&] {
       Linked->EndUpdate();
+      if (!Alive.Alive()) return;
       if (Other) FCriteria->Assign(Linked, false);
       RebuildRows();
     });

@@ -53,6 +53,15 @@ class TProbe : public TObject {
 };
 CL_IMPLEMENT_CLASS(TProbe)
 
+// Frees the builder from its apply handler.
+class TFreer : public TObject {
+  CL_CLASS(TFreer, TObject)
+ public:
+  TvlFilterControl* Builder{};
+  void Applied(TObject*) { FreeAndNil(Builder); }
+};
+CL_IMPLEMENT_CLASS(TFreer)
+
 // Keys queued for the action menu's own loop when it pops up.
 class TMenuKeys : public TObject {
   CL_CLASS(TMenuKeys, TObject)
@@ -263,6 +272,45 @@ TEST_F(FilterControlTest, ApplyingFiresTheHandlerInsideTheLinkedUpdate) {
   EXPECT_EQ(Builder->RowCount(), 2);
 }
 
+// The handler frees the builder: the filter is still applied to the
+// controller and nothing of the builder is touched afterwards.
+TEST_F(FilterControlTest, TheBuilderFreedFromItsApplyHandler) {
+  TFreer* Freer = New<TFreer>();
+  Finally FreeFreer([&] { Free(Freer); });
+  Builder->LinkTo(Source);
+  Builder->AddCondition(nullptr);
+  Condition(1)->SetOperator(fcoBlanks);
+  Freer->Builder = Builder;
+  Builder->SetOnApplyFilter(TNotifyEvent(Freer, &TFreer::Applied));
+  Builder->ApplyFilter();
+  EXPECT_EQ(Freer->Builder, nullptr);
+  Builder = nullptr;
+  EXPECT_EQ(Filter()->Root()->Count(), 1);
+  Pump();
+}
+
+// The linked component goes while the value editor is open: the rows and
+// the editor go with it, and keys afterwards reach nothing freed.
+TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
+  Filter()->AddItem(nullptr, Column(kAmount), foEqual, 5, u"5");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  Type(u"7");
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  FreeAndNil(Source);
+  Pump();
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Builder->RowCount(), 1);
+  Key(VK_RETURN);
+  Key(VK_DOWN);
+  Type(u"8");
+  EXPECT_EQ(Builder->RowCount(), 1);
+}
+
 // --- Incomplete rows ---------------------------------------------------------------------------------
 
 // A condition without an operator: applying, saving and the filter text all
@@ -332,6 +380,7 @@ TEST_F(FilterControlTest, ADamagedFileLeavesTheFilterAsItWas) {
       {"only a version", Whole.substr(0, 4)},
       {"a count past the end", std::string("\x40\x00\x00\x00\x01", 5)},
       {"empty", std::string()},
+      {"a newer version's mark", std::string("\xFD\xFF\xFF\xFF", 4) + Whole.substr(4)},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);
