@@ -311,6 +311,53 @@ TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
   EXPECT_EQ(Builder->RowCount(), 1);
 }
 
+// Rows go while the value editor is open (cleared, rebuilt from a changed
+// linked filter, the row removed): the editor closes with them, keeping
+// nothing, and later keys and clicks reach only live rows.
+TEST_F(FilterControlTest, RowsRemovedWhileTheValueEditorIsOpen) {
+  const struct {
+    const char* Name;
+    std::function<void()> Remove;
+    Integer Rows;
+  } Cases[] = {
+      {"cleared", [this] { Builder->Clear(); }, 1},
+      {"linked filter changed",
+       [this] {
+         Filter()->Clear();
+         Builder->UpdateFilter();
+       },
+       1},
+      {"row removed", [this] { Builder->RemoveRow(); }, 2},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(kAmount), foEqual, 5, u"5");
+    Filter()->AddItem(nullptr, Column(kAmount), foEqual, 6, u"6");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Builder->SetFocus();
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    Type(u"7");
+    ASSERT_NE(Builder->ValueEditor(), nullptr);
+    C.Remove();
+    Pump();
+    EXPECT_EQ(Builder->ValueEditor(), nullptr);
+    ASSERT_EQ(Builder->RowCount(), C.Rows);
+    Key(VK_RETURN);
+    Type(u"8");
+    Key(VK_ESCAPE);
+    Click(Builder->ViewInfo()->AddConditionRect());
+    EXPECT_EQ(Builder->RowCount(), C.Rows + 1);
+    for (Integer R = 1; R < Builder->RowCount(); ++R)
+      if (Condition(R)->Values()->Count() > 0)
+        EXPECT_NE(Utf8(VarToStr(Condition(R)->Values()->Values(0)->Value())), "7");
+  }
+}
+
 // --- Incomplete rows ---------------------------------------------------------------------------------
 
 // A condition without an operator: applying, saving and the filter text all
