@@ -131,8 +131,12 @@ void TvlCustomEdit::UnhookInnerEditWindow() {
 
 void TvlCustomEdit::InnerEditHookWndProc(TMessage& Message) {
   // While the activating key is replayed the inner control's own window
-  // procedure handles everything, as typed into it.
-  if (FInnerEdit)
+  // procedure handles everything, as typed into it; the notifications it
+  // sends back (its change among them) still reach the control, so the
+  // editor learns of the text the key made.
+  if (Message.Msg >= CN_BASE && FSavedInnerEditWndProc)
+    FSavedInnerEditWndProc(Message);
+  else if (FInnerEdit)
     FInnerEdit->CallDefWndProc(Message);
   else if (FSavedInnerEditWndProc)
     FSavedInnerEditWndProc(Message);

@@ -17,6 +17,7 @@ const TResStringRec vlSFilterGroupCaption = ResStringOfText(u"applies to the fol
 const TResStringRec vlSFilterRootGroupCaption = ResStringOfText(u"<root>");
 const TResStringRec vlSFilterControlNullString = ResStringOfText(u"<empty>");
 const TResStringRec vlSFilterErrorBuilding = ResStringOfText(u"Can't build filter from source");
+const TResStringRec vlSFilterRowIncomplete = ResStringOfText(u"Row %d is incomplete: choose its item and its operator");
 const TResStringRec vlSFilterDialogCaption = ResStringOfText(u"Custom Filter");
 const TResStringRec vlSFilterDialogInvalidValue = ResStringOfText(u"Invalid value");
 const TResStringRec vlSFilterDialogUse = ResStringOfText(u"Use");
@@ -59,6 +60,7 @@ void AddResourceStrings(TnbProductResourceStrings* AProduct) {
   AProduct->Add(u"vlSFilterRootGroupCaption", &vlSFilterRootGroupCaption);
   AProduct->Add(u"vlSFilterControlNullString", &vlSFilterControlNullString);
   AProduct->Add(u"vlSFilterErrorBuilding", &vlSFilterErrorBuilding);
+  AProduct->Add(u"vlSFilterRowIncomplete", &vlSFilterRowIncomplete);
   AProduct->Add(u"vlSFilterDialogCaption", &vlSFilterDialogCaption);
   AProduct->Add(u"vlSFilterDialogInvalidValue", &vlSFilterDialogInvalidValue);
   AProduct->Add(u"vlSFilterDialogUse", &vlSFilterDialogUse);

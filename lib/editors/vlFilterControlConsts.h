@@ -18,6 +18,7 @@ extern const TResStringRec vlSFilterGroupCaption;                       // "appl
 extern const TResStringRec vlSFilterRootGroupCaption;                   // "<root>"
 extern const TResStringRec vlSFilterControlNullString;                  // "<empty>"
 extern const TResStringRec vlSFilterErrorBuilding;                      // "Can't build filter from source"
+extern const TResStringRec vlSFilterRowIncomplete;                      // "Row %d is incomplete: choose its item and its operator"
 extern const TResStringRec vlSFilterDialogCaption;                      // "Custom Filter"
 extern const TResStringRec vlSFilterDialogInvalidValue;                 // "Invalid value"
 extern const TResStringRec vlSFilterDialogUse;                          // "Use"

@@ -86,6 +86,7 @@ const char16_t* const kUnitOrder[] = {
     u"vlNavigator",
     u"vlGroupBox",
     u"vlRadioGroup",
+    u"vlFilterControl",
     // localization
     u"qlComp",
     u"qlLngLnk",

@@ -20,7 +20,7 @@ TEST(vlEditConsts, TheThreeProductsAreRegisteredWithAllTheirIdentifiers) {
   const struct {
     const char16_t* Product;
     Integer Count;
-  } products[] = {{u"NimboEditors Library", 103}, {u"NimboFilterControl", 35}, {u"NimboEditorsEx Library", 41}};
+  } products[] = {{u"NimboEditors Library", 103}, {u"NimboFilterControl", 36}, {u"NimboEditorsEx Library", 41}};
   for (const auto& p : products) {
     TnbProductResourceStrings* product = Product(p.Product);
     ASSERT_NE(product, nullptr) << std::string(p.Product, p.Product + 5);

@@ -512,6 +512,36 @@ TEST_F(TextEditTest, AFilterEditorComesFromTheInplaceList) {
   EXPECT_EQ(list->Count(), 1);
 }
 
+// An in-place editor started by a typed key takes that key as an edit: a
+// value of that one character is kept when editing ends, like a longer one.
+TEST_F(TextEditTest, AKeyThatStartsAnInplaceEditorIsAnEdit) {
+  Focus(NewEdit(60));  // the form is active: the in-place editor takes the focus at once
+  for (const String typed : {String(u"7"), String(u"78")}) {
+    SCOPED_TRACE(typed.size());
+    TvlCustomEditData* data = nullptr;
+    TvlTextEdit* e = NewInplace<TvlTextEdit>(Form);
+    Finally freeBoth([&] {
+      Free(e);
+      Free(data);
+    });
+    e->SetParent(Form);
+    e->SetBounds(10, 10, 150, 21);
+    e->SetEditValue(Variant(u"5"));
+    Pump();
+    e->ActivateByKey(typed[0], data);
+    Pump();
+    ASSERT_TRUE(e->Focused());
+    EXPECT_EQ(e->Text(), typed.substr(0, 1));
+    if (typed.size() > 1) {
+      Display.TypeText(typed.substr(1));
+      Pump();
+    }
+    EXPECT_TRUE(e->ModifiedAfterEnter());
+    ASSERT_TRUE(e->Deactivate());
+    EXPECT_EQ(VarToStr(e->EditValue()), typed);
+  }
+}
+
 // In place, the inner edit is clipped one pixel inside the cell at top and
 // bottom, so it never paints over the grid lines.
 TEST_F(TextEditTest, TheInnerEditOfAnInplaceEditorIsClippedInsideTheCell) {

@@ -1,0 +1,674 @@
+// The filter builder against a data controller's own filter: criteria to
+// rows and back for every operator and nested groups, the written values
+// and texts, filter files (their first bytes, damaged and foreign ones),
+// incomplete rows, and the control driven with real keys and clicks on the
+// headless screen.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/editors/vlComboBox.h"
+#include "lib/editors/vlEdit.h"
+#include "lib/editors/vlFilterControl.h"
+#include "lib/foundation/vlVariants.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/classes/Streams.h"
+#include "platform/rtl/Finally.h"
+#include "tests/lib/editors/EditorPicture.h"
+#include "tests/lib/editors/FilterSource.h"
+#include "tests/lib/lookandfeel/ControlFixture.h"
+
+using namespace win;
+using filtertest::TFilterSource;
+
+CL_IMPLEMENT_CLASS(filtertest::TFilterSource)
+
+namespace {
+
+using TStreamPtr = std::unique_ptr<TMemoryStream, TObjectFree>;
+
+constexpr Integer kName = 0, kAmount = 1;
+
+std::string Bytes(TvlFilterCriteria* ACriteria) {
+  TStreamPtr S(New<TMemoryStream>());
+  ACriteria->WriteData(S.get());
+  return std::string(static_cast<const char*>(S->Memory()), size_t(S->Size()));
+}
+
+std::string Utf8(const String& S) {
+  std::string R;
+  for (Char C : S) R += char(C < 128 ? C : '?');
+  return R;
+}
+
+class TProbe : public TObject {
+  CL_CLASS(TProbe, TObject)
+ public:
+  TvlFilterCriteria* Linked{};
+  Integer Lock{-1};
+  void Applied(TObject*) { Lock = Linked->LockCount(); }
+};
+CL_IMPLEMENT_CLASS(TProbe)
+
+// Frees the builder from its apply handler.
+class TFreer : public TObject {
+  CL_CLASS(TFreer, TObject)
+ public:
+  TvlFilterControl* Builder{};
+  void Applied(TObject*) { FreeAndNil(Builder); }
+};
+CL_IMPLEMENT_CLASS(TFreer)
+
+// Keys queued for the action menu's own loop when it pops up.
+class TMenuKeys : public TObject {
+  CL_CLASS(TMenuKeys, TObject)
+ public:
+  backend::THeadlessBackend* Display{};
+  std::vector<UINT> Keys;
+  void Popup(TObject*) {
+    for (UINT K : Keys) Display->KeyPress(K);
+  }
+};
+CL_IMPLEMENT_CLASS(TMenuKeys)
+
+class FilterControlTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    ControlFixture::SetUp();
+    Source = New<TFilterSource>(static_cast<TComponent*>(Form));
+    Source->Load({{u"ax", 1, 1.5}, {u"ab", 2, 2.5}, {u"bx", 3, 3.5}, {u"cx", 7, 0.5}});
+    Source->DC->Filter()->SetActive(true);
+    Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+    Pump();
+  }
+  TvlDataFilterCriteria* Filter() { return Source->DC->Filter(); }
+  TObject* Column(Integer I) { return Source->DC->GetItemField(I); }
+  TvlConditionViewInfo* Condition(Integer ARow) { return dynamic_cast<TvlConditionViewInfo*>(Builder->Rows(ARow)); }
+  // The centre of a rectangle of the builder's client area, on the screen.
+  void Click(const TRect& R) {
+    ClickAt(Builder, (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+  }
+  void Key(UINT AKey) {
+    Display.KeyPress(AKey);
+    Pump();
+  }
+  void CtrlKey(UINT AKey) {
+    Display.KeyDown(VK_CONTROL);
+    Display.KeyPress(AKey);
+    Display.KeyUp(VK_CONTROL);
+    Pump();
+  }
+  // One character at a time: the first opens the value editor, which takes the rest.
+  void Type(const String& AText) {
+    for (Char C : AText) {
+      Display.TypeText(String(1, C));
+      Pump();
+    }
+  }
+
+  TFilterSource* Source{};
+  TvlFilterControl* Builder{};
+};
+
+// --- Criteria to rows and back -------------------------------------------------------------------------
+
+// Each case: a leaf on an item, then an OR group holding a leaf and a NOT AND
+// group; the builder reads it, applies it back, and the controller's filter
+// is the same to the byte. The row shows the operator the leaf becomes.
+TEST_F(FilterControlTest, EveryOperatorAndNestedGroupsRoundTrip) {
+  struct TCase {
+    TvlFilterOperatorKind Kind;
+    Integer Item;
+    Variant Value;
+    const char16_t* Display;
+    TvlFilterControlOperator Row;
+  };
+  const Variant Pair = vlMakeVariantPair(1, 5);
+  Variant List = vlMakeVariantSingle(1);
+  vlAppendVariant(List, 2);
+  vlAppendVariant(List, 3);
+  std::vector<TCase> Cases = {
+      {foEqual, kAmount, 5, u"5", fcoEqual},
+      {foNotEqual, kAmount, 5, u"5", fcoNotEqual},
+      {foLess, kAmount, 5, u"5", fcoLess},
+      {foLessEqual, kAmount, 5, u"5", fcoLessEqual},
+      {foGreater, kAmount, 5, u"5", fcoGreater},
+      {foGreaterEqual, kAmount, 5, u"5", fcoGreaterEqual},
+      {foLike, kName, u"a%", u"a%", fcoLike},
+      {foNotLike, kName, u"%x", u"%x", fcoNotLike},
+      {foEqual, kName, Null(), u"blank", fcoBlanks},
+      {foNotEqual, kName, Null(), u"blank", fcoNonBlanks},
+      {foBetween, kAmount, Pair, u"1;5", fcoBetween},
+      {foNotBetween, kAmount, Pair, u"1;5", fcoNotBetween},
+      {foInList, kAmount, List, u"1;2;3", fcoInList},
+      {foNotInList, kAmount, List, u"1;2;3", fcoNotInList},
+  };
+  for (Integer K = foYesterday; K <= foInFuture; ++K)
+    Cases.push_back({TvlFilterOperatorKind(K), kAmount, Null(), u"blank",
+                     TvlFilterControlOperator(fcoYesterday + (K - foYesterday))});
+  Builder->LinkTo(Source);
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(Utf8(vlGetFilterControlOperatorText(C.Row)));
+    Filter()->BeginUpdate();
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(C.Item), C.Kind, C.Value, C.Display);
+    TvlFilterCriteriaItemList* Or = Filter()->Root()->AddItemList(fboOr);
+    Filter()->AddItem(Or, Column(kName), foEqual, u"x", u"x");
+    TvlFilterCriteriaItemList* NotAnd = Or->AddItemList(fboNotAnd);
+    Filter()->AddItem(NotAnd, Column(kAmount), foGreater, 3, u"3");
+    Filter()->EndUpdate();
+    const std::string Before = Bytes(Filter());
+    Builder->UpdateFilter();
+    ASSERT_EQ(Builder->RowCount(), 6);
+    EXPECT_EQ(Condition(1)->Operator(), C.Row);
+    EXPECT_EQ(dynamic_cast<TvlGroupViewInfo*>(Builder->Rows(2))->BoolOperator(), fboOr);
+    EXPECT_EQ(dynamic_cast<TvlGroupViewInfo*>(Builder->Rows(4))->BoolOperator(), fboNotAnd);
+    EXPECT_EQ(Builder->Rows(5)->Level(), 3);
+    Builder->ApplyFilter();
+    EXPECT_EQ(Bytes(Filter()), Before);
+    EXPECT_EQ(Builder->RowCount(), 6);
+  }
+}
+
+// The values and texts a condition row writes, one row per case.
+TEST_F(FilterControlTest, ConditionRowsWriteTheirValuesAndTexts) {
+  struct TCase {
+    const char* Name;
+    TvlFilterControlOperator Op;
+    std::vector<Variant> Values;
+    std::vector<const char16_t*> Texts;
+    Variant Want;
+    const char16_t* WantText;
+  };
+  const TCase Cases[] = {
+      {"between 5..1 written ascending", fcoBetween, {5, 1}, {u"five", u"one"}, vlMakeVariantPair(1, 5),
+       u"one;five"},
+      {"equal never set", fcoEqual, {Null()}, {u""}, Null(), u"blank"},
+      {"like the empty string", fcoLike, {u""}, {u""}, u"", u"blank"},
+      {"today takes no value", fcoToday, {Null()}, {u""}, Null(), u"blank"},
+      {"in list in row order", fcoInList, {3, 1}, {u"3", u"1"}, vlMakeVariantPair(3, 1), u"3;1"},
+  };
+  Builder->LinkTo(Source);
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Builder->Clear();
+    Builder->AddCondition(nullptr);
+    TvlConditionViewInfo* Row = Condition(1);
+    Row->SetItemIndex(C.Op == fcoLike ? kName : kAmount);
+    Row->SetOperator(C.Op);
+    Row->AdjustValueCount(true);
+    while (Row->Values()->Count() < Integer(C.Values.size())) Row->Values()->AddValue();
+    for (size_t I = 0; I < C.Values.size(); ++I) {
+      Row->Values()->Values(Integer(I))->Value() = C.Values[I];
+      Row->Values()->Values(Integer(I))->ValueText() = C.Texts[I];
+    }
+    Builder->WriteRowsToCriteria();
+    auto* Leaf = dynamic_cast<TvlFilterCriteriaItem*>(Builder->Criteria()->Root()->Items(0));
+    ASSERT_NE(Leaf, nullptr);
+    EXPECT_EQ(vlCompareVariants(Leaf->Value(), C.Want), 0);
+    EXPECT_EQ(Utf8(Leaf->DisplayValue()), Utf8(C.WantText));
+  }
+  // An equal row never set reads back as a blanks row.
+  Builder->Clear();
+  Builder->AddCondition(nullptr);
+  Condition(1)->SetItemIndex(kAmount);
+  Condition(1)->SetOperator(fcoEqual);
+  Builder->ApplyFilter();
+  EXPECT_EQ(Condition(1)->Operator(), fcoBlanks);
+}
+
+// Item links resolve through the linked component: names without regard to
+// case, IDs exactly, nothing without a link.
+TEST_F(FilterControlTest, CriteriaResolveItemLinksThroughTheLinkedComponent) {
+  TvlFilterControlCriteria* Criteria = Builder->Criteria();
+  EXPECT_EQ(Criteria->NameToItemLink(u"amount"), nullptr);
+  Source->LinkNames = true;
+  Builder->LinkTo(Source);
+  struct TCase {
+    const char16_t* Name;
+    Integer ID;
+    TObject* Want;
+  };
+  const TCase Cases[] = {
+      {u"amount", 1, Source->Columns[1]}, {u"NAME", 0, Source->Columns[0]}, {u"Nothing", 9, nullptr}};
+  for (const TCase& C : Cases) {
+    EXPECT_EQ(Criteria->NameToItemLink(C.Name), C.Want);
+    EXPECT_EQ(Criteria->IDToItemLink(C.ID), C.Want);
+  }
+  EXPECT_EQ(Criteria->ItemLinkToID(Source->Columns[2]), 2);
+  EXPECT_EQ(Utf8(Criteria->ItemLinkToName(Source->Columns[2])), "PRICE");
+  EXPECT_EQ(Criteria->ItemLinkToID(Source), -1);
+}
+
+// A leaf whose item the component does not offer cannot be shown.
+TEST_F(FilterControlTest, ALeafOfAnUnknownItemCannotBeBuilt) {
+  TComponent* Stranger = New<TComponent>(static_cast<TComponent*>(Form));
+  Source->OwnCriteria = Builder->Criteria();
+  Builder->Criteria()->AddItem(nullptr, Stranger, foEqual, 1, u"1");
+  try {
+    Builder->LinkTo(Source);
+    ADD_FAILURE() << "built";
+  } catch (const EvlFilterControlError& E) {
+    EXPECT_EQ(Utf8(E.Message()), "Can't build filter from source");
+  }
+}
+
+// Applying to the builder's own criteria copies nothing; the handler runs
+// while the linked criteria are locked.
+TEST_F(FilterControlTest, ApplyingFiresTheHandlerInsideTheLinkedUpdate) {
+  TProbe* Probe = New<TProbe>();
+  Finally FreeProbe([&] { Free(Probe); });
+  Source->OwnCriteria = Builder->Criteria();
+  Builder->LinkTo(Source);
+  Builder->AddCondition(nullptr);
+  Probe->Linked = Builder->Criteria();
+  Builder->SetOnApplyFilter(TNotifyEvent(Probe, &TProbe::Applied));
+  Builder->ApplyFilter();
+  EXPECT_EQ(Probe->Lock, 1);
+  EXPECT_EQ(Builder->Criteria()->Root()->Count(), 1);
+  EXPECT_EQ(Builder->RowCount(), 2);
+}
+
+// The handler frees the builder: the filter is still applied to the
+// controller and nothing of the builder is touched afterwards.
+TEST_F(FilterControlTest, TheBuilderFreedFromItsApplyHandler) {
+  TFreer* Freer = New<TFreer>();
+  Finally FreeFreer([&] { Free(Freer); });
+  Builder->LinkTo(Source);
+  Builder->AddCondition(nullptr);
+  Condition(1)->SetOperator(fcoBlanks);
+  Freer->Builder = Builder;
+  Builder->SetOnApplyFilter(TNotifyEvent(Freer, &TFreer::Applied));
+  Builder->ApplyFilter();
+  EXPECT_EQ(Freer->Builder, nullptr);
+  Builder = nullptr;
+  EXPECT_EQ(Filter()->Root()->Count(), 1);
+  Pump();
+}
+
+// The linked component goes while the value editor is open: the rows and
+// the editor go with it, and keys afterwards reach nothing freed.
+TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
+  Filter()->AddItem(nullptr, Column(kAmount), foEqual, 5, u"5");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  Type(u"7");
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  FreeAndNil(Source);
+  Pump();
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Builder->RowCount(), 1);
+  Key(VK_RETURN);
+  Key(VK_DOWN);
+  Type(u"8");
+  EXPECT_EQ(Builder->RowCount(), 1);
+}
+
+// Rows go while the value editor is open (cleared, rebuilt from a changed
+// linked filter, the row removed): the editor closes with them, keeping
+// nothing, and later keys and clicks reach only live rows.
+TEST_F(FilterControlTest, RowsRemovedWhileTheValueEditorIsOpen) {
+  const struct {
+    const char* Name;
+    std::function<void()> Remove;
+    Integer Rows;
+  } Cases[] = {
+      {"cleared", [this] { Builder->Clear(); }, 1},
+      {"linked filter changed",
+       [this] {
+         Filter()->Clear();
+         Builder->UpdateFilter();
+       },
+       1},
+      {"row removed", [this] { Builder->RemoveRow(); }, 2},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(kAmount), foEqual, 5, u"5");
+    Filter()->AddItem(nullptr, Column(kAmount), foEqual, 6, u"6");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Builder->SetFocus();
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    Type(u"7");
+    ASSERT_NE(Builder->ValueEditor(), nullptr);
+    C.Remove();
+    Pump();
+    EXPECT_EQ(Builder->ValueEditor(), nullptr);
+    ASSERT_EQ(Builder->RowCount(), C.Rows);
+    Key(VK_RETURN);
+    Type(u"8");
+    Key(VK_ESCAPE);
+    Click(Builder->ViewInfo()->AddConditionRect());
+    EXPECT_EQ(Builder->RowCount(), C.Rows + 1);
+    for (Integer R = 1; R < Builder->RowCount(); ++R)
+      if (Condition(R)->Values()->Count() > 0)
+        EXPECT_NE(Utf8(VarToStr(Condition(R)->Values()->Values(0)->Value())), "7");
+  }
+}
+
+// --- Incomplete rows ---------------------------------------------------------------------------------
+
+// A condition without an operator: applying, saving and the filter text all
+// refuse, name the row and leave the criteria as they were.
+TEST_F(FilterControlTest, AnIncompleteRowIsNamedAndNothingIsWritten) {
+  Filter()->AddItem(nullptr, Column(kAmount), foEqual, 1, u"1");
+  Builder->LinkTo(Source);
+  const std::string Linked = Bytes(Filter()), Own = Bytes(Builder->Criteria());
+  Builder->AddCondition(nullptr);
+  Condition(2)->SetOperator(fcoNone);
+  TStreamPtr S(New<TMemoryStream>());
+  const std::function<void()> Actions[] = {[&] { Builder->ApplyFilter(); }, [&] { Builder->SaveToStream(S.get()); },
+                                           [&] { Builder->FilterText(); }};
+  for (const auto& Action : Actions) {
+    try {
+      Action();
+      ADD_FAILURE() << "an incomplete row was written";
+    } catch (const EvlFilterControlError& E) {
+      EXPECT_EQ(Utf8(E.Message()), "Row 3 is incomplete: choose its item and its operator");
+    }
+    EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(2));
+    EXPECT_EQ(Bytes(Filter()), Linked);
+    EXPECT_EQ(Bytes(Builder->Criteria()), Own);
+  }
+  EXPECT_EQ(S->Size(), 0);
+  EXPECT_EQ(Source->Shown(), (std::vector<Integer>{0}));
+}
+
+// --- Filter files ---------------------------------------------------------------------------------------
+
+TEST_F(FilterControlTest, AFileHoldsTheCriteriaStreamAndLoadsBack) {
+  Filter()->AddItem(nullptr, Column(kAmount), foBetween, vlMakeVariantPair(1, 5), u"1;5");
+  Filter()->AddItem(Filter()->Root()->AddItemList(fboOr), Column(kName), foLike, u"a%", u"a%");
+  Builder->LinkTo(Source);
+  TStreamPtr S(New<TMemoryStream>());
+  Builder->SaveToStream(S.get());
+  ASSERT_GE(S->Size(), 4);
+  const auto* B = static_cast<const unsigned char*>(S->Memory());
+  EXPECT_EQ(std::vector<int>(B, B + 4), (std::vector<int>{0xFE, 0xFF, 0xFF, 0xFF}));
+  const String Text = Builder->FilterText();
+
+  TvlFilterControl* Other = Add<TvlFilterControl>(10, 220, 200, 60);
+  Other->LinkTo(Source);
+  Other->Clear();
+  S->SetPosition(0);
+  Other->LoadFromStream(S.get());
+  EXPECT_EQ(Other->RowCount(), 4);
+  EXPECT_EQ(Utf8(Other->FilterText()), Utf8(Text));
+}
+
+// A damaged or foreign file raises and leaves the rows, including edits not
+// yet applied, and the criteria as they were; without items nothing is read.
+TEST_F(FilterControlTest, ADamagedFileLeavesTheFilterAsItWas) {
+  Filter()->AddItem(nullptr, Column(kAmount), foEqual, 1, u"1");
+  Builder->LinkTo(Source);
+  TStreamPtr Good(New<TMemoryStream>());
+  Builder->SaveToStream(Good.get());
+  Builder->AddCondition(nullptr);  // an edit not yet applied
+  const std::string Own = Bytes(Builder->Criteria());
+
+  const std::string Whole(static_cast<const char*>(Good->Memory()), size_t(Good->Size()));
+  const struct {
+    const char* Name;
+    std::string Bytes;
+  } Cases[] = {
+      {"cut short", Whole.substr(0, Whole.size() - 3)},
+      {"only a version", Whole.substr(0, 4)},
+      {"a count past the end", std::string("\x40\x00\x00\x00\x01", 5)},
+      {"empty", std::string()},
+      {"a newer version's mark", std::string("\xFD\xFF\xFF\xFF", 4) + Whole.substr(4)},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TStreamPtr S(New<TMemoryStream>());
+    S->WriteBuffer(C.Bytes.data(), Integer(C.Bytes.size()));
+    S->SetPosition(0);
+    EXPECT_ANY_THROW(Builder->LoadFromStream(S.get()));
+    EXPECT_EQ(Builder->RowCount(), 3);
+    EXPECT_EQ(Bytes(Builder->Criteria()), Own);
+  }
+  // Without items the stream is not touched.
+  Builder->LinkTo(nullptr);
+  Good->SetPosition(0);
+  EXPECT_THROW(Builder->LoadFromStream(Good.get()), EvlFilterControlError);
+  EXPECT_EQ(Good->Position(), 0);
+}
+
+// --- The control with real input ---------------------------------------------------------------------
+
+// Clicks and keys build a group of two like conditions, which filters the controller.
+TEST_F(FilterControlTest, KeysAndClicksBuildATwoConditionGroupAndApplyIt) {
+  Builder->LinkTo(Source);
+  Pump();
+  Click(Builder->ViewInfo()->AddConditionRect());
+  ASSERT_EQ(Builder->RowCount(), 2);
+  EXPECT_EQ(Condition(1)->ItemIndex(), kName);
+  EXPECT_EQ(Condition(1)->Operator(), fcoLike);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtItem);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  Type(u"a%");
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  Key(VK_RETURN);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Utf8(VarToStr(Condition(1)->Values()->Values(0)->Value())), "a%");
+  Key(VK_INSERT);
+  ASSERT_EQ(Builder->RowCount(), 3);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  Type(u"%x");
+  Key(VK_RETURN);
+  Builder->ApplyFilter();
+  EXPECT_EQ(Source->Shown(), (std::vector<Integer>{0}));
+  EXPECT_EQ(Filter()->Root()->Count(), 2);
+}
+
+// Ctrl+Delete removes a value of an in-list condition, the row with its
+// last value, a group with its only condition, and nothing on the root;
+// Insert with Shift adds nothing.
+TEST_F(FilterControlTest, CtrlDeleteRemovesValuesRowsAndEmptyGroups) {
+  Filter()->AddItem(nullptr, Column(kAmount), foInList, vlMakeVariantPair(1, 2), u"1;2");
+  Filter()->AddItem(Filter()->Root()->AddItemList(fboOr), Column(kName), foEqual, u"x", u"x");
+  Builder->LinkTo(Source);
+  Pump();
+  ASSERT_EQ(Builder->RowCount(), 4);
+  // The value opens its editor; Ctrl+Delete there drops the value.
+  Click(Condition(1)->Values()->Values(1)->ValueRect());
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  CtrlKey(VK_DELETE);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Condition(1)->Values()->Count(), 1);
+  EXPECT_EQ(Builder->FocusedInfo().ValueIndex, 0);
+  CtrlKey(VK_DELETE);
+  ASSERT_EQ(Builder->RowCount(), 3);
+  // The group's only condition goes with its group.
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(2));
+  CtrlKey(VK_DELETE);
+  EXPECT_EQ(Builder->RowCount(), 1);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  CtrlKey(VK_DELETE);
+  EXPECT_EQ(Builder->RowCount(), 1);
+  Display.KeyDown(VK_SHIFT);
+  Key(VK_INSERT);
+  Display.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(Builder->RowCount(), 1);
+}
+
+// The value editor keeps a value on Enter, discards it on Escape, and an
+// invalid value refuses to leave it.
+TEST_F(FilterControlTest, TheValueEditorAcceptsRevertsAndRefuses) {
+  Filter()->AddItem(nullptr, Column(kAmount), foEqual, 5, u"5");
+  Builder->LinkTo(Source);
+  Pump();
+  TvlValueInfo* Value = Condition(1)->Values()->Values(0);
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  Type(u"7");
+  Key(VK_RETURN);
+  EXPECT_EQ(Utf8(VarToStr(Value->Value())), "7");
+  Type(u"9");
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Utf8(VarToStr(Value->Value())), "7");
+  Type(u"abc");
+  const std::string Before = Bytes(Filter());
+  EXPECT_THROW(Builder->ApplyFilter(), EvlFilterControlError);
+  EXPECT_NE(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Bytes(Filter()), Before);
+  Key(VK_ESCAPE);
+  Builder->ApplyFilter();
+  EXPECT_EQ(Source->Shown(), (std::vector<Integer>{3}));
+}
+
+// Down on the last row reaches the add-condition button, Right comes back to
+// the last row's item, Tab there does nothing (WantTabs off).
+TEST_F(FilterControlTest, ArrowsWalkRowsAndTheAddConditionButton) {
+  Filter()->AddItem(nullptr, Column(kAmount), foEqual, 5, u"5");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddCondition);
+  Key(VK_RIGHT);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(1));
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtItem);
+  Key(VK_UP);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtBoolOperator);
+}
+
+// Clicking the item, the operator and the join opens a pick list; choosing
+// an entry with the keys changes the row; Escape keeps it.
+TEST_F(FilterControlTest, PickListsChangeTheItemTheOperatorAndTheJoin) {
+  Filter()->AddItem(nullptr, Column(kName), foLike, u"a%", u"a%");
+  Builder->LinkTo(Source);
+  Pump();
+  Click(Condition(1)->ItemRect());
+  EXPECT_EQ(Builder->State(), fcsSelectingItem);
+  ASSERT_EQ(Builder->PickList()->Properties()->Items()->Count(), 3);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_EQ(Condition(1)->ItemIndex(), kAmount);
+  EXPECT_FALSE(Condition(1)->SupportedOperators().Contains(fcoLike));
+  EXPECT_EQ(Condition(1)->Operator(), fcoEqual);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtOperator);
+  Click(Condition(1)->OperatorRect());
+  EXPECT_EQ(Builder->State(), fcsSelectingCondition);
+  for (Integer I = 0; I < 8; ++I) Key(VK_DOWN);  // equal .. between, like not offered
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->Operator(), fcoBetween);
+  EXPECT_EQ(Condition(1)->Values()->Count(), 2);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  Click(Builder->Root()->BoolOperatorRect());
+  EXPECT_EQ(Builder->State(), fcsSelectingBoolOperator);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(Builder->Root()->BoolOperator(), fboOr);
+  Builder->ApplyFilter();
+  EXPECT_EQ(Filter()->Root()->BoolOperatorKind(), fboOr);
+}
+
+// The row button's menu adds a group with its first condition, and on the
+// root clears everything.
+TEST_F(FilterControlTest, TheActionMenuAddsAGroupAndClearsAll) {
+  TMenuKeys* Keys = New<TMenuKeys>();
+  Finally FreeKeys([&] { Free(Keys); });
+  Keys->Display = &Display;
+  Builder->LinkTo(Source);
+  Builder->ActionMenu()->SetOnPopup(TNotifyEvent(Keys, &TMenuKeys::Popup));
+  Pump();
+  Keys->Keys = {VK_DOWN, VK_DOWN, VK_RETURN};
+  Click(Builder->Root()->ButtonRect());
+  Pump();
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  ASSERT_EQ(Builder->RowCount(), 3);
+  EXPECT_TRUE(Builder->Rows(1)->IsGroup());
+  EXPECT_EQ(Builder->Rows(2)->Parent(), Builder->Rows(1));
+  Keys->Keys = {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+  Click(Builder->Root()->ButtonRect());
+  Pump();
+  EXPECT_EQ(Builder->RowCount(), 1);
+}
+
+// --- Layout and pictures ------------------------------------------------------------------------------
+
+TEST_F(FilterControlTest, RowLayoutFollowsTheOperator) {
+  Filter()->AddItem(nullptr, Column(kAmount), foToday, Null(), u"blank");
+  Filter()->AddItem(nullptr, Column(kAmount), foGreater, Null(), u"blank");
+  Builder->LinkTo(Source);
+  Pump();
+  TvlConditionViewInfo* Today = Condition(1);
+  EXPECT_GT(Builder->Root()->ButtonRect().Width(), Today->ButtonRect().Width());
+  EXPECT_EQ(Today->Values()->Values(0)->ValueRect().Width(), 0);
+  EXPECT_EQ(Today->GetRowWidth(), Today->ButtonRect().Width() + Today->Indent() + 5 + Today->ItemRect().Width() +
+                                      Today->OperatorRect().Width() + 16);
+  // A blank value is as wide as the null text; highlighted, twelve digits at least.
+  TvlConditionViewInfo* Blank = Condition(2);
+  const Integer Plain = Blank->Values()->Values(0)->ValueRect().Width();
+  MoveTo(Builder, Blank->Values()->Values(0)->ValueRect().Left + 2, Blank->Values()->Values(0)->ValueRect().Top + 2);
+  EXPECT_EQ(Builder->HotTrack().HitTest, fhtValue);
+  EXPECT_GE(Blank->Values()->Values(0)->ValueRect().Width(), Builder->ViewInfo()->MinValueWidth());
+  EXPECT_LT(Plain, Builder->ViewInfo()->MinValueWidth());
+}
+
+// Nested groups in each painter: standard, flat, ultra-flat, Office 2003, themed.
+TEST_F(FilterControlTest, NestedGroupsInEveryPainter) {
+  Filter()->AddItem(nullptr, Column(kAmount), foBetween, vlMakeVariantPair(1, 5), u"1;5");
+  TvlFilterCriteriaItemList* Or = Filter()->Root()->AddItemList(fboOr);
+  Variant List = vlMakeVariantPair(1, 2);
+  vlAppendVariant(List, 3);
+  Filter()->AddItem(Or, Column(kAmount), foInList, List, u"1;2;3");
+  TvlFilterCriteriaItemList* NotAnd = Or->AddItemList(fboNotAnd);
+  Filter()->AddItem(NotAnd, Column(kName), foLike, u"a%", u"a%");
+  Filter()->AddItem(NotAnd, Column(kName), foEqual, Null(), u"blank");
+  Filter()->AddItem(Or, Column(kAmount), foToday, Null(), u"blank");
+  Builder->LinkTo(Source);
+  Builder->SetHeight(230);  // every row and the add-condition button whole
+  const TvlLookAndFeelKind Kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11, lfStandard};
+  const Integer W = Builder->Width(), H = Builder->Height();
+  TBitmap* Sheet = New<TBitmap>();
+  Finally FreeSheet([&] { Free(Sheet); });
+  Sheet->SetPixelFormat(pf32bit);
+  Sheet->SetSize(W, H * 5);
+  for (Integer I = 0; I < 5; ++I) {
+    Builder->LookAndFeel()->SetNativeStyle(I == 4);
+    Builder->LookAndFeel()->SetKind(Kinds[I]);
+    Builder->LayoutChanged();
+    Builder->Repaint();
+    Pump();
+    Sheet->Canvas()->Draw(0, H * I, Builder->ViewInfo()->Bitmap());
+    if (Kinds[I] != lfOffice11) continue;
+    // Its buttons are framed in the text colour, every row's alike: the
+    // clear brush of one row's texts does not reach the next button.
+    TCanvas* Drawn = Builder->ViewInfo()->Bitmap()->Canvas();
+    auto LeftEdge = [&](const TRect& R) { return ColorToRGB(Drawn->Pixels(R.Left, (R.Top + R.Bottom) / 2)); };
+    for (Integer R = 0; R < Builder->RowCount(); ++R)
+      EXPECT_EQ(LeftEdge(Builder->Rows(R)->ButtonRect()), ColorToRGB(clBtnText)) << "row " << R;
+    EXPECT_EQ(LeftEdge(Condition(3)->Values()->AddButtonRect()), ColorToRGB(clBtnText));
+    EXPECT_EQ(LeftEdge(Builder->ViewInfo()->AddConditionRect()), ColorToRGB(clBtnText));
+  }
+  editors_test::ExpectPicture(Sheet, "filter-builder-painters", 1);
+}
+
+}  // namespace
