@@ -783,10 +783,17 @@ TEST_F(ComboBoxTest, InAMultiRowCellTheClosedComboLeavesUpAndDownToTheRows) {
   EXPECT_EQ(c->ItemIndex(), 0);
   Key(VK_UP);
   EXPECT_EQ(c->ItemIndex(), 0);
-  // Alt+Down still reaches the editor and opens the list.
+  // Alt+Down still reaches the editor and opens the list; the open list takes
+  // Up and Down, and Enter accepts the item stepped to.
   Key(VK_DOWN, VK_MENU);
+  ASSERT_TRUE(c->DroppedDown());
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_UP);
   EXPECT_TRUE(c->DroppedDown());
-  c->SetDroppedDown(false);
+  Key(VK_RETURN);
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->ItemIndex(), 1);
 }
 
 // A combo saved with ValidateOnEnter off (on by default for masked editors)
