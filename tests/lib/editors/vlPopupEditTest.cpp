@@ -251,6 +251,72 @@ TEST_F(PopupEditTest, TheActivationKeyOpensThePopupAndReachesItsControl) {
   }
 }
 
+// The popup's border style when the editor's style leaves it default follows
+// the editor: in a cell its look and feel, stand-alone its own border; a
+// style's own value wins. The popup edit draws its 3D frame with an
+// inactive-border ring and a face ring inside the raised edges.
+TEST_F(PopupEditTest, ThePopupBorderFollowsTheEditorAndItsStyle) {
+  struct TCase {
+    const char* Name;
+    TvlLookAndFeelKind Kind;
+    Boolean InCell;
+    TvlEditPopupBorderStyle Own, Expected;
+    Integer Width;
+  } cases[] = {
+      {"standard", lfStandard, false, epbsDefault, epbsSingle, 1},
+      {"flat", lfFlat, false, epbsDefault, epbsFlat, 2},
+      {"ultra-flat", lfUltraFlat, false, epbsDefault, epbsSingle, 1},
+      {"Office 2003", lfOffice11, false, epbsDefault, epbsSingle, 1},
+      {"standard in a cell", lfStandard, true, epbsDefault, epbsFrame3D, 4},
+      {"flat in a cell", lfFlat, true, epbsDefault, epbsFlat, 2},
+      {"ultra-flat in a cell", lfUltraFlat, true, epbsDefault, epbsSingle, 1},
+      {"own 3D frame", lfUltraFlat, false, epbsFrame3D, epbsFrame3D, 4},
+  };
+  auto pixel = [&](TPoint p) {
+    const uint32_t v = Display.Pixels()[size_t(p.Y) * size_t(Display.Width()) + size_t(p.X)] & 0xFFFFFF;
+    return TColor(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlPopupEdit* e = AddEdit();
+    if (t.InCell) {
+      Free(e);
+      e = New<TvlPopupEdit>(static_cast<TComponent*>(Form), Boolean(true));
+      e->SetBounds(10, 10, 150, 21);
+      e->SetParent(Form);
+      e->PopupWindow()->SetModalMode(false);
+    }
+    TPanel* panel = AddPanel(300, 10, 120, 60);
+    TvlCustomEditData* data = nullptr;
+    Finally freeAll([&] {
+      Free(e);
+      Free(panel);
+      Free(data);
+      Pump();
+    });
+    e->Properties()->SetPopupControl(panel);
+    e->Properties()->SetPopupClientEdge(false);
+    e->Style()->LookAndFeel()->SetNativeStyle(false);
+    e->Style()->LookAndFeel()->SetKind(t.Kind);
+    if (t.Own != epbsDefault) e->Style()->SetPopupBorderStyle(t.Own);
+    if (t.InCell) e->Activate(data);
+    e->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(e->DroppedDown());
+    TvlCustomEditPopupWindow* w = e->PopupWindow();
+    EXPECT_EQ(w->BorderStyle(), t.Expected);
+    const TRect ext = w->ViewInfo()->GetClientExtent();
+    EXPECT_EQ(ext.Left, t.Width);
+    if (t.Expected == epbsFrame3D) {
+      Display.Compose();
+      const TPoint o = w->ClientToScreen(TPoint{0, w->Height() / 2});
+      EXPECT_EQ(pixel(TPoint{o.X + 2, o.Y}), ColorToRGB(clInactiveBorder));
+      EXPECT_EQ(pixel(TPoint{o.X + 3, o.Y}), ColorToRGB(clBtnFace));
+    }
+    e->SetDroppedDown(false);
+  }
+}
+
 // --- Pictures -----------------------------------------------------------------------------------------------
 
 // The popup edit open with a lent panel and its system panel, per painter
