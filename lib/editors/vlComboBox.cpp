@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lib/editors/vlDropDownInnerEdit.h"
 #include "lib/editors/vlEditConsts.h"
 #include "lib/editors/vlEditRepository.h"
 #include "lib/editors/vlEditViewInfo.h"
@@ -53,6 +54,7 @@ Integer TvlComboBoxListBox::GetHeight(Integer ARowCount, Integer) {
 
 void TvlComboBoxListBox::AfterInitialize() {
   TvlCustomComboBox* combo = ComboBox();
+  if (combo && combo->PopupControlsLookAndFeel()) LookAndFeel()->SetMasterLookAndFeel(combo->PopupControlsLookAndFeel());
   SetStyle(combo && combo->HasMeasureItemHandler() ? lbOwnerDrawVariable : lbOwnerDrawFixed);
   SetItemHeight(GetItemHeight(-1));
 }
@@ -156,6 +158,66 @@ Boolean TvlComboBoxLookupData::CanResizeVisualArea(TSize& NewSize, Integer AMaxH
   return true;
 }
 
+// --- View data and view info -------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomComboBoxViewInfo)
+
+void TvlCustomComboBoxViewInfo::Assign(TObject* Source) {
+  inherited::Assign(Source);
+  if (auto* src = dynamic_cast<TvlCustomComboBoxViewInfo*>(Source)) ItemIndex = src->ItemIndex;
+}
+
+void TvlCustomComboBoxViewInfo::DoPaint(TvlCanvas* ACanvas) {
+  if (IsOwnerDrawing) CustomDrawHandler = TvlTextEditCustomDrawHandler(this, &TvlCustomComboBoxViewInfo::DrawOwnerItem);
+  inherited::DoPaint(ACanvas);
+}
+
+void TvlCustomComboBoxViewInfo::DrawOwnerItem(TvlCanvas* ACanvas, const TRect& ARect) {
+  if (Font) ACanvas->SetFont(Font);
+  ACanvas->SetBrushColor(DrawSelectionBar ? TColor(clHighlight) : BackgroundColor());
+  ACanvas->Font()->SetColor(DrawSelectionBar ? TColor(clHighlightText) : TextColor);
+  TOwnerDrawState state{odComboBoxEdit};
+  if (Focused) {
+    state.Include(odSelected);
+    state.Include(odFocused);
+  }
+  if (auto* combo = dynamic_cast<TvlCustomComboBox*>(Edit)) {
+    combo->DoDrawItem(ACanvas, ItemIndex, ARect, state);
+    return;
+  }
+  // Painted without an editor (a grid cell): the properties' own handler, with no control.
+  auto* p = dynamic_cast<TvlCustomComboBoxProperties*>(EditProperties);
+  if (p && Assigned(p->OnDrawItem())) p->OnDrawItem()(nullptr, ACanvas, ItemIndex, ARect, state);
+}
+
+CL_IMPLEMENT_CLASS(TvlCustomComboBoxViewData)
+
+void TvlCustomComboBoxViewData::SetOwnerDrawnItem(TvlCustomComboBoxViewInfo* AViewInfo, Integer AIndex) {
+  auto* p = static_cast<TvlCustomComboBoxProperties*>(Properties());
+  auto* combo = dynamic_cast<TvlCustomComboBox*>(Edit());
+  const Boolean hasHandler = combo ? combo->HasDrawItemHandler() : Assigned(p->OnDrawItem());
+  AViewInfo->ItemIndex = p->DropDownListStyle() == lsFixedList && hasHandler ? AIndex : -1;
+  AViewInfo->IsOwnerDrawing = AViewInfo->ItemIndex != -1;
+}
+
+void TvlCustomComboBoxViewData::Calculate(TvlCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                          TvlMouseButton Button, TShiftState Shift, TvlCustomEditViewInfo* AViewInfo,
+                                          Boolean AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvlCustomComboBoxViewInfo*>(AViewInfo);
+  auto* combo = dynamic_cast<TvlCustomComboBox*>(Edit());
+  SetOwnerDrawnItem(vi, combo ? combo->ItemIndex()
+                              : static_cast<TvlCustomComboBoxProperties*>(Properties())->Items()->IndexOf(vi->Text));
+}
+
+void TvlCustomComboBoxViewData::EditValueToDrawValue(TvlCanvas* ACanvas, const Variant& AEditValue,
+                                                     TvlCustomEditViewInfo* AViewInfo) {
+  inherited::EditValueToDrawValue(ACanvas, AEditValue, AViewInfo);
+  if (Edit()) return;
+  auto* vi = static_cast<TvlCustomComboBoxViewInfo*>(AViewInfo);
+  SetOwnerDrawnItem(vi, static_cast<TvlCustomComboBoxProperties*>(Properties())->Items()->IndexOf(vi->Text));
+}
+
 // --- Popup window ----------------------------------------------------------------------------------------
 
 CL_IMPLEMENT_CLASS(TvlComboBoxPopupWindow)
@@ -255,6 +317,11 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"AssignedValues", &T::AssignedValues, &T::SetAssignedValues);
   P.Property(u"AutoSelect", &T::AutoSelect, &T::SetAutoSelect).Default(true);
   P.Property(u"BeepOnError", &T::BeepOnError, &T::SetBeepOnError).Default(false);
+  P.Property(u"ButtonGlyph", &T::ButtonGlyph, &T::SetButtonGlyph).Stored([](T* AProperties) {
+    TBitmap* glyph = AProperties->ButtonGlyph();
+    return glyph && !glyph->Empty();
+  });
+  P.Property(u"CaseInsensitive", &T::CaseInsensitive, &T::SetCaseInsensitive).Default(true);
   P.Property(u"CharCase", &T::CharCase, &T::SetCharCase).Default(ecNormal);
   P.Property(u"ClearKey", &T::ClearKey, &T::SetClearKey).Default(Word(0));
   P.Property(u"DropDownAutoWidth", &T::DropDownAutoWidth, &T::SetDropDownAutoWidth).Default(true);
@@ -266,6 +333,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"MaskKind", &T::MaskKind, &T::SetMaskKind).Default(emkStandard);
   P.Property(u"EditMask", &T::OwnEditMask, &T::SetEditMask).Stored(&T::IsEditMaskStored);
   P.Property(u"HideSelection", &T::HideSelection, &T::SetHideSelection).Default(true);
+  P.Property(u"IgnoreMaskBlank", &T::IgnoreMaskBlank, &T::SetIgnoreMaskBlank).Default(false);
   P.Property(u"ImeMode", &T::ImeMode, &T::SetImeMode).Default(imDontCare);
   P.Property(u"ImeName", &T::ImeName, &T::SetImeName);
   P.Property(u"ImmediateDropDown", &T::ImmediateDropDown, &T::SetImmediateDropDown).Default(true);
@@ -283,7 +351,7 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"Sorted", &T::Sorted, &T::SetSorted).Default(false);
   P.Property(u"UseLeftAlignmentOnEditing", &T::UseLeftAlignmentOnEditing, &T::SetUseLeftAlignmentOnEditing)
       .Stored(&T::IsUseLeftAlignmentOnEditingStored);
-  P.Property(u"ValidateOnEnter", &T::ValidateOnEnter, &T::SetValidateOnEnter).Default(false);
+  P.Property(u"ValidateOnEnter", &T::ValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   P.Property(u"OnChange", &T::OnChange, &T::SetOnChange);
   P.Property(u"OnCloseUp", &T::OnCloseUp, &T::SetOnCloseUp);
   P.Property(u"OnEditValueChanged", &T::OnEditValueChanged, &T::SetOnEditValueChanged);
@@ -296,8 +364,8 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
 // --- The editor ------------------------------------------------------------------------------------------
 
 // The combo's inner edit: a plain click is no click of the combo box.
-class TvlCustomComboBoxInnerEdit : public TvlCustomInnerTextEdit {
-  CL_CLASS(TvlCustomComboBoxInnerEdit, TvlCustomInnerTextEdit)
+class TvlCustomComboBoxInnerEdit : public TvlCustomDropDownInnerEdit {
+  CL_CLASS(TvlCustomComboBoxInnerEdit, TvlCustomDropDownInnerEdit)
  public:
   void WndProc(TMessage& Message) override {
     if (Message.Msg == WM_LBUTTONUP) SetControlState(ControlState() - TControlState{csClicked});

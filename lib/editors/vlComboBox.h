@@ -56,6 +56,35 @@ class TvlComboBoxLookupData : public TvlCustomTextEditLookupData {
   TvlComboBoxListBox* ComboList() const;
 };
 
+// --- View data and view info ---------------------------------------------------------------------------------
+
+// ItemIndex: the item the closed fixed list draws by OnDrawItem in its text
+// area (-1 for none: the text is drawn as usual).
+class TvlCustomComboBoxViewInfo : public TvlCustomTextEditViewInfo {
+  CL_CLASS(TvlCustomComboBoxViewInfo, TvlCustomTextEditViewInfo)
+ public:
+  void Assign(TObject* Source) override;
+  void DoPaint(TvlCanvas* ACanvas) override;
+
+  Integer ItemIndex{-1};
+
+ private:
+  void DrawOwnerItem(TvlCanvas* ACanvas, const TRect& ARect);
+};
+
+class TvlCustomComboBoxViewData : public TvlCustomDropDownEditViewData {
+  CL_CLASS(TvlCustomComboBoxViewData, TvlCustomDropDownEditViewData)
+ public:
+  void Calculate(TvlCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvlMouseButton Button, TShiftState Shift,
+                 TvlCustomEditViewInfo* AViewInfo, Boolean AIsMouseEvent) override;
+  void EditValueToDrawValue(TvlCanvas* ACanvas, const Variant& AEditValue, TvlCustomEditViewInfo* AViewInfo) override;
+  Boolean UsesNativeComboLook() override { return true; }
+
+ private:
+  // Sets the owner-drawn item of a fixed list with a draw handler.
+  void SetOwnerDrawnItem(TvlCustomComboBoxViewInfo* AViewInfo, Integer AIndex);
+};
+
 class TvlComboBoxPopupWindow : public TvlCustomEditPopupWindow {
   CL_CLASS(TvlComboBoxPopupWindow, TvlCustomEditPopupWindow)
  public:
@@ -70,6 +99,8 @@ class TvlCustomComboBoxProperties : public TvlCustomDropDownEditProperties {
   void Create(TPersistent* AOwner) override;
   void Assign(TPersistent* Source) override;
   TvlCustomEditClass GetContainerClass() const override;
+  TvlCustomEditViewDataClass EditViewDataClass() const override { return ClassOf<TvlCustomComboBoxViewData>(); }
+  TvlCustomEditViewInfoClass GetViewInfoClass() const override { return ClassOf<TvlCustomComboBoxViewInfo>(); }
   TvlCustomEditPopupWindowClass GetPopupWindowClass() const override { return ClassOf<TvlComboBoxPopupWindow>(); }
   TvlCustomTextEditLookupDataClass LookupDataClass() const override { return ClassOf<TvlComboBoxLookupData>(); }
   Integer GetLookupPageSize() override { return FDropDownRows; }

@@ -2,17 +2,22 @@
 
 #include <algorithm>
 
+#include "lib/editors/vlDropDownInnerEdit.h"
 #include "lib/editors/vlEditListBox.h"
 #include "lib/editors/vlEditRepository.h"
 #include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlEditUtils.h"
 #include "lib/editors/vlEditViewInfo.h"
 #include "lib/editors/vlInnerTextEdit.h"
+#include "lib/foundation/nbCore.h"
 #include "lib/foundation/vlGeometry.h"
 #include "lib/lookandfeel/vlDragImages.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/rtl/Finally.h"
+#include "lib/lookandfeel/nbThemeManager.h"
+#include "platform/vcl/Graphics.h"
+#include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
 
 using namespace win;
@@ -35,6 +40,14 @@ struct TSizingState {
 
 Integer RectWidth(const TRect& R) { return R.Right - R.Left; }
 Integer RectHeight(const TRect& R) { return R.Bottom - R.Top; }
+
+// The theme's size of a part (0 x 0 without the theme).
+TSize ThemePartSize(TnbThemedObjectType AType, int APart, int AState) {
+  HTHEME theme = nbGetThemeHandle(AType);
+  SIZE size{};
+  if (!theme || GetThemePartSize(theme, nullptr, APart, AState, nullptr, TS_TRUE, &size) != S_OK) return TSize{};
+  return TSize{size.cx, size.cy};
+}
 
 }  // namespace
 
@@ -69,8 +82,20 @@ Integer TvlCustomEditPopupWindowViewInfo::GetClientEdgeWidth() {
   }
 }
 
-Integer TvlCustomEditPopupWindowViewInfo::GetSysPanelHeight() {
+Boolean TvlCustomEditPopupWindowViewInfo::UsesWindowTheme() const {
+  return SysPanelStyle && NativeStyle && nbGetThemeHandle(totWindow) != nullptr;
+}
+
+Integer TvlCustomEditPopupWindowViewInfo::GetSysPanelBasis() {
   Integer h = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+  if (UsesWindowTheme())
+    h = std::max({h, ThemePartSize(totWindow, WP_CLOSEBUTTON, CBS_NORMAL).cy,
+                  ThemePartSize(totScrollBar, SBP_SIZEBOX, SZB_RIGHTALIGN).cy});
+  return h;
+}
+
+Integer TvlCustomEditPopupWindowViewInfo::GetSysPanelHeight() {
+  Integer h = GetSysPanelBasis();
   if (MinSysPanelHeight > 0) h = std::max(h, MinSysPanelHeight);
   return h;
 }
@@ -108,16 +133,31 @@ void TvlCustomEditPopupWindowViewInfo::Calculate() {
   CloseButtonNativeState = 0;
   SizeGripSizingRect = SizeGripRect = CloseButtonRect = TRect{};
   if (!SysPanelStyle) return;
-  const Integer p = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
+  const Boolean themed = UsesWindowTheme();
+  if (themed) {
+    switch (CloseButtonState) {
+      case vlbsNormal: CloseButtonNativeState = CBS_NORMAL; break;
+      case vlbsHot: CloseButtonNativeState = CBS_HOT; break;
+      case vlbsPressed: CloseButtonNativeState = CBS_PUSHED; break;
+      case vlbsDisabled: CloseButtonNativeState = CBS_DISABLED; break;
+      default: CloseButtonNativeState = 0;
+    }
+  }
+  const Integer p = GetSysPanelBasis();
   const TRect& s = SizingRegionBounds;
   const Boolean left = IsLeftCorner(SizeGripCorner), top = IsTopCorner(SizeGripCorner);
   if (Sizeable) {
-    const Integer side = p - 2;
+    Integer w = p - 2, h = p - 2;
+    if (themed) {
+      const TSize box = ThemePartSize(totScrollBar, SBP_SIZEBOX, SZB_RIGHTALIGN);
+      w = std::max(w, box.cx + 2);
+      h = std::max(h, box.cy + 2);
+    }
     TRect g;
-    g.Left = left ? s.Left : s.Right - side;
-    g.Right = g.Left + side;
-    g.Top = top ? s.Top : s.Bottom - side;
-    g.Bottom = g.Top + side;
+    g.Left = left ? s.Left : s.Right - w;
+    g.Right = g.Left + w;
+    g.Top = top ? s.Top : s.Bottom - h;
+    g.Bottom = g.Top + h;
     SizeGripSizingRect = g;
     // The drawn grip keeps 2 pixels off the popup's edges.
     if (left) g.Left += 2; else g.Right -= 2;
@@ -125,12 +165,22 @@ void TvlCustomEditPopupWindowViewInfo::Calculate() {
     SizeGripRect = g;
   }
   if (CloseButton) {
-    const Integer side = p - 4;
+    TSize size{p - 4, p - 4};
+    Integer inset = 3;
+    if (themed) {
+      size = ThemePartSize(totWindow, WP_CLOSEBUTTON, CBS_NORMAL);
+      inset = 1;
+    }
     TRect c;
-    c.Left = left ? s.Right - 3 - side : s.Left + 3;
-    c.Right = c.Left + side;
-    c.Top = top ? s.Top + 2 : s.Bottom - 2 - side;
-    c.Bottom = c.Top + side;
+    c.Left = left ? s.Right - inset - size.cx : s.Left + inset;
+    c.Right = c.Left + size.cx;
+    if (themed) {
+      // Centred in the panel.
+      const Integer panelTop = top ? s.Top : s.Bottom - SysPanelHeight;
+      c.Top = panelTop + (SysPanelHeight - size.cy) / 2;
+    } else
+      c.Top = top ? s.Top + 2 : s.Bottom - 2 - size.cy;
+    c.Bottom = c.Top + size.cy;
     CloseButtonRect = c;
   }
 }
@@ -222,6 +272,24 @@ void DrawSizeGrip(TvlCanvas* ACanvas, const TRect& R, TvlEditCorner ACorner) {
     }
 }
 
+// The themed size box, drawn for the bottom-right corner on the face colour
+// and mirrored into the grip's corner.
+void DrawThemedSizeGrip(TvlCanvas* ACanvas, const TRect& R, TvlEditCorner ACorner) {
+  const Integer w = RectWidth(R), h = RectHeight(R);
+  TBitmap* bitmap = New<TBitmap>();
+  Finally freeBitmap([&] { Free(bitmap); });
+  bitmap->SetWidth(w);
+  bitmap->SetHeight(h);
+  const TRect local{0, 0, w, h};
+  bitmap->Canvas()->Brush()->SetColor(clBtnFace);
+  bitmap->Canvas()->FillRect(local);
+  DrawThemeBackground(nbGetThemeHandle(totScrollBar), bitmap->Canvas()->Handle(), SBP_SIZEBOX, SZB_RIGHTALIGN,
+                      &local, nullptr);
+  const Boolean flipX = IsLeftCorner(ACorner), flipY = IsTopCorner(ACorner);
+  StretchBlt(ACanvas->Handle(), flipX ? R.Right - 1 : R.Left, flipY ? R.Bottom - 1 : R.Top, flipX ? -w : w,
+             flipY ? -h : h, bitmap->Canvas()->Handle(), 0, 0, w, h, SRCCOPY);
+}
+
 }  // namespace
 
 void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
@@ -254,12 +322,22 @@ void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
         panel.Top += 1;
     }
     if (Sizeable && !vlIsRectEmpty(SizeGripRect)) {
-      DrawSizeGrip(ACanvas, SizeGripRect, SizeGripCorner);
+      if (NativeStyle && nbGetThemeHandle(totScrollBar))
+        DrawThemedSizeGrip(ACanvas, SizeGripRect, SizeGripCorner);
+      else
+        DrawSizeGrip(ACanvas, SizeGripRect, SizeGripCorner);
       ACanvas->ExcludeClipRect(SizeGripRect);
     }
     if (CloseButton && !vlIsRectEmpty(CloseButtonRect)) {
-      vlGetButtonPainterClass(NativeStyle, CloseButtonStyle)->DrawFilterCloseButton(ACanvas, CloseButtonRect,
-                                                                                   CloseButtonState);
+      if (CloseButtonNativeState != 0) {
+        HTHEME theme = nbGetThemeHandle(totWindow);
+        if (IsThemeBackgroundPartiallyTransparent(theme, WP_CLOSEBUTTON, CloseButtonNativeState))
+          ACanvas->FillRect(CloseButtonRect, clBtnFace);
+        DrawThemeBackground(theme, ACanvas->Handle(), WP_CLOSEBUTTON, CloseButtonNativeState, &CloseButtonRect,
+                            nullptr);
+      } else
+        vlGetButtonPainterClass(NativeStyle, CloseButtonStyle)->DrawFilterCloseButton(ACanvas, CloseButtonRect,
+                                                                                     CloseButtonState);
       ACanvas->ExcludeClipRect(CloseButtonRect);
     }
     ACanvas->FillRect(panel, face);
@@ -351,7 +429,9 @@ void TvlCustomEditPopupWindow::RecalculateViewInfo() {
   TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
   vi->Bounds = TRect{0, 0, Width(), Height()};
   vi->Calculate();
-  if (TvlCustomDropDownEdit* edit = Edit()) vi->CloseButtonStyle = edit->Style()->LookAndFeel()->Kind();
+  if (TvlCustomDropDownEdit* edit = Edit())
+    vi->CloseButtonStyle = edit->PopupControlsLookAndFeel() ? edit->PopupControlsLookAndFeel()->Kind()
+                                                            : vlGetEditButtonsLookAndFeelKind(edit);
   vi->Painter = Style()->LookAndFeel()->SkinPainter();
 }
 
@@ -364,8 +444,8 @@ TSize TvlCustomEditPopupWindow::GetMinSize() {
   const TRect e = vi->GetClientExtent();
   TSize r{e.Left + e.Right, e.Top + e.Bottom};
   if (FSizeable && FSysPanelStyle) {
-    const Integer p = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
-    r.cx += (FCloseButton ? p - 4 : 0) + (p - 2) + 10;
+    vi->Calculate();
+    r.cx += RectWidth(vi->CloseButtonRect) + RectWidth(vi->SizeGripSizingRect) + 10;
   }
   return r;
 }
@@ -503,6 +583,7 @@ void TvlCustomEditPopupWindow::SetCloseButtonState(TvlButtonState AState) {
   TvlCustomEditPopupWindowViewInfo* vi = ViewInfo();
   if (vi->CloseButtonState == AState) return;
   vi->CloseButtonState = AState;
+  vi->Calculate();  // the themed state follows
   if (HandleAllocated()) InvalidateRect(WindowHandle(), &vi->CloseButtonRect, false);
 }
 
@@ -692,6 +773,10 @@ void TvlCustomDropDownEditProperties::Create(TPersistent* AOwner) {
   FGlyphButtonIndex = 0;
 }
 
+TvlCustomEditViewDataClass TvlCustomDropDownEditProperties::EditViewDataClass() const {
+  return ClassOf<TvlCustomDropDownEditViewData>();
+}
+
 TvlCustomEditClass TvlCustomDropDownEditProperties::GetContainerClass() const {
   return ClassOf<TvlCustomDropDownEdit>();
 }
@@ -800,6 +885,97 @@ void TvlCustomDropDownEditProperties::SetPopupSysPanelStyle(Boolean Value) {
   Changed();
 }
 
+// --- View data ------------------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomDropDownEditViewData)
+
+void TvlCustomDropDownEditViewData::Calculate(TvlCanvas* ACanvas, const TRect& ABounds, const TPoint& P,
+                                              TvlMouseButton Button, TShiftState Shift,
+                                              TvlCustomEditViewInfo* AViewInfo, Boolean AIsMouseEvent) {
+  const Boolean vistaNative = NativeStyle && nbOSWindowsVistaOrLater;
+  KeepArrowButtonPressedWhenDroppedDown = Properties()->KeepArrowButtonPressedWhenDroppedDown() || vistaNative;
+  inherited::Calculate(ACanvas, ABounds, P, Button, Shift, AViewInfo, AIsMouseEvent);
+  auto* vi = static_cast<TvlCustomTextEditViewInfo*>(AViewInfo);
+  const TvlEditEditingStyle style = Properties()->GetTextEditingStyle();
+  auto* edit = dynamic_cast<TvlCustomTextEdit*>(Edit());
+  // A fixed list whose text shows the found selection draws that selection instead.
+  const Boolean showsFoundText =
+      edit && style == esFixedList && Properties()->FixedListSelection() && edit->FindSelection();
+  vi->DrawSelectionBar = !IsInplace() && !showsFoundText && style == esFixedList && Focused && !vi->Transparent &&
+                         !HasPopupWindow && !vistaNative;
+}
+
+Boolean TvlCustomDropDownEditViewData::ButtonMayBePressed(TvlCustomEditViewInfo* AViewInfo, Integer AIndex) {
+  if (IsHotAndPopup && AIndex == Properties()->GetDropDownButtonVisibleIndex()) return false;
+  return inherited::ButtonMayBePressed(AViewInfo, AIndex);
+}
+
+Integer TvlCustomDropDownEditViewData::CalculateNativeState() {
+  const Integer state = inherited::CalculateNativeState();
+  if (state == ETS_SELECTED && Properties()->GetTextEditingStyle() == esFixedList && !HasPopupWindow)
+    return ContainerState.Contains(csHotTrack) ? ETS_HOT : ETS_NORMAL;
+  return state;
+}
+
+Boolean TvlCustomDropDownEditViewData::ButtonIsPressed(TvlCustomEditViewInfo* AViewInfo, Integer AIndex) {
+  if (inherited::ButtonIsPressed(AViewInfo, AIndex)) return true;
+  return Edit() && (HasPopupWindow || IsHotAndPopup) && KeepArrowButtonPressedWhenDroppedDown &&
+         AIndex == Properties()->GetDropDownButtonVisibleIndex();
+}
+
+// --- The popup controls' look and feel -------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlEditPopupControlLookAndFeel)
+
+void TvlEditPopupControlLookAndFeel::Create(TvlCustomDropDownEdit* AEdit) {
+  FEdit = AEdit;
+  inherited::Create(AEdit);
+  FKind = InternalGetKind();
+  FNativeStyle = InternalGetNativeStyle();
+  FSkinName = InternalGetSkinName();
+}
+
+TvlLookAndFeelKind TvlEditPopupControlLookAndFeel::InternalGetKind() const {
+  return FEdit ? vlGetEditButtonsLookAndFeelKind(FEdit) : inherited::InternalGetKind();
+}
+
+Boolean TvlEditPopupControlLookAndFeel::InternalGetNativeStyle() const {
+  return FEdit ? FEdit->ViewInfo()->NativeStyle : inherited::InternalGetNativeStyle();
+}
+
+String TvlEditPopupControlLookAndFeel::InternalGetSkinName() const {
+  return FEdit ? String(FEdit->Style()->LookAndFeel()->SkinName()) : inherited::InternalGetSkinName();
+}
+
+void TvlEditPopupControlLookAndFeel::Refresh() {
+  const TvlLookAndFeelKind kind = InternalGetKind();
+  const Boolean native = InternalGetNativeStyle();
+  const String skin = InternalGetSkinName();
+  TvlLookAndFeelValues changed;
+  if (kind != FKind) changed.Include(lfvKind);
+  if (native != FNativeStyle) changed.Include(lfvNativeStyle);
+  if (skin != FSkinName) changed.Include(lfvSkinName);
+  FKind = kind;
+  FNativeStyle = native;
+  FSkinName = skin;
+  if (!changed.Empty()) Changed(changed);
+}
+
+// --- The inner edit --------------------------------------------------------------------------------------
+
+CL_IMPLEMENT_CLASS(TvlCustomDropDownInnerEdit)
+
+void TvlCustomDropDownInnerEdit::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_HINTSHOW) {
+    auto* edit = dynamic_cast<TvlCustomDropDownEdit*>(Container());
+    if (edit && edit->DroppedDown()) {
+      Message.Result = 1;
+      return;
+    }
+  }
+  inherited::Dispatch(Message);
+}
+
 // --- The editor ------------------------------------------------------------------------------------------
 
 CL_IMPLEMENT_CLASS(TvlCustomDropDownEditData)
@@ -828,6 +1004,51 @@ void TvlCustomDropDownEdit::Initialize() {
   inherited::Initialize();
   if (!ComponentState().Contains(csDesigning)) CreatePopupWindow();
   FSendChildrenStyle = true;
+  FPopupControlsLookAndFeel = New<TvlEditPopupControlLookAndFeel>(this);
+  FPopupControlsLookAndFeel->SetOnChanged(
+      TvlLookAndFeelChangedEvent(this, &TvlCustomDropDownEdit::PopupControlsLookAndFeelNotify));
+}
+
+void TvlCustomDropDownEdit::PopupControlsLookAndFeelNotify(TvlLookAndFeel* Sender, TvlLookAndFeelValues) {
+  PopupControlsLookAndFeelChanged(Sender);
+}
+
+TClass TvlCustomDropDownEdit::InnerControlClass() const { return ClassOf<TvlCustomDropDownInnerEdit>(); }
+
+TvlCustomEditViewData* TvlCustomDropDownEdit::MakeViewData() {
+  TvlCustomEditViewData* data = inherited::MakeViewData();
+  if (auto* d = dynamic_cast<TvlCustomDropDownEditViewData*>(data)) {
+    d->HasPopupWindow = HasPopupWindow();
+    d->IsHotAndPopup = FIsHotAndPopup;
+  }
+  return data;
+}
+
+void TvlCustomDropDownEdit::StyleChanged(TObject* Sender) {
+  inherited::StyleChanged(Sender);
+  if (HandleAllocated() && FPopupControlsLookAndFeel) FPopupControlsLookAndFeel->Refresh();
+}
+
+void TvlCustomDropDownEdit::ActivateByKey(Char AKey, TvlCustomEditData*& AEditData) {
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  inherited::ActivateByKey(AKey, AEditData);
+  if (!self) return;
+  TvlCustomDropDownEditProperties* p = ActiveProperties();
+  if (!vlIsTextInputChar(AKey) || !p->ImmediateDropDown() || p->ImmediatePopup()) return;
+  SetDroppedDown(true);
+  if (self && FPopupWindow && FPopupWindow->CaptureFocus() && AKey != Char(VK_RETURN) && CanDropDown() &&
+      FPopupWindow->HandleAllocated())
+    PostMessageW(FPopupWindow->WindowHandle(), VLM_POPUPCHAR, WPARAM(AKey), 0);
+}
+
+void TvlCustomDropDownEdit::ActivateByMouse(TShiftState AShift, Integer AX, Integer AY,
+                                            TvlCustomEditData*& AEditData) {
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  FIsActivatingByMouse = true;
+  Finally unflag([&] {
+    if (self) FIsActivatingByMouse = false;
+  });
+  inherited::ActivateByMouse(AShift, AX, AY, AEditData);
 }
 
 void TvlCustomDropDownEdit::CreatePopupWindow() {
@@ -861,6 +1082,7 @@ void TvlCustomDropDownEdit::Destroy() {
     if (FPopupWindow->IsVisible()) FPopupWindow->CloseUp();
     FreeAndNil(FPopupWindow);
   }
+  FreeAndNil(FPopupControlsLookAndFeel);
   inherited::Destroy();
 }
 
@@ -1172,8 +1394,10 @@ Boolean TvlCustomDropDownEdit::ShouldReplayActivationKey(Word Key) {
            Key != VK_RETURN);
 }
 
-Boolean TvlCustomDropDownEdit::AllowsLookupNavigation(Boolean) {
-  return !ComponentState().Contains(csDestroying) && InnerTextEdit() != nullptr;
+Boolean TvlCustomDropDownEdit::AllowsLookupNavigation(Boolean AByMouseWheel) {
+  if (ComponentState().Contains(csDestroying) || !InnerTextEdit()) return false;
+  // In a cell of a multi-row parent the closed editor leaves the keys to the rows.
+  return AByMouseWheel || !IsInplace() || !InplaceParams.MultiRowParent || DroppedDown();
 }
 
 void TvlCustomDropDownEdit::ButtonDown(Integer AButtonIndex) {
@@ -1196,9 +1420,13 @@ void TvlCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, In
 
 Boolean TvlCustomDropDownEdit::DoRefreshContainer(const TPoint& P, TvlMouseButton Button, TShiftState Shift,
                                                   Boolean AIsMouseEvent) {
+  // A mouse event after the popup closed is no longer on an open editor: the
+  // button may be pressed again.
+  if (AIsMouseEvent && !DroppedDown()) FIsHotAndPopup = false;
   const Boolean r = inherited::DoRefreshContainer(P, Button, Shift, AIsMouseEvent);
   if (AIsMouseEvent && !(Button == vlmbRight && Shift.Contains(ssRight)))
     FIsHotAndPopup = DroppedDown() && ViewInfo()->ContainerState.Contains(csHotTrack);
+  if (FPopupControlsLookAndFeel) FPopupControlsLookAndFeel->Refresh();
   return r;
 }
 
@@ -1215,7 +1443,11 @@ Boolean TvlCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelt
 
 void TvlCustomDropDownEdit::DoExit() {
   CloseUp(crUnknown);
-  inherited::DoExit();
+  // An opening still queued (asked for while the popup was closing, from its
+  // OnCloseUp) would show a list for an editor without the focus.
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  RemovePendingPopup();
+  if (self) inherited::DoExit();
 }
 
 void TvlCustomDropDownEdit::PasteFromClipboard() {
@@ -1269,6 +1501,12 @@ void TvlCustomDropDownEdit::Dispatch(TMessage& Message) {
     if (self && !Enabled()) CloseUp(crUnknown);
     return;
   }
+  if (Message.Msg == CM_HINTSHOW) {
+    // No hint while dropped down.
+    inherited::Dispatch(Message);
+    if (DroppedDown() && Message.Result == 0) Message.Result = 1;
+    return;
+  }
   if (Message.Msg == CM_BIDIMODECHANGED) {
     inherited::Dispatch(Message);
     if (FPopupWindow) FPopupWindow->SetBiDiMode(BiDiMode());
@@ -1279,6 +1517,13 @@ void TvlCustomDropDownEdit::Dispatch(TMessage& Message) {
 
 void TvlCustomDropDownEdit::PropertiesChanged(TObject* Sender) {
   inherited::PropertiesChanged(Sender);
+  // A change of the list style decides whether the inner edit shows the text
+  // (edit lists) or the editor draws it (fixed lists): the inner edit's window
+  // region follows.
+  if (HandleAllocated() && InnerControl() && InnerControl()->HandleAllocated()) {
+    TRect r = ViewInfo()->ClientRect;
+    AlignControls(InnerControl(), r);
+  }
   if (!ActiveProperties()->PopupSizeable()) FPopupSizeChanged = false;
   if (DroppedDown()) InitializePopupWindow();
 }

@@ -14,6 +14,7 @@
 
 #include "lib/editors/vlMaskEdit.h"
 #include "lib/lookandfeel/vlCustomPopup.h"
+#include "lib/lookandfeel/vlLookAndFeels.h"
 
 class TvlCustomDropDownEdit;
 class TvlSizeFrame;
@@ -40,6 +41,10 @@ class TvlCustomEditPopupWindowViewInfo : public TvlContainerViewInfo {
 
   // The width of the border alone on each side.
   Integer GetBorderWidth();
+  // The system panel shows and the window theme draws it (native style with the theme).
+  Boolean UsesWindowTheme() const;
+  // The panel height before MinSysPanelHeight applies.
+  Integer GetSysPanelBasis();
   Integer GetClientEdgeWidth();
 
   TvlEditPopupBorderStyle BorderStyle{};
@@ -180,6 +185,7 @@ class TvlCustomDropDownEditProperties : public TvlCustomMaskEditProperties {
   virtual TvlCustomEditPopupWindowClass GetPopupWindowClass() const { return ClassOf<TvlCustomEditPopupWindow>(); }
   virtual Boolean PopupWindowCanShrink() { return true; }
   virtual Boolean PopupWindowCapturesFocus() { return false; }
+  TvlCustomEditViewDataClass EditViewDataClass() const override;
   // The lookup list lives in the popup.
   virtual Boolean LookupListInPopup() { return UsesLookupData(); }
 
@@ -263,6 +269,52 @@ class TvlCustomDropDownEditData : public TvlCustomEditData {
   Integer Height{};
 };
 
+// --- View data, the popup controls' look and feel, the inner edit ----------------------------------------
+
+// Keeps the drop-down button pressed while open, draws the focused closed
+// fixed list on a selection bar, and shows the themed fixed list as normal
+// or hot instead of selected while no popup is open.
+class TvlCustomDropDownEditViewData : public TvlCustomTextEditViewData {
+  CL_CLASS(TvlCustomDropDownEditViewData, TvlCustomTextEditViewData)
+ public:
+  void Calculate(TvlCanvas* ACanvas, const TRect& ABounds, const TPoint& P, TvlMouseButton Button, TShiftState Shift,
+                 TvlCustomEditViewInfo* AViewInfo, Boolean AIsMouseEvent) override;
+  Boolean ButtonMayBePressed(TvlCustomEditViewInfo* AViewInfo, Integer AIndex) override;
+  Integer CalculateNativeState() override;
+  Boolean ButtonIsPressed(TvlCustomEditViewInfo* AViewInfo, Integer AIndex) override;
+  TvlCustomDropDownEditProperties* Properties() const {
+    return static_cast<TvlCustomDropDownEditProperties*>(TvlCustomEditViewData::Properties());
+  }
+
+  Boolean HasPopupWindow{};
+  Boolean IsHotAndPopup{};
+  Boolean KeepArrowButtonPressedWhenDroppedDown{};
+};
+
+// The look and feel the controls inside the popup take as master: its kind
+// is the editor's buttons' kind, its native style the editor's, its skin the
+// editor style's. Refresh tells the listeners which of the three changed
+// (the mask: 1 kind, 2 native style, 4 skin name).
+class TvlEditPopupControlLookAndFeel : public TvlLookAndFeel {
+  CL_CLASS(TvlEditPopupControlLookAndFeel, TvlLookAndFeel)
+ public:
+  using inherited::Create;
+  void Create(TvlCustomDropDownEdit* AEdit);
+  void Refresh();
+  TvlCustomDropDownEdit* Edit() const { return FEdit; }
+
+ protected:
+  TvlLookAndFeelKind InternalGetKind() const override;
+  Boolean InternalGetNativeStyle() const override;
+  String InternalGetSkinName() const override;
+
+ private:
+  TvlCustomDropDownEdit* FEdit{};
+  TvlLookAndFeelKind FKind{};
+  Boolean FNativeStyle{};
+  String FSkinName;
+};
+
 // --- The editor ------------------------------------------------------------------------------------------
 
 class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
@@ -278,6 +330,10 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   Boolean Deactivate() override;
   void PasteFromClipboard() override;
   Boolean HasPopupWindow() override;
+  TvlCustomEditViewData* MakeViewData() override;
+  // A text character opens the popup (forwarded to a popup that takes the focus).
+  void ActivateByKey(Char AKey, TvlCustomEditData*& AEditData) override;
+  void ActivateByMouse(TShiftState AShift, Integer AX, Integer AY, TvlCustomEditData*& AEditData) override;
 
   virtual Boolean CanDropDown() { return false; }
   virtual void CloseUp(TvlEditCloseUpReason AReason);
@@ -310,6 +366,9 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   Boolean DroppedDown();
   void SetDroppedDown(Boolean Value);
   TvlCustomEditPopupWindow* PopupWindow() const { return FPopupWindow; }
+  TvlEditPopupControlLookAndFeel* PopupControlsLookAndFeel() const { return FPopupControlsLookAndFeel; }
+  // Open and hot-tracked, as the last mouse event found it.
+  Boolean IsHotAndPopup() const { return FIsHotAndPopup; }
   TvlEditCloseUpReason CloseUpReason() const { return FCloseUpReason; }
   Boolean PopupSizeChanged() const { return FPopupSizeChanged; }
   // The popup window's ApplyUserSize marks both.
@@ -329,7 +388,9 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   void Initialize() override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  TClass InnerControlClass() const override;
   void PropertiesChanged(TObject* Sender) override;
+  void StyleChanged(TObject* Sender) override;
   TvlCustomEditDataClass EditDataClass() const override { return ClassOf<TvlCustomDropDownEditData>(); }
   void ApplyClearedEditData(TvlCustomEditData* AEditData) override;
   // Opening and closing keys come before the masked handling.
@@ -369,7 +430,11 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   Boolean FNeedStorePopupSize{};
   Boolean FSendChildrenStyle{};
   TvlEditCloseUpReason FCloseUpReason{};
+  TvlEditPopupControlLookAndFeel* FPopupControlsLookAndFeel{};
   TvlCustomEditPopupWindow* FPopupWindow{};
+
+ private:
+  void PopupControlsLookAndFeelNotify(TvlLookAndFeel* Sender, TvlLookAndFeelValues AChangedValues);
 };
 
 // The drop-down editors as filter value editors: the masked set-up, with buttons.

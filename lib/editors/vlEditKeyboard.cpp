@@ -294,7 +294,10 @@ void TvlCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     if (alive.Alive()) FIsEditValidated = true;
     return;
   }
-  if (IsClickKey(Key, Shift)) {
+  // Only the click key itself clicks the default button; descendants widen
+  // IsClickKey for what a hosting control must leave to the editor (the
+  // arrows of an open drop-down in a cell), which must still reach it here.
+  if (TvlCustomEdit::IsClickKey(Key, Shift)) {
     // The character this key makes (Ctrl+Enter: a line feed) is not typed.
     MSG msg{};
     if (!(HandleAllocated() && PeekMessageW(&msg, WindowHandle(), WM_CHAR, WM_CHAR, PM_REMOVE)) && InnerControl() &&

@@ -4,6 +4,7 @@
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/vlGeometry.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/vcl/Graphics.h"
 #include "platform/rtl/Finally.h"
 
 // --- Properties ------------------------------------------------------------------------------------------
@@ -40,7 +41,58 @@ void TvlCustomPopupEditProperties::Assign(TPersistent* Source) {
 
 void TvlCustomPopupEditProperties::SetPopupControl(TControl* Value) { FPopupControl = Value; }
 
-CL_IMPLEMENT_CLASS(TvlPopupEditProperties)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlPopupEditProperties, P) {
+  using T = TvlPopupEditProperties;
+  P.Property(u"Alignment", &T::Alignment, &T::SetAlignment).Stored(&T::IsAlignmentStored);
+  P.Property(u"AssignedValues", &T::AssignedValues, &T::SetAssignedValues);
+  P.Property(u"AutoSelect", &T::AutoSelect, &T::SetAutoSelect).Default(true);
+  P.Property(u"BeepOnError", &T::BeepOnError, &T::SetBeepOnError).Default(false);
+  P.Property(u"ButtonGlyph", &T::ButtonGlyph, &T::SetButtonGlyph).Stored([](T* AProperties) {
+    TBitmap* glyph = AProperties->ButtonGlyph();
+    return glyph && !glyph->Empty();
+  });
+  P.Property(u"CaseInsensitive", &T::CaseInsensitive, &T::SetCaseInsensitive).Default(true);
+  P.Property(u"CharCase", &T::CharCase, &T::SetCharCase).Default(ecNormal);
+  P.Property(u"ClearKey", &T::ClearKey, &T::SetClearKey).Default(Word(0));
+  P.Property(u"EchoMode", &T::EchoMode, &T::SetEchoMode).Default(eemNormal);
+  P.Property(u"HideSelection", &T::HideSelection, &T::SetHideSelection).Default(true);
+  P.Property(u"IgnoreMaskBlank", &T::IgnoreMaskBlank, &T::SetIgnoreMaskBlank).Default(false);
+  P.Property(u"ImeMode", &T::ImeMode, &T::SetImeMode).Default(imDontCare);
+  P.Property(u"ImeName", &T::ImeName, &T::SetImeName);
+  P.Property(u"ImmediateDropDown", &T::ImmediateDropDown, &T::SetImmediateDropDown).Default(true);
+  P.Property(u"ImmediatePopup", &T::ImmediatePopup, &T::SetImmediatePopup).Default(true);
+  P.Property(u"IncrementalSearch", &T::IncrementalSearch, &T::SetIncrementalSearch).Default(true);
+  P.Property(u"LookupItems", &T::LookupItems, &T::SetLookupItems);
+  P.Property(u"LookupItemsSorted", &T::LookupItemsSorted, &T::SetLookupItemsSorted).Default(false);
+  P.Property(u"MaxLength", &T::MaxLength, &T::SetMaxLength).Stored(&T::IsMaxLengthStored);
+  // The kind before the mask, so the mask compiles in its own language.
+  P.Property(u"MaskKind", &T::MaskKind, &T::SetMaskKind).Default(emkStandard);
+  P.Property(u"EditMask", &T::OwnEditMask, &T::SetEditMask).Stored(&T::IsEditMaskStored);
+  P.Property(u"OEMConvert", &T::OEMConvert, &T::SetOEMConvert).Default(false);
+  P.Property(u"PasswordChar", &T::PasswordChar, &T::SetPasswordChar).Default(Char(0));
+  P.Property(u"PopupAlignment", &T::PopupAlignment, &T::SetPopupAlignment).Default(taLeftJustify);
+  P.Property(u"PopupAutoSize", &T::PopupAutoSize, &T::SetPopupAutoSize).Default(true);
+  P.Property(u"PopupClientEdge", &T::PopupClientEdge, &T::SetPopupClientEdge).Default(false);
+  P.Property(u"PopupControl", &T::PopupControl, &T::SetPopupControl);
+  // The minimums before the sizes, so that a stored size is not raised by the defaults.
+  P.Property(u"PopupMinHeight", &T::PopupMinHeight, &T::SetPopupMinHeight).Default(100);
+  P.Property(u"PopupMinWidth", &T::PopupMinWidth, &T::SetPopupMinWidth).Default(100);
+  P.Property(u"PopupHeight", &T::PopupHeight, &T::SetPopupHeight).Default(200);
+  P.Property(u"PopupSizeable", &T::PopupSizeable, &T::SetPopupSizeable).Default(true);
+  P.Property(u"PopupSysPanelStyle", &T::PopupSysPanelStyle, &T::SetPopupSysPanelStyle).Default(false);
+  P.Property(u"PopupWidth", &T::PopupWidth, &T::SetPopupWidth).Default(250);
+  P.Property(u"ReadOnly", &T::ReadOnly, &T::SetReadOnly).Stored(&T::IsReadOnlyStored);
+  P.Property(u"UseLeftAlignmentOnEditing", &T::UseLeftAlignmentOnEditing, &T::SetUseLeftAlignmentOnEditing)
+      .Stored(&T::IsUseLeftAlignmentOnEditingStored);
+  P.Property(u"ValidateOnEnter", &T::ValidateOnEnter, &T::SetValidateOnEnter).Default(true);
+  P.Property(u"OnChange", &T::OnChange, &T::SetOnChange);
+  P.Property(u"OnCloseQuery", &T::OnCloseQuery, &T::SetOnCloseQuery);
+  P.Property(u"OnCloseUp", &T::OnCloseUp, &T::SetOnCloseUp);
+  P.Property(u"OnEditValueChanged", &T::OnEditValueChanged, &T::SetOnEditValueChanged);
+  P.Property(u"OnInitPopup", &T::OnInitPopup, &T::SetOnInitPopup);
+  P.Property(u"OnPopup", &T::OnPopup, &T::SetOnPopup);
+  P.Property(u"OnValidate", &T::OnValidate, &T::SetOnValidate);
+}
 
 void TvlPopupEditProperties::Create(TPersistent* AOwner) {
   inherited::Create(AOwner);
@@ -130,7 +182,17 @@ void TvlCustomPopupEdit::ClosePopupWithReason(TvlEditCloseUpReason AReason) {
   if (PopupWindow()) PopupWindow()->ClosePopup();
 }
 
-CL_IMPLEMENT_CLASS(TvlPopupEdit)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlPopupEdit, P) {
+  using T = TvlPopupEdit;
+  P.Property(u"AutoSize", &T::AutoSize, &T::SetAutoSize).Default(true);
+  P.Property(u"BeepOnEnter", &T::BeepOnEnter, &T::SetBeepOnEnter).Default(true);
+  P.Property(u"Properties", &T::Properties, &T::SetProperties);
+  P.Property(u"Style", &T::Style, &T::SetStyle);
+  P.Property(u"StyleDisabled", &T::StyleDisabled, &T::SetStyleDisabled);
+  P.Property(u"StyleFocused", &T::StyleFocused, &T::SetStyleFocused);
+  P.Property(u"StyleHot", &T::StyleHot, &T::SetStyleHot);
+  P.Property(u"Text", &T::Text, &T::SetTextProp);
+}
 
 // --- The popup window ------------------------------------------------------------------------------------
 

@@ -21,13 +21,12 @@ class TScreenSheet {
         FH(kGap + ARows * (ACellHeight + kGap)), FPixels(size_t(FW) * size_t(FH), 0xFFFFFFFF) {}
   // Copies AControl's window from the composed screen into cell (ACol, ARow).
   void Put(backend::THeadlessBackend& ADisplay, TControl* AControl, int ACol, int ARow) {
-    ADisplay.Compose();
     const TPoint origin = AControl->ClientToScreen(TPoint{0, 0});
-    const int x0 = kGap + ACol * (FCellW + kGap), y0 = kGap + ARow * (FCellH + kGap);
-    for (int y = 0; y < std::min(FCellH, AControl->Height()); ++y)
-      for (int x = 0; x < std::min(FCellW, AControl->Width()); ++x)
-        FPixels[size_t(y0 + y) * size_t(FW) + size_t(x0 + x)] =
-            ADisplay.Pixels()[size_t(origin.Y + y) * size_t(ADisplay.Width()) + size_t(origin.X + x)];
+    PutArea(ADisplay, origin, std::min(FCellW, AControl->Width()), std::min(FCellH, AControl->Height()), ACol, ARow);
+  }
+  // Copies the screen area of a cell's size from AOrigin on (the popups beside a control too).
+  void PutArea(backend::THeadlessBackend& ADisplay, const TPoint& AOrigin, int ACol, int ARow) {
+    PutArea(ADisplay, AOrigin, FCellW, FCellH, ACol, ARow);
   }
   void Expect(const std::string& AName) const {
     std::vector<uint32_t> big(size_t(FW * kScale) * size_t(FH * kScale));
@@ -41,6 +40,16 @@ class TScreenSheet {
   }
 
  private:
+  void PutArea(backend::THeadlessBackend& ADisplay, const TPoint& AOrigin, int AWidth, int AHeight, int ACol,
+               int ARow) {
+    ADisplay.Compose();
+    const int x0 = kGap + ACol * (FCellW + kGap), y0 = kGap + ARow * (FCellH + kGap);
+    for (int y = 0; y < AHeight; ++y)
+      for (int x = 0; x < AWidth; ++x)
+        FPixels[size_t(y0 + y) * size_t(FW) + size_t(x0 + x)] =
+            ADisplay.Pixels()[size_t(AOrigin.Y + y) * size_t(ADisplay.Width()) + size_t(AOrigin.X + x)];
+  }
+
   int FCellW, FCellH, FW, FH;
   std::vector<uint32_t> FPixels;
 };

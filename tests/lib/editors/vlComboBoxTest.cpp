@@ -16,6 +16,8 @@
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "tests/lib/editors/FormFromText.h"
+#include "tests/lib/editors/ScreenSheet.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 #include "tests/support/ReferencePictures.h"
 
@@ -29,6 +31,10 @@ class TComboRecorder : public TObject {
   std::vector<std::string> Log;
   std::vector<TvlEditCloseUpReason> Reasons;
   TvlCustomComboBox* FreeOnCloseUp{};
+  TvlCustomComboBox* ReopenOnCloseUp{};
+  // The owner-drawn text area: the items and states drawn.
+  std::vector<std::pair<Integer, TOwnerDrawState>> Drawn;
+  std::vector<TvlLookAndFeelValues> LookAndFeelChanges;
   void Note(const char* S) { Log.emplace_back(S); }
   Integer Count(const char* S) const { return Integer(std::count(Log.begin(), Log.end(), std::string(S))); }
   void Changed(TObject*) { Note("change"); }
@@ -38,6 +44,11 @@ class TComboRecorder : public TObject {
   void Popup(TObject*) { Note("popup"); }
   void CloseUp(TObject*) {
     Note("closeup");
+    if (ReopenOnCloseUp) {
+      TvlCustomComboBox* c = ReopenOnCloseUp;
+      ReopenOnCloseUp = nullptr;
+      c->SetDroppedDown(true);
+    }
     if (FreeOnCloseUp) {
       TvlCustomComboBox* c = FreeOnCloseUp;
       FreeOnCloseUp = nullptr;
@@ -45,6 +56,12 @@ class TComboRecorder : public TObject {
     }
   }
   void ClosePopup(TvlControl*, TvlEditCloseUpReason AReason) { Reasons.push_back(AReason); }
+  void DrawItem(TvlCustomComboBox*, TvlCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
+    Drawn.emplace_back(AIndex, AState);
+    // A green mark shows which area the handler was given.
+    ACanvas->FillRect(ARect, clLime);
+  }
+  void LookAndFeelChanged(TvlLookAndFeel*, TvlLookAndFeelValues AValues) { LookAndFeelChanges.push_back(AValues); }
 };
 CL_IMPLEMENT_CLASS(TComboRecorder)
 
@@ -694,6 +711,327 @@ TEST_F(ComboBoxTest, TheWheelOverAnOpenListScrollsIt) {
 
 }  // namespace
 
+// --- Reopening from the close-up ------------------------------------------------------------------------------
+
+// An OnCloseUp handler that opens the popup again while an outside click
+// closes it. A click on the form's background leaves the focus in the
+// editor: the popup opens again through the queued request and closes
+// cleanly afterwards. A click on another editor takes the focus away: the
+// queued opening is dropped (and finalised) instead of showing a list for
+// an editor without the focus.
+TEST_F(ComboBoxTest, OnCloseUpReopeningDuringAnOutsideClick) {
+  for (const Boolean onOtherEditor : {false, true}) {
+    SCOPED_TRACE(onOtherEditor ? "click on another editor" : "click on the form");
+    TvlComboBox* c = AddPortCombo();
+    TvlComboBox* other = AddCombo({u"x"}, 200);
+    ClickAt(c, 20, 10);
+    if (!c->DroppedDown()) ClickAt(c, 20, 10);
+    ASSERT_TRUE(c->DroppedDown());
+    Recorder->Log.clear();
+    Recorder->Reasons.clear();
+    Recorder->ReopenOnCloseUp = c;
+    if (onOtherEditor)
+      ClickAt(other, 20, 10);
+    else
+      ClickAt(Form, 300, 150);
+    Pump();
+    EXPECT_EQ(Recorder->ReopenOnCloseUp, nullptr);
+    ASSERT_GE(Recorder->Reasons.size(), 1u);
+    EXPECT_EQ(Recorder->Reasons[0], crUnknown);
+    EXPECT_EQ(c->DroppedDown(), !onOtherEditor);
+    EXPECT_EQ(vlOpenPopupCount(), onOtherEditor ? 0 : 1);
+    // The reopening was initialised once; the first opening was finalised, and
+    // a dropped reopening too.
+    EXPECT_EQ(Recorder->Count("init"), 1);
+    EXPECT_EQ(Recorder->Count("finalize"), onOtherEditor ? 2 : 1);
+    EXPECT_EQ(Recorder->Count("popup"), onOtherEditor ? 0 : 1);
+    if (!onOtherEditor) {
+      ClickAt(Form, 300, 150);
+      Pump();
+      EXPECT_FALSE(c->DroppedDown());
+      EXPECT_EQ(vlOpenPopupCount(), 0);
+      EXPECT_EQ(Recorder->Count("finalize"), 2);
+    }
+    // The next click on the button opens it as usual.
+    ClickButton(c);
+    if (!c->DroppedDown()) ClickButton(c);
+    EXPECT_TRUE(c->DroppedDown());
+    c->SetDroppedDown(false);
+    Free(other);
+    Free(c);
+    Pump();
+  }
+}
+
+// In a cell of a multi-row parent the closed combo leaves Up and Down to the
+// rows instead of stepping through its items.
+TEST_F(ComboBoxTest, InAMultiRowCellTheClosedComboLeavesUpAndDownToTheRows) {
+  TvlComboBox* c = New<TvlComboBox>(static_cast<TComponent*>(Form), Boolean(true));
+  TvlCustomEditData* data = nullptr;
+  Finally freeAll([&] {
+    Free(c);
+    Free(data);
+  });
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(Form);
+  for (const char16_t* s : {u"one", u"two", u"three"}) c->Properties()->Items()->Add(s);
+  c->Activate(data);
+  Pump();
+  ASSERT_TRUE(c->InplaceParams.MultiRowParent);
+  c->SetItemIndex(0);
+  Key(VK_DOWN);
+  EXPECT_EQ(c->ItemIndex(), 0);
+  Key(VK_UP);
+  EXPECT_EQ(c->ItemIndex(), 0);
+  // Alt+Down still reaches the editor and opens the list; the open list takes
+  // Up and Down, and Enter accepts the item stepped to.
+  Key(VK_DOWN, VK_MENU);
+  ASSERT_TRUE(c->DroppedDown());
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_UP);
+  EXPECT_TRUE(c->DroppedDown());
+  Key(VK_RETURN);
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(c->ItemIndex(), 1);
+}
+
+// A combo saved with ValidateOnEnter off (on by default for masked editors)
+// reads back off.
+TEST_F(ComboBoxTest, ValidateOnEnterOffSurvivesAFormRoundTrip) {
+  for (const Boolean validate : {false, true}) {
+    SCOPED_TRACE(validate);
+    TvlComboBox* c = AddPortCombo();
+    static_cast<TComponent*>(c)->SetName(u"ComCombo");
+    c->Properties()->SetValidateOnEnter(validate);
+    TMemoryStream* out = New<TMemoryStream>();
+    Finally freeOut([&] { Free(out); });
+    out->WriteComponent(Form);
+    const RawByteString text =
+        ObjectBinaryToText(RawByteString(static_cast<const char*>(out->Memory()), size_t(out->Size())));
+    Free(c);
+    TForm* f = NewFormFromText(text);
+    Finally freeForm([&] { Free(f); });
+    auto* read = dynamic_cast<TvlComboBox*>(f->FindComponent(u"ComCombo"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->Properties()->ValidateOnEnter(), validate);
+    EXPECT_EQ(read->Properties()->DropDownListStyle(), lsFixedList);
+  }
+}
+
+// --- View data ---------------------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, TheDropDownButtonStaysPressedWhileOpenOnlyWhenAskedTo) {
+  for (const Boolean keep : {false, true}) {
+    SCOPED_TRACE(keep ? "kept pressed" : "plain");
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetKeepArrowButtonPressedWhenDroppedDown(keep);
+    Display.MouseMove(600, 400);
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    EXPECT_EQ(c->ViewInfo()->ButtonsInfo[0]->Data.State, keep ? ebsPressed : ebsNormal);
+    c->SetDroppedDown(false);
+    Pump();
+    EXPECT_EQ(c->ViewInfo()->ButtonsInfo[0]->Data.State, ebsNormal);
+    Free(c);
+  }
+}
+
+// The focused closed fixed list draws its text on a selection bar; an open
+// popup, another list style or an unfocused editor draw none.
+TEST_F(ComboBoxTest, TheFocusedClosedFixedListDrawsASelectionBar) {
+  struct TCase {
+    const char* Name;
+    TvlEditDropDownListStyle Style;
+    Boolean Focus, Open, Bar;
+  } const cases[] = {
+      {"focused fixed list", lsFixedList, true, false, true},
+      {"open fixed list", lsFixedList, true, true, false},
+      {"unfocused fixed list", lsFixedList, false, false, false},
+      {"focused edit list", lsEditList, true, false, false},
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetDropDownListStyle(k.Style);
+    c->SetItemIndex(1);
+    if (k.Focus) c->SetFocus();
+    if (k.Open) c->SetDroppedDown(true);
+    Pump();
+    auto* vi = static_cast<TvlCustomTextEditViewInfo*>(c->ViewInfo());
+    EXPECT_EQ(vi->DrawSelectionBar, k.Bar);
+    if (k.Bar) {
+      // The middle of the text area is on the highlight.
+      Display.Compose();
+      const TRect cr = vi->ClientRect;
+      // Right of the text, where only the bar is.
+      const TPoint p = c->ClientToScreen(TPoint{cr.Right - 6, (cr.Top + cr.Bottom) / 2});
+      const Cardinal rgb = Cardinal(ColorToRGB(clHighlight));
+      EXPECT_EQ(Display.Pixels()[size_t(p.Y) * size_t(Display.Width()) + size_t(p.X)] & 0xFFFFFF,
+                ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+    }
+    if (k.Open) c->SetDroppedDown(false);
+    Free(c);
+    Pump();
+  }
+}
+
+// The closed fixed list with a draw handler draws its text area through it:
+// the current item, odComboBoxEdit, and selected and focused when focused.
+TEST_F(ComboBoxTest, TheClosedFixedListDrawsItsTextAreaByTheDrawHandler) {
+  struct TCase {
+    const char* Name;
+    TvlEditDropDownListStyle Style;
+    Integer Item;
+    Boolean Focus;
+    Integer Drawn;  // -2: the handler draws no text area
+  } const cases[] = {
+      {"unfocused", lsFixedList, 2, false, 2},
+      {"focused", lsFixedList, 3, true, 3},
+      {"no item", lsFixedList, -1, false, -2},
+      {"edit list", lsEditList, 2, false, -2},
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetDropDownListStyle(k.Style);
+    c->Properties()->SetOnDrawItem(TvlEditDrawItemEvent(Recorder, &TComboRecorder::DrawItem));
+    c->SetItemIndex(k.Item);
+    if (k.Focus) c->SetFocus();
+    Pump();
+    Recorder->Drawn.clear();
+    c->Invalidate();
+    Pump();
+    auto* vi = static_cast<TvlCustomComboBoxViewInfo*>(c->ViewInfo());
+    if (k.Drawn == -2) {
+      EXPECT_EQ(vi->ItemIndex, -1);
+      EXPECT_TRUE(Recorder->Drawn.empty());
+    } else {
+      EXPECT_EQ(vi->ItemIndex, k.Drawn);
+      ASSERT_FALSE(Recorder->Drawn.empty());
+      EXPECT_EQ(Recorder->Drawn.back().first, k.Drawn);
+      const TOwnerDrawState state = Recorder->Drawn.back().second;
+      EXPECT_TRUE(state.Contains(odComboBoxEdit));
+      EXPECT_EQ(state.Contains(odSelected), k.Focus);
+      EXPECT_EQ(state.Contains(odFocused), k.Focus);
+    }
+    Free(c);
+    Pump();
+  }
+}
+
+// --- The popup controls' look and feel ---------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, ThePopupControlsLookAndFeelFollowsTheEditorWithAMaskOfWhatChanged) {
+  TvlComboBox* c = AddPortCombo();
+  TvlEditPopupControlLookAndFeel* laf = c->PopupControlsLookAndFeel();
+  ASSERT_NE(laf, nullptr);
+  laf->SetOnChanged(TvlLookAndFeelChangedEvent(Recorder, &TComboRecorder::LookAndFeelChanged));
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  // The list in the popup takes it as master.
+  auto* list = dynamic_cast<TvlCustomEditListBox*>(c->LookupListControl());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->LookAndFeel()->MasterLookAndFeel(), laf);
+  c->SetDroppedDown(false);
+  struct TCase {
+    const char* Name;
+    void (*Change)(TvlComboBox*);
+    TvlLookAndFeelValues Mask;
+  } const cases[] = {
+      {"kind", [](TvlComboBox* C) { C->Style()->LookAndFeel()->SetKind(lfFlat); }, {lfvKind}},
+      {"same kind again", [](TvlComboBox* C) { C->Style()->LookAndFeel()->SetKind(lfFlat); }, {}},
+      {"native style", [](TvlComboBox* C) { C->Style()->LookAndFeel()->SetNativeStyle(true); }, {lfvNativeStyle}},
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(k.Name);
+    Recorder->LookAndFeelChanges.clear();
+    k.Change(c);
+    Pump();
+    if (k.Mask.Empty()) {
+      EXPECT_TRUE(Recorder->LookAndFeelChanges.empty());
+    } else {
+      ASSERT_EQ(Recorder->LookAndFeelChanges.size(), 1u);
+      EXPECT_EQ(Recorder->LookAndFeelChanges[0], k.Mask);
+    }
+  }
+  EXPECT_EQ(laf->Kind(), lfFlat);
+  EXPECT_TRUE(laf->NativeStyle());
+}
+
+// --- Hints, paste ------------------------------------------------------------------------------------------
+
+TEST_F(ComboBoxTest, NoHintShowsWhileDroppedDown) {
+  TvlComboBox* c = AddPortCombo();
+  c->SetHint(u"Port");
+  c->SetShowHint(true);
+  auto hintResult = [&](TWinControl* AControl) {
+    THintInfo info{};
+    info.HintControl = AControl;
+    info.CursorPos = TPoint{20, 10};
+    return AControl->Perform(CM_HINTSHOW, 0, LPARAM(&info));
+  };
+  TWinControl* inner = c->InnerControl();
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(hintResult(c), 0);
+  EXPECT_EQ(hintResult(inner), 0);
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  EXPECT_NE(hintResult(c), 0);
+  EXPECT_NE(hintResult(inner), 0);
+  c->SetDroppedDown(false);
+  EXPECT_EQ(hintResult(c), 0);
+}
+
+TEST_F(ComboBoxTest, APasteThatChangesTheTextOpensTheListOnTheItem) {
+  auto setClipboard = [](const String& Text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (Text.size() + 1) * sizeof(Char));
+    auto* p = static_cast<Char*>(GlobalLock(h));
+    std::copy(Text.begin(), Text.end(), p);
+    p[Text.size()] = 0;
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+  };
+  struct TCase {
+    const char* Name;
+    Boolean ImmediateDropDown;
+    const char16_t* Before;
+    const char16_t* Clip;
+    Boolean Opens;
+  } const cases[] = {
+      {"a new text", true, u"", u"gamma", true},
+      {"the same text", true, u"gamma", u"gamma", false},
+      {"without ImmediateDropDown", false, u"", u"gamma", false},
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TvlComboBox* c = AddCombo({u"alpha", u"beta", u"gamma"});
+    c->Properties()->SetImmediateDropDown(k.ImmediateDropDown);
+    c->SetFocus();
+    c->SetTextProp(k.Before);
+    Pump();
+    c->SelectAll();
+    setClipboard(k.Clip);
+    Key('V', VK_CONTROL);
+    EXPECT_EQ(c->Text(), String(k.Clip));
+    EXPECT_EQ(c->DroppedDown(), k.Opens);
+    if (k.Opens) {
+      TListBox* list = ListOf(c);
+      ASSERT_NE(list, nullptr);
+      EXPECT_EQ(list->ItemIndex(), 2);
+      c->SetDroppedDown(false);
+    }
+    Free(c);
+    Pump();
+  }
+}
+
 // --- Pictures ----------------------------------------------------------------------------------------------
 
 namespace {
@@ -764,4 +1102,31 @@ TEST_F(ComboBoxTest, PictureOpenUpwardsWithGripAndShadow) {
   std::vector<uint32_t> sheet(size_t(w) * size_t(h), 0xFFFFFF);
   CopyScreen(Display, TRect{o.X, o.Y - h, o.X + w, o.Y}, sheet, w, 0, 0);
   ExpectSheet(sheet, w, h, "combo-open-upward");
+}
+
+// The closed port combo per painter (rows: standard, flat, ultra-flat,
+// Office 2003, themed); columns: focused (the selection bar), open with the
+// button kept pressed, the text area drawn by a draw handler (a green
+// area) unfocused and focused.
+TEST_F(ComboBoxTest, PicturesOfTheDropDownViewData) {
+  const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11, lfStandard};
+  editors_test::TScreenSheet sheet(156, 27, 4, 5);
+  for (int r = 0; r < 5; ++r)
+    for (int col = 0; col < 4; ++col) {
+      TvlComboBox* c = AddPortCombo();
+      c->Style()->LookAndFeel()->SetNativeStyle(r == 4);
+      c->Style()->LookAndFeel()->SetKind(kinds[r]);
+      c->Properties()->SetKeepArrowButtonPressedWhenDroppedDown(col == 1);
+      if (col >= 2) c->Properties()->SetOnDrawItem(TvlEditDrawItemEvent(Recorder, &TComboRecorder::DrawItem));
+      c->SetItemIndex(1);
+      Display.MouseMove(1270, 1010);
+      if (col != 2) c->SetFocus();
+      if (col == 1) c->SetDroppedDown(true);
+      Pump();
+      sheet.PutArea(Display, c->ClientToScreen(TPoint{-3, -3}), col, r);
+      if (col == 1) c->SetDroppedDown(false);
+      Free(c);
+      Pump();
+    }
+  sheet.Expect("combo-view-data");
 }
