@@ -366,18 +366,17 @@ void TvlCustomMaskEdit::PropertiesChanged(TObject* Sender) {
   if (auto* regExpr = dynamic_cast<TvlMaskEditRegExprMode*>(FMode))
     regExpr->RegExpr()->SetCaseInsensitive(p->CaseInsensitive());
   // A new echo mode or password character rebuilds the inner window, which
-  // comes back without the text and the selection: both are put back.
+  // keeps its text but comes back with the caret at the start: the selection
+  // is put back and the mode told that the cursor moved.
   IvlInnerTextEdit* inner = InnerTextEdit();
   const Boolean rebuilds = IsMasked() && FMode && inner && FModeEditor.HandleAllocated() &&
                            (inner->GetEchoMode() != p->EchoMode() ||
                             (p->EchoMode() == eemPassword && inner->GetPasswordChar() != p->PasswordChar()));
-  const String keptText = rebuilds ? CurrentDisplayText() : String();
   const Integer keptStart = rebuilds ? SelStart() : 0, keptLength = rebuilds ? SelLength() : 0;
   const Boolean keptCaretAtStart = rebuilds && FModeEditor.CaretAtSelStart();
   if (FMode) FMode->SetEchoMode(p->EchoMode());
   inherited::PropertiesChanged(Sender);
   if (rebuilds && IsMasked() && FModeEditor.HandleAllocated()) {
-    ShowTextQuietly(keptText);
     const Boolean saved = FInternalSelSetting;
     FInternalSelSetting = true;
     Finally restoreFlag([&] { FInternalSelSetting = saved; });

@@ -581,6 +581,7 @@ TEST_F(MaskEditTest, ChangingTheEchoModeKeepsTheTextAndSelection) {
   const Case cases[] = {
       {"standard", emkStandard, u"00/00/0000;1;_", u"12022011", u"12.02.2011", u"12.02.201_"},
       {"expression", emkRegExpr, kTime, u"12:30", u"12:30", u"12:3"},
+      {"no mask", emkRegExpr, String(), u"12:30", u"12:30", u"12:3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -599,8 +600,10 @@ TEST_F(MaskEditTest, ChangingTheEchoModeKeepsTheTextAndSelection) {
       Pump();
       EXPECT_EQ(e->Text(), c.Text);
       EXPECT_EQ(e->EditText(), c.Text);
-      EXPECT_EQ(e->SelStart(), 1);
-      EXPECT_EQ(e->SelLength(), 3);
+      if (!c.Mask.empty()) {
+        EXPECT_EQ(e->SelStart(), 1);
+        EXPECT_EQ(e->SelLength(), 3);
+      }
       EXPECT_TRUE(e->Focused());
     }
     Key(VK_END);
@@ -657,26 +660,47 @@ TEST_F(MaskEditTest, TheEditIsNotRedrawnWhileTheModeChangesItsText) {
 }
 
 // A value shown while the editor is focused (here the correction of an
-// OnValidate handler on Enter) is what the mode goes on from: a digit the
-// new text does not allow is refused.
+// OnValidate handler on Enter) is handed to the mode, which goes on from it:
+// the standard mode shows its overwrite cursor on the new text, and what the
+// expression mode had matched of the old text no longer counts.
 TEST_F(MaskEditTest, AShownValueIsWhatTheModeGoesOnFrom) {
-  TvlMaskEdit* e = NewEdit(emkRegExpr, kTime);
-  THandlers h;
-  h.Validate = [](Variant& ADisplayValue, String&, Boolean& AError) {
-    ADisplayValue = Variant(u"2");
-    AError = false;
+  struct Case {
+    const char* Name;
+    TvlEditMaskKind Kind;
+    String Mask, Before, Shown;  // typed from the start, and the handler's correction
+    Integer SelLength;           // the selection on the shown text
+    UINT Move;                   // a key moving the cursor afterwards, or 0
+    String Typed, Text;          // typed then, and the text after it
   };
-  e->Properties()->SetOnValidate(TvlEditValidateEvent(&h, &THandlers::OnValidate));
-  Focus(e);
-  Type(u"1");
-  Key(VK_RETURN);
-  ASSERT_EQ(e->Text(), u"2");
-  EXPECT_TRUE(e->Focused());
-  Key(VK_END);
-  Type(u"4");  // "24" is no hour
-  EXPECT_EQ(e->Text(), u"2");
-  Type(u"3:5");
-  EXPECT_EQ(e->Text(), u"23:5");
+  const Case cases[] = {
+      {"standard", emkStandard, u"00/00/0000;1;_", u"1202", u"01.01.2000", 1, 0, u"5", u"51.01.2000"},
+      // "24" is no hour: the 4 is refused after the shown 2.
+      {"expression, end", emkRegExpr, kTime, u"1", u"2", 0, VK_END, u"43:5", u"23:5"},
+      // A 2 typed in front of the shown 4 would make "24": the tail goes.
+      {"expression, start", emkRegExpr, kTime, u"1", u"4", 0, VK_HOME, u"2", u"2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask);
+    THandlers h;
+    h.Validate = [&](Variant& ADisplayValue, String&, Boolean& AError) {
+      ADisplayValue = Variant(c.Shown);
+      AError = false;
+    };
+    e->Properties()->SetOnValidate(TvlEditValidateEvent(&h, &THandlers::OnValidate));
+    Focus(e);
+    Key(VK_HOME);
+    Type(c.Before);
+    Key(VK_RETURN);
+    ASSERT_EQ(e->Text(), c.Shown);
+    EXPECT_TRUE(e->Focused());
+    EXPECT_EQ(e->SelStart(), 0);
+    EXPECT_EQ(e->SelLength(), c.SelLength);
+    if (c.Move) Key(c.Move);
+    Type(c.Typed);
+    EXPECT_EQ(e->Text(), c.Text);
+    Free(e);
+  }
 }
 
 TEST_F(MaskEditTest, AReadOnlyMaskedEditorRefusesEveryChange) {
