@@ -795,6 +795,56 @@ TEST_F(TextTest, TextPathAsClip) {
   EXPECT_EQ(Px(cx, cy), 0u);
 }
 
+// A clip taken from a text path meets what clips the DC already, follows the
+// viewport origin like the drawn text, and an empty text leaves nothing to
+// paint (not the whole surface).
+TEST_F(TextTest, TextPathClipWithOtherState) {
+  struct Case {
+    const char* Name;
+    const char16_t* Text;
+    POINT Viewport;
+    bool LeftHalfClip;  // a clip rectangle over the left half of the letter first
+  };
+  const Case cases[] = {
+      {"plain", u"O", {0, 0}, false},
+      {"an existing clip", u"O", {0, 0}, true},
+      {"a moved viewport", u"O", {30, 12}, false},
+      {"empty text", u"", {0, 0}, false},
+  };
+  SelectObject(Dc, MakeFont(-60, FW_BOLD));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const int len = int(std::char_traits<char16_t>::length(c.Text));
+    SaveDC(Dc);
+    SetViewportOrgEx(Dc, c.Viewport.x, c.Viewport.y, nullptr);
+    Clear();
+    TextOutW(Dc, 20, 10, c.Text, len);
+    TInk expected = Ink();
+    const int mid = expected.Empty() ? 0 : (expected.Left + expected.Right) / 2;
+    if (c.LeftHalfClip) {
+      IntersectClipRect(Dc, 0 - c.Viewport.x, 0 - c.Viewport.y, mid - c.Viewport.x, H - c.Viewport.y);
+      expected = Ink(White, RECT{0, 0, mid, H});
+    }
+    Clear();
+    BeginPath(Dc);
+    TextOutW(Dc, 20, 10, c.Text, len);
+    EndPath(Dc);
+    SelectClipPath(Dc, RGN_AND);
+    RECT all{-c.Viewport.x, -c.Viewport.y, W - c.Viewport.x, H - c.Viewport.y};
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(Dc, &all, blue);
+    DeleteObject(blue);
+    RestoreDC(Dc, -1);
+    const TInk filled = Ink();
+    ASSERT_EQ(filled.Empty(), expected.Empty());
+    if (expected.Empty()) continue;
+    EXPECT_NEAR(filled.Left, expected.Left, 1);
+    EXPECT_NEAR(filled.Right, expected.Right, 1);
+    EXPECT_NEAR(filled.Top, expected.Top, 1);
+    EXPECT_NEAR(filled.Bottom, expected.Bottom, 1);
+  }
+}
+
 // DrawText's accelerator underline joins the path as a bar under the letter.
 TEST_F(TextTest, DrawTextPrefixUnderlineJoinsThePath) {
   SelectObject(Dc, MakeFont(-30));
