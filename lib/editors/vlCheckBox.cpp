@@ -2,6 +2,7 @@
 // caption items, and the module's start-up.
 #include "lib/editors/vlCheckBox.h"
 
+#include "lib/editors/vlCheckBoxFilter.h"
 #include "lib/editors/vlEditConsts.h"
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlVariants.h"
@@ -31,11 +32,13 @@ constexpr Integer kDefaultWidth = 121;
 void Startup() {
   vlGetEditPropertiesRegistry()->Register(ClassOf<TvlCheckBoxProperties>(),
                                           vlGetResourceStringText(svlSEditRepositoryCheckBoxItem));
+  vlFilterEditsController()->Register(ClassOf<TvlCheckBoxProperties>(), ClassOf<TvlFilterCheckBoxHelper>());
   vlCreateCheckMarkMask();
   RegisterClasses({ClassOf<TvlCheckBox>(), ClassOf<TvlCheckBoxProperties>(), ClassOf<TvlCheckBoxStyle>()});
 }
 
 void Shutdown() {
+  vlFilterEditsController()->Unregister(ClassOf<TvlCheckBoxProperties>(), ClassOf<TvlFilterCheckBoxHelper>());
   vlFreeCheckMarkMask();
   if (TvlRegisteredClasses* registry = vlGetEditPropertiesRegistry())
     registry->Unregister(ClassOf<TvlCheckBoxProperties>());

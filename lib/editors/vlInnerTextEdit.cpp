@@ -224,12 +224,14 @@ void TvlCustomInnerTextEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TvlCustomInnerTextEdit::CreateWindowHandle(const TCreateParams& Params) {
+  // The kept text is taken before the window exists: asked afterwards, the
+  // new window would answer with its own empty text.
+  const String text = Params.Caption ? String(Params.Caption) : String();
   TCreateParams p = Params;
   p.Caption = u"";
   inherited::CreateWindowHandle(p);
   if (!HandleAllocated()) return;
   // The text goes in through the default procedure: no change notification reaches the editor.
-  const String text = Text();
   CallWindowProcW(DefWndProc(), WindowHandle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

@@ -368,7 +368,28 @@ void TvlCustomMaskEdit::PropertiesChanged(TObject* Sender) {
   }
   if (auto* regExpr = dynamic_cast<TvlMaskEditRegExprMode*>(FMode))
     regExpr->RegExpr()->SetCaseInsensitive(p->CaseInsensitive());
+  // A new echo mode or password character rebuilds the inner window, which
+  // keeps its text but comes back with the caret at the start: the selection
+  // is put back and the mode told that the cursor moved.
+  IvlInnerTextEdit* inner = InnerTextEdit();
+  const Boolean rebuilds = IsMasked() && FMode && inner && FModeEditor.HandleAllocated() &&
+                           (inner->GetEchoMode() != p->EchoMode() ||
+                            (p->EchoMode() == eemPassword && inner->GetPasswordChar() != p->PasswordChar()));
+  const Integer keptStart = rebuilds ? SelStart() : 0, keptLength = rebuilds ? SelLength() : 0;
+  const Boolean keptCaretAtStart = rebuilds && FModeEditor.CaretAtSelStart();
+  if (FMode) FMode->SetEchoMode(p->EchoMode());
   inherited::PropertiesChanged(Sender);
+  if (rebuilds && IsMasked() && FModeEditor.HandleAllocated()) {
+    const Boolean saved = FInternalSelSetting;
+    FInternalSelSetting = true;
+    Finally restoreFlag([&] { FInternalSelSetting = saved; });
+    if (keptCaretAtStart)
+      SendMessageW(InnerEdit()->GetControl()->WindowHandle(), EM_SETSEL, WPARAM(keptStart + keptLength),
+                   LPARAM(keptStart));
+    else
+      SetSelection(keptStart, keptLength);
+    FMode->LMouseDown();
+  }
   if ((kindChanged || maskChanged || caseChanged) && FMode)
     FText = FMode->GetUpdatedText(CurrentDisplayText());
 }
@@ -398,9 +419,13 @@ void TvlCustomMaskEdit::HandleInnerEditChange(TObject* Sender) {
   inherited::HandleInnerEditChange(Sender);
 }
 
+// The mode learns the shown text: what it knew of the text before (the part
+// before the cursor it had matched) no longer holds.
 void TvlCustomMaskEdit::ShowDisplayValue(const Variant& ADisplayValue) {
   inherited::ShowDisplayValue(ADisplayValue);
-  if (IsMasked() && FMode && !ComponentState().Contains(csLoading)) FText = FMode->GetUpdatedText(CurrentDisplayText());
+  if (!IsMasked() || !FMode || ComponentState().Contains(csLoading)) return;
+  FText = FMode->GetUpdatedText(CurrentDisplayText());
+  if (ModeFollowsText()) FMode->SetText(CurrentDisplayText());
 }
 
 // A text written (WM_SETTEXT, Text) is shown by the display rule: focused,
@@ -426,6 +451,47 @@ void TvlCustomMaskEdit::SetEditText(const String& Value) {
   FMode->SetText(CurrentDisplayText());
   SynchronizeEditValue();
 }
+
+void TvlCustomMaskEdit::LockInnerEditRepainting(Boolean ALock) {
+  if (ALock) {
+    if (FRepaintLockCount++ > 0 || !IsMasked() || !FModeEditor.HandleAllocated()) return;
+    const HWND wnd = InnerEdit()->GetControl()->WindowHandle();
+    // A hidden edit stays hidden: turning redraw on again would show it.
+    if (!IsWindowVisible(wnd)) return;
+    SendMessageW(wnd, WM_SETREDRAW, 0, 0);
+    FRepaintLockedWnd = wnd;
+    return;
+  }
+  if (FRepaintLockCount == 0 || --FRepaintLockCount > 0) return;
+  const HWND wnd = FRepaintLockedWnd;
+  FRepaintLockedWnd = nullptr;
+  // The window may have been rebuilt meanwhile: only the one locked is released.
+  if (!wnd || !IsWindow(wnd)) return;
+  SendMessageW(wnd, WM_SETREDRAW, 1, 0);
+  win::InvalidateRect(wnd, nullptr, TRUE);
+}
+
+namespace {
+
+// Holds the inner edit's repainting for a scope; the editor may be freed
+// inside (a handler), then nothing is released.
+class TRepaintLock {
+ public:
+  explicit TRepaintLock(TvlCustomMaskEdit* AEdit) : FEdit(AEdit), FAlive(AEdit) {
+    FEdit->LockInnerEditRepainting(true);
+  }
+  ~TRepaintLock() {
+    if (FAlive.Alive()) FEdit->LockInnerEditRepainting(false);
+  }
+  TRepaintLock(const TRepaintLock&) = delete;
+  TRepaintLock& operator=(const TRepaintLock&) = delete;
+
+ private:
+  TvlCustomMaskEdit* FEdit;
+  TvlObjectLinkScope FAlive;
+};
+
+}  // namespace
 
 // --- Keys ------------------------------------------------------------------------------------------------------------
 
@@ -463,6 +529,7 @@ void TvlCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   // The mode changes the text in several steps: the change events wait until
   // it is done, since their handlers may free the editor.
   auto byMode = [&](Boolean (TvlMaskEditCustomMode::*AOperation)()) {
+    TRepaintLock repaint(this);
     LockChangeEvents(true);
     Finally unlock([&] {
       if (alive.Alive()) LockChangeEvents(false);
@@ -540,6 +607,7 @@ void TvlCustomMaskEdit::DoEditKeyPress(Char& Key) {
   Boolean pass;
   {
     // The change events wait until the mode is done (see DoEditKeyDown).
+    TRepaintLock repaint(this);
     LockChangeEvents(true);
     Finally unlock([&] {
       if (alive.Alive()) LockChangeEvents(false);
@@ -591,6 +659,7 @@ void TvlCustomMaskEdit::InsertThroughMode(const String& AText) {
   // The text changes in steps: the change events wait until it is done,
   // since their handlers may free the editor.
   TvlObjectLinkScope alive(this);
+  TRepaintLock repaint(this);
   LockChangeEvents(true);
   Finally unlock([&] {
     if (alive.Alive()) LockChangeEvents(false);
@@ -672,6 +741,7 @@ void TvlCustomMaskEdit::CutToClipboard() {
   CopyToClipboard();
   // A read-only editor's text stays: the cut is a copy.
   if (ActiveProperties()->ReadOnly()) return;
+  TRepaintLock repaint(this);
   if (FMode->PressDelete()) FModeEditor.SendKey(VK_BACK);
 }
 

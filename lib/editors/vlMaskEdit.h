@@ -110,6 +110,12 @@ class TvlCustomMaskEdit : public TvlCustomTextEdit {
   virtual Boolean CanTypeChar(Integer APos, Char& AChar) { return true; }
   // The current text applied again through the mask.
   virtual void ReapplyText();
+  // Holds the inner edit's repainting while the text changes in several
+  // steps (a mode's key, a paste): with a mask its window's redraw goes off,
+  // and on again with a repaint of the whole edit at the last unlock.
+  // Without a mask nothing is held (the text editor changes its text in one
+  // step). Calls nest.
+  virtual void LockInnerEditRepainting(Boolean ALock);
 
   TvlCustomMaskEditProperties* ActiveProperties() {
     return static_cast<TvlCustomMaskEditProperties*>(TvlCustomEdit::ActiveProperties());
@@ -188,6 +194,8 @@ class TvlCustomMaskEdit : public TvlCustomTextEdit {
   Boolean FInternalSelSetting{};
   Boolean FShiftOn{};
   String FText;
+  Integer FRepaintLockCount{};
+  win::HWND FRepaintLockedWnd{};  // the inner window whose redraw is off
 };
 
 // The published masked editor.

@@ -28,6 +28,7 @@
 #include "platform/rtl/Locale.h"
 #include "platform/win/FontMap.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GdiRaster.h"
 #include "platform/win/SysMetrics.h"
 #include "platform/win/TextInternal.h"
 
@@ -106,6 +107,10 @@ struct TRealizedFont {
 
   const TGlyph& Glyph(uint32_t cp);
   void LoadGlyph(uint32_t cp, TGlyph& g);
+  // Loads the character's outline into its face's slot, as drawn (synthetic
+  // italic and bold, rotation); fills the metrics when given. Nil when the
+  // character has no outline.
+  FT_GlyphSlot LoadSlot(uint32_t cp, TGlyph* metrics);
   FT_Face FallbackFace();
 };
 
@@ -143,13 +148,13 @@ const TGlyph& TRealizedFont::Glyph(uint32_t cp) {
   return *g;
 }
 
-void TRealizedFont::LoadGlyph(uint32_t cp, TGlyph& g) {
-  if (!Face) return;
+FT_GlyphSlot TRealizedFont::LoadSlot(uint32_t cp, TGlyph* metrics) {
+  if (!Face) return nullptr;
   uint32_t ch = Match.SymbolMap ? fontmap::MapSymbolChar(cp) : cp;
   FT_Face face = Face;
   FT_UInt index = FT_Get_Char_Index(face, ch);
   // Control characters the font has no glyph for take no room.
-  if (index == 0 && ch < 0x20) return;
+  if (index == 0 && ch < 0x20) return nullptr;
   bool italic = Match.SynthItalic;
   int embolden = EmboldenPx;
   if (index == 0 && ch <= 0x10FFFF) {
@@ -163,21 +168,29 @@ void TRealizedFont::LoadGlyph(uint32_t cp, TGlyph& g) {
     }
   }
   FT_Int32 flags = FT_LOAD_NO_BITMAP | (Mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_LIGHT);
-  if (FT_Load_Glyph(face, index, flags) != 0) return;
+  if (FT_Load_Glyph(face, index, flags) != 0) return nullptr;
   FT_GlyphSlot slot = face->glyph;
-  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return nullptr;
   if (italic) FT_GlyphSlot_Oblique(slot);
   if (embolden > 0) FT_Outline_EmboldenXY(&slot->outline, embolden * 64, 0);
-  g.Advance = int((slot->metrics.horiAdvance + 32) >> 6) + embolden;
-  if (slot->outline.n_points > 0) {
-    FT_BBox box;
-    FT_Outline_Get_CBox(&slot->outline, &box);
-    int l = int(box.xMin >> 6);         // floor
-    int r = int((box.xMax + 63) >> 6);  // ceiling
-    g.BoxLeft = l;
-    g.BoxWidth = r - l;
+  if (metrics) {
+    metrics->Advance = int((slot->metrics.horiAdvance + 32) >> 6) + embolden;
+    if (slot->outline.n_points > 0) {
+      FT_BBox box;
+      FT_Outline_Get_CBox(&slot->outline, &box);
+      int l = int(box.xMin >> 6);         // floor
+      int r = int((box.xMax + 63) >> 6);  // ceiling
+      metrics->BoxLeft = l;
+      metrics->BoxWidth = r - l;
+    }
   }
   if (Rotated) FT_Outline_Transform(&slot->outline, &Rotation);
+  return slot;
+}
+
+void TRealizedFont::LoadGlyph(uint32_t cp, TGlyph& g) {
+  FT_GlyphSlot slot = LoadSlot(cp, &g);
+  if (!slot) return;
   if (FT_Render_Glyph(slot, Mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return;
   const FT_Bitmap& bm = slot->bitmap;
   if (bm.width == 0 || bm.rows == 0 || !bm.buffer) return;
@@ -628,6 +641,85 @@ struct TPainter {
   }
 };
 
+// ---------------------------------------------------------------------------
+// Text in an open path
+
+// Collects a glyph outline's contours as figures of device points, curves
+// flattened into short lines. FreeType's y axis points up.
+struct TOutlineSink {
+  double OriginX = 0, OriginY = 0;  // the pen in device coordinates
+  std::vector<std::vector<POINT>> Figures;
+  double LastX = 0, LastY = 0;  // the current point in outline units (26.6)
+
+  POINT Device(double x, double y) const {
+    auto c = [](double v) { return LONG(std::clamp(std::lround(v), -long(gdi::LimitCoord), long(gdi::LimitCoord))); };
+    return POINT{c(OriginX + x / 64.0), c(OriginY - y / 64.0)};
+  }
+  void Add(double x, double y) {
+    POINT p = Device(x, y);
+    std::vector<POINT>& f = Figures.back();
+    if (f.empty() || f.back().x != p.x || f.back().y != p.y) f.push_back(p);
+    LastX = x;
+    LastY = y;
+  }
+  // Segments for a curve whose control polygon is len units long: about one
+  // per two pixels, at least one.
+  static int Steps(double len) { return std::clamp(int(len / 128.0), 1, 32); }
+
+  static int MoveTo(const FT_Vector* to, void* user) {
+    auto* s = static_cast<TOutlineSink*>(user);
+    s->Figures.emplace_back();
+    s->Add(double(to->x), double(to->y));
+    return 0;
+  }
+  static int LineTo(const FT_Vector* to, void* user) {
+    static_cast<TOutlineSink*>(user)->Add(double(to->x), double(to->y));
+    return 0;
+  }
+  static int ConicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
+    auto* s = static_cast<TOutlineSink*>(user);
+    const double x0 = s->LastX, y0 = s->LastY, x1 = double(c->x), y1 = double(c->y), x2 = double(to->x),
+                 y2 = double(to->y);
+    const int n = Steps(std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1));
+    for (int i = 1; i <= n; ++i) {
+      const double t = double(i) / n, u = 1 - t;
+      s->Add(u * u * x0 + 2 * u * t * x1 + t * t * x2, u * u * y0 + 2 * u * t * y1 + t * t * y2);
+    }
+    return 0;
+  }
+  static int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+    auto* s = static_cast<TOutlineSink*>(user);
+    const double x0 = s->LastX, y0 = s->LastY, x1 = double(c1->x), y1 = double(c1->y), x2 = double(c2->x),
+                 y2 = double(c2->y), x3 = double(to->x), y3 = double(to->y);
+    const int n =
+        Steps(std::hypot(x1 - x0, y1 - y0) + std::hypot(x2 - x1, y2 - y1) + std::hypot(x3 - x2, y3 - y2));
+    for (int i = 1; i <= n; ++i) {
+      const double t = double(i) / n, u = 1 - t;
+      s->Add(u * u * u * x0 + 3 * u * u * t * x1 + 3 * u * t * t * x2 + t * t * t * x3,
+             u * u * u * y0 + 3 * u * u * t * y1 + 3 * u * t * t * y2 + t * t * t * y3);
+    }
+    return 0;
+  }
+};
+
+// Adds the outline of the character drawn with its pen at (penX, penY)
+// (device coordinates) to the DC's open path, one closed figure per contour.
+void PathAddGlyph(TDCObj* dc, TRealizedFont* f, uint32_t cp, double penX, double penY) {
+  FT_GlyphSlot slot = f->LoadSlot(cp, nullptr);
+  if (!slot || slot->outline.n_contours <= 0) return;
+  TOutlineSink sink;
+  sink.OriginX = penX;
+  sink.OriginY = penY;
+  FT_Outline_Funcs funcs{};
+  funcs.move_to = &TOutlineSink::MoveTo;
+  funcs.line_to = &TOutlineSink::LineTo;
+  funcs.conic_to = &TOutlineSink::ConicTo;
+  funcs.cubic_to = &TOutlineSink::CubicTo;
+  if (FT_Outline_Decompose(&slot->outline, &funcs, &sink) != 0) return;
+  for (const auto& fig : sink.Figures)
+    if (fig.size() >= 3) gdi::PathAddFigure(dc, fig, true);
+}
+
 // Draws a run of text. (x, y) is the reference point in logical coordinates;
 // alignment is the TA_ bits that place the run on it.
 // Per-thread buffers of advances that keep their capacity between calls, so
@@ -685,6 +777,36 @@ bool DrawRun(TDCObj* dc, int x, int y, UINT options, const RECT* rect, const WCH
   // device: the text runs along (cos, -sin); "down" from the baseline is (sin, cos)
   const double ox = devX + along * cs + across * sn;
   const double oy = devY - along * sn + across * cs;
+
+  // In an open path the run adds its glyph outlines (and the underline and
+  // strike-out bars) as figures and draws nothing.
+  if (gdi::PathOpen(dc)) {
+    double pen = 0, penY = 0;
+    for (int i = 0; i < n; ++i) {
+      uint32_t cp = str[i];
+      int units = 1;
+      if (IsHigh(str[i]) && i + 1 < n && IsLow(str[i + 1])) {
+        cp = 0x10000u + ((uint32_t(str[i]) - 0xD800u) << 10) + (uint32_t(str[i + 1]) - 0xDC00u);
+        units = 2;
+      }
+      PathAddGlyph(dc, f, cp, ox + pen * cs + penY * sn, oy - pen * sn + penY * cs);
+      for (int k = 0; k < units; ++k) {
+        pen += adv[size_t(i + k)];
+        if (dx && (options & ETO_PDY)) penY -= dx[2 * (i + k) + 1];
+      }
+      i += units - 1;
+    }
+    auto bar = [&](double from, double to) {
+      const double w = double(width);
+      auto pt = [&](double a, double b) {
+        return POINT{LONG(std::lround(ox + a * cs + b * sn)), LONG(std::lround(oy - a * sn + b * cs))};
+      };
+      gdi::PathAddFigure(dc, {pt(0, from), pt(w, from), pt(w, to), pt(0, to)}, true);
+    };
+    if (n > 0 && f->Log.lfUnderline) bar(f->UnderlinePos, f->UnderlinePos + f->UnderlineSize);
+    if (n > 0 && f->Log.lfStrikeOut) bar(-f->StrikeoutPos, -f->StrikeoutPos + f->StrikeoutSize);
+    return true;
+  }
 
   TDrawTarget t(dc);
   if (!t.Valid()) return true;
@@ -1122,6 +1244,11 @@ void text::DrawUnderscore(HDC hdc, int x0, int x1, int y, const RECT* clip) {
     x0 = std::max<int>(x0, clip->left);
     x1 = std::min<int>(x1, clip->right);
     if (x1 <= x0) return;
+  }
+  if (gdi::PathOpen(dc)) {
+    const POINT a = gdi::ToDevice(dc, x0, y), b = gdi::ToDevice(dc, x1, y + 1);
+    gdi::PathAddFigure(dc, {a, POINT{b.x, a.y}, b, POINT{a.x, b.y}}, true);
+    return;
   }
   TDrawTarget t(dc);
   if (!t.Valid()) return;

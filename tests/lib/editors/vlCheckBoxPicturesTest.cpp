@@ -132,14 +132,22 @@ TEST_F(CheckBoxPicturesTest, BooleanCellsThroughTheViewInfo) {
 
 // The label's effects, each cell 160 x 56 painted through view data and view info:
 // plain, cool depth 4 (right-bottom), extrude 5, fun 6, raised, lowered,
-// outline, 45 degrees, word wrap, end ellipsis, a centred line, a glyph fill.
+// outline, 45 degrees, word wrap, end ellipsis, a centred line, a glyph fill,
+// an outline with a pen 2 wide, a glyph fill at 15 degrees.
 TEST_F(CheckBoxPicturesTest, LabelEffects) {
   if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
   foundation_test::TReferenceFont font;
-  constexpr int kW = 160, kH = 56, kCells = 12;
+  constexpr int kW = 160, kH = 56, kCells = 14;
   Begin(2 * (kW + 4) + 4, (kCells / 2) * (kH + 4) + 4);
-  TBitmap* glyph = MakeGlyphStrip();
+  // The fill picture: navy and orange bands two pixels high.
+  TBitmap* glyph = New<TBitmap>();
   Finally freeGlyph([&] { Free(glyph); });
+  glyph->SetPixelFormat(pf32bit);
+  glyph->SetSize(4, 4);
+  glyph->Canvas()->Brush()->SetColor(clNavy);
+  glyph->Canvas()->FillRect(TRect{0, 0, 4, 2});
+  glyph->Canvas()->Brush()->SetColor(TColor(0x0080FF));
+  glyph->Canvas()->FillRect(TRect{0, 2, 4, 4});
   for (int i = 0; i < kCells; ++i) {
     TvlLabelProperties* props = New<TvlLabelProperties>(static_cast<TPersistent*>(nullptr));
     Finally freeProps([&] { Free(props); });
@@ -167,9 +175,11 @@ TEST_F(CheckBoxPicturesTest, LabelEffects) {
       case 9: text = u"Yükleme Tarih Saati ve Tahsilat Yeri bilgisi"; break;
       case 10: props->LineOptions()->SetVisible(true); text = u"Tarife"; break;
       case 11: props->SetGlyph(glyph); break;
+      case 12: props->SetLabelStyle(vllsOutLine); props->SetPenWidth(2); break;
+      case 13: props->SetGlyph(glyph); props->SetAngle(15); break;
       default: break;
     }
-    props->Alignment()->SetVert(i == 7 ? taVCenter : taTopJustify);
+    props->Alignment()->SetVert(i == 7 || i == 13 ? taVCenter : taTopJustify);
     TvlCustomLabelViewInfo* info = static_cast<TvlCustomLabelViewInfo*>(CreateFrom(props->GetViewInfoClass()));
     Finally freeInfo([&] { Free(info); });
     TvlCustomEditViewData* data = props->CreateViewData(style, i == 9);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "lib/editors/vlCheckBox.h"
+#include "lib/editors/vlCheckBoxFilter.h"
+#include "lib/foundation/vlVariants.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Filer.h"
 #include "platform/rtl/Conversions.h"
@@ -611,6 +613,59 @@ TEST(CheckStatesTest, SortedItemsOrderByCaptionIgnoringCase) {
   EXPECT_EQ(items->GetCaption(2), u"C");
   items->Items(0)->SetCaption(u"z");
   EXPECT_EQ(items->GetCaption(2), u"z");
+}
+
+// The filter builder edits a check box column in a fixed list of its checked
+// and unchecked display texts; the item index maps to the values and the
+// value's state back to the index (grayed and unknown values: no item).
+TEST(CheckBoxFilterTest, HelperListsTheTwoStatesAndMapsTheIndex) {
+  EXPECT_EQ(vlFilterEditsController()->FindHelper(ClassOf<TvlCheckBoxProperties>()),
+            ClassOf<TvlFilterCheckBoxHelper>());
+  TvlCheckBoxProperties* column = New<TvlCheckBoxProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeColumn([&] { Free(column); });
+  column->SetValueChecked(Variant(u"E"));
+  column->SetValueUnchecked(Variant(u"H"));
+  column->SetValueGrayed(Variant(u"?"));
+  column->SetDisplayChecked(u"Evet");
+  column->SetDisplayUnchecked(u"Hay\u0131r");
+  TvlCustomFilterEditHelperClass helper = ClassOf<TvlFilterCheckBoxHelper>();
+  EXPECT_TRUE(helper->UseDisplayValue());
+  for (Boolean extended : {false, true}) {
+    const TvlFilterControlOperators ops = helper->GetSupportedFilterOperators(column, nullptr, extended);
+    for (TvlFilterControlOperator o : {fcoEqual, fcoNotEqual, fcoBlanks, fcoNonBlanks}) EXPECT_TRUE(ops.Contains(o));
+    for (TvlFilterControlOperator o : {fcoInList, fcoNotInList, fcoLess, fcoLike, fcoBetween})
+      EXPECT_FALSE(ops.Contains(o));
+  }
+  TvlCustomEdit* edit = helper->GetFilterEdit(column);
+  Finally freeEdit([&] { Free(edit); });
+  auto* combo = dynamic_cast<TvlComboBox*>(edit);
+  ASSERT_NE(combo, nullptr);
+  TStrings* items = combo->Properties()->Items();
+  ASSERT_EQ(items->Count(), 2);
+  EXPECT_EQ(items->Strings(0), u"Evet");
+  EXPECT_EQ(items->Strings(1), u"Hay\u0131r");
+  EXPECT_EQ(combo->Properties()->DropDownListStyle(), lsFixedList);
+  struct Case {
+    Variant Value;
+    int Index;
+    Variant Back;
+    const char16_t* Text;
+  };
+  const Case cases[] = {{Variant(u"E"), 0, Variant(u"E"), u"Evet"},
+                        {Variant(u"H"), 1, Variant(u"H"), u"Hay\u0131r"},
+                        {Variant(u"?"), -1, Null(), u""},
+                        {Variant(u"x"), -1, Null(), u""},
+                        {Null(), -1, Null(), u""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    helper->SetFilterValue(edit, column, c.Value);
+    EXPECT_EQ(combo->ItemIndex(), c.Index);
+    Variant v = Variant(u"stale");
+    String s = u"stale";
+    helper->GetFilterValue(edit, column, v, s);
+    EXPECT_TRUE(vlEditValuesEqual(v, c.Back));
+    EXPECT_EQ(s, c.Text);
+  }
 }
 
 }  // namespace

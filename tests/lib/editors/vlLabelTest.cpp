@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 #include "lib/editors/vlExtEditUtils.h"
 #include "lib/editors/vlLabel.h"
@@ -214,15 +215,21 @@ struct TBox {
 bool LooksLike(TColor APixel, TColor AColor) {
   const int r = APixel & 0xFF, g = (APixel >> 8) & 0xFF, b = (APixel >> 16) & 0xFF;
   if (AColor == clRed) return r > 0xC0 && g < 0x60 && b < 0x60;
+  if (AColor == clLime) return g > 0xC0 && r < 0x60 && b < 0x60;
   return r < 0x60 && g < 0x60 && b < 0x60;
 }
 
-// The box of the pixels of one colour in a label drawn at (0, 0) on white.
-TBox DrawnBox(TvlLabelProperties* AProps, TColor AColor, TSize* ASize = nullptr) {
+constexpr int kDrawW = 120, kDrawH = 40;
+
+// The box of the pixels of one colour in a label drawn at (0, 0) on white;
+// in bold Tahoma of AFontSize points when given, and its pixels in APixels
+// (rows of kDrawW) when asked for.
+TBox DrawnBox(TvlLabelProperties* AProps, TColor AColor, TSize* ASize = nullptr, int AFontSize = 0,
+              std::vector<TColor>* APixels = nullptr) {
   TBitmap* bmp = New<TBitmap>();
   Finally freeBmp([&] { Free(bmp); });
   bmp->SetPixelFormat(pf32bit);
-  bmp->SetSize(120, 40);
+  bmp->SetSize(kDrawW, kDrawH);
   TvlCanvas* canvas = New<TvlCanvas>(bmp->Canvas());
   Finally freeCanvas([&] { Free(canvas); });
   TvlEditStyle* style = New<TvlEditStyle>(static_cast<TPersistent*>(nullptr), false);
@@ -231,19 +238,31 @@ TBox DrawnBox(TvlLabelProperties* AProps, TColor AColor, TSize* ASize = nullptr)
   style->SetEditBorderStyle(ebsNone);
   style->SetColor(clWhite);
   style->SetTextColor(clBlack);
+  if (AFontSize > 0) {
+    TFont* f = New<TFont>();
+    Finally freeFont([&] { Free(f); });
+    f->SetName(u"Tahoma");
+    f->SetSize(AFontSize);
+    f->SetStyle(TFontStyles{fsBold});
+    style->SetFont(f);
+  }
   TvlCustomLabelViewInfo* info = static_cast<TvlCustomLabelViewInfo*>(CreateFrom(AProps->GetViewInfoClass()));
   Finally freeInfo([&] { Free(info); });
   TvlCustomEditViewData* data = AProps->CreateViewData(style, false);
   Finally freeData([&] { Free(data); });
   data->Enabled = true;
   data->EditValueToDrawValue(canvas, Variant(u"Kl"), info);
-  data->CalculateEx(canvas, TRect{0, 0, 120, 40}, TPoint{-1, -1}, vlmbNone, TShiftState{}, info, false);
+  data->CalculateEx(canvas, TRect{0, 0, kDrawW, kDrawH}, TPoint{-1, -1}, vlmbNone, TShiftState{}, info, false);
   info->PaintEx(canvas);
   if (ASize) *ASize = data->GetEditSize(canvas, Variant(u"Kl"), TvlEditSizeProperties{});
   TBox box;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 120; ++x)
-      if (LooksLike(bmp->Canvas()->Pixels(x, y), AColor)) box.Add(x, y);
+  if (APixels) APixels->clear();
+  for (int y = 0; y < kDrawH; ++y)
+    for (int x = 0; x < kDrawW; ++x) {
+      const TColor px = bmp->Canvas()->Pixels(x, y);
+      if (APixels) APixels->push_back(px);
+      if (LooksLike(px, AColor)) box.Add(x, y);
+    }
   return box;
 }
 
@@ -281,6 +300,56 @@ TEST(LabelDrawingTest, RaisedSmallTextIsOffsetByOnePixel) {
   EXPECT_EQ(raised.Left, plain.Left + 1);
   EXPECT_EQ(raised.Top, plain.Top + 1);
   EXPECT_EQ(raisedSize.cx, plainSize.cx + 1);
+}
+
+// The outline style strokes the letters' edges and leaves their inside
+// clear; a picture fills the letters only, without the plain text. Both
+// follow the letters as the plain style draws them.
+TEST(LabelDrawingTest, OutlineAndPictureFillFollowTheLetters) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  constexpr int kSize = 18;
+  TvlLabelProperties* props = New<TvlLabelProperties>(static_cast<TPersistent*>(nullptr));
+  Finally freeProps([&] { Free(props); });
+  std::vector<TColor> px;
+  const TBox plain = DrawnBox(props, clBlack, nullptr, kSize, &px);
+  ASSERT_GE(plain.Right, 0);
+  // The middle of the "l" stem: the black run ending at the right edge, halfway down.
+  const int midY = (plain.Top + plain.Bottom) / 2;
+  int stemLeft = plain.Right;
+  while (stemLeft > 0 && LooksLike(px[size_t(midY * kDrawW + stemLeft - 1)], clBlack)) --stemLeft;
+  ASSERT_GE(plain.Right - stemLeft, 2) << "the stem is thick enough to have an inside";
+  const int stemX = (stemLeft + plain.Right) / 2;
+  auto at = [&](int X, int Y) { return px[size_t(Y * kDrawW + X)]; };
+
+  TBitmap* lime = New<TBitmap>();
+  Finally freeLime([&] { Free(lime); });
+  lime->SetPixelFormat(pf32bit);
+  lime->SetSize(8, 8);
+  lime->Canvas()->Brush()->SetColor(clLime);
+  lime->Canvas()->FillRect(TRect{0, 0, 8, 8});
+  struct Case {
+    const char* Name;
+    TvlLabelStyle Style;
+    Boolean Glyph;
+    TColor Ink;        // the colour that traces the letters
+    TColor StemInside;  // the middle of the stem
+  };
+  const Case cases[] = {{"outline", vllsOutLine, false, clBlack, clWhite},
+                        {"picture fill", vllsNormal, true, clLime, clLime}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    props->SetLabelStyle(c.Style);
+    props->SetGlyph(c.Glyph ? lime : nullptr);
+    const TBox box = DrawnBox(props, c.Ink, nullptr, kSize, &px);
+    EXPECT_NEAR(box.Left, plain.Left, 1);
+    EXPECT_NEAR(box.Top, plain.Top, 1);
+    EXPECT_NEAR(box.Right, plain.Right, 1);
+    EXPECT_NEAR(box.Bottom, plain.Bottom, 1);
+    EXPECT_EQ(ColorToRGB(at(stemX, midY)), ColorToRGB(c.StemInside));
+    EXPECT_EQ(ColorToRGB(at(0, 0)), ColorToRGB(clWhite));
+    if (c.Glyph) EXPECT_EQ(DrawnBox(props, clBlack, nullptr, kSize).Right, -1) << "no plain text under the picture";
+  }
 }
 
 TEST(LabelUtilsTest, TextAndValueHelpers) {

@@ -5,6 +5,11 @@
 // display rule and the filter helper.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "lib/data/vlValueTypes.h"
 #include "lib/editors/vlDateUtils.h"
 #include "lib/editors/vlEditConsts.h"
@@ -34,6 +39,15 @@ void PutClipboardText(const String& AText) {
   SetClipboardData(CF_UNICODETEXT, h);
   CloseClipboard();
 }
+
+struct THandlers {
+  std::function<void(TMessage&)> Message;
+  std::function<void(Variant&, String&, Boolean&)> Validate;
+  void OnMessage(TMessage& M) { Message(M); }
+  void OnValidate(TObject*, Variant& ADisplayValue, String& AErrorText, Boolean& AError) {
+    Validate(ADisplayValue, AErrorText, AError);
+  }
+};
 
 class MaskEditTest : public controltest::ControlFixture {
  protected:
@@ -552,6 +566,140 @@ TEST_F(MaskEditTest, AnEditorFreedFromOnChangeWhileTheModeHandlesAKey) {
     }
     Pump();
     EXPECT_EQ(freer->Edit, nullptr);
+  }
+}
+
+// Switching the echo mode or the password character rebuilds the inner
+// window: the text and the selection stay, and editing goes on through the
+// mask.
+TEST_F(MaskEditTest, ChangingTheEchoModeKeepsTheTextAndSelection) {
+  struct Case {
+    const char* Name;
+    TvlEditMaskKind Kind;
+    String Mask, Typed, Text, After;
+  };
+  const Case cases[] = {
+      {"standard", emkStandard, u"00/00/0000;1;_", u"12022011", u"12.02.2011", u"12.02.201_"},
+      {"expression", emkRegExpr, kTime, u"12:30", u"12:30", u"12:3"},
+      {"no mask", emkRegExpr, String(), u"12:30", u"12:30", u"12:3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask);
+    Focus(e);
+    Key(VK_HOME);
+    Type(c.Typed);
+    ASSERT_EQ(e->Text(), c.Text);
+    e->SetSelStart(1);
+    e->SetSelLength(3);
+    const std::function<void()> changes[] = {[&] { e->Properties()->SetEchoMode(eemPassword); },
+                                             [&] { e->Properties()->SetPasswordChar(u'#'); },
+                                             [&] { e->Properties()->SetEchoMode(eemNormal); }};
+    for (const auto& change : changes) {
+      change();
+      Pump();
+      EXPECT_EQ(e->Text(), c.Text);
+      EXPECT_EQ(e->EditText(), c.Text);
+      if (!c.Mask.empty()) {
+        EXPECT_EQ(e->SelStart(), 1);
+        EXPECT_EQ(e->SelLength(), 3);
+      }
+      EXPECT_TRUE(e->Focused());
+    }
+    Key(VK_END);
+    Key(VK_BACK);
+    EXPECT_EQ(e->Text(), c.After);
+    Free(e);
+  }
+}
+
+// The mode changes the inner edit's text in steps (a completed separator is
+// a key of its own): the edit is not redrawn between them, and shows again
+// once the key is done. Without a mask the edit is never hidden.
+TEST_F(MaskEditTest, TheEditIsNotRedrawnWhileTheModeChangesItsText) {
+  struct Case {
+    const char* Name;
+    TvlEditMaskKind Kind;
+    String Mask;
+  };
+  const Case cases[] = {{"completing", emkRegExprEx, vlFormatController()->RegExprDateEditMask()},
+                        {"no mask", emkRegExpr, String()}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask);
+    Focus(e);
+    TWinControl* inner = e->InnerEdit()->GetControl();
+    const HWND wnd = inner->WindowHandle();
+    std::vector<std::pair<Char, Boolean>> chars;  // each character reaching the edit, and whether it showed
+    Integer hidden = 0;
+    const TWndMethod old = inner->WindowProc();
+    THandlers h;
+    h.Message = [&](TMessage& M) {
+      if (M.Msg == WM_CHAR) chars.emplace_back(Char(M.WParam), IsWindowVisible(wnd) != 0);
+      if (M.Msg == WM_SETREDRAW && M.WParam == 0) ++hidden;
+      old(M);
+    };
+    inner->SetWindowProc(TWndMethod(&h, &THandlers::OnMessage));
+    Type(u"12");
+    inner->SetWindowProc(old);
+    EXPECT_TRUE(IsWindowVisible(wnd));
+    if (c.Mask.empty()) {
+      EXPECT_EQ(e->Text(), u"12");
+      EXPECT_EQ(hidden, 0);
+      for (const auto& ch : chars) EXPECT_TRUE(ch.second);
+    } else {
+      EXPECT_EQ(e->Text(), u"12.");
+      // The separator is sent by the mode, inside the key's handling.
+      auto dot = std::find_if(chars.begin(), chars.end(), [](const auto& ch) { return ch.first == u'.'; });
+      ASSERT_NE(dot, chars.end());
+      EXPECT_FALSE(dot->second);
+      EXPECT_GT(hidden, 0);
+    }
+    Free(e);
+  }
+}
+
+// A value shown while the editor is focused (here the correction of an
+// OnValidate handler on Enter) is handed to the mode, which goes on from it:
+// the standard mode shows its overwrite cursor on the new text, and what the
+// expression mode had matched of the old text no longer counts.
+TEST_F(MaskEditTest, AShownValueIsWhatTheModeGoesOnFrom) {
+  struct Case {
+    const char* Name;
+    TvlEditMaskKind Kind;
+    String Mask, Before, Shown;  // typed from the start, and the handler's correction
+    Integer SelLength;           // the selection on the shown text
+    UINT Move;                   // a key moving the cursor afterwards, or 0
+    String Typed, Text;          // typed then, and the text after it
+  };
+  const Case cases[] = {
+      {"standard", emkStandard, u"00/00/0000;1;_", u"1202", u"01.01.2000", 1, 0, u"5", u"51.01.2000"},
+      // "24" is no hour: the 4 is refused after the shown 2.
+      {"expression, end", emkRegExpr, kTime, u"1", u"2", 0, VK_END, u"43:5", u"23:5"},
+      // A 2 typed in front of the shown 4 would make "24": the tail goes.
+      {"expression, start", emkRegExpr, kTime, u"1", u"4", 0, VK_HOME, u"2", u"2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TvlMaskEdit* e = NewEdit(c.Kind, c.Mask);
+    THandlers h;
+    h.Validate = [&](Variant& ADisplayValue, String&, Boolean& AError) {
+      ADisplayValue = Variant(c.Shown);
+      AError = false;
+    };
+    e->Properties()->SetOnValidate(TvlEditValidateEvent(&h, &THandlers::OnValidate));
+    Focus(e);
+    Key(VK_HOME);
+    Type(c.Before);
+    Key(VK_RETURN);
+    ASSERT_EQ(e->Text(), c.Shown);
+    EXPECT_TRUE(e->Focused());
+    EXPECT_EQ(e->SelStart(), 0);
+    EXPECT_EQ(e->SelLength(), c.SelLength);
+    if (c.Move) Key(c.Move);
+    Type(c.Typed);
+    EXPECT_EQ(e->Text(), c.Text);
+    Free(e);
   }
 }
 

@@ -682,6 +682,192 @@ TEST_F(TextTest, MissingCharactersComeFromTheFallbackFace) {
 }
 
 // ---------------------------------------------------------------------------
+// Text in an open path
+
+// Text drawn between BeginPath and EndPath adds the glyph outlines: the
+// path's area is the letter as drawn (with its counters as holes), rotated
+// and underlined text included; nothing is drawn while recording.
+TEST_F(TextTest, TextInAPathIsTheLetterAsDrawn) {
+  struct Case {
+    const char* Name;
+    int Escapement;
+    bool Underline;
+    const char16_t* Text;
+  } cases[] = {{"upright", 0, false, u"O"}, {"quarter turn", 900, false, u"O"}, {"underlined", 0, true, u"O"},
+               {"two letters", 0, false, u"Oe"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    SelectObject(Dc, MakeFont(-60, FW_BOLD, u"Tahoma", c.Escapement, DEFAULT_QUALITY, false, c.Underline));
+    const int x = 20, y = c.Escapement ? 110 : 10;
+    const int n = int(std::char_traits<char16_t>::length(c.Text));
+    Clear();
+    TextOutW(Dc, x, y, c.Text, n);
+    const TInk drawn = Ink();
+    ASSERT_FALSE(drawn.Empty());
+    Clear();
+    ASSERT_TRUE(BeginPath(Dc));
+    EXPECT_TRUE(TextOutW(Dc, x, y, c.Text, n));
+    ASSERT_TRUE(EndPath(Dc));
+    EXPECT_TRUE(Ink().Empty());  // nothing drawn while recording
+    HRGN rgn = PathToRegion(Dc);
+    ASSERT_NE(rgn, nullptr);
+    RECT box{};
+    GetRgnBox(rgn, &box);
+    EXPECT_NEAR(box.left, drawn.Left, 1);
+    EXPECT_NEAR(box.top, drawn.Top, 1);
+    EXPECT_NEAR(box.right, drawn.Right, 1);
+    EXPECT_NEAR(box.bottom, drawn.Bottom, 1);
+    // The first letter's counter is a hole; its ring is in the area.
+    Clear();
+    TextOutW(Dc, x, y, c.Text, 1);
+    const TInk o = Ink();
+    const int cx = (o.Left + o.Right) / 2, cy = (o.Top + o.Bottom) / 2;
+    EXPECT_FALSE(PtInRegion(rgn, cx, cy));
+    if (c.Escapement == 0) {
+      EXPECT_TRUE(PtInRegion(rgn, o.Left + 3, cy));
+      EXPECT_TRUE(PtInRegion(rgn, cx, o.Top + 3));
+    } else {
+      EXPECT_TRUE(PtInRegion(rgn, cx, o.Top + 3));
+      EXPECT_TRUE(PtInRegion(rgn, o.Right - 4, cy));
+    }
+    DeleteObject(rgn);
+  }
+}
+
+// StrokePath draws the letter's outline only: its edges are inked, the
+// inside of a thick stem stays clear.
+TEST_F(TextTest, StrokedTextPathDrawsTheOutline) {
+  SelectObject(Dc, MakeFont(-80, FW_BOLD));
+  TextOutW(Dc, 20, 10, u"I", 1);
+  const TInk drawn = Ink();
+  ASSERT_GT(drawn.Width(), 8);
+  const int cx = (drawn.Left + drawn.Right) / 2, cy = (drawn.Top + drawn.Bottom) / 2;
+  Clear();
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+  HGDIOBJ old = SelectObject(Dc, pen);
+  BeginPath(Dc);
+  TextOutW(Dc, 20, 10, u"I", 1);
+  EndPath(Dc);
+  EXPECT_TRUE(StrokePath(Dc));
+  SelectObject(Dc, old);
+  DeleteObject(pen);
+  const TInk stroked = Ink();
+  EXPECT_NEAR(stroked.Left, drawn.Left, 1);
+  EXPECT_NEAR(stroked.Right, drawn.Right, 1);
+  EXPECT_NEAR(stroked.Top, drawn.Top, 1);
+  EXPECT_NEAR(stroked.Bottom, drawn.Bottom, 1);
+  EXPECT_EQ(Px(cx, cy), 0xFFFFFFu);            // inside the stem
+  EXPECT_EQ(Px(stroked.Left, cy), 0xFF0000u);  // its left edge
+  EXPECT_EQ(Px(cx, stroked.Top), 0xFF0000u);   // its top edge
+  EXPECT_LT(stroked.Count, drawn.Count);
+}
+
+// SelectClipPath of text limits drawing to the letters: a fill of the whole
+// surface paints the letter's area only.
+TEST_F(TextTest, TextPathAsClip) {
+  SelectObject(Dc, MakeFont(-60, FW_BOLD));
+  TextOutW(Dc, 20, 10, u"O", 1);
+  const TInk drawn = Ink();
+  const int cx = (drawn.Left + drawn.Right) / 2, cy = (drawn.Top + drawn.Bottom) / 2;
+  Clear();
+  SaveDC(Dc);
+  BeginPath(Dc);
+  TextOutW(Dc, 20, 10, u"O", 1);
+  EndPath(Dc);
+  ASSERT_TRUE(SelectClipPath(Dc, RGN_AND));
+  RECT all{0, 0, W, H};
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(Dc, &all, blue);
+  DeleteObject(blue);
+  RestoreDC(Dc, -1);
+  const TInk filled = Ink();
+  EXPECT_NEAR(filled.Left, drawn.Left, 1);
+  EXPECT_NEAR(filled.Right, drawn.Right, 1);
+  EXPECT_NEAR(filled.Top, drawn.Top, 1);
+  EXPECT_NEAR(filled.Bottom, drawn.Bottom, 1);
+  EXPECT_EQ(Px(cx, cy), 0xFFFFFFu);           // the counter
+  EXPECT_EQ(Px(drawn.Left + 3, cy), 0x0000FFu);  // the ring
+  EXPECT_EQ(Px(0, 0), 0xFFFFFFu);
+  // The clip went with RestoreDC: a fill now covers everything.
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+  FillRect(Dc, &all, black);
+  DeleteObject(black);
+  EXPECT_EQ(Px(cx, cy), 0u);
+}
+
+// A clip taken from a text path meets what clips the DC already, follows the
+// viewport origin like the drawn text, and an empty text leaves nothing to
+// paint (not the whole surface).
+TEST_F(TextTest, TextPathClipWithOtherState) {
+  struct Case {
+    const char* Name;
+    const char16_t* Text;
+    POINT Viewport;
+    bool LeftHalfClip;  // a clip rectangle over the left half of the letter first
+  };
+  const Case cases[] = {
+      {"plain", u"O", {0, 0}, false},
+      {"an existing clip", u"O", {0, 0}, true},
+      {"a moved viewport", u"O", {30, 12}, false},
+      {"empty text", u"", {0, 0}, false},
+  };
+  SelectObject(Dc, MakeFont(-60, FW_BOLD));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const int len = int(std::char_traits<char16_t>::length(c.Text));
+    SaveDC(Dc);
+    SetViewportOrgEx(Dc, c.Viewport.x, c.Viewport.y, nullptr);
+    Clear();
+    TextOutW(Dc, 20, 10, c.Text, len);
+    TInk expected = Ink();
+    const int mid = expected.Empty() ? 0 : (expected.Left + expected.Right) / 2;
+    if (c.LeftHalfClip) {
+      IntersectClipRect(Dc, 0 - c.Viewport.x, 0 - c.Viewport.y, mid - c.Viewport.x, H - c.Viewport.y);
+      expected = Ink(White, RECT{0, 0, mid, H});
+    }
+    Clear();
+    BeginPath(Dc);
+    TextOutW(Dc, 20, 10, c.Text, len);
+    EndPath(Dc);
+    SelectClipPath(Dc, RGN_AND);
+    RECT all{-c.Viewport.x, -c.Viewport.y, W - c.Viewport.x, H - c.Viewport.y};
+    HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+    FillRect(Dc, &all, blue);
+    DeleteObject(blue);
+    RestoreDC(Dc, -1);
+    const TInk filled = Ink();
+    ASSERT_EQ(filled.Empty(), expected.Empty());
+    if (expected.Empty()) continue;
+    EXPECT_NEAR(filled.Left, expected.Left, 1);
+    EXPECT_NEAR(filled.Right, expected.Right, 1);
+    EXPECT_NEAR(filled.Top, expected.Top, 1);
+    EXPECT_NEAR(filled.Bottom, expected.Bottom, 1);
+  }
+}
+
+// DrawText's accelerator underline joins the path as a bar under the letter.
+TEST_F(TextTest, DrawTextPrefixUnderlineJoinsThePath) {
+  SelectObject(Dc, MakeFont(-30));
+  RECT r{10, 10, 200, 100};
+  BeginPath(Dc);
+  DrawTextW(Dc, u"&l", 2, &r, DT_LEFT | DT_TOP);
+  EndPath(Dc);
+  HRGN withBar = PathToRegion(Dc);
+  BeginPath(Dc);
+  DrawTextW(Dc, u"l", 1, &r, DT_LEFT | DT_TOP);
+  EndPath(Dc);
+  HRGN plain = PathToRegion(Dc);
+  ASSERT_TRUE(withBar && plain);
+  RECT a{}, b{};
+  GetRgnBox(withBar, &a);
+  GetRgnBox(plain, &b);
+  EXPECT_GT(a.bottom, b.bottom);  // the bar lies below the letter
+  EXPECT_TRUE(Ink().Empty());
+  DeleteObject(withBar);
+  DeleteObject(plain);
+}
+
+// ---------------------------------------------------------------------------
 // Tabbed text
 
 TEST_F(TextTest, TabbedExtent) {
