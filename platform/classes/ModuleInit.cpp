@@ -77,9 +77,12 @@ const char16_t* const kUnitOrder[] = {
     u"vlComboBox",
     u"vlCheckBox",
     u"vlLabel",
+    u"vlButtons",
     u"vlNavigator",
     u"vlGroupBox",
     u"vlRadioGroup",
+    u"vlListBox",
+    u"vlCheckListBox",
     // localization
     u"qlComp",
     u"qlLngLnk",
