@@ -7,6 +7,7 @@
 #include "localization/qlComp.h"
 #include "localization/qlHelpers.h"
 #include "platform/classes/StringLists.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Finally.h"
@@ -75,9 +76,13 @@ String TqlCustomLang::ApplyValue(const String& Line, TStringsType Kind) {
 
 void TqlCustomLang::ChangeLanguage() {
   if (BlockLanguageChanging || FQLBLoading || !Owner()) return;
-  // The kind that SetListOf chose is for this change only.
+  // The kind that SetListOf chose is for this change only. The
+  // OnChangeLanguage handler may free the owner, and this component with it.
   const Integer only = FPropForChange;
-  Finally resetKind([&] { FPropForChange = -1; });
+  TWeakReference self(this);
+  Finally resetKind([&] {
+    if (self) FPropForChange = -1;
+  });
   const Boolean all = only == -1;
   auto wanted = [&](TStringsType Kind) { return all || only == Kind; };
   TComponent* owner = Owner();

@@ -7,6 +7,7 @@
 #include "localization/qlCompPublish.h"
 #include "localization/qlDispatcher.h"
 #include "localization/qlFormPos.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/StringLists.h"
@@ -235,10 +236,13 @@ void TqlCustomLang::Loaded() {
   else
     FillStringsCollection(FStringsColl, 0);
   if (FLangDispatcher) FLangDispatcher->LinkComponent(this);
-  if (FIsInheritedOwner)
+  if (FIsInheritedOwner) {
+    TWeakReference self(this);  // OnChangeLanguage may free the owner
     ChangeLanguage();
-  else
+    if (!self) return;
+  } else {
     UpdateCharsets();
+  }
   BecomeResourceTranslator();
   if (IsDesigning()) BindExtendedTranslations();
 }

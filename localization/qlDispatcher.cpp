@@ -8,6 +8,7 @@
 #include "localization/qlTextFiles.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/FileUtils.h"
@@ -195,7 +196,11 @@ void TqlLangDispatcher::SetActiveLanguage(Integer Value) {
   ForEachLinked(this, [&](TqlCustomLang* c) {
     const Boolean saved = c->FDontFireChanging;
     c->FDontFireChanging = true;
-    Finally restore([&] { c->FDontFireChanging = saved; });
+    // The component's OnChangeLanguage may free its owner, and it with it.
+    TWeakReference alive(c);
+    Finally restore([&] {
+      if (alive) c->FDontFireChanging = saved;
+    });
     c->SetActiveLanguage(Value);
   });
   if (!ComponentState().Contains(csLoading) && FLangNames->Count() >= Value) FLanguage = FLangNames->Strings(Value - 1);

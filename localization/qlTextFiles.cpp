@@ -14,6 +14,7 @@
 #include "localization/qlBinFiles.h"
 #include "localization/qlComp.h"
 #include "localization/qlHelpers.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/classes/StringLists.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/CodePages.h"
@@ -514,7 +515,10 @@ void TqlCustomLang::LoadExtendedFromFile(const String& FileName, Boolean CanRewr
 
 void TqlCustomLang::LoadAllFromStream(TStream* AStream, Boolean CanRewrite, Boolean DontChangeLang) {
   FDontChange = true;
-  Finally clear([this] { FDontChange = false; });
+  TWeakReference self(this);  // OnChangeLanguage may free the owner
+  Finally clear([&] {
+    if (self) FDontChange = false;
+  });
   const Boolean own = !SharedIniFile;
   if (own) SharedIniFile = ParseStream(AStream);
   Finally freeShared([own] {
@@ -866,7 +870,10 @@ void TqlCustomLang::LoadLanguageByExt(const String& AFileName, const String& Lan
 
 void TqlCustomLang::LoadLanguage(const String& AFileName, const String& LangName) {
   FDontChange = true;
-  Finally clear([this] { FDontChange = false; });
+  TWeakReference self(this);  // OnChangeLanguage may free the owner
+  Finally clear([&] {
+    if (self) FDontChange = false;
+  });
   for (Integer k = 0; k < StringsTypeCount; ++k) {
     const TStringsType kind = TStringsType(k);
     LoadLanguageByProp(kind, AFileName, LangName);

@@ -524,6 +524,59 @@ TEST(Dispatcher, AFormClosedWhileTheLanguageChangesIsPassedOver) {
   }
 }
 
+// A component's OnChangeLanguage frees its own form (and so the component):
+// nothing of the freed component is touched afterwards, whether the change
+// came from the component itself, from a file it loads or from the dispatcher.
+TEST(Dispatcher, AHandlerFreeingItsOwnFormEndsTheChangeSafely) {
+  const std::string text = TempFile("own.lng");
+  WriteBytes(text, "\xEF\xBB\xBF[Language names - for internal use only!]\r\nLanguage_1=Türkçe\r\nLanguage_2=English\r\n"
+                   "[Captions]\r\nTComPortForm.TComPortForm=Port~!@#Port EN~!@#\r\n");
+  const std::string binary = TempFile("own.qlb");
+  {
+    TApp app;
+    app.Link();
+    SetLines(app.A->Captions(), {u"TComPortForm|Port|Port EN|"});
+    app.Dispatcher->SaveAllToBinaryFile(UTF8ToUTF16(binary));
+  }
+  struct TCase {
+    const char* Name;
+    void (*Run)(TApp&, const String& Text, const String& Binary);
+  };
+  const TCase cases[] = {
+      {"the dispatcher switching", [](TApp& A, const String&, const String&) { A.Dispatcher->SetActiveLanguage(2); }},
+      {"the dispatcher loading text", [](TApp& A, const String& T, const String&) { A.Dispatcher->LoadAllFromFile(T); }},
+      {"the dispatcher loading binary",
+       [](TApp& A, const String&, const String& B) { A.Dispatcher->LoadAllFromFile(B); }},
+      {"the component switching", [](TApp& A, const String&, const String&) { A.A->SetActiveLanguage(2); }},
+      {"the component loading text", [](TApp& A, const String& T, const String&) { A.A->LoadAllFromFile(T, true); }},
+      {"the component loading binary",
+       [](TApp& A, const String&, const String& B) { A.A->LoadAllFromBinaryFile(B); }},
+      {"the component loading one list",
+       [](TApp& A, const String& T, const String&) { A.A->LoadFromFile(stCaptions, T, true); }},
+      {"the component loading one language",
+       [](TApp& A, const String& T, const String&) { A.A->LoadLanguage(T, u"English"); }},
+      {"the component merging", [](TApp& A, const String& T, const String&) { A.A->MergeAllFromFile(T); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TApp app;
+    app.Link();
+    SetLines(app.A->Captions(), {u"TComPortForm|Port|Port EN|"});
+    SetLines(app.B->Captions(), {u"TSecondForm|Ikinci|Second|"});
+    TOwned<TFormCloser> closer(New<TFormCloser>());
+    closer->Victim = &app.First;
+    app.A->SetOnChangeLanguage(TNotifyEvent(closer.get(), &TFormCloser::Changed));
+    EXPECT_NO_THROW(c.Run(app, UTF8ToUTF16(text), UTF8ToUTF16(binary)));
+    EXPECT_EQ(app.First, nullptr);
+    app.A = nullptr;
+    EXPECT_EQ(app.Dispatcher->QlLangsCount(), 1);
+    // The dispatcher still switches the form that is left.
+    app.Dispatcher->SetActiveLanguage(1);
+    app.Dispatcher->SetActiveLanguage(2);
+    EXPECT_EQ(app.B->ActiveLanguage(), 2);
+  }
+}
+
 // The dispatcher shows the third language; the file it loads has two. Every
 // component and the dispatcher come to language 1 of the file, whose names
 // they all take; the components' completion step runs.
