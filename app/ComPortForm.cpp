@@ -25,6 +25,15 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TComPortForm, P) {
 void TComPortForm::Create(TComponent* AOwner) {
   AppResourcesLink();
   inherited::Create(AOwner);
+  // The combo's items are the system's ports, filled when the dialog opens:
+  // the stored translation of the resource's four items would replace them
+  // on a change of language.
+  if (qlLangLinked) {
+    TStringList* lines = qlLangLinked->MultiLines();
+    const String path = u"ComCombo.Properties.Items" + String(1, qlLangLinked->D());
+    for (Integer i = lines->Count() - 1; i >= 0; --i)
+      if (SameText(Copy(lines->Strings(i), 1, Length(path)), path)) lines->Delete(i);
+  }
 }
 
 void TComPortForm::ComComboPropertiesChange(TObject*) {
@@ -48,10 +57,11 @@ Boolean TComPortForm::ComPortSec(Byte& APortNumber) {
   String text = ComCombo->Text();
   if (const Integer at = Pos(u"COM", text); at > 0) Delete(text, at, 3);
   const Integer number = StrToIntDef(text, APortNumber);
-  // A number the setting cannot hold (it keeps 8 bits) would silently
-  // point the program at another port ("COM300" at COM44): the choice is
-  // not taken.
-  if (number < 1 || number > 255) return false;
+  // A number read from the name that the setting cannot hold (it keeps 8
+  // bits) would silently point the program at another port ("COM300" at
+  // COM44): the choice is not taken. A name without a number keeps the old
+  // one, whatever it is.
+  if (number != APortNumber && (number < 1 || number > 255)) return false;
   APortNumber = Byte(number);
   return true;
 }

@@ -240,6 +240,10 @@ TEST_F(ComPortFormTest, ThePortListTheSelectionAndTheNumberTaken) {
        hClickOk, false, 2},
       {"the close box", {"COM1", "COM3"}, 3, {u"COM1", u"COM3"}, 1, u"COM1", hCloseBox, false, 3},
       {"the highest number", {"COM255"}, 9, {u"COM255"}, -1, u"COM255", hEnter, true, 255},
+      {"COM alone keeps the number", {"COM", "COM2"}, 2, {u"COM", u"COM2"}, 1, u"COM", hEnter, true, 2},
+      {"COM0 is not taken", {"COM0", "COM2"}, 2, {u"COM0", u"COM2"}, 1, u"COM0", hEnter, false, 2},
+      {"a leading zero is read", {"COM03"}, 3, {u"COM03"}, -1, u"COM03", hEnter, true, 3},
+      {"a name without COM from number 0", {"CNCA0"}, 0, {u"CNCA0"}, -1, u"CNCA0", hEnter, true, 0},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -340,6 +344,26 @@ TEST_F(ComPortFormTest, OpenedTwice) {
     EXPECT_TRUE(step.Ran());
   }
   EXPECT_EQ(number, 6);
+}
+
+// The linked localization component switched to English while the dialog is
+// open: the caption and the button follow, the system's port list and the
+// selection stay (the stored item list is the resource's, not the system's).
+TEST_F(ComPortFormTest, EnglishWhileOpenKeepsThePortList) {
+  ListPorts({"COM3", "COM7"});
+  TDialogStep step([&](TComPortForm* dialog) {
+    dialog->qlLangLinked->SetActiveLanguage(2);
+    EXPECT_EQ(dialog->Caption(), u"COM Port Selection");
+    EXPECT_EQ(dialog->btOK->Caption(), u"&OK");
+    EXPECT_EQ(ItemsOf(dialog->ComCombo), (std::vector<String>{u"COM3", u"COM7"}));
+    EXPECT_EQ(dialog->ComCombo->Text(), u"COM7");
+    EXPECT_TRUE(dialog->btOK->Enabled());
+    Key(win::VK_RETURN);
+  });
+  Byte number = 7;
+  EXPECT_TRUE(ShowComPortDialog(number));
+  EXPECT_TRUE(step.Ran());
+  EXPECT_EQ(number, 7);
 }
 
 // --- The picture --------------------------------------------------------------------
