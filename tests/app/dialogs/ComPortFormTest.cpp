@@ -346,6 +346,28 @@ TEST_F(ComPortFormTest, OpenedTwice) {
   EXPECT_EQ(number, 6);
 }
 
+// Keyboard only: the arrows walk the list from nothing selected and OK
+// follows; Tab reaches OK and the space bar presses it.
+TEST_F(ComPortFormTest, KeyboardOnly) {
+  ListPorts({"COM1", "COM3"});
+  TDialogStep step([&](TComPortForm* dialog) {
+    EXPECT_TRUE(dialog->ComCombo->Focused());
+    EXPECT_FALSE(dialog->btOK->Enabled());
+    Key(win::VK_DOWN);
+    EXPECT_EQ(dialog->ComCombo->Text(), u"COM1");
+    EXPECT_TRUE(dialog->btOK->Enabled());
+    Key(win::VK_DOWN);
+    EXPECT_EQ(dialog->ComCombo->Text(), u"COM3");
+    Key(win::VK_TAB);
+    EXPECT_TRUE(dialog->btOK->Focused());
+    Key(win::VK_SPACE);
+  });
+  Byte number = 7;
+  EXPECT_TRUE(ShowComPortDialog(number));
+  EXPECT_TRUE(step.Ran());
+  EXPECT_EQ(number, 3);
+}
+
 // The linked localization component switched to English while the dialog is
 // open: the caption and the button follow, the system's port list and the
 // selection stay (the stored item list is the resource's, not the system's).
