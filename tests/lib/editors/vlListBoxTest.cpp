@@ -326,4 +326,28 @@ TEST_F(ListBoxTest, BothListsAreReadFromAFormFileAndWrittenBack) {
   check(again);
 }
 
+// Boxes left at their defaults write none of the defaulted properties (nor
+// the check list box's edit value, which is never stored).
+TEST_F(ListBoxTest, DefaultsAreNotWrittenToAFormFile) {
+  TForm* form = NewFormFromText(RawByteString(
+      "object Form1: TForm\n"
+      "  object List1: TvlListBox\n    Left = 8\n  end\n"
+      "  object Checks1: TvlCheckListBox\n    Left = 8\n  end\n"
+      "end\n"));
+  Finally freeForm([&] { Free(form); });
+  TMemoryStream* written = New<TMemoryStream>();
+  Finally freeWritten([&] { Free(written); });
+  WriteComponentToStream(written, form);
+  const RawByteString back = ObjectBinaryToText(
+      RawByteString(static_cast<const char*>(written->Memory()), size_t(written->Size())));
+  for (const char* name :
+       {"AutoComplete", "Columns", "ExtendedSelect", "ImeMode", "IntegralHeight", "ListStyle", "MultiSelect",
+        "ParentColor", "ReadOnly", "ScrollWidth", "Sorted", "TabStop", "TabWidth", "AllowDblClickToggle",
+        "AllowGrayed", "EditValue", "GlyphCount", "ImageLayout", "ShowChecks", "Align"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(back.find(std::string("    ") + name), std::string::npos) << back;
+  }
+  EXPECT_NE(back.find("Left = 8"), std::string::npos) << back;
+}
+
 }  // namespace
