@@ -67,6 +67,27 @@ class TDialogStep {
   bool FRan = false;
 };
 
+// Runs a call once from the message loop (inside a modal loop).
+class TPostedCall {
+ public:
+  explicit TPostedCall(std::function<void()> Call) : FCall(std::move(Call)) {
+    FWnd = win::AllocateHWnd(TWndMethod(this, &TPostedCall::WndProc));
+    win::PostMessageW(FWnd, win::WM_USER, 0, 0);
+  }
+  ~TPostedCall() { win::DeallocateHWnd(FWnd); }
+
+ private:
+  void WndProc(TMessage& Message) {
+    if (Message.Msg != win::WM_USER) {
+      Message.Result = win::DefWindowProcW(FWnd, Message.Msg, Message.WParam, Message.LParam);
+      return;
+    }
+    FCall();
+  }
+  std::function<void()> FCall;
+  win::HWND FWnd{};
+};
+
 class ComPortFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -366,6 +387,31 @@ TEST_F(ComPortFormTest, KeyboardOnly) {
   EXPECT_TRUE(ShowComPortDialog(number));
   EXPECT_TRUE(step.Ran());
   EXPECT_EQ(number, 3);
+}
+
+// Opened from inside another modal dialog: it works as on its own, and the
+// dialog under it is the active one, enabled, once it closes.
+TEST_F(ComPortFormTest, OverAnotherModalDialog) {
+  ListPorts({"COM1", "COM2"});
+  TForm* outer = NewBy<TForm>(&TForm::CreateNew, static_cast<TComponent*>(nullptr), 0);
+  Finally freeOuter([&] { Free(outer); });
+  Byte number = 1;
+  Boolean result = false;
+  Boolean outerActiveAfter = false;
+  TDialogStep step([&](TComPortForm* dialog) {
+    PickWithMouse(dialog->ComCombo, u"COM2");
+    Key(win::VK_RETURN);
+  });
+  TPostedCall open([&] {
+    result = ShowComPortDialog(number);
+    outerActiveAfter = Screen->ActiveForm() == outer && win::IsWindowEnabled(outer->Handle());
+    outer->SetModalResult(mrCancel);
+  });
+  outer->ShowModal();
+  EXPECT_TRUE(step.Ran());
+  EXPECT_TRUE(result);
+  EXPECT_EQ(number, 2);
+  EXPECT_TRUE(outerActiveAfter);
 }
 
 // The linked localization component switched to English while the dialog is
