@@ -235,9 +235,10 @@ void TqlCustomLang::Loaded() {
     NormalizeLists();
   else
     FillStringsCollection(FStringsColl, 0);
+  TWeakReference self(this);  // OnChangeLanguage may free the owner
   if (FLangDispatcher) FLangDispatcher->LinkComponent(this);
+  if (!self) return;
   if (FIsInheritedOwner) {
-    TWeakReference self(this);  // OnChangeLanguage may free the owner
     ChangeLanguage();
     if (!self) return;
   } else {

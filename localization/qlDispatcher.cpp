@@ -129,10 +129,13 @@ void TqlLangDispatcher::LinkComponent(TqlCustomLang* ALang) {
   ALang->SetNumOfLanguages(FNumOfLanguages);
   ALang->LangNames()->Assign(FLangNames);
   ALang->FLanguage = FLanguage;
+  // The component's OnChangeLanguage may free its owner, and it with it.
+  TWeakReference alive(ALang);
   if (ComponentState().Contains(csDesigning)) {
     ALang->SetActiveLanguage(FActiveLanguage);
   } else {
     if (Assigned(FOnLinkToDispatcher)) FOnLinkToDispatcher(this, ALang);
+    if (!alive) return;
     String file = FFileName;
     if (!file.empty() && !FileExists(file)) file = ExpandFileName(file);
     if (!file.empty() && FileExists(file)) {
@@ -143,12 +146,13 @@ void TqlLangDispatcher::LinkComponent(TqlCustomLang* ALang) {
       } else {
         ALang->LoadAllFromFile(file, true);
       }
+      if (!alive) return;
       TakeLanguagesOf(ALang);
     } else {
       ALang->SetActiveLanguage(FActiveLanguage);
     }
   }
-  ALang->UpdateCharsets();
+  if (alive) ALang->UpdateCharsets();
 }
 
 // The names and count of a component that has just loaded a file (fields

@@ -9,6 +9,8 @@
 #include "lib/lookandfeel/nbThemeManager.h"
 #include "lib/lookandfeel/vlWinXPLookAndFeelPainter.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/ModuleInit.h"
 #include "platform/classes/TypInfoBuild.h"
 #include "platform/classes/WeakRef.h"
 #include "platform/rtl/Finally.h"
@@ -46,7 +48,14 @@ Boolean IsWinXPPainter(TvlCustomLookAndFeelPainterClass APainter) {
   return APainter && APainter->InheritsFrom(TvlWinXPLookAndFeelPainter::StaticClass());
 }
 
+// Forms hold buttons.
+void Startup() { RegisterClasses({ClassOf<TvlButton>()}); }
+
+void Shutdown() {}
+
 }  // namespace
+
+CL_UNIT_STEPS(vlButtons, &Startup, &Shutdown);
 
 // --- TvlButtonColors ------------------------------------------------------------------------
 

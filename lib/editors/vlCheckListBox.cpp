@@ -11,20 +11,93 @@
 #include "lib/foundation/vlVariants.h"
 #include "lib/lookandfeel/nbThemeManager.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
-#include "platform/vcl/Forms.h"
+#include "platform/classes/ClassRegistry.h"
+#include "platform/classes/ModuleInit.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Strings.h"
 #include "platform/vcl/ActnList.h"
+#include "platform/vcl/ControlsPublish.h"
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win/Windows.h"
 
 using namespace win;
 
-CL_IMPLEMENT_CLASS(TvlCheckListBoxItem)
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlCheckListBoxItem, P) {
+  using T = TvlCheckListBoxItem;
+  // The caption is stored as Text.
+  P.Property(u"Caption", &TvlCaptionItem::Caption, &TvlCaptionItem::SetCaption).Stored(false);
+  P.Property(u"Enabled", &T::Enabled, &T::SetEnabled).Default(true);
+  P.Property(u"ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
+  P.Property(u"State", &T::State, &T::SetState).Default(cbsUnchecked);
+  P.Property(u"Text", &T::Text, &T::SetText);
+}
 CL_IMPLEMENT_CLASS(TvlCheckListBoxItems)
 CL_IMPLEMENT_CLASS(TvlCustomInnerCheckListBox)
 CL_IMPLEMENT_CLASS(TvlCustomCheckListBox)
-CL_IMPLEMENT_CLASS(TvlCheckListBox)
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlCheckListBox, P) {
+  using T = TvlCheckListBox;
+  PublishControlProperties(P, {u"Align"});
+  P.Property(u"AllowDblClickToggle", &T::AllowDblClickToggle, &T::SetAllowDblClickToggle).Default(true);
+  P.Property(u"AllowGrayed", &T::AllowGrayed, &T::SetAllowGrayed).Default(false);
+  PublishControlProperties(P, {u"Anchors"});
+  P.Property(u"AutoComplete", &T::AutoComplete, &T::SetAutoComplete).Default(true);
+  P.Property(u"AutoCompleteDelay", &T::AutoCompleteDelay, &T::SetAutoCompleteDelay).Default(500);
+  PublishControlProperties(P, {u"BiDiMode"});
+  P.Property(u"Columns", &T::Columns, &T::SetColumns).Default(0);
+  PublishControlProperties(P, {u"Constraints", u"DragCursor", u"DragKind", u"DragMode"});
+  P.Property(u"EditValue", &T::EditValue, &T::SetEditValue).Stored(false);
+  P.Property(u"EditValueFormat", &T::EditValueFormat, &T::SetEditValueFormat).Default(cvfInteger);
+  PublishControlProperties(P, {u"Enabled"});
+  P.Property(u"Glyph", &T::Glyph, &T::SetGlyph);
+  P.Property(u"GlyphCount", &T::GlyphCount, &T::SetGlyphCount).Default(6);
+  P.Property(u"Images", &T::Images, &T::SetImages);
+  P.Property(u"ImageLayout", &T::ImageLayout, &T::SetImageLayout).Default(ilBeforeChecks);
+  P.Property(u"ImeMode", &T::ImeMode, &T::SetImeMode).Default(imDontCare);
+  P.Property(u"ImeName", &T::ImeName, &T::SetImeName);
+  P.Property(u"IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).Default(false);
+  P.Property(u"Items", &T::Items, &T::SetItems);
+  PublishControlProperties(P, {u"ParentBiDiMode"});
+  P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  PublishControlProperties(P, {u"ParentFont", u"ParentShowHint", u"PopupMenu"});
+  P.Property(u"ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(false);
+  P.Property(u"ScrollWidth", &T::ScrollWidth, &T::SetScrollWidth).Default(0);
+  P.Property(u"ShowChecks", &T::ShowChecks, &T::SetShowChecks).Default(true);
+  PublishControlProperties(P, {u"ShowHint"});
+  P.Property(u"Sorted", &T::Sorted, &T::SetSorted).Default(false);
+  P.Property(u"Style", &T::Style, &T::SetStyle);
+  P.Property(u"StyleDisabled", &T::StyleDisabled, &T::SetStyleDisabled);
+  P.Property(u"StyleFocused", &T::StyleFocused, &T::SetStyleFocused);
+  P.Property(u"StyleHot", &T::StyleHot, &T::SetStyleHot);
+  PublishControlProperties(P, {u"TabOrder"});
+  P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(u"TabWidth", &T::TabWidth, &T::SetTabWidth).Default(0);
+  PublishControlProperties(P, {u"Visible"});
+  P.Property(u"OnCheckStatesToEditValue", &T::OnCheckStatesToEditValue, &T::SetOnCheckStatesToEditValue);
+  PublishControlProperties(P, {u"OnClick"});
+  P.Property(u"OnClickCheck", &T::OnClickCheck, &T::SetOnClickCheck);
+  P.Property(u"OnCompare", &T::OnCompare, &T::SetOnCompare);
+  PublishControlProperties(P, {u"OnContextPopup", u"OnDblClick", u"OnDragDrop", u"OnDragOver"});
+  P.Property(u"OnDrawItem", &T::OnDrawItem, &T::SetOnDrawItem);
+  P.Property(u"OnEditValueChanged", &T::OnEditValueChanged, &T::SetOnEditValueChanged);
+  P.Property(u"OnEditValueToCheckStates", &T::OnEditValueToCheckStates, &T::SetOnEditValueToCheckStates);
+  PublishControlProperties(P, {u"OnEndDock", u"OnEndDrag", u"OnEnter", u"OnExit", u"OnKeyDown", u"OnKeyPress",
+                               u"OnKeyUp"});
+  P.Property(u"OnMeasureItem", &T::OnMeasureItem, &T::SetOnMeasureItem);
+  PublishControlProperties(P, {u"OnMouseDown", u"OnMouseMove", u"OnMouseUp", u"OnStartDock", u"OnStartDrag"});
+}
+
+namespace {
+
+// Forms hold check list boxes.
+void Startup() { RegisterClasses({ClassOf<TvlCheckListBox>()}); }
+
+void Shutdown() {}
+
+}  // namespace
+
+CL_UNIT_STEPS(vlCheckListBox, &Startup, &Shutdown);
 
 namespace {
 
@@ -535,6 +608,7 @@ void TvlCustomCheckListBox::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
   FEditValue = Variant(Int64(0));
   FEditValueFormat = cvfInteger;
+  FImeMode = imDontCare;
   FDataBinding = CreateFrom(GetDataBindingClass(), static_cast<TComponent*>(this), static_cast<TComponent*>(this));
   FDataBinding->SetOnDataChange(TvlDataBindingNotifyEvent(this, &TvlCustomCheckListBox::DataChangeHandler));
   FDataBinding->SetOnDataSetChange(TvlDataBindingNotifyEvent(this, &TvlCustomCheckListBox::DataSetChangeHandler));

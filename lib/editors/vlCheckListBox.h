@@ -25,6 +25,10 @@ using TvlCheckStatesToEditValueEvent =
     TDelegate<void(TObject* Sender, const TvlCheckStates& ACheckStates, Variant& AEditValue)>;
 using TvlEditValueToCheckStatesEvent =
     TDelegate<void(TObject* Sender, const Variant& AEditValue, TvlCheckStates& ACheckStates)>;
+CL_EVENT_TYPEINFO(TvlClickCheckEvent)
+CL_EVENT_TYPEINFO(TvlCheckStatesToEditValueEvent)
+CL_EVENT_TYPEINFO(TvlEditValueToCheckStatesEvent)
+CL_EVENT_TYPEINFO(TvlCollectionCompareEvent)
 using TvlCheckListBoxDrawItemEvent = TDrawItemEvent;
 using TvlCheckListBoxMeasureItemEvent = TMeasureItemEvent;
 
@@ -241,6 +245,26 @@ class TvlCustomCheckListBox : public TvlContainer {
   Integer ScrollWidth() { return FInnerCheckListBox->ScrollWidth(); }
   void SetScrollWidth(Integer Value) { FInnerCheckListBox->SetScrollWidth(Value); }
   Integer TabWidth() const { return FInnerCheckListBox->TabWidth(); }
+  Boolean AutoComplete() const { return FInnerCheckListBox->AutoComplete(); }
+  void SetAutoComplete(Boolean Value) { FInnerCheckListBox->SetAutoComplete(Value); }
+  Cardinal AutoCompleteDelay() const { return FInnerCheckListBox->AutoCompleteDelay(); }
+  void SetAutoCompleteDelay(Cardinal Value) { FInnerCheckListBox->SetAutoCompleteDelay(Value); }
+  Integer Columns() const { return FInnerCheckListBox->Columns(); }
+  void SetColumns(Integer Value) { FInnerCheckListBox->SetColumns(Value); }
+  TBitmap* Glyph() const { return FInnerCheckListBox->Glyph(); }
+  void SetGlyph(TBitmap* Value) { FInnerCheckListBox->SetGlyph(Value); }
+  Integer GlyphCount() const { return FInnerCheckListBox->GlyphCount(); }
+  void SetGlyphCount(Integer Value) { FInnerCheckListBox->SetGlyphCount(Value); }
+  // Kept for the form file; this platform has no input method editor.
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  const String& ImeName() const { return FImeName; }
+  void SetImeName(const String& Value) { FImeName = Value; }
+  const TvlCollectionCompareEvent& OnCompare() const { return Items()->OnCompare(); }
+  void SetOnCompare(const TvlCollectionCompareEvent& Value) { Items()->SetOnCompare(Value); }
+  void SetStyleDisabled(TvlContainerStyle* Value) { StyleDisabled()->Assign(Value); }
+  void SetStyleFocused(TvlContainerStyle* Value) { StyleFocused()->Assign(Value); }
+  void SetStyleHot(TvlContainerStyle* Value) { StyleHot()->Assign(Value); }
   void SetTabWidth(Integer Value) { FInnerCheckListBox->SetTabWidth(Value); }
   Boolean AllowGrayed() const { return FInnerCheckListBox->AllowGrayed(); }
   void SetAllowGrayed(Boolean Value) { FInnerCheckListBox->SetAllowGrayed(Value); }
@@ -306,6 +330,8 @@ class TvlCustomCheckListBox : public TvlContainer {
   TvlEditBorderStyle FCheckBorderStyle{};
   Variant FEditValue;
   TvlCheckStatesValueFormat FEditValueFormat{cvfInteger};
+  TImeMode FImeMode{};
+  String FImeName;
   TCustomImageList* FImages{};
   TChangeLink* FImagesChangeLink{};
   TvlCheckListBoxImageLayout FImageLayout{ilBeforeChecks};

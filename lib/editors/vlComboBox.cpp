@@ -14,6 +14,7 @@
 #include "platform/classes/ClassRegistry.h"
 #include "platform/classes/ModuleInit.h"
 #include "platform/classes/TypInfoBuild.h"
+#include "platform/vcl/ControlsPublish.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
 #include "platform/win/Windows.h"
@@ -529,15 +530,25 @@ void TvlCustomComboBox::Activate(TvlCustomEditData*& AEditData) {
 
 CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBox, P) {
   using T = TvlComboBox;
+  PublishControlProperties(P, {u"Anchors"});
   P.Property(u"AutoSize", &T::AutoSize, &T::SetAutoSize).Default(true);
   P.Property(u"BeepOnEnter", &T::BeepOnEnter, &T::SetBeepOnEnter).Default(true);
+  PublishControlProperties(P, {u"Constraints", u"DragCursor", u"DragKind", u"DragMode", u"Enabled"});
   P.Property(u"ItemIndex", &T::ItemIndex, &T::SetItemIndex).Stored(false);
+  PublishControlProperties(P, {u"ParentColor", u"ParentFont", u"ParentShowHint", u"PopupMenu"});
   P.Property(u"Properties", &T::Properties, &T::SetProperties);
+  PublishControlProperties(P, {u"ShowHint"});
   P.Property(u"Style", &T::Style, &T::SetStyle);
   P.Property(u"StyleDisabled", &T::StyleDisabled, &T::SetStyleDisabled);
   P.Property(u"StyleFocused", &T::StyleFocused, &T::SetStyleFocused);
   P.Property(u"StyleHot", &T::StyleHot, &T::SetStyleHot);
+  PublishControlProperties(P, {u"TabOrder"});
+  P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
   P.Property(u"Text", &T::Text, &T::SetTextProp);
+  PublishControlProperties(P, {u"Visible", u"OnClick", u"OnContextPopup", u"OnDblClick", u"OnDragDrop",
+                               u"OnDragOver", u"OnEndDock", u"OnEndDrag", u"OnEnter", u"OnExit", u"OnKeyDown",
+                               u"OnKeyPress", u"OnKeyUp", u"OnMouseDown", u"OnMouseEnter", u"OnMouseLeave",
+                               u"OnMouseMove", u"OnMouseUp", u"OnStartDock", u"OnStartDrag"});
 }
 
 // --- Filter helper ---------------------------------------------------------------------------------------

@@ -7,16 +7,71 @@
 #include "lib/foundation/vlGeometry.h"
 #include "lib/foundation/vlGraphics.h"
 #include "lib/foundation/vlGraphicsUtils.h"
+#include "platform/classes/ClassRegistry.h"
 #include "platform/classes/Messages.h"
+#include "platform/classes/ModuleInit.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
 #include "platform/vcl/ActnList.h"
+#include "platform/vcl/ControlsPublish.h"
 #include "platform/win/Windows.h"
 
 using namespace win;
 
 CL_IMPLEMENT_CLASS(TvlInnerListBox)
-CL_IMPLEMENT_CLASS(TvlListBox)
+
+CL_IMPLEMENT_CLASS_PUBLISHED(TvlListBox, P) {
+  using T = TvlListBox;
+  PublishControlProperties(P, {u"Align", u"Anchors"});
+  P.Property(u"AutoComplete", &T::AutoComplete, &T::SetAutoComplete).Default(true);
+  P.Property(u"AutoCompleteDelay", &T::AutoCompleteDelay, &T::SetAutoCompleteDelay).Default(500);
+  PublishControlProperties(P, {u"BiDiMode"});
+  P.Property(u"Columns", &T::Columns, &T::SetColumns).Default(0);
+  PublishControlProperties(P, {u"Constraints", u"DragCursor", u"DragKind", u"DragMode", u"Enabled"});
+  P.Property(u"ExtendedSelect", &T::ExtendedSelect, &T::SetExtendedSelect).Default(true);
+  P.Property(u"ImeMode", &T::ImeMode, &T::SetImeMode).Default(imDontCare);
+  P.Property(u"ImeName", &T::ImeName, &T::SetImeName);
+  P.Property(u"IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).Default(false);
+  P.Property(u"ItemHeight", &T::ItemHeight, &T::SetItemHeight);
+  P.Property(u"Items", &T::Items, &T::SetItems);
+  P.Property(u"ListStyle", &T::ListStyle, &T::SetListStyle).Default(lbStandard);
+  P.Property(u"MultiSelect", &T::MultiSelect, &T::SetMultiSelect).Default(false);
+  PublishControlProperties(P, {u"ParentBiDiMode"});
+  P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+  PublishControlProperties(P, {u"ParentFont", u"ParentShowHint", u"PopupMenu"});
+  P.Property(u"ReadOnly", &T::ReadOnly, &T::SetReadOnly).Default(false);
+  P.Property(u"ScrollWidth", &T::ScrollWidth, &T::SetScrollWidth).Default(0);
+  PublishControlProperties(P, {u"ShowHint"});
+  P.Property(u"Sorted", &T::Sorted, &T::SetSorted).Default(false);
+  P.Property(u"Style", &T::Style, &T::SetStyle);
+  P.Property(u"StyleDisabled", &T::StyleDisabled, &T::SetStyleDisabled);
+  P.Property(u"StyleFocused", &T::StyleFocused, &T::SetStyleFocused);
+  P.Property(u"StyleHot", &T::StyleHot, &T::SetStyleHot);
+  PublishControlProperties(P, {u"TabOrder"});
+  P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+  P.Property(u"TabWidth", &T::TabWidth, &T::SetTabWidth).Default(0);
+  PublishControlProperties(P, {u"Visible", u"OnClick", u"OnContextPopup"});
+  P.Property(u"OnData", &T::OnData, &T::SetOnData);
+  P.Property(u"OnDataFind", &T::OnDataFind, &T::SetOnDataFind);
+  P.Property(u"OnDataObject", &T::OnDataObject, &T::SetOnDataObject);
+  PublishControlProperties(P, {u"OnDblClick", u"OnDragDrop", u"OnDragOver"});
+  P.Property(u"OnDrawItem", &T::OnDrawItem, &T::SetOnDrawItem);
+  PublishControlProperties(P, {u"OnEndDock", u"OnEndDrag", u"OnEnter", u"OnExit", u"OnKeyDown", u"OnKeyPress",
+                               u"OnKeyUp"});
+  P.Property(u"OnMeasureItem", &T::OnMeasureItem, &T::SetOnMeasureItem);
+  PublishControlProperties(P, {u"OnMouseDown", u"OnMouseMove", u"OnMouseUp", u"OnStartDock", u"OnStartDrag"});
+}
+
+namespace {
+
+// Forms hold list boxes.
+void Startup() { RegisterClasses({ClassOf<TvlListBox>()}); }
+
+void Shutdown() {}
+
+}  // namespace
+
+CL_UNIT_STEPS(vlListBox, &Startup, &Shutdown);
 
 // --- Inner list box ------------------------------------------------------------------------------
 
@@ -66,6 +121,7 @@ void TvlInnerListBox::WndProc(TMessage& Message) {
 
 void TvlListBox::Create(TComponent* AOwner) {
   inherited::Create(AOwner);
+  FImeMode = imDontCare;
   FDataBinding = CreateFrom(GetDataBindingClass(), static_cast<TComponent*>(this), static_cast<TComponent*>(this));
   FDataBinding->SetOnDataChange(TvlDataBindingNotifyEvent(this, &TvlListBox::DataChangeHandler));
   FDataBinding->SetOnDataSetChange(TvlDataBindingNotifyEvent(this, &TvlListBox::DataSetChangeHandler));

@@ -70,6 +70,11 @@ class TvlListBox : public TvlContainer {
   Integer Count() { return FInnerListBox->Count(); }
   void SetCount(Integer Value) { FInnerListBox->SetCount(Value); }
   Boolean ExtendedSelect() const { return FInnerListBox->ExtendedSelect(); }
+  // Kept for the form file; this platform has no input method editor.
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  const String& ImeName() const { return FImeName; }
+  void SetImeName(const String& Value) { FImeName = Value; }
   void SetExtendedSelect(Boolean Value) { FInnerListBox->SetExtendedSelect(Value); }
   Boolean IntegralHeight() const { return FIntegralHeight; }
   void SetIntegralHeight(Boolean Value);
@@ -97,6 +102,9 @@ class TvlListBox : public TvlContainer {
   Integer TabWidth() const { return FInnerListBox->TabWidth(); }
   void SetTabWidth(Integer Value) { FInnerListBox->SetTabWidth(Value); }
   Integer TopIndex() { return FInnerListBox->TopIndex(); }
+  void SetStyleDisabled(TvlContainerStyle* Value) { StyleDisabled()->Assign(Value); }
+  void SetStyleFocused(TvlContainerStyle* Value) { StyleFocused()->Assign(Value); }
+  void SetStyleHot(TvlContainerStyle* Value) { StyleHot()->Assign(Value); }
   void SetTopIndex(Integer Value) { FInnerListBox->SetTopIndex(Value); }
   const TvlListBoxDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
   void SetOnDrawItem(const TvlListBoxDrawItemEvent& Value) { FOnDrawItem = Value; }
@@ -142,6 +150,8 @@ class TvlListBox : public TvlContainer {
   TvlInnerListBox* FInnerListBox{};
   Boolean FIntegralHeight{};
   Boolean FIsExitProcessing{};
+  TImeMode FImeMode{};
+  String FImeName;
   TvlListBoxDrawItemEvent FOnDrawItem;
   TvlListBoxMeasureItemEvent FOnMeasureItem;
 

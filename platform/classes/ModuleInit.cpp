@@ -83,9 +83,12 @@ const char16_t* const kUnitOrder[] = {
     u"vlCalcEdit",
     u"vlCheckBox",
     u"vlLabel",
+    u"vlButtons",
     u"vlNavigator",
     u"vlGroupBox",
     u"vlRadioGroup",
+    u"vlListBox",
+    u"vlCheckListBox",
     u"vlFilterControl",
     // localization
     u"qlComp",

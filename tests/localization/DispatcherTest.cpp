@@ -556,6 +556,26 @@ TEST(Dispatcher, AHandlerFreeingItsOwnFormEndsTheChangeSafely) {
       {"the component loading one language",
        [](TApp& A, const String& T, const String&) { A.A->LoadLanguage(T, u"English"); }},
       {"the component merging", [](TApp& A, const String& T, const String&) { A.A->MergeAllFromFile(T); }},
+      // Linked again while the dispatcher shows the other language, or
+      // while it names a file the component loads on linking.
+      {"the component linking",
+       [](TApp& A, const String&, const String&) {
+         A.A->SetLangDispatcher(nullptr);
+         A.Dispatcher->SetActiveLanguage(2);
+         A.A->SetLangDispatcher(A.Dispatcher);
+       }},
+      {"the component linking to a text file",
+       [](TApp& A, const String& T, const String&) {
+         A.A->SetLangDispatcher(nullptr);
+         A.Dispatcher->SetFileName(T);
+         A.A->SetLangDispatcher(A.Dispatcher);
+       }},
+      {"the component linking to a binary file",
+       [](TApp& A, const String&, const String& B) {
+         A.A->SetLangDispatcher(nullptr);
+         A.Dispatcher->SetFileName(B);
+         A.A->SetLangDispatcher(A.Dispatcher);
+       }},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -8,7 +8,9 @@
 #include "lib/editors/vlRadioGroup.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
+#include "platform/win/Windows.h"
 #include "tests/lib/editors/ScreenSheet.h"
 #include "tests/lib/foundation/ReferencePicture.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
@@ -108,6 +110,63 @@ TEST_F(GroupBoxPicturesTest, RadioGroupInEveryLook) {
       Pump();
     }
   sheet.Expect("radio-group-looks");
+}
+
+// A skinned group box keeps its caption in the non-client area, so a child
+// filling the client area cannot cover it. Columns: caption top-left, then
+// left-top (vertical); each holds a white panel aligned to the client area.
+// The whole window is taken (the caption lies outside the client area).
+TEST_F(GroupBoxPicturesTest, SkinnedCaptionInTheNonClientArea) {
+  if (!foundation_test::ReferenceFontAvailable()) GTEST_SKIP() << "the fixed test font is missing";
+  foundation_test::TReferenceFont font;
+  constexpr int kW = 120, kH = 70, kGap = 6;
+  const int sheetW = kGap + 2 * (kW + kGap), sheetH = kGap + kH + kGap;
+  std::vector<uint32_t> sheet(size_t(sheetW) * size_t(sheetH), 0xFFFFFFFF);
+  const TvlCaptionAlignment alignments[] = {alTopLeft, alLeftTop};
+  for (int col = 0; col < 2; ++col) {
+    SCOPED_TRACE(col);
+    TvlGroupBox* b = Add<TvlGroupBox>(20, 20, kW, kH);
+    SetLook(b, kSkin);
+    b->SetCaption(u"&Port");
+    b->SetAlignment(alignments[col]);
+    TPanel* child = Add<TPanel>(0, 0, 10, 10, b);
+    child->SetBevelOuter(bvNone);
+    child->SetParentBackground(false);
+    child->SetColor(clWhite);
+    child->SetAlign(alClient);
+    Pump();
+    ASSERT_TRUE(b->HasNonClientArea());
+    // The caption band lies outside the client area: the child, filling the
+    // client area, starts past the caption.
+    win::RECT window{};
+    win::GetWindowRect(b->Handle(), &window);
+    const TPoint client = b->ClientToScreen(TPoint{0, 0});
+    const TRect band = b->ViewInfo()->NonClientBand;
+    EXPECT_EQ(client.X - window.left, band.Left);
+    EXPECT_EQ(client.Y - window.top, band.Top);
+    EXPECT_GT(col == 0 ? band.Top : band.Left, 0);
+    const TPoint childAt = child->ClientToScreen(TPoint{0, 0});
+    if (col == 0)
+      EXPECT_GE(childAt.Y, window.top + band.Top);
+    else
+      EXPECT_GE(childAt.X, window.left + band.Left);
+    Display.Compose();
+    const int x0 = kGap + col * (kW + kGap);
+    for (int y = 0; y < std::min(kH, int(window.bottom - window.top)); ++y)
+      for (int x = 0; x < std::min(kW, int(window.right - window.left)); ++x)
+        sheet[size_t(kGap + y) * size_t(sheetW) + size_t(x0 + x)] =
+            Display.Pixels()[size_t(window.top + y) * size_t(Display.Width()) + size_t(window.left + x)];
+    Free(b);
+    Pump();
+  }
+  std::vector<uint32_t> big(size_t(sheetW) * 2 * size_t(sheetH) * 2);
+  for (int y = 0; y < sheetH * 2; ++y)
+    for (int x = 0; x < sheetW * 2; ++x)
+      big[size_t(y) * size_t(sheetW * 2) + size_t(x)] = sheet[size_t(y / 2) * size_t(sheetW) + size_t(x / 2)];
+  testing_support::ExpectMatchesReference(
+      big.data(), sheetW * 2, sheetH * 2,
+      std::string(CL_SOURCE_DIR) + "/tests/lib/editors/reference/group-box-skin-nonclient.png",
+      "group-box-skin-nonclient");
 }
 
 }  // namespace

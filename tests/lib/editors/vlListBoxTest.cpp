@@ -10,7 +10,10 @@
 #include "platform/rtl/Variants.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win/Windows.h"
+#include "platform/classes/Filer.h"
+#include "platform/rtl/Finally.h"
 #include "tests/lib/editors/FieldBinding.h"
+#include "tests/lib/editors/FormFromText.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 CL_IMPLEMENT_CLASS(TTestFieldBindingLink)
@@ -244,6 +247,107 @@ TEST_F(ListBoxTest, ListMessagesAndCoordinatesGoThroughTheContainer) {
   list->Clear();
   EXPECT_EQ(list->ItemObject(), nullptr);
   Free(tag);
+}
+
+// --- Form files ---------------------------------------------------------------------------------
+
+// Both lists are read from a form file by their published properties, and
+// what a form writes of them reads back the same (the check list's caption
+// travels once, as Text; the value format comes before the items, so a
+// format that limits the count is not checked against a longer list).
+TEST_F(ListBoxTest, BothListsAreReadFromAFormFileAndWrittenBack) {
+  const char* text =
+      "object Form1: TForm\n"
+      "  object List1: TvlListBox\n"
+      "    Left = 8\n    Top = 8\n    Width = 120\n    Height = 97\n"
+      "    Columns = 2\n    ExtendedSelect = False\n    ItemHeight = 20\n"
+      "    Items.Strings = (\n      'T3'\n      'T1'\n      'T2')\n"
+      "    ListStyle = lbOwnerDrawFixed\n    MultiSelect = True\n    ReadOnly = True\n"
+      "    Sorted = True\n    Style.BorderStyle = cbsSingle\n    TabStop = False\n    TabWidth = 12\n"
+      "  end\n"
+      "  object Checks1: TvlCheckListBox\n"
+      "    Left = 8\n    Top = 120\n    Width = 120\n    Height = 97\n"
+      "    AllowGrayed = True\n    EditValueFormat = cvfStatesString\n"
+      "    ImageLayout = ilAfterChecks\n"
+      "    Items = <\n"
+      "      item\n        State = cbsChecked\n        Text = 'Gece'\n      end\n"
+      "      item\n        Enabled = False\n        ImageIndex = 2\n        State = cbsGrayed\n"
+      "        Text = 'Gündüz'\n      end\n"
+      "      item\n        Text = 'Puant'\n      end>\n"
+      "    ShowChecks = False\n"
+      "  end\n"
+      "end\n";
+  auto check = [](TForm* F) {
+    auto* list = dynamic_cast<TvlListBox*>(F->FindComponent(u"List1"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Columns(), 2);
+    EXPECT_FALSE(list->ExtendedSelect());
+    EXPECT_EQ(list->ItemHeight(), 20);
+    ASSERT_EQ(list->Items()->Count(), 3);
+    EXPECT_EQ(list->Items()->Strings(0), u"T1");  // sorted
+    EXPECT_EQ(list->ListStyle(), lbOwnerDrawFixed);
+    EXPECT_TRUE(list->MultiSelect());
+    EXPECT_TRUE(list->ReadOnly());
+    EXPECT_EQ(list->Style()->BorderStyle(), cbsSingle);
+    EXPECT_FALSE(list->TabStop());
+    EXPECT_EQ(list->TabWidth(), 12);
+    EXPECT_TRUE(list->AutoComplete());  // defaults kept
+    EXPECT_FALSE(list->ParentColor());
+
+    auto* checks = dynamic_cast<TvlCheckListBox*>(F->FindComponent(u"Checks1"));
+    ASSERT_NE(checks, nullptr);
+    EXPECT_TRUE(checks->AllowGrayed());
+    EXPECT_EQ(checks->EditValueFormat(), cvfStatesString);
+    EXPECT_EQ(checks->ImageLayout(), ilAfterChecks);
+    EXPECT_FALSE(checks->ShowChecks());
+    ASSERT_EQ(checks->Items()->Count(), 3);
+    const TvlCheckListBoxItem* second = checks->Items()->Items(1);
+    EXPECT_EQ(checks->Items()->Items(0)->Text(), u"Gece");
+    EXPECT_EQ(second->Text(), u"Gündüz");
+    EXPECT_FALSE(second->Enabled());
+    EXPECT_EQ(second->ImageIndex(), 2);
+    EXPECT_EQ(second->State(), cbsGrayed);
+    EXPECT_EQ(checks->Items()->Items(2)->State(), cbsUnchecked);
+    EXPECT_EQ(VarToStr(checks->EditValue()), u"120");
+    EXPECT_TRUE(checks->TabStop());
+  };
+  TForm* form = NewFormFromText(RawByteString(text));
+  Finally freeForm([&] { Free(form); });
+  check(form);
+  TMemoryStream* written = New<TMemoryStream>();
+  Finally freeWritten([&] { Free(written); });
+  WriteComponentToStream(written, form);
+  written->SetPosition(0);
+  const RawByteString back = ObjectBinaryToText(
+      RawByteString(static_cast<const char*>(written->Memory()), size_t(written->Size())));
+  EXPECT_EQ(back.find("Caption =", back.find("Checks1")), std::string::npos) << back;
+  TForm* again = NewFormFromText(back);
+  Finally freeAgain([&] { Free(again); });
+  check(again);
+}
+
+// Boxes left at their defaults write none of the defaulted properties (nor
+// the check list box's edit value, which is never stored).
+TEST_F(ListBoxTest, DefaultsAreNotWrittenToAFormFile) {
+  TForm* form = NewFormFromText(RawByteString(
+      "object Form1: TForm\n"
+      "  object List1: TvlListBox\n    Left = 8\n  end\n"
+      "  object Checks1: TvlCheckListBox\n    Left = 8\n  end\n"
+      "end\n"));
+  Finally freeForm([&] { Free(form); });
+  TMemoryStream* written = New<TMemoryStream>();
+  Finally freeWritten([&] { Free(written); });
+  WriteComponentToStream(written, form);
+  const RawByteString back = ObjectBinaryToText(
+      RawByteString(static_cast<const char*>(written->Memory()), size_t(written->Size())));
+  for (const char* name :
+       {"AutoComplete", "Columns", "ExtendedSelect", "ImeMode", "IntegralHeight", "ListStyle", "MultiSelect",
+        "ParentColor", "ReadOnly", "ScrollWidth", "Sorted", "TabStop", "TabWidth", "AllowDblClickToggle",
+        "AllowGrayed", "EditValue", "GlyphCount", "ImageLayout", "ShowChecks", "Align"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(back.find(std::string("    ") + name), std::string::npos) << back;
+  }
+  EXPECT_NE(back.find("Left = 8"), std::string::npos) << back;
 }
 
 }  // namespace
