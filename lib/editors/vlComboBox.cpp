@@ -434,7 +434,10 @@ void TvlCustomComboBox::InitializePopupWindow() {
 }
 
 void TvlCustomComboBox::PopupWindowShowed(TObject* Sender) {
+  // OnPopup may free the editor.
+  TWeakRef<TvlCustomComboBox> self(this);
   inherited::PopupWindowShowed(Sender);
+  if (!self) return;
   if (LookupData() && LookupData()->IsMouseOverList(vlGetCursorPos())) FPopupMouseMoveLocked = true;
 }
 

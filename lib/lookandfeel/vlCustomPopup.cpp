@@ -555,9 +555,10 @@ void TvlCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
   }
   SetModalResult(0);
-  DoShowed();
-  if (!FCaptureFocus || !FModalMode) return;
+  // The owner's handler of the showing may free the popup with its owner.
   TWeakRef<TvlCustomPopupWindow> self(this);
+  DoShowed();
+  if (!self || !FCaptureFocus || !FModalMode) return;
   while (self && Visible() && !Application->Terminated()) {
     MSG m{};
     if (PeekMessageW(&m, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) &&

@@ -7,6 +7,7 @@
 #include "lib/foundation/vlGraphics.h"
 #include "lib/lookandfeel/vlScrollBar.h"
 #include "lib/lookandfeel/vlWindowUtils.h"
+#include "platform/classes/WeakRef.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/win/Backend.h"
@@ -348,8 +349,10 @@ void TvlCustomInnerListBox::DrawItemMessage(TMessage& Message) {
   TCanvas* canvas = FCanvas->Canvas();
   const Integer saved = SaveDC(dis->hDC);
   canvas->SetHandle(dis->hDC);
+  // A draw handler may free the list with its owner.
+  TWeakRef<TvlCustomInnerListBox> self(this);
   Finally release([&] {
-    canvas->SetHandle(nullptr);
+    if (self) canvas->SetHandle(nullptr);
     RestoreDC(dis->hDC, saved);
   });
   canvas->SetFont(Font());
@@ -362,6 +365,7 @@ void TvlCustomInnerListBox::DrawItemMessage(TMessage& Message) {
     canvas->FillRect(dis->rcItem);
   else
     DrawItem(Integer(dis->itemID), dis->rcItem, state);
+  if (!self) return;
   if (state.Contains(odFocused) && DrawsFocusRect()) canvas->DrawFocusRect(dis->rcItem);
   Message.Result = 1;
 }

@@ -41,7 +41,18 @@ class TComboRecorder : public TObject {
   void Clicked(TObject*) { Note("click"); }
   void InitPopup(TObject*) { Note("init"); }
   void FinalizePopup(TObject*) { Note("finalize"); }
-  void Popup(TObject*) { Note("popup"); }
+  TvlCustomComboBox* FreeOnPopup{};
+  TvlCustomComboBox* FreeOnDrawItem{};
+  void Popup(TObject*) {
+    Note("popup");
+    FreeNow(FreeOnPopup);
+  }
+  static void FreeNow(TvlCustomComboBox*& AEditor) {
+    if (!AEditor) return;
+    TvlCustomComboBox* c = AEditor;
+    AEditor = nullptr;
+    Free(c);
+  }
   void CloseUp(TObject*) {
     Note("closeup");
     if (ReopenOnCloseUp) {
@@ -58,6 +69,10 @@ class TComboRecorder : public TObject {
   void ClosePopup(TvlControl*, TvlEditCloseUpReason AReason) { Reasons.push_back(AReason); }
   void DrawItem(TvlCustomComboBox*, TvlCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
     Drawn.emplace_back(AIndex, AState);
+    if (FreeOnDrawItem) {
+      FreeNow(FreeOnDrawItem);
+      return;
+    }
     // A green mark shows which area the handler was given.
     ACanvas->FillRect(ARect, clLime);
   }
@@ -449,6 +464,26 @@ TEST_F(ComboBoxTest, TheEditorFreedFromItsOnCloseUpStopsThere) {
   EXPECT_EQ(Recorder->FreeOnCloseUp, nullptr);
   EXPECT_EQ(vlOpenPopupCount(), 0);
   Key(VK_DOWN);
+}
+
+// The editor freed from a handler it runs while opening or drawing its list:
+// nothing touches the freed editor, and no popup stays open.
+TEST_F(ComboBoxTest, TheEditorFreedFromItsOpeningOrDrawingHandlers) {
+  for (const Boolean fromDraw : {false, true}) {
+    SCOPED_TRACE(fromDraw ? "OnDrawItem" : "OnPopup");
+    TvlComboBox* c = AddPortCombo();
+    if (fromDraw) {
+      c->Properties()->SetOnDrawItem(TvlEditDrawItemEvent(Recorder, &TComboRecorder::DrawItem));
+      Recorder->FreeOnDrawItem = c;
+    } else
+      Recorder->FreeOnPopup = c;
+    ClickButton(c);
+    Pump();
+    EXPECT_EQ(fromDraw ? Recorder->FreeOnDrawItem : Recorder->FreeOnPopup, nullptr);
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    ClickAt(Form, 50, 150);
+    Key(VK_ESCAPE);
+  }
 }
 
 TEST_F(ComboBoxTest, DisablingTheEditorClosesItsPopup) {
