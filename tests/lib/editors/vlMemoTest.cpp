@@ -456,6 +456,14 @@ TEST_F(MemoTest, VisibleLineCountSizesAStandAloneMemo) {
   m->Properties()->SetVisibleLineCount(3);
   Pump();
   EXPECT_EQ(m->ViewInfo()->ClientRect.Height(), 3 * line + 4);
+  {
+    const Integer before = m->Height();
+    m->Properties()->SetScrollBars(ssHorizontal);
+    Pump();
+    // A horizontal bar adds its height, so the three lines stay in view above it.
+    EXPECT_EQ(m->Height(), before + GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_EQ(m->InnerMemo()->ClientHeight(), 3 * line);
+  }
   m->Properties()->SetVisibleLineCount(-2);
   EXPECT_EQ(m->Properties()->VisibleLineCount(), 0);
 }
@@ -518,7 +526,7 @@ TEST_F(MemoTest, LinesAndCaretPosSpeakInLinesAndColumns) {
   EXPECT_EQ(m->Lines()->Count(), 3);
 }
 
-TEST_F(MemoTest, CutAndDeleteTakeTheSelectionUnlessReadOnly) {
+TEST_F(MemoTest, CutDeleteAndPasteTakeTheSelectionUnlessReadOnly) {
   struct {
     const char* Name;
     Boolean ReadOnly;
@@ -531,6 +539,8 @@ TEST_F(MemoTest, CutAndDeleteTakeTheSelectionUnlessReadOnly) {
       {"Delete", false, {}, VK_DELETE, u"one\r\n", u"-"},
       {"Ctrl+X read-only", true, {VK_CONTROL}, 'X', u"one\r\ntwo", nullptr},
       {"Delete read-only", true, {}, VK_DELETE, u"one\r\ntwo", nullptr},
+      {"Ctrl+V", false, {VK_CONTROL}, 'V', u"one\r\n-", u"-"},
+      {"Ctrl+V read-only", true, {VK_CONTROL}, 'V', u"one\r\ntwo", u"-"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
