@@ -505,6 +505,26 @@ TEST_F(MemoTest, TheLibraryDrawsTheScrollBarAndItScrollsTheText) {
   EXPECT_EQ(VarToStr(m->EditValue()), text);
 }
 
+// Changing the bars while the user is typing makes the windows again: what
+// was typed stays, still to be posted.
+TEST_F(MemoTest, ChangingTheScrollBarsWhileTypingKeepsTheTypedText) {
+  TvlMemo* m = NewMemo();
+  m->SetEditValue(Variant(u"old"));
+  Focus(m);
+  Keys({VK_CONTROL}, 'A');
+  Display.TypeText(u"new");
+  Keys({}, VK_RETURN);
+  Display.TypeText(u"\u0130z");
+  Pump();
+  m->Properties()->SetScrollBars(ssBoth);
+  Pump();
+  const String typed = u"new\r\n\u0130z";
+  EXPECT_EQ(m->InnerMemo()->Text(), typed);
+  EXPECT_EQ(VarToStr(m->EditingValue()), typed);
+  EXPECT_TRUE(m->EditModified());
+  EXPECT_TRUE(m->Focused());
+}
+
 // --- Lines, caret, clipboard, forms ---------------------------------------------------------------------------
 
 TEST_F(MemoTest, LinesAndCaretPosSpeakInLinesAndColumns) {
@@ -524,6 +544,16 @@ TEST_F(MemoTest, LinesAndCaretPosSpeakInLinesAndColumns) {
   EXPECT_EQ(VarToStr(m->EditValue()), u"x\r\ny");
   m->SetEditValue(Variant(u"1\r\n2\r\n3"));
   EXPECT_EQ(m->Lines()->Count(), 3);
+  // Adding, changing and deleting single lines keeps the value in step.
+  m->Lines()->Add(u"4");
+  EXPECT_EQ(VarToStr(m->EditValue()), u"1\r\n2\r\n3\r\n4");
+  m->Lines()->SetStrings(1, u"two");
+  EXPECT_EQ(VarToStr(m->EditValue()), u"1\r\ntwo\r\n3\r\n4");
+  m->Lines()->Delete(0);
+  EXPECT_EQ(VarToStr(m->EditValue()), u"two\r\n3\r\n4");
+  m->Lines()->Delete(2);
+  EXPECT_EQ(VarToStr(m->EditValue()), u"two\r\n3");
+  EXPECT_FALSE(m->EditModified());
 }
 
 TEST_F(MemoTest, CutDeleteAndPasteTakeTheSelectionUnlessReadOnly) {
