@@ -456,6 +456,11 @@ TEST_F(MemoTest, VisibleLineCountSizesAStandAloneMemo) {
   m->Properties()->SetVisibleLineCount(3);
   Pump();
   EXPECT_EQ(m->ViewInfo()->ClientRect.Height(), 3 * line + 4);
+  // A view that measures no text at all (buttons only) still holds the three lines.
+  m->Properties()->SetButtonsViewStyle(bvsButtonsOnly);
+  Pump();
+  EXPECT_EQ(m->ViewInfo()->ClientRect.Height(), 3 * line + 4);
+  m->Properties()->SetButtonsViewStyle(bvsNormal);
   {
     const Integer before = m->Height();
     m->Properties()->SetScrollBars(ssHorizontal);
