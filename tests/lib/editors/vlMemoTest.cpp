@@ -135,14 +135,18 @@ TEST_F(MemoTest, MaxLengthCutsTheTextGivenToSelTextOfAFocusedMemo) {
   struct {
     const char* Name;
     const char16_t* Text;
-    Integer SelStart;
+    Integer SelStart, SelLength;
     const char16_t* Insert;
     const char16_t* Result;
   } cases[] = {
-      {"caret at the end", u"12345678", 8, u"abcd", u"12345678ab"},
-      {"no room left", u"1234567890", 10, u"abcd", u"1234567890"},
-      {"a break is not split", u"12345678", 8, u"\r\nx", u"12345678\r\n"},
-      {"room before the caret", u"12345678", 2, u"ab", u"12ab345678"},
+      {"caret at the end", u"12345678", 8, 0, u"abcd", u"12345678ab"},
+      {"no room left", u"1234567890", 10, 0, u"abcd", u"1234567890"},
+      {"a break is not split", u"12345678", 8, 0, u"\r\nx", u"12345678\r\n"},
+      {"a surrogate pair is not split", u"123456789", 9, 0, u"\U0001F600", u"123456789"},
+      {"room before the caret", u"12345678", 2, 0, u"ab", u"12ab345678"},
+      // A value longer than MaxLength (from a data field): a selection that
+      // starts past the limit has no room, so it is not even deleted.
+      {"selection past the limit", u"123456789012", 10, 2, u"ab", u"123456789012"},
   };
   TvlMemo* m = NewMemo();
   m->Properties()->SetMaxLength(10);
@@ -150,7 +154,7 @@ TEST_F(MemoTest, MaxLengthCutsTheTextGivenToSelTextOfAFocusedMemo) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     m->SetEditValue(Variant(String(c.Text)));
-    m->SetSelection(c.SelStart, 0);
+    m->SetSelection(c.SelStart, c.SelLength);
     m->SetSelText(c.Insert);
     EXPECT_EQ(m->InnerMemo()->Text(), String(c.Result));
   }
@@ -348,6 +352,84 @@ TEST_F(MemoTest, AMemoFreedFromItsHandlerWhileAKeyOrAPasteIsHandled) {
   }
 }
 
+struct TMemoDisabler : public TObject {
+  CL_CLASS(TMemoDisabler, TObject)
+ public:
+  TvlCustomEdit* Edit{};
+  Integer Calls = 0;
+  void Change(TObject*) {
+    ++Calls;
+    Edit->SetEnabledProp(false);
+  }
+};
+CL_IMPLEMENT_CLASS(TMemoDisabler)
+
+// A paste of many lines into a memo its own OnChange disables: the text is
+// in whole and the value holds it.
+TEST_F(MemoTest, AMemoDisabledFromItsHandlerDuringAPasteKeepsThePastedLines) {
+  TvlMemo* m = NewMemo();
+  Focus(m);
+  String text;
+  for (int i = 0; i < 200; ++i) text += u"line" + IntToStr(i) + (i % 2 ? u"\n" : u"\r");
+  PutClipboardText(text);
+  TMemoDisabler* disabler = New<TMemoDisabler>();
+  Finally freeDisabler([&] { Free(disabler); });
+  disabler->Edit = m;
+  m->Properties()->SetOnChange(TNotifyEvent(disabler, &TMemoDisabler::Change));
+  Keys({VK_CONTROL}, 'V');
+  EXPECT_GE(disabler->Calls, 1);
+  EXPECT_FALSE(m->Enabled());
+  EXPECT_EQ(m->Lines()->Count(), 200);
+  EXPECT_EQ(m->Lines()->Strings(199), u"line199");
+  EXPECT_EQ(VarToStr(m->EditValue()), vlNormalizeMemoLineBreaks(text));
+}
+
+// A large paste with every kind of break loses nothing.
+TEST_F(MemoTest, ALargePasteWithMixedBreaksKeepsEveryLine) {
+  TvlMemo* m = NewMemo();
+  Focus(m);
+  const char16_t* breaks[] = {u"\r\n", u"\n", u"\r", u"\n\r"};
+  String text, expected;
+  Integer lines = 0;
+  while (text.size() < 100000) {
+    const String line = u"row " + IntToStr(lines) + u" \u0130\u0131\u015F\u011F";
+    text += line + breaks[lines % 4];
+    expected += line + u"\r\n";
+    ++lines;
+  }
+  PutClipboardText(text);
+  Keys({VK_CONTROL}, 'V');
+  EXPECT_EQ(m->Lines()->Count(), lines);
+  EXPECT_EQ(m->InnerMemo()->Text(), expected);
+  EXPECT_EQ(VarToStr(m->EditValue()), expected);
+}
+
+// Values from a data field that are not plain text.
+TEST_F(MemoTest, NullNumberAndALoneCarriageReturnAsTheValue) {
+  struct {
+    const char* Name;
+    Variant Value;
+    Integer Lines;
+    String Shown;
+  } cases[] = {
+      {"Null", Null(), 0, u""},
+      {"a number", Variant(Integer(42)), 1, u"42"},
+      {"a lone CR", Variant(String(u"a\rb")), 2, u"a"},
+      {"a lone LF", Variant(String(u"a\nb")), 2, u"a"},
+  };
+  TvlMemo* m = NewMemo();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    m->SetEditValue(Variant(u"old"));
+    m->SetEditValue(c.Value);
+    EXPECT_EQ(m->Lines()->Count(), c.Lines);
+    EXPECT_EQ(m->Properties()->GetDisplayText(m->EditValue(), false), c.Shown);
+    // Showing the value does not rewrite it: the field gets back what it gave.
+    EXPECT_EQ(VarToStr(m->EditValue()), VarToStr(c.Value));
+    EXPECT_FALSE(m->EditModified());
+  }
+}
+
 // --- Size and scroll bars ---------------------------------------------------------------------------------------
 
 TEST_F(MemoTest, VisibleLineCountSizesAStandAloneMemo) {
@@ -370,6 +452,23 @@ TEST_F(MemoTest, VisibleLineCountSizesAStandAloneMemo) {
   // Three lines plus the text offsets (4) plus the border.
   EXPECT_GE(three, 3 * line + 4);
   EXPECT_LT(three, 3 * line + 4 + 8);
+  // Even with nothing to show the text area holds the three lines and the offsets (1 above, 3 below).
+  m->Properties()->SetVisibleLineCount(3);
+  Pump();
+  EXPECT_EQ(m->ViewInfo()->ClientRect.Height(), 3 * line + 4);
+  // A view that measures no text at all (buttons only) still holds the three lines.
+  m->Properties()->SetButtonsViewStyle(bvsButtonsOnly);
+  Pump();
+  EXPECT_EQ(m->ViewInfo()->ClientRect.Height(), 3 * line + 4);
+  m->Properties()->SetButtonsViewStyle(bvsNormal);
+  {
+    const Integer before = m->Height();
+    m->Properties()->SetScrollBars(ssHorizontal);
+    Pump();
+    // A horizontal bar adds its height, so the three lines stay in view above it.
+    EXPECT_EQ(m->Height(), before + GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_EQ(m->InnerMemo()->ClientHeight(), 3 * line);
+  }
   m->Properties()->SetVisibleLineCount(-2);
   EXPECT_EQ(m->Properties()->VisibleLineCount(), 0);
 }
@@ -411,6 +510,26 @@ TEST_F(MemoTest, TheLibraryDrawsTheScrollBarAndItScrollsTheText) {
   EXPECT_EQ(VarToStr(m->EditValue()), text);
 }
 
+// Changing the bars while the user is typing makes the windows again: what
+// was typed stays, still to be posted.
+TEST_F(MemoTest, ChangingTheScrollBarsWhileTypingKeepsTheTypedText) {
+  TvlMemo* m = NewMemo();
+  m->SetEditValue(Variant(u"old"));
+  Focus(m);
+  Keys({VK_CONTROL}, 'A');
+  Display.TypeText(u"new");
+  Keys({}, VK_RETURN);
+  Display.TypeText(u"\u0130z");
+  Pump();
+  m->Properties()->SetScrollBars(ssBoth);
+  Pump();
+  const String typed = u"new\r\n\u0130z";
+  EXPECT_EQ(m->InnerMemo()->Text(), typed);
+  EXPECT_EQ(VarToStr(m->EditingValue()), typed);
+  EXPECT_TRUE(m->EditModified());
+  EXPECT_TRUE(m->Focused());
+}
+
 // --- Lines, caret, clipboard, forms ---------------------------------------------------------------------------
 
 TEST_F(MemoTest, LinesAndCaretPosSpeakInLinesAndColumns) {
@@ -430,9 +549,19 @@ TEST_F(MemoTest, LinesAndCaretPosSpeakInLinesAndColumns) {
   EXPECT_EQ(VarToStr(m->EditValue()), u"x\r\ny");
   m->SetEditValue(Variant(u"1\r\n2\r\n3"));
   EXPECT_EQ(m->Lines()->Count(), 3);
+  // Adding, changing and deleting single lines keeps the value in step.
+  m->Lines()->Add(u"4");
+  EXPECT_EQ(VarToStr(m->EditValue()), u"1\r\n2\r\n3\r\n4");
+  m->Lines()->SetStrings(1, u"two");
+  EXPECT_EQ(VarToStr(m->EditValue()), u"1\r\ntwo\r\n3\r\n4");
+  m->Lines()->Delete(0);
+  EXPECT_EQ(VarToStr(m->EditValue()), u"two\r\n3\r\n4");
+  m->Lines()->Delete(2);
+  EXPECT_EQ(VarToStr(m->EditValue()), u"two\r\n3");
+  EXPECT_FALSE(m->EditModified());
 }
 
-TEST_F(MemoTest, CutAndDeleteTakeTheSelectionUnlessReadOnly) {
+TEST_F(MemoTest, CutDeleteAndPasteTakeTheSelectionUnlessReadOnly) {
   struct {
     const char* Name;
     Boolean ReadOnly;
@@ -445,6 +574,8 @@ TEST_F(MemoTest, CutAndDeleteTakeTheSelectionUnlessReadOnly) {
       {"Delete", false, {}, VK_DELETE, u"one\r\n", u"-"},
       {"Ctrl+X read-only", true, {VK_CONTROL}, 'X', u"one\r\ntwo", nullptr},
       {"Delete read-only", true, {}, VK_DELETE, u"one\r\ntwo", nullptr},
+      {"Ctrl+V", false, {VK_CONTROL}, 'V', u"one\r\n-", u"-"},
+      {"Ctrl+V read-only", true, {VK_CONTROL}, 'V', u"one\r\ntwo", u"-"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -534,6 +665,10 @@ TEST(MemoPropertiesTest, ACellShowsTheFirstLineUpTo250Characters) {
       {"the full text", u"first\r\nsecond", true, u"first\r\nsecond"},
       {"300 characters", long300, false, String(250, u'x')},
       {"300 characters in full", long300, true, long300},
+      // A character outside the basic plane straddling the cut is left out whole.
+      {"a surrogate pair at the cut", String(249, u'x') + u"\U0001F600yy", false, String(249, u'x')},
+      {"a surrogate pair before the cut", String(248, u'x') + u"\U0001F600yy", false,
+       String(248, u'x') + u"\U0001F600"},
   };
   for (const auto& c : cases) EXPECT_EQ(p->GetDisplayText(Variant(c.Value), c.Full), c.Shown) << c.Name;
   EXPECT_FALSE(p->AutoSelect());
