@@ -474,12 +474,12 @@ TEST(DataControllerSorting, CollationKeysBuiltInThreadsKeepTheOrder) {
   EXPECT_EQ(F.RowRecords(), Want);
 }
 
-// LIKE conditions over stored texts are matched on the storage's texts:
-// the rows must be those the criteria's own evaluation of each record
-// accepts, for Null, empty, Turkish and wildcard-laden texts under every
-// option (case folding too), and for the criteria that take the general way
-// (mixed operators, OR).
-TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
+// LIKE and equality conditions over stored texts are matched on the
+// storage's texts: the rows must be those the criteria's own evaluation of
+// each record accepts, for Null, empty, Turkish and wildcard-laden texts
+// under every option (case folding too), and for the criteria that take the
+// general way (mixed operators, OR, a number compared with a text).
+TEST(DataControllerFilter, LikeAndEqualOnStoredTextsMatchTheCriteria) {
   TFixture F;
   F.AddColumn(ClassOf<TvlWideStringValueType>());
   F.AddColumn(ClassOf<TvlStringValueType>());
@@ -522,6 +522,18 @@ TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
       {fboAnd, {{0, foLike, u"a%"}, {2, foGreater, 1}}},
       {fboOr, {{0, foLike, u"a%"}, {1, foLike, u"x%"}}},
       {fboNotAnd, {{0, foLike, u"a%"}}},
+      {fboAnd, {{0, foEqual, u"abc"}}},
+      {fboAnd, {{0, foEqual, u"a%c"}}},
+      {fboAnd, {{0, foEqual, u""}}},
+      {fboAnd, {{0, foNotEqual, u""}}},
+      {fboAnd, {{0, foNotEqual, u"ab"}}},
+      {fboAnd, {{0, foEqual, u"IRMAK"}}},
+      {fboAnd, {{1, foEqual, u"izmir"}}},
+      {fboAnd, {{1, foEqual, u"İZMİR"}}},
+      {fboAnd, {{1, foEqual, u"x"}, {0, foLike, u"a%"}}},
+      {fboOr, {{1, foNotEqual, u"x"}}},
+      {fboAnd, {{0, foEqual, 1}}},
+      {fboOr, {{0, foEqual, u"ab"}, {1, foEqual, u"x"}}},
   };
   using O = TvlFilterCriteriaOptions;
   const O Options[] = {O(), O{fcoIgnoreNull}, O{fcoSoftNull}, O{fcoSoftNull, fcoIgnoreNull}, O{fcoCaseInsensitive}};
