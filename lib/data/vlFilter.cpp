@@ -1572,6 +1572,11 @@ Boolean TvlFilterCriteria::PreparePlainTextConditions(std::vector<TvlPlainTextCo
                        0);
       EmptyMatches = C.Pattern.Matches(u"", 0) != C.Negated;
       NullMatches = EmptyMatches;
+      // Below U+0800 a unit's upper case does not depend on its neighbours.
+      Char First;
+      const Boolean Literal = C.Pattern.FirstLiteral(First);
+      if (C.UpperCase)
+        for (Char U = 0; U < 0x800; ++U) C.FirstPasses[U] = !Literal || C.Upper.At(&U, 1, 0) == First;
     }
     const Boolean IgnoreNull = FOptions.Contains(fcoIgnoreNull);
     C.NullResult = !(IgnoreNull && ValueIsNull(Null())) && NullMatches;

@@ -9,6 +9,7 @@
 // IDs and names for streams.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -40,13 +41,19 @@ struct TvlPlainTextCondition {
   Boolean EmptyResult{};  // and for an empty text
   Boolean UpperCase{};    // the texts are upper-cased first (fcoCaseInsensitive)
   TAnsiUpperCaseUnits Upper;
+  // With UpperCase, the first units below U+0800 whose upper case passes the
+  // pattern's first literal (all of them when it starts with a wildcard).
+  std::bitset<0x800> FirstPasses;
   Boolean Matches(const String* AText) const {
     if (!AText) return NullResult;
     if (AText->empty()) return EmptyResult;
     const Integer N = static_cast<Integer>(AText->size());
     const Char* S = AText->data();
     if (Exact) return EqualsText(S, static_cast<size_t>(N)) != Negated;
-    if (Pattern.FirstUnitFails(UpperCase ? Upper.At(S, static_cast<size_t>(N), 0) : S[0])) return Negated;
+    const Boolean FirstFails =
+        UpperCase ? (S[0] < 0x800 ? !FirstPasses[S[0]] : Pattern.FirstUnitFails(Upper.At(S, size_t(N), 0)))
+                  : Pattern.FirstUnitFails(S[0]);
+    if (FirstFails) return Negated;
     return (UpperCase ? Pattern.MatchesUpperCase(S, N, Upper) : Pattern.Matches(S, N)) != Negated;
   }
 

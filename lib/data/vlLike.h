@@ -23,6 +23,11 @@ class TvlLikePattern {
   // when it is matched so), fails at once: the pattern starts with another
   // literal. A cheap test before the matcher, for the many texts it rejects.
   Boolean FirstUnitFails(Char AUnit) const { return FLeadingLiterals > 0 && FFirst != AUnit; }
+  // The literal the pattern starts with, if it starts with one.
+  Boolean FirstLiteral(Char& AUnit) const {
+    AUnit = FFirst;
+    return FLeadingLiterals > 0;
+  }
 
  private:
   template <class TUnit>

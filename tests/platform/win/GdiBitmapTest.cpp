@@ -1,6 +1,8 @@
 // Bitmaps in every pixel format, DIB sections, GetDIBits/SetDIBits, objects
 // and stock objects.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/win/GdiInternal.h"
 #include "tests/platform/win/GdiFixture.h"
@@ -47,6 +49,56 @@ TEST(GdiBitmaps, RoundTripThroughEveryFormat) {
     DeleteObject(bm);
     DeleteObject(copy);
   }
+}
+
+// A fill in a bitmap kept in another format than 32 bits: the rectangle's
+// pixels change, every other byte stays as the program last wrote it, also
+// bytes written straight into the bits after an earlier fill of the whole
+// bitmap, and the rows at the rectangle's edges, in both row orders.
+TEST(GdiBitmaps, FillsOfShadowedFormatsTouchOnlyTheirRectangle) {
+  constexpr int W = 9, H = 8;
+  struct TCase {
+    RECT Fill;
+    int Written;  // a row changed straight in the bits before the fill
+  };
+  const TCase Cases[] = {{{2, 3, 7, 5}, 6}, {{0, 0, W, 1}, H - 1}, {{1, H - 1, 4, H}, 0}, {{-3, -2, 3, 2}, 5},
+                         {{4, 5, 20, 30}, 2}, {{3, 3, 3, 6}, 4}};
+  for (int bpp : {1, 4, 8, 16, 24})
+    for (bool topDown : {true, false})
+      for (const TCase& c : Cases) {
+        void* bits = nullptr;
+        HBITMAP bm = MakeDib(W, H, bpp, &bits, topDown);
+        ASSERT_NE(bm, nullptr);
+        DIBSECTION ds{};
+        GetObjectW(bm, sizeof(ds), &ds);
+        const size_t stride = size_t(ds.dsBm.bmWidthBytes);
+        auto* b = static_cast<uint8_t*>(bits);
+        auto row = [&](int y) { return b + stride * size_t(topDown ? y : H - 1 - y); };
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bm);
+        RECT all{0, 0, W, H};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        std::memset(row(c.Written), 0xFF, stride);  // white in every format here
+        std::vector<uint8_t> before(b, b + stride * H);
+        FillRect(dc, &c.Fill, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        const std::string name = std::to_string(bpp) + (topDown ? " top-down " : " bottom-up ") +
+                                 std::to_string(c.Fill.left) + "," + std::to_string(c.Fill.top);
+        for (int y = 0; y < H; ++y)
+          for (int x = 0; x < W; ++x) {
+            const bool inside = x >= c.Fill.left && x < c.Fill.right && y >= c.Fill.top && y < c.Fill.bottom;
+            const COLORREF want = inside || y == c.Written ? White : Black;
+            EXPECT_EQ(GetPixel(dc, x, y), want) << name << " at " << x << "," << y;
+          }
+        // Rows the fill does not reach keep their bytes (padding included).
+        for (int y = 0; y < H; ++y) {
+          if (y >= c.Fill.top && y < c.Fill.bottom && c.Fill.left < c.Fill.right) continue;
+          const size_t at = size_t(row(y) - b);
+          EXPECT_EQ(std::memcmp(row(y), before.data() + at, stride), 0) << name << " row " << y;
+        }
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bm);
+      }
 }
 
 TEST(GdiBitmaps, BottomUpAndTopDownRows) {
