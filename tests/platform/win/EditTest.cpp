@@ -1127,6 +1127,40 @@ TEST_F(EditTest, ALongLinePaintsAsTheWholeLineDrawnAtItsPlace) {
   }
 }
 
+// A repaint of a narrow band of a long italic line, its edges anywhere in a
+// glyph, shows in the band what painting the whole edit shows: glyphs that
+// begin outside the band but lean into it are drawn too.
+TEST_F(EditTest, ANarrowRepaintOfAnItalicLineMatchesTheWholePainting) {
+  HFONT italic = CreateFontW(-24, 0, 0, 0, FW_BOLD, TRUE, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
+  String text;
+  for (int i = 0; i < 2000; ++i) text += Char(u'A' + i % 26);
+  HWND e = MakeEdit(ES_AUTOHSCROLL, text, RECT{10, 10, 310, 50});
+  SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(italic), 0);
+  Select(e, 1000, 1000);
+  int w = 0, h = 0;
+  const std::vector<COLORREF> whole = Print(e, w, h);
+  for (int left : {0, 37, 101, 150, 211, 289}) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    const int right = std::min(left + 5, w);
+    IntersectClipRect(dc, left, 0, right, h);
+    SendMessageW(e, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SelectClipRgn(dc, nullptr);
+    int differ = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = left; x < right; ++x) differ += GetPixel(dc, x, y) != whole[size_t(y * w + x)];
+    EXPECT_EQ(differ, 0) << left;
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+  }
+  SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(Font), 0);
+  DeleteObject(italic);
+}
+
 // ---------------------------------------------------------------------------
 // Subclassing
 

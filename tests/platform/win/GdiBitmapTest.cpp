@@ -1,5 +1,6 @@
 // Bitmaps in every pixel format, DIB sections, GetDIBits/SetDIBits, objects
 // and stock objects.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -99,6 +100,59 @@ TEST(GdiBitmaps, FillsOfShadowedFormatsTouchOnlyTheirRectangle) {
         DeleteDC(dc);
         DeleteObject(bm);
       }
+}
+
+// Fills through an origin, a clip region, regions, reversed
+// rectangles and negative extents leave a bitmap kept in another format than
+// 32 bits exactly as they leave a 32-bit one.
+TEST(GdiBitmaps, ShadowedFormatsFillAsThe32BitFormatDoes) {
+  constexpr int W = 11, H = 9;
+  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  auto draw = [&](HDC dc) {
+    RECT all{0, 0, W, H};
+    FillRect(dc, &all, white);
+    SetViewportOrgEx(dc, 2, 3, nullptr);
+    RECT shifted{-1, -1, 3, 2};
+    FillRect(dc, &shifted, black);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SetWindowOrgEx(dc, -7, -6, nullptr);
+    RECT moved{0, 0, 3, 5};  // device (7, 6)-(10, 11), partly below the bitmap
+    FillRect(dc, &moved, black);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    HRGN clip = CreateRectRgn(1, 1, 6, 8);
+    SelectClipRgn(dc, clip);
+    RECT lower{0, 4, W, H};
+    InvertRect(dc, &lower);
+    SelectClipRgn(dc, nullptr);
+    HRGN ellipse = CreateEllipticRgn(0, 0, W, H);
+    InvertRgn(dc, ellipse);
+    FrameRgn(dc, clip, black, 1, 1);
+    RECT reversed{9, 7, 6, 2};
+    FillRect(dc, &reversed, white);
+    PatBlt(dc, 10, 8, -4, -5, DSTINVERT);
+    DeleteObject(ellipse);
+    DeleteObject(clip);
+  };
+  auto picture = [&](int bpp, bool topDown) {
+    HBITMAP bm = MakeDib(W, H, bpp, nullptr, topDown);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bm);
+    draw(dc);
+    std::vector<COLORREF> px;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) px.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bm);
+    return px;
+  };
+  const std::vector<COLORREF> want = picture(32, true);
+  ASSERT_NE(std::count(want.begin(), want.end(), Black), 0);
+  ASSERT_NE(std::count(want.begin(), want.end(), White), 0);
+  for (int bpp : {1, 4, 8, 16, 24})
+    for (bool topDown : {true, false})
+      EXPECT_EQ(picture(bpp, topDown), want) << bpp << (topDown ? " top-down" : " bottom-up");
 }
 
 TEST(GdiBitmaps, BottomUpAndTopDownRows) {
