@@ -570,6 +570,10 @@ Variant TvlDataFilterCriteriaItem::GetRecordValue(Pointer AData) {
   return DataController()->GetFilterDataValue(static_cast<Integer>(reinterpret_cast<intptr_t>(AData)), F);
 }
 
+Boolean TvlDataFilterCriteriaItem::ReadsFilterDataValue() const {
+  return ClassType() == ClassOf<TvlDataFilterCriteriaItem>().Class();
+}
+
 String TvlDataFilterCriteriaItem::GetFieldCaption() {
   TvlCustomDataField* F = Field();
   return F && F->Item() ? DataController()->GetFilterItemFieldCaption(F->Item()) : String();

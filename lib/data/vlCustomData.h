@@ -348,6 +348,10 @@ class TvlDataFilterCriteriaItem : public TvlFilterCriteriaItem {
 
   IvlDataController* DataController();
   TvlCustomDataField* Field() const;
+  // Whether GetRecordValue answers the controller's GetFilterDataValue of
+  // Field(), so that a filter may read the stored value instead: true only
+  // for the classes known not to change it.
+  virtual Boolean ReadsFilterDataValue() const;
 };
 
 class TvlDataFilterValueList : public TvlFilterValueList {

@@ -491,6 +491,11 @@ TvlFilterOperatorClass TvlDBDataFilterCriteriaItem::GetFilterOperatorClass() {
   return Result;
 }
 
+// The record values are the controller's as they stand.
+Boolean TvlDBDataFilterCriteriaItem::ReadsFilterDataValue() const {
+  return ClassType() == ClassOf<TvlDBDataFilterCriteriaItem>().Class();
+}
+
 void TvlDBDataFilterCriteria::Create(IvlDataController* ADataController) {
   inherited::Create(ADataController);
   FIgnoreOrigin = true;

@@ -95,6 +95,7 @@ class TvlDBDataFilterCriteriaItem : public TvlDataFilterCriteriaItem {
   CL_CLASS(TvlDBDataFilterCriteriaItem, TvlDataFilterCriteriaItem)
  public:
   TvlFilterOperatorClass GetFilterOperatorClass() override;
+  Boolean ReadsFilterDataValue() const override;
 };
 
 class TvlDBDataFilterCriteria : public TvlDataFilterCriteria {

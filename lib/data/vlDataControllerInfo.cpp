@@ -1079,15 +1079,15 @@ void TvlCustomDataControllerInfo::FilterRecordList() {
   const Boolean Handler = !DC->IsGridMode() && DC->HasFilterRecordHandler();
   if (!Incremental && !Criteria && !Handler) return;
   const Integer Editing = DC->Provider()->EditingRecordIndex();
-  // LIKE conditions over stored texts match the texts in the storage, as
-  // the criteria would match the values read through the controller.
-  std::vector<TvlPlainLikeCondition> Likes;
+  // LIKE and equality conditions over stored texts match the texts in the
+  // storage, as the criteria would match the values read through the
+  // controller.
+  std::vector<TvlPlainTextCondition> Likes;
   std::vector<TvlValueDef*> LikeDefs;
-  if (Criteria && DC->Filter()->PreparePlainLikes(Likes)) {
-    for (const TvlPlainLikeCondition& C : Likes) {
-      TvlCustomDataField* F = C.Item->ClassType() == ClassOf<TvlDataFilterCriteriaItem>().Class()
-                                  ? static_cast<TvlDataFilterCriteriaItem*>(C.Item)->Field()
-                                  : nullptr;
+  if (Criteria && DC->Filter()->PreparePlainTextConditions(Likes)) {
+    for (const TvlPlainTextCondition& C : Likes) {
+      auto* Item = dynamic_cast<TvlDataFilterCriteriaItem*>(C.Item);
+      TvlCustomDataField* F = Item && Item->ReadsFilterDataValue() ? Item->Field() : nullptr;
       TvlValueDef* Def = F ? DC->GetFilterTextValueDef(F) : nullptr;
       if (!Def) {
         LikeDefs.clear();

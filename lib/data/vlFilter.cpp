@@ -1532,8 +1532,9 @@ Boolean TvlFilterCriteria::MatchRecord(Pointer AData) { return MatchGroup(FRoot,
 // unit for one, so it is empty exactly when T is), and the operator matches
 // that against the leaf's prepared value as a text; Null and, with
 // fcoSoftNull, an empty text fail under fcoIgnoreNull and match as an empty
-// text otherwise.
-Boolean TvlFilterCriteria::PreparePlainLikes(std::vector<TvlPlainLikeCondition>& AConditions) {
+// text otherwise. An equal leaf compares the two texts unit by unit (as
+// vlVariantsEqual does two texts); Null equals no text.
+Boolean TvlFilterCriteria::PreparePlainTextConditions(std::vector<TvlPlainTextCondition>& AConditions) {
   AConditions.clear();
   if (FRoot->Count() == 0) return false;
   if (FRoot->BoolOperatorKind() != fboAnd && !(FRoot->Count() == 1 && FRoot->BoolOperatorKind() == fboOr))
@@ -1544,23 +1545,41 @@ Boolean TvlFilterCriteria::PreparePlainLikes(std::vector<TvlPlainLikeCondition>&
     if (Child->IsGroup()) return false;
     auto* Item = static_cast<TvlFilterCriteriaItem*>(Child);
     TvlFilterOperator* Op = Item->Operator();
-    const Boolean Like = Op && Op->ClassType() == ClassOf<TvlFilterLikeOperator>().Class();
-    const Boolean NotLike = Op && Op->ClassType() == ClassOf<TvlFilterNotLikeOperator>().Class();
-    if ((!Like && !NotLike) || !VarIsStr(Item->Value())) return false;
+    const TClass Class = Op ? Op->ClassType() : nullptr;
+    const Boolean Like = Class == ClassOf<TvlFilterLikeOperator>().Class();
+    const Boolean NotLike = Class == ClassOf<TvlFilterNotLikeOperator>().Class();
+    const Boolean Equal = Class == ClassOf<TvlFilterEqualOperator>().Class();
+    const Boolean NotEqual = Class == ClassOf<TvlFilterNotEqualOperator>().Class();
+    if ((!Like && !NotLike && !Equal && !NotEqual) || !VarIsStr(Item->Value())) return false;
     if (Item->FPreparedGeneration != FGeneration) {
       Item->FPreparedValue = PrepareCompareValue(Item->Value());
       Item->FPreparedGeneration = FGeneration;
     }
     if (!VarIsStr(Item->FPreparedValue)) return false;
-    TvlPlainLikeCondition& C = AConditions[static_cast<size_t>(I)];
+    TvlPlainTextCondition& C = AConditions[static_cast<size_t>(I)];
     const String Pattern = RecordValueText(Item->FPreparedValue);
     C.Item = Item;
-    C.Negated = NotLike;
+    C.Negated = NotLike || NotEqual;
+    C.Exact = Equal || NotEqual;
     C.UpperCase = FOptions.Contains(fcoCaseInsensitive);
-    C.Pattern.Assign(Pattern.data(), static_cast<Integer>(Pattern.size()), FPercentWildcard, FUnderscoreWildcard, 0);
-    const Boolean EmptyMatches = C.Pattern.Matches(u"", 0) != NotLike;
+    Boolean NullMatches, EmptyMatches;
+    if (C.Exact) {
+      C.Text = Item->FPreparedValue.AsString();
+      NullMatches = C.Negated;
+      EmptyMatches = C.Text.empty() != C.Negated;
+    } else {
+      C.Pattern.Assign(Pattern.data(), static_cast<Integer>(Pattern.size()), FPercentWildcard, FUnderscoreWildcard,
+                       0);
+      EmptyMatches = C.Pattern.Matches(u"", 0) != C.Negated;
+      NullMatches = EmptyMatches;
+      // Below U+0800 a unit's upper case does not depend on its neighbours.
+      Char First;
+      const Boolean Literal = C.Pattern.FirstLiteral(First);
+      if (C.UpperCase)
+        for (Char U = 0; U < 0x800; ++U) C.FirstPasses[U] = !Literal || C.Upper.At(&U, 1, 0) == First;
+    }
     const Boolean IgnoreNull = FOptions.Contains(fcoIgnoreNull);
-    C.NullResult = !(IgnoreNull && ValueIsNull(Null())) && EmptyMatches;
+    C.NullResult = !(IgnoreNull && ValueIsNull(Null())) && NullMatches;
     C.EmptyResult = !(IgnoreNull && ValueIsNull(Variant(String()))) && EmptyMatches;
   }
   return true;

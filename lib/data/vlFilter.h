@@ -9,6 +9,7 @@
 // IDs and names for streams.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <vector>
 
@@ -28,22 +29,43 @@ class TvlFilterCriteriaItem;
 class TvlFilterCriteriaItemList;
 class TvlFilterValueList;
 
-// A LIKE or NOT LIKE leaf prepared to match record texts directly
-// (TvlFilterCriteria::PreparePlainLikes).
-struct TvlPlainLikeCondition {
+// A LIKE, NOT LIKE, equal or not-equal leaf prepared to match record texts
+// directly (TvlFilterCriteria::PreparePlainTextConditions).
+struct TvlPlainTextCondition {
   TvlFilterCriteriaItem* Item{};
   TvlLikePattern Pattern;
+  String Text;            // the leaf's prepared text, for an equality
+  Boolean Exact{};        // an equality with Text instead of the pattern
   Boolean Negated{};
   Boolean NullResult{};   // the leaf's result for a Null record value
   Boolean EmptyResult{};  // and for an empty text
   Boolean UpperCase{};    // the texts are upper-cased first (fcoCaseInsensitive)
   TAnsiUpperCaseUnits Upper;
+  // With UpperCase, the first units below U+0800 whose upper case passes the
+  // pattern's first literal (all of them when it starts with a wildcard).
+  std::bitset<0x800> FirstPasses;
   Boolean Matches(const String* AText) const {
     if (!AText) return NullResult;
     if (AText->empty()) return EmptyResult;
     const Integer N = static_cast<Integer>(AText->size());
-    return (UpperCase ? Pattern.MatchesUpperCase(AText->data(), N, Upper) : Pattern.Matches(AText->data(), N)) !=
-           Negated;
+    const Char* S = AText->data();
+    if (Exact) return EqualsText(S, static_cast<size_t>(N)) != Negated;
+    const Boolean FirstFails =
+        UpperCase ? (S[0] < 0x800 ? !FirstPasses[S[0]] : Pattern.FirstUnitFails(Upper.At(S, size_t(N), 0)))
+                  : Pattern.FirstUnitFails(S[0]);
+    if (FirstFails) return Negated;
+    return (UpperCase ? Pattern.MatchesUpperCase(S, N, Upper) : Pattern.Matches(S, N)) != Negated;
+  }
+
+ private:
+  // The upper case keeps the number of code units.
+  Boolean EqualsText(const Char* S, size_t N) const {
+    if (N != Text.size()) return false;
+    if (!UpperCase) return Text.compare(0, N, S, N) == 0;
+    const Char* T = Text.data();
+    for (size_t I = 0; I < N; ++I)
+      if (Upper.At(S, N, I) != T[I]) return false;
+    return true;
   }
 };
 
@@ -579,12 +601,12 @@ class TvlFilterCriteria : public TPersistent {
   void Refresh();
   Boolean EqualItems(TvlFilterCriteria* AOther, Boolean AIgnoreItemNames);
   Boolean MatchRecord(Pointer AData);
-  // When the criteria is one AND of LIKE and NOT LIKE leaves (exactly those
-  // operator classes) whose values are texts, fills AConditions so that a
-  // record matches exactly when every condition matches the leaf's record
-  // value taken as a text (nil for Null), as MatchRecord decides; otherwise
-  // answers False.
-  Boolean PreparePlainLikes(std::vector<TvlPlainLikeCondition>& AConditions);
+  // When the criteria is one AND of LIKE, NOT LIKE, equal and not-equal
+  // leaves (exactly those operator classes) whose values are texts, fills
+  // AConditions so that a record matches exactly when every condition
+  // matches the leaf's record value taken as a text (nil for Null), as
+  // MatchRecord decides; otherwise answers False.
+  Boolean PreparePlainTextConditions(std::vector<TvlPlainTextCondition>& AConditions);
   Boolean HasStoredItems();
 
   TvlFilterCriteriaItemList* Root() const { return FRoot; }

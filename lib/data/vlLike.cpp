@@ -24,6 +24,10 @@ void TvlLikePattern::Assign(const Char* APattern, Integer APatternLength, Char A
       FTokens.push_back({TTokenKind::Literal, C});
     Escaped = false;
   }
+  FLeadingLiterals = 0;
+  while (FLeadingLiterals < FTokens.size() && FTokens[FLeadingLiterals].Kind == TTokenKind::Literal)
+    ++FLeadingLiterals;
+  FFirst = FLeadingLiterals > 0 ? FTokens[0].C : Char(0);
 }
 
 // The matcher's meaning is the recursive one (a wildcard tries the rest of
@@ -49,7 +53,13 @@ Boolean TvlLikePattern::Match(Integer TextLength, TUnit AUnit) const {
   const TToken* Tokens = FTokens.data();
   const size_t P = FTokens.size();
   const size_t N = static_cast<size_t>(TextLength);
-  size_t Pi = 0, Ti = 0;
+  // Literals before any wildcard must match the text's first units: a
+  // failure there has no wildcard to fall back to.
+  const size_t L = FLeadingLiterals;
+  if (L > N) return false;
+  for (size_t I = 0; I < L; ++I)
+    if (Tokens[I].C != AUnit(I)) return false;
+  size_t Pi = L, Ti = L;
   size_t StarP = SIZE_MAX, StarT = 0;
   for (;;) {
     Boolean Failed = false;

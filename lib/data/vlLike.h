@@ -19,6 +19,15 @@ class TvlLikePattern {
   Boolean Matches(const Char* AText, Integer ATextLength) const;
   // Matches AnsiUpperCase of the text (AUpper of the same locale).
   Boolean MatchesUpperCase(const Char* AText, Integer ATextLength, const TAnsiUpperCaseUnits& AUpper) const;
+  // Whether a text of at least one unit, starting with AUnit (upper-cased
+  // when it is matched so), fails at once: the pattern starts with another
+  // literal. A cheap test before the matcher, for the many texts it rejects.
+  Boolean FirstUnitFails(Char AUnit) const { return FLeadingLiterals > 0 && FFirst != AUnit; }
+  // The literal the pattern starts with, if it starts with one.
+  Boolean FirstLiteral(Char& AUnit) const {
+    AUnit = FFirst;
+    return FLeadingLiterals > 0;
+  }
 
  private:
   template <class TUnit>
@@ -32,6 +41,8 @@ class TvlLikePattern {
     Char C{};
   };
   std::vector<TToken> FTokens;
+  size_t FLeadingLiterals{};  // literal tokens before the first wildcard
+  Char FFirst{};              // the first of them
 };
 
 // An escape character of 0 means none. A multi-character wildcard that is

@@ -330,7 +330,7 @@ bool TBitmapObj::IsDirect32() const {
 
 uint8_t* TBitmapObj::Row(int y) const { return Bits + Stride * size_t(TopDown ? y : Height - 1 - y); }
 
-TSurface BitmapSurface(TBitmapObj* bm, bool load) {
+TSurface BitmapSurface(TBitmapObj* bm, bool load, int y0, int y1) {
   TSurface s;
   if (!bm || !bm->Bits) return s;
   s.Width = bm->Width;
@@ -351,12 +351,13 @@ TSurface BitmapSurface(TBitmapObj* bm, bool load) {
       f.Colors = bw;
       f.NumColors = 2;
     }
-    for (int y = 0; y < bm->Height; ++y) DecodeRow(f, bm->Row(y), bm->Width, s.Row(y));
+    for (int y = std::max(y0, 0), e = std::min(y1, bm->Height); y < e; ++y)
+      DecodeRow(f, bm->Row(y), bm->Width, s.Row(y));
   }
   return s;
 }
 
-void BitmapCommit(TBitmapObj* bm) {
+void BitmapCommit(TBitmapObj* bm, int y0, int y1) {
   if (!bm || bm->IsDirect32() || bm->Shadow.empty()) return;
   TFormat f = FormatOf(bm);
   if (bm->IsMono()) {
@@ -365,20 +366,26 @@ void BitmapCommit(TBitmapObj* bm) {
     f.NumColors = 2;
   }
   TNearest nearest(f);
-  for (int y = 0; y < bm->Height; ++y)
+  for (int y = std::max(y0, 0), e = std::min(y1, bm->Height); y < e; ++y)
     EncodeRow(f, bm->Shadow.data() + size_t(y) * bm->Width, bm->Width, bm->Row(y), &nearest);
 }
 
 // ---------------------------------------------------------------------------
 // Draw target
 
-TDrawTarget::TDrawTarget(TDCObj* dc, bool access, bool readOnly) : FDC(dc), FAccess(access), FReadOnly(readOnly) {
+TDrawTarget::TDrawTarget(TDCObj* dc, bool access, bool readOnly, const RECT* bounds)
+    : FDC(dc), FAccess(access), FReadOnly(readOnly) {
   if (!dc) return;
   if (dc->IsMemory) {
     FBitmap = dc->S.Bitmap;
     if (!FBitmap) return;
     if (access) {
-      FSurface = BitmapSurface(FBitmap);
+      if (bounds) {
+        // A memory DC's device coordinates are the surface's.
+        FRow0 = std::max<int>(bounds->top, 0);
+        FRow1 = std::max<int>(bounds->bottom, FRow0);
+      }
+      FSurface = BitmapSurface(FBitmap, true, FRow0, FRow1);
     } else {
       FSurface.Bits = reinterpret_cast<uint32_t*>(FBitmap->Bits);
       FSurface.Width = FBitmap->Width;
@@ -398,12 +405,17 @@ TDrawTarget::TDrawTarget(TDCObj* dc, bool access, bool readOnly) : FDC(dc), FAcc
     dev.Offset(FOffset.x, FOffset.y);
     FClip.Intersect(dev);
   }
+  if (bounds) {
+    TRgn b(*bounds);
+    b.Offset(FOffset.x, FOffset.y);
+    FClip.Intersect(b);
+  }
 }
 
 TDrawTarget::~TDrawTarget() {
   if (!FAccess || FReadOnly || !FSurface.Bits) return;
   if (FBitmap)
-    BitmapCommit(FBitmap);
+    BitmapCommit(FBitmap, FRow0, FRow1);
   else if (SurfaceAccessHook && !FDC->IsMemory && !FClip.Empty())
     SurfaceAccessHook(FDC, true, FClip.Box());
 }

@@ -735,7 +735,8 @@ TBrushObj* BrushArg(HBRUSH hbr) {
 }
 
 void FillDeviceRegion(TDCObj* dc, TRgn rgn, TBrushObj* brush, uint32_t rop) {
-  TDrawTarget t(dc);
+  const RECT box = rgn.Box();
+  TDrawTarget t(dc, true, false, &box);
   if (!t.Valid()) return;
   rgn.Offset(t.Offset().x, t.Offset().y);
   FillRegionSurface(t, rgn, brush, rop);

@@ -9,6 +9,7 @@
 
 #include <pixman.h>
 
+#include <climits>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -287,8 +288,10 @@ uint32_t RopMix3(uint32_t index, uint32_t pat, uint32_t src, uint32_t dst);
 
 // The bitmap's pixels in 32-bit form for drawing. For formats other than
 // BGRA the pixels are decoded into the shadow and Commit encodes them back.
-TSurface BitmapSurface(TBitmapObj* bm, bool load = true);
-void BitmapCommit(TBitmapObj* bm);
+// A bitmap not in the direct 32-bit layout is worked on in a 32-bit shadow:
+// load decodes rows [y0, y1) of it into the shadow, commit encodes them back.
+TSurface BitmapSurface(TBitmapObj* bm, bool load = true, int y0 = 0, int y1 = INT_MAX);
+void BitmapCommit(TBitmapObj* bm, int y0 = 0, int y1 = INT_MAX);
 
 // The header of a 32-bit top-down DIB of w x h pixels.
 BITMAPINFO Dib32Info(int w, int h);
@@ -301,8 +304,11 @@ HBITMAP NewDib32(int w, int h, uint32_t** bits = nullptr);
 class TDrawTarget {
  public:
   // With access false the pixels are not prepared (clip and size queries);
-  // with readOnly the pixels are read and never written back.
-  explicit TDrawTarget(TDCObj* dc, bool access = true, bool readOnly = false);
+  // with readOnly the pixels are read and never written back. bounds, in
+  // device coordinates, promises that the drawing stays inside it: the clip
+  // is narrowed to it, and only its rows of a shadowed bitmap are decoded
+  // and written back.
+  explicit TDrawTarget(TDCObj* dc, bool access = true, bool readOnly = false, const RECT* bounds = nullptr);
   ~TDrawTarget();
   TDrawTarget(const TDrawTarget&) = delete;
   TDrawTarget& operator=(const TDrawTarget&) = delete;
@@ -347,6 +353,7 @@ class TDrawTarget {
   bool FMono = false;
   bool FAccess = true;
   bool FReadOnly = false;
+  int FRow0 = 0, FRow1 = INT_MAX;  // the rows of a shadowed bitmap worked on
 };
 
 // The device clip of a DC (clip region and visible region; no surface bounds).

@@ -109,6 +109,9 @@ class TEdit {
   int LeftMargin = 0, RightMargin = 0;
   RECT Format{};
   std::vector<TLine> Lines;
+  // A single-line edit's caret positions, kept from its layout (every change
+  // of the text, font, format or mask lays it out again).
+  std::vector<int> SinglePos;
   int MaxWidth = 0;
   int TopLine = 0, XOffset = 0;
   int NotifiedTop = 0, NotifiedX = 0;
@@ -144,10 +147,16 @@ class TEdit {
   int TabStop(int64_t x) const;
   void Advances(const Char* p, int n, std::vector<int>& adv) const;
   void Positions(const Char* p, int n, std::vector<int>& pos) const;
-  void LinePositions(int line, std::vector<int>& pos) const {
-    Positions(Disp() + Lines[line].Start, Lines[line].Len, pos);
+  // The x of each caret position of a line: the single line's kept ones, or
+  // a multi-line edit's line measured into scratch.
+  const std::vector<int>& LinePositions(int line, std::vector<int>& scratch) const {
+    if (!Multi && SinglePos.size() == size_t(Lines[0].Len) + 1) return SinglePos;
+    Positions(Disp() + Lines[line].Start, Lines[line].Len, scratch);
+    return scratch;
   }
-  void LayoutText(const Char* p, int n, std::vector<TLine>& out, int& maxWidth) const;
+  // singlePos, when given, receives a single-line edit's caret positions.
+  void LayoutText(const Char* p, int n, std::vector<TLine>& out, int& maxWidth,
+                  std::vector<int>* singlePos = nullptr) const;
   void Layout();
   // Lays out again only the paragraphs that [a, newEnd) of the new text
   // touches (it replaced [a, oldEnd)); the lines after them move.
@@ -282,11 +291,13 @@ void TEdit::Positions(const Char* p, int n, std::vector<int>& pos) const {
   }
 }
 
-void TEdit::LayoutText(const Char* p, int n, std::vector<TLine>& out, int& maxWidth) const {
+void TEdit::LayoutText(const Char* p, int n, std::vector<TLine>& out, int& maxWidth,
+                       std::vector<int>* singlePos) const {
   out.clear();
   maxWidth = 0;
   if (!Multi) {
-    std::vector<int> pos;
+    std::vector<int> scratch;
+    std::vector<int>& pos = singlePos ? *singlePos : scratch;
     Positions(p, n, pos);
     out.push_back(TLine{0, n, n, pos.back()});
     maxWidth = pos.back();
@@ -343,7 +354,7 @@ void TEdit::Layout() {
     Masked.assign(Text.size(), PasswordChar);
   else
     Masked.clear();
-  LayoutText(Disp(), Len(), Lines, MaxWidth);
+  LayoutText(Disp(), Len(), Lines, MaxWidth, &SinglePos);
 }
 
 void TEdit::Relayout(int a, int oldEnd, int newEnd) {
@@ -423,8 +434,8 @@ POINT TEdit::PosOf(int i, bool atLineEnd) const {
     if (prev.Next == i && prev.Start + prev.Len == i) --l;  // the end of a wrapped line
   }
   const TLine& line = Lines[size_t(l)];
-  std::vector<int> pos;
-  LinePositions(l, pos);
+  std::vector<int> scratch;
+  const std::vector<int>& pos = LinePositions(l, scratch);
   int k = std::min(i - line.Start, line.Len);
   return POINT{LineX(l) + pos[size_t(k)], LineY(l)};
 }
@@ -432,8 +443,8 @@ POINT TEdit::PosOf(int i, bool atLineEnd) const {
 int TEdit::HitTest(int x, int y, bool* atLineEnd) const {
   int l = LineAtY(y);
   const TLine& line = Lines[size_t(l)];
-  std::vector<int> pos;
-  LinePositions(l, pos);
+  std::vector<int> scratch;
+  const std::vector<int>& pos = LinePositions(l, scratch);
   int64_t rel = int64_t(x) - LineX(l);
   // The first character whose middle lies right of the point.
   int lo = 0, hi = line.Len;
@@ -454,8 +465,8 @@ int TEdit::HitTest(int x, int y, bool* atLineEnd) const {
 
 int TEdit::FirstVisibleChar() const {
   if (Multi) return Lines[size_t(TopLine)].Start;
-  std::vector<int> pos;
-  LinePositions(0, pos);
+  std::vector<int> scratch;
+  const std::vector<int>& pos = LinePositions(0, scratch);
   int shift = AlignShift(0);
   for (int k = 0; k < Lines[0].Len; ++k)
     if (shift + pos[size_t(k)] >= XOffset) return k;
@@ -481,8 +492,8 @@ void TEdit::ScrollCaret() {
       TopLine = l - vis + 1;
   }
   if (ScrollsHorizontally()) {
-    std::vector<int> pos;
-    LinePositions(l, pos);
+    std::vector<int> scratch;
+    const std::vector<int>& pos = LinePositions(l, scratch);
     int k = std::clamp(Caret - Lines[size_t(l)].Start, 0, Lines[size_t(l)].Len);
     int cx = AlignShift(l) + pos[size_t(k)];
     int fw = FormatWidth();
@@ -1005,17 +1016,35 @@ HBRUSH TEdit::ColorBrush(HDC dc) {
 
 void TEdit::PaintLine(HDC dc, int l, int y, int selA, int selB, COLORREF text) {
   const TLine& line = Lines[size_t(l)];
-  std::vector<int> pos;
-  LinePositions(l, pos);
+  std::vector<int> scratch;
+  const std::vector<int>& pos = LinePositions(l, scratch);
   int x0 = LineX(l);
   const Char* p = Disp() + line.Start;
+  // Only the characters near the clip box are drawn (a long line's others
+  // would be clipped away glyph by glyph); the slack covers glyphs that
+  // overhang their advance.
+  int k = 0, end = line.Len;
+  RECT box{};
+  if (GetClipBox(dc, &box) != ERROR && line.Len > 0) {
+    const int64_t slack = 2 * int64_t(LineHeight) + AveWidth;
+    const int64_t from = int64_t(box.left) - x0 - slack, to = int64_t(box.right) - x0 + slack;
+    // pos never decreases along the line.
+    k = int(std::upper_bound(pos.begin() + 1, pos.begin() + line.Len + 1, from,
+                             [](int64_t v, int x) { return v < x; }) -
+            pos.begin()) - 1;
+    end = int(std::lower_bound(pos.begin(), pos.begin() + line.Len, to, [](int x, int64_t v) { return x < v; }) -
+              pos.begin());
+    k = std::clamp(k, 0, line.Len);
+    end = std::clamp(end, k, line.Len);
+    if (k > 0 && k < line.Len && IsLow(p[k]) && IsHigh(p[k - 1])) --k;  // keep a pair whole
+    if (end < line.Len && end > 0 && IsLow(p[end]) && IsHigh(p[end - 1])) ++end;
+  }
   // Runs of one selection state; tabs are gaps.
-  int k = 0;
-  while (k < line.Len) {
+  while (k < end) {
     int i = line.Start + k;
     bool sel = i >= selA && i < selB;
     int e = k + 1;
-    while (e < line.Len && ((line.Start + e >= selA && line.Start + e < selB) == sel)) ++e;
+    while (e < end && ((line.Start + e >= selA && line.Start + e < selB) == sel)) ++e;
     if (sel) {
       RECT r{x0 + pos[size_t(k)], y, x0 + pos[size_t(e)], y + LineHeight};
       FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));

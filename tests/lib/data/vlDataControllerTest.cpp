@@ -55,6 +55,32 @@ class TRecordingView : public TObject {
 };
 CL_IMPLEMENT_CLASS(TRecordingView)
 
+// A filter item that compares a text of its own making, not the stored one.
+class TPrefixedFilterItem : public TvlDataFilterCriteriaItem {
+  CL_CLASS(TPrefixedFilterItem, TvlDataFilterCriteriaItem)
+ public:
+  Variant GetRecordValue(Pointer AData) override {
+    const Variant V = inherited::GetRecordValue(AData);
+    return VarIsNull(V) ? V : Variant(u"z" + V.AsString());
+  }
+};
+
+class TPrefixedFilterCriteria : public TvlDataFilterCriteria {
+  CL_CLASS(TPrefixedFilterCriteria, TvlDataFilterCriteria)
+ public:
+  TvlFilterCriteriaItemClass CriteriaItemClass() override { return ClassOf<TPrefixedFilterItem>(); }
+};
+
+class TPrefixedFilterController : public TvlCustomDataController {
+  CL_CLASS(TPrefixedFilterController, TvlCustomDataController)
+ public:
+  TvlDataFilterCriteriaClass GetFilterCriteriaClass() override { return ClassOf<TPrefixedFilterCriteria>(); }
+};
+
+CL_IMPLEMENT_CLASS(TPrefixedFilterItem)
+CL_IMPLEMENT_CLASS(TPrefixedFilterCriteria)
+CL_IMPLEMENT_CLASS(TPrefixedFilterController)
+
 // A detail view's controller that hands out one detail controller per
 // master record, as a grid view does.
 class TMasterController : public TvlCustomDataController {
@@ -474,26 +500,29 @@ TEST(DataControllerSorting, CollationKeysBuiltInThreadsKeepTheOrder) {
   EXPECT_EQ(F.RowRecords(), Want);
 }
 
-// LIKE conditions over stored texts are matched on the storage's texts:
-// the rows must be those the criteria's own evaluation of each record
-// accepts, for Null, empty, Turkish and wildcard-laden texts under every
-// option (case folding too), and for the criteria that take the general way
-// (mixed operators, OR).
-TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
+// LIKE and equality conditions over stored texts are matched on the
+// storage's texts: the rows must be those the criteria's own evaluation of
+// each record accepts, for Null, empty, Turkish and wildcard-laden texts
+// under every option (case folding too), and for the criteria that take the
+// general way (mixed operators, OR, a number compared with a text).
+TEST(DataControllerFilter, LikeAndEqualOnStoredTextsMatchTheCriteria) {
   TFixture F;
   F.AddColumn(ClassOf<TvlWideStringValueType>());
   F.AddColumn(ClassOf<TvlStringValueType>());
   F.AddColumn(ClassOf<TvlIntegerValueType>());
   F.Load({{u"abc", u"x", 1},
-           {u"", u"xy", 2},
-           {Null(), u"", 3},
-           {u"a%c", Null(), 4},
-           {u"ab", u"y", 5},
-           {u"bab", u"xx", Null()},
-           {u"A", u"x_", 6},
-           {u"şa", u"X", 7},
-           {u"ırmak", u"İzmir", 8},
-           {u"Irmak", u"izmir", 9}});
+          {u"", u"xy", 2},
+          {Null(), u"", 3},
+          {u"a%c", Null(), 4},
+          {u"ab", u"y", 5},
+          {u"bab", u"xx", Null()},
+          {u"A", u"x_", 6},
+          {u"şa", u"X", 7},
+          {u"ırmak", u"İzmir", 8},
+          {u"Irmak", u"izmir", 9},
+          {u"\U00010428b", u"\uFF41z", 10},
+          {u"\U00010400B", u"\uFF21Z", 11},
+          {u"iI", u"\u0130\u0131", 12}});
   struct TCondition {
     Integer Item;
     TvlFilterOperatorKind Kind;
@@ -522,25 +551,59 @@ TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
       {fboAnd, {{0, foLike, u"a%"}, {2, foGreater, 1}}},
       {fboOr, {{0, foLike, u"a%"}, {1, foLike, u"x%"}}},
       {fboNotAnd, {{0, foLike, u"a%"}}},
+      {fboAnd, {{0, foEqual, u"abc"}}},
+      {fboAnd, {{0, foEqual, u"a%c"}}},
+      {fboAnd, {{0, foEqual, u""}}},
+      {fboAnd, {{0, foNotEqual, u""}}},
+      {fboAnd, {{0, foNotEqual, u"ab"}}},
+      {fboAnd, {{0, foEqual, u"IRMAK"}}},
+      {fboAnd, {{1, foEqual, u"izmir"}}},
+      {fboAnd, {{1, foEqual, u"İZMİR"}}},
+      {fboAnd, {{1, foEqual, u"x"}, {0, foLike, u"a%"}}},
+      {fboOr, {{1, foNotEqual, u"x"}}},
+      {fboAnd, {{0, foEqual, 1}}},
+      {fboOr, {{0, foEqual, u"ab"}, {1, foEqual, u"x"}}},
+      {fboAnd, {{0, foLike, u"_b%"}}},
+      {fboAnd, {{0, foLike, u"\U00010428%"}}},
+      {fboAnd, {{0, foLike, u"\U00010400B"}}},
+      {fboAnd, {{0, foNotLike, u"\U00010400%"}}},
+      {fboAnd, {{1, foLike, u"\uFF21%"}}},
+      {fboAnd, {{1, foLike, u"\uFF41z"}}},
+      {fboAnd, {{0, foEqual, u"\U00010400B"}}},
+      {fboAnd, {{1, foEqual, u"\uFF21Z"}}},
+      {fboAnd, {{0, foLike, u"i%"}}},
+      {fboAnd, {{0, foLike, u"\u0130%"}}},
+      {fboAnd, {{1, foLike, u"I%"}}},
+      {fboAnd, {{0, foEqual, u"\u0130I"}}},
+      {fboAnd, {{0, foNotEqual, u"II"}}},
   };
   using O = TvlFilterCriteriaOptions;
-  const O Options[] = {O(), O{fcoIgnoreNull}, O{fcoSoftNull}, O{fcoSoftNull, fcoIgnoreNull}, O{fcoCaseInsensitive}};
+  const O Options[] = {O(),
+                       O{fcoIgnoreNull},
+                       O{fcoSoftNull},
+                       O{fcoSoftNull, fcoIgnoreNull},
+                       O{fcoCaseInsensitive},
+                       O{fcoCaseInsensitive, fcoSoftNull, fcoIgnoreNull}};
   TvlDataFilterCriteria* Filter = F.DC->Filter();
-  for (const O& Option : Options)
-    for (size_t C = 0; C < std::size(Cases); ++C) {
-      Filter->BeginUpdate();
-      Filter->Clear();
-      Filter->SetOptions(Option);
-      Filter->Root()->SetBoolOperatorKind(Cases[C].Bool);
-      for (const TCondition& Cond : Cases[C].Conditions)
-        Filter->AddItem(nullptr, F.DC->GetItemField(Cond.Item), Cond.Kind, Cond.Value, String());
-      Filter->SetActive(true);
-      Filter->EndUpdate();
-      std::vector<Integer> Want;
-      for (Integer R = 0; R < F.DC->RecordCount(); ++R)
-        if (Filter->MatchRecordIndex(R)) Want.push_back(R);
-      EXPECT_EQ(F.RowRecords(), Want) << "case " << C << " options " << static_cast<int>(Option.ToInt());
-    }
+  for (TSystemLocale Locale : {TSystemLocale::Turkish, TSystemLocale::EnglishUS})
+    for (const O& Option : Options)
+      for (size_t C = 0; C < std::size(Cases); ++C) {
+        SetSystemLocale(Locale);
+        Filter->BeginUpdate();
+        Filter->Clear();
+        Filter->SetOptions(Option);
+        Filter->Root()->SetBoolOperatorKind(Cases[C].Bool);
+        for (const TCondition& Cond : Cases[C].Conditions)
+          Filter->AddItem(nullptr, F.DC->GetItemField(Cond.Item), Cond.Kind, Cond.Value, String());
+        Filter->SetActive(true);
+        Filter->EndUpdate();
+        std::vector<Integer> Want;
+        for (Integer R = 0; R < F.DC->RecordCount(); ++R)
+          if (Filter->MatchRecordIndex(R)) Want.push_back(R);
+        EXPECT_EQ(F.RowRecords(), Want) << "case " << C << " options " << static_cast<int>(Option.ToInt())
+                                        << " locale " << static_cast<int>(Locale);
+      }
+  SetSystemLocale(SystemLocaleFromSetting(nullptr));
   // One answer spelled out: a starts-with condition.
   Filter->BeginUpdate();
   Filter->Clear();
@@ -548,6 +611,34 @@ TEST(DataControllerFilter, LikeOnStoredTextsMatchesTheCriteria) {
   Filter->AddItem(nullptr, F.DC->GetItemField(0), foLike, Variant(u"a%"), String());
   Filter->EndUpdate();
   EXPECT_EQ(F.RowRecords(), (std::vector<Integer>{0, 3, 4}));
+}
+
+// A filter item class that makes its own record values is asked for them:
+// the stored texts are not matched in its place.
+TEST(DataControllerFilter, AnItemClassWithItsOwnRecordValuesIsAsked) {
+  TFixture F;
+  F.DC.reset(New<TPrefixedFilterController>(nullptr));
+  F.DC->SetOnUpdateControl(TvlUpdateControlEvent(F.View.get(), &TRecordingView::Update));
+  F.AddColumn(ClassOf<TvlWideStringValueType>());
+  F.Load({{u"ab"}, {u"zab"}, {Null()}, {u"b"}});
+  struct TCase {
+    TvlFilterOperatorKind Kind;
+    const char16_t* Value;
+    std::vector<Integer> Rows;
+  };
+  const TCase Cases[] = {{foEqual, u"zab", {0}},
+                         {foNotEqual, u"zab", {1, 2, 3}},
+                         {foLike, u"z%", {0, 1, 3}},
+                         {foNotLike, u"zz%", {0, 2, 3}}};
+  TvlDataFilterCriteria* Filter = F.DC->Filter();
+  for (const TCase& C : Cases) {
+    Filter->BeginUpdate();
+    Filter->Clear();
+    Filter->AddItem(nullptr, F.DC->GetItemField(0), C.Kind, Variant(String(C.Value)), String());
+    Filter->SetActive(true);
+    Filter->EndUpdate();
+    EXPECT_EQ(F.RowRecords(), C.Rows) << static_cast<int>(C.Kind);
+  }
 }
 
 // The value list of a number column, read straight from the storage, holds

@@ -1073,6 +1073,94 @@ TEST_F(EditTest, PaintingAsksTheParentForColoursAndShowsTheSelection) {
   EXPECT_EQ(Count(Print(keep, w, h), hl), shown);
 }
 
+// A long line scrolled anywhere shows exactly what drawing the whole line at
+// its place under the formatting rectangle's clip shows: the characters cut
+// by either edge included, surrogate pairs whole.
+TEST_F(EditTest, ALongLinePaintsAsTheWholeLineDrawnAtItsPlace) {
+  ColorBrush = CreateSolidBrush(RGB(255, 255, 0));
+  Brushes.push_back(ColorBrush);
+  ColorText = RGB(0, 0, 255);
+  String text;
+  for (int i = 0; i < 3000; ++i) {
+    text += Char(u'A' + i % 26);
+    if (i % 7 == 0) text += u"ş ";
+    if (i % 97 == 0) text += u"Ø3DÞ00";
+  }
+  const int n = int(text.size());
+  struct TCase {
+    const char* Name;
+    int Caret;
+  };
+  const TCase Cases[] = {{"start", 0}, {"middle", n / 2}, {"a third", n / 3}, {"end", n}};
+  HWND e = MakeEdit(ES_AUTOHSCROLL, text);
+  for (const TCase& c : Cases) {
+    Select(e, c.Caret, c.Caret);
+    int w = 0, h = 0;
+    const std::vector<COLORREF> shown = Print(e, w, h);
+    // The expected picture: the background, then the whole text from the
+    // place of its first character, clipped to the formatting rectangle.
+    RECT format{};
+    SendMessageW(e, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const LRESULT first = SendMessageW(e, EM_POSFROMCHAR, 0, 0);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    RECT all{0, 0, w, h};
+    FillRect(dc, &all, ColorBrush);
+    HGDIOBJ oldFont = SelectObject(dc, Font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorText);
+    IntersectClipRect(dc, format.left, 0, format.right, h);
+    ExtTextOutW(dc, SHORT(LOWORD(first)), SHORT(HIWORD(first)), 0, nullptr, text.c_str(), UINT(n), nullptr);
+    SelectClipRgn(dc, nullptr);  // GetPixel reads only inside the clip
+    int differ = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) differ += GetPixel(dc, x, y) != shown[size_t(y * w + x)];
+    EXPECT_EQ(differ, 0) << c.Name;
+    EXPECT_GT(w * h - Count(shown, RGB(255, 255, 0)), w * h / 10) << c.Name;  // text was drawn
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+  }
+}
+
+// A repaint of a narrow band of a long italic line, its edges anywhere in a
+// glyph, shows in the band what painting the whole edit shows: glyphs that
+// begin outside the band but lean into it are drawn too.
+TEST_F(EditTest, ANarrowRepaintOfAnItalicLineMatchesTheWholePainting) {
+  HFONT italic = CreateFontW(-24, 0, 0, 0, FW_BOLD, TRUE, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
+  String text;
+  for (int i = 0; i < 2000; ++i) text += Char(u'A' + i % 26);
+  HWND e = MakeEdit(ES_AUTOHSCROLL, text, RECT{10, 10, 310, 50});
+  SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(italic), 0);
+  Select(e, 1000, 1000);
+  int w = 0, h = 0;
+  const std::vector<COLORREF> whole = Print(e, w, h);
+  for (int left : {0, 37, 101, 150, 211, 289}) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    const int right = std::min(left + 5, w);
+    IntersectClipRect(dc, left, 0, right, h);
+    SendMessageW(e, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    SelectClipRgn(dc, nullptr);
+    int differ = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = left; x < right; ++x) differ += GetPixel(dc, x, y) != whole[size_t(y * w + x)];
+    EXPECT_EQ(differ, 0) << left;
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+  }
+  SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(Font), 0);
+  DeleteObject(italic);
+}
+
 // ---------------------------------------------------------------------------
 // Subclassing
 

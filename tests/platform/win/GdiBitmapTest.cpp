@@ -1,6 +1,9 @@
 // Bitmaps in every pixel format, DIB sections, GetDIBits/SetDIBits, objects
 // and stock objects.
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/win/GdiInternal.h"
 #include "tests/platform/win/GdiFixture.h"
@@ -47,6 +50,109 @@ TEST(GdiBitmaps, RoundTripThroughEveryFormat) {
     DeleteObject(bm);
     DeleteObject(copy);
   }
+}
+
+// A fill in a bitmap kept in another format than 32 bits: the rectangle's
+// pixels change, every other byte stays as the program last wrote it, also
+// bytes written straight into the bits after an earlier fill of the whole
+// bitmap, and the rows at the rectangle's edges, in both row orders.
+TEST(GdiBitmaps, FillsOfShadowedFormatsTouchOnlyTheirRectangle) {
+  constexpr int W = 9, H = 8;
+  struct TCase {
+    RECT Fill;
+    int Written;  // a row changed straight in the bits before the fill
+  };
+  const TCase Cases[] = {{{2, 3, 7, 5}, 6}, {{0, 0, W, 1}, H - 1}, {{1, H - 1, 4, H}, 0}, {{-3, -2, 3, 2}, 5},
+                         {{4, 5, 20, 30}, 2}, {{3, 3, 3, 6}, 4}};
+  for (int bpp : {1, 4, 8, 16, 24})
+    for (bool topDown : {true, false})
+      for (const TCase& c : Cases) {
+        void* bits = nullptr;
+        HBITMAP bm = MakeDib(W, H, bpp, &bits, topDown);
+        ASSERT_NE(bm, nullptr);
+        DIBSECTION ds{};
+        GetObjectW(bm, sizeof(ds), &ds);
+        const size_t stride = size_t(ds.dsBm.bmWidthBytes);
+        auto* b = static_cast<uint8_t*>(bits);
+        auto row = [&](int y) { return b + stride * size_t(topDown ? y : H - 1 - y); };
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, bm);
+        RECT all{0, 0, W, H};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        std::memset(row(c.Written), 0xFF, stride);  // white in every format here
+        std::vector<uint8_t> before(b, b + stride * H);
+        FillRect(dc, &c.Fill, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        const std::string name = std::to_string(bpp) + (topDown ? " top-down " : " bottom-up ") +
+                                 std::to_string(c.Fill.left) + "," + std::to_string(c.Fill.top);
+        for (int y = 0; y < H; ++y)
+          for (int x = 0; x < W; ++x) {
+            const bool inside = x >= c.Fill.left && x < c.Fill.right && y >= c.Fill.top && y < c.Fill.bottom;
+            const COLORREF want = inside || y == c.Written ? White : Black;
+            EXPECT_EQ(GetPixel(dc, x, y), want) << name << " at " << x << "," << y;
+          }
+        // Rows the fill does not reach keep their bytes (padding included).
+        for (int y = 0; y < H; ++y) {
+          if (y >= c.Fill.top && y < c.Fill.bottom && c.Fill.left < c.Fill.right) continue;
+          const size_t at = size_t(row(y) - b);
+          EXPECT_EQ(std::memcmp(row(y), before.data() + at, stride), 0) << name << " row " << y;
+        }
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bm);
+      }
+}
+
+// Fills through an origin, a clip region, regions, reversed
+// rectangles and negative extents leave a bitmap kept in another format than
+// 32 bits exactly as they leave a 32-bit one.
+TEST(GdiBitmaps, ShadowedFormatsFillAsThe32BitFormatDoes) {
+  constexpr int W = 11, H = 9;
+  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  auto draw = [&](HDC dc) {
+    RECT all{0, 0, W, H};
+    FillRect(dc, &all, white);
+    SetViewportOrgEx(dc, 2, 3, nullptr);
+    RECT shifted{-1, -1, 3, 2};
+    FillRect(dc, &shifted, black);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SetWindowOrgEx(dc, -7, -6, nullptr);
+    RECT moved{0, 0, 3, 5};  // device (7, 6)-(10, 11), partly below the bitmap
+    FillRect(dc, &moved, black);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    HRGN clip = CreateRectRgn(1, 1, 6, 8);
+    SelectClipRgn(dc, clip);
+    RECT lower{0, 4, W, H};
+    InvertRect(dc, &lower);
+    SelectClipRgn(dc, nullptr);
+    HRGN ellipse = CreateEllipticRgn(0, 0, W, H);
+    InvertRgn(dc, ellipse);
+    FrameRgn(dc, clip, black, 1, 1);
+    RECT reversed{9, 7, 6, 2};
+    FillRect(dc, &reversed, white);
+    PatBlt(dc, 10, 8, -4, -5, DSTINVERT);
+    DeleteObject(ellipse);
+    DeleteObject(clip);
+  };
+  auto picture = [&](int bpp, bool topDown) {
+    HBITMAP bm = MakeDib(W, H, bpp, nullptr, topDown);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bm);
+    draw(dc);
+    std::vector<COLORREF> px;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) px.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bm);
+    return px;
+  };
+  const std::vector<COLORREF> want = picture(32, true);
+  ASSERT_NE(std::count(want.begin(), want.end(), Black), 0);
+  ASSERT_NE(std::count(want.begin(), want.end(), White), 0);
+  for (int bpp : {1, 4, 8, 16, 24})
+    for (bool topDown : {true, false})
+      EXPECT_EQ(picture(bpp, topDown), want) << bpp << (topDown ? " top-down" : " bottom-up");
 }
 
 TEST(GdiBitmaps, BottomUpAndTopDownRows) {
