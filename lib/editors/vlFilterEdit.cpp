@@ -171,8 +171,8 @@ String vlGetFilterControlOperatorText(TvlFilterControlOperator AOperator) {
 }
 
 TvlFilterControlOperator vlFilterOperatorToControlOperator(TvlFilterOperatorKind AKind, Boolean AValueIsNull) {
-  TvlFilterControlOperator r = AKind <= foNotLike ? TvlFilterControlOperator(AKind + fcoEqual)
-                                                  : TvlFilterControlOperator(AKind + 3);
+  TvlFilterControlOperator r = AKind <= foNotLike ? TvlFilterControlOperator(Integer(AKind) + Integer(fcoEqual))
+                                                  : TvlFilterControlOperator(Integer(AKind) + 3);
   if (AValueIsNull) {
     if (r == fcoEqual) r = fcoBlanks;
     else if (r == fcoNotEqual) r = fcoNonBlanks;

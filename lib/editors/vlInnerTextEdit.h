@@ -66,6 +66,7 @@ class TvlCustomInnerTextEditHelper : public TvlInterfacedPersistent,
                                      public IvlInnerTextEdit {
   CL_CLASS(TvlCustomInnerTextEditHelper, TvlInterfacedPersistent)
  public:
+  using TvlInterfacedPersistent::Create;
   virtual void Create(TvlCustomInnerTextEdit* AEdit);
 
   // IvlContainerInnerControl

@@ -271,5 +271,4 @@ class TvlMaskEditRegExprExMode : public TvlMaskEditRegExprMode {
   String FUpdate;
   Integer FDeleteNumber{};
   String FBuffer;
-  Integer FPendingCursor{-1};
 };

@@ -103,6 +103,7 @@ class IvlInnerMemo : public virtual IvlInnerTextEdit {
 class TvlCustomInnerMemoHelper : public TvlInterfacedPersistent, public IvlContainerInnerControl, public IvlInnerMemo {
   CL_CLASS(TvlCustomInnerMemoHelper, TvlInterfacedPersistent)
  public:
+  using TvlInterfacedPersistent::Create;
   virtual void Create(TvlCustomInnerMemo* AEdit);
 
   // IvlContainerInnerControl

@@ -44,7 +44,6 @@ void Shutdown() {
     registry->Unregister(ClassOf<TvlTextEditProperties>());
 }
 
-Boolean IsListStyle(TvlEditEditingStyle AStyle) { return AStyle == esEditList || AStyle == esFixedList; }
 Boolean IsTextChar(Char C) { return C >= 0x20 && C != 0x7F; }
 
 }  // namespace

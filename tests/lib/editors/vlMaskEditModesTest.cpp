@@ -12,8 +12,6 @@
 
 namespace {
 
-std::string U8(const String& S) { return std::string(UTF16ToUTF8(S)); }
-
 class FakeEditor : public IvlMaskEditModeEditor, public IvlMaskEditModeProperties {
  public:
   HRESULT QueryInterface(const TGUID&, void**) override { return E_NOINTERFACE; }

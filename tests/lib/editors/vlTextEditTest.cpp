@@ -516,7 +516,7 @@ TEST_F(TextEditTest, AFilterEditorComesFromTheInplaceList) {
 // value of that one character is kept when editing ends, like a longer one.
 TEST_F(TextEditTest, AKeyThatStartsAnInplaceEditorIsAnEdit) {
   Focus(NewEdit(60));  // the form is active: the in-place editor takes the focus at once
-  for (const String typed : {String(u"7"), String(u"78")}) {
+  for (const String& typed : {String(u"7"), String(u"78")}) {
     SCOPED_TRACE(typed.size());
     TvlCustomEditData* data = nullptr;
     TvlTextEdit* e = NewInplace<TvlTextEdit>(Form);
