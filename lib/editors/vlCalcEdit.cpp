@@ -481,13 +481,7 @@ TvlCustomEditClass TvlFilterCalcEditHelper::GetFilterEditClass() const { return 
 TvlFilterControlOperators TvlFilterCalcEditHelper::GetSupportedFilterOperators(TvlCustomEditProperties*,
                                                                              TvlValueTypeClass,
                                                                              Boolean AExtendedSet) const {
-  TvlFilterControlOperators r;
-  for (TvlFilterControlOperator o : {fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
-                                     fcoBlanks, fcoNonBlanks})
-    r.Include(o);
-  if (AExtendedSet)
-    for (TvlFilterControlOperator o : {fcoBetween, fcoNotBetween, fcoInList, fcoNotInList}) r.Include(o);
-  return r;
+  return vlOrderedValueFilterOperators(AExtendedSet);
 }
 
 void TvlFilterCalcEditHelper::InitializeProperties(TvlCustomEditProperties* AProperties,

@@ -170,6 +170,16 @@ String vlGetFilterControlOperatorText(TvlFilterControlOperator AOperator) {
   return caption ? vlGetResourceStringText(*caption) : String();
 }
 
+TvlFilterControlOperators vlOrderedValueFilterOperators(Boolean AExtendedSet) {
+  TvlFilterControlOperators r;
+  for (TvlFilterControlOperator o : {fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
+                                     fcoBlanks, fcoNonBlanks})
+    r.Include(o);
+  if (AExtendedSet)
+    for (TvlFilterControlOperator o : {fcoBetween, fcoNotBetween, fcoInList, fcoNotInList}) r.Include(o);
+  return r;
+}
+
 TvlFilterControlOperator vlFilterOperatorToControlOperator(TvlFilterOperatorKind AKind, Boolean AValueIsNull) {
   TvlFilterControlOperator r = AKind <= foNotLike ? TvlFilterControlOperator(Integer(AKind) + Integer(fcoEqual))
                                                   : TvlFilterControlOperator(Integer(AKind) + 3);

@@ -74,6 +74,9 @@ TvlFilterEditsController* vlFilterEditsController();
 
 String vlGetFilterControlOperatorText(TvlFilterControlOperator AOperator);
 TvlFilterControlOperator vlFilterOperatorToControlOperator(TvlFilterOperatorKind AKind, Boolean AValueIsNull);
+// The operators of an ordered value: the six comparisons and the two blank
+// tests; with the extended set also between and in-list, each with its negation.
+TvlFilterControlOperators vlOrderedValueFilterOperators(Boolean AExtendedSet);
 TvlFilterOperatorKind vlFilterControlOperatorToKind(TvlFilterControlOperator AOperator);
 // Raises EvlFilterControlError "Invalid value" for a value the value type rejects.
 void vlValidateFilterValue(TvlCustomEdit* AEdit, Variant& AValue, TvlFilterControlOperator AOperator,

@@ -830,17 +830,12 @@ TvlCustomEditClass TvlFilterMaskEditHelper::GetFilterEditClass() const { return 
 TvlFilterControlOperators TvlFilterMaskEditHelper::GetSupportedFilterOperators(TvlCustomEditProperties* AProperties,
                                                                              TvlValueTypeClass AValueTypeClass,
                                                                              Boolean AExtendedSet) const {
-  TvlFilterControlOperators r;
-  for (TvlFilterControlOperator o : {fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
-                                     fcoBlanks, fcoNonBlanks})
-    r.Include(o);
+  TvlFilterControlOperators r = vlOrderedValueFilterOperators(AExtendedSet);
   auto* p = dynamic_cast<TvlCustomMaskEditProperties*>(AProperties);
   if ((!p || !p->IsMasked()) && AValueTypeClass && AValueTypeClass->IsString()) {
     r.Include(fcoLike);
     r.Include(fcoNotLike);
   }
-  if (AExtendedSet)
-    for (TvlFilterControlOperator o : {fcoBetween, fcoNotBetween, fcoInList, fcoNotInList}) r.Include(o);
   return r;
 }
 

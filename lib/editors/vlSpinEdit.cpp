@@ -975,13 +975,7 @@ TvlCustomEditClass TvlFilterSpinEditHelper::GetFilterEditClass() const { return 
 TvlFilterControlOperators TvlFilterSpinEditHelper::GetSupportedFilterOperators(TvlCustomEditProperties*,
                                                                              TvlValueTypeClass,
                                                                              Boolean AExtendedSet) const {
-  TvlFilterControlOperators r;
-  for (TvlFilterControlOperator o : {fcoEqual, fcoNotEqual, fcoLess, fcoLessEqual, fcoGreater, fcoGreaterEqual,
-                                     fcoBlanks, fcoNonBlanks})
-    r.Include(o);
-  if (AExtendedSet)
-    for (TvlFilterControlOperator o : {fcoBetween, fcoNotBetween, fcoInList, fcoNotInList}) r.Include(o);
-  return r;
+  return vlOrderedValueFilterOperators(AExtendedSet);
 }
 
 void TvlFilterSpinEditHelper::InitializeProperties(TvlCustomEditProperties* AProperties,
