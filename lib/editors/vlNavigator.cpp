@@ -268,23 +268,20 @@ Boolean TvlNavigatorControlButtons::GetButtonEnabled(Integer AButtonIndex) {
 }
 
 void TvlNavigatorControlButtons::DoButtonClick(Integer AButtonIndex) {
-  try {
-    if (IvlNavigator* control = GetControl()) {
-      if (AButtonIndex == NBDI_DELETE && ConfirmDelete()) {
-        if (MessageDlg(vlGetResourceStringText(vlNavigator_DeleteRecordQuestion), mtConfirmation,
-                       TMsgDlgButtons{mbOK, mbCancel}, 0) == mrOk)
-          control->ExecuteNavigatorAction(AButtonIndex);
-      } else {
-        control->ExecuteNavigatorAction(AButtonIndex);
-      }
-    }
-  } catch (...) {
-    // A refused action may have changed the data's state before raising
-    // (an insert whose follow-up fails stays inserting): refresh anyway.
+  // A refused action may have changed the data's state before raising (an
+  // insert whose follow-up fails stays inserting): the buttons follow either way.
+  Finally refresh([&] {
     if (Navigator()) Navigator()->RefreshButtonStates();
-    throw;
+  });
+  IvlNavigator* control = GetControl();
+  if (!control) return;
+  if (AButtonIndex == NBDI_DELETE && ConfirmDelete()) {
+    if (MessageDlg(vlGetResourceStringText(vlNavigator_DeleteRecordQuestion), mtConfirmation,
+                   TMsgDlgButtons{mbOK, mbCancel}, 0) == mrOk)
+      control->ExecuteNavigatorAction(AButtonIndex);
+  } else {
+    control->ExecuteNavigatorAction(AButtonIndex);
   }
-  if (Navigator()) Navigator()->RefreshButtonStates();
 }
 
 void TvlNavigatorControlButtons::ReleaseBookmark() {
