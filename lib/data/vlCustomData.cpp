@@ -628,11 +628,11 @@ void TvlDataFilterValueList::Load(Integer AItemIndex, Boolean AInitSortByDisplay
           X.Keys,
           [](void* AContext, Integer AIndex) {
             auto* K = static_cast<TKept*>(AContext);
-            return K->DC->GetFilterDataValue((*K->Records)[AIndex], K->Field);
+            return K->DC->GetFilterDataValue(K->Records->empty() ? AIndex : (*K->Records)[AIndex], K->Field);
           },
           [](void* AContext, Integer AIndex) {
             auto* K = static_cast<TKept*>(AContext);
-            return K->DC->GetFilterValueDisplayText((*K->Records)[AIndex], K->Item);
+            return K->DC->GetFilterValueDisplayText(K->Records->empty() ? AIndex : (*K->Records)[AIndex], K->Item);
           },
           &Kept);
     } else {

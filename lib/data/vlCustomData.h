@@ -51,7 +51,7 @@ class IvlDataController {
   // vlFloatOrderKey) of the field's filter values of every record, or with
   // AFiltered of the filtered records in their order, each with its record,
   // blanks left out (ABlanks set when there is one), read straight from the
-  // storage; False when the field's filter values are not numbers of one
+  // storage (ARecords left empty when they are 0, 1, 2, ... in order); False when the field's filter values are not numbers of one
   // kind stored unchanged (they are then read one by one).
   virtual Boolean GetFilterNumberKeys(TvlCustomDataField* AField, Boolean AFiltered, TvlKeyArray& AKeys,
                                       TvlIndexArray& ARecords, Boolean& ABlanks) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include "lib/data/vlDataConsts.h"
 #include "lib/data/vlDataControllerKeys.h"
@@ -702,7 +703,10 @@ template <class TSlot, class F>
 void ReadOrderKeys(TvlDataStorage* S, Integer AOffset, Integer N, const Integer* AList, TvlKeyArray& AKeys,
                    TvlIndexArray& ARecords, Boolean& ABlanks, F AKeyOf) {
   AKeys.resize(static_cast<size_t>(N));
-  ARecords.resize(static_cast<size_t>(N));
+  // The records stay unwritten (left empty) while they are 0, 1, 2, ...:
+  // no list and no blank yet.
+  Boolean Identity = !AList;
+  ARecords.resize(Identity ? 0 : static_cast<size_t>(N));
   UInt64* K = AKeys.data();
   Integer* Rs = ARecords.data();
   size_t Out = 0;
@@ -711,15 +715,22 @@ void ReadOrderKeys(TvlDataStorage* S, Integer AOffset, Integer N, const Integer*
     const Byte* B = S->StoredBuffer(R);
     if (!B || !B[AOffset]) {
       ABlanks = true;
+      if (Identity) {
+        Identity = false;
+        ARecords.resize(static_cast<size_t>(N));
+        Rs = ARecords.data();
+        std::iota(Rs, Rs + Out, 0);
+      }
       continue;
     }
     TSlot V;
     std::memcpy(&V, B + AOffset + 1, sizeof V);
     K[Out] = AKeyOf(V);
-    Rs[Out++] = R;
+    if (!Identity) Rs[Out] = R;
+    ++Out;
   }
   AKeys.resize(Out);
-  ARecords.resize(Out);
+  if (!Identity) ARecords.resize(Out);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -843,6 +844,45 @@ UInt64 vlFloatOrderKey(Double V) {
 
 namespace {
 
+// FirstOfEachKey of keys whose spread is below 16 a key: a bitmap of the
+// keys present and the number of keys present before each of its words give
+// every key its rank; one pass in arrival order then keeps the first
+// arrival of each rank. No sort, and scratch of a few bits a key where the
+// radix sort needs two 8-byte words (which a first load takes fresh from
+// the system, page by page).
+void DenseFirstOfEachKey(const TvlKeyArray& AKeys, UInt64 AMin, UInt64 ASpread, std::vector<Integer>& AKept,
+                         TvlKeyArray& ABits, TvlKeyArray& ARanks) {
+  const size_t N = AKeys.size();
+  const size_t Words = static_cast<size_t>(ASpread / 64) + 1;
+  ABits.resize(Words);
+  ARanks.resize(Words);
+  UInt64* Bits = ABits.data();
+  std::fill(Bits, Bits + Words, UInt64(0));
+  const UInt64* K = AKeys.data();
+  for (size_t I = 0; I < N; ++I) {
+    const UInt64 D = K[I] - AMin;
+    Bits[D >> 6] |= UInt64(1) << (D & 63);
+  }
+  UInt64* Ranks = ARanks.data();
+  UInt64 Distinct = 0;
+  for (size_t W = 0; W < Words; ++W) {
+    Ranks[W] = Distinct;
+    Distinct += static_cast<UInt64>(std::popcount(Bits[W]));
+  }
+  AKept.assign(static_cast<size_t>(Distinct), -1);
+  Integer* Kept = AKept.data();
+  UInt64 Found = 0;
+  for (size_t I = 0; I < N && Found < Distinct; ++I) {
+    const UInt64 D = K[I] - AMin;
+    const UInt64 Below = Bits[D >> 6] & ((UInt64(1) << (D & 63)) - 1);
+    Integer& First = Kept[Ranks[D >> 6] + static_cast<UInt64>(std::popcount(Below))];
+    if (First < 0) {
+      First = static_cast<Integer>(I);
+      ++Found;
+    }
+  }
+}
+
 // The index of the first arrival of each distinct key, in key order: a
 // stable LSD radix sort of (key, index) words, 8 bits a pass (every
 // digit's counts taken in one pass, digits equal everywhere skipped), and
@@ -853,6 +893,10 @@ void FirstOfEachKey(const TvlKeyArray& AKeys, std::vector<Integer>& AKept, TvlKe
   if (N == 0) return;
   const auto [MinIt, MaxIt] = std::minmax_element(AKeys.begin(), AKeys.end());
   const UInt64 Min = *MinIt, Spread = *MaxIt - Min;
+  if (Spread / 16 < N) {
+    DenseFirstOfEachKey(AKeys, Min, Spread, AKept, APacked, ATmp);
+    return;
+  }
   if (Spread > UINT32_MAX || N > UINT32_MAX) {
     std::vector<Integer> Order(N);
     std::iota(Order.begin(), Order.end(), 0);

@@ -530,7 +530,7 @@ class TvlFilterValueList : public TObject {
   void AddFirstArrivals(const std::vector<Integer>& AKept, TValueFunc AValueOf, TValueTextFunc ATextOf,
                         void* AContext);
   TvlFilterCriteria* FCriteria{};
-  std::vector<TvlFilterValueItem> FItems;
+  std::vector<TvlFilterValueItem, TvlScratchAllocator<TvlFilterValueItem>> FItems;
   Boolean FSortByDisplayText{};
   TLoadScratch FScratch;
 };

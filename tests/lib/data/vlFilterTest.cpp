@@ -720,10 +720,10 @@ TEST(vlFilterValueList, BatchEqualsOneByOne) {
       if (Round % 5 == 0) L->Add(fviMRU, Variant(3), u"c", false);
       if (Round % 7 == 0) L->Add(fviValue, Variant(5), u"E", false);
     }
-    // Values of one kind (numbers take the radix sort), or integers mixed
-    // with texts; equal values come with differing texts, so the first
-    // arrival's text shows.
-    const Integer Kind = static_cast<Integer>(Rng() % 6);
+    // Values of one kind (numbers take the bitmap of a narrow range, or the
+    // radix sort when spread wide), or integers mixed with texts; equal
+    // values come with differing texts, so the first arrival's text shows.
+    const Integer Kind = static_cast<Integer>(Rng() % 7);
     const Double Floats[] = {0.0, -0.0, 2.5, -2.5, std::numeric_limits<Double>::quiet_NaN(), 1e300, -1e300};
     std::vector<TvlFilterValueItem> Values;
     for (Integer I = 0, N = static_cast<Integer>(Rng() % 30); I < N; ++I) {
@@ -736,6 +736,7 @@ TEST(vlFilterValueList, BatchEqualsOneByOne) {
         case 3: Value = VarFromDateTime(46000 + V / 4.0); break;
         case 4: Value = Variant(V % 2 == 0); break;
         case 5: Value = Variant(Currency::FromRaw(V * 2500)); break;
+        case 6: Value = Variant(V * 100000 - 300000); break;
         default: Value = Rng() % 3 ? Variant(V) : Variant(IntToStr(V)); break;
       }
       Values.push_back(TvlFilterValueItem{fviValue, Value, Text});
