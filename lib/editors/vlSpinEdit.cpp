@@ -603,8 +603,11 @@ Variant TvlCustomSpinEdit::GetValue() {
   TvlCustomSpinEditProperties* p = ActiveProperties();
   Variant v;
   if (InternalFocused()) {
+    // Typed text is read without raising: a text that is not a number yet
+    // ("-") gives the last value; only validation reports it.
+    String error;
     if (FIsCustomText)
-      PrepareEditValue(Variant(CurrentDisplayText()), v, true);
+      TextToEditValue(CurrentDisplayText(), false, v, error);
     else
       v = FInternalValue;
     if (!vlVarIsNumber(v)) v = p->ClippedZero();

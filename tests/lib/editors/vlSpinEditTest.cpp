@@ -708,3 +708,51 @@ TEST(SpinEditPicturesTest, TheSpinButtonsInEachPainter) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reads Value in OnChange, as a form showing a total while typing does.
+class TValueReader : public TObject {
+  CL_CLASS(TValueReader, TObject)
+ public:
+  TvlSpinEdit* Edit{};
+  std::vector<Int64> Read;
+  void Changed(TObject*) { Read.push_back(Edit->Value().AsInt64()); }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TValueReader)
+
+namespace {
+
+// With ExceptionOnInvalidInput, a text that is not a number yet ("-") used
+// to raise "Invalid numeric value" from every read of Value while typing
+// (OnChange) and twice more on Up; now typing is silent, Up steps from the
+// last number read, and only the confirmation reports a text that does not read.
+TEST_F(SpinEditTest, StrictInputIsReportedOnConfirmationNotWhileTypingOrSpinning) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->Properties()->SetExceptionOnInvalidInput(true);
+  e->SetBeepOnEnter(false);
+  TValueReader* reader = New<TValueReader>();
+  Finally freeReader([&] { Free(reader); });
+  reader->Edit = e;
+  e->Properties()->SetOnChange(TNotifyEvent(reader, &TValueReader::Changed));
+  Focus(e);
+  e->SelectAll();
+  Type(u"-5");
+  EXPECT_EQ(reader->Read, (std::vector<Int64>{0, -5}));
+  EXPECT_TRUE(Failures->Messages.empty());
+  e->SelectAll();
+  Type(u"-");
+  Key(VK_UP);
+  EXPECT_TRUE(Failures->Messages.empty());
+  EXPECT_EQ(e->Text(), u"1");  // from the empty text's 0, the last number read
+  e->SelectAll();
+  Type(u"-");
+  Key(VK_RETURN);
+  EXPECT_EQ(Failures->Messages, (std::vector<String>{u"Invalid numeric value"}));
+}
+
+}  // namespace
