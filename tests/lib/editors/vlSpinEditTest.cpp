@@ -756,3 +756,76 @@ TEST_F(SpinEditTest, StrictInputIsReportedOnConfirmationNotWhileTypingOrSpinning
 }
 
 }  // namespace
+
+namespace {
+
+// Frees or raises from OnGetValue, the handler that reads words.
+class TGetValueMishap : public TObject {
+  CL_CLASS(TGetValueMishap, TObject)
+ public:
+  TvlSpinEdit* Edit{};
+  Boolean Raise{};
+  Integer Calls{};
+  Boolean Freed{};
+  void GetValue(TObject*, const String&, Variant&, String&, Boolean&) {
+    ++Calls;
+    if (Raise) throw Exception(u"Okunamadı");
+    if (!Edit) return;
+    Freed = true;
+    ::Free(Edit);
+    Edit = nullptr;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TGetValueMishap)
+
+namespace {
+
+// A handler that frees the editor, or raises, while the user types, steps
+// or confirms: nothing of the freed editor is touched; a raising one is
+// reported once, on the confirmation.
+TEST_F(SpinEditTest, OnGetValueThatFreesTheEditorOrRaises) {
+  struct TCase {
+    const char* Name;
+    Boolean Raise;
+    UINT Key;  // after typing "x"
+  } const cases[] = {
+      {"freed by a step", false, VK_UP},
+      {"freed by Enter", false, VK_RETURN},
+      {"raising, then Up", true, VK_UP},
+      {"raising, then Enter", true, VK_RETURN},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Failures->Messages.clear();
+    TvlSpinEdit* other = NewEdit(40);
+    TvlSpinEdit* e = NewEdit();
+    TGetValueMishap* mishap = New<TGetValueMishap>();
+    Finally freeAll([&] {
+      if (!mishap->Freed) ::Free(e);
+      ::Free(mishap);
+      ::Free(other);
+    });
+    e->Properties()->SetValueType(vtInt);
+    e->Properties()->SetExceptionOnInvalidInput(true);
+    e->Properties()->SetOnGetValue(TvlSpinEditGetValueEvent(mishap, &TGetValueMishap::GetValue));
+    Focus(e);
+    e->SelectAll();
+    mishap->Raise = c.Raise;
+    Type(u"x");
+    mishap->Edit = e;
+    Key(c.Key);
+    EXPECT_GT(mishap->Calls, 0);
+    EXPECT_EQ(mishap->Freed, !c.Raise);
+    if (c.Raise) {
+      EXPECT_EQ(Failures->Messages, c.Key == VK_RETURN ? std::vector<String>{u"Okunamadı"} : std::vector<String>{});
+    } else {
+      EXPECT_TRUE(Failures->Messages.empty());
+    }
+  }
+}
+
+}  // namespace
+
