@@ -483,9 +483,12 @@ void TvlCustomSpinEditProperties::ValidateDisplayValue(Variant& ADisplayValue, S
     emptyText = Trim(text).empty();
     String error;
     Boolean read;
-    if (edit)
+    if (edit) {
+      // An OnGetValue handler may free the editor and these properties with it.
+      TvlObjectLinkScope alive(edit);
       read = edit->TextToEditValue(text, false, value, error);
-    else {
+      if (!alive.Alive()) return;
+    } else {
       read = emptyText || TryTextToValue(text, value);
       if (!read && FExceptionOnInvalidInput) error = vlGetResourceStringText(vlSSpinEditInvalidNumericValue);
     }
@@ -603,9 +606,15 @@ Variant TvlCustomSpinEdit::GetValue() {
   TvlCustomSpinEditProperties* p = ActiveProperties();
   Variant v;
   if (InternalFocused()) {
-    if (FIsCustomText)
-      PrepareEditValue(Variant(CurrentDisplayText()), v, true);
-    else
+    // Typed text is read without raising: a text that is not a number yet
+    // ("-") gives the last value; only validation reports it.
+    String error;
+    if (FIsCustomText) {
+      // An OnGetValue handler may free the editor: nothing of it is read then.
+      TvlObjectLinkScope alive(this);
+      TextToEditValue(CurrentDisplayText(), false, v, error);
+      if (!alive.Alive()) return Variant(0);
+    } else
       v = FInternalValue;
     if (!vlVarIsNumber(v)) v = p->ClippedZero();
   } else {
@@ -735,6 +744,7 @@ Boolean TvlCustomSpinEdit::Increment(TvlSpinEditButton AButton) {
   p->GetMinBound(min);
   p->GetMaxBound(max);
   const Variant v = GetValue();
+  if (!alive.Alive()) return false;
   const Boolean forward = IsForward(AButton);
   const TvlSpinBoundsMode mode = p->GetBoundsMode();
   const Double step = GetRoundedIncrement(AButton);

@@ -352,6 +352,11 @@ void TvlCustomTimeEdit::InternalSetEditValue(const Variant& AValue, Boolean AVal
 void TvlCustomTimeEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& EditValue, Boolean) {
   TvlCustomTimeEditProperties* p = ActiveProperties();
   String text = VarToStr(ADisplayValue);
+  // An empty text is no time at all, as Null shows no text.
+  if (Trim(text).empty()) {
+    EditValue = Null();
+    return;
+  }
   String am, pm;
   p->GetAmPmStyle(am, pm);
   if (!p->Use24HourFormat()) {
@@ -377,18 +382,19 @@ Variant TvlCustomTimeEdit::GetEditingValue() {
 }
 
 TDateTime TvlCustomTimeEdit::Time() {
-  TDateTime value = 0;
-  if (InternalFocused()) {
-    Variant v;
+  Variant v;
+  if (InternalFocused())
     PrepareEditValue(Variant(CurrentDisplayText()), v, true);
-    if (vlVarIsNumber(v) || vlVarIsDateTime(v)) value = v.AsDouble();
-  } else {
-    const Variant& v = EditValue();
-    if (VarIsStr(v)) {
-      if (!TryStrToDateTime(Trim(VarToStr(v)), value)) TryStrToTime(Trim(VarToStr(v)), value);
-    } else if (vlVarIsNumber(v) || vlVarIsDateTime(v))
-      value = v.AsDouble();
-  }
+  else
+    v = EditValue();
+  TDateTime value = 0;
+  if (VarIsStr(v)) {
+    // A text that does not read has no time: an error, not midnight.
+    const String text = Trim(VarToStr(v));
+    if (!TryStrToDateTime(text, value) && !TryStrToTime(text, value))
+      throw EConvertError(vlGetResourceStringText(vlSEditTimeConvertError));
+  } else if (vlVarIsNumber(v) || vlVarIsDateTime(v))
+    value = v.AsDouble();
   return std::fabs(Frac(value));
 }
 
@@ -439,6 +445,13 @@ Double TvlCustomTimeEdit::GetRoundedIncrement(TvlSpinEditButton AButton) {
 }
 
 Boolean TvlCustomTimeEdit::Increment(TvlSpinEditButton AButton) {
+  // A step from a text that does not read would start at midnight.
+  const String shown = CurrentDisplayText();
+  Variant check(shown);
+  if (!Trim(shown).empty() && !ActiveProperties()->IsDisplayValueValid(check, InternalFocused())) {
+    MessageBeep(0);
+    return false;
+  }
   const Boolean windowed = InnerEdit() && HandleAllocated();
   const Integer caret = windowed ? SelStart() : 0;
   FSpinPart = windowed ? CaretPart() : tpHour;

@@ -115,13 +115,14 @@ class TTestNavData : public TComponent, public IvlNavigator {
   Boolean IsEditAllowed() override { return Active() && DS->CanModify(); }
   Boolean IsInsertAllowed() override { return Active() && DS->CanModify(); }
   Boolean IsDataActive() override { return Active(); }
-  Boolean IsAtFirstRecord() override { return DS->RecNo() <= 1; }
+  Boolean IsAtFirstRecord() override { return !DS || DS->RecNo() <= 1; }
   Boolean HasSavedBookmark() override { return SavedRecNo > 0; }
-  Boolean IsInEditState() override { return DS->State() == dsEdit || DS->State() == dsInsert; }
-  Boolean IsAtLastRecord() override { return DS->RecNo() >= DS->RecordCount(); }
+  Boolean IsInEditState() override { return DS && (DS->State() == dsEdit || DS->State() == dsInsert); }
+  Boolean IsAtLastRecord() override { return !DS || DS->RecNo() >= DS->RecordCount(); }
   void DropSavedBookmark() override { SavedRecNo = 0; }
   void ExecuteNavigatorAction(Integer AButtonIndex) override {
     Actions.push_back(AButtonIndex);
+    if (!DS) return;
     switch (AButtonIndex) {
       case NBDI_FIRST: DS->First(); break;
       case NBDI_PRIORPAGE: DS->MoveBy(-PageSize); break;
@@ -142,6 +143,11 @@ class TTestNavData : public TComponent, public IvlNavigator {
     }
   }
   TvlNavigatorControlNotifier* GetControlNotifier() override { return Notifier; }
+  // A data set freed (after FreeNotification) is no data set.
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == DS) DS = nullptr;
+  }
   Boolean IsNavigatorSupported() override { return true; }
   IvlNavigator* Self_() { return this; }
 };

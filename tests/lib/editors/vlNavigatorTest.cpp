@@ -303,6 +303,32 @@ TEST_F(NavigatorTest, RepeatingStopsWhenTheDataClosesOrTheHostIsDisabledOrFreed)
   }
 }
 
+// The data set freed under a held Next, with no refresh of the buttons: the
+// repeat stops, nothing acts on the freed data, and the release does nothing.
+TEST_F(NavigatorTest, RepeatingStopsWhenTheDataSetIsFreed) {
+  TNavTrouble* trouble = New<TNavTrouble>();
+  Finally done([&] {
+    Application->SetOnException(TExceptionEvent());
+    Free(trouble);
+  });
+  Application->SetOnException(TExceptionEvent(trouble, &TNavTrouble::Failed));
+  Meters->FreeNotification(Data);
+  Press(NBDI_NEXT);
+  Wait(410);
+  EXPECT_EQ(Meters->RecNo(), 2);
+  Free(Meters);
+  Meters = nullptr;
+  Wait(300);
+  Release(NBDI_NEXT);
+  EXPECT_EQ(Data->Actions, (std::vector<Integer>{NBDI_NEXT}));
+  EXPECT_FALSE(Host->ViewInfo->ButtonPressTimer()->Enabled());
+  EXPECT_TRUE(trouble->Failures.empty());
+  // Only Filter is left enabled.
+  const std::vector<Boolean> states = EnabledStates();
+  for (size_t i = 0; i < states.size(); ++i)
+    EXPECT_EQ(states[i], Host->ViewInfo->Buttons(Integer(i))->Button->DefaultIndex() == NBDI_FILTER) << i;
+}
+
 TEST_F(NavigatorTest, AnActionThatFailsDuringTheRepeatStopsIt) {
   TNavTrouble* trouble = New<TNavTrouble>();
   Finally done([&] {

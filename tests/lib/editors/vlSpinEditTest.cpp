@@ -708,3 +708,124 @@ TEST(SpinEditPicturesTest, TheSpinButtonsInEachPainter) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reads Value in OnChange, as a form showing a total while typing does.
+class TValueReader : public TObject {
+  CL_CLASS(TValueReader, TObject)
+ public:
+  TvlSpinEdit* Edit{};
+  std::vector<Int64> Read;
+  void Changed(TObject*) { Read.push_back(Edit->Value().AsInt64()); }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TValueReader)
+
+namespace {
+
+// With ExceptionOnInvalidInput, a text that is not a number yet ("-") used
+// to raise "Invalid numeric value" from every read of Value while typing
+// (OnChange) and twice more on Up; now typing is silent, Up steps from the
+// last number read, and only the confirmation reports a text that does not read.
+TEST_F(SpinEditTest, StrictInputIsReportedOnConfirmationNotWhileTypingOrSpinning) {
+  TvlSpinEdit* e = NewEdit();
+  e->Properties()->SetValueType(vtInt);
+  e->Properties()->SetExceptionOnInvalidInput(true);
+  e->SetBeepOnEnter(false);
+  TValueReader* reader = New<TValueReader>();
+  Finally freeReader([&] { Free(reader); });
+  reader->Edit = e;
+  e->Properties()->SetOnChange(TNotifyEvent(reader, &TValueReader::Changed));
+  Focus(e);
+  e->SelectAll();
+  Type(u"-5");
+  EXPECT_EQ(reader->Read, (std::vector<Int64>{0, -5}));
+  EXPECT_TRUE(Failures->Messages.empty());
+  e->SelectAll();
+  Type(u"-");
+  Key(VK_UP);
+  EXPECT_TRUE(Failures->Messages.empty());
+  EXPECT_EQ(e->Text(), u"1");  // from the empty text's 0, the last number read
+  e->SelectAll();
+  Type(u"-");
+  Key(VK_RETURN);
+  EXPECT_EQ(Failures->Messages, (std::vector<String>{u"Invalid numeric value"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Frees or raises from OnGetValue, the handler that reads words.
+class TGetValueMishap : public TObject {
+  CL_CLASS(TGetValueMishap, TObject)
+ public:
+  TvlSpinEdit* Edit{};
+  Boolean Raise{};
+  Integer Calls{};
+  Boolean Freed{};
+  void GetValue(TObject*, const String&, Variant&, String&, Boolean&) {
+    ++Calls;
+    if (Raise) throw Exception(u"Okunamadı");
+    if (!Edit) return;
+    Freed = true;
+    ::Free(Edit);
+    Edit = nullptr;
+  }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TGetValueMishap)
+
+namespace {
+
+// A handler that frees the editor, or raises, while the user types, steps
+// or confirms: nothing of the freed editor is touched; a raising one is
+// reported once, on the confirmation.
+TEST_F(SpinEditTest, OnGetValueThatFreesTheEditorOrRaises) {
+  struct TCase {
+    const char* Name;
+    Boolean Raise;
+    UINT Key;  // after typing "x"
+  } const cases[] = {
+      {"freed by a step", false, VK_UP},
+      {"freed by Enter", false, VK_RETURN},
+      {"raising, then Up", true, VK_UP},
+      {"raising, then Enter", true, VK_RETURN},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Failures->Messages.clear();
+    TvlSpinEdit* other = NewEdit(40);
+    TvlSpinEdit* e = NewEdit();
+    TGetValueMishap* mishap = New<TGetValueMishap>();
+    Finally freeAll([&] {
+      if (!mishap->Freed) ::Free(e);
+      ::Free(mishap);
+      ::Free(other);
+    });
+    e->Properties()->SetValueType(vtInt);
+    e->Properties()->SetExceptionOnInvalidInput(true);
+    e->Properties()->SetOnGetValue(TvlSpinEditGetValueEvent(mishap, &TGetValueMishap::GetValue));
+    Focus(e);
+    e->SelectAll();
+    mishap->Raise = c.Raise;
+    Type(u"x");
+    mishap->Edit = e;
+    Key(c.Key);
+    EXPECT_GT(mishap->Calls, 0);
+    EXPECT_EQ(mishap->Freed, !c.Raise);
+    if (c.Raise) {
+      EXPECT_EQ(Failures->Messages, c.Key == VK_RETURN ? std::vector<String>{u"Okunamadı"} : std::vector<String>{});
+    } else {
+      EXPECT_TRUE(Failures->Messages.empty());
+    }
+  }
+}
+
+}  // namespace
+

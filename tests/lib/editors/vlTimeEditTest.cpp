@@ -3,6 +3,7 @@
 // 12-hour masks rebuilt from the locale, and text that does not read.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "lib/editors/vlEditConsts.h"
@@ -17,6 +18,12 @@
 using namespace win;
 
 namespace {
+
+std::string Narrow(const String& S) {
+  std::string r;
+  for (Char c : S) r += c < 128 ? char(c) : '?';
+  return r;
+}
 
 class TTimeFailures : public TObject {
   CL_CLASS(TTimeFailures, TObject)
@@ -290,6 +297,85 @@ TEST_F(TimeEditTest, TurkishDesignatorsAreTypedInEitherCase) {
   Key(VK_DOWN);
   EXPECT_EQ(e->Text(), u"10:30:00 ÖÖ");
   EXPECT_TRUE(Failures->Messages.empty());
+}
+
+// The window text and the edit text in both locales, 12- and 24-hour, with
+// and without seconds: a time reads whatever its notation; text that does
+// not read is refused or keeps the last good time; an empty edit text is no
+// time at all (it used to be midnight in the 24-hour format and the old time
+// under an empty text in the 12-hour one).
+TEST_F(TimeEditTest, TextAndEditTextReadTimesAndNeverInventOne) {
+  struct TCase {
+    TSystemLocale Locale;
+    Boolean Use24Hour;
+    TvlTimeEditTimeFormat Format;
+    const char16_t* Afternoon;  // 14:30:45 as shown
+  } const cases[] = {
+      {TSystemLocale::EnglishUS, true, tfHourMinSec, u"14:30:45"},
+      {TSystemLocale::EnglishUS, true, tfHourMin, u"14:30"},
+      {TSystemLocale::EnglishUS, false, tfHourMinSec, u"02:30:45 PM"},
+      {TSystemLocale::EnglishUS, false, tfHourMin, u"02:30 PM"},
+      {TSystemLocale::Turkish, true, tfHourMinSec, u"14:30:45"},
+      {TSystemLocale::Turkish, false, tfHourMinSec, u"02:30:45 ÖS"},
+      {TSystemLocale::Turkish, false, tfHourMin, u"02:30 ÖS"},
+  };
+  const TDateTime date = EncodeDate(2020, 5, 6), morning = EncodeTime(9, 15, 20, 0);
+  for (const TCase& c : cases) {
+    UseLocale(c.Locale);
+    for (Boolean focused : {false, true}) {
+      SCOPED_TRACE(Narrow(c.Afternoon) + (focused ? " focused" : " unfocused"));
+      TvlTimeEdit* e = NewEdit();
+      TvlTimeEdit* other = NewEdit(40);
+      Finally freeEdits([&] {
+        Free(other);
+        Free(e);
+      });
+      e->Properties()->SetUse24HourFormat(c.Use24Hour);
+      e->Properties()->SetTimeFormat(c.Format);
+      Focus(focused ? e : other);
+      const Double shownSeconds = c.Format == tfHourMinSec ? 45 : 0;
+      const TDateTime afternoon = EncodeTime(14, 30, Word(shownSeconds), 0);
+      // A time in either notation reads, on the saved date.
+      for (const char16_t* text : {u"14:30:45", c.Afternoon}) {
+        e->SetEditValue(VarFromDateTime(date + morning));
+        e->SetTextProp(text);
+        EXPECT_EQ(e->Text(), c.Afternoon) << Narrow(text);
+        EXPECT_NEAR(e->Time(), afternoon, 1e-9) << Narrow(text);
+        e->SetEditValue(VarFromDateTime(date + morning));
+        e->SetEditText(text);
+        EXPECT_EQ(e->EditText(), c.Afternoon) << Narrow(text);
+        EXPECT_NEAR(e->EditValue().AsDouble(), date + afternoon, 1e-9) << Narrow(text);
+      }
+      // Text that does not read: the window text refuses it, the edit value keeps its time.
+      for (const char16_t* text : {u"abc", u"25:00"}) {
+        e->SetEditValue(VarFromDateTime(date + morning));
+        e->SetTextProp(text);
+        EXPECT_NEAR(e->EditValue().AsDouble(), date + morning, 1e-9) << Narrow(text);
+        e->SetEditText(text);
+        EXPECT_NEAR(e->EditValue().AsDouble(), date + morning, 1e-9) << Narrow(text);
+      }
+      // An empty edit text is no time (Null), as Null shows no text unfocused.
+      e->SetEditValue(VarFromDateTime(date + morning));
+      e->SetEditText(u"");
+      EXPECT_TRUE(VarIsNull(e->EditValue()));
+      EXPECT_EQ(e->Time(), 0);
+      e->SetEditValue(Null());
+      EXPECT_EQ(e->Text(), focused ? TrimRight(FormatDateTime(e->Properties()->TimeDisplayFormat(), 0)) : String());
+    }
+  }
+}
+
+// The time of a text edit value that does not read is an error, never midnight.
+TEST_F(TimeEditTest, TheTimeOfAnUnreadableTextIsAnError) {
+  TvlTimeEdit* e = NewEdit();
+  e->SetEditValue(Variant(u"yarın"));
+  EXPECT_THROW(e->Time(), EConvertError);
+  // A step from it does not start at midnight: nothing moves.
+  e->Properties()->SetCircular(true);
+  e->Increment(sebForward);
+  EXPECT_EQ(e->Text(), u"yarın");
+  e->SetEditValue(Variant(u"14:30"));
+  EXPECT_NEAR(e->Time(), 14.5 / 24, 1e-9);
 }
 
 }  // namespace
