@@ -500,6 +500,9 @@ class TvlCustomFilterControl : public TvlControl {
   void HideList();
   void ListClosed(TObject* Sender);
   void ListExit(TObject* Sender);
+  void ListKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void ListKeyPress(TObject* Sender, Char& Key);
+  void ListPopup(TObject* Sender);
   void UpdateListColor();
   void MenuItemClick(TObject* Sender);
   void EditorKeyDown(TObject* Sender, Word& Key, TShiftState Shift);

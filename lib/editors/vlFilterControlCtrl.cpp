@@ -91,7 +91,10 @@ void TvlCustomFilterControl::CreateParts() {
   FComboBox->Properties()->Buttons()->Items(0)->SetVisible(false);
   FComboBox->Properties()->SetDropDownListStyle(lsFixedList);
   FComboBox->Properties()->SetOnCloseUp(TNotifyEvent(this, &TvlCustomFilterControl::ListClosed));
+  FComboBox->Properties()->SetOnPopup(TNotifyEvent(this, &TvlCustomFilterControl::ListPopup));
   FComboBox->SetOnExit(TNotifyEvent(this, &TvlCustomFilterControl::ListExit));
+  FComboBox->SetOnKeyDown(TKeyEvent(this, &TvlCustomFilterControl::ListKeyDown));
+  FComboBox->SetOnKeyPress(TKeyPressEvent(this, &TvlCustomFilterControl::ListKeyPress));
   UpdateListColor();
   FActionMenu = New<TPopupMenu>(static_cast<TComponent*>(this));
   for (Integer Tag = 0; Tag < 4; ++Tag) {
@@ -385,6 +388,7 @@ void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText) {
   FComboBox->SetEditValue(Variant(AText));
   FComboBox->SetVisible(true);
   FComboBox->SetFocus();
+  ListPopup(FComboBox);  // a list kept from an earlier drop-down is measured in this part's font
   FComboBox->SetDroppedDown(true);
 }
 
@@ -452,8 +456,10 @@ void TvlCustomFilterControl::FillOperatorList(TStrings* AStrings) {
 }
 
 void TvlCustomFilterControl::ListClosed(TObject*) {
+  // An entry chosen (Enter, Space or a click) counts even when it is the one
+  // already shown; otherwise only a changed text does.
   const String Text = VarToStr(FComboBox->EditValue());
-  if (Text == FListText) return;  // the list stays until it loses the focus
+  if (FComboBox->CloseUpReason() != crEnter && Text == FListText) return;  // the list stays until it loses the focus
   TStrings* Items = FComboBox->Properties()->Items();
   const Integer Index = Items->IndexOf(Text);
   if (Index >= 0) {
@@ -499,6 +505,27 @@ void TvlCustomFilterControl::HideList() {
 }
 
 void TvlCustomFilterControl::ListExit(TObject*) { HideList(); }
+
+// In the pick list Space chooses like Enter, and its character is not typed.
+void TvlCustomFilterControl::ListKeyDown(TObject*, Word& Key, TShiftState) {
+  if (Key == win::VK_SPACE) Key = win::VK_RETURN;
+}
+
+void TvlCustomFilterControl::ListKeyPress(TObject*, Char& Key) {
+  if (Key == u' ') Key = 0;
+}
+
+// The dropped-down list shows its entries in the part's font without its
+// styles (the pick list itself keeps them). The list is made once and kept
+// for every part, so the font is set at every drop-down.
+void TvlCustomFilterControl::ListPopup(TObject*) {
+  TvlCustomEditListBox* List = FComboBox->LookupData() ? FComboBox->LookupData()->List() : nullptr;
+  if (!List) return;
+  List->Font()->Assign(FComboBox->Style()->GetVisibleFont());
+  List->Font()->SetStyle(TFontStyles{});
+  List->Canvas()->SetFont(List->Font());
+  List->Invalidate();
+}
 
 void TvlCustomFilterControl::Paint() {
   if (!FViewInfo || IsDestroying()) return;

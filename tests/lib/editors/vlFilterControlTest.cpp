@@ -12,6 +12,8 @@
 
 #include "lib/editors/vlComboBox.h"
 #include "lib/editors/vlEdit.h"
+#include "lib/editors/vlEditListBox.h"
+#include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlFilterControl.h"
 #include "lib/foundation/vlVariants.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
@@ -19,6 +21,7 @@
 #include "platform/rtl/Finally.h"
 #include "tests/lib/editors/EditorPicture.h"
 #include "tests/lib/editors/FilterSource.h"
+#include "tests/lib/editors/ScreenSheet.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 using namespace win;
@@ -587,6 +590,109 @@ TEST_F(FilterControlTest, PickListsChangeTheItemTheOperatorAndTheJoin) {
   EXPECT_EQ(Builder->Root()->BoolOperator(), fboOr);
   Builder->ApplyFilter();
   EXPECT_EQ(Filter()->Root()->BoolOperatorKind(), fboOr);
+}
+
+// Space in an open pick list chooses the highlighted entry as Enter does,
+// and its character reaches neither the list nor the builder (where Space
+// would open the next part's list).
+TEST_F(FilterControlTest, SpaceInAPickListChoosesLikeEnter) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  Click(Condition(1)->ItemRect());
+  ASSERT_EQ(Builder->State(), fcsSelectingItem);
+  Key(VK_DOWN);
+  Key(VK_SPACE);
+  EXPECT_EQ(Condition(1)->ItemIndex(), kAmount);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtOperator);
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_FALSE(Builder->PickList()->Visible());
+  EXPECT_TRUE(Builder->Focused());
+  Click(Builder->Root()->BoolOperatorRect());
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_SPACE);
+  EXPECT_EQ(Builder->Root()->BoolOperator(), fboNotAnd);
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_FALSE(Builder->PickList()->Visible());
+}
+
+// Choosing the entry already shown is a choice: a string item that supports
+// like gets the like operator (its value kept), the operator list moves the
+// focus to the first value. Escape chooses nothing and the list stays until
+// it loses the focus.
+TEST_F(FilterControlTest, ChoosingTheEntryAlreadyShown) {
+  const struct {
+    const char* Name;
+    Boolean OperatorList;
+    UINT Key;
+    TvlFilterControlOperator Operator;
+    TvlFilterControlHitTest Focused;
+    TFilterControlState State;
+  } Cases[] = {
+      {"item by Enter", false, VK_RETURN, fcoLike, fhtOperator, fcsNormal},
+      {"item by Space", false, VK_SPACE, fcoLike, fhtOperator, fcsNormal},
+      {"item list cancelled", false, VK_ESCAPE, fcoEqual, fhtItem, fcsSelectingItem},
+      {"operator by Enter", true, VK_RETURN, fcoEqual, fhtValue, fcsNormal},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Click(C.OperatorList ? Condition(1)->OperatorRect() : Condition(1)->ItemRect());
+    ASSERT_TRUE(Builder->PickList()->DroppedDown());
+    Key(C.Key);
+    EXPECT_EQ(Builder->State(), C.State);
+    EXPECT_EQ(Condition(1)->ItemIndex(), kName);
+    EXPECT_EQ(Condition(1)->Operator(), C.Operator);
+    EXPECT_EQ(Builder->FocusedInfo().HitTest, C.Focused);
+    ASSERT_EQ(Condition(1)->Values()->Count(), 1);
+    EXPECT_EQ(Utf8(VarToStr(Condition(1)->Values()->Values(0)->Value())), "ax");
+    Builder->SetFocus();
+    Pump();
+    EXPECT_EQ(Builder->State(), fcsNormal);
+    EXPECT_FALSE(Builder->PickList()->Visible());
+  }
+}
+
+// The one pick list serves the joins, the items and the operators: each time
+// it drops down its entries take that part's font without the underline,
+// while the closed pick list keeps it. The picture: the open join, item and
+// operator lists, left to right.
+TEST_F(FilterControlTest, TheDroppedDownListTakesThePartFontWithoutStyles) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Builder->SetHeight(240);
+  Pump();
+  editors_test::TScreenSheet Sheet(330, 240, 3, 1);
+  const struct {
+    const char* Name;
+    std::function<TRect()> Part;
+    TFont* Font;
+  } Cases[] = {
+      {"join", [this] { return Builder->Root()->BoolOperatorRect(); }, Builder->FontBoolOperator()},
+      {"item", [this] { return Condition(1)->ItemRect(); }, Builder->FontItem()},
+      {"operator", [this] { return Condition(1)->OperatorRect(); }, Builder->FontCondition()},
+  };
+  Integer Col = 0;
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Click(C.Part());
+    ASSERT_TRUE(Builder->PickList()->DroppedDown());
+    TvlCustomEditListBox* List = Builder->PickList()->LookupData()->List();
+    ASSERT_NE(List, nullptr);
+    EXPECT_EQ(List->Font()->Color(), C.Font->Color());
+    EXPECT_TRUE(List->Font()->Style().Empty());
+    EXPECT_TRUE(Builder->PickList()->Style()->GetVisibleFont()->Style().Contains(fsUnderline));
+    Sheet.PutArea(Display, Builder->ClientToScreen(TPoint{0, 0}), Col++, 0);
+    Key(VK_ESCAPE);
+    Builder->SetFocus();
+    Pump();
+  }
+  Sheet.Expect("filter-builder-pick-lists");
 }
 
 // The row button's menu adds a group with its first condition, and on the
