@@ -808,7 +808,9 @@ void TvlCustomFilterControl::KeyPress(Char& Key) {
   if (Key == u'\r' || Key == u' ') {
     ActivatePart(FFocusedInfo.HitTest, false);
     Key = 0;
-  } else if (Key != 0 && Key != 27 && Key >= u' ' && FFocusedInfo.HitTest == fhtValue) {
+  } else if (Key != 0 && Key != 27 && Key != u'\t' && FFocusedInfo.HitTest == fhtValue) {
+    // Any character opens the editor with it (Backspace: an emptied value);
+    // Tab's character follows the key that already moved the focus.
     ShowValueEditor(2, Key);
     Key = 0;
   }

@@ -542,6 +542,29 @@ TEST_F(FilterControlTest, TheValueEditorAcceptsRevertsAndRefuses) {
   EXPECT_EQ(Source->Shown(), (std::vector<Integer>{3}));
 }
 
+// Any character but Escape typed on a value opens the value editor with it:
+// Backspace opens it on an emptied value. Tab (with WantTabs) only moves
+// the focus: arriving on a value by Tab opens nothing.
+TEST_F(FilterControlTest, CharactersOnAValueOpenTheValueEditor) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Builder->SetWantTabs(true);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_TAB);
+  Key(VK_TAB);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  Key(VK_BACK);
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  Key(VK_RETURN);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Utf8(VarToStr(Condition(1)->Values()->Values(0)->Value())), "");
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+}
+
 // Down on the last row reaches the add-condition button, Right comes back to
 // the last row's item, Tab there does nothing (WantTabs off).
 TEST_F(FilterControlTest, ArrowsWalkRowsAndTheAddConditionButton) {
