@@ -11,6 +11,7 @@
 #include "lib/editors/vlTextEdit.h"
 #include "lib/editors/vlTextEditProperties.h"
 #include "lib/foundation/nbCore.h"
+#include "lib/foundation/vlClasses.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
@@ -456,6 +457,7 @@ void TvlCustomFilterControl::FillOperatorList(TStrings* AStrings) {
 }
 
 void TvlCustomFilterControl::ListClosed(TObject*) {
+  if (FState != fcsSelectingItem && FState != fcsSelectingBoolOperator && FState != fcsSelectingCondition) return;
   // An entry chosen (Enter, Space or a click) counts even when it is the one
   // already shown; otherwise only a changed text does.
   const String Text = VarToStr(FComboBox->EditValue());
@@ -505,6 +507,13 @@ void TvlCustomFilterControl::HideList() {
 }
 
 void TvlCustomFilterControl::ListExit(TObject*) { HideList(); }
+
+// The rows the pick list was opened for are going: it closes choosing nothing.
+void TvlCustomFilterControl::CloseList() {
+  if (!FComboBox || !FComboBox->Visible()) return;
+  HideList();
+  if (FComboBox->DroppedDown()) FComboBox->SetDroppedDown(false);
+}
 
 // In the pick list Space chooses like Enter, and its character is not typed.
 void TvlCustomFilterControl::ListKeyDown(TObject*, Word& Key, TShiftState) {
@@ -774,7 +783,10 @@ void TvlCustomFilterControl::FocusChanged() {
 }
 
 void TvlCustomFilterControl::KeyDown(Word& Key, TShiftState Shift) {
+  // The OnKeyDown handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::KeyDown(Key, Shift);
+  if (!Alive.Alive()) return;
   const Boolean Ctrl = Shift.Contains(ssCtrl), ShiftDown = Shift.Contains(ssShift), Alt = Shift.Contains(ssAlt);
   switch (Key) {
     case win::VK_TAB:
@@ -905,34 +917,41 @@ void TvlCustomFilterControl::ForgetValueEditor() {
   Edit->SetParent(nullptr);
 }
 
+// Focuses the builder after its value editor closed; False when a handler
+// of the focus change (its OnEnter, say) freed it.
+Boolean TvlCustomFilterControl::TakeFocus() {
+  TvlObjectLinkScope Alive(this);
+  if (CanFocus()) SetFocus();
+  return Alive.Alive();
+}
+
 void TvlCustomFilterControl::EditorKeyDown(TObject*, Word& Key, TShiftState Shift) {
   switch (Key) {
     case win::VK_TAB:
       if (!FWantTabs) return;
       CloseValueEditor(true);
-      SetFocus();
+      Key = 0;
+      if (!TakeFocus()) return;
       if (Shift.Contains(ssShift))
         FocusPrevious(true);
       else
         FocusNext(true);
-      Key = 0;
       break;
     case win::VK_RETURN:
       CloseValueEditor(true);
-      SetFocus();
       Key = 0;
+      TakeFocus();
       break;
     case win::VK_ESCAPE:
       if (FValueEditor) Key = 0;
       CloseValueEditor(false);
-      SetFocus();
+      TakeFocus();
       break;
     case win::VK_DELETE:
       if (Shift == TShiftState{ssCtrl}) {
         CloseValueEditor(false);
-        SetFocus();
-        RemoveFocused();
         Key = 0;
+        if (TakeFocus()) RemoveFocused();
       }
       break;
     default: break;
@@ -948,9 +967,9 @@ void TvlCustomFilterControl::EditorAfterKeyDown(TObject*, Word& Key, TShiftState
     if (Edit && Edit->CanFocus()) Edit->SetFocus();
     throw;
   }
-  SetFocus();
-  KeyDown(Key, Shift);
+  Word RowKey = Key;
   Key = 0;
+  if (TakeFocus()) KeyDown(RowKey, Shift);
 }
 
 void TvlCustomFilterControl::EditorExit(TObject*) {

@@ -292,6 +292,127 @@ TEST_F(FilterControlTest, TheBuilderFreedFromItsApplyHandler) {
   Pump();
 }
 
+// Frees or disables the builder from whichever of its handlers runs first.
+class TSaboteur : public TObject {
+  CL_CLASS(TSaboteur, TObject)
+ public:
+  TvlFilterControl* Builder{};
+  Boolean Disable{};
+  void Act() {
+    TvlFilterControl* B = Builder;
+    if (!B) return;
+    Builder = nullptr;
+    if (Disable)
+      B->SetEnabledProp(false);
+    else
+      Free(B);
+  }
+  void Notify(TObject*) { Act(); }
+  void KeyDown(TObject*, Word&, TShiftState) { Act(); }
+};
+CL_IMPLEMENT_CLASS(TSaboteur)
+
+// The builder freed or disabled by its own handlers while a pick list's
+// choice, the value editor's closing or a key is being handled: nothing
+// freed is touched afterwards, and a disabled builder is left with no list
+// or editor open.
+TEST_F(FilterControlTest, TheBuilderFreedOrDisabledFromItsHandlers) {
+  const struct {
+    const char* Name;
+    std::function<void(TSaboteur*)> Prepare;  // opens what the key acts on and sets the handler
+    UINT Key;
+  } Cases[] = {
+      {"pick list choice, on enter",
+       [this](TSaboteur* S) {
+         Click(Condition(1)->ItemRect());
+         Builder->SetOnEnter(TNotifyEvent(S, &TSaboteur::Notify));
+       },
+       VK_RETURN},
+      {"value editor Enter, on enter",
+       [this](TSaboteur* S) {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Builder->SetOnEnter(TNotifyEvent(S, &TSaboteur::Notify));
+       },
+       VK_RETURN},
+      {"value editor Down, on key down",
+       [this](TSaboteur* S) {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Builder->SetOnKeyDown(TKeyEvent(S, &TSaboteur::KeyDown));
+       },
+       VK_DOWN},
+      {"Down on the builder, on key down",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         Builder->SetOnKeyDown(TKeyEvent(S, &TSaboteur::KeyDown));
+       },
+       VK_DOWN},
+  };
+  for (const Boolean Disable : {false, true})
+    for (const auto& C : Cases) {
+      SCOPED_TRACE(std::string(C.Name) + (Disable ? ", disabled" : ", freed"));
+      if (!Builder) Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+      Builder->SetEnabledProp(true);
+      Builder->SetOnEnter(TNotifyEvent());
+      Builder->SetOnKeyDown(TKeyEvent());
+      Filter()->Clear();
+      Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+      Filter()->AddItem(nullptr, Column(kAmount), foEqual, 1, u"1");
+      Builder->LinkTo(nullptr);
+      Builder->LinkTo(Source);
+      Pump();
+      TSaboteur* S = New<TSaboteur>();
+      Finally FreeS([&] { Free(S); });
+      S->Disable = Disable;
+      C.Prepare(S);
+      S->Builder = Builder;
+      Key(C.Key);
+      Pump();
+      if (!Disable) {
+        Builder = nullptr;
+        continue;
+      }
+      EXPECT_FALSE(Builder->Enabled());
+      EXPECT_EQ(Builder->ValueEditor(), nullptr);
+      EXPECT_FALSE(Builder->PickList()->Visible());
+      EXPECT_EQ(Builder->State(), fcsNormal);
+    }
+}
+
+// The linked component goes, or its filter is read anew, while a pick list
+// is open: the list closes with the rows it was opened for, and a later
+// choice changes nothing.
+TEST_F(FilterControlTest, RowsRebuiltWhileAPickListIsOpen) {
+  const struct {
+    const char* Name;
+    std::function<void()> Rebuild;
+  } Cases[] = {
+      {"component freed", [this] { FreeAndNil(Source); }},
+      {"filter read anew", [this] { Builder->UpdateFilter(); }},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    if (!Source) {
+      Source = New<TFilterSource>(static_cast<TComponent*>(Form));
+      Source->DC->Filter()->SetActive(true);
+    }
+    Filter()->Clear();
+    Filter()->AddItem(Filter()->Root()->AddItemList(fboAnd), Column(kName), foEqual, u"ax", u"ax");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Click(dynamic_cast<TvlGroupViewInfo*>(Builder->Rows(1))->BoolOperatorRect());
+    ASSERT_EQ(Builder->State(), fcsSelectingBoolOperator);
+    C.Rebuild();
+    Pump();
+    EXPECT_EQ(Builder->State(), fcsNormal);
+    EXPECT_FALSE(Builder->PickList()->Visible());
+    EXPECT_FALSE(Builder->PickList()->DroppedDown());
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_EQ(Builder->Root()->BoolOperator(), fboAnd);
+  }
+}
+
 // The linked component goes while the value editor is open: the rows and
 // the editor go with it, and keys afterwards reach nothing freed.
 TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
