@@ -649,7 +649,7 @@ void TvlCustomFilterControl::FocusUpperRow(Boolean ATab) {
   else if (!Cond->ShowsValues() || Cond->Values()->Count() == 0)
     SetFocusedPart(fhtOperator);
   else if (IsInList(Cond->Operator()))
-    SetFocusedPart(fhtAddValue);
+    SetFocusedPart(fhtAddValue, Cond->Values()->Count() - 1);  // going back from "+" reaches the last value
   else
     SetFocusedPart(fhtValue, Cond->Values()->Count() - 1);
 }

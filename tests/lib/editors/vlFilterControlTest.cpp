@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lib/editors/vlComboBox.h"
+#include "lib/editors/vlDateUtils.h"
 #include "lib/editors/vlEdit.h"
 #include "lib/editors/vlEditListBox.h"
 #include "lib/editors/vlEditStyles.h"
@@ -19,6 +20,7 @@
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
 #include "tests/lib/editors/EditorPicture.h"
 #include "tests/lib/editors/FilterSource.h"
 #include "tests/lib/editors/ScreenSheet.h"
@@ -569,6 +571,46 @@ TEST_F(FilterControlTest, ADamagedFileLeavesTheFilterAsItWas) {
   EXPECT_EQ(Good->Position(), 0);
 }
 
+// A value typed under one locale ("1,5" in Turkish, "1.5" in English) is
+// kept as a number: the file saved under it filters the same records when
+// read under the other locale.
+TEST_F(FilterControlTest, AFileSavedUnderOneLocaleReadsUnderTheOther) {
+  const TSystemLocale Saved = SystemLocale();
+  auto Use = [](TSystemLocale L) {
+    SetSystemLocale(L);
+    vlFormatController()->RegionalSettingsChanged();
+  };
+  Finally Restore([&] { Use(Saved); });
+  const struct {
+    TSystemLocale Typed, Read;
+    const char16_t* Text;
+  } Cases[] = {{TSystemLocale::Turkish, TSystemLocale::EnglishUS, u"1,5"},
+               {TSystemLocale::EnglishUS, TSystemLocale::Turkish, u"1.5"}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(Utf8(C.Text));
+    Use(C.Typed);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(2), foGreater, 0.0, u"0");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Builder->SetFocus();
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    Type(C.Text);
+    Key(VK_RETURN);
+    TStreamPtr S(New<TMemoryStream>());
+    Builder->SaveToStream(S.get());
+    Use(C.Read);
+    Builder->Clear();
+    S->SetPosition(0);
+    Builder->LoadFromStream(S.get());
+    Builder->ApplyFilter();
+    EXPECT_EQ(Source->Shown(), (std::vector<Integer>{1, 2}));  // prices 2.5 and 3.5
+  }
+}
+
 // --- The control with real input ---------------------------------------------------------------------
 
 // Clicks and keys build a group of two like conditions, which filters the controller.
@@ -684,6 +726,52 @@ TEST_F(FilterControlTest, CharactersOnAValueOpenTheValueEditor) {
   EXPECT_EQ(Utf8(VarToStr(Condition(1)->Values()->Values(0)->Value())), "");
   Key(VK_ESCAPE);
   EXPECT_EQ(Builder->ValueEditor(), nullptr);
+}
+
+// Shift+Tab from the next row's button reaches the in-list row's "+" and
+// then its last value; arrows down a long list scroll each focused row into
+// view, up again to the top.
+TEST_F(FilterControlTest, FocusMovesAcrossRowsAndScrolling) {
+  Variant List = vlMakeVariantPair(1, 2);
+  vlAppendVariant(List, 3);
+  Filter()->AddItem(nullptr, Column(kAmount), foInList, List, u"1;2;3");
+  for (Integer I = 0; I < 20; ++I) Filter()->AddItem(nullptr, Column(kAmount), foEqual, I, u"");
+  Builder->LinkTo(Source);
+  Builder->SetWantTabs(true);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);  // the second of the three values
+  EXPECT_EQ(Builder->FocusedInfo().ValueIndex, 1);
+  Key(VK_DOWN);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(2));
+  Key(VK_LEFT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtButton);
+  Display.KeyDown(VK_SHIFT);
+  Key(VK_TAB);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(1));
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddValue);
+  Key(VK_TAB);
+  Display.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  EXPECT_EQ(Builder->FocusedInfo().ValueIndex, 2);
+  const TRect Client = Builder->ClientBounds();
+  for (Integer R = 2; R < Builder->RowCount(); ++R) {
+    Key(VK_DOWN);
+    ASSERT_EQ(Builder->FocusedInfo().Row, Builder->Rows(R));
+    EXPECT_LE(Builder->Rows(R)->RowRect().Bottom, Client.Bottom) << R;
+    EXPECT_GE(Builder->Rows(R)->RowRect().Top, Client.Top) << R;
+  }
+  EXPECT_GT(Builder->TopVisibleRow(), 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddCondition);
+  EXPECT_LE(Builder->ViewInfo()->AddConditionRect().Bottom, Client.Bottom);
+  for (Integer R = 0; R < Builder->RowCount(); ++R) Key(VK_UP);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  EXPECT_EQ(Builder->TopVisibleRow(), 0);
 }
 
 // Down on the last row reaches the add-condition button, Right comes back to
