@@ -463,7 +463,9 @@ void TvlCustomFilterControl::ListClosed(TObject*) {
   const String Text = VarToStr(FComboBox->EditValue());
   if (FComboBox->CloseUpReason() != crEnter && Text == FListText) return;  // the list stays until it loses the focus
   TStrings* Items = FComboBox->Properties()->Items();
-  const Integer Index = Items->IndexOf(Text);
+  // The entry chosen, not the first of its text: two items may share a caption.
+  Integer Index = FComboBox->ItemIndex();
+  if (Index < 0 || Index >= Items->Count() || Items->Strings(Index) != Text) Index = Items->IndexOf(Text);
   if (Index >= 0) {
     const Integer Value = Integer(reinterpret_cast<intptr_t>(Items->Objects(Index)));
     auto* C = dynamic_cast<TvlConditionViewInfo*>(FFocusedInfo.Row);

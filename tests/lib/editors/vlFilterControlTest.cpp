@@ -415,6 +415,51 @@ TEST_F(FilterControlTest, RowsRebuiltWhileAPickListIsOpen) {
   }
 }
 
+// Raises or disables the builder from its apply handler.
+class TApplyTrouble : public TObject {
+  CL_CLASS(TApplyTrouble, TObject)
+ public:
+  TvlFilterControl* Builder{};
+  Boolean Raise{};
+  void Applied(TObject*) {
+    if (Raise) throw EvlFilterControlError(u"stop");
+    Builder->SetEnabledProp(false);
+  }
+};
+CL_IMPLEMENT_CLASS(TApplyTrouble)
+
+// The apply handler raises or disables the builder: the linked update still
+// ends (the controller filters), the rows are rebuilt from the applied
+// criteria, and a raised error reaches the caller.
+TEST_F(FilterControlTest, TheApplyHandlerRaisesOrDisablesTheBuilder) {
+  for (const Boolean Raise : {true, false}) {
+    SCOPED_TRACE(Raise ? "raises" : "disables");
+    TApplyTrouble* T = New<TApplyTrouble>();
+    Finally FreeT([&] { Free(T); });
+    T->Builder = Builder;
+    T->Raise = Raise;
+    Builder->SetEnabledProp(true);
+    Filter()->Clear();
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Builder->AddCondition(nullptr);
+    Condition(1)->SetItemIndex(kAmount);
+    Condition(1)->SetOperator(fcoGreater);
+    Condition(1)->Values()->Values(0)->Value() = 2;
+    Builder->SetOnApplyFilter(TNotifyEvent(T, &TApplyTrouble::Applied));
+    if (Raise)
+      EXPECT_THROW(Builder->ApplyFilter(), EvlFilterControlError);
+    else
+      Builder->ApplyFilter();
+    EXPECT_EQ(Filter()->LockCount(), 0);
+    EXPECT_EQ(Source->Shown(), (std::vector<Integer>{2, 3}));
+    ASSERT_EQ(Builder->RowCount(), 2);
+    EXPECT_EQ(Condition(1)->CriteriaItem(), Builder->Criteria()->Root()->Items(0));
+    Builder->SetOnApplyFilter(TNotifyEvent());
+    Pump();
+  }
+}
+
 // The linked component goes while the value editor is open: the rows and
 // the editor go with it, and keys afterwards reach nothing freed.
 TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
@@ -888,6 +933,25 @@ TEST_F(FilterControlTest, ChoosingTheEntryAlreadyShown) {
     EXPECT_EQ(Builder->State(), fcsNormal);
     EXPECT_FALSE(Builder->PickList()->Visible());
   }
+}
+
+// Two items with one caption: the entry chosen is the one taken.
+TEST_F(FilterControlTest, TheItemChosenAmongEqualCaptions) {
+  Source->AddColumn(u"Amount", ClassOf<TvlStringValueType>());
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  Click(Condition(1)->ItemRect());
+  ASSERT_EQ(Builder->PickList()->Properties()->Items()->Count(), 4);
+  for (Integer I = 0; I < 3; ++I) Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->ItemIndex(), 3);
+  EXPECT_EQ(Condition(1)->Operator(), fcoLike);
+  Click(Condition(1)->ItemRect());
+  Key(VK_UP);
+  Key(VK_UP);
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->ItemIndex(), 1);
 }
 
 // The one pick list serves the joins, the items and the operators: each time
