@@ -819,6 +819,34 @@ TEST_F(FilterControlTest, FocusMovesAcrossRowsAndScrolling) {
   EXPECT_EQ(Builder->TopVisibleRow(), 0);
 }
 
+// Right and Left walk the values of a row wider than the builder: each
+// focused value is scrolled into view, and the item again at the end.
+TEST_F(FilterControlTest, ArrowsScrollAWideRowSideways) {
+  Variant List = vlMakeVariantSingle(100000);
+  for (Integer I = 1; I < 30; ++I) vlAppendVariant(List, 100000 + I);
+  Filter()->AddItem(nullptr, Column(kAmount), foInList, List, u"");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  const TRect Client = Builder->ClientBounds();
+  TvlValuesViewInfo* Values = Condition(1)->Values();
+  for (Integer I = 0; I < Values->Count(); ++I) {
+    Key(VK_RIGHT);
+    ASSERT_EQ(Builder->FocusedInfo().ValueIndex, I);
+    EXPECT_LE(Values->Values(I)->ValueRect().Right, Client.Right) << I;
+    EXPECT_GE(Values->Values(I)->ValueRect().Left, Client.Left) << I;
+  }
+  EXPECT_GT(Builder->LeftOffset(), 0);
+  Key(VK_RIGHT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddValue);
+  EXPECT_LE(Values->AddButtonRect().Right, Client.Right);
+  for (Integer I = 0; I < Values->Count() + 2; ++I) Key(VK_LEFT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtItem);
+  EXPECT_GE(Condition(1)->ItemRect().Left, Client.Left);
+}
+
 // Down on the last row reaches the add-condition button, Right comes back to
 // the last row's item, Tab there does nothing (WantTabs off).
 TEST_F(FilterControlTest, ArrowsWalkRowsAndTheAddConditionButton) {
