@@ -1041,6 +1041,44 @@ TEST_F(FilterControlTest, TheActionMenuAddsAGroupAndClearsAll) {
   EXPECT_EQ(Builder->RowCount(), 1);
 }
 
+// Space on a row's button opens its menu from the keyboard: on a condition
+// all four entries with "Remove Row" (which removes it), on a root without
+// rows neither the separator nor "Clear All".
+TEST_F(FilterControlTest, TheActionMenuFromTheKeyboard) {
+  TMenuKeys* Keys = New<TMenuKeys>();
+  Finally FreeKeys([&] { Free(Keys); });
+  Keys->Display = &Display;
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Builder->ActionMenu()->SetOnPopup(TNotifyEvent(Keys, &TMenuKeys::Popup));
+  Pump();
+  TMenuItem* Items = Builder->ActionMenu()->Items();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_LEFT);
+  ASSERT_EQ(Builder->FocusedInfo().HitTest, fhtButton);
+  Keys->Keys = {VK_ESCAPE};
+  Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_TRUE(Items->Items(2)->Visible());
+  EXPECT_TRUE(Items->Items(3)->Visible());
+  EXPECT_EQ(Utf8(Items->Items(3)->Caption()), "&Remove Row");
+  EXPECT_EQ(Builder->RowCount(), 2);
+  Keys->Keys = {VK_UP, VK_RETURN};  // the last entry
+  Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(Builder->RowCount(), 1);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  Key(VK_LEFT);
+  Keys->Keys = {VK_ESCAPE};
+  Key(VK_RETURN);
+  Pump();
+  EXPECT_FALSE(Items->Items(2)->Visible());
+  EXPECT_FALSE(Items->Items(3)->Visible());
+  EXPECT_EQ(Builder->State(), fcsNormal);
+}
+
 // --- Layout and pictures ------------------------------------------------------------------------------
 
 TEST_F(FilterControlTest, RowLayoutFollowsTheOperator) {
@@ -1060,6 +1098,34 @@ TEST_F(FilterControlTest, RowLayoutFollowsTheOperator) {
   EXPECT_EQ(Builder->HotTrack().HitTest, fhtValue);
   EXPECT_GE(Blank->Values()->Values(0)->ValueRect().Width(), Builder->ViewInfo()->MinValueWidth());
   EXPECT_LT(Plain, Builder->ViewInfo()->MinValueWidth());
+}
+
+// The part fonts follow the control font's name and height and keep their
+// colours and styles; one made larger makes every row taller; a part font
+// is stored only when it differs from what the control gives it.
+TEST_F(FilterControlTest, PartFontsFollowTheControlFont) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->Font()->SetHeight(-20);
+  Pump();
+  const TColor Colors[] = {clRed, clGreen, clMaroon, clBlue};
+  for (Integer I = 0; I < 4; ++I) {
+    SCOPED_TRACE(I);
+    EXPECT_EQ(Builder->PartFont(I)->Height(), -20);
+    EXPECT_EQ(Builder->PartFont(I)->Color(), Colors[I]);
+    EXPECT_EQ(Builder->PartFont(I)->Style().Contains(fsUnderline), I < 3);
+    EXPECT_FALSE(Builder->IsPartFontStored(I));
+  }
+  const Integer Before = Builder->ViewInfo()->RowHeight();
+  Builder->FontItem()->SetHeight(-40);
+  Pump();
+  EXPECT_TRUE(Builder->IsPartFontStored(1));
+  EXPECT_GT(Builder->ViewInfo()->RowHeight(), Before);
+  EXPECT_EQ(Condition(1)->RowRect().Height(), Builder->ViewInfo()->RowHeight());
+  Builder->FontValue()->SetColor(clPurple);
+  EXPECT_TRUE(Builder->IsPartFontStored(3));
+  EXPECT_EQ(Builder->ValueEditorStyle()->Font()->Color(), clPurple);
 }
 
 // Nested groups in each painter: standard, flat, ultra-flat, Office 2003, themed.
