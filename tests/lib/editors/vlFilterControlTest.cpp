@@ -460,6 +460,66 @@ TEST_F(FilterControlTest, TheApplyHandlerRaisesOrDisablesTheBuilder) {
   }
 }
 
+// The builder freed or disabled from outside while its value editor (with
+// a value it accepts or one it refuses) or a pick list is open.
+TEST_F(FilterControlTest, TheBuilderFreedOrDisabledWhileAPartIsOpen) {
+  const struct {
+    const char* Name;
+    std::function<void()> Open;
+    Boolean Refused;
+  } Cases[] = {
+      {"value editor, valid value",
+       [this] {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Type(u"7");
+       },
+       false},
+      {"value editor, invalid value",
+       [this] {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Type(u"x");
+       },
+       true},
+      {"pick list", [this] { Click(Condition(1)->ItemRect()); }, false},
+  };
+  for (const Boolean Disable : {false, true})
+    for (const auto& C : Cases) {
+      // Disabling moves the focus out of a refused value: the error goes to
+      // the application's message box, which no one closes here.
+      if (Disable && C.Refused) continue;
+      SCOPED_TRACE(std::string(C.Name) + (Disable ? ", disabled" : ", freed"));
+      if (!Builder) Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+      Builder->SetEnabledProp(true);
+      Filter()->Clear();
+      Filter()->AddItem(nullptr, Column(kAmount), foEqual, 1, u"1");
+      Builder->LinkTo(nullptr);
+      Builder->LinkTo(Source);
+      Pump();
+      C.Open();
+      Pump();
+      if (!Disable) {
+        FreeAndNil(Builder);
+        Pump();
+        Key(VK_RETURN);
+        continue;
+      }
+      try {
+        Builder->SetEnabledProp(false);
+        Pump();
+      } catch (const EvlFilterControlError&) {
+      }
+      Key(VK_RETURN);
+      Key(VK_ESCAPE);
+      Builder->SetEnabledProp(true);
+      Pump();
+      Builder->SetFocus();
+      Key(VK_ESCAPE);
+      Pump();
+      Click(Builder->ViewInfo()->AddConditionRect());
+      EXPECT_EQ(Builder->RowCount(), 3);
+    }
+}
+
 // The linked component goes while the value editor is open: the rows and
 // the editor go with it, and keys afterwards reach nothing freed.
 TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
