@@ -407,6 +407,7 @@ Boolean TvlCustomFilterControl::IsValid() {
 
 void TvlCustomFilterControl::ClearRows() {
   ForgetValueEditor();
+  CloseList();
   FRows.assign(1, FRoot);
   while (FRoot->RowCount() > 0) Free(FRoot->Rows(FRoot->RowCount() - 1));
   FFocusedInfo = TvlFilterControlHitTestInfo{};

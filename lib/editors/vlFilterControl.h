@@ -498,10 +498,15 @@ class TvlCustomFilterControl : public TvlControl {
   void ForgetValueEditor();
   void ShowList(const TRect& R, const String& AText);
   void HideList();
+  void CloseList();
   void ListClosed(TObject* Sender);
   void ListExit(TObject* Sender);
+  void ListKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void ListKeyPress(TObject* Sender, Char& Key);
+  void ListPopup(TObject* Sender);
   void UpdateListColor();
   void MenuItemClick(TObject* Sender);
+  Boolean TakeFocus();
   void EditorKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void EditorAfterKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void EditorExit(TObject* Sender);

@@ -11,6 +11,7 @@
 #include "lib/editors/vlTextEdit.h"
 #include "lib/editors/vlTextEditProperties.h"
 #include "lib/foundation/nbCore.h"
+#include "lib/foundation/vlClasses.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
@@ -91,7 +92,10 @@ void TvlCustomFilterControl::CreateParts() {
   FComboBox->Properties()->Buttons()->Items(0)->SetVisible(false);
   FComboBox->Properties()->SetDropDownListStyle(lsFixedList);
   FComboBox->Properties()->SetOnCloseUp(TNotifyEvent(this, &TvlCustomFilterControl::ListClosed));
+  FComboBox->Properties()->SetOnPopup(TNotifyEvent(this, &TvlCustomFilterControl::ListPopup));
   FComboBox->SetOnExit(TNotifyEvent(this, &TvlCustomFilterControl::ListExit));
+  FComboBox->SetOnKeyDown(TKeyEvent(this, &TvlCustomFilterControl::ListKeyDown));
+  FComboBox->SetOnKeyPress(TKeyPressEvent(this, &TvlCustomFilterControl::ListKeyPress));
   UpdateListColor();
   FActionMenu = New<TPopupMenu>(static_cast<TComponent*>(this));
   for (Integer Tag = 0; Tag < 4; ++Tag) {
@@ -385,6 +389,7 @@ void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText) {
   FComboBox->SetEditValue(Variant(AText));
   FComboBox->SetVisible(true);
   FComboBox->SetFocus();
+  ListPopup(FComboBox);  // a list kept from an earlier drop-down is measured in this part's font
   FComboBox->SetDroppedDown(true);
 }
 
@@ -452,10 +457,15 @@ void TvlCustomFilterControl::FillOperatorList(TStrings* AStrings) {
 }
 
 void TvlCustomFilterControl::ListClosed(TObject*) {
+  if (FState != fcsSelectingItem && FState != fcsSelectingBoolOperator && FState != fcsSelectingCondition) return;
+  // An entry chosen (Enter, Space or a click) counts even when it is the one
+  // already shown; otherwise only a changed text does.
   const String Text = VarToStr(FComboBox->EditValue());
-  if (Text == FListText) return;  // the list stays until it loses the focus
+  if (FComboBox->CloseUpReason() != crEnter && Text == FListText) return;  // the list stays until it loses the focus
   TStrings* Items = FComboBox->Properties()->Items();
-  const Integer Index = Items->IndexOf(Text);
+  // The entry chosen, not the first of its text: two items may share a caption.
+  Integer Index = FComboBox->ItemIndex();
+  if (Index < 0 || Index >= Items->Count() || Items->Strings(Index) != Text) Index = Items->IndexOf(Text);
   if (Index >= 0) {
     const Integer Value = Integer(reinterpret_cast<intptr_t>(Items->Objects(Index)));
     auto* C = dynamic_cast<TvlConditionViewInfo*>(FFocusedInfo.Row);
@@ -499,6 +509,34 @@ void TvlCustomFilterControl::HideList() {
 }
 
 void TvlCustomFilterControl::ListExit(TObject*) { HideList(); }
+
+// The rows the pick list was opened for are going: it closes choosing nothing.
+void TvlCustomFilterControl::CloseList() {
+  if (!FComboBox || !FComboBox->Visible()) return;
+  HideList();
+  if (FComboBox->DroppedDown()) FComboBox->SetDroppedDown(false);
+}
+
+// In the pick list Space chooses like Enter, and its character is not typed.
+void TvlCustomFilterControl::ListKeyDown(TObject*, Word& Key, TShiftState) {
+  if (Key == win::VK_SPACE) Key = win::VK_RETURN;
+}
+
+void TvlCustomFilterControl::ListKeyPress(TObject*, Char& Key) {
+  if (Key == u' ') Key = 0;
+}
+
+// The dropped-down list shows its entries in the part's font without its
+// styles (the pick list itself keeps them). The list is made once and kept
+// for every part, so the font is set at every drop-down.
+void TvlCustomFilterControl::ListPopup(TObject*) {
+  TvlCustomEditListBox* List = FComboBox->LookupData() ? FComboBox->LookupData()->List() : nullptr;
+  if (!List) return;
+  List->Font()->Assign(FComboBox->Style()->GetVisibleFont());
+  List->Font()->SetStyle(TFontStyles{});
+  List->Canvas()->SetFont(List->Font());
+  List->Invalidate();
+}
 
 void TvlCustomFilterControl::Paint() {
   if (!FViewInfo || IsDestroying()) return;
@@ -613,7 +651,7 @@ void TvlCustomFilterControl::FocusUpperRow(Boolean ATab) {
   else if (!Cond->ShowsValues() || Cond->Values()->Count() == 0)
     SetFocusedPart(fhtOperator);
   else if (IsInList(Cond->Operator()))
-    SetFocusedPart(fhtAddValue);
+    SetFocusedPart(fhtAddValue, Cond->Values()->Count() - 1);  // going back from "+" reaches the last value
   else
     SetFocusedPart(fhtValue, Cond->Values()->Count() - 1);
 }
@@ -747,7 +785,10 @@ void TvlCustomFilterControl::FocusChanged() {
 }
 
 void TvlCustomFilterControl::KeyDown(Word& Key, TShiftState Shift) {
+  // The OnKeyDown handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::KeyDown(Key, Shift);
+  if (!Alive.Alive()) return;
   const Boolean Ctrl = Shift.Contains(ssCtrl), ShiftDown = Shift.Contains(ssShift), Alt = Shift.Contains(ssAlt);
   switch (Key) {
     case win::VK_TAB:
@@ -781,7 +822,9 @@ void TvlCustomFilterControl::KeyPress(Char& Key) {
   if (Key == u'\r' || Key == u' ') {
     ActivatePart(FFocusedInfo.HitTest, false);
     Key = 0;
-  } else if (Key != 0 && Key != 27 && Key >= u' ' && FFocusedInfo.HitTest == fhtValue) {
+  } else if (Key != 0 && Key != 27 && Key != u'\t' && FFocusedInfo.HitTest == fhtValue) {
+    // Any character opens the editor with it (Backspace: an emptied value);
+    // Tab's character follows the key that already moved the focus.
     ShowValueEditor(2, Key);
     Key = 0;
   }
@@ -876,34 +919,41 @@ void TvlCustomFilterControl::ForgetValueEditor() {
   Edit->SetParent(nullptr);
 }
 
+// Focuses the builder after its value editor closed; False when a handler
+// of the focus change (its OnEnter, say) freed it.
+Boolean TvlCustomFilterControl::TakeFocus() {
+  TvlObjectLinkScope Alive(this);
+  if (CanFocus()) SetFocus();
+  return Alive.Alive();
+}
+
 void TvlCustomFilterControl::EditorKeyDown(TObject*, Word& Key, TShiftState Shift) {
   switch (Key) {
     case win::VK_TAB:
       if (!FWantTabs) return;
       CloseValueEditor(true);
-      SetFocus();
+      Key = 0;
+      if (!TakeFocus()) return;
       if (Shift.Contains(ssShift))
         FocusPrevious(true);
       else
         FocusNext(true);
-      Key = 0;
       break;
     case win::VK_RETURN:
       CloseValueEditor(true);
-      SetFocus();
       Key = 0;
+      TakeFocus();
       break;
     case win::VK_ESCAPE:
       if (FValueEditor) Key = 0;
       CloseValueEditor(false);
-      SetFocus();
+      TakeFocus();
       break;
     case win::VK_DELETE:
       if (Shift == TShiftState{ssCtrl}) {
         CloseValueEditor(false);
-        SetFocus();
-        RemoveFocused();
         Key = 0;
+        if (TakeFocus()) RemoveFocused();
       }
       break;
     default: break;
@@ -919,9 +969,9 @@ void TvlCustomFilterControl::EditorAfterKeyDown(TObject*, Word& Key, TShiftState
     if (Edit && Edit->CanFocus()) Edit->SetFocus();
     throw;
   }
-  SetFocus();
-  KeyDown(Key, Shift);
+  Word RowKey = Key;
   Key = 0;
+  if (TakeFocus()) KeyDown(RowKey, Shift);
 }
 
 void TvlCustomFilterControl::EditorExit(TObject*) {

@@ -11,14 +11,19 @@
 #include <vector>
 
 #include "lib/editors/vlComboBox.h"
+#include "lib/editors/vlDateUtils.h"
 #include "lib/editors/vlEdit.h"
+#include "lib/editors/vlEditListBox.h"
+#include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlFilterControl.h"
 #include "lib/foundation/vlVariants.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Finally.h"
+#include "platform/rtl/Locale.h"
 #include "tests/lib/editors/EditorPicture.h"
 #include "tests/lib/editors/FilterSource.h"
+#include "tests/lib/editors/ScreenSheet.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
 
 using namespace win;
@@ -289,6 +294,232 @@ TEST_F(FilterControlTest, TheBuilderFreedFromItsApplyHandler) {
   Pump();
 }
 
+// Frees or disables the builder from whichever of its handlers runs first.
+class TSaboteur : public TObject {
+  CL_CLASS(TSaboteur, TObject)
+ public:
+  TvlFilterControl* Builder{};
+  Boolean Disable{};
+  void Act() {
+    TvlFilterControl* B = Builder;
+    if (!B) return;
+    Builder = nullptr;
+    if (Disable)
+      B->SetEnabledProp(false);
+    else
+      Free(B);
+  }
+  void Notify(TObject*) { Act(); }
+  void KeyDown(TObject*, Word&, TShiftState) { Act(); }
+};
+CL_IMPLEMENT_CLASS(TSaboteur)
+
+// The builder freed or disabled by its own handlers while a pick list's
+// choice, the value editor's closing or a key is being handled: nothing
+// freed is touched afterwards, and a disabled builder is left with no list
+// or editor open.
+TEST_F(FilterControlTest, TheBuilderFreedOrDisabledFromItsHandlers) {
+  const struct {
+    const char* Name;
+    std::function<void(TSaboteur*)> Prepare;  // opens what the key acts on and sets the handler
+    UINT Key;
+  } Cases[] = {
+      {"pick list choice, on enter",
+       [this](TSaboteur* S) {
+         Click(Condition(1)->ItemRect());
+         Builder->SetOnEnter(TNotifyEvent(S, &TSaboteur::Notify));
+       },
+       VK_RETURN},
+      {"value editor Enter, on enter",
+       [this](TSaboteur* S) {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Builder->SetOnEnter(TNotifyEvent(S, &TSaboteur::Notify));
+       },
+       VK_RETURN},
+      {"value editor Down, on key down",
+       [this](TSaboteur* S) {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Builder->SetOnKeyDown(TKeyEvent(S, &TSaboteur::KeyDown));
+       },
+       VK_DOWN},
+      {"Down on the builder, on key down",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         Builder->SetOnKeyDown(TKeyEvent(S, &TSaboteur::KeyDown));
+       },
+       VK_DOWN},
+  };
+  for (const Boolean Disable : {false, true})
+    for (const auto& C : Cases) {
+      SCOPED_TRACE(std::string(C.Name) + (Disable ? ", disabled" : ", freed"));
+      if (!Builder) Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+      Builder->SetEnabledProp(true);
+      Builder->SetOnEnter(TNotifyEvent());
+      Builder->SetOnKeyDown(TKeyEvent());
+      Filter()->Clear();
+      Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+      Filter()->AddItem(nullptr, Column(kAmount), foEqual, 1, u"1");
+      Builder->LinkTo(nullptr);
+      Builder->LinkTo(Source);
+      Pump();
+      TSaboteur* S = New<TSaboteur>();
+      Finally FreeS([&] { Free(S); });
+      S->Disable = Disable;
+      C.Prepare(S);
+      S->Builder = Builder;
+      Key(C.Key);
+      Pump();
+      if (!Disable) {
+        Builder = nullptr;
+        continue;
+      }
+      EXPECT_FALSE(Builder->Enabled());
+      EXPECT_EQ(Builder->ValueEditor(), nullptr);
+      EXPECT_FALSE(Builder->PickList()->Visible());
+      EXPECT_EQ(Builder->State(), fcsNormal);
+    }
+}
+
+// The linked component goes, or its filter is read anew, while a pick list
+// is open: the list closes with the rows it was opened for, and a later
+// choice changes nothing.
+TEST_F(FilterControlTest, RowsRebuiltWhileAPickListIsOpen) {
+  const struct {
+    const char* Name;
+    std::function<void()> Rebuild;
+  } Cases[] = {
+      {"component freed", [this] { FreeAndNil(Source); }},
+      {"filter read anew", [this] { Builder->UpdateFilter(); }},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    if (!Source) {
+      Source = New<TFilterSource>(static_cast<TComponent*>(Form));
+      Source->DC->Filter()->SetActive(true);
+    }
+    Filter()->Clear();
+    Filter()->AddItem(Filter()->Root()->AddItemList(fboAnd), Column(kName), foEqual, u"ax", u"ax");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Click(dynamic_cast<TvlGroupViewInfo*>(Builder->Rows(1))->BoolOperatorRect());
+    ASSERT_EQ(Builder->State(), fcsSelectingBoolOperator);
+    C.Rebuild();
+    Pump();
+    EXPECT_EQ(Builder->State(), fcsNormal);
+    EXPECT_FALSE(Builder->PickList()->Visible());
+    EXPECT_FALSE(Builder->PickList()->DroppedDown());
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_EQ(Builder->Root()->BoolOperator(), fboAnd);
+  }
+}
+
+// Raises or disables the builder from its apply handler.
+class TApplyTrouble : public TObject {
+  CL_CLASS(TApplyTrouble, TObject)
+ public:
+  TvlFilterControl* Builder{};
+  Boolean Raise{};
+  void Applied(TObject*) {
+    if (Raise) throw EvlFilterControlError(u"stop");
+    Builder->SetEnabledProp(false);
+  }
+};
+CL_IMPLEMENT_CLASS(TApplyTrouble)
+
+// The apply handler raises or disables the builder: the linked update still
+// ends (the controller filters), the rows are rebuilt from the applied
+// criteria, and a raised error reaches the caller.
+TEST_F(FilterControlTest, TheApplyHandlerRaisesOrDisablesTheBuilder) {
+  for (const Boolean Raise : {true, false}) {
+    SCOPED_TRACE(Raise ? "raises" : "disables");
+    TApplyTrouble* T = New<TApplyTrouble>();
+    Finally FreeT([&] { Free(T); });
+    T->Builder = Builder;
+    T->Raise = Raise;
+    Builder->SetEnabledProp(true);
+    Filter()->Clear();
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Builder->AddCondition(nullptr);
+    Condition(1)->SetItemIndex(kAmount);
+    Condition(1)->SetOperator(fcoGreater);
+    Condition(1)->Values()->Values(0)->Value() = 2;
+    Builder->SetOnApplyFilter(TNotifyEvent(T, &TApplyTrouble::Applied));
+    if (Raise)
+      EXPECT_THROW(Builder->ApplyFilter(), EvlFilterControlError);
+    else
+      Builder->ApplyFilter();
+    EXPECT_EQ(Filter()->LockCount(), 0);
+    EXPECT_EQ(Source->Shown(), (std::vector<Integer>{2, 3}));
+    ASSERT_EQ(Builder->RowCount(), 2);
+    EXPECT_EQ(Condition(1)->CriteriaItem(), Builder->Criteria()->Root()->Items(0));
+    Builder->SetOnApplyFilter(TNotifyEvent());
+    Pump();
+  }
+}
+
+// The builder freed or disabled from outside while its value editor (with
+// a value it accepts or one it refuses) or a pick list is open.
+TEST_F(FilterControlTest, TheBuilderFreedOrDisabledWhileAPartIsOpen) {
+  const struct {
+    const char* Name;
+    std::function<void()> Open;
+    Boolean Refused;
+  } Cases[] = {
+      {"value editor, valid value",
+       [this] {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Type(u"7");
+       },
+       false},
+      {"value editor, invalid value",
+       [this] {
+         Click(Condition(1)->Values()->Values(0)->ValueRect());
+         Type(u"x");
+       },
+       true},
+      {"pick list", [this] { Click(Condition(1)->ItemRect()); }, false},
+  };
+  for (const Boolean Disable : {false, true})
+    for (const auto& C : Cases) {
+      // Disabling moves the focus out of a refused value: the error goes to
+      // the application's message box, which no one closes here.
+      if (Disable && C.Refused) continue;
+      SCOPED_TRACE(std::string(C.Name) + (Disable ? ", disabled" : ", freed"));
+      if (!Builder) Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+      Builder->SetEnabledProp(true);
+      Filter()->Clear();
+      Filter()->AddItem(nullptr, Column(kAmount), foEqual, 1, u"1");
+      Builder->LinkTo(nullptr);
+      Builder->LinkTo(Source);
+      Pump();
+      C.Open();
+      Pump();
+      if (!Disable) {
+        FreeAndNil(Builder);
+        Pump();
+        Key(VK_RETURN);
+        continue;
+      }
+      try {
+        Builder->SetEnabledProp(false);
+        Pump();
+      } catch (const EvlFilterControlError&) {
+      }
+      Key(VK_RETURN);
+      Key(VK_ESCAPE);
+      Builder->SetEnabledProp(true);
+      Pump();
+      Builder->SetFocus();
+      Key(VK_ESCAPE);
+      Pump();
+      Click(Builder->ViewInfo()->AddConditionRect());
+      EXPECT_EQ(Builder->RowCount(), 3);
+    }
+}
+
 // The linked component goes while the value editor is open: the rows and
 // the editor go with it, and keys afterwards reach nothing freed.
 TEST_F(FilterControlTest, TheLinkedComponentFreedWhileTheValueEditorIsOpen) {
@@ -445,6 +676,46 @@ TEST_F(FilterControlTest, ADamagedFileLeavesTheFilterAsItWas) {
   EXPECT_EQ(Good->Position(), 0);
 }
 
+// A value typed under one locale ("1,5" in Turkish, "1.5" in English) is
+// kept as a number: the file saved under it filters the same records when
+// read under the other locale.
+TEST_F(FilterControlTest, AFileSavedUnderOneLocaleReadsUnderTheOther) {
+  const TSystemLocale Saved = SystemLocale();
+  auto Use = [](TSystemLocale L) {
+    SetSystemLocale(L);
+    vlFormatController()->RegionalSettingsChanged();
+  };
+  Finally Restore([&] { Use(Saved); });
+  const struct {
+    TSystemLocale Typed, Read;
+    const char16_t* Text;
+  } Cases[] = {{TSystemLocale::Turkish, TSystemLocale::EnglishUS, u"1,5"},
+               {TSystemLocale::EnglishUS, TSystemLocale::Turkish, u"1.5"}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(Utf8(C.Text));
+    Use(C.Typed);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(2), foGreater, 0.0, u"0");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Builder->SetFocus();
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    Type(C.Text);
+    Key(VK_RETURN);
+    TStreamPtr S(New<TMemoryStream>());
+    Builder->SaveToStream(S.get());
+    Use(C.Read);
+    Builder->Clear();
+    S->SetPosition(0);
+    Builder->LoadFromStream(S.get());
+    Builder->ApplyFilter();
+    EXPECT_EQ(Source->Shown(), (std::vector<Integer>{1, 2}));  // prices 2.5 and 3.5
+  }
+}
+
 // --- The control with real input ---------------------------------------------------------------------
 
 // Clicks and keys build a group of two like conditions, which filters the controller.
@@ -539,6 +810,103 @@ TEST_F(FilterControlTest, TheValueEditorAcceptsRevertsAndRefuses) {
   EXPECT_EQ(Source->Shown(), (std::vector<Integer>{3}));
 }
 
+// Any character but Escape typed on a value opens the value editor with it:
+// Backspace opens it on an emptied value. Tab (with WantTabs) only moves
+// the focus: arriving on a value by Tab opens nothing.
+TEST_F(FilterControlTest, CharactersOnAValueOpenTheValueEditor) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Builder->SetWantTabs(true);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_TAB);
+  Key(VK_TAB);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  Key(VK_BACK);
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  Key(VK_RETURN);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+  EXPECT_EQ(Utf8(VarToStr(Condition(1)->Values()->Values(0)->Value())), "");
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Builder->ValueEditor(), nullptr);
+}
+
+// Shift+Tab from the next row's button reaches the in-list row's "+" and
+// then its last value; arrows down a long list scroll each focused row into
+// view, up again to the top.
+TEST_F(FilterControlTest, FocusMovesAcrossRowsAndScrolling) {
+  Variant List = vlMakeVariantPair(1, 2);
+  vlAppendVariant(List, 3);
+  Filter()->AddItem(nullptr, Column(kAmount), foInList, List, u"1;2;3");
+  for (Integer I = 0; I < 20; ++I) Filter()->AddItem(nullptr, Column(kAmount), foEqual, I, u"");
+  Builder->LinkTo(Source);
+  Builder->SetWantTabs(true);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);  // the second of the three values
+  EXPECT_EQ(Builder->FocusedInfo().ValueIndex, 1);
+  Key(VK_DOWN);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(2));
+  Key(VK_LEFT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtButton);
+  Display.KeyDown(VK_SHIFT);
+  Key(VK_TAB);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Rows(1));
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddValue);
+  Key(VK_TAB);
+  Display.KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  EXPECT_EQ(Builder->FocusedInfo().ValueIndex, 2);
+  const TRect Client = Builder->ClientBounds();
+  for (Integer R = 2; R < Builder->RowCount(); ++R) {
+    Key(VK_DOWN);
+    ASSERT_EQ(Builder->FocusedInfo().Row, Builder->Rows(R));
+    EXPECT_LE(Builder->Rows(R)->RowRect().Bottom, Client.Bottom) << R;
+    EXPECT_GE(Builder->Rows(R)->RowRect().Top, Client.Top) << R;
+  }
+  EXPECT_GT(Builder->TopVisibleRow(), 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddCondition);
+  EXPECT_LE(Builder->ViewInfo()->AddConditionRect().Bottom, Client.Bottom);
+  for (Integer R = 0; R < Builder->RowCount(); ++R) Key(VK_UP);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  EXPECT_EQ(Builder->TopVisibleRow(), 0);
+}
+
+// Right and Left walk the values of a row wider than the builder: each
+// focused value is scrolled into view, and the item again at the end.
+TEST_F(FilterControlTest, ArrowsScrollAWideRowSideways) {
+  Variant List = vlMakeVariantSingle(100000);
+  for (Integer I = 1; I < 30; ++I) vlAppendVariant(List, 100000 + I);
+  Filter()->AddItem(nullptr, Column(kAmount), foInList, List, u"");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  const TRect Client = Builder->ClientBounds();
+  TvlValuesViewInfo* Values = Condition(1)->Values();
+  for (Integer I = 0; I < Values->Count(); ++I) {
+    Key(VK_RIGHT);
+    ASSERT_EQ(Builder->FocusedInfo().ValueIndex, I);
+    EXPECT_LE(Values->Values(I)->ValueRect().Right, Client.Right) << I;
+    EXPECT_GE(Values->Values(I)->ValueRect().Left, Client.Left) << I;
+  }
+  EXPECT_GT(Builder->LeftOffset(), 0);
+  Key(VK_RIGHT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtAddValue);
+  EXPECT_LE(Values->AddButtonRect().Right, Client.Right);
+  for (Integer I = 0; I < Values->Count() + 2; ++I) Key(VK_LEFT);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtItem);
+  EXPECT_GE(Condition(1)->ItemRect().Left, Client.Left);
+}
+
 // Down on the last row reaches the add-condition button, Right comes back to
 // the last row's item, Tab there does nothing (WantTabs off).
 TEST_F(FilterControlTest, ArrowsWalkRowsAndTheAddConditionButton) {
@@ -589,6 +957,128 @@ TEST_F(FilterControlTest, PickListsChangeTheItemTheOperatorAndTheJoin) {
   EXPECT_EQ(Filter()->Root()->BoolOperatorKind(), fboOr);
 }
 
+// Space in an open pick list chooses the highlighted entry as Enter does,
+// and its character reaches neither the list nor the builder (where Space
+// would open the next part's list).
+TEST_F(FilterControlTest, SpaceInAPickListChoosesLikeEnter) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  Click(Condition(1)->ItemRect());
+  ASSERT_EQ(Builder->State(), fcsSelectingItem);
+  Key(VK_DOWN);
+  Key(VK_SPACE);
+  EXPECT_EQ(Condition(1)->ItemIndex(), kAmount);
+  EXPECT_EQ(Builder->FocusedInfo().HitTest, fhtOperator);
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_FALSE(Builder->PickList()->Visible());
+  EXPECT_TRUE(Builder->Focused());
+  Click(Builder->Root()->BoolOperatorRect());
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_SPACE);
+  EXPECT_EQ(Builder->Root()->BoolOperator(), fboNotAnd);
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_FALSE(Builder->PickList()->Visible());
+}
+
+// Choosing the entry already shown is a choice: a string item that supports
+// like gets the like operator (its value kept), the operator list moves the
+// focus to the first value. Escape chooses nothing and the list stays until
+// it loses the focus.
+TEST_F(FilterControlTest, ChoosingTheEntryAlreadyShown) {
+  const struct {
+    const char* Name;
+    Boolean OperatorList;
+    UINT Key;
+    TvlFilterControlOperator Operator;
+    TvlFilterControlHitTest Focused;
+    TFilterControlState State;
+  } Cases[] = {
+      {"item by Enter", false, VK_RETURN, fcoLike, fhtOperator, fcsNormal},
+      {"item by Space", false, VK_SPACE, fcoLike, fhtOperator, fcsNormal},
+      {"item list cancelled", false, VK_ESCAPE, fcoEqual, fhtItem, fcsSelectingItem},
+      {"operator by Enter", true, VK_RETURN, fcoEqual, fhtValue, fcsNormal},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+    Builder->LinkTo(nullptr);
+    Builder->LinkTo(Source);
+    Pump();
+    Click(C.OperatorList ? Condition(1)->OperatorRect() : Condition(1)->ItemRect());
+    ASSERT_TRUE(Builder->PickList()->DroppedDown());
+    Key(C.Key);
+    EXPECT_EQ(Builder->State(), C.State);
+    EXPECT_EQ(Condition(1)->ItemIndex(), kName);
+    EXPECT_EQ(Condition(1)->Operator(), C.Operator);
+    EXPECT_EQ(Builder->FocusedInfo().HitTest, C.Focused);
+    ASSERT_EQ(Condition(1)->Values()->Count(), 1);
+    EXPECT_EQ(Utf8(VarToStr(Condition(1)->Values()->Values(0)->Value())), "ax");
+    Builder->SetFocus();
+    Pump();
+    EXPECT_EQ(Builder->State(), fcsNormal);
+    EXPECT_FALSE(Builder->PickList()->Visible());
+  }
+}
+
+// Two items with one caption: the entry chosen is the one taken.
+TEST_F(FilterControlTest, TheItemChosenAmongEqualCaptions) {
+  Source->AddColumn(u"Amount", ClassOf<TvlStringValueType>());
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  Click(Condition(1)->ItemRect());
+  ASSERT_EQ(Builder->PickList()->Properties()->Items()->Count(), 4);
+  for (Integer I = 0; I < 3; ++I) Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->ItemIndex(), 3);
+  EXPECT_EQ(Condition(1)->Operator(), fcoLike);
+  Click(Condition(1)->ItemRect());
+  Key(VK_UP);
+  Key(VK_UP);
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->ItemIndex(), 1);
+}
+
+// The one pick list serves the joins, the items and the operators: each time
+// it drops down its entries take that part's font without the underline,
+// while the closed pick list keeps it. The picture: the open join, item and
+// operator lists, left to right.
+TEST_F(FilterControlTest, TheDroppedDownListTakesThePartFontWithoutStyles) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Builder->SetHeight(240);
+  Pump();
+  editors_test::TScreenSheet Sheet(330, 240, 3, 1);
+  const struct {
+    const char* Name;
+    std::function<TRect()> Part;
+    TFont* Font;
+  } Cases[] = {
+      {"join", [this] { return Builder->Root()->BoolOperatorRect(); }, Builder->FontBoolOperator()},
+      {"item", [this] { return Condition(1)->ItemRect(); }, Builder->FontItem()},
+      {"operator", [this] { return Condition(1)->OperatorRect(); }, Builder->FontCondition()},
+  };
+  Integer Col = 0;
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Click(C.Part());
+    ASSERT_TRUE(Builder->PickList()->DroppedDown());
+    TvlCustomEditListBox* List = Builder->PickList()->LookupData()->List();
+    ASSERT_NE(List, nullptr);
+    EXPECT_EQ(List->Font()->Color(), C.Font->Color());
+    EXPECT_TRUE(List->Font()->Style().Empty());
+    EXPECT_TRUE(Builder->PickList()->Style()->GetVisibleFont()->Style().Contains(fsUnderline));
+    Sheet.PutArea(Display, Builder->ClientToScreen(TPoint{0, 0}), Col++, 0);
+    Key(VK_ESCAPE);
+    Builder->SetFocus();
+    Pump();
+  }
+  Sheet.Expect("filter-builder-pick-lists");
+}
+
 // The row button's menu adds a group with its first condition, and on the
 // root clears everything.
 TEST_F(FilterControlTest, TheActionMenuAddsAGroupAndClearsAll) {
@@ -611,6 +1101,44 @@ TEST_F(FilterControlTest, TheActionMenuAddsAGroupAndClearsAll) {
   EXPECT_EQ(Builder->RowCount(), 1);
 }
 
+// Space on a row's button opens its menu from the keyboard: on a condition
+// all four entries with "Remove Row" (which removes it), on a root without
+// rows neither the separator nor "Clear All".
+TEST_F(FilterControlTest, TheActionMenuFromTheKeyboard) {
+  TMenuKeys* Keys = New<TMenuKeys>();
+  Finally FreeKeys([&] { Free(Keys); });
+  Keys->Display = &Display;
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Builder->ActionMenu()->SetOnPopup(TNotifyEvent(Keys, &TMenuKeys::Popup));
+  Pump();
+  TMenuItem* Items = Builder->ActionMenu()->Items();
+  Builder->SetFocus();
+  Key(VK_DOWN);
+  Key(VK_LEFT);
+  ASSERT_EQ(Builder->FocusedInfo().HitTest, fhtButton);
+  Keys->Keys = {VK_ESCAPE};
+  Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(Builder->State(), fcsNormal);
+  EXPECT_TRUE(Items->Items(2)->Visible());
+  EXPECT_TRUE(Items->Items(3)->Visible());
+  EXPECT_EQ(Utf8(Items->Items(3)->Caption()), "&Remove Row");
+  EXPECT_EQ(Builder->RowCount(), 2);
+  Keys->Keys = {VK_UP, VK_RETURN};  // the last entry
+  Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(Builder->RowCount(), 1);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+  Key(VK_LEFT);
+  Keys->Keys = {VK_ESCAPE};
+  Key(VK_RETURN);
+  Pump();
+  EXPECT_FALSE(Items->Items(2)->Visible());
+  EXPECT_FALSE(Items->Items(3)->Visible());
+  EXPECT_EQ(Builder->State(), fcsNormal);
+}
+
 // --- Layout and pictures ------------------------------------------------------------------------------
 
 TEST_F(FilterControlTest, RowLayoutFollowsTheOperator) {
@@ -630,6 +1158,34 @@ TEST_F(FilterControlTest, RowLayoutFollowsTheOperator) {
   EXPECT_EQ(Builder->HotTrack().HitTest, fhtValue);
   EXPECT_GE(Blank->Values()->Values(0)->ValueRect().Width(), Builder->ViewInfo()->MinValueWidth());
   EXPECT_LT(Plain, Builder->ViewInfo()->MinValueWidth());
+}
+
+// The part fonts follow the control font's name and height and keep their
+// colours and styles; one made larger makes every row taller; a part font
+// is stored only when it differs from what the control gives it.
+TEST_F(FilterControlTest, PartFontsFollowTheControlFont) {
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->Font()->SetHeight(-20);
+  Pump();
+  const TColor Colors[] = {clRed, clGreen, clMaroon, clBlue};
+  for (Integer I = 0; I < 4; ++I) {
+    SCOPED_TRACE(I);
+    EXPECT_EQ(Builder->PartFont(I)->Height(), -20);
+    EXPECT_EQ(Builder->PartFont(I)->Color(), Colors[I]);
+    EXPECT_EQ(Builder->PartFont(I)->Style().Contains(fsUnderline), I < 3);
+    EXPECT_FALSE(Builder->IsPartFontStored(I));
+  }
+  const Integer Before = Builder->ViewInfo()->RowHeight();
+  Builder->FontItem()->SetHeight(-40);
+  Pump();
+  EXPECT_TRUE(Builder->IsPartFontStored(1));
+  EXPECT_GT(Builder->ViewInfo()->RowHeight(), Before);
+  EXPECT_EQ(Condition(1)->RowRect().Height(), Builder->ViewInfo()->RowHeight());
+  Builder->FontValue()->SetColor(clPurple);
+  EXPECT_TRUE(Builder->IsPartFontStored(3));
+  EXPECT_EQ(Builder->ValueEditorStyle()->Font()->Color(), clPurple);
 }
 
 // Nested groups in each painter: standard, flat, ultra-flat, Office 2003, themed.
