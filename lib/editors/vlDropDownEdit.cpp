@@ -1196,6 +1196,13 @@ void TvlCustomDropDownEdit::InitializePopupWindow() {
   FPopupWindow->PlaceForEditor();
   PositionPopupContent(FPopupWindow->ViewInfo()->ClientRect);
   FPopupWindow->SetPopupWindowRegion();
+  // The popup is as translucent as the form it drops from.
+  if (TCustomForm* form = nbOSWindowsXPOrLater ? GetParentForm(this) : nullptr) {
+    FPopupWindow->SetAlphaBlend(form->AlphaBlend());
+    FPopupWindow->SetAlphaBlendValue(form->AlphaBlendValue());
+    FPopupWindow->SetTransparentColor(form->TransparentColor());
+    FPopupWindow->SetTransparentColorValue(form->TransparentColorValue());
+  }
 }
 
 TWinControl* TvlCustomDropDownEdit::GetPopupFocusedControl() {

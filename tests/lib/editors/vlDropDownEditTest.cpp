@@ -419,6 +419,28 @@ TEST_F(DropDownEditTest, OpeningRequestsWhileTheOpeningIsQueued) {
   }
 }
 
+// The popup takes its form's translucency at each opening.
+TEST_F(DropDownEditTest, ThePopupIsAsTranslucentAsItsForm) {
+  TvlComboBox* c = AddCombo();
+  for (const Boolean translucent : {true, false}) {
+    SCOPED_TRACE(translucent);
+    Form->SetAlphaBlend(translucent);
+    Form->SetAlphaBlendValue(translucent ? 180 : 255);
+    Form->SetTransparentColor(translucent);
+    Form->SetTransparentColorValue(translucent ? clLime : clBlack);
+    Pump();
+    ClickButton(c);
+    ASSERT_TRUE(c->DroppedDown());
+    TvlCustomEditPopupWindow* w = c->PopupWindow();
+    EXPECT_EQ(w->AlphaBlend(), translucent);
+    EXPECT_EQ(w->AlphaBlendValue(), translucent ? 180 : 255);
+    EXPECT_EQ(w->TransparentColor(), translucent);
+    EXPECT_EQ(w->TransparentColorValue(), translucent ? clLime : clBlack);
+    c->SetDroppedDown(false);
+    Pump();
+  }
+}
+
 // --- Failures while closing --------------------------------------------------------------------------------------
 
 // The binding refuses the post that closing by Enter makes with
