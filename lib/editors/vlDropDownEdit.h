@@ -380,7 +380,11 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   Boolean IsPopupPending();
   // The queued opening found the editor hidden or disabled: the opening is
   // finalised as a closing (a lent control goes back).
-  void PopupNotShown() { PopupWindowClosed(FPopupWindow); }
+  // Nothing when the popup did show (and closed again inside its modal loop)
+  // or another opening waits.
+  void PopupNotShown() {
+    if (FPopupInitialized && !IsPopupPending()) PopupWindowClosed(FPopupWindow);
+  }
   // The screen point lies on the drop-down button, or in the text area of an
   // editor that opens by a click there.
   Boolean IsDropDownPlace(const TPoint& AScreenPoint);

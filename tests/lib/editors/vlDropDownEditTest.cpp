@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,12 @@ class TDropRecorder : public TObject {
   }
   void InitPopup(TObject*) { Note("init"); }
   void FinalizePopup(TObject*) { Note("finalize"); }
-  void Popup(TObject*) { Note("popup"); }
+  // Run when the popup has shown: input queued there reaches the popup's modal loop.
+  std::function<void()> WhenShown;
+  void Popup(TObject*) {
+    Note("popup");
+    if (WhenShown) WhenShown();
+  }
   void CloseUp(TObject*) { Note("closeup"); }
   void ClosePopup(TvlControl*, TvlEditCloseUpReason) { Note("closepopup"); }
   void Failed(TObject*, const Exception& E) { Errors.push_back(Narrow(E.Message())); }
@@ -438,6 +444,29 @@ TEST_F(DropDownEditTest, ThePopupIsAsTranslucentAsItsForm) {
     EXPECT_EQ(w->TransparentColorValue(), translucent ? clLime : clBlack);
     c->SetDroppedDown(false);
     Pump();
+  }
+}
+
+// A popup edit in its popup's modal loop closed by ClosePopupWithReason
+// (the posted close): closed once, with that reason, the panel back.
+TEST_F(DropDownEditTest, ClosingAPopupEditFromItsModalLoop) {
+  for (const TvlEditCloseUpReason reason : {crEnter, crCancel}) {
+    SCOPED_TRACE(int(reason));
+    TPanel* panel = AddPanel();
+    TvlPopupEdit* e = AddPopupEdit(panel);
+    e->PopupWindow()->SetModalMode(true);
+    Recorder->WhenShown = [&] { e->ClosePopupWithReason(reason); };
+    ClickButton(e);
+    Recorder->WhenShown = nullptr;
+    EXPECT_FALSE(e->DroppedDown());
+    EXPECT_EQ(Recorder->Count("popup"), 1);
+    EXPECT_EQ(Recorder->Count("closepopup"), 1);
+    EXPECT_EQ(e->CloseUpReason(), reason);
+    ExpectBalanced();
+    ExpectPanelBack(panel);
+    Free(e);
+    Free(panel);
+    Recorder->Log.clear();
   }
 }
 
