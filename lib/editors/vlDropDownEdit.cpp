@@ -1066,6 +1066,9 @@ void TvlCustomDropDownEdit::CreatePopupWindow() {
 }
 
 void TvlCustomDropDownEdit::BeforeDestruction() {
+  // An opening (open, queued or being initialised) goes with the editor: it
+  // is finalised first.
+  DoFinalizePopup();
   if (IvlTextEditLookupData* l = ILookupData()) l->Deinitialize();
   inherited::BeforeDestruction();
 }
@@ -1113,22 +1116,28 @@ void TvlCustomDropDownEdit::SetDroppedDown(Boolean Value) {
   if (Value) {
     if (DroppedDown() || IsPopupPending()) return;
     DropDown();
-  } else
+  } else {
     CloseUp(crUnknown);
+    // An opening still queued is cancelled (and finalised) too.
+    TWeakRef<TvlCustomDropDownEdit> self(this);
+    if (self) RemovePendingPopup();
+  }
 }
 
 void TvlCustomDropDownEdit::InitializePopup() {
   if (FPopupInitialized) return;
   FPopupInitialized = true;
+  TWeakRef<TvlCustomDropDownEdit> self(this);
   try {
     FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
       if (Assigned(p->OnInitPopup())) p->OnInitPopup()(this);
     });
   } catch (...) {
-    FPopupInitialized = false;
+    if (self) FPopupInitialized = false;
     throw;
   }
-  if (ActiveProperties()->UsesLookupData() && ILookupData()) ILookupData()->DropDown();
+  // OnInitPopup may free the editor.
+  if (self && ActiveProperties()->UsesLookupData() && ILookupData()) ILookupData()->DropDown();
 }
 
 void TvlCustomDropDownEdit::DropDown() {
@@ -1141,6 +1150,7 @@ void TvlCustomDropDownEdit::DropDown() {
     return;
   }
   InitializePopupWindow();
+  if (!self) return;
   FPopupWindow->HandleNeeded();
   FPopupWindow->SetFocusedControlProp(GetPopupFocusedControl());
   PostMessageW(FPopupWindow->WindowHandle(), VLM_POPUPREOPEN, 0, 0);
@@ -1186,6 +1196,13 @@ void TvlCustomDropDownEdit::InitializePopupWindow() {
   FPopupWindow->PlaceForEditor();
   PositionPopupContent(FPopupWindow->ViewInfo()->ClientRect);
   FPopupWindow->SetPopupWindowRegion();
+  // The popup is as translucent as the form it drops from.
+  if (TCustomForm* form = nbOSWindowsXPOrLater ? GetParentForm(this) : nullptr) {
+    FPopupWindow->SetAlphaBlend(form->AlphaBlend());
+    FPopupWindow->SetAlphaBlendValue(form->AlphaBlendValue());
+    FPopupWindow->SetTransparentColor(form->TransparentColor());
+    FPopupWindow->SetTransparentColorValue(form->TransparentColorValue());
+  }
 }
 
 TWinControl* TvlCustomDropDownEdit::GetPopupFocusedControl() {
@@ -1231,7 +1248,7 @@ void TvlCustomDropDownEdit::CloseUp(TvlEditCloseUpReason AReason) {
   if (!DroppedDown()) return;
   if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
   TWeakRef<TvlCustomDropDownEdit> self(this);
-  {
+  try {
     LockChangeEvents(true);
     Finally unlock([&] {
       if (self) LockChangeEvents(false);
@@ -1254,6 +1271,10 @@ void TvlCustomDropDownEdit::CloseUp(TvlEditCloseUpReason AReason) {
       if (!p->PostValueAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(true);
       if (!self) return;
     }
+  } catch (...) {
+    // A refused post still closes the popup; the value stays in the editor.
+    if (self && FPopupWindow) FPopupWindow->CloseUp();
+    throw;
   }
   if (self && FPopupWindow) FPopupWindow->CloseUp();
 }
@@ -1306,9 +1327,12 @@ void TvlCustomDropDownEdit::DoFinalizePopup() {
 
 void TvlCustomDropDownEdit::DoCloseUp() {
   const TvlEditCloseUpReason reason = FCloseUpReason;
+  TWeakRef<TvlCustomDropDownEdit> self(this);
   FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
     if (Assigned(p->OnClosePopup())) p->OnClosePopup()(this, reason);
   });
+  // OnClosePopup may free the editor.
+  if (!self) return;
   FireOnBoth(this, Properties(), RepositoryProperties(), [&](TvlCustomDropDownEditProperties* p) {
     if (Assigned(p->OnCloseUp())) p->OnCloseUp()(this);
   });
@@ -1439,6 +1463,18 @@ Boolean TvlCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelt
   if (!list || !list->HandleAllocated()) return false;
   SendMessageW(list->WindowHandle(), WM_MOUSEWHEEL, WPARAM(UINT(WheelDelta) << 16), LPARAM(0));
   return true;
+}
+
+void TvlCustomDropDownEdit::FocusChanged() {
+  TWeakRef<TvlCustomDropDownEdit> self(this);
+  inherited::FocusChanged();
+  if (!self || !DroppedDown() || FPopupWindow->CaptureFocus()) return;
+  // The focus went elsewhere (another form activated): a popup that does not
+  // take the focus closes unless the focus stays in the inner edit or the popup.
+  const HWND focus = GetFocus();
+  if (focus && InnerControl() && InnerControl()->HandleAllocated() && focus == InnerControl()->WindowHandle()) return;
+  if (focus && vlIsWindowOwnedBy(FPopupWindow, focus, true)) return;
+  CloseUp(crUnknown);
 }
 
 void TvlCustomDropDownEdit::DoExit() {

@@ -378,8 +378,13 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
   }
   // A VLM_POPUPREOPEN for this popup waits in the queue.
   Boolean IsPopupPending();
-  // The queued opening found the editor hidden: the opening is finalised.
-  void PopupNotShown() { DoFinalizePopup(); }
+  // The queued opening found the editor hidden or disabled: the opening is
+  // finalised as a closing (a lent control goes back).
+  // Nothing when the popup did show (and closed again inside its modal loop)
+  // or another opening waits.
+  void PopupNotShown() {
+    if (FPopupInitialized && !IsPopupPending()) PopupWindowClosed(FPopupWindow);
+  }
   // The screen point lies on the drop-down button, or in the text area of an
   // editor that opens by a click there.
   Boolean IsDropDownPlace(const TPoint& AScreenPoint);
@@ -407,6 +412,7 @@ class TvlCustomDropDownEdit : public TvlCustomMaskEdit {
                              Boolean AIsMouseEvent) override;
   Boolean DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void DoExit() override;
+  void FocusChanged() override;
 
   void PopupWindowCloseQuery(TObject* Sender, Boolean& CanClose);
   virtual void PopupWindowClosed(TObject* Sender);

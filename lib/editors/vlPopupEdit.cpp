@@ -157,6 +157,15 @@ void TvlCustomPopupEdit::RestorePopupControlData() {
 
 void TvlCustomPopupEdit::InitializePopupWindow() {
   TControl* c = ActiveProperties()->PopupControl();
+  // A control lent to another popup edit goes back from there first, so
+  // that what is saved here is its own place.
+  if (auto* w = c ? dynamic_cast<TvlCustomEditPopupWindow*>(c->Parent()) : nullptr)
+    if (auto* other = dynamic_cast<TvlCustomPopupEdit*>(w->Edit()); other && other != this) {
+      TWeakRef<TvlCustomPopupEdit> self(this);
+      other->SetDroppedDown(false);
+      if (!self) return;
+      c = ActiveProperties()->PopupControl();
+    }
   SavePopupControlData();
   if (c) {
     c->SetParent(PopupWindow());

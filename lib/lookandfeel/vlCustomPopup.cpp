@@ -132,7 +132,16 @@ void PopupsWindowClosing(HWND AWnd) {
   }
 }
 
+void CallWndProcHookWork(int code, LPARAM lParam);
+
+// The hooks close popups, whose closing events may raise: the error goes to
+// the application's handler, never out through the system's hook call.
 LRESULT CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
+  HandleExceptionsOf(nullptr, [&] { CallWndProcHookWork(code, lParam); });
+  return CallNextHookEx(CallWndHook, code, wParam, lParam);
+}
+
+void CallWndProcHookWork(int code, LPARAM lParam) {
   const CWPSTRUCT* cwp = reinterpret_cast<CWPSTRUCT*>(lParam);
   if (code == HC_ACTION && FocusingLock > 0 && (cwp->message == CM_ACTIVATE || cwp->message == CM_DEACTIVATE))
     SwallowMessage(cwp->hwnd);
@@ -163,7 +172,9 @@ LRESULT CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
           for (size_t i = OpenPopups.size(); i-- > 0;) {
             TvlCustomPopupWindow* p = OpenPopups[i];
             TWinControl* owner = p->OwnerControl();
-            if (Alive(p) && Alive(owner) && owner->HandleAllocated() && owner->WindowHandle() == m.hwnd) {
+            // The owner's own window, or a window holding it (its form hidden by Close).
+            if (Alive(p) && Alive(owner) && owner->HandleAllocated() &&
+                (owner->WindowHandle() == m.hwnd || IsChild(m.hwnd, owner->WindowHandle()))) {
               // That popup and every newer one close, the newest first.
               while (OpenPopups.size() > i) OpenPopups.back()->CloseUp();
               break;
@@ -206,7 +217,6 @@ LRESULT CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
         break;
     }
   }
-  return CallNextHookEx(CallWndHook, code, wParam, lParam);
 }
 
 LRESULT GetMsgHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -227,7 +237,9 @@ LRESULT MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
       case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK: case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: {
         const MOUSEHOOKSTRUCT& h = *reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam);
-        if (!ProcessOutsideClick(h.hwnd, UINT(wParam), h.pt)) return 1;
+        Boolean pass = true;
+        HandleExceptionsOf(nullptr, [&] { pass = ProcessOutsideClick(h.hwnd, UINT(wParam), h.pt); });
+        if (!pass) return 1;
         break;
       }
       default:
