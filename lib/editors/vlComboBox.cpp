@@ -69,7 +69,15 @@ void TvlComboBoxListBox::CreateParams(TCreateParams& Params) {
 Boolean TvlComboBoxListBox::DrawItemHook(Integer Index, const TRect& Rect, TOwnerDrawState State) {
   TvlCustomComboBox* combo = ComboBox();
   if (!combo || !combo->HasDrawItemHandler()) return false;
-  combo->DoDrawItem(Canvas(), Index, Rect, State);
+  TWeakRef<TvlCustomComboBox> alive(combo);
+  try {
+    combo->DoDrawItem(Canvas(), Index, Rect, State);
+  } catch (...) {
+    // A raising handler would raise again on every repaint of the open list:
+    // the list closes without taking an item and the exception goes on once.
+    if (alive && alive->DroppedDown()) alive->CloseUp(crCancel);
+    throw;
+  }
   return true;
 }
 

@@ -43,6 +43,10 @@ class TComboRecorder : public TObject {
   void FinalizePopup(TObject*) { Note("finalize"); }
   TvlCustomComboBox* FreeOnPopup{};
   TvlCustomComboBox* FreeOnDrawItem{};
+  // The item whose drawing raises (-1: none), and the exceptions that reached the application.
+  Integer RaiseOnItem{-1};
+  std::vector<String> Failures;
+  void Failed(TObject*, const Exception& E) { Failures.push_back(E.Message()); }
   void Popup(TObject*) {
     Note("popup");
     FreeNow(FreeOnPopup);
@@ -69,6 +73,7 @@ class TComboRecorder : public TObject {
   void ClosePopup(TvlControl*, TvlEditCloseUpReason AReason) { Reasons.push_back(AReason); }
   void DrawItem(TvlCustomComboBox*, TvlCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
     Drawn.emplace_back(AIndex, AState);
+    if (AIndex == RaiseOnItem) throw Exception(u"cannot draw");
     if (FreeOnDrawItem) {
       FreeNow(FreeOnDrawItem);
       return;
@@ -483,6 +488,42 @@ TEST_F(ComboBoxTest, TheEditorFreedFromItsOpeningOrDrawingHandlers) {
     EXPECT_EQ(vlOpenPopupCount(), 0);
     ClickAt(Form, 50, 150);
     Key(VK_ESCAPE);
+  }
+}
+
+// A draw handler that raises on the first item while the list opens: the
+// exception reaches the application once, nothing hangs, no popup is left
+// open, and the editor opens again and picks when the handler stops raising.
+TEST_F(ComboBoxTest, ADrawHandlerRaisingWhileTheListOpensReachesTheApplicationOnce) {
+  Application->SetOnException(TExceptionEvent(Recorder, &TComboRecorder::Failed));
+  Finally restore([] { Application->SetOnException(TExceptionEvent()); });
+  for (const Boolean byKey : {false, true}) {
+    SCOPED_TRACE(byKey ? "Alt+Down" : "click");
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetOnDrawItem(TvlEditDrawItemEvent(Recorder, &TComboRecorder::DrawItem));
+    Recorder->RaiseOnItem = 0;
+    Recorder->Failures.clear();
+    c->SetFocus();
+    Pump();
+    if (byKey)
+      Key(VK_DOWN, VK_MENU);
+    else
+      ClickButton(c);
+    Pump();
+    Pump();
+    EXPECT_EQ(Recorder->Failures.size(), 1u);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    // The editor still works.
+    Recorder->RaiseOnItem = -1;
+    Recorder->Failures.clear();
+    Key(VK_DOWN, VK_MENU);
+    ASSERT_TRUE(c->DroppedDown());
+    ClickItem(c, 2);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM3");
+    EXPECT_TRUE(Recorder->Failures.empty());
+    Free(c);
   }
 }
 
