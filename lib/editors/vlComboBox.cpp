@@ -114,6 +114,8 @@ CL_IMPLEMENT_CLASS(TvlComboBoxLookupData)
 
 TvlComboBoxListBox* TvlComboBoxLookupData::ComboList() const { return dynamic_cast<TvlComboBoxListBox*>(List()); }
 
+void TvlComboBoxLookupData::SetKeyOfText() { InternalSetCurrentKey(IndexOf(Edit()->Text())); }
+
 TSize TvlComboBoxLookupData::GetVisualAreaPreferredSize(Integer AMaxHeight, Integer AWidth) {
   TvlComboBoxListBox* list = ComboList();
   if (!list) return TSize{};
@@ -504,6 +506,15 @@ void TvlCustomComboBox::DblClick() {
   TvlCustomComboBoxProperties* p = ActiveProperties();
   if (LookupData()->CurrentKey() != prevKey && CanPostEditValue() && p->ImmediatePost() && ValidateEdit(true))
     InternalPostEditValue(false);
+}
+
+void TvlCustomComboBox::RevertValue() {
+  const Boolean reverts = ModifiedAfterEnter() && ActiveProperties()->IsResetEditClass();
+  TWeakRef<TvlCustomComboBox> self(this);
+  inherited::RevertValue();
+  // The text went back to the value on entry: the item goes back with it
+  // (none when that text is empty or no item's).
+  if (self && reverts && ComboLookupData()) ComboLookupData()->SetKeyOfText();
 }
 
 void TvlCustomComboBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {

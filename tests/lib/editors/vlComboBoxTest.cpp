@@ -422,6 +422,48 @@ TEST_F(ComboBoxTest, EscapeClosesWithoutRevertingAndASecondEscapeReachesTheEdito
   EXPECT_EQ(c->Text(), u"");
 }
 
+// Escape on the closed editor reverts a change: the text and the item go
+// back together to what they were on entry, also when nothing was chosen.
+TEST_F(ComboBoxTest, EscapeRevertsTheItemWithTheText) {
+  struct TCase {
+    const char* Name;
+    Integer Before;  // the item on entry (-1: none)
+    Boolean Pick;    // changed by a mouse pick in the list, else by Down
+  } cases[] = {
+      {"none, Down", -1, false},
+      {"none, picked", -1, true},
+      {"COM2, Down", 1, false},
+      {"COM2, picked", 1, true},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlComboBox* c = AddPortCombo();
+    c->SetItemIndex(t.Before);
+    const String before = c->Text();
+    c->SetFocus();
+    Pump();
+    if (t.Pick) {
+      Key(VK_DOWN, VK_MENU);
+      ASSERT_TRUE(c->DroppedDown());
+      ClickItem(c, 3);
+    } else {
+      Key(VK_DOWN);
+    }
+    ASSERT_FALSE(c->DroppedDown());
+    ASSERT_NE(c->ItemIndex(), t.Before);
+    Recorder->Log.clear();
+    Key(VK_ESCAPE);
+    EXPECT_EQ(c->Text(), before);
+    EXPECT_EQ(c->ItemIndex(), t.Before);
+    // The list opens on the item of the value shown.
+    Key(VK_DOWN, VK_MENU);
+    ASSERT_TRUE(c->DroppedDown());
+    EXPECT_EQ(ListOf(c)->ItemIndex(), t.Before);
+    Key(VK_ESCAPE);
+    Free(c);
+  }
+}
+
 TEST_F(ComboBoxTest, TheOwnerLosingActivationOrItsFormClosingClosesThePopup) {
   for (UINT msg : {UINT(WM_ACTIVATEAPP), UINT(WM_CLOSE)}) {
     SCOPED_TRACE(msg);
