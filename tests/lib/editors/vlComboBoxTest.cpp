@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,19 @@ class TComboRecorder : public TObject {
   std::vector<TvlLookAndFeelValues> LookAndFeelChanges;
   void Note(const char* S) { Log.emplace_back(S); }
   Integer Count(const char* S) const { return Integer(std::count(Log.begin(), Log.end(), std::string(S))); }
-  void Changed(TObject*) { Note("change"); }
-  void Clicked(TObject*) { Note("click"); }
+  // Freed (or disabled) from the next OnChange or OnClick.
+  TvlCustomComboBox* FreeOnChange{};
+  TvlCustomComboBox* FreeOnClick{};
+  TvlCustomComboBox* DisableOnClick{};
+  void Changed(TObject*) {
+    Note("change");
+    FreeNow(FreeOnChange);
+  }
+  void Clicked(TObject*) {
+    Note("click");
+    FreeNow(FreeOnClick);
+    if (DisableOnClick) std::exchange(DisableOnClick, nullptr)->SetEnabledProp(false);
+  }
   void InitPopup(TObject*) { Note("init"); }
   void FinalizePopup(TObject*) { Note("finalize"); }
   TvlCustomComboBox* FreeOnPopup{};
@@ -567,6 +579,47 @@ TEST_F(ComboBoxTest, ADrawHandlerRaisingWhileTheListOpensReachesTheApplicationOn
     EXPECT_TRUE(Recorder->Failures.empty());
     Free(c);
   }
+}
+
+// The editor freed or disabled from its OnChange or OnClick while an item
+// is picked by the mouse, by Enter in the open list or by Down on the closed
+// editor: nothing touches the freed editor, no popup stays open.
+TEST_F(ComboBoxTest, TheEditorFreedOrDisabledFromItsChangeOrClickHandlers) {
+  enum TWhat { wFreeOnChange, wFreeOnClick, wDisableOnClick };
+  enum THow { hMouse, hEnter, hDown };
+  for (const TWhat what : {wFreeOnChange, wFreeOnClick, wDisableOnClick})
+    for (const THow how : {hMouse, hEnter, hDown}) {
+      SCOPED_TRACE(testing::Message() << "what " << what << " how " << how);
+      TvlComboBox* c = AddPortCombo();
+      c->SetItemIndex(0);
+      c->SetFocus();
+      Pump();
+      if (how != hDown) {
+        Key(VK_DOWN, VK_MENU);
+        ASSERT_TRUE(c->DroppedDown());
+      }
+      TWeakRef<TvlComboBox> alive(c);
+      (what == wFreeOnChange ? Recorder->FreeOnChange
+       : what == wFreeOnClick ? Recorder->FreeOnClick
+                               : Recorder->DisableOnClick) = c;
+      if (how == hMouse)
+        ClickItem(c, 2);
+      else if (how == hEnter) {
+        Key(VK_DOWN);
+        Key(VK_RETURN);
+      } else
+        Key(VK_DOWN);
+      Recorder->FreeOnChange = Recorder->FreeOnClick = Recorder->DisableOnClick = nullptr;
+      EXPECT_EQ(vlOpenPopupCount(), 0);
+      EXPECT_EQ(bool(alive), what == wDisableOnClick);
+      if (alive) {
+        EXPECT_FALSE(c->Enabled());
+        EXPECT_FALSE(c->DroppedDown());
+        Free(c);
+      }
+      Key(VK_DOWN);
+      ClickAt(Form, 50, 150);
+    }
 }
 
 TEST_F(ComboBoxTest, DisablingTheEditorClosesItsPopup) {
