@@ -365,8 +365,10 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"ValidateOnEnter", &T::ValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   P.Property(u"OnChange", &T::OnChange, &T::SetOnChange);
   P.Property(u"OnCloseUp", &T::OnCloseUp, &T::SetOnCloseUp);
+  P.Property(u"OnDrawItem", &T::OnDrawItem, &T::SetOnDrawItem);
   P.Property(u"OnEditValueChanged", &T::OnEditValueChanged, &T::SetOnEditValueChanged);
   P.Property(u"OnInitPopup", &T::OnInitPopup, &T::SetOnInitPopup);
+  P.Property(u"OnMeasureItem", &T::OnMeasureItem, &T::SetOnMeasureItem);
   P.Property(u"OnNewLookupDisplayText", &T::OnNewLookupDisplayText, &T::SetOnNewLookupDisplayText);
   P.Property(u"OnPopup", &T::OnPopup, &T::SetOnPopup);
   P.Property(u"OnValidate", &T::OnValidate, &T::SetOnValidate);

@@ -17,6 +17,7 @@
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/classes/TypInfo.h"
 #include "tests/lib/editors/FormFromText.h"
 #include "tests/lib/editors/ScreenSheet.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
@@ -350,6 +351,21 @@ TEST(ComboBoxFilterTest, TheFilterComboTakesTheMaskedSetUp) {
   EXPECT_EQ(combo->Properties()->MaskKind(), emkRegExprEx);
   EXPECT_EQ(combo->Properties()->EditMask(), u"COM[1-4]");
   EXPECT_FALSE(combo->Properties()->ImmediateDropDown());
+}
+
+// Every property and event a form file may hold for a combo box and its
+// properties is published.
+TEST(ComboBoxPublishedTest, TheFormPropertiesArePublished) {
+  for (const char16_t* name :
+       {u"Alignment", u"AssignedValues", u"AutoSelect", u"BeepOnError", u"ButtonGlyph", u"CaseInsensitive",
+        u"CharCase", u"ClearKey", u"DropDownAutoWidth", u"DropDownListStyle", u"DropDownRows", u"DropDownSizeable",
+        u"DropDownWidth", u"HideSelection", u"IgnoreMaskBlank", u"ImeMode", u"ImeName", u"ImmediateDropDown",
+        u"ImmediatePost", u"ImmediateUpdateText", u"IncrementalSearch", u"ItemHeight", u"Items", u"MaskKind",
+        u"EditMask", u"MaxLength", u"OEMConvert", u"PopupAlignment", u"PostPopupValueOnTab", u"ReadOnly",
+        u"Revertable", u"Sorted", u"UseLeftAlignmentOnEditing", u"ValidateOnEnter", u"OnChange", u"OnCloseUp",
+        u"OnDrawItem", u"OnEditValueChanged", u"OnInitPopup", u"OnMeasureItem", u"OnNewLookupDisplayText",
+        u"OnPopup", u"OnValidate"})
+    EXPECT_NE(GetPropInfo(ClassOf<TvlComboBoxProperties>(), name), nullptr) << UTF16ToUTF8(name);
 }
 
 // --- Opening --------------------------------------------------------------------------------------------------
