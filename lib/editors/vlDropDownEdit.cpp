@@ -1140,9 +1140,15 @@ void TvlCustomDropDownEdit::DropDown() {
     DoFinalizePopup();
     return;
   }
-  InitializePopupWindow();
-  FPopupWindow->HandleNeeded();
-  FPopupWindow->SetFocusedControlProp(GetPopupFocusedControl());
+  try {
+    InitializePopupWindow();
+    FPopupWindow->HandleNeeded();
+    FPopupWindow->SetFocusedControlProp(GetPopupFocusedControl());
+  } catch (...) {
+    // A failed attempt is finalised, so the next one initialises again.
+    if (self) DoFinalizePopup();
+    throw;
+  }
   PostMessageW(FPopupWindow->WindowHandle(), VLM_POPUPREOPEN, 0, 0);
 }
 

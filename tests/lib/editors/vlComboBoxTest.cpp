@@ -43,6 +43,11 @@ class TComboRecorder : public TObject {
   TvlCustomComboBox* FreeOnChange{};
   TvlCustomComboBox* FreeOnClick{};
   TvlCustomComboBox* DisableOnClick{};
+  void ValueChanged(TObject*) { Note("value"); }
+  void MeasureItem(TvlCustomComboBox*, Integer AIndex, TvlCanvas*, Integer& AHeight) {
+    if (AIndex == RaiseOnItem) throw Exception(u"cannot measure");
+    AHeight = 18;
+  }
   void Changed(TObject*) {
     Note("change");
     FreeNow(FreeOnChange);
@@ -636,6 +641,79 @@ TEST_F(ComboBoxTest, TheEditorFreedOrDisabledFromItsChangeOrClickHandlers) {
       Key(VK_DOWN);
       ClickAt(Form, 50, 150);
     }
+}
+
+// With ImmediatePost each way of taking an item posts the value once.
+TEST_F(ComboBoxTest, ImmediatePostPostsOncePerItemTaken) {
+  enum THow { hMouse, hEnter, hAltUp, hDown, hDoubleClick };
+  for (const THow how : {hMouse, hEnter, hAltUp, hDown, hDoubleClick}) {
+    SCOPED_TRACE(how);
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetImmediatePost(true);
+    c->Properties()->SetRevertable(true);
+    c->Properties()->SetOnEditValueChanged(TNotifyEvent(Recorder, &TComboRecorder::ValueChanged));
+    c->SetItemIndex(0);
+    c->SetFocus();
+    Pump();
+    if (how == hMouse || how == hEnter || how == hAltUp) {
+      Key(VK_DOWN, VK_MENU);
+      ASSERT_TRUE(c->DroppedDown());
+    }
+    Recorder->Log.clear();
+    switch (how) {
+      case hMouse: ClickItem(c, 1); break;
+      case hEnter:
+        Key(VK_DOWN);
+        Key(VK_RETURN);
+        break;
+      case hAltUp:
+        Key(VK_DOWN);
+        Key(VK_UP, VK_MENU);
+        break;
+      case hDown: Key(VK_DOWN); break;
+      case hDoubleClick: {
+        const TPoint p = At(c, 20, 10);
+        Display.DoubleClick(p.X, p.Y);
+        Pump();
+        if (c->DroppedDown()) Key(VK_ESCAPE);
+        break;
+      }
+    }
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM2");
+    EXPECT_EQ(Recorder->Count("value"), 1);
+    EXPECT_EQ(Recorder->Count("change"), 1);
+    Free(c);
+  }
+}
+
+// A measure handler raising while the list is sized for opening: the
+// exception reaches the application once, the failed opening is finalised,
+// and the next opening initialises, shows and finalises as usual.
+TEST_F(ComboBoxTest, AMeasureHandlerRaisingWhileOpeningFinalisesTheAttempt) {
+  Application->SetOnException(TExceptionEvent(Recorder, &TComboRecorder::Failed));
+  Finally restore([] { Application->SetOnException(TExceptionEvent()); });
+  TvlComboBox* c = AddPortCombo();
+  c->Properties()->SetOnMeasureItem(TvlEditMeasureItemEvent(Recorder, &TComboRecorder::MeasureItem));
+  c->SetFocus();
+  Pump();
+  Recorder->RaiseOnItem = 0;
+  Recorder->Log.clear();
+  Key(VK_DOWN, VK_MENU);
+  EXPECT_EQ(Recorder->Failures.size(), 1u);
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  EXPECT_EQ(Recorder->Count("init"), 1);
+  EXPECT_EQ(Recorder->Count("finalize"), 1);
+  Recorder->RaiseOnItem = -1;
+  Key(VK_DOWN, VK_MENU);
+  ASSERT_TRUE(c->DroppedDown());
+  EXPECT_EQ(Recorder->Count("init"), 2);
+  EXPECT_EQ(Recorder->Count("popup"), 1);
+  ClickItem(c, 1);
+  EXPECT_EQ(c->Text(), u"COM2");
+  EXPECT_EQ(Recorder->Count("finalize"), 2);
+  EXPECT_EQ(Recorder->Failures.size(), 1u);
 }
 
 TEST_F(ComboBoxTest, DisablingTheEditorClosesItsPopup) {
