@@ -43,6 +43,7 @@ class TComboRecorder : public TObject {
   TvlCustomComboBox* FreeOnChange{};
   TvlCustomComboBox* FreeOnClick{};
   TvlCustomComboBox* DisableOnClick{};
+  TvlCustomComboBox* DisableOnCloseUp{};
   void ValueChanged(TObject*) { Note("value"); }
   void MeasureItem(TvlCustomComboBox*, Integer AIndex, TvlCanvas*, Integer& AHeight) {
     if (AIndex == RaiseOnItem) throw Exception(u"cannot measure");
@@ -87,6 +88,7 @@ class TComboRecorder : public TObject {
       FreeOnCloseUp = nullptr;
       Free(c);
     }
+    if (DisableOnCloseUp) std::exchange(DisableOnCloseUp, nullptr)->SetEnabledProp(false);
   }
   void ClosePopup(TvlControl*, TvlEditCloseUpReason AReason) { Reasons.push_back(AReason); }
   void DrawItem(TvlCustomComboBox*, TvlCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
@@ -602,14 +604,15 @@ TEST_F(ComboBoxTest, ADrawHandlerRaisingWhileTheListOpensReachesTheApplicationOn
   }
 }
 
-// The editor freed or disabled from its OnChange or OnClick while an item
-// is picked by the mouse, by Enter in the open list or by Down on the closed
-// editor: nothing touches the freed editor, no popup stays open.
+// The editor freed or disabled from its OnChange, OnClick or OnCloseUp while
+// an item is picked by the mouse, by Enter in the open list or by Down on the
+// closed editor: nothing touches the freed editor, no popup stays open.
 TEST_F(ComboBoxTest, TheEditorFreedOrDisabledFromItsChangeOrClickHandlers) {
-  enum TWhat { wFreeOnChange, wFreeOnClick, wDisableOnClick };
+  enum TWhat { wFreeOnChange, wFreeOnClick, wDisableOnClick, wDisableOnCloseUp };
   enum THow { hMouse, hEnter, hDown };
-  for (const TWhat what : {wFreeOnChange, wFreeOnClick, wDisableOnClick})
+  for (const TWhat what : {wFreeOnChange, wFreeOnClick, wDisableOnClick, wDisableOnCloseUp})
     for (const THow how : {hMouse, hEnter, hDown}) {
+      if (what == wDisableOnCloseUp && how == hDown) continue;  // no closing there
       SCOPED_TRACE(testing::Message() << "what " << what << " how " << how);
       TvlComboBox* c = AddPortCombo();
       c->SetItemIndex(0);
@@ -620,9 +623,10 @@ TEST_F(ComboBoxTest, TheEditorFreedOrDisabledFromItsChangeOrClickHandlers) {
         ASSERT_TRUE(c->DroppedDown());
       }
       TWeakRef<TvlComboBox> alive(c);
-      (what == wFreeOnChange ? Recorder->FreeOnChange
-       : what == wFreeOnClick ? Recorder->FreeOnClick
-                               : Recorder->DisableOnClick) = c;
+      (what == wFreeOnChange       ? Recorder->FreeOnChange
+       : what == wFreeOnClick      ? Recorder->FreeOnClick
+       : what == wDisableOnClick   ? Recorder->DisableOnClick
+                                   : Recorder->DisableOnCloseUp) = c;
       if (how == hMouse)
         ClickItem(c, 2);
       else if (how == hEnter) {
@@ -630,9 +634,9 @@ TEST_F(ComboBoxTest, TheEditorFreedOrDisabledFromItsChangeOrClickHandlers) {
         Key(VK_RETURN);
       } else
         Key(VK_DOWN);
-      Recorder->FreeOnChange = Recorder->FreeOnClick = Recorder->DisableOnClick = nullptr;
+      Recorder->FreeOnChange = Recorder->FreeOnClick = Recorder->DisableOnClick = Recorder->DisableOnCloseUp = nullptr;
       EXPECT_EQ(vlOpenPopupCount(), 0);
-      EXPECT_EQ(bool(alive), what == wDisableOnClick);
+      EXPECT_EQ(bool(alive), what == wDisableOnClick || what == wDisableOnCloseUp);
       if (alive) {
         EXPECT_FALSE(c->Enabled());
         EXPECT_FALSE(c->DroppedDown());
