@@ -498,9 +498,13 @@ void TvlCustomComboBox::DblClick() {
     inherited::DblClick();
   }
   if (!self || DroppedDown() || !ActiveProperties()->Revertable() || !LookupData()) return;
+  // Stepping as the arrow keys do: an MRU list keeps its order.
   LockChangeEvents(true);
+  SetLookupItemsScrolling(true);
   Finally unlock([&] {
-    if (self) LockChangeEvents(false);
+    if (!self) return;
+    SetLookupItemsScrolling(false);
+    LockChangeEvents(false);
   });
   const Integer prevKey = LookupData()->CurrentKey();
   LookupData()->Go(egdNext, true);

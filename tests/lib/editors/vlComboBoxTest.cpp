@@ -13,6 +13,7 @@
 #include "lib/editors/vlComboBox.h"
 #include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlEditViewInfo.h"
+#include "lib/editors/vlMRUEdit.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
@@ -958,6 +959,44 @@ TEST_F(ComboBoxTest, RevertableDoubleClickOnTheLastItemSelectsTheFirst) {
   EXPECT_FALSE(c->DroppedDown());
   EXPECT_EQ(c->ItemIndex(), 0);
   EXPECT_EQ(c->Text(), u"Alpha");
+}
+
+// A double click steps through the items as the Down key does: an editor
+// that reorders its items on a pick (most recently used first) is left with
+// the same text and the same order either way.
+TEST_F(ComboBoxTest, RevertableDoubleClicksStepAnMRUListAsTheDownKeyDoes) {
+  auto make = [&](Integer ATop) {
+    TvlMRUEdit* c = Add<TvlMRUEdit>(10, ATop, 150, 21);
+    for (const char16_t* s : {u"Alpha", u"Beta", u"Gamma", u"Delta", u"Epsilon"}) c->Properties()->Items()->Add(s);
+    c->Properties()->SetRevertable(true);
+    c->SetItemIndex(0);
+    return c;
+  };
+  TvlMRUEdit* byKey = make(10);
+  TvlMRUEdit* byClick = make(60);
+  auto itemsOf = [](TvlMRUEdit* C) {
+    std::vector<String> r;
+    for (Integer i = 0; i < C->Properties()->Items()->Count(); ++i) r.push_back(C->Properties()->Items()->Strings(i));
+    return r;
+  };
+  // The text and the items after each of three steps.
+  std::vector<std::pair<String, std::vector<String>>> keySteps, clickSteps;
+  byKey->SetFocus();
+  Pump();
+  for (int step = 0; step < 3; ++step) {
+    Key(VK_DOWN);
+    keySteps.emplace_back(byKey->Text(), itemsOf(byKey));
+  }
+  byClick->SetFocus();
+  Pump();
+  const TPoint p = At(byClick, 20, 10);
+  for (int step = 0; step < 3; ++step) {
+    Display.DoubleClick(p.X, p.Y);
+    Pump();
+    EXPECT_FALSE(byClick->DroppedDown());
+    clickSteps.emplace_back(byClick->Text(), itemsOf(byClick));
+  }
+  EXPECT_EQ(clickSteps, keySteps);
 }
 
 TEST_F(ComboBoxTest, TheWheelOverAnOpenListScrollsIt) {
