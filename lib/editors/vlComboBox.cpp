@@ -514,6 +514,10 @@ void TvlCustomComboBox::DblClick() {
     InternalPostEditValue(false);
 }
 
+Boolean TvlCustomComboBox::SupportsSpelling() {
+  return inherited::SupportsSpelling() && ActiveProperties()->DropDownListStyle() == lsEditList;
+}
+
 void TvlCustomComboBox::RevertValue() {
   const Boolean reverts = ModifiedAfterEnter() && ActiveProperties()->IsResetEditClass();
   TWeakRef<TvlCustomComboBox> self(this);

@@ -186,6 +186,8 @@ class TvlCustomComboBox : public TvlCustomDropDownEdit {
   void HandleInnerEditChange(TObject* Sender) override;
   void DblClick() override;
   void RevertValue() override;
+  // Only a freely typed list is spelled.
+  Boolean SupportsSpelling() override;
   void PopupWindowShowed(TObject* Sender) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   // The size kept for the next opening is forgotten.

@@ -376,6 +376,32 @@ TEST(ComboBoxPublishedTest, TheFormPropertiesArePublished) {
     EXPECT_NE(GetPropInfo(ClassOf<TvlComboBoxProperties>(), name), nullptr) << UTF16ToUTF8(name);
 }
 
+// Only a freely typed, unmasked list is offered to spelling.
+TEST(ComboBoxSpellingTest, OnlyAnUnmaskedEditListIsSpelled) {
+  // Reaches the protected answer without making an object of another class.
+  struct TProbe : TvlCustomComboBox {
+    static Boolean Spelled(TvlCustomComboBox* C) { return (C->*(&TProbe::SupportsSpelling))(); }
+  };
+  struct TCase {
+    TvlEditDropDownListStyle Style;
+    const char16_t* Mask;
+    Boolean Spelled;
+  } cases[] = {
+      {lsEditList, u"", true},
+      {lsEditFixedList, u"", false},
+      {lsFixedList, u"", false},
+      {lsEditList, u"000", false},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(testing::Message() << int(t.Style) << " " << UTF16ToUTF8(t.Mask));
+    TvlComboBox* c = New<TvlComboBox>(static_cast<TComponent*>(nullptr));
+    Finally freeCombo([&] { Free(c); });
+    c->Properties()->SetDropDownListStyle(t.Style);
+    c->Properties()->SetEditMask(t.Mask);
+    EXPECT_EQ(TProbe::Spelled(c), t.Spelled);
+  }
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
