@@ -69,7 +69,15 @@ void TvlComboBoxListBox::CreateParams(TCreateParams& Params) {
 Boolean TvlComboBoxListBox::DrawItemHook(Integer Index, const TRect& Rect, TOwnerDrawState State) {
   TvlCustomComboBox* combo = ComboBox();
   if (!combo || !combo->HasDrawItemHandler()) return false;
-  combo->DoDrawItem(Canvas(), Index, Rect, State);
+  TWeakRef<TvlCustomComboBox> alive(combo);
+  try {
+    combo->DoDrawItem(Canvas(), Index, Rect, State);
+  } catch (...) {
+    // A raising handler would raise again on every repaint of the open list:
+    // the list closes without taking an item and the exception goes on once.
+    if (alive && alive->DroppedDown()) alive->CloseUp(crCancel);
+    throw;
+  }
   return true;
 }
 
@@ -105,6 +113,8 @@ void TvlComboBoxListBox::MouseUp(TMouseButton Button, TShiftState Shift, Integer
 CL_IMPLEMENT_CLASS(TvlComboBoxLookupData)
 
 TvlComboBoxListBox* TvlComboBoxLookupData::ComboList() const { return dynamic_cast<TvlComboBoxListBox*>(List()); }
+
+void TvlComboBoxLookupData::SetKeyOfText() { InternalSetCurrentKey(IndexOf(Edit()->Text())); }
 
 TSize TvlComboBoxLookupData::GetVisualAreaPreferredSize(Integer AMaxHeight, Integer AWidth) {
   TvlComboBoxListBox* list = ComboList();
@@ -355,8 +365,10 @@ CL_IMPLEMENT_CLASS_PUBLISHED(TvlComboBoxProperties, P) {
   P.Property(u"ValidateOnEnter", &T::ValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   P.Property(u"OnChange", &T::OnChange, &T::SetOnChange);
   P.Property(u"OnCloseUp", &T::OnCloseUp, &T::SetOnCloseUp);
+  P.Property(u"OnDrawItem", &T::OnDrawItem, &T::SetOnDrawItem);
   P.Property(u"OnEditValueChanged", &T::OnEditValueChanged, &T::SetOnEditValueChanged);
   P.Property(u"OnInitPopup", &T::OnInitPopup, &T::SetOnInitPopup);
+  P.Property(u"OnMeasureItem", &T::OnMeasureItem, &T::SetOnMeasureItem);
   P.Property(u"OnNewLookupDisplayText", &T::OnNewLookupDisplayText, &T::SetOnNewLookupDisplayText);
   P.Property(u"OnPopup", &T::OnPopup, &T::SetOnPopup);
   P.Property(u"OnValidate", &T::OnValidate, &T::SetOnValidate);
@@ -486,9 +498,13 @@ void TvlCustomComboBox::DblClick() {
     inherited::DblClick();
   }
   if (!self || DroppedDown() || !ActiveProperties()->Revertable() || !LookupData()) return;
+  // Stepping as the arrow keys do: an MRU list keeps its order.
   LockChangeEvents(true);
+  SetLookupItemsScrolling(true);
   Finally unlock([&] {
-    if (self) LockChangeEvents(false);
+    if (!self) return;
+    SetLookupItemsScrolling(false);
+    LockChangeEvents(false);
   });
   const Integer prevKey = LookupData()->CurrentKey();
   LookupData()->Go(egdNext, true);
@@ -496,6 +512,19 @@ void TvlCustomComboBox::DblClick() {
   TvlCustomComboBoxProperties* p = ActiveProperties();
   if (LookupData()->CurrentKey() != prevKey && CanPostEditValue() && p->ImmediatePost() && ValidateEdit(true))
     InternalPostEditValue(false);
+}
+
+Boolean TvlCustomComboBox::SupportsSpelling() {
+  return inherited::SupportsSpelling() && ActiveProperties()->DropDownListStyle() == lsEditList;
+}
+
+void TvlCustomComboBox::RevertValue() {
+  const Boolean reverts = ModifiedAfterEnter() && ActiveProperties()->IsResetEditClass();
+  TWeakRef<TvlCustomComboBox> self(this);
+  inherited::RevertValue();
+  // The text went back to the value on entry: the item goes back with it
+  // (none when that text is empty or no item's).
+  if (self && reverts && ComboLookupData()) ComboLookupData()->SetKeyOfText();
 }
 
 void TvlCustomComboBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {

@@ -54,6 +54,9 @@ class TvlComboBoxLookupData : public TvlCustomTextEditLookupData {
   Boolean CanResizeVisualArea(TSize& NewSize, Integer AMaxHeight, Integer AMaxWidth) override;
   TSize GetVisualAreaPreferredSize(Integer AMaxHeight, Integer AWidth) override;
   TvlComboBoxListBox* ComboList() const;
+  // The item whose text the editor shows becomes the current one, none when
+  // no item has it (a typed miss in a fixed list keeps the item instead).
+  void SetKeyOfText();
 };
 
 // --- View data and view info ---------------------------------------------------------------------------------
@@ -182,6 +185,9 @@ class TvlCustomComboBox : public TvlCustomDropDownEdit {
   TClass InnerControlClass() const override;
   void HandleInnerEditChange(TObject* Sender) override;
   void DblClick() override;
+  void RevertValue() override;
+  // Only a freely typed list is spelled.
+  Boolean SupportsSpelling() override;
   void PopupWindowShowed(TObject* Sender) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   // The size kept for the next opening is forgotten.

@@ -1149,10 +1149,16 @@ void TvlCustomDropDownEdit::DropDown() {
     DoFinalizePopup();
     return;
   }
-  InitializePopupWindow();
-  if (!self) return;
-  FPopupWindow->HandleNeeded();
-  FPopupWindow->SetFocusedControlProp(GetPopupFocusedControl());
+  try {
+    InitializePopupWindow();
+    if (!self) return;
+    FPopupWindow->HandleNeeded();
+    FPopupWindow->SetFocusedControlProp(GetPopupFocusedControl());
+  } catch (...) {
+    // A failed attempt is finalised, so the next one initialises again.
+    if (self) DoFinalizePopup();
+    throw;
+  }
   PostMessageW(FPopupWindow->WindowHandle(), VLM_POPUPREOPEN, 0, 0);
 }
 

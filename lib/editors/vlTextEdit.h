@@ -203,6 +203,7 @@ class TvlCustomTextEdit : public TvlCustomEdit, public IvlFormatControllerListen
   Boolean LookupDataTextChangedLocked() const { return FLookupDataTextChangedLocked; }
   void SetLookupDataTextChangedLocked(Boolean Value) { FLookupDataTextChangedLocked = Value; }
   Boolean LookupItemsScrolling() const { return FLookupItemsScrolling; }
+  void SetLookupItemsScrolling(Boolean Value) { FLookupItemsScrolling = Value; }
   IvlInnerTextEdit* InnerTextEdit() const;
   // The lookup's list control, nil when none.
   TWinControl* LookupListControl();

@@ -370,20 +370,25 @@ void TvlCustomTextEdit::TextEditKeyPress(Char& Key) {
 }
 
 void TvlCustomTextEdit::GoLookup(TvlEditLookupDataGoDirection ADirection) {
+  // OnClick, OnChange or the post may free the editor: nothing of it is
+  // touched after that.
+  TvlObjectLinkScope alive(this);
   LockChangeEvents(true);
   FLookupItemsScrolling = true;
   Finally done([&] {
+    if (!alive.Alive()) return;
     FLookupItemsScrolling = false;
     LockChangeEvents(false);
   });
   const Integer prevKey = FLookupData->CurrentKey();
   LockClick(true);
   {
-    Finally unlock([&] { LockClick(false); });
+    Finally unlock([&] {
+      if (alive.Alive()) LockClick(false);
+    });
     FLookupData->Go(ADirection, false);
   }
-  if (FLookupData->CurrentKey() == prevKey) return;
-  TvlObjectLinkScope alive(this);
+  if (!alive.Alive() || FLookupData->CurrentKey() == prevKey) return;
   SetModifiedAfterEnter(true);
   Click();
   if (!alive.Alive()) return;

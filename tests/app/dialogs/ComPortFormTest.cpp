@@ -389,6 +389,44 @@ TEST_F(ComPortFormTest, KeyboardOnly) {
   EXPECT_EQ(number, 3);
 }
 
+// Escape in the combo takes back a change of port: the text and the item go
+// back together, and OK follows (disabled again when nothing was chosen).
+TEST_F(ComPortFormTest, EscapeTakesBackTheChangeAndOKFollows) {
+  struct TCase {
+    const char* Name;
+    Byte Number;          // the number on opening
+    win::UINT Step;       // the key that changes the port
+    const char16_t* Was;  // the text on opening
+  } cases[] = {
+      {"nothing chosen", 7, win::VK_DOWN, u""},
+      {"COM3 chosen", 3, win::VK_UP, u"COM3"},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    ListPorts({"COM1", "COM3"});
+    const Integer wasIndex = t.Was[0] ? 1 : -1;
+    TDialogStep step([&](TComPortForm* dialog) {
+      TvlComboBox* combo = dialog->ComCombo;
+      ASSERT_TRUE(combo->Focused());
+      Key(t.Step);
+      EXPECT_EQ(combo->Text(), u"COM1");
+      EXPECT_TRUE(dialog->btOK->Enabled());
+      Key(win::VK_ESCAPE);
+      EXPECT_EQ(dialog->ModalResult(), 0);
+      EXPECT_EQ(combo->Text(), t.Was);
+      EXPECT_EQ(combo->ItemIndex(), wasIndex);
+      EXPECT_EQ(dialog->btOK->Enabled(), wasIndex >= 0);
+      // A click on a disabled OK does nothing; the close box ends it then.
+      ClickAt(dialog->btOK, 60, 16);
+      if (dialog->ModalResult() == 0) ClickCloseBox(dialog);
+    });
+    Byte number = t.Number;
+    EXPECT_EQ(ShowComPortDialog(number), wasIndex >= 0);
+    EXPECT_TRUE(step.Ran());
+    EXPECT_EQ(number, t.Number);
+  }
+}
+
 // Opened from inside another modal dialog: it works as on its own, and the
 // dialog under it is the active one, enabled, once it closes.
 TEST_F(ComPortFormTest, OverAnotherModalDialog) {

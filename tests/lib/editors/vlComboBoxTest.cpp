@@ -6,16 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "lib/editors/vlComboBox.h"
 #include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlEditViewInfo.h"
+#include "lib/editors/vlMRUEdit.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
 #include "platform/rtl/Variants.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "platform/classes/TypInfo.h"
 #include "tests/lib/editors/FormFromText.h"
 #include "tests/lib/editors/ScreenSheet.h"
 #include "tests/lib/lookandfeel/ControlFixture.h"
@@ -37,12 +40,33 @@ class TComboRecorder : public TObject {
   std::vector<TvlLookAndFeelValues> LookAndFeelChanges;
   void Note(const char* S) { Log.emplace_back(S); }
   Integer Count(const char* S) const { return Integer(std::count(Log.begin(), Log.end(), std::string(S))); }
-  void Changed(TObject*) { Note("change"); }
-  void Clicked(TObject*) { Note("click"); }
+  // Freed (or disabled) from the next OnChange or OnClick.
+  TvlCustomComboBox* FreeOnChange{};
+  TvlCustomComboBox* FreeOnClick{};
+  TvlCustomComboBox* DisableOnClick{};
+  TvlCustomComboBox* DisableOnCloseUp{};
+  void ValueChanged(TObject*) { Note("value"); }
+  void MeasureItem(TvlCustomComboBox*, Integer AIndex, TvlCanvas*, Integer& AHeight) {
+    if (AIndex == RaiseOnItem) throw Exception(u"cannot measure");
+    AHeight = 18;
+  }
+  void Changed(TObject*) {
+    Note("change");
+    FreeNow(FreeOnChange);
+  }
+  void Clicked(TObject*) {
+    Note("click");
+    FreeNow(FreeOnClick);
+    if (DisableOnClick) std::exchange(DisableOnClick, nullptr)->SetEnabledProp(false);
+  }
   void InitPopup(TObject*) { Note("init"); }
   void FinalizePopup(TObject*) { Note("finalize"); }
   TvlCustomComboBox* FreeOnPopup{};
   TvlCustomComboBox* FreeOnDrawItem{};
+  // The item whose drawing raises (-1: none), and the exceptions that reached the application.
+  Integer RaiseOnItem{-1};
+  std::vector<String> Failures;
+  void Failed(TObject*, const Exception& E) { Failures.push_back(E.Message()); }
   void Popup(TObject*) {
     Note("popup");
     FreeNow(FreeOnPopup);
@@ -65,10 +89,12 @@ class TComboRecorder : public TObject {
       FreeOnCloseUp = nullptr;
       Free(c);
     }
+    if (DisableOnCloseUp) std::exchange(DisableOnCloseUp, nullptr)->SetEnabledProp(false);
   }
   void ClosePopup(TvlControl*, TvlEditCloseUpReason AReason) { Reasons.push_back(AReason); }
   void DrawItem(TvlCustomComboBox*, TvlCanvas* ACanvas, Integer AIndex, const TRect& ARect, TOwnerDrawState AState) {
     Drawn.emplace_back(AIndex, AState);
+    if (AIndex == RaiseOnItem) throw Exception(u"cannot draw");
     if (FreeOnDrawItem) {
       FreeNow(FreeOnDrawItem);
       return;
@@ -335,6 +361,47 @@ TEST(ComboBoxFilterTest, TheFilterComboTakesTheMaskedSetUp) {
   EXPECT_FALSE(combo->Properties()->ImmediateDropDown());
 }
 
+// Every property and event a form file may hold for a combo box and its
+// properties is published.
+TEST(ComboBoxPublishedTest, TheFormPropertiesArePublished) {
+  for (const char16_t* name :
+       {u"Alignment", u"AssignedValues", u"AutoSelect", u"BeepOnError", u"ButtonGlyph", u"CaseInsensitive",
+        u"CharCase", u"ClearKey", u"DropDownAutoWidth", u"DropDownListStyle", u"DropDownRows", u"DropDownSizeable",
+        u"DropDownWidth", u"HideSelection", u"IgnoreMaskBlank", u"ImeMode", u"ImeName", u"ImmediateDropDown",
+        u"ImmediatePost", u"ImmediateUpdateText", u"IncrementalSearch", u"ItemHeight", u"Items", u"MaskKind",
+        u"EditMask", u"MaxLength", u"OEMConvert", u"PopupAlignment", u"PostPopupValueOnTab", u"ReadOnly",
+        u"Revertable", u"Sorted", u"UseLeftAlignmentOnEditing", u"ValidateOnEnter", u"OnChange", u"OnCloseUp",
+        u"OnDrawItem", u"OnEditValueChanged", u"OnInitPopup", u"OnMeasureItem", u"OnNewLookupDisplayText",
+        u"OnPopup", u"OnValidate"})
+    EXPECT_NE(GetPropInfo(ClassOf<TvlComboBoxProperties>(), name), nullptr) << UTF16ToUTF8(name);
+}
+
+// Only a freely typed, unmasked list is offered to spelling.
+TEST(ComboBoxSpellingTest, OnlyAnUnmaskedEditListIsSpelled) {
+  // Reaches the protected answer without making an object of another class.
+  struct TProbe : TvlCustomComboBox {
+    static Boolean Spelled(TvlCustomComboBox* C) { return (C->*(&TProbe::SupportsSpelling))(); }
+  };
+  struct TCase {
+    TvlEditDropDownListStyle Style;
+    const char16_t* Mask;
+    Boolean Spelled;
+  } cases[] = {
+      {lsEditList, u"", true},
+      {lsEditFixedList, u"", false},
+      {lsFixedList, u"", false},
+      {lsEditList, u"000", false},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(testing::Message() << int(t.Style) << " " << UTF16ToUTF8(t.Mask));
+    TvlComboBox* c = New<TvlComboBox>(static_cast<TComponent*>(nullptr));
+    Finally freeCombo([&] { Free(c); });
+    c->Properties()->SetDropDownListStyle(t.Style);
+    c->Properties()->SetEditMask(t.Mask);
+    EXPECT_EQ(TProbe::Spelled(c), t.Spelled);
+  }
+}
+
 // --- Opening --------------------------------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TwoDroppedDownRequestsBeforeTheLoopRunsOpenOnePopup) {
@@ -417,6 +484,48 @@ TEST_F(ComboBoxTest, EscapeClosesWithoutRevertingAndASecondEscapeReachesTheEdito
   EXPECT_EQ(c->Text(), u"");
 }
 
+// Escape on the closed editor reverts a change: the text and the item go
+// back together to what they were on entry, also when nothing was chosen.
+TEST_F(ComboBoxTest, EscapeRevertsTheItemWithTheText) {
+  struct TCase {
+    const char* Name;
+    Integer Before;  // the item on entry (-1: none)
+    Boolean Pick;    // changed by a mouse pick in the list, else by Down
+  } cases[] = {
+      {"none, Down", -1, false},
+      {"none, picked", -1, true},
+      {"COM2, Down", 1, false},
+      {"COM2, picked", 1, true},
+  };
+  for (const TCase& t : cases) {
+    SCOPED_TRACE(t.Name);
+    TvlComboBox* c = AddPortCombo();
+    c->SetItemIndex(t.Before);
+    const String before = c->Text();
+    c->SetFocus();
+    Pump();
+    if (t.Pick) {
+      Key(VK_DOWN, VK_MENU);
+      ASSERT_TRUE(c->DroppedDown());
+      ClickItem(c, 3);
+    } else {
+      Key(VK_DOWN);
+    }
+    ASSERT_FALSE(c->DroppedDown());
+    ASSERT_NE(c->ItemIndex(), t.Before);
+    Recorder->Log.clear();
+    Key(VK_ESCAPE);
+    EXPECT_EQ(c->Text(), before);
+    EXPECT_EQ(c->ItemIndex(), t.Before);
+    // The list opens on the item of the value shown.
+    Key(VK_DOWN, VK_MENU);
+    ASSERT_TRUE(c->DroppedDown());
+    EXPECT_EQ(ListOf(c)->ItemIndex(), t.Before);
+    Key(VK_ESCAPE);
+    Free(c);
+  }
+}
+
 TEST_F(ComboBoxTest, TheOwnerLosingActivationOrItsFormClosingClosesThePopup) {
   for (UINT msg : {UINT(WM_ACTIVATEAPP), UINT(WM_CLOSE)}) {
     SCOPED_TRACE(msg);
@@ -484,6 +593,158 @@ TEST_F(ComboBoxTest, TheEditorFreedFromItsOpeningOrDrawingHandlers) {
     ClickAt(Form, 50, 150);
     Key(VK_ESCAPE);
   }
+}
+
+// A draw handler that raises on the first item while the list opens: the
+// exception reaches the application once, nothing hangs, no popup is left
+// open, and the editor opens again and picks when the handler stops raising.
+TEST_F(ComboBoxTest, ADrawHandlerRaisingWhileTheListOpensReachesTheApplicationOnce) {
+  Application->SetOnException(TExceptionEvent(Recorder, &TComboRecorder::Failed));
+  Finally restore([] { Application->SetOnException(TExceptionEvent()); });
+  for (const Boolean byKey : {false, true}) {
+    SCOPED_TRACE(byKey ? "Alt+Down" : "click");
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetOnDrawItem(TvlEditDrawItemEvent(Recorder, &TComboRecorder::DrawItem));
+    Recorder->RaiseOnItem = 0;
+    Recorder->Failures.clear();
+    c->SetFocus();
+    Pump();
+    if (byKey)
+      Key(VK_DOWN, VK_MENU);
+    else
+      ClickButton(c);
+    Pump();
+    Pump();
+    EXPECT_EQ(Recorder->Failures.size(), 1u);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(vlOpenPopupCount(), 0);
+    // The editor still works.
+    Recorder->RaiseOnItem = -1;
+    Recorder->Failures.clear();
+    Key(VK_DOWN, VK_MENU);
+    ASSERT_TRUE(c->DroppedDown());
+    ClickItem(c, 2);
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM3");
+    EXPECT_TRUE(Recorder->Failures.empty());
+    Free(c);
+  }
+}
+
+// The editor freed or disabled from its OnChange, OnClick or OnCloseUp while
+// an item is picked by the mouse, by Enter in the open list or by Down on the
+// closed editor: nothing touches the freed editor, no popup stays open.
+TEST_F(ComboBoxTest, TheEditorFreedOrDisabledFromItsChangeOrClickHandlers) {
+  enum TWhat { wFreeOnChange, wFreeOnClick, wDisableOnClick, wDisableOnCloseUp };
+  enum THow { hMouse, hEnter, hDown };
+  for (const TWhat what : {wFreeOnChange, wFreeOnClick, wDisableOnClick, wDisableOnCloseUp})
+    for (const THow how : {hMouse, hEnter, hDown}) {
+      if (what == wDisableOnCloseUp && how == hDown) continue;  // no closing there
+      SCOPED_TRACE(testing::Message() << "what " << what << " how " << how);
+      TvlComboBox* c = AddPortCombo();
+      c->SetItemIndex(0);
+      c->SetFocus();
+      Pump();
+      if (how != hDown) {
+        Key(VK_DOWN, VK_MENU);
+        ASSERT_TRUE(c->DroppedDown());
+      }
+      TWeakRef<TvlComboBox> alive(c);
+      (what == wFreeOnChange       ? Recorder->FreeOnChange
+       : what == wFreeOnClick      ? Recorder->FreeOnClick
+       : what == wDisableOnClick   ? Recorder->DisableOnClick
+                                   : Recorder->DisableOnCloseUp) = c;
+      if (how == hMouse)
+        ClickItem(c, 2);
+      else if (how == hEnter) {
+        Key(VK_DOWN);
+        Key(VK_RETURN);
+      } else
+        Key(VK_DOWN);
+      Recorder->FreeOnChange = Recorder->FreeOnClick = Recorder->DisableOnClick = Recorder->DisableOnCloseUp = nullptr;
+      EXPECT_EQ(vlOpenPopupCount(), 0);
+      EXPECT_EQ(bool(alive), what == wDisableOnClick || what == wDisableOnCloseUp);
+      if (alive) {
+        EXPECT_FALSE(c->Enabled());
+        EXPECT_FALSE(c->DroppedDown());
+        Free(c);
+      }
+      Key(VK_DOWN);
+      ClickAt(Form, 50, 150);
+    }
+}
+
+// With ImmediatePost each way of taking an item posts the value once.
+TEST_F(ComboBoxTest, ImmediatePostPostsOncePerItemTaken) {
+  enum THow { hMouse, hEnter, hAltUp, hDown, hDoubleClick };
+  for (const THow how : {hMouse, hEnter, hAltUp, hDown, hDoubleClick}) {
+    SCOPED_TRACE(how);
+    TvlComboBox* c = AddPortCombo();
+    c->Properties()->SetImmediatePost(true);
+    c->Properties()->SetRevertable(true);
+    c->Properties()->SetOnEditValueChanged(TNotifyEvent(Recorder, &TComboRecorder::ValueChanged));
+    c->SetItemIndex(0);
+    c->SetFocus();
+    Pump();
+    if (how == hMouse || how == hEnter || how == hAltUp) {
+      Key(VK_DOWN, VK_MENU);
+      ASSERT_TRUE(c->DroppedDown());
+    }
+    Recorder->Log.clear();
+    switch (how) {
+      case hMouse: ClickItem(c, 1); break;
+      case hEnter:
+        Key(VK_DOWN);
+        Key(VK_RETURN);
+        break;
+      case hAltUp:
+        Key(VK_DOWN);
+        Key(VK_UP, VK_MENU);
+        break;
+      case hDown: Key(VK_DOWN); break;
+      case hDoubleClick: {
+        const TPoint p = At(c, 20, 10);
+        Display.DoubleClick(p.X, p.Y);
+        Pump();
+        if (c->DroppedDown()) Key(VK_ESCAPE);
+        break;
+      }
+    }
+    EXPECT_FALSE(c->DroppedDown());
+    EXPECT_EQ(c->Text(), u"COM2");
+    EXPECT_EQ(Recorder->Count("value"), 1);
+    EXPECT_EQ(Recorder->Count("change"), 1);
+    Free(c);
+  }
+}
+
+// A measure handler raising while the list is sized for opening: the
+// exception reaches the application once, the failed opening is finalised,
+// and the next opening initialises, shows and finalises as usual.
+TEST_F(ComboBoxTest, AMeasureHandlerRaisingWhileOpeningFinalisesTheAttempt) {
+  Application->SetOnException(TExceptionEvent(Recorder, &TComboRecorder::Failed));
+  Finally restore([] { Application->SetOnException(TExceptionEvent()); });
+  TvlComboBox* c = AddPortCombo();
+  c->Properties()->SetOnMeasureItem(TvlEditMeasureItemEvent(Recorder, &TComboRecorder::MeasureItem));
+  c->SetFocus();
+  Pump();
+  Recorder->RaiseOnItem = 0;
+  Recorder->Log.clear();
+  Key(VK_DOWN, VK_MENU);
+  EXPECT_EQ(Recorder->Failures.size(), 1u);
+  EXPECT_FALSE(c->DroppedDown());
+  EXPECT_EQ(vlOpenPopupCount(), 0);
+  EXPECT_EQ(Recorder->Count("init"), 1);
+  EXPECT_EQ(Recorder->Count("finalize"), 1);
+  Recorder->RaiseOnItem = -1;
+  Key(VK_DOWN, VK_MENU);
+  ASSERT_TRUE(c->DroppedDown());
+  EXPECT_EQ(Recorder->Count("init"), 2);
+  EXPECT_EQ(Recorder->Count("popup"), 1);
+  ClickItem(c, 1);
+  EXPECT_EQ(c->Text(), u"COM2");
+  EXPECT_EQ(Recorder->Count("finalize"), 2);
+  EXPECT_EQ(Recorder->Failures.size(), 1u);
 }
 
 TEST_F(ComboBoxTest, DisablingTheEditorClosesItsPopup) {
@@ -724,6 +985,44 @@ TEST_F(ComboBoxTest, RevertableDoubleClickOnTheLastItemSelectsTheFirst) {
   EXPECT_FALSE(c->DroppedDown());
   EXPECT_EQ(c->ItemIndex(), 0);
   EXPECT_EQ(c->Text(), u"Alpha");
+}
+
+// A double click steps through the items as the Down key does: an editor
+// that reorders its items on a pick (most recently used first) is left with
+// the same text and the same order either way.
+TEST_F(ComboBoxTest, RevertableDoubleClicksStepAnMRUListAsTheDownKeyDoes) {
+  auto make = [&](Integer ATop) {
+    TvlMRUEdit* c = Add<TvlMRUEdit>(10, ATop, 150, 21);
+    for (const char16_t* s : {u"Alpha", u"Beta", u"Gamma", u"Delta", u"Epsilon"}) c->Properties()->Items()->Add(s);
+    c->Properties()->SetRevertable(true);
+    c->SetItemIndex(0);
+    return c;
+  };
+  TvlMRUEdit* byKey = make(10);
+  TvlMRUEdit* byClick = make(60);
+  auto itemsOf = [](TvlMRUEdit* C) {
+    std::vector<String> r;
+    for (Integer i = 0; i < C->Properties()->Items()->Count(); ++i) r.push_back(C->Properties()->Items()->Strings(i));
+    return r;
+  };
+  // The text and the items after each of three steps.
+  std::vector<std::pair<String, std::vector<String>>> keySteps, clickSteps;
+  byKey->SetFocus();
+  Pump();
+  for (int step = 0; step < 3; ++step) {
+    Key(VK_DOWN);
+    keySteps.emplace_back(byKey->Text(), itemsOf(byKey));
+  }
+  byClick->SetFocus();
+  Pump();
+  const TPoint p = At(byClick, 20, 10);
+  for (int step = 0; step < 3; ++step) {
+    Display.DoubleClick(p.X, p.Y);
+    Pump();
+    EXPECT_FALSE(byClick->DroppedDown());
+    clickSteps.emplace_back(byClick->Text(), itemsOf(byClick));
+  }
+  EXPECT_EQ(clickSteps, keySteps);
 }
 
 TEST_F(ComboBoxTest, TheWheelOverAnOpenListScrollsIt) {
