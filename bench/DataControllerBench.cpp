@@ -300,7 +300,8 @@ void BM_FilterValueList(benchmark::State& State) {
     if (Distinct != static_cast<size_t>(kDistinct)) State.SkipWithError("wrong floor count");
     Distinct = 0;
     const double Bits = floors::BitmapUnique(Data().Distinct, Distinct);
-    if (Bits < 0 || Distinct != static_cast<size_t>(kDistinct)) State.SkipWithError("wrong bitmap floor count");
+    if (Bits < 0 || Distinct != static_cast<size_t>(kDistinct))
+      State.SkipWithError("wrong bitmap floor count");
     Bitmap += Bits;
     State.ResumeTiming();
   }

@@ -198,7 +198,8 @@ double BitmapUnique(const std::vector<T>& AKeys, size_t& ADistinct) {
   std::vector<uint64_t>& A = ScratchA();
   size_t D = 0;
   for (size_t W = 0; W < Words; ++W)
-    for (uint64_t B = Bits[W]; B != 0; B &= B - 1) A[D++] = Min + W * 64 + static_cast<uint64_t>(__builtin_ctzll(B));
+    for (uint64_t B = Bits[W]; B != 0; B &= B - 1)
+      A[D++] = Min + W * 64 + static_cast<uint64_t>(__builtin_ctzll(B));
   ADistinct = D;
   return SecondsSince(Start);
 }

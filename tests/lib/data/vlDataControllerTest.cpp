@@ -832,8 +832,10 @@ TEST(DataControllerFilter, NumberValueListRecordsAroundBlanksAndBetweenLoads) {
     for (Integer I = 0; I < N; ++I) {
       const Integer R = AFiltered ? F.DC->GetRecordListRecordIndex(I) : I;
       const Variant V = F.DC->GetValue(R, 0);
-      if (VarIsNull(V)) ABlanks = true;
-      else Want->Add(fviValue, V, F.DC->GetDisplayText(R, 0), false);
+      if (VarIsNull(V))
+        ABlanks = true;
+      else
+        Want->Add(fviValue, V, F.DC->GetDisplayText(R, 0), false);
     }
     std::vector<std::string> Texts;
     for (Integer I = 0; I < Want->Count(); ++I) Texts.push_back(UTF16ToUTF8(Want->Items(I).DisplayText));
@@ -868,7 +870,6 @@ TEST(DataControllerFilter, NumberValueListRecordsAroundBlanksAndBetweenLoads) {
       EXPECT_EQ(L->FindItemByKind(fviBlanks) >= 0, Blanks);
     }
 }
-
 
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {
   TFixture F;

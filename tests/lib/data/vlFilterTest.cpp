@@ -756,7 +756,6 @@ TEST(vlFilterValueList, BatchEqualsOneByOne) {
   }
 }
 
-
 // Order keys given straight to the list keep the first arrival of each
 // distinct key, in key order, whichever way they take (a bitmap of a narrow
 // range or the radix sort of a wide one), against a plain stable sort: keys
@@ -771,7 +770,8 @@ TEST(vlFilterValueList, NumberKeysKeepTheFirstArrivalOfEachKey) {
     L->Clear();
     TvlKeyArray Keys(AKeys.begin(), AKeys.end());
     L->AddNumberKeys(
-        Keys, [](void*, Integer I) { return Variant(I); }, [](void*, Integer I) { return IntToStr(I); }, nullptr);
+        Keys, [](void*, Integer I) { return Variant(I); }, [](void*, Integer I) { return IntToStr(I); },
+        nullptr);
     std::vector<Integer> Got;
     for (Integer I = 0; I < L->Count(); ++I) {
       EXPECT_EQ(L->Items(I).DisplayText, IntToStr(L->Items(I).Value.AsInteger()));
@@ -812,7 +812,8 @@ TEST(vlFilterValueList, NumberKeysKeepTheFirstArrivalOfEachKey) {
       {"bottom of the key space", ints({INT64_MIN + 2, INT64_MIN, INT64_MIN, INT64_MIN + 1})},
       {"both ends", ints({INT64_MIN, INT64_MAX, 0, INT64_MIN, INT64_MAX})},
       {"zeros and denormals", floats({-0.0, Denorm, 0.0, -Denorm, -0.0, 0.0, Denorm})},
-      {"every kind of double", floats({0.0, -0.0, Nan, Inf, -Inf, Denorm, -Denorm, 1e300, -1e300, Nan, -0.0})},
+      {"every kind of double",
+       floats({0.0, -0.0, Nan, Inf, -Inf, Denorm, -Denorm, 1e300, -1e300, Nan, -0.0})},
       {"NaN beside zero", floats({Nan, -Nan, 0.0, Nan})},
       {"dates", floats({46000.5, 46000.25, 46000.5, 46000, 46001, 46000.25})},
   };
@@ -822,15 +823,16 @@ TEST(vlFilterValueList, NumberKeysKeepTheFirstArrivalOfEachKey) {
       for (UInt64 Extra : {0, 1, 2}) {
         const size_t N = std::max<size_t>(2, static_cast<size_t>(Spread / 16 + Extra));
         std::vector<UInt64> K;
-        for (size_t I = 0; I < N; ++I) K.push_back(Base + (I == 0 ? Spread : I == 1 ? 0 : (I * 37) % (Spread + 1)));
+        for (size_t I = 0; I < N; ++I)
+          K.push_back(Base + (I == 0 ? Spread : I == 1 ? 0 : (I * 37) % (Spread + 1)));
         Cases.push_back({"threshold", K});
       }
   for (const auto& [Name, Keys] : Cases) EXPECT_EQ(firstArrivals(Keys), reference(Keys)) << Name;
   std::mt19937_64 Rng(33);
   for (Integer Round = 0; Round < 300; ++Round) {
     const size_t N = 1 + Rng() % 400;
-    const UInt64 Spreads[] = {N * 16 - 1, N * 16, N * 16 + 1, Rng() % 64, Rng() % (N * 16), UInt64(1) << 40,
-                              ~UInt64(0)};
+    const UInt64 Spreads[] = {N * 16 - 1,       N * 16,          N * 16 + 1, Rng() % 64,
+                              Rng() % (N * 16), UInt64(1) << 40, ~UInt64(0)};
     const UInt64 Spread = Spreads[Rng() % std::size(Spreads)];
     const UInt64 Base = Spread == ~UInt64(0) ? 0 : Rng() % (~UInt64(0) - Spread);
     std::vector<UInt64> K(N);
@@ -839,13 +841,16 @@ TEST(vlFilterValueList, NumberKeysKeepTheFirstArrivalOfEachKey) {
   }
 }
 
-
 // A value list's entries live in scratch memory that asks for huge pages
 // from 2 MB: entries past that size survive a copy, a move, a swap, a clear
 // and a reload of the list, with huge pages granted and with the process
 // refusing them (the memory is then of ordinary pages).
 TEST(vlFilterValueList, EntriesOnScratchMemoryWithAndWithoutHugePages) {
-  const int WasDisabled = prctl(PR_GET_THP_DISABLE, 0, 0, 0, 0);
+  // The process's setting is given back however the test ends.
+  struct TRestore {
+    int WasDisabled = prctl(PR_GET_THP_DISABLE, 0, 0, 0, 0);
+    ~TRestore() { prctl(PR_SET_THP_DISABLE, WasDisabled > 0 ? 1 : 0, 0, 0, 0); }
+  } Restore;
   for (const int Disable : {0, 1}) {
     SCOPED_TRACE(Disable ? "huge pages refused" : "huge pages asked for");
     prctl(PR_SET_THP_DISABLE, Disable, 0, 0, 0);
@@ -878,7 +883,8 @@ TEST(vlFilterValueList, EntriesOnScratchMemoryWithAndWithoutHugePages) {
     std::unique_ptr<TTestValueList, TObjectFree> L(New<TTestValueList>(F.C.get()));
     for (Integer Load = 0; Load < 2; ++Load) {
       std::vector<TvlFilterValueItem> Values;
-      for (Integer I = kBig - 1; I >= 0; --I) Values.push_back(TvlFilterValueItem{fviValue, Variant(I * 3), IntToStr(I)});
+      for (Integer I = kBig - 1; I >= 0; --I)
+        Values.push_back(TvlFilterValueItem{fviValue, Variant(I * 3), IntToStr(I)});
       L->Clear();
       L->AddValues(Values);
       ASSERT_EQ(L->Count(), kBig);
@@ -886,7 +892,6 @@ TEST(vlFilterValueList, EntriesOnScratchMemoryWithAndWithoutHugePages) {
       EXPECT_EQ(L->Items(kBig - 1).Value.AsInteger(), (kBig - 1) * 3);
     }
   }
-  prctl(PR_SET_THP_DISABLE, WasDisabled > 0 ? 1 : 0, 0, 0, 0);
 }
 
 }  // namespace
