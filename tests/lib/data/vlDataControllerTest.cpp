@@ -802,6 +802,75 @@ TEST(DataControllerFilter, NumberValueListFollowsTheColumnBetweenLoads) {
   expectOneByOne("posted", true);
 }
 
+// The value list read from the storage maps each key to its record, with a
+// blank at the first, a middle or the last record, every record blank, no
+// record, one record; each column loaded in full, then filtered (every
+// other record, sorted descending), then in full again, so the list's kept
+// arrays pass between loads of every record and of a filtered list.
+TEST(DataControllerFilter, NumberValueListRecordsAroundBlanksAndBetweenLoads) {
+  TFixture F;
+  F.AddColumn(ClassOf<TvlIntegerValueType>());
+  F.AddColumn(ClassOf<TvlBooleanValueType>());
+  TvlDataFilterCriteria* Filter = F.DC->Filter();
+  std::unique_ptr<TvlDataFilterValueList, TObjectFree> L(Filter->CreateValueList());
+  const std::vector<std::pair<const char*, std::vector<Variant>>> Cases = {
+      {"blank first", {Null(), Variant(5), Variant(3), Variant(5), Variant(9)}},
+      {"blank in the middle", {Variant(4), Variant(2), Null(), Variant(7), Variant(2), Variant(1)}},
+      {"blank last", {Variant(6), Variant(1), Variant(6), Variant(-2), Null()}},
+      {"blanks only", {Null(), Null(), Null()}},
+      {"no record", {}},
+      {"one record", {Variant(8)}},
+      {"no blank", {Variant(3), Variant(-1), Variant(2), Variant(3)}},
+  };
+  // What adding each scanned record's value one by one shows, and whether a
+  // blank was met.
+  auto expected = [&](Boolean AFiltered, Boolean& ABlanks) {
+    std::unique_ptr<TvlFilterValueList, TObjectFree> Want(
+        New<TvlFilterValueList>(static_cast<TvlFilterCriteria*>(Filter)));
+    ABlanks = false;
+    const Integer N = AFiltered ? F.DC->FilteredRecordCount() : F.DC->RecordCount();
+    for (Integer I = 0; I < N; ++I) {
+      const Integer R = AFiltered ? F.DC->GetRecordListRecordIndex(I) : I;
+      const Variant V = F.DC->GetValue(R, 0);
+      if (VarIsNull(V))
+        ABlanks = true;
+      else
+        Want->Add(fviValue, V, F.DC->GetDisplayText(R, 0), false);
+    }
+    std::vector<std::string> Texts;
+    for (Integer I = 0; I < Want->Count(); ++I) Texts.push_back(UTF16ToUTF8(Want->Items(I).DisplayText));
+    return Texts;
+  };
+  for (const auto& [Name, Values] : Cases)
+    for (const Boolean Filtered : {false, true, false}) {
+      SCOPED_TRACE(std::string(Name) + (Filtered ? ", filtered" : ""));
+      F.DC->BeginUpdate();
+      F.DC->SetRecordCount(static_cast<Integer>(Values.size()));
+      for (Integer R = 0; R < static_cast<Integer>(Values.size()); ++R) {
+        F.DC->SetValue(R, 0, Values[R]);
+        F.DC->SetValue(R, 1, Variant(R % 2 == 1));
+      }
+      F.DC->EndUpdate();
+      Filter->BeginUpdate();
+      Filter->Clear();
+      if (Filtered) Filter->AddItem(nullptr, F.DC->GetItemField(1), foEqual, Variant(true), String());
+      Filter->SetActive(Filtered);
+      Filter->EndUpdate();
+      F.DC->ChangeSorting(0, Filtered ? soDescending : soNone);
+      const Boolean UseFiltered = Filtered && F.DC->FilteredRecordCount() > 0;
+      L->Load(0, false, Filtered);
+      Boolean Blanks;
+      const std::vector<std::string> Want = expected(UseFiltered, Blanks);
+      std::vector<std::string> Got;
+      for (Integer I = L->GetStartValueIndex(); I < L->Count() && L->Items(I).Kind == fviValue; ++I) {
+        EXPECT_EQ(UTF16ToUTF8(L->Items(I).Value.AsString()), UTF16ToUTF8(L->Items(I).DisplayText));
+        Got.push_back(UTF16ToUTF8(L->Items(I).DisplayText));
+      }
+      EXPECT_EQ(Got, Want);
+      EXPECT_EQ(L->FindItemByKind(fviBlanks) >= 0, Blanks);
+    }
+}
+
 TEST(DataControllerSorting, EditedRecordKeepsItsPlaceUntilPosted) {
   TFixture F;
   F.AddColumn(ClassOf<TvlIntegerValueType>());

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -97,6 +100,7 @@ class TTestCriteria : public TvlFilterCriteria {
 class TTestValueList : public TvlFilterValueList {
   CL_CLASS(TTestValueList, TvlFilterValueList)
  public:
+  using TvlFilterValueList::AddNumberKeys;
   using TvlFilterValueList::AddValues;
 };
 
@@ -748,6 +752,144 @@ TEST(vlFilterValueList, BatchEqualsOneByOne) {
       EXPECT_EQ(Batch->Items(I).Kind, One->Items(I).Kind);
       EXPECT_EQ(vlCompareVariants(Batch->Items(I).Value, One->Items(I).Value), 0) << Round << " " << I;
       EXPECT_EQ(Batch->Items(I).DisplayText, One->Items(I).DisplayText) << Round << " " << I;
+    }
+  }
+}
+
+// Order keys given straight to the list keep the first arrival of each
+// distinct key, in key order, whichever way they take (a bitmap of a narrow
+// range or the radix sort of a wide one), against a plain stable sort: keys
+// at the ends of the range and of its 64-bit words, both sides of the
+// threshold between the ways, the ends of the key space, integer and float
+// keys (-0 and 0 one key, NaN lowest, denormals, infinities, dates), then
+// random keys. One list takes every case, so its kept arrays are reused.
+TEST(vlFilterValueList, NumberKeysKeepTheFirstArrivalOfEachKey) {
+  TFixture F;
+  std::unique_ptr<TTestValueList, TObjectFree> L(New<TTestValueList>(F.C.get()));
+  auto firstArrivals = [&](const std::vector<UInt64>& AKeys) {
+    L->Clear();
+    TvlKeyArray Keys(AKeys.begin(), AKeys.end());
+    L->AddNumberKeys(
+        Keys, [](void*, Integer I) { return Variant(I); }, [](void*, Integer I) { return IntToStr(I); },
+        nullptr);
+    std::vector<Integer> Got;
+    for (Integer I = 0; I < L->Count(); ++I) {
+      EXPECT_EQ(L->Items(I).DisplayText, IntToStr(L->Items(I).Value.AsInteger()));
+      Got.push_back(L->Items(I).Value.AsInteger());
+    }
+    return Got;
+  };
+  auto reference = [](const std::vector<UInt64>& AKeys) {
+    std::vector<Integer> Order(AKeys.size());
+    std::iota(Order.begin(), Order.end(), 0);
+    std::stable_sort(Order.begin(), Order.end(), [&](Integer A, Integer B) { return AKeys[A] < AKeys[B]; });
+    std::vector<Integer> Kept;
+    for (Integer I : Order)
+      if (Kept.empty() || AKeys[Kept.back()] != AKeys[I]) Kept.push_back(I);
+    return Kept;
+  };
+  auto ints = [](std::initializer_list<Int64> AValues) {
+    std::vector<UInt64> K;
+    for (Int64 V : AValues) K.push_back(vlIntegerOrderKey(V));
+    return K;
+  };
+  auto floats = [](std::initializer_list<Double> AValues) {
+    std::vector<UInt64> K;
+    for (Double V : AValues) K.push_back(vlFloatOrderKey(V));
+    return K;
+  };
+  const Double Nan = std::numeric_limits<Double>::quiet_NaN(), Inf = std::numeric_limits<Double>::infinity();
+  const Double Denorm = std::numeric_limits<Double>::denorm_min();
+  std::vector<std::pair<const char*, std::vector<UInt64>>> Cases = {
+      {"none", {}},
+      {"one key", {5}},
+      {"all equal", {7, 7, 7, 7}},
+      {"word edges from 0", {65, 0, 64, 63, 0, 65, 1, 64}},
+      {"spread 64", {64, 0, 0, 32, 64}},
+      {"spread 128", {128, 0, 64, 127, 1, 128, 0, 65, 63}},
+      {"negative and positive integers", ints({-1, 0, 1, -64, 63, -1, 64, -65})},
+      {"top of the key space", ints({INT64_MAX, INT64_MAX - 3, INT64_MAX - 1, INT64_MAX})},
+      {"bottom of the key space", ints({INT64_MIN + 2, INT64_MIN, INT64_MIN, INT64_MIN + 1})},
+      {"both ends", ints({INT64_MIN, INT64_MAX, 0, INT64_MIN, INT64_MAX})},
+      {"zeros and denormals", floats({-0.0, Denorm, 0.0, -Denorm, -0.0, 0.0, Denorm})},
+      {"every kind of double",
+       floats({0.0, -0.0, Nan, Inf, -Inf, Denorm, -Denorm, 1e300, -1e300, Nan, -0.0})},
+      {"NaN beside zero", floats({Nan, -Nan, 0.0, Nan})},
+      {"dates", floats({46000.5, 46000.25, 46000.5, 46000, 46001, 46000.25})},
+  };
+  // Both sides of the threshold (a spread under 16 a key) at every base.
+  for (UInt64 Spread : {0, 1, 15, 16, 17, 63, 64, 65, 127, 128, 129, 1023, 1024})
+    for (UInt64 Base : {UInt64(0), UInt64(1) << 63, ~UInt64(0) - Spread})
+      for (UInt64 Extra : {0, 1, 2}) {
+        const size_t N = std::max<size_t>(2, static_cast<size_t>(Spread / 16 + Extra));
+        std::vector<UInt64> K;
+        for (size_t I = 0; I < N; ++I)
+          K.push_back(Base + (I == 0 ? Spread : I == 1 ? 0 : (I * 37) % (Spread + 1)));
+        Cases.push_back({"threshold", K});
+      }
+  for (const auto& [Name, Keys] : Cases) EXPECT_EQ(firstArrivals(Keys), reference(Keys)) << Name;
+  std::mt19937_64 Rng(33);
+  for (Integer Round = 0; Round < 300; ++Round) {
+    const size_t N = 1 + Rng() % 400;
+    const UInt64 Spreads[] = {N * 16 - 1,       N * 16,          N * 16 + 1, Rng() % 64,
+                              Rng() % (N * 16), UInt64(1) << 40, ~UInt64(0)};
+    const UInt64 Spread = Spreads[Rng() % std::size(Spreads)];
+    const UInt64 Base = Spread == ~UInt64(0) ? 0 : Rng() % (~UInt64(0) - Spread);
+    std::vector<UInt64> K(N);
+    for (UInt64& X : K) X = Base + (Spread == ~UInt64(0) ? Rng() : Rng() % (Spread + 1));
+    EXPECT_EQ(firstArrivals(K), reference(K)) << "round " << Round;
+  }
+}
+
+// A value list's entries live in scratch memory that asks for huge pages
+// from 2 MB: entries past that size survive a copy, a move, a swap, a clear
+// and a reload of the list, with huge pages granted and with the process
+// refusing them (the memory is then of ordinary pages).
+TEST(vlFilterValueList, EntriesOnScratchMemoryWithAndWithoutHugePages) {
+  // The process's setting is given back however the test ends.
+  struct TRestore {
+    int WasDisabled = prctl(PR_GET_THP_DISABLE, 0, 0, 0, 0);
+    ~TRestore() { prctl(PR_SET_THP_DISABLE, WasDisabled > 0 ? 1 : 0, 0, 0, 0); }
+  } Restore;
+  for (const int Disable : {0, 1}) {
+    SCOPED_TRACE(Disable ? "huge pages refused" : "huge pages asked for");
+    prctl(PR_SET_THP_DISABLE, Disable, 0, 0, 0);
+    using TEntries = std::vector<TvlFilterValueItem, TvlScratchAllocator<TvlFilterValueItem>>;
+    constexpr Integer kBig = 40000;  // past 2 MB of entries
+    TEntries Big;
+    for (Integer I = 0; I < kBig; ++I) Big.push_back(TvlFilterValueItem{fviValue, Variant(I), IntToStr(I)});
+    ASSERT_GE(Big.capacity() * sizeof(TvlFilterValueItem), size_t(2) << 20);
+    auto holdsAll = [&](const TEntries& AEntries) {
+      if (static_cast<Integer>(AEntries.size()) != kBig) return false;
+      for (Integer I = 0; I < kBig; I += 997)
+        if (AEntries[I].Value.AsInteger() != I || AEntries[I].DisplayText != IntToStr(I)) return false;
+      return AEntries.back().DisplayText == IntToStr(kBig - 1);
+    };
+    TEntries Copy(Big);
+    EXPECT_TRUE(holdsAll(Copy));
+    TEntries Small(3);
+    Small = Copy;
+    EXPECT_TRUE(holdsAll(Small));
+    TEntries Moved(std::move(Copy));
+    EXPECT_TRUE(holdsAll(Moved));
+    Small.clear();
+    Small.shrink_to_fit();
+    Small.swap(Moved);
+    EXPECT_TRUE(holdsAll(Small));
+    Big = std::move(Small);
+    EXPECT_TRUE(holdsAll(Big));
+    // The list itself: loaded, cleared and loaded again on its kept arrays.
+    TFixture F;
+    std::unique_ptr<TTestValueList, TObjectFree> L(New<TTestValueList>(F.C.get()));
+    for (Integer Load = 0; Load < 2; ++Load) {
+      std::vector<TvlFilterValueItem> Values;
+      for (Integer I = kBig - 1; I >= 0; --I)
+        Values.push_back(TvlFilterValueItem{fviValue, Variant(I * 3), IntToStr(I)});
+      L->Clear();
+      L->AddValues(Values);
+      ASSERT_EQ(L->Count(), kBig);
+      EXPECT_EQ(L->Items(0).DisplayText, u"0");
+      EXPECT_EQ(L->Items(kBig - 1).Value.AsInteger(), (kBig - 1) * 3);
     }
   }
 }
