@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lib/editors/vlEditConsts.h"
+#include "lib/editors/vlEditRepository.h"
 #include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlSpinEdit.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
@@ -903,6 +904,59 @@ TEST_F(SpinEditTest, AHandlerFreesTheEditorWhileTabMovesTheFocusOn) {
     EXPECT_TRUE(third->Focused());
     EXPECT_TRUE(Screen->ActiveControl() && third->ContainsControl(Screen->ActiveControl()));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A repository item of spin properties, shared by editors.
+class TSpinItem : public TvlEditRepositoryItem {
+  CL_CLASS(TSpinItem, TvlEditRepositoryItem)
+ public:
+  TvlCustomEditPropertiesClass GetEditPropertiesClass() const override { return ClassOf<TvlSpinEditProperties>(); }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TSpinItem)
+
+namespace {
+
+// A bound of the shared repository item changed by the program while the
+// user's typed text is in an editor: the text is read through the item's
+// OnGetValue, and a handler that frees the editor there leaves nothing of
+// it read afterwards.
+TEST_F(SpinEditTest, ASharedBoundChangedWhileTypedTextIsReadByAFreeingHandler) {
+  TvlSpinEdit* other = NewEdit(40);
+  TvlSpinEdit* e = NewEdit();
+  TvlEditRepository* repository = New<TvlEditRepository>(static_cast<TComponent*>(Form));
+  TvlEditRepositoryItem* item = repository->CreateItem(ClassOf<TSpinItem>());
+  TGetValueMishap* mishap = New<TGetValueMishap>();
+  Finally freeAll([&] {
+    if (!mishap->Freed) ::Free(e);
+    ::Free(mishap);
+    ::Free(other);
+    ::Free(repository);
+  });
+  auto* shared = static_cast<TvlSpinEditProperties*>(item->Properties());
+  shared->SetValueType(vtInt);
+  shared->SetOnGetValue(TvlSpinEditGetValueEvent(mishap, &TGetValueMishap::GetValue));
+  e->SetRepositoryItem(item);
+  other->SetRepositoryItem(item);
+  Focus(e);
+  e->SelectAll();
+  Type(u"x");
+  mishap->Edit = e;
+  shared->SetMaxValue(5);
+  EXPECT_TRUE(mishap->Freed);
+  EXPECT_TRUE(Failures->Messages.empty());
+  // The other editor of the item goes on with the new bound.
+  Focus(other);
+  other->SelectAll();
+  Type(u"9");
+  Key(VK_RETURN);
+  EXPECT_EQ(other->Text(), u"5");
 }
 
 }  // namespace
