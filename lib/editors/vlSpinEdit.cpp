@@ -719,7 +719,10 @@ void TvlCustomSpinEdit::HandleInnerEditChange(TObject* Sender) {
 
 void TvlCustomSpinEdit::RangeCheckHook() {
   TvlCustomSpinEditProperties* p = ActiveProperties();
+  // Reading typed text may run an OnGetValue handler that frees the editor.
+  TvlObjectLinkScope alive(this);
   const Variant v = GetValue();
+  if (!alive.Alive()) return;
   const Variant clipped = p->ClipValue(v);
   if (!vlVarEqualsStrict(p->ToValueType(clipped), v)) SetValue(clipped);
 }

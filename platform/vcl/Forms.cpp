@@ -1136,6 +1136,14 @@ void TScreen::RemoveForm(TCustomForm* AForm) {
 
 void TScreen::SetFocusedForm(TCustomForm* AForm) { FFocusedForm = AForm; }
 
+// A control freed while it is the active one (from its own OnExit while the
+// focus moves on, say) is forgotten, whoever owns it: the focus change that
+// follows must not read it.
+void TScreen::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent && AComponent == FActiveControl) UpdateActive(FActiveCustomForm, nullptr);
+}
+
 void TScreen::UpdateActive(TCustomForm* AForm, TWinControl* AControl) {
   if (AForm != FActiveCustomForm) {
     FActiveCustomForm = AForm;

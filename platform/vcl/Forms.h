@@ -394,6 +394,9 @@ class TScreen : public TComponent {
   // Re-reads the system fonts (after a settings change).
   void ResetFonts();
 
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
  private:
   void AddForm(TCustomForm* AForm);
   void RemoveForm(TCustomForm* AForm);

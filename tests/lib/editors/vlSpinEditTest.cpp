@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lib/editors/vlEditConsts.h"
+#include "lib/editors/vlEditRepository.h"
 #include "lib/editors/vlEditStyles.h"
 #include "lib/editors/vlSpinEdit.h"
 #include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
@@ -829,3 +830,133 @@ TEST_F(SpinEditTest, OnGetValueThatFreesTheEditorOrRaises) {
 
 }  // namespace
 
+
+namespace {
+
+// Frees the editor from whichever of its handlers runs first once armed.
+class TTabMishap : public TObject {
+  CL_CLASS(TTabMishap, TObject)
+ public:
+  TvlSpinEdit* Edit{};
+  void FreeEdit() {
+    TvlSpinEdit* e = Edit;
+    Edit = nullptr;
+    if (e) ::Free(e);
+  }
+  void GetValue(TObject*, const String&, Variant&, String&, Boolean&) { FreeEdit(); }
+  void Exited(TObject*) { FreeEdit(); }
+  void Changed(TObject*) { FreeEdit(); }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TTabMishap)
+
+namespace {
+
+// Tab moves the focus on while the editor's validation or OnExit frees it:
+// the focus lands on the next control, the form and the screen forget the
+// freed one, and nothing of it is read afterwards.
+TEST_F(SpinEditTest, AHandlerFreesTheEditorWhileTabMovesTheFocusOn) {
+  enum TBy { GetValue, Exit, Change };
+  struct TCase {
+    const char* Name;
+    TBy By;
+    const char16_t* Typed;
+  } const cases[] = {
+      {"OnGetValue reading typed words", GetValue, u"x"},
+      {"OnExit", Exit, u"5"},
+      {"OnChange of the clipped text", Change, u"99"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Failures->Messages.clear();
+    TvlSpinEdit* e = NewEdit();
+    TvlSpinEdit* other = NewEdit(40);
+    TvlSpinEdit* third = NewEdit(70);
+    TTabMishap* mishap = New<TTabMishap>();
+    Finally freeAll([&] {
+      mishap->FreeEdit();
+      ::Free(mishap);
+      ::Free(third);
+      ::Free(other);
+    });
+    Bounds(e, 0, 10);
+    e->Properties()->SetValueType(vtInt);
+    switch (c.By) {
+      case GetValue: e->Properties()->SetOnGetValue(TvlSpinEditGetValueEvent(mishap, &TTabMishap::GetValue)); break;
+      case Exit: e->SetOnExit(TNotifyEvent(mishap, &TTabMishap::Exited)); break;
+      case Change: e->Properties()->SetOnChange(TNotifyEvent(mishap, &TTabMishap::Changed)); break;
+    }
+    Focus(e);
+    e->SelectAll();
+    Type(c.Typed);
+    mishap->Edit = e;
+    Key(VK_TAB);
+    ASSERT_EQ(mishap->Edit, nullptr);
+    EXPECT_TRUE(other->Focused());
+    // The active control is the next editor's inner edit.
+    EXPECT_TRUE(Form->ActiveControl() && other->ContainsControl(Form->ActiveControl()));
+    EXPECT_TRUE(Screen->ActiveControl() && other->ContainsControl(Screen->ActiveControl()));
+    EXPECT_TRUE(Failures->Messages.empty());
+    // The focus goes on moving from there.
+    Key(VK_TAB);
+    EXPECT_TRUE(third->Focused());
+    EXPECT_TRUE(Screen->ActiveControl() && third->ContainsControl(Screen->ActiveControl()));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A repository item of spin properties, shared by editors.
+class TSpinItem : public TvlEditRepositoryItem {
+  CL_CLASS(TSpinItem, TvlEditRepositoryItem)
+ public:
+  TvlCustomEditPropertiesClass GetEditPropertiesClass() const override { return ClassOf<TvlSpinEditProperties>(); }
+};
+
+}  // namespace
+
+CL_IMPLEMENT_CLASS(TSpinItem)
+
+namespace {
+
+// A bound of the shared repository item changed by the program while the
+// user's typed text is in an editor: the text is read through the item's
+// OnGetValue, and a handler that frees the editor there leaves nothing of
+// it read afterwards.
+TEST_F(SpinEditTest, ASharedBoundChangedWhileTypedTextIsReadByAFreeingHandler) {
+  TvlSpinEdit* other = NewEdit(40);
+  TvlSpinEdit* e = NewEdit();
+  TvlEditRepository* repository = New<TvlEditRepository>(static_cast<TComponent*>(Form));
+  TvlEditRepositoryItem* item = repository->CreateItem(ClassOf<TSpinItem>());
+  TGetValueMishap* mishap = New<TGetValueMishap>();
+  Finally freeAll([&] {
+    if (!mishap->Freed) ::Free(e);
+    ::Free(mishap);
+    ::Free(other);
+    ::Free(repository);
+  });
+  auto* shared = static_cast<TvlSpinEditProperties*>(item->Properties());
+  shared->SetValueType(vtInt);
+  shared->SetOnGetValue(TvlSpinEditGetValueEvent(mishap, &TGetValueMishap::GetValue));
+  e->SetRepositoryItem(item);
+  other->SetRepositoryItem(item);
+  Focus(e);
+  e->SelectAll();
+  Type(u"x");
+  mishap->Edit = e;
+  shared->SetMaxValue(5);
+  EXPECT_TRUE(mishap->Freed);
+  EXPECT_TRUE(Failures->Messages.empty());
+  // The other editor of the item goes on with the new bound.
+  Focus(other);
+  other->SelectAll();
+  Type(u"9");
+  Key(VK_RETURN);
+  EXPECT_EQ(other->Text(), u"5");
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 // 12-hour masks rebuilt from the locale, and text that does not read.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -376,6 +377,68 @@ TEST_F(TimeEditTest, TheTimeOfAnUnreadableTextIsAnError) {
   EXPECT_EQ(e->Text(), u"yarın");
   e->SetEditValue(Variant(u"14:30"));
   EXPECT_NEAR(e->Time(), 14.5 / 24, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+// The user only looks at the editor or passes through it: whatever its edit
+// value (no time, a time, a text that does not read), painting, focusing,
+// Tab out and a step in either locale and hour format raise nothing, and an
+// untouched value stays as it was.
+TEST_F(TimeEditTest, LookingAtOrPassingThroughTheEditorRaisesNothing) {
+  struct TCase {
+    TSystemLocale Locale;
+    Boolean Use24Hour;
+  } const cases[] = {
+      {TSystemLocale::EnglishUS, true},
+      {TSystemLocale::EnglishUS, false},
+      {TSystemLocale::Turkish, true},
+      {TSystemLocale::Turkish, false},
+  };
+  const TDateTime date = EncodeDate(2020, 5, 6), morning = EncodeTime(9, 15, 20, 0);
+  const Variant values[] = {Null(), VarFromDateTime(date + morning), Variant(u"yarın")};
+  for (const TCase& c : cases) {
+    UseLocale(c.Locale);
+    for (size_t i = 0; i < std::size(values); ++i) {
+      SCOPED_TRACE(std::string(c.Locale == TSystemLocale::Turkish ? "Turkish" : "English") +
+                   (c.Use24Hour ? " 24h" : " 12h") + " value " + std::to_string(i));
+      Failures->Messages.clear();
+      TvlTimeEdit* e = NewEdit();
+      TvlTimeEdit* other = NewEdit(40);
+      Finally freeEdits([&] {
+        Free(other);
+        Free(e);
+      });
+      e->Properties()->SetUse24HourFormat(c.Use24Hour);
+      e->SetEditValue(values[i]);
+      e->Repaint();
+      Pump();
+      Focus(e);
+      e->Repaint();
+      Pump();
+      Key(VK_TAB);
+      EXPECT_TRUE(other->Focused());
+      EXPECT_TRUE(Failures->Messages.empty());
+      const Variant& v = e->EditValue();
+      if (i == 0)
+        EXPECT_TRUE(VarIsNull(v));
+      else if (i == 1)
+        EXPECT_NEAR(v.AsDouble(), date + morning, 1e-9);
+      else
+        EXPECT_EQ(VarToStr(v), u"yarın");
+      // A step from a time goes from that time, on its date.
+      if (i == 1) {
+        Focus(e);
+        CaretAt(e, 0);
+        Key(VK_UP);
+        Key(VK_TAB);
+        EXPECT_TRUE(Failures->Messages.empty());
+        EXPECT_NEAR(e->EditValue().AsDouble(), date + morning + 1.0 / 24, 1e-9);
+      }
+    }
+  }
 }
 
 }  // namespace

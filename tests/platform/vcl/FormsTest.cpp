@@ -1058,6 +1058,45 @@ TEST_F(FormsFixture, HiddenDisabledMovedOrFreedControlsGiveTheFocusBack) {
   }
 }
 
+// Tab moves the focus on while the leaving control's OnExit frees it with the
+// group that owns it (a control made of inner controls freed by its user):
+// the next control gets the focus and neither the form nor the screen keeps
+// the freed one as its active control.
+TEST_F(FormsFixture, AControlFreedFromItsOnExitWhileTabMovesTheFocusOn) {
+  struct TFreeGroup {
+    TWinControl* Group{};
+    void Exit(TObject*) {
+      TWinControl* g = Group;
+      Group = nullptr;
+      if (g) Free(g);
+    }
+  } freer;
+  TForm* f = MakeForm(40, 40, 400, 300);
+  auto* group = New<TGroupBox>(static_cast<TComponent*>(f));
+  group->SetBounds(10, 10, 200, 100);
+  static_cast<TControl*>(group)->SetParent(f);
+  TFormsPad* inner = AddPad(group, 10, 30, 100, 30);  // owned by the group, not the form
+  TFormsPad* next = AddPad(f, 280, 30, 100, 30);
+  TFormsPad* last = AddPad(f, 280, 100, 100, 30);
+  f->Show();
+  Pump();
+  ASSERT_EQ(GetFocus(), inner->Handle());
+  ASSERT_EQ(Screen->ActiveControl(), inner);
+  freer.Group = group;
+  inner->SetOnExit(TNotifyEvent(&freer, &TFreeGroup::Exit));
+  Display.KeyPress(VK_TAB);
+  Pump();
+  ASSERT_EQ(freer.Group, nullptr);
+  EXPECT_EQ(GetFocus(), next->Handle());
+  EXPECT_EQ(f->ActiveControl(), next);
+  EXPECT_EQ(Screen->ActiveControl(), next);
+  Display.KeyPress(VK_TAB);
+  Pump();
+  EXPECT_EQ(GetFocus(), last->Handle());
+  EXPECT_EQ(Screen->ActiveControl(), last);
+  Free(f);
+}
+
 // A modal loop left by an exception gives back the cursor, the other windows
 // and the activation of the window that was active, as the normal end does.
 TEST_F(FormsFixture, ShowModalEndedByAnExceptionRestoresTheFormerState) {
