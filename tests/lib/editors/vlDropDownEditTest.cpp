@@ -510,6 +510,53 @@ TEST_F(DropDownEditTest, AClickOnAButtonOfTheLentPanelInAModalPopup) {
   }
 }
 
+// OnPopup raising as the popup shows, for a popup edit with and without its
+// modal loop and for a combo: the error is shown once, an outside click
+// leaves no popup open, the panel is back, each opening is finalised, and
+// the editor opens and closes again.
+TEST_F(DropDownEditTest, AnExceptionInOnPopup) {
+  enum TKind { Modeless, Modal, Combo };
+  for (const TKind kind : {Modeless, Modal, Combo}) {
+    SCOPED_TRACE(int(kind));
+    TPanel* panel = AddPanel();
+    TvlCustomDropDownEdit* e = nullptr;
+    if (kind == Combo)
+      e = AddCombo();
+    else {
+      TvlPopupEdit* p = AddPopupEdit(panel);
+      p->PopupWindow()->SetModalMode(kind == Modal);
+      e = p;
+    }
+    Recorder->ActOn = "popup";
+    Recorder->Act = TAct::Raise;
+    Recorder->Target = e;
+    ClickButton(e);
+    EXPECT_EQ(Recorder->Errors, std::vector<std::string>{"Handler failed"});
+    if (e->DroppedDown()) ClickAt(Form, 300, 250);
+    EXPECT_FALSE(e->DroppedDown());
+    ExpectBalanced();
+    ExpectPanelBack(panel);
+    Recorder->Errors.clear();
+    if (kind == Modal) {
+      Recorder->WhenShown = [&] { static_cast<TvlPopupEdit*>(e)->ClosePopupWithReason(crCancel); };
+      ClickButton(e);
+      Recorder->WhenShown = nullptr;
+    } else {
+      ClickButton(e);
+      EXPECT_TRUE(e->DroppedDown());
+      ClickAt(Form, 300, 250);
+    }
+    EXPECT_FALSE(e->DroppedDown());
+    EXPECT_EQ(Recorder->Count("popup"), 2);
+    ExpectBalanced();
+    ExpectPanelBack(panel);
+    EXPECT_TRUE(Recorder->Errors.empty());
+    Free(e);
+    Free(panel);
+    Recorder->Log.clear();
+  }
+}
+
 // --- Failures while closing --------------------------------------------------------------------------------------
 
 // The binding refuses the post that closing by Enter makes with
