@@ -50,8 +50,12 @@ class TComboRecorder : public TObject {
     if (AIndex == RaiseOnItem) throw Exception(u"cannot measure");
     AHeight = 18;
   }
+  // The item an OnChange handler reads from Watched.
+  TvlCustomComboBox* Watched{};
+  std::vector<Integer> ItemOnChange;
   void Changed(TObject*) {
     Note("change");
+    if (Watched) ItemOnChange.push_back(Watched->ItemIndex());
     FreeNow(FreeOnChange);
   }
   void Clicked(TObject*) {
@@ -514,9 +518,15 @@ TEST_F(ComboBoxTest, EscapeRevertsTheItemWithTheText) {
     ASSERT_FALSE(c->DroppedDown());
     ASSERT_NE(c->ItemIndex(), t.Before);
     Recorder->Log.clear();
+    Recorder->Watched = c;
+    Recorder->ItemOnChange.clear();
     Key(VK_ESCAPE);
+    Recorder->Watched = nullptr;
     EXPECT_EQ(c->Text(), before);
     EXPECT_EQ(c->ItemIndex(), t.Before);
+    // OnChange already reads the item of the text it reports.
+    ASSERT_FALSE(Recorder->ItemOnChange.empty());
+    EXPECT_EQ(Recorder->ItemOnChange.back(), t.Before);
     // The list opens on the item of the value shown.
     Key(VK_DOWN, VK_MENU);
     ASSERT_TRUE(c->DroppedDown());

@@ -74,6 +74,7 @@ class TDropRecorder : public TObject {
     if (WhenShown) WhenShown();
   }
   void CloseUp(TObject*) { Note("closeup"); }
+  void ButtonClick(TObject*) { Note("button"); }
   void ClosePopup(TvlControl*, TvlEditCloseUpReason) { Note("closepopup"); }
   void Failed(TObject*, const Exception& E) { Errors.push_back(Narrow(E.Message())); }
 };
@@ -464,6 +465,92 @@ TEST_F(DropDownEditTest, ClosingAPopupEditFromItsModalLoop) {
     EXPECT_EQ(e->CloseUpReason(), reason);
     ExpectBalanced();
     ExpectPanelBack(panel);
+    Free(e);
+    Free(panel);
+    Recorder->Log.clear();
+  }
+}
+
+// A real click on a button of the panel lent to a modal popup edit reaches
+// the button and leaves the popup open.
+TEST_F(DropDownEditTest, AClickOnAButtonOfTheLentPanelInAModalPopup) {
+  for (const Boolean nested : {false, true}) {
+    SCOPED_TRACE(nested ? "the button on a panel inside the lent panel" : "the button on the lent panel");
+    TPanel* panel = AddPanel();
+    TWinControl* holder = panel;
+    if (nested) {
+      TPanel* inner = Add<TPanel>(5, 5, 140, 100, panel);
+      inner->SetAlign(alNone);
+      holder = inner;
+    }
+    TButton* button = Add<TButton>(10, 10, 80, 25, holder);
+    button->SetOnClick(TNotifyEvent(Recorder, &TDropRecorder::ButtonClick));
+    TvlPopupEdit* e = AddPopupEdit(panel);
+    e->PopupWindow()->SetModalMode(true);
+    Integer openAfterClick = -1;
+    Recorder->WhenShown = [&] {
+      Pump();
+      const TPoint at = button->ClientToScreen(TPoint{40, 12});
+      Display.Click(at.X, at.Y);
+      Pump();
+      openAfterClick = e->DroppedDown();
+      e->ClosePopupWithReason(crCancel);
+    };
+    ClickButton(e);
+    Recorder->WhenShown = nullptr;
+    EXPECT_EQ(openAfterClick, 1);
+    EXPECT_EQ(Recorder->Count("button"), 1);
+    EXPECT_FALSE(e->DroppedDown());
+    EXPECT_EQ(Recorder->Count("closepopup"), 1);
+    ExpectBalanced();
+    ExpectPanelBack(panel);
+    Free(e);
+    Free(panel);
+    Recorder->Log.clear();
+  }
+}
+
+// OnPopup raising as the popup shows, for a popup edit with and without its
+// modal loop and for a combo: the error is shown once, an outside click
+// leaves no popup open, the panel is back, each opening is finalised, and
+// the editor opens and closes again.
+TEST_F(DropDownEditTest, AnExceptionInOnPopup) {
+  enum TKind { Modeless, Modal, Combo };
+  for (const TKind kind : {Modeless, Modal, Combo}) {
+    SCOPED_TRACE(int(kind));
+    TPanel* panel = AddPanel();
+    TvlCustomDropDownEdit* e = nullptr;
+    if (kind == Combo)
+      e = AddCombo();
+    else {
+      TvlPopupEdit* p = AddPopupEdit(panel);
+      p->PopupWindow()->SetModalMode(kind == Modal);
+      e = p;
+    }
+    Recorder->ActOn = "popup";
+    Recorder->Act = TAct::Raise;
+    Recorder->Target = e;
+    ClickButton(e);
+    EXPECT_EQ(Recorder->Errors, std::vector<std::string>{"Handler failed"});
+    if (e->DroppedDown()) ClickAt(Form, 300, 250);
+    EXPECT_FALSE(e->DroppedDown());
+    ExpectBalanced();
+    ExpectPanelBack(panel);
+    Recorder->Errors.clear();
+    if (kind == Modal) {
+      Recorder->WhenShown = [&] { static_cast<TvlPopupEdit*>(e)->ClosePopupWithReason(crCancel); };
+      ClickButton(e);
+      Recorder->WhenShown = nullptr;
+    } else {
+      ClickButton(e);
+      EXPECT_TRUE(e->DroppedDown());
+      ClickAt(Form, 300, 250);
+    }
+    EXPECT_FALSE(e->DroppedDown());
+    EXPECT_EQ(Recorder->Count("popup"), 2);
+    ExpectBalanced();
+    ExpectPanelBack(panel);
+    EXPECT_TRUE(Recorder->Errors.empty());
     Free(e);
     Free(panel);
     Recorder->Log.clear();
