@@ -317,8 +317,8 @@ void DrawSkinSizeGrip(TvlCanvas* ACanvas, TvlCustomLookAndFeelPainterClass APain
   const TRect local{0, 0, w, h};
   APainter->DrawWindowContent(canvas, local);
   APainter->DrawSizeGrip(canvas, local, clDefault);
-  const TvlRotationAngle angle = ACorner == ecoTopLeft    ? ra180
-                                 : ACorner == ecoTopRight ? raPlus90
+  const TvlRotationAngle angle = ACorner == ecoTopLeft      ? ra180
+                                 : ACorner == ecoTopRight   ? raPlus90
                                  : ACorner == ecoBottomLeft ? raMinus90
                                                             : ra0;
   canvas->RotateBitmap(bitmap, angle);
@@ -1287,8 +1287,9 @@ void TvlCustomDropDownEdit::GetPopupContentPreferredSize(TSize&) { throw EAbstra
 TRect TvlCustomDropDownEdit::GetPopupOwnerBounds() {
   // In a cell the popup is placed against the cell's content rectangle that
   // its host gives (in the parent's coordinates, as the editor's bounds).
-  TRect r = IsInplace() && !vlIsRectEmpty(ContentParams.ExternalBorderBounds) ? ContentParams.ExternalBorderBounds
-                                                                             : BoundsRect();
+  TRect r = IsInplace() && !vlIsRectEmpty(ContentParams.ExternalBorderBounds)
+                ? ContentParams.ExternalBorderBounds
+                : BoundsRect();
   if (ViewInfo()->Shadow) r.Right += ShadowSize;
   return r;
 }

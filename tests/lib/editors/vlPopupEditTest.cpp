@@ -36,7 +36,8 @@ class PopupEditTest : public controltest::ControlFixture {
   // The popup edit open with a lent panel and its system panel, styled by
   // AStyle, put into row ARow of the sheet: the popup below the editor (column
   // 0) and above it near the bottom of the screen (column 1).
-  void PutOpenPopups(editors_test::TScreenSheet& ASheet, int ARow, const std::function<void(TvlPopupEdit*)>& AStyle) {
+  void PutOpenPopups(editors_test::TScreenSheet& ASheet, int ARow,
+                     const std::function<void(TvlPopupEdit*)>& AStyle) {
     for (int col = 0; col < 2; ++col) {
       if (col == 1) Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
       TvlPopupEdit* e = AddEdit();
