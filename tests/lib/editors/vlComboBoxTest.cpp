@@ -844,10 +844,10 @@ TEST_F(ComboBoxTest, TheUpwardPopupsRegionLeavesTheEditorVisibleUnderTheShadow) 
     Boolean Inside;
   };
   const TCase cases[] = {
-      {editorLeft + 5, bottom, false},   // over the editor: cut out
-      {editorRight - 4, bottom, false},  // the last pixel of the cut
-      {editorRight - 3, bottom, true},   // the shadow from 3 pixels left of the editor's right edge on
-      {editorRight - 1, bottom, true},   // still the shadow strip
+      {editorLeft + 5, bottom, false},     // over the editor: cut out
+      {editorRight - 4, bottom, false},    // the last pixel of the cut
+      {editorRight - 3, bottom, true},     // the shadow from 3 pixels left of the editor's right edge on
+      {editorRight - 1, bottom, true},     // still the shadow strip
       {editorLeft + 5, bottom - 3, true},  // the popup's own body
   };
   for (const TCase& k : cases) {
