@@ -220,7 +220,19 @@ void TvlCustomEditPopupWindowViewInfo::DrawBorder(TvlCanvas* ACanvas, TRect& R) 
     R = vlInflateRectBy(R, -1, -1);
   };
   if (NativeStyle) {
-    frame(clBtnText);
+    // The themed list-box border from Vista on: only its one-pixel ring is
+    // drawn, the inside belongs to the panel and the client area.
+    HTHEME theme = nbOSWindowsVistaOrLater ? nbGetThemeHandle(totListBox) : nullptr;
+    if (!theme) {
+      frame(clBtnText);
+      return;
+    }
+    const TRect inner = vlInflateRectBy(R, -1, -1);
+    ACanvas->SaveClipRegion();
+    ACanvas->ExcludeClipRect(inner);
+    DrawThemeBackground(theme, ACanvas->Handle(), LBCP_BORDER_NOSCROLL, 1, &R, nullptr);
+    ACanvas->RestoreClipRegion();
+    R = inner;
     return;
   }
   if (Painter) {
@@ -290,6 +302,29 @@ void DrawThemedSizeGrip(TvlCanvas* ACanvas, const TRect& R, TvlEditCorner ACorne
              flipY ? -h : h, bitmap->Canvas()->Handle(), 0, 0, w, h, SRCCOPY);
 }
 
+// The skin's size grip on the skin's window background, drawn for the
+// bottom-right corner and turned into the grip's corner.
+void DrawSkinSizeGrip(TvlCanvas* ACanvas, TvlCustomLookAndFeelPainterClass APainter, const TRect& R,
+                      TvlEditCorner ACorner) {
+  const Integer w = RectWidth(R), h = RectHeight(R);
+  if (w <= 0 || h <= 0) return;
+  TBitmap* bitmap = New<TBitmap>();
+  Finally freeBitmap([&] { Free(bitmap); });
+  bitmap->SetWidth(w);
+  bitmap->SetHeight(h);
+  TvlCanvas* canvas = New<TvlCanvas>(bitmap->Canvas());
+  Finally freeCanvas([&] { Free(canvas); });
+  const TRect local{0, 0, w, h};
+  APainter->DrawWindowContent(canvas, local);
+  APainter->DrawSizeGrip(canvas, local, clDefault);
+  const TvlRotationAngle angle = ACorner == ecoTopLeft      ? ra180
+                                 : ACorner == ecoTopRight   ? raPlus90
+                                 : ACorner == ecoBottomLeft ? raMinus90
+                                                            : ra0;
+  canvas->RotateBitmap(bitmap, angle);
+  ACanvas->Draw(R.Left, R.Top, bitmap);
+}
+
 }  // namespace
 
 void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
@@ -300,7 +335,13 @@ void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
     vlDrawShadow(ACanvas, r);
   }
   DrawBorder(ACanvas, r);
-  const TColor face = clBtnFace;
+  // The panel and the client area take the skin's window background or the face colour.
+  auto fill = [&](const TRect& AR) {
+    if (Painter)
+      Painter->DrawWindowContent(ACanvas, AR);
+    else
+      ACanvas->FillRect(AR, clBtnFace);
+  };
   if (SysPanelStyle) {
     const Boolean top = IsTopCorner(SizeGripCorner);
     TRect panel = r;
@@ -322,14 +363,19 @@ void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
         panel.Top += 1;
     }
     if (Sizeable && !vlIsRectEmpty(SizeGripRect)) {
-      if (NativeStyle && nbGetThemeHandle(totScrollBar))
+      if (Painter)
+        DrawSkinSizeGrip(ACanvas, Painter, SizeGripRect, SizeGripCorner);
+      else if (NativeStyle && nbGetThemeHandle(totScrollBar))
         DrawThemedSizeGrip(ACanvas, SizeGripRect, SizeGripCorner);
       else
         DrawSizeGrip(ACanvas, SizeGripRect, SizeGripCorner);
       ACanvas->ExcludeClipRect(SizeGripRect);
     }
     if (CloseButton && !vlIsRectEmpty(CloseButtonRect)) {
-      if (CloseButtonNativeState != 0) {
+      if (Painter) {
+        Painter->DrawWindowContent(ACanvas, CloseButtonRect);
+        Painter->DrawEditorButton(ACanvas, CloseButtonRect, vlbkCloseBtn, CloseButtonState);
+      } else if (CloseButtonNativeState != 0) {
         HTHEME theme = nbGetThemeHandle(totWindow);
         if (IsThemeBackgroundPartiallyTransparent(theme, WP_CLOSEBUTTON, CloseButtonNativeState))
           ACanvas->FillRect(CloseButtonRect, clBtnFace);
@@ -340,7 +386,7 @@ void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
                                                                                      CloseButtonState);
       ACanvas->ExcludeClipRect(CloseButtonRect);
     }
-    ACanvas->FillRect(panel, face);
+    fill(panel);
   }
   if (ClientEdge) {
     const Integer ce = GetClientEdgeWidth();
@@ -348,7 +394,7 @@ void TvlCustomEditPopupWindowViewInfo::DoPaint(TvlCanvas* ACanvas) {
     ACanvas->DrawEdge(e, true, true);
     if (ce > 1) ACanvas->DrawEdge(vlInflateRectBy(e, -1, -1), true, false);
   }
-  ACanvas->FillRect(ClientRect, face);
+  fill(ClientRect);
 }
 
 // --- Popup window ----------------------------------------------------------------------------------------
@@ -404,6 +450,20 @@ void TvlCustomEditPopupWindow::SetSysPanelStyle(Boolean Value) {
 Boolean TvlCustomEditPopupWindow::CanShrinkToWorkArea() {
   TvlCustomDropDownEdit* edit = Edit();
   return edit && edit->ActiveProperties()->PopupWindowCanShrink();
+}
+
+void TvlCustomEditPopupWindow::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  if (!FNativeStyle || !nbOSWindowsVistaOrLater) return;
+  Params.WindowClass.style |= CS_DROPSHADOW;
+  // A class is registered once under its name: the shadowed windows get a
+  // class of their own, so a popup created first without it does not decide
+  // for the others.
+  static constexpr char16_t suffix[] = u"Shadow";
+  const size_t n = std::char_traits<char16_t>::length(Params.WinClassName);
+  const size_t room = std::size(Params.WinClassName) - 1 - n;
+  for (size_t i = 0; i < std::min(room, std::size(suffix) - 1); ++i) Params.WinClassName[n + i] = suffix[i];
+  Params.WinClassName[n + std::min(room, std::size(suffix) - 1)] = 0;
 }
 
 void TvlCustomEditPopupWindow::ModalCloseUp() {
@@ -537,10 +597,14 @@ void TvlCustomEditPopupWindow::SetPopupWindowRegion() {
   if (FShadow && !FNativeStyle) {
     const TRect body{0, 0, Width() - ShadowSize, Height() - ShadowSize};
     TRect cut{};
-    if (IsTopCorner(ViewInfo()->SizeGripCorner)) {
-      // The editor stays visible under the shadow strip of an upward popup.
-      const TRect o = OwnerScreenBounds();
-      cut = TRect{o.Left - Left(), Height() - ShadowSize, o.Right - ShadowSize - Left(), Height()};
+    TvlCustomDropDownEdit* edit = Edit();
+    if (IsTopCorner(ViewInfo()->SizeGripCorner) && edit) {
+      // The editor stays visible under the shadow strip of an upward popup,
+      // from its left edge to 3 pixels left of its right edge (the owner
+      // bounds may be a cell's or grown by the editor's own shadow).
+      const TPoint e = edit->Parent() ? edit->Parent()->ClientToScreen(TPoint{edit->Left(), edit->Top()})
+                                      : edit->ClientToScreen(TPoint{0, 0});
+      cut = TRect{e.X - Left(), Height() - ShadowSize, e.X + edit->Width() - ShadowSize - Left(), Height()};
     }
     region = vlCreateShadowRegion(WindowHandle(), body, TRect{}, cut, true, false);
   }
@@ -1221,7 +1285,11 @@ TWinControl* TvlCustomDropDownEdit::GetPopupFocusedControl() {
 void TvlCustomDropDownEdit::GetPopupContentPreferredSize(TSize&) { throw EAbstractError(u"Abstract error"); }
 
 TRect TvlCustomDropDownEdit::GetPopupOwnerBounds() {
-  TRect r = BoundsRect();
+  // In a cell the popup is placed against the cell's content rectangle that
+  // its host gives (in the parent's coordinates, as the editor's bounds).
+  TRect r = IsInplace() && !vlIsRectEmpty(ContentParams.ExternalBorderBounds)
+                ? ContentParams.ExternalBorderBounds
+                : BoundsRect();
   if (ViewInfo()->Shadow) r.Right += ShadowSize;
   return r;
 }

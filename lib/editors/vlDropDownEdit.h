@@ -134,6 +134,8 @@ class TvlCustomEditPopupWindow : public TvlCustomPopupWindow {
  protected:
   TvlContainerViewInfoClass GetViewInfoClass() override { return ClassOf<TvlCustomEditPopupWindowViewInfo>(); }
   Boolean CanShrinkToWorkArea() override;
+  // CS_DROPSHADOW for a natively styled editor from Vista on.
+  void CreateParams(TCreateParams& Params) override;
   void ModalCloseUp() override;
   void AdjustClientRect(TRect& Rect) override;
   void Resize() override;

@@ -830,6 +830,98 @@ TEST_F(ComboBoxTest, NearTheBottomOfTheScreenThePopupOpensUpwardsWithTheGripInAT
   }
 }
 
+// The upward popup's shadow strip lies over the editor's top rows: the window
+// region leaves the editor visible from its left edge to 3 pixels left of its
+// right edge, where the shadow shows again.
+TEST_F(ComboBoxTest, TheUpwardPopupsRegionLeavesTheEditorVisibleUnderTheShadow) {
+  Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
+  Pump();
+  TvlComboBox* c = AddPortCombo(10);
+  c->Style()->SetShadow(true);
+  c->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(c->DroppedDown());
+  TvlCustomEditPopupWindow* w = c->PopupWindow();
+  ASSERT_EQ(w->ViewInfo()->SizeGripCorner, ecoTopRight);
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  Finally freeRgn([&] { DeleteObject(rgn); });
+  ASSERT_NE(GetWindowRgn(w->WindowHandle(), rgn), ERROR);
+  const TPoint e = c->ClientToScreen(TPoint{0, 0});
+  const TPoint p = w->ClientToScreen(TPoint{0, 0});
+  const Integer editorLeft = e.X - p.X, editorRight = e.X + c->Width() - p.X, bottom = w->Height() - 1;
+  struct TCase {
+    Integer X, Y;
+    Boolean Inside;
+  };
+  const TCase cases[] = {
+      {editorLeft + 5, bottom, false},     // over the editor: cut out
+      {editorRight - 4, bottom, false},    // the last pixel of the cut
+      {editorRight - 3, bottom, true},     // the shadow from 3 pixels left of the editor's right edge on
+      {editorRight - 1, bottom, true},     // still the shadow strip
+      {editorLeft + 5, bottom - 3, true},  // the popup's own body
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.X << "," << k.Y);
+    EXPECT_EQ(Boolean(PtInRegion(rgn, k.X, k.Y)), k.Inside);
+  }
+}
+
+// Only a natively styled editor's popup gets the system's drop shadow, also
+// when a popup of the same kind without it was created first.
+TEST_F(ComboBoxTest, OnlyANativelyStyledPopupGetsTheDropShadowClass) {
+  for (Boolean native : {false, true, false}) {
+    SCOPED_TRACE(native);
+    TvlComboBox* c = AddPortCombo(10);
+    c->Style()->LookAndFeel()->SetNativeStyle(native);
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    const ULONG_PTR style = GetClassLongPtrW(c->PopupWindow()->WindowHandle(), GCL_STYLE);
+    EXPECT_EQ((style & CS_DROPSHADOW) != 0, native);
+    Free(c);
+    Pump();
+  }
+}
+
+// In a cell the popup is placed against the cell's content rectangle given by
+// the host (in the parent's coordinates), not against the editor's bounds;
+// without one, against the editor.
+TEST_F(ComboBoxTest, InACellThePopupIsPlacedAgainstTheCellsContentRectangle) {
+  struct TCase {
+    TRect Cell;
+    Integer Left, Top, Right;  // the popup's edges in the form's client coordinates
+  };
+  const TCase cases[] = {
+      {TRect{4, 6, 204, 40}, 4, 40, 204},
+      {TRect{}, 10, 31, 160},
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(testing::Message() << "cell from " << k.Cell.Left);
+    TvlComboBox* c = New<TvlComboBox>(static_cast<TComponent*>(Form), Boolean(true));
+    TvlCustomEditData* data = nullptr;
+    Finally freeAll([&] {
+      Free(c);
+      Free(data);
+      Pump();
+    });
+    c->SetBounds(10, 10, 150, 21);
+    c->SetParent(Form);
+    for (const char16_t* s : {u"one", u"two", u"three"}) c->Properties()->Items()->Add(s);
+    c->Activate(data);
+    Pump();
+    c->ContentParams.ExternalBorderBounds = k.Cell;
+    c->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(c->DroppedDown());
+    TvlCustomEditPopupWindow* w = c->PopupWindow();
+    const TPoint origin = Form->ClientToScreen(TPoint{0, 0});
+    const TPoint p = w->ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(p.X - origin.X, k.Left);
+    EXPECT_EQ(p.Y - origin.Y, k.Top);
+    EXPECT_EQ(p.X - origin.X + w->Width(), k.Right);
+  }
+}
+
 TEST_F(ComboBoxTest, AUserResizeIsKeptInThePropertiesAndNotBelowTheMinimum) {
   TvlComboBox* c = AddCombo({u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10", u"11", u"12"});
   c->Properties()->SetDropDownSizeable(true);

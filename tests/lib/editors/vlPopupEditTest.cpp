@@ -2,9 +2,11 @@
 // given back, the circular-reference check, the default size rules.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "lib/editors/vlPopupEdit.h"
+#include "lib/lookandfeel/nbSkinsLookAndFeelPainter.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -30,6 +32,32 @@ class PopupEditTest : public controltest::ControlFixture {
     TPanel* p = Add<TPanel>(ALeft, ATop, AWidth, AHeight);
     Pump();
     return p;
+  }
+  // The popup edit open with a lent panel and its system panel, styled by
+  // AStyle, put into row ARow of the sheet: the popup below the editor (column
+  // 0) and above it near the bottom of the screen (column 1).
+  void PutOpenPopups(editors_test::TScreenSheet& ASheet, int ARow,
+                     const std::function<void(TvlPopupEdit*)>& AStyle) {
+    for (int col = 0; col < 2; ++col) {
+      if (col == 1) Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
+      TvlPopupEdit* e = AddEdit();
+      TPanel* panel = AddPanel(300, 10, 120, 60);
+      panel->SetCaption(u"panel");
+      e->Properties()->SetPopupControl(panel);
+      e->Properties()->SetPopupSysPanelStyle(true);
+      AStyle(e);
+      Display.MouseMove(1270, 10);
+      e->SetDroppedDown(true);
+      Pump();
+      EXPECT_TRUE(e->DroppedDown());
+      const TPoint o = e->ClientToScreen(col == 0 ? TPoint{-4, -4} : TPoint{-4, e->Height() + 4 - 150});
+      ASheet.PutArea(Display, o, col, ARow);
+      e->SetDroppedDown(false);
+      Free(e);
+      Free(panel);
+      if (col == 1) Form->SetBounds(100, 100, 400, 300);
+      Pump();
+    }
   }
 };
 
@@ -319,35 +347,31 @@ TEST_F(PopupEditTest, ThePopupBorderFollowsTheEditorAndItsStyle) {
 
 // --- Pictures -----------------------------------------------------------------------------------------------
 
-// The popup edit open with a lent panel and its system panel, per painter
-// (standard, flat, ultra-flat, Office 2003, themed), the popup below the
-// editor and above it near the bottom of the screen.
+// Per painter (rows: standard, flat, ultra-flat, Office 2003, themed).
 TEST_F(PopupEditTest, PicturesOpenWithEachPainter) {
   const TvlLookAndFeelKind kinds[] = {lfStandard, lfFlat, lfUltraFlat, lfOffice11, lfStandard};
   editors_test::TScreenSheet sheet(200, 150, 2, 5);
   for (int r = 0; r < 5; ++r)
-    for (int col = 0; col < 2; ++col) {
-      if (col == 1) Form->SetBounds(100, GetSystemMetrics(SM_CYSCREEN) - 60, 400, 50);
-      TvlPopupEdit* e = AddEdit();
-      TPanel* panel = AddPanel(300, 10, 120, 60);
-      panel->SetCaption(u"panel");
-      e->Properties()->SetPopupControl(panel);
-      e->Properties()->SetPopupSysPanelStyle(true);
+    PutOpenPopups(sheet, r, [&](TvlPopupEdit* e) {
       e->Style()->LookAndFeel()->SetNativeStyle(r == 4);
       e->Style()->LookAndFeel()->SetKind(kinds[r]);
-      Display.MouseMove(1270, 10);
-      e->SetDroppedDown(true);
-      Pump();
-      ASSERT_TRUE(e->DroppedDown());
-      const TPoint o = e->ClientToScreen(col == 0 ? TPoint{-4, -4} : TPoint{-4, e->Height() + 4 - 150});
-      sheet.PutArea(Display, o, col, r);
-      e->SetDroppedDown(false);
-      Free(e);
-      Free(panel);
-      if (col == 1) Form->SetBounds(100, 100, 400, 300);
-      Pump();
-    }
+    });
   sheet.Expect("popupedit-painters");
+}
+
+// The popup edit under the built-in skin: the popup's frame in the skin's
+// container border colour, its panel and client area in the skin's window
+// background, the skin's close button and size grip (the grip turned into the
+// top-right corner for the popup above the editor).
+TEST_F(PopupEditTest, PictureOpenWithTheSkin) {
+  // Naming the class links the built-in skin's unit into this program.
+  ASSERT_NE(ClassOf<TnbSkinsUserSkinPainter>(), nullptr);
+  editors_test::TScreenSheet sheet(200, 150, 2, 1);
+  PutOpenPopups(sheet, 0, [&](TvlPopupEdit* e) {
+    e->Style()->LookAndFeel()->SetSkinName(u"UserSkin");
+    ASSERT_NE(e->Style()->LookAndFeel()->SkinPainter(), nullptr);
+  });
+  sheet.Expect("popupedit-skin");
 }
 
 }  // namespace
