@@ -380,7 +380,7 @@ void TvlCustomFilterControl::UpdateListColor() {
 
 // --- Pick lists ---------------------------------------------------------------------------------------
 
-void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText) {
+void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText, Integer AShown) {
   FListText = AText;
   TvlComboBoxProperties* P = FComboBox->Properties();
   P->SetDropDownRows(std::min(12, P->Items()->Count()));
@@ -391,6 +391,11 @@ void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText) {
   FComboBox->SetFocus();
   ListPopup(FComboBox);  // a list kept from an earlier drop-down is measured in this part's font
   FComboBox->SetDroppedDown(true);
+  // The list opens on the entry of the part shown, not the first of its
+  // caption: two items may share one.
+  const Integer Shown = P->Items()->IndexOfObject(reinterpret_cast<TObject*>(intptr_t(AShown)));
+  if (Shown >= 0 && P->Items()->Strings(Shown) == AText && FComboBox->ItemIndex() != Shown)
+    FComboBox->SetItemIndex(Shown);
 }
 
 void TvlCustomFilterControl::SelectBoolOperator() {
@@ -406,7 +411,7 @@ void TvlCustomFilterControl::SelectBoolOperator() {
     Items->AddObject(vlFilterControlBoolOperatorCaption(TvlFilterBoolOperatorKind(B)),
                      reinterpret_cast<TObject*>(intptr_t(B)));
   Items->EndUpdate();
-  ShowList(G->BoolOperatorRect(), G->BoolOperatorText());
+  ShowList(G->BoolOperatorRect(), G->BoolOperatorText(), G->BoolOperator());
 }
 
 void TvlCustomFilterControl::SelectOperator() {
@@ -416,7 +421,7 @@ void TvlCustomFilterControl::SelectOperator() {
   FComboBox->Style()->SetFont(FontCondition());
   FComboBox->Properties()->SetSorted(false);
   FillOperatorList(FComboBox->Properties()->Items());
-  ShowList(C->OperatorRect(), C->OperatorText());
+  ShowList(C->OperatorRect(), C->OperatorText(), C->Operator());
 }
 
 void TvlCustomFilterControl::SelectItem() {
@@ -426,7 +431,7 @@ void TvlCustomFilterControl::SelectItem() {
   FComboBox->Style()->SetFont(FontItem());
   FComboBox->Properties()->SetSorted(FSortItems);
   FillItemList(FComboBox->Properties()->Items());
-  ShowList(C->ItemRect(), C->ItemText());
+  ShowList(C->ItemRect(), C->ItemText(), C->ItemIndex());
 }
 
 void TvlCustomFilterControl::FillItemList(TStrings* AStrings) {

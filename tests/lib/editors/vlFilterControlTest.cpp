@@ -1023,10 +1023,13 @@ TEST_F(FilterControlTest, ChoosingTheEntryAlreadyShown) {
   }
 }
 
-// Two items with one caption: the entry chosen is the one taken.
+// Two items with one caption: the entry chosen is the one taken, and the
+// list opens on the entry of the item shown (also after it was open on
+// another row), so Enter on it keeps that item.
 TEST_F(FilterControlTest, TheItemChosenAmongEqualCaptions) {
   Source->AddColumn(u"Amount", ClassOf<TvlStringValueType>());
   Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"bx", u"bx");
   Builder->LinkTo(Source);
   Pump();
   Click(Condition(1)->ItemRect());
@@ -1035,6 +1038,15 @@ TEST_F(FilterControlTest, TheItemChosenAmongEqualCaptions) {
   Key(VK_RETURN);
   EXPECT_EQ(Condition(1)->ItemIndex(), 3);
   EXPECT_EQ(Condition(1)->Operator(), fcoLike);
+  Click(Condition(2)->ItemRect());
+  EXPECT_EQ(Builder->PickList()->ItemIndex(), kName);
+  Key(VK_ESCAPE);
+  Builder->SetFocus();
+  Pump();
+  Click(Condition(1)->ItemRect());
+  EXPECT_EQ(Builder->PickList()->ItemIndex(), 3);
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->ItemIndex(), 3);
   Click(Condition(1)->ItemRect());
   Key(VK_UP);
   Key(VK_UP);
