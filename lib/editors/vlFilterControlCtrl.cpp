@@ -13,6 +13,7 @@
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/vlClasses.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
@@ -786,6 +787,9 @@ void TvlCustomFilterControl::MouseLeave(TControl* AControl) {
 
 void TvlCustomFilterControl::FocusChanged() {
   inherited::FocusChanged();
+  // Rows may have moved under a resting mouse: find the part now under it.
+  if (FViewInfo && HandleAllocated() && !IsDestroying())
+    FViewInfo->GetHitTestInfo(TShiftState{}, ScreenToClient(vlGetCursorPos()), FHotTrack);
   LayoutChanged();
 }
 

@@ -781,6 +781,39 @@ TEST_F(FilterControlTest, CtrlDeleteRemovesValuesRowsAndEmptyGroups) {
   EXPECT_EQ(Builder->RowCount(), 1);
 }
 
+// The mouse rests on the second row's value; Ctrl+Delete on the first row
+// moves the rows up under it without a mouse move. The focus leaving for the
+// value editor and coming back finds the part now under the mouse, the value
+// of the row that was third.
+TEST_F(FilterControlTest, AFocusChangeFindsThePartUnderTheMouse) {
+  for (const Char* V : {u"1", u"2", u"3"}) Filter()->AddItem(nullptr, Column(kAmount), foEqual, String(V), V);
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Pump();
+  const TRect R = Condition(2)->Values()->Values(0)->ValueRect();
+  MoveTo(Builder, R.Left + 2, (R.Top + R.Bottom) / 2);
+  ASSERT_EQ(Builder->HotTrack().Row, Condition(2));
+  ASSERT_EQ(Builder->HotTrack().HitTest, fhtValue);
+  Key(VK_DOWN);
+  CtrlKey(VK_DELETE);
+  ASSERT_EQ(Builder->RowCount(), 3);
+  TvlConditionViewInfo* Third = Condition(2);
+  EXPECT_EQ(VarToStr(Third->Values()->Values(0)->Value()), u"3");
+  EXPECT_EQ(Builder->HotTrack().HitTest, fhtNone);
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  ASSERT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  Key(VK_RETURN);
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(Builder->Focused());
+  EXPECT_EQ(Builder->HotTrack().Row, Third);
+  EXPECT_EQ(Builder->HotTrack().HitTest, fhtValue);
+  EXPECT_EQ(Builder->HotTrack().ValueIndex, 0);
+}
+
 // The value editor keeps a value on Enter, discards it on Escape, and an
 // invalid value refuses to leave it.
 TEST_F(FilterControlTest, TheValueEditorAcceptsRevertsAndRefuses) {
