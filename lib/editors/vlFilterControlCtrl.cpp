@@ -753,7 +753,10 @@ void TvlCustomFilterControl::ActivatePart(TvlFilterControlHitTest APart, Boolean
 }
 
 void TvlCustomFilterControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  // The focus taken (OnEnter) or the OnMouseDown handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::MouseDown(Button, Shift, X, Y);
+  if (!Alive.Alive()) return;
   if (FWasError || !HasItems()) return;
   FViewInfo->GetHitTestInfo(Shift, TPoint{X, Y}, FHotTrack);
   if (FHotTrack.HitTest != fhtNone && FState == fcsNormal && Button == mbLeft) {
@@ -764,7 +767,10 @@ void TvlCustomFilterControl::MouseDown(TMouseButton Button, TShiftState Shift, I
 }
 
 void TvlCustomFilterControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  // The OnMouseMove handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!Alive.Alive()) return;
   const TvlFilterControlHitTestInfo Old = FHotTrack;
   FViewInfo->GetHitTestInfo(Shift, TPoint{X, Y}, FHotTrack);
   win::SetCursor(Screen->Cursors(HotTrackAllowed() && FHotTrack.HitTest != fhtNone ? crHandPoint : crDefault));
@@ -827,7 +833,10 @@ void TvlCustomFilterControl::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TvlCustomFilterControl::KeyPress(Char& Key) {
+  // The OnKeyPress handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::KeyPress(Key);
+  if (!Alive.Alive()) return;
   if (Key == u'\r' || Key == u' ') {
     ActivatePart(FFocusedInfo.HitTest, false);
     Key = 0;

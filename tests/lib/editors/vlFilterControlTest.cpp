@@ -311,6 +311,9 @@ class TSaboteur : public TObject {
   }
   void Notify(TObject*) { Act(); }
   void KeyDown(TObject*, Word&, TShiftState) { Act(); }
+  void KeyPress(TObject*, Char&) { Act(); }
+  void MouseDown(TObject*, TMouseButton, TShiftState, Integer, Integer) { Act(); }
+  void MouseMove(TObject*, TShiftState, Integer, Integer) { Act(); }
 };
 CL_IMPLEMENT_CLASS(TSaboteur)
 
@@ -378,6 +381,62 @@ TEST_F(FilterControlTest, TheBuilderFreedOrDisabledFromItsHandlers) {
       EXPECT_FALSE(Builder->PickList()->Visible());
       EXPECT_EQ(Builder->State(), fcsNormal);
     }
+}
+
+// The builder freed by a handler of a key press or a click on one of its
+// parts: nothing of it is touched afterwards.
+TEST_F(FilterControlTest, TheBuilderFreedFromItsInputHandlers) {
+  const struct {
+    const char* Name;
+    std::function<void(TSaboteur*)> Prepare;  // sets the handler
+    UINT Key;  // none: a click on the first row's item
+  } Cases[] = {
+      {"Space on the builder, on key press",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         Builder->SetOnKeyPress(TKeyPressEvent(S, &TSaboteur::KeyPress));
+       },
+       VK_SPACE},
+      {"a click on a part, on enter",
+       [this](TSaboteur* S) {
+         Add<TvlComboBox>(10, 250, 100, 20)->SetFocus();  // the builder is entered by the click
+         Pump();
+         Builder->SetOnEnter(TNotifyEvent(S, &TSaboteur::Notify));
+       },
+       0},
+      {"a click on a part, on mouse down",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         Builder->SetOnMouseDown(TMouseEvent(S, &TSaboteur::MouseDown));
+       },
+       0},
+      {"a click on a part, on mouse move",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         MoveTo(Builder, 1, 1);  // the click moves the mouse onto the item
+         Builder->SetOnMouseMove(TMouseMoveEvent(S, &TSaboteur::MouseMove));
+       },
+       0},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+    Builder->LinkTo(Source);
+    Pump();
+    TSaboteur* S = New<TSaboteur>();
+    Finally FreeS([&] { Free(S); });
+    C.Prepare(S);
+    S->Builder = Builder;
+    if (C.Key)
+      Key(C.Key);
+    else
+      Click(Condition(1)->ItemRect());
+    Pump();
+    EXPECT_EQ(S->Builder, nullptr);
+    Builder = nullptr;
+  }
 }
 
 // The linked component goes, or its filter is read anew, while a pick list
