@@ -838,6 +838,14 @@ TEST_F(FilterControlTest, CtrlDeleteRemovesValuesRowsAndEmptyGroups) {
   Display.KeyUp(VK_SHIFT);
   Pump();
   EXPECT_EQ(Builder->RowCount(), 1);
+  // On the add-condition button the focused row is the last one: it goes.
+  Key(VK_INSERT);
+  ASSERT_EQ(Builder->RowCount(), 2);
+  Key(VK_DOWN);
+  ASSERT_EQ(Builder->FocusedInfo().HitTest, fhtAddCondition);
+  CtrlKey(VK_DELETE);
+  EXPECT_EQ(Builder->RowCount(), 1);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
 }
 
 // The mouse rests on the second row's value; Ctrl+Delete on the first row
