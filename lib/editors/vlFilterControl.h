@@ -496,7 +496,7 @@ class TvlCustomFilterControl : public TvlControl {
   void PartFontChanged(TObject* Sender);
   // Takes the value editor off without accepting or laying out (its row is going).
   void ForgetValueEditor();
-  void ShowList(const TRect& R, const String& AText);
+  void ShowList(const TRect& R, const String& AText, Integer AShown);
   void HideList();
   void CloseList();
   void ListClosed(TObject* Sender);

@@ -13,6 +13,7 @@
 #include "lib/foundation/nbCore.h"
 #include "lib/foundation/vlClasses.h"
 #include "lib/lookandfeel/vlLookAndFeels.h"
+#include "lib/lookandfeel/vlWindowUtils.h"
 #include "platform/classes/StringLists.h"
 #include "platform/rtl/Finally.h"
 #include "platform/vcl/Forms.h"
@@ -380,7 +381,7 @@ void TvlCustomFilterControl::UpdateListColor() {
 
 // --- Pick lists ---------------------------------------------------------------------------------------
 
-void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText) {
+void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText, Integer AShown) {
   FListText = AText;
   TvlComboBoxProperties* P = FComboBox->Properties();
   P->SetDropDownRows(std::min(12, P->Items()->Count()));
@@ -391,6 +392,11 @@ void TvlCustomFilterControl::ShowList(const TRect& R, const String& AText) {
   FComboBox->SetFocus();
   ListPopup(FComboBox);  // a list kept from an earlier drop-down is measured in this part's font
   FComboBox->SetDroppedDown(true);
+  // The list opens on the entry of the part shown, not the first of its
+  // caption: two items may share one.
+  const Integer Shown = P->Items()->IndexOfObject(reinterpret_cast<TObject*>(intptr_t(AShown)));
+  if (Shown >= 0 && P->Items()->Strings(Shown) == AText && FComboBox->ItemIndex() != Shown)
+    FComboBox->SetItemIndex(Shown);
 }
 
 void TvlCustomFilterControl::SelectBoolOperator() {
@@ -406,7 +412,7 @@ void TvlCustomFilterControl::SelectBoolOperator() {
     Items->AddObject(vlFilterControlBoolOperatorCaption(TvlFilterBoolOperatorKind(B)),
                      reinterpret_cast<TObject*>(intptr_t(B)));
   Items->EndUpdate();
-  ShowList(G->BoolOperatorRect(), G->BoolOperatorText());
+  ShowList(G->BoolOperatorRect(), G->BoolOperatorText(), G->BoolOperator());
 }
 
 void TvlCustomFilterControl::SelectOperator() {
@@ -416,7 +422,7 @@ void TvlCustomFilterControl::SelectOperator() {
   FComboBox->Style()->SetFont(FontCondition());
   FComboBox->Properties()->SetSorted(false);
   FillOperatorList(FComboBox->Properties()->Items());
-  ShowList(C->OperatorRect(), C->OperatorText());
+  ShowList(C->OperatorRect(), C->OperatorText(), C->Operator());
 }
 
 void TvlCustomFilterControl::SelectItem() {
@@ -426,7 +432,7 @@ void TvlCustomFilterControl::SelectItem() {
   FComboBox->Style()->SetFont(FontItem());
   FComboBox->Properties()->SetSorted(FSortItems);
   FillItemList(FComboBox->Properties()->Items());
-  ShowList(C->ItemRect(), C->ItemText());
+  ShowList(C->ItemRect(), C->ItemText(), C->ItemIndex());
 }
 
 void TvlCustomFilterControl::FillItemList(TStrings* AStrings) {
@@ -747,7 +753,10 @@ void TvlCustomFilterControl::ActivatePart(TvlFilterControlHitTest APart, Boolean
 }
 
 void TvlCustomFilterControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  // The focus taken (OnEnter) or the OnMouseDown handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::MouseDown(Button, Shift, X, Y);
+  if (!Alive.Alive()) return;
   if (FWasError || !HasItems()) return;
   FViewInfo->GetHitTestInfo(Shift, TPoint{X, Y}, FHotTrack);
   if (FHotTrack.HitTest != fhtNone && FState == fcsNormal && Button == mbLeft) {
@@ -758,7 +767,10 @@ void TvlCustomFilterControl::MouseDown(TMouseButton Button, TShiftState Shift, I
 }
 
 void TvlCustomFilterControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  // The OnMouseMove handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!Alive.Alive()) return;
   const TvlFilterControlHitTestInfo Old = FHotTrack;
   FViewInfo->GetHitTestInfo(Shift, TPoint{X, Y}, FHotTrack);
   win::SetCursor(Screen->Cursors(HotTrackAllowed() && FHotTrack.HitTest != fhtNone ? crHandPoint : crDefault));
@@ -781,6 +793,9 @@ void TvlCustomFilterControl::MouseLeave(TControl* AControl) {
 
 void TvlCustomFilterControl::FocusChanged() {
   inherited::FocusChanged();
+  // Rows may have moved under a resting mouse: find the part now under it.
+  if (FViewInfo && HandleAllocated() && !IsDestroying())
+    FViewInfo->GetHitTestInfo(TShiftState{}, ScreenToClient(vlGetCursorPos()), FHotTrack);
   LayoutChanged();
 }
 
@@ -818,7 +833,10 @@ void TvlCustomFilterControl::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TvlCustomFilterControl::KeyPress(Char& Key) {
+  // The OnKeyPress handler may free the builder.
+  TvlObjectLinkScope Alive(this);
   inherited::KeyPress(Key);
+  if (!Alive.Alive()) return;
   if (Key == u'\r' || Key == u' ') {
     ActivatePart(FFocusedInfo.HitTest, false);
     Key = 0;

@@ -311,6 +311,9 @@ class TSaboteur : public TObject {
   }
   void Notify(TObject*) { Act(); }
   void KeyDown(TObject*, Word&, TShiftState) { Act(); }
+  void KeyPress(TObject*, Char&) { Act(); }
+  void MouseDown(TObject*, TMouseButton, TShiftState, Integer, Integer) { Act(); }
+  void MouseMove(TObject*, TShiftState, Integer, Integer) { Act(); }
 };
 CL_IMPLEMENT_CLASS(TSaboteur)
 
@@ -378,6 +381,62 @@ TEST_F(FilterControlTest, TheBuilderFreedOrDisabledFromItsHandlers) {
       EXPECT_FALSE(Builder->PickList()->Visible());
       EXPECT_EQ(Builder->State(), fcsNormal);
     }
+}
+
+// The builder freed by a handler of a key press or a click on one of its
+// parts: nothing of it is touched afterwards.
+TEST_F(FilterControlTest, TheBuilderFreedFromItsInputHandlers) {
+  const struct {
+    const char* Name;
+    std::function<void(TSaboteur*)> Prepare;  // sets the handler
+    UINT Key;  // none: a click on the first row's item
+  } Cases[] = {
+      {"Space on the builder, on key press",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         Builder->SetOnKeyPress(TKeyPressEvent(S, &TSaboteur::KeyPress));
+       },
+       VK_SPACE},
+      {"a click on a part, on enter",
+       [this](TSaboteur* S) {
+         Add<TvlComboBox>(10, 250, 100, 20)->SetFocus();  // the builder is entered by the click
+         Pump();
+         Builder->SetOnEnter(TNotifyEvent(S, &TSaboteur::Notify));
+       },
+       0},
+      {"a click on a part, on mouse down",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         Builder->SetOnMouseDown(TMouseEvent(S, &TSaboteur::MouseDown));
+       },
+       0},
+      {"a click on a part, on mouse move",
+       [this](TSaboteur* S) {
+         Builder->SetFocus();
+         MoveTo(Builder, 1, 1);  // the click moves the mouse onto the item
+         Builder->SetOnMouseMove(TMouseMoveEvent(S, &TSaboteur::MouseMove));
+       },
+       0},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Builder = Add<TvlFilterControl>(10, 10, 380, 200);
+    Filter()->Clear();
+    Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+    Builder->LinkTo(Source);
+    Pump();
+    TSaboteur* S = New<TSaboteur>();
+    Finally FreeS([&] { Free(S); });
+    C.Prepare(S);
+    S->Builder = Builder;
+    if (C.Key)
+      Key(C.Key);
+    else
+      Click(Condition(1)->ItemRect());
+    Pump();
+    EXPECT_EQ(S->Builder, nullptr);
+    Builder = nullptr;
+  }
 }
 
 // The linked component goes, or its filter is read anew, while a pick list
@@ -779,6 +838,47 @@ TEST_F(FilterControlTest, CtrlDeleteRemovesValuesRowsAndEmptyGroups) {
   Display.KeyUp(VK_SHIFT);
   Pump();
   EXPECT_EQ(Builder->RowCount(), 1);
+  // On the add-condition button the focused row is the last one: it goes.
+  Key(VK_INSERT);
+  ASSERT_EQ(Builder->RowCount(), 2);
+  Key(VK_DOWN);
+  ASSERT_EQ(Builder->FocusedInfo().HitTest, fhtAddCondition);
+  CtrlKey(VK_DELETE);
+  EXPECT_EQ(Builder->RowCount(), 1);
+  EXPECT_EQ(Builder->FocusedInfo().Row, Builder->Root());
+}
+
+// The mouse rests on the second row's value; Ctrl+Delete on the first row
+// moves the rows up under it without a mouse move. The focus leaving for the
+// value editor and coming back finds the part now under the mouse, the value
+// of the row that was third.
+TEST_F(FilterControlTest, AFocusChangeFindsThePartUnderTheMouse) {
+  for (const Char* V : {u"1", u"2", u"3"}) Filter()->AddItem(nullptr, Column(kAmount), foEqual, String(V), V);
+  Builder->LinkTo(Source);
+  Pump();
+  Builder->SetFocus();
+  Pump();
+  const TRect R = Condition(2)->Values()->Values(0)->ValueRect();
+  MoveTo(Builder, R.Left + 2, (R.Top + R.Bottom) / 2);
+  ASSERT_EQ(Builder->HotTrack().Row, Condition(2));
+  ASSERT_EQ(Builder->HotTrack().HitTest, fhtValue);
+  Key(VK_DOWN);
+  CtrlKey(VK_DELETE);
+  ASSERT_EQ(Builder->RowCount(), 3);
+  TvlConditionViewInfo* Third = Condition(2);
+  EXPECT_EQ(VarToStr(Third->Values()->Values(0)->Value()), u"3");
+  EXPECT_EQ(Builder->HotTrack().HitTest, fhtNone);
+  Key(VK_DOWN);
+  Key(VK_RIGHT);
+  Key(VK_RIGHT);
+  ASSERT_EQ(Builder->FocusedInfo().HitTest, fhtValue);
+  Key(VK_RETURN);
+  ASSERT_NE(Builder->ValueEditor(), nullptr);
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(Builder->Focused());
+  EXPECT_EQ(Builder->HotTrack().Row, Third);
+  EXPECT_EQ(Builder->HotTrack().HitTest, fhtValue);
+  EXPECT_EQ(Builder->HotTrack().ValueIndex, 0);
 }
 
 // The value editor keeps a value on Enter, discards it on Escape, and an
@@ -1023,10 +1123,13 @@ TEST_F(FilterControlTest, ChoosingTheEntryAlreadyShown) {
   }
 }
 
-// Two items with one caption: the entry chosen is the one taken.
+// Two items with one caption: the entry chosen is the one taken, and the
+// list opens on the entry of the item shown (also after it was open on
+// another row), so Enter on it keeps that item.
 TEST_F(FilterControlTest, TheItemChosenAmongEqualCaptions) {
   Source->AddColumn(u"Amount", ClassOf<TvlStringValueType>());
   Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"bx", u"bx");
   Builder->LinkTo(Source);
   Pump();
   Click(Condition(1)->ItemRect());
@@ -1035,6 +1138,15 @@ TEST_F(FilterControlTest, TheItemChosenAmongEqualCaptions) {
   Key(VK_RETURN);
   EXPECT_EQ(Condition(1)->ItemIndex(), 3);
   EXPECT_EQ(Condition(1)->Operator(), fcoLike);
+  Click(Condition(2)->ItemRect());
+  EXPECT_EQ(Builder->PickList()->ItemIndex(), kName);
+  Key(VK_ESCAPE);
+  Builder->SetFocus();
+  Pump();
+  Click(Condition(1)->ItemRect());
+  EXPECT_EQ(Builder->PickList()->ItemIndex(), 3);
+  Key(VK_RETURN);
+  EXPECT_EQ(Condition(1)->ItemIndex(), 3);
   Click(Condition(1)->ItemRect());
   Key(VK_UP);
   Key(VK_UP);
