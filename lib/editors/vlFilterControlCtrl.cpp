@@ -753,10 +753,11 @@ void TvlCustomFilterControl::ActivatePart(TvlFilterControlHitTest APart, Boolean
 }
 
 void TvlCustomFilterControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  // The focus taken (OnEnter) or the OnMouseDown handler may free the builder.
+  // The focus taken (OnEnter) or the OnMouseDown handler may free or disable the builder.
   TvlObjectLinkScope Alive(this);
   inherited::MouseDown(Button, Shift, X, Y);
-  if (!Alive.Alive()) return;
+  // A builder disabled by the handler opens nothing: its list could not take the focus.
+  if (!Alive.Alive() || !Enabled()) return;
   if (FWasError || !HasItems()) return;
   FViewInfo->GetHitTestInfo(Shift, TPoint{X, Y}, FHotTrack);
   if (FHotTrack.HitTest != fhtNone && FState == fcsNormal && Button == mbLeft) {
@@ -833,10 +834,10 @@ void TvlCustomFilterControl::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TvlCustomFilterControl::KeyPress(Char& Key) {
-  // The OnKeyPress handler may free the builder.
+  // The OnKeyPress handler may free or disable the builder.
   TvlObjectLinkScope Alive(this);
   inherited::KeyPress(Key);
-  if (!Alive.Alive()) return;
+  if (!Alive.Alive() || !Enabled()) return;  // disabled by the handler: nothing opens
   if (Key == u'\r' || Key == u' ') {
     ActivatePart(FFocusedInfo.HitTest, false);
     Key = 0;

@@ -439,6 +439,48 @@ TEST_F(FilterControlTest, TheBuilderFreedFromItsInputHandlers) {
   }
 }
 
+// The builder disabled by a handler of a key press or a click on one of its
+// parts: the key or click opens nothing afterwards and the builder is left
+// with no list, menu or editor open.
+TEST_F(FilterControlTest, TheBuilderDisabledFromItsInputHandlers) {
+  const struct {
+    const char* Name;
+    std::function<void(TSaboteur*)> Prepare;  // sets the handler
+    UINT Key;  // none: a click on the first row's item
+  } Cases[] = {
+      {"Space on the builder, on key press",
+       [this](TSaboteur* S) { Builder->SetOnKeyPress(TKeyPressEvent(S, &TSaboteur::KeyPress)); }, VK_SPACE},
+      {"a click on a part, on mouse down",
+       [this](TSaboteur* S) { Builder->SetOnMouseDown(TMouseEvent(S, &TSaboteur::MouseDown)); }, 0},
+  };
+  Filter()->AddItem(nullptr, Column(kName), foEqual, u"ax", u"ax");
+  Builder->LinkTo(Source);
+  Pump();
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Builder->SetEnabledProp(true);
+    Builder->SetOnKeyPress(TKeyPressEvent());
+    Builder->SetOnMouseDown(TMouseEvent());
+    Builder->SetFocus();
+    Pump();
+    TSaboteur* S = New<TSaboteur>();
+    Finally FreeS([&] { Free(S); });
+    S->Disable = true;
+    C.Prepare(S);
+    S->Builder = Builder;
+    if (C.Key)
+      Key(C.Key);
+    else
+      Click(Condition(1)->ItemRect());
+    Pump();
+    EXPECT_EQ(S->Builder, nullptr);
+    EXPECT_FALSE(Builder->Enabled());
+    EXPECT_EQ(Builder->ValueEditor(), nullptr);
+    EXPECT_FALSE(Builder->PickList()->Visible());
+    EXPECT_EQ(Builder->State(), fcsNormal);
+  }
+}
+
 // The linked component goes, or its filter is read anew, while a pick list
 // is open: the list closes with the rows it was opened for, and a later
 // choice changes nothing.
