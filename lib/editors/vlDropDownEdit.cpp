@@ -1322,7 +1322,12 @@ void TvlCustomDropDownEdit::CloseUp(TvlEditCloseUpReason AReason) {
   if (!DroppedDown()) return;
   if (FCloseUpReason == crUnknown) FCloseUpReason = AReason;
   TWeakRef<TvlCustomDropDownEdit> self(this);
-  try {
+  // The popup closes however the step ends: a refused post leaves the value
+  // in the editor. The change events are unlocked before it closes.
+  Finally close([&] {
+    if (self && FPopupWindow) FPopupWindow->CloseUp();
+  });
+  {
     LockChangeEvents(true);
     Finally unlock([&] {
       if (self) LockChangeEvents(false);
@@ -1345,12 +1350,7 @@ void TvlCustomDropDownEdit::CloseUp(TvlEditCloseUpReason AReason) {
       if (!p->PostValueAfterPopupClosed() && p->ImmediatePost() && CanPostEditValue()) InternalPostEditValue(true);
       if (!self) return;
     }
-  } catch (...) {
-    // A refused post still closes the popup; the value stays in the editor.
-    if (self && FPopupWindow) FPopupWindow->CloseUp();
-    throw;
   }
-  if (self && FPopupWindow) FPopupWindow->CloseUp();
 }
 
 void TvlCustomDropDownEdit::PopupWindowCloseQuery(TObject* Sender, Boolean& CanClose) {
